@@ -1,0 +1,32 @@
+#pragma once
+// The host's error classes: every refusal and failure travels as one of these.
+#include <QString>
+#include <exception>
+#include <string>
+
+class Exception : public std::exception {
+public:
+    explicit Exception(QString message) : Message(std::move(message)), utf8_(Message.toStdString()) {}
+    const char *what() const noexcept override { return utf8_.c_str(); }
+    QString Message;
+
+private:
+    std::string utf8_;
+};
+
+// The silent abort: caught like any error, never shown to the user.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception(QStringLiteral("Operation aborted")) {}
+};
+
+class EDatabaseError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A unique or primary key already taken.
+class EKeyViolation : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};

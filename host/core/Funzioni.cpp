@@ -1,0 +1,133 @@
+#include "host/core/Funzioni.h"
+
+#include "host/core/Errors.h"
+
+#include <charconv>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+namespace Funzioni {
+
+namespace {
+constexpr int kSignificant = 15; // decimal digits a double always carries faithfully
+}
+
+// Rounding works on the decimal representation, not on the binary value: the value is
+// written with 15 significant digits (all a double holds faithfully, so 2.675, stored as
+// 2.67499999..., reads "2.67500000000000"), that digit string is rounded half away from
+// zero at the wanted position, and the resulting decimal is read back as the nearest
+// double. When the position lies at or beyond the 15th significant digit there is nothing
+// but binary noise to round and the value is returned as it is.
+double KRound(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return value;
+    if (value == 0.0)
+        return 0.0;
+
+    char buf[64];
+    const auto written = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific,
+                                       kSignificant - 1);
+    // buf holds "d.ddddddddddddddde[+-]xx"
+    char digits[kSignificant];
+    int n = 0;
+    const char *p = buf;
+    for (; p < written.ptr && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            digits[n++] = *p;
+    const int exponent = std::atoi(p + 1 < written.ptr ? p + 1 : "0");
+
+    const long long keep = static_cast<long long>(exponent) + 1 + decimals; // digits kept
+    if (keep >= n)
+        return value;
+    if (keep < 0)
+        return 0.0;
+
+    std::uint64_t kept = 0;
+    for (int i = 0; i < keep; ++i)
+        kept = kept * 10 + static_cast<std::uint64_t>(digits[i] - '0');
+    if (digits[keep] >= '5')
+        ++kept;
+    if (kept == 0)
+        return 0.0;
+
+    char out[64];
+    auto r = std::to_chars(out, out + sizeof out, kept);
+    *r.ptr++ = 'e';
+    r = std::to_chars(r.ptr, out + sizeof out, -decimals);
+    double result = 0.0;
+    std::from_chars(out, r.ptr, result);
+    return value < 0 ? -result : result;
+}
+
+int CompDec(double a, double b, int decimals)
+{
+    // Negative decimals compare at full precision: "is this amount zero" must see 4,00 too.
+    if (decimals < 0) {
+        const double scale = std::max({1.0, std::fabs(a), std::fabs(b)});
+        if (std::fabs(a - b) <= 1e-9 * scale)
+            return 0;
+        return a < b ? -1 : 1;
+    }
+    const double ra = KRound(a, decimals);
+    const double rb = KRound(b, decimals);
+    if (ra < rb)
+        return -1;
+    if (ra > rb)
+        return 1;
+    return 0;
+}
+
+double Arrotonda(double value, double step, int mode, int decimals)
+{
+    if (step < 0 || !std::isfinite(step))
+        throw Exception(QStringLiteral("Arrotonda: passo di arrotondamento non valido (%1)").arg(step));
+    if (mode != arMatematico && mode != arEccesso && mode != arDifetto)
+        throw Exception(QStringLiteral("Arrotonda: modo di arrotondamento sconosciuto (%1)").arg(mode));
+
+    const double v = KRound(value, decimals);
+    if (step == 0.0 || v == 0.0)
+        return v;
+
+    // The quotient is cleaned of binary noise (0.3 / 0.1 = 2.9999999999999996) before it is
+    // brought to a whole number of steps.
+    const double q = KRound(std::fabs(v) / step, 9);
+    double whole = 0.0;
+    switch (mode) {
+    case arMatematico:
+        whole = KRound(q, 0);
+        break;
+    case arEccesso:
+        whole = std::ceil(q);
+        break;
+    default:
+        whole = std::floor(q);
+        break;
+    }
+    const double result = KRound(whole * step, decimals);
+    return v < 0 && result != 0.0 ? -result : result;
+}
+
+QString DataToStringa(const QDateTime &date)
+{
+    return date.isValid() ? DataToStringa(date.date()) : QString();
+}
+
+QString DataToStringa(const QDate &date)
+{
+    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+}
+
+int GetAnno(const QDateTime &date)
+{
+    return date.isValid() ? date.date().year() : 0;
+}
+
+int GetAnno(const QDate &date)
+{
+    return date.isValid() ? date.year() : 0;
+}
+
+} // namespace Funzioni

@@ -1,0 +1,159 @@
+#include "host/core/KV8Config.h"
+
+#include <QHash>
+
+namespace {
+
+QHash<QString, QVariant> &Settings()
+{
+    static QHash<QString, QVariant> settings;
+    return settings;
+}
+
+QString Key(const QString &section, const QString &name)
+{
+    return section.toLower() + QLatin1Char('.') + name.toLower();
+}
+
+// A stored setting as an integer; the default when missing or not a number.
+int Int(const char *section, const char *name, int defaultValue)
+{
+    const QVariant v = Settings().value(Key(QLatin1String(section), QLatin1String(name)));
+    if (!v.isValid() || v.isNull())
+        return defaultValue;
+    bool ok = false;
+    const int n = v.toString().trimmed().toInt(&ok);
+    return ok ? n : defaultValue;
+}
+
+QString Text(const char *section, const char *name, const QString &defaultValue = QString())
+{
+    const QVariant v = Settings().value(Key(QLatin1String(section), QLatin1String(name)));
+    return v.isValid() && !v.isNull() ? v.toString() : defaultValue;
+}
+
+} // namespace
+
+QVariant KV8Config::Value(const QString &section, const QString &name, const QVariant &defaultValue)
+{
+    return Settings().value(Key(section, name), defaultValue);
+}
+
+void KV8Config::Set(const QString &section, const QString &name, const QVariant &value)
+{
+    Settings().insert(Key(section, name), value);
+}
+
+void KV8Config::Clear()
+{
+    Settings().clear();
+}
+
+KV8Config::TFSBAS01 KV8Config::GetFSBAS01()
+{
+    TFSBAS01 r;
+    r.DivisoreVolume = qMax(1, Int("FSBAS01", "DivisoreVolume", r.DivisoreVolume));
+    r.FlSpeseCliente = Int("FSBAS01", "FlSpeseCliente", r.FlSpeseCliente);
+    r.FlDettaglioQta = Int("FSBAS01", "FlDettaglioQta", r.FlDettaglioQta);
+    return r;
+}
+
+KV8Config::TFSBAS03 KV8Config::GetFSBAS03()
+{
+    TFSBAS03 r;
+    r.IdIvaRidotta = Text("FSBAS03", "IdIvaRidotta");
+    return r;
+}
+
+KV8Config::TFBPRA01 KV8Config::GetFBPRA01()
+{
+    TFBPRA01 r;
+    r.FlProvvigioni = Int("FBPRA01", "FlProvvigioni", r.FlProvvigioni);
+    return r;
+}
+
+KV8Config::TFSVED01 KV8Config::GetFSVED01()
+{
+    TFSVED01 r;
+    r.FlArrotondaSconti = Int("FSVED01", "FlArrotondaSconti", r.FlArrotondaSconti);
+    return r;
+}
+
+KV8Config::TFBBAS00 KV8Config::GetFBBAS00()
+{
+    TFBBAS00 r;
+    r.FlIvaManodopera = Int("FBBAS00", "FlIvaManodopera", r.FlIvaManodopera);
+    return r;
+}
+
+KV8Config::TFBBAS07 KV8Config::GetFBBAS07()
+{
+    TFBBAS07 r;
+    r.LimiteRicerca = qMax(0, Int("FBBAS07", "LimiteRicerca", r.LimiteRicerca));
+    return r;
+}
+
+KV8Config::TFBBAS08 KV8Config::GetFBBAS08()
+{
+    TFBBAS08 r;
+    r.TipoRigoRAEE = Int("FBBAS08", "TipoRigoRAEE", r.TipoRigoRAEE);
+    return r;
+}
+
+KV8Config::TFSCON01 KV8Config::GetFSCON01()
+{
+    TFSCON01 r;
+    r.TipoRigoCONAI1 = Int("FSCON01", "TipoRigoCONAI1", r.TipoRigoCONAI1);
+    r.TipoRigoCONAI2 = Int("FSCON01", "TipoRigoCONAI2", r.TipoRigoCONAI2);
+    return r;
+}
+
+KV8Config::TFSLOT01 KV8Config::GetFSLOT01()
+{
+    TFSLOT01 r;
+    r.FlQtaZeroLotti = Int("FSLOT01", "FlQtaZeroLotti", r.FlQtaZeroLotti);
+    return r;
+}
+
+KV8Config::TFSDBA01 KV8Config::GetFSDBA01()
+{
+    TFSDBA01 r;
+    r.LivelliEsplosione = qMax(0, Int("FSDBA01", "LivelliEsplosione", r.LivelliEsplosione));
+    r.FlComponentiValidi = Int("FSDBA01", "FlComponentiValidi", r.FlComponentiValidi);
+    return r;
+}
+
+KV8Config::TFMBAS01 KV8Config::GetFMBAS01()
+{
+    TFMBAS01 r;
+    r.FlGestDimensioni = Int("FMBAS01", "FlGestDimensioni", r.FlGestDimensioni);
+    return r;
+}
+
+KV8Config::TFSCLV01 KV8Config::GetFSCLV01()
+{
+    TFSCLV01 r;
+    r.FlContoLavoro = Int("FSCLV01", "FlContoLavoro", r.FlContoLavoro);
+    return r;
+}
+
+KV8Config::TFSORC01 KV8Config::GetFSORC01()
+{
+    TFSORC01 r;
+    r.FlControlloEccedenza = Int("FSORC01", "FlControlloEccedenza", r.FlControlloEccedenza);
+    return r;
+}
+
+KV8Config::TFSVEN01 KV8Config::GetFSVEN01()
+{
+    TFSVEN01 r;
+    r.FlDurata = Int("FSVEN01", "FlDurata", r.FlDurata);
+    return r;
+}
+
+KV8Config::TFBCGE01 KV8Config::GetFBCGE01()
+{
+    TFBCGE01 r;
+    r.FlContatoreRegistro = Int("FBCGE01", "FlContatoreRegistro", r.FlContatoreRegistro);
+    return r;
+}

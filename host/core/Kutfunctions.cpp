@@ -1,0 +1,3 @@
+#include "host/core/Kutfunctions.h"
+
+TUtente gUtente;

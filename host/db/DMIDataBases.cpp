@@ -1,0 +1,79 @@
+#include "host/db/DMIDataBases.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace {
+
+const QLatin1String kLocalDatabase("localdatabase");
+
+// The temporary folder of the LocalDatabase, removed with everything in it at exit.
+QTemporaryDir &LocalDir()
+{
+    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kv8-local-XXXXXX"));
+    return dir;
+}
+
+} // namespace
+
+DMIDataBases &DMIDataBases::Instance()
+{
+    // Qt Sql's registry of connections and the local folder must outlive the connections:
+    // made first, they are destroyed after them at exit.
+    (void)QSqlDatabase::connectionNames();
+    LocalDir();
+    static DMIDataBases instance;
+    return instance;
+}
+
+TXDatabase &DMIDataBases::Open(const QString &name, const QString &url)
+{
+    // the new connection first: when it cannot be opened the old one stays
+    auto db = std::make_unique<TXDatabase>(name, url);
+    auto &slot = byName_[name.toLower()];
+    slot = std::move(db);
+    return *slot;
+}
+
+TXDatabase &DMIDataBases::Database(const QString &name)
+{
+    const QString key = name.toLower();
+    if (const auto it = byName_.find(key); it != byName_.end())
+        return *it->second;
+    if (key == kLocalDatabase) {
+        if (!LocalDir().isValid())
+            throw EDatabaseError(QStringLiteral("Cannot create the folder of the local database: %1")
+                                     .arg(LocalDir().errorString()));
+        localPath_ = LocalDir().filePath(QStringLiteral("local.db"));
+        return Open(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + localPath_);
+    }
+    throw EDatabaseError(QStringLiteral("No database named %1 is open").arg(name));
+}
+
+bool DMIDataBases::Has(const QString &name) const
+{
+    return byName_.count(name.toLower()) > 0;
+}
+
+void DMIDataBases::Close(const QString &name)
+{
+    byName_.erase(name.toLower());
+}
+
+void DMIDataBases::CloseAll()
+{
+    byName_.clear();
+}
+
+QString CompanyDatabaseUrl(const QStringList &arguments)
+{
+    const QLatin1String option("--database");
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == option && i + 1 < arguments.size())
+            return arguments[i + 1];
+        if (a.startsWith(option + u'='))
+            return a.mid(option.size() + 1);
+    }
+    return qEnvironmentVariable("KV8_DATABASE");
+}

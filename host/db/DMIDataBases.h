@@ -1,0 +1,30 @@
+#pragma once
+// The program's named database connections, found without regard to case.
+#include "host/db/TXDatabase.h"
+
+#include <map>
+#include <memory>
+
+class DMIDataBases {
+public:
+    static DMIDataBases &Instance();
+
+    // Opens (or replaces) a connection under a name.
+    TXDatabase &Open(const QString &name, const QString &url);
+    // The connection of that name; throws EDatabaseError when there is none.
+    // "LocalDatabase" is created on first use as a temporary SQLite file of this run.
+    TXDatabase &Database(const QString &name);
+    bool Has(const QString &name) const;
+    void Close(const QString &name);
+    void CloseAll();
+
+    TXDatabase &Global() { return Database(QStringLiteral("GlobalDatabase")); }
+    TXDatabase &Local() { return Database(QStringLiteral("LocalDatabase")); }
+
+private:
+    std::map<QString, std::unique_ptr<TXDatabase>> byName_; // keys lower case
+    QString localPath_;
+};
+
+// The company database URL from "--database URL" or KV8_DATABASE; empty when neither is given.
+QString CompanyDatabaseUrl(const QStringList &arguments);

@@ -1,0 +1,764 @@
+#include "host/db/SqlTranslator.h"
+
+#include "host/db/TXDatabase.h"
+
+#include <vector>
+
+namespace {
+
+enum class Tk { Space, Comment, Word, Bracketed, Quoted, String, Number, Param, Punct, LParen, RParen, Comma, Dot, Semicolon };
+
+struct Token {
+    Tk kind;
+    QString text; // Bracketed: the name inside; String: the literal with its quotes (no N prefix)
+};
+
+using Tokens = std::vector<Token>;
+
+bool IsWordStart(QChar c)
+{
+    return c.isLetter() || c == u'_' || c == u'@' || c == u'#';
+}
+
+bool IsWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'@' || c == u'#' || c == u'$';
+}
+
+bool IsPlainIdentifier(const QString &s)
+{
+    if (s.isEmpty() || !(s[0].isLetter() || s[0] == u'_'))
+        return false;
+    for (QChar c : s)
+        if (!(c.isLetterOrNumber() || c == u'_'))
+            return false;
+    return true;
+}
+
+// Index just past a quoted run starting at i (quote char q, doubled q inside).
+qsizetype QuotedEnd(const QString &s, qsizetype i, QChar q)
+{
+    const qsizetype n = s.size();
+    ++i;
+    while (i < n) {
+        if (s[i] == q) {
+            if (i + 1 < n && s[i + 1] == q) {
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        ++i;
+    }
+    return n;
+}
+
+Tokens Tokenize(const QString &s)
+{
+    Tokens out;
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    auto push = [&](Tk kind, qsizetype from, qsizetype to) { out.push_back({kind, s.mid(from, to - from)}); };
+    while (i < n) {
+        const QChar c = s[i];
+        const qsizetype start = i;
+        const QChar next = i + 1 < n ? s[i + 1] : QChar();
+        if (c.isSpace()) {
+            while (i < n && s[i].isSpace())
+                ++i;
+            push(Tk::Space, start, i);
+        } else if (c == u'-' && next == u'-') {
+            while (i < n && s[i] != u'\n' && s[i] != u'\r')
+                ++i;
+            push(Tk::Comment, start, i);
+        } else if (c == u'/' && next == u'*') {
+            const qsizetype end = s.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? n : end + 2;
+            push(Tk::Comment, start, i);
+        } else if (c == u'\'') {
+            i = QuotedEnd(s, i, u'\'');
+            push(Tk::String, start, i);
+        } else if (c == u'"') {
+            i = QuotedEnd(s, i, u'"');
+            push(Tk::Quoted, start, i);
+        } else if (c == u'[') {
+            qsizetype j = i + 1;
+            QString inner;
+            while (j < n) {
+                if (s[j] == u']') {
+                    if (j + 1 < n && s[j + 1] == u']') {
+                        inner += u']';
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                inner += s[j++];
+            }
+            i = j < n ? j + 1 : n;
+            out.push_back({Tk::Bracketed, inner});
+        } else if (IsWordStart(c)) {
+            while (i < n && IsWordChar(s[i]))
+                ++i;
+            // N'text': the wide-string prefix is dropped.
+            if (i - start == 1 && (c == u'N' || c == u'n') && i < n && s[i] == u'\'') {
+                const qsizetype from = i;
+                i = QuotedEnd(s, i, u'\'');
+                push(Tk::String, from, i);
+            } else {
+                push(Tk::Word, start, i);
+            }
+        } else if (c.isDigit() || (c == u'.' && next.isDigit())) {
+            while (i < n && (s[i].isDigit() || s[i] == u'.'))
+                ++i;
+            if (i < n && (s[i] == u'e' || s[i] == u'E')) {
+                qsizetype j = i + 1;
+                if (j < n && (s[j] == u'+' || s[j] == u'-'))
+                    ++j;
+                if (j < n && s[j].isDigit()) {
+                    i = j;
+                    while (i < n && s[i].isDigit())
+                        ++i;
+                }
+            }
+            push(Tk::Number, start, i);
+        } else if (c == u':' && next == u':') {
+            i += 2;
+            push(Tk::Punct, start, i);
+        } else if (c == u':' && (next.isLetter() || next == u'_')) {
+            ++i;
+            while (i < n && (s[i].isLetterOrNumber() || s[i] == u'_'))
+                ++i;
+            push(Tk::Param, start, i);
+        } else if (c == u'?') {
+            ++i;
+            push(Tk::Param, start, i);
+        } else if (c == u'(' || c == u')' || c == u',' || c == u'.' || c == u';') {
+            ++i;
+            const Tk kind = c == u'(' ? Tk::LParen : c == u')' ? Tk::RParen : c == u',' ? Tk::Comma
+                          : c == u'.' ? Tk::Dot : Tk::Semicolon;
+            push(kind, start, i);
+        } else {
+            static const QLatin1String pairs[] = {QLatin1String("<="), QLatin1String(">="), QLatin1String("<>"),
+                                                  QLatin1String("!="), QLatin1String("||")};
+            i += 1;
+            for (const auto &p : pairs)
+                if (c == p[0] && next == p[1]) {
+                    i = start + 2;
+                    break;
+                }
+            push(Tk::Punct, start, i);
+        }
+    }
+    return out;
+}
+
+QString TokenText(const Token &t)
+{
+    if (t.kind == Tk::Bracketed) {
+        if (IsPlainIdentifier(t.text))
+            return t.text;
+        return u'"' + QString(t.text).replace(u'"', QLatin1String("\"\"")) + u'"';
+    }
+    return t.text;
+}
+
+QString Join(const Tokens &tokens, size_t from = 0, size_t to = size_t(-1))
+{
+    QString out;
+    to = std::min(to, tokens.size());
+    for (size_t i = from; i < to; ++i)
+        out += TokenText(tokens[i]);
+    return out;
+}
+
+bool Significant(const Token &t)
+{
+    return t.kind != Tk::Space && t.kind != Tk::Comment;
+}
+
+bool Is(const Token &t, QLatin1String keyword)
+{
+    return t.kind == Tk::Word && t.text.compare(keyword, Qt::CaseInsensitive) == 0;
+}
+
+// Index of the next significant token at or after i (tokens.size() when none).
+size_t NextSig(const Tokens &t, size_t i)
+{
+    while (i < t.size() && !Significant(t[i]))
+        ++i;
+    return i;
+}
+
+// Index of the parenthesis closing the one at i (tokens.size() when unbalanced).
+size_t Closing(const Tokens &t, size_t i)
+{
+    int depth = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i].kind == Tk::LParen)
+            ++depth;
+        else if (t[i].kind == Tk::RParen && --depth == 0)
+            return i;
+    }
+    return t.size();
+}
+
+QString Trimmed(const Tokens &t, size_t from, size_t to)
+{
+    return Join(t, from, to).trimmed();
+}
+
+// Brackets off plain names, "dbo." dropped.
+Tokens Normalize(const Tokens &in)
+{
+    Tokens out;
+    out.reserve(in.size());
+    for (size_t i = 0; i < in.size(); ++i) {
+        const Token &t = in[i];
+        const bool isDbo = (t.kind == Tk::Bracketed || t.kind == Tk::Word)
+                        && t.text.compare(QLatin1String("dbo"), Qt::CaseInsensitive) == 0;
+        if (isDbo && i + 2 < in.size() && in[i + 1].kind == Tk::Dot
+            && (in[i + 2].kind == Tk::Word || in[i + 2].kind == Tk::Bracketed)) {
+            ++i; // skip the dot too
+            continue;
+        }
+        if (t.kind == Tk::Bracketed && IsPlainIdentifier(t.text))
+            out.push_back({Tk::Word, t.text});
+        else
+            out.push_back(t);
+    }
+    return out;
+}
+
+// A T-SQL column or cast type in the engine's words; empty when it needs no change.
+QString MapType(const QString &name, const QStringList &args, DbEngine engine, bool forCast)
+{
+    const bool pg = engine == DbEngine::PostgreSQL;
+    const QString t = name.toLower();
+    const bool max = args.size() == 1 && args[0].compare(QLatin1String("max"), Qt::CaseInsensitive) == 0;
+    const QString argText = args.isEmpty() ? QString() : u'(' + args.join(QLatin1String(", ")) + u')';
+    if (t == QLatin1String("nvarchar") || t == QLatin1String("varchar") || t == QLatin1String("nchar")
+        || t == QLatin1String("char")) {
+        if (max || (forCast && !pg))
+            return QStringLiteral("TEXT");
+        const bool fixed = t.endsWith(QLatin1String("char")) && !t.contains(QLatin1String("var"));
+        return (fixed ? QStringLiteral("CHAR") : QStringLiteral("VARCHAR")) + argText;
+    }
+    if (t == QLatin1String("ntext") || t == QLatin1String("text"))
+        return QStringLiteral("TEXT");
+    if (t == QLatin1String("float"))
+        return pg ? QStringLiteral("DOUBLE PRECISION") : QStringLiteral("REAL");
+    if (t == QLatin1String("real"))
+        return QStringLiteral("REAL");
+    if (t == QLatin1String("smallint") || t == QLatin1String("tinyint") || t == QLatin1String("bit"))
+        return QStringLiteral("SMALLINT");
+    if (t == QLatin1String("int") || t == QLatin1String("integer"))
+        return QStringLiteral("INTEGER");
+    if (t == QLatin1String("bigint"))
+        return QStringLiteral("BIGINT");
+    if (t == QLatin1String("datetime") || t == QLatin1String("datetime2") || t == QLatin1String("smalldatetime"))
+        return pg ? QStringLiteral("TIMESTAMP") : forCast ? QStringLiteral("TEXT") : QStringLiteral("DATETIME");
+    if (t == QLatin1String("date"))
+        return pg || !forCast ? QStringLiteral("DATE") : QStringLiteral("TEXT");
+    if (t == QLatin1String("money"))
+        return QStringLiteral("NUMERIC(19, 4)");
+    if (t == QLatin1String("decimal") || t == QLatin1String("numeric"))
+        return QStringLiteral("NUMERIC") + argText;
+    return QString();
+}
+
+// Type at tokens [from, to): a name and an optional parenthesised argument list.
+// Returns false when the tokens are something else.
+bool ReadType(const Tokens &t, size_t from, size_t to, QString *name, QStringList *args, size_t *end)
+{
+    size_t i = NextSig(t, from);
+    if (i >= to || t[i].kind != Tk::Word)
+        return false;
+    *name = t[i].text;
+    args->clear();
+    size_t j = NextSig(t, i + 1);
+    if (j < to && t[j].kind == Tk::LParen) {
+        const size_t close = Closing(t, j);
+        if (close >= to)
+            return false;
+        QString arg;
+        for (size_t k = j + 1; k < close; ++k) {
+            if (t[k].kind == Tk::Comma) {
+                args->append(arg.trimmed());
+                arg.clear();
+            } else {
+                arg += TokenText(t[k]);
+            }
+        }
+        args->append(arg.trimmed());
+        i = close;
+    }
+    *end = i + 1;
+    return true;
+}
+
+// ISNULL( and GETDATE() and CAST(x AS type).
+Tokens Functions(Tokens t, DbEngine engine)
+{
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (t[i].kind != Tk::Word)
+            continue;
+        const size_t p = NextSig(t, i + 1);
+        if (p >= t.size() || t[p].kind != Tk::LParen)
+            continue;
+        if (Is(t[i], QLatin1String("ISNULL"))) {
+            t[i].text = QStringLiteral("COALESCE");
+        } else if (Is(t[i], QLatin1String("GETDATE"))) {
+            const size_t q = NextSig(t, p + 1);
+            if (q < t.size() && t[q].kind == Tk::RParen) {
+                t[i].text = engine == DbEngine::PostgreSQL ? QStringLiteral("CURRENT_TIMESTAMP")
+                                                           : QStringLiteral("datetime('now', 'localtime')");
+                t.erase(t.begin() + i + 1, t.begin() + q + 1);
+            }
+        } else if (Is(t[i], QLatin1String("CAST"))) {
+            const size_t close = Closing(t, p);
+            if (close >= t.size())
+                continue;
+            size_t as = 0;
+            int depth = 0;
+            for (size_t k = p + 1; k < close; ++k) {
+                if (t[k].kind == Tk::LParen)
+                    ++depth;
+                else if (t[k].kind == Tk::RParen)
+                    --depth;
+                else if (depth == 0 && Is(t[k], QLatin1String("AS")))
+                    as = k;
+            }
+            QString name;
+            QStringList args;
+            size_t end = 0;
+            if (as == 0 || !ReadType(t, as + 1, close, &name, &args, &end) || NextSig(t, end) != close)
+                continue;
+            const QString mapped = MapType(name, args, engine, true);
+            if (mapped.isEmpty())
+                continue;
+            const size_t typeStart = NextSig(t, as + 1);
+            t[i].text = QStringLiteral("CAST");
+            t[as].text = QStringLiteral("AS");
+            t.erase(t.begin() + typeStart, t.begin() + end);
+            t.insert(t.begin() + typeStart, Token{Tk::Word, mapped});
+        }
+    }
+    return t;
+}
+
+// SELECT [DISTINCT] TOP n ... -> SELECT [DISTINCT] ... LIMIT n, also in subqueries.
+Tokens Top(const Tokens &t)
+{
+    struct Pending {
+        int depth;
+        QString limit;
+    };
+    Tokens out;
+    std::vector<Pending> pending;
+    int depth = 0;
+    auto flush = [&](int atDepth) {
+        while (!pending.empty() && pending.back().depth >= atDepth) {
+            size_t at = out.size();
+            while (at > 0 && !Significant(out[at - 1]))
+                --at;
+            out.insert(out.begin() + at, Token{Tk::Word, QStringLiteral(" LIMIT ") + pending.back().limit});
+            pending.pop_back();
+        }
+    };
+    for (size_t i = 0; i < t.size(); ++i) {
+        const Token &tok = t[i];
+        if (tok.kind == Tk::LParen) {
+            ++depth;
+        } else if (tok.kind == Tk::RParen) {
+            flush(depth);
+            --depth;
+        } else if (Is(tok, QLatin1String("SELECT"))) {
+            size_t top = NextSig(t, i + 1);
+            if (top < t.size() && (Is(t[top], QLatin1String("DISTINCT")) || Is(t[top], QLatin1String("ALL"))))
+                top = NextSig(t, top + 1);
+            if (top < t.size() && Is(t[top], QLatin1String("TOP"))) {
+                const size_t n = NextSig(t, top + 1);
+                size_t last = n;
+                QString limit;
+                if (n < t.size() && (t[n].kind == Tk::Number || t[n].kind == Tk::Param)) {
+                    limit = t[n].text;
+                } else if (n < t.size() && t[n].kind == Tk::LParen) {
+                    last = Closing(t, n);
+                    limit = Join(t, n, last + 1);
+                }
+                const size_t after = NextSig(t, last + 1);
+                const bool unsupported = after < t.size()
+                    && (Is(t[after], QLatin1String("PERCENT")) || Is(t[after], QLatin1String("WITH")));
+                if (!limit.isEmpty() && last < t.size() && !unsupported) {
+                    out.insert(out.end(), t.begin() + i, t.begin() + top);
+                    pending.push_back({depth, limit});
+                    i = last;
+                    if (i + 1 < t.size() && t[i + 1].kind == Tk::Space)
+                        ++i;
+                    continue;
+                }
+            }
+        }
+        out.push_back(tok);
+    }
+    flush(0);
+    return out;
+}
+
+// Column name followed by a type, from an ALTER TABLE ... ADD list.
+bool ColumnDefinition(const Tokens &t, size_t from, size_t to, DbEngine engine, QString *def)
+{
+    const size_t c = NextSig(t, from);
+    if (c >= to || t[c].kind != Tk::Word)
+        return false;
+    QString name;
+    QStringList args;
+    size_t end = 0;
+    if (!ReadType(t, c + 1, to, &name, &args, &end))
+        return false;
+    QString type = MapType(name, args, engine, false);
+    if (type.isEmpty())
+        type = Trimmed(t, NextSig(t, c + 1), end);
+    *def = t[c].text + u' ' + type;
+    const QString rest = Trimmed(t, end, to);
+    if (!rest.isEmpty())
+        *def += u' ' + rest;
+    return true;
+}
+
+// The schema patch's DDL: ALTER TABLE t [WITH NOCHECK] ADD column | CONSTRAINT n DEFAULT (v) FOR c.
+bool AlterTable(const Tokens &t, DbEngine engine, QString *out)
+{
+    size_t i = NextSig(t, 0);
+    if (i >= t.size() || !Is(t[i], QLatin1String("ALTER")))
+        return false;
+    i = NextSig(t, i + 1);
+    if (i >= t.size() || !Is(t[i], QLatin1String("TABLE")))
+        return false;
+    size_t nameStart = NextSig(t, i + 1);
+    if (nameStart >= t.size() || t[nameStart].kind != Tk::Word)
+        return false;
+    i = nameStart;
+    while (i + 2 < t.size() && t[i + 1].kind == Tk::Dot && t[i + 2].kind == Tk::Word)
+        i += 2;
+    const QString table = Join(t, nameStart, i + 1);
+    i = NextSig(t, i + 1);
+    if (i < t.size() && Is(t[i], QLatin1String("WITH"))) {
+        i = NextSig(t, i + 1);
+        if (i >= t.size() || !(Is(t[i], QLatin1String("NOCHECK")) || Is(t[i], QLatin1String("CHECK"))))
+            return false;
+        i = NextSig(t, i + 1);
+    }
+    if (i >= t.size() || !Is(t[i], QLatin1String("ADD")))
+        return false;
+    i = NextSig(t, i + 1);
+    if (i >= t.size())
+        return false;
+
+    if (Is(t[i], QLatin1String("CONSTRAINT"))) {
+        const size_t def = NextSig(t, NextSig(t, i + 1) + 1);
+        if (def >= t.size() || !Is(t[def], QLatin1String("DEFAULT")))
+            return false;
+        size_t forAt = t.size();
+        int depth = 0;
+        for (size_t k = def + 1; k < t.size(); ++k) {
+            if (t[k].kind == Tk::LParen)
+                ++depth;
+            else if (t[k].kind == Tk::RParen)
+                --depth;
+            else if (depth == 0 && Is(t[k], QLatin1String("FOR"))) {
+                forAt = k;
+                break;
+            }
+        }
+        const size_t column = NextSig(t, forAt + 1);
+        if (column >= t.size() || t[column].kind != Tk::Word || NextSig(t, column + 1) != t.size())
+            return false;
+        // The value without the parentheses T-SQL puts around it.
+        size_t from = NextSig(t, def + 1);
+        size_t to = forAt;
+        while (to > from && !Significant(t[to - 1]))
+            --to;
+        while (from < to && t[from].kind == Tk::LParen && Closing(t, from) == to - 1) {
+            ++from;
+            --to;
+        }
+        const QString value = Trimmed(t, from, to);
+        if (value.isEmpty())
+            return false;
+        if (engine == DbEngine::PostgreSQL)
+            *out = QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 SET DEFAULT %3").arg(table, t[column].text, value);
+        else
+            *out = QStringLiteral("SELECT 1"); // SQLite keeps no default added afterwards
+        return true;
+    }
+
+    if (Is(t[i], QLatin1String("COLUMN")))
+        i = NextSig(t, i + 1);
+    // One or more column definitions separated by commas.
+    QStringList defs;
+    size_t start = i;
+    int depth = 0;
+    for (size_t k = i; k <= t.size(); ++k) {
+        if (k < t.size()) {
+            if (t[k].kind == Tk::LParen)
+                ++depth;
+            else if (t[k].kind == Tk::RParen)
+                --depth;
+            if (!(t[k].kind == Tk::Comma && depth == 0))
+                continue;
+        }
+        QString def;
+        if (!ColumnDefinition(t, start, k, engine, &def))
+            return false;
+        defs.append(def);
+        start = k + 1;
+    }
+    const QString head = QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD COLUMN ");
+    if (engine == DbEngine::PostgreSQL)
+        *out = head + defs.join(QStringLiteral(", ADD COLUMN "));
+    else
+        *out = head + defs.join(QStringLiteral("; ") + head);
+    return true;
+}
+
+bool IsJoinWord(const Token &t)
+{
+    static const QLatin1String words[] = {QLatin1String("INNER"), QLatin1String("LEFT"), QLatin1String("RIGHT"),
+                                          QLatin1String("FULL"), QLatin1String("CROSS"), QLatin1String("JOIN"),
+                                          QLatin1String("OUTER")};
+    for (const auto &w : words)
+        if (Is(t, w))
+            return true;
+    return false;
+}
+
+bool IsClauseWord(const Token &t)
+{
+    return IsJoinWord(t) || Is(t, QLatin1String("ON")) || Is(t, QLatin1String("WHERE")) || Is(t, QLatin1String("WITH"))
+        || Is(t, QLatin1String("SET")) || Is(t, QLatin1String("FROM"));
+}
+
+// First top-level token at or after i that is the keyword (tokens.size() when none).
+size_t FindTopLevel(const Tokens &t, size_t i, QLatin1String keyword)
+{
+    int depth = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i].kind == Tk::LParen)
+            ++depth;
+        else if (t[i].kind == Tk::RParen)
+            --depth;
+        else if (depth == 0 && Is(t[i], keyword))
+            return i;
+    }
+    return t.size();
+}
+
+// T-SQL UPDATE t SET ... FROM t INNER JOIN x ON c WHERE w (target by name or alias)
+// -> UPDATE t [AS a] SET ... FROM x WHERE (c) AND (w).
+bool UpdateFrom(const Tokens &t, QString *out)
+{
+    const size_t u = NextSig(t, 0);
+    if (u >= t.size() || !Is(t[u], QLatin1String("UPDATE")))
+        return false;
+    const size_t target = NextSig(t, u + 1);
+    if (target >= t.size() || t[target].kind != Tk::Word)
+        return false;
+    const size_t set = NextSig(t, target + 1);
+    if (set >= t.size() || !Is(t[set], QLatin1String("SET")))
+        return false;
+    const size_t from = FindTopLevel(t, set + 1, QLatin1String("FROM"));
+    if (from >= t.size())
+        return false;
+    const size_t where = FindTopLevel(t, from + 1, QLatin1String("WHERE"));
+
+    // The first item of FROM: table [AS] [alias].
+    const size_t table = NextSig(t, from + 1);
+    if (table >= where || t[table].kind != Tk::Word)
+        return false;
+    size_t k = NextSig(t, table + 1);
+    if (k < where && Is(t[k], QLatin1String("AS")))
+        k = NextSig(t, k + 1);
+    QString alias;
+    if (k < where && t[k].kind == Tk::Word && !IsClauseWord(t[k])) {
+        alias = t[k].text;
+        k = NextSig(t, k + 1);
+    }
+    const QString &name = t[target].text;
+    const bool byAlias = !alias.isEmpty() && alias.compare(name, Qt::CaseInsensitive) == 0;
+    const bool byName = t[table].text.compare(name, Qt::CaseInsensitive) == 0;
+    if (!byAlias && !byName)
+        return false; // target not in FROM: already the portable form
+
+    QString rest;      // the FROM list without the target
+    QString condition; // the join condition of the target
+    if (k >= where) {
+        // FROM names only the target
+    } else if (t[k].kind == Tk::Comma) {
+        rest = Trimmed(t, k + 1, where);
+    } else {
+        size_t join = k;
+        if (Is(t[join], QLatin1String("INNER")))
+            join = NextSig(t, join + 1);
+        if (join >= where || !Is(t[join], QLatin1String("JOIN")))
+            return false;
+        const size_t on = FindTopLevel(t, join + 1, QLatin1String("ON"));
+        if (on >= where)
+            return false;
+        // The condition runs to the next join of the list or to WHERE.
+        size_t end = on + 1;
+        int depth = 0;
+        for (; end < where; ++end) {
+            if (t[end].kind == Tk::LParen)
+                ++depth;
+            else if (t[end].kind == Tk::RParen)
+                --depth;
+            else if (depth == 0 && (IsJoinWord(t[end]) || t[end].kind == Tk::Comma))
+                break;
+        }
+        condition = Trimmed(t, on + 1, end);
+        rest = Trimmed(t, join + 1, on) + u' ' + Trimmed(t, end, where);
+        rest = rest.trimmed();
+    }
+
+    // SET a.col = ... : the target's qualifier goes (neither engine accepts it there).
+    Tokens setPart(t.begin() + set, t.begin() + from);
+    bool atStart = true;
+    int depth = 0;
+    for (size_t i = 0; i < setPart.size(); ++i) {
+        const Token &tok = setPart[i];
+        if (!Significant(tok))
+            continue;
+        if (tok.kind == Tk::LParen)
+            ++depth;
+        else if (tok.kind == Tk::RParen)
+            --depth;
+        if (depth == 0 && (tok.kind == Tk::Comma || Is(tok, QLatin1String("SET")))) {
+            atStart = true;
+            continue;
+        }
+        if (atStart && tok.kind == Tk::Word && i + 1 < setPart.size() && setPart[i + 1].kind == Tk::Dot
+            && (tok.text.compare(name, Qt::CaseInsensitive) == 0 || tok.text.compare(alias, Qt::CaseInsensitive) == 0
+                || tok.text.compare(t[table].text, Qt::CaseInsensitive) == 0)) {
+            setPart.erase(setPart.begin() + i, setPart.begin() + i + 2);
+            --i;
+            continue;
+        }
+        atStart = false;
+    }
+
+    QString sql = QStringLiteral("UPDATE ") + t[table].text;
+    if (!alias.isEmpty())
+        sql += QStringLiteral(" AS ") + alias;
+    sql += u' ' + Join(setPart).trimmed();
+    if (!rest.isEmpty())
+        sql += QStringLiteral(" FROM ") + rest;
+    const QString filter = where < t.size() ? Trimmed(t, where + 1, t.size()) : QString();
+    if (!condition.isEmpty() && !filter.isEmpty())
+        sql += QStringLiteral(" WHERE (") + condition + QStringLiteral(") AND (") + filter + u')';
+    else if (!condition.isEmpty() || !filter.isEmpty())
+        sql += QStringLiteral(" WHERE ") + condition + filter;
+    *out = sql;
+    return true;
+}
+
+QString TranslateStatement(const Tokens &raw, DbEngine engine)
+{
+    if (NextSig(raw, 0) >= raw.size())
+        return Join(raw);
+    const Tokens t = Functions(Normalize(raw), engine);
+    QString ddl;
+    if (AlterTable(t, engine, &ddl)) {
+        // keep the whitespace around the statement, as a plain text would
+        size_t lead = 0;
+        while (lead < t.size() && !Significant(t[lead]))
+            ++lead;
+        return Join(t, 0, lead) + ddl;
+    }
+    QString update;
+    if (UpdateFrom(t, &update)) {
+        size_t lead = 0;
+        while (lead < t.size() && !Significant(t[lead]))
+            ++lead;
+        return Join(t, 0, lead) + Join(Top(Tokenize(update)));
+    }
+    return Join(Top(t));
+}
+
+// Statements of a token list, split at ';' (the separators are not part of them).
+std::vector<Tokens> Statements(const Tokens &t)
+{
+    std::vector<Tokens> out(1);
+    for (const Token &tok : t) {
+        if (tok.kind == Tk::Semicolon)
+            out.emplace_back();
+        else
+            out.back().push_back(tok);
+    }
+    return out;
+}
+
+} // namespace
+
+QString SqlTranslator::Translate(const QString &sql, DbEngine engine)
+{
+    const std::vector<Tokens> statements = Statements(Tokenize(sql));
+    QString out;
+    for (size_t i = 0; i < statements.size(); ++i) {
+        if (i > 0)
+            out += u';';
+        out += TranslateStatement(statements[i], engine);
+    }
+    return out;
+}
+
+CompiledSql SqlTranslator::Compile(const QString &sql, DbEngine engine)
+{
+    CompiledSql result;
+    result.text = Translate(sql, engine);
+    int positional = 0;
+    for (const Tokens &t : Statements(Tokenize(result.text))) {
+        const size_t first = NextSig(t, 0);
+        if (first >= t.size())
+            continue;
+        SqlStatement st;
+        const Token &head = t[first];
+        st.readOnly = (Is(head, QLatin1String("SELECT")) && FindTopLevel(t, first, QLatin1String("INTO")) == t.size())
+                   || Is(head, QLatin1String("VALUES"));
+        static const QLatin1String dml[] = {QLatin1String("SELECT"), QLatin1String("INSERT"), QLatin1String("UPDATE"),
+                                            QLatin1String("DELETE"), QLatin1String("VALUES"), QLatin1String("WITH")};
+        for (const auto &w : dml)
+            st.preparable = st.preparable || Is(head, w);
+        QString piece;
+        for (const Token &tok : t) {
+            if (tok.kind == Tk::Comment) {
+                piece += u' '; // a quote in a comment must not look like a string to the driver
+                continue;
+            }
+            if (tok.kind != Tk::Param) {
+                piece += TokenText(tok);
+                continue;
+            }
+            st.pieces.append(piece);
+            piece.clear();
+            if (tok.text == QLatin1String("?")) {
+                st.valueAt.append(positional++);
+            } else {
+                const QString name = tok.text.mid(1).toLower();
+                qsizetype at = result.names.indexOf(name);
+                if (at < 0) {
+                    result.names.append(name);
+                    at = result.names.size() - 1;
+                }
+                st.valueAt.append(int(at));
+            }
+        }
+        st.pieces.append(piece);
+        result.statements.append(st);
+    }
+    if (positional > 0 && !result.names.isEmpty())
+        result.error = QStringLiteral("The statement mixes '?' and ':name' placeholders");
+    result.valueCount = positional > 0 ? positional : int(result.names.size());
+    return result;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Turns the T-SQL the module writes into the SQL of the engine at hand, and splits a
+// translated text into statements and bound-value valueAt for TXDatabase.
+//
+// Translated: [name] and [dbo]., SELECT [DISTINCT] TOP n, ISNULL(, GETDATE(),
+// CAST(x AS Float), N'..' literals, ALTER TABLE .. ADD column, ALTER TABLE .. ADD
+// CONSTRAINT .. DEFAULT .. FOR column, and UPDATE .. FROM with the target in the join.
+// Everything else, string literals and comments included, is left as written.
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+enum class DbEngine;
+
+// One statement of a text, cut at its placeholders.
+struct SqlStatement {
+    QStringList pieces; // text around the placeholders: pieces.size() == valueAt.size() + 1
+    QList<int> valueAt;  // for each placeholder, the index of the value it takes
+    bool readOnly = false;   // a plain SELECT (or VALUES): changes no row
+    bool preparable = false; // a single SELECT/INSERT/UPDATE/DELETE/VALUES/WITH
+
+    // The text with each placeholder replaced by what the callback gives for its value index.
+    template <typename F>
+    QString Join(F &&placeholder) const
+    {
+        QString out = pieces.value(0);
+        for (qsizetype i = 0; i < valueAt.size(); ++i)
+            out += placeholder(valueAt[i]) + pieces[i + 1];
+        return out;
+    }
+};
+
+// A translated text ready to run: its statements and how many values it takes.
+struct CompiledSql {
+    QString text;                  // the translated text
+    QList<SqlStatement> statements; // empty statements (blank, comments) dropped
+    int valueCount = 0;            // '?' placeholders, or distinct :name placeholders
+    QStringList names;             // the :name placeholders in order of first appearance
+    QString error;                 // non-empty when the text cannot be run (mixed placeholders)
+};
+
+class SqlTranslator {
+public:
+    static QString Translate(const QString &sql, DbEngine engine);
+    // Translates, then cuts at ';' and at placeholders ('?' or ':name'; a name used twice
+    // takes the same value).
+    static CompiledSql Compile(const QString &sql, DbEngine engine);
+};

@@ -1,0 +1,326 @@
+#include "host/db/DMIDataBases.h"
+#include "host/db/TXDatabase.h"
+#include "tests/support/TestDb.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QSet>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <mutex>
+#include <thread>
+
+namespace {
+
+class Db : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        KV8_REQUIRE_DB(testDb);
+        db = testDb.Connect();
+        db->ExecSQL(QStringLiteral("CREATE TABLE Prot (Id INTEGER NOT NULL PRIMARY KEY, "
+                                   "Codice VARCHAR(60) NOT NULL DEFAULT '', Valore DOUBLE PRECISION NOT NULL DEFAULT 0)"));
+    }
+
+    int Count(const QString &where = QStringLiteral("1 = 1"), const QVariantList &params = {})
+    {
+        return db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Prot WHERE ") + where, params).toInt();
+    }
+
+    void Insert(int id, const QString &code = QStringLiteral(""))
+    {
+        db->ExecSQL(QStringLiteral("INSERT INTO Prot (Id, Codice) VALUES (?, ?)"), {id, code});
+    }
+
+    TestDb testDb;
+    std::unique_ptr<TXDatabase> db;
+};
+
+// The stored date of a column as the engine hands it back (text on SQLite).
+QDateTime AsDate(const QVariant &v)
+{
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime();
+    return QDateTime::fromString(v.toString(), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+} // namespace
+
+TEST_F(Db, TransactionsCommitRollbackAndNoNesting)
+{
+    auto other = testDb.Connect();
+    EXPECT_THROW(db->Commit(), EDatabaseError);
+    EXPECT_THROW(db->Rollback(), EDatabaseError);
+
+    db->StartTransaction();
+    EXPECT_TRUE(db->InTransaction());
+    EXPECT_THROW(db->StartTransaction(), EDatabaseError);
+    EXPECT_TRUE(db->InTransaction());
+    Insert(1);
+    Insert(2);
+    db->Rollback();
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(Count(), 0);
+
+    db->StartTransaction();
+    Insert(3);
+    db->Commit();
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(other->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Prot")).toInt(), 1);
+}
+
+TEST_F(Db, FailedStatementInTransactionUndoesOnlyItself)
+{
+    db->StartTransaction();
+    Insert(1);
+    Insert(2);
+    EXPECT_THROW(Insert(1), EKeyViolation);
+    EXPECT_THROW(db->ExecSQL(QStringLiteral("UPDATE Missing SET x = 1")), EDatabaseError);
+    EXPECT_EQ(Count(), 2); // a read right after failures
+    EXPECT_THROW(db->OpenQuery(QStringLiteral("SELECT nope FROM Prot")), EDatabaseError);
+    Insert(3);
+    // a failure right after a read, then one right after a write
+    EXPECT_THROW(Insert(3), EKeyViolation);
+    db->ExecSQL(QStringLiteral("UPDATE Prot SET Valore = 5 WHERE Id = 3"));
+    EXPECT_THROW(db->ScalarValue(QStringLiteral("SELECT Id FROM Missing")), EDatabaseError);
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT Valore FROM Prot WHERE Id = 3")).toDouble(), 5.0);
+    db->Commit();
+
+    EXPECT_EQ(Count(), 3);
+    EXPECT_EQ(Count(QStringLiteral("Valore = 5")), 1);
+}
+
+TEST_F(Db, ErrorsAreClassifiedAndCarryTheStatement)
+{
+    Insert(1);
+    try {
+        Insert(1, QStringLiteral("dup"));
+        FAIL() << "no error";
+    } catch (const EKeyViolation &e) {
+        EXPECT_TRUE(e.Message.contains(QStringLiteral("INSERT INTO Prot"))) << e.what();
+    }
+    db->ExecSQL(QStringLiteral("CREATE UNIQUE INDEX Prot_Codice ON Prot (Codice)"));
+    Insert(2, QStringLiteral("A"));
+    EXPECT_THROW(db->ExecSQL(QStringLiteral("UPDATE Prot SET Codice = 'A' WHERE Id = 1")), EKeyViolation);
+
+    const auto kindOf = [&](const QString &sql, const QVariantList &params = {}) -> std::string {
+        try {
+            db->ExecSQL(sql, params);
+        } catch (const EKeyViolation &) {
+            return "key";
+        } catch (const EDatabaseError &e) {
+            return e.Message.contains(QStringLiteral("SQL: ")) ? "database" : "database without text";
+        }
+        return "none";
+    };
+    EXPECT_EQ(kindOf(QStringLiteral("INSERT INTO Prot (Id, Codice) VALUES (?, NULL)"), {9}), "database");
+    EXPECT_EQ(kindOf(QStringLiteral("SELEC 1")), "database");
+    EXPECT_EQ(kindOf(QStringLiteral("INSERT INTO Prot (Id) VALUES (?)"), {}), "database");
+    EXPECT_EQ(kindOf(QStringLiteral("SELECT ?, :a"), {1, 2}), "database");
+    EXPECT_EQ(Count(), 2);
+}
+
+TEST_F(Db, HostileTextSurvivesQuotingAndBinding)
+{
+    const QString hostile = QStringLiteral("O'Brien'; DROP TABLE Prot; -- \\ ? :x \"q\"");
+    db->ExecSQL(QStringLiteral("INSERT INTO Prot (Id, Codice) VALUES (1, %1)").arg(XWideQuotedStr(hostile)));
+    Insert(2, hostile);
+    EXPECT_EQ(XWideQuotedStr(QStringLiteral("a'b")), QStringLiteral("'a''b'"));
+
+    EXPECT_TRUE(db->TableExists(QStringLiteral("Prot")));
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT Codice FROM Prot WHERE Id = 1")).toString(), hostile);
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT Codice FROM Prot WHERE Id = 2")).toString(), hostile);
+    EXPECT_EQ(Count(QStringLiteral("Codice = ") + XWideQuotedStr(hostile)), 2);
+    EXPECT_EQ(Count(QStringLiteral("Codice = ?"), {hostile}), 2);
+}
+
+TEST_F(Db, DatesThroughParametersCompareWithLiterals)
+{
+    db->ExecSQL(QStringLiteral("CREATE TABLE Mov (Id INTEGER NOT NULL PRIMARY KEY, Data %1 NULL)")
+                    .arg(db->IsPostgres() ? QStringLiteral("TIMESTAMP") : QStringLiteral("DATETIME")));
+    const QDate day(2024, 1, 5);
+    const QDateTime midnight(day, QTime(0, 0));
+    const QDateTime morning(day, QTime(10, 30, 15, 250)); // milliseconds are not stored
+    const QDateTime next(day.addDays(1), QTime(0, 0));
+    const QString insert = QStringLiteral("INSERT INTO Mov (Id, Data) VALUES (?, ?)");
+    db->ExecSQL(insert, {1, midnight});
+    db->ExecSQL(insert, {2, morning});
+    db->ExecSQL(insert, {3, next});
+    db->ExecSQL(insert, {4, QDateTime()});
+    db->ExecSQL(insert, {5, QVariant(day.addDays(-1))}); // a QDate: midnight of that day
+
+    const auto count = [&](const QString &where) {
+        return db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Mov WHERE ") + where).toInt();
+    };
+    EXPECT_EQ(count(QStringLiteral("Data IS NULL")), 1);
+    EXPECT_EQ(count(QStringLiteral("Data >= ") + db->FormatDataSQL(day)), 3);
+    EXPECT_EQ(count(QStringLiteral("Data < ") + db->FormatDataSQL(day.addDays(1))), 3);
+    EXPECT_EQ(count(QStringLiteral("Data = ") + db->FormatDataSQL(day)), 1);
+    EXPECT_EQ(count(QStringLiteral("Data > ") + db->FormatDataSQL(day)), 2);
+    EXPECT_EQ(count(QStringLiteral("Data = ") + db->FormatDataSQL(morning)), 1);
+    EXPECT_EQ(count(QStringLiteral("Data > ") + db->FormatDataSQL(morning)), 1);
+    EXPECT_EQ(count(QStringLiteral("Data < ") + db->FormatDataSQL(QDateTime(day, QTime(10, 30, 14)))), 2);
+    EXPECT_EQ(count(QStringLiteral("Data = ") + db->FormatDataSQL(day.addDays(-1))), 1);
+    // dates as parameters against stored dates
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Mov WHERE Data >= ? AND Data < ?"),
+                              {QDateTime(day, QTime(0, 0)), day.addDays(1)})
+                  .toInt(),
+              2);
+
+    const QDateTime stored = AsDate(db->ScalarValue(QStringLiteral("SELECT Data FROM Mov WHERE Id = 2")));
+    EXPECT_EQ(stored, QDateTime(day, QTime(10, 30, 15)));
+    EXPECT_EQ(db->FormatDataSQL(QDateTime()), QStringLiteral("NULL"));
+}
+
+TEST_F(Db, PlaceholdersAndQueries)
+{
+    Insert(1, QStringLiteral("a"));
+    Insert(2, QStringLiteral("b"));
+    Insert(3, QStringLiteral("a"));
+    // a named value used twice is given once
+    EXPECT_EQ(Count(QStringLiteral("(Codice = :cod OR Id = :id) AND Codice = :COD"), {QStringLiteral("a"), 2}), 2);
+    EXPECT_THROW(Count(QStringLiteral("Codice = ?"), {}), EDatabaseError);
+    EXPECT_FALSE(db->ScalarValue(QStringLiteral("SELECT Id FROM Prot WHERE Id = 99")).isValid());
+    EXPECT_EQ(db->ExecSQL(QStringLiteral("UPDATE Prot SET Valore = ? WHERE Codice = ?"), {true, QStringLiteral("a")}), 2);
+    EXPECT_EQ(Count(QStringLiteral("Valore = 1")), 2);
+
+    // Two readings of one text and writes in between: neither reading loses rows.
+    const QString text = QStringLiteral("SELECT Id FROM Prot ORDER BY Id");
+    QSqlQuery outer = db->OpenQuery(text);
+    QList<int> seen;
+    while (outer.next()) {
+        seen.append(outer.value(0).toInt());
+        QSqlQuery inner = db->OpenQuery(text);
+        int innerRows = 0;
+        while (inner.next())
+            ++innerRows;
+        EXPECT_EQ(innerRows, 3);
+        db->ExecSQL(QStringLiteral("UPDATE Prot SET Valore = Valore + 1 WHERE Id = ?"), {seen.last()});
+    }
+    EXPECT_EQ(seen, (QList<int>{1, 2, 3}));
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT SUM(Valore) FROM Prot")).toDouble(), 5.0);
+
+    // a prepared SELECT * keeps working after its table gains a column
+    EXPECT_EQ(db->OpenQuery(QStringLiteral("SELECT * FROM Prot WHERE Id = 1")).record().count(), 3);
+    db->ExecSQL(QStringLiteral("ALTER TABLE Prot ADD COLUMN Extra INTEGER NULL"));
+    db->StartTransaction();
+    QSqlQuery after = db->OpenQuery(QStringLiteral("SELECT * FROM Prot WHERE Id = 1"));
+    EXPECT_TRUE(after.next());
+    EXPECT_EQ(after.record().count(), 4);
+    Insert(4);
+    db->Commit();
+    EXPECT_EQ(Count(), 4);
+}
+
+TEST_F(Db, CatalogueIgnoresCase)
+{
+    EXPECT_TRUE(db->TableExists(QStringLiteral("prot")));
+    EXPECT_TRUE(db->TableExists(QStringLiteral("PROT")));
+    EXPECT_FALSE(db->TableExists(QStringLiteral("Missing")));
+    EXPECT_FALSE(db->TableExists(QStringLiteral("Prot; DROP TABLE Prot")));
+    QStringList columns = db->ColumnNames(QStringLiteral("PROT"));
+    for (QString &c : columns)
+        c = c.toLower();
+    EXPECT_EQ(columns, (QStringList{QStringLiteral("id"), QStringLiteral("codice"), QStringLiteral("valore")}));
+    EXPECT_TRUE(db->ColumnNames(QStringLiteral("Missing")).isEmpty());
+}
+
+TEST_F(Db, KeysNeverRepeatAcrossConnections)
+{
+    db->ExecSQL(QStringLiteral("CREATE TABLE Doc (IdDoc INTEGER NOT NULL PRIMARY KEY, Origine INTEGER NOT NULL)"));
+    db->ExecSQL(QStringLiteral("INSERT INTO Doc (IdDoc, Origine) VALUES (41, 0)"));
+    auto other = testDb.Connect();
+    EXPECT_EQ(db->NewKey(QStringLiteral("Doc"), QStringLiteral("IdDoc")), 42); // above the stored maximum
+    EXPECT_EQ(other->NewKey(QStringLiteral("doc"), QStringLiteral("IDDOC")), 43);
+    EXPECT_THROW(db->NewKey(QStringLiteral("Doc; --"), QStringLiteral("IdDoc")), EDatabaseError);
+
+    // two connections on two threads drawing keys and inserting with them
+    constexpr int perThread = 60;
+    std::vector<std::string> failures;
+    std::mutex failuresLock;
+    const auto work = [&](int origin) {
+        try {
+            auto conn = testDb.Connect();
+            for (int i = 0; i < perThread; ++i) {
+                const bool inTransaction = i % 3 == 0;
+                if (inTransaction)
+                    conn->StartTransaction();
+                const qint64 key = conn->NewKey(QStringLiteral("Doc"), QStringLiteral("IdDoc"));
+                conn->ExecSQL(QStringLiteral("INSERT INTO Doc (IdDoc, Origine) VALUES (?, ?)"), {key, origin});
+                if (inTransaction)
+                    conn->Commit();
+            }
+        } catch (const std::exception &e) {
+            std::lock_guard lock(failuresLock);
+            failures.push_back(e.what());
+        }
+    };
+    std::thread a(work, 1);
+    std::thread b(work, 2);
+    a.join();
+    b.join();
+    EXPECT_TRUE(failures.empty()) << failures.front();
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(DISTINCT IdDoc) FROM Doc WHERE Origine > 0")).toInt(),
+              2 * perThread);
+    EXPECT_GT(db->NewKey(QStringLiteral("Doc"), QStringLiteral("IdDoc")),
+              db->ScalarValue(QStringLiteral("SELECT MAX(IdDoc) FROM Doc")).toLongLong());
+}
+
+TEST_F(Db, ValuesToTheEngine)
+{
+    EXPECT_EQ(db->ToDb(true), QVariant(1));
+    EXPECT_TRUE(db->ToDb(QDateTime()).isNull());
+    EXPECT_TRUE(db->ToDb(QDate()).isNull());
+    EXPECT_EQ(db->ToDb(QStringLiteral("x")), QVariant(QStringLiteral("x")));
+    if (db->IsPostgres()) {
+        EXPECT_EQ(db->FormatDataSQL(QDateTime(QDate(2024, 3, 1), QTime(8, 5, 9))),
+                  QStringLiteral("'2024-03-01 08:05:09'::timestamp"));
+    } else {
+        EXPECT_EQ(db->ToDb(QDateTime(QDate(2024, 3, 1), QTime(8, 5, 9, 900))), QVariant(QStringLiteral("2024-03-01 08:05:09")));
+        EXPECT_EQ(db->FormatDataSQL(QDate(2024, 3, 1)), QStringLiteral("'2024-03-01 00:00:00'"));
+    }
+}
+
+TEST(DMIDataBases, NamesIgnoreCaseAndLocalDatabaseIsMadeOnDemand)
+{
+    TestDb testDb;
+    KV8_REQUIRE_DB(testDb);
+    DMIDataBases &dbs = DMIDataBases::Instance();
+    TXDatabase &global = dbs.Open(QStringLiteral("GlobalDatabase"), testDb.Url());
+    EXPECT_EQ(&dbs.Database(QStringLiteral("globaldatabase")), &global);
+    EXPECT_EQ(&dbs.Global(), &global);
+    EXPECT_TRUE(dbs.Has(QStringLiteral("GLOBALDATABASE")));
+    EXPECT_THROW(dbs.Database(QStringLiteral("Nowhere")), EDatabaseError);
+    EXPECT_THROW(dbs.Open(QStringLiteral("GlobalDatabase"), QStringLiteral("mysql://x")), EDatabaseError);
+    EXPECT_EQ(&dbs.Global(), &global); // a failed reopen keeps the open connection
+
+    TXDatabase &local = dbs.Local();
+    EXPECT_EQ(local.Engine(), DbEngine::SQLite);
+    EXPECT_EQ(&dbs.Database(QStringLiteral("LOCALDATABASE")), &local);
+    local.ExecSQL(QStringLiteral("CREATE TABLE IF NOT EXISTS Work (A INTEGER)"));
+    local.ExecSQL(QStringLiteral("INSERT INTO Work (A) VALUES (1)"));
+    const QString path = local.Url().mid(QStringLiteral("sqlite:").size());
+    EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+
+    dbs.Close(QStringLiteral("globaldatabase"));
+    EXPECT_FALSE(dbs.Has(QStringLiteral("GlobalDatabase")));
+}
+
+TEST(DMIDataBases, CompanyDatabaseUrlPrecedence)
+{
+    const QByteArray saved = qgetenv("KV8_DATABASE");
+    qputenv("KV8_DATABASE", "sqlite:env.db");
+    EXPECT_EQ(CompanyDatabaseUrl({QStringLiteral("kv8"), QStringLiteral("--database"), QStringLiteral("sqlite:arg.db")}),
+              QStringLiteral("sqlite:arg.db"));
+    EXPECT_EQ(CompanyDatabaseUrl({QStringLiteral("kv8"), QStringLiteral("--database=postgresql://u@h/c")}),
+              QStringLiteral("postgresql://u@h/c"));
+    EXPECT_EQ(CompanyDatabaseUrl({QStringLiteral("kv8"), QStringLiteral("db"), QStringLiteral("create")}),
+              QStringLiteral("sqlite:env.db"));
+    qunsetenv("KV8_DATABASE");
+    EXPECT_EQ(CompanyDatabaseUrl({QStringLiteral("kv8")}), QString());
+    EXPECT_EQ(CompanyDatabaseUrl({QStringLiteral("kv8"), QStringLiteral("--database")}), QString());
+    if (!saved.isNull())
+        qputenv("KV8_DATABASE", saved);
+}
