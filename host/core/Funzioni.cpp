@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace Funzioni {
@@ -37,7 +38,13 @@ double KRound(double value, int decimals)
     for (; p < written.ptr && *p != 'e'; ++p)
         if (*p >= '0' && *p <= '9')
             digits[n++] = *p;
-    const int exponent = std::atoi(p + 1 < written.ptr ? p + 1 : "0");
+    int exponent = 0;
+    if (p < written.ptr) {
+        const char *e = p + 1;
+        if (e < written.ptr && *e == '+')
+            ++e;
+        std::from_chars(e, written.ptr, exponent);
+    }
 
     const long long keep = static_cast<long long>(exponent) + 1 + decimals; // digits kept
     if (keep >= n)
@@ -53,12 +60,10 @@ double KRound(double value, int decimals)
     if (kept == 0)
         return 0.0;
 
-    char out[64];
-    auto r = std::to_chars(out, out + sizeof out, kept);
-    *r.ptr++ = 'e';
-    r = std::to_chars(r.ptr, out + sizeof out, -decimals);
+    char out[48];
+    const int len = std::snprintf(out, sizeof out, "%llue%d", static_cast<unsigned long long>(kept), -decimals);
     double result = 0.0;
-    std::from_chars(out, r.ptr, result);
+    std::from_chars(out, out + len, result);
     return value < 0 ? -result : result;
 }
 
