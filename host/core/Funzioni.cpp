@@ -1,5 +1,6 @@
 #include "host/core/Funzioni.h"
 
+#include "host/core/DecimalDigits.h"
 #include "host/core/Errors.h"
 
 #include <charconv>
@@ -12,7 +13,6 @@
 namespace Funzioni {
 
 namespace {
-constexpr int kSignificant = 15; // decimal digits a double always carries faithfully
 }
 
 // Rounding works on the decimal representation, not on the binary value: the value is
@@ -28,23 +28,10 @@ double KRound(double value, int decimals)
     if (value == 0.0)
         return 0.0;
 
-    char buf[64];
-    const auto written = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific,
-                                       kSignificant - 1);
-    // buf holds "d.ddddddddddddddde[+-]xx"
-    char digits[kSignificant];
-    int n = 0;
-    const char *p = buf;
-    for (; p < written.ptr && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9')
-            digits[n++] = *p;
-    int exponent = 0;
-    if (p < written.ptr) {
-        const char *e = p + 1;
-        if (e < written.ptr && *e == '+')
-            ++e;
-        std::from_chars(e, written.ptr, exponent);
-    }
+    const KDecimal::Digits split = KDecimal::Split(value);
+    const char *digits = split.digits;
+    const int n = split.count;
+    const int exponent = split.exponent;
 
     const long long keep = static_cast<long long>(exponent) + 1 + decimals; // digits kept
     if (keep >= n)

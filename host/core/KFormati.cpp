@@ -1,5 +1,7 @@
 #include "host/core/KFormati.h"
 
+#include "host/core/DecimalDigits.h"
+
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
@@ -159,14 +161,9 @@ void Digits(double value, int decimals, QString &intPart, QString &fracPart)
     if (value == 0.0)
         return;
 
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-    QByteArray digits;
-    const char *p = buf;
-    for (; p < r.ptr && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9')
-            digits += *p;
-    long long exponent = p < r.ptr ? std::atoll(p + 1) : 0;
+    const KDecimal::Digits split = KDecimal::Split(value);
+    QByteArray digits(split.digits, split.count);
+    long long exponent = split.exponent;
 
     const long long keep = exponent + 1 + decimals;
     if (keep < 0)

@@ -494,6 +494,10 @@ bool AlterTable(const Tokens &t, DbEngine engine, QString *out)
         return true;
     }
 
+    for (const auto &keyword : {QLatin1String("PRIMARY"), QLatin1String("UNIQUE"), QLatin1String("FOREIGN"),
+                                QLatin1String("CHECK"), QLatin1String("INDEX")})
+        if (Is(t[i], keyword))
+            return false; // a table constraint, not a column
     if (Is(t[i], QLatin1String("COLUMN")))
         i = NextSig(t, i + 1);
     // One or more column definitions separated by commas.
@@ -730,18 +734,18 @@ CompiledSql SqlTranslator::Compile(const QString &sql, DbEngine engine)
                                             QLatin1String("DELETE"), QLatin1String("VALUES"), QLatin1String("WITH")};
         for (const auto &w : dml)
             st.preparable = st.preparable || Is(head, w);
-        QString piece;
+        QString fragment;
         for (const Token &tok : t) {
             if (tok.kind == Tk::Comment) {
-                piece += u' '; // a quote in a comment must not look like a string to the driver
+                fragment += u' '; // a quote in a comment must not look like a string to the driver
                 continue;
             }
             if (tok.kind != Tk::Param) {
-                piece += TokenText(tok);
+                fragment += TokenText(tok);
                 continue;
             }
-            st.pieces.append(piece);
-            piece.clear();
+            st.fragments.append(fragment);
+            fragment.clear();
             if (tok.text == QLatin1String("?")) {
                 st.valueAt.append(positional++);
             } else {
@@ -754,7 +758,7 @@ CompiledSql SqlTranslator::Compile(const QString &sql, DbEngine engine)
                 st.valueAt.append(int(at));
             }
         }
-        st.pieces.append(piece);
+        st.fragments.append(fragment);
         result.statements.append(st);
     }
     if (positional > 0 && !result.names.isEmpty())

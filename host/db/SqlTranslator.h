@@ -14,7 +14,7 @@ enum class DbEngine;
 
 // One statement of a text, cut at its placeholders.
 struct SqlStatement {
-    QStringList pieces; // text around the placeholders: pieces.size() == valueAt.size() + 1
+    QStringList fragments; // text around the placeholders: fragments.size() == valueAt.size() + 1
     QList<int> valueAt;  // for each placeholder, the index of the value it takes
     bool readOnly = false;   // a plain SELECT (or VALUES): changes no row
     bool preparable = false; // a single SELECT/INSERT/UPDATE/DELETE/VALUES/WITH
@@ -23,9 +23,9 @@ struct SqlStatement {
     template <typename F>
     QString Join(F &&placeholder) const
     {
-        QString out = pieces.value(0);
+        QString out = fragments.value(0);
         for (qsizetype i = 0; i < valueAt.size(); ++i)
-            out += placeholder(valueAt[i]) + pieces[i + 1];
+            out += placeholder(valueAt[i]) + fragments[i + 1];
         return out;
     }
 };

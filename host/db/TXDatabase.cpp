@@ -564,7 +564,8 @@ QVariant TXDatabase::ToDb(const QVariant &value) const
         // stored to the second on both engines, like the literals of FormatDataSQL
         if (!IsPostgres())
             return dt.toLocalTime().toString(kDateFormat);
-        return dt.addMSecs(-dt.time().msec());
+        // (each local-time conversion costs a look at the system time zone: none when not needed)
+        return dt.time().msec() == 0 ? value : QVariant(dt.addMSecs(-dt.time().msec()));
     }
     case QMetaType::QDate: {
         const QDate d = value.toDate();

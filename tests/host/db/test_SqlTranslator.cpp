@@ -113,6 +113,10 @@ TEST(SqlTranslator, SchemaPatchDdl)
         EXPECT_EQ(Pg(sql), QStringLiteral("ALTER TABLE T ADD COLUMN C %1 NULL").arg(QLatin1String(t.pg)));
         EXPECT_EQ(Lite(sql), QStringLiteral("ALTER TABLE T ADD COLUMN C %1 NULL").arg(QLatin1String(t.lite)));
     }
+    // table constraints are not columns
+    ExpectBoth(QStringLiteral("ALTER TABLE [T] ADD PRIMARY KEY ([A])"), QStringLiteral("ALTER TABLE T ADD PRIMARY KEY (A)"));
+    ExpectBoth(QStringLiteral("ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (A)"),
+               QStringLiteral("ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (A)"));
 }
 
 TEST(SqlTranslator, UpdateWithJoins)
