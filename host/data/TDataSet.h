@@ -1,0 +1,417 @@
+#pragma once
+// The dataset core: records held compactly in memory, Delphi's state machine and event
+// order, fields, filters, Locate and Lookup, bookmarks and master/detail links. Subclasses
+// say where the records come from and where posted changes go.
+#include "host/core/Errors.h"
+#include "host/data/TField.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TDataSource;
+class QSqlQuery;
+class QSqlRecord;
+
+namespace kv8data {
+class Record;
+class DataFilter;
+class MasterLink;
+} // namespace kv8data
+
+enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsCalcFields };
+
+enum TDataEvent {
+    deFieldChange,
+    deRecordChange,
+    deDataSetChange,
+    deDataSetScroll,
+    deLayoutChange,
+    deUpdateRecord,
+    deUpdateState,
+    deCheckBrowseMode,
+    deFocusControl
+};
+
+enum TLocateOption { loCaseInsensitive = 1, loPartialKey = 2 };
+using TLocateOptions = int;
+
+enum TFilterOption { foCaseInsensitive = 1, foNoPartialCompare = 2 };
+using TFilterOptions = int;
+
+// A position that survives other records being added or removed.
+struct TBookmark {
+    quint64 id = 0;
+    bool IsNull() const { return id == 0; }
+    bool operator==(const TBookmark &o) const { return id == o.id; }
+};
+
+class TDataSet : public QObject {
+    Q_OBJECT
+public:
+    using TDataSetNotifyEvent = std::function<void(TDataSet *)>;
+    using TFilterRecordEvent = std::function<void(TDataSet *, bool &)>;
+
+    explicit TDataSet(QObject *owner = nullptr);
+    ~TDataSet() override;
+
+    QString Name() const { return objectName(); }
+    void SetName(const QString &name) { setObjectName(name); }
+
+    // ---- fields
+    // Declared fields; add them before the dataset opens (a subclass may add lookup and
+    // calculated fields to a host dataset). Every column the dataset reads that has no
+    // declared field gets one of its own when it opens.
+    TField *AddField(const QString &name, TFieldType type, int size = 0);
+    TField *AddCalcField(const QString &name, TFieldType type, int size = 0);
+    TField *AddLookupField(const QString &name, TFieldType type, int size, TDataSet *lookupDataSet,
+                           const QString &keyFields, const QString &lookupKeyFields,
+                           const QString &resultField);
+    int FieldCount() const { return int(fields_.size()); }
+    TField *Fields(int index) const;
+    const QList<TField *> &FieldList() const { return fields_; }
+    // By name without regard to case; with two columns of one name the first wins.
+    TField *FindField(const QString &name) const;
+    // As FindField, but throws EDatabaseError naming the field and the dataset.
+    TField *FieldByName(const QString &name) const;
+    // Fields of a ";" list.
+    QList<TField *> GetFieldList(const QString &names) const;
+
+    // ---- opening
+    void Open();
+    void Close();
+    bool Active() const { return state_ != dsInactive; }
+    void SetActive(bool active) { active ? Open() : Close(); }
+    // Reads the records again, keeping the current one where it still exists.
+    void Refresh();
+    TDataSetState State() const { return state_; }
+
+    // ---- navigation
+    void First();
+    void Next();
+    void Prior();
+    void Last();
+    int MoveBy(int distance);
+    bool Eof() const { return eof_; }
+    bool Bof() const { return bof_; }
+    // 1-based position among the visible records; 0 when there is none.
+    int RecNo() const;
+    void SetRecNo(int recNo);
+    virtual int RecordCount() const;
+    bool IsEmpty() const;
+    virtual bool IsUniDirectional() const { return false; }
+
+    // ---- editing
+    void Insert();
+    void Append();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    bool Modified() const { return modified_; }
+    virtual bool CanModify() const;
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    int Tag() const { return tag_; }
+    void SetTag(int tag) { tag_ = tag; }
+    // Posts a pending change when the record was modified, otherwise cancels it.
+    void CheckBrowseMode();
+    void CheckActive() const;
+    // Asks the data-aware controls to write what they hold into the fields.
+    void UpdateRecord();
+
+    // ---- controls
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return disableCount_ > 0; }
+
+    // ---- bookmarks
+    TBookmark GetBookmark() const;
+    void GotoBookmark(const TBookmark &bookmark);
+    bool BookmarkValid(const TBookmark &bookmark) const;
+    void FreeBookmark(TBookmark &bookmark) { bookmark = TBookmark(); }
+
+    // ---- search
+    // keyFields: "A" or "A;B"; keyValues: one value, or a QVariantList with one per field.
+    // Exact and case-sensitive unless options say otherwise. Moves to the first matching
+    // visible record; when none matches the cursor stays where it was and false is returned.
+    bool Locate(const QString &keyFields, const QVariant &keyValues, TLocateOptions options = 0);
+    // The value of resultFields (one field, or a QVariantList for a ";" list) of the first
+    // matching record, without moving the cursor; an invalid QVariant when none matches.
+    QVariant Lookup(const QString &keyFields, const QVariant &keyValues, const QString &resultFields);
+
+    // ---- filter
+    const QString &Filter() const { return filterText_; }
+    void SetFilter(const QString &filter);
+    bool Filtered() const { return filtered_; }
+    void SetFiltered(bool filtered);
+    TFilterOptions FilterOptions() const { return filterOptions_; }
+    void SetFilterOptions(TFilterOptions options);
+
+    // ---- order
+    const QString &IndexFieldNames() const { return indexFieldNames_; }
+    void SetIndexFieldNames(const QString &names);
+
+    // ---- master/detail
+    // The detail shows the records whose detail fields hold the master's current values of
+    // MasterFields; new records take those values. Detail fields: DetailFields when set,
+    // else the same names when the detail has them, else the first fields of
+    // IndexFieldNames.
+    TDataSource *MasterSource() const;
+    void SetMasterSource(TDataSource *source);
+    const QString &MasterFields() const { return masterFields_; }
+    void SetMasterFields(const QString &fields);
+    const QString &DetailFields() const { return detailFields_; }
+    void SetDetailFields(const QString &fields);
+
+    // ---- events, in Delphi's order
+    TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
+    TDataSetNotifyEvent BeforeInsert, OnNewRecord, AfterInsert;
+    TDataSetNotifyEvent BeforeEdit, AfterEdit;
+    TDataSetNotifyEvent BeforePost, AfterPost;
+    TDataSetNotifyEvent BeforeCancel, AfterCancel;
+    TDataSetNotifyEvent BeforeDelete, AfterDelete;
+    TDataSetNotifyEvent BeforeScroll, AfterScroll;
+    TDataSetNotifyEvent BeforeRefresh, AfterRefresh;
+    TDataSetNotifyEvent OnCalcFields;
+    TFilterRecordEvent OnFilterRecord;
+    bool AutoCalcFields = true;
+
+    // ---- rows for grids: the visible records plus the record being inserted
+    int RowCount() const;
+    int ActiveRow() const; // -1 when there is none
+    QVariant ValueAt(int row, const TField *field);
+    QString DisplayTextAt(int row, const TField *field);
+
+    // ---- pending changes (datasets that apply later)
+    int ChangeCount() const;
+    void CancelUpdates();
+
+    // Data sources attached to this dataset.
+    const QList<TDataSource *> &DataSources() const { return sources_; }
+
+protected:
+    using Record = kv8data::Record;
+
+    // Hooks for the subclasses.
+    virtual void InternalOpen() = 0;   // make the fields and load the records
+    virtual void InternalClose() {}
+    // Writes a posted record. oldRecord is null for an insert; values may be completed
+    // (keys drawn by the database). Throws to refuse: the record stays in edit.
+    virtual void InternalPost(Record *oldRecord, QVector<QVariant> &values);
+    virtual void InternalDelete(Record *record);
+    // Values of a new record (defaults, drawn keys) before OnNewRecord.
+    virtual void InternalInitRecord(QVector<QVariant> &values);
+    // Reloads the records for Refresh; the default closes and opens the cursor.
+    virtual void InternalRefresh();
+    // When Locate finds nothing among the loaded records: may load matching records
+    // (with AddFetchedRecord) and return true to search again.
+    virtual bool LocateFetch(const QList<TField *> &fields, const QVariantList &values, TLocateOptions options);
+    // The master moved; the default re-applies the in-memory range.
+    virtual void MasterChanged();
+    // Changes are kept as pending until applied.
+    virtual bool CachedUpdatesActive() const { return false; }
+    // Forward-only reading: the next row, or false at the end; restart at the first row.
+    virtual bool FetchNext(QVector<QVariant> &values);
+    virtual void FetchRestart() {}
+    // Fields that identify a record again after Refresh (the primary key).
+    virtual QList<TField *> KeyFieldList() const { return {}; }
+    // Within InternalOpen: the structure and every record of another dataset.
+    void CopyLayoutAndRecords(TDataSet &source);
+
+    // Field layout helpers for InternalOpen.
+    void BeginLayout();
+    // A physical column: its declared field, or a new field typed as given.
+    TField *BindColumn(const QString &name, TFieldType type, int size, const DictColumn *dict);
+    TField *BindHiddenColumn(const QString &name, TFieldType type);
+    void EndLayout();
+    // Binds the columns of a query result; dictTables name the tables whose dictionary
+    // entries type the columns; sqlText gives the spelling of names the engine lowered.
+    // sqlite: the engine reports no reliable types for expressions and declared types.
+    void BindQueryColumns(const QSqlRecord &record, const QStringList &dictTables, const QString &sqlText,
+                          bool sqlite, int firstColumn = 0);
+    // Reads every row of a query into the records (columns in BindQueryColumns order).
+    void LoadQueryRows(QSqlQuery &query);
+    void ReadQueryRow(QSqlQuery &query, QVector<QVariant> &values) const;
+    int ColumnCount() const { return int(columns_.size()); }
+    TField *Column(int index) const { return columns_[index]; }
+    // Adds a record while loading (values in column order, coerced to the field types).
+    void AddLoadedRecord(QVector<QVariant> &values);
+    // Adds a record fetched while open (kept in index order, filtered).
+    Record *AddFetchedRecord(QVector<QVariant> &values);
+    void ClearRecords();
+    // Puts new values into a record (keys read back from the database); it keeps its place.
+    void ReplaceValues(Record *record, const QVector<QVariant> &values);
+    // Records of the dataset, all of them (not only the visible ones).
+    const std::vector<Record *> &AllRecords() const { return records_; }
+    Record *CurrentRecord() const;
+    // Removes the given records from memory (no event; the cursor is kept where possible).
+    void EvictRecords(const QList<quint64> &ids);
+    // Rebuilds the visible records (filter, range, order) and goes to the first.
+    void Resync(bool keepPosition);
+    // The master's values of the link, or an empty list when there is no active link.
+    QList<TField *> DetailLinkFields() const;
+    QVariantList MasterLinkValues() const;
+    bool HasMasterLink() const;
+    QVariantList RecordValues(const Record *record) const;
+    QVector<QVariant> CurrentValues() const;
+    void ThrowIfActive(const QString &what) const;
+    // Sends a data event to the attached sources (held back while controls are disabled).
+    void DataEvent(TDataEvent event, TField *field = nullptr);
+    // Original image of a changed record (for pending changes), or the record itself.
+    Record *OriginalOf(Record *record) const;
+    // Pending changes, for ApplyUpdates: deleted originals; records with a change status.
+    const std::vector<Record *> &DeletedRecords() const { return deleted_; }
+    // After a successful apply: every record is unchanged and the deleted list empty.
+    void CommitUpdates();
+
+private:
+    friend class TField;
+    friend class TDataSource;
+    friend class kv8data::MasterLink;
+
+    struct Buffer {
+        Record *rec = nullptr;
+        bool useVals = false;
+        QVector<QVariant> vals;
+        QVector<QVariant> calc;
+        bool calcValid = false;
+    };
+
+    TField *NewField(const QString &name, TFieldType type, int size, TFieldKind kind);
+    QVariant GetFieldValue(const TField *field);
+    void SetFieldValue(TField *field, const QVariant &value);
+    QVariant OldFieldValue(const TField *field);
+    void ComputeCalc(Buffer &buffer);
+    void ComputeLookup(Buffer &buffer, TField *field, QList<TField *> &busy);
+    void SetCurrent(int cursor);
+    bool Accepts(Record *record);
+    bool AcceptsActive();
+    bool StreamAdvance();
+    void ComputeRange();
+    QVariant ValueOf(Record *record, const TField *field);
+    void RebuildView();
+    void SortRecords();
+    int CompareRecords(const Record *a, const Record *b) const;
+    int InsertPosition(const std::vector<Record *> &list, const Record *record) const;
+    // Puts a record among the others (index order, filter); its visible position or -1.
+    int PlaceRecord(Record *record, int viewHint, bool append);
+    std::vector<Record *>::iterator FindInRecords(const Record *record, int viewIndex);
+    int FindInView(quint64 id) const;
+    void BeginInsertAppend(bool append);
+    void InitNewRecord();
+    void SetState(TDataSetState state);
+    void Fire(const TDataSetNotifyEvent &event);
+    void CheckCanModifyNow() const;
+    void CompileFilter();
+    void FreeRecords();
+    int SearchView(const QList<TField *> &fields, const QVariantList &values, TLocateOptions options);
+    QVariantList NormaliseKeyValues(const QList<TField *> &fields, const QVariant &keyValues) const;
+    QByteArray KeyOf(const QList<TField *> &fields, const QVariantList &values, bool caseInsensitive) const;
+    QByteArray RecordKey(Record *record, const QList<TField *> &fields, bool caseInsensitive);
+    void BumpVersion() { ++version_; }
+    // Keeps the Locate indexes valid across a record added at the end or changed in place
+    // (the common steps of batch loops); any other change rebuilds them when next used.
+    QList<QByteArray> IndexKeysOf(Record *record);
+    void PatchIndexes(const QList<QByteArray> &oldKeys, Record *record, int position, quint64 before);
+    void AttachSource(TDataSource *source);
+    void DetachSource(TDataSource *source);
+    void MasterDataChanged();
+
+    // fields
+    std::vector<std::unique_ptr<TField>> owned_;
+    QList<TField *> declared_;
+    QList<TField *> fields_;
+    QHash<QString, TField *> byName_;      // lower-case names
+    QHash<QString, TField *> byExactName_; // the same fields by their own spelling
+    QList<TField *> columns_; // record column -> field
+    QList<TField *> calcFields_;
+    bool inLayout_ = false;
+
+    // records
+    std::vector<Record *> records_;
+    std::vector<Record *> view_;
+    std::vector<Record *> deleted_;
+    QHash<quint64, Record *> originals_;
+    quint64 nextId_ = 1;
+    quint64 version_ = 0;
+    int cursor_ = -1;
+    bool bof_ = true;
+    bool eof_ = true;
+    Buffer cur_;
+    Buffer temp_;
+    Buffer *active_ = &cur_;
+    int insertPos_ = -1;
+    int prevCursor_ = -1;
+    bool appending_ = false;
+    bool streamEnd_ = false;
+    int streamCount_ = 0;
+
+    // state
+    TDataSetState state_ = dsInactive;
+    bool modified_ = false;
+    bool readOnly_ = false;
+    int tag_ = 0;
+    int disableCount_ = 0;
+    TDataSetState disableState_ = dsInactive;
+    int calcDepth_ = 0;
+    TField *validating_ = nullptr;
+    QVariant validatingValue_;
+    bool streaming_ = false;
+    int enableEvent_ = -1;
+    // in-memory range of a master link
+    bool rangeActive_ = false;
+    bool rangeNone_ = false;
+    QByteArray rangeKey_;
+    QList<TField *> rangeFields_;
+    // record whose values temp_ holds
+    quint64 tempVersion_ = 0;
+
+    // filter and order
+    QString filterText_;
+    bool filtered_ = false;
+    TFilterOptions filterOptions_ = 0;
+    std::unique_ptr<kv8data::DataFilter> filter_;
+    QString indexFieldNames_;
+    QList<TField *> indexFields_;
+
+    // master link
+    std::unique_ptr<kv8data::MasterLink> masterLink_;
+    QString masterFields_;
+    QString detailFields_;
+
+    // locate indexes
+    struct KeyIndex {
+        QString fields;
+        QList<TField *> fieldList;
+        bool caseInsensitive = false;
+        quint64 version = 0;
+        QHash<QByteArray, int> positions;
+    };
+    std::vector<KeyIndex> indexes_;
+
+    QList<TDataSource *> sources_;
+};
+
+namespace kv8data {
+// Splits a ";" list of names, blanks trimmed, empty names dropped.
+QStringList SplitNames(const QString &names);
+// The field dictionary datasets use: the compiled-in one, unless a test put another in place.
+const Dictionary &DataDictionary();
+void SetDataDictionary(const Dictionary *dictionary);
+// The column in the first of the tables that has it.
+const DictColumn *FindDictColumn(const QStringList &tables, const QString &column);
+// The dictionary's spelling of a column name found in any table, or an empty text.
+QString DictSpelling(const QString &column);
+// Orders two values of a field type: an empty number as 0, an empty text as "".
+int CompareFieldValues(const QVariant &a, const QVariant &b, TFieldType type, bool caseInsensitive = false);
+} // namespace kv8data

@@ -1,0 +1,167 @@
+#pragma once
+// Fields of a dataset: data columns, lookups and calculated values, with typed access.
+#include "host/core/Errors.h"
+#include "host/db/Dictionary.h"
+
+#include <QDateTime>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+class TDataSet;
+
+enum TFieldType {
+    ftUnknown,
+    ftString,
+    ftFixedChar,
+    ftSmallint,
+    ftInteger,
+    ftLargeint,
+    ftBoolean,
+    ftFloat,
+    ftDate,
+    ftTime,
+    ftDateTime,
+    ftMemo,
+    ftAutoInc,
+    ftBlob
+};
+
+enum TFieldKind { fkData, fkCalculated, fkLookup };
+
+class TField {
+public:
+    using TFieldNotifyEvent = std::function<void(TField *)>;
+
+    TField(const TField &) = delete;
+    TField &operator=(const TField &) = delete;
+    ~TField();
+
+    TDataSet *DataSet() const { return dataSet_; }
+    const QString &FieldName() const { return name_; }
+    TFieldType DataType() const { return type_; }
+    TFieldKind FieldKind() const { return kind_; }
+    bool IsCalculated() const { return kind_ != fkData; }
+    bool IsNumeric() const;
+    bool IsText() const;
+    bool IsDateTime() const;
+    // Position in the dataset's field list.
+    int Index() const;
+
+    int Size() const { return size_; }
+    void SetSize(int size) { size_ = size; }
+    QString DisplayLabel() const { return label_.isEmpty() ? name_ : label_; }
+    void SetDisplayLabel(const QString &label) { label_ = label; }
+    const QString &DisplayFormat() const { return displayFormat_; }
+    void SetDisplayFormat(const QString &format) { displayFormat_ = format; }
+    const QString &EditFormat() const { return editFormat_; }
+    void SetEditFormat(const QString &format) { editFormat_ = format; }
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v) { visible_ = v; }
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool v) { readOnly_ = v; }
+    bool Required() const { return required_; }
+    void SetRequired(bool v) { required_ = v; }
+    int DisplayWidth() const;
+    void SetDisplayWidth(int w) { displayWidth_ = w; }
+    int Tag() const { return tag_; }
+    void SetTag(int tag) { tag_ = tag; }
+    // Dictionary entry of the column, when the dictionary knows it (items, default, autokey).
+    const DictColumn *DictInfo() const { return dict_; }
+    // Declared in code or from the dictionary, rather than made for an undeclared column.
+    bool IsPersistent() const { return persistent_; }
+
+    // Lookup fields: the lookup dataset is searched on LookupKeyFields with the values of
+    // KeyFields of this dataset ("A;B" lists of the same length); the result is
+    // LookupResultField of the record found, or empty.
+    void SetLookup(TDataSet *lookupDataSet, const QString &keyFields, const QString &lookupKeyFields,
+                   const QString &resultField);
+    TDataSet *LookupDataSet() const { return lookupDataSet_; }
+    const QString &KeyFields() const { return keyFields_; }
+    const QString &LookupKeyFields() const { return lookupKeyFields_; }
+    const QString &LookupResultField() const { return lookupResult_; }
+
+    // Values. An empty number reads 0, an empty text "", an empty date a null QDateTime.
+    QVariant Value() const;
+    void SetValue(const QVariant &value);
+    bool IsNull() const;
+    void Clear();
+    QString AsString() const;
+    void SetAsString(const QString &value);
+    int AsInteger() const;
+    void SetAsInteger(int value);
+    qint64 AsLargeInt() const;
+    void SetAsLargeInt(qint64 value);
+    double AsFloat() const;
+    void SetAsFloat(double value);
+    QDateTime AsDateTime() const;
+    void SetAsDateTime(const QDateTime &value);
+    void SetAsDateTime(const QDate &value);
+    bool AsBoolean() const;
+    void SetAsBoolean(bool value);
+    // The value before the current edit began (the stored value while browsing).
+    QVariant OldValue() const;
+
+    // Text for display (DisplayFormat) and for editing (EditFormat, else DisplayFormat).
+    QString DisplayText() const;
+    QString Text() const;
+    // Parses an edited text (Italian numbers and dates); an empty text clears the field.
+    void SetText(const QString &text);
+    // Formats any value as this field would display it.
+    QString FormatValue(const QVariant &value, bool forDisplay) const;
+
+    // Asks the data-aware controls to put the focus on this field's control.
+    void FocusControl();
+
+    TFieldNotifyEvent OnValidate; // throws to refuse; the field keeps its old value
+    TFieldNotifyEvent OnChange;
+
+private:
+    friend class TDataSet;
+    TField(TDataSet *dataSet, const QString &name, TFieldType type, int size, TFieldKind kind);
+    void ApplyDictionary(const DictColumn *column);
+
+    TDataSet *dataSet_;
+    QString name_;
+    TFieldType type_;
+    TFieldKind kind_;
+    int size_ = 0;
+    QString label_;
+    QString displayFormat_;
+    QString editFormat_;
+    bool visible_ = true;
+    bool readOnly_ = false;
+    bool required_ = false;
+    int displayWidth_ = 0;
+    int tag_ = 0;
+    const DictColumn *dict_ = nullptr;
+    bool persistent_ = true;
+    bool bound_ = true;  // part of the dataset's current layout
+    bool hidden_ = false; // internal column (row id), not in the field list
+    int slot_ = -1;      // column of the record, or slot of the calculated values
+    bool autoKey_ = false;
+
+    QPointer<TDataSet> lookupDataSet_;
+    QString keyFields_;
+    QString lookupKeyFields_;
+    QString lookupResult_;
+};
+
+namespace kv8data {
+// The value converted to what a field of that type holds (null stays null). Texts are parsed
+// leniently ("12", "1,5", "2024-01-31 10:00:00", "31/01/2024"); a text that is no number
+// or date where one is needed throws Exception.
+QVariant Coerce(const QVariant &value, TFieldType type);
+// Same, but never throws: an unreadable value becomes null.
+QVariant CoerceLoaded(const QVariant &value, TFieldType type);
+TFieldType FieldTypeOf(FieldType dictType);
+FieldType DictTypeOf(TFieldType type);
+TFieldType FieldTypeOfMeta(int metaTypeId);
+bool IsNumericType(TFieldType type);
+bool IsTextType(TFieldType type);
+bool IsDateType(TFieldType type);
+// Reads a stored date text ("yyyy-MM-dd[ HH:mm:ss[.zzz]]", with "T" too, or "dd/mm/yyyy").
+QDateTime ParseStoredDate(const QString &text);
+} // namespace kv8data

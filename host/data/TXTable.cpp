@@ -1,0 +1,759 @@
+#include "host/data/TXTable.h"
+
+#include "host/data/DataRecord.h"
+#include "host/db/DMIDataBases.h"
+#include "host/db/SchemaInstaller.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <map>
+
+using namespace kv8data;
+
+namespace {
+
+struct TableMeta {
+    QStringList primaryKey;
+    QHash<QString, TXTable::ColumnInfo> columns;
+};
+
+// Keys: connection name + "|" + lower-case table name.
+std::map<QString, TableMeta> &MetaCache()
+{
+    static std::map<QString, TableMeta> cache;
+    return cache;
+}
+
+void CheckIdentifier(const QString &name, const char *what)
+{
+    static const QRegularExpression re(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    if (!re.match(name).hasMatch())
+        throw EDatabaseError(QStringLiteral("Nome di %1 non valido: '%2'").arg(QLatin1String(what), name));
+}
+
+QString ConflictMessage(const QString &table)
+{
+    return QStringLiteral("Record modificato o cancellato da un altro utente (tabella %1): rileggere i dati e "
+                          "ripetere l'operazione")
+        .arg(table);
+}
+
+// A text bound as a value: a null text is the empty text, not NULL.
+QVariant Bindable(const TField *f, const QVariant &v)
+{
+    if (f->IsText() && v.isValid() && v.typeId() == QMetaType::QString && v.toString().isNull())
+        return QString(QLatin1String(""));
+    return v;
+}
+
+// A value as bound: texts never null, dates on SQLite already in the stored text form
+// ("yyyy-MM-dd hh:mm:ss", what TXDatabase::ToDb makes of them, without its time-zone look-up).
+QVariant StoredForm(const TXDatabase &db, const TField *f, const QVariant &v)
+{
+    if (!db.IsPostgres() && v.typeId() == QMetaType::QDateTime) {
+        const QDateTime dt = v.toDateTime();
+        if (!dt.isValid())
+            return QVariant();
+        return dt.date().toString(QStringLiteral("yyyy-MM-dd ")) + dt.time().toString(QStringLiteral("hh:mm:ss"));
+    }
+    return Bindable(f, v);
+}
+
+// The value a NOT NULL column takes for an empty field.
+QVariant EmptyOf(const TField *f)
+{
+    if (f->IsText())
+        return QString(QLatin1String(""));
+    if (f->IsNumeric() || f->DataType() == ftBoolean)
+        return f->DataType() == ftFloat ? QVariant(0.0) : QVariant(qlonglong(0));
+    return QVariant();
+}
+
+} // namespace
+
+namespace kv8data {
+
+void ForgetTableMeta(const QString &table)
+{
+    const QString suffix = QLatin1Char('|') + table.toLower();
+    auto &cache = MetaCache();
+    for (auto it = cache.begin(); it != cache.end();) {
+        if (it->first.endsWith(suffix))
+            it = cache.erase(it);
+        else
+            ++it;
+    }
+}
+
+} // namespace kv8data
+
+TXTable::TXTable(QObject *owner) : TDataSet(owner) {}
+
+TXTable::~TXTable() = default;
+
+void TXTable::SetTableName(const QString &name)
+{
+    ThrowIfActive(QStringLiteral("cambiare il nome della tabella"));
+    tableName_ = name.trimmed();
+}
+
+void TXTable::SetDatabaseName(const QString &name)
+{
+    ThrowIfActive(QStringLiteral("cambiare il database"));
+    databaseName_ = name;
+    database_ = nullptr;
+}
+
+void TXTable::SetDatabase(TXDatabase *database)
+{
+    ThrowIfActive(QStringLiteral("cambiare il database"));
+    database_ = database;
+}
+
+TXDatabase &TXTable::Database() const
+{
+    if (database_)
+        return *database_;
+    return DMIDataBases::Instance().Database(databaseName_);
+}
+
+void TXTable::SetXAutoApply(bool on)
+{
+    if (on == autoApply_)
+        return;
+    if (on && Active() && ChangeCount() > 0)
+        throw EDatabaseError(QStringLiteral("%1: applicare o annullare le modifiche in sospeso prima").arg(Name()));
+    autoApply_ = on;
+}
+
+bool TXTable::Exists() const
+{
+    return Database().TableExists(tableName_);
+}
+
+void TXTable::LoadMeta()
+{
+    if (tableName_.isEmpty())
+        throw EDatabaseError(QStringLiteral("%1: nome della tabella non impostato").arg(Name()));
+    CheckIdentifier(tableName_, "tabella");
+    TXDatabase &db = Database();
+    const QString key = db.Name() + QLatin1Char('|') + tableName_.toLower();
+    auto &cache = MetaCache();
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        TableMeta meta;
+        QSqlQuery q(db.Connection());
+        if (db.IsPostgres()) {
+            q.prepare(QStringLiteral("SELECT column_name, is_nullable, column_default, is_identity "
+                                     "FROM information_schema.columns "
+                                     "WHERE table_schema = current_schema() AND table_name = ?"));
+            q.addBindValue(tableName_.toLower());
+            if (q.exec())
+                while (q.next())
+                    meta.columns.insert(q.value(0).toString().toLower(),
+                                        {q.value(1).toString() == QLatin1String("NO"),
+                                         !q.value(2).isNull() || q.value(3).toString() == QLatin1String("YES")});
+            q.prepare(QStringLiteral("SELECT a.attname FROM pg_index i JOIN pg_attribute a "
+                                     "ON a.attrelid = i.indrelid AND a.attnum = ANY(i.indkey) "
+                                     "WHERE i.indrelid = to_regclass(?) AND i.indisprimary "
+                                     "ORDER BY array_position(i.indkey::int2[], a.attnum)"));
+            q.addBindValue(tableName_.toLower());
+            if (q.exec())
+                while (q.next())
+                    meta.primaryKey << q.value(0).toString();
+        } else {
+            if (q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(tableName_))) {
+                std::map<int, QString> pk;
+                while (q.next()) {
+                    const QString name = q.value(1).toString();
+                    meta.columns.insert(name.toLower(), {q.value(3).toInt() != 0, !q.value(4).isNull()});
+                    if (q.value(5).toInt() > 0)
+                        pk[q.value(5).toInt()] = name;
+                }
+                for (const auto &p : pk)
+                    meta.primaryKey << p.second;
+            }
+        }
+        q.finish();
+        it = cache.emplace(key, meta).first;
+    }
+    meta_ = it->second.columns;
+    primaryKey_.clear();
+    if (!keyFields_.trimmed().isEmpty()) {
+        primaryKey_ = SplitNames(keyFields_);
+    } else if (const DictTable *t = DataDictionary().Table(tableName_); t && !t->primaryKey.isEmpty()) {
+        primaryKey_ = t->primaryKey;
+    } else {
+        primaryKey_ = it->second.primaryKey;
+    }
+    if (primaryKey_.isEmpty()) {
+        // an auto-increment column identifies the row
+        for (TField *f : FieldList())
+            if (f->FieldKind() == fkData && f->IsPersistent() && f->DataType() == ftAutoInc)
+                primaryKey_ << f->FieldName();
+        if (const DictTable *t = DataDictionary().Table(tableName_); t && primaryKey_.isEmpty())
+            for (const DictColumn &c : t->columns)
+                if (c.type == FieldType::AutoInc)
+                    primaryKey_ << c.name;
+        if (primaryKey_.size() > 1)
+            primaryKey_.clear();
+    }
+    useRowId_ = primaryKey_.isEmpty() && !db.IsPostgres();
+}
+
+QString TXTable::SelectText(const QString &condition) const
+{
+    QString sql = QStringLiteral("SELECT ");
+    if (useRowId_)
+        sql += QStringLiteral("rowid AS kv8_rowid, ");
+    sql += QStringLiteral("* FROM ") + tableName_;
+    if (!condition.trimmed().isEmpty())
+        sql += QStringLiteral(" WHERE ") + condition;
+    return sql;
+}
+
+void TXTable::BindLayout(const QSqlRecord &record)
+{
+    BeginLayout();
+    rowIdField_ = nullptr;
+    if (useRowId_)
+        rowIdField_ = BindHiddenColumn(QStringLiteral("kv8_rowid"), ftLargeint);
+    QStringList tables{tableName_};
+    if (!origin_.isEmpty())
+        tables << origin_;
+    BindQueryColumns(record, tables, QString(), !Database().IsPostgres(), useRowId_ ? 1 : 0);
+    EndLayout();
+}
+
+void TXTable::InternalOpen()
+{
+    LoadMeta();
+    TXDatabase &db = Database();
+    QStringList conditions;
+    QVariantList params;
+    const QString where = EffectiveWhere().trimmed();
+    if (!where.isEmpty())
+        conditions << QStringLiteral("(") + where + QStringLiteral(")");
+    masterValues_.clear();
+    masterValuesSet_ = false;
+    if (HasMasterLink()) {
+        const QVariantList values = MasterLinkValues();
+        const QStringList masterNames = SplitNames(MasterFields());
+        QStringList detailNames = SplitNames(DetailFields());
+        if (detailNames.isEmpty()) {
+            const QStringList index = SplitNames(IndexFieldNames());
+            for (int i = 0; i < masterNames.size(); ++i)
+                detailNames << (meta_.contains(masterNames[i].toLower()) || i >= index.size() ? masterNames[i] : index[i]);
+        }
+        for (int i = 0; i < values.size() && i < detailNames.size(); ++i) {
+            CheckIdentifier(detailNames[i], "campo");
+            if (values[i].isNull()) {
+                conditions << QStringLiteral("1 = 0");
+            } else {
+                conditions << detailNames[i] + QStringLiteral(" = ?");
+                params << values[i];
+            }
+            masterValues_ << values[i].toString();
+        }
+        masterValuesSet_ = true;
+    }
+    QString sql = SelectText(conditions.join(QStringLiteral(" AND ")));
+    const QStringList index = SplitNames(IndexFieldNames());
+    if (!index.isEmpty()) {
+        for (const QString &n : index)
+            CheckIdentifier(n, "campo");
+        sql += QStringLiteral(" ORDER BY ") + index.join(QStringLiteral(", "));
+    } else if (!orderBy_.trimmed().isEmpty()) {
+        sql += QStringLiteral(" ORDER BY ") + orderBy_;
+    }
+    if (maxRecords_ > 0)
+        sql += QStringLiteral(" LIMIT %1").arg(maxRecords_);
+    QSqlQuery q = db.OpenQuery(sql, params, true);
+    BindLayout(q.record());
+    LoadQueryRows(q);
+}
+
+void TXTable::InternalClose() {}
+
+int TXTable::FetchRows(const QString &condition, const QVariantList &values)
+{
+    QSqlQuery q = Database().OpenQuery(SelectText(condition), values, true);
+    // rows already held (by key) are not read twice
+    QSet<QByteArray> held;
+    for (Record *r : AllRecords())
+        held.insert(KeyOfValues(ValuesOf(r)));
+    int added = 0;
+    QVector<QVariant> row;
+    while (q.next()) {
+        ReadQueryRow(q, row);
+        if (held.contains(KeyOfValues(row)))
+            continue;
+        AddFetchedRecord(row);
+        ++added;
+    }
+    return added;
+}
+
+QVector<QVariant> TXTable::ValuesOf(const Record *record) const
+{
+    QVector<QVariant> out(record->Count());
+    for (int i = 0; i < out.size(); ++i)
+        out[i] = record->Get(i);
+    return out;
+}
+
+QList<TField *> TXTable::PrimaryKeyFields() const
+{
+    QList<TField *> out;
+    if (useRowId_) {
+        if (rowIdField_)
+            out << rowIdField_;
+        return out;
+    }
+    for (const QString &n : primaryKey_) {
+        TField *f = FindField(n);
+        if (!f)
+            return {};
+        out << f;
+    }
+    return out;
+}
+
+QByteArray TXTable::KeyOfValues(const QVector<QVariant> &values) const
+{
+    QByteArray key;
+    const QList<TField *> keys = PrimaryKeyFields();
+    if (keys.isEmpty()) {
+        // no key: the whole row
+        for (const QVariant &v : values)
+            key += v.toString().toUtf8() + '\x1f';
+        return key;
+    }
+    for (int i = 0; i < ColumnCount(); ++i)
+        if (keys.contains(Column(i)))
+            key += (i < values.size() ? values[i].toString() : QString()).toUtf8() + '\x1f';
+    return key;
+}
+
+// ---- writes
+
+namespace {
+void AppendCheck(const TField *f, const QVariant &old, QStringList &where, QVariantList &params);
+} // namespace
+
+void TXTable::WriteInsert(QVector<QVariant> &values)
+{
+    TXDatabase &db = Database();
+    std::vector<char> included(size_t(ColumnCount()), 0);
+    QVariantList params;
+    params.reserve(ColumnCount());
+    QList<int> readBack;
+    for (int i = 0; i < ColumnCount(); ++i) {
+        TField *f = Column(i);
+        if (f == rowIdField_) {
+            readBack << i;
+            continue;
+        }
+        QVariant v = values[i];
+        if (v.isNull()) {
+            if (f->DataType() == ftAutoInc) {
+                readBack << i;
+                continue;
+            }
+            if (const DictColumn *d = f->DictInfo()) {
+                const QVariant def = SchemaInstaller::EffectiveDefault(*d);
+                if (!def.isValid())
+                    continue;
+                v = Bindable(f, CoerceLoaded(def, f->DataType()));
+                if (v.isNull())
+                    v = EmptyOf(f);
+                values[i] = v;
+            } else {
+                const ColumnInfo info = meta_.value(f->FieldName().toLower());
+                if (info.hasDefault || !info.notNull)
+                    continue;
+                v = EmptyOf(f);
+                if (v.isNull())
+                    continue;
+                values[i] = v;
+            }
+        }
+        included[size_t(i)] = 1;
+        params << StoredForm(db, f, v);
+    }
+    if (included != insertColumns_ || insertSql_.isEmpty()) {
+        QStringList cols, marks;
+        for (int i = 0; i < ColumnCount(); ++i)
+            if (included[size_t(i)]) {
+                cols << Column(i)->FieldName();
+                marks << QStringLiteral("?");
+            }
+        insertSql_ = cols.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(tableName_)
+                                    : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                          .arg(tableName_, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        insertColumns_ = included;
+    }
+    db.ExecSQL(insertSql_, params);
+    if (!readBack.isEmpty()) {
+        const QVariant id = db.ScalarValue(db.IsPostgres() ? QStringLiteral("SELECT lastval()")
+                                                           : QStringLiteral("SELECT last_insert_rowid()"));
+        for (int i : readBack)
+            values[i] = CoerceLoaded(id, Column(i)->DataType());
+    }
+}
+
+namespace {
+
+// "column still holds the value read", with an empty number read as 0 and an empty text "".
+void AppendCheck(const TField *f, const QVariant &old, QStringList &where, QVariantList &params)
+{
+    const QString c = f->FieldName();
+    if (f->IsText()) {
+        where << QStringLiteral("COALESCE(%1, '') = ?").arg(c);
+        params << (old.isNull() ? QString(QLatin1String("")) : old.toString());
+    } else if (f->IsNumeric() || f->DataType() == ftBoolean) {
+        where << QStringLiteral("COALESCE(%1, 0) = ?").arg(c);
+        params << (old.isNull() ? QVariant(qlonglong(0)) : old);
+    } else if (f->DataType() == ftBlob) {
+        return;
+    } else if (old.isNull()) {
+        where << QStringLiteral("%1 IS NULL").arg(c);
+    } else {
+        where << QStringLiteral("%1 = ?").arg(c);
+        params << old;
+    }
+}
+
+bool SameValue(const TField *f, const QVariant &a, const QVariant &b)
+{
+    if (f->IsDateTime() && a.isNull() != b.isNull())
+        return false;
+    if (f->DataType() == ftUnknown && a.isNull() != b.isNull())
+        return false;
+    return CompareFieldValues(a, b, f->DataType()) == 0;
+}
+
+} // namespace
+
+QString TXTable::RowMatch(const Record *record, QVariantList &params) const
+{
+    // a table without any key on PostgreSQL: one row holding every value read
+    QStringList where;
+    for (int i = 0; i < ColumnCount(); ++i)
+        if (Column(i)->DataType() != ftMemo)
+            AppendCheck(Column(i), record->Get(i), where, params);
+    return QStringLiteral("ctid = (SELECT ctid FROM %1 WHERE %2 LIMIT 1)").arg(tableName_, where.join(QStringLiteral(" AND ")));
+}
+
+void TXTable::WriteUpdate(const Record *old, const QVector<QVariant> &values)
+{
+    const QList<TField *> keys = PrimaryKeyFields();
+    if (keys.isEmpty() && !Database().IsPostgres())
+        throw EDatabaseError(QStringLiteral("La tabella %1 non ha chiave primaria: impossibile aggiornare il record")
+                                 .arg(tableName_));
+    QStringList sets, where;
+    QVariantList setParams, whereParams;
+    for (int i = 0; i < ColumnCount(); ++i) {
+        TField *f = Column(i);
+        if (f == rowIdField_)
+            continue;
+        const QVariant before = old->Get(i);
+        if (SameValue(f, before, values[i]))
+            continue;
+        QVariant v = Bindable(f, values[i]);
+        if (v.isNull() && meta_.value(f->FieldName().toLower()).notNull)
+            v = EmptyOf(f);
+        sets << f->FieldName() + QStringLiteral(" = ?");
+        setParams << StoredForm(Database(), f, v);
+        if (!keys.contains(f))
+            AppendCheck(f, before, where, whereParams);
+    }
+    if (sets.isEmpty())
+        return;
+    QStringList keyWhere;
+    QVariantList keyParams;
+    if (keys.isEmpty()) {
+        where.clear();
+        whereParams.clear();
+        keyWhere << RowMatch(old, keyParams);
+    }
+    for (TField *k : keys) {
+        const QVariant v = old->Get(ColumnOf(k));
+        if (v.isNull()) {
+            keyWhere << (k == rowIdField_ ? QStringLiteral("rowid") : k->FieldName()) + QStringLiteral(" IS NULL");
+        } else {
+            keyWhere << (k == rowIdField_ ? QStringLiteral("rowid") : k->FieldName()) + QStringLiteral(" = ?");
+            keyParams << v;
+        }
+    }
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                            .arg(tableName_, sets.join(QStringLiteral(", ")),
+                                 (keyWhere + where).join(QStringLiteral(" AND ")));
+    const int rows = Database().ExecSQL(sql, setParams + keyParams + whereParams);
+    if (rows == 0)
+        throw EDatabaseError(ConflictMessage(tableName_));
+    if (rows > 1)
+        throw EDatabaseError(QStringLiteral("Tabella %1: la chiave %2 non individua un solo record")
+                                 .arg(tableName_, primaryKey_.join(QLatin1Char(';'))));
+}
+
+void TXTable::WriteDelete(const Record *record)
+{
+    const QList<TField *> keys = PrimaryKeyFields();
+    if (keys.isEmpty() && !Database().IsPostgres())
+        throw EDatabaseError(QStringLiteral("La tabella %1 non ha chiave primaria: impossibile eliminare il record")
+                                 .arg(tableName_));
+    QStringList where;
+    QVariantList params;
+    if (keys.isEmpty()) {
+        where << RowMatch(record, params);
+        if (Database().ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2").arg(tableName_, where.first()), params) == 0)
+            throw EDatabaseError(ConflictMessage(tableName_));
+        return;
+    }
+    for (int i = 0; i < ColumnCount(); ++i) {
+        TField *f = Column(i);
+        const QVariant v = record->Get(i);
+        if (keys.contains(f)) {
+            const QString name = f == rowIdField_ ? QStringLiteral("rowid") : f->FieldName();
+            if (v.isNull()) {
+                where.prepend(name + QStringLiteral(" IS NULL"));
+            } else {
+                where.prepend(name + QStringLiteral(" = ?"));
+                params.prepend(v);
+            }
+        } else if (f->DataType() != ftMemo) {
+            AppendCheck(f, v, where, params);
+        }
+    }
+    const int rows = Database().ExecSQL(
+        QStringLiteral("DELETE FROM %1 WHERE %2").arg(tableName_, where.join(QStringLiteral(" AND "))), params);
+    if (rows == 0)
+        throw EDatabaseError(ConflictMessage(tableName_));
+}
+
+void TXTable::InternalPost(Record *oldRecord, QVector<QVariant> &values)
+{
+    if (!autoApply_)
+        return;
+    if (!oldRecord)
+        WriteInsert(values);
+    else
+        WriteUpdate(oldRecord, values);
+    RecordWritten(values, false);
+}
+
+void TXTable::InternalDelete(Record *record)
+{
+    if (!autoApply_)
+        return;
+    WriteDelete(record);
+    RecordWritten(ValuesOf(record), true);
+}
+
+void TXTable::RecordWritten(const QVector<QVariant> &, bool) {}
+
+int TXTable::ColumnOf(const TField *field) const
+{
+    for (int i = 0; i < ColumnCount(); ++i)
+        if (Column(i) == field)
+            return i;
+    return -1;
+}
+
+void TXTable::InternalInitRecord(QVector<QVariant> &values)
+{
+    for (int i = 0; i < ColumnCount(); ++i) {
+        TField *f = Column(i);
+        const DictColumn *d = f->DictInfo();
+        if (!d || !d->autokey)
+            continue;
+        const DictTable *own = DataDictionary().Table(tableName_);
+        if (own && own->IsStored()) {
+            values[i] = QVariant(qlonglong(Database().NewKey(tableName_, f->FieldName())));
+            continue;
+        }
+        // a local copy of a stored table: the key comes from the stored table's key service
+        QString stored;
+        auto autokeyIn = [&](const QString &table) {
+            const DictTable *t = DataDictionary().Table(table);
+            const DictColumn *c = t && t->IsStored() ? t->Column(f->FieldName()) : nullptr;
+            return c && c->autokey;
+        };
+        if (!origin_.isEmpty() && autokeyIn(origin_))
+            stored = origin_;
+        if (stored.isEmpty())
+            for (const DictTable *t : DataDictionary().Tables())
+                if (autokeyIn(t->name)) {
+                    stored = t->name;
+                    break;
+                }
+        if (!stored.isEmpty() && DMIDataBases::Instance().Has(QStringLiteral("GlobalDatabase")))
+            values[i] = QVariant(qlonglong(DMIDataBases::Instance().Global().NewKey(stored, f->FieldName())));
+        else
+            values[i] = QVariant(qlonglong(Database().NewKey(tableName_, f->FieldName())));
+    }
+}
+
+void TXTable::MasterChanged()
+{
+    if (!HasMasterLink() && !masterValuesSet_)
+        return;
+    QStringList now;
+    for (const QVariant &v : MasterLinkValues())
+        now << v.toString();
+    if (masterValuesSet_ == HasMasterLink() && now == masterValues_)
+        return;
+    if (!autoApply_ && ChangeCount() > 0)
+        throw EDatabaseError(
+            QStringLiteral("%1: applicare o annullare le modifiche in sospeso prima di cambiare il record principale")
+                .arg(Name()));
+    CheckBrowseMode();
+    if (BeforeScroll)
+        BeforeScroll(this);
+    InternalClose();
+    ClearRecords();
+    InternalOpen();
+    Resync(false);
+    if (AfterScroll)
+        AfterScroll(this);
+}
+
+// ---- table services
+
+void TXTable::CreaTabella()
+{
+    if (Active())
+        Close();
+    if (tableName_.isEmpty())
+        throw EDatabaseError(QStringLiteral("%1: nome della tabella non impostato").arg(Name()));
+    CheckIdentifier(tableName_, "tabella");
+    TXDatabase &db = Database();
+    QList<DictColumn> columns;
+    auto has = [&](const QString &name) {
+        for (const DictColumn &c : columns)
+            if (c.name.compare(name, Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    };
+    for (TField *f : FieldList()) {
+        if (f->FieldKind() != fkData || !f->IsPersistent())
+            continue;
+        DictColumn c;
+        if (f->DictInfo()) {
+            c = *f->DictInfo();
+        } else {
+            c.name = f->FieldName();
+            c.type = DictTypeOf(f->DataType());
+            c.size = f->DataType() == ftString || f->DataType() == ftFixedChar ? (f->Size() > 0 ? f->Size() : 255) : 0;
+            c.required = f->Required();
+            c.nullable = c.type == FieldType::DateTime; // dates may be empty
+        }
+        CheckIdentifier(c.name, "campo");
+        columns << c;
+    }
+    const DictTable *own = DataDictionary().Table(tableName_);
+    QStringList primaryKey;
+    if (own && (columns.isEmpty() || usaDizionario_)) {
+        for (const DictColumn &c : own->columns)
+            if (!has(c.name))
+                columns << c;
+        primaryKey = own->primaryKey;
+    }
+    if (!origin_.isEmpty()) {
+        const DictTable *origin = DataDictionary().Table(origin_);
+        if (!origin)
+            throw EDatabaseError(QStringLiteral("Tabella di origine '%1' non presente nel dizionario").arg(origin_));
+        for (const DictColumn &c : origin->columns)
+            if (!has(c.name))
+                columns << c;
+    }
+    if (columns.isEmpty())
+        throw EDatabaseError(
+            QStringLiteral("%1: nessuna definizione di campi per creare la tabella %2").arg(Name(), tableName_));
+    QStringList defs;
+    bool autoInc = false;
+    for (const DictColumn &c : columns) {
+        defs << SchemaInstaller::ColumnDefinition(c, db.Engine());
+        autoInc = autoInc || c.type == FieldType::AutoInc;
+    }
+    // on SQLite an auto-increment column is the key
+    if (!primaryKey.isEmpty() && !(autoInc && !db.IsPostgres()))
+        defs << QStringLiteral("PRIMARY KEY (%1)").arg(primaryKey.join(QStringLiteral(", ")));
+    db.ExecSQL(QStringLiteral("DROP TABLE IF EXISTS %1").arg(tableName_));
+    db.ExecSQL(QStringLiteral("CREATE TABLE %1 (%2)").arg(tableName_, defs.join(QStringLiteral(", "))));
+    ForgetTableMeta(tableName_);
+}
+
+void TXTable::EmptyTable()
+{
+    CheckIdentifier(tableName_, "tabella");
+    Database().ExecSQL(QStringLiteral("DELETE FROM %1").arg(tableName_));
+    if (!Active())
+        return;
+    if (State() == dsEdit || State() == dsInsert)
+        Cancel();
+    ClearRecords();
+    Resync(false);
+}
+
+void TXTable::DuplicaRecord()
+{
+    if (!usaDuplicaRecord_)
+        throw EDatabaseError(QStringLiteral("%1: duplicazione del record non consentita").arg(Name()));
+    CheckBrowseMode();
+    if (IsEmpty())
+        throw EDatabaseError(QStringLiteral("%1: nessun record da duplicare").arg(Name()));
+    const QVector<QVariant> source = CurrentValues();
+    Insert();
+    for (int i = 0; i < ColumnCount(); ++i) {
+        TField *f = Column(i);
+        if (f == rowIdField_ || f->DataType() == ftAutoInc || (f->DictInfo() && f->DictInfo()->autokey))
+            continue;
+        f->SetValue(source[i]);
+    }
+}
+
+int TXTable::ApplyUpdates(int)
+{
+    CheckActive();
+    CheckBrowseMode();
+    if (ChangeCount() == 0)
+        return 0;
+    TXDatabase &db = Database();
+    const bool own = !db.InTransaction();
+    if (own)
+        db.StartTransaction();
+    QList<QPair<Record *, QVector<QVariant>>> inserted;
+    try {
+        for (Record *d : DeletedRecords())
+            WriteDelete(d);
+        for (Record *r : AllRecords()) {
+            if (r->ChangeStatus() == Record::Modified) {
+                WriteUpdate(OriginalOf(r), ValuesOf(r));
+            } else if (r->ChangeStatus() == Record::Inserted) {
+                QVector<QVariant> values = ValuesOf(r);
+                WriteInsert(values);
+                inserted.append({r, values});
+            }
+        }
+        if (own)
+            db.Commit();
+    } catch (...) {
+        if (own) {
+            try {
+                db.Rollback();
+            } catch (...) {
+            }
+        }
+        throw;
+    }
+    for (auto &p : inserted)
+        ReplaceValues(p.first, p.second);
+    CommitUpdates();
+    Resync(true);
+    return 0;
+}

@@ -1,0 +1,64 @@
+#include "host/data/TXlkTable.h"
+
+#include "host/db/DMIDataBases.h"
+
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+using namespace kv8data;
+
+TXlkTable::TXlkTable(QObject *owner) : TDataSet(owner) {}
+
+TXlkTable::~TXlkTable() = default;
+
+void TXlkTable::SetTableName(const QString &name)
+{
+    ThrowIfActive(QStringLiteral("cambiare il nome della tabella"));
+    tableName_ = name.trimmed();
+}
+
+void TXlkTable::SetDatabaseName(const QString &name)
+{
+    ThrowIfActive(QStringLiteral("cambiare il database"));
+    databaseName_ = name;
+    database_ = nullptr;
+}
+
+void TXlkTable::SetDatabase(TXDatabase *database)
+{
+    ThrowIfActive(QStringLiteral("cambiare il database"));
+    database_ = database;
+}
+
+TXDatabase &TXlkTable::Database() const
+{
+    if (database_)
+        return *database_;
+    return DMIDataBases::Instance().Database(databaseName_);
+}
+
+void TXlkTable::InternalOpen()
+{
+    static const QRegularExpression ident(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    if (!ident.match(tableName_).hasMatch())
+        throw EDatabaseError(QStringLiteral("%1: nome della tabella non valido: '%2'").arg(Name(), tableName_));
+    TXDatabase &db = Database();
+    QString sql = QStringLiteral("SELECT * FROM ") + tableName_;
+    if (!where_.trimmed().isEmpty())
+        sql += QStringLiteral(" WHERE ") + where_;
+    QStringList order = SplitNames(IndexFieldNames());
+    if (order.isEmpty())
+        if (const DictTable *t = DataDictionary().Table(tableName_))
+            order = t->primaryKey;
+    for (const QString &n : order)
+        if (!ident.match(n).hasMatch())
+            throw EDatabaseError(QStringLiteral("%1: nome di campo non valido: '%2'").arg(Name(), n));
+    if (!order.isEmpty())
+        sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
+    QSqlQuery q = db.OpenQuery(sql, {}, true);
+    BeginLayout();
+    BindQueryColumns(q.record(), {tableName_}, QString(), !db.IsPostgres());
+    EndLayout();
+    LoadQueryRows(q);
+}
