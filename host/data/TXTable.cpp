@@ -49,16 +49,11 @@ QVariant Bindable(const TField *f, const QVariant &v)
     return v;
 }
 
-// A value as bound: texts never null, dates on SQLite already in the stored text form
-// ("yyyy-MM-dd hh:mm:ss", what TXDatabase::ToDb makes of them, without its time-zone look-up).
+// A value as bound: texts never null, dates in the stored form of the engine.
 QVariant StoredForm(const TXDatabase &db, const TField *f, const QVariant &v)
 {
-    if (!db.IsPostgres() && v.typeId() == QMetaType::QDateTime) {
-        const QDateTime dt = v.toDateTime();
-        if (!dt.isValid())
-            return QVariant();
-        return dt.date().toString(QStringLiteral("yyyy-MM-dd ")) + dt.time().toString(QStringLiteral("hh:mm:ss"));
-    }
+    if (v.typeId() == QMetaType::QDateTime)
+        return db.ToDb(v);
     return Bindable(f, v);
 }
 

@@ -562,8 +562,11 @@ QVariant TXDatabase::ToDb(const QVariant &value) const
         if (!dt.isValid())
             return QVariant();
         // stored to the second on both engines, like the literals of FormatDataSQL
-        if (!IsPostgres())
-            return dt.toLocalTime().toString(kDateFormat);
+        if (!IsPostgres()) {
+            // a local time needs no conversion (each one costs a look at the system time zone)
+            const QDateTime local = dt.timeSpec() == Qt::LocalTime ? dt : dt.toLocalTime();
+            return local.date().toString(QStringLiteral("yyyy-MM-dd ")) + local.time().toString(QStringLiteral("hh:mm:ss"));
+        }
         // (each local-time conversion costs a look at the system time zone: none when not needed)
         return dt.time().msec() == 0 ? value : QVariant(dt.addMSecs(-dt.time().msec()));
     }
