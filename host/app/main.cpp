@@ -1,15 +1,21 @@
 // kv8: the host program. "kv8 db ..." administers a company database; otherwise the main
-// window opens on the company database of --database URL or KV8_DATABASE.
+// window opens on the company database, loads the module library and sends it every menu
+// choice. With --menu or --screenshot it runs unattended (see Kv8Usage).
 #include "host/app/DbCommand.h"
-#include "host/app/MainWindowStub.h"
+#include "host/app/Unattended.h"
+#include "host/core/Applvar.h"
+#include "host/db/ConfigStore.h"
 #include "host/db/DMIDataBases.h"
-#include "host/db/Dictionary.h"
+#include "host/ui/Forms.h"
+#include "host/ui/MDIForm.h"
+#include "host/ui/ModuleLoader.h"
+#include "host/ui/TabellaGenerica.h"
+#include "host/ui/WindowFactory.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSqlQuery>
 #include <QTextStream>
 
 #include <cstring>
@@ -17,39 +23,44 @@
 
 namespace {
 
-// The name of the company record, empty when the database has none.
-QString CompanyName(TXDatabase &db)
-{
-    const DictTable *table = Dictionary::Instance().Table(QStringLiteral("DatiAzienda"));
-    if (!table || !table->Column(QStringLiteral("RagioneSociale")) || !db.TableExists(table->name))
-        return QString();
-    try {
-        QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT RagioneSociale FROM %1 ORDER BY %2")
-                                       .arg(table->name, table->primaryKey.join(QStringLiteral(", "))));
-        return q.next() ? q.value(0).toString().trimmed() : QString();
-    } catch (const EDatabaseError &) {
-        return QString(); // a database not yet upgraded
-    }
-}
-
-// Only "--database URL" and "--database=URL" are taken; returns false on anything else.
-bool CheckArguments(const QStringList &arguments)
-{
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString &a = arguments.at(i);
-        if (a == QLatin1String("--database") && i + 1 < arguments.size())
-            ++i;
-        else if (!a.startsWith(QLatin1String("--database=")))
+// Errors escaping an event handler reach the application's error display.
+class Kv8Application : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception &e) {
+            Application->HandleException(e);
             return false;
+        }
     }
-    return true;
-}
+};
 
-int Fail(const QString &message)
+int Fail(const QString &message, bool unattended)
 {
     QTextStream(stderr) << "kv8: " << message << '\n';
-    QMessageBox::critical(nullptr, QStringLiteral("kv8"), message);
+    if (!unattended)
+        QMessageBox::critical(nullptr, QStringLiteral("kv8"), message);
     return 1;
+}
+
+// Unattended runs keep standard error for their own lines: the platform's notes about what
+// an offscreen screen cannot do are dropped, other Qt messages are marked as such.
+void UnattendedQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    if (message.contains(QLatin1String("This plugin does not support")) || message.startsWith(QLatin1String("QStandardPaths:")))
+        return;
+    QTextStream(stderr) << "qt: " << message << '\n';
+}
+
+bool HasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
 } // namespace
@@ -69,29 +80,74 @@ int main(int argc, char *argv[])
         }
     }
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("kv8"));
-    const QStringList arguments = QApplication::arguments();
-    if (!CheckArguments(arguments)) {
-        QTextStream(stderr) << Kv8Usage();
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    Kv8Options options;
+    QString problem;
+    if (!ParseOptions(rawArguments, options, problem)) {
+        QTextStream(stderr) << "kv8: " << problem << '\n' << Kv8Usage();
         return 1;
     }
-    const QString url = CompanyDatabaseUrl(arguments);
-    if (url.isEmpty())
-        return Fail(QStringLiteral("No company database: give --database URL or set KV8_DATABASE"));
+    const bool unattended = options.Unattended();
+    if (unattended && !HasDisplay())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (unattended)
+        qInstallMessageHandler(UnattendedQtMessages);
 
+    Kv8Application app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kv8"));
+    QApplication::setOrganizationName(QStringLiteral("kv8"));
+
+    const QString url = options.Database.isEmpty() ? QStringLiteral("sqlite:data/demo.db") : options.Database;
     const QString file = SqliteFile(url);
     if (!file.isEmpty() && !QFileInfo::exists(file))
-        return Fail(QStringLiteral("There is no database at %1: create it with \"kv8 db create %2\"").arg(file, url));
+        return Fail(QStringLiteral("There is no database at %1: create it with \"kv8 db demo %2\"").arg(file, url), unattended);
 
     int code = 0;
+    TModuleLibrary module;
     try {
         TXDatabase &db = DMIDataBases::Instance().Open(QStringLiteral("GlobalDatabase"), url);
-        MainWindowStub window(CompanyName(db));
-        window.show();
-        code = QApplication::exec();
+        ConfigStore::Load(db);
+        if (!ConfigStore::LoadUser(db, options.User))
+            QTextStream(stderr) << "kv8: the user " << options.User << " is not among the company's users\n";
+
+        TMDIForm mainWindow;
+        mainWindow.SetCompanyName(CFG.RagioneSociale);
+        mainWindow.LoadMenu(QStringLiteral(":/host/app/menu.json"));
+        for (const Mdimainbase::TMenuEntry &entry : mainWindow.MenuEntries())
+            if (!entry.Table.isEmpty())
+                HostTables::RegistraScelta(entry.Code, entry.Table, entry.Caption);
+
+        QString moduleError;
+        if (module.Load(&moduleError)) {
+            module.Initialize();
+        } else {
+            QTextStream(stderr) << "kv8: no module library: "
+                                << (moduleError.isEmpty() ? QStringLiteral("none found") : moduleError) << '\n';
+            mainWindow.SetStatusText(QStringLiteral("Modulo non caricato"));
+        }
+        mainWindow.SetSceltaHandler([&module, &mainWindow](const QString &choice) {
+            if (module.EseguiScelta(&mainWindow, choice))
+                return;
+            if (HostMenu::Esegui(choice))
+                return;
+            Kmessages::KMessage(QStringLiteral("La funzione %1 non è disponibile").arg(choice), mtInformation, mbOK);
+        });
+
+        if (unattended) {
+            code = RunUnattended(mainWindow, options);
+        } else {
+            mainWindow.show();
+            code = QApplication::exec();
+        }
+        module.Finalize();
+        CloseRemainingWindows(mainWindow);
+        Application->DestroyComponents();
     } catch (const std::exception &e) {
-        code = Fail(QString::fromUtf8(e.what()));
+        module.Finalize();
+        Application->DestroyComponents();
+        code = Fail(Kmessages::ExceptionText(e), unattended);
     }
     DMIDataBases::Instance().CloseAll();
     return code;

@@ -1,0 +1,305 @@
+#include "host/ui/Dbchild.h"
+
+#include "host/core/KV8Config.h"
+#include "host/data/TXTable.h"
+#include "host/db/DMIDataBases.h"
+#include "host/db/Dictionary.h"
+#include "host/ui/DBGrid.h"
+#include "host/ui/SearchDialog.h"
+#include "host/ui/Xvkey.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString StateText(TDataSetState state)
+{
+    switch (state) {
+    case dsEdit:
+        return QStringLiteral("Modifica");
+    case dsInsert:
+        return QStringLiteral("Inserimento");
+    case dsBrowse:
+        return QStringLiteral("Consultazione");
+    default:
+        return QString();
+    }
+}
+
+} // namespace
+
+// ---- TFDBChild
+
+TFDBChild::TFDBChild(QWidget *owner) : TForm(owner)
+{
+    DSMain = new TDataSource(this);
+    DSMain->setObjectName(QStringLiteral("DSMain"));
+
+    tbComandi = new QToolBar(this);
+    tbComandi->setObjectName(QStringLiteral("tbComandi"));
+    tbComandi->setIconSize(QSize(16, 16));
+    DBNavigator = new TDBNavigator(tbComandi);
+    DBNavigator->setObjectName(QStringLiteral("DBNavigator"));
+    DBNavigator->SetDataSource(DSMain);
+    tbComandi->addWidget(DBNavigator);
+    tbComandi->addSeparator();
+    auto tool = [this](const QString &text, const QString &name, const QString &tip) {
+        auto *b = new QToolButton(tbComandi);
+        b->setText(text);
+        b->setObjectName(name);
+        b->setToolTip(tip);
+        b->setFocusPolicy(Qt::NoFocus);
+        tbComandi->addWidget(b);
+        return b;
+    };
+    btRicerca = tool(QStringLiteral("Ricerca"), QStringLiteral("btRicerca"), QStringLiteral("Ricerca (F7)"));
+    btStampa = tool(QStringLiteral("Stampa"), QStringLiteral("btStampa"), QStringLiteral("Stampa (F9)"));
+    btAnteprima = tool(QStringLiteral("Anteprima"), QStringLiteral("btAnteprima"), QStringLiteral("Anteprima (Maiusc+F9)"));
+    tbComandi->addSeparator();
+    btChiudi = tool(QStringLiteral("Chiudi"), QStringLiteral("btChiudi"), QStringLiteral("Chiudi la finestra"));
+    auto *frame = static_cast<QVBoxLayout *>(layout());
+    frame->insertWidget(0, tbComandi);
+    lbStato = new QLabel(this);
+    lbStato->setObjectName(QStringLiteral("lbStato"));
+    lbStato->setContentsMargins(6, 2, 6, 2);
+    frame->addWidget(lbStato);
+
+    connect(btRicerca, &QToolButton::clicked, this, [this] { Guard([this] { XFormXRicerca(); }); });
+    connect(btStampa, &QToolButton::clicked, this, [this] { Guard([this] { XFormXStampa(false); }); });
+    connect(btAnteprima, &QToolButton::clicked, this, [this] { Guard([this] { XFormXStampa(true); }); });
+    connect(btChiudi, &QToolButton::clicked, this, [this] { Close(); });
+
+    DBNavigator->BeforeAction = [this](TNavigateBtn button, bool &doDefault) { DSMainNavClick(button, doDefault); };
+    DSMain->OnStateChange = [this](TDataSource *source) { DSMainStateChange(source); };
+    DSMain->OnDataChange = [this](TDataSource *source, TField *field) { DSMainDataChange(source, field); };
+}
+
+TDataSet *TFDBChild::MainDataSet() const
+{
+    return DSMain->DataSet();
+}
+
+int TFDBChild::LimiteRighe() const
+{
+    return KV8Config::GetFBBAS07().LimiteRicerca;
+}
+
+void TFDBChild::ApplyRowLimit()
+{
+    auto *table = qobject_cast<TXTable *>(MainDataSet());
+    const int limit = LimiteRighe();
+    if (table && limit > 0 && table->MaxRecords() == 0)
+        table->SetMaxRecords(limit);
+}
+
+void TFDBChild::FormCreate()
+{
+    TForm::FormCreate();
+    if (TDataSet *ds = MainDataSet()) {
+        ApplyRowLimit();
+        if (!ds->Active())
+            ds->Open();
+    }
+    DSMainStateChange(DSMain);
+}
+
+void TFDBChild::FormClose(TCloseAction &action)
+{
+    TForm::FormClose(action);
+    TDataSet *ds = MainDataSet();
+    if (ds && (ds->State() == dsEdit || ds->State() == dsInsert))
+        ds->Cancel();
+}
+
+void TFDBChild::XFormCloseQuery(bool &canClose)
+{
+    TForm::XFormCloseQuery(canClose);
+    if (!canClose)
+        return;
+    if (DMIDataBases::Instance().Has(QStringLiteral("GlobalDatabase"))
+        && DMIDataBases::Instance().Global().InTransaction()) {
+        canClose = false;
+        return;
+    }
+    TDataSet *ds = MainDataSet();
+    if (ds && (ds->State() == dsEdit || ds->State() == dsInsert))
+        canClose = Kmessages::KMessage(QStringLiteral("Conferma Abbandono Modifiche ?"), mtConfirmation, mbYesNo, 1) == mrYes;
+}
+
+void TFDBChild::DSMainStateChange(TDataSource *source)
+{
+    const TDataSetState state = source ? source->State() : dsInactive;
+    const bool editing = state == dsEdit || state == dsInsert;
+    lbStato->setText(StateText(state));
+    btRicerca->setEnabled(!editing && state != dsInactive);
+    btStampa->setEnabled(!editing);
+    btAnteprima->setEnabled(!editing);
+}
+
+void TFDBChild::DSMainDataChange(TDataSource *, TField *) {}
+
+void TFDBChild::DSMainNavClick(TNavigateBtn, bool &) {}
+
+bool TFDBChild::KeyButton(int key, TShiftState shift, TNavigateBtn &button)
+{
+    if (key == Qt::Key_Escape && shift == 0) {
+        button = nbCancel;
+        return true;
+    }
+    switch (Xvkey::XGetKEY(key, shift)) {
+    case Xvkey::kcModifica:
+        button = nbEdit;
+        return true;
+    case Xvkey::kcInserisci:
+        button = nbInsert;
+        return true;
+    case Xvkey::kcCancella:
+        button = nbDelete;
+        return true;
+    case Xvkey::kcRegistra:
+        button = nbPost;
+        return true;
+    case Xvkey::kcPrimo:
+        button = nbFirst;
+        return true;
+    case Xvkey::kcPrecedente:
+        button = nbPrior;
+        return true;
+    case Xvkey::kcSuccessivo:
+        button = nbNext;
+        return true;
+    case Xvkey::kcUltimo:
+        button = nbLast;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TFDBChild::ChildKeyPress(int &key, TShiftState shift, bool &flag)
+{
+    TNavigateBtn button;
+    if (KeyButton(key, shift, button))
+        DSMainNavClick(button, flag);
+}
+
+void TFDBChild::FormKeyDown(int &key, TShiftState shift)
+{
+    TForm::FormKeyDown(key, shift);
+    if (key == 0)
+        return;
+    // Escape first undoes what is being typed in a control
+    if (key == Qt::Key_Escape) {
+        QWidget *focus = QApplication::focusWidget();
+        if (auto *edit = dynamic_cast<TDBFieldControl *>(focus); edit && edit->DataLink().IsModified())
+            return;
+        if (auto *grid = qobject_cast<KDBGriglia *>(focus); grid && grid->IsCellEditing())
+            return;
+        if (focus && focus->parentWidget() && qobject_cast<KDBGriglia *>(focus->parentWidget()->parentWidget()))
+            return; // the editor of a grid cell
+    }
+    const int command = Xvkey::XGetKEY(key, shift);
+    TNavigateBtn button;
+    const bool isButton = KeyButton(key, shift, button);
+    if (!isButton && command != Xvkey::kcRicerca && command != Xvkey::kcStampa && command != Xvkey::kcAnteprima)
+        return;
+    const int pressed = key;
+    key = 0;
+    // a control being typed into hands its value to the field first
+    if (auto *edit = dynamic_cast<TDBEdit *>(QApplication::focusWidget()); edit && isButton && button == nbPost)
+        if (!edit->Commit())
+            return;
+    bool flag = true;
+    int hookKey = pressed;
+    ChildKeyPress(hookKey, shift, flag);
+    if (!flag)
+        return;
+    if (isButton) {
+        if ((DBNavigator->VisibleButtons() & NavButton(button)) && DBNavigator->Button(button)->isEnabled())
+            DBNavigator->DoAction(button);
+    } else if (command == Xvkey::kcRicerca) {
+        if (btRicerca->isEnabled())
+            XFormXRicerca();
+    } else if (btStampa->isEnabled()) {
+        XFormXStampa(command == Xvkey::kcAnteprima);
+    }
+}
+
+void TFDBChild::NavClick(TNavigateBtn button)
+{
+    DBNavigator->BtnClick(button);
+}
+
+void TFDBChild::XFormXStampa(bool) {}
+
+void TFDBChild::XFormXRicerca()
+{
+    auto *table = qobject_cast<TXTable *>(MainDataSet());
+    if (!table || !table->Active())
+        return;
+    const QList<TField *> key = table->PrimaryKeyFields();
+    if (key.isEmpty())
+        return;
+    Dlgricerca::TRicerca ricerca;
+    ricerca.Tabella = table->TableName();
+    ricerca.CampoChiave = key.last()->FieldName();
+    // the other key columns are those of the rows in view (a master-data type, a year)
+    QStringList fixed;
+    for (int i = 0; i + 1 < key.size(); ++i)
+        fixed << QStringLiteral("%1 = %2").arg(key.at(i)->FieldName(),
+                                               key.at(i)->IsNumeric() ? QString::number(key.at(i)->AsLargeInt())
+                                                                      : XWideQuotedStr(key.at(i)->AsString()));
+    ricerca.Condizione = fixed.join(QLatin1String(" AND "));
+    if (!Dlgricerca::Ricerca(this, ricerca))
+        return;
+    QVariantList values;
+    for (int i = 0; i + 1 < key.size(); ++i)
+        values << key.at(i)->Value();
+    values << ricerca.Risultato;
+    QStringList names;
+    for (TField *f : key)
+        names << f->FieldName();
+    if (!table->Locate(names.join(QLatin1Char(';')), values.size() == 1 ? values.first() : QVariant(values)))
+        Kmessages::KMessage(QStringLiteral("Record non trovato fra quelli letti: restringere la selezione"), mtInformation, mbOK);
+}
+
+// ---- TFDBTabChild
+
+TFDBTabChild::TFDBTabChild(QWidget *owner) : TFDBChild(owner)
+{
+    PageControl = new KPageControl(this);
+    PageControl->setObjectName(QStringLiteral("PageControl"));
+    tsGriglia = PageControl->AddPage(QStringLiteral("Elenco"), QStringLiteral("tsGriglia"));
+    tsDettaglio = PageControl->AddPage(QStringLiteral("Dettaglio"), QStringLiteral("tsDettaglio"));
+    auto *gridLayout = new QVBoxLayout(tsGriglia);
+    gridLayout->setContentsMargins(2, 2, 2, 2);
+    GrigliaMain = new KDBGriglia(tsGriglia);
+    GrigliaMain->setObjectName(QStringLiteral("GrigliaMain"));
+    GrigliaMain->SetOptions(dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgRowSelect
+                            | dgAlwaysShowSelection);
+    GrigliaMain->SetDataSource(DSMain);
+    gridLayout->addWidget(GrigliaMain);
+    auto *detailLayout = new QVBoxLayout(tsDettaglio);
+    detailLayout->setContentsMargins(0, 0, 0, 0);
+    auto *frame = static_cast<QVBoxLayout *>(layout());
+    frame->replaceWidget(ClientArea(), PageControl);
+    detailLayout->addWidget(ClientArea());
+    GrigliaMain->OnDblClick = [this](KDBGriglia *) { MostraPagina(1); };
+}
+
+void TFDBTabChild::MostraPagina(int page)
+{
+    PageControl->SetActivePageIndex(page);
+}
+
+void TFDBTabChild::DSMainStateChange(TDataSource *source)
+{
+    TFDBChild::DSMainStateChange(source);
+    if (source && (source->State() == dsEdit || source->State() == dsInsert))
+        MostraPagina(1);
+}

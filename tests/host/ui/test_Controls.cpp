@@ -1,0 +1,456 @@
+// Drop-down lists from the dictionary, the grid over a dataset, parameter dialogs, the
+// host's code search and its report-parameter dialog.
+#include "host/core/KFormati.h"
+#include "host/data/TDataSource.h"
+#include "host/data/TXMemTable.h"
+#include "host/data/TXQuery.h"
+#include "host/data/TXTable.h"
+#include "host/ui/DBControls.h"
+#include "host/ui/DBGrid.h"
+#include "host/ui/Dbchildpars.h"
+#include "host/ui/Dlgrptparam.h"
+#include "host/ui/SearchDialog.h"
+#include "host/ui/TabellaGenerica.h"
+#include "host/ui/WindowFactory.h"
+#include "tests/support/ui/WindowDriver.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace kv8test;
+
+namespace {
+
+class ControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!company.Available())
+            GTEST_SKIP() << "KV8_TEST_PG not set";
+        TXDatabase &db = company.Database();
+        db.ExecSQL(QStringLiteral("INSERT INTO LUMO_Parametri (IdCodice, FlTipoPrz, FlStaRegCs) VALUES ('1', 1, 2)"));
+        const char *colours[][2] = {{"BIA", "Bianco"}, {"ROS", "Rosso"}, {"ROX", "Rosato"}, {"NER", "Nero"}};
+        for (auto &c : colours)
+            db.ExecSQL(QStringLiteral("INSERT INTO LUMO_Colori (IdColore, DsColore) VALUES (?, ?)"),
+                       {QString::fromLatin1(c[0]), QString::fromLatin1(c[1])});
+    }
+    UiCompany company;
+    UiScript script;
+};
+
+// A parameter dialog with one validated field.
+class TFProvaPars : public TFDBChildPars {
+    Q_OBJECT
+public:
+    explicit TFProvaPars(QWidget *owner = nullptr) : TFDBChildPars(owner)
+    {
+        tPars->AddField(QStringLiteral("DaCodice"), ftString, 5);
+        tPars->AddField(QStringLiteral("Copie"), ftInteger);
+        edDaCodice = new TDBEdit(ClientArea());
+        edDaCodice->setObjectName(QStringLiteral("edDaCodice"));
+        edDaCodice->setProperty("dataSource", QStringLiteral("DSPars"));
+        edDaCodice->setProperty("dataField", QStringLiteral("DaCodice"));
+    }
+    void FormCreate() override
+    {
+        TFDBChildPars::FormCreate();
+        tPars->FieldByName(QStringLiteral("Copie"))->OnValidate = [](TField *f) {
+            if (f->AsInteger() < 0)
+                throw Exception(QStringLiteral("Numero di copie non valido"));
+        };
+    }
+    void btEseguiClick() override
+    {
+        TFDBChildPars::btEseguiClick();
+        runs << tPars->FieldByName(QStringLiteral("DaCodice"))->AsString();
+    }
+    TDBEdit *edDaCodice = nullptr;
+    QStringList runs;
+};
+
+} // namespace
+
+TEST_F(ControlsTest, ComboBoxShowsTheDictionaryItemsAndStoresTheValue)
+{
+    TForm form;
+    auto *table = new TXTable(&form);
+    table->SetTableName(QStringLiteral("LUMO_Parametri"));
+    table->SetUsaDizionario(true);
+    auto *source = new TDataSource(&form);
+    source->setObjectName(QStringLiteral("DSMain"));
+    source->SetDataSet(table);
+    auto *combo = new TDBComboBox(form.ClientArea());
+    combo->setProperty("dataSource", QStringLiteral("DSMain"));
+    combo->setProperty("dataField", QStringLiteral("FlTipoPrz"));
+    form.DoCreate();
+    table->Open();
+
+    ASSERT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("Prezzo unitario"));
+    EXPECT_EQ(combo->itemText(1), QStringLiteral("Prezzo a confezione"));
+    EXPECT_EQ(combo->currentIndex(), 1) << "shows the stored value 1";
+
+    EXPECT_TRUE(combo->SelectValue(0));
+    EXPECT_EQ(table->State(), dsEdit);
+    EXPECT_EQ(table->FieldByName(QStringLiteral("FlTipoPrz"))->AsInteger(), 0);
+    table->Post();
+    EXPECT_EQ(company.Database().ScalarValue(QStringLiteral("SELECT FlTipoPrz FROM LUMO_Parametri")).toInt(), 0);
+
+    table->Edit();
+    table->FieldByName(QStringLiteral("FlTipoPrz"))->SetAsInteger(1);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("Prezzo a confezione"));
+    table->FieldByName(QStringLiteral("FlTipoPrz"))->SetAsInteger(9);
+    EXPECT_EQ(combo->currentIndex(), -1) << "a value outside the list shows nothing";
+    table->Cancel();
+}
+
+TEST(FieldControls, NumberFormatsDatesMemosAndLabels)
+{
+    UiScript script;
+    TForm form;
+    auto *table = new TXMemTable(&form);
+    table->AddField(QStringLiteral("Quantita"), ftFloat);
+    table->AddField(QStringLiteral("Data"), ftDateTime);
+    table->AddField(QStringLiteral("Note"), ftMemo);
+    table->AddField(QStringLiteral("Codice"), ftString, 8);
+    auto *source = new TDataSource(&form);
+    source->setObjectName(QStringLiteral("DSMain"));
+    source->SetDataSet(table);
+    auto bind = [](QWidget *w, const char *field) {
+        w->setProperty("dataSource", QStringLiteral("DSMain"));
+        w->setProperty("dataField", QString::fromLatin1(field));
+    };
+    auto *quantity = new TDBEdit(form.ClientArea());
+    bind(quantity, "Quantita");
+    quantity->setProperty("formatoNumero", int(KFormati::fnQuantita));
+    auto *date = new TDBDateEdit(form.ClientArea());
+    bind(date, "Data");
+    auto *memo = new TDBMemo(form.ClientArea());
+    bind(memo, "Note");
+    auto *label = new TDBText(form.ClientArea());
+    bind(label, "Quantita");
+    auto *code = new TDBEdit(form.ClientArea());
+    bind(code, "Codice");
+    code->setProperty("formatoNumero", int(KFormati::fnIntero));
+    form.DoCreate();
+    table->Open();
+    table->Append();
+    table->FieldByName(QStringLiteral("Quantita"))->SetAsFloat(1234.5);
+    table->FieldByName(QStringLiteral("Data"))->SetAsDateTime(QDate(2024, 3, 9));
+    table->Post();
+
+    EXPECT_EQ(quantity->text(), QStringLiteral("1.234,500")) << "display mask of the quantity kind";
+    EXPECT_EQ(date->text(), QStringLiteral("09/03/2024"));
+    form.show();
+    Focus(quantity);
+    table->Edit();
+    EXPECT_EQ(quantity->text(), QStringLiteral("1234,5")) << "edit mask while editing with the focus";
+    quantity->selectAll();
+    TypeText(quantity, QStringLiteral("2,25"));
+    FocusNext(date);
+    EXPECT_DOUBLE_EQ(table->FieldByName(QStringLiteral("Quantita"))->AsFloat(), 2.25);
+    EXPECT_EQ(quantity->text(), QStringLiteral("2,250"));
+    EXPECT_EQ(label->text(), table->FieldByName(QStringLiteral("Quantita"))->DisplayText());
+
+    date->selectAll();
+    TypeText(date, QStringLiteral("31/02/2024"));
+    FocusNext(memo);
+    EXPECT_FALSE(script.Messages().isEmpty()) << "an impossible date is refused";
+    EXPECT_EQ(table->FieldByName(QStringLiteral("Data"))->AsDateTime().date(), QDate(2024, 3, 9));
+    date->selectAll();
+    TypeText(date, QStringLiteral("1/4/2024"));
+    FocusNext(memo);
+    EXPECT_EQ(table->FieldByName(QStringLiteral("Data"))->AsDateTime().date(), QDate(2024, 4, 1));
+
+    TypeText(memo, QStringLiteral("consegna"));
+    FocusNext(code);
+    EXPECT_EQ(table->FieldByName(QStringLiteral("Note"))->AsString(), QStringLiteral("consegna"));
+
+    // an integer format on a text code lets only digits in
+    TypeText(code, QStringLiteral("12a3"));
+    table->Post();
+    EXPECT_EQ(table->FieldByName(QStringLiteral("Codice"))->AsString(), QStringLiteral("123"));
+}
+
+TEST_F(ControlsTest, GridShowsTheRowsAndFollowsTheCursor)
+{
+    TForm form;
+    auto *table = new TXTable(&form);
+    table->SetTableName(QStringLiteral("LUMO_Colori"));
+    table->SetUsaDizionario(true);
+    table->SetIndexFieldNames(QStringLiteral("IdColore"));
+    auto *source = new TDataSource(&form);
+    source->SetDataSet(table);
+    auto *grid = new KDBGriglia(form.ClientArea());
+    grid->setObjectName(QStringLiteral("gColori"));
+    grid->SetDataSource(source);
+    table->Open();
+    form.show();
+
+    EXPECT_EQ(grid->model()->rowCount(), 4);
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Descrizione"));
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), QStringLiteral("BIA"));
+    table->Last();
+    EXPECT_EQ(grid->currentIndex().row(), 3);
+    grid->setCurrentIndex(grid->model()->index(1, 1));
+    EXPECT_EQ(table->FieldByName(QStringLiteral("IdColore"))->AsString(), QStringLiteral("NER"));
+
+    // an insert adds a row; cancelling removes it
+    table->Insert();
+    EXPECT_EQ(grid->model()->rowCount(), 5);
+    table->Cancel();
+    EXPECT_EQ(grid->model()->rowCount(), 4);
+
+    // editing a cell writes the field
+    grid->SetOptions(grid->Options() & ~dgRowSelect);
+    const QModelIndex description = grid->model()->index(2, 1);
+    EXPECT_TRUE(grid->model()->flags(description) & Qt::ItemIsEditable);
+    EXPECT_TRUE(grid->model()->setData(description, QStringLiteral("Rosso rubino")));
+    EXPECT_EQ(table->State(), dsEdit);
+    table->Post();
+    EXPECT_EQ(company.Database().ScalarValue(QStringLiteral("SELECT DsColore FROM LUMO_Colori WHERE IdColore = 'ROS'")).toString(),
+              QStringLiteral("Rosso rubino"));
+    grid->SetReadOnly(true);
+    EXPECT_FALSE(grid->model()->flags(description) & Qt::ItemIsEditable);
+}
+
+TEST_F(ControlsTest, GridColumnsExportAndLayout)
+{
+    TForm form;
+    auto *table = new TXTable(&form);
+    table->SetTableName(QStringLiteral("LUMO_Colori"));
+    table->SetUsaDizionario(true);
+    table->SetIndexFieldNames(QStringLiteral("IdColore"));
+    auto *source = new TDataSource(&form);
+    source->SetDataSet(table);
+    auto *grid = new KDBGriglia(form.ClientArea());
+    grid->setObjectName(QStringLiteral("gColori"));
+    grid->SetDataSource(source);
+    grid->AddColumn(QStringLiteral("DsColore"), QStringLiteral("Colore"), 120);
+    TColumn &code = grid->AddColumn(QStringLiteral("IdColore"));
+    code.Alignment = Qt::AlignRight;
+    grid->AddColumn(QStringLiteral("kPostIN"));
+    table->Open();
+
+    EXPECT_EQ(grid->ColumnCount(), 3);
+    EXPECT_EQ(grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Colore"));
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Codice Colore"));
+    grid->SetColumnVisible(QStringLiteral("kPostIN"), false);
+    EXPECT_EQ(grid->TestoTabella(QLatin1Char(';')),
+              QStringLiteral("Colore;Codice Colore\r\nBianco;BIA\r\nNero;NER\r\nRosso;ROS\r\nRosato;ROX\r\n"));
+    grid->CopiaNegliAppunti();
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("Colore\tCodice Colore\r\n")));
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("colori.csv"));
+    grid->EsportaFoglio(file);
+    QFile csv(file);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(csv.readAll().startsWith("\xEF\xBB\xBF" "Colore;Codice Colore"));
+
+    // the layout comes back in another grid of the same window and name
+    grid->CancellaLayout();
+    grid->setColumnWidth(1, 77);
+    grid->SalvaLayout();
+    auto *again = new KDBGriglia(form.ClientArea());
+    again->setObjectName(QStringLiteral("gColori"));
+    again->SetDataSource(source);
+    again->AddColumn(QStringLiteral("IdColore"));
+    again->AddColumn(QStringLiteral("kPostIN"));
+    again->AddColumn(QStringLiteral("DsColore"));
+    EXPECT_TRUE(again->CaricaLayout());
+    ASSERT_EQ(again->ColumnCount(), 3);
+    EXPECT_EQ(again->Columns(0).FieldName, QStringLiteral("DsColore"));
+    EXPECT_EQ(again->Columns(1).Width, 77);
+    EXPECT_FALSE(again->Columns(2).Visible);
+    grid->CancellaLayout();
+    EXPECT_FALSE(again->CaricaLayout());
+}
+
+TEST_F(ControlsTest, GridDrawHookSeesEachRow)
+{
+    TForm form;
+    auto *table = new TXTable(&form);
+    table->SetTableName(QStringLiteral("LUMO_Colori"));
+    table->SetIndexFieldNames(QStringLiteral("IdColore"));
+    auto *source = new TDataSource(&form);
+    source->SetDataSet(table);
+    auto *grid = new KDBGriglia(form.ClientArea());
+    grid->SetDataSource(source);
+    table->Open();
+    grid->OnDrawColumnCell = [](KDBGriglia *, const TGridRow &row, const TColumn &, TField *, TCellStyle &style) {
+        if (row.Value(QStringLiteral("IdColore")).toString().startsWith(QLatin1Char('R'))) {
+            style.Background = Qt::yellow;
+            style.Foreground = Qt::black;
+        }
+    };
+    EXPECT_FALSE(grid->CellStyle(0, 1).Background.isValid()); // BIA
+    EXPECT_EQ(grid->CellStyle(2, 1).Background, QColor(Qt::yellow)); // ROS
+    EXPECT_EQ(table->RecNo(), 1) << "drawing does not move the cursor";
+}
+
+TEST_F(ControlsTest, ParameterDialogKeepsItsRecordBetweenOpenings)
+{
+    TXMemTable::ForgetKeptRecords();
+    QPointer<TFProvaPars> ref;
+    Funzioni::CreaFinestraProt(ClassRef::Of<TFProvaPars>(), ref, taDialogo);
+    ASSERT_TRUE(ref);
+    EXPECT_EQ(ref->tPars->State(), dsInsert) << "a new record, in edit, the first time";
+    TypeText(ref->edDaCodice, QStringLiteral("ROS"));
+    ref->btEsegui->click();
+    EXPECT_EQ(ref->runs, QStringList{QStringLiteral("ROS")});
+    EXPECT_EQ(ref->tPars->State(), dsEdit) << "still editable after the run";
+
+    ref->tPars->FieldByName(QStringLiteral("Copie"))->SetAsInteger(2);
+    EXPECT_THROW(ref->tPars->FieldByName(QStringLiteral("Copie"))->SetAsInteger(-1), Exception);
+    ref->btChiudi->click();
+    ProcessEvents();
+    EXPECT_FALSE(ref);
+
+    Funzioni::CreaFinestraProt(ClassRef::Of<TFProvaPars>(), ref, taDialogo);
+    ASSERT_TRUE(ref);
+    EXPECT_EQ(ref->tPars->State(), dsEdit);
+    EXPECT_EQ(ref->tPars->FieldByName(QStringLiteral("DaCodice"))->AsString(), QStringLiteral("ROS"));
+    EXPECT_EQ(ref->tPars->FieldByName(QStringLiteral("Copie"))->AsInteger(), 2);
+    EXPECT_EQ(ref->edDaCodice->text(), QStringLiteral("ROS"));
+    ref->Close();
+}
+
+TEST_F(ControlsTest, ResultsPageOfATwoPageDialog)
+{
+    TFDBChildParsPage dialog;
+    dialog.DoCreate();
+    EXPECT_EQ(dialog.Pagina(), 0);
+    auto *button = dialog.AggiungiBottoneRisultati(QStringLiteral("Genera FT."), QStringLiteral("btGenera"));
+    EXPECT_EQ(dialog.FindControl<QPushButton>(QStringLiteral("btGenera")), button);
+    dialog.SetPagina(1);
+    EXPECT_EQ(dialog.PageControl->ActivePage(), dialog.tsRisultati);
+    dialog.btStampa->hide();
+    EXPECT_TRUE(dialog.btStampa->isHidden());
+}
+
+TEST_F(ControlsTest, CodeSearchPutsTheChosenCodeIntoTheField)
+{
+    TForm form;
+    auto *table = new TXMemTable(&form);
+    table->AddField(QStringLiteral("IdColore"), ftString, 5);
+    auto *source = new TDataSource(&form);
+    source->setObjectName(QStringLiteral("DSPars"));
+    source->SetDataSet(table);
+    auto *label = new QLabel(form.ClientArea());
+    label->setObjectName(QStringLiteral("lbDsColore"));
+    auto *edit = new TDBCodeEdit(form.ClientArea());
+    edit->setProperty("dataSource", QStringLiteral("DSPars"));
+    edit->setProperty("dataField", QStringLiteral("IdColore"));
+    edit->setProperty("searchTable", QStringLiteral("LUMO_Colori"));
+    edit->setProperty("descrizione", QStringLiteral("lbDsColore"));
+    form.DoCreate();
+    table->Open();
+    table->Append();
+
+    QStringList listed;
+    script.OnDialog(QStringLiteral("TfdlgRicerca"), [&listed](TForm &f) {
+        auto &search = static_cast<TfdlgRicerca &>(f);
+        search.edRicerca->setText(QStringLiteral("ro")); // start of the code, any letter case
+        for (search.qRicerca->First(); !search.qRicerca->Eof(); search.qRicerca->Next())
+            listed << search.qRicerca->Fields(0)->AsString();
+        search.qRicerca->Last();
+        search.btOk->click();
+        return int(mrNone);
+    });
+    EXPECT_TRUE(edit->Ricerca());
+    EXPECT_EQ(listed, (QStringList{QStringLiteral("ROS"), QStringLiteral("ROX")}));
+    EXPECT_EQ(table->FieldByName(QStringLiteral("IdColore"))->AsString(), QStringLiteral("ROX"));
+    EXPECT_EQ(label->text(), QStringLiteral("Rosato"));
+
+    // the window's hook narrows the list; typed wildcards are plain characters
+    edit->OnFiltroRicerca = [](TDBCodeEdit *, QString &filtro) { filtro = QStringLiteral("IdColore <> 'ROX'"); };
+    script.OnDialog(QStringLiteral("TfdlgRicerca"), [&listed](TForm &f) {
+        auto &search = static_cast<TfdlgRicerca &>(f);
+        listed.clear();
+        search.cbTipoRic->setCurrentIndex(1);
+        search.edRicerca->setText(QStringLiteral("os"));
+        for (search.qRicerca->First(); !search.qRicerca->Eof(); search.qRicerca->Next())
+            listed << search.qRicerca->Fields(0)->AsString();
+        search.edRicerca->setText(QStringLiteral("%"));
+        EXPECT_TRUE(search.qRicerca->IsEmpty());
+        EXPECT_FALSE(search.btOk->isEnabled()) << "nothing to choose";
+        return int(mrCancel);
+    });
+    EXPECT_FALSE(edit->Ricerca());
+    EXPECT_EQ(listed, QStringList{QStringLiteral("ROS")}) << "Rosso by description, Rosato left out by the hook";
+
+    // the window can take the search over
+    edit->OnRicerca = [](TDBCodeEdit *, bool &doDefault) { doDefault = false; };
+    EXPECT_FALSE(edit->Ricerca());
+    EXPECT_EQ(script.DialogsShown().size(), 2);
+}
+
+TEST_F(ControlsTest, ReportParameterDialog)
+{
+    Dlgrptparam::TRPTParams params;
+    Dlgrptparam::InitRPTParams(params);
+    EXPECT_EQ(params.Layouts, QStringLiteral("Standard"));
+    params.Titolo = QStringLiteral("Causali di magazzino");
+    params.CampoChiave = QStringLiteral("IdCausale");
+    params.CampoDescrizione = QStringLiteral("Descrizione");
+    params.Alias = QStringLiteral("C");
+    params.Layouts = QStringLiteral("Sintetica;Analitica;Dettagliata");
+
+    script.OnDialog(QStringLiteral("TfdlgRptParam"), [](TForm &f) {
+        auto &dialog = static_cast<TfdlgRptParam &>(f);
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Causali di magazzino"));
+        EXPECT_EQ(dialog.cbLayout->count(), 3);
+        dialog.edDaCodice->setText(QStringLiteral("B"));
+        dialog.edACodice->setText(QStringLiteral("M"));
+        dialog.cbLayout->setCurrentIndex(2);
+        dialog.rbDescrizione->setChecked(true);
+        dialog.btOk->click();
+        return int(mrNone);
+    });
+    ASSERT_TRUE(Dlgrptparam::GetRPTParams(nullptr, params));
+    EXPECT_EQ(params.DaCodice, QStringLiteral("B"));
+    EXPECT_EQ(params.ACodice, QStringLiteral("M"));
+    EXPECT_EQ(params.Layout, 2);
+    EXPECT_EQ(params.Ordine, QStringLiteral("C.Descrizione"));
+
+    script.OnDialog(QStringLiteral("TfdlgRptParam"), [](TForm &f) {
+        auto &dialog = static_cast<TfdlgRptParam &>(f);
+        dialog.edDaCodice->setText(QStringLiteral("Z"));
+        dialog.edACodice->setText(QStringLiteral("A"));
+        dialog.btOk->click(); // refused: the range is upside down
+        EXPECT_FALSE(dialog.IsClosed());
+        dialog.btAnnulla->click();
+        return int(mrNone);
+    });
+    EXPECT_FALSE(Dlgrptparam::GetRPTParams(nullptr, params));
+    EXPECT_TRUE(script.Shown(QStringLiteral("Il codice iniziale supera quello finale")));
+    EXPECT_EQ(params.DaCodice, QStringLiteral("B")) << "a cancelled dialog changes nothing";
+}
+
+TEST_F(ControlsTest, HostTableWindowOpensForItsMenuCode)
+{
+    TestMainWindow main;
+    HostTables::RegistraScelta(QStringLiteral("PROVA_COLORI"), QStringLiteral("LUMO_Colori"));
+    TForm *opened = main.MenuChoice(QStringLiteral("PROVA_COLORI"));
+    auto *window = qobject_cast<TFTabellaGenerica *>(opened);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->GrigliaMain->model()->rowCount(), 4);
+    auto *edit = window->Control<TDBEdit>(QStringLiteral("edDsColore"));
+    EXPECT_EQ(edit->text(), QStringLiteral("Bianco"));
+    main.MenuChoice(QStringLiteral("PROVA_COLORI"));
+    EXPECT_EQ(main.ChildCount(), 1) << "one window per code";
+    window->DSMain->DataSet()->Edit();
+    EXPECT_EQ(window->PageControl->ActivePage(), window->tsDettaglio) << "editing shows the detail page";
+    window->DSMain->DataSet()->Cancel();
+    HostMenu::Unregister(QStringLiteral("PROVA_COLORI"));
+}
+
+#include "test_Controls.moc"

@@ -1,0 +1,165 @@
+#include "tests/support/ui/WindowDriver.h"
+
+#include "host/core/Errors.h"
+#include "host/data/TDataSource.h"
+#include "host/db/ConfigStore.h"
+#include "host/db/DMIDataBases.h"
+#include "host/db/SchemaInstaller.h"
+#include "host/ui/WindowFactory.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <gtest/gtest.h>
+
+namespace kv8test {
+
+// ---- UiCompany
+
+UiCompany::UiCompany()
+{
+    EnsureApplication();
+    if (!db_.Available())
+        return;
+    TXDatabase &db = DMIDataBases::Instance().Open(QStringLiteral("GlobalDatabase"), db_.Url());
+    SchemaInstaller installer;
+    installer.Create(db);
+    ConfigStore::Load(db);
+}
+
+UiCompany::~UiCompany()
+{
+    CloseAllWindows();
+    if (db_.Available())
+        DMIDataBases::Instance().Close(QStringLiteral("GlobalDatabase"));
+}
+
+TXDatabase &UiCompany::Database() const
+{
+    return DMIDataBases::Instance().Global();
+}
+
+// ---- TestMainWindow
+
+TestMainWindow::TestMainWindow(Dispatcher dispatcher)
+{
+    EnsureApplication();
+    window_ = new TMDIForm;
+    Mdimainbase::MDIForm = window_;
+    window_->SetSceltaHandler(dispatcher ? std::move(dispatcher) : Dispatcher([](const QString &code) {
+        if (!HostMenu::Esegui(code))
+            Kmessages::KMessage(QStringLiteral("Funzione non disponibile: ") + code, mtInformation, mbOK, 0);
+    }));
+    window_->show();
+    ProcessEvents();
+}
+
+TestMainWindow::~TestMainWindow()
+{
+    CloseAllWindows();
+    delete window_.data();
+    Mdimainbase::MDIForm = nullptr;
+    ProcessEvents();
+}
+
+TForm *TestMainWindow::MenuChoice(const QString &code)
+{
+    window_->EseguiScelta(code);
+    ProcessEvents();
+    return window_->ActiveMDIChild();
+}
+
+int TestMainWindow::ChildCount() const
+{
+    return window_->MDIChildCount();
+}
+
+// ---- helpers
+
+void ProcessEvents()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void CloseAllWindows()
+{
+    if (Mdimainbase::MDIForm) {
+        for (QMdiSubWindow *sub : Mdimainbase::MDIForm->MdiArea()->subWindowList())
+            delete sub;
+    }
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<TForm *>(w))
+            delete w;
+    Application->DestroyComponents();
+    ProcessEvents();
+}
+
+TDataSet *DataSetOf(const TForm *form, const QString &name)
+{
+    TDataSet *ds = form->FindDataSet(name);
+    if (!ds)
+        throw Exception(QStringLiteral("La finestra %1 non ha il dataset %2")
+                            .arg(QString::fromLatin1(form->metaObject()->className()), name));
+    return ds;
+}
+
+TDataSource *DataSourceOf(const TForm *form, const QString &name)
+{
+    TDataSource *ds = form->FindDataSource(name);
+    if (!ds)
+        throw Exception(QStringLiteral("La finestra %1 non ha la sorgente dati %2")
+                            .arg(QString::fromLatin1(form->metaObject()->className()), name));
+    return ds;
+}
+
+void Focus(QWidget *control)
+{
+    QWidget *top = control->window();
+    if (!top->isVisible())
+        top->show();
+    top->activateWindow();
+    QApplication::setActiveWindow(top);
+    control->setFocus(Qt::OtherFocusReason);
+    ProcessEvents();
+}
+
+void PressKey(QWidget *control, int key, Qt::KeyboardModifiers modifiers)
+{
+    QString text;
+    if (key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde && !(modifiers & Qt::ControlModifier))
+        text = QChar(key);
+    QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : control;
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(target, &release);
+    ProcessEvents();
+}
+
+void TypeText(QWidget *control, const QString &text)
+{
+    if (QApplication::focusWidget() != control)
+        Focus(control);
+    for (const QChar c : text) {
+        QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : control;
+        const int key = c.isLetter() ? c.toUpper().unicode() : c.unicode();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &release);
+    }
+    ProcessEvents();
+}
+
+void FocusNext(QWidget *to)
+{
+    to->setFocus(Qt::TabFocusReason);
+    ProcessEvents();
+}
+
+} // namespace kv8test

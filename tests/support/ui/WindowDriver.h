@@ -1,0 +1,77 @@
+#pragma once
+// Driving windows in tests: a company database as "GlobalDatabase", a main window whose
+// menu choices go to a dispatcher, windows reached by menu code, their datasets and
+// controls by name, keys and focus as the user gives them.
+#include "host/ui/Forms.h"
+#include "host/ui/MDIForm.h"
+#include "tests/support/TestDb.h"
+#include "tests/support/ui/UiScript.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class TDataSet;
+class TDataSource;
+
+namespace kv8test {
+
+// A fresh company database of the run's engine with every table of the dictionary, open as
+// "GlobalDatabase" while the object lives (the configuration records loaded from it).
+class UiCompany {
+public:
+    UiCompany();
+    ~UiCompany();
+    bool Available() const { return db_.Available(); }
+    const TestDb &Db() const { return db_; }
+    TXDatabase &Database() const;
+
+private:
+    TestDb db_;
+};
+
+// A main window for one test; its menu choices go to the dispatcher (by default the host's
+// own menu choices). Child windows are closed and application objects freed at the end.
+class TestMainWindow {
+public:
+    using Dispatcher = std::function<void(const QString &code)>;
+    explicit TestMainWindow(Dispatcher dispatcher = Dispatcher());
+    ~TestMainWindow();
+
+    TMDIForm *Window() const { return window_.data(); }
+    // Sends a menu choice as the user's click; answers the window it opened or brought to
+    // the front (the active child window afterwards), or nullptr when none is open.
+    TForm *MenuChoice(const QString &code);
+    int ChildCount() const;
+
+private:
+    QPointer<TMDIForm> window_;
+};
+
+// Lets pending events run, deferred deletions included.
+void ProcessEvents();
+
+// Closes every window left open and frees what the application owns.
+void CloseAllWindows();
+
+// The dataset, data source or control of a window by name; fail the test when missing.
+TDataSet *DataSetOf(const TForm *form, const QString &name);
+TDataSource *DataSourceOf(const TForm *form, const QString &name);
+template <class T = QWidget>
+T *ControlOf(const TForm *form, const QString &name)
+{
+    return form->template Control<T>(name);
+}
+
+// Shows the window, makes it the active window and gives the control the focus.
+void Focus(QWidget *control);
+// Key presses as the user types them, delivered to the focused control.
+void TypeText(QWidget *control, const QString &text);
+void PressKey(QWidget *control, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// Moves the focus to another control, as Tab or a click would.
+void FocusNext(QWidget *to);
+
+} // namespace kv8test
