@@ -9,6 +9,7 @@
 #include "host/ui/Forms.h"
 #include "host/ui/MDIForm.h"
 #include "host/ui/ModuleLoader.h"
+#include "host/ui/ReportPreview.h"
 #include "host/ui/TabellaGenerica.h"
 #include "host/ui/WindowFactory.h"
 
@@ -98,6 +99,7 @@ int main(int argc, char *argv[])
     Kv8Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kv8"));
     QApplication::setOrganizationName(QStringLiteral("kv8"));
+    InstallReportPreview();
 
     const QString url = options.Database.isEmpty() ? QStringLiteral("sqlite:data/demo.db") : options.Database;
     const QString file = SqliteFile(url);
