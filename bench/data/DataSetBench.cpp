@@ -2,17 +2,21 @@
 //  - scanning 200 000 rows of 40 columns: raw forward-only QSqlQuery, TXQuery forward-only,
 //    TXQuery holding its rows (with the memory it takes);
 //  - appending and posting 100 000 rows in one transaction: raw prepared inserts, TXTable;
-//  - 100 000 Locate calls on a keyed lookup table of 10 000 rows, and a query per key.
+//  - 100 000 Locate calls on a keyed lookup table of 10 000 rows, and a query per key;
+//  - the empty opening of a 100-column dictionary table (what a window does when it opens),
+//    against raw Qt Sql reading the same empty selection, and the dictionary look-ups it makes.
 #include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
 #include "host/data/TXlkTable.h"
 #include "host/db/Dictionary.h"
+#include "host/db/SchemaInstaller.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -27,6 +31,7 @@ constexpr int kScanRows = 200000;
 constexpr int kInsertRows = 100000;
 constexpr int kLookupRows = 10000;
 constexpr int kLocates = 100000;
+constexpr int kWideColumns = 100;
 
 QTemporaryDir &Dir()
 {
@@ -58,6 +63,37 @@ QString ScanColumns()
     return cols.join(QStringLiteral(", "));
 }
 
+// Columns of the wide table: a text key, then texts, numbers with formats, flags with
+// items, integers and dates in turn, each with a label.
+QString WideColumnsJson()
+{
+    QString json = QStringLiteral("{\"name\": \"IdProdotto\", \"type\": \"string(22)\", \"label\": \"Codice\"}");
+    for (int i = 1; i < kWideColumns; ++i) {
+        QString column;
+        switch (i % 5) {
+        case 0:
+            column = QStringLiteral("{\"name\": \"DsCampo%1\", \"type\": \"string(40)\", \"label\": \"Campo %1\"}");
+            break;
+        case 1:
+            column = QStringLiteral("{\"name\": \"ImpCampo%1\", \"type\": \"float\", \"label\": \"Importo %1\", "
+                                    "\"displayFormat\": \"#,0.00\"}");
+            break;
+        case 2:
+            column = QStringLiteral("{\"name\": \"FlCampo%1\", \"type\": \"smallint\", \"label\": \"Flag %1\", "
+                                    "\"items\": [[0, \"No\"], [1, \"Si\"]]}");
+            break;
+        case 3:
+            column = QStringLiteral("{\"name\": \"NrCampo%1\", \"type\": \"integer\", \"label\": \"Numero %1\"}");
+            break;
+        default:
+            column = QStringLiteral("{\"name\": \"DtCampo%1\", \"type\": \"datetime\", \"label\": \"Data %1\"}");
+            break;
+        }
+        json += QStringLiteral(", ") + column.arg(i);
+    }
+    return json;
+}
+
 void WriteDictionary()
 {
     QString json = QStringLiteral("{\"tables\": [{\"name\": \"BenchScan\", \"columns\": [{\"name\": \"Id\", \"type\": \"integer\"}");
@@ -78,17 +114,25 @@ void WriteDictionary()
                            "{\"name\": \"DataMov\", \"type\": \"datetime\"}], \"primaryKey\": [\"Id\"]},"
                            "{\"name\": \"BenchLk\", \"columns\": [{\"name\": \"IdCodice\", \"type\": \"string(8)\"},"
                            "{\"name\": \"Descrizione\", \"type\": \"string(40)\"}, {\"name\": \"Valore\", \"type\": \"float\"}],"
-                           "\"primaryKey\": [\"IdCodice\"]}]}");
+                           "\"primaryKey\": [\"IdCodice\"]},"
+                           "{\"name\": \"BenchWide\", \"columns\": [")
+         + WideColumnsJson() + QStringLiteral("], \"primaryKey\": [\"IdProdotto\"]}]}");
     QFile f(Dir().filePath(QStringLiteral("bench.json")));
     f.open(QIODevice::WriteOnly);
     f.write(json.toUtf8());
+}
+
+std::unique_ptr<Dictionary> &BenchDictionary()
+{
+    static std::unique_ptr<Dictionary> dict;
+    return dict;
 }
 
 // One database for every benchmark, filled once.
 TXDatabase &Db()
 {
     static std::unique_ptr<TXDatabase> db;
-    static std::unique_ptr<Dictionary> dict;
+    std::unique_ptr<Dictionary> &dict = BenchDictionary();
     if (db)
         return *db;
     WriteDictionary();
@@ -104,6 +148,11 @@ TXDatabase &Db()
                           "IdImballo VARCHAR(3) NOT NULL DEFAULT '', Stato SMALLINT NOT NULL DEFAULT 0, DataMov DATETIME)"));
     q.exec(QStringLiteral("CREATE TABLE BenchLk (IdCodice VARCHAR(8) PRIMARY KEY, Descrizione VARCHAR(40) NOT NULL DEFAULT '', "
                           "Valore REAL NOT NULL DEFAULT 0)"));
+    QStringList wide;
+    for (const DictColumn &c : dict->Table(QStringLiteral("BenchWide"))->columns)
+        wide << SchemaInstaller::ColumnDefinition(c, db->Engine());
+    q.exec(QStringLiteral("CREATE TABLE BenchWide (") + wide.join(QStringLiteral(", "))
+           + QStringLiteral(", PRIMARY KEY (IdProdotto))"));
     c.transaction();
     QStringList marks;
     for (int i = 0; i < 40; ++i)
@@ -345,8 +394,75 @@ void ClientTableLocateEditPost(benchmark::State &state)
     }
 }
 
+// What a window's client table does when it opens: the empty selection of a wide table,
+// its columns bound to the dictionary. The same object reopened, and a new one each time.
+const QString kWideEmpty = QStringLiteral("IdProdotto = '-1'");
+
+void WideTableReopen(benchmark::State &state)
+{
+    TXDatabase &db = Db();
+    TXClientTable t;
+    t.SetDatabase(&db);
+    t.SetTableName(QStringLiteral("BenchWide"));
+    t.SetXWhereVuoto(kWideEmpty);
+    for (auto _ : state) {
+        t.Close();
+        t.Open();
+    }
+    state.counters["fields"] = t.FieldCount();
+}
+
+void WideTableNewOpen(benchmark::State &state)
+{
+    TXDatabase &db = Db();
+    for (auto _ : state) {
+        TXClientTable t;
+        t.SetDatabase(&db);
+        t.SetTableName(QStringLiteral("BenchWide"));
+        t.SetXWhereVuoto(kWideEmpty);
+        t.Open();
+        benchmark::DoNotOptimize(t.FieldCount());
+    }
+}
+
+// The floor: the same empty selection through Qt Sql, prepared once, with its column record.
+void WideRawEmptySelect(benchmark::State &state)
+{
+    TXDatabase &db = Db();
+    QSqlQuery q(db.Connection());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT * FROM BenchWide WHERE (IdProdotto = '-1')"));
+    for (auto _ : state) {
+        q.exec();
+        const QSqlRecord r = q.record();
+        benchmark::DoNotOptimize(r.count());
+        q.finish();
+    }
+}
+
+// Every column of the wide table looked up by name in the dictionary, in another spelling.
+void WideDictionaryLookups(benchmark::State &state)
+{
+    Db();
+    const Dictionary &dict = *BenchDictionary();
+    QStringList names;
+    for (const DictColumn &c : dict.Table(QStringLiteral("BenchWide"))->columns)
+        names << c.name.toLower();
+    for (auto _ : state) {
+        int found = 0;
+        for (const QString &n : names)
+            if (const DictTable *t = dict.Table(QStringLiteral("benchwide")))
+                found += t->Column(n) != nullptr;
+        benchmark::DoNotOptimize(found);
+    }
+}
+
 } // namespace
 
+BENCHMARK(WideTableReopen)->Unit(benchmark::kMicrosecond);
+BENCHMARK(WideTableNewOpen)->Unit(benchmark::kMicrosecond);
+BENCHMARK(WideRawEmptySelect)->Unit(benchmark::kMicrosecond);
+BENCHMARK(WideDictionaryLookups)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ClientTableLocateEditPost)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(RawScan)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(QueryStreamScan)->Unit(benchmark::kMillisecond)->Iterations(3);

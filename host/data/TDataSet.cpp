@@ -7,6 +7,7 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
@@ -57,6 +58,24 @@ QString DictSpelling(const QString &column)
         built = &dict;
     }
     return spelling.value(column.toLower());
+}
+
+size_t qHash(const NameKey &key, size_t seed) noexcept
+{
+    size_t h = seed ^ size_t(key.name.size());
+    for (const QChar c : key.name) {
+        char32_t u = c.unicode();
+        if (u < 128) {
+            if (u - u'A' < 26u)
+                u += 32;
+        } else if (QChar::isSurrogate(u)) {
+            u = 0xd800; // a pair folds to a pair: hashed by position only
+        } else {
+            u = QChar::toCaseFolded(u);
+        }
+        h = h * 31 + u;
+    }
+    return h;
 }
 
 QStringList SplitNames(const QString &names)
@@ -165,9 +184,19 @@ private:
 
 using namespace kv8data;
 
+// What binding a column looks up by name: the declared fields, and the fields made for the
+// columns of earlier layouts, which a column of the same name takes again. A name is taken in
+// a layout when a declared field has it or a column already bound has it.
+struct TDataSet::LayoutIndex {
+    QHash<NameKey, TField *> declared; // names unique without regard to case
+    QHash<NameKey, TField *> spare;    // by name (a column never gets a name already made)
+    QStringList hidden;                // names of the internal columns bound in this layout
+    bool renamed = false;              // a field took another spelling in this layout
+};
+
 // ---- construction
 
-TDataSet::TDataSet(QObject *owner) : QObject(owner) {}
+TDataSet::TDataSet(QObject *owner) : QObject(owner), layout_(std::make_unique<LayoutIndex>()) {}
 
 TDataSet::~TDataSet()
 {
@@ -236,10 +265,9 @@ TField *TDataSet::AddField(const QString &name, TFieldType type, int size)
     TField *f = NewField(name, type, size, fkData);
     declared_.append(f);
     fields_.append(f);
-    if (!byName_.contains(name.toLower())) {
-        byName_.insert(name.toLower(), f);
-        byExactName_.insert(name, f);
-    }
+    layout_->declared.insert(NameKey{name}, f);
+    if (TField *&first = byName_[NameKey{name}]; !first)
+        first = f;
     return f;
 }
 
@@ -270,9 +298,10 @@ TField *TDataSet::Fields(int index) const
 
 TField *TDataSet::FindField(const QString &name) const
 {
-    if (TField *f = byExactName_.value(name, nullptr))
+    if (TField *f = byName_.value(NameKey{name}, nullptr))
         return f;
-    return byName_.value(name.trimmed().toLower(), nullptr);
+    const QString trimmed = name.trimmed();
+    return trimmed.size() == name.size() ? nullptr : byName_.value(NameKey{trimmed}, nullptr);
 }
 
 TField *TDataSet::FieldByName(const QString &name) const
@@ -301,6 +330,8 @@ void TDataSet::ThrowIfActive(const QString &what) const
 void TDataSet::BeginLayout()
 {
     inLayout_ = true;
+    layout_->hidden.clear();
+    layout_->renamed = false;
     for (auto &f : owned_) {
         if (f->kind_ == fkData) {
             f->bound_ = false;
@@ -312,42 +343,41 @@ void TDataSet::BeginLayout()
 
 TField *TDataSet::BindColumn(const QString &name, TFieldType type, int size, const DictColumn *dict)
 {
+    LayoutIndex &index = *layout_;
     TField *field = nullptr;
-    for (TField *f : declared_) {
-        if (f->kind_ == fkData && !f->bound_ && f->FieldName().compare(name, Qt::CaseInsensitive) == 0) {
-            field = f;
-            break;
-        }
+    if (!index.declared.isEmpty()) {
+        field = index.declared.value(NameKey{name}, nullptr);
+        if (field && (field->kind_ != fkData || field->bound_))
+            field = nullptr;
     }
     if (!field) {
         // A second column of one name (joins) gets a numbered name; the first keeps the name.
         QString fieldName = name;
-        auto taken = [&](const QString &n) {
-            for (TField *c : columns_)
-                if (c->FieldName().compare(n, Qt::CaseInsensitive) == 0)
-                    return true;
-            for (TField *d : declared_)
-                if (d->FieldName().compare(n, Qt::CaseInsensitive) == 0)
-                    return true;
-            return false;
-        };
-        for (int k = 1; taken(fieldName); ++k)
-            fieldName = name + QStringLiteral("_%1").arg(k);
-        for (auto &f : owned_) {
-            if (!f->persistent_ && !f->bound_ && !f->hidden_
-                && f->FieldName().compare(fieldName, Qt::CaseInsensitive) == 0) {
-                field = f.get();
+        TField *first = nullptr;
+        for (int k = 1;; ++k) {
+            const NameKey key{fieldName};
+            first = index.spare.isEmpty() ? nullptr : index.spare.value(key, nullptr);
+            const bool taken = (!index.declared.isEmpty() && index.declared.contains(key))
+                            || (first && first->bound_)
+                            || index.hidden.contains(fieldName, Qt::CaseInsensitive);
+            if (!taken)
                 break;
-            }
+            fieldName = name + QStringLiteral("_%1").arg(k);
         }
+        // a field made earlier for a column of this name, not bound in this layout
+        field = first;
         if (field) {
-            field->name_ = fieldName;
+            if (field->name_ != fieldName) {
+                field->name_ = fieldName;
+                index.renamed = true;
+            }
             field->type_ = type;
             field->size_ = size;
             field->dict_ = nullptr;
         } else {
             field = NewField(fieldName, type, size, fkData);
             field->persistent_ = false;
+            index.spare.insert(NameKey{fieldName}, field);
         }
     }
     if (dict && !field->dict_)
@@ -373,6 +403,7 @@ TField *TDataSet::BindHiddenColumn(const QString &name, TFieldType type)
     field->bound_ = true;
     field->slot_ = int(columns_.size());
     columns_.append(field);
+    layout_->hidden.append(name);
     return field;
 }
 
@@ -384,7 +415,9 @@ void TDataSet::EndLayout()
             throw EDatabaseError(QStringLiteral("%1: campo '%2' non trovato")
                                      .arg(Name().isEmpty() ? QStringLiteral("Dataset") : Name(), f->FieldName()));
     calcFields_.clear();
+    const QList<TField *> previous = fields_;
     fields_.clear();
+    fields_.reserve(declared_.size() + columns_.size());
     bool anyPersistentData = false;
     for (TField *f : declared_) {
         if (f->kind_ != fkData) {
@@ -401,14 +434,13 @@ void TDataSet::EndLayout()
         c->visible_ = !anyPersistentData;
         fields_.append(c);
     }
-    byName_.clear();
-    byExactName_.clear();
-    for (TField *f : fields_) {
-        const QString key = f->FieldName().toLower();
-        if (!byName_.contains(key)) {
-            byName_.insert(key, f);
-            byExactName_.insert(f->FieldName(), f);
-        }
+    // the same fields under the same names (a table opened again): the index stands
+    if (fields_ != previous || layout_->renamed) {
+        byName_.clear();
+        byName_.reserve(fields_.size());
+        for (TField *f : fields_)
+            if (TField *&first = byName_[NameKey{f->FieldName()}]; !first)
+                first = f;
     }
     indexFields_.clear();
     for (const QString &n : SplitNames(indexFieldNames_))
@@ -419,12 +451,25 @@ void TDataSet::EndLayout()
 void TDataSet::BindQueryColumns(const QSqlRecord &record, const QStringList &dictTables, const QString &sqlText,
                                 bool sqlite, int firstColumn)
 {
+    columns_.reserve(columns_.size() + record.count());
+    layout_->spare.reserve(layout_->spare.size() + record.count());
+    // the dictionary entries of the tables, found once
+    QVarLengthArray<const DictTable *, 4> tables;
+    if (!dictTables.isEmpty()) {
+        const Dictionary &dictionary = DataDictionary();
+        for (const QString &t : dictTables)
+            if (const DictTable *table = dictionary.Table(t))
+                tables.append(table);
+    }
     for (int i = firstColumn; i < record.count(); ++i) {
         const QSqlField sf = record.field(i);
         const QString name = sf.name();
-        const DictColumn *dict = FindDictColumn(dictTables, name);
+        const DictColumn *dict = nullptr;
+        for (const DictTable *table : tables)
+            if ((dict = table->Column(name)))
+                break;
         QString spelling = dict ? dict->name : QString();
-        if (spelling.isEmpty() && name == name.toLower()) {
+        if (!dict && name == name.toLower()) {
             // The engine lowered an unquoted name: take the spelling the text uses.
             qsizetype from = 0;
             while (true) {

@@ -26,6 +26,16 @@ namespace kv8data {
 class Record;
 class DataFilter;
 class MasterLink;
+
+// A field name compared and hashed without regard to case, as QString::compare does.
+struct NameKey {
+    QString name;
+    friend bool operator==(const NameKey &a, const NameKey &b) noexcept
+    {
+        return a.name.compare(b.name, Qt::CaseInsensitive) == 0;
+    }
+};
+size_t qHash(const NameKey &key, size_t seed = 0) noexcept;
 } // namespace kv8data
 
 enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsCalcFields };
@@ -328,11 +338,12 @@ private:
     void MasterDataChanged();
 
     // fields
+    struct LayoutIndex;
+    std::unique_ptr<LayoutIndex> layout_; // names bound, declared or reusable when columns are bound
     std::vector<std::unique_ptr<TField>> owned_;
     QList<TField *> declared_;
     QList<TField *> fields_;
-    QHash<QString, TField *> byName_;      // lower-case names
-    QHash<QString, TField *> byExactName_; // the same fields by their own spelling
+    QHash<kv8data::NameKey, TField *> byName_; // the first field of each name
     QList<TField *> columns_; // record column -> field
     QList<TField *> calcFields_;
     bool inLayout_ = false;

@@ -20,11 +20,32 @@ struct TableMeta {
     QHash<QString, TXTable::ColumnInfo> columns;
 };
 
-// Keys: connection name + "|" + lower-case table name.
-std::map<QString, TableMeta> &MetaCache()
+// What is known of the tables of one connection. The connection's name (never given twice in
+// a run) and URL tell apart a connection opened later at the address of a closed one.
+struct ConnectionMeta {
+    QString connection;
+    QString url;
+    QHash<QString, TableMeta> tables; // lower-case table name
+};
+
+constexpr qsizetype kMaxConnectionsKnown = 64;
+
+QHash<const TXDatabase *, ConnectionMeta> &MetaCache()
 {
-    static std::map<QString, TableMeta> cache;
+    static QHash<const TXDatabase *, ConnectionMeta> cache;
     return cache;
+}
+
+ConnectionMeta &MetaOf(const TXDatabase &db)
+{
+    auto &cache = MetaCache();
+    const QString connection = db.Connection().connectionName();
+    auto it = cache.find(&db);
+    if (it != cache.end() && it->connection == connection && it->url == db.Url())
+        return *it;
+    if (it == cache.end() && cache.size() >= kMaxConnectionsKnown)
+        cache.clear(); // connections closed long ago
+    return *cache.insert(&db, ConnectionMeta{connection, db.Url(), {}});
 }
 
 void CheckIdentifier(const QString &name, const char *what)
@@ -73,14 +94,9 @@ namespace kv8data {
 
 void ForgetTableMeta(const QString &table)
 {
-    const QString suffix = QLatin1Char('|') + table.toLower();
-    auto &cache = MetaCache();
-    for (auto it = cache.begin(); it != cache.end();) {
-        if (it->first.endsWith(suffix))
-            it = cache.erase(it);
-        else
-            ++it;
-    }
+    const QString key = table.toLower();
+    for (ConnectionMeta &connection : MetaCache())
+        connection.tables.remove(key);
 }
 
 } // namespace kv8data
@@ -135,17 +151,19 @@ void TXTable::LoadMeta()
         throw EDatabaseError(QStringLiteral("%1: nome della tabella non impostato").arg(Name()));
     CheckIdentifier(tableName_, "tabella");
     TXDatabase &db = Database();
-    const QString key = db.Name() + QLatin1Char('|') + tableName_.toLower();
-    auto &cache = MetaCache();
-    auto it = cache.find(key);
-    if (it == cache.end()) {
-        TableMeta meta;
+    QHash<QString, TableMeta> &known = MetaOf(db).tables;
+    const QString key = tableName_.toLower();
+    TableMeta meta;
+    const TableMeta *found = nullptr;
+    if (const auto it = known.constFind(key); it != known.cend())
+        found = &*it;
+    if (!found) {
         QSqlQuery q(db.Connection());
         if (db.IsPostgres()) {
             q.prepare(QStringLiteral("SELECT column_name, is_nullable, column_default, is_identity "
                                      "FROM information_schema.columns "
                                      "WHERE table_schema = current_schema() AND table_name = ?"));
-            q.addBindValue(tableName_.toLower());
+            q.addBindValue(key);
             if (q.exec())
                 while (q.next())
                     meta.columns.insert(q.value(0).toString().toLower(),
@@ -155,7 +173,7 @@ void TXTable::LoadMeta()
                                      "ON a.attrelid = i.indrelid AND a.attnum = ANY(i.indkey) "
                                      "WHERE i.indrelid = to_regclass(?) AND i.indisprimary "
                                      "ORDER BY array_position(i.indkey::int2[], a.attnum)"));
-            q.addBindValue(tableName_.toLower());
+            q.addBindValue(key);
             if (q.exec())
                 while (q.next())
                     meta.primaryKey << q.value(0).toString();
@@ -173,16 +191,17 @@ void TXTable::LoadMeta()
             }
         }
         q.finish();
-        it = cache.emplace(key, meta).first;
+        // a table not found (not created yet, or not readable) is asked for again next time
+        found = meta.columns.isEmpty() ? &meta : &*known.insert(key, meta);
     }
-    meta_ = it->second.columns;
+    meta_ = found->columns;
     primaryKey_.clear();
     if (!keyFields_.trimmed().isEmpty()) {
         primaryKey_ = SplitNames(keyFields_);
     } else if (const DictTable *t = DataDictionary().Table(tableName_); t && !t->primaryKey.isEmpty()) {
         primaryKey_ = t->primaryKey;
     } else {
-        primaryKey_ = it->second.primaryKey;
+        primaryKey_ = found->primaryKey;
     }
     if (primaryKey_.isEmpty()) {
         // an auto-increment column identifies the row

@@ -13,6 +13,7 @@
 #include <QSet>
 
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -238,10 +239,30 @@ struct Extension {
 
 const DictColumn *DictTable::Column(const QString &column) const
 {
+    if (indexed_ == columns.size()) {
+        qsizetype at = bySpelling_.value(column, -1);
+        if (at < 0)
+            at = byFolded_.value(column.toCaseFolded(), -1);
+        return at < 0 ? nullptr : &columns[at];
+    }
+    // while the dictionary is being read
     for (const DictColumn &c : columns)
         if (c.name.compare(column, Qt::CaseInsensitive) == 0)
             return &c;
     return nullptr;
+}
+
+void DictTable::Index()
+{
+    bySpelling_.clear();
+    byFolded_.clear();
+    bySpelling_.reserve(columns.size());
+    byFolded_.reserve(columns.size());
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        bySpelling_.insert(columns[i].name, i);
+        byFolded_.insert(columns[i].name.toCaseFolded(), i); // names are unique without regard to case
+    }
+    indexed_ = columns.size();
 }
 
 const Dictionary &Dictionary::Instance()
@@ -260,7 +281,7 @@ const Dictionary &Dictionary::Instance()
 
 Dictionary Dictionary::Load(const QStringList &files)
 {
-    Dictionary dict;
+    std::map<QString, DictTable> tables; // keys lower case
     QList<Extension> extensions;
     QString file;
     QString table;
@@ -294,8 +315,8 @@ Dictionary Dictionary::Load(const QStringList &files)
                            QStringLiteral("columns"), QStringLiteral("primaryKey"), QStringLiteral("unique"),
                            QStringLiteral("indexes")},
                           QStringLiteral("the table"));
-                const auto same = dict.tables_.find(t.name.toLower());
-                if (same != dict.tables_.end())
+                const auto same = tables.find(t.name.toLower());
+                if (same != tables.end())
                     Fail(QStringLiteral("duplicate table, already defined in %1").arg(same->second.origin));
                 if (o.contains(QStringLiteral("database")))
                     t.database = StringMember(o, QStringLiteral("database"), QStringLiteral("the table"));
@@ -311,7 +332,7 @@ Dictionary Dictionary::Load(const QStringList &files)
                     t.primaryKey = ColumnList(t, o.value(QStringLiteral("primaryKey")), QStringLiteral("primaryKey"));
                 t.unique = IndexLists(t, o, QStringLiteral("unique"));
                 t.indexes = IndexLists(t, o, QStringLiteral("indexes"));
-                dict.tables_.emplace(t.name.toLower(), std::move(t));
+                tables.emplace(t.name.toLower(), std::move(t));
             }
 
             table.clear();
@@ -333,15 +354,15 @@ Dictionary Dictionary::Load(const QStringList &files)
         for (const Extension &e : extensions) {
             file = e.file;
             table = e.table;
-            const auto it = dict.tables_.find(e.table.toLower());
-            if (it == dict.tables_.end())
+            const auto it = tables.find(e.table.toLower());
+            if (it == tables.end())
                 Fail(QStringLiteral("\"columns\" extends an unknown table"));
             for (const QJsonValue &cv : e.columns)
                 AddColumn(it->second, ParseColumn(cv, file));
         }
 
         // Rules on the finished tables.
-        for (auto &[key, t] : dict.tables_) {
+        for (auto &[key, t] : tables) {
             file = t.origin;
             table = t.name;
             if (t.IsStored() && t.primaryKey.isEmpty())
@@ -364,21 +385,35 @@ Dictionary Dictionary::Load(const QStringList &files)
     } catch (const Fault &fault) {
         throw raise(fault.message);
     }
+
+    Dictionary dict;
+    dict.tables_.reserve(tables.size());
+    dict.bySpelling_.reserve(qsizetype(tables.size()));
+    dict.byFolded_.reserve(qsizetype(tables.size()));
+    for (auto &entry : tables) {
+        DictTable &t = dict.tables_.emplace_back(std::move(entry.second));
+        t.Index();
+        const qsizetype at = qsizetype(dict.tables_.size()) - 1;
+        dict.bySpelling_.insert(t.name, at);
+        dict.byFolded_.insert(t.name.toCaseFolded(), at);
+    }
     return dict;
 }
 
 const DictTable *Dictionary::Table(const QString &name) const
 {
-    const auto it = tables_.find(name.toLower());
-    return it == tables_.end() ? nullptr : &it->second;
+    qsizetype at = bySpelling_.value(name, -1);
+    if (at < 0)
+        at = byFolded_.value(name.toCaseFolded(), -1);
+    return at < 0 ? nullptr : &tables_[size_t(at)];
 }
 
 QList<const DictTable *> Dictionary::Tables() const
 {
     QList<const DictTable *> list;
     list.reserve(static_cast<qsizetype>(tables_.size()));
-    for (const auto &entry : tables_)
-        list.append(&entry.second);
+    for (const DictTable &t : tables_)
+        list.append(&t);
     return list;
 }
 

@@ -30,12 +30,13 @@
 // "items" (pairs of value and text for drop-down lists), "autokey" (integer key drawn from the
 // key service when a record is begun), "required", "null" (a number that may be empty).
 // Text and numbers are NOT NULL with default '' and 0 unless "null" is set; dates are nullable.
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
-#include <map>
+#include <vector>
 
 enum class FieldType { String, SmallInt, Integer, Float, DateTime, Memo, AutoInc };
 
@@ -71,6 +72,14 @@ struct DictTable {
 
     const DictColumn *Column(const QString &column) const; // case-insensitive
     bool IsStored() const { return database == QLatin1String("global"); }
+
+private:
+    friend class Dictionary;
+    void Index();
+    // Column positions by their own spelling and case-folded, made when the dictionary is loaded.
+    QHash<QString, qsizetype> bySpelling_;
+    QHash<QString, qsizetype> byFolded_;
+    qsizetype indexed_ = -1; // columns the index covers
 };
 
 class Dictionary {
@@ -89,5 +98,8 @@ public:
     static QString TypeText(FieldType type, int size);
 
 private:
-    std::map<QString, DictTable> tables_; // keys lower case
+    std::vector<DictTable> tables_; // in order of lower-case name
+    // Table positions by their own spelling and case-folded.
+    QHash<QString, qsizetype> bySpelling_;
+    QHash<QString, qsizetype> byFolded_;
 };

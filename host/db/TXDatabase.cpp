@@ -5,17 +5,22 @@
 #include <QSqlDriver>
 #include <QSqlField>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <QTimeZone>
 #include <QUrl>
 #include <QUrlQuery>
 
 #include <atomic>
+#include <unordered_map>
+#include <vector>
 
 // A text as compiled for this connection: its statements and their engine texts
 // ('?' placeholders on SQLite, $n on PostgreSQL; empty where the statement is not prepared).
 struct TXDatabase::Compiled {
     CompiledSql sql;
     QStringList texts;
+    // SQLite: readings that name their columns with '*' (see HoldSchema)
+    QList<bool> starReads;
 };
 
 namespace {
@@ -23,6 +28,8 @@ namespace {
 constexpr int kBusyTimeoutMs = 5000;
 constexpr qsizetype kMaxCompiled = 2000;
 constexpr qsizetype kMaxPrepared = 500;
+constexpr qsizetype kMaxIdleReaders = 200;
+constexpr size_t kMaxIdleReadersPerText = 2;
 const QLatin1String kDateFormat("yyyy-MM-dd hh:mm:ss");
 const QLatin1String kSavepoint("kv8_stmt");
 
@@ -41,6 +48,282 @@ void CheckIdentifier(const QString &s, const char *what)
     if (!IsIdentifier(s))
         throw EDatabaseError(QStringLiteral("Invalid %1 name: \"%2\"").arg(QLatin1String(what), s));
 }
+
+// Whether a statement may name its columns with '*': any '*' but that of COUNT(*) counts.
+bool NamesStar(const QString &text)
+{
+    for (qsizetype i = text.indexOf(u'*'); i >= 0; i = text.indexOf(u'*', i + 1)) {
+        qsizetype before = i - 1;
+        while (before >= 0 && text[before].isSpace())
+            --before;
+        if (before < 0 || text[before] != u'(')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// Finishes a query when the scope ends.
+struct TXDatabase::Held {
+    QSqlQuery *query = nullptr;
+    Held() = default;
+    Held(const Held &) = delete;
+    Held &operator=(const Held &) = delete;
+    ~Held()
+    {
+        if (query)
+            query->finish();
+    }
+};
+
+// SQLite: the prepared statements of OpenQuery that no query is reading, by engine text,
+// each with the schema version it was prepared under (-1: its columns cannot change).
+namespace kv8db {
+
+struct ReadPool {
+    struct Idle {
+        std::unique_ptr<QSqlResult> result;
+        qint64 schema = -1;
+    };
+    std::unordered_map<QString, std::vector<Idle>> idle;
+    qsizetype count = 0;
+    quint64 generation = 0; // statements taken out before a Clear are not taken back
+
+    // One prepared under the given schema version; those prepared under another are dropped.
+    std::unique_ptr<QSqlResult> Take(const QString &text, qint64 schema)
+    {
+        const auto it = idle.find(text);
+        if (it == idle.end())
+            return nullptr;
+        std::vector<Idle> &list = it->second;
+        while (!list.empty()) {
+            Idle entry = std::move(list.back());
+            list.pop_back();
+            --count;
+            if (entry.schema == schema)
+                return std::move(entry.result);
+        }
+        return nullptr;
+    }
+
+    void Clear()
+    {
+        idle.clear();
+        count = 0;
+        ++generation;
+    }
+
+    void Put(const QString &text, std::unique_ptr<QSqlResult> r, qint64 schema, quint64 from)
+    {
+        if (from != generation)
+            return;
+        if (const auto it = idle.find(text); it != idle.end() && it->second.size() >= kMaxIdleReadersPerText)
+            return;
+        if (count >= kMaxIdleReaders)
+            Clear();
+        idle[text].push_back(Idle{std::move(r), schema});
+        ++count;
+    }
+};
+
+} // namespace kv8db
+
+namespace {
+
+// The protected interface of the driver's result, reached from the result that reads through it.
+struct DriverResult : QSqlResult {
+    using BindAt = void (QSqlResult::*)(int, const QVariant &, QSql::ParamType);
+    using BindNamed = void (QSqlResult::*)(const QString &, const QVariant &, QSql::ParamType);
+
+    static int At(const QSqlResult *r) { return (r->*&DriverResult::at)(); }
+    static bool IsActive(const QSqlResult *r) { return (r->*&DriverResult::isActive)(); }
+    static bool IsSelect(const QSqlResult *r) { return (r->*&DriverResult::isSelect)(); }
+    static QSqlError LastError(const QSqlResult *r) { return (r->*&DriverResult::lastError)(); }
+    static void SetAt(QSqlResult *r, int at) { (r->*&DriverResult::setAt)(at); }
+    static void SetActive(QSqlResult *r, bool a) { (r->*&DriverResult::setActive)(a); }
+    static void SetLastError(QSqlResult *r, const QSqlError &e) { (r->*&DriverResult::setLastError)(e); }
+    static void SetQuery(QSqlResult *r, const QString &q) { (r->*&DriverResult::setQuery)(q); }
+    static void SetSelect(QSqlResult *r, bool s) { (r->*&DriverResult::setSelect)(s); }
+    static void SetForwardOnly(QSqlResult *r, bool f) { (r->*&DriverResult::setForwardOnly)(f); }
+    static bool Exec(QSqlResult *r) { return (r->*&DriverResult::exec)(); }
+    static bool Prepare(QSqlResult *r, const QString &q) { return (r->*&DriverResult::prepare)(q); }
+    static bool SavePrepare(QSqlResult *r, const QString &q) { return (r->*&DriverResult::savePrepare)(q); }
+    static bool Reset(QSqlResult *r, const QString &q) { return (r->*&DriverResult::reset)(q); }
+    static void Bind(QSqlResult *r, int pos, const QVariant &v, QSql::ParamType t)
+    {
+        (r->*static_cast<BindAt>(&DriverResult::bindValue))(pos, v, t);
+    }
+    static void Bind(QSqlResult *r, const QString &name, const QVariant &v, QSql::ParamType t)
+    {
+        (r->*static_cast<BindNamed>(&DriverResult::bindValue))(name, v, t);
+    }
+    static QVariant Data(QSqlResult *r, int i) { return (r->*&DriverResult::data)(i); }
+    static bool IsNull(QSqlResult *r, int i) { return (r->*&DriverResult::isNull)(i); }
+    static bool Fetch(QSqlResult *r, int i) { return (r->*&DriverResult::fetch)(i); }
+    static bool FetchNext(QSqlResult *r) { return (r->*&DriverResult::fetchNext)(); }
+    static bool FetchPrevious(QSqlResult *r) { return (r->*&DriverResult::fetchPrevious)(); }
+    static bool FetchFirst(QSqlResult *r) { return (r->*&DriverResult::fetchFirst)(); }
+    static bool FetchLast(QSqlResult *r) { return (r->*&DriverResult::fetchLast)(); }
+    static int Size(QSqlResult *r) { return (r->*&DriverResult::size)(); }
+    static int RowsAffected(QSqlResult *r) { return (r->*&DriverResult::numRowsAffected)(); }
+    static QSqlRecord Record(const QSqlResult *r) { return (r->*&DriverResult::record)(); }
+    static QVariant LastInsertId(const QSqlResult *r) { return (r->*&DriverResult::lastInsertId)(); }
+    static void VirtualHook(QSqlResult *r, int id, void *data) { (r->*&DriverResult::virtual_hook)(id, data); }
+    static bool ExecBatch(QSqlResult *r, bool arrayBind) { return (r->*&DriverResult::execBatch)(arrayBind); }
+    static void Detach(QSqlResult *r) { (r->*&DriverResult::detachFromResultSet)(); }
+    static void SetPrecision(QSqlResult *r, QSql::NumericalPrecisionPolicy p)
+    {
+        (r->*&DriverResult::setNumericalPrecisionPolicy)(p);
+    }
+    static bool NextResult(QSqlResult *r) { return (r->*&DriverResult::nextResult)(); }
+};
+
+// The result of a query handed out by OpenQuery on SQLite: it reads through a prepared
+// statement of the pool and gives it back, reset, when the query is destroyed. A statement
+// that failed or was given another text is not given back.
+class PooledResult final : public QSqlResult {
+public:
+    PooledResult(const QSqlDriver *driver, std::unique_ptr<QSqlResult> inner,
+                 const std::shared_ptr<kv8db::ReadPool> &pool, const QString &text, qint64 schema)
+        : QSqlResult(driver), inner_(std::move(inner)), pool_(pool), text_(text), schema_(schema),
+          generation_(pool->generation)
+    {
+        QSqlResult::setQuery(text);
+    }
+    ~PooledResult() override
+    {
+        const std::shared_ptr<kv8db::ReadPool> pool = pool_.lock();
+        if (!pool || !reusable_)
+            return;
+        DriverResult::Detach(inner_.get());
+        DriverResult::SetActive(inner_.get(), false);
+        DriverResult::SetAt(inner_.get(), QSql::BeforeFirstRow);
+        pool->Put(text_, std::move(inner_), schema_, generation_);
+    }
+    PooledResult(const PooledResult &) = delete;
+    PooledResult &operator=(const PooledResult &) = delete;
+
+    // The statement is prepared for the pool's text.
+    void SetReusable() { reusable_ = true; }
+    QVariant handle() const override { return inner_->handle(); }
+
+protected:
+    void setAt(int at) override
+    {
+        QSqlResult::setAt(at);
+        DriverResult::SetAt(inner_.get(), at);
+    }
+    void setActive(bool a) override
+    {
+        QSqlResult::setActive(a);
+        DriverResult::SetActive(inner_.get(), a);
+    }
+    void setLastError(const QSqlError &e) override
+    {
+        QSqlResult::setLastError(e);
+        DriverResult::SetLastError(inner_.get(), e);
+    }
+    void setQuery(const QString &q) override
+    {
+        QSqlResult::setQuery(q);
+        DriverResult::SetQuery(inner_.get(), q);
+    }
+    void setSelect(bool s) override
+    {
+        QSqlResult::setSelect(s);
+        DriverResult::SetSelect(inner_.get(), s);
+    }
+    void setForwardOnly(bool f) override
+    {
+        QSqlResult::setForwardOnly(f);
+        DriverResult::SetForwardOnly(inner_.get(), f);
+    }
+    void setNumericalPrecisionPolicy(QSql::NumericalPrecisionPolicy p) override
+    {
+        QSqlResult::setNumericalPrecisionPolicy(p);
+        DriverResult::SetPrecision(inner_.get(), p);
+    }
+    void bindValue(int pos, const QVariant &v, QSql::ParamType t) override
+    {
+        QSqlResult::bindValue(pos, v, t);
+        DriverResult::Bind(inner_.get(), pos, v, t);
+    }
+    void bindValue(const QString &name, const QVariant &v, QSql::ParamType t) override
+    {
+        QSqlResult::bindValue(name, v, t);
+        DriverResult::Bind(inner_.get(), name, v, t);
+    }
+    bool exec() override { return Ran(DriverResult::Exec(inner_.get())); }
+    bool execBatch(bool arrayBind) override { return Ran(DriverResult::ExecBatch(inner_.get(), arrayBind)); }
+    bool prepare(const QString &q) override
+    {
+        reusable_ = false;
+        return Ran(DriverResult::Prepare(inner_.get(), q));
+    }
+    bool savePrepare(const QString &q) override
+    {
+        reusable_ = false;
+        return Ran(DriverResult::SavePrepare(inner_.get(), q));
+    }
+    bool reset(const QString &q) override
+    {
+        reusable_ = false;
+        return Ran(DriverResult::Reset(inner_.get(), q));
+    }
+    bool nextResult() override
+    {
+        reusable_ = false;
+        return Ran(DriverResult::NextResult(inner_.get()));
+    }
+    QVariant data(int i) override { return DriverResult::Data(inner_.get(), i); }
+    bool isNull(int i) override { return DriverResult::IsNull(inner_.get(), i); }
+    bool fetch(int i) override { return Moved(DriverResult::Fetch(inner_.get(), i)); }
+    bool fetchNext() override { return Moved(DriverResult::FetchNext(inner_.get())); }
+    bool fetchPrevious() override { return Moved(DriverResult::FetchPrevious(inner_.get())); }
+    bool fetchFirst() override { return Moved(DriverResult::FetchFirst(inner_.get())); }
+    bool fetchLast() override { return Moved(DriverResult::FetchLast(inner_.get())); }
+    int size() override { return DriverResult::Size(inner_.get()); }
+    int numRowsAffected() override { return DriverResult::RowsAffected(inner_.get()); }
+    QSqlRecord record() const override { return DriverResult::Record(inner_.get()); }
+    QVariant lastInsertId() const override { return DriverResult::LastInsertId(inner_.get()); }
+    void detachFromResultSet() override { DriverResult::Detach(inner_.get()); }
+    void virtual_hook(int id, void *data) override { DriverResult::VirtualHook(inner_.get(), id, data); }
+
+private:
+    // After a statement ran: this result shows the driver's state.
+    bool Ran(bool ok)
+    {
+        QSqlResult::setAt(DriverResult::At(inner_.get()));
+        QSqlResult::setActive(DriverResult::IsActive(inner_.get()));
+        QSqlResult::setSelect(DriverResult::IsSelect(inner_.get()));
+        const QSqlError error = DriverResult::LastError(inner_.get());
+        QSqlResult::setLastError(error);
+        if (!ok || error.isValid())
+            reusable_ = false;
+        return ok;
+    }
+    // After a move: the position, and the error when it failed.
+    bool Moved(bool ok)
+    {
+        QSqlResult::setAt(DriverResult::At(inner_.get()));
+        if (!ok) {
+            const QSqlError error = DriverResult::LastError(inner_.get());
+            if (error.isValid()) {
+                QSqlResult::setLastError(error);
+                reusable_ = false;
+            }
+        }
+        return ok;
+    }
+
+    std::unique_ptr<QSqlResult> inner_;
+    std::weak_ptr<kv8db::ReadPool> pool_;
+    QString text_;
+    qint64 schema_;
+    quint64 generation_;
+    bool reusable_ = false;
+};
 
 } // namespace
 
@@ -87,6 +370,8 @@ TXDatabase::~TXDatabase()
 void TXDatabase::Release()
 {
     prepared_.clear();
+    schemaQuery_.reset();
+    readers_.reset(); // queries still held drop their statements when destroyed
     command_.reset();
     if (db_.isValid())
         db_.close();
@@ -262,6 +547,13 @@ void TXDatabase::Rollback()
     sequences_.clear();
     for (auto &q : prepared_)
         q->finish();
+    // the schema version goes back too: a statement prepared under a version the rollback
+    // undid must not pass for one prepared under the next change
+    if (readers_)
+        readers_->Clear();
+    for (auto it = preparedSchema_.cbegin(); it != preparedSchema_.cend(); ++it)
+        prepared_.remove(it.key());
+    preparedSchema_.clear();
     if (!db_.rollback()) {
         const QString text = db_.lastError().text();
         // SQLite may already have ended it on its own (disk full, I/O error)
@@ -287,6 +579,7 @@ const TXDatabase::Compiled &TXDatabase::Compile(const QString &sql)
             c->texts.append(st.Join([](int slot) { return u'$' + QString::number(slot + 1); }));
         else
             c->texts.append(QString());
+        c->starReads.append(!IsPostgres() && st.readOnly && NamesStar(c->texts.last()));
     }
     if (compiled_.size() >= kMaxCompiled)
         compiled_.clear();
@@ -315,16 +608,52 @@ QSqlQuery &TXDatabase::Prepared(const QString &text, const QString &sql)
     q->setForwardOnly(true);
     if (!q->prepare(text))
         Fail(q->lastError(), sql);
-    if (prepared_.size() >= kMaxPrepared)
+    if (prepared_.size() >= kMaxPrepared) {
         prepared_.clear();
+        preparedSchema_.clear();
+    }
     return **prepared_.insert(text, q);
 }
 
-QSqlQuery &TXDatabase::CommandQuery(const Compiled &c, qsizetype i, const QString &sql)
+QSqlQuery &TXDatabase::CommandQuery(const Compiled &c, qsizetype i, const QString &sql, qint64 schema)
 {
     if (IsPostgres())
         return *command_;
-    return Prepared(c.texts[i], sql);
+    const QString &text = c.texts[i];
+    if (schema >= 0 && preparedSchema_.value(text, -1) != schema) {
+        prepared_.remove(text);
+        preparedSchema_.insert(text, schema);
+    }
+    return Prepared(text, sql);
+}
+
+// A reading that names its columns with '*' gets more of them at its first step when a column
+// was added since it was prepared (by any connection: the statement prepares itself again),
+// and the driver then writes past the row it made for the first step. So the schema version
+// is read first, which also brings the connection's copy of the schema up to date, and the
+// snapshot of that reading is held (until held ends) while the statement starts; a statement
+// prepared under another version is not used.
+qint64 TXDatabase::HoldSchema(const Compiled &c, qsizetype i, Held &held)
+{
+    if (!c.starReads[i])
+        return -1;
+    static const QString text = QStringLiteral("SELECT schema_version FROM pragma_schema_version");
+    if (!schemaQuery_) {
+        schemaQuery_ = std::make_unique<QSqlQuery>(db_);
+        schemaQuery_->setForwardOnly(true);
+        if (!schemaQuery_->prepare(text)) {
+            const QSqlError error = schemaQuery_->lastError();
+            schemaQuery_.reset();
+            Fail(error, text);
+        }
+    }
+    if (!schemaQuery_->exec() || !schemaQuery_->next()) {
+        const QSqlError error = schemaQuery_->lastError();
+        schemaQuery_->finish();
+        Fail(error, text);
+    }
+    held.query = schemaQuery_.get();
+    return schemaQuery_->value(0).toLongLong();
 }
 
 void TXDatabase::Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
@@ -440,7 +769,8 @@ int TXDatabase::ExecSQL(const QString &sql, const QVariantList &params)
     const QVariantList values = Values(c, params, sql);
     int rows = 0;
     for (qsizetype i = 0; i < c.sql.statements.size(); ++i) {
-        QSqlQuery &q = CommandQuery(c, i, sql);
+        Held schema;
+        QSqlQuery &q = CommandQuery(c, i, sql, HoldSchema(c, i, schema));
         Run(q, c, i, values, sql);
         rows = q.numRowsAffected();
         q.finish();
@@ -454,7 +784,8 @@ QVariant TXDatabase::ScalarValue(const QString &sql, const QVariantList &params)
     const QVariantList values = Values(c, params, sql);
     QVariant result;
     for (qsizetype i = 0; i < c.sql.statements.size(); ++i) {
-        QSqlQuery &q = CommandQuery(c, i, sql);
+        Held schema;
+        QSqlQuery &q = CommandQuery(c, i, sql, HoldSchema(c, i, schema));
         Run(q, c, i, values, sql);
         if (i == c.sql.statements.size() - 1 && q.isSelect() && q.next())
             result = q.value(0);
@@ -469,22 +800,41 @@ QSqlQuery TXDatabase::OpenQuery(const QString &sql, const QVariantList &params, 
     const QVariantList values = Values(c, params, sql);
     const qsizetype last = c.sql.statements.size() - 1;
     for (qsizetype i = 0; i < last; ++i) {
-        QSqlQuery &q = CommandQuery(c, i, sql);
+        Held schema;
+        QSqlQuery &q = CommandQuery(c, i, sql, HoldSchema(c, i, schema));
         Run(q, c, i, values, sql);
         q.finish();
     }
-    QSqlQuery q(db_);
     if (last < 0)
+        return QSqlQuery(db_);
+    if (!IsPostgres()) {
+        Held schema;
+        const qint64 version = HoldSchema(c, last, schema);
+        QSqlQuery q = Reader(c.texts[last], sql, forwardOnly, version);
+        RunSqlite(q, c, last, values, sql);
         return q;
-    if (IsPostgres()) {
-        // Rows fetched whole: the driver's row-by-row mode loses them when another statement runs.
-        q.setForwardOnly(false);
-    } else {
-        q.setForwardOnly(forwardOnly);
-        if (!q.prepare(c.texts[last]))
-            Fail(q.lastError(), sql);
     }
-    Run(q, c, last, values, sql);
+    // Rows fetched whole: the driver's row-by-row mode loses them when another statement runs.
+    QSqlQuery q(db_);
+    q.setForwardOnly(false);
+    RunPostgres(q, c, last, values, sql);
+    return q;
+}
+
+QSqlQuery TXDatabase::Reader(const QString &text, const QString &sql, bool forwardOnly, qint64 schema)
+{
+    if (!readers_)
+        readers_ = std::make_shared<kv8db::ReadPool>();
+    std::unique_ptr<QSqlResult> inner = readers_->Take(text, schema);
+    const bool fresh = !inner;
+    if (fresh)
+        inner.reset(db_.driver()->createResult());
+    auto *result = new PooledResult(db_.driver(), std::move(inner), readers_, text, schema);
+    QSqlQuery q(result);
+    q.setForwardOnly(forwardOnly);
+    if (fresh && !q.prepare(text))
+        Fail(q.lastError(), sql);
+    result->SetReusable();
     return q;
 }
 

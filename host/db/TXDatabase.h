@@ -15,6 +15,10 @@
 
 enum class DbEngine { SQLite, PostgreSQL };
 
+namespace kv8db {
+struct ReadPool;
+} // namespace kv8db
+
 class TXDatabase {
 public:
     // url: "sqlite:path/to/file.db", "sqlite::memory:",
@@ -73,9 +77,17 @@ private:
     void Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
     void RunSqlite(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
     void RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
-    // The query that runs statement i when its rows are read before the call returns.
-    QSqlQuery &CommandQuery(const Compiled &c, qsizetype i, const QString &sql);
+    // The query that runs statement i when its rows are read before the call returns
+    // (on SQLite prepared under the given schema version, -1 when any will do).
+    QSqlQuery &CommandQuery(const Compiled &c, qsizetype i, const QString &sql, qint64 schema = -1);
+    // SQLite: the schema version statement i is to be prepared under, read in a snapshot that
+    // held keeps until it ends; -1 for a statement whose columns cannot change.
+    struct Held;
+    qint64 HoldSchema(const Compiled &c, qsizetype i, Held &held);
     QSqlQuery &Prepared(const QString &text, const QString &sql);
+    // SQLite: a query for reading the text, on a statement prepared under the schema version
+    // (-1 when its columns cannot change) that nobody is reading.
+    QSqlQuery Reader(const QString &text, const QString &sql, bool forwardOnly, qint64 schema);
     QString Literal(const QVariant &value) const;
     void Raw(const QString &sql, int statements = 1);
     [[noreturn]] void Fail(const QSqlError &error, const QString &sql) const;
@@ -92,6 +104,9 @@ private:
     QString schema_; // PostgreSQL schema of the URL, lower case; empty for the default
     QHash<QString, std::shared_ptr<Compiled>> compiled_;      // by text as written
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;     // SQLite: by translated statement
+    QHash<QString, qint64> preparedSchema_;                   // SQLite: schema version of prepared readings of '*'
+    std::unique_ptr<QSqlQuery> schemaQuery_;                  // SQLite: reads the schema version
+    std::shared_ptr<kv8db::ReadPool> readers_;                // SQLite: statements of OpenQuery not in use
     QHash<QString, QString> statementNames_;                  // PostgreSQL: server-side prepared names
     int statementCounter_ = 0;
     std::unique_ptr<QSqlQuery> command_;                      // PostgreSQL: runs statements read at once

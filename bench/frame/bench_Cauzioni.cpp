@@ -1,0 +1,221 @@
+// Cost of the deposit card update against plain SQL: 100 000 movements spread over 1 000
+// customers and two packaging codes, in one transaction, applied once through
+// UT_LMQ_CAUZ_AggiornaProgressivi and once as the equivalent "UPDATE ... SET x = x + ?"
+// statements (two cards per movement), on SQLite and (with KV8_TEST_PG) on PostgreSQL.
+// Prints the ratio routine / SQL after the runs (best of the rounds; target within 5x) and
+// checks that both leave the same cards.
+// KV8_BENCH_MOVES overrides the movement count; KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS the rounds.
+#include "frame/Dmilumo.h"
+#include "frame/Lumo_funzioni.h"
+#include "host/core/Applvar.h"
+#include "host/core/Funzioni.h"
+#include "host/db/SchemaInstaller.h"
+#include "host/db/TXDatabase.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const int kMoves = qEnvironmentVariableIsSet("KV8_BENCH_MOVES") ? qEnvironmentVariableIntValue("KV8_BENCH_MOVES")
+                                                                : 100000;
+constexpr int kAccounts = 1000;
+constexpr double kPrice = 1.235;
+const QDateTime kDate(QDate(2024, 5, 10), QTime(0, 0));
+
+struct Move {
+    QString account;
+    QString packaging;
+    double loaded;
+    double returned;
+};
+
+const std::vector<Move> &Moves()
+{
+    static const std::vector<Move> moves = [] {
+        std::vector<Move> out;
+        out.reserve(size_t(kMoves));
+        for (int i = 0; i < kMoves; ++i)
+            out.push_back({QStringLiteral("C%1").arg(i % kAccounts, 4, 10, QLatin1Char('0')),
+                           (i / kAccounts) % 2 ? QStringLiteral("BOT") : QStringLiteral("CAS"), double(1 + i % 5),
+                           double(i % 3)});
+        return out;
+    }();
+    return moves;
+}
+
+enum Phase { Routine, Sql, PhaseCount };
+
+struct Engine {
+    const char *label = "";
+    std::unique_ptr<TXDatabase> db;
+    std::unique_ptr<TDMILUMO> module;
+    double best[PhaseCount];
+    double totals[PhaseCount]; // sum of the general values loaded, to compare the two
+    QString schema;
+};
+
+std::vector<std::unique_ptr<Engine>> engines;
+
+double Seconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// Every card present and at zero, as both runs start.
+void ResetCards(TXDatabase &db)
+{
+    db.StartTransaction();
+    db.ExecSQL(QStringLiteral("DELETE FROM LUMO_ProgCauz"));
+    for (int a = 0; a < kAccounts; ++a)
+        for (const char *packaging : {"CAS", "BOT"})
+            for (int kind : {0, 1})
+                db.ExecSQL(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, "
+                                          "FlTipoScheda, IdDivisa) VALUES ('CL', ?, 0, ?, ?, 'EUR')"),
+                           {QStringLiteral("C%1").arg(a, 4, 10, QLatin1Char('0')), QString::fromLatin1(packaging), kind});
+    db.Commit();
+}
+
+double Total(TXDatabase &db)
+{
+    return db.ScalarValue(QStringLiteral("SELECT SUM(ProgValCar + ProgValCarB + ProgQtaRes) FROM LUMO_ProgCauz"))
+        .toDouble();
+}
+
+void Record(benchmark::State &state, Engine &e, Phase phase, double seconds)
+{
+    state.SetIterationTime(seconds);
+    e.best[phase] = std::min(e.best[phase], seconds);
+    e.totals[phase] = Total(*e.db);
+    state.counters["moves/s"] = kMoves / seconds;
+}
+
+void BenchRoutine(benchmark::State &state, Engine *e)
+{
+    for (auto _ : state) {
+        ResetCards(*e->db);
+        e->module->TRS_ProgCauz->Close();
+        DMILUMO = e->module.get();
+        const auto t0 = std::chrono::steady_clock::now();
+        e->db->StartTransaction();
+        for (const Move &m : Moves())
+            UT_LMQ_CAUZ_AggiornaProgressivi(kDate, QStringLiteral("CL"), m.account, 0, QStringLiteral("EUR"), 1,
+                                            m.packaging, m.loaded, m.returned, 0, 0, kPrice, 1, 0, 1, 0, 0, 0);
+        e->db->Commit();
+        Record(state, *e, Routine, Seconds(t0));
+    }
+}
+
+void BenchSql(benchmark::State &state, Engine *e)
+{
+    const QString sql = QStringLiteral(
+        "UPDATE LUMO_ProgCauz SET ProgQtaCar = ProgQtaCar + ?, ProgQtaRes = ProgQtaRes + ?, "
+        "ProgValCar = ProgValCar + ?, ProgValRes = ProgValRes + ?, ProgQtaCarB = ProgQtaCarB + ?, "
+        "ProgQtaResB = ProgQtaResB + ?, ProgValCarB = ProgValCarB + ?, ProgValResB = ProgValResB + ? "
+        "WHERE IdContoTp = 'CL' AND IdConto = ? AND IdDestinazione = 0 AND IdImballo = ? AND FlTipoScheda = ?");
+    for (auto _ : state) {
+        ResetCards(*e->db);
+        const auto t0 = std::chrono::steady_clock::now();
+        e->db->StartTransaction();
+        for (const Move &m : Moves()) {
+            const double loaded = Funzioni::KRound(m.loaded * kPrice, 2);
+            const double returned = Funzioni::KRound(m.returned * kPrice, 2);
+            for (int kind : {0, 1})
+                e->db->ExecSQL(sql, {m.loaded, m.returned, loaded, returned, m.loaded, m.returned, loaded, returned,
+                                     m.account, m.packaging, kind});
+        }
+        e->db->Commit();
+        Record(state, *e, Sql, Seconds(t0));
+    }
+}
+
+void Register(Engine *e, int rounds)
+{
+    const std::string prefix = std::string(e->label) + "/";
+    const auto add = [](benchmark::internal::Benchmark *b) {
+        b->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+    };
+    for (int round = 0; round < rounds; ++round) {
+        add(benchmark::RegisterBenchmark((prefix + "cards/routine").c_str(), BenchRoutine, e));
+        add(benchmark::RegisterBenchmark((prefix + "cards/sql").c_str(), BenchSql, e));
+    }
+}
+
+int Rounds(const char *variable, int fallback)
+{
+    return qEnvironmentVariableIsSet(variable) ? std::max(1, qEnvironmentVariableIntValue(variable)) : fallback;
+}
+
+std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url)
+{
+    auto e = std::make_unique<Engine>();
+    e->label = label;
+    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
+    std::fill(std::begin(e->totals), std::end(e->totals), 0.0);
+    e->db = std::make_unique<TXDatabase>(QString::fromLatin1(label), url);
+    SchemaInstaller().Create(*e->db);
+    e->db->StartTransaction();
+    e->db->ExecSQL(QStringLiteral("INSERT INTO Divise (IdDivisa, DsDivisa, DecPrezzo, DecValore) VALUES "
+                                  "('EUR', 'Euro', 4, 2)"));
+    for (int a = 0; a < kAccounts; ++a)
+        e->db->ExecSQL(QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, UT_LMQ_FlCauz) VALUES ('CL', ?, 1)"),
+                       {QStringLiteral("C%1").arg(a, 4, 10, QLatin1Char('0'))});
+    e->db->Commit();
+    e->module = std::make_unique<TDMILUMO>();
+    e->module->TRS_ProgCauz->SetDatabase(e->db.get());
+    return e;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    Moves(); // built before any timing
+    CFG.IdDivisa = QStringLiteral("EUR");
+
+    QTemporaryDir dir;
+    engines.push_back(MakeEngine("sqlite", QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("bench.db"))));
+    const QString server = qEnvironmentVariable("KV8_TEST_PG");
+    if (!server.isEmpty()) {
+        const QString schema = QStringLiteral("kv8benchframe");
+        {
+            TXDatabase admin(QStringLiteral("admin"), server);
+            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
+        }
+        auto e = MakeEngine("postgres",
+                            server + (server.contains(u'?') ? u'&' : u'?') + QStringLiteral("schema=") + schema);
+        e->schema = schema;
+        engines.push_back(std::move(e));
+    }
+    for (auto &e : engines)
+        Register(e.get(), e->db->IsPostgres() ? Rounds("KV8_BENCH_PG_ROUNDS", 1) : Rounds("KV8_BENCH_ROUNDS", 3));
+    benchmark::RunSpecifiedBenchmarks();
+
+    std::printf("\ncard update routine / set-based SQL (best of the rounds, %d movements over %d accounts; "
+                "target within 5x)\n",
+                kMoves, kAccounts);
+    for (auto &e : engines) {
+        if (e->best[Routine] == std::numeric_limits<double>::infinity() ||
+            e->best[Sql] == std::numeric_limits<double>::infinity())
+            continue; // filtered out
+        const bool same = std::abs(e->totals[Routine] - e->totals[Sql]) < 1e-6 * std::max(1.0, e->totals[Sql]);
+        std::printf("  %-8s %.2fx (%.3f s / %.3f s)%s\n", e->label, e->best[Routine] / e->best[Sql],
+                    e->best[Routine], e->best[Sql], same ? "" : "   CARDS DIFFER between the two runs");
+    }
+    for (auto &e : engines)
+        if (!e->schema.isEmpty())
+            e->db->ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
+    DMILUMO = nullptr;
+    engines.clear();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,528 @@
+#include "frame/Lumo_funzioni.h"
+
+#include "frame/Dmilumo.h"
+#include "frame/Dmilumo_reg.h"
+#include "host/core/Applvar.h"
+#include "host/core/Errors.h"
+#include "host/core/Funzioni.h"
+#include "host/core/KFormati.h"
+#include "host/data/DatasetFunctions.h"
+#include "host/data/TXMemTable.h"
+#include "host/db/TXDatabase.h"
+#include "host/ui/Kmessages.h"
+
+#include <QRegularExpression>
+
+#include <optional>
+
+namespace {
+
+TDMILUMO &Modulo()
+{
+    if (!DMILUMO)
+        throw Exception(QStringLiteral("Modulo dati DMILUMO non creato"));
+    return *DMILUMO;
+}
+
+TDMILUMO_reg &ModuloRegistri()
+{
+    if (!DMILUMO_reg)
+        throw Exception(QStringLiteral("Modulo dati DMILUMO_reg non creato"));
+    return *DMILUMO_reg;
+}
+
+bool InModifica(const TDataSet *t)
+{
+    return t->State() == dsEdit || t->State() == dsInsert;
+}
+
+// After a failed write: the pending record is dropped, and with it the rows read so far, so
+// that the next use reads what is stored.
+void Scarta(TDataSet *t) noexcept
+{
+    if (!t)
+        return;
+    try {
+        if (InModifica(t))
+            t->Cancel();
+        t->Close();
+    } catch (...) {
+    }
+}
+
+// A client table keeps the rows it has read. When the loaded copy of a row (keys and the
+// values of the given columns) no longer matches what is stored, because another user or
+// statement changed or deleted it since, the table is read again, so that the row is located
+// as stored. A row changed between this check and the caller's write still fails the write's
+// change check.
+void RileggiSeCambiata(TXClientTable *t, const QStringList &chiavi, const QVariantList &valori,
+                       const QStringList &colonne)
+{
+    const QVariant caricata = t->Lookup(chiavi.join(QLatin1Char(';')), valori, colonne.join(QLatin1Char(';')));
+    if (!caricata.isValid())
+        return; // not loaded: Locate reads it from the database
+    const QVariantList letti = colonne.size() == 1 ? QVariantList{caricata} : caricata.toList();
+    QStringList condizioni;
+    QVariantList parametri = valori;
+    for (const QString &k : chiavi)
+        condizioni << k + QStringLiteral(" = ?");
+    for (int i = 0; i < colonne.size(); ++i) {
+        // an empty value reads as 0 or ""
+        const bool testo = t->FieldByName(colonne[i])->IsText();
+        condizioni << (testo ? QStringLiteral("COALESCE(%1, '') = ?") : QStringLiteral("COALESCE(%1, 0) = ?"))
+                          .arg(colonne[i]);
+        const QVariant v = letti.value(i);
+        parametri << (!v.isNull() ? v : testo ? QVariant(QString(QLatin1String(""))) : QVariant(0));
+    }
+    const QString sql = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2")
+                            .arg(t->TableName(), condizioni.join(QStringLiteral(" AND ")));
+    if (t->Database().ScalarValue(sql, parametri).toInt() != 1) {
+        t->Close();
+        t->Open();
+    }
+}
+
+// ---- currencies
+
+struct Decimali {
+    int prezzo;
+    int valore;
+};
+
+QString DivisaNazionale()
+{
+    return CFG.IdDivisa;
+}
+
+// Price and value decimals of a currency; the company's decimals for the national or
+// foreign currencies when the currency table does not have it.
+Decimali DecimaliDivisa(TXDatabase &db, const QString &divisa)
+{
+    // both in one read: price decimals x 100 + value decimals
+    const QVariant letti =
+        db.ScalarValue(QStringLiteral("SELECT DecPrezzo * 100 + DecValore FROM Divise WHERE IdDivisa = ?"), {divisa});
+    if (letti.isValid())
+        return {letti.toInt() / 100, letti.toInt() % 100};
+    const bool nazionale = divisa == DivisaNazionale();
+    return {KFormati::GetDecimali(nazionale ? KFormati::fnPrezzoIT : KFormati::fnPrezzoES),
+            KFormati::GetDecimali(nazionale ? KFormati::fnValoreIT : KFormati::fnValoreES)};
+}
+
+// National units per unit of a currency at a date: the latest stored rate not after it.
+double CambioAllaData(TXDatabase &db, const QString &divisa, const QDateTime &data)
+{
+    const QVariant trovato =
+        data.isNull()
+            ? db.ScalarValue(QStringLiteral("SELECT Cambio FROM Cambi WHERE IdDivisa = ? ORDER BY DataCambio DESC"),
+                             {divisa})
+            : db.ScalarValue(QStringLiteral("SELECT Cambio FROM Cambi WHERE IdDivisa = ? AND DataCambio <= ? "
+                                            "ORDER BY DataCambio DESC"),
+                             {divisa, data});
+    const double cambio = trovato.toDouble();
+    if (cambio <= 0)
+        throw Exception(QStringLiteral("Cambio della divisa %1 al %2 non trovato")
+                            .arg(divisa, Funzioni::DataToStringa(data)));
+    return cambio;
+}
+
+// An amount of currency da (at rate cambio, national units per unit) in currency a, rounded
+// to the given decimals: through the national currency, at a's stored rate on the date.
+double Converti(TXDatabase &db, double importo, const QString &da, double cambio, const QDateTime &data,
+                const QString &a, int decimali)
+{
+    double nazionale = importo;
+    if (da != DivisaNazionale()) {
+        if (cambio <= 0)
+            throw Exception(QStringLiteral("Cambio della divisa %1 non valido: %2").arg(da).arg(cambio));
+        nazionale = importo * cambio;
+    }
+    if (a == DivisaNazionale())
+        return Funzioni::KRound(nazionale, decimali);
+    return Funzioni::KRound(nazionale / CambioAllaData(db, a, data), decimali);
+}
+
+// ---- deposit cards
+
+const QString kChiaveScheda = QStringLiteral("IdContoTp;IdConto;IdDestinazione;IdImballo;FlTipoScheda");
+
+const QStringList kImportiScheda = {
+    QStringLiteral("ProgQtaCar"),  QStringLiteral("ProgQtaRes"),  QStringLiteral("ProgValCar"),
+    QStringLiteral("ProgValRes"),  QStringLiteral("ProgQtaCarF"), QStringLiteral("ProgQtaResF"),
+    QStringLiteral("ProgValCarF"), QStringLiteral("ProgValResF"), QStringLiteral("ProgQtaCarB"),
+    QStringLiteral("ProgQtaResB"), QStringLiteral("ProgValCarB"), QStringLiteral("ProgValResB"),
+    QStringLiteral("QtaCarEcc"),   QStringLiteral("QtaResEcc"),   QStringLiteral("EsiAttEcc")};
+
+// Price and values of one movement in the currency of a card.
+struct ImportiScheda {
+    QString divisa;
+    double prezzo = 0;
+    double valoreCar = 0;
+    double valoreRes = 0;
+};
+
+void Aggiungi(TDataSet *t, const QString &campo, double importo)
+{
+    TField *f = t->FieldByName(campo);
+    f->SetAsFloat(f->AsFloat() + importo);
+}
+
+// ---- product-card selection
+
+// A sort field: a column name the field dictionary knows, nothing else.
+void ControllaCampoOrdine(const QString &campo)
+{
+    static const QRegularExpression nome(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    if (!nome.match(campo).hasMatch() || kv8data::DictSpelling(campo).isEmpty())
+        throw Exception(QStringLiteral("Campo di ordinamento non valido: %1").arg(campo));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- protocol counters
+
+int UT_LMQ_GEN_GetProtocolloDoc(int TipoDoc, int Anno, int Serie)
+{
+    int risultato = -1;
+    TXClientTable *t = nullptr;
+    try {
+        t = Modulo().TRS_Protocolli;
+        Funzioni::CheckTabOpen(t);
+        const QStringList chiavi{QStringLiteral("TipoDoc"), QStringLiteral("Anno"), QStringLiteral("Serie")};
+        const QVariantList valori{TipoDoc, Anno, Serie};
+        // the number proposed follows what is stored now, not an earlier read
+        RileggiSeCambiata(t, chiavi, valori, {QStringLiteral("Protocollo")});
+        if (!t->Locate(chiavi.join(QLatin1Char(';')), valori)) {
+            t->Append();
+            t->FieldByName(QStringLiteral("TipoDoc"))->SetAsInteger(TipoDoc);
+            t->FieldByName(QStringLiteral("Anno"))->SetAsInteger(Anno);
+            t->FieldByName(QStringLiteral("Serie"))->SetAsInteger(Serie);
+            t->Post();
+            risultato = 1;
+        } else {
+            risultato = t->FieldByName(QStringLiteral("Protocollo"))->AsInteger() + 1;
+        }
+    } catch (const std::exception &) {
+        Scarta(t);
+        risultato = -1;
+    }
+    return risultato;
+}
+
+bool UT_LMQ_GEN_SetProtocolloDoc(int TipoDoc, int Anno, int Serie, int Protocollo, int Operazione)
+{
+    bool risultato = false;
+    if (Protocollo < 1)
+        return risultato; // no number: a failed getter's -1 is never recorded as used
+    TXClientTable *t = nullptr;
+    try {
+        t = Modulo().TRS_Protocolli;
+        Funzioni::CheckTabOpen(t);
+        // the row as the getter read it: a number stored by another user since makes the
+        // write below fail its change check instead of being silently accepted
+        if (!t->Locate(QStringLiteral("TipoDoc;Anno;Serie"), QVariantList{TipoDoc, Anno, Serie}))
+            return risultato;
+        TField *numero = t->FieldByName(QStringLiteral("Protocollo"));
+        if (Operazione == 0) {
+            if (Protocollo > numero->AsInteger()) {
+                t->Edit();
+                numero->SetAsInteger(Protocollo);
+                t->Post();
+            }
+        } else if (Operazione == 1) {
+            if (Protocollo == numero->AsInteger()) {
+                t->Edit();
+                numero->SetAsInteger(Protocollo - 1);
+                t->Post();
+            }
+        }
+        risultato = true;
+    } catch (const std::exception &) {
+        Scarta(t);
+        risultato = false;
+    }
+    return risultato;
+}
+
+// ---------------------------------------------------------------- register progressives
+
+void UT_LMQ_RG_LeggoProgReg(int IdRaggMag, const QString &IdRegistro, TUT_LMQ_RG_ProgressiviRegistri &Progressivi)
+{
+    Progressivi = TUT_LMQ_RG_ProgressiviRegistri();
+    TXlkTable *t = Modulo().lkLUMO_ProgRegistri;
+    t->Close();
+    t->Open();
+    if (!t->Locate(QStringLiteral("IdRaggMag;IdRegistro"), QVariantList{IdRaggMag, IdRegistro}))
+        return;
+    Progressivi.IdRaggMag = t->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
+    Progressivi.IdRegistro = t->FieldByName(QStringLiteral("IdRegistro"))->AsString();
+    Progressivi.DataUltAgg = t->FieldByName(QStringLiteral("DataUltAgg"))->AsDateTime();
+    Progressivi.UltNumRiga = t->FieldByName(QStringLiteral("UltNumRiga"))->AsInteger();
+}
+
+void UT_LMQ_RG_ScrivoProgReg(int IdRaggMag, const QString &IdRegistro, const QDateTime &DataUltAgg, int UltNumRiga)
+{
+    TXTable *t = ModuloRegistri().tProgRegistri;
+    if (t->Active())
+        t->Close();
+    t->Open();
+    try {
+        if (t->Locate(QStringLiteral("IdRaggMag;IdRegistro"), QVariantList{IdRaggMag, IdRegistro})) {
+            t->Edit();
+        } else {
+            t->Insert();
+            t->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(IdRaggMag);
+            t->FieldByName(QStringLiteral("IdRegistro"))->SetAsString(IdRegistro);
+        }
+        t->FieldByName(QStringLiteral("DataUltAgg"))->SetAsDateTime(DataUltAgg);
+        t->FieldByName(QStringLiteral("UltNumRiga"))->SetAsInteger(UltNumRiga);
+        t->Post();
+    } catch (...) {
+        if (InModifica(t))
+            t->Cancel();
+        throw;
+    }
+    t->Close();
+}
+
+// ---------------------------------------------------------------- deposit cards
+
+void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &IdContoTp, const QString &IdConto,
+                                     int IdDestinazione, const QString &IdDivisa, double Cambio,
+                                     const QString &IdImballo, double QtaCar, double QtaRes, double QtaCarEcc,
+                                     double QtaResEcc, double Prezzo, int FlAggCau, int FlAggCauF, int FlAggCauB,
+                                     int FlValori, double ValoreCar, double ValoreRes)
+{
+    if (QtaCar == 0 && QtaRes == 0 && QtaCarEcc == 0 && QtaResEcc == 0)
+        return;
+    TXClientTable *t = Modulo().TRS_ProgCauz;
+    TXDatabase &db = t->Database();
+
+    // the account: 0 deposits off (or no such account), 1 deposits kept, 2 kept per destination
+    int deposito = 0;
+    if (IdContoTp == QLatin1String("CL"))
+        deposito = db.ScalarValue(QStringLiteral("SELECT CASE WHEN UT_LMQ_FlCauz = 0 THEN 0 WHEN UT_LMQ_FlCauDes = 0 "
+                                                 "THEN 1 ELSE 2 END FROM Clienti WHERE IdContoTp = ? AND IdConto = ?"),
+                                  {IdContoTp, IdConto})
+                       .toInt();
+    else if (IdContoTp == QLatin1String("FO"))
+        deposito = db.ScalarValue(QStringLiteral("SELECT CASE WHEN UT_LMQ_FlCauz = 0 THEN 0 ELSE 1 END FROM Fornitori "
+                                                 "WHERE IdContoTp = ? AND IdConto = ?"),
+                                  {IdContoTp, IdConto})
+                       .toInt();
+    if (deposito == 0)
+        return;
+    const int destinazione = deposito == 2 ? IdDestinazione : 0;
+
+    // an empty movement currency is the national one
+    const QString divisaMovimento = IdDivisa.isEmpty() ? DivisaNazionale() : IdDivisa;
+    auto importiIn = [&](const QString &divisa) {
+        ImportiScheda i;
+        i.divisa = divisa;
+        const Decimali dec = DecimaliDivisa(db, divisa);
+        const bool converti = divisa != divisaMovimento;
+        i.prezzo = converti ? Converti(db, Prezzo, divisaMovimento, Cambio, DataReg, divisa, dec.prezzo) : Prezzo;
+        if (FlValori == 1) {
+            i.valoreCar = converti ? Converti(db, ValoreCar, divisaMovimento, Cambio, DataReg, divisa, dec.valore)
+                                   : ValoreCar;
+            i.valoreRes = converti ? Converti(db, ValoreRes, divisaMovimento, Cambio, DataReg, divisa, dec.valore)
+                                   : ValoreRes;
+        } else {
+            i.valoreCar = UT_LMQ_CAUZ_CalcValCau(QtaCar - QtaCarEcc, i.prezzo, dec.valore);
+            i.valoreRes = UT_LMQ_CAUZ_CalcValCau(QtaRes - QtaResEcc, i.prezzo, dec.valore);
+        }
+        return i;
+    };
+
+    // the movement added to the current card, set by set
+    auto sommaMovimentoScheda = [&](const ImportiScheda &i) {
+        if (FlAggCau == 1) {
+            Aggiungi(t, QStringLiteral("ProgQtaCar"), QtaCar);
+            Aggiungi(t, QStringLiteral("ProgQtaRes"), QtaRes);
+            Aggiungi(t, QStringLiteral("ProgValCar"), i.valoreCar);
+            Aggiungi(t, QStringLiteral("ProgValRes"), i.valoreRes);
+            Aggiungi(t, QStringLiteral("QtaCarEcc"), QtaCarEcc);
+            Aggiungi(t, QStringLiteral("QtaResEcc"), QtaResEcc);
+            t->FieldByName(QStringLiteral("EsiAttEcc"))
+                ->SetAsFloat(t->FieldByName(QStringLiteral("QtaResEcc"))->AsFloat()
+                             - t->FieldByName(QStringLiteral("QtaCarEcc"))->AsFloat());
+        }
+        if (FlAggCauF == 1) {
+            Aggiungi(t, QStringLiteral("ProgQtaCarF"), QtaCar);
+            Aggiungi(t, QStringLiteral("ProgQtaResF"), QtaRes);
+            Aggiungi(t, QStringLiteral("ProgValCarF"), i.valoreCar);
+            Aggiungi(t, QStringLiteral("ProgValResF"), i.valoreRes);
+        }
+        if (FlAggCauB == 1) {
+            Aggiungi(t, QStringLiteral("ProgQtaCarB"), QtaCar);
+            Aggiungi(t, QStringLiteral("ProgQtaResB"), QtaRes);
+            Aggiungi(t, QStringLiteral("ProgValCarB"), i.valoreCar);
+            Aggiungi(t, QStringLiteral("ProgValResB"), i.valoreRes);
+        }
+    };
+
+    // one card, located or created; the movement's amounts in its currency (those of the
+    // previous card when the currency is the same)
+    auto aggiornaScheda = [&](int dest, int tipoScheda, const std::optional<ImportiScheda> &precedenti) {
+        const QVariantList chiave{IdContoTp, IdConto, dest, IdImballo, tipoScheda};
+        if (t->Locate(kChiaveScheda, chiave)) {
+            t->Edit();
+        } else {
+            t->Insert();
+            t->FieldByName(QStringLiteral("IdContoTp"))->SetAsString(IdContoTp);
+            t->FieldByName(QStringLiteral("IdConto"))->SetAsString(IdConto);
+            t->FieldByName(QStringLiteral("IdDestinazione"))->SetAsInteger(dest);
+            t->FieldByName(QStringLiteral("IdImballo"))->SetAsString(IdImballo);
+            t->FieldByName(QStringLiteral("FlTipoScheda"))->SetAsInteger(tipoScheda);
+            for (const QString &c : kImportiScheda)
+                t->FieldByName(c)->SetAsFloat(0);
+        }
+        TField *divisa = t->FieldByName(QStringLiteral("IdDivisa"));
+        if (divisa->AsString().isEmpty())
+            divisa->SetAsString(DivisaNazionale());
+        const ImportiScheda importi =
+            precedenti && precedenti->divisa == divisa->AsString() ? *precedenti : importiIn(divisa->AsString());
+        sommaMovimentoScheda(importi);
+        t->Post();
+        return importi;
+    };
+
+    Funzioni::CheckTabOpen(t);
+    try {
+        // the cards this table wrote before are forgotten: both are read as stored now, and the
+        // table holds only the cards in use
+        if (t->State() == dsBrowse && !t->CachedUpdates())
+            t->CheckRollBack();
+        // cards it only read before are read again when another user changed them since
+        const QStringList colonne = QStringList{QStringLiteral("IdDivisa")} + kImportiScheda;
+        const QStringList chiavi = kChiaveScheda.split(QLatin1Char(';'));
+        RileggiSeCambiata(t, chiavi, {IdContoTp, IdConto, destinazione, IdImballo, 0}, colonne);
+        RileggiSeCambiata(t, chiavi, {IdContoTp, IdConto, 0, IdImballo, 1}, colonne);
+        // both cards on destination 0: one read brings them in
+        if (destinazione == 0)
+            t->Locate(QStringLiteral("IdContoTp;IdConto;IdDestinazione;IdImballo"),
+                      QVariantList{IdContoTp, IdConto, 0, IdImballo});
+
+        const ImportiScheda perDestinazione = aggiornaScheda(destinazione, 0, std::nullopt);
+        aggiornaScheda(0, 1, perDestinazione);
+    } catch (...) {
+        // the caller rolls back: nothing read or written here is kept
+        Scarta(t);
+        throw;
+    }
+}
+
+double UT_LMQ_CAUZ_PrezzoCauzione(const QString &IdListino, const QString &IdDivisa, const QString &IdImballo)
+{
+    TXQuery *q = Modulo().qListCauz;
+    if (q->Active())
+        q->Close();
+    q->Params(0)->SetAsWideString(IdListino);
+    q->Params(1)->SetAsWideString(IdDivisa);
+    q->Params(2)->SetAsWideString(IdImballo);
+    q->Open();
+    double prezzo = 0;
+    if (!q->IsEmpty()) {
+        q->First();
+        prezzo = q->FieldByName(QStringLiteral("Prezzo"))->AsFloat();
+    }
+    q->Close();
+    return prezzo;
+}
+
+double UT_LMQ_CAUZ_CalcValCau(double Quantita, double Prezzo, int Decimali)
+{
+    return Funzioni::KRound(Quantita * Prezzo, Decimali);
+}
+
+// ---------------------------------------------------------------- product-card selection
+
+void UT_LMQ_SK_CreaWhere(TXMemTable *Parametri, QString &Where)
+{
+    struct Limite {
+        const char *campo;
+        const char *confronto;
+    };
+    static const Limite kTesti[] = {
+        {"Da_IdProdotto", "Articoli.IdProdotto >= "},
+        {"A_IdProdotto", "Articoli.IdProdotto <= "},
+        {"Da_IdCatVin", "Articoli.UT_LMQ_IdCatVin >= "},
+        {"A_IdCatVin", "Articoli.UT_LMQ_IdCatVin <= "},
+        {"Da_IdNazione", "Articoli.UT_LMQ_IdNazione >= "},
+        {"A_IdNazione", "Articoli.UT_LMQ_IdNazione <= "},
+        {"Da_IdRegione", "Articoli.UT_LMQ_IdRegione >= "},
+        {"A_IdRegione", "Articoli.UT_LMQ_IdRegione <= "},
+        {"Da_IdZonaProd", "Articoli.UT_LMQ_IdZonaProd >= "},
+        {"A_IdZonaProd", "Articoli.UT_LMQ_IdZonaProd <= "},
+        {"Da_IdTipologia", "Articoli.UT_LMQ_IdTipologia >= "},
+        {"A_IdTipologia", "Articoli.UT_LMQ_IdTipologia <= "},
+        {"Da_IdSpecifica", "Articoli.UT_LMQ_IdSpecifica >= "},
+        {"A_IdSpecifica", "Articoli.UT_LMQ_IdSpecifica <= "},
+    };
+    static const Limite kAnnate[] = {
+        {"Da_Annata", "Articoli.UT_LMQ_Annata >= "},
+        {"A_Annata", "Articoli.UT_LMQ_Annata <= "},
+    };
+    const QString e = QStringLiteral(" AND ");
+    Where.clear();
+    if (!Parametri)
+        throw Exception(QStringLiteral("Parametri di selezione non assegnati"));
+    for (const Limite &l : kTesti) {
+        const QString valore = Parametri->FieldByName(QLatin1String(l.campo))->AsString();
+        if (!valore.isEmpty())
+            Where += QLatin1String(l.confronto) + XWideQuotedStr(valore) + e;
+    }
+    for (const Limite &l : kAnnate) {
+        const int anno = Parametri->FieldByName(QLatin1String(l.campo))->AsInteger();
+        if (anno != 0)
+            Where += QLatin1String(l.confronto) + XWideQuotedStr(QString::number(anno)) + e;
+    }
+    Where += QStringLiteral("Articoli.UT_LMQ_FlAbilSchedaPro = '") + QLatin1Char('1') + QLatin1Char('\'') + e;
+}
+
+void UT_LMQ_SK_CreaOrdine(const QString &Campo1, const QString &Campo2, const QString &Campo3,
+                          const QString &Campo4, QString &Ordine)
+{
+    Ordine.clear();
+    for (const QString &campo : {Campo1, Campo2, Campo3, Campo4}) {
+        if (campo.isEmpty() || campo == QLatin1String("N"))
+            continue;
+        ControllaCampoOrdine(campo);
+        Ordine += campo + QLatin1Char(',');
+    }
+    if (!Ordine.isEmpty())
+        Ordine.chop(1);
+}
+
+void UT_LMQ_SK_AggiornaSql(const QString &Where, const QString &Ordine, TXQuery *Query)
+{
+    try {
+        if (!Query)
+            throw Exception(QStringLiteral("Query non assegnata"));
+        if (Query->Active())
+            Query->Close();
+        // the sort list goes into the text as it stands: only known column names
+        if (!Ordine.isEmpty())
+            for (const QString &campo : Ordine.split(QLatin1Char(',')))
+                ControllaCampoOrdine(campo);
+        auto riga = [Query](const QString &inizio) {
+            for (int i = 0; i < Query->SQL.size(); ++i)
+                if (Query->SQL.at(i).left(5) == inizio)
+                    return i;
+            return -1;
+        };
+        const int where = riga(QStringLiteral("WHERE"));
+        if (where < 0)
+            throw Exception(QStringLiteral("Condizione Where non definita"));
+        if (!Where.isEmpty())
+            Query->SQL[where] = QStringLiteral("WHERE ") + Where.left(Where.size() - 5);
+        const int ordine = riga(QStringLiteral("ORDER"));
+        if (ordine < 0)
+            throw Exception(QStringLiteral("Condizione Order non definita"));
+        if (!Ordine.isEmpty())
+            Query->SQL[ordine] = QStringLiteral("ORDER BY ") + Ordine;
+    } catch (const Exception &e) {
+        Kmessages::KMessage(e.Message, mtInformation, mbOK, 0);
+    } catch (const std::exception &e) {
+        Kmessages::KMessage(QString::fromUtf8(e.what()), mtInformation, mbOK, 0);
+    }
+}
