@@ -65,6 +65,15 @@ void TXClientTable::InternalRefresh()
     }
 }
 
+namespace {
+// A column that may hold NULL: declared so in the dictionary, or not known to it.
+bool NullableColumn(const TField *f)
+{
+    const DictColumn *dict = f->DictInfo();
+    return !dict || dict->nullable;
+}
+} // namespace
+
 bool TXClientTable::LocateFetch(const QList<TField *> &fields, const QVariantList &values, TLocateOptions options)
 {
     if (!Active() || tableName_.isEmpty() || cloneSource_)
@@ -88,10 +97,12 @@ bool TXClientTable::LocateFetch(const QList<TField *> &fields, const QVariantLis
             where << (ci ? QStringLiteral("LOWER(%1) LIKE LOWER(?) ESCAPE '\\'") : QStringLiteral("%1 LIKE ? ESCAPE '\\'")).arg(c);
             params << pattern + QLatin1Char('%');
         } else if (f->IsText()) {
-            where << (ci ? QStringLiteral("LOWER(COALESCE(%1, '')) = LOWER(?)") : QStringLiteral("COALESCE(%1, '') = ?")).arg(c);
+            // NOT NULL columns compare directly, so the key's index serves the fetch
+            const QString column = NullableColumn(f) ? QStringLiteral("COALESCE(%1, '')").arg(c) : c;
+            where << (ci ? QStringLiteral("LOWER(%1) = LOWER(?)") : QStringLiteral("%1 = ?")).arg(column);
             params << (v.isNull() ? QString(QLatin1String("")) : v.toString());
         } else if (f->IsNumeric() || f->DataType() == ftBoolean) {
-            where << QStringLiteral("COALESCE(%1, 0) = ?").arg(c);
+            where << (NullableColumn(f) ? QStringLiteral("COALESCE(%1, 0) = ?") : QStringLiteral("%1 = ?")).arg(c);
             params << (v.isNull() ? QVariant(qlonglong(0)) : v);
         } else if (v.isNull()) {
             where << QStringLiteral("%1 IS NULL").arg(c);
