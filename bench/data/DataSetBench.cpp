@@ -128,10 +128,16 @@ std::unique_ptr<Dictionary> &BenchDictionary()
     return dict;
 }
 
+std::unique_ptr<TXDatabase> &BenchDatabase()
+{
+    static std::unique_ptr<TXDatabase> db;
+    return db;
+}
+
 // One database for every benchmark, filled once.
 TXDatabase &Db()
 {
-    static std::unique_ptr<TXDatabase> db;
+    std::unique_ptr<TXDatabase> &db = BenchDatabase();
     std::unique_ptr<Dictionary> &dict = BenchDictionary();
     if (db)
         return *db;
@@ -478,5 +484,9 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    // closed while Qt's list of connections still exists
+    BenchDatabase().reset();
+    kv8data::SetDataDictionary(nullptr);
+    BenchDictionary().reset();
     return 0;
 }
