@@ -295,20 +295,51 @@ void TXTable::InternalClose() {}
 int TXTable::FetchRows(const QString &condition, const QVariantList &values)
 {
     QSqlQuery q = Database().OpenQuery(SelectText(condition), values, true);
-    // rows already held (by key) are not read twice
-    QSet<QByteArray> held;
-    for (Record *r : AllRecords())
-        held.insert(KeyOfValues(ValuesOf(r)));
-    int added = 0;
+    std::vector<QVector<QVariant>> fetched;
     QVector<QVariant> row;
     while (q.next()) {
         ReadQueryRow(q, row);
-        if (held.contains(KeyOfValues(row)))
+        fetched.push_back(row);
+    }
+    if (fetched.empty())
+        return 0;
+    // rows already held (by key) are not read twice; only the key columns are compared
+    QSet<QByteArray> wanted;
+    for (const QVector<QVariant> &r : fetched)
+        wanted.insert(KeyOfValues(r));
+    QSet<QByteArray> held;
+    const QVector<int> keyColumns = KeyColumnIndexes();
+    for (Record *r : AllRecords()) {
+        const QByteArray key = keyColumns.isEmpty() ? KeyOfValues(ValuesOf(r)) : KeyOfRecord(r, keyColumns);
+        if (wanted.contains(key))
+            held.insert(key);
+    }
+    int added = 0;
+    for (QVector<QVariant> &r : fetched) {
+        if (held.contains(KeyOfValues(r)))
             continue;
-        AddFetchedRecord(row);
+        AddFetchedRecord(r);
         ++added;
     }
     return added;
+}
+
+QVector<int> TXTable::KeyColumnIndexes() const
+{
+    QVector<int> out;
+    const QList<TField *> keys = PrimaryKeyFields();
+    for (int i = 0; i < ColumnCount(); ++i)
+        if (keys.contains(Column(i)))
+            out << i;
+    return out;
+}
+
+QByteArray TXTable::KeyOfRecord(const Record *record, const QVector<int> &keyColumns) const
+{
+    QByteArray key;
+    for (int i : keyColumns)
+        key += (i < record->Count() ? record->Get(i).toString() : QString()).toUtf8() + '\x1f';
+    return key;
 }
 
 QVector<QVariant> TXTable::ValuesOf(const Record *record) const

@@ -94,6 +94,8 @@ protected:
     // What the database says of the table's columns and key (cached per connection).
     void LoadMeta();
     QByteArray KeyOfValues(const QVector<QVariant> &values) const;
+    QVector<int> KeyColumnIndexes() const;
+    QByteArray KeyOfRecord(const Record *record, const QVector<int> &keyColumns) const;
     QVector<QVariant> ValuesOf(const Record *record) const;
 
     void WriteInsert(QVector<QVariant> &values);
