@@ -211,6 +211,21 @@ void TDBFieldControl::Refuse(const std::exception &error)
     refusing_ = false;
 }
 
+bool TDBFieldControl::AcceptTextKey(QKeyEvent *event, bool controlReadOnly)
+{
+    if (!ChangesText(event) || controlReadOnly || link_.Editing())
+        return true;
+    bool editing = false;
+    try {
+        editing = link_.BeginEdit();
+    } catch (const std::exception &e) {
+        Refuse(e);
+    }
+    if (!editing)
+        event->accept();
+    return editing;
+}
+
 // ---- TDBEdit
 
 TDBEdit::TDBEdit(QWidget *parent) : QLineEdit(parent), TDBFieldControl(this)
@@ -338,20 +353,8 @@ void TDBEdit::keyPressEvent(QKeyEvent *event)
         }
         Refresh();
     }
-    if (ChangesText(event) && !QLineEdit::isReadOnly() && !link_.Editing()) {
-        bool editing = false;
-        try {
-            editing = link_.BeginEdit();
-        } catch (const std::exception &e) {
-            Refuse(e);
-            event->accept();
-            return;
-        }
-        if (!editing) {
-            event->accept(); // the source does not edit by itself: the key is refused
-            return;
-        }
-    }
+    if (!AcceptTextKey(event, QLineEdit::isReadOnly()))
+        return;
     QLineEdit::keyPressEvent(event);
 }
 
@@ -751,20 +754,8 @@ bool TDBMemo::Commit()
 
 void TDBMemo::keyPressEvent(QKeyEvent *event)
 {
-    if (ChangesText(event) && !isReadOnly() && !link_.Editing()) {
-        bool editing = false;
-        try {
-            editing = link_.BeginEdit();
-        } catch (const std::exception &e) {
-            Refuse(e);
-            event->accept();
-            return;
-        }
-        if (!editing) {
-            event->accept();
-            return;
-        }
-    }
+    if (!AcceptTextKey(event, isReadOnly()))
+        return;
     QPlainTextEdit::keyPressEvent(event);
 }
 

@@ -112,6 +112,8 @@ public:
 };
 
 // Common part of the field controls.
+class QKeyEvent;
+
 class TDBFieldControl : public IDataControl {
 public:
     explicit TDBFieldControl(QWidget *control);
@@ -127,6 +129,9 @@ public:
 protected:
     // Shows an error of the field and puts the control back to the field's value.
     void Refuse(const std::exception &error);
+    // A key that changes the text of a browsed field starts the edit; false when the key
+    // is refused (the source does not edit by itself, or the edit failed) and was consumed.
+    bool AcceptTextKey(QKeyEvent *event, bool controlReadOnly);
     TFieldDataLink link_;
     bool readOnly_ = false;
     bool refusing_ = false;
