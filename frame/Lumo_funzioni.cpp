@@ -54,10 +54,12 @@ void Scarta(TDataSet *t) noexcept
 // values of the given columns) no longer matches what is stored, because another user or
 // statement changed or deleted it since, the table is read again, so that the row is located
 // as stored. A row changed between this check and the caller's write still fails the write's
-// change check.
+// change check. A row the table wrote itself in the open transaction is as stored.
 void RileggiSeCambiata(TXClientTable *t, const QStringList &chiavi, const QVariantList &valori,
                        const QStringList &colonne)
 {
+    if (t->HoldsOwnWrite(chiavi.join(QLatin1Char(';')), valori))
+        return;
     const QVariant caricata = t->Lookup(chiavi.join(QLatin1Char(';')), valori, colonne.join(QLatin1Char(';')));
     if (!caricata.isValid())
         return; // not loaded: Locate reads it from the database
@@ -82,6 +84,36 @@ void RileggiSeCambiata(TXClientTable *t, const QStringList &chiavi, const QVaria
     }
 }
 
+// Values read from a table once per transaction: kept while the transaction is the same and
+// no statement on the connection has written the table since; read every time outside one.
+template <typename T>
+class LettureTransazione {
+public:
+    template <typename Leggi>
+    T Valore(TXDatabase &db, const QString &tabella, const QString &chiave, Leggi leggi)
+    {
+        if (!db.InTransaction())
+            return leggi();
+        const quint64 mark = db.TableWriteMark(tabella);
+        if (db_ != &db || mark_ != mark || valori_.size() >= kMassimo) {
+            valori_.clear();
+            db_ = &db;
+            mark_ = mark;
+        }
+        if (const auto it = valori_.constFind(chiave); it != valori_.cend())
+            return *it;
+        const T letto = leggi();
+        valori_.insert(chiave, letto);
+        return letto;
+    }
+
+private:
+    static constexpr qsizetype kMassimo = 10000;
+    const TXDatabase *db_ = nullptr;
+    quint64 mark_ = 0;
+    QHash<QString, T> valori_;
+};
+
 // ---- currencies
 
 struct Decimali {
@@ -98,14 +130,17 @@ QString DivisaNazionale()
 // foreign currencies when the currency table does not have it.
 Decimali DecimaliDivisa(TXDatabase &db, const QString &divisa)
 {
-    // both in one read: price decimals x 100 + value decimals
-    const QVariant letti =
-        db.ScalarValue(QStringLiteral("SELECT DecPrezzo * 100 + DecValore FROM Divise WHERE IdDivisa = ?"), {divisa});
-    if (letti.isValid())
-        return {letti.toInt() / 100, letti.toInt() % 100};
-    const bool nazionale = divisa == DivisaNazionale();
-    return {KFormati::GetDecimali(nazionale ? KFormati::fnPrezzoIT : KFormati::fnPrezzoES),
-            KFormati::GetDecimali(nazionale ? KFormati::fnValoreIT : KFormati::fnValoreES)};
+    static LettureTransazione<Decimali> letture;
+    return letture.Valore(db, QStringLiteral("Divise"), divisa, [&]() -> Decimali {
+        // both in one read: price decimals x 100 + value decimals
+        const QVariant letti = db.ScalarValue(
+            QStringLiteral("SELECT DecPrezzo * 100 + DecValore FROM Divise WHERE IdDivisa = ?"), {divisa});
+        if (letti.isValid())
+            return {letti.toInt() / 100, letti.toInt() % 100};
+        const bool nazionale = divisa == DivisaNazionale();
+        return {KFormati::GetDecimali(nazionale ? KFormati::fnPrezzoIT : KFormati::fnPrezzoES),
+                KFormati::GetDecimali(nazionale ? KFormati::fnValoreIT : KFormati::fnValoreES)};
+    });
 }
 
 // National units per unit of a currency at a date: the latest stored rate not after it.
@@ -142,6 +177,22 @@ double Converti(TXDatabase &db, double importo, const QString &da, double cambio
 }
 
 // ---- deposit cards
+
+// How an account keeps deposits: 0 not (or no such account), 1 kept, 2 kept per destination.
+int DepositoConto(TXDatabase &db, const QString &tipo, const QString &conto)
+{
+    static LettureTransazione<int> clienti, fornitori;
+    const bool cliente = tipo == QLatin1String("CL");
+    if (!cliente && tipo != QLatin1String("FO"))
+        return 0;
+    const QString sql = cliente ? QStringLiteral("SELECT CASE WHEN UT_LMQ_FlCauz = 0 THEN 0 WHEN UT_LMQ_FlCauDes = 0 "
+                                                 "THEN 1 ELSE 2 END FROM Clienti WHERE IdContoTp = ? AND IdConto = ?")
+                                : QStringLiteral("SELECT CASE WHEN UT_LMQ_FlCauz = 0 THEN 0 ELSE 1 END FROM Fornitori "
+                                                 "WHERE IdContoTp = ? AND IdConto = ?");
+    return (cliente ? clienti : fornitori)
+        .Valore(db, cliente ? QStringLiteral("Clienti") : QStringLiteral("Fornitori"), conto,
+                [&] { return db.ScalarValue(sql, {tipo, conto}).toInt(); });
+}
 
 const QString kChiaveScheda = QStringLiteral("IdContoTp;IdConto;IdDestinazione;IdImballo;FlTipoScheda");
 
@@ -297,18 +348,7 @@ void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &Id
     TXClientTable *t = Modulo().TRS_ProgCauz;
     TXDatabase &db = t->Database();
 
-    // the account: 0 deposits off (or no such account), 1 deposits kept, 2 kept per destination
-    int deposito = 0;
-    if (IdContoTp == QLatin1String("CL"))
-        deposito = db.ScalarValue(QStringLiteral("SELECT CASE WHEN UT_LMQ_FlCauz = 0 THEN 0 WHEN UT_LMQ_FlCauDes = 0 "
-                                                 "THEN 1 ELSE 2 END FROM Clienti WHERE IdContoTp = ? AND IdConto = ?"),
-                                  {IdContoTp, IdConto})
-                       .toInt();
-    else if (IdContoTp == QLatin1String("FO"))
-        deposito = db.ScalarValue(QStringLiteral("SELECT CASE WHEN UT_LMQ_FlCauz = 0 THEN 0 ELSE 1 END FROM Fornitori "
-                                                 "WHERE IdContoTp = ? AND IdConto = ?"),
-                                  {IdContoTp, IdConto})
-                       .toInt();
+    const int deposito = DepositoConto(db, IdContoTp, IdConto);
     if (deposito == 0)
         return;
     const int destinazione = deposito == 2 ? IdDestinazione : 0;
@@ -388,19 +428,15 @@ void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &Id
 
     Funzioni::CheckTabOpen(t);
     try {
-        // the cards this table wrote before are forgotten: both are read as stored now, and the
-        // table holds only the cards in use
+        // the cards this table wrote in an earlier transaction, or that another statement wrote
+        // since, are forgotten: they are read as stored now
         if (t->State() == dsBrowse && !t->CachedUpdates())
-            t->CheckRollBack();
+            t->ForgetStaleWrites();
         // cards it only read before are read again when another user changed them since
         const QStringList colonne = QStringList{QStringLiteral("IdDivisa")} + kImportiScheda;
         const QStringList chiavi = kChiaveScheda.split(QLatin1Char(';'));
         RileggiSeCambiata(t, chiavi, {IdContoTp, IdConto, destinazione, IdImballo, 0}, colonne);
         RileggiSeCambiata(t, chiavi, {IdContoTp, IdConto, 0, IdImballo, 1}, colonne);
-        // both cards on destination 0: one read brings them in
-        if (destinazione == 0)
-            t->Locate(QStringLiteral("IdContoTp;IdConto;IdDestinazione;IdImballo"),
-                      QVariantList{IdContoTp, IdConto, 0, IdImballo});
 
         const ImportiScheda perDestinazione = aggiornaScheda(destinazione, 0, std::nullopt);
         aggiornaScheda(0, 1, perDestinazione);

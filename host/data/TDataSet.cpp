@@ -60,24 +60,6 @@ QString DictSpelling(const QString &column)
     return spelling.value(column.toLower());
 }
 
-size_t qHash(const NameKey &key, size_t seed) noexcept
-{
-    size_t h = seed ^ size_t(key.name.size());
-    for (const QChar c : key.name) {
-        char32_t u = c.unicode();
-        if (u < 128) {
-            if (u - u'A' < 26u)
-                u += 32;
-        } else if (QChar::isSurrogate(u)) {
-            u = 0xd800; // a pair folds to a pair: hashed by position only
-        } else {
-            u = QChar::toCaseFolded(u);
-        }
-        h = h * 31 + u;
-    }
-    return h;
-}
-
 QStringList SplitNames(const QString &names)
 {
     QStringList out;
@@ -268,6 +250,7 @@ TField *TDataSet::AddField(const QString &name, TFieldType type, int size)
     layout_->declared.insert(NameKey{name}, f);
     if (TField *&first = byName_[NameKey{name}]; !first)
         first = f;
+    fieldLists_.clear();
     return f;
 }
 
@@ -315,9 +298,14 @@ TField *TDataSet::FieldByName(const QString &name) const
 
 QList<TField *> TDataSet::GetFieldList(const QString &names) const
 {
+    if (const auto it = fieldLists_.constFind(names); it != fieldLists_.cend())
+        return *it;
     QList<TField *> out;
     for (const QString &n : SplitNames(names))
         out << FieldByName(n);
+    if (fieldLists_.size() >= 64)
+        fieldLists_.clear();
+    fieldLists_.insert(names, out);
     return out;
 }
 
@@ -441,6 +429,7 @@ void TDataSet::EndLayout()
         for (TField *f : fields_)
             if (TField *&first = byName_[NameKey{f->FieldName()}]; !first)
                 first = f;
+        fieldLists_.clear();
     }
     indexFields_.clear();
     for (const QString &n : SplitNames(indexFieldNames_))
@@ -1728,19 +1717,15 @@ int TDataSet::SearchView(const QList<TField *> &fields, const QVariantList &valu
                 return int(i);
         return -1;
     }
-    QString names;
-    for (TField *f : fields)
-        names += f->FieldName().toLower() + QLatin1Char(';');
     KeyIndex *index = nullptr;
     for (KeyIndex &k : indexes_)
-        if (k.fields == names && k.caseInsensitive == ci)
+        if (k.fieldList == fields && k.caseInsensitive == ci)
             index = &k;
     if (!index) {
         if (indexes_.size() >= 4)
             indexes_.erase(indexes_.begin());
         indexes_.push_back(KeyIndex());
         index = &indexes_.back();
-        index->fields = names;
         index->fieldList = fields;
         index->caseInsensitive = ci;
         index->version = version_ - 1;
@@ -1753,6 +1738,32 @@ int TDataSet::SearchView(const QList<TField *> &fields, const QVariantList &valu
         index->version = version_;
     }
     return index->positions.value(key, -1);
+}
+
+Record *TDataSet::FindHeldRecord(const QList<TField *> &fields, const QVariantList &values)
+{
+    if (view_.size() != records_.size()) {
+        const QByteArray key = KeyOf(fields, values, false);
+        for (Record *r : records_)
+            if (RecordKey(r, fields, false) == key)
+                return r;
+        return nullptr;
+    }
+    // an index on the same fields in another order serves as well
+    QList<TField *> searched = fields;
+    QVariantList ordered = values;
+    for (const KeyIndex &k : indexes_) {
+        if (k.caseInsensitive || k.fieldList.size() != fields.size()
+            || !std::is_permutation(fields.cbegin(), fields.cend(), k.fieldList.cbegin()))
+            continue;
+        searched = k.fieldList;
+        ordered.clear();
+        for (TField *f : searched)
+            ordered << values.value(fields.indexOf(f));
+        break;
+    }
+    const int pos = SearchView(searched, ordered, 0);
+    return pos < 0 ? nullptr : view_[size_t(pos)];
 }
 
 bool TDataSet::Locate(const QString &keyFields, const QVariant &keyValues, TLocateOptions options)

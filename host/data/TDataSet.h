@@ -3,6 +3,7 @@
 // order, fields, filters, Locate and Lookup, bookmarks and master/detail links. Subclasses
 // say where the records come from and where posted changes go.
 #include "host/core/Errors.h"
+#include "host/core/NameKey.h"
 #include "host/data/TField.h"
 
 #include <QHash>
@@ -27,15 +28,6 @@ class Record;
 class DataFilter;
 class MasterLink;
 
-// A field name compared and hashed without regard to case, as QString::compare does.
-struct NameKey {
-    QString name;
-    friend bool operator==(const NameKey &a, const NameKey &b) noexcept
-    {
-        return a.name.compare(b.name, Qt::CaseInsensitive) == 0;
-    }
-};
-size_t qHash(const NameKey &key, size_t seed = 0) noexcept;
 } // namespace kv8data
 
 enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsCalcFields };
@@ -263,6 +255,9 @@ protected:
     void ReplaceValues(Record *record, const QVector<QVariant> &values);
     // Records of the dataset, all of them (not only the visible ones).
     const std::vector<Record *> &AllRecords() const { return records_; }
+    // The held record (visible or not) whose fields hold the values, or null; through the
+    // Locate index while every held record is visible.
+    Record *FindHeldRecord(const QList<TField *> &fields, const QVariantList &values);
     Record *CurrentRecord() const;
     // Removes the given records from memory (no event; the cursor is kept where possible).
     void EvictRecords(const QList<quint64> &ids);
@@ -343,7 +338,8 @@ private:
     std::vector<std::unique_ptr<TField>> owned_;
     QList<TField *> declared_;
     QList<TField *> fields_;
-    QHash<kv8data::NameKey, TField *> byName_; // the first field of each name
+    QHash<NameKey, TField *> byName_; // the first field of each name
+    mutable QHash<QString, QList<TField *>> fieldLists_; // GetFieldList by the names given
     QList<TField *> columns_; // record column -> field
     QList<TField *> calcFields_;
     bool inLayout_ = false;
@@ -402,7 +398,6 @@ private:
 
     // locate indexes
     struct KeyIndex {
-        QString fields;
         QList<TField *> fieldList;
         bool caseInsensitive = false;
         quint64 version = 0;

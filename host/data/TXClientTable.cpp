@@ -1,9 +1,9 @@
 #include "host/data/TXClientTable.h"
 
 #include "host/data/DataRecord.h"
+#include "host/db/TXDatabase.h"
 
 #include <QRegularExpression>
-#include <QSet>
 
 using namespace kv8data;
 
@@ -19,6 +19,7 @@ QString TXClientTable::EffectiveWhere() const
 void TXClientTable::InternalOpen()
 {
     written_.clear();
+    ownWrites_ = false;
     if (!cloneSource_) {
         TXTable::InternalOpen();
         return;
@@ -114,10 +115,23 @@ bool TXClientTable::LocateFetch(const QList<TField *> &fields, const QVariantLis
     return FetchRows(where.join(QStringLiteral(" AND ")), params) > 0;
 }
 
-void TXClientTable::RecordWritten(const QVector<QVariant> &values, bool wasDelete)
+void TXClientTable::RecordWritten(const QVector<QVariant> &values, bool wasDelete, quint64 markBefore)
 {
-    if (!wasDelete)
-        written_ << KeyOfValues(values);
+    TXDatabase &db = Database();
+    ownWrites_ = db.InTransaction() && (written_.isEmpty() || (ownWrites_ && markBefore == writtenMark_));
+    writtenMark_ = db.TableWriteMark(tableName_);
+    if (wasDelete)
+        written_.remove(KeyOfValues(values));
+    else
+        written_.insert(KeyOfValues(values));
+}
+
+bool TXClientTable::OwnWritesCurrent()
+{
+    if (!ownWrites_ || written_.isEmpty())
+        return false;
+    TXDatabase &db = Database();
+    return db.InTransaction() && db.TableWriteMark(tableName_) == writtenMark_;
 }
 
 void TXClientTable::CheckRollBack()
@@ -130,13 +144,44 @@ void TXClientTable::CheckRollBack()
         CancelUpdates();
     if (written_.isEmpty())
         return;
-    const QSet<QByteArray> keys(written_.begin(), written_.end());
     QList<quint64> ids;
     for (Record *r : AllRecords())
-        if (keys.contains(KeyOfValues(ValuesOf(r))))
+        if (written_.contains(KeyOfValues(ValuesOf(r))))
             ids << r->Id();
     written_.clear();
+    ownWrites_ = false;
     EvictRecords(ids);
+}
+
+void TXClientTable::ForgetStaleWrites()
+{
+    if (!Active())
+        return;
+    if (CachedUpdates() || !OwnWritesCurrent()) {
+        CheckRollBack();
+        return;
+    }
+    if (State() == dsEdit || State() == dsInsert)
+        Cancel();
+}
+
+bool TXClientTable::HoldsOwnWrite(const QString &keyFields, const QVariantList &values)
+{
+    if (!Active() || !OwnWritesCurrent())
+        return false;
+    // the row's key as KeyOfValues reads it: every key column must be among the fields given
+    const QList<TField *> fields = GetFieldList(keyFields);
+    const QList<TField *> keys = PrimaryKeyFields();
+    if (keys.isEmpty())
+        return false;
+    QVector<QVariant> row(ColumnCount());
+    for (TField *k : keys) {
+        const qsizetype at = fields.indexOf(k);
+        if (at < 0 || at >= values.size())
+            return false;
+        row[ColumnOf(k)] = values[at];
+    }
+    return written_.contains(KeyOfValues(row));
 }
 
 void TXClientTable::CloneCursor(TDataSet *source, bool, bool)

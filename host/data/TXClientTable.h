@@ -4,6 +4,8 @@
 // for one batch (CachedUpdates, ApplyUpdates).
 #include "host/data/TXTable.h"
 
+#include <QSet>
+
 class TXClientTable : public TXTable {
     Q_OBJECT
 public:
@@ -21,6 +23,13 @@ public:
     // Before a rollback: cancels a pending insert or edit, drops pending batch changes, and
     // forgets the rows written since the last call (Locate reads them again as stored).
     void CheckRollBack();
+    // Inside a transaction nobody else can change the rows this table wrote until the commit:
+    // while no other statement on the connection has written its table since, they are kept
+    // as stored. Otherwise they are forgotten, as CheckRollBack does. A pending insert or edit
+    // is cancelled either way.
+    void ForgetStaleWrites();
+    // Whether the held row located by the values is one this table wrote and keeps as stored.
+    bool HoldsOwnWrite(const QString &keyFields, const QVariantList &values);
 
     // Makes this table a copy of the source's records (all of them: no filter, range or
     // position of the source), on the source's table and connection when it has them.
@@ -29,13 +38,17 @@ public:
 protected:
     QString EffectiveWhere() const override;
     bool LocateFetch(const QList<TField *> &fields, const QVariantList &values, TLocateOptions options) override;
-    void RecordWritten(const QVector<QVariant> &values, bool wasDelete) override;
+    void RecordWritten(const QVector<QVariant> &values, bool wasDelete, quint64 markBefore) override;
     void InternalOpen() override;
     // Reads the selection again, and again by key the rows fetched by Locate.
     void InternalRefresh() override;
 
 private:
     QString whereVuoto_;
-    QList<QByteArray> written_;
+    bool OwnWritesCurrent();
+
+    QSet<QByteArray> written_; // keys of the rows written since the last CheckRollBack
+    bool ownWrites_ = false;   // written_ were all written in the open transaction, nothing else in between
+    quint64 writtenMark_ = 0;  // the table's write mark after the last of them
     TDataSet *cloneSource_ = nullptr;
 };

@@ -303,20 +303,20 @@ int TXTable::FetchRows(const QString &condition, const QVariantList &values)
     }
     if (fetched.empty())
         return 0;
-    // rows already held (by key) are not read twice; only the key columns are compared
-    QSet<QByteArray> wanted;
-    for (const QVector<QVariant> &r : fetched)
-        wanted.insert(KeyOfValues(r));
+    // rows already held (by key) are not read twice
+    const QList<TField *> keys = PrimaryKeyFields();
     QSet<QByteArray> held;
-    const QVector<int> keyColumns = KeyColumnIndexes();
-    for (Record *r : AllRecords()) {
-        const QByteArray key = keyColumns.isEmpty() ? KeyOfValues(ValuesOf(r)) : KeyOfRecord(r, keyColumns);
-        if (wanted.contains(key))
-            held.insert(key);
+    if (keys.isEmpty()) {
+        // no key: the whole row
+        for (Record *r : AllRecords())
+            held.insert(KeyOfValues(ValuesOf(r)));
     }
+    QVector<int> keyColumns;
+    for (TField *k : keys)
+        keyColumns << ColumnOf(k);
     int added = 0;
     for (QVector<QVariant> &r : fetched) {
-        if (held.contains(KeyOfValues(r)))
+        if (keys.isEmpty() ? held.contains(KeyOfValues(r)) : IsHeld(keys, keyColumns, r))
             continue;
         AddFetchedRecord(r);
         ++added;
@@ -324,22 +324,13 @@ int TXTable::FetchRows(const QString &condition, const QVariantList &values)
     return added;
 }
 
-QVector<int> TXTable::KeyColumnIndexes() const
+bool TXTable::IsHeld(const QList<TField *> &keys, const QVector<int> &keyColumns, const QVector<QVariant> &row)
 {
-    QVector<int> out;
-    const QList<TField *> keys = PrimaryKeyFields();
-    for (int i = 0; i < ColumnCount(); ++i)
-        if (keys.contains(Column(i)))
-            out << i;
-    return out;
-}
-
-QByteArray TXTable::KeyOfRecord(const Record *record, const QVector<int> &keyColumns) const
-{
-    QByteArray key;
-    for (int i : keyColumns)
-        key += (i < record->Count() ? record->Get(i).toString() : QString()).toUtf8() + '\x1f';
-    return key;
+    QVariantList key;
+    key.reserve(keyColumns.size());
+    for (int c : keyColumns)
+        key << row.value(c);
+    return FindHeldRecord(keys, key) != nullptr;
 }
 
 QVector<QVariant> TXTable::ValuesOf(const Record *record) const
@@ -584,22 +575,24 @@ void TXTable::InternalPost(Record *oldRecord, QVector<QVariant> &values)
 {
     if (!autoApply_)
         return;
+    const quint64 before = Database().TableWriteMark(tableName_);
     if (!oldRecord)
         WriteInsert(values);
     else
         WriteUpdate(oldRecord, values);
-    RecordWritten(values, false);
+    RecordWritten(values, false, before);
 }
 
 void TXTable::InternalDelete(Record *record)
 {
     if (!autoApply_)
         return;
+    const quint64 before = Database().TableWriteMark(tableName_);
     WriteDelete(record);
-    RecordWritten(ValuesOf(record), true);
+    RecordWritten(ValuesOf(record), true, before);
 }
 
-void TXTable::RecordWritten(const QVector<QVariant> &, bool) {}
+void TXTable::RecordWritten(const QVector<QVariant> &, bool, quint64) {}
 
 int TXTable::ColumnOf(const TField *field) const
 {

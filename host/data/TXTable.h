@@ -83,8 +83,9 @@ protected:
 
     // The selection this opening reads (the client table's empty selection by default).
     virtual QString EffectiveWhere() const { return where_; }
-    // Called after a record was written at once (inserted or updated; deleted: wasDelete).
-    virtual void RecordWritten(const QVector<QVariant> &values, bool wasDelete);
+    // Called after a record was written at once (inserted or updated; deleted: wasDelete);
+    // markBefore: the connection's write mark of the table before the write.
+    virtual void RecordWritten(const QVector<QVariant> &values, bool wasDelete, quint64 markBefore);
     int ColumnOf(const TField *field) const;
     // Reads rows with the given extra condition into the open table; the rows added.
     int FetchRows(const QString &condition, const QVariantList &values);
@@ -94,8 +95,8 @@ protected:
     // What the database says of the table's columns and key (cached per connection).
     void LoadMeta();
     QByteArray KeyOfValues(const QVector<QVariant> &values) const;
-    QVector<int> KeyColumnIndexes() const;
-    QByteArray KeyOfRecord(const Record *record, const QVector<int> &keyColumns) const;
+    // Whether a record with the row's key (the key fields at their columns) is held.
+    bool IsHeld(const QList<TField *> &keys, const QVector<int> &keyColumns, const QVector<QVariant> &row);
     QVector<QVariant> ValuesOf(const Record *record) const;
 
     void WriteInsert(QVector<QVariant> &values);

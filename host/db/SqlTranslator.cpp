@@ -703,6 +703,50 @@ std::vector<Tokens> Statements(const Tokens &t)
     return out;
 }
 
+// The table named by a plain INSERT [INTO], UPDATE or DELETE [FROM] starting at first,
+// without its schema; empty when the statement is anything else or the name is not
+// followed by what such a statement puts next.
+QString WrittenTable(const Tokens &t, size_t first)
+{
+    const Token &head = t[first];
+    size_t i = NextSig(t, first + 1);
+    const bool insert = Is(head, QLatin1String("INSERT"));
+    const bool update = Is(head, QLatin1String("UPDATE"));
+    if (insert || Is(head, QLatin1String("DELETE"))) {
+        if (i < t.size() && Is(t[i], insert ? QLatin1String("INTO") : QLatin1String("FROM")))
+            i = NextSig(t, i + 1);
+    } else if (!update) {
+        return QString();
+    }
+    QString name;
+    for (;;) {
+        if (i >= t.size())
+            return QString();
+        const Token &part = t[i];
+        if (part.kind == Tk::Word || part.kind == Tk::Bracketed)
+            name = part.text;
+        else if (part.kind == Tk::Quoted && part.text.size() >= 2)
+            name = part.text.mid(1, part.text.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
+        else
+            return QString();
+        i = NextSig(t, i + 1);
+        if (i >= t.size() || t[i].kind != Tk::Dot)
+            break;
+        i = NextSig(t, i + 1);
+    }
+    // what may follow the table: INSERT t (...) | VALUES | SELECT | DEFAULT; UPDATE t SET | AS a;
+    // DELETE t [WHERE ...]
+    if (i >= t.size())
+        return insert || update ? QString() : name;
+    const Token &next = t[i];
+    const bool follows =
+        insert ? next.kind == Tk::LParen || Is(next, QLatin1String("VALUES")) || Is(next, QLatin1String("SELECT"))
+                     || Is(next, QLatin1String("DEFAULT"))
+        : update ? Is(next, QLatin1String("SET")) || Is(next, QLatin1String("AS"))
+                 : Is(next, QLatin1String("WHERE"));
+    return follows ? name : QString();
+}
+
 } // namespace
 
 QString SqlTranslator::Translate(const QString &sql, DbEngine engine)
@@ -734,6 +778,8 @@ CompiledSql SqlTranslator::Compile(const QString &sql, DbEngine engine)
                                             QLatin1String("DELETE"), QLatin1String("VALUES"), QLatin1String("WITH")};
         for (const auto &w : dml)
             st.preparable = st.preparable || Is(head, w);
+        if (!st.readOnly)
+            st.writtenTable = WrittenTable(t, first);
         QString fragment;
         for (const Token &tok : t) {
             if (tok.kind == Tk::Comment) {

@@ -18,6 +18,9 @@ struct SqlStatement {
     QList<int> valueAt;  // for each placeholder, the index of the value it takes
     bool readOnly = false;   // a plain SELECT (or VALUES): changes no row
     bool preparable = false; // a single SELECT/INSERT/UPDATE/DELETE/VALUES/WITH
+    // The one table a plain INSERT, UPDATE or DELETE changes, without its schema; empty for
+    // reads and for writes whose table is not plain to see.
+    QString writtenTable;
 
     // The text with each placeholder replaced by what the callback gives for its value index.
     template <typename F>

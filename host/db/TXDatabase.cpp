@@ -521,6 +521,7 @@ void TXDatabase::StartTransaction()
     }
     savepointDirty_ = false;
     inTransaction_ = true;
+    NoteTransactionEdge();
 }
 
 void TXDatabase::Commit()
@@ -534,12 +535,14 @@ void TXDatabase::Commit()
                                  .arg(db_.lastError().text()));
     inTransaction_ = false;
     savepoint_ = false;
+    NoteTransactionEdge();
 }
 
 void TXDatabase::Rollback()
 {
     if (!inTransaction_)
         throw EDatabaseError(QStringLiteral("Rollback without a transaction on %1").arg(name_));
+    NoteTransactionEdge();
     inTransaction_ = false;
     savepoint_ = false;
     // what the transaction created is gone with it
@@ -664,10 +667,35 @@ void TXDatabase::Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVarian
         RunSqlite(q, c, i, values, sql);
 }
 
+quint64 TXDatabase::TableWriteMark(const QString &table) const
+{
+    return std::max(anyTableWritten_, tableWritten_.value(NameKey{table}));
+}
+
+namespace {
+std::atomic<quint64> writeMarks{0};
+}
+
+void TXDatabase::NoteWrite(const SqlStatement &st)
+{
+    if (st.readOnly)
+        return;
+    if (st.writtenTable.isEmpty())
+        anyTableWritten_ = ++writeMarks;
+    else
+        tableWritten_.insert(NameKey{st.writtenTable}, ++writeMarks);
+}
+
+void TXDatabase::NoteTransactionEdge()
+{
+    anyTableWritten_ = ++writeMarks;
+}
+
 void TXDatabase::RunSqlite(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values,
                            const QString &sql)
 {
     const SqlStatement &st = c.sql.statements[i];
+    NoteWrite(st);
     for (qsizetype k = 0; k < st.valueAt.size(); ++k)
         q.bindValue(int(k), values[st.valueAt[k]]);
     if (!q.exec()) {
@@ -693,6 +721,7 @@ void TXDatabase::RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const
 {
     const SqlStatement &st = c.sql.statements[i];
     const QString &text = c.texts[i];
+    NoteWrite(st);
     for (int attempt = 0;; ++attempt) {
         QString message;
         int before = 0; // statements sent ahead of the caller's

@@ -1,6 +1,7 @@
 #pragma once
 // One connection to a company or local database, over Qt Sql (SQLite or PostgreSQL).
 #include "host/core/Errors.h"
+#include "host/core/NameKey.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -14,6 +15,8 @@
 #include <memory>
 
 enum class DbEngine { SQLite, PostgreSQL };
+
+struct SqlStatement;
 
 namespace kv8db {
 struct ReadPool;
@@ -42,6 +45,11 @@ public:
     void Commit();
     void Rollback();
     bool InTransaction() const { return inTransaction_; }
+    // A number that changes whenever a statement run here may have changed the table, and
+    // whenever a transaction starts or ends; no two connections of the process give the same.
+    // A statement counts for the table it names; one whose table is not plain to see counts
+    // for every table (the schema has no triggers or cascades).
+    quint64 TableWriteMark(const QString &table) const;
 
     // Every text passes through SqlTranslator (T-SQL in, the engine's SQL out) and is
     // prepared once per connection. Values are bound positionally: one per '?', or one per
@@ -89,6 +97,8 @@ private:
     // (-1 when its columns cannot change) that nobody is reading.
     QSqlQuery Reader(const QString &text, const QString &sql, bool forwardOnly, qint64 schema);
     QString Literal(const QVariant &value) const;
+    void NoteWrite(const SqlStatement &st);
+    void NoteTransactionEdge();
     void Raw(const QString &sql, int statements = 1);
     [[noreturn]] void Fail(const QSqlError &error, const QString &sql) const;
     void OpenSqlite(const QString &path);
@@ -100,6 +110,9 @@ private:
     QString connectionName_;
     DbEngine engine_ = DbEngine::SQLite;
     bool inTransaction_ = false;
+    // statements that may have written and transaction edges, numbered across the process
+    quint64 anyTableWritten_ = 0;          // the last of them that may have written any table
+    QHash<NameKey, quint64> tableWritten_; // the last that wrote each table
     QSqlDatabase db_;
     QString schema_; // PostgreSQL schema of the URL, lower case; empty for the default
     QHash<QString, std::shared_ptr<Compiled>> compiled_;      // by text as written

@@ -164,6 +164,25 @@ TEST(SqlTranslator, CompileCutsStatementsAndPlaceholders)
     EXPECT_FALSE(SqlTranslator::Compile(QStringLiteral("SELECT a INTO y FROM x"), DbEngine::SQLite).statements[0].readOnly);
 }
 
+TEST(SqlTranslator, CompileNamesTheTableAPlainWriteChanges)
+{
+    const auto written = [](const char *sql) {
+        return SqlTranslator::Compile(QString::fromUtf8(sql), DbEngine::PostgreSQL).statements.value(0).writtenTable;
+    };
+    EXPECT_EQ(written("INSERT INTO Prot (Id) VALUES (?)"), QStringLiteral("Prot"));
+    EXPECT_EQ(written("insert into s.\"Prot\" select * from x"), QStringLiteral("Prot"));
+    EXPECT_EQ(written("UPDATE [Prot] SET a = 1"), QStringLiteral("Prot"));
+    EXPECT_EQ(written("UPDATE Prot AS p SET a = 1 FROM x WHERE p.id = x.id"), QStringLiteral("Prot"));
+    EXPECT_EQ(written("DELETE FROM Prot WHERE Id = ?"), QStringLiteral("Prot"));
+    EXPECT_EQ(written("DELETE FROM Prot"), QStringLiteral("Prot"));
+    EXPECT_EQ(written("DELETE Prot WHERE Id = 1"), QStringLiteral("Prot"));
+    // reads, and writes whose table is not plain to see, name none
+    for (const char *sql : {"SELECT * FROM Prot", "INSERT OR IGNORE INTO Prot (Id) VALUES (1)",
+                            "UPDATE ONLY Prot SET a = 1", "WITH x AS (SELECT 1) DELETE FROM Prot",
+                            "DROP TABLE Prot", "SELECT a INTO Prot FROM x", "UPDATE Prot"})
+        EXPECT_TRUE(written(sql).isEmpty()) << sql;
+}
+
 // ---- the translated texts run on the engine of this run ----
 
 class TranslatedSql : public ::testing::Test {

@@ -71,6 +71,45 @@ TEST_F(Db, TransactionsCommitRollbackAndNoNesting)
     EXPECT_EQ(other->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Prot")).toInt(), 1);
 }
 
+TEST_F(Db, WriteMarksFollowTheTablesWrittenAndTheTransactions)
+{
+    db->ExecSQL(QStringLiteral("CREATE TABLE Altra (Id INTEGER NOT NULL PRIMARY KEY)"));
+    db->StartTransaction();
+    quint64 mark = db->TableWriteMark(QStringLiteral("Prot"));
+    const auto changed = [&] {
+        const quint64 now = db->TableWriteMark(QStringLiteral("PROT")); // any case
+        const bool moved = now != mark;
+        mark = now;
+        return moved;
+    };
+    Count();
+    db->ExecSQL(QStringLiteral("INSERT INTO Altra (Id) VALUES (1)"));
+    db->ExecSQL(QStringLiteral("UPDATE Altra SET Id = 2"));
+    EXPECT_FALSE(changed()); // reads and other tables leave it
+    Insert(1);
+    EXPECT_TRUE(changed());
+    db->ExecSQL(QStringLiteral("UPDATE Prot SET Valore = 1 WHERE Id = 5")); // even when no row changes
+    EXPECT_TRUE(changed());
+    db->ExecSQL(QStringLiteral("DELETE FROM Prot WHERE Id = 5"));
+    EXPECT_TRUE(changed());
+    EXPECT_THROW(Insert(1), EKeyViolation); // a failed write may have changed it too
+    EXPECT_TRUE(changed());
+    // a write whose table is not plain to see counts for every table
+    db->ExecSQL(QStringLiteral("WITH x AS (SELECT 1 AS a) DELETE FROM Altra WHERE Id IN (SELECT a FROM x)"));
+    EXPECT_TRUE(changed());
+    db->Commit();
+    EXPECT_TRUE(changed());
+    db->StartTransaction();
+    EXPECT_TRUE(changed());
+    db->Rollback();
+    EXPECT_TRUE(changed());
+    // another connection never gives a mark this one gave
+    auto other = testDb.Connect();
+    other->StartTransaction();
+    EXPECT_NE(other->TableWriteMark(QStringLiteral("Prot")), mark);
+    other->Rollback();
+}
+
 TEST_F(Db, FailedStatementInTransactionUndoesOnlyItself)
 {
     db->StartTransaction();

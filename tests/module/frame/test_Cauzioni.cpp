@@ -338,6 +338,46 @@ TEST_F(Cauzioni, CardChangedElsewhereSinceItWasReadIsNotOverwritten)
     EXPECT_EQ(V(Scheda("CL", "C001", 0, 1), "ProgQtaCar"), 35);
 }
 
+// Within one transaction: the cards, the account's deposit flags and the currency's decimals
+// changed by other statements of the same save are seen by the next update.
+TEST_F(Cauzioni, StatementsOfTheSameTransactionAreSeenByTheNextUpdate)
+{
+    Movimento m;
+    m.qtaCar = 10;
+    m.prezzo = 1.2345;
+    db->StartTransaction();
+    m.Applica();
+    m.Applica();
+    EXPECT_EQ(V(Scheda("CL", "C001", 0, 0), "ProgQtaCar"), 20);
+    // a job resets the cards, then books again
+    db->ExecSQL("UPDATE LUMO_ProgCauz SET ProgQtaCar = 0, ProgValCar = 0");
+    m.Applica();
+    for (int tipo : {0, 1}) {
+        EXPECT_EQ(V(Scheda("CL", "C001", 0, tipo), "ProgQtaCar"), 10);
+        EXPECT_DOUBLE_EQ(V(Scheda("CL", "C001", 0, tipo), "ProgValCar"), 12.35);
+    }
+    db->ExecSQL("DELETE FROM LUMO_ProgCauz");
+    db->ExecSQL("UPDATE Divise SET DecValore = 3 WHERE IdDivisa = 'EUR'");
+    m.Applica();
+    EXPECT_DOUBLE_EQ(V(Scheda("CL", "C001", 0, 1), "ProgValCar"), 12.345);
+    // deposits kept per destination from now on
+    db->ExecSQL("UPDATE Clienti SET UT_LMQ_FlCauDes = 1 WHERE IdConto = 'C001'");
+    m.destinazione = 4;
+    m.Applica();
+    EXPECT_EQ(V(Scheda("CL", "C001", 4, 0), "ProgQtaCar"), 10);
+    EXPECT_EQ(V(Scheda("CL", "C001", 0, 1), "ProgQtaCar"), 20);
+    db->ExecSQL("UPDATE Clienti SET UT_LMQ_FlCauz = 0 WHERE IdConto = 'C001'");
+    m.Applica();
+    EXPECT_EQ(V(Scheda("CL", "C001", 0, 1), "ProgQtaCar"), 20);
+    db->Rollback();
+    EXPECT_EQ(Schede(), 0);
+    // after the rollback the account keeps deposits on destination 0 again
+    db->StartTransaction();
+    m.Applica();
+    db->Commit();
+    EXPECT_EQ(V(Scheda("CL", "C001", 0, 0), "ProgQtaCar"), 10);
+}
+
 // Two saves of one account at the same time: the one that writes second fails with a clear
 // error and rolls back, the first one's update stays; retried, the second adds to it.
 TEST_F(Cauzioni, ConcurrentUpdatesOfOneAccountNeverLoseOne)
