@@ -101,35 +101,9 @@ void ForgetTableMeta(const QString &table)
 
 } // namespace kv8data
 
-TXTable::TXTable(QObject *owner) : TDataSet(owner) {}
+TXTable::TXTable(QObject *owner) : TXTableBase(owner) {}
 
 TXTable::~TXTable() = default;
-
-void TXTable::SetTableName(const QString &name)
-{
-    ThrowIfActive(QStringLiteral("cambiare il nome della tabella"));
-    tableName_ = name.trimmed();
-}
-
-void TXTable::SetDatabaseName(const QString &name)
-{
-    ThrowIfActive(QStringLiteral("cambiare il database"));
-    databaseName_ = name;
-    database_ = nullptr;
-}
-
-void TXTable::SetDatabase(TXDatabase *database)
-{
-    ThrowIfActive(QStringLiteral("cambiare il database"));
-    database_ = database;
-}
-
-TXDatabase &TXTable::Database() const
-{
-    if (database_)
-        return *database_;
-    return DMIDataBases::Instance().Database(databaseName_);
-}
 
 void TXTable::SetXAutoApply(bool on)
 {

@@ -2,34 +2,21 @@
 // A table of a named database: read with a selection condition, order and row limit; posts
 // and deletes written by primary key (at once, or later with ApplyUpdates); local work
 // tables made from field definitions or the dictionary.
-#include "host/data/TDataSet.h"
-#include "host/db/TXDatabase.h"
+#include "host/data/TXTableBase.h"
 
 #include <QHash>
 #include <QStringList>
 
 #include <vector>
 
-class TXTable : public TDataSet {
+class TXTable : public TXTableBase {
     Q_OBJECT
 public:
     explicit TXTable(QObject *owner = nullptr);
     ~TXTable() override;
 
-    const QString &TableName() const { return tableName_; }
-    void SetTableName(const QString &name);
-    // The connection by name ("GlobalDatabase" unless set; "LocalDatabase" for work tables).
-    const QString &DatabaseName() const { return databaseName_; }
-    void SetDatabaseName(const QString &name);
-    // A connection given directly (tests); overrides the name.
-    void SetDatabase(TXDatabase *database);
-    TXDatabase &Database() const;
-    TXDatabase *DirectDatabase() const { return database_; }
-
-    // Selection condition (SQL, without WHERE), order (SQL, used when IndexFieldNames is
-    // empty) and row limit (0: none); they apply at the next opening.
-    const QString &XWhere() const { return where_; }
-    void SetXWhere(const QString &condition) { where_ = condition; }
+    // Order (SQL, used when IndexFieldNames is empty) and row limit (0: none); they apply at
+    // the next opening.
     const QString &XOrderBy() const { return orderBy_; }
     void SetXOrderBy(const QString &order) { orderBy_ = order; }
     int MaxRecords() const { return maxRecords_; }
@@ -104,10 +91,6 @@ protected:
     void WriteDelete(const Record *record);
     QString RowMatch(const Record *record, QVariantList &params) const;
 
-    QString tableName_;
-    QString databaseName_ = QStringLiteral("GlobalDatabase");
-    TXDatabase *database_ = nullptr;
-    QString where_;
     QString orderBy_;
     int maxRecords_ = 0;
     bool usaDizionario_ = false;

@@ -1,42 +1,14 @@
 #include "host/data/TXlkTable.h"
 
-#include "host/db/DMIDataBases.h"
-
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 using namespace kv8data;
 
-TXlkTable::TXlkTable(QObject *owner) : TDataSet(owner) {}
+TXlkTable::TXlkTable(QObject *owner) : TXTableBase(owner) {}
 
 TXlkTable::~TXlkTable() = default;
-
-void TXlkTable::SetTableName(const QString &name)
-{
-    ThrowIfActive(QStringLiteral("cambiare il nome della tabella"));
-    tableName_ = name.trimmed();
-}
-
-void TXlkTable::SetDatabaseName(const QString &name)
-{
-    ThrowIfActive(QStringLiteral("cambiare il database"));
-    databaseName_ = name;
-    database_ = nullptr;
-}
-
-void TXlkTable::SetDatabase(TXDatabase *database)
-{
-    ThrowIfActive(QStringLiteral("cambiare il database"));
-    database_ = database;
-}
-
-TXDatabase &TXlkTable::Database() const
-{
-    if (database_)
-        return *database_;
-    return DMIDataBases::Instance().Database(databaseName_);
-}
 
 void TXlkTable::InternalOpen()
 {
