@@ -1,5 +1,7 @@
 #include "host/data/DataRecord.h"
 
+#include "host/core/MetaTypes.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
@@ -39,19 +41,9 @@ Tag Classify(const QVariant &v, size_t &textBytes, QString *asText)
 {
     if (!v.isValid() || v.isNull())
         return tNull;
-    switch (v.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
+    if (IsIntegerMetaType(v.metaType().id()))
         return tInt;
+    switch (v.metaType().id()) {
     case QMetaType::Double:
     case QMetaType::Float:
         return tDouble;

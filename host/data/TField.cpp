@@ -1,6 +1,7 @@
 #include "host/data/TField.h"
 
 #include "host/core/KFormati.h"
+#include "host/core/MetaTypes.h"
 #include "host/data/DataRecord.h"
 #include "host/data/TDataSet.h"
 
@@ -289,20 +290,11 @@ QVariant Coerce(const QVariant &value, TFieldType type)
     case ftInteger:
     case ftLargeint:
     case ftAutoInc:
-        switch (id) {
-        case QMetaType::LongLong:
+        if (id == QMetaType::LongLong)
             return value;
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::ULongLong:
-        case QMetaType::Long:
-        case QMetaType::ULong:
-        case QMetaType::Char:
-        case QMetaType::SChar:
-        case QMetaType::UChar:
+        if (IsIntegerMetaType(id))
             return QVariant(qlonglong(value.toLongLong()));
+        switch (id) {
         case QMetaType::Bool:
             return QVariant(qlonglong(value.toBool() ? 1 : 0));
         case QMetaType::Double:

@@ -1,6 +1,7 @@
 #include "host/report/ReportFormat.h"
 
 #include "host/core/KFormati.h"
+#include "host/core/MetaTypes.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -10,32 +11,15 @@ namespace ReportFormat {
 
 bool IsNumber(const QVariant &value)
 {
-    switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-        return true;
-    default:
-        return false;
-    }
+    const int id = value.metaType().id();
+    return IsIntegerMetaType(id) || id == QMetaType::Double || id == QMetaType::Float;
 }
 
 namespace {
 
 bool IsInteger(const QVariant &value)
 {
-    const int id = value.metaType().id();
-    return IsNumber(value) && id != QMetaType::Double && id != QMetaType::Float;
+    return IsIntegerMetaType(value.metaType().id());
 }
 
 QString Number(double number, bool integer, const QString &format, bool blankWhenZero)
