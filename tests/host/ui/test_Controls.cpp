@@ -41,6 +41,22 @@ protected:
             db.ExecSQL(QStringLiteral("INSERT INTO LUMO_Colori (IdColore, DsColore) VALUES (?, ?)"),
                        {QString::fromLatin1(c[0]), QString::fromLatin1(c[1])});
     }
+    // A grid "gColori" on the colours table (ordered by code, labels from the dictionary) of
+    // the form; the table is left closed.
+    KDBGriglia *ColourGrid(TForm &form, TXTable *&table, TDataSource *&source)
+    {
+        table = new TXTable(&form);
+        table->SetTableName(QStringLiteral("LUMO_Colori"));
+        table->SetUsaDizionario(true);
+        table->SetIndexFieldNames(QStringLiteral("IdColore"));
+        source = new TDataSource(&form);
+        source->SetDataSet(table);
+        auto *grid = new KDBGriglia(form.ClientArea());
+        grid->setObjectName(QStringLiteral("gColori"));
+        grid->SetDataSource(source);
+        return grid;
+    }
+
     UiCompany company;
     UiScript script;
 };
@@ -182,15 +198,9 @@ TEST(FieldControls, NumberFormatsDatesMemosAndLabels)
 TEST_F(ControlsTest, GridShowsTheRowsAndFollowsTheCursor)
 {
     TForm form;
-    auto *table = new TXTable(&form);
-    table->SetTableName(QStringLiteral("LUMO_Colori"));
-    table->SetUsaDizionario(true);
-    table->SetIndexFieldNames(QStringLiteral("IdColore"));
-    auto *source = new TDataSource(&form);
-    source->SetDataSet(table);
-    auto *grid = new KDBGriglia(form.ClientArea());
-    grid->setObjectName(QStringLiteral("gColori"));
-    grid->SetDataSource(source);
+    TXTable *table = nullptr;
+    TDataSource *source = nullptr;
+    KDBGriglia *grid = ColourGrid(form, table, source);
     table->Open();
     form.show();
 
@@ -224,15 +234,9 @@ TEST_F(ControlsTest, GridShowsTheRowsAndFollowsTheCursor)
 TEST_F(ControlsTest, GridColumnsExportAndLayout)
 {
     TForm form;
-    auto *table = new TXTable(&form);
-    table->SetTableName(QStringLiteral("LUMO_Colori"));
-    table->SetUsaDizionario(true);
-    table->SetIndexFieldNames(QStringLiteral("IdColore"));
-    auto *source = new TDataSource(&form);
-    source->SetDataSet(table);
-    auto *grid = new KDBGriglia(form.ClientArea());
-    grid->setObjectName(QStringLiteral("gColori"));
-    grid->SetDataSource(source);
+    TXTable *table = nullptr;
+    TDataSource *source = nullptr;
+    KDBGriglia *grid = ColourGrid(form, table, source);
     grid->AddColumn(QStringLiteral("DsColore"), QStringLiteral("Colore"), 120);
     TColumn &code = grid->AddColumn(QStringLiteral("IdColore"));
     code.Alignment = Qt::AlignRight;
@@ -277,13 +281,9 @@ TEST_F(ControlsTest, GridColumnsExportAndLayout)
 TEST_F(ControlsTest, GridDrawHookSeesEachRow)
 {
     TForm form;
-    auto *table = new TXTable(&form);
-    table->SetTableName(QStringLiteral("LUMO_Colori"));
-    table->SetIndexFieldNames(QStringLiteral("IdColore"));
-    auto *source = new TDataSource(&form);
-    source->SetDataSet(table);
-    auto *grid = new KDBGriglia(form.ClientArea());
-    grid->SetDataSource(source);
+    TXTable *table = nullptr;
+    TDataSource *source = nullptr;
+    KDBGriglia *grid = ColourGrid(form, table, source);
     table->Open();
     grid->OnDrawColumnCell = [](KDBGriglia *, const TGridRow &row, const TColumn &, TField *, TCellStyle &style) {
         if (row.Value(QStringLiteral("IdColore")).toString().startsWith(QLatin1Char('R'))) {
