@@ -3,6 +3,7 @@
 // Prints the ratio layer / raw for insert and read after the runs (best of the rounds).
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS: rounds per engine; KV8_BENCH_SAVEPOINT: also time raw
 // inserts with a separate savepoint round trip per row (what the layer avoids).
+#include "bench/support/BenchRuns.h"
 #include "host/db/TXDatabase.h"
 
 #include <benchmark/benchmark.h>
@@ -93,11 +94,6 @@ struct Engine {
 
 std::vector<std::unique_ptr<Engine>> engines;
 
-double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
 void Recreate(TXDatabase &db, const QString &table)
 {
     db.ExecSQL(QStringLiteral("DROP TABLE IF EXISTS ") + table);
@@ -124,7 +120,7 @@ void BenchInsertLayer(benchmark::State &state, Engine *e)
         for (const Row &row : Rows())
             db.ExecSQL(sql, QVariantList(row.begin(), row.end()));
         db.Commit();
-        Record(state, *e, InsertLayer, Seconds(t0));
+        Record(state, *e, InsertLayer, benchruns::Seconds(t0));
     }
 }
 
@@ -152,7 +148,7 @@ void BenchInsertRaw(benchmark::State &state, Engine *e, bool savepoints)
                 savepoint.exec(QStringLiteral("RELEASE SAVEPOINT s; SAVEPOINT s"));
         }
         db.commit();
-        Record(state, *e, savepoints ? InsertRawSavepoint : InsertRaw, Seconds(t0));
+        Record(state, *e, savepoints ? InsertRawSavepoint : InsertRaw, benchruns::Seconds(t0));
     }
 }
 
@@ -179,7 +175,7 @@ void BenchReadLayer(benchmark::State &state, Engine *e)
         const auto t0 = std::chrono::steady_clock::now();
         QSqlQuery q = e->db->OpenQuery(QStringLiteral("SELECT * FROM MovRaw ORDER BY IdMov"));
         benchmark::DoNotOptimize(ReadAll(q));
-        Record(state, *e, ReadLayer, Seconds(t0));
+        Record(state, *e, ReadLayer, benchruns::Seconds(t0));
     }
 }
 
@@ -192,7 +188,7 @@ void BenchReadRaw(benchmark::State &state, Engine *e)
         q.prepare(QStringLiteral("SELECT * FROM MovRaw ORDER BY IdMov"));
         q.exec();
         benchmark::DoNotOptimize(ReadAll(q));
-        Record(state, *e, ReadRaw, Seconds(t0));
+        Record(state, *e, ReadRaw, benchruns::Seconds(t0));
     }
 }
 
@@ -200,24 +196,15 @@ void BenchReadRaw(benchmark::State &state, Engine *e)
 void Register(Engine *e, int rounds)
 {
     const std::string prefix = std::string(e->label) + "/";
-    const auto add = [](benchmark::internal::Benchmark *b) {
-        b->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-    };
     const bool savepointVariant = e->db->IsPostgres() && qEnvironmentVariableIsSet("KV8_BENCH_SAVEPOINT");
     for (int round = 0; round < rounds; ++round) {
-        add(benchmark::RegisterBenchmark((prefix + "insert/layer").c_str(), BenchInsertLayer, e));
-        add(benchmark::RegisterBenchmark((prefix + "insert/raw").c_str(), BenchInsertRaw, e, false));
+        benchruns::RegisterOneShot(prefix + "insert/layer", BenchInsertLayer, e);
+        benchruns::RegisterOneShot(prefix + "insert/raw", BenchInsertRaw, e, false);
         if (savepointVariant)
-            add(benchmark::RegisterBenchmark((prefix + "insert/raw+savepoint-round-trip").c_str(), BenchInsertRaw, e,
-                                             true));
-        add(benchmark::RegisterBenchmark((prefix + "read/layer").c_str(), BenchReadLayer, e));
-        add(benchmark::RegisterBenchmark((prefix + "read/raw").c_str(), BenchReadRaw, e));
+            benchruns::RegisterOneShot(prefix + "insert/raw+savepoint-round-trip", BenchInsertRaw, e, true);
+        benchruns::RegisterOneShot(prefix + "read/layer", BenchReadLayer, e);
+        benchruns::RegisterOneShot(prefix + "read/raw", BenchReadRaw, e);
     }
-}
-
-int Rounds(const char *variable, int fallback)
-{
-    return qEnvironmentVariableIsSet(variable) ? std::max(1, qEnvironmentVariableIntValue(variable)) : fallback;
 }
 
 std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url)
@@ -241,13 +228,14 @@ int main(int argc, char **argv)
     const QString server = qEnvironmentVariable("KV8_TEST_PG");
     if (!server.isEmpty()) {
         const QString schema = QStringLiteral("kv8bench");
-        auto e = MakeEngine("postgres", server + (server.contains(u'?') ? u'&' : u'?') + QStringLiteral("schema=") + schema);
+        auto e = MakeEngine("postgres", benchruns::InSchema(server, schema));
         e->schema = schema;
         engines.push_back(std::move(e));
     }
     // PostgreSQL takes about half a minute per insert pass here: one round unless asked.
     for (auto &e : engines)
-        Register(e.get(), e->db->IsPostgres() ? Rounds("KV8_BENCH_PG_ROUNDS", 1) : Rounds("KV8_BENCH_ROUNDS", 4));
+        Register(e.get(), e->db->IsPostgres() ? benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 1)
+                                              : benchruns::Rounds("KV8_BENCH_ROUNDS", 4));
     benchmark::RunSpecifiedBenchmarks();
 
     std::printf("\nlayer / raw (best of the rounds, %d rows, %d columns)\n", kRows, kColumns);

@@ -5,6 +5,7 @@
 // Prints the ratio routine / SQL after the runs (best of the rounds; target within 5x) and
 // checks that both leave the same cards.
 // KV8_BENCH_MOVES overrides the movement count; KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS the rounds.
+#include "bench/support/BenchRuns.h"
 #include "frame/Dmilumo.h"
 #include "frame/Lumo_funzioni.h"
 #include "host/core/Applvar.h"
@@ -65,11 +66,6 @@ struct Engine {
 
 std::vector<std::unique_ptr<Engine>> engines;
 
-double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
 // Every card present and at zero, as both runs start.
 void ResetCards(TXDatabase &db)
 {
@@ -110,7 +106,7 @@ void BenchRoutine(benchmark::State &state, Engine *e)
             UT_LMQ_CAUZ_AggiornaProgressivi(kDate, QStringLiteral("CL"), m.account, 0, QStringLiteral("EUR"), 1,
                                             m.packaging, m.loaded, m.returned, 0, 0, kPrice, 1, 0, 1, 0, 0, 0);
         e->db->Commit();
-        Record(state, *e, Routine, Seconds(t0));
+        Record(state, *e, Routine, benchruns::Seconds(t0));
     }
 }
 
@@ -133,25 +129,17 @@ void BenchSql(benchmark::State &state, Engine *e)
                                      m.account, m.packaging, kind});
         }
         e->db->Commit();
-        Record(state, *e, Sql, Seconds(t0));
+        Record(state, *e, Sql, benchruns::Seconds(t0));
     }
 }
 
 void Register(Engine *e, int rounds)
 {
     const std::string prefix = std::string(e->label) + "/";
-    const auto add = [](benchmark::internal::Benchmark *b) {
-        b->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-    };
     for (int round = 0; round < rounds; ++round) {
-        add(benchmark::RegisterBenchmark((prefix + "cards/routine").c_str(), BenchRoutine, e));
-        add(benchmark::RegisterBenchmark((prefix + "cards/sql").c_str(), BenchSql, e));
+        benchruns::RegisterOneShot(prefix + "cards/routine", BenchRoutine, e);
+        benchruns::RegisterOneShot(prefix + "cards/sql", BenchSql, e);
     }
-}
-
-int Rounds(const char *variable, int fallback)
-{
-    return qEnvironmentVariableIsSet(variable) ? std::max(1, qEnvironmentVariableIntValue(variable)) : fallback;
 }
 
 std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url)
@@ -191,13 +179,13 @@ int main(int argc, char **argv)
             TXDatabase admin(QStringLiteral("admin"), server);
             admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
         }
-        auto e = MakeEngine("postgres",
-                            server + (server.contains(u'?') ? u'&' : u'?') + QStringLiteral("schema=") + schema);
+        auto e = MakeEngine("postgres", benchruns::InSchema(server, schema));
         e->schema = schema;
         engines.push_back(std::move(e));
     }
     for (auto &e : engines)
-        Register(e.get(), e->db->IsPostgres() ? Rounds("KV8_BENCH_PG_ROUNDS", 1) : Rounds("KV8_BENCH_ROUNDS", 3));
+        Register(e.get(), e->db->IsPostgres() ? benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 1)
+                                              : benchruns::Rounds("KV8_BENCH_ROUNDS", 3));
     benchmark::RunSpecifiedBenchmarks();
 
     std::printf("\ncard update routine / set-based SQL (best of the rounds, %d movements over %d accounts; "

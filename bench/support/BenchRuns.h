@@ -1,0 +1,43 @@
+#pragma once
+// What the layer benchmarks share: timing, rounds from the environment, one-shot registration
+// with manual timing, and the URL of a PostgreSQL schema.
+#include <benchmark/benchmark.h>
+
+#include <QString>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <utility>
+
+namespace benchruns {
+
+inline double Seconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// Rounds asked for in the environment variable (at least 1), or the fallback.
+inline int Rounds(const char *variable, int fallback)
+{
+    return qEnvironmentVariableIsSet(variable) ? std::max(1, qEnvironmentVariableIntValue(variable)) : fallback;
+}
+
+// A benchmark of one iteration, timed by the benchmark itself, in milliseconds.
+template <typename... Args>
+void RegisterOneShot(const std::string &name, Args &&...args)
+{
+    benchmark::RegisterBenchmark(name.c_str(), std::forward<Args>(args)...)
+        ->Iterations(1)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
+// The server's URL with the schema to work in.
+inline QString InSchema(const QString &server, const QString &schema)
+{
+    return server + (server.contains(u'?') ? u'&' : u'?') + QStringLiteral("schema=") + schema;
+}
+
+} // namespace benchruns
