@@ -13,6 +13,7 @@
 #include "host/ui/Kmessages.h"
 #include "host/ui/WindowFactory.h"
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -224,8 +225,12 @@ bool Aperto(Cancello c)
     return false;
 }
 
+// Digits with an optional leading minus, within 32 bits; anything else (blanks, "+") is 0.
 qint32 Intero(QStringView testo)
 {
+    const QStringView cifre = testo.startsWith(u'-') ? testo.mid(1) : testo;
+    if (cifre.isEmpty() || !std::all_of(cifre.begin(), cifre.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return 0;
     bool ok = false;
     const qint32 v = testo.toInt(&ok);
     return ok ? v : 0;
@@ -260,7 +265,7 @@ QVariantList Argomenti(const TScelta &s, const QString &code)
 // Handles a code that matched a row whose gate is open.
 void Esegui(const TScelta &s, const Dusaria::TClasseModulo &c, const QString &code)
 {
-    if (s.messaggio && c.Finestra()) {
+    if (s.messaggio && Funzioni::FinestraAperta(c.Finestra())) {
         Kmessages::KMessage(QString::fromUtf8(s.messaggio), s.tipoMessaggio, mbOK, 0);
         return;
     }
@@ -274,22 +279,21 @@ void Esegui(const TScelta &s, const Dusaria::TClasseModulo &c, const QString &co
         chiama = aperta;
         break;
     case Dopo::SeEsiste:
-        chiama = c.Finestra() != nullptr;
+        chiama = Funzioni::FinestraAperta(c.Finestra()) != nullptr;
         break;
     }
     if (s.extra == Extra::SoloConChiave && !haChiave)
         chiama = false;
     if (!chiama)
         return;
-    TForm *finestra = c.Finestra();
-    const bool esito = c.InitForm(finestra, Argomenti(s, code));
+    const bool esito = c.InitForm(Funzioni::FinestraAperta(c.Finestra()), Argomenti(s, code));
     if (s.chiudeSeFalso && !esito) {
-        if (TForm *f = c.Finestra())
+        if (TForm *f = Funzioni::FinestraAperta(c.Finestra()))
             f->Close();
         return;
     }
     if (s.extra == Extra::PosizionaCliente && haChiave) {
-        TForm *f = c.Finestra();
+        TForm *f = Funzioni::FinestraAperta(c.Finestra());
         TDataSource *ds = f ? f->FindDataSource(QStringLiteral("DSMain")) : nullptr;
         if (ds && ds->DataSet())
             ds->DataSet()->Locate(QStringLiteral("IdContoTp;IdConto"),

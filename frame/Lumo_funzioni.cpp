@@ -9,6 +9,7 @@
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXMemTable.h"
 #include "host/db/TXDatabase.h"
+#include "host/db/TXTransaction.h"
 #include "host/ui/Kmessages.h"
 
 #include <QRegularExpression>
@@ -50,67 +51,39 @@ void Scarta(TDataSet *t) noexcept
     }
 }
 
-// A client table keeps the rows it has read. When the loaded copy of a row (keys and the
-// values of the given columns) no longer matches what is stored, because another user or
-// statement changed or deleted it since, the table is read again, so that the row is located
-// as stored. A row changed between this check and the caller's write still fails the write's
-// change check. A row the table wrote itself in the open transaction is as stored.
-void RileggiSeCambiata(TXClientTable *t, const QStringList &chiavi, const QVariantList &valori,
-                       const QStringList &colonne)
-{
-    if (t->HoldsOwnWrite(chiavi.join(QLatin1Char(';')), valori))
-        return;
-    const QVariant caricata = t->Lookup(chiavi.join(QLatin1Char(';')), valori, colonne.join(QLatin1Char(';')));
-    if (!caricata.isValid())
-        return; // not loaded: Locate reads it from the database
-    const QVariantList letti = colonne.size() == 1 ? QVariantList{caricata} : caricata.toList();
-    QStringList condizioni;
-    QVariantList parametri = valori;
-    for (const QString &k : chiavi)
-        condizioni << k + QStringLiteral(" = ?");
-    for (int i = 0; i < colonne.size(); ++i) {
-        // an empty value reads as 0 or ""
-        const bool testo = t->FieldByName(colonne[i])->IsText();
-        condizioni << (testo ? QStringLiteral("COALESCE(%1, '') = ?") : QStringLiteral("COALESCE(%1, 0) = ?"))
-                          .arg(colonne[i]);
-        const QVariant v = letti.value(i);
-        parametri << (!v.isNull() ? v : testo ? QVariant(QString(QLatin1String(""))) : QVariant(0));
-    }
-    const QString sql = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2")
-                            .arg(t->TableName(), condizioni.join(QStringLiteral(" AND ")));
-    if (t->Database().ScalarValue(sql, parametri).toInt() != 1) {
-        t->Close();
-        t->Open();
-    }
-}
-
-// Values read from a table once per transaction: kept while the transaction is the same and
-// no statement on the connection has written the table since; read every time outside one.
+// Values read from tables once per transaction of a connection: kept until the transaction
+// ends or a statement of it writes one of the tables; read every time outside a transaction.
 template <typename T>
-class LettureTransazione {
+class LettureTransazione final : private TXTransactionListener {
 public:
+    explicit LettureTransazione(const QStringList &tabelle) : tabelle_(tabelle) {}
+
     template <typename Leggi>
-    T Valore(TXDatabase &db, const QString &tabella, const QString &chiave, Leggi leggi)
+    T Valore(TXDatabase &db, const QString &chiave, Leggi leggi)
     {
         if (!db.InTransaction())
             return leggi();
-        const quint64 mark = db.TableWriteMark(tabella);
-        if (db_ != &db || mark_ != mark || valori_.size() >= kMassimo) {
+        if (ListenedDatabase() != &db) {
             valori_.clear();
-            db_ = &db;
-            mark_ = mark;
+            Listen(&db, tabelle_);
         }
         if (const auto it = valori_.constFind(chiave); it != valori_.cend())
             return *it;
         const T letto = leggi();
+        if (valori_.size() >= kMassimo)
+            valori_.clear();
         valori_.insert(chiave, letto);
         return letto;
     }
 
 private:
+    void TransactionStarted() override { valori_.clear(); }
+    void TransactionCommitted() override { valori_.clear(); }
+    void TransactionRolledBack() override { valori_.clear(); }
+    void TableWritten() override { valori_.clear(); }
+
     static constexpr qsizetype kMassimo = 10000;
-    const TXDatabase *db_ = nullptr;
-    quint64 mark_ = 0;
+    const QStringList tabelle_;
     QHash<QString, T> valori_;
 };
 
@@ -130,8 +103,8 @@ QString DivisaNazionale()
 // foreign currencies when the currency table does not have it.
 Decimali DecimaliDivisa(TXDatabase &db, const QString &divisa)
 {
-    static LettureTransazione<Decimali> letture;
-    return letture.Valore(db, QStringLiteral("Divise"), divisa, [&]() -> Decimali {
+    static LettureTransazione<Decimali> letture({QStringLiteral("Divise")});
+    return letture.Valore(db, divisa, [&]() -> Decimali {
         // both in one read: price decimals x 100 + value decimals
         const QVariant letti = db.ScalarValue(
             QStringLiteral("SELECT DecPrezzo * 100 + DecValore FROM Divise WHERE IdDivisa = ?"), {divisa});
@@ -181,7 +154,7 @@ double Converti(TXDatabase &db, double importo, const QString &da, double cambio
 // How an account keeps deposits: 0 not (or no such account), 1 kept, 2 kept per destination.
 int DepositoConto(TXDatabase &db, const QString &tipo, const QString &conto)
 {
-    static LettureTransazione<int> clienti, fornitori;
+    static LettureTransazione<int> clienti({QStringLiteral("Clienti")}), fornitori({QStringLiteral("Fornitori")});
     const bool cliente = tipo == QLatin1String("CL");
     if (!cliente && tipo != QLatin1String("FO"))
         return 0;
@@ -189,9 +162,9 @@ int DepositoConto(TXDatabase &db, const QString &tipo, const QString &conto)
                                                  "THEN 1 ELSE 2 END FROM Clienti WHERE IdContoTp = ? AND IdConto = ?")
                                 : QStringLiteral("SELECT CASE WHEN UT_LMQ_FlCauz = 0 THEN 0 ELSE 1 END FROM Fornitori "
                                                  "WHERE IdContoTp = ? AND IdConto = ?");
-    return (cliente ? clienti : fornitori)
-        .Valore(db, cliente ? QStringLiteral("Clienti") : QStringLiteral("Fornitori"), conto,
-                [&] { return db.ScalarValue(sql, {tipo, conto}).toInt(); });
+    return (cliente ? clienti : fornitori).Valore(db, conto, [&] {
+        return db.ScalarValue(sql, {tipo, conto}).toInt();
+    });
 }
 
 const QString kChiaveScheda = QStringLiteral("IdContoTp;IdConto;IdDestinazione;IdImballo;FlTipoScheda");
@@ -238,11 +211,8 @@ int UT_LMQ_GEN_GetProtocolloDoc(int TipoDoc, int Anno, int Serie)
     try {
         t = Modulo().TRS_Protocolli;
         Funzioni::CheckTabOpen(t);
-        const QStringList chiavi{QStringLiteral("TipoDoc"), QStringLiteral("Anno"), QStringLiteral("Serie")};
-        const QVariantList valori{TipoDoc, Anno, Serie};
         // the number proposed follows what is stored now, not an earlier read
-        RileggiSeCambiata(t, chiavi, valori, {QStringLiteral("Protocollo")});
-        if (!t->Locate(chiavi.join(QLatin1Char(';')), valori)) {
+        if (!t->LocateAsStored(QStringLiteral("TipoDoc;Anno;Serie"), QVariantList{TipoDoc, Anno, Serie})) {
             t->Append();
             t->FieldByName(QStringLiteral("TipoDoc"))->SetAsInteger(TipoDoc);
             t->FieldByName(QStringLiteral("Anno"))->SetAsInteger(Anno);
@@ -252,7 +222,8 @@ int UT_LMQ_GEN_GetProtocolloDoc(int TipoDoc, int Anno, int Serie)
         } else {
             risultato = t->FieldByName(QStringLiteral("Protocollo"))->AsInteger() + 1;
         }
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        qWarning("UT_LMQ_GEN_GetProtocolloDoc(%d, %d, %d): %s", TipoDoc, Anno, Serie, e.what());
         Scarta(t);
         risultato = -1;
     }
@@ -287,7 +258,9 @@ bool UT_LMQ_GEN_SetProtocolloDoc(int TipoDoc, int Anno, int Serie, int Protocoll
             }
         }
         risultato = true;
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        qWarning("UT_LMQ_GEN_SetProtocolloDoc(%d, %d, %d, %d, %d): %s", TipoDoc, Anno, Serie, Protocollo, Operazione,
+                 e.what());
         Scarta(t);
         risultato = false;
     }
@@ -403,8 +376,8 @@ void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &Id
     // one card, located or created; the movement's amounts in its currency (those of the
     // previous card when the currency is the same)
     auto aggiornaScheda = [&](int dest, int tipoScheda, const std::optional<ImportiScheda> &precedenti) {
-        const QVariantList chiave{IdContoTp, IdConto, dest, IdImballo, tipoScheda};
-        if (t->Locate(kChiaveScheda, chiave)) {
+        // the card as stored now: one this table wrote in the transaction is, others are read again
+        if (t->LocateAsStored(kChiaveScheda, QVariantList{IdContoTp, IdConto, dest, IdImballo, tipoScheda})) {
             t->Edit();
         } else {
             t->Insert();
@@ -428,16 +401,6 @@ void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &Id
 
     Funzioni::CheckTabOpen(t);
     try {
-        // the cards this table wrote in an earlier transaction, or that another statement wrote
-        // since, are forgotten: they are read as stored now
-        if (t->State() == dsBrowse && !t->CachedUpdates())
-            t->ForgetStaleWrites();
-        // cards it only read before are read again when another user changed them since
-        const QStringList colonne = QStringList{QStringLiteral("IdDivisa")} + kImportiScheda;
-        const QStringList chiavi = kChiaveScheda.split(QLatin1Char(';'));
-        RileggiSeCambiata(t, chiavi, {IdContoTp, IdConto, destinazione, IdImballo, 0}, colonne);
-        RileggiSeCambiata(t, chiavi, {IdContoTp, IdConto, 0, IdImballo, 1}, colonne);
-
         const ImportiScheda perDestinazione = aggiornaScheda(destinazione, 0, std::nullopt);
         aggiornaScheda(0, 1, perDestinazione);
     } catch (...) {

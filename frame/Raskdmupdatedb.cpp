@@ -97,6 +97,8 @@ void TFRaskDmUpdateDB::EseguoScript(const QStringList &righe)
     QString testo;
     for (const QString &riga : righe)
         testo += riga + QStringLiteral("\r\n");
+    if (ScriptInviato)
+        ScriptInviato(testo);
     try {
         qTabellaUpDate->Close();
         qTabellaUpDate->SQL = QStringList{testo};

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // One column to add.
 struct TXDatiUpdate {
     QString NomeTabella;
@@ -45,6 +47,8 @@ public:
     // Runs one statement (the lines joined, each followed by CR LF) through the translator of
     // the engine in use; an error is shown as information and not passed on.
     void EseguoScript(const QStringList &righe);
+    // For tests: sees each statement as it is sent, before the host translates it.
+    static inline std::function<void(const QString &)> ScriptInviato;
 
     // The three statements that add a column: the column, its default constraint, and the
     // initial value of every row. Empty statements for the column types that define none;

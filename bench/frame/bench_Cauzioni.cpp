@@ -12,6 +12,7 @@
 #include "host/core/Funzioni.h"
 #include "host/db/SchemaInstaller.h"
 #include "host/db/TXDatabase.h"
+#include "host/ui/ModuleAbi.h"
 
 #include <benchmark/benchmark.h>
 
@@ -149,6 +150,7 @@ std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url)
     std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
     std::fill(std::begin(e->totals), std::end(e->totals), 0.0);
     e->db = std::make_unique<TXDatabase>(QString::fromLatin1(label), url);
+    ModuleData::Use(&ModuleFiles); // the module's tables, as the program takes them from the library
     SchemaInstaller().Create(*e->db);
     e->db->StartTransaction();
     e->db->ExecSQL(QStringLiteral("INSERT INTO Divise (IdDivisa, DsDivisa, DecPrezzo, DecValore) VALUES "

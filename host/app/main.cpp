@@ -3,6 +3,8 @@
 // choice. With --menu or --screenshot it runs unattended (see Kv8Usage).
 #include "host/app/DbCommand.h"
 #include "host/app/Unattended.h"
+#include "host/business/Datiazienda.h"
+#include "host/business/SceltaBbas.h"
 #include "host/core/Applvar.h"
 #include "host/db/ConfigStore.h"
 #include "host/db/DMIDataBases.h"
@@ -111,12 +113,17 @@ int main(int argc, char *argv[])
     try {
         TXDatabase &db = DMIDataBases::Instance().Open(QStringLiteral("GlobalDatabase"), url);
         ConfigStore::Load(db);
-        if (!ConfigStore::LoadUser(db, options.User))
+        Applvar::CaricaDatiAzienda(db);
+        if (!ConfigStore::LoadUser(db, options.User)) {
+            if (options.UserChosen)
+                throw Exception(QStringLiteral("the user %1 is not among the company's users").arg(options.User));
             QTextStream(stderr) << "kv8: the user " << options.User << " is not among the company's users\n";
+        }
 
         TMDIForm mainWindow;
         mainWindow.SetCompanyName(CFG.RagioneSociale);
         mainWindow.LoadMenu(QStringLiteral(":/host/app/menu.json"));
+        SceltaBbas::Registra(); // the host's master windows, before the generic one
         for (const Mdimainbase::TMenuEntry &entry : mainWindow.MenuEntries())
             if (!entry.Table.isEmpty())
                 HostTables::RegistraScelta(entry.Code, entry.Table, entry.Caption);
@@ -129,11 +136,13 @@ int main(int argc, char *argv[])
                                 << (moduleError.isEmpty() ? QStringLiteral("none found") : moduleError) << '\n';
             mainWindow.SetStatusText(QStringLiteral("Modulo non caricato"));
         }
-        mainWindow.SetSceltaHandler([&module, &mainWindow](const QString &choice) {
+        mainWindow.SetSceltaHandler([&module, &mainWindow, unattended](const QString &choice) {
             if (module.EseguiScelta(&mainWindow, choice))
                 return;
             if (HostMenu::Esegui(choice))
                 return;
+            if (unattended)
+                ReportUnhandledChoice(choice);
             Kmessages::KMessage(QStringLiteral("La funzione %1 non è disponibile").arg(choice), mtInformation, mbOK);
         });
 

@@ -10,6 +10,9 @@ struct TCFG {
 
     int NumScontiRigo = 3;  // discounts in use on document rows (Sconto1..)
     int NumScontiTesta = 3; // discounts in use on document heads
+    // Sign applied to a discount percentage: -1, a discount typed as 10 lowers the amount by
+    // 10%; 1, discounts are typed negative.
+    int SegnoSconti = -1;
 
     // Decimals of the number kinds (KFormati::GetDecimali).
     int DecQuantita = 3;
@@ -20,7 +23,7 @@ struct TCFG {
     int DecValoreES = 4;
     int DecPercentuale = 2;
 
-    int FlMovMagazzino = 1; // 1: documents write warehouse movements
+    int FlMovMagazzino = 1; // 1: documents write warehouse movements; 2: they book none
 
     // Stamp duty of bills of exchange: rate (percent) and minimum, for documents in the
     // national currency and for foreign-currency documents. 0: no duty configured.

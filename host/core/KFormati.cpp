@@ -302,11 +302,10 @@ QString FormatFloat(const QString &mask, double value)
     return negative && !ownNegative ? QLatin1Char('-') + text : text;
 }
 
-double ParseFloat(const QString &text, bool *ok)
+double ParseTypedFloat(const QString &t, bool *ok)
 {
     if (ok)
         *ok = false;
-    const QString t = text.trimmed();
     auto isDigit = [&](qsizetype i) { return i < t.size() && t.at(i) >= QLatin1Char('0') && t.at(i) <= QLatin1Char('9'); };
 
     QByteArray number; // C-locale form for from_chars
@@ -357,6 +356,11 @@ double ParseFloat(const QString &text, bool *ok)
     if (value == 0.0)
         return 0.0;
     return negative ? -value : value;
+}
+
+double ParseFloat(const QString &text, bool *ok)
+{
+    return ParseTypedFloat(text.trimmed(), ok);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -51,9 +51,12 @@ QString FormatDateTime(const QString &mask, const QDate &value);
 // The short date mask, "dd/mm/yyyy".
 QString ShortDateFormat();
 
-// Strict parse of an Italian number: optional sign, digits with optional "." thousands
-// groups of three, optional "," and decimals ("1.234,56", "-3,5", "12", ",5"). Blanks around
-// are ignored. Anything else sets *ok false and gives 0.
+// Strict parse of a number as a user types it: an optional sign in front, digits with
+// optional "." thousands groups of three, optional "," and decimals ("1.234,56", "-3,5",
+// "12", ",5"). Anything else, blanks included ("1.50", "1,2,3", " 5", "1e5", "nan"), sets
+// *ok false and gives 0.
+double ParseTypedFloat(const QString &text, bool *ok = nullptr);
+// ParseTypedFloat with blanks around ignored.
 double ParseFloat(const QString &text, bool *ok = nullptr);
 
 // Strict parse of a date "dd/mm/yyyy" or "dd/mm/yy" (day and month of one or two digits).

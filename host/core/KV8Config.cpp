@@ -127,6 +127,8 @@ KV8Config::TFMBAS01 KV8Config::GetFMBAS01()
 {
     TFMBAS01 r;
     r.FlGestDimensioni = Int("FMBAS01", "FlGestDimensioni", r.FlGestDimensioni);
+    r.LivelloPartite = Int("FMBAS01", "LivelloPartite", r.LivelloPartite);
+    r.FlMatricole = Int("FMBAS01", "FlMatricole", r.FlMatricole);
     return r;
 }
 
@@ -134,6 +136,7 @@ KV8Config::TFSCLV01 KV8Config::GetFSCLV01()
 {
     TFSCLV01 r;
     r.FlContoLavoro = Int("FSCLV01", "FlContoLavoro", r.FlContoLavoro);
+    r.TipoRigoContoLavoro = Int("FSCLV01", "TipoRigoContoLavoro", r.TipoRigoContoLavoro);
     return r;
 }
 
@@ -148,6 +151,8 @@ KV8Config::TFSVEN01 KV8Config::GetFSVEN01()
 {
     TFSVEN01 r;
     r.FlDurata = Int("FSVEN01", "FlDurata", r.FlDurata);
+    r.TipoRigoReso1 = Int("FSVEN01", "TipoRigoReso1", r.TipoRigoReso1);
+    r.TipoRigoReso2 = Int("FSVEN01", "TipoRigoReso2", r.TipoRigoReso2);
     return r;
 }
 

@@ -50,10 +50,13 @@ public:
     // Warehouse.
     struct TFMBAS01 {
         int FlGestDimensioni = 0; // 1: articles with dimensions (sizes) managed
+        int LivelloPartite = 0;   // 2 or more: stock kept by batch (Partita) as well
+        int FlMatricole = 0;      // 1: serial numbers on warehouse movements
     };
     // Contract work.
     struct TFSCLV01 {
-        int FlContoLavoro = 0; // 1: contract work in use
+        int FlContoLavoro = 0;        // 1: contract work in use
+        int TipoRigoContoLavoro = -1; // row type of contract-work rows, which book no stock; -1: none
     };
     // Customer orders.
     struct TFSORC01 {
@@ -61,6 +64,10 @@ public:
     };
     struct TFSVEN01 {
         int FlDurata = 0; // default article duration
+        // Row types whose negative quantities are booked by the sign of the warehouse causal
+        // (returns on sales documents); -1: none.
+        int TipoRigoReso1 = -1;
+        int TipoRigoReso2 = -1;
     };
     // General accounting.
     struct TFBCGE01 {

@@ -1,6 +1,5 @@
 #include "host/data/DatasetFunctions.h"
 
-#include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
 
@@ -26,10 +25,6 @@ void CheckTabOpen(TDataSet *dataSet)
 void CheckRollBack(TDataSet *dataSet)
 {
     CheckNotNull(dataSet, "Dataset");
-    if (auto *client = qobject_cast<TXClientTable *>(dataSet)) {
-        client->CheckRollBack();
-        return;
-    }
     if (!dataSet->Active())
         return;
     if (dataSet->State() == dsEdit || dataSet->State() == dsInsert)

@@ -13,7 +13,7 @@ namespace Funzioni {
 // The dataset is open afterwards.
 void CheckTabOpen(TDataSet *dataSet);
 // Before a rollback: a pending insert or edit is cancelled and pending batch changes are
-// dropped; a client table also forgets the rows it wrote (they are read again when located).
+// dropped. (The rows a table wrote in the transaction are forgotten by the rollback itself.)
 void CheckRollBack(TDataSet *dataSet);
 // Copies each field of the source's current record into the target's field of the same
 // name (putting a browsed target into edit); with numeroCampi > 0 only the target's fields

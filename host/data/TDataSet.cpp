@@ -2,15 +2,11 @@
 
 #include "host/data/DataFilter.h"
 #include "host/data/DataRecord.h"
+#include "host/data/LocateIndex.h"
+#include "host/data/RecordStore.h"
 #include "host/data/TDataSource.h"
 
-#include <QSqlField>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QVarLengthArray>
-
 #include <algorithm>
-#include <cmath>
 
 using kv8data::Record;
 
@@ -95,43 +91,6 @@ int CompareFieldValues(const QVariant &a, const QVariant &b, TFieldType type, bo
 
 namespace {
 
-void AppendKey(QByteArray &out, const TField *f, const QVariant &v, bool ci)
-{
-    TFieldType type = f->DataType();
-    if (type == ftUnknown && !v.isNull()) {
-        const int id = v.metaType().id();
-        if (id == QMetaType::QDateTime || id == QMetaType::QDate)
-            type = ftDateTime;
-        else if (id != QMetaType::QString && id != QMetaType::QByteArray)
-            type = ftFloat;
-    }
-    if (IsNumericType(type) || type == ftBoolean) {
-        const double d = v.isNull() ? 0.0 : v.toDouble();
-        if (d == std::floor(d) && std::fabs(d) < 1e15) {
-            out += 'i';
-            out += QByteArray::number(qint64(d));
-        } else {
-            out += 'd';
-            out += QByteArray::number(d, 'g', 17);
-        }
-    } else if (IsDateType(type)) {
-        if (v.isNull()) {
-            out += 'N';
-        } else {
-            const QDateTime dt = v.toDateTime();
-            out += 'D';
-            out += QByteArray::number(dt.date().toJulianDay());
-            out += ':';
-            out += QByteArray::number(dt.time().msecsSinceStartOfDay());
-        }
-    } else {
-        out += 's';
-        const QString s = v.isNull() ? QString() : v.toString();
-        out += (ci ? s.toCaseFolded() : s).toUtf8();
-    }
-    out += '\x1f';
-}
-
 // Restores the active record buffer when a scope ends.
 template <typename T>
 class Restore {
@@ -178,7 +137,13 @@ struct TDataSet::LayoutIndex {
 
 // ---- construction
 
-TDataSet::TDataSet(QObject *owner) : QObject(owner), layout_(std::make_unique<LayoutIndex>()) {}
+TDataSet::TDataSet(QObject *owner)
+    : QObject(owner), layout_(std::make_unique<LayoutIndex>()),
+      store_(std::make_unique<RecordStore>([this](Record *r, const TField *f) { return ValueOf(r, f); },
+                                           [this](Record *r) { return Accepts(r); })),
+      indexes_(std::make_unique<LocateIndexes>([this](Record *r, const TField *f) { return ValueOf(r, f); }))
+{
+}
 
 TDataSet::~TDataSet()
 {
@@ -192,23 +157,13 @@ TDataSet::~TDataSet()
 
 void TDataSet::FreeRecords()
 {
-    for (Record *r : records_)
-        Record::Destroy(r);
-    for (Record *r : deleted_)
-        Record::Destroy(r);
-    for (Record *r : originals_)
-        Record::Destroy(r);
-    records_.clear();
-    view_.clear();
-    deleted_.clear();
-    originals_.clear();
+    store_->Free();
     cur_ = Buffer();
     temp_ = Buffer();
     active_ = &cur_;
     cursor_ = -1;
     bof_ = eof_ = true;
-    indexes_.clear();
-    BumpVersion();
+    indexes_->Clear();
 }
 
 void TDataSet::ClearRecords()
@@ -218,16 +173,22 @@ void TDataSet::ClearRecords()
 
 void TDataSet::ReplaceValues(Record *record, const QVector<QVariant> &values)
 {
-    Record *fresh = Record::Create(record->Id(), values.constData(), int(values.size()));
-    fresh->SetChangeStatus(record->ChangeStatus());
-    std::replace(records_.begin(), records_.end(), record, fresh);
-    std::replace(view_.begin(), view_.end(), record, fresh);
-    if (cur_.rec == record)
-        cur_.rec = fresh;
+    const bool current = cur_.rec == record;
     if (temp_.rec == record)
         temp_.rec = nullptr;
-    Record::Destroy(record);
-    BumpVersion();
+    Record *fresh = store_->Replace(record, values);
+    if (current)
+        cur_.rec = fresh;
+}
+
+const std::vector<Record *> &TDataSet::AllRecords() const
+{
+    return store_->All();
+}
+
+const std::vector<Record *> &TDataSet::DeletedRecords() const
+{
+    return store_->Deleted();
 }
 
 // ---- fields
@@ -431,85 +392,17 @@ void TDataSet::EndLayout()
                 first = f;
         fieldLists_.clear();
     }
-    indexFields_.clear();
+    QList<TField *> order;
     for (const QString &n : SplitNames(indexFieldNames_))
-        indexFields_ << FieldByName(n);
+        order << FieldByName(n);
+    store_->SetOrder(order);
     CompileFilter();
 }
 
-void TDataSet::BindQueryColumns(const QSqlRecord &record, const QStringList &dictTables, const QString &sqlText,
-                                bool sqlite, int firstColumn)
+void TDataSet::ReserveColumns(int count)
 {
-    columns_.reserve(columns_.size() + record.count());
-    layout_->spare.reserve(layout_->spare.size() + record.count());
-    // the dictionary entries of the tables, found once
-    QVarLengthArray<const DictTable *, 4> tables;
-    if (!dictTables.isEmpty()) {
-        const Dictionary &dictionary = DataDictionary();
-        for (const QString &t : dictTables)
-            if (const DictTable *table = dictionary.Table(t))
-                tables.append(table);
-    }
-    for (int i = firstColumn; i < record.count(); ++i) {
-        const QSqlField sf = record.field(i);
-        const QString name = sf.name();
-        const DictColumn *dict = nullptr;
-        for (const DictTable *table : tables)
-            if ((dict = table->Column(name)))
-                break;
-        QString spelling = dict ? dict->name : QString();
-        if (!dict && name == name.toLower()) {
-            // The engine lowered an unquoted name: take the spelling the text uses.
-            qsizetype from = 0;
-            while (true) {
-                const qsizetype at = sqlText.indexOf(name, from, Qt::CaseInsensitive);
-                if (at < 0)
-                    break;
-                const qsizetype end = at + name.size();
-                auto word = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); };
-                if ((at == 0 || !word(sqlText[at - 1])) && (end >= sqlText.size() || !word(sqlText[end]))) {
-                    spelling = sqlText.mid(at, name.size());
-                    break;
-                }
-                from = at + 1;
-            }
-            if (spelling.isEmpty())
-                spelling = DictSpelling(name);
-        }
-        if (spelling.isEmpty())
-            spelling = name;
-        TFieldType type;
-        int size = 0;
-        if (dict) {
-            type = FieldTypeOf(dict->type);
-            size = dict->size;
-        } else {
-            type = FieldTypeOfMeta(sf.metaType().id());
-            // SQLite reports declared types loosely and expressions by their first value.
-            if (sqlite && type != ftFloat && type != ftBlob)
-                type = ftUnknown;
-            if (type == ftString && sf.length() > 0)
-                size = sf.length();
-        }
-        BindColumn(spelling, type, size, dict);
-    }
-}
-
-void TDataSet::ReadQueryRow(QSqlQuery &query, QVector<QVariant> &values) const
-{
-    const int n = int(columns_.size());
-    values.resize(n);
-    for (int i = 0; i < n; ++i)
-        values[i] = CoerceLoaded(query.value(i), columns_[i]->type_);
-}
-
-void TDataSet::LoadQueryRows(QSqlQuery &query)
-{
-    QVector<QVariant> values;
-    while (query.next()) {
-        ReadQueryRow(query, values);
-        records_.push_back(Record::Create(nextId_++, values.constData(), int(values.size())));
-    }
+    columns_.reserve(columns_.size() + count);
+    layout_->spare.reserve(layout_->spare.size() + count);
 }
 
 void TDataSet::AddLoadedRecord(QVector<QVariant> &values)
@@ -517,7 +410,12 @@ void TDataSet::AddLoadedRecord(QVector<QVariant> &values)
     values.resize(columns_.size());
     for (int i = 0; i < values.size(); ++i)
         values[i] = CoerceLoaded(values[i], columns_[i]->type_);
-    records_.push_back(Record::Create(nextId_++, values.constData(), int(values.size())));
+    AddLoadedValues(values);
+}
+
+void TDataSet::AddLoadedValues(const QVector<QVariant> &values)
+{
+    store_->Load(store_->NewRecord(values));
 }
 
 Record *TDataSet::AddFetchedRecord(QVector<QVariant> &values)
@@ -525,13 +423,13 @@ Record *TDataSet::AddFetchedRecord(QVector<QVariant> &values)
     values.resize(columns_.size());
     for (int i = 0; i < values.size(); ++i)
         values[i] = CoerceLoaded(values[i], columns_[i]->type_);
-    Record *r = Record::Create(nextId_++, values.constData(), int(values.size()));
+    Record *r = store_->NewRecord(values);
     const quint64 keep = cur_.rec ? cur_.rec->Id() : 0;
-    const quint64 before = version_;
-    const int at = PlaceRecord(r, int(view_.size()), true);
-    BumpVersion();
-    if (indexFields_.isEmpty())
-        PatchIndexes({}, r, at, before);
+    const quint64 before = store_->Version();
+    const int at = store_->Place(r, store_->ViewSize(), true);
+    store_->BumpVersion();
+    if (!store_->Ordered())
+        indexes_->Patch({}, r, at, store_->View(), before, store_->Version());
     if (keep && at >= 0 && at <= cursor_) {
         const int pos = FindInView(keep);
         if (pos >= 0)
@@ -556,10 +454,10 @@ void TDataSet::CopyLayoutAndRecords(TDataSet &source)
         }
     }
     EndLayout();
-    for (Record *r : source.records_) {
-        Record *c = r->Clone(nextId_++);
+    for (Record *r : source.store_->All()) {
+        Record *c = r->Clone(store_->NextId());
         c->SetChangeStatus(Record::Unchanged);
-        records_.push_back(c);
+        store_->Load(c);
     }
 }
 
@@ -603,12 +501,12 @@ QVariant TDataSet::ValueOf(Record *record, const TField *field)
 {
     if (field->kind_ == fkData && field->slot_ >= 0)
         return record->Get(field->slot_);
-    if (temp_.rec != record || tempVersion_ != version_ || !temp_.calcValid) {
+    if (temp_.rec != record || tempVersion_ != store_->Version() || !temp_.calcValid) {
         temp_.rec = record;
         temp_.useVals = false;
         temp_.vals.clear();
         temp_.calcValid = false;
-        tempVersion_ = version_;
+        tempVersion_ = store_->Version();
     }
     Restore<Buffer *> guard(active_, &temp_);
     return GetFieldValue(field);
@@ -873,11 +771,11 @@ void TDataSet::Open()
             bof_ = true;
             eof_ = !StreamAdvance();
         } else {
-            SortRecords();
+            store_->Sort();
             RebuildView();
-            SetCurrent(view_.empty() ? -1 : 0);
+            SetCurrent(store_->View().empty() ? -1 : 0);
             bof_ = true;
-            eof_ = view_.empty();
+            eof_ = store_->View().empty();
         }
     } catch (...) {
         state_ = dsInactive;
@@ -927,7 +825,7 @@ void TDataSet::Refresh()
     const int oldRecNo = cursor_;
     InternalRefresh();
     state_ = dsBrowse;
-    SortRecords();
+    store_->Sort();
     RebuildView();
     int pos = -1;
     if (!keys.isEmpty() && oldRecNo >= 0) {
@@ -937,10 +835,10 @@ void TDataSet::Refresh()
             pos = -1;
         }
     }
-    if (pos < 0 && !view_.empty())
-        pos = std::clamp(oldRecNo, 0, int(view_.size()) - 1);
+    if (pos < 0 && !store_->View().empty())
+        pos = std::clamp(oldRecNo, 0, store_->ViewSize() - 1);
     SetCurrent(pos);
-    bof_ = eof_ = view_.empty();
+    bof_ = eof_ = store_->View().empty();
     DataEvent(deDataSetChange);
     Fire(AfterRefresh);
 }
@@ -949,15 +847,8 @@ void TDataSet::Refresh()
 
 bool TDataSet::AcceptsActive()
 {
-    if (rangeActive_) {
-        if (rangeNone_)
-            return false;
-        QByteArray key;
-        for (TField *f : rangeFields_)
-            AppendKey(key, f, GetFieldValue(f), false);
-        if (key != rangeKey_)
-            return false;
-    }
+    if (!store_->Range().Admits([this](const TField *f) { return GetFieldValue(f); }))
+        return false;
     if (!filtered_)
         return true;
     bool accept = true;
@@ -970,163 +861,49 @@ bool TDataSet::AcceptsActive()
 
 bool TDataSet::Accepts(Record *record)
 {
-    if (!rangeActive_ && !filtered_)
+    if (!store_->Range().active && !filtered_)
         return true;
     temp_.rec = record;
     temp_.useVals = false;
     temp_.vals.clear();
     temp_.calcValid = false;
-    tempVersion_ = version_;
+    tempVersion_ = store_->Version();
     Restore<Buffer *> guard(active_, &temp_);
     return AcceptsActive();
 }
 
 void TDataSet::ComputeRange()
 {
-    rangeActive_ = false;
-    rangeNone_ = false;
-    rangeKey_.clear();
-    rangeFields_.clear();
+    MasterRange &range = store_->Range();
+    range.Clear();
     if (!HasMasterLink())
         return;
     const QVariantList values = MasterLinkValues();
     if (values.isEmpty())
         return;
-    rangeFields_ = DetailLinkFields();
-    if (rangeFields_.size() != values.size())
+    const QList<TField *> fields = DetailLinkFields();
+    if (fields.size() != values.size())
         throw EDatabaseError(QStringLiteral("%1: campi del collegamento al principale non corrispondenti").arg(Name()));
-    rangeActive_ = true;
-    for (int i = 0; i < values.size(); ++i) {
-        if (values[i].isNull() && !IsNumericType(rangeFields_[i]->type_) && !IsTextType(rangeFields_[i]->type_))
-            rangeNone_ = true;
-        AppendKey(rangeKey_, rangeFields_[i], CoerceLoaded(values[i], rangeFields_[i]->type_), false);
-    }
+    range.Set(fields, values);
 }
 
 void TDataSet::RebuildView()
 {
     ComputeRange();
-    view_.clear();
-    if (!rangeActive_ && !filtered_) {
-        view_ = records_;
-    } else {
-        view_.reserve(records_.size());
-        for (Record *r : records_)
-            if (Accepts(r))
-                view_.push_back(r);
-    }
-    BumpVersion();
-}
-
-int TDataSet::CompareRecords(const Record *a, const Record *b) const
-{
-    for (TField *f : indexFields_) {
-        QVariant va, vb;
-        if (f->kind_ == fkData) {
-            va = a->Get(f->slot_);
-            vb = b->Get(f->slot_);
-        } else {
-            va = const_cast<TDataSet *>(this)->ValueOf(const_cast<Record *>(a), f);
-            vb = const_cast<TDataSet *>(this)->ValueOf(const_cast<Record *>(b), f);
-        }
-        const int c = CompareFieldValues(va, vb, f->type_);
-        if (c != 0)
-            return c;
-    }
-    return 0;
-}
-
-void TDataSet::SortRecords()
-{
-    if (indexFields_.isEmpty() || records_.size() < 2)
-        return;
-    struct Keyed {
-        QVector<QVariant> keys;
-        Record *rec;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(records_.size());
-    for (Record *r : records_) {
-        Keyed k;
-        k.rec = r;
-        for (TField *f : indexFields_)
-            k.keys << (f->kind_ == fkData ? r->Get(f->slot_) : ValueOf(r, f));
-        keyed.push_back(std::move(k));
-    }
-    auto less = [this](const Keyed &a, const Keyed &b) {
-        for (int i = 0; i < indexFields_.size(); ++i) {
-            const int c = CompareFieldValues(a.keys[i], b.keys[i], indexFields_[i]->type_);
-            if (c != 0)
-                return c < 0;
-        }
-        return false;
-    };
-    if (std::is_sorted(keyed.begin(), keyed.end(), less))
-        return;
-    std::stable_sort(keyed.begin(), keyed.end(), less);
-    for (size_t i = 0; i < keyed.size(); ++i)
-        records_[i] = keyed[i].rec;
-    BumpVersion();
-}
-
-int TDataSet::InsertPosition(const std::vector<Record *> &list, const Record *record) const
-{
-    // after the records that sort equal
-    auto it = std::upper_bound(list.begin(), list.end(), record,
-                               [this](const Record *a, const Record *b) { return CompareRecords(a, b) < 0; });
-    return int(it - list.begin());
-}
-
-int TDataSet::PlaceRecord(Record *record, int viewHint, bool append)
-{
-    if (!indexFields_.isEmpty()) {
-        records_.insert(records_.begin() + InsertPosition(records_, record), record);
-        if (!Accepts(record))
-            return -1;
-        const int at = InsertPosition(view_, record);
-        view_.insert(view_.begin() + at, record);
-        return at;
-    }
-    if (append || viewHint >= int(view_.size())) {
-        records_.push_back(record);
-    } else {
-        const Record *before = view_[size_t(viewHint)];
-        size_t at = records_.size() == view_.size() && records_[size_t(viewHint)] == before
-                        ? size_t(viewHint)
-                        : size_t(std::find(records_.begin(), records_.end(), before) - records_.begin());
-        records_.insert(records_.begin() + at, record);
-    }
-    if (!Accepts(record))
-        return -1;
-    const int at = std::clamp(append ? int(view_.size()) : viewHint, 0, int(view_.size()));
-    view_.insert(view_.begin() + at, record);
-    return at;
-}
-
-std::vector<Record *>::iterator TDataSet::FindInRecords(const Record *record, int viewIndex)
-{
-    if (viewIndex >= 0 && records_.size() == view_.size() && size_t(viewIndex) < records_.size()
-        && records_[size_t(viewIndex)] == record)
-        return records_.begin() + viewIndex;
-    return std::find(records_.begin(), records_.end(), record);
+    store_->RebuildView(!store_->Range().active && !filtered_);
 }
 
 int TDataSet::FindInView(quint64 id) const
 {
-    if (cursor_ >= 0 && cursor_ < int(view_.size()) && view_[size_t(cursor_)]->Id() == id)
-        return cursor_;
-    for (size_t i = 0; i < view_.size(); ++i)
-        if (view_[i]->Id() == id)
-            return int(i);
-    return -1;
+    return store_->FindInView(id, cursor_);
 }
 
 void TDataSet::SetCurrent(int cursor)
 {
-    if (cursor >= int(view_.size()))
-        cursor = int(view_.size()) - 1;
+    if (cursor >= store_->ViewSize())
+        cursor = store_->ViewSize() - 1;
     cursor_ = cursor;
-    cur_.rec = cursor >= 0 ? view_[size_t(cursor)] : nullptr;
+    cur_.rec = cursor >= 0 ? store_->ViewAt(cursor) : nullptr;
     cur_.useVals = false;
     cur_.vals.clear();
     cur_.calcValid = false;
@@ -1138,14 +915,14 @@ void TDataSet::SetCurrent(int cursor)
 void TDataSet::Resync(bool keepPosition)
 {
     const quint64 keep = (keepPosition && cur_.rec) ? cur_.rec->Id() : 0;
-    SortRecords();
+    store_->Sort();
     RebuildView();
     int pos = keep ? FindInView(keep) : -1;
     if (pos < 0)
-        pos = view_.empty() ? -1 : 0;
+        pos = store_->View().empty() ? -1 : 0;
     SetCurrent(pos);
     bof_ = pos <= 0;
-    eof_ = view_.empty();
+    eof_ = store_->View().empty();
     DataEvent(deDataSetChange);
 }
 
@@ -1155,21 +932,7 @@ void TDataSet::EvictRecords(const QList<quint64> &ids)
         return;
     const quint64 keep = cur_.rec ? cur_.rec->Id() : 0;
     const int oldCursor = cursor_;
-    auto evicted = [&](Record *r) { return ids.contains(r->Id()); };
-    view_.erase(std::remove_if(view_.begin(), view_.end(), evicted), view_.end());
-    std::vector<Record *> kept;
-    kept.reserve(records_.size());
-    for (Record *r : records_) {
-        if (evicted(r)) {
-            if (Record *o = originals_.take(r->Id()))
-                Record::Destroy(o);
-            Record::Destroy(r);
-        } else {
-            kept.push_back(r);
-        }
-    }
-    records_.swap(kept);
-    BumpVersion();
+    store_->Evict(ids);
     if (state_ == dsInactive)
         return;
     const bool currentGone = keep && FindInView(keep) < 0;
@@ -1182,15 +945,15 @@ void TDataSet::EvictRecords(const QList<quint64> &ids)
     }
     if (state_ == dsBrowse) {
         int pos = (keep && !currentGone) ? FindInView(keep) : -1;
-        if (pos < 0 && !view_.empty())
-            pos = std::clamp(oldCursor, 0, int(view_.size()) - 1);
+        if (pos < 0 && !store_->View().empty())
+            pos = std::clamp(oldCursor, 0, store_->ViewSize() - 1);
         SetCurrent(pos);
     } else if (state_ == dsInsert) {
-        insertPos_ = std::clamp(insertPos_, 0, int(view_.size()));
+        insertPos_ = std::clamp(insertPos_, 0, store_->ViewSize());
     } else {
         cursor_ = FindInView(keep);
     }
-    if (view_.empty())
+    if (store_->View().empty())
         bof_ = eof_ = true;
     DataEvent(deDataSetChange);
 }
@@ -1210,7 +973,7 @@ bool TDataSet::StreamAdvance()
         cur_.useVals = true;
         cur_.calcValid = false;
         cur_.calc.clear();
-        if (rangeActive_ || filtered_) {
+        if (store_->Range().active || filtered_) {
             Restore<Buffer *> guard(active_, &cur_);
             if (!AcceptsActive())
                 continue;
@@ -1234,9 +997,9 @@ void TDataSet::First()
         }
         bof_ = true;
     } else {
-        SetCurrent(view_.empty() ? -1 : 0);
+        SetCurrent(store_->View().empty() ? -1 : 0);
         bof_ = true;
-        eof_ = view_.empty();
+        eof_ = store_->View().empty();
     }
     DataEvent(deDataSetChange);
     Fire(AfterScroll);
@@ -1248,9 +1011,9 @@ void TDataSet::Last()
     if (streaming_)
         throw EDatabaseError(QStringLiteral("Operazione non consentita sul dataset '%1' in sola lettura in avanti").arg(Name()));
     Fire(BeforeScroll);
-    SetCurrent(view_.empty() ? -1 : int(view_.size()) - 1);
+    SetCurrent(store_->View().empty() ? -1 : store_->ViewSize() - 1);
     eof_ = true;
-    bof_ = view_.empty();
+    bof_ = store_->View().empty();
     DataEvent(deDataSetChange);
     Fire(AfterScroll);
 }
@@ -1286,12 +1049,12 @@ int TDataSet::MoveBy(int distance)
         }
     } else {
         int target = cursor_ + distance;
-        if (target >= int(view_.size())) {
-            target = int(view_.size()) - 1;
+        if (target >= store_->ViewSize()) {
+            target = store_->ViewSize() - 1;
             eof_ = true;
         }
         if (target < 0) {
-            target = view_.empty() ? -1 : 0;
+            target = store_->View().empty() ? -1 : 0;
             bof_ = true;
         }
         moved = target - cursor_;
@@ -1320,9 +1083,9 @@ void TDataSet::SetRecNo(int recNo)
     CheckBrowseMode();
     if (streaming_)
         throw EDatabaseError(QStringLiteral("Operazione non consentita sul dataset '%1' in sola lettura in avanti").arg(Name()));
-    if (view_.empty())
+    if (store_->View().empty())
         return;
-    const int target = std::clamp(recNo - 1, 0, int(view_.size()) - 1);
+    const int target = std::clamp(recNo - 1, 0, store_->ViewSize() - 1);
     if (target == cursor_)
         return;
     Fire(BeforeScroll);
@@ -1338,7 +1101,7 @@ int TDataSet::RecordCount() const
         return 0;
     if (streaming_)
         return streamCount_;
-    return int(view_.size());
+    return store_->ViewSize();
 }
 
 bool TDataSet::IsEmpty() const
@@ -1349,7 +1112,7 @@ bool TDataSet::IsEmpty() const
         return false;
     if (streaming_)
         return cur_.rec == nullptr && !cur_.useVals;
-    return view_.empty();
+    return store_->View().empty();
 }
 
 // ---- editing
@@ -1385,7 +1148,7 @@ void TDataSet::BeginInsertAppend(bool append)
     Fire(BeforeScroll);
     prevCursor_ = cursor_;
     appending_ = append;
-    insertPos_ = append ? int(view_.size()) : std::max(cursor_, 0);
+    insertPos_ = append ? store_->ViewSize() : std::max(cursor_, 0);
     InitNewRecord();
     state_ = dsInsert;
     ComputeCalc(cur_);
@@ -1478,54 +1241,31 @@ void TDataSet::Post()
     QVector<QVariant> values = cur_.vals;
     InternalPost(old, values);
 
-    Record *fresh = Record::Create(inserting ? nextId_++ : old->Id(), values.constData(), int(values.size()));
+    Record *fresh = inserting ? store_->NewRecord(values)
+                              : Record::Create(old->Id(), values.constData(), int(values.size()));
     if (CachedUpdatesActive()) {
         if (inserting || old->ChangeStatus() == Record::Inserted) {
             fresh->SetChangeStatus(Record::Inserted);
         } else {
             fresh->SetChangeStatus(Record::Modified);
-            if (!originals_.contains(old->Id())) {
-                originals_.insert(old->Id(), old);
+            if (store_->KeepOriginal(old))
                 old = nullptr; // kept as the original image
-            }
         }
     }
     int viewPos = -1;
-    const quint64 before = version_;
+    const quint64 before = store_->Version();
     QList<QByteArray> oldKeys;
-    bool patchable = indexFields_.isEmpty();
+    bool patchable = !store_->Ordered();
     if (inserting) {
-        viewPos = PlaceRecord(fresh, insertPos_, appending_);
-        patchable = patchable && viewPos >= 0 && viewPos == int(view_.size()) - 1;
+        viewPos = store_->Place(fresh, insertPos_, appending_);
+        patchable = patchable && viewPos >= 0 && viewPos == store_->ViewSize() - 1;
         if (viewPos < 0)
             viewPos = insertPos_;
     } else {
-        if (patchable && !indexes_.empty())
-            oldKeys = IndexKeysOf(cur_.rec);
+        if (patchable && !indexes_->Empty())
+            oldKeys = indexes_->KeysOf(cur_.rec, before);
         const int oldView = FindInView(fresh->Id());
-        auto rit = FindInRecords(cur_.rec, oldView);
-        if (!indexFields_.isEmpty()) {
-            if (rit != records_.end())
-                records_.erase(rit);
-            if (oldView >= 0)
-                view_.erase(view_.begin() + oldView);
-            viewPos = PlaceRecord(fresh, oldView, false);
-        } else {
-            // the record stays where it was, unless the filter now hides it
-            if (rit != records_.end())
-                *rit = fresh;
-            else
-                records_.push_back(fresh);
-            viewPos = -1;
-            if (oldView >= 0) {
-                view_[size_t(oldView)] = fresh;
-                viewPos = oldView;
-                if (!Accepts(fresh)) {
-                    view_.erase(view_.begin() + oldView);
-                    viewPos = -1;
-                }
-            }
-        }
+        viewPos = store_->Update(cur_.rec, fresh, oldView);
         patchable = patchable && viewPos >= 0;
         if (viewPos < 0)
             viewPos = std::max(oldView, 0);
@@ -1534,14 +1274,14 @@ void TDataSet::Post()
         if (temp_.rec == cur_.rec)
             temp_.rec = nullptr;
     }
-    BumpVersion();
-    if (patchable && !indexes_.empty())
-        PatchIndexes(oldKeys, fresh, viewPos, before);
+    store_->BumpVersion();
+    if (patchable && !indexes_->Empty())
+        indexes_->Patch(oldKeys, fresh, viewPos, store_->View(), before, store_->Version());
     cur_.useVals = false;
     cur_.vals.clear();
     modified_ = false;
-    SetCurrent(view_.empty() ? -1 : std::min(viewPos, int(view_.size()) - 1));
-    bof_ = eof_ = view_.empty();
+    SetCurrent(store_->View().empty() ? -1 : std::min(viewPos, store_->ViewSize() - 1));
+    bof_ = eof_ = store_->View().empty();
     state_ = dsBrowse;
     DataEvent(deUpdateState);
     DataEvent(deDataSetChange);
@@ -1560,12 +1300,12 @@ void TDataSet::Cancel()
     modified_ = false;
     state_ = dsBrowse;
     if (wasInsert) {
-        const int back = appending_ ? int(view_.size()) - 1 : prevCursor_;
-        SetCurrent(view_.empty() ? -1 : std::clamp(back, 0, int(view_.size()) - 1));
+        const int back = appending_ ? store_->ViewSize() - 1 : prevCursor_;
+        SetCurrent(store_->View().empty() ? -1 : std::clamp(back, 0, store_->ViewSize() - 1));
     } else {
         SetCurrent(cursor_);
     }
-    bof_ = eof_ = view_.empty();
+    bof_ = eof_ = store_->View().empty();
     DataEvent(deUpdateState);
     DataEvent(deDataSetChange);
     Fire(AfterCancel);
@@ -1589,34 +1329,18 @@ void TDataSet::Delete()
         return;
     InternalDelete(rec);
     const int pos = FindInView(rec->Id());
-    auto rit = FindInRecords(rec, pos);
-    if (rit != records_.end())
-        records_.erase(rit);
-    if (pos >= 0)
-        view_.erase(view_.begin() + pos);
-    if (CachedUpdatesActive() && rec->ChangeStatus() != Record::Inserted) {
-        Record *original = originals_.take(rec->Id());
-        if (original) {
-            Record::Destroy(rec);
-            deleted_.push_back(original);
-        } else {
-            deleted_.push_back(rec);
-        }
-    } else {
-        if (Record *o = originals_.take(rec->Id()))
-            Record::Destroy(o);
-        Record::Destroy(rec);
-    }
-    BumpVersion();
+    store_->Remove(rec, pos);
+    store_->Drop(rec, CachedUpdatesActive());
+    store_->BumpVersion();
     cur_.useVals = false;
     cur_.vals.clear();
     modified_ = false;
     int next = pos < 0 ? cursor_ : pos;
-    bool wasLast = next >= int(view_.size());
-    SetCurrent(view_.empty() ? -1 : std::min(next, int(view_.size()) - 1));
+    bool wasLast = next >= store_->ViewSize();
+    SetCurrent(store_->View().empty() ? -1 : std::min(next, store_->ViewSize() - 1));
     state_ = dsBrowse;
-    bof_ = view_.empty();
-    eof_ = view_.empty() || wasLast;
+    bof_ = store_->View().empty();
+    eof_ = store_->View().empty() || wasLast;
     DataEvent(deUpdateState);
     DataEvent(deDataSetChange);
     Fire(AfterDelete);
@@ -1671,99 +1395,40 @@ QVariantList TDataSet::NormaliseKeyValues(const QList<TField *> &fields, const Q
     return values;
 }
 
-QByteArray TDataSet::KeyOf(const QList<TField *> &fields, const QVariantList &values, bool caseInsensitive) const
-{
-    QByteArray key;
-    for (int i = 0; i < fields.size(); ++i)
-        AppendKey(key, fields[i], values[i], caseInsensitive);
-    return key;
-}
-
-QByteArray TDataSet::RecordKey(Record *record, const QList<TField *> &fields, bool caseInsensitive)
-{
-    QByteArray key;
-    for (TField *f : fields)
-        AppendKey(key, f, ValueOf(record, f), caseInsensitive);
-    return key;
-}
-
 int TDataSet::SearchView(const QList<TField *> &fields, const QVariantList &values, TLocateOptions options)
 {
     const bool ci = options & loCaseInsensitive;
-    if (options & loPartialKey) {
-        for (size_t i = 0; i < view_.size(); ++i) {
-            bool match = true;
-            for (int k = 0; k < fields.size() && match; ++k) {
-                const QVariant v = ValueOf(view_[i], fields[k]);
-                if (fields[k]->IsText() || (fields[k]->type_ == ftUnknown && values[k].metaType().id() == QMetaType::QString)) {
-                    const QString s = v.isNull() ? QString() : v.toString();
-                    match = s.startsWith(values[k].toString(), ci ? Qt::CaseInsensitive : Qt::CaseSensitive);
-                } else {
-                    QByteArray a, b;
-                    AppendKey(a, fields[k], v, ci);
-                    AppendKey(b, fields[k], values[k], ci);
-                    match = a == b;
-                }
-            }
-            if (match)
-                return int(i);
-        }
-        return -1;
-    }
-    const QByteArray key = KeyOf(fields, values, ci);
-    if (view_.size() < 24) {
-        for (size_t i = 0; i < view_.size(); ++i)
-            if (RecordKey(view_[i], fields, ci) == key)
-                return int(i);
-        return -1;
-    }
-    KeyIndex *index = nullptr;
-    for (KeyIndex &k : indexes_)
-        if (k.fieldList == fields && k.caseInsensitive == ci)
-            index = &k;
-    if (!index) {
-        if (indexes_.size() >= 4)
-            indexes_.erase(indexes_.begin());
-        indexes_.push_back(KeyIndex());
-        index = &indexes_.back();
-        index->fieldList = fields;
-        index->caseInsensitive = ci;
-        index->version = version_ - 1;
-    }
-    if (index->version != version_) {
-        index->positions.clear();
-        index->positions.reserve(qsizetype(view_.size()));
-        for (size_t i = view_.size(); i-- > 0;)
-            index->positions.insert(RecordKey(view_[i], fields, ci), int(i)); // the first wins
-        index->version = version_;
-    }
-    return index->positions.value(key, -1);
+    if (options & loPartialKey)
+        return indexes_->FindPartial(store_->View(), fields, values, ci);
+    return indexes_->Find(store_->View(), store_->Version(), fields, ValuesKey(fields, values, ci), ci);
 }
 
 Record *TDataSet::FindHeldRecord(const QList<TField *> &fields, const QVariantList &values)
 {
-    if (view_.size() != records_.size()) {
-        const QByteArray key = KeyOf(fields, values, false);
-        for (Record *r : records_)
-            if (RecordKey(r, fields, false) == key)
+    if (!store_->EveryRecordVisible()) {
+        const QByteArray key = ValuesKey(fields, values, false);
+        for (Record *r : store_->All())
+            if (indexes_->RecordKey(r, fields, false) == key)
                 return r;
         return nullptr;
     }
     // an index on the same fields in another order serves as well
-    QList<TField *> searched = fields;
-    QVariantList ordered = values;
-    for (const KeyIndex &k : indexes_) {
-        if (k.caseInsensitive || k.fieldList.size() != fields.size()
-            || !std::is_permutation(fields.cbegin(), fields.cend(), k.fieldList.cbegin()))
-            continue;
-        searched = k.fieldList;
-        ordered.clear();
-        for (TField *f : searched)
-            ordered << values.value(fields.indexOf(f));
-        break;
-    }
+    const QList<TField *> searched = indexes_->IndexedOrder(fields);
+    QVariantList ordered;
+    for (TField *f : searched)
+        ordered << values.value(fields.indexOf(f));
     const int pos = SearchView(searched, ordered, 0);
-    return pos < 0 ? nullptr : view_[size_t(pos)];
+    return pos < 0 ? nullptr : store_->ViewAt(pos);
+}
+
+QByteArray TDataSet::RowKey(const QVector<QVariant> &values, const QList<TField *> &fields) const
+{
+    QByteArray key;
+    for (TField *f : fields.isEmpty() ? columns_ : fields) {
+        const int column = f->kind_ == fkData ? f->slot_ : -1;
+        AppendKey(key, f, CoerceLoaded(values.value(column), f->type_), false);
+    }
+    return key;
 }
 
 bool TDataSet::Locate(const QString &keyFields, const QVariant &keyValues, TLocateOptions options)
@@ -1812,43 +1477,13 @@ QVariant TDataSet::Lookup(const QString &keyFields, const QVariant &keyValues, c
     if (pos < 0)
         return QVariant();
     const QList<TField *> results = GetFieldList(resultFields);
-    Record *r = view_[size_t(pos)];
+    Record *r = store_->ViewAt(pos);
     if (results.size() == 1)
         return ValueOf(r, results[0]);
     QVariantList out;
     for (TField *f : results)
         out << ValueOf(r, f);
     return out;
-}
-
-QList<QByteArray> TDataSet::IndexKeysOf(Record *record)
-{
-    QList<QByteArray> keys;
-    for (KeyIndex &k : indexes_)
-        keys << (k.version == version_ ? RecordKey(record, k.fieldList, k.caseInsensitive) : QByteArray());
-    return keys;
-}
-
-void TDataSet::PatchIndexes(const QList<QByteArray> &oldKeys, Record *record, int position, quint64 before)
-{
-    for (int i = 0; i < int(indexes_.size()); ++i) {
-        KeyIndex &k = indexes_[size_t(i)];
-        if (k.version != before || position < 0 || position >= int(view_.size()) || view_[size_t(position)] != record)
-            continue;
-        const QByteArray key = RecordKey(record, k.fieldList, k.caseInsensitive);
-        const bool appended = oldKeys.isEmpty() && position == int(view_.size()) - 1;
-        if (!appended) {
-            if (i >= oldKeys.size())
-                continue;
-            const QByteArray &old = oldKeys[i];
-            if (old != key && k.positions.value(old, -1) == position)
-                continue; // another record may hold the old key: rebuilt when next used
-        }
-        const int at = k.positions.value(key, -1);
-        if (at < 0 || at > position)
-            k.positions.insert(key, position);
-        k.version = version_;
-    }
 }
 
 // ---- filter and order
@@ -1933,7 +1568,7 @@ void TDataSet::SetIndexFieldNames(const QString &names)
         fields << FieldByName(n);
     CheckBrowseMode();
     indexFieldNames_ = names;
-    indexFields_ = fields;
+    store_->SetOrder(fields);
     Resync(true);
 }
 
@@ -2017,14 +1652,12 @@ void TDataSet::MasterDataChanged()
 
 void TDataSet::MasterChanged()
 {
-    if (!HasMasterLink() && !rangeActive_)
+    if (!HasMasterLink() && !store_->Range().active)
         return;
     // nothing to do when the link values did not change
-    const bool wasActive = rangeActive_;
-    const QByteArray oldKey = rangeKey_;
-    const bool wasNone = rangeNone_;
+    const MasterRange before = store_->Range();
     ComputeRange();
-    if (wasActive == rangeActive_ && oldKey == rangeKey_ && wasNone == rangeNone_)
+    if (before.SameAs(store_->Range()))
         return;
     CheckBrowseMode();
     Fire(BeforeScroll);
@@ -2040,7 +1673,7 @@ int TDataSet::RowCount() const
         return 0;
     if (streaming_)
         return IsEmpty() ? 0 : 1;
-    return int(view_.size()) + (state_ == dsInsert ? 1 : 0);
+    return store_->ViewSize() + (state_ == dsInsert ? 1 : 0);
 }
 
 int TDataSet::ActiveRow() const
@@ -2065,9 +1698,9 @@ QVariant TDataSet::ValueAt(int row, const TField *field)
     int index = row;
     if (state_ == dsInsert && row > insertPos_)
         --index;
-    if (index < 0 || index >= int(view_.size()))
+    if (index < 0 || index >= store_->ViewSize())
         return QVariant();
-    return ValueOf(view_[size_t(index)], field);
+    return ValueOf(store_->ViewAt(index), field);
 }
 
 QString TDataSet::DisplayTextAt(int row, const TField *field)
@@ -2081,28 +1714,17 @@ QString TDataSet::DisplayTextAt(int row, const TField *field)
 
 int TDataSet::ChangeCount() const
 {
-    int n = int(deleted_.size());
-    for (Record *r : records_)
-        if (r->ChangeStatus() != Record::Unchanged)
-            ++n;
-    return n;
+    return store_->ChangeCount();
 }
 
 Record *TDataSet::OriginalOf(Record *record) const
 {
-    return originals_.value(record->Id(), record);
+    return store_->OriginalOf(record);
 }
 
 void TDataSet::CommitUpdates()
 {
-    for (Record *r : records_)
-        r->SetChangeStatus(Record::Unchanged);
-    for (Record *r : deleted_)
-        Record::Destroy(r);
-    deleted_.clear();
-    for (Record *r : originals_)
-        Record::Destroy(r);
-    originals_.clear();
+    store_->CommitChanges();
 }
 
 void TDataSet::CancelUpdates()
@@ -2111,30 +1733,7 @@ void TDataSet::CancelUpdates()
         return;
     if (state_ == dsEdit || state_ == dsInsert)
         Cancel();
-    std::vector<Record *> kept;
-    for (Record *r : records_) {
-        if (r->ChangeStatus() == Record::Inserted) {
-            Record::Destroy(r);
-        } else if (r->ChangeStatus() == Record::Modified) {
-            Record *o = originals_.take(r->Id());
-            Record::Destroy(r);
-            if (o) {
-                o->SetChangeStatus(Record::Unchanged);
-                kept.push_back(o);
-            }
-        } else {
-            kept.push_back(r);
-        }
-    }
-    for (Record *d : deleted_) {
-        d->SetChangeStatus(Record::Unchanged);
-        kept.push_back(d);
-    }
-    deleted_.clear();
-    for (Record *o : originals_)
-        Record::Destroy(o);
-    originals_.clear();
-    records_.swap(kept);
+    store_->CancelChanges();
     cur_.rec = nullptr;
     Resync(false);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The dataset core: records held compactly in memory, Delphi's state machine and event
 // order, fields, filters, Locate and Lookup, bookmarks and master/detail links. Subclasses
-// say where the records come from and where posted changes go.
+// say where the records come from and where posted changes go. The records, their order and
+// the visible ones are kept by kv8data::RecordStore, the Locate indexes by
+// kv8data::LocateIndexes; TXSqlDataSet reads records from SQL results.
 #include "host/core/Errors.h"
 #include "host/core/NameKey.h"
 #include "host/data/TField.h"
@@ -20,14 +22,13 @@
 #include <vector>
 
 class TDataSource;
-class QSqlQuery;
-class QSqlRecord;
 
 namespace kv8data {
 class Record;
 class DataFilter;
 class MasterLink;
-
+class RecordStore;
+class LocateIndexes;
 } // namespace kv8data
 
 enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsCalcFields };
@@ -236,28 +237,28 @@ protected:
     TField *BindColumn(const QString &name, TFieldType type, int size, const DictColumn *dict);
     TField *BindHiddenColumn(const QString &name, TFieldType type);
     void EndLayout();
-    // Binds the columns of a query result; dictTables name the tables whose dictionary
-    // entries type the columns; sqlText gives the spelling of names the engine lowered.
-    // sqlite: the engine reports no reliable types for expressions and declared types.
-    void BindQueryColumns(const QSqlRecord &record, const QStringList &dictTables, const QString &sqlText,
-                          bool sqlite, int firstColumn = 0);
-    // Reads every row of a query into the records (columns in BindQueryColumns order).
-    void LoadQueryRows(QSqlQuery &query);
-    void ReadQueryRow(QSqlQuery &query, QVector<QVariant> &values) const;
+    // Room for count more columns in the layout being bound.
+    void ReserveColumns(int count);
     int ColumnCount() const { return int(columns_.size()); }
     TField *Column(int index) const { return columns_[index]; }
     // Adds a record while loading (values in column order, coerced to the field types).
     void AddLoadedRecord(QVector<QVariant> &values);
+    // Adds a record while loading whose values are already in the field types.
+    void AddLoadedValues(const QVector<QVariant> &values);
     // Adds a record fetched while open (kept in index order, filtered).
     Record *AddFetchedRecord(QVector<QVariant> &values);
     void ClearRecords();
     // Puts new values into a record (keys read back from the database); it keeps its place.
     void ReplaceValues(Record *record, const QVector<QVariant> &values);
     // Records of the dataset, all of them (not only the visible ones).
-    const std::vector<Record *> &AllRecords() const { return records_; }
+    const std::vector<Record *> &AllRecords() const;
     // The held record (visible or not) whose fields hold the values, or null; through the
     // Locate index while every held record is visible.
     Record *FindHeldRecord(const QList<TField *> &fields, const QVariantList &values);
+    // The key of a row (values in column order, in any form its fields read) on the given
+    // fields, every column when none is given: the key Locate compares, so two rows get
+    // the same key exactly when Locate finds them equal.
+    QByteArray RowKey(const QVector<QVariant> &values, const QList<TField *> &fields) const;
     Record *CurrentRecord() const;
     // Removes the given records from memory (no event; the cursor is kept where possible).
     void EvictRecords(const QList<quint64> &ids);
@@ -275,7 +276,7 @@ protected:
     // Original image of a changed record (for pending changes), or the record itself.
     Record *OriginalOf(Record *record) const;
     // Pending changes, for ApplyUpdates: deleted originals; records with a change status.
-    const std::vector<Record *> &DeletedRecords() const { return deleted_; }
+    const std::vector<Record *> &DeletedRecords() const;
     // After a successful apply: every record is unchanged and the deleted list empty.
     void CommitUpdates();
 
@@ -305,12 +306,6 @@ private:
     void ComputeRange();
     QVariant ValueOf(Record *record, const TField *field);
     void RebuildView();
-    void SortRecords();
-    int CompareRecords(const Record *a, const Record *b) const;
-    int InsertPosition(const std::vector<Record *> &list, const Record *record) const;
-    // Puts a record among the others (index order, filter); its visible position or -1.
-    int PlaceRecord(Record *record, int viewHint, bool append);
-    std::vector<Record *>::iterator FindInRecords(const Record *record, int viewIndex);
     int FindInView(quint64 id) const;
     void BeginInsertAppend(bool append);
     void InitNewRecord();
@@ -321,13 +316,6 @@ private:
     void FreeRecords();
     int SearchView(const QList<TField *> &fields, const QVariantList &values, TLocateOptions options);
     QVariantList NormaliseKeyValues(const QList<TField *> &fields, const QVariant &keyValues) const;
-    QByteArray KeyOf(const QList<TField *> &fields, const QVariantList &values, bool caseInsensitive) const;
-    QByteArray RecordKey(Record *record, const QList<TField *> &fields, bool caseInsensitive);
-    void BumpVersion() { ++version_; }
-    // Keeps the Locate indexes valid across a record added at the end or changed in place
-    // (the common steps of batch loops); any other change rebuilds them when next used.
-    QList<QByteArray> IndexKeysOf(Record *record);
-    void PatchIndexes(const QList<QByteArray> &oldKeys, Record *record, int position, quint64 before);
     void AttachSource(TDataSource *source);
     void DetachSource(TDataSource *source);
     void MasterDataChanged();
@@ -344,13 +332,9 @@ private:
     QList<TField *> calcFields_;
     bool inLayout_ = false;
 
-    // records
-    std::vector<Record *> records_;
-    std::vector<Record *> view_;
-    std::vector<Record *> deleted_;
-    QHash<quint64, Record *> originals_;
-    quint64 nextId_ = 1;
-    quint64 version_ = 0;
+    // records, their order, the visible ones and the Locate indexes on them
+    std::unique_ptr<kv8data::RecordStore> store_;
+    std::unique_ptr<kv8data::LocateIndexes> indexes_;
     int cursor_ = -1;
     bool bof_ = true;
     bool eof_ = true;
@@ -375,11 +359,6 @@ private:
     QVariant validatingValue_;
     bool streaming_ = false;
     int enableEvent_ = -1;
-    // in-memory range of a master link
-    bool rangeActive_ = false;
-    bool rangeNone_ = false;
-    QByteArray rangeKey_;
-    QList<TField *> rangeFields_;
     // record whose values temp_ holds
     quint64 tempVersion_ = 0;
 
@@ -389,21 +368,11 @@ private:
     TFilterOptions filterOptions_ = 0;
     std::unique_ptr<kv8data::DataFilter> filter_;
     QString indexFieldNames_;
-    QList<TField *> indexFields_;
 
     // master link
     std::unique_ptr<kv8data::MasterLink> masterLink_;
     QString masterFields_;
     QString detailFields_;
-
-    // locate indexes
-    struct KeyIndex {
-        QList<TField *> fieldList;
-        bool caseInsensitive = false;
-        quint64 version = 0;
-        QHash<QByteArray, int> positions;
-    };
-    std::vector<KeyIndex> indexes_;
 
     QList<TDataSource *> sources_;
 };

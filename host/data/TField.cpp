@@ -662,15 +662,17 @@ void TField::SetText(const QString &text)
             Clear();
             return;
         }
+        // typed numbers follow one rule: no C-locale fallback, no blanks around
         bool ok = false;
-        double d = KFormati::ParseFloat(s, &ok);
+        const double d = KFormati::ParseTypedFloat(text, &ok);
         if (!ok)
-            d = s.toDouble(&ok); // "1.5" typed with a point
-        if (!ok)
-            throw Exception(QStringLiteral("'%1' non è un valore numerico valido").arg(text));
+            throw Exception(QStringLiteral("Il campo '%1' non accetta \"%2\": scrivere il numero con la virgola per i "
+                                           "decimali e il punto solo per le migliaia (es. 1.234,56)")
+                                .arg(DisplayLabel(), text));
         if (type_ != ftFloat) {
             if (d != std::floor(d))
-                throw Exception(QStringLiteral("'%1' non è un valore intero valido").arg(text));
+                throw Exception(QStringLiteral("Il campo '%1' non accetta \"%2\": scrivere un numero intero, senza decimali")
+                                    .arg(DisplayLabel(), text));
             SetValue(QVariant(qlonglong(RoundToInt(d))));
         } else {
             SetValue(QVariant(d));

@@ -107,7 +107,9 @@ public:
     // Text for display (DisplayFormat) and for editing (EditFormat, else DisplayFormat).
     QString DisplayText() const;
     QString Text() const;
-    // Parses an edited text (Italian numbers and dates); an empty text clears the field.
+    // Parses an edited text (Italian dates; numbers strictly as KFormati::ParseTypedFloat
+    // reads them); an empty text clears the field. A refusal names the field and keeps the
+    // old value.
     void SetText(const QString &text);
     // Formats any value as this field would display it.
     QString FormatValue(const QVariant &value, bool forDisplay) const;

@@ -5,6 +5,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 using namespace kv8data;
 
 TXClientTable::TXClientTable(QObject *owner) : TXTable(owner) {}
@@ -18,21 +20,70 @@ QString TXClientTable::EffectiveWhere() const
 
 void TXClientTable::InternalOpen()
 {
-    written_.clear();
-    ownWrites_ = false;
     if (!cloneSource_) {
         TXTable::InternalOpen();
         return;
     }
-    if (!tableName_.isEmpty())
+    if (!tableName_.isEmpty()) {
         LoadMeta();
+        FollowTransactions();
+    }
+    transaction_.read.clear();
+    transaction_.readAll = !tableName_.isEmpty() && Database().InTransaction();
     CopyLayoutAndRecords(*cloneSource_);
     rowIdField_ = nullptr;
     for (int i = 0; i < ColumnCount(); ++i)
         if (Column(i)->FieldName() == QLatin1String("kv8_rowid") && !FindField(QStringLiteral("kv8_rowid")))
             rowIdField_ = Column(i);
     useRowId_ = rowIdField_ != nullptr;
+    NoteKeyColumns();
 }
+
+namespace {
+
+// Keys read back in one statement: at most this many per statement (and about 900 values,
+// within any engine's limit), in texts for 1, 2, 4 ... keys so that few texts are prepared.
+constexpr qsizetype kKeysPerStatement = 256;
+constexpr qsizetype kValuesPerStatement = 900;
+
+// "(a = ? AND b IS NULL) OR ..." for the keys (a single column: "a IN (?, ...)").
+QString KeysCondition(const QStringList &names, const QList<QVariantList> &keys, QVariantList &params)
+{
+    if (names.size() == 1) {
+        QStringList marks;
+        bool null = false;
+        for (const QVariantList &key : keys) {
+            if (key[0].isNull()) {
+                null = true;
+            } else {
+                marks << QStringLiteral("?");
+                params << key[0];
+            }
+        }
+        QStringList parts;
+        if (!marks.isEmpty())
+            parts << names[0] + QStringLiteral(" IN (") + marks.join(QStringLiteral(", ")) + u')';
+        if (null)
+            parts << names[0] + QStringLiteral(" IS NULL");
+        return parts.join(QStringLiteral(" OR "));
+    }
+    QStringList alternatives;
+    for (const QVariantList &key : keys) {
+        QStringList where;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            if (key[i].isNull()) {
+                where << names[i] + QStringLiteral(" IS NULL");
+            } else {
+                where << names[i] + QStringLiteral(" = ?");
+                params << key[i];
+            }
+        }
+        alternatives << u'(' + where.join(QStringLiteral(" AND ")) + u')';
+    }
+    return alternatives.join(QStringLiteral(" OR "));
+}
+
+} // namespace
 
 void TXClientTable::InternalRefresh()
 {
@@ -45,24 +96,25 @@ void TXClientTable::InternalRefresh()
                 key << r->Get(ColumnOf(k));
             held << key;
         }
-    TXTable::InternalRefresh();
-    if (keys.isEmpty() || held.isEmpty())
-        return;
     QStringList names;
     for (TField *k : keys)
         names << (k == rowIdField_ ? QStringLiteral("rowid") : k->FieldName());
-    for (const QVariantList &key : held) {
-        QStringList where;
+    TXTable::InternalRefresh();
+    if (keys.isEmpty() || held.isEmpty())
+        return;
+    const qsizetype perStatement =
+        std::max<qsizetype>(1, std::min(kKeysPerStatement, kValuesPerStatement / names.size()));
+    for (qsizetype from = 0; from < held.size(); from += perStatement) {
+        QList<QVariantList> chunk = held.mid(from, perStatement);
+        // padded with its last key to the next power of two
+        qsizetype size = 1;
+        while (size < chunk.size())
+            size *= 2;
+        while (chunk.size() < std::min(size, perStatement))
+            chunk << chunk.last();
         QVariantList params;
-        for (int i = 0; i < names.size(); ++i) {
-            if (key[i].isNull()) {
-                where << names[i] + QStringLiteral(" IS NULL");
-            } else {
-                where << names[i] + QStringLiteral(" = ?");
-                params << key[i];
-            }
-        }
-        FetchRows(where.join(QStringLiteral(" AND ")), params);
+        const QString condition = KeysCondition(names, chunk, params);
+        FetchRows(condition, params);
     }
 }
 
@@ -115,73 +167,56 @@ bool TXClientTable::LocateFetch(const QList<TField *> &fields, const QVariantLis
     return FetchRows(where.join(QStringLiteral(" AND ")), params) > 0;
 }
 
-void TXClientTable::RecordWritten(const QVector<QVariant> &values, bool wasDelete, quint64 markBefore)
+void TXClientTable::RecordWritten(const QVector<QVariant> &values, bool wasDelete)
 {
-    TXDatabase &db = Database();
-    ownWrites_ = db.InTransaction() && (written_.isEmpty() || (ownWrites_ && markBefore == writtenMark_));
-    writtenMark_ = db.TableWriteMark(tableName_);
-    if (wasDelete)
-        written_.remove(KeyOfValues(values));
-    else
-        written_.insert(KeyOfValues(values));
-}
-
-bool TXClientTable::OwnWritesCurrent()
-{
-    if (!ownWrites_ || written_.isEmpty())
-        return false;
-    TXDatabase &db = Database();
-    return db.InTransaction() && db.TableWriteMark(tableName_) == writtenMark_;
-}
-
-void TXClientTable::CheckRollBack()
-{
-    if (!Active())
-        return;
-    if (State() == dsEdit || State() == dsInsert)
-        Cancel();
-    if (ChangeCount() > 0)
-        CancelUpdates();
-    if (written_.isEmpty())
-        return;
-    QList<quint64> ids;
-    for (Record *r : AllRecords())
-        if (written_.contains(KeyOfValues(ValuesOf(r))))
-            ids << r->Id();
-    written_.clear();
-    ownWrites_ = false;
-    EvictRecords(ids);
-}
-
-void TXClientTable::ForgetStaleWrites()
-{
-    if (!Active())
-        return;
-    if (CachedUpdates() || !OwnWritesCurrent()) {
-        CheckRollBack();
-        return;
+    const QByteArray key = KeyOfValues(values);
+    if (wasDelete) {
+        transaction_.written.remove(key);
+        transaction_.unchanged.remove(key);
+    } else {
+        transaction_.written.insert(key);
+        transaction_.unchanged.insert(key);
     }
-    if (State() == dsEdit || State() == dsInsert)
-        Cancel();
 }
 
-bool TXClientTable::HoldsOwnWrite(const QString &keyFields, const QVariantList &values)
+bool TXClientTable::LocateAsStored(const QString &keyFields, const QVariant &keyValues)
 {
-    if (!Active() || !OwnWritesCurrent())
-        return false;
-    // the row's key as KeyOfValues reads it: every key column must be among the fields given
+    CheckActive();
+    CheckBrowseMode();
     const QList<TField *> fields = GetFieldList(keyFields);
-    const QList<TField *> keys = PrimaryKeyFields();
-    if (keys.isEmpty())
-        return false;
-    QVector<QVariant> row(ColumnCount());
-    for (TField *k : keys) {
-        const qsizetype at = fields.indexOf(k);
-        if (at < 0 || at >= values.size())
-            return false;
-        row[ColumnOf(k)] = values[at];
+    const int type = keyValues.metaType().id();
+    QVariantList values = type == QMetaType::QVariantList || type == QMetaType::QStringList ? keyValues.toList()
+                                                                                            : QVariantList{keyValues};
+    if (!fields.isEmpty() && values.size() == fields.size()) {
+        for (qsizetype i = 0; i < values.size(); ++i)
+            values[i] = CoerceLoaded(values[i], fields[i]->DataType()); // as Locate reads them
+        const Record *held = FindHeldRecord(fields, values);
+        // a change not applied yet is the table's own
+        if (held && held->ChangeStatus() == Record::Unchanged && !transaction_.unchanged.contains(KeyOfRecord(held)))
+            EvictRecords({held->Id()});
     }
-    return written_.contains(KeyOfValues(row));
+    return Locate(keyFields, keyValues);
+}
+
+void TXClientTable::ForgetTransactionRows(const TransactionRows &rows)
+{
+    if (State() == dsEdit || State() == dsInsert)
+        Cancel();
+    // what it read while the transaction wrote the table may hold what was written
+    const bool readStale = rows.tableWritten;
+    QList<quint64> ids;
+    for (const Record *r : AllRecords())
+        if ((readStale && (rows.readAll || rows.read.contains(r->Id())))
+            || (!rows.written.isEmpty() && rows.written.contains(KeyOfRecord(r))))
+            ids << r->Id();
+    if (ids.isEmpty())
+        return;
+    if (ids.size() == qsizetype(AllRecords().size())) {
+        ClearRecords();
+        Resync(false);
+    } else {
+        EvictRecords(ids);
+    }
 }
 
 void TXClientTable::CloneCursor(TDataSet *source, bool, bool)

@@ -180,7 +180,7 @@ QDateTime TParam::AsDateTime() const
 
 // ---- TXQuery
 
-TXQuery::TXQuery(QObject *owner) : TDataSet(owner) {}
+TXQuery::TXQuery(QObject *owner) : TXSqlDataSet(owner) {}
 
 TXQuery::~TXQuery() = default;
 

@@ -1,7 +1,7 @@
 #pragma once
 // Read-only SQL queries: text as lines, named or positional parameters, a template text with
 // placeholders, master-bound parameters, and a forward-only mode for large scans.
-#include "host/data/TDataSet.h"
+#include "host/data/TXSqlDataSet.h"
 #include "host/db/TXDatabase.h"
 
 #include <QSqlQuery>
@@ -44,7 +44,7 @@ private:
     friend class TXQuery;
 };
 
-class TXQuery : public TDataSet {
+class TXQuery : public TXSqlDataSet {
     Q_OBJECT
 public:
     explicit TXQuery(QObject *owner = nullptr);

@@ -10,6 +10,7 @@
 #include <QSqlRecord>
 
 #include <map>
+#include <utility>
 
 using namespace kv8data;
 
@@ -55,6 +56,12 @@ void CheckIdentifier(const QString &name, const char *what)
         throw EDatabaseError(QStringLiteral("Nome di %1 non valido: '%2'").arg(QLatin1String(what), name));
 }
 
+void CatalogueReadFailed(const QSqlQuery &q, const QString &table)
+{
+    qWarning("kv8: the columns and key of table %s could not be read: %s", qPrintable(table),
+             qPrintable(q.lastError().text()));
+}
+
 QString ConflictMessage(const QString &table)
 {
     return QStringLiteral("Record modificato o cancellato da un altro utente (tabella %1): rileggere i dati e "
@@ -77,6 +84,18 @@ QVariant StoredForm(const TXDatabase &db, const TField *f, const QVariant &v)
         return db.ToDb(v);
     return Bindable(f, v);
 }
+
+// Marks the statements of the scope as a table's own.
+class OwnStatements {
+public:
+    explicit OwnStatements(bool &flag) : flag_(flag) { flag_ = true; }
+    ~OwnStatements() { flag_ = false; }
+    OwnStatements(const OwnStatements &) = delete;
+    OwnStatements &operator=(const OwnStatements &) = delete;
+
+private:
+    bool &flag_;
+};
 
 // The value a NOT NULL column takes for an empty field.
 QVariant EmptyOf(const TField *f)
@@ -143,6 +162,8 @@ void TXTable::LoadMeta()
                     meta.columns.insert(q.value(0).toString().toLower(),
                                         {q.value(1).toString() == QLatin1String("NO"),
                                          !q.value(2).isNull() || q.value(3).toString() == QLatin1String("YES")});
+            else
+                CatalogueReadFailed(q, tableName_);
             q.prepare(QStringLiteral("SELECT a.attname FROM pg_index i JOIN pg_attribute a "
                                      "ON a.attrelid = i.indrelid AND a.attnum = ANY(i.indkey) "
                                      "WHERE i.indrelid = to_regclass(?) AND i.indisprimary "
@@ -151,6 +172,8 @@ void TXTable::LoadMeta()
             if (q.exec())
                 while (q.next())
                     meta.primaryKey << q.value(0).toString();
+            else
+                CatalogueReadFailed(q, tableName_);
         } else {
             if (q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(tableName_))) {
                 std::map<int, QString> pk;
@@ -162,6 +185,8 @@ void TXTable::LoadMeta()
                 }
                 for (const auto &p : pk)
                     meta.primaryKey << p.second;
+            } else {
+                CatalogueReadFailed(q, tableName_);
             }
         }
         q.finish();
@@ -220,6 +245,9 @@ void TXTable::InternalOpen()
 {
     LoadMeta();
     TXDatabase &db = Database();
+    FollowTransactions();
+    transaction_.read.clear();
+    transaction_.readAll = db.InTransaction();
     QStringList conditions;
     QVariantList params;
     const QString where = EffectiveWhere().trimmed();
@@ -261,6 +289,7 @@ void TXTable::InternalOpen()
         sql += QStringLiteral(" LIMIT %1").arg(maxRecords_);
     QSqlQuery q = db.OpenQuery(sql, params, true);
     BindLayout(q.record());
+    NoteKeyColumns();
     LoadQueryRows(q);
 }
 
@@ -288,11 +317,14 @@ int TXTable::FetchRows(const QString &condition, const QVariantList &values)
     QVector<int> keyColumns;
     for (TField *k : keys)
         keyColumns << ColumnOf(k);
+    const bool inTransaction = Database().InTransaction();
     int added = 0;
     for (QVector<QVariant> &r : fetched) {
         if (keys.isEmpty() ? held.contains(KeyOfValues(r)) : IsHeld(keys, keyColumns, r))
             continue;
-        AddFetchedRecord(r);
+        const Record *record = AddFetchedRecord(r);
+        if (inTransaction)
+            transaction_.read.insert(record->Id());
         ++added;
     }
     return added;
@@ -334,18 +366,26 @@ QList<TField *> TXTable::PrimaryKeyFields() const
 
 QByteArray TXTable::KeyOfValues(const QVector<QVariant> &values) const
 {
-    QByteArray key;
-    const QList<TField *> keys = PrimaryKeyFields();
-    if (keys.isEmpty()) {
-        // no key: the whole row
-        for (const QVariant &v : values)
-            key += v.toString().toUtf8() + '\x1f';
-        return key;
-    }
-    for (int i = 0; i < ColumnCount(); ++i)
-        if (keys.contains(Column(i)))
-            key += (i < values.size() ? values[i].toString() : QString()).toUtf8() + '\x1f';
-    return key;
+    // no key: the whole row
+    return RowKey(values, Active() ? openKeys_ : PrimaryKeyFields());
+}
+
+void TXTable::NoteKeyColumns()
+{
+    openKeys_ = PrimaryKeyFields();
+    openKeyColumns_.clear();
+    for (TField *k : openKeys_)
+        openKeyColumns_ << ColumnOf(k);
+}
+
+QByteArray TXTable::KeyOfRecord(const Record *record) const
+{
+    if (openKeys_.isEmpty())
+        return KeyOfValues(ValuesOf(record));
+    QVector<QVariant> row(ColumnCount());
+    for (int column : openKeyColumns_)
+        row[column] = record->Get(column);
+    return RowKey(row, openKeys_);
 }
 
 // ---- writes
@@ -549,24 +589,91 @@ void TXTable::InternalPost(Record *oldRecord, QVector<QVariant> &values)
 {
     if (!autoApply_)
         return;
-    const quint64 before = Database().TableWriteMark(tableName_);
-    if (!oldRecord)
-        WriteInsert(values);
-    else
-        WriteUpdate(oldRecord, values);
-    RecordWritten(values, false, before);
+    {
+        OwnStatements own(writing_);
+        if (!oldRecord)
+            WriteInsert(values);
+        else
+            WriteUpdate(oldRecord, values);
+    }
+    NoteWritten(values, false);
 }
 
 void TXTable::InternalDelete(Record *record)
 {
     if (!autoApply_)
         return;
-    const quint64 before = Database().TableWriteMark(tableName_);
-    WriteDelete(record);
-    RecordWritten(ValuesOf(record), true, before);
+    {
+        OwnStatements own(writing_);
+        WriteDelete(record);
+    }
+    NoteWritten(ValuesOf(record), true);
 }
 
-void TXTable::RecordWritten(const QVector<QVariant> &, bool, quint64) {}
+// ---- the connection's transaction
+
+void TXTable::FollowTransactions()
+{
+    Listen(&Database(), {tableName_});
+}
+
+void TXTable::NoteWritten(const QVector<QVariant> &values, bool deleted)
+{
+    if (!Database().InTransaction())
+        return; // stored at once
+    transaction_.wrote = true;
+    RecordWritten(values, deleted);
+}
+
+void TXTable::RecordWritten(const QVector<QVariant> &, bool) {}
+
+void TXTable::TransactionStarted()
+{
+    transaction_ = {};
+}
+
+void TXTable::TransactionCommitted()
+{
+    // what it wrote is stored as it holds it
+    transaction_ = {};
+}
+
+void TXTable::TransactionRolledBack()
+{
+    TransactionRows rows = std::exchange(transaction_, {});
+    if (!Active())
+        return;
+    rows.tableWritten = ListenedDatabase()->TransactionWrote(tableName_);
+    if (!rows.wrote && !(rows.tableWritten && (rows.readAll || !rows.read.isEmpty())))
+        return;
+    if (ConnectionClosing()) {
+        // nothing can be read again: nothing is kept
+        if (State() == dsEdit || State() == dsInsert)
+            Cancel();
+        Close();
+        return;
+    }
+    ForgetTransactionRows(rows);
+}
+
+void TXTable::TableWritten()
+{
+    if (!writing_)
+        transaction_.unchanged.clear();
+}
+
+void TXTable::ForgetTransactionRows(const TransactionRows &)
+{
+    try {
+        if (State() == dsEdit || State() == dsInsert)
+            Cancel();
+        Refresh();
+    } catch (const std::exception &e) {
+        // better nothing than rows that were never stored
+        qWarning("kv8: table %s could not be read again after a rollback: %s", qPrintable(tableName_), e.what());
+        Close();
+    }
+}
 
 int TXTable::ColumnOf(const TField *field) const
 {
@@ -583,31 +690,43 @@ void TXTable::InternalInitRecord(QVector<QVariant> &values)
         const DictColumn *d = f->DictInfo();
         if (!d || !d->autokey)
             continue;
-        const DictTable *own = DataDictionary().Table(tableName_);
-        if (own && own->IsStored()) {
-            values[i] = QVariant(qlonglong(Database().NewKey(tableName_, f->FieldName())));
-            continue;
-        }
-        // a local copy of a stored table: the key comes from the stored table's key service
-        QString stored;
-        auto autokeyIn = [&](const QString &table) {
-            const DictTable *t = DataDictionary().Table(table);
-            const DictColumn *c = t && t->IsStored() ? t->Column(f->FieldName()) : nullptr;
-            return c && c->autokey;
-        };
-        if (!origin_.isEmpty() && autokeyIn(origin_))
-            stored = origin_;
-        if (stored.isEmpty())
-            for (const DictTable *t : DataDictionary().Tables())
-                if (autokeyIn(t->name)) {
-                    stored = t->name;
-                    break;
-                }
-        if (!stored.isEmpty() && DMIDataBases::Instance().Has(QStringLiteral("GlobalDatabase")))
-            values[i] = QVariant(qlonglong(DMIDataBases::Instance().Global().NewKey(stored, f->FieldName())));
-        else
-            values[i] = QVariant(qlonglong(Database().NewKey(tableName_, f->FieldName())));
+        const auto [db, table] = KeySource(f);
+        values[i] = QVariant(qlonglong(db->NewKey(table, f->FieldName())));
     }
+}
+
+std::pair<TXDatabase *, QString> TXTable::KeySource(const TField *field) const
+{
+    const Dictionary &dictionary = DataDictionary();
+    const DictTable *own = dictionary.Table(tableName_);
+    if (own && own->IsStored())
+        return {&Database(), tableName_};
+    const auto autokeyIn = [&](const DictTable *t) {
+        const DictColumn *c = t ? t->Column(field->FieldName()) : nullptr;
+        return c && c->autokey;
+    };
+    if (!origin_.isEmpty()) {
+        // a local copy of a stored table: the key comes from the stored table's key service
+        const DictTable *origin = dictionary.Table(origin_);
+        if (!origin || !origin->IsStored())
+            throw EDatabaseError(
+                QStringLiteral("%1: la tabella di origine '%2' non è una tabella del database aziendale; indicare in "
+                               "TabellaOrigine la tabella da cui la copia è tratta")
+                    .arg(Name(), origin_));
+        if (autokeyIn(origin)) {
+            DMIDataBases &connections = DMIDataBases::Instance();
+            TXDatabase &company = connections.Has(QStringLiteral("GlobalDatabase")) ? connections.Global() : Database();
+            return {&company, origin->name};
+        }
+        return {&Database(), tableName_};
+    }
+    // the same column drawn from a stored table's keys would be a guess: the origin says which
+    for (const DictTable *t : dictionary.Tables())
+        if (t->IsStored() && autokeyIn(t))
+            throw EDatabaseError(QStringLiteral("%1: la chiave %2 è presa da una tabella del database; indicare in "
+                                                "TabellaOrigine quale")
+                                     .arg(Name(), field->FieldName()));
+    return {&Database(), tableName_};
 }
 
 void TXTable::MasterChanged()
@@ -735,12 +854,10 @@ int TXTable::ApplyUpdates(int)
     CheckBrowseMode();
     if (ChangeCount() == 0)
         return 0;
-    TXDatabase &db = Database();
-    const bool own = !db.InTransaction();
-    if (own)
-        db.StartTransaction();
+    TXTransaction transaction(Database()); // the caller's when one is open
     QList<QPair<Record *, QVector<QVariant>>> inserted;
-    try {
+    {
+        OwnStatements own(writing_);
         for (Record *d : DeletedRecords())
             WriteDelete(d);
         for (Record *r : AllRecords()) {
@@ -752,19 +869,19 @@ int TXTable::ApplyUpdates(int)
                 inserted.append({r, values});
             }
         }
-        if (own)
-            db.Commit();
-    } catch (...) {
-        if (own) {
-            try {
-                db.Rollback();
-            } catch (...) {
-            }
-        }
-        throw;
     }
+    if (transaction.Started())
+        transaction.Commit();
     for (auto &p : inserted)
         ReplaceValues(p.first, p.second);
+    if (!transaction.Started()) {
+        // written in the caller's transaction: its rollback takes them back
+        for (Record *d : DeletedRecords())
+            NoteWritten(ValuesOf(d), true);
+        for (Record *r : AllRecords())
+            if (r->ChangeStatus() != Record::Unchanged)
+                NoteWritten(ValuesOf(r), false);
+    }
     CommitUpdates();
     Resync(true);
     return 0;

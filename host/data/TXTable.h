@@ -2,14 +2,22 @@
 // A table of a named database: read with a selection condition, order and row limit; posts
 // and deletes written by primary key (at once, or later with ApplyUpdates); local work
 // tables made from field definitions or the dictionary.
+//
+// It follows the transactions of its connection: after a rollback it holds no row that was
+// never stored (what it wrote in the transaction, and what it read there of a table the
+// transaction wrote, is read again as stored); after a commit it keeps the rows it wrote as
+// they are.
 #include "host/data/TXTableBase.h"
+#include "host/db/TXTransaction.h"
 
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 
+#include <utility>
 #include <vector>
 
-class TXTable : public TXTableBase {
+class TXTable : public TXTableBase, private TXTransactionListener {
     Q_OBJECT
 public:
     explicit TXTable(QObject *owner = nullptr);
@@ -34,8 +42,10 @@ public:
     // The primary key when the dictionary and the database give none ("A;B").
     const QString &KeyFields() const { return keyFields_; }
     void SetKeyFields(const QString &fields) { keyFields_ = fields; }
-    // A stored table whose dictionary columns a local copy takes (after its own fields); its
-    // autokey columns also name where the keys of the copy are drawn.
+    // A stored table whose dictionary columns a local copy takes (after its own fields); the
+    // keys of the copy's autokey columns are drawn from its key service. A local table
+    // without one draws them from its own, unless the column is an autokey of a stored table:
+    // then the origin must be named.
     const QString &TabellaOrigine() const { return origin_; }
     void SetTabellaOrigine(const QString &table) { origin_ = table; }
 
@@ -70,9 +80,21 @@ protected:
 
     // The selection this opening reads (the client table's empty selection by default).
     virtual QString EffectiveWhere() const { return where_; }
-    // Called after a record was written at once (inserted or updated; deleted: wasDelete);
-    // markBefore: the connection's write mark of the table before the write.
-    virtual void RecordWritten(const QVector<QVariant> &values, bool wasDelete, quint64 markBefore);
+    // What the table read and wrote in the open transaction of its connection.
+    struct TransactionRows {
+        QSet<QByteArray> written;     // client table: keys of the rows it inserted or updated
+        QSet<QByteArray> unchanged;   // of those, the ones no other statement may have changed since
+        QSet<quint64> read;           // records it read from the table
+        bool readAll = false;         // it was opened or read again
+        bool wrote = false;           // it wrote (deletes included)
+        bool tableWritten = false;    // at the rollback: the transaction wrote its table
+    };
+    // A row it wrote in the open transaction (inserted or updated; deleted: wasDelete).
+    virtual void RecordWritten(const QVector<QVariant> &values, bool wasDelete);
+    // After a rollback, when it wrote in the transaction, or read there rows of its table
+    // while the transaction wrote that table: the rows held are made what is stored. By
+    // default a pending insert or edit is cancelled and the table read again.
+    virtual void ForgetTransactionRows(const TransactionRows &rows);
     int ColumnOf(const TField *field) const;
     // Reads rows with the given extra condition into the open table; the rows added.
     int FetchRows(const QString &condition, const QVariantList &values);
@@ -81,7 +103,14 @@ protected:
     void BindLayout(const class QSqlRecord &record);
     // What the database says of the table's columns and key (cached per connection).
     void LoadMeta();
+    // The primary key of a row (values in column order; the whole row when there is no key).
     QByteArray KeyOfValues(const QVector<QVariant> &values) const;
+    QByteArray KeyOfRecord(const Record *record) const;
+    // Within InternalOpen, once the layout is bound: the key the keys above are made of.
+    void NoteKeyColumns();
+    // Follows the transactions of the connection (from the first opening on: rows read again
+    // in the same transaction may hold what it wrote before).
+    void FollowTransactions();
     // Whether a record with the row's key (the key fields at their columns) is held.
     bool IsHeld(const QList<TField *> &keys, const QVector<int> &keyColumns, const QVector<QVariant> &row);
     QVector<QVariant> ValuesOf(const Record *record) const;
@@ -107,6 +136,20 @@ protected:
     std::vector<char> insertColumns_; // columns of the last INSERT text
     QString insertSql_;
     bool masterValuesSet_ = false;
+    TransactionRows transaction_;
+
+private:
+    void TransactionStarted() override;
+    void TransactionCommitted() override;
+    void TransactionRolledBack() override;
+    void TableWritten() override;
+    void NoteWritten(const QVector<QVariant> &values, bool deleted);
+    // The key service an autokey column draws from (the table and its connection).
+    std::pair<TXDatabase *, QString> KeySource(const TField *field) const;
+
+    bool writing_ = false; // its own statements are running
+    QList<TField *> openKeys_; // the primary key while open, and its columns
+    QVector<int> openKeyColumns_;
 };
 
 namespace kv8data {

@@ -2,7 +2,7 @@
 
 #include "host/db/DMIDataBases.h"
 
-TXTableBase::TXTableBase(QObject *owner) : TDataSet(owner) {}
+TXTableBase::TXTableBase(QObject *owner) : TXSqlDataSet(owner) {}
 
 TXTableBase::~TXTableBase() = default;
 

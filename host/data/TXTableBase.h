@@ -1,10 +1,10 @@
 #pragma once
 // A dataset on one table of a connection: the table's name, the connection (by name, or
 // given directly) and a selection condition, all set while it is closed.
-#include "host/data/TDataSet.h"
+#include "host/data/TXSqlDataSet.h"
 #include "host/db/TXDatabase.h"
 
-class TXTableBase : public TDataSet {
+class TXTableBase : public TXSqlDataSet {
     Q_OBJECT
 public:
     explicit TXTableBase(QObject *owner = nullptr);

@@ -16,6 +16,8 @@ void TXlkTable::InternalOpen()
     if (!ident.match(tableName_).hasMatch())
         throw EDatabaseError(QStringLiteral("%1: nome della tabella non valido: '%2'").arg(Name(), tableName_));
     TXDatabase &db = Database();
+    Listen(&db);
+    readInTransaction_ = db.InTransaction();
     QString sql = QStringLiteral("SELECT * FROM ") + tableName_;
     if (!where_.trimmed().isEmpty())
         sql += QStringLiteral(" WHERE ") + where_;
@@ -33,4 +35,33 @@ void TXlkTable::InternalOpen()
     BindQueryColumns(q.record(), {tableName_}, QString(), !db.IsPostgres());
     EndLayout();
     LoadQueryRows(q);
+}
+
+void TXlkTable::TransactionStarted()
+{
+    readInTransaction_ = false;
+}
+
+void TXlkTable::TransactionCommitted()
+{
+    readInTransaction_ = false;
+}
+
+void TXlkTable::TransactionRolledBack()
+{
+    const bool stale = Active() && readInTransaction_ && ListenedDatabase()->TransactionWrote(tableName_);
+    readInTransaction_ = false;
+    if (!stale)
+        return;
+    if (ConnectionClosing()) {
+        Close();
+        return;
+    }
+    try {
+        Close();
+        Open();
+    } catch (const std::exception &e) {
+        qWarning("kv8: lookup table %s could not be read again after a rollback: %s", qPrintable(tableName_), e.what());
+        Close();
+    }
 }

@@ -1,5 +1,6 @@
 #include "host/db/DMIDataBases.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -41,13 +42,18 @@ TXDatabase &DMIDataBases::Database(const QString &name)
     if (const auto it = byName_.find(key); it != byName_.end())
         return *it->second;
     if (key == kLocalDatabase) {
-        if (!LocalDir().isValid())
-            throw EDatabaseError(QStringLiteral("Cannot create the folder of the local database: %1")
-                                     .arg(LocalDir().errorString()));
+        if (!LocalDir().isValid()) {
+            qWarning().noquote() << QStringLiteral("kv8db: local database folder: %1").arg(LocalDir().errorString());
+            throw EDatabaseError(QStringLiteral("Impossibile creare la cartella del database locale in %1: controllare "
+                                                "lo spazio e i permessi della cartella temporanea.")
+                                     .arg(QDir::tempPath()));
+        }
         localPath_ = LocalDir().filePath(QStringLiteral("local.db"));
         return Open(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + localPath_);
     }
-    throw EDatabaseError(QStringLiteral("No database named %1 is open").arg(name));
+    throw EDatabaseError(QStringLiteral("Il database %1 non è aperto: aprirlo prima di usarlo o segnalare l'errore "
+                                        "all'assistenza.")
+                             .arg(name));
 }
 
 bool DMIDataBases::Has(const QString &name) const

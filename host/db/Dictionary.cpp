@@ -12,8 +12,11 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <atomic>
 #include <cmath>
 #include <map>
+#include <memory>
+#include <mutex>
 
 namespace {
 
@@ -265,18 +268,62 @@ void DictTable::Index()
     indexed_ = columns.size();
 }
 
+namespace {
+
+// The program's dictionary and the module files it was made with. The dictionaries made
+// before stay: references to them are held across the program.
+struct ProgramDictionary {
+    std::mutex mutex;
+    std::atomic<const Dictionary *> current{nullptr};
+    std::vector<std::unique_ptr<const Dictionary>> made;
+    QStringList moduleFiles;
+};
+
+ProgramDictionary &Program()
+{
+    static ProgramDictionary program;
+    return program;
+}
+
+// Makes the dictionary of the host's files and the module's; the caller holds the mutex.
+void Make(ProgramDictionary &program, const QStringList &moduleFiles)
+{
+    auto made = std::make_unique<const Dictionary>(
+        Dictionary::Load(Dictionary::JsonFiles(QStringLiteral(":/host/dictionary")) + moduleFiles));
+    program.moduleFiles = moduleFiles;
+    program.current.store(made.get(), std::memory_order_release);
+    program.made.push_back(std::move(made));
+}
+
+} // namespace
+
 const Dictionary &Dictionary::Instance()
 {
-    static const Dictionary instance = [] {
-        QStringList files;
-        for (const QString &dir : {QStringLiteral(":/host/dictionary"), QStringLiteral(":/dictionary")}) {
-            const QDir d(dir);
-            for (const QString &name : d.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name))
-                files.append(d.filePath(name));
-        }
-        return Load(files);
-    }();
-    return instance;
+    ProgramDictionary &program = Program();
+    if (const Dictionary *d = program.current.load(std::memory_order_acquire))
+        return *d;
+    const std::lock_guard lock(program.mutex);
+    if (!program.current.load(std::memory_order_relaxed))
+        Make(program, program.moduleFiles);
+    return *program.current.load(std::memory_order_relaxed);
+}
+
+void Dictionary::UseModuleFiles(const QStringList &files)
+{
+    ProgramDictionary &program = Program();
+    const std::lock_guard lock(program.mutex);
+    if (program.current.load(std::memory_order_relaxed) && files == program.moduleFiles)
+        return;
+    Make(program, files);
+}
+
+QStringList Dictionary::JsonFiles(const QString &folder)
+{
+    const QDir dir(folder);
+    QStringList files;
+    for (const QString &name : dir.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name))
+        files.append(dir.filePath(name));
+    return files;
 }
 
 Dictionary Dictionary::Load(const QStringList &files)

@@ -1,8 +1,9 @@
 #pragma once
 // The field dictionary: every table and column the system uses, read from JSON.
 //
-// One JSON file per group of tables; host tables in host/dictionary/, the module's tables
-// and its columns on host tables in dictionary/. A file:
+// One JSON file per group of tables; host tables in host/dictionary/ (compiled into the host),
+// the module's tables and its columns on host tables in dictionary/ (compiled into the module
+// library, which hands them over). A file:
 //
 // {
 //   "tables": [
@@ -84,8 +85,15 @@ private:
 
 class Dictionary {
 public:
-    // The dictionary compiled into the program (host and module files).
+    // The program's dictionary: the host's files compiled in, then the files the module library
+    // handed over (host/db/ModuleData.h). Made anew when the module's files change; every one
+    // handed out stays valid for the life of the program.
     static const Dictionary &Instance();
+    // Makes the module's files part of Instance; throws Exception naming the file when the
+    // dictionary does not load with them, leaving Instance as it was.
+    static void UseModuleFiles(const QStringList &files);
+    // The *.json files of a folder (a resource folder too), in name order.
+    static QStringList JsonFiles(const QString &folder);
     // Reads the given JSON files; throws Exception naming the file on any fault
     // (bad JSON, unknown type, duplicate table or column, key naming a missing column,
     // extension of an unknown table).

@@ -1,11 +1,13 @@
 #include "host/db/SchemaInstaller.h"
 
 #include "host/core/Errors.h"
+#include "host/db/ModuleData.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -232,6 +234,69 @@ QList<DemoTable> ReadDemo(const Dictionary &dict, const QStringList &files)
     return tables;
 }
 
+// The table and primary key a row gives, as one text; empty when it does not give the whole key.
+QString RowKey(const DemoTable &t, const DemoRow &row)
+{
+    QString key = t.table->name.toLower();
+    for (const QString &name : t.table->primaryKey) {
+        const qsizetype at = row.columns.indexOf(t.table->Column(name));
+        if (at < 0)
+            return QString();
+        key += QChar(0x1f) + row.values.at(at).toString();
+    }
+    return key;
+}
+
+// A row of a later file giving the key of a row of an earlier file, and columns that row
+// lacks, completes it; tables whose rows all did so are dropped.
+void MergeRows(QList<DemoTable> &tables)
+{
+    QHash<QString, std::pair<qsizetype, qsizetype>> first; // key -> table and row
+    for (qsizetype ti = 0; ti < tables.size();) {
+        DemoTable &t = tables[ti];
+        const bool hadRows = !t.rows.isEmpty();
+        for (qsizetype ri = 0; ri < t.rows.size();) {
+            const DemoRow &row = t.rows.at(ri);
+            const QString key = RowKey(t, row);
+            const auto it = key.isEmpty() ? first.cend() : first.constFind(key);
+            if (it == first.cend() || tables.at(it->first).file == t.file) {
+                if (!key.isEmpty() && it == first.cend())
+                    first.insert(key, {ti, ri});
+                ++ri;
+                continue;
+            }
+            DemoTable &earlier = tables[it->first];
+            DemoRow &target = earlier.rows[it->second];
+            // a row adding nothing is a row of its own, whose key is taken
+            if (std::all_of(row.columns.begin(), row.columns.end(),
+                            [&](const DictColumn *c) { return target.columns.contains(c); })) {
+                ++ri;
+                continue;
+            }
+            for (qsizetype i = 0; i < row.columns.size(); ++i) {
+                const DictColumn *c = row.columns.at(i);
+                if (!target.columns.contains(c)) {
+                    target.columns.append(c);
+                    target.values.append(row.values.at(i));
+                } else if (!t.table->primaryKey.contains(c->name)) {
+                    throw Exception(QStringLiteral("Demo file %1: table %2, row %3: column %4 is given again for "
+                                                   "row %5 of %6")
+                                        .arg(t.file, t.table->name)
+                                        .arg(row.number)
+                                        .arg(c->name)
+                                        .arg(target.number)
+                                        .arg(earlier.file));
+                }
+            }
+            t.rows.removeAt(ri);
+        }
+        if (hadRows && t.rows.isEmpty())
+            tables.removeAt(ti);
+        else
+            ++ti;
+    }
+}
+
 } // namespace
 
 SchemaInstaller::SchemaInstaller() : dictionary_(Dictionary::Instance()) {}
@@ -367,10 +432,7 @@ QStringList SchemaInstaller::Install(TXDatabase &db)
 
 QStringList SchemaInstaller::LoadDemo(TXDatabase &db)
 {
-    const QDir dir(QStringLiteral(":/demo"));
-    QStringList files;
-    for (const QString &name : dir.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name))
-        files.append(dir.filePath(name));
+    const QStringList files = Dictionary::JsonFiles(QStringLiteral(":/host/demo")) + ModuleData::DemoFiles();
     if (files.isEmpty())
         throw Exception(QStringLiteral("The program holds no demo company"));
     return LoadDemo(db, files);
@@ -378,7 +440,8 @@ QStringList SchemaInstaller::LoadDemo(TXDatabase &db)
 
 QStringList SchemaInstaller::LoadDemo(TXDatabase &db, const QStringList &files)
 {
-    const QList<DemoTable> demo = ReadDemo(dictionary_, files);
+    QList<DemoTable> demo = ReadDemo(dictionary_, files);
+    MergeRows(demo);
 
     // The tables written, the company record first: it is what a loaded demo leaves behind.
     QList<const DictTable *> targets;

@@ -1,7 +1,12 @@
 #include "host/db/SqlTranslator.h"
 
+#include "host/core/Errors.h"
 #include "host/db/TXDatabase.h"
 
+#include <QHash>
+#include <QSet>
+
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -406,39 +411,81 @@ Tokens Top(const Tokens &t)
     return out;
 }
 
-// Column name followed by a type, from an ALTER TABLE ... ADD list.
-bool ColumnDefinition(const Tokens &t, size_t from, size_t to, DbEngine engine, QString *def)
+// What a recogniser made of a statement.
+enum class Form { Other, Translated, Refused };
+
+// SQLite cannot give an existing column a default. The definitions (type and constraints,
+// after the name) of the columns ALTER TABLE ... ADD added without one, by "table.column" in
+// lower case, so that a default constraint arriving for one of them adds it again with it.
+struct AddedColumns {
+    std::mutex mutex;
+    QHash<QString, QString> definitions;
+};
+
+AddedColumns &Added()
+{
+    static AddedColumns added;
+    return added;
+}
+
+QString ColumnKey(const QString &table, const QString &column)
+{
+    return table.toLower() + u'.' + column.toLower();
+}
+
+// Column name followed by a type, from an ALTER TABLE ... ADD list: the name, and the type
+// with what follows it; withDefault tells whether a DEFAULT is among them.
+bool ColumnDefinition(const Tokens &t, size_t from, size_t to, DbEngine engine, QString *name, QString *def,
+                      bool *withDefault)
 {
     const size_t c = NextSig(t, from);
     if (c >= to || t[c].kind != Tk::Word)
         return false;
-    QString name;
+    QString type;
     QStringList args;
     size_t end = 0;
-    if (!ReadType(t, c + 1, to, &name, &args, &end))
+    if (!ReadType(t, c + 1, to, &type, &args, &end))
         return false;
-    QString type = MapType(name, args, engine, false);
-    if (type.isEmpty())
-        type = Trimmed(t, NextSig(t, c + 1), end);
-    *def = t[c].text + u' ' + type;
+    *name = t[c].text;
+    *def = MapType(type, args, engine, false);
+    if (def->isEmpty())
+        *def = Trimmed(t, NextSig(t, c + 1), end);
     const QString rest = Trimmed(t, end, to);
     if (!rest.isEmpty())
         *def += u' ' + rest;
+    *withDefault = false;
+    for (size_t k = end; k < to; ++k)
+        *withDefault = *withDefault || Is(t[k], QLatin1String("DEFAULT"));
     return true;
 }
 
+// Whether [from, to) is one plain value: a string, a number with an optional sign, or NULL.
+bool PlainValue(const Tokens &t, size_t from, size_t to)
+{
+    size_t i = NextSig(t, from);
+    if (i < to && t[i].kind == Tk::Punct && (t[i].text == QLatin1String("-") || t[i].text == QLatin1String("+"))) {
+        i = NextSig(t, i + 1);
+        if (i >= to || t[i].kind != Tk::Number)
+            return false;
+    } else if (i >= to || !(t[i].kind == Tk::String || t[i].kind == Tk::Number || Is(t[i], QLatin1String("NULL")))) {
+        return false;
+    }
+    return NextSig(t, i + 1) >= to;
+}
+
 // The schema patch's DDL: ALTER TABLE t [WITH NOCHECK] ADD column | CONSTRAINT n DEFAULT (v) FOR c.
-bool AlterTable(const Tokens &t, DbEngine engine, QString *out)
+// On SQLite a default constraint adds its column again with the default, keeping its values.
+Form AlterTable(const Tokens &t, DbEngine engine, QString *out, QString *error)
 {
     size_t i = NextSig(t, 0);
     if (i >= t.size() || !Is(t[i], QLatin1String("ALTER")))
-        return false;
+        return Form::Other;
     i = NextSig(t, i + 1);
     if (i >= t.size() || !Is(t[i], QLatin1String("TABLE")))
-        return false;
+        return Form::Other;
     size_t nameStart = NextSig(t, i + 1);
     if (nameStart >= t.size() || t[nameStart].kind != Tk::Word)
-        return false;
+        return Form::Other;
     i = nameStart;
     while (i + 2 < t.size() && t[i + 1].kind == Tk::Dot && t[i + 2].kind == Tk::Word)
         i += 2;
@@ -447,19 +494,19 @@ bool AlterTable(const Tokens &t, DbEngine engine, QString *out)
     if (i < t.size() && Is(t[i], QLatin1String("WITH"))) {
         i = NextSig(t, i + 1);
         if (i >= t.size() || !(Is(t[i], QLatin1String("NOCHECK")) || Is(t[i], QLatin1String("CHECK"))))
-            return false;
+            return Form::Other;
         i = NextSig(t, i + 1);
     }
     if (i >= t.size() || !Is(t[i], QLatin1String("ADD")))
-        return false;
+        return Form::Other;
     i = NextSig(t, i + 1);
     if (i >= t.size())
-        return false;
+        return Form::Other;
 
     if (Is(t[i], QLatin1String("CONSTRAINT"))) {
         const size_t def = NextSig(t, NextSig(t, i + 1) + 1);
         if (def >= t.size() || !Is(t[def], QLatin1String("DEFAULT")))
-            return false;
+            return Form::Other;
         size_t forAt = t.size();
         int depth = 0;
         for (size_t k = def + 1; k < t.size(); ++k) {
@@ -472,9 +519,10 @@ bool AlterTable(const Tokens &t, DbEngine engine, QString *out)
                 break;
             }
         }
-        const size_t column = NextSig(t, forAt + 1);
-        if (column >= t.size() || t[column].kind != Tk::Word || NextSig(t, column + 1) != t.size())
-            return false;
+        const size_t columnAt = NextSig(t, forAt + 1);
+        if (columnAt >= t.size() || t[columnAt].kind != Tk::Word || NextSig(t, columnAt + 1) != t.size())
+            return Form::Other;
+        const QString &column = t[columnAt].text;
         // The value without the parentheses T-SQL puts around it.
         size_t from = NextSig(t, def + 1);
         size_t to = forAt;
@@ -486,22 +534,43 @@ bool AlterTable(const Tokens &t, DbEngine engine, QString *out)
         }
         const QString value = Trimmed(t, from, to);
         if (value.isEmpty())
-            return false;
-        if (engine == DbEngine::PostgreSQL)
-            *out = QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 SET DEFAULT %3").arg(table, t[column].text, value);
-        else
-            *out = QStringLiteral("SELECT 1"); // SQLite keeps no default added afterwards
-        return true;
+            return Form::Other;
+        if (engine == DbEngine::PostgreSQL) {
+            *out = QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 SET DEFAULT %3").arg(table, column, value);
+            return Form::Translated;
+        }
+        QString definition;
+        {
+            const std::lock_guard lock(Added().mutex);
+            definition = Added().definitions.value(ColumnKey(table, column));
+        }
+        if (definition.isEmpty()) {
+            *error = QStringLiteral("SQLite cannot give the column %1.%2 a default after it was added, "
+                                    "and this program did not add it")
+                         .arg(table, column);
+            return Form::Refused;
+        }
+        if (!PlainValue(t, from, to)) {
+            *error = QStringLiteral("SQLite takes only a plain value as the default of the column %1.%2, not %3")
+                         .arg(table, column, value);
+            return Form::Refused;
+        }
+        const QString kept = QStringLiteral("kv8_prev_") + column;
+        *out = QStringLiteral("ALTER TABLE %1 RENAME COLUMN %2 TO %3; ALTER TABLE %1 ADD COLUMN %2 %4 DEFAULT %5; "
+                              "UPDATE %1 SET %2 = %3; ALTER TABLE %1 DROP COLUMN %3")
+                   .arg(table, column, kept, definition, value);
+        return Form::Translated;
     }
 
     for (const auto &keyword : {QLatin1String("PRIMARY"), QLatin1String("UNIQUE"), QLatin1String("FOREIGN"),
                                 QLatin1String("CHECK"), QLatin1String("INDEX")})
         if (Is(t[i], keyword))
-            return false; // a table constraint, not a column
+            return Form::Other; // a table constraint, not a column
     if (Is(t[i], QLatin1String("COLUMN")))
         i = NextSig(t, i + 1);
     // One or more column definitions separated by commas.
     QStringList defs;
+    QHash<QString, QString> withoutDefault;
     size_t start = i;
     int depth = 0;
     for (size_t k = i; k <= t.size(); ++k) {
@@ -513,18 +582,25 @@ bool AlterTable(const Tokens &t, DbEngine engine, QString *out)
             if (!(t[k].kind == Tk::Comma && depth == 0))
                 continue;
         }
+        QString name;
         QString def;
-        if (!ColumnDefinition(t, start, k, engine, &def))
-            return false;
-        defs.append(def);
+        bool withDefault = false;
+        if (!ColumnDefinition(t, start, k, engine, &name, &def, &withDefault))
+            return Form::Other;
+        defs.append(name + u' ' + def);
+        if (!withDefault)
+            withoutDefault.insert(ColumnKey(table, name), def);
         start = k + 1;
     }
     const QString head = QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD COLUMN ");
-    if (engine == DbEngine::PostgreSQL)
+    if (engine == DbEngine::PostgreSQL) {
         *out = head + defs.join(QStringLiteral(", ADD COLUMN "));
-    else
+    } else {
         *out = head + defs.join(QStringLiteral("; ") + head);
-    return true;
+        const std::lock_guard lock(Added().mutex);
+        Added().definitions.insert(withoutDefault);
+    }
+    return Form::Translated;
 }
 
 bool IsJoinWord(const Token &t)
@@ -544,6 +620,15 @@ bool IsClauseWord(const Token &t)
         || Is(t, QLatin1String("SET")) || Is(t, QLatin1String("FROM"));
 }
 
+// A join word at i, not a function of the same name as in LEFT(x, 3).
+bool StartsJoin(const Tokens &t, size_t i, size_t end)
+{
+    if (i >= end || !IsJoinWord(t[i]))
+        return false;
+    const size_t next = NextSig(t, i + 1);
+    return next >= end || t[next].kind != Tk::LParen;
+}
+
 // First top-level token at or after i that is the keyword (tokens.size() when none).
 size_t FindTopLevel(const Tokens &t, size_t i, QLatin1String keyword)
 {
@@ -559,71 +644,344 @@ size_t FindTopLevel(const Tokens &t, size_t i, QLatin1String keyword)
     return t.size();
 }
 
-// T-SQL UPDATE t SET ... FROM t INNER JOIN x ON c WHERE w (target by name or alias)
-// -> UPDATE t [AS a] SET ... FROM x WHERE (c) AND (w).
-bool UpdateFrom(const Tokens &t, QString *out)
+bool SameName(const QString &a, const QString &b)
+{
+    return !a.isEmpty() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// One item of the FROM list of an UPDATE, and how it joins the items before it.
+struct FromItem {
+    QString join;        // empty for the first item, else ",", "CROSS", "INNER", "LEFT", "RIGHT" or "FULL"
+    size_t joinAt = 0;   // the join's first token (the comma)
+    size_t begin = 0;    // the item: a table and its alias, or a parenthesised subquery or join
+    size_t tableEnd = 0; // end of the table's (possibly qualified) name
+    size_t end = 0;
+    QString table; // its last part; empty for a parenthesised item
+    QString alias;
+    bool joinGroup = false; // parenthesised join, not a subquery
+    size_t onBegin = 0;     // its ON condition; onBegin == onEnd when it has none
+    size_t onEnd = 0;
+
+    const QString &Name() const { return alias.isEmpty() ? table : alias; }
+    bool HasOn() const { return onBegin < onEnd; }
+};
+
+// Reads the FROM list in [begin, end): tables, subqueries and parenthesised joins, linked by
+// commas and [INNER | CROSS | LEFT | RIGHT | FULL [OUTER]] JOIN. False for anything else.
+bool ReadFrom(const Tokens &t, size_t begin, size_t end, std::vector<FromItem> *items)
+{
+    size_t i = NextSig(t, begin);
+    QString join;
+    size_t joinAt = i;
+    for (;;) {
+        if (i >= end)
+            return false;
+        FromItem item;
+        item.join = join;
+        item.joinAt = joinAt;
+        item.begin = i;
+        if (t[i].kind == Tk::LParen) {
+            const size_t close = Closing(t, i);
+            if (close >= end)
+                return false;
+            const size_t first = NextSig(t, i + 1);
+            item.joinGroup = first < close && !Is(t[first], QLatin1String("SELECT")) && !Is(t[first], QLatin1String("WITH"))
+                          && !Is(t[first], QLatin1String("VALUES"));
+            i = close + 1;
+        } else if (t[i].kind == Tk::Word && !IsClauseWord(t[i])) {
+            item.table = t[i].text;
+            ++i;
+            while (i + 1 < end && t[i].kind == Tk::Dot && t[i + 1].kind == Tk::Word) {
+                item.table = t[i + 1].text;
+                i += 2;
+            }
+        } else {
+            return false;
+        }
+        item.tableEnd = item.end = i;
+        size_t k = NextSig(t, i);
+        if (k < end && Is(t[k], QLatin1String("AS"))) {
+            k = NextSig(t, k + 1);
+            if (k >= end || t[k].kind != Tk::Word)
+                return false;
+        }
+        if (k < end && t[k].kind == Tk::Word && !IsClauseWord(t[k])) {
+            item.alias = t[k].text;
+            item.end = k + 1;
+            k = NextSig(t, k + 1);
+        }
+        if (!join.isEmpty() && join != QLatin1String(",") && join != QLatin1String("CROSS")) {
+            if (k >= end || !Is(t[k], QLatin1String("ON")))
+                return false;
+            item.onBegin = k + 1;
+            int depth = 0;
+            for (k = k + 1; k < end; ++k) {
+                if (t[k].kind == Tk::LParen)
+                    ++depth;
+                else if (t[k].kind == Tk::RParen)
+                    --depth;
+                else if (depth == 0 && (t[k].kind == Tk::Comma || StartsJoin(t, k, end)))
+                    break;
+            }
+            item.onEnd = k;
+            if (NextSig(t, item.onBegin) >= k)
+                return false;
+        }
+        items->push_back(item);
+        if (k >= end)
+            return true;
+        joinAt = k;
+        if (t[k].kind == Tk::Comma) {
+            join = QStringLiteral(",");
+            i = NextSig(t, k + 1);
+            continue;
+        }
+        join = QStringLiteral("INNER");
+        for (const auto &kind : {QLatin1String("INNER"), QLatin1String("CROSS"), QLatin1String("LEFT"),
+                                 QLatin1String("RIGHT"), QLatin1String("FULL")}) {
+            if (!Is(t[k], kind))
+                continue;
+            join = kind;
+            k = NextSig(t, k + 1);
+            if (kind != QLatin1String("INNER") && kind != QLatin1String("CROSS") && k < end
+                && Is(t[k], QLatin1String("OUTER")))
+                k = NextSig(t, k + 1);
+            break;
+        }
+        if (k >= end || !Is(t[k], QLatin1String("JOIN")))
+            return false;
+        i = NextSig(t, k + 1);
+    }
+}
+
+using Range = std::pair<size_t, size_t>;
+
+// The top-level conjuncts of the condition in [begin, end) (the AND of a BETWEEN is not one of
+// them), a conjunct in parentheses split again.
+void Conjuncts(const Tokens &t, size_t begin, size_t end, std::vector<Range> *out)
+{
+    std::vector<Range> parts;
+    int depth = 0;
+    bool between = false;
+    size_t start = begin;
+    for (size_t k = begin; k <= end; ++k) {
+        if (k < end) {
+            if (t[k].kind == Tk::LParen)
+                ++depth;
+            else if (t[k].kind == Tk::RParen)
+                --depth;
+            else if (depth == 0 && Is(t[k], QLatin1String("BETWEEN")))
+                between = true;
+            if (depth != 0 || !Is(t[k], QLatin1String("AND")))
+                continue;
+            if (between) {
+                between = false;
+                continue;
+            }
+        }
+        parts.emplace_back(start, k);
+        start = k + 1;
+    }
+    for (auto [from, to] : parts) {
+        from = NextSig(t, from);
+        while (to > from && !Significant(t[to - 1]))
+            --to;
+        if (from >= to)
+            continue;
+        if (t[from].kind == Tk::LParen && Closing(t, from) == to - 1)
+            Conjuncts(t, from + 1, to - 1, out);
+        else
+            out->emplace_back(from, to);
+    }
+}
+
+// The tables or aliases whose column a conjunct holds to a value, so that a row with NULL
+// there fails it: "a.c op x" and "x op a.c" with a comparison (or after a.c: [NOT] LIKE, IN,
+// BETWEEN), and "a.c IS NOT NULL"; none when an OR or another IS is at its top level.
+QStringList NullRejected(const Tokens &t, Range conjunct)
+{
+    std::vector<const Token *> top;
+    int depth = 0;
+    for (size_t k = conjunct.first; k < conjunct.second; ++k) {
+        const Token &tok = t[k];
+        if (!Significant(tok))
+            continue;
+        if (depth == 0)
+            top.push_back(&tok);
+        if (tok.kind == Tk::LParen)
+            ++depth;
+        else if (tok.kind == Tk::RParen)
+            --depth;
+    }
+    const auto column = [&](size_t at) {
+        return at + 2 < top.size() && top[at]->kind == Tk::Word && top[at + 1]->kind == Tk::Dot
+            && top[at + 2]->kind == Tk::Word;
+    };
+    const auto comparison = [](const Token *tok) {
+        static const QStringList operators{QStringLiteral("="), QStringLiteral("<>"), QStringLiteral("!="),
+                                           QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("<="),
+                                           QStringLiteral(">=")};
+        return tok->kind == Tk::Punct && operators.contains(tok->text);
+    };
+    if (top.size() == 6 && column(0) && Is(*top[3], QLatin1String("IS")) && Is(*top[4], QLatin1String("NOT"))
+        && Is(*top[5], QLatin1String("NULL")))
+        return {top[0]->text};
+    for (const Token *tok : top)
+        if (Is(*tok, QLatin1String("OR")) || Is(*tok, QLatin1String("IS")))
+            return {};
+    QStringList names;
+    if (top.size() < 4)
+        return names;
+    if (column(0)
+        && (comparison(top[3]) || Is(*top[3], QLatin1String("LIKE")) || Is(*top[3], QLatin1String("IN"))
+            || Is(*top[3], QLatin1String("BETWEEN")) || Is(*top[3], QLatin1String("NOT"))))
+        names << top[0]->text;
+    const size_t last = top.size() - 3;
+    if (column(last) && comparison(top[last - 1]))
+        names << top[last]->text;
+    return names;
+}
+
+// Whether the name qualifies a column ("name.column") in [begin, end).
+bool Qualifies(const Tokens &t, size_t begin, size_t end, const QString &name)
+{
+    for (size_t k = begin; k < end; ++k) {
+        if (t[k].kind != Tk::Word || !SameName(t[k].text, name))
+            continue;
+        const size_t next = NextSig(t, k + 1);
+        if (next < end && t[next].kind == Tk::Dot)
+            return true;
+    }
+    return false;
+}
+
+// Whether [begin, end) names the table other than as a qualifier or a column, subqueries aside.
+bool NamesTable(const Tokens &t, size_t begin, size_t end, const QString &name)
+{
+    bool afterDot = false;
+    for (size_t k = begin; k < end; ++k) {
+        if (!Significant(t[k]))
+            continue;
+        if (t[k].kind == Tk::LParen) {
+            const size_t first = NextSig(t, k + 1);
+            if (first < end && Is(t[first], QLatin1String("SELECT"))) {
+                k = Closing(t, k);
+                afterDot = false;
+                continue;
+            }
+        }
+        if (t[k].kind == Tk::Word && SameName(t[k].text, name) && !afterDot) {
+            const size_t next = NextSig(t, k + 1);
+            if (next >= end || t[next].kind != Tk::Dot)
+                return true;
+        }
+        afterDot = t[k].kind == Tk::Dot;
+    }
+    return false;
+}
+
+// T-SQL UPDATE t SET ... FROM <list naming t again> [WHERE w]. The copy of t in FROM is the
+// row being updated: it leaves FROM, its alias goes to the target, and the conditions joining
+// it move into WHERE (a later join whose condition names it becomes a CROSS JOIN). A LEFT JOIN
+// that touches the target must be made inner by the WHERE or by the inner joins (a comparison
+// that fails on NULL in the joined table), else the statement is refused, as are RIGHT and
+// FULL joins, a target named twice and one inside a parenthesised join.
+Form UpdateFrom(const Tokens &t, QString *out, QString *error)
 {
     const size_t u = NextSig(t, 0);
     if (u >= t.size() || !Is(t[u], QLatin1String("UPDATE")))
-        return false;
+        return Form::Other;
     const size_t target = NextSig(t, u + 1);
     if (target >= t.size() || t[target].kind != Tk::Word)
-        return false;
+        return Form::Other;
     const size_t set = NextSig(t, target + 1);
     if (set >= t.size() || !Is(t[set], QLatin1String("SET")))
-        return false;
+        return Form::Other;
     const size_t from = FindTopLevel(t, set + 1, QLatin1String("FROM"));
     if (from >= t.size())
-        return false;
+        return Form::Other;
     const size_t where = FindTopLevel(t, from + 1, QLatin1String("WHERE"));
-
-    // The first item of FROM: table [AS] [alias].
-    const size_t table = NextSig(t, from + 1);
-    if (table >= where || t[table].kind != Tk::Word)
-        return false;
-    size_t k = NextSig(t, table + 1);
-    if (k < where && Is(t[k], QLatin1String("AS")))
-        k = NextSig(t, k + 1);
-    QString alias;
-    if (k < where && t[k].kind == Tk::Word && !IsClauseWord(t[k])) {
-        alias = t[k].text;
-        k = NextSig(t, k + 1);
-    }
     const QString &name = t[target].text;
-    const bool byAlias = !alias.isEmpty() && alias.compare(name, Qt::CaseInsensitive) == 0;
-    const bool byName = t[table].text.compare(name, Qt::CaseInsensitive) == 0;
-    if (!byAlias && !byName)
-        return false; // target not in FROM: already the portable form
+    const auto refuse = [&](const QString &why) {
+        *error = QStringLiteral("The UPDATE of %1 names its target again in FROM in a form that cannot be "
+                                "translated: %2")
+                     .arg(name, why);
+        return Form::Refused;
+    };
 
-    QString rest;      // the FROM list without the target
-    QString condition; // the join condition of the target
-    if (k >= where) {
-        // FROM names only the target
-    } else if (t[k].kind == Tk::Comma) {
-        rest = Trimmed(t, k + 1, where);
-    } else {
-        size_t join = k;
-        if (Is(t[join], QLatin1String("INNER")))
-            join = NextSig(t, join + 1);
-        if (join >= where || !Is(t[join], QLatin1String("JOIN")))
-            return false;
-        const size_t on = FindTopLevel(t, join + 1, QLatin1String("ON"));
-        if (on >= where)
-            return false;
-        // The condition runs to the next join of the list or to WHERE.
-        size_t end = on + 1;
-        int depth = 0;
-        for (; end < where; ++end) {
-            if (t[end].kind == Tk::LParen)
-                ++depth;
-            else if (t[end].kind == Tk::RParen)
-                --depth;
-            else if (depth == 0 && (IsJoinWord(t[end]) || t[end].kind == Tk::Comma))
-                break;
+    std::vector<FromItem> items;
+    if (!ReadFrom(t, from + 1, where, &items)) {
+        if (NamesTable(t, from + 1, where, name))
+            return refuse(QStringLiteral("its FROM is not a plain list of tables and joins"));
+        return Form::Other;
+    }
+    // The target: the item with its name as alias, else the one item of its table.
+    std::vector<size_t> matches;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].joinGroup && NamesTable(t, items[i].begin, items[i].end, name))
+            return refuse(QStringLiteral("it is named inside a parenthesised join"));
+        if (SameName(items[i].alias, name))
+            matches.insert(matches.begin(), i);
+        else if (SameName(items[i].table, name))
+            matches.push_back(i);
+    }
+    if (matches.empty())
+        return Form::Other; // already the portable form
+    const size_t k = matches.front();
+    if (matches.size() > 1 && !SameName(items[k].alias, name))
+        return refuse(QStringLiteral("the table is named more than once"));
+    const FromItem &own = items[k];
+    if (own.table.isEmpty())
+        return refuse(QStringLiteral("its copy in FROM is not a table"));
+    for (const FromItem &item : items)
+        if (item.join == QLatin1String("RIGHT") || item.join == QLatin1String("FULL"))
+            return refuse(QStringLiteral("FROM has a %1 JOIN").arg(item.join));
+
+    // The tables the WHERE holds to a value, and those the inner joins then hold too.
+    QSet<QString> held;
+    const auto hold = [&](size_t begin, size_t end) {
+        std::vector<Range> conjuncts;
+        Conjuncts(t, begin, end, &conjuncts);
+        for (const Range &c : conjuncts)
+            for (const QString &n : NullRejected(t, c))
+                held.insert(n.toLower());
+    };
+    // A LEFT JOIN of the target itself is inner for the update: an unmatched row has nothing to update.
+    const auto inner = [&](size_t i) {
+        return items[i].join != QLatin1String("LEFT") || i == k || held.contains(items[i].Name().toLower());
+    };
+    if (where < t.size())
+        hold(where + 1, t.size());
+    for (qsizetype count = -1; count != held.size();) {
+        count = held.size();
+        for (size_t i = 1; i < items.size(); ++i)
+            if (items[i].HasOn() && inner(i))
+                hold(items[i].onBegin, items[i].onEnd);
+    }
+
+    const QString qualifier = own.Name();
+    QStringList conditions;
+    QString rest;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const FromItem &item = items[i];
+        const bool touches = i == k || (k == 0 && i == 1) || (item.HasOn() && Qualifies(t, item.onBegin, item.onEnd, qualifier));
+        if (touches) {
+            if (!inner(i))
+                return refuse(QStringLiteral("%1 is left joined to it and nothing makes that join inner").arg(item.Name()));
+            if (item.HasOn())
+                conditions.append(Trimmed(t, item.onBegin, item.onEnd));
         }
-        condition = Trimmed(t, on + 1, end);
-        rest = Trimmed(t, join + 1, on) + u' ' + Trimmed(t, end, where);
-        rest = rest.trimmed();
+        if (i == k)
+            continue;
+        const QString text = Trimmed(t, item.begin, item.end);
+        if (rest.isEmpty())
+            rest = text;
+        else if (item.join == QLatin1String(","))
+            rest += QStringLiteral(", ") + text;
+        else if (touches)
+            rest += QStringLiteral(" CROSS JOIN ") + text;
+        else
+            rest += u' ' + Trimmed(t, item.joinAt, item.HasOn() ? item.onEnd : item.end);
     }
 
     // SET a.col = ... : the target's qualifier goes (neither engine accepts it there).
@@ -643,8 +1001,7 @@ bool UpdateFrom(const Tokens &t, QString *out)
             continue;
         }
         if (atStart && tok.kind == Tk::Word && i + 1 < setPart.size() && setPart[i + 1].kind == Tk::Dot
-            && (tok.text.compare(name, Qt::CaseInsensitive) == 0 || tok.text.compare(alias, Qt::CaseInsensitive) == 0
-                || tok.text.compare(t[table].text, Qt::CaseInsensitive) == 0)) {
+            && (SameName(tok.text, name) || SameName(tok.text, qualifier) || SameName(tok.text, own.table))) {
             setPart.erase(setPart.begin() + i, setPart.begin() + i + 2);
             --i;
             continue;
@@ -652,40 +1009,48 @@ bool UpdateFrom(const Tokens &t, QString *out)
         atStart = false;
     }
 
-    QString sql = QStringLiteral("UPDATE ") + t[table].text;
-    if (!alias.isEmpty())
-        sql += QStringLiteral(" AS ") + alias;
+    QString sql = QStringLiteral("UPDATE ") + Trimmed(t, own.begin, own.tableEnd);
+    if (!own.alias.isEmpty())
+        sql += QStringLiteral(" AS ") + own.alias;
     sql += u' ' + Join(setPart).trimmed();
     if (!rest.isEmpty())
         sql += QStringLiteral(" FROM ") + rest;
-    const QString filter = where < t.size() ? Trimmed(t, where + 1, t.size()) : QString();
-    if (!condition.isEmpty() && !filter.isEmpty())
-        sql += QStringLiteral(" WHERE (") + condition + QStringLiteral(") AND (") + filter + u')';
-    else if (!condition.isEmpty() || !filter.isEmpty())
-        sql += QStringLiteral(" WHERE ") + condition + filter;
+    if (where < t.size())
+        conditions.append(Trimmed(t, where + 1, t.size()));
+    if (conditions.size() == 1)
+        sql += QStringLiteral(" WHERE ") + conditions.first();
+    else if (conditions.size() > 1)
+        sql += QStringLiteral(" WHERE (") + conditions.join(QStringLiteral(") AND (")) + u')';
     *out = sql;
-    return true;
+    return Form::Translated;
 }
 
-QString TranslateStatement(const Tokens &raw, DbEngine engine)
+// The statement in the engine's SQL; error set when the translator refuses it.
+QString TranslateStatement(const Tokens &raw, DbEngine engine, QString *error)
 {
     if (NextSig(raw, 0) >= raw.size())
         return Join(raw);
     const Tokens t = Functions(Normalize(raw), engine);
-    QString ddl;
-    if (AlterTable(t, engine, &ddl)) {
-        // keep the whitespace around the statement, as a plain text would
-        size_t lead = 0;
-        while (lead < t.size() && !Significant(t[lead]))
-            ++lead;
-        return Join(t, 0, lead) + ddl;
+    // keep the whitespace before the statement, as a plain text would
+    size_t lead = 0;
+    while (lead < t.size() && !Significant(t[lead]))
+        ++lead;
+    QString text;
+    switch (AlterTable(t, engine, &text, error)) {
+    case Form::Translated:
+        return Join(t, 0, lead) + text;
+    case Form::Refused:
+        return QString();
+    case Form::Other:
+        break;
     }
-    QString update;
-    if (UpdateFrom(t, &update)) {
-        size_t lead = 0;
-        while (lead < t.size() && !Significant(t[lead]))
-            ++lead;
-        return Join(t, 0, lead) + Join(Top(Tokenize(update)));
+    switch (UpdateFrom(t, &text, error)) {
+    case Form::Translated:
+        return Join(t, 0, lead) + Join(Top(Tokenize(text)));
+    case Form::Refused:
+        return QString();
+    case Form::Other:
+        break;
     }
     return Join(Top(t));
 }
@@ -747,24 +1112,38 @@ QString WrittenTable(const Tokens &t, size_t first)
     return follows ? name : QString();
 }
 
-} // namespace
-
-QString SqlTranslator::Translate(const QString &sql, DbEngine engine)
+// The text in the engine's SQL; error set, and the text empty, when a statement is refused.
+QString TranslateText(const QString &sql, DbEngine engine, QString *error)
 {
     const std::vector<Tokens> statements = Statements(Tokenize(sql));
     QString out;
     for (size_t i = 0; i < statements.size(); ++i) {
         if (i > 0)
             out += u';';
-        out += TranslateStatement(statements[i], engine);
+        out += TranslateStatement(statements[i], engine, error);
+        if (!error->isEmpty())
+            return QString();
     }
     return out;
+}
+
+} // namespace
+
+QString SqlTranslator::Translate(const QString &sql, DbEngine engine)
+{
+    QString error;
+    const QString text = TranslateText(sql, engine, &error);
+    if (!error.isEmpty())
+        throw EDatabaseError(error + QStringLiteral("\nSQL: ") + sql.trimmed());
+    return text;
 }
 
 CompiledSql SqlTranslator::Compile(const QString &sql, DbEngine engine)
 {
     CompiledSql result;
-    result.text = Translate(sql, engine);
+    result.text = TranslateText(sql, engine, &result.error);
+    if (!result.error.isEmpty())
+        return result;
     int positional = 0;
     for (const Tokens &t : Statements(Tokenize(result.text))) {
         const size_t first = NextSig(t, 0);

@@ -4,8 +4,11 @@
 //
 // Translated: [name] and [dbo]., SELECT [DISTINCT] TOP n, ISNULL(, GETDATE(),
 // CAST(x AS Float), N'..' literals, ALTER TABLE .. ADD column, ALTER TABLE .. ADD
-// CONSTRAINT .. DEFAULT .. FOR column, and UPDATE .. FROM with the target in the join.
-// Everything else, string literals and comments included, is left as written.
+// CONSTRAINT .. DEFAULT .. FOR column (on SQLite the column this program added is added
+// again with the default), and UPDATE .. FROM naming the target again in FROM.
+// Everything else, string literals and comments included, is left as written. A statement
+// of those forms that cannot be translated (an UPDATE whose target in FROM is joined in a way
+// the engines cannot follow, a default SQLite cannot give) is refused, never sent as written.
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -39,11 +42,13 @@ struct CompiledSql {
     QList<SqlStatement> statements; // empty statements (blank, comments) dropped
     int valueCount = 0;            // '?' placeholders, or distinct :name placeholders
     QStringList names;             // the :name placeholders in order of first appearance
-    QString error;                 // non-empty when the text cannot be run (mixed placeholders)
+    QString error;                 // non-empty when the text cannot be run (mixed placeholders, a
+                                   // statement refused): nothing else is filled then
 };
 
 class SqlTranslator {
 public:
+    // Throws EDatabaseError naming the statement when one is refused.
     static QString Translate(const QString &sql, DbEngine engine);
     // Translates, then cuts at ';' and at placeholders ('?' or ':name'; a name used twice
     // takes the same value).

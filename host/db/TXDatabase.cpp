@@ -1,18 +1,20 @@
 #include "host/db/TXDatabase.h"
 
+#include "host/db/DatabaseErrors.h"
 #include "host/db/SqlTranslator.h"
+#include "host/db/SqliteStatementPool.h"
+#include "host/db/TransactionListeners.h"
 
 #include <QSqlDriver>
 #include <QSqlField>
 #include <QSqlRecord>
-#include <QSqlResult>
 #include <QTimeZone>
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <algorithm>
 #include <atomic>
-#include <unordered_map>
-#include <vector>
+#include <utility>
 
 // A text as compiled for this connection: its statements and their engine texts
 // ('?' placeholders on SQLite, $n on PostgreSQL; empty where the statement is not prepared).
@@ -28,10 +30,10 @@ namespace {
 constexpr int kBusyTimeoutMs = 5000;
 constexpr qsizetype kMaxCompiled = 2000;
 constexpr qsizetype kMaxPrepared = 500;
-constexpr qsizetype kMaxIdleReaders = 200;
-constexpr size_t kMaxIdleReadersPerText = 2;
+constexpr qsizetype kMaxServerStatements = 300;
 const QLatin1String kDateFormat("yyyy-MM-dd hh:mm:ss");
 const QLatin1String kSavepoint("kv8_stmt");
+constexpr int kSqliteReadOnly = 8; // SQLITE_READONLY
 
 bool IsIdentifier(const QString &s)
 {
@@ -43,10 +45,12 @@ bool IsIdentifier(const QString &s)
     return true;
 }
 
-void CheckIdentifier(const QString &s, const char *what)
+void CheckIdentifier(const QString &s, const char *what, const QString &database)
 {
     if (!IsIdentifier(s))
-        throw EDatabaseError(QStringLiteral("Invalid %1 name: \"%2\"").arg(QLatin1String(what), s));
+        throw EDatabaseError(QStringLiteral("Il nome di %1 \"%2\" non è valido per il database %3: usare solo "
+                                            "lettere, cifre e _ (al massimo 63 caratteri).")
+                                 .arg(QLatin1String(what), s, database));
 }
 
 // Whether a statement may name its columns with '*': any '*' but that of COUNT(*) counts.
@@ -77,277 +81,28 @@ struct TXDatabase::Held {
     }
 };
 
-// SQLite: the prepared statements of OpenQuery that no query is reading, by engine text,
-// each with the schema version it was prepared under (-1: its columns cannot change).
-namespace kv8db {
-
-struct ReadPool {
-    struct Idle {
-        std::unique_ptr<QSqlResult> result;
-        qint64 schema = -1;
-    };
-    std::unordered_map<QString, std::vector<Idle>> idle;
-    qsizetype count = 0;
-    quint64 generation = 0; // statements taken out before a Clear are not taken back
-
-    // One prepared under the given schema version; those prepared under another are dropped.
-    std::unique_ptr<QSqlResult> Take(const QString &text, qint64 schema)
-    {
-        const auto it = idle.find(text);
-        if (it == idle.end())
-            return nullptr;
-        std::vector<Idle> &list = it->second;
-        while (!list.empty()) {
-            Idle entry = std::move(list.back());
-            list.pop_back();
-            --count;
-            if (entry.schema == schema)
-                return std::move(entry.result);
-        }
-        return nullptr;
-    }
-
-    void Clear()
-    {
-        idle.clear();
-        count = 0;
-        ++generation;
-    }
-
-    void Put(const QString &text, std::unique_ptr<QSqlResult> r, qint64 schema, quint64 from)
-    {
-        if (from != generation)
-            return;
-        if (const auto it = idle.find(text); it != idle.end() && it->second.size() >= kMaxIdleReadersPerText)
-            return;
-        if (count >= kMaxIdleReaders)
-            Clear();
-        idle[text].push_back(Idle{std::move(r), schema});
-        ++count;
-    }
-};
-
-} // namespace kv8db
-
-namespace {
-
-// The protected interface of the driver's result, reached from the result that reads through it.
-struct DriverResult : QSqlResult {
-    using BindAt = void (QSqlResult::*)(int, const QVariant &, QSql::ParamType);
-    using BindNamed = void (QSqlResult::*)(const QString &, const QVariant &, QSql::ParamType);
-
-    static int At(const QSqlResult *r) { return (r->*&DriverResult::at)(); }
-    static bool IsActive(const QSqlResult *r) { return (r->*&DriverResult::isActive)(); }
-    static bool IsSelect(const QSqlResult *r) { return (r->*&DriverResult::isSelect)(); }
-    static QSqlError LastError(const QSqlResult *r) { return (r->*&DriverResult::lastError)(); }
-    static void SetAt(QSqlResult *r, int at) { (r->*&DriverResult::setAt)(at); }
-    static void SetActive(QSqlResult *r, bool a) { (r->*&DriverResult::setActive)(a); }
-    static void SetLastError(QSqlResult *r, const QSqlError &e) { (r->*&DriverResult::setLastError)(e); }
-    static void SetQuery(QSqlResult *r, const QString &q) { (r->*&DriverResult::setQuery)(q); }
-    static void SetSelect(QSqlResult *r, bool s) { (r->*&DriverResult::setSelect)(s); }
-    static void SetForwardOnly(QSqlResult *r, bool f) { (r->*&DriverResult::setForwardOnly)(f); }
-    static bool Exec(QSqlResult *r) { return (r->*&DriverResult::exec)(); }
-    static bool Prepare(QSqlResult *r, const QString &q) { return (r->*&DriverResult::prepare)(q); }
-    static bool SavePrepare(QSqlResult *r, const QString &q) { return (r->*&DriverResult::savePrepare)(q); }
-    static bool Reset(QSqlResult *r, const QString &q) { return (r->*&DriverResult::reset)(q); }
-    static void Bind(QSqlResult *r, int pos, const QVariant &v, QSql::ParamType t)
-    {
-        (r->*static_cast<BindAt>(&DriverResult::bindValue))(pos, v, t);
-    }
-    static void Bind(QSqlResult *r, const QString &name, const QVariant &v, QSql::ParamType t)
-    {
-        (r->*static_cast<BindNamed>(&DriverResult::bindValue))(name, v, t);
-    }
-    static QVariant Data(QSqlResult *r, int i) { return (r->*&DriverResult::data)(i); }
-    static bool IsNull(QSqlResult *r, int i) { return (r->*&DriverResult::isNull)(i); }
-    static bool Fetch(QSqlResult *r, int i) { return (r->*&DriverResult::fetch)(i); }
-    static bool FetchNext(QSqlResult *r) { return (r->*&DriverResult::fetchNext)(); }
-    static bool FetchPrevious(QSqlResult *r) { return (r->*&DriverResult::fetchPrevious)(); }
-    static bool FetchFirst(QSqlResult *r) { return (r->*&DriverResult::fetchFirst)(); }
-    static bool FetchLast(QSqlResult *r) { return (r->*&DriverResult::fetchLast)(); }
-    static int Size(QSqlResult *r) { return (r->*&DriverResult::size)(); }
-    static int RowsAffected(QSqlResult *r) { return (r->*&DriverResult::numRowsAffected)(); }
-    static QSqlRecord Record(const QSqlResult *r) { return (r->*&DriverResult::record)(); }
-    static QVariant LastInsertId(const QSqlResult *r) { return (r->*&DriverResult::lastInsertId)(); }
-    static void VirtualHook(QSqlResult *r, int id, void *data) { (r->*&DriverResult::virtual_hook)(id, data); }
-    static bool ExecBatch(QSqlResult *r, bool arrayBind) { return (r->*&DriverResult::execBatch)(arrayBind); }
-    static void Detach(QSqlResult *r) { (r->*&DriverResult::detachFromResultSet)(); }
-    static void SetPrecision(QSqlResult *r, QSql::NumericalPrecisionPolicy p)
-    {
-        (r->*&DriverResult::setNumericalPrecisionPolicy)(p);
-    }
-    static bool NextResult(QSqlResult *r) { return (r->*&DriverResult::nextResult)(); }
-};
-
-// The result of a query handed out by OpenQuery on SQLite: it reads through a prepared
-// statement of the pool and gives it back, reset, when the query is destroyed. A statement
-// that failed or was given another text is not given back.
-class PooledResult final : public QSqlResult {
-public:
-    PooledResult(const QSqlDriver *driver, std::unique_ptr<QSqlResult> inner,
-                 const std::shared_ptr<kv8db::ReadPool> &pool, const QString &text, qint64 schema)
-        : QSqlResult(driver), inner_(std::move(inner)), pool_(pool), text_(text), schema_(schema),
-          generation_(pool->generation)
-    {
-        QSqlResult::setQuery(text);
-    }
-    ~PooledResult() override
-    {
-        const std::shared_ptr<kv8db::ReadPool> pool = pool_.lock();
-        if (!pool || !reusable_)
-            return;
-        DriverResult::Detach(inner_.get());
-        DriverResult::SetActive(inner_.get(), false);
-        DriverResult::SetAt(inner_.get(), QSql::BeforeFirstRow);
-        pool->Put(text_, std::move(inner_), schema_, generation_);
-    }
-    PooledResult(const PooledResult &) = delete;
-    PooledResult &operator=(const PooledResult &) = delete;
-
-    // The statement is prepared for the pool's text.
-    void SetReusable() { reusable_ = true; }
-    QVariant handle() const override { return inner_->handle(); }
-
-protected:
-    void setAt(int at) override
-    {
-        QSqlResult::setAt(at);
-        DriverResult::SetAt(inner_.get(), at);
-    }
-    void setActive(bool a) override
-    {
-        QSqlResult::setActive(a);
-        DriverResult::SetActive(inner_.get(), a);
-    }
-    void setLastError(const QSqlError &e) override
-    {
-        QSqlResult::setLastError(e);
-        DriverResult::SetLastError(inner_.get(), e);
-    }
-    void setQuery(const QString &q) override
-    {
-        QSqlResult::setQuery(q);
-        DriverResult::SetQuery(inner_.get(), q);
-    }
-    void setSelect(bool s) override
-    {
-        QSqlResult::setSelect(s);
-        DriverResult::SetSelect(inner_.get(), s);
-    }
-    void setForwardOnly(bool f) override
-    {
-        QSqlResult::setForwardOnly(f);
-        DriverResult::SetForwardOnly(inner_.get(), f);
-    }
-    void setNumericalPrecisionPolicy(QSql::NumericalPrecisionPolicy p) override
-    {
-        QSqlResult::setNumericalPrecisionPolicy(p);
-        DriverResult::SetPrecision(inner_.get(), p);
-    }
-    void bindValue(int pos, const QVariant &v, QSql::ParamType t) override
-    {
-        QSqlResult::bindValue(pos, v, t);
-        DriverResult::Bind(inner_.get(), pos, v, t);
-    }
-    void bindValue(const QString &name, const QVariant &v, QSql::ParamType t) override
-    {
-        QSqlResult::bindValue(name, v, t);
-        DriverResult::Bind(inner_.get(), name, v, t);
-    }
-    bool exec() override { return Ran(DriverResult::Exec(inner_.get())); }
-    bool execBatch(bool arrayBind) override { return Ran(DriverResult::ExecBatch(inner_.get(), arrayBind)); }
-    bool prepare(const QString &q) override
-    {
-        reusable_ = false;
-        return Ran(DriverResult::Prepare(inner_.get(), q));
-    }
-    bool savePrepare(const QString &q) override
-    {
-        reusable_ = false;
-        return Ran(DriverResult::SavePrepare(inner_.get(), q));
-    }
-    bool reset(const QString &q) override
-    {
-        reusable_ = false;
-        return Ran(DriverResult::Reset(inner_.get(), q));
-    }
-    bool nextResult() override
-    {
-        reusable_ = false;
-        return Ran(DriverResult::NextResult(inner_.get()));
-    }
-    QVariant data(int i) override { return DriverResult::Data(inner_.get(), i); }
-    bool isNull(int i) override { return DriverResult::IsNull(inner_.get(), i); }
-    bool fetch(int i) override { return Moved(DriverResult::Fetch(inner_.get(), i)); }
-    bool fetchNext() override { return Moved(DriverResult::FetchNext(inner_.get())); }
-    bool fetchPrevious() override { return Moved(DriverResult::FetchPrevious(inner_.get())); }
-    bool fetchFirst() override { return Moved(DriverResult::FetchFirst(inner_.get())); }
-    bool fetchLast() override { return Moved(DriverResult::FetchLast(inner_.get())); }
-    int size() override { return DriverResult::Size(inner_.get()); }
-    int numRowsAffected() override { return DriverResult::RowsAffected(inner_.get()); }
-    QSqlRecord record() const override { return DriverResult::Record(inner_.get()); }
-    QVariant lastInsertId() const override { return DriverResult::LastInsertId(inner_.get()); }
-    void detachFromResultSet() override { DriverResult::Detach(inner_.get()); }
-    void virtual_hook(int id, void *data) override { DriverResult::VirtualHook(inner_.get(), id, data); }
-
-private:
-    // After a statement ran: this result shows the driver's state.
-    bool Ran(bool ok)
-    {
-        QSqlResult::setAt(DriverResult::At(inner_.get()));
-        QSqlResult::setActive(DriverResult::IsActive(inner_.get()));
-        QSqlResult::setSelect(DriverResult::IsSelect(inner_.get()));
-        const QSqlError error = DriverResult::LastError(inner_.get());
-        QSqlResult::setLastError(error);
-        if (!ok || error.isValid())
-            reusable_ = false;
-        return ok;
-    }
-    // After a move: the position, and the error when it failed.
-    bool Moved(bool ok)
-    {
-        QSqlResult::setAt(DriverResult::At(inner_.get()));
-        if (!ok) {
-            const QSqlError error = DriverResult::LastError(inner_.get());
-            if (error.isValid()) {
-                QSqlResult::setLastError(error);
-                reusable_ = false;
-            }
-        }
-        return ok;
-    }
-
-    std::unique_ptr<QSqlResult> inner_;
-    std::weak_ptr<kv8db::ReadPool> pool_;
-    QString text_;
-    qint64 schema_;
-    quint64 generation_;
-    bool reusable_ = false;
-};
-
-} // namespace
-
 QString XWideQuotedStr(const QString &text)
 {
     return u'\'' + QString(text).replace(u'\'', QLatin1String("''")) + u'\'';
 }
 
-TXDatabase::TXDatabase(const QString &name, const QString &url) : name_(name), url_(url)
+TXDatabase::TXDatabase(const QString &name, const QString &url)
+    : name_(name), url_(url), listeners_(std::make_unique<kv8db::TransactionListeners>())
 {
     static std::atomic<int> counter{0};
     connectionName_ = QStringLiteral("kv8db%1_%2").arg(++counter).arg(name);
+    shown_ = kv8db::ShownDatabase(url);
     try {
         if (url.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive)) {
-            QString path = url.mid(7);
-            if (path.startsWith(QLatin1String("///")))
-                path = path.mid(2);
-            OpenSqlite(path);
+            OpenSqlite(kv8db::SqlitePath(url));
         } else if (url.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
                    || url.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive)) {
             OpenPostgres(url);
         } else {
-            throw EDatabaseError(QStringLiteral("Unsupported database URL \"%1\" (sqlite:file or postgresql://...)")
-                                     .arg(url));
+            throw EDatabaseError(QStringLiteral("L'indirizzo del database %1 non è riconosciuto: scrivere "
+                                                "sqlite:percorso/del/file.db oppure "
+                                                "postgresql://utente@server:porta/database.")
+                                     .arg(shown_));
         }
     } catch (...) {
         Release();
@@ -357,6 +112,7 @@ TXDatabase::TXDatabase(const QString &name, const QString &url) : name_(name), u
 
 TXDatabase::~TXDatabase()
 {
+    closing_ = true;
     if (inTransaction_) {
         try {
             Rollback();
@@ -364,6 +120,7 @@ TXDatabase::~TXDatabase()
             // the connection closes anyway, which ends the transaction
         }
     }
+    listeners_->DetachAll();
     Release();
 }
 
@@ -384,23 +141,31 @@ void TXDatabase::OpenSqlite(const QString &path)
 {
     engine_ = DbEngine::SQLite;
     if (path.isEmpty())
-        throw EDatabaseError(QStringLiteral("The database URL \"%1\" names no file").arg(url_));
+        throw EDatabaseError(QStringLiteral("L'indirizzo %1 non indica il file del database: scriverlo come "
+                                            "sqlite:percorso/del/file.db.")
+                                 .arg(url_));
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
     db_.setDatabaseName(path);
     db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     if (!db_.open())
-        throw EDatabaseError(QStringLiteral("Cannot open the database %1: %2").arg(path, db_.lastError().text()));
-    if (path != QLatin1String(":memory:"))
-        Raw(QStringLiteral("PRAGMA journal_mode=WAL"));
+        Fail(db_.lastError(), QString());
+    if (path != QLatin1String(":memory:")) {
+        // reads the file's header: a file that is not a database is refused here, while a
+        // read-only database is opened as it is (its writes fail with their own message)
+        const QString wal = QStringLiteral("PRAGMA journal_mode=WAL");
+        QSqlQuery q(db_);
+        if (!q.exec(wal) && (q.lastError().nativeErrorCode().toInt() & 0xff) != kSqliteReadOnly)
+            Fail(q.lastError(), wal);
+    }
     Raw(QStringLiteral("PRAGMA busy_timeout=%1").arg(kBusyTimeoutMs));
 }
 
 void TXDatabase::OpenPostgres(const QString &url)
 {
     engine_ = DbEngine::PostgreSQL;
+    if (const QString problem = kv8db::PostgresUrlProblem(url); !problem.isEmpty())
+        throw EDatabaseError(problem);
     const QUrl u(url);
-    if (!u.isValid() || u.host().isEmpty())
-        throw EDatabaseError(QStringLiteral("Invalid database URL \"%1\"").arg(url));
     QStringList options{QStringLiteral("connect_timeout=10")};
     const QUrlQuery query(u);
     for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded)) {
@@ -410,7 +175,7 @@ void TXDatabase::OpenPostgres(const QString &url)
             options.append(key + u'=' + value);
     }
     if (!schema_.isEmpty())
-        CheckIdentifier(schema_, "schema");
+        CheckIdentifier(schema_, "schema", shown_);
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName_);
     db_.setHostName(u.host());
     db_.setPort(u.port(5432));
@@ -419,10 +184,8 @@ void TXDatabase::OpenPostgres(const QString &url)
     db_.setDatabaseName(u.path(QUrl::FullyDecoded).mid(1));
     db_.setConnectOptions(options.join(u';'));
     if (!db_.open()) {
-        QUrl shown = u;
-        shown.setPassword(QString());
-        throw EDatabaseError(QStringLiteral("Cannot open the database %1: %2")
-                                 .arg(shown.toString(), db_.lastError().text()));
+        kv8db::LogFailure(shown_, db_.lastError(), QString());
+        throw EDatabaseError(kv8db::ConnectionFailure(db_.lastError(), shown_));
     }
     command_ = std::make_unique<QSqlQuery>(db_);
     command_->setForwardOnly(false);
@@ -478,30 +241,13 @@ void TXDatabase::Raw(const QString &sql, int statements)
         Fail(q.lastError(), sql);
 }
 
-[[noreturn]] void TXDatabase::Fail(const QSqlError &error, const QString &sql) const
+[[noreturn]] void TXDatabase::Fail(const QSqlError &error, const QString &sql, const QString &table) const
 {
-    const QString code = error.nativeErrorCode();
-    QString message = error.databaseText().trimmed();
-    if (message.isEmpty())
-        message = error.driverText();
-    bool key = false;
-    if (IsPostgres()) {
-        if (message.startsWith(QLatin1String("ERROR:")))
-            message = message.mid(6).trimmed();
-        const QString tail = u'(' + code + u')';
-        if (!code.isEmpty() && message.endsWith(tail))
-            message.chop(tail.size());
-        message = message.trimmed();
-        key = code == QLatin1String("23505");
-    } else {
-        key = code == QLatin1String("2067") || code == QLatin1String("1555")
-           || message.contains(QLatin1String("UNIQUE constraint failed"))
-           || message.contains(QLatin1String("PRIMARY KEY must be unique"));
-    }
-    message += QStringLiteral("\nSQL: ") + sql.trimmed();
-    if (key)
-        throw EKeyViolation(message);
-    throw EDatabaseError(message);
+    kv8db::LogFailure(shown_, error, sql);
+    const kv8db::Failure failure = kv8db::DescribeFailure(error, engine_, shown_, table);
+    if (failure.keyViolation)
+        throw EKeyViolation(failure.message);
+    throw EDatabaseError(failure.message);
 }
 
 // ---- transactions ----
@@ -521,28 +267,50 @@ void TXDatabase::StartTransaction()
     }
     savepointDirty_ = false;
     inTransaction_ = true;
-    NoteTransactionEdge();
+    commitFailed_ = false;
+    transactionWrote_.clear();
+    transactionWroteAny_ = false;
+    listeners_->Started();
 }
 
 void TXDatabase::Commit()
 {
     if (!inTransaction_)
         throw EDatabaseError(QStringLiteral("Commit without a transaction on %1").arg(name_));
+    // nothing is half-committed: a failure rolls everything back
+    const auto rollBackFailed = [this] {
+        try {
+            Rollback();
+        } catch (const std::exception &e) {
+            qWarning("kv8: %s", e.what());
+        }
+        commitFailed_ = true;
+    };
+    try {
+        listeners_->BeforeCommit();
+    } catch (...) {
+        rollBackFailed();
+        throw;
+    }
     for (auto &q : prepared_)
         q->finish();
-    if (!db_.commit())
-        throw EDatabaseError(QStringLiteral("The transaction could not be committed: %1")
-                                 .arg(db_.lastError().text()));
+    if (!db_.commit()) {
+        const QString text = db_.lastError().text();
+        rollBackFailed();
+        throw EDatabaseError(QStringLiteral("The transaction could not be committed: %1").arg(text));
+    }
     inTransaction_ = false;
     savepoint_ = false;
-    NoteTransactionEdge();
+    listeners_->Committed();
 }
 
 void TXDatabase::Rollback()
 {
-    if (!inTransaction_)
+    if (!inTransaction_) {
+        if (std::exchange(commitFailed_, false))
+            return; // the failed Commit rolled back already
         throw EDatabaseError(QStringLiteral("Rollback without a transaction on %1").arg(name_));
-    NoteTransactionEdge();
+    }
     inTransaction_ = false;
     savepoint_ = false;
     // what the transaction created is gone with it
@@ -557,12 +325,13 @@ void TXDatabase::Rollback()
     for (auto it = preparedSchema_.cbegin(); it != preparedSchema_.cend(); ++it)
         prepared_.remove(it.key());
     preparedSchema_.clear();
-    if (!db_.rollback()) {
-        const QString text = db_.lastError().text();
-        // SQLite may already have ended it on its own (disk full, I/O error)
-        if (!text.contains(QLatin1String("no transaction is active")))
-            throw EDatabaseError(QStringLiteral("The transaction could not be rolled back: %1").arg(text));
-    }
+    const bool ended = db_.rollback();
+    const QString text = ended ? QString() : db_.lastError().text();
+    // told even when the engine failed: what was written in the transaction is not kept
+    listeners_->RolledBack();
+    // SQLite may already have ended it on its own (disk full, I/O error)
+    if (!ended && !text.contains(QLatin1String("no transaction is active")))
+        throw EDatabaseError(QStringLiteral("The transaction could not be rolled back: %1").arg(text));
 }
 
 // ---- statements ----
@@ -573,8 +342,15 @@ const TXDatabase::Compiled &TXDatabase::Compile(const QString &sql)
         return **it;
     auto c = std::make_shared<Compiled>();
     c->sql = SqlTranslator::Compile(sql, engine_);
-    if (!c->sql.error.isEmpty())
-        throw EDatabaseError(c->sql.error + QStringLiteral("\nSQL: ") + sql.trimmed());
+    if (!c->sql.error.isEmpty()) {
+        kv8db::LogFailure(shown_, c->sql.error, sql);
+        QString reason = c->sql.error.trimmed();
+        if (reason.endsWith(u'.'))
+            reason.chop(1);
+        throw EDatabaseError(QStringLiteral("Il database %1 non può eseguire un'istruzione del programma (%2): "
+                                            "segnalarlo all'assistenza.")
+                                 .arg(shown_, reason));
+    }
     for (const SqlStatement &st : c->sql.statements) {
         if (!IsPostgres())
             c->texts.append(st.Join([](int) { return QStringLiteral("?"); }));
@@ -591,11 +367,15 @@ const TXDatabase::Compiled &TXDatabase::Compile(const QString &sql)
 
 QVariantList TXDatabase::Values(const Compiled &c, const QVariantList &params, const QString &sql) const
 {
-    if (params.size() != c.sql.valueCount)
-        throw EDatabaseError(QStringLiteral("The statement takes %1 value(s), %2 given\nSQL: %3")
-                                 .arg(c.sql.valueCount)
+    if (params.size() != c.sql.valueCount) {
+        kv8db::LogFailure(shown_, QStringLiteral("%1 value(s) given, %2 taken").arg(params.size()).arg(c.sql.valueCount),
+                          sql);
+        throw EDatabaseError(QStringLiteral("Un'istruzione per il database %1 ha ricevuto %2 valori invece di %3: "
+                                            "segnalarlo all'assistenza.")
+                                 .arg(shown_)
                                  .arg(params.size())
-                                 .arg(sql.trimmed()));
+                                 .arg(c.sql.valueCount));
+    }
     QVariantList values;
     values.reserve(params.size());
     for (const QVariant &v : params)
@@ -667,41 +447,34 @@ void TXDatabase::Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVarian
         RunSqlite(q, c, i, values, sql);
 }
 
-quint64 TXDatabase::TableWriteMark(const QString &table) const
+bool TXDatabase::TransactionWrote(const QString &table) const
 {
-    return std::max(anyTableWritten_, tableWritten_.value(NameKey{table}));
+    return transactionWroteAny_ || transactionWrote_.contains(NameKey{table});
 }
 
-namespace {
-std::atomic<quint64> writeMarks{0};
-}
-
-void TXDatabase::NoteWrite(const SqlStatement &st)
+void TXDatabase::NoteStatement(const SqlStatement &st)
 {
-    if (st.readOnly)
+    ++statements_;
+    if (!inTransaction_ || st.readOnly)
         return;
     if (st.writtenTable.isEmpty())
-        anyTableWritten_ = ++writeMarks;
+        transactionWroteAny_ = true;
     else
-        tableWritten_.insert(NameKey{st.writtenTable}, ++writeMarks);
-}
-
-void TXDatabase::NoteTransactionEdge()
-{
-    anyTableWritten_ = ++writeMarks;
+        transactionWrote_.insert(NameKey{st.writtenTable});
+    listeners_->TableWritten(st.writtenTable);
 }
 
 void TXDatabase::RunSqlite(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values,
                            const QString &sql)
 {
     const SqlStatement &st = c.sql.statements[i];
-    NoteWrite(st);
+    NoteStatement(st);
     for (qsizetype k = 0; k < st.valueAt.size(); ++k)
         q.bindValue(int(k), values[st.valueAt[k]]);
     if (!q.exec()) {
         const QSqlError error = q.lastError();
         q.finish();
-        Fail(error, sql);
+        Fail(error, sql, st.writtenTable);
     }
 }
 
@@ -713,6 +486,21 @@ QString TXDatabase::Literal(const QVariant &value) const
     return db_.driver()->formatValue(field);
 }
 
+// A statement now prepared on the server; past the cache's size the one run longest ago is
+// dropped, to be deallocated with the next message.
+void TXDatabase::KeepServerStatement(const QString &text, const QString &name)
+{
+    if (statementNames_.size() >= kMaxServerStatements) {
+        auto oldest = statementNames_.begin();
+        for (auto it = statementNames_.begin(); it != statementNames_.end(); ++it)
+            if (it->lastRun < oldest->lastRun)
+                oldest = it;
+        retiredStatements_.append(oldest->name);
+        statementNames_.erase(oldest);
+    }
+    statementNames_.insert(text, ServerStatement{name, ++statementRuns_});
+}
+
 // One round trip per statement: inside a transaction the savepoint that lets a failed
 // statement undo only itself is renewed in the same message, and a statement seen for the
 // first time is prepared in it too.
@@ -721,7 +509,7 @@ void TXDatabase::RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const
 {
     const SqlStatement &st = c.sql.statements[i];
     const QString &text = c.texts[i];
-    NoteWrite(st);
+    NoteStatement(st);
     for (int attempt = 0;; ++attempt) {
         QString message;
         int before = 0; // statements sent ahead of the caller's
@@ -734,11 +522,20 @@ void TXDatabase::RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const
                 before = 2;
             }
         }
+        // statements dropped from the cache leave the server (inside a transaction a failure
+        // here is undone to the savepoint, as one of the caller's statement would be)
+        const int deallocateAt = before;
+        const int deallocating = int(retiredStatements_.size());
+        for (const QString &old : std::as_const(retiredStatements_))
+            message += QStringLiteral("DEALLOCATE %1; ").arg(old);
+        before += deallocating;
         int prepareAt = -1;
         QString name;
         if (st.preparable) {
-            name = statementNames_.value(text);
-            if (name.isEmpty()) {
+            if (const auto it = statementNames_.find(text); it != statementNames_.end()) {
+                name = it->name;
+                it->lastRun = ++statementRuns_;
+            } else {
                 name = QStringLiteral("kv8_%1").arg(++statementCounter_);
                 message += QStringLiteral("PREPARE %1 AS %2; ").arg(name, text);
                 prepareAt = before++;
@@ -758,8 +555,9 @@ void TXDatabase::RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const
         int succeeded = q.exec(message) ? 1 : 0;
         while (succeeded > 0 && succeeded <= before && q.nextResult())
             ++succeeded;
+        retiredStatements_.remove(0, std::clamp(succeeded - deallocateAt, 0, deallocating));
         if (prepareAt >= 0 && succeeded > prepareAt)
-            statementNames_.insert(text, name);
+            KeepServerStatement(text, name);
         if (succeeded > before) {
             if (inTransaction_) {
                 savepoint_ = true;
@@ -772,12 +570,14 @@ void TXDatabase::RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const
         const QSqlError error = q.lastError();
         if (inTransaction_) {
             QSqlQuery undo(db_);
-            if (!undo.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + kSavepoint)) {
+            const QString back = QStringLiteral("ROLLBACK TO SAVEPOINT ") + kSavepoint;
+            if (!undo.exec(back)) {
                 savepoint_ = false;
-                throw EDatabaseError(error.databaseText().trimmed()
-                                     + QStringLiteral("\nThe transaction can no longer be used: ")
-                                     + undo.lastError().databaseText().trimmed() + QStringLiteral("\nSQL: ")
-                                     + sql.trimmed());
+                kv8db::LogFailure(shown_, error, sql);
+                kv8db::LogFailure(shown_, undo.lastError(), back);
+                throw EDatabaseError(QStringLiteral("La transazione sul database %1 non è più utilizzabile dopo un "
+                                                    "errore: annullarla e ripetere l'operazione dall'inizio.")
+                                         .arg(shown_));
             }
             savepoint_ = true;
             savepointDirty_ = false;
@@ -785,10 +585,10 @@ void TXDatabase::RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const
         // A prepared SELECT * whose table gained a column since: prepare it again once.
         if (attempt == 0 && !name.isEmpty() && prepareAt < 0 && error.nativeErrorCode() == QLatin1String("0A000")) {
             statementNames_.remove(text);
-            QSqlQuery(db_).exec(QStringLiteral("DEALLOCATE ") + name);
+            retiredStatements_.append(name);
             continue;
         }
-        Fail(error, sql);
+        Fail(error, sql, st.writtenTable);
     }
 }
 
@@ -853,17 +653,10 @@ QSqlQuery TXDatabase::OpenQuery(const QString &sql, const QVariantList &params, 
 QSqlQuery TXDatabase::Reader(const QString &text, const QString &sql, bool forwardOnly, qint64 schema)
 {
     if (!readers_)
-        readers_ = std::make_shared<kv8db::ReadPool>();
-    std::unique_ptr<QSqlResult> inner = readers_->Take(text, schema);
-    const bool fresh = !inner;
-    if (fresh)
-        inner.reset(db_.driver()->createResult());
-    auto *result = new PooledResult(db_.driver(), std::move(inner), readers_, text, schema);
-    QSqlQuery q(result);
-    q.setForwardOnly(forwardOnly);
-    if (fresh && !q.prepare(text))
+        readers_ = std::make_unique<kv8db::SqliteStatementPool>();
+    QSqlQuery q = readers_->Reader(db_.driver(), text, forwardOnly, schema);
+    if (q.lastError().isValid())
         Fail(q.lastError(), sql);
-    result->SetReusable();
     return q;
 }
 
@@ -871,11 +664,11 @@ QSqlQuery TXDatabase::Reader(const QString &text, const QString &sql, bool forwa
 
 qint64 TXDatabase::NewKey(const QString &table, const QString &column)
 {
-    CheckIdentifier(table, "table");
-    CheckIdentifier(column, "column");
+    CheckIdentifier(table, "tabella", shown_);
+    CheckIdentifier(column, "colonna", shown_);
     if (IsPostgres()) {
         const QString sequence = (table + u'_' + column + QStringLiteral("_seq")).toLower();
-        CheckIdentifier(sequence, "sequence");
+        CheckIdentifier(sequence, "sequenza", shown_);
         if (!sequences_.contains(sequence)) {
             const QString exists = QStringLiteral("SELECT to_regclass(?) IS NOT NULL");
             if (!ScalarValue(exists, {sequence}).toBool()) {
@@ -912,7 +705,9 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
         value = ScalarValue(next, key);
     }
     if (!value.isValid())
-        throw EDatabaseError(QStringLiteral("No key could be drawn for %1.%2").arg(table, column));
+        throw EDatabaseError(QStringLiteral("Il database %1 non ha dato una nuova chiave per %2.%3: ripetere "
+                                            "l'operazione.")
+                                 .arg(shown_, table, column));
     return value.toLongLong();
 }
 

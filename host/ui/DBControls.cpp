@@ -168,7 +168,9 @@ void TFieldDataLink::DataSetChanged()
 
 void TFieldDataLink::RecordChanged(TField *field)
 {
-    if (field && field != Field())
+    // a calculated or looked-up field follows the fields it is made from
+    TField *own = Field();
+    if (field && field != own && !(own && own->IsCalculated()))
         return;
     modified_ = false;
     Show();
@@ -453,7 +455,10 @@ QString TDBCodeEdit::Descrizione() const
         if (!CondizioneRicerca.isEmpty())
             sql += QStringLiteral(" AND (%1)").arg(CondizioneRicerca);
         return db.ScalarValue(sql, {f->Value()}).toString();
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        // the edit goes on without a description
+        qWarning("kv8: the description of %s \"%s\" could not be read from %s: %s", qPrintable(objectName()),
+                 qPrintable(f->AsString()), qPrintable(TabellaRicerca), e.what());
         return QString();
     }
 }

@@ -33,6 +33,15 @@ QString StateText(TDataSetState state)
 
 } // namespace
 
+QString MessaggioCodiceDuplicato(const TXTable *table)
+{
+    const QList<TField *> key = table->PrimaryKeyFields();
+    const QString code = key.isEmpty() ? QString() : key.last()->DisplayText();
+    const DictTable *entry = Dictionary::Instance().Table(table->TableName());
+    const QString name = entry && !entry->label.isEmpty() ? entry->label : table->TableName();
+    return QStringLiteral("Il codice %1 è già presente in %2: sceglierne un altro.").arg(code, name);
+}
+
 // ---- TFDBChild
 
 TFDBChild::TFDBChild(QWidget *owner) : TForm(owner)
@@ -74,7 +83,13 @@ TFDBChild::TFDBChild(QWidget *owner) : TForm(owner)
     connect(btAnteprima, &QToolButton::clicked, this, [this] { Guard([this] { XFormXStampa(true); }); });
     connect(btChiudi, &QToolButton::clicked, this, [this] { Close(); });
 
-    DBNavigator->BeforeAction = [this](TNavigateBtn button, bool &doDefault) { DSMainNavClick(button, doDefault); };
+    DBNavigator->BeforeAction = [this](TNavigateBtn button, bool &doDefault) {
+        DSMainNavClick(button, doDefault);
+        if (doDefault) {
+            doDefault = false;
+            AzioneNavigatore(button);
+        }
+    };
     DSMain->OnStateChange = [this](TDataSource *source) { DSMainStateChange(source); };
     DSMain->OnDataChange = [this](TDataSource *source, TField *field) { DSMainDataChange(source, field); };
 }
@@ -221,7 +236,7 @@ void TFDBChild::FormKeyDown(int &key, TShiftState shift)
         return;
     if (isButton) {
         if ((DBNavigator->VisibleButtons() & NavButton(button)) && DBNavigator->Button(button)->isEnabled())
-            DBNavigator->DoAction(button);
+            AzioneNavigatore(button);
     } else if (command == Xvkey::kcRicerca) {
         if (btRicerca->isEnabled())
             XFormXRicerca();
@@ -233,6 +248,19 @@ void TFDBChild::FormKeyDown(int &key, TShiftState shift)
 void TFDBChild::NavClick(TNavigateBtn button)
 {
     DBNavigator->BtnClick(button);
+}
+
+void TFDBChild::AzioneNavigatore(TNavigateBtn button)
+{
+    try {
+        DBNavigator->DoAction(button);
+    } catch (const EKeyViolation &) {
+        // the driver's text is in the log; the user reads which code is taken
+        const auto *table = qobject_cast<const TXTable *>(MainDataSet());
+        if (button != nbPost || !table || table->PrimaryKeyFields().isEmpty())
+            throw;
+        throw EKeyViolation(MessaggioCodiceDuplicato(table));
+    }
 }
 
 void TFDBChild::XFormXStampa(bool) {}
@@ -287,7 +315,7 @@ TFDBTabChild::TFDBTabChild(QWidget *owner) : TFDBChild(owner)
     auto *detailLayout = new QVBoxLayout(tsDettaglio);
     detailLayout->setContentsMargins(0, 0, 0, 0);
     auto *frame = static_cast<QVBoxLayout *>(layout());
-    frame->replaceWidget(ClientArea(), PageControl);
+    delete frame->replaceWidget(ClientArea(), PageControl); // the client area moves into a page
     detailLayout->addWidget(ClientArea());
     GrigliaMain->OnDblClick = [this](KDBGriglia *) { MostraPagina(1); };
 }

@@ -13,6 +13,8 @@
 //   main table is being edited, asks "Conferma Abbandono Modifiche ?".
 // - The main table, when it is a TXTable without a row limit, reads at most LimiteRighe()
 //   rows, and FormCreate opens it when the subclass has not.
+// - A post of the main table refused because its key is already taken names the code
+//   (MessaggioCodiceDuplicato) instead of the database's text; the record stays in edit.
 //
 // TFDBTabChild: the same with a page control: a grid page over DSMain and a detail page
 // holding the layout.
@@ -24,6 +26,11 @@ class KPageControl;
 class QLabel;
 class QToolBar;
 class QToolButton;
+class TXTable;
+
+// The message of a record whose key is already taken: its code (the last key field) and the
+// table (its label in the dictionary).
+QString MessaggioCodiceDuplicato(const TXTable *table);
 
 class TFDBChild : public TForm {
     Q_OBJECT
@@ -67,6 +74,10 @@ public:
 
 protected:
     void ApplyRowLimit();
+
+private:
+    // The button's own action on the main table.
+    void AzioneNavigatore(TNavigateBtn button);
 };
 
 class TFDBTabChild : public TFDBChild {

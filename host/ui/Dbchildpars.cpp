@@ -88,7 +88,7 @@ TFDBChildParsPage::TFDBChildParsPage(QWidget *owner) : TFDBChildPars(owner)
     tsRisultati = PageControl->AddPage(QStringLiteral("Risultati"), QStringLiteral("tsRisultati"));
 
     auto *frame = static_cast<QVBoxLayout *>(layout());
-    frame->replaceWidget(ClientArea(), PageControl);
+    delete frame->replaceWidget(ClientArea(), PageControl); // the client area moves into a page
     frame->removeWidget(pBottoni);
     auto *params = new QVBoxLayout(tsParametri);
     params->setContentsMargins(0, 0, 0, 0);

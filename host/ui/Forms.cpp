@@ -238,30 +238,40 @@ bool TForm::Close()
 
 int TForm::ShowModal()
 {
+    if (modal_)
+        throw Exception(QStringLiteral("La finestra \"%1\" è già aperta: chiuderla prima di aprirla di nuovo")
+                            .arg(windowTitle().isEmpty() ? QString::fromLatin1(metaObject()->className()) : windowTitle()));
     DoCreate();
     modalResult_ = mrNone;
     closed_ = false;
     modal_ = true;
+    // The window may be freed while it is modal (by its handler, a timer, a window it
+    // opened): then nothing of it is touched again and the answer is mrCancel.
+    const QPointer<TForm> self(this);
     struct Reset {
-        TForm *form;
-        ~Reset() { form->modal_ = false; }
-    } reset{this};
+        const QPointer<TForm> &form;
+        ~Reset()
+        {
+            if (form)
+                form->modal_ = false;
+        }
+    } reset{self};
 
-    if (const ModalHandler &handler = CurrentModalHandler()) {
+    const ModalHandler handler = CurrentModalHandler(); // a copy: the handler may install another
+    if (handler) {
         FormShow();
+        if (!self)
+            return mrCancel;
         const std::optional<int> result = handler(*this);
+        if (!self)
+            return mrCancel;
         if (result) {
             if (modalResult_ == mrNone)
                 modalResult_ = *result;
-            if (!closed_) {
-                // the dialog ends as a shown one would: its close handlers run
-                bool canClose = true;
-                XFormCloseQuery(canClose);
-                TCloseAction action = caHide;
-                FormClose(action);
-                closed_ = true;
-            }
-            return modalResult_;
+            // the dialog ends as a shown one would: through its close handlers, which may refuse
+            if (!closed_ && !Close())
+                modalResult_ = mrNone;
+            return self ? modalResult_ : int(mrCancel);
         }
     }
 
@@ -269,13 +279,17 @@ int TForm::ShowModal()
     show();
     raise();
     activateWindow();
-    FormShow();
-    if (modalResult_ == mrNone && !closed_) {
+    if (self && !handler)
+        FormShow();
+    if (self && modalResult_ == mrNone && !closed_) {
         QEventLoop loop;
         modalLoop_ = &loop;
         loop.exec(QEventLoop::DialogExec);
-        modalLoop_ = nullptr;
+        if (self)
+            modalLoop_ = nullptr;
     }
+    if (!self)
+        return mrCancel;
     hide();
     setWindowModality(Qt::NonModal);
     return modalResult_;

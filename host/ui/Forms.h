@@ -82,6 +82,8 @@ public:
     bool Close();
     // Shows the window modally and answers its modal result. A modal handler installed
     // with SetModalHandler (tests, unattended runs) is run instead of the event loop.
+    // A window already modal refuses (Exception); a window freed while modal answers
+    // mrCancel.
     int ShowModal();
     bool IsModal() const { return modal_; }
     int ModalResult() const { return modalResult_; }
@@ -120,7 +122,10 @@ public:
     static bool Guard(const std::function<void()> &handler);
 
     // ---- modal handler: run by ShowModal instead of an event loop. It answers the modal
-    // result, or nothing to let the window be shown for real.
+    // result, or nothing to let the window be shown for real. When the handler answers and
+    // the window is still open, it is closed as the user would close it: its close handlers
+    // run, their errors are shown, and a refusal keeps it open; ShowModal then answers mrNone
+    // (neither confirmed nor cancelled) and the window stays unclosed for its owner to free.
     using ModalHandler = std::function<std::optional<int>(TForm &form)>;
     static ModalHandler SetModalHandler(ModalHandler handler);
     static const ModalHandler &CurrentModalHandler();

@@ -1,8 +1,27 @@
 #include "host/ui/ModuleLoader.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+// Whether a candidate names a file that is there (the name may lack the "lib" prefix and
+// the suffix the loader adds).
+bool Present(const QString &candidate)
+{
+    const QFileInfo info(candidate);
+    if (info.exists())
+        return true;
+    const QString name = info.fileName();
+    const QStringList files = info.absoluteDir().entryList(
+        {name + QStringLiteral(".*"), QStringLiteral("lib") + name + QStringLiteral(".*")}, QDir::Files);
+    return std::any_of(files.begin(), files.end(), [](const QString &file) { return QLibrary::isLibrary(file); });
+}
+
+} // namespace
 
 TModuleLibrary::TModuleLibrary() = default;
 
@@ -15,18 +34,7 @@ TModuleLibrary::~TModuleLibrary()
 
 QStringList TModuleLibrary::Candidates(const QString &name)
 {
-    QStringList candidates;
-    const QString configured = qEnvironmentVariable("KV8_MODULES");
-    if (!configured.isEmpty()) {
-        for (const QString &entry : configured.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-            const QFileInfo info(entry);
-            candidates << (info.isDir() ? QDir(entry).filePath(name) : entry);
-        }
-        return candidates;
-    }
-    const QString dir = QCoreApplication::applicationDirPath();
-    candidates << QDir(dir).filePath(name) << QDir(dir).filePath(QStringLiteral("../lib/") + name);
-    return candidates;
+    return ModuleData::LibraryCandidates(name);
 }
 
 bool TModuleLibrary::Load(QString *error, const QString &name)
@@ -35,9 +43,17 @@ bool TModuleLibrary::Load(QString *error, const QString &name)
         error->clear();
     for (const QString &candidate : Candidates(name)) {
         QLibrary probe(candidate);
-        if (!probe.load())
+        if (probe.load()) {
+            if (error)
+                error->clear();
+            return LoadFile(candidate, error);
+        }
+        if (!Present(candidate))
             continue;
-        return LoadFile(candidate, error);
+        // there, but not loadable: said, and the next candidate tried
+        qWarning("kv8: the module library %s could not be loaded: %s", qPrintable(candidate), qPrintable(probe.errorString()));
+        if (error)
+            *error = probe.errorString();
     }
     return false;
 }
@@ -63,6 +79,14 @@ bool TModuleLibrary::LoadFile(const QString &file, QString *error)
             missing << QStringLiteral("EseguiScelta");
         if (error)
             *error = QStringLiteral("%1 does not export %2").arg(library->fileName(), missing.join(QLatin1String(", ")));
+        return false;
+    }
+    // its dictionary and demo company join the host's
+    try {
+        ModuleData::Use(*library);
+    } catch (const std::exception &e) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(library->fileName(), QString::fromUtf8(e.what()));
         return false;
     }
     library_ = std::move(library);

@@ -20,9 +20,11 @@ public:
     // the "lib" folder beside it.
     static QStringList Candidates(const QString &name = QStringLiteral("dusaria"));
     // Loads the first candidate that is a library; false when none is, or when the one
-    // found lacks an entry point (error says which).
+    // found lacks an entry point (error says which). A candidate that is there but cannot
+    // be loaded is logged, and its error kept when no later one loads.
     bool Load(QString *error = nullptr, const QString &name = QStringLiteral("dusaria"));
-    // Loads one library file (a path, with or without prefix and suffix).
+    // Loads one library file (a path, with or without prefix and suffix) and hands the files
+    // it exports to the host (ModuleData::Use); false when they do not load.
     bool LoadFile(const QString &file, QString *error = nullptr);
     bool IsLoaded() const { return eseguiScelta_ != nullptr; }
     QString FileName() const;

@@ -9,10 +9,15 @@
 
 namespace Funzioni {
 
+TForm *FinestraAperta(TForm *window)
+{
+    return window && !window->IsClosed() ? window : nullptr;
+}
+
 bool CreaFinestraProt(const ClassRef &cls, const std::function<TForm *()> &current,
                       const std::function<void(TForm *)> &setReference, int mode)
 {
-    if (TForm *open = current(); open && !open->IsClosed()) {
+    if (TForm *open = FinestraAperta(current())) {
         if (QMdiSubWindow *sub = open->SubWindow()) {
             if (sub->isMinimized())
                 sub->showNormal();

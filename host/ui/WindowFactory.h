@@ -3,7 +3,7 @@
 //
 // CreaFinestraProt(class, reference, mode) opens a child window of the main window:
 // - when the reference holds an open window, that window comes to the front and the answer
-//   is false (nothing new to initialise);
+//   is false (nothing new to initialise); a window closed but not yet freed is not open;
 // - otherwise the class is created, the reference set, FormCreate run, and the window shown
 //   in the main window's MDI area (a top-level window when there is no main window):
 //   mode 0 normal, 1 maximised, 3 fixed size like a dialog; the answer is true.
@@ -18,6 +18,9 @@
 enum TTipoApertura : int { taNormale = 0, taMassimizzata = 1, taModale = 2, taDialogo = 3 };
 
 namespace Funzioni {
+
+// The window when it is open; nullptr for none and for one closed but not yet freed.
+TForm *FinestraAperta(TForm *window);
 
 bool CreaFinestraProt(const ClassRef &cls, const std::function<TForm *()> &current,
                       const std::function<void(TForm *)> &setReference, int mode);

@@ -1,6 +1,8 @@
 #pragma once
 // A fresh, empty company database for one test, on the engine the run asks for
-// (KV8_TEST_ENGINE=sqlite|postgres; postgres needs KV8_TEST_PG, else the test is skipped).
+// (KV8_TEST_ENGINE=sqlite|postgres). Postgres needs the server KV8_TEST_PG: without it the test
+// is skipped, or fails when KV8_TEST_PG_REQUIRED=1 (as ./test sets); an unreachable one fails.
+// A postgres run ends with a line counting the tests that ran on the server.
 #include "host/db/TXDatabase.h"
 
 #include <QString>
@@ -14,7 +16,8 @@ public:
     ~TestDb();
 
     bool IsPostgres() const { return postgres_; }
-    // Skipped tests: no server for a postgres run.
+    // False on a postgres run without a server: the test is skipped (it has already failed
+    // when the server is required or unreachable).
     bool Available() const { return !url_.isEmpty(); }
     // The URL of this test's database; every connection opened on it sees the same data.
     const QString &Url() const { return url_; }

@@ -192,6 +192,25 @@ TEST(ParseFloat, RefusesJunk)
     EXPECT_FALSE(ok);
 }
 
+TEST(ParseTypedFloat, TakesTheItalianFormOnlyWithoutBlanks)
+{
+    const struct {
+        const char *text;
+        bool ok;
+        double value;
+    } cases[] = {{"1.234,56", true, 1234.56}, {"1234,56", true, 1234.56}, {"-3", true, -3}, {"1.500", true, 1500},
+                 {"1.50", false, 0},          {"1,2,3", false, 0},         {"nan", false, 0}, {"inf", false, 0},
+                 {" 5", false, 0},            {"5 ", false, 0},            {"", false, 0},    {"3-", false, 0}};
+    for (const auto &c : cases) {
+        bool ok = !c.ok;
+        EXPECT_DOUBLE_EQ(ParseTypedFloat(QString::fromLatin1(c.text), &ok), c.value) << '"' << c.text << '"';
+        EXPECT_EQ(ok, c.ok) << '"' << c.text << '"';
+    }
+    bool ok = false;
+    EXPECT_DOUBLE_EQ(ParseFloat(QStringLiteral(" 5 "), &ok), 5.0); // blanks around ignored there
+    EXPECT_TRUE(ok);
+}
+
 TEST(ParseDate, AcceptsShortAndLongYears)
 {
     bool ok = false;

@@ -558,10 +558,16 @@ TEST_F(DbDataSet, ClientTableKeepsItsOwnWritesWhileNothingElseWritesTheTable)
     c.SetTableName("TT_Righe");
     c.SetXWhereVuoto("KContaT = -1");
     c.Open();
+    bool read = false; // whether the last location as stored read the row again
     const auto qta = [&](int key) {
-        c.ForgetStaleWrites();
-        EXPECT_TRUE(c.Locate("KContaR", key));
+        const quint64 before = db->StatementCount();
+        EXPECT_TRUE(c.LocateAsStored("KContaR", key));
+        read = db->StatementCount() != before;
         return c.FieldByName("Qta")->AsFloat();
+    };
+    const auto held = [&](int key) {
+        qta(key);
+        return !read;
     };
     const auto write = [&](int key, double value) {
         ASSERT_TRUE(c.Locate("KContaR", key));
@@ -573,38 +579,39 @@ TEST_F(DbDataSet, ClientTableKeepsItsOwnWritesWhileNothingElseWritesTheTable)
     db->StartTransaction();
     write(2, 50);
     ASSERT_TRUE(c.Locate("KContaR", 3)); // read only
-    EXPECT_TRUE(c.HoldsOwnWrite("KContaR", {2}));
-    EXPECT_FALSE(c.HoldsOwnWrite("KContaR", {3}));
-    EXPECT_FALSE(c.HoldsOwnWrite("KContaT", {1})); // not the key
+    EXPECT_TRUE(held(2));
+    EXPECT_FALSE(held(3));
     c.Edit();
-    c.ForgetStaleWrites(); // drops the pending edit, keeps the rows
+    EXPECT_TRUE(held(2)); // drops the pending edit, keeps the rows
     EXPECT_EQ(c.State(), dsBrowse);
     EXPECT_EQ(c.RecordCount(), 2);
     db->ExecSQL("UPDATE TT_Testa SET DsNote = 'x'"); // another table
-    EXPECT_TRUE(c.HoldsOwnWrite("KContaR", {2}));
+    EXPECT_TRUE(held(2));
 
     // the same table written by another statement: the row is read again as stored
     db->ExecSQL("UPDATE TT_Righe SET Qta = 60 WHERE KContaR = 2");
-    EXPECT_FALSE(c.HoldsOwnWrite("KContaR", {2}));
     EXPECT_DOUBLE_EQ(qta(2), 60.0);
+    EXPECT_TRUE(read);
     write(2, 61); // no false conflict
-    EXPECT_TRUE(c.HoldsOwnWrite("KContaR", {2}));
+    EXPECT_TRUE(held(2));
 
-    // another statement between two of the table's own writes: neither is kept
+    // another statement before the table's next write: what it wrote before is read again,
+    // what it writes after is kept
     db->ExecSQL("UPDATE TT_Righe SET Qta = 70 WHERE KContaR = 2");
     write(3, 31);
-    EXPECT_FALSE(c.HoldsOwnWrite("KContaR", {3}));
+    EXPECT_TRUE(held(3));
     EXPECT_DOUBLE_EQ(qta(2), 70.0);
+    EXPECT_TRUE(read);
     EXPECT_DOUBLE_EQ(qta(3), 31.0);
     write(2, 71);
     db->Commit();
     // committed: other users may change them now
-    EXPECT_FALSE(c.HoldsOwnWrite("KContaR", {2}));
+    EXPECT_FALSE(held(2));
     db->ExecSQL("UPDATE TT_Righe SET Qta = 80 WHERE KContaR = 2");
     EXPECT_DOUBLE_EQ(qta(2), 80.0);
     // written outside a transaction: never kept
     write(2, 81);
-    EXPECT_FALSE(c.HoldsOwnWrite("KContaR", {2}));
+    EXPECT_FALSE(held(2));
 
     // rolled back: what the table wrote is read again as stored
     db->StartTransaction();

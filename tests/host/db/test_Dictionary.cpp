@@ -1,5 +1,6 @@
 #include "host/core/Errors.h"
 #include "host/db/Dictionary.h"
+#include "host/db/ModuleData.h"
 
 #include <gtest/gtest.h>
 
@@ -229,4 +230,64 @@ TEST_F(DictionaryFiles, RefusesEachKindOfFault)
                 QStringLiteral("extdup.json"), T, QStringLiteral("duplicate column"));
     ExpectFault({dir_.filePath(QStringLiteral("absent.json"))}, QStringLiteral("absent.json"), QString(),
                 QStringLiteral("cannot be read"));
+}
+
+TEST_F(DictionaryFiles, ModuleFilesJoinTheHostsAndAFaultyOneChangesNothing)
+{
+    const Dictionary &before = Dictionary::Instance();
+    const QString clash = Write(QStringLiteral("clash.json"), R"J({"tables": [
+      {"name": "Articoli", "columns": [{"name": "X", "type": "smallint"}], "primaryKey": ["X"]}]})J");
+    try {
+        Dictionary::UseModuleFiles({clash});
+        ADD_FAILURE() << "a module file redefining a host table was taken";
+    } catch (const Exception &e) {
+        EXPECT_TRUE(e.Message.contains(clash)) << e.what();
+        EXPECT_TRUE(e.Message.contains(QStringLiteral("duplicate table"))) << e.what();
+    }
+    EXPECT_EQ(&Dictionary::Instance(), &before);
+
+    const QString ext = Write(QStringLiteral("b.json"), kExtension);
+    Dictionary::UseModuleFiles({ext});
+    const Dictionary &after = Dictionary::Instance();
+    EXPECT_NE(&after, &before);
+    ASSERT_NE(after.Table(QStringLiteral("LUMO_Vasche")), nullptr);
+    EXPECT_EQ(after.Table(QStringLiteral("LUMO_Vasche"))->origin, ext);
+    ASSERT_NE(after.Table(QStringLiteral("Zone")), nullptr);
+    EXPECT_NE(after.Table(QStringLiteral("Zone"))->Column(QStringLiteral("UT_LMQ_FlZona")), nullptr);
+    EXPECT_EQ(after.Table(QStringLiteral("LUMO_ProgCauz")), nullptr) << "the module files before are replaced";
+    // the dictionary handed out before still answers
+    EXPECT_NE(before.Table(QStringLiteral("Articoli")), nullptr);
+    Dictionary::UseModuleFiles({ext});
+    EXPECT_EQ(&Dictionary::Instance(), &after) << "the same files make no new dictionary";
+
+    // the module's files as the test fixtures hand them over
+    Dictionary::UseModuleFiles(Dictionary::JsonFiles(QStringLiteral(":/kv8test/dictionary")));
+    EXPECT_NE(Dictionary::Instance().Table(QStringLiteral("LUMO_ProgCauz")), nullptr);
+}
+
+TEST_F(DictionaryFiles, TheModuleExportListsItsFilesByKind)
+{
+    static QString dictionary;
+    dictionary = Write(QStringLiteral("b.json"), kExtension) + QStringLiteral("\n");
+    const Kv8ModuleFilesFn files = [](const char16_t *kind) -> const char16_t * {
+        static const QString demo = QStringLiteral(":/kv8test/demo/02_masterdata.json\n:/kv8test/demo/03_causals.json");
+        const QString asked = QString::fromUtf16(kind);
+        if (asked == QLatin1String("dictionary"))
+            return reinterpret_cast<const char16_t *>(dictionary.utf16());
+        return asked == QLatin1String("demo") ? reinterpret_cast<const char16_t *>(demo.utf16()) : nullptr;
+    };
+    ModuleData::Use(files);
+    EXPECT_NE(Dictionary::Instance().Table(QStringLiteral("LUMO_Vasche")), nullptr);
+    EXPECT_EQ(Dictionary::Instance().Table(QStringLiteral("LUMO_ProgCauz")), nullptr);
+    EXPECT_EQ(ModuleData::DemoFiles(), (QStringList{QStringLiteral(":/kv8test/demo/02_masterdata.json"),
+                                                    QStringLiteral(":/kv8test/demo/03_causals.json")}));
+
+    // a module that hands nothing leaves the host alone
+    ModuleData::Use([](const char16_t *) -> const char16_t * { return nullptr; });
+    EXPECT_EQ(Dictionary::Instance().Table(QStringLiteral("LUMO_Vasche")), nullptr);
+    EXPECT_NE(Dictionary::Instance().Table(QStringLiteral("Articoli")), nullptr);
+    EXPECT_TRUE(ModuleData::DemoFiles().isEmpty());
+
+    ModuleData::Use(Dictionary::JsonFiles(QStringLiteral(":/kv8test/dictionary")),
+                    Dictionary::JsonFiles(QStringLiteral(":/kv8test/demo")));
 }

@@ -287,6 +287,40 @@ TEST_F(SchemaInstallerTest, DemoLoadsOnceAndASecondLoadIsRefused)
     EXPECT_EQ(Count(QStringLiteral("Righe")), 3);
 }
 
+TEST_F(SchemaInstallerTest, RowOfALaterFileCompletesTheRowOfItsKey)
+{
+    SchemaInstaller installer = Installer();
+    installer.Create(*db_);
+    const QString base = Write(QStringLiteral("10-base.json"), kDemo1);
+    // a column given again for the row of an earlier file is a fault, and nothing is loaded
+    const QString clash = Write(QStringLiteral("30-clash.json"),
+                                R"J({"tables": [{"table": "Tipi", "rows": [{"IdTipo": "A", "UT_LMQ_Extra": "X", "DsTipo": "Altro"}]}]})J");
+    try {
+        installer.LoadDemo(*db_, {base, clash});
+        ADD_FAILURE() << "a column was given twice";
+    } catch (const Exception &e) {
+        EXPECT_TRUE(e.Message.contains(QStringLiteral("30-clash.json"))) << e.what();
+        EXPECT_TRUE(e.Message.contains(QStringLiteral("column DsTipo"))) << e.what();
+        EXPECT_TRUE(e.Message.contains(QStringLiteral("10-base.json"))) << e.what();
+    }
+    EXPECT_EQ(Count(QStringLiteral("Tipi")), 0);
+
+    const QString extra = Write(QStringLiteral("30-extra.json"), R"J({"tables": [
+      {"table": "Tipi", "rows": [{"IdTipo": "A", "UT_LMQ_Extra": "X1"}, {"IdTipo": "C", "DsTipo": "Terzo"}]},
+      {"table": "Tipi", "rows": [{"IdTipo": "B", "UT_LMQ_Extra": "X2", "Sigla": "b"}]}
+    ]})J");
+    EXPECT_EQ(installer.LoadDemo(*db_, {base, extra}),
+              (QStringList{QStringLiteral("loaded 1 row into DatiAzienda"), QStringLiteral("loaded 2 rows into Tipi"),
+                           QStringLiteral("loaded 1 row into Tipi")}));
+    QStringList rows;
+    QSqlQuery q = db_->OpenQuery(QStringLiteral("SELECT IdTipo, DsTipo, UT_LMQ_Extra, Sigla, Ordine FROM Tipi ORDER BY IdTipo"));
+    while (q.next())
+        rows << QStringLiteral("%1|%2|%3|%4|%5").arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                                                    q.value(3).toString(), q.value(4).toString());
+    EXPECT_EQ(rows, (QStringList{QStringLiteral("A|Primo|X1|l'a|0"), QStringLiteral("B||X2|b|2"),
+                                 QStringLiteral("C|Terzo||l'a|0")}));
+}
+
 TEST_F(SchemaInstallerTest, FaultyDemoNamesTheFileAndLoadsNothing)
 {
     SchemaInstaller installer = Installer();

@@ -92,13 +92,38 @@ TEST(SqlTranslator, SchemaPatchDdl)
                                               QStringLiteral("[smallint]"), QStringLiteral("0"), false);
     ExpectBoth(small[0], QStringLiteral("ALTER TABLE CausaliMagaz ADD COLUMN UT_LMQ_FlGesSian SMALLINT NULL"));
     EXPECT_EQ(Pg(small[1]), QStringLiteral("ALTER TABLE CausaliMagaz ALTER COLUMN UT_LMQ_FlGesSian SET DEFAULT 0"));
-    EXPECT_EQ(Lite(small[1]), QStringLiteral("SELECT 1"));
+    // SQLite: the column just added is added again with its default, its values kept
+    EXPECT_EQ(Lite(small[1]),
+              QStringLiteral("ALTER TABLE CausaliMagaz RENAME COLUMN UT_LMQ_FlGesSian TO kv8_prev_UT_LMQ_FlGesSian; "
+                             "ALTER TABLE CausaliMagaz ADD COLUMN UT_LMQ_FlGesSian SMALLINT NULL DEFAULT 0; "
+                             "UPDATE CausaliMagaz SET UT_LMQ_FlGesSian = kv8_prev_UT_LMQ_FlGesSian; "
+                             "ALTER TABLE CausaliMagaz DROP COLUMN kv8_prev_UT_LMQ_FlGesSian"));
     ExpectBoth(small[2], QStringLiteral("UPDATE CausaliMagaz SET UT_LMQ_FlGesSian = 0\r\n"));
 
     const QStringList text = PatchStatements(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_IdTipologiaOmaggi"),
                                              QStringLiteral("[NVarchar](3)"), QString(), true);
     ExpectBoth(text[0], QStringLiteral("ALTER TABLE Articoli ADD COLUMN UT_LMQ_IdTipologiaOmaggi VARCHAR(3) NULL"));
     EXPECT_EQ(Pg(text[1]), QStringLiteral("ALTER TABLE Articoli ALTER COLUMN UT_LMQ_IdTipologiaOmaggi SET DEFAULT ''"));
+    EXPECT_TRUE(Lite(text[1]).contains(
+        QStringLiteral("ADD COLUMN UT_LMQ_IdTipologiaOmaggi VARCHAR(3) NULL DEFAULT ''; UPDATE Articoli SET")));
+
+    // SQLite cannot give a default to a column it did not see added, nor one that is not a plain value
+    const auto refusedOnSqlite = [](const QString &sql) {
+        try {
+            Lite(sql);
+        } catch (const EDatabaseError &e) {
+            EXPECT_TRUE(e.Message.contains(QStringLiteral("SQL: ") + sql.trimmed())) << e.what();
+            return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(refusedOnSqlite(QStringLiteral("ALTER TABLE [dbo].[Articoli] WITH NOCHECK ADD\r\n"
+                                               "CONSTRAINT  [DF_Articoli_Mai] DEFAULT (0) FOR [MaiAggiunta]\r\n")));
+    EXPECT_EQ(Pg(QStringLiteral("ALTER TABLE Articoli ADD CONSTRAINT DF_Mai DEFAULT (0) FOR MaiAggiunta")),
+              QStringLiteral("ALTER TABLE Articoli ALTER COLUMN MaiAggiunta SET DEFAULT 0"));
+    Lite(QStringLiteral("ALTER TABLE [dbo].[Articoli] ADD [Quando] [int] NULL"));
+    EXPECT_TRUE(refusedOnSqlite(QStringLiteral("ALTER TABLE Articoli ADD CONSTRAINT DF_Quando DEFAULT (1 + 1) FOR Quando")));
+    EXPECT_FALSE(refusedOnSqlite(QStringLiteral("ALTER TABLE Articoli ADD CONSTRAINT DF_Quando DEFAULT (-1) FOR Quando")));
 
     const struct {
         const char *type;
@@ -137,6 +162,67 @@ TEST(SqlTranslator, UpdateWithJoins)
     // already portable: the target is not in FROM
     ExpectBoth(QStringLiteral("UPDATE t SET a = x.b FROM x WHERE t.id = x.id"),
                QStringLiteral("UPDATE t SET a = x.b FROM x WHERE t.id = x.id"));
+    // the target by its table under an alias, left joins the WHERE makes inner
+    ExpectBoth(QStringLiteral("UPDATE FattureCliTot set Codice = C.UT_LMQ_ContoCau \r\nFROM FattureCliTot F\r\n"
+                              "LEFT JOIN FattureCliTeste T ON T.KFattCliT = F.KFattCliT\r\n"
+                              "LEFT JOIN Clienti C ON C.IdConto = T.IdCliente\r\n"
+                              "WHERE T.IdClienteTp = 'CL' AND F.Codice <> '' AND C.UT_LMQ_ContoCau <> '' "
+                              "AND F.TipoRecord = 'SPI'\r\n"),
+               QStringLiteral("UPDATE FattureCliTot AS F set Codice = C.UT_LMQ_ContoCau FROM FattureCliTeste T "
+                              "LEFT JOIN Clienti C ON C.IdConto = T.IdCliente WHERE (T.KFattCliT = F.KFattCliT) AND "
+                              "(T.IdClienteTp = 'CL' AND F.Codice <> '' AND C.UT_LMQ_ContoCau <> '' "
+                              "AND F.TipoRecord = 'SPI')"));
+    // a later join whose condition names the target: its condition moves into WHERE; a left
+    // join made inner by an inner join's condition; LEFT( as a function is no join
+    ExpectBoth(QStringLiteral("UPDATE r SET Descr = LEFT(a.Descr, 3) FROM Righe r INNER JOIN Teste t ON t.K = r.K "
+                              "LEFT OUTER JOIN Articoli a ON a.Id = r.IdProdotto AND LEFT(a.Descr, 1) = 'V' "
+                              "INNER JOIN Cat c ON c.Id = a.IdCat WHERE t.Anno = 2024"),
+               QStringLiteral("UPDATE Righe AS r SET Descr = LEFT(a.Descr, 3) FROM Teste t CROSS JOIN Articoli a "
+                              "INNER JOIN Cat c ON c.Id = a.IdCat WHERE (t.K = r.K) AND "
+                              "(a.Id = r.IdProdotto AND LEFT(a.Descr, 1) = 'V') AND (t.Anno = 2024)"));
+    // the target joined last, and IS NOT NULL making a left join inner
+    ExpectBoth(QStringLiteral("UPDATE r SET Qta = 0 FROM Teste t LEFT JOIN Righe r ON r.K = t.K "
+                              "LEFT JOIN Note n ON n.K = r.K WHERE n.K IS NOT NULL"),
+               QStringLiteral("UPDATE Righe AS r SET Qta = 0 FROM Teste t CROSS JOIN Note n "
+                              "WHERE (r.K = t.K) AND (n.K = r.K) AND (n.K IS NOT NULL)"));
+}
+
+TEST(SqlTranslator, UpdateNamingItsTargetAgainIsRefusedWhenUntranslatable)
+{
+    const auto refused = [](const char *sql, const char *why) {
+        for (DbEngine engine : {DbEngine::PostgreSQL, DbEngine::SQLite}) {
+            try {
+                SqlTranslator::Translate(QString::fromUtf8(sql), engine);
+                ADD_FAILURE() << "translated: " << sql;
+            } catch (const EDatabaseError &e) {
+                EXPECT_TRUE(e.Message.contains(QString::fromUtf8(why))) << e.what();
+                EXPECT_TRUE(e.Message.contains(QStringLiteral("SQL: ") + QString::fromUtf8(sql))) << e.what();
+            }
+            const CompiledSql c = SqlTranslator::Compile(QStringLiteral("DELETE FROM Log; ") + QString::fromUtf8(sql), engine);
+            EXPECT_FALSE(c.error.isEmpty()) << sql;
+            EXPECT_TRUE(c.statements.isEmpty()) << "nothing of the text is run";
+        }
+    };
+    // a left join nothing makes inner: its unmatched rows would be updated too
+    refused("UPDATE Tot SET Codice = '' FROM Tot F LEFT JOIN Teste T ON T.K = F.K WHERE F.Tipo = 'SPI'",
+            "T is left joined to it");
+    refused("UPDATE Tot SET Codice = '' FROM Tot F LEFT JOIN Teste T ON T.K = F.K WHERE T.Tp = 'CL' OR F.Tipo = 'X'",
+            "T is left joined to it");
+    refused("UPDATE Tot SET Codice = '' FROM Tot F LEFT JOIN Teste T ON T.K = F.K WHERE ISNULL(T.Tp, '') = ''",
+            "T is left joined to it");
+    refused("UPDATE F SET Codice = '' FROM Tot F INNER JOIN Teste T ON T.K = 1 LEFT JOIN Cli C ON C.Id = F.IdCli",
+            "C is left joined to it");
+    refused("UPDATE Tot SET Codice = '' FROM Tot F RIGHT JOIN Teste T ON T.K = F.K", "RIGHT JOIN");
+    refused("UPDATE Tot SET Codice = '' FROM Tot A INNER JOIN Tot B ON B.K = A.K", "named more than once");
+    refused("UPDATE Tot SET Codice = '' FROM (Tot F INNER JOIN Teste T ON T.K = F.K) INNER JOIN Cli C ON C.Id = T.Cli",
+            "parenthesised join");
+    refused("UPDATE Tot SET Codice = '' FROM Tot F CROSS APPLY Righe(F.K) R", "not a plain list");
+
+    // a subquery naming the table is not the target named again
+    ExpectBoth(QStringLiteral("UPDATE Tot SET Codice = s.C FROM (SELECT K, MAX(Codice) AS C FROM Tot GROUP BY K) s "
+                              "WHERE Tot.K = s.K"),
+               QStringLiteral("UPDATE Tot SET Codice = s.C FROM (SELECT K, MAX(Codice) AS C FROM Tot GROUP BY K) s "
+                              "WHERE Tot.K = s.K"));
 }
 
 TEST(SqlTranslator, CompileCutsStatementsAndPlaceholders)
@@ -293,20 +379,72 @@ TEST_F(TranslatedSql, SchemaPatchAddsColumnDefaultAndValue)
     const QVariant flag = db->ScalarValue(QStringLiteral("SELECT UT_LMQ_FlGesSian FROM Articoli WHERE IdProdotto = 'NEW'"));
     const QVariant code =
         db->ScalarValue(QStringLiteral("SELECT UT_LMQ_IdTipologiaOmaggi FROM Articoli WHERE IdProdotto = 'NEW'"));
-    if (db->IsPostgres()) {
-        EXPECT_EQ(flag.toInt(), 0);
-        EXPECT_FALSE(flag.isNull());
-        EXPECT_EQ(code.toString(), QString());
-        EXPECT_FALSE(code.isNull());
-    } else {
-        // SQLite cannot add a default to an existing column: the new row holds NULL
-        EXPECT_TRUE(flag.isNull());
-    }
+    // the default holds for a row written without the columns, on both engines
+    EXPECT_EQ(flag.toInt(), 0);
+    EXPECT_FALSE(flag.isNull());
+    EXPECT_EQ(code.toString(), QString());
+    EXPECT_FALSE(code.isNull());
+    // and the columns stay nullable, as the patch declares them
+    db->ExecSQL(QStringLiteral("UPDATE Articoli SET UT_LMQ_FlGesSian = NULL WHERE IdProdotto = 'NEW'"));
+    EXPECT_TRUE(db->ScalarValue(QStringLiteral("SELECT UT_LMQ_FlGesSian FROM Articoli WHERE IdProdotto = 'NEW'")).isNull());
 
     // the other column types of the patch are accepted too
     for (const char *type : {"[int]", "[float]", "[datetime]", "[NVarchar](MAX)"}) {
         const QString column = QStringLiteral("X_%1").arg(QString::fromLatin1(type).remove(QRegularExpression(QStringLiteral("\\W"))));
         db->ExecSQL(QStringLiteral("ALTER TABLE [dbo].[Righe] ADD\r\n[%1] %2 NULL \r\n").arg(column, QLatin1String(type)));
         EXPECT_TRUE(db->ColumnNames(QStringLiteral("righe")).contains(column, Qt::CaseInsensitive)) << type;
+    }
+}
+
+TEST_F(TranslatedSql, UpdateFromWithTheTargetUnderAnAliasAndLeftJoinsChangesOnlyItsRows)
+{
+    db->ExecSQL(QStringLiteral("CREATE TABLE FattureCliTot (KFattCliT INTEGER NOT NULL, Riga INTEGER NOT NULL, "
+                               "TipoRecord VARCHAR(3) NOT NULL DEFAULT '', Codice VARCHAR(10) NOT NULL DEFAULT '', "
+                               "PRIMARY KEY (KFattCliT, Riga))"));
+    db->ExecSQL(QStringLiteral("CREATE TABLE FattureCliTeste (KFattCliT INTEGER NOT NULL PRIMARY KEY, "
+                               "IdClienteTp VARCHAR(2) NOT NULL DEFAULT '', IdCliente VARCHAR(10) NOT NULL DEFAULT '')"));
+    db->ExecSQL(QStringLiteral("CREATE TABLE Clienti (IdConto VARCHAR(10) NOT NULL PRIMARY KEY, "
+                               "UT_LMQ_ContoCau VARCHAR(10) NOT NULL DEFAULT '')"));
+    db->ExecSQL(QStringLiteral("INSERT INTO FattureCliTeste VALUES (1, 'CL', 'C1'), (3, 'FO', 'C1'), (6, 'CL', 'C2'), "
+                               "(8, 'CL', 'C9')"));
+    db->ExecSQL(QStringLiteral("INSERT INTO Clienti VALUES ('C1', 'CAU1'), ('C2', '')"));
+    db->ExecSQL(QStringLiteral("INSERT INTO FattureCliTot VALUES (1, 1, 'SPI', 'X'), (1, 2, 'SPI', 'Y'), "
+                               "(1, 3, 'ALT', 'X'), (1, 4, 'SPI', ''), (2, 1, 'SPI', 'X'), (3, 1, 'SPI', 'X'), "
+                               "(6, 1, 'SPI', 'X'), (8, 1, 'SPI', 'X')"));
+
+    EXPECT_EQ(db->ExecSQL(QStringLiteral("UPDATE FattureCliTot set Codice = C.UT_LMQ_ContoCau \r\n"
+                                         "FROM FattureCliTot F\r\n"
+                                         "LEFT JOIN FattureCliTeste T ON T.KFattCliT = F.KFattCliT\r\n"
+                                         "LEFT JOIN Clienti C ON C.IdConto = T.IdCliente\r\n"
+                                         "WHERE T.IdClienteTp = 'CL' AND F.Codice <> '' AND C.UT_LMQ_ContoCau <> '' "
+                                         "AND F.TipoRecord = 'SPI'\r\n")),
+              2);
+    QStringList codes;
+    for (const QVariantList &row : Rows(QStringLiteral("SELECT KFattCliT, Riga, Codice FROM FattureCliTot "
+                                                       "ORDER BY KFattCliT, Riga")))
+        codes << QStringLiteral("%1.%2=%3").arg(row[0].toInt()).arg(row[1].toInt()).arg(row[2].toString());
+    // only the totals of customer heads whose customer has an account, not of the other kinds,
+    // of heads without a customer account or without a head
+    EXPECT_EQ(codes, (QStringList{"1.1=CAU1", "1.2=CAU1", "1.3=X", "1.4=", "2.1=X", "3.1=X", "6.1=X", "8.1=X"}));
+}
+
+TEST_F(TranslatedSql, UntranslatableUpdateIsRefusedBeforeAnythingIsWritten)
+{
+    for (const bool inTransaction : {false, true}) {
+        SCOPED_TRACE(inTransaction);
+        if (inTransaction)
+            db->StartTransaction();
+        try {
+            db->ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto) VALUES ('A9');\r\n"
+                                       "UPDATE Righe SET Prezzo = 9 FROM Righe R LEFT JOIN Articoli A "
+                                       "ON A.IdProdotto = R.IdProdotto WHERE R.Qta > 0"));
+            ADD_FAILURE() << "the statement was run";
+        } catch (const EDatabaseError &e) {
+            EXPECT_TRUE(e.Message.contains(QStringLiteral("Righe"))) << e.what();
+        }
+        if (inTransaction)
+            db->Commit();
+        EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Articoli")).toInt(), 3);
+        EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Righe WHERE Prezzo = 9")).toInt(), 0);
     }
 }

@@ -1,5 +1,6 @@
 #include "host/db/DMIDataBases.h"
 #include "host/db/TXDatabase.h"
+#include "host/db/TXTransaction.h"
 #include "tests/support/TestDb.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -71,17 +73,25 @@ TEST_F(Db, TransactionsCommitRollbackAndNoNesting)
     EXPECT_EQ(other->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Prot")).toInt(), 1);
 }
 
-TEST_F(Db, WriteMarksFollowTheTablesWrittenAndTheTransactions)
+// What a listener of one table hears: the statements that may write it inside a
+// transaction, and the transaction's edges.
+TEST_F(Db, ListenersHearTheWritesOfTheirTableAndTheTransactionEdges)
 {
+    struct Heard : TXTransactionListener {
+        int events = 0;
+        void TransactionStarted() override { ++events; }
+        void TransactionCommitted() override { ++events; }
+        void TransactionRolledBack() override { ++events; }
+        void TableWritten() override { ++events; }
+    } heard;
+    heard.Listen(db.get(), {QStringLiteral("PROT")}); // any case
+    const auto changed = [&] { return std::exchange(heard.events, 0) > 0; };
+
     db->ExecSQL(QStringLiteral("CREATE TABLE Altra (Id INTEGER NOT NULL PRIMARY KEY)"));
+    Insert(9); // outside a transaction a write is stored at once: nothing to tell
+    EXPECT_FALSE(changed());
     db->StartTransaction();
-    quint64 mark = db->TableWriteMark(QStringLiteral("Prot"));
-    const auto changed = [&] {
-        const quint64 now = db->TableWriteMark(QStringLiteral("PROT")); // any case
-        const bool moved = now != mark;
-        mark = now;
-        return moved;
-    };
+    EXPECT_TRUE(changed());
     Count();
     db->ExecSQL(QStringLiteral("INSERT INTO Altra (Id) VALUES (1)"));
     db->ExecSQL(QStringLiteral("UPDATE Altra SET Id = 2"));
@@ -103,11 +113,12 @@ TEST_F(Db, WriteMarksFollowTheTablesWrittenAndTheTransactions)
     EXPECT_TRUE(changed());
     db->Rollback();
     EXPECT_TRUE(changed());
-    // another connection never gives a mark this one gave
+    // another connection tells its own listeners only
     auto other = testDb.Connect();
     other->StartTransaction();
-    EXPECT_NE(other->TableWriteMark(QStringLiteral("Prot")), mark);
+    other->ExecSQL(QStringLiteral("UPDATE Prot SET Valore = 2"));
     other->Rollback();
+    EXPECT_FALSE(changed());
 }
 
 TEST_F(Db, FailedStatementInTransactionUndoesOnlyItself)
@@ -131,14 +142,18 @@ TEST_F(Db, FailedStatementInTransactionUndoesOnlyItself)
     EXPECT_EQ(Count(QStringLiteral("Valore = 5")), 1);
 }
 
-TEST_F(Db, ErrorsAreClassifiedAndCarryTheStatement)
+TEST_F(Db, ErrorsAreClassifiedAndNameTheDatabase)
 {
+    // the database as messages name it: the file, or the URL (the statement goes to the log)
+    const QString shown = db->IsPostgres() ? testDb.Url() : testDb.Url().mid(QStringLiteral("sqlite:").size());
     Insert(1);
     try {
         Insert(1, QStringLiteral("dup"));
         FAIL() << "no error";
     } catch (const EKeyViolation &e) {
-        EXPECT_TRUE(e.Message.contains(QStringLiteral("INSERT INTO Prot"))) << e.what();
+        EXPECT_TRUE(e.Message.contains(shown)) << e.what();
+        EXPECT_TRUE(e.Message.contains(QStringLiteral("tabella Prot"))) << e.what();
+        EXPECT_FALSE(e.Message.contains(QStringLiteral("INSERT INTO Prot"))) << e.what();
     }
     db->ExecSQL(QStringLiteral("CREATE UNIQUE INDEX Prot_Codice ON Prot (Codice)"));
     Insert(2, QStringLiteral("A"));
@@ -150,7 +165,7 @@ TEST_F(Db, ErrorsAreClassifiedAndCarryTheStatement)
         } catch (const EKeyViolation &) {
             return "key";
         } catch (const EDatabaseError &e) {
-            return e.Message.contains(QStringLiteral("SQL: ")) ? "database" : "database without text";
+            return e.Message.contains(shown) && !e.Message.contains(sql) ? "database" : "database unnamed";
         }
         return "none";
     };

@@ -12,12 +12,14 @@
 #include "host/ui/SearchDialog.h"
 #include "host/ui/TabellaGenerica.h"
 #include "host/ui/WindowFactory.h"
+#include "tests/support/ui/LogCapture.h"
 #include "tests/support/ui/WindowDriver.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -391,6 +393,50 @@ TEST_F(ControlsTest, CodeSearchPutsTheChosenCodeIntoTheField)
     edit->OnRicerca = [](TDBCodeEdit *, bool &doDefault) { doDefault = false; };
     EXPECT_FALSE(edit->Ricerca());
     EXPECT_EQ(script.DialogsShown().size(), 2);
+}
+
+TEST_F(ControlsTest, ADescriptionThatCannotBeReadLeavesTheLabelEmptyAndIsLogged)
+{
+    TForm form;
+    auto *table = new TXMemTable(&form);
+    table->AddField(QStringLiteral("IdColore"), ftString, 5);
+    auto *source = new TDataSource(&form);
+    source->SetDataSet(table);
+    auto *edit = new TDBCodeEdit(form.ClientArea());
+    edit->setObjectName(QStringLiteral("edIdColore"));
+    edit->SetDataSource(source);
+    edit->SetDataField(QStringLiteral("IdColore"));
+    edit->TabellaRicerca = QStringLiteral("LUMO_ColoriSpariti");
+    edit->CampoDescrizione = QStringLiteral("DsColore");
+    table->Open();
+    table->Append();
+    table->FieldByName(QStringLiteral("IdColore"))->SetAsString(QStringLiteral("ROS"));
+
+    LogCapture log;
+    EXPECT_EQ(edit->Descrizione(), QString());
+    const QStringList lines = log.Containing(QStringLiteral("the description of edIdColore \"ROS\""));
+    ASSERT_EQ(lines.size(), 1) << log.Lines().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(lines.first().contains(QStringLiteral("LUMO_ColoriSpariti")));
+    EXPECT_TRUE(script.Messages().isEmpty()) << "nothing shown: the edit goes on";
+
+    edit->TabellaRicerca = QStringLiteral("LUMO_Colori");
+    EXPECT_EQ(edit->Descrizione(), QStringLiteral("Rosso"));
+}
+
+TEST_F(ControlsTest, ADatabaseErrorShowsOneSentenceAndTheStatementGoesToTheLog)
+{
+    LogCapture log;
+    try {
+        company.Database().ExecSQL(QStringLiteral("INSERT INTO LUMO_Colori (IdColore, DsColore) VALUES ('BIA', 'Doppio')"));
+        ADD_FAILURE() << "a code already taken was stored";
+    } catch (const std::exception &e) {
+        Application->HandleException(e);
+    }
+    ASSERT_EQ(script.Messages().size(), 1);
+    const QString shown = script.LastText();
+    EXPECT_FALSE(shown.contains(QStringLiteral("INSERT"), Qt::CaseInsensitive)) << shown.toStdString();
+    EXPECT_FALSE(shown.contains(QLatin1Char('\n'))) << shown.toStdString();
+    EXPECT_FALSE(log.Containing(QStringLiteral("INSERT INTO LUMO_Colori")).isEmpty()) << "the statement is in the log";
 }
 
 TEST_F(ControlsTest, ReportParameterDialog)

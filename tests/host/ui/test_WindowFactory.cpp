@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -68,8 +69,22 @@ public:
             throw Exception(QStringLiteral("Indicare un codice"));
         stored = true;
     }
+    void XFormCloseQuery(bool &canClose) override
+    {
+        if (closeError)
+            throw Exception(QStringLiteral("Salvataggio non riuscito"));
+        canClose = allowClose;
+    }
+    void FormClose(TCloseAction &action) override
+    {
+        TfdlgBase::FormClose(action);
+        ++closes;
+    }
     bool refuse = false;
     bool stored = false;
+    bool allowClose = true;
+    bool closeError = false;
+    int closes = 0;
 };
 
 class WindowTest : public ::testing::Test {
@@ -213,6 +228,105 @@ TEST_F(WindowTest, ModalDialogIsDrivenByItsHandler)
     EXPECT_EQ(second.ShowModal(), mrCancel);
     EXPECT_FALSE(second.stored);
     EXPECT_TRUE(script.Shown(QStringLiteral("Indicare un codice")));
+}
+
+TEST_F(WindowTest, HandlerAnswerClosesThroughTheCloseQuery)
+{
+    // refused: the dialog stays open and the answer is neither OK nor Cancel
+    script.OnDialog(QStringLiteral("TfdlgProva"), [](TForm &) { return int(mrOk); });
+    TfdlgProva dialog;
+    dialog.allowClose = false;
+    EXPECT_EQ(dialog.ShowModal(), mrNone);
+    EXPECT_FALSE(dialog.IsClosed());
+    EXPECT_FALSE(dialog.IsModal());
+    EXPECT_EQ(dialog.closes, 0) << "FormClose runs only for a close that happens";
+
+    // an error of the close query is shown as for the user's close, and refuses too
+    dialog.closeError = true;
+    EXPECT_EQ(dialog.ShowModal(), mrNone);
+    EXPECT_EQ(script.Messages().size(), 1);
+    EXPECT_EQ(script.LastText(), QStringLiteral("Salvataggio non riuscito"));
+    EXPECT_EQ(script.Messages().last().Type, mtError);
+    EXPECT_FALSE(dialog.IsClosed());
+
+    dialog.closeError = false;
+    dialog.allowClose = true;
+    EXPECT_EQ(dialog.ShowModal(), mrOk);
+    EXPECT_TRUE(dialog.IsClosed());
+    EXPECT_EQ(dialog.closes, 1);
+
+    // a handler answering nothing definite: the close is the close box's, a cancel
+    script.OnDialog(QStringLiteral("TfdlgProva"), [](TForm &) { return int(mrNone); });
+    EXPECT_EQ(dialog.ShowModal(), mrCancel);
+    EXPECT_EQ(dialog.closes, 2);
+}
+
+TEST_F(WindowTest, AWindowFreedWhileModalIsNotTouchedAgain)
+{
+    // by the test's handler
+    script.OnDialog(QStringLiteral("TfdlgProva"), [](TForm &form) {
+        delete &form;
+        return int(mrOk);
+    });
+    QPointer<TfdlgProva> dialog = new TfdlgProva;
+    EXPECT_EQ(dialog->ShowModal(), mrCancel);
+    EXPECT_FALSE(dialog);
+
+    // by a timer while the event loop runs
+    const TForm::ModalHandler previous = TForm::SetModalHandler(nullptr);
+    dialog = new TfdlgProva;
+    QTimer::singleShot(0, [dialog] { delete dialog.data(); });
+    QTimer::singleShot(5000, dialog, [dialog] { dialog->SetModalResult(mrAbort); }); // not freed: no hang
+    EXPECT_EQ(dialog->ShowModal(), mrCancel);
+    EXPECT_FALSE(dialog);
+
+    // freed later, when its own loop dispatches the deletion
+    dialog = new TfdlgProva;
+    QTimer::singleShot(0, dialog, [dialog] { dialog->deleteLater(); });
+    EXPECT_EQ(dialog->ShowModal(), mrCancel);
+    EXPECT_FALSE(dialog);
+    TForm::SetModalHandler(previous);
+}
+
+TEST_F(WindowTest, ShowModalOfAWindowAlreadyModalIsRefused)
+{
+    QString refused;
+    script.OnDialog(QStringLiteral("TfdlgProva"), [&refused](TForm &form) {
+        try {
+            form.ShowModal();
+        } catch (const Exception &e) {
+            refused = e.Message;
+        }
+        EXPECT_TRUE(form.IsModal()) << "the first ShowModal goes on";
+        static_cast<TfdlgProva &>(form).btOk->click();
+        return int(mrNone);
+    });
+    TfdlgProva dialog;
+    dialog.setWindowTitle(QStringLiteral("Richiesta dati"));
+    EXPECT_EQ(dialog.ShowModal(), mrOk);
+    EXPECT_EQ(refused, QStringLiteral("La finestra \"Richiesta dati\" è già aperta: chiuderla prima di aprirla di nuovo"));
+    EXPECT_EQ(script.DialogsShown().size(), 1);
+    EXPECT_FALSE(dialog.IsModal());
+
+    // closed, it may be shown again
+    script.OnDialog(QStringLiteral("TfdlgProva"), [](TForm &) { return int(mrCancel); });
+    EXPECT_EQ(dialog.ShowModal(), mrCancel);
+
+    // the same from inside a real modal loop
+    const TForm::ModalHandler previous = TForm::SetModalHandler(nullptr);
+    refused.clear();
+    QTimer::singleShot(0, &dialog, [&dialog, &refused] {
+        try {
+            dialog.ShowModal();
+        } catch (const Exception &e) {
+            refused = e.Message;
+        }
+        dialog.SetModalResult(mrOk);
+    });
+    EXPECT_EQ(dialog.ShowModal(), mrOk);
+    EXPECT_FALSE(refused.isEmpty());
+    EXPECT_FALSE(dialog.isVisible());
+    TForm::SetModalHandler(previous);
 }
 
 TEST(WindowScript, UnexpectedDialogFailsTheTestAndIsCancelled)

@@ -5,9 +5,13 @@
 #include "frame/Qarn0001f.h"
 #include "host/core/Kutfunctions.h"
 #include "host/ui/DBControls.h"
+#include "tests/support/ui/Program.h"
 #include "tests/support/ui/UiScript.h"
 #include "tests/support/ui/WindowDriver.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -206,6 +210,55 @@ TEST_F(ConfigWindow, FailedSaveKeepsTheWindowOpen)
         f.btAnnulla->click();
         return int(mrCancel);
     });
+}
+
+// The program with the module library on this test's company: the window driven from the
+// command line as the user would.
+TEST_F(ConfigWindow, SavedFromTheCommandLine)
+{
+    const QString modules = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../lib"));
+    if (!QFileInfo::exists(kv8test::ProgramPath()))
+        GTEST_SKIP() << "the program kv8 is not built";
+    TXDatabase &db = company.Database();
+    db.ExecSQL(QStringLiteral("INSERT INTO Utenti (IdUtente, Nome, FlPrivilegi) VALUES ('ADMIN', 'Amministratore', 1)"));
+    db.ExecSQL(QStringLiteral("INSERT INTO LUMO_Parametri (IdCodice, FlAbilCauz, FlGestEcc, FlStaRegCs, MeseIniBilDicGia, "
+                              "FlAbilTrasporto) VALUES ('1', 1, 0, 1, 8, 1)"));
+    const auto stored = [this]() {
+        const QVariantMap r = Riga();
+        QVariantList out;
+        for (const char *c : {"flabilcauz", "flgestecc", "flstaregcs", "meseinibildicgia", "flabiltrasporto"})
+            out << r.value(QLatin1String(c)).toInt();
+        return out;
+    };
+    const QVariantList before = stored();
+    const auto run = [&](const QStringList &steps) {
+        return kv8test::RunProgram(QStringList{QStringLiteral("--database"), company.Db().Url(), QStringLiteral("--menu"),
+                                               QStringLiteral("QARN0001F")}
+                                       + steps,
+                                   modules);
+    };
+
+    // a control the window does not have: the run stops before saving
+    kv8test::ProgramRun program = run({QStringLiteral("--set"), QStringLiteral("edMeseIniBilDicGia=9"), QStringLiteral("--click"),
+                                       QStringLiteral("btSalva")});
+    EXPECT_EQ(program.ExitCode, 2);
+    EXPECT_TRUE(program.Err.contains(QStringLiteral("has no control btSalva"))) << program.Err.toStdString();
+    EXPECT_EQ(stored(), before);
+
+    program = run({QStringLiteral("--set"), QStringLiteral("edMeseIniBilDicGia=9"), QStringLiteral("--set"),
+                   QStringLiteral("chFlAbilCauz=0"), QStringLiteral("--set"), QStringLiteral("chFlGestEcc=1"),
+                   QStringLiteral("--set"), QStringLiteral("cbFlStaRegCs=Stampa ad aghi"), QStringLiteral("--click"),
+                   QStringLiteral("btOk")});
+    ASSERT_EQ(program.ExitCode, 0) << program.Err.toStdString();
+    const QString missing = program.MissingInOrder({
+        QStringLiteral("Scelta: QARN0001F"),
+        QStringLiteral("Finestra: Configurazione Modulo  (Tfqarn0001f)"),
+        QStringLiteral("Passo: --click btOk"),
+        QStringLiteral("Informazione: ") + Avviso,
+    });
+    EXPECT_TRUE(missing.isEmpty()) << "missing, or out of order: " << missing.toStdString() << "\n" << program.Err.toStdString();
+    EXPECT_EQ(Righe(), 1);
+    EXPECT_EQ(stored(), (QVariantList{0, 1, 2, 9, 1}));
 }
 
 TEST_F(ConfigWindow, Screenshot)

@@ -386,6 +386,74 @@ TEST_F(Dispatcher, NumbersAfterSemicolons)
     EXPECT_EQ(TProvaFinestra::Chiamate.size(), 1);
 }
 
+TEST_F(Dispatcher, NumbersAreTakenOnlyWhenTheTextIsAnInteger)
+{
+    struct Caso {
+        const char *testo;
+        qint32 valore;
+    };
+    for (const Caso &c : {Caso{"-5", -5}, Caso{"007", 7}, Caso{"-2147483648", -2147483647 - 1}, Caso{" 5", 0},
+                          Caso{"5 ", 0}, Caso{"+5", 0}, Caso{"--5", 0}, Caso{"-", 0}, Caso{"", 0}, Caso{"5x", 0},
+                          Caso{"1.5", 0}, Caso{"\t5", 0}, Caso{"2147483648", 0}}) {
+        SCOPED_TRACE(c.testo);
+        EXPECT_EQ(Dusaria::ChiaveScelta(QStringLiteral("SVEN0001F_C;") + QString::fromUtf8(c.testo)), c.valore);
+        qint32 a = -1;
+        qint32 b = -1;
+        Dusaria::NumeriScelta(QStringLiteral("BMAG0001F;%1;%1").arg(QString::fromUtf8(c.testo)), a, b);
+        EXPECT_EQ(a, c.valore);
+        EXPECT_EQ(b, c.valore);
+    }
+    EXPECT_EQ(Dusaria::ChiaveScelta(QStringLiteral("SVEN0001F_C;\u0663")), 0) << "digits of another script";
+
+    // what InitForm receives
+    Sostituisci(QStringLiteral("TFSVen0001f_p"), Dusaria::Finestra(FProvaTre));
+    EXPECT_TRUE(Scelta(QStringLiteral("SVEN0001F_C; 12")));
+    ASSERT_EQ(TProvaFinestra::Chiamate.size(), 1);
+    EXPECT_EQ(TProvaFinestra::Chiamate.first(), (QVariantList{0, 0, 0}));
+}
+
+TEST_F(Dispatcher, AWindowClosedButNotYetFreedCountsAsAbsent)
+{
+    // choices that follow each other without the event loop freeing the closed window
+    const auto sceltaSubito = [this](const QString &code) {
+        return EseguiScelta(main->Window(), reinterpret_cast<const char16_t *>(code.utf16()));
+    };
+    Sostituisci(QStringLiteral("TFSVen0001f_p"), Dusaria::Finestra(FProvaTre));
+    ASSERT_TRUE(sceltaSubito(QStringLiteral("SVEN0001F_C;5")));
+    const QPointer<TProvaTre> prima = FProvaTre;
+    ASSERT_TRUE(prima->Close());
+    ASSERT_EQ(FProvaTre.data(), prima.data()) << "still in the reference until it is freed";
+    EXPECT_TRUE(sceltaSubito(QStringLiteral("SVEN0001F_F;6")));
+    EXPECT_TRUE(script.Messages().isEmpty()) << "no \"già attiva\" for a closed window";
+    ASSERT_FALSE(FProvaTre.isNull());
+    EXPECT_NE(FProvaTre.data(), prima.data()) << "a new window";
+    EXPECT_FALSE(FProvaTre->IsClosed());
+    EXPECT_EQ(TProvaFinestra::Chiamate, (QList<QVariantList>{{0, 5, 0}, {1, 6, 0}}));
+    kv8test::ProcessEvents();
+    EXPECT_TRUE(prima.isNull());
+    EXPECT_EQ(main->ChildCount(), 1);
+
+    // closed by its own InitForm answering false, then chosen again at once
+    Sostituisci(QStringLiteral("TFSVen0008f_p"), Dusaria::Finestra(FProvaDue));
+    TProvaFinestra::Chiamate.clear();
+    TProvaFinestra::Risposta = false;
+    EXPECT_TRUE(sceltaSubito(QStringLiteral("SVEN0008F_F;42")));
+    ASSERT_FALSE(FProvaDue.isNull());
+    EXPECT_TRUE(FProvaDue->IsClosed());
+    const QPointer<TProvaDue> chiusa = FProvaDue;
+    TProvaFinestra::Risposta = true;
+    EXPECT_TRUE(sceltaSubito(QStringLiteral("SVEN0008F_R;7")));
+    EXPECT_TRUE(script.Messages().isEmpty());
+    ASSERT_FALSE(FProvaDue.isNull());
+    EXPECT_NE(FProvaDue.data(), chiusa.data());
+    EXPECT_EQ(TProvaFinestra::Chiamate, (QList<QVariantList>{{0, 42}, {1, 7}})) << "InitForm of the new window only";
+    // the open one is single-instance again
+    EXPECT_TRUE(sceltaSubito(QStringLiteral("SVEN0008F_F;8")));
+    EXPECT_EQ(script.LastText(), QStringLiteral("Gestione fatture già attiva"));
+    kv8test::ProcessEvents();
+    EXPECT_EQ(main->ChildCount(), 2);
+}
+
 TEST_F(Dispatcher, DepositCardsTakeTheAccountType)
 {
     Sostituisci(QStringLiteral("TFqarn0202f"), Dusaria::Finestra(FProvaTesto));

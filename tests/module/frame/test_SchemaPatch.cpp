@@ -125,13 +125,44 @@ TEST_F(SchemaPatch, AddedColumnIsSeenByTheNextOpenAndNewRowsGetTheDefault)
     EXPECT_EQ(Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_IdTipologiaOmaggi"), QStringLiteral("IdProdotto")).value(2).toString(),
               QString());
 
-    if (db->IsPostgres()) {
-        // the default constraint holds for rows written without the column
-        db->ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto) VALUES ('A4')"));
-        const QVariantList dopo = Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_FlGesSian"), QStringLiteral("IdProdotto"));
-        EXPECT_EQ(dopo.value(3).toInt(), 0);
-        EXPECT_FALSE(dopo.value(3).isNull());
-    }
+    // the default holds for rows written by plain SQL without the columns, on both engines
+    db->ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto) VALUES ('A4')"));
+    const QVariantList dopo = Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_FlGesSian"), QStringLiteral("IdProdotto"));
+    EXPECT_EQ(dopo.value(3).toInt(), 0);
+    EXPECT_FALSE(dopo.value(3).isNull());
+    const QVariant codice = Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_IdTipologiaOmaggi"), QStringLiteral("IdProdotto")).value(3);
+    EXPECT_FALSE(codice.isNull());
+    EXPECT_EQ(codice.toString(), QString());
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Articoli WHERE UT_LMQ_FlGesSian = 0")).toInt(), 4);
+}
+
+TEST_F(SchemaPatch, SendsThreeStatementsPerMissingColumnAsWritten)
+{
+    for (const auto &[tabella, colonna] : {std::pair{"CausaliMagaz", "UT_LMQ_FlGesSian"}, std::pair{"Articoli", "UT_LMQ_FlGesSian"},
+                                           std::pair{"Articoli", "UT_LMQ_IdTipologiaOmaggi"}})
+        Togli(QLatin1String(tabella), QLatin1String(colonna));
+    QStringList inviati;
+    TFRaskDmUpdateDB::ScriptInviato = [&inviati](const QString &testo) { inviati << testo; };
+    RaskAggiornaUpdateDatabase();
+    TFRaskDmUpdateDB::ScriptInviato = nullptr;
+    EXPECT_TRUE(script.Messages().isEmpty()) << script.Texts().join(QLatin1Char('|')).toStdString();
+    const QStringList attesi{
+        QStringLiteral("ALTER TABLE [dbo].[CausaliMagaz] ADD\r\n[UT_LMQ_FlGesSian] [smallint] NULL \r\n"),
+        QStringLiteral("ALTER TABLE [dbo].[CausaliMagaz] WITH NOCHECK ADD\r\n"
+                       "CONSTRAINT  [DF_CausaliMagaz_UT_LMQ_FlGesSian] DEFAULT (0) FOR [UT_LMQ_FlGesSian]\r\n"),
+        QStringLiteral("UPDATE [dbo].[CausaliMagaz] SET UT_LMQ_FlGesSian = 0\r\n"),
+        QStringLiteral("ALTER TABLE [dbo].[Articoli] ADD\r\n[UT_LMQ_FlGesSian] [smallint] NULL \r\n"),
+        QStringLiteral("ALTER TABLE [dbo].[Articoli] WITH NOCHECK ADD\r\n"
+                       "CONSTRAINT  [DF_Articoli_UT_LMQ_FlGesSian] DEFAULT (0) FOR [UT_LMQ_FlGesSian]\r\n"),
+        QStringLiteral("UPDATE [dbo].[Articoli] SET UT_LMQ_FlGesSian = 0\r\n"),
+        QStringLiteral("ALTER TABLE [dbo].[Articoli] ADD\r\n[UT_LMQ_IdTipologiaOmaggi] [NVarchar](3) NULL \r\n"),
+        QStringLiteral("ALTER TABLE [dbo].[Articoli] WITH NOCHECK ADD\r\n"
+                       "CONSTRAINT  [DF_Articoli_UT_LMQ_IdTipologiaOmaggi] DEFAULT ('') FOR [UT_LMQ_IdTipologiaOmaggi]\r\n"),
+        QStringLiteral("UPDATE [dbo].[Articoli] SET UT_LMQ_IdTipologiaOmaggi = ''\r\n"),
+    };
+    ASSERT_EQ(inviati.size(), attesi.size()) << inviati.join(QStringLiteral("|")).toStdString();
+    for (qsizetype i = 0; i < attesi.size(); ++i)
+        EXPECT_EQ(inviati[i].toStdString(), attesi[i].toStdString()) << "statement " << i + 1;
 }
 
 TEST_F(SchemaPatch, MissingTableShowsOneMessagePerColumnAndTheRestGoesOn)
@@ -163,10 +194,8 @@ TEST_F(SchemaPatch, FailingStatementsAreEachShownAndNoneEscapes)
     TXDatiUpdate dati{QStringLiteral("VistaProva"), QStringLiteral("UT_LMQ_Prova"), 0, 3, QStringLiteral("X"),
                       QStringLiteral("IdProdotto = '' ")};
     dm.UpdateTabelle(dati);
-    // the column, then its default (nothing to run on SQLite, which keeps no added default),
-    // then the value: each failure its own message
-    const int attesi = db->IsPostgres() ? 3 : 2;
-    EXPECT_EQ(script.Messages().size(), attesi) << script.Texts().join(QLatin1Char('|')).toStdString();
+    // the column, then its default, then the value: each failure its own message
+    EXPECT_EQ(script.Messages().size(), 3) << script.Texts().join(QLatin1Char('|')).toStdString();
     for (const kv8test::ShownMessage &m : script.Messages()) {
         EXPECT_EQ(m.Type, mtInformation);
         EXPECT_FALSE(m.Text.contains(QStringLiteral(" Tabella: ")));

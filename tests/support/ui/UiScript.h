@@ -7,6 +7,8 @@
 //   question with no answer left fails the test and gets the negative answer;
 // - ShowModal of a dialog runs the handler registered for its class (or a base class),
 //   instead of an event loop; a dialog without a handler fails the test and is cancelled.
+//   The dialog then closes as for the user: a close it refuses leaves it open, and
+//   ShowModal answers mrNone.
 // Answers left unused when the script ends fail the test too.
 #include "host/ui/Forms.h"
 #include "host/ui/Kmessages.h"

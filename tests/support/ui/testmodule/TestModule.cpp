@@ -1,12 +1,83 @@
 // A small module library for the program's tests: it exports the three entry points and
 // answers a few menu codes of its own.
+#include "host/data/TDataSource.h"
+#include "host/data/TXMemTable.h"
+#include "host/ui/DBControls.h"
 #include "host/ui/Dlgbase.h"
 #include "host/ui/Kmessages.h"
 #include "host/ui/MDIForm.h"
 #include "host/ui/ModuleAbi.h"
+#include "host/ui/WindowFactory.h"
 
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
 #include <QString>
 #include <QTextStream>
+#include <QVBoxLayout>
+
+// A child window to act in: a quantity in a data-aware edit (a negative one is refused), a
+// note, a button telling both, a disabled and a hidden button; F10 is told too.
+class TFProvaAzioni : public TForm {
+    Q_OBJECT
+public:
+    explicit TFProvaAzioni(QWidget *owner = nullptr) : TForm(owner)
+    {
+        setWindowTitle(QStringLiteral("Prova azioni"));
+        tProva = new TXMemTable(this);
+        tProva->AddField(QStringLiteral("Quantita"), ftInteger, 0);
+        tProva->Open();
+        tProva->Append();
+        tProva->FieldByName(QStringLiteral("Quantita"))->SetAsInteger(1);
+        tProva->Post();
+        tProva->FieldByName(QStringLiteral("Quantita"))->OnValidate = [](TField *f) {
+            if (f->AsInteger() < 0)
+                throw Exception(QStringLiteral("La quantità non può essere negativa"));
+        };
+        auto *source = new TDataSource(this);
+        source->SetDataSet(tProva);
+        auto *layout = new QVBoxLayout(ClientArea());
+        auto *quantita = new TDBEdit(ClientArea());
+        quantita->setObjectName(QStringLiteral("edQuantita"));
+        quantita->SetDataSource(source);
+        quantita->SetDataField(QStringLiteral("Quantita"));
+        auto *nota = new QLineEdit(ClientArea());
+        nota->setObjectName(QStringLiteral("edNota"));
+        auto *mostra = new QPushButton(QStringLiteral("Mostra"), ClientArea());
+        mostra->setObjectName(QStringLiteral("btMostra"));
+        auto *spento = new QPushButton(QStringLiteral("Spento"), ClientArea());
+        spento->setObjectName(QStringLiteral("btSpento"));
+        spento->setEnabled(false);
+        auto *nascosto = new QPushButton(QStringLiteral("Nascosto"), ClientArea());
+        nascosto->setObjectName(QStringLiteral("btNascosto"));
+        nascosto->setVisible(false);
+        for (QWidget *w : {static_cast<QWidget *>(quantita), static_cast<QWidget *>(nota), static_cast<QWidget *>(mostra),
+                           static_cast<QWidget *>(spento), static_cast<QWidget *>(nascosto)})
+            layout->addWidget(w);
+        connect(mostra, &QPushButton::clicked, this, [this, nota] {
+            Kmessages::KMessage(QStringLiteral("Quantità %1 %2, nota \"%3\"")
+                                    .arg(tProva->FieldByName(QStringLiteral("Quantita"))->AsInteger())
+                                    .arg(tProva->State() == dsEdit ? QStringLiteral("in modifica") : QStringLiteral("invariata"),
+                                         nota->text()),
+                                mtInformation, mbOK);
+        });
+    }
+
+    void FormKeyDown(int &key, TShiftState shift) override
+    {
+        TForm::FormKeyDown(key, shift);
+        if (key == Qt::Key_F10) {
+            key = 0;
+            Kmessages::KMessage(QStringLiteral("Tasto F10"), mtInformation, mbOK);
+        }
+    }
+
+    TXMemTable *tProva;
+};
+
+namespace {
+QPointer<TFProvaAzioni> FProvaAzioni;
+}
 
 KV8_MODULE_EXPORT void Initialize()
 {
@@ -40,5 +111,11 @@ KV8_MODULE_EXPORT bool EseguiScelta(QWidget *mainForm, const char16_t *code)
         Kmessages::KMessage(QStringLiteral("Esito %1").arg(result), mtInformation, mbOK);
         return true;
     }
+    if (choice == QLatin1String("TEST0004F")) {
+        Funzioni::CreaFinestraProt(FProvaAzioni, taNormale);
+        return true;
+    }
     return false;
 }
+
+#include "TestModule.moc"

@@ -1,0 +1,305 @@
+// Cost of the warehouse-movement generator against plain SQL: a customer delivery note of 500
+// rows over 100 articles booked row by row through GeneraMovimentoMagazzino (movements and
+// stock), and once as one INSERT ... SELECT of the same movements followed by the stock written
+// with two set-based statements, each in one transaction, on SQLite and (with KV8_TEST_PG) on
+// PostgreSQL. Prints the ratio generator / SQL (best of the rounds; target within 5x) and checks
+// that both leave the same movements and stock.
+// KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
+#include "bench/business/BenchBusiness.h"
+#include "bench/support/BenchRuns.h"
+#include "host/business/Dmibase.h"
+#include "host/business/Dmibbas.h"
+#include "host/business/Dmibmag.h"
+#include "host/core/Applvar.h"
+#include "host/core/Funzioni.h"
+#include "host/core/Kutfunctions.h"
+#include "host/data/TXQuery.h"
+#include "host/data/TXTable.h"
+#include "host/db/DMIDataBases.h"
+#include "host/db/SchemaInstaller.h"
+#include "host/db/TXTransaction.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QSqlRecord>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kRighe = 500;
+constexpr int kArticoli = 100;
+const QDateTime kData(QDate(2024, 3, 15), QTime(0, 0));
+
+enum Phase { Generatore, Sql, PhaseCount };
+
+struct Engine {
+    const char *label = "";
+    QString url;
+    QString schema;
+    double best[PhaseCount];
+    QString impronta[PhaseCount]; // movements and stock each run leaves
+};
+
+std::vector<std::unique_ptr<Engine>> engines;
+std::unique_ptr<QTemporaryDir> cartella;
+
+void Moduli()
+{
+    delete DMIBMag.data();
+    delete DMIBbas.data();
+    delete DMIBase.data();
+}
+
+// The engine's database as "GlobalDatabase" while the scope lasts; the connection found there
+// (another benchmark's) is put back afterwards.
+class Globale {
+public:
+    explicit Globale(Engine *e)
+    {
+        DMIDataBases &dbs = DMIDataBases::Instance();
+        if (dbs.Has(QStringLiteral("GlobalDatabase")))
+            prima_ = dbs.Global().Url();
+        Moduli();
+        db_ = &dbs.Open(QStringLiteral("GlobalDatabase"), e->url);
+    }
+    ~Globale()
+    {
+        Moduli();
+        DMIDataBases &dbs = DMIDataBases::Instance();
+        if (prima_.isEmpty())
+            dbs.Close(QStringLiteral("GlobalDatabase"));
+        else
+            dbs.Open(QStringLiteral("GlobalDatabase"), prima_);
+    }
+    TXDatabase &Db() { return *db_; }
+
+private:
+    QString prima_;
+    TXDatabase *db_ = nullptr;
+};
+
+QString Articolo(int i)
+{
+    return QStringLiteral("A%1").arg(i % kArticoli, 3, 10, QLatin1Char('0'));
+}
+
+void Semina(TXDatabase &db)
+{
+    SchemaInstaller().Create(db);
+    TXTransaction transazione(db);
+    const char *const righe[] = {
+        "INSERT INTO Divise (IdDivisa, DsDivisa, DecPrezzo, DecValore) VALUES ('EUR', 'Euro', 4, 2)",
+        "INSERT INTO CodiciIva (IdIva, DsIva, Aliquota) VALUES ('22', '22%', 22)",
+        "INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlConvQuantita) VALUES (0, 'Merce', 0, 1)",
+        "INSERT INTO Magazzini (IdMagazzino, RagioneSociale) VALUES (1, 'Sede')",
+        "INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza) VALUES ('VEN', 'Vendita', -1)"};
+    for (const char *sql : righe)
+        db.ExecSQL(QLatin1String(sql));
+    db.ExecSQL(QStringLiteral("INSERT INTO EserciziMagazzino (Esercizio, DataInizio, DataFine) VALUES (2024, ?, ?)"),
+               {QDateTime(QDate(2024, 1, 1), QTime(0, 0)), QDateTime(QDate(2024, 12, 31), QTime(0, 0))});
+    for (int i = 0; i < kArticoli; ++i)
+        db.ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1) VALUES (?, ?, 'BT')"),
+                   {Articolo(i), QStringLiteral("Articolo %1").arg(i)});
+    db.ExecSQL(QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                              "IdClienteTp, IdCliente, IdDivisa, Cambio, ProtMagazzino) "
+                              "VALUES (1, 'DDT', 2024, 1, 12, ?, 'CL', 'C1', 'EUR', 1, 7)"),
+               {kData});
+    for (int i = 0; i < kRighe; ++i) {
+        const double quantita = 1 + i % 7;
+        const double prezzo = 1.5 + i % 13 + 0.37;
+        const double importo = Funzioni::KRound(quantita * prezzo, 2);
+        db.ExecSQL(QStringLiteral("INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, "
+                                  "IdUM, IdMagazzino, Quantita, Prezzo, ImportoNN, ControvaloreNN, IdIva) "
+                                  "VALUES (?, 1, ?, 0, ?, 'BT', 1, ?, ?, ?, ?, '22')"),
+                   {i + 1, i + 1, Articolo(i), quantita, prezzo, importo, importo});
+    }
+    transazione.Commit();
+}
+
+// Both runs start from no movements and no stock.
+void Azzera(TXDatabase &db)
+{
+    TXTransaction transazione(db);
+    db.ExecSQL(QStringLiteral("DELETE FROM MovMagazzino"));
+    db.ExecSQL(QStringLiteral("DELETE FROM EsistenzeMagazzino"));
+    transazione.Commit();
+}
+
+// What a run leaves, to compare the two.
+QString Impronta(TXDatabase &db)
+{
+    QSqlQuery m = db.OpenQuery(QStringLiteral(
+        "SELECT COUNT(*), SUM(Quantita), SUM(Valore), SUM(PrezzoMov), COUNT(DISTINCT KMovMag) FROM MovMagazzino"));
+    QSqlQuery s = db.OpenQuery(QStringLiteral(
+        "SELECT COUNT(*), SUM(QuantitaSca), SUM(Esistenza), SUM(ValoreSca) FROM EsistenzeMagazzino"));
+    QStringList parti;
+    for (QSqlQuery *q : {&m, &s})
+        if (q->next())
+            for (int i = 0; i < q->record().count(); ++i)
+                parti << QString::number(q->value(i).toDouble(), 'f', 4);
+    return parti.join(QLatin1Char(' '));
+}
+
+void Registra(benchmark::State &state, Engine *e, Phase fase, double secondi, TXDatabase &db)
+{
+    state.SetIterationTime(secondi);
+    e->best[fase] = std::min(e->best[fase], secondi);
+    e->impronta[fase] = Impronta(db);
+    state.counters["righe/s"] = kRighe / secondi;
+}
+
+void BenchGeneratore(benchmark::State &state, Engine *e)
+{
+    Globale globale(e);
+    TXDatabase &db = globale.Db();
+    for (auto _ : state) {
+        Azzera(db);
+        Moduli();
+        TDMIBMag *mag = TDMIBMag::Crea();
+        TXTable testa;
+        testa.SetTableName(QStringLiteral("BolleCliTeste"));
+        testa.SetXWhere(QStringLiteral("KBolleCliT = 1"));
+        TXQuery righe;
+        righe.SQL << QStringLiteral("SELECT * FROM BolleCliRighe WHERE KBolleCliT = :KBolleCliT ORDER BY NumOrdine");
+        righe.ParamByName(QStringLiteral("KBolleCliT"))->SetAsInteger(1);
+        const auto t0 = std::chrono::steady_clock::now();
+        {
+            TXTransaction transazione(db);
+            testa.Open();
+            righe.Open();
+            for (righe.First(); !righe.Eof(); righe.Next())
+                if (!mag->GeneraMovimentoMagazzino(2, 0, QStringLiteral("VEN"), QString(), false, &testa, &righe, nullptr,
+                                                   nullptr, nullptr, nullptr, nullptr, nullptr)) {
+                    state.SkipWithError("movimento non generato");
+                    break;
+                }
+            transazione.Commit();
+        }
+        Registra(state, e, Generatore, benchruns::Seconds(t0), db);
+    }
+}
+
+void BenchSql(benchmark::State &state, Engine *e)
+{
+    Globale globale(e);
+    TXDatabase &db = globale.Db();
+    for (auto _ : state) {
+        Azzera(db);
+        const auto t0 = std::chrono::steady_clock::now();
+        {
+            TXTransaction transazione(db);
+            const qint64 base = db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KMovMag), 0) FROM MovMagazzino")).toLongLong();
+            db.ExecSQL(QStringLiteral(
+                           "INSERT INTO MovMagazzino (KMovMag, FlTipoDocum, KRigoDoc, SubNumOrdine, Esercizio, Protocollo, "
+                           "NumOrdine, DataMovimento, DataCompetenza, AnnoCompetenza, MeseCompetenza, DataDocumento, "
+                           "IdContoTp, IdConto, RifDocumento, IdCausale, IdMagazzino1, IdMagazzino2, IdProdotto, "
+                           "FattConvProd, Quantita, Quantita2, PrezzoMov, Valore, Prezzo, Sconto1, Sconto2, Sconto3, "
+                           "Sconto4, Sconto5, IdDivisa, Cambio, DataCambio, IdUmDoc, QuantitaDoc, IdOperatore) "
+                           "SELECT ? + R.KBolleCliR, 0, R.KBolleCliR, 0, 2024, T.ProtMagazzino, R.NumOrdine, "
+                           "T.DataDocumento, T.DataDocumento, 2024, 3, T.DataDocumento, T.IdClienteTp, T.IdCliente, "
+                           "'DDT-000012/2024', 'VEN', R.IdMagazzino, R.IdMagazzino, R.IdProdotto, R.FattConvProd, "
+                           "R.Quantita, R.Quantita2, "
+                           "CASE WHEN R.Quantita = 0 THEN R.Prezzo ELSE ROUND(CAST(R.ControvaloreNN / R.Quantita AS NUMERIC), 4) END, "
+                           "R.ControvaloreNN, R.Prezzo, R.Sconto1, R.Sconto2, R.Sconto3, R.Sconto4, R.Sconto5, "
+                           "T.IdDivisa, T.Cambio, T.DataCambio, R.IdUM, R.Quantita, ? "
+                           "FROM BolleCliRighe R JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT "
+                           "WHERE R.KBolleCliT = 1"),
+                       {base, gUtente.IdUtente});
+            db.ExecSQL(QStringLiteral("INSERT INTO EsistenzeMagazzino (Esercizio, IdMagazzino, IdProdotto) "
+                                      "SELECT DISTINCT M.Esercizio, M.IdMagazzino1, M.IdProdotto FROM MovMagazzino M "
+                                      "WHERE M.Esercizio = 2024 AND M.Protocollo = 7 AND NOT EXISTS (SELECT 1 FROM "
+                                      "EsistenzeMagazzino E WHERE E.Esercizio = M.Esercizio AND E.IdMagazzino = "
+                                      "M.IdMagazzino1 AND E.IdProdotto = M.IdProdotto)"));
+            const QString somma = QStringLiteral(
+                "(SELECT SUM(%1) FROM MovMagazzino M WHERE M.Esercizio = 2024 AND M.Protocollo = 7 AND "
+                "M.IdMagazzino1 = EsistenzeMagazzino.IdMagazzino AND M.IdProdotto = EsistenzeMagazzino.IdProdotto)");
+            db.ExecSQL(QStringLiteral("UPDATE EsistenzeMagazzino SET QuantitaSca = QuantitaSca + %1, "
+                                      "Esistenza = Esistenza - %1, ValoreSca = ValoreSca + %2 "
+                                      "WHERE Esercizio = 2024 AND EXISTS (SELECT 1 FROM MovMagazzino M WHERE "
+                                      "M.Esercizio = 2024 AND M.Protocollo = 7 AND M.IdMagazzino1 = "
+                                      "EsistenzeMagazzino.IdMagazzino AND M.IdProdotto = EsistenzeMagazzino.IdProdotto)")
+                           .arg(somma.arg(QStringLiteral("M.Quantita")), somma.arg(QStringLiteral("M.Valore"))));
+            transazione.Commit();
+        }
+        Registra(state, e, Sql, benchruns::Seconds(t0), db);
+    }
+}
+
+std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url, const QString &schema = QString())
+{
+    auto e = std::make_unique<Engine>();
+    e->label = label;
+    e->url = url;
+    e->schema = schema;
+    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
+    Globale globale(e.get());
+    Semina(globale.Db());
+    return e;
+}
+
+void Prepara()
+{
+    CFG.IdDivisa = QStringLiteral("EUR");
+    gUtente.IdUtente = QStringLiteral("BENCH");
+    cartella = std::make_unique<QTemporaryDir>();
+    engines.push_back(
+        MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("magazzino.db"))));
+    const QString server = qEnvironmentVariable("KV8_TEST_PG");
+    if (!server.isEmpty()) {
+        const QString schema = QStringLiteral("kv8benchmagazzino");
+        {
+            TXDatabase admin(QStringLiteral("admin"), server);
+            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
+        }
+        engines.push_back(MakeEngine("postgres", benchruns::InSchema(server, schema), schema));
+    }
+    for (auto &e : engines) {
+        const int rounds = e->url.startsWith(QLatin1String("sqlite")) ? benchruns::Rounds("KV8_BENCH_ROUNDS", 5)
+                                                                      : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
+        const std::string prefix = std::string(e->label) + "/movimenti500/";
+        for (int round = 0; round < rounds; ++round) {
+            benchruns::RegisterOneShot(prefix + "GeneraMovimentoMagazzino", BenchGeneratore, e.get());
+            benchruns::RegisterOneShot(prefix + "sql", BenchSql, e.get());
+        }
+    }
+}
+
+void Riporta()
+{
+    std::printf("\nGeneraMovimentoMagazzino / one INSERT ... SELECT and set-based stock (best of the rounds, %d rows "
+                "over %d articles; target within 5x)\n",
+                kRighe, kArticoli);
+    for (auto &e : engines) {
+        if (e->best[Generatore] == std::numeric_limits<double>::infinity()
+            || e->best[Sql] == std::numeric_limits<double>::infinity())
+            continue; // filtered out
+        const bool uguali = e->impronta[Generatore] == e->impronta[Sql];
+        std::printf("  %-8s %.2fx (%.3f ms / %.3f ms)%s\n", e->label, e->best[Generatore] / e->best[Sql],
+                    e->best[Generatore] * 1000, e->best[Sql] * 1000,
+                    uguali ? "" : "   MOVEMENTS OR STOCK DIFFER between the two runs");
+        if (!uguali)
+            std::printf("    %s\n    %s\n", qPrintable(e->impronta[Generatore]), qPrintable(e->impronta[Sql]));
+    }
+}
+
+void Chiudi()
+{
+    for (auto &e : engines)
+        if (!e->schema.isEmpty()) {
+            Globale globale(e.get());
+            globale.Db().ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
+        }
+    engines.clear();
+    cartella.reset();
+}
+
+const benchbusiness::Registra parte({Prepara, Riporta, Chiudi});
+
+} // namespace

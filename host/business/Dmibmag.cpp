@@ -1,0 +1,1007 @@
+#include "host/business/Dmibmag.h"
+
+#include "host/business/Dmibase.h"
+#include "host/business/Dmibbas.h"
+#include "host/business/Dmibmat.h"
+#include "host/business/Funzionibase.h"
+#include "host/business/Funzionidoc.h"
+#include "host/core/Applvar.h"
+#include "host/core/Errors.h"
+#include "host/core/Funzioni.h"
+#include "host/core/KFormati.h"
+#include "host/core/KV8Config.h"
+#include "host/core/Kutfunctions.h"
+#include "host/data/DatasetFunctions.h"
+#include "host/data/TXClientTable.h"
+#include "host/data/TXQuery.h"
+#include "host/db/DMIDataBases.h"
+#include "host/ui/ClassRegistry.h"
+#include "host/ui/Forms.h"
+#include "host/ui/Kmessages.h"
+
+#include <QDebug>
+#include <QSet>
+
+using Funzioni::CompDec;
+using Funzioni::KRound;
+
+namespace {
+
+const QString CampiMovimento = QStringLiteral("FlTipoDocum;KRigoDoc;SubNumOrdine");
+const QString CampiDettaglio =
+    QStringLiteral("FlTipoDocumento;KTestaDoc;KRigoDoc;IdVariante;Gruppo;IdLotto;IdDimensioneD");
+
+int DecQuantita()
+{
+    return KFormati::GetDecimali(KFormati::fnQuantita);
+}
+
+int DecValore()
+{
+    return KFormati::GetDecimali(KFormati::fnValoreIT);
+}
+
+int DecPrezzo()
+{
+    return KFormati::GetDecimali(KFormati::fnPrezzoIT);
+}
+
+// A code as the tables keep it: never null (a null text would reach SQL as NULL).
+QString Codice(const QString &codice)
+{
+    return codice.isNull() ? QStringLiteral("") : codice;
+}
+
+// Values of columns a dataset may lack (they differ by document kind).
+QString Testo(const TDataSet *ds, const char *campo)
+{
+    const TField *f = ds->FindField(QLatin1String(campo));
+    return f ? f->AsString() : QString();
+}
+
+int Intero(const TDataSet *ds, const char *campo)
+{
+    const TField *f = ds->FindField(QLatin1String(campo));
+    return f ? f->AsInteger() : 0;
+}
+
+double Numero(const TDataSet *ds, const char *campo)
+{
+    const TField *f = ds->FindField(QLatin1String(campo));
+    return f ? f->AsFloat() : 0.0;
+}
+
+QDateTime Data(const TDataSet *ds, const char *campo)
+{
+    const TField *f = ds->FindField(QLatin1String(campo));
+    return f ? f->AsDateTime() : QDateTime();
+}
+
+TField *F(const TDataSet *ds, const char *campo)
+{
+    return ds->FieldByName(QLatin1String(campo));
+}
+
+bool Vendita(int tipo)
+{
+    return tipo == 0 || tipo == 1 || tipo == 6;
+}
+
+bool Acquisto(int tipo)
+{
+    return tipo == 10 || tipo == 11 || tipo == 13;
+}
+
+void Annulla(TDataSet *ds)
+{
+    if (ds && (ds->State() == dsInsert || ds->State() == dsEdit))
+        ds->Cancel();
+}
+
+// The text of an error for the user.
+QString Testo(const std::exception &e)
+{
+    if (const auto *x = dynamic_cast<const Exception *>(&e))
+        return x->Message;
+    return QString::fromUtf8(e.what());
+}
+
+// Runs a booking step; a failure gives the generator's message, the cause goes to the log.
+void Esegui(bool riuscito, const QString &messaggio)
+{
+    if (!riuscito)
+        throw Exception(messaggio);
+}
+
+} // namespace
+
+TDMIBMag::TDMIBMag(QObject *owner) : TDataModule(owner)
+{
+    SetName(QStringLiteral("DMIBMag"));
+    const auto tabella = [this](const char *nome, const char *tabella, const char *vuota) {
+        auto *t = Create<TXClientTable>(QLatin1String(nome));
+        t->SetTableName(QLatin1String(tabella));
+        t->SetXWhereVuoto(QLatin1String(vuota));
+        t->SetUsaDizionario(true);
+        return t;
+    };
+    tMovMagazzino = tabella("tMovMagazzino", "MovMagazzino", "KMovMag = -1");
+    tMovMagazzinoD = tabella("tMovMagazzinoD", "MovMagazzinoD", "KMovMagD = -1");
+    tEsistenze = tabella("tEsistenze", "EsistenzeMagazzino", "Esercizio = -1");
+    tPartite = tabella("tPartite", "EsistenzePartite", "Esercizio = -1");
+    tDettQtaDoc = tabella("tDettQtaDoc", "DettQtaDoc", "KDettQta = -1");
+    tSaldiLotti = tabella("tSaldiLotti", "SaldiLotti", "IdMagazzino = -1");
+    qLavoro = Create<TXQuery>(QStringLiteral("qLavoro"));
+    qMatricole = Create<TXQuery>(QStringLiteral("qMatricole"));
+    qMatricole->SQL = {QStringLiteral("SELECT * FROM DettQtaDoc"),
+                       QStringLiteral("WHERE FlTipoDocumento = :FlTipoDoc AND KTestaDoc = :KTesta")};
+}
+
+TDMIBMag::~TDMIBMag() = default;
+
+TDMIBMag *TDMIBMag::Crea(QObject *owner)
+{
+    if (!DMIBMag)
+        DMIBMag = Xforms::XGetDMClass(ClassRef::Of<TDMIBMag>()).CreateAs<TDMIBMag>(owner ? owner : Application);
+    return DMIBMag;
+}
+
+QString TDMIBMag::CampoChiaveRigo(int codTipoDoc)
+{
+    switch (codTipoDoc) {
+    case 0: return QStringLiteral("KBolleCliR");
+    case 1: return QStringLiteral("KFattCliR");
+    case 6: return QStringLiteral("KVenditaDettR");
+    case 10: return QStringLiteral("KBolleForR");
+    case 11: return QStringLiteral("KFattForR");
+    case 13: return QStringLiteral("KFattAutR");
+    default: return QString();
+    }
+}
+
+QString TDMIBMag::CampoChiaveTesta(int codTipoDoc)
+{
+    switch (codTipoDoc) {
+    case 0: return QStringLiteral("KBolleCliT");
+    case 1: return QStringLiteral("KFattCliT");
+    case 6: return QStringLiteral("KVenditaDettT");
+    case 10: return QStringLiteral("KBolleForT");
+    case 11: return QStringLiteral("KFattForT");
+    case 13: return QStringLiteral("KFattAutT");
+    default: return QString();
+    }
+}
+
+bool TDMIBMag::RigoDiReso(int codTipoDoc, int tipoRigo)
+{
+    if (!Vendita(codTipoDoc))
+        return false;
+    const KV8Config::TFSVEN01 p = KV8Config::GetFSVEN01();
+    return (p.TipoRigoReso1 >= 0 && tipoRigo == p.TipoRigoReso1) || (p.TipoRigoReso2 >= 0 && tipoRigo == p.TipoRigoReso2);
+}
+
+// ---- the generator
+
+bool TDMIBMag::GeneraMovimentoMagazzino(int statoRigo, int codTipoDoc, const QString &idCausale,
+                                        const QString &idCosto, bool costiAttivi, TDataSet *testa, TDataSet *rigo,
+                                        TDataSet *movimenti, TDataSet *esistenze, TDataSet *partite,
+                                        TDataSet *movimentiD, TXQuery *query, TDataSet *dettaglioQta)
+{
+    TContestoMovimento c;
+    // an unchanged row is rewritten like a modified one: never a second movement
+    c.StatoRigo = statoRigo == 0 ? 1 : statoRigo;
+    c.CodTipoDoc = codTipoDoc;
+    c.IdCausale = idCausale.trimmed();
+    c.IdCosto = idCosto.trimmed();
+    c.CostiAttivi = costiAttivi;
+    c.Testa = testa;
+    c.Rigo = rigo;
+    c.Movimenti = movimenti ? movimenti : tMovMagazzino;
+    c.Esistenze = esistenze ? esistenze : tEsistenze;
+    c.Partite = partite ? partite : tPartite;
+    c.MovimentiD = movimentiD ? movimentiD : tMovMagazzinoD;
+    c.Query = query ? query : qLavoro;
+    c.Matricole = dettaglioQta;
+    try {
+        if (!LeggiDatiMovimento(c))
+            return true;
+        Funzioni::CheckTabOpen(c.Movimenti);
+        if (c.StatoRigo == 1 || c.StatoRigo == 3) {
+            c.MovimentoTrovato = TrovaMovimento(c, 0);
+            if (c.MovimentoTrovato)
+                StornaMovimento(c);
+        }
+        if (c.StatoRigo == 3) {
+            EliminaMovimenti(c);
+            return true;
+        }
+        ApriMovimento(c, 0, c.MovimentoTrovato);
+        SettaCampiMovimento(c, 0);
+        RegistraMovimento(c, 0);
+        GeneraContromovimento(c);
+        return true;
+    } catch (const std::exception &e) {
+        for (TDataSet *ds : {c.Movimenti, c.Esistenze, c.Partite, c.MovimentiD, static_cast<TDataSet *>(tDettQtaDoc)})
+            Annulla(ds);
+        if (!dynamic_cast<const EAbort *>(&e))
+            Kmessages::KMessage(Testo(e), mtWarning, mbOK);
+    }
+    return false;
+}
+
+bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
+{
+    TDMIBase *base = TDMIBase::Crea();
+    const QString prodotto = F(c.Rigo, "IdProdotto")->AsString().trimmed();
+    const int tipoRigo = F(c.Rigo, "TipoRigo")->AsInteger();
+
+    // 1-2. the article, and rows that book no stock (a row without article among them)
+    bool senzaMagazzino = prodotto.isEmpty();
+    if (!senzaMagazzino) {
+        if (!TDMIBase::Posiziona(base->lkArticoli, QStringLiteral("IdProdotto"), {prodotto}))
+            throw Exception(QStringLiteral("Prodotto ") + prodotto + QStringLiteral(" non esistente "));
+        const int carico = base->lkArticoli->FieldByName(QStringLiteral("FlTipoCarico"))->AsInteger();
+        const KV8Config::TFSCLV01 cl = KV8Config::GetFSCLV01();
+        senzaMagazzino = (carico >= 10 && carico <= 13) || carico == 20
+                         || (c.CodTipoDoc == 0 && Intero(c.Testa, "FlContoLavoro") == 1
+                             && cl.TipoRigoContoLavoro >= 0 && tipoRigo == cl.TipoRigoContoLavoro);
+    }
+    if (senzaMagazzino) {
+        if (c.StatoRigo == 2 || Intero(c.Testa, "ProtMagazzino") <= 0)
+            return false;
+        c.StatoRigo = 3; // the movement booked earlier goes
+    }
+
+    // 3. the company books no movements
+    if (CFG.FlMovMagazzino == 2)
+        return false;
+
+    // 4.
+    if (c.IdCausale.isEmpty())
+        throw Exception(QStringLiteral("Causale di magazzino vuota"));
+    if (Intero(c.Testa, "ProtMagazzino") <= 0)
+        throw Exception(QStringLiteral("Protocollo di magazzino non specificato sulla testa del documento"));
+
+    // 5. the causal
+    QString collegata;
+    if (CausaleCollegata(c.CodTipoDoc, Testo(c.Testa, "IdCausale"), tipoRigo, collegata))
+        c.IdCausale = collegata.trimmed();
+    if (c.IdCausale.isEmpty())
+        return false;
+    if (!LeggiCausale(c.IdCausale, c.Causale))
+        throw Exception(QStringLiteral("Causale di magazzino <%1> non valida").arg(c.IdCausale));
+    TCausaleMag contro;
+    c.FlPartitaContro =
+        !c.Causale.IdContropartita.isEmpty() && LeggiCausale(c.Causale.IdContropartita, contro) ? contro.FlPartita : 0;
+
+    // 6. the exercise
+    const QDateTime data = Data(c.Testa, "DataDocumento");
+    if (!TrovaEsercizioDallaData(data, c.Esercizio))
+        throw Exception(QStringLiteral("Esercizio di magazzino non trovato o non valido con la data del documento <%1>")
+                            .arg(Funzioni::DataToStringa(data)));
+
+    // 7. keys and row type
+    const QString campoRigo = CampoChiaveRigo(c.CodTipoDoc);
+    const QString campoTesta = CampoChiaveTesta(c.CodTipoDoc);
+    c.KRigo = campoRigo.isEmpty() ? 0 : c.Rigo->FieldByName(campoRigo)->AsInteger();
+    c.KTesta = campoTesta.isEmpty() ? 0 : c.Testa->FieldByName(campoTesta)->AsInteger();
+    c.TipoRigo = Tipirigo::TRGetTipoRigo(c.CodTipoDoc, 0, tipoRigo);
+    c.AggiornaSaldi = c.CodTipoDoc != 6 || Intero(c.Testa, "FlAggSaldi") == 1;
+
+    // 8. the document's serial records
+    if (KV8Config::GetFMBAS01().FlMatricole == 1 && !c.Matricole) {
+        qMatricole->Close();
+        qMatricole->ParamByName(QStringLiteral("FlTipoDoc"))->SetAsInteger(c.CodTipoDoc);
+        qMatricole->ParamByName(QStringLiteral("KTesta"))->SetAsInteger(c.KTesta);
+        qMatricole->Open();
+        c.Matricole = qMatricole;
+    }
+    return true;
+}
+
+bool TDMIBMag::CausaleCollegata(int codTipoDoc, const QString &idCausale, int tipoRigo, QString &idCausaleMaga)
+{
+    TXlkTable *t = TDMIBase::Crea()->lkCausaliDocMagaz;
+    if (!TDMIBase::Posiziona(t, QStringLiteral("FlTipoDoc;IdCausale;TipoRigo"), {codTipoDoc, Codice(idCausale.trimmed()), tipoRigo}))
+        return false;
+    idCausaleMaga = t->FieldByName(QStringLiteral("IdCausaleMaga"))->AsString();
+    return true;
+}
+
+bool TDMIBMag::LeggiCausale(const QString &idCausale, TCausaleMag &causale)
+{
+    const QString codice = idCausale.trimmed();
+    TXlkTable *t = TDMIBase::Crea()->lkCausMagaz;
+    if (codice.isEmpty() || !TDMIBase::Posiziona(t, QStringLiteral("IdCausale"), {codice}))
+        return false;
+    causale.IdCausale = codice;
+    causale.IdContropartita = t->FieldByName(QStringLiteral("IdContropartita"))->AsString().trimmed();
+    causale.FlClasse = t->FieldByName(QStringLiteral("FlClasse"))->AsInteger();
+    causale.FlEsistenza = t->FieldByName(QStringLiteral("FlEsistenza"))->AsInteger();
+    causale.FlPartita = t->FieldByName(QStringLiteral("FlPartita"))->AsInteger();
+    return true;
+}
+
+bool TDMIBMag::TrovaMovimento(TContestoMovimento &c, int subNumOrdine)
+{
+    return c.Movimenti->Locate(CampiMovimento, QVariantList{c.CodTipoDoc, c.KRigo, subNumOrdine});
+}
+
+void TDMIBMag::StornaMovimento(TContestoMovimento &c)
+{
+    TDataSet *m = c.Movimenti;
+    const bool partite = KV8Config::GetFMBAS01().LivelloPartite >= 2;
+    if (c.AggiornaSaldi)
+        Esegui(AggiornaEsistenzeMagazzino(m, c.Esistenze, true), QStringLiteral("Errore in aggiornamento esistenze!"));
+    if (partite)
+        Esegui(AggiornaPartiteMagazzino(m, c.Partite, true), QStringLiteral("Errore in aggiornamento partite!"));
+    Esegui(AggiornaEsistenzeProgetti(m, true), QStringLiteral("Errore in aggiornamento esistenze progetti!"));
+    if (F(m, "SubNumOrdine")->AsInteger() == 0) {
+        const QString precedente = F(m, "IdCausale")->AsString().trimmed();
+        TCausaleMag causale;
+        if (!LeggiCausale(precedente, causale))
+            throw Exception(QStringLiteral("Causale di magazzino precedente <%1> non valida").arg(precedente));
+        c.ControPrecedente = causale.ConContromovimento();
+    }
+    const int chiave = F(m, "KMovMag")->AsInteger();
+    CancellaDettagliMovimento(c, chiave);
+    AnnullaProgressiviLotto(c);
+    if (KV8Config::GetFMBAS01().FlMatricole == 1) {
+        QString messaggio;
+        if (!TDMIBMat::Crea()->CancellaMatricole(TDMIBMat::TipoMovimento, chiave, messaggio))
+            throw Exception(QStringLiteral("Errore in cancellazione matricole da magazzino: ") + messaggio);
+    }
+}
+
+void TDMIBMag::EliminaMovimenti(TContestoMovimento &c)
+{
+    if (!c.MovimentoTrovato)
+        return;
+    c.Movimenti->Delete();
+    if (c.ControPrecedente && TrovaMovimento(c, 1)) {
+        StornaMovimento(c);
+        c.Movimenti->Delete();
+    }
+}
+
+void TDMIBMag::ApriMovimento(TContestoMovimento &c, int, bool trovato)
+{
+    if (trovato)
+        c.Movimenti->Edit();
+    else
+        c.Movimenti->Append();
+}
+
+double TDMIBMag::QuantitaMovimento(TContestoMovimento &c, double quantita, bool secondaria)
+{
+    double q = quantita;
+    if (RigoDiReso(c.CodTipoDoc, F(c.Rigo, "TipoRigo")->AsInteger()) && CompDec(q, 0, DecQuantita()) < 0)
+        q = -q * c.Causale.FlEsistenza;
+    if (c.TipoRigo && c.TipoRigo->FlConvQuantita) {
+        double convertita = 0;
+        if (!ConvQuantitaProdotto(F(c.Rigo, "IdProdotto")->AsString(), Testo(c.Rigo, "IdUM"), Numero(c.Rigo, "FattConvProd"),
+                                  q, convertita))
+            throw Exception(QStringLiteral("Impossibile convertire quantità%1.\nCodice articolo: %2\nDocumento: %3-%4-%5 del %6")
+                                .arg(secondaria ? QStringLiteral(" secondaria") : QString(),
+                                     F(c.Rigo, "IdProdotto")->AsString(), QString::number(Intero(c.Testa, "Anno")),
+                                     Testo(c.Testa, "IdCausale"), QString::number(Intero(c.Testa, "Numero")),
+                                     Funzioni::DataToStringa(Data(c.Testa, "DataDocumento"))));
+        q = convertita;
+    }
+    return q;
+}
+
+void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
+{
+    TDataSet *m = c.Movimenti;
+    TDataSet *t = c.Testa;
+    TDataSet *r = c.Rigo;
+    const int tipo = c.CodTipoDoc;
+
+    // 1-2. position and dates
+    if (m->State() == dsInsert || c.StatoRigo == 2) {
+        F(m, "Esercizio")->SetAsInteger(c.Esercizio);
+        F(m, "Protocollo")->SetAsInteger(Intero(t, "ProtMagazzino"));
+        F(m, "SubNumOrdine")->SetAsInteger(subNumOrdine);
+    }
+    F(m, "IdCausale")->SetAsString(c.IdCausale);
+    F(m, "NumOrdine")->SetAsInteger(Intero(r, "NumOrdine"));
+    const QDateTime data = Data(t, "DataDocumento");
+    F(m, "DataMovimento")->SetValue(data);
+    F(m, "DataCompetenza")->SetValue(data);
+    F(m, "AnnoCompetenza")->SetAsInteger(data.isNull() ? 0 : data.date().year());
+    F(m, "MeseCompetenza")->SetAsInteger(data.isNull() ? 0 : data.date().month());
+
+    // 3. the other party and the document's reference
+    const QString riferimento =
+        Testo(t, "IdCausale").trimmed() + QLatin1Char('-') + KFormati::FormatFloat(QStringLiteral("000000"), Intero(t, "Numero"));
+    QString tipoConto;
+    QString conto;
+    if (Vendita(tipo)) {
+        F(m, "DataDocumento")->SetValue(data);
+        tipoConto = Testo(t, "IdClienteTp");
+        conto = Testo(t, "IdCliente");
+        F(m, "IdDestinazione")->SetAsInteger(Intero(t, "IdDestinazione"));
+        F(m, "IdAgente1")->SetAsString(Testo(t, "IdAgente1"));
+        F(m, "IdAgente2")->SetAsString(Testo(t, "IdAgente2"));
+        F(m, "RifFornitore")->SetAsString(QString());
+    } else if (Acquisto(tipo)) {
+        F(m, "DataDocumento")->SetValue(Data(t, "DataDocEsterno"));
+        F(m, "RifFornitore")->SetAsString(Testo(t, "NumDocEsterno"));
+        tipoConto = Testo(t, "IdFornitoreTp");
+        conto = Testo(t, "IdFornitore");
+    } else {
+        F(m, "DataDocumento")->SetValue(data);
+    }
+    F(m, "IdContoTp")->SetAsString(tipoConto);
+    F(m, "IdConto")->SetAsString(conto);
+    F(m, "KPackingR")->SetAsInteger(Intero(r, "KPackingR"));
+    F(m, "Partita")->SetAsString(Testo(r, "Partita"));
+    F(m, "IdLotto")->SetAsString(Testo(r, "IdLotto"));
+    F(m, "IdProgetto")->SetAsString(Testo(r, "IdProgetto"));
+    F(m, "IdStagione")->SetAsString(Testo(r, "IdStagione"));
+    TDMIBbas *bbas = TDMIBbas::Crea();
+    F(m, "RifDocumento")
+        ->SetAsString(bbas->FormattaNumeroDocumento(riferimento, Intero(t, "Anno"), Intero(t, "Serie"), Intero(t, "Numero"),
+                                                    Testo(t, "IdCausale"))
+                          .left(F(m, "RifDocumento")->Size()));
+
+    // 4. warehouses and article
+    const int magazzino = Intero(r, "IdMagazzino");
+    const int arrivo = Intero(t, "IdMagArrivo");
+    F(m, "IdStabilimento")->SetAsInteger(Intero(r, "IdStabilimento"));
+    F(m, "IdMagazzino1")->SetAsInteger(magazzino);
+    F(m, "IdMagazzino2")->SetAsInteger(c.Causale.ConContromovimento() && tipo != 6 && arrivo != 0 ? arrivo : magazzino);
+    F(m, "IdReparto")->SetAsInteger(Intero(r, "IdReparto"));
+    F(m, "IdProdotto")->SetAsString(F(r, "IdProdotto")->AsString());
+    F(m, "FattConvProd")->SetAsFloat(Numero(r, "FattConvProd"));
+
+    // 5. quantities
+    const double quantita = QuantitaMovimento(c, Numero(r, "Quantita"), false);
+    F(m, "Quantita")->SetAsFloat(quantita);
+    F(m, "Quantita2")->SetAsFloat(QuantitaMovimento(c, Numero(r, "Quantita2"), true));
+
+    // 6. values
+    const bool ivaInclusa = Intero(t, "FlScorporo") == 1;
+    const bool reso = RigoDiReso(tipo, F(r, "TipoRigo")->AsInteger()) && CompDec(Numero(r, "Quantita"), 0, DecQuantita()) < 0;
+    double prezzoMov = CalcoloPrezzoMovMagazzino(t, r, Testo(r, "IdUM"), ivaInclusa);
+    double valore = Numero(r, "ControvaloreNN");
+    if (ivaInclusa)
+        valore = ScorporaIvaRigo(r, valore, DecValore());
+    if (reso)
+        valore = -valore * c.Causale.FlEsistenza;
+    const bool senzaQuantita = CompDec(quantita, 0, DecQuantita()) == 0;
+    if (Numero(r, "ScontoPagamento") != 0 && !senzaQuantita)
+        prezzoMov = KRound(valore / quantita, DecPrezzo());
+    c.ValoreProprio = valore;
+    if (c.CostiAttivi) {
+        c.Query->Close();
+        c.Query->SQL = {QStringLiteral("SELECT SUM( Importo )"), QStringLiteral("FROM DettCostiDoc"),
+                        QStringLiteral("WHERE FlTipoDocumento = :Tipo AND KRigoDoc = :Rigo AND IdCosto <> :Costo")};
+        c.Query->ParamByName(QStringLiteral("Tipo"))->SetAsInteger(tipo);
+        c.Query->ParamByName(QStringLiteral("Rigo"))->SetAsInteger(c.KRigo);
+        c.Query->ParamByName(QStringLiteral("Costo"))->SetAsString(c.IdCosto);
+        c.Query->Open();
+        const double altri = c.Query->IsEmpty() ? 0.0 : c.Query->Fields(0)->AsFloat();
+        c.Query->Close();
+        if (altri != 0) {
+            valore = KRound(valore + altri, DecValore());
+            prezzoMov = senzaQuantita ? valore : KRound(valore / quantita, DecPrezzo());
+        }
+    }
+    F(m, "PrezzoMov")->SetAsFloat(prezzoMov);
+    F(m, "Valore")->SetAsFloat(valore);
+    F(m, "ValoreMerce")->SetAsFloat(0);
+    F(m, "ValoreSecondari")->SetAsFloat(0);
+    F(m, "IdDivisa")->SetAsString(Testo(t, "IdDivisa"));
+    F(m, "Cambio")->SetAsFloat(Numero(t, "Cambio"));
+    F(m, "DataCambio")->SetValue(Data(t, "DataCambio"));
+    F(m, "FlTipoDocum")->SetAsInteger(tipo);
+    F(m, "KRigoDoc")->SetAsInteger(c.KRigo);
+    F(m, "IdUmDoc")->SetAsString(Testo(r, "IdUM"));
+    F(m, "QuantitaDoc")->SetAsFloat(Numero(r, "Quantita"));
+    F(m, "IdOperatore")->SetAsString(gUtente.IdUtente);
+    F(m, "FlValutazione")->SetAsInteger(0);
+    F(m, "LivelloDB")->SetAsInteger(0);
+
+    // 7. the row's price and discounts
+    double prezzo = Numero(r, "Prezzo");
+    if (ivaInclusa) {
+        const Funzioni::TDecimaliDivisa dec =
+            Funzioni::LeggiDecimaliDivisa(TDMIBase::Crea()->lkDivise, Testo(t, "IdDivisa"));
+        prezzo = ScorporaIvaRigo(r, prezzo, dec.Prezzo);
+    }
+    if (RigoDiReso(tipo, F(r, "TipoRigo")->AsInteger()) && prezzo < 0)
+        prezzo = -prezzo;
+    F(m, "Prezzo")->SetAsFloat(prezzo);
+    for (const char *sconto : {"Sconto1", "Sconto2", "Sconto3", "Sconto4", "Sconto5"})
+        F(m, sconto)->SetAsFloat(Numero(r, sconto));
+}
+
+void TDMIBMag::SettaCampiContromovimento(TContestoMovimento &c)
+{
+    TDataSet *m = c.Movimenti;
+    const int magazzino = Intero(c.Rigo, "IdMagazzino");
+    const int arrivo = Intero(c.Testa, "IdMagArrivo");
+    F(m, "IdCausale")->SetAsString(c.Causale.IdContropartita);
+    F(m, "IdMagazzino1")->SetAsInteger(arrivo != 0 ? arrivo : magazzino);
+    F(m, "IdMagazzino2")->SetAsInteger(magazzino);
+}
+
+void TDMIBMag::RegistraMovimento(TContestoMovimento &c, int subNumOrdine)
+{
+    TDataSet *m = c.Movimenti;
+    const bool partita = subNumOrdine == 0 ? (c.Causale.FlPartita == 1 || c.FlPartitaContro == 1) : c.FlPartitaContro == 1;
+    if (!partita)
+        F(m, "Partita")->SetAsString(QString());
+    m->Post();
+
+    if (c.AggiornaSaldi)
+        Esegui(AggiornaEsistenzeMagazzino(m, c.Esistenze, false), QStringLiteral("Errore in aggiornamento esistenze!"));
+    if (KV8Config::GetFMBAS01().LivelloPartite >= 2)
+        Esegui(AggiornaPartiteMagazzino(m, c.Partite, false), QStringLiteral("Errore in aggiornamento partite!"));
+    Esegui(AggiornaEsistenzeProgetti(m, false), QStringLiteral("Errore in aggiornamento esistenze progetti!"));
+    CopiaCostiRigo(c);
+    RegistraLottiMatricole(c);
+}
+
+void TDMIBMag::GeneraContromovimento(TContestoMovimento &c)
+{
+    if (!c.Causale.ConContromovimento()) {
+        if (c.StatoRigo != 2 && TrovaMovimento(c, 1)) {
+            StornaMovimento(c);
+            c.Movimenti->Delete();
+        }
+        return;
+    }
+    bool trovato = false;
+    if (c.StatoRigo == 1 && c.MovimentoTrovato && c.ControPrecedente) {
+        trovato = TrovaMovimento(c, 1);
+        if (!trovato)
+            throw Exception(QStringLiteral("Rigo di magazzino non trovato"));
+        StornaMovimento(c);
+    }
+    ApriMovimento(c, 1, trovato);
+    SettaCampiMovimento(c, 1);
+    SettaCampiContromovimento(c);
+    RegistraMovimento(c, 1);
+}
+
+void TDMIBMag::CancellaDettagliMovimento(TContestoMovimento &c, int kMovMag)
+{
+    if (!c.CostiAttivi)
+        return;
+    c.Query->Close();
+    c.Query->SQL = {QStringLiteral("DELETE FROM MovMagazzinoD"), QStringLiteral("WHERE KMovMag = :KMovMag")};
+    c.Query->ParamByName(QStringLiteral("KMovMag"))->SetAsInteger(kMovMag);
+    c.Query->ExecSQL();
+}
+
+void TDMIBMag::CopiaCostiRigo(TContestoMovimento &c)
+{
+    if (!c.CostiAttivi)
+        return;
+    TDataSet *m = c.Movimenti;
+    TDataSet *d = c.MovimentiD;
+    const int chiave = F(m, "KMovMag")->AsInteger();
+    Funzioni::CheckTabOpen(d);
+    if (!c.IdCosto.isEmpty()) {
+        d->Append();
+        F(d, "KMovMag")->SetAsInteger(chiave);
+        F(d, "IdCosto")->SetAsString(c.IdCosto);
+        F(d, "IdDivisa")->SetAsString(F(m, "IdDivisa")->AsString());
+        F(d, "Cambio")->SetAsFloat(F(m, "Cambio")->AsFloat());
+        F(d, "IdUM")->SetAsString(F(m, "IdUmDoc")->AsString());
+        F(d, "Importo")->SetAsFloat(c.ValoreProprio);
+        double divisa = Numero(c.Rigo, "ImportoNN");
+        if (Intero(c.Testa, "FlScorporo") == 1)
+            divisa = ScorporaIvaRigo(c.Rigo, divisa,
+                                     Funzioni::LeggiDecimaliDivisa(TDMIBase::Crea()->lkDivise, Testo(c.Testa, "IdDivisa")).Valore);
+        F(d, "ImportoDiv")->SetAsFloat(divisa);
+        F(d, "Quantita")->SetAsFloat(F(m, "Quantita")->AsFloat());
+        d->Post();
+    }
+    TXQuery *q = c.Query;
+    q->Close();
+    q->SQL = {QStringLiteral("SELECT * FROM DettCostiDoc"), QStringLiteral("WHERE FlTipoDocumento = :Tipo AND KRigoDoc = :Rigo"),
+              QStringLiteral("ORDER BY IdCosto")};
+    q->ParamByName(QStringLiteral("Tipo"))->SetAsInteger(c.CodTipoDoc);
+    q->ParamByName(QStringLiteral("Rigo"))->SetAsInteger(c.KRigo);
+    q->Open();
+    for (q->First(); !q->Eof(); q->Next()) {
+        const QString costo = F(q, "IdCosto")->AsString().trimmed();
+        if (!c.IdCosto.isEmpty() && costo == c.IdCosto)
+            continue; // the movement's own value is booked above
+        d->Append();
+        F(d, "KMovMag")->SetAsInteger(chiave);
+        F(d, "IdCosto")->SetAsString(costo);
+        for (const char *campo : {"IdConto", "IdDivisa", "IdUM"})
+            F(d, campo)->SetAsString(F(q, campo)->AsString());
+        for (const char *campo : {"Cambio", "Importo", "ImportoDiv", "Quantita"})
+            F(d, campo)->SetAsFloat(F(q, campo)->AsFloat());
+        d->Post();
+    }
+    q->Close();
+}
+
+void TDMIBMag::AnnullaProgressiviLotto(TContestoMovimento &c)
+{
+    TDataSet *m = c.Movimenti;
+    TXQuery *q = c.Query;
+    q->Close();
+    q->SQL = {QStringLiteral("SELECT * FROM DettQtaDoc"),
+              QStringLiteral("WHERE FlTipoDocumento = 99 AND KTestaDoc = 0 AND KRigoDoc = :KMovMag")};
+    q->ParamByName(QStringLiteral("KMovMag"))->SetAsInteger(F(m, "KMovMag")->AsInteger());
+    q->Open();
+    for (q->First(); !q->Eof(); q->Next()) {
+        const QVariantList chiave{99, 0, F(q, "KRigoDoc")->AsInteger(), F(q, "IdVariante")->AsString(),
+                                  F(q, "Gruppo")->AsString(), F(q, "IdLotto")->AsString(), F(q, "IdDimensioneD")->AsString()};
+        if (!tDettQtaDoc->Active())
+            tDettQtaDoc->Open();
+        if (!tDettQtaDoc->Locate(CampiDettaglio, chiave))
+            continue;
+        if (c.AggiornaSaldi) {
+            TDatiLotti lotto;
+            InitDatiLotto(lotto, F(m, "IdProdotto")->AsString(), F(m, "IdMagazzino1")->AsInteger(),
+                          F(m, "DataMovimento")->AsDateTime(), F(q, "IdVariante")->AsString(), F(q, "Gruppo")->AsString(),
+                          F(q, "IdLotto")->AsString(), F(q, "IdDimensioneD")->AsString(), F(q, "Quantita")->AsFloat(),
+                          F(m, "IdCausale")->AsString());
+            Esegui(AggiornaSaldiLotti(lotto, true), QStringLiteral("Errore in annullamento progressivi lotto"));
+        }
+        tDettQtaDoc->Delete();
+    }
+    q->Close();
+}
+
+void TDMIBMag::RegistraLottiMatricole(TContestoMovimento &c)
+{
+    TDataSet *m = c.Movimenti;
+    const int chiave = F(m, "KMovMag")->AsInteger();
+    const bool matricole = KV8Config::GetFMBAS01().FlMatricole == 1;
+    QString messaggio;
+    if (matricole && !TDMIBMat::Crea()->RegistraMatricole(TDMIBMat::TipoMovimento, chiave, c.Matricole, messaggio))
+        throw Exception(QStringLiteral("Errore in registrazione matricole da magazzino: ") + messaggio);
+    // without quantity details in use a row has none
+    if (KV8Config::GetFSBAS01().FlDettaglioQta != 1)
+        return;
+    TXQuery *q = c.Query;
+    q->Close();
+    q->SQL = {QStringLiteral("SELECT * FROM DettQtaDoc"),
+              QStringLiteral("WHERE FlTipoDocumento = :Tipo AND KRigoDoc = :Rigo AND KTestaDoc = :Testa")};
+    q->ParamByName(QStringLiteral("Tipo"))->SetAsInteger(c.CodTipoDoc);
+    q->ParamByName(QStringLiteral("Rigo"))->SetAsInteger(c.KRigo);
+    q->ParamByName(QStringLiteral("Testa"))->SetAsInteger(c.KTesta);
+    q->Open();
+    if (!tDettQtaDoc->Active())
+        tDettQtaDoc->Open();
+    TDataSet *d = tDettQtaDoc;
+    for (q->First(); !q->Eof(); q->Next()) {
+        const double quantita = QuantitaMovimento(c, F(q, "Quantita")->AsFloat(), false);
+        const double quantita2 = QuantitaMovimento(c, F(q, "Quantita2")->AsFloat(), true);
+        d->Append();
+        F(d, "FlTipoDocumento")->SetAsInteger(TDMIBMat::TipoMovimento);
+        F(d, "KTestaDoc")->SetAsInteger(0);
+        F(d, "KRigoDoc")->SetAsInteger(chiave);
+        for (const char *campo : {"IdVariante", "Gruppo", "IdLotto", "IdDimensioneD"})
+            F(d, campo)->SetAsString(F(q, campo)->AsString());
+        F(d, "Prezzo")->SetAsFloat(F(q, "Prezzo")->AsFloat());
+        F(d, "Quantita")->SetAsFloat(quantita);
+        F(d, "Quantita2")->SetAsFloat(quantita2);
+        // a movement's detail is moved whole: nothing left to close
+        F(d, "QuantitaSpe")->SetAsFloat(quantita);
+        F(d, "Quantita2Spe")->SetAsFloat(quantita2);
+        F(d, "QuantitaSal")->SetAsFloat(0);
+        F(d, "Quantita2Sal")->SetAsFloat(0);
+        d->Post();
+        if (matricole && !TDMIBMat::Crea()->RegistraDettaglioMatricole(TDMIBMat::TipoMovimento, chiave, q, messaggio))
+            throw Exception(QStringLiteral("Errore in registrazione dettaglio matricole da magazzino: ") + messaggio);
+        if (c.AggiornaSaldi) {
+            TDatiLotti lotto;
+            InitDatiLotto(lotto, F(m, "IdProdotto")->AsString(), F(m, "IdMagazzino1")->AsInteger(),
+                          F(m, "DataMovimento")->AsDateTime(), F(q, "IdVariante")->AsString(), F(q, "Gruppo")->AsString(),
+                          F(q, "IdLotto")->AsString(), F(q, "IdDimensioneD")->AsString(), quantita,
+                          F(m, "IdCausale")->AsString());
+            Esegui(AggiornaSaldiLotti(lotto, false), QStringLiteral("Errore in generazione progressivi lotto"));
+        }
+    }
+    q->Close();
+}
+
+// ---- stock
+
+bool TDMIBMag::TrovaEsercizioDallaData(const QDateTime &data, int &esercizio)
+{
+    if (data.isNull())
+        return false;
+    TXlkTable *t = TDMIBase::Crea()->lkEserciziMag;
+    const auto contiene = [&] {
+        const QDateTime inizio = t->FieldByName(QStringLiteral("DataInizio"))->AsDateTime();
+        const QDateTime fine = t->FieldByName(QStringLiteral("DataFine"))->AsDateTime();
+        return !inizio.isNull() && !fine.isNull() && inizio.date() <= data.date() && data.date() <= fine.date();
+    };
+    // the exercise named after the year first, then any other whose period holds the date
+    if (TDMIBase::Posiziona(t, QStringLiteral("Esercizio"), {data.date().year()}) && contiene()) {
+        esercizio = t->FieldByName(QStringLiteral("Esercizio"))->AsInteger();
+        return true;
+    }
+    for (t->First(); !t->Eof(); t->Next()) {
+        if (contiene()) {
+            esercizio = t->FieldByName(QStringLiteral("Esercizio"))->AsInteger();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TDMIBMag::AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const QString &campi, bool partita,
+                                   bool storno)
+{
+    try {
+        TCausaleMag causale;
+        if (!LeggiCausale(F(movimento, "IdCausale")->AsString(), causale) || causale.FlEsistenza == 0)
+            return true;
+        QVariantList chiave{F(movimento, "Esercizio")->AsInteger(), F(movimento, "IdMagazzino1")->AsInteger(),
+                            Codice(F(movimento, "IdProdotto")->AsString())};
+        if (partita) {
+            const QString codice = F(movimento, "Partita")->AsString();
+            if (codice.trimmed().isEmpty())
+                return true;
+            chiave << codice;
+        }
+        const int dq = DecQuantita();
+        const int dv = DecValore();
+        const double segno = storno ? -1.0 : 1.0;
+        const double q = KRound(F(movimento, "Quantita")->AsFloat(), dq) * segno;
+        const double v = KRound(F(movimento, "Valore")->AsFloat(), dv) * segno;
+        Funzioni::CheckTabOpen(tabella);
+        if (tabella->Locate(campi, chiave)) {
+            tabella->Edit();
+        } else {
+            tabella->Append();
+            const QStringList nomi = campi.split(QLatin1Char(';'));
+            for (qsizetype i = 0; i < nomi.size(); ++i)
+                tabella->FieldByName(nomi.at(i))->SetValue(chiave.at(i));
+        }
+        const auto somma = [&](const char *campo, double delta, int decimali) {
+            TField *f = F(tabella, campo);
+            f->SetAsFloat(KRound(f->AsFloat() + delta, decimali));
+        };
+        const bool carico = causale.FlEsistenza > 0;
+        somma(carico ? "QuantitaCar" : "QuantitaSca", q, dq);
+        somma("Esistenza", carico ? q : -q, dq);
+        if (!partita)
+            somma(carico ? "ValoreCar" : "ValoreSca", v, dv);
+        tabella->Post();
+        return true;
+    } catch (const std::exception &e) {
+        Annulla(tabella);
+        qWarning().noquote() << "kv8: stock update of" << tabella->Name() << "failed:" << Testo(e);
+        return false;
+    }
+}
+
+bool TDMIBMag::AggiornaEsistenzeMagazzino(TDataSet *movimento, TDataSet *esistenze, bool storno)
+{
+    return AggiornaProgressivo(movimento, esistenze ? esistenze : tEsistenze, QStringLiteral("Esercizio;IdMagazzino;IdProdotto"),
+                               false, storno);
+}
+
+bool TDMIBMag::AggiornaPartiteMagazzino(TDataSet *movimento, TDataSet *partite, bool storno)
+{
+    return AggiornaProgressivo(movimento, partite ? partite : tPartite,
+                               QStringLiteral("Esercizio;IdMagazzino;IdProdotto;Partita"), true, storno);
+}
+
+bool TDMIBMag::AggiornaEsistenzeProgetti(TDataSet *, bool)
+{
+    return true;
+}
+
+bool TDMIBMag::ConvQuantitaProdotto(const QString &idProdotto, const QString &idUM, double fattConv, double quantita,
+                                    double &risultato)
+{
+    TXlkTable *t = TDMIBase::Crea()->lkArticoli;
+    if (!TDMIBase::Posiziona(t, QStringLiteral("IdProdotto"), {idProdotto.trimmed()}))
+        return false;
+    const QString unita = idUM.trimmed();
+    const QString propria = t->FieldByName(QStringLiteral("IdUM1"))->AsString().trimmed();
+    if (unita.isEmpty() || unita.compare(propria, Qt::CaseInsensitive) == 0) {
+        risultato = KRound(quantita, DecQuantita());
+        return true;
+    }
+    if (fattConv <= 0)
+        return false;
+    risultato = KRound(quantita * fattConv, DecQuantita());
+    return true;
+}
+
+double TDMIBMag::CalcoloPrezzoMovMagazzino(TDataSet *testa, TDataSet *rigo, const QString &idUM, bool ivaInclusa)
+{
+    double quantita = Numero(rigo, "Quantita");
+    double convertita = 0;
+    if (ConvQuantitaProdotto(Testo(rigo, "IdProdotto"), idUM, Numero(rigo, "FattConvProd"), quantita, convertita))
+        quantita = convertita;
+    if (CompDec(quantita, 0, DecQuantita()) != 0) {
+        double valore = Numero(rigo, "ControvaloreNN");
+        if (ivaInclusa)
+            valore = ScorporaIvaRigo(rigo, valore, DecValore());
+        return KRound(valore / quantita, DecPrezzo());
+    }
+    double prezzo = Funzioni::CalcValoreEURO(Numero(rigo, "Prezzo"), Numero(testa, "Cambio"), Data(testa, "DataCambio"),
+                                             Testo(testa, "IdDivisa"), DecPrezzo());
+    if (ivaInclusa)
+        prezzo = ScorporaIvaRigo(rigo, prezzo, DecPrezzo());
+    return prezzo;
+}
+
+double TDMIBMag::ScorporaIvaRigo(TDataSet *rigo, double importo, int decimali)
+{
+    TXlkTable *iva = TDMIBase::Crea()->lkCodiciIva;
+    const QString codice = Testo(rigo, "IdIva").trimmed();
+    if (codice.isEmpty() || !TDMIBase::Posiziona(iva, QStringLiteral("IdIva"), {codice}))
+        return KRound(importo, decimali);
+    const double ventilazione = iva->FieldByName(QStringLiteral("AliqVentilaz"))->AsFloat();
+    const double aliquota = ventilazione != 0 ? ventilazione : iva->FieldByName(QStringLiteral("Aliquota"))->AsFloat();
+    return Funzioni::ScorporaIva(decimali, importo, aliquota);
+}
+
+// ---- lots
+
+void TDMIBMag::InitDatiLotto(TDatiLotti &dati, const QString &idProdotto, int idMagazzino, const QDateTime &data,
+                             const QString &idVariante, const QString &gruppo, const QString &idLotto,
+                             const QString &idDimensione, double quantita, const QString &idCausale)
+{
+    dati = TDatiLotti();
+    dati.IdProdotto = Codice(idProdotto.trimmed());
+    dati.IdMagazzino = idMagazzino;
+    dati.Data = data;
+    dati.IdVariante = Codice(idVariante);
+    dati.Gruppo = Codice(gruppo);
+    dati.IdLotto = Codice(idLotto);
+    dati.IdDimensione = Codice(idDimensione);
+    dati.Quantita = quantita;
+    dati.IdCausale = Codice(idCausale.trimmed());
+    dati.IdOperatore = gUtente.IdUtente;
+}
+
+namespace {
+
+// The lot's quantity in the article's unit, or false when it cannot be converted.
+bool QuantitaLotto(TDMIBMag *dm, const TDatiLotti &dati, double &quantita)
+{
+    if (dati.IdUM.trimmed().isEmpty()) {
+        quantita = KRound(dati.Quantita, DecQuantita());
+        return true;
+    }
+    return dm->ConvQuantitaProdotto(dati.IdProdotto, dati.IdUM, dati.FattConv, dati.Quantita, quantita);
+}
+
+const QString CampiLotto = QStringLiteral("IdProdotto;IdMagazzino;IdVariante;Gruppo;IdLotto;IdDimensione");
+
+QVariantList ChiaveLotto(const TDatiLotti &d)
+{
+    return {Codice(d.IdProdotto), d.IdMagazzino, Codice(d.IdVariante), Codice(d.Gruppo), Codice(d.IdLotto),
+            Codice(d.IdDimensione)};
+}
+
+} // namespace
+
+bool TDMIBMag::AggiornaSaldiLotti(const TDatiLotti &dati, bool storno)
+{
+    TXClientTable *t = tSaldiLotti;
+    try {
+        TCausaleMag causale;
+        if (!LeggiCausale(dati.IdCausale, causale) || causale.FlEsistenza == 0)
+            return true;
+        double q = 0;
+        if (!QuantitaLotto(this, dati, q))
+            throw Exception(QStringLiteral("Impossibile convertire quantità del lotto %1").arg(dati.IdLotto));
+        if (storno)
+            q = -q;
+        const int dq = DecQuantita();
+        const QVariantList chiave = ChiaveLotto(dati);
+        Funzioni::CheckTabOpen(t);
+        if (t->Locate(CampiLotto, chiave)) {
+            t->Edit();
+        } else {
+            t->Append();
+            const QStringList nomi = CampiLotto.split(QLatin1Char(';'));
+            for (qsizetype i = 0; i < nomi.size(); ++i)
+                t->FieldByName(nomi.at(i))->SetValue(chiave.at(i));
+        }
+        const bool carico = causale.FlEsistenza > 0;
+        TField *mosse = F(t, carico ? "QuantitaCar" : "QuantitaSca");
+        mosse->SetAsFloat(KRound(mosse->AsFloat() + q, dq));
+        TField *giacenza = F(t, "Giacenza");
+        giacenza->SetAsFloat(KRound(giacenza->AsFloat() + (carico ? q : -q), dq));
+        t->Post();
+        return true;
+    } catch (const std::exception &e) {
+        Annulla(t);
+        qWarning().noquote() << "kv8: lot balance update failed:" << Testo(e);
+        return false;
+    }
+}
+
+bool TDMIBMag::ControlloGiacenzaLotto(const TDatiLotti &dati)
+{
+    double richiesta = 0;
+    if (!QuantitaLotto(this, dati, richiesta)) {
+        Kmessages::KMessage(QStringLiteral("La quantità del lotto %1 dell'articolo %2 non si converte nell'unità "
+                                           "dell'articolo: indicare il fattore di conversione.")
+                                .arg(dati.IdLotto, dati.IdProdotto),
+                            mtWarning, mbOK);
+        return false;
+    }
+    // the balance as stored now
+    const double giacenza =
+        DMIDataBases::Instance()
+            .Global()
+            .ScalarValue(QStringLiteral("SELECT Giacenza FROM SaldiLotti WHERE IdProdotto = ? AND IdMagazzino = ? AND "
+                                        "IdVariante = ? AND Gruppo = ? AND IdLotto = ? AND IdDimensione = ?"),
+                         ChiaveLotto(dati))
+            .toDouble();
+    const int dq = DecQuantita();
+    if (CompDec(giacenza, richiesta, dq) >= 0)
+        return true;
+    const QString formato = KFormati::GetDisplay(KFormati::fnQuantita);
+    Kmessages::KMessage(QStringLiteral("Il lotto %1 dell'articolo %2 ha nel magazzino %3 una giacenza di %4, minore "
+                                       "della quantità richiesta %5: ridurre la quantità o scegliere un altro lotto.")
+                            .arg(dati.IdLotto, dati.IdProdotto, QString::number(dati.IdMagazzino),
+                                 KFormati::FormatFloat(formato, giacenza), KFormati::FormatFloat(formato, richiesta)),
+                        mtWarning, mbOK);
+    return false;
+}
+
+bool TDMIBMag::ControllaRigheMagazzino(int, TDataSet *testa, TDataSet *righe)
+{
+    TDMIBase *base = TDMIBase::Crea();
+    QString errore;
+    int esercizio = 0;
+    const QDateTime data = Data(testa, "DataDocumento");
+    if (CFG.FlMovMagazzino == 2)
+        return true;
+    if (!TrovaEsercizioDallaData(data, esercizio))
+        errore = QStringLiteral("La data del documento %1 non cade in un esercizio di magazzino: aggiungere l'esercizio "
+                                "o correggere la data.")
+                     .arg(Funzioni::DataToStringa(data));
+    TXQuery magazzini;
+    magazzini.SQL = {QStringLiteral("SELECT IdMagazzino FROM Magazzini")};
+    QSet<int> esistenti;
+    if (errore.isEmpty()) {
+        magazzini.Open();
+        for (magazzini.First(); !magazzini.Eof(); magazzini.Next())
+            esistenti.insert(magazzini.Fields(0)->AsInteger());
+        magazzini.Close();
+    }
+    const TBookmark posizione = righe->GetBookmark();
+    righe->DisableControls();
+    for (righe->First(); errore.isEmpty() && !righe->Eof(); righe->Next()) {
+        if (Intero(righe, "Stato") == 3)
+            continue;
+        const QString prodotto = Testo(righe, "IdProdotto").trimmed();
+        if (prodotto.isEmpty())
+            continue;
+        if (!TDMIBase::Posiziona(base->lkArticoli, QStringLiteral("IdProdotto"), {prodotto})) {
+            errore = QStringLiteral("Il rigo %1 ha l'articolo %2, che non esiste: correggere il codice.")
+                         .arg(Intero(righe, "NumOrdine"))
+                         .arg(prodotto);
+            break;
+        }
+        const int carico = base->lkArticoli->FieldByName(QStringLiteral("FlTipoCarico"))->AsInteger();
+        if ((carico >= 10 && carico <= 13) || carico == 20)
+            continue;
+        const int magazzino = Intero(righe, "IdMagazzino");
+        if (!esistenti.contains(magazzino))
+            errore = QStringLiteral("Il rigo %1 ha il magazzino %2, che non esiste: indicare un magazzino valido.")
+                         .arg(Intero(righe, "NumOrdine"))
+                         .arg(magazzino);
+    }
+    if (righe->BookmarkValid(posizione))
+        righe->GotoBookmark(posizione);
+    righe->EnableControls();
+    if (errore.isEmpty())
+        return true;
+    Kmessages::KMessage(errore, mtWarning, mbOK);
+    return false;
+}

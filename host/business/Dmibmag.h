@@ -1,0 +1,206 @@
+#pragma once
+// The host's warehouse data module (global DMIBMag): the warehouse movement of a document
+// row with its counter-movement, cost details and lot details; the stock by exercise,
+// warehouse and article (EsistenzeMagazzino), by batch (EsistenzePartite) and by lot
+// (SaldiLotti); unit conversion, the movement price and the rows check of a document.
+//
+// Stock, batch and lot quantities are kept at the quantity decimals and values at the
+// national value decimals: a movement booked and then undone leaves them exactly as they
+// were. None of the operations starts, commits or rolls back a transaction: the caller's
+// save holds one.
+#include "host/business/Tipirigo.h"
+#include "host/data/TDataModule.h"
+
+#include <QDateTime>
+#include <QPointer>
+#include <QString>
+
+#include <optional>
+
+class TDataSet;
+class TXClientTable;
+class TXQuery;
+
+// One lot booking or check, filled by InitDatiLotto.
+struct TDatiLotti {
+    QString IdProdotto;
+    int IdMagazzino = 0;
+    QDateTime Data;
+    QString IdVariante;
+    QString Gruppo;
+    QString IdLotto;
+    QString IdDimensione;
+    double Quantita = 0; // in the unit IdUM (empty: the article's own)
+    QString IdCausale;   // warehouse causal: its FlEsistenza tells load (1) or unload (-1)
+    QString IdUM;
+    double FattConv = 0; // factor of IdUM (ConvQuantitaProdotto)
+    int CodTipoDoc = -1; // kind of the document being filled (-1: none)
+    QString IdOperatore;
+};
+
+class TDMIBMag : public TDataModule {
+    Q_OBJECT
+public:
+    explicit TDMIBMag(QObject *owner = nullptr);
+    ~TDMIBMag() override;
+
+    // The program's module (global DMIBMag), created through the data-module registry (a
+    // registered replacement of "TDMIBMag" is created in its place) on the first call and
+    // owned by the application unless an owner is given.
+    static TDMIBMag *Crea(QObject *owner = nullptr);
+
+    // Datasets a document save passes to GeneraMovimentoMagazzino (client tables of the
+    // company database, rows written at once in the caller's transaction).
+    TXClientTable *tMovMagazzino;  // MovMagazzino, located by FlTipoDocum;KRigoDoc;SubNumOrdine
+    TXClientTable *tMovMagazzinoD; // MovMagazzinoD, cost details of movements
+    TXClientTable *tEsistenze;     // EsistenzeMagazzino, by Esercizio;IdMagazzino;IdProdotto
+    TXClientTable *tPartite;       // EsistenzePartite, by Esercizio;IdMagazzino;IdProdotto;Partita
+    TXQuery *qLavoro;              // work query for the generator's statements
+    // The generator's own objects.
+    TXQuery *qMatricole;       // the document's serial records: parameters FlTipoDoc, KTesta
+    TXClientTable *tDettQtaDoc; // quantity details (DettQtaDoc), located by
+                                // FlTipoDocumento;KTestaDoc;KRigoDoc;IdVariante;Gruppo;IdLotto;IdDimensioneD
+    TXClientTable *tSaldiLotti; // lot balances (SaldiLotti)
+
+    // A warehouse causal as the movements use it.
+    struct TCausaleMag {
+        QString IdCausale;
+        QString IdContropartita; // counter causal ("" none)
+        int FlClasse = 0;        // 4: transfer
+        int FlEsistenza = 0;     // 1 loads, -1 unloads, 0 moves no stock
+        int FlPartita = 0;       // 1: keeps batches
+        // Class 4 or a counter causal: the movement has a counter-movement.
+        bool ConContromovimento() const { return FlClasse == 4 || !IdContropartita.isEmpty(); }
+    };
+
+    // What one call of GeneraMovimentoMagazzino works on: its arguments and what it read.
+    struct TContestoMovimento {
+        int StatoRigo = 0;  // 0 unchanged, 1 modified, 2 new, 3 deleted
+        int CodTipoDoc = 0;
+        QString IdCausale;  // the caller's causal, then the one of the link table
+        QString IdCosto;
+        bool CostiAttivi = false;
+        TDataSet *Testa = nullptr;
+        TDataSet *Rigo = nullptr;
+        TDataSet *Movimenti = nullptr;
+        TDataSet *Esistenze = nullptr;
+        TDataSet *Partite = nullptr;
+        TDataSet *MovimentiD = nullptr;
+        TXQuery *Query = nullptr;
+        TDataSet *Matricole = nullptr; // the document's serial records (may be null)
+
+        TCausaleMag Causale;
+        int FlPartitaContro = 0;    // the counter causal keeps batches
+        int Esercizio = 0;
+        int KRigo = 0;              // the row's key of the kind
+        int KTesta = 0;             // the head's key of the kind
+        std::optional<Tipirigo::TRTipoRigo> TipoRigo;
+        bool AggiornaSaldi = true;  // stock and lots booked (not on a retail sale without FlAggSaldi)
+        bool MovimentoTrovato = false;  // the row's stored movement (SubNumOrdine 0)
+        bool ControPrecedente = false;  // its causal had a counter-movement
+        double ValoreProprio = 0;   // the movement's value before the row's other cost lines
+    };
+
+    // ---- virtual operations, in slot order
+
+    // Books, rewrites or removes the warehouse movement of the current document row (and its
+    // counter-movement), positioning and writing the movements dataset. True when the row was
+    // booked or needed nothing; any error is shown (warning) and answers false, the records
+    // already changed left to the caller's rollback.
+    virtual bool GeneraMovimentoMagazzino(int statoRigo, int codTipoDoc, const QString &idCausale,
+                                          const QString &idCosto, bool costiAttivi, TDataSet *testa, TDataSet *rigo,
+                                          TDataSet *movimenti, TDataSet *esistenze, TDataSet *partite,
+                                          TDataSet *movimentiD, TXQuery *query, TDataSet *dettaglioQta);
+    // The exercise whose period holds the date; false when there is none or the date is null.
+    virtual bool TrovaEsercizioDallaData(const QDateTime &data, int &esercizio);
+    // Books the current movement on the stock of its exercise, warehouse (IdMagazzino1) and
+    // article by the sign of its causal; storno takes it back. esistenze: the stock dataset
+    // (nullptr: tEsistenze). False on failure (the cause goes to standard error).
+    virtual bool AggiornaEsistenzeMagazzino(TDataSet *movimento, TDataSet *esistenze, bool storno);
+    // The same on the stock by batch (Partita) of the movement; a movement without batch
+    // books nothing.
+    virtual bool AggiornaPartiteMagazzino(TDataSet *movimento, TDataSet *partite, bool storno);
+    // Project stock: the stand-in keeps no projects.
+    virtual bool AggiornaEsistenzeProgetti(TDataSet *movimento, bool storno);
+    // A quantity in a unit (and its factor) brought into the article's unit (IdUM1), at the
+    // quantity decimals: the same for an empty unit or the article's own, times the factor
+    // for another unit. False when the article does not exist or the unit has no factor.
+    virtual bool ConvQuantitaProdotto(const QString &idProdotto, const QString &idUM, double fattConv, double quantita,
+                                      double &risultato);
+    // Price of the row's movement: the row's national net value (without VAT when the prices
+    // include it) per unit of the article, at the national price decimals; a row without
+    // quantity gives its price in national currency.
+    virtual double CalcoloPrezzoMovMagazzino(TDataSet *testa, TDataSet *rigo, const QString &idUM, bool ivaInclusa);
+    // An amount of the row without the VAT of its code (IdIva), at the given decimals.
+    virtual double ScorporaIvaRigo(TDataSet *rigo, double importo, int decimali);
+    // A lot record for a booking or a check.
+    virtual void InitDatiLotto(TDatiLotti &dati, const QString &idProdotto, int idMagazzino, const QDateTime &data,
+                               const QString &idVariante, const QString &gruppo, const QString &idLotto,
+                               const QString &idDimensione, double quantita, const QString &idCausale);
+    // Books the lot quantity on its balance by the sign of its causal; storno takes it back.
+    virtual bool AggiornaSaldiLotti(const TDatiLotti &dati, bool storno);
+    // Whether the lot holds the quantity in its warehouse; when it does not the user is told
+    // (warning) and the answer is false.
+    virtual bool ControlloGiacenzaLotto(const TDatiLotti &dati);
+    // Checks the rows of a document before its save: every row that books stock (local rows
+    // with Stato 3 left out) names an existing article and warehouse, and the document date
+    // falls in an exercise. The first fault is shown (warning) and the answer is false.
+    virtual bool ControllaRigheMagazzino(int codTipoDoc, TDataSet *testa, TDataSet *righe);
+
+    // ---- the generator's steps, in their order
+
+    // Steps before any writing: article, rows that book nothing, company setting, causal
+    // (link table), exercise, keys, row type, serial records. False: nothing to book (the
+    // generator ends with true). Errors are thrown.
+    virtual bool LeggiDatiMovimento(TContestoMovimento &c);
+    // The warehouse causal of a document causal and row type in the link table; false when
+    // there is no link.
+    virtual bool CausaleCollegata(int codTipoDoc, const QString &idCausale, int tipoRigo, QString &idCausaleMaga);
+    // A warehouse causal; false when it does not exist.
+    virtual bool LeggiCausale(const QString &idCausale, TCausaleMag &causale);
+    // Locates the row's movement (0) or counter-movement (1) in the movements dataset.
+    virtual bool TrovaMovimento(TContestoMovimento &c, int subNumOrdine);
+    // Undoes the located movement: stock, batches, projects, cost details, lot progressives
+    // and serial records. Throws on failure.
+    virtual void StornaMovimento(TContestoMovimento &c);
+    // Deletes the row's movement and, when its causal had one, its counter-movement.
+    virtual void EliminaMovimenti(TContestoMovimento &c);
+    // Puts the movement (0) or counter-movement (1) in edit when found, else inserts one.
+    virtual void ApriMovimento(TContestoMovimento &c, int subNumOrdine, bool trovato);
+    // Fills the movement record being edited.
+    virtual void SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine);
+    // The counter-movement's causal and warehouses.
+    virtual void SettaCampiContromovimento(TContestoMovimento &c);
+    // Empties a batch the causal does not keep, posts the movement and books it (stock,
+    // batches, projects, cost details, lot details and serial records).
+    virtual void RegistraMovimento(TContestoMovimento &c, int subNumOrdine);
+    // The counter-movement after the row's movement was written: written when the causal has
+    // one, else a counter-movement left from before is undone and deleted.
+    virtual void GeneraContromovimento(TContestoMovimento &c);
+    // Deletes the cost details of a movement (cost details on).
+    virtual void CancellaDettagliMovimento(TContestoMovimento &c, int kMovMag);
+    // Writes the cost details of the current movement (cost details on).
+    virtual void CopiaCostiRigo(TContestoMovimento &c);
+    // Takes back the lot progressives of the current movement and deletes its lot details.
+    virtual void AnnullaProgressiviLotto(TContestoMovimento &c);
+    // Copies the row's lot details to the current movement, books their progressives and
+    // registers the serial records.
+    virtual void RegistraLottiMatricole(TContestoMovimento &c);
+
+    // Row and head key columns of a document kind ("" for kinds without rows of their own).
+    static QString CampoChiaveRigo(int codTipoDoc);
+    static QString CampoChiaveTesta(int codTipoDoc);
+    // Whether a row of a sales kind (0, 1, 6) is of a row type whose negative quantities
+    // follow the sign of the causal (KV8Config FSVEN01).
+    static bool RigoDiReso(int codTipoDoc, int tipoRigo);
+
+protected:
+    // A quantity of the row signed as the movements take it (returns) and converted to the
+    // article's unit when the row type asks for it; throws the conversion message.
+    double QuantitaMovimento(TContestoMovimento &c, double quantita, bool secondaria);
+
+private:
+    bool AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const QString &campi, bool partita, bool storno);
+};
+
+inline QPointer<TDMIBMag> DMIBMag;

@@ -1,0 +1,33 @@
+#include "host/business/Dmibmat.h"
+
+#include "host/ui/ClassRegistry.h"
+#include "host/ui/Forms.h"
+
+TDMIBMat::TDMIBMat(QObject *owner) : TDataModule(owner)
+{
+    SetName(QStringLiteral("DMIBMat"));
+}
+
+TDMIBMat::~TDMIBMat() = default;
+
+TDMIBMat *TDMIBMat::Crea(QObject *owner)
+{
+    if (!DMIBMat)
+        DMIBMat = Xforms::XGetDMClass(ClassRef::Of<TDMIBMat>()).CreateAs<TDMIBMat>(owner ? owner : Application);
+    return DMIBMat;
+}
+
+bool TDMIBMat::CancellaMatricole(int, int, QString &)
+{
+    return true;
+}
+
+bool TDMIBMat::RegistraMatricole(int, int, TDataSet *, QString &)
+{
+    return true;
+}
+
+bool TDMIBMat::RegistraDettaglioMatricole(int, int, TDataSet *, QString &)
+{
+    return true;
+}

@@ -1,0 +1,291 @@
+#include "host/business/Dmigeneradocumenti.h"
+
+#include "host/business/Dmibase.h"
+#include "host/business/Dmibmag.h"
+#include "host/business/Dmibpra.h"
+#include "host/business/Dmicalcolototalidocs.h"
+#include "host/business/Funzionibase.h"
+#include "host/business/Funzionidoc.h"
+#include "host/business/Tipirigo.h"
+#include "host/core/Applvar.h"
+#include "host/core/Errors.h"
+#include "host/core/Funzioni.h"
+#include "host/core/Kutfunctions.h"
+#include "host/data/DatasetFunctions.h"
+#include "host/data/TXClientTable.h"
+#include "host/data/TXQuery.h"
+#include "host/ui/Forms.h"
+#include "host/ui/Kmessages.h"
+
+#include <QDebug>
+
+#include <cmath>
+
+using namespace Funzioni;
+
+namespace {
+
+bool InModifica(TDataSet *t)
+{
+    return t && (t->State() == dsEdit || t->State() == dsInsert);
+}
+
+QString Campo(TDataSet *t, const char *campo)
+{
+    TField *f = t->FindField(QLatin1String(campo));
+    return f ? f->AsString().trimmed() : QString();
+}
+
+// Sets the field when it is empty (text) or 0 (number); a field the dataset lacks is skipped.
+void SeVuoto(TDataSet *t, const char *campo, const QVariant &valore)
+{
+    TField *f = t->FindField(QLatin1String(campo));
+    if (!f)
+        return;
+    const bool vuoto = f->IsText() ? f->AsString().trimmed().isEmpty() : (f->IsNull() || f->AsFloat() == 0);
+    if (vuoto)
+        f->SetValue(valore);
+}
+
+void Imposta(TDataSet *t, const char *campo, const QVariant &valore)
+{
+    if (TField *f = t->FindField(QLatin1String(campo)))
+        f->SetValue(valore);
+}
+
+} // namespace
+
+TDMIGeneraDocumenti::TDMIGeneraDocumenti(QObject *owner) : TDataModule(owner)
+{
+    SetName(QStringLiteral("DMIGeneraDocumenti"));
+    tFattureTot = Create<TXClientTable>(QStringLiteral("tFattureTot"));
+    tFattureTot->SetTableName(QStringLiteral("FattureCliTot"));
+    tFattureTot->SetXWhereVuoto(QStringLiteral("KFattCliT = -1"));
+    qRighe = Create<TXQuery>(QStringLiteral("qRighe"));
+    qRighe->SQL << QStringLiteral("SELECT *") << QStringLiteral("FROM FattureCliRighe")
+                << QStringLiteral("WHERE KFattCliT = :KFattCliT") << QStringLiteral("ORDER BY NumOrdine");
+}
+
+TDMIGeneraDocumenti::~TDMIGeneraDocumenti() = default;
+
+TDMIGeneraDocumenti *TDMIGeneraDocumenti::Instance()
+{
+    if (!DMIGeneraDocumenti)
+        DMIGeneraDocumenti = new TDMIGeneraDocumenti(Application);
+    return DMIGeneraDocumenti;
+}
+
+bool TDMIGeneraDocumenti::Rifiuta(const QString &testo)
+{
+    Kmessages::KMessage(testo, mtWarning, mbOK, 0);
+    return false;
+}
+
+bool TDMIGeneraDocumenti::PreparaGenerazione()
+{
+    TDMIBase *dm = TDMIBase::Crea();
+    for (const QString &tabella : {QStringLiteral("Clienti"), QStringLiteral("CausaliFattCli"), QStringLiteral("Articoli"),
+                                   QStringLiteral("CodiciIva"), QStringLiteral("Pagamenti")})
+        dm->Rileggi(tabella);
+    CheckTabOpen(tFattureTot);
+    return true;
+}
+
+bool TDMIGeneraDocumenti::CompletaTestaDoc(TDataSet *Testa, TDataSet *ProtIva, int, QString &Testo)
+{
+    if (!InModifica(Testa))
+        return Rifiuta(QStringLiteral("Testata del documento non in inserimento o modifica: impossibile completarla."));
+    TDMIBase *dm = TDMIBase::Crea();
+    const QString causale = Campo(Testa, "IdCausale");
+    if (!TDMIBase::Posiziona(dm->lkCausFattCli, QStringLiteral("IdCausale"), {causale}))
+        return Rifiuta(QStringLiteral("La causale <%1> non esiste: sceglierne una tra le causali delle fatture clienti.")
+                           .arg(causale));
+    const QDateTime data = Testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime();
+    if (data.isNull())
+        return Rifiuta(QStringLiteral("Data del documento non impostata: indicarla prima di completare la testata."));
+    SeVuoto(Testa, "IdClienteTp", QStringLiteral("CL"));
+    if (Testa->FieldByName(QStringLiteral("IdDestinazione"))->IsNull())
+        Testa->FieldByName(QStringLiteral("IdDestinazione"))->SetAsInteger(0);
+    const QString tipo = Campo(Testa, "IdClienteTp");
+    const QString cliente = Campo(Testa, "IdCliente");
+    if (!TDMIBase::Posiziona(dm->lkClienti, QStringLiteral("IdContoTp;IdConto"), {tipo, cliente}))
+        return Rifiuta(QStringLiteral("Il cliente <%1> non esiste: sceglierne uno dall'anagrafica clienti.").arg(cliente));
+    TXlkTable *c = dm->lkClienti;
+    for (const char *campo : {"IdPagamento", "IdAgente1", "IdAgente2", "IdListino", "IdBanca", "IdAgenzia", "IdLingua",
+                              "IdZona", "IdSpedizione1", "IdSpedizione2", "IdTipoTrasporto", "IdPorto", "IdEsclusione",
+                              "FlSpeseBolli", "FlSpeseIncasso", "FlSpeseBolliEse", "FlRaggFattura"})
+        SeVuoto(Testa, campo, c->FieldByName(QLatin1String(campo))->Value());
+    SeVuoto(Testa, "IdConto", c->FieldByName(QStringLiteral("IdContropartita"))->Value());
+    SeVuoto(Testa, "IdDivisa", DivisaGestione(0));
+    const QString divisa = Campo(Testa, "IdDivisa");
+    try {
+        if (MonetaConto(divisa) || Testa->FieldByName(QStringLiteral("Cambio"))->AsFloat() <= 0)
+            Testa->FieldByName(QStringLiteral("Cambio"))->SetAsFloat(GetCambioEURO(divisa, data));
+    } catch (const Exception &e) {
+        return Rifiuta(e.Message);
+    }
+    SeVuoto(Testa, "DataCambio", data);
+    SeVuoto(Testa, "DataPagamento", data);
+    SeVuoto(Testa, "Anno", GetAnno(data));
+    Imposta(Testa, "FlTipoDocumento", dm->lkCausFattCli->FieldByName(QStringLiteral("FlTipoDocumento"))->Value());
+    Imposta(Testa, "Mese", data.date().month());
+    Imposta(Testa, "AnnoCompIVA", data.date().year());
+    Imposta(Testa, "MeseCompIVA", data.date().month());
+    SeVuoto(Testa, "IdOperatore", gUtente.IdUtente);
+
+    const int anno = Testa->FieldByName(QStringLiteral("Anno"))->AsInteger();
+    const int serie = Testa->FieldByName(QStringLiteral("Serie"))->AsInteger();
+    const int registro = dm->lkCausFattCli->FieldByName(QStringLiteral("FlTipoRegistro"))->AsInteger();
+    const qint64 chiave = Testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
+    TField *numero = Testa->FieldByName(QStringLiteral("Numero"));
+    int n = numero->AsInteger();
+    TDataSet *contatori = ProtIva ? ProtIva : dm->ProtIVA;
+    if (n <= 0 && !GetNumeroFattura(contatori, anno, serie, registro, n, data))
+        return false;
+    if (!SetNumeroFattura(contatori, anno, serie, registro, n, data, chiave))
+        return false;
+    numero->SetAsInteger(n);
+    Testo = QStringLiteral("Fattura ") + causale + QLatin1Char('-') + QString::number(n) + QStringLiteral(" del ")
+            + DataToStringa(data);
+    return true;
+}
+
+bool TDMIGeneraDocumenti::ControllaTestaDoc(TDataSet *Testa, bool Messaggi)
+{
+    const auto rifiuta = [Messaggi, this](const QString &testo) { return Messaggi ? Rifiuta(testo) : false; };
+    TDMIBase *dm = TDMIBase::Crea();
+    if (Testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime().isNull())
+        return rifiuta(QStringLiteral("Data del documento non impostata: indicarla."));
+    const QString causale = Campo(Testa, "IdCausale");
+    if (!TDMIBase::Posiziona(dm->lkCausFattCli, QStringLiteral("IdCausale"), {causale}))
+        return rifiuta(QStringLiteral("La causale <%1> non esiste: sceglierne una tra le causali delle fatture clienti.")
+                           .arg(causale));
+    const QString cliente = Campo(Testa, "IdCliente");
+    if (!TDMIBase::Posiziona(dm->lkClienti, QStringLiteral("IdContoTp;IdConto"), {Campo(Testa, "IdClienteTp"), cliente}))
+        return rifiuta(QStringLiteral("Il cliente <%1> non esiste: sceglierne uno dall'anagrafica clienti.").arg(cliente));
+    const QString divisa = Campo(Testa, "IdDivisa");
+    if (!MonetaConto(divisa) && !TestDivisa(divisa))
+        return rifiuta(QStringLiteral("La divisa <%1> non esiste: sceglierne una della tabella delle divise.").arg(divisa));
+    const QString pagamento = Campo(Testa, "IdPagamento");
+    if (!pagamento.isEmpty() && !TDMIBase::Posiziona(dm->lkPagamenti, QStringLiteral("IdPagamento"), {pagamento}))
+        return rifiuta(QStringLiteral("Il pagamento <%1> non esiste: sceglierne uno della tabella dei pagamenti.")
+                           .arg(pagamento));
+    if (Testa->FieldByName(QStringLiteral("Numero"))->AsInteger() <= 0)
+        return rifiuta(QStringLiteral("Numero del documento non assegnato: completare la testata prima di registrarla."));
+    return true;
+}
+
+bool TDMIGeneraDocumenti::CompletaRigoDoc(TDataSet *Testa, TDataSet *Rigo, int)
+{
+    if (!InModifica(Rigo))
+        return Rifiuta(QStringLiteral("Rigo del documento non in inserimento o modifica: impossibile completarlo."));
+    TDMIBase *dm = TDMIBase::Crea();
+    SeVuoto(Rigo, "KFattCliT", Testa->FieldByName(QStringLiteral("KFattCliT"))->Value());
+    Imposta(Rigo, "DataDocumento", Testa->FieldByName(QStringLiteral("DataDocumento"))->Value());
+    Imposta(Rigo, "IdCliente", Testa->FieldByName(QStringLiteral("IdCliente"))->Value());
+    const QString articolo = Campo(Rigo, "IdProdotto");
+    if (!articolo.isEmpty()) {
+        if (!TDMIBase::Posiziona(dm->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
+            return Rifiuta(QStringLiteral("L'articolo <%1> non esiste: sceglierne uno dall'anagrafica articoli.").arg(articolo));
+        TXlkTable *a = dm->lkArticoli;
+        SeVuoto(Rigo, "Descrizione", a->FieldByName(QStringLiteral("DsProdotto"))->Value());
+        SeVuoto(Rigo, "IdUM", a->FieldByName(QStringLiteral("IdUM1"))->Value());
+        SeVuoto(Rigo, "IdIva", a->FieldByName(QStringLiteral("IdIva"))->Value());
+    }
+    const QVariant magazzino = GetValoreDefault(QStringLiteral("IdMagazzino"));
+    if (magazzino.isValid())
+        SeVuoto(Rigo, "IdMagazzino", magazzino.toInt());
+    SeVuoto(Rigo, "IdConto", Campo(Testa, "IdConto"));
+    SeVuoto(Rigo, "IdConto", GetContoFisso(QStringLiteral("IdContoVendite"), Campo(Testa, "IdCausaleCont")));
+    const std::pair<const char *, const char *> agenti[] = {{"IdAgente1", "Provvigione1"}, {"IdAgente2", "Provvigione2"}};
+    for (const auto &[agente, provvigione] : agenti) {
+        SeVuoto(Rigo, agente, Testa->FieldByName(QLatin1String(agente))->Value());
+        const QString codice = Campo(Rigo, agente);
+        TDMIBPra::TDatiProvvigione dati;
+        if (!codice.isEmpty() && TDMIBPra::Crea()->DatiProvvigione(codice, dati))
+            SeVuoto(Rigo, provvigione, dati.Provvigione);
+    }
+    TKRigoDoc r;
+    r.Quantita = Rigo->FieldByName(QStringLiteral("Quantita"))->AsFloat();
+    r.Prezzo = Rigo->FieldByName(QStringLiteral("Prezzo"))->AsFloat();
+    r.FlPrezzoForf = Rigo->FieldByName(QStringLiteral("FlPrezzoForf"))->AsInteger() == 1;
+    for (int k = 0; k < 5; ++k) {
+        const QString sconto = QStringLiteral("Sconto") + QString::number(k + 1);
+        r.Sconto[k] = Rigo->FieldByName(sconto)->AsFloat();
+        r.ScontoTesta[k] = Testa->FieldByName(sconto)->AsFloat();
+    }
+    r.ScontoPagamento = Testa->FieldByName(QStringLiteral("ScontoPagamento"))->AsFloat();
+    r.IdDivisa = Campo(Testa, "IdDivisa");
+    r.Cambio = Testa->FieldByName(QStringLiteral("Cambio"))->AsFloat();
+    r.DataDocumento = Testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime();
+    r.CodTipoDoc = 1;
+    r.IdProdotto = articolo;
+    r.TabDivise = dm->lkDivise;
+    try {
+        const char *const campi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN",
+                                     "ControvaloreNN"};
+        for (int modo = 1; modo <= 6; ++modo)
+            Rigo->FieldByName(QLatin1String(campi[modo - 1]))->SetAsFloat(CalcoloValoriRigo(r, modo));
+    } catch (const Exception &e) {
+        return Rifiuta(e.Message);
+    }
+    return true;
+}
+
+bool TDMIGeneraDocumenti::ControllaRigoDoc(TDataSet *, TDataSet *Rigo)
+{
+    const int tipoRigo = Rigo->FieldByName(QStringLiteral("TipoRigo"))->AsInteger();
+    const auto tipo = Tipirigo::TRGetTipoRigo(1, 0, std::abs(tipoRigo));
+    if (!tipo)
+        return Rifiuta(QStringLiteral("Il tipo rigo <%1> non esiste: sceglierne uno della tabella dei tipi rigo.").arg(tipoRigo));
+    if (tipo->FlClasse == Tipirigo::crDescrittivo)
+        return true;
+    TDMIBase *dm = TDMIBase::Crea();
+    const QString articolo = Campo(Rigo, "IdProdotto");
+    if (!articolo.isEmpty() && !TDMIBase::Posiziona(dm->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
+        return Rifiuta(QStringLiteral("L'articolo <%1> non esiste: sceglierne uno dall'anagrafica articoli.").arg(articolo));
+    const QString iva = Campo(Rigo, "IdIva");
+    if (!TDMIBase::Posiziona(dm->lkCodiciIva, QStringLiteral("IdIva"), {iva}))
+        return Rifiuta(QStringLiteral("Il codice Iva <%1> del rigo non esiste: sceglierne uno della tabella dei codici Iva.")
+                           .arg(iva));
+    if (!std::isfinite(Rigo->FieldByName(QStringLiteral("Quantita"))->AsFloat()))
+        return Rifiuta(QStringLiteral("Quantità del rigo non valida: correggerla."));
+    return true;
+}
+
+bool TDMIGeneraDocumenti::AggiornaRigoDoc(TDataSet *Testa, TDataSet *Rigo)
+{
+    TDMIBase *dm = TDMIBase::Crea();
+    if (!TDMIBase::Posiziona(dm->lkCausFattCli, QStringLiteral("IdCausale"), {Campo(Testa, "IdCausale")}))
+        return Rifiuta(QStringLiteral("La causale <%1> non esiste: sceglierne una tra le causali delle fatture clienti.")
+                           .arg(Campo(Testa, "IdCausale")));
+    const QString causaleMag = dm->lkCausFattCli->FieldByName(QStringLiteral("IdCausaleMaga"))->AsString().trimmed();
+    if (causaleMag.isEmpty() || Campo(Rigo, "IdProdotto").isEmpty() || CFG.FlMovMagazzino != 1)
+        return true;
+    return TDMIBMag::Crea()->GeneraMovimentoMagazzino(2, 1, causaleMag, QString(), false, Testa, Rigo, nullptr, nullptr,
+                                                      nullptr, nullptr, nullptr, nullptr);
+}
+
+bool TDMIGeneraDocumenti::AggiornaTestaDoc(TDataSet *Testa)
+{
+    if (!InModifica(Testa))
+        Testa->Edit();
+    qRighe->Close();
+    qRighe->ParamByName(QStringLiteral("KFattCliT"))->SetAsInteger(Testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt());
+    TXParam_TotaliDocs param;
+    param.CodTipoDoc = 1;
+    param.Testa = Testa;
+    param.Righe = qRighe;
+    param.TabTotali = tFattureTot;
+    bool calcolati = false;
+    try {
+        calcolati = Calcolototalidocs::TOTDOCS_Calcola(param, false);
+    } catch (const Exception &e) {
+        qRighe->Close();
+        return Rifiuta(e.Message);
+    }
+    qRighe->Close();
+    if (!calcolati)
+        return Rifiuta(QStringLiteral("Totali del documento non calcolati: controllare righe e codici Iva."));
+    return true;
+}

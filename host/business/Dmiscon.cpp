@@ -1,0 +1,23 @@
+#include "host/business/Dmiscon.h"
+
+#include "host/ui/ClassRegistry.h"
+#include "host/ui/Forms.h"
+
+TDMISCon::TDMISCon(QObject *owner) : TDataModule(owner)
+{
+    SetName(QStringLiteral("DMISCon"));
+}
+
+TDMISCon::~TDMISCon() = default;
+
+TDMISCon *TDMISCon::Crea(QObject *owner)
+{
+    if (!DMISCon)
+        DMISCon = Xforms::XGetDMClass(ClassRef::Of<TDMISCon>()).CreateAs<TDMISCon>(owner ? owner : Application);
+    return DMISCon;
+}
+
+int TDMISCon::AggiornaRiferimentiCollegati(int, int, const QString &, int, QString &, double, double, double, double)
+{
+    return 0;
+}

@@ -1,0 +1,566 @@
+#include "host/business/Sven0007d_dm.h"
+
+#include "host/business/Dmibase.h"
+#include "host/business/Tipirigo.h"
+#include "host/core/Errors.h"
+#include "host/core/Funzioni.h"
+#include "host/core/KFormati.h"
+#include "host/core/KV8Config.h"
+#include "host/core/Kutfunctions.h"
+#include "host/data/DatasetFunctions.h"
+#include "host/data/TXClientTable.h"
+#include "host/data/TXMemTable.h"
+#include "host/data/TXQuery.h"
+#include "host/db/DMIDataBases.h"
+#include "host/ui/ClassRegistry.h"
+
+#include <QSqlRecord>
+
+#include <cmath>
+
+using namespace Funzioni;
+
+namespace {
+
+// Head columns an invoice takes from the delivery note that opens it.
+const char *const kTestaDaBolla[] = {
+    "IdClienteTp", "IdCliente", "IdDestinazione", "IdDivisa", "Cambio", "DataCambio", "IdPagamento", "IdListino",
+    "Sconto1", "Sconto2", "Sconto3", "Sconto4", "Sconto5", "ScontoPagamento", "SpeseTrasporto", "SpeseImballo",
+    "SpeseVarie", "SpeseArt15", "IdAgente1", "Provvigione1", "IdAgente2", "Provvigione2", "FlSpeseIncasso",
+    "FlSpeseBolli", "FlSpeseBolliEse", "IdEsclusione", "FlScadVariate", "FlDurata", "FlTipoRDA", "FlScorporo",
+    "FlIvaManodopera", "IdCausaleCont", "FlTipoEmissione", "FlFatturaXML", "FlFatturaCEE", "IdEsenzione", "IdConto",
+    "FlSoggettoRdA", "IdDestinazioneAmm", "IdClienteFatt", "FlRaggFattura", "NumeroColli", "IdSpedizione1",
+    "IdSpedizione2", "IdZona", "IdTipoTrasporto", "IdPorto", "PesoLordo", "PesoNetto", "TotaleVolume", "IdLingua",
+    "IdBanca", "IdAgenzia", "Referente"};
+
+// Head columns added up when a delivery note joins an invoice.
+const char *const kTestaSomme[] = {"SpeseTrasporto", "SpeseImballo", "SpeseVarie", "SpeseArt15",
+                                   "NumeroColli",    "PesoLordo",    "PesoNetto",  "TotaleVolume"};
+
+// Row columns that must be equal for two delivery-note rows to join in one invoice row.
+const char *const kRaggruppamentoRighe[] = {
+    "IdProdotto", "TipoRigo", "Descrizione", "IdUM", "IdIva", "Quantita2", "Prezzo", "Provvigione1",
+    "Provvigione2", "Sconto1", "Sconto2", "Sconto3", "Sconto4", "Sconto5", "IdProgetto", "IdStagione",
+    "INIdTariffa", "INFattConv", "INMassaNUni", "PercManodopera", "FlPrezzoForf", "IdListino",
+    "IdTipoRiferimento", "RifRigoDoc"};
+
+// Row columns added up when rows join.
+const char *const kRigoSomme[] = {"Quantita", "Lunghezza", "NumeroImballi", "PesoLordo", "PesoNetto", "Volume"};
+
+void Copia(TDataSet *destinazione, TDataSet *origine, const QString &campo)
+{
+    TField *da = origine->FindField(campo);
+    TField *a = destinazione->FindField(campo);
+    if (da && a)
+        a->SetValue(da->Value());
+}
+
+void Somma(TDataSet *destinazione, TDataSet *origine, const QString &campo)
+{
+    TField *da = origine->FindField(campo);
+    TField *a = destinazione->FindField(campo);
+    if (da && a)
+        a->SetAsFloat(a->AsFloat() + da->AsFloat());
+}
+
+// A table of the run on the company database, or its local work copy in a provisional run.
+void Imposta(TXClientTable *t, bool provvisoria, const QString &tabella, const QString &locale, const QString &chiave)
+{
+    t->Close();
+    if (provvisoria) {
+        t->SetDatabaseName(QStringLiteral("LocalDatabase"));
+        t->SetTableName(locale);
+        t->SetTabellaOrigine(tabella);
+        t->CreaTabella();
+    } else {
+        t->SetDatabaseName(QStringLiteral("GlobalDatabase"));
+        t->SetTableName(tabella);
+        t->SetTabellaOrigine(QString());
+    }
+    t->SetKeyFields(chiave);
+    t->SetXWhereVuoto(chiave.section(QLatin1Char(';'), 0, 0) + QStringLiteral(" = -1"));
+    t->Open();
+}
+
+} // namespace
+
+TfSVen0007d_DM::TfSVen0007d_DM(QObject *owner) : TDataModule(owner)
+{
+    SetName(QStringLiteral("fSVen0007d_DM"));
+    tFattureT = Create<TXClientTable>(QStringLiteral("tFattureT"));
+    tFattureR = Create<TXClientTable>(QStringLiteral("tFattureR"));
+    tFattureTot = Create<TXClientTable>(QStringLiteral("tFattureTot"));
+    for (TXClientTable *t : {tFattureT, tFattureR, tFattureTot})
+        t->SetUsaDizionario(true);
+    qFattureR = Create<TXQuery>(QStringLiteral("qFattureR"));
+    tTotali1 = Create<TXMemTable>(QStringLiteral("tTotali1"));
+    tTotali2 = Create<TXMemTable>(QStringLiteral("tTotali2"));
+    for (TXMemTable *t : {tTotali1, tTotali2}) {
+        t->SetTableName(QStringLiteral("t_FattCliTot"));
+        t->SetUsaDizionario(true);
+        t->SetKeepRecords(false);
+    }
+    qSelBolle = Create<TXQuery>(QStringLiteral("qSelBolle"));
+    qBollaT = Create<TXQuery>(QStringLiteral("qBollaT"));
+    qBollaT->SQL << QStringLiteral("SELECT *") << QStringLiteral("FROM BolleCliTeste")
+                 << QStringLiteral("WHERE KBolleCliT = :KBolleCliT");
+    qBollaR = Create<TXQuery>(QStringLiteral("qBollaR"));
+    qBollaR->SQL << QStringLiteral("SELECT *") << QStringLiteral("FROM BolleCliRighe")
+                 << QStringLiteral("WHERE KBolleCliT = :KBolleCliT") << QStringLiteral("ORDER BY NumOrdine, KBolleCliR");
+    qRigheBolla = Create<TXQuery>(QStringLiteral("qRigheBolla"));
+    tBolleR = Create<TXClientTable>(QStringLiteral("tBolleR"));
+    tBolleR->SetTableName(QStringLiteral("BolleCliRighe"));
+    tBolleR->SetXWhereVuoto(QStringLiteral("KBolleCliR = -1"));
+    tDettQta = Create<TXClientTable>(QStringLiteral("tDettQta"));
+    tScadenze = Create<TXClientTable>(QStringLiteral("tScadenze"));
+    tScadenze->SetTableName(QStringLiteral("BolleCliTot"));
+    tScadenze->SetXWhereVuoto(QStringLiteral("KBolleCliT = -1"));
+}
+
+TfSVen0007d_DM::~TfSVen0007d_DM() = default;
+
+TfSVen0007d_DM *TfSVen0007d_DM::Crea(QObject *owner)
+{
+    const ClassRef classe = Kv8datamodule::XGetDataModuleClass(ClassRef::Of<TfSVen0007d_DM>());
+    return classe.CreateAs<TfSVen0007d_DM>(owner);
+}
+
+void TfSVen0007d_DM::Genera()
+{
+    XInitGenerazione();
+    InternalGenerazioneFatture();
+}
+
+// ---- the run
+
+void TfSVen0007d_DM::XInitGenerazione()
+{
+    Messaggi.clear();
+    FattureGenerate.clear();
+    FattureBolle.clear();
+    DocumentoCorrente.clear();
+    KFatturaCorrente = 0;
+    FormatiNumero.DecQuantita = KFormati::GetDecimali(KFormati::fnQuantita);
+    FormatiNumero.DecPrezzo = KFormati::GetDecimali(KFormati::fnPrezzoIT);
+    FormatiNumero.DecValore = KFormati::GetDecimali(KFormati::fnValoreES);
+    FormatiNumero.DecValoreIT = KFormati::GetDecimali(KFormati::fnValoreIT);
+    FlScadenzeDdt = KV8Config::Value(QStringLiteral("FSVEN07"), QStringLiteral("FlScadenzeDdt")).toInt() == 1;
+}
+
+void TfSVen0007d_DM::InternalGenerazioneFatture()
+{
+    if (Parametri.DataFattura.isNull())
+        throw Exception(QStringLiteral("Data delle fatture non impostata: indicarla prima di generare."));
+    if (!TDMIBase::Posiziona(TDMIBase::Crea()->lkCausFattCli, QStringLiteral("IdCausale"), {Parametri.IdCausale.trimmed()}))
+        throw Exception(QStringLiteral("La causale fatture <%1> non esiste: sceglierne una tra le causali delle fatture "
+                                       "clienti.")
+                            .arg(Parametri.IdCausale.trimmed()));
+    PreparaTabelle();
+    ApriSelezione();
+    QString chiave;
+    bool aperta = false;
+    int progressivo = 0;
+    int bolla = 0;
+    for (qSelBolle->First(); !qSelBolle->Eof(); qSelBolle->Next()) {
+        DocumentoCorrente = EtichettaBolla();
+        const QString k = ChiaveRaggruppamento();
+        if (!aperta || k != chiave) {
+            chiave = k;
+            raggruppa_ = !k.contains(QLatin1Char('#'));
+            bolla = 1;
+            aperta = GeneraNuovaFattura(raggruppa_, ++progressivo);
+            if (!aperta)
+                continue;
+        } else {
+            ++bolla;
+            AggiornaTestaFattura();
+        }
+        GeneraRighe(raggruppa_, bolla);
+    }
+    qSelBolle->Close();
+    CalcolaTotaliFatture();
+}
+
+void TfSVen0007d_DM::PreparaTabelle()
+{
+    const bool provvisoria = Parametri.FlProvvisoria == 1;
+    Imposta(tFattureT, provvisoria, QStringLiteral("FattureCliTeste"), QStringLiteral("t_FattureCliT"),
+            QStringLiteral("KFattCliT"));
+    Imposta(tFattureR, provvisoria, QStringLiteral("FattureCliRighe"), QStringLiteral("t_FattureCliR"),
+            QStringLiteral("KFattCliR"));
+    Imposta(tFattureTot, provvisoria, QStringLiteral("FattureCliTot"), QStringLiteral("t_FattureCliTot"),
+            QStringLiteral("KFattCliT;TipoRecord;Progressivo"));
+    Imposta(tDettQta, provvisoria, QStringLiteral("DettQtaDoc"), QStringLiteral("t_DettQtaDoc"),
+            QStringLiteral("KDettQta"));
+    qFattureR->Close();
+    qFattureR->SetDatabaseName(tFattureR->DatabaseName());
+    qFattureR->SQL = {QStringLiteral("SELECT *"), QStringLiteral("FROM ") + tFattureR->TableName(),
+                      QStringLiteral("WHERE KFattCliT = :KFattCliT"), QStringLiteral("ORDER BY NumOrdine")};
+    CheckTabOpen(tBolleR);
+    CheckTabOpen(tScadenze);
+}
+
+void TfSVen0007d_DM::ApriSelezione()
+{
+    QStringList sql{QStringLiteral("SELECT T.*"), QStringLiteral("FROM BolleCliTeste T"),
+                    QStringLiteral("WHERE EXISTS (SELECT 1 FROM BolleCliRighe R WHERE R.KBolleCliT = T.KBolleCliT "
+                                   "AND R.FlGenFattura = 0)")};
+    if (!Parametri.DataDa.isNull())
+        sql << QStringLiteral("AND T.DataDocumento >= :DataDa");
+    if (!Parametri.DataA.isNull())
+        sql << QStringLiteral("AND T.DataDocumento < :DataA");
+    if (!Parametri.ClienteDa.trimmed().isEmpty())
+        sql << QStringLiteral("AND T.IdCliente >= :ClienteDa");
+    if (!Parametri.ClienteA.trimmed().isEmpty())
+        sql << QStringLiteral("AND T.IdCliente <= :ClienteA");
+    sql << QStringLiteral("ORDER BY T.IdClienteTp, T.IdCliente, T.IdDivisa, T.IdPagamento, T.IdDestinazione, "
+                          "T.IdCausale, T.DataDocumento, T.Numero, T.KBolleCliT");
+    qSelBolle->Close();
+    qSelBolle->SQL = sql;
+    if (!Parametri.DataDa.isNull())
+        qSelBolle->ParamByName(QStringLiteral("DataDa"))->SetAsDateTime(QDateTime(Parametri.DataDa.date(), QTime(0, 0)));
+    if (!Parametri.DataA.isNull())
+        qSelBolle->ParamByName(QStringLiteral("DataA"))
+            ->SetAsDateTime(QDateTime(Parametri.DataA.date().addDays(1), QTime(0, 0)));
+    if (!Parametri.ClienteDa.trimmed().isEmpty())
+        qSelBolle->ParamByName(QStringLiteral("ClienteDa"))->SetAsString(Parametri.ClienteDa.trimmed());
+    if (!Parametri.ClienteA.trimmed().isEmpty())
+        qSelBolle->ParamByName(QStringLiteral("ClienteA"))->SetAsString(Parametri.ClienteA.trimmed());
+    qSelBolle->Open();
+}
+
+QString TfSVen0007d_DM::ChiaveRaggruppamento() const
+{
+    const auto testo = [this](const char *campo) {
+        return qSelBolle->FieldByName(QLatin1String(campo))->AsString().trimmed();
+    };
+    const int modo = Parametri.Raggruppamento;
+    QString chiave = testo("IdClienteTp") + QLatin1Char('|') + testo("IdCliente") + QLatin1Char('|') + testo("IdDivisa")
+                     + QLatin1Char('|') + testo("IdPagamento");
+    if (modo == 2 || modo == 4 || modo == 6)
+        chiave += QLatin1Char('|') + testo("IdDestinazione");
+    if (modo == 5 || modo == 6)
+        chiave += QLatin1Char('|') + testo("IdCausale");
+    TDMIBase *dm = TDMIBase::Crea();
+    const bool raggruppa =
+        modo != 1
+        && TDMIBase::Posiziona(dm->lkClienti, QStringLiteral("IdContoTp;IdConto"), {testo("IdClienteTp"), testo("IdCliente")})
+        && dm->lkClienti->FieldByName(QStringLiteral("FlRaggFattura"))->AsInteger() != 0;
+    if (!raggruppa)
+        chiave += QLatin1Char('#') + testo("KBolleCliT"); // an invoice of its own
+    return chiave;
+}
+
+QString TfSVen0007d_DM::EtichettaBolla() const
+{
+    return QStringLiteral("DDT ") + qSelBolle->FieldByName(QStringLiteral("IdCausale"))->AsString().trimmed()
+           + QLatin1Char('-') + qSelBolle->FieldByName(QStringLiteral("Numero"))->AsString() + QStringLiteral(" del ")
+           + DataToStringa(qSelBolle->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime());
+}
+
+bool TfSVen0007d_DM::GeneraNuovaFattura(bool, int Progressivo)
+{
+    TDMIBase *dm = TDMIBase::Crea();
+    TXlkTable *causale = dm->lkCausFattCli;
+    TDMIBase::Posiziona(causale, QStringLiteral("IdCausale"), {Parametri.IdCausale.trimmed()});
+    const QDateTime data = Parametri.DataFattura;
+    const int anno = GetAnno(data);
+    const int serie = causale->FieldByName(QStringLiteral("SerieRegistro"))->AsInteger();
+    TDataSet *t = tFattureT;
+    t->Append();
+    for (const char *campo : kTestaDaBolla)
+        Copia(t, qSelBolle, QLatin1String(campo));
+    t->FieldByName(QStringLiteral("IdCausale"))->SetAsString(Parametri.IdCausale.trimmed());
+    t->FieldByName(QStringLiteral("Anno"))->SetAsInteger(anno);
+    t->FieldByName(QStringLiteral("Serie"))->SetAsInteger(serie);
+    t->FieldByName(QStringLiteral("DataDocumento"))->SetAsDateTime(data);
+    t->FieldByName(QStringLiteral("DataPagamento"))->SetAsDateTime(data);
+    t->FieldByName(QStringLiteral("FlTipoDocumento"))
+        ->SetAsInteger(causale->FieldByName(QStringLiteral("FlTipoDocumento"))->AsInteger());
+    t->FieldByName(QStringLiteral("Mese"))->SetAsInteger(data.date().month());
+    t->FieldByName(QStringLiteral("AnnoCompIVA"))->SetAsInteger(anno);
+    t->FieldByName(QStringLiteral("MeseCompIVA"))->SetAsInteger(data.date().month());
+    t->FieldByName(QStringLiteral("IdOperatore"))->SetAsString(gUtente.IdUtente);
+    const qint64 chiave = t->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
+    int numero = Progressivo; // a provisional run numbers its invoices from 1
+    if (Parametri.FlProvvisoria != 1) {
+        const int registro = causale->FieldByName(QStringLiteral("FlTipoRegistro"))->AsInteger();
+        if (!GetNumeroFattura(dm->ProtIVA, anno, serie, registro, numero, data)
+            || !SetNumeroFattura(dm->ProtIVA, anno, serie, registro, numero, data, chiave)) {
+            t->Cancel();
+            Messaggi << QStringLiteral("{B}") + DocumentoCorrente + QStringLiteral(": Protocolli fattura non presenti!");
+            return false;
+        }
+    }
+    t->FieldByName(QStringLiteral("Numero"))->SetAsInteger(numero);
+    t->Post();
+    KFatturaCorrente = chiave;
+    numeroRigo_ = 0;
+    righeRaggruppate_.clear();
+    return true;
+}
+
+bool TfSVen0007d_DM::AggiornaTestaFattura()
+{
+    TDataSet *t = tFattureT;
+    if (!t->Locate(QStringLiteral("KFattCliT"), KFatturaCorrente))
+        throw Exception(DocumentoCorrente + QStringLiteral(": fattura non trovata"));
+    t->Edit();
+    for (const char *campo : kTestaSomme)
+        Somma(t, qSelBolle, QLatin1String(campo));
+    t->Post();
+    return true;
+}
+
+// ---- rows
+
+bool TfSVen0007d_DM::GeneraRighe(bool, int Progressivo)
+{
+    try {
+        if (!tFattureT->Locate(QStringLiteral("KFattCliT"), KFatturaCorrente))
+            throw Exception(DocumentoCorrente + QStringLiteral(": fattura non trovata"));
+        RegistraFatturaBolla(Progressivo);
+        ApriRigheBolla();
+        GeneraRigheIntestazione();
+        for (qRigheBolla->First(); !qRigheBolla->Eof(); qRigheBolla->Next()) {
+            CopiaRigoBolla();
+            RigoBollaFattura(qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->AsLargeInt(),
+                             qRigheBolla->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt());
+            CalcolaImportiRigo();
+            const qint64 rigo = tFattureR->FieldByName(QStringLiteral("KFattCliR"))->AsLargeInt();
+            tFattureR->Post();
+            CopiaDettaglioQta(qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->AsLargeInt(), rigo);
+            AggiornaRigoBolla();
+        }
+        ChiudiRigheBolla();
+        return true;
+    } catch (const Exception &e) {
+        for (TDataSet *d : {static_cast<TDataSet *>(tFattureR), static_cast<TDataSet *>(tFattureT),
+                            static_cast<TDataSet *>(tBolleR), static_cast<TDataSet *>(tDettQta)})
+            if (d->State() == dsEdit || d->State() == dsInsert)
+                d->Cancel();
+        Messaggi << QStringLiteral("{B}Errore in generazione rigo normale fattura. Errore: ") + e.Message;
+        return false;
+    }
+}
+
+void TfSVen0007d_DM::RegistraFatturaBolla(int Progressivo)
+{
+    const qint64 bolla = qSelBolle->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt();
+    FattureBolle[KFatturaCorrente].append(bolla);
+    const QString chiave = QString::number(KFatturaCorrente);
+    if (Progressivo <= 1) {
+        FattureGenerate.append({chiave, bolla});
+        return;
+    }
+    for (TFatturaGenerata &f : FattureGenerate)
+        if (f.Chiave == chiave)
+            f.KBolleCliT = 0;
+}
+
+void TfSVen0007d_DM::ApriRigheBolla()
+{
+    const bool durata = Parametri.FiltroDurata >= 0;
+    QStringList sql{QStringLiteral("SELECT R.*"), QStringLiteral("FROM BolleCliRighe R")};
+    if (durata)
+        sql << QStringLiteral("LEFT JOIN Articoli A ON A.IdProdotto = R.IdProdotto");
+    sql << QStringLiteral("WHERE R.KBolleCliT = :KBolleCliT AND R.FlGenFattura = 0");
+    const int conai1 = KV8Config::GetFSCON01().TipoRigoCONAI1;
+    const int conai2 = KV8Config::GetFSCON01().TipoRigoCONAI2;
+    const int raee = KV8Config::GetFBBAS08().TipoRigoRAEE;
+    for (int tipo : {conai1, conai2, raee})
+        if (tipo >= 0)
+            sql << QStringLiteral("AND R.TipoRigo <> %1").arg(tipo);
+    if (durata)
+        sql << QStringLiteral("AND ISNULL(A.FlDurata, 0) = :FlDurata");
+    sql << QStringLiteral("ORDER BY R.NumOrdine, R.KBolleCliR");
+    qRigheBolla->Close();
+    qRigheBolla->SQL = sql;
+    qRigheBolla->ParamByName(QStringLiteral("KBolleCliT"))
+        ->SetAsInteger(qSelBolle->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt());
+    if (durata)
+        qRigheBolla->ParamByName(QStringLiteral("FlDurata"))->SetAsInteger(Parametri.FiltroDurata);
+    qRigheBolla->Open();
+}
+
+void TfSVen0007d_DM::GeneraRigheIntestazione()
+{
+}
+
+void TfSVen0007d_DM::CopiaRigoBolla()
+{
+    TDataSet *b = qRigheBolla;
+    TDataSet *r = tFattureR;
+    const int tipoRigo = b->FieldByName(QStringLiteral("TipoRigo"))->AsInteger();
+    const auto tipo = Tipirigo::TRGetTipoRigo(0, 0, std::abs(tipoRigo));
+    if (!tipo)
+        Messaggi << QStringLiteral("Ddt %1: il tipo rigo <%2> non è presente nella tabella di configurazione "
+                                   "raggruppamento fatture")
+                        .arg(DocumentoCorrente)
+                        .arg(tipoRigo);
+    const bool merce = !tipo || tipo->FlClasse == Tipirigo::crMerce;
+    const QString prodotto = b->FieldByName(QStringLiteral("IdProdotto"))->AsString().trimmed();
+    if (merce && !prodotto.isEmpty() && b->FieldByName(QStringLiteral("Prezzo"))->AsFloat() == 0)
+        Messaggi << QStringLiteral("{U}Ddt ") + DocumentoCorrente + QStringLiteral(": il prezzo dell'articolo ")
+                        + prodotto + QStringLiteral(" è zero");
+    QString chiave;
+    if (merce && !prodotto.isEmpty())
+        for (const char *campo : kRaggruppamentoRighe)
+            chiave += b->FieldByName(QLatin1String(campo))->AsString() + QChar(0x1f);
+    const auto trovato = chiave.isEmpty() ? righeRaggruppate_.cend() : righeRaggruppate_.constFind(chiave);
+    if (trovato != righeRaggruppate_.cend() && r->Locate(QStringLiteral("KFattCliR"), *trovato)) {
+        r->Edit();
+        for (const char *campo : kRigoSomme)
+            Somma(r, b, QLatin1String(campo));
+        return;
+    }
+    r->Append();
+    for (TField *f : r->FieldList()) {
+        const QString nome = f->FieldName();
+        if (f->FieldKind() != fkData || nome.compare(QLatin1String("QRDRowVersion"), Qt::CaseInsensitive) == 0
+            || nome.compare(QLatin1String("KFattCliR"), Qt::CaseInsensitive) == 0
+            || nome.compare(QLatin1String("Contatore"), Qt::CaseInsensitive) == 0
+            || nome.compare(QLatin1String("Stato"), Qt::CaseInsensitive) == 0)
+            continue;
+        if (TField *da = b->FindField(nome))
+            f->SetValue(da->Value());
+    }
+    TDataSet *t = tFattureT;
+    r->FieldByName(QStringLiteral("KFattCliT"))->SetAsLargeInt(KFatturaCorrente);
+    r->FieldByName(QStringLiteral("NumOrdine"))->SetAsInteger(++numeroRigo_ * 1024);
+    r->FieldByName(QStringLiteral("DataDocumento"))->SetValue(t->FieldByName(QStringLiteral("DataDocumento"))->Value());
+    r->FieldByName(QStringLiteral("IdCliente"))->SetValue(t->FieldByName(QStringLiteral("IdCliente"))->Value());
+    if (!chiave.isEmpty())
+        righeRaggruppate_.insert(chiave, r->FieldByName(QStringLiteral("KFattCliR"))->AsLargeInt());
+}
+
+void TfSVen0007d_DM::RigoBollaFattura(qint64, qint64)
+{
+}
+
+void TfSVen0007d_DM::RiempiRigoDoc(TKRigoDoc &Rigo)
+{
+    TDataSet *r = tFattureR;
+    TDataSet *t = tFattureT;
+    Rigo = TKRigoDoc();
+    Rigo.Quantita = r->FieldByName(QStringLiteral("Quantita"))->AsFloat();
+    Rigo.Prezzo = r->FieldByName(QStringLiteral("Prezzo"))->AsFloat();
+    Rigo.FlPrezzoForf = r->FieldByName(QStringLiteral("FlPrezzoForf"))->AsInteger() == 1;
+    for (int k = 0; k < 5; ++k) {
+        const QString sconto = QStringLiteral("Sconto") + QString::number(k + 1);
+        Rigo.Sconto[k] = r->FieldByName(sconto)->AsFloat();
+        Rigo.ScontoTesta[k] = t->FieldByName(sconto)->AsFloat();
+    }
+    Rigo.ScontoPagamento = t->FieldByName(QStringLiteral("ScontoPagamento"))->AsFloat();
+    Rigo.IdDivisa = t->FieldByName(QStringLiteral("IdDivisa"))->AsString().trimmed();
+    Rigo.Cambio = t->FieldByName(QStringLiteral("Cambio"))->AsFloat();
+    Rigo.DataDocumento = t->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime();
+    Rigo.CodTipoDoc = 1;
+    Rigo.KTesta = r->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
+    Rigo.KRigo = r->FieldByName(QStringLiteral("KFattCliR"))->AsLargeInt();
+    Rigo.IdProdotto = r->FieldByName(QStringLiteral("IdProdotto"))->AsString().trimmed();
+    Rigo.TabDivise = TDMIBase::Crea()->lkDivise;
+}
+
+double TfSVen0007d_DM::InternalCalcoloValori(TKRigoDoc &Rigo, int Modo)
+{
+    return CalcoloValoriRigo(Rigo, Modo);
+}
+
+void TfSVen0007d_DM::CalcolaImportiRigo()
+{
+    TKRigoDoc rigo;
+    RiempiRigoDoc(rigo);
+    const char *const campi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN",
+                                 "ControvaloreNN"};
+    for (int modo = 1; modo <= 6; ++modo)
+        tFattureR->FieldByName(QLatin1String(campi[modo - 1]))->SetAsFloat(InternalCalcoloValori(rigo, modo));
+}
+
+void TfSVen0007d_DM::AggiornaRigoBolla()
+{
+    const qint64 rigoBolla = qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->AsLargeInt();
+    if (Parametri.FlProvvisoria != 1) {
+        if (!tBolleR->Locate(QStringLiteral("KBolleCliR"), rigoBolla))
+            throw Exception(QStringLiteral("Rigo ddt non trovato!"));
+        tBolleR->Edit();
+        tBolleR->FieldByName(QStringLiteral("FlGenFattura"))->SetAsInteger(1);
+        tBolleR->FieldByName(QStringLiteral("KFatturaR"))->SetValue(tFattureR->FieldByName(QStringLiteral("KFattCliR"))->Value());
+        tBolleR->Post();
+    }
+    AggiornaRigheCollegate(rigoBolla);
+}
+
+void TfSVen0007d_DM::AggiornaRigheCollegate(qint64)
+{
+}
+
+void TfSVen0007d_DM::ChiudiRigheBolla()
+{
+    const int modo = Parametri.Raggruppamento;
+    if (modo != 3 && modo != 4)
+        return;
+    TDataSet *t = tFattureT;
+    if (!t->Locate(QStringLiteral("KFattCliT"), KFatturaCorrente))
+        throw Exception(DocumentoCorrente + QStringLiteral(": fattura non trovata"));
+    t->Edit();
+    TField *rif = t->FieldByName(QStringLiteral("RifBolle"));
+    const QString prima = rif->AsString();
+    rif->SetAsString(prima + (prima.isEmpty() ? QString() : QStringLiteral("\n")) + DocumentoCorrente);
+    t->Post();
+}
+
+void TfSVen0007d_DM::CopiaDettaglioQta(qint64 kBolleCliR, qint64 kFattCliR)
+{
+    QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
+        QStringLiteral("SELECT * FROM DettQtaDoc WHERE FlTipoDocumento = 0 AND KRigoDoc = ?"), {kBolleCliR});
+    while (q.next()) {
+        const QSqlRecord record = q.record();
+        tDettQta->Append();
+        for (int i = 0; i < record.count(); ++i) {
+            TField *f = tDettQta->FindField(record.fieldName(i));
+            if (!f || f->FieldName().compare(QLatin1String("KDettQta"), Qt::CaseInsensitive) == 0)
+                continue;
+            f->SetValue(kv8data::CoerceLoaded(record.value(i), f->DataType()));
+        }
+        tDettQta->FieldByName(QStringLiteral("FlTipoDocumento"))->SetAsInteger(1);
+        tDettQta->FieldByName(QStringLiteral("KTestaDoc"))->SetAsLargeInt(KFatturaCorrente);
+        tDettQta->FieldByName(QStringLiteral("KRigoDoc"))->SetAsLargeInt(kFattCliR);
+        tDettQta->Post();
+    }
+}
+
+// ---- totals
+
+void TfSVen0007d_DM::PreparaParametriTotali(TDataSet *totali)
+{
+    ParamTotali = TXParam_TotaliDocs();
+    ParamTotali.Totali = totali;
+    ParamTotali.FlScadenzeDdt = FlScadenzeDdt;
+}
+
+void TfSVen0007d_DM::CalcolaTotaliFatture()
+{
+    for (const TFatturaGenerata &f : FattureGenerate) {
+        if (!tFattureT->Locate(QStringLiteral("KFattCliT"), f.Chiave.toLongLong()))
+            continue;
+        DocumentoCorrente = QStringLiteral("Fattura ") + tFattureT->FieldByName(QStringLiteral("IdCausale"))->AsString()
+                            + QLatin1Char('-') + tFattureT->FieldByName(QStringLiteral("Numero"))->AsString();
+        qFattureR->Close();
+        qFattureR->ParamByName(QStringLiteral("KFattCliT"))->SetAsInteger(f.Chiave.toLongLong());
+        PreparaParametriTotali(nullptr);
+        ParamTotali.CodTipoDoc = 1;
+        ParamTotali.Testa = tFattureT;
+        ParamTotali.Righe = qFattureR;
+        ParamTotali.TabTotali = tFattureTot;
+        tFattureT->Edit();
+        if (Calcolototalidocs::TOTDOCS_Calcola(ParamTotali, false)) {
+            tFattureT->Post();
+        } else {
+            tFattureT->Cancel();
+            Messaggi << QStringLiteral("{B}") + DocumentoCorrente + QStringLiteral(": Errore in calcolo totali documento");
+        }
+        qFattureR->Close();
+    }
+    PreparaParametriTotali(nullptr);
+}

@@ -1,0 +1,153 @@
+#pragma once
+// The invoice-generation data module (host unit Sven0007d_dm): customer invoices made from
+// the customer delivery notes not yet invoiced, in a definitive run (company tables, invoice
+// numbers drawn from ProtIVA, delivery-note rows marked invoiced) or a provisional one (work
+// tables of the local database, nothing of the company changed).
+//
+// The run (InternalGenerazioneFatture) takes the delivery notes in customer order; each one
+// opens a new invoice (GeneraNuovaFattura) or joins the current one (AggiornaTestaFattura),
+// and its rows are written by GeneraRighe; the totals of every invoice are computed at the
+// end. Crea builds the module through the data-module registry, so a class registered
+// under "TfSVen0007d_DM" runs in its place. Nothing here starts, commits or rolls back a
+// transaction: the caller's run holds one.
+#include "host/business/Dmicalcolototalidocs.h"
+#include "host/business/Funzionidoc.h"
+#include "host/data/TDataModule.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+class TXClientTable;
+class TXMemTable;
+class TXQuery;
+
+class TfSVen0007d_DM : public TDataModule {
+    Q_OBJECT
+public:
+    explicit TfSVen0007d_DM(QObject *owner = nullptr);
+    ~TfSVen0007d_DM() override;
+
+    // The module to use: the registered replacement of "TfSVen0007d_DM", or this class.
+    static TfSVen0007d_DM *Crea(QObject *owner = nullptr);
+
+    // The run's parameters.
+    struct TParametri {
+        QDateTime DataFattura;  // date of the invoices
+        QString IdCausale;      // customer-invoice causal of the invoices
+        QDateTime DataDa;       // delivery notes dated from (null: no bound)
+        QDateTime DataA;        // to (null: no bound)
+        QString ClienteDa;      // customers from (empty: no bound)
+        QString ClienteA;       // to (empty: no bound)
+        int FlProvvisoria = 0;  // 1: provisional run into local work tables
+        // Grouping of the delivery notes into invoices: 0 per customer, 1 one invoice per
+        // delivery note, 2 per customer and destination, 3 as 0 and 4 as 2 with the
+        // delivery-note references in RifBolle, 5 per customer and delivery-note causal, 6 per
+        // customer, destination and delivery-note causal. A customer whose FlRaggFattura is 0
+        // gets one invoice per delivery note whatever the mode; every invoice has one
+        // currency and one payment.
+        int Raggruppamento = 0;
+        int FiltroDurata = -1;  // only the rows of articles of this duration (-1: every row)
+    };
+    TParametri Parametri;
+
+    // Runs a generation: XInitGenerazione, then InternalGenerazioneFatture.
+    void Genera();
+
+    // ---- virtual slots, in their order
+
+    // The whole run.
+    virtual void InternalGenerazioneFatture();
+    // Opens a new invoice head for the current delivery note and numbers it. raggruppa:
+    // further delivery notes may join it; progressivo: the invoice's place in the run. False
+    // (recorded in the run's messages) when it could not be numbered.
+    virtual bool GeneraNuovaFattura(bool Raggruppa, int Progressivo);
+    // Writes the rows of the current delivery note into the current invoice; progressivo: the
+    // delivery note's place within the invoice (1 for the first). False when an error was
+    // recorded in the run's messages.
+    virtual bool GeneraRighe(bool Raggruppa, int Progressivo);
+    // Joins the current delivery note to the current invoice head (its expenses added).
+    virtual bool AggiornaTestaFattura();
+    // At the start of a run.
+    virtual void XInitGenerazione();
+    // An amount of an invoice row by mode (Funzioni::CalcoloValoriRigo's modes 1 to 6).
+    virtual double InternalCalcoloValori(Funzioni::TKRigoDoc &Rigo, int Modo);
+    // The heading rows of a delivery note: the stand-in writes none.
+    virtual void GeneraRigheIntestazione();
+    // The host's step for each row written, with the delivery-note row and head keys: nothing
+    // to do in the stand-in.
+    virtual void RigoBollaFattura(qint64 KBolleCliR, qint64 KBolleCliT);
+    // The linked rows of a delivery-note row (packaging contribution, electrical-waste tax,
+    // advance reversal): not kept by the stand-in.
+    virtual void AggiornaRigheCollegate(qint64 KBolleCliR);
+
+    // ---- state of a run
+
+    // Invoice heads, rows and totals: the company tables in a definitive run, the local
+    // work tables t_FattureCliT, t_FattureCliR, t_FattureCliTot in a provisional one.
+    TXClientTable *tFattureT;
+    TXClientTable *tFattureR;
+    TXClientTable *tFattureTot;
+    TXQuery *qFattureR;      // the rows of one invoice (parameter KFattCliT), for its totals
+    TXMemTable *tTotali1;    // totals work datasets (fields of t_FattCliTot)
+    TXMemTable *tTotali2;
+    TXQuery *qSelBolle;      // the run's delivery notes: its current record is the one being invoiced
+    TXQuery *qBollaT;        // one delivery-note head and its rows (parameter KBolleCliT)
+    TXQuery *qBollaR;
+    TXQuery *qRigheBolla;    // the rows of the current delivery note still to invoice
+    TXClientTable *tBolleR;  // delivery-note rows, marked invoiced
+    TXClientTable *tDettQta; // quantity details (DettQtaDoc, or t_DettQtaDoc in a provisional run)
+    TXClientTable *tScadenze; // deadline table: the delivery notes' totals rows (BolleCliTot)
+    TXParam_TotaliDocs ParamTotali; // the host's totals parameters
+    bool FlScadenzeDdt = false; // company switch: an invoice from one delivery note keeps its deadlines
+
+    struct TFatturaGenerata {
+        QString Chiave;      // KFattCliT as text
+        qint64 KBolleCliT = 0; // the delivery note it came from; 0 when several joined it
+    };
+    QList<TFatturaGenerata> FattureGenerate;
+    QMap<qint64, QList<qint64>> FattureBolle; // invoice key -> its delivery notes, in order
+    QStringList Messaggi;      // the run's messages ("{B}" errors, "{U}" warnings)
+    QString DocumentoCorrente; // label of the document being worked on
+    // Decimals of the run's numbers.
+    struct TFormatiNumero {
+        int DecQuantita = 3;
+        int DecPrezzo = 4;
+        int DecValore = 2;
+        int DecValoreIT = 2;
+    };
+    TFormatiNumero FormatiNumero;
+
+    // The totals parameters set for a totals work dataset (the other switches cleared).
+    void PreparaParametriTotali(TDataSet *totali);
+    // Fills the row record from the current invoice row and head.
+    void RiempiRigoDoc(Funzioni::TKRigoDoc &Rigo);
+    // The six amounts of the current invoice row from InternalCalcoloValori.
+    void CalcolaImportiRigo();
+    // The label of the current delivery note ("DDT " causal-number " del " date).
+    QString EtichettaBolla() const;
+
+protected:
+    // Steps of GeneraRighe, in its order.
+    void RegistraFatturaBolla(int Progressivo);
+    void ApriRigheBolla();
+    void CopiaRigoBolla();
+    void AggiornaRigoBolla();
+    void ChiudiRigheBolla();
+    // Steps of the run.
+    void PreparaTabelle();
+    void ApriSelezione();
+    QString ChiaveRaggruppamento() const;
+    void CalcolaTotaliFatture();
+
+    qint64 KFatturaCorrente = 0;
+
+private:
+    void CopiaDettaglioQta(qint64 kBolleCliR, qint64 kFattCliR);
+    int numeroRigo_ = 0;
+    QHash<QString, qint64> righeRaggruppate_; // grouping columns of the current invoice -> row key
+    bool raggruppa_ = false;
+};

@@ -1,0 +1,94 @@
+#include "host/data/TXSqlDataSet.h"
+
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVarLengthArray>
+
+using namespace kv8data;
+
+namespace {
+
+// The spelling the statement gives a name the engine reported in lower case, or "".
+QString SpellingInText(const QString &name, const QString &sqlText)
+{
+    auto word = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); };
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype at = sqlText.indexOf(name, from, Qt::CaseInsensitive);
+        if (at < 0)
+            return QString();
+        const qsizetype end = at + name.size();
+        if ((at == 0 || !word(sqlText[at - 1])) && (end >= sqlText.size() || !word(sqlText[end])))
+            return sqlText.mid(at, name.size());
+        from = at + 1;
+    }
+}
+
+} // namespace
+
+TXSqlDataSet::TXSqlDataSet(QObject *owner) : TDataSet(owner) {}
+
+TXSqlDataSet::~TXSqlDataSet() = default;
+
+void TXSqlDataSet::BindQueryColumns(const QSqlRecord &record, const QStringList &dictTables, const QString &sqlText,
+                                    bool sqlite, int firstColumn)
+{
+    ReserveColumns(record.count());
+    // the dictionary entries of the tables, found once
+    QVarLengthArray<const DictTable *, 4> tables;
+    if (!dictTables.isEmpty()) {
+        const Dictionary &dictionary = DataDictionary();
+        for (const QString &t : dictTables)
+            if (const DictTable *table = dictionary.Table(t))
+                tables.append(table);
+    }
+    for (int i = firstColumn; i < record.count(); ++i) {
+        const QSqlField sf = record.field(i);
+        const QString name = sf.name();
+        const DictColumn *dict = nullptr;
+        for (const DictTable *table : tables)
+            if ((dict = table->Column(name)))
+                break;
+        QString spelling = dict ? dict->name : QString();
+        if (!dict && name == name.toLower()) {
+            // The engine lowered an unquoted name: take the spelling the text uses.
+            spelling = SpellingInText(name, sqlText);
+            if (spelling.isEmpty())
+                spelling = DictSpelling(name);
+        }
+        if (spelling.isEmpty())
+            spelling = name;
+        TFieldType type;
+        int size = 0;
+        if (dict) {
+            type = FieldTypeOf(dict->type);
+            size = dict->size;
+        } else {
+            type = FieldTypeOfMeta(sf.metaType().id());
+            // SQLite reports declared types loosely and expressions by their first value.
+            if (sqlite && type != ftFloat && type != ftBlob)
+                type = ftUnknown;
+            if (type == ftString && sf.length() > 0)
+                size = sf.length();
+        }
+        BindColumn(spelling, type, size, dict);
+    }
+}
+
+void TXSqlDataSet::ReadQueryRow(QSqlQuery &query, QVector<QVariant> &values) const
+{
+    const int n = ColumnCount();
+    values.resize(n);
+    for (int i = 0; i < n; ++i)
+        values[i] = CoerceLoaded(query.value(i), Column(i)->DataType());
+}
+
+void TXSqlDataSet::LoadQueryRows(QSqlQuery &query)
+{
+    QVector<QVariant> values;
+    while (query.next()) {
+        ReadQueryRow(query, values);
+        AddLoadedValues(values);
+    }
+}

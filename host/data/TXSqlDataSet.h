@@ -1,0 +1,26 @@
+#pragma once
+// Datasets whose records come from SQL results, queries and tables alike: the columns of a
+// result bound to fields (typed by the dictionary where it knows them) and its rows read
+// into records.
+#include "host/data/TDataSet.h"
+
+class QSqlQuery;
+class QSqlRecord;
+
+class TXSqlDataSet : public TDataSet {
+    Q_OBJECT
+public:
+    explicit TXSqlDataSet(QObject *owner = nullptr);
+    ~TXSqlDataSet() override;
+
+protected:
+    // Binds the columns of a query result; dictTables name the tables whose dictionary
+    // entries type the columns; sqlText gives the spelling of names the engine lowered.
+    // sqlite: the engine reports no reliable types for expressions and declared types.
+    void BindQueryColumns(const QSqlRecord &record, const QStringList &dictTables, const QString &sqlText,
+                          bool sqlite, int firstColumn = 0);
+    // Reads every row of a query into the records (columns in BindQueryColumns order).
+    void LoadQueryRows(QSqlQuery &query);
+    // The query's current row, coerced to the field types.
+    void ReadQueryRow(QSqlQuery &query, QVector<QVariant> &values) const;
+};

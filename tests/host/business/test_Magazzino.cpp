@@ -1,0 +1,435 @@
+// The warehouse module: the movement of a delivery-note row, its stock and lot bookings
+// forward and back, counter-movements of transfers, cost details, rows that book nothing,
+// refusals that write nothing, and the module created through the registry.
+#include "tests/host/business/MagazzinoFixture.h"
+
+#include "host/data/TXClientTable.h"
+#include "host/ui/ClassRegistry.h"
+
+namespace {
+
+TEST_F(Magazzino, NewRowBooksItsMovementAndTheStock)
+{
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 6, 10.0);
+    righe->First();
+    ASSERT_TRUE(Genera(2)) << ui->LastText().toStdString();
+
+    QSqlQuery m = db->OpenQuery(QStringLiteral(
+        "SELECT Esercizio, Protocollo, SubNumOrdine, IdCausale, IdMagazzino1, IdMagazzino2, IdProdotto, Quantita, Valore, "
+        "PrezzoMov, RifDocumento, IdContoTp, IdConto, FlTipoDocum, KRigoDoc, IdOperatore, AnnoCompetenza, MeseCompetenza "
+        "FROM MovMagazzino"));
+    ASSERT_TRUE(m.next());
+    EXPECT_EQ(m.value(0).toInt(), 2026);
+    EXPECT_EQ(m.value(1).toInt(), 7);
+    EXPECT_EQ(m.value(2).toInt(), 0);
+    EXPECT_EQ(m.value(3).toString(), QStringLiteral("VEN"));
+    EXPECT_EQ(m.value(4).toInt(), 1);
+    EXPECT_EQ(m.value(5).toInt(), 1);
+    EXPECT_EQ(m.value(6).toString(), QStringLiteral("A1"));
+    EXPECT_DOUBLE_EQ(m.value(7).toDouble(), 6);
+    EXPECT_DOUBLE_EQ(m.value(8).toDouble(), 60);
+    EXPECT_DOUBLE_EQ(m.value(9).toDouble(), 10);
+    EXPECT_EQ(m.value(10).toString(), QStringLiteral("DDT-000012/2026"));
+    EXPECT_EQ(m.value(11).toString(), QStringLiteral("CL"));
+    EXPECT_EQ(m.value(12).toString(), QStringLiteral("C1"));
+    EXPECT_EQ(m.value(13).toInt(), 0);
+    EXPECT_EQ(m.value(14).toInt(), 1);
+    EXPECT_EQ(m.value(15).toString(), QStringLiteral("MARIO"));
+    EXPECT_EQ(m.value(16).toInt(), 2026);
+    EXPECT_EQ(m.value(17).toInt(), 3);
+    EXPECT_FALSE(m.next()) << "one movement for the row";
+
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), -6);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "QuantitaSca"), 6);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "ValoreSca"), 60);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "QuantitaCar"), 0);
+    EXPECT_TRUE(ui->Messages().isEmpty());
+}
+
+TEST_F(Magazzino, StockBookedAndTakenBackReturnsExactly)
+{
+    // quantities and values whose sums are not exact in binary, one beyond the quantity decimals
+    Esegui("INSERT INTO EsistenzeMagazzino (Esercizio, IdMagazzino, IdProdotto, QuantitaCar, QuantitaSca, Esistenza, "
+           "ValoreCar, ValoreSca) VALUES (2026, 1, 'A1', 10.1, 0.3, 9.8, 101.1, 3.3)");
+    const QList<double> prima{Esistenza("A1", 1, "QuantitaCar"), Esistenza("A1", 1, "QuantitaSca"), Esistenza("A1"),
+                              Esistenza("A1", 1, "ValoreCar"), Esistenza("A1", 1, "ValoreSca")};
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 0.1, 0.7);
+    Rigo(2, QStringLiteral("A1"), 0.2, 1.1);
+    Rigo(3, QStringLiteral("A1"), 0.7, 3.3);
+    Rigo(4, QStringLiteral("A1"), 0.0005, 0.1);
+    Rigo(5, QStringLiteral("B1"), 1.333, 0.3);
+    ASSERT_TRUE(GeneraTutte(2)) << ui->LastText().toStdString();
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), 8.799);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 5);
+
+    ASSERT_TRUE(GeneraTutte(3)) << ui->LastText().toStdString();
+    const QList<double> dopo{Esistenza("A1", 1, "QuantitaCar"), Esistenza("A1", 1, "QuantitaSca"), Esistenza("A1"),
+                             Esistenza("A1", 1, "ValoreCar"), Esistenza("A1", 1, "ValoreSca")};
+    for (int i = 0; i < prima.size(); ++i)
+        EXPECT_EQ(dopo[i], prima[i]) << "column " << i << " drifted"; // exactly, not nearly
+    EXPECT_EQ(Esistenza("B1"), 0.0);
+    EXPECT_EQ(Esistenza("B1", 1, "ValoreSca"), 0.0);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 0);
+}
+
+TEST_F(Magazzino, ModifiedRowRewritesItsOwnMovement)
+{
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 5, 10.0);
+    righe->First();
+    ASSERT_TRUE(Genera(2));
+    const int chiave = Conta(QStringLiteral("SELECT KMovMag FROM MovMagazzino"));
+
+    righe->Edit();
+    righe->FieldByName(QStringLiteral("Quantita"))->SetAsFloat(3);
+    righe->FieldByName(QStringLiteral("ControvaloreNN"))->SetAsFloat(30);
+    righe->Post();
+    ASSERT_TRUE(Genera(1));
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 1);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT KMovMag FROM MovMagazzino")), chiave) << "rewritten in place";
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM MovMagazzino")), 3);
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), -3);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "ValoreSca"), 30);
+
+    // an unchanged row passed as 0 is rewritten, never booked twice
+    ASSERT_TRUE(Genera(0));
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 1);
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), -3);
+}
+
+TEST_F(Magazzino, TransferBooksACounterMovementOnTheArrivalWarehouse)
+{
+    Bolla(QStringLiteral("DTR"), 2);
+    Rigo(1, QStringLiteral("A1"), 4, 10.0);
+    righe->First();
+    ASSERT_TRUE(Genera(2, QStringLiteral("TRS"))) << ui->LastText().toStdString();
+    QSqlQuery m = db->OpenQuery(QStringLiteral(
+        "SELECT SubNumOrdine, IdCausale, IdMagazzino1, IdMagazzino2, Quantita FROM MovMagazzino ORDER BY SubNumOrdine"));
+    ASSERT_TRUE(m.next());
+    EXPECT_EQ(m.value(1).toString(), QStringLiteral("TRS"));
+    EXPECT_EQ(m.value(2).toInt(), 1);
+    EXPECT_EQ(m.value(3).toInt(), 2);
+    ASSERT_TRUE(m.next());
+    EXPECT_EQ(m.value(0).toInt(), 1);
+    EXPECT_EQ(m.value(1).toString(), QStringLiteral("TRC"));
+    EXPECT_EQ(m.value(2).toInt(), 2);
+    EXPECT_EQ(m.value(3).toInt(), 1);
+    EXPECT_DOUBLE_EQ(m.value(4).toDouble(), 4);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1), -4);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 2), 4);
+
+    // modified: both movements rewritten; deleted: both gone, both warehouses back to nothing
+    righe->Edit();
+    righe->FieldByName(QStringLiteral("Quantita"))->SetAsFloat(1.5);
+    righe->Post();
+    ASSERT_TRUE(Genera(1, QStringLiteral("TRS"))) << ui->LastText().toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 2);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1), -1.5);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 2), 1.5);
+    ASSERT_TRUE(Genera(3, QStringLiteral("TRS"))) << ui->LastText().toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 0);
+    EXPECT_EQ(Esistenza("A1", 1), 0.0);
+    EXPECT_EQ(Esistenza("A1", 2), 0.0);
+}
+
+TEST_F(Magazzino, RowsThatBookNoStock)
+{
+    Bolla();
+    Rigo(1, QStringLiteral("CAS"), 2, 5.0);
+    Rigo(2, QString(), 0, 0, 2);
+    ASSERT_TRUE(GeneraTutte(2));
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 0);
+
+    // a row booked before whose article stops booking stock loses its movement
+    Rigo(3, QStringLiteral("A1"), 2, 5.0);
+    righe->Last();
+    ASSERT_TRUE(Genera(2));
+    db->ExecSQL(QStringLiteral("UPDATE Articoli SET FlTipoCarico = 20 WHERE IdProdotto = 'A1'"));
+    TDMIBase::Crea()->Rileggi(QStringLiteral("Articoli"));
+    ASSERT_TRUE(Genera(1));
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 0);
+    EXPECT_EQ(Esistenza("A1"), 0.0);
+
+    // the company books no movements at all
+    db->ExecSQL(QStringLiteral("UPDATE Articoli SET FlTipoCarico = 0 WHERE IdProdotto = 'A1'"));
+    TDMIBase::Crea()->Rileggi(QStringLiteral("Articoli"));
+    CFG.FlMovMagazzino = 2;
+    ASSERT_TRUE(Genera(2));
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 0);
+    EXPECT_TRUE(ui->Messages().isEmpty());
+}
+
+TEST_F(Magazzino, RefusalsAreShownAndWriteNothing)
+{
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 2, 5.0);
+    righe->First();
+    EXPECT_FALSE(Genera(2, QString()));
+    EXPECT_EQ(ui->LastText(), QStringLiteral("Causale di magazzino vuota"));
+    EXPECT_FALSE(Genera(2, QStringLiteral("XXX")));
+    EXPECT_EQ(ui->LastText(), QStringLiteral("Causale di magazzino <XXX> non valida"));
+
+    db->ExecSQL(QStringLiteral("UPDATE BolleCliTeste SET DataDocumento = ?"), {Giorno(2027, 1, 5)});
+    testa->Refresh();
+    EXPECT_FALSE(Genera(2));
+    EXPECT_EQ(ui->LastText(),
+              QStringLiteral("Esercizio di magazzino non trovato o non valido con la data del documento <05/01/2027>"));
+
+    db->ExecSQL(QStringLiteral("UPDATE BolleCliTeste SET DataDocumento = ?, ProtMagazzino = 0"), {Giorno(2026, 3, 10)});
+    testa->Refresh();
+    EXPECT_FALSE(Genera(2));
+    EXPECT_EQ(ui->LastText(), QStringLiteral("Protocollo di magazzino non specificato sulla testa del documento"));
+
+    db->ExecSQL(QStringLiteral("UPDATE BolleCliTeste SET ProtMagazzino = 7"));
+    testa->Refresh();
+    righe->Edit();
+    righe->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(QStringLiteral("ZZ"));
+    righe->Post();
+    EXPECT_FALSE(Genera(2));
+    EXPECT_EQ(ui->LastText(), QStringLiteral("Prodotto ZZ non esistente "));
+    for (const kv8test::ShownMessage &m : ui->Messages())
+        EXPECT_EQ(m.Type, mtWarning);
+
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM EsistenzeMagazzino")), 0);
+}
+
+TEST_F(Magazzino, LeavesTheCallersTransactionToTheCaller)
+{
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 2, 5.0);
+    righe->First();
+    {
+        TXTransaction transazione(*db);
+        ASSERT_TRUE(transazione.Started());
+        ASSERT_TRUE(TDMIBMag::Crea()->GeneraMovimentoMagazzino(2, 0, QStringLiteral("VEN"), QString(), false, testa.get(),
+                                                              righe.get(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                              nullptr));
+        EXPECT_TRUE(db->InTransaction());
+        // left without commit: rolled back
+    }
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM EsistenzeMagazzino")), 0);
+    // the module's tables hold nothing that was never stored: the row books again from nothing
+    ASSERT_TRUE(Genera(2));
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), -2);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 1);
+}
+
+TEST_F(Magazzino, RowTypeLinkedToAnotherCausal)
+{
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 2, 0, 10);
+    righe->First();
+    ASSERT_TRUE(Genera(2));
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT IdCausale FROM MovMagazzino")).toString(), QStringLiteral("OMA"));
+}
+
+TEST_F(Magazzino, QuantitiesConvertedToTheArticlesUnit)
+{
+    TDMIBMag *mag = TDMIBMag::Crea();
+    double q = 0;
+    EXPECT_TRUE(mag->ConvQuantitaProdotto(QStringLiteral("A1"), QStringLiteral("bt"), 0, 2.5, q));
+    EXPECT_DOUBLE_EQ(q, 2.5);
+    EXPECT_TRUE(mag->ConvQuantitaProdotto(QStringLiteral("A1"), QStringLiteral("CF"), 6, 1.0 / 3.0, q));
+    EXPECT_DOUBLE_EQ(q, 2.0);
+    EXPECT_FALSE(mag->ConvQuantitaProdotto(QStringLiteral("A1"), QStringLiteral("CF"), 0, 1, q));
+    EXPECT_FALSE(mag->ConvQuantitaProdotto(QStringLiteral("ZZ"), QString(), 0, 1, q));
+
+    // a row in boxes of six books bottles; one whose unit has no factor is refused
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 2, 60.0);
+    righe->First();
+    righe->Edit();
+    righe->FieldByName(QStringLiteral("IdUM"))->SetAsString(QStringLiteral("CF"));
+    righe->FieldByName(QStringLiteral("FattConvProd"))->SetAsFloat(6);
+    righe->Post();
+    ASSERT_TRUE(Genera(2));
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM MovMagazzino")), 12);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaDoc FROM MovMagazzino")), 2);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT PrezzoMov FROM MovMagazzino")), 10);
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), -12);
+
+    righe->Edit();
+    righe->FieldByName(QStringLiteral("FattConvProd"))->SetAsFloat(0);
+    righe->Post();
+    EXPECT_FALSE(Genera(1));
+    EXPECT_EQ(ui->LastText(), QStringLiteral("Impossibile convertire quantità.\nCodice articolo: A1\n"
+                                            "Documento: 2026-DDT-12 del 10/03/2026"));
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), -12) << "the failed call's transaction rolled back";
+    EXPECT_EQ(mag->tMovMagazzino->State(), dsBrowse) << "no movement left in edit";
+}
+
+TEST_F(Magazzino, ReturnRowsFollowTheSignOfTheCausal)
+{
+    KV8Config::Set(QStringLiteral("FSVEN01"), QStringLiteral("TipoRigoReso1"), 5);
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), -3, -10.0, 5);
+    righe->First();
+    ASSERT_TRUE(Genera(2));
+    // the unloading causal keeps the quantity negative: the goods come back
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM MovMagazzino")), -3);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Prezzo FROM MovMagazzino")), 10);
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), 3);
+}
+
+TEST_F(Magazzino, RetailSaleWithoutStockBookingLeavesTheStockAlone)
+{
+    Esegui("INSERT INTO VenditaDettTeste (KVenditaDettT, IdCausale, Anno, Numero, DataDocumento, ProtMagazzino, FlAggSaldi) "
+           "VALUES (1, 'SCO', 2026, 3, ?, 9, 0)",
+           {Giorno(2026, 4, 1)});
+    Esegui("INSERT INTO VenditaDettRighe (KVenditaDettR, KVenditaDettT, NumOrdine, IdProdotto, IdMagazzino, Quantita, "
+           "ControvaloreNN) VALUES (5, 1, 1, 'A1', 1, 2, 20)");
+    auto t = Tabella(QStringLiteral("VenditaDettTeste"), QStringLiteral("KVenditaDettT = 1"));
+    auto r = Tabella(QStringLiteral("VenditaDettRighe"), QStringLiteral("KVenditaDettT = 1"));
+    TDMIBMag *mag = TDMIBMag::Crea();
+    for (int stato : {2, 3}) {
+        TXTransaction transazione(*db);
+        ASSERT_TRUE(mag->GeneraMovimentoMagazzino(stato, 6, QStringLiteral("VEN"), QString(), false, t.get(), r.get(),
+                                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr))
+            << ui->LastText().toStdString();
+        transazione.Commit();
+        EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino WHERE KRigoDoc = 5 AND FlTipoDocum = 6")),
+                  stato == 2 ? 1 : 0);
+        EXPECT_EQ(Esistenza("A1"), 0.0) << "state " << stato;
+    }
+}
+
+TEST_F(Magazzino, CostDetailsOfTheMovement)
+{
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 4, 10.0);
+    Esegui("INSERT INTO DettCostiDoc (KDettCosti, FlTipoDocumento, KRigoDoc, IdCosto, IdConto, Importo, Quantita) VALUES "
+           "(1, 0, 1, 'TRA', '60100001', 5.5, 4), (2, 0, 1, 'ASS', '60100002', 2, 4), (3, 0, 2, 'TRA', '60100001', 99, 1)");
+    righe->First();
+    ASSERT_TRUE(Genera(2, QStringLiteral("VEN"), true, QStringLiteral("MER"))) << ui->LastText().toStdString();
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Valore FROM MovMagazzino")), 47.5);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT PrezzoMov FROM MovMagazzino")), 11.875);
+    QSqlQuery d = db->OpenQuery(QStringLiteral("SELECT IdCosto, Importo FROM MovMagazzinoD ORDER BY IdCosto"));
+    QStringList righeCosti;
+    while (d.next())
+        righeCosti << d.value(0).toString() + QLatin1Char('=') + QString::number(d.value(1).toDouble());
+    EXPECT_EQ(righeCosti, (QStringList{QStringLiteral("ASS=2"), QStringLiteral("MER=40"), QStringLiteral("TRA=5.5")}));
+
+    // rewritten: the old details go, the new ones come
+    ASSERT_TRUE(Genera(1, QStringLiteral("VEN"), true, QStringLiteral("MER")));
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzinoD")), 3);
+    ASSERT_TRUE(Genera(3, QStringLiteral("VEN"), true, QStringLiteral("MER")));
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzinoD")), 0);
+}
+
+TEST_F(Magazzino, LotsBookedWithTheMovementAndTakenBack)
+{
+    KV8Config::Set(QStringLiteral("FSBAS01"), QStringLiteral("FlDettaglioQta"), 1);
+    Esegui("INSERT INTO SaldiLotti (IdProdotto, IdMagazzino, IdVariante, Gruppo, IdLotto, IdDimensione, QuantitaCar, "
+           "QuantitaSca, Giacenza) VALUES ('A1', 1, '', '', 'L1', '', 10.3, 0.1, 10.2)");
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 4.2, 10.0);
+    Esegui("INSERT INTO DettQtaDoc (KDettQta, FlTipoDocumento, KTestaDoc, KRigoDoc, IdLotto, Quantita) VALUES "
+           "(1, 0, 1, 1, 'L1', 0.7), (2, 0, 1, 1, 'L2', 3.5)");
+    righe->First();
+    ASSERT_TRUE(Genera(2)) << ui->LastText().toStdString();
+    const int movimento = Conta(QStringLiteral("SELECT KMovMag FROM MovMagazzino"));
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM DettQtaDoc WHERE FlTipoDocumento = 99 AND KTestaDoc = 0 AND "
+                                   "KRigoDoc = ?"),
+                    {movimento}),
+              2);
+    const QString giacenza = QStringLiteral("SELECT Giacenza FROM SaldiLotti WHERE IdProdotto = 'A1' AND IdLotto = ?");
+    EXPECT_DOUBLE_EQ(Valore(giacenza, {QStringLiteral("L1")}), 9.5);
+    EXPECT_DOUBLE_EQ(Valore(giacenza, {QStringLiteral("L2")}), -3.5);
+
+    TDMIBMag *mag = TDMIBMag::Crea();
+    TDatiLotti lotto;
+    mag->InitDatiLotto(lotto, QStringLiteral("A1"), 1, Giorno(2026, 3, 10), QString(), QString(), QStringLiteral("L1"),
+                       QString(), 9.5, QStringLiteral("VEN"));
+    EXPECT_TRUE(mag->ControlloGiacenzaLotto(lotto));
+    lotto.IdUM = QStringLiteral("CF");
+    lotto.FattConv = 6;
+    lotto.Quantita = 2;
+    EXPECT_FALSE(mag->ControlloGiacenzaLotto(lotto));
+    EXPECT_EQ(ui->LastText(), QStringLiteral("Il lotto L1 dell'articolo A1 ha nel magazzino 1 una giacenza di 9,500, minore "
+                                            "della quantità richiesta 12,000: ridurre la quantità o scegliere un altro lotto."));
+
+    ASSERT_TRUE(Genera(3)) << ui->LastText().toStdString();
+    EXPECT_EQ(Valore(giacenza, {QStringLiteral("L1")}), 10.2) << "exactly as before";
+    EXPECT_EQ(Valore(giacenza, {QStringLiteral("L2")}), 0.0);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT QuantitaSca FROM SaldiLotti WHERE IdLotto = 'L1'")), 0.1);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM DettQtaDoc WHERE FlTipoDocumento = 99")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM DettQtaDoc WHERE FlTipoDocumento = 0")), 2);
+}
+
+TEST_F(Magazzino, BatchStockForwardAndBack)
+{
+    TDMIBMag *mag = TDMIBMag::Crea();
+    TXClientTable movimento;
+    movimento.SetTableName(QStringLiteral("MovMagazzino"));
+    movimento.SetXWhereVuoto(QStringLiteral("KMovMag = -1"));
+    movimento.Open();
+    movimento.Append();
+    movimento.FieldByName(QStringLiteral("Esercizio"))->SetAsInteger(2026);
+    movimento.FieldByName(QStringLiteral("IdMagazzino1"))->SetAsInteger(1);
+    movimento.FieldByName(QStringLiteral("IdProdotto"))->SetAsString(QStringLiteral("A1"));
+    movimento.FieldByName(QStringLiteral("IdCausale"))->SetAsString(QStringLiteral("ACQ"));
+    movimento.FieldByName(QStringLiteral("Partita"))->SetAsString(QStringLiteral("P24"));
+    movimento.FieldByName(QStringLiteral("Quantita"))->SetAsFloat(0.3);
+    movimento.Post();
+    TXTransaction transazione(*db);
+    const QString esistenza = QStringLiteral("SELECT Esistenza FROM EsistenzePartite WHERE Partita = 'P24'");
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(mag->AggiornaPartiteMagazzino(&movimento, nullptr, false));
+    EXPECT_DOUBLE_EQ(Valore(esistenza), 0.9);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(mag->AggiornaPartiteMagazzino(&movimento, nullptr, true));
+    EXPECT_EQ(Valore(esistenza), 0.0);
+    // a movement without batch books none
+    movimento.Edit();
+    movimento.FieldByName(QStringLiteral("Partita"))->SetAsString(QString());
+    movimento.Post();
+    ASSERT_TRUE(mag->AggiornaPartiteMagazzino(&movimento, nullptr, false));
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM EsistenzePartite")), 1);
+    transazione.Commit();
+}
+
+TEST_F(Magazzino, RowsCheckedBeforeTheSave)
+{
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 1, 1);
+    Rigo(2, QStringLiteral("CAS"), 1, 1, 0, 9); // packaging books no stock: its warehouse does not matter
+    TDMIBMag *mag = TDMIBMag::Crea();
+    EXPECT_TRUE(mag->ControllaRigheMagazzino(0, testa.get(), righe.get()));
+    EXPECT_TRUE(ui->Messages().isEmpty());
+    Rigo(3, QStringLiteral("B1"), 1, 1, 0, 9);
+    EXPECT_FALSE(mag->ControllaRigheMagazzino(0, testa.get(), righe.get()));
+    EXPECT_EQ(ui->LastText(), QStringLiteral("Il rigo 3 ha il magazzino 9, che non esiste: indicare un magazzino valido."));
+}
+
+class ProvaMagazzino : public TDMIBMag {
+    Q_OBJECT
+public:
+    using TDMIBMag::TDMIBMag;
+    void SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine) override
+    {
+        TDMIBMag::SettaCampiMovimento(c, subNumOrdine);
+        c.Movimenti->FieldByName(QStringLiteral("RifFornitore"))->SetAsString(QStringLiteral("sostituto"));
+    }
+};
+
+TEST_F(Magazzino, ARegisteredReplacementIsTheModuleCreated)
+{
+    Xforms::XRegisterDMClass(QStringLiteral("TDMIBMag"), ClassRef::Of<ProvaMagazzino>());
+    TDMIBMag *mag = TDMIBMag::Crea();
+    Xforms::Registry().Unregister(QStringLiteral("TDMIBMag"));
+    ASSERT_NE(qobject_cast<ProvaMagazzino *>(mag), nullptr);
+    EXPECT_EQ(DMIBMag.data(), mag);
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 1, 1);
+    righe->First();
+    ASSERT_TRUE(Genera(2));
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT RifFornitore FROM MovMagazzino")).toString(), QStringLiteral("sostituto"));
+}
+
+} // namespace
+
+#include "test_Magazzino.moc"

@@ -1,0 +1,127 @@
+#pragma once
+// Master/detail windows of the module opened as the running program opens them (the menu
+// choice goes to EseguiScelta), with the message script, the user's gestures on navigators,
+// edits and keys, and the rows of a buffer read with their states.
+#include "frame/Dusaria.h"
+#include "frame/Lumo_parametri.h"
+#include "host/data/TXTable.h"
+#include "host/ui/DBControls.h"
+#include "host/ui/DBNavigator.h"
+#include "host/ui/MDIForm.h"
+#include "host/ui/WindowFactory.h"
+#include "masterdata/Lumo_MasterDettaglio.h"
+#include "tests/host/core/Printers.h"
+#include "tests/support/ui/UiScript.h"
+#include "tests/support/ui/WindowDriver.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class MasterDettaglio : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!company.Available())
+            GTEST_SKIP() << "KV8_TEST_PG not set";
+        Application->DestroyComponents(); // the module's data modules of an earlier test
+        UT_LMQ_Parametri = {};
+        main = std::make_unique<kv8test::TestMainWindow>([](const QString &code) {
+            if (!EseguiScelta(Mdimainbase::MDIForm, reinterpret_cast<const char16_t *>(code.utf16())))
+                HostMenu::Esegui(code);
+        });
+    }
+    void TearDown() override
+    {
+        main.reset();
+        UT_LMQ_Parametri = {};
+    }
+
+    template <class T>
+    T *Apri(const QString &code)
+    {
+        TForm *form = main->MenuChoice(code);
+        T *typed = qobject_cast<T *>(form);
+        EXPECT_NE(typed, nullptr) << code.toStdString() << " opened "
+                                  << (form ? form->metaObject()->className() : "nothing");
+        return typed;
+    }
+
+    // A head navigator button pressed by the user (its errors are shown, not thrown).
+    static void Premi(TFDBChild *f, TNavigateBtn pulsante)
+    {
+        f->DBNavigator->Button(pulsante)->click();
+        kv8test::ProcessEvents();
+    }
+    // A key pressed in the window, on the control given.
+    static void Tasto(QWidget *controllo, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        kv8test::Focus(controllo);
+        kv8test::PressKey(controllo, key, modifiers);
+    }
+    // Replaces the text of an edit as the user does; false when the field refused it.
+    static bool Scrivi(TForm *f, const QString &controllo, const QString &testo)
+    {
+        auto *edit = f->Control<TDBEdit>(controllo);
+        kv8test::Focus(edit);
+        edit->selectAll();
+        if (testo.isEmpty())
+            kv8test::PressKey(edit, Qt::Key_Delete);
+        else
+            kv8test::TypeText(edit, testo);
+        return edit->Commit();
+    }
+
+    // The buffer's rows, visible ones only unless tutte: "field/field/.../Stato" per row.
+    static QStringList Righe(TLumoBufferRighe *b, const QString &campi, bool tutte = false)
+    {
+        TXTable *t = b->TTBuffer;
+        const bool filtrato = t->Filtered();
+        const TBookmark posto = t->GetBookmark();
+        if (tutte && filtrato)
+            t->SetFiltered(false);
+        QStringList out;
+        for (t->First(); !t->Eof(); t->Next()) {
+            QStringList r;
+            for (TField *f : t->GetFieldList(campi))
+                r << f->AsString();
+            r << QString::number(b->Stato());
+            out << r.join(QLatin1Char('/'));
+        }
+        if (tutte && filtrato)
+            t->SetFiltered(true);
+        if (t->BookmarkValid(posto))
+            t->GotoBookmark(posto);
+        return out;
+    }
+
+    void Esegui(const QString &sql, const QVariantList &valori = {}) { company.Database().ExecSQL(sql, valori); }
+    int Conta(const QString &tabella, const QString &condizione = QStringLiteral("1 = 1"), const QVariantList &valori = {})
+    {
+        return company.Database()
+            .ScalarValue(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(tabella, condizione), valori)
+            .toInt();
+    }
+    // The rows of a statement, columns joined by "/", in the statement's order.
+    QStringList Elenco(const QString &sql, const QVariantList &valori = {})
+    {
+        QSqlQuery q = company.Database().OpenQuery(sql, valori);
+        QStringList out;
+        while (q.next()) {
+            QStringList r;
+            for (int i = 0; i < q.record().count(); ++i)
+                r << q.value(i).toString();
+            out << r.join(QLatin1Char('/'));
+        }
+        return out;
+    }
+
+    kv8test::UiCompany company;
+    kv8test::UiScript script;
+    std::unique_ptr<kv8test::TestMainWindow> main;
+};
