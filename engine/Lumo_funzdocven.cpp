@@ -3,6 +3,7 @@
 #include "engine/Lumo_dlgdocbac.h"
 #include "engine/Lumo_dlgdocbacacq.h"
 #include "frame/Dmilumo.h"
+#include "frame/Lumo_funzioni.h"
 #include "frame/Lumo_parametri.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Funzionibase.h"
@@ -606,4 +607,681 @@ bool UT_LMQ_DVEN_EvadiPrenotazioni(TDataSet *Testa, TDataSet *Righe, TDataSet *,
     default:
         return true;
     }
+}
+
+// ---- deposit summary of a document
+
+namespace {
+
+// What a document code selects: link code, head key, stored table, head table, causal
+// lookup and account columns of the head. An unknown code gives link code -1.
+struct DocumentoCauzioni {
+    int collegamento = -1;
+    QString chiave;
+    QString tabella;
+    QString testata;
+    TXlkTable *causali = nullptr;
+    QString contoTp;
+    QString conto;
+};
+
+DocumentoCauzioni DocumentoDi(const QString &SiglaDoc)
+{
+    TDMIBase *base = TDMIBase::Crea();
+    DocumentoCauzioni d;
+    if (SiglaDoc == QLatin1String("DT"))
+        d = {1, QStringLiteral("KBolleCliT"), QStringLiteral("LUMO_CauzDocBoll"), QStringLiteral("BolleCliTeste"),
+             base->lkCausBolleCli, QStringLiteral("IdClienteTp"), QStringLiteral("IdCliente")};
+    else if (SiglaDoc == QLatin1String("FI"))
+        d = {2, QStringLiteral("KFattCliT"), QStringLiteral("LUMO_CauzDocFatt"), QStringLiteral("FattureCliTeste"),
+             base->lkCausFattCli, QStringLiteral("IdClienteTp"), QStringLiteral("IdCliente")};
+    else if (SiglaDoc == QLatin1String("DTA"))
+        d = {3, QStringLiteral("KBolleForT"), QStringLiteral("LUMO_CauzDocBollAcq"), QStringLiteral("BolleForTeste"),
+             base->lkCausBolleFor, QStringLiteral("IdFornitoreTp"), QStringLiteral("IdFornitore")};
+    return d;
+}
+
+// The customer's cards-per-destination flag; 0 for a supplier or a customer not found.
+int CauzioniPerDestinazione(const QString &contoTp, const QString &conto)
+{
+    if (contoTp != QLatin1String("CL"))
+        return 0;
+    TXlkTable *clienti = TDMIBase::Crea()->lkClienti;
+    if (!TDMIBase::Posiziona(clienti, QStringLiteral("IdContoTp;IdConto"), {contoTp, conto}))
+        return 0;
+    return clienti->FieldByName(QStringLiteral("UT_LMQ_FlCauDes"))->AsInteger();
+}
+
+void ImpostaCampo(TDataSet *d, const QString &campo, double valore)
+{
+    d->FieldByName(campo)->SetAsFloat(valore);
+}
+
+// A new summary row of the packaging code, state 2, left in insert.
+void NuovaRigaCastelletto(TDataSet *Cauz, const DocumentoCauzioni &doc, qint64 chiave, const QString &imballo)
+{
+    Cauz->Append();
+    Cauz->FieldByName(QStringLiteral("FlTipoDocColl"))->SetAsInteger(doc.collegamento);
+    Cauz->FieldByName(doc.chiave)->SetAsInteger(chiave);
+    Cauz->FieldByName(QStringLiteral("IdImballo"))->SetAsString(imballo);
+    Cauz->FieldByName(QStringLiteral("Stato"))->SetAsInteger(2);
+}
+
+bool CostruisciCastelletto(TDataSet *Testa, TDataSet *Righe, TDataSet *Cauz, const QString &SiglaDoc)
+{
+    if (UT_LMQ_Parametri.FlAbilCauz == 0 || Testa->FieldByName(QStringLiteral("_UT_LMQ_FlCauzioni"))->AsInteger() == 0)
+        return false;
+    TDMIBase *base = TDMIBase::Crea();
+    const DocumentoCauzioni doc = DocumentoDi(SiglaDoc);
+    if (doc.collegamento < 0)
+        return false;
+
+    // account
+    const QString contoTp = Codice(Testa, doc.contoTp);
+    const QString conto = Codice(Testa, doc.conto);
+    TXlkTable *anagrafica = nullptr;
+    if (SiglaDoc == QLatin1String("DTA") || contoTp == QLatin1String("FO"))
+        anagrafica = base->lkFornitori;
+    else if (contoTp == QLatin1String("CL"))
+        anagrafica = base->lkClienti;
+    if (!anagrafica || !TDMIBase::Posiziona(anagrafica, QStringLiteral("IdContoTp;IdConto"), {contoTp, conto}))
+        return false;
+    if (anagrafica->FieldByName(QStringLiteral("UT_LMQ_FlCauz"))->AsInteger() == 0)
+        return false;
+    const QString listino = anagrafica->FieldByName(QStringLiteral("UT_LMQ_IdListCau"))->AsString();
+    const int perDestinazione =
+        anagrafica == base->lkClienti ? anagrafica->FieldByName(QStringLiteral("UT_LMQ_FlCauDes"))->AsInteger() : 0;
+
+    // return document
+    bool reso = false;
+    if (TDMIBase::Posiziona(doc.causali, QStringLiteral("IdCausale"), {Codice(Testa, QStringLiteral("IdCausale"))})) {
+        if (SiglaDoc == QLatin1String("FI")) {
+            const int tipo = doc.causali->FieldByName(QStringLiteral("FlTipoDocumento"))->AsInteger();
+            reso = tipo == 3 || tipo == 12;
+        } else {
+            reso = doc.causali->FieldByName(QStringLiteral("UT_LMQ_FlReso"))->AsInteger() == 1;
+        }
+    }
+    const int destinazione = perDestinazione != 0 ? Testa->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger() : 0;
+    const bool eccedenze = UT_LMQ_Parametri.FlGestEcc == 1;
+    const qint64 chiave = Testa->FieldByName(doc.chiave)->AsInteger();
+    const QString divisa = Codice(Testa, QStringLiteral("IdDivisa"));
+
+    // the account's per-destination cards and its pending returns
+    TXQuery *schede = DMILUMO->qLUMO_ProgCauz;
+    schede->Close();
+    schede->Params(0)->SetAsString(contoTp);
+    schede->Params(1)->SetAsString(conto);
+    schede->Params(2)->SetAsInteger(destinazione);
+    schede->Params(3)->SetAsInteger(0);
+    schede->Open();
+    TXQuery *rese = DMILUMO->qLUMO_CauzRese;
+    rese->Close();
+    rese->ImpostaSQL(QStringLiteral("T.KDocT = 0 AND T.IdContoTp = :IdContoTp AND T.IdConto = :IdConto "
+                                    " AND T.IdDestinazione = :IdDestinazione "));
+    rese->ParamByName(QStringLiteral("IdContoTp"))->SetAsString(contoTp);
+    rese->ParamByName(QStringLiteral("IdConto"))->SetAsString(conto);
+    rese->ParamByName(QStringLiteral("IdDestinazione"))->SetAsInteger(destinazione);
+    rese->Open();
+
+    const QString qtaMossa = reso ? QStringLiteral("QtaRes") : QStringLiteral("QtaCar");
+    if (!Cauz->IsEmpty()) {
+        if (reso && Kmessages::KMessage(QStringLiteral("Castelletto Cauzioni già presente, nuovo ricalcolo"), mtWarning,
+                                        mbYesNo, 1) != mrYes)
+            return false;
+        // the quantity being rebuilt starts again from 0, its excess part with it
+        const QString valoreMosso = reso ? QStringLiteral("ValoreRes") : QStringLiteral("ValoreCar");
+        const QString eccMossa = reso ? QStringLiteral("QtaResEcc") : QStringLiteral("QtaCarEcc");
+        PerOgniRiga(Cauz, [&] {
+            Cauz->Edit();
+            ImpostaCampo(Cauz, qtaMossa, 0);
+            ImpostaCampo(Cauz, valoreMosso, 0);
+            if (eccedenze)
+                ImpostaCampo(Cauz, eccMossa, 0);
+            Cauz->FieldByName(QStringLiteral("Stato"))->SetAsInteger(1);
+            Cauz->Post();
+        });
+    } else {
+        TXQuery *imballi = DMILUMO->qImballi;
+        imballi->Close();
+        imballi->Open();
+        PerOgniRiga(imballi, [&] {
+            const QString imballo = Codice(imballi, QStringLiteral("IdImballo"));
+            NuovaRigaCastelletto(Cauz, doc, chiave, imballo);
+            if (schede->Locate(QStringLiteral("IdImballo"), imballo)) {
+                auto saldo = [&](const char *car, const char *res) {
+                    return Valore(schede, QLatin1String(car)) - Valore(schede, QLatin1String(res));
+                };
+                ImpostaCampo(Cauz, QStringLiteral("EsistenzaAtt"), saldo("ProgQtaCar", "ProgQtaRes"));
+                ImpostaCampo(Cauz, QStringLiteral("ValoreEsiAtt"), saldo("ProgValCar", "ProgValRes"));
+                ImpostaCampo(Cauz, QStringLiteral("EsistenzaB"), saldo("ProgQtaCarB", "ProgQtaResB"));
+                ImpostaCampo(Cauz, QStringLiteral("ValoreEsiB"), saldo("ProgValCarB", "ProgValResB"));
+                ImpostaCampo(Cauz, QStringLiteral("EsistenzaF"), saldo("ProgQtaCarF", "ProgQtaResF"));
+                ImpostaCampo(Cauz, QStringLiteral("ValoreEsiF"), saldo("ProgValCarF", "ProgValResF"));
+                if (eccedenze)
+                    ImpostaCampo(Cauz, QStringLiteral("EsiAttEcc"), Valore(schede, QStringLiteral("EsiAttEcc")));
+            }
+            if (!reso && rese->Locate(QStringLiteral("IdImballo"), imballo)) {
+                const double pendenti = Valore(rese, QStringLiteral("QtaRes"));
+                ImpostaCampo(Cauz, QStringLiteral("QtaRes"), pendenti);
+                ImpostaCampo(Cauz, QStringLiteral("QtaResPn"), pendenti);
+                Cauz->FieldByName(QStringLiteral("KMovResT"))->SetAsInteger(rese->FieldByName(QStringLiteral("KMovResT"))->AsInteger());
+            }
+            const double pendenti = Valore(Cauz, QStringLiteral("QtaResPn"));
+            const double esistenza = Valore(Cauz, QStringLiteral("EsistenzaAtt"));
+            if (eccedenze && pendenti != 0 && esistenza <= pendenti)
+                ImpostaCampo(Cauz, QStringLiteral("EsiAttEcc"), Valore(Cauz, QStringLiteral("EsiAttEcc")) + (pendenti - esistenza));
+            if (!listino.isEmpty())
+                ImpostaCampo(Cauz, QStringLiteral("Prezzo"), UT_LMQ_CAUZ_PrezzoCauzione(listino, divisa, imballo));
+            Cauz->Post();
+        });
+    }
+
+    // the document rows' packaging
+    auto aggiungi = [&](const QString &imballo, double quantita) {
+        if (Cauz->Locate(QStringLiteral("IdImballo"), imballo))
+            Cauz->Edit();
+        else
+            NuovaRigaCastelletto(Cauz, doc, chiave, imballo);
+        ImpostaCampo(Cauz, qtaMossa, Valore(Cauz, qtaMossa) + quantita);
+        Cauz->Post();
+    };
+    PerOgniRiga(Righe, [&] {
+        const QString imballo1 = Codice(Righe, QStringLiteral("UT_LMQ_IdImballo1"));
+        const QString imballo2 = Codice(Righe, QStringLiteral("UT_LMQ_IdImballo2"));
+        if (!HaArticolo(Righe) || (imballo1.isEmpty() && imballo2.isEmpty()))
+            return;
+        if (!imballo1.isEmpty())
+            aggiungi(imballo1, Valore(Righe, QStringLiteral("Lunghezza")));
+        if (!imballo2.isEmpty())
+            aggiungi(imballo2, Valore(Righe, QStringLiteral("Quantita")));
+    });
+
+    // prices and values: the list price when there is one, else the row's own price
+    const int decimali = KFormati::GetDecimali(KFormati::fnValoreIT);
+    PerOgniRiga(Cauz, [&] {
+        if (Valore(Cauz, QStringLiteral("QtaCar")) == 0 && Valore(Cauz, QStringLiteral("QtaRes")) == 0)
+            return;
+        const double prezzo =
+            listino.isEmpty() ? 0 : UT_LMQ_CAUZ_PrezzoCauzione(listino, divisa, Codice(Cauz, QStringLiteral("IdImballo")));
+        Cauz->Edit();
+        if (prezzo != 0)
+            ImpostaCampo(Cauz, QStringLiteral("Prezzo"), prezzo);
+        UT_LMQ_CalcValCau(Cauz, decimali);
+        Cauz->Post();
+    });
+    return true;
+}
+
+} // namespace
+
+void UT_LMQ_CalcValCau(TDataSet *Cauz, int Decimali)
+{
+    const double R = Valore(Cauz, QStringLiteral("QtaRes"));
+    const double C = Valore(Cauz, QStringLiteral("QtaCar"));
+    double c = C;
+    double r = R;
+    if (UT_LMQ_Parametri.FlGestEcc == 1) {
+        double E = Valore(Cauz, QStringLiteral("EsistenzaAtt"));
+        double X = Valore(Cauz, QStringLiteral("EsiAttEcc"));
+        double resEcc = 0;
+        double carEcc = 0;
+        c = 0;
+        r = 0;
+        if (R != 0) {
+            if (E <= 0) {
+                resEcc = R;
+            } else if (E < R) {
+                resEcc = R - E;
+                r = R - resEcc;
+            } else {
+                r = R;
+            }
+            E -= R;
+            X += resEcc;
+        }
+        if (C != 0) {
+            if (E >= 0) {
+                c = C;
+            } else if (C + E <= 0) {
+                carEcc = C;
+            } else {
+                // only here is C positive: the excess covered stays within the load
+                carEcc = std::clamp(X, 0.0, C);
+                c = C - carEcc;
+            }
+        }
+        ImpostaCampo(Cauz, QStringLiteral("QtaResEcc"), resEcc);
+        ImpostaCampo(Cauz, QStringLiteral("QtaCarEcc"), carEcc);
+    }
+    const double prezzo = Valore(Cauz, QStringLiteral("Prezzo"));
+    ImpostaCampo(Cauz, QStringLiteral("ValoreCar"), UT_LMQ_CAUZ_CalcValCau(c, prezzo, Decimali));
+    ImpostaCampo(Cauz, QStringLiteral("ValoreRes"), UT_LMQ_CAUZ_CalcValCau(r, prezzo, Decimali));
+}
+
+void UT_LMQ_DVEN_CreaCasteCauz(TDataSet *Testa, TDataSet *Righe, TDataSet *, TDataSet *Cauz, const QString &SiglaDoc)
+{
+    Righe->Close();
+    Righe->SetFilter(QStringLiteral("Stato < 3 "));
+    Righe->SetFiltered(true);
+    Righe->Open();
+    if (Righe->IsEmpty())
+        return;
+    // the stops before the build leave the rows open and filtered
+    bool interrotto = false;
+    try {
+        if (!CostruisciCastelletto(Testa, Righe, Cauz, SiglaDoc))
+            return;
+    } catch (const std::exception &e) {
+        // shown here once; after the clean-up the caller's save stops without showing it again
+        Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
+        if (Cauz->State() == dsEdit || Cauz->State() == dsInsert)
+            Cauz->Cancel();
+        interrotto = true;
+    }
+    if (Cauz->Active())
+        Cauz->First();
+    Righe->SetFilter(QString());
+    Righe->SetFiltered(false);
+    Righe->Close();
+    if (interrotto)
+        throw EAbort();
+}
+
+// ---- registration of the deposit summary
+
+namespace {
+
+// The head data a card movement is made with, and the causal's flags.
+struct TestaCauzioni {
+    QDateTime data;
+    QString contoTp;
+    QString conto;
+    int destinazione = 0;
+    QString divisa;
+    double cambio = 0;
+    QString causale;
+    int aggCau = 0;
+    int aggCauF = 0;
+    int aggCauB = 0;
+    int aggMovC = 0;
+};
+
+void FlagCausale(TestaCauzioni &t, TXlkTable *causali)
+{
+    if (!causali || !TDMIBase::Posiziona(causali, QStringLiteral("IdCausale"), {t.causale}))
+        return;
+    t.aggCau = causali->FieldByName(QStringLiteral("UT_LMQ_FlAggCau"))->AsInteger();
+    t.aggCauF = causali->FieldByName(QStringLiteral("UT_LMQ_FlAggCauF"))->AsInteger();
+    t.aggCauB = causali->FieldByName(QStringLiteral("UT_LMQ_FlAggCauB"))->AsInteger();
+    t.aggMovC = causali->FieldByName(QStringLiteral("UT_LMQ_FlAggMovC"))->AsInteger();
+}
+
+TestaCauzioni LeggiTesta(const TDataSet *d, const DocumentoCauzioni &doc)
+{
+    TestaCauzioni t;
+    t.data = d->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime();
+    t.contoTp = Codice(d, doc.contoTp);
+    t.conto = Codice(d, doc.conto);
+    t.destinazione = d->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger();
+    t.divisa = Codice(d, QStringLiteral("IdDivisa"));
+    t.cambio = Valore(d, QStringLiteral("Cambio"));
+    t.causale = Codice(d, QStringLiteral("IdCausale"));
+    FlagCausale(t, doc.causali);
+    return t;
+}
+
+// The head as stored, read by the document key: the stored summary went on the cards with
+// it. A document not stored yet has the head as edited.
+TestaCauzioni TestaRegistrata(TDataSet *Testa, const DocumentoCauzioni &doc, qint64 chiave)
+{
+    TXQuery q;
+    q.SetDatabaseName(QStringLiteral("GlobalDatabase"));
+    q.SQL = QStringList{QStringLiteral("SELECT * FROM %1 WHERE %2 = :Chiave").arg(doc.testata, doc.chiave)};
+    q.ParamByName(QStringLiteral("Chiave"))->SetAsInteger(chiave);
+    q.Open();
+    return q.IsEmpty() ? LeggiTesta(Testa, doc) : LeggiTesta(&q, doc);
+}
+
+bool StesseSchede(const TestaCauzioni &a, const TestaCauzioni &b)
+{
+    return a.data == b.data && a.contoTp == b.contoTp && a.conto == b.conto && a.destinazione == b.destinazione &&
+           a.divisa == b.divisa && a.cambio == b.cambio && a.aggCau == b.aggCau && a.aggCauF == b.aggCauF &&
+           a.aggCauB == b.aggCauB;
+}
+
+void MuoviSchede(const TestaCauzioni &t, const TDataSet *riga, double segno)
+{
+    UT_LMQ_CAUZ_AggiornaProgressivi(t.data, t.contoTp, t.conto, t.destinazione, t.divisa, t.cambio,
+                                    Codice(riga, QStringLiteral("IdImballo")), segno * Valore(riga, QStringLiteral("QtaCar")),
+                                    segno * Valore(riga, QStringLiteral("QtaRes")),
+                                    segno * Valore(riga, QStringLiteral("QtaCarEcc")),
+                                    segno * Valore(riga, QStringLiteral("QtaResEcc")), Valore(riga, QStringLiteral("Prezzo")),
+                                    t.aggCau, t.aggCauF, t.aggCauB, 0, 0, 0);
+}
+
+void Esegui(TXQuery *q, const QString &sql, const QVariantList &valori)
+{
+    q->Close();
+    q->SQL = QStringList{sql};
+    for (int i = 0; i < valori.size(); ++i)
+        q->Params(i)->SetValue(valori.at(i));
+    q->ExecSQL();
+}
+
+// Deletes the document's journal movement, when it has one.
+void CancellaMovimento(int collegamento, qint64 chiave)
+{
+    TXClientTable *teste = DMILUMO->TRS_MovCauT;
+    Funzioni::CheckTabOpen(teste);
+    if (!teste->LocateAsStored(QStringLiteral("KDocT;FlTipoDocColl"), QVariantList{chiave, collegamento}))
+        return;
+    const qint64 movimento = teste->FieldByName(QStringLiteral("KContaT"))->AsInteger();
+    Esegui(DMILUMO->qGenerica, QStringLiteral("Delete from LUMO_MovCauT  WHERE KContaT = :KContaT"), {movimento});
+    Esegui(DMILUMO->qGenerica, QStringLiteral("Delete from LUMO_MovCauR  WHERE KContaT = :KContaT"), {movimento});
+}
+
+void ScriviMovimento(TDataSet *Testa, TDataSet *Cauz, const TestaCauzioni &t, int collegamento, qint64 chiave)
+{
+    TXClientTable *teste = DMILUMO->TRS_MovCauT;
+    TXClientTable *righe = DMILUMO->TRS_MovCauR;
+    Funzioni::CheckTabOpen(teste);
+    Funzioni::CheckTabOpen(righe);
+    teste->Append();
+    auto campo = [&](const char *nome) { return teste->FieldByName(QLatin1String(nome)); };
+    campo("DataReg")->SetAsDateTime(t.data);
+    campo("FlTipoDocColl")->SetAsInteger(collegamento);
+    campo("KDocT")->SetAsInteger(chiave);
+    campo("Anno")->SetAsInteger(Testa->FieldByName(QStringLiteral("Anno"))->AsInteger());
+    campo("Serie")->SetAsInteger(Testa->FieldByName(QStringLiteral("Serie"))->AsInteger());
+    campo("Numero")->SetAsInteger(Testa->FieldByName(QStringLiteral("Numero"))->AsInteger());
+    campo("DataDoc")->SetAsDateTime(t.data);
+    campo("IdCausale")->SetAsString(t.causale);
+    campo("IdContoTp")->SetAsString(t.contoTp);
+    campo("IdConto")->SetAsString(t.conto);
+    campo("IdDestinazione")->SetAsInteger(t.destinazione);
+    campo("IdListino")->SetAsString(Codice(Testa, QStringLiteral("_UT_LMQ_ListCauz")));
+    campo("IdDivisa")->SetAsString(t.divisa);
+    campo("Cambio")->SetAsFloat(t.cambio);
+    campo("FlAggCau")->SetAsInteger(t.aggCau);
+    campo("FlAggCauB")->SetAsInteger(t.aggCauB);
+    campo("FlAggCauF")->SetAsInteger(t.aggCauF);
+    teste->Post();
+    const qint64 movimento = campo("KContaT")->AsInteger();
+    static const char *const copiati[] = {"IdImballo", "QtaCar", "QtaRes", "Prezzo", "ValoreCar", "ValoreRes",
+                                          "QtaCarEcc", "QtaResEcc"};
+    PerOgniRiga(Cauz, [&] {
+        const int stato = Cauz->FieldByName(QStringLiteral("Stato"))->AsInteger();
+        if (stato > 2 || (Valore(Cauz, QStringLiteral("QtaCar")) == 0 && Valore(Cauz, QStringLiteral("QtaRes")) == 0))
+            return;
+        righe->Append();
+        righe->FieldByName(QStringLiteral("KContaT"))->SetAsInteger(movimento);
+        for (const char *nome : copiati)
+            righe->FieldByName(QLatin1String(nome))->SetValue(Cauz->FieldByName(QLatin1String(nome))->Value());
+        righe->Post();
+    });
+}
+
+} // namespace
+
+void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrate, TXClientTable *Archivio, int Modo,
+                             const QString &SiglaDoc)
+{
+    const DocumentoCauzioni doc = DocumentoDi(SiglaDoc);
+    if (doc.collegamento < 0)
+        return;
+    const qint64 chiave = Testa->FieldByName(doc.chiave)->AsInteger();
+    const TestaCauzioni attuale = LeggiTesta(Testa, doc);
+    // what is taken off goes off with the head it went on with
+    const TestaCauzioni registrata = Modo == 0 ? attuale : TestaRegistrata(Testa, doc, chiave);
+    const QString kMovimento = QStringLiteral("KMovimento");
+    TXQuery *appoggio = DMILUMO->qAppoLUMO;
+
+    if (Modo == 2) {
+        Registrate->Close();
+        Registrate->Params(0)->SetAsInteger(chiave);
+        Registrate->Open();
+        PerOgniRiga(Registrate, [&] {
+            if (!Archivio->LocateAsStored(kMovimento, Registrate->FieldByName(kMovimento)->Value()))
+                return;
+            MuoviSchede(registrata, Archivio, -1.0);
+            Archivio->Delete();
+        });
+        Esegui(appoggio,
+               QStringLiteral("UPDATE LUMO_MovResT SET KDocT = 0 , FlTipoDocColl = 0 WHERE FlTipoDocColl = :Fl AND KDocT = :KDocT "),
+               {doc.collegamento, chiave});
+        CancellaMovimento(doc.collegamento, chiave);
+        return;
+    }
+
+    Cauz->Close();
+    Cauz->SetFiltered(false);
+    Cauz->Open();
+    // a head whose card data changed moves the unchanged rows too, off the old, on the new
+    const bool testaCambiata = Modo == 1 && !StesseSchede(registrata, attuale);
+    bool registrato = false;
+    PerOgniRiga(Cauz, [&] {
+        int stato = Cauz->FieldByName(QStringLiteral("Stato"))->AsInteger();
+        if (stato == 0 && testaCambiata)
+            stato = 1;
+        if (stato != 1 && stato != 2 && stato != 3)
+            return;
+        bool trovato = false;
+        if (stato != 2 && !Cauz->FieldByName(kMovimento)->IsNull()) {
+            trovato = Archivio->LocateAsStored(kMovimento, Cauz->FieldByName(kMovimento)->Value());
+            if (trovato)
+                MuoviSchede(registrata, Archivio, -1.0);
+        }
+        if (stato == 3) {
+            if (trovato)
+                Archivio->Delete();
+            return;
+        }
+        if (trovato)
+            Archivio->Edit();
+        else
+            Archivio->Append();
+        Funzioni::CopiaDati(Archivio, Cauz);
+        Archivio->Post();
+        MuoviSchede(attuale, Archivio, 1.0);
+        registrato = true;
+    });
+
+    if (Modo == 0 && registrato) {
+        // the account's pending returns are taken into the new document
+        const int destinazione = CauzioniPerDestinazione(attuale.contoTp, attuale.conto) != 0 ? attuale.destinazione : 0;
+        Esegui(appoggio,
+               QStringLiteral("UPDATE LUMO_MovResT SET KDocT = :KDocT , FlTipoDocColl = :Fl "
+                              " WHERE KDocT = 0 AND IdContoTp = :IdContoTp AND IdConto = :IdConto "
+                              " AND IdDestinazione = :IdDestinazione "),
+               {chiave, doc.collegamento, attuale.contoTp, attuale.conto, destinazione});
+    }
+
+    if (Modo == 1 && (attuale.aggMovC == 1 || registrata.aggMovC == 1))
+        CancellaMovimento(doc.collegamento, chiave);
+    if (attuale.aggMovC == 1 && !Cauz->IsEmpty())
+        ScriviMovimento(Testa, Cauz, attuale, doc.collegamento, chiave);
+}
+
+// ---- printed deposit summary and packaging-expense account
+
+namespace {
+
+const int kPosti = 10;
+const char *const kCampiStringa[] = {"_UT_IdCauz", "_UT_DsCauz"};
+const char *const kCampiNumero[] = {"_UT_EsiIni", "_UT_QtaCar",  "_UT_QtaRes",    "_UT_EsiFin",
+                                    "_UT_ValCon", "_UT_Prezzo", "_UT_QtaCarEcc", "_UT_QtaResEcc"};
+
+QString Posto(const char *campo, int posto)
+{
+    return QLatin1String(campo) + QStringLiteral("%1").arg(posto, 2, 10, QLatin1Char('0'));
+}
+
+// Where the summary of a print type is read: table, database and head key column.
+struct OrigineCastelletto {
+    QString tabella;
+    QString database;
+    QString chiave;
+};
+
+bool OrigineDi(int TipoCastelletto, OrigineCastelletto &o)
+{
+    const QString globale = QStringLiteral("GlobalDataBase");
+    switch (TipoCastelletto) {
+    case 1:
+        o = {QStringLiteral("LUMO_CauzDocBoll"), globale, QStringLiteral("KBolleCliT")};
+        return true;
+    case 2:
+        o = {QStringLiteral("LUMO_CauzDocFatt"), globale, QStringLiteral("KFattCliT")};
+        return true;
+    case 3:
+        o = {QStringLiteral("LUMO_t_CauzDocFatt"), QStringLiteral("LocalDataBase"), QStringLiteral("KFattCliT")};
+        return true;
+    case 4:
+        o = {QStringLiteral("LUMO_CauzDocBollAcq"), globale, QStringLiteral("KBolleForT")};
+        return true;
+    default:
+        return false;
+    }
+}
+
+double Esistenza(const TDataSet *q, int tipoStampa)
+{
+    switch (tipoStampa) {
+    case 0:
+        return Valore(q, QStringLiteral("EsistenzaAtt"));
+    case 1:
+        return Valore(q, QStringLiteral("EsistenzaB"));
+    case 2:
+        return Valore(q, QStringLiteral("EsistenzaF"));
+    default:
+        return 0;
+    }
+}
+
+// The customer's invoiced deposit value outstanding on the per-destination cards.
+double ValoreAttualeCauzioni(TDataSet *Testa)
+{
+    const QString cliente = Codice(Testa, QStringLiteral("IdCliente"));
+    const int perDestinazione = CauzioniPerDestinazione(QStringLiteral("CL"), cliente);
+    TXQuery *q = DMILUMO->qValAttCau;
+    q->Close();
+    Funzioni::ImpostaSQLQuery(q, QStringLiteral("WHERE"),
+                              QStringLiteral("IdContoTp = 'CL' AND IdConto = :IdConto AND FlTipoScheda = 0 "
+                                             " AND IdDestinazione = :IdDestinazione "));
+    q->ParamByName(QStringLiteral("IdConto"))->SetAsString(cliente);
+    q->ParamByName(QStringLiteral("IdDestinazione"))
+        ->SetAsInteger(perDestinazione != 0 ? Testa->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger() : 0);
+    q->Open();
+    const double valore = q->IsEmpty() ? 0 : Valore(q, QStringLiteral("Valore"));
+    q->Close();
+    return valore;
+}
+
+} // namespace
+
+void UT_LMQ_DVEN_CampiCastelletto(TDataSet *Testa)
+{
+    for (int posto = 1; posto <= kPosti; ++posto) {
+        Testa->AddCalcField(Posto(kCampiStringa[0], posto), ftString, 3);
+        Testa->AddCalcField(Posto(kCampiStringa[1], posto), ftString, 30);
+        for (const char *campo : kCampiNumero)
+            Testa->AddCalcField(Posto(campo, posto), ftFloat);
+    }
+    Testa->AddCalcField(QStringLiteral("_UT_TotValCon"), ftFloat);
+    Testa->AddCalcField(QStringLiteral("_UT_TotValRes"), ftFloat);
+    Testa->AddCalcField(QStringLiteral("_UT_LMQ_ValoreAttCau"), ftFloat);
+}
+
+void UT_LMQ_DVEN_StampaCastelletto(TDataSet *Testa, int TipoCastelletto)
+{
+    const int righeStampate = Testa->FieldByName(QStringLiteral("_UT_LMQ_FlStaCau"))->AsInteger();
+    if (righeStampate == 0)
+        return;
+    const int tipoEsistenza = Testa->FieldByName(QStringLiteral("_UT_LMQ_FlTpStaCau"))->AsInteger();
+    for (int posto = 1; posto <= kPosti; ++posto) {
+        for (const char *campo : kCampiStringa)
+            Testa->FieldByName(Posto(campo, posto))->SetAsString(QString());
+        for (const char *campo : kCampiNumero)
+            Testa->FieldByName(Posto(campo, posto))->SetAsFloat(0);
+    }
+    Testa->FieldByName(QStringLiteral("_UT_TotValCon"))->SetAsFloat(0);
+    Testa->FieldByName(QStringLiteral("_UT_TotValRes"))->SetAsFloat(0);
+    OrigineCastelletto o;
+    TXQuery *q = DMILUMO->qLUMO_StaCasCau;
+    q->Close();
+    q->SQL.clear();
+    // another print type prints the empty block
+    if (!OrigineDi(TipoCastelletto, o))
+        return;
+    q->SetDatabaseName(o.database);
+    q->SQL = QStringList{QStringLiteral("SELECT * FROM %1  WHERE %2 = :Chiave ORDER BY IdImballo ").arg(o.tabella, o.chiave)};
+    const qint64 chiave = Testa->FieldByName(o.chiave)->AsInteger();
+    q->ParamByName(QStringLiteral("Chiave"))->SetAsInteger(chiave);
+    q->Open();
+    TXlkTable *imballi = TDMIBase::Crea()->lkImballi;
+    int posto = 0;
+    PerOgniRiga(q, [&] {
+        const double car = Valore(q, QStringLiteral("QtaCar"));
+        const double res = Valore(q, QStringLiteral("QtaRes"));
+        if (righeStampate == 2 && car == 0 && res == 0)
+            return;
+        const double esistenza = Esistenza(q, tipoEsistenza);
+        if (righeStampate == 3 && esistenza == 0 && car == 0 && res == 0)
+            return;
+        const QString imballo = Codice(q, QStringLiteral("IdImballo"));
+        if (++posto > kPosti)
+            return;
+        const QString descrizione = TDMIBase::Posiziona(imballi, QStringLiteral("IdImballo"), {imballo})
+                                        ? imballi->FieldByName(QStringLiteral("UT_LMQ_DsDescDoc"))->AsString()
+                                        : QString();
+        auto numero = [&](const char *campo, double valore) { Testa->FieldByName(Posto(campo, posto))->SetAsFloat(valore); };
+        Testa->FieldByName(Posto("_UT_IdCauz", posto))->SetAsString(imballo);
+        Testa->FieldByName(Posto("_UT_DsCauz", posto))->SetAsString(descrizione);
+        numero("_UT_EsiIni", esistenza);
+        numero("_UT_QtaCar", car);
+        numero("_UT_QtaRes", res);
+        numero("_UT_EsiFin", esistenza + car - res);
+        numero("_UT_ValCon", Valore(q, QStringLiteral("ValoreCar")) - Valore(q, QStringLiteral("ValoreRes")));
+        numero("_UT_Prezzo", car != 0 || res != 0 ? Valore(q, QStringLiteral("Prezzo")) : 0);
+        numero("_UT_QtaCarEcc", Valore(q, QStringLiteral("QtaCarEcc")));
+        numero("_UT_QtaResEcc", Valore(q, QStringLiteral("QtaResEcc")));
+    });
+    // the totals cover every row, printed or not
+    q->Close();
+    q->SQL = QStringList{QStringLiteral("SELECT sum(ValoreCar) as ValCar, sum(ValoreRes) as ValRes FROM %1  WHERE %2 = :Chiave")
+                             .arg(o.tabella, o.chiave)};
+    q->ParamByName(QStringLiteral("Chiave"))->SetAsInteger(chiave);
+    q->Open();
+    if (!q->IsEmpty()) {
+        Testa->FieldByName(QStringLiteral("_UT_TotValCon"))->SetAsFloat(Valore(q, QStringLiteral("ValCar")));
+        Testa->FieldByName(QStringLiteral("_UT_TotValRes"))->SetAsFloat(Valore(q, QStringLiteral("ValRes")));
+    }
+    q->Close();
+    if (TipoCastelletto == 2 || TipoCastelletto == 3)
+        Testa->FieldByName(QStringLiteral("_UT_LMQ_ValoreAttCau"))->SetAsFloat(ValoreAttualeCauzioni(Testa));
+}
+
+void UT_LMQ_DVEN_CodiceSpeseImballo(TDataSet *Testa, TXClientTable *Totali, const QString &SiglaDoc)
+{
+    TXlkTable *clienti = TDMIBase::Crea()->lkClienti;
+    if (!TDMIBase::Posiziona(clienti, QStringLiteral("IdContoTp;IdConto"),
+                             {QStringLiteral("CL"), Codice(Testa, QStringLiteral("IdCliente"))}))
+        return;
+    const QString conto = clienti->FieldByName(QStringLiteral("UT_LMQ_ContoCau"))->AsString();
+    if (conto.isEmpty())
+        return;
+    QString chiave;
+    if (SiglaDoc == QLatin1String("FI"))
+        chiave = QStringLiteral("KFattCliT");
+    else if (SiglaDoc == QLatin1String("DT"))
+        chiave = QStringLiteral("KBolleCliT");
+    else
+        return;
+    if (!Totali->Locate(chiave + QStringLiteral(";TipoRecord;Progressivo"),
+                        QVariantList{Testa->FieldByName(chiave)->AsInteger(), QStringLiteral("SPI"), 1}))
+        return;
+    Totali->Edit();
+    Totali->FieldByName(QStringLiteral("Codice"))->SetAsString(conto);
+    Totali->Post();
 }

@@ -8,6 +8,8 @@
 class QWidget;
 class TDataSet;
 class TField;
+class TXClientTable;
+class TXQuery;
 
 // ---- lookup fields of the document rows
 
@@ -77,6 +79,55 @@ void UT_LMQ_DVEN_SpeseTrasporto(TDataSet *Testa, TDataSet *Righe, TDataSet *Tota
 // caller's transaction; in mode 99 they are shown and the answer is false. Terza plays no part.
 bool UT_LMQ_DVEN_EvadiPrenotazioni(TDataSet *Testa, TDataSet *Righe, TDataSet *Terza, int Modo,
                                    const QString &SiglaDoc);
+
+// ---- deposit summary ("DT" customer delivery note, "FI" customer invoice, "DTA" supplier
+// delivery note; tables LUMO_CauzDocBoll, LUMO_CauzDocFatt, LUMO_CauzDocBollAcq and their
+// local copies LUMO_t_...)
+
+// Builds the document's summary in the local copy Cauz from the visible rows of Righe
+// (reopened on "Stato < 3 "): with deposits on, the causal's deposits on (_UT_LMQ_FlCauzioni)
+// and an account keeping deposits. A first build makes one row per packaging code in use with
+// the account's balances and pending returns; a rebuild (asked first on a return document)
+// recounts the loaded quantity, or the returned one on a return document. Rows with a
+// quantity take the list price (the row's own price when the list has none) and are valued.
+// Ends on the summary's first row with the rows closed and unfiltered; the stops before the
+// build leave them open and filtered. An error is shown once and raised as a silent abort
+// after that clean-up, so that a save stops. The third table plays no part.
+void UT_LMQ_DVEN_CreaCasteCauz(TDataSet *Testa, TDataSet *Righe, TDataSet *Terza, TDataSet *Cauz,
+                               const QString &SiglaDoc);
+
+// Values the summary's current record (in edit or insert, not posted): ValoreCar and
+// ValoreRes at the given decimals; with excess management the returns beyond the stock, and
+// the loads covering an earlier excess, carry no value (QtaResEcc, QtaCarEcc).
+void UT_LMQ_CalcValCau(TDataSet *Cauz, int Decimali);
+
+// Replays the local summary onto the stored table (Archivio, through which rows are found by
+// KMovimento) and the account's deposit cards, inside the caller's transaction. Modo 0 new
+// document (pending returns of the account are taken in), 1 modified, 2 deleted (the stored
+// rows read by Registrate, whose parameter is set to the key, go off the cards and the returns
+// become pending again). A stored row goes off the cards with the head as stored. With the
+// causal's UT_LMQ_FlAggMovC 1 the document's journal movement is written again; a deleted
+// document loses it in any case. Errors reach the caller.
+void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrate, TXClientTable *Archivio, int Modo,
+                             const QString &SiglaDoc);
+
+// Declares on a document print's head dataset, before it opens, the calculated fields of the
+// printed summary: ten slots _UT_IdCauz01.._UT_QtaResEcc10, _UT_TotValCon, _UT_TotValRes and
+// _UT_LMQ_ValoreAttCau.
+void UT_LMQ_DVEN_CampiCastelletto(TDataSet *Testa);
+
+// Fills those fields from the head's calculated-fields event by the causal's lookups
+// _UT_LMQ_FlStaCau (0 nothing, 2 rows without quantities left out, 3 also without stock) and
+// _UT_LMQ_FlTpStaCau (stock printed: 0 general, 1 delivery notes, 2 invoiced). TipoCastelletto
+// 1 LUMO_CauzDocBoll, 2 LUMO_CauzDocFatt, 3 LUMO_t_CauzDocFatt (local database), 4
+// LUMO_CauzDocBollAcq; another type prints the empty block. The first ten rows are printed,
+// the totals cover all; types 2 and 3 also give the customer's invoiced deposit value
+// outstanding. Errors reach the print.
+void UT_LMQ_DVEN_StampaCastelletto(TDataSet *Testa, int TipoCastelletto);
+
+// Books the document's packaging-expense totals record ("SPI", progressive 1) to the
+// customer's deposit account UT_LMQ_ContoCau, when it has one. "DT" and "FI" only.
+void UT_LMQ_DVEN_CodiceSpeseImballo(TDataSet *Testa, TXClientTable *Totali, const QString &SiglaDoc);
 
 // ---- shared with the order and quote routines (Lumo_funzordcli)
 

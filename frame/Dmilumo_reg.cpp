@@ -21,7 +21,7 @@ TDMILUMO_reg::TDMILUMO_reg(QObject *owner) : TDataModule(owner)
         QStringLiteral("LEFT JOIN Clienti ON MovMagazzino.IdConto = Clienti.IdConto"),
         QStringLiteral("LEFT JOIN Fornitori ON MovMagazzino.IdConto = Fornitori.IdConto"),
         QStringLiteral("WHERE MovMagazzino.DataMovimento >= :DaData AND MovMagazzino.DataMovimento <= :A_Data AND CausaliMagaz.UT_LMQ_FlRegCs <> 0  AND Articoli.UT_LMQ_IdCatVin <> ''"),
-        QStringLiteral("ORDER BY MovMagazzino.DataMovimento"),
+        QStringLiteral("ORDER BY MovMagazzino.DataMovimento, MovMagazzino.KMovMag"),
     });
     qMMRegCs->ParamByName(QStringLiteral("DaData"))->SetDataType(ftDateTime);
     qMMRegCs->ParamByName(QStringLiteral("A_Data"))->SetDataType(ftDateTime);

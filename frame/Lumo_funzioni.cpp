@@ -399,6 +399,8 @@ void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &Id
         return importi;
     };
 
+    // each card reaches the database once per transaction, at its end
+    t->SetDeferredWrites(true);
     Funzioni::CheckTabOpen(t);
     try {
         const ImportiScheda perDestinazione = aggiornaScheda(destinazione, 0, std::nullopt);

@@ -10,7 +10,11 @@
 #include "host/ui/MDIForm.h"
 #include "host/ui/Xvkey.h"
 
+#include <QSet>
+
 #include <algorithm>
+#include <functional>
+#include <initializer_list>
 #include <vector>
 
 namespace {
@@ -98,6 +102,8 @@ TLumoBufferRighe::TLumoBufferRighe(TFLumoMasterDettaglio *finestra, const TLumoD
     TRSArchivio->SetName(def_.Client);
     TRSArchivio->SetTableName(def_.TabellaArchivio);
     TRSArchivio->SetXWhereVuoto(def_.XWhereVuoto);
+    // the rows of a save reach the database in multi-row statements before the commit
+    TRSArchivio->SetDeferredWrites(true);
 
     DSDettaglio = new TDataSource(finestra);
     DSDettaglio->SetName(def_.Sorgente);
@@ -238,13 +244,12 @@ QString TLumoBufferRighe::TestoDuplicato(TDataSet *riga) const
         .arg(parti.join(QStringLiteral(", ")));
 }
 
-void TLumoBufferRighe::ScriviArchivio(const QVariantList &chiaveTesta)
+void TLumoBufferRighe::ScriviArchivio(const QList<TField *> &collegamento, const QVariantList &chiaveTesta)
 {
     Funzioni::CopiaDati(TRSArchivio, TTBuffer, 0, 0, false);
     // rows added before the head's code was typed are saved under it
-    const QStringList collegamento = Nomi(finestra_->CampiChiaveTesta);
     for (int i = 0; i < collegamento.size(); ++i)
-        TRSArchivio->FieldByName(collegamento.at(i))->SetValue(chiaveTesta.at(i));
+        collegamento[i]->SetValue(chiaveTesta.at(i));
     try {
         TRSArchivio->Post();
     } catch (const EKeyViolation &) {
@@ -269,34 +274,67 @@ void TLumoBufferRighe::Registra(const QVariantList &chiaveTesta)
         return valori;
     };
     // deleted rows first, then modified, then new: a key freed by one row can be taken by
-    // another in the same save. Every deleted row is found before the first is deleted.
-    QList<TBookmark> cancellate;
+    // another in the same save. One pass over the buffer finds the deleted stored rows and
+    // notes where the modified and new rows are (the buffer does not change meanwhile).
+    // A key twice among the rows that stay is refused before anything is written.
+    const QStringList collegamento = Nomi(finestra_->CampiChiaveTesta);
+    const QList<TField *> campiTesta = TRSArchivio->GetFieldList(finestra_->CampiChiaveTesta);
+    QList<TField *> chiaveRiga;
+    QList<int> daTesta; // per locate field: the head's key it takes, or -1
+    for (const QString &campo : std::as_const(locate_)) {
+        chiaveRiga << TTBuffer->FieldByName(campo);
+        int testa = -1;
+        for (int i = 0; i < collegamento.size() && testa < 0; ++i)
+            if (collegamento[i].compare(campo, Qt::CaseInsensitive) == 0)
+                testa = i;
+        daTesta << testa;
+    }
+    QSet<QString> chiavi;
+    QList<int> cancellate; // positions in the client table
+    QList<int> modificate; // positions in the buffer
+    QList<int> nuove;
     for (TTBuffer->First(); !TTBuffer->Eof(); TTBuffer->Next()) {
         const int stato = Stato();
         if (stato == srCancellata) {
             TrovaArchivio(valoriOriginali());
-            cancellate << TRSArchivio->GetBookmark();
+            cancellate << TRSArchivio->RecNo();
+            Mdimainbase::ProgressStep();
+            continue;
         }
-        if (stato != srModificata && stato != srNuova)
+        QString chiave;
+        for (int i = 0; i < chiaveRiga.size(); ++i)
+            chiave += (daTesta[i] >= 0 ? chiaveTesta[daTesta[i]].toString() : chiaveRiga[i]->AsString()) + QChar(0x1f);
+        if (chiavi.contains(chiave))
+            throw EKeyViolation(TestoDuplicato(TTBuffer));
+        chiavi.insert(chiave);
+        if (stato == srModificata)
+            modificate << TTBuffer->RecNo();
+        else if (stato == srNuova)
+            nuove << TTBuffer->RecNo();
+        else
             Mdimainbase::ProgressStep();
     }
-    for (const TBookmark &b : std::as_const(cancellate)) {
-        TRSArchivio->GotoBookmark(b);
-        TRSArchivio->Delete();
-    }
-    for (TTBuffer->First(); !TTBuffer->Eof(); TTBuffer->Next()) {
-        if (Stato() != srModificata)
-            continue;
+    CancellaPosizioni(cancellate);
+    // every modified row's stored row found before the first is written: a write would
+    // have the next search index the table again (the client table keeps no order, so a
+    // row written keeps its position)
+    QList<int> archivio;
+    for (int posizione : std::as_const(modificate)) {
+        TTBuffer->SetRecNo(posizione);
         TrovaArchivio(valoriOriginali());
+        archivio << TRSArchivio->RecNo();
+    }
+    for (qsizetype i = 0; i < modificate.size(); ++i) {
+        TTBuffer->SetRecNo(modificate[i]);
+        TRSArchivio->SetRecNo(archivio[i]);
         TRSArchivio->Edit();
-        ScriviArchivio(chiaveTesta);
+        ScriviArchivio(campiTesta, chiaveTesta);
         Mdimainbase::ProgressStep();
     }
-    for (TTBuffer->First(); !TTBuffer->Eof(); TTBuffer->Next()) {
-        if (Stato() != srNuova)
-            continue;
+    for (int posizione : std::as_const(nuove)) {
+        TTBuffer->SetRecNo(posizione);
         TRSArchivio->Append();
-        ScriviArchivio(chiaveTesta);
+        ScriviArchivio(campiTesta, chiaveTesta);
         Mdimainbase::ProgressStep();
     }
 }
@@ -305,8 +343,20 @@ void TLumoBufferRighe::CancellaArchivio(const QVariantList &chiaveTesta)
 {
     LeggiArchivio(chiaveTesta);
     SenzaControlli fermi({qDettaglio, TRSArchivio});
+    QList<int> cancellate;
     for (qDettaglio->First(); !qDettaglio->Eof(); qDettaglio->Next()) {
         TrovaArchivio(Valori(qDettaglio, locate_));
+        cancellate << TRSArchivio->RecNo();
+    }
+    CancellaPosizioni(cancellate);
+}
+
+void TLumoBufferRighe::CancellaPosizioni(QList<int> posizioni)
+{
+    // from the last: the positions before it stay
+    std::sort(posizioni.begin(), posizioni.end(), std::greater<int>());
+    for (int posizione : std::as_const(posizioni)) {
+        TRSArchivio->SetRecNo(posizione);
         TRSArchivio->Delete();
     }
 }

@@ -118,11 +118,15 @@ private:
     void CancellaArchivio(const QVariantList &chiaveTesta);
     // The client table holding every stored row of the head, as stored now.
     void LeggiArchivio(const QVariantList &chiaveTesta);
+    // Deletes the client table's rows at these positions (all found beforehand, so that no
+    // search runs between the deletes).
+    void CancellaPosizioni(QList<int> posizioni);
     // Finds the stored row of values (on the locate fields); "Errore in lettura movimento"
     // when there is none.
     void TrovaArchivio(const QVariantList &valori);
-    // Posts the client row (the head's key put in), naming the row when its key is taken.
-    void ScriviArchivio(const QVariantList &chiaveTesta);
+    // Posts the client row with the head's key in its key fields, naming the row when its key
+    // is taken.
+    void ScriviArchivio(const QList<TField *> &collegamento, const QVariantList &chiaveTesta);
     QVariantList Valori(TDataSet *dataSet, const QStringList &campi) const;
     QString TestoDuplicato(TDataSet *riga) const;
 

@@ -53,7 +53,7 @@ TFqarn0009f::TFqarn0009f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
 
     ui->GrigliaDettaglio->SetOptions(dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgRowSelect
                                      | dgAlwaysShowSelection);
-    ui->GrigliaDettaglio->AddColumn(QStringLiteral("IdMagazzino"), QString(), 110);
+    ui->GrigliaDettaglio->AddColumn(QStringLiteral("IdMagazzino"), QString(), 120);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("RagioneSociale"), QStringLiteral("Descrizione"), 300);
 }
 

@@ -44,13 +44,13 @@ enum Phase { Motore, Sql, PhaseCount };
 struct Engine {
     const char *label = "";
     QString url;
+    QString server; // PostgreSQL: the server, to drop the schema at the end
     QString schema;
     double best[PhaseCount];
     double totale[PhaseCount]; // the document total each run leaves
 };
 
 std::vector<std::unique_ptr<Engine>> engines;
-Engine *current = nullptr;
 std::unique_ptr<QTemporaryDir> cartella;
 
 void Moduli()
@@ -61,15 +61,16 @@ void Moduli()
     delete DMIBPra.data();
 }
 
-// The engine's database becomes "GlobalDatabase".
+// The engine's database becomes "GlobalDatabase" (the other benchmarks of the program may
+// have put theirs there), with the host's modules read afresh on it.
 TXDatabase &Usa(Engine *e)
 {
-    if (current != e) {
+    DMIDataBases &dbs = DMIDataBases::Instance();
+    if (!dbs.Has(QStringLiteral("GlobalDatabase")) || dbs.Global().Url() != e->url) {
         Moduli();
-        DMIDataBases::Instance().Open(QStringLiteral("GlobalDatabase"), e->url);
-        current = e;
+        dbs.Open(QStringLiteral("GlobalDatabase"), e->url);
     }
-    return DMIDataBases::Instance().Global();
+    return dbs.Global();
 }
 
 void Semina(TXDatabase &db)
@@ -214,11 +215,13 @@ void BenchSql(benchmark::State &state, Engine *e)
     }
 }
 
-std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url, const QString &schema = QString())
+std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url, const QString &server = QString(),
+                                   const QString &schema = QString())
 {
     auto e = std::make_unique<Engine>();
     e->label = label;
     e->url = url;
+    e->server = server;
     e->schema = schema;
     std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
     std::fill(std::begin(e->totale), std::end(e->totale), 0.0);
@@ -238,7 +241,7 @@ void Prepara()
             TXDatabase admin(QStringLiteral("admin"), server);
             admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
         }
-        engines.push_back(MakeEngine("postgres", benchruns::InSchema(server, schema), schema));
+        engines.push_back(MakeEngine("postgres", benchruns::InSchema(server, schema), server, schema));
     }
     for (auto &e : engines) {
         const int rounds = e->url.startsWith(QLatin1String("sqlite")) ? benchruns::Rounds("KV8_BENCH_ROUNDS", 5)
@@ -268,15 +271,17 @@ void Riporta()
 
 void Chiudi()
 {
-    Moduli();
+    DMIDataBases &dbs = DMIDataBases::Instance();
+    for (auto &e : engines)
+        if (dbs.Has(QStringLiteral("GlobalDatabase")) && dbs.Global().Url() == e->url) {
+            Moduli();
+            dbs.Close(QStringLiteral("GlobalDatabase"));
+        }
     for (auto &e : engines)
         if (!e->schema.isEmpty()) {
-            TXDatabase &db = Usa(e.get());
-            Moduli();
-            db.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
+            TXDatabase admin(QStringLiteral("admin"), e->server);
+            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
         }
-    DMIDataBases::Instance().CloseAll();
-    current = nullptr;
     engines.clear();
     cartella.reset();
 }

@@ -1,6 +1,10 @@
-// Datasets against raw Qt Sql in the same run (SQLite):
+// Datasets against raw Qt Sql in the same run, on SQLite and, when KV8_TEST_PG names a
+// server, on PostgreSQL:
 //  - scanning 200 000 rows of 40 columns: raw forward-only QSqlQuery, TXQuery forward-only,
-//    TXQuery holding its rows (with the memory it takes);
+//    TXQuery holding its rows; each also run alone in a child process for its time and its
+//    peak memory (VmHWM less the resident size before it), with the ratios to the raw scan;
+//  - a stream of the 200 000 movements joined to their accounts read through a forward-only
+//    TXQuery and totalled per account, against one aggregate of the same totals;
 //  - appending and posting 100 000 rows in one transaction: raw prepared inserts, TXTable;
 //  - 100 000 Locate calls on a keyed lookup table of 10 000 rows, and a query per key;
 //  - the empty opening of a 100-column dictionary table (what a window does when it opens),
@@ -11,9 +15,14 @@
 #include "host/data/TXlkTable.h"
 #include "host/db/Dictionary.h"
 #include "host/db/SchemaInstaller.h"
+#include "host/db/TXScan.h"
+
+#include "bench/support/BenchRuns.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QHash>
+#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -21,7 +30,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <random>
 
@@ -33,20 +45,63 @@ constexpr int kLookupRows = 10000;
 constexpr int kLocates = 100000;
 constexpr int kWideColumns = 100;
 
-QTemporaryDir &Dir()
+// The folder of the dictionary and the SQLite file; a child process gets it from its parent.
+struct BenchDir {
+    QTemporaryDir temp;
+    QString path = qEnvironmentVariableIsSet("KV8_BENCH_DATA_DIR") ? qEnvironmentVariable("KV8_BENCH_DATA_DIR")
+                                                                   : temp.path();
+    QString filePath(const QString &name) const { return path + u'/' + name; }
+};
+
+BenchDir &Dir()
 {
-    static QTemporaryDir dir;
+    static BenchDir dir;
     return dir;
+}
+
+// A line of /proc/self/status in MB ("VmRSS", "VmHWM").
+double StatusMb(const char *key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(qstrlen(key) + 1).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return 0;
 }
 
 // Resident memory of the process in MB.
 double RssMb()
 {
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return parts.size() > 1 ? parts[1].toDouble() * 4096.0 / (1024.0 * 1024.0) : 0;
+    return StatusMb("VmRSS");
+}
+
+// The engines of the run; the benchmarks read the current one.
+struct Engine {
+    QString label;
+    QString url;
+    QString schema; // PostgreSQL: dropped at the end
+};
+std::vector<Engine> &Engines()
+{
+    static std::vector<Engine> engines;
+    return engines;
+}
+const Engine *&Current()
+{
+    static const Engine *current = nullptr;
+    return current;
+}
+
+// Column types as the engine spells them.
+QString Types(const QString &columns, bool postgres)
+{
+    if (!postgres)
+        return columns;
+    QString out = columns;
+    return out.replace(QStringLiteral(" REAL"), QStringLiteral(" DOUBLE PRECISION"))
+        .replace(QStringLiteral(" DATETIME"), QStringLiteral(" TIMESTAMP"));
 }
 
 QString ScanColumns()
@@ -128,30 +183,64 @@ std::unique_ptr<Dictionary> &BenchDictionary()
     return dict;
 }
 
-std::unique_ptr<TXDatabase> &BenchDatabase()
+std::map<QString, std::unique_ptr<TXDatabase>> &BenchDatabases()
 {
-    static std::unique_ptr<TXDatabase> db;
-    return db;
+    static std::map<QString, std::unique_ptr<TXDatabase>> dbs;
+    return dbs;
 }
 
-// One database for every benchmark, filled once.
-TXDatabase &Db()
+void LoadDictionary()
 {
-    std::unique_ptr<TXDatabase> &db = BenchDatabase();
     std::unique_ptr<Dictionary> &dict = BenchDictionary();
-    if (db)
-        return *db;
-    WriteDictionary();
+    if (dict)
+        return;
+    if (!QFile::exists(Dir().filePath(QStringLiteral("bench.json"))))
+        WriteDictionary();
     dict = std::make_unique<Dictionary>(Dictionary::Load({Dir().filePath(QStringLiteral("bench.json"))}));
     kv8data::SetDataDictionary(dict.get());
-    db = std::make_unique<TXDatabase>(QStringLiteral("bench"), QStringLiteral("sqlite:") + Dir().filePath(QStringLiteral("bench.db")));
+}
+
+// PostgreSQL: the scan rows made by the server, the same values as the SQLite rows.
+void FillScanOnServer(QSqlQuery &q)
+{
+    QStringList values{QStringLiteral("r")};
+    for (int i = 1; i <= 9; ++i)
+        values << QStringLiteral("r * %1 % 1000").arg(i);
+    for (int i = 0; i < 10; ++i)
+        values << QStringLiteral("r * 0.25 + %1").arg(i);
+    for (int i = 0; i < 15; ++i)
+        values << QStringLiteral("'T' || ((r - 1) % 5000) || '-%1'").arg(i);
+    for (int i = 0; i < 5; ++i)
+        values << QStringLiteral("make_timestamp(2024, 1 + (r - 1) % 12, %1, 10, 0, 0)").arg(1 + i);
+    // the rows of the SQLite fill are numbered from 0 in their values: r counts from 1
+    QString text = values.join(QStringLiteral(", "));
+    text.replace(QStringLiteral("r * "), QStringLiteral("(r - 1) * "));
+    if (!q.exec(QStringLiteral("INSERT INTO BenchScan SELECT ") + text
+                + QStringLiteral(" FROM generate_series(1, %1) AS g(r)").arg(kScanRows)))
+        std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
+}
+
+// The database of the current engine, filled once (a child process finds it filled).
+TXDatabase &Db()
+{
+    const Engine &e = *Current();
+    std::unique_ptr<TXDatabase> &db = BenchDatabases()[e.label];
+    if (db)
+        return *db;
+    LoadDictionary();
+    const Dictionary *dict = BenchDictionary().get();
+    db = std::make_unique<TXDatabase>(QStringLiteral("bench"), e.url);
+    if (qEnvironmentVariableIsSet("KV8_BENCH_DATA_DIR"))
+        return *db;
+    const bool pg = db->IsPostgres();
     QSqlDatabase c = db->Connection();
     QSqlQuery q(c);
-    q.exec(QStringLiteral("CREATE TABLE BenchScan (") + ScanColumns() + QStringLiteral(")"));
-    q.exec(QStringLiteral("CREATE TABLE BenchIns (Id INTEGER PRIMARY KEY, KTesta INTEGER NOT NULL DEFAULT 0, "
+    q.exec(QStringLiteral("CREATE TABLE BenchScan (") + Types(ScanColumns(), pg) + QStringLiteral(")"));
+    q.exec(Types(QStringLiteral("CREATE TABLE BenchIns (Id INTEGER PRIMARY KEY, KTesta INTEGER NOT NULL DEFAULT 0, "
                           "IdProdotto VARCHAR(22) NOT NULL DEFAULT '', Descrizione VARCHAR(60) NOT NULL DEFAULT '', "
                           "Quantita REAL NOT NULL DEFAULT 0, Prezzo REAL NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0, "
-                          "IdImballo VARCHAR(3) NOT NULL DEFAULT '', Stato SMALLINT NOT NULL DEFAULT 0, DataMov DATETIME)"));
+                          "IdImballo VARCHAR(3) NOT NULL DEFAULT '', Stato SMALLINT NOT NULL DEFAULT 0, DataMov DATETIME)"), pg));
+    q.exec(QStringLiteral("CREATE TABLE BenchConti (IdConto INTEGER PRIMARY KEY, DsConto VARCHAR(40) NOT NULL DEFAULT '')"));
     q.exec(QStringLiteral("CREATE TABLE BenchLk (IdCodice VARCHAR(8) PRIMARY KEY, Descrizione VARCHAR(40) NOT NULL DEFAULT '', "
                           "Valore REAL NOT NULL DEFAULT 0)"));
     QStringList wide;
@@ -160,12 +249,21 @@ TXDatabase &Db()
     q.exec(QStringLiteral("CREATE TABLE BenchWide (") + wide.join(QStringLiteral(", "))
            + QStringLiteral(", PRIMARY KEY (IdProdotto))"));
     c.transaction();
+    QSqlQuery conti(c);
+    conti.prepare(QStringLiteral("INSERT INTO BenchConti VALUES (?, ?)"));
+    for (int r = 0; r < 1000; ++r) {
+        conti.bindValue(0, r);
+        conti.bindValue(1, QStringLiteral("Conto %1").arg(r));
+        conti.exec();
+    }
+    if (pg)
+        FillScanOnServer(q);
     QStringList marks;
     for (int i = 0; i < 40; ++i)
         marks << QStringLiteral("?");
     QSqlQuery ins(c);
     ins.prepare(QStringLiteral("INSERT INTO BenchScan VALUES (") + marks.join(QLatin1Char(',')) + QStringLiteral(")"));
-    for (int r = 0; r < kScanRows; ++r) {
+    for (int r = 0; r < (pg ? 0 : kScanRows); ++r) {
         ins.bindValue(0, r + 1);
         for (int i = 1; i <= 9; ++i)
             ins.bindValue(i, r * i % 1000);
@@ -187,6 +285,8 @@ TXDatabase &Db()
         lk.exec();
     }
     c.commit();
+    if (pg)
+        q.exec(QStringLiteral("ANALYZE"));
     return *db;
 }
 
@@ -463,29 +563,230 @@ void WideDictionaryLookups(benchmark::State &state)
     }
 }
 
-} // namespace
+// ---- each scan alone in a child process: its time and its peak memory ----
 
-BENCHMARK(WideTableReopen)->Unit(benchmark::kMicrosecond);
-BENCHMARK(WideTableNewOpen)->Unit(benchmark::kMicrosecond);
-BENCHMARK(WideRawEmptySelect)->Unit(benchmark::kMicrosecond);
-BENCHMARK(WideDictionaryLookups)->Unit(benchmark::kMicrosecond);
-BENCHMARK(ClientTableLocateEditPost)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(RawScan)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(QueryStreamScan)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(QueryBufferedScan)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(RawInsert)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(TableAppendPost)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(LookupTableLocate)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(QueryPerKey)->Unit(benchmark::kMillisecond)->Iterations(1);
+const QString kJoined = QStringLiteral("SELECT c.IdConto, c.DsConto, m.F1 FROM BenchScan m INNER JOIN BenchConti c "
+                                       "ON c.IdConto = m.I1 ORDER BY c.IdConto, m.Id");
+const QString kAggregate = QStringLiteral("SELECT c.IdConto, SUM(m.F1) FROM BenchScan m INNER JOIN BenchConti c "
+                                          "ON c.IdConto = m.I1 GROUP BY c.IdConto ORDER BY c.IdConto");
+
+// Runs one variant on the current engine; what it read, as a number to compare.
+double RunVariant(const QString &variant)
+{
+    TXDatabase &db = Db();
+    double check = 0;
+    if (variant == u"raw") {
+        QSqlQuery q(db.Connection());
+        q.setForwardOnly(true);
+        q.exec(QStringLiteral("SELECT * FROM BenchScan"));
+        while (q.next()) {
+            for (int i = 0; i < 40; ++i) {
+                const QVariant v = q.value(i);
+                benchmark::DoNotOptimize(v);
+            }
+            check += q.value(10).toDouble();
+        }
+    } else if (variant == u"cursor") {
+        std::unique_ptr<TXScan> scan = db.OpenScan(QStringLiteral("SELECT * FROM BenchScan"));
+        while (scan->Next()) {
+            for (int i = 0; i < 40; ++i) {
+                const QVariant v = scan->Row().value(i);
+                benchmark::DoNotOptimize(v);
+            }
+            check += scan->Row().value(10).toDouble();
+        }
+    } else if (variant == u"stream" || variant == u"buffered") {
+        TXQuery q;
+        q.SetDatabase(&db);
+        q.SetUniDirectional(variant == u"stream");
+        q.SQL << QStringLiteral("SELECT * FROM BenchScan");
+        q.Open();
+        qint64 rows = 0;
+        ReadAllFields(q, rows, check);
+    } else if (variant == u"joined") {
+        // a register's loop: totals per account as the stream moves
+        TXQuery q;
+        q.SetDatabase(&db);
+        q.SetUniDirectional(true);
+        q.SQL << kJoined;
+        q.Open();
+        TField *conto = q.FieldByName(QStringLiteral("IdConto"));
+        TField *qta = q.FieldByName(QStringLiteral("F1"));
+        QHash<int, double> totals;
+        for (; !q.Eof(); q.Next())
+            totals[conto->AsInteger()] += qta->AsFloat();
+        for (auto it = totals.cbegin(); it != totals.cend(); ++it)
+            check += it.value() * (it.key() + 1);
+    } else if (variant == u"aggregate") {
+        QSqlQuery q = db.OpenQuery(kAggregate);
+        while (q.next())
+            check += q.value(1).toDouble() * (q.value(0).toInt() + 1);
+    }
+    return check;
+}
+
+struct Measure {
+    double ms = 0;
+    double peak = 0;   // MB: high-water mark of the process that ran only this variant
+    double growth = 0; // MB: the same less the resident size before the variant began
+    double check = 0;
+};
+
+// The child: one variant, then "ms peak growth check" on standard output.
+int ChildMain(const QString &variant, const QString &url)
+{
+    Engine e{QStringLiteral("child"), url, QString()};
+    Current() = &e;
+    Db().ScalarValue(QStringLiteral("SELECT COUNT(*) FROM BenchConti")); // connected, before the count starts
+    // the high-water mark starts again from the resident size now (Linux: clear_refs 5)
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (reset.open(QIODevice::WriteOnly))
+        reset.write("5");
+    reset.close();
+    const double before = RssMb();
+    const auto start = std::chrono::steady_clock::now();
+    const double check = RunVariant(variant);
+    const double ms = benchruns::Seconds(start) * 1000;
+    const double peak = StatusMb("VmHWM");
+    std::printf("%.1f %.2f %.2f %.6f\n", ms, peak, peak - before, check);
+    BenchDatabases().clear();
+    kv8data::SetDataDictionary(nullptr);
+    BenchDictionary().reset();
+    return 0;
+}
+
+Measure InChild(const Engine &e, const QString &variant)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KV8_BENCH_DATA_DIR"), Dir().path);
+    p.setProcessEnvironment(env);
+    p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--variant"), variant, e.url});
+    p.waitForFinished(-1);
+    const QList<QByteArray> out = p.readAllStandardOutput().trimmed().split(' ');
+    Measure m;
+    if (out.size() == 4) {
+        m.ms = out[0].toDouble();
+        m.peak = out[1].toDouble();
+        m.growth = out[2].toDouble();
+        m.check = out[3].toDouble();
+    } else {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(variant), p.readAllStandardError().constData());
+    }
+    return m;
+}
+
+// Best of three runs of each variant, each in its own process.
+Measure Best(const Engine &e, const QString &variant)
+{
+    Measure best;
+    for (int round = 0; round < 3; ++round) {
+        const Measure m = InChild(e, variant);
+        if (round == 0 || m.ms < best.ms)
+            best = Measure{m.ms, best.peak, best.growth, m.check};
+        best.peak = round == 0 ? m.peak : std::min(best.peak, m.peak);
+        best.growth = round == 0 ? m.growth : std::min(best.growth, m.growth);
+    }
+    return best;
+}
+
+void PrintMeasure(const char *what, const Measure &m, const Measure *base = nullptr, bool memory = true)
+{
+    std::printf("  %-30s %7.0f ms  peak %6.1f MB (+%6.1f MB)", what, m.ms, m.peak, m.growth);
+    if (base) {
+        std::printf("  time %.2fx", m.ms / base->ms);
+        if (memory)
+            std::printf("  peak %.2fx", m.peak / base->peak);
+        if (std::fabs(m.check - base->check) > 1e-6 * std::fabs(base->check))
+            std::printf("  DIFFERENT RESULT");
+    }
+    std::printf("\n");
+}
+
+void PrintScans(const Engine &e)
+{
+    const Measure raw = Best(e, QStringLiteral("raw"));
+    const Measure stream = Best(e, QStringLiteral("stream"));
+    const Measure buffered = Best(e, QStringLiteral("buffered"));
+    const Measure cursor = Best(e, QStringLiteral("cursor"));
+    std::printf("\n%s, scan of %d rows x 40 columns, each alone in a process (best of 3; peak: the process's "
+                "high-water mark, +: above its size before the scan):\n",
+                qPrintable(e.label), kScanRows);
+    PrintMeasure("raw forward-only QSqlQuery", raw);
+    PrintMeasure("TXScan (no dataset)", cursor, &raw);
+    PrintMeasure("TXQuery forward-only", stream, &raw);
+    PrintMeasure("TXQuery holding its rows", buffered, &raw);
+    const Measure joined = Best(e, QStringLiteral("joined"));
+    const Measure aggregate = Best(e, QStringLiteral("aggregate"));
+    std::printf("%s, %d movements joined to their accounts, totals per account:\n", qPrintable(e.label), kScanRows);
+    PrintMeasure("one aggregate (GROUP BY)", aggregate);
+    PrintMeasure("TXQuery forward-only stream", joined, &aggregate, false);
+}
+
+// Registered once per engine: the name ends with the engine's label.
+void Register(const char *name, void (*fn)(benchmark::State &), benchmark::TimeUnit unit, int iterations = 0)
+{
+    for (const Engine &e : Engines()) {
+        const Engine *engine = &e;
+        auto *b = benchmark::RegisterBenchmark((std::string(name) + '/' + e.label.toStdString()).c_str(),
+                                               [fn, engine](benchmark::State &state) {
+                                                   Current() = engine;
+                                                   fn(state);
+                                               });
+        b->Unit(unit);
+        // PostgreSQL: one round of the long ones
+        if (iterations > 0)
+            b->Iterations(e.url.startsWith(u"postgresql") ? 1 : iterations);
+    }
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "--variant") == 0)
+        return ChildMain(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    Engines().push_back(Engine{QStringLiteral("sqlite"), QStringLiteral("sqlite:") + Dir().filePath(QStringLiteral("bench.db")),
+                               QString()});
+    const QString server = qEnvironmentVariable("KV8_TEST_PG");
+    if (!server.isEmpty()) {
+        const QString schema = QStringLiteral("kv8bench_data");
+        Engines().push_back(Engine{QStringLiteral("postgres"), benchruns::InSchema(server, schema), schema});
+    }
+    // filled before anything is timed; a schema left by an earlier run is dropped first
+    for (const Engine &e : Engines()) {
+        if (!e.schema.isEmpty()) {
+            TXDatabase drop(QStringLiteral("drop"), server);
+            drop.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e.schema));
+        }
+        Current() = &e;
+        Db();
+    }
+    Register("WideTableReopen", WideTableReopen, benchmark::kMicrosecond);
+    Register("WideTableNewOpen", WideTableNewOpen, benchmark::kMicrosecond);
+    Register("WideRawEmptySelect", WideRawEmptySelect, benchmark::kMicrosecond);
+    Register("WideDictionaryLookups", WideDictionaryLookups, benchmark::kMicrosecond);
+    Register("ClientTableLocateEditPost", ClientTableLocateEditPost, benchmark::kMillisecond, 2);
+    Register("RawScan", RawScan, benchmark::kMillisecond, 3);
+    Register("QueryStreamScan", QueryStreamScan, benchmark::kMillisecond, 3);
+    Register("QueryBufferedScan", QueryBufferedScan, benchmark::kMillisecond, 2);
+    Register("RawInsert", RawInsert, benchmark::kMillisecond, 3);
+    Register("TableAppendPost", TableAppendPost, benchmark::kMillisecond, 3);
+    Register("LookupTableLocate", LookupTableLocate, benchmark::kMillisecond, 3);
+    Register("QueryPerKey", QueryPerKey, benchmark::kMillisecond, 1);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    for (const Engine &e : Engines())
+        PrintScans(e);
     // closed while Qt's list of connections still exists
-    BenchDatabase().reset();
+    BenchDatabases().clear();
+    for (const Engine &e : Engines())
+        if (!e.schema.isEmpty()) {
+            TXDatabase drop(QStringLiteral("drop"), server);
+            drop.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e.schema));
+        }
     kv8data::SetDataDictionary(nullptr);
     BenchDictionary().reset();
     return 0;

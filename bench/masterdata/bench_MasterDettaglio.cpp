@@ -131,25 +131,29 @@ void BenchSalvataggio(benchmark::State &state, Engine *e)
         f.NavClick(nbEdit);
         TXTable *buffer = f.TTDettaglio;
         TField *magazzino = buffer->FieldByName(QStringLiteral("IdMagazzino"));
+        buffer->DisableControls();
         for (buffer->First(); !buffer->Eof();) {
             const int m = magazzino->AsInteger();
-            if (m > kModificate) {
+            if (f.bDettaglio->Stato() != srInvariata) {
+                buffer->Next();
+            } else if (m > kModificate) {
                 try {
-                    buffer->Delete(); // kept as deleted: the cursor moves on
+                    buffer->Delete(); // kept as deleted, out of view
                 } catch (const EAbort &) {
                 }
-                continue;
+            } else {
+                buffer->Edit();
+                magazzino->SetAsInteger(m + kSpostamento);
+                buffer->Post();
+                buffer->Next();
             }
-            buffer->Edit();
-            magazzino->SetAsInteger(m + kSpostamento);
-            buffer->Post();
-            buffer->Next();
         }
         for (int m = kPrimaNuova; m < kPrimaNuova + kNuove; ++m) {
             buffer->Append();
             magazzino->SetAsInteger(m);
             buffer->Post();
         }
+        buffer->EnableControls();
         const auto t0 = std::chrono::steady_clock::now();
         const bool salvato = f.SalvataggioDati();
         const double seconds = benchruns::Seconds(t0);

@@ -64,17 +64,47 @@ void Leggi(TXlkTable *t)
     t->setProperty(kInTransazione, t->Database().InTransaction());
 }
 
+// Whether the current record holds the key values (texts and numbers given as such, compared
+// as Locate compares them).
+bool SulRecord(TXlkTable *t, const QString &campiChiave, const QVariantList &valori)
+{
+    if (t->IsEmpty())
+        return false;
+    const QList<TField *> campi = t->GetFieldList(campiChiave);
+    if (campi.size() != valori.size())
+        return false;
+    for (qsizetype i = 0; i < campi.size(); ++i) {
+        const QVariant &v = valori.at(i);
+        const QVariant corrente = campi.at(i)->Value();
+        if (campi.at(i)->IsText()) {
+            if (v.metaType().id() != QMetaType::QString || corrente.isNull() || corrente.toString() != v.toString())
+                return false;
+        } else if (campi.at(i)->IsNumeric()) {
+            const int tipo = v.metaType().id();
+            if ((tipo != QMetaType::Int && tipo != QMetaType::LongLong && tipo != QMetaType::Double) || corrente.isNull()
+                || corrente.toDouble() != v.toDouble())
+                return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
-bool TDMIBase::Posiziona(TXlkTable *tabella, const QString &campiChiave, const QVariantList &valori)
+bool TDMIBase::Posiziona(TXlkTable *tabella, const QString &campiChiave, const QVariantList &valori,
+                         bool rileggiSeManca)
 {
     const QVariant chiave = valori.size() == 1 ? valori.first() : QVariant(valori);
     const bool letta = !tabella->Active() || tabella->property(kRileggi).toBool();
     if (letta)
         Leggi(tabella);
+    else if (SulRecord(tabella, campiChiave, valori))
+        return true; // the same key asked again, as row after row of a document does
     if (tabella->Locate(campiChiave, chiave))
         return true;
-    if (letta)
+    if (letta || !rileggiSeManca)
         return false;
     QVariantList corrente;
     if (!tabella->IsEmpty())

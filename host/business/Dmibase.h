@@ -56,9 +56,11 @@ public:
     TXlkTable *lkCausaliDocMagaz;
 
     // Moves the lookup to the record of the key values (exact match): opened when closed or
-    // due to be read again, and read again once when the key is not found. False when there
-    // is none; the cursor then stays where it was.
-    static bool Posiziona(TXlkTable *tabella, const QString &campiChiave, const QVariantList &valori);
+    // due to be read again, and read again once when the key is not found (unless
+    // rileggiSeManca is false: tables where a missing key is the common case). False when
+    // there is none; the cursor then stays where it was.
+    static bool Posiziona(TXlkTable *tabella, const QString &campiChiave, const QVariantList &valori,
+                          bool rileggiSeManca = true);
     // The module's lookups on the table are read again at their next use.
     void Rileggi(const QString &tabella);
 

@@ -20,6 +20,8 @@
 #include "host/ui/Kmessages.h"
 
 #include <QDebug>
+#include <QHash>
+#include <QPair>
 #include <QSet>
 
 using Funzioni::CompDec;
@@ -52,34 +54,63 @@ QString Codice(const QString &codice)
     return codice.isNull() ? QStringLiteral("") : codice;
 }
 
+// A field by name, or nullptr. The generator reads and sets the same columns of the same
+// datasets row after row: a field found once is taken again from its position while the
+// dataset holds a field of that name there.
+TField *Campo(const TDataSet *ds, const char *nome)
+{
+    struct Posto {
+        qsizetype indice;
+        const TField *campo;
+    };
+    static QHash<QPair<const TDataSet *, const char *>, Posto> trovati;
+    const auto chiave = qMakePair(ds, nome);
+    const QList<TField *> &campi = ds->FieldList();
+    if (const auto it = trovati.constFind(chiave); it != trovati.cend() && it->indice < campi.size()) {
+        TField *f = campi.at(it->indice);
+        if (f == it->campo
+            && (f->FieldName() == QLatin1String(nome) || f->FieldName().compare(QLatin1String(nome), Qt::CaseInsensitive) == 0))
+            return f;
+    }
+    TField *f = ds->FindField(QLatin1String(nome));
+    if (f) {
+        if (trovati.size() > 4096)
+            trovati.clear();
+        trovati.insert(chiave, {campi.indexOf(f), f});
+    }
+    return f;
+}
+
+TField *F(const TDataSet *ds, const char *campo)
+{
+    if (TField *f = Campo(ds, campo))
+        return f;
+    return ds->FieldByName(QLatin1String(campo)); // throws, naming the field
+}
+
 // Values of columns a dataset may lack (they differ by document kind).
 QString Testo(const TDataSet *ds, const char *campo)
 {
-    const TField *f = ds->FindField(QLatin1String(campo));
+    const TField *f = Campo(ds, campo);
     return f ? f->AsString() : QString();
 }
 
 int Intero(const TDataSet *ds, const char *campo)
 {
-    const TField *f = ds->FindField(QLatin1String(campo));
+    const TField *f = Campo(ds, campo);
     return f ? f->AsInteger() : 0;
 }
 
 double Numero(const TDataSet *ds, const char *campo)
 {
-    const TField *f = ds->FindField(QLatin1String(campo));
+    const TField *f = Campo(ds, campo);
     return f ? f->AsFloat() : 0.0;
 }
 
 QDateTime Data(const TDataSet *ds, const char *campo)
 {
-    const TField *f = ds->FindField(QLatin1String(campo));
+    const TField *f = Campo(ds, campo);
     return f ? f->AsDateTime() : QDateTime();
-}
-
-TField *F(const TDataSet *ds, const char *campo)
-{
-    return ds->FieldByName(QLatin1String(campo));
 }
 
 bool Vendita(int tipo)
@@ -90,6 +121,15 @@ bool Vendita(int tipo)
 bool Acquisto(int tipo)
 {
     return tipo == 10 || tipo == 11 || tipo == 13;
+}
+
+// Locates a stock row as it is stored now (another user may have booked it since it was
+// read); a row the table itself wrote in the open transaction is not read again.
+bool TrovaSaldo(TDataSet *tabella, const QString &campi, const QVariantList &chiave)
+{
+    if (auto *client = qobject_cast<TXClientTable *>(tabella))
+        return client->LocateAsStored(campi, chiave);
+    return tabella->Locate(campi, chiave);
 }
 
 void Annulla(TDataSet *ds)
@@ -123,6 +163,8 @@ TDMIBMag::TDMIBMag(QObject *owner) : TDataModule(owner)
         t->SetTableName(QLatin1String(tabella));
         t->SetXWhereVuoto(QLatin1String(vuota));
         t->SetUsaDizionario(true);
+        // a document's movements, details and balances reach the database in batches at the commit
+        t->SetDeferredWrites(true);
         return t;
     };
     tMovMagazzino = tabella("tMovMagazzino", "MovMagazzino", "KMovMag = -1");
@@ -201,7 +243,7 @@ bool TDMIBMag::GeneraMovimentoMagazzino(int statoRigo, int codTipoDoc, const QSt
     c.Partite = partite ? partite : tPartite;
     c.MovimentiD = movimentiD ? movimentiD : tMovMagazzinoD;
     c.Query = query ? query : qLavoro;
-    c.Matricole = dettaglioQta;
+    c.RecordMatricole = dettaglioQta;
     try {
         if (!LeggiDatiMovimento(c))
             return true;
@@ -234,17 +276,23 @@ bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
     TDMIBase *base = TDMIBase::Crea();
     const QString prodotto = F(c.Rigo, "IdProdotto")->AsString().trimmed();
     const int tipoRigo = F(c.Rigo, "TipoRigo")->AsInteger();
+    const KV8Config::TFMBAS01 magazzino = KV8Config::GetFMBAS01();
+    c.ConPartite = magazzino.LivelloPartite >= 2;
+    c.ConMatricole = magazzino.FlMatricole == 1;
+    c.ConDettaglioQta = KV8Config::GetFSBAS01().FlDettaglioQta == 1;
+    c.RigoReso = RigoDiReso(c.CodTipoDoc, tipoRigo);
 
     // 1-2. the article, and rows that book no stock (a row without article among them)
     bool senzaMagazzino = prodotto.isEmpty();
     if (!senzaMagazzino) {
         if (!TDMIBase::Posiziona(base->lkArticoli, QStringLiteral("IdProdotto"), {prodotto}))
             throw Exception(QStringLiteral("Prodotto ") + prodotto + QStringLiteral(" non esistente "));
-        const int carico = base->lkArticoli->FieldByName(QStringLiteral("FlTipoCarico"))->AsInteger();
-        const KV8Config::TFSCLV01 cl = KV8Config::GetFSCLV01();
-        senzaMagazzino = (carico >= 10 && carico <= 13) || carico == 20
-                         || (c.CodTipoDoc == 0 && Intero(c.Testa, "FlContoLavoro") == 1
-                             && cl.TipoRigoContoLavoro >= 0 && tipoRigo == cl.TipoRigoContoLavoro);
+        const int carico = F(base->lkArticoli, "FlTipoCarico")->AsInteger();
+        senzaMagazzino = (carico >= 10 && carico <= 13) || carico == 20;
+        if (!senzaMagazzino && c.CodTipoDoc == 0 && Intero(c.Testa, "FlContoLavoro") == 1) {
+            const int contoLavoro = KV8Config::GetFSCLV01().TipoRigoContoLavoro;
+            senzaMagazzino = contoLavoro >= 0 && tipoRigo == contoLavoro;
+        }
     }
     if (senzaMagazzino) {
         if (c.StatoRigo == 2 || Intero(c.Testa, "ProtMagazzino") <= 0)
@@ -289,12 +337,12 @@ bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
     c.AggiornaSaldi = c.CodTipoDoc != 6 || Intero(c.Testa, "FlAggSaldi") == 1;
 
     // 8. the document's serial records
-    if (KV8Config::GetFMBAS01().FlMatricole == 1 && !c.Matricole) {
+    if (c.ConMatricole && !c.RecordMatricole) {
         qMatricole->Close();
         qMatricole->ParamByName(QStringLiteral("FlTipoDoc"))->SetAsInteger(c.CodTipoDoc);
         qMatricole->ParamByName(QStringLiteral("KTesta"))->SetAsInteger(c.KTesta);
         qMatricole->Open();
-        c.Matricole = qMatricole;
+        c.RecordMatricole = qMatricole;
     }
     return true;
 }
@@ -302,9 +350,11 @@ bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
 bool TDMIBMag::CausaleCollegata(int codTipoDoc, const QString &idCausale, int tipoRigo, QString &idCausaleMaga)
 {
     TXlkTable *t = TDMIBase::Crea()->lkCausaliDocMagaz;
-    if (!TDMIBase::Posiziona(t, QStringLiteral("FlTipoDoc;IdCausale;TipoRigo"), {codTipoDoc, Codice(idCausale.trimmed()), tipoRigo}))
+    // most rows have no link: a missing one does not read the table again
+    if (!TDMIBase::Posiziona(t, QStringLiteral("FlTipoDoc;IdCausale;TipoRigo"),
+                             {codTipoDoc, Codice(idCausale.trimmed()), tipoRigo}, false))
         return false;
-    idCausaleMaga = t->FieldByName(QStringLiteral("IdCausaleMaga"))->AsString();
+    idCausaleMaga = F(t, "IdCausaleMaga")->AsString();
     return true;
 }
 
@@ -315,10 +365,10 @@ bool TDMIBMag::LeggiCausale(const QString &idCausale, TCausaleMag &causale)
     if (codice.isEmpty() || !TDMIBase::Posiziona(t, QStringLiteral("IdCausale"), {codice}))
         return false;
     causale.IdCausale = codice;
-    causale.IdContropartita = t->FieldByName(QStringLiteral("IdContropartita"))->AsString().trimmed();
-    causale.FlClasse = t->FieldByName(QStringLiteral("FlClasse"))->AsInteger();
-    causale.FlEsistenza = t->FieldByName(QStringLiteral("FlEsistenza"))->AsInteger();
-    causale.FlPartita = t->FieldByName(QStringLiteral("FlPartita"))->AsInteger();
+    causale.IdContropartita = F(t, "IdContropartita")->AsString().trimmed();
+    causale.FlClasse = F(t, "FlClasse")->AsInteger();
+    causale.FlEsistenza = F(t, "FlEsistenza")->AsInteger();
+    causale.FlPartita = F(t, "FlPartita")->AsInteger();
     return true;
 }
 
@@ -330,10 +380,9 @@ bool TDMIBMag::TrovaMovimento(TContestoMovimento &c, int subNumOrdine)
 void TDMIBMag::StornaMovimento(TContestoMovimento &c)
 {
     TDataSet *m = c.Movimenti;
-    const bool partite = KV8Config::GetFMBAS01().LivelloPartite >= 2;
     if (c.AggiornaSaldi)
         Esegui(AggiornaEsistenzeMagazzino(m, c.Esistenze, true), QStringLiteral("Errore in aggiornamento esistenze!"));
-    if (partite)
+    if (c.ConPartite)
         Esegui(AggiornaPartiteMagazzino(m, c.Partite, true), QStringLiteral("Errore in aggiornamento partite!"));
     Esegui(AggiornaEsistenzeProgetti(m, true), QStringLiteral("Errore in aggiornamento esistenze progetti!"));
     if (F(m, "SubNumOrdine")->AsInteger() == 0) {
@@ -346,7 +395,7 @@ void TDMIBMag::StornaMovimento(TContestoMovimento &c)
     const int chiave = F(m, "KMovMag")->AsInteger();
     CancellaDettagliMovimento(c, chiave);
     AnnullaProgressiviLotto(c);
-    if (KV8Config::GetFMBAS01().FlMatricole == 1) {
+    if (c.ConMatricole) {
         QString messaggio;
         if (!TDMIBMat::Crea()->CancellaMatricole(TDMIBMat::TipoMovimento, chiave, messaggio))
             throw Exception(QStringLiteral("Errore in cancellazione matricole da magazzino: ") + messaggio);
@@ -375,7 +424,7 @@ void TDMIBMag::ApriMovimento(TContestoMovimento &c, int, bool trovato)
 double TDMIBMag::QuantitaMovimento(TContestoMovimento &c, double quantita, bool secondaria)
 {
     double q = quantita;
-    if (RigoDiReso(c.CodTipoDoc, F(c.Rigo, "TipoRigo")->AsInteger()) && CompDec(q, 0, DecQuantita()) < 0)
+    if (c.RigoReso && CompDec(q, 0, DecQuantita()) < 0)
         q = -q * c.Causale.FlEsistenza;
     if (c.TipoRigo && c.TipoRigo->FlConvQuantita) {
         double convertita = 0;
@@ -463,7 +512,7 @@ void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
 
     // 6. values
     const bool ivaInclusa = Intero(t, "FlScorporo") == 1;
-    const bool reso = RigoDiReso(tipo, F(r, "TipoRigo")->AsInteger()) && CompDec(Numero(r, "Quantita"), 0, DecQuantita()) < 0;
+    const bool reso = c.RigoReso && CompDec(Numero(r, "Quantita"), 0, DecQuantita()) < 0;
     double prezzoMov = CalcoloPrezzoMovMagazzino(t, r, Testo(r, "IdUM"), ivaInclusa);
     double valore = Numero(r, "ControvaloreNN");
     if (ivaInclusa)
@@ -511,7 +560,7 @@ void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
             Funzioni::LeggiDecimaliDivisa(TDMIBase::Crea()->lkDivise, Testo(t, "IdDivisa"));
         prezzo = ScorporaIvaRigo(r, prezzo, dec.Prezzo);
     }
-    if (RigoDiReso(tipo, F(r, "TipoRigo")->AsInteger()) && prezzo < 0)
+    if (c.RigoReso && prezzo < 0)
         prezzo = -prezzo;
     F(m, "Prezzo")->SetAsFloat(prezzo);
     for (const char *sconto : {"Sconto1", "Sconto2", "Sconto3", "Sconto4", "Sconto5"})
@@ -538,7 +587,7 @@ void TDMIBMag::RegistraMovimento(TContestoMovimento &c, int subNumOrdine)
 
     if (c.AggiornaSaldi)
         Esegui(AggiornaEsistenzeMagazzino(m, c.Esistenze, false), QStringLiteral("Errore in aggiornamento esistenze!"));
-    if (KV8Config::GetFMBAS01().LivelloPartite >= 2)
+    if (c.ConPartite)
         Esegui(AggiornaPartiteMagazzino(m, c.Partite, false), QStringLiteral("Errore in aggiornamento partite!"));
     Esegui(AggiornaEsistenzeProgetti(m, false), QStringLiteral("Errore in aggiornamento esistenze progetti!"));
     CopiaCostiRigo(c);
@@ -657,12 +706,11 @@ void TDMIBMag::RegistraLottiMatricole(TContestoMovimento &c)
 {
     TDataSet *m = c.Movimenti;
     const int chiave = F(m, "KMovMag")->AsInteger();
-    const bool matricole = KV8Config::GetFMBAS01().FlMatricole == 1;
     QString messaggio;
-    if (matricole && !TDMIBMat::Crea()->RegistraMatricole(TDMIBMat::TipoMovimento, chiave, c.Matricole, messaggio))
+    if (c.ConMatricole && !TDMIBMat::Crea()->RegistraMatricole(TDMIBMat::TipoMovimento, chiave, c.RecordMatricole, messaggio))
         throw Exception(QStringLiteral("Errore in registrazione matricole da magazzino: ") + messaggio);
     // without quantity details in use a row has none
-    if (KV8Config::GetFSBAS01().FlDettaglioQta != 1)
+    if (!c.ConDettaglioQta)
         return;
     TXQuery *q = c.Query;
     q->Close();
@@ -693,7 +741,7 @@ void TDMIBMag::RegistraLottiMatricole(TContestoMovimento &c)
         F(d, "QuantitaSal")->SetAsFloat(0);
         F(d, "Quantita2Sal")->SetAsFloat(0);
         d->Post();
-        if (matricole && !TDMIBMat::Crea()->RegistraDettaglioMatricole(TDMIBMat::TipoMovimento, chiave, q, messaggio))
+        if (c.ConMatricole && !TDMIBMat::Crea()->RegistraDettaglioMatricole(TDMIBMat::TipoMovimento, chiave, q, messaggio))
             throw Exception(QStringLiteral("Errore in registrazione dettaglio matricole da magazzino: ") + messaggio);
         if (c.AggiornaSaldi) {
             TDatiLotti lotto;
@@ -715,18 +763,18 @@ bool TDMIBMag::TrovaEsercizioDallaData(const QDateTime &data, int &esercizio)
         return false;
     TXlkTable *t = TDMIBase::Crea()->lkEserciziMag;
     const auto contiene = [&] {
-        const QDateTime inizio = t->FieldByName(QStringLiteral("DataInizio"))->AsDateTime();
-        const QDateTime fine = t->FieldByName(QStringLiteral("DataFine"))->AsDateTime();
+        const QDateTime inizio = F(t, "DataInizio")->AsDateTime();
+        const QDateTime fine = F(t, "DataFine")->AsDateTime();
         return !inizio.isNull() && !fine.isNull() && inizio.date() <= data.date() && data.date() <= fine.date();
     };
     // the exercise named after the year first, then any other whose period holds the date
     if (TDMIBase::Posiziona(t, QStringLiteral("Esercizio"), {data.date().year()}) && contiene()) {
-        esercizio = t->FieldByName(QStringLiteral("Esercizio"))->AsInteger();
+        esercizio = F(t, "Esercizio")->AsInteger();
         return true;
     }
     for (t->First(); !t->Eof(); t->Next()) {
         if (contiene()) {
-            esercizio = t->FieldByName(QStringLiteral("Esercizio"))->AsInteger();
+            esercizio = F(t, "Esercizio")->AsInteger();
             return true;
         }
     }
@@ -754,7 +802,7 @@ bool TDMIBMag::AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const
         const double q = KRound(F(movimento, "Quantita")->AsFloat(), dq) * segno;
         const double v = KRound(F(movimento, "Valore")->AsFloat(), dv) * segno;
         Funzioni::CheckTabOpen(tabella);
-        if (tabella->Locate(campi, chiave)) {
+        if (TrovaSaldo(tabella, campi, chiave)) {
             tabella->Edit();
         } else {
             tabella->Append();
@@ -804,7 +852,7 @@ bool TDMIBMag::ConvQuantitaProdotto(const QString &idProdotto, const QString &id
     if (!TDMIBase::Posiziona(t, QStringLiteral("IdProdotto"), {idProdotto.trimmed()}))
         return false;
     const QString unita = idUM.trimmed();
-    const QString propria = t->FieldByName(QStringLiteral("IdUM1"))->AsString().trimmed();
+    const QString propria = F(t, "IdUM1")->AsString().trimmed();
     if (unita.isEmpty() || unita.compare(propria, Qt::CaseInsensitive) == 0) {
         risultato = KRound(quantita, DecQuantita());
         return true;
@@ -840,8 +888,8 @@ double TDMIBMag::ScorporaIvaRigo(TDataSet *rigo, double importo, int decimali)
     const QString codice = Testo(rigo, "IdIva").trimmed();
     if (codice.isEmpty() || !TDMIBase::Posiziona(iva, QStringLiteral("IdIva"), {codice}))
         return KRound(importo, decimali);
-    const double ventilazione = iva->FieldByName(QStringLiteral("AliqVentilaz"))->AsFloat();
-    const double aliquota = ventilazione != 0 ? ventilazione : iva->FieldByName(QStringLiteral("Aliquota"))->AsFloat();
+    const double ventilazione = F(iva, "AliqVentilaz")->AsFloat();
+    const double aliquota = ventilazione != 0 ? ventilazione : F(iva, "Aliquota")->AsFloat();
     return Funzioni::ScorporaIva(decimali, importo, aliquota);
 }
 
@@ -901,7 +949,7 @@ bool TDMIBMag::AggiornaSaldiLotti(const TDatiLotti &dati, bool storno)
         const int dq = DecQuantita();
         const QVariantList chiave = ChiaveLotto(dati);
         Funzioni::CheckTabOpen(t);
-        if (t->Locate(CampiLotto, chiave)) {
+        if (TrovaSaldo(t, CampiLotto, chiave)) {
             t->Edit();
         } else {
             t->Append();
@@ -988,7 +1036,7 @@ bool TDMIBMag::ControllaRigheMagazzino(int, TDataSet *testa, TDataSet *righe)
                          .arg(prodotto);
             break;
         }
-        const int carico = base->lkArticoli->FieldByName(QStringLiteral("FlTipoCarico"))->AsInteger();
+        const int carico = F(base->lkArticoli, "FlTipoCarico")->AsInteger();
         if ((carico >= 10 && carico <= 13) || carico == 20)
             continue;
         const int magazzino = Intero(righe, "IdMagazzino");

@@ -87,7 +87,7 @@ public:
         TDataSet *Partite = nullptr;
         TDataSet *MovimentiD = nullptr;
         TXQuery *Query = nullptr;
-        TDataSet *Matricole = nullptr; // the document's serial records (may be null)
+        TDataSet *RecordMatricole = nullptr; // the document's serial records (may be null)
 
         TCausaleMag Causale;
         int FlPartitaContro = 0;    // the counter causal keeps batches
@@ -96,6 +96,11 @@ public:
         int KTesta = 0;             // the head's key of the kind
         std::optional<Tipirigo::TRTipoRigo> TipoRigo;
         bool AggiornaSaldi = true;  // stock and lots booked (not on a retail sale without FlAggSaldi)
+        bool RigoReso = false;      // a row type whose negative quantities follow the causal (RigoDiReso)
+        // Settings read once per call: stock by batch, serial numbers, quantity details.
+        bool ConPartite = false;
+        bool ConMatricole = false;
+        bool ConDettaglioQta = false;
         bool MovimentoTrovato = false;  // the row's stored movement (SubNumOrdine 0)
         bool ControPrecedente = false;  // its causal had a counter-movement
         double ValoreProprio = 0;   // the movement's value before the row's other cost lines

@@ -218,7 +218,7 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InternalRiallineImportiNN(TXParam_TotaliDocs
         for (righe->First(); !righe->Eof(); righe->Next()) {
             if (fStato && fStato->AsInteger() >= 3)
                 continue;
-            const auto tipo = Tipirigo::TRGetTipoRigo(Param.CodTipoDoc, 0, std::abs(fTipo->AsInteger()));
+            const Tipirigo::TRTipoRigo *tipo = TipoDiRigo(fTipo->AsInteger());
             if (!tipo || tipo->FlClasse != Tipirigo::crMerce)
                 continue;
             const QString iva = fIva->AsString().trimmed();

@@ -393,7 +393,7 @@ protected:
     // 17. The exempt expenses as the VAT entry of "IdIvaArt15".
     void TOTDOCS_SpeseEsentiIva(TXParam_TotaliDocs &Param);
 
-    // ---- pieces of the grouping, for TOTDOCS_Raggruppamento and its replacements
+    // ---- steps of the grouping, for TOTDOCS_Raggruppamento and its replacements
 
     // Groups one row; contoOmaggio is the account that takes the counter-entry of a gift row.
     // False when a working table would exceed its limit (message shown and logged).

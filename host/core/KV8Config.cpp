@@ -1,6 +1,7 @@
 #include "host/core/KV8Config.h"
 
 #include <QHash>
+#include <QPair>
 
 namespace {
 
@@ -15,10 +16,21 @@ QString Key(const QString &section, const QString &name)
     return section.toLower() + QLatin1Char('.') + name.toLower();
 }
 
+// The key of a section and a name given as literals, made once (settings are read row after
+// row by document routines).
+const QString &LiteralKey(const char *section, const char *name)
+{
+    static QHash<QPair<const char *, const char *>, QString> keys;
+    auto it = keys.find(qMakePair(section, name));
+    if (it == keys.end())
+        it = keys.insert(qMakePair(section, name), Key(QLatin1String(section), QLatin1String(name)));
+    return *it;
+}
+
 // A stored setting as an integer; the default when missing or not a number.
 int Int(const char *section, const char *name, int defaultValue)
 {
-    const QVariant v = Settings().value(Key(QLatin1String(section), QLatin1String(name)));
+    const QVariant v = Settings().value(LiteralKey(section, name));
     if (!v.isValid() || v.isNull())
         return defaultValue;
     bool ok = false;
@@ -28,7 +40,7 @@ int Int(const char *section, const char *name, int defaultValue)
 
 QString Text(const char *section, const char *name, const QString &defaultValue = QString())
 {
-    const QVariant v = Settings().value(Key(QLatin1String(section), QLatin1String(name)));
+    const QVariant v = Settings().value(LiteralKey(section, name));
     return v.isValid() && !v.isNull() ? v.toString() : defaultValue;
 }
 

@@ -4,6 +4,7 @@
 #include "host/db/TXDatabase.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -164,6 +165,9 @@ bool TXClientTable::LocateFetch(const QList<TField *> &fields, const QVariantLis
             params << v;
         }
     }
+    // rows kept for the commit are held: the fetch skips them, so they need not be written first
+    ownRead_ = true;
+    const auto done = qScopeGuard([this] { ownRead_ = false; });
     return FetchRows(where.join(QStringLiteral(" AND ")), params) > 0;
 }
 

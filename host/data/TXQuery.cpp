@@ -325,15 +325,18 @@ void TXQuery::InternalOpen()
     TXDatabase &db = Database();
     BuildStatement(openSql_, openValues_);
     countCache_ = -1;
-    QSqlQuery q = db.OpenQuery(openSql_, openValues_, true);
-    BeginLayout();
-    BindQueryColumns(q.record(), usaDizionario_ ? TablesOfStatement(paramsText_) : QStringList(), paramsText_,
-                     !db.IsPostgres());
-    EndLayout();
+    const QStringList dictTables = usaDizionario_ ? TablesOfStatement(paramsText_) : QStringList();
     if (uniDirectional_) {
-        stream_ = std::make_unique<QSqlQuery>(std::move(q));
+        stream_ = db.OpenScan(openSql_, openValues_);
+        BeginLayout();
+        BindQueryColumns(stream_->Record(), dictTables, paramsText_, !db.IsPostgres());
+        EndLayout();
         return;
     }
+    QSqlQuery q = db.OpenQuery(openSql_, openValues_, true);
+    BeginLayout();
+    BindQueryColumns(q.record(), dictTables, paramsText_, !db.IsPostgres());
+    EndLayout();
     LoadQueryRows(q);
 }
 
@@ -345,15 +348,16 @@ void TXQuery::InternalClose()
 
 bool TXQuery::FetchNext(QVector<QVariant> &values)
 {
-    if (!stream_ || !stream_->next())
+    if (!stream_ || !stream_->Next())
         return false;
-    ReadQueryRow(*stream_, values);
+    ReadQueryRow(stream_->Row(), values);
     return true;
 }
 
 void TXQuery::FetchRestart()
 {
-    stream_ = std::make_unique<QSqlQuery>(Database().OpenQuery(openSql_, openValues_, true));
+    stream_.reset();
+    stream_ = Database().OpenScan(openSql_, openValues_);
 }
 
 int TXQuery::RecordCount() const

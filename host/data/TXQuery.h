@@ -3,6 +3,7 @@
 // placeholders, master-bound parameters, and a forward-only mode for large scans.
 #include "host/data/TXSqlDataSet.h"
 #include "host/db/TXDatabase.h"
+#include "host/db/TXScan.h"
 
 #include <QSqlQuery>
 #include <QStringList>
@@ -83,7 +84,8 @@ public:
     void ImpostaSQL(const QString &condition, const QString &ordering = QString());
     static QStringList RiempiSegnaposti(const QStringList &lines, const QString &condition, const QString &ordering);
 
-    // Forward-only reading for large scans: rows are read as the cursor moves, never held.
+    // Forward-only reading for large scans: rows are read as the cursor moves, never held (on
+    // PostgreSQL a server-side cursor read a batch at a time, see TXScan).
     // RecordCount counts the rows the statement returns (one COUNT query per opening).
     bool UniDirectional() const { return uniDirectional_; }
     void SetUniDirectional(bool on);
@@ -117,7 +119,7 @@ private:
     int rowsAffected_ = 0;
     bool uniDirectional_ = false;
     bool usaDizionario_ = true;
-    std::unique_ptr<QSqlQuery> stream_;
+    std::unique_ptr<TXScan> stream_;
     QString openSql_;
     QVariantList openValues_;
     mutable int countCache_ = -1;

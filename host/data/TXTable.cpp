@@ -122,12 +122,23 @@ void ForgetTableMeta(const QString &table)
 
 TXTable::TXTable(QObject *owner) : TXTableBase(owner) {}
 
-TXTable::~TXTable() = default;
+TXTable::~TXTable()
+{
+    if (pending_.empty())
+        return;
+    try {
+        FlushDeferred();
+    } catch (const std::exception &e) {
+        qWarning("kv8: table %s could not write the rows kept for the commit: %s", qPrintable(tableName_), e.what());
+    }
+}
 
 void TXTable::SetXAutoApply(bool on)
 {
     if (on == autoApply_)
         return;
+    if (!on)
+        FlushDeferred();
     if (on && Active() && ChangeCount() > 0)
         throw EDatabaseError(QStringLiteral("%1: applicare o annullare le modifiche in sospeso prima").arg(Name()));
     autoApply_ = on;
@@ -293,7 +304,10 @@ void TXTable::InternalOpen()
     LoadQueryRows(q);
 }
 
-void TXTable::InternalClose() {}
+void TXTable::InternalClose()
+{
+    FlushDeferred();
+}
 
 int TXTable::FetchRows(const QString &condition, const QVariantList &values)
 {
@@ -394,12 +408,11 @@ namespace {
 void AppendCheck(const TField *f, const QVariant &old, QStringList &where, QVariantList &params);
 } // namespace
 
-void TXTable::WriteInsert(QVector<QVariant> &values)
+QList<int> TXTable::InsertColumns(QVector<QVariant> &values, std::vector<char> &included, QVariantList &params)
 {
     TXDatabase &db = Database();
-    std::vector<char> included(size_t(ColumnCount()), 0);
-    QVariantList params;
-    params.reserve(ColumnCount());
+    included.assign(size_t(ColumnCount()), 0);
+    params.reserve(params.size() + ColumnCount());
     QList<int> readBack;
     for (int i = 0; i < ColumnCount(); ++i) {
         TField *f = Column(i);
@@ -434,6 +447,15 @@ void TXTable::WriteInsert(QVector<QVariant> &values)
         included[size_t(i)] = 1;
         params << StoredForm(db, f, v);
     }
+    return readBack;
+}
+
+void TXTable::WriteInsert(QVector<QVariant> &values)
+{
+    TXDatabase &db = Database();
+    std::vector<char> included;
+    QVariantList params;
+    const QList<int> readBack = InsertColumns(values, included, params);
     if (included != insertColumns_ || insertSql_.isEmpty()) {
         QStringList cols, marks;
         for (int i = 0; i < ColumnCount(); ++i)
@@ -446,13 +468,15 @@ void TXTable::WriteInsert(QVector<QVariant> &values)
                                           .arg(tableName_, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         insertColumns_ = included;
     }
-    db.ExecSQL(insertSql_, params);
-    if (!readBack.isEmpty()) {
-        const QVariant id = db.ScalarValue(db.IsPostgres() ? QStringLiteral("SELECT lastval()")
-                                                           : QStringLiteral("SELECT last_insert_rowid()"));
-        for (int i : readBack)
-            values[i] = CoerceLoaded(id, Column(i)->DataType());
+    if (readBack.isEmpty()) {
+        db.ExecSQL(insertSql_, params);
+        return;
     }
+    // the key the database gives comes back with the insert
+    const QString key = db.IsPostgres() ? Column(readBack.first())->FieldName() : QStringLiteral("rowid");
+    const QVariant id = db.ScalarValue(insertSql_ + QStringLiteral(" RETURNING ") + key, params);
+    for (int i : readBack)
+        values[i] = CoerceLoaded(id, Column(i)->DataType());
 }
 
 namespace {
@@ -589,6 +613,13 @@ void TXTable::InternalPost(Record *oldRecord, QVector<QVariant> &values)
 {
     if (!autoApply_)
         return;
+    if (deferred_ && Database().InTransaction()) {
+        if (Defer(oldRecord, values)) {
+            NoteWritten(values, false);
+            return;
+        }
+        FlushDeferred(); // written in order
+    }
     {
         OwnStatements own(writing_);
         if (!oldRecord)
@@ -603,11 +634,300 @@ void TXTable::InternalDelete(Record *record)
 {
     if (!autoApply_)
         return;
+    FlushDeferred();
     {
         OwnStatements own(writing_);
         WriteDelete(record);
     }
     NoteWritten(ValuesOf(record), true);
+}
+
+// ---- rows kept for the commit
+
+void TXTable::SetDeferredWrites(bool on)
+{
+    if (!on)
+        FlushDeferred();
+    deferred_ = on;
+}
+
+bool TXTable::Defer(const Record *oldRecord, QVector<QVariant> &values)
+{
+    const QList<TField *> keys = PrimaryKeyFields();
+    if (keys.isEmpty())
+        return false;
+    for (TField *k : keys)
+        if (k == rowIdField_ || values.value(ColumnOf(k)).isNull())
+            return false;
+    const QByteArray key = KeyOfValues(values);
+    if (oldRecord && KeyOfRecord(oldRecord) != key)
+        return false; // a key changed
+    if (const auto it = pendingAt_.constFind(key); it != pendingAt_.cend()) {
+        if (!oldRecord)
+            return false; // a second insert of the key fails at once
+        pending_[*it].values = values;
+        return true;
+    }
+    if (oldRecord) {
+        pending_.push_back({false, ValuesOf(oldRecord), values});
+    } else {
+        std::vector<char> included;
+        QVariantList params;
+        QVector<QVariant> filled = values;
+        if (!InsertColumns(filled, included, params).isEmpty())
+            return false; // its key comes from the database
+        values = filled;
+        pending_.push_back({true, {}, values});
+    }
+    pendingAt_.insert(key, pending_.size() - 1);
+    if (pending_.size() == 1)
+        Database().AddDeferred(this);
+    return true;
+}
+
+void TXTable::FlushDeferred()
+{
+    if (ownRead_ || pending_.empty())
+        return;
+    const std::vector<Pending> rows = std::exchange(pending_, {});
+    pendingAt_.clear();
+    Database().RemoveDeferred(this);
+    std::vector<QVector<QVariant>> inserts;
+    std::vector<std::pair<QVector<QVariant>, QVector<QVariant>>> updates;
+    for (const Pending &p : rows) {
+        if (p.insert)
+            inserts.push_back(p.values);
+        else
+            updates.emplace_back(p.original, p.values);
+    }
+    OwnStatements own(writing_);
+    FlushInserts(inserts);
+    FlushUpdates(updates);
+}
+
+QString TXTable::KeyText(const QVector<QVariant> &values) const
+{
+    QStringList parts;
+    for (TField *k : PrimaryKeyFields())
+        parts << k->FieldName() + QStringLiteral(" = ") + values.value(ColumnOf(k)).toString();
+    return parts.join(QStringLiteral(", "));
+}
+
+namespace {
+
+// Rows per multi-row statement: about 900 values, within any engine's limit.
+qsizetype RowsPerStatement(qsizetype valuesPerRow)
+{
+    return std::max<qsizetype>(1, 900 / std::max<qsizetype>(1, valuesPerRow));
+}
+
+// "(?, ?), (?, ?)": rows of marks; on PostgreSQL the first row's casts give the columns their types.
+QString ValueRows(qsizetype rows, const QStringList &firstRow)
+{
+    QStringList marks(firstRow.size(), QStringLiteral("?"));
+    const QString plain = u'(' + marks.join(QStringLiteral(", ")) + u')';
+    QStringList out{u'(' + firstRow.join(QStringLiteral(", ")) + u')'};
+    for (qsizetype r = 1; r < rows; ++r)
+        out << plain;
+    return out.join(QStringLiteral(", "));
+}
+
+// The mark of a value in the first row of a VALUES list (typed on PostgreSQL, where a bare
+// parameter there would be text).
+QString TypedMark(const TField *f, bool pg)
+{
+    if (!pg)
+        return QStringLiteral("?");
+    switch (f->DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftLargeint:
+    case ftAutoInc:
+    case ftBoolean:
+        return QStringLiteral("CAST(? AS BIGINT)");
+    case ftFloat:
+        return QStringLiteral("CAST(? AS DOUBLE PRECISION)");
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+        return QStringLiteral("CAST(? AS TIMESTAMP)");
+    case ftBlob:
+        return QStringLiteral("CAST(? AS BYTEA)");
+    case ftUnknown:
+        return QStringLiteral("?");
+    default:
+        return QStringLiteral("CAST(? AS TEXT)");
+    }
+}
+
+// The message of a failed row, naming the table and the row's key.
+[[noreturn]] void FailRow(const EDatabaseError &e, const QString &table, const QString &key)
+{
+    QString text = QString::fromUtf8(e.what()).trimmed();
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    text += QStringLiteral(" (tabella %1, riga %2).").arg(table, key);
+    if (dynamic_cast<const EKeyViolation *>(&e))
+        throw EKeyViolation(text);
+    throw EDatabaseError(text);
+}
+
+} // namespace
+
+void TXTable::FlushInserts(const std::vector<QVector<QVariant>> &rows)
+{
+    TXDatabase &db = Database();
+    // rows taking the same columns go together
+    std::vector<std::pair<std::vector<char>, std::vector<size_t>>> groups;
+    std::vector<QVariantList> params(rows.size());
+    for (size_t r = 0; r < rows.size(); ++r) {
+        QVector<QVariant> values = rows[r];
+        std::vector<char> included;
+        InsertColumns(values, included, params[r]);
+        auto g = std::find_if(groups.begin(), groups.end(), [&](const auto &x) { return x.first == included; });
+        if (g == groups.end())
+            groups.push_back({included, {r}});
+        else
+            g->second.push_back(r);
+    }
+    for (const auto &[included, members] : groups) {
+        QStringList cols, marks;
+        for (int i = 0; i < ColumnCount(); ++i)
+            if (included[size_t(i)]) {
+                cols << Column(i)->FieldName();
+                marks << QStringLiteral("?");
+            }
+        if (cols.isEmpty()) {
+            for (size_t r : members) {
+                QVector<QVariant> values = rows[r];
+                WriteInsert(values);
+            }
+            continue;
+        }
+        const qsizetype per = RowsPerStatement(cols.size());
+        for (qsizetype from = 0; from < qsizetype(members.size()); from += per) {
+            const qsizetype count = std::min<qsizetype>(per, qsizetype(members.size()) - from);
+            QVariantList values;
+            for (qsizetype k = 0; k < count; ++k)
+                values += params[members[size_t(from + k)]];
+            const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                                    .arg(tableName_, cols.join(QStringLiteral(", ")), ValueRows(count, marks));
+            try {
+                db.ExecSQL(sql, values);
+            } catch (const EDatabaseError &) {
+                // the statement undid itself: row by row, the failing one is named
+                for (qsizetype k = 0; k < count; ++k) {
+                    QVector<QVariant> row = rows[members[size_t(from + k)]];
+                    try {
+                        WriteInsert(row);
+                    } catch (const EDatabaseError &e) {
+                        FailRow(e, tableName_, KeyText(row));
+                    }
+                }
+            }
+        }
+    }
+}
+
+void TXTable::FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVector<QVariant>>> &rows)
+{
+    TXDatabase &db = Database();
+    const bool pg = db.IsPostgres();
+    const QList<TField *> keys = PrimaryKeyFields();
+    // rows changing the same columns go together
+    std::vector<std::pair<std::vector<char>, std::vector<size_t>>> groups;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        std::vector<char> changed(size_t(ColumnCount()), 0);
+        bool any = false;
+        for (int i = 0; i < ColumnCount(); ++i)
+            if (!keys.contains(Column(i)) && !SameValue(Column(i), rows[r].first[i], rows[r].second[i]))
+                changed[size_t(i)] = any = true;
+        if (!any)
+            continue;
+        auto g = std::find_if(groups.begin(), groups.end(), [&](const auto &x) { return x.first == changed; });
+        if (g == groups.end())
+            groups.push_back({changed, {r}});
+        else
+            g->second.push_back(r);
+    }
+    for (const auto &[changed, members] : groups) {
+        // VALUES columns: keys, then for each changed column its new and its old value
+        QStringList first, sets, where;
+        int n = 0;
+        auto column = [&](int at) { return QStringLiteral("v.column%1").arg(at); };
+        for (TField *k : keys) {
+            first << TypedMark(k, pg);
+            where << QStringLiteral("%1.%2 = %3").arg(tableName_, k->FieldName(), column(++n));
+        }
+        QList<int> columns;
+        for (int i = 0; i < ColumnCount(); ++i) {
+            if (!changed[size_t(i)])
+                continue;
+            TField *f = Column(i);
+            columns << i;
+            first << TypedMark(f, pg) << TypedMark(f, pg);
+            sets << QStringLiteral("%1 = %2").arg(f->FieldName(), column(++n));
+            const QString stored = tableName_ + u'.' + f->FieldName();
+            const QString old = column(++n);
+            if (f->IsText())
+                where << QStringLiteral("COALESCE(%1, '') = %2").arg(stored, old);
+            else if (f->IsNumeric() || f->DataType() == ftBoolean)
+                where << QStringLiteral("COALESCE(%1, 0) = %2").arg(stored, old);
+            else if (f->DataType() != ftBlob)
+                where << QStringLiteral("(%1 = %2 OR (%1 IS NULL AND %2 IS NULL))").arg(stored, old);
+        }
+        const qsizetype per = RowsPerStatement(n);
+        for (qsizetype from = 0; from < qsizetype(members.size()); from += per) {
+            const qsizetype count = std::min<qsizetype>(per, qsizetype(members.size()) - from);
+            QVariantList values;
+            for (qsizetype k = 0; k < count; ++k) {
+                const auto &[old, now] = rows[members[size_t(from + k)]];
+                for (TField *key : keys)
+                    values << old[ColumnOf(key)];
+                for (int i : columns) {
+                    const TField *f = Column(i);
+                    QVariant v = Bindable(f, now[i]);
+                    if (v.isNull() && meta_.value(f->FieldName().toLower()).notNull)
+                        v = EmptyOf(f);
+                    values << StoredForm(db, f, v);
+                    const QVariant &before = old[i];
+                    if (f->IsText())
+                        values << (before.isNull() ? QString(QLatin1String("")) : before.toString());
+                    else if (f->IsNumeric() || f->DataType() == ftBoolean)
+                        values << (before.isNull() ? QVariant(qlonglong(0)) : before);
+                    else
+                        values << before;
+                }
+            }
+            const QString sql = QStringLiteral("UPDATE %1 SET %2 FROM (VALUES %3) AS v WHERE %4")
+                                    .arg(tableName_, sets.join(QStringLiteral(", ")), ValueRows(count, first),
+                                         where.join(QStringLiteral(" AND ")));
+            if (db.ExecSQL(sql, values) == count)
+                continue;
+            // a row changed by another user since it was read: named when it can be told
+            for (qsizetype k = 0; k < count; ++k) {
+                const QVector<QVariant> &now = rows[members[size_t(from + k)]].second;
+                QStringList match;
+                QVariantList params;
+                for (TField *key : keys) {
+                    match << key->FieldName() + QStringLiteral(" = ?");
+                    params << now[ColumnOf(key)];
+                }
+                for (int i : columns)
+                    AppendCheck(Column(i), StoredForm(db, Column(i), now[i]), match, params);
+                const QString check = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2")
+                                          .arg(tableName_, match.join(QStringLiteral(" AND ")));
+                if (db.ScalarValue(check, params).toLongLong() == 0)
+                    FailRow(EDatabaseError(ConflictMessage(tableName_)), tableName_, KeyText(now));
+            }
+            throw EDatabaseError(ConflictMessage(tableName_));
+        }
+    }
+}
+
+void TXTable::BeforeCommit()
+{
+    FlushDeferred();
 }
 
 // ---- the connection's transaction
@@ -640,6 +960,12 @@ void TXTable::TransactionCommitted()
 
 void TXTable::TransactionRolledBack()
 {
+    if (!pending_.empty()) {
+        pending_.clear();
+        pendingAt_.clear();
+        if (TXDatabase *db = ListenedDatabase())
+            db->RemoveDeferred(this);
+    }
     TransactionRows rows = std::exchange(transaction_, {});
     if (!Active())
         return;

@@ -8,6 +8,7 @@
 // transaction wrote, is read again as stored); after a commit it keeps the rows it wrote as
 // they are.
 #include "host/data/TXTableBase.h"
+#include "host/db/TXDatabase.h"
 #include "host/db/TXTransaction.h"
 
 #include <QHash>
@@ -17,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-class TXTable : public TXTableBase, private TXTransactionListener {
+class TXTable : public TXTableBase, private TXTransactionListener, private TXDeferredWrites {
     Q_OBJECT
 public:
     explicit TXTable(QObject *owner = nullptr);
@@ -39,6 +40,16 @@ public:
     // Each post and delete written at once (the default); off, changes wait for ApplyUpdates.
     bool XAutoApply() const { return autoApply_; }
     void SetXAutoApply(bool on);
+    // Set by the code that owns the table (off by default): inside a transaction its posts
+    // are kept and written in multi-row statements before the commit, or earlier before any
+    // other statement on the connection names the table; a row written twice reaches the
+    // database once. A failure then names the table and the row's key and fails the commit.
+    // Deletes, key changes and rows whose key the database gives are written at once.
+    bool DeferredWrites() const { return deferred_; }
+    void SetDeferredWrites(bool on);
+    // Writes the rows kept for the commit now.
+    void FlushDeferred() override;
+
     // The primary key when the dictionary and the database give none ("A;B").
     const QString &KeyFields() const { return keyFields_; }
     void SetKeyFields(const QString &fields) { keyFields_ = fields; }
@@ -137,17 +148,37 @@ protected:
     QString insertSql_;
     bool masterValuesSet_ = false;
     TransactionRows transaction_;
+    bool ownRead_ = false; // its own fetch runs: rows kept for the commit are held, not flushed
 
 private:
     void TransactionStarted() override;
     void TransactionCommitted() override;
     void TransactionRolledBack() override;
+    void BeforeCommit() override;
+    QString DeferredTable() const override { return tableName_; }
+    // A row included in the batch of the commit instead of written now; false when it cannot be.
+    bool Defer(const Record *oldRecord, QVector<QVariant> &values);
+    void FlushInserts(const std::vector<QVector<QVariant>> &rows);
+    void FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVector<QVariant>>> &rows);
+    // The row's key as named in a message ("IdConto = C0001, IdImballo = CAS").
+    QString KeyText(const QVector<QVariant> &values) const;
+    // The columns an INSERT of the row takes (defaults filled in); the columns read back after it.
+    QList<int> InsertColumns(QVector<QVariant> &values, std::vector<char> &included, QVariantList &params);
     void TableWritten() override;
     void NoteWritten(const QVector<QVariant> &values, bool deleted);
     // The key service an autokey column draws from (the table and its connection).
     std::pair<TXDatabase *, QString> KeySource(const TField *field) const;
 
     bool writing_ = false; // its own statements are running
+    bool deferred_ = false;
+    // rows kept for the commit, in order of first post: inserted (values) or updated (as read, as now)
+    struct Pending {
+        bool insert = false;
+        QVector<QVariant> original;
+        QVector<QVariant> values;
+    };
+    std::vector<Pending> pending_;
+    QHash<QByteArray, size_t> pendingAt_; // by key
     QList<TField *> openKeys_; // the primary key while open, and its columns
     QVector<int> openKeyColumns_;
 };

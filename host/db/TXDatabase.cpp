@@ -3,6 +3,7 @@
 #include "host/db/DatabaseErrors.h"
 #include "host/db/SqlTranslator.h"
 #include "host/db/SqliteStatementPool.h"
+#include "host/db/TXScan.h"
 #include "host/db/TransactionListeners.h"
 
 #include <QSqlDriver>
@@ -288,6 +289,11 @@ void TXDatabase::Commit()
     };
     try {
         listeners_->BeforeCommit();
+        // rows kept by a listener after its own turn came
+        const std::vector<TXDeferredWrites *> writers = deferred_;
+        for (TXDeferredWrites *w : writers)
+            if (std::find(deferred_.begin(), deferred_.end(), w) != deferred_.end())
+                w->FlushDeferred();
     } catch (...) {
         rollBackFailed();
         throw;
@@ -329,6 +335,7 @@ void TXDatabase::Rollback()
     const QString text = ended ? QString() : db_.lastError().text();
     // told even when the engine failed: what was written in the transaction is not kept
     listeners_->RolledBack();
+    deferred_.clear(); // rows kept for the commit are gone with it
     // SQLite may already have ended it on its own (disk full, I/O error)
     if (!ended && !text.contains(QLatin1String("no transaction is active")))
         throw EDatabaseError(QStringLiteral("The transaction could not be rolled back: %1").arg(text));
@@ -464,6 +471,43 @@ void TXDatabase::NoteStatement(const SqlStatement &st)
     listeners_->TableWritten(st.writtenTable);
 }
 
+void TXDatabase::AddDeferred(TXDeferredWrites *writer)
+{
+    if (std::find(deferred_.begin(), deferred_.end(), writer) == deferred_.end())
+        deferred_.push_back(writer);
+}
+
+void TXDatabase::RemoveDeferred(TXDeferredWrites *writer)
+{
+    deferred_.erase(std::remove(deferred_.begin(), deferred_.end(), writer), deferred_.end());
+}
+
+namespace {
+// Whether the text names the table as a whole word (any case).
+bool NamesTable(const QString &sql, const QString &table)
+{
+    const auto word = [](QChar c) { return c.isLetterOrNumber() || c == u'_'; };
+    for (qsizetype i = sql.indexOf(table, 0, Qt::CaseInsensitive); i >= 0;
+         i = sql.indexOf(table, i + 1, Qt::CaseInsensitive)) {
+        const qsizetype end = i + table.size();
+        if ((i == 0 || !word(sql[i - 1])) && (end >= sql.size() || !word(sql[end])))
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+void TXDatabase::FlushDeferredFor(const QString &sql)
+{
+    if (deferred_.empty())
+        return;
+    // a writer may remove itself or others while flushing
+    const std::vector<TXDeferredWrites *> writers = deferred_;
+    for (TXDeferredWrites *w : writers)
+        if (std::find(deferred_.begin(), deferred_.end(), w) != deferred_.end() && NamesTable(sql, w->DeferredTable()))
+            w->FlushDeferred();
+}
+
 void TXDatabase::RunSqlite(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values,
                            const QString &sql)
 {
@@ -594,6 +638,7 @@ void TXDatabase::RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const
 
 int TXDatabase::ExecSQL(const QString &sql, const QVariantList &params)
 {
+    FlushDeferredFor(sql);
     const Compiled &c = Compile(sql);
     const QVariantList values = Values(c, params, sql);
     int rows = 0;
@@ -609,6 +654,7 @@ int TXDatabase::ExecSQL(const QString &sql, const QVariantList &params)
 
 QVariant TXDatabase::ScalarValue(const QString &sql, const QVariantList &params)
 {
+    FlushDeferredFor(sql);
     const Compiled &c = Compile(sql);
     const QVariantList values = Values(c, params, sql);
     QVariant result;
@@ -625,6 +671,7 @@ QVariant TXDatabase::ScalarValue(const QString &sql, const QVariantList &params)
 
 QSqlQuery TXDatabase::OpenQuery(const QString &sql, const QVariantList &params, bool forwardOnly)
 {
+    FlushDeferredFor(sql);
     const Compiled &c = Compile(sql);
     const QVariantList values = Values(c, params, sql);
     const qsizetype last = c.sql.statements.size() - 1;
@@ -658,6 +705,64 @@ QSqlQuery TXDatabase::Reader(const QString &text, const QString &sql, bool forwa
     if (q.lastError().isValid())
         Fail(q.lastError(), sql);
     return q;
+}
+
+std::unique_ptr<TXScan> TXDatabase::OpenScan(const QString &sql, const QVariantList &params)
+{
+    FlushDeferredFor(sql);
+    std::unique_ptr<TXScan> scan(new TXScan(*this, sql));
+    const Compiled &c = Compile(sql);
+    const qsizetype last = c.sql.statements.size() - 1;
+    if (!IsPostgres() || last < 0 || !c.sql.statements[last].readOnly) {
+        scan->rows_ = OpenQuery(sql, params, true);
+        scan->record_ = scan->rows_.record();
+        scan->lastBatch_ = true;
+        return scan;
+    }
+    const QVariantList values = Values(c, params, sql);
+    for (qsizetype i = 0; i < last; ++i) {
+        QSqlQuery &q = CommandQuery(c, i, sql);
+        Run(q, c, i, values, sql);
+        q.finish();
+    }
+    const QString name = QStringLiteral("kv8_scan_%1").arg(++scanCounter_);
+    const QString select = c.sql.statements[last].Join([&](int slot) { return Literal(values[slot]); });
+    QSqlQuery declare(db_);
+    RunScanStatement(declare, QStringLiteral("DECLARE %1 NO SCROLL CURSOR WITH HOLD FOR %2").arg(name, select), sql);
+    // the savepoint a later failure goes back to is set after the cursor: it stays open
+    if (inTransaction_)
+        savepointDirty_ = true;
+    scan->cursor_ = name;
+    scan->inTransaction_ = inTransaction_;
+    scan->Fetch();
+    return scan;
+}
+
+void TXDatabase::RunScanStatement(QSqlQuery &q, const QString &text, const QString &sql)
+{
+    Compiled c;
+    SqlStatement st;
+    st.fragments = QStringList{text};
+    st.readOnly = true; // FETCH and CLOSE change no row; DECLARE reads as its SELECT does
+    c.sql.statements.append(st);
+    c.texts.append(QString());
+    c.starReads.append(false);
+    RunPostgres(q, c, 0, {}, sql);
+}
+
+void TXDatabase::CloseScanCursor(const QString &name)
+{
+    QSqlQuery q(db_);
+    if (!inTransaction_) {
+        q.exec(QStringLiteral("CLOSE ") + name);
+        return;
+    }
+    // on its own savepoint: a cursor already gone leaves the transaction usable
+    if (!q.exec(QStringLiteral("SAVEPOINT kv8_close")))
+        return;
+    if (!q.exec(QStringLiteral("CLOSE ") + name))
+        q.exec(QStringLiteral("ROLLBACK TO SAVEPOINT kv8_close"));
+    q.exec(QStringLiteral("RELEASE SAVEPOINT kv8_close"));
 }
 
 // ---- keys ----

@@ -14,6 +14,7 @@
 #include <QVariantList>
 
 #include <memory>
+#include <vector>
 
 enum class DbEngine { SQLite, PostgreSQL };
 
@@ -25,6 +26,17 @@ class TransactionListeners;
 } // namespace kv8db
 
 class TXTransactionListener;
+class TXScan;
+
+// Rows a dataset keeps for the commit of the open transaction (see TXDatabase::AddDeferred).
+class TXDeferredWrites {
+public:
+    virtual ~TXDeferredWrites() = default;
+    // The table the rows go to.
+    virtual QString DeferredTable() const = 0;
+    // Writes them now; a failure is thrown (the caller's transaction then rolls back).
+    virtual void FlushDeferred() = 0;
+};
 
 class TXDatabase {
 public:
@@ -59,6 +71,12 @@ public:
     // table (the schema has no triggers or cascades).
     bool TransactionWrote(const QString &table) const;
 
+    // Rows kept for the commit by a dataset: before ExecSQL, OpenQuery or ScalarValue runs a
+    // text that names their table, they are written (FlushDeferred); the dataset writes the
+    // rest before the commit and removes itself once written or rolled back.
+    void AddDeferred(TXDeferredWrites *writer);
+    void RemoveDeferred(TXDeferredWrites *writer);
+
     // Statements run by ExecSQL, OpenQuery and ScalarValue so far (what a test counts).
     quint64 StatementCount() const { return statements_; }
 
@@ -81,6 +99,9 @@ public:
     // forwardOnly for scans. On PostgreSQL the rows are fetched whole, so other statements may
     // run on the connection while it is being read.
     QSqlQuery OpenQuery(const QString &sql, const QVariantList &params = {}, bool forwardOnly = true);
+    // A forward-only reading that holds a batch of rows at a time (see TXScan): on PostgreSQL
+    // through a server-side cursor when the text ends in a plain SELECT, otherwise as OpenQuery.
+    std::unique_ptr<TXScan> OpenScan(const QString &sql, const QVariantList &params = {});
     // First column of the first row, or an invalid QVariant when there is no row.
     QVariant ScalarValue(const QString &sql, const QVariantList &params = {});
 
@@ -120,7 +141,13 @@ private:
     void KeepServerStatement(const QString &text, const QString &name);
     // Before a statement runs: its listeners are told when it may write inside a transaction.
     void NoteStatement(const SqlStatement &st);
+    // Writes the deferred rows of the tables the text names.
+    void FlushDeferredFor(const QString &sql);
     void Raw(const QString &sql, int statements = 1);
+    // PostgreSQL: a statement of a scan's cursor (no values), under the transaction's savepoint.
+    void RunScanStatement(QSqlQuery &q, const QString &text, const QString &sql);
+    // PostgreSQL: closes a scan's cursor; a failure is no error (the cursor may be gone).
+    void CloseScanCursor(const QString &name);
     // Throws the error as a sentence naming the database (and the table written, when known);
     // the driver's detail and the statement go to the log.
     [[noreturn]] void Fail(const QSqlError &error, const QString &sql, const QString &table = QString()) const;
@@ -137,8 +164,10 @@ private:
     bool commitFailed_ = false; // the last Commit failed and rolled back: a Rollback does nothing
     bool closing_ = false;      // the destructor runs
     friend class TXTransactionListener;
+    friend class TXScan;
     std::unique_ptr<kv8db::TransactionListeners> listeners_;
     quint64 statements_ = 0;
+    std::vector<TXDeferredWrites *> deferred_;
     QSet<NameKey> transactionWrote_; // tables written in the transaction
     bool transactionWroteAny_ = false; // a write whose table is not plain to see
     QSqlDatabase db_;
@@ -157,6 +186,7 @@ private:
     quint64 statementRuns_ = 0;
     QStringList retiredStatements_; // dropped from statementNames_, deallocated with the next message
     int statementCounter_ = 0;
+    int scanCounter_ = 0; // PostgreSQL: cursors of scans declared so far
     std::unique_ptr<QSqlQuery> command_;                      // PostgreSQL: runs statements read at once
     bool savepoint_ = false;      // PostgreSQL: kv8_stmt set inside the transaction
     bool savepointDirty_ = false; // a write ran since kv8_stmt was set

@@ -168,6 +168,9 @@ protected:
         Bolla(104, 4, Giorno(2024, 2, 1), QStringLiteral("C1"), 0);
         RigoBolla(104, 1, 1, QStringLiteral("A1"), 1, 5, QStringLiteral("22"));
         Esegui("UPDATE BolleCliRighe SET FlGenFattura = 1 WHERE KBolleCliT = 104");
+        // the batch detail of the first row of A1
+        Esegui("INSERT INTO DettQtaDoc (KDettQta, FlTipoDocumento, KTestaDoc, KRigoDoc, IdLotto, Quantita, Prezzo) "
+               "VALUES (9001, 0, 101, 1011, 'L24', 10, 5)");
         dm.reset(TfSVen0007d_DM::Crea());
         dm->Parametri.DataFattura = Giorno(2024, 3, 31);
         dm->Parametri.IdCausale = QStringLiteral("FT");
@@ -249,6 +252,12 @@ TEST_F(Generazione, TwoDeliveryNotesMakeOneNumberedAndTotalledInvoice)
                     {fattura}),
               2);
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTeste")), 2);
+    // the row's batch detail carried to the invoice row
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM DettQtaDoc D JOIN FattureCliRighe F ON F.KFattCliR = D.KRigoDoc "
+                                   "WHERE D.FlTipoDocumento = 1 AND D.KTestaDoc = ? AND D.IdLotto = 'L24' AND "
+                                   "F.IdProdotto = 'A1'"),
+                    {fattura}),
+              1);
 }
 
 TEST_F(Generazione, ARunAgainFindsNothingLeftToInvoice)

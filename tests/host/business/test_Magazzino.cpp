@@ -262,6 +262,20 @@ TEST_F(Magazzino, QuantitiesConvertedToTheArticlesUnit)
     EXPECT_EQ(mag->tMovMagazzino->State(), dsBrowse) << "no movement left in edit";
 }
 
+TEST_F(Magazzino, PricesIncludingVatAreBookedWithoutIt)
+{
+    Bolla();
+    db->ExecSQL(QStringLiteral("UPDATE BolleCliTeste SET FlScorporo = 1"));
+    testa->Refresh();
+    Rigo(1, QStringLiteral("A1"), 3, 12.2);
+    righe->First();
+    ASSERT_TRUE(Genera(2)) << ui->LastText().toStdString();
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Valore FROM MovMagazzino")), 30);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT PrezzoMov FROM MovMagazzino")), 10);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Prezzo FROM MovMagazzino")), 10);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "ValoreSca"), 30);
+}
+
 TEST_F(Magazzino, ReturnRowsFollowTheSignOfTheCausal)
 {
     KV8Config::Set(QStringLiteral("FSVEN01"), QStringLiteral("TipoRigoReso1"), 5);
@@ -405,29 +419,86 @@ TEST_F(Magazzino, RowsCheckedBeforeTheSave)
     EXPECT_EQ(ui->LastText(), QStringLiteral("Il rigo 3 ha il magazzino 9, che non esiste: indicare un magazzino valido."));
 }
 
+// A replacement as the module writes one: the whole routine made of the host's steps in the
+// host's order, with a step of its own on every movement record it fills.
 class ProvaMagazzino : public TDMIBMag {
     Q_OBJECT
 public:
     using TDMIBMag::TDMIBMag;
-    void SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine) override
+    bool GeneraMovimentoMagazzino(int statoRigo, int codTipoDoc, const QString &idCausale, const QString &idCosto,
+                                  bool costiAttivi, TDataSet *testa, TDataSet *rigo, TDataSet *movimenti,
+                                  TDataSet *esistenze, TDataSet *partite, TDataSet *movimentiD, TXQuery *query,
+                                  TDataSet *dettaglioQta) override
     {
-        TDMIBMag::SettaCampiMovimento(c, subNumOrdine);
-        c.Movimenti->FieldByName(QStringLiteral("RifFornitore"))->SetAsString(QStringLiteral("sostituto"));
+        TContestoMovimento c;
+        c.StatoRigo = statoRigo;
+        c.CodTipoDoc = codTipoDoc;
+        c.IdCausale = idCausale;
+        c.IdCosto = idCosto;
+        c.CostiAttivi = costiAttivi;
+        c.Testa = testa;
+        c.Rigo = rigo;
+        c.Movimenti = movimenti ? movimenti : tMovMagazzino;
+        c.Esistenze = esistenze;
+        c.Partite = partite;
+        c.MovimentiD = movimentiD ? movimentiD : tMovMagazzinoD;
+        c.Query = query ? query : qLavoro;
+        c.RecordMatricole = dettaglioQta;
+        if (!LeggiDatiMovimento(c))
+            return true;
+        c.Movimenti->Open();
+        if (c.StatoRigo == 3) {
+            c.MovimentoTrovato = TrovaMovimento(c, 0);
+            if (c.MovimentoTrovato)
+                StornaMovimento(c);
+            EliminaMovimenti(c);
+            return true;
+        }
+        ApriMovimento(c, 0, false);
+        SettaCampiMovimento(c, 0);
+        PassoProprio(c);
+        RegistraMovimento(c, 0);
+        if (c.Causale.ConContromovimento()) {
+            ApriMovimento(c, 1, false);
+            SettaCampiMovimento(c, 1);
+            SettaCampiContromovimento(c);
+            PassoProprio(c);
+            RegistraMovimento(c, 1);
+        }
+        return true;
+    }
+    void PassoProprio(TContestoMovimento &c)
+    {
+        c.Movimenti->FieldByName(QStringLiteral("RifFornitore"))
+            ->SetAsString(QStringLiteral("conf. %1").arg(c.Rigo->FieldByName(QStringLiteral("Lunghezza"))->AsFloat()));
     }
 };
 
-TEST_F(Magazzino, ARegisteredReplacementIsTheModuleCreated)
+TEST_F(Magazzino, AReplacementBuiltOfTheHostStepsIsTheModuleCreated)
 {
     Xforms::XRegisterDMClass(QStringLiteral("TDMIBMag"), ClassRef::Of<ProvaMagazzino>());
     TDMIBMag *mag = TDMIBMag::Crea();
     Xforms::Registry().Unregister(QStringLiteral("TDMIBMag"));
     ASSERT_NE(qobject_cast<ProvaMagazzino *>(mag), nullptr);
     EXPECT_EQ(DMIBMag.data(), mag);
-    Bolla();
-    Rigo(1, QStringLiteral("A1"), 1, 1);
+    Bolla(QStringLiteral("DTR"), 2);
+    Rigo(1, QStringLiteral("A1"), 12, 1);
     righe->First();
-    ASSERT_TRUE(Genera(2));
-    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT RifFornitore FROM MovMagazzino")).toString(), QStringLiteral("sostituto"));
+    righe->Edit();
+    righe->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(2);
+    righe->Post();
+    ASSERT_TRUE(Genera(2, QStringLiteral("TRS"))) << ui->LastText().toStdString();
+    QSqlQuery m = db->OpenQuery(
+        QStringLiteral("SELECT SubNumOrdine, IdCausale, RifFornitore FROM MovMagazzino ORDER BY SubNumOrdine"));
+    QStringList movimenti;
+    while (m.next())
+        movimenti << m.value(1).toString() + QLatin1Char(' ') + m.value(2).toString();
+    EXPECT_EQ(movimenti, (QStringList{QStringLiteral("TRS conf. 2"), QStringLiteral("TRC conf. 2")}));
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1), -12);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 2), 12);
+    ASSERT_TRUE(Genera(3, QStringLiteral("TRS")));
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 0);
+    EXPECT_EQ(Esistenza("A1", 2), 0.0);
 }
 
 } // namespace

@@ -212,6 +212,55 @@ TEST_F(TotaliFattura, AGiftRowIsOutOfTheTotalAndItsAccountIsCountered)
     EXPECT_DOUBLE_EQ(conto("OMG"), -100.00);
 }
 
+TEST_F(Totali, RowAmountsNetOfEveryDiscountAreRealignedToTheVatTotal)
+{
+    Fattura(1, 5, QStringLiteral("RD"));
+    Esegui("UPDATE FattureCliTeste SET Sconto1 = 33.33 WHERE KFattCliT = 1");
+    auto testa = Tabella(QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
+    ASSERT_TRUE(testa->Locate(QStringLiteral("KFattCliT"), 1));
+    // a row buffer as a document window holds it: three rows of 10.01, each 6.67 net of the
+    // head discount, while the VAT line's 30.03 comes to 20.02
+    TXMemTable righe;
+    righe.AddField(QStringLiteral("TipoRigo"), ftSmallint);
+    righe.AddField(QStringLiteral("IdIva"), ftString, 5);
+    righe.AddField(QStringLiteral("ImportoNetto"), ftFloat);
+    righe.AddField(QStringLiteral("ImportoNN"), ftFloat);
+    righe.Open();
+    for (int i = 0; i < 3; ++i) {
+        righe.Append();
+        righe.FieldByName(QStringLiteral("TipoRigo"))->SetAsInteger(1);
+        righe.FieldByName(QStringLiteral("IdIva"))->SetAsString(QStringLiteral("22"));
+        righe.FieldByName(QStringLiteral("ImportoNetto"))->SetAsFloat(10.01);
+        righe.FieldByName(QStringLiteral("ImportoNN"))->SetAsFloat(6.67);
+        righe.Post();
+    }
+    auto tot = Tabella(QStringLiteral("FattureCliTot"), QStringLiteral("KFattCliT"));
+    TXParam_TotaliDocs p;
+    p.CodTipoDoc = 1;
+    p.Testa = testa.get();
+    p.Righe = &righe;
+    p.TabTotali = tot.get();
+    ASSERT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(p, false));
+    EXPECT_DOUBLE_EQ(Totale(1, "IVA", 1, 1), 20.02);
+    double somma = 0;
+    QList<double> importi;
+    for (righe.First(); !righe.Eof(); righe.Next()) {
+        somma += righe.FieldByName(QStringLiteral("ImportoNN"))->AsFloat();
+        importi << righe.FieldByName(QStringLiteral("ImportoNN"))->AsFloat();
+    }
+    EXPECT_EQ(CompDec(somma, 20.02, 2), 0);
+    EXPECT_EQ(importi, (QList<double>{6.68, 6.67, 6.67}));
+    // with the flag set the rows are left as they are
+    righe.First();
+    righe.Edit();
+    righe.FieldByName(QStringLiteral("ImportoNN"))->SetAsFloat(6.67);
+    righe.Post();
+    TXParam_TotaliDocs q = p;
+    ASSERT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(q, true));
+    righe.First();
+    EXPECT_DOUBLE_EQ(righe.FieldByName(QStringLiteral("ImportoNN"))->AsFloat(), 6.67);
+}
+
 // ---- the engine registered in place of the host's
 
 // Records the slots as TOTDOCS_Calcola runs them, each doing the host's work.

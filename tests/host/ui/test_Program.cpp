@@ -322,7 +322,7 @@ TEST(ProgramMenu, MenuFileListsEveryMenuCodeOnce)
         "QARN0404D"};
     // the host's own code tables
     const QStringList tabelle = {"BBAS0010F", "BBAS0011F", "BBAS0012F", "BBAS0013F", "BBAS0014F", "BBAS0015F",
-                                 "BBAS0016F", "BBAS0017F", "BBAS0018F", "BBAS0020F", "BBAS0022F", "BBAS0023F",
+                                 "BBAS0016F", "BBAS0017F", "BBAS0018F", "BBAS0020F", "BBAS0021F", "BBAS0022F", "BBAS0023F",
                                  "BBAS0024F", "BBAS0025F", "BBAS0026F"};
     for (const QString &code : required + tabelle)
         EXPECT_TRUE(codes.contains(code)) << code.toStdString();

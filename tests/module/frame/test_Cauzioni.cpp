@@ -420,11 +420,13 @@ TEST_F(Cauzioni, ConcurrentUpdatesOfOneAccountNeverLoseOne)
     QString errore;
     try {
         suo.Applica();
+        if (pg)
+            secondoDb->Commit(); // the cards are written at the commit
     } catch (const EDatabaseError &e) {
         errore = e.Message;
     }
     if (pg)
-        secondoDb->Rollback();
+        secondoDb->Rollback(); // nothing to do after a failed commit
     EXPECT_TRUE(fatto);
     EXPECT_TRUE(errore.contains("modificato")) << errore.toStdString();
     for (int tipo : {0, 1})

@@ -77,8 +77,9 @@ TEST_F(Transazioni, CardsWrittenInTheTransactionAreNotReadAgain)
     Carico();
     const quint64 prima = db->StatementCount();
     Carico();
-    EXPECT_EQ(db->StatementCount() - prima, 2); // the two card updates, nothing read
+    EXPECT_EQ(db->StatementCount() - prima, 0); // the two card updates wait for the commit, nothing read
     transazione.Commit();
+    EXPECT_EQ(db->StatementCount() - prima, 1); // both cards in one statement
 
     // after the commit the cards held are as stored, without a statement
     const quint64 dopo = db->StatementCount();

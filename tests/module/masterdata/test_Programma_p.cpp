@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMdiSubWindow>
 
 TEST_F(Estensioni, TheProgramOpensTheModulesWindowsForTheHostCodes)
 {
@@ -37,4 +38,33 @@ TEST_F(Estensioni, TheProgramOpensTheModulesWindowsForTheHostCodes)
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     const QString mancante = run.MissingInOrder(attese);
     EXPECT_TRUE(mancante.isEmpty()) << "missing, or out of order: " << mancante.toStdString() << "\n" << run.Err.toStdString();
+}
+
+// The module's pages of the ten windows on the demo company, as pictures in the folder named
+// by KV8_SCREENSHOT_MASTERDATA (one per page: code and page caption).
+TEST_F(Estensioni, ScreenshotsOfTheModulesPages)
+{
+    const QString cartella = qEnvironmentVariable("KV8_SCREENSHOT_MASTERDATA");
+    if (cartella.isEmpty())
+        GTEST_SKIP() << "KV8_SCREENSHOT_MASTERDATA not set";
+    CaricaDemo();
+    for (const char *codice : {"BBAS0055F", "BBAS0030F", "BBAS0019F", "BBAS0051F", "BBAS0052F", "BBAS0058F", "BBAS0047F",
+                               "BBAS0038F", "BBAS0039F", "BBAS0045F"}) {
+        TFDBTabChild *f = Apri(QLatin1String(codice));
+        ASSERT_NE(f, nullptr) << codice;
+        f->SubWindow()->resize(900, 640);
+        // every page but the list: the module's, and the host's detail page some of them extend
+        for (int i = 1; i < f->PageControl->count(); ++i) {
+            if (!f->PageControl->isTabVisible(i))
+                continue;
+            f->PageControl->setCurrentIndex(i);
+            kv8test::ProcessEvents();
+            QString pagina = f->PageControl->tabText(i);
+            pagina.remove(QLatin1Char(' ')).remove(QLatin1Char('/'));
+            const QString nome = QStringLiteral("%1-%2.png").arg(QLatin1String(codice), pagina);
+            EXPECT_TRUE(f->SubWindow()->grab().save(QDir(cartella).filePath(nome))) << nome.toStdString();
+        }
+        f->Close();
+        kv8test::ProcessEvents();
+    }
 }

@@ -177,21 +177,24 @@ TEST_F(Raggruppamenti, ANewGroupingIsSavedWithItsRows)
     f->Control<TDBNavigator>(QStringLiteral("navDettaglio"))->Button(nbPost)->click();
     ProcessEvents();
     Aggiungi(f, 6);
-    EXPECT_EQ(Buffer(f), (QStringList{"5/2", "6/2"}));
     EXPECT_EQ(f->TTDettaglio->FieldByName(QStringLiteral("RagioneSociale"))->AsString(), QStringLiteral("Magazzino fiscale"));
+    // a warehouse the host does not have is taken, with no name
+    Aggiungi(f, 99);
+    EXPECT_EQ(f->TTDettaglio->FieldByName(QStringLiteral("RagioneSociale"))->AsString(), QString());
+    EXPECT_EQ(Buffer(f), (QStringList{"5/2", "6/2", "99/2"}));
 
     Salva(f);
     EXPECT_EQ(f->tMain->State(), dsBrowse) << script.LastText().toStdString();
     EXPECT_EQ(script.Texts(), QStringList{Registrazione});
     EXPECT_EQ(Elenco(QStringLiteral("SELECT IdRaggMag, DsRaggrupp FROM LUMO_RaggMagT WHERE IdRaggMag = 7")),
               QStringList{"7/Spumanti"});
-    EXPECT_EQ(Magazzini(7), (QStringList{"5", "6"}));
+    EXPECT_EQ(Magazzini(7), (QStringList{"5", "6", "99"}));
     // back on the stored rows
     EXPECT_EQ(f->DSDettaglio->DataSet(), f->qDettaglio);
     EXPECT_FALSE(f->TTDettaglio->Active());
     EXPECT_FALSE(f->Control(QStringLiteral("pnRiga"))->isEnabled());
     EXPECT_EQ(f->tMain->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger(), 7);
-    EXPECT_EQ(f->qDettaglio->RecordCount(), 2);
+    EXPECT_EQ(f->qDettaglio->RecordCount(), 3);
 }
 
 TEST_F(Raggruppamenti, RowsAddedBeforeTheCodeIsTypedAreSavedUnderIt)
@@ -458,6 +461,20 @@ TEST_F(Raggruppamenti, KeysActAsTheNavigatorButtons)
     Tasto(griglia, Qt::Key_Escape);
     EXPECT_EQ(f->tMain->State(), dsBrowse);
     EXPECT_EQ(script.Texts().count(Abbandono), 2);
+}
+
+TEST_F(Raggruppamenti, NoGroupingToModifyOrDelete)
+{
+    Esegui(QStringLiteral("DELETE FROM LUMO_RaggMagR"));
+    Esegui(QStringLiteral("DELETE FROM LUMO_RaggMagT"));
+    TFqarn0009f *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    QWidget *griglia = f->Control(QStringLiteral("GrigliaDettaglio"));
+    Tasto(griglia, Qt::Key_F2);
+    Tasto(griglia, Qt::Key_F8);
+    EXPECT_EQ(f->tMain->State(), dsBrowse);
+    EXPECT_TRUE(script.Messages().isEmpty());
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_RaggMagT")), 0);
 }
 
 TEST_F(Raggruppamenti, ASaveDuringAnOpenTransactionDoesNothing)

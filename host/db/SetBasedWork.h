@@ -1,0 +1,49 @@
+#pragma once
+// Set-based work for batch jobs and registers.
+//
+// A job that the business description writes as a loop over movements (a register's
+// progressives, a recalculation, a generation of documents) may rebuild its work tables in a
+// few statements, so long as the rows, totals and messages the user sees stay those of the
+// loop. The statements are written as the module writes every other text (SQL Server
+// dialect) and run through TXDatabase::ExecSQL, which translates them for the engine and
+// binds the values; inside a transaction a failed statement undoes only itself. The forms
+// that run alike on SQLite and PostgreSQL:
+//
+//   INSERT … SELECT, with GROUP BY, joins, CASE, ISNULL( and the other translated functions:
+//       db.ExecSQL("INSERT INTO Saldi (IdConto, Qta) SELECT IdConto, SUM(Qta) FROM Movimenti "
+//                  "WHERE DataMov <= ? GROUP BY IdConto", {fine});
+//   UPDATE … FROM in its SQL Server form, the updated table named once more after FROM (or by
+//   its alias) and the others joined to it:
+//       db.ExecSQL("UPDATE S SET S.Qta = S.Qta + T.Qta FROM Saldi S INNER JOIN "
+//                  "(SELECT IdConto, SUM(Qta) AS Qta FROM Movimenti GROUP BY IdConto) T "
+//                  "ON T.IdConto = S.IdConto");
+//   window functions for progressives and numbering, in a SELECT or feeding an INSERT:
+//       SUM(Qta) OVER (PARTITION BY IdConto ORDER BY DataMov, KMov ROWS UNBOUNDED PRECEDING),
+//       ROW_NUMBER() OVER (PARTITION BY IdConto ORDER BY DataMov, KMov)
+//       (the order of a running total names a unique key last, so that ties add up row by row).
+//
+// The company database and the local work database ("LocalDatabase", a SQLite file of its
+// own per program run) are separate connections: no statement reads one and writes the
+// other. Attaching the local file is no common way out (SQLite refuses ATTACH inside a
+// transaction, and a PostgreSQL company cannot see the file at all), so rows cross between
+// them with CopiaRighe below: one statement computes them on the source, they are streamed
+// out a batch at a time and written in multi-row INSERTs. Work that stays on one database
+// is one statement there, never a copy.
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+class TXDatabase;
+
+namespace kv8db {
+
+// Writes the rows that select (with its values) gives on from into table on to, the columns
+// of the reading going in order into columns (empty: the reading's own column names); the
+// number of rows written. On to the rows are written inside its open transaction, or in a
+// transaction of their own when none is open (all or nothing). The reading is held a batch
+// at a time. A count of columns that differs from the reading's is refused with a message
+// and nothing written; a failed write (a taken key) throws as ExecSQL does.
+qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &params, TXDatabase &to,
+                  const QString &table, const QStringList &columns = {});
+
+} // namespace kv8db

@@ -1,0 +1,116 @@
+#include "registers/Qarn0101s.h"
+
+#include "frame/Dusaria.h"
+#include "host/core/Applvar.h"
+#include "host/core/Funzioni.h"
+#include "host/data/DatasetFunctions.h"
+#include "host/data/TDataSet.h"
+#include "host/data/TXQuery.h"
+#include "host/ui/Forms.h"
+#include "host/ui/MDIForm.h"
+
+namespace {
+
+TXQuery *Query(QObject *owner, const QString &name, const QString &database, const QStringList &sql)
+{
+    auto *q = new TXQuery(owner);
+    q->SetName(name);
+    q->SetDatabaseName(database);
+    q->SQL = sql;
+    return q;
+}
+
+} // namespace
+
+TFqarn0101s::TFqarn0101s(QObject *owner) : TfKV8ReportB(owner)
+{
+    SetNomeDefault(QStringLiteral("Qarn0101s"));
+    // Rows in register order: the numbers never run out of sequence on paper.
+    qMain = Query(this, QStringLiteral("qMain"), QStringLiteral("LocalDatabase"),
+                  {QStringLiteral("SELECT * FROM LUMO_t_RegCs"), QStringLiteral("ORDER BY NumeroRiga")});
+    qTotRegCs = Query(this, QStringLiteral("qTotRegCs"), QStringLiteral("LocalDatabase"),
+                      {QStringLiteral("SELECT * FROM LUMO_t_RegCsTot")});
+    qMovLotti = Query(this, QStringLiteral("qMovLotti"), QStringLiteral("GlobalDatabase"),
+                      {QStringLiteral("SELECT * FROM DettQtaDoc"), QStringLiteral("WHERE KDettQta = -1")});
+
+    qMain->AddCalcField(QStringLiteral("_RagioneSocialeDitta"), ftString, 50);
+    qMain->AddCalcField(QStringLiteral("_DaData"), ftDateTime);
+    qMain->AddCalcField(QStringLiteral("_AData"), ftDateTime);
+    qMain->AddCalcField(QStringLiteral("_TotaleCarico"), ftFloat);
+    qMain->AddCalcField(QStringLiteral("_TotaleScarico"), ftFloat);
+    qMain->AddCalcField(QStringLiteral("_Pagina"), ftInteger);
+    qMain->OnCalcFields = [this](TDataSet *d) {
+        d->FieldByName(QStringLiteral("_RagioneSocialeDitta"))->SetAsString(CFG.RagioneSociale);
+        if (_Tpars) {
+            d->FieldByName(QStringLiteral("_DaData"))->SetValue(_Tpars->FieldByName(QStringLiteral("DaData"))->Value());
+            d->FieldByName(QStringLiteral("_AData"))->SetValue(_Tpars->FieldByName(QStringLiteral("A_Data"))->Value());
+        }
+        d->FieldByName(QStringLiteral("_TotaleCarico"))->SetAsFloat(TotaleCarico);
+        d->FieldByName(QStringLiteral("_TotaleScarico"))->SetAsFloat(TotaleScarico);
+        d->FieldByName(QStringLiteral("_Pagina"))->SetAsInteger(Pagina + 1);
+    };
+    qMovLotti->AddCalcField(QStringLiteral("_QtaLitri"), ftFloat);
+    qMovLotti->OnCalcFields = [this](TDataSet *d) {
+        // Lot litres carry no load/unload sign.
+        d->FieldByName(QStringLiteral("_QtaLitri"))
+            ->SetAsFloat(Funzioni::KRound(d->FieldByName(QStringLiteral("Quantita"))->AsFloat() *
+                                              qMain->FieldByName(QStringLiteral("CAPACITA"))->AsFloat(),
+                                          2));
+    };
+    AggiungiDataSet(QStringLiteral("qTotRegCs"), qTotRegCs);
+    AggiungiDataSet(QStringLiteral("qMovLotti"), qMovLotti);
+    StampaAghi.OnIntestazione = [this](int) { ++Pagina; };
+}
+
+void TFqarn0101s::InitForm(TDataSet *parametri)
+{
+    _Tpars = parametri;
+    const bool lotti = parametri && parametri->FieldByName(QStringLiteral("FlLotti"))->AsInteger() == 1;
+    if (lotti)
+        Funzioni::ImpostaSQLQuery(qMovLotti, QStringLiteral("WHERE"),
+                                  QStringLiteral("FlTipoDocumento = 99 AND KRigoDoc = :KRigoDoc"));
+    // The lots of each register row, only when asked for: no lot query otherwise.
+    OnBeforePrint(QStringLiteral("srLotti"), [this, lotti] {
+        SottoReport(QStringLiteral("srLotti"))->Visible = lotti;
+        if (!lotti)
+            return;
+        qMovLotti->Close();
+        qMovLotti->ParamByName(QStringLiteral("KRigoDoc"))->SetValue(qMain->FieldByName(QStringLiteral("Kmovmag"))->Value());
+        qMovLotti->Open();
+    });
+}
+
+void TFqarn0101s::EseguiStampa(bool preview, bool sceltaStampante)
+{
+    if (!StampaSu.Aghi)
+        ++Pagina;
+    TfKV8ReportB::EseguiStampa(preview, sceltaStampante);
+}
+
+void TFqarn0101s::EseguiStampaAghi()
+{
+    THourGlass clessidra;
+    ReportDataSource *righe = Sorgente(qMain);
+    ReportDataSource *totali = Sorgente(qTotRegCs);
+    qMain->Close();
+    qMain->Open();
+    Mdimainbase::ProgressStart(qMain->RecordCount(), QStringLiteral("Stampa in corso. Attendere... "));
+    struct Fine {
+        ~Fine() { Mdimainbase::ProgressEnd(); }
+    } fine;
+    int stampate = 0;
+    for (; !qMain->Eof(); qMain->Next()) {
+        StampaAghi.StampaRiga(1, righe);
+        Mdimainbase::ProgressPosition(++stampate);
+    }
+    StampaAghi.StampaRiga(2, righe);
+    StampaAghi.SaltoPagina();
+    StampaAghi.StampaRiga(3, righe);
+    qTotRegCs->Close();
+    qTotRegCs->Open();
+    for (; !qTotRegCs->Eof(); qTotRegCs->Next())
+        StampaAghi.StampaRiga(4, totali);
+    StampaAghi.StampaRiga(5, righe);
+}
+
+DUSARIA_CLASSE(TFqarn0101s);
