@@ -75,6 +75,10 @@ void UT_LMQ_DVEN_CampiLookupRighe(TDataSet *Righe)
                           QStringLiteral("UT_LMQ_FlTipArt"));
     Righe->AddLookupField(QStringLiteral("_UT_IdCategoria"), ftString, 8, base->lkArticoli, prodotto, prodotto,
                           QStringLiteral("IdCategoria"));
+    Righe->AddLookupField(QStringLiteral("_UT_LMQ_QtaImballo"), ftFloat, 0, base->lkArticoli, prodotto, prodotto,
+                          QStringLiteral("QtaImballo"));
+    Righe->AddLookupField(QStringLiteral("_UT_LMQ_FlPrzLit"), ftSmallint, 0, base->lkArticoli, prodotto, prodotto,
+                          QStringLiteral("UT_LMQ_FlPrzLit"));
     Righe->AddLookupField(QStringLiteral("_UT_LMQ_Capacita"), ftFloat, 0, DMILUMO->lkLUMO_Bottiglie,
                           QStringLiteral("_UT_LMQ_IdBottiglia"), QStringLiteral("IdBottiglia"),
                           QStringLiteral("Capacita"));
@@ -1284,4 +1288,21 @@ void UT_LMQ_DVEN_CodiceSpeseImballo(TDataSet *Testa, TXClientTable *Totali, cons
     Totali->Edit();
     Totali->FieldByName(QStringLiteral("Codice"))->SetAsString(conto);
     Totali->Post();
+}
+
+QString UT_LMQ_TipologiaArticoloOmaggio(const QString &IdProdotto, int TipoRigo, const QString &Default)
+{
+    if (TipoRigo != 10 && TipoRigo != 11)
+        return Default;
+    TXlkTable *articoli = TDMIBase::Crea()->lkArticoli;
+    if (!TDMIBase::Posiziona(articoli, QStringLiteral("IdProdotto"), {IdProdotto}))
+        return Default;
+    const QString tipologia = articoli->FieldByName(QStringLiteral("UT_LMQ_IdTipologiaOmaggi"))->AsString().trimmed();
+    if (tipologia.isEmpty())
+        return Default;
+    TXlkTable *tipologie = TDMILUMO::Crea()->lkLUMO_TipologieOmaggi;
+    if (!TDMIBase::Posiziona(tipologie, QStringLiteral("IdTipologia"), {tipologia}))
+        return Default;
+    const QString conto = tipologie->FieldByName(QStringLiteral("IdConto"))->AsString().trimmed();
+    return conto.isEmpty() ? Default : conto;
 }

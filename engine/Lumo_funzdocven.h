@@ -15,7 +15,8 @@ class TXQuery;
 
 // Declares, on a row dataset that is not open yet, the article lookups the routines read:
 // _UT_LMQ_IdBottiglia (the article's bottle), _UT_LMQ_FlTipArt (its type, 4 bulk),
-// _UT_IdCategoria (its goods category), all by IdProdotto in DMIBase->lkArticoli, and
+// _UT_IdCategoria (its goods category), _UT_LMQ_QtaImballo (pieces per package),
+// _UT_LMQ_FlPrzLit (1 priced per litre), all by IdProdotto in DMIBase->lkArticoli, and
 // _UT_LMQ_Capacita (litres per piece of the bottle, DMILUMO->lkLUMO_Bottiglie). Opens both
 // lookups. DMILUMO must exist; DMIBase is created when missing.
 void UT_LMQ_DVEN_CampiLookupRighe(TDataSet *Righe);
@@ -128,6 +129,14 @@ void UT_LMQ_DVEN_StampaCastelletto(TDataSet *Testa, int TipoCastelletto);
 // Books the document's packaging-expense totals record ("SPI", progressive 1) to the
 // customer's deposit account UT_LMQ_ContoCau, when it has one. "DT" and "FI" only.
 void UT_LMQ_DVEN_CodiceSpeseImballo(TDataSet *Testa, TXClientTable *Totali, const QString &SiglaDoc);
+
+// ---- totals
+
+// The account of a gift row: for row types 10 and 11 (as stored, sign included) the IdConto
+// of the gift typology (LUMO_TipologieOmaggiArt) of the article (UT_LMQ_IdTipologiaOmaggi);
+// Default for any other row type, an unknown article, an article without typology, a
+// typology not found or one without account.
+QString UT_LMQ_TipologiaArticoloOmaggio(const QString &IdProdotto, int TipoRigo, const QString &Default);
 
 // ---- shared with the order and quote routines (Lumo_funzordcli)
 

@@ -72,6 +72,7 @@ TDMILUMO::TDMILUMO(QObject *owner) : TDataModule(owner)
         QStringLiteral("FROM LUMO_LisCauzR"),
         QStringLiteral("LEFT JOIN LUMO_LisCauzT ON LUMO_LisCauzT.KContaT = LUMO_LisCauzR.KContaT"),
         QStringLiteral("WHERE LUMO_LisCauzT.IdListino = :IdListino AND LUMO_LisCauzT.IdDivisa = :IdDivisa AND LUMO_LisCauzR.IdImballo = :IdImballo"),
+        QStringLiteral("ORDER BY LUMO_LisCauzT.KContaT, LUMO_LisCauzR.KContaR"), // the same list and row on every engine
     });
     qListCauz->ParamByName(QStringLiteral("IdListino"))->SetDataType(ftString);
     qListCauz->ParamByName(QStringLiteral("IdDivisa"))->SetDataType(ftString);

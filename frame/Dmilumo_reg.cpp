@@ -33,7 +33,7 @@ TDMILUMO_reg::TDMILUMO_reg(QObject *owner) : TDataModule(owner)
     });
     qProgRegCsT->ParamByName(QStringLiteral("IdRaggMag"))->SetDataType(ftInteger);
     qMMRegImb = Query(QStringLiteral("qMMRegImb"), {
-        QStringLiteral("SELECT MovMagazzino.*, CausaliMagaz.DsCausale, Articoli.UT_LMQ_FlTipArt, Articoli.DsProdotto, "),
+        QStringLiteral("SELECT MovMagazzino.KMovMag, MovMagazzino.IdMagazzino1, MovMagazzino.DataMovimento, MovMagazzino.DataDocumento, MovMagazzino.RifDocumento, MovMagazzino.IdCausale, MovMagazzino.IdContoTp, MovMagazzino.IdConto, MovMagazzino.IdProdotto, MovMagazzino.Quantita, MovMagazzino.Partita, MovMagazzino.UT_LMQ_IdVasca, MovMagazzino.UT_LMQ_FlMovCalo, CausaliMagaz.DsCausale, Articoli.UT_LMQ_FlTipArt, Articoli.DsProdotto, "),
         QStringLiteral("Articoli.UT_LMQ_IdBottiglia, Clienti.RagioneSociale as CliRagSoc, Fornitori.RagioneSociale as ForRagSoc,"),
         QStringLiteral("Articoli.IdUM1, Articoli.UT_LMQ_IdNatura, Articoli.UT_LMQ_IdColore, LUMO_Colori.DsColore, LUMO_Natura.DsNatura, LUMO_Bottiglie.DsBottiglia, LUMO_Bottiglie.Capacita, LUMO_Vasche.DsVasca"),
         QStringLiteral("FROM MovMagazzino"),
@@ -45,14 +45,16 @@ TDMILUMO_reg::TDMILUMO_reg(QObject *owner) : TDataModule(owner)
         QStringLiteral("LEFT JOIN LUMO_Natura ON Articoli.UT_LMQ_IdNatura = LUMO_Natura.IdNatura"),
         QStringLiteral("LEFT JOIN LUMO_Bottiglie ON Articoli.UT_LMQ_IdBottiglia = LUMO_Bottiglie.IdBottiglia"),
         QStringLiteral("LEFT JOIN LUMO_Vasche ON MovMagazzino.UT_LMQ_IdVasca = LUMO_Vasche.IdVasca"),
-        QStringLiteral("WHERE MovMagazzino.DataMovimento >= :DaData AND MovMagazzino.DataMovimento <= :A_Data AND CausaliMagaz.UT_LMQ_FlRegImb <> 0  AND "),
+        QStringLiteral("WHERE MovMagazzino.DataMovimento >= :DaData AND MovMagazzino.DataMovimento <= :A_Data AND CausaliMagaz.UT_LMQ_FlRegImb <> 0  AND "
+                       "MovMagazzino.IdMagazzino1 IN (SELECT IdMagazzino FROM LUMO_RaggMagR WHERE IdRaggMag = :IdRaggMag) AND "),
         QStringLiteral("(Articoli.UT_LMQ_FlTipArt = 0 or Articoli.UT_LMQ_FlTipArt = 1 or Articoli.UT_LMQ_FlTipArt = 2 or Articoli.UT_LMQ_FlTipArt = 4 )"),
-        QStringLiteral("ORDER BY MovMagazzino.DataMovimento"),
+        QStringLiteral("ORDER BY MovMagazzino.DataMovimento, MovMagazzino.KMovMag"),
     });
     qMMRegImb->ParamByName(QStringLiteral("DaData"))->SetDataType(ftDateTime);
     qMMRegImb->ParamByName(QStringLiteral("A_Data"))->SetDataType(ftDateTime);
+    qMMRegImb->ParamByName(QStringLiteral("IdRaggMag"))->SetDataType(ftInteger);
     qMMRegCon = Query(QStringLiteral("qMMRegCon"), {
-        QStringLiteral("SELECT MovMagazzino.*, CausaliMagaz.DsCausale, CausaliMagaz.UT_LMQ_FlConImb,  Articoli.UT_LMQ_FlTipArt, Articoli.DsProdotto, "),
+        QStringLiteral("SELECT MovMagazzino.KMovMag, MovMagazzino.IdMagazzino1, MovMagazzino.DataMovimento, MovMagazzino.DataDocumento, MovMagazzino.RifDocumento, MovMagazzino.IdCausale, MovMagazzino.IdContoTp, MovMagazzino.IdConto, MovMagazzino.IdProdotto, MovMagazzino.Quantita, CausaliMagaz.DsCausale, CausaliMagaz.UT_LMQ_FlConImb,  Articoli.UT_LMQ_FlTipArt, Articoli.DsProdotto, "),
         QStringLiteral("Articoli.UT_LMQ_IdConIva, Articoli.UT_LMQ_TipoProd, Clienti.RagioneSociale as CliRagSoc, Fornitori.RagioneSociale as ForRagSoc, Articoli.IdUM1,"),
         QStringLiteral("CausaliMagaz.UT_LMQ_FlCarSca, CausaliMagaz.UT_LMQ_FlSegno, LUMO_ConIva.DsConIva"),
         QStringLiteral("FROM MovMagazzino"),
@@ -61,12 +63,14 @@ TDMILUMO_reg::TDMILUMO_reg(QObject *owner) : TDataModule(owner)
         QStringLiteral("LEFT JOIN Clienti ON MovMagazzino.IdConto = Clienti.IdConto"),
         QStringLiteral("LEFT JOIN Fornitori ON MovMagazzino.IdConto = Fornitori.IdConto"),
         QStringLiteral("LEFT JOIN LUMO_ConIva ON Articoli.UT_LMQ_IdConIva = LUMO_ConIva.IdConIva"),
-        QStringLiteral("WHERE MovMagazzino.DataMovimento >= :DaData AND MovMagazzino.DataMovimento <= :A_Data AND CausaliMagaz.UT_LMQ_FlRegCon <> 0  AND Articoli.UT_LMQ_IdConIva <> '' AND "),
+        QStringLiteral("WHERE MovMagazzino.DataMovimento >= :DaData AND MovMagazzino.DataMovimento <= :A_Data AND CausaliMagaz.UT_LMQ_FlRegCon <> 0  AND Articoli.UT_LMQ_IdConIva <> '' AND "
+                       "MovMagazzino.IdMagazzino1 IN (SELECT IdMagazzino FROM LUMO_RaggMagR WHERE IdRaggMag = :IdRaggMag) AND "),
         QStringLiteral("Articoli.UT_LMQ_TipoProd <> 0"),
-        QStringLiteral("ORDER BY MovMagazzino.DataMovimento"),
+        QStringLiteral("ORDER BY MovMagazzino.DataMovimento, MovMagazzino.KMovMag"),
     });
     qMMRegCon->ParamByName(QStringLiteral("DaData"))->SetDataType(ftDateTime);
     qMMRegCon->ParamByName(QStringLiteral("A_Data"))->SetDataType(ftDateTime);
+    qMMRegCon->ParamByName(QStringLiteral("IdRaggMag"))->SetDataType(ftInteger);
     qProgRegConT = Query(QStringLiteral("qProgRegConT"), {
         QStringLiteral("SELECT LUMO_ProgRegCiT.*, LUMO_ConIva.DsConIva"),
         QStringLiteral("FROM LUMO_ProgRegCiT"),

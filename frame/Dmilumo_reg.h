@@ -22,7 +22,9 @@ public:
     TXTable *tPrBilDicGiaR;
 
     // Movements of a period (DaData to A_Data) for the load/unload, bottling and tax-stamp
-    // registers, and the stored stock of a warehouse grouping.
+    // registers (the last two of the warehouses of grouping IdRaggMag; the bottling register
+    // computes its own columns over this text's FROM and WHERE), and the stored stock of a
+    // warehouse grouping.
     TXQuery *qMMRegCs;
     TXQuery *qProgRegCsT;
     TXQuery *qMMRegImb;

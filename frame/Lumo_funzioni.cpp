@@ -13,8 +13,15 @@
 #include "host/ui/Kmessages.h"
 
 #include <QRegularExpression>
+#include <QPointer>
+#include <QScopeGuard>
+#include <QSqlQuery>
 
+#include <array>
+#include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -53,22 +60,32 @@ void Scarta(TDataSet *t) noexcept
 
 // Values read from tables once per transaction of a connection: kept until the transaction
 // ends or a statement of it writes one of the tables; read every time outside a transaction.
+// With a reader of all values, a transaction that has read many one by one reads the rest at
+// once: a key it does not hold then has the value of a missing row, T().
 template <typename T>
 class LettureTransazione final : private TXTransactionListener {
 public:
     explicit LettureTransazione(const QStringList &tabelle) : tabelle_(tabelle) {}
 
     template <typename Leggi>
-    T Valore(TXDatabase &db, const QString &chiave, Leggi leggi)
+    T Valore(TXDatabase &db, const QString &chiave, Leggi leggi,
+             const std::function<QHash<QString, T>()> &leggiTutti = nullptr)
     {
         if (!db.InTransaction())
             return leggi();
         if (ListenedDatabase() != &db) {
-            valori_.clear();
+            Dimentica();
             Listen(&db, tabelle_);
         }
         if (const auto it = valori_.constFind(chiave); it != valori_.cend())
             return *it;
+        if (tutti_)
+            return T();
+        if (leggiTutti && valori_.size() >= kPrimaDiTutti) {
+            valori_ = leggiTutti();
+            tutti_ = true;
+            return valori_.value(chiave);
+        }
         const T letto = leggi();
         if (valori_.size() >= kMassimo)
             valori_.clear();
@@ -77,14 +94,21 @@ public:
     }
 
 private:
-    void TransactionStarted() override { valori_.clear(); }
-    void TransactionCommitted() override { valori_.clear(); }
-    void TransactionRolledBack() override { valori_.clear(); }
-    void TableWritten() override { valori_.clear(); }
+    void Dimentica()
+    {
+        valori_.clear();
+        tutti_ = false;
+    }
+    void TransactionStarted() override { Dimentica(); }
+    void TransactionCommitted() override { Dimentica(); }
+    void TransactionRolledBack() override { Dimentica(); }
+    void TableWritten() override { Dimentica(); }
 
     static constexpr qsizetype kMassimo = 10000;
+    static constexpr qsizetype kPrimaDiTutti = 64;
     const QStringList tabelle_;
     QHash<QString, T> valori_;
+    bool tutti_ = false;
 };
 
 // ---- currencies
@@ -158,13 +182,24 @@ int DepositoConto(TXDatabase &db, const QString &tipo, const QString &conto)
     const bool cliente = tipo == QLatin1String("CL");
     if (!cliente && tipo != QLatin1String("FO"))
         return 0;
-    const QString sql = cliente ? QStringLiteral("SELECT CASE WHEN UT_LMQ_FlCauz = 0 THEN 0 WHEN UT_LMQ_FlCauDes = 0 "
-                                                 "THEN 1 ELSE 2 END FROM Clienti WHERE IdContoTp = ? AND IdConto = ?")
-                                : QStringLiteral("SELECT CASE WHEN UT_LMQ_FlCauz = 0 THEN 0 ELSE 1 END FROM Fornitori "
-                                                 "WHERE IdContoTp = ? AND IdConto = ?");
-    return (cliente ? clienti : fornitori).Valore(db, conto, [&] {
-        return db.ScalarValue(sql, {tipo, conto}).toInt();
-    });
+    const QString sql = cliente ? QStringLiteral("SELECT IdConto, CASE WHEN UT_LMQ_FlCauz = 0 THEN 0 WHEN "
+                                                 "UT_LMQ_FlCauDes = 0 THEN 1 ELSE 2 END FROM Clienti WHERE IdContoTp = ?")
+                                : QStringLiteral("SELECT IdConto, CASE WHEN UT_LMQ_FlCauz = 0 THEN 0 ELSE 1 END FROM "
+                                                 "Fornitori WHERE IdContoTp = ?");
+    return (cliente ? clienti : fornitori)
+        .Valore(
+            db, conto,
+            [&] {
+                QSqlQuery q = db.OpenQuery(sql + QStringLiteral(" AND IdConto = ?"), {tipo, conto}, true);
+                return q.next() ? q.value(1).toInt() : 0;
+            },
+            [&] {
+                QHash<QString, int> tutti;
+                QSqlQuery q = db.OpenQuery(sql, {tipo}, true);
+                while (q.next())
+                    tutti.insert(q.value(0).toString(), q.value(1).toInt());
+                return tutti;
+            });
 }
 
 const QString kChiaveScheda = QStringLiteral("IdContoTp;IdConto;IdDestinazione;IdImballo;FlTipoScheda");
@@ -189,6 +224,229 @@ void Aggiungi(TDataSet *t, const QString &campo, double importo)
     TField *f = t->FieldByName(campo);
     f->SetAsFloat(f->AsFloat() + importo);
 }
+
+// Positions of the card amounts in kImportiScheda (EsiAttEcc, last, follows from two of them).
+enum ImportoScheda {
+    kProgQtaCar, kProgQtaRes, kProgValCar, kProgValRes, kProgQtaCarF, kProgQtaResF, kProgValCarF,
+    kProgValResF, kProgQtaCarB, kProgQtaResB, kProgValCarB, kProgValResB, kQtaCarEcc, kQtaResEcc,
+    kImportiSommati
+};
+
+// The key of a card.
+struct ChiaveScheda {
+    QString tipoConto;
+    QString conto;
+    int destinazione;
+    QString imballo;
+    int tipoScheda;
+
+    bool operator==(const ChiaveScheda &) const = default;
+    QVariantList Valori() const { return {tipoConto, conto, destinazione, imballo, tipoScheda}; }
+};
+
+size_t qHash(const ChiaveScheda &k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.tipoConto, k.conto, k.destinazione, k.imballo, k.tipoScheda);
+}
+
+// The cards moved in the open transaction of the card table's connection. Movements add up
+// here in memory; each card reaches the table (whose posts wait for the commit) once, when the
+// transaction is about to commit or earlier when a statement names the table, so it reaches
+// the database once per transaction. A card another user changed meanwhile fails the table's
+// change check then, and the commit with it; a rollback drops everything.
+class SchedeInSospeso final : public QObject, private TXTransactionListener, private TXDeferredWrites {
+public:
+    using Importi = std::array<double, kImportiSommati>;
+    struct Scheda {
+        ChiaveScheda chiave;
+        QString divisa;  // the card's currency, in which its amounts are added up
+        bool registrata; // stored when first moved
+        Importi importi{};
+    };
+
+    // The table's own, listening to the table's connection; it goes with the table.
+    static SchedeInSospeso &Di(TXClientTable *t)
+    {
+        static QPointer<SchedeInSospeso> ultime;
+        if (!ultime || ultime->tabella_ != t) {
+            ultime = static_cast<SchedeInSospeso *>(
+                t->findChild<QObject *>(QString::fromLatin1(kNome), Qt::FindDirectChildrenOnly));
+            if (!ultime)
+                ultime = new SchedeInSospeso(t);
+        }
+        if (ultime->ListenedDatabase() != &t->Database()) {
+            ultime->Dimentica();
+            ultime->Listen(&t->Database(), {t->TableName()});
+        }
+        return *ultime;
+    }
+
+    // The currency of the card as stored (empty: no such card; its rows are read once per
+    // account and transaction, or all at once for a job that moves many accounts).
+    QString DivisaRegistrata(const ChiaveScheda &chiave)
+    {
+        TXDatabase &db = *ListenedDatabase();
+        const bool inTransazione = db.InTransaction();
+        if (!inTransazione)
+            DimenticaLetture();
+        const QPair<QString, QString> conto{chiave.tipoConto, chiave.conto};
+        if (!tutteLette_ && !contiLetti_.contains(conto)) {
+            // the read may flush the table's own posts, not these cards
+            leggendo_ = true;
+            const auto fine = qScopeGuard([this] { leggendo_ = false; });
+            const bool tutte = contiLetti_.size() >= kContiPrimaDiTutte;
+            QSqlQuery q = tutte ? db.OpenQuery(kSelezioneDivise, {}, true)
+                                : db.OpenQuery(kSelezioneDivise + QStringLiteral(" WHERE IdContoTp = ? AND IdConto = ?"),
+                                               {conto.first, conto.second}, true);
+            if (tutte)
+                divise_.clear();
+            while (q.next())
+                divise_.insert({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt(), q.value(3).toString(),
+                                q.value(4).toInt()},
+                               q.value(5).toString());
+            tutteLette_ = tutte;
+            if (!tutte)
+                contiLetti_.insert(conto);
+        }
+        const auto it = divise_.constFind(chiave);
+        if (it == divise_.cend())
+            return QString();
+        return it->isEmpty() ? DivisaNazionale() : *it;
+    }
+
+    // The currency in which the card's amounts add up: the one it has pending, else as stored,
+    // else (a new card) the national one.
+    QString Divisa(const ChiaveScheda &chiave)
+    {
+        if (const auto it = indice_.constFind(chiave); it != indice_.cend())
+            return schede_[*it].divisa;
+        const QString divisa = DivisaRegistrata(chiave);
+        return divisa.isEmpty() ? DivisaNazionale() : divisa;
+    }
+
+    // The card's pending amounts.
+    Importi &ImportiDi(const ChiaveScheda &chiave)
+    {
+        if (const auto it = indice_.constFind(chiave); it != indice_.cend())
+            return schede_[*it].importi;
+        const QString registrata = DivisaRegistrata(chiave);
+        if (schede_.empty())
+            ListenedDatabase()->AddDeferred(this);
+        indice_.insert(chiave, schede_.size());
+        schede_.push_back({chiave, registrata.isEmpty() ? DivisaNazionale() : registrata, !registrata.isEmpty(), {}});
+        return schede_.back().importi;
+    }
+
+    // Every pending card posted to the table, which writes them.
+    void Scrivi()
+    {
+        std::vector<Scheda> schede = std::exchange(schede_, {});
+        indice_.clear();
+        if (TXDatabase *db = ListenedDatabase())
+            db->RemoveDeferred(this);
+        if (schede.empty())
+            return;
+        TXClientTable *t = tabella_;
+        t->SetDeferredWrites(true);
+        try {
+            QList<QVariantList> chiavi, daLeggere;
+            chiavi.reserve(qsizetype(schede.size()));
+            for (const Scheda &s : schede) {
+                chiavi << s.chiave.Valori();
+                // a new card is read only when the table holds an older copy of it
+                if (s.registrata || t->Locate(kChiaveScheda, chiavi.last(), loHeldOnly))
+                    daLeggere << chiavi.last();
+            }
+            t->ReadAsStored(kChiaveScheda, daLeggere);
+            for (qsizetype k = 0; k < chiavi.size(); ++k)
+                Posta(t, schede[size_t(k)], chiavi[k]);
+        } catch (...) {
+            Scarta(t);
+            throw;
+        }
+        t->FlushDeferred();
+    }
+
+    void Dimentica()
+    {
+        schede_.clear();
+        indice_.clear();
+        DimenticaLetture();
+        if (TXDatabase *db = ListenedDatabase())
+            db->RemoveDeferred(this);
+    }
+
+private:
+    explicit SchedeInSospeso(TXClientTable *t) : QObject(t), tabella_(t)
+    {
+        setObjectName(QString::fromLatin1(kNome));
+    }
+
+    void DimenticaLetture()
+    {
+        divise_.clear();
+        contiLetti_.clear();
+        tutteLette_ = false;
+    }
+
+    static void Posta(TXClientTable *t, const Scheda &s, const QVariantList &chiave)
+    {
+        TField *divisa = t->FieldByName(QStringLiteral("IdDivisa"));
+        if (t->Locate(kChiaveScheda, chiave, loHeldOnly)) {
+            // the amounts were added up in the currency the card had when first moved
+            const QString registrata = divisa->AsString().isEmpty() ? DivisaNazionale() : divisa->AsString();
+            if (registrata != s.divisa)
+                throw Exception(QStringLiteral("La scheda cauzioni del conto %1 imballo %2 è stata modificata da un "
+                                               "altro utente (divisa %3): ripetere l'operazione")
+                                    .arg(s.chiave.conto, s.chiave.imballo, registrata));
+            t->Edit();
+        } else {
+            t->Insert();
+            const QStringList campi = kChiaveScheda.split(QLatin1Char(';'));
+            for (qsizetype k = 0; k < campi.size(); ++k)
+                t->FieldByName(campi[k])->SetValue(chiave[k]);
+            for (const QString &c : kImportiScheda)
+                t->FieldByName(c)->SetAsFloat(0);
+            divisa->SetAsString(s.divisa);
+        }
+        if (divisa->AsString().isEmpty())
+            divisa->SetAsString(DivisaNazionale());
+        for (int k = 0; k < kImportiSommati; ++k)
+            if (s.importi[size_t(k)] != 0)
+                Aggiungi(t, kImportiScheda[k], s.importi[size_t(k)]);
+        t->FieldByName(QStringLiteral("EsiAttEcc"))
+            ->SetAsFloat(t->FieldByName(QStringLiteral("QtaResEcc"))->AsFloat()
+                         - t->FieldByName(QStringLiteral("QtaCarEcc"))->AsFloat());
+        t->Post();
+    }
+
+    void TransactionStarted() override { Dimentica(); }
+    void BeforeCommit() override { Scrivi(); }
+    void TransactionCommitted() override { Dimentica(); }
+    void TransactionRolledBack() override { Dimentica(); }
+    // another statement wrote the cards: their currencies are read again
+    void TableWritten() override { DimenticaLetture(); }
+    QString DeferredTable() const override { return tabella_->TableName(); }
+    void FlushDeferred() override
+    {
+        if (!leggendo_)
+            Scrivi();
+    }
+
+    static constexpr const char *kNome = "SchedeInSospeso";
+    // accounts read one by one before all cards are read at once
+    static constexpr qsizetype kContiPrimaDiTutte = 64;
+    inline static const QString kSelezioneDivise = QStringLiteral(
+        "SELECT IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, IdDivisa FROM LUMO_ProgCauz");
+
+    TXClientTable *const tabella_;
+    bool leggendo_ = false;
+    std::vector<Scheda> schede_;
+    QHash<ChiaveScheda, size_t> indice_;
+    QHash<ChiaveScheda, QString> divise_;
+    QSet<QPair<QString, QString>> contiLetti_;
+    bool tutteLette_ = false;
+};
 
 // ---- product-card selection
 
@@ -319,6 +577,7 @@ void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &Id
     if (QtaCar == 0 && QtaRes == 0 && QtaCarEcc == 0 && QtaResEcc == 0)
         return;
     TXClientTable *t = Modulo().TRS_ProgCauz;
+    Funzioni::CheckTabOpen(t);
     TXDatabase &db = t->Database();
 
     const int deposito = DepositoConto(db, IdContoTp, IdConto);
@@ -346,70 +605,43 @@ void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &Id
         return i;
     };
 
-    // the movement added to the current card, set by set
-    auto sommaMovimentoScheda = [&](const ImportiScheda &i) {
+    // the movement added to a card's pending amounts, set by set
+    auto sommaMovimentoScheda = [&](SchedeInSospeso::Importi &a, const ImportiScheda &i) {
         if (FlAggCau == 1) {
-            Aggiungi(t, QStringLiteral("ProgQtaCar"), QtaCar);
-            Aggiungi(t, QStringLiteral("ProgQtaRes"), QtaRes);
-            Aggiungi(t, QStringLiteral("ProgValCar"), i.valoreCar);
-            Aggiungi(t, QStringLiteral("ProgValRes"), i.valoreRes);
-            Aggiungi(t, QStringLiteral("QtaCarEcc"), QtaCarEcc);
-            Aggiungi(t, QStringLiteral("QtaResEcc"), QtaResEcc);
-            t->FieldByName(QStringLiteral("EsiAttEcc"))
-                ->SetAsFloat(t->FieldByName(QStringLiteral("QtaResEcc"))->AsFloat()
-                             - t->FieldByName(QStringLiteral("QtaCarEcc"))->AsFloat());
+            a[kProgQtaCar] += QtaCar;
+            a[kProgQtaRes] += QtaRes;
+            a[kProgValCar] += i.valoreCar;
+            a[kProgValRes] += i.valoreRes;
+            a[kQtaCarEcc] += QtaCarEcc;
+            a[kQtaResEcc] += QtaResEcc;
         }
         if (FlAggCauF == 1) {
-            Aggiungi(t, QStringLiteral("ProgQtaCarF"), QtaCar);
-            Aggiungi(t, QStringLiteral("ProgQtaResF"), QtaRes);
-            Aggiungi(t, QStringLiteral("ProgValCarF"), i.valoreCar);
-            Aggiungi(t, QStringLiteral("ProgValResF"), i.valoreRes);
+            a[kProgQtaCarF] += QtaCar;
+            a[kProgQtaResF] += QtaRes;
+            a[kProgValCarF] += i.valoreCar;
+            a[kProgValResF] += i.valoreRes;
         }
         if (FlAggCauB == 1) {
-            Aggiungi(t, QStringLiteral("ProgQtaCarB"), QtaCar);
-            Aggiungi(t, QStringLiteral("ProgQtaResB"), QtaRes);
-            Aggiungi(t, QStringLiteral("ProgValCarB"), i.valoreCar);
-            Aggiungi(t, QStringLiteral("ProgValResB"), i.valoreRes);
+            a[kProgQtaCarB] += QtaCar;
+            a[kProgQtaResB] += QtaRes;
+            a[kProgValCarB] += i.valoreCar;
+            a[kProgValResB] += i.valoreRes;
         }
     };
 
-    // one card, located or created; the movement's amounts in its currency (those of the
-    // previous card when the currency is the same)
-    auto aggiornaScheda = [&](int dest, int tipoScheda, const std::optional<ImportiScheda> &precedenti) {
-        // the card as stored now: one this table wrote in the transaction is, others are read again
-        if (t->LocateAsStored(kChiaveScheda, QVariantList{IdContoTp, IdConto, dest, IdImballo, tipoScheda})) {
-            t->Edit();
-        } else {
-            t->Insert();
-            t->FieldByName(QStringLiteral("IdContoTp"))->SetAsString(IdContoTp);
-            t->FieldByName(QStringLiteral("IdConto"))->SetAsString(IdConto);
-            t->FieldByName(QStringLiteral("IdDestinazione"))->SetAsInteger(dest);
-            t->FieldByName(QStringLiteral("IdImballo"))->SetAsString(IdImballo);
-            t->FieldByName(QStringLiteral("FlTipoScheda"))->SetAsInteger(tipoScheda);
-            for (const QString &c : kImportiScheda)
-                t->FieldByName(c)->SetAsFloat(0);
-        }
-        TField *divisa = t->FieldByName(QStringLiteral("IdDivisa"));
-        if (divisa->AsString().isEmpty())
-            divisa->SetAsString(DivisaNazionale());
-        const ImportiScheda importi =
-            precedenti && precedenti->divisa == divisa->AsString() ? *precedenti : importiIn(divisa->AsString());
-        sommaMovimentoScheda(importi);
-        t->Post();
-        return importi;
-    };
-
-    // each card reaches the database once per transaction, at its end
-    t->SetDeferredWrites(true);
-    Funzioni::CheckTabOpen(t);
-    try {
-        const ImportiScheda perDestinazione = aggiornaScheda(destinazione, 0, std::nullopt);
-        aggiornaScheda(0, 1, perDestinazione);
-    } catch (...) {
-        // the caller rolls back: nothing read or written here is kept
-        Scarta(t);
-        throw;
-    }
+    // the movement's amounts in the currencies of both cards (those of the first card for the
+    // second when the currency is the same) before either moves: an error changes neither
+    SchedeInSospeso &sospese = SchedeInSospeso::Di(t);
+    const ChiaveScheda perDestinazione{IdContoTp, IdConto, destinazione, IdImballo, 0};
+    const ChiaveScheda perConto{IdContoTp, IdConto, 0, IdImballo, 1};
+    const ImportiScheda importiDestinazione = importiIn(sospese.Divisa(perDestinazione));
+    const QString divisaConto = sospese.Divisa(perConto);
+    const ImportiScheda importiConto =
+        divisaConto == importiDestinazione.divisa ? importiDestinazione : importiIn(divisaConto);
+    sommaMovimentoScheda(sospese.ImportiDi(perDestinazione), importiDestinazione);
+    sommaMovimentoScheda(sospese.ImportiDi(perConto), importiConto);
+    if (!db.InTransaction())
+        sospese.Scrivi();
 }
 
 double UT_LMQ_CAUZ_PrezzoCauzione(const QString &IdListino, const QString &IdDivisa, const QString &IdImballo)

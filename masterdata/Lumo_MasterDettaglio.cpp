@@ -281,8 +281,11 @@ void TLumoBufferRighe::Registra(const QVariantList &chiaveTesta)
     const QList<TField *> campiTesta = TRSArchivio->GetFieldList(finestra_->CampiChiaveTesta);
     QList<TField *> chiaveRiga;
     QList<int> daTesta; // per locate field: the head's key it takes, or -1
+    QList<bool> estratta; // per locate field: a key the database draws for a new row
     for (const QString &campo : std::as_const(locate_)) {
         chiaveRiga << TTBuffer->FieldByName(campo);
+        const TField *archivio = TRSArchivio->FieldByName(campo);
+        estratta << (archivio->DataType() == ftAutoInc || (archivio->DictInfo() && archivio->DictInfo()->autokey));
         int testa = -1;
         for (int i = 0; i < collegamento.size() && testa < 0; ++i)
             if (collegamento[i].compare(campo, Qt::CaseInsensitive) == 0)
@@ -302,9 +305,13 @@ void TLumoBufferRighe::Registra(const QVariantList &chiaveTesta)
             continue;
         }
         QString chiave;
-        for (int i = 0; i < chiaveRiga.size(); ++i)
+        bool daEstrarre = false; // the row's key is drawn when it is written: unique
+        for (int i = 0; i < chiaveRiga.size(); ++i) {
+            if (daTesta[i] < 0 && estratta[i] && chiaveRiga[i]->AsLargeInt() == 0)
+                daEstrarre = true;
             chiave += (daTesta[i] >= 0 ? chiaveTesta[daTesta[i]].toString() : chiaveRiga[i]->AsString()) + QChar(0x1f);
-        if (chiavi.contains(chiave))
+        }
+        if (!daEstrarre && chiavi.contains(chiave))
             throw EKeyViolation(TestoDuplicato(TTBuffer));
         chiavi.insert(chiave);
         if (stato == srModificata)
@@ -576,17 +583,24 @@ void TFLumoMasterDettaglio::Registra()
     TXTable *testa = TabellaTesta();
     const QVariantList chiave = ChiaveTesta();
     if (TipoOperazione == 2) {
+        PrimaDelleRighe();
         for (TLumoBufferRighe *b : std::as_const(buffers_))
             b->CancellaArchivio(chiave);
+        DopoLeRighe();
         testa->Delete();
         return;
     }
     if (TipoOperazione == 0)
         ControllaTestaNuova();
+    PrimaDelleRighe();
     for (TLumoBufferRighe *b : std::as_const(buffers_)) {
         b->Registra(chiave);
         Mdimainbase::ProgressEnd();
     }
+    DopoLeRighe();
+    // a row refused when written fails the save while the head is still being edited
+    for (TLumoBufferRighe *b : std::as_const(buffers_))
+        b->TRSArchivio->FlushDeferred();
     if (TipoOperazione == 0) {
         try {
             testa->Post();
@@ -605,6 +619,8 @@ bool TFLumoMasterDettaglio::SalvataggioDati()
     TXTable *testa = TabellaTesta();
     TXDatabase &db = testa->Database();
     if (db.InTransaction())
+        return false;
+    if (!ControlliRegistrazione())
         return false;
     try {
         for (TLumoBufferRighe *b : std::as_const(buffers_))

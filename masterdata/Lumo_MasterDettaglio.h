@@ -166,6 +166,13 @@ public:
     virtual bool SalvataggioDati();
 
 protected:
+    // The window's checks before the save's question; false stops the save (the check shows
+    // its own message).
+    virtual bool ControlliRegistrazione() { return true; }
+    // Inside the save's transaction: before the first stored row is written or deleted, and
+    // after the rows, before the head is posted or deleted.
+    virtual void PrimaDelleRighe() {}
+    virtual void DopoLeRighe() {}
     // Focus on the head's code field.
     virtual void FuocoCodiceTesta();
     // The text of a new head whose key is already taken.

@@ -1,7 +1,25 @@
 #include "registers/Lumo_registri.h"
 
+#include "frame/Dmilumo.h"
+#include "host/core/Applvar.h"
+#include "host/core/Errors.h"
+#include "host/data/TXClientTable.h"
+#include "host/data/TXQuery.h"
+#include "host/data/TXTable.h"
+#include "host/data/TXlkTable.h"
+#include "host/db/DMIDataBases.h"
+#include "host/db/Dictionary.h"
+#include "host/db/SetBasedWork.h"
+#include "host/db/TXDatabase.h"
+#include "host/db/TXTransaction.h"
+#include "host/ui/Kmessages.h"
+#include "host/ui/MDIForm.h"
+#include "host/ui/Transazione.h"
+
 #include <QCoreApplication>
 #include <QEvent>
+#include <QSqlQuery>
+#include <QWidget>
 
 TSenzaInputUtente::TSenzaInputUtente()
 {
@@ -42,4 +60,216 @@ bool TSenzaInputUtente::eventFilter(QObject *, QEvent *event)
     default:
         return false;
     }
+}
+
+void UT_LMQ_RG_LookupRaggruppamento(TDataSet *dataSet)
+{
+    dataSet->AddLookupField(QStringLiteral("_DsRaggMag"), ftString, 30, DMILUMO->lkLUMO_RaggMagT,
+                            QStringLiteral("IdRaggMag"), QStringLiteral("IdRaggMag"), QStringLiteral("DsRaggrupp"));
+}
+
+TXTable *UT_LMQ_RG_TabellaLocale(QObject *owner, const QString &tabella)
+{
+    auto *t = new TXTable(owner);
+    t->SetName(QStringLiteral("TT") + tabella.mid(7));
+    t->SetDatabaseName(QStringLiteral("LocalDatabase"));
+    t->SetTableName(tabella);
+    t->SetUsaDizionario(true);
+    t->SetXAutoApply(false); // written once at the end, not a disk sync per row
+    return t;
+}
+
+TXClientTable *UT_LMQ_RG_TabellaArchivio(QObject *owner, const QString &tabella, const QString &vuoto)
+{
+    auto *t = new TXClientTable(owner);
+    t->SetDatabaseName(QStringLiteral("GlobalDatabase"));
+    t->SetTableName(tabella);
+    t->SetUsaDizionario(true);
+    t->SetXWhereVuoto(vuoto);
+    return t;
+}
+
+bool UT_LMQ_RG_GruppoDigitato(int IdRaggMag)
+{
+    if (IdRaggMag == 0)
+        return false;
+    if (!DMILUMO->lkLUMO_RaggMagT->Locate(QStringLiteral("IdRaggMag"), IdRaggMag))
+        throw Exception(QStringLiteral("Codice Raggruppamento non trovato"));
+    return true;
+}
+
+TXQuery *UT_LMQ_RG_Query(QObject *owner, const QString &nome, const QString &database, const QStringList &sql)
+{
+    auto *q = new TXQuery(owner);
+    q->SetName(nome);
+    q->SetDatabaseName(database);
+    q->SQL = sql;
+    return q;
+}
+
+void UT_LMQ_RG_StampaRighe(TDataSet *dati, const std::function<void()> &riga)
+{
+    dati->Close();
+    dati->Open();
+    Mdimainbase::ProgressStart(dati->RecordCount(), QStringLiteral("Stampa in corso. Attendere... "));
+    struct Fine {
+        ~Fine() { Mdimainbase::ProgressEnd(); }
+    } fine;
+    int stampate = 0;
+    for (; !dati->Eof(); dati->Next()) {
+        riga();
+        Mdimainbase::ProgressPosition(++stampate);
+    }
+}
+
+bool UT_LMQ_RG_ControllaEsecuzione(int IdRaggMag, const QDateTime &DaData, const QDateTime &A_Data,
+                                   QWidget *fuocoGruppo, QWidget *fuocoData, bool esercizio)
+{
+    const auto errore = [](const QString &testo, QWidget *fuoco) {
+        Kmessages::KMessage(testo, mtError, mbOK);
+        if (fuoco)
+            fuoco->setFocus();
+        return false;
+    };
+    if (IdRaggMag == 0)
+        return errore(QStringLiteral("Nessun Codice di raggruppamento specificato"), fuocoGruppo);
+    if (DaData.isNull() || A_Data.isNull() || A_Data.date() < DaData.date())
+        return errore(QStringLiteral("Data Iniziale superiore alla data finale"), fuocoData);
+    if (esercizio && (DaData.date().year() != CFG.Anno || A_Data.date().year() != CFG.Anno))
+        return errore(QStringLiteral("Anno data inizio / fine non coerente con esercizio in uso"), fuocoData);
+    return true;
+}
+
+bool UT_LMQ_RG_AggiornamentoDefinitivo(int IdRaggMag, const QString &IdRegistro,
+                                       const TUT_LMQ_RG_ProgressiviRegistri &inizio,
+                                       const std::function<void()> &corpo)
+{
+    return Funzioni::EseguiInTransazione(DMIDataBases::Instance().Global(), [&] {
+        TUT_LMQ_RG_ProgressiviRegistri ora;
+        UT_LMQ_RG_LeggoProgReg(IdRaggMag, IdRegistro, ora);
+        if (ora.UltNumRiga != inizio.UltNumRiga || ora.DataUltAgg.date() != inizio.DataUltAgg.date())
+            throw Exception(QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa"));
+        corpo();
+    });
+}
+
+QDateTime UT_LMQ_RG_FineGiorno(const QDateTime &data)
+{
+    return QDateTime(data.date(), QTime(23, 59, 59, 999));
+}
+
+QString UT_LMQ_RG_SqlMovimenti()
+{
+    return QStringLiteral("FROM MovMagazzino M "
+                          "INNER JOIN CausaliMagaz C ON C.IdCausale = M.IdCausale "
+                          "INNER JOIN Articoli A ON A.IdProdotto = M.IdProdotto "
+                          "LEFT JOIN LUMO_CatVin V ON V.IdCatVin = A.UT_LMQ_IdCatVin "
+                          "LEFT JOIN LUMO_Bottiglie B ON B.IdBottiglia = A.UT_LMQ_IdBottiglia ");
+}
+
+QString UT_LMQ_RG_SqlCondizione(int IdRaggMag)
+{
+    return QStringLiteral("C.UT_LMQ_FlRegCs <> 0 AND A.UT_LMQ_IdCatVin <> '' "
+                          "AND M.IdMagazzino1 IN (SELECT IdMagazzino FROM LUMO_RaggMagR WHERE IdRaggMag = %1)")
+        .arg(IdRaggMag);
+}
+
+QString UT_LMQ_RG_SqlLitriUnita()
+{
+    return QStringLiteral("(CASE WHEN A.UT_LMQ_FlTipArt = 4 THEN 1.0 ELSE COALESCE(B.Capacita, 0) END)");
+}
+
+QString UT_LMQ_RG_SqlLitri(int FlCarSca)
+{
+    return QStringLiteral("(CASE WHEN C.UT_LMQ_FlCarSca = %1 AND C.UT_LMQ_FlSegno IN (0, 1) THEN M.Quantita * %2 "
+                          "* (CASE WHEN C.UT_LMQ_FlSegno = 0 THEN 1.0 ELSE -1.0 END) END)")
+        .arg(FlCarSca)
+        .arg(UT_LMQ_RG_SqlLitriUnita());
+}
+
+QList<TLitriRegistro> UT_LMQ_RG_LitriPeriodo(int IdRaggMag, const QDateTime &DaData, const QDateTime &A_Data,
+                                             bool perCausale)
+{
+    QString sql = QStringLiteral("SELECT A.UT_LMQ_IdCatVin, MAX(V.DsCatVin), ");
+    sql += perCausale ? QStringLiteral("M.IdCausale, MAX(C.DsCausale), ") : QStringLiteral("'', '', ");
+    sql += QStringLiteral("COALESCE(SUM(%1), 0), COALESCE(SUM(%2), 0) ").arg(UT_LMQ_RG_SqlLitri(0), UT_LMQ_RG_SqlLitri(1));
+    sql += UT_LMQ_RG_SqlMovimenti() + QStringLiteral("WHERE M.DataMovimento <= ? AND ") + UT_LMQ_RG_SqlCondizione(IdRaggMag);
+    QVariantList valori{UT_LMQ_RG_FineGiorno(A_Data)};
+    if (!DaData.isNull()) {
+        sql += QStringLiteral(" AND M.DataMovimento >= ?");
+        valori << QDateTime(DaData.date(), QTime(0, 0));
+    }
+    sql += perCausale ? QStringLiteral(" GROUP BY A.UT_LMQ_IdCatVin, M.IdCausale ORDER BY A.UT_LMQ_IdCatVin, M.IdCausale")
+                      : QStringLiteral(" GROUP BY A.UT_LMQ_IdCatVin ORDER BY A.UT_LMQ_IdCatVin");
+    QList<TLitriRegistro> out;
+    QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(sql, valori);
+    while (q.next()) {
+        TLitriRegistro r;
+        r.IdCatVin = q.value(0).toString();
+        r.DsCatVin = q.value(1).toString();
+        r.IdCausale = q.value(2).toString();
+        r.DsCausale = q.value(3).toString();
+        r.Carico = q.value(4).toDouble();
+        r.Scarico = q.value(5).toDouble();
+        out << r;
+    }
+    return out;
+}
+
+namespace {
+
+// What an empty value of a work table's column is stored as: null where the column takes it.
+QVariant Vuoto(const QString &tabella, const QString &colonna)
+{
+    const DictTable *t = Dictionary::Instance().Table(tabella);
+    const DictColumn *d = t ? t->Column(colonna) : nullptr;
+    if (!d || d->nullable || d->type == FieldType::DateTime)
+        return QVariant();
+    if (d->type == FieldType::String || d->type == FieldType::Memo)
+        return QStringLiteral("");
+    return 0;
+}
+
+} // namespace
+
+QString UT_LMQ_RG_SqlVuoto(const QString &tabella, const QString &colonna, const QString &espressione)
+{
+    const QVariant vuoto = Vuoto(tabella, colonna);
+    if (vuoto.isNull())
+        return espressione;
+    return QStringLiteral("COALESCE(%1, %2)")
+        .arg(espressione, vuoto.typeId() == QMetaType::QString ? QStringLiteral("''") : QStringLiteral("0"));
+}
+
+// ---- TRigheLocali
+
+TRigheLocali::TRigheLocali(const QString &tabella, const QStringList &colonne)
+{
+    for (const QString &c : colonne)
+        vuoti_ << Vuoto(tabella, c);
+    riga_.reserve(colonne.size());
+    TXDatabase &locale = DMIDataBases::Instance().Local();
+    transazione_ = std::make_unique<TXTransaction>(locale);
+    locale.ExecSQL(QStringLiteral("DELETE FROM ") + tabella);
+    scrittura_ = std::make_unique<kv8db::ScritturaRighe>(locale, tabella, colonne);
+}
+
+TRigheLocali::~TRigheLocali() = default; // an uncommitted transaction rolls back
+
+void TRigheLocali::Aggiungi(const QVariantList &valori)
+{
+    riga_.clear();
+    for (qsizetype i = 0; i < valori.size(); ++i) {
+        const QVariant &v = valori[i];
+        const bool vuoto = v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isNull());
+        riga_ << (vuoto && i < vuoti_.size() ? vuoti_[i] : v);
+    }
+    scrittura_->Aggiungi(riga_);
+    ++righe_;
+}
+
+void TRigheLocali::Chiudi()
+{
+    scrittura_->Chiudi();
+    transazione_->Commit();
 }

@@ -15,15 +15,14 @@
 #include "host/data/TXTable.h"
 #include "host/data/TXlkTable.h"
 #include "host/db/DMIDataBases.h"
+#include "host/db/SetBasedWork.h"
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/Kmessages.h"
 #include "host/ui/MDIForm.h"
-#include "host/ui/Transazione.h"
 #include "registers/Lumo_registri.h"
 #include "registers/Qarn0101s.h"
 
 #include <QHash>
-#include <QSet>
 #include <QSqlQuery>
 
 #include <memory>
@@ -31,26 +30,7 @@
 
 namespace {
 
-const QString TestoNonTrovato = QStringLiteral("Codice Raggruppamento non trovato");
 const QString TestoDataIniziale = QStringLiteral("Data iniziale non valida");
-const QString TestoAltroUtente = QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa");
-
-// The end of a day: a movement stamped with a time of day on the last date is in the period.
-QDateTime FineGiorno(const QDateTime &data)
-{
-    return QDateTime(data.date(), QTime(23, 59, 59, 999));
-}
-
-TXTable *TabellaLocale(QObject *owner, const QString &name)
-{
-    auto *t = new TXTable(owner);
-    t->SetName(QStringLiteral("TT") + name.mid(7)); // TTRegCs, TTRegCsTot
-    t->SetDatabaseName(QStringLiteral("LocalDatabase"));
-    t->SetTableName(name);
-    t->SetUsaDizionario(true);
-    t->SetXAutoApply(false); // written once at the end, not a disk sync per row
-    return t;
-}
 
 } // namespace
 
@@ -61,10 +41,9 @@ TFqarn0101d::TFqarn0101d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn
     TDMILUMO_reg::Crea();
     tPars->SetTableName(QStringLiteral("LUMO_StaRegCs"));
     tPars->SetUsaDizionario(true);
-    tPars->AddLookupField(QStringLiteral("_DsRaggMag"), ftString, 30, DMILUMO->lkLUMO_RaggMagT,
-                          QStringLiteral("IdRaggMag"), QStringLiteral("IdRaggMag"), QStringLiteral("DsRaggrupp"));
-    TTRegCs = TabellaLocale(this, QStringLiteral("LUMO_t_RegCs"));
-    TTRegCsTot = TabellaLocale(this, QStringLiteral("LUMO_t_RegCsTot"));
+    UT_LMQ_RG_LookupRaggruppamento(tPars);
+    TTRegCs = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegCs"));
+    TTRegCsTot = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegCsTot"));
     SetActiveControl(ui->edIdRaggMag);
 }
 
@@ -110,10 +89,8 @@ void TFqarn0101d::IdRaggMagValidate()
 {
     TField *campo = tPars->FieldByName(QStringLiteral("IdRaggMag"));
     const int gruppo = campo->AsInteger();
-    if (gruppo == 0)
+    if (!UT_LMQ_RG_GruppoDigitato(gruppo))
         return; // no grouping yet: the run asks for one
-    if (!DMILUMO->lkLUMO_RaggMagT->Locate(QStringLiteral("IdRaggMag"), gruppo))
-        throw Exception(TestoNonTrovato);
     UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, UT_LMQ_RG_ProgressiviRegistri);
     const TUT_LMQ_RG_ProgressiviRegistri &p = UT_LMQ_RG_ProgressiviRegistri;
     if (!p.DataUltAgg.isNull())
@@ -131,27 +108,13 @@ void TFqarn0101d::btEseguiClick()
     if (inCorso_)
         return;
     TFDBChildPars::btEseguiClick();
-    const auto errore = [](const QString &testo, QWidget *fuoco) {
-        Kmessages::KMessage(testo, mtError, mbOK);
-        if (fuoco)
-            fuoco->setFocus();
-    };
     const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
     const QDateTime da = tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime();
     const QDateTime a = tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime();
-    if (gruppo == 0)
-        return errore(QStringLiteral("Nessun Codice di raggruppamento specificato"), ui->edIdRaggMag);
-    if (da.isNull() || a.isNull() || a.date() < da.date())
-        return errore(QStringLiteral("Data Iniziale superiore alla data finale"), ui->edDaData);
-    if (da.date().year() != CFG.Anno || a.date().year() != CFG.Anno)
-        return errore(QStringLiteral("Anno data inizio / fine non coerente con esercizio in uso"), ui->edDaData);
+    if (!UT_LMQ_RG_ControllaEsecuzione(gruppo, da, a, ui->edIdRaggMag, ui->edDaData, true))
+        return;
 
-    inCorso_ = true;
-    struct Fine {
-        bool &flag;
-        ~Fine() { flag = false; }
-    } fine{inCorso_};
-    TSenzaInputUtente senzaInput;
+    TLavoroInCorso lavoro(inCorso_);
 
     // Another user may have stored a print since the grouping was typed.
     UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, progInizio_);
@@ -211,116 +174,73 @@ int TFqarn0101d::Elabora()
     }
     qProg->Close();
 
-    // Warehouses of the grouping and bottle capacities, held in memory for the scan.
-    QSet<int> magazzini;
-    for (QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT IdMagazzino FROM LUMO_RaggMagR WHERE IdRaggMag = ?"), {gruppo});
-         q.next();)
-        magazzini.insert(q.value(0).toInt());
-    QHash<QString, double> capacita;
-    for (QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT IdBottiglia, Capacita FROM LUMO_Bottiglie")); q.next();)
-        capacita.insert(q.value(0).toString(), q.value(1).toDouble());
-
+    // The register rows in one statement on the company database, numbered from the stored
+    // progressive by date and movement, copied into the local work table.
     THourGlass clessidra;
     LockWindowUpdate(this);
-    TXQuery *q = DMILUMO_reg->qMMRegCs;
-    q->Close();
-    q->SetUniDirectional(true);
-    q->ParamByName(QStringLiteral("DaData"))->SetValue(QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)));
-    q->ParamByName(QStringLiteral("A_Data"))->SetValue(FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime()));
+    Mdimainbase::ProgressStart(1, QStringLiteral("Elaborazione movimenti in corso.."));
     struct Chiusura {
-        TXQuery *q;
         ~Chiusura()
         {
-            q->Close();
             Mdimainbase::ProgressEnd();
             LockWindowUpdate(nullptr);
         }
-    } chiusura{q};
-    q->Open();
-    Mdimainbase::ProgressStart(q->RecordCount(), QStringLiteral("Elaborazione movimenti in corso.."));
+    } chiusura;
+    const QString selezione =
+        QStringLiteral("SELECT M.KMovMag, %1, M.IdMagazzino1, M.DataMovimento, M.DataDocumento, M.RifDocumento, "
+                       "M.IdCausale, C.DsCausale, M.IdContoTp, M.IdConto, "
+                       "COALESCE(CASE WHEN M.IdContoTp = 'CL' THEN CL.RagioneSociale "
+                       "WHEN M.IdContoTp = 'FO' THEN FO.RagioneSociale END, ''), "
+                       "M.IdProdotto, A.DsProdotto, M.Quantita, %2, A.UT_LMQ_IdCatVin, COALESCE(V.DsCatVin, ''), "
+                       "C.UT_LMQ_FlCarSca, C.UT_LMQ_FlSegno, %3, %4, "
+                       "%5 + ROW_NUMBER() OVER (ORDER BY M.DataMovimento, M.KMovMag) ")
+            .arg(QString::number(gruppo), UT_LMQ_RG_SqlLitriUnita(), UT_LMQ_RG_SqlLitri(0), UT_LMQ_RG_SqlLitri(1),
+                 QString::number(ContaRighe))
+        + UT_LMQ_RG_SqlMovimenti()
+        + QStringLiteral("LEFT JOIN Clienti CL ON CL.IdConto = M.IdConto AND M.IdContoTp = 'CL' "
+                         "LEFT JOIN Fornitori FO ON FO.IdConto = M.IdConto AND M.IdContoTp = 'FO' "
+                         "WHERE M.DataMovimento >= ? AND M.DataMovimento <= ? AND ")
+        + UT_LMQ_RG_SqlCondizione(gruppo);
+    const qint64 copiate = kv8db::CopiaRighe(
+        db, selezione,
+        {QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
+         UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime())},
+        DMIDataBases::Instance().Local(), QStringLiteral("LUMO_t_RegCs"),
+        {QStringLiteral("Kmovmag"), QStringLiteral("IdRaggMag"), QStringLiteral("IdMagazzino1"),
+         QStringLiteral("DataMovimento"), QStringLiteral("DataDocumento"), QStringLiteral("RifDocumento"),
+         QStringLiteral("IdCausale"), QStringLiteral("DsCausale"), QStringLiteral("IdContoTp"), QStringLiteral("IdConto"),
+         QStringLiteral("RagioneSociale"), QStringLiteral("IdProdotto"), QStringLiteral("DsProdotto"),
+         QStringLiteral("Quantita"), QStringLiteral("CAPACITA"), QStringLiteral("IdCatVin"), QStringLiteral("DsCatVin"),
+         QStringLiteral("FlCarSca"), QStringLiteral("FlSegno"), QStringLiteral("CaricoLitri"),
+         QStringLiteral("ScaricoLitri"), QStringLiteral("NumeroRiga")});
+    const int righe = int(copiate);
+    ContaRighe += righe;
+    Mdimainbase::ProgressStep();
 
-    TField *fMag = q->FieldByName(QStringLiteral("IdMagazzino1"));
-    TField *fTipArt = q->FieldByName(QStringLiteral("UT_LMQ_FlTipArt"));
-    TField *fBott = q->FieldByName(QStringLiteral("UT_LMQ_IdBottiglia"));
-    TField *fCarSca = q->FieldByName(QStringLiteral("UT_LMQ_FlCarSca"));
-    TField *fSegno = q->FieldByName(QStringLiteral("UT_LMQ_FlSegno"));
-    TField *fQta = q->FieldByName(QStringLiteral("Quantita"));
-    TField *fCat = q->FieldByName(QStringLiteral("UT_LMQ_IdCatVin"));
-    TField *fDsCat = q->FieldByName(QStringLiteral("DsCatVin"));
-    TField *fTipo = q->FieldByName(QStringLiteral("IdContoTp"));
-    const QStringList copiati = {QStringLiteral("IdMagazzino1"), QStringLiteral("DataMovimento"),
-                                 QStringLiteral("DataDocumento"), QStringLiteral("RifDocumento"),
-                                 QStringLiteral("IdCausale"), QStringLiteral("DsCausale"),
-                                 QStringLiteral("IdContoTp"), QStringLiteral("IdConto"),
-                                 QStringLiteral("IdProdotto"), QStringLiteral("DsProdotto"),
-                                 QStringLiteral("Quantita")};
-    std::vector<std::pair<TField *, TField *>> copie;
-    TTRegCs->Open();
-    for (const QString &c : copiati)
-        copie.emplace_back(TTRegCs->FieldByName(c), q->FieldByName(c));
-    TField *rKey = TTRegCs->FieldByName(QStringLiteral("Kmovmag"));
-    TField *qKey = q->FieldByName(QStringLiteral("KMovMag"));
-    TField *rCarico = TTRegCs->FieldByName(QStringLiteral("CaricoLitri"));
-    TField *rScarico = TTRegCs->FieldByName(QStringLiteral("ScaricoLitri"));
-
-    for (; !q->Eof(); q->Next()) {
-        if (magazzini.contains(fMag->AsInteger())) {
-            const double perUnita = fTipArt->AsInteger() == 4 ? 1.0 : capacita.value(fBott->AsString(), 0.0);
-            const int carSca = fCarSca->AsInteger();
-            const int segno = fSegno->AsInteger();
-            TTRegCs->Append();
-            for (const auto &[dest, src] : copie)
-                dest->SetValue(src->Value());
-            rKey->SetValue(qKey->Value());
-            TTRegCs->FieldByName(QStringLiteral("CAPACITA"))->SetAsFloat(perUnita);
-            TTRegCs->FieldByName(QStringLiteral("IdCatVin"))->SetAsString(fCat->AsString());
-            TTRegCs->FieldByName(QStringLiteral("DsCatVin"))->SetAsString(fDsCat->AsString());
-            TTRegCs->FieldByName(QStringLiteral("FlCarSca"))->SetAsInteger(carSca);
-            TTRegCs->FieldByName(QStringLiteral("FlSegno"))->SetAsInteger(segno);
-            const QString tipo = fTipo->AsString();
-            TTRegCs->FieldByName(QStringLiteral("RagioneSociale"))
-                ->SetAsString(tipo == QLatin1String("CL")   ? q->FieldByName(QStringLiteral("CliRagSoc"))->AsString()
-                              : tipo == QLatin1String("FO") ? q->FieldByName(QStringLiteral("ForRagSoc"))->AsString()
-                                                            : QString());
-            const double litri = fQta->AsFloat() * perUnita;
-            double carico = 0, scarico = 0;
-            if ((carSca == 0 || carSca == 1) && (segno == 0 || segno == 1)) {
-                const double valore = segno == 0 ? litri : -litri;
-                (carSca == 0 ? carico : scarico) = valore;
-                (carSca == 0 ? rCarico : rScarico)->SetAsFloat(valore);
-            }
-            TotaleCarico += carico;
-            TotaleScarico += scarico;
-            TTRegCs->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(gruppo);
-            ++ContaRighe;
-            TTRegCs->FieldByName(QStringLiteral("NumeroRiga"))->SetAsInteger(ContaRighe);
-            TTRegCs->Post();
-
-            const QString cat = fCat->AsString();
-            auto it = indice.constFind(cat);
-            int pos;
-            if (it == indice.constEnd()) {
-                pos = int(totali.size());
-                indice.insert(cat, pos);
-                totali.push_back(Totale{cat, QString(), false, 0, 0, 0, 0, false});
-            } else {
-                pos = *it;
-            }
-            Totale &t = totali[size_t(pos)];
-            t.DsCatVin = fDsCat->AsString();
-            t.movimenti = true;
-            t.Carico += carico;
-            t.Scarico += scarico;
-            if (carSca == 0)
-                t.EsistenzaFin += carico;
-            else if (carSca == 1)
-                t.EsistenzaFin -= scarico;
+    // Category totals of the rows, in the order the categories are first met.
+    for (QSqlQuery q = DMIDataBases::Instance().Local().OpenQuery(QStringLiteral(
+             "SELECT IdCatVin, MAX(DsCatVin), COALESCE(SUM(CaricoLitri), 0), COALESCE(SUM(ScaricoLitri), 0) "
+             "FROM LUMO_t_RegCs GROUP BY IdCatVin ORDER BY MIN(NumeroRiga)"));
+         q.next();) {
+        const QString cat = q.value(0).toString();
+        auto it = indice.constFind(cat);
+        int pos;
+        if (it == indice.constEnd()) {
+            pos = int(totali.size());
+            indice.insert(cat, pos);
+            totali.push_back(Totale{cat, QString(), false, 0, 0, 0, 0, false});
+        } else {
+            pos = *it;
         }
-        Mdimainbase::ProgressStep();
+        Totale &t = totali[size_t(pos)];
+        t.DsCatVin = q.value(1).toString();
+        t.movimenti = true;
+        t.Carico = q.value(2).toDouble();
+        t.Scarico = q.value(3).toDouble();
+        t.EsistenzaFin += t.Carico - t.Scarico;
+        TotaleCarico += t.Carico;
+        TotaleScarico += t.Scarico;
     }
-    TTRegCs->ApplyUpdates();
-    const int righe = TTRegCs->RecordCount();
-    TTRegCs->Close();
 
     TTRegCsTot->Open();
     for (const Totale &t : totali) {
@@ -360,24 +280,14 @@ bool TFqarn0101d::AggiornamentoDati()
 {
     const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
     const QDateTime aData = tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime();
-    TXDatabase &db = DMIDataBases::Instance().Global();
-    return Funzioni::EseguiInTransazione(db, [&] {
-        TUT_LMQ_RG_ProgressiviRegistri ora;
-        UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, ora);
-        if (ora.UltNumRiga != progInizio_.UltNumRiga || ora.DataUltAgg.date() != progInizio_.DataUltAgg.date())
-            throw Exception(TestoAltroUtente);
-
-        TXClientTable testa;
-        testa.SetDatabaseName(QStringLiteral("GlobalDatabase"));
-        testa.SetTableName(QStringLiteral("LUMO_ProgRegCsT"));
-        testa.SetUsaDizionario(true);
-        testa.SetXWhereVuoto(QStringLiteral("KProgRegT = -1"));
+    return UT_LMQ_RG_AggiornamentoDefinitivo(gruppo, _TipoRegistro, progInizio_, [&] {
+        std::unique_ptr<TXClientTable> tabellaTesta(
+            UT_LMQ_RG_TabellaArchivio(nullptr, QStringLiteral("LUMO_ProgRegCsT"), QStringLiteral("KProgRegT = -1")));
+        std::unique_ptr<TXClientTable> tabellaAnni(
+            UT_LMQ_RG_TabellaArchivio(nullptr, QStringLiteral("LUMO_ProgRegCsR"), QStringLiteral("KProgRegR = -1")));
+        TXClientTable &testa = *tabellaTesta;
+        TXClientTable &anni = *tabellaAnni;
         testa.Open();
-        TXClientTable anni;
-        anni.SetDatabaseName(QStringLiteral("GlobalDatabase"));
-        anni.SetTableName(QStringLiteral("LUMO_ProgRegCsR"));
-        anni.SetUsaDizionario(true);
-        anni.SetXWhereVuoto(QStringLiteral("KProgRegR = -1"));
         anni.Open();
 
         TTRegCsTot->Open();

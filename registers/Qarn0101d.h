@@ -36,11 +36,11 @@ public:
     // The definitive update of the last run, in one transaction; false when refused or
     // failed (the reason shown), nothing stored then.
     bool AggiornamentoDati();
+    // Fills the work tables; answers the number of register rows.
+    int Elabora();
 
 private:
     void IdRaggMagValidate();
-    // Fills the work tables; answers the number of register rows.
-    int Elabora();
     void Stampa();
 
     Ui::Qarn0101d *ui;

@@ -7,30 +7,17 @@
 #include "host/data/TDataSet.h"
 #include "host/data/TXQuery.h"
 #include "host/ui/Forms.h"
-#include "host/ui/MDIForm.h"
-
-namespace {
-
-TXQuery *Query(QObject *owner, const QString &name, const QString &database, const QStringList &sql)
-{
-    auto *q = new TXQuery(owner);
-    q->SetName(name);
-    q->SetDatabaseName(database);
-    q->SQL = sql;
-    return q;
-}
-
-} // namespace
+#include "registers/Lumo_registri.h"
 
 TFqarn0101s::TFqarn0101s(QObject *owner) : TfKV8ReportB(owner)
 {
     SetNomeDefault(QStringLiteral("Qarn0101s"));
     // Rows in register order: the numbers never run out of sequence on paper.
-    qMain = Query(this, QStringLiteral("qMain"), QStringLiteral("LocalDatabase"),
+    qMain = UT_LMQ_RG_Query(this, QStringLiteral("qMain"), QStringLiteral("LocalDatabase"),
                   {QStringLiteral("SELECT * FROM LUMO_t_RegCs"), QStringLiteral("ORDER BY NumeroRiga")});
-    qTotRegCs = Query(this, QStringLiteral("qTotRegCs"), QStringLiteral("LocalDatabase"),
+    qTotRegCs = UT_LMQ_RG_Query(this, QStringLiteral("qTotRegCs"), QStringLiteral("LocalDatabase"),
                       {QStringLiteral("SELECT * FROM LUMO_t_RegCsTot")});
-    qMovLotti = Query(this, QStringLiteral("qMovLotti"), QStringLiteral("GlobalDatabase"),
+    qMovLotti = UT_LMQ_RG_Query(this, QStringLiteral("qMovLotti"), QStringLiteral("GlobalDatabase"),
                       {QStringLiteral("SELECT * FROM DettQtaDoc"), QStringLiteral("WHERE KDettQta = -1")});
 
     qMain->AddCalcField(QStringLiteral("_RagioneSocialeDitta"), ftString, 50);
@@ -92,17 +79,7 @@ void TFqarn0101s::EseguiStampaAghi()
     THourGlass clessidra;
     ReportDataSource *righe = Sorgente(qMain);
     ReportDataSource *totali = Sorgente(qTotRegCs);
-    qMain->Close();
-    qMain->Open();
-    Mdimainbase::ProgressStart(qMain->RecordCount(), QStringLiteral("Stampa in corso. Attendere... "));
-    struct Fine {
-        ~Fine() { Mdimainbase::ProgressEnd(); }
-    } fine;
-    int stampate = 0;
-    for (; !qMain->Eof(); qMain->Next()) {
-        StampaAghi.StampaRiga(1, righe);
-        Mdimainbase::ProgressPosition(++stampate);
-    }
+    UT_LMQ_RG_StampaRighe(qMain, [&] { StampaAghi.StampaRiga(1, righe); });
     StampaAghi.StampaRiga(2, righe);
     StampaAghi.SaltoPagina();
     StampaAghi.StampaRiga(3, righe);

@@ -5,7 +5,8 @@
 // PostgreSQL. Prints the ratio generator / SQL (best of the rounds; target within 5x) and checks
 // that both leave the same movements and stock.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
-#include "bench/business/BenchBusiness.h"
+#include "bench/support/BenchDocumenti.h"
+#include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibbas.h"
@@ -57,37 +58,15 @@ void Moduli()
     delete DMIBase.data();
 }
 
-// The engine's database as "GlobalDatabase" while the scope lasts; the connection found there
-// (another benchmark's) is put back afterwards.
-class Globale {
+// The engine's database as "GlobalDatabase" while the scope lasts.
+class Globale : public benchdoc::Globale {
 public:
-    explicit Globale(Engine *e)
-    {
-        DMIDataBases &dbs = DMIDataBases::Instance();
-        if (dbs.Has(QStringLiteral("GlobalDatabase")))
-            prima_ = dbs.Global().Url();
-        Moduli();
-        db_ = &dbs.Open(QStringLiteral("GlobalDatabase"), e->url);
-    }
-    ~Globale()
-    {
-        Moduli();
-        DMIDataBases &dbs = DMIDataBases::Instance();
-        if (prima_.isEmpty())
-            dbs.Close(QStringLiteral("GlobalDatabase"));
-        else
-            dbs.Open(QStringLiteral("GlobalDatabase"), prima_);
-    }
-    TXDatabase &Db() { return *db_; }
-
-private:
-    QString prima_;
-    TXDatabase *db_ = nullptr;
+    explicit Globale(Engine *e) : benchdoc::Globale(e->url, Moduli) {}
 };
 
 QString Articolo(int i)
 {
-    return QStringLiteral("A%1").arg(i % kArticoli, 3, 10, QLatin1Char('0'));
+    return benchdoc::Articolo(i, kArticoli);
 }
 
 void Semina(TXDatabase &db)
@@ -112,9 +91,7 @@ void Semina(TXDatabase &db)
                               "VALUES (1, 'DDT', 2024, 1, 12, ?, 'CL', 'C1', 'EUR', 1, 7)"),
                {kData});
     for (int i = 0; i < kRighe; ++i) {
-        const double quantita = 1 + i % 7;
-        const double prezzo = 1.5 + i % 13 + 0.37;
-        const double importo = Funzioni::KRound(quantita * prezzo, 2);
+        const auto [quantita, prezzo, importo] = benchdoc::Riga(i);
         db.ExecSQL(QStringLiteral("INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, "
                                   "IdUM, IdMagazzino, Quantita, Prezzo, ImportoNN, ControvaloreNN, IdIva) "
                                   "VALUES (?, 1, ?, 0, ?, 'BT', 1, ?, ?, ?, ?, '22')"),
@@ -296,6 +273,6 @@ void Chiudi()
     cartella.reset();
 }
 
-const benchbusiness::Registra parte({Prepara, Riporta, Chiudi});
+const benchparti::Registra parte({Prepara, Riporta, Chiudi});
 
 } // namespace

@@ -5,7 +5,8 @@
 // transaction, on SQLite and (with KV8_TEST_PG) on PostgreSQL. Prints the ratio engine / SQL
 // (best of the rounds; target within 5x) and checks that both give the same document total.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
-#include "bench/business/BenchBusiness.h"
+#include "bench/support/BenchDocumenti.h"
+#include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibbas.h"
@@ -94,9 +95,7 @@ void Semina(TXDatabase &db)
                {kData, kData});
     const QString iva[] = {QStringLiteral("22"), QStringLiteral("10"), QStringLiteral("4")};
     for (int i = 0; i < kRighe; ++i) {
-        const double quantita = 1 + i % 7;
-        const double prezzo = 1.5 + i % 13 + 0.37;
-        const double importo = Funzioni::KRound(quantita * prezzo, 2);
+        const auto [quantita, prezzo, importo] = benchdoc::Riga(i);
         db.ExecSQL(QStringLiteral("INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, NumOrdine, TipoRigo, IdProdotto, "
                                   "Quantita, Prezzo, ImportoLordo, ImportoNetto, ImportoNN, IdIva, IdConto) "
                                   "VALUES (?, 1, ?, 1, 'A1', ?, ?, ?, ?, ?, ?, ?)"),
@@ -286,6 +285,6 @@ void Chiudi()
     cartella.reset();
 }
 
-const benchbusiness::Registra parte({Prepara, Riporta, Chiudi});
+const benchparti::Registra parte({Prepara, Riporta, Chiudi});
 
 } // namespace

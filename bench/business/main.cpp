@@ -1,21 +1,7 @@
-// The program of the business benchmarks: runs the parts the files of this folder add.
-#include "bench/business/BenchBusiness.h"
-
-#include <benchmark/benchmark.h>
+// The program of this folder's benchmarks: runs the parts its files add.
+#include "bench/support/BenchParti.h"
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    for (auto &parte : benchbusiness::Parti())
-        if (parte.Prepara)
-            parte.Prepara();
-    benchmark::RunSpecifiedBenchmarks();
-    for (auto &parte : benchbusiness::Parti())
-        if (parte.Riporta)
-            parte.Riporta();
-    for (auto &parte : benchbusiness::Parti())
-        if (parte.Chiudi)
-            parte.Chiudi();
-    benchmark::Shutdown();
-    return 0;
+    return benchparti::EseguiParti(argc, argv);
 }

@@ -5,19 +5,18 @@
 // on PostgreSQL. Only the save is timed: the buffer is loaded and edited beforehand.
 // Prints the ratio save / SQL (best of the rounds; target within 10x) and checks that both
 // leave the same rows. KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
+#include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
 #include "host/db/DMIDataBases.h"
-#include "host/db/ModuleData.h"
 #include "host/db/SchemaInstaller.h"
-#include "host/ui/Kmessages.h"
 #include "host/ui/ModuleAbi.h"
 #include "masterdata/Qarn0009f.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -34,18 +33,6 @@ constexpr int kNuove = 2000;      // new warehouses 20001..22000
 constexpr int kSpostamento = 10000;
 constexpr int kPrimaNuova = 20001;
 
-// Questions answered Yes; anything else reported.
-class Risposte : public TMessageService {
-public:
-    int Show(const TKMessage &message) override
-    {
-        if (message.IsQuestion())
-            return mrYes;
-        std::fprintf(stderr, "message: %s\n", qPrintable(message.Text));
-        return mrOk;
-    }
-};
-
 enum Phase { Salvataggio, Sql, PhaseCount };
 
 struct Engine {
@@ -57,6 +44,7 @@ struct Engine {
 };
 
 std::vector<std::unique_ptr<Engine>> engines;
+std::unique_ptr<QTemporaryDir> cartella;
 Engine *current = nullptr;
 QPointer<TFqarn0009f> finestra;
 
@@ -200,23 +188,14 @@ std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url)
     return e;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+void Prepara()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    ModuleData::Use(&ModuleFiles); // the module's tables, as the program takes them from the library
-    Risposte risposte;
-    Kmessages::SetMessageService(&risposte);
-
-    QTemporaryDir dir;
-    engines.push_back(MakeEngine("sqlite", QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("bench.db"))));
+    cartella = std::make_unique<QTemporaryDir>();
+    engines.push_back(MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("bench.db"))));
     const QString server = qEnvironmentVariable("KV8_TEST_PG");
     if (!server.isEmpty()) {
-        const QString schema = QStringLiteral("kv8benchmasterdata");
+        // one schema per run: several runs may share the server
+        const QString schema = QStringLiteral("kv8benchmasterdata%1").arg(QCoreApplication::applicationPid());
         {
             TXDatabase admin(QStringLiteral("admin"), server);
             admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
@@ -228,8 +207,10 @@ int main(int argc, char **argv)
     for (auto &e : engines)
         Register(e.get(), e->schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3)
                                               : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 2));
-    benchmark::RunSpecifiedBenchmarks();
+}
 
+void Riporta()
+{
     std::printf("\nmaster/detail save / set-based SQL (best of the rounds, %d modified, %d deleted, %d new rows; "
                 "target within 10x)\n",
                 kModificate, kCancellate, kNuove);
@@ -242,14 +223,23 @@ int main(int argc, char **argv)
                     e->best[Salvataggio], e->best[Sql], same ? "" : qPrintable(QStringLiteral("   ROWS DIFFER between the two runs: %1 and %2 (rows/sum)")
                                                       .arg(e->result[Salvataggio], e->result[Sql])));
     }
+}
+
+void Chiudi()
+{
     delete finestra.data();
+    current = nullptr;
+    const QString server = qEnvironmentVariable("KV8_TEST_PG");
     for (auto &e : engines)
         if (!e->schema.isEmpty()) {
             TXDatabase admin(QStringLiteral("admin"), server);
             admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
         }
+    engines.clear();
     DMIDataBases::Instance().CloseAll();
-    Kmessages::SetMessageService(nullptr);
-    benchmark::Shutdown();
-    return 0;
+    cartella.reset();
 }
+
+const benchparti::Registra parte({Prepara, Riporta, Chiudi});
+
+} // namespace

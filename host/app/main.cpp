@@ -5,6 +5,9 @@
 #include "host/app/Unattended.h"
 #include "host/business/Datiazienda.h"
 #include "host/business/SceltaBbas.h"
+#include "host/business/SceltaStampe.h"
+#include "host/business/SceltaDocumenti.h"
+#include "host/business/SceltaOrdini.h"
 #include "host/core/Applvar.h"
 #include "host/db/ConfigStore.h"
 #include "host/db/DMIDataBases.h"
@@ -124,6 +127,9 @@ int main(int argc, char *argv[])
         mainWindow.SetCompanyName(CFG.RagioneSociale);
         mainWindow.LoadMenu(QStringLiteral(":/host/app/menu.json"));
         SceltaBbas::Registra(); // the host's master windows, before the generic one
+        SceltaStampe::Registra();
+        SceltaDocumenti::Registra();
+        SceltaOrdini::Registra();
         for (const Mdimainbase::TMenuEntry &entry : mainWindow.MenuEntries())
             if (!entry.Table.isEmpty())
                 HostTables::RegistraScelta(entry.Code, entry.Table, entry.Caption);

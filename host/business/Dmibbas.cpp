@@ -1,13 +1,20 @@
 #include "host/business/Dmibbas.h"
 
 #include "host/business/Dmibase.h"
+#include "host/core/Applvar.h"
 #include "host/core/Errors.h"
+#include "host/core/Funzioni.h"
 #include "host/core/KV8Config.h"
+#include "host/data/TField.h"
 #include "host/data/TXTable.h"
+#include "host/db/DMIDataBases.h"
 #include "host/ui/Forms.h"
 #include "host/ui/Kmessages.h"
 
 #include <QRegularExpression>
+#include <QSqlQuery>
+
+#include <algorithm>
 
 namespace {
 
@@ -116,4 +123,101 @@ QString TDMIBbas::FormattaNumeroDocumento(const QString &testo, int anno, int se
                                           const QString &idCausale)
 {
     return TDMIBase::NumeroDocumento(idCausale, anno, serie, numero, testo);
+}
+
+bool TDMIBbas::DecodificaBarcode(const QString &barcode, const QString &, const QString &, TDataSet *articoli,
+                                 QString &idProdotto)
+{
+    const QString codice = barcode.trimmed();
+    if (codice.isEmpty())
+        return false;
+    TXDatabase &db = DMIDataBases::Instance().Global();
+    QString trovato = db.ScalarValue(QStringLiteral("SELECT MIN(IdProdotto) FROM Articoli WHERE CodiceBarre = ?"), {codice})
+                          .toString()
+                          .trimmed();
+    if (trovato.isEmpty() && TDMIBase::Posiziona(TDMIBase::Crea()->lkArticoli, QStringLiteral("IdProdotto"), {codice}))
+        trovato = codice;
+    if (trovato.isEmpty())
+        return false;
+    idProdotto = trovato;
+    if (articoli) {
+        if (!articoli->Active())
+            articoli->Open();
+        articoli->Locate(QStringLiteral("IdProdotto"), trovato);
+    }
+    return true;
+}
+
+namespace {
+
+// A code as stored: trimmed, never null (a null text binds as NULL).
+QString Codice(const QString &testo)
+{
+    const QString t = testo.trimmed();
+    return t.isEmpty() ? QStringLiteral("") : t;
+}
+
+// The article's flag; 0 when the article does not exist.
+int FlagArticolo(const QString &idProdotto, const QString &campo)
+{
+    TDMIBase *dm = TDMIBase::Crea();
+    if (!TDMIBase::Posiziona(dm->lkArticoli, QStringLiteral("IdProdotto"), {idProdotto.trimmed()}))
+        return 0;
+    return dm->lkArticoli->FieldByName(campo)->AsInteger();
+}
+
+} // namespace
+
+bool TDMIBbas::TestVarianti(const QString &idProdotto)
+{
+    return FlagArticolo(idProdotto, QStringLiteral("FlGesVarianti")) == 1;
+}
+
+bool TDMIBbas::TestGruppo(int flGesGruppi, int, const QString &)
+{
+    return flGesGruppi == 1 && KV8Config::GetFSBAS01().FlDettaglioQta == 1;
+}
+
+bool TDMIBbas::TestDettaglioQta(int, const QString &idProdotto)
+{
+    if (KV8Config::GetFSBAS01().FlDettaglioQta != 1)
+        return false;
+    return FlagArticolo(idProdotto, QStringLiteral("FlGesLotti")) == 1 || FlagArticolo(idProdotto, QStringLiteral("FlGesGruppi")) == 1 ||
+           FlagArticolo(idProdotto, QStringLiteral("FlGesVarianti")) == 1;
+}
+
+QString TDMIBbas::GruppoDefault()
+{
+    return KV8Config::Value(QStringLiteral("FSLOT01"), QStringLiteral("GruppoDefault"), QString()).toString().trimmed();
+}
+
+QString TDMIBbas::LottoDefault()
+{
+    return KV8Config::Value(QStringLiteral("FSLOT01"), QStringLiteral("LottoDefault"), QString()).toString().trimmed();
+}
+
+double TDMIBbas::AssegnaLottiAutomatico(const QString &idProdotto, int idMagazzino, const QString &idVariante,
+                                        double quantita, QList<TAssegnazioneLotto> &assegnati)
+{
+    const int dq = CFG.DecQuantita;
+    double resto = Funzioni::KRound(quantita, dq);
+    if (Funzioni::CompDec(resto, 0, dq) <= 0)
+        return resto;
+    TXDatabase &db = DMIDataBases::Instance().Global();
+    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT IdLotto, Gruppo, Giacenza FROM SaldiLotti WHERE IdProdotto = ? AND IdMagazzino = ? "
+                                              "AND IdVariante = ? AND Giacenza > 0 ORDER BY IdLotto, Gruppo"),
+                               {Codice(idProdotto), idMagazzino, Codice(idVariante)});
+    while (q.next() && Funzioni::CompDec(resto, 0, dq) > 0) {
+        const double presa = std::min(resto, Funzioni::KRound(q.value(2).toDouble(), dq));
+        if (Funzioni::CompDec(presa, 0, dq) <= 0)
+            continue;
+        assegnati.append({q.value(0).toString().trimmed(), q.value(1).toString().trimmed(), presa});
+        resto = Funzioni::KRound(resto - presa, dq);
+    }
+    return resto;
+}
+
+bool TDMIBbas::CreaDettaglioAutomatico(int, TDataSet *, TDataSet *, TDataSet *)
+{
+    return true;
 }

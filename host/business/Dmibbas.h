@@ -1,13 +1,15 @@
 #pragma once
 // The host's master-data module (global DMIBbas): opening a table on a selection and an
-// ordering, the account check, the customer's VAT override of expense VAT codes and the
-// document-number formatting.
+// ordering, the account check, the customer's VAT override of expense VAT codes, the
+// document-number formatting, and the articles' bar codes, batches, groups and variants.
 #include "host/data/TDataModule.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QPointer>
 #include <QString>
 
+class TDataSet;
 class TXTable;
 
 class TDMIBbas : public TDataModule {
@@ -54,6 +56,38 @@ public:
     // the number as TDMIBase::NumeroDocumento gives it.
     virtual QString FormattaNumeroDocumento(const QString &testo, int anno, int serie, int numero,
                                             const QString &idCausale);
+
+    // ---- bar codes, batches, groups and variants of the articles
+
+    // The article of a bar code: the article whose CodiceBarre it is, else the article whose
+    // code it is (accounts keep no codes of their own in the stand-in). articoli, when given,
+    // is moved to the article. False when there is none.
+    virtual bool DecodificaBarcode(const QString &barcode, const QString &idContoTp, const QString &idConto,
+                                   TDataSet *articoli, QString &idProdotto);
+    // Whether the article manages variants (FlGesVarianti 1).
+    virtual bool TestVarianti(const QString &idProdotto);
+    // Whether stock groups are kept for the article: its flag (FlGesGruppi 1) with quantity
+    // details in use (KV8Config FSBAS01 FlDettaglioQta 1).
+    virtual bool TestGruppo(int flGesGruppi, int idMagazzino, const QString &idProdotto);
+    // Whether a row of the article is detailed by batch, group or variant (tipo 1: sales
+    // documents): quantity details in use and the article manages one of them.
+    virtual bool TestDettaglioQta(int tipo, const QString &idProdotto);
+    // The group and batch a detail gets when none is chosen (settings FSLOT01 GruppoDefault
+    // and LottoDefault; "" by default).
+    virtual QString GruppoDefault();
+    virtual QString LottoDefault();
+    struct TAssegnazioneLotto {
+        QString IdLotto;
+        QString Gruppo;
+        double Quantita = 0;
+    };
+    // Spreads a quantity over the batches of the article and variant in stock in the
+    // warehouse (SaldiLotti with Giacenza above 0, batch codes in order), appending what it
+    // takes to assegnati; answers the quantity left unplaced, at the quantity decimals.
+    virtual double AssegnaLottiAutomatico(const QString &idProdotto, int idMagazzino, const QString &idVariante,
+                                          double quantita, QList<TAssegnazioneLotto> &assegnati);
+    // The automatic quantity detail of an order row: the stand-in details nothing (true).
+    virtual bool CreaDettaglioAutomatico(int codTipoDoc, TDataSet *testa, TDataSet *rigo, TDataSet *dettaglio);
 };
 
 inline QPointer<TDMIBbas> DMIBbas;

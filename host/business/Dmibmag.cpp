@@ -229,21 +229,8 @@ bool TDMIBMag::GeneraMovimentoMagazzino(int statoRigo, int codTipoDoc, const QSt
                                         TDataSet *movimenti, TDataSet *esistenze, TDataSet *partite,
                                         TDataSet *movimentiD, TXQuery *query, TDataSet *dettaglioQta)
 {
-    TContestoMovimento c;
-    // an unchanged row is rewritten like a modified one: never a second movement
-    c.StatoRigo = statoRigo == 0 ? 1 : statoRigo;
-    c.CodTipoDoc = codTipoDoc;
-    c.IdCausale = idCausale.trimmed();
-    c.IdCosto = idCosto.trimmed();
-    c.CostiAttivi = costiAttivi;
-    c.Testa = testa;
-    c.Rigo = rigo;
-    c.Movimenti = movimenti ? movimenti : tMovMagazzino;
-    c.Esistenze = esistenze ? esistenze : tEsistenze;
-    c.Partite = partite ? partite : tPartite;
-    c.MovimentiD = movimentiD ? movimentiD : tMovMagazzinoD;
-    c.Query = query ? query : qLavoro;
-    c.RecordMatricole = dettaglioQta;
+    TContestoMovimento c = ContestoMovimento(statoRigo, codTipoDoc, idCausale, idCosto, costiAttivi, testa, rigo, movimenti,
+                                             esistenze, partite, movimentiD, query, dettaglioQta);
     try {
         if (!LeggiDatiMovimento(c))
             return true;
@@ -263,12 +250,41 @@ bool TDMIBMag::GeneraMovimentoMagazzino(int statoRigo, int codTipoDoc, const QSt
         GeneraContromovimento(c);
         return true;
     } catch (const std::exception &e) {
-        for (TDataSet *ds : {c.Movimenti, c.Esistenze, c.Partite, c.MovimentiD, static_cast<TDataSet *>(tDettQtaDoc)})
-            Annulla(ds);
-        if (!dynamic_cast<const EAbort *>(&e))
-            Kmessages::KMessage(Testo(e), mtWarning, mbOK);
+        ErroreMovimento(c, e);
     }
     return false;
+}
+
+TDMIBMag::TContestoMovimento TDMIBMag::ContestoMovimento(int statoRigo, int codTipoDoc, const QString &idCausale,
+                                                         const QString &idCosto, bool costiAttivi, TDataSet *testa,
+                                                         TDataSet *rigo, TDataSet *movimenti, TDataSet *esistenze,
+                                                         TDataSet *partite, TDataSet *movimentiD, TXQuery *query,
+                                                         TDataSet *dettaglioQta)
+{
+    TContestoMovimento c;
+    // an unchanged row is rewritten like a modified one: never a second movement
+    c.StatoRigo = statoRigo == 0 ? 1 : statoRigo;
+    c.CodTipoDoc = codTipoDoc;
+    c.IdCausale = idCausale.trimmed();
+    c.IdCosto = idCosto.trimmed();
+    c.CostiAttivi = costiAttivi;
+    c.Testa = testa;
+    c.Rigo = rigo;
+    c.Movimenti = movimenti ? movimenti : tMovMagazzino;
+    c.Esistenze = esistenze ? esistenze : tEsistenze;
+    c.Partite = partite ? partite : tPartite;
+    c.MovimentiD = movimentiD ? movimentiD : tMovMagazzinoD;
+    c.Query = query ? query : qLavoro;
+    c.RecordMatricole = dettaglioQta;
+    return c;
+}
+
+void TDMIBMag::ErroreMovimento(TContestoMovimento &c, const std::exception &e)
+{
+    for (TDataSet *ds : {c.Movimenti, c.Esistenze, c.Partite, c.MovimentiD, static_cast<TDataSet *>(tDettQtaDoc)})
+        Annulla(ds);
+    if (!dynamic_cast<const EAbort *>(&e))
+        Kmessages::KMessage(Testo(e), mtWarning, mbOK);
 }
 
 bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)

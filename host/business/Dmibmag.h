@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <exception>
 #include <optional>
 
 class TDataSet;
@@ -203,6 +204,15 @@ protected:
     // A quantity of the row signed as the movements take it (returns) and converted to the
     // article's unit when the row type asks for it; throws the conversion message.
     double QuantitaMovimento(TContestoMovimento &c, double quantita, bool secondaria);
+    // The context of one call from the generator's arguments: an unchanged row taken as
+    // modified, the module's own datasets where an argument is null.
+    TContestoMovimento ContestoMovimento(int statoRigo, int codTipoDoc, const QString &idCausale, const QString &idCosto,
+                                         bool costiAttivi, TDataSet *testa, TDataSet *rigo, TDataSet *movimenti,
+                                         TDataSet *esistenze, TDataSet *partite, TDataSet *movimentiD, TXQuery *query,
+                                         TDataSet *dettaglioQta);
+    // After an error of the generator: pending edits of its datasets cancelled and the error
+    // shown (warning; a silent abort is not shown).
+    void ErroreMovimento(TContestoMovimento &c, const std::exception &e);
 
 private:
     bool AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const QString &campi, bool partita, bool storno);

@@ -103,7 +103,8 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_InternalCalcola(TXParam_TotaliDocs &Param, b
     if (!TOTDOCS_Raggruppamento(Param, righe))                // 7
         return false;
     TOTDOCS_AzzeraSpese(Param, Flag);                         // 8
-    TOTDOCS_MerceSpese(Param);                                // 9
+    if (!TOTDOCS_MerceSpese(Param))                           // 9
+        return false;
     TOTDOCS_Scorporo(Param);                                  // 10
     TOTDOCS_BolliScadenze(Param);                             // 11
     TOTDOCS_CalcoliRdA(Param);                                // 13
@@ -117,7 +118,8 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_InternalCalcola(TXParam_TotaliDocs &Param, b
     }
     if (!Flag)                                                // 17
         TOTDOCS_InternalRiallineImportiNN(Param);
-    TOTDOCS_SpeseEsentiIva(Param);
+    if (!TOTDOCS_SpeseEsentiIva(Param))
+        return false;
     const bool registrati = TOTDOCS_RegistraTotali(Param, Flag);
     if (!Flag && registrati)
         SPAR_TotaliParcellazione(Param);
@@ -561,7 +563,7 @@ void TDMICalcoloTotaliDocs::TOTDOCS_AzzeraSpese(TXParam_TotaliDocs &Param, bool 
     Param.SpeseIncasso = 0;
 }
 
-void TDMICalcoloTotaliDocs::TOTDOCS_MerceSpese(TXParam_TotaliDocs &Param)
+bool TDMICalcoloTotaliDocs::TOTDOCS_MerceSpese(TXParam_TotaliDocs &Param)
 {
     // alternative payment of a small invoice
     const double speseTotali = Param.SpeseTrasporto + Param.SpeseImballo + Param.SpeseVarie + Param.SpeseArt15;
@@ -582,14 +584,15 @@ void TDMICalcoloTotaliDocs::TOTDOCS_MerceSpese(TXParam_TotaliDocs &Param)
         Param.SpeseIncasso = CalcValoreDivisa(SpeseIncassoPagamento * rate, Param.CambioEuro, Param.DataDocumento,
                                               Param.IdDivisa, Param.DecValore);
     }
-    AggiungiSpesa(IdIvaSpeseIncasso, Param.SpeseIncasso, Totali.SpeseIncasso, Totali.CVLSpeseIncasso, Param,
-                  QStringLiteral("spese di incasso"));
-    AggiungiSpesa(IdIvaSpeseTrasporto, Param.SpeseTrasporto, Totali.SpeseTrasporto, Totali.CVLSpeseTrasporto, Param,
-                  QStringLiteral("spese di trasporto"));
-    AggiungiSpesa(IdIvaSpeseImballo, Param.SpeseImballo, Totali.SpeseImballo, Totali.CVLSpeseImballo, Param,
-                  QStringLiteral("spese di imballo"));
-    AggiungiSpesa(IdIvaSpeseVarie, Param.SpeseVarie, Totali.SpeseVarie, Totali.CVLSpeseVarie, Param,
-                  QStringLiteral("spese varie"));
+    if (!AggiungiSpesa(IdIvaSpeseIncasso, Param.SpeseIncasso, Totali.SpeseIncasso, Totali.CVLSpeseIncasso, Param,
+                       QStringLiteral("spese di incasso"))
+        || !AggiungiSpesa(IdIvaSpeseTrasporto, Param.SpeseTrasporto, Totali.SpeseTrasporto, Totali.CVLSpeseTrasporto,
+                          Param, QStringLiteral("spese di trasporto"))
+        || !AggiungiSpesa(IdIvaSpeseImballo, Param.SpeseImballo, Totali.SpeseImballo, Totali.CVLSpeseImballo, Param,
+                          QStringLiteral("spese di imballo"))
+        || !AggiungiSpesa(IdIvaSpeseVarie, Param.SpeseVarie, Totali.SpeseVarie, Totali.CVLSpeseVarie, Param,
+                          QStringLiteral("spese varie")))
+        return false;
 
     // head discounts in cascade on each entry's part that they reduce
     const double sconti[6] = {Param.Sconto1, Param.Sconto2, Param.Sconto3, Param.Sconto4, Param.Sconto5,
@@ -623,6 +626,7 @@ void TDMICalcoloTotaliDocs::TOTDOCS_MerceSpese(TXParam_TotaliDocs &Param)
     Totali.TotMerceNettoSC5 = livelli[4];
     Totali.TotMerceNetto3 = livelli[5];
     Totali.TotSconto = KRound(Totali.TotMerceLordo - Totali.TotMerceNetto3, Param.DecValore);
+    return true;
 }
 
 void TDMICalcoloTotaliDocs::TOTDOCS_BolliScadenze(TXParam_TotaliDocs &Param)
@@ -740,12 +744,12 @@ void TDMICalcoloTotaliDocs::TOTDOCS_AggiornaTotaliDataset(TXParam_TotaliDocs &Pa
     d->EnableControls();
 }
 
-void TDMICalcoloTotaliDocs::TOTDOCS_SpeseEsentiIva(TXParam_TotaliDocs &Param)
+bool TDMICalcoloTotaliDocs::TOTDOCS_SpeseEsentiIva(TXParam_TotaliDocs &Param)
 {
     const double esenti = Totali.SpeseEsenti1 + Totali.SpeseEsenti2;
     if (IdIvaArt15.isEmpty() || CompDec(esenti, 0, Param.DecValore) == 0)
-        return;
-    TOTDOCS_AggiungiIva(IdIvaArt15, esenti, Totali.CVLSpeseEsenti1 + Totali.CVLSpeseEsenti2);
+        return true;
+    return TOTDOCS_AggiungiIva(IdIvaArt15, esenti, Totali.CVLSpeseEsenti1 + Totali.CVLSpeseEsenti2);
 }
 
 // ---- 9, 10. registration and rows
@@ -1185,17 +1189,18 @@ int TDMICalcoloTotaliDocs::TOTDOCS_TrovaIva(const QString &IdIva) const
     return -1;
 }
 
-void TDMICalcoloTotaliDocs::TOTDOCS_AggiungiIva(const QString &IdIva, double Importo, double CvlImporto)
+bool TDMICalcoloTotaliDocs::TOTDOCS_AggiungiIva(const QString &IdIva, double Importo, double CvlImporto)
 {
     int i = TOTDOCS_TrovaIva(IdIva);
     if (i < 0) {
         if (NumIva >= MaxIva)
-            throw Exception(Descrizione + QStringLiteral("il documento contiene più di %1 codici Iva").arg(MaxIva) + kCoda);
+            return LimiteSuperato(MaxIva, QStringLiteral(" codici Iva") + kCoda);
         i = NumIva++;
         RiempiIva(Iva[i], IdIva);
     }
     Iva[i].Imponibile += Importo;
     Iva[i].CvlImponibile += CvlImporto;
+    return true;
 }
 
 double TDMICalcoloTotaliDocs::TOTDOCS_Cvl(const TXParam_TotaliDocs &Param, double Importo) const
@@ -1306,26 +1311,18 @@ void TDMICalcoloTotaliDocs::ApplicaEsenzione(const TXParam_TotaliDocs &Param)
     NumIva = 1;
 }
 
-void TDMICalcoloTotaliDocs::AggiungiSpesa(const QString &IdIva, double importo, double &totale, double &cvl,
+bool TDMICalcoloTotaliDocs::AggiungiSpesa(const QString &IdIva, double importo, double &totale, double &cvl,
                                           const TXParam_TotaliDocs &Param, const QString &nome)
 {
     totale = KRound(importo, Param.DecValore);
     cvl = TOTDOCS_Cvl(Param, totale);
     if (CompDec(totale, 0, Param.DecValore) == 0)
-        return;
+        return true;
     TDMIBase *dm = TDMIBase::Crea();
     if (IdIva.isEmpty() || !TDMIBase::Posiziona(dm->lkCodiciIva, QStringLiteral("IdIva"), {IdIva}))
         throw Exception(QStringLiteral("%1 Codice Iva %2 <%3> non esistente").arg(Descrizione, nome, IdIva));
-    int i = TOTDOCS_TrovaIva(IdIva);
-    if (i < 0) {
-        if (NumIva >= MaxIva)
-            throw Exception(Descrizione + QStringLiteral("il documento contiene più di %1 codici Iva").arg(MaxIva) + kCoda);
-        i = NumIva++;
-        RiempiIva(Iva[i], IdIva);
-    }
     // expenses stay out of the goods amounts that the head discounts reduce
-    Iva[i].Imponibile += totale;
-    Iva[i].CvlImponibile += cvl;
+    return TOTDOCS_AggiungiIva(IdIva, totale, cvl);
 }
 
 void TDMICalcoloTotaliDocs::CalcolaRate(TXParam_TotaliDocs &Param)

@@ -385,13 +385,15 @@ protected:
     // 8. With the flag and the no-expenses switch set, the expenses are 0.
     void TOTDOCS_AzzeraSpese(TXParam_TotaliDocs &Param, bool Flag);
     // 9. Alternative payment, exemption, expenses into the VAT summary, head discounts.
-    void TOTDOCS_MerceSpese(TXParam_TotaliDocs &Param);
+    // False when an expense's VAT code finds the VAT summary full (limit message shown).
+    bool TOTDOCS_MerceSpese(TXParam_TotaliDocs &Param);
     // 11. Stamp duty, exempt expenses, document total and the instalments.
     void TOTDOCS_BolliScadenze(TXParam_TotaliDocs &Param);
     // 14. The totals into the dataset receiving them (when there is one and no totals table).
     void TOTDOCS_AggiornaTotaliDataset(TXParam_TotaliDocs &Param);
-    // 17. The exempt expenses as the VAT entry of "IdIvaArt15".
-    void TOTDOCS_SpeseEsentiIva(TXParam_TotaliDocs &Param);
+    // 17. The exempt expenses as the VAT entry of "IdIvaArt15"; false when the VAT summary
+    // is full (limit message shown).
+    bool TOTDOCS_SpeseEsentiIva(TXParam_TotaliDocs &Param);
 
     // ---- steps of the grouping, for TOTDOCS_Raggruppamento and its replacements
 
@@ -404,8 +406,9 @@ protected:
     void TOTDOCS_ChiudiRaggruppamento(const TXParam_TotaliDocs &Param);
     // The VAT entry of a code, -1 when there is none.
     int TOTDOCS_TrovaIva(const QString &IdIva) const;
-    // Adds an amount to the VAT entry of a code, appending the entry when missing.
-    void TOTDOCS_AggiungiIva(const QString &IdIva, double Importo, double CvlImporto);
+    // Adds an amount to the VAT entry of a code, appending the entry when missing; false,
+    // nothing added, when the VAT summary is full (limit message shown and logged).
+    bool TOTDOCS_AggiungiIva(const QString &IdIva, double Importo, double CvlImporto);
     // National-currency counterpart of a document amount.
     double TOTDOCS_Cvl(const TXParam_TotaliDocs &Param, double Importo) const;
 
@@ -420,7 +423,7 @@ private:
     bool SommaCentro(const QString &conto, const QDateTime &dal, const QDateTime &al, const QString &centro,
                      double importo, bool noSconto, bool sempre);
     void ApplicaEsenzione(const TXParam_TotaliDocs &Param);
-    void AggiungiSpesa(const QString &IdIva, double importo, double &totale, double &cvl,
+    bool AggiungiSpesa(const QString &IdIva, double importo, double &totale, double &cvl,
                        const TXParam_TotaliDocs &Param, const QString &nome);
     void CalcolaRate(TXParam_TotaliDocs &Param);
     void ScriviRateDataset(TXParam_TotaliDocs &Param, TDataSet *dataSet, bool daRecord);

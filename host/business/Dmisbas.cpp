@@ -1,8 +1,11 @@
 #include "host/business/Dmisbas.h"
 
+#include "host/business/Dmibase.h"
+#include "host/business/Tipirigo.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
 #include "host/data/TDataSet.h"
+#include "host/data/TField.h"
 #include "host/db/DMIDataBases.h"
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/Forms.h"
@@ -88,4 +91,29 @@ void TDMISBas::CalcolaPesiVolumeTestaDoc(TDataSet *testa, int confronto, int cod
 int TDMISBas::RAEAggiornaRigheTasse(int, int, const QString &, int, double, double, double, double)
 {
     return 0;
+}
+
+QString TDMISBas::IvaEsenzione(const QString &idEsenzione, const QString &, int tipoRigo)
+{
+    const QString codice = idEsenzione.trimmed();
+    if (codice.isEmpty())
+        return QString();
+    const std::optional<Tipirigo::TRTipoRigo> tipo = Tipirigo::TRGetTipoRigo(0, 0, tipoRigo);
+    if (tipo && (tipo->FlClasse == Tipirigo::crDescrittivo || tipo->FlClasse == Tipirigo::crFuoriCampo))
+        return QString();
+    return DMIDataBases::Instance()
+        .Global()
+        .ScalarValue(QStringLiteral("SELECT IdIva FROM Esenzioni WHERE IdEsenzione = ?"), {codice})
+        .toString()
+        .trimmed();
+}
+
+QString TDMISBas::ContoDefaultRigo(const QString &idContoTp, const QString &idConto)
+{
+    const QString tipo = idContoTp.trimmed().toUpper();
+    TDMIBase *dm = TDMIBase::Crea();
+    TXlkTable *conti = tipo == QLatin1String("CL") ? dm->lkClienti : tipo == QLatin1String("FO") ? dm->lkFornitori : nullptr;
+    if (!conti || !TDMIBase::Posiziona(conti, QStringLiteral("IdContoTp;IdConto"), {tipo, idConto.trimmed()}))
+        return QString();
+    return conti->FieldByName(QStringLiteral("IdContropartita"))->AsString().trimmed();
 }

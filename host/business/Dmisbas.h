@@ -1,6 +1,7 @@
 #pragma once
 // The host's document-services module (global DMISBas): the weights and volume of a
-// document head, and the electrical-waste tax rows (the stand-in keeps none).
+// document head, the electrical-waste tax rows (the stand-in keeps none), and a row's VAT
+// code under an exemption and its default account.
 #include "host/data/TDataModule.h"
 
 #include <QPointer>
@@ -32,6 +33,15 @@ public:
     // failure. The stand-in keeps no such rows: 0.
     virtual int RAEAggiornaRigheTasse(int codTipoDoc, int chiaveRigo, const QString &campoStato, int stato,
                                       double quantita, double importo, double controvalore, double quantitaSaldo);
+
+    // The VAT code a row of the article and row type takes under the head's VAT exemption
+    // (Esenzioni.IdIva); "" for an unknown exemption and for rows of a text-only or
+    // out-of-scope row type, which carry no VAT.
+    virtual QString IvaEsenzione(const QString &idEsenzione, const QString &idProdotto, int tipoRigo);
+    // The default account of a row whose IdConto is empty: the counterpart account
+    // (IdContropartita) of the document's account ("CL" customers, "FO" suppliers); "" when
+    // it has none.
+    virtual QString ContoDefaultRigo(const QString &idContoTp, const QString &idConto);
 
     // Row tables of a kind: the local work table, the stored one and the head key of the stored
     // rows; false for a kind without rows.

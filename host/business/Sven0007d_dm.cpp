@@ -90,8 +90,11 @@ TfSVen0007d_DM::TfSVen0007d_DM(QObject *owner) : TDataModule(owner)
     tFattureT = Create<TXClientTable>(QStringLiteral("tFattureT"));
     tFattureR = Create<TXClientTable>(QStringLiteral("tFattureR"));
     tFattureTot = Create<TXClientTable>(QStringLiteral("tFattureTot"));
-    for (TXClientTable *t : {tFattureT, tFattureR, tFattureTot})
+    for (TXClientTable *t : {tFattureT, tFattureR, tFattureTot}) {
         t->SetUsaDizionario(true);
+        // in a definitive run the invoices reach the database in multi-row statements before the commit
+        t->SetDeferredWrites(true);
+    }
     qFattureR = Create<TXQuery>(QStringLiteral("qFattureR"));
     tTotali1 = Create<TXMemTable>(QStringLiteral("tTotali1"));
     tTotali2 = Create<TXMemTable>(QStringLiteral("tTotali2"));
@@ -111,6 +114,8 @@ TfSVen0007d_DM::TfSVen0007d_DM(QObject *owner) : TDataModule(owner)
     tBolleR = Create<TXClientTable>(QStringLiteral("tBolleR"));
     tBolleR->SetTableName(QStringLiteral("BolleCliRighe"));
     tBolleR->SetXWhereVuoto(QStringLiteral("KBolleCliR = -1"));
+    // the marks reach the database in multi-row statements before the commit
+    tBolleR->SetDeferredWrites(true);
     tDettQta = Create<TXClientTable>(QStringLiteral("tDettQta"));
     tScadenze = Create<TXClientTable>(QStringLiteral("tScadenze"));
     tScadenze->SetTableName(QStringLiteral("BolleCliTot"));
@@ -213,6 +218,8 @@ void TfSVen0007d_DM::ApriSelezione()
         sql << QStringLiteral("AND T.IdCliente >= :ClienteDa");
     if (!Parametri.ClienteA.trimmed().isEmpty())
         sql << QStringLiteral("AND T.IdCliente <= :ClienteA");
+    if (!Parametri.IdCausaleBolla.trimmed().isEmpty())
+        sql << QStringLiteral("AND T.IdCausale = :IdCausaleBolla");
     sql << QStringLiteral("ORDER BY T.IdClienteTp, T.IdCliente, T.IdDivisa, T.IdPagamento, T.IdDestinazione, "
                           "T.IdCausale, T.DataDocumento, T.Numero, T.KBolleCliT");
     qSelBolle->Close();
@@ -226,6 +233,8 @@ void TfSVen0007d_DM::ApriSelezione()
         qSelBolle->ParamByName(QStringLiteral("ClienteDa"))->SetAsString(Parametri.ClienteDa.trimmed());
     if (!Parametri.ClienteA.trimmed().isEmpty())
         qSelBolle->ParamByName(QStringLiteral("ClienteA"))->SetAsString(Parametri.ClienteA.trimmed());
+    if (!Parametri.IdCausaleBolla.trimmed().isEmpty())
+        qSelBolle->ParamByName(QStringLiteral("IdCausaleBolla"))->SetAsString(Parametri.IdCausaleBolla.trimmed());
     qSelBolle->Open();
 }
 
@@ -375,12 +384,29 @@ void TfSVen0007d_DM::ApriRigheBolla()
         sql << QStringLiteral("AND ISNULL(A.FlDurata, 0) = :FlDurata");
     sql << QStringLiteral("ORDER BY R.NumOrdine, R.KBolleCliR");
     qRigheBolla->Close();
-    qRigheBolla->SQL = sql;
+    if (qRigheBolla->SQL != sql) // the same text for every note of a run
+        qRigheBolla->SQL = sql;
     qRigheBolla->ParamByName(QStringLiteral("KBolleCliT"))
         ->SetAsInteger(qSelBolle->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt());
     if (durata)
         qRigheBolla->ParamByName(QStringLiteral("FlDurata"))->SetAsInteger(Parametri.FiltroDurata);
     qRigheBolla->Open();
+    // the note's rows that have a quantity detail, read once
+    righeConDettaglio_.clear();
+    QSqlQuery dettagli = DMIDataBases::Instance().Global().OpenQuery(
+        QStringLiteral("SELECT DISTINCT D.KRigoDoc FROM DettQtaDoc D JOIN BolleCliRighe R ON R.KBolleCliR = D.KRigoDoc "
+                       "WHERE D.FlTipoDocumento = 0 AND R.KBolleCliT = ?"),
+        {qSelBolle->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt()});
+    while (dettagli.next())
+        righeConDettaglio_.insert(dettagli.value(0).toLongLong());
+    if (Parametri.FlProvvisoria != 1) {
+        // the note's rows to mark read in one go: AggiornaRigoBolla finds them by key
+        QList<QVariantList> chiavi;
+        for (qRigheBolla->First(); !qRigheBolla->Eof(); qRigheBolla->Next())
+            chiavi << QVariantList{qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->Value()};
+        qRigheBolla->First();
+        tBolleR->ReadAsStored(QStringLiteral("KBolleCliR"), chiavi);
+    }
 }
 
 void TfSVen0007d_DM::GeneraRigheIntestazione()
@@ -512,6 +538,8 @@ void TfSVen0007d_DM::ChiudiRigheBolla()
 
 void TfSVen0007d_DM::CopiaDettaglioQta(qint64 kBolleCliR, qint64 kFattCliR)
 {
+    if (!righeConDettaglio_.contains(kBolleCliR))
+        return;
     QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
         QStringLiteral("SELECT * FROM DettQtaDoc WHERE FlTipoDocumento = 0 AND KRigoDoc = ?"), {kBolleCliR});
     while (q.next()) {

@@ -18,6 +18,7 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -42,6 +43,7 @@ public:
         QDateTime DataA;        // to (null: no bound)
         QString ClienteDa;      // customers from (empty: no bound)
         QString ClienteA;       // to (empty: no bound)
+        QString IdCausaleBolla; // delivery-note causal (empty: every causal)
         int FlProvvisoria = 0;  // 1: provisional run into local work tables
         // Grouping of the delivery notes into invoices: 0 per customer, 1 one invoice per
         // delivery note, 2 per customer and destination, 3 as 0 and 4 as 2 with the
@@ -147,6 +149,7 @@ protected:
 
 private:
     void CopiaDettaglioQta(qint64 kBolleCliR, qint64 kFattCliR);
+    QSet<qint64> righeConDettaglio_; // rows of the current delivery note with a quantity detail
     int numeroRigo_ = 0;
     QHash<QString, qint64> righeRaggruppate_; // grouping columns of the current invoice -> row key
     bool raggruppa_ = false;

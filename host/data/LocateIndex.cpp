@@ -85,13 +85,19 @@ int LocateIndexes::Find(const std::vector<Record *> &view, quint64 version, cons
     }
     if (!index->built || index->version != version) {
         index->positions.clear();
-        index->positions.reserve(qsizetype(view.size()));
-        for (size_t i = view.size(); i-- > 0;)
-            index->positions.insert(RecordKey(view[i], fields, caseInsensitive), int(i)); // the first wins
+        index->positions.reserve(view.size());
+        index->shared = 0;
+        for (size_t i = view.size(); i-- > 0;) {
+            const QByteArray k = RecordKey(view[i], fields, caseInsensitive);
+            if (index->positions.contains(k))
+                ++index->shared;
+            index->positions.insert_or_assign(k, int(i)); // the first wins
+        }
         index->built = true;
         index->version = version;
     }
-    return index->positions.value(key, -1);
+    const auto it = index->positions.find(key);
+    return it == index->positions.end() ? -1 : it->second;
 }
 
 int LocateIndexes::FindPartial(const std::vector<Record *> &view, const QList<TField *> &fields,
@@ -149,12 +155,22 @@ void LocateIndexes::Patch(const QList<QByteArray> &oldKeys, Record *record, int 
             if (i >= oldKeys.size())
                 continue;
             const QByteArray &old = oldKeys[i];
-            if (old != key && k.positions.value(old, -1) == position)
-                continue; // another record may hold the old key: rebuilt when next used
+            const auto was = k.positions.find(old);
+            if (old != key && was != k.positions.end() && was->second == position) {
+                if (k.shared > 0)
+                    continue; // another record may hold the old key: rebuilt when next used
+                k.positions.erase(was);
+            }
         }
-        const int at = k.positions.value(key, -1);
-        if (at < 0 || at > position)
-            k.positions.insert(key, position);
+        const auto it = k.positions.find(key);
+        if (it == k.positions.end()) {
+            k.positions.emplace(key, position);
+        } else {
+            if (it->second != position)
+                ++k.shared;
+            if (it->second > position)
+                it->second = position;
+        }
         k.version = now;
     }
 }

@@ -3,6 +3,7 @@
 // serves every search by value: Locate and Lookup, the master range of a detail, the rows a
 // table holds and the rows it wrote.
 #include "host/data/DataRecord.h"
+#include "host/data/KeyHash.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -47,8 +48,8 @@ public:
 
     bool Empty() const { return indexes_.empty(); }
     void Clear() { indexes_.clear(); }
-    // Keeps the indexes valid across a record added at the end or changed in place (the
-    // common steps of batch loops); any other change rebuilds them when next used.
+    // Keeps the indexes valid across a record added at the end or changed in place, its key
+    // included (the common steps of batch loops); any other change rebuilds them when next used.
     // KeysOf: the record's keys before the change (empty for indexes not valid at version).
     QList<QByteArray> KeysOf(Record *record, quint64 version) const;
     // After the change: the record is at position of the view; before and now are the
@@ -62,7 +63,8 @@ private:
         bool caseInsensitive = false;
         bool built = false;
         quint64 version = 0;
-        QHash<QByteArray, int> positions;
+        KeyMap<int> positions;
+        int shared = 0; // keys held by more than one record (their other positions are not kept)
     };
 
     ValueOf valueOf_;

@@ -478,7 +478,13 @@ QVariant TDataSet::GetFieldValue(const TField *field)
     if (field->kind_ != fkData) {
         if (!b->calcValid)
             ComputeCalc(*b);
-        return field->slot_ < b->calc.size() ? b->calc[field->slot_] : QVariant();
+        if (field->slot_ >= b->calc.size())
+            return QVariant();
+        if (size_t(field->slot_) < b->lookupDue.size() && b->lookupDue[size_t(field->slot_)]) {
+            QList<TField *> busy;
+            ComputeLookup(*b, const_cast<TField *>(field), busy);
+        }
+        return b->calc[field->slot_];
     }
     if (b->useVals)
         return field->slot_ < b->vals.size() ? b->vals[field->slot_] : QVariant();
@@ -544,6 +550,8 @@ void TDataSet::SetFieldValue(TField *field, const QVariant &input)
         Buffer *b = active_;
         if (b->calc.size() != calcFields_.size())
             b->calc.resize(calcFields_.size());
+        if (size_t(field->slot_) < b->lookupDue.size())
+            b->lookupDue[size_t(field->slot_)] = 0; // the value set stays
         if (state_ == dsCalcFields || calcDepth_ > 0) {
             b->calc[field->slot_] = value;
             return;
@@ -602,8 +610,14 @@ void TDataSet::ComputeCalc(Buffer &buffer)
     }
     buffer.calc = QVector<QVariant>(calcFields_.size());
     buffer.calcValid = true;
+    buffer.lookupDue.clear();
     if (!buffer.rec && !buffer.useVals)
         return;
+    // lookups are read when a field is read (OnCalcFields included)
+    buffer.lookupDue.assign(size_t(calcFields_.size()), 0);
+    for (TField *f : calcFields_)
+        if (f->kind_ == fkLookup)
+            buffer.lookupDue[size_t(f->slot_)] = 1;
     Restore<Buffer *> activeGuard(active_, &buffer);
     const TDataSetState saved = state_;
     ++calcDepth_;
@@ -616,10 +630,6 @@ void TDataSet::ComputeCalc(Buffer &buffer)
             --ds->calcDepth_;
         }
     } leave{this, saved};
-    QList<TField *> busy;
-    for (TField *f : calcFields_)
-        if (f->kind_ == fkLookup)
-            ComputeLookup(buffer, f, busy);
     if (OnCalcFields && calcDepth_ == 1) {
         state_ = dsCalcFields;
         OnCalcFields(this);
@@ -631,6 +641,8 @@ void TDataSet::ComputeLookup(Buffer &buffer, TField *field, QList<TField *> &bus
     if (busy.contains(field))
         return;
     busy.append(field);
+    buffer.lookupDue[size_t(field->slot_)] = 0;
+    Restore<Buffer *> activeGuard(active_, &buffer);
     const QStringList keyNames = SplitNames(field->keyFields_);
     QVariantList keys;
     for (const QString &k : keyNames) {
@@ -639,7 +651,7 @@ void TDataSet::ComputeLookup(Buffer &buffer, TField *field, QList<TField *> &bus
             buffer.calc[field->slot_] = QVariant();
             return;
         }
-        if (kf->kind_ == fkLookup)
+        if (kf->kind_ == fkLookup && size_t(kf->slot_) < buffer.lookupDue.size() && buffer.lookupDue[size_t(kf->slot_)])
             ComputeLookup(buffer, kf, busy); // chained lookup: its key first
         keys << GetFieldValue(kf);
     }
@@ -1448,7 +1460,7 @@ bool TDataSet::Locate(const QString &keyFields, const QVariant &keyValues, TLoca
         return false; // a value no record can hold
     }
     int pos = SearchView(fields, values, options);
-    if (pos < 0 && LocateFetch(fields, values, options))
+    if (pos < 0 && !(options & loHeldOnly) && LocateFetch(fields, values, options))
         pos = SearchView(fields, values, options);
     if (pos < 0)
         return false;

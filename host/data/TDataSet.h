@@ -45,7 +45,8 @@ enum TDataEvent {
     deFocusControl
 };
 
-enum TLocateOption { loCaseInsensitive = 1, loPartialKey = 2 };
+// loHeldOnly: among the rows the dataset holds, nothing read from the database.
+enum TLocateOption { loCaseInsensitive = 1, loPartialKey = 2, loHeldOnly = 4 };
 using TLocateOptions = int;
 
 enum TFilterOption { foCaseInsensitive = 1, foNoPartialCompare = 2 };
@@ -291,6 +292,8 @@ private:
         QVector<QVariant> vals;
         QVector<QVariant> calc;
         bool calcValid = false;
+        // per calculated slot: a lookup value still to be read (lookups are read when asked)
+        std::vector<char> lookupDue;
     };
 
     TField *NewField(const QString &name, TFieldType type, int size, TFieldKind kind);

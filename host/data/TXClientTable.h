@@ -24,6 +24,9 @@ public:
     // unless this table wrote it in the open transaction and no other statement has written
     // the table since (nobody else can change it until the commit).
     bool LocateAsStored(const QString &keyFields, const QVariant &keyValues);
+    // The rows of these keys (stored columns, one value each) read as LocateAsStored would
+    // read them one by one, in as few statements as the keys allow; Locate then finds them.
+    void ReadAsStored(const QString &keyFields, const QList<QVariantList> &keys);
 
     // Makes this table a copy of the source's records (all of them: no filter, range or
     // position of the source), on the source's table and connection when it has them.
@@ -40,6 +43,9 @@ protected:
     void ForgetTransactionRows(const TransactionRows &rows) override;
 
 private:
+    // Reads the rows of the keys (values of the named columns) in statements of many keys.
+    void FetchByKeys(const QList<TField *> &fields, const QStringList &names, const QList<QVariantList> &keys);
+
     QString whereVuoto_;
     TDataSet *cloneSource_ = nullptr;
 };

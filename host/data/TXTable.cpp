@@ -336,6 +336,9 @@ int TXTable::FetchRows(const QString &condition, const QVariantList &values)
     for (QVector<QVariant> &r : fetched) {
         if (keys.isEmpty() ? held.contains(KeyOfValues(r)) : IsHeld(keys, keyColumns, r))
             continue;
+        if (!pendingGone_.empty() && pendingGone_.contains(KeyOfValues(r)))
+            continue; // deleted or moved by a row kept for the commit
+
         const Record *record = AddFetchedRecord(r);
         if (inTransaction)
             transaction_.read.insert(record->Id());
@@ -574,38 +577,39 @@ void TXTable::WriteUpdate(const Record *old, const QVector<QVariant> &values)
                                  .arg(tableName_, primaryKey_.join(QLatin1Char(';'))));
 }
 
+QString TXTable::DeleteMatch(const QVector<QVariant> &values, QVariantList &params) const
+{
+    const QList<TField *> keys = PrimaryKeyFields();
+    QStringList where, checks;
+    QVariantList checkParams;
+    for (int i = 0; i < ColumnCount(); ++i) {
+        TField *f = Column(i);
+        const QVariant &v = values[i];
+        if (keys.contains(f)) {
+            const QString name = f == rowIdField_ ? QStringLiteral("rowid") : f->FieldName();
+            if (v.isNull()) {
+                where << name + QStringLiteral(" IS NULL");
+            } else {
+                where << name + QStringLiteral(" = ?");
+                params << v;
+            }
+        } else if (f->DataType() != ftMemo) {
+            AppendCheck(f, v, checks, checkParams);
+        }
+    }
+    params += checkParams;
+    return (where + checks).join(QStringLiteral(" AND "));
+}
+
 void TXTable::WriteDelete(const Record *record)
 {
     const QList<TField *> keys = PrimaryKeyFields();
     if (keys.isEmpty() && !Database().IsPostgres())
         throw EDatabaseError(QStringLiteral("La tabella %1 non ha chiave primaria: impossibile eliminare il record")
                                  .arg(tableName_));
-    QStringList where;
     QVariantList params;
-    if (keys.isEmpty()) {
-        where << RowMatch(record, params);
-        if (Database().ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2").arg(tableName_, where.first()), params) == 0)
-            throw EDatabaseError(ConflictMessage(tableName_));
-        return;
-    }
-    for (int i = 0; i < ColumnCount(); ++i) {
-        TField *f = Column(i);
-        const QVariant v = record->Get(i);
-        if (keys.contains(f)) {
-            const QString name = f == rowIdField_ ? QStringLiteral("rowid") : f->FieldName();
-            if (v.isNull()) {
-                where.prepend(name + QStringLiteral(" IS NULL"));
-            } else {
-                where.prepend(name + QStringLiteral(" = ?"));
-                params.prepend(v);
-            }
-        } else if (f->DataType() != ftMemo) {
-            AppendCheck(f, v, where, params);
-        }
-    }
-    const int rows = Database().ExecSQL(
-        QStringLiteral("DELETE FROM %1 WHERE %2").arg(tableName_, where.join(QStringLiteral(" AND "))), params);
-    if (rows == 0)
+    const QString where = keys.isEmpty() ? RowMatch(record, params) : DeleteMatch(ValuesOf(record), params);
+    if (Database().ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2").arg(tableName_, where), params) == 0)
         throw EDatabaseError(ConflictMessage(tableName_));
 }
 
@@ -634,6 +638,10 @@ void TXTable::InternalDelete(Record *record)
 {
     if (!autoApply_)
         return;
+    if (deferred_ && Database().InTransaction() && DeferDelete(record)) {
+        NoteWritten(ValuesOf(record), true);
+        return;
+    }
     FlushDeferred();
     {
         OwnStatements own(writing_);
@@ -651,7 +659,7 @@ void TXTable::SetDeferredWrites(bool on)
     deferred_ = on;
 }
 
-bool TXTable::Defer(const Record *oldRecord, QVector<QVariant> &values)
+bool TXTable::KeyedRow(const QVector<QVariant> &values) const
 {
     const QList<TField *> keys = PrimaryKeyFields();
     if (keys.isEmpty())
@@ -659,27 +667,66 @@ bool TXTable::Defer(const Record *oldRecord, QVector<QVariant> &values)
     for (TField *k : keys)
         if (k == rowIdField_ || values.value(ColumnOf(k)).isNull())
             return false;
+    return true;
+}
+
+bool TXTable::Defer(const Record *oldRecord, QVector<QVariant> &values)
+{
+    if (!KeyedRow(values))
+        return false;
     const QByteArray key = KeyOfValues(values);
-    if (oldRecord && KeyOfRecord(oldRecord) != key)
-        return false; // a key changed
-    if (const auto it = pendingAt_.constFind(key); it != pendingAt_.cend()) {
+    const QByteArray oldKey = oldRecord ? KeyOfRecord(oldRecord) : key;
+    if (oldKey != key && pendingAt_.contains(key))
+        return false; // the new key taken by a row kept: written now, it fails as it should
+    if (const auto it = pendingAt_.find(oldKey); it != pendingAt_.end()) {
         if (!oldRecord)
             return false; // a second insert of the key fails at once
-        pending_[*it].values = values;
+        const size_t at = it->second;
+        pending_[at].values = values;
+        pending_[at].included.clear(); // worked out again at the flush
+        pending_[at].params.clear();
+        if (oldKey != key) {
+            pendingAt_.erase(it);
+            pendingAt_.emplace(key, at);
+        }
         return true;
     }
     if (oldRecord) {
-        pending_.push_back({false, ValuesOf(oldRecord), values});
+        pending_.push_back({PendingKind::Update, ValuesOf(oldRecord), values, {}, {}});
+        if (oldKey != key)
+            pendingGone_.insert(oldKey);
     } else {
-        std::vector<char> included;
-        QVariantList params;
-        QVector<QVariant> filled = values;
-        if (!InsertColumns(filled, included, params).isEmpty())
+        Pending p{PendingKind::Insert, {}, values, {}, {}};
+        if (!InsertColumns(p.values, p.included, p.params).isEmpty())
             return false; // its key comes from the database
-        values = filled;
-        pending_.push_back({true, {}, values});
+        values = p.values;
+        pending_.push_back(std::move(p));
     }
-    pendingAt_.insert(key, pending_.size() - 1);
+    pendingAt_.emplace(key, pending_.size() - 1);
+    if (pending_.size() == 1)
+        Database().AddDeferred(this);
+    return true;
+}
+
+bool TXTable::DeferDelete(const Record *record)
+{
+    const QVector<QVariant> values = ValuesOf(record);
+    if (!KeyedRow(values))
+        return false;
+    const QByteArray key = KeyOfValues(values);
+    if (const auto it = pendingAt_.find(key); it != pendingAt_.end()) {
+        Pending &p = pending_[it->second];
+        pendingAt_.erase(it);
+        if (p.kind == PendingKind::Insert) {
+            p.kind = PendingKind::Dropped; // never stored
+        } else {
+            p.kind = PendingKind::Delete; // the stored row, as read
+            pendingGone_.insert(KeyOfValues(p.original));
+        }
+        return true;
+    }
+    pending_.push_back({PendingKind::Delete, values, {}, {}, {}});
+    pendingGone_.insert(key);
     if (pending_.size() == 1)
         Database().AddDeferred(this);
     return true;
@@ -689,18 +736,33 @@ void TXTable::FlushDeferred()
 {
     if (ownRead_ || pending_.empty())
         return;
-    const std::vector<Pending> rows = std::exchange(pending_, {});
+    std::vector<Pending> rows = std::exchange(pending_, {});
     pendingAt_.clear();
+    pendingGone_.clear();
     Database().RemoveDeferred(this);
-    std::vector<QVector<QVariant>> inserts;
-    std::vector<std::pair<QVector<QVariant>, QVector<QVariant>>> updates;
-    for (const Pending &p : rows) {
-        if (p.insert)
-            inserts.push_back(p.values);
-        else
-            updates.emplace_back(p.original, p.values);
+    // deletes, then key changes, then the rest: a key freed by a row kept can be taken by another
+    std::vector<QVector<QVariant>> deletes;
+    std::vector<Pending> inserts;
+    std::vector<std::pair<QVector<QVariant>, QVector<QVariant>>> keyChanges, updates;
+    for (Pending &p : rows) {
+        switch (p.kind) {
+        case PendingKind::Insert:
+            inserts.push_back(std::move(p));
+            break;
+        case PendingKind::Delete:
+            deletes.push_back(p.original);
+            break;
+        case PendingKind::Update:
+            (KeyOfValues(p.original) == KeyOfValues(p.values) ? updates : keyChanges)
+                .emplace_back(p.original, p.values);
+            break;
+        case PendingKind::Dropped:
+            break;
+        }
     }
     OwnStatements own(writing_);
+    FlushDeletes(deletes);
+    FlushUpdates(keyChanges);
     FlushInserts(inserts);
     FlushUpdates(updates);
 }
@@ -732,33 +794,6 @@ QString ValueRows(qsizetype rows, const QStringList &firstRow)
     return out.join(QStringLiteral(", "));
 }
 
-// The mark of a value in the first row of a VALUES list (typed on PostgreSQL, where a bare
-// parameter there would be text).
-QString TypedMark(const TField *f, bool pg)
-{
-    if (!pg)
-        return QStringLiteral("?");
-    switch (f->DataType()) {
-    case ftSmallint:
-    case ftInteger:
-    case ftLargeint:
-    case ftAutoInc:
-    case ftBoolean:
-        return QStringLiteral("CAST(? AS BIGINT)");
-    case ftFloat:
-        return QStringLiteral("CAST(? AS DOUBLE PRECISION)");
-    case ftDate:
-    case ftTime:
-    case ftDateTime:
-        return QStringLiteral("CAST(? AS TIMESTAMP)");
-    case ftBlob:
-        return QStringLiteral("CAST(? AS BYTEA)");
-    case ftUnknown:
-        return QStringLiteral("?");
-    default:
-        return QStringLiteral("CAST(? AS TEXT)");
-    }
-}
 
 // The message of a failed row, naming the table and the row's key.
 [[noreturn]] void FailRow(const EDatabaseError &e, const QString &table, const QString &key)
@@ -774,16 +809,20 @@ QString TypedMark(const TField *f, bool pg)
 
 } // namespace
 
-void TXTable::FlushInserts(const std::vector<QVector<QVariant>> &rows)
+void TXTable::FlushInserts(std::vector<Pending> &pending)
 {
     TXDatabase &db = Database();
     // rows taking the same columns go together
     std::vector<std::pair<std::vector<char>, std::vector<size_t>>> groups;
-    std::vector<QVariantList> params(rows.size());
-    for (size_t r = 0; r < rows.size(); ++r) {
-        QVector<QVariant> values = rows[r];
-        std::vector<char> included;
-        InsertColumns(values, included, params[r]);
+    std::vector<QVector<QVariant>> rows(pending.size());
+    std::vector<QVariantList> params(pending.size());
+    for (size_t r = 0; r < pending.size(); ++r) {
+        Pending &p = pending[r];
+        rows[r] = p.values;
+        if (p.included.empty()) // its columns were not worked out when it was kept as it is now
+            InsertColumns(p.values, p.included, p.params);
+        const std::vector<char> &included = p.included;
+        params[r] = std::move(p.params);
         auto g = std::find_if(groups.begin(), groups.end(), [&](const auto &x) { return x.first == included; });
         if (g == groups.end())
             groups.push_back({included, {r}});
@@ -829,6 +868,58 @@ void TXTable::FlushInserts(const std::vector<QVector<QVariant>> &rows)
     }
 }
 
+void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows)
+{
+    TXDatabase &db = Database();
+    size_t from = 0;
+    while (from < rows.size()) {
+        // rows matched one by one, in statements of about 900 values
+        QStringList terms;
+        QVariantList params;
+        size_t to = from;
+        while (to < rows.size() && (to == from || params.size() < 900))
+            terms << u'(' + DeleteMatch(rows[to++], params) + u')';
+        const QString sql =
+            QStringLiteral("DELETE FROM %1 WHERE %2").arg(tableName_, terms.join(QStringLiteral(" OR ")));
+        int deleted = 0;
+        try {
+            deleted = db.ExecSQL(sql, params);
+        } catch (const EDatabaseError &) {
+            // the statement undid itself: row by row, the failing one is named
+            for (size_t r = from; r < to; ++r) {
+                QVariantList one;
+                const QString match = DeleteMatch(rows[r], one);
+                int n = 0;
+                try {
+                    n = db.ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2").arg(tableName_, match), one);
+                } catch (const EDatabaseError &e) {
+                    FailRow(e, tableName_, KeyText(rows[r]));
+                }
+                if (n == 0)
+                    FailRow(EDatabaseError(ConflictMessage(tableName_)), tableName_, KeyText(rows[r]));
+            }
+            deleted = int(to - from);
+        }
+        if (deleted != int(to - from)) {
+            // a row changed by another user since it was read still has its key
+            for (size_t r = from; r < to; ++r) {
+                QStringList match;
+                QVariantList one;
+                for (TField *k : PrimaryKeyFields()) {
+                    match << k->FieldName() + QStringLiteral(" = ?");
+                    one << rows[r][ColumnOf(k)];
+                }
+                const QString check = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2")
+                                          .arg(tableName_, match.join(QStringLiteral(" AND ")));
+                if (db.ScalarValue(check, one).toLongLong() > 0)
+                    FailRow(EDatabaseError(ConflictMessage(tableName_)), tableName_, KeyText(rows[r]));
+            }
+            throw EDatabaseError(ConflictMessage(tableName_));
+        }
+        from = to;
+    }
+}
+
 void TXTable::FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVector<QVariant>>> &rows)
 {
     TXDatabase &db = Database();
@@ -840,7 +931,7 @@ void TXTable::FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVecto
         std::vector<char> changed(size_t(ColumnCount()), 0);
         bool any = false;
         for (int i = 0; i < ColumnCount(); ++i)
-            if (!keys.contains(Column(i)) && !SameValue(Column(i), rows[r].first[i], rows[r].second[i]))
+            if (!SameValue(Column(i), rows[r].first[i], rows[r].second[i]))
                 changed[size_t(i)] = any = true;
         if (!any)
             continue;
@@ -876,33 +967,54 @@ void TXTable::FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVecto
             else if (f->DataType() != ftBlob)
                 where << QStringLiteral("(%1 = %2 OR (%1 IS NULL AND %2 IS NULL))").arg(stored, old);
         }
+        const auto appendRow = [&](QVariantList &values, size_t r) {
+            const auto &[old, now] = rows[r];
+            for (TField *key : keys)
+                values << old[ColumnOf(key)];
+            for (int i : columns) {
+                const TField *f = Column(i);
+                QVariant v = Bindable(f, now[i]);
+                if (v.isNull() && meta_.value(f->FieldName().toLower()).notNull)
+                    v = EmptyOf(f);
+                values << StoredForm(db, f, v);
+                const QVariant &before = old[i];
+                if (f->IsText())
+                    values << (before.isNull() ? QString(QLatin1String("")) : before.toString());
+                else if (f->IsNumeric() || f->DataType() == ftBoolean)
+                    values << (before.isNull() ? QVariant(qlonglong(0)) : before);
+                else
+                    values << before;
+            }
+        };
+        const auto text = [&](qsizetype count) {
+            return QStringLiteral("UPDATE %1 SET %2 FROM (VALUES %3) AS v WHERE %4")
+                .arg(tableName_, sets.join(QStringLiteral(", ")), ValueRows(count, first),
+                     where.join(QStringLiteral(" AND ")));
+        };
         const qsizetype per = RowsPerStatement(n);
         for (qsizetype from = 0; from < qsizetype(members.size()); from += per) {
             const qsizetype count = std::min<qsizetype>(per, qsizetype(members.size()) - from);
             QVariantList values;
-            for (qsizetype k = 0; k < count; ++k) {
-                const auto &[old, now] = rows[members[size_t(from + k)]];
-                for (TField *key : keys)
-                    values << old[ColumnOf(key)];
-                for (int i : columns) {
-                    const TField *f = Column(i);
-                    QVariant v = Bindable(f, now[i]);
-                    if (v.isNull() && meta_.value(f->FieldName().toLower()).notNull)
-                        v = EmptyOf(f);
-                    values << StoredForm(db, f, v);
-                    const QVariant &before = old[i];
-                    if (f->IsText())
-                        values << (before.isNull() ? QString(QLatin1String("")) : before.toString());
-                    else if (f->IsNumeric() || f->DataType() == ftBoolean)
-                        values << (before.isNull() ? QVariant(qlonglong(0)) : before);
-                    else
-                        values << before;
+            for (qsizetype k = 0; k < count; ++k)
+                appendRow(values, members[size_t(from + k)]);
+            int updated = 0;
+            try {
+                updated = db.ExecSQL(text(count), values);
+            } catch (const EDatabaseError &) {
+                // the statement undid itself (keys changed in a chain or refused): row by row, in order
+                updated = 0;
+                for (qsizetype k = 0; k < count; ++k) {
+                    const size_t r = members[size_t(from + k)];
+                    QVariantList one;
+                    appendRow(one, r);
+                    try {
+                        updated += db.ExecSQL(text(1), one);
+                    } catch (const EDatabaseError &e) {
+                        FailRow(e, tableName_, KeyText(rows[r].second));
+                    }
                 }
             }
-            const QString sql = QStringLiteral("UPDATE %1 SET %2 FROM (VALUES %3) AS v WHERE %4")
-                                    .arg(tableName_, sets.join(QStringLiteral(", ")), ValueRows(count, first),
-                                         where.join(QStringLiteral(" AND ")));
-            if (db.ExecSQL(sql, values) == count)
+            if (updated == count)
                 continue;
             // a row changed by another user since it was read: named when it can be told
             for (qsizetype k = 0; k < count; ++k) {
@@ -922,6 +1034,32 @@ void TXTable::FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVecto
             }
             throw EDatabaseError(ConflictMessage(tableName_));
         }
+    }
+}
+
+QString TXTable::TypedMark(const TField *f, bool pg)
+{
+    if (!pg)
+        return QStringLiteral("?");
+    switch (f->DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftLargeint:
+    case ftAutoInc:
+    case ftBoolean:
+        return QStringLiteral("CAST(? AS BIGINT)");
+    case ftFloat:
+        return QStringLiteral("CAST(? AS DOUBLE PRECISION)");
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+        return QStringLiteral("CAST(? AS TIMESTAMP)");
+    case ftBlob:
+        return QStringLiteral("CAST(? AS BYTEA)");
+    case ftUnknown:
+        return QStringLiteral("?");
+    default:
+        return QStringLiteral("CAST(? AS TEXT)");
     }
 }
 
@@ -963,6 +1101,7 @@ void TXTable::TransactionRolledBack()
     if (!pending_.empty()) {
         pending_.clear();
         pendingAt_.clear();
+        pendingGone_.clear();
         if (TXDatabase *db = ListenedDatabase())
             db->RemoveDeferred(this);
     }

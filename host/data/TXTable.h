@@ -7,6 +7,7 @@
 // never stored (what it wrote in the transaction, and what it read there of a table the
 // transaction wrote, is read again as stored); after a commit it keeps the rows it wrote as
 // they are.
+#include "host/data/KeyHash.h"
 #include "host/data/TXTableBase.h"
 #include "host/db/TXDatabase.h"
 #include "host/db/TXTransaction.h"
@@ -44,7 +45,8 @@ public:
     // are kept and written in multi-row statements before the commit, or earlier before any
     // other statement on the connection names the table; a row written twice reaches the
     // database once. A failure then names the table and the row's key and fails the commit.
-    // Deletes, key changes and rows whose key the database gives are written at once.
+    // Deletes and key changes are kept too and written first (deletes, then key changes, then
+    // inserts and updates); rows whose key the database gives are written at once.
     bool DeferredWrites() const { return deferred_; }
     void SetDeferredWrites(bool on);
     // Writes the rows kept for the commit now.
@@ -93,8 +95,8 @@ protected:
     virtual QString EffectiveWhere() const { return where_; }
     // What the table read and wrote in the open transaction of its connection.
     struct TransactionRows {
-        QSet<QByteArray> written;     // client table: keys of the rows it inserted or updated
-        QSet<QByteArray> unchanged;   // of those, the ones no other statement may have changed since
+        kv8data::KeySet written;     // client table: keys of the rows it inserted or updated
+        kv8data::KeySet unchanged;   // of those, the ones no other statement may have changed since
         QSet<quint64> read;           // records it read from the table
         bool readAll = false;         // it was opened or read again
         bool wrote = false;           // it wrote (deletes included)
@@ -107,6 +109,9 @@ protected:
     // default a pending insert or edit is cancelled and the table read again.
     virtual void ForgetTransactionRows(const TransactionRows &rows);
     int ColumnOf(const TField *field) const;
+    // The mark of a value in the first row of a VALUES list (typed on PostgreSQL, where a bare
+    // parameter there would be text).
+    static QString TypedMark(const TField *f, bool pg);
     // Reads rows with the given extra condition into the open table; the rows added.
     int FetchRows(const QString &condition, const QVariantList &values);
     // SELECT of the table with a condition; the key column is added when rows have no key.
@@ -129,6 +134,8 @@ protected:
     void WriteInsert(QVector<QVariant> &values);
     void WriteUpdate(const Record *old, const QVector<QVariant> &values);
     void WriteDelete(const Record *record);
+    // The condition finding a stored row as read (its key, and its other columns unchanged).
+    QString DeleteMatch(const QVector<QVariant> &values, QVariantList &params) const;
     QString RowMatch(const Record *record, QVariantList &params) const;
 
     QString orderBy_;
@@ -158,7 +165,10 @@ private:
     QString DeferredTable() const override { return tableName_; }
     // A row included in the batch of the commit instead of written now; false when it cannot be.
     bool Defer(const Record *oldRecord, QVector<QVariant> &values);
-    void FlushInserts(const std::vector<QVector<QVariant>> &rows);
+    void FlushDeletes(const std::vector<QVector<QVariant>> &rows);
+    struct Pending;
+    void FlushInserts(std::vector<Pending> &rows);
+    // Updates (key changes included) in multi-row statements, in order when one fails.
     void FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVector<QVariant>>> &rows);
     // The row's key as named in a message ("IdConto = C0001, IdImballo = CAS").
     QString KeyText(const QVector<QVariant> &values) const;
@@ -171,14 +181,23 @@ private:
 
     bool writing_ = false; // its own statements are running
     bool deferred_ = false;
-    // rows kept for the commit, in order of first post: inserted (values) or updated (as read, as now)
+    // rows kept for the commit, in order of first post: inserted (values), updated (as read,
+    // as now) or deleted (as read)
+    enum class PendingKind { Insert, Update, Delete, Dropped };
     struct Pending {
-        bool insert = false;
+        PendingKind kind = PendingKind::Update;
         QVector<QVariant> original;
         QVector<QVariant> values;
+        std::vector<char> included; // inserts: the columns and values of the INSERT, when known
+        QVariantList params;
     };
+    // Keeps a delete for the commit; false when it must be written now.
+    bool DeferDelete(const Record *record);
+    // Whether a row can be kept by its key: a key of stored columns, all of it given.
+    bool KeyedRow(const QVector<QVariant> &values) const;
     std::vector<Pending> pending_;
-    QHash<QByteArray, size_t> pendingAt_; // by key
+    kv8data::KeyMap<size_t> pendingAt_; // by the row's key now (deleted rows: none)
+    kv8data::KeySet pendingGone_;        // stored keys deleted or changed by rows kept
     QList<TField *> openKeys_; // the primary key while open, and its columns
     QVector<int> openKeyColumns_;
 };

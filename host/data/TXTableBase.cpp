@@ -17,6 +17,7 @@ void TXTableBase::SetDatabaseName(const QString &name)
     ThrowIfActive(QStringLiteral("cambiare il database"));
     databaseName_ = name;
     database_ = nullptr;
+    found_ = nullptr;
 }
 
 void TXTableBase::SetDatabase(TXDatabase *database)
@@ -29,5 +30,9 @@ TXDatabase &TXTableBase::Database() const
 {
     if (database_)
         return *database_;
-    return DMIDataBases::Instance().Database(databaseName_);
+    if (!found_ || foundGeneration_ != DMIDataBases::Generation()) {
+        found_ = &DMIDataBases::Instance().Database(databaseName_);
+        foundGeneration_ = DMIDataBases::Generation(); // read after: finding may open the connection
+    }
+    return *found_;
 }

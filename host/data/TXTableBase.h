@@ -28,4 +28,9 @@ protected:
     QString databaseName_ = QStringLiteral("GlobalDatabase");
     TXDatabase *database_ = nullptr;
     QString where_;
+
+private:
+    // The connection last found by name, while DMIDataBases::Generation() stays.
+    mutable TXDatabase *found_ = nullptr;
+    mutable quint64 foundGeneration_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 namespace {
@@ -33,6 +35,7 @@ TXDatabase &DMIDataBases::Open(const QString &name, const QString &url)
     auto db = std::make_unique<TXDatabase>(name, url);
     auto &slot = byName_[name.toLower()];
     slot = std::move(db);
+    ++generation_;
     return *slot;
 }
 
@@ -49,7 +52,12 @@ TXDatabase &DMIDataBases::Database(const QString &name)
                                      .arg(QDir::tempPath()));
         }
         localPath_ = LocalDir().filePath(QStringLiteral("local.db"));
-        return Open(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + localPath_);
+        TXDatabase &local = Open(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + localPath_);
+        // scratch data of this run: a write need not wait for the disk
+        QSqlQuery pragma(local.Connection());
+        if (!pragma.exec(QStringLiteral("PRAGMA synchronous=OFF")))
+            qWarning().noquote() << QStringLiteral("kv8db: local database: %1").arg(pragma.lastError().text());
+        return local;
     }
     throw EDatabaseError(QStringLiteral("Il database %1 non è aperto: aprirlo prima di usarlo o segnalare l'errore "
                                         "all'assistenza.")
@@ -64,11 +72,13 @@ bool DMIDataBases::Has(const QString &name) const
 void DMIDataBases::Close(const QString &name)
 {
     byName_.erase(name.toLower());
+    ++generation_;
 }
 
 void DMIDataBases::CloseAll()
 {
     byName_.clear();
+    ++generation_;
 }
 
 QString CompanyDatabaseUrl(const QStringList &arguments)

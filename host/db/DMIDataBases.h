@@ -21,7 +21,12 @@ public:
     TXDatabase &Global() { return Database(QStringLiteral("GlobalDatabase")); }
     TXDatabase &Local() { return Database(QStringLiteral("LocalDatabase")); }
 
+    // Changes whenever a connection is opened, replaced or closed: a connection found by name
+    // may be kept while it stays the same.
+    static quint64 Generation() { return generation_; }
+
 private:
+    static inline quint64 generation_ = 0;
     std::map<QString, std::unique_ptr<TXDatabase>> byName_; // keys lower case
     QString localPath_;
 };

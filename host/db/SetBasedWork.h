@@ -27,22 +27,73 @@
 // other. Attaching the local file is no common way out (SQLite refuses ATTACH inside a
 // transaction, and a PostgreSQL company cannot see the file at all), so rows cross between
 // them with CopiaRighe below: one statement computes them on the source, they are streamed
-// out a batch at a time and written in multi-row INSERTs. Work that stays on one database
-// is one statement there, never a copy.
+// out a batch at a time and written as ScritturaRighe writes them. Work that stays on one
+// database is one statement there, never a copy.
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 
+#include <memory>
+
+class QSqlQuery;
 class TXDatabase;
 
 namespace kv8db {
+
+// Rows appended to one table of a database, each row's values in the order of the columns and
+// stored as ExecSQL stores them. On SQLite the first row goes through ExecSQL (the datasets'
+// pending rows of the table are written first and the table is noted as written in the
+// transaction) and the others through one statement prepared on the engine's own handle,
+// bound straight; on PostgreSQL they are written in multi-row INSERTs through ExecSQL. The
+// caller holds the transaction; Chiudi writes what is pending. A failed write throws as
+// ExecSQL does (EKeyViolation for a taken key).
+class ScritturaRighe {
+public:
+    ScritturaRighe(TXDatabase &to, const QString &table, const QStringList &columns);
+    ~ScritturaRighe();
+    ScritturaRighe(const ScritturaRighe &) = delete;
+    ScritturaRighe &operator=(const ScritturaRighe &) = delete;
+
+    // One row: as many values as columns, read from value(0) … value(columns - 1).
+    template <typename Row>
+    void Aggiungi(Row &&row)
+    {
+        for (int i = 0; i < columns_; ++i)
+            Valore(row.value(i));
+    }
+    void Chiudi();
+    qint64 Righe() const { return rows_; }
+
+private:
+    friend qint64 CopiaRighe(TXDatabase &, const QString &, const QVariantList &, TXDatabase &, const QString &,
+                             const QStringList &);
+    bool CopiaDalMotore(QSqlQuery &rows, const TXDatabase &from);
+    void Valore(const QVariant &value);
+    void Scrivi();
+    [[noreturn]] void Fallita();
+
+    TXDatabase &to_;
+    QString table_;
+    QStringList names_;
+    int columns_;
+    int perInsert_ = 1;
+    QString full_; // the statement of perInsert_ rows
+    QVariantList pending_;
+    int pendingRows_ = 0;
+    int column_ = 0; // of the row being added
+    qint64 rows_ = 0;
+    struct Nativo;
+    std::unique_ptr<Nativo> native_;
+};
 
 // Writes the rows that select (with its values) gives on from into table on to, the columns
 // of the reading going in order into columns (empty: the reading's own column names); the
 // number of rows written. On to the rows are written inside its open transaction, or in a
 // transaction of their own when none is open (all or nothing). The reading is held a batch
-// at a time. A count of columns that differs from the reading's is refused with a message
-// and nothing written; a failed write (a taken key) throws as ExecSQL does.
+// at a time; from one SQLite database to another the rows after the first are stepped and
+// bound on the engine, each value as the engine holds it. A count of columns that differs
+// from the reading's is refused with a message and nothing written; a failed write (a taken
+// key) throws as ExecSQL does.
 qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &params, TXDatabase &to,
                   const QString &table, const QStringList &columns = {});
 

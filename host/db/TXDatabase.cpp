@@ -294,6 +294,7 @@ void TXDatabase::Commit()
         for (TXDeferredWrites *w : writers)
             if (std::find(deferred_.begin(), deferred_.end(), w) != deferred_.end())
                 w->FlushDeferred();
+        ReturnUnusedKeys();
     } catch (...) {
         rollBackFailed();
         throw;
@@ -321,6 +322,7 @@ void TXDatabase::Rollback()
     savepoint_ = false;
     // what the transaction created is gone with it
     keysTable_ = false;
+    keyBlocks_.clear();
     sequences_.clear();
     for (auto &q : prepared_)
         q->finish();
@@ -789,7 +791,29 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
             }
             sequences_.insert(sequence, true);
         }
-        return ScalarValue(QStringLiteral("SELECT nextval(%1)").arg(XWideQuotedStr(sequence))).toLongLong();
+        const QString quoted = XWideQuotedStr(sequence);
+        if (!inTransaction_)
+            return ScalarValue(QStringLiteral("SELECT nextval(%1)").arg(quoted)).toLongLong();
+        // in a transaction a batch loop takes its keys in growing blocks (those left unused are
+        // lost, as a rollback loses them)
+        KeyBlock &block = keyBlocks_[sequence];
+        if (block.next <= block.last)
+            return block.next++;
+        block.size = std::min<qint64>(block.size * 2 + 1, 255);
+        QSqlQuery q = OpenQuery(QStringLiteral("SELECT MIN(k), MAX(k) FROM (SELECT nextval(%1) AS k FROM "
+                                               "generate_series(1, %2)) AS drawn")
+                                    .arg(quoted)
+                                    .arg(block.size));
+        if (!q.next())
+            throw EDatabaseError(QStringLiteral("Il database %1 non ha dato una nuova chiave per %2.%3: ripetere "
+                                                "l'operazione.")
+                                     .arg(shown_, table, column));
+        const qint64 first = q.value(0).toLongLong();
+        block.last = q.value(1).toLongLong();
+        // drawn while another connection drew too, the values are not one run: the last one serves
+        const qint64 from = block.last - first + 1 == block.size ? first : block.last;
+        block.next = from + 1;
+        return from;
     }
 
     if (!keysTable_) {
@@ -799,21 +823,50 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
         keysTable_ = true;
     }
     const QVariantList key{table.toLower(), column.toLower()};
+    // in a transaction a batch loop takes its keys in growing blocks
+    KeyBlock *block = nullptr;
+    if (inTransaction_) {
+        block = &keyBlocks_[key[0].toString() + u'.' + key[1].toString()];
+        if (block->next <= block->last)
+            return block->next++;
+        block->size = std::min<qint64>(block->size * 2 + 1, 255);
+    }
+    const qint64 step = block ? block->size : 1;
     const QString next = QStringLiteral(
-        "UPDATE kv8_keys SET lastkey = lastkey + 1 WHERE tablename = ? AND columnname = ? RETURNING lastkey");
-    QVariant value = ScalarValue(next, key);
+        "UPDATE kv8_keys SET lastkey = lastkey + ? WHERE tablename = ? AND columnname = ? RETURNING lastkey");
+    QVariant value = ScalarValue(next, QVariantList{step} + key);
     if (!value.isValid()) {
         ExecSQL(QStringLiteral("INSERT OR IGNORE INTO kv8_keys (tablename, columnname, lastkey) "
                                "SELECT ?, ?, COALESCE(MAX(%1), 0) FROM %2")
                     .arg(column, table),
                 key);
-        value = ScalarValue(next, key);
+        value = ScalarValue(next, QVariantList{step} + key);
+    }
+    if (block && value.isValid()) {
+        block->last = value.toLongLong();
+        block->next = block->last - step + 2;
+        return block->last - step + 1;
     }
     if (!value.isValid())
         throw EDatabaseError(QStringLiteral("Il database %1 non ha dato una nuova chiave per %2.%3: ripetere "
                                             "l'operazione.")
                                  .arg(shown_, table, column));
     return value.toLongLong();
+}
+
+void TXDatabase::ReturnUnusedKeys()
+{
+    // nobody else drew keys meanwhile: the counters end where the last key handed out is
+    const QHash<QString, KeyBlock> blocks = std::exchange(keyBlocks_, {});
+    if (IsPostgres())
+        return; // a sequence gives nothing back
+    for (auto it = blocks.cbegin(); it != blocks.cend(); ++it) {
+        if (it->next > it->last)
+            continue;
+        const qsizetype dot = it.key().indexOf(u'.');
+        ExecSQL(QStringLiteral("UPDATE kv8_keys SET lastkey = ? WHERE tablename = ? AND columnname = ?"),
+                {it->next - 1, it.key().left(dot), it.key().mid(dot + 1)});
+    }
 }
 
 // ---- values ----

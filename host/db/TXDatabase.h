@@ -191,6 +191,15 @@ private:
     bool savepoint_ = false;      // PostgreSQL: kv8_stmt set inside the transaction
     bool savepointDirty_ = false; // a write ran since kv8_stmt was set
     bool keysTable_ = false;      // SQLite: kv8_keys known to exist
+    // SQLite, inside a transaction (which holds the write lock): keys taken from kv8_keys in
+    // blocks, handed out in order; the unused ones are given back before the commit.
+    struct KeyBlock {
+        qint64 next = 0;
+        qint64 last = -1;
+        qint64 size = 0;
+    };
+    QHash<QString, KeyBlock> keyBlocks_; // "table.column", lower case
+    void ReturnUnusedKeys();
     QHash<QString, bool> sequences_; // PostgreSQL: key sequences known to exist
 };
 

@@ -10,8 +10,7 @@
 #include "host/ui/Dbchild.h"
 #include "host/ui/WindowFactory.h"
 #include "tests/host/core/Printers.h"
-#include "tests/support/ui/UiScript.h"
-#include "tests/support/ui/WindowDriver.h"
+#include "tests/support/ui/FinestreHost.h"
 
 #include <QToolButton>
 
@@ -19,21 +18,16 @@
 
 #include <memory>
 
-class Finestre : public ::testing::Test {
+class Finestre : public FinestreHost {
 protected:
     void SetUp() override
     {
-        if (!company.Available())
-            GTEST_SKIP() << "KV8_TEST_PG not set";
+        FinestreHost::SetUp();
+        if (IsSkipped())
+            return;
         SceltaBbas::Registra();
         main = std::make_unique<kv8test::TestMainWindow>();
     }
-    void TearDown() override
-    {
-        main.reset();
-        HostMenu::Clear();
-    }
-
     void CaricaDemo()
     {
         SchemaInstaller().LoadDemo(company.Database());
@@ -44,22 +38,13 @@ protected:
     template <class T = TFDBTabChild>
     T *Apri(const QString &code)
     {
-        TForm *form = main->MenuChoice(code);
-        T *typed = qobject_cast<T *>(form);
-        EXPECT_NE(typed, nullptr) << code.toStdString() << " opened "
-                                  << (form ? form->metaObject()->className() : "nothing");
-        return typed;
+        return FinestreHost::Apri<T>(code);
     }
 
     // Shows the page holding a control, as the user clicking its tab.
     static void MostraPaginaDi(TFDBTabChild *f, QWidget *controllo)
     {
-        for (QWidget *w = controllo; w; w = w->parentWidget())
-            if (f->PageControl->indexOf(w) >= 0) {
-                f->PageControl->setCurrentWidget(w);
-                kv8test::ProcessEvents();
-                return;
-            }
+        kv8test::ShowPageOf(f->PageControl, controllo);
     }
 
     // Replaces the text of an edit as the user does; false when the field refused it.
@@ -67,13 +52,7 @@ protected:
     {
         auto *edit = f->Control<TDBEdit>(controllo);
         MostraPaginaDi(f, edit);
-        kv8test::Focus(edit);
-        edit->selectAll();
-        if (testo.isEmpty())
-            kv8test::PressKey(edit, Qt::Key_Delete);
-        else
-            kv8test::TypeText(edit, testo);
-        return edit->Commit();
+        return kv8test::ReplaceText(edit, testo);
     }
 
     static void Scegli(TFDBTabChild *f, const QString &controllo, const QVariant &valore)
@@ -88,17 +67,4 @@ protected:
         f->DBNavigator->Button(pulsante)->click();
         kv8test::ProcessEvents();
     }
-
-    QVariant Valore(const QString &sql, const QVariantList &valori = {})
-    {
-        return company.Database().ScalarValue(sql, valori);
-    }
-    int Conta(const QString &tabella, const QString &condizione = QStringLiteral("1 = 1"), const QVariantList &valori = {})
-    {
-        return Valore(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(tabella, condizione), valori).toInt();
-    }
-
-    kv8test::UiCompany company;
-    kv8test::UiScript script;
-    std::unique_ptr<kv8test::TestMainWindow> main;
 };

@@ -620,6 +620,46 @@ TEST_F(DbDataSet, ClientTableKeepsItsOwnWritesWhileNothingElseWritesTheTable)
     EXPECT_DOUBLE_EQ(qta(2), 81.0);
 }
 
+// Many rows read as stored at once: few statements, the table's own writes of the transaction
+// kept, rows changed elsewhere since they were held read again, a missing key simply absent;
+// a locate among held rows never reads.
+TEST_F(DbDataSet, ClientTableReadsManyRowsAsStoredInFewStatements)
+{
+    for (int k = 10; k < 310; ++k)
+        db->ExecSQL("INSERT INTO TT_Righe (KContaR, KContaT, IdImballo, Qta) VALUES (?, 3, 'A', ?)", {k, k});
+    TXClientTable c;
+    c.SetDatabase(db.get());
+    c.SetTableName("TT_Righe");
+    c.SetXWhereVuoto("KContaT = -1");
+    c.Open();
+    ASSERT_TRUE(c.LocateAsStored("KContaR", 11)); // held, then changed elsewhere
+    tdb.Connect()->ExecSQL("UPDATE TT_Righe SET Qta = 1100 WHERE KContaR = 11");
+    db->StartTransaction();
+    ASSERT_TRUE(c.LocateAsStored("KContaR", 10));
+    c.Edit();
+    c.FieldByName("Qta")->SetAsFloat(-10);
+    c.Post();
+
+    QList<QVariantList> keys;
+    for (int k = 10; k < 310; ++k)
+        keys << QVariantList{k};
+    keys << QVariantList{9999};
+    const quint64 before = db->StatementCount();
+    c.ReadAsStored("KContaR", keys);
+    EXPECT_LE(db->StatementCount() - before, 2u);
+    const quint64 read = db->StatementCount();
+    for (int k = 10; k < 310; ++k)
+        ASSERT_TRUE(c.Locate("KContaR", k, loHeldOnly)) << k;
+    EXPECT_FALSE(c.Locate("KContaR", 9999, loHeldOnly));
+    EXPECT_EQ(db->StatementCount(), read);
+    ASSERT_TRUE(c.Locate("KContaR", 10, loHeldOnly));
+    EXPECT_EQ(c.FieldByName("Qta")->AsFloat(), -10);
+    ASSERT_TRUE(c.Locate("KContaR", 11, loHeldOnly));
+    EXPECT_EQ(c.FieldByName("Qta")->AsFloat(), 1100);
+    db->Rollback();
+    EXPECT_THROW(c.ReadAsStored("KContaR;KContaT", {QVariantList{10}}), EDatabaseError);
+}
+
 TEST_F(DbDataSet, LookupTableSeesNewRowsAfterReopening)
 {
     TXlkTable lk;

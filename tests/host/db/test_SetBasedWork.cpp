@@ -6,6 +6,7 @@
 #include "host/db/TXTransaction.h"
 #include "tests/support/TestDb.h"
 
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -125,6 +126,75 @@ TEST_F(SetBasedWork, RowsCopiedBetweenCompanyAndLocalDatabase)
         EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TW_Mov").toInt(), 1205);
     } // not committed: the copy goes with the transaction
     EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TW_Mov").toInt(), 5);
+}
+
+TEST_F(SetBasedWork, WrittenRowsStoredAsExecSqlStoresThem)
+{
+    const QString date = db->IsPostgres() ? "TIMESTAMP" : "DATETIME";
+    db->ExecSQL("CREATE TABLE TW_Tipi (K INTEGER NOT NULL PRIMARY KEY, S VARCHAR(10), N FLOAT, D " + date +
+                ", I INTEGER)");
+    const QDateTime giorno(QDate(2024, 1, 5), QTime(10, 30, 15));
+    const QStringList colonne{"K", "S", "N", "D", "I"};
+    // each row through the writer (keys 1-5) and through ExecSQL (keys 101-105)
+    const QList<QVariantList> valori{{"", 2.5, giorno, true},
+                                     {QString(), QVariant(), QVariant(), QVariant()},
+                                     {QStringLiteral("àè"), 0.001, QDate(2024, 2, 1), qint64(7)},
+                                     {"xy", 1, QDateTime(), 0}, // an invalid date is stored empty
+                                     {"z", 3.25, giorno, 2}};
+    {
+        TXTransaction t(*db);
+        ASSERT_TRUE(t.Started());
+        kv8db::ScritturaRighe scrittura(*db, "TW_Tipi", colonne);
+        for (qsizetype i = 0; i < valori.size(); ++i) {
+            scrittura.Aggiungi(QVariantList{i + 1} + valori[i]);
+            db->ExecSQL("INSERT INTO TW_Tipi (K, S, N, D, I) VALUES (?, ?, ?, ?, ?)", QVariantList{i + 101} + valori[i]);
+        }
+        scrittura.Chiudi();
+        EXPECT_EQ(scrittura.Righe(), 5);
+        EXPECT_TRUE(db->TransactionWrote("TW_Tipi"));
+        t.Commit();
+    }
+    const auto righe = [](TXDatabase &d, const QString &tabella, const QString &dove) {
+        QStringList out;
+        for (QSqlQuery q = d.OpenQuery("SELECT K, COALESCE(S, 'null'), COALESCE(N, -1), D, COALESCE(I, -1) FROM " +
+                                       tabella + " WHERE " + dove + " ORDER BY K");
+             q.next();)
+            out << QStringList{QString::number(q.value(0).toInt() % 100), q.value(1).toString(), q.value(2).toString(),
+                               q.value(3).toString().left(19).replace(u'T', u' '), q.value(4).toString()}
+                       .join(u'|');
+        return out;
+    };
+    EXPECT_EQ(righe(*db, "TW_Tipi", "K < 100"), righe(*db, "TW_Tipi", "K > 100"));
+    EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TW_Tipi WHERE D = ? AND N = 2.5 AND I = 1", {giorno}).toInt(), 2);
+    EXPECT_EQ(db->ScalarValue("SELECT S FROM TW_Tipi WHERE K = 3").toString(), QStringLiteral("àè"));
+    EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TW_Tipi WHERE K = 3 AND D = ? AND I = 7 AND N < 0.0011 AND N > 0.0009",
+                              {QDateTime(QDate(2024, 2, 1), QTime(0, 0))})
+                  .toInt(),
+              1);
+    EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TW_Tipi WHERE K = 4 AND D IS NULL").toInt(), 1);
+
+    // copied to a local database: every row, every value as it stands
+    QTemporaryDir dir;
+    TXDatabase local(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + dir.filePath("local.db"));
+    local.ExecSQL("CREATE TABLE TW_Copia (K INTEGER NOT NULL PRIMARY KEY, S VARCHAR(10), N FLOAT, D DATETIME, I INTEGER)");
+    EXPECT_EQ(kv8db::CopiaRighe(*db, "SELECT K, S, N, D, I FROM TW_Tipi ORDER BY K", {}, local, "TW_Copia"), 10);
+    EXPECT_EQ(righe(local, "TW_Copia", "K > 0"), righe(*db, "TW_Tipi", "K > 0"));
+
+    // a taken key past the first row fails the writing; the transaction takes the rows back
+    {
+        TXTransaction t(*db);
+        ASSERT_TRUE(t.Started());
+        EXPECT_THROW(
+            {
+                kv8db::ScritturaRighe scrittura(*db, "TW_Tipi", colonne);
+                for (int k = 10; k < 20; ++k)
+                    scrittura.Aggiungi(QVariantList{k, "n", k, giorno, k});
+                scrittura.Aggiungi(QVariantList{3, "doppio", 0, giorno, 0});
+                scrittura.Chiudi();
+            },
+            EKeyViolation);
+    }
+    EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TW_Tipi").toInt(), 10);
 }
 
 } // namespace

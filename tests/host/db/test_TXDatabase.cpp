@@ -322,6 +322,42 @@ TEST_F(Db, KeysNeverRepeatAcrossConnections)
               db->ScalarValue(QStringLiteral("SELECT MAX(IdDoc) FROM Doc")).toLongLong());
 }
 
+TEST_F(Db, KeysDrawnInATransactionAreUniqueAndOnSQLiteFollowOnWithoutGaps)
+{
+    db->ExecSQL(QStringLiteral("CREATE TABLE Doc (IdDoc INTEGER NOT NULL PRIMARY KEY)"));
+    const QString t = QStringLiteral("Doc"), c = QStringLiteral("IdDoc");
+    const qint64 first = db->NewKey(t, c);
+    auto other = testDb.Connect();
+    if (db->IsPostgres()) {
+        // taken in blocks: never one another connection gets, each above the one before
+        QSet<qint64> seen;
+        qint64 last = first;
+        db->StartTransaction();
+        for (int i = 0; i < 40; ++i) {
+            const qint64 key = db->NewKey(t, c);
+            EXPECT_GT(key, last);
+            last = key;
+            seen.insert(key);
+            if (i % 9 == 0)
+                seen.insert(other->NewKey(t, c));
+        }
+        db->Commit();
+        EXPECT_EQ(seen.size(), 45);
+        EXPECT_GT(db->NewKey(t, c), last);
+        return;
+    }
+    db->StartTransaction();
+    for (qint64 i = 1; i <= 20; ++i) // more than one block of keys
+        EXPECT_EQ(db->NewKey(t, c), first + i);
+    db->Rollback(); // the keys drawn are free again
+    db->StartTransaction();
+    for (qint64 i = 1; i <= 5; ++i)
+        EXPECT_EQ(db->NewKey(t, c), first + i);
+    db->Commit();
+    EXPECT_EQ(db->NewKey(t, c), first + 6);
+    EXPECT_EQ(other->NewKey(t, c), first + 7);
+}
+
 TEST_F(Db, ValuesToTheEngine)
 {
     EXPECT_EQ(db->ToDb(true), QVariant(1));

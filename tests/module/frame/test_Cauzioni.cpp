@@ -469,3 +469,96 @@ TEST(CalcValCau, RoundsTheProductAtTheGivenDecimals)
     EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_CalcValCau(7, 149.6, 0), 1047);
     EXPECT_EQ(UT_LMQ_CAUZ_CalcValCau(0, 2.5, 2), 0);
 }
+
+// A job moving many accounts in one transaction: past the first accounts read one by one,
+// accounts and cards are read at once; every card still ends as the movements say, new or
+// stored, kept per destination or not, and accounts without deposits stay without cards.
+TEST_F(Cauzioni, ManyAccountsInOneTransactionEndAsTheirMovements)
+{
+    constexpr int kConti = 150;
+    for (int c = 0; c < kConti; ++c)
+        db->ExecSQL("INSERT INTO Clienti (IdContoTp, IdConto, UT_LMQ_FlCauz, UT_LMQ_FlCauDes) VALUES ('CL', ?, ?, ?)",
+                    {QString("M%1").arg(c, 3, 10, QChar('0')), c % 10 == 9 ? 0 : 1, c % 3 == 0 ? 1 : 0});
+    // a third of the accounts already have cards
+    for (int c = 0; c < kConti; c += 3)
+        for (int tipo : {0, 1})
+            db->ExecSQL("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, "
+                        "IdDivisa, ProgQtaCar) VALUES ('CL', ?, 0, 'CAS', ?, 'EUR', 100)",
+                        {QString("M%1").arg(c, 3, 10, QChar('0')), tipo});
+    db->StartTransaction();
+    for (int giro = 0; giro < 2; ++giro)
+        for (int c = 0; c < kConti; ++c) {
+            Movimento m;
+            m.conto = QString("M%1").arg(c, 3, 10, QChar('0'));
+            m.destinazione = 0;
+            m.qtaCar = 1 + c % 4;
+            m.prezzo = 0.5;
+            m.Applica();
+        }
+    db->Commit();
+    for (int c = 0; c < kConti; ++c) {
+        const QString conto = QString("M%1").arg(c, 3, 10, QChar('0'));
+        const double atteso = (c % 3 == 0 ? 100 : 0) + (c % 10 == 9 ? 0 : 2 * (1 + c % 4));
+        for (int tipo : {0, 1}) {
+            EXPECT_EQ(V(Scheda("CL", conto, 0, tipo), "ProgQtaCar"), atteso) << conto.toStdString() << " " << tipo;
+            if (c % 10 != 9) {
+                EXPECT_DOUBLE_EQ(V(Scheda("CL", conto, 0, tipo), "ProgValCar"), 0.5 * 2 * (1 + c % 4));
+            }
+        }
+    }
+    // accounts without deposits keep the cards they had, and get none
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM LUMO_ProgCauz WHERE ProgQtaCar <> 100 AND IdConto IN "
+                    "(SELECT IdConto FROM Clienti WHERE UT_LMQ_FlCauz = 0)"),
+              0);
+}
+
+// A movement that cannot be converted for its second card moves neither card, and what the
+// transaction booked before it is still written at the commit.
+TEST_F(Cauzioni, FailedMovementKeepsTheEarlierOnesOfTheTransaction)
+{
+    // the account card is in yen, without any stored rate; the destination card in euro
+    db->ExecSQL("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, IdDivisa) "
+                "VALUES ('CL', 'C002', 0, 'BOT', 1, 'JPY')");
+    db->StartTransaction();
+    Movimento prima;
+    prima.qtaCar = 4;
+    prima.prezzo = 1;
+    prima.Applica();
+    Movimento fallita;
+    fallita.conto = "C002";
+    fallita.destinazione = 3;
+    fallita.imballo = "BOT";
+    fallita.qtaCar = 2;
+    fallita.prezzo = 1;
+    EXPECT_THROW(fallita.Applica(), Exception);
+    db->Commit();
+    EXPECT_EQ(V(Scheda("CL", "C001", 0, 0), "ProgQtaCar"), 4);
+    EXPECT_EQ(V(Scheda("CL", "C001", 0, 1), "ProgQtaCar"), 4);
+    EXPECT_TRUE(Scheda("CL", "C002", 3, 0, "BOT").isEmpty());
+    EXPECT_EQ(V(Scheda("CL", "C002", 0, 1, "BOT"), "ProgQtaCar"), 0);
+}
+
+// Amounts added up in the currency a card had when first moved are never written into a card
+// another user has meanwhile turned to another currency: the commit fails and nothing is kept.
+TEST_F(Cauzioni, CardCurrencyChangedElsewhereFailsTheCommit)
+{
+    if (!tdb.IsPostgres())
+        GTEST_SKIP() << "SQLite holds its write lock from the start of the transaction";
+    Movimento m;
+    m.qtaCar = 10;
+    m.prezzo = 1;
+    m.Applica();
+    db->StartTransaction();
+    m.Applica();
+    auto other = tdb.Connect();
+    other->ExecSQL("UPDATE LUMO_ProgCauz SET IdDivisa = 'USD' WHERE FlTipoScheda = 0");
+    try {
+        db->Commit();
+        ADD_FAILURE() << "no error";
+    } catch (const Exception &e) {
+        EXPECT_TRUE(e.Message.contains("altro utente")) << e.Message.toStdString();
+    }
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(V(Scheda("CL", "C001", 0, 0), "ProgQtaCar"), 10);
+    EXPECT_EQ(V(Scheda("CL", "C001", 0, 1), "ProgQtaCar"), 10);
+}

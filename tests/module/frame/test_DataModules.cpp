@@ -83,7 +83,8 @@ TEST(DataModules, DesignTimeTextsAndParameters)
               QStringList({"SELECT LUMO_LisCauzR.Prezzo", "FROM LUMO_LisCauzR",
                            "LEFT JOIN LUMO_LisCauzT ON LUMO_LisCauzT.KContaT = LUMO_LisCauzR.KContaT",
                            "WHERE LUMO_LisCauzT.IdListino = :IdListino AND LUMO_LisCauzT.IdDivisa = :IdDivisa AND "
-                           "LUMO_LisCauzR.IdImballo = :IdImballo"}));
+                           "LUMO_LisCauzR.IdImballo = :IdImballo",
+                           "ORDER BY LUMO_LisCauzT.KContaT, LUMO_LisCauzR.KContaR"}));
     EXPECT_EQ(dm.qImballi->SQL, QStringList({"SELECT * ", "FROM Imballi", "WHERE FlUtilizzo = 0", "ORDER BY IdImballo"}));
     // two empty lines kept for their users
     EXPECT_EQ(dm.qValAttCau->SQL, QStringList({"SELECT sum(ProgValCarF - ProgValResF) as Valore ", "FROM LUMO_ProgCauz",

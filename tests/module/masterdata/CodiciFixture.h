@@ -96,30 +96,18 @@ protected:
     }
     static TXTable *Tabella(TFDBChild *f) { return qobject_cast<TXTable *>(f->MainDataSet()); }
 
+    // Shows the page holding a control, as the user clicking its tab.
     static void MostraPaginaDi(TFDBChild *f, QWidget *controllo)
     {
-        auto *schede = qobject_cast<TFDBTabChild *>(f);
-        if (!schede)
-            return;
-        for (QWidget *w = controllo; w; w = w->parentWidget())
-            if (schede->PageControl->indexOf(w) >= 0) {
-                schede->PageControl->setCurrentWidget(w);
-                kv8test::ProcessEvents();
-                return;
-            }
+        if (auto *schede = qobject_cast<TFDBTabChild *>(f))
+            kv8test::ShowPageOf(schede->PageControl, controllo);
     }
-    // Replaces the text of an edit as the user types it; false when the field refused it.
+    // Replaces the text of an edit as the user does; false when the field refused it.
     static bool Scrivi(TFDBChild *f, const QString &controllo, const QString &testo)
     {
         auto *edit = f->Control<TDBEdit>(controllo);
         MostraPaginaDi(f, edit);
-        kv8test::Focus(edit);
-        edit->selectAll();
-        if (testo.isEmpty())
-            kv8test::PressKey(edit, Qt::Key_Delete);
-        else
-            kv8test::TypeText(edit, testo);
-        return edit->Commit();
+        return kv8test::ReplaceText(edit, testo);
     }
     static void Spunta(TFDBChild *f, const QString &controllo, bool spuntato)
     {

@@ -45,11 +45,7 @@ protected:
     template <class T>
     T *Apri(const QString &code)
     {
-        TForm *form = main->MenuChoice(code);
-        T *typed = qobject_cast<T *>(form);
-        EXPECT_NE(typed, nullptr) << code.toStdString() << " opened "
-                                  << (form ? form->metaObject()->className() : "nothing");
-        return typed;
+        return main->Open<T>(code);
     }
 
     // A head navigator button pressed by the user (its errors are shown, not thrown).
@@ -67,14 +63,7 @@ protected:
     // Replaces the text of an edit as the user does; false when the field refused it.
     static bool Scrivi(TForm *f, const QString &controllo, const QString &testo)
     {
-        auto *edit = f->Control<TDBEdit>(controllo);
-        kv8test::Focus(edit);
-        edit->selectAll();
-        if (testo.isEmpty())
-            kv8test::PressKey(edit, Qt::Key_Delete);
-        else
-            kv8test::TypeText(edit, testo);
-        return edit->Commit();
+        return kv8test::ReplaceText(f->Control<TDBEdit>(controllo), testo);
     }
 
     // The buffer's rows, visible ones only unless tutte: "field/field/.../Stato" per row.

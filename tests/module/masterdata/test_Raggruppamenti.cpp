@@ -21,29 +21,6 @@ using namespace kv8test;
 
 namespace {
 
-// Runs a step of another user just before the question is answered.
-class PrimaDellaDomanda : public TMessageService {
-public:
-    PrimaDellaDomanda(TMessageService *script, QString domanda, std::function<void()> passo)
-        : script_(script), domanda_(std::move(domanda)), passo_(std::move(passo))
-    {
-        previous_ = Kmessages::SetMessageService(this);
-    }
-    ~PrimaDellaDomanda() override { Kmessages::SetMessageService(previous_); }
-    int Show(const TKMessage &message) override
-    {
-        if (message.Text == domanda_ && passo_)
-            std::exchange(passo_, nullptr)();
-        return script_->Show(message);
-    }
-
-private:
-    TMessageService *script_;
-    TMessageService *previous_ = nullptr;
-    QString domanda_;
-    std::function<void()> passo_;
-};
-
 const QString Registrazione = QStringLiteral("Conferma Registrazione ?");
 const QString Cancellazione = QStringLiteral("Conferma Cancellazione ?");
 const QString Abbandono = QStringLiteral("Conferma Abbandono Modifiche ?");

@@ -1,7 +1,7 @@
 // The annual balance progressives window opened from its menu code: a head with its causal
 // rows saved in one transaction, the year preset, the grouping check, a second head of one
 // year, grouping and category refused, and a head deleted with its rows.
-#include "tests/module/masterdata/MasterDettaglioFixture.h"
+#include "tests/module/registers/RegistriFixture.h"
 
 #include "host/core/Applvar.h"
 #include "registers/Qarn0104f.h"
@@ -13,27 +13,19 @@ namespace {
 const QString Registrazione = QStringLiteral("Conferma Registrazione ?");
 const QString Cancellazione = QStringLiteral("Conferma Cancellazione ?");
 
-class BilancioProgressivi : public MasterDettaglio {
+class BilancioProgressivi : public EsercizioRegistri {
 protected:
     void SetUp() override
     {
-        MasterDettaglio::SetUp();
+        EsercizioRegistri::SetUp();
         if (IsSkipped())
             return;
-        annoSalvato = CFG.Anno;
-        CFG.Anno = 2026;
         Esegui(QStringLiteral("INSERT INTO LUMO_Parametri (IdCodice, FlStaRegCs) VALUES ('1', 1)"));
         Esegui(QStringLiteral("INSERT INTO LUMO_RaggMagT (IdRaggMag, DsRaggrupp) VALUES (1, 'Cantina')"));
         Esegui(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('ROS', 'Vino rosso')"));
         Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale) VALUES ('CAR', 'Carico da produzione')"));
         Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale) VALUES ('VEN', 'Vendita')"));
     }
-    void TearDown() override
-    {
-        CFG.Anno = annoSalvato;
-        MasterDettaglio::TearDown();
-    }
-
     TFqarn0104f *Finestra() { return Apri<TFqarn0104f>(QStringLiteral("QARN0104F")); }
     // A new head of grouping 1 and category ROS with its rows (causal, load, unload).
     void NuovaTesta(TFqarn0104f *f, const QList<std::tuple<QString, double, double>> &righe)
@@ -52,8 +44,6 @@ protected:
         script.Yes(Registrazione);
         Premi(f, nbPost);
     }
-
-    int annoSalvato = 0;
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 // The load/unload register opened from its menu code: the numbering from the stored
 // progressive, the litres of each movement, the grouping's warehouses, the print, and the
 // definitive update stored whole or not at all; the register progressives window.
-#include "tests/module/masterdata/MasterDettaglioFixture.h"
+#include "tests/module/registers/RegistriFixture.h"
 
 #include "frame/Dmilumo.h"
 #include "host/core/Applvar.h"
@@ -29,45 +29,15 @@ namespace {
 const QString Conferma = QStringLiteral("Conferma aggiornamento definitivo dei dati stampati ");
 const QString Nessuno = QStringLiteral("Nessun movimento da stampare nel periodo selezionato");
 
-// Runs a step of another user just before the question is answered.
-class PrimaDellaDomanda : public TMessageService {
-public:
-    PrimaDellaDomanda(TMessageService *script, QString domanda, std::function<void()> passo)
-        : script_(script), domanda_(std::move(domanda)), passo_(std::move(passo))
-    {
-        previous_ = Kmessages::SetMessageService(this);
-    }
-    ~PrimaDellaDomanda() override { Kmessages::SetMessageService(previous_); }
-    int Show(const TKMessage &message) override
-    {
-        if (message.Text == domanda_ && passo_)
-            std::exchange(passo_, nullptr)();
-        return script_->Show(message);
-    }
-
-private:
-    TMessageService *script_;
-    TMessageService *previous_ = nullptr;
-    QString domanda_;
-    std::function<void()> passo_;
-};
-
-class RegistroCarico : public MasterDettaglio {
+class RegistroCarico : public EsercizioRegistri {
 protected:
     void SetUp() override
     {
-        MasterDettaglio::SetUp();
+        EsercizioRegistri::SetUp();
         if (IsSkipped())
             return;
-        annoSalvato = CFG.Anno;
-        CFG.Anno = 2026;
         Parametri(1);
-        for (int m = 1; m <= 3; ++m)
-            Esegui(QStringLiteral("INSERT INTO Magazzini (IdMagazzino, RagioneSociale) VALUES (?, ?)"),
-                   {m, QStringLiteral("Magazzino %1").arg(m)});
-        Esegui(QStringLiteral("INSERT INTO LUMO_RaggMagT (IdRaggMag, DsRaggrupp) VALUES (1, 'Cantina')"));
-        Esegui(QStringLiteral("INSERT INTO LUMO_RaggMagR (IdRaggMag, IdMagazzino) VALUES (1, 1)"));
-        Esegui(QStringLiteral("INSERT INTO LUMO_RaggMagR (IdRaggMag, IdMagazzino) VALUES (1, 2)"));
+        GruppoCantina();
         Esegui(QStringLiteral("INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)"));
         Esegui(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('ROS', 'Vino rosso')"));
         Esegui(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('BIA', 'Vino bianco')"));
@@ -81,12 +51,6 @@ protected:
         Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegCs) VALUES ('NOR', 'Fuori registro', 0)"));
         Esegui(QStringLiteral("INSERT INTO Clienti (IdConto, RagioneSociale) VALUES ('C1', 'Enoteca Rossi')"));
     }
-    void TearDown() override
-    {
-        CFG.Anno = annoSalvato;
-        MasterDettaglio::TearDown();
-    }
-
     void Parametri(int flStaRegCs)
     {
         Esegui(QStringLiteral("DELETE FROM LUMO_Parametri"));
@@ -141,33 +105,11 @@ protected:
     }
     using MasterDettaglio::Esegui;
 
-    // Rows of the local work tables, numbers as text and an empty column as "-".
-    static QStringList Locale(const QString &sql)
-    {
-        QSqlQuery q = DMIDataBases::Instance().Local().OpenQuery(sql);
-        QStringList out;
-        while (q.next()) {
-            QStringList r;
-            for (int i = 0; i < q.record().count(); ++i)
-                r << (q.value(i).isNull() ? QStringLiteral("-") : QString::number(q.value(i).toDouble()));
-            out << r.join(QLatin1Char('/'));
-        }
-        return out;
-    }
     static QStringList Righe()
     {
         return Locale(QStringLiteral("SELECT NumeroRiga, Kmovmag, CaricoLitri, ScaricoLitri FROM LUMO_t_RegCs ORDER BY NumeroRiga"));
     }
-    QString Progressivo()
-    {
-        const QStringList r = Elenco(QStringLiteral("SELECT DataUltAgg, UltNumRiga FROM LUMO_ProgRegistri WHERE IdRaggMag = 1 AND IdRegistro = 'CASC'"));
-        if (r.isEmpty())
-            return QString();
-        const QStringList c = r.first().split(QLatin1Char('/'));
-        return QDateTime::fromString(c[0], Qt::ISODate).date().toString(QStringLiteral("dd/MM")) + QLatin1Char('/') + c[1];
-    }
-
-    int annoSalvato = 0;
+    QString Progressivo() { return ProgressivoSalvato(QStringLiteral("CASC")); }
 };
 
 } // namespace
@@ -302,13 +244,7 @@ TEST_F(RegistroCarico, AFailedUpdateLeavesNothingWritten)
 {
     Movimento(1, Giorno(4, 3), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 100);
     // The progressive's row cannot be written: the last step of the update fails.
-    QSqlQuery ddl(company.Database().Connection());
-    if (company.Db().IsPostgres()) {
-        ASSERT_TRUE(ddl.exec(QStringLiteral("CREATE FUNCTION guasto() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION 'guasto'; END $$ LANGUAGE plpgsql")));
-        ASSERT_TRUE(ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_ProgRegistri FOR EACH ROW EXECUTE FUNCTION guasto()")));
-    } else {
-        ASSERT_TRUE(ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_ProgRegistri BEGIN SELECT RAISE(ABORT, 'guasto'); END")));
-    }
+    ASSERT_TRUE(GuastaProgressivi());
     script.Yes(Conferma);
     Esegui(QDate(2026, 4, 1), QDate(2026, 4, 30), true);
     EXPECT_NE(script.LastText(), Conferma) << "the error is shown";

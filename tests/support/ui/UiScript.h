@@ -20,6 +20,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <utility>
 
 namespace kv8test {
 
@@ -82,6 +83,32 @@ private:
     bool allowUnused_ = false;
     TMessageService *previousService_ = nullptr;
     TForm::ModalHandler previousModal_;
+};
+
+// While it lives, runs a step of another user just before the question domanda is answered
+// (once), then passes every message on to the script.
+class PrimaDellaDomanda : public TMessageService {
+public:
+    PrimaDellaDomanda(TMessageService *script, QString domanda, std::function<void()> passo)
+        : script_(script), domanda_(std::move(domanda)), passo_(std::move(passo))
+    {
+        previous_ = Kmessages::SetMessageService(this);
+    }
+    ~PrimaDellaDomanda() override { Kmessages::SetMessageService(previous_); }
+    PrimaDellaDomanda(const PrimaDellaDomanda &) = delete;
+    PrimaDellaDomanda &operator=(const PrimaDellaDomanda &) = delete;
+    int Show(const TKMessage &message) override
+    {
+        if (message.Text == domanda_ && passo_)
+            std::exchange(passo_, nullptr)();
+        return script_->Show(message);
+    }
+
+private:
+    TMessageService *script_;
+    TMessageService *previous_ = nullptr;
+    QString domanda_;
+    std::function<void()> passo_;
 };
 
 } // namespace kv8test

@@ -5,6 +5,7 @@
 #include "host/db/ConfigStore.h"
 #include "host/db/DMIDataBases.h"
 #include "host/db/SchemaInstaller.h"
+#include "host/ui/DBControls.h"
 #include "host/ui/WindowFactory.h"
 
 #include <QAbstractButton>
@@ -12,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTabWidget>
 
 #include <gtest/gtest.h>
 
@@ -154,6 +156,27 @@ void TypeText(QWidget *control, const QString &text)
         QApplication::sendEvent(target, &release);
     }
     ProcessEvents();
+}
+
+void ShowPageOf(QTabWidget *pages, QWidget *control)
+{
+    for (QWidget *w = control; w; w = w->parentWidget())
+        if (pages->indexOf(w) >= 0) {
+            pages->setCurrentWidget(w);
+            ProcessEvents();
+            return;
+        }
+}
+
+bool ReplaceText(TDBEdit *edit, const QString &text)
+{
+    Focus(edit);
+    edit->selectAll();
+    if (text.isEmpty())
+        PressKey(edit, Qt::Key_Delete);
+    else
+        TypeText(edit, text);
+    return edit->Commit();
 }
 
 void FocusNext(QWidget *to)

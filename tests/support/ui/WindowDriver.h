@@ -13,9 +13,13 @@
 #include <functional>
 #include <memory>
 
+#include <gtest/gtest.h>
+
 class QAbstractButton;
+class QTabWidget;
 class TDataSet;
 class TDataSource;
+class TDBEdit;
 
 namespace kv8test {
 
@@ -45,6 +49,16 @@ public:
     // Sends a menu choice as the user's click; answers the window it opened or brought to
     // the front (the active child window afterwards), or nullptr when none is open.
     TForm *MenuChoice(const QString &code);
+    // The window a menu choice opens, of the class expected; fails the test otherwise.
+    template <class T>
+    T *Open(const QString &code)
+    {
+        TForm *form = MenuChoice(code);
+        T *typed = qobject_cast<T *>(form);
+        EXPECT_NE(typed, nullptr) << code.toStdString() << " opened "
+                                  << (form ? form->metaObject()->className() : "nothing");
+        return typed;
+    }
     int ChildCount() const;
 
 private:
@@ -73,5 +87,10 @@ void TypeText(QWidget *control, const QString &text);
 void PressKey(QWidget *control, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // Moves the focus to another control, as Tab or a click would.
 void FocusNext(QWidget *to);
+// Shows the page of pages that holds the control, as the user clicking its tab.
+void ShowPageOf(QTabWidget *pages, QWidget *control);
+// Replaces the text of an edit as the user does (the text selected, the new text typed or
+// Delete pressed); false when the field refused it.
+bool ReplaceText(TDBEdit *edit, const QString &text);
 
 } // namespace kv8test

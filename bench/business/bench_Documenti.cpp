@@ -1,0 +1,336 @@
+// Cost of a document save against plain SQL: a customer delivery note of 500 rows over 100
+// articles saved through its window (head, rows, one warehouse movement per row, stock and
+// totals records, in one transaction), and once as one multi-row INSERT of the same head and
+// rows followed by set-based statements for the movements, the stock and the goods total,
+// on SQLite and (with KV8_TEST_PG) on PostgreSQL. Prints the ratio window / SQL (best of the
+// rounds; target within 5x) and checks that both leave the same rows, movements and stock.
+// KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
+#include "bench/support/BenchParti.h"
+#include "bench/support/BenchRuns.h"
+#include "host/business/Dmibase.h"
+#include "host/business/Dmibmag.h"
+#include "host/business/Sven0001f.h"
+#include "host/core/Applvar.h"
+#include "host/core/Funzioni.h"
+#include "host/core/Kutfunctions.h"
+#include "host/data/TXTable.h"
+#include "host/db/DMIDataBases.h"
+#include "host/db/SchemaInstaller.h"
+#include "host/db/TXTransaction.h"
+#include "host/ui/Kmessages.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kRighe = 500;
+constexpr int kArticoli = 100;
+const QDateTime kData(QDate(2024, 3, 15), QTime(0, 0));
+
+enum Phase { Finestra, Sql, PhaseCount };
+
+struct Engine {
+    const char *label = "";
+    QString url;
+    QString schema;
+    double best[PhaseCount];
+    QString impronta[PhaseCount];
+};
+
+std::vector<std::unique_ptr<Engine>> engines;
+std::unique_ptr<QTemporaryDir> cartella;
+
+// No print after the save: every question answered No.
+class Risposte : public TMessageService {
+public:
+    int Show(const TKMessage &message) override { return message.IsQuestion() ? mrNo : mrOk; }
+};
+Risposte risposte;
+
+void Moduli()
+{
+    delete DMIBMag.data();
+    delete DMIBase.data();
+}
+
+class Globale {
+public:
+    explicit Globale(Engine *e)
+    {
+        DMIDataBases &dbs = DMIDataBases::Instance();
+        if (dbs.Has(QStringLiteral("GlobalDatabase")))
+            prima_ = dbs.Global().Url();
+        Moduli();
+        db_ = &dbs.Open(QStringLiteral("GlobalDatabase"), e->url);
+    }
+    ~Globale()
+    {
+        Moduli();
+        DMIDataBases &dbs = DMIDataBases::Instance();
+        if (prima_.isEmpty())
+            dbs.Close(QStringLiteral("GlobalDatabase"));
+        else
+            dbs.Open(QStringLiteral("GlobalDatabase"), prima_);
+    }
+    TXDatabase &Db() { return *db_; }
+
+private:
+    QString prima_;
+    TXDatabase *db_ = nullptr;
+};
+
+QString Articolo(int i)
+{
+    return QStringLiteral("A%1").arg(i % kArticoli, 3, 10, QLatin1Char('0'));
+}
+double Quantita(int i)
+{
+    return 1 + i % 7;
+}
+double Prezzo(int i)
+{
+    return 1.5 + i % 13 + 0.37;
+}
+
+void Semina(TXDatabase &db)
+{
+    SchemaInstaller().Create(db);
+    TXTransaction transazione(db);
+    const char *const righe[] = {
+        "INSERT INTO Divise (IdDivisa, DsDivisa, DecPrezzo, DecValore) VALUES ('EUR', 'Euro', 4, 2)",
+        "INSERT INTO CodiciIva (IdIva, DsIva, Aliquota) VALUES ('22', '22%', 22)",
+        "INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlConvQuantita) VALUES (0, 'Merce', 0, 1)",
+        "INSERT INTO Magazzini (IdMagazzino, RagioneSociale) VALUES (1, 'Sede')",
+        "INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza) VALUES ('VEN', 'Vendita', -1)",
+        "INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DDT', 'DDT', 0, 'VEN')",
+        "INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', 'C1', 'Cliente')"};
+    for (const char *sql : righe)
+        db.ExecSQL(QLatin1String(sql));
+    db.ExecSQL(QStringLiteral("INSERT INTO EserciziMagazzino (Esercizio, DataInizio, DataFine) VALUES (2024, ?, ?)"),
+               {QDateTime(QDate(2024, 1, 1), QTime(0, 0)), QDateTime(QDate(2024, 12, 31), QTime(0, 0))});
+    for (int i = 0; i < kArticoli; ++i)
+        db.ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva) VALUES (?, ?, 'BT', '22')"),
+                   {Articolo(i), QStringLiteral("Articolo %1").arg(i)});
+    transazione.Commit();
+}
+
+// Both runs start from no document, movements or stock.
+void Azzera(TXDatabase &db)
+{
+    TXTransaction transazione(db);
+    for (const char *tabella : {"BolleCliTeste", "BolleCliRighe", "BolleCliTot", "MovMagazzino", "EsistenzeMagazzino"})
+        db.ExecSQL(QStringLiteral("DELETE FROM ") + QLatin1String(tabella));
+    transazione.Commit();
+}
+
+QString Impronta(TXDatabase &db)
+{
+    QStringList parti;
+    for (const char *sql : {"SELECT COUNT(*), SUM(Numero) FROM BolleCliTeste",
+                            "SELECT COUNT(*), SUM(Quantita), SUM(ImportoNetto), SUM(ControvaloreNN) FROM BolleCliRighe",
+                            "SELECT COUNT(*), SUM(Quantita), SUM(Valore) FROM MovMagazzino",
+                            "SELECT COUNT(*), SUM(Esistenza) FROM EsistenzeMagazzino",
+                            "SELECT SUM(Importo2) FROM BolleCliTot WHERE TipoRecord = 'MER'"}) {
+        QSqlQuery q = db.OpenQuery(QLatin1String(sql));
+        if (q.next())
+            for (int i = 0; i < q.record().count(); ++i)
+                parti << QString::number(q.value(i).toDouble(), 'f', 2);
+    }
+    return parti.join(QLatin1Char(' '));
+}
+
+void Registra(benchmark::State &state, Engine *e, Phase fase, double secondi, TXDatabase &db)
+{
+    state.SetIterationTime(secondi);
+    e->best[fase] = std::min(e->best[fase], secondi);
+    e->impronta[fase] = Impronta(db);
+    state.counters["righe/s"] = kRighe / secondi;
+}
+
+void BenchFinestra(benchmark::State &state, Engine *e)
+{
+    Globale globale(e);
+    TXDatabase &db = globale.Db();
+    for (auto _ : state) {
+        Azzera(db);
+        TFSVen0001f f;
+        f.DoCreate();
+        f.InitForm(0, 0, 0);
+        TDataSet *t = f.TTesta;
+        t->FieldByName(QStringLiteral("IdCausale"))->SetAsString(QStringLiteral("DDT"));
+        t->FieldByName(QStringLiteral("DataDocumento"))->SetAsDateTime(kData);
+        t->FieldByName(QStringLiteral("IdCliente"))->SetAsString(QStringLiteral("C1"));
+        t->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
+        for (int i = 0; i < kRighe; ++i) {
+            f.TRighe->Append();
+            f.TRighe->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(Articolo(i));
+            f.TRighe->FieldByName(QStringLiteral("Quantita"))->SetAsFloat(Quantita(i));
+            f.TRighe->FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(Prezzo(i));
+            f.TRighe->Post();
+        }
+        const auto t0 = std::chrono::steady_clock::now();
+        f.SalvaDocumento();
+        const double secondi = benchruns::Seconds(t0);
+        if (!f.SalvataggioRiuscito)
+            state.SkipWithError("documento non salvato");
+        Registra(state, e, Finestra, secondi, db);
+    }
+}
+
+void BenchSql(benchmark::State &state, Engine *e)
+{
+    Globale globale(e);
+    TXDatabase &db = globale.Db();
+    for (auto _ : state) {
+        Azzera(db);
+        const auto t0 = std::chrono::steady_clock::now();
+        {
+            TXTransaction transazione(db);
+            const qint64 k = db.NewKey(QStringLiteral("BolleCliTeste"), QStringLiteral("KBolleCliT"));
+            db.ExecSQL(QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                                      "IdClienteTp, IdCliente, IdDivisa, Cambio, ProtMagazzino) "
+                                      "VALUES (?, 'DDT', 2024, 0, 1, ?, 'CL', 'C1', 'EUR', 1, ?)"),
+                       {k, kData, k});
+            // the rows in one multi-row INSERT with the values in the text (binding thousands of
+            // values costs more than the statement itself); the values are the benchmark's own
+            // numbers and article codes
+            QStringList valori;
+            const qint64 base = db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KBolleCliR), 0) FROM BolleCliRighe")).toLongLong();
+            for (int i = 0; i < kRighe; ++i) {
+                const QString importo = QString::number(Funzioni::KRound(Quantita(i) * Prezzo(i), 2), 'f', 2);
+                valori << QStringLiteral("(%1, %2, %3, 0, '%4', 'BT', 1, %5, %6, %7, %7, %7, %7, %7, %7, '22')")
+                              .arg(base + i + 1)
+                              .arg(k)
+                              .arg((i + 1) * 1024)
+                              .arg(Articolo(i), QString::number(Quantita(i), 'f', 3), QString::number(Prezzo(i), 'f', 4),
+                                   importo);
+            }
+            QSqlQuery righe(db.Connection());
+            righe.prepare(QStringLiteral("INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, "
+                                         "IdUM, IdMagazzino, Quantita, Prezzo, ImportoLordo, ImportoNetto, ImportoNN, "
+                                         "ControvaloreL, ControvaloreN, ControvaloreNN, IdIva) VALUES ")
+                          + valori.join(QLatin1Char(',')));
+            if (!righe.exec())
+                state.SkipWithError("righe non inserite");
+            db.ExecSQL(QStringLiteral("INSERT INTO MovMagazzino (KMovMag, FlTipoDocum, KRigoDoc, SubNumOrdine, Esercizio, "
+                                      "Protocollo, NumOrdine, DataMovimento, DataDocumento, IdContoTp, IdConto, IdCausale, "
+                                      "IdMagazzino1, IdMagazzino2, IdProdotto, Quantita, Valore, Prezzo, IdDivisa, Cambio) "
+                                      "SELECT R.KBolleCliR, 0, R.KBolleCliR, 0, 2024, T.ProtMagazzino, R.NumOrdine, "
+                                      "T.DataDocumento, T.DataDocumento, T.IdClienteTp, T.IdCliente, 'VEN', R.IdMagazzino, "
+                                      "R.IdMagazzino, R.IdProdotto, R.Quantita, R.ControvaloreNN, R.Prezzo, T.IdDivisa, "
+                                      "T.Cambio FROM BolleCliRighe R JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT "
+                                      "WHERE R.KBolleCliT = ?"),
+                       {k});
+            db.ExecSQL(QStringLiteral("INSERT INTO EsistenzeMagazzino (Esercizio, IdMagazzino, IdProdotto, QuantitaSca, "
+                                      "Esistenza, ValoreSca) SELECT 2024, M.IdMagazzino1, M.IdProdotto, SUM(M.Quantita), "
+                                      "-SUM(M.Quantita), SUM(M.Valore) FROM MovMagazzino M WHERE M.KRigoDoc > ? "
+                                      "GROUP BY M.IdMagazzino1, M.IdProdotto"),
+                       {base});
+            db.ExecSQL(QStringLiteral("INSERT INTO BolleCliTot (KBolleCliT, TipoRecord, Progressivo, Importo1, Importo2) "
+                                      "SELECT ?, 'MER', 1, SUM(ImportoLordo), SUM(ImportoNN) FROM BolleCliRighe "
+                                      "WHERE KBolleCliT = ?"),
+                       {k, k});
+            db.ExecSQL(QStringLiteral("UPDATE BolleCliTeste SET TotDocumento = (SELECT ROUND(CAST(SUM(ImportoNN) * 1.22 "
+                                      "AS NUMERIC), 2) FROM BolleCliRighe WHERE KBolleCliT = ?) WHERE KBolleCliT = ?"),
+                       {k, k});
+            transazione.Commit();
+        }
+        Registra(state, e, Sql, benchruns::Seconds(t0), db);
+    }
+}
+
+std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url, const QString &schema = QString())
+{
+    auto e = std::make_unique<Engine>();
+    e->label = label;
+    e->url = url;
+    e->schema = schema;
+    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
+    Globale globale(e.get());
+    Semina(globale.Db());
+    return e;
+}
+
+void Prepara()
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char nome[] = "bench_business";
+        static char *argv[] = {nome, nullptr};
+        new QApplication(argc, argv);
+    }
+    Kmessages::SetMessageService(&risposte);
+    CFG.IdDivisa = QStringLiteral("EUR");
+    CFG.DecQuantita = 3;
+    CFG.DecValoreIT = 2;
+    CFG.DecPrezzoIT = 4;
+    gUtente.IdUtente = QStringLiteral("BENCH");
+    cartella = std::make_unique<QTemporaryDir>();
+    engines.push_back(MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("documenti.db"))));
+    const QString server = qEnvironmentVariable("KV8_TEST_PG");
+    if (!server.isEmpty()) {
+        const QString schema = QStringLiteral("kv8benchdocumenti");
+        {
+            TXDatabase admin(QStringLiteral("admin"), server);
+            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
+        }
+        engines.push_back(MakeEngine("postgres", benchruns::InSchema(server, schema), schema));
+    }
+    for (auto &e : engines) {
+        const int rounds = e->url.startsWith(QLatin1String("sqlite")) ? benchruns::Rounds("KV8_BENCH_ROUNDS", 5)
+                                                                      : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
+        const std::string prefix = std::string(e->label) + "/ddt500/";
+        for (int round = 0; round < rounds; ++round) {
+            benchruns::RegisterOneShot(prefix + "SalvaDocumento", BenchFinestra, e.get());
+            benchruns::RegisterOneShot(prefix + "sql", BenchSql, e.get());
+        }
+    }
+}
+
+void Riporta()
+{
+    std::printf("\nSalvaDocumento of a delivery note / multi-row INSERT and set-based movements, stock and totals "
+                "(best of the rounds, %d rows over %d articles; target within 5x and under a second)\n",
+                kRighe, kArticoli);
+    for (auto &e : engines) {
+        if (e->best[Finestra] == std::numeric_limits<double>::infinity()
+            || e->best[Sql] == std::numeric_limits<double>::infinity())
+            continue;
+        const bool uguali = e->impronta[Finestra] == e->impronta[Sql];
+        std::printf("  %-8s %.2fx (%.3f ms / %.3f ms)%s\n", e->label, e->best[Finestra] / e->best[Sql],
+                    e->best[Finestra] * 1000, e->best[Sql] * 1000,
+                    uguali ? "" : "   ROWS, MOVEMENTS OR STOCK DIFFER between the two runs");
+        if (!uguali)
+            std::printf("    %s\n    %s\n", qPrintable(e->impronta[Finestra]), qPrintable(e->impronta[Sql]));
+    }
+}
+
+void Chiudi()
+{
+    Kmessages::SetMessageService(nullptr);
+    for (auto &e : engines)
+        if (!e->schema.isEmpty()) {
+            Globale globale(e.get());
+            globale.Db().ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
+        }
+    engines.clear();
+    cartella.reset();
+}
+
+const benchparti::Registra parte({Prepara, Riporta, Chiudi});
+
+} // namespace

@@ -1,0 +1,13 @@
+// The program of this folder's benchmarks: runs the parts its files add.
+#include "bench/support/BenchParti.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    // The document windows need the application, made once for every part.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication applicazione(argc, argv);
+    return benchparti::EseguiParti(argc, argv);
+}

@@ -1,0 +1,287 @@
+// Cost of the tax-stamp and bottling register runs against plain SQL over the same year of
+// 200 000 warehouse movements: the stamp register of stamp type A and every product type
+// (numbered lines and per-stamp totals) against one aggregate giving the same per-stamp loads
+// and unloads, and the bottling register (numbered rows split into bulk drawn, loss and
+// bottled) against one aggregate giving the three sums, on SQLite and (with KV8_TEST_PG) on
+// PostgreSQL. Prints each ratio register / SQL (best of the rounds; target within 3x) with the
+// results compared, and the peak resident memory of the program.
+// KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds; KV8_BENCH_MOVIMENTI the movements.
+#include "bench/registers/AnnoMovimenti.h"
+#include "bench/support/BenchParti.h"
+#include "bench/support/BenchRuns.h"
+#include "frame/Lumo_parametri.h"
+#include "host/core/Applvar.h"
+#include "host/data/TXMemTable.h"
+#include "host/db/DMIDataBases.h"
+#include "host/db/ModuleData.h"
+#include "host/ui/Forms.h"
+#include "host/ui/Kmessages.h"
+#include "host/ui/ModuleAbi.h"
+#include "registers/Qarn0106d.h"
+#include "registers/Qarn0110d.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QMap>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const int kMovimenti = benchruns::Rounds("KV8_BENCH_MOVIMENTI", 200000);
+const QDateTime kDal(QDate(2026, 1, 1), QTime(0, 0));
+const QDateTime kAl(QDate(2026, 12, 31), QTime(23, 59, 59, 999));
+
+enum Phase { Contrassegni, SqlContrassegni, Imbottigliamento, SqlImbottigliamento, PhaseCount };
+
+struct Engine {
+    const char *label = "";
+    QString url;
+    QString schema;
+    double best[PhaseCount];
+    QMap<QString, QPair<double, double>> stampi[2]; // per stamp: load, unload (register, SQL)
+    std::array<double, 3> sfusoCaloImbott[2] = {};  // register, SQL
+    int righe[2] = {0, 0};                           // register lines, register rows
+};
+
+std::vector<std::unique_ptr<Engine>> engines;
+std::unique_ptr<QTemporaryDir> cartella;
+std::unique_ptr<QApplication> applicazione;
+
+class Risposte : public TMessageService {
+public:
+    int Show(const TKMessage &message) override
+    {
+        if (!message.IsQuestion())
+            std::fprintf(stderr, "message: %s\n", qPrintable(message.Text));
+        return message.IsQuestion() ? mrNo : mrOk;
+    }
+} risposte;
+
+// The engine's database as "GlobalDatabase" while the scope lasts; the module's data modules
+// (with their lookups on the database) are freed with it.
+class Globale {
+public:
+    explicit Globale(Engine *e) { db_ = &DMIDataBases::Instance().Open(QStringLiteral("GlobalDatabase"), e->url); }
+    ~Globale()
+    {
+        Application->DestroyComponents();
+        DMIDataBases::Instance().Close(QStringLiteral("GlobalDatabase"));
+    }
+    TXDatabase &Db() { return *db_; }
+
+private:
+    TXDatabase *db_ = nullptr;
+};
+
+const QString kMagazzini = QStringLiteral("M.IdMagazzino1 IN (SELECT IdMagazzino FROM LUMO_RaggMagR WHERE IdRaggMag = 1)");
+
+void BenchContrassegni(benchmark::State &state, Engine *e)
+{
+    Globale globale(e);
+    for (auto _ : state) {
+        auto f = std::make_unique<TFqarn0110d>();
+        f->DoCreate();
+        f->tPars->FieldByName(QStringLiteral("TipoContr"))->SetAsString(QStringLiteral("A"));
+        f->tPars->FieldByName(QStringLiteral("TipoProd"))->SetAsInteger(0);
+        f->tPars->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(1);
+        f->tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(kDal);
+        f->tPars->FieldByName(QStringLiteral("A_Data"))->SetAsDateTime(kAl);
+        const auto t0 = std::chrono::steady_clock::now();
+        e->righe[0] = f->Elabora();
+        const double secondi = benchruns::Seconds(t0);
+        state.SetIterationTime(secondi);
+        e->best[Contrassegni] = std::min(e->best[Contrassegni], secondi);
+        state.counters["movimenti/s"] = kMovimenti / secondi;
+        e->stampi[0].clear();
+        QSqlQuery q = DMIDataBases::Instance().Local().OpenQuery(
+            QStringLiteral("SELECT IdConIva, CaricoPeriodo, ScaricoPeriodo FROM LUMO_t_RegConTot"));
+        while (q.next())
+            e->stampi[0].insert(q.value(0).toString(), {q.value(1).toDouble(), q.value(2).toDouble()});
+    }
+}
+
+void BenchSqlContrassegni(benchmark::State &state, Engine *e)
+{
+    Globale globale(e);
+    const QString pezzi = QStringLiteral(
+        "M.Quantita * (CASE WHEN C.UT_LMQ_FlSegno = 1 THEN -1.0 WHEN C.UT_LMQ_FlSegno = 0 THEN 1.0 ELSE 0 END)");
+    const QString sql =
+        QStringLiteral("SELECT A.UT_LMQ_IdConIva, SUM(CASE WHEN C.UT_LMQ_FlCarSca = 0 THEN %1 ELSE 0 END), "
+                       "SUM(CASE WHEN C.UT_LMQ_FlCarSca = 1 THEN %1 ELSE 0 END) "
+                       "FROM MovMagazzino M INNER JOIN CausaliMagaz C ON C.IdCausale = M.IdCausale "
+                       "INNER JOIN Articoli A ON A.IdProdotto = M.IdProdotto "
+                       "WHERE C.UT_LMQ_FlRegCon <> 0 AND A.UT_LMQ_TipoProd <> 0 AND A.UT_LMQ_IdConIva LIKE 'A%' "
+                       "AND M.DataMovimento >= ? AND M.DataMovimento <= ? AND %2 GROUP BY A.UT_LMQ_IdConIva")
+            .arg(pezzi, kMagazzini);
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        QSqlQuery q = globale.Db().OpenQuery(sql, {kDal, kAl});
+        e->stampi[1].clear();
+        while (q.next())
+            e->stampi[1].insert(q.value(0).toString(), {q.value(1).toDouble(), q.value(2).toDouble()});
+        const double secondi = benchruns::Seconds(t0);
+        state.SetIterationTime(secondi);
+        e->best[SqlContrassegni] = std::min(e->best[SqlContrassegni], secondi);
+    }
+}
+
+void BenchImbottigliamento(benchmark::State &state, Engine *e)
+{
+    Globale globale(e);
+    for (auto _ : state) {
+        auto f = std::make_unique<TFqarn0106d>();
+        f->DoCreate();
+        f->tPars->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(1);
+        f->tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(kDal);
+        f->tPars->FieldByName(QStringLiteral("A_Data"))->SetAsDateTime(kAl);
+        const auto t0 = std::chrono::steady_clock::now();
+        e->righe[1] = f->Elabora();
+        const double secondi = benchruns::Seconds(t0);
+        state.SetIterationTime(secondi);
+        e->best[Imbottigliamento] = std::min(e->best[Imbottigliamento], secondi);
+        state.counters["movimenti/s"] = kMovimenti / secondi;
+        e->sfusoCaloImbott[0] = {f->TotaleSfuso, f->TotaleCalo, f->TotaleImbott};
+    }
+}
+
+void BenchSqlImbottigliamento(benchmark::State &state, Engine *e)
+{
+    Globale globale(e);
+    const QString sql = QStringLiteral(
+        "SELECT SUM(CASE WHEN A.UT_LMQ_FlTipArt = 4 AND M.UT_LMQ_FlMovCalo = 0 THEN M.Quantita ELSE 0 END), "
+        "SUM(CASE WHEN A.UT_LMQ_FlTipArt = 4 AND M.UT_LMQ_FlMovCalo <> 0 THEN M.Quantita ELSE 0 END), "
+        "SUM(CASE WHEN A.UT_LMQ_FlTipArt <> 4 THEN M.Quantita ELSE 0 END) "
+        "FROM MovMagazzino M INNER JOIN CausaliMagaz C ON C.IdCausale = M.IdCausale "
+        "INNER JOIN Articoli A ON A.IdProdotto = M.IdProdotto "
+        "WHERE C.UT_LMQ_FlRegImb <> 0 AND A.UT_LMQ_FlTipArt IN (0, 1, 2, 4) "
+        "AND M.DataMovimento >= ? AND M.DataMovimento <= ? AND %1").arg(kMagazzini);
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        QSqlQuery q = globale.Db().OpenQuery(sql, {kDal, kAl});
+        if (q.next())
+            e->sfusoCaloImbott[1] = {q.value(0).toDouble(), q.value(1).toDouble(), q.value(2).toDouble()};
+        const double secondi = benchruns::Seconds(t0);
+        state.SetIterationTime(secondi);
+        e->best[SqlImbottigliamento] = std::min(e->best[SqlImbottigliamento], secondi);
+    }
+}
+
+std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url, const QString &schema = QString())
+{
+    auto e = std::make_unique<Engine>();
+    e->label = label;
+    e->url = url;
+    e->schema = schema;
+    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
+    Globale globale(e.get());
+    annomovimenti::Semina(globale.Db(), kMovimenti);
+    return e;
+}
+
+void Prepara()
+{
+    if (!QCoreApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char nome[] = "bench_registers";
+        static char *argv[] = {nome, nullptr};
+        applicazione = std::make_unique<QApplication>(argc, argv);
+    }
+    ModuleData::Use(&ModuleFiles);
+    Kmessages::SetMessageService(&risposte);
+    CFG.Anno = 2026;
+    cartella = std::make_unique<QTemporaryDir>();
+    engines.push_back(MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("registri.db"))));
+    const QString server = qEnvironmentVariable("KV8_TEST_PG");
+    if (!server.isEmpty()) {
+        const QString schema = QStringLiteral("kv8benchcontrimb");
+        {
+            TXDatabase admin(QStringLiteral("admin"), server);
+            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
+        }
+        engines.push_back(MakeEngine("postgres", benchruns::InSchema(server, schema), schema));
+    }
+    for (auto &e : engines) {
+        const int rounds = e->schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3)
+                                               : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 2);
+        const std::string prefix = std::string(e->label) + "/";
+        for (int round = 0; round < rounds; ++round) {
+            benchruns::RegisterOneShot(prefix + "contrassegni/Elabora", BenchContrassegni, e.get());
+            benchruns::RegisterOneShot(prefix + "contrassegni/sql", BenchSqlContrassegni, e.get());
+            benchruns::RegisterOneShot(prefix + "imbottigliamento/Elabora", BenchImbottigliamento, e.get());
+            benchruns::RegisterOneShot(prefix + "imbottigliamento/sql", BenchSqlImbottigliamento, e.get());
+        }
+    }
+}
+
+bool Uguali(const QMap<QString, QPair<double, double>> &a, const QMap<QString, QPair<double, double>> &b)
+{
+    if (a.keys() != b.keys())
+        return false;
+    for (auto it = a.cbegin(); it != a.cend(); ++it) {
+        const auto &o = b.value(it.key());
+        if (std::abs(it->first - o.first) > 1e-6 || std::abs(it->second - o.second) > 1e-6)
+            return false;
+    }
+    return true;
+}
+
+bool Uguali(const std::array<double, 3> &a, const std::array<double, 3> &b)
+{
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::abs(a[i] - b[i]) > 1e-6)
+            return false;
+    return true;
+}
+
+void Riporta()
+{
+    const double mai = std::numeric_limits<double>::infinity();
+    std::printf("\ntax-stamp and bottling register runs / one SQL aggregate each (best of the rounds, %d movements; "
+                "target within 3x)\n",
+                kMovimenti);
+    for (auto &e : engines) {
+        if (e->best[Contrassegni] != mai && e->best[SqlContrassegni] != mai)
+            std::printf("  %-8s stamps   %.2fx (%.0f ms / %.0f ms), %d register lines%s\n", e->label,
+                        e->best[Contrassegni] / e->best[SqlContrassegni], e->best[Contrassegni] * 1000,
+                        e->best[SqlContrassegni] * 1000, e->righe[0],
+                        Uguali(e->stampi[0], e->stampi[1]) ? "" : "   STAMP TOTALS DIFFER");
+        if (e->best[Imbottigliamento] != mai && e->best[SqlImbottigliamento] != mai)
+            std::printf("  %-8s bottling %.2fx (%.0f ms / %.0f ms), %d register rows%s\n", e->label,
+                        e->best[Imbottigliamento] / e->best[SqlImbottigliamento], e->best[Imbottigliamento] * 1000,
+                        e->best[SqlImbottigliamento] * 1000, e->righe[1],
+                        Uguali(e->sfusoCaloImbott[0], e->sfusoCaloImbott[1]) ? "" : "   BOTTLING SUMS DIFFER");
+    }
+    rusage uso{};
+    getrusage(RUSAGE_SELF, &uso);
+    std::printf("  peak resident memory of the run: %.0f MB\n", double(uso.ru_maxrss) / 1024.0);
+}
+
+void Chiudi()
+{
+    for (auto &e : engines)
+        if (!e->schema.isEmpty()) {
+            Globale globale(e.get());
+            globale.Db().ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
+        }
+    engines.clear();
+    cartella.reset();
+    applicazione.reset();
+}
+
+const benchparti::Registra parte({Prepara, Riporta, Chiudi});
+
+} // namespace

@@ -1,0 +1,64 @@
+#pragma once
+// What a deposit journal movement (LUMO_MovCauT with its LUMO_MovCauR rows) books on the
+// progressive cards: each row's quantities and price under its head's account, destination,
+// currency, rate, date and update flags, moved through the card update. A correction reverses
+// what a row booked (the same call with the quantities negated) and books the new row.
+#include <QDateTime>
+#include <QMap>
+#include <QString>
+
+class TDataSet;
+
+// The head values that decide where and how a row books.
+struct TLumoTestaCauzioni {
+    QDateTime DataReg;
+    QString IdContoTp;
+    QString IdConto;
+    int IdDestinazione = 0;
+    QString IdDivisa;
+    double Cambio = 0;
+    int FlAggCau = 0;
+    int FlAggCauF = 0;
+    int FlAggCauB = 0;
+
+    // From the current record of a head dataset.
+    static TLumoTestaCauzioni Da(TDataSet *testa);
+    bool operator==(const TLumoTestaCauzioni &) const = default;
+};
+
+// The row values that the cards receive. A row without price books its stored values as
+// they stand (the source row of a transfer); any other row is valued at its price.
+struct TLumoRigaCauzioni {
+    QString IdImballo;
+    double QtaCar = 0;
+    double QtaRes = 0;
+    double QtaCarEcc = 0;
+    double QtaResEcc = 0;
+    double Prezzo = 0;
+    double ValoreCar = 0;
+    double ValoreRes = 0;
+
+    // From the current record of a row dataset (stored rows or an edit buffer).
+    static TLumoRigaCauzioni Da(TDataSet *riga);
+};
+
+// A movement as stored: its head and its rows by KContaR.
+struct TLumoMovimentoCauzioni {
+    TLumoTestaCauzioni Testa;
+    QMap<qint64, TLumoRigaCauzioni> Righe;
+};
+
+// Books the row under the head on the account's cards (Segno 1), or reverses what it booked
+// (Segno -1). Runs inside the caller's transaction; errors reach the caller.
+void CAUZ_MuoviSchede(const TLumoTestaCauzioni &Testa, const TLumoRigaCauzioni &Riga, int Segno);
+
+// The movement as stored now on the company database (read in the caller's transaction, so
+// what another user committed since a window loaded it is seen); false when its head is not
+// stored.
+bool CAUZ_LeggiMovimento(qint64 KContaT, TLumoMovimentoCauzioni &Movimento);
+
+// Refuses an empty account, one that is not among the customers or suppliers of its type,
+// and one that keeps no deposits (the exception's text says which).
+void CAUZ_ControllaConto(const QString &IdContoTp, const QString &IdConto);
+// Refuses a destination other than 0 that the account does not have.
+void CAUZ_ControllaDestinazione(const QString &IdContoTp, const QString &IdConto, int IdDestinazione);

@@ -1,0 +1,47 @@
+#pragma once
+// The customer returns journal (menu code "QARN0209F"): packaging handed back by a customer
+// before a document takes it (LUMO_MovResT with its LUMO_MovResR rows), edited in the buffer
+// TTDettaglio and saved in one transaction. No card moves: the next new document of the
+// customer and destination takes the pending returns.
+#include "masterdata/Lumo_MasterDettaglio.h"
+
+#include <QPointer>
+
+namespace Ui {
+class Qarn0209f;
+}
+
+class TFqarn0209f : public TFLumoMasterDettaglio {
+    Q_OBJECT
+public:
+    explicit TFqarn0209f(QWidget *owner = nullptr);
+    ~TFqarn0209f() override;
+
+    TXTable *tMain;
+    TLumoBufferRighe *bDettaglio;
+    TXQuery *qDettaglio;
+    TXTable *TTDettaglio;
+    TXClientTable *TRSDettaglio;
+    TDataSource *DSDettaglio;
+
+    void FormCreate() override;
+    void FormClose(TCloseAction &action) override;
+    void XFormXRicerca() override;
+
+    virtual void tMainCalcFields(TDataSet *DataSet);
+    virtual void IdContoValidate(TField *Sender);
+    virtual void IdDestinazioneValidate(TField *Sender);
+    virtual void TTDettaglioNewRecord(TDataSet *DataSet);
+    virtual void TTDettaglioBeforePost(TDataSet *DataSet);
+    virtual void TTDettaglioBeforeDelete(TDataSet *DataSet);
+    virtual void IdImballoValidate(TField *Sender);
+
+protected:
+    void PrimaDelleRighe() override;
+    void FuocoCodiceTesta() override;
+
+private:
+    Ui::Qarn0209f *ui;
+};
+
+inline QPointer<TFqarn0209f> Fqarn0209f;

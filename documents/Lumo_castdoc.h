@@ -1,0 +1,85 @@
+#pragma once
+// The deposit-summary tab of the customer invoice and supplier delivery-note windows: the
+// stored summary of the document on view (qLUMO_CauzDoc), its local working copy edited with
+// the document (TTLUMO_CauzDoc, rows with Stato 0 loaded, 1 modified, 2 new, 3 deleted), the
+// tab's data source switched between the two, the stored rows the save rewrites
+// (TRSLUMO_CauzDoc), the row events, the balancing button and the document's deposit charge.
+// What sets the two windows apart is a TImpostazioniCastDoc.
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class TDataSet;
+class TDataSource;
+class TField;
+class TXClientTable;
+class TXQuery;
+class TXTable;
+
+struct TImpostazioniCastDoc {
+    QString Sigla;            // "FI", "DTA"
+    QString Tabella;          // stored summary
+    QString TabellaLocale;    // local working copy
+    QString Chiave;           // document key
+    QString CampoListino;     // head field with the deposit price list
+    bool Eccedenze = true;    // excess split (with FlGestEcc 1) and negative-charge policy
+};
+
+TImpostazioniCastDoc CastellettoFattura();
+TImpostazioniCastDoc CastellettoBollaFornitore();
+
+class TLumoCastDoc : public QObject {
+    Q_OBJECT
+public:
+    // DSMain: the head's data source; the datasets are children of owner.
+    TLumoCastDoc(const TImpostazioniCastDoc &impostazioni, TDataSource *DSMain, QObject *owner);
+
+    TImpostazioniCastDoc Impostazioni;
+    TDataSource *DSMain;
+    TXQuery *qLUMO_CauzDoc = nullptr;
+    TXTable *TTLUMO_CauzDoc = nullptr;
+    TDataSource *dsLUMO_CauzDoc = nullptr;
+    TXQuery *qLUMO_TotValCau = nullptr;
+    TXClientTable *TRSLUMO_CauzDoc = nullptr;
+
+    // The window is filling the working copy itself: the row events do nothing.
+    bool UT_LMQ_InCopiaDati = false;
+    // The summary was built on entering the tab during this edit.
+    bool UT_LMQ_StatoCauzDoc = false;
+
+    // The window's reversed-sign flag (invoices); the causal's UT_FlValCauNeg.
+    std::function<bool()> SegnoInverso;
+    std::function<int()> PoliticaNegativo;
+
+    // Creates the local table and binds the row events (the window's FormCreate).
+    void Crea();
+    // The stored rows of the head on view, unless already shown (the head's scroll).
+    void MostraArchivio();
+    // The tab on the working copy filled with the stored rows (modo > 0) or empty.
+    void CaricaCopia(int modoSalva);
+    // Back to the stored rows; the controls come back and UT_LMQ_StatoCauzDoc clears even on error.
+    void TornaArchivio();
+    // Posts or cancels a pending edit of the working copy.
+    void PostaCopia();
+    // The working copy rebuilt from the rows (UT_LMQ_InCopiaDati set around it, cleared also
+    // when the build raises), then the charge.
+    void Ricostruisci(TDataSet *testa, TDataSet *righe, TDataSet *terza);
+    bool CopiaVuota() const;
+    bool SuCopia() const;
+
+    // Row events.
+    void NewRecord(TDataSet *d);
+    void BeforePost(TDataSet *d);
+    void AfterPost(TDataSet *d);
+    void BeforeDelete(TDataSet *d);
+    void IdImballoValidate(TField *f);
+    void ValoriChange(TField *f);
+    // "&Pareggia".
+    void btnUT_LMQ_PareggiaClick();
+    // The deposit charge of the document into the head's SpeseImballo.
+    void UT_LMQ_CalcoloValoreCauzioni();
+
+private:
+    bool InModificaTesta() const;
+};

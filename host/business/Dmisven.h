@@ -1,0 +1,31 @@
+#pragma once
+// The host's sales data module (global DMISVen): the heads of customer delivery notes and
+// invoices positioned by key, and the customer-order rows the documents fulfil.
+#include "host/data/TDataModule.h"
+
+#include <QPointer>
+
+class TXClientTable;
+
+class TDMISVen : public TDataModule {
+    Q_OBJECT
+public:
+    explicit TDMISVen(QObject *owner = nullptr);
+    ~TDMISVen() override;
+
+    // The program's module (global DMISVen), created through the data-module registry on the
+    // first call and owned by the application unless an owner is given.
+    static TDMISVen *Crea(QObject *owner = nullptr);
+
+    TXClientTable *tBolleCliT;   // BolleCliTeste, located by KBolleCliT
+    TXClientTable *tFattureCliT; // FattureCliTeste, located by KFattCliT
+    TXClientTable *tOrdiniCliR;  // OrdiniCliRighe, located by KOrdiniCliR
+
+    // The head of a delivery note, an invoice, or the order row of a key: false when there is
+    // none (the table's cursor then stays where it was).
+    virtual bool PosizionaBolla(qint64 kBolleCliT);
+    virtual bool PosizionaFattura(qint64 kFattCliT);
+    virtual bool PosizionaRigoOrdine(qint64 kOrdiniCliR);
+};
+
+inline QPointer<TDMISVen> DMISVen;

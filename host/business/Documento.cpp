@@ -1,0 +1,1292 @@
+#include "host/business/Documento.h"
+
+#include "ui_Documento.h"
+
+#include "host/business/Dmibase.h"
+#include "host/business/Dmibmag.h"
+#include "host/business/Dmisorc.h"
+#include "host/business/Dmisven.h"
+#include "host/business/Distintabase.h"
+#include "host/business/Funzionidoc.h"
+#include "host/business/Sven0001f_001.h"
+#include "host/business/Sven0904f.h"
+#include "host/core/Applvar.h"
+#include "host/core/Errors.h"
+#include "host/core/KV8Config.h"
+#include "host/core/Funzioni.h"
+#include "host/core/Kutfunctions.h"
+#include "host/data/DatasetFunctions.h"
+#include "host/data/TDataSource.h"
+#include "host/data/TXClientTable.h"
+#include "host/data/TXMemTable.h"
+#include "host/data/TXQuery.h"
+#include "host/data/TXTable.h"
+#include "host/db/DMIDataBases.h"
+#include "host/db/TXDatabase.h"
+#include "host/db/TXTransaction.h"
+#include "host/ui/DBControls.h"
+#include "host/ui/DBGrid.h"
+#include "host/ui/DBNavigator.h"
+#include "host/ui/Kmessages.h"
+
+#include <QCryptographicHash>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+using Funzioni::CheckRollBack;
+using Funzioni::CheckTabOpen;
+
+namespace {
+
+TXDatabase &Azienda()
+{
+    return DMIDataBases::Instance().Global();
+}
+
+TField *F(TDataSet *d, const char *nome)
+{
+    return d->FieldByName(QLatin1String(nome));
+}
+
+// Open windows of each kind by their place: the first uses the local tables of the
+// dictionary, the others copies of their own, so that two windows never share rows.
+QHash<QString, QSet<int>> &IstanzeAperte()
+{
+    static QHash<QString, QSet<int>> istanze;
+    return istanze;
+}
+
+// The window's local table: the dictionary's without a suffix, else an exact copy of it (the
+// same columns, defaults and key) named with the suffix.
+void CreaTabellaLocale(TXTable *tabella, const QString &nome, const QString &suffisso)
+{
+    tabella->SetTableName(nome);
+    if (suffisso.isEmpty()) {
+        tabella->CreaTabella();
+        return;
+    }
+    TXDatabase &db = tabella->Database();
+    const QString testo = QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(?)");
+    QString ddl = db.ScalarValue(testo, {nome}).toString();
+    if (ddl.isEmpty()) {
+        tabella->CreaTabella();
+        ddl = db.ScalarValue(testo, {nome}).toString();
+    }
+    const QString copia = nome + QLatin1Char('_') + suffisso;
+    static const QRegularExpression intestazione(QStringLiteral("^CREATE TABLE\\s+\"?\\w+\"?"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    ddl.replace(intestazione, QStringLiteral("CREATE TABLE ") + copia);
+    db.ExecSQL(QStringLiteral("DROP TABLE IF EXISTS ") + copia);
+    db.ExecSQL(ddl);
+    kv8data::ForgetTableMeta(copia);
+    tabella->SetTableName(copia);
+}
+
+} // namespace
+
+TFDocumento::TFDocumento(const TTipoDocumento &tipo, QWidget *owner)
+    : TFDBChild(owner), tipo_(tipo), ui_(new Ui::Documento)
+{
+    QSet<int> &aperte = IstanzeAperte()[tipo_.TabellaRigheLocale];
+    while (aperte.contains(istanza_))
+        ++istanza_;
+    aperte.insert(istanza_);
+
+    TTesta = new TXClientTable(this);
+    TTesta->SetName(QStringLiteral("TTesta"));
+    TTestaDB = new TXClientTable(this);
+    TTestaDB->SetName(QStringLiteral("TTestaDB"));
+    for (TXClientTable *t : {TTesta, TTestaDB}) {
+        t->SetTableName(tipo_.TabellaTeste);
+        t->SetUsaDizionario(true);
+        t->SetKeyFields(tipo_.ChiaveTesta);
+        t->SetXWhereVuoto(tipo_.ChiaveTesta + QStringLiteral(" = 0"));
+    }
+    // the head is kept in memory until the save writes it
+    TTesta->SetCachedUpdates(true);
+    DSMain->SetDataSet(TTesta);
+
+    TRighe = new TXTable(this);
+    TRighe->SetName(QStringLiteral("TRighe"));
+    TRighe->SetDatabaseName(QStringLiteral("LocalDatabase"));
+    TRighe->SetTableName(tipo_.TabellaRigheLocale);
+    TRighe->SetTabellaOrigine(tipo_.TabellaRighe);
+    TRighe->SetUsaDizionario(true);
+    TRighe->SetIndexFieldNames(QStringLiteral("NumOrdine;Contatore"));
+    TRighe->SetFilter(QStringLiteral("Stato < 3"));
+    TRighe->SetFiltered(true);
+    DsRighe = new TDataSource(this);
+    DsRighe->SetName(QStringLiteral("DsRighe"));
+    DsRighe->SetDataSet(TRighe);
+
+    TRigheNC = new TXTable(this);
+    TRigheNC->SetName(QStringLiteral("TRigheNC"));
+    TRigheAccoda = new TXTable(this);
+    TRigheAccoda->SetName(QStringLiteral("TRigheAccoda"));
+    for (TXTable *t : {TRigheNC, TRigheAccoda}) {
+        t->SetDatabaseName(QStringLiteral("LocalDatabase"));
+        t->SetTableName(tipo_.TabellaRigheLocale);
+        t->SetTabellaOrigine(tipo_.TabellaRighe);
+        t->SetIndexFieldNames(QStringLiteral("Contatore"));
+    }
+
+    TRigheDB = new TXClientTable(this);
+    TRigheDB->SetName(QStringLiteral("TRigheDB"));
+    TRigheDB->SetTableName(tipo_.TabellaRighe);
+    TRigheDB->SetUsaDizionario(true);
+    TRigheDB->SetKeyFields(tipo_.ChiaveRigo);
+    TRigheDB->SetXWhereVuoto(tipo_.ChiaveRigo + QStringLiteral(" = 0"));
+    // the rows reach the database in multi-row statements before the commit
+    TRigheDB->SetDeferredWrites(true);
+
+    TRRighe = new TXQuery(this);
+    TRRighe->SetName(QStringLiteral("TRRighe"));
+    TRRighe->SQL = {QStringLiteral("SELECT *"), QStringLiteral("FROM ") + tipo_.TabellaRighe,
+                    QStringLiteral("WHERE %1 = :%1").arg(tipo_.ChiaveTesta),
+                    QStringLiteral("ORDER BY NumOrdine, ") + tipo_.ChiaveRigo};
+
+    TTotali = new TXClientTable(this);
+    TTotali->SetName(QStringLiteral("TTotali"));
+    TTotali->SetTableName(tipo_.TabellaTotali);
+    TTotali->SetKeyFields(tipo_.ChiaveTesta + QStringLiteral(";TipoRecord;Progressivo"));
+    TTotali->SetXWhereVuoto(tipo_.ChiaveTesta + QStringLiteral(" = 0"));
+
+    TTotaliDoc = new TXTable(this);
+    TTotaliDoc->SetName(QStringLiteral("TTotaliDoc"));
+    TTotaliDoc->SetDatabaseName(QStringLiteral("LocalDatabase"));
+    TTotaliDoc->SetTableName(QStringLiteral("t_FattCliTot"));
+    DsTotali = new TDataSource(this);
+    DsTotali->SetName(QStringLiteral("DsTotali"));
+    DsTotali->SetDataSet(TTotaliDoc);
+    DsTotali->SetAutoEdit(false);
+
+    TDatiAggiuntivi = new TXMemTable(this);
+    TDatiAggiuntivi->SetName(QStringLiteral("TDatiAggiuntivi"));
+    TDatiAggiuntivi->AddField(QStringLiteral("Chiave"), ftInteger);
+
+    TDettQta = new TXClientTable(this);
+    TDettQta->SetName(QStringLiteral("TDettQta"));
+    TDettQta->SetTableName(QStringLiteral("DettQtaDoc"));
+    TDettQta->SetKeyFields(QStringLiteral("KDettQta"));
+    TDettQta->SetXWhereVuoto(QStringLiteral("KDettQta = 0"));
+
+    qSelOrdini = new TXQuery(this);
+    qSelOrdini->SetName(QStringLiteral("qSelOrdini"));
+    qSelOrdini->SetDatabaseName(QStringLiteral("LocalDatabase"));
+    qSelOrdini->SQL = {QStringLiteral("SELECT * FROM TSelOrdR"), QStringLiteral("WHERE FlSelez <> 0"),
+                       QStringLiteral("ORDER BY KOrdiniCliT, NumOrdine")};
+
+    qVarianti = new TXQuery(this);
+    qVarianti->SetName(QStringLiteral("qVarianti"));
+    qVarianti->SQL = {QStringLiteral("SELECT * FROM DettQtaDoc"),
+                      QStringLiteral("WHERE FlTipoDocumento = %1 AND KRigoDoc = :KRigo").arg(tipo_.CodTipoDoc)};
+
+    TTesta->OnCalcFields = [this](TDataSet *d) { TTestaCalcFields(d); };
+    TTesta->AfterScroll = [this](TDataSet *d) { TTestaAfterScroll(d); };
+    TTesta->OnNewRecord = [this](TDataSet *d) { TTestaNewRecord(d); };
+    TTesta->BeforePost = [this](TDataSet *d) { TTestaBeforePost(d); };
+    TRighe->OnNewRecord = [this](TDataSet *d) { TRigheNewRecord(d); };
+    TRighe->AfterScroll = [this](TDataSet *d) { TRigheAfterScroll(d); };
+    TRighe->AfterEdit = [this](TDataSet *d) { TRigheAfterEdit(d); };
+    TRighe->BeforePost = [this](TDataSet *d) { TRigheBeforePost(d); };
+    TRighe->AfterPost = [this](TDataSet *d) { TRigheAfterPost(d); };
+    TRighe->BeforeDelete = [this](TDataSet *d) { TRigheBeforeDelete(d); };
+
+    ImpostaFinestra();
+}
+
+TFDocumento::~TFDocumento()
+{
+    delete ui_;
+    IstanzeAperte()[tipo_.TabellaRigheLocale].remove(istanza_);
+}
+
+void TFDocumento::ImpostaFinestra()
+{
+    SetupLayout(*ui_);
+    KPageControl = ui_->pcDocumento;
+    KPageControl->setObjectName(QStringLiteral("KPageControl"));
+    tsTesta = ui_->tsTesta;
+    tsRighe = ui_->tsTesta;
+    tsPagina5 = ui_->tsPagina5;
+    pTotali = ui_->pTotali;
+    pPesi = ui_->pPesi;
+    PanelR = ui_->PanelR;
+    GrigliaRighe = ui_->GrigliaRighe;
+    DBNavigatore2 = ui_->DBNavigatore2;
+
+    // what sets the kinds apart: the causals searched, the account and its table
+    ui_->edIdCausale->TabellaRicerca = tipo_.TabellaCausali;
+    const bool fornitore = tipo_.TipoConto == QLatin1String("FO");
+    TDBCodeEdit *conto = ui_->edConto;
+    conto->setObjectName(QStringLiteral("ed") + tipo_.CampoConto);
+    conto->setProperty("dataField", tipo_.CampoConto);
+    conto->TabellaRicerca = fornitore ? QStringLiteral("Fornitori") : QStringLiteral("Clienti");
+    conto->CondizioneRicerca = QStringLiteral("IdContoTp = '%1'").arg(tipo_.TipoConto);
+    conto->CodiceMenu = fornitore ? QStringLiteral("BBAS0052F") : QStringLiteral("BBAS0051F");
+    ui_->lbConto->setText(fornitore ? QStringLiteral("Fornitore:") : QStringLiteral("Cliente:"));
+
+    GrigliaRighe->AddColumn(QStringLiteral("IdProdotto"), QStringLiteral("Articolo"), 90);
+    GrigliaRighe->AddColumn(QStringLiteral("Descrizione"), QStringLiteral("Descrizione"), 260);
+    GrigliaRighe->AddColumn(QStringLiteral("Quantita"), QStringLiteral("Quantità"), 80);
+    GrigliaRighe->AddColumn(QStringLiteral("Prezzo"), QStringLiteral("Prezzo"), 80);
+    GrigliaRighe->AddColumn(QStringLiteral("ImportoNetto"), QStringLiteral("Importo"), 90);
+    GrigliaRighe->AddColumn(QStringLiteral("IdMagazzino"), QStringLiteral("Mag."), 40);
+
+    KPageControl->OnChange = [this](::KPageControl *p) { Guard([&] { KPageControlChange(p); }); };
+
+    // the row commands, under the row panel
+    auto *comandi = new QHBoxLayout;
+    btnDetQta = new QPushButton(QStringLiteral("Dettaglio quantità"), PanelR);
+    btnDetQta->setObjectName(QStringLiteral("btnDetQta"));
+    connect(btnDetQta, &QPushButton::clicked, this, [this] { Guard([this] { btnDetQtaClick(btnDetQta); }); });
+    comandi->addWidget(btnDetQta);
+    btnOrdini = new QPushButton(QStringLiteral("Righe da ordini..."), PanelR);
+    btnOrdini->setObjectName(QStringLiteral("btnOrdini"));
+    btnOrdini->setVisible(tipo_.CodTipoDoc == 0 || tipo_.CodTipoDoc == 1);
+    connect(btnOrdini, &QPushButton::clicked, this,
+            [this] { Guard([this] { Sven0001f_001::SelezionaRigheOrdine(this); }); });
+    comandi->addWidget(btnOrdini);
+    comandi->addStretch();
+    if (auto *griglia = qobject_cast<QGridLayout *>(PanelR->layout()))
+        griglia->addLayout(comandi, griglia->rowCount(), 0, 1, griglia->columnCount());
+}
+
+// ---- opening
+
+void TFDocumento::FormCreate()
+{
+    TFDBChild::FormCreate();
+    CreaTabellaLocale(TRighe, tipo_.TabellaRigheLocale, istanza_ == 0 ? QString() : QString::number(istanza_));
+    CreaTabellaLocale(TTotaliDoc, QStringLiteral("t_FattCliTot"), tipo_.Sigla + QString::number(istanza_));
+    TRigheNC->SetTableName(TRighe->TableName());
+    TRigheAccoda->SetTableName(TRighe->TableName());
+    TTesta->Open();
+    TTestaDB->Open();
+    TRighe->Open();
+    F(TTesta, "IdCausale")->OnChange = [this](TField *s) { TTestaIdCausaleChange(s); };
+    if (TField *f = TRighe->FindField(QStringLiteral("IdProdotto")))
+        f->OnValidate = [this](TField *s) { TRigheIdProdottoValidate(s); };
+    if (TField *f = TRighe->FindField(QStringLiteral("TipoRigo")))
+        f->OnChange = [this](TField *s) { TRigheTipoRigoChange(s); };
+    for (const char *nome : {"Lunghezza", "Quantita2"})
+        if (TField *f = TRighe->FindField(QLatin1String(nome)))
+            f->OnChange = [this](TField *s) { CalcoloQuantita(s); };
+    for (const char *nome : {"Quantita", "Prezzo", "Sconto1", "Sconto2"})
+        if (TField *f = TRighe->FindField(QLatin1String(nome)))
+            f->OnChange = [this](TField *) { CalcolaImportiRigo(TTesta, TRighe, false); };
+    TRigheNC->Open();
+    TTotaliDoc->Open();
+    TRigheDB->Open();
+    TTotali->Open();
+    DMIBase = TDMIBase::Crea();
+    DMIBMag = TDMIBMag::Crea();
+}
+
+void TFDocumento::FormClose(TCloseAction &action)
+{
+    TFDBChild::FormClose(action);
+}
+
+void TFDocumento::XFormCloseQuery(bool &canClose)
+{
+    canClose = !Azienda().InTransaction();
+    if (!canClose)
+        return;
+    const bool inModifica = (TTesta->State() != dsBrowse && TTesta->Modified()) || FlRigheModificate;
+    if (inModifica && !FlSolaLettura)
+        canClose = Kmessages::KMessage(QStringLiteral("Conferma Abbandono Modifiche ?"), mtConfirmation, mbYesNo) == mrYes;
+}
+
+bool TFDocumento::InitDoc(int modo)
+{
+    Sven0904f::SvuotaDettaglio(this);
+    ModoSalva = 0;
+    FlRigheModificate = false;
+    FlRigheAggiunte = false;
+    if (modo == 1 && chiave_ != 0)
+        return CaricaDocumento(chiave_);
+    if (TTesta->State() != dsBrowse)
+        TTesta->Cancel();
+    TTesta->CancelUpdates();
+    chiave_ = 0;
+    impronta_.clear();
+    TRighe->EmptyTable();
+    TRighe->Refresh();
+    TTotaliDoc->EmptyTable();
+    TTotaliDoc->Refresh();
+    contatore_ = 0;
+    TTesta->Append();
+    KPageControl->SetActivePage(tsTesta);
+    return true;
+}
+
+bool TFDocumento::CaricaDocumento(qint64 chiave)
+{
+    Sven0904f::SvuotaDettaglio(this);
+    if (TTesta->State() != dsBrowse)
+        TTesta->Cancel();
+    TTesta->CancelUpdates();
+    if (!TTesta->LocateAsStored(tipo_.ChiaveTesta, chiave))
+        return false;
+    chiave_ = chiave;
+    ModoSalva = 1;
+    FlRigheModificate = false;
+    FlRigheAggiunte = false;
+    impronta_ = ImprontaArchivio(chiave);
+
+    TRighe->DisableControls();
+    TRighe->EmptyTable();
+    TRighe->Refresh();
+    contatore_ = 0;
+    FlInCaricamento = true;
+    TRRighe->Close();
+    TRRighe->ParamByName(tipo_.ChiaveTesta)->SetValue(chiave);
+    TRRighe->Open();
+    try {
+        // the local rows written in one go
+        TXTransaction locale(TRighe->Database());
+        for (TRRighe->First(); !TRRighe->Eof(); TRRighe->Next()) {
+            TRighe->Append();
+            Funzioni::CopiaDati(TRighe, TRRighe);
+            F(TRighe, "Contatore")->SetAsInteger(++contatore_);
+            F(TRighe, "Stato")->SetAsInteger(0);
+            TRighe->Post();
+        }
+        if (locale.Started())
+            locale.Commit();
+    } catch (...) {
+        FlInCaricamento = false;
+        TRRighe->Close();
+        TRighe->EnableControls();
+        throw;
+    }
+    TRRighe->Close();
+    FlInCaricamento = false;
+    TRighe->First();
+    TRighe->EnableControls();
+    FlRigheModificate = false;
+    CalcolaTotali(false, false);
+    return true;
+}
+
+QByteArray TFDocumento::ImprontaArchivio(qint64 chiave) const
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    auto leggi = [&](const QString &sql) {
+        QSqlQuery q = Azienda().OpenQuery(sql, {chiave});
+        while (q.next()) {
+            const QSqlRecord r = q.record();
+            for (int i = 0; i < r.count(); ++i)
+                hash.addData(r.value(i).toString().toUtf8() + '\x1f');
+            hash.addData("\x1e");
+        }
+    };
+    leggi(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(tipo_.TabellaTeste, tipo_.ChiaveTesta));
+    leggi(QStringLiteral("SELECT * FROM %1 WHERE %2 = ? ORDER BY %3")
+              .arg(tipo_.TabellaRighe, tipo_.ChiaveTesta, tipo_.ChiaveRigo));
+    return hash.result();
+}
+
+// ---- head handlers
+
+void TFDocumento::TTestaCalcFields(TDataSet *) {}
+
+void TFDocumento::TTestaAfterScroll(TDataSet *) {}
+
+void TFDocumento::TTestaNewRecord(TDataSet *dataSet)
+{
+    const QDateTime oggi(QDate::currentDate(), QTime(0, 0));
+    F(dataSet, "DataDocumento")->SetAsDateTime(oggi);
+    F(dataSet, "Anno")->SetAsInteger(oggi.date().year());
+    F(dataSet, "Cambio")->SetAsFloat(1);
+    dataSet->FieldByName(tipo_.CampoContoTp)->SetAsString(tipo_.TipoConto);
+    if (TField *f = dataSet->FindField(QStringLiteral("IdOperatore")))
+        f->SetAsString(gUtente.IdUtente);
+}
+
+void TFDocumento::TTestaBeforePost(TDataSet *dataSet)
+{
+    const QDateTime data = F(dataSet, "DataDocumento")->AsDateTime();
+    if (!data.isNull())
+        F(dataSet, "Anno")->SetAsInteger(data.date().year());
+}
+
+void TFDocumento::TTestaIdCausaleChange(TField *sender)
+{
+    const QVariant serie = Azienda().ScalarValue(
+        QStringLiteral("SELECT Serie FROM %1 WHERE IdCausale = ?").arg(tipo_.TabellaCausali), {sender->AsString().trimmed()});
+    if (serie.isValid())
+        F(sender->DataSet(), "Serie")->SetAsInteger(serie.toInt());
+}
+
+void TFDocumento::DSMainStateChange(TDataSource *source)
+{
+    TFDBChild::DSMainStateChange(source);
+}
+
+void TFDocumento::DSMainNavClick(TNavigateBtn button, bool &doDefault)
+{
+    TFDBChild::DSMainNavClick(button, doDefault);
+    if (!doDefault)
+        return;
+    // the document's own commands; a refusal is shown here
+    switch (button) {
+    case nbInsert:
+        doDefault = false;
+        Guard([this] { InitDoc(0); });
+        break;
+    case nbPost:
+        doDefault = false;
+        Guard([this] { SalvaDocumento(); });
+        break;
+    case nbDelete:
+        doDefault = false;
+        Guard([this] { CancellaDocumento(); });
+        break;
+    case nbCancel:
+        doDefault = false;
+        Guard([this] { InitDoc(chiave_ != 0 ? 1 : 0); });
+        break;
+    default:
+        break;
+    }
+}
+
+void TFDocumento::KPageControlChange(QObject *)
+{
+    if (KPageControl->ActivePage() == tsPagina5)
+        CalcolaTotali(false, true);
+}
+
+// ---- rows
+
+void TFDocumento::TRigheNewRecord(TDataSet *dataSet)
+{
+    if (FlInCaricamento)
+        return;
+    F(dataSet, "Contatore")->SetAsInteger(++contatore_);
+    F(dataSet, "Stato")->SetAsInteger(2);
+    int ultimo = 0;
+    for (int i = 0, n = TRighe->RowCount(); i < n; ++i)
+        ultimo = qMax(ultimo, TRighe->ValueAt(i, F(TRighe, "NumOrdine")).toInt());
+    F(dataSet, "NumOrdine")->SetAsInteger(ultimo + 1024);
+    TestaARigo(TTesta, dataSet);
+    RigoDefault(dataSet);
+}
+
+void TFDocumento::TRigheIdProdottoValidate(TField *sender)
+{
+    const QString codice = sender->AsString().trimmed();
+    if (codice.isEmpty())
+        return;
+    if (!TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {codice}))
+        throw Exception(QStringLiteral("L'articolo %1 non esiste: indicare un articolo presente in anagrafica.").arg(codice));
+    CompletaRigo(sender->DataSet());
+}
+
+void TFDocumento::TRigheTipoRigoChange(TField *) {}
+
+void TFDocumento::TRigheAfterScroll(TDataSet *) {}
+
+void TFDocumento::TRigheAfterEdit(TDataSet *) {}
+
+void TFDocumento::TRigheCalcFields(TDataSet *) {}
+
+void TFDocumento::TRigheBeforePost(TDataSet *dataSet)
+{
+    if (FlInCaricamento || F(dataSet, "Stato")->AsInteger() == 3)
+        return;
+    ControllaRigo(dataSet);
+    CalcolaImportiRigo(TTesta, dataSet, false);
+    if (F(dataSet, "Stato")->AsInteger() == 0)
+        F(dataSet, "Stato")->SetAsInteger(1);
+}
+
+void TFDocumento::TRigheAfterPost(TDataSet *)
+{
+    if (FlInCaricamento)
+        return;
+    FlRigheModificate = true;
+    // a change of the rows is a change of the document: the head goes into edit
+    if (TTesta->State() == dsBrowse && !TTesta->IsEmpty())
+        TTesta->Edit();
+}
+
+void TFDocumento::TRigheBeforeDelete(TDataSet *dataSet)
+{
+    if (F(dataSet, "Stato")->AsInteger() == 2) {
+        FlRigheModificate = true;
+        if (TTesta->State() == dsBrowse && !TTesta->IsEmpty())
+            TTesta->Edit();
+        return;
+    }
+    // a stored row stays, marked deleted, for the save to remove
+    dataSet->Edit();
+    F(dataSet, "Stato")->SetAsInteger(3);
+    dataSet->Post();
+    FlRigheModificate = true;
+    throw EAbort();
+}
+
+void TFDocumento::CalcoloQuantita(TField *sender)
+{
+    TDataSet *d = sender->DataSet();
+    const double colli = F(d, "Lunghezza")->AsFloat();
+    if (colli == 0)
+        return;
+    double perCollo = F(d, "Quantita2")->AsFloat();
+    if (perCollo == 0)
+        perCollo = 1;
+    F(d, "Quantita")->SetAsFloat(Funzioni::KRound(colli * perCollo, CFG.DecQuantita));
+}
+
+void TFDocumento::ControllaRigo(TDataSet *rigo)
+{
+    const int tipo = F(rigo, "TipoRigo")->AsInteger();
+    const std::optional<Tipirigo::TRTipoRigo> tr = Tipirigo::TRGetTipoRigo(tipo_.CodTipoDoc, QVariant(), tipo);
+    if (tr && tr->FlClasse == 2) // description rows
+        return;
+    const QString articolo = F(rigo, "IdProdotto")->AsString().trimmed();
+    if (articolo.isEmpty())
+        throw Exception(QStringLiteral("Manca l'articolo sul rigo %1: indicare l'articolo o cancellare il rigo.")
+                            .arg(F(rigo, "NumOrdine")->AsInteger()));
+    if (!TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
+        throw Exception(QStringLiteral("L'articolo %1 non esiste: indicare un articolo presente in anagrafica.").arg(articolo));
+    if (F(rigo, "Quantita")->AsFloat() == 0)
+        throw Exception(QStringLiteral("La quantità dell'articolo %1 è zero: indicare una quantità.").arg(articolo));
+}
+
+void TFDocumento::RigoDefault(TDataSet *) {}
+
+void TFDocumento::TestaARigo(TDataSet *testa, TDataSet *rigo)
+{
+    rigo->FieldByName(tipo_.ChiaveTesta)->SetValue(testa->FieldByName(tipo_.ChiaveTesta)->Value());
+    for (const char *nome : {"Sconto1", "IdListino"})
+        if (TField *f = rigo->FindField(QLatin1String(nome)))
+            if (TField *t = testa->FindField(QLatin1String(nome)); t && f->IsNull())
+                f->SetValue(t->Value());
+    if (TField *m = rigo->FindField(QStringLiteral("IdMagazzino")); m && m->AsInteger() == 0)
+        m->SetAsInteger(1);
+}
+
+void TFDocumento::ContoDefault(TDataSet *rigo)
+{
+    if (F(rigo, "IdConto")->AsString().trimmed().isEmpty())
+        F(rigo, "IdConto")->SetAsString(Funzioni::GetContoFisso(QStringLiteral("IdContoVendite"), QString()));
+}
+
+void TFDocumento::CompletaRigo(TDataSet *rigo)
+{
+    TDataSet *a = DMIBase->lkArticoli;
+    if (F(rigo, "Descrizione")->AsString().isEmpty())
+        F(rigo, "Descrizione")->SetAsString(F(a, "DsProdotto")->AsString());
+    if (F(rigo, "IdUM")->AsString().isEmpty())
+        F(rigo, "IdUM")->SetAsString(F(a, "IdUM1")->AsString());
+    if (TField *iva = a->FindField(QStringLiteral("IdIva")); iva && F(rigo, "IdIva")->AsString().isEmpty())
+        F(rigo, "IdIva")->SetAsString(iva->AsString());
+}
+
+void TFDocumento::ScontiRigo(TDataSet *) {}
+
+void TFDocumento::ProvvigioniRigo(TDataSet *) {}
+
+void TFDocumento::ChiudiInserimentoComponenti()
+{
+    AggiornaRighe();
+}
+
+void TFDocumento::AggiornaRighe()
+{
+    TRighe->Refresh();
+    TRigheNC->Refresh();
+}
+
+bool TFDocumento::InserisciComponenti(const QString &idProdotto, const QDateTime &data, double quantita, double, double,
+                                      int tipoRigo, int, const QString &, double, int, int, int)
+{
+    Distintabase::TXEspandiDistintaBase distinta;
+    distinta.Esplodi(idProdotto, QString(), quantita, data, KV8Config::GetFSDBA01());
+    if (distinta.GetCount() == 0)
+        return false;
+    for (int i = 0; i < distinta.GetCount(); ++i) {
+        const Distintabase::TXItemDistintaBase &c = distinta.GetItem(i);
+        if (c.FlSalta != 0)
+            continue;
+        TRighe->Append();
+        F(TRighe, "TipoRigo")->SetAsInteger(tipoRigo);
+        F(TRighe, "IdProdotto")->SetAsString(c.IdProdotto);
+        TRigheIdProdottoValidate(F(TRighe, "IdProdotto"));
+        F(TRighe, "Quantita")->SetAsFloat(Funzioni::KRound(c.QuantitaTotale, CFG.DecQuantita));
+        TRighe->Post();
+    }
+    FlRigheAggiunte = true;
+    ChiudiInserimentoComponenti();
+    return true;
+}
+
+int TFDocumento::AccodaRigheDaOrdine()
+{
+    static const char *const campi[] = {"TipoRigo", "IdProdotto", "Descrizione", "IdUM", "FattConvProd", "IdMagazzino",
+                                        "Prezzo", "Sconto1", "Sconto2", "Sconto3", "Sconto4", "Sconto5", "IdIva",
+                                        "IdConto", "IdListino", "IdAgente1", "Provvigione1", "IdAgente2", "Provvigione2"};
+    qSelOrdini->Close();
+    qSelOrdini->Open();
+    int aggiunte = 0;
+    TRighe->DisableControls();
+    try {
+        for (qSelOrdini->First(); !qSelOrdini->Eof(); qSelOrdini->Next()) {
+            TRighe->Append();
+            for (const char *nome : campi)
+                if (TField *f = TRighe->FindField(QLatin1String(nome)))
+                    f->SetValue(F(qSelOrdini, nome)->Value());
+            if (TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {F(TRighe, "IdProdotto")->AsString()}))
+                CompletaRigo(TRighe);
+            const double scelta = F(qSelOrdini, "QtaSelez")->AsFloat();
+            F(TRighe, "Quantita")->SetAsFloat(scelta != 0 ? scelta : F(qSelOrdini, "QtaDaSpedire")->AsFloat());
+            const qint64 ordine = F(qSelOrdini, "KOrdiniCliR")->Value().toLongLong();
+            F(TRighe, "KOrdineR")->SetValue(ordine);
+            LegamiOrdini.insert(F(TRighe, "Contatore")->AsInteger(), ordine);
+            TRighe->Post();
+            ++aggiunte;
+        }
+    } catch (...) {
+        if (TRighe->State() == dsInsert)
+            TRighe->Cancel();
+        qSelOrdini->Close();
+        TRighe->EnableControls();
+        throw;
+    }
+    qSelOrdini->Close();
+    TRighe->EnableControls();
+    if (aggiunte > 0)
+        FlRigheAggiunte = true;
+    return aggiunte;
+}
+
+bool TFDocumento::AccodaRigheBarcode(const QString &barcode, double quantita, QString &idProdotto, QStringList &messaggi)
+{
+    const QString codice = barcode.trimmed();
+    if (codice.isEmpty() || !TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {codice})) {
+        messaggi << QStringLiteral("Codice a barre %1 non riconosciuto.").arg(codice);
+        return false;
+    }
+    idProdotto = codice;
+    TRighe->Append();
+    F(TRighe, "IdProdotto")->SetAsString(codice);
+    F(TRighe, "Quantita")->SetAsFloat(quantita == 0 ? 1 : quantita);
+    TRighe->Post();
+    FlRigheAggiunte = true;
+    return true;
+}
+
+// ---- amounts and totals
+
+void TFDocumento::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati)
+{
+    if (calcolati || !(righe->State() == dsEdit || righe->State() == dsInsert))
+        return;
+    Funzioni::TKRigoDoc r;
+    r.Quantita = F(righe, "Quantita")->AsFloat();
+    r.Prezzo = F(righe, "Prezzo")->AsFloat();
+    r.FlPrezzoForf = F(righe, "FlPrezzoForf")->AsInteger() == 1;
+    for (int i = 0; i < 5; ++i) {
+        r.Sconto[i] = righe->FieldByName(QStringLiteral("Sconto%1").arg(i + 1))->AsFloat();
+        r.ScontoTesta[i] = testa->FieldByName(QStringLiteral("Sconto%1").arg(i + 1))->AsFloat();
+    }
+    r.ScontoPagamento = F(testa, "ScontoPagamento")->AsFloat();
+    r.IdDivisa = F(testa, "IdDivisa")->AsString();
+    r.Cambio = F(testa, "Cambio")->AsFloat() == 0 ? 1 : F(testa, "Cambio")->AsFloat();
+    r.DataDocumento = F(testa, "DataDocumento")->AsDateTime();
+    r.CodTipoDoc = tipo_.CodTipoDoc;
+    r.IdProdotto = F(righe, "IdProdotto")->AsString();
+    r.TabDivise = DMIBase ? DMIBase->lkDivise : nullptr;
+    const char *campi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN", "ControvaloreNN"};
+    for (int modo = 1; modo <= 6; ++modo)
+        F(righe, campi[modo - 1])->SetAsFloat(Funzioni::CalcoloValoriRigo(r, modo));
+}
+
+void TFDocumento::PreparaParametriTotali(TDataSet *testa, TDataSet *righe, TDataSet *totaliTesta, TDataSet *tabTotali)
+{
+    ParamTotali = TXParam_TotaliDocs();
+    ParamTotali.CodTipoDoc = tipo_.CodTipoDoc;
+    ParamTotali.Testa = testa;
+    ParamTotali.Righe = righe;
+    ParamTotali.Totali = totaliTesta;
+    ParamTotali.TabTotali = tabTotali;
+}
+
+void TFDocumento::CalcolaTotali(bool aggiornaTesta, bool mostraErrori)
+{
+    if (!TTesta->Active() || TTesta->IsEmpty())
+        return;
+    TTotaliDoc->EmptyTable();
+    TTotaliDoc->Refresh();
+    TTotaliDoc->Append();
+    F(TTotaliDoc, "KDocum")->SetAsInteger(1);
+    TTotaliDoc->Post();
+    const bool inModifica = TTesta->State() == dsEdit || TTesta->State() == dsInsert;
+    if (aggiornaTesta && !inModifica)
+        TTesta->Edit();
+    PreparaParametriTotali(TTesta, TRighe, TTotaliDoc, nullptr);
+    TRighe->DisableControls();
+    const TBookmark posto = TRighe->GetBookmark();
+    bool riuscito = false;
+    try {
+        riuscito = Calcolototalidocs::TOTDOCS_Calcola(ParamTotali, false);
+    } catch (...) {
+        TRighe->GotoBookmark(posto);
+        TRighe->EnableControls();
+        throw;
+    }
+    if (TRighe->BookmarkValid(posto))
+        TRighe->GotoBookmark(posto);
+    TRighe->EnableControls();
+    if (!riuscito && mostraErrori)
+        Kmessages::KMessage(QStringLiteral("Errore nel calcolo dei totali del documento: controllare righe e testata."),
+                            mtWarning, mbOK);
+}
+
+bool TFDocumento::CalcolaTotali(TDataSet *totali, TXParam_TotaliDocs &param)
+{
+    param.TabTotali = totali;
+    return Calcolototalidocs::TOTDOCS_Calcola(param, false);
+}
+
+void TFDocumento::CalcolaDatiCoda(TDataSet *) {}
+
+void TFDocumento::CalcolaScontiSI() {}
+
+bool TFDocumento::ControlliTesta()
+{
+    TDataSet *t = TTesta;
+    auto rifiuta = [](const QString &testo) {
+        Kmessages::KMessage(testo, mtWarning, mbOK);
+        return false;
+    };
+    const QString causale = F(t, "IdCausale")->AsString().trimmed();
+    if (causale.isEmpty())
+        return rifiuta(QStringLiteral("Manca la causale del documento: indicare la causale."));
+    if (!Azienda().ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE IdCausale = ?").arg(tipo_.TabellaCausali), {causale}).isValid())
+        return rifiuta(QStringLiteral("La causale %1 non esiste: indicare una causale presente in tabella.").arg(causale));
+    if (F(t, "DataDocumento")->AsDateTime().isNull())
+        return rifiuta(QStringLiteral("Manca la data del documento: indicare la data."));
+    const QString conto = t->FieldByName(tipo_.CampoConto)->AsString().trimmed();
+    const QString tabellaConti = tipo_.TipoConto == QLatin1String("FO") ? QStringLiteral("Fornitori") : QStringLiteral("Clienti");
+    if (conto.isEmpty())
+        return rifiuta(QStringLiteral("Manca l'intestatario del documento: indicare il codice."));
+    if (!Azienda().ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE IdContoTp = ? AND IdConto = ?").arg(tabellaConti),
+                               {tipo_.TipoConto, conto}).isValid())
+        return rifiuta(QStringLiteral("L'intestatario %1 non esiste: indicare un codice presente in anagrafica.").arg(conto));
+    return true;
+}
+
+bool TFDocumento::VMRegistraDatiDocumento()
+{
+    return true;
+}
+
+void TFDocumento::StampaDocumento() {}
+
+void TFDocumento::StampaEtichette() {}
+
+void TFDocumento::btnDetQtaClick(QObject *)
+{
+    Sven0904f::DettaglioQuantita(this);
+}
+
+QString TFDocumento::CausaleMagazzino() const
+{
+    const QString causale = F(TTesta, "IdCausale")->AsString().trimmed();
+    return Azienda()
+        .ScalarValue(QStringLiteral("SELECT IdCausaleMaga FROM %1 WHERE IdCausale = ?").arg(tipo_.TabellaCausali), {causale})
+        .toString()
+        .trimmed();
+}
+
+TDataSet *TFDocumento::TestaScrittura() const
+{
+    return TTestaDB;
+}
+
+// ---- the save
+
+void TFDocumento::CancellaDocumento()
+{
+    if (chiave_ == 0)
+        return;
+    ModoSalva = 2;
+    try {
+        SalvaDocumento();
+    } catch (...) {
+        ModoSalva = 1;
+        throw;
+    }
+    if (ModoSalva == 2) // refused or failed: the document stays as it is
+        ModoSalva = 1;
+}
+
+void TFDocumento::SalvaDocumento()
+{
+    SalvataggioRiuscito = false;
+    // 1-8 before the transaction
+    if (Test_SolaLettura() || Azienda().InTransaction())
+        return;
+    SvuotaListeDocumenti();
+    PostaRighe();
+    if (ModoSalva != 2)
+        CostruisciRiepilogo();
+    ControllaRighePresenti();
+    AvvisoValoreOrdine();
+    ApplicaModificheTesta();
+    if (ModoSalva != 2) {
+        if (!ControlliSalvataggio())
+            return;
+        TotaleLitri();
+        ColliTrasporto();
+    }
+    if (!ConfermaSalvataggio())
+        return;
+    if (!ControlloPrenotazioni())
+        return;
+
+    // 15-23 in one transaction
+    const QList<TDataSet *> tabelle = TabelleSalvataggio();
+    for (TDataSet *t : tabelle)
+        CheckTabOpen(t);
+    const int modo = ModoSalva;
+    QString errore;
+    bool fallito = false;
+    {
+        TXTransaction transazione(Azienda());
+        if (!transazione.Started())
+            return;
+        try {
+            ControllaAltriUtenti();
+            EvadiPrenotazioni();
+            RegistraRiepilogo();
+            StornaAccontiOrdini();
+            if (modo == 2) {
+                EliminaDocumento();
+            } else {
+                RegistraTesta();
+                RegistraTestaMovimento();
+                RegistraRighe();
+                EliminaTestaMovimentoVuota();
+                SalvaMatricole();
+                RegistraTotali();
+                CodiceSpeseImballo();
+            }
+            CodaSalvataggio();
+            transazione.Commit();
+        } catch (const EAbort &) {
+            fallito = true;
+        } catch (const Exception &e) {
+            fallito = true;
+            errore = e.Message;
+        } catch (const std::exception &e) {
+            fallito = true;
+            errore = QString::fromUtf8(e.what());
+        }
+        if (fallito)
+            for (TDataSet *t : tabelle)
+                CheckRollBack(t);
+    }
+    if (fallito) {
+        AnnullaSalvataggio(errore);
+        return;
+    }
+    SalvataggioRiuscito = true;
+    DopoSalvataggio();
+    if (modo != 2)
+        Contabilizza();
+    if (modo == 0)
+        InitDoc(0);
+}
+
+bool TFDocumento::Test_SolaLettura()
+{
+    return FlSolaLettura;
+}
+
+void TFDocumento::SvuotaListeDocumenti()
+{
+    ListaOrdini.clear();
+    ListaOfferte.clear();
+    ListaBolle.clear();
+    ListaRigheBolle.clear();
+    ListaClienti.clear();
+}
+
+void TFDocumento::PostaRighe()
+{
+    if (TRighe->State() == dsEdit || TRighe->State() == dsInsert) {
+        if (TRighe->Modified())
+            TRighe->Post();
+        else
+            TRighe->Cancel();
+    }
+}
+
+void TFDocumento::CostruisciRiepilogo() {}
+
+void TFDocumento::ControllaRighePresenti()
+{
+    CheckTabOpen(TRighe);
+    if (TRighe->IsEmpty())
+        throw Exception(QStringLiteral("Deve essere specificato almeno un rigo nel documento!"));
+}
+
+void TFDocumento::AvvisoValoreOrdine()
+{
+    if (ModoSalva == 2 && ValoreOrdine < 0)
+        Kmessages::KMessage(QStringLiteral("Attenzione. C'è stato un errore nel calcolo del valore ordine per il documento. "
+                                           "Proseguendo non sarà possibile aggiornare il monte ordini del Cliente."),
+                            mtInformation, mbOK);
+}
+
+void TFDocumento::ApplicaModificheTesta()
+{
+    if (TTesta->State() == dsEdit || TTesta->State() == dsInsert) {
+        TTesta->UpdateRecord();
+        if (ModoSalva == 2)
+            TTesta->Cancel();
+    }
+}
+
+bool TFDocumento::ControlliPreliminari()
+{
+    TRighe->DisableControls();
+    const TBookmark posto = TRighe->GetBookmark();
+    try {
+        for (TRighe->First(); !TRighe->Eof(); TRighe->Next())
+            ControllaRigo(TRighe);
+    } catch (...) {
+        TRighe->GotoBookmark(posto);
+        TRighe->EnableControls();
+        throw;
+    }
+    TRighe->GotoBookmark(posto);
+    TRighe->EnableControls();
+    return true;
+}
+
+bool TFDocumento::RigheCONAI() { return true; }
+bool TFDocumento::RigheRAEE() { return true; }
+bool TFDocumento::RigheRitenute() { return true; }
+bool TFDocumento::GestioneDatiAnticipi() { return true; }
+bool TFDocumento::ConfermaAcconti() { return true; }
+bool TFDocumento::ControllaScadenze() { return true; }
+bool TFDocumento::ControllaValoreOrdini() { return true; }
+bool TFDocumento::DichiarazioniIntento() { return true; }
+bool TFDocumento::SituazioneAmministrativa() { return true; }
+
+bool TFDocumento::ControlliSalvataggio()
+{
+    if (!ControlliPreliminari() || !RigheCONAI() || !RigheRAEE() || !RigheRitenute())
+        return false;
+    if (!ControlliTesta() || !GestioneDatiAnticipi())
+        return false;
+    CalcolaScontiSI();
+    CalcolaDatiCoda(TTesta);
+    CalcolaTotali(true, false);
+    return ConfermaAcconti() && ControllaScadenze() && ControllaValoreOrdini() && DichiarazioniIntento()
+           && SituazioneAmministrativa();
+}
+
+void TFDocumento::TotaleLitri() {}
+
+void TFDocumento::ColliTrasporto() {}
+
+bool TFDocumento::ConfermaSalvataggio()
+{
+    if (ModoSalva == 2)
+        return Kmessages::KMessage(QStringLiteral(" Conferma cancellazione ? "), mtConfirmation, mbYesNo) == mrYes;
+    if (FlConfermaRegistrazione)
+        return Kmessages::KMessage(QStringLiteral(" Conferma registrazione ? "), mtConfirmation, mbYesNo) == mrYes;
+    return true;
+}
+
+bool TFDocumento::ControlloPrenotazioni()
+{
+    return true;
+}
+
+QList<TDataSet *> TFDocumento::TabelleSalvataggio()
+{
+    TDMIBMag *mag = TDMIBMag::Crea();
+    return {TTestaDB, TRigheDB, TTotali, TDettQta, mag->tMovMagazzino, mag->tMovMagazzinoD,
+            mag->tEsistenze, mag->tPartite, mag->tDettQtaDoc, mag->tSaldiLotti, TDMISVen::Crea()->tOrdiniCliR,
+            TDMISOrc::Crea()->tOrdiniCliT};
+}
+
+void TFDocumento::ControllaAltriUtenti()
+{
+    if (ModoSalva == 0)
+        return;
+    // the head row locked first, so that two saves of one document follow each other
+    const int righe = Azienda().ExecSQL(QStringLiteral("UPDATE %1 SET %2 = %2 WHERE %2 = ?").arg(tipo_.TabellaTeste, tipo_.ChiaveTesta),
+                                        {chiave_});
+    if (righe == 0 || ImprontaArchivio(chiave_) != impronta_)
+        throw Exception(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                                       "chiudere e riaprire il documento per vedere i dati attuali."));
+}
+
+void TFDocumento::EvadiPrenotazioni() {}
+
+void TFDocumento::RegistraRiepilogo() {}
+
+void TFDocumento::StornaAccontiOrdini() {}
+
+void TFDocumento::EliminaDocumento()
+{
+    if (!TTestaDB->Locate(tipo_.ChiaveTesta, chiave_))
+        throw Exception(QStringLiteral("Errore in lettura testa documento"));
+    TRRighe->Close();
+    TRRighe->ParamByName(tipo_.ChiaveTesta)->SetValue(chiave_);
+    TRRighe->Open();
+    QList<qint64> chiavi;
+    for (TRRighe->First(); !TRRighe->Eof(); TRRighe->Next())
+        chiavi << TRRighe->FieldByName(tipo_.ChiaveRigo)->Value().toLongLong();
+    TRRighe->Close();
+    for (qint64 k : chiavi) {
+        if (!TRigheDB->Locate(tipo_.ChiaveRigo, k))
+            throw Exception(QStringLiteral("Errore in lettura rigo"));
+        EliminaRigo();
+    }
+    if (!TDMIBMag::Crea()->ControllaRigheMagazzino(tipo_.CodTipoDoc, TTestaDB, TRighe))
+        throw EAbort();
+    while (TTotali->Locate(tipo_.ChiaveTesta, chiave_))
+        TTotali->Delete();
+    TTestaDB->Delete();
+}
+
+void TFDocumento::EliminaRigo()
+{
+    if (!GeneraMovimentoRigo(3))
+        throw Exception(QStringLiteral("Errore in cancellazione magazzino"));
+    if (!AggiornaRigoOrdineDoc(3))
+        throw Exception(QStringLiteral("Errore in aggiornamento righi ordine"));
+    TRigheDB->Delete();
+}
+
+int TFDocumento::NuovoNumero()
+{
+    return Azienda()
+               .ScalarValue(QStringLiteral("SELECT MAX(Numero) FROM %1 WHERE Anno = ? AND Serie = ?").arg(tipo_.TabellaTeste),
+                            {F(TTesta, "Anno")->AsInteger(), F(TTesta, "Serie")->AsInteger()})
+               .toInt()
+           + 1;
+}
+
+void TFDocumento::SetNumeroDocumento() {}
+
+void TFDocumento::RegistraTesta()
+{
+    if (TTesta->State() == dsEdit || TTesta->State() == dsInsert)
+        TTesta->Post();
+    if (ModoSalva == 1) {
+        if (!TTestaDB->Locate(tipo_.ChiaveTesta, chiave_))
+            throw Exception(QStringLiteral("Errore in lettura testa documento"));
+        TTestaDB->Edit();
+        Funzioni::CopiaDati(TTestaDB, TTesta);
+        return;
+    }
+    TTestaDB->Append();
+    Funzioni::CopiaDati(TTestaDB, TTesta);
+    TField *numero = F(TTestaDB, "Numero");
+    if (numero->AsInteger() <= 0)
+        numero->SetAsInteger(NuovoNumero());
+    const int richiesto = numero->AsInteger();
+    for (int tentativo = 1;; ++tentativo) {
+        try {
+            TTestaDB->Post();
+            break;
+        } catch (const EKeyViolation &e) {
+            if (tentativo >= 100)
+                throw Exception(QStringLiteral("Errore in salvataggio testa documento: ") + e.Message);
+            numero->SetAsInteger(numero->AsInteger() + 1);
+        }
+    }
+    chiave_ = TTestaDB->FieldByName(tipo_.ChiaveTesta)->Value().toLongLong();
+    if (numero->AsInteger() != richiesto)
+        AvvisoNumero = QStringLiteral("Il numero assegnato a questo documento e': ") + numero->AsString();
+    SetNumeroDocumento();
+    TTestaDB->Edit();
+}
+
+void TFDocumento::RegistraTestaMovimento()
+{
+    if (CausaleMagazzino().isEmpty())
+        return;
+    TField *prot = F(TTestaDB, "ProtMagazzino");
+    if (prot->AsInteger() <= 0)
+        prot->SetAsInteger(int(chiave_));
+}
+
+void TFDocumento::RegistraRighe()
+{
+    TRighe->DisableControls();
+    TRighe->SetFiltered(false);
+    try {
+        TField *campoStato = F(TRighe, "Stato");
+        for (TRighe->First(); !TRighe->Eof(); TRighe->Next()) {
+            int stato = campoStato->AsInteger();
+            if (stato == 0 && FlRiscriviRighe)
+                stato = 1;
+            if (stato != 0)
+                RegistraRigo(stato);
+        }
+    } catch (...) {
+        TRighe->SetFiltered(true);
+        TRighe->EnableControls();
+        throw;
+    }
+    TRighe->SetFiltered(true);
+    TRighe->EnableControls();
+}
+
+void TFDocumento::RegistraRigo(int stato)
+{
+    const qint64 chiave = TRighe->FieldByName(tipo_.ChiaveRigo)->Value().toLongLong();
+    if (stato == 1 || stato == 3) {
+        if (!TRigheDB->Locate(tipo_.ChiaveRigo, chiave))
+            throw Exception(QStringLiteral("Errore in lettura rigo"));
+        if (stato == 3) {
+            EliminaRigo();
+            return;
+        }
+        if (!AggiornaRigoOrdineDoc(3))
+            throw Exception(QStringLiteral("Errore in aggiornamento righi ordine"));
+        TRigheDB->Edit();
+    } else {
+        TRigheDB->Append();
+    }
+    Funzioni::CopiaDati(TRigheDB, TRighe);
+    TRigheDB->FieldByName(tipo_.ChiaveTesta)->SetValue(chiave_);
+    TRigheDB->Post();
+    if (!GeneraMovimentoRigo(stato))
+        throw Exception(QStringLiteral("Errore in generazione magazzino"));
+    if (!AggiornaRigoOrdineDoc(2))
+        throw Exception(QStringLiteral("Errore in aggiornamento righi ordine"));
+}
+
+bool TFDocumento::GeneraMovimentoRigo(int stato)
+{
+    const QString causale = CausaleMagazzino();
+    if (causale.isEmpty())
+        return true;
+    TDMIBMag *mag = TDMIBMag::Crea();
+    return mag->GeneraMovimentoMagazzino(stato, tipo_.CodTipoDoc, causale, QString(), false, TestaScrittura(), TRigheDB,
+                                         mag->tMovMagazzino, mag->tEsistenze, mag->tPartite, mag->tMovMagazzinoD,
+                                         mag->qLavoro, mag->tDettQtaDoc);
+}
+
+bool TFDocumento::AggiornaRigoOrdineDoc(int stato)
+{
+    // rows that fulfil a customer-order row (delivery notes and invoices)
+    TField *ordine = TRigheDB->FindField(QStringLiteral("KOrdineR"));
+    if (!ordine || ordine->AsInteger() == 0 || (tipo_.CodTipoDoc != 0 && tipo_.CodTipoDoc != 1))
+        return true;
+    TDMISVen *sven = TDMISVen::Crea();
+    if (!sven->PosizionaRigoOrdine(ordine->AsInteger()))
+        return true; // the order row is gone: nothing to fulfil
+    return TDMISOrc::Crea()->AggiornaRigoOrdine(stato, tipo_.CodTipoDoc, ModoSelezione, TRigheDB, sven->tOrdiniCliR,
+                                                F(TRigheDB, "Quantita")->AsFloat(), F(TRigheDB, "QuantitaSaldo")->AsFloat());
+}
+
+void TFDocumento::EliminaTestaMovimentoVuota() {}
+
+void TFDocumento::SalvaMatricole() {}
+
+bool TFDocumento::TotaliDaRicalcolare() const
+{
+    return !(ModoSalva == 1 && !FlRigheModificate && TTesta->ChangeCount() == 0);
+}
+
+void TFDocumento::RegistraTotali()
+{
+    if (!TotaliDaRicalcolare())
+        return;
+    if (TTestaDB->State() == dsBrowse)
+        TTestaDB->Edit();
+    PreparaParametriTotali(TTestaDB, TRighe, nullptr, nullptr);
+    TRighe->DisableControls();
+    const bool riuscito = CalcolaTotali(TTotali, ParamTotali);
+    TRighe->EnableControls();
+    if (!riuscito)
+        throw Exception(QStringLiteral("Errore nel calcolo dei totali del documento"));
+}
+
+void TFDocumento::CodiceSpeseImballo() {}
+
+void TFDocumento::CodaSalvataggio()
+{
+    AggiornaDocumentiCollegati();
+    if (!VMRegistraDatiDocumento())
+        throw EAbort();
+    if (ModoSalva != 2) {
+        if (!TDMIBMag::Crea()->ControllaRigheMagazzino(tipo_.CodTipoDoc, TTestaDB, TRighe))
+            throw EAbort();
+        if (TTestaDB->State() != dsBrowse)
+            TTestaDB->Post();
+    }
+}
+
+void TFDocumento::AggiornaDocumentiCollegati() {}
+
+void TFDocumento::DopoSalvataggio()
+{
+    AggiornaProgressiviClienti();
+    FlRigheModificate = false;
+    FlRigheAggiunte = false;
+    AggiornaPrezziDaDocumento();
+    const int modo = ModoSalva;
+    if (modo == 2) {
+        TTesta->CancelUpdates();
+        chiave_ = 0;
+        InitDoc(0);
+    } else if (modo == 1) {
+        CaricaDocumento(chiave_);
+    }
+    if (!AvvisoNumero.isEmpty()) {
+        Kmessages::KMessage(AvvisoNumero, mtInformation, mbOK);
+        AvvisoNumero.clear();
+    }
+    if (modo == 0)
+        OffriStampa();
+}
+
+void TFDocumento::AggiornaProgressiviClienti() {}
+
+void TFDocumento::AggiornaPrezziDaDocumento() {}
+
+void TFDocumento::OffriStampa()
+{
+    if (Kmessages::KMessage(QStringLiteral("Effettuo stampa ? "), mtConfirmation, mbYesNo) == mrYes)
+        StampaDocumento();
+    StampaEtichette();
+}
+
+void TFDocumento::Contabilizza() {}
+
+void TFDocumento::AnnullaSalvataggio(const QString &messaggio)
+{
+    if (TTestaDB->State() != dsBrowse)
+        TTestaDB->Cancel();
+    if (ModoSalva == 0) {
+        chiave_ = 0;
+        AvvisoNumero.clear();
+    }
+    // the head goes back to the user as typed, still to be stored
+    if (ModoSalva != 2 && TTesta->State() == dsBrowse && !TTesta->IsEmpty())
+        TTesta->Edit();
+    if (!messaggio.isEmpty())
+        Kmessages::KMessage(messaggio, mtWarning, mbOK);
+}

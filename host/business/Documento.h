@@ -1,0 +1,300 @@
+#pragma once
+// The frame of the host's document windows (customer delivery notes, invoices, supplier
+// delivery notes): the head being edited, the local rows with their change state, the
+// totals, a page control a subclass can add a tab to, and the save as a sequence of named
+// virtual steps.
+//
+// - TTesta (DSMain) is the edit buffer of the head on the company table: its posts are kept
+//   in memory; the save writes the head through TTestaDB, so a failed save leaves the user's
+//   head as it was typed.
+// - TRighe (DsRighe) is the local work table of the rows (LocalDatabase), one record per row
+//   with Stato 0 unchanged, 1 modified, 2 new, 3 deleted (hidden from the grid, written by the
+//   save); the save writes TRigheDB, the stored rows.
+// - The save (SalvaDocumento, mode 0 new, 1 modified, 2 deleting) checks, asks, then runs
+//   every write in one transaction: head, rows with one warehouse movement per row
+//   (DMIBMag), totals records (TOTDOCS_Calcola). Any failure inside rolls everything back
+//   and is shown once as a warning.
+// - A document changed or deleted by another user since it was read is refused, never
+//   overwritten.
+#include "host/business/Dmicalcolototalidocs.h"
+#include "host/ui/Dbchild.h"
+
+#include <QMap>
+#include <QPointer>
+#include <QStringList>
+
+class KPageControl;
+class KDBGriglia;
+class TDBNavigator;
+class TXClientTable;
+class TXMemTable;
+class TXQuery;
+class TXTable;
+class QLabel;
+class QWidget;
+namespace Ui {
+class Documento;
+}
+
+// What sets one kind of document apart.
+struct TTipoDocumento {
+    int CodTipoDoc = 0;         // 0 customer delivery note, 1 customer invoice, 10 supplier delivery note
+    QString Sigla;              // "DT", "FI", "DTA"
+    QString Descrizione;        // "DDT", "Fattura", "DDT fornitore": the label in messages
+    QString TabellaTeste;       // BolleCliTeste...
+    QString TabellaRighe;       // BolleCliRighe...
+    QString TabellaTotali;      // BolleCliTot...
+    QString TabellaRigheLocale; // t_RigheBolleCli...
+    QString ChiaveTesta;        // KBolleCliT...
+    QString ChiaveRigo;         // KBolleCliR...
+    QString CampoContoTp;       // IdClienteTp / IdFornitoreTp
+    QString CampoConto;         // IdCliente / IdFornitore
+    QString TipoConto;          // "CL" / "FO"
+    QString TabellaCausali;     // CausaliBolleCli...
+};
+
+class QPushButton;
+
+class TFDocumento : public TFDBChild {
+    Q_OBJECT
+public:
+    TFDocumento(const TTipoDocumento &tipo, QWidget *owner = nullptr);
+    ~TFDocumento() override;
+
+    const TTipoDocumento &TipoDoc() const { return tipo_; }
+
+    // ---- datasets
+    TXClientTable *TTesta = nullptr;     // head being edited (DSMain)
+    TXClientTable *TTestaDB = nullptr;   // stored heads, written by the save
+    TXTable *TRighe = nullptr;           // local rows with Stato (the rows table)
+    TDataSource *DsRighe = nullptr;      // its data source (the rows dataset: the grid's edit buffer)
+    TXTable *TRigheNC = nullptr;         // second rows view on the same local rows, every state
+    TXClientTable *TRigheDB = nullptr;   // stored rows, written by the save
+    TXQuery *TRRighe = nullptr;          // stored rows of the head (parameter: the head key)
+    TXClientTable *TTotali = nullptr;    // totals records of the document (the totals table)
+    TXTable *TTotaliDoc = nullptr;       // totals of the document as head fields (totals page)
+    TDataSource *DsTotali = nullptr;
+    TXMemTable *TDatiAggiuntivi = nullptr; // the third host table (the head's additional data)
+    TXClientTable *TDettQta = nullptr;   // quantity details (DettQtaDoc)
+    TXQuery *qVarianti = nullptr;        // variants of a row (parameter KRigo)
+    TXTable *TRigheAccoda = nullptr;     // appending cursor on the local rows (key range Contatore)
+    // The chosen customer-order lines (local TSelOrdR): line 1 of its text ("WHERE FlSelez <> 0")
+    // selects them and may be replaced.
+    TXQuery *qSelOrdini = nullptr;
+
+    // ---- controls
+    ::KPageControl *KPageControl = nullptr; // pages: document, totals; a subclass adds its own
+    QWidget *tsTesta = nullptr;            // the document: head fields above, rows below
+    QWidget *tsRighe = nullptr;            // the page of the rows (the document page)
+    QWidget *tsPagina5 = nullptr;          // totals page
+    QWidget *pTotali = nullptr;
+    QWidget *pPesi = nullptr;
+    QWidget *PanelR = nullptr;             // row edit panel
+    KDBGriglia *GrigliaRighe = nullptr;
+    TDBNavigator *DBNavigatore2 = nullptr; // rows navigator
+    QPushButton *btnDetQta = nullptr;      // quantity detail of the current row
+    QPushButton *btnOrdini = nullptr;      // rows taken from order lines (delivery notes, invoices)
+
+    // ---- window state
+    int ModoSalva = 0;               // 0 new document, 1 modified, 2 being deleted
+    bool FlSegnoInverso = false;     // amounts booked with reversed sign (credit notes)
+    bool FlRigheModificate = false;  // rows changed since the document was read
+    bool FlRigheAggiunte = false;    // rows added by an appending operation
+    bool FlRiscriviRighe = false;    // every row rewritten by the save, changed or not
+    bool FlSolaLettura = false;      // opened read-only
+    bool FlConfermaRegistrazione = false; // " Conferma registrazione ? " asked before a save
+    bool SalvataggioRiuscito = false;     // the last save committed
+    bool FlInCaricamento = false;         // the rows are being read into TRighe: row events check nothing
+    // Price spread over the rows, bar-code price mode, order selection.
+    int ModoSpalmatura = 0;
+    double QuotaSpalmatura1 = 0;
+    double QuotaSpalmatura2 = 0;
+    int ModoPrezzoBarcode = 0;
+    int StatoSelezioneOrdini = 0;
+    int NumOrdiniSelezionati = 0;
+    int NumRigheOrdineSelezionate = 0;
+    bool GestionePartite = false;    // manages batches
+    bool GestioneGruppi = false;     // manages groups
+    QStringList QtaDettagliate;      // detailed quantities, name=value
+    bool FlDettaglioQta = false;     // quantity-detail option
+    int ModoSelezione = 0;           // 0 by quantity, 1 by amount
+    QMap<int, qint64> LegamiOrdini;  // order-row link by the row's Contatore
+    // Documents touched by the save.
+    QList<qint64> ListaOrdini;
+    QList<qint64> ListaOfferte;
+    QList<qint64> ListaBolle;
+    QList<qint64> ListaRigheBolle;
+    QStringList ListaClienti;
+    double ValoreOrdine = 0;
+    // Commissions.
+    bool FlProvvigioni = false;
+    int ModoProvvigioni = 0;
+    // Totals parameters of the document (filled by CalcolaTotali).
+    TXParam_TotaliDocs ParamTotali;
+    // The number notice of a head stored under another number than the one shown.
+    QString AvvisoNumero;
+
+    // ---- opening
+    // The window ready for a document: mode 0 a new document (head in insert, no rows),
+    // mode 1 the stored document of KeyCorrente read again. False when it cannot be read.
+    virtual bool InitDoc(int modo);
+    // Reads a stored document into the head and the local rows; false when there is none.
+    virtual bool CaricaDocumento(qint64 chiave);
+    qint64 KeyCorrente() const { return chiave_; }
+
+    // ---- row amounts and totals
+    // The six amounts of the current row (ImportoLordo .. ControvaloreNN) from its quantity,
+    // price and discounts and the head's; calcolati: only the calculated fields.
+    virtual void CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati);
+    // The totals of the document shown on the totals page (and, with aggiornaTesta, its
+    // TotDocumento on the head being edited).
+    virtual void CalcolaTotali(bool aggiornaTesta, bool mostraErrori);
+    // The totals records of the document written into the totals table; false on failure.
+    virtual bool CalcolaTotali(TDataSet *totali, TXParam_TotaliDocs &param);
+    virtual void CalcolaDatiCoda(TDataSet *testa);
+    virtual void CalcolaScontiSI();
+    // Head checks before a save: causal, account, date, currency; the first fault is shown
+    // (warning) and the answer is false.
+    virtual bool ControlliTesta();
+    // Row check: an article that exists, a quantity other than 0 on a goods row. The fault is
+    // thrown with its message.
+    virtual void ControllaRigo(TDataSet *rigo);
+
+    // ---- the save
+    virtual void SalvaDocumento();
+    // Deleting: the save in mode 2.
+    virtual void CancellaDocumento();
+    virtual bool VMRegistraDatiDocumento();
+    virtual void StampaDocumento();
+    virtual void StampaEtichette();
+    virtual void btnDetQtaClick(QObject *sender);
+
+    // ---- row handlers
+    virtual void TRigheNewRecord(TDataSet *dataSet);
+    virtual void TRigheIdProdottoValidate(TField *sender);
+    virtual void TRigheTipoRigoChange(TField *sender);
+    virtual void TRigheAfterScroll(TDataSet *dataSet);
+    virtual void TRigheAfterEdit(TDataSet *dataSet);
+    virtual void TRigheCalcFields(TDataSet *dataSet);
+    virtual void TRigheBeforePost(TDataSet *dataSet);
+    virtual void TRigheAfterPost(TDataSet *dataSet);
+    virtual void TRigheBeforeDelete(TDataSet *dataSet);
+    // Quantity from the packages (Lunghezza) and the quantity per package (Quantita2).
+    virtual void CalcoloQuantita(TField *sender);
+
+    // ---- head handlers
+    void FormCreate() override;
+    void FormClose(TCloseAction &action) override;
+    void XFormCloseQuery(bool &canClose) override;
+    void DSMainStateChange(TDataSource *source) override;
+    void DSMainNavClick(TNavigateBtn button, bool &doDefault) override;
+    virtual void TTestaCalcFields(TDataSet *dataSet);
+    virtual void TTestaAfterScroll(TDataSet *dataSet);
+    virtual void TTestaNewRecord(TDataSet *dataSet);
+    virtual void TTestaBeforePost(TDataSet *dataSet);
+    // The causal chosen: the series of its numbering onto the head.
+    virtual void TTestaIdCausaleChange(TField *sender);
+    virtual void KPageControlChange(QObject *sender);
+
+    // ---- host steps the appending routines call by role
+    virtual void RigoDefault(TDataSet *rigo);          // row-type defaults
+    virtual void TestaARigo(TDataSet *testa, TDataSet *rigo); // head data onto a new row
+    virtual void ContoDefault(TDataSet *rigo);          // account when IdConto is empty
+    virtual void CompletaRigo(TDataSet *rigo);          // article data of a row
+    virtual void ScontiRigo(TDataSet *rigo);            // discounts of a row
+    virtual void ProvvigioniRigo(TDataSet *rigo);       // commissions (Provvigione1/2)
+    virtual void ChiudiInserimentoComponenti();
+    virtual void AggiornaRighe();                       // rows and second view read again
+    // Rows of a kit: its bill of materials (Distintabase) exploded into rows after the
+    // current one. False when the article has no components.
+    virtual bool InserisciComponenti(const QString &idProdotto, const QDateTime &data, double quantita,
+                                     double percQuota, double percSpalmatura, int tipoRigo, int kRigoKit,
+                                     const QString &idUM, double fattConv, int livello, int modo, int opzioni);
+    // Appends a row for each chosen order line (qSelOrdini), linked to it (KOrdineR, LegamiOrdini)
+    // with the quantity chosen (QtaSelez, else QtaDaSpedire); answers the rows added.
+    virtual int AccodaRigheDaOrdine();
+    // A row from a bar code (the article code); false with the reason in messaggi.
+    virtual bool AccodaRigheBarcode(const QString &barcode, double quantita, QString &idProdotto,
+                                    QStringList &messaggi);
+
+    // ---- the save's steps, in their order
+    // Before the transaction.
+    virtual bool Test_SolaLettura();
+    virtual void SvuotaListeDocumenti();
+    virtual void PostaRighe();                  // rows dataset posted or cancelled
+    virtual void CostruisciRiepilogo();         // document summary (empty)
+    virtual void ControllaRighePresenti();      // "Deve essere specificato almeno un rigo nel documento!"
+    virtual void AvvisoValoreOrdine();
+    virtual void ApplicaModificheTesta();       // pending head edits posted into the buffer
+    virtual bool ControlliPreliminari();        // rows checked (ControllaRigo)
+    virtual bool RigheCONAI();
+    virtual bool RigheRAEE();
+    virtual bool RigheRitenute();
+    virtual bool GestioneDatiAnticipi();
+    virtual bool ConfermaAcconti();
+    virtual bool ControllaScadenze();
+    virtual bool ControllaValoreOrdini();
+    virtual bool DichiarazioniIntento();
+    virtual bool SituazioneAmministrativa();
+    // Modes 0 and 1: the checks and totals above in the host's order; false stops the save.
+    virtual bool ControlliSalvataggio();
+    virtual void TotaleLitri();                 // document litres (empty)
+    virtual void ColliTrasporto();              // parcels and transport (empty)
+    virtual bool ConfermaSalvataggio();
+    virtual bool ControlloPrenotazioni();       // reservation pre-check (true)
+    // The datasets the save writes, opened before the transaction and reset after a failure.
+    virtual QList<TDataSet *> TabelleSalvataggio();
+    // Inside the transaction.
+    virtual void ControllaAltriUtenti();        // "changed by another user"
+    virtual void EvadiPrenotazioni();           // reservations (empty)
+    virtual void RegistraRiepilogo();           // document summary (empty)
+    virtual void StornaAccontiOrdini();
+    virtual void EliminaDocumento();            // mode 2: rows, movements, totals, head
+    virtual void EliminaRigo();                 // one stored row (TRigheDB current) with its effects
+    virtual void RegistraTesta();               // mode 0 insert with number, mode 1 update
+    virtual int NuovoNumero();                  // next number of kind, year and series
+    virtual void SetNumeroDocumento();          // numbering counters (invoices: ProtIVA)
+    virtual void RegistraTestaMovimento();      // warehouse protocol of the head
+    virtual void RegistraRighe();               // the row pass by Stato
+    virtual void RegistraRigo(int stato);       // one row of TRighe
+    virtual bool GeneraMovimentoRigo(int stato); // the stored row's warehouse movement
+    virtual bool AggiornaRigoOrdineDoc(int stato);
+    virtual void EliminaTestaMovimentoVuota();
+    virtual void SalvaMatricole();
+    virtual void RegistraTotali();              // CalcolaTotali(TTotali, ParamTotali) when needed
+    // The totals need rebuilding: a new document, a head changed or rows changed.
+    virtual bool TotaliDaRicalcolare() const;
+    virtual void CodiceSpeseImballo();          // after the totals (empty)
+    virtual void CodaSalvataggio();             // states of linked documents, registers, head posted
+    virtual void AggiornaDocumentiCollegati();  // delivery-note row links (invoices)
+    // After the commit.
+    virtual void DopoSalvataggio();
+    virtual void AggiornaProgressiviClienti();
+    virtual void AggiornaPrezziDaDocumento();
+    virtual void OffriStampa();                 // "Effettuo stampa ? "
+    virtual void Contabilizza();
+    // After a failure inside the transaction.
+    virtual void AnnullaSalvataggio(const QString &messaggio);
+
+    // The warehouse causal of the document's causal ("" moves no stock).
+    virtual QString CausaleMagazzino() const;
+    // The head being written by the save: TTestaDB positioned on the document.
+    TDataSet *TestaScrittura() const;
+
+protected:
+    // Builds the pages: the document (head and rows), the totals.
+    void ImpostaFinestra();
+    // The stored head and rows as read (the fingerprint ControllaAltriUtenti compares).
+    QByteArray ImprontaArchivio(qint64 chiave) const;
+    // Fills the totals parameters from the head being edited.
+    void PreparaParametriTotali(TDataSet *testa, TDataSet *righe, TDataSet *totaliTesta, TDataSet *tabTotali);
+
+    qint64 chiave_ = 0;      // key of the stored document on view (0: a new one)
+    int istanza_ = 0;        // the window's place among the open windows of its kind (local tables)
+    QByteArray impronta_;    // the stored document as read
+    int contatore_ = 0;      // last Contatore of the local rows
+
+private:
+    TTipoDocumento tipo_;
+    Ui::Documento *ui_;
+};

@@ -1,0 +1,129 @@
+#include "host/business/Sven0002d.h"
+
+#include "ui_Sven0002d.h"
+
+#include "host/business/Bbas0160s.h"
+#include "host/business/Sven0002s.h"
+#include "host/core/Applvar.h"
+#include "host/core/KV8Config.h"
+#include "host/data/TField.h"
+#include "host/data/TXMemTable.h"
+
+#include <memory>
+
+namespace {
+
+int Intero(TDataSet *d, const char *campo)
+{
+    return d->FieldByName(QLatin1String(campo))->AsInteger();
+}
+QString Testo(TDataSet *d, const char *campo)
+{
+    return d->FieldByName(QLatin1String(campo))->AsString().trimmed();
+}
+QDateTime Data(TDataSet *d, const char *campo)
+{
+    return d->FieldByName(QLatin1String(campo))->AsDateTime();
+}
+
+} // namespace
+
+TFSven0002d::TFSven0002d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Sven0002d)
+{
+    SetupLayout(*ui);
+    SetCaption(QStringLiteral("Stampa DDT"));
+    tPars->SetTableName(QStringLiteral("sven0002d"));
+    tPars->SetUsaDizionario(true);
+    edAnnotazioni = ui->edAnnotazioni;
+    pnParametri = ui->pnParametri;
+    lyParametri = ui->lyParametri;
+    SetActiveControl(ui->edAnnoDa);
+}
+
+TFSven0002d::~TFSven0002d()
+{
+    delete ui;
+}
+
+// A first opening proposes the company's year.
+void TFSven0002d::FormCreate()
+{
+    TFDBChildPars::FormCreate();
+    for (const char *campo : {"AnnoDa", "AnnoA"})
+        if (tPars->FieldByName(QLatin1String(campo))->IsNull())
+            tPars->FieldByName(QLatin1String(campo))->SetAsInteger(CFG.Anno);
+}
+
+void TFSven0002d::FormClose(TCloseAction &action)
+{
+    TFDBChildPars::FormClose(action);
+    if (FSven0002d == this)
+        FSven0002d = nullptr;
+}
+
+bool TFSven0002d::StampaAdAghi()
+{
+    return KV8Config::Value(QStringLiteral("FSBAS01"), QStringLiteral("TipoStampaDDT"), 0).toInt() == 2;
+}
+
+int TFSven0002d::SerieDa() const
+{
+    return Testo(tPars, "IdCausaleDa").isEmpty() ? -1 : Intero(tPars, "SerieDa");
+}
+
+int TFSven0002d::SerieA() const
+{
+    return Testo(tPars, "IdCausaleA").isEmpty() ? -1 : Intero(tPars, "SerieA");
+}
+
+bool TFSven0002d::ControllaParametri()
+{
+    const auto invertito = [](int da, int a) { return da > 0 && a > 0 && da > a; };
+    QString errore;
+    if (invertito(Intero(tPars, "AnnoDa"), Intero(tPars, "AnnoA")))
+        errore = QStringLiteral("L'anno iniziale supera quello finale: correggere l'intervallo.");
+    else if (Intero(tPars, "AnnoDa") == Intero(tPars, "AnnoA") && invertito(Intero(tPars, "NumeroDa"), Intero(tPars, "NumeroA")))
+        errore = QStringLiteral("Il numero iniziale supera quello finale: correggere l'intervallo.");
+    else if (!Data(tPars, "DataDa").isNull() && !Data(tPars, "DataA").isNull() && Data(tPars, "DataDa") > Data(tPars, "DataA"))
+        errore = QStringLiteral("La data iniziale supera quella finale: correggere l'intervallo.");
+    if (errore.isEmpty())
+        return true;
+    Kmessages::KMessage(errore, mtError, mbOK);
+    return false;
+}
+
+void TFSven0002d::btEseguiClick()
+{
+    TFDBChildPars::btEseguiClick();
+    if (!ControllaParametri())
+        return;
+    const int serieDa = SerieDa();
+    const int serieA = SerieA();
+    const bool copiaDest = Intero(tPars, "FlCopiaDest") == 1;
+    const bool lingua = Intero(tPars, "FlStLingua") == 1;
+    const bool noStampate = Intero(tPars, "FlStBolleNoStampate") == 1;
+    const bool archiviazione = Intero(tPars, "FlArchiviazione") == 1;
+    const int tipoStampa = Intero(tPars, "FlTipoStampa");
+
+    std::unique_ptr<TfSven0002s> stampa(TfSven0002s::Crea(this));
+    stampa->StampaSu.Aghi = StampaAdAghi();
+    const bool trovati = stampa->InitForm(
+        Intero(tPars, "AnnoDa"), serieDa, Intero(tPars, "NumeroDa"), Intero(tPars, "AnnoA"), serieA, Intero(tPars, "NumeroA"),
+        Data(tPars, "DataDa"), Data(tPars, "DataA"), copiaDest, lingua, Testo(tPars, "IdTipoReport"), noStampate,
+        Testo(tPars, "IdClienteDa"), Testo(tPars, "IdClienteA"), Testo(tPars, "IdContoTp"), archiviazione, tipoStampa,
+        edAnnotazioni->text(), Testo(tPars, "IdCausaleDa"), Testo(tPars, "IdCausaleA"), 0);
+    if (!trovati) {
+        Kmessages::KMessage(QStringLiteral("Nessun DDT da stampare con la selezione indicata: modificare i parametri."),
+                            mtInformation, mbOK);
+        return;
+    }
+    stampa->EseguiStampa(true);
+    stampa.reset();
+    if (archiviazione || tipoStampa == 1 || tipoStampa == 3)
+        return;
+    std::unique_ptr<TfBBas0160s> seguito(TfBBas0160s::Crea(this));
+    if (seguito->InitForm(0, Intero(tPars, "AnnoDa"), serieDa, Intero(tPars, "NumeroDa"), Intero(tPars, "AnnoA"), serieA,
+                          Intero(tPars, "NumeroA"), 0, Data(tPars, "DataDa"), Data(tPars, "DataA"), Testo(tPars, "IdContoTp"),
+                          Testo(tPars, "IdClienteDa"), Testo(tPars, "IdClienteA"), 0, 0, 0, 0, noStampate))
+        seguito->EseguiStampa(true);
+}

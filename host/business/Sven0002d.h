@@ -1,0 +1,48 @@
+#pragma once
+// The delivery-note print dialog (menu code "SVEN0002D"): a range of customer delivery
+// notes in the parameter record (memory table "sven0002d"), printed by the delivery-note
+// print registered as "TFSVEN0002S", then, for a plain print, by the follow-up print
+// "TfBBas0160s". btEseguiClick is the whole sequence; a subclass may replace it.
+#include "host/ui/Dbchildpars.h"
+
+#include <QPointer>
+
+class QGridLayout;
+class QLineEdit;
+
+namespace Ui {
+class Sven0002d;
+}
+
+class TFSven0002d : public TFDBChildPars {
+    Q_OBJECT
+public:
+    explicit TFSven0002d(QWidget *owner = nullptr);
+    ~TFSven0002d() override;
+
+    QLineEdit *edAnnotazioni; // its text goes to the print
+    // The parameters' panel and its grid, where a subclass adds its controls.
+    QWidget *pnParametri;
+    QGridLayout *lyParametri;
+
+    void FormCreate() override;
+    void FormClose(TCloseAction &action) override;
+    void btEseguiClick() override;
+
+    // The print's dot-matrix switch: the base setting FSBAS01 "TipoStampaDDT" equal to 2.
+    static bool StampaAdAghi();
+    // The series bound passed to the print: the parameter's, or -1 (every series) when the
+    // causal bound beside it is empty.
+    int SerieDa() const;
+    int SerieA() const;
+
+protected:
+    // The range is sound (years, numbers and dates not inverted); otherwise the reason is
+    // shown and the answer is false.
+    bool ControllaParametri();
+
+private:
+    Ui::Sven0002d *ui;
+};
+
+inline QPointer<TFSven0002d> FSven0002d;

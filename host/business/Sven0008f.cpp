@@ -1,0 +1,297 @@
+#include "host/business/Sven0008f.h"
+
+#include "host/business/Dmibase.h"
+#include "host/business/Funzionidoc.h"
+#include "host/core/Errors.h"
+#include "host/data/DatasetFunctions.h"
+#include "host/data/TXClientTable.h"
+#include "host/data/TXQuery.h"
+#include "host/data/TXTable.h"
+#include "host/db/DMIDataBases.h"
+#include "host/db/TXDatabase.h"
+#include "host/ui/DBControls.h"
+#include "host/ui/Kmessages.h"
+
+#include <QSqlQuery>
+
+namespace {
+
+TXDatabase &Azienda()
+{
+    return DMIDataBases::Instance().Global();
+}
+
+const QString kRifBolla = QStringLiteral("DT");
+
+} // namespace
+
+TTipoDocumento TFSVen0008f::Tipo()
+{
+    TTipoDocumento t;
+    t.CodTipoDoc = 1;
+    t.Sigla = QStringLiteral("FI");
+    t.Descrizione = QStringLiteral("Fattura");
+    t.TabellaTeste = QStringLiteral("FattureCliTeste");
+    t.TabellaRighe = QStringLiteral("FattureCliRighe");
+    t.TabellaTotali = QStringLiteral("FattureCliTot");
+    t.TabellaRigheLocale = QStringLiteral("t_RigheFattCli");
+    t.ChiaveTesta = QStringLiteral("KFattCliT");
+    t.ChiaveRigo = QStringLiteral("KFattCliR");
+    t.CampoContoTp = QStringLiteral("IdClienteTp");
+    t.CampoConto = QStringLiteral("IdCliente");
+    t.TipoConto = QStringLiteral("CL");
+    t.TabellaCausali = QStringLiteral("CausaliFattCli");
+    return t;
+}
+
+TFSVen0008f::TFSVen0008f(QWidget *owner) : TFDocumento(Tipo(), owner)
+{
+    setObjectName(QStringLiteral("FSVen0008f"));
+    SetCaption(QStringLiteral("Fatture Clienti"));
+    TRRigheNC = new TXQuery(this);
+    TRRigheNC->SetName(QStringLiteral("TRRigheNC"));
+    TRRigheNC->SQL = TRRighe->SQL;
+    TRigheDDT = new TXClientTable(this);
+    TRigheDDT->SetName(QStringLiteral("TRigheDDT"));
+    TRigheDDT->SetTableName(QStringLiteral("BolleCliRighe"));
+    TRigheDDT->SetKeyFields(QStringLiteral("KBolleCliR"));
+    TRigheDDT->SetXWhereVuoto(QStringLiteral("KBolleCliR = 0"));
+    TRigheDDT->SetCachedUpdates(true);
+}
+
+bool TFSVen0008f::InitForm(int modo, qint64 chiave)
+{
+    FlSegnoInverso = modo == 1;
+    SetCaption(FlSegnoInverso ? QStringLiteral("Fatture Clienti (note di credito)") : QStringLiteral("Fatture Clienti"));
+    return chiave == 0 ? InitDoc(0) : CaricaDocumento(chiave);
+}
+
+void TFSVen0008f::FormCreate()
+{
+    TFDocumento::FormCreate();
+    TRigheDDT->Open();
+}
+
+void TFSVen0008f::FormClose(TCloseAction &action)
+{
+    TFDocumento::FormClose(action);
+    if (FSVen0008f == this)
+        FSVen0008f = nullptr;
+}
+
+bool TFSVen0008f::InitDoc(int modo)
+{
+    if (TRigheDDT->State() != dsBrowse)
+        TRigheDDT->Cancel();
+    TRigheDDT->CancelUpdates();
+    BolleSelezionate.clear();
+    return TFDocumento::InitDoc(modo);
+}
+
+// ---- rows from delivery notes
+
+int TFSVen0008f::AccodaRigheDaDDT()
+{
+    const QString cliente = TTesta->FieldByName(QStringLiteral("IdCliente"))->AsString().trimmed();
+    if (cliente.isEmpty())
+        throw Exception(QStringLiteral("Indicare il cliente della fattura prima di prendere le righe dai DDT."));
+    QStringList sql{QStringLiteral("SELECT R.KBolleCliR FROM BolleCliRighe R"),
+                    QStringLiteral("JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT"),
+                    QStringLiteral("WHERE T.IdClienteTp = 'CL' AND T.IdCliente = ? AND R.FlGenFattura = 0")};
+    QVariantList valori{cliente};
+    if (!BolleSelezionate.isEmpty()) {
+        QStringList segni;
+        for (qint64 k : BolleSelezionate) {
+            segni << QStringLiteral("?");
+            valori << k;
+        }
+        sql << QStringLiteral("AND T.KBolleCliT IN (%1)").arg(segni.join(QLatin1Char(',')));
+    }
+    sql << QStringLiteral("ORDER BY T.DataDocumento, T.Numero, R.KBolleCliT, R.NumOrdine, R.KBolleCliR");
+    QList<qint64> righe;
+    QSqlQuery q = Azienda().OpenQuery(sql.join(QLatin1Char(' ')), valori);
+    while (q.next())
+        righe << q.value(0).toLongLong();
+
+    int aggiunte = 0;
+    TRighe->DisableControls();
+    struct Riattiva {
+        TDataSet *d;
+        ~Riattiva() { d->EnableControls(); }
+    } riattiva{TRighe};
+    for (qint64 k : righe) {
+        if (!TRigheDDT->Locate(QStringLiteral("KBolleCliR"), k))
+            continue;
+        if (TRigheDDT->FieldByName(QStringLiteral("KFatturaR"))->AsInteger() == 999)
+            continue; // already taken into this invoice
+        TRighe->Append();
+        const QVariant chiaveTesta = TRighe->FieldByName(QStringLiteral("KFattCliT"))->Value();
+        const QVariant contatore = TRighe->FieldByName(QStringLiteral("Contatore"))->Value();
+        const QVariant ordine = TRighe->FieldByName(QStringLiteral("NumOrdine"))->Value();
+        Funzioni::CopiaDati(TRighe, TRigheDDT);
+        TRighe->FieldByName(QStringLiteral("KFattCliR"))->Clear();
+        TRighe->FieldByName(QStringLiteral("KFattCliT"))->SetValue(chiaveTesta);
+        TRighe->FieldByName(QStringLiteral("Contatore"))->SetValue(contatore);
+        TRighe->FieldByName(QStringLiteral("NumOrdine"))->SetValue(ordine);
+        TRighe->FieldByName(QStringLiteral("Stato"))->SetAsInteger(2);
+        TRighe->FieldByName(QStringLiteral("IdTipoRiferimento"))->SetAsString(kRifBolla);
+        TRighe->FieldByName(QStringLiteral("RifRigoDoc"))->SetAsString(QString::number(k));
+        TRighe->Post();
+        TRigheDDT->Edit();
+        TRigheDDT->FieldByName(QStringLiteral("KFatturaR"))->SetAsInteger(999);
+        TRigheDDT->Post();
+        ++aggiunte;
+    }
+    if (aggiunte > 0) {
+        FlRigheAggiunte = true;
+        FlRigheModificate = true;
+    }
+    return aggiunte;
+}
+
+void TFSVen0008f::RiattivaFormDDT(QObject *)
+{
+    setEnabled(true);
+    AggiornaRighe();
+    KPageControl->SetActivePage(tsRighe);
+}
+
+bool TFSVen0008f::ControllaRighe(TDataSet *righe, bool messaggi)
+{
+    try {
+        for (righe->First(); !righe->Eof(); righe->Next())
+            ControllaRigo(righe);
+    } catch (const Exception &e) {
+        if (messaggi)
+            Kmessages::KMessage(e.Message, mtWarning, mbOK);
+        return false;
+    }
+    return true;
+}
+
+void TFSVen0008f::TRigheBeforeDelete(TDataSet *dataSet)
+{
+    // a row taken in this edit gives its delivery-note row back at once
+    if (dataSet->FieldByName(QStringLiteral("Stato"))->AsInteger() == 2
+        && dataSet->FieldByName(QStringLiteral("IdTipoRiferimento"))->AsString() == kRifBolla
+        && TRigheDDT->Locate(QStringLiteral("KBolleCliR"), dataSet->FieldByName(QStringLiteral("RifRigoDoc"))->AsString().toLongLong())) {
+        TRigheDDT->Edit();
+        TRigheDDT->FieldByName(QStringLiteral("KFatturaR"))->SetAsInteger(0);
+        TRigheDDT->Post();
+    }
+    TFDocumento::TRigheBeforeDelete(dataSet);
+}
+
+// ---- the save
+
+void TFSVen0008f::RegistroCausale(int &tipoRegistro, int &serie) const
+{
+    QSqlQuery q = Azienda().OpenQuery(QStringLiteral("SELECT FlTipoRegistro, SerieRegistro FROM CausaliFattCli WHERE IdCausale = ?"),
+                                      {TTesta->FieldByName(QStringLiteral("IdCausale"))->AsString().trimmed()});
+    tipoRegistro = 1;
+    serie = 0;
+    if (q.next()) {
+        tipoRegistro = q.value(0).toInt() == 0 ? 1 : q.value(0).toInt();
+        serie = q.value(1).toInt();
+    }
+}
+
+void TFSVen0008f::TTestaIdCausaleChange(TField *sender)
+{
+    int tipoRegistro = 1;
+    int serie = 0;
+    RegistroCausale(tipoRegistro, serie);
+    sender->DataSet()->FieldByName(QStringLiteral("Serie"))->SetAsInteger(serie);
+}
+
+int TFSVen0008f::NuovoNumero()
+{
+    int tipoRegistro = 1;
+    int serie = 0;
+    RegistroCausale(tipoRegistro, serie);
+    int numero = 0;
+    TDataSet *t = TestaScrittura();
+    if (!Funzioni::GetNumeroFattura(DMIBase->ProtIVA, t->FieldByName(QStringLiteral("Anno"))->AsInteger(), serie,
+                                    tipoRegistro, numero, t->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime()))
+        throw Exception(QStringLiteral("Protocolli fattura non presenti!"));
+    return numero;
+}
+
+void TFSVen0008f::SetNumeroDocumento()
+{
+    int tipoRegistro = 1;
+    int serie = 0;
+    RegistroCausale(tipoRegistro, serie);
+    TDataSet *t = TestaScrittura();
+    if (!Funzioni::SetNumeroFattura(DMIBase->ProtIVA, t->FieldByName(QStringLiteral("Anno"))->AsInteger(), serie,
+                                    tipoRegistro, t->FieldByName(QStringLiteral("Numero"))->AsInteger(),
+                                    t->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime(),
+                                    t->FieldByName(QStringLiteral("KFattCliT"))->Value().toLongLong()))
+        throw Exception(QStringLiteral("Protocolli fattura non presenti!"));
+}
+
+QList<TDataSet *> TFSVen0008f::TabelleSalvataggio()
+{
+    QList<TDataSet *> tabelle = TFDocumento::TabelleSalvataggio();
+    tabelle << DMIBase->ProtIVA;
+    return tabelle;
+}
+
+void TFSVen0008f::CollegaRigoBolla(TDataSet *rigo, qint64 kFattCliR, bool collega)
+{
+    if (rigo->FieldByName(QStringLiteral("IdTipoRiferimento"))->AsString() != kRifBolla)
+        return;
+    const qint64 bolla = rigo->FieldByName(QStringLiteral("RifRigoDoc"))->AsString().toLongLong();
+    if (collega) {
+        // the row must still be free: another invoice may have taken it meanwhile
+        if (Azienda().ExecSQL(QStringLiteral("UPDATE BolleCliRighe SET FlGenFattura = 1, KFatturaR = ? "
+                                             "WHERE KBolleCliR = ? AND FlGenFattura = 0"),
+                              {kFattCliR, bolla})
+            == 0)
+            throw Exception(QStringLiteral("Un rigo di DDT preso in fattura risulta già fatturato o cancellato: "
+                                           "rileggere i DDT e ripetere l'operazione."));
+    } else {
+        Azienda().ExecSQL(QStringLiteral("UPDATE BolleCliRighe SET FlGenFattura = 0, KFatturaR = 0 "
+                                         "WHERE KBolleCliR = ? AND KFatturaR = ?"),
+                          {bolla, kFattCliR});
+    }
+}
+
+void TFSVen0008f::RegistraRigo(int stato)
+{
+    TFDocumento::RegistraRigo(stato);
+    if (stato == 2)
+        CollegaRigoBolla(TRigheDB, TRigheDB->FieldByName(QStringLiteral("KFattCliR"))->Value().toLongLong(), true);
+}
+
+void TFSVen0008f::EliminaRigo()
+{
+    CollegaRigoBolla(TRigheDB, TRigheDB->FieldByName(QStringLiteral("KFattCliR"))->Value().toLongLong(), false);
+    TFDocumento::EliminaRigo();
+}
+
+bool TFSVen0008f::GeneraMovimentoRigo(int stato)
+{
+    // the delivery note booked the stock already
+    if (TRigheDB->FieldByName(QStringLiteral("IdTipoRiferimento"))->AsString() == kRifBolla)
+        return true;
+    return TFDocumento::GeneraMovimentoRigo(stato);
+}
+
+void TFSVen0008f::RegistraTotali()
+{
+    TFDocumento::RegistraTotali();
+    TDataSet *t = TestaScrittura();
+    if (FlSegnoInverso && t->State() != dsBrowse) {
+        TField *cvl = t->FieldByName(QStringLiteral("CvlDocumento"));
+        cvl->SetAsFloat(-qAbs(cvl->AsFloat()));
+    }
+}
+
+void TFSVen0008f::DopoSalvataggio()
+{
+    if (TRigheDDT->State() != dsBrowse)
+        TRigheDDT->Cancel();
+    TRigheDDT->CancelUpdates();
+    TFDocumento::DopoSalvataggio();
+}

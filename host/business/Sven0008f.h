@@ -1,0 +1,62 @@
+#pragma once
+// Customer invoices ("SVEN0008F_F", and "SVEN0008F_R" with reversed signs): the document
+// frame on FattureCliTeste, FattureCliRighe and FattureCliTot, rows in t_RigheFattCli,
+// numbered on the VAT protocol counters (ProtIVA) of the causal's register and series.
+//
+// Rows can be taken from delivery notes not yet invoiced (AccodaRigheDaDDT): each keeps the
+// delivery-note row it came from (IdTipoRiferimento "DT", RifRigoDoc its key) and books no
+// stock again; the save marks the delivery-note row invoiced (FlGenFattura 1, KFatturaR the
+// invoice row) and a deleted invoice row or invoice gives it back.
+#include "host/business/Documento.h"
+
+#include <QPointer>
+
+class TFSVen0008f : public TFDocumento {
+    Q_OBJECT
+public:
+    explicit TFSVen0008f(QWidget *owner = nullptr);
+
+    static TTipoDocumento Tipo();
+
+    // modo 0 ("_F") or 1 ("_R", reversed signs); chiave 0 opens a new invoice, else the stored
+    // one; false when it is not there.
+    bool InitForm(int modo, qint64 chiave);
+
+    TXQuery *TRRigheNC = nullptr;      // stored rows of the invoice, second query
+    // The client data set of the delivery-note rows taken into the invoice being edited: a
+    // taken row carries KFatturaR = 999 here until the save (nothing is written before).
+    TXClientTable *TRigheDDT = nullptr;
+    // Delivery notes whose rows AccodaRigheDaDDT takes (empty: every delivery note of the
+    // invoice's customer with rows not yet invoiced).
+    QList<qint64> BolleSelezionate;
+
+    void FormCreate() override;
+    void FormClose(TCloseAction &action) override;
+    bool InitDoc(int modo) override;
+
+    // Appends the rows not yet invoiced of the chosen delivery notes; answers the rows added.
+    virtual int AccodaRigheDaDDT();
+    // The window back in use after the delivery-note selection: the rows page on view.
+    virtual void RiattivaFormDDT(QObject *sender);
+    // The rows checked one by one; with messaggi the first fault is shown (warning).
+    virtual bool ControllaRighe(TDataSet *righe, bool messaggi);
+
+    void TTestaIdCausaleChange(TField *sender) override;
+    int NuovoNumero() override;
+    void SetNumeroDocumento() override;
+    QList<TDataSet *> TabelleSalvataggio() override;
+    void RegistraRigo(int stato) override;
+    void EliminaRigo() override;
+    bool GeneraMovimentoRigo(int stato) override;
+    void RegistraTotali() override;
+    void DopoSalvataggio() override;
+    void TRigheBeforeDelete(TDataSet *dataSet) override;
+
+protected:
+    // The causal's register type (1 sales) and series.
+    void RegistroCausale(int &tipoRegistro, int &serie) const;
+    // Marks (true) or frees the delivery-note row of the current stored invoice row.
+    void CollegaRigoBolla(TDataSet *rigo, qint64 kFattCliR, bool collega);
+};
+
+inline QPointer<TFSVen0008f> FSVen0008f;

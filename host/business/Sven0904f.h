@@ -1,0 +1,51 @@
+#pragma once
+// The quantity-detail dialog (child-dialog registry "TfSVen0904f"): the detail lines
+// (variant, batch, quantity) of the current row of a document, kept in the local t_DettQtaDoc
+// under the document window (KTestaDoc, a number of its own) and the row's Contatore. On close the detail's total is checked against the
+// row's quantity and, when the user agrees, written back to the row (left in edit, so the
+// window's own post stores or refuses it).
+#include "host/ui/Dlgbase.h"
+
+class KDBGriglia;
+class TDataSource;
+class TFDocumento;
+class TXTable;
+namespace Ui {
+class Sven0904f;
+}
+
+class TfSVen0904f : public TfdlgBase {
+    Q_OBJECT
+public:
+    explicit TfSVen0904f(QWidget *owner = nullptr);
+    ~TfSVen0904f() override;
+
+    TXTable *tDettaglio;      // t_DettQtaDoc lines of the row (Stato < 3)
+    TDataSource *DSDettaglio;
+    KDBGriglia *gDettaglio;
+    TFDocumento *Documento = nullptr;
+    QString CampoQuantita;    // the row's quantity field (Quantita, QuantitaOrd on orders)
+    int KRigo = 0;            // the row's Contatore
+    int KFinestra = 0;        // the document window's number (KTestaDoc of its lines)
+
+    // The detail of the current row of the document; false when the document has no row.
+    virtual bool ApriDettaglio(TFDocumento *documento);
+    // The total of the detail lines not deleted (0 when there is none).
+    double TotaleDettaglio();
+
+    void FormCreate() override;
+    void FormClose(TCloseAction &action) override;
+
+private:
+    void MostraTotale();
+    Ui::Sven0904f *ui;
+};
+
+namespace Sven0904f {
+// The dialog for the current row of the document, created through its registry and shown.
+void DettaglioQuantita(TFDocumento *documento);
+// The document window's number in t_DettQtaDoc (negative, given on first use).
+int ChiaveFinestra(TFDocumento *documento);
+// Drops the detail lines of the document window (a document read or begun anew).
+void SvuotaDettaglio(TFDocumento *documento);
+} // namespace Sven0904f

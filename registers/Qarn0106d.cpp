@@ -1,0 +1,289 @@
+#include "registers/Qarn0106d.h"
+
+#include "ui_Qarn0106d.h"
+
+#include "frame/Dmilumo.h"
+#include "frame/Dmilumo_reg.h"
+#include "frame/Dusaria.h"
+#include "frame/Lumo_parametri.h"
+#include "host/core/Errors.h"
+#include "host/data/DatasetFunctions.h"
+#include "host/data/TXMemTable.h"
+#include "host/data/TXQuery.h"
+#include "host/data/TXTable.h"
+#include "host/data/TXlkTable.h"
+#include "host/db/TXDatabase.h"
+#include "host/db/SetBasedWork.h"
+#include "host/db/TXTransaction.h"
+#include "host/db/DMIDataBases.h"
+#include "host/ui/ClassRegistry.h"
+#include "host/ui/Kmessages.h"
+#include "host/ui/MDIForm.h"
+#include "registers/Lumo_registri.h"
+#include "registers/Qarn0106s.h"
+
+#include <QSqlQuery>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+const QString TestoDataIniziale = QStringLiteral("Data iniziale non valida");
+
+} // namespace
+
+TFqarn0106d::TFqarn0106d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn0106d)
+{
+    SetupLayout(*ui);
+    TDMILUMO::Crea();
+    TDMILUMO_reg::Crea();
+    tPars->SetTableName(QStringLiteral("LUMO_StaRegImb"));
+    tPars->SetUsaDizionario(true);
+    UT_LMQ_RG_LookupRaggruppamento(tPars);
+    TTRegImb = new TXTable(this);
+    TTRegImb->SetName(QStringLiteral("TTRegImb"));
+    TTRegImb->SetDatabaseName(QStringLiteral("LocalDatabase"));
+    TTRegImb->SetTableName(QStringLiteral("LUMO_t_RegImb"));
+    TTRegImb->SetUsaDizionario(true);
+    TTRegImb->SetXAutoApply(false); // written once at the end, not a disk sync per row
+
+    CategorieMerc_Param.Tabella = QStringLiteral("CategorieMerc");
+    CategorieMerc_Param.CampoChiave = QStringLiteral("IdCategoria");
+    CategorieMerc_Param.Filtro = QStringLiteral("FlUtilizzo = 0");
+    CategorieMerc_Param.Titolo = QStringLiteral("Categorie Merceologiche");
+    CategorieMerc_Param.Colonne = {{QStringLiteral("IdCategoria"), QStringLiteral("Codice"), 50},
+                                   {QStringLiteral("DsCategoria"), QStringLiteral("Descrizione"), 300}};
+    connect(ui->btSelCategorie, &QPushButton::clicked, this, [this] { Guard([this] { btSelCategorieClick(); }); });
+    SetActiveControl(ui->edIdRaggMag);
+}
+
+TFqarn0106d::~TFqarn0106d()
+{
+    delete ui;
+}
+
+void TFqarn0106d::FormCreate()
+{
+    TFDBChildPars::FormCreate();
+    _TipoRegistro = QStringLiteral("IMBO");
+    Funzioni::PulisciTabella(TTRegImb);
+    CategorieMerc_Param.Pulisci();
+    tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnValidate = [this](TField *f) { tParsIdRaggMagValidate(f); };
+    tPars->FieldByName(QStringLiteral("DaData"))->OnValidate = [this](TField *f) {
+        const QDateTime ultima = tPars->FieldByName(QStringLiteral("DataUltSta"))->AsDateTime();
+        if (!f->IsNull() && !ultima.isNull() && ultima.date() >= f->AsDateTime().date()) {
+            Kmessages::KMessage(TestoDataIniziale, mtError, mbOK);
+            ui->edDaData->setFocus();
+        }
+    };
+    tPars->FieldByName(QStringLiteral("A_Data"))->OnValidate = [this](TField *f) {
+        const QDateTime da = tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime();
+        if (!f->IsNull() && !da.isNull() && da.date() > f->AsDateTime().date()) {
+            Kmessages::KMessage(QStringLiteral("Data finale non corretta"), mtError, mbOK);
+            ui->edA_Data->setFocus();
+        }
+    };
+}
+
+void TFqarn0106d::FormClose(TCloseAction &action)
+{
+    TFDBChildPars::FormClose(action);
+    if (Fqarn0106d == this)
+        Fqarn0106d = nullptr;
+}
+
+void TFqarn0106d::XFormCloseQuery(bool &canClose)
+{
+    TFDBChildPars::XFormCloseQuery(canClose);
+    if (inCorso_)
+        canClose = false;
+}
+
+void TFqarn0106d::tParsIdRaggMagValidate(TField *campo)
+{
+    const int gruppo = campo->AsInteger();
+    if (!UT_LMQ_RG_GruppoDigitato(gruppo))
+        return; // no grouping yet: the run asks for one
+    UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, UT_LMQ_RG_ProgressiviRegistri);
+    const TUT_LMQ_RG_ProgressiviRegistri &p = UT_LMQ_RG_ProgressiviRegistri;
+    if (!p.DataUltAgg.isNull())
+        tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(p.DataUltAgg.date().addDays(1));
+    tPars->FieldByName(QStringLiteral("UltNumRiga"))->SetAsInteger(p.UltNumRiga);
+    TField *ultima = tPars->FieldByName(QStringLiteral("DataUltSta"));
+    if (p.DataUltAgg.isNull())
+        ultima->Clear();
+    else
+        ultima->SetAsDateTime(p.DataUltAgg);
+}
+
+void TFqarn0106d::btSelCategorieClick()
+{
+    Dlgselmulti::Seleziona(this, CategorieMerc_Param);
+}
+
+void TFqarn0106d::btEseguiClick()
+{
+    if (inCorso_)
+        return;
+    TFDBChildPars::btEseguiClick();
+    const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
+    const QDateTime da = tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime();
+    if (!UT_LMQ_RG_ControllaEsecuzione(gruppo, da, tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(),
+                                       ui->edIdRaggMag, ui->edDaData, true))
+        return;
+
+    TLavoroInCorso lavoro(inCorso_);
+
+    // Another user may have stored a print since the grouping was typed.
+    UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, progInizio_);
+    tPars->FieldByName(QStringLiteral("UltNumRiga"))->SetAsInteger(progInizio_.UltNumRiga);
+    if (progInizio_.DataUltAgg.isNull())
+        tPars->FieldByName(QStringLiteral("DataUltSta"))->Clear();
+    else
+        tPars->FieldByName(QStringLiteral("DataUltSta"))->SetAsDateTime(progInizio_.DataUltAgg);
+
+    const bool definitiva = tPars->FieldByName(QStringLiteral("FlDefinitiva"))->AsInteger() == 1;
+    if (Elabora() == 0) {
+        Kmessages::KMessage(QStringLiteral("Nessun movimento da stampare nel periodo selezionato"), mtInformation, mbOK);
+    } else {
+        Stampa();
+        if (definitiva) {
+            if (!progInizio_.DataUltAgg.isNull() && da.date() <= progInizio_.DataUltAgg.date())
+                Kmessages::KMessage(TestoDataIniziale, mtError, mbOK); // the overlap would be numbered twice
+            else if (Kmessages::KMessage(QStringLiteral("Conferma aggiornamento definitivo dei dati stampati "),
+                                         mtConfirmation, mbYesNo) == 6)
+                AggiornamentoDati();
+        }
+    }
+    inCorso_ = false;
+    if (definitiva)
+        btChiudiClick();
+}
+
+int TFqarn0106d::Elabora()
+{
+    const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
+    TXDatabase &db = DMIDataBases::Instance().Global();
+    UltRiga = progInizio_.UltNumRiga;
+    TotaleSfuso = TotaleCalo = TotaleImbott = 0;
+
+    THourGlass clessidra;
+    LockWindowUpdate(this);
+    Mdimainbase::ProgressStart(1, QStringLiteral("Elaborazione movimenti in corso.."));
+    struct Chiusura {
+        ~Chiusura()
+        {
+            Mdimainbase::ProgressEnd();
+            LockWindowUpdate(nullptr);
+        }
+    } chiusura;
+    // The register rows in one statement on the company database (the movements of the
+    // grouping's warehouses as the data module reads them), numbered from the stored
+    // progressive by date and movement and copied into the local work table; an empty value
+    // stored as the table's datasets store it.
+    const QString sfuso = QStringLiteral("Articoli.UT_LMQ_FlTipArt = 4");
+    const QString quantita = QStringLiteral("COALESCE(MovMagazzino.Quantita, 0)");
+    const QString capacita = QStringLiteral("COALESCE(LUMO_Bottiglie.Capacita, 0)");
+    const QString calo = QStringLiteral("COALESCE(MovMagazzino.UT_LMQ_FlMovCalo, 0)");
+    // Row column <- its expression.
+    const std::vector<std::pair<QString, QString>> righe = {
+        {QStringLiteral("IdMagazzino1"), QStringLiteral("MovMagazzino.IdMagazzino1")},
+        {QStringLiteral("DataMovimento"), QStringLiteral("MovMagazzino.DataMovimento")},
+        {QStringLiteral("DataDocumento"), QStringLiteral("MovMagazzino.DataDocumento")},
+        {QStringLiteral("RifDocumento"), QStringLiteral("MovMagazzino.RifDocumento")},
+        {QStringLiteral("IdCausale"), QStringLiteral("MovMagazzino.IdCausale")},
+        {QStringLiteral("DsCausale"), QStringLiteral("CausaliMagaz.DsCausale")},
+        {QStringLiteral("IdContoTp"), QStringLiteral("MovMagazzino.IdContoTp")},
+        {QStringLiteral("IdConto"), QStringLiteral("MovMagazzino.IdConto")},
+        {QStringLiteral("IdProdotto"), QStringLiteral("MovMagazzino.IdProdotto")},
+        {QStringLiteral("DsProdotto"), QStringLiteral("Articoli.DsProdotto")},
+        {QStringLiteral("IdNatura"), QStringLiteral("Articoli.UT_LMQ_IdNatura")},
+        {QStringLiteral("DsNatura"), QStringLiteral("LUMO_Natura.DsNatura")},
+        {QStringLiteral("IdColore"), QStringLiteral("Articoli.UT_LMQ_IdColore")},
+        {QStringLiteral("DsColore"), QStringLiteral("LUMO_Colori.DsColore")},
+        {QStringLiteral("IdVasca"), QStringLiteral("MovMagazzino.UT_LMQ_IdVasca")},
+        {QStringLiteral("DsVasca"), QStringLiteral("LUMO_Vasche.DsVasca")},
+        {QStringLiteral("IdBottiglia"), QStringLiteral("Articoli.UT_LMQ_IdBottiglia")},
+        {QStringLiteral("DsBottiglia"), QStringLiteral("LUMO_Bottiglie.DsBottiglia")},
+        {QStringLiteral("IdUM1"), QStringLiteral("Articoli.IdUM1")},
+        {QStringLiteral("FlTipArt"), QStringLiteral("Articoli.UT_LMQ_FlTipArt")},
+        {QStringLiteral("FlTestCalo"), QStringLiteral("MovMagazzino.UT_LMQ_FlMovCalo")},
+        {QStringLiteral("Kmovmag"), QStringLiteral("MovMagazzino.KMovMag")},
+        {QStringLiteral("Partita"), QStringLiteral("MovMagazzino.Partita")},
+        {QStringLiteral("IdRaggMag"), QString::number(gruppo)},
+        {QStringLiteral("RagioneSociale"),
+         QStringLiteral("(CASE WHEN MovMagazzino.IdContoTp = 'CL' THEN Clienti.RagioneSociale "
+                        "WHEN MovMagazzino.IdContoTp = 'FO' THEN Fornitori.RagioneSociale END)")},
+        // the movement's own quantity, in the article's unit, with no sign
+        {QStringLiteral("QuantitaLitri"),
+         QStringLiteral("%1 * (CASE WHEN %2 THEN 1.0 ELSE %3 END)").arg(quantita, sfuso, capacita)},
+        {QStringLiteral("QtaSfuso"),
+         QStringLiteral("(CASE WHEN %1 AND %2 = 0 THEN %3 ELSE 0 END)").arg(sfuso, calo, quantita)},
+        {QStringLiteral("QtaCalo"),
+         QStringLiteral("(CASE WHEN %1 AND %2 <> 0 THEN %3 ELSE 0 END)").arg(sfuso, calo, quantita)},
+        {QStringLiteral("QtaImbott"), QStringLiteral("(CASE WHEN %1 THEN 0 ELSE %2 END)").arg(sfuso, quantita)},
+        {QStringLiteral("NumeroRiga"),
+         QStringLiteral("%1 + ROW_NUMBER() OVER (ORDER BY MovMagazzino.DataMovimento, MovMagazzino.KMovMag)").arg(UltRiga)},
+        // a bulk row keeps no capacity
+        {QStringLiteral("Capacita"), QStringLiteral("(CASE WHEN %1 THEN NULL ELSE %2 END)").arg(sfuso, capacita)},
+    };
+    const QString tabella = QStringLiteral("LUMO_t_RegImb");
+    QStringList colonne, espressioni;
+    for (const auto &[colonna, espressione] : righe) {
+        colonne << colonna;
+        espressioni << UT_LMQ_RG_SqlVuoto(tabella, colonna, espressione);
+    }
+    const QStringList &testo = DMILUMO_reg->qMMRegImb->SQL;
+    qsizetype da = 0;
+    while (da < testo.size() && !testo[da].startsWith(QLatin1String("FROM ")))
+        ++da;
+    const QString selezione = QStringLiteral("SELECT ") + espressioni.join(QStringLiteral(", ")) + u'\n'
+                              + testo.mid(da).join(u'\n');
+    TXDatabase &locale = DMIDataBases::Instance().Local();
+    TXTransaction transazione(locale);
+    locale.ExecSQL(QStringLiteral("DELETE FROM ") + tabella);
+    const qint64 copiate = kv8db::CopiaRighe(
+        db, selezione,
+        {QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
+         UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime()), gruppo},
+        locale, tabella, colonne);
+    {
+        QSqlQuery totali = locale.OpenQuery(QStringLiteral("SELECT COALESCE(SUM(QtaSfuso), 0), COALESCE(SUM(QtaCalo), 0), "
+                                                           "COALESCE(SUM(QtaImbott), 0) FROM ") + tabella);
+        if (totali.next()) {
+            TotaleSfuso = totali.value(0).toDouble();
+            TotaleCalo = totali.value(1).toDouble();
+            TotaleImbott = totali.value(2).toDouble();
+        }
+    }
+    transazione.Commit();
+    UltRiga += int(copiate);
+    Mdimainbase::ProgressStep();
+    return int(copiate);
+}
+
+void TFqarn0106d::Stampa()
+{
+    std::unique_ptr<TFqarn0106s> stampa(
+        Kv8reportb::XGetReportClass(ClassRef::Of<TFqarn0106s>()).CreateAs<TFqarn0106s>(this));
+    stampa->TotaleSfuso = TotaleSfuso;
+    stampa->TotaleCalo = TotaleCalo;
+    stampa->TotaleImbott = TotaleImbott;
+    stampa->InitForm(tPars, CategorieMerc_Param);
+    stampa->InitReport();
+    stampa->ImpostaReport();
+    stampa->ImpostaQuery(stampa->qMain);
+    stampa->StampaSu.Aghi = UT_LMQ_Parametri.FlStaRegImb != 1;
+    stampa->EseguiStampa(true);
+}
+
+bool TFqarn0106d::AggiornamentoDati()
+{
+    const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
+    const QDateTime aData = tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime();
+    return UT_LMQ_RG_AggiornamentoDefinitivo(gruppo, _TipoRegistro, progInizio_,
+                                             [&] { UT_LMQ_RG_ScrivoProgReg(gruppo, _TipoRegistro, aData, UltRiga); });
+}
+
+DUSARIA_FINESTRA(TFqarn0106d, Fqarn0106d);

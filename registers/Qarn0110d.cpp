@@ -1,0 +1,373 @@
+#include "registers/Qarn0110d.h"
+
+#include "ui_Qarn0110d.h"
+
+#include "frame/Dmilumo.h"
+#include "frame/Dmilumo_reg.h"
+#include "frame/Dusaria.h"
+#include "frame/Lumo_parametri.h"
+#include "host/core/Applvar.h"
+#include "host/core/Errors.h"
+#include "host/data/DatasetFunctions.h"
+#include "host/data/TXClientTable.h"
+#include "host/data/TXMemTable.h"
+#include "host/data/TXQuery.h"
+#include "host/data/TXTable.h"
+#include "host/data/TXlkTable.h"
+#include "host/db/DMIDataBases.h"
+#include "host/db/TXScan.h"
+#include "host/ui/ClassRegistry.h"
+#include "host/ui/Kmessages.h"
+#include "host/ui/MDIForm.h"
+#include "host/ui/Transazione.h"
+#include "registers/Lumo_registri.h"
+#include "registers/Qarn0110s.h"
+
+#include <QHash>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <memory>
+#include <vector>
+
+TFqarn0110d::TFqarn0110d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn0110d)
+{
+    SetupLayout(*ui);
+    TDMILUMO::Crea();
+    TDMILUMO_reg::Crea();
+    tPars->SetTableName(QStringLiteral("LUMO_StaRegCi"));
+    tPars->SetUsaDizionario(true);
+    UT_LMQ_RG_LookupRaggruppamento(tPars);
+    TTRegCon = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegCon"));
+    TTRegConTot = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegConTot"));
+    SetActiveControl(ui->edIdRaggMag);
+}
+
+TFqarn0110d::~TFqarn0110d()
+{
+    delete ui;
+}
+
+void TFqarn0110d::FormCreate()
+{
+    TFDBChildPars::FormCreate();
+    _TipoRegistro = QStringLiteral("CON");
+    Funzioni::PulisciTabella(TTRegCon);
+    Funzioni::PulisciTabella(TTRegConTot);
+    tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnValidate = [this](TField *f) { tParsIdRaggMagValidate(f); };
+    tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnChange = [this](TField *) { edIdRaggMagExit(); };
+    tPars->FieldByName(QStringLiteral("DaData"))->OnValidate = [this](TField *f) {
+        const QDateTime ultima = tPars->FieldByName(QStringLiteral("DataUltSta"))->AsDateTime();
+        if (!f->IsNull() && !ultima.isNull() && ultima.date() >= f->AsDateTime().date()) {
+            Kmessages::KMessage(QStringLiteral("Data iniziale non valida"), mtError, mbOK);
+            ui->edDaData->setFocus();
+        }
+    };
+    tPars->FieldByName(QStringLiteral("A_Data"))->OnValidate = [this](TField *f) {
+        const QDateTime da = tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime();
+        if (!f->IsNull() && !da.isNull() && da.date() > f->AsDateTime().date()) {
+            Kmessages::KMessage(QStringLiteral("Data finale non corretta"), mtError, mbOK);
+            ui->edA_Data->setFocus();
+        }
+    };
+}
+
+void TFqarn0110d::FormClose(TCloseAction &action)
+{
+    TFDBChildPars::FormClose(action);
+    if (Fqarn0110d == this)
+        Fqarn0110d = nullptr;
+}
+
+void TFqarn0110d::XFormCloseQuery(bool &canClose)
+{
+    TFDBChildPars::XFormCloseQuery(canClose);
+    if (inCorso_)
+        canClose = false;
+}
+
+void TFqarn0110d::tParsIdRaggMagValidate(TField *campo)
+{
+    UT_LMQ_RG_GruppoDigitato(campo->AsInteger());
+}
+
+int TFqarn0110d::CreaChiaveRegistro()
+{
+    TField *tipoProd = tPars->FieldByName(QStringLiteral("TipoProd"));
+    _TipoRegistro = QStringLiteral("CON") + tPars->FieldByName(QStringLiteral("TipoContr"))->AsString() +
+                    QString::number(tipoProd->AsInteger());
+    return tipoProd->IsNull() ? -1 : 0;
+}
+
+void TFqarn0110d::edIdRaggMagExit()
+{
+    const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
+    if (CreaChiaveRegistro() != 0 || gruppo == 0)
+        return;
+    UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, UT_LMQ_RG_ProgressiviRegistri);
+    const TUT_LMQ_RG_ProgressiviRegistri &p = UT_LMQ_RG_ProgressiviRegistri;
+    if (!p.DataUltAgg.isNull())
+        tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(p.DataUltAgg.date().addDays(1));
+    tPars->FieldByName(QStringLiteral("UltNumRiga"))->SetAsInteger(p.UltNumRiga);
+    TField *ultima = tPars->FieldByName(QStringLiteral("DataUltSta"));
+    if (p.DataUltAgg.isNull())
+        ultima->Clear();
+    else
+        ultima->SetAsDateTime(p.DataUltAgg);
+}
+
+void TFqarn0110d::btEseguiClick()
+{
+    if (inCorso_)
+        return;
+    TFDBChildPars::btEseguiClick();
+    const auto errore = [](const QString &testo, QWidget *fuoco) {
+        Kmessages::KMessage(testo, mtError, mbOK);
+        if (fuoco)
+            fuoco->setFocus();
+    };
+    if (tPars->FieldByName(QStringLiteral("TipoContr"))->AsString().isEmpty())
+        return errore(QStringLiteral("Selezionare un tipo contrassegno"), ui->edTipoContr);
+    if (tPars->FieldByName(QStringLiteral("TipoProd"))->IsNull())
+        return errore(QStringLiteral("Compilare tutti i dati"), ui->cbTipoProd);
+    // The start date follows the last definitive print whenever one exists.
+    edIdRaggMagExit();
+    if (!UT_LMQ_RG_ControllaEsecuzione(tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger(),
+                                       tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime(),
+                                       tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), ui->edIdRaggMag,
+                                       ui->edDaData, true))
+        return;
+
+    TLavoroInCorso lavoro(inCorso_);
+    progInizio_ = UT_LMQ_RG_ProgressiviRegistri;
+
+    if (Elabora() == 0) {
+        Kmessages::KMessage(QStringLiteral("Nessun movimento da stampare nel periodo selezionato"), mtInformation, mbOK);
+    } else {
+        Stampa();
+        if (tPars->FieldByName(QStringLiteral("FlDefinitiva"))->AsInteger() == 1 &&
+            Kmessages::KMessage(QStringLiteral("Conferma aggiornamento definitivo dei dati stampati "), mtConfirmation,
+                                mbYesNo) == 6)
+            AggiornamentoDati();
+    }
+    inCorso_ = false;
+    btChiudiClick();
+}
+
+int TFqarn0110d::Elabora()
+{
+    const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
+    const QString tipoContr = tPars->FieldByName(QStringLiteral("TipoContr"))->AsString();
+    const int tipoProd = tPars->FieldByName(QStringLiteral("TipoProd"))->AsInteger();
+    TXDatabase &db = DMIDataBases::Instance().Global();
+    ContaRighe = progInizio_.UltNumRiga;
+    Funzioni::PulisciTabella(TTRegConTot);
+
+    // Stamp totals in table order: the stored stock first (every stamp of the grouping and
+    // product type, whatever its type), then the stamps as met.
+    struct Totale {
+        QString IdConIva, DsConIva;
+        bool stock = false, movimenti = false, imbottigliato = false;
+        double EsistenzaIni = 0, Carico = 0, Scarico = 0, EsistenzaFin = 0, Imbottigliato = 0;
+    };
+    std::vector<Totale> totali;
+    QHash<QString, int> indice;
+    TXQuery *qProg = DMILUMO_reg->qProgRegConT;
+    qProg->Close();
+    qProg->ParamByName(QStringLiteral("IdRaggMag"))->SetValue(gruppo);
+    qProg->ParamByName(QStringLiteral("TipoProdotto"))->SetValue(tipoProd);
+    qProg->Open();
+    for (; !qProg->Eof(); qProg->Next()) {
+        Totale t;
+        t.IdConIva = qProg->FieldByName(QStringLiteral("IdConIva"))->AsString();
+        t.DsConIva = qProg->FieldByName(QStringLiteral("DsConIva"))->AsString();
+        t.stock = t.imbottigliato = true;
+        t.EsistenzaIni = t.EsistenzaFin = qProg->FieldByName(QStringLiteral("Esistenza"))->AsFloat();
+        t.Imbottigliato = qProg->FieldByName(QStringLiteral("GiacImbott"))->AsFloat();
+        indice.insert(t.IdConIva, int(totali.size()));
+        totali.push_back(t);
+    }
+    qProg->Close();
+
+    THourGlass clessidra;
+    LockWindowUpdate(this);
+    Mdimainbase::ProgressStart(1, QStringLiteral("Elaborazione movimenti in corso.."));
+    struct Chiusura {
+        ~Chiusura()
+        {
+            Mdimainbase::ProgressEnd();
+            LockWindowUpdate(nullptr);
+        }
+    } chiusura;
+    // The movements of the grouping's warehouses, only the columns read, a batch at a time.
+    const std::unique_ptr<TXScan> scan = db.OpenScan(
+        DMILUMO_reg->qMMRegCon->SQL.join(u'\n'),
+        {QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
+         UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime()), gruppo});
+    const QSqlRecord campi = scan->Record();
+    QSqlQuery &q = scan->Row();
+    const auto colonna = [&](const QString &nome) {
+        const int i = campi.indexOf(nome);
+        if (i < 0)
+            throw Exception(
+                QStringLiteral("Colonna %1 assente nella lettura dei movimenti: segnalarlo all'assistenza.").arg(nome));
+        return i;
+    };
+
+    const int fConIva = colonna(QStringLiteral("UT_LMQ_IdConIva"));
+    const int fDsConIva = colonna(QStringLiteral("DsConIva"));
+    const int fTipoProd = colonna(QStringLiteral("UT_LMQ_TipoProd"));
+    const int fCarSca = colonna(QStringLiteral("UT_LMQ_FlCarSca"));
+    const int fSegno = colonna(QStringLiteral("UT_LMQ_FlSegno"));
+    const int fConImb = colonna(QStringLiteral("UT_LMQ_FlConImb"));
+    const int fQta = colonna(QStringLiteral("Quantita"));
+    const int fTipo = colonna(QStringLiteral("IdContoTp"));
+    const int fCli = colonna(QStringLiteral("CliRagSoc"));
+    const int fFor = colonna(QStringLiteral("ForRagSoc"));
+    const QStringList copiati = {QStringLiteral("IdMagazzino1"), QStringLiteral("DataMovimento"),
+                                 QStringLiteral("DataDocumento"), QStringLiteral("RifDocumento"),
+                                 QStringLiteral("IdCausale"),     QStringLiteral("DsCausale"),
+                                 QStringLiteral("IdContoTp"),     QStringLiteral("IdConto"),
+                                 QStringLiteral("IdProdotto"),    QStringLiteral("DsProdotto")};
+    std::vector<int> sorgenti;
+    for (const QString &c : copiati)
+        sorgenti.push_back(colonna(c));
+    QStringList colonne = copiati;
+    colonne << QStringLiteral("RagioneSociale") << QStringLiteral("IdConIva") << QStringLiteral("DsConIva")
+            << QStringLiteral("FlCarSca") << QStringLiteral("FlSegno") << QStringLiteral("IdRaggMag")
+            << QStringLiteral("QtaCarico") << QStringLiteral("QtaScarico") << QStringLiteral("NumeroRiga");
+    TRigheLocali righe(QStringLiteral("LUMO_t_RegCon"), colonne);
+    QVariantList valori;
+    valori.reserve(colonne.size());
+
+    while (scan->Next()) {
+        const QString conIva = q.value(fConIva).toString();
+        if (conIva.left(1) == tipoContr && (tipoProd == 0 || q.value(fTipoProd).toInt() == tipoProd)) {
+            const int carSca = q.value(fCarSca).toInt();
+            const int segno = q.value(fSegno).toInt();
+            const double quantita = q.value(fQta).toDouble();
+            const QString dsConIva = q.value(fDsConIva).toString();
+            valori.clear();
+            for (int f : sorgenti)
+                valori << q.value(f);
+            const QString tipo = q.value(fTipo).toString();
+            // Units, never litres: no bottle capacity applies; a column not moved stays empty.
+            double carico = 0, scarico = 0;
+            QVariant colCarico, colScarico;
+            if ((carSca == 0 || carSca == 1) && (segno == 0 || segno == 1)) {
+                const double valore = segno == 0 ? quantita : quantita * -1.0;
+                (carSca == 0 ? carico : scarico) = valore;
+                (carSca == 0 ? colCarico : colScarico) = valore;
+            }
+            ++ContaRighe;
+            valori << (tipo == QLatin1String("CL")   ? q.value(fCli).toString()
+                       : tipo == QLatin1String("FO") ? q.value(fFor).toString()
+                                                     : QString())
+                   << conIva << dsConIva << carSca << segno << gruppo << colCarico << colScarico << ContaRighe;
+            righe.Aggiungi(valori);
+
+            auto it = indice.constFind(conIva);
+            int pos;
+            if (it == indice.constEnd()) {
+                pos = int(totali.size());
+                indice.insert(conIva, pos);
+                totali.push_back(Totale{conIva, QString(), false, false, false, 0, 0, 0, 0, 0});
+            } else {
+                pos = *it;
+            }
+            Totale &t = totali[size_t(pos)];
+            t.DsConIva = dsConIva;
+            t.movimenti = true;
+            t.Carico += carico;
+            t.Scarico += scarico;
+            t.EsistenzaFin += carico - scarico;
+            if (q.value(fConImb).toInt() != 0) {
+                t.imbottigliato = true;
+                t.Imbottigliato += carico - scarico;
+            }
+        }
+    }
+    Mdimainbase::ProgressStep();
+    righe.Chiudi();
+
+    TTRegConTot->Open();
+    for (const Totale &t : totali) {
+        TTRegConTot->Append();
+        TTRegConTot->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(gruppo);
+        TTRegConTot->FieldByName(QStringLiteral("TipoProd"))->SetAsInteger(tipoProd);
+        TTRegConTot->FieldByName(QStringLiteral("IdConIva"))->SetAsString(t.IdConIva);
+        TTRegConTot->FieldByName(QStringLiteral("DsConIva"))->SetAsString(t.DsConIva);
+        if (t.stock) // a stamp new to the grouping keeps an empty opening stock
+            TTRegConTot->FieldByName(QStringLiteral("EsistenzaIni"))->SetAsFloat(t.EsistenzaIni);
+        TTRegConTot->FieldByName(QStringLiteral("EsistenzaFin"))->SetAsFloat(t.EsistenzaFin);
+        if (t.movimenti) {
+            TTRegConTot->FieldByName(QStringLiteral("CaricoPeriodo"))->SetAsFloat(t.Carico);
+            TTRegConTot->FieldByName(QStringLiteral("ScaricoPeriodo"))->SetAsFloat(t.Scarico);
+        }
+        if (t.imbottigliato)
+            TTRegConTot->FieldByName(QStringLiteral("Imbottigliato"))->SetAsFloat(t.Imbottigliato);
+        TTRegConTot->Post();
+    }
+    TTRegConTot->ApplyUpdates();
+    TTRegConTot->Close();
+    return righe.Righe();
+}
+
+void TFqarn0110d::Stampa()
+{
+    std::unique_ptr<TFqarn0110s> stampa(
+        Kv8reportb::XGetReportClass(ClassRef::Of<TFqarn0110s>()).CreateAs<TFqarn0110s>(this));
+    stampa->InitReport();
+    stampa->ImpostaReport();
+    stampa->ImpostaQuery(stampa->qMain);
+    stampa->StampaSu.Aghi = UT_LMQ_Parametri.FlStaRegCon != 1;
+    stampa->EseguiStampa(true);
+}
+
+bool TFqarn0110d::AggiornamentoDati()
+{
+    const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
+    const QDateTime aData = tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime();
+    return UT_LMQ_RG_AggiornamentoDefinitivo(gruppo, _TipoRegistro, progInizio_, [&] {
+        std::unique_ptr<TXClientTable> testa(UT_LMQ_RG_TabellaArchivio(nullptr, QStringLiteral("LUMO_ProgRegCiT"), QStringLiteral("KProgRegT = -1")));
+        std::unique_ptr<TXClientTable> anni(UT_LMQ_RG_TabellaArchivio(nullptr, QStringLiteral("LUMO_ProgRegCiR"), QStringLiteral("KProgRegR = -1")));
+        testa->Open();
+        anni->Open();
+        TTRegConTot->Open();
+        for (TTRegConTot->First(); !TTRegConTot->Eof(); TTRegConTot->Next()) {
+            const QString conIva = TTRegConTot->FieldByName(QStringLiteral("IdConIva"))->AsString();
+            const int tipoProd = TTRegConTot->FieldByName(QStringLiteral("TipoProd"))->AsInteger();
+            if (testa->Locate(QStringLiteral("IdRaggMag;IdConIva;TipoProdotto"), QVariantList{gruppo, conIva, tipoProd})) {
+                testa->Edit();
+            } else {
+                testa->Insert();
+                testa->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(gruppo);
+                testa->FieldByName(QStringLiteral("IdConIva"))->SetAsString(conIva);
+                testa->FieldByName(QStringLiteral("TipoProdotto"))->SetAsInteger(tipoProd);
+            }
+            testa->FieldByName(QStringLiteral("Esistenza"))->SetAsFloat(TTRegConTot->FieldByName(QStringLiteral("EsistenzaFin"))->AsFloat());
+            // The closing bottled stock opens the next register.
+            testa->FieldByName(QStringLiteral("GiacImbott"))->SetAsFloat(TTRegConTot->FieldByName(QStringLiteral("Imbottigliato"))->AsFloat());
+            testa->FieldByName(QStringLiteral("DataUltAgg"))->SetAsDateTime(aData);
+            const int chiave = testa->FieldByName(QStringLiteral("KProgRegT"))->AsInteger();
+            testa->Post();
+
+            if (anni->Locate(QStringLiteral("KProgRegT;Anno"), QVariantList{chiave, CFG.Anno})) {
+                anni->Edit();
+            } else {
+                anni->Insert();
+                anni->FieldByName(QStringLiteral("KProgRegT"))->SetAsInteger(chiave);
+                anni->FieldByName(QStringLiteral("Anno"))->SetAsInteger(CFG.Anno);
+            }
+            TField *carico = anni->FieldByName(QStringLiteral("ProgCarico"));
+            TField *scarico = anni->FieldByName(QStringLiteral("ProgScarico"));
+            carico->SetAsFloat(carico->AsFloat() + TTRegConTot->FieldByName(QStringLiteral("CaricoPeriodo"))->AsFloat());
+            scarico->SetAsFloat(scarico->AsFloat() + TTRegConTot->FieldByName(QStringLiteral("ScaricoPeriodo"))->AsFloat());
+            anni->Post();
+        }
+        TTRegConTot->Close();
+        UT_LMQ_RG_ScrivoProgReg(gruppo, _TipoRegistro, aData, ContaRighe);
+    });
+}
+
+DUSARIA_FINESTRA(TFqarn0110d, Fqarn0110d);

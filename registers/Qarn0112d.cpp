@@ -1,0 +1,133 @@
+#include "registers/Qarn0112d.h"
+
+#include "ui_Qarn0112d.h"
+
+#include "frame/Dmilumo.h"
+#include "frame/Dusaria.h"
+#include "host/data/DatasetFunctions.h"
+#include "host/data/TXMemTable.h"
+#include "host/data/TXTable.h"
+#include "host/db/DMIDataBases.h"
+#include "host/ui/ClassRegistry.h"
+#include "host/ui/DBGrid.h"
+#include "registers/Lumo_registri.h"
+#include "registers/Qarn0112s.h"
+
+#include <QHash>
+#include <QSqlQuery>
+
+#include <memory>
+#include <vector>
+
+TFqarn0112d::TFqarn0112d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::Qarn0112d)
+{
+    SetupLayout(*ui);
+    TDMILUMO::Crea();
+    tPars->SetTableName(QStringLiteral("LUMO_ProRegCon"));
+    tPars->SetUsaDizionario(true);
+    UT_LMQ_RG_LookupRaggruppamento(tPars);
+    TTRegConTot = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegConTot"));
+    TTRegConTot->SetIndexFieldNames(QStringLiteral("IdRaggMag;IdConIva"));
+    DSRisultati->SetDataSet(TTRegConTot);
+
+    gRisultati->AddColumn(QStringLiteral("IdRaggMag"), QStringLiteral("Cod.Ragg."), 80);
+    gRisultati->AddColumn(QStringLiteral("TipoProd"), QStringLiteral("Tipo Prod."), 80);
+    gRisultati->AddColumn(QStringLiteral("IdConIva"), QStringLiteral("Cont.Iva"), 80);
+    gRisultati->AddColumn(QStringLiteral("EsistenzaFin"), QStringLiteral("Esistenza Attuale"), 130);
+    gRisultati->AddColumn(QStringLiteral("Imbottigliato"), QStringLiteral("Esist. Imbottigliato"), 130);
+    SetActiveControl(ui->edIdRaggMag);
+}
+
+TFqarn0112d::~TFqarn0112d()
+{
+    delete ui;
+}
+
+void TFqarn0112d::FormCreate()
+{
+    TFDBChildParsPage::FormCreate();
+    SetPagina(0);
+}
+
+void TFqarn0112d::FormClose(TCloseAction &action)
+{
+    TFDBChildParsPage::FormClose(action);
+    if (Fqarn0112d == this)
+        Fqarn0112d = nullptr;
+}
+
+void TFqarn0112d::XFormCloseQuery(bool &canClose)
+{
+    TFDBChildParsPage::XFormCloseQuery(canClose);
+    if (inCorso_)
+        canClose = false;
+}
+
+void TFqarn0112d::btEseguiClick()
+{
+    if (inCorso_)
+        return;
+    TFDBChildParsPage::btEseguiClick();
+    TLavoroInCorso lavoro(inCorso_);
+
+    const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
+    const QString contrassegno = tPars->FieldByName(QStringLiteral("IdConIva"))->AsString();
+    const int tipoProd = tPars->FieldByName(QStringLiteral("TipoProdotto"))->AsInteger();
+    TTRegConTot->Close();
+    Funzioni::PulisciTabella(TTRegConTot);
+
+    // Sums per result stamp, in the order first met.
+    struct Totale {
+        QString IdConIva;
+        double Esistenza = 0, Imbottigliato = 0;
+    };
+    std::vector<Totale> totali;
+    QHash<QString, int> indice;
+    QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
+        QStringLiteral("SELECT IdRaggMag, IdConIva, TipoProdotto, Esistenza, GiacImbott FROM LUMO_ProgRegCiT"));
+    bool righe = false;
+    while (q.next()) {
+        righe = true;
+        const QString codice = q.value(1).toString();
+        if ((gruppo != 0 && q.value(0).toInt() != gruppo) ||
+            (!contrassegno.isEmpty() && codice.left(contrassegno.size()) != contrassegno) ||
+            (tipoProd != 0 && q.value(2).toInt() != tipoProd))
+            continue;
+        const QString chiave = contrassegno.isEmpty() ? codice : contrassegno;
+        auto it = indice.constFind(chiave);
+        if (it == indice.constEnd()) {
+            it = indice.insert(chiave, int(totali.size()));
+            totali.push_back(Totale{chiave});
+        }
+        Totale &t = totali[size_t(*it)];
+        t.Esistenza += q.value(3).toDouble();
+        t.Imbottigliato += q.value(4).toDouble();
+    }
+    if (!righe)
+        return; // no stored stock: page 1 stays in front
+    TTRegConTot->Open();
+    for (const Totale &t : totali) {
+        TTRegConTot->Append();
+        TTRegConTot->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(gruppo);
+        TTRegConTot->FieldByName(QStringLiteral("TipoProd"))->SetAsInteger(tipoProd);
+        TTRegConTot->FieldByName(QStringLiteral("IdConIva"))->SetAsString(t.IdConIva);
+        TTRegConTot->FieldByName(QStringLiteral("EsistenzaFin"))->SetAsFloat(t.Esistenza);
+        TTRegConTot->FieldByName(QStringLiteral("Imbottigliato"))->SetAsFloat(t.Imbottigliato);
+        TTRegConTot->Post();
+    }
+    TTRegConTot->ApplyUpdates();
+    TTRegConTot->First();
+    SetPagina(1);
+}
+
+void TFqarn0112d::btStampaClick()
+{
+    std::unique_ptr<TFqarn0112s> stampa(
+        Kv8reportb::XGetReportClass(ClassRef::Of<TFqarn0112s>()).CreateAs<TFqarn0112s>(this));
+    stampa->InitReport();
+    stampa->ImpostaReport();
+    stampa->ImpostaQuery(stampa->qMain);
+    stampa->EseguiStampa(true);
+}
+
+DUSARIA_FINESTRA(TFqarn0112d, Fqarn0112d);

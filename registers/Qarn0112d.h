@@ -1,0 +1,35 @@
+#pragma once
+// The tax-stamp progressives analysis (menu code "QARN0112D"): the stored stamp stock summed
+// per stamp (or under the stamp code asked for) for a grouping and product type, shown on the
+// results page and printed on request. Nothing is written to the company database.
+#include "host/ui/Dbchildpars.h"
+
+#include <QPointer>
+
+class TXTable;
+
+namespace Ui {
+class Qarn0112d;
+}
+
+class TFqarn0112d : public TFDBChildParsPage {
+    Q_OBJECT
+public:
+    explicit TFqarn0112d(QWidget *owner = nullptr);
+    ~TFqarn0112d() override;
+
+    // The stamp totals (LUMO_t_RegConTot), local work table shared with the stamp register.
+    TXTable *TTRegConTot;
+
+    void FormCreate() override;
+    void FormClose(TCloseAction &action) override;
+    void XFormCloseQuery(bool &canClose) override;
+    void btEseguiClick() override;
+    void btStampaClick() override;
+
+private:
+    Ui::Qarn0112d *ui;
+    bool inCorso_ = false;
+};
+
+inline QPointer<TFqarn0112d> Fqarn0112d;

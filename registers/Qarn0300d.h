@@ -1,0 +1,33 @@
+#pragma once
+// The product-card inquiry (menu code "QARN0300D"): the articles with an enabled product card
+// selected by their card data, listed on the results page and printed as a list.
+#include "host/ui/Dbchildpars.h"
+
+#include <QPointer>
+
+class TXQuery;
+
+namespace Ui {
+class Qarn0300d;
+}
+
+class TFqarn0300d : public TFDBChildParsPage {
+    Q_OBJECT
+public:
+    explicit TFqarn0300d(QWidget *owner = nullptr);
+    ~TFqarn0300d() override;
+
+    TXQuery *qArtSchPro;
+
+    void FormCreate() override;
+    void FormClose(TCloseAction &action) override;
+    void btEseguiClick() override;
+    void btStampaClick() override;
+
+private:
+    Ui::Qarn0300d *ui;
+    QString WHERE;
+    QString ORDER;
+};
+
+inline QPointer<TFqarn0300d> Fqarn0300d;

@@ -1,0 +1,27 @@
+#pragma once
+// The product catalogue (menu code "QARN0301D"): the selected articles with an enabled
+// product card printed one full card a page or two short cards a page.
+#include "host/ui/Dbchildpars.h"
+
+#include <QPointer>
+
+namespace Ui {
+class Qarn0301d;
+}
+
+class TFqarn0301d : public TFDBChildPars {
+    Q_OBJECT
+public:
+    explicit TFqarn0301d(QWidget *owner = nullptr);
+    ~TFqarn0301d() override;
+
+    void FormClose(TCloseAction &action) override;
+    void btEseguiClick() override;
+
+private:
+    Ui::Qarn0301d *ui;
+    QString WHERE;
+    QString ORDER;
+};
+
+inline QPointer<TFqarn0301d> Fqarn0301d;

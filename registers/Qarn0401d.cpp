@@ -1,0 +1,378 @@
+#include "registers/Qarn0401d.h"
+
+#include "ui_Qarn0401d.h"
+
+#include "frame/Dmilumo.h"
+#include "frame/Dusaria.h"
+#include "frame/Lumo_funzioni.h"
+#include "host/business/Dmibase.h"
+#include "host/core/Errors.h"
+#include "host/core/Funzioni.h"
+#include "host/data/DatasetFunctions.h"
+#include "host/data/TDataSource.h"
+#include "host/data/TXClientTable.h"
+#include "host/data/TXMemTable.h"
+#include "host/data/TXTable.h"
+#include "host/data/TXlkTable.h"
+#include "host/db/DMIDataBases.h"
+#include "host/db/TXTransaction.h"
+#include "host/ui/DBGrid.h"
+#include "host/ui/Kmessages.h"
+#include "host/ui/MDIForm.h"
+#include "registers/Lumo_accisa.h"
+#include "registers/Lumo_registri.h"
+
+#include <QHash>
+#include <QSqlQuery>
+
+#include <vector>
+
+namespace {
+
+TFqarn0401d::Sorgente SorgenteDi(int tipo)
+{
+    if (tipo == 1)
+        return {QStringLiteral("BolleCliTeste"), QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT"),
+                QStringLiteral("KBolleCliR")};
+    return {QStringLiteral("FattureCliTeste"), QStringLiteral("FattureCliRighe"), QStringLiteral("KFattCliT"),
+            QStringLiteral("KFattCliR")};
+}
+
+// The consignee joins of a source head T: its customer and its customer destination.
+QString Consegnatario()
+{
+    return QStringLiteral(" LEFT JOIN Clienti C ON C.IdContoTp = T.IdClienteTp AND C.IdConto = T.IdCliente"
+                          " LEFT JOIN Destinazioni D ON D.IdContoTp = T.IdClienteTp AND D.IdConto = T.IdCliente"
+                          " AND D.IdDestinazione = T.IdDestinazione");
+}
+
+} // namespace
+
+TFqarn0401d::TFqarn0401d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::Qarn0401d)
+{
+    SetupLayout(*ui);
+    TDMILUMO::Crea();
+    TDMIBase::Crea();
+    tPars->SetTableName(QStringLiteral("LUMO_GenDocAcc"));
+    tPars->SetUsaDizionario(true);
+    LumoAccisa::AggiungiNomiConsegnatario(tPars);
+    tPars->AddCalcField(QStringLiteral("_DsCausale"), ftString, 30);
+    auto nomi = tPars->OnCalcFields;
+    tPars->OnCalcFields = [nomi](TDataSet *d) {
+        nomi(d);
+        const int tipo = d->FieldByName(QStringLiteral("FlTipoDocColl"))->AsInteger();
+        const QString causale = d->FieldByName(QStringLiteral("IdCausale"))->AsString();
+        TXlkTable *causali = tipo == 1 ? DMIBase->lkCausBolleCli : tipo == 2 ? DMIBase->lkCausFattCli : nullptr;
+        const bool trovata = causali && !causale.isEmpty()
+                             && TDMIBase::Posiziona(causali, QStringLiteral("IdCausale"), {causale});
+        d->FieldByName(QStringLiteral("_DsCausale"))
+            ->SetAsString(trovata ? causali->FieldByName(QStringLiteral("DsCausale"))->AsString().left(30) : QString());
+    };
+
+    TTGenDocAcc = new TXTable(this);
+    TTGenDocAcc->SetName(QStringLiteral("TTGenDocAcc"));
+    TTGenDocAcc->SetDatabaseName(QStringLiteral("LocalDatabase"));
+    TTGenDocAcc->SetTableName(QStringLiteral("LUMO_t_GenDocAccT"));
+    TTGenDocAcc->SetUsaDizionario(true);
+    DSRisultati->SetDataSet(TTGenDocAcc);
+    gRisultati->AddColumn(QStringLiteral("DataDoc"), QStringLiteral("Data DAA"), 90);
+    gRisultati->AddColumn(QStringLiteral("Numero"), QStringLiteral("Numero DAA"), 90);
+    gRisultati->AddColumn(QStringLiteral("Serie"), QStringLiteral("Serie"), 50);
+    gRisultati->AddColumn(QStringLiteral("DataDocColl"), QStringLiteral("Data Doc."), 90);
+    gRisultati->AddColumn(QStringLiteral("NumeroColl"), QStringLiteral("Numero Doc."), 90);
+    gRisultati->AddColumn(QStringLiteral("IdConto"), QStringLiteral("Cliente"), 90);
+    gRisultati->AddColumn(QStringLiteral("IdDestinazione"), QStringLiteral("Dest."), 60);
+    btStampa->hide();
+    SetActiveControl(ui->cbFlTipoDocColl);
+}
+
+TFqarn0401d::~TFqarn0401d()
+{
+    delete ui;
+}
+
+void TFqarn0401d::FormCreate()
+{
+    TFDBChildParsPage::FormCreate();
+    SetPagina(0);
+    Funzioni::PulisciTabella(TTGenDocAcc);
+    TTGenDocAcc->Open();
+    LumoAccisa::ImpostaControlliConsegnatario(tPars, ui->edIdDestinazione);
+    const auto tabellaCausali = [this] {
+        ui->edIdCausale->TabellaRicerca = tPars->FieldByName(QStringLiteral("FlTipoDocColl"))->AsInteger() == 1
+                                              ? QStringLiteral("CausaliBolleCli")
+                                              : QStringLiteral("CausaliFattCli");
+    };
+    tabellaCausali();
+    tPars->FieldByName(QStringLiteral("FlTipoDocColl"))->OnChange = [tabellaCausali](TField *) { tabellaCausali(); };
+    tPars->FieldByName(QStringLiteral("IdCausale"))->OnValidate = [this](TField *f) {
+        const QString causale = f->AsString();
+        if (causale.isEmpty())
+            return; // the run asks for one
+        const int tipo = tPars->FieldByName(QStringLiteral("FlTipoDocColl"))->AsInteger();
+        if (tipo == 1 && !TDMIBase::Posiziona(DMIBase->lkCausBolleCli, QStringLiteral("IdCausale"), {causale}))
+            throw Exception(QStringLiteral("Codice Causale Bolle non valido"));
+        if (tipo == 2 && !TDMIBase::Posiziona(DMIBase->lkCausFattCli, QStringLiteral("IdCausale"), {causale}))
+            throw Exception(QStringLiteral("Codice Causale Fatture non valido"));
+    };
+}
+
+void TFqarn0401d::FormClose(TCloseAction &action)
+{
+    TFDBChildParsPage::FormClose(action);
+    if (Fqarn0401d == this)
+        Fqarn0401d = nullptr;
+}
+
+void TFqarn0401d::XFormCloseQuery(bool &canClose)
+{
+    TFDBChildParsPage::XFormCloseQuery(canClose);
+    if (inCorso_)
+        canClose = false;
+}
+
+QString TFqarn0401d::Condizione() const
+{
+    TXDatabase &db = DMIDataBases::Instance().Global();
+    const auto campo = [this](const char *nome) { return tPars->FieldByName(QString::fromLatin1(nome)); };
+    QStringList c;
+    c << QStringLiteral("T.IdCausale = ") + XWideQuotedStr(campo("IdCausale")->AsString());
+    c << QStringLiteral("T.UT_LMQ_FlAccisa = 0");
+    c << QStringLiteral("(C.UT_LMQ_FlTipCli <> 0 OR D.UT_LMQ_FlTipCli <> 0)");
+    if (!campo("Da_Data")->IsNull())
+        c << QStringLiteral("T.DataDocumento >= ") + db.FormatDataSQL(campo("Da_Data")->AsDateTime().date());
+    if (!campo("A_Data")->IsNull())
+        c << QStringLiteral("T.DataDocumento <= ") + db.FormatDataSQL(campo("A_Data")->AsDateTime().date());
+    if (campo("Da_Numero")->AsInteger() != 0)
+        c << QStringLiteral("T.Numero >= ") + QString::number(campo("Da_Numero")->AsInteger());
+    if (campo("A_Numero")->AsInteger() != 0)
+        c << QStringLiteral("T.Numero <= ") + QString::number(campo("A_Numero")->AsInteger());
+    if (!campo("IdConto")->AsString().isEmpty())
+        c << QStringLiteral("T.IdCliente = ") + XWideQuotedStr(campo("IdConto")->AsString());
+    if (campo("IdDestinazione")->AsInteger() != 0)
+        c << QStringLiteral("T.IdDestinazione = ") + QString::number(campo("IdDestinazione")->AsInteger());
+    return c.join(QStringLiteral(" AND "));
+}
+
+void TFqarn0401d::btEseguiClick()
+{
+    if (inCorso_)
+        return;
+    TFDBChildParsPage::btEseguiClick();
+    if (tPars->FieldByName(QStringLiteral("IdCausale"))->AsString().isEmpty()) {
+        Kmessages::KMessage(QStringLiteral("Codice Causale documento non specificata"), mtError, mbOK);
+        ui->edIdCausale->setFocus();
+        return;
+    }
+    TLavoroInCorso lavoro(inCorso_);
+    Genera(Condizione());
+    if (TTGenDocAcc->Active() && TTGenDocAcc->RecordCount() > 0)
+        SetPagina(1);
+}
+
+void TFqarn0401d::Genera(const QString &condizione)
+{
+    TXDatabase &db = DMIDataBases::Instance().Global();
+    const int tipo = tPars->FieldByName(QStringLiteral("FlTipoDocColl"))->AsInteger() == 1 ? 1 : 2;
+    const Sorgente s = SorgenteDi(tipo);
+
+    std::vector<TestaSorgente> teste;
+    try {
+        QSqlQuery q = db.OpenQuery(
+            QStringLiteral("SELECT T.%1, T.Anno, T.Serie, T.Numero, T.IdCausale, T.DataDocumento, T.IdClienteTp, "
+                           "T.IdCliente, T.IdDestinazione, T.IdSpedizione1, T.NumeroColli, T.DataTrasporto, "
+                           "T.OraTrasporto FROM %2 T%3 WHERE %4 ORDER BY T.Anno, T.Serie, T.Numero, T.%1")
+                .arg(s.ChiaveT, s.Teste, Consegnatario(), condizione));
+        while (q.next())
+            teste.push_back({q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(), q.value(3).toInt(),
+                             q.value(8).toInt(), q.value(5).toDateTime(), q.value(11).toDateTime(),
+                             q.value(4).toString(), q.value(6).toString(), q.value(7).toString(), q.value(9).toString(),
+                             q.value(10).toDouble(), q.value(12).toDouble()});
+    } catch (const std::exception &e) {
+        Kmessages::KMessage(QString::fromUtf8(e.what()), mtInformation, mbOK);
+        return;
+    }
+    if (teste.empty()) {
+        Kmessages::KMessage(QStringLiteral("Nessun documento di vendita trovato !"), mtInformation, mbOK);
+        return;
+    }
+    Funzioni::PulisciTabella(TTGenDocAcc);
+    if (db.InTransaction())
+        return;
+
+    THourGlass clessidra;
+    LockWindowUpdate(this);
+    const auto archivio = [](const QString &tabella, const QString &vuoto) {
+        return std::unique_ptr<TXClientTable>(UT_LMQ_RG_TabellaArchivio(nullptr, tabella, vuoto));
+    };
+    Scrittura w{tipo,
+                s,
+                archivio(QStringLiteral("LUMO_DocAccT"), QStringLiteral("KContaT = -1")),
+                archivio(QStringLiteral("LUMO_DocAccR"), QStringLiteral("KContaR = -1")),
+                archivio(s.Teste, s.ChiaveT + QStringLiteral(" = -1")),
+                {}};
+    QString errore;
+    bool riuscito = false;
+    // the list on page 2 is shown again at the end, not at every head
+    TTGenDocAcc->DisableControls();
+    try {
+        TXTransaction transazione(db);
+        if (!transazione.Started())
+            throw EAbort();
+        try {
+            Registra(w, teste, condizione);
+            transazione.Commit();
+        } catch (...) {
+            for (TXClientTable *t : {w.Teste.get(), w.Righe.get(), w.Sorgenti.get()})
+                Funzioni::CheckRollBack(t);
+            throw; // the scope rolls the transaction back before the message
+        }
+        TTGenDocAcc->ApplyUpdates();
+        riuscito = true;
+    } catch (const EAbort &) {
+    } catch (const std::exception &e) {
+        errore = QString::fromUtf8(e.what());
+    }
+    Mdimainbase::ProgressEnd();
+    LockWindowUpdate(nullptr);
+    if (!riuscito) {
+        TTGenDocAcc->CancelUpdates();
+        Funzioni::PulisciTabella(TTGenDocAcc);
+    }
+    if (!errore.isEmpty()) {
+        qWarning("Generazione D.A.A.: %s", qPrintable(errore));
+        Kmessages::KMessage(errore, mtInformation, mbOK);
+    }
+    if (!TTGenDocAcc->Active())
+        TTGenDocAcc->Open();
+    else
+        TTGenDocAcc->Refresh();
+    TTGenDocAcc->EnableControls();
+}
+
+void TFqarn0401d::Registra(Scrittura &w, const std::vector<TestaSorgente> &teste, const QString &condizione)
+{
+    TXDatabase &db = DMIDataBases::Instance().Global();
+    // the notes as they are now, edited since the last run or not
+    TXlkTable *parametri = DMILUMO->lkLUMO_ParAcc;
+    parametri->Close();
+    parametri->Open();
+    if (!parametri->Locate(QStringLiteral("IdCodice"), QStringLiteral("1")))
+        parametri->First();
+    for (const char *nota : {"NoteChiusura1", "NoteChiusura2", "NoteChiusura3"})
+        w.Note << (parametri->IsEmpty() ? QString() : parametri->FieldByName(QString::fromLatin1(nota))->AsString());
+
+    // the excise rows of every selected document, in one reading
+    QHash<int, std::vector<RigaSorgente>> righe;
+    {
+        QSqlQuery q = db.OpenQuery(
+            QStringLiteral("SELECT R.%1, R.IdProdotto, R.Quantita, R.Quantita2, R.Lunghezza, R.UT_LMQ_TotLit, "
+                           "A.PesoLordo, A.PesoNetto, A.IdTariffa FROM %2 R JOIN Articoli A ON A.IdProdotto = "
+                           "R.IdProdotto JOIN %3 T ON T.%1 = R.%1%4 WHERE %5 AND A.UT_LMQ_TipoAcc <> 0 "
+                           "ORDER BY R.%1, R.%6")
+                .arg(w.Fonte.ChiaveT, w.Fonte.Righe, w.Fonte.Teste, Consegnatario(), condizione, w.Fonte.ChiaveR));
+        while (q.next())
+            righe[q.value(0).toInt()].push_back({q.value(1).toString(), q.value(8).toString(), q.value(2).toDouble(),
+                                                 q.value(3).toDouble(), q.value(4).toDouble(), q.value(5).toDouble(),
+                                                 q.value(6).toDouble(), q.value(7).toDouble()});
+    }
+
+    // heads and rows reach the database in multi-row statements before the commit; the
+    // source heads of the run are read at once
+    w.Teste->SetDeferredWrites(true);
+    w.Righe->SetDeferredWrites(true);
+    w.Sorgenti->SetDeferredWrites(true);
+    w.Teste->Open();
+    w.Righe->Open();
+    w.Sorgenti->SetXWhere(QStringLiteral("%1 IN (SELECT T.%1 FROM %2 T%3 WHERE %4)")
+                              .arg(w.Fonte.ChiaveT, w.Fonte.Teste, Consegnatario(), condizione));
+    w.Sorgenti->Open();
+    TTGenDocAcc->SetXAutoApply(false);
+    TTGenDocAcc->Open();
+    Mdimainbase::ProgressStart(int(teste.size()), QStringLiteral("Registrazione in corso"));
+    for (const TestaSorgente &t : teste) {
+        KBolleCliT = 0;
+        const auto it = righe.constFind(t.Chiave);
+        if (it != righe.constEnd()) {
+            for (const RigaSorgente &r : *it) {
+                if (KBolleCliT == 0)
+                    CreaTestata(w, t);
+                CreaRighe(w, r);
+            }
+            AggiornaTestaDoc(w, t);
+        }
+        Mdimainbase::ProgressStep();
+    }
+}
+
+void TFqarn0401d::CreaTestata(Scrittura &w, const TestaSorgente &t)
+{
+    const int numero = UT_LMQ_GEN_GetProtocolloDoc(0, t.Anno, t.Serie);
+    if (numero < 1 || !UT_LMQ_GEN_SetProtocolloDoc(0, t.Anno, t.Serie, numero, 0))
+        throw Exception(
+            QStringLiteral("Impossibile assegnare il numero D.A.A. dell'anno %1 serie %2: ripetere la generazione.")
+                .arg(t.Anno)
+                .arg(t.Serie));
+    TXClientTable *d = w.Teste.get();
+    const auto f = [d](const char *nome) { return d->FieldByName(QString::fromLatin1(nome)); };
+    const QDateTime dataReg = tPars->FieldByName(QStringLiteral("DataReg"))->AsDateTime();
+    d->Append();
+    f("Anno")->SetAsInteger(t.Anno);
+    f("Serie")->SetAsInteger(t.Serie);
+    f("Numero")->SetAsInteger(numero);
+    if (!dataReg.isNull())
+        f("DataDoc")->SetAsDateTime(dataReg);
+    f("AnnoColl")->SetAsInteger(t.Anno);
+    f("SerieColl")->SetAsInteger(t.Serie);
+    f("NumeroColl")->SetAsInteger(t.Numero);
+    if (!t.DataDocumento.isNull())
+        f("DataDocColl")->SetAsDateTime(t.DataDocumento);
+    f("FlTipoDocColl")->SetAsInteger(w.Tipo);
+    f("KDocT")->SetAsInteger(t.Chiave);
+    f("IdCausale")->SetAsString(t.IdCausale);
+    f("IdContoTp")->SetAsString(t.IdClienteTp);
+    f("IdConto")->SetAsString(t.IdCliente);
+    f("IdDestinazione")->SetAsInteger(t.IdDestinazione);
+    f("IdSpedizione")->SetAsString(t.IdSpedizione);
+    if (!t.DataTrasporto.isNull())
+        f("DataArrivo")->SetAsDateTime(t.DataTrasporto);
+    f("OraTra")->SetAsFloat(t.OraTrasporto);
+    f("NumeroColli")->SetAsFloat(t.NumeroColli);
+    f("NoteChiusura1")->SetAsString(w.Note.value(0));
+    f("NoteChiusura2")->SetAsString(w.Note.value(1));
+    f("NoteChiusura3")->SetAsString(w.Note.value(2));
+    d->Post();
+    KBolleCliT = f("KContaT")->AsInteger();
+    TTGenDocAcc->Append();
+    Funzioni::CopiaDati(TTGenDocAcc, d, 0, 0, false);
+    TTGenDocAcc->Post();
+}
+
+void TFqarn0401d::CreaRighe(Scrittura &w, const RigaSorgente &r)
+{
+    TXClientTable *d = w.Righe.get();
+    const auto f = [d](const char *nome) { return d->FieldByName(QString::fromLatin1(nome)); };
+    d->Append();
+    f("KContaT")->SetAsInteger(KBolleCliT);
+    f("IdProdotto")->SetAsString(r.IdProdotto);
+    f("Nomenclat")->SetAsString(r.IdTariffa);
+    f("PesoNetto")->SetAsFloat(Funzioni::KRound(r.Quantita * r.PesoNetto, 2));
+    f("PesoLordo")->SetAsFloat(Funzioni::KRound(r.Quantita * r.PesoLordo, 2));
+    f("QtaImballo")->SetAsFloat(r.Quantita2);
+    f("NumConf")->SetAsFloat(r.Lunghezza);
+    f("QtaMov")->SetAsFloat(r.Quantita);
+    f("TotLit")->SetAsFloat(r.TotLit);
+    d->Post();
+}
+
+void TFqarn0401d::AggiornaTestaDoc(Scrittura &w, const TestaSorgente &t)
+{
+    TXClientTable *d = w.Sorgenti.get();
+    if (!d->Locate(w.Fonte.ChiaveT, t.Chiave))
+        return;
+    d->Edit();
+    d->FieldByName(QStringLiteral("UT_LMQ_FlAccisa"))->SetAsInteger(1);
+    d->Post();
+}
+
+DUSARIA_FINESTRA(TFqarn0401d, Fqarn0401d);

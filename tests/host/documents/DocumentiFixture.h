@@ -1,0 +1,128 @@
+#pragma once
+// A company with two warehouses, three articles, the 2026 exercise, a delivery-note causal
+// that unloads stock, an invoice causal that books none, one customer and the 2026 VAT
+// counters; the host's document menu choices, a main window, the message script, and the
+// user's gestures on the document windows.
+#include "host/business/Sacq0001f.h"
+#include "host/business/SceltaDocumenti.h"
+#include "host/business/Sven0001f.h"
+#include "host/business/Sven0008f.h"
+#include "host/core/Applvar.h"
+#include "host/core/Funzioni.h"
+#include "host/core/KV8Config.h"
+#include "host/data/TXClientTable.h"
+#include "host/data/TXTable.h"
+#include "host/db/TXDatabase.h"
+#include "host/ui/DBControls.h"
+#include "host/ui/DBNavigator.h"
+#include "host/ui/WindowFactory.h"
+#include "tests/support/ui/FinestreHost.h"
+
+#include <QToolButton>
+
+#include <tuple>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class Documenti : public FinestreHost {
+protected:
+    void SetUp() override
+    {
+        FinestreHost::SetUp();
+        if (IsSkipped())
+            return;
+        CFG.DecQuantita = 3;
+        CFG.DecValoreIT = 2;
+        CFG.DecPrezzoIT = 4;
+        Esegui("INSERT INTO Magazzini (IdMagazzino, RagioneSociale) VALUES (1, 'Sede'), (2, 'Deposito')");
+        Esegui("INSERT INTO CodiciIva (IdIva, DsIva, Aliquota) VALUES ('22', 'IVA 22%', 22)");
+        Esegui("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva, FlTipoCarico) VALUES "
+               "('A1', 'Barolo', 'BT', '22', 0), ('B1', 'Barbera', 'BT', '22', 0), ('C1', 'Dolcetto', 'BT', '22', 0)");
+        Esegui("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza, FlClasse, IdContropartita, FlPartita) "
+               "VALUES ('VEN', 'Vendita', -1, 0, '', 0), ('ACQ', 'Acquisto', 1, 0, '', 0)");
+        Esegui("INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlConvQuantita) VALUES (0, 'Merce', 0, 1), "
+               "(2, 'Descrizione', 2, 0)");
+        Esegui("INSERT INTO EserciziMagazzino (Esercizio, DsEsercizio, DataInizio, DataFine) VALUES (2026, '2026', ?, ?)",
+               {Giorno(2026, 1, 1), Giorno(2026, 12, 31)});
+        Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DDT', 'DDT vendita', 0, 'VEN')");
+        Esegui("INSERT INTO CausaliBolleFor (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DTA', 'DDT acquisto', 0, 'ACQ')");
+        Esegui("INSERT INTO Fornitori (IdContoTp, IdConto, RagioneSociale) VALUES ('FO', 'F1', 'Cantina Bianchi')");
+        Esegui("INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro, "
+               "IdCausaleMaga) VALUES ('FD', 'Fattura differita', 0, 0, 1, '')");
+        Esegui("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', 'C1', 'Enoteca Rossi'), "
+               "('CL', 'C2', 'Bar Verdi')");
+        Esegui("INSERT INTO ProtIVA (Anno, Serie, NumUltFatturaV, NUltFTRegistroV, NumUltFatturaC) VALUES (2026, 0, 0, 0, 0)");
+        SceltaDocumenti::Registra();
+        main = std::make_unique<kv8test::TestMainWindow>();
+    }
+    double Esistenza(const QString &articolo)
+    {
+        return Valore(QStringLiteral("SELECT COALESCE(SUM(Esistenza), 0) FROM EsistenzeMagazzino WHERE IdProdotto = ?"),
+                      {articolo})
+            .toDouble();
+    }
+
+    // Shows the page holding a control, as the user clicking its tab.
+    static void MostraPaginaDi(TFDocumento *f, QWidget *controllo)
+    {
+        kv8test::ShowPageOf(f->KPageControl, controllo);
+    }
+    // Replaces the text of an edit as the user does; false when the field refused it.
+    static bool Scrivi(TFDocumento *f, const QString &controllo, const QString &testo)
+    {
+        auto *edit = f->Control<TDBEdit>(controllo);
+        MostraPaginaDi(f, edit);
+        return kv8test::ReplaceText(edit, testo);
+    }
+    static void PremiRighe(TFDocumento *f, TNavigateBtn pulsante)
+    {
+        MostraPaginaDi(f, f->DBNavigatore2);
+        f->DBNavigatore2->Button(pulsante)->click();
+        kv8test::ProcessEvents();
+    }
+    static void Premi(TFDocumento *f, TNavigateBtn pulsante)
+    {
+        f->NavClick(pulsante);
+        kv8test::ProcessEvents();
+    }
+
+    static void Testa(TFDocumento *f, const QString &causale, const QString &conto)
+    {
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCausale"), causale));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataDocumento"), QStringLiteral("10/03/2026")));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("ed") + f->TipoDoc().CampoConto, conto));
+    }
+    // A new row as the user enters it: insert, article, quantity, price, post.
+    static void NuovoRigo(TFDocumento *f, const QString &articolo, const QString &quantita, const QString &prezzo)
+    {
+        PremiRighe(f, nbInsert);
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdProdotto"), articolo));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), quantita));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edPrezzo"), prezzo));
+        PremiRighe(f, nbPost);
+    }
+    // Moves the rows to the row of an article.
+    static void VaiARigo(TFDocumento *f, const QString &articolo)
+    {
+        ASSERT_TRUE(f->TRighe->Locate(QStringLiteral("IdProdotto"), articolo));
+    }
+
+    // A delivery note of three rows saved by the user; answers its key.
+    qint64 NuovaBolla(const QString &cliente = QStringLiteral("C1"))
+    {
+        auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
+        if (!f)
+            return 0;
+        Testa(f, QStringLiteral("DDT"), cliente);
+        NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("10"), QStringLiteral("5"));
+        NuovoRigo(f, QStringLiteral("B1"), QStringLiteral("4"), QStringLiteral("2,5"));
+        NuovoRigo(f, QStringLiteral("C1"), QStringLiteral("6"), QStringLiteral("3"));
+        script.No(QStringLiteral("Effettuo stampa ? "));
+        Premi(f, nbPost);
+        f->Close();
+        kv8test::ProcessEvents();
+        return Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong();
+    }
+};

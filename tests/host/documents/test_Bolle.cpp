@@ -1,0 +1,216 @@
+// Customer delivery notes through their window: new, changed, deleted, refused.
+#include "tests/host/documents/DocumentiFixture.h"
+
+TEST_F(Documenti, NuovaBollaRegistraTestaRigheMovimentiEsistenzeTotaliENumero)
+{
+    const qint64 k = NuovaBolla();
+    ASSERT_GT(k, 0) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toInt(), 1);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT Anno FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toInt(), 2026);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ?"), {k}), 3);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT ImportoNetto FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 10.0);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = 0")), 3);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -10);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1")), -4);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1")), -6);
+    // 50 + 10 + 18 = 78 plus VAT 22%
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toDouble(),
+                     95.16);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Importo2 FROM BolleCliTot WHERE KBolleCliT = ? AND TipoRecord = 'MER'"),
+                            {k})
+                         .toDouble(),
+                     78.0);
+    // the next one takes the next number of the year and series
+    NuovaBolla();
+    EXPECT_EQ(Valore(QStringLiteral("SELECT MAX(Numero) FROM BolleCliTeste")).toInt(), 2);
+}
+
+TEST_F(Documenti, BollaModificataRigoCambiatoCancellatoEAggiunto)
+{
+    const qint64 k = NuovaBolla();
+    ASSERT_GT(k, 0);
+    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_TRUE(f);
+    ASSERT_EQ(f->TRighe->RecordCount(), 3);
+    EXPECT_EQ(f->ModoSalva, 1);
+
+    VaiARigo(f, QStringLiteral("A1"));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("7")));
+    PremiRighe(f, nbPost);
+    VaiARigo(f, QStringLiteral("B1"));
+    script.AllowUnusedAnswers();
+    script.Yes();
+    PremiRighe(f, nbDelete);
+    EXPECT_EQ(f->TRighe->RecordCount(), 2) << "the deleted row leaves the grid";
+    NuovoRigo(f, QStringLiteral("B1"), QStringLiteral("2"), QStringLiteral("1"));
+    Premi(f, nbPost);
+
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ?"), {k}), 3);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 7);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 2);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 3);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -7);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1")), -2);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1")), -6);
+    // 35 + 2 + 18 = 55 plus VAT
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toDouble(),
+                     67.1);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Importo2 FROM BolleCliTot WHERE KBolleCliT = ? AND TipoRecord = 'MER'"),
+                            {k})
+                         .toDouble(),
+                     55.0);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toInt(), 1);
+    // the window shows the document as stored, rows unchanged
+    EXPECT_EQ(f->TRighe->RecordCount(), 3);
+    EXPECT_FALSE(f->FlRigheModificate);
+}
+
+TEST_F(Documenti, BollaCancellataSenzaMovimentiNeEsistenze)
+{
+    const qint64 k = NuovaBolla();
+    ASSERT_GT(k, 0);
+    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_TRUE(f);
+    script.No(QStringLiteral(" Conferma cancellazione ? "));
+    Premi(f, nbDelete);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1) << "a refused confirmation deletes nothing";
+
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    Premi(f, nbDelete);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTot")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 0);
+    for (const char *a : {"A1", "B1", "C1"})
+        EXPECT_DOUBLE_EQ(Esistenza(QLatin1String(a)), 0) << a;
+    EXPECT_EQ(f->KeyCorrente(), 0);
+    EXPECT_EQ(f->TRighe->RecordCount(), 0);
+}
+
+TEST_F(Documenti, DatiErratiRifiutatiConMessaggioSenzaScrivere)
+{
+    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
+    ASSERT_TRUE(f);
+    Testa(f, QStringLiteral("DDT"), QStringLiteral("C1"));
+
+    // no rows
+    Premi(f, nbPost);
+    EXPECT_TRUE(script.Shown(QStringLiteral("Deve essere specificato almeno un rigo nel documento!")));
+
+    // an article that does not exist
+    PremiRighe(f, nbInsert);
+    EXPECT_FALSE(Scrivi(f, QStringLiteral("edIdProdotto"), QStringLiteral("ZZ")));
+    EXPECT_TRUE(script.Shown(QStringLiteral("L'articolo ZZ non esiste: indicare un articolo presente in anagrafica.")));
+    // quantity 0
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdProdotto"), QStringLiteral("A1")));
+    PremiRighe(f, nbPost);
+    EXPECT_TRUE(script.Shown(QStringLiteral("La quantità dell'articolo A1 è zero: indicare una quantità.")));
+    EXPECT_EQ(f->TRighe->State(), dsInsert) << "the refused row stays to be mended";
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("3")));
+    PremiRighe(f, nbPost);
+    EXPECT_EQ(f->TRighe->State(), dsBrowse);
+
+    // a customer that does not exist
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCliente"), QStringLiteral("NESSUNO")));
+    Premi(f, nbPost);
+    EXPECT_TRUE(script.Shown(QStringLiteral("L'intestatario NESSUNO non esiste: indicare un codice presente in anagrafica.")));
+
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 0);
+
+    // mended, the same edit is saved
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCliente"), QStringLiteral("C1")));
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), 1);
+    script.AllowUnusedAnswers();
+}
+
+TEST_F(Documenti, RigheDaOrdineEvadonoIlRigoOrdine)
+{
+    Esegui("INSERT INTO OrdiniCliTeste (KOrdiniCliT, IdCausale, Anno, Serie, Numero, IdClienteTp, IdCliente) "
+           "VALUES (1, 'ORD', 2026, 0, 1, 'CL', 'C1')");
+    Esegui("INSERT INTO OrdiniCliRighe (KOrdiniCliR, KOrdiniCliT, NumOrdine, TipoRigo, IdProdotto, QuantitaOrd, Prezzo, "
+           "IdIva, IdMagazzino) VALUES (11, 1, 1, 0, 'A1', 20, 5, '22', 1), (12, 1, 2, 0, 'B1', 5, 2, '22', 1)");
+    // the lines chosen in the order-line selection
+    TXTable selezione;
+    selezione.SetDatabaseName(QStringLiteral("LocalDatabase"));
+    selezione.SetTableName(QStringLiteral("TSelOrdR"));
+    selezione.CreaTabella();
+    selezione.Open();
+    for (const auto &[chiave, articolo, scelta] : {std::tuple{11, "A1", 8.0}, std::tuple{12, "B1", 0.0}}) {
+        selezione.Append();
+        selezione.FieldByName(QStringLiteral("KOrdiniCliR"))->SetAsInteger(chiave);
+        selezione.FieldByName(QStringLiteral("KOrdiniCliT"))->SetAsInteger(1);
+        selezione.FieldByName(QStringLiteral("IdProdotto"))->SetAsString(QLatin1String(articolo));
+        selezione.FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(5);
+        selezione.FieldByName(QStringLiteral("IdMagazzino"))->SetAsInteger(1);
+        selezione.FieldByName(QStringLiteral("FlSelez"))->SetAsInteger(chiave == 11 ? 1 : 0);
+        selezione.FieldByName(QStringLiteral("QtaSelez"))->SetAsFloat(scelta);
+        selezione.Post();
+    }
+
+    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
+    ASSERT_TRUE(f);
+    Testa(f, QStringLiteral("DDT"), QStringLiteral("C1"));
+    ASSERT_EQ(f->AccodaRigheDaOrdine(), 1) << "only the chosen line";
+    EXPECT_DOUBLE_EQ(f->TRighe->FieldByName(QStringLiteral("Quantita"))->AsFloat(), 8);
+    EXPECT_EQ(f->LegamiOrdini.value(f->TRighe->FieldByName(QStringLiteral("Contatore"))->AsInteger()), 11);
+    EXPECT_EQ(f->TRighe->FieldByName(QStringLiteral("IdIva"))->AsString(), QStringLiteral("22")) << "completed from the article";
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    const qint64 k = Valore(QStringLiteral("SELECT KBolleCliT FROM BolleCliTeste")).toLongLong();
+    EXPECT_EQ(Valore(QStringLiteral("SELECT KOrdineR FROM BolleCliRighe")).toInt(), 11);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE KOrdiniCliR = 11")).toDouble(), 8);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE KOrdiniCliR = 12")).toDouble(), 0);
+    f->Close();
+
+    // a changed quantity moves the shipped quantity, a deletion gives it back
+    f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_TRUE(f);
+    VaiARigo(f, QStringLiteral("A1"));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("12")));
+    PremiRighe(f, nbPost);
+    Premi(f, nbPost);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE KOrdiniCliR = 11")).toDouble(), 12);
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    Premi(f, nbDelete);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE KOrdiniCliR = 11")).toDouble(), 0);
+}
+
+TEST_F(Documenti, ComponentiDelKitECodiciABarreDiventanoRighe)
+{
+    Esegui("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva) VALUES ('K1', 'Confezione', 'PZ', '22')");
+    Esegui("INSERT INTO DistintaBase (IdProdotto, IdVariante, NumRiga, IdComponente, Quantita) VALUES "
+           "('K1', '', 1, 'A1', 1), ('K1', '', 2, 'B1', 2)");
+    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
+    ASSERT_TRUE(f);
+    Testa(f, QStringLiteral("DDT"), QStringLiteral("C1"));
+    EXPECT_FALSE(f->InserisciComponenti(QStringLiteral("C1"), Giorno(2026, 3, 10), 3, 0, 0, 0, 0, QString(), 1, 0, 0, 0))
+        << "an article without components adds nothing";
+    ASSERT_TRUE(f->InserisciComponenti(QStringLiteral("K1"), Giorno(2026, 3, 10), 3, 0, 0, 0, 0, QString(), 1, 0, 0, 0));
+    EXPECT_EQ(f->TRighe->RecordCount(), 2);
+    ASSERT_TRUE(f->TRighe->Locate(QStringLiteral("IdProdotto"), QStringLiteral("B1")));
+    EXPECT_DOUBLE_EQ(f->TRighe->FieldByName(QStringLiteral("Quantita"))->AsFloat(), 6);
+    EXPECT_EQ(f->TRighe->FieldByName(QStringLiteral("Descrizione"))->AsString(), QStringLiteral("Barbera"));
+
+    QString articolo;
+    QStringList messaggi;
+    EXPECT_FALSE(f->AccodaRigheBarcode(QStringLiteral("0000"), 1, articolo, messaggi));
+    EXPECT_EQ(messaggi, QStringList{QStringLiteral("Codice a barre 0000 non riconosciuto.")});
+    EXPECT_TRUE(f->AccodaRigheBarcode(QStringLiteral("C1"), 4, articolo, messaggi));
+    EXPECT_EQ(articolo, QStringLiteral("C1"));
+    EXPECT_EQ(f->TRighe->RecordCount(), 3);
+    EXPECT_TRUE(f->FlRigheAggiunte);
+
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), 3);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -3);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1")), -4);
+}

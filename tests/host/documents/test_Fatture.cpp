@@ -1,0 +1,154 @@
+// Customer invoices through their window: numbering on the VAT counters, rows taken from
+// delivery notes and the links that follow them.
+#include "tests/host/documents/DocumentiFixture.h"
+
+class Fatture : public Documenti {
+protected:
+    // An invoice window with the head of customer C1 filled in.
+    TFSVen0008f *NuovaFattura(const QString &codice = QStringLiteral("SVEN0008F_F"))
+    {
+        auto *f = Apri<TFSVen0008f>(codice);
+        if (f)
+            Testa(f, QStringLiteral("FD"), QStringLiteral("C1"));
+        return f;
+    }
+    int Fatturati(qint64 kBolla)
+    {
+        return Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ? AND FlGenFattura = 1"), {kBolla});
+    }
+};
+
+TEST_F(Fatture, FatturaDaDueBolleCollegaLeRigheSenzaMuovereIlMagazzino)
+{
+    const qint64 b1 = NuovaBolla();
+    const qint64 b2 = NuovaBolla();
+    const qint64 altra = NuovaBolla(QStringLiteral("C2"));
+    ASSERT_GT(altra, 0);
+    auto *f = NuovaFattura();
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->AccodaRigheDaDDT(), 6) << "the rows of the customer's two delivery notes";
+    EXPECT_EQ(f->AccodaRigheDaDDT(), 0) << "a row is taken once";
+    EXPECT_EQ(f->TRigheDDT->FieldByName(QStringLiteral("KFatturaR"))->AsInteger(), 999);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("FlGenFattura <> 0 OR KFatturaR <> 0")), 0)
+        << "nothing is written before the save";
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+
+    ASSERT_EQ(Conta(QStringLiteral("FattureCliTeste")), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    const qint64 k = Valore(QStringLiteral("SELECT KFattCliT FROM FattureCliTeste")).toLongLong();
+    EXPECT_EQ(Valore(QStringLiteral("SELECT Numero FROM FattureCliTeste")).toInt(), 1);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA WHERE Anno = 2026 AND Serie = 0")).toInt(), 1);
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliRighe"), QStringLiteral("KFattCliT = ?"), {k}), 6);
+    EXPECT_EQ(Fatturati(b1), 3);
+    EXPECT_EQ(Fatturati(b2), 3);
+    EXPECT_EQ(Fatturati(altra), 0);
+    // every delivery-note row names the invoice row that took it, and back
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe B JOIN FattureCliRighe F ON F.KFattCliR = B.KFatturaR"),
+                    QStringLiteral("F.RifRigoDoc = CAST(B.KBolleCliR AS VARCHAR(30))")),
+              6);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 9) << "the delivery notes booked the stock already";
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste")).toDouble(), 190.32);
+    EXPECT_GT(Conta(QStringLiteral("FattureCliTot"), QStringLiteral("KFattCliT = ?"), {k}), 0);
+
+    // an invoiced delivery note cannot be deleted
+    f->Close();
+    auto *b = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(b1));
+    ASSERT_TRUE(b);
+    Premi(b, nbDelete);
+    EXPECT_TRUE(script.Shown(QStringLiteral("Il DDT è già stato fatturato: non può essere cancellato.")));
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste"), QStringLiteral("KBolleCliT = ?"), {b1}), 1);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 9);
+    b->Close();
+
+    // deleting the invoice gives the delivery-note rows back
+    f = Apri<TFSVen0008f>(QStringLiteral("SVEN0008F_F;%1").arg(k));
+    ASSERT_TRUE(f);
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    Premi(f, nbDelete);
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliRighe")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTot")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("FlGenFattura <> 0 OR KFatturaR <> 0")), 0);
+}
+
+TEST_F(Fatture, RigaTolteDallaFatturaTornanoDaFatturare)
+{
+    const qint64 b1 = NuovaBolla();
+    auto *f = NuovaFattura();
+    ASSERT_TRUE(f);
+    f->BolleSelezionate = {b1};
+    ASSERT_EQ(f->AccodaRigheDaDDT(), 3);
+    // a row taken in this edit and removed at once frees its delivery-note row
+    VaiARigo(f, QStringLiteral("C1"));
+    script.AllowUnusedAnswers();
+    script.Yes();
+    PremiRighe(f, nbDelete);
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    EXPECT_EQ(Fatturati(b1), 2);
+    const qint64 k = Valore(QStringLiteral("SELECT KFattCliT FROM FattureCliTeste")).toLongLong();
+
+    // a stored row deleted from the invoice frees its delivery-note row on the save
+    f->Close();
+    f = Apri<TFSVen0008f>(QStringLiteral("SVEN0008F_F;%1").arg(k));
+    ASSERT_TRUE(f);
+    VaiARigo(f, QStringLiteral("A1"));
+    script.Yes();
+    PremiRighe(f, nbDelete);
+    Premi(f, nbPost);
+    EXPECT_EQ(Fatturati(b1), 1);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT IdProdotto FROM BolleCliRighe WHERE FlGenFattura = 1")).toString(),
+              QStringLiteral("B1"));
+    // the freed rows are taken by the next invoice
+    f->InitDoc(0);
+    Testa(f, QStringLiteral("FD"), QStringLiteral("C1"));
+    EXPECT_EQ(f->AccodaRigheDaDDT(), 2);
+}
+
+TEST_F(Fatture, DueFattureSulleStesseRigheUnaSolaPassa)
+{
+    const qint64 b1 = NuovaBolla();
+    auto primo = std::make_unique<TFSVen0008f>();
+    primo->DoCreate();
+    ASSERT_TRUE(primo->InitForm(0, 0));
+    Testa(primo.get(), QStringLiteral("FD"), QStringLiteral("C1"));
+    auto secondo = std::make_unique<TFSVen0008f>();
+    secondo->DoCreate();
+    ASSERT_TRUE(secondo->InitForm(0, 0));
+    Testa(secondo.get(), QStringLiteral("FD"), QStringLiteral("C1"));
+    ASSERT_EQ(primo->AccodaRigheDaDDT(), 3);
+    ASSERT_EQ(secondo->AccodaRigheDaDDT(), 3);
+
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(primo.get(), nbPost);
+    Premi(secondo.get(), nbPost);
+    EXPECT_TRUE(script.Shown(QStringLiteral("Un rigo di DDT preso in fattura risulta già fatturato o cancellato: "
+                                            "rileggere i DDT e ripetere l'operazione.")));
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), 1);
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliRighe")), 3);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA WHERE Anno = 2026 AND Serie = 0")).toInt(), 1)
+        << "the refused invoice takes no number";
+    EXPECT_EQ(Fatturati(b1), 3);
+}
+
+TEST_F(Fatture, NumerazioneSuiProtocolliEDocumentoASegnoInverso)
+{
+    NuovaBolla();
+    Esegui("UPDATE ProtIVA SET NumUltFatturaV = 41 WHERE Anno = 2026 AND Serie = 0");
+    auto *f = NuovaFattura(QStringLiteral("SVEN0008F_R"));
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(f->FlSegnoInverso);
+    NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("2"), QStringLiteral("10"));
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT Numero FROM FattureCliTeste")).toInt(), 42);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA WHERE Anno = 2026 AND Serie = 0")).toInt(), 42);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste")).toDouble(), 24.4);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT CvlDocumento FROM FattureCliTeste")).toDouble(), -24.4);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 3) << "the invoice causal books no stock";
+
+    // the single window: a second choice leaves it as it is
+    main->MenuChoice(QStringLiteral("SVEN0008F_F"));
+    EXPECT_TRUE(script.Shown(QStringLiteral("Gestione fatture già attiva")));
+    EXPECT_EQ(f->FlSegnoInverso, true);
+}

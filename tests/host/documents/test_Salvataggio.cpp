@@ -1,0 +1,221 @@
+// The save's transaction: an error at any step inside it leaves nothing written, a document
+// changed by another user is refused.
+#include "tests/host/documents/DocumentiFixture.h"
+
+#include "host/core/Errors.h"
+#include "host/db/TXTransaction.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+// A delivery-note window that fails at one step of the save.
+class BollaGuasta : public TFSVen0001f {
+public:
+    QString Passo;
+    int Righe = 0;
+
+    void Guasto(const char *passo)
+    {
+        if (Passo == QLatin1String(passo))
+            throw Exception(QStringLiteral("Guasto simulato al passo ") + Passo);
+    }
+    void ControllaAltriUtenti() override
+    {
+        TFSVen0001f::ControllaAltriUtenti();
+        Guasto("inizio");
+    }
+    void RegistraTesta() override
+    {
+        TFSVen0001f::RegistraTesta();
+        Guasto("testa");
+    }
+    void RegistraRigo(int stato) override
+    {
+        TFSVen0001f::RegistraRigo(stato);
+        if (++Righe == 2)
+            Guasto("rigo");
+    }
+    void RegistraTotali() override
+    {
+        TFSVen0001f::RegistraTotali();
+        Guasto("totali");
+    }
+    void CodaSalvataggio() override
+    {
+        TFSVen0001f::CodaSalvataggio();
+        Guasto("coda");
+    }
+};
+
+} // namespace
+
+class Salvataggio : public Documenti, public ::testing::WithParamInterface<const char *> {
+protected:
+    // Every stored row of the tables a save writes, as text.
+    QString Archivio()
+    {
+        QString testo;
+        for (const char *sql :
+             {"SELECT KBolleCliT, Numero, TotDocumento, ProtMagazzino FROM BolleCliTeste ORDER BY KBolleCliT",
+              "SELECT KBolleCliR, IdProdotto, Quantita, ImportoNetto FROM BolleCliRighe ORDER BY KBolleCliR",
+              "SELECT KBolleCliT, TipoRecord, Progressivo, Importo1, Importo2 FROM BolleCliTot ORDER BY KBolleCliT, TipoRecord, Progressivo",
+              "SELECT KRigoDoc, SubNumOrdine, IdProdotto, Quantita FROM MovMagazzino ORDER BY KRigoDoc, SubNumOrdine",
+              "SELECT IdProdotto, IdMagazzino, Esistenza FROM EsistenzeMagazzino ORDER BY IdProdotto, IdMagazzino"}) {
+            QSqlQuery q = company.Database().OpenQuery(QLatin1String(sql));
+            while (q.next()) {
+                for (int i = 0; i < q.record().count(); ++i)
+                    testo += q.value(i).toString() + QLatin1Char(';');
+                testo += QLatin1Char('\n');
+            }
+            testo += QStringLiteral("--\n");
+        }
+        return testo;
+    }
+
+    std::unique_ptr<BollaGuasta> Finestra(const char *passo, qint64 chiave)
+    {
+        auto f = std::make_unique<BollaGuasta>();
+        f->Passo = QLatin1String(passo);
+        f->DoCreate();
+        EXPECT_TRUE(f->InitForm(0, chiave, 0));
+        return f;
+    }
+};
+
+TEST_P(Salvataggio, GuastoSuNuovaBollaNonLasciaNullaEIlDocumentoResta)
+{
+    const QString prima = Archivio();
+    auto f = Finestra(GetParam(), 0);
+    Testa(f.get(), QStringLiteral("DDT"), QStringLiteral("C1"));
+    NuovoRigo(f.get(), QStringLiteral("A1"), QStringLiteral("10"), QStringLiteral("5"));
+    NuovoRigo(f.get(), QStringLiteral("B1"), QStringLiteral("4"), QStringLiteral("2"));
+    NuovoRigo(f.get(), QStringLiteral("C1"), QStringLiteral("1"), QStringLiteral("1"));
+    Premi(f.get(), nbPost);
+
+    const QString atteso = QStringLiteral("Guasto simulato al passo ") + QLatin1String(GetParam());
+    EXPECT_EQ(script.Count(atteso), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Archivio(), prima);
+    EXPECT_FALSE(company.Database().InTransaction());
+    // the user's document is still there, and goes in once the fault is gone
+    EXPECT_EQ(f->TRighe->RecordCount(), 3);
+    EXPECT_EQ(f->TTesta->FieldByName(QStringLiteral("IdCliente"))->AsString(), QStringLiteral("C1"));
+    f->Passo.clear();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f.get(), nbPost);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), 3);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 3);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste")).toInt(), 1);
+}
+
+TEST_P(Salvataggio, GuastoSuBollaModificataLasciaLArchivioComEra)
+{
+    const qint64 k = NuovaBolla();
+    ASSERT_GT(k, 0);
+    const QString prima = Archivio();
+    auto f = Finestra(GetParam(), k);
+    VaiARigo(f.get(), QStringLiteral("A1"));
+    EXPECT_TRUE(Scrivi(f.get(), QStringLiteral("edQuantita"), QStringLiteral("8")));
+    PremiRighe(f.get(), nbPost);
+    VaiARigo(f.get(), QStringLiteral("C1"));
+    script.AllowUnusedAnswers();
+    script.Yes();
+    PremiRighe(f.get(), nbDelete);
+    NuovoRigo(f.get(), QStringLiteral("C1"), QStringLiteral("9"), QStringLiteral("1"));
+    Premi(f.get(), nbPost);
+
+    EXPECT_TRUE(script.Shown(QStringLiteral("Guasto simulato al passo ") + QLatin1String(GetParam())));
+    EXPECT_EQ(Archivio(), prima);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -10);
+}
+
+INSTANTIATE_TEST_SUITE_P(Passi, Salvataggio, ::testing::Values("inizio", "testa", "rigo", "totali", "coda"));
+
+// A deletion passes the steps before and after the removal of rows, movements and head.
+TEST_F(Salvataggio, GuastoSuCancellazioneLasciaLArchivioComEra)
+{
+    const qint64 k = NuovaBolla();
+    ASSERT_GT(k, 0);
+    const QString prima = Archivio();
+    for (const char *passo : {"inizio", "coda"}) {
+        auto f = Finestra(passo, k);
+        script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+        Premi(f.get(), nbDelete);
+        EXPECT_TRUE(script.Shown(QStringLiteral("Guasto simulato al passo ") + QLatin1String(passo)));
+        EXPECT_EQ(Archivio(), prima) << passo;
+        EXPECT_EQ(f->ModoSalva, 1);
+        EXPECT_EQ(f->KeyCorrente(), k);
+    }
+}
+
+TEST_F(Documenti, DocumentoCambiatoDaUnAltroUtenteRifiutato)
+{
+    const qint64 k = NuovaBolla();
+    ASSERT_GT(k, 0);
+    // two users have the same delivery note on view
+    auto primo = std::make_unique<TFSVen0001f>();
+    primo->DoCreate();
+    ASSERT_TRUE(primo->InitForm(0, k, 0));
+    auto secondo = std::make_unique<TFSVen0001f>();
+    secondo->DoCreate();
+    ASSERT_TRUE(secondo->InitForm(0, k, 0));
+
+    VaiARigo(primo.get(), QStringLiteral("A1"));
+    EXPECT_TRUE(Scrivi(primo.get(), QStringLiteral("edQuantita"), QStringLiteral("1")));
+    PremiRighe(primo.get(), nbPost);
+    Premi(primo.get(), nbPost);
+    ASSERT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 1);
+
+    // the second changes another row of what it read
+    VaiARigo(secondo.get(), QStringLiteral("B1"));
+    EXPECT_TRUE(Scrivi(secondo.get(), QStringLiteral("edQuantita"), QStringLiteral("40")));
+    PremiRighe(secondo.get(), nbPost);
+    Premi(secondo.get(), nbPost);
+    EXPECT_TRUE(script.Shown(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                                            "chiudere e riaprire il documento per vedere i dati attuali.")));
+    // nothing of the first user's save is lost, nothing of the second's written
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 1);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 4);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -1);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1")), -4);
+
+    // deleting what another user deleted is refused too
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    Premi(primo.get(), nbDelete);
+    ASSERT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    Premi(secondo.get(), nbDelete);
+    EXPECT_EQ(script.Count(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                                          "chiudere e riaprire il documento per vedere i dati attuali.")),
+              2);
+    script.AllowUnusedAnswers();
+}
+
+TEST_F(Documenti, ModificaDiUnAltroUtenteSuUnAltraConnessioneRifiutata)
+{
+    const qint64 k = NuovaBolla();
+    ASSERT_GT(k, 0);
+    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_TRUE(f);
+    // another user, on a connection of his own, changes a row of the delivery note on view
+    {
+        TXDatabase altro(QStringLiteral("AltroUtente"), company.Db().Url());
+        TXTransaction transazione(altro);
+        altro.ExecSQL(QStringLiteral("UPDATE BolleCliRighe SET Quantita = 99 WHERE IdProdotto = 'C1'"));
+        transazione.Commit();
+    }
+    VaiARigo(f, QStringLiteral("A1"));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("1")));
+    PremiRighe(f, nbPost);
+    Premi(f, nbPost);
+    EXPECT_EQ(script.Count(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                                          "chiudere e riaprire il documento per vedere i dati attuali.")),
+              1);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'C1'")).toDouble(), 99);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 10);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -10);
+    EXPECT_FALSE(company.Database().InTransaction());
+    script.AllowUnusedAnswers();
+}

@@ -1,0 +1,345 @@
+// The rebuild of the deposit cards from the manual movements and the document summaries.
+#include "tests/module/deposits/DepositiFixture.h"
+
+#include "deposits/Qarn0156d.h"
+#include "deposits/Qarn0211d.h"
+#include "host/data/TXMemTable.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <cmath>
+#include <random>
+
+using namespace kv8test;
+
+namespace {
+
+class RicalcoloCauzioni : public Depositi {
+protected:
+    void SetUp() override
+    {
+        Depositi::SetUp();
+        if (IsSkipped())
+            return;
+        Listino(QStringLiteral("L01"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 2}, {QStringLiteral("BOT"), 0.5}});
+        Esegui(QStringLiteral("INSERT INTO CausaliBolleCli (IdCausale, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, "
+                              "UT_LMQ_FlAggCauB) VALUES ('BV', 1, 0, 1)"));
+    }
+    // A manual movement (or one written for a document when kDocT is not 0) of one row.
+    void Movimento(int chiave, const QString &conto, int destinazione, const QString &imballo, double car, double res,
+                   double prezzo, double valCar = 0, double valRes = 0, int kDocT = 0)
+    {
+        Esegui(QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, IdContoTp, IdConto, "
+                              "IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB) VALUES "
+                              "(?, ?, ?, ?, 'CL', ?, ?, 'EUR', 1, 1, 1, 0)"),
+               {chiave, QDateTime(QDate(2026, 3, 1).addDays(chiave % 28), QTime(0, 0)), kDocT == 0 ? 0 : 1, kDocT, conto, destinazione});
+        Esegui(QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, "
+                              "ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 0, 0)"),
+               {chiave * 10, chiave, imballo, car, res, prezzo, valCar, valRes});
+    }
+    // A customer delivery note with its stored summary row.
+    void Bolla(int chiave, const QString &conto, int destinazione, const QString &imballo, double car, double prezzo)
+    {
+        Esegui(QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, DataDocumento, IdClienteTp, IdCliente, "
+                              "IdDestinazione, IdDivisa, Cambio) VALUES (?, 'BV', ?, 'CL', ?, ?, 'EUR', 1)"),
+               {chiave, QDateTime(QDate(2026, 4, 1), QTime(0, 0)), conto, destinazione});
+        Esegui(QStringLiteral("INSERT INTO LUMO_CauzDocBoll (KMovimento, FlTipoDocColl, KBolleCliT, IdImballo, QtaCar, "
+                              "QtaRes, Prezzo, ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc) VALUES (?, 1, ?, ?, ?, 0, ?, "
+                              "?, 0, 0, 0)"),
+               {chiave, chiave, imballo, car, prezzo, car * prezzo});
+    }
+    QStringList Schede()
+    {
+        return Elenco(QStringLiteral("SELECT IdConto, IdDestinazione, FlTipoScheda, IdImballo, ProgQtaCar, ProgQtaRes, "
+                                     "ProgValCar, ProgValRes, ProgQtaCarF, ProgValCarF, ProgQtaCarB, ProgValCarB, "
+                                     "QtaCarEcc, EsiAttEcc FROM LUMO_ProgCauz ORDER BY IdConto, IdDestinazione, "
+                                     "FlTipoScheda, IdImballo"));
+    }
+    double S(const QString &conto, int dest, int tipo, const QString &imballo, const char *colonna)
+    {
+        return Scheda(QStringLiteral("CL"), conto, dest, tipo, imballo, QLatin1String(colonna));
+    }
+    // Job 0 run from the window as the user does; answers whether the window closed.
+    bool Ricalcola()
+    {
+        auto *d = Apri<TFqarn0156d>(QStringLiteral("QARN0156D"));
+        if (!d)
+            return false;
+        QPointer<TFqarn0156d> finestra(d);
+        d->tPars->FieldByName(QStringLiteral("FlTipoRicalcolo"))->SetValue(0);
+        script.Yes(QStringLiteral("Confermi elaborazione"));
+        d->btEsegui->click();
+        ProcessEvents();
+        return finestra.isNull();
+    }
+};
+
+} // namespace
+
+TEST_F(RicalcoloCauzioni, CardsAreRebuiltFromManualMovementsAndSummariesAndNothingTwice)
+{
+    Movimento(1, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 10, 4, 2);
+    Movimento(2, QStringLiteral("C002"), 1, QStringLiteral("CAS"), -3, 0, 0, -7.5, 0); // a transfer's source row
+    Movimento(3, QStringLiteral("C001"), 2, QStringLiteral("BOT"), 6, 0, 0.5); // no cards per destination: at 0
+    Movimento(4, QStringLiteral("C003"), 0, QStringLiteral("CAS"), 9, 0, 2);   // keeps no deposits
+    Movimento(5, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 100, 0, 2, 0, 0, 55); // a document's own
+    Bolla(55, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 5, 2);
+    // a stale card, zeroed
+    Esegui(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, FlTipoScheda, IdImballo, "
+                          "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, ProgValCarF, "
+                          "ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, QtaCarEcc, QtaResEcc, "
+                          "EsiAttEcc) VALUES ('CL', 'C002', 2, 0, 'FUS', 'EUR', 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, "
+                          "7, 7)"));
+
+    auto *d = Apri<TFqarn0156d>(QStringLiteral("QARN0156D"));
+    ASSERT_NE(d, nullptr);
+    script.No(QStringLiteral("Confermi elaborazione"));
+    d->btEsegui->click();
+    ProcessEvents();
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgCauz")), 1) << "No does nothing";
+
+    ASSERT_TRUE(Ricalcola()) << "the window closes";
+    EXPECT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata"));
+    const QStringList attese{
+        // manual 10/4 at 2 and the transfer row's own -7.5; the summary 5 at 2 in the general and delivery-note sets
+        "C001/0/0/BOT/6/0/3/0/6/3/0/0/0/0",         "C001/0/1/BOT/6/0/3/0/6/3/0/0/0/0",
+        "C002/0/1/CAS/12/4/22.5/8/7/12.5/5/10/0/0", "C002/1/0/CAS/12/4/22.5/8/7/12.5/5/10/0/0",
+        "C002/2/0/FUS/0/0/0/0/0/0/0/0/0/0"};
+    EXPECT_EQ(Schede(), attese);
+    script.ClearMessages();
+    ASSERT_TRUE(Ricalcola());
+    EXPECT_EQ(Schede(), attese) << "a second run gives the same cards";
+}
+
+TEST_F(RicalcoloCauzioni, ATransferIsRebuiltAsItBooked)
+{
+    Movimento(1, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 10, 4, 2.345);
+    Movimento(2, QStringLiteral("C002"), 1, QStringLiteral("BOT"), 7, 1, 0.5);
+    ASSERT_TRUE(Ricalcola());
+    for (const auto &[a, aDest] : {std::pair{QStringLiteral("C001"), 0}, std::pair{QStringLiteral("C002"), 1}}) {
+        script.ClearMessages();
+        auto *t = Apri<TFqarn0211d>(QStringLiteral("QARN0211D"));
+        ASSERT_NE(t, nullptr);
+        t->tPars->FieldByName(QStringLiteral("IdContoTp"))->SetValue(QStringLiteral("CL"));
+        t->tPars->FieldByName(QStringLiteral("Da_IdConto"))->SetValue(QStringLiteral("C002"));
+        t->tPars->FieldByName(QStringLiteral("Da_IdDestinazione"))->SetValue(1);
+        t->tPars->FieldByName(QStringLiteral("A_IdConto"))->SetValue(a);
+        t->tPars->FieldByName(QStringLiteral("A_IdDestinazione"))->SetValue(aDest);
+        t->btEsegui->click();
+        ProcessEvents();
+        ASSERT_EQ(script.LastText(), QStringLiteral("Trasferimento Completato!"));
+        const QStringList dopo = Schede();
+        script.ClearMessages();
+        ASSERT_TRUE(Ricalcola());
+        EXPECT_EQ(Schede(), dopo) << "onto " << a.toStdString();
+    }
+}
+
+TEST_F(RicalcoloCauzioni, AnErrorRollsBackTheZeroingToo)
+{
+    Movimento(1, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 10, 4, 2);
+    ASSERT_TRUE(Ricalcola());
+    Movimento(2, QStringLiteral("C001"), 0, QStringLiteral("BOT"), 6, 0, 0.5);
+    const QStringList prima = Schede();
+    QSqlQuery ddl(company.Database().Connection());
+    if (company.Db().IsPostgres())
+        ASSERT_TRUE(ddl.exec(QStringLiteral("CREATE FUNCTION guasto() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION "
+                                            "'guasto'; END $$ LANGUAGE plpgsql"))
+                    && ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_ProgCauz FOR EACH ROW "
+                                               "EXECUTE FUNCTION guasto()")));
+    else
+        ASSERT_TRUE(ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_ProgCauz BEGIN "
+                                            "SELECT RAISE(ABORT, 'guasto'); END")));
+    script.ClearMessages();
+    ASSERT_TRUE(Ricalcola());
+    const QStringList testi = script.Texts();
+    ASSERT_EQ(testi.size(), 3) << testi.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(testi.last(), QStringLiteral("Elaborazione Terminata"));
+    EXPECT_EQ(Schede(), prima) << "the cards keep their values, zeroing included";
+}
+
+namespace {
+
+class GenerazioniCauzioni : public RicalcoloCauzioni {
+protected:
+    void SetUp() override
+    {
+        RicalcoloCauzioni::SetUp();
+        if (IsSkipped())
+            return;
+        Esegui(QStringLiteral("UPDATE Imballi SET FlUtilizzo = 0"));
+        Esegui(QStringLiteral("UPDATE CausaliBolleCli SET UT_LMQ_FlCauzioni = 1, UT_LMQ_FlReso = 0, UT_LMQ_FlAggMovC = 1"));
+        Esegui(QStringLiteral("INSERT INTO CausaliBolleCli (IdCausale, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggMovC) "
+                              "VALUES ('NC', 0, 1, 1)"));
+    }
+    // A delivery note without summary; rows of (article, code 1, packages, code 2, units).
+    void Documento(int chiave, const QString &conto, int destinazione, const QString &causale,
+                   const QList<std::tuple<QString, QString, double, QString, double>> &righe)
+    {
+        Esegui(QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                              "IdClienteTp, IdCliente, IdDestinazione, IdDivisa, Cambio) VALUES (?, ?, 2026, 1, ?, ?, 'CL', "
+                              "?, ?, 'EUR', 1)"),
+               {chiave, causale, chiave, QDateTime(QDate(2026, 5, 2), QTime(0, 0)), conto, destinazione});
+        int n = 0;
+        for (const auto &[articolo, i1, lunghezza, i2, quantita] : righe)
+            Esegui(QStringLiteral("INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, IdProdotto, UT_LMQ_IdImballo1, "
+                                  "Lunghezza, UT_LMQ_IdImballo2, Quantita) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                   {chiave * 100 + ++n, chiave, articolo, i1, lunghezza, i2, quantita});
+    }
+    QStringList Castelletto(int chiave)
+    {
+        return Elenco(QStringLiteral("SELECT IdImballo, EsistenzaAtt, ValoreEsiAtt, Prezzo, QtaCar, QtaRes, ValoreCar, "
+                                     "ValoreRes FROM LUMO_CauzDocBoll WHERE KBolleCliT = ? ORDER BY IdImballo"),
+                      {chiave});
+    }
+    TFqarn0156d *Lavoro(int tipo, const QString &esito)
+    {
+        auto *d = Apri<TFqarn0156d>(QStringLiteral("QARN0156D"));
+        if (!d)
+            return nullptr;
+        d->tPars->FieldByName(QStringLiteral("FlTipoRicalcolo"))->SetValue(tipo);
+        script.Yes(QStringLiteral("Confermi elaborazione"));
+        d->btEsegui->click();
+        ProcessEvents();
+        EXPECT_EQ(script.LastText(), esito);
+        return d;
+    }
+};
+
+const QString FineCastelletti = QStringLiteral("Elaborazione terminata.. eseguire generazione movimento e progressivi cauzioni");
+
+} // namespace
+
+TEST_F(GenerazioniCauzioni, SummariesThenMovementsThenCardsCountEachDocumentOnce)
+{
+    Movimento(1, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 10, 4, 2);
+    ASSERT_TRUE(Ricalcola());
+    // codes A/B with 5 packages and 60 units; a row without article does not count
+    Documento(60, QStringLiteral("C002"), 1, QStringLiteral("BV"),
+              {{"VINO1", "CAS", 5, "BOT", 60}, {"", "CAS", 100, "", 0}});
+    Esegui(QStringLiteral("UPDATE Clienti SET UT_LMQ_IdListCau = '' WHERE IdConto = 'C001'"));
+    Documento(61, QStringLiteral("C001"), 0, QStringLiteral("BV"), {{"VINO1", "CAS", 65, "CAS", 0}});
+    Documento(62, QStringLiteral("C003"), 0, QStringLiteral("BV"), {{"VINO1", "CAS", 1, "", 0}}); // no deposits
+    Documento(63, QStringLiteral("C002"), 1, QStringLiteral("NC"), {{"VINO1", "CAS", 1, "", 0}}); // causal without
+
+    auto *d = Lavoro(2, FineCastelletti);
+    ASSERT_NE(d, nullptr);
+    QPointer<TFqarn0156d> finestra(d);
+    EXPECT_FALSE(finestra.isNull()) << "job 2 leaves the window open";
+    EXPECT_EQ(Castelletto(60), (QStringList{"BOT/0/0/0.5/60/0/30/0", "CAS/6/12/2/5/0/10/0", "FUS/0/0/0/0/0/0/0"}))
+        << "a row per code in use, the balance of the destination's card";
+    EXPECT_EQ(Castelletto(61), (QStringList{"BOT/0/0/0/0/0/0/0", "CAS/0/0/0/65/0/0/0", "FUS/0/0/0/0/0/0/0"}))
+        << "no list: no price";
+    EXPECT_TRUE(Castelletto(62).isEmpty());
+    EXPECT_TRUE(Castelletto(63).isEmpty());
+    script.ClearMessages();
+    script.Yes(QStringLiteral("Confermi elaborazione"));
+    d->btEsegui->click();
+    ProcessEvents();
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBoll")), 6) << "never a second summary";
+    EXPECT_TRUE(Conta(QStringLiteral("LUMO_ProgCauz"), QStringLiteral("IdConto = 'C001'")) == 0) << "no card moved";
+
+    script.ClearMessages();
+    Lavoro(1, QStringLiteral("Elaborazione Terminata"));
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT T.KDocT, T.FlTipoDocColl, T.IdConto, T.IdDestinazione, R.IdImballo, R.QtaCar, "
+                                    "R.ValoreCar FROM LUMO_MovCauT T JOIN LUMO_MovCauR R ON R.KContaT = T.KContaT WHERE "
+                                    "T.KDocT <> 0 ORDER BY T.KDocT, R.IdImballo")),
+              (QStringList{"60/1/C002/1/BOT/60/30", "60/1/C002/1/CAS/5/10", "61/1/C001/0/CAS/65/0"}))
+        << "rows without quantities skipped";
+    script.ClearMessages();
+    Lavoro(1, QStringLiteral("Elaborazione Terminata"));
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT"), QStringLiteral("KDocT <> 0")), 2) << "job 1 skips what it wrote";
+
+    script.ClearMessages();
+    ASSERT_TRUE(Ricalcola());
+    EXPECT_EQ(S(QStringLiteral("C002"), 1, 0, QStringLiteral("CAS"), "ProgQtaCar"), 15) << "manual 10 and the note's 5";
+    EXPECT_EQ(S(QStringLiteral("C002"), 1, 0, QStringLiteral("BOT"), "ProgQtaCarB"), 60);
+    EXPECT_EQ(S(QStringLiteral("C001"), 0, 1, QStringLiteral("CAS"), "ProgQtaCar"), 65);
+}
+
+TEST_F(GenerazioniCauzioni, ADocumentFailingInJob1LeavesNothingAndTheOthersCommit)
+{
+    Documento(70, QStringLiteral("C002"), 1, QStringLiteral("BV"), {{"VINO1", "CAS", 5, "BOT", 60}});
+    Documento(71, QStringLiteral("C001"), 0, QStringLiteral("BV"), {{"VINO1", "CAS", 7, "", 0}});
+    Lavoro(2, FineCastelletti);
+    QSqlQuery ddl(company.Database().Connection());
+    if (company.Db().IsPostgres())
+        ASSERT_TRUE(ddl.exec(QStringLiteral("CREATE FUNCTION guasto() RETURNS trigger AS $$ BEGIN IF NEW.IdImballo = 'CAS' "
+                                            "AND NEW.QtaCar = 5 THEN RAISE EXCEPTION 'guasto'; END IF; RETURN NEW; END $$ "
+                                            "LANGUAGE plpgsql"))
+                    && ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_MovCauR FOR EACH ROW "
+                                               "EXECUTE FUNCTION guasto()")));
+    else
+        ASSERT_TRUE(ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_MovCauR WHEN NEW.IdImballo = "
+                                            "'CAS' AND NEW.QtaCar = 5 BEGIN SELECT RAISE(ABORT, 'guasto'); END")));
+    script.ClearMessages();
+    Lavoro(1, QStringLiteral("Elaborazione Terminata"));
+    EXPECT_EQ(script.Texts().size(), 3) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT T.KDocT, R.IdImballo FROM LUMO_MovCauT T LEFT JOIN LUMO_MovCauR R ON "
+                                    "R.KContaT = T.KContaT ORDER BY T.KDocT")),
+              QStringList{"71/CAS"})
+        << "the failing note has neither head nor rows";
+}
+
+TEST_F(RicalcoloCauzioni, AfterMovementsAndTransfersInAnyOrderJob0LeavesEveryCardAsItWas)
+{
+    Esegui(QStringLiteral("UPDATE Clienti SET UT_LMQ_IdListCau = 'L02' WHERE IdConto = 'C001'"));
+    Listino(QStringLiteral("L02"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 1.7}, {QStringLiteral("BOT"), 0.33}});
+    const QList<QPair<QString, int>> conti{{QStringLiteral("C001"), 0}, {QStringLiteral("C002"), 1}, {QStringLiteral("C002"), 2}};
+    const QStringList codici{QStringLiteral("CAS"), QStringLiteral("BOT"), QStringLiteral("FUS")};
+    auto arrotondate = [&] {
+        QStringList out;
+        QSqlQuery q = company.Database().OpenQuery(QStringLiteral(
+            "SELECT IdConto, IdDestinazione, FlTipoScheda, IdImballo, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, "
+            "ProgQtaCarF, ProgQtaResF, ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, "
+            "QtaCarEcc, QtaResEcc FROM LUMO_ProgCauz ORDER BY IdConto, IdDestinazione, FlTipoScheda, IdImballo"));
+        while (q.next()) {
+            QStringList r;
+            bool zero = true;
+            for (int i = 0; i < q.record().count(); ++i) {
+                if (i < 4) {
+                    r << q.value(i).toString();
+                    continue;
+                }
+                const double v = std::round(q.value(i).toDouble() * 100) / 100;
+                zero = zero && v == 0;
+                r << QString::number(v + 0.0, 'f', 2);
+            }
+            if (!zero) // a missing card equals an all-zero one
+                out << r.join(QLatin1Char('/'));
+        }
+        return out;
+    };
+    std::mt19937 caso(24);
+    int trasferimenti = 0;
+    for (int giro = 0; giro < 3; ++giro) {
+        // clear of the keys the transfers draw
+        int chiave = company.Database().ScalarValue(QStringLiteral("SELECT MAX(KContaT) FROM LUMO_MovCauT")).toInt() + 1000;
+        for (int i = 0; i < 4; ++i, ++chiave) {
+            const auto &[conto, dest] = conti.at(int(caso() % conti.size()));
+            Movimento(chiave, conto, dest, codici.at(int(caso() % codici.size())), double(caso() % 20) - 4,
+                      double(caso() % 7), (caso() % 3) * 0.75, 0, 0);
+        }
+        ASSERT_TRUE(Ricalcola());
+        const auto &[da, daDest] = conti.at(int(caso() % conti.size()));
+        const auto &[a, aDest] = conti.at(int(caso() % conti.size()));
+        script.ClearMessages();
+        auto *t = Apri<TFqarn0211d>(QStringLiteral("QARN0211D"));
+        ASSERT_NE(t, nullptr);
+        t->tPars->FieldByName(QStringLiteral("IdContoTp"))->SetValue(QStringLiteral("CL"));
+        t->tPars->FieldByName(QStringLiteral("Da_IdConto"))->SetValue(da);
+        t->tPars->FieldByName(QStringLiteral("Da_IdDestinazione"))->SetValue(daDest);
+        t->tPars->FieldByName(QStringLiteral("A_IdConto"))->SetValue(a);
+        t->tPars->FieldByName(QStringLiteral("A_IdDestinazione"))->SetValue(aDest);
+        t->btEsegui->click();
+        ProcessEvents();
+        trasferimenti += script.LastText() == QLatin1String("Trasferimento Completato!") ? 1 : 0;
+        const QStringList dopo = arrotondate();
+        script.ClearMessages();
+        ASSERT_TRUE(Ricalcola());
+        EXPECT_EQ(arrotondate(), dopo) << "round " << giro << ": " << da.toStdString() << "/" << daDest << " -> "
+                                       << a.toStdString() << "/" << aDest;
+    }
+    EXPECT_GE(trasferimenti, 2);
+}

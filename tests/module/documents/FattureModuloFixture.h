@@ -1,0 +1,134 @@
+#pragma once
+// The module's invoice window opened as the running program opens it (the menu choice goes to
+// EseguiScelta) on the host's document company plus deposits: packaging CAS (case) and BOT
+// (bottle) priced on list L1, bottle B75 of 0.75 litres, articles V12 (12 units per package,
+// per litre), V06 (6 per package, per unit) and K01 (type 3, a kit), customer C1 keeping
+// deposits on account 4010, an invoice causal FV that unloads stock and books deposits with a
+// journal movement, and the module's parameters with deposits on.
+#include "tests/host/documents/DocumentiFixture.h"
+
+#include "documents/Sven0008f_p.h"
+#include "host/business/Dmibase.h"
+#include "frame/Dmilumo.h"
+#include "frame/Dusaria.h"
+#include "frame/Lumo_parametri.h"
+#include "host/data/TXQuery.h"
+#include "host/ui/MDIForm.h"
+#include "host/ui/ModuleAbi.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <ostream>
+
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+class FattureModulo : public Documenti {
+protected:
+    void SetUp() override
+    {
+        Documenti::SetUp();
+        if (IsSkipped())
+            return;
+        Application->DestroyComponents();
+        UT_LMQ_Parametri = {};
+        main.reset(); // the host's main window goes first: one main window at a time
+        main = std::make_unique<kv8test::TestMainWindow>([](const QString &code) {
+            if (!EseguiScelta(Mdimainbase::MDIForm, reinterpret_cast<const char16_t *>(code.utf16())))
+                HostMenu::Esegui(code);
+        });
+        Esegui("INSERT INTO Divise (IdDivisa, DsDivisa, SiglaDivisa, DecPrezzo, DecValore, FlMonetaUE) "
+               "VALUES ('EUR', 'Euro', 'EUR', 4, 2, 1)");
+        CFG.IdDivisa = QStringLiteral("EUR");
+        Esegui("INSERT INTO LUMO_Parametri (IdCodice, FlAbilCauz, FlQtaConf, FlTipoPrz, FlGestEcc, FlAbilPrenota) "
+               "VALUES ('1', 1, 1, 0, 0, 0)");
+        Esegui("INSERT INTO Imballi (IdImballo, DsImballo) VALUES ('CAS', 'Cassa'), ('BOT', 'Bottiglia')");
+        Esegui("INSERT INTO LUMO_LisCauzT (KContaT, IdListino, IdDivisa) VALUES (1, 'L1', 'EUR')");
+        Esegui("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (1, 1, 'CAS', 2), (2, 1, 'BOT', 0.1)");
+        Esegui("INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)");
+        Esegui("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva, QtaImballo, IdImballo, UT_LMQ_IdImballo2, "
+               "UT_LMQ_IdBottiglia, UT_LMQ_FlPrzLit, UT_LMQ_FlTipArt) VALUES "
+               "('V12', 'Chianti', 'BT', '22', 12, 'CAS', 'BOT', 'B75', 1, 0), "
+               "('V06', 'Brunello', 'BT', '22', 6, 'CAS', 'BOT', 'B75', 0, 0), "
+               "('K01', 'Confezione regalo', 'PZ', '22', 0, '', '', '', 0, 3)");
+        Esegui("UPDATE Clienti SET UT_LMQ_FlCauz = 1, UT_LMQ_IdListCau = 'L1', UT_LMQ_ContoCau = '4010' "
+               "WHERE IdConto = 'C1'");
+        Esegui("INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro, "
+               "IdCausaleMaga, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggMovC, UT_LMQ_FlNumCol) "
+               "VALUES ('FV', 'Fattura accompagnatoria', 0, 0, 1, 'VEN', 1, 1, 1, 1, 1)");
+        for (const char *nome : {"IdIvaSpeseTrasporto", "IdIvaSpeseImballo", "IdIvaSpeseIncasso", "IdIvaSpeseVarie"})
+            KV8Config::Set(QStringLiteral("CONTIFISSI"), QLatin1String(nome), QStringLiteral("22"));
+        Esegui("INSERT INTO TipiListino (IdListino, DsListino, UT_LMQ_FlTipoPrz) VALUES ('LC', 'Per confezione', 1), "
+               "('LU', 'Senza tipo', 0)");
+        Esegui("INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlConvQuantita) VALUES (3, 'Misura', 0, 1), "
+               "(6, 'Spesa', 2, 0), (8, 'Misura 2', 0, 1)");
+    }
+    void TearDown() override
+    {
+        Documenti::TearDown();
+        UT_LMQ_Parametri = {};
+    }
+
+    // The module's parameters changed: read again at the next menu choice.
+    void Parametri(const char *assegnazioni)
+    {
+        Esegui(QStringLiteral("UPDATE LUMO_Parametri SET %1").arg(QLatin1String(assegnazioni)).toUtf8().constData());
+        if (DMILUMO)
+            DMILUMO->lkLUMO_Parametri->Close();
+    }
+    // The invoice window with the head of customer C1 under causal FV, in euro.
+    TFSVen0008f_p *NuovaFattura(const QString &causale = QStringLiteral("FV"), const QString &cliente = QStringLiteral("C1"))
+    {
+        auto *f = Apri<TFSVen0008f_p>(QStringLiteral("SVEN0008F_F"));
+        if (!f)
+            return nullptr;
+        Testa(f, causale, cliente);
+        f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
+        return f;
+    }
+    // Closes the window, leaving its changes.
+    void Chiudi(TFSVen0008f_p *f)
+    {
+        script.AllowUnusedAnswers();
+        if (f->TTesta->State() != dsBrowse || f->FlRigheModificate)
+            script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
+        f->Close();
+        kv8test::ProcessEvents();
+    }
+    // A row typed by the user: article, packages, price (units per package from the article).
+    static void RigoConfezioni(TFDocumento *f, const QString &articolo, const QString &colli, const QString &prezzo,
+                               int tipoPrezzo = -1)
+    {
+        PremiRighe(f, nbInsert);
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdProdotto"), articolo));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edLunghezza"), colli));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edPrezzo"), prezzo));
+        if (tipoPrezzo >= 0)
+            f->TRighe->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"))->SetAsInteger(tipoPrezzo);
+        PremiRighe(f, nbPost);
+    }
+    static double Campo(TDataSet *d, const char *campo) { return d->FieldByName(QLatin1String(campo))->AsFloat(); }
+
+    // The rows of a statement, columns joined by "/".
+    QStringList Elenco(const QString &sql, const QVariantList &valori = {})
+    {
+        QSqlQuery q = company.Database().OpenQuery(sql, valori);
+        QStringList out;
+        while (q.next()) {
+            QStringList r;
+            for (int i = 0; i < q.record().count(); ++i)
+                r << q.value(i).toString();
+            out << r.join(QLatin1Char('/'));
+        }
+        return out;
+    }
+    // Every deposit card of the customer, "packaging/loaded/returned".
+    QStringList Schede()
+    {
+        return Elenco(QStringLiteral("SELECT IdImballo, ProgQtaCar, ProgQtaRes, ProgQtaCarF FROM LUMO_ProgCauz "
+                                     "WHERE IdContoTp = 'CL' AND IdConto = 'C1' ORDER BY IdImballo, FlTipoScheda"));
+    }
+};
