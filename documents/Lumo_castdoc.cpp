@@ -12,6 +12,7 @@
 #include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
+#include "host/ui/DBGrid.h"
 #include "host/ui/Kmessages.h"
 
 namespace {
@@ -59,6 +60,12 @@ TImpostazioniCastDoc CastellettoFattura()
 {
     return {QStringLiteral("FI"), QStringLiteral("LUMO_CauzDocFatt"), QStringLiteral("LUMO_T_CAUZDOCFATT"),
             QStringLiteral("KFattCliT"), QStringLiteral("_UT_LMQ_ListCauz"), true};
+}
+
+TImpostazioniCastDoc CastellettoBollaCliente()
+{
+    return {QStringLiteral("DT"), QStringLiteral("LUMO_CauzDocBoll"), QStringLiteral("LUMO_t_CauzDocBoll"),
+            QStringLiteral("KBolleCliT"), QStringLiteral("_UT_LMQ_ListCauz"), true};
 }
 
 TImpostazioniCastDoc CastellettoBollaFornitore()
@@ -366,4 +373,44 @@ void TLumoCastDoc::UT_LMQ_CalcoloValoreCauzioni()
     default:
         break;
     }
+}
+
+void TLumoCastDoc::ColonneGriglia(KDBGriglia *griglia)
+{
+    const QColor celeste(0x87, 0xCE, 0xEB);
+    griglia->AddColumn(QStringLiteral("IdImballo"), QStringLiteral("Cod."), 38);
+    griglia->AddColumn(QStringLiteral("_DsImballo"), QStringLiteral("Descrizione"), 158);
+    griglia->AddColumn(QStringLiteral("QtaCar"), QStringLiteral("Qtà Car."), 65);
+    griglia->AddColumn(QStringLiteral("QtaRes"), QStringLiteral("Qtà Resa"), 65);
+    griglia->AddColumn(QStringLiteral("Prezzo"), QString(), 65).Color = celeste;
+    griglia->AddColumn(QStringLiteral("ValoreCar"), QStringLiteral("Valore Car."), 68);
+    griglia->AddColumn(QStringLiteral("ValoreRes"), QStringLiteral("Valore Res."), 67);
+    griglia->AddColumn(QStringLiteral("EsiAttEcc"), QStringLiteral("Esi.Att.Ecc"), 59).Color = celeste;
+    griglia->AddColumn(QStringLiteral("QtaCarEcc"), QStringLiteral("Qtà.Car.Ecc."), 68);
+    griglia->AddColumn(QStringLiteral("QtaResEcc"), QStringLiteral("QtàRes.Ecc."), 65);
+}
+
+bool TLumoCastDoc::CampiTesta(TDataSet *testa)
+{
+    const QString tipo = testa->FieldByName(QStringLiteral("IdClienteTp"))->AsString();
+    const QString conto = testa->FieldByName(QStringLiteral("IdCliente"))->AsString();
+    TXlkTable *clienti = TDMIBase::Crea()->lkClienti;
+    int flCliente = 0;
+    if (!conto.isEmpty()) {
+        const QVariant v = clienti->Lookup(QStringLiteral("IdContoTp;IdConto"), QVariantList{tipo, conto},
+                                           QStringLiteral("UT_LMQ_IdListCau;UT_LMQ_FlCauz"));
+        const QVariantList valori = v.toList();
+        if (valori.size() == 2) {
+            testa->FieldByName(QStringLiteral("_UT_LMQ_ListCauz"))->SetAsString(valori.at(0).toString());
+            if (tipo == QLatin1String("CL"))
+                flCliente = valori.at(1).toInt();
+        }
+    }
+    const int flCausale = testa->FieldByName(QStringLiteral("_UT_LMQ_FlCauzioni"))->AsInteger();
+    bool visibile = true;
+    if (UT_LMQ_Parametri.FlAbilCauz == 0)
+        visibile = false;
+    else if (UT_LMQ_Parametri.FlAbilCauz == 1)
+        visibile = !(flCausale == 0 || (flCausale == 1 && flCliente == 0));
+    return visibile;
 }

@@ -1,15 +1,16 @@
 #pragma once
-// The deposit-summary tab of the customer invoice and supplier delivery-note windows: the
+// The deposit-summary tab of the customer invoice and delivery-note windows: the
 // stored summary of the document on view (qLUMO_CauzDoc), its local working copy edited with
 // the document (TTLUMO_CauzDoc, rows with Stato 0 loaded, 1 modified, 2 new, 3 deleted), the
 // tab's data source switched between the two, the stored rows the save rewrites
 // (TRSLUMO_CauzDoc), the row events, the balancing button and the document's deposit charge.
-// What sets the two windows apart is a TImpostazioniCastDoc.
+// What sets the windows apart is a TImpostazioniCastDoc.
 #include <QObject>
 #include <QString>
 
 #include <functional>
 
+class KDBGriglia;
 class TDataSet;
 class TDataSource;
 class TField;
@@ -18,7 +19,7 @@ class TXQuery;
 class TXTable;
 
 struct TImpostazioniCastDoc {
-    QString Sigla;            // "FI", "DTA"
+    QString Sigla;            // "FI", "DT", "DTA"
     QString Tabella;          // stored summary
     QString TabellaLocale;    // local working copy
     QString Chiave;           // document key
@@ -27,6 +28,7 @@ struct TImpostazioniCastDoc {
 };
 
 TImpostazioniCastDoc CastellettoFattura();
+TImpostazioniCastDoc CastellettoBollaCliente();
 TImpostazioniCastDoc CastellettoBollaFornitore();
 
 class TLumoCastDoc : public QObject {
@@ -52,6 +54,12 @@ public:
     std::function<bool()> SegnoInverso;
     std::function<int()> PoliticaNegativo;
 
+    // A customer document's head: "_UT_LMQ_ListCauz" from the customer; answers whether the
+    // tab is shown (deposits on; with parameter 1 a causal with deposits, or with 1 and a
+    // customer keeping deposits).
+    static bool CampiTesta(TDataSet *testa);
+    // The tab grid's columns.
+    static void ColonneGriglia(KDBGriglia *griglia);
     // Creates the local table and binds the row events (the window's FormCreate).
     void Crea();
     // The stored rows of the head on view, unless already shown (the head's scroll).

@@ -12,6 +12,7 @@
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TDataSource.h"
 #include "host/ui/DBControls.h"
+#include "host/ui/DBGrid.h"
 #include "host/ui/Forms.h"
 #include "host/ui/Kmessages.h"
 
@@ -38,11 +39,15 @@ TMembroRighe MembroFattura()
     return m;
 }
 
+TMembroRighe MembroBollaCliente()
+{
+    return MembroFattura();
+}
+
 TMembroRighe MembroBollaFornitore()
 {
     TMembroRighe m;
     m.Litri = false;
-    m.TipoPrezzoDaDsRighe = true;
     m.ScriveNN = false;
     return m;
 }
@@ -276,9 +281,8 @@ void TLumoRigheDoc::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool ca
             if (capacita != 0 && righe->FieldByName(QStringLiteral("_UT_LMQ_FlPrzLit"))->AsInteger() == 1)
                 fattore = capacita;
         }
-        TDataSet *tipoDa = Membro.TipoPrezzoDaDsRighe && DsRighe && DsRighe->DataSet() ? DsRighe->DataSet() : righe;
         const double prezzo = valore(righe, QStringLiteral("Prezzo"));
-        double importo = tipoDa->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"))->AsInteger() == 1
+        double importo = righe->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"))->AsInteger() == 1
                              ? valore(righe, QStringLiteral("Lunghezza")) * prezzo
                              : valore(righe, Membro.CampoQuantita) * prezzo * fattore;
         lordo = Funzioni::KRound(importo, decimali);
@@ -320,4 +324,21 @@ void TLumoRigheDoc::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool ca
             scrivi("ImportoNN", nn);
         scrivi("ControValoreNN", controvalore);
     }
+}
+
+void ColonneRigheVendita(KDBGriglia *griglia)
+{
+    griglia->ClearColumns();
+    const QColor celeste(0x87, 0xCE, 0xEB);
+    griglia->AddColumn(QStringLiteral("TipoRigo"), QStringLiteral("Tipo"), 24);
+    griglia->AddColumn(QStringLiteral("IdProdotto"), QString(), 87);
+    griglia->AddColumn(QStringLiteral("Descrizione"), QString(), 309);
+    griglia->AddColumn(QStringLiteral("Lunghezza"), QStringLiteral("Conf."), 35);
+    griglia->AddColumn(QStringLiteral("Quantita2"), QStringLiteral("Pz."), 23);
+    griglia->AddColumn(QStringLiteral("IdUm"), QStringLiteral("U.M."), 26).Alignment = Qt::AlignCenter;
+    griglia->AddColumn(QStringLiteral("Quantita"), QString(), 50).Color = celeste;
+    griglia->AddColumn(QStringLiteral("Prezzo"), QString(), 65);
+    griglia->AddColumn(QStringLiteral("Sconto1"), QStringLiteral("Sco.1"), 35);
+    griglia->AddColumn(QStringLiteral("Sconto2"), QStringLiteral("Sco.2"), 35);
+    griglia->AddColumn(QStringLiteral("_ImportoNetto"), QStringLiteral("Importo netto"), 72);
 }

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class KDBGriglia;
 class QLabel;
 class QWidget;
 class TDataSet;
@@ -30,7 +31,6 @@ struct TMembroRighe {
     bool DettaglioUscite = false;
     // ---- amounts
     bool OspitePrima = false;       // the host's computation runs first (orders, quotes)
-    bool TipoPrezzoDaDsRighe = false; // price type of DsRighe's current row (supplier)
     bool ScriveNN = true;           // ImportoNN / _ImportoNN written
     // Calculated set only: "_DaEvadere" when the head's "_FlTipoEvasione" is not 0 (order),
     // "_DaEvadereVal" always (quote).
@@ -38,11 +38,15 @@ struct TMembroRighe {
     bool DaEvadereVal = false;
 };
 
-// The four members.
+// The members.
 TMembroRighe MembroFattura();
+TMembroRighe MembroBollaCliente(); // as the invoice
 TMembroRighe MembroBollaFornitore();
 TMembroRighe MembroOrdine();
 TMembroRighe MembroOfferta();
+
+// The rows grid of the customer invoice and delivery note.
+void ColonneRigheVendita(KDBGriglia *griglia);
 
 class TLumoRigheDoc {
 public:

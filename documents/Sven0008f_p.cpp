@@ -116,30 +116,8 @@ TFSVen0008f_p::TFSVen0008f_p(QWidget *owner) : TFSVen0008f(owner), RigheDoc(Memb
     pTotali->layout()->addWidget(lblUT_TotRighe2);
     pPesi->layout()->addWidget(lblUT_TotRighe);
 
-    GrigliaRighe->ClearColumns();
-    const QColor celeste(0x87, 0xCE, 0xEB);
-    GrigliaRighe->AddColumn(QStringLiteral("TipoRigo"), QStringLiteral("Tipo"), 24);
-    GrigliaRighe->AddColumn(QStringLiteral("IdProdotto"), QString(), 87);
-    GrigliaRighe->AddColumn(QStringLiteral("Descrizione"), QString(), 309);
-    GrigliaRighe->AddColumn(QStringLiteral("Lunghezza"), QStringLiteral("Conf."), 35);
-    GrigliaRighe->AddColumn(QStringLiteral("Quantita2"), QStringLiteral("Pz."), 23);
-    GrigliaRighe->AddColumn(QStringLiteral("IdUm"), QStringLiteral("U.M."), 26).Alignment = Qt::AlignCenter;
-    GrigliaRighe->AddColumn(QStringLiteral("Quantita"), QString(), 50).Color = celeste;
-    GrigliaRighe->AddColumn(QStringLiteral("Prezzo"), QString(), 65);
-    GrigliaRighe->AddColumn(QStringLiteral("Sconto1"), QStringLiteral("Sco.1"), 35);
-    GrigliaRighe->AddColumn(QStringLiteral("Sconto2"), QStringLiteral("Sco.2"), 35);
-    GrigliaRighe->AddColumn(QStringLiteral("_ImportoNetto"), QStringLiteral("Importo netto"), 72);
-
-    gUT_LMQ_CauzDoc->AddColumn(QStringLiteral("IdImballo"), QStringLiteral("Cod."), 38);
-    gUT_LMQ_CauzDoc->AddColumn(QStringLiteral("_DsImballo"), QStringLiteral("Descrizione"), 158);
-    gUT_LMQ_CauzDoc->AddColumn(QStringLiteral("QtaCar"), QStringLiteral("Qtà Car."), 65);
-    gUT_LMQ_CauzDoc->AddColumn(QStringLiteral("QtaRes"), QStringLiteral("Qtà Resa"), 65);
-    gUT_LMQ_CauzDoc->AddColumn(QStringLiteral("Prezzo"), QString(), 65).Color = celeste;
-    gUT_LMQ_CauzDoc->AddColumn(QStringLiteral("ValoreCar"), QStringLiteral("Valore Car."), 68);
-    gUT_LMQ_CauzDoc->AddColumn(QStringLiteral("ValoreRes"), QStringLiteral("Valore Res."), 67);
-    gUT_LMQ_CauzDoc->AddColumn(QStringLiteral("EsiAttEcc"), QStringLiteral("Esi.Att.Ecc"), 59).Color = celeste;
-    gUT_LMQ_CauzDoc->AddColumn(QStringLiteral("QtaCarEcc"), QStringLiteral("Qtà.Car.Ecc."), 68);
-    gUT_LMQ_CauzDoc->AddColumn(QStringLiteral("QtaResEcc"), QStringLiteral("QtàRes.Ecc."), 65);
+    ColonneRigheVendita(GrigliaRighe);
+    TLumoCastDoc::ColonneGriglia(gUT_LMQ_CauzDoc);
     DBNavigatoreCauz->SetVisibleButtons(nbAllButtons & ~NavButton(nbDelete));
 }
 
@@ -249,26 +227,7 @@ bool TFSVen0008f_p::InitDoc(int modo)
 void TFSVen0008f_p::TTestaCalcFields(TDataSet *dataSet)
 {
     TFSVen0008f::TTestaCalcFields(dataSet);
-    const QString tipo = dataSet->FieldByName(QStringLiteral("IdClienteTp"))->AsString();
-    const QString conto = dataSet->FieldByName(QStringLiteral("IdCliente"))->AsString();
-    TXlkTable *clienti = TDMIBase::Crea()->lkClienti;
-    int flCliente = 0;
-    if (!conto.isEmpty()) {
-        const QVariant v = clienti->Lookup(QStringLiteral("IdContoTp;IdConto"), QVariantList{tipo, conto},
-                                           QStringLiteral("UT_LMQ_IdListCau;UT_LMQ_FlCauz"));
-        const QVariantList valori = v.toList();
-        if (valori.size() == 2) {
-            dataSet->FieldByName(QStringLiteral("_UT_LMQ_ListCauz"))->SetAsString(valori.at(0).toString());
-            if (tipo == QLatin1String("CL"))
-                flCliente = valori.at(1).toInt();
-        }
-    }
-    const int flCausale = dataSet->FieldByName(QStringLiteral("_UT_LMQ_FlCauzioni"))->AsInteger();
-    bool visibile = true;
-    if (UT_LMQ_Parametri.FlAbilCauz == 0)
-        visibile = false;
-    else if (UT_LMQ_Parametri.FlAbilCauz == 1)
-        visibile = !(flCausale == 0 || (flCausale == 1 && flCliente == 0));
+    const bool visibile = TLumoCastDoc::CampiTesta(dataSet);
     if (KPageControl->TabVisible(tsLUMO_CauzDoc) != visibile)
         KPageControl->SetTabVisible(tsLUMO_CauzDoc, visibile);
 }

@@ -276,11 +276,7 @@ void Prepara()
     const QString server = qEnvironmentVariable("KV8_TEST_PG");
     if (!server.isEmpty()) {
         const QString schema = QStringLiteral("kv8benchgenerazione");
-        {
-            TXDatabase admin(QStringLiteral("admin"), server);
-            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
-        }
-        engines.push_back(MakeEngine("postgres", benchruns::InSchema(server, schema), server, schema));
+        engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), server, schema));
     }
     for (auto &e : engines) {
         const int rounds = e->url.startsWith(QLatin1String("sqlite")) ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3)
@@ -316,10 +312,8 @@ void Chiudi()
     engines.clear();
     cartella.reset();
     const QString server = qEnvironmentVariable("KV8_TEST_PG");
-    if (!server.isEmpty()) {
-        TXDatabase admin(QStringLiteral("admin"), server);
-        admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS kv8benchgenerazione CASCADE"));
-    }
+    if (!server.isEmpty())
+        benchruns::EliminaSchema(server, QStringLiteral("kv8benchgenerazione"));
 }
 
 const benchparti::Registra parte({Prepara, Riporta, Chiudi});

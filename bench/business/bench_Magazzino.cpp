@@ -227,11 +227,7 @@ void Prepara()
     const QString server = qEnvironmentVariable("KV8_TEST_PG");
     if (!server.isEmpty()) {
         const QString schema = QStringLiteral("kv8benchmagazzino");
-        {
-            TXDatabase admin(QStringLiteral("admin"), server);
-            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
-        }
-        engines.push_back(MakeEngine("postgres", benchruns::InSchema(server, schema), schema));
+        engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), schema));
     }
     for (auto &e : engines) {
         const int rounds = e->url.startsWith(QLatin1String("sqlite")) ? benchruns::Rounds("KV8_BENCH_ROUNDS", 5)

@@ -236,11 +236,7 @@ void Prepara()
     const QString server = qEnvironmentVariable("KV8_TEST_PG");
     if (!server.isEmpty()) {
         const QString schema = QStringLiteral("kv8benchtotali");
-        {
-            TXDatabase admin(QStringLiteral("admin"), server);
-            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
-        }
-        engines.push_back(MakeEngine("postgres", benchruns::InSchema(server, schema), server, schema));
+        engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), server, schema));
     }
     for (auto &e : engines) {
         const int rounds = e->url.startsWith(QLatin1String("sqlite")) ? benchruns::Rounds("KV8_BENCH_ROUNDS", 5)
@@ -278,8 +274,7 @@ void Chiudi()
         }
     for (auto &e : engines)
         if (!e->schema.isEmpty()) {
-            TXDatabase admin(QStringLiteral("admin"), e->server);
-            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
+            benchruns::EliminaSchema(e->server, e->schema);
         }
     engines.clear();
     cartella.reset();

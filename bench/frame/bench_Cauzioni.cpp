@@ -209,11 +209,7 @@ int main(int argc, char **argv)
     const QString server = qEnvironmentVariable("KV8_TEST_PG");
     if (!server.isEmpty()) {
         const QString schema = QStringLiteral("kv8benchframe");
-        {
-            TXDatabase admin(QStringLiteral("admin"), server);
-            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
-        }
-        auto e = MakeEngine("postgres", benchruns::InSchema(server, schema));
+        auto e = MakeEngine("postgres", benchruns::SchemaPulito(server, schema));
         e->schema = schema;
         engines.push_back(std::move(e));
     }

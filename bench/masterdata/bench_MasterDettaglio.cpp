@@ -196,11 +196,7 @@ void Prepara()
     if (!server.isEmpty()) {
         // one schema per run: several runs may share the server
         const QString schema = QStringLiteral("kv8benchmasterdata%1").arg(QCoreApplication::applicationPid());
-        {
-            TXDatabase admin(QStringLiteral("admin"), server);
-            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
-        }
-        auto e = MakeEngine("postgres", benchruns::InSchema(server, schema));
+        auto e = MakeEngine("postgres", benchruns::SchemaPulito(server, schema));
         e->schema = schema;
         engines.push_back(std::move(e));
     }
@@ -232,8 +228,7 @@ void Chiudi()
     const QString server = qEnvironmentVariable("KV8_TEST_PG");
     for (auto &e : engines)
         if (!e->schema.isEmpty()) {
-            TXDatabase admin(QStringLiteral("admin"), server);
-            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
+            benchruns::EliminaSchema(server, e->schema);
         }
     engines.clear();
     DMIDataBases::Instance().CloseAll();

@@ -144,11 +144,7 @@ void Prepara()
     if (!server.isEmpty()) {
         // one schema per run: several runs may share the server
         const QString schema = QStringLiteral("kv8benchimmagini%1").arg(QCoreApplication::applicationPid());
-        {
-            TXDatabase admin(QStringLiteral("admin"), server);
-            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
-        }
-        engines.push_back(MakeEngine("postgres", benchruns::InSchema(server, schema), schema));
+        engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), schema));
     }
     for (auto &e : engines) {
         const int rounds = e->schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3)
@@ -182,8 +178,7 @@ void Chiudi()
     const QString server = qEnvironmentVariable("KV8_TEST_PG");
     for (auto &e : engines)
         if (!e->schema.isEmpty()) {
-            TXDatabase admin(QStringLiteral("admin"), server);
-            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
+            benchruns::EliminaSchema(server, e->schema);
         }
     engines.clear();
     if (DMIDataBases::Instance().Has(QStringLiteral("GlobalDatabase")))

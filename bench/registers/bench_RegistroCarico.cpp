@@ -169,11 +169,7 @@ void Prepara()
     const QString server = qEnvironmentVariable("KV8_TEST_PG");
     if (!server.isEmpty()) {
         const QString schema = QStringLiteral("kv8benchregistro");
-        {
-            TXDatabase admin(QStringLiteral("admin"), server);
-            admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
-        }
-        engines.push_back(MakeEngine("postgres", benchruns::InSchema(server, schema), schema));
+        engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), schema));
     }
     for (auto &e : engines) {
         const int rounds = e->schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3)

@@ -1,6 +1,8 @@
 #pragma once
 // What the layer benchmarks share: timing, rounds from the environment, one-shot registration
-// with manual timing, and the URL of a PostgreSQL schema.
+// with manual timing, and the PostgreSQL schema a run works in.
+#include "host/db/TXDatabase.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QString>
@@ -38,6 +40,20 @@ void RegisterOneShot(const std::string &name, Args &&...args)
 inline QString InSchema(const QString &server, const QString &schema)
 {
     return server + (server.contains(u'?') ? u'&' : u'?') + QStringLiteral("schema=") + schema;
+}
+
+// Drops a schema of the server: the one a run works in, at its end or left by an earlier run.
+inline void EliminaSchema(const QString &server, const QString &schema)
+{
+    TXDatabase admin(QStringLiteral("admin"), server);
+    admin.ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
+}
+
+// The URL of a fresh schema on the server (what an earlier run left of it dropped first).
+inline QString SchemaPulito(const QString &server, const QString &schema)
+{
+    EliminaSchema(server, schema);
+    return InSchema(server, schema);
 }
 
 } // namespace benchruns

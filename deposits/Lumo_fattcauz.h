@@ -1,0 +1,70 @@
+#pragma once
+// What the two deposit billing windows share (invoicing of outstanding stock, credit notes for
+// returned packaging): the causal and price-list checks, the execute checks, the run frame of
+// "Genera" (question, one transaction, progress, error path, end message naming the first and
+// last number, window closed) and the deposit booking of the document being written.
+#include "host/ui/Dbchildpars.h"
+
+#include <QDateTime>
+
+class QPushButton;
+class TDataSet;
+class TField;
+class TXClientTable;
+
+class TFCauzFatturazione : public TFDBChildParsPage {
+    Q_OBJECT
+public:
+    explicit TFCauzFatturazione(QWidget *owner = nullptr);
+
+    QPushButton *btGenera;
+    TXClientTable *tTeste;   // FattureCliTeste
+    TXClientTable *tRighe;   // FattureCliRighe
+    TXClientTable *tMovT;    // LUMO_MovCauT
+    TXClientTable *tMovR;    // LUMO_MovCauR
+    TXClientTable *tCauzDoc; // LUMO_CauzDocFatt
+
+    void btEseguiClick() override;
+
+protected:
+    // The parameter record (DataDocumento, IdCausale, IdListino) with its descriptions and checks.
+    void ImpostaParametri(const QString &tabella);
+    void tParsIdCausaleValidate(TField *f);
+    void tParsIdListinoValidate(TField *f);
+    virtual void PreparaDati() = 0;
+
+    void btGeneraClick();
+    // Once per run, before the transaction.
+    virtual void PreparaGenerazione() {}
+    // The datasets the run writes besides heads, rows, movements and summaries.
+    virtual QList<TDataSet *> AltriDataSet() { return {}; }
+    virtual int RigheDaElaborare() = 0;
+    // Writes the documents, inside the run's transaction; errors reach the frame.
+    virtual void Genera() = 0;
+    // The first and last document numbers of the run.
+    void NumeroGenerato(int numero);
+
+    // The deposit movement head of the document in tTeste; false (nothing booked) when the
+    // causal does not generate deposit movements.
+    bool RegistraTestaCauzioni();
+    // A movement row, its summary (with the destination-0 card before the booking) and the card
+    // update: the card receives qtaResScheda returned and qtaCarEccScheda excess loaded.
+    void RegistraRigaCauzioni(const QString &imballo, double qtaRes, double prezzo, double valoreRes,
+                              double qtaResScheda, double qtaCarEccScheda);
+
+    QDateTime DataDocumento() const;
+    QString Parametro(const char *campo) const;
+
+    // The chosen causal as read when the run starts.
+    struct Causale {
+        int SerieRegistro = 0;
+        int FlTipoRegistro = 0;
+        int FlAggMovC = 0;
+        int FlAggCau = 0;
+        int FlAggCauF = 0;
+        int FlAggCauB = 0;
+    } Causale;
+
+    int NCINiziale = 0;
+    int NCFinale = 0;
+};

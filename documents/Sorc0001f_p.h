@@ -1,0 +1,51 @@
+#pragma once
+// Customer orders of the module ("SORC0001F"): the host's order window with the rows entered
+// as packages with their price type and litres, the customer's deposit price list on the head
+// and the quantity still to ship by value. The head and row panel steps are shared with the
+// quote window (Sofc0001f_p).
+#include "documents/Lumo_righedoc.h"
+#include "host/business/Sorc0001f.h"
+
+#include <QPointer>
+
+class TDBComboBox;
+
+namespace LumoOrdini {
+// Declares, before the head opens, the causal's and the customer's lookups and the calculated
+// customer deposit price list.
+void CampiTesta(TDataSet *testa);
+// The customer's deposit price list into "_UT_LMQ_ListCauz" (empty without a known customer).
+void ListinoCauzioni(TDataSet *testa);
+// The layout's row additions at the foot of the host's row panel.
+void AggiungiAlPannello(QWidget *panelR, QWidget *aggiunta);
+// The row panel: units per package shown, package count captioned, the quantity read-only.
+void PannelloRighe(TForm *finestra, TLumoRigheDoc &righe);
+} // namespace LumoOrdini
+
+class TFSOrc0001f_p : public TFSOrc0001f {
+    Q_OBJECT
+public:
+    explicit TFSOrc0001f_p(QWidget *owner = nullptr);
+
+    TLumoRigheDoc RigheDoc;
+    TDBComboBox *cbUT_UT_LMQ_FlTipoPrz = nullptr;
+
+    // The host's InitForm under the module's caption.
+    bool InitForm(int tipo, qint64 chiave, int opzioni);
+    void FormCreate() override;
+    void FormClose(TCloseAction &action) override;
+    void TTestaCalcFields(TDataSet *dataSet) override;
+
+    void TRigheNewRecord(TDataSet *dataSet) override;
+    void TRigheIdProdottoValidate(TField *sender) override;
+    void TRigheTipoRigoChange(TField *sender) override;
+    void TRigheAfterScroll(TDataSet *dataSet) override;
+    void TRigheAfterEdit(TDataSet *dataSet) override;
+    void TRigheCalcFields(TDataSet *dataSet) override;
+    void TRigheBeforePost(TDataSet *dataSet) override;
+    void CalcoloQuantita(TField *sender) override;
+    void CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati) override;
+    virtual void edIdProdottoExit(QObject *sender);
+};
+
+inline QPointer<TFSOrc0001f_p> FSOrc0001f_p;

@@ -1,0 +1,207 @@
+// The invoicing of outstanding deposit stock: the proposal from the account-total cards, the
+// invoices written through the document generator and their deposit booking, in one run.
+#include "tests/module/deposits/FatturazioneFixture.h"
+
+#include "deposits/Qarn0154d.h"
+
+using namespace kv8test;
+
+namespace {
+
+const QString Conferma = ConfermaGenerazione;
+
+class FatturazioneGiacenze : public FatturazioneCauzioni {
+protected:
+    TFqarn0154d *Prepara(const QString &causale, const QString &da = QString(), const QString &a = QString())
+    {
+        auto *d = Apri<TFqarn0154d>(QStringLiteral("QARN0154D"));
+        if (!d)
+            return nullptr;
+        d->tPars->FieldByName(QStringLiteral("DataDocumento"))->SetAsDateTime(QDateTime(QDate(2024, 3, 20), QTime(0, 0)));
+        d->tPars->FieldByName(QStringLiteral("IdCausale"))->SetAsString(causale);
+        d->tPars->FieldByName(QStringLiteral("IdListino"))->SetAsString(QStringLiteral("L01"));
+        d->tPars->FieldByName(QStringLiteral("IdClienteDa"))->SetAsString(da);
+        d->tPars->FieldByName(QStringLiteral("IdClienteA"))->SetAsString(a);
+        d->btEsegui->click();
+        ProcessEvents();
+        return d;
+    }
+
+    // The proposal, "customer:packaging:article:quantity:price:state".
+    static QStringList Proposta(TFqarn0154d *d)
+    {
+        QStringList out;
+        TXMemTable *p = d->cdsClientiCauz;
+        for (p->First(); !p->Eof(); p->Next()) {
+            QStringList r;
+            for (const char *campo : {"IdCliente", "IdImballo", "IdProdotto", "Quantita", "Prezzo", "FlStato"})
+                r << p->FieldByName(QLatin1String(campo))->AsString();
+            out << r.join(QLatin1Char(':'));
+        }
+        return out;
+    }
+
+};
+
+} // namespace
+
+TEST_F(FatturazioneGiacenze, RefusesMissingAndInvalidParameters)
+{
+    auto *d = Apri<TFqarn0154d>(QStringLiteral("QARN0154D"));
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->Pagina(), 0);
+    auto rifiuto = [&](const QString &controllo, const QString &testo, const QString &messaggio) {
+        script.ClearMessages();
+        EXPECT_FALSE(Scrivi(d, controllo, testo)) << testo.toStdString();
+        EXPECT_EQ(script.LastText(), messaggio) << testo.toStdString();
+    };
+    rifiuto(QStringLiteral("edIdCausale"), QStringLiteral("X'Y"), QStringLiteral("Codice causale non valido"));
+    rifiuto(QStringLiteral("edIdCausale"), QStringLiteral("FT"),
+            QStringLiteral("Attenzione, la Causale non gestisce le cauzioni"));
+    rifiuto(QStringLiteral("edIdListino"), QStringLiteral("L99"), QStringLiteral("Codice listino non valido"));
+
+    auto esegui = [&](const QString &messaggio) {
+        script.ClearMessages();
+        d->btEsegui->click();
+        ProcessEvents();
+        EXPECT_EQ(script.LastText(), messaggio);
+        EXPECT_EQ(d->Pagina(), 0);
+    };
+    esegui(QStringLiteral("Causale non impostata"));
+    EXPECT_TRUE(Scrivi(d, QStringLiteral("edIdCausale"), QStringLiteral("FTC")));
+    esegui(QStringLiteral("Data documento non impostata"));
+    d->tPars->FieldByName(QStringLiteral("DataDocumento"))->SetAsDateTime(QDateTime(QDate(2024, 3, 20), QTime(0, 0)));
+    esegui(QStringLiteral("Listino non impostato"));
+    EXPECT_TRUE(d->cdsClientiCauz->IsEmpty() || !d->cdsClientiCauz->Active());
+}
+
+TEST_F(FatturazioneGiacenze, ProposesTheInvoicedBalancesOfTheRange)
+{
+    auto *d = Prepara(QStringLiteral("FTC"));
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->Pagina(), 1);
+    // C002's CAS is settled; BOT is missing from the list (price 0); FUS has no article
+    EXPECT_EQ(Proposta(d), (QStringList{"C001:BOT:BOT:3:0:", "C001:CAS:CAS:6:2,5:", "C001:FUS::2:0:1",
+                                        "C002:BOT:BOT:2:0:"}));
+    d->Close();
+    ProcessEvents();
+
+    // a quoted bound; a range with nothing owed stays on the selection
+    d = Prepara(QStringLiteral("FTC"), QStringLiteral("C002"), QStringLiteral("C9'"));
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(Proposta(d), QStringList{"C002:BOT:BOT:2:0:"});
+    d->Close();
+    ProcessEvents();
+    d = Prepara(QStringLiteral("FTC"), QStringLiteral("C003"));
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(Proposta(d).isEmpty());
+    EXPECT_EQ(d->Pagina(), 0);
+}
+
+TEST_F(FatturazioneGiacenze, WritesOneInvoicePerCustomerAndBooksTheStockAsReturned)
+{
+    auto *d = Prepara(QStringLiteral("FTC"));
+    ASSERT_NE(d, nullptr);
+    QPointer<TFqarn0154d> finestra(d);
+    script.ClearMessages();
+    script.No(Conferma);
+    d->btGenera->click();
+    ProcessEvents();
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), 0) << "No changes nothing";
+    ASSERT_FALSE(finestra.isNull());
+
+    script.Yes(Conferma);
+    d->btGenera->click();
+    ProcessEvents();
+    EXPECT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata : Generate NC da <11> a <12>"));
+    EXPECT_TRUE(finestra.isNull()) << "the run closes the window";
+
+    EXPECT_EQ(Colonna(QStringLiteral("SELECT Numero, IdCliente, IdClienteTp, UT_LMQ_IdListCau, UT_LMQ_FlCauzioni "
+                                     "FROM FattureCliTeste ORDER BY Numero")),
+              (QStringList{"11:C001:CL:L01:1", "12:C002:CL:L01:1"}));
+    EXPECT_EQ(Colonna(QStringLiteral("SELECT T.Numero, R.NumOrdine, R.IdProdotto, R.UT_LMQ_IdImballo1, R.Quantita, "
+                                     "R.Prezzo, R.ImportoNetto, R.IdConto FROM FattureCliRighe R JOIN FattureCliTeste T "
+                                     "ON T.KFattCliT = R.KFattCliT ORDER BY T.Numero, R.NumOrdine")),
+              (QStringList{"11:1024:BOT:BOT:3:0:0:R05", "11:2048:CAS:CAS:6:2.5:15:R05", "12:1024:BOT:BOT:2:0:0:R05"}));
+    // the deposit side: one movement per invoice, one row and one summary per invoice row
+    EXPECT_EQ(Colonna(QStringLiteral("SELECT T.Numero, T.FlTipoDocColl, T.IdConto, R.IdImballo, R.QtaRes, R.ValoreRes "
+                                     "FROM LUMO_MovCauR R JOIN LUMO_MovCauT T ON T.KContaT = R.KContaT "
+                                     "ORDER BY T.Numero, R.IdImballo")),
+              (QStringList{"11:2:C001:BOT:3:0", "11:2:C001:CAS:6:15", "12:2:C002:BOT:2:0"}));
+    EXPECT_EQ(Colonna(QStringLiteral("SELECT IdImballo, QtaRes, EsistenzaAtt, EsistenzaF FROM LUMO_CauzDocFatt "
+                                     "WHERE IdImballo = 'CAS'")),
+              QStringList{"CAS:6:6:6"}) << "the card before the booking";
+    EXPECT_EQ(Saldo("C001", 1, "CAS"), 0.0);
+    EXPECT_EQ(Saldo("C001", 1, "BOT"), 0.0);
+    EXPECT_EQ(Saldo("C002", 1, "BOT"), 0.0);
+    EXPECT_EQ(Saldo("C001", 0, "CAS"), 0.0);
+    EXPECT_EQ(Saldo("C001", 1, "FUS"), 2.0) << "no article: neither invoiced nor booked";
+    EXPECT_EQ(company.Database().ScalarValue(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA")).toInt(), 12);
+}
+
+TEST_F(FatturazioneGiacenze, ACausalWithoutMovementsWritesOnlyTheInvoices)
+{
+    auto *d = Prepara(QStringLiteral("FTN"), QStringLiteral("C002"));
+    ASSERT_NE(d, nullptr);
+    script.Yes(Conferma);
+    d->btGenera->click();
+    ProcessEvents();
+    EXPECT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata : Generate NC da <11> a <11>"));
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliRighe")), 1);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")) + Conta(QStringLiteral("LUMO_MovCauR"))
+                  + Conta(QStringLiteral("LUMO_CauzDocFatt")),
+              0);
+    EXPECT_EQ(Saldo("C002", 1, "BOT"), 2.0);
+}
+
+TEST_F(FatturazioneGiacenze, ABalanceChangedSinceThePreparationRollsBackTheWholeRun)
+{
+    auto *d = Prepara(QStringLiteral("FTC"));
+    ASSERT_NE(d, nullptr);
+    // another user books a return of C002 (the second customer) meanwhile
+    AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = 1 WHERE IdConto = 'C002' AND "
+                                          "IdImballo = 'BOT'"));
+    script.Yes(Conferma);
+    d->btGenera->click();
+    ProcessEvents();
+    EXPECT_TRUE(script.Shown(QStringLiteral("Le giacenze cauzioni del cliente <C002> sono cambiate dopo la "
+                                            "preparazione: ripetere l'elaborazione.")))
+        << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata : Generate NC da <0> a <0>"));
+    // nothing of the first customer either
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")) + Conta(QStringLiteral("LUMO_MovCauT"))
+                  + Conta(QStringLiteral("LUMO_CauzDocFatt")),
+              0);
+    EXPECT_EQ(Saldo("C001", 1, "CAS"), 6.0);
+    EXPECT_EQ(company.Database().ScalarValue(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA")).toInt(), 10);
+}
+
+TEST_F(FatturazioneGiacenze, TheRecalculationRebuildsTheCardsTheRunLeft)
+{
+    // the cards from manual movements: C001 loaded 10 CAS and returned 4, invoiced sets
+    Esegui(QStringLiteral("DELETE FROM LUMO_ProgCauz"));
+    Esegui(QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, IdContoTp, IdConto, "
+                          "IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB) VALUES "
+                          "(1, ?, 0, 0, 'CL', 'C001', 0, 'EUR', 1, 1, 1, 0)"),
+           {QDateTime(QDate(2024, 2, 1), QTime(0, 0))});
+    Esegui(QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, "
+                          "ValoreRes, QtaCarEcc, QtaResEcc) VALUES (10, 1, 'CAS', 10, 4, 2.5, 0, 0, 0, 0)"));
+    Ricalcola();
+    ASSERT_EQ(Saldo("C001", 1, "CAS"), 6.0);
+
+    auto *d = Prepara(QStringLiteral("FTC"), QStringLiteral("C001"), QStringLiteral("C001"));
+    ASSERT_NE(d, nullptr);
+    script.Yes(Conferma);
+    d->btGenera->click();
+    ProcessEvents();
+    ASSERT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata : Generate NC da <11> a <11>"));
+    const QString schede = QStringLiteral("SELECT IdConto, IdDestinazione, FlTipoScheda, IdImballo, ProgQtaCar, "
+                                          "ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, ProgValCarF, "
+                                          "ProgValResF FROM LUMO_ProgCauz ORDER BY IdConto, IdDestinazione, "
+                                          "FlTipoScheda, IdImballo");
+    const QStringList dopo = Colonna(schede);
+    EXPECT_EQ(Saldo("C001", 1, "CAS"), 0.0);
+    EXPECT_EQ(Saldo("C001", 0, "CAS"), 0.0);
+    Ricalcola();
+    EXPECT_EQ(Colonna(schede), dopo) << "the invoice's summary rebuilds what the run booked";
+}

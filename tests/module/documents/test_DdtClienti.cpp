@@ -1,0 +1,276 @@
+// The module's customer delivery note through the window: a new note of three rows with its
+// deposit summary corrected by hand, the same note changed and deleted, and a registration
+// failure that leaves nothing written.
+#include "tests/module/documents/FattureModuloFixture.h"
+
+#include "documents/Sven0001f_p.h"
+
+class DdtClienti : public FattureModulo {
+protected:
+    void SetUp() override
+    {
+        FattureModulo::SetUp();
+        if (IsSkipped())
+            return;
+        Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga, UT_LMQ_FlCauzioni, "
+               "UT_LMQ_FlAggCau, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC, UT_LMQ_FlNumCol) "
+               "VALUES ('DV', 'DDT con cauzioni', 0, 'VEN', 1, 1, 1, 1, 1)");
+    }
+    // V12 3 packages, V06 2 packages, V12 one package, under causal DV for customer C1.
+    TFSVen0001f_p *NotaTreRighe()
+    {
+        auto *f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C"));
+        if (!f)
+            return nullptr;
+        Testa(f, QStringLiteral("DV"), QStringLiteral("C1"));
+        f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
+        RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("10"), 1);
+        RigoConfezioni(f, QStringLiteral("V06"), QStringLiteral("2"), QStringLiteral("5"), 0);
+        RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("1"), QStringLiteral("2"), 0);
+        return f;
+    }
+    // The deposit tab shown (the summary built), its CAS row given the cases returned.
+    static void ResiCasse(TFSVen0001f_p *f, double rese)
+    {
+        f->KPageControl->setCurrentWidget(f->tsLUMO_CauzDoc);
+        kv8test::ProcessEvents();
+        TDataSet *c = f->TTLUMO_CauzDoc;
+        ASSERT_TRUE(c->Locate(QStringLiteral("IdImballo"), QStringLiteral("CAS")));
+        c->Edit();
+        c->FieldByName(QStringLiteral("QtaRes"))->SetAsFloat(rese);
+        c->Post();
+        f->KPageControl->setCurrentWidget(f->tsTesta);
+        kv8test::ProcessEvents();
+    }
+    qint64 Chiave() { return Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong(); }
+    QStringList Riepilogo(qint64 k)
+    {
+        return Elenco(QStringLiteral("SELECT IdImballo, QtaCar, QtaRes, ValoreCar, ValoreRes FROM LUMO_CauzDocBoll "
+                                     "WHERE KBolleCliT = ? ORDER BY IdImballo"),
+                      {k});
+    }
+};
+
+TEST_F(DdtClienti, NewChangedAndDeletedNoteKeepDepositsLitresAndCards)
+{
+    const QStringList schedePrima = Schede();
+    auto *f = NotaTreRighe();
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("DDT Clienti (Dusaria)"));
+    EXPECT_TRUE(f->KPageControl->TabVisible(f->tsLUMO_CauzDoc)) << "causal and customer with deposits";
+    ResiCasse(f, 2);
+    EXPECT_DOUBLE_EQ(Campo(f->TTesta, "SpeseImballo"), 14) << "6 cases at 2.00 and 60 bottles at 0.10, 2 cases back";
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    const qint64 k = Chiave();
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT UT_LMQ_TotLit, NumeroColli, SpeseImballo FROM BolleCliTeste")),
+              QStringList{"45/6/14"});
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita, UT_LMQ_FlTipoPrz, UT_LMQ_IdImballo1 "
+                                    "FROM BolleCliRighe ORDER BY NumOrdine")),
+              (QStringList{"V12/3/36/1/CAS", "V06/2/12/0/CAS", "V12/1/12/0/CAS"}));
+    EXPECT_EQ(Riepilogo(k), (QStringList{"BOT/60/0/6/0", "CAS/6/2/12/4"})) << "the hand edit kept";
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 3);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("V12")), -48);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 1);
+    EXPECT_NE(Schede(), schedePrima);
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT Codice FROM BolleCliTot WHERE KBolleCliT = ? AND TipoRecord = 'SPI'"), {k}),
+              QStringList{"4010"});
+
+    // changed: V06 to 4 packages, the last row deleted, one added, 3 cases back
+    f->Close();
+    kv8test::ProcessEvents();
+    f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->dsLUMO_CauzDoc->DataSet(), f->qLUMO_CauzDoc) << "browsed: the stored summary";
+    VaiARigo(f, QStringLiteral("V06"));
+    f->TRighe->Edit();
+    f->TRighe->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(4);
+    f->TRighe->Post();
+    EXPECT_EQ(f->dsLUMO_CauzDoc->DataSet(), f->TTLUMO_CauzDoc) << "edited: the working copy";
+    f->TRighe->Last();
+    EXPECT_THROW(f->TRighe->Delete(), EAbort) << "a stored row stays, marked deleted";
+    RigoConfezioni(f, QStringLiteral("V06"), QStringLiteral("1"), QStringLiteral("5"), 1);
+    ResiCasse(f, 3);
+    script.Yes(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Riepilogo(k), (QStringList{"BOT/66/0/6.6/0", "CAS/8/3/16/6"}));
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT UT_LMQ_TotLit, NumeroColli, SpeseImballo FROM BolleCliTeste")),
+              QStringList{"49.5/8/16.6"});
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 1) << "the note's journal movement rewritten, not doubled";
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("V06")), -30);
+
+    // deleted: every card as before the first save
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    Premi(f, nbDelete);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBoll")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 0);
+    QStringList schedeDopo;
+    for (const QString &s : Schede())
+        if (!s.endsWith(QLatin1String("/0/0/0")))
+            schedeDopo << s;
+    EXPECT_EQ(schedeDopo, schedePrima) << "cards back to zero";
+}
+
+TEST_F(DdtClienti, FailedRegistrationLeavesNothingAndTheRetryRegistersOnce)
+{
+    auto *f = NotaTreRighe();
+    ASSERT_TRUE(f);
+    ResiCasse(f, 1);
+    const qint64 k = f->TTesta->FieldByName(QStringLiteral("KBolleCliT"))->AsInteger();
+    // a stored summary row of the same packaging: the registration fails
+    Esegui("INSERT INTO LUMO_CauzDocBoll (KMovimento, FlTipoDocColl, KBolleCliT, IdImballo) VALUES (999, 1, ?, 'CAS')",
+           {k});
+    script.AllowUnusedAnswers();
+    Premi(f, nbPost);
+    EXPECT_FALSE(f->SalvataggioRiuscito);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBoll")), 1);
+    EXPECT_FALSE(f->Castelletto->UT_LMQ_InCopiaDati);
+    EXPECT_NE(f->TTesta->State(), dsBrowse) << "the note stays in edit";
+
+    Esegui("DELETE FROM LUMO_CauzDocBoll");
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1);
+    EXPECT_EQ(Riepilogo(Chiave()), (QStringList{"BOT/60/0/6/0", "CAS/6/1/12/2"}));
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 1);
+}
+
+TEST_F(DdtClienti, DepositsOffHideTheTabAndStoreNoSummary)
+{
+    Parametri("FlAbilCauz = 0");
+    auto *f = NotaTreRighe();
+    ASSERT_TRUE(f);
+    EXPECT_FALSE(f->KPageControl->TabVisible(f->tsLUMO_CauzDoc));
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBoll")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 3) << "the goods still move";
+}
+
+TEST_F(DdtClienti, FailedSummaryBuildEndsTheSaveSilentlyBeforeTheTransaction)
+{
+    auto *f = NotaTreRighe();
+    ASSERT_TRUE(f);
+    Esegui("DROP TABLE LUMO_ProgCauz");
+    script.ClearMessages();
+    Premi(f, nbPost);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 0);
+    ASSERT_EQ(script.Messages().size(), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(script.Messages().first().Type, mtInformation) << "the build's own text, shown once";
+    EXPECT_FALSE(f->Castelletto->UT_LMQ_InCopiaDati);
+    EXPECT_NE(f->TTesta->State(), dsBrowse);
+    EXPECT_FALSE(company.Database().InTransaction());
+    EXPECT_TRUE(f->TRighe->Active());
+    EXPECT_EQ(f->TRighe->RecordCount(), 3);
+    script.AllowUnusedAnswers();
+}
+
+TEST_F(DdtClienti, DatasetThatCannotOpenLeavesTheNoteInEdit)
+{
+    auto *f = NotaTreRighe();
+    ASSERT_TRUE(f);
+    f->TRSLUMO_CauzDoc->SetTableName(QStringLiteral("LUMO_CauzDocMancante"));
+    script.ClearMessages();
+    Premi(f, nbPost);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
+    int avvisi = 0;
+    for (const kv8test::ShownMessage &m : script.Messages())
+        avvisi += m.Type == mtWarning ? 1 : 0;
+    EXPECT_EQ(avvisi, 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(f->SalvataggioRiuscito);
+    EXPECT_NE(f->TTesta->State(), dsBrowse);
+    EXPECT_FALSE(company.Database().InTransaction());
+
+    f->TRSLUMO_CauzDoc->SetTableName(QStringLiteral("LUMO_CauzDocBoll"));
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBoll")), 2);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 3);
+}
+
+// Reservations with causal setting 2: the check on a new note, the fulfilment by KBolleCliT
+// inside the transaction, the restoration when the note is deleted.
+TEST_F(DdtClienti, ReservationsFulfilledByTheNoteAndRestoredOnDelete)
+{
+    Esegui("UPDATE CausaliBolleCli SET UT_LMQ_FlAbilPrenota = 2 WHERE IdCausale = 'DV'");
+    Esegui("INSERT INTO LUMO_PrenotaT (KContaT, IdConto, IdAgente, FlStato) VALUES (1, 'C1', '', 0)");
+    Esegui("INSERT INTO LUMO_PrenotaR (KContaR, KContaT, IdProdotto, NumConf, NumConfEva) VALUES (1, 1, 'V12', 10, 0)");
+    Parametri("FlAbilPrenota = 1");
+    auto *f = NotaTreRighe();
+    ASSERT_TRUE(f);
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Controllo Prenotazione"));
+    script.Yes(QStringLiteral("Evasione Prenotazione"));
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    const qint64 k = Chiave();
+    EXPECT_GT(Conta(QStringLiteral("LUMO_PrenotaE"), QStringLiteral("KBolleCliT = ?"), {k}), 0);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT NumConfEva FROM LUMO_PrenotaR")).toDouble(), 4) << "3 + 1 cases of V12";
+    f->Close();
+    kv8test::ProcessEvents();
+
+    f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_TRUE(f);
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    Premi(f, nbDelete);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_PrenotaE")), 0);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT NumConfEva FROM LUMO_PrenotaR")).toDouble(), 0);
+}
+
+// An excise document generated while the note is open: the save is refused and the mark stays.
+TEST_F(DdtClienti, ExciseMarkSetMeanwhileIsNotOverwritten)
+{
+    auto *f = NotaTreRighe();
+    ASSERT_TRUE(f);
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    const qint64 k = Chiave();
+    f->Close();
+    kv8test::ProcessEvents();
+    f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_TRUE(f);
+    f->TTesta->Edit();
+    f->TTesta->FieldByName(QStringLiteral("NumeroColli"))->SetAsFloat(7);
+    Esegui("UPDATE BolleCliTeste SET UT_LMQ_FlAccisa = 1 WHERE KBolleCliT = ?", {k});
+    script.No(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
+    Premi(f, nbPost);
+    EXPECT_FALSE(f->SalvataggioRiuscito);
+    EXPECT_TRUE(script.Shown(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                                            "chiudere e riaprire il documento per vedere i dati attuali.")));
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT NumeroColli, UT_LMQ_FlAccisa FROM BolleCliTeste")), QStringList{"6/1"});
+}
+
+// The totals page builds the summary on the way and recalculates packages without asking.
+TEST_F(DdtClienti, TotalsPageBuildsTheSummaryAndRecalculatesPackages)
+{
+    auto *f = NotaTreRighe();
+    ASSERT_TRUE(f);
+    f->KPageControl->setCurrentWidget(f->tsPagina5);
+    kv8test::ProcessEvents();
+    EXPECT_TRUE(f->UT_LMQ_FlCalcoloTotaliDuSa);
+    EXPECT_DOUBLE_EQ(Campo(f->TTesta, "NumeroColli"), 6);
+    EXPECT_DOUBLE_EQ(Campo(f->TTesta, "SpeseImballo"), 18) << "6 cases at 2.00 and 60 bottles at 0.10";
+    f->KPageControl->setCurrentWidget(f->tsTesta);
+    kv8test::ProcessEvents();
+    EXPECT_FALSE(f->UT_LMQ_FlCalcoloTotaliDuSa);
+    script.AllowUnusedAnswers();
+}

@@ -1,0 +1,105 @@
+// The module's customer order and quote windows: opening through the menu codes, rows entered
+// as packages with litres and amounts by price type, the value still to order on quotes, and
+// the rows' module columns kept by the host's save.
+#include "tests/module/documents/FattureModuloFixture.h"
+
+#include "documents/Sofc0001f_p.h"
+#include "documents/Sorc0001f_p.h"
+
+class OrdiniOfferteModulo : public FattureModulo {
+protected:
+    void SetUp() override
+    {
+        FattureModulo::SetUp();
+        if (IsSkipped())
+            return;
+        Esegui("INSERT INTO CausaliOrdiniCli (IdCausale, DsCausale, Serie) VALUES ('OC', 'Ordine cliente', 0)");
+        Esegui("INSERT INTO CausaliOfferteCli (IdCausale, DsCausale, Serie) VALUES ('OF', 'Offerta cliente', 0)");
+    }
+    template <class T>
+    T *Nuovo(const QString &codice, const QString &causale, const QString &cliente = QStringLiteral("C1"))
+    {
+        auto *f = Apri<T>(codice);
+        if (!f)
+            return nullptr;
+        Testa(f, causale, cliente);
+        f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
+        return f;
+    }
+    void ChiudiFinestra(TFDocumento *f)
+    {
+        script.AllowUnusedAnswers();
+        if (f->TTesta->State() != dsBrowse || f->FlRigheModificate)
+            script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
+        f->Close();
+        kv8test::ProcessEvents();
+    }
+};
+
+TEST_F(OrdiniOfferteModulo, MenuCodesOpenOneWindowEachAndReopenFresh)
+{
+    struct Caso {
+        const char *codice, *titolo, *rifiuto;
+    };
+    const Caso casi[] = {
+        {"SORC0001F", "Gestione Ordini Clienti (Dusaria)", "Gestione ordini clienti già attiva"},
+        {"SOFC0001F", "Offerte Clienti (Dusaria)", "Gestione offerte clienti già attiva"},
+    };
+    for (const Caso &c : casi) {
+        auto *f = Apri<TFDocumento>(QLatin1String(c.codice));
+        ASSERT_TRUE(f) << c.codice << script.Texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(f->windowTitle(), QString::fromUtf8(c.titolo));
+        EXPECT_TRUE(f->FindControl<QWidget>(QStringLiteral("cbUT_UT_LMQ_FlTipoPrz")));
+        f->TTesta->FieldByName(QStringLiteral("IdCliente"))->SetAsString(QStringLiteral("C1"));
+        main->MenuChoice(QLatin1String(c.codice));
+        EXPECT_TRUE(script.Shown(QString::fromUtf8(c.rifiuto))) << c.codice;
+        EXPECT_EQ(f->TTesta->FieldByName(QStringLiteral("IdCliente"))->AsString(), QStringLiteral("C1"))
+            << "the second request leaves the open window untouched";
+        EXPECT_EQ(f->TTesta->FieldByName(QStringLiteral("_UT_LMQ_ListCauz"))->AsString(), QStringLiteral("L1"));
+        ChiudiFinestra(f);
+        auto *r = Apri<TFDocumento>(QLatin1String(c.codice));
+        ASSERT_TRUE(r);
+        EXPECT_TRUE(r->TTesta->FieldByName(QStringLiteral("IdCliente"))->AsString().isEmpty());
+        EXPECT_TRUE(r->TTesta->FieldByName(QStringLiteral("_UT_LMQ_ListCauz"))->AsString().isEmpty());
+        ChiudiFinestra(r);
+    }
+    EXPECT_TRUE(FSOrc0001f_p.isNull());
+    EXPECT_TRUE(FSOfc0001f_p.isNull());
+}
+
+TEST_F(OrdiniOfferteModulo, OrderRowsByPackagesWithLitresKeptByTheHostSave)
+{
+    Parametri("FlQtaConf = 0");
+    auto *f = Nuovo<TFSOrc0001f_p>(QStringLiteral("SORC0001F"), QStringLiteral("OC"));
+    ASSERT_TRUE(f);
+    EXPECT_FALSE(f->RigheDoc.edQuantita2->isReadOnly()) << "FlQtaConf never locks the order's units per package";
+    RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("10"), 1);
+    RigoConfezioni(f, QStringLiteral("V06"), QStringLiteral("2"), QStringLiteral("5"), 0);
+    TDataSet *r = f->TRighe;
+    EXPECT_DOUBLE_EQ(Campo(r, "QuantitaOrd"), 12) << "6 units x 2 packages";
+    EXPECT_DOUBLE_EQ(Campo(r, "UT_LMQ_TotLit"), 9);
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, QuantitaOrd, UT_LMQ_FlTipoPrz, UT_LMQ_TotLit, ImportoNetto, "
+                                    "UT_LMQ_IdImballo1 FROM OrdiniCliRighe ORDER BY IdProdotto")),
+              (QStringList{"V06/12/0/9/60/CAS", "V12/36/1/27/30/CAS"}));
+    ChiudiFinestra(f);
+}
+
+TEST_F(OrdiniOfferteModulo, QuoteValueStillToOrderGoesNegativeWhenMoreWasShipped)
+{
+    auto *f = Nuovo<TFSOfc0001f_p>(QStringLiteral("SOFC0001F"), QStringLiteral("OF"));
+    ASSERT_TRUE(f);
+    RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("10"), 1);
+    TDataSet *r = f->TRighe;
+    EXPECT_DOUBLE_EQ(Campo(r, "ImportoNetto"), 30) << "3 packages at 10.00";
+    EXPECT_DOUBLE_EQ(Campo(r, "_DaEvadereVal"), 30);
+    r->Edit();
+    r->FieldByName(QStringLiteral("ImportoSpedito"))->SetAsFloat(45);
+    r->Post();
+    EXPECT_DOUBLE_EQ(Campo(r, "_DaEvadereVal"), -15);
+    EXPECT_DOUBLE_EQ(Campo(r, "_ImportoNN"), 0) << "the quote writes no net net amount";
+    ChiudiFinestra(f);
+}
