@@ -1,11 +1,21 @@
 #pragma once
+// What the deposit jobs share: the window state while one runs, the keys done a block to a
+// transaction, and rows written many to a statement.
+#include "host/ui/Dbchildpars.h"
+
+#include <QList>
+#include <QString>
+#include <QVariantList>
+
+#include <exception>
+#include <functional>
+#include <optional>
+
+class TXDatabase;
+
 // A deposit job running from a parameter window: Esegui and Chiudi disabled so that a second
 // click cannot start it again while it processes messages; optionally the hourglass and the
 // window's repaint frozen. Everything comes back when the object goes.
-#include "host/ui/Dbchildpars.h"
-
-#include <optional>
-
 class CAUZ_LavoroInCorso {
 public:
     CAUZ_LavoroInCorso(TFDBChildPars *finestra, bool clessidra) : finestra_(finestra)
@@ -33,4 +43,32 @@ private:
     QPointer<TFDBChildPars> finestra_;
     std::optional<THourGlass> clessidra_;
     bool bloccata_ = false;
+};
+
+// Keys of a job done a block to a transaction, so that a long job does not commit key by key.
+// A block that fails is rolled back and done again a key to a transaction: every key is done
+// wholly or not at all, and a failing key loses only its own work. Passo does the keys given
+// inside the open transaction and throws its errors; Annullato drops what the datasets hold of
+// a rolled-back transaction; Errore is told a failing key's error and answers whether the job
+// goes on. False when the connection already held a transaction.
+bool CAUZ_PerBlocchi(TXDatabase &db, const QList<qint64> &chiavi, const std::function<void(const QList<qint64> &)> &Passo,
+                     const std::function<void()> &Annullato, const std::function<bool(const std::exception &)> &Errore,
+                     qsizetype ChiaviPerBlocco = 500);
+
+// The keys as the list of an IN (...) condition.
+QString CAUZ_ElencoChiavi(const QList<qint64> &chiavi);
+
+// Rows of one table written many to a statement ("INSERT INTO T (A, B)" and its column count);
+// Scrivi writes what is left.
+class CAUZ_InserimentoMultiplo {
+public:
+    CAUZ_InserimentoMultiplo(TXDatabase &db, const QString &inserimento, int colonne);
+    void Aggiungi(const QVariantList &riga);
+    void Scrivi();
+
+private:
+    TXDatabase &db_;
+    QString inserimento_, tupla_;
+    QVariantList valori_;
+    int righe_ = 0;
 };

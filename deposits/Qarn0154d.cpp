@@ -19,6 +19,7 @@
 #include "host/ui/Kmessages.h"
 #include "host/ui/MDIForm.h"
 
+#include <QHash>
 
 #include <cmath>
 
@@ -107,6 +108,7 @@ void TFqarn0154d::PreparaDati()
     cdsClientiCauz->EmptyTable();
     {
         CAUZ_LavoroInCorso lavoro(this, true);
+        cdsClientiCauz->DisableControls(); // the grid shows the proposal once it is complete
         try {
             QString selezione = QStringLiteral("C.FlTipoScheda = 1 AND  C.IdContoTp = 'CL' ");
             const QString da = Testo(tPars, "IdClienteDa");
@@ -119,26 +121,30 @@ void TFqarn0154d::PreparaDati()
             qRicCauCli->Open();
             Mdimainbase::ProgressStart(qRicCauCli->RecordCount(), QStringLiteral("Preparazione in corso.."));
             const QString listino = Testo(tPars, "IdListino");
+            QHash<QString, double> prezzi; // by packaging code: one list, one currency
             for (qRicCauCli->First(); !qRicCauCli->Eof(); qRicCauCli->Next()) {
+                const QString imballo = Testo(qRicCauCli, "IdImballo");
+                auto prezzo = prezzi.constFind(imballo);
+                if (prezzo == prezzi.cend())
+                    prezzo = prezzi.insert(imballo, UT_LMQ_CAUZ_PrezzoCauzione(listino, CFG.IdDivisa, imballo));
                 cdsClientiCauz->Append();
                 cdsClientiCauz->FieldByName(QStringLiteral("IdCliente"))->SetAsString(Testo(qRicCauCli, "IdConto"));
-                cdsClientiCauz->FieldByName(QStringLiteral("IdImballo"))->SetAsString(Testo(qRicCauCli, "IdImballo"));
+                cdsClientiCauz->FieldByName(QStringLiteral("IdImballo"))->SetAsString(imballo);
                 cdsClientiCauz->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(Testo(qRicCauCli, "IdProdotto"));
                 cdsClientiCauz->FieldByName(QStringLiteral("Quantita"))
                     ->SetAsFloat(qRicCauCli->FieldByName(QStringLiteral("SaldoCau"))->AsFloat());
-                cdsClientiCauz->FieldByName(QStringLiteral("Prezzo"))
-                    ->SetAsFloat(UT_LMQ_CAUZ_PrezzoCauzione(listino, CFG.IdDivisa, Testo(qRicCauCli, "IdImballo")));
+                cdsClientiCauz->FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(*prezzo);
                 if (Testo(qRicCauCli, "IdProdotto").isEmpty())
                     cdsClientiCauz->FieldByName(QStringLiteral("FlStato"))->SetAsInteger(1);
                 cdsClientiCauz->Post();
-                Mdimainbase::ProgressStep();
-                Application->ProcessMessages();
+                Mdimainbase::ProgressStep(); // messages processed too
             }
         } catch (const std::exception &e) {
             if (cdsClientiCauz->State() != dsBrowse)
                 cdsClientiCauz->Cancel();
             Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
         }
+        cdsClientiCauz->EnableControls();
         Mdimainbase::ProgressEnd();
     }
     cdsClientiCauz->First();

@@ -20,6 +20,7 @@
 #include "host/ui/Kmessages.h"
 #include "host/ui/MDIForm.h"
 
+#include <QSet>
 #include <QSqlQuery>
 
 DUSARIA_FINESTRA(TFqarn0156d, Fqarn0156d);
@@ -201,15 +202,123 @@ QList<qint64> Chiavi(TXDatabase &db, const QString &sql)
     return chiavi;
 }
 
+// Which of the documents have a movement of their kind, as stored now.
+QSet<qint64> ConMovimento(TXDatabase &db, const TipoDocumento &tipo, const QList<qint64> &documenti)
+{
+    QSet<qint64> con;
+    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT KDocT FROM LUMO_MovCauT WHERE FlTipoDocColl = ? AND KDocT IN (%1)")
+                                   .arg(CAUZ_ElencoChiavi(documenti)),
+                               {tipo.collegamento});
+    while (q.next())
+        con.insert(q.value(0).toLongLong());
+    return con;
+}
+
+// The movements of the summarised documents given, but those in fatti: for a document, a head
+// and a row per summary row to book, none when no row books; in the open transaction (errors
+// thrown). A progress step per document.
+void GeneraMovimenti(TXDatabase &db, const TipoDocumento &tipo, const QList<qint64> &documenti,
+                     const QSet<qint64> &fatti)
+{
+    QList<qint64> elenco;
+    for (const qint64 chiave : documenti)
+        if (!fatti.contains(chiave))
+            elenco << chiave;
+    Mdimainbase::ProgressStep(int(documenti.size() - elenco.size()));
+    if (elenco.isEmpty())
+        return;
+    CAUZ_InserimentoMultiplo teste(db,
+                              QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, Anno, Serie, "
+                                             "Numero, DataDoc, IdCausale, IdContoTp, IdConto, IdDestinazione, IdDivisa, "
+                                             "Cambio, FlAggCau, FlAggCauF, FlAggCauB)"),
+                              17);
+    CAUZ_InserimentoMultiplo righe(db,
+                              QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, "
+                                             "ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc)"),
+                              10);
+    QSqlQuery q = db.OpenQuery(
+        QStringLiteral("SELECT T.DataDocumento, T.Anno, T.Serie, T.Numero, T.IdCausale, T.IdClienteTp, T.IdCliente, "
+                       "T.IdDestinazione, T.IdDivisa, T.Cambio, C.UT_LMQ_FlAggCau, C.UT_LMQ_FlAggCauF, "
+                       "C.UT_LMQ_FlAggCauB, C.UT_LMQ_FlAggMovC, M.IdImballo, M.QtaCar, M.QtaRes, M.Prezzo, "
+                       "M.ValoreCar, M.ValoreRes, M.QtaCarEcc, M.QtaResEcc, T.%1 FROM %2 M JOIN %3 T ON T.%1 = M.%1 "
+                       "LEFT JOIN %4 C ON C.IdCausale = T.IdCausale WHERE T.%1 IN (%5) ORDER BY T.%1, M.KMovimento")
+            .arg(tipo.chiave, tipo.castelletto, tipo.teste, tipo.causali, CAUZ_ElencoChiavi(elenco)));
+    qint64 documento = 0;
+    qint64 movimento = 0;
+    while (q.next()) {
+        const qint64 chiave = q.value(22).toLongLong();
+        if (chiave != documento) {
+            documento = chiave;
+            movimento = 0;
+            Mdimainbase::ProgressStep();
+        }
+        if (q.value(13).toInt() == 0 || q.value(14).toString().isEmpty()
+            || (q.value(15).toDouble() == 0 && q.value(16).toDouble() == 0))
+            continue;
+        if (movimento == 0) {
+            movimento = db.NewKey(QStringLiteral("LUMO_MovCauT"), QStringLiteral("KContaT"));
+            teste.Aggiungi({movimento, q.value(0), tipo.collegamento, chiave, q.value(1), q.value(2), q.value(3),
+                            q.value(0), q.value(4), q.value(5), q.value(6), q.value(7), q.value(8), q.value(9),
+                            q.value(10), q.value(11), q.value(12)});
+        }
+        righe.Aggiungi({db.NewKey(QStringLiteral("LUMO_MovCauR"), QStringLiteral("KContaR")), movimento, q.value(14),
+                        q.value(15), q.value(16), q.value(17), q.value(18), q.value(19), q.value(20), q.value(21)});
+    }
+    // the heads before their rows
+    teste.Scrivi();
+    righe.Scrivi();
+}
+
+// The packaging counts of the documents' rows with an article, by document: the case code of
+// each row with its packages (Lunghezza), the unit code with its units (Quantita).
+QHash<qint64, QList<TConteggioImballo>> LeggoRigheDoc(TXDatabase &db, const TipoDocumento &tipo,
+                                                      const QList<qint64> &documenti)
+{
+    QHash<qint64, QList<TConteggioImballo>> conteggi;
+    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT %2, UT_LMQ_IdImballo1, UT_LMQ_IdImballo2, SUM(Lunghezza), "
+                                              "SUM(Quantita) FROM %1 WHERE %2 IN (%3) AND IdProdotto <> '' "
+                                              "GROUP BY %2, UT_LMQ_IdImballo1, UT_LMQ_IdImballo2")
+                                   .arg(tipo.righe, tipo.chiave, CAUZ_ElencoChiavi(documenti)));
+    while (q.next()) {
+        QList<TConteggioImballo> &c = conteggi[q.value(0).toLongLong()];
+        c.append({q.value(1).toString(), q.value(3).toDouble()});
+        c.append({q.value(2).toString(), q.value(4).toDouble()});
+    }
+    return conteggi;
+}
+
+// A card of TSaldiSchede.
+QString ChiaveScheda(const QString &tipo, const QString &conto, int destinazione, const QString &imballo)
+{
+    return tipo + QLatin1Char('\n') + conto + QLatin1Char('\n') + QString::number(destinazione) + QLatin1Char('\n')
+           + imballo;
+}
+
+// The per-destination cards of the documents' accounts, as stored now.
+TSaldiSchede LeggoSchede(TXDatabase &db, const TipoDocumento &tipo, const QList<qint64> &documenti)
+{
+    TSaldiSchede saldi;
+    QSqlQuery q = db.OpenQuery(
+        QStringLiteral("SELECT P.IdContoTp, P.IdConto, P.IdDestinazione, P.IdImballo, P.ProgQtaCar, P.ProgQtaRes, "
+                       "P.ProgValCar, P.ProgValRes, P.ProgQtaCarB, P.ProgQtaResB, P.ProgValCarB, P.ProgValResB, "
+                       "P.ProgQtaCarF, P.ProgQtaResF, P.ProgValCarF, P.ProgValResF FROM (SELECT DISTINCT IdClienteTp, "
+                       "IdCliente FROM %1 WHERE %2 IN (%3)) D JOIN LUMO_ProgCauz P ON P.IdContoTp = D.IdClienteTp "
+                       "AND P.IdConto = D.IdCliente AND P.FlTipoScheda = 0")
+            .arg(tipo.teste, tipo.chiave, CAUZ_ElencoChiavi(documenti)));
+    while (q.next()) {
+        std::array<double, 6> &s = saldi[ChiaveScheda(q.value(0).toString(), q.value(1).toString(), q.value(2).toInt(),
+                                                      q.value(3).toString())];
+        for (int i = 0; i < 6; ++i)
+            s[size_t(i)] = q.value(4 + 2 * i).toDouble() - q.value(5 + 2 * i).toDouble();
+    }
+    return saldi;
+}
+
 } // namespace
 
 void TFqarn0156d::GeneraMovCau()
 {
-    TXClientTable *teste = DMILUMO->TRS_MovCauT;
-    TXClientTable *righe = DMILUMO->TRS_MovCauR;
-    Funzioni::CheckTabOpen(teste);
-    Funzioni::CheckTabOpen(righe);
-    TXDatabase &db = teste->Database();
+    TXDatabase &db = DMILUMO->TRS_MovCauT->Database();
     if (db.InTransaction())
         return;
     {
@@ -221,74 +330,21 @@ void TFqarn0156d::GeneraMovCau()
             Mdimainbase::ProgressStart(int(chiavi.size()), tipo->collegamento == 1
                                                                ? QStringLiteral("Genera movimenti da bolle clienti")
                                                                : QStringLiteral("Genera movimenti da fatture clienti"));
-            for (const qint64 chiave : chiavi) {
-                Mdimainbase::ProgressStep();
-                try {
-                    // the document's head and rows together, or nothing of them
-                    TXTransaction transazione(db);
-                    if (!transazione.Started())
-                        break;
-                    if (teste->LocateAsStored(QStringLiteral("KDocT;FlTipoDocColl"),
-                                              QVariantList{chiave, tipo->collegamento}))
-                        continue;
-                    QSqlQuery q = db.OpenQuery(
-                        QStringLiteral("SELECT T.DataDocumento, T.Anno, T.Serie, T.Numero, T.IdCausale, T.IdClienteTp, "
-                                       "T.IdCliente, T.IdDestinazione, T.IdDivisa, T.Cambio, C.UT_LMQ_FlAggCau, "
-                                       "C.UT_LMQ_FlAggCauF, C.UT_LMQ_FlAggCauB, C.UT_LMQ_FlAggMovC, M.IdImballo, M.QtaCar, "
-                                       "M.QtaRes, M.Prezzo, M.ValoreCar, M.ValoreRes, M.QtaCarEcc, M.QtaResEcc FROM %2 M "
-                                       "JOIN %3 T ON T.%1 = M.%1 LEFT JOIN %4 C ON C.IdCausale = T.IdCausale "
-                                       "WHERE T.%1 = ? ORDER BY M.KMovimento")
-                            .arg(tipo->chiave, tipo->castelletto, tipo->teste, tipo->causali),
-                        {chiave});
-                    qint64 movimento = 0;
-                    while (q.next()) {
-                        if (q.value(13).toInt() == 0 || q.value(14).toString().isEmpty()
-                            || (q.value(15).toDouble() == 0 && q.value(16).toDouble() == 0))
-                            continue;
-                        if (movimento == 0) {
-                            teste->Append();
-                            auto campo = [&](const char *nome) { return teste->FieldByName(QLatin1String(nome)); };
-                            campo("DataReg")->SetValue(q.value(0));
-                            campo("FlTipoDocColl")->SetAsInteger(tipo->collegamento);
-                            campo("KDocT")->SetAsLargeInt(chiave);
-                            campo("Anno")->SetValue(q.value(1));
-                            campo("Serie")->SetValue(q.value(2));
-                            campo("Numero")->SetValue(q.value(3));
-                            campo("DataDoc")->SetValue(q.value(0));
-                            campo("IdCausale")->SetValue(q.value(4));
-                            campo("IdContoTp")->SetValue(q.value(5));
-                            campo("IdConto")->SetValue(q.value(6));
-                            campo("IdDestinazione")->SetValue(q.value(7));
-                            campo("IdDivisa")->SetValue(q.value(8));
-                            campo("Cambio")->SetValue(q.value(9));
-                            campo("FlAggCau")->SetValue(q.value(10));
-                            campo("FlAggCauF")->SetValue(q.value(11));
-                            campo("FlAggCauB")->SetValue(q.value(12));
-                            teste->Post();
-                            movimento = campo("KContaT")->AsLargeInt();
-                            if (movimento == 0)
-                                throw Exception(QStringLiteral("Il movimento cauzioni non ha ricevuto il numero di "
-                                                               "registrazione: ripetere l'elaborazione."));
-                        }
-                        righe->Append();
-                        righe->FieldByName(QStringLiteral("KContaT"))->SetAsLargeInt(movimento);
-                        static const char *const copiati[] = {"IdImballo", "QtaCar",   "QtaRes",    "Prezzo",
-                                                              "ValoreCar", "ValoreRes", "QtaCarEcc", "QtaResEcc"};
-                        for (int i = 0; i < 8; ++i)
-                            righe->FieldByName(QLatin1String(copiati[i]))->SetValue(q.value(14 + i));
-                        righe->Post();
-                    }
-                    transazione.Commit();
-                } catch (const std::exception &e) {
-                    // nothing held of the document rolled back
-                    teste->Close();
-                    righe->Close();
-                    Funzioni::CheckTabOpen(teste);
-                    Funzioni::CheckTabOpen(righe);
+            // each document's head and rows together, or nothing of them
+            const bool eseguito = CAUZ_PerBlocchi(
+                db, chiavi,
+                [&](const QList<qint64> &documenti) {
+                    // a document with a movement of its kind is skipped
+                    GeneraMovimenti(db, *tipo, documenti, ConMovimento(db, *tipo, documenti));
+                },
+                [] {},
+                [](const std::exception &e) {
                     Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
-                }
-            }
+                    return true;
+                });
             Mdimainbase::ProgressEnd();
+            if (!eseguito)
+                break;
         }
     }
     Kmessages::KMessage(QStringLiteral("Elaborazione Terminata"), mtInformation, mbOK, 0);
@@ -328,53 +384,70 @@ void TFqarn0156d::GeneraCastellettoDocumenti()
                         .arg(tipo->chiave, tipo->teste, tipo->castelletto));
             Mdimainbase::ProgressStart(int(chiavi.size()), bolle ? QStringLiteral("Elabora DDT Clienti")
                                                                  : QStringLiteral("Elabora Fatture Clienti"));
-            for (const qint64 chiave : chiavi) {
-                Mdimainbase::ProgressStep();
-                if (!(bolle ? sven->PosizionaBolla(chiave) : sven->PosizionaFattura(chiave)))
-                    continue;
-                TDataSet *testa = bolle ? static_cast<TDataSet *>(sven->tBolleCliT) : sven->tFattureCliT;
-                TXlkTable *causali = bolle ? base->lkCausBolleCli : base->lkCausFattCli;
-                if (!TDMIBase::Posiziona(causali, QStringLiteral("IdCausale"),
-                                         {testa->FieldByName(QStringLiteral("IdCausale"))->AsString()}, false)
-                    || causali->FieldByName(QStringLiteral("UT_LMQ_FlCauzioni"))->AsInteger() == 0)
-                    continue;
-                if (bolle) {
-                    FlTipoCarReso = causali->FieldByName(QStringLiteral("UT_LMQ_FlReso"))->AsInteger() == 1 ? 1 : 0;
-                } else {
-                    const int tipoDoc = causali->FieldByName(QStringLiteral("FlTipoDocumento"))->AsInteger();
-                    FlTipoCarReso = tipoDoc == 3 || tipoDoc == 12 ? 1 : 0;
-                }
-                LeggoCliFor(testa->FieldByName(QStringLiteral("IdClienteTp"))->AsString(),
-                            testa->FieldByName(QStringLiteral("IdCliente"))->AsString());
-                if (FlCauz == 0)
-                    continue;
-                CreaCastelletto(bolle ? 0 : 1, chiave, testa);
-            }
+            const bool eseguito = CAUZ_PerBlocchi(
+                db, chiavi,
+                [&](const QList<qint64> &documenti) {
+                    const QHash<qint64, QList<TConteggioImballo>> conteggi = LeggoRigheDoc(db, *tipo, documenti);
+                    const TSaldiSchede saldi = LeggoSchede(db, *tipo, documenti);
+                    CAUZ_InserimentoMultiplo scrittura(
+                        db,
+                        QStringLiteral("INSERT INTO %1 (KMovimento, FlTipoDocColl, %2, IdImballo, EsistenzaAtt, "
+                                       "ValoreEsiAtt, EsistenzaB, ValoreEsiB, EsistenzaF, ValoreEsiF, Prezzo, QtaCar, "
+                                       "QtaRes, ValoreCar, ValoreRes)")
+                            .arg(tipo->castelletto, tipo->chiave),
+                        15);
+                    for (const qint64 chiave : documenti) {
+                        Mdimainbase::ProgressStep();
+                        if (!(bolle ? sven->PosizionaBolla(chiave) : sven->PosizionaFattura(chiave)))
+                            continue;
+                        TDataSet *testa = bolle ? static_cast<TDataSet *>(sven->tBolleCliT) : sven->tFattureCliT;
+                        TXlkTable *causali = bolle ? base->lkCausBolleCli : base->lkCausFattCli;
+                        if (!TDMIBase::Posiziona(causali, QStringLiteral("IdCausale"),
+                                                 {testa->FieldByName(QStringLiteral("IdCausale"))->AsString()}, false)
+                            || causali->FieldByName(QStringLiteral("UT_LMQ_FlCauzioni"))->AsInteger() == 0)
+                            continue;
+                        if (bolle) {
+                            FlTipoCarReso = causali->FieldByName(QStringLiteral("UT_LMQ_FlReso"))->AsInteger() == 1 ? 1 : 0;
+                        } else {
+                            const int tipoDoc = causali->FieldByName(QStringLiteral("FlTipoDocumento"))->AsInteger();
+                            FlTipoCarReso = tipoDoc == 3 || tipoDoc == 12 ? 1 : 0;
+                        }
+                        LeggoCliFor(testa->FieldByName(QStringLiteral("IdClienteTp"))->AsString(),
+                                    testa->FieldByName(QStringLiteral("IdCliente"))->AsString());
+                        if (FlCauz == 0)
+                            continue;
+                        CreaCastelletto(bolle ? 0 : 1, chiave, testa, conteggi.value(chiave), saldi, scrittura);
+                    }
+                    scrittura.Scrivi();
+                },
+                [] {},
+                [](const std::exception &e) {
+                    Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
+                    return true;
+                });
             Mdimainbase::ProgressEnd();
+            if (!eseguito)
+                break;
         }
+        DMILUMO->qImballi->Close();
+        prezzi_.clear();
     }
     Kmessages::KMessage(QStringLiteral("Elaborazione terminata.. eseguire generazione movimento e progressivi cauzioni"),
                         mtInformation, mbOK, 0);
 }
 
-void TFqarn0156d::CreaCastelletto(int kind, qint64 key, TDataSet *head)
+void TFqarn0156d::CreaCastelletto(int kind, qint64 key, TDataSet *head, const QList<TConteggioImballo> &counts,
+                                  const TSaldiSchede &saldi, CAUZ_InserimentoMultiplo &scrittura)
 {
     const TipoDocumento &tipo = kind == 0 ? kBolle : kFatture;
     TXDatabase &db = DMILUMO->TRS_MovCauT->Database();
-    // the account's per-destination cards
-    TXQuery *carte = DMILUMO->qLUMO_ProgCauz;
-    if (carte->Active())
-        carte->Close();
-    carte->ParamByName(QStringLiteral("IdContoTp"))->SetAsWideString(head->FieldByName(QStringLiteral("IdClienteTp"))->AsString());
-    carte->ParamByName(QStringLiteral("IdConto"))->SetAsWideString(head->FieldByName(QStringLiteral("IdCliente"))->AsString());
-    carte->ParamByName(QStringLiteral("IdDestinazione"))
-        ->SetAsInteger(FlCauDes != 0 ? head->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger() : 0);
-    carte->ParamByName(QStringLiteral("FlTipoScheda"))->SetAsInteger(0);
-    carte->Open();
-    TXQuery *imballi = DMILUMO->qImballi;
-    if (imballi->Active())
-        imballi->Close();
-    imballi->Open();
+    // the account's per-destination card of each code
+    const QString tipoConto = head->FieldByName(QStringLiteral("IdClienteTp"))->AsString();
+    const QString conto = head->FieldByName(QStringLiteral("IdCliente"))->AsString();
+    const int destinazione = FlCauDes != 0 ? head->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger() : 0;
+    TXQuery *imballi = DMILUMO->qImballi; // open for the whole job
+    if (!imballi->Active())
+        imballi->Open();
 
     struct Riga {
         QString IdImballo;
@@ -382,22 +455,28 @@ void TFqarn0156d::CreaCastelletto(int kind, qint64 key, TDataSet *head)
         double Prezzo = 0, QtaCar = 0, QtaRes = 0;
     };
     QList<Riga> righe;
-    try {
+    {
         const QString divisa = head->FieldByName(QStringLiteral("IdDivisa"))->AsString();
         for (imballi->First(); !imballi->Eof(); imballi->Next()) {
             Riga r;
             r.IdImballo = imballi->FieldByName(QStringLiteral("IdImballo"))->AsString();
-            if (carte->Locate(QStringLiteral("IdImballo"), r.IdImballo)) {
-                auto v = [&](const char *c) { return carte->FieldByName(QLatin1String(c))->AsFloat(); };
-                r.EsistenzaAtt = v("ProgQtaCar") - v("ProgQtaRes");
-                r.ValoreEsiAtt = v("ProgValCar") - v("ProgValRes");
-                r.EsistenzaB = v("ProgQtaCarB") - v("ProgQtaResB");
-                r.ValoreEsiB = v("ProgValCarB") - v("ProgValResB");
-                r.EsistenzaF = v("ProgQtaCarF") - v("ProgQtaResF");
-                r.ValoreEsiF = v("ProgValCarF") - v("ProgValResF");
+            const auto scheda = saldi.constFind(ChiaveScheda(tipoConto, conto, destinazione, r.IdImballo));
+            if (scheda != saldi.cend()) {
+                r.EsistenzaAtt = (*scheda)[0];
+                r.ValoreEsiAtt = (*scheda)[1];
+                r.EsistenzaB = (*scheda)[2];
+                r.ValoreEsiB = (*scheda)[3];
+                r.EsistenzaF = (*scheda)[4];
+                r.ValoreEsiF = (*scheda)[5];
             }
-            if (!IdListCau.isEmpty())
-                r.Prezzo = UT_LMQ_CAUZ_PrezzoCauzione(IdListCau, divisa, r.IdImballo);
+            if (!IdListCau.isEmpty()) {
+                // the lists do not change during the job
+                const QString prezzo = IdListCau + QLatin1Char('\n') + divisa + QLatin1Char('\n') + r.IdImballo;
+                auto it = prezzi_.constFind(prezzo);
+                if (it == prezzi_.cend())
+                    it = prezzi_.insert(prezzo, UT_LMQ_CAUZ_PrezzoCauzione(IdListCau, divisa, r.IdImballo));
+                r.Prezzo = *it;
+            }
             righe << r;
         }
         auto aggiungi = [&](const QString &imballo, double quantita) {
@@ -410,35 +489,16 @@ void TFqarn0156d::CreaCastelletto(int kind, qint64 key, TDataSet *head)
                 righe.append(Riga{imballo});
             (FlTipoCarReso == 0 ? righe[i].QtaCar : righe[i].QtaRes) += quantita;
         };
-        QSqlQuery q = db.OpenQuery(QStringLiteral("select UT_LMQ_IdImballo1, UT_LMQ_IdImballo2, SUM(Lunghezza) AS Lunghezza, "
-                                                  "SUM(Quantita) AS Quantita FROM %1 WHERE %2 = ? AND IdProdotto <> '' "
-                                                  "GROUP BY UT_LMQ_IdImballo1, UT_LMQ_IdImballo2")
-                                       .arg(tipo.righe, tipo.chiave),
-                                   {key});
-        while (q.next()) {
-            aggiungi(q.value(0).toString(), q.value(2).toDouble());
-            aggiungi(q.value(1).toString(), q.value(3).toDouble());
-        }
-        q = QSqlQuery();
+        for (const TConteggioImballo &c : counts)
+            aggiungi(c.IdImballo, c.Quantita);
 
-        // the whole summary in one go; a document that has one already keeps it
+        // the whole summary with the job's others; a document that has one already keeps it
         const int decimali = KFormati::GetDecimali(KFormati::fnValoreIT);
-        TXTransaction transazione(db);
-        if (!transazione.Started())
-            return;
         for (const Riga &r : std::as_const(righe))
-            db.ExecSQL(QStringLiteral("INSERT INTO %1 (KMovimento, FlTipoDocColl, %2, IdImballo, EsistenzaAtt, ValoreEsiAtt, "
-                                      "EsistenzaB, ValoreEsiB, EsistenzaF, ValoreEsiF, Prezzo, QtaCar, QtaRes, ValoreCar, "
-                                      "ValoreRes) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-                           .arg(tipo.castelletto, tipo.chiave),
-                       {db.NewKey(tipo.castelletto, QStringLiteral("KMovimento")), tipo.collegamento, key, r.IdImballo, r.EsistenzaAtt, r.ValoreEsiAtt, r.EsistenzaB, r.ValoreEsiB,
-                        r.EsistenzaF, r.ValoreEsiF, r.Prezzo, r.QtaCar, r.QtaRes,
-                        UT_LMQ_CAUZ_CalcValCau(r.Prezzo, r.QtaCar, decimali),
-                        UT_LMQ_CAUZ_CalcValCau(r.Prezzo, r.QtaRes, decimali)});
-        transazione.Commit();
-    } catch (const std::exception &e) {
-        Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
+            scrittura.Aggiungi({db.NewKey(tipo.castelletto, QStringLiteral("KMovimento")), tipo.collegamento, key,
+                                r.IdImballo, r.EsistenzaAtt, r.ValoreEsiAtt, r.EsistenzaB, r.ValoreEsiB, r.EsistenzaF,
+                                r.ValoreEsiF, r.Prezzo, r.QtaCar, r.QtaRes,
+                                UT_LMQ_CAUZ_CalcValCau(r.Prezzo, r.QtaCar, decimali),
+                                UT_LMQ_CAUZ_CalcValCau(r.Prezzo, r.QtaRes, decimali)});
     }
-    carte->Close();
-    imballi->Close();
 }

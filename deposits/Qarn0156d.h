@@ -5,9 +5,24 @@
 // delivery notes and invoices (job 2).
 #include "host/ui/Dbchildpars.h"
 
+#include <QHash>
+#include <QList>
 #include <QPointer>
 
+#include <array>
+
+class CAUZ_InserimentoMultiplo;
 class TDataSet;
+
+// Balances of per-destination cards by account type, account, destination and packaging code:
+// general quantity and value, delivery-note quantity and value, invoiced quantity and value.
+using TSaldiSchede = QHash<QString, std::array<double, 6>>;
+
+// A packaging code with the count a document's rows give it.
+struct TConteggioImballo {
+    QString IdImballo;
+    double Quantita = 0;
+};
 
 namespace Ui {
 class Qarn0156d;
@@ -24,9 +39,9 @@ public:
 
     // Job 0, in one transaction; errors are shown and roll it back.
     void CalcolaProgressivi();
-    // Job 1: each document's head and rows in a transaction of their own.
+    // Job 1: each document's head and rows stored wholly or not at all; an error is shown, next document.
     void GeneraMovCau();
-    // Job 2: each document's summary stored by itself; an error is shown, next document.
+    // Job 2: each document's summary stored wholly or not at all; an error is shown, next document.
     void GeneraCastellettoDocumenti();
 
     // The account's deposit settings, cleared when it is not found.
@@ -38,10 +53,13 @@ public:
     int FlTipoCarReso = 0;
 
 private:
-    // The summary of one document (kind 0 delivery note, 1 invoice) from its rows and the
-    // account's per-destination cards; head is the host's table on the document's head.
-    void CreaCastelletto(int kind, qint64 key, TDataSet *head);
+    // The summary of one document (kind 0 delivery note, 1 invoice) from its rows' packaging
+    // counts and the account's per-destination cards among saldi, its rows given to scrittura
+    // (errors thrown); head is the host's table on the document's head.
+    void CreaCastelletto(int kind, qint64 key, TDataSet *head, const QList<TConteggioImballo> &counts,
+                         const TSaldiSchede &saldi, CAUZ_InserimentoMultiplo &scrittura);
     Ui::Qarn0156d *ui;
+    QHash<QString, double> prezzi_; // deposit prices read by job 2, by list, currency and packaging
 };
 
 inline QPointer<TFqarn0156d> Fqarn0156d;

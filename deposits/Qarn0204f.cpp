@@ -64,23 +64,8 @@ TFqarn0204f::TFqarn0204f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     DSMain->SetDataSet(tMain);
     CampiChiaveTesta = QStringLiteral("KContaT");
 
-    bDettaglio = AggiungiBuffer({QStringLiteral("TTDettaglio"), QStringLiteral("qDettaglio"),
-                                 QStringLiteral("TRSDettaglio"), QStringLiteral("DSDettaglio"),
-                                 QStringLiteral("LUMO_t_MovCauR"), QStringLiteral("LUMO_MovCauR"),
-                                 QStringLiteral("KContaT;KContaR"), QStringLiteral("KContaT = -1"),
-                                 QStringLiteral("KContaR")});
-    qDettaglio = bDettaglio->qDettaglio;
-    TTDettaglio = bDettaglio->TTBuffer;
-    TRSDettaglio = bDettaglio->TRSArchivio;
-    DSDettaglio = bDettaglio->DSDettaglio;
-    bDettaglio->CampoFuoco = QStringLiteral("IdImballo");
-    bDettaglio->PannelloRiga = ui->pnRiga;
-    for (TDataSet *ds : {static_cast<TDataSet *>(qDettaglio), static_cast<TDataSet *>(TTDettaglio)})
-        ds->AddLookupField(QStringLiteral("_DsImballo"), ftString, 30, base->lkImballi, QStringLiteral("IdImballo"),
-                           QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
-    TTDettaglio->OnNewRecord = [this](TDataSet *d) { TTDettaglioNewRecord(d); };
-    TTDettaglio->BeforePost = [this](TDataSet *d) { TTDettaglioBeforePost(d); };
-    TTDettaglio->BeforeDelete = [this](TDataSet *d) { TTDettaglioBeforeDelete(d); };
+    AggiungiRigheImballi(this, QStringLiteral("LUMO_t_MovCauR"), QStringLiteral("LUMO_MovCauR"), QStringLiteral("KContaT;KContaR"),
+                         QStringLiteral("KContaT = -1"), QStringLiteral("KContaR"), ui->pnRiga);
     TTDettaglio->AfterOpen = [this](TDataSet *) {
         TField *imballo = TTDettaglio->FieldByName(QStringLiteral("IdImballo"));
         imballo->OnValidate = [this](TField *f) { IdImballoValidate(f); };

@@ -4,7 +4,7 @@
 // transaction together with the progressive cards they move: what the stored rows booked is
 // reversed and what the rows book now is applied.
 #include "deposits/Lumo_cauzioni.h"
-#include "masterdata/Lumo_MasterDettaglio.h"
+#include "deposits/Lumo_righeimballi.h"
 
 #include <QPointer>
 
@@ -20,18 +20,13 @@ struct TLocalFormati {
     int DecValore = 0;
 };
 
-class TFqarn0204f : public TFLumoMasterDettaglio {
+class TFqarn0204f : public TFLumoMasterDettaglio, public TLumoRigheImballi {
     Q_OBJECT
 public:
     explicit TFqarn0204f(QWidget *owner = nullptr);
     ~TFqarn0204f() override;
 
     TXTable *tMain;
-    TLumoBufferRighe *bDettaglio;
-    TXQuery *qDettaglio;
-    TXTable *TTDettaglio;
-    TXClientTable *TRSDettaglio;
-    TDataSource *DSDettaglio;
     TLocalFormati LocalFormati;
 
     void FormCreate() override;
@@ -49,9 +44,9 @@ public:
     virtual void IdDestinazioneValidate(TField *Sender);
     virtual void IdListinoValidate(TField *Sender);
     virtual void IdDivisaChange(TField *Sender);
-    virtual void TTDettaglioNewRecord(TDataSet *DataSet);
-    virtual void TTDettaglioBeforePost(TDataSet *DataSet);
-    virtual void TTDettaglioBeforeDelete(TDataSet *DataSet);
+    void TTDettaglioNewRecord(TDataSet *DataSet) override;
+    void TTDettaglioBeforePost(TDataSet *DataSet) override;
+    void TTDettaglioBeforeDelete(TDataSet *DataSet) override;
     virtual void IdImballoValidate(TField *Sender);
     virtual void IdImballoChange(TField *Sender);
 

@@ -20,7 +20,7 @@ DUSARIA_FINESTRA(TFqarn0209f, Fqarn0209f);
 TFqarn0209f::TFqarn0209f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new Ui::Qarn0209f)
 {
     SetupLayout(*ui);
-    TDMIBase *base = TDMIBase::Crea();
+    TDMIBase::Crea();
 
     tMain = new TXTable(this);
     tMain->SetName(QStringLiteral("tMain"));
@@ -39,23 +39,8 @@ TFqarn0209f::TFqarn0209f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     DSMain->SetDataSet(tMain);
     CampiChiaveTesta = QStringLiteral("KMovResT");
 
-    bDettaglio = AggiungiBuffer({QStringLiteral("TTDettaglio"), QStringLiteral("qDettaglio"),
-                                 QStringLiteral("TRSDettaglio"), QStringLiteral("DSDettaglio"),
-                                 QStringLiteral("LUMO_t_MovResR"), QStringLiteral("LUMO_MovResR"),
-                                 QStringLiteral("KMovResT;KMovResR"), QStringLiteral("KMovResT = -1"),
-                                 QStringLiteral("IdImballo")});
-    qDettaglio = bDettaglio->qDettaglio;
-    TTDettaglio = bDettaglio->TTBuffer;
-    TRSDettaglio = bDettaglio->TRSArchivio;
-    DSDettaglio = bDettaglio->DSDettaglio;
-    bDettaglio->CampoFuoco = QStringLiteral("IdImballo");
-    bDettaglio->PannelloRiga = ui->pnRiga;
-    for (TDataSet *ds : {static_cast<TDataSet *>(qDettaglio), static_cast<TDataSet *>(TTDettaglio)})
-        ds->AddLookupField(QStringLiteral("_DsImballo"), ftString, 30, base->lkImballi, QStringLiteral("IdImballo"),
-                           QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
-    TTDettaglio->OnNewRecord = [this](TDataSet *d) { TTDettaglioNewRecord(d); };
-    TTDettaglio->BeforePost = [this](TDataSet *d) { TTDettaglioBeforePost(d); };
-    TTDettaglio->BeforeDelete = [this](TDataSet *d) { TTDettaglioBeforeDelete(d); };
+    AggiungiRigheImballi(this, QStringLiteral("LUMO_t_MovResR"), QStringLiteral("LUMO_MovResR"), QStringLiteral("KMovResT;KMovResR"),
+                         QStringLiteral("KMovResT = -1"), QStringLiteral("IdImballo"), ui->pnRiga);
     TTDettaglio->AfterOpen = [this](TDataSet *) {
         TTDettaglio->FieldByName(QStringLiteral("IdImballo"))->OnValidate = [this](TField *f) { IdImballoValidate(f); };
     };

@@ -3,7 +3,7 @@
 // before a document takes it (LUMO_MovResT with its LUMO_MovResR rows), edited in the buffer
 // TTDettaglio and saved in one transaction. No card moves: the next new document of the
 // customer and destination takes the pending returns.
-#include "masterdata/Lumo_MasterDettaglio.h"
+#include "deposits/Lumo_righeimballi.h"
 
 #include <QPointer>
 
@@ -11,18 +11,13 @@ namespace Ui {
 class Qarn0209f;
 }
 
-class TFqarn0209f : public TFLumoMasterDettaglio {
+class TFqarn0209f : public TFLumoMasterDettaglio, public TLumoRigheImballi {
     Q_OBJECT
 public:
     explicit TFqarn0209f(QWidget *owner = nullptr);
     ~TFqarn0209f() override;
 
     TXTable *tMain;
-    TLumoBufferRighe *bDettaglio;
-    TXQuery *qDettaglio;
-    TXTable *TTDettaglio;
-    TXClientTable *TRSDettaglio;
-    TDataSource *DSDettaglio;
 
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;
@@ -31,9 +26,9 @@ public:
     virtual void tMainCalcFields(TDataSet *DataSet);
     virtual void IdContoValidate(TField *Sender);
     virtual void IdDestinazioneValidate(TField *Sender);
-    virtual void TTDettaglioNewRecord(TDataSet *DataSet);
-    virtual void TTDettaglioBeforePost(TDataSet *DataSet);
-    virtual void TTDettaglioBeforeDelete(TDataSet *DataSet);
+    void TTDettaglioNewRecord(TDataSet *DataSet) override;
+    void TTDettaglioBeforePost(TDataSet *DataSet) override;
+    void TTDettaglioBeforeDelete(TDataSet *DataSet) override;
     virtual void IdImballoValidate(TField *Sender);
 
 protected:

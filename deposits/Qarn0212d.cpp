@@ -14,6 +14,8 @@
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/Kmessages.h"
 
+#include <QSqlQuery>
+
 DUSARIA_FINESTRA(TFqarn0212d, Fqarn0212d);
 
 TFqarn0212d::TFqarn0212d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn0212d)
@@ -47,42 +49,37 @@ void TFqarn0212d::btEseguiClick()
         return;
 
     CAUZ_LavoroInCorso lavoro(this, false);
-    TXQuery *q = DMILUMO->qGenerica;
-    if (q->Active())
-        q->Close();
-    TXDatabase &db = q->Database();
-    q->SQL.clear();
-    q->SQL << QStringLiteral("SELECT KContaT FROM LUMO_MovCauT WHERE DataReg >= ") + db.FormatDataSQL(da)
-                  + QStringLiteral(" AND DataReg <= ") + db.FormatDataSQL(a) + QStringLiteral(" ORDER BY KContaT");
-    q->Open();
+    TXClientTable *t = DMILUMO->TRS_MovCauT;
+    TXDatabase &db = t->Database();
     QList<qint64> chiavi;
-    for (q->First(); !q->Eof(); q->Next())
-        chiavi << q->FieldByName(QStringLiteral("KContaT"))->AsLargeInt();
-    q->Close();
+    {
+        QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT KContaT FROM LUMO_MovCauT WHERE DataReg >= ")
+                                   + db.FormatDataSQL(da) + QStringLiteral(" AND DataReg <= ") + db.FormatDataSQL(a)
+                                   + QStringLiteral(" ORDER BY KContaT"));
+        while (q.next())
+            chiavi << q.value(0).toLongLong();
+    }
     if (chiavi.isEmpty())
         return;
 
-    TXClientTable *t = DMILUMO->TRS_MovCauT;
-    Funzioni::CheckTabOpen(t);
-    TXDatabase &dbMov = t->Database();
-    if (dbMov.InTransaction())
-        return; // another job holds the connection: nothing is deleted
-    try {
-        for (const qint64 chiave : chiavi) {
+    // the rows and their head go together; a failing movement stops the job, what went before stays deleted
+    const bool eseguito = CAUZ_PerBlocchi(
+        db, chiavi,
+        [&](const QList<qint64> &movimenti) {
             Application->ProcessMessages();
-            // the rows and their head go together: one transaction per movement
-            TXTransaction transazione(dbMov);
-            if (!transazione.Started())
-                return;
-            if (!t->LocateAsStored(QStringLiteral("KContaT"), chiave))
-                continue;
-            dbMov.ExecSQL(QStringLiteral("Delete from LUMO_MovCauR  WHERE KContaT = ") + QString::number(chiave));
-            t->Delete();
-            transazione.Commit();
-        }
-    } catch (const std::exception &e) {
-        Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
-    }
+            const QString dove = QStringLiteral(" WHERE KContaT IN (") + CAUZ_ElencoChiavi(movimenti) + QLatin1Char(')');
+            db.ExecSQL(QStringLiteral("DELETE FROM LUMO_MovCauR") + dove);
+            db.ExecSQL(QStringLiteral("DELETE FROM LUMO_MovCauT") + dove);
+        },
+        [t] { t->Close(); },
+        [](const std::exception &e) {
+            Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
+            return false;
+        },
+        2000); // a statement deletes many: fewer, larger commits
+    if (!eseguito)
+        return; // another job holds the connection: nothing is deleted
+    t->Close(); // the heads it held are gone
     Kmessages::KMessage(QStringLiteral("Eliminazione terminata"), mtInformation, mbOK, 0);
     Close();
 }

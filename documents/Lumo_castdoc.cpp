@@ -122,7 +122,9 @@ void TLumoCastDoc::Crea()
 {
     Funzioni::CheckTabOpen(TDMIBase::Crea()->lkImballi);
     dsLUMO_CauzDoc->SetAutoEdit(DSMain->AutoEdit());
-    TTLUMO_CauzDoc->CreaTabella();
+    // shared with the generation runs' summaries: made when missing, each document empties its own key
+    if (!TTLUMO_CauzDoc->Exists())
+        TTLUMO_CauzDoc->CreaTabella();
     TTLUMO_CauzDoc->SetFilter(QStringLiteral("Stato < 3"));
     TTLUMO_CauzDoc->SetFiltered(true);
     TTLUMO_CauzDoc->OnNewRecord = [this](TDataSet *d) { NewRecord(d); };
@@ -146,6 +148,32 @@ bool TLumoCastDoc::InModificaTesta() const
 bool TLumoCastDoc::SuCopia() const
 {
     return dsLUMO_CauzDoc->DataSet() == TTLUMO_CauzDoc;
+}
+
+void TLumoCastDoc::SeguiTesta(const std::function<void()> &copia)
+{
+    if (trattenuto_)
+        return;
+    const bool modifica = InModificaTesta();
+    if (!modifica && SuCopia()) {
+        TornaArchivio();
+        MostraArchivio();
+    } else if (modifica && !SuCopia()) {
+        copia();
+    }
+}
+
+void TLumoCastDoc::Trattieni()
+{
+    trattenuto_ = true;
+}
+
+void TLumoCastDoc::Rilascia(const std::function<void()> &copia)
+{
+    if (!trattenuto_)
+        return;
+    trattenuto_ = false;
+    SeguiTesta(copia);
 }
 
 bool TLumoCastDoc::CopiaVuota() const

@@ -75,6 +75,13 @@ public:
     void Ricostruisci(TDataSet *testa, TDataSet *righe, TDataSet *terza);
     bool CopiaVuota() const;
     bool SuCopia() const;
+    // The tab follows the head: the stored rows while it browses, the working copy (filled by
+    // copia) once it goes into edit.
+    void SeguiTesta(const std::function<void()> &copia);
+    // Held by a save inside its transaction: the head's post, and a failed save putting the head
+    // back in edit, leave the working copy as the user left it. Rilascia follows the head again.
+    void Trattieni();
+    void Rilascia(const std::function<void()> &copia);
 
     // Row events.
     void NewRecord(TDataSet *d);
@@ -90,4 +97,6 @@ public:
 
 private:
     bool InModificaTesta() const;
+
+    bool trattenuto_ = false;
 };

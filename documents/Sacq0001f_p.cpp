@@ -110,7 +110,7 @@ TFSAcq0001f_p::TFSAcq0001f_p(QWidget *owner) : TFSAcq0001f(owner), RigheDoc(Memb
     gLUMO_CauzDoc->AddColumn(QStringLiteral("_DsImballo"), QStringLiteral("Descrizione"), 158);
     gLUMO_CauzDoc->AddColumn(QStringLiteral("QtaCar"), QStringLiteral("Qtà Carico"), 65);
     gLUMO_CauzDoc->AddColumn(QStringLiteral("QtaRes"), QStringLiteral("Qtà Resa"), 65);
-    gLUMO_CauzDoc->AddColumn(QStringLiteral("Prezzo"), QString(), 65);
+    gLUMO_CauzDoc->AddColumn(QStringLiteral("Prezzo"), QString(), 65).Color = QColor(0x87, 0xCE, 0xEB);
     gLUMO_CauzDoc->AddColumn(QStringLiteral("ValoreCar"), QStringLiteral("Valore Carico"), 80);
     gLUMO_CauzDoc->AddColumn(QStringLiteral("ValoreRes"), QStringLiteral("Valore Reso"), 80);
     DBNavLUMO_CauzDoc->SetVisibleButtons(nbAllButtons & ~NavButton(nbDelete));
@@ -129,10 +129,17 @@ void TFSAcq0001f_p::FormCreate()
 {
     TFSAcq0001f::FormCreate();
     RigheDoc.TrovaControlli(this);
-    if (RigheDoc.edQuantita2)
+    // units per package shown, typed only with FlQtaConf; the quantity follows the packages
+    if (RigheDoc.edQuantita2) {
         RigheDoc.edQuantita2->setVisible(true);
+        RigheDoc.edQuantita2->SetReadOnly(UT_LMQ_Parametri.FlQtaConf != 1);
+    }
     if (QLabel *l = FindControl<QLabel>(QStringLiteral("lbQuantita2")))
         l->setVisible(true);
+    if (RigheDoc.lbLunghezza)
+        RigheDoc.lbLunghezza->setText(QStringLiteral("Nr.Confez."));
+    if (RigheDoc.edQuantita)
+        RigheDoc.edQuantita->SetReadOnly(true);
     Castelletto->UT_LMQ_InCopiaDati = false;
     Castelletto->Crea();
     if (UT_LMQ_Parametri.FlAbilCauz == 0)
@@ -245,14 +252,8 @@ void TFSAcq0001f_p::KPageControlChange(QObject *sender)
 void TFSAcq0001f_p::DSMainStateChange(TDataSource *source)
 {
     TFSAcq0001f::DSMainStateChange(source);
+    Castelletto->SeguiTesta([this] { UT_LMQ_CopiaCastelletto(); });
     const bool modifica = InModifica(TTesta);
-    if (!modifica && Castelletto->SuCopia()) {
-        Castelletto->TornaArchivio();
-        Castelletto->MostraArchivio();
-    } else if (modifica && !Castelletto->SuCopia()) {
-        // the note went into edit: its summary is edited on the working copy
-        UT_LMQ_CopiaCastelletto();
-    }
     dsLUMO_CauzDoc->SetAutoEdit(modifica);
     pLUMO_CauzDoc->setEnabled(modifica);
     cLUMO_CauzDoc->setEnabled(true);
@@ -312,8 +313,9 @@ void TFSAcq0001f_p::TRigheCalcFields(TDataSet *dataSet)
 {
     TFSAcq0001f::TRigheCalcFields(dataSet);
     RigheDoc.CalcFields(dataSet);
-    // the amounts shown in the grid (a head without a known currency shows none)
-    if (TTesta->Active() && !TTesta->IsEmpty()) {
+    // the amounts shown in the grid (a head without a known currency shows none); a row being
+    // read gets them when it is shown
+    if (!FlInCaricamento && TTesta->Active() && !TTesta->IsEmpty()) {
         try {
             RigheDoc.CalcolaImportiRigo(TTesta, dataSet, true);
         } catch (const Exception &) {
@@ -400,6 +402,7 @@ void TFSAcq0001f_p::SalvaDocumento()
     // 13-15
     QString errore;
     bool fallito = false;
+    Castelletto->Trattieni();
     try {
         UT_LMQ_RegistraCastelletto();
         ControllaAltriUtenti();
@@ -430,9 +433,11 @@ void TFSAcq0001f_p::SalvaDocumento()
             Funzioni::CheckRollBack(t);
         transazione.reset();
         AnnullaSalvataggio(errore);
+        Castelletto->Rilascia([this] { UT_LMQ_CopiaCastelletto(); });
         return;
     }
     transazione.reset();
+    Castelletto->Rilascia([this] { UT_LMQ_CopiaCastelletto(); });
     // 16
     SalvataggioRiuscito = true;
     DopoSalvataggio();

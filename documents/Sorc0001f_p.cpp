@@ -2,8 +2,13 @@
 
 #include "ui_Sorc0001f_p.h"
 
+#include "documents/Lumo_componenti.h"
+#include "engine/Lumo_funzordcli.h"
 #include "frame/Dusaria.h"
+#include "host/business/Distintabase.h"
 #include "host/business/Dmibase.h"
+#include "host/business/Dmibbas.h"
+#include "host/business/Dmisbas.h"
 #include "host/core/Errors.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
@@ -79,12 +84,11 @@ TFSOrc0001f_p::TFSOrc0001f_p(QWidget *owner) : TFSOrc0001f(owner), RigheDoc(Memb
     setObjectName(QStringLiteral("FSOrc0001f_p"));
     SetCaption(kCaption);
     LumoOrdini::CampiTesta(TTesta);
-    // how the order is fulfilled: 0 by quantity (the host's orders), else by value
-    TTesta->AddCalcField(QStringLiteral("_FlTipoEvasione"), ftInteger);
 
     RigheDoc.DichiaraCampi(TRighe, true);
     TRighe->AddCalcField(QStringLiteral("_DaEvadere"), ftFloat);
-    for (TDataSet *d : {static_cast<TDataSet *>(TRigheNC), static_cast<TDataSet *>(TRRighe)})
+    for (TDataSet *d : {static_cast<TDataSet *>(TRigheNC), static_cast<TDataSet *>(TRRighe),
+                        static_cast<TDataSet *>(TRigheAccoda)})
         RigheDoc.DichiaraCampi(d, false);
     TRighe->OnCalcFields = [this](TDataSet *d) { TRigheCalcFields(d); };
 
@@ -190,4 +194,87 @@ void TFSOrc0001f_p::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool ca
 void TFSOrc0001f_p::edIdProdottoExit(QObject *)
 {
     RigheDoc.SettaValoriRiga();
+}
+
+// ---- kits and bar codes
+
+void TFSOrc0001f_p::CompletaRigoAccodato(TDataSet *rigo)
+{
+    const QString articolo = rigo->FieldByName(QStringLiteral("IdProdotto"))->AsString();
+    if (const TField *esenzione = TTesta->FindField(QStringLiteral("IdEsenzione"));
+        esenzione && !esenzione->AsString().trimmed().isEmpty())
+        rigo->FieldByName(QStringLiteral("IdIva"))
+            ->SetAsString(TDMISBas::Crea()->IvaEsenzione(esenzione->AsString(), articolo,
+                                                         rigo->FieldByName(QStringLiteral("TipoRigo"))->AsInteger()));
+    rigo->FieldByName(QStringLiteral("Stato"))->SetAsInteger(2);
+    TestaARigo(TTesta, rigo);
+    ContoDefault(rigo);
+    if (FlProvvigioni)
+        ProvvigioniRigo(rigo);
+    if (TDMIBase::Posiziona(TDMIBase::Crea()->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
+        CompletaRigo(rigo);
+    CalcolaImportiRigo(TTesta, rigo, false);
+}
+
+bool TFSOrc0001f_p::InserisciComponenti(const QString &idProdotto, const QDateTime &data, double quantita,
+                                        double percQuota, double percSpalmatura, int tipoRigo, int kRigoKit,
+                                        const QString &idUM, double fattConv)
+{
+    LumoComponenti::TKit kit{idProdotto, data, quantita, kRigoKit, idUM, fattConv, QStringLiteral("Quantita2Ord")};
+    return LumoComponenti::InserisciComponenti(
+        this, kit, [&](const Distintabase::TXItemDistintaBase &item, double moltiplicatore) {
+            TXTable *r = TRigheAccoda;
+            r->Append();
+            TRigheNewRecord(r);
+            r->FieldByName(QStringLiteral("TipoRigo"))->SetAsInteger(tipoRigo);
+            r->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(item.IdProdotto);
+            r->FieldByName(QStringLiteral("QuantitaOrd"))->SetAsFloat(item.QuantitaTotale);
+            LumoComponenti::PrezzoComponente(this, r, item, percQuota);
+            const double q = LumoComponenti::QuantitaComponente(item.QuantitaTotale, moltiplicatore);
+            r->FieldByName(QStringLiteral("QuantitaOrd"))->SetAsFloat(q);
+            r->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(q);
+            r->FieldByName(QStringLiteral("Quantita2Ord"))->SetAsFloat(1);
+            UT_LMQ_DORC_TotLitriRiga(r);
+            LumoComponenti::SpalmaturaComponente(this, r, item, percSpalmatura);
+            CompletaRigoAccodato(r);
+            r->Post();
+            TRigheAfterPost(r); // the document changed
+            if (LumoComponenti::SenzaDettaglio(item.IdProdotto))
+                return;
+            if (!TDMIBbas::Crea()->CreaDettaglioAutomatico(2, TTesta, r, TDettQta))
+                throw Exception(QStringLiteral("Errore in creazione dettaglio automatico (componenti)"));
+            if (!item.IdVariante.isEmpty())
+                LumoComponenti::AccodaDettaglioQta(this, r->FieldByName(QStringLiteral("Contatore"))->AsInteger(),
+                                                   item.IdVariante, QString(), QString(),
+                                                   r->FieldByName(QStringLiteral("QuantitaOrd"))->AsFloat());
+        });
+}
+
+bool TFSOrc0001f_p::AccodaRigheBarcode(const QString &barcode, double quantita, QString &idProdotto,
+                                       QStringList &messaggi)
+{
+    TXTable *r = TRigheAccoda;
+    return LumoComponenti::LetturaBarcode(r, messaggi, [&](bool &accodato) {
+        LumoComponenti::ArticoloBarcode(this, barcode, idProdotto);
+        if (!r->Active())
+            r->Open();
+        r->Append();
+        accodato = true;
+        TRigheNewRecord(r);
+        r->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(idProdotto);
+        RigoDefault(r);
+        r->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(quantita);
+        TField *pezzi = r->FieldByName(QStringLiteral("Quantita2Ord"));
+        pezzi->SetAsFloat(r->FieldByName(QStringLiteral("_UT_LMQ_QtaImballo"))->AsFloat());
+        if (pezzi->AsFloat() == 0)
+            pezzi->SetAsFloat(1);
+        CalcoloQuantita(r->FieldByName(QStringLiteral("Lunghezza")));
+        CompletaRigoAccodato(r);
+        if (!TDMIBbas::Crea()->CreaDettaglioAutomatico(2, TTesta, r, TDettQta))
+            throw Exception(QStringLiteral("Errore in creazione dettaglio automatico (Barcode)"));
+        r->Post();
+        TRigheAfterPost(r); // the document changed
+        FlRigheAggiunte = true;
+        AggiornaRighe();
+    });
 }

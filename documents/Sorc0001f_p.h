@@ -46,6 +46,23 @@ public:
     void CalcoloQuantita(TField *sender) override;
     void CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati) override;
     virtual void edIdProdottoExit(QObject *sender);
+
+    // ---- kits and bar codes: rows counted in packages on the appending cursor
+    // Component rows of a kit: packages of one unit, KRound(item × the multiplier chosen in
+    // the dialog), litres by QuantitaOrd, the order's automatic detail ("Errore in creazione
+    // dettaglio automatico (componenti)") and a variant's detail record.
+    bool InserisciComponenti(const QString &idProdotto, const QDateTime &data, double quantita, double percQuota,
+                             double percSpalmatura, int tipoRigo, int kRigoKit, const QString &idUM,
+                             double fattConv) override;
+    // A bar-code read: the quantity read as packages of the article's units per package. The
+    // cursor's post runs no before-post step: the row takes its litres when next posted
+    // through the rows. Errors are shown (information) and collected into messaggi: false.
+    bool AccodaRigheBarcode(const QString &barcode, double quantita, QString &idProdotto,
+                            QStringList &messaggi) override;
+
+private:
+    // The row's VAT from the head's exemption, the head's data, account and article data.
+    void CompletaRigoAccodato(TDataSet *rigo);
 };
 
 inline QPointer<TFSOrc0001f_p> FSOrc0001f_p;

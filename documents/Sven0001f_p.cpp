@@ -2,6 +2,7 @@
 
 #include "ui_Sven0008f_p.h"
 
+#include "documents/Sven0002s_p.h"
 #include "engine/Lumo_funzdocven.h"
 #include "frame/Dusaria.h"
 #include "frame/Lumo_parametri.h"
@@ -12,6 +13,7 @@
 #include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
+#include "host/ui/ClassRegistry.h"
 #include "host/ui/DBControls.h"
 #include "host/ui/DBGrid.h"
 #include "host/ui/DBNavigator.h"
@@ -22,6 +24,8 @@
 #include <QLayout>
 #include <QPushButton>
 #include <QToolButton>
+
+#include <memory>
 
 DUSARIA_FINESTRA(TFSVen0001f_p, FSVen0001f_p);
 
@@ -234,13 +238,8 @@ void TFSVen0001f_p::KPageControlChange(QObject *sender)
 void TFSVen0001f_p::DSMainStateChange(TDataSource *source)
 {
     TFSVen0001f::DSMainStateChange(source);
+    Castelletto->SeguiTesta([this] { CopiaCastelletto(); });
     const bool modifica = InModifica(TTesta);
-    if (!modifica && Castelletto->SuCopia()) {
-        Castelletto->TornaArchivio();
-        Castelletto->MostraArchivio();
-    } else if (modifica && !Castelletto->SuCopia()) {
-        CopiaCastelletto();
-    }
     dsLUMO_CauzDoc->SetAutoEdit(modifica);
     pLUMO_CauzDoc->setEnabled(modifica);
 }
@@ -310,8 +309,9 @@ void TFSVen0001f_p::TRigheCalcFields(TDataSet *dataSet)
 {
     TFSVen0001f::TRigheCalcFields(dataSet);
     RigheDoc.CalcFields(dataSet);
-    // the amounts shown in the grid (a head without a known currency shows none)
-    if (TTesta->Active() && !TTesta->IsEmpty()) {
+    // the amounts shown in the grid (a head without a known currency shows none); a row being
+    // read gets them when it is shown
+    if (!FlInCaricamento && TTesta->Active() && !TTesta->IsEmpty()) {
         try {
             RigheDoc.CalcolaImportiRigo(TTesta, dataSet, true);
         } catch (const Exception &) {
@@ -351,6 +351,29 @@ void TFSVen0001f_p::SalvaDocumento()
             throw;
         AnnullaSalvataggio(Kmessages::ExceptionText(e));
     }
+}
+
+QStringList TFSVen0001f_p::CampiTestaEsterni() const
+{
+    return TFSVen0001f::CampiTestaEsterni() << QStringLiteral("UT_LMQ_FlAccisa");
+}
+
+void TFSVen0001f_p::ControllaAltriUtenti()
+{
+    Castelletto->Trattieni();
+    TFSVen0001f::ControllaAltriUtenti();
+}
+
+void TFSVen0001f_p::AnnullaSalvataggio(const QString &messaggio)
+{
+    TFSVen0001f::AnnullaSalvataggio(messaggio);
+    Castelletto->Rilascia([this] { CopiaCastelletto(); });
+}
+
+void TFSVen0001f_p::DopoSalvataggio()
+{
+    Castelletto->Rilascia([this] { CopiaCastelletto(); });
+    TFSVen0001f::DopoSalvataggio();
 }
 
 void TFSVen0001f_p::RicostruisciSeServe()
@@ -423,4 +446,12 @@ void TFSVen0001f_p::CodiceSpeseImballo()
     TFSVen0001f::CodiceSpeseImballo();
     if (TotaliDaRicalcolare())
         UT_LMQ_DVEN_CodiceSpeseImballo(TTesta, TTotali, kSigla);
+}
+
+void TFSVen0001f_p::StampaDocumento()
+{
+    std::unique_ptr<TfSven0002s_p> stampa(
+        Kv8reportb::XGetReportClass(ClassRef::Of<TfSven0002s_p>()).CreateAs<TfSven0002s_p>(this));
+    if (stampa->InitFormDocumento(int(KeyCorrente())))
+        stampa->EseguiStampa(true);
 }

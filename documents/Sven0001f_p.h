@@ -67,6 +67,11 @@ public:
 
     // ---- the save ("DT"): the host's order with the module's steps
     void SalvaDocumento() override;
+    QStringList CampiTestaEsterni() const override; // the excise mark, set by the excise run
+    // The deposit tab held on the working copy from the transaction's first step to the end.
+    void ControllaAltriUtenti() override;
+    void AnnullaSalvataggio(const QString &messaggio) override;
+    void DopoSalvataggio() override;
     void CostruisciRiepilogo() override;             // summary posted and rebuilt, deposit value
     void TotaleLitri() override;
     void ColliTrasporto() override;
@@ -75,6 +80,8 @@ public:
     void EvadiPrenotazioni() override;
     void RegistraRiepilogo() override;
     void CodiceSpeseImballo() override;
+    // "Effettuo stampa ? ": the stored note through the module's standard print.
+    void StampaDocumento() override;
 
 private:
     // The working copy of the summary filled for the edit; false on error (shown).

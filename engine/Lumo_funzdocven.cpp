@@ -15,6 +15,8 @@
 #include "host/data/TXQuery.h"
 #include "host/ui/Kmessages.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -873,6 +875,9 @@ void UT_LMQ_DVEN_CreaCasteCauz(TDataSet *Testa, TDataSet *Righe, TDataSet *, TDa
         return;
     // the stops before the build leave the rows open and filtered
     bool interrotto = false;
+    // the summary's controls follow it once, when it is built
+    Cauz->DisableControls();
+    const auto riattiva = qScopeGuard([Cauz] { Cauz->EnableControls(); });
     try {
         if (!CostruisciCastelletto(Testa, Righe, Cauz, SiglaDoc))
             return;

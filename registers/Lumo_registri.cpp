@@ -1,9 +1,11 @@
 #include "registers/Lumo_registri.h"
 
 #include "frame/Dmilumo.h"
+#include "frame/Dmilumo_reg.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/data/TXClientTable.h"
+#include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
 #include "host/data/TXlkTable.h"
@@ -11,7 +13,6 @@
 #include "host/db/Dictionary.h"
 #include "host/db/SetBasedWork.h"
 #include "host/db/TXDatabase.h"
-#include "host/db/TXTransaction.h"
 #include "host/ui/Kmessages.h"
 #include "host/ui/MDIForm.h"
 #include "host/ui/Transazione.h"
@@ -60,6 +61,15 @@ bool TSenzaInputUtente::eventFilter(QObject *, QEvent *event)
     default:
         return false;
     }
+}
+
+void UT_LMQ_RG_RecordDialogo(TXMemTable *record, const QString &tabella)
+{
+    TDMILUMO::Crea();
+    TDMILUMO_reg::Crea();
+    record->SetTableName(tabella);
+    record->SetUsaDizionario(true);
+    UT_LMQ_RG_LookupRaggruppamento(record);
 }
 
 void UT_LMQ_RG_LookupRaggruppamento(TDataSet *dataSet)
@@ -120,6 +130,39 @@ void UT_LMQ_RG_StampaRighe(TDataSet *dati, const std::function<void()> &riga)
         riga();
         Mdimainbase::ProgressPosition(++stampate);
     }
+}
+
+void UT_LMQ_RG_ControlliPeriodo(TDataSet *record, QWidget *fuocoDa, QWidget *fuocoA)
+{
+    const auto errore = [](const QString &testo, QWidget *fuoco) {
+        Kmessages::KMessage(testo, mtError, mbOK);
+        if (fuoco)
+            fuoco->setFocus();
+    };
+    record->FieldByName(QStringLiteral("DaData"))->OnValidate = [record, fuocoDa, errore](TField *f) {
+        const QDateTime ultima = record->FieldByName(QStringLiteral("DataUltSta"))->AsDateTime();
+        if (!f->IsNull() && !ultima.isNull() && ultima.date() >= f->AsDateTime().date())
+            errore(QStringLiteral("Data iniziale non valida"), fuocoDa);
+    };
+    record->FieldByName(QStringLiteral("A_Data"))->OnValidate = [record, fuocoA, errore](TField *f) {
+        const QDateTime da = record->FieldByName(QStringLiteral("DaData"))->AsDateTime();
+        if (!f->IsNull() && !da.isNull() && da.date() > f->AsDateTime().date())
+            errore(QStringLiteral("Data finale non corretta"), fuocoA);
+    };
+}
+
+void UT_LMQ_RG_MostraProgressivo(TDataSet *record, const TUT_LMQ_RG_ProgressiviRegistri &p, bool proposta)
+{
+    if (proposta) {
+        if (!p.DataUltAgg.isNull())
+            record->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(p.DataUltAgg.date().addDays(1));
+        record->FieldByName(QStringLiteral("UltNumRiga"))->SetAsInteger(p.UltNumRiga);
+    }
+    TField *ultima = record->FieldByName(QStringLiteral("DataUltSta"));
+    if (p.DataUltAgg.isNull())
+        ultima->Clear();
+    else
+        ultima->SetAsDateTime(p.DataUltAgg);
 }
 
 bool UT_LMQ_RG_ControllaEsecuzione(int IdRaggMag, const QDateTime &DaData, const QDateTime &A_Data,
@@ -241,35 +284,27 @@ QString UT_LMQ_RG_SqlVuoto(const QString &tabella, const QString &colonna, const
         .arg(espressione, vuoto.typeId() == QMetaType::QString ? QStringLiteral("''") : QStringLiteral("0"));
 }
 
-// ---- TRigheLocali
-
-TRigheLocali::TRigheLocali(const QString &tabella, const QStringList &colonne)
+QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, const QStringList &espressioni,
+                           const QStringList &testo, const QString &condizioni)
 {
-    for (const QString &c : colonne)
-        vuoti_ << Vuoto(tabella, c);
-    riga_.reserve(colonne.size());
+    QStringList valori;
+    for (qsizetype i = 0; i < colonne.size(); ++i)
+        valori << UT_LMQ_RG_SqlVuoto(tabella, colonne[i], espressioni.value(i));
+    qsizetype da = 0;
+    while (da < testo.size() && !testo[da].startsWith(QLatin1String("FROM ")))
+        ++da;
+    qsizetype ordine = da;
+    while (ordine < testo.size() && !testo[ordine].startsWith(QLatin1String("ORDER BY ")))
+        ++ordine;
+    return QStringLiteral("SELECT ") + valori.join(QStringLiteral(", ")) + u'\n' + testo.mid(da, ordine - da).join(u'\n')
+           + condizioni + u'\n' + testo.mid(ordine).join(u'\n');
+}
+
+int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const QVariantList &valori,
+                         const QStringList &colonne, int da)
+{
     TXDatabase &locale = DMIDataBases::Instance().Local();
-    transazione_ = std::make_unique<TXTransaction>(locale);
     locale.ExecSQL(QStringLiteral("DELETE FROM ") + tabella);
-    scrittura_ = std::make_unique<kv8db::ScritturaRighe>(locale, tabella, colonne);
-}
-
-TRigheLocali::~TRigheLocali() = default; // an uncommitted transaction rolls back
-
-void TRigheLocali::Aggiungi(const QVariantList &valori)
-{
-    riga_.clear();
-    for (qsizetype i = 0; i < valori.size(); ++i) {
-        const QVariant &v = valori[i];
-        const bool vuoto = v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isNull());
-        riga_ << (vuoto && i < vuoti_.size() ? vuoti_[i] : v);
-    }
-    scrittura_->Aggiungi(riga_);
-    ++righe_;
-}
-
-void TRigheLocali::Chiudi()
-{
-    scrittura_->Chiudi();
-    transazione_->Commit();
+    return int(kv8db::CopiaRighe(DMIDataBases::Instance().Global(), selezione, valori, locale, tabella, colonne,
+                                 kv8db::NumeroRiga{QStringLiteral("NumeroRiga"), da}));
 }

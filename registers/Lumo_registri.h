@@ -9,13 +9,11 @@
 #include <QStringList>
 #include <QVariantList>
 
-#include <memory>
 
-namespace kv8db {
-class ScritturaRighe;
-}
+class QWidget;
 class TDataSet;
 class TXClientTable;
+class TXMemTable;
 class TXQuery;
 class TXTable;
 
@@ -44,6 +42,10 @@ private:
     TSenzaInputUtente senzaInput_;
 };
 
+// A register dialog's record on its parameters table: the module's data modules made, the
+// record read through the dictionary with the grouping's description.
+void UT_LMQ_RG_RecordDialogo(TXMemTable *record, const QString &tabella);
+
 // The grouping's description "_DsRaggMag" on a dataset with the field IdRaggMag.
 void UT_LMQ_RG_LookupRaggruppamento(TDataSet *dataSet);
 
@@ -62,6 +64,15 @@ void UT_LMQ_RG_StampaRighe(TDataSet *dati, const std::function<void()> &riga);
 // A grouping typed in a register dialog: false while there is none (0: the run asks for one);
 // one not in LUMO_RaggMagT is refused ("Codice Raggruppamento non trovato").
 bool UT_LMQ_RG_GruppoDigitato(int IdRaggMag);
+
+// The period checks of a register dialog's record, as the dates are typed: a start not after
+// the last definitive print DataUltSta ("Data iniziale non valida", focus on fuocoDa) and an end
+// before the start ("Data finale non corretta", focus on fuocoA); shown, the date kept.
+void UT_LMQ_RG_ControlliPeriodo(TDataSet *record, QWidget *fuocoDa, QWidget *fuocoA);
+
+// The progressive p in a register dialog's record: DataUltSta (empty before the first
+// definitive print) and, with proposta, UltNumRiga and the start the day after DataUltSta.
+void UT_LMQ_RG_MostraProgressivo(TDataSet *record, const TUT_LMQ_RG_ProgressiviRegistri &p, bool proposta);
 
 // The checks of a register run, in this order: a grouping ("Nessun Codice di raggruppamento
 // specificato", focus on fuocoGruppo), the end not before the start ("Data Iniziale superiore
@@ -114,25 +125,15 @@ QString UT_LMQ_RG_SqlLitri(int FlCarSca);
 // store it: COALESCE(espressione, '' or 0) unless the column takes nulls (or is a date).
 QString UT_LMQ_RG_SqlVuoto(const QString &tabella, const QString &colonna, const QString &espressione);
 
-// Rows appended to a local work table (emptied first) in one transaction of the local database: a register scan writes its rows without holding them in
-// a dataset. Values in the order of the columns, an empty one stored as the dictionary's
-// datasets store it ('' or 0 unless the column takes nulls); Chiudi writes what is pending and
-// commits (a helper destroyed before Chiudi rolls back).
-class TRigheLocali {
-public:
-    TRigheLocali(const QString &tabella, const QStringList &colonne);
-    ~TRigheLocali();
-    TRigheLocali(const TRigheLocali &) = delete;
-    TRigheLocali &operator=(const TRigheLocali &) = delete;
+// The reading that fills a register's work table from a movement query of the data module
+// (its text from FROM on, ending with its ORDER BY line): each work-table column of colonne
+// from its expression of espressioni (an empty value as the table's datasets store it), the
+// conditions (" AND …", named placeholders after the query's own) before the order.
+QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, const QStringList &espressioni,
+                           const QStringList &testo, const QString &condizioni = QString());
 
-    void Aggiungi(const QVariantList &valori);
-    void Chiudi();
-    int Righe() const { return righe_; }
-
-private:
-    QVariantList vuoti_; // per column: what an empty value is stored as (null where allowed)
-    QVariantList riga_;
-    int righe_ = 0;
-    std::unique_ptr<class TXTransaction> transazione_;
-    std::unique_ptr<kv8db::ScritturaRighe> scrittura_;
-};
+// The local work table emptied, then filled (all or nothing) with the rows selezione (with
+// valori) gives on the company database into colonne, and the column NumeroRiga numbered
+// from da + 1 in the reading's order; the rows copied.
+int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const QVariantList &valori,
+                         const QStringList &colonne, int da);

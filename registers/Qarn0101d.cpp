@@ -2,7 +2,6 @@
 
 #include "ui_Qarn0101d.h"
 
-#include "frame/Dmilumo.h"
 #include "frame/Dmilumo_reg.h"
 #include "frame/Dusaria.h"
 #include "frame/Lumo_parametri.h"
@@ -15,7 +14,6 @@
 #include "host/data/TXTable.h"
 #include "host/data/TXlkTable.h"
 #include "host/db/DMIDataBases.h"
-#include "host/db/SetBasedWork.h"
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/Kmessages.h"
 #include "host/ui/MDIForm.h"
@@ -37,11 +35,7 @@ const QString TestoDataIniziale = QStringLiteral("Data iniziale non valida");
 TFqarn0101d::TFqarn0101d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn0101d)
 {
     SetupLayout(*ui);
-    TDMILUMO::Crea();
-    TDMILUMO_reg::Crea();
-    tPars->SetTableName(QStringLiteral("LUMO_StaRegCs"));
-    tPars->SetUsaDizionario(true);
-    UT_LMQ_RG_LookupRaggruppamento(tPars);
+    UT_LMQ_RG_RecordDialogo(tPars, QStringLiteral("LUMO_StaRegCs"));
     TTRegCs = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegCs"));
     TTRegCsTot = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegCsTot"));
     SetActiveControl(ui->edIdRaggMag);
@@ -59,16 +53,7 @@ void TFqarn0101d::FormCreate()
     Funzioni::PulisciTabella(TTRegCs);
     Funzioni::PulisciTabella(TTRegCsTot);
     tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnValidate = [this](TField *) { IdRaggMagValidate(); };
-    tPars->FieldByName(QStringLiteral("DaData"))->OnValidate = [this](TField *f) {
-        const QDateTime ultima = tPars->FieldByName(QStringLiteral("DataUltSta"))->AsDateTime();
-        if (!f->IsNull() && !ultima.isNull() && ultima.date() >= f->AsDateTime().date())
-            Kmessages::KMessage(TestoDataIniziale, mtError, mbOK);
-    };
-    tPars->FieldByName(QStringLiteral("A_Data"))->OnValidate = [this](TField *f) {
-        const QDateTime da = tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime();
-        if (!f->IsNull() && !da.isNull() && da.date() > f->AsDateTime().date())
-            Kmessages::KMessage(QStringLiteral("Data finale non corretta"), mtError, mbOK);
-    };
+    UT_LMQ_RG_ControlliPeriodo(tPars, nullptr, nullptr);
 }
 
 void TFqarn0101d::FormClose(TCloseAction &action)
@@ -92,15 +77,7 @@ void TFqarn0101d::IdRaggMagValidate()
     if (!UT_LMQ_RG_GruppoDigitato(gruppo))
         return; // no grouping yet: the run asks for one
     UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, UT_LMQ_RG_ProgressiviRegistri);
-    const TUT_LMQ_RG_ProgressiviRegistri &p = UT_LMQ_RG_ProgressiviRegistri;
-    if (!p.DataUltAgg.isNull())
-        tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(p.DataUltAgg.date().addDays(1));
-    tPars->FieldByName(QStringLiteral("UltNumRiga"))->SetAsInteger(p.UltNumRiga);
-    TField *ultima = tPars->FieldByName(QStringLiteral("DataUltSta"));
-    if (p.DataUltAgg.isNull())
-        ultima->Clear();
-    else
-        ultima->SetAsDateTime(p.DataUltAgg);
+    UT_LMQ_RG_MostraProgressivo(tPars, UT_LMQ_RG_ProgressiviRegistri, true);
 }
 
 void TFqarn0101d::btEseguiClick()
@@ -119,10 +96,7 @@ void TFqarn0101d::btEseguiClick()
     // Another user may have stored a print since the grouping was typed.
     UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, progInizio_);
     tPars->FieldByName(QStringLiteral("UltNumRiga"))->SetAsInteger(progInizio_.UltNumRiga);
-    if (progInizio_.DataUltAgg.isNull())
-        tPars->FieldByName(QStringLiteral("DataUltSta"))->Clear();
-    else
-        tPars->FieldByName(QStringLiteral("DataUltSta"))->SetAsDateTime(progInizio_.DataUltAgg);
+    UT_LMQ_RG_MostraProgressivo(tPars, progInizio_, false);
 
     if (Elabora() == 0) {
         Kmessages::KMessage(QStringLiteral("Nessun movimento da stampare nel periodo selezionato"), mtInformation, mbOK);
@@ -143,7 +117,6 @@ void TFqarn0101d::btEseguiClick()
 int TFqarn0101d::Elabora()
 {
     const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
-    TXDatabase &db = DMIDataBases::Instance().Global();
     ContaRighe = progInizio_.UltNumRiga;
     TotaleCarico = 0;
     TotaleScarico = 0;
@@ -174,8 +147,8 @@ int TFqarn0101d::Elabora()
     }
     qProg->Close();
 
-    // The register rows in one statement on the company database, numbered from the stored
-    // progressive by date and movement, copied into the local work table.
+    // The register rows in one statement on the company database, in date and movement order,
+    // copied into the local work table numbered from the stored progressive.
     THourGlass clessidra;
     LockWindowUpdate(this);
     Mdimainbase::ProgressStart(1, QStringLiteral("Elaborazione movimenti in corso.."));
@@ -192,28 +165,25 @@ int TFqarn0101d::Elabora()
                        "COALESCE(CASE WHEN M.IdContoTp = 'CL' THEN CL.RagioneSociale "
                        "WHEN M.IdContoTp = 'FO' THEN FO.RagioneSociale END, ''), "
                        "M.IdProdotto, A.DsProdotto, M.Quantita, %2, A.UT_LMQ_IdCatVin, COALESCE(V.DsCatVin, ''), "
-                       "C.UT_LMQ_FlCarSca, C.UT_LMQ_FlSegno, %3, %4, "
-                       "%5 + ROW_NUMBER() OVER (ORDER BY M.DataMovimento, M.KMovMag) ")
-            .arg(QString::number(gruppo), UT_LMQ_RG_SqlLitriUnita(), UT_LMQ_RG_SqlLitri(0), UT_LMQ_RG_SqlLitri(1),
-                 QString::number(ContaRighe))
+                       "C.UT_LMQ_FlCarSca, C.UT_LMQ_FlSegno, %3, %4 ")
+            .arg(QString::number(gruppo), UT_LMQ_RG_SqlLitriUnita(), UT_LMQ_RG_SqlLitri(0), UT_LMQ_RG_SqlLitri(1))
         + UT_LMQ_RG_SqlMovimenti()
         + QStringLiteral("LEFT JOIN Clienti CL ON CL.IdConto = M.IdConto AND M.IdContoTp = 'CL' "
                          "LEFT JOIN Fornitori FO ON FO.IdConto = M.IdConto AND M.IdContoTp = 'FO' "
                          "WHERE M.DataMovimento >= ? AND M.DataMovimento <= ? AND ")
-        + UT_LMQ_RG_SqlCondizione(gruppo);
-    const qint64 copiate = kv8db::CopiaRighe(
-        db, selezione,
+        + UT_LMQ_RG_SqlCondizione(gruppo) + QStringLiteral(" ORDER BY M.DataMovimento, M.KMovMag");
+    const int righe = UT_LMQ_RG_CopiaRighe(
+        QStringLiteral("LUMO_t_RegCs"), selezione,
         {QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
          UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime())},
-        DMIDataBases::Instance().Local(), QStringLiteral("LUMO_t_RegCs"),
         {QStringLiteral("Kmovmag"), QStringLiteral("IdRaggMag"), QStringLiteral("IdMagazzino1"),
          QStringLiteral("DataMovimento"), QStringLiteral("DataDocumento"), QStringLiteral("RifDocumento"),
          QStringLiteral("IdCausale"), QStringLiteral("DsCausale"), QStringLiteral("IdContoTp"), QStringLiteral("IdConto"),
          QStringLiteral("RagioneSociale"), QStringLiteral("IdProdotto"), QStringLiteral("DsProdotto"),
          QStringLiteral("Quantita"), QStringLiteral("CAPACITA"), QStringLiteral("IdCatVin"), QStringLiteral("DsCatVin"),
          QStringLiteral("FlCarSca"), QStringLiteral("FlSegno"), QStringLiteral("CaricoLitri"),
-         QStringLiteral("ScaricoLitri"), QStringLiteral("NumeroRiga")});
-    const int righe = int(copiate);
+         QStringLiteral("ScaricoLitri")},
+        ContaRighe);
     ContaRighe += righe;
     Mdimainbase::ProgressStep();
 

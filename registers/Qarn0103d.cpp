@@ -2,7 +2,6 @@
 
 #include "ui_Qarn0103d.h"
 
-#include "frame/Dmilumo.h"
 #include "frame/Dmilumo_reg.h"
 #include "frame/Dusaria.h"
 #include "frame/Lumo_funzioni.h"
@@ -26,11 +25,7 @@
 TFqarn0103d::TFqarn0103d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::Qarn0103d)
 {
     SetupLayout(*ui);
-    TDMILUMO::Crea();
-    TDMILUMO_reg::Crea();
-    tPars->SetTableName(QStringLiteral("LUMO_ProRegCs"));
-    tPars->SetUsaDizionario(true);
-    UT_LMQ_RG_LookupRaggruppamento(tPars);
+    UT_LMQ_RG_RecordDialogo(tPars, QStringLiteral("LUMO_ProRegCs"));
     TTRegCsTot = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegCsTot"));
     TTRegCsTot->SetIndexFieldNames(QStringLiteral("IdRaggMag;IdCatVin"));
     DSRisultati->SetDataSet(TTRegCsTot);

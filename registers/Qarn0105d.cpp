@@ -81,11 +81,7 @@ void TFqarn0105d::tParsIdRaggMagValidate(TField *Sender)
     if (!UT_LMQ_RG_GruppoDigitato(gruppo))
         return;
     UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, UT_LMQ_RG_ProgressiviRegistri);
-    TField *ultima = tPars->FieldByName(QStringLiteral("DataUltSta"));
-    if (UT_LMQ_RG_ProgressiviRegistri.DataUltAgg.isNull())
-        ultima->Clear();
-    else
-        ultima->SetAsDateTime(UT_LMQ_RG_ProgressiviRegistri.DataUltAgg);
+    UT_LMQ_RG_MostraProgressivo(tPars, UT_LMQ_RG_ProgressiviRegistri, false);
 }
 
 void TFqarn0105d::btEseguiClick()
@@ -104,10 +100,7 @@ void TFqarn0105d::btEseguiClick()
     // The grouping may come back with the saved parameters, or another user may have stored
     // a balance since it was typed: the year test uses the progressive as stored now.
     UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, progInizio_);
-    if (progInizio_.DataUltAgg.isNull())
-        tPars->FieldByName(QStringLiteral("DataUltSta"))->Clear();
-    else
-        tPars->FieldByName(QStringLiteral("DataUltSta"))->SetAsDateTime(progInizio_.DataUltAgg);
+    UT_LMQ_RG_MostraProgressivo(tPars, progInizio_, false);
 
     Elabora();
     TTStBiAnDiGiT->Open();

@@ -2,7 +2,6 @@
 
 #include "ui_Qarn0106d.h"
 
-#include "frame/Dmilumo.h"
 #include "frame/Dmilumo_reg.h"
 #include "frame/Dusaria.h"
 #include "frame/Lumo_parametri.h"
@@ -13,8 +12,6 @@
 #include "host/data/TXTable.h"
 #include "host/data/TXlkTable.h"
 #include "host/db/TXDatabase.h"
-#include "host/db/SetBasedWork.h"
-#include "host/db/TXTransaction.h"
 #include "host/db/DMIDataBases.h"
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/Kmessages.h"
@@ -36,11 +33,7 @@ const QString TestoDataIniziale = QStringLiteral("Data iniziale non valida");
 TFqarn0106d::TFqarn0106d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn0106d)
 {
     SetupLayout(*ui);
-    TDMILUMO::Crea();
-    TDMILUMO_reg::Crea();
-    tPars->SetTableName(QStringLiteral("LUMO_StaRegImb"));
-    tPars->SetUsaDizionario(true);
-    UT_LMQ_RG_LookupRaggruppamento(tPars);
+    UT_LMQ_RG_RecordDialogo(tPars, QStringLiteral("LUMO_StaRegImb"));
     TTRegImb = new TXTable(this);
     TTRegImb->SetName(QStringLiteral("TTRegImb"));
     TTRegImb->SetDatabaseName(QStringLiteral("LocalDatabase"));
@@ -70,20 +63,7 @@ void TFqarn0106d::FormCreate()
     Funzioni::PulisciTabella(TTRegImb);
     CategorieMerc_Param.Pulisci();
     tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnValidate = [this](TField *f) { tParsIdRaggMagValidate(f); };
-    tPars->FieldByName(QStringLiteral("DaData"))->OnValidate = [this](TField *f) {
-        const QDateTime ultima = tPars->FieldByName(QStringLiteral("DataUltSta"))->AsDateTime();
-        if (!f->IsNull() && !ultima.isNull() && ultima.date() >= f->AsDateTime().date()) {
-            Kmessages::KMessage(TestoDataIniziale, mtError, mbOK);
-            ui->edDaData->setFocus();
-        }
-    };
-    tPars->FieldByName(QStringLiteral("A_Data"))->OnValidate = [this](TField *f) {
-        const QDateTime da = tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime();
-        if (!f->IsNull() && !da.isNull() && da.date() > f->AsDateTime().date()) {
-            Kmessages::KMessage(QStringLiteral("Data finale non corretta"), mtError, mbOK);
-            ui->edA_Data->setFocus();
-        }
-    };
+    UT_LMQ_RG_ControlliPeriodo(tPars, ui->edDaData, ui->edA_Data);
 }
 
 void TFqarn0106d::FormClose(TCloseAction &action)
@@ -106,15 +86,7 @@ void TFqarn0106d::tParsIdRaggMagValidate(TField *campo)
     if (!UT_LMQ_RG_GruppoDigitato(gruppo))
         return; // no grouping yet: the run asks for one
     UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, UT_LMQ_RG_ProgressiviRegistri);
-    const TUT_LMQ_RG_ProgressiviRegistri &p = UT_LMQ_RG_ProgressiviRegistri;
-    if (!p.DataUltAgg.isNull())
-        tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(p.DataUltAgg.date().addDays(1));
-    tPars->FieldByName(QStringLiteral("UltNumRiga"))->SetAsInteger(p.UltNumRiga);
-    TField *ultima = tPars->FieldByName(QStringLiteral("DataUltSta"));
-    if (p.DataUltAgg.isNull())
-        ultima->Clear();
-    else
-        ultima->SetAsDateTime(p.DataUltAgg);
+    UT_LMQ_RG_MostraProgressivo(tPars, UT_LMQ_RG_ProgressiviRegistri, true);
 }
 
 void TFqarn0106d::btSelCategorieClick()
@@ -164,7 +136,6 @@ void TFqarn0106d::btEseguiClick()
 int TFqarn0106d::Elabora()
 {
     const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
-    TXDatabase &db = DMIDataBases::Instance().Global();
     UltRiga = progInizio_.UltNumRiga;
     TotaleSfuso = TotaleCalo = TotaleImbott = 0;
 
@@ -179,9 +150,9 @@ int TFqarn0106d::Elabora()
         }
     } chiusura;
     // The register rows in one statement on the company database (the movements of the
-    // grouping's warehouses as the data module reads them), numbered from the stored
-    // progressive by date and movement and copied into the local work table; an empty value
-    // stored as the table's datasets store it.
+    // grouping's warehouses as the data module reads them, in date and movement order), copied
+    // into the local work table numbered from the stored progressive; an empty value stored as
+    // the table's datasets store it.
     const QString sfuso = QStringLiteral("Articoli.UT_LMQ_FlTipArt = 4");
     const QString quantita = QStringLiteral("COALESCE(MovMagazzino.Quantita, 0)");
     const QString capacita = QStringLiteral("COALESCE(LUMO_Bottiglie.Capacita, 0)");
@@ -223,8 +194,6 @@ int TFqarn0106d::Elabora()
         {QStringLiteral("QtaCalo"),
          QStringLiteral("(CASE WHEN %1 AND %2 <> 0 THEN %3 ELSE 0 END)").arg(sfuso, calo, quantita)},
         {QStringLiteral("QtaImbott"), QStringLiteral("(CASE WHEN %1 THEN 0 ELSE %2 END)").arg(sfuso, quantita)},
-        {QStringLiteral("NumeroRiga"),
-         QStringLiteral("%1 + ROW_NUMBER() OVER (ORDER BY MovMagazzino.DataMovimento, MovMagazzino.KMovMag)").arg(UltRiga)},
         // a bulk row keeps no capacity
         {QStringLiteral("Capacita"), QStringLiteral("(CASE WHEN %1 THEN NULL ELSE %2 END)").arg(sfuso, capacita)},
     };
@@ -232,35 +201,24 @@ int TFqarn0106d::Elabora()
     QStringList colonne, espressioni;
     for (const auto &[colonna, espressione] : righe) {
         colonne << colonna;
-        espressioni << UT_LMQ_RG_SqlVuoto(tabella, colonna, espressione);
+        espressioni << espressione;
     }
-    const QStringList &testo = DMILUMO_reg->qMMRegImb->SQL;
-    qsizetype da = 0;
-    while (da < testo.size() && !testo[da].startsWith(QLatin1String("FROM ")))
-        ++da;
-    const QString selezione = QStringLiteral("SELECT ") + espressioni.join(QStringLiteral(", ")) + u'\n'
-                              + testo.mid(da).join(u'\n');
-    TXDatabase &locale = DMIDataBases::Instance().Local();
-    TXTransaction transazione(locale);
-    locale.ExecSQL(QStringLiteral("DELETE FROM ") + tabella);
-    const qint64 copiate = kv8db::CopiaRighe(
-        db, selezione,
+    const int copiate = UT_LMQ_RG_CopiaRighe(
+        tabella, UT_LMQ_RG_SqlRighe(tabella, colonne, espressioni, DMILUMO_reg->qMMRegImb->SQL),
         {QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
          UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime()), gruppo},
-        locale, tabella, colonne);
-    {
-        QSqlQuery totali = locale.OpenQuery(QStringLiteral("SELECT COALESCE(SUM(QtaSfuso), 0), COALESCE(SUM(QtaCalo), 0), "
-                                                           "COALESCE(SUM(QtaImbott), 0) FROM ") + tabella);
-        if (totali.next()) {
-            TotaleSfuso = totali.value(0).toDouble();
-            TotaleCalo = totali.value(1).toDouble();
-            TotaleImbott = totali.value(2).toDouble();
-        }
+        colonne, UltRiga);
+    QSqlQuery totali = DMIDataBases::Instance().Local().OpenQuery(
+        QStringLiteral("SELECT COALESCE(SUM(QtaSfuso), 0), COALESCE(SUM(QtaCalo), 0), COALESCE(SUM(QtaImbott), 0) FROM ")
+        + tabella);
+    if (totali.next()) {
+        TotaleSfuso = totali.value(0).toDouble();
+        TotaleCalo = totali.value(1).toDouble();
+        TotaleImbott = totali.value(2).toDouble();
     }
-    transazione.Commit();
-    UltRiga += int(copiate);
+    UltRiga += copiate;
     Mdimainbase::ProgressStep();
-    return int(copiate);
+    return copiate;
 }
 
 void TFqarn0106d::Stampa()

@@ -2,7 +2,6 @@
 
 #include "ui_Qarn0110d.h"
 
-#include "frame/Dmilumo.h"
 #include "frame/Dmilumo_reg.h"
 #include "frame/Dusaria.h"
 #include "frame/Lumo_parametri.h"
@@ -15,7 +14,6 @@
 #include "host/data/TXTable.h"
 #include "host/data/TXlkTable.h"
 #include "host/db/DMIDataBases.h"
-#include "host/db/TXScan.h"
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/Kmessages.h"
 #include "host/ui/MDIForm.h"
@@ -25,7 +23,6 @@
 
 #include <QHash>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
 #include <memory>
 #include <vector>
@@ -33,11 +30,7 @@
 TFqarn0110d::TFqarn0110d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn0110d)
 {
     SetupLayout(*ui);
-    TDMILUMO::Crea();
-    TDMILUMO_reg::Crea();
-    tPars->SetTableName(QStringLiteral("LUMO_StaRegCi"));
-    tPars->SetUsaDizionario(true);
-    UT_LMQ_RG_LookupRaggruppamento(tPars);
+    UT_LMQ_RG_RecordDialogo(tPars, QStringLiteral("LUMO_StaRegCi"));
     TTRegCon = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegCon"));
     TTRegConTot = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegConTot"));
     SetActiveControl(ui->edIdRaggMag);
@@ -56,20 +49,7 @@ void TFqarn0110d::FormCreate()
     Funzioni::PulisciTabella(TTRegConTot);
     tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnValidate = [this](TField *f) { tParsIdRaggMagValidate(f); };
     tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnChange = [this](TField *) { edIdRaggMagExit(); };
-    tPars->FieldByName(QStringLiteral("DaData"))->OnValidate = [this](TField *f) {
-        const QDateTime ultima = tPars->FieldByName(QStringLiteral("DataUltSta"))->AsDateTime();
-        if (!f->IsNull() && !ultima.isNull() && ultima.date() >= f->AsDateTime().date()) {
-            Kmessages::KMessage(QStringLiteral("Data iniziale non valida"), mtError, mbOK);
-            ui->edDaData->setFocus();
-        }
-    };
-    tPars->FieldByName(QStringLiteral("A_Data"))->OnValidate = [this](TField *f) {
-        const QDateTime da = tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime();
-        if (!f->IsNull() && !da.isNull() && da.date() > f->AsDateTime().date()) {
-            Kmessages::KMessage(QStringLiteral("Data finale non corretta"), mtError, mbOK);
-            ui->edA_Data->setFocus();
-        }
-    };
+    UT_LMQ_RG_ControlliPeriodo(tPars, ui->edDaData, ui->edA_Data);
 }
 
 void TFqarn0110d::FormClose(TCloseAction &action)
@@ -105,15 +85,7 @@ void TFqarn0110d::edIdRaggMagExit()
     if (CreaChiaveRegistro() != 0 || gruppo == 0)
         return;
     UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, UT_LMQ_RG_ProgressiviRegistri);
-    const TUT_LMQ_RG_ProgressiviRegistri &p = UT_LMQ_RG_ProgressiviRegistri;
-    if (!p.DataUltAgg.isNull())
-        tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(p.DataUltAgg.date().addDays(1));
-    tPars->FieldByName(QStringLiteral("UltNumRiga"))->SetAsInteger(p.UltNumRiga);
-    TField *ultima = tPars->FieldByName(QStringLiteral("DataUltSta"));
-    if (p.DataUltAgg.isNull())
-        ultima->Clear();
-    else
-        ultima->SetAsDateTime(p.DataUltAgg);
+    UT_LMQ_RG_MostraProgressivo(tPars, UT_LMQ_RG_ProgressiviRegistri, true);
 }
 
 void TFqarn0110d::btEseguiClick()
@@ -199,96 +171,82 @@ int TFqarn0110d::Elabora()
             LockWindowUpdate(nullptr);
         }
     } chiusura;
-    // The movements of the grouping's warehouses, only the columns read, a batch at a time.
-    const std::unique_ptr<TXScan> scan = db.OpenScan(
-        DMILUMO_reg->qMMRegCon->SQL.join(u'\n'),
-        {QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
-         UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime()), gruppo});
-    const QSqlRecord campi = scan->Record();
-    QSqlQuery &q = scan->Row();
-    const auto colonna = [&](const QString &nome) {
-        const int i = campi.indexOf(nome);
-        if (i < 0)
-            throw Exception(
-                QStringLiteral("Colonna %1 assente nella lettura dei movimenti: segnalarlo all'assistenza.").arg(nome));
-        return i;
+    // The register lines in one statement on the company database (the movements of the
+    // grouping's warehouses as the data module reads them, of the stamp type and product type
+    // asked for, in date and movement order), copied into the local work table numbered from
+    // the stored progressive. Units, never litres: no bottle capacity applies; a column not
+    // moved stays empty.
+    const QString tabella = QStringLiteral("LUMO_t_RegCon");
+    const auto pezzi = [](int carSca) {
+        return QStringLiteral("(CASE WHEN CausaliMagaz.UT_LMQ_FlCarSca = %1 AND CausaliMagaz.UT_LMQ_FlSegno IN (0, 1) "
+                              "THEN MovMagazzino.Quantita * (CASE WHEN CausaliMagaz.UT_LMQ_FlSegno = 0 THEN 1.0 "
+                              "ELSE -1.0 END) END)")
+            .arg(carSca);
     };
+    const QStringList colonne = {
+        QStringLiteral("IdMagazzino1"), QStringLiteral("DataMovimento"), QStringLiteral("DataDocumento"),
+        QStringLiteral("RifDocumento"), QStringLiteral("IdCausale"),     QStringLiteral("DsCausale"),
+        QStringLiteral("IdContoTp"),    QStringLiteral("IdConto"),       QStringLiteral("IdProdotto"),
+        QStringLiteral("DsProdotto"),   QStringLiteral("RagioneSociale"), QStringLiteral("IdConIva"),
+        QStringLiteral("DsConIva"),     QStringLiteral("FlCarSca"),      QStringLiteral("FlSegno"),
+        QStringLiteral("IdRaggMag"),    QStringLiteral("QtaCarico"),     QStringLiteral("QtaScarico")};
+    const QStringList espressioni = {
+        QStringLiteral("MovMagazzino.IdMagazzino1"), QStringLiteral("MovMagazzino.DataMovimento"),
+        QStringLiteral("MovMagazzino.DataDocumento"), QStringLiteral("MovMagazzino.RifDocumento"),
+        QStringLiteral("MovMagazzino.IdCausale"), QStringLiteral("CausaliMagaz.DsCausale"),
+        QStringLiteral("MovMagazzino.IdContoTp"), QStringLiteral("MovMagazzino.IdConto"),
+        QStringLiteral("MovMagazzino.IdProdotto"), QStringLiteral("Articoli.DsProdotto"),
+        QStringLiteral("(CASE WHEN MovMagazzino.IdContoTp = 'CL' THEN Clienti.RagioneSociale "
+                       "WHEN MovMagazzino.IdContoTp = 'FO' THEN Fornitori.RagioneSociale END)"),
+        QStringLiteral("Articoli.UT_LMQ_IdConIva"), QStringLiteral("LUMO_ConIva.DsConIva"),
+        QStringLiteral("CausaliMagaz.UT_LMQ_FlCarSca"), QStringLiteral("CausaliMagaz.UT_LMQ_FlSegno"),
+        QString::number(gruppo), pezzi(0), pezzi(1)};
+    QString condizioni = QStringLiteral(" AND SUBSTR(Articoli.UT_LMQ_IdConIva, 1, 1) = :TipoContr");
+    QVariantList valori{QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
+                        UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime()), gruppo,
+                        tipoContr};
+    if (tipoProd != 0) {
+        condizioni += QStringLiteral(" AND Articoli.UT_LMQ_TipoProd = :TipoProd");
+        valori << tipoProd;
+    }
+    const int righe = UT_LMQ_RG_CopiaRighe(
+        tabella, UT_LMQ_RG_SqlRighe(tabella, colonne, espressioni, DMILUMO_reg->qMMRegCon->SQL, condizioni), valori,
+        colonne, ContaRighe);
+    ContaRighe += righe;
+    Mdimainbase::ProgressStep();
 
-    const int fConIva = colonna(QStringLiteral("UT_LMQ_IdConIva"));
-    const int fDsConIva = colonna(QStringLiteral("DsConIva"));
-    const int fTipoProd = colonna(QStringLiteral("UT_LMQ_TipoProd"));
-    const int fCarSca = colonna(QStringLiteral("UT_LMQ_FlCarSca"));
-    const int fSegno = colonna(QStringLiteral("UT_LMQ_FlSegno"));
-    const int fConImb = colonna(QStringLiteral("UT_LMQ_FlConImb"));
-    const int fQta = colonna(QStringLiteral("Quantita"));
-    const int fTipo = colonna(QStringLiteral("IdContoTp"));
-    const int fCli = colonna(QStringLiteral("CliRagSoc"));
-    const int fFor = colonna(QStringLiteral("ForRagSoc"));
-    const QStringList copiati = {QStringLiteral("IdMagazzino1"), QStringLiteral("DataMovimento"),
-                                 QStringLiteral("DataDocumento"), QStringLiteral("RifDocumento"),
-                                 QStringLiteral("IdCausale"),     QStringLiteral("DsCausale"),
-                                 QStringLiteral("IdContoTp"),     QStringLiteral("IdConto"),
-                                 QStringLiteral("IdProdotto"),    QStringLiteral("DsProdotto")};
-    std::vector<int> sorgenti;
-    for (const QString &c : copiati)
-        sorgenti.push_back(colonna(c));
-    QStringList colonne = copiati;
-    colonne << QStringLiteral("RagioneSociale") << QStringLiteral("IdConIva") << QStringLiteral("DsConIva")
-            << QStringLiteral("FlCarSca") << QStringLiteral("FlSegno") << QStringLiteral("IdRaggMag")
-            << QStringLiteral("QtaCarico") << QStringLiteral("QtaScarico") << QStringLiteral("NumeroRiga");
-    TRigheLocali righe(QStringLiteral("LUMO_t_RegCon"), colonne);
-    QVariantList valori;
-    valori.reserve(colonne.size());
-
-    while (scan->Next()) {
-        const QString conIva = q.value(fConIva).toString();
-        if (conIva.left(1) == tipoContr && (tipoProd == 0 || q.value(fTipoProd).toInt() == tipoProd)) {
-            const int carSca = q.value(fCarSca).toInt();
-            const int segno = q.value(fSegno).toInt();
-            const double quantita = q.value(fQta).toDouble();
-            const QString dsConIva = q.value(fDsConIva).toString();
-            valori.clear();
-            for (int f : sorgenti)
-                valori << q.value(f);
-            const QString tipo = q.value(fTipo).toString();
-            // Units, never litres: no bottle capacity applies; a column not moved stays empty.
-            double carico = 0, scarico = 0;
-            QVariant colCarico, colScarico;
-            if ((carSca == 0 || carSca == 1) && (segno == 0 || segno == 1)) {
-                const double valore = segno == 0 ? quantita : quantita * -1.0;
-                (carSca == 0 ? carico : scarico) = valore;
-                (carSca == 0 ? colCarico : colScarico) = valore;
-            }
-            ++ContaRighe;
-            valori << (tipo == QLatin1String("CL")   ? q.value(fCli).toString()
-                       : tipo == QLatin1String("FO") ? q.value(fFor).toString()
-                                                     : QString())
-                   << conIva << dsConIva << carSca << segno << gruppo << colCarico << colScarico << ContaRighe;
-            righe.Aggiungi(valori);
-
-            auto it = indice.constFind(conIva);
-            int pos;
-            if (it == indice.constEnd()) {
-                pos = int(totali.size());
-                indice.insert(conIva, pos);
-                totali.push_back(Totale{conIva, QString(), false, false, false, 0, 0, 0, 0, 0});
-            } else {
-                pos = *it;
-            }
-            Totale &t = totali[size_t(pos)];
-            t.DsConIva = dsConIva;
-            t.movimenti = true;
-            t.Carico += carico;
-            t.Scarico += scarico;
-            t.EsistenzaFin += carico - scarico;
-            if (q.value(fConImb).toInt() != 0) {
-                t.imbottigliato = true;
-                t.Imbottigliato += carico - scarico;
-            }
+    // Stamp totals of the lines, in the order the stamps are first met; the bottled column
+    // counts the lines whose causal is flagged for it.
+    QHash<QString, bool> imbottigliamento;
+    for (QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT IdCausale, UT_LMQ_FlConImb FROM CausaliMagaz")); q.next();)
+        imbottigliamento.insert(q.value(0).toString(), q.value(1).toInt() != 0);
+    for (QSqlQuery q = DMIDataBases::Instance().Local().OpenQuery(
+             QStringLiteral("SELECT IdConIva, IdCausale, MAX(DsConIva), COALESCE(SUM(QtaCarico), 0), "
+                            "COALESCE(SUM(QtaScarico), 0) FROM ") + tabella
+             + QStringLiteral(" GROUP BY IdConIva, IdCausale ORDER BY MIN(NumeroRiga)"));
+         q.next();) {
+        const QString conIva = q.value(0).toString();
+        auto it = indice.constFind(conIva);
+        int pos;
+        if (it == indice.constEnd()) {
+            pos = int(totali.size());
+            indice.insert(conIva, pos);
+            totali.push_back(Totale{conIva, QString(), false, false, false, 0, 0, 0, 0, 0});
+        } else {
+            pos = *it;
+        }
+        Totale &t = totali[size_t(pos)];
+        const double carico = q.value(3).toDouble(), scarico = q.value(4).toDouble();
+        t.DsConIva = q.value(2).toString();
+        t.movimenti = true;
+        t.Carico += carico;
+        t.Scarico += scarico;
+        t.EsistenzaFin += carico - scarico;
+        if (imbottigliamento.value(q.value(1).toString())) {
+            t.imbottigliato = true;
+            t.Imbottigliato += carico - scarico;
         }
     }
-    Mdimainbase::ProgressStep();
-    righe.Chiudi();
 
     TTRegConTot->Open();
     for (const Totale &t : totali) {
@@ -310,7 +268,7 @@ int TFqarn0110d::Elabora()
     }
     TTRegConTot->ApplyUpdates();
     TTRegConTot->Close();
-    return righe.Righe();
+    return righe;
 }
 
 void TFqarn0110d::Stampa()

@@ -170,6 +170,27 @@ void TFqarn0401d::btEseguiClick()
         SetPagina(1);
 }
 
+namespace {
+
+Exception NumeroNonAssegnato(int anno, int serie)
+{
+    return Exception(
+        QStringLiteral("Impossibile assegnare il numero D.A.A. dell'anno %1 serie %2: ripetere la generazione.")
+            .arg(anno)
+            .arg(serie));
+}
+
+// A field of a run's dataset, looked up at its first use.
+TField *Campo(QHash<const char *, TField *> &campi, TDataSet *d, const char *nome)
+{
+    TField *&campo = campi[nome];
+    if (!campo)
+        campo = d->FieldByName(QString::fromLatin1(nome));
+    return campo;
+}
+
+} // namespace
+
 void TFqarn0401d::Genera(const QString &condizione)
 {
     TXDatabase &db = DMIDataBases::Instance().Global();
@@ -210,6 +231,9 @@ void TFqarn0401d::Genera(const QString &condizione)
                 archivio(QStringLiteral("LUMO_DocAccT"), QStringLiteral("KContaT = -1")),
                 archivio(QStringLiteral("LUMO_DocAccR"), QStringLiteral("KContaR = -1")),
                 archivio(s.Teste, s.ChiaveT + QStringLiteral(" = -1")),
+                {},
+                {},
+                {},
                 {}};
     QString errore;
     bool riuscito = false;
@@ -303,18 +327,26 @@ void TFqarn0401d::Registra(Scrittura &w, const std::vector<TestaSorgente> &teste
         }
         Mdimainbase::ProgressStep();
     }
+    // each counter's last number stored
+    for (auto it = w.Numeri.cbegin(); it != w.Numeri.cend(); ++it)
+        if (!UT_LMQ_GEN_SetProtocolloDoc(0, it.key().first, it.key().second, *it, 0))
+            throw NumeroNonAssegnato(it.key().first, it.key().second);
 }
 
 void TFqarn0401d::CreaTestata(Scrittura &w, const TestaSorgente &t)
 {
-    const int numero = UT_LMQ_GEN_GetProtocolloDoc(0, t.Anno, t.Serie);
-    if (numero < 1 || !UT_LMQ_GEN_SetProtocolloDoc(0, t.Anno, t.Serie, numero, 0))
-        throw Exception(
-            QStringLiteral("Impossibile assegnare il numero D.A.A. dell'anno %1 serie %2: ripetere la generazione.")
-                .arg(t.Anno)
-                .arg(t.Serie));
+    // a year and series' counter drawn at its first document of the run (the counter row then
+    // held until the commit) and numbered on in memory; Registra stores the last number given
+    auto ultimo = w.Numeri.find({t.Anno, t.Serie});
+    if (ultimo == w.Numeri.end()) {
+        const int primo = UT_LMQ_GEN_GetProtocolloDoc(0, t.Anno, t.Serie);
+        if (primo < 1 || !UT_LMQ_GEN_SetProtocolloDoc(0, t.Anno, t.Serie, primo, 0))
+            throw NumeroNonAssegnato(t.Anno, t.Serie);
+        ultimo = w.Numeri.insert({t.Anno, t.Serie}, primo - 1);
+    }
+    const int numero = ++*ultimo;
     TXClientTable *d = w.Teste.get();
-    const auto f = [d](const char *nome) { return d->FieldByName(QString::fromLatin1(nome)); };
+    const auto f = [d, &w](const char *nome) { return Campo(w.CampiTeste, d, nome); };
     const QDateTime dataReg = tPars->FieldByName(QStringLiteral("DataReg"))->AsDateTime();
     d->Append();
     f("Anno")->SetAsInteger(t.Anno);
@@ -351,7 +383,7 @@ void TFqarn0401d::CreaTestata(Scrittura &w, const TestaSorgente &t)
 void TFqarn0401d::CreaRighe(Scrittura &w, const RigaSorgente &r)
 {
     TXClientTable *d = w.Righe.get();
-    const auto f = [d](const char *nome) { return d->FieldByName(QString::fromLatin1(nome)); };
+    const auto f = [d, &w](const char *nome) { return Campo(w.CampiRighe, d, nome); };
     d->Append();
     f("KContaT")->SetAsInteger(KBolleCliT);
     f("IdProdotto")->SetAsString(r.IdProdotto);

@@ -6,6 +6,9 @@
 #include "host/ui/Dbchildpars.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QMap>
+#include <QPair>
 #include <QPointer>
 #include <QStringList>
 
@@ -13,6 +16,7 @@
 #include <vector>
 
 class TDataSet;
+class TField;
 class TXClientTable;
 class TXTable;
 
@@ -58,6 +62,10 @@ private:
         Sorgente Fonte;
         std::unique_ptr<TXClientTable> Teste, Righe, Sorgenti;
         QStringList Note;
+        // per year and series: the last number given in the run, stored at its end
+        QMap<QPair<int, int>, int> Numeri;
+        // the fields of the heads and rows written, looked up once a run
+        QHash<const char *, TField *> CampiTeste, CampiRighe;
     };
 
     // The selection of the source heads, " AND "-joined; the head table is T, its customer C

@@ -6,6 +6,7 @@
 // rounds; target within 5x) and checks that both leave the same rows, movements and stock.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchParti.h"
+#include "bench/support/BenchMotori.h"
 #include "bench/support/BenchRuns.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibmag.h"
@@ -41,16 +42,9 @@ const QDateTime kData(QDate(2024, 3, 15), QTime(0, 0));
 
 enum Phase { Finestra, Sql, PhaseCount };
 
-struct Engine {
-    const char *label = "";
-    QString url;
-    QString schema;
-    double best[PhaseCount];
-    QString impronta[PhaseCount];
-};
+using Engine = benchruns::Motore<PhaseCount>;
 
-std::vector<std::unique_ptr<Engine>> engines;
-std::unique_ptr<QTemporaryDir> cartella;
+benchruns::Motori<Engine> motori;
 
 // No print after the save: every question answered No.
 class Risposte : public TMessageService {
@@ -137,18 +131,13 @@ void Azzera(TXDatabase &db)
 
 QString Impronta(TXDatabase &db)
 {
-    QStringList parti;
-    for (const char *sql : {"SELECT COUNT(*), SUM(Numero) FROM BolleCliTeste",
-                            "SELECT COUNT(*), SUM(Quantita), SUM(ImportoNetto), SUM(ControvaloreNN) FROM BolleCliRighe",
-                            "SELECT COUNT(*), SUM(Quantita), SUM(Valore) FROM MovMagazzino",
-                            "SELECT COUNT(*), SUM(Esistenza) FROM EsistenzeMagazzino",
-                            "SELECT SUM(Importo2) FROM BolleCliTot WHERE TipoRecord = 'MER'"}) {
-        QSqlQuery q = db.OpenQuery(QLatin1String(sql));
-        if (q.next())
-            for (int i = 0; i < q.record().count(); ++i)
-                parti << QString::number(q.value(i).toDouble(), 'f', 2);
-    }
-    return parti.join(QLatin1Char(' '));
+    return benchruns::Impronta(
+        db,
+        {"SELECT COUNT(*), SUM(Numero) FROM BolleCliTeste",
+         "SELECT COUNT(*), SUM(Quantita), SUM(ImportoNetto), SUM(ControvaloreNN) FROM BolleCliRighe",
+         "SELECT COUNT(*), SUM(Quantita), SUM(Valore) FROM MovMagazzino",
+         "SELECT COUNT(*), SUM(Esistenza) FROM EsistenzeMagazzino",
+         "SELECT SUM(Importo2) FROM BolleCliTot WHERE TipoRecord = 'MER'"});
 }
 
 void Registra(benchmark::State &state, Engine *e, Phase fase, double secondi, TXDatabase &db)
@@ -251,18 +240,6 @@ void BenchSql(benchmark::State &state, Engine *e)
     }
 }
 
-std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url, const QString &schema = QString())
-{
-    auto e = std::make_unique<Engine>();
-    e->label = label;
-    e->url = url;
-    e->schema = schema;
-    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
-    Globale globale(e.get());
-    Semina(globale.Db());
-    return e;
-}
-
 void Prepara()
 {
     if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
@@ -279,22 +256,14 @@ void Prepara()
     CFG.DecValoreIT = 2;
     CFG.DecPrezzoIT = 4;
     gUtente.IdUtente = QStringLiteral("BENCH");
-    cartella = std::make_unique<QTemporaryDir>();
-    engines.push_back(MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("documenti.db"))));
-    const QString server = qEnvironmentVariable("KV8_TEST_PG");
-    if (!server.isEmpty()) {
-        const QString schema = QStringLiteral("kv8benchdocumenti");
-        engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), schema));
-    }
-    for (auto &e : engines) {
-        const int rounds = e->url.startsWith(QLatin1String("sqlite")) ? benchruns::Rounds("KV8_BENCH_ROUNDS", 5)
-                                                                      : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
-        const std::string prefix = std::string(e->label) + "/ddt500/";
-        for (int round = 0; round < rounds; ++round) {
-            benchruns::RegisterOneShot(prefix + "SalvaDocumento", BenchFinestra, e.get());
-            benchruns::RegisterOneShot(prefix + "sql", BenchSql, e.get());
-        }
-    }
+    motori.Crea(QStringLiteral("documenti.db"), QStringLiteral("kv8benchdocumenti"), [](Engine &e) {
+        Globale globale(&e);
+        Semina(globale.Db());
+    });
+    motori.Registra("ddt500", 5, 3, [](const std::string &prefix, Engine *e) {
+        benchruns::RegisterOneShot(prefix + "SalvaDocumento", BenchFinestra, e);
+        benchruns::RegisterOneShot(prefix + "sql", BenchSql, e);
+    });
 }
 
 void Riporta()
@@ -302,29 +271,14 @@ void Riporta()
     std::printf("\nSalvaDocumento of a delivery note / multi-row INSERT and set-based movements, stock and totals "
                 "(best of the rounds, %d rows over %d articles; target within 5x and under a second)\n",
                 kRighe, kArticoli);
-    for (auto &e : engines) {
-        if (e->best[Finestra] == std::numeric_limits<double>::infinity()
-            || e->best[Sql] == std::numeric_limits<double>::infinity())
-            continue;
-        const bool uguali = e->impronta[Finestra] == e->impronta[Sql];
-        std::printf("  %-8s %.2fx (%.3f ms / %.3f ms)%s\n", e->label, e->best[Finestra] / e->best[Sql],
-                    e->best[Finestra] * 1000, e->best[Sql] * 1000,
-                    uguali ? "" : "   ROWS, MOVEMENTS OR STOCK DIFFER between the two runs");
-        if (!uguali)
-            std::printf("    %s\n    %s\n", qPrintable(e->impronta[Finestra]), qPrintable(e->impronta[Sql]));
-    }
+    for (auto &e : motori)
+        benchruns::StampaRapporto(*e, Finestra, Sql, "   ROWS, MOVEMENTS OR STOCK DIFFER between the two runs");
 }
 
 void Chiudi()
 {
     Kmessages::SetMessageService(nullptr);
-    for (auto &e : engines)
-        if (!e->schema.isEmpty()) {
-            Globale globale(e.get());
-            globale.Db().ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
-        }
-    engines.clear();
-    cartella.reset();
+    motori.Chiudi();
 }
 
 const benchparti::Registra parte({Prepara, Riporta, Chiudi});

@@ -9,6 +9,7 @@
 // 5x). KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
 #include "bench/support/BenchParti.h"
+#include "bench/support/BenchMotori.h"
 #include "bench/support/BenchRuns.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibbas.h"
@@ -62,14 +63,12 @@ struct Esito {
 struct Engine {
     const char *label = "";
     QString url;
-    QString server;
     QString schema;
-    double best[PhaseCount];
+    benchruns::Migliori<PhaseCount> best;
     Esito esito[PhaseCount];
 };
 
-std::vector<std::unique_ptr<Engine>> engines;
-std::unique_ptr<QTemporaryDir> cartella;
+benchruns::Motori<Engine> motori;
 
 void Moduli()
 {
@@ -254,47 +253,25 @@ void BenchSql(benchmark::State &state, Engine *e)
     }
 }
 
-std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url, const QString &server = QString(),
-                                   const QString &schema = QString())
-{
-    auto e = std::make_unique<Engine>();
-    e->label = label;
-    e->url = url;
-    e->server = server;
-    e->schema = schema;
-    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
-    benchdoc::Globale globale(url, Moduli);
-    Semina(globale.Db());
-    return e;
-}
-
 void Prepara()
 {
     CFG.IdDivisa = QStringLiteral("EUR");
-    cartella = std::make_unique<QTemporaryDir>();
-    engines.push_back(MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("generazione.db"))));
-    const QString server = qEnvironmentVariable("KV8_TEST_PG");
-    if (!server.isEmpty()) {
-        const QString schema = QStringLiteral("kv8benchgenerazione");
-        engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), server, schema));
-    }
-    for (auto &e : engines) {
-        const int rounds = e->url.startsWith(QLatin1String("sqlite")) ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3)
-                                                                      : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 2);
-        const std::string prefix = std::string(e->label) + "/generazione1000/";
-        for (int round = 0; round < rounds; ++round) {
-            benchruns::RegisterOneShot(prefix + "TfSVen0007d_DM", BenchModulo, e.get());
-            benchruns::RegisterOneShot(prefix + "sql", BenchSql, e.get());
-        }
-    }
+    motori.Crea(QStringLiteral("generazione.db"), QStringLiteral("kv8benchgenerazione"), [](Engine &e) {
+        benchdoc::Globale globale(e.url, Moduli);
+        Semina(globale.Db());
+    });
+    motori.Registra("generazione1000", 3, 2, [](const std::string &prefix, Engine *e) {
+        benchruns::RegisterOneShot(prefix + "TfSVen0007d_DM", BenchModulo, e);
+        benchruns::RegisterOneShot(prefix + "sql", BenchSql, e);
+    });
 }
 
 void Riporta()
 {
     std::printf("\nInvoice generation / set-based SQL (best of the rounds, %d delivery notes of %d rows; target within 5x)\n",
                 kBolle, kRighe);
-    for (auto &e : engines) {
-        if (e->best[Modulo] == std::numeric_limits<double>::infinity() || e->best[Sql] == std::numeric_limits<double>::infinity())
+    for (auto &e : motori) {
+        if (!e->best.Misurati(Modulo, Sql))
             continue; // filtered out
         const Esito &m = e->esito[Modulo];
         const Esito &s = e->esito[Sql];
@@ -309,11 +286,7 @@ void Riporta()
 
 void Chiudi()
 {
-    engines.clear();
-    cartella.reset();
-    const QString server = qEnvironmentVariable("KV8_TEST_PG");
-    if (!server.isEmpty())
-        benchruns::EliminaSchema(server, QStringLiteral("kv8benchgenerazione"));
+    motori.Chiudi();
 }
 
 const benchparti::Registra parte({Prepara, Riporta, Chiudi});

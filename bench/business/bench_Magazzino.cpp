@@ -7,6 +7,7 @@
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
 #include "bench/support/BenchParti.h"
+#include "bench/support/BenchMotori.h"
 #include "bench/support/BenchRuns.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibbas.h"
@@ -40,16 +41,9 @@ const QDateTime kData(QDate(2024, 3, 15), QTime(0, 0));
 
 enum Phase { Generatore, Sql, PhaseCount };
 
-struct Engine {
-    const char *label = "";
-    QString url;
-    QString schema;
-    double best[PhaseCount];
-    QString impronta[PhaseCount]; // movements and stock each run leaves
-};
+using Engine = benchruns::Motore<PhaseCount>;
 
-std::vector<std::unique_ptr<Engine>> engines;
-std::unique_ptr<QTemporaryDir> cartella;
+benchruns::Motori<Engine> motori;
 
 void Moduli()
 {
@@ -112,16 +106,11 @@ void Azzera(TXDatabase &db)
 // What a run leaves, to compare the two.
 QString Impronta(TXDatabase &db)
 {
-    QSqlQuery m = db.OpenQuery(QStringLiteral(
-        "SELECT COUNT(*), SUM(Quantita), SUM(Valore), SUM(PrezzoMov), COUNT(DISTINCT KMovMag) FROM MovMagazzino"));
-    QSqlQuery s = db.OpenQuery(QStringLiteral(
-        "SELECT COUNT(*), SUM(QuantitaSca), SUM(Esistenza), SUM(ValoreSca) FROM EsistenzeMagazzino"));
-    QStringList parti;
-    for (QSqlQuery *q : {&m, &s})
-        if (q->next())
-            for (int i = 0; i < q->record().count(); ++i)
-                parti << QString::number(q->value(i).toDouble(), 'f', 4);
-    return parti.join(QLatin1Char(' '));
+    return benchruns::Impronta(
+        db,
+        {"SELECT COUNT(*), SUM(Quantita), SUM(Valore), SUM(PrezzoMov), COUNT(DISTINCT KMovMag) FROM MovMagazzino",
+         "SELECT COUNT(*), SUM(QuantitaSca), SUM(Esistenza), SUM(ValoreSca) FROM EsistenzeMagazzino"},
+        4);
 }
 
 void Registra(benchmark::State &state, Engine *e, Phase fase, double secondi, TXDatabase &db)
@@ -205,39 +194,18 @@ void BenchSql(benchmark::State &state, Engine *e)
     }
 }
 
-std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url, const QString &schema = QString())
-{
-    auto e = std::make_unique<Engine>();
-    e->label = label;
-    e->url = url;
-    e->schema = schema;
-    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
-    Globale globale(e.get());
-    Semina(globale.Db());
-    return e;
-}
-
 void Prepara()
 {
     CFG.IdDivisa = QStringLiteral("EUR");
     gUtente.IdUtente = QStringLiteral("BENCH");
-    cartella = std::make_unique<QTemporaryDir>();
-    engines.push_back(
-        MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("magazzino.db"))));
-    const QString server = qEnvironmentVariable("KV8_TEST_PG");
-    if (!server.isEmpty()) {
-        const QString schema = QStringLiteral("kv8benchmagazzino");
-        engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), schema));
-    }
-    for (auto &e : engines) {
-        const int rounds = e->url.startsWith(QLatin1String("sqlite")) ? benchruns::Rounds("KV8_BENCH_ROUNDS", 5)
-                                                                      : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
-        const std::string prefix = std::string(e->label) + "/movimenti500/";
-        for (int round = 0; round < rounds; ++round) {
-            benchruns::RegisterOneShot(prefix + "GeneraMovimentoMagazzino", BenchGeneratore, e.get());
-            benchruns::RegisterOneShot(prefix + "sql", BenchSql, e.get());
-        }
-    }
+    motori.Crea(QStringLiteral("magazzino.db"), QStringLiteral("kv8benchmagazzino"), [](Engine &e) {
+        Globale globale(&e);
+        Semina(globale.Db());
+    });
+    motori.Registra("movimenti500", 5, 3, [](const std::string &prefix, Engine *e) {
+        benchruns::RegisterOneShot(prefix + "GeneraMovimentoMagazzino", BenchGeneratore, e);
+        benchruns::RegisterOneShot(prefix + "sql", BenchSql, e);
+    });
 }
 
 void Riporta()
@@ -245,28 +213,13 @@ void Riporta()
     std::printf("\nGeneraMovimentoMagazzino / one INSERT ... SELECT and set-based stock (best of the rounds, %d rows "
                 "over %d articles; target within 5x)\n",
                 kRighe, kArticoli);
-    for (auto &e : engines) {
-        if (e->best[Generatore] == std::numeric_limits<double>::infinity()
-            || e->best[Sql] == std::numeric_limits<double>::infinity())
-            continue; // filtered out
-        const bool uguali = e->impronta[Generatore] == e->impronta[Sql];
-        std::printf("  %-8s %.2fx (%.3f ms / %.3f ms)%s\n", e->label, e->best[Generatore] / e->best[Sql],
-                    e->best[Generatore] * 1000, e->best[Sql] * 1000,
-                    uguali ? "" : "   MOVEMENTS OR STOCK DIFFER between the two runs");
-        if (!uguali)
-            std::printf("    %s\n    %s\n", qPrintable(e->impronta[Generatore]), qPrintable(e->impronta[Sql]));
-    }
+    for (auto &e : motori)
+        benchruns::StampaRapporto(*e, Generatore, Sql, "   MOVEMENTS OR STOCK DIFFER between the two runs");
 }
 
 void Chiudi()
 {
-    for (auto &e : engines)
-        if (!e->schema.isEmpty()) {
-            Globale globale(e.get());
-            globale.Db().ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
-        }
-    engines.clear();
-    cartella.reset();
+    motori.Chiudi();
 }
 
 const benchparti::Registra parte({Prepara, Riporta, Chiudi});

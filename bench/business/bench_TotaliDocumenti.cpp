@@ -7,6 +7,7 @@
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
 #include "bench/support/BenchParti.h"
+#include "bench/support/BenchMotori.h"
 #include "bench/support/BenchRuns.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibbas.h"
@@ -45,14 +46,12 @@ enum Phase { Motore, Sql, PhaseCount };
 struct Engine {
     const char *label = "";
     QString url;
-    QString server; // PostgreSQL: the server, to drop the schema at the end
     QString schema;
-    double best[PhaseCount];
-    double totale[PhaseCount]; // the document total each run leaves
+    benchruns::Migliori<PhaseCount> best;
+    double totale[PhaseCount] = {}; // the document total each run leaves
 };
 
-std::vector<std::unique_ptr<Engine>> engines;
-std::unique_ptr<QTemporaryDir> cartella;
+benchruns::Motori<Engine> motori;
 
 void Moduli()
 {
@@ -214,39 +213,16 @@ void BenchSql(benchmark::State &state, Engine *e)
     }
 }
 
-std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url, const QString &server = QString(),
-                                   const QString &schema = QString())
-{
-    auto e = std::make_unique<Engine>();
-    e->label = label;
-    e->url = url;
-    e->server = server;
-    e->schema = schema;
-    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
-    std::fill(std::begin(e->totale), std::end(e->totale), 0.0);
-    Semina(Usa(e.get()));
-    return e;
-}
-
 void Prepara()
 {
     CFG.IdDivisa = QStringLiteral("EUR");
-    cartella = std::make_unique<QTemporaryDir>();
-    engines.push_back(MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("totali.db"))));
-    const QString server = qEnvironmentVariable("KV8_TEST_PG");
-    if (!server.isEmpty()) {
-        const QString schema = QStringLiteral("kv8benchtotali");
-        engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), server, schema));
-    }
-    for (auto &e : engines) {
-        const int rounds = e->url.startsWith(QLatin1String("sqlite")) ? benchruns::Rounds("KV8_BENCH_ROUNDS", 5)
-                                                                      : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
-        const std::string prefix = std::string(e->label) + "/totali500/";
-        for (int round = 0; round < rounds; ++round) {
-            benchruns::RegisterOneShot(prefix + "TOTDOCS_Calcola", BenchMotore, e.get());
-            benchruns::RegisterOneShot(prefix + "sql", BenchSql, e.get());
-        }
-    }
+    motori.Crea(QStringLiteral("totali.db"), QStringLiteral("kv8benchtotali"), [](Engine &e) {
+        Semina(Usa(&e));
+    });
+    motori.Registra("totali500", 5, 3, [](const std::string &prefix, Engine *e) {
+        benchruns::RegisterOneShot(prefix + "TOTDOCS_Calcola", BenchMotore, e);
+        benchruns::RegisterOneShot(prefix + "sql", BenchSql, e);
+    });
 }
 
 void Riporta()
@@ -254,8 +230,8 @@ void Riporta()
     std::printf("\nTOTDOCS_Calcola / one SQL aggregate and the same totals rows (best of the rounds, %d rows; "
                 "target within 5x)\n",
                 kRighe);
-    for (auto &e : engines) {
-        if (e->best[Motore] == std::numeric_limits<double>::infinity() || e->best[Sql] == std::numeric_limits<double>::infinity())
+    for (auto &e : motori) {
+        if (!e->best.Misurati(Motore, Sql))
             continue; // filtered out
         const bool uguali = std::abs(e->totale[Motore] - e->totale[Sql]) < 0.005;
         std::printf("  %-8s %.2fx (%.3f ms / %.3f ms)%s\n", e->label, e->best[Motore] / e->best[Sql],
@@ -267,17 +243,12 @@ void Riporta()
 void Chiudi()
 {
     DMIDataBases &dbs = DMIDataBases::Instance();
-    for (auto &e : engines)
+    for (auto &e : motori)
         if (dbs.Has(QStringLiteral("GlobalDatabase")) && dbs.Global().Url() == e->url) {
             Moduli();
             dbs.Close(QStringLiteral("GlobalDatabase"));
         }
-    for (auto &e : engines)
-        if (!e->schema.isEmpty()) {
-            benchruns::EliminaSchema(e->server, e->schema);
-        }
-    engines.clear();
-    cartella.reset();
+    motori.Chiudi();
 }
 
 const benchparti::Registra parte({Prepara, Riporta, Chiudi});

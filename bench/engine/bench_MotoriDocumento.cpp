@@ -11,6 +11,7 @@
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
 #include "bench/support/BenchParti.h"
+#include "bench/support/BenchMotori.h"
 #include "bench/support/BenchRuns.h"
 #include "frame/Dmilumo.h"
 #include "host/business/Dmibase.h"
@@ -58,14 +59,13 @@ struct Engine {
     const char *label = "";
     QString url;
     QString schema;
-    double best[PhaseCount];
+    benchruns::Migliori<PhaseCount> best;
     double passi[PhaseCount][PassoCount]; // the steps of the best round
     double parti[PhaseCount][ParteCount]; // movements and totals of the best round
     QString impronta[PhaseCount][PassoCount]; // what each step leaves
 };
 
-std::vector<std::unique_ptr<Engine>> engines;
-std::unique_ptr<QTemporaryDir> cartella;
+benchruns::Motori<Engine> motori;
 
 void Moduli()
 {
@@ -379,39 +379,19 @@ void BenchSql(benchmark::State &state, Engine *e)
     Esegui(state, e, FaseSql);
 }
 
-std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url, const QString &schema = QString())
-{
-    auto e = std::make_unique<Engine>();
-    e->label = label;
-    e->url = url;
-    e->schema = schema;
-    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
-    Globale globale(e.get());
-    Semina(globale.Db());
-    return e;
-}
-
 void Prepara()
 {
     ModuleData::Use(&ModuleFiles); // the module's columns, as the program takes them from the library
     CFG.IdDivisa = QStringLiteral("EUR");
     gUtente.IdUtente = QStringLiteral("BENCH");
-    cartella = std::make_unique<QTemporaryDir>();
-    engines.push_back(MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("motori.db"))));
-    const QString server = qEnvironmentVariable("KV8_TEST_PG");
-    if (!server.isEmpty()) {
-        const QString schema = QStringLiteral("kv8benchmotori");
-        engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), schema));
-    }
-    for (auto &e : engines) {
-        const int rounds = e->url.startsWith(QLatin1String("sqlite")) ? benchruns::Rounds("KV8_BENCH_ROUNDS", 5)
-                                                                      : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
-        const std::string prefix = std::string(e->label) + "/documento500/";
-        for (int round = 0; round < rounds; ++round) {
-            benchruns::RegisterOneShot(prefix + "movimenti+totali", BenchMotori, e.get());
-            benchruns::RegisterOneShot(prefix + "sql", BenchSql, e.get());
-        }
-    }
+    motori.Crea(QStringLiteral("motori.db"), QStringLiteral("kv8benchmotori"), [](Engine &e) {
+        Globale globale(&e);
+        Semina(globale.Db());
+    });
+    motori.Registra("documento500", 5, 3, [](const std::string &prefix, Engine *e) {
+        benchruns::RegisterOneShot(prefix + "movimenti+totali", BenchMotori, e);
+        benchruns::RegisterOneShot(prefix + "sql", BenchSql, e);
+    });
 }
 
 void Riporta()
@@ -420,9 +400,8 @@ void Riporta()
                 "deleted in one transaction (best of the rounds; target within 5x)\n",
                 kRighe);
     const char *const passi[] = {"new", "modified", "deleted"};
-    for (auto &e : engines) {
-        if (e->best[FaseMotori] == std::numeric_limits<double>::infinity()
-            || e->best[FaseSql] == std::numeric_limits<double>::infinity())
+    for (auto &e : motori) {
+        if (!e->best.Misurati(FaseMotori, FaseSql))
             continue; // filtered out
         std::printf("  %-8s %.2fx (%.3f ms / %.3f ms)\n", e->label, e->best[FaseMotori] / e->best[FaseSql], e->best[FaseMotori] * 1000,
                     e->best[FaseSql] * 1000);
@@ -444,13 +423,7 @@ void Riporta()
 
 void Chiudi()
 {
-    for (auto &e : engines)
-        if (!e->schema.isEmpty()) {
-            Globale globale(e.get());
-            globale.Db().ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
-        }
-    engines.clear();
-    cartella.reset();
+    motori.Chiudi();
     KV8Config::Clear();
 }
 

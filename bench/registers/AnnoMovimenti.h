@@ -83,6 +83,8 @@ inline void Semina(TXDatabase &db, int movimenti)
                    parametri);
     }
     transazione.Commit();
+    if (db.IsPostgres())
+        db.ExecSQL(QStringLiteral("ANALYZE")); // the statistics the server's autovacuum would soon gather
 }
 
 } // namespace annomovimenti

@@ -6,6 +6,7 @@
 // SQLite and (with KV8_TEST_PG) on PostgreSQL. Prints the ratio run / SQL (best of the rounds;
 // target within 5x) with the results compared.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds; KV8_BENCH_BOLLE the delivery notes.
+#include "bench/registers/BenchRegistri.h"
 #include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "frame/Dmilumo.h"
@@ -13,19 +14,14 @@
 #include "host/core/Applvar.h"
 #include "host/data/TXMemTable.h"
 #include "host/db/DMIDataBases.h"
-#include "host/db/ModuleData.h"
 #include "host/db/SchemaInstaller.h"
 #include "host/db/TXTransaction.h"
-#include "host/ui/Kmessages.h"
-#include "host/ui/ModuleAbi.h"
 #include "registers/Qarn0401d.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdio>
@@ -40,36 +36,15 @@ constexpr int kRighe = 10;
 
 enum Phase { Generazione, Sql, PhaseCount };
 
-struct Engine {
-    const char *label = "";
-    QString url;
-    QString schema;
+struct Engine : benchregistri::Motore {
+    Engine() { std::fill(std::begin(best), std::end(best), std::numeric_limits<double>::infinity()); }
     double best[PhaseCount];
     QString risultato[PhaseCount];
 };
 
-std::vector<std::unique_ptr<Engine>> engines;
-std::unique_ptr<QTemporaryDir> cartella;
-std::unique_ptr<QApplication> applicazione;
-
-class Risposte : public TMessageService {
-public:
-    int Show(const TKMessage &message) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(message.Text));
-        return message.IsQuestion() ? mrNo : mrOk;
-    }
-} risposte;
-
-class Globale {
-public:
-    explicit Globale(Engine *e) { db_ = &DMIDataBases::Instance().Open(QStringLiteral("GlobalDatabase"), e->url); }
-    ~Globale() { DMIDataBases::Instance().Close(QStringLiteral("GlobalDatabase")); }
-    TXDatabase &Db() { return *db_; }
-
-private:
-    TXDatabase *db_ = nullptr;
-};
+benchregistri::Motori<Engine> engines;
+benchregistri::Risposte risposte(true);
+using benchregistri::Globale;
 
 void Semina(TXDatabase &db)
 {
@@ -237,44 +212,13 @@ void BenchSql(benchmark::State &state, Engine *e)
     }
 }
 
-std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url, const QString &schema = QString())
-{
-    auto e = std::make_unique<Engine>();
-    e->label = label;
-    e->url = url;
-    e->schema = schema;
-    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
-    Globale globale(e.get());
-    Semina(globale.Db());
-    return e;
-}
-
 void Prepara()
 {
-    if (!QCoreApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char nome[] = "bench_registers";
-        static char *argv[] = {nome, nullptr};
-        applicazione = std::make_unique<QApplication>(argc, argv);
-    }
-    ModuleData::Use(&ModuleFiles);
-    Kmessages::SetMessageService(&risposte);
     UT_LMQ_Parametri.FlAbilAccisa = 1;
-    cartella = std::make_unique<QTemporaryDir>();
-    engines.push_back(
-        MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("accisa.db"))));
-    const QString server = qEnvironmentVariable("KV8_TEST_PG");
-    if (!server.isEmpty()) {
-        const QString schema = QStringLiteral("kv8benchaccisa");
-        engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), schema));
-    }
-    for (auto &e : engines) {
-        const int rounds = e->schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3)
-                                               : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 2);
+    engines.Crea(risposte, QStringLiteral("accisa.db"), QStringLiteral("kv8benchaccisa"), Semina);
+    for (auto &e : engines.lista) {
         const std::string prefix = std::string(e->label) + "/accisa/";
-        for (int round = 0; round < rounds; ++round) {
+        for (int round = 0; round < engines.Giri(*e); ++round) {
             benchruns::RegisterOneShot(prefix + "Generazione", BenchGenerazione, e.get());
             benchruns::RegisterOneShot(prefix + "sql", BenchSql, e.get());
         }
@@ -286,7 +230,7 @@ void Riporta()
     std::printf("\nexcise document generation / set-based SQL of the same result (best of the rounds, %d delivery "
                 "notes of %d rows; target within 5x)\n",
                 kBolle, kRighe);
-    for (auto &e : engines) {
+    for (auto &e : engines.lista) {
         if (e->best[Generazione] == std::numeric_limits<double>::infinity()
             || e->best[Sql] == std::numeric_limits<double>::infinity())
             continue; // filtered out
@@ -301,13 +245,7 @@ void Riporta()
 
 void Chiudi()
 {
-    for (auto &e : engines)
-        if (!e->schema.isEmpty()) {
-            Globale globale(e.get());
-            globale.Db().ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
-        }
-    engines.clear();
-    cartella.reset();
+    engines.Chiudi();
 }
 
 const benchparti::Registra parte({Prepara, Riporta, Chiudi});

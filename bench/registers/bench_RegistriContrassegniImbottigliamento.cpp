@@ -7,25 +7,20 @@
 // results compared, and the peak resident memory of the program.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds; KV8_BENCH_MOVIMENTI the movements.
 #include "bench/registers/AnnoMovimenti.h"
+#include "bench/registers/BenchRegistri.h"
 #include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "frame/Lumo_parametri.h"
 #include "host/core/Applvar.h"
 #include "host/data/TXMemTable.h"
 #include "host/db/DMIDataBases.h"
-#include "host/db/ModuleData.h"
-#include "host/ui/Forms.h"
-#include "host/ui/Kmessages.h"
-#include "host/ui/ModuleAbi.h"
 #include "registers/Qarn0106d.h"
 #include "registers/Qarn0110d.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QMap>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 
 #include <sys/resource.h>
 
@@ -45,44 +40,20 @@ const QDateTime kAl(QDate(2026, 12, 31), QTime(23, 59, 59, 999));
 
 enum Phase { Contrassegni, SqlContrassegni, Imbottigliamento, SqlImbottigliamento, PhaseCount };
 
-struct Engine {
-    const char *label = "";
-    QString url;
-    QString schema;
+struct Engine : benchregistri::Motore {
+    Engine() { std::fill(std::begin(best), std::end(best), std::numeric_limits<double>::infinity()); }
     double best[PhaseCount];
     QMap<QString, QPair<double, double>> stampi[2]; // per stamp: load, unload (register, SQL)
     std::array<double, 3> sfusoCaloImbott[2] = {};  // register, SQL
     int righe[2] = {0, 0};                           // register lines, register rows
 };
 
-std::vector<std::unique_ptr<Engine>> engines;
-std::unique_ptr<QTemporaryDir> cartella;
-std::unique_ptr<QApplication> applicazione;
+benchregistri::Motori<Engine> engines;
+benchregistri::Risposte risposte(false);
 
-class Risposte : public TMessageService {
-public:
-    int Show(const TKMessage &message) override
-    {
-        if (!message.IsQuestion())
-            std::fprintf(stderr, "message: %s\n", qPrintable(message.Text));
-        return message.IsQuestion() ? mrNo : mrOk;
-    }
-} risposte;
-
-// The engine's database as "GlobalDatabase" while the scope lasts; the module's data modules
-// (with their lookups on the database) are freed with it.
-class Globale {
-public:
-    explicit Globale(Engine *e) { db_ = &DMIDataBases::Instance().Open(QStringLiteral("GlobalDatabase"), e->url); }
-    ~Globale()
-    {
-        Application->DestroyComponents();
-        DMIDataBases::Instance().Close(QStringLiteral("GlobalDatabase"));
-    }
-    TXDatabase &Db() { return *db_; }
-
-private:
-    TXDatabase *db_ = nullptr;
+// The module's data modules (with their lookups on the database) are freed with the scope.
+struct Globale : benchregistri::Globale {
+    explicit Globale(const Engine *e) : benchregistri::Globale(e, true) {}
 };
 
 const QString kMagazzini = QStringLiteral("M.IdMagazzino1 IN (SELECT IdMagazzino FROM LUMO_RaggMagR WHERE IdRaggMag = 1)");
@@ -178,61 +149,20 @@ void BenchSqlImbottigliamento(benchmark::State &state, Engine *e)
     }
 }
 
-std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url, const QString &schema = QString())
-{
-    auto e = std::make_unique<Engine>();
-    e->label = label;
-    e->url = url;
-    e->schema = schema;
-    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
-    Globale globale(e.get());
-    annomovimenti::Semina(globale.Db(), kMovimenti);
-    return e;
-}
-
 void Prepara()
 {
-    if (!QCoreApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char nome[] = "bench_registers";
-        static char *argv[] = {nome, nullptr};
-        applicazione = std::make_unique<QApplication>(argc, argv);
-    }
-    ModuleData::Use(&ModuleFiles);
-    Kmessages::SetMessageService(&risposte);
     CFG.Anno = 2026;
-    cartella = std::make_unique<QTemporaryDir>();
-    engines.push_back(MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("registri.db"))));
-    const QString server = qEnvironmentVariable("KV8_TEST_PG");
-    if (!server.isEmpty()) {
-        const QString schema = QStringLiteral("kv8benchcontrimb");
-        engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), schema));
-    }
-    for (auto &e : engines) {
-        const int rounds = e->schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3)
-                                               : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 2);
+    engines.Crea(risposte, QStringLiteral("registri.db"), QStringLiteral("kv8benchcontrimb"),
+                 [](TXDatabase &db) { annomovimenti::Semina(db, kMovimenti); });
+    for (auto &e : engines.lista) {
         const std::string prefix = std::string(e->label) + "/";
-        for (int round = 0; round < rounds; ++round) {
+        for (int round = 0; round < engines.Giri(*e); ++round) {
             benchruns::RegisterOneShot(prefix + "contrassegni/Elabora", BenchContrassegni, e.get());
             benchruns::RegisterOneShot(prefix + "contrassegni/sql", BenchSqlContrassegni, e.get());
             benchruns::RegisterOneShot(prefix + "imbottigliamento/Elabora", BenchImbottigliamento, e.get());
             benchruns::RegisterOneShot(prefix + "imbottigliamento/sql", BenchSqlImbottigliamento, e.get());
         }
     }
-}
-
-bool Uguali(const QMap<QString, QPair<double, double>> &a, const QMap<QString, QPair<double, double>> &b)
-{
-    if (a.keys() != b.keys())
-        return false;
-    for (auto it = a.cbegin(); it != a.cend(); ++it) {
-        const auto &o = b.value(it.key());
-        if (std::abs(it->first - o.first) > 1e-6 || std::abs(it->second - o.second) > 1e-6)
-            return false;
-    }
-    return true;
 }
 
 bool Uguali(const std::array<double, 3> &a, const std::array<double, 3> &b)
@@ -249,12 +179,12 @@ void Riporta()
     std::printf("\ntax-stamp and bottling register runs / one SQL aggregate each (best of the rounds, %d movements; "
                 "target within 3x)\n",
                 kMovimenti);
-    for (auto &e : engines) {
+    for (auto &e : engines.lista) {
         if (e->best[Contrassegni] != mai && e->best[SqlContrassegni] != mai)
             std::printf("  %-8s stamps   %.2fx (%.0f ms / %.0f ms), %d register lines%s\n", e->label,
                         e->best[Contrassegni] / e->best[SqlContrassegni], e->best[Contrassegni] * 1000,
                         e->best[SqlContrassegni] * 1000, e->righe[0],
-                        Uguali(e->stampi[0], e->stampi[1]) ? "" : "   STAMP TOTALS DIFFER");
+                        benchregistri::Uguali(e->stampi[0], e->stampi[1]) ? "" : "   STAMP TOTALS DIFFER");
         if (e->best[Imbottigliamento] != mai && e->best[SqlImbottigliamento] != mai)
             std::printf("  %-8s bottling %.2fx (%.0f ms / %.0f ms), %d register rows%s\n", e->label,
                         e->best[Imbottigliamento] / e->best[SqlImbottigliamento], e->best[Imbottigliamento] * 1000,
@@ -268,14 +198,7 @@ void Riporta()
 
 void Chiudi()
 {
-    for (auto &e : engines)
-        if (!e->schema.isEmpty()) {
-            Globale globale(e.get());
-            globale.Db().ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
-        }
-    engines.clear();
-    cartella.reset();
-    applicazione.reset();
+    engines.Chiudi();
 }
 
 const benchparti::Registra parte({Prepara, Riporta, Chiudi});

@@ -7,6 +7,7 @@
 // the print's rendering and the peak resident memory of the whole program.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds; KV8_BENCH_MOVIMENTI the movements.
 #include "bench/registers/AnnoMovimenti.h"
+#include "bench/registers/BenchRegistri.h"
 #include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "frame/Lumo_parametri.h"
@@ -14,12 +15,7 @@
 #include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
 #include "host/db/DMIDataBases.h"
-#include "host/db/ModuleData.h"
-#include "host/db/SchemaInstaller.h"
-#include "host/db/TXTransaction.h"
 #include "host/report/TfKV8ReportB.h"
-#include "host/ui/Kmessages.h"
-#include "host/ui/ModuleAbi.h"
 #include "registers/Lumo_registri.h"
 #include "registers/Qarn0101d.h"
 #include "registers/Qarn0101s.h"
@@ -28,12 +24,10 @@
 
 #include <QMap>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 
 #include <sys/resource.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <memory>
@@ -45,38 +39,16 @@ const int kMovimenti = benchruns::Rounds("KV8_BENCH_MOVIMENTI", 200000);
 
 enum Phase { Registro, Sql, Stampa, PhaseCount };
 
-struct Engine {
-    const char *label = "";
-    QString url;
-    QString schema;
+struct Engine : benchregistri::Motore {
+    Engine() { std::fill(std::begin(best), std::end(best), std::numeric_limits<double>::infinity()); }
     double best[PhaseCount];
     QMap<QString, QPair<double, double>> totali[2]; // per category: load, unload (register, SQL)
     int righe = 0;
 };
 
-std::vector<std::unique_ptr<Engine>> engines;
-std::unique_ptr<QTemporaryDir> cartella;
-
-class Risposte : public TMessageService {
-public:
-    int Show(const TKMessage &message) override
-    {
-        if (!message.IsQuestion())
-            std::fprintf(stderr, "message: %s\n", qPrintable(message.Text));
-        return message.IsQuestion() ? mrNo : mrOk;
-    }
-} risposte;
-
-// The engine's database as "GlobalDatabase" while the scope lasts.
-class Globale {
-public:
-    explicit Globale(Engine *e) { db_ = &DMIDataBases::Instance().Open(QStringLiteral("GlobalDatabase"), e->url); }
-    ~Globale() { DMIDataBases::Instance().Close(QStringLiteral("GlobalDatabase")); }
-    TXDatabase &Db() { return *db_; }
-
-private:
-    TXDatabase *db_ = nullptr;
-};
+benchregistri::Motori<Engine> engines;
+benchregistri::Risposte risposte(false);
+using benchregistri::Globale;
 
 TFqarn0101d *Dialogo()
 {
@@ -146,36 +118,15 @@ void BenchStampa(benchmark::State &state, Engine *e)
     }
 }
 
-std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url, const QString &schema = QString())
-{
-    auto e = std::make_unique<Engine>();
-    e->label = label;
-    e->url = url;
-    e->schema = schema;
-    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
-    Globale globale(e.get());
-    annomovimenti::Semina(globale.Db(), kMovimenti);
-    return e;
-}
-
 void Prepara()
 {
-    ModuleData::Use(&ModuleFiles);
-    Kmessages::SetMessageService(&risposte);
     CFG.Anno = 2026;
     UT_LMQ_Parametri.FlStaRegCs = 1;
-    cartella = std::make_unique<QTemporaryDir>();
-    engines.push_back(MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("registro.db"))));
-    const QString server = qEnvironmentVariable("KV8_TEST_PG");
-    if (!server.isEmpty()) {
-        const QString schema = QStringLiteral("kv8benchregistro");
-        engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), schema));
-    }
-    for (auto &e : engines) {
-        const int rounds = e->schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3)
-                                               : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 2);
+    engines.Crea(risposte, QStringLiteral("registro.db"), QStringLiteral("kv8benchregistro"),
+                 [](TXDatabase &db) { annomovimenti::Semina(db, kMovimenti); });
+    for (auto &e : engines.lista) {
         const std::string prefix = std::string(e->label) + "/registro/";
-        for (int round = 0; round < rounds; ++round) {
+        for (int round = 0; round < engines.Giri(*e); ++round) {
             benchruns::RegisterOneShot(prefix + "Elabora", BenchRegistro, e.get());
             benchruns::RegisterOneShot(prefix + "sql", BenchSql, e.get());
         }
@@ -183,29 +134,17 @@ void Prepara()
     }
 }
 
-bool Uguali(const QMap<QString, QPair<double, double>> &a, const QMap<QString, QPair<double, double>> &b)
-{
-    if (a.keys() != b.keys())
-        return false;
-    for (auto it = a.cbegin(); it != a.cend(); ++it) {
-        const auto &o = b.value(it.key());
-        if (std::abs(it->first - o.first) > 1e-6 || std::abs(it->second - o.second) > 1e-6)
-            return false;
-    }
-    return true;
-}
-
 void Riporta()
 {
     std::printf("\nload/unload register run / one SQL aggregate of the category totals (best of the rounds, %d "
                 "movements; target within 3x)\n",
                 kMovimenti);
-    for (auto &e : engines) {
+    for (auto &e : engines.lista) {
         if (e->best[Registro] == std::numeric_limits<double>::infinity() || e->best[Sql] == std::numeric_limits<double>::infinity())
             continue; // filtered out
         std::printf("  %-8s %.2fx (%.0f ms / %.0f ms), %d register rows%s\n", e->label, e->best[Registro] / e->best[Sql],
                     e->best[Registro] * 1000, e->best[Sql] * 1000, e->righe,
-                    Uguali(e->totali[0], e->totali[1]) ? "" : "   CATEGORY TOTALS DIFFER");
+                    benchregistri::Uguali(e->totali[0], e->totali[1]) ? "" : "   CATEGORY TOTALS DIFFER");
         if (e->best[Stampa] != std::numeric_limits<double>::infinity())
             std::printf("  %-8s print rendered in %.0f ms\n", e->label, e->best[Stampa] * 1000);
     }
@@ -216,13 +155,7 @@ void Riporta()
 
 void Chiudi()
 {
-    for (auto &e : engines)
-        if (!e->schema.isEmpty()) {
-            Globale globale(e.get());
-            globale.Db().ExecSQL(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(e->schema));
-        }
-    engines.clear();
-    cartella.reset();
+    engines.Chiudi();
 }
 
 const benchparti::Registra parte({Prepara, Riporta, Chiudi});

@@ -15,13 +15,16 @@
 #include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
 #include "host/db/DMIDataBases.h"
+#include "host/db/TXDatabase.h"
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/Forms.h"
 #include "host/ui/Kmessages.h"
 
 #include <QDebug>
+#include <QSqlQuery>
 #include <QHash>
 #include <QPair>
+#include <QScopeGuard>
 #include <QSet>
 
 using Funzioni::CompDec;
@@ -214,6 +217,19 @@ QString TDMIBMag::CampoChiaveTesta(int codTipoDoc)
     }
 }
 
+QString TDMIBMag::TabellaRighe(int codTipoDoc)
+{
+    switch (codTipoDoc) {
+    case 0: return QStringLiteral("BolleCliRighe");
+    case 1: return QStringLiteral("FattureCliRighe");
+    case 6: return QStringLiteral("VenditaDettRighe");
+    case 10: return QStringLiteral("BolleForRighe");
+    case 11: return QStringLiteral("FattureForRighe");
+    case 13: return QStringLiteral("FattureAutRighe");
+    default: return QString();
+    }
+}
+
 bool TDMIBMag::RigoDiReso(int codTipoDoc, int tipoRigo)
 {
     if (!Vendita(codTipoDoc))
@@ -360,7 +376,83 @@ bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
         qMatricole->Open();
         c.RecordMatricole = qMatricole;
     }
+    LeggiDocumento(c);
     return true;
+}
+
+bool TDMIBMag::DocumentoLetto(const TContestoMovimento &c) const
+{
+    const auto *movimenti = qobject_cast<const TXClientTable *>(c.Movimenti);
+    return movimenti && letto_.Movimenti == movimenti && letto_.CodTipoDoc == c.CodTipoDoc && letto_.KTesta == c.KTesta
+        && movimenti->Database().InTransaction() && letto_.Transazione == movimenti->Database().TransactionSerial();
+}
+
+void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
+{
+    auto *movimenti = qobject_cast<TXClientTable *>(c.Movimenti);
+    const QString tabella = TabellaRighe(c.CodTipoDoc);
+    if (!movimenti || tabella.isEmpty() || c.KTesta <= 0 || !movimenti->Database().InTransaction())
+        return;
+    if (DocumentoLetto(c) && letto_.Esistenze == c.Esistenze)
+        return;
+    TXDatabase &db = movimenti->Database();
+    letto_ = TDocumentoLetto();
+    letto_.Movimenti = movimenti;
+    letto_.Esistenze = c.Esistenze;
+    letto_.CodTipoDoc = c.CodTipoDoc;
+    letto_.KTesta = c.KTesta;
+    letto_.Transazione = db.TransactionSerial();
+    const QString tipo = QString::number(c.CodTipoDoc);
+    // the document's stored rows (names and numbers of the program's own, never typed)
+    const QString righe = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                              .arg(CampoChiaveRigo(c.CodTipoDoc), tabella, CampoChiaveTesta(c.CodTipoDoc));
+    const QString movimentiRighe = QStringLiteral(" FROM %1 WHERE FlTipoDocum = %2 AND KRigoDoc IN (%3)")
+                                       .arg(movimenti->TableName(), tipo, righe);
+
+    QList<QVariantList> chiavi;
+    {
+        QSqlQuery q = db.OpenQuery(righe, {c.KTesta});
+        while (q.next())
+            for (int sub : {0, 1})
+                chiavi << QVariantList{c.CodTipoDoc, q.value(0).toInt(), sub};
+    }
+    Funzioni::CheckTabOpen(movimenti);
+    movimenti->ReadAsStored(CampiMovimento, chiavi,
+                            QStringLiteral("FlTipoDocum = %1 AND KRigoDoc IN (%2)").arg(tipo, righe), {c.KTesta});
+
+    // the stock its movements and its rows book (the counter-movement's arrival warehouse too)
+    auto *esistenze = qobject_cast<TXClientTable *>(c.Esistenze);
+    if (esistenze && c.AggiornaSaldi) {
+        const QString esercizio = QString::number(c.Esercizio);
+        QString sql = QStringLiteral("SELECT Esercizio, IdMagazzino1, IdProdotto") + movimentiRighe
+                    + QStringLiteral(" UNION SELECT %1, IdMagazzino, IdProdotto FROM %2 WHERE %3 = ?")
+                          .arg(esercizio, tabella, CampoChiaveTesta(c.CodTipoDoc));
+        QVariantList valori{c.KTesta, c.KTesta};
+        if (const int arrivo = Intero(c.Testa, "IdMagArrivo"); arrivo != 0) {
+            sql += QStringLiteral(" UNION SELECT %1, %2, IdProdotto FROM %3 WHERE %4 = ?")
+                       .arg(esercizio, QString::number(arrivo), tabella, CampoChiaveTesta(c.CodTipoDoc));
+            valori << c.KTesta;
+        }
+        QList<QVariantList> saldi;
+        {
+            QSqlQuery q = db.OpenQuery(sql, valori);
+            while (q.next())
+                if (!q.value(2).toString().trimmed().isEmpty())
+                    saldi << QVariantList{q.value(0).toInt(), q.value(1).toInt(), Codice(q.value(2).toString())};
+        }
+        Funzioni::CheckTabOpen(esistenze);
+        esistenze->ReadAsStored(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), saldi,
+                                QStringLiteral("(Esercizio, IdMagazzino, IdProdotto) IN (") + sql + u')', valori);
+    }
+
+    // the movements with lot details (the generator's own, kind 99)
+    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT DISTINCT KRigoDoc FROM DettQtaDoc WHERE FlTipoDocumento = 99 "
+                                              "AND KTestaDoc = 0 AND KRigoDoc IN (SELECT KMovMag")
+                               + movimentiRighe + u')',
+                               {c.KTesta});
+    while (q.next())
+        letto_.MovimentiConLotti.insert(q.value(0).toInt());
+    letto_.ConLottiNoti = true;
 }
 
 bool TDMIBMag::CausaleCollegata(int codTipoDoc, const QString &idCausale, int tipoRigo, QString &idCausaleMaga)
@@ -692,6 +784,8 @@ void TDMIBMag::CopiaCostiRigo(TContestoMovimento &c)
 void TDMIBMag::AnnullaProgressiviLotto(TContestoMovimento &c)
 {
     TDataSet *m = c.Movimenti;
+    if (DocumentoLetto(c) && letto_.ConLottiNoti && !letto_.MovimentiConLotti.contains(F(m, "KMovMag")->AsInteger()))
+        return;
     TXQuery *q = c.Query;
     q->Close();
     q->SQL = {QStringLiteral("SELECT * FROM DettQtaDoc"),
@@ -757,6 +851,7 @@ void TDMIBMag::RegistraLottiMatricole(TContestoMovimento &c)
         F(d, "QuantitaSal")->SetAsFloat(0);
         F(d, "Quantita2Sal")->SetAsFloat(0);
         d->Post();
+        letto_.MovimentiConLotti.insert(chiave);
         if (c.ConMatricole && !TDMIBMat::Crea()->RegistraDettaglioMatricole(TDMIBMat::TipoMovimento, chiave, q, messaggio))
             throw Exception(QStringLiteral("Errore in registrazione dettaglio matricole da magazzino: ") + messaggio);
         if (c.AggiornaSaldi) {
@@ -772,6 +867,43 @@ void TDMIBMag::RegistraLottiMatricole(TContestoMovimento &c)
 }
 
 // ---- stock
+
+void TDMIBMag::LeggiSaldiRighe(TDataSet *testa, TDataSet *righe, TDataSet *esistenze)
+{
+    auto *saldi = qobject_cast<TXClientTable *>(esistenze ? esistenze : tEsistenze);
+    int esercizio = 0;
+    if (!saldi || !saldi->Database().InTransaction() || !righe || !righe->Active()
+        || !TrovaEsercizioDallaData(Data(testa, "DataDocumento"), esercizio))
+        return;
+    const int arrivo = Intero(testa, "IdMagArrivo");
+    QSet<QString> visti;
+    QList<QVariantList> chiavi;
+    const auto aggiungi = [&](int magazzino, const QString &prodotto) {
+        if (visti.contains(QString::number(magazzino) + u'\x1f' + prodotto))
+            return;
+        visti.insert(QString::number(magazzino) + u'\x1f' + prodotto);
+        chiavi << QVariantList{esercizio, magazzino, prodotto};
+    };
+    TField *prodotto = F(righe, "IdProdotto");
+    TField *magazzino = righe->FindField(QStringLiteral("IdMagazzino"));
+    const TBookmark posto = righe->GetBookmark();
+    righe->DisableControls();
+    const auto fine = qScopeGuard([&] {
+        if (righe->BookmarkValid(posto))
+            righe->GotoBookmark(posto);
+        righe->EnableControls();
+    });
+    for (righe->First(); !righe->Eof(); righe->Next()) {
+        const QString codice = Codice(prodotto->AsString().trimmed());
+        if (codice.isEmpty())
+            continue;
+        aggiungi(magazzino ? magazzino->AsInteger() : 0, codice);
+        if (arrivo != 0)
+            aggiungi(arrivo, codice);
+    }
+    Funzioni::CheckTabOpen(saldi);
+    saldi->ReadAsStored(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), chiavi);
+}
 
 bool TDMIBMag::TrovaEsercizioDallaData(const QDateTime &data, int &esercizio)
 {

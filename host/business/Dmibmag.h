@@ -13,6 +13,7 @@
 
 #include <QDateTime>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include <exception>
@@ -117,6 +118,11 @@ public:
                                           const QString &idCosto, bool costiAttivi, TDataSet *testa, TDataSet *rigo,
                                           TDataSet *movimenti, TDataSet *esistenze, TDataSet *partite,
                                           TDataSet *movimentiD, TXQuery *query, TDataSet *dettaglioQta);
+    // Before a save's rows are booked one by one: the stock rows they book (the article in the
+    // row's warehouse and in the head's arrival warehouse, in the exercise of the document
+    // date), read as stored in one statement. esistenze: nullptr for tEsistenze. Nothing is
+    // read outside a transaction.
+    virtual void LeggiSaldiRighe(TDataSet *testa, TDataSet *righe, TDataSet *esistenze);
     // The exercise whose period holds the date; false when there is none or the date is null.
     virtual bool TrovaEsercizioDallaData(const QDateTime &data, int &esercizio);
     // Books the current movement on the stock of its exercise, warehouse (IdMagazzino1) and
@@ -196,6 +202,8 @@ public:
     // Row and head key columns of a document kind ("" for kinds without rows of their own).
     static QString CampoChiaveRigo(int codTipoDoc);
     static QString CampoChiaveTesta(int codTipoDoc);
+    // The stored row table of a document kind ("" as above).
+    static QString TabellaRighe(int codTipoDoc);
     // Whether a row of a sales kind (0, 1, 6) is of a row type whose negative quantities
     // follow the sign of the causal (KV8Config FSVEN01).
     static bool RigoDiReso(int codTipoDoc, int tipoRigo);
@@ -213,9 +221,28 @@ protected:
     // After an error of the generator: pending edits of its datasets cancelled and the error
     // shown (warning; a silent abort is not shown).
     void ErroreMovimento(TContestoMovimento &c, const std::exception &e);
+    // Once per document and transaction, at the end of LeggiDatiMovimento: the movements of the
+    // document's stored rows, the stock they and the rows book, and which movements have lot
+    // details, read in a few statements; the row-by-row steps then find them (or know them
+    // absent) without reading again.
+    void LeggiDocumento(TContestoMovimento &c);
 
 private:
     bool AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const QString &campi, bool partita, bool storno);
+
+    // The document LeggiDocumento last read, and the movements of it with lot details.
+    struct TDocumentoLetto {
+        const TDataSet *Movimenti = nullptr;
+        const TDataSet *Esistenze = nullptr;
+        int CodTipoDoc = -1;
+        int KTesta = 0;
+        quint64 Transazione = 0;
+        bool ConLottiNoti = false; // MovimentiConLotti holds every one of them
+        QSet<int> MovimentiConLotti;
+    };
+    TDocumentoLetto letto_;
+    // Whether letto_ is the document of c in the open transaction.
+    bool DocumentoLetto(const TContestoMovimento &c) const;
 };
 
 inline QPointer<TDMIBMag> DMIBMag;

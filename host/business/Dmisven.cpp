@@ -1,9 +1,15 @@
 #include "host/business/Dmisven.h"
 
+#include "host/core/Funzioni.h"
+#include "host/core/KFormati.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/ui/ClassRegistry.h"
+#include "host/db/DMIDataBases.h"
+#include "host/db/TXDatabase.h"
 #include "host/ui/Forms.h"
+
+#include <QSqlQuery>
 
 namespace {
 
@@ -56,4 +62,34 @@ bool TDMISVen::PosizionaFattura(qint64 kFattCliT)
 bool TDMISVen::PosizionaRigoOrdine(qint64 kOrdiniCliR)
 {
     return Posiziona(tOrdiniCliR, QStringLiteral("KOrdiniCliR"), kOrdiniCliR);
+}
+
+bool TDMISVen::RigheOrdineArticolo(const QString &idClienteTp, const QString &idCliente, const QString &idProdotto,
+                                   double quantita, QStringList &voci)
+{
+    voci.clear();
+    QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
+        QStringLiteral("SELECT R.KOrdiniCliR, R.QuantitaOrd - R.QuantitaSpe - R.QuantitaAnn - R.QuantitaSal AS Residua "
+                       "FROM OrdiniCliRighe R JOIN OrdiniCliTeste T ON T.KOrdiniCliT = R.KOrdiniCliT "
+                       "WHERE T.IdClienteTp = ? AND T.IdCliente = ? AND R.IdProdotto = ? AND R.FlStato < 2 "
+                       "ORDER BY T.DataDocumento, T.KOrdiniCliT, R.NumOrdine, R.KOrdiniCliR"),
+        {idClienteTp, idCliente, idProdotto});
+    const int dec = KFormati::GetDecimali(KFormati::fnQuantita);
+    double resto = quantita;
+    while (q.next() && Funzioni::CompDec(resto, 0, dec) > 0) {
+        const double residua = q.value(1).toDouble();
+        if (Funzioni::CompDec(residua, 0, dec) <= 0)
+            continue;
+        const double presa = Funzioni::CompDec(resto, residua, dec) >= 0 ? residua : resto;
+        voci << QStringLiteral("%1#%2#%3")
+                    .arg(q.value(0).toLongLong())
+                    .arg(QString::number(presa, 'f', dec))
+                    .arg(presa == residua ? 2 : 1);
+        resto = Funzioni::KRound(resto - presa, dec);
+    }
+    if (voci.isEmpty())
+        return false;
+    if (Funzioni::CompDec(resto, 0, dec) > 0)
+        voci << QStringLiteral("0#%1#0").arg(QString::number(resto, 'f', dec));
+    return true;
 }

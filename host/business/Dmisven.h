@@ -26,6 +26,12 @@ public:
     virtual bool PosizionaBolla(qint64 kBolleCliT);
     virtual bool PosizionaFattura(qint64 kFattCliT);
     virtual bool PosizionaRigoOrdine(qint64 kOrdiniCliR);
+    // The customer's open order lines of the article as order-line selection entries
+    // "KOrdiniCliR#quantity#mode", the quantity read shared out in the lines' order: a line
+    // taken whole has mode 2, in part mode 1; what is left beyond them "0#quantity#0".
+    // False, no entry, when the customer has no open line of the article.
+    virtual bool RigheOrdineArticolo(const QString &idClienteTp, const QString &idCliente, const QString &idProdotto,
+                                     double quantita, QStringList &voci);
 };
 
 inline QPointer<TDMISVen> DMISVen;

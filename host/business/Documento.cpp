@@ -35,6 +35,7 @@
 #include <QPushButton>
 #include <QHash>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -379,18 +380,20 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
 QByteArray TFDocumento::ImprontaArchivio(qint64 chiave) const
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    auto leggi = [&](const QString &sql) {
+    auto leggi = [&](const QString &sql, const QStringList &esclusi) {
         QSqlQuery q = Azienda().OpenQuery(sql, {chiave});
         while (q.next()) {
             const QSqlRecord r = q.record();
             for (int i = 0; i < r.count(); ++i)
-                hash.addData(r.value(i).toString().toUtf8() + '\x1f');
+                if (!esclusi.contains(r.fieldName(i), Qt::CaseInsensitive))
+                    hash.addData(r.value(i).toString().toUtf8() + '\x1f');
             hash.addData("\x1e");
         }
     };
-    leggi(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(tipo_.TabellaTeste, tipo_.ChiaveTesta));
+    leggi(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(tipo_.TabellaTeste, tipo_.ChiaveTesta), CampiTestaEsterni());
     leggi(QStringLiteral("SELECT * FROM %1 WHERE %2 = ? ORDER BY %3")
-              .arg(tipo_.TabellaRighe, tipo_.ChiaveTesta, tipo_.ChiaveRigo));
+              .arg(tipo_.TabellaRighe, tipo_.ChiaveTesta, tipo_.ChiaveRigo),
+          {});
     return hash.result();
 }
 
@@ -1092,10 +1095,18 @@ void TFDocumento::RegistraTesta()
     if (TTesta->State() == dsEdit || TTesta->State() == dsInsert)
         TTesta->Post();
     if (ModoSalva == 1) {
-        if (!TTestaDB->Locate(tipo_.ChiaveTesta, chiave_))
+        // read as stored: the columns other jobs set are kept as they stand now
+        const QStringList esterni = CampiTestaEsterni();
+        if (!(esterni.isEmpty() ? TTestaDB->Locate(tipo_.ChiaveTesta, chiave_)
+                                : TTestaDB->LocateAsStored(tipo_.ChiaveTesta, chiave_)))
             throw Exception(QStringLiteral("Errore in lettura testa documento"));
+        QVariantList memorizzati;
+        for (const QString &campo : esterni)
+            memorizzati << TTestaDB->FieldByName(campo)->Value();
         TTestaDB->Edit();
         Funzioni::CopiaDati(TTestaDB, TTesta);
+        for (qsizetype i = 0; i < esterni.size(); ++i)
+            TTestaDB->FieldByName(esterni.at(i))->SetValue(memorizzati.at(i));
         return;
     }
     TTestaDB->Append();
@@ -1134,7 +1145,13 @@ void TFDocumento::RegistraRighe()
 {
     TRighe->DisableControls();
     TRighe->SetFiltered(false);
+    // the head's causal is read once for all the rows
+    causaleRighe_ = CausaleMagazzino();
+    const auto fine = qScopeGuard([this] { causaleRighe_.reset(); });
     try {
+        // the stock the rows book, read at once rather than row by row
+        if (!causaleRighe_->isEmpty())
+            TDMIBMag::Crea()->LeggiSaldiRighe(TestaScrittura(), TRighe, nullptr);
         TField *campoStato = F(TRighe, "Stato");
         for (TRighe->First(); !TRighe->Eof(); TRighe->Next()) {
             int stato = campoStato->AsInteger();
@@ -1179,7 +1196,7 @@ void TFDocumento::RegistraRigo(int stato)
 
 bool TFDocumento::GeneraMovimentoRigo(int stato)
 {
-    const QString causale = CausaleMagazzino();
+    const QString causale = causaleRighe_ ? *causaleRighe_ : CausaleMagazzino();
     if (causale.isEmpty())
         return true;
     TDMIBMag *mag = TDMIBMag::Crea();
@@ -1204,6 +1221,11 @@ bool TFDocumento::AggiornaRigoOrdineDoc(int stato)
 void TFDocumento::EliminaTestaMovimentoVuota() {}
 
 void TFDocumento::SalvaMatricole() {}
+
+QStringList TFDocumento::CampiTestaEsterni() const
+{
+    return {};
+}
 
 bool TFDocumento::TotaliDaRicalcolare() const
 {

@@ -23,6 +23,8 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <optional>
+
 class KPageControl;
 class KDBGriglia;
 class TDBNavigator;
@@ -264,6 +266,10 @@ public:
     virtual void RegistraTotali();              // CalcolaTotali(TTotali, ParamTotali) when needed
     // The totals need rebuilding: a new document, a head changed or rows changed.
     virtual bool TotaliDaRicalcolare() const;
+    // Head columns that other jobs set while the document is open (the marks of documents
+    // generated from it): the check against other users leaves them out and a change keeps
+    // them as stored. None by default.
+    virtual QStringList CampiTestaEsterni() const;
     virtual void CodiceSpeseImballo();          // after the totals (empty)
     virtual void CodaSalvataggio();             // states of linked documents, registers, head posted
     virtual void AggiornaDocumentiCollegati();  // delivery-note row links (invoices)
@@ -292,6 +298,7 @@ protected:
     qint64 chiave_ = 0;      // key of the stored document on view (0: a new one)
     int istanza_ = 0;        // the window's place among the open windows of its kind (local tables)
     QByteArray impronta_;    // the stored document as read
+    std::optional<QString> causaleRighe_; // while the rows are written: the head's warehouse causal
     int contatore_ = 0;      // last Contatore of the local rows
 
 private:

@@ -11,6 +11,7 @@
 #include "host/core/KV8Config.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXTable.h"
+#include "host/data/TXlkTable.h"
 #include "host/db/DMIDataBases.h"
 #include "host/db/TXDatabase.h"
 #include "host/ui/DBControls.h"
@@ -198,6 +199,11 @@ TFSOrc0001f::TFSOrc0001f(QWidget *owner) : TFDocumentoOrdine(Tipo(), owner)
 {
     setObjectName(QStringLiteral("FSOrc0001f"));
     SetCaption(QStringLiteral("Gestione Ordini Clienti"));
+    lkCausOrdiniCli = new TXlkTable(this);
+    lkCausOrdiniCli->SetName(QStringLiteral("lkCausOrdiniCli"));
+    lkCausOrdiniCli->SetTableName(QStringLiteral("CausaliOrdiniCli"));
+    TTesta->AddLookupField(QStringLiteral("_FlTipoEvasione"), ftInteger, 0, lkCausOrdiniCli, QStringLiteral("IdCausale"),
+                           QStringLiteral("IdCausale"), QStringLiteral("FlTipoEvasione"));
 }
 
 bool TFSOrc0001f::InitForm(int, qint64 chiave, int)

@@ -8,6 +8,8 @@
 
 #include <QPointer>
 
+class TXlkTable;
+
 // What orders and quotes share.
 class TFDocumentoOrdine : public TFDocumento {
     Q_OBJECT
@@ -35,6 +37,10 @@ public:
     explicit TFSOrc0001f(QWidget *owner = nullptr);
 
     static TTipoDocumento Tipo();
+
+    // The order causals; the head's "_FlTipoEvasione" is its causal's FlTipoEvasione (0 the
+    // order is fulfilled by quantity, 1 by value).
+    TXlkTable *lkCausOrdiniCli = nullptr;
 
     // chiave 0 opens a new order, else the stored one; false when it is not there.
     bool InitForm(int tipo, qint64 chiave, int opzioni);

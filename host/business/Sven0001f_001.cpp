@@ -3,21 +3,27 @@
 #include "ui_Sven0001f_001.h"
 
 #include "host/business/Documento.h"
+#include "host/business/Sven0008f.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
 #include "host/data/TDataSource.h"
+#include "host/data/TXMemTable.h"
+#include "host/data/TXQuery.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXTable.h"
 #include "host/db/DMIDataBases.h"
 #include "host/db/TXDatabase.h"
 #include "host/db/TXTransaction.h"
 #include "host/ui/ClassRegistry.h"
+#include "host/ui/DBControls.h"
 #include "host/ui/DBGrid.h"
 #include "host/ui/Kmessages.h"
 
 #include <QHash>
+#include <QSet>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -42,10 +48,46 @@ TFSVen0001f_001::TFSVen0001f_001(QWidget *owner) : TfdlgBase(owner), ui(new Ui::
     TSelOrdR->SetTableName(QStringLiteral("TSelOrdR"));
     TSelOrdR->SetUsaDizionario(true);
     TSelOrdR->SetIndexFieldNames(QStringLiteral("KOrdiniCliT;NumOrdine;KOrdiniCliR"));
+    // the order reference of the line, as the grid shows it
+    TSelOrdR->AddCalcField(QStringLiteral("_RifOrdine"), ftString, 60)->SetDisplayLabel(QStringLiteral("Rif. ordine"));
+    TSelOrdR->OnCalcFields = [](TDataSet *d) { F(d, "_RifOrdine")->SetAsString(F(d, "RifOrdineS")->AsString()); };
     DSSelOrdR = new TDataSource(this);
     DSSelOrdR->SetName(QStringLiteral("DSSelOrdR"));
     DSSelOrdR->SetDataSet(TSelOrdR);
+    TTesteOrdini = new TXMemTable(this);
+    TTesteOrdini->SetName(QStringLiteral("TTesteOrdini"));
+    TTesteOrdini->AddField(QStringLiteral("KOrdiniCliT"), ftInteger);
+    TTesteOrdini->AddField(QStringLiteral("RifOrdineS"), ftString, 60);
+    TTesteOrdini->Open();
+    QRigheOrdine = new TXQuery(this);
+    QRigheOrdine->SetName(QStringLiteral("QRigheOrdine"));
+    CmdRigheOrdine = new TXQuery(this);
+    CmdRigheOrdine->SetName(QStringLiteral("CmdRigheOrdine"));
+    CmdRigheOrdine->SetDatabaseName(QStringLiteral("LocalDatabase"));
+    CmdRigheOrdine->SQL = QStringList{QStringLiteral("DELETE FROM TSelOrdR WHERE KOrdiniCliT = :KOrdineT")};
+    TDettQta = new TXMemTable(this);
+    TDettQta->SetName(QStringLiteral("TDettQta"));
+    for (const char *nome : {"KDettQta", "KTesta", "KRigo", "Stato"})
+        TDettQta->AddField(QLatin1String(nome), ftInteger);
+    TDettQta->AddField(QStringLiteral("IdVariante"), ftString, 20);
+    TDettQta->AddField(QStringLiteral("Gruppo"), ftString, 10);
+    TDettQta->AddField(QStringLiteral("IdLotto"), ftString, 20);
+    for (const char *nome : {"Quantita", "QuantitaSpe", "QuantitaSal", "QuantitaAnn", "QtaSelez", "_QtaDaEvadere",
+                             "QuantitaSaldoDaRigo"})
+        TDettQta->AddField(QLatin1String(nome), ftFloat);
+    TDettQta->Open();
+    const QString dettaglio = QStringLiteral(
+        "SELECT D.KDettQta, D.KTestaDoc AS KTesta, D.KRigoDoc AS KRigo, D.IdVariante, D.Gruppo, D.IdLotto, 0 AS Stato, "
+        "D.Quantita, D.QuantitaSpe, D.QuantitaSal, 0 AS QuantitaAnn, D.Quantita - D.QuantitaSpe - D.QuantitaSal AS "
+        "_QtaDaEvadere FROM DettQtaDoc D WHERE D.FlTipoDocumento = 2 AND D.KTestaDoc = :KTesta");
+    QDettTesta = new TXQuery(this);
+    QDettTesta->SetName(QStringLiteral("QDettTesta"));
+    QDettTesta->SQL = QStringList{dettaglio, QStringLiteral("ORDER BY D.KRigoDoc, D.KDettQta")};
+    QDettRigo = new TXQuery(this);
+    QDettRigo->SetName(QStringLiteral("QDettRigo"));
+    QDettRigo->SQL = QStringList{dettaglio, QStringLiteral("AND D.KRigoDoc = :KRigo ORDER BY D.KDettQta")};
     gSelOrdR = ui->gSelOrdR;
+    KDBGR = gSelOrdR;
     gSelOrdR->AddColumn(QStringLiteral("FlSelez"), QStringLiteral("Sel."), 40).ReadOnly = true;
     gSelOrdR->AddColumn(QStringLiteral("RifOrdineS"), QStringLiteral("Ordine"), 170).ReadOnly = true;
     gSelOrdR->AddColumn(QStringLiteral("IdProdotto"), QStringLiteral("Articolo"), 80).ReadOnly = true;
@@ -71,6 +113,7 @@ void TFSVen0001f_001::FormCreate()
     TSelOrdR->CreaTabella();
     TSelOrdR->Open();
     F(TSelOrdR, "QtaSelez")->OnValidate = [this](TField *s) { TSelOrdRQtaSelezValidate(s); };
+    ui->edQtaSelez->OnEnter = [this](TDBEdit *e) { edQtaSelezEnter(e); };
 }
 
 bool TFSVen0001f_001::LeggiRigheDocumento(TFDocumento *documento)
@@ -83,24 +126,62 @@ bool TFSVen0001f_001::LeggiRigheDocumento(TFDocumento *documento)
     const QString cliente = testa->FieldByName(documento->TipoDoc().CampoConto)->AsString().trimmed();
     ui->lbIdCliente->setText(cliente);
 
-    // what the document took and has not saved yet, by order line
-    QHash<qint64, double> presi;
-    TXTable *righe = documento->TRigheNC;
-    righe->Refresh();
-    for (righe->First(); !righe->Eof(); righe->Next())
-        if (F(righe, "Stato")->AsInteger() == 2 && F(righe, "KOrdineR")->AsInteger() != 0)
-            presi[F(righe, "KOrdineR")->Value().toLongLong()] += F(righe, "Quantita")->AsFloat();
-
-    TSelOrdR->DisableControls();
+    // the customer's orders with open lines
+    TTesteOrdini->EmptyTable();
+    QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
+        QStringLiteral("SELECT T.KOrdiniCliT, T.Numero, T.DataDocumento FROM OrdiniCliTeste T "
+                       "WHERE T.IdClienteTp = ? AND T.IdCliente = ? AND EXISTS (SELECT 1 FROM OrdiniCliRighe R "
+                       "WHERE R.KOrdiniCliT = T.KOrdiniCliT AND R.FlStato < 2) "
+                       "ORDER BY T.DataDocumento, T.KOrdiniCliT"),
+        {clienteTp, cliente});
+    while (q.next()) {
+        TTesteOrdini->Append();
+        F(TTesteOrdini, "KOrdiniCliT")->SetValue(q.value(0));
+        F(TTesteOrdini, "RifOrdineS")
+            ->SetAsString(QStringLiteral("Ordine n. %1 del %2")
+                              .arg(q.value(1).toInt())
+                              .arg(Funzioni::DataToStringa(q.value(2).toDateTime())));
+        TTesteOrdini->Post();
+    }
     TSelOrdR->EmptyTable();
     TSelOrdR->Refresh();
+    TDettQta->EmptyTable();
+    Impronte.clear();
+    for (TTesteOrdini->First(); !TTesteOrdini->Eof(); TTesteOrdini->Next())
+        if (PrenotaDocumento(F(TTesteOrdini, "KOrdiniCliT")->Value().toLongLong()))
+            LeggiRigheDocumento(TTesteOrdini, TSelOrdR, TDettQta, Impronte, false);
+    TSelOrdR->First();
+    return !TSelOrdR->IsEmpty();
+}
+
+int TFSVen0001f_001::LeggiRigheDocumento(TDataSet *teste, TDataSet *righe, TDataSet *, QStringList &, bool rilettura)
+{
+    if (rilettura && !teste->Locate(QStringLiteral("KOrdiniCliT"), F(righe, "KOrdiniCliT")->Value()))
+        return 0;
+    const QVariant ordine = F(teste, "KOrdiniCliT")->Value();
+    // what the document took and has not saved yet, by order line
+    QHash<qint64, double> presi;
+    if (Documento) {
+        TXTable *doc = Documento->TRigheNC;
+        doc->Refresh();
+        for (doc->First(); !doc->Eof(); doc->Next())
+            if (F(doc, "Stato")->AsInteger() == 2 && F(doc, "KOrdineR")->AsInteger() != 0)
+                presi[F(doc, "KOrdineR")->Value().toLongLong()] += F(doc, "Quantita")->AsFloat();
+    }
+    if (rilettura) {
+        CmdRigheOrdine->ParamByName(QStringLiteral("KOrdineT"))->SetValue(ordine);
+        CmdRigheOrdine->ExecSQL();
+        TSelOrdR->Refresh();
+    }
     QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
-        QStringLiteral("SELECT R.*, T.Numero AS NumeroOrdine, T.DataDocumento AS DataOrdine FROM OrdiniCliRighe R "
-                       "JOIN OrdiniCliTeste T ON T.KOrdiniCliT = R.KOrdiniCliT "
-                       "WHERE T.IdClienteTp = ? AND T.IdCliente = ? AND R.FlStato < 2 "
-                       "ORDER BY T.DataDocumento, T.KOrdiniCliT, R.NumOrdine, R.KOrdiniCliR"),
-        {clienteTp, cliente});
+        QStringLiteral("SELECT R.* FROM OrdiniCliRighe R WHERE R.KOrdiniCliT = ? AND R.FlStato < 2 "
+                       "ORDER BY R.NumOrdine, R.KOrdiniCliR"),
+        {ordine});
     const int dec = CFG.DecQuantita;
+    int lette = 0;
+    const bool spente = righe->ControlsDisabled();
+    if (!spente)
+        righe->DisableControls();
     try {
         TXTransaction locale(TSelOrdR->Database());
         while (q.next()) {
@@ -113,33 +194,91 @@ bool TFSVen0001f_001::LeggiRigheDocumento(TFDocumento *documento)
                                  dec);
             if (residua <= 0)
                 continue;
-            TSelOrdR->Append();
-            for (int i = 0; i < r.count(); ++i)
-                if (TField *f = TSelOrdR->FindField(r.fieldName(i)))
-                    f->SetValue(r.value(i));
-            F(TSelOrdR, "FlStatoOld")->SetAsInteger(r.value(QStringLiteral("FlStato")).toInt());
-            F(TSelOrdR, "StatoRigo")->SetAsString(r.value(QStringLiteral("FlStato")).toInt() == 1 ? QStringLiteral("P")
-                                                                                                  : QStringLiteral("I"));
-            F(TSelOrdR, "RifOrdineS")
-                ->SetAsString(QStringLiteral("Ordine n. %1 del %2")
-                                  .arg(r.value(QStringLiteral("NumeroOrdine")).toInt())
-                                  .arg(Funzioni::DataToStringa(r.value(QStringLiteral("DataOrdine")).toDateTime())));
-            F(TSelOrdR, "QtaDaSpedire")->SetAsFloat(residua);
-            F(TSelOrdR, "FlSelez")->SetAsInteger(0);
-            F(TSelOrdR, "QtaSelez")->SetAsFloat(0);
-            TSelOrdR->Post();
+            AccodaRigoLetto(righe, r, F(teste, "RifOrdineS")->AsString(), residua);
+            ++lette;
         }
         if (locale.Started())
             locale.Commit();
     } catch (...) {
-        if (TSelOrdR->State() == dsInsert)
-            TSelOrdR->Cancel();
-        TSelOrdR->EnableControls();
+        if (righe->State() == dsInsert)
+            righe->Cancel();
+        if (!spente)
+            righe->EnableControls();
         throw;
     }
-    TSelOrdR->First();
-    TSelOrdR->EnableControls();
-    return !TSelOrdR->IsEmpty();
+    if (!spente)
+        righe->EnableControls();
+    return lette;
+}
+
+void TFSVen0001f_001::AccodaRigoLetto(TDataSet *righe, const QSqlRecord &r, const QString &rifOrdine, double residua)
+{
+    righe->Append();
+    for (int i = 0; i < r.count(); ++i)
+        if (TField *f = righe->FindField(r.fieldName(i)))
+            f->SetValue(r.value(i));
+    F(righe, "FlStatoOld")->SetAsInteger(r.value(QStringLiteral("FlStato")).toInt());
+    F(righe, "StatoRigo")->SetAsString(r.value(QStringLiteral("FlStato")).toInt() == 1 ? QStringLiteral("P") : QStringLiteral("I"));
+    F(righe, "RifOrdineS")->SetAsString(rifOrdine);
+    F(righe, "QtaDaSpedire")->SetAsFloat(residua);
+    F(righe, "ImpDaSelez")
+        ->SetAsFloat(r.value(QStringLiteral("ImportoLordo")).toDouble() - r.value(QStringLiteral("ImportoSpeditoL")).toDouble());
+    F(righe, "FlSelez")->SetAsInteger(0);
+    F(righe, "QtaSelez")->SetAsFloat(0);
+    righe->Post();
+}
+
+void TFSVen0001f_001::CancellaDettaglioOrdine(qint64 kOrdineT)
+{
+    TDettQta->First();
+    while (!TDettQta->Eof()) {
+        if (F(TDettQta, "KTesta")->Value().toLongLong() == kOrdineT)
+            TDettQta->Delete();
+        else
+            TDettQta->Next();
+    }
+}
+
+bool TFSVen0001f_001::CheckControllaGiacenzaDettaglio(const QString &idLotto, const QString &)
+{
+    return !idLotto.trimmed().isEmpty();
+}
+
+bool TFSVen0001f_001::PrenotaDocumento(qint64 kOrdiniCliT)
+{
+    prenotati_.insert(kOrdiniCliT);
+    return true;
+}
+
+bool TFSVen0001f_001::DocumentoPrenotato(qint64 kOrdiniCliT) const
+{
+    return prenotati_.contains(kOrdiniCliT);
+}
+
+bool TFSVen0001f_001::VMTestRigheDaEvadere(TDataSet *, TDataSet *)
+{
+    return true;
+}
+
+bool TFSVen0001f_001::InserisciRigoOrdineNoElab(qint64 kOrdiniCliR)
+{
+    QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
+        QStringLiteral("SELECT R.* FROM OrdiniCliRighe R WHERE R.KOrdiniCliR = ? AND R.FlStato < 2"), {kOrdiniCliR});
+    if (!q.next())
+        return false;
+    const QSqlRecord r = q.record();
+    const QVariant ordine = r.value(QStringLiteral("KOrdiniCliT"));
+    const QString rif = TTesteOrdini->Lookup(QStringLiteral("KOrdiniCliT"), ordine, QStringLiteral("RifOrdineS")).toString();
+    AccodaRigoLetto(TSelOrdR, r, rif,
+                    r.value(QStringLiteral("QuantitaOrd")).toDouble() - r.value(QStringLiteral("QuantitaSpe")).toDouble()
+                        - r.value(QStringLiteral("QuantitaAnn")).toDouble() - r.value(QStringLiteral("QuantitaSal")).toDouble());
+    return true;
+}
+
+void TFSVen0001f_001::edQtaSelezEnter(QObject *sender)
+{
+    if (auto *e = qobject_cast<QLineEdit *>(sender))
+        e->selectAll();
 }
 
 void TFSVen0001f_001::SelezionaRigo()
@@ -181,6 +320,10 @@ bool TFSVen0001f_001::AggiornaRigoOrdine(qint64 kOrdiniCliR, double quantita, in
     return true;
 }
 
+void TFSVen0001f_001::AggiornaDettaglioQta(qint64, qint64)
+{
+}
+
 int TFSVen0001f_001::RigheSelezionate() const
 {
     int n = 0;
@@ -188,6 +331,15 @@ int TFSVen0001f_001::RigheSelezionate() const
         if (TSelOrdR->ValueAt(i, TSelOrdR->FieldByName(QStringLiteral("FlSelez"))).toInt() == 1)
             ++n;
     return n;
+}
+
+int TFSVen0001f_001::ContaOrdini() const
+{
+    QSet<qint64> ordini;
+    TField *chiave = TSelOrdR->FieldByName(QStringLiteral("KOrdiniCliT"));
+    for (int i = 0, c = TSelOrdR->RowCount(); i < c; ++i)
+        ordini.insert(TSelOrdR->ValueAt(i, chiave).toLongLong());
+    return int(ordini.size());
 }
 
 namespace Sven0001f_001 {
@@ -199,6 +351,11 @@ int SelezionaRigheOrdine(TFDocumento *documento)
     if (!dialogo->LeggiRigheDocumento(documento)) {
         Kmessages::KMessage(QStringLiteral("Il cliente non ha righe d'ordine da evadere."), mtInformation, mbOK);
         return 0;
+    }
+    // the invoice knows the open selection while it is shown (its bar-code reads update it)
+    if (auto *fattura = qobject_cast<TFSVen0008f *>(documento)) {
+        fattura->DialogoOrdini = dialogo.get();
+        fattura->ContaOrdini = dialogo->ContaOrdini();
     }
     if (dialogo->ShowModal() != mrOk || dialogo->RigheSelezionate() == 0)
         return 0;

@@ -76,6 +76,12 @@ int TFSven0002d::SerieA() const
     return Testo(tPars, "IdCausaleA").isEmpty() ? -1 : Intero(tPars, "SerieA");
 }
 
+void TFSven0002d::NienteDaStampare()
+{
+    Kmessages::KMessage(QStringLiteral("Nessun DDT da stampare con la selezione indicata: modificare i parametri."),
+                        mtInformation, mbOK);
+}
+
 bool TFSven0002d::ControllaParametri()
 {
     const auto invertito = [](int da, int a) { return da > 0 && a > 0 && da > a; };
@@ -113,8 +119,7 @@ void TFSven0002d::btEseguiClick()
         Testo(tPars, "IdClienteDa"), Testo(tPars, "IdClienteA"), Testo(tPars, "IdContoTp"), archiviazione, tipoStampa,
         edAnnotazioni->text(), Testo(tPars, "IdCausaleDa"), Testo(tPars, "IdCausaleA"), 0);
     if (!trovati) {
-        Kmessages::KMessage(QStringLiteral("Nessun DDT da stampare con la selezione indicata: modificare i parametri."),
-                            mtInformation, mbOK);
+        NienteDaStampare();
         return;
     }
     stampa->EseguiStampa(true);

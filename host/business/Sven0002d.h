@@ -40,6 +40,8 @@ protected:
     // The range is sound (years, numbers and dates not inverted); otherwise the reason is
     // shown and the answer is false.
     bool ControllaParametri();
+    // Tells the user that the range holds no note to print.
+    void NienteDaStampare();
 
 private:
     Ui::Sven0002d *ui;

@@ -93,32 +93,10 @@ void MostraCastelletto(TfKV8ReportB &stampa, TDataSet *testa)
         });
 }
 
-TfSven0002s::TfSven0002s(QObject *owner) : TfKV8ReportB_Docs(owner)
-{
-    SetNomeDefault(QStringLiteral("Sven0002s"));
-    qMain = new TXQuery(this);
-    qMain->SetName(QStringLiteral("qMain"));
-    qMain->XSQL = SqlTeste.split(QLatin1Char('\n'));
-    qMain->AddCalcField(QStringLiteral("_TitoloDoc"), ftString, 60);
-    qMain->AddCalcField(QStringLiteral("_DsCopia"), ftString, 40);
-    qMain->OnCalcFields = [this](TDataSet *d) { qMainCalcFields(d); };
-    qRighe = new TXQuery(this);
-    qRighe->SetName(QStringLiteral("qRighe"));
-    qRighe->SQL = QStringList{SqlRighe};
-    AggiungiDataSet(QStringLiteral("qMain"), qMain);
-    AggiungiDataSet(QStringLiteral("qRighe"), qRighe);
-}
-
-TfSven0002s *TfSven0002s::Crea(QObject *owner)
-{
-    return Kv8reportb::XGetReportClass(QStringLiteral("TFSVEN0002S"), ClassRef::Of<TfSven0002s>()).CreateAs<TfSven0002s>(owner);
-}
-
-bool TfSven0002s::InitForm(int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, int SerieA, int NumeroA,
-                           const QDateTime &DataDa, const QDateTime &DataA, bool FlCopiaDest, bool FlStLingua,
-                           const QString &, bool FlStBolleNoStampate, const QString &IdClienteDa,
-                           const QString &IdClienteA, const QString &IdContoTp, bool, int, const QString &,
-                           const QString &IdCausaleDa, const QString &IdCausaleA, int)
+TSelezioneDocumenti SelezioneDDT(int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, int SerieA, int NumeroA,
+                                 const QDateTime &DataDa, const QDateTime &DataA, bool FlStBolleNoStampate,
+                                 const QString &IdClienteDa, const QString &IdClienteA, const QString &IdContoTp,
+                                 const QString &IdCausaleDa, const QString &IdCausaleA)
 {
     TSelezioneDocumenti s;
     s.AnnoDa = AnnoDa;
@@ -135,6 +113,27 @@ bool TfSven0002s::InitForm(int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, int
     s.IdCausaleDa = IdCausaleDa;
     s.IdCausaleA = IdCausaleA;
     s.SoloNonStampati = FlStBolleNoStampate;
+    return s;
+}
+
+// ---- the delivery-note print's data
+
+TDatiStampaDDT::TDatiStampaDDT(TfKV8ReportB &stampa) : stampa_(stampa)
+{
+    qMain = new TXQuery(&stampa);
+    qMain->SetName(QStringLiteral("qMain"));
+    qMain->XSQL = SqlTeste.split(QLatin1Char('\n'));
+    qMain->AddCalcField(QStringLiteral("_TitoloDoc"), ftString, 60);
+    qMain->AddCalcField(QStringLiteral("_DsCopia"), ftString, 40);
+    qRighe = new TXQuery(&stampa);
+    qRighe->SetName(QStringLiteral("qRighe"));
+    qRighe->SQL = QStringList{SqlRighe};
+    stampa.AggiungiDataSet(QStringLiteral("qMain"), qMain);
+    stampa.AggiungiDataSet(QStringLiteral("qRighe"), qRighe);
+}
+
+bool TDatiStampaDDT::Seleziona(const TSelezioneDocumenti &s, bool FlCopiaDest, bool FlStLingua)
+{
     StampaInLingua = FlStLingua;
     CopiaDestinatario = FlCopiaDest;
     TXDatabase &db = DMIDataBases::Instance().Global();
@@ -143,23 +142,23 @@ bool TfSven0002s::InitForm(int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, int
                      FlCopiaDest ? 2 : 1);
 }
 
-bool TfSven0002s::InitFormDocumento(int KBolleCliT)
+bool TDatiStampaDDT::SelezionaDocumento(int KBolleCliT)
 {
     StampaInLingua = false;
     CopiaDestinatario = false;
     return Seleziona(QStringLiteral("T.KBolleCliT = %1").arg(KBolleCliT), 1);
 }
 
-bool TfSven0002s::Seleziona(const QString &condizione, int copie)
+bool TDatiStampaDDT::Seleziona(const QString &condizione, int copie)
 {
     const QString copia = QStringLiteral("K.NumCopia <= %1").arg(copie);
-    InitReport();
-    ImpostaQuery(qMain, 0, condizione.isEmpty() ? copia : condizione + QStringLiteral(" AND ") + copia, Ordine);
+    stampa_.InitReport();
+    stampa_.ImpostaQuery(qMain, 0, condizione.isEmpty() ? copia : condizione + QStringLiteral(" AND ") + copia, Ordine);
     qMain->Open();
     return !qMain->IsEmpty();
 }
 
-QList<int> TfSven0002s::Chiavi() const
+QList<int> TDatiStampaDDT::Chiavi() const
 {
     QList<int> chiavi;
     if (!qMain->Active())
@@ -175,7 +174,7 @@ QList<int> TfSven0002s::Chiavi() const
     return chiavi;
 }
 
-void TfSven0002s::qMainCalcFields(TDataSet *DataSet)
+void TDatiStampaDDT::CampiCalcolati(TDataSet *DataSet) const
 {
     QString lingua = DataSet->FieldByName(QStringLiteral("IdLingua"))->AsString();
     if (lingua.trimmed().isEmpty())
@@ -194,11 +193,8 @@ void TfSven0002s::qMainCalcFields(TDataSet *DataSet)
     DataSet->FieldByName(QStringLiteral("_DsCopia"))->SetAsString(copia);
 }
 
-void TfSven0002s::EseguiStampa(bool preview, bool sceltaStampante)
+void TDatiStampaDDT::SegnaStampati(const QList<int> &chiavi)
 {
-    const QList<int> chiavi = Chiavi();
-    MostraCastelletto(*this, qMain);
-    TfKV8ReportB_Docs::EseguiStampa(preview, sceltaStampante);
     if (chiavi.isEmpty())
         return;
     QStringList elenco;
@@ -207,4 +203,53 @@ void TfSven0002s::EseguiStampa(bool preview, bool sceltaStampante)
     DMIDataBases::Instance().Global().ExecSQL(
         QStringLiteral("UPDATE BolleCliTeste SET FlStampato = 1 WHERE FlStampato = 0 AND KBolleCliT IN (%1)")
             .arg(elenco.join(QLatin1Char(','))));
+}
+
+// ---- the host's print
+
+TfSven0002s::TfSven0002s(QObject *owner) : TfKV8ReportB_Docs(owner), dati_(*this)
+{
+    SetNomeDefault(QStringLiteral("Sven0002s"));
+    qMain = dati_.qMain;
+    qRighe = dati_.qRighe;
+    qMain->OnCalcFields = [this](TDataSet *d) { qMainCalcFields(d); };
+}
+
+TfSven0002s *TfSven0002s::Crea(QObject *owner)
+{
+    return Kv8reportb::XGetReportClass(QStringLiteral("TFSVEN0002S"), ClassRef::Of<TfSven0002s>()).CreateAs<TfSven0002s>(owner);
+}
+
+bool TfSven0002s::InitForm(int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, int SerieA, int NumeroA,
+                           const QDateTime &DataDa, const QDateTime &DataA, bool FlCopiaDest, bool FlStLingua,
+                           const QString &, bool FlStBolleNoStampate, const QString &IdClienteDa,
+                           const QString &IdClienteA, const QString &IdContoTp, bool, int, const QString &,
+                           const QString &IdCausaleDa, const QString &IdCausaleA, int)
+{
+    return dati_.Seleziona(SelezioneDDT(AnnoDa, SerieDa, NumeroDa, AnnoA, SerieA, NumeroA, DataDa, DataA,
+                                        FlStBolleNoStampate, IdClienteDa, IdClienteA, IdContoTp, IdCausaleDa, IdCausaleA),
+                           FlCopiaDest, FlStLingua);
+}
+
+bool TfSven0002s::InitFormDocumento(int KBolleCliT)
+{
+    return dati_.SelezionaDocumento(KBolleCliT);
+}
+
+QList<int> TfSven0002s::Chiavi() const
+{
+    return dati_.Chiavi();
+}
+
+void TfSven0002s::qMainCalcFields(TDataSet *DataSet)
+{
+    dati_.CampiCalcolati(DataSet);
+}
+
+void TfSven0002s::EseguiStampa(bool preview, bool sceltaStampante)
+{
+    const QList<int> chiavi = Chiavi();
+    MostraCastelletto(*this, qMain);
+    TfKV8ReportB_Docs::EseguiStampa(preview, sceltaStampante);
+    TDatiStampaDDT::SegnaStampati(chiavi);
 }

@@ -41,6 +41,42 @@ QString SelezioneDocumenti(const TSelezioneDocumenti &s, const QString &alias, c
 // use, so that nothing reads fields the head lacks.
 void MostraCastelletto(TfKV8ReportB &stampa, TDataSet *testa);
 
+// The selection of a delivery-note print from the arguments of its InitForm.
+TSelezioneDocumenti SelezioneDDT(int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, int SerieA, int NumeroA,
+                                 const QDateTime &DataDa, const QDateTime &DataA, bool FlStBolleNoStampate,
+                                 const QString &IdClienteDa, const QString &IdClienteA, const QString &IdContoTp,
+                                 const QString &IdCausaleDa = QString(), const QString &IdCausaleA = QString());
+
+// The data of a customer delivery-note print, kept by TfSven0002s and by any print of the
+// same notes on a layout of its own: the head query (one record per note and copy), the rows,
+// the host's calculated fields, the selection and the printed mark. The queries belong to the
+// print and are added to it under "qMain" and "qRighe".
+class TDatiStampaDDT {
+public:
+    explicit TDatiStampaDDT(TfKV8ReportB &stampa);
+
+    TXQuery *qMain;  // heads, one record per note and copy (NumCopia), ChiaveStampa per copy
+    TXQuery *qRighe; // rows of a note (:KBolleCliT)
+
+    // Opens qMain on the range, a copy for the consignee too when asked; true when it holds
+    // a note.
+    bool Seleziona(const TSelezioneDocumenti &s, bool FlCopiaDest, bool FlStLingua);
+    bool SelezionaDocumento(int KBolleCliT);
+    // _TitoloDoc (in the customer's language when asked), _DsCopia.
+    void CampiCalcolati(TDataSet *DataSet) const;
+    // The notes selected, in print order.
+    QList<int> Chiavi() const;
+    // Marks the notes printed (FlStampato = 1).
+    static void SegnaStampati(const QList<int> &chiavi);
+
+private:
+    bool Seleziona(const QString &condizione, int copie);
+
+    TfKV8ReportB &stampa_;
+    bool StampaInLingua = false;
+    bool CopiaDestinatario = false;
+};
+
 class TfSven0002s : public TfKV8ReportB_Docs {
     Q_OBJECT
 public:
@@ -69,9 +105,7 @@ public:
 protected:
     // Host calculated fields: _TitoloDoc (in the customer's language when asked), _DsCopia.
     virtual void qMainCalcFields(TDataSet *DataSet);
-    // Opens qMain on the condition; answers whether it holds a note.
-    bool Seleziona(const QString &condizione, int copie);
 
-    bool StampaInLingua = false;
-    bool CopiaDestinatario = false;
+private:
+    TDatiStampaDDT dati_;
 };

@@ -74,6 +74,12 @@ TFSVen0007d::TFSVen0007d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::
     gRisultati->AddColumn(QStringLiteral("Tipo"), QStringLiteral("Tipo"), 40);
     gRisultati->AddColumn(QStringLiteral("Messaggio"), QStringLiteral("Messaggio"), 620);
     gRisultati->SetReadOnly(true);
+    tsPaginaOpzioni = tsParametri;
+    tsPaginaOpzioni->setObjectName(QStringLiteral("tsPaginaOpzioni"));
+    tsPagina2 = tsRisultati;
+    tsPagina2->setObjectName(QStringLiteral("tsPagina2"));
+    Errori = gRisultati;
+    Errori->setObjectName(QStringLiteral("Errori"));
     SetActiveControl(ui->edDataFattura);
 }
 
@@ -139,8 +145,9 @@ bool TFSVen0007d::EseguiGenerazione(const TfSVen0007d_DM::TParametri &parametri)
         try {
             dm->Genera();
             messaggi = dm->Messaggi;
+            // "{B}" marks an error; "{B} " (a space after the mark) a notice to look at
             for (const QString &m : messaggi)
-                if (m.startsWith(QLatin1String("{B}")) && errore.isEmpty())
+                if (m.startsWith(QLatin1String("{B}")) && !m.startsWith(QLatin1String("{B} ")) && errore.isEmpty())
                     errore = m.mid(3);
             if (errore.isEmpty() && transazione)
                 transazione->Commit();

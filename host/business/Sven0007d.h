@@ -12,6 +12,7 @@
 
 #include <QPointer>
 
+class KDBGriglia;
 class TXMemTable;
 class TXQuery;
 namespace Ui {
@@ -38,6 +39,11 @@ public:
     ~TFSVen0007d() override;
 
     TXMemTable *tMessaggi; // the run's messages (Tipo "B" error, "U" warning, "" note; Messaggio)
+    // The pages and the message grid under the window's own names: the options page (the
+    // parameters), the second page (the run's messages) and its grid.
+    QWidget *tsPaginaOpzioni = nullptr;
+    QWidget *tsPagina2 = nullptr;
+    KDBGriglia *Errori = nullptr;
 
     // The parameters of the window as the run's; false (shown) when they do not hold.
     virtual bool LeggiParametri(TfSVen0007d_DM::TParametri &parametri);

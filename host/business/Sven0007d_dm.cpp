@@ -183,12 +183,14 @@ void TfSVen0007d_DM::InternalGenerazioneFatture()
         GeneraRighe(raggruppa_, bolla);
     }
     qSelBolle->Close();
+    qRigheBolla->Close();
     CalcolaTotaliFatture();
 }
 
 void TfSVen0007d_DM::PreparaTabelle()
 {
     const bool provvisoria = Parametri.FlProvvisoria == 1;
+    righeLette_ = false;
     Imposta(tFattureT, provvisoria, QStringLiteral("FattureCliTeste"), QStringLiteral("t_FattureCliT"),
             QStringLiteral("KFattCliT"));
     Imposta(tFattureR, provvisoria, QStringLiteral("FattureCliRighe"), QStringLiteral("t_FattureCliR"),
@@ -205,11 +207,10 @@ void TfSVen0007d_DM::PreparaTabelle()
     CheckTabOpen(tScadenze);
 }
 
-void TfSVen0007d_DM::ApriSelezione()
+QStringList TfSVen0007d_DM::CondizioniSelezione() const
 {
-    QStringList sql{QStringLiteral("SELECT T.*"), QStringLiteral("FROM BolleCliTeste T"),
-                    QStringLiteral("WHERE EXISTS (SELECT 1 FROM BolleCliRighe R WHERE R.KBolleCliT = T.KBolleCliT "
-                                   "AND R.FlGenFattura = 0)")};
+    QStringList sql{QStringLiteral("EXISTS (SELECT 1 FROM BolleCliRighe RB WHERE RB.KBolleCliT = T.KBolleCliT AND "
+                                   "RB.FlGenFattura = 0)")};
     if (!Parametri.DataDa.isNull())
         sql << QStringLiteral("AND T.DataDocumento >= :DataDa");
     if (!Parametri.DataA.isNull())
@@ -220,21 +221,32 @@ void TfSVen0007d_DM::ApriSelezione()
         sql << QStringLiteral("AND T.IdCliente <= :ClienteA");
     if (!Parametri.IdCausaleBolla.trimmed().isEmpty())
         sql << QStringLiteral("AND T.IdCausale = :IdCausaleBolla");
+    return sql;
+}
+
+void TfSVen0007d_DM::ParametriSelezione(TXQuery *q) const
+{
+    if (!Parametri.DataDa.isNull())
+        q->ParamByName(QStringLiteral("DataDa"))->SetAsDateTime(QDateTime(Parametri.DataDa.date(), QTime(0, 0)));
+    if (!Parametri.DataA.isNull())
+        q->ParamByName(QStringLiteral("DataA"))->SetAsDateTime(QDateTime(Parametri.DataA.date().addDays(1), QTime(0, 0)));
+    if (!Parametri.ClienteDa.trimmed().isEmpty())
+        q->ParamByName(QStringLiteral("ClienteDa"))->SetAsString(Parametri.ClienteDa.trimmed());
+    if (!Parametri.ClienteA.trimmed().isEmpty())
+        q->ParamByName(QStringLiteral("ClienteA"))->SetAsString(Parametri.ClienteA.trimmed());
+    if (!Parametri.IdCausaleBolla.trimmed().isEmpty())
+        q->ParamByName(QStringLiteral("IdCausaleBolla"))->SetAsString(Parametri.IdCausaleBolla.trimmed());
+}
+
+void TfSVen0007d_DM::ApriSelezione()
+{
+    QStringList sql{QStringLiteral("SELECT T.*"), QStringLiteral("FROM BolleCliTeste T"), QStringLiteral("WHERE")};
+    sql << CondizioniSelezione();
     sql << QStringLiteral("ORDER BY T.IdClienteTp, T.IdCliente, T.IdDivisa, T.IdPagamento, T.IdDestinazione, "
                           "T.IdCausale, T.DataDocumento, T.Numero, T.KBolleCliT");
     qSelBolle->Close();
     qSelBolle->SQL = sql;
-    if (!Parametri.DataDa.isNull())
-        qSelBolle->ParamByName(QStringLiteral("DataDa"))->SetAsDateTime(QDateTime(Parametri.DataDa.date(), QTime(0, 0)));
-    if (!Parametri.DataA.isNull())
-        qSelBolle->ParamByName(QStringLiteral("DataA"))
-            ->SetAsDateTime(QDateTime(Parametri.DataA.date().addDays(1), QTime(0, 0)));
-    if (!Parametri.ClienteDa.trimmed().isEmpty())
-        qSelBolle->ParamByName(QStringLiteral("ClienteDa"))->SetAsString(Parametri.ClienteDa.trimmed());
-    if (!Parametri.ClienteA.trimmed().isEmpty())
-        qSelBolle->ParamByName(QStringLiteral("ClienteA"))->SetAsString(Parametri.ClienteA.trimmed());
-    if (!Parametri.IdCausaleBolla.trimmed().isEmpty())
-        qSelBolle->ParamByName(QStringLiteral("IdCausaleBolla"))->SetAsString(Parametri.IdCausaleBolla.trimmed());
+    ParametriSelezione(qSelBolle);
     qSelBolle->Open();
 }
 
@@ -331,7 +343,7 @@ bool TfSVen0007d_DM::GeneraRighe(bool, int Progressivo)
         RegistraFatturaBolla(Progressivo);
         ApriRigheBolla();
         GeneraRigheIntestazione();
-        for (qRigheBolla->First(); !qRigheBolla->Eof(); qRigheBolla->Next()) {
+        for (bool c = PrimoRigoBolla(); c; c = ProssimoRigoBolla()) {
             CopiaRigoBolla();
             RigoBollaFattura(qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->AsLargeInt(),
                              qRigheBolla->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt());
@@ -344,13 +356,18 @@ bool TfSVen0007d_DM::GeneraRighe(bool, int Progressivo)
         ChiudiRigheBolla();
         return true;
     } catch (const Exception &e) {
-        for (TDataSet *d : {static_cast<TDataSet *>(tFattureR), static_cast<TDataSet *>(tFattureT),
-                            static_cast<TDataSet *>(tBolleR), static_cast<TDataSet *>(tDettQta)})
-            if (d->State() == dsEdit || d->State() == dsInsert)
-                d->Cancel();
-        Messaggi << QStringLiteral("{B}Errore in generazione rigo normale fattura. Errore: ") + e.Message;
+        RegistraErroreRighe(e.Message);
         return false;
     }
+}
+
+void TfSVen0007d_DM::RegistraErroreRighe(const QString &errore)
+{
+    for (TDataSet *d : {static_cast<TDataSet *>(tFattureR), static_cast<TDataSet *>(tFattureT),
+                        static_cast<TDataSet *>(tBolleR), static_cast<TDataSet *>(tDettQta)})
+        if (d->State() == dsEdit || d->State() == dsInsert)
+            d->Cancel();
+    Messaggi << QStringLiteral("{B}Errore in generazione rigo normale fattura. Errore: ") + errore;
 }
 
 void TfSVen0007d_DM::RegistraFatturaBolla(int Progressivo)
@@ -369,11 +386,21 @@ void TfSVen0007d_DM::RegistraFatturaBolla(int Progressivo)
 
 void TfSVen0007d_DM::ApriRigheBolla()
 {
+    if (!righeLette_)
+        LeggiRigheBolle();
+    bollaRighe_ = qSelBolle->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt();
+}
+
+void TfSVen0007d_DM::LeggiRigheBolle()
+{
+    // the rows still to invoice of every note of the selection, note by note: the run marks
+    // only the rows of the notes it has done, so each note finds its rows as it would alone
     const bool durata = Parametri.FiltroDurata >= 0;
-    QStringList sql{QStringLiteral("SELECT R.*"), QStringLiteral("FROM BolleCliRighe R")};
+    QStringList sql{QStringLiteral("SELECT R.*"), QStringLiteral("FROM BolleCliRighe R"),
+                    QStringLiteral("JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT")};
     if (durata)
         sql << QStringLiteral("LEFT JOIN Articoli A ON A.IdProdotto = R.IdProdotto");
-    sql << QStringLiteral("WHERE R.KBolleCliT = :KBolleCliT AND R.FlGenFattura = 0");
+    sql << QStringLiteral("WHERE R.FlGenFattura = 0 AND") << CondizioniSelezione();
     const int conai1 = KV8Config::GetFSCON01().TipoRigoCONAI1;
     const int conai2 = KV8Config::GetFSCON01().TipoRigoCONAI2;
     const int raee = KV8Config::GetFBBAS08().TipoRigoRAEE;
@@ -382,31 +409,56 @@ void TfSVen0007d_DM::ApriRigheBolla()
             sql << QStringLiteral("AND R.TipoRigo <> %1").arg(tipo);
     if (durata)
         sql << QStringLiteral("AND ISNULL(A.FlDurata, 0) = :FlDurata");
-    sql << QStringLiteral("ORDER BY R.NumOrdine, R.KBolleCliR");
+    sql << QStringLiteral("ORDER BY R.KBolleCliT, R.NumOrdine, R.KBolleCliR");
     qRigheBolla->Close();
-    if (qRigheBolla->SQL != sql) // the same text for every note of a run
-        qRigheBolla->SQL = sql;
-    qRigheBolla->ParamByName(QStringLiteral("KBolleCliT"))
-        ->SetAsInteger(qSelBolle->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt());
+    qRigheBolla->SQL = sql;
+    ParametriSelezione(qRigheBolla);
     if (durata)
         qRigheBolla->ParamByName(QStringLiteral("FlDurata"))->SetAsInteger(Parametri.FiltroDurata);
     qRigheBolla->Open();
-    // the note's rows that have a quantity detail, read once
-    righeConDettaglio_.clear();
-    QSqlQuery dettagli = DMIDataBases::Instance().Global().OpenQuery(
-        QStringLiteral("SELECT DISTINCT D.KRigoDoc FROM DettQtaDoc D JOIN BolleCliRighe R ON R.KBolleCliR = D.KRigoDoc "
-                       "WHERE D.FlTipoDocumento = 0 AND R.KBolleCliT = ?"),
-        {qSelBolle->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt()});
-    while (dettagli.next())
-        righeConDettaglio_.insert(dettagli.value(0).toLongLong());
-    if (Parametri.FlProvvisoria != 1) {
-        // the note's rows to mark read in one go: AggiornaRigoBolla finds them by key
-        QList<QVariantList> chiavi;
-        for (qRigheBolla->First(); !qRigheBolla->Eof(); qRigheBolla->Next())
-            chiavi << QVariantList{qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->Value()};
-        qRigheBolla->First();
-        tBolleR->ReadAsStored(QStringLiteral("KBolleCliR"), chiavi);
+    campiCopia_.clear();
+    primoRigo_.clear();
+    QList<QVariantList> chiavi;
+    qint64 bolla = -1;
+    for (qRigheBolla->First(); !qRigheBolla->Eof(); qRigheBolla->Next()) {
+        const qint64 k = qRigheBolla->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt();
+        if (k != bolla)
+            primoRigo_.insert(k, qRigheBolla->GetBookmark());
+        bolla = k;
+        chiavi << QVariantList{qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->Value()};
     }
+    // the rows that have a quantity detail
+    righeConDettaglio_.clear();
+    TXQuery dettagli;
+    dettagli.SQL = QStringList{QStringLiteral("SELECT DISTINCT D.KRigoDoc FROM DettQtaDoc D"),
+                               QStringLiteral("JOIN BolleCliRighe R ON R.KBolleCliR = D.KRigoDoc"),
+                               QStringLiteral("JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT"),
+                               QStringLiteral("WHERE D.FlTipoDocumento = 0 AND R.FlGenFattura = 0 AND")}
+                   + CondizioniSelezione();
+    ParametriSelezione(&dettagli);
+    dettagli.Open();
+    for (dettagli.First(); !dettagli.Eof(); dettagli.Next())
+        righeConDettaglio_.insert(dettagli.FieldByName(QStringLiteral("KRigoDoc"))->AsLargeInt());
+    dettagli.Close();
+    // the rows to mark, read in one go: AggiornaRigoBolla finds them by key
+    if (Parametri.FlProvvisoria != 1)
+        tBolleR->ReadAsStored(QStringLiteral("KBolleCliR"), chiavi);
+    righeLette_ = true;
+}
+
+bool TfSVen0007d_DM::PrimoRigoBolla()
+{
+    const auto primo = primoRigo_.constFind(bollaRighe_);
+    if (primo == primoRigo_.cend())
+        return false;
+    qRigheBolla->GotoBookmark(*primo);
+    return true;
+}
+
+bool TfSVen0007d_DM::ProssimoRigoBolla()
+{
+    qRigheBolla->Next();
+    return !qRigheBolla->Eof() && qRigheBolla->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt() == bollaRighe_;
 }
 
 void TfSVen0007d_DM::GeneraRigheIntestazione()
@@ -429,10 +481,26 @@ void TfSVen0007d_DM::CopiaRigoBolla()
     if (merce && !prodotto.isEmpty() && b->FieldByName(QStringLiteral("Prezzo"))->AsFloat() == 0)
         Messaggi << QStringLiteral("{U}Ddt ") + DocumentoCorrente + QStringLiteral(": il prezzo dell'articolo ")
                         + prodotto + QStringLiteral(" è zero");
+    if (campiCopia_.isEmpty()) {
+        // the columns copied and compared, paired once per run (both datasets stay open)
+        for (TField *f : r->FieldList()) {
+            const QString nome = f->FieldName();
+            if (f->FieldKind() != fkData || nome.compare(QLatin1String("QRDRowVersion"), Qt::CaseInsensitive) == 0
+                || nome.compare(QLatin1String("KFattCliR"), Qt::CaseInsensitive) == 0
+                || nome.compare(QLatin1String("Contatore"), Qt::CaseInsensitive) == 0
+                || nome.compare(QLatin1String("Stato"), Qt::CaseInsensitive) == 0)
+                continue;
+            if (TField *da = b->FindField(nome))
+                campiCopia_.append(std::make_pair(f, da));
+        }
+        campiRaggruppamento_.clear();
+        for (const char *campo : kRaggruppamentoRighe)
+            campiRaggruppamento_.append(b->FieldByName(QLatin1String(campo)));
+    }
     QString chiave;
     if (merce && !prodotto.isEmpty())
-        for (const char *campo : kRaggruppamentoRighe)
-            chiave += b->FieldByName(QLatin1String(campo))->AsString() + QChar(0x1f);
+        for (TField *campo : std::as_const(campiRaggruppamento_))
+            chiave += campo->AsString() + QChar(0x1f);
     const auto trovato = chiave.isEmpty() ? righeRaggruppate_.cend() : righeRaggruppate_.constFind(chiave);
     if (trovato != righeRaggruppate_.cend() && r->Locate(QStringLiteral("KFattCliR"), *trovato)) {
         r->Edit();
@@ -441,16 +509,8 @@ void TfSVen0007d_DM::CopiaRigoBolla()
         return;
     }
     r->Append();
-    for (TField *f : r->FieldList()) {
-        const QString nome = f->FieldName();
-        if (f->FieldKind() != fkData || nome.compare(QLatin1String("QRDRowVersion"), Qt::CaseInsensitive) == 0
-            || nome.compare(QLatin1String("KFattCliR"), Qt::CaseInsensitive) == 0
-            || nome.compare(QLatin1String("Contatore"), Qt::CaseInsensitive) == 0
-            || nome.compare(QLatin1String("Stato"), Qt::CaseInsensitive) == 0)
-            continue;
-        if (TField *da = b->FindField(nome))
-            f->SetValue(da->Value());
-    }
+    for (const auto &[a, da] : std::as_const(campiCopia_))
+        a->SetValue(da->Value());
     TDataSet *t = tFattureT;
     r->FieldByName(QStringLiteral("KFattCliT"))->SetAsLargeInt(KFatturaCorrente);
     r->FieldByName(QStringLiteral("NumOrdine"))->SetAsInteger(++numeroRigo_ * 1024);
@@ -536,10 +596,10 @@ void TfSVen0007d_DM::ChiudiRigheBolla()
     t->Post();
 }
 
-void TfSVen0007d_DM::CopiaDettaglioQta(qint64 kBolleCliR, qint64 kFattCliR)
+bool TfSVen0007d_DM::CopiaDettaglioQta(qint64 kBolleCliR, qint64 kFattCliR)
 {
     if (!righeConDettaglio_.contains(kBolleCliR))
-        return;
+        return false;
     QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
         QStringLiteral("SELECT * FROM DettQtaDoc WHERE FlTipoDocumento = 0 AND KRigoDoc = ?"), {kBolleCliR});
     while (q.next()) {
@@ -556,6 +616,7 @@ void TfSVen0007d_DM::CopiaDettaglioQta(qint64 kBolleCliR, qint64 kFattCliR)
         tDettQta->FieldByName(QStringLiteral("KRigoDoc"))->SetAsLargeInt(kFattCliR);
         tDettQta->Post();
     }
+    return true;
 }
 
 // ---- totals

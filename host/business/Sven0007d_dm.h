@@ -6,13 +6,14 @@
 //
 // The run (InternalGenerazioneFatture) takes the delivery notes in customer order; each one
 // opens a new invoice (GeneraNuovaFattura) or joins the current one (AggiornaTestaFattura),
-// and its rows are written by GeneraRighe; the totals of every invoice are computed at the
-// end. Crea builds the module through the data-module registry, so a class registered
+// and its rows are written by GeneraRighe (the rows of every note of the run read in one
+// statement, at the first note); the totals of every invoice are computed at the end. Crea builds the module through the data-module registry, so a class registered
 // under "TfSVen0007d_DM" runs in its place. Nothing here starts, commits or rolls back a
 // transaction: the caller's run holds one.
 #include "host/business/Dmicalcolototalidocs.h"
 #include "host/business/Funzionidoc.h"
 #include "host/data/TDataModule.h"
+#include "host/data/TDataSet.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -21,6 +22,8 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <utility>
 
 class TXClientTable;
 class TXMemTable;
@@ -99,7 +102,7 @@ public:
     TXQuery *qSelBolle;      // the run's delivery notes: its current record is the one being invoiced
     TXQuery *qBollaT;        // one delivery-note head and its rows (parameter KBolleCliT)
     TXQuery *qBollaR;
-    TXQuery *qRigheBolla;    // the rows of the current delivery note still to invoice
+    TXQuery *qRigheBolla;    // the rows still to invoice of the run's delivery notes, note by note
     TXClientTable *tBolleR;  // delivery-note rows, marked invoiced
     TXClientTable *tDettQta; // quantity details (DettQtaDoc, or t_DettQtaDoc in a provisional run)
     TXClientTable *tScadenze; // deadline table: the delivery notes' totals rows (BolleCliTot)
@@ -136,20 +139,40 @@ protected:
     // Steps of GeneraRighe, in its order.
     void RegistraFatturaBolla(int Progressivo);
     void ApriRigheBolla();
+    // The rows of the current delivery note in qRigheBolla, one after the other: false when
+    // there is none (further).
+    bool PrimoRigoBolla();
+    bool ProssimoRigoBolla();
     void CopiaRigoBolla();
     void AggiornaRigoBolla();
     void ChiudiRigheBolla();
+    // An error while writing the rows: pending edits dropped and the error recorded.
+    void RegistraErroreRighe(const QString &errore);
     // Steps of the run.
     void PreparaTabelle();
     void ApriSelezione();
+    // The conditions on the delivery-note heads T of the run's selection ("WHERE" excluded),
+    // and their parameters set on a query that holds them.
+    QStringList CondizioniSelezione() const;
+    void ParametriSelezione(TXQuery *q) const;
     QString ChiaveRaggruppamento() const;
     void CalcolaTotaliFatture();
+
+    // The quantity detail of a delivery-note row carried onto the invoice row; true when the
+    // row has one.
+    bool CopiaDettaglioQta(qint64 kBolleCliR, qint64 kFattCliR);
 
     qint64 KFatturaCorrente = 0;
 
 private:
-    void CopiaDettaglioQta(qint64 kBolleCliR, qint64 kFattCliR);
-    QSet<qint64> righeConDettaglio_; // rows of the current delivery note with a quantity detail
+    // Reads once per run the rows still to invoice of every note of the selection.
+    void LeggiRigheBolle();
+    QSet<qint64> righeConDettaglio_; // rows of the run's delivery notes with a quantity detail
+    QHash<qint64, TBookmark> primoRigo_; // delivery note -> its first row in qRigheBolla
+    qint64 bollaRighe_ = 0;              // the note whose rows GeneraRighe walks
+    bool righeLette_ = false;
+    QList<std::pair<TField *, TField *>> campiCopia_; // invoice-row column <- delivery-note row column
+    QList<TField *> campiRaggruppamento_;             // the note row's grouping columns
     int numeroRigo_ = 0;
     QHash<QString, qint64> righeRaggruppate_; // grouping columns of the current invoice -> row key
     bool raggruppa_ = false;

@@ -1,8 +1,14 @@
 #include "host/business/Sven0008f.h"
 
 #include "host/business/Dmibase.h"
+#include "host/business/Dmibbas.h"
+#include "host/business/Dmisbas.h"
 #include "host/business/Funzionidoc.h"
+#include "host/business/Sven0001f_001.h"
+#include "host/core/Applvar.h"
 #include "host/core/Errors.h"
+#include "host/core/Funzioni.h"
+#include "host/core/KV8Config.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
@@ -167,6 +173,94 @@ bool TFSVen0008f::ControllaRighe(TDataSet *righe, bool messaggi)
         return false;
     }
     return true;
+}
+
+// ---- steps of the rows from order lines
+
+QString TFSVen0008f::TipiRigoDescrittivi() const
+{
+    QStringList tipi;
+    QSqlQuery q = Azienda().OpenQuery(QStringLiteral("SELECT TipoRigo FROM TipiRigo WHERE FlClasse = 2 ORDER BY TipoRigo"));
+    while (q.next())
+        tipi << QString::number(q.value(0).toInt());
+    return tipi.isEmpty() ? QStringLiteral("-1") : tipi.join(QStringLiteral(", "));
+}
+
+int TFSVen0008f::TipoRigoDescrittivo() const
+{
+    return Azienda().ScalarValue(QStringLiteral("SELECT MIN(TipoRigo) FROM TipiRigo WHERE FlClasse = 2")).toInt();
+}
+
+QString TFSVen0008f::RiferimentoOrdine(TDataSet *testaOrdine)
+{
+    const KV8Config::TFSORC01 impostazioni = KV8Config::GetFSORC01();
+    const int modo = impostazioni.FlRifOrdine;
+    if (modo == 0)
+        return QString();
+    const auto campo = [testaOrdine](const char *nome) { return testaOrdine->FieldByName(QLatin1String(nome)); };
+    QString testo = impostazioni.TestoRifOrdine + QLatin1Char(' ');
+    if (modo == 1 || modo == 3) {
+        const QString causale = campo("IdCausale")->AsString().trimmed();
+        testo += TDMIBbas::Crea()->FormattaNumeroDocumento(causale + QLatin1Char('-') + campo("Numero")->AsString(),
+                                                          campo("Anno")->AsInteger(), campo("Serie")->AsInteger(),
+                                                          campo("Numero")->AsInteger(), causale)
+                 + QLatin1Char(' ') + Funzioni::DataToStringa(campo("DataDocumento")->AsDateTime());
+    }
+    if (modo == 2 || modo == 3)
+        testo += QLatin1Char(' ') + campo("RifOrdine")->AsString().trimmed();
+    return testo;
+}
+
+void TFSVen0008f::NotaArticoloRigo(TDataSet *) {}
+
+void TFSVen0008f::EsenzioneRigo(TDataSet *rigo, TDataSet *testaOrdine)
+{
+    QString esenzione = TTesta->FieldByName(QStringLiteral("IdEsenzione"))->AsString().trimmed();
+    if (esenzione.isEmpty() && testaOrdine)
+        esenzione = testaOrdine->FieldByName(QStringLiteral("IdEsenzione"))->AsString().trimmed();
+    if (esenzione.isEmpty())
+        return;
+    rigo->FieldByName(QStringLiteral("IdIva"))
+        ->SetAsString(TDMISBas::Crea()->IvaEsenzione(esenzione, rigo->FieldByName(QStringLiteral("IdProdotto"))->AsString(),
+                                                     rigo->FieldByName(QStringLiteral("TipoRigo"))->AsInteger()));
+}
+
+void TFSVen0008f::PesiRigoOrdine(TDataSet *rigo, TDataSet *linea)
+{
+    const auto valore = [](TDataSet *d, const char *nome) { return d->FieldByName(QLatin1String(nome))->AsFloat(); };
+    const double ordinata = valore(linea, "QuantitaOrd");
+    const double scelta = valore(linea, "QtaSelez");
+    const int dec = CFG.DecQuantita;
+    if (KV8Config::GetFSORC01().FlPesiOrdine != 1 || ordinata == 0 || Funzioni::CompDec(scelta, ordinata, dec) == 0)
+        return;
+    for (const char *nome : {"PesoLordo", "PesoNetto"})
+        rigo->FieldByName(QLatin1String(nome))->SetAsFloat(Funzioni::KRound(valore(linea, nome) / ordinata * scelta, dec));
+    rigo->FieldByName(QStringLiteral("Volume"))->SetAsFloat(Funzioni::KRound(valore(linea, "Volume") / ordinata * scelta, 6));
+}
+
+void TFSVen0008f::ContributoImballiRigo(TDataSet *) {}
+
+void TFSVen0008f::DettaglioRigoOrdine(TDataSet *, TDataSet *) {}
+
+bool TFSVen0008f::RicalcoloImportiArticolo(TDataSet *)
+{
+    return false;
+}
+
+bool TFSVen0008f::ControllaRigoOrdine(TDataSet *linea)
+{
+    const QVariant stato = Azienda().ScalarValue(QStringLiteral("SELECT FlStato FROM OrdiniCliRighe WHERE KOrdiniCliR = ?"),
+                                                 {linea->FieldByName(QStringLiteral("KOrdiniCliR"))->Value()});
+    return stato.isValid() && stato.toInt() < 2;
+}
+
+bool TFSVen0008f::SelezioneOrdiniAttiva() const
+{
+    return DialogoOrdini && ContaOrdini > 0;
+}
+
+void TFSVen0008f::SelezioneOrdini()
+{
 }
 
 void TFSVen0008f::TRigheBeforeDelete(TDataSet *dataSet)

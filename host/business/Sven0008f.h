@@ -11,6 +11,8 @@
 
 #include <QPointer>
 
+class TFSVen0001f_001;
+
 class TFSVen0008f : public TFDocumento {
     Q_OBJECT
 public:
@@ -40,6 +42,40 @@ public:
     virtual void RiattivaFormDDT(QObject *sender);
     // The rows checked one by one; with messaggi the first fault is shown (warning).
     virtual bool ControllaRighe(TDataSet *righe, bool messaggi);
+
+    // ---- steps of the rows taken from order lines, called by role
+    // The descriptive row types (class 2) as a list for an IN ( ) condition ("-1" when there
+    // is none), and the first of them (0 when none).
+    virtual QString TipiRigoDescrittivi() const;
+    virtual int TipoRigoDescrittivo() const;
+    // The reference text of the order head's rows (orders' settings FlRifOrdine and
+    // TestoRifOrdine); "" when the settings ask for none.
+    virtual QString RiferimentoOrdine(TDataSet *testaOrdine);
+    // The article's note in the head's language (the stand-in keeps no article notes).
+    virtual void NotaArticoloRigo(TDataSet *rigo);
+    // IdIva of the row under the invoice's VAT exemption, else the order's (testaOrdine may be
+    // null); unchanged when neither has one.
+    virtual void EsenzioneRigo(TDataSet *rigo, TDataSet *testaOrdine);
+    // With FlPesiOrdine, a line taken in part carries its share of the order row's weights and
+    // volume.
+    virtual void PesiRigoOrdine(TDataSet *rigo, TDataSet *linea);
+    // Packaging-levy data of the article (not kept by the stand-in).
+    virtual void ContributoImballiRigo(TDataSet *rigo);
+    // The order row's quantity detail into the invoice's (no detail on order rows here).
+    virtual void DettaglioRigoOrdine(TDataSet *rigo, TDataSet *linea);
+    // Whether the article wants its amounts computed again after the post (never here).
+    virtual bool RicalcoloImportiArticolo(TDataSet *rigo);
+    // Whether the order row of the line may still be fulfilled: it exists and is not closed.
+    virtual bool ControllaRigoOrdine(TDataSet *linea);
+
+    // ---- the order-line selection open for the invoice (bar-code reads update its lines)
+    QPointer<TFSVen0001f_001> DialogoOrdini; // the selection dialog while it is open
+    int ContaOrdini = 0;                     // orders it offers
+    bool FlSelezioneOrdini = false;          // raised while SelezioneOrdini runs
+    // A selection dialog open with orders on offer.
+    bool SelezioneOrdiniAttiva() const;
+    // The window's step after a line of the open selection changed (nothing more here).
+    virtual void SelezioneOrdini();
 
     void TTestaIdCausaleChange(TField *sender) override;
     int NuovoNumero() override;

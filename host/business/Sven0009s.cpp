@@ -85,7 +85,7 @@ bool TfSVen0009s::Seleziona(const QString &condizione)
         creata_ = true;
         XRptModuleCreate();
     }
-    const QString layout = Accompagnatoria ? QStringLiteral("Sven0009s_FTAC") : QString();
+    const QString layout = Accompagnatoria ? NomeDefault() + QStringLiteral("_FTAC") : QString();
     InitReport(layout);
     ImpostaQuery(qMain, 0, condizione, QStringLiteral("T.Anno, T.Serie, T.Numero, T.KFattCliT"), layout);
     qMain->Open();

@@ -31,7 +31,8 @@ public:
     TXQuery *qIva;   // VAT summary of an invoice (:KFattCliT)
 
     bool CastellettoLocale = false;
-    // The accompanying-invoice layout ("_FTAC") instead of the plain one.
+    // The accompanying-invoice layout (the default one's name with "_FTAC") instead of the
+    // plain one.
     bool Accompagnatoria = false;
 
     // Selects the invoices of the range; true when there is anything to print.

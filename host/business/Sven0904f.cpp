@@ -72,6 +72,7 @@ bool TfSVen0904f::ApriDettaglio(TFDocumento *documento)
         return false;
     CampoQuantita = righe->FindField(QStringLiteral("Quantita")) ? QStringLiteral("Quantita") : QStringLiteral("QuantitaOrd");
     KRigo = F(righe, "Contatore")->AsInteger();
+    TipoDocumento = documento->TipoDoc().CodTipoDoc;
     ui->lbDsRigo->setText(F(righe, "IdProdotto")->AsString() + QStringLiteral(" ") + F(righe, "Descrizione")->AsString());
     tDettaglio->Close();
     KFinestra = Sven0904f::ChiaveFinestra(documento);
@@ -96,15 +97,30 @@ bool TfSVen0904f::ApriDettaglio(TFDocumento *documento)
 
 double TfSVen0904f::TotaleDettaglio()
 {
+    return SommaDettaglio("Quantita");
+}
+
+double TfSVen0904f::TotaleSaldoDettaglio()
+{
+    return SommaDettaglio("QuantitaSal");
+}
+
+double TfSVen0904f::SommaDettaglio(const char *campo)
+{
     double totale = 0;
     tDettaglio->DisableControls();
     const TBookmark posto = tDettaglio->GetBookmark();
     for (tDettaglio->First(); !tDettaglio->Eof(); tDettaglio->Next())
-        totale += F(tDettaglio, "Quantita")->AsFloat();
+        totale += F(tDettaglio, campo)->AsFloat();
     if (tDettaglio->BookmarkValid(posto))
         tDettaglio->GotoBookmark(posto);
     tDettaglio->EnableControls();
     return Funzioni::KRound(totale, CFG.DecQuantita);
+}
+
+QString TfSVen0904f::NomeTabellaDettaglio() const
+{
+    return tDettaglio->TableName();
 }
 
 void TfSVen0904f::MostraTotale()

@@ -27,16 +27,30 @@ public:
     QString CampoQuantita;    // the row's quantity field (Quantita, QuantitaOrd on orders)
     int KRigo = 0;            // the row's Contatore
     int KFinestra = 0;        // the document window's number (KTestaDoc of its lines)
+    // What a replacement's close reads of the opening (this dialog's own close uses none):
+    int TipoDocumento = 0;    // the document's CodTipoDoc
+    int ModoApertura = 0;     // 0 the row's detail, 2 the detail totals written back unchecked
+    bool SolaLettura = false;
+    bool ControlloTotali = false;   // the detail total checked against the row quantity
+    bool ControlloChiusura = true;  // the checks run on close
+    bool AggiornaRigo = true;       // the totals written back to the row
+    bool RipristinaLegame = false;  // the detail table reopened as it was given
+    QString CampoFlag;              // the row's flag column set on a checked close; empty: none
 
     // The detail of the current row of the document; false when the document has no row.
     virtual bool ApriDettaglio(TFDocumento *documento);
     // The total of the detail lines not deleted (0 when there is none).
     double TotaleDettaglio();
+    // The same for their closed quantities (QuantitaSal).
+    double TotaleSaldoDettaglio();
+    // The local table that holds the details.
+    QString NomeTabellaDettaglio() const;
 
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;
 
 private:
+    double SommaDettaglio(const char *campo);
     void MostraTotale();
     Ui::Sven0904f *ui;
 };

@@ -156,6 +156,9 @@ KV8Config::TFSORC01 KV8Config::GetFSORC01()
 {
     TFSORC01 r;
     r.FlControlloEccedenza = Int("FSORC01", "FlControlloEccedenza", r.FlControlloEccedenza);
+    r.FlRifOrdine = Int("FSORC01", "FlRifOrdine", r.FlRifOrdine);
+    r.TestoRifOrdine = Text("FSORC01", "TestoRifOrdine", r.TestoRifOrdine);
+    r.FlPesiOrdine = Int("FSORC01", "FlPesiOrdine", r.FlPesiOrdine);
     return r;
 }
 

@@ -61,6 +61,12 @@ public:
     // Customer orders.
     struct TFSORC01 {
         int FlControlloEccedenza = 1; // selection beyond the ordered quantity: 0 allowed, 1 warn, 2 refuse
+        // Rows taken from orders into a document: a reference row before each order's rows
+        // (0 none; 1 number and date; 2 the customer's reference; 3 both) opening with
+        // TestoRifOrdine; FlPesiOrdine 1 gives a partly taken line its share of the weights.
+        int FlRifOrdine = 0;
+        QString TestoRifOrdine = QStringLiteral("Rif. Ordine");
+        int FlPesiOrdine = 0;
     };
     struct TFSVEN01 {
         int FlDurata = 0; // default article duration

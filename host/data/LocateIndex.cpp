@@ -175,4 +175,21 @@ void LocateIndexes::Patch(const QList<QByteArray> &oldKeys, Record *record, int 
     }
 }
 
+void LocateIndexes::Removed(const QList<QByteArray> &oldKeys, int position, quint64 before, quint64 now)
+{
+    for (int i = 0; i < int(indexes_.size()) && i < oldKeys.size(); ++i) {
+        KeyIndex &k = indexes_[size_t(i)];
+        if (!k.built || k.version != before || k.shared > 0 || position < 0)
+            continue;
+        const auto was = k.positions.find(oldKeys[i]);
+        if (was == k.positions.end() || was->second != position)
+            continue; // not what the index holds: rebuilt when next used
+        k.positions.erase(was);
+        for (auto &entry : k.positions)
+            if (entry.second > position)
+                --entry.second;
+        k.version = now;
+    }
+}
+
 } // namespace kv8data

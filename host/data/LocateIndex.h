@@ -56,6 +56,9 @@ public:
     // versions of the records before and after it. No old keys: the record was appended.
     void Patch(const QList<QByteArray> &oldKeys, Record *record, int position, const std::vector<Record *> &view,
                quint64 before, quint64 now);
+    // After the record of these keys (KeysOf) left the view at position: the later positions
+    // move back by one. An index where another record may share its key is rebuilt instead.
+    void Removed(const QList<QByteArray> &oldKeys, int position, quint64 before, quint64 now);
 
 private:
     struct KeyIndex {

@@ -1341,9 +1341,15 @@ void TDataSet::Delete()
         return;
     InternalDelete(rec);
     const int pos = FindInView(rec->Id());
+    const quint64 before = store_->Version();
+    QList<QByteArray> oldKeys;
+    if (pos >= 0 && !indexes_->Empty())
+        oldKeys = indexes_->KeysOf(rec, before);
     store_->Remove(rec, pos);
     store_->Drop(rec, CachedUpdatesActive());
     store_->BumpVersion();
+    if (!oldKeys.isEmpty())
+        indexes_->Removed(oldKeys, pos, before, store_->Version());
     cur_.useVals = false;
     cur_.vals.clear();
     modified_ = false;

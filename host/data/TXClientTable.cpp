@@ -1,6 +1,7 @@
 #include "host/data/TXClientTable.h"
 
 #include "host/data/DataRecord.h"
+#include "host/data/LocateIndex.h"
 #include "host/db/TXDatabase.h"
 
 #include <QRegularExpression>
@@ -160,6 +161,10 @@ bool TXClientTable::LocateFetch(const QList<TField *> &fields, const QVariantLis
 {
     if (!Active() || tableName_.isEmpty() || cloneSource_)
         return false;
+    // a key read as stored in the transaction and not found is not there still
+    if (!transaction_.absent.empty() && !(options & (loCaseInsensitive | loPartialKey))
+        && fields == transaction_.absentFields && transaction_.absent.contains(ValuesKey(fields, values, false)))
+        return false;
     static const QRegularExpression ident(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
     QStringList where;
     QVariantList params;
@@ -234,6 +239,23 @@ bool TXClientTable::LocateAsStored(const QString &keyFields, const QVariant &key
 
 void TXClientTable::ReadAsStored(const QString &keyFields, const QList<QVariantList> &keys)
 {
+    ReadKeysAsStored(keyFields, keys, [this](const QList<TField *> &fields, const QStringList &names,
+                                             const QList<QVariantList> &toRead) { FetchByKeys(fields, names, toRead); });
+}
+
+void TXClientTable::ReadAsStored(const QString &keyFields, const QList<QVariantList> &keys, const QString &condition,
+                                 const QVariantList &values)
+{
+    ReadKeysAsStored(keyFields, keys, [&](const QList<TField *> &, const QStringList &, const QList<QVariantList> &toRead) {
+        if (!toRead.isEmpty())
+            FetchRows(condition, values);
+    });
+}
+
+void TXClientTable::ReadKeysAsStored(
+    const QString &keyFields, const QList<QVariantList> &keys,
+    const std::function<void(const QList<TField *> &, const QStringList &, const QList<QVariantList> &)> &read)
+{
     CheckActive();
     CheckBrowseMode();
     const QList<TField *> fields = GetFieldList(keyFields);
@@ -265,7 +287,21 @@ void TXClientTable::ReadAsStored(const QString &keyFields, const QList<QVariantL
         FlushDeferred(); // rows kept for the commit are stored first: the read sees them
         EvictRecords(stale);
     }
-    FetchByKeys(fields, names, toRead);
+    read(fields, names, toRead);
+    if (!Database().InTransaction())
+        return;
+    // until another statement writes the table, what was read is what is stored (the
+    // transaction holds its write lock on SQLite; elsewhere the writes check what they read)
+    if (transaction_.absentFields != fields) {
+        transaction_.absent.clear();
+        transaction_.absentFields = fields;
+    }
+    for (const QVariantList &values : std::as_const(toRead)) {
+        if (const Record *held = FindHeldRecord(fields, values))
+            transaction_.unchanged.insert(KeyOfRecord(held));
+        else
+            transaction_.absent.insert(ValuesKey(fields, values, false));
+    }
 }
 
 void TXClientTable::ForgetTransactionRows(const TransactionRows &rows)

@@ -6,6 +6,8 @@
 // them again as stored.
 #include "host/data/TXTable.h"
 
+#include <functional>
+
 class TXClientTable : public TXTable {
     Q_OBJECT
 public:
@@ -27,6 +29,10 @@ public:
     // The rows of these keys (stored columns, one value each) read as LocateAsStored would
     // read them one by one, in as few statements as the keys allow; Locate then finds them.
     void ReadAsStored(const QString &keyFields, const QList<QVariantList> &keys);
+    // The same, the rows read by one statement of the table with the condition (which selects
+    // at least the rows of those keys; bound to the values).
+    void ReadAsStored(const QString &keyFields, const QList<QVariantList> &keys, const QString &condition,
+                      const QVariantList &values);
 
     // Makes this table a copy of the source's records (all of them: no filter, range or
     // position of the source), on the source's table and connection when it has them.
@@ -45,6 +51,10 @@ protected:
 private:
     // Reads the rows of the keys (values of the named columns) in statements of many keys.
     void FetchByKeys(const QList<TField *> &fields, const QStringList &names, const QList<QVariantList> &keys);
+    // ReadAsStored: read runs the reading of the keys still to read (the names of the fields given).
+    void ReadKeysAsStored(const QString &keyFields, const QList<QVariantList> &keys,
+                          const std::function<void(const QList<TField *> &, const QStringList &,
+                                                   const QList<QVariantList> &)> &read);
 
     QString whereVuoto_;
     TDataSet *cloneSource_ = nullptr;

@@ -1123,8 +1123,10 @@ void TXTable::TransactionRolledBack()
 
 void TXTable::TableWritten()
 {
-    if (!writing_)
+    if (!writing_) {
         transaction_.unchanged.clear();
+        transaction_.absent.clear();
+    }
 }
 
 void TXTable::ForgetTransactionRows(const TransactionRows &)

@@ -97,6 +97,10 @@ protected:
     struct TransactionRows {
         kv8data::KeySet written;     // client table: keys of the rows it inserted or updated
         kv8data::KeySet unchanged;   // of those, the ones no other statement may have changed since
+        // client table: keys read as stored and not found (on absentFields), while no other
+        // statement writes the table
+        kv8data::KeySet absent;
+        QList<TField *> absentFields;
         QSet<quint64> read;           // records it read from the table
         bool readAll = false;         // it was opened or read again
         bool wrote = false;           // it wrote (deletes included)

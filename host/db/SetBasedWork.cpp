@@ -1,11 +1,15 @@
 #include "host/db/SetBasedWork.h"
 
+#include "host/db/SqliteBinding.h"
+
 #include "host/core/Errors.h"
 #include "host/db/DatabaseErrors.h"
+#include "host/db/SqliteBinding.h"
 #include "host/db/TXDatabase.h"
 #include "host/db/TXScan.h"
 #include "host/db/TXTransaction.h"
 
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -14,6 +18,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -43,6 +48,98 @@ sqlite3 *SqliteHandle(const TXDatabase &db)
     if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
         return nullptr;
     return *static_cast<sqlite3 *const *>(h.constData());
+}
+
+// The numbering function of an attached copy: each call the next number.
+void NumeroSeguente(sqlite3_context *context, int, sqlite3_value **)
+{
+    qint64 *numero = static_cast<qint64 *>(sqlite3_user_data(context));
+    sqlite3_result_int64(context, ++*numero);
+}
+
+constexpr const char *kAllegato = "kv8_origine";
+
+// Between two SQLite files with no transaction open on either, the reading's file attached to
+// the target's connection, so that the rows go in one INSERT … SELECT there: the rows of a
+// committed state, as a reading outside a transaction sees them. Refused (nullopt, nothing
+// attached) for an in-memory database, or when a table of the target bears the name of one
+// of the reading's file (the reading would find the wrong one).
+std::optional<qint64> CopiaAllegata(TXDatabase &from, const QString &select, const QVariantList &params,
+                                    TXDatabase &to, const QString &table, const QStringList &names,
+                                    const std::optional<NumeroRiga> &numero)
+{
+    if (from.IsPostgres() || to.IsPostgres() || from.InTransaction() || to.InTransaction())
+        return std::nullopt;
+    sqlite3 *target = SqliteHandle(to);
+    const QString file = from.Connection().databaseName();
+    if (!target || !SqliteHandle(from) || SqliteHandle(from) == target || file.isEmpty()
+        || file == QLatin1String(":memory:") || file.startsWith(QLatin1String("file:")))
+        return std::nullopt;
+    QSqlQuery q(to.Connection());
+    q.prepare(QStringLiteral("ATTACH DATABASE ? AS ") + QLatin1String(kAllegato));
+    q.addBindValue(file);
+    if (!q.exec())
+        return std::nullopt;
+    struct Stacca {
+        QSqlDatabase db;
+        ~Stacca() { QSqlQuery(db).exec(QStringLiteral("DETACH DATABASE ") + QLatin1String(kAllegato)); }
+    } stacca{to.Connection()};
+    const bool omonime = !q.exec(QStringLiteral("SELECT 1 FROM (SELECT name FROM main.sqlite_master UNION ALL "
+                                                "SELECT name FROM temp.sqlite_master) t INNER JOIN %1.sqlite_master o "
+                                                "ON lower(o.name) = lower(t.name) WHERE o.type IN ('table', 'view')")
+                                     .arg(QLatin1String(kAllegato)))
+                         || q.next();
+    q.finish(); // no statement left on the attached file, which is detached at the end
+    if (omonime)
+        return std::nullopt;
+
+    QStringList columns = names;
+    QString reading = select;
+    qint64 last = numero ? numero->da : 0;
+    if (numero) {
+        // numbered as the ordered reading yields its rows: OFFSET 0 keeps the reading (and its
+        // order) whole, so the function runs once per row, in order
+        columns << numero->colonna;
+        reading = QStringLiteral("SELECT *, kv8_numero() FROM (%1 LIMIT -1 OFFSET 0) kv8_righe").arg(select);
+        if (sqlite3_create_function_v2(target, "kv8_numero", 0, SQLITE_UTF8, &last, NumeroSeguente, nullptr,
+                                       nullptr, nullptr)
+            != SQLITE_OK)
+            return std::nullopt;
+    }
+    struct Funzione {
+        sqlite3 *db;
+        bool attiva;
+        ~Funzione()
+        {
+            if (attiva)
+                sqlite3_create_function_v2(db, "kv8_numero", 0, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr,
+                                           nullptr);
+        }
+    } funzione{target, numero.has_value()};
+    TXTransaction own(to);
+    const int rows = to.ExecSQL(
+        QStringLiteral("INSERT INTO %1 (%2) ").arg(table, columns.join(QStringLiteral(", "))) + reading, params);
+    own.Commit();
+    return rows;
+}
+
+// A valid local date and time of the years 1-9999 as a SQLite company stores it
+// ("yyyy-MM-dd hh:mm:ss", to the second) in testo; false for any other value.
+bool TestoDataLocale(const QVariant &value, char (&testo)[20])
+{
+    if (value.typeId() != QMetaType::QDateTime)
+        return false;
+    const QDateTime *dt = static_cast<const QDateTime *>(value.constData());
+    if (!dt->isValid() || dt->timeSpec() != Qt::LocalTime)
+        return false;
+    int anno, mese, giorno;
+    dt->date().getDate(&anno, &mese, &giorno);
+    if (anno < 1 || anno > 9999)
+        return false;
+    const QTime ora = dt->time();
+    std::snprintf(testo, sizeof testo, "%04d-%02d-%02d %02d:%02d:%02d", anno, mese, giorno, ora.hour(), ora.minute(),
+                  ora.second());
+    return true;
 }
 
 } // namespace
@@ -76,43 +173,23 @@ ScritturaRighe::ScritturaRighe(TXDatabase &to, const QString &table, const QStri
 
 ScritturaRighe::~ScritturaRighe() = default;
 
+void ScritturaRighe::Numera(qint64 da)
+{
+    numero_ = da;
+}
+
 void ScritturaRighe::Valore(const QVariant &value)
 {
     if (native_ && rows_ > 0) {
         // bound as Qt's SQLite driver binds the values of ExecSQL
         QVariant &v = native_->held[size_t(column_)];
-        v = to_.ToDb(value);
         const int at = column_ + 1;
         int rc;
-        if (v.isNull() || (v.typeId() == QMetaType::QString && static_cast<const QString *>(v.constData())->isNull()))
-            rc = sqlite3_bind_null(native_->stmt, at);
+        char testo[20];
+        if (TestoDataLocale(value, testo)) // as ToDb writes it, without its text conversions
+            rc = sqlite3_bind_text(native_->stmt, at, testo, 19, SQLITE_TRANSIENT);
         else
-            switch (v.typeId()) {
-            case QMetaType::Bool:
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-            case QMetaType::Short:
-            case QMetaType::UShort:
-                rc = sqlite3_bind_int64(native_->stmt, at, v.toLongLong());
-                break;
-            case QMetaType::Double:
-            case QMetaType::Float:
-                rc = sqlite3_bind_double(native_->stmt, at, v.toDouble());
-                break;
-            case QMetaType::QByteArray: {
-                const QByteArray *b = static_cast<const QByteArray *>(v.constData());
-                rc = sqlite3_bind_blob(native_->stmt, at, b->constData(), int(b->size()), SQLITE_STATIC);
-                break;
-            }
-            default: {
-                if (v.typeId() != QMetaType::QString)
-                    v = v.toString();
-                const QString *t = static_cast<const QString *>(v.constData());
-                rc = sqlite3_bind_text16(native_->stmt, at, t->utf16(), int(t->size() * 2), SQLITE_STATIC);
-            }
-            }
+            rc = LegaValoreSqlite(native_->stmt, at, v = to_.ToDb(value));
         if (rc != SQLITE_OK)
             Fallita();
     } else {
@@ -144,7 +221,8 @@ bool ScritturaRighe::CopiaDalMotore(QSqlQuery &rows, const TXDatabase &from)
     if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
         return false;
     sqlite3_stmt *sel = *static_cast<sqlite3_stmt *const *>(h.constData());
-    if (!sel || !sqlite3_stmt_busy(sel) || sqlite3_data_count(sel) != columns_)
+    const int letti = numero_ ? columns_ - 1 : columns_;
+    if (!sel || !sqlite3_stmt_busy(sel) || sqlite3_data_count(sel) != letti)
         return false;
     const QVariant first = rows.value(0);
     switch (sqlite3_column_type(sel, 0)) {
@@ -166,9 +244,11 @@ bool ScritturaRighe::CopiaDalMotore(QSqlQuery &rows, const TXDatabase &from)
     }
     int rc;
     while ((rc = sqlite3_step(sel)) == SQLITE_ROW) {
-        for (int i = 0; i < columns_; ++i)
+        for (int i = 0; i < letti; ++i)
             if (sqlite3_bind_value(native_->stmt, i + 1, sqlite3_column_value(sel, i)) != SQLITE_OK)
                 Fallita();
+        if (numero_ && sqlite3_bind_int64(native_->stmt, columns_, ++*numero_) != SQLITE_OK)
+            Fallita();
         if (sqlite3_step(native_->stmt) != SQLITE_DONE)
             Fallita();
         sqlite3_reset(native_->stmt);
@@ -216,9 +296,17 @@ void ScritturaRighe::Fallita()
 }
 
 qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &params, TXDatabase &to,
-                  const QString &table, const QStringList &columns)
+                  const QString &table, const QStringList &columns, std::optional<NumeroRiga> numero)
 {
-    std::unique_ptr<TXScan> scan = from.OpenScan(select, params);
+    std::unique_ptr<TXScan> scan;
+    if (from.IsPostgres()) {
+        // every row is read: the server's cursor planned for all of them, not for the first
+        from.ExecSQL(QStringLiteral("SET cursor_tuple_fraction = 1.0"));
+        const auto ripristina = qScopeGuard([&from] { from.ExecSQL(QStringLiteral("RESET cursor_tuple_fraction")); });
+        scan = from.OpenScan(select, params);
+    } else {
+        scan = from.OpenScan(select, params);
+    }
     const QSqlRecord record = scan->Record();
     QStringList names = columns;
     if (names.isEmpty())
@@ -230,10 +318,16 @@ qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &p
                                  .arg(table)
                                  .arg(names.size())
                                  .arg(record.count()));
+    if (const std::optional<qint64> rows = CopiaAllegata(from, select, params, to, table, names, numero))
+        return *rows;
     std::optional<TXTransaction> own;
     if (!to.InTransaction())
         own.emplace(to);
+    if (numero)
+        names << numero->colonna;
     ScritturaRighe righe(to, table, names);
+    if (numero)
+        righe.Numera(numero->da);
     if (scan->Next()) {
         righe.Aggiungi(scan->Row());
         if (!righe.CopiaDalMotore(scan->Row(), from))

@@ -24,21 +24,29 @@
 //
 // The company database and the local work database ("LocalDatabase", a SQLite file of its
 // own per program run) are separate connections: no statement reads one and writes the
-// other. Attaching the local file is no common way out (SQLite refuses ATTACH inside a
-// transaction, and a PostgreSQL company cannot see the file at all), so rows cross between
-// them with CopiaRighe below: one statement computes them on the source, they are streamed
-// out a batch at a time and written as ScritturaRighe writes them. Work that stays on one
-// database is one statement there, never a copy.
+// other. Rows cross between them with CopiaRighe below: one statement computes them on the
+// source, they are streamed out a batch at a time and written as ScritturaRighe writes them;
+// between two SQLite files with no transaction open on either, the source file is attached to
+// the target's connection for the copy and the rows go in one INSERT … SELECT there (SQLite
+// refuses ATTACH inside a transaction, and a PostgreSQL company cannot be attached at all).
+// Work that stays on one database is one statement there, never a copy.
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 
 #include <memory>
+#include <optional>
 
 class QSqlQuery;
 class TXDatabase;
 
 namespace kv8db {
+
+// A column of the copy numbered in the order of the reading: its first row da + 1.
+struct NumeroRiga {
+    QString colonna;
+    qint64 da = 0;
+};
 
 // Rows appended to one table of a database, each row's values in the order of the columns and
 // stored as ExecSQL stores them. On SQLite the first row goes through ExecSQL (the datasets'
@@ -54,19 +62,26 @@ public:
     ScritturaRighe(const ScritturaRighe &) = delete;
     ScritturaRighe &operator=(const ScritturaRighe &) = delete;
 
-    // One row: as many values as columns, read from value(0) … value(columns - 1).
+    // The last column numbered by the writer: the rows in the order they are added, the
+    // first one da + 1; the rows then carry one value fewer than the columns.
+    void Numera(qint64 da);
+
+    // One row: as many values as columns (one fewer when numbered), read from value(0) ….
     template <typename Row>
     void Aggiungi(Row &&row)
     {
-        for (int i = 0; i < columns_; ++i)
+        const int letti = numero_ ? columns_ - 1 : columns_;
+        for (int i = 0; i < letti; ++i)
             Valore(row.value(i));
+        if (numero_)
+            Valore(QVariant(++*numero_));
     }
     void Chiudi();
     qint64 Righe() const { return rows_; }
 
 private:
     friend qint64 CopiaRighe(TXDatabase &, const QString &, const QVariantList &, TXDatabase &, const QString &,
-                             const QStringList &);
+                             const QStringList &, std::optional<NumeroRiga>);
     bool CopiaDalMotore(QSqlQuery &rows, const TXDatabase &from);
     void Valore(const QVariant &value);
     void Scrivi();
@@ -82,6 +97,7 @@ private:
     int pendingRows_ = 0;
     int column_ = 0; // of the row being added
     qint64 rows_ = 0;
+    std::optional<qint64> numero_; // the last number given, when the last column is numbered
     struct Nativo;
     std::unique_ptr<Nativo> native_;
 };
@@ -90,11 +106,15 @@ private:
 // of the reading going in order into columns (empty: the reading's own column names); the
 // number of rows written. On to the rows are written inside its open transaction, or in a
 // transaction of their own when none is open (all or nothing). The reading is held a batch
-// at a time; from one SQLite database to another the rows after the first are stepped and
-// bound on the engine, each value as the engine holds it. A count of columns that differs
+// at a time; from one SQLite database to another the rows go in one INSERT … SELECT with the
+// reading's file attached when no transaction is open on either, else the rows after the
+// first are stepped and bound on the engine, each value as the engine holds it. A count of columns that differs
 // from the reading's is refused with a message and nothing written; a failed write (a taken
-// key) throws as ExecSQL does.
+// key) throws as ExecSQL does. A PostgreSQL reading is planned for all its rows, as the copy
+// reads them all. With numero the column it names follows the others, numbered
+// in the order of the reading (a reading ordered by an index needs no sort for it, where a
+// ROW_NUMBER() would sort every row).
 qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &params, TXDatabase &to,
-                  const QString &table, const QStringList &columns = {});
+                  const QString &table, const QStringList &columns = {}, std::optional<NumeroRiga> numero = {});
 
 } // namespace kv8db

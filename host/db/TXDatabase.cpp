@@ -2,19 +2,26 @@
 
 #include "host/db/DatabaseErrors.h"
 #include "host/db/SqlTranslator.h"
+#include "host/db/SqliteBinding.h"
 #include "host/db/SqliteStatementPool.h"
 #include "host/db/TXScan.h"
 #include "host/db/TransactionListeners.h"
 
+#include <QLocale>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlField>
 #include <QSqlRecord>
 #include <QTimeZone>
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <unordered_map>
 #include <utility>
 
 // A text as compiled for this connection: its statements and their engine texts
@@ -125,8 +132,22 @@ TXDatabase::~TXDatabase()
     Release();
 }
 
+// The engine's statements of the writes, by engine text; finalized before the connection closes.
+struct TXDatabase::NativeWrites {
+    sqlite3 *db = nullptr;
+    std::unordered_map<QString, sqlite3_stmt *> byText;
+    ~NativeWrites() { Clear(); }
+    void Clear()
+    {
+        for (auto &[text, stmt] : byText)
+            sqlite3_finalize(stmt);
+        byText.clear();
+    }
+};
+
 void TXDatabase::Release()
 {
+    native_.reset();
     prepared_.clear();
     schemaQuery_.reset();
     readers_.reset(); // queries still held drop their statements when destroyed
@@ -268,6 +289,7 @@ void TXDatabase::StartTransaction()
     }
     savepointDirty_ = false;
     inTransaction_ = true;
+    ++transactionSerial_;
     commitFailed_ = false;
     transactionWrote_.clear();
     transactionWroteAny_ = false;
@@ -526,6 +548,26 @@ void TXDatabase::RunSqlite(QSqlQuery &q, const Compiled &c, qsizetype i, const Q
 
 QString TXDatabase::Literal(const QVariant &value) const
 {
+    // numbers written straight, as the driver writes them (the shortest text that reads back
+    // the same double); any other value by the driver
+    if (!value.isNull()) {
+        switch (value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+            return QString::number(value.toLongLong());
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::UShort:
+            return QString::number(value.toULongLong());
+        case QMetaType::Double:
+            if (std::isfinite(value.toDouble()))
+                return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+            break;
+        default:
+            break;
+        }
+    }
     QSqlField field(QString(), value.metaType());
     if (!value.isNull())
         field.setValue(value);
@@ -638,6 +680,61 @@ void TXDatabase::RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const
     }
 }
 
+int TXDatabase::RunNativeWrite(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
+{
+    const SqlStatement &st = c.sql.statements[i];
+    const QString &text = c.texts[i];
+    if (IsPostgres() || st.readOnly || !st.preparable || text.isEmpty())
+        return -1;
+    if (!native_) {
+        // Qt's SQLite driver links the same engine library as this one
+        const QVariant h = db_.driver()->handle();
+        if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+            return -1;
+        native_ = std::make_unique<NativeWrites>();
+        native_->db = *static_cast<sqlite3 *const *>(h.constData());
+    }
+    if (!native_->db)
+        return -1;
+    sqlite3 *db = native_->db;
+    sqlite3_stmt *stmt = nullptr;
+    if (const auto it = native_->byText.find(text); it != native_->byText.end()) {
+        stmt = it->second;
+    } else {
+        if (sqlite3_prepare16_v3(db, text.utf16(), int(text.size() * 2), SQLITE_PREPARE_PERSISTENT, &stmt, nullptr)
+                != SQLITE_OK
+            || !stmt || sqlite3_stmt_readonly(stmt) || sqlite3_bind_parameter_count(stmt) != st.valueAt.size()) {
+            sqlite3_finalize(stmt);
+            return -1; // Qt's driver prepares it and tells what is wrong
+        }
+        if (qsizetype(native_->byText.size()) >= kMaxPrepared)
+            native_->Clear();
+        native_->byText.emplace(text, stmt);
+    }
+    NoteStatement(st);
+    const auto fail = [&] {
+        const QSqlError error(QStringLiteral("Unable to fetch row"),
+                              QString::fromUtf16(static_cast<const char16_t *>(sqlite3_errmsg16(db))),
+                              QSqlError::StatementError, QString::number(sqlite3_extended_errcode(db)));
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+        Fail(error, sql, st.writtenTable);
+    };
+    // bound as Qt's driver binds (values already in their stored form); the texts are held by values
+    for (qsizetype k = 0; k < st.valueAt.size(); ++k)
+        if (kv8db::LegaValoreSqlite(stmt, int(k) + 1, values[st.valueAt[k]]) != SQLITE_OK)
+            fail();
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        fail();
+    const int rows = sqlite3_changes(db);
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    return rows;
+}
+
 int TXDatabase::ExecSQL(const QString &sql, const QVariantList &params)
 {
     FlushDeferredFor(sql);
@@ -645,6 +742,10 @@ int TXDatabase::ExecSQL(const QString &sql, const QVariantList &params)
     const QVariantList values = Values(c, params, sql);
     int rows = 0;
     for (qsizetype i = 0; i < c.sql.statements.size(); ++i) {
+        if (const int changed = RunNativeWrite(c, i, values, sql); changed >= 0) {
+            rows = changed;
+            continue;
+        }
         Held schema;
         QSqlQuery &q = CommandQuery(c, i, sql, HoldSchema(c, i, schema));
         Run(q, c, i, values, sql);
@@ -817,9 +918,11 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
     }
 
     if (!keysTable_) {
-        ExecSQL(QStringLiteral("CREATE TABLE IF NOT EXISTS kv8_keys (tablename VARCHAR(128) NOT NULL, "
-                               "columnname VARCHAR(128) NOT NULL, lastkey INTEGER NOT NULL, "
-                               "PRIMARY KEY (tablename, columnname))"));
+        // created once per database: a statement that creates a table tells every dataset it may have written
+        if (!TableExists(QStringLiteral("kv8_keys")))
+            ExecSQL(QStringLiteral("CREATE TABLE IF NOT EXISTS kv8_keys (tablename VARCHAR(128) NOT NULL, "
+                                   "columnname VARCHAR(128) NOT NULL, lastkey INTEGER NOT NULL, "
+                                   "PRIMARY KEY (tablename, columnname))"));
         keysTable_ = true;
     }
     const QVariantList key{table.toLower(), column.toLower()};

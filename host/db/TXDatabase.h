@@ -66,6 +66,8 @@ public:
     void Commit();
     void Rollback();
     bool InTransaction() const { return inTransaction_; }
+    // Changes with every transaction started on the connection.
+    quint64 TransactionSerial() const { return transactionSerial_; }
     // Whether a statement of the open transaction (or, once it ended, of the last one) may
     // have written the table; a statement whose table is not plain to see counts for every
     // table (the schema has no triggers or cascades).
@@ -134,6 +136,9 @@ private:
     struct Held;
     qint64 HoldSchema(const Compiled &c, qsizetype i, Held &held);
     QSqlQuery &Prepared(const QString &text, const QString &sql);
+    // SQLite: runs write statement i on the engine's own handle, bound as Qt's driver binds;
+    // the rows it changed, or -1 when the statement cannot run there (then nothing ran).
+    int RunNativeWrite(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
     // SQLite: a query for reading the text, on a statement prepared under the schema version
     // (-1 when its columns cannot change) that nobody is reading.
     QSqlQuery Reader(const QString &text, const QString &sql, bool forwardOnly, qint64 schema);
@@ -167,6 +172,7 @@ private:
     friend class TXScan;
     std::unique_ptr<kv8db::TransactionListeners> listeners_;
     quint64 statements_ = 0;
+    quint64 transactionSerial_ = 0;
     std::vector<TXDeferredWrites *> deferred_;
     QSet<NameKey> transactionWrote_; // tables written in the transaction
     bool transactionWroteAny_ = false; // a write whose table is not plain to see
@@ -177,6 +183,9 @@ private:
     QHash<QString, qint64> preparedSchema_;                   // SQLite: schema version of prepared readings of '*'
     std::unique_ptr<QSqlQuery> schemaQuery_;                  // SQLite: reads the schema version
     std::unique_ptr<kv8db::SqliteStatementPool> readers_;     // SQLite: statements of OpenQuery not in use
+    // SQLite: writes of ExecSQL prepared on the engine's own handle and bound straight
+    struct NativeWrites;
+    std::unique_ptr<NativeWrites> native_;
     // PostgreSQL: statements prepared on the server, by engine text, at most a few hundred
     struct ServerStatement {
         QString name;

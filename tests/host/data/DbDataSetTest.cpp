@@ -660,6 +660,61 @@ TEST_F(DbDataSet, ClientTableReadsManyRowsAsStoredInFewStatements)
     EXPECT_THROW(c.ReadAsStored("KContaR;KContaT", {QVariantList{10}}), EDatabaseError);
 }
 
+// Rows read as stored in a transaction by one statement of a condition: found and missing
+// keys alike are not read again while the transaction lasts, until another statement writes
+// the table; the next transaction reads again.
+TEST_F(DbDataSet, KeysReadAsStoredInATransactionAreNotReadAgainUntilTheTableIsWritten)
+{
+    for (int k = 10; k < 40; ++k)
+        db->ExecSQL("INSERT INTO TT_Righe (KContaR, KContaT, IdImballo, Qta) VALUES (?, 3, 'A', ?)", {k, k});
+    TXClientTable c;
+    c.SetDatabase(db.get());
+    c.SetTableName("TT_Righe");
+    c.SetXWhereVuoto("KContaT = -1");
+    c.Open();
+    ASSERT_TRUE(c.LocateAsStored("KContaR", 11)); // held, then changed elsewhere
+    tdb.Connect()->ExecSQL("UPDATE TT_Righe SET Qta = 1100 WHERE KContaR = 11");
+
+    db->StartTransaction();
+    QList<QVariantList> keys;
+    for (int k = 10; k < 40; ++k)
+        keys << QVariantList{k};
+    keys << QVariantList{500} << QVariantList{501};
+    quint64 before = db->StatementCount();
+    c.ReadAsStored("KContaR", keys, "KContaT = ?", {3});
+    EXPECT_EQ(db->StatementCount() - before, 1u);
+    before = db->StatementCount();
+    ASSERT_TRUE(c.LocateAsStored("KContaR", 11));
+    EXPECT_EQ(c.FieldByName("Qta")->AsFloat(), 1100);
+    ASSERT_TRUE(c.LocateAsStored("KContaR", 39));
+    EXPECT_FALSE(c.Locate("KContaR", 500));
+    EXPECT_FALSE(c.LocateAsStored("KContaR", 501));
+    EXPECT_EQ(db->StatementCount(), before);
+    // a key the table itself adds is found in memory
+    c.Append();
+    c.FieldByName("KContaR")->SetAsInteger(501);
+    c.FieldByName("KContaT")->SetAsInteger(3);
+    c.Post();
+    EXPECT_TRUE(c.Locate("KContaR", 501));
+
+    // another statement writes the table: what was missing is read again
+    db->ExecSQL("INSERT INTO TT_Righe (KContaR, KContaT, IdImballo, Qta) VALUES (500, 3, 'B', 5)");
+    ASSERT_TRUE(c.Locate("KContaR", 500));
+    EXPECT_EQ(c.FieldByName("Qta")->AsFloat(), 5);
+    db->Rollback();
+
+    // a new transaction knows nothing of the last one
+    db->StartTransaction();
+    c.ReadAsStored("KContaR", {QVariantList{600}}, "KContaR = ?", {600});
+    db->Commit();
+    tdb.Connect()->ExecSQL("INSERT INTO TT_Righe (KContaR, KContaT, IdImballo, Qta) VALUES (600, 4, 'C', 6)");
+    db->StartTransaction();
+    before = db->StatementCount();
+    EXPECT_TRUE(c.Locate("KContaR", 600));
+    EXPECT_GT(db->StatementCount(), before);
+    db->Rollback();
+}
+
 TEST_F(DbDataSet, LookupTableSeesNewRowsAfterReopening)
 {
     TXlkTable lk;

@@ -418,6 +418,39 @@ TEST(DataSetLocate, ExactCaseSensitiveByDefaultAndAFailureLeavesTheCursor)
     EXPECT_EQ(t->FieldByName("Prezzo")->AsFloat(), 11.0);
 }
 
+// Deletes among many records, first, last and in between, with Locate between them: every
+// record left is found where it stands, a deleted one no more; with a key held twice the
+// first record left wins.
+TEST(DataSetLocate, KeyedSearchFollowsDeletes)
+{
+    auto t = Articles();
+    t->Open();
+    for (int i = 0; i < 80; ++i)
+        Add(*t, QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0')), QString(), i, i % 4);
+    QStringList left;
+    for (int i = 0; i < 80; ++i)
+        left << QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0'));
+    for (const char *gone : {"P000", "P079", "P040", "P041", "P010", "P078"}) {
+        ASSERT_TRUE(t->Locate("IdProdotto", gone));
+        t->Delete();
+        left.removeOne(QLatin1String(gone));
+        EXPECT_FALSE(t->Locate("IdProdotto", gone)) << gone;
+        for (qsizetype i = 0; i < left.size(); i += 7) {
+            ASSERT_TRUE(t->Locate("IdProdotto", left[i])) << left[i].toStdString();
+            EXPECT_EQ(t->RecNo(), i + 1) << left[i].toStdString();
+            EXPECT_EQ(t->FieldByName("Prezzo")->AsFloat(), left[i].mid(1).toDouble());
+        }
+    }
+    // Stato repeats: the first record of each value, then the next one once it is deleted
+    ASSERT_TRUE(t->Locate("Stato", 1));
+    EXPECT_EQ(t->FieldByName("IdProdotto")->AsString(), "P001");
+    t->Delete();
+    ASSERT_TRUE(t->Locate("Stato", 1));
+    EXPECT_EQ(t->FieldByName("IdProdotto")->AsString(), "P005");
+    ASSERT_TRUE(t->Locate("Stato", 3));
+    EXPECT_EQ(t->FieldByName("IdProdotto")->AsString(), "P003");
+}
+
 TEST(DataSetNavigation, BookmarksOrderAndUntouchedInserts)
 {
     auto t = Articles();

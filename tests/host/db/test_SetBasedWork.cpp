@@ -6,6 +6,7 @@
 #include "host/db/TXTransaction.h"
 #include "tests/support/TestDb.h"
 
+#include <QMap>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -166,6 +167,8 @@ TEST_F(SetBasedWork, WrittenRowsStoredAsExecSqlStoresThem)
     };
     EXPECT_EQ(righe(*db, "TW_Tipi", "K < 100"), righe(*db, "TW_Tipi", "K > 100"));
     EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TW_Tipi WHERE D = ? AND N = 2.5 AND I = 1", {giorno}).toInt(), 2);
+    EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TW_Tipi WHERE D = ? AND N = 3.25", {giorno}).toInt(), 2)
+        << "a date past the first row compares as one written by ExecSQL";
     EXPECT_EQ(db->ScalarValue("SELECT S FROM TW_Tipi WHERE K = 3").toString(), QStringLiteral("àè"));
     EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TW_Tipi WHERE K = 3 AND D = ? AND I = 7 AND N < 0.0011 AND N > 0.0009",
                               {QDateTime(QDate(2024, 2, 1), QTime(0, 0))})
@@ -195,6 +198,49 @@ TEST_F(SetBasedWork, WrittenRowsStoredAsExecSqlStoresThem)
             EKeyViolation);
     }
     EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TW_Tipi").toInt(), 10);
+}
+
+TEST_F(SetBasedWork, NumberedCopyFollowsTheOrderOfTheReading)
+{
+    QTemporaryDir dir;
+    TXDatabase local(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + dir.filePath("local.db"));
+    local.ExecSQL("CREATE TABLE TW_t_Righe (KMov INTEGER NOT NULL DEFAULT 0, Conto VARCHAR(8) NOT NULL DEFAULT '', "
+                  "NumeroRiga INTEGER NOT NULL DEFAULT 0)");
+    // latest first: an order no index gives, so the reading sorts before numbering
+    const QString ordered = "SELECT KMov, IdConto FROM TW_Mov WHERE KMov <> ? ORDER BY DataMov DESC, KMov";
+    const QMap<int, int> expected{{5, 41}, {4, 42}, {1, 43}, {3, 44}};
+    const auto numbers = [&] {
+        QMap<int, int> out;
+        QSqlQuery q = local.OpenQuery("SELECT KMov, NumeroRiga FROM TW_t_Righe");
+        while (q.next())
+            out.insert(q.value(0).toInt(), q.value(1).toInt());
+        return out;
+    };
+    const auto copy = [&] {
+        local.ExecSQL("DELETE FROM TW_t_Righe");
+        return kv8db::CopiaRighe(*db, ordered, {2}, local, "TW_t_Righe", {"KMov", "Conto"},
+                                 kv8db::NumeroRiga{"NumeroRiga", 40});
+    };
+
+    const QString planning = db->IsPostgres() ? db->ScalarValue("SHOW cursor_tuple_fraction").toString() : QString();
+    EXPECT_EQ(copy(), 4);
+    EXPECT_EQ(numbers(), expected);
+    if (db->IsPostgres()) {
+        EXPECT_EQ(db->ScalarValue("SHOW cursor_tuple_fraction").toString(), planning) << "the session's planning kept";
+    }
+    {
+        // the company database in a transaction: its own rows are read, numbered alike
+        TXTransaction t(*db);
+        ASSERT_TRUE(t.Started());
+        db->ExecSQL("UPDATE TW_Mov SET DataMov = ? WHERE KMov = 1", {QDateTime(QDate(2024, 4, 1), QTime(0, 0))});
+        EXPECT_EQ(copy(), 4);
+        EXPECT_EQ(numbers(), (QMap<int, int>{{1, 41}, {5, 42}, {4, 43}, {3, 44}}));
+    }
+    // a local table named as the company's: the reading still reads the company's rows
+    local.ExecSQL("CREATE TABLE TW_Mov (KMov INTEGER NOT NULL DEFAULT 0, IdConto VARCHAR(8) NOT NULL DEFAULT '', "
+                  "DataMov DATETIME)");
+    EXPECT_EQ(copy(), 4);
+    EXPECT_EQ(numbers(), expected);
 }
 
 } // namespace

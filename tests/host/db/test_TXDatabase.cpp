@@ -176,6 +176,48 @@ TEST_F(Db, ErrorsAreClassifiedAndNameTheDatabase)
     EXPECT_EQ(Count(), 2);
 }
 
+// A write text run many times: every kind of value stored as given, a failed run leaves the
+// next one clean, the rows changed counted, and the text still runs after its table changed.
+TEST_F(Db, RepeatedWritesStoreEveryValueAndSurviveFailuresAndTableChanges)
+{
+    db->ExecSQL(QStringLiteral("CREATE TABLE Vals (Id INTEGER NOT NULL PRIMARY KEY, T VARCHAR(20), E VARCHAR(20), "
+                               "N DOUBLE PRECISION, G BIGINT, F SMALLINT, D TIMESTAMP)"));
+    const QString insert = QStringLiteral("INSERT INTO Vals (Id, T, E, N, G, F, D) VALUES (?, ?, ?, ?, ?, ?, ?)");
+    const QDateTime when(QDate(2024, 3, 1), QTime(8, 5, 9));
+    db->ExecSQL(insert, {1, QStringLiteral("Perché € 'x'"), QStringLiteral(""), 1.25, qint64(5000000000), true, when});
+    db->ExecSQL(insert, {2, QString(), QStringLiteral("b"), -0.5, 7, false, QVariant()});
+    EXPECT_THROW(db->ExecSQL(insert, {1, QStringLiteral("again"), QString(), 0, 0, 0, QVariant()}), EKeyViolation);
+    db->ExecSQL(insert, {3, QStringLiteral("three"), QStringLiteral("c"), 3, 3, true, when.addDays(1)});
+    db->ExecSQL(insert, {9, QStringLiteral("nine"), QStringLiteral("i"), 0.1 + 0.2, -qint64(4000000000), 0, QVariant()});
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT N FROM Vals WHERE Id = ?"), {9}).toDouble(), 0.1 + 0.2);
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT G FROM Vals WHERE Id = ?"), {9}).toLongLong(), -4000000000LL);
+    EXPECT_EQ(db->ExecSQL(QStringLiteral("DELETE FROM Vals WHERE Id = ?"), {9}), 1);
+
+    QSqlQuery q = db->OpenQuery(QStringLiteral("SELECT T, E, N, G, F FROM Vals WHERE Id = 1"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("Perché € 'x'"));
+    EXPECT_FALSE(q.value(1).isNull());
+    EXPECT_EQ(q.value(1).toString(), QString());
+    EXPECT_EQ(q.value(2).toDouble(), 1.25);
+    EXPECT_EQ(q.value(3).toLongLong(), 5000000000LL);
+    EXPECT_EQ(q.value(4).toInt(), 1);
+    EXPECT_TRUE(db->ScalarValue(QStringLiteral("SELECT COALESCE(T, '') FROM Vals WHERE Id = 2")).toString().isEmpty());
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT Id FROM Vals WHERE D = ?"), {when}).toInt(), 1);
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Vals WHERE D > ") + db->FormatDataSQL(when)).toInt(), 1);
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Vals WHERE D IS NULL")).toInt(), 1);
+
+    const QString update = QStringLiteral("UPDATE Vals SET N = N + ? WHERE F = ?");
+    EXPECT_EQ(db->ExecSQL(update, {1, 1}), 2);
+    EXPECT_EQ(db->ExecSQL(update, {1, 9}), 0);
+    EXPECT_EQ(db->ExecSQL(QStringLiteral("DELETE FROM Vals WHERE Id = ?"), {2}), 1);
+
+    db->ExecSQL(QStringLiteral("ALTER TABLE Vals ADD COLUMN X INTEGER"));
+    db->ExecSQL(insert, {4, QStringLiteral("four"), QStringLiteral("d"), 4, 4, false, when});
+    EXPECT_EQ(db->ExecSQL(update, {1, 1}), 2);
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT SUM(N) FROM Vals")).toDouble(), 1.25 + 2 + 3 + 2 + 4);
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Vals WHERE X IS NULL")).toInt(), 3);
+}
+
 TEST_F(Db, HostileTextSurvivesQuotingAndBinding)
 {
     const QString hostile = QStringLiteral("O'Brien'; DROP TABLE Prot; -- \\ ? :x \"q\"");

@@ -42,8 +42,8 @@ protected:
                "('A1', 'Barolo', 'BT', '22', 0), ('B1', 'Barbera', 'BT', '22', 0), ('C1', 'Dolcetto', 'BT', '22', 0)");
         Esegui("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza, FlClasse, IdContropartita, FlPartita) "
                "VALUES ('VEN', 'Vendita', -1, 0, '', 0), ('ACQ', 'Acquisto', 1, 0, '', 0)");
-        Esegui("INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlConvQuantita) VALUES (0, 'Merce', 0, 1), "
-               "(2, 'Descrizione', 2, 0)");
+        Esegui("INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlConvQuantita, FlBolle, FlFatture) VALUES "
+               "(0, 'Merce', 0, 1, 1, 1), (2, 'Descrizione', 2, 0, 1, 1)");
         Esegui("INSERT INTO EserciziMagazzino (Esercizio, DsEsercizio, DataInizio, DataFine) VALUES (2026, '2026', ?, ?)",
                {Giorno(2026, 1, 1), Giorno(2026, 12, 31)});
         Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DDT', 'DDT vendita', 0, 'VEN')");

@@ -7,6 +7,10 @@
 #include "frame/Dmilumo.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
+#include "host/report/ReportOutput.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 inline const QString Registrazione = QStringLiteral("Conferma Registrazione ?");
 inline const QString Cancellazione = QStringLiteral("Conferma Cancellazione ?");
@@ -14,6 +18,19 @@ inline const QString Abbandono = QStringLiteral("Conferma Abbandono Modifiche ?"
 
 class Depositi : public MasterDettaglio {
 protected:
+    // A captured print painted as a PDF file, as the unattended mode writes it.
+    static void ScriveUnPdf(const ReportDocument &documento)
+    {
+        QTemporaryDir cartella;
+        ASSERT_TRUE(cartella.isValid());
+        const QString file = cartella.filePath(QStringLiteral("stampa.pdf"));
+        ASSERT_NO_THROW(ReportOutput::WritePdf(documento, file));
+        QFile pdf(file);
+        ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+        const QByteArray testo = pdf.readAll();
+        EXPECT_TRUE(testo.startsWith("%PDF"));
+        EXPECT_GT(testo.size(), 1000);
+    }
     void SetUp() override
     {
         MasterDettaglio::SetUp();

@@ -4,6 +4,10 @@
 
 #include "deposits/Qarn0154d.h"
 
+#include <chrono>
+#include <future>
+#include <thread>
+
 using namespace kv8test;
 
 namespace {
@@ -204,4 +208,47 @@ TEST_F(FatturazioneGiacenze, TheRecalculationRebuildsTheCardsTheRunLeft)
     EXPECT_EQ(Saldo("C001", 0, "CAS"), 0.0);
     Ricalcola();
     EXPECT_EQ(Colonna(schede), dopo) << "the invoice's summary rebuilds what the run booked";
+}
+
+TEST_F(FatturazioneGiacenze, OfTwoRunsOpenAtOnceTheSecondBillsNothing)
+{
+    if (!company.Db().IsPostgres())
+        GTEST_SKIP() << "two connections writing at once: PostgreSQL";
+    auto *d = Prepara(QStringLiteral("FTC"), QStringLiteral("C001"), QStringLiteral("C001"));
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(d->cdsClientiCauz->RecordCount(), 3);
+    // another user's run of the same customer holds its billed cards when this one asks to
+    // confirm, and commits while this one waits for them
+    std::promise<void> preso;
+    std::promise<void> domanda;
+    const TestDb &azienda = company.Db();
+    std::thread altro([&] {
+        auto db = azienda.Connect(QStringLiteral("altro"));
+        db->StartTransaction();
+        db->ExecSQL(QStringLiteral("UPDATE ProtIVA SET NumUltFatturaV = 11"));
+        db->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = ProgQtaCarF, ProgValResF = ProgValCarF "
+                                   "WHERE IdConto = 'C001'"));
+        preso.set_value();
+        domanda.get_future().wait();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        db->Commit();
+    });
+    preso.get_future().wait();
+    script.Yes(Conferma);
+    {
+        PrimaDellaDomanda passo(&script, Conferma, [&] { domanda.set_value(); });
+        d->btGenera->click();
+        ProcessEvents();
+    }
+    altro.join();
+    EXPECT_TRUE(script.Shown(QStringLiteral("Le giacenze cauzioni del cliente <C001> sono cambiate dopo la "
+                                            "preparazione: ripetere l'elaborazione.")))
+        << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata : Generate NC da <0> a <0>"));
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")) + Conta(QStringLiteral("LUMO_MovCauT"))
+                  + Conta(QStringLiteral("LUMO_CauzDocFatt")),
+              0)
+        << "never billed twice";
+    EXPECT_EQ(Saldo("C001", 1, "CAS"), 0.0) << "as the other run left it";
+    EXPECT_EQ(company.Database().ScalarValue(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA")).toInt(), 11);
 }

@@ -96,6 +96,7 @@ TEST_F(MovimentiCauzioni, StatementBalancesBeforeInAndOverThePeriod)
     ApriDialogo(Giorno(3, 1), Giorno(3, 31), 1);
     ASSERT_NE(d, nullptr);
     const ReportDocument &stampa = Stampa();
+    ScriveUnPdf(stampa);
     // C001 CAS: before, 10 loaded and the unlinked return of 1; in the period 2 loaded, 5 + 3 returned
     EXPECT_DOUBLE_EQ(Saldo("C001", "CAS", "qtasal_p"), 9);
     EXPECT_DOUBLE_EQ(Saldo("C001", "CAS", "valsal_p"), 25);

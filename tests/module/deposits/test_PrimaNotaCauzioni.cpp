@@ -5,14 +5,19 @@
 #include "tests/module/deposits/DepositiFixture.h"
 
 #include "deposits/Lumo_ricercamov.h"
+#include "deposits/Qarn0156d.h"
 #include "deposits/Qarn0204f.h"
 #include "host/business/Dmibbas.h"
 #include "host/data/TXMemTable.h"
 #include "host/ui/DBControls.h"
 
+#include <QSqlRecord>
+
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <future>
+#include <random>
 #include <thread>
 
 using namespace kv8test;
@@ -405,4 +410,118 @@ TEST_F(PrimaNotaCauzioni, TheSearchListsCustomersAndSuppliersAndOpensTheOneChose
     EXPECT_EQ(f->tMain->FieldByName(QStringLiteral("KContaT"))->AsInteger(), fornitore);
     EXPECT_EQ(f->tMain->FieldByName(QStringLiteral("_DsConto"))->AsString(), QStringLiteral("Vetreria Nord"));
     EXPECT_NE(cliente, fornitore);
+}
+
+TEST_F(PrimaNotaCauzioni, AfterAnyMixOfSavesAndDeletionsJob0LeavesEveryCardAsItWas)
+{
+    TFqarn0204f *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    // the cards at the value decimals; a missing card equals an all-zero one
+    auto carte = [&] {
+        QStringList out;
+        QSqlQuery q = company.Database().OpenQuery(QStringLiteral(
+            "SELECT IdContoTp, IdConto, IdDestinazione, FlTipoScheda, IdImballo, ProgQtaCar, ProgQtaRes, ProgValCar, "
+            "ProgValRes, ProgQtaCarF, ProgQtaResF, ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, "
+            "ProgValResB, QtaCarEcc, QtaResEcc FROM LUMO_ProgCauz ORDER BY IdContoTp, IdConto, IdDestinazione, "
+            "FlTipoScheda, IdImballo"));
+        while (q.next()) {
+            QStringList r;
+            bool zero = true;
+            for (int i = 0; i < q.record().count(); ++i) {
+                if (i < 5) {
+                    r << q.value(i).toString();
+                    continue;
+                }
+                const double v = std::round(q.value(i).toDouble() * 100) / 100;
+                zero = zero && v == 0;
+                r << QString::number(v + 0.0, 'f', 2);
+            }
+            if (!zero)
+                out << r.join(QLatin1Char('/'));
+        }
+        return out;
+    };
+    auto ricalcola = [&] {
+        auto *d = Apri<TFqarn0156d>(QStringLiteral("QARN0156D"));
+        ASSERT_NE(d, nullptr);
+        d->tPars->FieldByName(QStringLiteral("FlTipoRicalcolo"))->SetValue(0);
+        script.Yes(QStringLiteral("Confermi elaborazione"));
+        d->btEsegui->click();
+        ProcessEvents();
+        ASSERT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata"));
+    };
+    auto memorizzati = [&] {
+        QList<int> chiavi;
+        for (const QString &k : Elenco(QStringLiteral("SELECT KContaT FROM LUMO_MovCauT ORDER BY KContaT")))
+            chiavi << k.toInt();
+        return chiavi;
+    };
+    struct Conto {
+        const char *tipo, *conto;
+        int destinazione;
+    };
+    const Conto conti[] = {{"CL", "C001", 0}, {"CL", "C002", 1}, {"CL", "C002", 2}, {"FO", "F001", 0}};
+    const QStringList codici{QStringLiteral("CAS"), QStringLiteral("BOT"), QStringLiteral("FUS")};
+    std::mt19937 caso(25);
+    auto numero = [&](int n) { return int(caso() % unsigned(n)); };
+    int fatte[5] = {};
+    bool dollari = false, fornitori = false;
+    for (int passo = 0; passo < 14; ++passo) {
+        const QList<int> chiavi = memorizzati();
+        const int scelta = chiavi.isEmpty() || passo < 3 ? 0 : numero(5);
+        if (scelta == 0) {
+            // a new movement, company currency or dollars, rows priced on the list, by hand or at 0
+            // the first ones: a supplier, then one in dollars; random afterwards
+            const Conto &c = conti[passo == 1 ? 3 : numero(4)];
+            Nuovo(f, QLatin1String(c.tipo), QLatin1String(c.conto), c.destinazione);
+            fornitori = fornitori || QLatin1String(c.tipo) == QLatin1String("FO");
+            if (numero(3) == 0 || passo == 2) {
+                dollari = true;
+                f->tMain->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("USD"));
+                f->tMain->FieldByName(QStringLiteral("Cambio"))->SetAsFloat(0.913);
+            }
+            f->tMain->FieldByName(QStringLiteral("FlAggCauF"))->SetAsInteger(numero(2));
+            f->tMain->FieldByName(QStringLiteral("FlAggCauB"))->SetAsInteger(numero(2));
+            QStringList liberi = codici;
+            for (int r = 1 + numero(3); r > 0; --r) {
+                const QString imballo = liberi.takeAt(numero(int(liberi.size())));
+                const int prezzo = numero(3);
+                Riga(f, imballo, numero(15) - 3, numero(5), prezzo == 0 ? 1.237 : prezzo == 1 ? 0 : 2.5);
+            }
+        } else {
+            ASSERT_NO_FATAL_FAILURE(Vai(f, chiavi.at(numero(int(chiavi.size())))));
+        }
+        if (scelta == 4) {
+            script.Yes(Cancellazione);
+            Premi(f, nbDelete);
+            ASSERT_EQ(f->tMain->State(), dsBrowse) << "step " << passo << ": " << script.LastText().toStdString();
+        } else if (scelta != 0) {
+            Premi(f, nbEdit);
+            ASSERT_EQ(f->tMain->State(), dsEdit);
+            const QString imballo = f->TTDettaglio->FieldByName(QStringLiteral("IdImballo"))->AsString();
+            if (scelta == 1 && !imballo.isEmpty())
+                Cambia(f, imballo, QStringLiteral("QtaCar"), numero(20));
+            else if (scelta == 2 && f->TTDettaglio->RecordCount() > 1)
+                Togli(f, imballo);
+            else if (f->tMain->FieldByName(QStringLiteral("IdContoTp"))->AsString() == QLatin1String("CL")) {
+                // the head moved to another customer's destination
+                const Conto &c = conti[numero(3)];
+                f->tMain->FieldByName(QStringLiteral("IdConto"))->SetAsString(QLatin1String(c.conto));
+                f->tMain->FieldByName(QStringLiteral("IdDestinazione"))->SetAsInteger(c.destinazione);
+            } else
+                f->tMain->FieldByName(QStringLiteral("FlAggCau"))->SetAsInteger(numero(2));
+        }
+        if (scelta != 4) {
+            ASSERT_TRUE(Salva(f)) << "step " << passo << ": " << script.LastText().toStdString();
+        }
+        ++fatte[scelta];
+        const QStringList dopo = carte();
+        script.ClearMessages();
+        ricalcola();
+        ASSERT_EQ(carte(), dopo) << "step " << passo << ", kind " << scelta;
+    }
+    EXPECT_GT(fatte[0], 3);
+    EXPECT_GT(fatte[1] + fatte[2] + fatte[3], 2);
+    EXPECT_GT(fatte[4], 0);
+    EXPECT_TRUE(dollari && fornitori) << "the mix holds a foreign currency and a supplier";
 }

@@ -91,6 +91,7 @@ TEST_F(ProgressiviCauzioni, AccountTotalsCountEveryPendingReturnOfTheAccount)
     Imposta("FlTipoScheda", 1);
     EXPECT_EQ(d->Selezione(), QStringLiteral("LUMO_ProgCauz.IdContoTp = 'CL' AND LUMO_ProgCauz.FlTipoScheda = 1"));
     const ReportPage pagina = Stampa().Pages.first();
+    ScriveUnPdf(capture.Last().Document);
     EXPECT_TRUE(pagina.HasText(QStringLiteral("PROGRESSIVI CAUZIONI CLIENTI")));
     EXPECT_EQ(pagina.TextsOf(QStringLiteral("fdIdConto")), (QStringList{"C001", "C002"}))
         << "no supplier, no card with only invoice progressives";

@@ -94,6 +94,7 @@ TEST_F(RegistroCauzioni, ConfirmedDefinitivePrintProposesTheNextDay)
     ProcessEvents();
     ASSERT_EQ(capture.Prints().size(), 1) << script.LastText().toStdString();
     const ReportPage &pagina = capture.Last().Document.Pages.first();
+    ScriveUnPdf(capture.Last().Document);
     EXPECT_TRUE(pagina.HasText(QStringLiteral("Registro Cauzioni")));
     EXPECT_EQ(pagina.TextsOf(QStringLiteral("fdIdConto")), (QStringList{"C001", "F001"})) << "the end date's whole day";
     EXPECT_EQ(pagina.TextsOf(QStringLiteral("fd_TD")).first(), QStringLiteral("DDT"));

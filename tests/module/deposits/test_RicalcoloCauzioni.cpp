@@ -343,3 +343,85 @@ TEST_F(RicalcoloCauzioni, AfterMovementsAndTransfersInAnyOrderJob0LeavesEveryCar
     }
     EXPECT_GE(trasferimenti, 2);
 }
+
+TEST_F(GenerazioniCauzioni, ReturnCausalsSupplierNotesAndAccountsWithoutDestinationCardsAreCountedWhereTheyBelong)
+{
+    Esegui(QStringLiteral("INSERT INTO CausaliBolleCli (IdCausale, UT_LMQ_FlCauzioni, UT_LMQ_FlReso, UT_LMQ_FlAggCau, "
+                          "UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC) VALUES ('BR', 1, 1, 1, 0, 1, 1)"));
+    Esegui(QStringLiteral("INSERT INTO CausaliFattCli (IdCausale, FlTipoDocumento, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, "
+                          "UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC) VALUES ('NR', 3, 1, 1, 1, 0, 1)"));
+    Esegui(QStringLiteral("INSERT INTO CausaliBolleFor (IdCausale, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, "
+                          "UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC) VALUES ('BA', 1, 1, 0, 1, 1)"));
+    // C001 keeps no cards per destination: its destination 0 card holds 10 CAS
+    Movimento(1, QStringLiteral("C001"), 0, QStringLiteral("CAS"), 10, 0, 2);
+    ASSERT_TRUE(Ricalcola());
+    // a returned delivery note of C001's destination 1 and a credit note of C002's destination 2
+    Documento(80, QStringLiteral("C001"), 1, QStringLiteral("BR"), {{"VINO1", "CAS", 4, "", 0}});
+    Esegui(QStringLiteral("INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                          "IdClienteTp, IdCliente, IdDestinazione, IdDivisa, Cambio) VALUES (81, 'NR', 2026, 1, 81, ?, "
+                          "'CL', 'C002', 2, 'EUR', 1)"),
+           {QDateTime(QDate(2026, 5, 3), QTime(0, 0))});
+    Esegui(QStringLiteral("INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, IdProdotto, UT_LMQ_IdImballo1, Lunghezza, "
+                          "UT_LMQ_IdImballo2, Quantita) VALUES (8101, 81, 'VINO1', '', 0, 'BOT', 12)"));
+    // supplier delivery notes with their summaries: F002 keeps no deposits
+    for (const auto &[chiave, fornitore] : {std::pair{90, "F001"}, std::pair{91, "F002"}}) {
+        Esegui(QStringLiteral("INSERT INTO BolleForTeste (KBolleForT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                              "IdFornitoreTp, IdFornitore, IdDestinazione, IdDivisa, Cambio) VALUES (?, 'BA', 2026, 1, ?, "
+                              "?, 'FO', ?, 0, 'EUR', 1)"),
+               {chiave, chiave, QDateTime(QDate(2026, 5, 4), QTime(0, 0)), QLatin1String(fornitore)});
+        Esegui(QStringLiteral("INSERT INTO LUMO_CauzDocBollAcq (KMovimento, FlTipoDocColl, KBolleForT, IdImballo, QtaCar, "
+                              "QtaRes, Prezzo, ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc) VALUES (?, 3, ?, 'FUS', 3, 1, "
+                              "10, 30, 10, 0, 0)"),
+               {chiave, chiave});
+    }
+
+    Lavoro(2, FineCastelletti);
+    EXPECT_EQ(Castelletto(80), (QStringList{"BOT/0/0/0.5/0/0/0/0", "CAS/10/20/2/0/4/0/8", "FUS/0/0/0/0/0/0/0"}))
+        << "a return books returns only, against the destination 0 card";
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdImballo, QtaCar, QtaRes, ValoreRes FROM LUMO_CauzDocFatt WHERE KFattCliT = 81 "
+                                    "AND IdImballo = 'BOT'")),
+              QStringList{"BOT/0/12/6"})
+        << "a credit note too";
+    script.ClearMessages();
+    Lavoro(1, QStringLiteral("Elaborazione Terminata"));
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT KDocT, FlTipoDocColl FROM LUMO_MovCauT WHERE KDocT <> 0 ORDER BY KDocT")),
+              (QStringList{"80/1", "81/2"}))
+        << "supplier notes count in job 0 alone";
+
+    script.ClearMessages();
+    ASSERT_TRUE(Ricalcola());
+    for (int tipo : {0, 1}) {
+        EXPECT_EQ(S(QStringLiteral("C001"), 0, tipo, QStringLiteral("CAS"), "ProgQtaCar"), 10);
+        EXPECT_EQ(S(QStringLiteral("C001"), 0, tipo, QStringLiteral("CAS"), "ProgQtaRes"), 4);
+        EXPECT_EQ(S(QStringLiteral("C001"), 0, tipo, QStringLiteral("CAS"), "ProgQtaResB"), 4);
+        EXPECT_EQ(S(QStringLiteral("C001"), 0, tipo, QStringLiteral("CAS"), "ProgValRes"), 8);
+        EXPECT_EQ(S(QStringLiteral("C002"), tipo == 0 ? 2 : 0, tipo, QStringLiteral("BOT"), "ProgQtaResF"), 12);
+        EXPECT_EQ(S(QStringLiteral("C002"), tipo == 0 ? 2 : 0, tipo, QStringLiteral("BOT"), "ProgQtaCar"), 0);
+        for (const char *c : {"ProgQtaCar", "ProgQtaCarB"})
+            EXPECT_EQ(Scheda(QStringLiteral("FO"), QStringLiteral("F001"), 0, tipo, QStringLiteral("FUS"), QLatin1String(c)), 3)
+                << c;
+        EXPECT_EQ(Scheda(QStringLiteral("FO"), QStringLiteral("F001"), 0, tipo, QStringLiteral("FUS"), QStringLiteral("ProgValRes")),
+                  10);
+    }
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgCauz"), QStringLiteral("IdConto = 'C001' AND IdDestinazione <> 0")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgCauz"), QStringLiteral("IdConto = 'F002'")), 0);
+}
+
+TEST_F(GenerazioniCauzioni, WithDepositsSwitchedOffTheMenuCodeStillRebuildsTheCards)
+{
+    Esegui(QStringLiteral("UPDATE LUMO_Parametri SET FlAbilCauz = 0"));
+    Movimento(1, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 7, 2, 2);
+    // an account that stopped keeping deposits: its card stays, at 0
+    Movimento(2, QStringLiteral("C001"), 0, QStringLiteral("BOT"), 5, 0, 0.5);
+    ASSERT_TRUE(Ricalcola());
+    Esegui(QStringLiteral("UPDATE Clienti SET UT_LMQ_FlCauz = 0 WHERE IdConto = 'C001'"));
+    script.ClearMessages();
+    ASSERT_TRUE(Ricalcola());
+    EXPECT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata"));
+    EXPECT_EQ(S(QStringLiteral("C002"), 1, 0, QStringLiteral("CAS"), "ProgQtaCar"), 7);
+    EXPECT_EQ(S(QStringLiteral("C002"), 0, 1, QStringLiteral("CAS"), "ProgValRes"), 4);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgCauz"), QStringLiteral("IdConto = 'C001'")), 2);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgCauz"), QStringLiteral("IdConto = 'C001' AND ProgQtaCar = 0 AND "
+                                                                  "ProgValCar = 0")),
+              2);
+}

@@ -82,6 +82,7 @@ TEST_F(TotaliCauzioni, SumsThePerDestinationCardsOfTheAccountType)
     ProcessEvents();
     ASSERT_EQ(capture.Prints().size(), 1) << script.LastText().toStdString();
     const ReportPage &pagina = capture.Last().Document.Pages.first();
+    ScriveUnPdf(capture.Last().Document);
     EXPECT_TRUE(pagina.HasText(QStringLiteral("TOTALI PER CAUZIONE CLIENTI")));
     EXPECT_EQ(pagina.TextsOf(QStringLiteral("fdIdImballo")), (QStringList{"CAS", "XYZ"}));
     EXPECT_EQ(pagina.TextsOf(QStringLiteral("fdQtaCar")), (QStringList{"15,00", "7,00"}));

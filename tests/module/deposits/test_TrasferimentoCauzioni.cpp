@@ -6,6 +6,10 @@
 
 #include <QSqlQuery>
 
+#include <chrono>
+#include <future>
+#include <thread>
+
 using namespace kv8test;
 
 namespace {
@@ -242,4 +246,43 @@ TEST_F(TrasferimentoCauzioni, AccountsAndDestinationsAreChecked)
     EXPECT_TRUE(Scrivi(d, QStringLiteral("edDa_IdConto"), QStringLiteral("F001")));
     EXPECT_EQ(d->tPars->FieldByName(QStringLiteral("_DaRagioneSociale"))->AsString(), QStringLiteral("Vetreria Nord"));
     EXPECT_EQ(d->tPars->FieldByName(QStringLiteral("_IdListCau"))->AsString(), QString()) << "no list for suppliers";
+}
+
+TEST_F(TrasferimentoCauzioni, OfTwoTransfersOfOneSourceAtOnceTheSecondFailsAndLeavesNothing)
+{
+    if (!company.Db().IsPostgres())
+        GTEST_SKIP() << "two connections writing at once: PostgreSQL";
+    Carte(QStringLiteral("C002"), 1, QStringLiteral("CAS"), 10, 4, 25, 9);
+    // another user's transfer of the same source holds its emptied cards when this one starts,
+    // and commits while this one waits for them
+    std::promise<void> preso;
+    const TestDb &azienda = company.Db();
+    std::thread altro([&] {
+        auto db = azienda.Connect(QStringLiteral("altro"));
+        db->StartTransaction();
+        db->ExecSQL(QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, IdContoTp, IdConto, IdDestinazione, FlAggCau) "
+                                   "VALUES (9999, 'CL', 'C002', 1, 1)"));
+        db->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = 0, ProgQtaRes = 0, ProgValCar = 0, "
+                                   "ProgValRes = 0, QtaCarEcc = 0, QtaResEcc = 0 WHERE IdConto = 'C002'"));
+        preso.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        db->Commit();
+    });
+    preso.get_future().wait();
+    auto *d = Apri(QStringLiteral("C002"), 1, QStringLiteral("C001"), 0);
+    ASSERT_NE(d, nullptr);
+    QPointer<TFqarn0211d> finestra(d);
+    d->btEsegui->click();
+    ProcessEvents();
+    altro.join();
+    ASSERT_EQ(script.Texts().size(), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(script.LastText().contains(QStringLiteral("altro utente"))) << script.LastText().toStdString();
+    EXPECT_TRUE(finestra.isNull());
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 1) << "only the other user's movement";
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauR")), 0);
+    for (int tipo : {0, 1}) {
+        EXPECT_EQ(S(QStringLiteral("C002"), tipo == 0 ? 1 : 0, tipo, QStringLiteral("CAS"), "ProgQtaCar"), 0);
+        EXPECT_EQ(S(QStringLiteral("C002"), tipo == 0 ? 1 : 0, tipo, QStringLiteral("CAS"), "ProgQtaCarF"), 1);
+    }
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgCauz"), QStringLiteral("IdConto = 'C001'")), 0) << "nothing moved twice";
 }

@@ -34,6 +34,7 @@ protected:
         if (IsSkipped())
             return;
         Application->DestroyComponents();
+        Initialize(); // the module's classes in the host's place, as when the program loads it
         UT_LMQ_Parametri = {};
         main.reset(); // the host's main window goes first: one main window at a time
         main = std::make_unique<kv8test::TestMainWindow>([](const QString &code) {
@@ -111,6 +112,21 @@ protected:
         PremiRighe(f, nbPost);
     }
     static double Campo(TDataSet *d, const char *campo) { return d->FieldByName(QLatin1String(campo))->AsFloat(); }
+    // The deposit tab of a document window shown (the summary built), its CAS row given the
+    // cases returned.
+    template <class Finestra>
+    static void ResiCasse(Finestra *f, double rese)
+    {
+        f->KPageControl->setCurrentWidget(f->tsLUMO_CauzDoc);
+        kv8test::ProcessEvents();
+        TDataSet *c = f->TTLUMO_CauzDoc;
+        ASSERT_TRUE(c->Locate(QStringLiteral("IdImballo"), QStringLiteral("CAS")));
+        c->Edit();
+        c->FieldByName(QStringLiteral("QtaRes"))->SetAsFloat(rese);
+        c->Post();
+        f->KPageControl->setCurrentWidget(f->tsTesta);
+        kv8test::ProcessEvents();
+    }
 
     // The rows of a statement, columns joined by "/".
     QStringList Elenco(const QString &sql, const QVariantList &valori = {})

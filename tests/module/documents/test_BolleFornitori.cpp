@@ -222,3 +222,43 @@ TEST_F(BolleFornitori, ChangedNoteRebuildsItsSummaryFromTheRows)
     EXPECT_EQ(Elenco(carichi, {k}), (QStringList{"BOT/18", "CAS/3"})) << "the summary follows the rows";
     ChiudiBolla(f);
 }
+
+// The row panel: packages captioned, the quantity following them, the units per package
+// typed only when the parameter FlQtaConf allows it.
+TEST_F(BolleFornitori, UnitsPerPackageLockedUnlessTheParameterAllowsThem)
+{
+    for (int conf : {0, 1}) {
+        Parametri(QStringLiteral("FlQtaConf = %1").arg(conf).toUtf8().constData());
+        auto *f = NuovaBollaFornitore();
+        ASSERT_TRUE(f);
+        EXPECT_EQ(f->RigheDoc.lbLunghezza->text(), QStringLiteral("Nr.Confez."));
+        EXPECT_TRUE(f->RigheDoc.edQuantita->isReadOnly());
+        EXPECT_EQ(f->RigheDoc.edQuantita2->isReadOnly(), conf == 0) << conf;
+        RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("2"), QStringLiteral("10"), 1);
+        EXPECT_DOUBLE_EQ(Campo(f->TRighe, "Quantita"), 24);
+        EXPECT_EQ(f->RigheDoc.edQuantita2->isReadOnly(), conf == 0) << "after a row, " << conf;
+        ChiudiBolla(f);
+    }
+}
+
+// A summary row marked deleted stays in the working copy but not on the tab.
+TEST_F(BolleFornitori, DeletedSummaryRowHiddenWhileEditing)
+{
+    auto *f = NuovaBollaFornitore();
+    ASSERT_TRUE(f);
+    RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("10"), 1);
+    f->KPageControl->setCurrentWidget(f->tsLUMO_CauzDoc);
+    kv8test::ProcessEvents();
+    TXTable *c = f->TTLUMO_CauzDoc;
+    ASSERT_EQ(c->RecordCount(), 2);
+    const qint64 k = f->TTesta->FieldByName(QStringLiteral("KBolleForT"))->AsInteger();
+    c->Database().ExecSQL(QStringLiteral("UPDATE LUMO_T_CAUZDOCBOLLACQ SET Stato = 3 WHERE KBolleForT = ? AND "
+                                         "IdImballo = 'BOT'"),
+                          {k});
+    c->Close();
+    c->Open();
+    EXPECT_EQ(c->RecordCount(), 1);
+    EXPECT_EQ(f->gLUMO_CauzDoc->model()->rowCount(), 1);
+    EXPECT_FALSE(c->Locate(QStringLiteral("IdImballo"), QStringLiteral("BOT")));
+    ChiudiBolla(f);
+}

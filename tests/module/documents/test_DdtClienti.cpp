@@ -29,19 +29,6 @@ protected:
         RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("1"), QStringLiteral("2"), 0);
         return f;
     }
-    // The deposit tab shown (the summary built), its CAS row given the cases returned.
-    static void ResiCasse(TFSVen0001f_p *f, double rese)
-    {
-        f->KPageControl->setCurrentWidget(f->tsLUMO_CauzDoc);
-        kv8test::ProcessEvents();
-        TDataSet *c = f->TTLUMO_CauzDoc;
-        ASSERT_TRUE(c->Locate(QStringLiteral("IdImballo"), QStringLiteral("CAS")));
-        c->Edit();
-        c->FieldByName(QStringLiteral("QtaRes"))->SetAsFloat(rese);
-        c->Post();
-        f->KPageControl->setCurrentWidget(f->tsTesta);
-        kv8test::ProcessEvents();
-    }
     qint64 Chiave() { return Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong(); }
     QStringList Riepilogo(qint64 k)
     {
@@ -73,6 +60,10 @@ TEST_F(DdtClienti, NewChangedAndDeletedNoteKeepDepositsLitresAndCards)
     EXPECT_EQ(Riepilogo(k), (QStringList{"BOT/60/0/6/0", "CAS/6/2/12/4"})) << "the hand edit kept";
     EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 3);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("V12")), -48);
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Quantita, UT_LMQ_QtaImballo, UT_LMQ_NumConf, UT_LMQ_FlTipoPrz "
+                                    "FROM MovMagazzino ORDER BY KMovMag")),
+              (QStringList{"V12/36/12/3/1", "V06/12/6/2/0", "V12/12/12/1/0"}))
+        << "the movements come from the module's generator";
     EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 1);
     EXPECT_NE(Schede(), schedePrima);
     EXPECT_EQ(Elenco(QStringLiteral("SELECT Codice FROM BolleCliTot WHERE KBolleCliT = ? AND TipoRecord = 'SPI'"), {k}),
@@ -142,6 +133,29 @@ TEST_F(DdtClienti, FailedRegistrationLeavesNothingAndTheRetryRegistersOnce)
     EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1);
     EXPECT_EQ(Riepilogo(Chiave()), (QStringList{"BOT/60/0/6/0", "CAS/6/1/12/2"}));
     EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 1);
+}
+
+// A save failing after the head was posted gives the note back in edit with the summary as
+// the user left it: the corrected save stores the returns typed by hand.
+TEST_F(DdtClienti, FailedSaveKeepsTheSummaryEditedByHand)
+{
+    auto *f = NotaTreRighe();
+    ASSERT_TRUE(f);
+    ResiCasse(f, 2);
+    ASSERT_TRUE(GuastaInserimenti(QStringLiteral("BolleCliRighe")));
+    script.AllowUnusedAnswers();
+    Premi(f, nbPost);
+    EXPECT_FALSE(f->SalvataggioRiuscito);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
+    EXPECT_NE(f->TTesta->State(), dsBrowse) << "the note stays in edit";
+    EXPECT_TRUE(f->Castelletto->SuCopia());
+
+    RipristinaInserimenti(QStringLiteral("BolleCliRighe"));
+    script.No(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Riepilogo(Chiave()), (QStringList{"BOT/60/0/6/0", "CAS/6/2/12/4"}));
 }
 
 TEST_F(DdtClienti, DepositsOffHideTheTabAndStoreNoSummary)
@@ -235,7 +249,7 @@ TEST_F(DdtClienti, ReservationsFulfilledByTheNoteAndRestoredOnDelete)
 }
 
 // An excise document generated while the note is open: the save is refused and the mark stays.
-TEST_F(DdtClienti, ExciseMarkSetMeanwhileIsNotOverwritten)
+TEST_F(DdtClienti, ExciseMarkSetMeanwhileIsKeptAndOtherChangesAreRefused)
 {
     auto *f = NotaTreRighe();
     ASSERT_TRUE(f);
@@ -253,10 +267,18 @@ TEST_F(DdtClienti, ExciseMarkSetMeanwhileIsNotOverwritten)
     Esegui("UPDATE BolleCliTeste SET UT_LMQ_FlAccisa = 1 WHERE KBolleCliT = ?", {k});
     script.No(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
     Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT NumeroColli, UT_LMQ_FlAccisa FROM BolleCliTeste")), QStringList{"7/1"});
+
+    f->TTesta->Edit();
+    f->TTesta->FieldByName(QStringLiteral("NumeroColli"))->SetAsFloat(8);
+    Esegui("UPDATE BolleCliTeste SET Abbuono = 3 WHERE KBolleCliT = ?", {k});
+    script.No(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
+    Premi(f, nbPost);
     EXPECT_FALSE(f->SalvataggioRiuscito);
     EXPECT_TRUE(script.Shown(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
                                             "chiudere e riaprire il documento per vedere i dati attuali.")));
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT NumeroColli, UT_LMQ_FlAccisa FROM BolleCliTeste")), QStringList{"6/1"});
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT NumeroColli, UT_LMQ_FlAccisa FROM BolleCliTeste")), QStringList{"7/1"});
 }
 
 // The totals page builds the summary on the way and recalculates packages without asking.

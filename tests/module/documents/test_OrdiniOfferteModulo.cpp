@@ -103,3 +103,78 @@ TEST_F(OrdiniOfferteModulo, QuoteValueStillToOrderGoesNegativeWhenMoreWasShipped
     EXPECT_DOUBLE_EQ(Campo(r, "_ImportoNN"), 0) << "the quote writes no net net amount";
     ChiudiFinestra(f);
 }
+
+// The value still to ship follows the causal's way of fulfilling the order: by value it is
+// the row's net net amount less what was shipped; by quantity it is not computed.
+TEST_F(OrdiniOfferteModulo, OrderValueStillToShipOnlyWhenTheCausalFulfilsByValue)
+{
+    Esegui("INSERT INTO CausaliOrdiniCli (IdCausale, DsCausale, Serie, FlTipoEvasione) "
+           "VALUES ('OV', 'Ordine a valore', 0, 1)");
+    struct Caso {
+        const char *causale;
+        int evasione;
+        double daEvadere, dopoSpedizione;
+    };
+    // 3 packages (36 bottles) at 10.00 a package, then 12 bottles shipped: 10.00 of it
+    const Caso casi[] = {{"OC", 0, 0, 0}, {"OV", 1, 30, 20}};
+    for (const Caso &c : casi) {
+        auto *f = Nuovo<TFSOrc0001f_p>(QStringLiteral("SORC0001F"), QLatin1String(c.causale));
+        ASSERT_TRUE(f);
+        EXPECT_EQ(f->TTesta->FieldByName(QStringLiteral("_FlTipoEvasione"))->AsInteger(), c.evasione) << c.causale;
+        RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("10"), 1);
+        TDataSet *r = f->TRighe;
+        EXPECT_DOUBLE_EQ(Campo(r, "_DaEvadere"), c.daEvadere) << c.causale;
+        r->Edit();
+        r->FieldByName(QStringLiteral("QuantitaSpe"))->SetAsFloat(12);
+        r->Post();
+        EXPECT_DOUBLE_EQ(Campo(r, "ImportoSpedito"), 10);
+        EXPECT_DOUBLE_EQ(Campo(r, "_DaEvadere"), c.dopoSpedizione) << c.causale;
+        EXPECT_DOUBLE_EQ(Campo(r, "ImportoNetto"), 30) << "the stored amounts are the module's either way";
+        ChiudiFinestra(f);
+    }
+}
+
+// The litres of an order row follow its ordered quantity whenever the row is stored: a new
+// row, a row changed before the save, a stored row changed later, and a row without bottle.
+TEST_F(OrdiniOfferteModulo, OrderRowLitresFollowTheQuantityInEveryState)
+{
+    Esegui("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva, QtaImballo, IdImballo) "
+           "VALUES ('S01', 'Sfuso', 'LT', '22', 1, '')");
+    auto *f = Nuovo<TFSOrc0001f_p>(QStringLiteral("SORC0001F"), QStringLiteral("OC"));
+    ASSERT_TRUE(f);
+    RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("10"), 1);
+    TDataSet *r = f->TRighe;
+    EXPECT_DOUBLE_EQ(Campo(r, "UT_LMQ_TotLit"), 27) << "36 bottles of 0.75 litres, inserted";
+    r->Edit();
+    r->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(4);
+    r->Post();
+    EXPECT_DOUBLE_EQ(Campo(r, "QuantitaOrd"), 48);
+    EXPECT_DOUBLE_EQ(Campo(r, "UT_LMQ_TotLit"), 36) << "edited before the save";
+    RigoConfezioni(f, QStringLiteral("S01"), QStringLiteral("5"), QStringLiteral("1"), 0);
+    EXPECT_DOUBLE_EQ(Campo(r, "UT_LMQ_TotLit"), 0) << "no bottle, no litres";
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    const QString litri = QStringLiteral("SELECT IdProdotto, QuantitaOrd, UT_LMQ_TotLit FROM OrdiniCliRighe "
+                                         "ORDER BY IdProdotto");
+    EXPECT_EQ(Elenco(litri), (QStringList{"S01/5/0", "V12/48/36"}));
+    const qint64 k = Valore(QStringLiteral("SELECT KOrdiniCliT FROM OrdiniCliTeste")).toLongLong();
+    ChiudiFinestra(f);
+
+    // the stored order read again: browsing keeps the litres, a changed row takes new ones
+    f = Apri<TFSOrc0001f_p>(QStringLiteral("SORC0001F;%1").arg(k));
+    ASSERT_TRUE(f);
+    VaiARigo(f, QStringLiteral("V12"));
+    EXPECT_DOUBLE_EQ(Campo(f->TRighe, "UT_LMQ_TotLit"), 36) << "browsed";
+    f->TRighe->Edit();
+    f->TRighe->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(2);
+    f->TRighe->Post();
+    EXPECT_DOUBLE_EQ(Campo(f->TRighe, "UT_LMQ_TotLit"), 18);
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Elenco(litri), (QStringList{"S01/5/0", "V12/24/18"}));
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT UT_LMQ_TotLit FROM OrdiniCliTeste")), QStringList{"0"})
+        << "nothing writes the order head's litres";
+    ChiudiFinestra(f);
+}

@@ -23,19 +23,6 @@ protected:
         RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("1"), QStringLiteral("2"), 0);
         return f;
     }
-    // The deposit tab shown (the summary built), its CAS row given two returned cases.
-    static void ResiCasse(TFSVen0008f_p *f, double rese)
-    {
-        f->KPageControl->setCurrentWidget(f->tsLUMO_CauzDoc);
-        kv8test::ProcessEvents();
-        TDataSet *c = f->TTLUMO_CauzDoc;
-        ASSERT_TRUE(c->Locate(QStringLiteral("IdImballo"), QStringLiteral("CAS")));
-        c->Edit();
-        c->FieldByName(QStringLiteral("QtaRes"))->SetAsFloat(rese);
-        c->Post();
-        f->KPageControl->setCurrentWidget(f->tsTesta);
-        kv8test::ProcessEvents();
-    }
     qint64 Chiave() { return Valore(QStringLiteral("SELECT MAX(KFattCliT) FROM FattureCliTeste")).toLongLong(); }
     QStringList Riepilogo(qint64 k)
     {
@@ -147,6 +134,28 @@ TEST_F(SalvataggioFatture, FailuresInsideTheTransactionLeaveNothingAndTheCorrect
     EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocFatt")), 2);
     EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 3);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 1);
+}
+
+// A save failing after the head was posted gives the invoice back in edit with the summary as
+// the user left it: the corrected save stores the returns typed by hand.
+TEST_F(SalvataggioFatture, FailedSaveKeepsTheSummaryEditedByHand)
+{
+    auto *f = FatturaTreRighe();
+    ASSERT_TRUE(f);
+    ResiCasse(f, 2);
+    ASSERT_TRUE(GuastaInserimenti(QStringLiteral("FattureCliRighe")));
+    Premi(f, nbPost);
+    EXPECT_FALSE(f->SalvataggioRiuscito);
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), 0);
+    EXPECT_NE(f->TTesta->State(), dsBrowse) << "the invoice stays in edit";
+    EXPECT_TRUE(f->Castelletto->SuCopia());
+
+    RipristinaInserimenti(QStringLiteral("FattureCliRighe"));
+    script.No(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Riepilogo(Chiave()), (QStringList{"BOT/60/0/6/0", "CAS/6/2/12/4"}));
 }
 
 TEST_F(SalvataggioFatture, DepositChargeCountsOnlyThisInvoicesLiveRows)
@@ -345,4 +354,45 @@ TEST_F(SalvataggioFatture, ReservationsFulfilledAndRestoredWithTheInvoice)
     Premi(f, nbPost);
     EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(Conta(QStringLiteral("LUMO_PrenotaE")), 0);
+}
+
+// The excise documents generated while an invoice is open mark its head: the invoice saved
+// afterwards keeps the mark; another user's change to anything else is still refused.
+TEST_F(SalvataggioFatture, ExciseMarkSetMeanwhileIsKeptAndOtherChangesAreRefused)
+{
+    auto *f = FatturaTreRighe();
+    ASSERT_TRUE(f);
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    const qint64 k = Chiave();
+    f->Close();
+    kv8test::ProcessEvents();
+    f = Apri<TFSVen0008f_p>(QStringLiteral("SVEN0008F_F;%1").arg(k));
+    ASSERT_TRUE(f);
+    script.AllowUnusedAnswers();
+
+    VaiARigo(f, QStringLiteral("V06"));
+    f->TRighe->Edit();
+    f->TRighe->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(4);
+    f->TRighe->Post();
+    Esegui("UPDATE FattureCliTeste SET UT_LMQ_FlAccisa = 1");
+    script.Yes(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT UT_LMQ_FlAccisa FROM FattureCliTeste")), QStringList{"1"});
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT Lunghezza FROM FattureCliRighe WHERE IdProdotto = 'V06'")), QStringList{"4"});
+
+    VaiARigo(f, QStringLiteral("V06"));
+    f->TRighe->Edit();
+    f->TRighe->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(5);
+    f->TRighe->Post();
+    Esegui("UPDATE FattureCliTeste SET NumeroColli = 99");
+    script.Yes(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
+    Premi(f, nbPost);
+    EXPECT_FALSE(f->SalvataggioRiuscito);
+    EXPECT_TRUE(script.Texts().join(QLatin1Char('|')).contains(QStringLiteral("modificato o cancellato da un altro utente")));
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT Lunghezza FROM FattureCliRighe WHERE IdProdotto = 'V06'")), QStringList{"4"});
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT UT_LMQ_FlAccisa, NumeroColli FROM FattureCliTeste")), QStringList{"1/99"});
+    Chiudi(f);
 }

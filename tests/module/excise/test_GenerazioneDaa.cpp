@@ -195,6 +195,24 @@ TEST_F(Accisa, ACounterFailureMidRunRollsEverythingBack)
     EXPECT_EQ(Elenco(QStringLiteral("SELECT Numero FROM LUMO_DocAccT ORDER BY Numero")), (QStringList{"6", "7", "8"}));
 }
 
+TEST_F(Accisa, EachSeriesNumbersOnFromItsOwnCounter)
+{
+    int chiave = 10;
+    for (int serie : {1, 2, 3})
+        for (int n = 1; n <= 2; ++n) {
+            Documento(1, ++chiave, 2026, serie, n, QStringLiteral("C1"));
+            Riga(1, 100 + chiave, chiave, QStringLiteral("VINO"), 1, 1, 1, 0.75);
+        }
+    Esegui(QStringLiteral("INSERT INTO LUMO_Protocolli (TipoDoc, Anno, Serie, Protocollo) VALUES (0, 2026, 1, 5)"));
+    Esegui(QStringLiteral("INSERT INTO LUMO_Protocolli (TipoDoc, Anno, Serie, Protocollo) VALUES (0, 2026, 2, 40)"));
+    Genera(1);
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT Serie, Numero, KDocT FROM LUMO_DocAccT ORDER BY KDocT")),
+              (QStringList{"1/6/11", "1/7/12", "2/41/13", "2/42/14", "3/1/15", "3/2/16"}));
+    EXPECT_EQ(Contatore(2026, 1), 7);
+    EXPECT_EQ(Contatore(2026, 2), 42);
+    EXPECT_EQ(Contatore(2026, 3), 2) << "a series without a counter starts one";
+}
+
 TEST_F(Accisa, ARunInsideAnOpenTransactionWritesNothing)
 {
     Documento(1, 10, 2026, 1, 1, QStringLiteral("C1"));

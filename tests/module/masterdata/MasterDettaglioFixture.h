@@ -8,6 +8,7 @@
 #include "host/ui/DBControls.h"
 #include "host/ui/DBNavigator.h"
 #include "host/ui/MDIForm.h"
+#include "host/ui/ModuleAbi.h"
 #include "host/ui/WindowFactory.h"
 #include "masterdata/Lumo_MasterDettaglio.h"
 #include "tests/host/core/Printers.h"
@@ -30,6 +31,7 @@ protected:
         if (!company.Available())
             GTEST_SKIP() << "KV8_TEST_PG not set";
         Application->DestroyComponents(); // the module's data modules of an earlier test
+        Initialize(); // the module's classes in the host's place, as when the program loads it
         UT_LMQ_Parametri = {};
         main = std::make_unique<kv8test::TestMainWindow>([](const QString &code) {
             if (!EseguiScelta(Mdimainbase::MDIForm, reinterpret_cast<const char16_t *>(code.utf16())))

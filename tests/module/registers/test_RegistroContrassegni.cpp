@@ -129,6 +129,22 @@ TEST_F(RegistroContrassegni, UnitsByCausalOnlyForTheStampTypeProductTypeAndGroup
     EXPECT_EQ(Locale(QStringLiteral("SELECT COUNT(*) FROM LUMO_t_RegCon WHERE IdConIva = 'B12'")), QStringList{"0"});
 }
 
+TEST_F(RegistroContrassegni, LinesNumberedByDateThenMovementAndTheStampTypeMatchedExactly)
+{
+    Movimento(7, Giorno(4, 2), 1, QStringLiteral("CAR"), QStringLiteral("VINO1"), 10);
+    Movimento(3, Giorno(4, 9), 1, QStringLiteral("CAR"), QStringLiteral("VINO1"), 20);
+    Movimento(5, Giorno(4, 2), 2, QStringLiteral("SCA"), QStringLiteral("VINO2"), 4);
+
+    Esegui(QStringLiteral("A"), 1, QDate(2026, 4, 1), QDate(2026, 4, 30), false);
+    EXPECT_EQ(Righe(), (QStringList{"1/VINO2/-/4", "2/VINO1/10/-", "3/VINO1/20/-"}));
+    EXPECT_EQ(Totali(), (QStringList{"A01/-/30/0/30/-", "A02/-/0/4/-4/-"}));
+
+    // a stamp type in lower case is another type: nothing to print
+    Esegui(QStringLiteral("a"), 1, QDate(2026, 4, 1), QDate(2026, 4, 30), false);
+    EXPECT_TRUE(script.Shown(Nessuno));
+    EXPECT_TRUE(Righe().isEmpty());
+}
+
 TEST_F(RegistroContrassegni, StoredStockOpensTheTotalsAndIsRewrittenWithTheBottledColumn)
 {
     Stock(QStringLiteral("A01"), 1, 1000, 200);

@@ -10,6 +10,7 @@
 #include "tests/support/ui/WindowDriver.h"
 
 #include <QDateTime>
+#include <QSqlQuery>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +43,7 @@ protected:
     {
         company.Database().ExecSQL(QLatin1String(sql), valori);
     }
+    void Esegui(const QString &sql, const QVariantList &valori = {}) { company.Database().ExecSQL(sql, valori); }
     QVariant Valore(const QString &sql, const QVariantList &valori = {})
     {
         return company.Database().ScalarValue(sql, valori);
@@ -49,6 +51,27 @@ protected:
     int Conta(const QString &tabella, const QString &condizione = QStringLiteral("1 = 1"), const QVariantList &valori = {})
     {
         return Valore(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(tabella, condizione), valori).toInt();
+    }
+
+    // From now on every row inserted into tabella fails, as on a broken database, until
+    // RipristinaInserimenti; false when the failure could not be set up.
+    bool GuastaInserimenti(const QString &tabella)
+    {
+        QSqlQuery ddl(company.Database().Connection());
+        if (company.Database().IsPostgres())
+            return ddl.exec(QStringLiteral("CREATE OR REPLACE FUNCTION guasto() RETURNS trigger AS $$ BEGIN RAISE "
+                                           "EXCEPTION 'guasto'; END $$ LANGUAGE plpgsql")) &&
+                   ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON %1 FOR EACH ROW EXECUTE "
+                                           "FUNCTION guasto()")
+                                .arg(tabella));
+        return ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON %1 BEGIN SELECT RAISE(ABORT, "
+                                       "'guasto'); END")
+                            .arg(tabella));
+    }
+    void RipristinaInserimenti(const QString &tabella)
+    {
+        Esegui(company.Database().IsPostgres() ? QStringLiteral("DROP TRIGGER tr_guasto ON %1").arg(tabella)
+                                               : QStringLiteral("DROP TRIGGER tr_guasto"));
     }
 
     kv8test::UiCompany company;

@@ -1,0 +1,658 @@
+#include "documents/Sven0007d_dm_p.h"
+
+#include "frame/Dmilumo.h"
+#include "frame/Dusaria.h"
+#include "frame/Lumo_funzioni.h"
+#include "frame/Lumo_parametri.h"
+#include "host/business/Dmibase.h"
+#include "host/business/Dmibbas.h"
+#include "host/business/Funzionibase.h"
+#include "host/core/Applvar.h"
+#include "host/core/Errors.h"
+#include "host/core/Funzioni.h"
+#include "host/core/KFormati.h"
+#include "host/data/DatasetFunctions.h"
+#include "host/data/TXClientTable.h"
+#include "host/data/TXMemTable.h"
+#include "host/data/TXQuery.h"
+#include "host/db/DMIDataBases.h"
+#include "host/ui/Kmessages.h"
+
+#include <QSqlQuery>
+
+using namespace Funzioni;
+
+DUSARIA_CLASSE(TfSVen0007d_DM_p);
+
+namespace {
+
+// Invoice keys whose summaries provisional runs of this program wrote into LUMO_t_CauzDocFatt:
+// the next run removes them and nothing else (the invoice window keeps its copy there too).
+QSet<qint64> &SommariProvvisori()
+{
+    static QSet<qint64> chiavi;
+    return chiavi;
+}
+
+const QString kChiaveScheda = QStringLiteral("IdContoTp;IdConto;FlTipoScheda;IdDestinazione;IdImballo");
+
+QString ChiaveScheda(const QString &contoTp, const QString &conto, int tipoScheda, int destinazione, const QString &imballo)
+{
+    return contoTp + QLatin1Char('|') + conto + QLatin1Char('|') + QString::number(tipoScheda) + QLatin1Char('|')
+           + QString::number(destinazione) + QLatin1Char('|') + imballo;
+}
+
+double Num(TDataSet *d, const char *campo)
+{
+    return d->FieldByName(QLatin1String(campo))->AsFloat();
+}
+
+void Metti(TDataSet *d, const char *campo, double valore)
+{
+    d->FieldByName(QLatin1String(campo))->SetAsFloat(valore);
+}
+
+void Aggiungi(TDataSet *d, const char *campo, double valore)
+{
+    Metti(d, campo, Num(d, campo) + valore);
+}
+
+bool InModifica(TDataSet *d)
+{
+    return d->State() == dsEdit || d->State() == dsInsert;
+}
+
+} // namespace
+
+TfSVen0007d_DM_p::TfSVen0007d_DM_p(QObject *owner) : TfSVen0007d_DM(owner)
+{
+    const auto tabella = [this](const char *nome, const char *database, const char *tab, const char *chiave) {
+        auto *t = Create<TXClientTable>(QLatin1String(nome));
+        t->SetDatabaseName(QLatin1String(database));
+        t->SetTableName(QLatin1String(tab));
+        t->SetUsaDizionario(true);
+        t->SetUsaDuplicaRecord(true);
+        t->SetXAutoApply(true);
+        if (chiave)
+            t->SetKeyFields(QLatin1String(chiave));
+        return t;
+    };
+    // the summaries are never read whole: the run finds the rows it writes
+    TTLUMO_t_CauzDocFatt = tabella("TTLUMO_t_CauzDocFatt", "LocalDatabase", "LUMO_t_CauzDocFatt", "KFattCliT;IdImballo");
+    TTLUMO_t_CauzDocFatt->SetXWhereVuoto(QStringLiteral("KFattCliT = -1"));
+    tLUMO_CauzDocFatt = tabella("tLUMO_CauzDocFatt", "GlobalDatabase", "LUMO_CauzDocFatt", nullptr);
+    tLUMO_CauzDocFatt->SetXWhereVuoto(QStringLiteral("KFattCliT = -1"));
+    // a row merged again by the next note reaches the database once, before the commit
+    tLUMO_CauzDocFatt->SetDeferredWrites(true);
+    TTLUMO_t_ProgCauz = tabella("TTLUMO_t_ProgCauz", "LocalDatabase", "LUMO_t_ProgCauz", nullptr);
+    TTLUMO_t_ProgCauz->SetXWhereVuoto(QStringLiteral("IdConto = ''"));
+
+    qLUMO_CauzDocBoll = Create<TXQuery>(QStringLiteral("qLUMO_CauzDocBoll"));
+    qLUMO_CauzDocBoll->SetUsaDizionario(true);
+    qUT_ContoCauz = Create<TXQuery>(QStringLiteral("qUT_ContoCauz"));
+    qUT_ContoCauz->SQL << QStringLiteral("UPDATE FattureCliTot set Codice = C.UT_LMQ_ContoCau ")
+                       << QStringLiteral("FROM FattureCliTot F")
+                       << QStringLiteral("LEFT JOIN FattureCliTeste T ON T.KFattCliT = F.KFattCliT")
+                       << QStringLiteral("LEFT JOIN Clienti C ON C.IdConto = T.IdCliente")
+                       << QStringLiteral("WHERE T.IdClienteTp = 'CL' AND F.Codice <> '' AND C.UT_LMQ_ContoCau <> '' AND "
+                                         "F.TipoRecord = 'SPI'");
+}
+
+TfSVen0007d_DM_p::~TfSVen0007d_DM_p() = default;
+
+// ---- the run and the invoice heads
+
+void TfSVen0007d_DM_p::XInitGenerazione()
+{
+    UT_LMQ_PrimaVolta = false;
+    riepiloghiLetti_ = false;
+    primoRiepilogo_.clear();
+    schedeArchivio_.clear();
+    articoli_.clear();
+    decimali_.clear();
+    righeConDettaglio_.clear();
+    TfSVen0007d_DM::XInitGenerazione();
+}
+
+bool TfSVen0007d_DM_p::GeneraNuovaFattura(bool Raggruppa, int Progressivo)
+{
+    if (!TfSVen0007d_DM::GeneraNuovaFattura(Raggruppa, Progressivo))
+        return false;
+    TDataSet *t = tFattureT;
+    t->Edit();
+    Metti(t, "UT_LMQ_TotLit", Num(qSelBolle, "UT_LMQ_TotLit"));
+    for (const char *campo : {"UT_LMQ_IdListCau", "UT_LMQ_IdListTra"})
+        t->FieldByName(QLatin1String(campo))->SetAsString(qSelBolle->FieldByName(QLatin1String(campo))->AsString());
+    t->FieldByName(QStringLiteral("UT_LMQ_FlAccisa"))
+        ->SetAsInteger(qSelBolle->FieldByName(QStringLiteral("UT_LMQ_FlAccisa"))->AsInteger());
+    t->Post();
+    UT_LMQ_GeneraCasCauDoc();
+    return true;
+}
+
+bool TfSVen0007d_DM_p::AggiornaTestaFattura()
+{
+    if (!TfSVen0007d_DM::AggiornaTestaFattura())
+        return false;
+    TDataSet *t = tFattureT;
+    try {
+        t->Edit();
+        Aggiungi(t, "UT_LMQ_TotLit", Num(qSelBolle, "UT_LMQ_TotLit"));
+        t->Post();
+        UT_LMQ_GeneraCasCauDoc();
+    } catch (const Exception &e) {
+        if (InModifica(t))
+            t->Cancel();
+        // summary rows and cards may be written already: a definitive run must not go on
+        if (Parametri.FlProvvisoria != 1) {
+            Messaggi << QStringLiteral("{B}") + DocumentoCorrente + QStringLiteral(": ") + e.Message;
+            throw;
+        }
+        Kmessages::KMessage(e.Message, mtInformation, mbOK);
+    }
+    return true;
+}
+
+void TfSVen0007d_DM_p::InternalGenerazioneFatture()
+{
+    TfSVen0007d_DM::InternalGenerazioneFatture();
+    if (!FattureGenerate.isEmpty()) {
+        CheckTabOpen(tFattureT);
+        CheckTabOpen(tFattureTot);
+        for (const TFatturaGenerata &f : FattureGenerate)
+            SistemaCauzioneNegativa(f);
+    }
+    qLUMO_CauzDocBoll->Close();
+    qUT_ContoCauz->Close();
+    qUT_ContoCauz->ExecSQL();
+}
+
+void TfSVen0007d_DM_p::SistemaCauzioneNegativa(const TFatturaGenerata &fattura)
+{
+    const qint64 chiave = fattura.Chiave.toLongLong();
+    TDataSet *t = tFattureT;
+    if (!t->Locate(QStringLiteral("KFattCliT"), chiave))
+        return;
+    TDMIBase *base = TDMIBase::Crea();
+    const QString causale = t->FieldByName(QStringLiteral("IdCausale"))->AsString().trimmed();
+    if (!TDMIBase::Posiziona(base->lkCausFattCli, QStringLiteral("IdCausale"), {causale}))
+        throw Exception(QStringLiteral("Causale fatture inesistente"));
+    const int flValCauNeg = base->lkCausFattCli->FieldByName(QStringLiteral("UT_FlValCauNeg"))->AsInteger();
+    if (flValCauNeg == 0)
+        return;
+    const QString numero = t->FieldByName(QStringLiteral("Numero"))->AsString();
+    const QString etichetta =
+        TDMIBase::NumeroDocumento(causale, t->FieldByName(QStringLiteral("Anno"))->AsInteger(),
+                                  t->FieldByName(QStringLiteral("Serie"))->AsInteger(),
+                                  t->FieldByName(QStringLiteral("Numero"))->AsInteger(), causale + QLatin1Char('-') + numero)
+        + QStringLiteral(" del ") + DataToStringa(t->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime());
+    DocumentoCorrente = etichetta;
+    if (!tFattureTot->Locate(QStringLiteral("KFattCliT;TipoRecord;Progressivo"),
+                             QVariantList{chiave, QStringLiteral("SPI"), 1}))
+        return;
+    const double importo = Num(tFattureTot, "Importo1");
+    if (importo >= 0)
+        return;
+    if (flValCauNeg == 2) {
+        const QString domanda =
+            QStringList{QStringLiteral("Attenzione Valore Cauzione Negativa"),
+                        QStringLiteral("<Documento : ") + etichetta + QLatin1Char('>'),
+                        QStringLiteral("<Cliente   : ") + t->FieldByName(QStringLiteral("IdCliente"))->AsString() + QLatin1Char('>'),
+                        QStringLiteral("<Importo   : ") + QString::number(importo, 'g', 15) + QStringLiteral(">. Accredito ?")}
+                .join(QStringLiteral("\r\n"));
+        if (Kmessages::KMessage(domanda, mtWarning, mbYesNo) == mrYes)
+            return; // credited
+    } else if (flValCauNeg != 1) {
+        return;
+    }
+    DocumentoCorrente = QStringLiteral("Rif. interno ") + fattura.Chiave;
+    qFattureR->Close();
+    qFattureR->ParamByName(QStringLiteral("KFattCliT"))->SetAsInteger(chiave);
+    qFattureR->Open();
+    t->Edit();
+    try {
+        Metti(t, "SpeseImballo", 0);
+        bool singola = TDMIBase::Posiziona(base->lkClienti, QStringLiteral("IdContoTp;IdConto"),
+                                           {t->FieldByName(QStringLiteral("IdClienteTp"))->AsString().trimmed(),
+                                            t->FieldByName(QStringLiteral("IdCliente"))->AsString().trimmed()})
+                       && base->lkClienti->FieldByName(QStringLiteral("FlRaggFattura"))->AsInteger() == 0;
+        if (FlScadenzeDdt && fattura.KBolleCliT > 0) {
+            qBollaT->Close();
+            qBollaT->ParamByName(QStringLiteral("KBolleCliT"))->SetAsInteger(fattura.KBolleCliT);
+            qBollaT->Open();
+            if (qBollaT->IsEmpty())
+                throw Exception(QStringLiteral("Errore in lettura testa DDT per determinazione scadenze"));
+            singola = qBollaT->FieldByName(QStringLiteral("FlScadVariate"))->AsInteger() == 1;
+        }
+        const bool daBolla = singola && fattura.KBolleCliT > 0 && ScadenzeDaBolla(fattura.KBolleCliT);
+        if (!daBolla)
+            PreparaParametriTotali(nullptr);
+        ParamTotali.CodTipoDoc = 1;
+        ParamTotali.Testa = t;
+        ParamTotali.Righe = qFattureR;
+        ParamTotali.TabTotali = tFattureTot;
+        if (!daBolla)
+            ParamTotali.FlScadenzeDdt = false;
+        if (!Calcolototalidocs::TOTDOCS_Calcola(ParamTotali, false))
+            throw Exception(DocumentoCorrente + QStringLiteral(": Errore in calcolo totali documento"));
+        t->Post();
+    } catch (...) {
+        if (InModifica(t))
+            t->Cancel();
+        qFattureR->Close();
+        PreparaParametriTotali(nullptr);
+        throw;
+    }
+    qFattureR->Close();
+    PreparaParametriTotali(nullptr);
+}
+
+bool TfSVen0007d_DM_p::ScadenzeDaBolla(qint64 kBolleCliT)
+{
+    TDataSet *t = tFattureT;
+    PreparaParametriTotali(tTotali1);
+    for (TXQuery *q : {qBollaT, qBollaR}) {
+        q->Close();
+        q->ParamByName(QStringLiteral("KBolleCliT"))->SetAsInteger(kBolleCliT);
+        q->Open();
+    }
+    ParamTotali.CodTipoDoc = 0;
+    ParamTotali.Testa = qBollaT;
+    ParamTotali.Righe = qBollaR;
+    if (!Calcolototalidocs::TOTDOCS_Calcola(ParamTotali, false))
+        throw Exception(DocumentoCorrente + QStringLiteral(": Errore in calcolo totali ddt origine"));
+    Calcolototalidocs::TOTDOCS_LeggiScadenze(ParamTotali, 0, kBolleCliT, tScadenze);
+    Calcolototalidocs::TOTDOCS_SalvaScadenzario(ParamTotali, tTotali1);
+    if (Calcolototalidocs::TOTDOCS_TestScadenzario(ParamTotali) == 0)
+        return false;
+    const QDateTime dataFattura = t->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime();
+    QVector<QDateTime> date(81);
+    const auto testo = [t](const char *campo) { return t->FieldByName(QLatin1String(campo))->AsString().trimmed(); };
+    const int conta = CalcoloScadenze(TDMIBase::Crea(), tScadenze, dataFattura,
+                                      t->FieldByName(QStringLiteral("DataPagamento"))->AsDateTime(), testo("IdPagamento"),
+                                      testo("IdEsclusione"), testo("IdClienteTp"), testo("IdCliente"), date, 0);
+    if (conta >= 0) {
+        if (!InModifica(tTotali1))
+            tTotali1->Edit();
+        for (int i = 0; i < 81 && i < date.size(); ++i) {
+            TScadenzaDoc &s = ParamTotali.Scadenze[size_t(i)];
+            if (s.Data.isNull() || s.Data.date() >= dataFattura.date() || date[i].isNull())
+                continue;
+            s.Data = date[i];
+            if (i < 12)
+                tTotali1->FieldByName(QStringLiteral("Scadenza%1").arg(i + 1, 2, 10, QLatin1Char('0')))->SetAsDateTime(date[i]);
+        }
+        tTotali1->Post();
+    }
+    // the invoice's own totals, to compare with the note's
+    TXParam_TotaliDocs verifica;
+    verifica.CodTipoDoc = 1;
+    verifica.Testa = t;
+    verifica.Righe = qFattureR;
+    verifica.Totali = tTotali2;
+    verifica.FlScadenzeDdt = FlScadenzeDdt;
+    if (!Calcolototalidocs::TOTDOCS_Calcola(verifica, false))
+        throw Exception(DocumentoCorrente + QStringLiteral(": Errore in calcolo totali fattura (verifica)"));
+    const double differenza = Num(tTotali2, "TotDocumento") - Num(tTotali1, "TotDocumento");
+    if (CompDec(differenza, 0, FormatiNumero.DecValore) != 0) {
+        Messaggi << QStringLiteral("{B} ") + DocumentoCorrente
+                        + QStringLiteral(" Il totale del documento è diverso rispetto al ddt di origine. La differenza "
+                                         "verrà assegnata alla prima rata del documento creato");
+        if (!InModifica(tTotali1))
+            tTotali1->Edit();
+        Aggiungi(tTotali1, "Rata01", differenza);
+        tTotali1->Post();
+        ParamTotali.Scadenze[0].Importo += differenza;
+        ParamTotali.Scadenze[0].ImportoNaz += differenza;
+    }
+    ParamTotali.Totali = tTotali1;
+    ParamTotali.FlScadenzeDdt = FlScadenzeDdt;
+    return true;
+}
+
+// ---- rows
+
+bool TfSVen0007d_DM_p::GeneraRighe(bool, int Progressivo)
+{
+    try {
+        if (!tFattureT->Locate(QStringLiteral("KFattCliT"), KFatturaCorrente))
+            throw Exception(DocumentoCorrente + QStringLiteral(": fattura non trovata"));
+        RegistraFatturaBolla(Progressivo);
+        ApriRigheBolla();
+        GeneraRigheIntestazione();
+        for (bool c = PrimoRigoBolla(); c; c = ProssimoRigoBolla()) {
+            CopiaRigoBolla();
+            const qint64 rigoBolla = qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->AsLargeInt();
+            RigoBollaFattura(rigoBolla, qRigheBolla->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt());
+            const qint64 rigo = tFattureR->FieldByName(QStringLiteral("KFattCliR"))->AsLargeInt();
+            // the detail goes first: the amounts are its sum
+            if (CopiaDettaglioQta(rigoBolla, rigo))
+                righeConDettaglio_.insert(rigo);
+            TKRigoDoc r;
+            RiempiRigoDoc(r);
+            const char *const campi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN",
+                                         "ControvaloreNN"};
+            for (int modo = 1; modo <= 6; ++modo)
+                Metti(tFattureR, campi[modo - 1], UT_LMQ_InternalCalcoloValori(r, modo, tFattureR));
+            tFattureR->Post();
+            AggiornaRigoBolla();
+        }
+        ChiudiRigheBolla();
+        return true;
+    } catch (const Exception &e) {
+        RegistraErroreRighe(e.Message);
+        return false;
+    }
+}
+
+const TfSVen0007d_DM_p::TArticolo &TfSVen0007d_DM_p::Articolo(const QString &idProdotto)
+{
+    auto trovato = articoli_.constFind(idProdotto);
+    if (trovato != articoli_.cend())
+        return *trovato;
+    TArticolo a;
+    QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
+        QStringLiteral("SELECT A.UT_LMQ_FlPrzLit, B.Capacita FROM Articoli A "
+                       "LEFT JOIN LUMO_Bottiglie B ON B.IdBottiglia = A.UT_LMQ_IdBottiglia WHERE A.IdProdotto = ?"),
+        {idProdotto});
+    if (q.next()) {
+        a.FlPrzLit = q.value(0).toInt();
+        a.Capacita = q.value(1).toDouble();
+    }
+    return *articoli_.insert(idProdotto, a);
+}
+
+int TfSVen0007d_DM_p::DecimaliDivisa(const QString &idDivisa)
+{
+    auto trovato = decimali_.constFind(idDivisa);
+    if (trovato != decimali_.cend())
+        return *trovato;
+    const QVariant v = DMIDataBases::Instance().Global().ScalarValue(
+        QStringLiteral("SELECT DecValore FROM Divise WHERE IdDivisa = ?"), {idDivisa});
+    return *decimali_.insert(idDivisa, v.isValid() && !v.isNull() ? v.toInt() : 6);
+}
+
+double TfSVen0007d_DM_p::UT_LMQ_InternalCalcoloValori(TKRigoDoc &Rigo, int Modo, TDataSet *Righe)
+{
+    if (Modo < 1 || Modo > 6)
+        return 0;
+    const TArticolo &articolo = Articolo(Rigo.IdProdotto);
+    const double fattore = articolo.FlPrzLit == 1 && articolo.Capacita != 0 ? articolo.Capacita : 1;
+    const int decimali = DecimaliDivisa(Rigo.IdDivisa);
+    double base;
+    if (Righe->FieldByName(QStringLiteral("FlPrezzoForf"))->AsInteger() == 1)
+        base = Rigo.Prezzo;
+    else if (Righe->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"))->AsInteger() == 1)
+        base = Num(Righe, "Lunghezza") * Rigo.Prezzo;
+    else
+        base = Rigo.Quantita * Rigo.Prezzo * fattore;
+    // only a row given a detail in this run has one
+    if (righeConDettaglio_.contains(Rigo.KRigo) && TDMIBbas::Crea()->TestDettaglioQta(1, Rigo.IdProdotto)) {
+        const bool provvisoria = Parametri.FlProvvisoria == 1;
+        TXDatabase &db = provvisoria ? DMIDataBases::Instance().Local() : DMIDataBases::Instance().Global();
+        const double somma = db.ScalarValue(QStringLiteral("SELECT SUM( Quantita * Prezzo ) FROM %1 WHERE FlTipoDocumento = ? "
+                                                           "AND KTestaDoc = ? AND KRigoDoc = ?")
+                                                .arg(provvisoria ? QStringLiteral("t_DettQtaDoc") : QStringLiteral("DettQtaDoc")),
+                                            {Rigo.CodTipoDoc, Rigo.KTesta, Rigo.KRigo})
+                                 .toDouble();
+        if (CompDec(somma, 0, decimali) != 0)
+            base = somma;
+    }
+    const int decimaliIT = KFormati::GetDecimali(KFormati::fnValoreIT);
+    const auto nazionale = [&](double valore) {
+        return CalcValoreEURO(Rigo.IdDivisa, decimaliIT, valore, Rigo.Cambio, Rigo.DataDocumento);
+    };
+    const double lordo = KRound(base, decimali);
+    if (Modo == 1)
+        return lordo;
+    if (Modo == 4)
+        return nazionale(lordo);
+    const double segno = CFG.SegnoSconti;
+    for (int k = 0; k < 5 && k < CFG.NumScontiRigo; ++k)
+        base += segno * base * Rigo.Sconto[k] / 100.0;
+    const double netto = KRound(base, decimali);
+    if (Modo == 2)
+        return netto;
+    if (Modo == 5)
+        return nazionale(netto);
+    for (int k = 0; k < 5 && k < CFG.NumScontiTesta; ++k)
+        base += segno * base * Rigo.ScontoTesta[k] / 100.0;
+    base += segno * base * Rigo.ScontoPagamento / 100.0;
+    const double tutti = KRound(base, decimali);
+    return Modo == 3 ? tutti : nazionale(tutti);
+}
+
+// ---- deposit summaries
+
+bool TfSVen0007d_DM_p::SchedaPerDestinazione() const
+{
+    const int modo = Parametri.Raggruppamento;
+    return (modo == 2 || modo == 4) && UT_LMQ_FlCauDes == 1;
+}
+
+void TfSVen0007d_DM_p::CreaSommariLocali()
+{
+    TXClientTable *t = TTLUMO_t_CauzDocFatt;
+    t->Close();
+    QSet<qint64> &scritte = SommariProvvisori();
+    if (!t->Exists()) {
+        t->CreaTabella();
+    } else if (!scritte.isEmpty()) {
+        QStringList segni;
+        QVariantList chiavi;
+        for (qint64 k : scritte) {
+            segni << QStringLiteral("?");
+            chiavi << k;
+        }
+        DMIDataBases::Instance().Local().ExecSQL(
+            QStringLiteral("DELETE FROM LUMO_t_CauzDocFatt WHERE KFattCliT IN (%1)").arg(segni.join(QLatin1Char(','))), chiavi);
+    }
+    scritte.clear();
+    t->Open();
+}
+
+void TfSVen0007d_DM_p::UT_LMQ_GeneraCasCauDoc()
+{
+    if (UT_LMQ_Parametri.FlAbilCauz == 0)
+        return;
+    TDMIBase *base = TDMIBase::Crea();
+    TDataSet *t = tFattureT;
+    const auto testo = [t](const char *campo) { return t->FieldByName(QLatin1String(campo))->AsString().trimmed(); };
+    // a causal or customer that is not there reads its flags as 0
+    const bool causale = TDMIBase::Posiziona(base->lkCausFattCli, QStringLiteral("IdCausale"), {testo("IdCausale")});
+    const auto flagCausale = [&](const char *campo) {
+        return causale ? base->lkCausFattCli->FieldByName(QLatin1String(campo))->AsInteger() : 0;
+    };
+    if (flagCausale("UT_LMQ_FlCauzioni") == 0)
+        return;
+    UT_LMQ_FlAggCau = flagCausale("UT_LMQ_FlAggCau");
+    UT_LMQ_FlAggCauB = flagCausale("UT_LMQ_FlAggCauB");
+    UT_LMQ_FlAggCauF = flagCausale("UT_LMQ_FlAggCauF");
+    UT_LMQ_FlAggMovC = flagCausale("UT_LMQ_FlAggMovC");
+    const bool cliente = TDMIBase::Posiziona(base->lkClienti, QStringLiteral("IdContoTp;IdConto"),
+                                             {testo("IdClienteTp"), testo("IdCliente")});
+    UT_LMQ_FlCauz = cliente ? base->lkClienti->FieldByName(QStringLiteral("UT_LMQ_FlCauz"))->AsInteger() : 0;
+    UT_LMQ_FlCauDes = cliente ? base->lkClienti->FieldByName(QStringLiteral("UT_LMQ_FlCauDes"))->AsInteger() : 0;
+    const bool provvisoria = Parametri.FlProvvisoria == 1;
+    if (!UT_LMQ_PrimaVolta) {
+        TDMILUMO::Crea(); // the stored cards move through the module's shared data module
+        TTLUMO_t_ProgCauz->Close();
+        TTLUMO_t_ProgCauz->CreaTabella();
+        TTLUMO_t_ProgCauz->Open();
+        if (provvisoria) {
+            CreaSommariLocali();
+        } else {
+            tLUMO_CauzDocFatt->Close();
+            tLUMO_CauzDocFatt->Open();
+        }
+        UT_LMQ_PrimaVolta = true;
+    }
+    if (UT_LMQ_FlCauz == 0)
+        return;
+    if (!riepiloghiLetti_)
+        LeggiRiepiloghi();
+    const auto primo = primoRiepilogo_.constFind(qSelBolle->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt());
+    if (primo == primoRiepilogo_.cend())
+        return; // a note without a summary adds nothing
+    qLUMO_CauzDocBoll->GotoBookmark(*primo);
+    UT_LMQ_AggiornaCasCauDoc(provvisoria ? static_cast<TDataSet *>(TTLUMO_t_CauzDocFatt)
+                                         : static_cast<TDataSet *>(tLUMO_CauzDocFatt));
+}
+
+void TfSVen0007d_DM_p::LeggiRiepiloghi()
+{
+    // the stored summaries of every note of the run, note by note and in packaging order
+    TXQuery *q = qLUMO_CauzDocBoll;
+    q->Close();
+    q->SQL = QStringList{QStringLiteral("SELECT LUMO_CauzDocBoll.*"), QStringLiteral("FROM LUMO_CauzDocBoll"),
+                         QStringLiteral("JOIN BolleCliTeste T ON T.KBolleCliT = LUMO_CauzDocBoll.KBolleCliT"),
+                         QStringLiteral("WHERE")}
+             + CondizioniSelezione() + QStringList{QStringLiteral("ORDER BY LUMO_CauzDocBoll.KBolleCliT, LUMO_CauzDocBoll.IdImballo")};
+    ParametriSelezione(q);
+    q->Open();
+    // the stored cards of the run's customers as they are before the run moves them (a card
+    // is taken once per run, before any move of its own)
+    TXQuery schede;
+    schede.SQL = QStringList{QStringLiteral("SELECT C.* FROM LUMO_ProgCauz C WHERE EXISTS (SELECT 1 FROM BolleCliTeste T"),
+                             QStringLiteral("WHERE T.IdClienteTp = C.IdContoTp AND T.IdCliente = C.IdConto AND")}
+                 + CondizioniSelezione() + QStringList{QStringLiteral(")")};
+    ParametriSelezione(&schede);
+    schede.Open();
+    schedeArchivio_.clear();
+    for (schede.First(); !schede.Eof(); schede.Next()) {
+        QHash<QString, QVariant> valori;
+        for (TField *f : schede.FieldList())
+            valori.insert(f->FieldName().toLower(), f->Value());
+        const auto testo = [&schede](const char *campo) { return schede.FieldByName(QLatin1String(campo))->AsString().trimmed(); };
+        schedeArchivio_.insert(ChiaveScheda(testo("IdContoTp"), testo("IdConto"),
+                                            schede.FieldByName(QStringLiteral("FlTipoScheda"))->AsInteger(),
+                                            schede.FieldByName(QStringLiteral("IdDestinazione"))->AsInteger(), testo("IdImballo")),
+                               valori);
+    }
+    schede.Close();
+    primoRiepilogo_.clear();
+    qint64 bolla = -1;
+    for (q->First(); !q->Eof(); q->Next()) {
+        const qint64 k = q->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt();
+        if (k != bolla)
+            primoRiepilogo_.insert(k, q->GetBookmark());
+        bolla = k;
+    }
+    riepiloghiLetti_ = true;
+}
+
+void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
+{
+    TDataSet *testa = tFattureT;
+    TDataSet *S = qLUMO_CauzDocBoll;
+    TDataSet *C = TTLUMO_t_ProgCauz;
+    const qint64 fattura = testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
+    const QString contoTp = testa->FieldByName(QStringLiteral("IdClienteTp"))->AsString().trimmed();
+    const QString conto = testa->FieldByName(QStringLiteral("IdCliente"))->AsString().trimmed();
+    const QString divisa = testa->FieldByName(QStringLiteral("IdDivisa"))->AsString().trimmed();
+    const bool perDestinazione = SchedaPerDestinazione();
+    const int destinazione = perDestinazione ? testa->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger() : 0;
+    const int tipoScheda = perDestinazione ? 0 : 1;
+    const bool eccedenze = UT_LMQ_Parametri.FlGestEcc == 1;
+    const bool provvisoria = Parametri.FlProvvisoria == 1;
+    const qint64 bolla = S->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt();
+    try {
+        for (; !S->Eof() && S->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt() == bolla; S->Next()) {
+            const QString imballo = S->FieldByName(QStringLiteral("IdImballo"))->AsString().trimmed();
+            const double qtaCar = Num(S, "QtaCar");
+            const double qtaRes = Num(S, "QtaRes");
+            // 1. the invoice's row of the packaging
+            // only the rows this run wrote can be there: the table is not searched
+            if (T->Locate(QStringLiteral("KFattCliT;IdImballo"), QVariantList{fattura, imballo}, loHeldOnly)) {
+                T->Edit();
+            } else {
+                T->Append();
+                T->FieldByName(QStringLiteral("FlTipoDocColl"))->SetAsInteger(2);
+                T->FieldByName(QStringLiteral("KFattCliT"))->SetAsLargeInt(fattura);
+                T->FieldByName(QStringLiteral("IdImballo"))->SetAsString(imballo);
+                Metti(T, "EsistenzaB", Num(S, "EsistenzaB"));
+                Metti(T, "ValoreEsiB", Num(S, "ValoreEsiB"));
+                for (const char *campo : {"QtaCar", "QtaRes", "QtaCarEcc", "QtaResEcc", "Prezzo", "ValoreCar", "ValoreRes"})
+                    Metti(T, campo, 0);
+                if (provvisoria)
+                    SommariProvvisori().insert(fattura);
+            }
+            const bool nuova = T->State() == dsInsert;
+            // 2.-3. quantities; the excess kept apart is the sum of the notes' excess
+            Aggiungi(T, "QtaCar", qtaCar);
+            Aggiungi(T, "QtaRes", qtaRes);
+            Metti(T, "QtaCarEcc", eccedenze ? Num(T, "QtaCarEcc") + Num(S, "QtaCarEcc") : 0);
+            Metti(T, "QtaResEcc", eccedenze ? Num(T, "QtaResEcc") + Num(S, "QtaResEcc") : 0);
+            // 4.-5. the last non-zero price; values at it, or summed with the excess kept apart
+            if (Num(S, "Prezzo") != 0)
+                Metti(T, "Prezzo", Num(S, "Prezzo"));
+            if (!eccedenze) {
+                Metti(T, "ValoreCar", UT_LMQ_CAUZ_CalcValCau(Num(T, "QtaCar"), Num(T, "Prezzo"), FormatiNumero.DecValore));
+                Metti(T, "ValoreRes", UT_LMQ_CAUZ_CalcValCau(Num(T, "QtaRes"), Num(T, "Prezzo"), FormatiNumero.DecValore));
+            } else {
+                Aggiungi(T, "ValoreCar", Num(S, "ValoreCar"));
+                Aggiungi(T, "ValoreRes", Num(S, "ValoreRes"));
+            }
+            // 6. the run's card: a copy of the stored one, or a new one
+            const QVariantList chiaveScheda{contoTp, conto, tipoScheda, destinazione, imballo};
+            if (!C->Locate(kChiaveScheda, chiaveScheda, loHeldOnly)) {
+                const auto archivio = schedeArchivio_.constFind(ChiaveScheda(contoTp, conto, tipoScheda, destinazione, imballo));
+                if (archivio != schedeArchivio_.cend()) {
+                    C->Append();
+                    for (TField *f : C->FieldList())
+                        if (f->FieldKind() == fkData && archivio->contains(f->FieldName().toLower()))
+                            f->SetValue(kv8data::CoerceLoaded(archivio->value(f->FieldName().toLower()), f->DataType()));
+                } else {
+                    C->Append();
+                    C->FieldByName(QStringLiteral("IdContoTp"))->SetAsString(contoTp);
+                    C->FieldByName(QStringLiteral("IdConto"))->SetAsString(conto);
+                    C->FieldByName(QStringLiteral("FlTipoScheda"))->SetAsInteger(tipoScheda);
+                    C->FieldByName(QStringLiteral("IdDestinazione"))->SetAsInteger(destinazione);
+                    C->FieldByName(QStringLiteral("IdImballo"))->SetAsString(imballo);
+                    C->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(divisa);
+                }
+            } else {
+                C->Edit();
+            }
+            // 7. a new row opens at the card's balances
+            if (nuova) {
+                Metti(T, "EsistenzaAtt", Num(C, "ProgQtaCar") - Num(C, "ProgQtaRes"));
+                Metti(T, "ValoreEsiAtt", Num(C, "ProgValCar") - Num(C, "ProgValRes"));
+                Metti(T, "EsistenzaF", Num(C, "ProgQtaCarF") - Num(C, "ProgQtaResF"));
+                Metti(T, "ValoreEsiF", Num(C, "ProgValCarF") - Num(C, "ProgValResF"));
+            }
+            // 8. a causal that moves no general card shows the balance net of every note
+            if (UT_LMQ_FlAggCau == 0) {
+                Aggiungi(T, "EsistenzaAtt", -qtaCar + qtaRes);
+                Aggiungi(T, "ValoreEsiAtt", -Num(S, "ValoreCar") + Num(S, "ValoreRes"));
+            }
+            // 9. the run's card moves by the quantities
+            if (UT_LMQ_FlAggCau == 1) {
+                Aggiungi(C, "ProgQtaCar", qtaCar);
+                Aggiungi(C, "ProgQtaRes", qtaRes);
+                Aggiungi(C, "ProgQtaCarEcc", Num(S, "QtaCarEcc"));
+                Aggiungi(C, "ProgQtaResEcc", Num(S, "QtaResEcc"));
+            }
+            if (UT_LMQ_FlAggCauF == 1) {
+                Aggiungi(C, "ProgQtaCarF", qtaCar);
+                Aggiungi(C, "ProgQtaResF", qtaRes);
+            }
+            if (UT_LMQ_FlAggCauB == 1) {
+                Aggiungi(C, "ProgQtaCarB", qtaCar);
+                Aggiungi(C, "ProgQtaResB", qtaRes);
+            }
+            C->Post();
+            T->Post();
+            // 10. the stored cards, in a definitive run
+            if (!provvisoria && (qtaCar != 0 || qtaRes != 0))
+                UT_LMQ_CAUZ_AggiornaProgressivi(testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime(), contoTp, conto,
+                                                destinazione, divisa, Num(testa, "Cambio"), imballo, qtaCar, qtaRes, 0, 0,
+                                                Num(S, "Prezzo"), UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, 0, 0, 0);
+        }
+    } catch (...) {
+        for (TDataSet *d : {T, C})
+            if (InModifica(d))
+                d->Cancel();
+        throw;
+    }
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The module's invoice generation: the host's generation data module with the module's head
+// columns and litres on every invoice, the rows valued by price type (per package, per litre
+// through the bottle, flat, by quantity detail), the delivery notes' deposit summaries merged
+// into the invoice's with the deposit cards moved, and a negative packaging charge settled by
+// the invoice causal's UT_FlValCauNeg. Registered under "TfSVen0007d_DM", so every run of the
+// host, provisional or definitive, goes through it.
+//
+// A definitive run writes the company's summaries (LUMO_CauzDocFatt) and moves the stored
+// cards inside the caller's transaction; a provisional run writes its summaries into the local
+// LUMO_t_CauzDocFatt (shared with the invoice window, which keeps there the copy of the invoice
+// it edits) and moves only the run-local cards LUMO_t_ProgCauz.
+#include "host/business/Sven0007d_dm.h"
+
+#include <QHash>
+#include <QSet>
+#include <QVariant>
+
+class TfSVen0007d_DM_p : public TfSVen0007d_DM {
+    Q_OBJECT
+public:
+    explicit TfSVen0007d_DM_p(QObject *owner = nullptr);
+    ~TfSVen0007d_DM_p() override;
+
+    TXClientTable *TTLUMO_t_CauzDocFatt; // the invoices' summaries of a provisional run (local)
+    TXClientTable *tLUMO_CauzDocFatt;    // the invoices' summaries of a definitive run
+    TXQuery *qLUMO_CauzDocBoll;          // the stored summaries of the run's delivery notes
+    TXQuery *qUT_ContoCauz;              // the packaging-expense account of the invoices' totals
+    TXClientTable *TTLUMO_t_ProgCauz;    // the run's copy of the deposit cards (local)
+
+    void InternalGenerazioneFatture() override;
+    bool GeneraNuovaFattura(bool Raggruppa, int Progressivo) override;
+    bool GeneraRighe(bool Raggruppa, int Progressivo) override;
+    bool AggiornaTestaFattura() override;
+    void XInitGenerazione() override;
+
+    // An amount of the invoice row current in Righe by mode (1 gross, 2 net of the row
+    // discounts, 3 net of every discount, 4 to 6 the same in national currency; 0 for any
+    // other mode). Errors reach the caller.
+    virtual double UT_LMQ_InternalCalcoloValori(Funzioni::TKRigoDoc &Rigo, int Modo, TDataSet *Righe);
+
+    // The current delivery note's deposit summary merged into the current invoice's.
+    void UT_LMQ_GeneraCasCauDoc();
+    // Merges the rows of the delivery note's summary into the target table: qLUMO_CauzDocBoll
+    // holds the summaries of the run's notes, note by note, and stands on the note's first row.
+    virtual void UT_LMQ_AggiornaCasCauDoc(TDataSet *Destinazione);
+
+protected:
+    // The final pass on one generated invoice: its negative packaging charge settled.
+    virtual void SistemaCauzioneNegativa(const TFatturaGenerata &fattura);
+
+private:
+    // The deadlines of an invoice made from one delivery note taken from the note; true when
+    // the note has stored deadlines (the totals then take tTotali1 and the deadlines).
+    bool ScadenzeDaBolla(qint64 kBolleCliT);
+    // The card the invoice's deposits go to: per destination (true) or the account total.
+    bool SchedaPerDestinazione() const;
+    // What the run reads once per key.
+    struct TArticolo {
+        int FlPrzLit = 0;
+        double Capacita = 0;
+    };
+    const TArticolo &Articolo(const QString &idProdotto);
+    int DecimaliDivisa(const QString &idDivisa);
+    void CreaSommariLocali();
+    // Reads once per run the stored summaries of every note of the run, and its customers'
+    // stored cards.
+    void LeggiRiepiloghi();
+
+    bool UT_LMQ_PrimaVolta = false;
+    int UT_LMQ_FlCauz = 0;
+    int UT_LMQ_FlCauDes = 0;
+    int UT_LMQ_FlAggCau = 0;
+    int UT_LMQ_FlAggCauB = 0;
+    int UT_LMQ_FlAggCauF = 0;
+    int UT_LMQ_FlAggMovC = 0;
+
+    bool riepiloghiLetti_ = false;
+    QHash<qint64, TBookmark> primoRiepilogo_; // delivery note -> its first summary row
+    QHash<QString, QHash<QString, QVariant>> schedeArchivio_; // the run's customers' stored cards by key
+    QHash<QString, TArticolo> articoli_;
+    QHash<QString, int> decimali_;
+    QSet<qint64> righeConDettaglio_; // invoice rows given a quantity detail in this run
+};
