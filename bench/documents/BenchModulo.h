@@ -10,6 +10,7 @@
 #include "frame/Lumo_parametri.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibmag.h"
+#include "host/business/Dmisven.h"
 #include "host/core/Applvar.h"
 #include "host/core/Funzioni.h"
 #include "host/core/KV8Config.h"
@@ -76,6 +77,7 @@ private:
     {
         delete DMIBMag.data();
         delete DMIBase.data();
+        delete DMISVen.data(); // its order lines read in this round
     }
     benchdoc::Globale globale_;
     std::unique_ptr<TDMILUMO> lumo_;
@@ -234,6 +236,7 @@ inline void InserisciRighe(benchmark::State &state, TXDatabase &db, const QStrin
 inline void Configura()
 {
     ModuleData::Use(&ModuleFiles); // the module's tables, as the program takes them from the library
+    Initialize();                  // and its classes in the host's place
     CFG.IdDivisa = QStringLiteral("EUR");
     CFG.DecQuantita = 3;
     CFG.DecValoreIT = 2;
