@@ -33,11 +33,6 @@ DUSARIA_FINESTRA(TFSAcq0001f_p, FSAcq0001f_p);
 
 namespace {
 
-TXDatabase &Azienda()
-{
-    return DMIDataBases::Instance().Global();
-}
-
 bool InModifica(TDataSet *d)
 {
     return d->State() == dsEdit || d->State() == dsInsert;
@@ -350,104 +345,22 @@ void TFSAcq0001f_p::UT_LMQ_SettaValoriRiga()
 
 void TFSAcq0001f_p::SalvaDocumento()
 {
-    SalvataggioRiuscito = false;
-    // 1-5
-    if (Test_SolaLettura() || Azienda().InTransaction())
-        return;
-    SvuotaListeDocumenti();
-    PostaRighe();
-    // 6: a build that failed has shown its text; the save ends before the transaction
-    UT_LMQ_PostaCastelletto();
-    try {
-        UT_LMQ_RicostruisciCastelletto();
-    } catch (const EAbort &) {
-        return;
-    }
-    if (ModoSalva != 2)
-        CostruisciRiepilogo();
-    // 7-11
-    ControllaRighePresenti();
-    AvvisoValoreOrdine();
-    ApplicaModificheTesta();
-    if (ModoSalva != 2) {
-        if (!ControlliSalvataggio())
-            return;
-        TotaleLitri();
-        ColliTrasporto();
-    }
-    if (!ConfermaSalvataggio())
-        return;
-    if (!ControlloPrenotazioni())
-        return;
-
-    // 12: the datasets opened and the transaction started; a failure here is shown and the
-    // note stays in edit
-    Clessidra clessidra;
-    const QList<TDataSet *> tabelle = TabelleSalvataggio();
-    const int modo = ModoSalva;
-    std::optional<TXTransaction> transazione;
-    try {
-        for (TDataSet *t : tabelle)
-            Funzioni::CheckTabOpen(t);
-        transazione.emplace(Azienda());
-    } catch (const EAbort &) {
-        AnnullaSalvataggio(QString());
-        return;
-    } catch (const std::exception &e) {
-        AnnullaSalvataggio(Kmessages::ExceptionText(e));
-        return;
-    }
-    if (!transazione->Started())
-        return;
-    // 13-15
-    QString errore;
-    bool fallito = false;
-    Castelletto->Trattieni();
-    try {
-        UT_LMQ_RegistraCastelletto();
-        ControllaAltriUtenti();
-        EvadiPrenotazioni();
-        RegistraRiepilogo();
-        StornaAccontiOrdini();
-        if (modo == 2) {
-            EliminaDocumento();
-        } else {
-            RegistraTesta();
-            RegistraTestaMovimento();
-            RegistraRighe();
-            EliminaTestaMovimentoVuota();
-            SalvaMatricole();
-            RegistraTotali();
-            CodiceSpeseImballo();
-        }
-        CodaSalvataggio();
-        transazione->Commit();
-    } catch (const EAbort &) {
-        fallito = true;
-    } catch (const std::exception &e) {
-        fallito = true;
-        errore = Kmessages::ExceptionText(e);
-    }
-    if (fallito) {
-        for (TDataSet *t : tabelle)
-            Funzioni::CheckRollBack(t);
-        transazione.reset();
-        AnnullaSalvataggio(errore);
-        Castelletto->Rilascia([this] { UT_LMQ_CopiaCastelletto(); });
-        return;
-    }
-    transazione.reset();
-    Castelletto->Rilascia([this] { UT_LMQ_CopiaCastelletto(); });
-    // 16
-    SalvataggioRiuscito = true;
-    DopoSalvataggio();
-    if (modo != 2) {
-        Contabilizza();
-        if (modo == 1 && !InModifica(TTesta))
-            TTestaAfterScroll(TTesta);
-    }
-    if (modo == 0)
-        InitDoc(0);
+    const auto copia = [this] { UT_LMQ_CopiaCastelletto(); };
+    SalvaDocumentoConPassi({[this] {
+                                // a summary build that failed has shown its text
+                                UT_LMQ_PostaCastelletto();
+                                try {
+                                    UT_LMQ_RicostruisciCastelletto();
+                                } catch (const EAbort &) {
+                                    return false;
+                                }
+                                return true;
+                            },
+                            [this] {
+                                Castelletto->Trattieni();
+                                UT_LMQ_RegistraCastelletto();
+                            },
+                            [this, copia] { Castelletto->Rilascia(copia); }});
 }
 
 void TFSAcq0001f_p::UT_LMQ_PostaCastelletto()

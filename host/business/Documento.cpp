@@ -29,6 +29,7 @@
 #include "host/ui/DBNavigator.h"
 #include "host/ui/Kmessages.h"
 
+#include <QApplication>
 #include <QCryptographicHash>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -819,6 +820,97 @@ TDataSet *TFDocumento::TestaScrittura() const
 }
 
 // ---- the save
+
+void TFDocumento::SalvaDocumentoConPassi(const TPassiSalvataggio &passi)
+{
+    SalvataggioRiuscito = false;
+    if (Test_SolaLettura() || Azienda().InTransaction())
+        return;
+    SvuotaListeDocumenti();
+    PostaRighe();
+    if (!passi.Prepara())
+        return;
+    if (ModoSalva != 2)
+        CostruisciRiepilogo();
+    ControllaRighePresenti();
+    AvvisoValoreOrdine();
+    ApplicaModificheTesta();
+    if (ModoSalva != 2) {
+        if (!ControlliSalvataggio())
+            return;
+        TotaleLitri();
+        ColliTrasporto();
+    }
+    if (!ConfermaSalvataggio())
+        return;
+    if (!ControlloPrenotazioni())
+        return;
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto cursore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const QList<TDataSet *> tabelle = TabelleSalvataggio();
+    const int modo = ModoSalva;
+    std::optional<TXTransaction> transazione;
+    try {
+        for (TDataSet *t : tabelle)
+            CheckTabOpen(t);
+        transazione.emplace(Azienda());
+    } catch (const EAbort &) {
+        AnnullaSalvataggio(QString());
+        return;
+    } catch (const std::exception &e) {
+        AnnullaSalvataggio(Kmessages::ExceptionText(e));
+        return;
+    }
+    if (!transazione->Started())
+        return;
+    QString errore;
+    bool fallito = false;
+    try {
+        passi.Inizio();
+        ControllaAltriUtenti();
+        EvadiPrenotazioni();
+        RegistraRiepilogo();
+        StornaAccontiOrdini();
+        if (modo == 2) {
+            EliminaDocumento();
+        } else {
+            RegistraTesta();
+            RegistraTestaMovimento();
+            RegistraRighe();
+            EliminaTestaMovimentoVuota();
+            SalvaMatricole();
+            RegistraTotali();
+            CodiceSpeseImballo();
+        }
+        CodaSalvataggio();
+        transazione->Commit();
+    } catch (const EAbort &) {
+        fallito = true;
+    } catch (const std::exception &e) {
+        fallito = true;
+        errore = Kmessages::ExceptionText(e);
+    }
+    if (fallito) {
+        for (TDataSet *t : tabelle)
+            CheckRollBack(t);
+        transazione.reset();
+        AnnullaSalvataggio(errore);
+        passi.Fine();
+        return;
+    }
+    transazione.reset();
+    passi.Fine();
+    SalvataggioRiuscito = true;
+    DopoSalvataggio();
+    if (modo != 2) {
+        Contabilizza();
+        if (modo == 1 && TTesta->State() != dsEdit && TTesta->State() != dsInsert)
+            TTestaAfterScroll(TTesta);
+    }
+    if (modo == 0)
+        InitDoc(0);
+}
 
 void TFDocumento::CancellaDocumento()
 {

@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class KPageControl;
@@ -164,6 +165,16 @@ public:
 
     // ---- the save
     virtual void SalvaDocumento();
+    // The save with a window's own steps around the host's: Prepara after the rows are posted
+    // (false ends the save before the transaction), Inizio first inside the transaction, Fine
+    // once the transaction has ended, either way. Opening the datasets or starting the
+    // transaction can fail: shown once, the document stays in edit.
+    struct TPassiSalvataggio {
+        std::function<bool()> Prepara;
+        std::function<void()> Inizio;
+        std::function<void()> Fine;
+    };
+    void SalvaDocumentoConPassi(const TPassiSalvataggio &passi);
     // Deleting: the save in mode 2.
     virtual void CancellaDocumento();
     virtual bool VMRegistraDatiDocumento();
