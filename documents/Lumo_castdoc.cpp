@@ -15,6 +15,8 @@
 #include "host/ui/DBGrid.h"
 #include "host/ui/Kmessages.h"
 
+#include <QScopeGuard>
+
 namespace {
 
 // Controls of the datasets off while the block runs, back on also after an error.
@@ -274,6 +276,31 @@ void TLumoCastDoc::Ricostruisci(TDataSet *testa, TDataSet *righe, TDataSet *terz
     UT_LMQ_InCopiaDati = true;
     UT_LMQ_DVEN_CreaCasteCauz(testa, righe, terza, TTLUMO_CauzDoc, Impostazioni.Sigla);
     UT_LMQ_CalcoloValoreCauzioni();
+}
+
+void TLumoCastDoc::RicostruisciRighePostate(TDataSet *testa, TXTable *righe, TDataSet *terza)
+{
+    if (righe->State() != dsBrowse) {
+        Ricostruisci(testa, righe, terza);
+        return;
+    }
+    if (!qRighePostate_) {
+        qRighePostate_ = new TXQuery(this);
+        qRighePostate_->SetName(QStringLiteral("qRighePostate"));
+    }
+    // the columns the build reads, in the rows' order
+    qRighePostate_->Close();
+    qRighePostate_->SetDatabase(&righe->Database());
+    qRighePostate_->SQL = {QStringLiteral("SELECT Stato, IdProdotto, UT_LMQ_IdImballo1, UT_LMQ_IdImballo2, Lunghezza, "
+                                          "Quantita"),
+                           QStringLiteral("FROM %1").arg(righe->TableName()),
+                           QStringLiteral("ORDER BY NumOrdine, Contatore")};
+    // the rows come back on their first row, as after the build above, also after an error
+    const auto primo = qScopeGuard([righe] {
+        if (righe->Active())
+            righe->First();
+    });
+    Ricostruisci(testa, qRighePostate_, terza);
 }
 
 // ---- row events

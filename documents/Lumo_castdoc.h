@@ -73,6 +73,10 @@ public:
     // The working copy rebuilt from the rows (UT_LMQ_InCopiaDati set around it, cleared also
     // when the build raises), then the charge.
     void Ricostruisci(TDataSet *testa, TDataSet *righe, TDataSet *terza);
+    // The build of a save: the rows are posted and read from their local table; the window's
+    // rows dataset is not read again, only put back on its first row (rows still being edited
+    // take the build above).
+    void RicostruisciRighePostate(TDataSet *testa, TXTable *righe, TDataSet *terza);
     bool CopiaVuota() const;
     bool SuCopia() const;
     // The tab follows the head: the stored rows while it browses, the working copy (filled by
@@ -99,4 +103,6 @@ private:
     bool InModificaTesta() const;
 
     bool trattenuto_ = false;
+    // The posted rows as the build reads them (RicostruisciRighePostate).
+    TXQuery *qRighePostate_ = nullptr;
 };

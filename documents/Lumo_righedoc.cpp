@@ -192,10 +192,71 @@ void TLumoRigheDoc::CopiaImballi(TDataSet *righe)
         ->SetAsString(articoli->FieldByName(QStringLiteral("UT_LMQ_IdImballo2"))->AsString());
 }
 
+namespace {
+
+// The field found once, or the dataset's own error when it is not there.
+TField *Campo(TField *trovato, TDataSet *d, const QString &nome)
+{
+    return trovato ? trovato : d->FieldByName(nome);
+}
+
+TField *Sconto(TField *trovato, TDataSet *d, int numero)
+{
+    return trovato ? trovato : d->FieldByName(QStringLiteral("Sconto%1").arg(numero));
+}
+
+} // namespace
+
+const TLumoRigheDoc::CampiRiga &TLumoRigheDoc::Riga(TDataSet *righe)
+{
+    if (riga_.ds == righe)
+        return riga_;
+    const auto f = [righe](const QString &nome) { return righe->FindField(nome); };
+    riga_.ds = righe;
+    riga_.TipoRigo = f(QStringLiteral("TipoRigo"));
+    riga_.IdProdotto = f(QStringLiteral("IdProdotto"));
+    riga_.FlTipoMisure = f(QStringLiteral("_FlTipoMisure"));
+    riga_.Capacita = f(QStringLiteral("_UT_LMQ_Capacita"));
+    riga_.FlPrzLit = f(QStringLiteral("_UT_LMQ_FlPrzLit"));
+    riga_.Prezzo = f(QStringLiteral("Prezzo"));
+    riga_.FlTipoPrz = f(QStringLiteral("UT_LMQ_FlTipoPrz"));
+    riga_.Lunghezza = f(QStringLiteral("Lunghezza"));
+    riga_.Quantita = f(Membro.CampoQuantita);
+    riga_.ImportoSpedito = f(QStringLiteral("ImportoSpedito"));
+    for (int i = 0; i < 5; ++i)
+        riga_.Sconto[i] = f(QStringLiteral("Sconto%1").arg(i + 1));
+    const char *const importi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControValoreNN"};
+    const char *const calcolati[] = {"_ImportoLordo", "_ImportoNetto", "_ImportoNN", "_ControValNN"};
+    for (int i = 0; i < 4; ++i) {
+        riga_.Importi[i] = f(QLatin1String(importi[i]));
+        riga_.ImportiCalc[i] = f(QLatin1String(calcolati[i]));
+    }
+    riga_.DaEvadere = f(QStringLiteral("_DaEvadere"));
+    riga_.DaEvadereVal = f(QStringLiteral("_DaEvadereVal"));
+    return riga_;
+}
+
+const TLumoRigheDoc::CampiTesta &TLumoRigheDoc::Testa(TDataSet *testa)
+{
+    if (testa_.ds == testa)
+        return testa_;
+    const auto f = [testa](const QString &nome) { return testa->FindField(nome); };
+    testa_.ds = testa;
+    testa_.IdDivisa = f(QStringLiteral("IdDivisa"));
+    testa_.ScontoPagamento = f(QStringLiteral("ScontoPagamento"));
+    testa_.Cambio = f(QStringLiteral("Cambio"));
+    testa_.DataCambio = f(QStringLiteral("DataCambio"));
+    testa_.FlTipoEvasione = f(QStringLiteral("_FlTipoEvasione"));
+    for (int i = 0; i < 5; ++i)
+        testa_.Sconto[i] = f(QStringLiteral("Sconto%1").arg(i + 1));
+    return testa_;
+}
+
 void TLumoRigheDoc::CalcFields(TDataSet *righe)
 {
-    TField *misure = righe->FieldByName(QStringLiteral("_FlTipoMisure"));
-    const int tipoRigo = righe->FieldByName(QStringLiteral("TipoRigo"))->AsInteger();
+    const CampiRiga &c = Riga(righe);
+    TField *misure = Campo(c.FlTipoMisure, righe, QStringLiteral("_FlTipoMisure"));
+    const int tipoRigo = Campo(c.TipoRigo, righe, QStringLiteral("TipoRigo"))->AsInteger();
     if (tipoRigo == 3 || tipoRigo == 8) {
         if (edLunghezza)
             edLunghezza->setEnabled(true);
@@ -203,7 +264,7 @@ void TLumoRigheDoc::CalcFields(TDataSet *righe)
         return;
     }
     // the article's number of measures (the host's part)
-    const QString articolo = righe->FieldByName(QStringLiteral("IdProdotto"))->AsString();
+    const QString articolo = Campo(c.IdProdotto, righe, QStringLiteral("IdProdotto"))->AsString();
     const QVariant v = articolo.isEmpty() ? QVariant()
                                           : TDMIBase::Crea()->lkArticoli->Lookup(
                                                 QStringLiteral("IdProdotto"), articolo, QStringLiteral("FlTipoMisure"));
@@ -267,28 +328,33 @@ void TLumoRigheDoc::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool ca
 {
     if (Membro.OspitePrima && ospite)
         ospite();
-    const auto valore = [](TDataSet *d, const QString &campo) { return d->FieldByName(campo)->AsFloat(); };
-    const int decimali =
-        Funzioni::LeggiDecimaliDivisa(TDMIBase::Crea()->lkDivise, testa->FieldByName(QStringLiteral("IdDivisa"))->AsString())
-            .Valore;
+    const CampiRiga &r = Riga(righe);
+    const CampiTesta &t = Testa(testa);
+    const auto valore = [](TField *campo, TDataSet *d, const QString &nome) { return Campo(campo, d, nome)->AsFloat(); };
+    const QString divisa = Campo(t.IdDivisa, testa, QStringLiteral("IdDivisa"))->AsString();
+    const int decimali = Funzioni::LeggiDecimaliDivisa(TDMIBase::Crea()->lkDivise, divisa).Valore;
     const double segno = CFG.SegnoSconti;
     double lordo = 0;
     double netto = 0;
     try {
-        double fattore = 1;
-        if (Membro.Litri) {
-            const double capacita = valore(righe, QStringLiteral("_UT_LMQ_Capacita"));
-            if (capacita != 0 && righe->FieldByName(QStringLiteral("_UT_LMQ_FlPrzLit"))->AsInteger() == 1)
-                fattore = capacita;
+        const double prezzo = valore(r.Prezzo, righe, QStringLiteral("Prezzo"));
+        double importo = 0;
+        if (Campo(r.FlTipoPrz, righe, QStringLiteral("UT_LMQ_FlTipoPrz"))->AsInteger() == 1) {
+            importo = valore(r.Lunghezza, righe, QStringLiteral("Lunghezza")) * prezzo;
+        } else {
+            // per unit, per litre through the bottle's capacity
+            double fattore = 1;
+            if (Membro.Litri && Campo(r.FlPrzLit, righe, QStringLiteral("_UT_LMQ_FlPrzLit"))->AsInteger() == 1) {
+                const double capacita = valore(r.Capacita, righe, QStringLiteral("_UT_LMQ_Capacita"));
+                if (capacita != 0)
+                    fattore = capacita;
+            }
+            importo = valore(r.Quantita, righe, Membro.CampoQuantita) * prezzo * fattore;
         }
-        const double prezzo = valore(righe, QStringLiteral("Prezzo"));
-        double importo = righe->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"))->AsInteger() == 1
-                             ? valore(righe, QStringLiteral("Lunghezza")) * prezzo
-                             : valore(righe, Membro.CampoQuantita) * prezzo * fattore;
         lordo = Funzioni::KRound(importo, decimali);
         for (int i = 1; i <= 5; ++i)
             if (CFG.NumScontiRigo >= i)
-                importo += importo * valore(righe, QStringLiteral("Sconto%1").arg(i)) * segno / 100;
+                importo += importo * Sconto(r.Sconto[i - 1], righe, i)->AsFloat() * segno / 100;
         netto = Funzioni::KRound(importo, decimali);
     } catch (const EAbort &) {
     } catch (const std::exception &e) {
@@ -298,31 +364,35 @@ void TLumoRigheDoc::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool ca
     double nn = netto;
     for (int i = 1; i <= 5; ++i)
         if (CFG.NumScontiTesta >= i)
-            nn += nn * valore(testa, QStringLiteral("Sconto%1").arg(i)) * segno / 100;
-    nn += nn * valore(testa, QStringLiteral("ScontoPagamento")) * segno / 100;
+            nn += nn * Sconto(t.Sconto[i - 1], testa, i)->AsFloat() * segno / 100;
+    nn += nn * valore(t.ScontoPagamento, testa, QStringLiteral("ScontoPagamento")) * segno / 100;
     nn = Funzioni::KRound(nn, decimali);
     const double controvalore =
-        Funzioni::CalcValoreEURO(nn, valore(testa, QStringLiteral("Cambio")),
-                                 testa->FieldByName(QStringLiteral("DataCambio"))->AsDateTime(),
-                                 testa->FieldByName(QStringLiteral("IdDivisa"))->AsString(),
+        Funzioni::CalcValoreEURO(nn, valore(t.Cambio, testa, QStringLiteral("Cambio")),
+                                 Campo(t.DataCambio, testa, QStringLiteral("DataCambio"))->AsDateTime(), divisa,
                                  KFormati::GetDecimali(KFormati::fnValoreIT));
-    const auto scrivi = [righe](const char *campo, double v) { righe->FieldByName(QLatin1String(campo))->SetAsFloat(v); };
+    const auto scrivi = [righe](TField *campo, const char *nome, double v) {
+        Campo(campo, righe, QLatin1String(nome))->SetAsFloat(v);
+    };
     if (calcolati) {
-        scrivi("_ImportoLordo", lordo);
-        scrivi("_ImportoNetto", netto);
+        scrivi(r.ImportiCalc[0], "_ImportoLordo", lordo);
+        scrivi(r.ImportiCalc[1], "_ImportoNetto", netto);
         if (Membro.ScriveNN)
-            scrivi("_ImportoNN", nn);
-        scrivi("_ControValNN", controvalore);
-        if (Membro.DaEvadere && testa->FieldByName(QStringLiteral("_FlTipoEvasione"))->AsInteger() != 0)
-            scrivi("_DaEvadere", nn - valore(righe, QStringLiteral("ImportoSpedito")));
+            scrivi(r.ImportiCalc[2], "_ImportoNN", nn);
+        scrivi(r.ImportiCalc[3], "_ControValNN", controvalore);
+        const auto daEvadere = [&] {
+            return nn - valore(r.ImportoSpedito, righe, QStringLiteral("ImportoSpedito"));
+        };
+        if (Membro.DaEvadere && Campo(t.FlTipoEvasione, testa, QStringLiteral("_FlTipoEvasione"))->AsInteger() != 0)
+            scrivi(r.DaEvadere, "_DaEvadere", daEvadere());
         if (Membro.DaEvadereVal)
-            scrivi("_DaEvadereVal", nn - valore(righe, QStringLiteral("ImportoSpedito")));
+            scrivi(r.DaEvadereVal, "_DaEvadereVal", daEvadere());
     } else {
-        scrivi("ImportoLordo", lordo);
-        scrivi("ImportoNetto", netto);
+        scrivi(r.Importi[0], "ImportoLordo", lordo);
+        scrivi(r.Importi[1], "ImportoNetto", netto);
         if (Membro.ScriveNN)
-            scrivi("ImportoNN", nn);
-        scrivi("ControValoreNN", controvalore);
+            scrivi(r.Importi[2], "ImportoNN", nn);
+        scrivi(r.Importi[3], "ControValoreNN", controvalore);
     }
 }
 

@@ -5,6 +5,7 @@
 // with the row's litres and deposit packaging codes. One implementation; each window describes
 // what sets it apart in a TMembroRighe and calls the layer from its row handlers after the
 // host's handler.
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -89,4 +90,25 @@ public:
     // computation goes on; the head part raises.
     void CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati,
                             const std::function<void()> &ospite = {});
+
+private:
+    // The fields the calculations read and write, found once per dataset (null: not there,
+    // FieldByName then says so).
+    struct CampiRiga {
+        QPointer<TDataSet> ds;
+        TField *TipoRigo, *IdProdotto, *FlTipoMisure, *Capacita, *FlPrzLit, *Prezzo, *FlTipoPrz, *Lunghezza,
+            *Quantita, *ImportoSpedito;
+        TField *Sconto[5];
+        // stored and calculated amounts: lordo, netto, NN, countervalue
+        TField *Importi[4], *ImportiCalc[4], *DaEvadere, *DaEvadereVal;
+    };
+    struct CampiTesta {
+        QPointer<TDataSet> ds;
+        TField *IdDivisa, *ScontoPagamento, *Cambio, *DataCambio, *FlTipoEvasione;
+        TField *Sconto[5];
+    };
+    const CampiRiga &Riga(TDataSet *righe);
+    const CampiTesta &Testa(TDataSet *testa);
+    CampiRiga riga_{};
+    CampiTesta testa_{};
 };

@@ -307,10 +307,12 @@ void TFSAcq0001f_p::TRigheAfterEdit(TDataSet *dataSet)
 void TFSAcq0001f_p::TRigheCalcFields(TDataSet *dataSet)
 {
     TFSAcq0001f::TRigheCalcFields(dataSet);
+    // a row being read gets its calculated fields when it is shown
+    if (FlInCaricamento)
+        return;
     RigheDoc.CalcFields(dataSet);
-    // the amounts shown in the grid (a head without a known currency shows none); a row being
-    // read gets them when it is shown
-    if (!FlInCaricamento && TTesta->Active() && !TTesta->IsEmpty()) {
+    // the amounts shown in the grid (a head without a known currency shows none)
+    if (TTesta->Active() && !TTesta->IsEmpty()) {
         try {
             RigheDoc.CalcolaImportiRigo(TTesta, dataSet, true);
         } catch (const Exception &) {
@@ -372,7 +374,7 @@ void TFSAcq0001f_p::UT_LMQ_RicostruisciCastelletto()
 {
     // rebuilt unless built on the tab in this edit and not empty; never for a delete
     if ((!Castelletto->UT_LMQ_StatoCauzDoc || Castelletto->CopiaVuota()) && ModoSalva != 2)
-        Castelletto->Ricostruisci(TTesta, TRighe, TDatiAggiuntivi);
+        Castelletto->RicostruisciRighePostate(TTesta, TRighe, TDatiAggiuntivi);
 }
 
 QList<TDataSet *> TFSAcq0001f_p::TabelleSalvataggio()

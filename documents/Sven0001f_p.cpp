@@ -2,6 +2,7 @@
 
 #include "ui_Sven0008f_p.h"
 
+#include "documents/Lumo_passivendita.h"
 #include "documents/Sven0002s_p.h"
 #include "engine/Lumo_funzdocven.h"
 #include "frame/Dusaria.h"
@@ -308,10 +309,12 @@ void TFSVen0001f_p::TRigheAfterEdit(TDataSet *dataSet)
 void TFSVen0001f_p::TRigheCalcFields(TDataSet *dataSet)
 {
     TFSVen0001f::TRigheCalcFields(dataSet);
+    // a row being read gets its calculated fields when it is shown
+    if (FlInCaricamento)
+        return;
     RigheDoc.CalcFields(dataSet);
-    // the amounts shown in the grid (a head without a known currency shows none); a row being
-    // read gets them when it is shown
-    if (!FlInCaricamento && TTesta->Active() && !TTesta->IsEmpty()) {
+    // the amounts shown in the grid (a head without a known currency shows none)
+    if (TTesta->Active() && !TTesta->IsEmpty()) {
         try {
             RigheDoc.CalcolaImportiRigo(TTesta, dataSet, true);
         } catch (const Exception &) {
@@ -379,7 +382,7 @@ void TFSVen0001f_p::DopoSalvataggio()
 void TFSVen0001f_p::RicostruisciSeServe()
 {
     if (!Castelletto->UT_LMQ_StatoCauzDoc || Castelletto->CopiaVuota())
-        Castelletto->Ricostruisci(TTesta, TRighe, TDatiAggiuntivi);
+        Castelletto->RicostruisciRighePostate(TTesta, TRighe, TDatiAggiuntivi);
 }
 
 void TFSVen0001f_p::CostruisciRiepilogo()
@@ -395,28 +398,18 @@ void TFSVen0001f_p::CostruisciRiepilogo()
 void TFSVen0001f_p::TotaleLitri()
 {
     TFSVen0001f::TotaleLitri();
-    UT_LMQ_DVEN_TotLitriDoc(DSMain->DataSet(), DsRighe->DataSet());
+    LumoPassiVendita::TotaleLitri(this);
 }
 
 void TFSVen0001f_p::ColliTrasporto()
 {
     TFSVen0001f::ColliTrasporto();
-    struct Fine {
-        bool &f;
-        ~Fine() { f = false; }
-    } fine{UT_LMQ_FlCalcoloTotaliDuSa};
-    if (!UT_LMQ_FlCalcoloTotaliDuSa)
-        UT_LMQ_CalcoloTotaliDuSa();
+    LumoPassiVendita::ColliTrasporto(UT_LMQ_FlCalcoloTotaliDuSa, [this] { UT_LMQ_CalcoloTotaliDuSa(); });
 }
 
 bool TFSVen0001f_p::ControlloPrenotazioni()
 {
-    if (!TFSVen0001f::ControlloPrenotazioni())
-        return false;
-    if (UT_LMQ_Parametri.FlAbilPrenota != 0 &&
-        TTesta->FieldByName(QStringLiteral("_UT_LMQ_FlAbilPrenota"))->AsInteger() == 2 && ModoSalva == 0)
-        return UT_LMQ_DVEN_EvadiPrenotazioni(TTesta, DsRighe->DataSet(), TRRighe, 99, kSigla);
-    return true;
+    return TFSVen0001f::ControlloPrenotazioni() && LumoPassiVendita::ControlloPrenotazioni(this, kSigla);
 }
 
 QList<TDataSet *> TFSVen0001f_p::TabelleSalvataggio()
@@ -429,23 +422,19 @@ QList<TDataSet *> TFSVen0001f_p::TabelleSalvataggio()
 void TFSVen0001f_p::EvadiPrenotazioni()
 {
     TFSVen0001f::EvadiPrenotazioni();
-    if (UT_LMQ_Parametri.FlAbilPrenota != 0 &&
-        TTesta->FieldByName(QStringLiteral("_UT_LMQ_FlAbilPrenota"))->AsInteger() > 0)
-        UT_LMQ_DVEN_EvadiPrenotazioni(TTesta, DsRighe->DataSet(), TRRighe, ModoSalva, kSigla);
+    LumoPassiVendita::EvadiPrenotazioni(this, kSigla);
 }
 
 void TFSVen0001f_p::RegistraRiepilogo()
 {
     TFSVen0001f::RegistraRiepilogo();
-    Funzioni::CheckTabOpen(TTLUMO_CauzDoc);
-    UT_LMQ_DVEN_RegCastCauz(TTesta, TTLUMO_CauzDoc, qLUMO_CauzDoc, TRSLUMO_CauzDoc, ModoSalva, kSigla);
+    LumoPassiVendita::RegistraRiepilogo(this, Castelletto, kSigla);
 }
 
 void TFSVen0001f_p::CodiceSpeseImballo()
 {
     TFSVen0001f::CodiceSpeseImballo();
-    if (TotaliDaRicalcolare())
-        UT_LMQ_DVEN_CodiceSpeseImballo(TTesta, TTotali, kSigla);
+    LumoPassiVendita::CodiceSpeseImballo(this, kSigla);
 }
 
 void TFSVen0001f_p::StampaDocumento()

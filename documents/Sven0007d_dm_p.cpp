@@ -86,6 +86,8 @@ TfSVen0007d_DM_p::TfSVen0007d_DM_p(QObject *owner) : TfSVen0007d_DM(owner)
     tLUMO_CauzDocFatt->SetDeferredWrites(true);
     TTLUMO_t_ProgCauz = tabella("TTLUMO_t_ProgCauz", "LocalDatabase", "LUMO_t_ProgCauz", nullptr);
     TTLUMO_t_ProgCauz->SetXWhereVuoto(QStringLiteral("IdConto = ''"));
+    // the run moves its cards many times: they reach the local table once, at the end of the run
+    TTLUMO_t_ProgCauz->SetCachedUpdates(true);
 
     qLUMO_CauzDocBoll = Create<TXQuery>(QStringLiteral("qLUMO_CauzDocBoll"));
     qLUMO_CauzDocBoll->SetUsaDizionario(true);
@@ -155,7 +157,19 @@ bool TfSVen0007d_DM_p::AggiornaTestaFattura()
 
 void TfSVen0007d_DM_p::InternalGenerazioneFatture()
 {
-    TfSVen0007d_DM::InternalGenerazioneFatture();
+    try {
+        TfSVen0007d_DM::InternalGenerazioneFatture();
+    } catch (...) {
+        // the cards moved up to the failure, as a run that writes them one by one leaves them;
+        // the run's own error is the one reported
+        try {
+            ScriviSchedeLocali();
+        } catch (const std::exception &e) {
+            qWarning("kv8: schede locali della generazione non scritte: %s", e.what());
+        }
+        throw;
+    }
+    ScriviSchedeLocali();
     if (!FattureGenerate.isEmpty()) {
         CheckTabOpen(tFattureT);
         CheckTabOpen(tFattureTot);
@@ -165,6 +179,16 @@ void TfSVen0007d_DM_p::InternalGenerazioneFatture()
     qLUMO_CauzDocBoll->Close();
     qUT_ContoCauz->Close();
     qUT_ContoCauz->ExecSQL();
+}
+
+void TfSVen0007d_DM_p::ScriviSchedeLocali()
+{
+    TXClientTable *c = TTLUMO_t_ProgCauz;
+    if (!c->Active())
+        return;
+    if (c->State() == dsEdit || c->State() == dsInsert)
+        c->Cancel();
+    c->ApplyUpdates();
 }
 
 void TfSVen0007d_DM_p::SistemaCauzioneNegativa(const TFatturaGenerata &fattura)
@@ -402,19 +426,17 @@ double TfSVen0007d_DM_p::UT_LMQ_InternalCalcoloValori(TKRigoDoc &Rigo, int Modo,
     const auto nazionale = [&](double valore) {
         return CalcValoreEURO(Rigo.IdDivisa, decimaliIT, valore, Rigo.Cambio, Rigo.DataDocumento);
     };
-    const double lordo = KRound(base, decimali);
-    if (Modo == 1)
-        return lordo;
-    if (Modo == 4)
-        return nazionale(lordo);
+    if (Modo == 1 || Modo == 4) {
+        const double lordo = KRound(base, decimali);
+        return Modo == 1 ? lordo : nazionale(lordo);
+    }
     const double segno = CFG.SegnoSconti;
     for (int k = 0; k < 5 && k < CFG.NumScontiRigo; ++k)
         base += segno * base * Rigo.Sconto[k] / 100.0;
-    const double netto = KRound(base, decimali);
-    if (Modo == 2)
-        return netto;
-    if (Modo == 5)
-        return nazionale(netto);
+    if (Modo == 2 || Modo == 5) {
+        const double netto = KRound(base, decimali);
+        return Modo == 2 ? netto : nazionale(netto);
+    }
     for (int k = 0; k < 5 && k < CFG.NumScontiTesta; ++k)
         base += segno * base * Rigo.ScontoTesta[k] / 100.0;
     base += segno * base * Rigo.ScontoPagamento / 100.0;

@@ -66,6 +66,8 @@ private:
     // Reads once per run the stored summaries of every note of the run, and its customers'
     // stored cards.
     void LeggiRiepiloghi();
+    // The run's cards, moved in memory through the run, written to the local table.
+    void ScriviSchedeLocali();
 
     bool UT_LMQ_PrimaVolta = false;
     int UT_LMQ_FlCauz = 0;

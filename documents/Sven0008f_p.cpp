@@ -3,6 +3,7 @@
 #include "ui_Sven0008f_p.h"
 
 #include "documents/Lumo_componenti.h"
+#include "documents/Lumo_passivendita.h"
 #include "engine/Lumo_funzdocven.h"
 #include "frame/Dmilumo.h"
 #include "frame/Dusaria.h"
@@ -376,6 +377,9 @@ void TFSVen0008f_p::TRigheAfterEdit(TDataSet *dataSet)
 void TFSVen0008f_p::TRigheCalcFields(TDataSet *dataSet)
 {
     TFSVen0008f::TRigheCalcFields(dataSet);
+    // a row being read gets its calculated fields when it is shown
+    if (FlInCaricamento)
+        return;
     RigheDoc.CalcFields(dataSet);
     // the amounts shown in the grid (a head without a known currency shows none)
     if (TTesta->Active() && !TTesta->IsEmpty()) {
@@ -461,34 +465,24 @@ void TFSVen0008f_p::UT_LMQ_RicostruisciCastelletto()
 {
     if ((!Castelletto->UT_LMQ_StatoCauzDoc || Castelletto->CopiaVuota()) && KPageControl->TabVisible(tsLUMO_CauzDoc) &&
         ModoSalva != 2)
-        Castelletto->Ricostruisci(TTesta, TRighe, TDatiAggiuntivi);
+        Castelletto->RicostruisciRighePostate(TTesta, TRighe, TDatiAggiuntivi);
 }
 
 void TFSVen0008f_p::TotaleLitri()
 {
     TFSVen0008f::TotaleLitri();
-    UT_LMQ_DVEN_TotLitriDoc(DSMain->DataSet(), DsRighe->DataSet());
+    LumoPassiVendita::TotaleLitri(this);
 }
 
 void TFSVen0008f_p::ColliTrasporto()
 {
     TFSVen0008f::ColliTrasporto();
-    struct Fine {
-        bool &f;
-        ~Fine() { f = false; }
-    } fine{UT_LMQ_FlCalcoloTotaliDuSa};
-    if (!UT_LMQ_FlCalcoloTotaliDuSa)
-        UT_LMQ_CalcoloTotaliDuSa();
+    LumoPassiVendita::ColliTrasporto(UT_LMQ_FlCalcoloTotaliDuSa, [this] { UT_LMQ_CalcoloTotaliDuSa(); });
 }
 
 bool TFSVen0008f_p::ControlloPrenotazioni()
 {
-    if (!TFSVen0008f::ControlloPrenotazioni())
-        return false;
-    if (UT_LMQ_Parametri.FlAbilPrenota != 0 &&
-        TTesta->FieldByName(QStringLiteral("_UT_LMQ_FlAbilPrenota"))->AsInteger() == 2 && ModoSalva == 0)
-        return UT_LMQ_DVEN_EvadiPrenotazioni(TTesta, DsRighe->DataSet(), TRRighe, 99, kSigla);
-    return true;
+    return TFSVen0008f::ControlloPrenotazioni() && LumoPassiVendita::ControlloPrenotazioni(this, kSigla);
 }
 
 QList<TDataSet *> TFSVen0008f_p::TabelleSalvataggio()
@@ -501,16 +495,13 @@ QList<TDataSet *> TFSVen0008f_p::TabelleSalvataggio()
 void TFSVen0008f_p::EvadiPrenotazioni()
 {
     TFSVen0008f::EvadiPrenotazioni();
-    if (UT_LMQ_Parametri.FlAbilPrenota != 0 &&
-        TTesta->FieldByName(QStringLiteral("_UT_LMQ_FlAbilPrenota"))->AsInteger() > 0)
-        UT_LMQ_DVEN_EvadiPrenotazioni(TTesta, DsRighe->DataSet(), TRRighe, ModoSalva, kSigla);
+    LumoPassiVendita::EvadiPrenotazioni(this, kSigla);
 }
 
 void TFSVen0008f_p::RegistraRiepilogo()
 {
     TFSVen0008f::RegistraRiepilogo();
-    Funzioni::CheckTabOpen(TTLUMO_CauzDoc);
-    UT_LMQ_DVEN_RegCastCauz(TTesta, TTLUMO_CauzDoc, qLUMO_CauzDoc, TRSLUMO_CauzDoc, ModoSalva, kSigla);
+    LumoPassiVendita::RegistraRiepilogo(this, Castelletto, kSigla);
 }
 
 void TFSVen0008f_p::RegistraRighe()
@@ -536,8 +527,7 @@ void TFSVen0008f_p::RegistraRigo(int stato)
 void TFSVen0008f_p::CodiceSpeseImballo()
 {
     TFSVen0008f::CodiceSpeseImballo();
-    if (TotaliDaRicalcolare())
-        UT_LMQ_DVEN_CodiceSpeseImballo(TTesta, TTotali, kSigla);
+    LumoPassiVendita::CodiceSpeseImballo(this, kSigla);
 }
 
 // ---- rows from delivery notes and from order lines

@@ -10,14 +10,9 @@ DUSARIA_CLASSE(TDMIBMag_p);
 namespace {
 
 // A column of the row; one the row's table lacks reads empty.
-TField *DelRigo(const TDataSet *rigo, const QString &campo)
+double Numero(const TDataSet *rigo, const char *campo)
 {
-    return rigo->FindField(campo);
-}
-
-double Numero(const TDataSet *rigo, const QString &campo)
-{
-    const TField *f = DelRigo(rigo, campo);
+    const TField *f = TDMIBMag_p::CampoDataset(rigo, campo);
     return f ? f->AsFloat() : 0.0;
 }
 
@@ -81,18 +76,23 @@ void TDMIBMag_p::UT_LMQ_CampiMovimento(TContestoMovimento &c)
 {
     TDataSet *m = c.Movimenti;
     const TDataSet *r = c.Rigo;
-    const double imballo = Numero(r, QStringLiteral("Quantita2"));
-    m->FieldByName(QStringLiteral("UT_LMQ_QtaImballo"))->SetAsFloat(imballo != 0 ? imballo : 1.0);
-    const double confezioni = Numero(r, QStringLiteral("Lunghezza"));
-    m->FieldByName(QStringLiteral("UT_LMQ_NumConf"))->SetAsFloat(confezioni != 0 ? confezioni : Numero(r, QStringLiteral("Quantita")));
+    // a column of the movement (named when missing)
+    const auto campo = [m](const char *nome) {
+        TField *f = CampoDataset(m, nome);
+        return f ? f : m->FieldByName(QLatin1String(nome));
+    };
+    const double imballo = Numero(r, "Quantita2");
+    campo("UT_LMQ_QtaImballo")->SetAsFloat(imballo != 0 ? imballo : 1.0);
+    const double confezioni = Numero(r, "Lunghezza");
+    campo("UT_LMQ_NumConf")->SetAsFloat(confezioni != 0 ? confezioni : Numero(r, "Quantita"));
     if (c.CodTipoDoc == 10 || c.CodTipoDoc == 11 || c.CodTipoDoc == 13)
         return;
-    const TField *numero = DelRigo(r, QStringLiteral("UT_LMQ_NumDoco"));
-    m->FieldByName(QStringLiteral("UT_LMQ_NumDoco"))->SetAsString(numero ? numero->AsString() : QString());
-    const TField *data = DelRigo(r, QStringLiteral("UT_LMQ_DataDoco"));
+    const TField *numero = CampoDataset(r, "UT_LMQ_NumDoco");
+    campo("UT_LMQ_NumDoco")->SetAsString(numero ? numero->AsString() : QString());
+    const TField *data = CampoDataset(r, "UT_LMQ_DataDoco");
     const QDateTime giorno = data ? data->AsDateTime() : QDateTime();
-    m->FieldByName(QStringLiteral("UT_LMQ_DataDoco"))->SetValue(giorno.isNull() ? QVariant() : QVariant(giorno));
-    const TField *tipoPrezzo = DelRigo(r, QStringLiteral("UT_LMQ_FlTipoPrz"));
-    m->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"))->SetAsInteger(tipoPrezzo ? tipoPrezzo->AsInteger() : 0);
-    m->FieldByName(QStringLiteral("UT_LMQ_PrezzoTra"))->SetAsFloat(Numero(r, QStringLiteral("UT_LMQ_PrezzoTra")));
+    campo("UT_LMQ_DataDoco")->SetValue(giorno.isNull() ? QVariant() : QVariant(giorno));
+    const TField *tipoPrezzo = CampoDataset(r, "UT_LMQ_FlTipoPrz");
+    campo("UT_LMQ_FlTipoPrz")->SetAsInteger(tipoPrezzo ? tipoPrezzo->AsInteger() : 0);
+    campo("UT_LMQ_PrezzoTra")->SetAsFloat(Numero(r, "UT_LMQ_PrezzoTra"));
 }

@@ -783,14 +783,14 @@ bool CostruisciCastelletto(TDataSet *Testa, TDataSet *Righe, TDataSet *Cauz, con
         });
     }
 
-    // the document rows' packaging
+    // the document rows' packaging: each code's quantities in the rows' order, then added to
+    // its summary row (made when missing) one after the other and posted once
+    std::vector<std::pair<QString, std::vector<double>>> mosse;
     auto aggiungi = [&](const QString &imballo, double quantita) {
-        if (Cauz->Locate(QStringLiteral("IdImballo"), imballo))
-            Cauz->Edit();
-        else
-            NuovaRigaCastelletto(Cauz, doc, chiave, imballo);
-        ImpostaCampo(Cauz, qtaMossa, Valore(Cauz, qtaMossa) + quantita);
-        Cauz->Post();
+        auto it = std::find_if(mosse.begin(), mosse.end(), [&](const auto &m) { return m.first == imballo; });
+        if (it == mosse.end())
+            it = mosse.insert(mosse.end(), {imballo, {}});
+        it->second.push_back(quantita);
     };
     PerOgniRiga(Righe, [&] {
         const QString imballo1 = Codice(Righe, QStringLiteral("UT_LMQ_IdImballo1"));
@@ -802,6 +802,17 @@ bool CostruisciCastelletto(TDataSet *Testa, TDataSet *Righe, TDataSet *Cauz, con
         if (!imballo2.isEmpty())
             aggiungi(imballo2, Valore(Righe, QStringLiteral("Quantita")));
     });
+    for (const auto &[imballo, quantita] : mosse) {
+        if (Cauz->Locate(QStringLiteral("IdImballo"), imballo))
+            Cauz->Edit();
+        else
+            NuovaRigaCastelletto(Cauz, doc, chiave, imballo);
+        double totale = Valore(Cauz, qtaMossa);
+        for (double q : quantita)
+            totale += q;
+        ImpostaCampo(Cauz, qtaMossa, totale);
+        Cauz->Post();
+    }
 
     // prices and values: the list price when there is one, else the row's own price
     const int decimali = KFormati::GetDecimali(KFormati::fnValoreIT);

@@ -246,7 +246,8 @@ struct ChiaveScheda {
 
 size_t qHash(const ChiaveScheda &k, size_t seed = 0)
 {
-    return qHashMulti(seed, k.tipoConto, k.conto, k.destinazione, k.imballo, k.tipoScheda);
+    // the account kind seldom tells two cards apart: left out of the hash
+    return qHashMulti(seed, k.conto, k.destinazione, k.imballo, k.tipoScheda);
 }
 
 // The cards moved in the open transaction of the card table's connection. Movements add up
@@ -314,21 +315,30 @@ public:
         return it->isEmpty() ? DivisaNazionale() : *it;
     }
 
-    // The currency in which the card's amounts add up: the one it has pending, else as stored,
-    // else (a new card) the national one.
-    QString Divisa(const ChiaveScheda &chiave)
+    // The card's place among the pending ones (-1: not moved yet in the transaction).
+    qsizetype Posto(const ChiaveScheda &chiave) const
     {
-        if (const auto it = indice_.constFind(chiave); it != indice_.cend())
-            return schede_[*it].divisa;
+        const auto it = indice_.constFind(chiave);
+        return it == indice_.cend() ? -1 : qsizetype(*it);
+    }
+
+    // The currency in which the card's amounts add up: the one it has pending (at its place),
+    // else as stored, else (a new card) the national one.
+    QString Divisa(const ChiaveScheda &chiave, qsizetype posto)
+    {
+        posto = Verificato(chiave, posto);
+        if (posto >= 0)
+            return schede_[size_t(posto)].divisa;
         const QString divisa = DivisaRegistrata(chiave);
         return divisa.isEmpty() ? DivisaNazionale() : divisa;
     }
 
-    // The card's pending amounts.
-    Importi &ImportiDi(const ChiaveScheda &chiave)
+    // The card's pending amounts (at its place, or a new pending card).
+    Importi &ImportiDi(const ChiaveScheda &chiave, qsizetype posto)
     {
-        if (const auto it = indice_.constFind(chiave); it != indice_.cend())
-            return schede_[*it].importi;
+        posto = Verificato(chiave, posto);
+        if (posto >= 0)
+            return schede_[size_t(posto)].importi;
         const QString registrata = DivisaRegistrata(chiave);
         if (schede_.empty())
             ListenedDatabase()->AddDeferred(this);
@@ -380,6 +390,14 @@ private:
     explicit SchedeInSospeso(TXClientTable *t) : QObject(t), tabella_(t)
     {
         setObjectName(QString::fromLatin1(kNome));
+    }
+
+    // The place, looked up again when the card was not pending then or the pending cards changed since.
+    qsizetype Verificato(const ChiaveScheda &chiave, qsizetype posto) const
+    {
+        if (posto >= 0 && size_t(posto) < schede_.size() && schede_[size_t(posto)].chiave == chiave)
+            return posto;
+        return Posto(chiave);
     }
 
     void DimenticaLetture()
@@ -634,12 +652,15 @@ void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &Id
     SchedeInSospeso &sospese = SchedeInSospeso::Di(t);
     const ChiaveScheda perDestinazione{IdContoTp, IdConto, destinazione, IdImballo, 0};
     const ChiaveScheda perConto{IdContoTp, IdConto, 0, IdImballo, 1};
-    const ImportiScheda importiDestinazione = importiIn(sospese.Divisa(perDestinazione));
-    const QString divisaConto = sospese.Divisa(perConto);
+    // each card looked up once (places stay valid: cards are only added until the writing)
+    const qsizetype postoDestinazione = sospese.Posto(perDestinazione);
+    const qsizetype postoConto = sospese.Posto(perConto);
+    const ImportiScheda importiDestinazione = importiIn(sospese.Divisa(perDestinazione, postoDestinazione));
+    const QString divisaConto = sospese.Divisa(perConto, postoConto);
     const ImportiScheda importiConto =
         divisaConto == importiDestinazione.divisa ? importiDestinazione : importiIn(divisaConto);
-    sommaMovimentoScheda(sospese.ImportiDi(perDestinazione), importiDestinazione);
-    sommaMovimentoScheda(sospese.ImportiDi(perConto), importiConto);
+    sommaMovimentoScheda(sospese.ImportiDi(perDestinazione, postoDestinazione), importiDestinazione);
+    sommaMovimentoScheda(sospese.ImportiDi(perConto, postoConto), importiConto);
     if (!db.InTransaction())
         sospese.Scrivi();
 }

@@ -222,12 +222,39 @@ QString UT_LMQ_RG_SqlLitriUnita()
     return QStringLiteral("(CASE WHEN A.UT_LMQ_FlTipArt = 4 THEN 1.0 ELSE COALESCE(B.Capacita, 0) END)");
 }
 
-QString UT_LMQ_RG_SqlLitri(int FlCarSca)
+QString UT_LMQ_RG_SqlLitri(int FlCarSca, const QString &litriUnita)
 {
     return QStringLiteral("(CASE WHEN C.UT_LMQ_FlCarSca = %1 AND C.UT_LMQ_FlSegno IN (0, 1) THEN M.Quantita * %2 "
                           "* (CASE WHEN C.UT_LMQ_FlSegno = 0 THEN 1.0 ELSE -1.0 END) END)")
         .arg(FlCarSca)
-        .arg(UT_LMQ_RG_SqlLitriUnita());
+        .arg(litriUnita.isEmpty() ? UT_LMQ_RG_SqlLitriUnita() : litriUnita);
+}
+
+QString UT_LMQ_RG_SqlRigheCarico(int IdRaggMag)
+{
+    // the articles with their category and litres per unit as a table of their own (DISTINCT,
+    // the article's key among its columns), joined once per movement where the engine would
+    // otherwise look up three tables per movement
+    const QString litri = QStringLiteral("A.LitriUnita");
+    return QStringLiteral("SELECT M.KMovMag, %1, M.IdMagazzino1, M.DataMovimento, M.DataDocumento, M.RifDocumento, "
+                          "M.IdCausale, C.DsCausale, M.IdContoTp, M.IdConto, "
+                          "COALESCE(CASE WHEN M.IdContoTp = 'CL' THEN CL.RagioneSociale "
+                          "WHEN M.IdContoTp = 'FO' THEN FO.RagioneSociale END, ''), "
+                          "M.IdProdotto, A.DsProdotto, M.Quantita, %2, A.UT_LMQ_IdCatVin, "
+                          "COALESCE(A.DsCatVin, ''), C.UT_LMQ_FlCarSca, C.UT_LMQ_FlSegno, %3, %4 ")
+               .arg(QString::number(IdRaggMag), litri, UT_LMQ_RG_SqlLitri(0, litri), UT_LMQ_RG_SqlLitri(1, litri))
+           + QStringLiteral("FROM MovMagazzino M "
+                            "INNER JOIN CausaliMagaz C ON C.IdCausale = M.IdCausale "
+                            "INNER JOIN (SELECT DISTINCT A.IdProdotto, A.DsProdotto, A.UT_LMQ_IdCatVin, V.DsCatVin, "
+                            "%1 AS LitriUnita FROM Articoli A "
+                            "LEFT JOIN LUMO_CatVin V ON V.IdCatVin = A.UT_LMQ_IdCatVin "
+                            "LEFT JOIN LUMO_Bottiglie B ON B.IdBottiglia = A.UT_LMQ_IdBottiglia) A "
+                            "ON A.IdProdotto = M.IdProdotto "
+                            "LEFT JOIN Clienti CL ON CL.IdConto = M.IdConto AND M.IdContoTp = 'CL' "
+                            "LEFT JOIN Fornitori FO ON FO.IdConto = M.IdConto AND M.IdContoTp = 'FO' "
+                            "WHERE M.DataMovimento >= ? AND M.DataMovimento <= ? AND ")
+                 .arg(UT_LMQ_RG_SqlLitriUnita())
+           + UT_LMQ_RG_SqlCondizione(IdRaggMag) + QStringLiteral(" ORDER BY M.DataMovimento, M.KMovMag");
 }
 
 QList<TLitriRegistro> UT_LMQ_RG_LitriPeriodo(int IdRaggMag, const QDateTime &DaData, const QDateTime &A_Data,
@@ -282,6 +309,30 @@ QString UT_LMQ_RG_SqlVuoto(const QString &tabella, const QString &colonna, const
         return espressione;
     return QStringLiteral("COALESCE(%1, %2)")
         .arg(espressione, vuoto.typeId() == QMetaType::QString ? QStringLiteral("''") : QStringLiteral("0"));
+}
+
+QStringList UT_LMQ_RG_ArticoliUniti(const QStringList &testo, const QStringList &colonne)
+{
+    QStringList fuori, uniti;
+    qsizetype articoli = -1;
+    for (const QString &riga : testo) {
+        const QString r = riga.trimmed();
+        if (r.startsWith(QLatin1String("LEFT JOIN Articoli "))) {
+            articoli = fuori.size();
+            fuori << QString();
+        } else if (r.startsWith(QLatin1String("LEFT JOIN ")) && r.contains(QLatin1String(" ON Articoli."))) {
+            uniti << r;
+        } else {
+            fuori << riga;
+        }
+    }
+    if (articoli < 0)
+        return testo;
+    // DISTINCT (the article's key is among the columns) keeps the subquery a table of its own
+    fuori[articoli] = QStringLiteral("LEFT JOIN (SELECT DISTINCT %1 FROM Articoli %2) Articoli "
+                                     "ON MovMagazzino.IdProdotto = Articoli.IdProdotto")
+                          .arg(colonne.join(QStringLiteral(", ")), uniti.join(u' '));
+    return fuori;
 }
 
 QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, const QStringList &espressioni,

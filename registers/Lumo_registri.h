@@ -115,11 +115,19 @@ QDateTime UT_LMQ_RG_FineGiorno(const QDateTime &data);
 // (MovMagazzino) joined to their causal C, article A, wine category V and bottle B; the
 // condition of the register's movements of a grouping's warehouses; the litres per unit (1
 // for bulk articles, else the bottle's capacity, 0 without a bottle); the litres of the load
-// (0) or unload (1) column, negative with sign 1, NULL when the causal's flags give no column.
+// (0) or unload (1) column, negative with sign 1, NULL when the causal's flags give no column
+// (litriUnita: the litres per unit when not those of A and B).
 QString UT_LMQ_RG_SqlMovimenti();
 QString UT_LMQ_RG_SqlCondizione(int IdRaggMag);
 QString UT_LMQ_RG_SqlLitriUnita();
-QString UT_LMQ_RG_SqlLitri(int FlCarSca);
+QString UT_LMQ_RG_SqlLitri(int FlCarSca, const QString &litriUnita = QString());
+// The load/unload register's rows of a grouping, in date and movement order: the movements
+// UT_LMQ_RG_SqlMovimenti and UT_LMQ_RG_SqlCondizione select, from the start of a day (first
+// value) to an instant (second value), each as KMovMag, IdRaggMag, IdMagazzino1, DataMovimento,
+// DataDocumento, RifDocumento, IdCausale, DsCausale, IdContoTp, IdConto, the account's name,
+// IdProdotto, DsProdotto, Quantita, litres per unit, IdCatVin, DsCatVin, FlCarSca, FlSegno and
+// the load and unload litres.
+QString UT_LMQ_RG_SqlRigheCarico(int IdRaggMag);
 
 // The expression as a work table's column stores an empty value, as the dictionary's datasets
 // store it: COALESCE(espressione, '' or 0) unless the column takes nulls (or is a date).
@@ -131,6 +139,12 @@ QString UT_LMQ_RG_SqlVuoto(const QString &tabella, const QString &colonna, const
 // conditions (" AND …", named placeholders after the query's own) before the order.
 QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, const QStringList &espressioni,
                            const QStringList &testo, const QString &condizioni = QString());
+
+// A movement query of the data module (lines "LEFT JOIN Articoli ON …" and "LEFT JOIN T ON
+// Articoli.… = T.…") with the article and the tables joined to it made one table Articoli of
+// the columns given ("Tabella.Colonna", named then by the column alone), joined once per
+// movement: the same rows, the articles' tables read once rather than once per movement.
+QStringList UT_LMQ_RG_ArticoliUniti(const QStringList &testo, const QStringList &colonne);
 
 // The local work table emptied, then filled (all or nothing) with the rows selezione (with
 // valori) gives on the company database into colonne, and the column NumeroRiga numbered

@@ -32,7 +32,7 @@ const QString TestoDataIniziale = QStringLiteral("Data iniziale non valida");
 
 } // namespace
 
-TFqarn0101d::TFqarn0101d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn0101d)
+TFqarn0101d::TFqarn0101d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0101d)
 {
     SetupLayout(*ui);
     UT_LMQ_RG_RecordDialogo(tPars, QStringLiteral("LUMO_StaRegCs"));
@@ -61,13 +61,6 @@ void TFqarn0101d::FormClose(TCloseAction &action)
     TFDBChildPars::FormClose(action);
     if (Fqarn0101d == this)
         Fqarn0101d = nullptr;
-}
-
-void TFqarn0101d::XFormCloseQuery(bool &canClose)
-{
-    TFDBChildPars::XFormCloseQuery(canClose);
-    if (inCorso_)
-        canClose = false;
 }
 
 void TFqarn0101d::IdRaggMagValidate()
@@ -159,21 +152,8 @@ int TFqarn0101d::Elabora()
             LockWindowUpdate(nullptr);
         }
     } chiusura;
-    const QString selezione =
-        QStringLiteral("SELECT M.KMovMag, %1, M.IdMagazzino1, M.DataMovimento, M.DataDocumento, M.RifDocumento, "
-                       "M.IdCausale, C.DsCausale, M.IdContoTp, M.IdConto, "
-                       "COALESCE(CASE WHEN M.IdContoTp = 'CL' THEN CL.RagioneSociale "
-                       "WHEN M.IdContoTp = 'FO' THEN FO.RagioneSociale END, ''), "
-                       "M.IdProdotto, A.DsProdotto, M.Quantita, %2, A.UT_LMQ_IdCatVin, COALESCE(V.DsCatVin, ''), "
-                       "C.UT_LMQ_FlCarSca, C.UT_LMQ_FlSegno, %3, %4 ")
-            .arg(QString::number(gruppo), UT_LMQ_RG_SqlLitriUnita(), UT_LMQ_RG_SqlLitri(0), UT_LMQ_RG_SqlLitri(1))
-        + UT_LMQ_RG_SqlMovimenti()
-        + QStringLiteral("LEFT JOIN Clienti CL ON CL.IdConto = M.IdConto AND M.IdContoTp = 'CL' "
-                         "LEFT JOIN Fornitori FO ON FO.IdConto = M.IdConto AND M.IdContoTp = 'FO' "
-                         "WHERE M.DataMovimento >= ? AND M.DataMovimento <= ? AND ")
-        + UT_LMQ_RG_SqlCondizione(gruppo) + QStringLiteral(" ORDER BY M.DataMovimento, M.KMovMag");
     const int righe = UT_LMQ_RG_CopiaRighe(
-        QStringLiteral("LUMO_t_RegCs"), selezione,
+        QStringLiteral("LUMO_t_RegCs"), UT_LMQ_RG_SqlRigheCarico(gruppo),
         {QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
          UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime())},
         {QStringLiteral("Kmovmag"), QStringLiteral("IdRaggMag"), QStringLiteral("IdMagazzino1"),

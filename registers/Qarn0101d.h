@@ -4,6 +4,7 @@
 // and, after a definitive print and a Yes, stored as the new stock and register progressive.
 #include "frame/Lumo_funzioni.h"
 #include "host/ui/Dbchildpars.h"
+#include "registers/Lumo_dialogoregistro.h"
 
 #include <QPointer>
 
@@ -13,7 +14,7 @@ namespace Ui {
 class Qarn0101d;
 }
 
-class TFqarn0101d : public TFDBChildPars {
+class TFqarn0101d : public TDialogoRegistro<TFDBChildPars> {
     Q_OBJECT
 public:
     explicit TFqarn0101d(QWidget *owner = nullptr);
@@ -30,7 +31,6 @@ public:
 
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;
-    void XFormCloseQuery(bool &canClose) override;
     void btEseguiClick() override;
 
     // The definitive update of the last run, in one transaction; false when refused or
@@ -44,7 +44,6 @@ private:
     void Stampa();
 
     Ui::Qarn0101d *ui;
-    bool inCorso_ = false;
     // The progressive the run numbered from.
     TUT_LMQ_RG_ProgressiviRegistri progInizio_;
 };

@@ -22,7 +22,7 @@
 
 #include <memory>
 
-TFqarn0103d::TFqarn0103d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::Qarn0103d)
+TFqarn0103d::TFqarn0103d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0103d)
 {
     SetupLayout(*ui);
     UT_LMQ_RG_RecordDialogo(tPars, QStringLiteral("LUMO_ProRegCs"));
@@ -69,13 +69,6 @@ void TFqarn0103d::FormClose(TCloseAction &action)
     TFDBChildParsPage::FormClose(action);
     if (Fqarn0103d == this)
         Fqarn0103d = nullptr;
-}
-
-void TFqarn0103d::XFormCloseQuery(bool &canClose)
-{
-    TFDBChildParsPage::XFormCloseQuery(canClose);
-    if (inCorso_)
-        canClose = false;
 }
 
 void TFqarn0103d::AbilitaDataFinale()

@@ -4,6 +4,7 @@
 // to a date with the litres loaded and unloaded since; shown in a grid and printed, nothing
 // stored.
 #include "host/ui/Dbchildpars.h"
+#include "registers/Lumo_dialogoregistro.h"
 
 #include <QPointer>
 
@@ -14,7 +15,7 @@ namespace Ui {
 class Qarn0103d;
 }
 
-class TFqarn0103d : public TFDBChildParsPage {
+class TFqarn0103d : public TDialogoRegistro<TFDBChildParsPage> {
     Q_OBJECT
 public:
     explicit TFqarn0103d(QWidget *owner = nullptr);
@@ -26,7 +27,6 @@ public:
 
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;
-    void XFormCloseQuery(bool &canClose) override;
     void btEseguiClick() override;
     void btStampaClick() override;
 
@@ -40,7 +40,6 @@ private:
     void AbilitaDataFinale();
 
     Ui::Qarn0103d *ui;
-    bool inCorso_ = false;
 };
 
 inline QPointer<TFqarn0103d> Fqarn0103d;

@@ -24,7 +24,7 @@
 
 #include <memory>
 
-TFqarn0105d::TFqarn0105d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn0105d)
+TFqarn0105d::TFqarn0105d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0105d)
 {
     SetupLayout(*ui);
     TDMILUMO::Crea();
@@ -66,13 +66,6 @@ void TFqarn0105d::FormClose(TCloseAction &action)
     TFDBChildPars::FormClose(action);
     if (Fqarn0105d == this)
         Fqarn0105d = nullptr;
-}
-
-void TFqarn0105d::XFormCloseQuery(bool &canClose)
-{
-    TFDBChildPars::XFormCloseQuery(canClose);
-    if (inCorso_)
-        canClose = false;
 }
 
 void TFqarn0105d::tParsIdRaggMagValidate(TField *Sender)

@@ -5,6 +5,7 @@
 // definitive run and a Yes, stored as the year's balance with the "BIAN" progressive.
 #include "frame/Lumo_funzioni.h"
 #include "host/ui/Dbchildpars.h"
+#include "registers/Lumo_dialogoregistro.h"
 
 #include <QPointer>
 
@@ -15,7 +16,7 @@ namespace Ui {
 class Qarn0105d;
 }
 
-class TFqarn0105d : public TFDBChildPars {
+class TFqarn0105d : public TDialogoRegistro<TFDBChildPars> {
     Q_OBJECT
 public:
     explicit TFqarn0105d(QWidget *owner = nullptr);
@@ -32,7 +33,6 @@ public:
 
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;
-    void XFormCloseQuery(bool &canClose) override;
     void btEseguiClick() override;
     virtual void tParsIdRaggMagValidate(TField *Sender);
 
@@ -47,7 +47,6 @@ private:
     void Stampa();
 
     Ui::Qarn0105d *ui;
-    bool inCorso_ = false;
     // The "BIAN" progressive the run started from.
     TUT_LMQ_RG_ProgressiviRegistri progInizio_;
 };

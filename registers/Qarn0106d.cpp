@@ -30,16 +30,11 @@ const QString TestoDataIniziale = QStringLiteral("Data iniziale non valida");
 
 } // namespace
 
-TFqarn0106d::TFqarn0106d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn0106d)
+TFqarn0106d::TFqarn0106d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0106d)
 {
     SetupLayout(*ui);
     UT_LMQ_RG_RecordDialogo(tPars, QStringLiteral("LUMO_StaRegImb"));
-    TTRegImb = new TXTable(this);
-    TTRegImb->SetName(QStringLiteral("TTRegImb"));
-    TTRegImb->SetDatabaseName(QStringLiteral("LocalDatabase"));
-    TTRegImb->SetTableName(QStringLiteral("LUMO_t_RegImb"));
-    TTRegImb->SetUsaDizionario(true);
-    TTRegImb->SetXAutoApply(false); // written once at the end, not a disk sync per row
+    TTRegImb = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegImb"));
 
     CategorieMerc_Param.Tabella = QStringLiteral("CategorieMerc");
     CategorieMerc_Param.CampoChiave = QStringLiteral("IdCategoria");
@@ -71,13 +66,6 @@ void TFqarn0106d::FormClose(TCloseAction &action)
     TFDBChildPars::FormClose(action);
     if (Fqarn0106d == this)
         Fqarn0106d = nullptr;
-}
-
-void TFqarn0106d::XFormCloseQuery(bool &canClose)
-{
-    TFDBChildPars::XFormCloseQuery(canClose);
-    if (inCorso_)
-        canClose = false;
 }
 
 void TFqarn0106d::tParsIdRaggMagValidate(TField *campo)
@@ -155,7 +143,7 @@ int TFqarn0106d::Elabora()
     // the table's datasets store it.
     const QString sfuso = QStringLiteral("Articoli.UT_LMQ_FlTipArt = 4");
     const QString quantita = QStringLiteral("COALESCE(MovMagazzino.Quantita, 0)");
-    const QString capacita = QStringLiteral("COALESCE(LUMO_Bottiglie.Capacita, 0)");
+    const QString capacita = QStringLiteral("COALESCE(Articoli.Capacita, 0)");
     const QString calo = QStringLiteral("COALESCE(MovMagazzino.UT_LMQ_FlMovCalo, 0)");
     // Row column <- its expression.
     const std::vector<std::pair<QString, QString>> righe = {
@@ -170,13 +158,13 @@ int TFqarn0106d::Elabora()
         {QStringLiteral("IdProdotto"), QStringLiteral("MovMagazzino.IdProdotto")},
         {QStringLiteral("DsProdotto"), QStringLiteral("Articoli.DsProdotto")},
         {QStringLiteral("IdNatura"), QStringLiteral("Articoli.UT_LMQ_IdNatura")},
-        {QStringLiteral("DsNatura"), QStringLiteral("LUMO_Natura.DsNatura")},
+        {QStringLiteral("DsNatura"), QStringLiteral("Articoli.DsNatura")},
         {QStringLiteral("IdColore"), QStringLiteral("Articoli.UT_LMQ_IdColore")},
-        {QStringLiteral("DsColore"), QStringLiteral("LUMO_Colori.DsColore")},
+        {QStringLiteral("DsColore"), QStringLiteral("Articoli.DsColore")},
         {QStringLiteral("IdVasca"), QStringLiteral("MovMagazzino.UT_LMQ_IdVasca")},
         {QStringLiteral("DsVasca"), QStringLiteral("LUMO_Vasche.DsVasca")},
         {QStringLiteral("IdBottiglia"), QStringLiteral("Articoli.UT_LMQ_IdBottiglia")},
-        {QStringLiteral("DsBottiglia"), QStringLiteral("LUMO_Bottiglie.DsBottiglia")},
+        {QStringLiteral("DsBottiglia"), QStringLiteral("Articoli.DsBottiglia")},
         {QStringLiteral("IdUM1"), QStringLiteral("Articoli.IdUM1")},
         {QStringLiteral("FlTipArt"), QStringLiteral("Articoli.UT_LMQ_FlTipArt")},
         {QStringLiteral("FlTestCalo"), QStringLiteral("MovMagazzino.UT_LMQ_FlMovCalo")},
@@ -204,7 +192,17 @@ int TFqarn0106d::Elabora()
         espressioni << espressione;
     }
     const int copiate = UT_LMQ_RG_CopiaRighe(
-        tabella, UT_LMQ_RG_SqlRighe(tabella, colonne, espressioni, DMILUMO_reg->qMMRegImb->SQL),
+        tabella,
+        UT_LMQ_RG_SqlRighe(
+            tabella, colonne, espressioni,
+            UT_LMQ_RG_ArticoliUniti(
+                DMILUMO_reg->qMMRegImb->SQL,
+                {QStringLiteral("Articoli.IdProdotto"), QStringLiteral("Articoli.DsProdotto"),
+                 QStringLiteral("Articoli.UT_LMQ_IdNatura"), QStringLiteral("Articoli.UT_LMQ_IdColore"),
+                 QStringLiteral("Articoli.UT_LMQ_IdBottiglia"), QStringLiteral("Articoli.IdUM1"),
+                 QStringLiteral("Articoli.UT_LMQ_FlTipArt"), QStringLiteral("LUMO_Natura.DsNatura"),
+                 QStringLiteral("LUMO_Colori.DsColore"), QStringLiteral("LUMO_Bottiglie.DsBottiglia"),
+                 QStringLiteral("LUMO_Bottiglie.Capacita")})),
         {QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
          UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime()), gruppo},
         colonne, UltRiga);

@@ -5,6 +5,7 @@
 // definitive print and a Yes, stored as the new progressive.
 #include "frame/Lumo_funzioni.h"
 #include "host/ui/Dbchildpars.h"
+#include "registers/Lumo_dialogoregistro.h"
 #include "host/ui/SelezioneMultipla.h"
 
 #include <QPointer>
@@ -16,7 +17,7 @@ namespace Ui {
 class Qarn0106d;
 }
 
-class TFqarn0106d : public TFDBChildPars {
+class TFqarn0106d : public TDialogoRegistro<TFDBChildPars> {
     Q_OBJECT
 public:
     explicit TFqarn0106d(QWidget *owner = nullptr);
@@ -35,7 +36,6 @@ public:
 
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;
-    void XFormCloseQuery(bool &canClose) override;
     void btEseguiClick() override;
     virtual void btSelCategorieClick();
 
@@ -51,7 +51,6 @@ private:
     void Stampa();
 
     Ui::Qarn0106d *ui;
-    bool inCorso_ = false;
     TUT_LMQ_RG_ProgressiviRegistri progInizio_;
 };
 

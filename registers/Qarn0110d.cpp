@@ -27,7 +27,7 @@
 #include <memory>
 #include <vector>
 
-TFqarn0110d::TFqarn0110d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn0110d)
+TFqarn0110d::TFqarn0110d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0110d)
 {
     SetupLayout(*ui);
     UT_LMQ_RG_RecordDialogo(tPars, QStringLiteral("LUMO_StaRegCi"));
@@ -57,13 +57,6 @@ void TFqarn0110d::FormClose(TCloseAction &action)
     TFDBChildPars::FormClose(action);
     if (Fqarn0110d == this)
         Fqarn0110d = nullptr;
-}
-
-void TFqarn0110d::XFormCloseQuery(bool &canClose)
-{
-    TFDBChildPars::XFormCloseQuery(canClose);
-    if (inCorso_)
-        canClose = false;
 }
 
 void TFqarn0110d::tParsIdRaggMagValidate(TField *campo)
@@ -198,7 +191,7 @@ int TFqarn0110d::Elabora()
         QStringLiteral("MovMagazzino.IdProdotto"), QStringLiteral("Articoli.DsProdotto"),
         QStringLiteral("(CASE WHEN MovMagazzino.IdContoTp = 'CL' THEN Clienti.RagioneSociale "
                        "WHEN MovMagazzino.IdContoTp = 'FO' THEN Fornitori.RagioneSociale END)"),
-        QStringLiteral("Articoli.UT_LMQ_IdConIva"), QStringLiteral("LUMO_ConIva.DsConIva"),
+        QStringLiteral("Articoli.UT_LMQ_IdConIva"), QStringLiteral("Articoli.DsConIva"),
         QStringLiteral("CausaliMagaz.UT_LMQ_FlCarSca"), QStringLiteral("CausaliMagaz.UT_LMQ_FlSegno"),
         QString::number(gruppo), pezzi(0), pezzi(1)};
     QString condizioni = QStringLiteral(" AND SUBSTR(Articoli.UT_LMQ_IdConIva, 1, 1) = :TipoContr");
@@ -210,8 +203,16 @@ int TFqarn0110d::Elabora()
         valori << tipoProd;
     }
     const int righe = UT_LMQ_RG_CopiaRighe(
-        tabella, UT_LMQ_RG_SqlRighe(tabella, colonne, espressioni, DMILUMO_reg->qMMRegCon->SQL, condizioni), valori,
-        colonne, ContaRighe);
+        tabella,
+        UT_LMQ_RG_SqlRighe(tabella, colonne, espressioni,
+                           UT_LMQ_RG_ArticoliUniti(DMILUMO_reg->qMMRegCon->SQL,
+                                                   {QStringLiteral("Articoli.IdProdotto"),
+                                                    QStringLiteral("Articoli.DsProdotto"),
+                                                    QStringLiteral("Articoli.UT_LMQ_IdConIva"),
+                                                    QStringLiteral("Articoli.UT_LMQ_TipoProd"),
+                                                    QStringLiteral("LUMO_ConIva.DsConIva")}),
+                           condizioni),
+        valori, colonne, ContaRighe);
     ContaRighe += righe;
     Mdimainbase::ProgressStep();
 

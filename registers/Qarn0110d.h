@@ -4,6 +4,7 @@
 // stamp and, after a definitive print and a Yes, stored as the new stamp stock and progressive.
 #include "frame/Lumo_funzioni.h"
 #include "host/ui/Dbchildpars.h"
+#include "registers/Lumo_dialogoregistro.h"
 
 #include <QPointer>
 
@@ -14,7 +15,7 @@ namespace Ui {
 class Qarn0110d;
 }
 
-class TFqarn0110d : public TFDBChildPars {
+class TFqarn0110d : public TDialogoRegistro<TFDBChildPars> {
     Q_OBJECT
 public:
     explicit TFqarn0110d(QWidget *owner = nullptr);
@@ -29,7 +30,6 @@ public:
 
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;
-    void XFormCloseQuery(bool &canClose) override;
     void btEseguiClick() override;
 
     // "CON" + stamp type + product type into _TipoRegistro; -1 when the product type is empty.
@@ -48,7 +48,6 @@ private:
     void Stampa();
 
     Ui::Qarn0110d *ui;
-    bool inCorso_ = false;
     TUT_LMQ_RG_ProgressiviRegistri progInizio_;
 };
 

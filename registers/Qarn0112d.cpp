@@ -19,7 +19,7 @@
 #include <memory>
 #include <vector>
 
-TFqarn0112d::TFqarn0112d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::Qarn0112d)
+TFqarn0112d::TFqarn0112d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0112d)
 {
     SetupLayout(*ui);
     TDMILUMO::Crea();
@@ -54,13 +54,6 @@ void TFqarn0112d::FormClose(TCloseAction &action)
     TFDBChildParsPage::FormClose(action);
     if (Fqarn0112d == this)
         Fqarn0112d = nullptr;
-}
-
-void TFqarn0112d::XFormCloseQuery(bool &canClose)
-{
-    TFDBChildParsPage::XFormCloseQuery(canClose);
-    if (inCorso_)
-        canClose = false;
 }
 
 void TFqarn0112d::btEseguiClick()

@@ -3,6 +3,7 @@
 // per stamp (or under the stamp code asked for) for a grouping and product type, shown on the
 // results page and printed on request. Nothing is written to the company database.
 #include "host/ui/Dbchildpars.h"
+#include "registers/Lumo_dialogoregistro.h"
 
 #include <QPointer>
 
@@ -12,7 +13,7 @@ namespace Ui {
 class Qarn0112d;
 }
 
-class TFqarn0112d : public TFDBChildParsPage {
+class TFqarn0112d : public TDialogoRegistro<TFDBChildParsPage> {
     Q_OBJECT
 public:
     explicit TFqarn0112d(QWidget *owner = nullptr);
@@ -23,13 +24,11 @@ public:
 
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;
-    void XFormCloseQuery(bool &canClose) override;
     void btEseguiClick() override;
     void btStampaClick() override;
 
 private:
     Ui::Qarn0112d *ui;
-    bool inCorso_ = false;
 };
 
 inline QPointer<TFqarn0112d> Fqarn0112d;

@@ -15,6 +15,7 @@
 #include "host/data/TXTable.h"
 #include "host/data/TXlkTable.h"
 #include "host/db/DMIDataBases.h"
+#include "host/db/SetBasedWork.h"
 #include "host/db/TXTransaction.h"
 #include "host/ui/DBGrid.h"
 #include "host/ui/Kmessages.h"
@@ -48,7 +49,7 @@ QString Consegnatario()
 
 } // namespace
 
-TFqarn0401d::TFqarn0401d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::Qarn0401d)
+TFqarn0401d::TFqarn0401d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0401d)
 {
     SetupLayout(*ui);
     TDMILUMO::Crea();
@@ -124,13 +125,6 @@ void TFqarn0401d::FormClose(TCloseAction &action)
         Fqarn0401d = nullptr;
 }
 
-void TFqarn0401d::XFormCloseQuery(bool &canClose)
-{
-    TFDBChildParsPage::XFormCloseQuery(canClose);
-    if (inCorso_)
-        canClose = false;
-}
-
 QString TFqarn0401d::Condizione() const
 {
     TXDatabase &db = DMIDataBases::Instance().Global();
@@ -180,15 +174,6 @@ Exception NumeroNonAssegnato(int anno, int serie)
             .arg(serie));
 }
 
-// A field of a run's dataset, looked up at its first use.
-TField *Campo(QHash<const char *, TField *> &campi, TDataSet *d, const char *nome)
-{
-    TField *&campo = campi[nome];
-    if (!campo)
-        campo = d->FieldByName(QString::fromLatin1(nome));
-    return campo;
-}
-
 } // namespace
 
 void TFqarn0401d::Genera(const QString &condizione)
@@ -223,15 +208,12 @@ void TFqarn0401d::Genera(const QString &condizione)
 
     THourGlass clessidra;
     LockWindowUpdate(this);
-    const auto archivio = [](const QString &tabella, const QString &vuoto) {
-        return std::unique_ptr<TXClientTable>(UT_LMQ_RG_TabellaArchivio(nullptr, tabella, vuoto));
-    };
     Scrittura w{tipo,
                 s,
-                archivio(QStringLiteral("LUMO_DocAccT"), QStringLiteral("KContaT = -1")),
-                archivio(QStringLiteral("LUMO_DocAccR"), QStringLiteral("KContaR = -1")),
-                archivio(s.Teste, s.ChiaveT + QStringLiteral(" = -1")),
                 {},
+                {},
+                std::unique_ptr<TXClientTable>(
+                    UT_LMQ_RG_TabellaArchivio(nullptr, s.Teste, s.ChiaveT + QStringLiteral(" = -1"))),
                 {},
                 {},
                 {}};
@@ -247,11 +229,10 @@ void TFqarn0401d::Genera(const QString &condizione)
             Registra(w, teste, condizione);
             transazione.Commit();
         } catch (...) {
-            for (TXClientTable *t : {w.Teste.get(), w.Righe.get(), w.Sorgenti.get()})
-                Funzioni::CheckRollBack(t);
+            Funzioni::CheckRollBack(w.Sorgenti.get());
             throw; // the scope rolls the transaction back before the message
         }
-        TTGenDocAcc->ApplyUpdates();
+        ScriviElenco(w.Elenco);
         riuscito = true;
     } catch (const EAbort &) {
     } catch (const std::exception &e) {
@@ -259,10 +240,8 @@ void TFqarn0401d::Genera(const QString &condizione)
     }
     Mdimainbase::ProgressEnd();
     LockWindowUpdate(nullptr);
-    if (!riuscito) {
-        TTGenDocAcc->CancelUpdates();
+    if (!riuscito)
         Funzioni::PulisciTabella(TTGenDocAcc);
-    }
     if (!errore.isEmpty()) {
         qWarning("Generazione D.A.A.: %s", qPrintable(errore));
         Kmessages::KMessage(errore, mtInformation, mbOK);
@@ -272,6 +251,47 @@ void TFqarn0401d::Genera(const QString &condizione)
     else
         TTGenDocAcc->Refresh();
     TTGenDocAcc->EnableControls();
+}
+
+namespace {
+
+// The columns of a D.A.A. head the run writes, then those of the list on page 2 (the head's
+// own, in its order).
+const QStringList ColonneTesta = {
+    QStringLiteral("KContaT"),       QStringLiteral("Anno"),          QStringLiteral("Serie"),
+    QStringLiteral("Numero"),        QStringLiteral("DataDoc"),       QStringLiteral("AnnoColl"),
+    QStringLiteral("SerieColl"),     QStringLiteral("NumeroColl"),    QStringLiteral("DataDocColl"),
+    QStringLiteral("KDocT"),         QStringLiteral("IdCausale"),     QStringLiteral("IdContoTp"),
+    QStringLiteral("IdConto"),       QStringLiteral("IdDestinazione"), QStringLiteral("IdSpedizione"),
+    QStringLiteral("FlTipoDocColl"), QStringLiteral("DataArrivo"),    QStringLiteral("OraTra"),
+    QStringLiteral("NumeroColli"),   QStringLiteral("NoteChiusura1"), QStringLiteral("NoteChiusura2"),
+    QStringLiteral("NoteChiusura3")};
+constexpr int ColonneElenco = 14; // from Anno to IdSpedizione
+
+// A text column's value: never null, as a dataset stores an empty text.
+QVariant Testo(const QString &testo)
+{
+    return testo.isNull() ? QVariant(QStringLiteral("")) : QVariant(testo);
+}
+
+// A date column's value: null when the date is.
+QVariant Data(const QDateTime &data)
+{
+    return data.isNull() ? QVariant() : QVariant(data);
+}
+
+} // namespace
+
+void TFqarn0401d::ScriviElenco(const std::vector<QVariantList> &elenco)
+{
+    TXDatabase &locale = DMIDataBases::Instance().Local();
+    TXTransaction transazione(locale);
+    kv8db::ScritturaRighe righe(locale, TTGenDocAcc->TableName(), ColonneTesta.mid(1, ColonneElenco));
+    for (const QVariantList &riga : elenco)
+        righe.Aggiungi(riga);
+    righe.Chiudi();
+    if (transazione.Started())
+        transazione.Commit();
 }
 
 void TFqarn0401d::Registra(Scrittura &w, const std::vector<TestaSorgente> &teste, const QString &condizione)
@@ -301,18 +321,20 @@ void TFqarn0401d::Registra(Scrittura &w, const std::vector<TestaSorgente> &teste
                                                  q.value(6).toDouble(), q.value(7).toDouble()});
     }
 
-    // heads and rows reach the database in multi-row statements before the commit; the
-    // source heads of the run are read at once
-    w.Teste->SetDeferredWrites(true);
-    w.Righe->SetDeferredWrites(true);
+    // heads and rows written as they are made, their keys drawn as a dataset draws them; the
+    // source heads of the run read at once, their marks written in multi-row statements
+    // before the commit
+    w.Teste = std::make_unique<kv8db::ScritturaRighe>(db, QStringLiteral("LUMO_DocAccT"), ColonneTesta);
+    w.Righe = std::make_unique<kv8db::ScritturaRighe>(
+        db, QStringLiteral("LUMO_DocAccR"),
+        QStringList{QStringLiteral("KContaR"), QStringLiteral("KContaT"), QStringLiteral("IdProdotto"),
+                    QStringLiteral("Nomenclat"), QStringLiteral("PesoNetto"), QStringLiteral("PesoLordo"),
+                    QStringLiteral("QtaImballo"), QStringLiteral("NumConf"), QStringLiteral("QtaMov"),
+                    QStringLiteral("TotLit")});
     w.Sorgenti->SetDeferredWrites(true);
-    w.Teste->Open();
-    w.Righe->Open();
     w.Sorgenti->SetXWhere(QStringLiteral("%1 IN (SELECT T.%1 FROM %2 T%3 WHERE %4)")
                               .arg(w.Fonte.ChiaveT, w.Fonte.Teste, Consegnatario(), condizione));
     w.Sorgenti->Open();
-    TTGenDocAcc->SetXAutoApply(false);
-    TTGenDocAcc->Open();
     Mdimainbase::ProgressStart(int(teste.size()), QStringLiteral("Registrazione in corso"));
     for (const TestaSorgente &t : teste) {
         KBolleCliT = 0;
@@ -327,6 +349,8 @@ void TFqarn0401d::Registra(Scrittura &w, const std::vector<TestaSorgente> &teste
         }
         Mdimainbase::ProgressStep();
     }
+    w.Teste->Chiudi();
+    w.Righe->Chiudi();
     // each counter's last number stored
     for (auto it = w.Numeri.cbegin(); it != w.Numeri.cend(); ++it)
         if (!UT_LMQ_GEN_SetProtocolloDoc(0, it.key().first, it.key().second, *it, 0))
@@ -345,56 +369,42 @@ void TFqarn0401d::CreaTestata(Scrittura &w, const TestaSorgente &t)
         ultimo = w.Numeri.insert({t.Anno, t.Serie}, primo - 1);
     }
     const int numero = ++*ultimo;
-    TXClientTable *d = w.Teste.get();
-    const auto f = [d, &w](const char *nome) { return Campo(w.CampiTeste, d, nome); };
-    const QDateTime dataReg = tPars->FieldByName(QStringLiteral("DataReg"))->AsDateTime();
-    d->Append();
-    f("Anno")->SetAsInteger(t.Anno);
-    f("Serie")->SetAsInteger(t.Serie);
-    f("Numero")->SetAsInteger(numero);
-    if (!dataReg.isNull())
-        f("DataDoc")->SetAsDateTime(dataReg);
-    f("AnnoColl")->SetAsInteger(t.Anno);
-    f("SerieColl")->SetAsInteger(t.Serie);
-    f("NumeroColl")->SetAsInteger(t.Numero);
-    if (!t.DataDocumento.isNull())
-        f("DataDocColl")->SetAsDateTime(t.DataDocumento);
-    f("FlTipoDocColl")->SetAsInteger(w.Tipo);
-    f("KDocT")->SetAsInteger(t.Chiave);
-    f("IdCausale")->SetAsString(t.IdCausale);
-    f("IdContoTp")->SetAsString(t.IdClienteTp);
-    f("IdConto")->SetAsString(t.IdCliente);
-    f("IdDestinazione")->SetAsInteger(t.IdDestinazione);
-    f("IdSpedizione")->SetAsString(t.IdSpedizione);
-    if (!t.DataTrasporto.isNull())
-        f("DataArrivo")->SetAsDateTime(t.DataTrasporto);
-    f("OraTra")->SetAsFloat(t.OraTrasporto);
-    f("NumeroColli")->SetAsFloat(t.NumeroColli);
-    f("NoteChiusura1")->SetAsString(w.Note.value(0));
-    f("NoteChiusura2")->SetAsString(w.Note.value(1));
-    f("NoteChiusura3")->SetAsString(w.Note.value(2));
-    d->Post();
-    KBolleCliT = f("KContaT")->AsInteger();
-    TTGenDocAcc->Append();
-    Funzioni::CopiaDati(TTGenDocAcc, d, 0, 0, false);
-    TTGenDocAcc->Post();
+    const QVariant dataReg = Data(tPars->FieldByName(QStringLiteral("DataReg"))->AsDateTime());
+    KBolleCliT =
+        int(DMIDataBases::Instance().Global().NewKey(QStringLiteral("LUMO_DocAccT"), QStringLiteral("KContaT")));
+    // in the order of ColonneTesta
+    QVariantList riga{KBolleCliT,
+                      t.Anno,
+                      t.Serie,
+                      numero,
+                      dataReg,
+                      t.Anno,
+                      t.Serie,
+                      t.Numero,
+                      Data(t.DataDocumento),
+                      t.Chiave,
+                      Testo(t.IdCausale),
+                      Testo(t.IdClienteTp),
+                      Testo(t.IdCliente),
+                      t.IdDestinazione,
+                      Testo(t.IdSpedizione),
+                      w.Tipo,
+                      Data(t.DataTrasporto),
+                      t.OraTrasporto,
+                      t.NumeroColli,
+                      Testo(w.Note.value(0)),
+                      Testo(w.Note.value(1)),
+                      Testo(w.Note.value(2))};
+    w.Teste->Aggiungi(riga);
+    w.Elenco.push_back(riga.mid(1, ColonneElenco));
 }
 
 void TFqarn0401d::CreaRighe(Scrittura &w, const RigaSorgente &r)
 {
-    TXClientTable *d = w.Righe.get();
-    const auto f = [d, &w](const char *nome) { return Campo(w.CampiRighe, d, nome); };
-    d->Append();
-    f("KContaT")->SetAsInteger(KBolleCliT);
-    f("IdProdotto")->SetAsString(r.IdProdotto);
-    f("Nomenclat")->SetAsString(r.IdTariffa);
-    f("PesoNetto")->SetAsFloat(Funzioni::KRound(r.Quantita * r.PesoNetto, 2));
-    f("PesoLordo")->SetAsFloat(Funzioni::KRound(r.Quantita * r.PesoLordo, 2));
-    f("QtaImballo")->SetAsFloat(r.Quantita2);
-    f("NumConf")->SetAsFloat(r.Lunghezza);
-    f("QtaMov")->SetAsFloat(r.Quantita);
-    f("TotLit")->SetAsFloat(r.TotLit);
-    d->Post();
+    w.Righe->Aggiungi(QVariantList{
+        DMIDataBases::Instance().Global().NewKey(QStringLiteral("LUMO_DocAccR"), QStringLiteral("KContaR")),
+        KBolleCliT, Testo(r.IdProdotto), Testo(r.IdTariffa), Funzioni::KRound(r.Quantita * r.PesoNetto, 2),
+        Funzioni::KRound(r.Quantita * r.PesoLordo, 2), r.Quantita2, r.Lunghezza, r.Quantita, r.TotLit});
 }
 
 void TFqarn0401d::AggiornaTestaDoc(Scrittura &w, const TestaSorgente &t)

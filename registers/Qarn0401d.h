@@ -4,27 +4,29 @@
 // excise articles and has none yet, numbered from the protocol counter of its year and
 // series, its source marked, all in one transaction; page 2 lists what the run generated.
 #include "host/ui/Dbchildpars.h"
+#include "registers/Lumo_dialogoregistro.h"
 
 #include <QDateTime>
-#include <QHash>
 #include <QMap>
 #include <QPair>
 #include <QPointer>
 #include <QStringList>
+#include <QVariantList>
 
 #include <memory>
 #include <vector>
 
-class TDataSet;
-class TField;
 class TXClientTable;
 class TXTable;
+namespace kv8db {
+class ScritturaRighe;
+}
 
 namespace Ui {
 class Qarn0401d;
 }
 
-class TFqarn0401d : public TFDBChildParsPage {
+class TFqarn0401d : public TDialogoRegistro<TFDBChildParsPage> {
     Q_OBJECT
 public:
     explicit TFqarn0401d(QWidget *owner = nullptr);
@@ -37,7 +39,6 @@ public:
 
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;
-    void XFormCloseQuery(bool &canClose) override;
     void btEseguiClick() override;
 
     // A source document kind: its head and row tables and keys.
@@ -60,12 +61,13 @@ private:
     struct Scrittura {
         int Tipo;
         Sorgente Fonte;
-        std::unique_ptr<TXClientTable> Teste, Righe, Sorgenti;
+        std::unique_ptr<kv8db::ScritturaRighe> Teste, Righe;
+        std::unique_ptr<TXClientTable> Sorgenti;
         QStringList Note;
         // per year and series: the last number given in the run, stored at its end
         QMap<QPair<int, int>, int> Numeri;
-        // the fields of the heads and rows written, looked up once a run
-        QHash<const char *, TField *> CampiTeste, CampiRighe;
+        // the heads made, as the list on page 2 shows them
+        std::vector<QVariantList> Elenco;
     };
 
     // The selection of the source heads, " AND "-joined; the head table is T, its customer C
@@ -79,9 +81,10 @@ private:
     void CreaTestata(Scrittura &w, const TestaSorgente &t);
     void CreaRighe(Scrittura &w, const RigaSorgente &r);
     void AggiornaTestaDoc(Scrittura &w, const TestaSorgente &t);
+    // Once the run is committed: the heads it made into the list on page 2.
+    void ScriviElenco(const std::vector<QVariantList> &elenco);
 
     Ui::Qarn0401d *ui;
-    bool inCorso_ = false;
 };
 
 inline QPointer<TFqarn0401d> Fqarn0401d;

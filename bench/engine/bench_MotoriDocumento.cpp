@@ -7,7 +7,8 @@
 // from GROUP BY VAT code, account and agent. On SQLite and (with KV8_TEST_PG) PostgreSQL.
 // Prints the ratio of the whole, of the movements and of the totals, and of each step (best
 // of the rounds; target within 5x), and checks that both runs leave the same movements, stock
-// and totals rows after each step.
+// and totals rows after each step. Each round measures a run on a connection that has already
+// run the same work once, as a program's connection has.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
 #include "bench/support/BenchParti.h"
@@ -327,37 +328,52 @@ bool Sql(TXDatabase &db, int stato, double *tempi)
     return true;
 }
 
+// One round: the note new, modified and deleted in one transaction; false when a step failed.
+bool Giro(TXDatabase &db, Engine *e, Phase fase, double &secondi, double *passi, double *parti)
+{
+    Azzera(db);
+    TXTransaction transazione(db);
+    const int stati[PassoCount] = {2, 1, 3};
+    for (int passo = Nuovo; passo < PassoCount; ++passo) {
+        if (passo == Modificato)
+            CambiaQuantita(db, 1);
+        const auto t0 = Clock::now();
+        const bool riuscito = fase == FaseMotori ? Motori(db, stati[passo], parti) : Sql(db, stati[passo], parti);
+        passi[passo] = benchruns::Seconds(t0);
+        secondi += passi[passo];
+        if (!riuscito)
+            return false;
+        e->impronta[fase][passo] = Impronta(db);
+    }
+    CambiaQuantita(db, -1);
+    const auto t0 = Clock::now();
+    transazione.Commit();
+    secondi += benchruns::Seconds(t0);
+    return true;
+}
+
+// Each round opens its connection: a first untimed round reads what the program reads once per
+// connection (the tables' columns, the lookups, the statements), then the round measured.
 void Esegui(benchmark::State &state, Engine *e, Phase fase)
 {
     Globale globale(e);
     TXDatabase &db = globale.Db();
     Initialize();
     KV8Config::Set(QStringLiteral("FBPRA01"), QStringLiteral("FlProvvigioni"), 1);
+    double secondi = 0;
+    double passi[PassoCount] = {0, 0, 0};
+    double parti[ParteCount] = {0, 0};
+    if (!Giro(db, e, fase, secondi, passi, parti)) {
+        state.SkipWithError("documento non registrato");
+        return;
+    }
     for (auto _ : state) {
-        Azzera(db);
-        double secondi = 0;
-        double passi[PassoCount] = {0, 0, 0};
-        double parti[ParteCount] = {0, 0};
-        {
-            TXTransaction transazione(db);
-            const int stati[PassoCount] = {2, 1, 3};
-            for (int passo = Nuovo; passo < PassoCount; ++passo) {
-                if (passo == Modificato)
-                    CambiaQuantita(db, 1);
-                const auto t0 = Clock::now();
-                const bool riuscito = fase == FaseMotori ? Motori(db, stati[passo], parti) : Sql(db, stati[passo], parti);
-                passi[passo] = benchruns::Seconds(t0);
-                secondi += passi[passo];
-                if (!riuscito) {
-                    state.SkipWithError("documento non registrato");
-                    return;
-                }
-                e->impronta[fase][passo] = Impronta(db);
-            }
-            CambiaQuantita(db, -1);
-            const auto t0 = Clock::now();
-            transazione.Commit();
-            secondi += benchruns::Seconds(t0);
+        secondi = 0;
+        std::fill(std::begin(passi), std::end(passi), 0.0);
+        std::fill(std::begin(parti), std::end(parti), 0.0);
+        if (!Giro(db, e, fase, secondi, passi, parti)) {
+            state.SkipWithError("documento non registrato");
+            return;
         }
         state.SetIterationTime(secondi);
         if (secondi < e->best[fase]) {

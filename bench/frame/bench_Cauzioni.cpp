@@ -16,6 +16,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -208,7 +209,8 @@ int main(int argc, char **argv)
     engines.push_back(MakeEngine("sqlite", QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("bench.db"))));
     const QString server = qEnvironmentVariable("KV8_TEST_PG");
     if (!server.isEmpty()) {
-        const QString schema = QStringLiteral("kv8benchframe");
+        // one schema per run: runs at the same time on the same server leave each other alone
+        const QString schema = QStringLiteral("kv8benchframe_%1").arg(QCoreApplication::applicationPid());
         auto e = MakeEngine("postgres", benchruns::SchemaPulito(server, schema));
         e->schema = schema;
         engines.push_back(std::move(e));

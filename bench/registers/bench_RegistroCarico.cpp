@@ -4,7 +4,9 @@
 // totals by the register dialog (up to the print), and the same category totals computed by
 // one SQL aggregate, on SQLite and (with KV8_TEST_PG) on PostgreSQL. Prints the ratio
 // register / SQL (best of the rounds; target within 3x) with the totals compared, the time of
-// the print's rendering and the peak resident memory of the whole program.
+// the print's rendering and the peak resident memory of the whole program. On PostgreSQL also
+// the floor of any run that brings the rows to the local work table: the server's own time for
+// the register's ordered statement, and a raw forward-only Qt read of every value of its rows.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds; KV8_BENCH_MOVIMENTI the movements.
 #include "bench/registers/AnnoMovimenti.h"
 #include "bench/registers/BenchRegistri.h"
@@ -15,6 +17,7 @@
 #include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
 #include "host/db/DMIDataBases.h"
+#include "host/db/SqlTranslator.h"
 #include "host/report/TfKV8ReportB.h"
 #include "registers/Lumo_registri.h"
 #include "registers/Qarn0101d.h"
@@ -23,7 +26,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QMap>
+#include <QRegularExpression>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <sys/resource.h>
 
@@ -37,7 +42,7 @@ namespace {
 
 const int kMovimenti = benchruns::Rounds("KV8_BENCH_MOVIMENTI", 200000);
 
-enum Phase { Registro, Sql, Stampa, PhaseCount };
+enum Phase { Registro, Sql, Stampa, Server, Lettura, PhaseCount };
 
 struct Engine : benchregistri::Motore {
     Engine() { std::fill(std::begin(best), std::end(best), std::numeric_limits<double>::infinity()); }
@@ -95,6 +100,54 @@ void BenchSql(benchmark::State &state, Engine *e)
     }
 }
 
+// PostgreSQL: the register's statement with its period written in, as the server runs it.
+QString SqlRigheServer()
+{
+    QString sql = SqlTranslator::Translate(UT_LMQ_RG_SqlRigheCarico(1), DbEngine::PostgreSQL);
+    sql.replace(sql.indexOf(u'?'), 1, QStringLiteral("TIMESTAMP '2026-01-01 00:00:00'"));
+    sql.replace(sql.indexOf(u'?'), 1, QStringLiteral("TIMESTAMP '2026-12-31 23:59:59.999'"));
+    return sql;
+}
+
+// PostgreSQL: the server's execution time of the register's ordered statement (EXPLAIN
+// ANALYZE, no row sent), then the time of a raw forward-only read of all its rows and values.
+void BenchPavimento(benchmark::State &state, Engine *e)
+{
+    Globale globale(e);
+    const QString sql = SqlRigheServer();
+    for (auto _ : state) {
+        QSqlQuery spiega(globale.Db().Connection());
+        if (!spiega.exec(QStringLiteral("EXPLAIN (ANALYZE, TIMING OFF) ") + sql)) {
+            state.SkipWithError("EXPLAIN failed");
+            return;
+        }
+        const QRegularExpression esecuzione(QStringLiteral("Execution Time: ([0-9.]+) ms"));
+        while (spiega.next()) {
+            const QRegularExpressionMatch m = esecuzione.match(spiega.value(0).toString());
+            if (m.hasMatch())
+                e->best[Server] = std::min(e->best[Server], m.captured(1).toDouble() / 1000);
+        }
+        const auto t0 = std::chrono::steady_clock::now();
+        QSqlQuery q(globale.Db().Connection());
+        q.setForwardOnly(true);
+        if (!q.exec(sql)) {
+            state.SkipWithError("read failed");
+            return;
+        }
+        const int colonne = q.record().count();
+        int righe = 0;
+        while (q.next()) {
+            for (int i = 0; i < colonne; ++i)
+                benchmark::DoNotOptimize(q.value(i));
+            ++righe;
+        }
+        const double secondi = benchruns::Seconds(t0);
+        state.SetIterationTime(secondi);
+        state.counters["righe"] = righe;
+        e->best[Lettura] = std::min(e->best[Lettura], secondi);
+    }
+}
+
 // The graphic print of the last register run, rendered without being delivered.
 void BenchStampa(benchmark::State &state, Engine *e)
 {
@@ -131,6 +184,9 @@ void Prepara()
             benchruns::RegisterOneShot(prefix + "sql", BenchSql, e.get());
         }
         benchruns::RegisterOneShot(prefix + "stampa", BenchStampa, e.get());
+        if (e->Postgres())
+            for (int round = 0; round < engines.Giri(*e); ++round)
+                benchruns::RegisterOneShot(prefix + "pavimento", BenchPavimento, e.get());
     }
 }
 
@@ -145,6 +201,12 @@ void Riporta()
         std::printf("  %-8s %.2fx (%.0f ms / %.0f ms), %d register rows%s\n", e->label, e->best[Registro] / e->best[Sql],
                     e->best[Registro] * 1000, e->best[Sql] * 1000, e->righe,
                     benchregistri::Uguali(e->totali[0], e->totali[1]) ? "" : "   CATEGORY TOTALS DIFFER");
+        if (e->best[Server] != std::numeric_limits<double>::infinity()
+            && e->best[Lettura] != std::numeric_limits<double>::infinity())
+            std::printf("  %-8s floor: the server runs the ordered statement in %.0f ms (%.2fx), a raw forward-only "
+                        "Qt read of its rows takes %.0f ms (%.2fx)\n",
+                        e->label, e->best[Server] * 1000, e->best[Server] / e->best[Sql], e->best[Lettura] * 1000,
+                        e->best[Lettura] / e->best[Sql]);
         if (e->best[Stampa] != std::numeric_limits<double>::infinity())
             std::printf("  %-8s print rendered in %.0f ms\n", e->label, e->best[Stampa] * 1000);
     }

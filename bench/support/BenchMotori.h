@@ -4,6 +4,7 @@
 // fingerprint of what it left.
 #include "bench/support/BenchRuns.h"
 
+#include <QCoreApplication>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
@@ -97,8 +98,11 @@ public:
         cartella_ = std::make_unique<QTemporaryDir>();
         Aggiungi("sqlite", QStringLiteral("sqlite:") + cartella_->filePath(file), QString(), semina);
         server_ = qEnvironmentVariable("KV8_TEST_PG");
-        if (!server_.isEmpty())
-            Aggiungi("postgres", SchemaPulito(server_, schema), schema, semina);
+        if (!server_.isEmpty()) {
+            // one schema per run: runs at the same time on the same server leave each other alone
+            const QString proprio = schema + u'_' + QString::number(QCoreApplication::applicationPid());
+            Aggiungi("postgres", SchemaPulito(server_, proprio), proprio, semina);
+        }
     }
 
     // The rounds of every engine (KV8_BENCH_ROUNDS on SQLite, KV8_BENCH_PG_ROUNDS on

@@ -16,6 +16,7 @@
 #include "host/data/TXQuery.h"
 #include "host/db/DMIDataBases.h"
 #include "host/db/TXDatabase.h"
+#include "host/db/TXTransaction.h"
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/Forms.h"
 #include "host/ui/Kmessages.h"
@@ -26,6 +27,8 @@
 #include <QPair>
 #include <QScopeGuard>
 #include <QSet>
+
+#include <array>
 
 using Funzioni::CompDec;
 using Funzioni::KRound;
@@ -59,28 +62,28 @@ QString Codice(const QString &codice)
 
 // A field by name, or nullptr. The generator reads and sets the same columns of the same
 // datasets row after row: a field found once is taken again from its position while the
-// dataset holds a field of that name there.
+// dataset holds there the same field under the same name.
 TField *Campo(const TDataSet *ds, const char *nome)
 {
     struct Posto {
-        qsizetype indice;
-        const TField *campo;
+        const TDataSet *ds = nullptr;
+        const char *nome = nullptr;
+        qsizetype indice = 0;
+        const TField *campo = nullptr;
+        QString nomeCampo;
     };
-    static QHash<QPair<const TDataSet *, const char *>, Posto> trovati;
-    const auto chiave = qMakePair(ds, nome);
+    static std::array<Posto, 2048> posti;
+    const auto chiave = (reinterpret_cast<quintptr>(ds) >> 4) * 31 + (reinterpret_cast<quintptr>(nome) >> 1);
+    Posto &posto = posti[(chiave ^ (chiave >> 11)) % posti.size()];
     const QList<TField *> &campi = ds->FieldList();
-    if (const auto it = trovati.constFind(chiave); it != trovati.cend() && it->indice < campi.size()) {
-        TField *f = campi.at(it->indice);
-        if (f == it->campo
-            && (f->FieldName() == QLatin1String(nome) || f->FieldName().compare(QLatin1String(nome), Qt::CaseInsensitive) == 0))
+    if (posto.ds == ds && posto.nome == nome && posto.indice < campi.size()) {
+        TField *f = campi.at(posto.indice);
+        if (f == posto.campo && f->FieldName() == posto.nomeCampo)
             return f;
     }
     TField *f = ds->FindField(QLatin1String(nome));
-    if (f) {
-        if (trovati.size() > 4096)
-            trovati.clear();
-        trovati.insert(chiave, {campi.indexOf(f), f});
-    }
+    if (f)
+        posto = {ds, nome, campi.indexOf(f), f, f->FieldName()};
     return f;
 }
 
@@ -157,6 +160,82 @@ void Esegui(bool riuscito, const QString &messaggio)
 }
 
 } // namespace
+
+// Lookups kept for the open transaction of their connection: dropped at its end and when a
+// statement in it may write one of their tables.
+class TDMIBMag::TLetture : public TXTransactionListener {
+public:
+    QHash<QString, std::optional<TArticoloMag>> Articoli;
+    QHash<QString, std::optional<TCausaleMag>> Causali;
+    QHash<QPair<QPair<int, int>, QString>, std::optional<QString>> Collegamenti; // by kind, row type, causal
+    QHash<QPair<int, int>, std::optional<Tipirigo::TRTipoRigo>> TipiRigo;
+    QHash<qint64, std::optional<int>> Esercizi; // by day
+    struct {
+        bool Valido = false;
+        QString Causale;
+        int Numero = 0;
+        int Anno = 0;
+        int Serie = 0;
+        QString Testo;
+    } Riferimento; // the last document's reference
+
+    void Svuota()
+    {
+        Articoli.clear();
+        Causali.clear();
+        Collegamenti.clear();
+        TipiRigo.clear();
+        Esercizi.clear();
+        Riferimento.Valido = false;
+    }
+
+protected:
+    void TransactionCommitted() override { Fine(); }
+    void TransactionRolledBack() override { Fine(); }
+    void TableWritten() override { Svuota(); }
+
+private:
+    void Fine()
+    {
+        Svuota();
+        StopListening();
+    }
+};
+
+TDMIBMag::TLetture *TDMIBMag::Letture()
+{
+    TXDatabase &db = TDMIBase::Crea()->lkArticoli->Database();
+    if (!db.InTransaction())
+        return nullptr;
+    if (!letture_)
+        letture_ = std::make_unique<TLetture>();
+    if (letture_->ListenedDatabase() != &db) {
+        letture_->Svuota();
+        letture_->Listen(&db, {QStringLiteral("Articoli"), QStringLiteral("CausaliMagaz"), QStringLiteral("CausaliDocMagaz"),
+                               QStringLiteral("TipiRigo"), QStringLiteral("EserciziMagazzino")});
+    }
+    return letture_.get();
+}
+
+TField *TDMIBMag::CampoDataset(const TDataSet *ds, const char *nome)
+{
+    return Campo(ds, nome);
+}
+
+std::optional<TDMIBMag::TArticoloMag> TDMIBMag::LeggiArticolo(const QString &idProdotto)
+{
+    TLetture *letture = Letture();
+    if (letture)
+        if (const auto it = letture->Articoli.constFind(idProdotto); it != letture->Articoli.cend())
+            return *it;
+    std::optional<TArticoloMag> articolo;
+    TXlkTable *t = TDMIBase::Crea()->lkArticoli;
+    if (TDMIBase::Posiziona(t, QStringLiteral("IdProdotto"), {idProdotto}))
+        articolo = TArticoloMag{F(t, "FlTipoCarico")->AsInteger(), F(t, "IdUM1")->AsString().trimmed()};
+    if (letture)
+        letture->Articoli.insert(idProdotto, articolo);
+    return articolo;
+}
 
 TDMIBMag::TDMIBMag(QObject *owner) : TDataModule(owner)
 {
@@ -305,7 +384,6 @@ void TDMIBMag::ErroreMovimento(TContestoMovimento &c, const std::exception &e)
 
 bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
 {
-    TDMIBase *base = TDMIBase::Crea();
     const QString prodotto = F(c.Rigo, "IdProdotto")->AsString().trimmed();
     const int tipoRigo = F(c.Rigo, "TipoRigo")->AsInteger();
     const KV8Config::TFMBAS01 magazzino = KV8Config::GetFMBAS01();
@@ -317,9 +395,10 @@ bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
     // 1-2. the article, and rows that book no stock (a row without article among them)
     bool senzaMagazzino = prodotto.isEmpty();
     if (!senzaMagazzino) {
-        if (!TDMIBase::Posiziona(base->lkArticoli, QStringLiteral("IdProdotto"), {prodotto}))
+        const std::optional<TArticoloMag> articolo = LeggiArticolo(prodotto);
+        if (!articolo)
             throw Exception(QStringLiteral("Prodotto ") + prodotto + QStringLiteral(" non esistente "));
-        const int carico = F(base->lkArticoli, "FlTipoCarico")->AsInteger();
+        const int carico = articolo->FlTipoCarico;
         senzaMagazzino = (carico >= 10 && carico <= 13) || carico == 20;
         if (!senzaMagazzino && c.CodTipoDoc == 0 && Intero(c.Testa, "FlContoLavoro") == 1) {
             const int contoLavoro = KV8Config::GetFSCLV01().TipoRigoContoLavoro;
@@ -365,7 +444,15 @@ bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
     const QString campoTesta = CampoChiaveTesta(c.CodTipoDoc);
     c.KRigo = campoRigo.isEmpty() ? 0 : c.Rigo->FieldByName(campoRigo)->AsInteger();
     c.KTesta = campoTesta.isEmpty() ? 0 : c.Testa->FieldByName(campoTesta)->AsInteger();
-    c.TipoRigo = Tipirigo::TRGetTipoRigo(c.CodTipoDoc, 0, tipoRigo);
+    if (TLetture *letture = Letture()) {
+        const QPair<int, int> chiave(c.CodTipoDoc, tipoRigo);
+        auto it = letture->TipiRigo.find(chiave);
+        if (it == letture->TipiRigo.end())
+            it = letture->TipiRigo.insert(chiave, Tipirigo::TRGetTipoRigo(c.CodTipoDoc, 0, tipoRigo));
+        c.TipoRigo = *it;
+    } else {
+        c.TipoRigo = Tipirigo::TRGetTipoRigo(c.CodTipoDoc, 0, tipoRigo);
+    }
     c.AggiornaSaldi = c.CodTipoDoc != 6 || Intero(c.Testa, "FlAggSaldi") == 1;
 
     // 8. the document's serial records
@@ -457,26 +544,54 @@ void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
 
 bool TDMIBMag::CausaleCollegata(int codTipoDoc, const QString &idCausale, int tipoRigo, QString &idCausaleMaga)
 {
-    TXlkTable *t = TDMIBase::Crea()->lkCausaliDocMagaz;
-    // most rows have no link: a missing one does not read the table again
-    if (!TDMIBase::Posiziona(t, QStringLiteral("FlTipoDoc;IdCausale;TipoRigo"),
-                             {codTipoDoc, Codice(idCausale.trimmed()), tipoRigo}, false))
+    const QString codice = Codice(idCausale.trimmed());
+    TLetture *letture = Letture();
+    const QPair<QPair<int, int>, QString> chiave(qMakePair(codTipoDoc, tipoRigo), codice);
+    std::optional<QString> collegata;
+    if (letture && letture->Collegamenti.contains(chiave)) {
+        collegata = letture->Collegamenti.value(chiave);
+    } else {
+        TXlkTable *t = TDMIBase::Crea()->lkCausaliDocMagaz;
+        // most rows have no link: a missing one does not read the table again
+        if (TDMIBase::Posiziona(t, QStringLiteral("FlTipoDoc;IdCausale;TipoRigo"), {codTipoDoc, codice, tipoRigo}, false))
+            collegata = F(t, "IdCausaleMaga")->AsString();
+        if (letture)
+            letture->Collegamenti.insert(chiave, collegata);
+    }
+    if (!collegata)
         return false;
-    idCausaleMaga = F(t, "IdCausaleMaga")->AsString();
+    idCausaleMaga = *collegata;
     return true;
 }
 
 bool TDMIBMag::LeggiCausale(const QString &idCausale, TCausaleMag &causale)
 {
     const QString codice = idCausale.trimmed();
-    TXlkTable *t = TDMIBase::Crea()->lkCausMagaz;
-    if (codice.isEmpty() || !TDMIBase::Posiziona(t, QStringLiteral("IdCausale"), {codice}))
+    if (codice.isEmpty())
         return false;
-    causale.IdCausale = codice;
-    causale.IdContropartita = F(t, "IdContropartita")->AsString().trimmed();
-    causale.FlClasse = F(t, "FlClasse")->AsInteger();
-    causale.FlEsistenza = F(t, "FlEsistenza")->AsInteger();
-    causale.FlPartita = F(t, "FlPartita")->AsInteger();
+    TLetture *letture = Letture();
+    if (letture)
+        if (const auto it = letture->Causali.constFind(codice); it != letture->Causali.cend()) {
+            if (!*it)
+                return false;
+            causale = **it;
+            return true;
+        }
+    TXlkTable *t = TDMIBase::Crea()->lkCausMagaz;
+    std::optional<TCausaleMag> letta;
+    if (TDMIBase::Posiziona(t, QStringLiteral("IdCausale"), {codice})) {
+        letta = TCausaleMag();
+        letta->IdCausale = codice;
+        letta->IdContropartita = F(t, "IdContropartita")->AsString().trimmed();
+        letta->FlClasse = F(t, "FlClasse")->AsInteger();
+        letta->FlEsistenza = F(t, "FlEsistenza")->AsInteger();
+        letta->FlPartita = F(t, "FlPartita")->AsInteger();
+    }
+    if (letture)
+        letture->Causali.insert(codice, letta);
+    if (!letta)
+        return false;
+    causale = *letta;
     return true;
 }
 
@@ -548,6 +663,23 @@ double TDMIBMag::QuantitaMovimento(TContestoMovimento &c, double quantita, bool 
     return q;
 }
 
+QString TDMIBMag::RiferimentoDocumento(TDataSet *testa)
+{
+    const QString causale = Testo(testa, "IdCausale");
+    const int numero = Intero(testa, "Numero");
+    const int anno = Intero(testa, "Anno");
+    const int serie = Intero(testa, "Serie");
+    TLetture *letture = Letture();
+    if (letture && letture->Riferimento.Valido && letture->Riferimento.Numero == numero && letture->Riferimento.Anno == anno
+        && letture->Riferimento.Serie == serie && letture->Riferimento.Causale == causale)
+        return letture->Riferimento.Testo;
+    const QString riferimento = causale.trimmed() + QLatin1Char('-') + KFormati::FormatFloat(QStringLiteral("000000"), numero);
+    const QString testo = TDMIBbas::Crea()->FormattaNumeroDocumento(riferimento, anno, serie, numero, causale);
+    if (letture)
+        letture->Riferimento = {true, causale, numero, anno, serie, testo};
+    return testo;
+}
+
 void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
 {
     TDataSet *m = c.Movimenti;
@@ -570,8 +702,6 @@ void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
     F(m, "MeseCompetenza")->SetAsInteger(data.isNull() ? 0 : data.date().month());
 
     // 3. the other party and the document's reference
-    const QString riferimento =
-        Testo(t, "IdCausale").trimmed() + QLatin1Char('-') + KFormati::FormatFloat(QStringLiteral("000000"), Intero(t, "Numero"));
     QString tipoConto;
     QString conto;
     if (Vendita(tipo)) {
@@ -597,11 +727,8 @@ void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
     F(m, "IdLotto")->SetAsString(Testo(r, "IdLotto"));
     F(m, "IdProgetto")->SetAsString(Testo(r, "IdProgetto"));
     F(m, "IdStagione")->SetAsString(Testo(r, "IdStagione"));
-    TDMIBbas *bbas = TDMIBbas::Crea();
-    F(m, "RifDocumento")
-        ->SetAsString(bbas->FormattaNumeroDocumento(riferimento, Intero(t, "Anno"), Intero(t, "Serie"), Intero(t, "Numero"),
-                                                    Testo(t, "IdCausale"))
-                          .left(F(m, "RifDocumento")->Size()));
+    TField *rifDocumento = F(m, "RifDocumento");
+    rifDocumento->SetAsString(RiferimentoDocumento(t).left(rifDocumento->Size()));
 
     // 4. warehouses and article
     const int magazzino = Intero(r, "IdMagazzino");
@@ -909,6 +1036,22 @@ bool TDMIBMag::TrovaEsercizioDallaData(const QDateTime &data, int &esercizio)
 {
     if (data.isNull())
         return false;
+    TLetture *letture = Letture();
+    if (letture)
+        if (const auto it = letture->Esercizi.constFind(data.date().toJulianDay()); it != letture->Esercizi.cend()) {
+            if (!*it)
+                return false;
+            esercizio = **it;
+            return true;
+        }
+    const bool trovato = CercaEsercizio(data, esercizio);
+    if (letture)
+        letture->Esercizi.insert(data.date().toJulianDay(), trovato ? std::optional<int>(esercizio) : std::nullopt);
+    return trovato;
+}
+
+bool TDMIBMag::CercaEsercizio(const QDateTime &data, int &esercizio)
+{
     TXlkTable *t = TDMIBase::Crea()->lkEserciziMag;
     const auto contiene = [&] {
         const QDateTime inizio = F(t, "DataInizio")->AsDateTime();
@@ -996,11 +1139,11 @@ bool TDMIBMag::AggiornaEsistenzeProgetti(TDataSet *, bool)
 bool TDMIBMag::ConvQuantitaProdotto(const QString &idProdotto, const QString &idUM, double fattConv, double quantita,
                                     double &risultato)
 {
-    TXlkTable *t = TDMIBase::Crea()->lkArticoli;
-    if (!TDMIBase::Posiziona(t, QStringLiteral("IdProdotto"), {idProdotto.trimmed()}))
+    const std::optional<TArticoloMag> articolo = LeggiArticolo(idProdotto.trimmed());
+    if (!articolo)
         return false;
     const QString unita = idUM.trimmed();
-    const QString propria = F(t, "IdUM1")->AsString().trimmed();
+    const QString &propria = articolo->IdUM1;
     if (unita.isEmpty() || unita.compare(propria, Qt::CaseInsensitive) == 0) {
         risultato = KRound(quantita, DecQuantita());
         return true;

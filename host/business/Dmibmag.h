@@ -17,9 +17,11 @@
 #include <QString>
 
 #include <exception>
+#include <memory>
 #include <optional>
 
 class TDataSet;
+class TField;
 class TXClientTable;
 class TXQuery;
 
@@ -207,6 +209,9 @@ public:
     // Whether a row of a sales kind (0, 1, 6) is of a row type whose negative quantities
     // follow the sign of the causal (KV8Config FSVEN01).
     static bool RigoDiReso(int codTipoDoc, int tipoRigo);
+    // A field of a dataset by name, found again at its position row after row; nullptr when
+    // the dataset has none.
+    static TField *CampoDataset(const TDataSet *ds, const char *nome);
 
 protected:
     // A quantity of the row signed as the movements take it (returns) and converted to the
@@ -228,6 +233,24 @@ protected:
     void LeggiDocumento(TContestoMovimento &c);
 
 private:
+    // What the movements take of an article.
+    struct TArticoloMag {
+        int FlTipoCarico = 0;
+        QString IdUM1;
+    };
+    // The article of a code (trimmed); none when it does not exist.
+    std::optional<TArticoloMag> LeggiArticolo(const QString &idProdotto);
+    // The document's reference a movement carries (RifDocumento), from its head.
+    QString RiferimentoDocumento(TDataSet *testa);
+    // TrovaEsercizioDallaData without the lookups kept.
+    bool CercaEsercizio(const QDateTime &data, int &esercizio);
+    // Lookups the generator makes row after row (articles, causals and their links, row types,
+    // exercises, the document's reference), kept while a transaction of the lookups' connection
+    // is open: nullptr outside one.
+    class TLetture;
+    TLetture *Letture();
+    std::unique_ptr<TLetture> letture_;
+
     bool AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const QString &campi, bool partita, bool storno);
 
     // The document LeggiDocumento last read, and the movements of it with lot details.

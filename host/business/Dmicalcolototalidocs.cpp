@@ -22,6 +22,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <tuple>
 
 using namespace Funzioni;
 
@@ -409,7 +410,17 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InitParametriCoda(TXParam_TotaliDocs &Param)
     const int k = Param.CodTipoDoc;
     // 2.6 stamp duty in the document currency, the common head fields
     double bollo = 0, soglia = 0;
-    GetValoriSpeseBolli(Param.DataDocumento, bollo, soglia);
+    if (!Param.ValoriBolli) {
+        GetValoriSpeseBolli(Param.DataDocumento, bollo, soglia);
+    } else {
+        const QDate giorno = Param.DataDocumento.date();
+        auto letti = Param.ValoriBolli->find(giorno);
+        if (letti == Param.ValoriBolli->end()) {
+            GetValoriSpeseBolli(Param.DataDocumento, bollo, soglia);
+            letti = Param.ValoriBolli->emplace(giorno, std::make_pair(bollo, soglia)).first;
+        }
+        std::tie(bollo, soglia) = letti->second;
+    }
     Param.ImportoBollo = CalcValoreDivisa(bollo, Param.CambioEuro, Param.DataDocumento, Param.IdDivisa, Param.DecValore);
     Param.SogliaBollo = CalcValoreDivisa(soglia, Param.CambioEuro, Param.DataDocumento, Param.IdDivisa, Param.DecValore);
     Param.FlScorporo = Intero(t, QStringLiteral("FlScorporo"));

@@ -52,6 +52,9 @@ struct TXParam_TotaliDocs {
     // Deadlines given by the caller (dates moved, amounts set): when any date is set they are
     // the document's instalments instead of those of the payment.
     std::array<TScadenzaDoc, 81> Scadenze;
+    // A batch run's stamp-duty values (amount, threshold) by document date, held by the caller
+    // for the run: each date read once (null: read for every document).
+    std::map<QDate, std::pair<double, double>> *ValoriBolli = nullptr;
 
     // ---- filled by TOTDOCS_InitParametri from the head
     QString IdClienteTp;        // account type and code: the customer, or the supplier on the supplier side

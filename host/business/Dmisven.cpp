@@ -61,7 +61,8 @@ bool TDMISVen::PosizionaFattura(qint64 kFattCliT)
 
 bool TDMISVen::PosizionaRigoOrdine(qint64 kOrdiniCliR)
 {
-    return Posiziona(tOrdiniCliR, QStringLiteral("KOrdiniCliR"), kOrdiniCliR);
+    Funzioni::CheckTabOpen(tOrdiniCliR);
+    return kOrdiniCliR != 0 && tOrdiniCliR->LocateAsStored(QStringLiteral("KOrdiniCliR"), kOrdiniCliR);
 }
 
 bool TDMISVen::RigheOrdineArticolo(const QString &idClienteTp, const QString &idCliente, const QString &idProdotto,

@@ -22,7 +22,9 @@ public:
     TXClientTable *tOrdiniCliR;  // OrdiniCliRighe, located by KOrdiniCliR
 
     // The head of a delivery note, an invoice, or the order row of a key: false when there is
-    // none (the table's cursor then stays where it was).
+    // none (the table's cursor then stays where it was). The order row is read as stored now
+    // (what another user changed since an earlier save is seen), unless this program wrote it
+    // in the open transaction.
     virtual bool PosizionaBolla(qint64 kBolleCliT);
     virtual bool PosizionaFattura(qint64 kFattCliT);
     virtual bool PosizionaRigoOrdine(qint64 kOrdiniCliR);

@@ -170,7 +170,10 @@ double CalcoloValoriRigo(const TKRigoDoc &rigo, int modo)
     if (rigo.TabDivise) {
         CheckTabOpen(rigo.TabDivise);
         const QString divisa = rigo.IdDivisa.trimmed().isEmpty() ? DivisaGestione(0) : rigo.IdDivisa.trimmed();
-        if (rigo.TabDivise->Locate(QStringLiteral("IdDivisa"), divisa))
+        // a document's rows share their currency: the table is on it already from the row before
+        const bool suDivisa = !rigo.TabDivise->IsEmpty()
+                              && rigo.TabDivise->FieldByName(QStringLiteral("IdDivisa"))->AsString() == divisa;
+        if (suDivisa || rigo.TabDivise->Locate(QStringLiteral("IdDivisa"), divisa))
             decimali = rigo.TabDivise->FieldByName(QStringLiteral("DecValore"))->AsInteger();
     }
     const int decimaliIT = KFormati::GetDecimali(KFormati::fnValoreIT);
@@ -178,19 +181,17 @@ double CalcoloValoriRigo(const TKRigoDoc &rigo, int modo)
         return CalcValoreEURO(rigo.IdDivisa, decimaliIT, valore, rigo.Cambio, rigo.DataDocumento);
     };
     double base = rigo.FlPrezzoForf ? rigo.Prezzo : rigo.Quantita * rigo.Prezzo;
-    const double lordo = KRound(base, decimali);
-    if (modo == 1)
-        return lordo;
-    if (modo == 4)
-        return nazionale(lordo);
+    if (modo == 1 || modo == 4) {
+        const double lordo = KRound(base, decimali);
+        return modo == 1 ? lordo : nazionale(lordo);
+    }
     const double segno = CFG.SegnoSconti;
     for (int k = 0; k < 5 && k < CFG.NumScontiRigo; ++k)
         base += segno * base * rigo.Sconto[k] / 100.0;
-    const double netto = KRound(base, decimali);
-    if (modo == 2)
-        return netto;
-    if (modo == 5)
-        return nazionale(netto);
+    if (modo == 2 || modo == 5) {
+        const double netto = KRound(base, decimali);
+        return modo == 2 ? netto : nazionale(netto);
+    }
     for (int k = 0; k < 5 && k < CFG.NumScontiTesta; ++k)
         base += segno * base * rigo.ScontoTesta[k] / 100.0;
     base += segno * base * rigo.ScontoPagamento / 100.0;

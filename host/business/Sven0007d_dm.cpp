@@ -14,8 +14,10 @@
 #include "host/db/DMIDataBases.h"
 #include "host/ui/ClassRegistry.h"
 
+#include <QScopeGuard>
 #include <QSqlRecord>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Funzioni;
@@ -111,11 +113,6 @@ TfSVen0007d_DM::TfSVen0007d_DM(QObject *owner) : TDataModule(owner)
     qBollaR->SQL << QStringLiteral("SELECT *") << QStringLiteral("FROM BolleCliRighe")
                  << QStringLiteral("WHERE KBolleCliT = :KBolleCliT") << QStringLiteral("ORDER BY NumOrdine, KBolleCliR");
     qRigheBolla = Create<TXQuery>(QStringLiteral("qRigheBolla"));
-    tBolleR = Create<TXClientTable>(QStringLiteral("tBolleR"));
-    tBolleR->SetTableName(QStringLiteral("BolleCliRighe"));
-    tBolleR->SetXWhereVuoto(QStringLiteral("KBolleCliR = -1"));
-    // the marks reach the database in multi-row statements before the commit
-    tBolleR->SetDeferredWrites(true);
     tDettQta = Create<TXClientTable>(QStringLiteral("tDettQta"));
     tScadenze = Create<TXClientTable>(QStringLiteral("tScadenze"));
     tScadenze->SetTableName(QStringLiteral("BolleCliTot"));
@@ -184,6 +181,7 @@ void TfSVen0007d_DM::InternalGenerazioneFatture()
     }
     qSelBolle->Close();
     qRigheBolla->Close();
+    SegnaRigheBolle();
     CalcolaTotaliFatture();
 }
 
@@ -191,6 +189,8 @@ void TfSVen0007d_DM::PreparaTabelle()
 {
     const bool provvisoria = Parametri.FlProvvisoria == 1;
     righeLette_ = false;
+    righeFatturate_.clear();
+    valoriBolli_.clear();
     Imposta(tFattureT, provvisoria, QStringLiteral("FattureCliTeste"), QStringLiteral("t_FattureCliT"),
             QStringLiteral("KFattCliT"));
     Imposta(tFattureR, provvisoria, QStringLiteral("FattureCliRighe"), QStringLiteral("t_FattureCliR"),
@@ -199,11 +199,28 @@ void TfSVen0007d_DM::PreparaTabelle()
             QStringLiteral("KFattCliT;TipoRecord;Progressivo"));
     Imposta(tDettQta, provvisoria, QStringLiteral("DettQtaDoc"), QStringLiteral("t_DettQtaDoc"),
             QStringLiteral("KDettQta"));
+    TCampiRigoDoc &c = campiRigoDoc_;
+    const auto rigo = [this](const char *campo) { return tFattureR->FieldByName(QLatin1String(campo)); };
+    const auto testa = [this](const char *campo) { return tFattureT->FieldByName(QLatin1String(campo)); };
+    c.Quantita = rigo("Quantita");
+    c.Prezzo = rigo("Prezzo");
+    c.FlPrezzoForf = rigo("FlPrezzoForf");
+    c.KFattCliT = rigo("KFattCliT");
+    c.KFattCliR = rigo("KFattCliR");
+    c.IdProdotto = rigo("IdProdotto");
+    for (int k = 0; k < 5; ++k) {
+        const QString sconto = QStringLiteral("Sconto") + QString::number(k + 1);
+        c.Sconto[k] = tFattureR->FieldByName(sconto);
+        c.ScontoTesta[k] = tFattureT->FieldByName(sconto);
+    }
+    c.ScontoPagamento = testa("ScontoPagamento");
+    c.IdDivisa = testa("IdDivisa");
+    c.Cambio = testa("Cambio");
+    c.DataDocumento = testa("DataDocumento");
     qFattureR->Close();
     qFattureR->SetDatabaseName(tFattureR->DatabaseName());
     qFattureR->SQL = {QStringLiteral("SELECT *"), QStringLiteral("FROM ") + tFattureR->TableName(),
                       QStringLiteral("WHERE KFattCliT = :KFattCliT"), QStringLiteral("ORDER BY NumOrdine")};
-    CheckTabOpen(tBolleR);
     CheckTabOpen(tScadenze);
 }
 
@@ -364,7 +381,7 @@ bool TfSVen0007d_DM::GeneraRighe(bool, int Progressivo)
 void TfSVen0007d_DM::RegistraErroreRighe(const QString &errore)
 {
     for (TDataSet *d : {static_cast<TDataSet *>(tFattureR), static_cast<TDataSet *>(tFattureT),
-                        static_cast<TDataSet *>(tBolleR), static_cast<TDataSet *>(tDettQta)})
+                        static_cast<TDataSet *>(tDettQta)})
         if (d->State() == dsEdit || d->State() == dsInsert)
             d->Cancel();
     Messaggi << QStringLiteral("{B}Errore in generazione rigo normale fattura. Errore: ") + errore;
@@ -417,15 +434,14 @@ void TfSVen0007d_DM::LeggiRigheBolle()
         qRigheBolla->ParamByName(QStringLiteral("FlDurata"))->SetAsInteger(Parametri.FiltroDurata);
     qRigheBolla->Open();
     campiCopia_.clear();
+    classiTipoRigo_.clear();
     primoRigo_.clear();
-    QList<QVariantList> chiavi;
     qint64 bolla = -1;
     for (qRigheBolla->First(); !qRigheBolla->Eof(); qRigheBolla->Next()) {
         const qint64 k = qRigheBolla->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt();
         if (k != bolla)
             primoRigo_.insert(k, qRigheBolla->GetBookmark());
         bolla = k;
-        chiavi << QVariantList{qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->Value()};
     }
     // the rows that have a quantity detail
     righeConDettaglio_.clear();
@@ -440,9 +456,6 @@ void TfSVen0007d_DM::LeggiRigheBolle()
     for (dettagli.First(); !dettagli.Eof(); dettagli.Next())
         righeConDettaglio_.insert(dettagli.FieldByName(QStringLiteral("KRigoDoc"))->AsLargeInt());
     dettagli.Close();
-    // the rows to mark, read in one go: AggiornaRigoBolla finds them by key
-    if (Parametri.FlProvvisoria != 1)
-        tBolleR->ReadAsStored(QStringLiteral("KBolleCliR"), chiavi);
     righeLette_ = true;
 }
 
@@ -470,13 +483,17 @@ void TfSVen0007d_DM::CopiaRigoBolla()
     TDataSet *b = qRigheBolla;
     TDataSet *r = tFattureR;
     const int tipoRigo = b->FieldByName(QStringLiteral("TipoRigo"))->AsInteger();
-    const auto tipo = Tipirigo::TRGetTipoRigo(0, 0, std::abs(tipoRigo));
-    if (!tipo)
+    auto classe = classiTipoRigo_.constFind(tipoRigo);
+    if (classe == classiTipoRigo_.cend()) {
+        const auto tipo = Tipirigo::TRGetTipoRigo(0, 0, std::abs(tipoRigo));
+        classe = classiTipoRigo_.insert(tipoRigo, tipo ? tipo->FlClasse : -1);
+    }
+    if (*classe < 0)
         Messaggi << QStringLiteral("Ddt %1: il tipo rigo <%2> non è presente nella tabella di configurazione "
                                    "raggruppamento fatture")
                         .arg(DocumentoCorrente)
                         .arg(tipoRigo);
-    const bool merce = !tipo || tipo->FlClasse == Tipirigo::crMerce;
+    const bool merce = *classe < 0 || *classe == Tipirigo::crMerce;
     const QString prodotto = b->FieldByName(QStringLiteral("IdProdotto"))->AsString().trimmed();
     if (merce && !prodotto.isEmpty() && b->FieldByName(QStringLiteral("Prezzo"))->AsFloat() == 0)
         Messaggi << QStringLiteral("{U}Ddt ") + DocumentoCorrente + QStringLiteral(": il prezzo dell'articolo ")
@@ -496,16 +513,27 @@ void TfSVen0007d_DM::CopiaRigoBolla()
         campiRaggruppamento_.clear();
         for (const char *campo : kRaggruppamentoRighe)
             campiRaggruppamento_.append(b->FieldByName(QLatin1String(campo)));
+        campiSomma_.clear();
+        for (const char *campo : kRigoSomme) {
+            TField *da = b->FindField(QLatin1String(campo));
+            TField *a = r->FindField(QLatin1String(campo));
+            if (da && a)
+                campiSomma_.append(std::make_pair(a, da));
+        }
     }
     QString chiave;
-    if (merce && !prodotto.isEmpty())
-        for (TField *campo : std::as_const(campiRaggruppamento_))
-            chiave += campo->AsString() + QChar(0x1f);
+    if (merce && !prodotto.isEmpty()) {
+        chiave.reserve(256);
+        for (TField *campo : std::as_const(campiRaggruppamento_)) {
+            chiave += campo->AsString();
+            chiave += QChar(0x1f);
+        }
+    }
     const auto trovato = chiave.isEmpty() ? righeRaggruppate_.cend() : righeRaggruppate_.constFind(chiave);
     if (trovato != righeRaggruppate_.cend() && r->Locate(QStringLiteral("KFattCliR"), *trovato)) {
         r->Edit();
-        for (const char *campo : kRigoSomme)
-            Somma(r, b, QLatin1String(campo));
+        for (const auto &[a, da] : std::as_const(campiSomma_))
+            a->SetAsFloat(a->AsFloat() + da->AsFloat());
         return;
     }
     r->Append();
@@ -526,25 +554,23 @@ void TfSVen0007d_DM::RigoBollaFattura(qint64, qint64)
 
 void TfSVen0007d_DM::RiempiRigoDoc(TKRigoDoc &Rigo)
 {
-    TDataSet *r = tFattureR;
-    TDataSet *t = tFattureT;
+    const TCampiRigoDoc &c = campiRigoDoc_;
     Rigo = TKRigoDoc();
-    Rigo.Quantita = r->FieldByName(QStringLiteral("Quantita"))->AsFloat();
-    Rigo.Prezzo = r->FieldByName(QStringLiteral("Prezzo"))->AsFloat();
-    Rigo.FlPrezzoForf = r->FieldByName(QStringLiteral("FlPrezzoForf"))->AsInteger() == 1;
+    Rigo.Quantita = c.Quantita->AsFloat();
+    Rigo.Prezzo = c.Prezzo->AsFloat();
+    Rigo.FlPrezzoForf = c.FlPrezzoForf->AsInteger() == 1;
     for (int k = 0; k < 5; ++k) {
-        const QString sconto = QStringLiteral("Sconto") + QString::number(k + 1);
-        Rigo.Sconto[k] = r->FieldByName(sconto)->AsFloat();
-        Rigo.ScontoTesta[k] = t->FieldByName(sconto)->AsFloat();
+        Rigo.Sconto[k] = c.Sconto[k]->AsFloat();
+        Rigo.ScontoTesta[k] = c.ScontoTesta[k]->AsFloat();
     }
-    Rigo.ScontoPagamento = t->FieldByName(QStringLiteral("ScontoPagamento"))->AsFloat();
-    Rigo.IdDivisa = t->FieldByName(QStringLiteral("IdDivisa"))->AsString().trimmed();
-    Rigo.Cambio = t->FieldByName(QStringLiteral("Cambio"))->AsFloat();
-    Rigo.DataDocumento = t->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime();
+    Rigo.ScontoPagamento = c.ScontoPagamento->AsFloat();
+    Rigo.IdDivisa = c.IdDivisa->AsString().trimmed();
+    Rigo.Cambio = c.Cambio->AsFloat();
+    Rigo.DataDocumento = c.DataDocumento->AsDateTime();
     Rigo.CodTipoDoc = 1;
-    Rigo.KTesta = r->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
-    Rigo.KRigo = r->FieldByName(QStringLiteral("KFattCliR"))->AsLargeInt();
-    Rigo.IdProdotto = r->FieldByName(QStringLiteral("IdProdotto"))->AsString().trimmed();
+    Rigo.KTesta = c.KFattCliT->AsLargeInt();
+    Rigo.KRigo = c.KFattCliR->AsLargeInt();
+    Rigo.IdProdotto = c.IdProdotto->AsString().trimmed();
     Rigo.TabDivise = TDMIBase::Crea()->lkDivise;
 }
 
@@ -566,15 +592,42 @@ void TfSVen0007d_DM::CalcolaImportiRigo()
 void TfSVen0007d_DM::AggiornaRigoBolla()
 {
     const qint64 rigoBolla = qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->AsLargeInt();
-    if (Parametri.FlProvvisoria != 1) {
-        if (!tBolleR->Locate(QStringLiteral("KBolleCliR"), rigoBolla))
-            throw Exception(QStringLiteral("Rigo ddt non trovato!"));
-        tBolleR->Edit();
-        tBolleR->FieldByName(QStringLiteral("FlGenFattura"))->SetAsInteger(1);
-        tBolleR->FieldByName(QStringLiteral("KFatturaR"))->SetValue(tFattureR->FieldByName(QStringLiteral("KFattCliR"))->Value());
-        tBolleR->Post();
-    }
+    if (Parametri.FlProvvisoria != 1)
+        righeFatturate_.append({rigoBolla, tFattureR->FieldByName(QStringLiteral("KFattCliR"))->AsLargeInt(),
+                                qRigheBolla->FieldByName(QStringLiteral("KFatturaR"))->AsLargeInt()});
     AggiornaRigheCollegate(rigoBolla);
+}
+
+void TfSVen0007d_DM::SegnaRigheBolle()
+{
+    if (righeFatturate_.isEmpty())
+        return;
+    TXDatabase &db = DMIDataBases::Instance().Global();
+    // the first row's values typed on PostgreSQL, where a bare parameter in VALUES is text
+    const QString primo = db.IsPostgres() ? QStringLiteral("(CAST(? AS BIGINT), CAST(? AS BIGINT), CAST(? AS BIGINT))")
+                                          : QStringLiteral("(?, ?, ?)");
+    constexpr qsizetype kRighePerIstruzione = 1000; // 3 000 values, within either engine's limit
+    for (qsizetype da = 0; da < righeFatturate_.size(); da += kRighePerIstruzione) {
+        const qsizetype n = std::min(kRighePerIstruzione, righeFatturate_.size() - da);
+        QStringList righe{primo};
+        QVariantList valori;
+        for (qsizetype i = 0; i < n; ++i) {
+            const TRigoFatturato &r = righeFatturate_[da + i];
+            if (i > 0)
+                righe << QStringLiteral("(?, ?, ?)");
+            valori << r.KBolleCliR << r.KFattCliR << r.KFatturaR;
+        }
+        const int segnate = db.ExecSQL(
+            QStringLiteral("UPDATE BolleCliRighe SET FlGenFattura = 1, KFatturaR = v.column2 FROM (VALUES %1) AS v "
+                           "WHERE BolleCliRighe.KBolleCliR = v.column1 AND BolleCliRighe.FlGenFattura = 0 AND "
+                           "COALESCE(BolleCliRighe.KFatturaR, 0) = v.column3")
+                .arg(righe.join(QStringLiteral(", "))),
+            valori);
+        if (segnate != n)
+            throw Exception(QStringLiteral("Righe DDT fatturate o modificate da un altro utente durante la generazione: "
+                                           "ripetere la generazione."));
+    }
+    righeFatturate_.clear();
 }
 
 void TfSVen0007d_DM::AggiornaRigheCollegate(qint64)
@@ -625,22 +678,42 @@ void TfSVen0007d_DM::PreparaParametriTotali(TDataSet *totali)
 {
     ParamTotali = TXParam_TotaliDocs();
     ParamTotali.Totali = totali;
+    ParamTotali.ValoriBolli = &valoriBolli_;
     ParamTotali.FlScadenzeDdt = FlScadenzeDdt;
 }
 
 void TfSVen0007d_DM::CalcolaTotaliFatture()
 {
+    // each invoice's rows as the run holds them (it wrote every one of them), read only, as
+    // a query would give them in NumOrdine order: nothing is read back
+    TXClientTable *righe = tFattureR;
+    TField *chiave = righe->FieldByName(QStringLiteral("KFattCliT"));
+    qint64 fattura = 0;
+    righe->OnFilterRecord = [&](TDataSet *, bool &accetta) { accetta = chiave->AsLargeInt() == fattura; };
+    righe->SetReadOnly(true);
+    const auto ripristina = qScopeGuard([righe] {
+        righe->SetFiltered(false);
+        righe->OnFilterRecord = nullptr;
+        righe->SetReadOnly(false);
+    });
+    // the stored totals rows of the run's invoices (none, for new invoices) read at once: the
+    // totals then look for an invoice's earlier rows in memory
+    QList<QVariantList> chiavi;
+    for (const TFatturaGenerata &f : std::as_const(FattureGenerate))
+        chiavi << QVariantList{f.Chiave.toLongLong()};
+    tFattureTot->ReadAsStored(QStringLiteral("KFattCliT"), chiavi);
     for (const TFatturaGenerata &f : FattureGenerate) {
-        if (!tFattureT->Locate(QStringLiteral("KFattCliT"), f.Chiave.toLongLong()))
+        fattura = f.Chiave.toLongLong();
+        if (!tFattureT->Locate(QStringLiteral("KFattCliT"), fattura))
             continue;
         DocumentoCorrente = QStringLiteral("Fattura ") + tFattureT->FieldByName(QStringLiteral("IdCausale"))->AsString()
                             + QLatin1Char('-') + tFattureT->FieldByName(QStringLiteral("Numero"))->AsString();
-        qFattureR->Close();
-        qFattureR->ParamByName(QStringLiteral("KFattCliT"))->SetAsInteger(f.Chiave.toLongLong());
+        righe->SetFiltered(false); // the filter sees this invoice's key
+        righe->SetFiltered(true);
         PreparaParametriTotali(nullptr);
         ParamTotali.CodTipoDoc = 1;
         ParamTotali.Testa = tFattureT;
-        ParamTotali.Righe = qFattureR;
+        ParamTotali.Righe = righe;
         ParamTotali.TabTotali = tFattureTot;
         tFattureT->Edit();
         if (Calcolototalidocs::TOTDOCS_Calcola(ParamTotali, false)) {
@@ -649,7 +722,6 @@ void TfSVen0007d_DM::CalcolaTotaliFatture()
             tFattureT->Cancel();
             Messaggi << QStringLiteral("{B}") + DocumentoCorrente + QStringLiteral(": Errore in calcolo totali documento");
         }
-        qFattureR->Close();
     }
     PreparaParametriTotali(nullptr);
 }

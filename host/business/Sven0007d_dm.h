@@ -7,8 +7,10 @@
 // The run (InternalGenerazioneFatture) takes the delivery notes in customer order; each one
 // opens a new invoice (GeneraNuovaFattura) or joins the current one (AggiornaTestaFattura),
 // and its rows are written by GeneraRighe (the rows of every note of the run read in one
-// statement, at the first note); the totals of every invoice are computed at the end. Crea builds the module through the data-module registry, so a class registered
-// under "TfSVen0007d_DM" runs in its place. Nothing here starts, commits or rolls back a
+// statement, at the first note); the delivery-note rows invoiced are marked in a few
+// statements after the last note, and the totals of every invoice are computed at the end.
+// Crea builds the module through the data-module registry, so a class registered under
+// "TfSVen0007d_DM" runs in its place. Nothing here starts, commits or rolls back a
 // transaction: the caller's run holds one.
 #include "host/business/Dmicalcolototalidocs.h"
 #include "host/business/Funzionidoc.h"
@@ -23,6 +25,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <utility>
 
 class TXClientTable;
@@ -96,14 +99,13 @@ public:
     TXClientTable *tFattureT;
     TXClientTable *tFattureR;
     TXClientTable *tFattureTot;
-    TXQuery *qFattureR;      // the rows of one invoice (parameter KFattCliT), for its totals
+    TXQuery *qFattureR;      // the stored rows of one invoice (parameter KFattCliT)
     TXMemTable *tTotali1;    // totals work datasets (fields of t_FattCliTot)
     TXMemTable *tTotali2;
     TXQuery *qSelBolle;      // the run's delivery notes: its current record is the one being invoiced
     TXQuery *qBollaT;        // one delivery-note head and its rows (parameter KBolleCliT)
     TXQuery *qBollaR;
     TXQuery *qRigheBolla;    // the rows still to invoice of the run's delivery notes, note by note
-    TXClientTable *tBolleR;  // delivery-note rows, marked invoiced
     TXClientTable *tDettQta; // quantity details (DettQtaDoc, or t_DettQtaDoc in a provisional run)
     TXClientTable *tScadenze; // deadline table: the delivery notes' totals rows (BolleCliTot)
     TXParam_TotaliDocs ParamTotali; // the host's totals parameters
@@ -146,6 +148,10 @@ protected:
     void CopiaRigoBolla();
     void AggiornaRigoBolla();
     void ChiudiRigheBolla();
+    // A definitive run: the delivery-note rows AggiornaRigoBolla noted are marked invoiced
+    // (FlGenFattura 1, KFatturaR their invoice row), many rows a statement; a row another
+    // user invoiced or changed since the run read it fails the run.
+    void SegnaRigheBolle();
     // An error while writing the rows: pending edits dropped and the error recorded.
     void RegistraErroreRighe(const QString &errore);
     // Steps of the run.
@@ -168,12 +174,31 @@ private:
     // Reads once per run the rows still to invoice of every note of the selection.
     void LeggiRigheBolle();
     QSet<qint64> righeConDettaglio_; // rows of the run's delivery notes with a quantity detail
+    // the delivery-note rows invoiced by the run: key, invoice row, KFatturaR as read
+    struct TRigoFatturato {
+        qint64 KBolleCliR = 0;
+        qint64 KFattCliR = 0;
+        qint64 KFatturaR = 0;
+    };
+    QList<TRigoFatturato> righeFatturate_;
     QHash<qint64, TBookmark> primoRigo_; // delivery note -> its first row in qRigheBolla
     qint64 bollaRighe_ = 0;              // the note whose rows GeneraRighe walks
     bool righeLette_ = false;
     QList<std::pair<TField *, TField *>> campiCopia_; // invoice-row column <- delivery-note row column
+    QList<std::pair<TField *, TField *>> campiSomma_; // invoice-row column += note row column, rows joined
     QList<TField *> campiRaggruppamento_;             // the note row's grouping columns
+    QHash<int, int> classiTipoRigo_;                  // row type -> its class (-1: not in the table)
+    // the invoice row and head fields of the row record, found once per run (the tables stay
+    // open through it)
+    struct TCampiRigoDoc {
+        TField *Quantita = nullptr, *Prezzo = nullptr, *FlPrezzoForf = nullptr, *KFattCliT = nullptr,
+               *KFattCliR = nullptr, *IdProdotto = nullptr;
+        TField *Sconto[5] = {};
+        TField *ScontoTesta[5] = {};
+        TField *ScontoPagamento = nullptr, *IdDivisa = nullptr, *Cambio = nullptr, *DataDocumento = nullptr;
+    } campiRigoDoc_;
     int numeroRigo_ = 0;
     QHash<QString, qint64> righeRaggruppate_; // grouping columns of the current invoice -> row key
+    std::map<QDate, std::pair<double, double>> valoriBolli_; // the run's stamp-duty values by date
     bool raggruppa_ = false;
 };

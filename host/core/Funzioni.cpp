@@ -27,6 +27,9 @@ double KRound(double value, int decimals)
         return value;
     if (value == 0.0)
         return 0.0;
+    // a whole number of at most 15 digits has no digit past the point to round
+    if (decimals >= 0 && std::fabs(value) < 1e15 && value == std::trunc(value))
+        return value;
 
     const KDecimal::Digits split = KDecimal::Split(value);
     const char *digits = split.digits;

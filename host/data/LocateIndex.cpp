@@ -3,43 +3,84 @@
 #include "host/data/TDataSet.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace kv8data {
 
+namespace {
+
+// A tag, an integer and the separator, appended at once.
+void AppendInteger(QByteArray &out, char tag, qint64 n)
+{
+    char text[24];
+    text[0] = tag;
+    const auto end = std::to_chars(text + 1, text + sizeof text - 1, n).ptr;
+    *end = '\x1f';
+    out.append(text, end - text + 1);
+}
+
+// A text as UTF-8 (plain ASCII copied straight, the common case).
+void AppendText(QByteArray &out, QStringView s)
+{
+    const qsizetype at = out.size();
+    out.resize(at + s.size());
+    char *to = out.data() + at;
+    for (const QChar c : s) {
+        if (c.unicode() >= 0x80) {
+            out.truncate(at);
+            out += s.toUtf8();
+            return;
+        }
+        *to++ = char(c.unicode());
+    }
+}
+
+} // namespace
+
 void AppendKey(QByteArray &out, const TField *field, const QVariant &value, bool caseInsensitive)
 {
     TFieldType type = field->DataType();
+    const int id = value.metaType().id();
     if (type == ftUnknown && !value.isNull()) {
-        const int id = value.metaType().id();
         if (id == QMetaType::QDateTime || id == QMetaType::QDate)
             type = ftDateTime;
         else if (id != QMetaType::QString && id != QMetaType::QByteArray)
             type = ftFloat;
     }
     if (IsNumericType(type) || type == ftBoolean) {
-        const double d = value.isNull() ? 0.0 : value.toDouble();
-        if (d == std::floor(d) && std::fabs(d) < 1e15) {
-            out += 'i';
-            out += QByteArray::number(qint64(d));
-        } else {
-            out += 'd';
-            out += QByteArray::number(d, 'g', 17);
+        if (id == QMetaType::Int) {
+            AppendInteger(out, 'i', *static_cast<const int *>(value.constData()));
+            return;
         }
+        const double d = value.isNull()                ? 0.0
+                         : id == QMetaType::Double     ? *static_cast<const double *>(value.constData())
+                         : id == QMetaType::LongLong   ? double(*static_cast<const qlonglong *>(value.constData()))
+                                                       : value.toDouble();
+        if (d == std::floor(d) && std::fabs(d) < 1e15) {
+            AppendInteger(out, 'i', qint64(d));
+            return;
+        }
+        out += 'd';
+        out += QByteArray::number(d, 'g', 17);
     } else if (IsDateType(type)) {
         if (value.isNull()) {
             out += 'N';
         } else {
             const QDateTime dt = value.toDateTime();
-            out += 'D';
-            out += QByteArray::number(dt.date().toJulianDay());
-            out += ':';
-            out += QByteArray::number(dt.time().msecsSinceStartOfDay());
+            AppendInteger(out, 'D', dt.date().toJulianDay());
+            out.chop(1); // day and time apart by ':'
+            AppendInteger(out, ':', dt.time().msecsSinceStartOfDay());
+            return;
         }
     } else {
         out += 's';
-        const QString s = value.isNull() ? QString() : value.toString();
-        out += (caseInsensitive ? s.toCaseFolded() : s).toUtf8();
+        if (caseInsensitive)
+            out += (value.isNull() ? QString() : value.toString()).toCaseFolded().toUtf8();
+        else if (id == QMetaType::QString)
+            AppendText(out, *static_cast<const QString *>(value.constData()));
+        else if (!value.isNull())
+            AppendText(out, value.toString());
     }
     out += '\x1f';
 }
@@ -47,6 +88,7 @@ void AppendKey(QByteArray &out, const TField *field, const QVariant &value, bool
 QByteArray ValuesKey(const QList<TField *> &fields, const QVariantList &values, bool caseInsensitive)
 {
     QByteArray key;
+    key.reserve(16 * fields.size());
     for (int i = 0; i < fields.size(); ++i)
         AppendKey(key, fields[i], values[i], caseInsensitive);
     return key;
@@ -57,6 +99,7 @@ LocateIndexes::LocateIndexes(ValueOf valueOf) : valueOf_(std::move(valueOf)) {}
 QByteArray LocateIndexes::RecordKey(Record *record, const QList<TField *> &fields, bool caseInsensitive) const
 {
     QByteArray key;
+    key.reserve(16 * fields.size());
     for (TField *f : fields)
         AppendKey(key, f, valueOf_(record, f), caseInsensitive);
     return key;

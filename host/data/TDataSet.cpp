@@ -1442,6 +1442,7 @@ Record *TDataSet::FindHeldRecord(const QList<TField *> &fields, const QVariantLi
 QByteArray TDataSet::RowKey(const QVector<QVariant> &values, const QList<TField *> &fields) const
 {
     QByteArray key;
+    key.reserve(16 * (fields.isEmpty() ? columns_.size() : fields.size()));
     for (TField *f : fields.isEmpty() ? columns_ : fields) {
         const int column = f->kind_ == fkData ? f->slot_ : -1;
         AppendKey(key, f, CoerceLoaded(values.value(column), f->type_), false);

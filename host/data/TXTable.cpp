@@ -70,19 +70,25 @@ QString ConflictMessage(const QString &table)
 }
 
 // A text bound as a value: a null text is the empty text, not NULL.
-QVariant Bindable(const TField *f, const QVariant &v)
+QVariant Bindable(const TField *f, const QVariant &v, int typeId)
 {
-    if (f->IsText() && v.isValid() && v.typeId() == QMetaType::QString && v.toString().isNull())
+    if (typeId == QMetaType::QString && static_cast<const QString *>(v.constData())->isNull() && f->IsText())
         return QString(QLatin1String(""));
     return v;
+}
+
+QVariant Bindable(const TField *f, const QVariant &v)
+{
+    return Bindable(f, v, v.typeId());
 }
 
 // A value as bound: texts never null, dates in the stored form of the engine.
 QVariant StoredForm(const TXDatabase &db, const TField *f, const QVariant &v)
 {
-    if (v.typeId() == QMetaType::QDateTime)
+    const int typeId = v.typeId();
+    if (typeId == QMetaType::QDateTime)
         return db.ToDb(v);
-    return Bindable(f, v);
+    return Bindable(f, v, typeId);
 }
 
 // Marks the statements of the scope as a table's own.

@@ -560,10 +560,31 @@ QString TXDatabase::Literal(const QVariant &value) const
         case QMetaType::ULongLong:
         case QMetaType::UShort:
             return QString::number(value.toULongLong());
-        case QMetaType::Double:
-            if (std::isfinite(value.toDouble()))
-                return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+        case QMetaType::Double: {
+            const double d = *static_cast<const double *>(value.constData());
+            // a whole number under 100000 is written in full either way
+            if (std::fabs(d) < 100000 && d == std::trunc(d))
+                return QString::number(qint64(d));
+            if (std::isfinite(d))
+                return QString::number(d, 'g', QLocale::FloatingPointShortest);
             break;
+        }
+        case QMetaType::QString: {
+            // a text with nothing to escape is quoted as the driver quotes it
+            const QString &text = *static_cast<const QString *>(value.constData());
+            if (!text.contains(u'\'') && !text.contains(u'\\')) {
+                QString quoted;
+                quoted.reserve(text.size() + 2);
+                return quoted.append(u'\'').append(text).append(u'\'');
+            }
+            break;
+        }
+        case QMetaType::QDateTime:
+            return DateText(*static_cast<const QDateTime *>(value.constData()), [&] {
+                QSqlField field(QString(), value.metaType());
+                field.setValue(value);
+                return db_.driver()->formatValue(field);
+            });
         default:
             break;
         }
@@ -998,9 +1019,12 @@ QVariant TXDatabase::ToDb(const QVariant &value) const
             return QVariant();
         // stored to the second on both engines, like the literals of FormatDataSQL
         if (!IsPostgres()) {
-            // a local time needs no conversion (each one costs a look at the system time zone)
-            const QDateTime local = dt.timeSpec() == Qt::LocalTime ? dt : dt.toLocalTime();
-            return local.date().toString(QStringLiteral("yyyy-MM-dd ")) + local.time().toString(QStringLiteral("hh:mm:ss"));
+            return DateText(dt, [&] {
+                // a local time needs no conversion (each one costs a look at the system time zone)
+                const QDateTime local = dt.timeSpec() == Qt::LocalTime ? dt : dt.toLocalTime();
+                return local.date().toString(QStringLiteral("yyyy-MM-dd ")) +
+                       local.time().toString(QStringLiteral("hh:mm:ss"));
+            });
         }
         // (each local-time conversion costs a look at the system time zone: none when not needed)
         return dt.time().msec() == 0 ? value : QVariant(dt.addMSecs(-dt.time().msec()));

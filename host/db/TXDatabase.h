@@ -13,6 +13,7 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -210,6 +211,21 @@ private:
     QHash<QString, KeyBlock> keyBlocks_; // "table.column", lower case
     void ReturnUnusedKeys();
     QHash<QString, bool> sequences_; // PostgreSQL: key sequences known to exist
+    // The texts of the dates written last, as stored (SQLite) or as literals (PostgreSQL): a
+    // document's rows repeat a few dates, and writing one costs a look at the system time zone.
+    mutable std::array<std::pair<QDateTime, QString>, 4> dateTexts_;
+    mutable size_t nextDateText_ = 0;
+    // The text of a date from the last written, else made and kept.
+    template <typename Make>
+    QString DateText(const QDateTime &date, Make make) const
+    {
+        for (const auto &[known, text] : dateTexts_)
+            if (!text.isEmpty() && known == date)
+                return text;
+        auto &slot = dateTexts_[nextDateText_++ % dateTexts_.size()];
+        slot = {date, make()};
+        return slot.second;
+    }
 };
 
 // Quotes a text as an SQL string literal: quotes doubled, no prefix.

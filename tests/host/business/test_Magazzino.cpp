@@ -218,6 +218,44 @@ TEST_F(Magazzino, LeavesTheCallersTransactionToTheCaller)
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 1);
 }
 
+// Articles and causals are read once per transaction: a causal changed between two rows of one
+// save, and an article changed between two saves, book as they stand when the row is booked.
+TEST_F(Magazzino, LookupsChangedMeanwhileBookAsTheyStand)
+{
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 2, 5.0);
+    Rigo(2, QStringLiteral("A1"), 3, 5.0);
+    Rigo(3, QStringLiteral("B1"), 4, 5.0);
+    TDMIBMag *mag = TDMIBMag::Crea();
+    const auto genera = [&] {
+        return mag->GeneraMovimentoMagazzino(2, 0, QStringLiteral("VEN"), QString(), false, testa.get(), righe.get(),
+                                             nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    };
+    {
+        TXTransaction transazione(*db);
+        righe->First();
+        ASSERT_TRUE(genera()) << ui->LastText().toStdString();
+        Esegui("UPDATE CausaliMagaz SET FlEsistenza = 1 WHERE IdCausale = 'VEN'");
+        TDMIBase::Crea()->Rileggi(QStringLiteral("CausaliMagaz"));
+        for (righe->Next(); !righe->Eof(); righe->Next())
+            ASSERT_TRUE(genera()) << ui->LastText().toStdString();
+        transazione.Commit();
+    }
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "QuantitaSca"), 2);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "QuantitaCar"), 3);
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), 1);
+    EXPECT_DOUBLE_EQ(Esistenza("B1"), 4);
+
+    // B1 becomes an article that books no stock: its row saved again takes its movement back
+    Esegui("UPDATE Articoli SET FlTipoCarico = 20 WHERE IdProdotto = 'B1'");
+    TDMIBase::Crea()->Rileggi(QStringLiteral("Articoli"));
+    righe->Last();
+    ASSERT_TRUE(Genera(1)) << ui->LastText().toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino WHERE IdProdotto = 'B1'")), 0);
+    EXPECT_EQ(Esistenza("B1"), 0.0);
+    EXPECT_EQ(Esistenza("B1", 1, "QuantitaCar"), 0.0);
+}
+
 TEST_F(Magazzino, RowTypeLinkedToAnotherCausal)
 {
     Bolla();

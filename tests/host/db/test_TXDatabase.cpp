@@ -218,6 +218,33 @@ TEST_F(Db, RepeatedWritesStoreEveryValueAndSurviveFailuresAndTableChanges)
     EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Vals WHERE X IS NULL")).toInt(), 3);
 }
 
+// Values written again and again among others (as a document's rows repeat its dates and
+// small whole numbers): each row keeps its own, the same instant given in UTC included.
+TEST_F(Db, RepeatedValuesAmongOthersKeepEachRowsOwn)
+{
+    db->ExecSQL(QStringLiteral("CREATE TABLE Rip (Id INTEGER NOT NULL PRIMARY KEY, N DOUBLE PRECISION, T VARCHAR(20), "
+                               "D TIMESTAMP)"));
+    const QDateTime base(QDate(2024, 3, 1), QTime(0, 0));
+    const QList<double> numeri{0, -0.0, 99999, -99999, 100000, 1e15, 1e20, 2.5, -0.125, 123456789};
+    const QStringList testi{QStringLiteral("a"), QStringLiteral("l'oca"), QStringLiteral("c:\\d"), QString()};
+    db->StartTransaction();
+    for (int i = 0; i < 30; ++i)
+        db->ExecSQL(QStringLiteral("INSERT INTO Rip (Id, N, T, D) VALUES (?, ?, ?, ?)"),
+                    {i, numeri[i % numeri.size()], testi[i % testi.size()], base.addDays(i % 7)});
+    db->Commit();
+    for (int i = 0; i < 30; ++i) {
+        QSqlQuery q = db->OpenQuery(QStringLiteral("SELECT N, T, D FROM Rip WHERE Id = ?"), {i});
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.value(0).toDouble(), numeri[i % numeri.size()]) << i;
+        EXPECT_EQ(q.value(1).toString(), testi[i % testi.size()]) << i;
+        EXPECT_EQ(q.value(2).toDateTime(), base.addDays(i % 7)) << i;
+    }
+    // the same instant in another form, after the local one: stored as the same time
+    db->ExecSQL(QStringLiteral("INSERT INTO Rip (Id, D) VALUES (?, ?)"), {40, base.addDays(2)});
+    db->ExecSQL(QStringLiteral("INSERT INTO Rip (Id, D) VALUES (?, ?)"), {41, base.addDays(2).toUTC()});
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Rip WHERE D = ?"), {base.addDays(2)}).toInt(), 6);
+}
+
 TEST_F(Db, HostileTextSurvivesQuotingAndBinding)
 {
     const QString hostile = QStringLiteral("O'Brien'; DROP TABLE Prot; -- \\ ? :x \"q\"");

@@ -10,6 +10,7 @@
 #include "host/business/Sven0007d.h"
 #include "host/business/Sven0904f.h"
 #include "host/data/TXMemTable.h"
+#include "host/db/DMIDataBases.h"
 #include "host/report/ReportOutput.h"
 #include "host/ui/ClassRegistry.h"
 
@@ -160,6 +161,20 @@ TEST_F(Ordini, AnOrderIsFulfilledByTwoDeliveryNotesAndReopenedWhenOneIsDeleted)
     EXPECT_EQ(Evasione(QStringLiteral("A1")), std::make_pair(5.0, 1));
     EXPECT_EQ(Evasione(QStringLiteral("B1")), std::make_pair(0.0, 0));
     EXPECT_EQ(Evasione(QStringLiteral("C1")), std::make_pair(6.0, 2));
+}
+
+TEST_F(Ordini, AnOrderLineChangedByAnotherUserBetweenTwoSavesIsReadAgain)
+{
+    ASSERT_NE(NuovoOrdine(), 0);
+    ASSERT_NE(BollaDaOrdini({{QStringLiteral("A1"), QStringLiteral("4")}}), 0);
+    EXPECT_EQ(Evasione(QStringLiteral("A1")), std::make_pair(4.0, 1));
+    // another user raises the ordered quantity of the line this program fulfilled, and ships 1
+    Esegui("UPDATE OrdiniCliRighe SET QuantitaOrd = 12, QuantitaSpe = 5 WHERE IdProdotto = 'A1'");
+    ASSERT_NE(BollaDaOrdini({{QStringLiteral("A1"), QStringLiteral("6")}}), 0);
+    EXPECT_EQ(Evasione(QStringLiteral("A1")), std::make_pair(11.0, 1)) << "12 ordered: still open";
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaOrd FROM OrdiniCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 12)
+        << "the other user's change kept";
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 2);
 }
 
 TEST_F(Ordini, AShippedOrderRowKeepsAtLeastItsShippedQuantity)
@@ -573,6 +588,35 @@ TEST_F(Generazione, AProvisionalRunWritesNothingOfTheCompanyAndTheDefinitiveOneI
     EXPECT_EQ(Azienda(), dopo);
 }
 
+TEST_F(Generazione, EachRunTakesTheStampDutyInForceOnceForAllItsInvoices)
+{
+    Esegui("INSERT INTO CodiciIva (IdIva, DsIva, Aliquota) VALUES ('E', 'Esente', 0)");
+    Esegui("INSERT INTO ValoriBolli (DataInizio, Importo, Soglia) VALUES (?, 2, 77.47)", {Giorno(2000, 1, 1)});
+    // exempt notes of 78 each, stamp duty due on the invoice
+    const auto esente = [this](qint64 bolla) {
+        Esegui("UPDATE BolleCliRighe SET IdIva = 'E' WHERE KBolleCliT = ?", {bolla});
+        Esegui("UPDATE BolleCliTeste SET FlSpeseBolliEse = 1 WHERE KBolleCliT = ?", {bolla});
+    };
+    esente(NuovaBolla(QStringLiteral("C1")));
+    esente(NuovaBolla(QStringLiteral("C2")));
+    TFSVen0007d *g = Finestra(0);
+    ASSERT_NE(g, nullptr);
+    g->btEseguiClick();
+    ASSERT_TRUE(g->UltimaRiuscita);
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste"), QStringLiteral("TotDocumento = 80")), 2) << "78 and a stamp of 2";
+
+    // the value changed: the next run reads it again
+    Esegui("UPDATE ValoriBolli SET Importo = 3");
+    esente(NuovaBolla(QStringLiteral("C1")));
+    g->SetPagina(0);
+    g->btEseguiClick();
+    ASSERT_TRUE(g->UltimaRiuscita);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste WHERE KFattCliT = "
+                                           "(SELECT MAX(KFattCliT) FROM FattureCliTeste)"))
+                         .toDouble(),
+                     81);
+}
+
 // Fails on the second delivery note of the run, after the first invoice was written.
 class GenerazioneGuasta : public TfSVen0007d_DM {
     Q_OBJECT
@@ -614,6 +658,52 @@ TEST_F(Generazione, AFailureInsideTheDefinitiveRunLeavesNothingWritten)
     g->btEseguiClick();
     EXPECT_TRUE(g->UltimaRiuscita);
     EXPECT_EQ(Azienda().Teste, 2);
+}
+
+// Another user invoices the last delivery note while the run writes the first one.
+class GenerazioneConcorrente : public TfSVen0007d_DM {
+    Q_OBJECT
+public:
+    using TfSVen0007d_DM::TfSVen0007d_DM;
+    void RigoBollaFattura(qint64 KBolleCliR, qint64 KBolleCliT) override
+    {
+        if (!fatto_)
+            DMIDataBases::Instance().Global().ExecSQL(QStringLiteral(
+                "UPDATE BolleCliRighe SET FlGenFattura = 1 WHERE KBolleCliT = (SELECT MAX(KBolleCliT) FROM BolleCliTeste)"));
+        fatto_ = true;
+        TfSVen0007d_DM::RigoBollaFattura(KBolleCliR, KBolleCliT);
+    }
+
+private:
+    bool fatto_ = false;
+};
+
+TEST_F(Generazione, NoteRowsInvoicedByAnotherUserDuringTheRunFailItAndTheMarksNameTheirInvoiceRows)
+{
+    ASSERT_NE(NuovaBolla(QStringLiteral("C1")), 0);
+    ASSERT_NE(NuovaBolla(QStringLiteral("C2")), 0);
+    const Stato prima = Azienda();
+    Kv8datamodule::XRegisterDataModuleClass(QStringLiteral("TfSVen0007d_DM"), ClassRef::Of<GenerazioneConcorrente>());
+    TFSVen0007d *g = Finestra(0);
+    ASSERT_NE(g, nullptr);
+    g->btEseguiClick();
+    Kv8datamodule::Registry().Unregister(QStringLiteral("TfSVen0007d_DM"));
+    EXPECT_FALSE(g->UltimaRiuscita);
+    EXPECT_EQ(Azienda(), prima);
+    EXPECT_EQ(script.LastText(), QStringLiteral("Errore in generazione fatture, nessuna fattura registrata: Righe DDT "
+                                                "fatturate o modificate da un altro utente durante la generazione: "
+                                                "ripetere la generazione."));
+
+    // alone, the run marks every row with the invoice row of its article
+    g->SetPagina(0);
+    g->btEseguiClick();
+    ASSERT_TRUE(g->UltimaRiuscita);
+    EXPECT_EQ(Azienda().Fatturate, 6);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe B"),
+                    QStringLiteral("EXISTS (SELECT 1 FROM FattureCliRighe F JOIN FattureCliTeste T ON T.KFattCliT = "
+                                   "F.KFattCliT JOIN BolleCliTeste BT ON BT.KBolleCliT = B.KBolleCliT WHERE F.KFattCliR "
+                                   "= B.KFatturaR AND F.IdProdotto = B.IdProdotto AND T.IdCliente = BT.IdCliente)")),
+              6);
 }
 
 } // namespace

@@ -107,6 +107,44 @@ TEST_F(DdtClienti, NewChangedAndDeletedNoteKeepDepositsLitresAndCards)
     EXPECT_EQ(schedeDopo, schedePrima) << "cards back to zero";
 }
 
+TEST_F(DdtClienti, SaveBuildsTheSummaryFromThePostedRowsWithoutTheDeletedOnes)
+{
+    auto *f = NotaTreRighe();
+    ASSERT_TRUE(f);
+    // the tab never entered: the save builds the summary before asking; declined, nothing stored
+    f->FlConfermaRegistrazione = true;
+    script.No(QStringLiteral(" Conferma registrazione ? "));
+    Premi(f, nbPost);
+    EXPECT_FALSE(f->SalvataggioRiuscito);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBoll")), 0);
+    EXPECT_EQ(f->TRighe->RecordCount(), 3) << "the rows as typed";
+    EXPECT_DOUBLE_EQ(Campo(f->TTesta, "SpeseImballo"), 18) << "6 cases at 2.00 and 60 bottles at 0.10";
+    f->FlConfermaRegistrazione = false;
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    const qint64 k = Chiave();
+    EXPECT_EQ(Riepilogo(k), (QStringList{"BOT/60/0/6/0", "CAS/6/0/12/0"})) << "both V12 rows on their codes";
+
+    // changed without the tab: the deleted row leaves the summary, the new one joins it
+    f->Close();
+    kv8test::ProcessEvents();
+    f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_TRUE(f);
+    VaiARigo(f, QStringLiteral("V06"));
+    f->TRighe->Edit();
+    f->TRighe->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(4);
+    f->TRighe->Post();
+    f->TRighe->Last();
+    EXPECT_THROW(f->TRighe->Delete(), EAbort);
+    RigoConfezioni(f, QStringLiteral("V06"), QStringLiteral("1"), QStringLiteral("5"), 1);
+    script.Yes(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Riepilogo(k), (QStringList{"BOT/66/0/6.6/0", "CAS/8/0/16/0"}));
+}
+
 TEST_F(DdtClienti, FailedRegistrationLeavesNothingAndTheRetryRegistersOnce)
 {
     auto *f = NotaTreRighe();

@@ -2,6 +2,7 @@
 #include "tests/module/registers/RegistriFixture.h"
 
 #include "frame/Dmilumo.h"
+#include "frame/Dmilumo_reg.h"
 #include "host/core/Errors.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXMemTable.h"
@@ -95,4 +96,81 @@ TEST_F(FunzioniRegistri, TheDotMatrixPassVisitsEveryRowAndClosesItsProgressOnAnE
     EXPECT_FALSE(Mdimainbase::MDIForm->ProgressActive()) << "the progress bar does not outlive a failed print";
     UT_LMQ_RG_StampaRighe(q, [&] { viste << q->FieldByName(QStringLiteral("IdCatVin"))->AsString(); });
     EXPECT_EQ(viste.size(), 3) << "the rows are read again on each pass";
+}
+
+// The bottling and stamp registers read their movements with the article's tables joined once:
+// the rows, descriptions and capacities are those of the data module's own statements, also
+// for an article without colour, nature, bottle or stamp, one whose codes name nothing, and a
+// movement whose article is missing.
+TEST_F(FunzioniRegistri, ArticlesJoinedOnceGiveTheDataModuleRows)
+{
+    Esegui(QStringLiteral("INSERT INTO LUMO_Colori (IdColore, DsColore) VALUES ('RO', 'Rosso')"));
+    Esegui(QStringLiteral("INSERT INTO LUMO_Natura (IdNatura, DsNatura) VALUES ('DOC', 'Denominazione')"));
+    Esegui(QStringLiteral(
+        "INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)"));
+    Esegui(QStringLiteral("INSERT INTO LUMO_ConIva (IdConIva, DsConIva) VALUES ('A01', 'Vini A')"));
+    const QString articolo = QStringLiteral(
+        "INSERT INTO Articoli (IdProdotto, DsProdotto, UT_LMQ_FlTipArt, UT_LMQ_IdColore, UT_LMQ_IdNatura, "
+        "UT_LMQ_IdBottiglia, UT_LMQ_IdConIva, UT_LMQ_TipoProd) VALUES (?, ?, ?, ?, ?, ?, ?, 1)");
+    Esegui(articolo, {QStringLiteral("PIENO"), QStringLiteral("Rosso DOC"), 0, QStringLiteral("RO"),
+                      QStringLiteral("DOC"), QStringLiteral("B75"), QStringLiteral("A01")});
+    Esegui(articolo, {QStringLiteral("VUOTO"), QStringLiteral("Sfuso"), 4, QStringLiteral(""), QStringLiteral(""),
+                      QStringLiteral(""), QStringLiteral("A02")});
+    Esegui(articolo, {QStringLiteral("ORFANO"), QStringLiteral("Codici persi"), 2, QStringLiteral("ZZ"),
+                      QStringLiteral("ZZ"), QStringLiteral("ZZ"), QStringLiteral("A09")});
+    Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegImb, UT_LMQ_FlRegCon) "
+                          "VALUES ('IMB', 'Imbottigliamento', 1, 1)"));
+    int chiave = 0;
+    for (const char *codice : {"PIENO", "VUOTO", "ORFANO", "NESSUNO"})
+        Esegui(QStringLiteral("INSERT INTO MovMagazzino (KMovMag, DataMovimento, IdCausale, IdMagazzino1, IdProdotto, "
+                              "Quantita) VALUES (?, ?, 'IMB', 1, ?, 2)"),
+               {++chiave, QDateTime(QDate(2026, 4, 2), QTime(9, 0)), QLatin1String(codice)});
+    const QVariantList valori{QDateTime(QDate(2026, 4, 1), QTime(0, 0)),
+                              UT_LMQ_RG_FineGiorno(QDateTime(QDate(2026, 4, 30), QTime(0, 0))), 1};
+    const auto da = [](const QStringList &testo) {
+        qsizetype i = 0;
+        while (i < testo.size() && !testo[i].startsWith(QLatin1String("FROM ")))
+            ++i;
+        return testo.mid(i).join(u'\n');
+    };
+    TDMILUMO_reg reg;
+
+    const QStringList imbottigliamento = reg.qMMRegImb->SQL;
+    const QStringList imbUniti = UT_LMQ_RG_ArticoliUniti(
+        imbottigliamento, {QStringLiteral("Articoli.IdProdotto"), QStringLiteral("Articoli.DsProdotto"),
+                           QStringLiteral("Articoli.UT_LMQ_FlTipArt"), QStringLiteral("LUMO_Natura.DsNatura"),
+                           QStringLiteral("LUMO_Colori.DsColore"), QStringLiteral("LUMO_Bottiglie.DsBottiglia"),
+                           QStringLiteral("LUMO_Bottiglie.Capacita")});
+    const QStringList attese{"1/Rosso DOC/0/Denominazione/Rosso/Bordolese/0.75", "2/Sfuso/4////-1",
+                             "3/Codici persi/2////-1"};
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT MovMagazzino.KMovMag, Articoli.DsProdotto, Articoli.UT_LMQ_FlTipArt, "
+                                    "LUMO_Natura.DsNatura, LUMO_Colori.DsColore, LUMO_Bottiglie.DsBottiglia, "
+                                    "COALESCE(LUMO_Bottiglie.Capacita, -1) ")
+                         + da(imbottigliamento),
+                     valori),
+              attese);
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT MovMagazzino.KMovMag, Articoli.DsProdotto, Articoli.UT_LMQ_FlTipArt, "
+                                    "Articoli.DsNatura, Articoli.DsColore, Articoli.DsBottiglia, "
+                                    "COALESCE(Articoli.Capacita, -1) ")
+                         + da(imbUniti),
+                     valori),
+              attese);
+
+    const QStringList contrassegni = reg.qMMRegCon->SQL;
+    const QStringList conUniti = UT_LMQ_RG_ArticoliUniti(
+        contrassegni, {QStringLiteral("Articoli.IdProdotto"), QStringLiteral("Articoli.UT_LMQ_IdConIva"),
+                       QStringLiteral("Articoli.UT_LMQ_TipoProd"), QStringLiteral("LUMO_ConIva.DsConIva")});
+    const QStringList stampi{"1/A01/Vini A", "2/A02/", "3/A09/"};
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT MovMagazzino.KMovMag, Articoli.UT_LMQ_IdConIva, LUMO_ConIva.DsConIva ")
+                         + da(contrassegni),
+                     valori),
+              stampi);
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT MovMagazzino.KMovMag, Articoli.UT_LMQ_IdConIva, Articoli.DsConIva ")
+                         + da(conUniti),
+                     valori),
+              stampi);
+    EXPECT_EQ(UT_LMQ_RG_ArticoliUniti({QStringLiteral("FROM MovMagazzino"), QStringLiteral("WHERE 1 = 1")},
+                                      {QStringLiteral("Articoli.IdProdotto")}),
+              (QStringList{"FROM MovMagazzino", "WHERE 1 = 1"}))
+        << "a text without the article's join stays as it is";
 }

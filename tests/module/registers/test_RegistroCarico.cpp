@@ -269,6 +269,21 @@ TEST_F(RegistroCarico, AnotherUserStoringTheSameGroupingFirstIsRefused)
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgRegCsT")), 0);
 }
 
+TEST_F(RegistroCarico, TheDialogStaysOpenWhileItsRunWaitsAndClosesAfter)
+{
+    Movimento(1, Giorno(4, 3), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 100);
+    script.No(Conferma);
+    bool chiusa = true;
+    PrimaDellaDomanda intanto(&script, Conferma, [&] {
+        ASSERT_FALSE(Fqarn0101d.isNull());
+        chiusa = Fqarn0101d->Close();
+    });
+    Esegui(QDate(2026, 4, 1), QDate(2026, 4, 30), true);
+    EXPECT_FALSE(chiusa) << "a close asked during the run is refused";
+    EXPECT_EQ(main->ChildCount(), 0) << "the run over, the dialog closes itself";
+    EXPECT_TRUE(Progressivo().isEmpty());
+}
+
 TEST_F(RegistroCarico, ThePrintShowsRowsTotalsLotsAndCategories)
 {
     Movimento(1, Giorno(4, 3), 1, QStringLiteral("CAR"), QStringLiteral("BOTT"), 120);  // 90 l
