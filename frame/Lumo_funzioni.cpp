@@ -18,8 +18,10 @@
 #include <QSqlQuery>
 
 #include <array>
-#include <functional>
+#include <bit>
+#include <limits>
 #include <optional>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -58,6 +60,33 @@ void Scarta(TDataSet *t) noexcept
     }
 }
 
+// A hash of short codes (accounts, currencies, packaging codes) far cheaper than the general
+// string hash, which dominated the routines called once per movement.
+constexpr quint64 kPrimoHash = 0x100000001b3ull;
+
+quint64 HashCodice(QStringView codice, quint64 h)
+{
+    for (const QChar c : codice)
+        h = (h ^ c.unicode()) * kPrimoHash;
+    return (h ^ 0xffffu) * kPrimoHash; // the end of the code
+}
+
+size_t FineHash(quint64 h)
+{
+    return size_t((h ^ (h >> 29)) * 0x9E3779B97F4A7C15ull);
+}
+
+// A code as a hash key.
+struct Codice {
+    QString testo;
+    bool operator==(const Codice &) const = default;
+};
+
+size_t qHash(const Codice &c, size_t seed = 0)
+{
+    return FineHash(HashCodice(c.testo, quint64(seed) * kPrimoHash));
+}
+
 // Values read from tables once per transaction of a connection: kept until the transaction
 // ends or a statement of it writes one of the tables; read every time outside a transaction.
 // With a reader of all values, a transaction that has read many one by one reads the rest at
@@ -67,9 +96,9 @@ class LettureTransazione final : private TXTransactionListener {
 public:
     explicit LettureTransazione(const QStringList &tabelle) : tabelle_(tabelle) {}
 
-    template <typename Leggi>
-    T Valore(TXDatabase &db, const QString &chiave, Leggi leggi,
-             const std::function<QHash<QString, T>()> &leggiTutti = nullptr)
+    // leggiTutti: a callable answering QHash<Codice, T>, or nullptr.
+    template <typename Leggi, typename LeggiTutti = std::nullptr_t>
+    T Valore(TXDatabase &db, const QString &chiave, Leggi leggi, LeggiTutti leggiTutti = nullptr)
     {
         if (!db.InTransaction())
             return leggi();
@@ -77,19 +106,22 @@ public:
             Dimentica();
             Listen(&db, tabelle_);
         }
-        if (const auto it = valori_.constFind(chiave); it != valori_.cend())
+        const Codice codice{chiave};
+        if (const auto it = valori_.constFind(codice); it != valori_.cend())
             return *it;
         if (tutti_)
             return T();
-        if (leggiTutti && valori_.size() >= kPrimaDiTutti) {
-            valori_ = leggiTutti();
-            tutti_ = true;
-            return valori_.value(chiave);
+        if constexpr (!std::is_null_pointer_v<LeggiTutti>) {
+            if (valori_.size() >= kPrimaDiTutti) {
+                valori_ = leggiTutti();
+                tutti_ = true;
+                return valori_.value(codice);
+            }
         }
         const T letto = leggi();
         if (valori_.size() >= kMassimo)
             valori_.clear();
-        valori_.insert(chiave, letto);
+        valori_.insert(codice, letto);
         return letto;
     }
 
@@ -107,7 +139,7 @@ private:
     static constexpr qsizetype kMassimo = 10000;
     static constexpr qsizetype kPrimaDiTutti = 64;
     const QStringList tabelle_;
-    QHash<QString, T> valori_;
+    QHash<Codice, T> valori_;
     bool tutti_ = false;
 };
 
@@ -175,33 +207,6 @@ double Converti(TXDatabase &db, double importo, const QString &da, double cambio
 
 // ---- deposit cards
 
-// How an account keeps deposits: 0 not (or no such account), 1 kept, 2 kept per destination.
-int DepositoConto(TXDatabase &db, const QString &tipo, const QString &conto)
-{
-    static LettureTransazione<int> clienti({QStringLiteral("Clienti")}), fornitori({QStringLiteral("Fornitori")});
-    const bool cliente = tipo == QLatin1String("CL");
-    if (!cliente && tipo != QLatin1String("FO"))
-        return 0;
-    const QString sql = cliente ? QStringLiteral("SELECT IdConto, CASE WHEN UT_LMQ_FlCauz = 0 THEN 0 WHEN "
-                                                 "UT_LMQ_FlCauDes = 0 THEN 1 ELSE 2 END FROM Clienti WHERE IdContoTp = ?")
-                                : QStringLiteral("SELECT IdConto, CASE WHEN UT_LMQ_FlCauz = 0 THEN 0 ELSE 1 END FROM "
-                                                 "Fornitori WHERE IdContoTp = ?");
-    return (cliente ? clienti : fornitori)
-        .Valore(
-            db, conto,
-            [&] {
-                QSqlQuery q = db.OpenQuery(sql + QStringLiteral(" AND IdConto = ?"), {tipo, conto}, true);
-                return q.next() ? q.value(1).toInt() : 0;
-            },
-            [&] {
-                QHash<QString, int> tutti;
-                QSqlQuery q = db.OpenQuery(sql, {tipo}, true);
-                while (q.next())
-                    tutti.insert(q.value(0).toString(), q.value(1).toInt());
-                return tutti;
-            });
-}
-
 const QString kChiaveScheda = QStringLiteral("IdContoTp;IdConto;IdDestinazione;IdImballo;FlTipoScheda");
 
 const QStringList kImportiScheda = {
@@ -240,14 +245,20 @@ struct ChiaveScheda {
     QString imballo;
     int tipoScheda;
 
-    bool operator==(const ChiaveScheda &) const = default;
+    // the numbers first, then the texts most likely to differ
+    bool operator==(const ChiaveScheda &o) const
+    {
+        return destinazione == o.destinazione && tipoScheda == o.tipoScheda && conto == o.conto &&
+               imballo == o.imballo && tipoConto == o.tipoConto;
+    }
     QVariantList Valori() const { return {tipoConto, conto, destinazione, imballo, tipoScheda}; }
 };
 
 size_t qHash(const ChiaveScheda &k, size_t seed = 0)
 {
-    // the account kind seldom tells two cards apart: left out of the hash
-    return qHashMulti(seed, k.conto, k.destinazione, k.imballo, k.tipoScheda);
+    // the account kind seldom tells two cards apart: left out
+    const quint64 h = (quint64(seed) ^ quint64(quint32(k.destinazione)) << 8 ^ quint64(k.tipoScheda)) * kPrimoHash;
+    return FineHash(HashCodice(k.imballo, HashCodice(k.conto, h)));
 }
 
 // The cards moved in the open transaction of the card table's connection. Movements add up
@@ -292,27 +303,44 @@ public:
             DimenticaLetture();
         const QPair<QString, QString> conto{chiave.tipoConto, chiave.conto};
         if (!tutteLette_ && !contiLetti_.contains(conto)) {
-            // the read may flush the table's own posts, not these cards
-            leggendo_ = true;
-            const auto fine = qScopeGuard([this] { leggendo_ = false; });
-            const bool tutte = contiLetti_.size() >= kContiPrimaDiTutte;
-            QSqlQuery q = tutte ? db.OpenQuery(kSelezioneDivise, {}, true)
-                                : db.OpenQuery(kSelezioneDivise + QStringLiteral(" WHERE IdContoTp = ? AND IdConto = ?"),
-                                               {conto.first, conto.second}, true);
-            if (tutte)
-                divise_.clear();
-            while (q.next())
-                divise_.insert({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt(), q.value(3).toString(),
-                                q.value(4).toInt()},
-                               q.value(5).toString());
-            tutteLette_ = tutte;
-            if (!tutte)
-                contiLetti_.insert(conto);
+            Leggendo([&] {
+                const bool tutte = contiLetti_.size() >= kContiPrimaDiTutte;
+                QSqlQuery q = tutte ? db.OpenQuery(kSelezioneDivise, {}, true)
+                                    : db.OpenQuery(kSelezioneDivise + QStringLiteral(" WHERE IdContoTp = ? AND IdConto = ?"),
+                                                   {conto.first, conto.second}, true);
+                if (tutte)
+                    divise_.clear();
+                while (q.next())
+                    divise_.insert({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt(), q.value(3).toString(),
+                                    q.value(4).toInt()},
+                                   q.value(5).toString());
+                tutteLette_ = tutte;
+                if (!tutte)
+                    contiLetti_.insert(conto);
+            });
         }
         const auto it = divise_.constFind(chiave);
         if (it == divise_.cend())
             return QString();
         return it->isEmpty() ? DivisaNazionale() : *it;
+    }
+
+    // Whether the currencies of the account's cards are still to be read in the transaction.
+    bool DaLeggere(const QString &tipo, const QString &conto) const
+    {
+        return ListenedDatabase()->InTransaction() && !tutteLette_ && !contiLetti_.contains({tipo, conto});
+    }
+    // A card's currency read by another statement of the transaction; Letto: all those of the
+    // account were.
+    void Registra(const ChiaveScheda &chiave, const QString &divisa) { divise_.insert(chiave, divisa); }
+    void Letto(const QString &tipo, const QString &conto) { contiLetti_.insert({tipo, conto}); }
+    // Runs a read that names the card table: it may flush the table's own posts, not these cards.
+    template <typename Leggi>
+    std::invoke_result_t<Leggi> Leggendo(Leggi leggi)
+    {
+        leggendo_ = true;
+        const auto fine = qScopeGuard([this] { leggendo_ = false; });
+        return leggi();
     }
 
     // The card's place among the pending ones (-1: not moved yet in the transaction).
@@ -367,7 +395,11 @@ public:
                 if (s.registrata || t->Locate(kChiaveScheda, chiavi.last(), loHeldOnly))
                     daLeggere << chiavi.last();
             }
-            t->ReadAsStored(kChiaveScheda, daLeggere);
+            // most of the stored cards: read in one statement of the whole table
+            if (tutteLette_ && daLeggere.size() * 2 >= divise_.size())
+                t->ReadAsStored(kChiaveScheda, daLeggere, QString(), {});
+            else
+                t->ReadAsStored(kChiaveScheda, daLeggere);
             for (qsizetype k = 0; k < chiavi.size(); ++k)
                 Posta(t, schede[size_t(k)], chiavi[k]);
         } catch (...) {
@@ -465,6 +497,61 @@ private:
     QSet<QPair<QString, QString>> contiLetti_;
     bool tutteLette_ = false;
 };
+
+// How an account keeps deposits: 0 not (or no such account), 1 kept, 2 kept per destination.
+// In a transaction an account read alone brings along its card currencies, when the pending
+// cards have still to read them: one statement for both.
+int DepositoConto(TXDatabase &db, const QString &tipo, const QString &conto, SchedeInSospeso &schede)
+{
+    static LettureTransazione<int> clienti({QStringLiteral("Clienti")}), fornitori({QStringLiteral("Fornitori")});
+    const bool cliente = tipo == QLatin1String("CL");
+    if (!cliente && tipo != QLatin1String("FO"))
+        return 0;
+    const QString conti = cliente ? QStringLiteral("Clienti") : QStringLiteral("Fornitori");
+    const QString deposito =
+        cliente ? QStringLiteral("CASE WHEN %1.UT_LMQ_FlCauz = 0 THEN 0 WHEN %1.UT_LMQ_FlCauDes = 0 THEN 1 ELSE 2 END")
+                      .arg(conti)
+                : QStringLiteral("CASE WHEN %1.UT_LMQ_FlCauz = 0 THEN 0 ELSE 1 END").arg(conti);
+    const QString sql = QStringLiteral("SELECT %1.IdConto, %2").arg(conti, deposito);
+    const QString dove = QStringLiteral(" WHERE %1.IdContoTp = ?").arg(conti);
+    return (cliente ? clienti : fornitori)
+        .Valore(
+            db, conto,
+            [&] {
+                if (!schede.DaLeggere(tipo, conto)) {
+                    QSqlQuery q = db.OpenQuery(sql + QStringLiteral(" FROM ") + conti + dove +
+                                                   QStringLiteral(" AND %1.IdConto = ?").arg(conti),
+                                               {tipo, conto}, true);
+                    return q.next() ? q.value(1).toInt() : 0;
+                }
+                return schede.Leggendo([&] {
+                    QSqlQuery q = db.OpenQuery(
+                        sql + QStringLiteral(", p.IdDestinazione, p.IdImballo, p.FlTipoScheda, p.IdDivisa FROM ") +
+                            conti +
+                            QStringLiteral(" LEFT JOIN LUMO_ProgCauz p ON p.IdContoTp = %1.IdContoTp AND p.IdConto = "
+                                           "%1.IdConto")
+                                .arg(conti) +
+                            dove + QStringLiteral(" AND %1.IdConto = ?").arg(conti),
+                        {tipo, conto}, true);
+                    int letto = 0;
+                    while (q.next()) {
+                        letto = q.value(1).toInt();
+                        if (!q.isNull(4))
+                            schede.Registra({tipo, conto, q.value(2).toInt(), q.value(3).toString(), q.value(4).toInt()},
+                                            q.value(5).toString());
+                    }
+                    schede.Letto(tipo, conto);
+                    return letto;
+                });
+            },
+            [&] {
+                QHash<Codice, int> tutti;
+                QSqlQuery q = db.OpenQuery(sql + QStringLiteral(" FROM ") + conti + dove, {tipo}, true);
+                while (q.next())
+                    tutti.insert({q.value(0).toString()}, q.value(1).toInt());
+                return tutti;
+            });
+}
 
 // ---- product-card selection
 
@@ -598,7 +685,8 @@ void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &Id
     Funzioni::CheckTabOpen(t);
     TXDatabase &db = t->Database();
 
-    const int deposito = DepositoConto(db, IdContoTp, IdConto);
+    SchedeInSospeso &sospese = SchedeInSospeso::Di(t);
+    const int deposito = DepositoConto(db, IdContoTp, IdConto, sospese);
     if (deposito == 0)
         return;
     const int destinazione = deposito == 2 ? IdDestinazione : 0;
@@ -649,7 +737,6 @@ void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &Id
 
     // the movement's amounts in the currencies of both cards (those of the first card for the
     // second when the currency is the same) before either moves: an error changes neither
-    SchedeInSospeso &sospese = SchedeInSospeso::Di(t);
     const ChiaveScheda perDestinazione{IdContoTp, IdConto, destinazione, IdImballo, 0};
     const ChiaveScheda perConto{IdContoTp, IdConto, 0, IdImballo, 1};
     // each card looked up once (places stay valid: cards are only added until the writing)
@@ -685,7 +772,21 @@ double UT_LMQ_CAUZ_PrezzoCauzione(const QString &IdListino, const QString &IdDiv
 
 double UT_LMQ_CAUZ_CalcValCau(double Quantita, double Prezzo, int Decimali)
 {
-    return Funzioni::KRound(Quantita * Prezzo, Decimali);
+    // deposit movements repeat few quantities at few prices: recent results are kept (by
+    // the exact bits of the arguments), the rounding being costly
+    struct Calcolo {
+        quint64 quantita = 0, prezzo = 0;
+        int decimali = std::numeric_limits<int>::min();
+        double valore = 0;
+    };
+    thread_local std::array<Calcolo, 64> calcolati;
+    const auto quantita = std::bit_cast<quint64>(Quantita);
+    const auto prezzo = std::bit_cast<quint64>(Prezzo);
+    const quint64 mescolati = (quantita ^ std::rotl(prezzo, 21) ^ quint64(Decimali)) * 0x9E3779B97F4A7C15ull;
+    Calcolo &c = calcolati[size_t(mescolati >> 58)]; // top 6 bits: one of 64
+    if (c.quantita != quantita || c.prezzo != prezzo || c.decimali != Decimali)
+        c = {quantita, prezzo, Decimali, Funzioni::KRound(Quantita * Prezzo, Decimali)};
+    return c.valore;
 }
 
 // ---------------------------------------------------------------- product-card selection

@@ -29,6 +29,8 @@
 #include "host/ui/DBNavigator.h"
 #include "host/ui/Kmessages.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QGridLayout>
@@ -54,6 +56,48 @@ TXDatabase &Azienda()
 TField *F(TDataSet *d, const char *nome)
 {
     return d->FieldByName(QLatin1String(nome));
+}
+
+// One stored row (the current record of a query on the stored rows) into the fingerprint:
+// each column's type and value as held, numbers in their binary form.
+void ImprontaRigo(QCryptographicHash &hash, const TDataSet *rigo)
+{
+    QByteArray dati;
+    dati.reserve(2048);
+    const auto aggiungi = [&dati](const auto &valore) {
+        dati.append(reinterpret_cast<const char *>(&valore), sizeof valore);
+    };
+    for (const TField *campo : rigo->FieldList()) {
+        if (campo->FieldKind() != fkData)
+            continue;
+        const QVariant v = campo->Value();
+        const int tipo = v.isNull() ? QMetaType::UnknownType : v.typeId();
+        aggiungi(tipo);
+        switch (tipo) {
+        case QMetaType::UnknownType:
+            break;
+        case QMetaType::Double:
+            aggiungi(v.toDouble());
+            break;
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            aggiungi(v.toLongLong());
+            break;
+        case QMetaType::QString: {
+            const QString &testo = *static_cast<const QString *>(v.constData());
+            aggiungi(testo.size());
+            dati.append(reinterpret_cast<const char *>(testo.constData()), testo.size() * qsizetype(sizeof(QChar)));
+            break;
+        }
+        default: {
+            const QByteArray testo = v.toString().toUtf8();
+            aggiungi(testo.size());
+            dati.append(testo);
+        }
+        }
+    }
+    hash.addData(dati);
 }
 
 // Open windows of each kind by their place: the first uses the local tables of the
@@ -280,9 +324,22 @@ void TFDocumento::FormCreate()
     for (const char *nome : {"Lunghezza", "Quantita2"})
         if (TField *f = TRighe->FindField(QLatin1String(nome)))
             f->OnChange = [this](TField *s) { CalcoloQuantita(s); };
+    // While the rows are read (copied field by field in TRighe's order) the stored amounts
+    // copied after a field replace what its change would compute: only a field copied after
+    // the amounts recomputes them then.
+    const QList<TField *> &campi = TRighe->FieldList();
+    qsizetype primoImporto = campi.size();
+    for (const char *nome :
+         {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN", "ControvaloreNN"})
+        primoImporto = std::min(primoImporto, campi.indexOf(TRighe->FindField(QLatin1String(nome))));
     for (const char *nome : {"Quantita", "Prezzo", "Sconto1", "Sconto2"})
-        if (TField *f = TRighe->FindField(QLatin1String(nome)))
-            f->OnChange = [this](TField *) { CalcolaImportiRigo(TTesta, TRighe, false); };
+        if (TField *f = TRighe->FindField(QLatin1String(nome))) {
+            const bool coperto = campi.indexOf(f) < primoImporto;
+            f->OnChange = [this, coperto](TField *) {
+                if (!(FlInCaricamento && coperto))
+                    CalcolaImportiRigo(TTesta, TRighe, false);
+            };
+        }
     TRigheNC->Open();
     TTotaliDoc->Open();
     TRigheDB->Open();
@@ -341,7 +398,10 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
     ModoSalva = 1;
     FlRigheModificate = false;
     FlRigheAggiunte = false;
-    impronta_ = ImprontaArchivio(chiave);
+    // the fingerprint from the same read as the rows
+    impronta_.clear();
+    QCryptographicHash impronta(QCryptographicHash::Sha1);
+    ImprontaTesta(impronta, chiave);
 
     TRighe->DisableControls();
     TRighe->EmptyTable();
@@ -354,13 +414,19 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
     try {
         // the local rows written in one go
         TXTransaction locale(TRighe->Database());
+        // the key each new local row draws (replaced by the stored one) taken in blocks inside
+        // a transaction of the company database, not one committed statement per row
+        TXTransaction chiavi(Azienda());
         for (TRRighe->First(); !TRRighe->Eof(); TRRighe->Next()) {
+            ImprontaRigo(impronta, TRRighe);
             TRighe->Append();
             Funzioni::CopiaDati(TRighe, TRRighe);
             F(TRighe, "Contatore")->SetAsInteger(++contatore_);
             F(TRighe, "Stato")->SetAsInteger(0);
             TRighe->Post();
         }
+        if (chiavi.Started())
+            chiavi.Commit();
         if (locale.Started())
             locale.Commit();
     } catch (...) {
@@ -370,6 +436,7 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
         throw;
     }
     TRRighe->Close();
+    impronta_ = impronta.result();
     FlInCaricamento = false;
     TRighe->First();
     TRighe->EnableControls();
@@ -378,23 +445,31 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
     return true;
 }
 
+void TFDocumento::ImprontaTesta(QCryptographicHash &hash, qint64 chiave) const
+{
+    const QStringList esclusi = CampiTestaEsterni();
+    QSqlQuery q = Azienda().OpenQuery(
+        QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(tipo_.TabellaTeste, tipo_.ChiaveTesta), {chiave});
+    while (q.next()) {
+        const QSqlRecord r = q.record();
+        for (int i = 0; i < r.count(); ++i)
+            if (!esclusi.contains(r.fieldName(i), Qt::CaseInsensitive))
+                hash.addData(r.value(i).toString().toUtf8() + '\x1f');
+        hash.addData("\x1e");
+    }
+}
+
 QByteArray TFDocumento::ImprontaArchivio(qint64 chiave) const
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    auto leggi = [&](const QString &sql, const QStringList &esclusi) {
-        QSqlQuery q = Azienda().OpenQuery(sql, {chiave});
-        while (q.next()) {
-            const QSqlRecord r = q.record();
-            for (int i = 0; i < r.count(); ++i)
-                if (!esclusi.contains(r.fieldName(i), Qt::CaseInsensitive))
-                    hash.addData(r.value(i).toString().toUtf8() + '\x1f');
-            hash.addData("\x1e");
-        }
-    };
-    leggi(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(tipo_.TabellaTeste, tipo_.ChiaveTesta), CampiTestaEsterni());
-    leggi(QStringLiteral("SELECT * FROM %1 WHERE %2 = ? ORDER BY %3")
-              .arg(tipo_.TabellaRighe, tipo_.ChiaveTesta, tipo_.ChiaveRigo),
-          {});
+    ImprontaTesta(hash, chiave);
+    // the rows as CaricaDocumento reads them, through the same query
+    TRRighe->Close();
+    TRRighe->ParamByName(tipo_.ChiaveTesta)->SetValue(chiave);
+    TRRighe->Open();
+    const auto chiudi = qScopeGuard([this] { TRRighe->Close(); });
+    for (TRRighe->First(); !TRRighe->Eof(); TRRighe->Next())
+        ImprontaRigo(hash, TRRighe);
     return hash.result();
 }
 
@@ -1150,6 +1225,9 @@ void TFDocumento::EliminaDocumento()
     for (TRRighe->First(); !TRRighe->Eof(); TRRighe->Next())
         chiavi << TRRighe->FieldByName(tipo_.ChiaveRigo)->Value().toLongLong();
     TRRighe->Close();
+    // the head's causal is read once for all the rows
+    causaleRighe_ = CausaleMagazzino();
+    const auto fine = qScopeGuard([this] { causaleRighe_.reset(); });
     for (qint64 k : chiavi) {
         if (!TRigheDB->Locate(tipo_.ChiaveRigo, k))
             throw Exception(QStringLiteral("Errore in lettura rigo"));

@@ -33,6 +33,7 @@ class TXClientTable;
 class TXMemTable;
 class TXQuery;
 class TXTable;
+class QCryptographicHash;
 class QLabel;
 class QWidget;
 namespace Ui {
@@ -301,8 +302,11 @@ public:
 protected:
     // Builds the pages: the document (head and rows), the totals.
     void ImpostaFinestra();
-    // The stored head and rows as read (the fingerprint ControllaAltriUtenti compares).
+    // The stored head and rows as read (the fingerprint ControllaAltriUtenti compares); the
+    // rows through TRRighe, as CaricaDocumento reads them.
     QByteArray ImprontaArchivio(qint64 chiave) const;
+    // The stored head, less CampiTestaEsterni, into a fingerprint.
+    void ImprontaTesta(QCryptographicHash &hash, qint64 chiave) const;
     // Fills the totals parameters from the head being edited.
     void PreparaParametriTotali(TDataSet *testa, TDataSet *righe, TDataSet *totaliTesta, TDataSet *tabTotali);
 

@@ -800,6 +800,25 @@ QString ValueRows(qsizetype rows, const QStringList &firstRow)
     return out.join(QStringLiteral(", "));
 }
 
+// "stored still holds the value read in old" for a VALUES column old given by ReadValueParam.
+QString ReadValueCheck(const TField *f, const QString &stored, const QString &old)
+{
+    if (f->IsText())
+        return QStringLiteral("COALESCE(%1, '') = %2").arg(stored, old);
+    if (f->IsNumeric() || f->DataType() == ftBoolean)
+        return QStringLiteral("COALESCE(%1, 0) = %2").arg(stored, old);
+    return QStringLiteral("(%1 = %2 OR (%1 IS NULL AND %2 IS NULL))").arg(stored, old);
+}
+
+// The value read as ReadValueCheck compares it: an empty text as "", an empty number as 0.
+QVariant ReadValueParam(const TField *f, const QVariant &before)
+{
+    if (f->IsText())
+        return before.isNull() ? QString(QLatin1String("")) : before.toString();
+    if (f->IsNumeric() || f->DataType() == ftBoolean)
+        return before.isNull() ? QVariant(qlonglong(0)) : before;
+    return before;
+}
 
 // The message of a failed row, naming the table and the row's key.
 [[noreturn]] void FailRow(const EDatabaseError &e, const QString &table, const QString &key)
@@ -874,55 +893,85 @@ void TXTable::FlushInserts(std::vector<Pending> &pending)
     }
 }
 
+void TXTable::FailDeleted(const QVector<QVariant> &row)
+{
+    // a row changed by another user since it was read still has its key
+    QStringList match;
+    QVariantList params;
+    for (TField *k : PrimaryKeyFields()) {
+        match << k->FieldName() + QStringLiteral(" = ?");
+        params << row[ColumnOf(k)];
+    }
+    const QString check =
+        QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(tableName_, match.join(QStringLiteral(" AND ")));
+    if (Database().ScalarValue(check, params).toLongLong() > 0)
+        FailRow(EDatabaseError(ConflictMessage(tableName_)), tableName_, KeyText(row));
+}
+
 void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows)
 {
     TXDatabase &db = Database();
-    size_t from = 0;
-    while (from < rows.size()) {
-        // rows matched one by one, in statements of about 900 values
-        QStringList terms;
+    const auto deleteOne = [&](const QVector<QVariant> &row) {
         QVariantList params;
-        size_t to = from;
-        while (to < rows.size() && (to == from || params.size() < 900))
-            terms << u'(' + DeleteMatch(rows[to++], params) + u')';
-        const QString sql =
-            QStringLiteral("DELETE FROM %1 WHERE %2").arg(tableName_, terms.join(QStringLiteral(" OR ")));
+        const QString match = DeleteMatch(row, params);
+        int n = 0;
+        try {
+            n = db.ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2").arg(tableName_, match), params);
+        } catch (const EDatabaseError &e) {
+            FailRow(e, tableName_, KeyText(row));
+        }
+        return n;
+    };
+    // the rows as read in VALUES: keys, then the value read of each column checked
+    const bool pg = db.IsPostgres();
+    const QList<TField *> keys = PrimaryKeyFields();
+    QStringList first, where;
+    QList<int> checked;
+    int n = 0;
+    for (TField *k : keys) {
+        first << TypedMark(k, pg);
+        where << QStringLiteral("%1.%2 = v.column%3").arg(tableName_, k->FieldName()).arg(++n);
+    }
+    for (int i = 0; i < ColumnCount(); ++i) {
+        TField *f = Column(i);
+        if (keys.contains(f) || f->DataType() == ftMemo || f->DataType() == ftBlob)
+            continue;
+        checked << i;
+        first << TypedMark(f, pg);
+        where << ReadValueCheck(f, tableName_ + u'.' + f->FieldName(), QStringLiteral("v.column%1").arg(++n));
+    }
+    // SQLite searches the table by key for each row of VALUES only when the rows are joined
+    const QString form = pg ? QStringLiteral("DELETE FROM %1 WHERE EXISTS (SELECT 1 FROM (VALUES %2) AS v WHERE %3)")
+                            : QStringLiteral("DELETE FROM %1 WHERE rowid IN (SELECT %1.rowid FROM (VALUES %2) AS v, %1 "
+                                             "WHERE %3)");
+    const auto text = [&](qsizetype count) {
+        return form.arg(tableName_, ValueRows(count, first), where.join(QStringLiteral(" AND ")));
+    };
+    const qsizetype per = RowsPerStatement(n);
+    for (qsizetype from = 0; from < qsizetype(rows.size()); from += per) {
+        const qsizetype count = std::min<qsizetype>(per, qsizetype(rows.size()) - from);
+        QVariantList values;
+        for (qsizetype r = from; r < from + count; ++r) {
+            const QVector<QVariant> &row = rows[size_t(r)];
+            for (TField *k : keys)
+                values << row[ColumnOf(k)];
+            for (int i : checked)
+                values << ReadValueParam(Column(i), row[i]);
+        }
         int deleted = 0;
         try {
-            deleted = db.ExecSQL(sql, params);
+            deleted = db.ExecSQL(text(count), values);
         } catch (const EDatabaseError &) {
             // the statement undid itself: row by row, the failing one is named
-            for (size_t r = from; r < to; ++r) {
-                QVariantList one;
-                const QString match = DeleteMatch(rows[r], one);
-                int n = 0;
-                try {
-                    n = db.ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2").arg(tableName_, match), one);
-                } catch (const EDatabaseError &e) {
-                    FailRow(e, tableName_, KeyText(rows[r]));
-                }
-                if (n == 0)
-                    FailRow(EDatabaseError(ConflictMessage(tableName_)), tableName_, KeyText(rows[r]));
-            }
-            deleted = int(to - from);
+            deleted = 0;
+            for (qsizetype r = from; r < from + count; ++r)
+                deleted += deleteOne(rows[size_t(r)]);
         }
-        if (deleted != int(to - from)) {
-            // a row changed by another user since it was read still has its key
-            for (size_t r = from; r < to; ++r) {
-                QStringList match;
-                QVariantList one;
-                for (TField *k : PrimaryKeyFields()) {
-                    match << k->FieldName() + QStringLiteral(" = ?");
-                    one << rows[r][ColumnOf(k)];
-                }
-                const QString check = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2")
-                                          .arg(tableName_, match.join(QStringLiteral(" AND ")));
-                if (db.ScalarValue(check, one).toLongLong() > 0)
-                    FailRow(EDatabaseError(ConflictMessage(tableName_)), tableName_, KeyText(rows[r]));
-            }
-            throw EDatabaseError(ConflictMessage(tableName_));
-        }
-        from = to;
+        if (deleted == count)
+            continue;
+        for (qsizetype r = from; r < from + count; ++r)
+            FailDeleted(rows[size_t(r)]);
+        throw EDatabaseError(ConflictMessage(tableName_));
     }
 }
 
@@ -964,14 +1013,9 @@ void TXTable::FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVecto
             columns << i;
             first << TypedMark(f, pg) << TypedMark(f, pg);
             sets << QStringLiteral("%1 = %2").arg(f->FieldName(), column(++n));
-            const QString stored = tableName_ + u'.' + f->FieldName();
             const QString old = column(++n);
-            if (f->IsText())
-                where << QStringLiteral("COALESCE(%1, '') = %2").arg(stored, old);
-            else if (f->IsNumeric() || f->DataType() == ftBoolean)
-                where << QStringLiteral("COALESCE(%1, 0) = %2").arg(stored, old);
-            else if (f->DataType() != ftBlob)
-                where << QStringLiteral("(%1 = %2 OR (%1 IS NULL AND %2 IS NULL))").arg(stored, old);
+            if (f->DataType() != ftBlob)
+                where << ReadValueCheck(f, tableName_ + u'.' + f->FieldName(), old);
         }
         const auto appendRow = [&](QVariantList &values, size_t r) {
             const auto &[old, now] = rows[r];
@@ -982,14 +1026,7 @@ void TXTable::FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVecto
                 QVariant v = Bindable(f, now[i]);
                 if (v.isNull() && meta_.value(f->FieldName().toLower()).notNull)
                     v = EmptyOf(f);
-                values << StoredForm(db, f, v);
-                const QVariant &before = old[i];
-                if (f->IsText())
-                    values << (before.isNull() ? QString(QLatin1String("")) : before.toString());
-                else if (f->IsNumeric() || f->DataType() == ftBoolean)
-                    values << (before.isNull() ? QVariant(qlonglong(0)) : before);
-                else
-                    values << before;
+                values << StoredForm(db, f, v) << ReadValueParam(f, old[i]);
             }
         };
         const auto text = [&](qsizetype count) {

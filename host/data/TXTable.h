@@ -170,6 +170,8 @@ private:
     // A row included in the batch of the commit instead of written now; false when it cannot be.
     bool Defer(const Record *oldRecord, QVector<QVariant> &values);
     void FlushDeletes(const std::vector<QVector<QVariant>> &rows);
+    // Fails naming the row when its key is still stored (changed by another user since read).
+    void FailDeleted(const QVector<QVariant> &row);
     struct Pending;
     void FlushInserts(std::vector<Pending> &rows);
     // Updates (key changes included) in multi-row statements, in order when one fails.

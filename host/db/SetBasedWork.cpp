@@ -15,9 +15,12 @@
 #include <QSqlQuery>
 #include <QSqlResult>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -195,6 +198,11 @@ void ScritturaRighe::Valore(const QVariant &value)
     } else {
         pending_.append(value);
     }
+    Avanza();
+}
+
+void ScritturaRighe::Avanza()
+{
     if (++column_ < columns_)
         return;
     column_ = 0;
@@ -206,6 +214,104 @@ void ScritturaRighe::Valore(const QVariant &value)
     } else if (++pendingRows_ == perInsert_) {
         Scrivi();
     }
+}
+
+// The value of the server's text of a column of type (its type's number), bound as Valore binds
+// what the driver makes of it; false, nothing bound, for a type or a text left to the driver
+// (numeric, a date-time with its zone, a date outside the years 1000-9999, ...).
+bool ScritturaRighe::ValoreTesto(const char *text, int length, unsigned type)
+{
+    const int at = column_ + 1;
+    const char *end = text + length;
+    const auto cifre = [&](int from, int to) {
+        return std::all_of(text + from, text + to, [](char c) { return c >= '0' && c <= '9'; });
+    };
+    int rc;
+    switch (type) {
+    case 25:   // text
+    case 1042: // character
+    case 1043: // character varying
+        rc = sqlite3_bind_text(native_->stmt, at, text, length, SQLITE_STATIC);
+        break;
+    case 20: // whole numbers
+    case 21:
+    case 23: {
+        qint64 n = 0;
+        const auto [ptr, ec] = std::from_chars(text, end, n);
+        if (ec != std::errc() || ptr != end)
+            return false;
+        rc = sqlite3_bind_int64(native_->stmt, at, n);
+        break;
+    }
+    case 700: // floating numbers
+    case 701: {
+        double d = 0;
+        const auto [ptr, ec] = std::from_chars(text, end, d);
+        if (ec != std::errc() || ptr != end || !std::isfinite(d))
+            return false;
+        rc = sqlite3_bind_double(native_->stmt, at, d);
+        break;
+    }
+    case 16: // truth values
+        if (length != 1 || (text[0] != 't' && text[0] != 'f'))
+            return false;
+        rc = sqlite3_bind_int64(native_->stmt, at, text[0] == 't' ? 1 : 0);
+        break;
+    case 1082:   // date: at midnight
+    case 1114: { // local date-time, to the second
+        if (length < 10 || !cifre(0, 4) || text[0] == '0' || text[4] != '-' || !cifre(5, 7) || text[7] != '-'
+            || !cifre(8, 10))
+            return false;
+        char testo[20] = "0000-00-00 00:00:00";
+        std::copy(text, text + 10, testo);
+        if (type == 1082) {
+            if (length != 10)
+                return false;
+        } else if (length < 19 || (length > 19 && text[19] != '.') || text[10] != ' ' || !cifre(11, 13)
+                   || text[13] != ':' || !cifre(14, 16) || text[16] != ':' || !cifre(17, 19)) {
+            return false;
+        } else {
+            std::copy(text + 10, text + 19, testo + 10);
+        }
+        rc = sqlite3_bind_text(native_->stmt, at, testo, 19, SQLITE_TRANSIENT);
+        break;
+    }
+    default:
+        return false;
+    }
+    if (rc != SQLITE_OK)
+        Fallita();
+    return true;
+}
+
+void ScritturaRighe::AggiungiPostgres(QSqlQuery &row)
+{
+    const QVariant h = native_ && rows_ > 0 && row.result() ? row.result()->handle() : QVariant();
+    if (!h.isValid() || qstrcmp(h.typeName(), "pg_result*") != 0) {
+        Aggiungi(row);
+        return;
+    }
+    const PGresult *result = *static_cast<PGresult *const *>(h.constData());
+    // the driver's row: the only one of a forward-only reading's result, else the current one
+    const int r = row.isForwardOnly() ? 0 : row.at();
+    const int letti = numero_ ? columns_ - 1 : columns_;
+    if (!result || r < 0 || r >= PQntuples(result) || PQnfields(result) != letti) {
+        Aggiungi(row);
+        return;
+    }
+    for (int i = 0; i < letti; ++i) {
+        if (PQgetisnull(result, r, i)) {
+            if (sqlite3_bind_null(native_->stmt, column_ + 1) != SQLITE_OK)
+                Fallita();
+            Avanza();
+        } else if (ValoreTesto(PQgetvalue(result, r, i), PQgetlength(result, r, i), PQftype(result, i))) {
+            Avanza();
+        } else {
+            Valore(row.value(i));
+        }
+    }
+    if (numero_)
+        Valore(QVariant(++*numero_));
 }
 
 // A SQLite reading on another database whose last row was given by Qt and written: the rest
@@ -298,6 +404,11 @@ void ScritturaRighe::Fallita()
 qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &params, TXDatabase &to,
                   const QString &table, const QStringList &columns, std::optional<NumeroRiga> numero)
 {
+    // a PostgreSQL reading outside a transaction in one of its own, where nothing is written: its
+    // cursor then streams the rows, where one opened outside is kept whole by the server
+    std::optional<TXTransaction> lettura;
+    if (from.IsPostgres() && !from.InTransaction() && &from != &to)
+        lettura.emplace(from);
     std::unique_ptr<TXScan> scan;
     if (from.IsPostgres()) {
         // every row is read: the server's cursor planned for all of them, not for the first
@@ -330,11 +441,17 @@ qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &p
         righe.Numera(numero->da);
     if (scan->Next()) {
         righe.Aggiungi(scan->Row());
-        if (!righe.CopiaDalMotore(scan->Row(), from))
+        if (from.IsPostgres())
+            while (scan->Next())
+                righe.AggiungiPostgres(scan->Row());
+        else if (!righe.CopiaDalMotore(scan->Row(), from))
             while (scan->Next())
                 righe.Aggiungi(scan->Row());
     }
     righe.Chiudi();
+    scan.reset();
+    if (lettura)
+        lettura->Commit();
     if (own)
         own->Commit();
     return righe.Righe();

@@ -76,6 +76,9 @@ public:
         if (numero_)
             Valore(QVariant(++*numero_));
     }
+    // One row of a reading on PostgreSQL, as Aggiungi: the values of texts, whole numbers,
+    // floating numbers, truth values, dates and local date-times bound from the server's text.
+    void AggiungiPostgres(QSqlQuery &row);
     void Chiudi();
     qint64 Righe() const { return rows_; }
 
@@ -84,6 +87,8 @@ private:
                              const QStringList &, std::optional<NumeroRiga>);
     bool CopiaDalMotore(QSqlQuery &rows, const TXDatabase &from);
     void Valore(const QVariant &value);
+    bool ValoreTesto(const char *text, int length, unsigned type);
+    void Avanza();
     void Scrivi();
     [[noreturn]] void Fallita();
 
@@ -111,9 +116,11 @@ private:
 // first are stepped and bound on the engine, each value as the engine holds it. A count of columns that differs
 // from the reading's is refused with a message and nothing written; a failed write (a taken
 // key) throws as ExecSQL does. A PostgreSQL reading is planned for all its rows, as the copy
-// reads them all. With numero the column it names follows the others, numbered
-// in the order of the reading (a reading ordered by an index needs no sort for it, where a
-// ROW_NUMBER() would sort every row).
+// reads them all, runs in a transaction of its own (where nothing is written) when none is open
+// on from, so that its cursor streams the rows, and its values go to a SQLite target from the
+// server's text where the stored form is that text. With numero the column it names follows the
+// others, numbered in the order of the reading (a reading ordered by an index needs no sort for
+// it, where a ROW_NUMBER() would sort every row).
 qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &params, TXDatabase &to,
                   const QString &table, const QStringList &columns = {}, std::optional<NumeroRiga> numero = {});
 

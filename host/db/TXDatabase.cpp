@@ -8,6 +8,7 @@
 #include "host/db/TransactionListeners.h"
 
 #include <QLocale>
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -488,11 +489,13 @@ void TXDatabase::NoteStatement(const SqlStatement &st)
     ++statements_;
     if (!inTransaction_ || st.readOnly)
         return;
-    if (st.writtenTable.isEmpty())
+    // a statement drawing a key writes the key store only, whatever its text
+    const QString &table = st.writtenTable.isEmpty() ? keyStore_ : st.writtenTable;
+    if (table.isEmpty())
         transactionWroteAny_ = true;
     else
-        transactionWrote_.insert(NameKey{st.writtenTable});
-    listeners_->TableWritten(st.writtenTable);
+        transactionWrote_.insert(NameKey{table});
+    listeners_->TableWritten(table);
 }
 
 void TXDatabase::AddDeferred(TXDeferredWrites *writer)
@@ -895,6 +898,13 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
 {
     CheckIdentifier(table, "tabella", shown_);
     CheckIdentifier(column, "colonna", shown_);
+    // a statement making the key store writes no table the datasets read: they keep what they know
+    const auto writeKeyStore = [this](const QString &store, const QString &sql, const QVariantList &params) {
+        FlushDeferredFor(sql);
+        keyStore_ = store;
+        const auto done = qScopeGuard([this] { keyStore_.clear(); });
+        ExecSQL(sql, params);
+    };
     if (IsPostgres()) {
         const QString sequence = (table + u'_' + column + QStringLiteral("_seq")).toLower();
         CheckIdentifier(sequence, "sequenza", shown_);
@@ -904,7 +914,9 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
                 const qint64 start =
                     ScalarValue(QStringLiteral("SELECT COALESCE(MAX(%1), 0) + 1 FROM %2").arg(column, table)).toLongLong();
                 try {
-                    ExecSQL(QStringLiteral("CREATE SEQUENCE IF NOT EXISTS %1 START WITH %2").arg(sequence).arg(start));
+                    writeKeyStore(sequence,
+                                  QStringLiteral("CREATE SEQUENCE IF NOT EXISTS %1 START WITH %2").arg(sequence).arg(start),
+                                  {});
                 } catch (const EDatabaseError &) {
                     // created by another connection at the same moment
                     if (!ScalarValue(exists, {sequence}).toBool())
@@ -938,12 +950,14 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
         return from;
     }
 
+    const QString keysTable = QStringLiteral("kv8_keys");
     if (!keysTable_) {
-        // created once per database: a statement that creates a table tells every dataset it may have written
-        if (!TableExists(QStringLiteral("kv8_keys")))
-            ExecSQL(QStringLiteral("CREATE TABLE IF NOT EXISTS kv8_keys (tablename VARCHAR(128) NOT NULL, "
-                                   "columnname VARCHAR(128) NOT NULL, lastkey INTEGER NOT NULL, "
-                                   "PRIMARY KEY (tablename, columnname))"));
+        if (!TableExists(keysTable))
+            writeKeyStore(keysTable,
+                          QStringLiteral("CREATE TABLE IF NOT EXISTS kv8_keys (tablename VARCHAR(128) NOT NULL, "
+                                         "columnname VARCHAR(128) NOT NULL, lastkey INTEGER NOT NULL, "
+                                         "PRIMARY KEY (tablename, columnname))"),
+                          {});
         keysTable_ = true;
     }
     const QVariantList key{table.toLower(), column.toLower()};
@@ -960,10 +974,11 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
         "UPDATE kv8_keys SET lastkey = lastkey + ? WHERE tablename = ? AND columnname = ? RETURNING lastkey");
     QVariant value = ScalarValue(next, QVariantList{step} + key);
     if (!value.isValid()) {
-        ExecSQL(QStringLiteral("INSERT OR IGNORE INTO kv8_keys (tablename, columnname, lastkey) "
-                               "SELECT ?, ?, COALESCE(MAX(%1), 0) FROM %2")
-                    .arg(column, table),
-                key);
+        writeKeyStore(keysTable,
+                      QStringLiteral("INSERT OR IGNORE INTO kv8_keys (tablename, columnname, lastkey) "
+                                     "SELECT ?, ?, COALESCE(MAX(%1), 0) FROM %2")
+                          .arg(column, table),
+                      key);
         value = ScalarValue(next, QVariantList{step} + key);
     }
     if (block && value.isValid()) {

@@ -201,6 +201,7 @@ private:
     bool savepoint_ = false;      // PostgreSQL: kv8_stmt set inside the transaction
     bool savepointDirty_ = false; // a write ran since kv8_stmt was set
     bool keysTable_ = false;      // SQLite: kv8_keys known to exist
+    QString keyStore_;            // while the key store is made or filled: kv8_keys or the sequence
     // SQLite, inside a transaction (which holds the write lock): keys taken from kv8_keys in
     // blocks, handed out in order; the unused ones are given back before the commit.
     struct KeyBlock {

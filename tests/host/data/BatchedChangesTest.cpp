@@ -296,3 +296,51 @@ TEST(LocalWorkDatabase, WritesDoNotWaitForTheDisk)
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 0);
 }
+
+TEST_F(BatchedChanges, ManyDeletedRowsGoOnlyWhenStoredAsRead)
+{
+    // heads with empty and given dates, texts and numbers, more than one statement takes
+    TXTransaction seed(*db);
+    for (int key = 100; key < 400; ++key)
+        db->ExecSQL("INSERT INTO TT_Testa (KContaT, IdConto, DsNote, Totale, DataDoc) VALUES (?, ?, ?, ?, ?)",
+                    {key, QString("C%1").arg(key), key % 3 ? QString("Nota %1").arg(key) : QString(""),
+                     key % 2 ? key * 1.5 : 0.0,
+                     key % 5 ? QVariant(QDateTime(QDate(2026, 1 + key % 12, 1 + key % 28), QTime(10, 30))) : QVariant()});
+    seed.Commit();
+    const auto heads = [&] { return db->ScalarValue("SELECT COUNT(*) FROM TT_Testa WHERE KContaT >= 100").toInt(); };
+    const auto deleteAll = [&](const char *change) {
+        TXClientTable h;
+        h.SetDatabase(db.get());
+        h.SetTableName("TT_Testa");
+        h.SetXWhere("KContaT >= 100");
+        h.SetDeferredWrites(true);
+        h.Open();
+        if (*change)
+            tdb.Connect("other")->ExecSQL(change);
+        TXTransaction transaction(*db);
+        h.First();
+        while (!h.IsEmpty())
+            h.Delete();
+        const quint64 before = db->StatementCount();
+        transaction.Commit();
+        return db->StatementCount() - before;
+    };
+    // a date given where none was read, in the last rows: nothing is deleted
+    try {
+        deleteAll("UPDATE TT_Testa SET DataDoc = '2026-05-05 00:00:00' WHERE KContaT = 390");
+        FAIL() << "the commit should fail";
+    } catch (const EDatabaseError &e) {
+        const QString text = QString::fromUtf8(e.what());
+        EXPECT_TRUE(text.contains("altro utente")) << e.what();
+        EXPECT_TRUE(text.contains("KContaT = 390")) << e.what();
+    }
+    EXPECT_EQ(heads(), 300);
+    // a row deleted meanwhile
+    EXPECT_THROW(deleteAll("DELETE FROM TT_Testa WHERE KContaT = 101"), EDatabaseError);
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(heads(), 299);
+    // read as stored: all go, in a few statements
+    EXPECT_LE(deleteAll(""), 6u);
+    EXPECT_EQ(heads(), 0);
+    EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TT_Testa").toInt(), 0);
+}

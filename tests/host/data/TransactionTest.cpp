@@ -256,3 +256,22 @@ TEST_F(TransactionData, TablesOfAConnectionClosedInsideATransactionKeepNothing)
     EXPECT_FALSE(elenco.Active());
     EXPECT_EQ(Stored("SELECT DsNote FROM TT_Testa WHERE KContaT = 1").toString(), "Uno");
 }
+
+TEST_F(TransactionData, AKeyDrawnTheFirstTimeLeavesWhatTheTablesKnow)
+{
+    TXClientTable righe;
+    Client(righe, "TT_Righe", "KContaT = -1");
+    TXTransaction transaction(*db);
+    righe.ReadAsStored("KContaR", {{2}, {99}}); // read as stored in the transaction, 99 known not stored
+    // the key store made for a table never drawn from writes no table of the datasets
+    db->NewKey(QStringLiteral("TT_Testa"), QStringLiteral("KContaT"));
+    const quint64 before = db->StatementCount();
+    ASSERT_TRUE(righe.LocateAsStored("KContaR", 2));
+    EXPECT_FALSE(righe.LocateAsStored("KContaR", 99));
+    EXPECT_EQ(db->StatementCount(), before);
+    // a statement writing the table still makes it read again
+    db->ExecSQL("UPDATE TT_Righe SET Qta = 77 WHERE KContaR = 2");
+    ASSERT_TRUE(righe.LocateAsStored("KContaR", 2));
+    EXPECT_DOUBLE_EQ(righe.FieldByName("Qta")->AsFloat(), 77.0);
+    transaction.Commit();
+}

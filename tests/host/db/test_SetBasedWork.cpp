@@ -244,3 +244,66 @@ TEST_F(SetBasedWork, NumberedCopyFollowsTheOrderOfTheReading)
 }
 
 } // namespace
+
+namespace {
+
+// Every value of a local table as stored: its storage class and its literal, row by row.
+QStringList Memorizzati(TXDatabase &local, const QString &tabella, const QStringList &colonne)
+{
+    QStringList scelte;
+    for (const QString &c : colonne)
+        scelte << QStringLiteral("typeof(%1) || ':' || quote(%1)").arg(c);
+    QStringList out;
+    for (QSqlQuery q = local.OpenQuery("SELECT " + scelte.join(" || '|' || ") + " FROM " + tabella + " ORDER BY K");
+         q.next();)
+        out << q.value(0).toString();
+    return out;
+}
+
+TEST_F(SetBasedWork, CopiedValuesStoredAsTheDriverGivesThem)
+{
+    const bool pg = db->IsPostgres();
+    db->ExecSQL(QStringLiteral("CREATE TABLE TW_Valori (K INTEGER NOT NULL PRIMARY KEY, T VARCHAR(10), C CHAR(3), "
+                               "X %1, P SMALLINT, G BIGINT, F REAL, N FLOAT, M NUMERIC(12, 3), B %2, D DATE, O %3)")
+                    .arg(pg ? "TEXT" : "VARCHAR(20)", pg ? "BOOLEAN" : "SMALLINT", pg ? "TIMESTAMP" : "DATETIME"));
+    const QVariantList righe{
+        1, "primo", "ab", "à'è", 1, qint64(1) << 40, 1.5, 0.1, 12.345, 1, QDate(2024, 2, 29),
+        QDateTime(QDate(2024, 1, 5), QTime(10, 30, 15, 700)),
+        2, "", "", "", -32768, -1, 3.25, -1e-7, -0.5, 0, QDate(1999, 12, 31),
+        QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59)),
+        3, QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
+        QVariant(), QVariant(),
+        4, "ultimo", "xyz", "riga\nnuova", 7, 9007199254740993LL, 2, 123456789.125, 0, 1, QDate(2000, 1, 1),
+        QDateTime(QDate(2024, 3, 31), QTime(2, 30, 0))};
+    QStringList segni;
+    for (int i = 0; i < 4; ++i)
+        segni << "(?, ?, ?, ?, ?, ?, ?, ?, ?, ? <> 0, ?, ?)";
+    db->ExecSQL("INSERT INTO TW_Valori (K, T, C, X, P, G, F, N, M, B, D, O) VALUES " + segni.join(", "), righe);
+
+    QTemporaryDir dir;
+    TXDatabase local(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + dir.filePath("local.db"));
+    const QStringList colonne{"K", "T", "C", "X", "P", "G", "F", "N", "M", "B", "D", "O"};
+    const QString tabella = "(K INTEGER NOT NULL PRIMARY KEY, T VARCHAR(10), C VARCHAR(3), X TEXT, P INTEGER, "
+                            "G INTEGER, F FLOAT, N FLOAT, M FLOAT, B INTEGER, D DATETIME, O DATETIME)";
+    local.ExecSQL("CREATE TABLE TW_Atteso " + tabella);
+    local.ExecSQL("CREATE TABLE TW_Copia " + tabella);
+    // the rows as the driver gives them, written one value at a time
+    {
+        TXTransaction t(local);
+        ASSERT_TRUE(t.Started());
+        kv8db::ScritturaRighe scrittura(local, "TW_Atteso", colonne);
+        for (QSqlQuery q = db->OpenQuery("SELECT " + colonne.join(", ") + " FROM TW_Valori ORDER BY K"); q.next();)
+            scrittura.Aggiungi(q);
+        scrittura.Chiudi();
+        t.Commit();
+    }
+    EXPECT_EQ(kv8db::CopiaRighe(*db, "SELECT " + colonne.join(", ") + " FROM TW_Valori ORDER BY K", {}, local,
+                                "TW_Copia"),
+              4);
+    const QStringList atteso = Memorizzati(local, "TW_Atteso", colonne);
+    ASSERT_EQ(atteso.size(), 4);
+    EXPECT_EQ(Memorizzati(local, "TW_Copia", colonne), atteso);
+    EXPECT_TRUE(atteso[0].contains("text:'2024-01-05 10:30:15'")) << qPrintable(atteso[0]);
+}
+
+} // namespace

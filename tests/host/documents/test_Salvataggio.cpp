@@ -219,3 +219,84 @@ TEST_F(Documenti, ModificaDiUnAltroUtenteSuUnAltraConnessioneRifiutata)
     EXPECT_FALSE(company.Database().InTransaction());
     script.AllowUnusedAnswers();
 }
+
+// After a save the window shows the rows as stored (keys, quantities, amounts), saves again
+// without a conflict of its own, and a change by another user after that is still refused.
+TEST_F(Documenti, BollaRilettaDopoIlSalvataggioComeInArchivio)
+{
+    const qint64 k = NuovaBolla();
+    ASSERT_GT(k, 0);
+    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_TRUE(f);
+    const char *const campi[] = {"KBolleCliR", "Quantita", "Prezzo", "ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreNN"};
+    const auto mostrate = [&] {
+        QStringList righe;
+        for (f->TRighe->First(); !f->TRighe->Eof(); f->TRighe->Next()) {
+            QStringList valori;
+            for (const char *campo : campi)
+                valori << QString::number(f->TRighe->FieldByName(QLatin1String(campo))->AsFloat());
+            righe << valori.join(u'|');
+        }
+        righe.sort();
+        return righe;
+    };
+    const auto memorizzate = [&] {
+        QStringList righe;
+        QSqlQuery q = company.Database().OpenQuery(
+            QStringLiteral("SELECT KBolleCliR, Quantita, Prezzo, ImportoLordo, ImportoNetto, ImportoNN, ControvaloreNN "
+                           "FROM BolleCliRighe WHERE KBolleCliT = ?"),
+            {k});
+        while (q.next()) {
+            QStringList valori;
+            for (int i = 0; i < 7; ++i)
+                valori << QString::number(q.value(i).toDouble());
+            righe << valori.join(u'|');
+        }
+        righe.sort();
+        return righe;
+    };
+    EXPECT_EQ(mostrate(), memorizzate());
+
+    VaiARigo(f, QStringLiteral("A1"));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("1")));
+    PremiRighe(f, nbPost);
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito);
+    EXPECT_FALSE(company.Database().InTransaction());
+    EXPECT_FALSE(f->FlRigheModificate);
+    const QStringList dopo = memorizzate();
+    ASSERT_EQ(dopo.size(), 3);
+    EXPECT_EQ(mostrate(), dopo);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT ImportoNetto FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 5);
+
+    // the same window saves again what it read back
+    VaiARigo(f, QStringLiteral("B1"));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("40")));
+    PremiRighe(f, nbPost);
+    Premi(f, nbPost);
+    EXPECT_TRUE(f->SalvataggioRiuscito);
+    EXPECT_EQ(script.Count(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                                          "chiudere e riaprire il documento per vedere i dati attuali.")),
+              0);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 40);
+    EXPECT_EQ(mostrate(), memorizzate());
+
+    // another user changes a row after the read back: refused, nothing written
+    {
+        TXDatabase altro(QStringLiteral("AltroUtente"), company.Db().Url());
+        TXTransaction transazione(altro);
+        altro.ExecSQL(QStringLiteral("UPDATE BolleCliRighe SET Prezzo = 7 WHERE IdProdotto = 'C1'"));
+        transazione.Commit();
+    }
+    VaiARigo(f, QStringLiteral("A1"));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("2")));
+    PremiRighe(f, nbPost);
+    Premi(f, nbPost);
+    EXPECT_FALSE(f->SalvataggioRiuscito);
+    EXPECT_EQ(script.Count(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                                          "chiudere e riaprire il documento per vedere i dati attuali.")),
+              1);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 1);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Prezzo FROM BolleCliRighe WHERE IdProdotto = 'C1'")).toDouble(), 7);
+    script.AllowUnusedAnswers();
+}

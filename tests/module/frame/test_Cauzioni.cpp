@@ -512,6 +512,38 @@ TEST_F(Cauzioni, ManyAccountsInOneTransactionEndAsTheirMovements)
               0);
 }
 
+// In a transaction each account is read once, its deposit flag and its cards' currencies in
+// one statement: a stored card in another currency still takes its converted values.
+TEST_F(Cauzioni, OneReadPerAccountBringsItsCardsCurrencies)
+{
+    db->ExecSQL("INSERT INTO Cambi (IdDivisa, DataCambio, Cambio) VALUES ('USD', ?, 0.5)",
+                {QDateTime(QDate(2024, 1, 1), QTime(0, 0))});
+    db->ExecSQL("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, IdDivisa, "
+                "ProgQtaCar) VALUES ('CL', 'C002', 0, 'CAS', 1, 'USD', 4)");
+    Movimento m;
+    m.qtaCar = 3;
+    m.prezzo = 1.25;
+    db->StartTransaction();
+    Movimento(m).Applica(); // the currencies' decimals read once
+    const quint64 prima = db->StatementCount();
+    m.conto = "C002"; // kept per destination
+    m.destinazione = 2;
+    m.Applica();
+    m.Applica();
+    m.conto = "F001";
+    m.tipo = "FO";
+    m.Applica();
+    // C002 with its cards, the dollar's decimals, the rate for each of its movements, F001 with its cards
+    EXPECT_EQ(db->StatementCount() - prima, 5u);
+    db->Commit();
+    EXPECT_EQ(V(Scheda("CL", "C002", 2, 0), "ProgQtaCar"), 6);
+    EXPECT_DOUBLE_EQ(V(Scheda("CL", "C002", 2, 0), "ProgValCar"), 7.5);
+    EXPECT_EQ(V(Scheda("CL", "C002", 0, 1), "ProgQtaCar"), 10);
+    EXPECT_DOUBLE_EQ(V(Scheda("CL", "C002", 0, 1), "ProgValCar"), 15); // 2 x 3 x 2.5 USD
+    EXPECT_EQ(Scheda("CL", "C002", 0, 1).value("iddivisa").toString(), "USD");
+    EXPECT_EQ(V(Scheda("FO", "F001", 0, 0), "ProgQtaCar"), 3);
+}
+
 // A movement that cannot be converted for its second card moves neither card, and what the
 // transaction booked before it is still written at the commit.
 TEST_F(Cauzioni, FailedMovementKeepsTheEarlierOnesOfTheTransaction)
