@@ -896,15 +896,16 @@ TDataSet *TFDocumento::TestaScrittura() const
 
 // ---- the save
 
-void TFDocumento::SalvaDocumentoConPassi(const TPassiSalvataggio &passi)
+bool TFDocumento::PreparaSalvataggio(const std::function<bool()> &prepara)
 {
     SalvataggioRiuscito = false;
+    // 1-8 before the transaction
     if (Test_SolaLettura() || Azienda().InTransaction())
-        return;
+        return false;
     SvuotaListeDocumenti();
     PostaRighe();
-    if (!passi.Prepara())
-        return;
+    if (prepara && !prepara())
+        return false;
     if (ModoSalva != 2)
         CostruisciRiepilogo();
     ControllaRighePresenti();
@@ -912,13 +913,50 @@ void TFDocumento::SalvaDocumentoConPassi(const TPassiSalvataggio &passi)
     ApplicaModificheTesta();
     if (ModoSalva != 2) {
         if (!ControlliSalvataggio())
-            return;
+            return false;
         TotaleLitri();
         ColliTrasporto();
     }
-    if (!ConfermaSalvataggio())
-        return;
-    if (!ControlloPrenotazioni())
+    return ConfermaSalvataggio() && ControlloPrenotazioni();
+}
+
+bool TFDocumento::RegistraNellaTransazione(TXTransaction &transazione, int modo, const QList<TDataSet *> &tabelle,
+                                           const std::function<void()> &inizio, QString &errore)
+{
+    // 15-23 in one transaction
+    try {
+        if (inizio)
+            inizio();
+        ControllaAltriUtenti();
+        EvadiPrenotazioni();
+        RegistraRiepilogo();
+        StornaAccontiOrdini();
+        if (modo == 2) {
+            EliminaDocumento();
+        } else {
+            RegistraTesta();
+            RegistraTestaMovimento();
+            RegistraRighe();
+            EliminaTestaMovimentoVuota();
+            SalvaMatricole();
+            RegistraTotali();
+            CodiceSpeseImballo();
+        }
+        CodaSalvataggio();
+        transazione.Commit();
+        return true;
+    } catch (const EAbort &) {
+    } catch (const std::exception &e) {
+        errore = Kmessages::ExceptionText(e);
+    }
+    for (TDataSet *t : tabelle)
+        CheckRollBack(t);
+    return false;
+}
+
+void TFDocumento::SalvaDocumentoConPassi(const TPassiSalvataggio &passi)
+{
+    if (!PreparaSalvataggio(passi.Prepara))
         return;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -940,41 +978,13 @@ void TFDocumento::SalvaDocumentoConPassi(const TPassiSalvataggio &passi)
     if (!transazione->Started())
         return;
     QString errore;
-    bool fallito = false;
-    try {
-        passi.Inizio();
-        ControllaAltriUtenti();
-        EvadiPrenotazioni();
-        RegistraRiepilogo();
-        StornaAccontiOrdini();
-        if (modo == 2) {
-            EliminaDocumento();
-        } else {
-            RegistraTesta();
-            RegistraTestaMovimento();
-            RegistraRighe();
-            EliminaTestaMovimentoVuota();
-            SalvaMatricole();
-            RegistraTotali();
-            CodiceSpeseImballo();
-        }
-        CodaSalvataggio();
-        transazione->Commit();
-    } catch (const EAbort &) {
-        fallito = true;
-    } catch (const std::exception &e) {
-        fallito = true;
-        errore = Kmessages::ExceptionText(e);
-    }
-    if (fallito) {
-        for (TDataSet *t : tabelle)
-            CheckRollBack(t);
-        transazione.reset();
+    const bool riuscito = RegistraNellaTransazione(*transazione, modo, tabelle, passi.Inizio, errore);
+    transazione.reset();
+    if (!riuscito) {
         AnnullaSalvataggio(errore);
         passi.Fine();
         return;
     }
-    transazione.reset();
     passi.Fine();
     SalvataggioRiuscito = true;
     DopoSalvataggio();
@@ -1004,71 +1014,21 @@ void TFDocumento::CancellaDocumento()
 
 void TFDocumento::SalvaDocumento()
 {
-    SalvataggioRiuscito = false;
-    // 1-8 before the transaction
-    if (Test_SolaLettura() || Azienda().InTransaction())
+    if (!PreparaSalvataggio({}))
         return;
-    SvuotaListeDocumenti();
-    PostaRighe();
-    if (ModoSalva != 2)
-        CostruisciRiepilogo();
-    ControllaRighePresenti();
-    AvvisoValoreOrdine();
-    ApplicaModificheTesta();
-    if (ModoSalva != 2) {
-        if (!ControlliSalvataggio())
-            return;
-        TotaleLitri();
-        ColliTrasporto();
-    }
-    if (!ConfermaSalvataggio())
-        return;
-    if (!ControlloPrenotazioni())
-        return;
-
-    // 15-23 in one transaction
     const QList<TDataSet *> tabelle = TabelleSalvataggio();
     for (TDataSet *t : tabelle)
         CheckTabOpen(t);
     const int modo = ModoSalva;
     QString errore;
-    bool fallito = false;
+    bool riuscito;
     {
         TXTransaction transazione(Azienda());
         if (!transazione.Started())
             return;
-        try {
-            ControllaAltriUtenti();
-            EvadiPrenotazioni();
-            RegistraRiepilogo();
-            StornaAccontiOrdini();
-            if (modo == 2) {
-                EliminaDocumento();
-            } else {
-                RegistraTesta();
-                RegistraTestaMovimento();
-                RegistraRighe();
-                EliminaTestaMovimentoVuota();
-                SalvaMatricole();
-                RegistraTotali();
-                CodiceSpeseImballo();
-            }
-            CodaSalvataggio();
-            transazione.Commit();
-        } catch (const EAbort &) {
-            fallito = true;
-        } catch (const Exception &e) {
-            fallito = true;
-            errore = e.Message;
-        } catch (const std::exception &e) {
-            fallito = true;
-            errore = QString::fromUtf8(e.what());
-        }
-        if (fallito)
-            for (TDataSet *t : tabelle)
-                CheckRollBack(t);
+        riuscito = RegistraNellaTransazione(transazione, modo, tabelle, {}, errore);
     }
-    if (fallito) {
+    if (!riuscito) {
         AnnullaSalvataggio(errore);
         return;
     }

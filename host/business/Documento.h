@@ -33,6 +33,7 @@ class TXClientTable;
 class TXMemTable;
 class TXQuery;
 class TXTable;
+class TXTransaction;
 class QCryptographicHash;
 class QLabel;
 class QWidget;
@@ -317,6 +318,14 @@ protected:
     int contatore_ = 0;      // last Contatore of the local rows
 
 private:
+    // The save's checks and confirmations before its transaction (prepara, when given, after the
+    // rows are posted); false: no save.
+    bool PreparaSalvataggio(const std::function<bool()> &prepara);
+    // The save's writes in the open transaction (inizio, when given, first), committed; false
+    // (errore: what went wrong, empty for an abort) with the tables rolled back.
+    bool RegistraNellaTransazione(TXTransaction &transazione, int modo, const QList<TDataSet *> &tabelle,
+                                  const std::function<void()> &inizio, QString &errore);
+
     TTipoDocumento tipo_;
     Ui::Documento *ui_;
 };
