@@ -265,10 +265,20 @@ void TLumoRigheDoc::CalcFields(TDataSet *righe)
     }
     // the article's number of measures (the host's part)
     const QString articolo = Campo(c.IdProdotto, righe, QStringLiteral("IdProdotto"))->AsString();
+    if (ricordaMisure_) {
+        const auto tenuto = misure_.constFind(articolo);
+        if (tenuto != misure_.cend()) {
+            misure->SetAsInteger(*tenuto);
+            return;
+        }
+    }
     const QVariant v = articolo.isEmpty() ? QVariant()
                                           : TDMIBase::Crea()->lkArticoli->Lookup(
                                                 QStringLiteral("IdProdotto"), articolo, QStringLiteral("FlTipoMisure"));
-    misure->SetAsInteger(v.isValid() && v.toInt() > 0 ? v.toInt() : 1);
+    const int tipo = v.isValid() && v.toInt() > 0 ? v.toInt() : 1;
+    if (ricordaMisure_)
+        misure_.insert(articolo, tipo);
+    misure->SetAsInteger(tipo);
 }
 
 void TLumoRigheDoc::CalcoloQuantita(TField *sender)

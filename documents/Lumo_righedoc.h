@@ -5,6 +5,7 @@
 // with the row's litres and deposit packaging codes. One implementation; each window describes
 // what sets it apart in a TMembroRighe and calls the layer from its row handlers after the
 // host's handler.
+#include <QHash>
 #include <QPointer>
 #include <QString>
 
@@ -77,6 +78,13 @@ public:
     void CopiaImballi(TDataSet *righe);
     // Calculated fields: "_FlTipoMisure" from the article, 1 for row types 3 and 8.
     void CalcFields(TDataSet *righe);
+    // While on (a save passing over the rows many times), each article's measure type is
+    // looked up once; switching clears what was kept.
+    void RicordaMisure(bool on)
+    {
+        misure_.clear();
+        ricordaMisure_ = on;
+    }
     // The row quantity from the package data (the host's handler does not run).
     void CalcoloQuantita(TField *sender);
     // Litres of the row about to be stored.
@@ -111,4 +119,6 @@ private:
     const CampiTesta &Testa(TDataSet *testa);
     CampiRiga riga_{};
     CampiTesta testa_{};
+    bool ricordaMisure_ = false;
+    QHash<QString, int> misure_;
 };

@@ -294,7 +294,7 @@ void TFSAcq0001f_p::TRigheTipoRigoChange(TField *sender)
 void TFSAcq0001f_p::TRigheAfterScroll(TDataSet *dataSet)
 {
     TFSAcq0001f::TRigheAfterScroll(dataSet);
-    if (!FlInCaricamento)
+    if (!FlInCaricamento && !SalvataggioInCorso())
         UT_LMQ_SettaValoriRiga();
 }
 
@@ -312,7 +312,7 @@ void TFSAcq0001f_p::TRigheCalcFields(TDataSet *dataSet)
         return;
     RigheDoc.CalcFields(dataSet);
     // the amounts shown in the grid (a head without a known currency shows none)
-    if (TTesta->Active() && !TTesta->IsEmpty()) {
+    if (!SalvataggioInCorso() && TTesta->Active() && !TTesta->IsEmpty()) {
         try {
             RigheDoc.CalcolaImportiRigo(TTesta, dataSet, true);
         } catch (const Exception &) {
@@ -348,21 +348,23 @@ void TFSAcq0001f_p::UT_LMQ_SettaValoriRiga()
 void TFSAcq0001f_p::SalvaDocumento()
 {
     const auto copia = [this] { UT_LMQ_CopiaCastelletto(); };
-    SalvaDocumentoConPassi({[this] {
-                                // a summary build that failed has shown its text
-                                UT_LMQ_PostaCastelletto();
-                                try {
-                                    UT_LMQ_RicostruisciCastelletto();
-                                } catch (const EAbort &) {
-                                    return false;
-                                }
-                                return true;
-                            },
-                            [this] {
-                                Castelletto->Trattieni();
-                                UT_LMQ_RegistraCastelletto();
-                            },
-                            [this, copia] { Castelletto->Rilascia(copia); }});
+    SalvaSenzaRinfrescareRighe([this, &copia] {
+        SalvaDocumentoConPassi({[this] {
+                                    // a summary build that failed has shown its text
+                                    UT_LMQ_PostaCastelletto();
+                                    try {
+                                        UT_LMQ_RicostruisciCastelletto();
+                                    } catch (const EAbort &) {
+                                        return false;
+                                    }
+                                    return true;
+                                },
+                                [this] {
+                                    Castelletto->Trattieni();
+                                    UT_LMQ_RegistraCastelletto();
+                                },
+                                [this, copia] { Castelletto->Rilascia(copia); }});
+    });
 }
 
 void TFSAcq0001f_p::UT_LMQ_PostaCastelletto()

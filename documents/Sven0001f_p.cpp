@@ -296,7 +296,7 @@ void TFSVen0001f_p::TRigheTipoRigoChange(TField *sender)
 void TFSVen0001f_p::TRigheAfterScroll(TDataSet *dataSet)
 {
     TFSVen0001f::TRigheAfterScroll(dataSet);
-    if (!FlInCaricamento)
+    if (!FlInCaricamento && !SalvataggioInCorso())
         RigheDoc.SettaValoriRiga();
 }
 
@@ -314,7 +314,7 @@ void TFSVen0001f_p::TRigheCalcFields(TDataSet *dataSet)
         return;
     RigheDoc.CalcFields(dataSet);
     // the amounts shown in the grid (a head without a known currency shows none)
-    if (TTesta->Active() && !TTesta->IsEmpty()) {
+    if (!SalvataggioInCorso() && TTesta->Active() && !TTesta->IsEmpty()) {
         try {
             RigheDoc.CalcolaImportiRigo(TTesta, dataSet, true);
         } catch (const Exception &) {
@@ -346,14 +346,16 @@ void TFSVen0001f_p::SalvaDocumento()
 {
     // a failure before the transaction comes back as a warning, the note still in edit; a
     // summary build error has shown its text already
-    try {
-        TFSVen0001f::SalvaDocumento();
-    } catch (const EAbort &) {
-    } catch (const std::exception &e) {
-        if (SalvataggioRiuscito)
-            throw;
-        AnnullaSalvataggio(Kmessages::ExceptionText(e));
-    }
+    SalvaSenzaRinfrescareRighe([this] {
+        try {
+            TFSVen0001f::SalvaDocumento();
+        } catch (const EAbort &) {
+        } catch (const std::exception &e) {
+            if (SalvataggioRiuscito)
+                throw;
+            AnnullaSalvataggio(Kmessages::ExceptionText(e));
+        }
+    });
 }
 
 QStringList TFSVen0001f_p::CampiTestaEsterni() const

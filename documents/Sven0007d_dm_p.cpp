@@ -18,6 +18,7 @@
 #include "host/db/DMIDataBases.h"
 #include "host/ui/Kmessages.h"
 
+#include <QScopeGuard>
 #include <QSqlQuery>
 
 using namespace Funzioni;
@@ -61,6 +62,31 @@ bool InModifica(TDataSet *d)
 {
     return d->State() == dsEdit || d->State() == dsInsert;
 }
+
+// Num, Metti and Aggiungi on one dataset, each field found by name once (the dataset stays
+// open while they are used).
+class Campi {
+public:
+    explicit Campi(TDataSet *d) : d_(d) {}
+    double Num(const char *campo) { return Campo(campo)->AsFloat(); }
+    void Metti(const char *campo, double valore) { Campo(campo)->SetAsFloat(valore); }
+    void Aggiungi(const char *campo, double valore)
+    {
+        TField *f = Campo(campo);
+        f->SetAsFloat(f->AsFloat() + valore);
+    }
+
+private:
+    TField *Campo(const char *campo)
+    {
+        TField *&f = campi_[campo];
+        if (!f)
+            f = d_->FieldByName(QLatin1String(campo));
+        return f;
+    }
+    TDataSet *d_;
+    QHash<const char *, TField *> campi_;
+};
 
 } // namespace
 
@@ -338,9 +364,19 @@ bool TfSVen0007d_DM_p::ScadenzeDaBolla(qint64 kBolleCliT)
 
 bool TfSVen0007d_DM_p::GeneraRighe(bool, int Progressivo)
 {
+    TCampiRigo &campi = campiRigo_;
+    const auto rilascia = qScopeGuard([&campi] { campi = TCampiRigo(); });
     try {
         if (!tFattureT->Locate(QStringLiteral("KFattCliT"), KFatturaCorrente))
             throw Exception(DocumentoCorrente + QStringLiteral(": fattura non trovata"));
+        const char *const importi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN",
+                                       "ControvaloreNN"};
+        for (int modo = 0; modo < 6; ++modo)
+            campi.Importi[modo] = tFattureR->FieldByName(QLatin1String(importi[modo]));
+        campi.FlPrezzoForf = tFattureR->FieldByName(QStringLiteral("FlPrezzoForf"));
+        campi.FlTipoPrz = tFattureR->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"));
+        campi.Lunghezza = tFattureR->FieldByName(QStringLiteral("Lunghezza"));
+        campi.Righe = tFattureR;
         RegistraFatturaBolla(Progressivo);
         ApriRigheBolla();
         GeneraRigheIntestazione();
@@ -354,10 +390,8 @@ bool TfSVen0007d_DM_p::GeneraRighe(bool, int Progressivo)
                 righeConDettaglio_.insert(rigo);
             TKRigoDoc r;
             RiempiRigoDoc(r);
-            const char *const campi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN",
-                                         "ControvaloreNN"};
             for (int modo = 1; modo <= 6; ++modo)
-                Metti(tFattureR, campi[modo - 1], UT_LMQ_InternalCalcoloValori(r, modo, tFattureR));
+                campi.Importi[modo - 1]->SetAsFloat(UT_LMQ_InternalCalcoloValori(r, modo, tFattureR));
             tFattureR->Post();
             AggiornaRigoBolla();
         }
@@ -403,11 +437,13 @@ double TfSVen0007d_DM_p::UT_LMQ_InternalCalcoloValori(TKRigoDoc &Rigo, int Modo,
     const TArticolo &articolo = Articolo(Rigo.IdProdotto);
     const double fattore = articolo.FlPrzLit == 1 && articolo.Capacita != 0 ? articolo.Capacita : 1;
     const int decimali = DecimaliDivisa(Rigo.IdDivisa);
+    const bool noti = campiRigo_.Righe == Righe;
+    const auto campo = [&](TField *noto, const QString &nome) { return noti ? noto : Righe->FieldByName(nome); };
     double base;
-    if (Righe->FieldByName(QStringLiteral("FlPrezzoForf"))->AsInteger() == 1)
+    if (campo(campiRigo_.FlPrezzoForf, QStringLiteral("FlPrezzoForf"))->AsInteger() == 1)
         base = Rigo.Prezzo;
-    else if (Righe->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"))->AsInteger() == 1)
-        base = Num(Righe, "Lunghezza") * Rigo.Prezzo;
+    else if (campo(campiRigo_.FlTipoPrz, QStringLiteral("UT_LMQ_FlTipoPrz"))->AsInteger() == 1)
+        base = campo(campiRigo_.Lunghezza, QStringLiteral("Lunghezza"))->AsFloat() * Rigo.Prezzo;
     else
         base = Rigo.Quantita * Rigo.Prezzo * fattore;
     // only a row given a detail in this run has one
@@ -568,6 +604,7 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
     TDataSet *testa = tFattureT;
     TDataSet *S = qLUMO_CauzDocBoll;
     TDataSet *C = TTLUMO_t_ProgCauz;
+    Campi s(S), t(T), c(C);
     const qint64 fattura = testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
     const QString contoTp = testa->FieldByName(QStringLiteral("IdClienteTp"))->AsString().trimmed();
     const QString conto = testa->FieldByName(QStringLiteral("IdCliente"))->AsString().trimmed();
@@ -581,8 +618,8 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
     try {
         for (; !S->Eof() && S->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt() == bolla; S->Next()) {
             const QString imballo = S->FieldByName(QStringLiteral("IdImballo"))->AsString().trimmed();
-            const double qtaCar = Num(S, "QtaCar");
-            const double qtaRes = Num(S, "QtaRes");
+            const double qtaCar = s.Num("QtaCar");
+            const double qtaRes = s.Num("QtaRes");
             // 1. the invoice's row of the packaging
             // only the rows this run wrote can be there: the table is not searched
             if (T->Locate(QStringLiteral("KFattCliT;IdImballo"), QVariantList{fattura, imballo}, loHeldOnly)) {
@@ -592,28 +629,28 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
                 T->FieldByName(QStringLiteral("FlTipoDocColl"))->SetAsInteger(2);
                 T->FieldByName(QStringLiteral("KFattCliT"))->SetAsLargeInt(fattura);
                 T->FieldByName(QStringLiteral("IdImballo"))->SetAsString(imballo);
-                Metti(T, "EsistenzaB", Num(S, "EsistenzaB"));
-                Metti(T, "ValoreEsiB", Num(S, "ValoreEsiB"));
+                t.Metti("EsistenzaB", s.Num("EsistenzaB"));
+                t.Metti("ValoreEsiB", s.Num("ValoreEsiB"));
                 for (const char *campo : {"QtaCar", "QtaRes", "QtaCarEcc", "QtaResEcc", "Prezzo", "ValoreCar", "ValoreRes"})
-                    Metti(T, campo, 0);
+                    t.Metti(campo, 0);
                 if (provvisoria)
                     SommariProvvisori().insert(fattura);
             }
             const bool nuova = T->State() == dsInsert;
             // 2.-3. quantities; the excess kept apart is the sum of the notes' excess
-            Aggiungi(T, "QtaCar", qtaCar);
-            Aggiungi(T, "QtaRes", qtaRes);
-            Metti(T, "QtaCarEcc", eccedenze ? Num(T, "QtaCarEcc") + Num(S, "QtaCarEcc") : 0);
-            Metti(T, "QtaResEcc", eccedenze ? Num(T, "QtaResEcc") + Num(S, "QtaResEcc") : 0);
+            t.Aggiungi("QtaCar", qtaCar);
+            t.Aggiungi("QtaRes", qtaRes);
+            t.Metti("QtaCarEcc", eccedenze ? t.Num("QtaCarEcc") + s.Num("QtaCarEcc") : 0);
+            t.Metti("QtaResEcc", eccedenze ? t.Num("QtaResEcc") + s.Num("QtaResEcc") : 0);
             // 4.-5. the last non-zero price; values at it, or summed with the excess kept apart
-            if (Num(S, "Prezzo") != 0)
-                Metti(T, "Prezzo", Num(S, "Prezzo"));
+            if (s.Num("Prezzo") != 0)
+                t.Metti("Prezzo", s.Num("Prezzo"));
             if (!eccedenze) {
-                Metti(T, "ValoreCar", UT_LMQ_CAUZ_CalcValCau(Num(T, "QtaCar"), Num(T, "Prezzo"), FormatiNumero.DecValore));
-                Metti(T, "ValoreRes", UT_LMQ_CAUZ_CalcValCau(Num(T, "QtaRes"), Num(T, "Prezzo"), FormatiNumero.DecValore));
+                t.Metti("ValoreCar", UT_LMQ_CAUZ_CalcValCau(t.Num("QtaCar"), t.Num("Prezzo"), FormatiNumero.DecValore));
+                t.Metti("ValoreRes", UT_LMQ_CAUZ_CalcValCau(t.Num("QtaRes"), t.Num("Prezzo"), FormatiNumero.DecValore));
             } else {
-                Aggiungi(T, "ValoreCar", Num(S, "ValoreCar"));
-                Aggiungi(T, "ValoreRes", Num(S, "ValoreRes"));
+                t.Aggiungi("ValoreCar", s.Num("ValoreCar"));
+                t.Aggiungi("ValoreRes", s.Num("ValoreRes"));
             }
             // 6. the run's card: a copy of the stored one, or a new one
             const QVariantList chiaveScheda{contoTp, conto, tipoScheda, destinazione, imballo};
@@ -638,30 +675,30 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
             }
             // 7. a new row opens at the card's balances
             if (nuova) {
-                Metti(T, "EsistenzaAtt", Num(C, "ProgQtaCar") - Num(C, "ProgQtaRes"));
-                Metti(T, "ValoreEsiAtt", Num(C, "ProgValCar") - Num(C, "ProgValRes"));
-                Metti(T, "EsistenzaF", Num(C, "ProgQtaCarF") - Num(C, "ProgQtaResF"));
-                Metti(T, "ValoreEsiF", Num(C, "ProgValCarF") - Num(C, "ProgValResF"));
+                t.Metti("EsistenzaAtt", c.Num("ProgQtaCar") - c.Num("ProgQtaRes"));
+                t.Metti("ValoreEsiAtt", c.Num("ProgValCar") - c.Num("ProgValRes"));
+                t.Metti("EsistenzaF", c.Num("ProgQtaCarF") - c.Num("ProgQtaResF"));
+                t.Metti("ValoreEsiF", c.Num("ProgValCarF") - c.Num("ProgValResF"));
             }
             // 8. a causal that moves no general card shows the balance net of every note
             if (UT_LMQ_FlAggCau == 0) {
-                Aggiungi(T, "EsistenzaAtt", -qtaCar + qtaRes);
-                Aggiungi(T, "ValoreEsiAtt", -Num(S, "ValoreCar") + Num(S, "ValoreRes"));
+                t.Aggiungi("EsistenzaAtt", -qtaCar + qtaRes);
+                t.Aggiungi("ValoreEsiAtt", -s.Num("ValoreCar") + s.Num("ValoreRes"));
             }
             // 9. the run's card moves by the quantities
             if (UT_LMQ_FlAggCau == 1) {
-                Aggiungi(C, "ProgQtaCar", qtaCar);
-                Aggiungi(C, "ProgQtaRes", qtaRes);
-                Aggiungi(C, "ProgQtaCarEcc", Num(S, "QtaCarEcc"));
-                Aggiungi(C, "ProgQtaResEcc", Num(S, "QtaResEcc"));
+                c.Aggiungi("ProgQtaCar", qtaCar);
+                c.Aggiungi("ProgQtaRes", qtaRes);
+                c.Aggiungi("ProgQtaCarEcc", s.Num("QtaCarEcc"));
+                c.Aggiungi("ProgQtaResEcc", s.Num("QtaResEcc"));
             }
             if (UT_LMQ_FlAggCauF == 1) {
-                Aggiungi(C, "ProgQtaCarF", qtaCar);
-                Aggiungi(C, "ProgQtaResF", qtaRes);
+                c.Aggiungi("ProgQtaCarF", qtaCar);
+                c.Aggiungi("ProgQtaResF", qtaRes);
             }
             if (UT_LMQ_FlAggCauB == 1) {
-                Aggiungi(C, "ProgQtaCarB", qtaCar);
-                Aggiungi(C, "ProgQtaResB", qtaRes);
+                c.Aggiungi("ProgQtaCarB", qtaCar);
+                c.Aggiungi("ProgQtaResB", qtaRes);
             }
             C->Post();
             T->Post();
@@ -669,7 +706,7 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
             if (!provvisoria && (qtaCar != 0 || qtaRes != 0))
                 UT_LMQ_CAUZ_AggiornaProgressivi(testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime(), contoTp, conto,
                                                 destinazione, divisa, Num(testa, "Cambio"), imballo, qtaCar, qtaRes, 0, 0,
-                                                Num(S, "Prezzo"), UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, 0, 0, 0);
+                                                s.Num("Prezzo"), UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, 0, 0, 0);
         }
     } catch (...) {
         for (TDataSet *d : {T, C})

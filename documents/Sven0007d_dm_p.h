@@ -83,4 +83,11 @@ private:
     QHash<QString, TArticolo> articoli_;
     QHash<QString, int> decimali_;
     QSet<qint64> righeConDettaglio_; // invoice rows given a quantity detail in this run
+    // The invoice-row fields each row's amounts read and write, found once while GeneraRighe
+    // walks a note's rows (Righe: the table they belong to; none outside it).
+    struct TCampiRigo {
+        TDataSet *Righe = nullptr;
+        TField *FlPrezzoForf = nullptr, *FlTipoPrz = nullptr, *Lunghezza = nullptr;
+        TField *Importi[6] = {};
+    } campiRigo_;
 };

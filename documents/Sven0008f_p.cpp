@@ -37,6 +37,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QToolButton>
 
 #include <optional>
@@ -364,7 +365,7 @@ void TFSVen0008f_p::TRigheTipoRigoChange(TField *sender)
 void TFSVen0008f_p::TRigheAfterScroll(TDataSet *dataSet)
 {
     TFSVen0008f::TRigheAfterScroll(dataSet);
-    if (!FlInCaricamento)
+    if (!FlInCaricamento && !SalvataggioInCorso())
         UT_LMQ_SettaValoriRiga();
 }
 
@@ -382,7 +383,7 @@ void TFSVen0008f_p::TRigheCalcFields(TDataSet *dataSet)
         return;
     RigheDoc.CalcFields(dataSet);
     // the amounts shown in the grid (a head without a known currency shows none)
-    if (TTesta->Active() && !TTesta->IsEmpty()) {
+    if (!SalvataggioInCorso() && TTesta->Active() && !TTesta->IsEmpty()) {
         try {
             RigheDoc.CalcolaImportiRigo(TTesta, dataSet, true);
         } catch (const Exception &) {
@@ -439,21 +440,26 @@ QStringList TFSVen0008f_p::CampiTestaEsterni() const
 void TFSVen0008f_p::SalvaDocumento()
 {
     const auto copia = [this] { UT_LMQ_CopiaCastelletto(); };
-    SalvaDocumentoConPassi({[this] {
-                                // a summary build that failed has shown its text
-                                UT_LMQ_PostaCastelletto();
-                                AggiornaCalcolati();
-                                try {
-                                    UT_LMQ_RicostruisciCastelletto();
-                                } catch (const EAbort &) {
-                                    return false;
-                                }
-                                return true;
-                            },
-                            [this] {
-                                Castelletto->Trattieni();
-                            },
-                            [this, copia] { Castelletto->Rilascia(copia); }});
+    SalvaSenzaRinfrescareRighe([this, &copia] {
+        // the articles' measure types looked up once each while the save passes over the rows
+        RigheDoc.RicordaMisure(true);
+        const auto dimentica = qScopeGuard([this] { RigheDoc.RicordaMisure(false); });
+        SalvaDocumentoConPassi({[this] {
+                                    // a summary build that failed has shown its text
+                                    UT_LMQ_PostaCastelletto();
+                                    AggiornaCalcolati();
+                                    try {
+                                        UT_LMQ_RicostruisciCastelletto();
+                                    } catch (const EAbort &) {
+                                        return false;
+                                    }
+                                    return true;
+                                },
+                                [this] {
+                                    Castelletto->Trattieni();
+                                },
+                                [this, copia] { Castelletto->Rilascia(copia); }});
+    });
 }
 
 void TFSVen0008f_p::UT_LMQ_PostaCastelletto()
@@ -511,6 +517,17 @@ void TFSVen0008f_p::RegistraRighe()
             .ScalarValue(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Stato %2")
                              .arg(TRighe->TableName(), FlRiscriviRighe ? QStringLiteral(">= 0") : QStringLiteral("<> 0")))
             .toInt();
+    // the order lines the rows fulfil, read at once rather than row by row
+    QList<QVariantList> ordini;
+    QSqlQuery q = TRighe->Database().OpenQuery(
+        QStringLiteral("SELECT DISTINCT KOrdineR FROM %1 WHERE KOrdineR <> 0").arg(TRighe->TableName()));
+    while (q.next())
+        ordini << QVariantList{q.value(0)};
+    if (!ordini.isEmpty()) {
+        TXClientTable *righeOrdine = TDMISVen::Crea()->tOrdiniCliR;
+        Funzioni::CheckTabOpen(righeOrdine);
+        righeOrdine->ReadAsStored(QStringLiteral("KOrdiniCliR"), ordini);
+    }
     Mdimainbase::ProgressStart(righe, QStringLiteral("Registrazione righe in corso.."));
     struct Fine {
         ~Fine() { Mdimainbase::ProgressEnd(); }

@@ -507,13 +507,26 @@ int DepositoConto(TXDatabase &db, const QString &tipo, const QString &conto, Sch
     const bool cliente = tipo == QLatin1String("CL");
     if (!cliente && tipo != QLatin1String("FO"))
         return 0;
-    const QString conti = cliente ? QStringLiteral("Clienti") : QStringLiteral("Fornitori");
-    const QString deposito =
-        cliente ? QStringLiteral("CASE WHEN %1.UT_LMQ_FlCauz = 0 THEN 0 WHEN %1.UT_LMQ_FlCauDes = 0 THEN 1 ELSE 2 END")
-                      .arg(conti)
-                : QStringLiteral("CASE WHEN %1.UT_LMQ_FlCauz = 0 THEN 0 ELSE 1 END").arg(conti);
-    const QString sql = QStringLiteral("SELECT %1.IdConto, %2").arg(conti, deposito);
-    const QString dove = QStringLiteral(" WHERE %1.IdContoTp = ?").arg(conti);
+    // the texts of each kind of account, made once (the routine runs for every movement)
+    struct Testi {
+        QString conti, sql, dove;
+        explicit Testi(bool cliente)
+            : conti(cliente ? QStringLiteral("Clienti") : QStringLiteral("Fornitori")),
+              sql(QStringLiteral("SELECT %1.IdConto, %2")
+                      .arg(conti, cliente ? QStringLiteral("CASE WHEN %1.UT_LMQ_FlCauz = 0 THEN 0 WHEN "
+                                                           "%1.UT_LMQ_FlCauDes = 0 THEN 1 ELSE 2 END")
+                                                .arg(conti)
+                                          : QStringLiteral("CASE WHEN %1.UT_LMQ_FlCauz = 0 THEN 0 ELSE 1 END")
+                                                .arg(conti))),
+              dove(QStringLiteral(" WHERE %1.IdContoTp = ?").arg(conti))
+        {
+        }
+    };
+    static const Testi testiClienti(true), testiFornitori(false);
+    const Testi &testi = cliente ? testiClienti : testiFornitori;
+    const QString &conti = testi.conti;
+    const QString &sql = testi.sql;
+    const QString &dove = testi.dove;
     return (cliente ? clienti : fornitori)
         .Valore(
             db, conto,

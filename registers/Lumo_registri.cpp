@@ -4,6 +4,7 @@
 #include "frame/Dmilumo_reg.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
+#include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
@@ -21,6 +22,8 @@
 #include <QEvent>
 #include <QSqlQuery>
 #include <QWidget>
+
+#include <memory>
 
 TSenzaInputUtente::TSenzaInputUtente()
 {
@@ -78,11 +81,23 @@ void UT_LMQ_RG_LookupRaggruppamento(TDataSet *dataSet)
                             QStringLiteral("IdRaggMag"), QStringLiteral("IdRaggMag"), QStringLiteral("DsRaggrupp"));
 }
 
+QString UT_LMQ_RG_DatabaseLavoro()
+{
+    DMIDataBases &db = DMIDataBases::Instance();
+    return db.Has(QStringLiteral("GlobalDatabase")) && db.Global().IsPostgres() ? QStringLiteral("GlobalDatabase")
+                                                                                : QStringLiteral("LocalDatabase");
+}
+
+TXDatabase &UT_LMQ_RG_Lavoro()
+{
+    return DMIDataBases::Instance().Database(UT_LMQ_RG_DatabaseLavoro());
+}
+
 TXTable *UT_LMQ_RG_TabellaLocale(QObject *owner, const QString &tabella)
 {
     auto *t = new TXTable(owner);
     t->SetName(QStringLiteral("TT") + tabella.mid(7));
-    t->SetDatabaseName(QStringLiteral("LocalDatabase"));
+    t->SetDatabaseName(UT_LMQ_RG_DatabaseLavoro());
     t->SetTableName(tabella);
     t->SetUsaDizionario(true);
     t->SetXAutoApply(false); // written once at the end, not a disk sync per row
@@ -354,8 +369,8 @@ QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, c
 int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const QVariantList &valori,
                          const QStringList &colonne, int da)
 {
-    TXDatabase &locale = DMIDataBases::Instance().Local();
-    locale.ExecSQL(QStringLiteral("DELETE FROM ") + tabella);
-    return int(kv8db::CopiaRighe(DMIDataBases::Instance().Global(), selezione, valori, locale, tabella, colonne,
-                                 kv8db::NumeroRiga{QStringLiteral("NumeroRiga"), da}));
+    const std::unique_ptr<TXTable> lavoro(UT_LMQ_RG_TabellaLocale(nullptr, tabella));
+    Funzioni::PulisciTabella(lavoro.get());
+    return int(kv8db::CopiaRighe(DMIDataBases::Instance().Global(), selezione, valori, UT_LMQ_RG_Lavoro(), tabella,
+                                 colonne, kv8db::NumeroRiga{QStringLiteral("NumeroRiga"), da}));
 }

@@ -13,6 +13,7 @@
 class QWidget;
 class TDataSet;
 class TXClientTable;
+class TXDatabase;
 class TXMemTable;
 class TXQuery;
 class TXTable;
@@ -49,7 +50,13 @@ void UT_LMQ_RG_RecordDialogo(TXMemTable *record, const QString &tabella);
 // The grouping's description "_DsRaggMag" on a dataset with the field IdRaggMag.
 void UT_LMQ_RG_LookupRaggruppamento(TDataSet *dataSet);
 
-// A work table of the local database named "TT" + the table's name without "LUMO_t_"
+// The database of the registers' work tables: the LocalDatabase beside a SQLite company; beside
+// a PostgreSQL company the company connection itself, where the work tables are temporary
+// tables of the connection, so that the rows are computed, numbered and read on the server.
+QString UT_LMQ_RG_DatabaseLavoro();
+TXDatabase &UT_LMQ_RG_Lavoro();
+
+// A work table of the registers' work database named "TT" + the table's name without "LUMO_t_"
 // (LUMO_t_RegCs: TTRegCs), read through the dictionary, its changes written only when applied.
 TXTable *UT_LMQ_RG_TabellaLocale(QObject *owner, const QString &tabella);
 // A client table on a stored table of the company database, empty selection vuoto.
@@ -146,8 +153,8 @@ QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, c
 // movement: the same rows, the articles' tables read once rather than once per movement.
 QStringList UT_LMQ_RG_ArticoliUniti(const QStringList &testo, const QStringList &colonne);
 
-// The local work table emptied, then filled (all or nothing) with the rows selezione (with
-// valori) gives on the company database into colonne, and the column NumeroRiga numbered
-// from da + 1 in the reading's order; the rows copied.
+// The work table emptied, then filled (all or nothing) with the rows selezione (with valori)
+// gives on the company database into colonne, and the column NumeroRiga numbered from da + 1
+// in the reading's order; the rows copied.
 int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const QVariantList &valori,
                          const QStringList &colonne, int da);

@@ -168,7 +168,7 @@ int TFqarn0101d::Elabora()
     Mdimainbase::ProgressStep();
 
     // Category totals of the rows, in the order the categories are first met.
-    for (QSqlQuery q = DMIDataBases::Instance().Local().OpenQuery(QStringLiteral(
+    for (QSqlQuery q = UT_LMQ_RG_Lavoro().OpenQuery(QStringLiteral(
              "SELECT IdCatVin, MAX(DsCatVin), COALESCE(SUM(CaricoLitri), 0), COALESCE(SUM(ScaricoLitri), 0) "
              "FROM LUMO_t_RegCs GROUP BY IdCatVin ORDER BY MIN(NumeroRiga)"));
          q.next();) {

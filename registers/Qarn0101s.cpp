@@ -13,9 +13,9 @@ TFqarn0101s::TFqarn0101s(QObject *owner) : TfKV8ReportB(owner)
 {
     SetNomeDefault(QStringLiteral("Qarn0101s"));
     // Rows in register order: the numbers never run out of sequence on paper.
-    qMain = UT_LMQ_RG_Query(this, QStringLiteral("qMain"), QStringLiteral("LocalDatabase"),
+    qMain = UT_LMQ_RG_Query(this, QStringLiteral("qMain"), UT_LMQ_RG_DatabaseLavoro(),
                   {QStringLiteral("SELECT * FROM LUMO_t_RegCs"), QStringLiteral("ORDER BY NumeroRiga")});
-    qTotRegCs = UT_LMQ_RG_Query(this, QStringLiteral("qTotRegCs"), QStringLiteral("LocalDatabase"),
+    qTotRegCs = UT_LMQ_RG_Query(this, QStringLiteral("qTotRegCs"), UT_LMQ_RG_DatabaseLavoro(),
                       {QStringLiteral("SELECT * FROM LUMO_t_RegCsTot")});
     qMovLotti = UT_LMQ_RG_Query(this, QStringLiteral("qMovLotti"), QStringLiteral("GlobalDatabase"),
                       {QStringLiteral("SELECT * FROM DettQtaDoc"), QStringLiteral("WHERE KDettQta = -1")});

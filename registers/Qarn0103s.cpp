@@ -4,6 +4,7 @@
 #include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
 #include "host/report/ReportLayout.h"
+#include "registers/Lumo_registri.h"
 #include "registers/Qarn0103d.h"
 
 Tfqarn0103s::Tfqarn0103s(QObject *owner) : TfKV8ReportB(owner)
@@ -11,7 +12,7 @@ Tfqarn0103s::Tfqarn0103s(QObject *owner) : TfKV8ReportB(owner)
     SetNomeDefault(QStringLiteral("Qarn0103s"));
     qMain = new TXQuery(this);
     qMain->SetName(QStringLiteral("qMain"));
-    qMain->SetDatabaseName(QStringLiteral("LocalDatabase"));
+    qMain->SetDatabaseName(UT_LMQ_RG_DatabaseLavoro());
     qMain->SQL = QStringList{QStringLiteral("SELECT * FROM LUMO_t_RegCsTot"), QStringLiteral("ORDER BY IdRaggMag, IdCatVin")};
     // The heading follows the dialog's choice.
     OnPrint(QStringLiteral("lbTipoStampa"), [](ReportItem &item) {

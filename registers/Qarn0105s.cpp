@@ -4,6 +4,7 @@
 #include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
 #include "host/report/ReportLayout.h"
+#include "registers/Lumo_registri.h"
 #include "registers/Qarn0105d.h"
 
 namespace {
@@ -23,11 +24,11 @@ Tfqarn0105s::Tfqarn0105s(QObject *owner) : TfKV8ReportB(owner)
     SetNomeDefault(QStringLiteral("Qarn0105s"));
     qMain = new TXQuery(this);
     qMain->SetName(QStringLiteral("qMain"));
-    qMain->SetDatabaseName(QStringLiteral("LocalDatabase"));
+    qMain->SetDatabaseName(UT_LMQ_RG_DatabaseLavoro());
     qMain->SQL = QStringList{QStringLiteral("SELECT * FROM LUMO_t_StBiAnDiGiT ORDER BY Anno, IdRaggMag, IdCatVin")};
     qRighe = new TXQuery(this);
     qRighe->SetName(QStringLiteral("qRighe"));
-    qRighe->SetDatabaseName(QStringLiteral("LocalDatabase"));
+    qRighe->SetDatabaseName(UT_LMQ_RG_DatabaseLavoro());
     qRighe->SQL = QStringList{QStringLiteral("SELECT * FROM LUMO_t_StBiAnDiGiR WHERE Anno = :Anno and IdRaggMag = :IdRaggMag "
                                              "and IdCatVin = :IdCatVin ORDER BY Anno, IdRaggMag, IdCatVin, IdCausale")};
     AggiungiDataSet(QStringLiteral("qRighe"), qRighe);

@@ -206,7 +206,7 @@ int TFqarn0106d::Elabora()
         {QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
          UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime()), gruppo},
         colonne, UltRiga);
-    QSqlQuery totali = DMIDataBases::Instance().Local().OpenQuery(
+    QSqlQuery totali = UT_LMQ_RG_Lavoro().OpenQuery(
         QStringLiteral("SELECT COALESCE(SUM(QtaSfuso), 0), COALESCE(SUM(QtaCalo), 0), COALESCE(SUM(QtaImbott), 0) FROM ")
         + tabella);
     if (totali.next()) {

@@ -14,7 +14,7 @@
 TFqarn0106s::TFqarn0106s(QObject *owner) : TfKV8ReportB(owner)
 {
     SetNomeDefault(QStringLiteral("Qarn0106s"));
-    qMain = UT_LMQ_RG_Query(this, QStringLiteral("qMain"), QStringLiteral("LocalDatabase"),
+    qMain = UT_LMQ_RG_Query(this, QStringLiteral("qMain"), UT_LMQ_RG_DatabaseLavoro(),
                   {QStringLiteral("SELECT * FROM LUMO_t_RegImb"), QStringLiteral("ORDER BY NumeroRiga")});
     qMovLotti = UT_LMQ_RG_Query(this, QStringLiteral("qMovLotti"), QStringLiteral("GlobalDatabase"),
                       {QStringLiteral("SELECT * FROM DettQtaDoc"),

@@ -221,7 +221,7 @@ int TFqarn0110d::Elabora()
     QHash<QString, bool> imbottigliamento;
     for (QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT IdCausale, UT_LMQ_FlConImb FROM CausaliMagaz")); q.next();)
         imbottigliamento.insert(q.value(0).toString(), q.value(1).toInt() != 0);
-    for (QSqlQuery q = DMIDataBases::Instance().Local().OpenQuery(
+    for (QSqlQuery q = UT_LMQ_RG_Lavoro().OpenQuery(
              QStringLiteral("SELECT IdConIva, IdCausale, MAX(DsConIva), COALESCE(SUM(QtaCarico), 0), "
                             "COALESCE(SUM(QtaScarico), 0) FROM ") + tabella
              + QStringLiteral(" GROUP BY IdConIva, IdCausale ORDER BY MIN(NumeroRiga)"));

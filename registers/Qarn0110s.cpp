@@ -25,9 +25,9 @@ QString DataParametro(const QString &campo)
 TFqarn0110s::TFqarn0110s(QObject *owner) : TfKV8ReportB(owner)
 {
     SetNomeDefault(QStringLiteral("Qarn0110s"));
-    qMain = UT_LMQ_RG_Query(this, QStringLiteral("qMain"), QStringLiteral("LocalDatabase"),
+    qMain = UT_LMQ_RG_Query(this, QStringLiteral("qMain"), UT_LMQ_RG_DatabaseLavoro(),
                             {QStringLiteral("SELECT LUMO_t_RegCon.* FROM LUMO_t_RegCon"), QStringLiteral("ORDER BY IdRaggMag, NumeroRiga")});
-    qTotRegCon = UT_LMQ_RG_Query(this, QStringLiteral("qTotRegCon"), QStringLiteral("LocalDatabase"),
+    qTotRegCon = UT_LMQ_RG_Query(this, QStringLiteral("qTotRegCon"), UT_LMQ_RG_DatabaseLavoro(),
                                  {QStringLiteral("SELECT * FROM LUMO_t_RegConTot"), QStringLiteral("ORDER BY IdConIva")});
     AggiungiDataSet(QStringLiteral("qTotRegCon"), qTotRegCon);
     OnPrint(QStringLiteral("lbPeriodo"), [](ReportItem &item) {

@@ -216,7 +216,7 @@ int main(int argc, char **argv)
         engines.push_back(std::move(e));
     }
     for (auto &e : engines)
-        Register(e.get(), e->db->IsPostgres() ? benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 1)
+        Register(e.get(), e->db->IsPostgres() ? benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3)
                                               : benchruns::Rounds("KV8_BENCH_ROUNDS", 3));
     benchmark::RunSpecifiedBenchmarks();
 

@@ -14,6 +14,7 @@
 #include "host/core/Applvar.h"
 #include "host/data/TXMemTable.h"
 #include "host/db/DMIDataBases.h"
+#include "registers/Lumo_registri.h"
 #include "registers/Qarn0106d.h"
 #include "registers/Qarn0110d.h"
 
@@ -76,7 +77,7 @@ void BenchContrassegni(benchmark::State &state, Engine *e)
         e->best[Contrassegni] = std::min(e->best[Contrassegni], secondi);
         state.counters["movimenti/s"] = kMovimenti / secondi;
         e->stampi[0].clear();
-        QSqlQuery q = DMIDataBases::Instance().Local().OpenQuery(
+        QSqlQuery q = UT_LMQ_RG_Lavoro().OpenQuery(
             QStringLiteral("SELECT IdConIva, CaricoPeriodo, ScaricoPeriodo FROM LUMO_t_RegConTot"));
         while (q.next())
             e->stampi[0].insert(q.value(0).toString(), {q.value(1).toDouble(), q.value(2).toDouble()});

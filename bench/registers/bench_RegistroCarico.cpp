@@ -4,9 +4,10 @@
 // totals by the register dialog (up to the print), and the same category totals computed by
 // one SQL aggregate, on SQLite and (with KV8_TEST_PG) on PostgreSQL. Prints the ratio
 // register / SQL (best of the rounds; target within 3x) with the totals compared, the time of
-// the print's rendering and the peak resident memory of the whole program. On PostgreSQL also
-// the floor of any run that brings the rows to the local work table: the server's own time for
-// the register's ordered statement, and a raw forward-only Qt read of every value of its rows.
+// the print's rendering and the peak resident memory of the whole program. On PostgreSQL (where
+// the work tables are temporary tables of the company connection) also the server's own time
+// for the register's ordered statement, the floor of the run, and a raw forward-only Qt read of
+// every value of its rows, what bringing them to a client-side work table would cost.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds; KV8_BENCH_MOVIMENTI the movements.
 #include "bench/registers/AnnoMovimenti.h"
 #include "bench/registers/BenchRegistri.h"
@@ -77,7 +78,7 @@ void BenchRegistro(benchmark::State &state, Engine *e)
         e->best[Registro] = std::min(e->best[Registro], secondi);
         state.counters["movimenti/s"] = kMovimenti / secondi;
         e->totali[0].clear();
-        QSqlQuery q = DMIDataBases::Instance().Local().OpenQuery(
+        QSqlQuery q = UT_LMQ_RG_Lavoro().OpenQuery(
             QStringLiteral("SELECT IdCatVin, CaricoPeriodo, ScaricoPeriodo FROM LUMO_t_RegCsTot"));
         while (q.next())
             e->totali[0].insert(q.value(0).toString(), {q.value(1).toDouble(), q.value(2).toDouble()});

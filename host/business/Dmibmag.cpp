@@ -61,29 +61,24 @@ QString Codice(const QString &codice)
 }
 
 // A field by name, or nullptr. The generator reads and sets the same columns of the same
-// datasets row after row: a field found once is taken again from its position while the
-// dataset holds there the same field under the same name.
+// datasets row after row: the answer found once (a missing field too) stands while the
+// dataset's names stay as they were.
 TField *Campo(const TDataSet *ds, const char *nome)
 {
     struct Posto {
         const TDataSet *ds = nullptr;
         const char *nome = nullptr;
-        qsizetype indice = 0;
-        const TField *campo = nullptr;
-        QString nomeCampo;
+        quint64 serie = 0;
+        TField *campo = nullptr;
     };
-    static std::array<Posto, 2048> posti;
+    static std::array<Posto, 4096> posti;
     const auto chiave = (reinterpret_cast<quintptr>(ds) >> 4) * 31 + (reinterpret_cast<quintptr>(nome) >> 1);
-    Posto &posto = posti[(chiave ^ (chiave >> 11)) % posti.size()];
-    const QList<TField *> &campi = ds->FieldList();
-    if (posto.ds == ds && posto.nome == nome && posto.indice < campi.size()) {
-        TField *f = campi.at(posto.indice);
-        if (f == posto.campo && f->FieldName() == posto.nomeCampo)
-            return f;
-    }
+    Posto &posto = posti[(chiave ^ (chiave >> 12)) % posti.size()];
+    const quint64 serie = ds->NamesSerial();
+    if (posto.ds == ds && posto.nome == nome && posto.serie == serie)
+        return posto.campo;
     TField *f = ds->FindField(QLatin1String(nome));
-    if (f)
-        posto = {ds, nome, campi.indexOf(f), f, f->FieldName()};
+    posto = {ds, nome, serie, f};
     return f;
 }
 

@@ -881,6 +881,7 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_RegistraTotali(TXParam_TotaliDocs &Param, bo
 int TDMICalcoloTotaliDocs::TOTDOCS_LeggiRigheDocumento(TXParam_TotaliDocs &Param, bool)
 {
     Righe.clear();
+    campiRigo_ = CampiRigo{};
     TDataSet *r = Param.Righe;
     if (!r)
         return 0;
@@ -920,27 +921,40 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_Raggruppamento(const TXParam_TotaliDocs &Par
     return true;
 }
 
+const TDMICalcoloTotaliDocs::CampiRigo &TDMICalcoloTotaliDocs::CampiDelRigo(TDataSet *righe)
+{
+    if (campiRigo_.righe == righe)
+        return campiRigo_;
+    const auto f = [righe](const char *nome) { return righe ? righe->FindField(QLatin1String(nome)) : nullptr; };
+    campiRigo_ = {righe,           f("TipoRigo"),     f("IdProdotto"),    f("ImportoNetto"), f("IdIva"),
+                  f("IdAgente1"),  f("Provvigione1"), f("IdAgente2"),     f("Provvigione2"), f("ImportoNN"),
+                  f("IdConto"),    f("IdCentroCosto"), f("DataInizioComp"), f("DataFineComp")};
+    return campiRigo_;
+}
+
 void TDMICalcoloTotaliDocs::TOTDOCS_CostruisciRigo(const TXParam_TotaliDocs &Param, TRigoDocumento &Rigo)
 {
-    TDataSet *r = Param.Righe;
+    const CampiRigo &c = CampiDelRigo(Param.Righe);
+    const auto testo = [](TField *f) { return f ? f->AsString().trimmed() : QString(); };
+    const auto numero = [](TField *f) { return f ? f->AsFloat() : 0.0; };
     Rigo = TRigoDocumento();
-    Rigo.TipoRigo = qint16(Intero(r, QStringLiteral("TipoRigo")));
-    Rigo.IdProdotto = Testo(r, QStringLiteral("IdProdotto"));
-    Rigo.Importo = Numero(r, QStringLiteral("ImportoNetto"));
-    Rigo.IdIva = Testo(r, QStringLiteral("IdIva"));
-    Rigo.IdAgente[0] = Testo(r, QStringLiteral("IdAgente1"));
-    Rigo.Provvigione[0] = Numero(r, QStringLiteral("Provvigione1"));
-    Rigo.IdAgente[1] = Testo(r, QStringLiteral("IdAgente2"));
-    Rigo.Provvigione[1] = Numero(r, QStringLiteral("Provvigione2"));
+    Rigo.TipoRigo = qint16(c.TipoRigo ? c.TipoRigo->AsInteger() : 0);
+    Rigo.IdProdotto = testo(c.IdProdotto);
+    Rigo.Importo = numero(c.ImportoNetto);
+    Rigo.IdIva = testo(c.IdIva);
+    Rigo.IdAgente[0] = testo(c.IdAgente1);
+    Rigo.Provvigione[0] = numero(c.Provvigione1);
+    Rigo.IdAgente[1] = testo(c.IdAgente2);
+    Rigo.Provvigione[1] = numero(c.Provvigione2);
     Rigo.BaseProvv1 = Rigo.Importo;
-    Rigo.BaseProvv2 = Numero(r, QStringLiteral("ImportoNN"));
-    Rigo.IdConto = Testo(r, QStringLiteral("IdConto"));
+    Rigo.BaseProvv2 = numero(c.ImportoNN);
+    Rigo.IdConto = testo(c.IdConto);
     if (Rigo.IdConto.isEmpty())
         Rigo.IdConto = IdContoForfait;
     Rigo.ImportoConto = Rigo.Importo;
-    Rigo.IdCentroCosto = Testo(r, QStringLiteral("IdCentroCosto"));
-    Rigo.DataInizio = Data(r, QStringLiteral("DataInizioComp"));
-    Rigo.DataFine = Data(r, QStringLiteral("DataFineComp"));
+    Rigo.IdCentroCosto = testo(c.IdCentroCosto);
+    Rigo.DataInizio = c.DataInizioComp ? c.DataInizioComp->AsDateTime() : QDateTime();
+    Rigo.DataFine = c.DataFineComp ? c.DataFineComp->AsDateTime() : QDateTime();
 }
 
 // ---- 13 to 15. totals rows and deadlines

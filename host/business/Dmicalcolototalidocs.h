@@ -24,6 +24,7 @@
 #include <vector>
 
 class TDataSet;
+class TField;
 class TXQuery;
 
 // One deadline of a document: due date, amount in document and in national currency.
@@ -439,6 +440,14 @@ private:
     std::vector<PagamentoRata> ratePagamento_;
     int codTipoDoc_ = 0;
     std::map<int, std::optional<Tipirigo::TRTipoRigo>> tipiRigo_;
+    // The row fields TOTDOCS_CostruisciRigo reads, found once per reading of the rows (null: absent).
+    struct CampiRigo {
+        TDataSet *righe = nullptr;
+        TField *TipoRigo, *IdProdotto, *ImportoNetto, *IdIva, *IdAgente1, *Provvigione1, *IdAgente2, *Provvigione2,
+            *ImportoNN, *IdConto, *IdCentroCosto, *DataInizioComp, *DataFineComp;
+    };
+    const CampiRigo &CampiDelRigo(TDataSet *righe);
+    CampiRigo campiRigo_{};
     QString campoChiaveTotali_; // key of the totals rows being written
     QVariant chiaveTotali_;
 };

@@ -38,6 +38,8 @@ TDMISVen::TDMISVen(QObject *owner) : TDataModule(owner)
     Imposta(tBolleCliT, QStringLiteral("BolleCliTeste"), QStringLiteral("KBolleCliT"));
     Imposta(tFattureCliT, QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
     Imposta(tOrdiniCliR, QStringLiteral("OrdiniCliRighe"), QStringLiteral("KOrdiniCliR"));
+    // the order lines a document's rows fulfil reach the database in batches at the commit
+    tOrdiniCliR->SetDeferredWrites(true);
 }
 
 TDMISVen::~TDMISVen() = default;

@@ -58,6 +58,12 @@ TField *F(TDataSet *d, const char *nome)
     return d->FieldByName(QLatin1String(nome));
 }
 
+QString ModificatoDaAltri()
+{
+    return QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                          "chiudere e riaprire il documento per vedere i dati attuali.");
+}
+
 // One stored row (the current record of a query on the stored rows) into the fingerprint:
 // each column's type and value as held, numbers in their binary form.
 void ImprontaRigo(QCryptographicHash &hash, const TDataSet *rigo)
@@ -954,6 +960,23 @@ bool TFDocumento::RegistraNellaTransazione(TXTransaction &transazione, int modo,
     return false;
 }
 
+void TFDocumento::SalvaSenzaRinfrescareRighe(const std::function<void()> &salva)
+{
+    const auto rinfresca = [this] {
+        salvataggioInCorso_ = false;
+        if (TRighe->Active() && !TRighe->IsEmpty() && TRighe->State() == dsBrowse)
+            TRighe->GotoBookmark(TRighe->GetBookmark());
+    };
+    salvataggioInCorso_ = true;
+    try {
+        salva();
+    } catch (...) {
+        rinfresca();
+        throw;
+    }
+    rinfresca();
+}
+
 void TFDocumento::SalvaDocumentoConPassi(const TPassiSalvataggio &passi)
 {
     if (!PreparaSalvataggio(passi.Prepara))
@@ -1164,8 +1187,7 @@ void TFDocumento::ControllaAltriUtenti()
     const int righe = Azienda().ExecSQL(QStringLiteral("UPDATE %1 SET %2 = %2 WHERE %2 = ?").arg(tipo_.TabellaTeste, tipo_.ChiaveTesta),
                                         {chiave_});
     if (righe == 0 || ImprontaArchivio(chiave_) != impronta_)
-        throw Exception(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
-                                       "chiudere e riaprire il documento per vedere i dati attuali."));
+        throw Exception(ModificatoDaAltri());
 }
 
 void TFDocumento::EvadiPrenotazioni() {}
@@ -1178,21 +1200,40 @@ void TFDocumento::EliminaDocumento()
 {
     if (!TTestaDB->Locate(tipo_.ChiaveTesta, chiave_))
         throw Exception(QStringLiteral("Errore in lettura testa documento"));
-    TRRighe->Close();
-    TRRighe->ParamByName(tipo_.ChiaveTesta)->SetValue(chiave_);
-    TRRighe->Open();
+    // the stored rows' keys in TRRighe's order, the rows then read as stored in one statement
     QList<qint64> chiavi;
-    for (TRRighe->First(); !TRRighe->Eof(); TRRighe->Next())
-        chiavi << TRRighe->FieldByName(tipo_.ChiaveRigo)->Value().toLongLong();
-    TRRighe->Close();
+    QList<QVariantList> daLeggere;
+    {
+        QSqlQuery q = Azienda().OpenQuery(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY NumOrdine, %1")
+                                              .arg(tipo_.ChiaveRigo, tipo_.TabellaRighe, tipo_.ChiaveTesta),
+                                          {chiave_});
+        while (q.next()) {
+            chiavi << q.value(0).toLongLong();
+            daLeggere << QVariantList{q.value(0)};
+        }
+    }
+    LeggiRigheArchivio(daLeggere);
     // the head's causal is read once for all the rows
     causaleRighe_ = CausaleMagazzino();
-    const auto fine = qScopeGuard([this] { causaleRighe_.reset(); });
+    righeInBlocco_ = true;
+    const auto fine = qScopeGuard([this] {
+        causaleRighe_.reset();
+        righeInBlocco_ = false;
+    });
     for (qint64 k : chiavi) {
         if (!TRigheDB->Locate(tipo_.ChiaveRigo, k))
             throw Exception(QStringLiteral("Errore in lettura rigo"));
         EliminaRigo();
     }
+    // the rows in one statement, checked against the keys read (ControllaAltriUtenti has
+    // compared their values in this transaction, the head locked); TRigheDB then holds none
+    const int eliminate =
+        Azienda().ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(tipo_.TabellaRighe, tipo_.ChiaveTesta),
+                          {chiave_});
+    if (eliminate != chiavi.size())
+        throw Exception(ModificatoDaAltri());
+    TRigheDB->Close();
+    TRigheDB->Open();
     if (!TDMIBMag::Crea()->ControllaRigheMagazzino(tipo_.CodTipoDoc, TTestaDB, TRighe))
         throw EAbort();
     while (TTotali->Locate(tipo_.ChiaveTesta, chiave_))
@@ -1206,7 +1247,8 @@ void TFDocumento::EliminaRigo()
         throw Exception(QStringLiteral("Errore in cancellazione magazzino"));
     if (!AggiornaRigoOrdineDoc(3))
         throw Exception(QStringLiteral("Errore in aggiornamento righi ordine"));
-    TRigheDB->Delete();
+    if (!righeInBlocco_)
+        TRigheDB->Delete();
 }
 
 int TFDocumento::NuovoNumero()
@@ -1279,6 +1321,17 @@ void TFDocumento::RegistraRighe()
     causaleRighe_ = CausaleMagazzino();
     const auto fine = qScopeGuard([this] { causaleRighe_.reset(); });
     try {
+        // the stored rows the pass rewrites or deletes, read at once rather than row by row
+        if (ModoSalva == 1) {
+            QList<QVariantList> daLeggere;
+            QSqlQuery q = TRighe->Database().OpenQuery(
+                QStringLiteral("SELECT %1 FROM %2 WHERE Stato %3")
+                    .arg(tipo_.ChiaveRigo, TRighe->TableName(),
+                         FlRiscriviRighe ? QStringLiteral("<> 2") : QStringLiteral("IN (1, 3)")));
+            while (q.next())
+                daLeggere << QVariantList{q.value(0)};
+            LeggiRigheArchivio(daLeggere);
+        }
         // the stock the rows book, read at once rather than row by row
         if (!causaleRighe_->isEmpty())
             TDMIBMag::Crea()->LeggiSaldiRighe(TestaScrittura(), TRighe, nullptr);
@@ -1297,6 +1350,17 @@ void TFDocumento::RegistraRighe()
     }
     TRighe->SetFiltered(true);
     TRighe->EnableControls();
+}
+
+void TFDocumento::LeggiRigheArchivio(const QList<QVariantList> &chiavi)
+{
+    // the rows TRigheDB holds are located as they are, as one by one
+    QList<QVariantList> mancanti;
+    for (const QVariantList &chiave : chiavi)
+        if (!TRigheDB->Locate(tipo_.ChiaveRigo, chiave.constFirst(), loHeldOnly))
+            mancanti << chiave;
+    if (!mancanti.isEmpty())
+        TRigheDB->ReadAsStored(tipo_.ChiaveRigo, mancanti, tipo_.ChiaveTesta + QStringLiteral(" = ?"), {chiave_});
 }
 
 void TFDocumento::RegistraRigo(int stato)

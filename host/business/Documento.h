@@ -310,14 +310,23 @@ protected:
     void ImprontaTesta(QCryptographicHash &hash, qint64 chiave) const;
     // Fills the totals parameters from the head being edited.
     void PreparaParametriTotali(TDataSet *testa, TDataSet *righe, TDataSet *totaliTesta, TDataSet *tabTotali);
+    // A save passes over the rows many times: salva runs with SalvataggioInCorso() true, which
+    // a window's row handlers read to leave what only shows (grid amounts, row panel) alone;
+    // at the end, either way, the current row is moved onto again and shown once.
+    void SalvaSenzaRinfrescareRighe(const std::function<void()> &salva);
+    bool SalvataggioInCorso() const { return salvataggioInCorso_; }
 
     qint64 chiave_ = 0;      // key of the stored document on view (0: a new one)
     int istanza_ = 0;        // the window's place among the open windows of its kind (local tables)
     QByteArray impronta_;    // the stored document as read
     std::optional<QString> causaleRighe_; // while the rows are written: the head's warehouse causal
     int contatore_ = 0;      // last Contatore of the local rows
+    // While EliminaDocumento deletes the whole document: EliminaRigo leaves the stored row
+    // to the one statement that deletes them all.
+    bool righeInBlocco_ = false;
 
 private:
+    bool salvataggioInCorso_ = false;
     // The save's checks and confirmations before its transaction (prepara, when given, after the
     // rows are posted); false: no save.
     bool PreparaSalvataggio(const std::function<bool()> &prepara);
@@ -325,6 +334,9 @@ private:
     // (errore: what went wrong, empty for an abort) with the tables rolled back.
     bool RegistraNellaTransazione(TXTransaction &transazione, int modo, const QList<TDataSet *> &tabelle,
                                   const std::function<void()> &inizio, QString &errore);
+    // The stored rows of the document with these keys (one value each) that TRigheDB does not
+    // hold, read in one statement, so that the row pass locates them without reading row by row.
+    void LeggiRigheArchivio(const QList<QVariantList> &chiavi);
 
     TTipoDocumento tipo_;
     Ui::Documento *ui_;

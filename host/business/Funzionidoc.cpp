@@ -215,8 +215,20 @@ bool GetNumeroFattura(TDataSet *protIva, int anno, int serie, int tipoRegistro, 
     }
 }
 
+QSet<int> NumeriFatturaOccupati(int anno, int serie, int tipoRegistro, int da)
+{
+    QSet<int> numeri;
+    QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
+        QStringLiteral("SELECT DISTINCT T.Numero FROM FattureCliTeste T JOIN CausaliFattCli C ON C.IdCausale = T.IdCausale "
+                       "WHERE T.Anno = ? AND T.Serie = ? AND T.Numero >= ? AND C.FlTipoRegistro = ?"),
+        {anno, serie, da, tipoRegistro});
+    while (q.next())
+        numeri.insert(q.value(0).toInt());
+    return numeri;
+}
+
 bool SetNumeroFattura(TDataSet *protIva, int anno, int serie, int tipoRegistro, int numero, const QDateTime &data,
-                      qint64 kFattCliT)
+                      qint64 kFattCliT, const QSet<int> *occupati)
 {
     QString colNumero, colData;
     if (!ColonneRegistro(tipoRegistro, colNumero, colData))
@@ -224,11 +236,16 @@ bool SetNumeroFattura(TDataSet *protIva, int anno, int serie, int tipoRegistro, 
     if (!TrovaProtocollo(protIva, anno, serie, false))
         return false;
     // the number must not be held by another invoice of the same register
-    const QVariant doppio = DMIDataBases::Instance().Global().ScalarValue(
-        QStringLiteral("SELECT T.KFattCliT FROM FattureCliTeste T JOIN CausaliFattCli C ON C.IdCausale = T.IdCausale "
-                       "WHERE T.Anno = ? AND T.Serie = ? AND T.Numero = ? AND C.FlTipoRegistro = ? AND T.KFattCliT <> ?"),
-        {anno, serie, numero, tipoRegistro, kFattCliT});
-    if (doppio.isValid()) {
+    const bool doppio = occupati ? occupati->contains(numero)
+                                 : DMIDataBases::Instance()
+                                       .Global()
+                                       .ScalarValue(QStringLiteral(
+                                                        "SELECT T.KFattCliT FROM FattureCliTeste T JOIN CausaliFattCli C ON "
+                                                        "C.IdCausale = T.IdCausale WHERE T.Anno = ? AND T.Serie = ? AND "
+                                                        "T.Numero = ? AND C.FlTipoRegistro = ? AND T.KFattCliT <> ?"),
+                                                    {anno, serie, numero, tipoRegistro, kFattCliT})
+                                       .isValid();
+    if (doppio) {
         Kmessages::KMessage(QStringLiteral("Il numero fattura %1 dell'anno %2 serie %3 è già stato assegnato: "
                                            "ripetere la numerazione per avere il numero successivo.")
                                 .arg(numero)

@@ -4,6 +4,7 @@
 // duty values, the amounts of a document row and the numbering of invoices on the VAT
 // protocol counters (table ProtIVA, one row per Anno and Serie).
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <QVector>
 
@@ -97,7 +98,13 @@ bool GetNumeroFattura(TDataSet *protIva, int anno, int serie, int tipoRegistro, 
 // The counter row is written as it was read by GetNumeroFattura: when another user took a
 // number since, the write fails and the answer is false ("Tabella protocolli Iva non
 // aggiornata correttamente"), so a number is never given twice.
+// occupati, when given: the numbers above the counter that other invoices of the register
+// held when the caller read them (NumeriFatturaOccupati), checked instead of a statement by a
+// run that holds the counter row.
 bool SetNumeroFattura(TDataSet *protIva, int anno, int serie, int tipoRegistro, int numero, const QDateTime &data,
-                      qint64 kFattCliT = 0);
+                      qint64 kFattCliT = 0, const QSet<int> *occupati = nullptr);
+// The numbers from `da` up that customer invoices of the year, series and register type hold,
+// in one statement.
+QSet<int> NumeriFatturaOccupati(int anno, int serie, int tipoRegistro, int da);
 
 } // namespace Funzioni

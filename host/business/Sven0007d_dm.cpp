@@ -65,6 +65,36 @@ void Somma(TDataSet *destinazione, TDataSet *origine, const QString &campo)
         a->SetAsFloat(a->AsFloat() + da->AsFloat());
 }
 
+// The field's text as TField::AsString gives it, read once: texts and whole numbers as they
+// are, a whole float number without formatting it as a float (the same digits).
+void AggiungiTesto(QString &testo, const TField *campo)
+{
+    const QVariant v = campo->Value();
+    if (v.isNull())
+        return;
+    const TFieldType tipo = campo->DataType();
+    const int valore = v.metaType().id();
+    if (tipo == ftFloat) {
+        if (valore == QMetaType::Double) {
+            const double d = *static_cast<const double *>(v.constData());
+            if (std::fabs(d) < 1e15 && d == std::trunc(d) && !std::signbit(d)) {
+                testo += QString::number(static_cast<qint64>(d));
+                return;
+            }
+        }
+    } else if (tipo != ftDate && tipo != ftDateTime && tipo != ftTime && tipo != ftBoolean) {
+        if (valore == QMetaType::QString) {
+            testo += *static_cast<const QString *>(v.constData());
+            return;
+        }
+        if (valore == QMetaType::Int || valore == QMetaType::LongLong) {
+            testo += QString::number(v.toLongLong());
+            return;
+        }
+    }
+    testo += campo->AsString();
+}
+
 // A table of the run on the company database, or its local work copy in a provisional run.
 void Imposta(TXClientTable *t, bool provvisoria, const QString &tabella, const QString &locale, const QString &chiave)
 {
@@ -159,6 +189,14 @@ void TfSVen0007d_DM::InternalGenerazioneFatture()
                             .arg(Parametri.IdCausale.trimmed()));
     PreparaTabelle();
     ApriSelezione();
+    // a run that fails ends the counter's deferred write too (the caller rolls back)
+    auto numerazione = qScopeGuard([this] {
+        try {
+            ChiudiNumerazione();
+        } catch (const std::exception &e) {
+            qWarning("kv8: contatore fatture non scritto: %s", e.what());
+        }
+    });
     QString chiave;
     bool aperta = false;
     int progressivo = 0;
@@ -179,6 +217,8 @@ void TfSVen0007d_DM::InternalGenerazioneFatture()
         }
         GeneraRighe(raggruppa_, bolla);
     }
+    numerazione.dismiss();
+    ChiudiNumerazione();
     qSelBolle->Close();
     qRigheBolla->Close();
     SegnaRigheBolle();
@@ -324,7 +364,7 @@ bool TfSVen0007d_DM::GeneraNuovaFattura(bool, int Progressivo)
     if (Parametri.FlProvvisoria != 1) {
         const int registro = causale->FieldByName(QStringLiteral("FlTipoRegistro"))->AsInteger();
         if (!GetNumeroFattura(dm->ProtIVA, anno, serie, registro, numero, data)
-            || !SetNumeroFattura(dm->ProtIVA, anno, serie, registro, numero, data, chiave)) {
+            || !NumeraFattura(anno, serie, registro, numero, data, chiave)) {
             t->Cancel();
             Messaggi << QStringLiteral("{B}") + DocumentoCorrente + QStringLiteral(": Protocolli fattura non presenti!");
             return false;
@@ -336,6 +376,31 @@ bool TfSVen0007d_DM::GeneraNuovaFattura(bool, int Progressivo)
     numeroRigo_ = 0;
     righeRaggruppate_.clear();
     return true;
+}
+
+bool TfSVen0007d_DM::NumeraFattura(int anno, int serie, int registro, int numero, const QDateTime &data, qint64 chiave)
+{
+    TXClientTable *protIva = TDMIBase::Crea()->ProtIVA;
+    if (numerazione_)
+        return SetNumeroFattura(protIva, anno, serie, registro, numero, data, chiave, &numeriOccupati_);
+    // the run's first number is written at once: the counter row is the run's until the commit;
+    // the next ones are checked against the numbers other invoices held above it, read once, and
+    // reach the counter in one write
+    if (!SetNumeroFattura(protIva, anno, serie, registro, numero, data, chiave))
+        return false;
+    numeriOccupati_ = NumeriFatturaOccupati(anno, serie, registro, numero + 1);
+    protIva->SetDeferredWrites(true);
+    numerazione_ = true;
+    return true;
+}
+
+void TfSVen0007d_DM::ChiudiNumerazione()
+{
+    if (!numerazione_)
+        return;
+    numerazione_ = false;
+    numeriOccupati_.clear();
+    TDMIBase::Crea()->ProtIVA->SetDeferredWrites(false);
 }
 
 bool TfSVen0007d_DM::AggiornaTestaFattura()
@@ -525,7 +590,7 @@ void TfSVen0007d_DM::CopiaRigoBolla()
     if (merce && !prodotto.isEmpty()) {
         chiave.reserve(256);
         for (TField *campo : std::as_const(campiRaggruppamento_)) {
-            chiave += campo->AsString();
+            AggiungiTesto(chiave, campo);
             chiave += QChar(0x1f);
         }
     }

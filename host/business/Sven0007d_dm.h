@@ -171,6 +171,12 @@ protected:
     qint64 KFatturaCorrente = 0;
 
 private:
+    // SetNumeroFattura for the run: its first number written at once, the next ones checked
+    // against the numbers read with the first and written to the counter by ChiudiNumerazione.
+    bool NumeraFattura(int anno, int serie, int registro, int numero, const QDateTime &data, qint64 chiave);
+    void ChiudiNumerazione();
+    bool numerazione_ = false;  // the run holds the counter row, its writes deferred
+    QSet<int> numeriOccupati_; // numbers above the run's first that other invoices hold
     // Reads once per run the rows still to invoice of every note of the selection.
     void LeggiRigheBolle();
     QSet<qint64> righeConDettaglio_; // rows of the run's delivery notes with a quantity detail

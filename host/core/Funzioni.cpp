@@ -13,7 +13,11 @@
 namespace Funzioni {
 
 namespace {
-}
+
+constexpr double kPotenze[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                               1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+} // namespace
 
 // Rounding works on the decimal representation, not on the binary value: the value is
 // written with 15 significant digits (all a double holds faithfully, so 2.675, stored as
@@ -30,6 +34,19 @@ double KRound(double value, int decimals)
     // a whole number of at most 15 digits has no digit past the point to round
     if (decimals >= 0 && std::fabs(value) < 1e15 && value == std::trunc(value))
         return value;
+    // Below 1e9 once scaled, the scaled value is within 1e-5 of the scaled 15-digit decimal:
+    // away from a half, both round to the same whole number.
+    if (decimals >= 0 && decimals <= 22) {
+        const double scaled = std::fabs(value) * kPotenze[decimals];
+        const double whole = std::floor(scaled);
+        if (scaled < 1e9 && std::fabs(scaled - whole - 0.5) > 1e-4) {
+            const double kept = scaled - whole > 0.5 ? whole + 1 : whole;
+            if (kept == 0)
+                return 0.0;
+            const double result = kept / kPotenze[decimals];
+            return value < 0 ? -result : result;
+        }
+    }
 
     const KDecimal::Digits split = KDecimal::Split(value);
     const char *digits = split.digits;
@@ -50,10 +67,18 @@ double KRound(double value, int decimals)
     if (kept == 0)
         return 0.0;
 
-    char out[48];
-    const int len = std::snprintf(out, sizeof out, "%llue%d", static_cast<unsigned long long>(kept), -decimals);
+    // kept (under 2^53) and a power of ten up to 1e22 are exact doubles: one IEEE division or
+    // product gives the nearest double to the decimal, as reading its text would
     double result = 0.0;
-    std::from_chars(out, out + len, result);
+    if (decimals >= 0 && decimals <= 22) {
+        result = static_cast<double>(kept) / kPotenze[decimals];
+    } else if (decimals < 0 && decimals >= -22) {
+        result = static_cast<double>(kept) * kPotenze[-decimals];
+    } else {
+        char out[48];
+        const int len = std::snprintf(out, sizeof out, "%llue%d", static_cast<unsigned long long>(kept), -decimals);
+        std::from_chars(out, out + len, result);
+    }
     return value < 0 ? -result : result;
 }
 

@@ -7,6 +7,7 @@
 #include "host/data/TDataSource.h"
 
 #include <algorithm>
+#include <atomic>
 
 using kv8data::Record;
 
@@ -143,6 +144,14 @@ TDataSet::TDataSet(QObject *owner)
                                            [this](Record *r) { return Accepts(r); })),
       indexes_(std::make_unique<LocateIndexes>([this](Record *r, const TField *f) { return ValueOf(r, f); }))
 {
+    NamesChanged();
+}
+
+void TDataSet::NamesChanged()
+{
+    static std::atomic<quint64> serial{0};
+    namesSerial_ = ++serial;
+    fieldLists_.clear();
 }
 
 TDataSet::~TDataSet()
@@ -211,7 +220,7 @@ TField *TDataSet::AddField(const QString &name, TFieldType type, int size)
     layout_->declared.insert(NameKey{name}, f);
     if (TField *&first = byName_[NameKey{name}]; !first)
         first = f;
-    fieldLists_.clear();
+    NamesChanged();
     return f;
 }
 
@@ -390,7 +399,7 @@ void TDataSet::EndLayout()
         for (TField *f : fields_)
             if (TField *&first = byName_[NameKey{f->FieldName()}]; !first)
                 first = f;
-        fieldLists_.clear();
+        NamesChanged();
     }
     QList<TField *> order;
     for (const QString &n : SplitNames(indexFieldNames_))
@@ -541,11 +550,18 @@ void TDataSet::SetFieldValue(TField *field, const QVariant &input)
 {
     if (state_ == dsInactive)
         throw EDatabaseError(QStringLiteral("Il dataset '%1' è chiuso").arg(Name()));
-    QVariant value = input;
-    if (field->type_ == ftString || field->type_ == ftFixedChar) {
-        if (field->size_ > 0 && !value.isNull() && value.toString().size() > field->size_)
-            value = value.toString().left(field->size_);
+    // a text longer than the field is cut to its size
+    QVariant cut;
+    if ((field->type_ == ftString || field->type_ == ftFixedChar) && field->size_ > 0 && !input.isNull()) {
+        if (input.metaType().id() == QMetaType::QString) {
+            const QString &text = *static_cast<const QString *>(input.constData());
+            if (text.size() > field->size_)
+                cut = text.left(field->size_);
+        } else if (const QString text = input.toString(); text.size() > field->size_) {
+            cut = text.left(field->size_);
+        }
     }
+    const QVariant &value = cut.isValid() ? cut : input;
     if (field->kind_ != fkData) {
         Buffer *b = active_;
         if (b->calc.size() != calcFields_.size())
@@ -1421,8 +1437,12 @@ int TDataSet::SearchView(const QList<TField *> &fields, const QVariantList &valu
     return indexes_->Find(store_->View(), store_->Version(), fields, ValuesKey(fields, values, ci), ci);
 }
 
-Record *TDataSet::FindHeldRecord(const QList<TField *> &fields, const QVariantList &values)
+Record *TDataSet::FindHeldRecord(const QList<TField *> &fields, const QVariantList &values, int *viewPos)
 {
+    if (viewPos)
+        *viewPos = -1;
+    if (store_->All().empty())
+        return nullptr;
     if (!store_->EveryRecordVisible()) {
         const QByteArray key = ValuesKey(fields, values, false);
         for (Record *r : store_->All())
@@ -1432,11 +1452,20 @@ Record *TDataSet::FindHeldRecord(const QList<TField *> &fields, const QVariantLi
     }
     // an index on the same fields in another order serves as well
     const QList<TField *> searched = indexes_->IndexedOrder(fields);
-    QVariantList ordered;
-    for (TField *f : searched)
-        ordered << values.value(fields.indexOf(f));
-    const int pos = SearchView(searched, ordered, 0);
-    return pos < 0 ? nullptr : store_->ViewAt(pos);
+    int pos = -1;
+    if (searched == fields) {
+        pos = SearchView(fields, values, 0);
+    } else {
+        QVariantList ordered;
+        for (TField *f : searched)
+            ordered << values.value(fields.indexOf(f));
+        pos = SearchView(searched, ordered, 0);
+    }
+    if (pos < 0)
+        return nullptr;
+    if (viewPos && !streaming_)
+        *viewPos = pos;
+    return store_->ViewAt(pos);
 }
 
 QByteArray TDataSet::RowKey(const QVector<QVariant> &values, const QList<TField *> &fields) const
@@ -1471,12 +1500,17 @@ bool TDataSet::Locate(const QString &keyFields, const QVariant &keyValues, TLoca
         pos = SearchView(fields, values, options);
     if (pos < 0)
         return false;
+    ScrollTo(pos);
+    return true;
+}
+
+void TDataSet::ScrollTo(int viewPos)
+{
     Fire(BeforeScroll);
-    SetCurrent(pos);
+    SetCurrent(viewPos);
     bof_ = eof_ = false;
     DataEvent(deDataSetChange);
     Fire(AfterScroll);
-    return true;
 }
 
 QVariant TDataSet::Lookup(const QString &keyFields, const QVariant &keyValues, const QString &resultFields)

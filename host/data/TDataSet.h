@@ -87,6 +87,8 @@ public:
     TField *FindField(const QString &name) const;
     // As FindField, but throws EDatabaseError naming the field and the dataset.
     TField *FieldByName(const QString &name) const;
+    // Changes whenever FindField may answer differently; never the same for two datasets.
+    quint64 NamesSerial() const { return namesSerial_; }
     // Fields of a ";" list.
     QList<TField *> GetFieldList(const QString &names) const;
 
@@ -254,8 +256,11 @@ protected:
     // Records of the dataset, all of them (not only the visible ones).
     const std::vector<Record *> &AllRecords() const;
     // The held record (visible or not) whose fields hold the values, or null; through the
-    // Locate index while every held record is visible.
-    Record *FindHeldRecord(const QList<TField *> &fields, const QVariantList &values);
+    // Locate index while every held record is visible. viewPos, when given, gets the place
+    // of the record among the visible ones as Locate would find it, or -1.
+    Record *FindHeldRecord(const QList<TField *> &fields, const QVariantList &values, int *viewPos = nullptr);
+    // Moves to a visible record, as Locate does when it finds one.
+    void ScrollTo(int viewPos);
     // The key of a row (values in column order, in any form its fields read) on the given
     // fields, every column when none is given: the key Locate compares, so two rows get
     // the same key exactly when Locate finds them equal.
@@ -322,6 +327,7 @@ private:
     void AttachSource(TDataSource *source);
     void DetachSource(TDataSource *source);
     void MasterDataChanged();
+    void NamesChanged();
 
     // fields
     struct LayoutIndex;
@@ -330,6 +336,7 @@ private:
     QList<TField *> declared_;
     QList<TField *> fields_;
     QHash<NameKey, TField *> byName_; // the first field of each name
+    quint64 namesSerial_ = 0;
     mutable QHash<QString, QList<TField *>> fieldLists_; // GetFieldList by the names given
     QList<TField *> columns_; // record column -> field
     QList<TField *> calcFields_;

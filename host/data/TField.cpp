@@ -508,6 +508,8 @@ QString TField::AsString() const
     const QVariant v = Value();
     if (v.isNull())
         return QString(QLatin1String(""));
+    if (IsTextType(type_) && v.metaType().id() == QMetaType::QString)
+        return *static_cast<const QString *>(v.constData());
     switch (type_) {
     case ftFloat:
         return FloatText(v.toDouble());
@@ -528,7 +530,11 @@ QString TField::AsString() const
 
 void TField::SetAsString(const QString &value)
 {
-    SetValue(QVariant(value));
+    // a text is what a text field holds: no conversion
+    if (IsTextType(type_))
+        dataSet_->SetFieldValue(this, QVariant(value));
+    else
+        SetValue(QVariant(value));
 }
 
 qint64 TField::AsLargeInt() const
@@ -536,6 +542,8 @@ qint64 TField::AsLargeInt() const
     const QVariant v = Value();
     if (v.isNull())
         return 0;
+    if (v.metaType().id() == QMetaType::LongLong)
+        return *static_cast<const qlonglong *>(v.constData());
     const QVariant n = Coerce(v, ftLargeint);
     return n.isNull() ? 0 : n.toLongLong();
 }
@@ -550,12 +558,15 @@ int TField::AsInteger() const
 
 void TField::SetAsInteger(int value)
 {
-    SetValue(QVariant(qlonglong(value)));
+    SetAsLargeInt(value);
 }
 
 void TField::SetAsLargeInt(qint64 value)
 {
-    SetValue(QVariant(qlonglong(value)));
+    if (type_ == ftSmallint || type_ == ftInteger || type_ == ftLargeint || type_ == ftAutoInc)
+        dataSet_->SetFieldValue(this, QVariant(qlonglong(value)));
+    else
+        SetValue(QVariant(qlonglong(value)));
 }
 
 double TField::AsFloat() const
@@ -571,7 +582,10 @@ double TField::AsFloat() const
 
 void TField::SetAsFloat(double value)
 {
-    SetValue(QVariant(value));
+    if (type_ == ftFloat)
+        dataSet_->SetFieldValue(this, QVariant(value));
+    else
+        SetValue(QVariant(value));
 }
 
 QDateTime TField::AsDateTime() const

@@ -225,13 +225,24 @@ bool TXClientTable::LocateAsStored(const QString &keyFields, const QVariant &key
     QVariantList values = type == QMetaType::QVariantList || type == QMetaType::QStringList ? keyValues.toList()
                                                                                             : QVariantList{keyValues};
     if (!fields.isEmpty() && values.size() == fields.size()) {
-        for (qsizetype i = 0; i < values.size(); ++i)
-            values[i] = CoerceLoaded(values[i], fields[i]->DataType()); // as Locate reads them
-        const Record *held = FindHeldRecord(fields, values);
+        bool asLocate = true; // every value read as Locate reads it
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            try {
+                values[i] = Coerce(values[i], fields[i]->DataType());
+            } catch (const Exception &) {
+                values[i] = QVariant();
+                asLocate = false;
+            }
+        }
+        int pos = -1;
+        const Record *held = FindHeldRecord(fields, values, &pos);
         // a change not applied yet is the table's own
         if (held && held->ChangeStatus() == Record::Unchanged && !transaction_.unchanged.contains(KeyOfRecord(held))) {
             FlushDeferred(); // rows kept for the commit are stored first: the read sees them
             EvictRecords({held->Id()});
+        } else if (held && asLocate && pos >= 0) {
+            ScrollTo(pos); // the record Locate would find
+            return true;
         }
     }
     return Locate(keyFields, keyValues);

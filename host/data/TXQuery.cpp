@@ -333,11 +333,19 @@ void TXQuery::InternalOpen()
         EndLayout();
         return;
     }
-    QSqlQuery q = db.OpenQuery(openSql_, openValues_, true);
-    BeginLayout();
-    BindQueryColumns(q.record(), dictTables, paramsText_, !db.IsPostgres());
-    EndLayout();
-    LoadQueryRows(q);
+    // held rows read as they come: the driver never holds the whole result beside them
+    QVector<QVariant> values;
+    db.ReadAll(
+        openSql_, openValues_,
+        [&](const QSqlRecord &columns) {
+            BeginLayout();
+            BindQueryColumns(columns, dictTables, paramsText_, !db.IsPostgres());
+            EndLayout();
+        },
+        [&](QSqlQuery &row) {
+            ReadQueryRow(row, values);
+            AddLoadedValues(values);
+        });
 }
 
 void TXQuery::InternalClose()

@@ -113,6 +113,14 @@ QVariant EmptyOf(const TField *f)
     return QVariant();
 }
 
+// A work table of the dictionary used on a PostgreSQL connection: a temporary table of that
+// connection, so that each program run has its own rows.
+bool Temporanea(const TXDatabase &db, const QString &table)
+{
+    const DictTable *t = db.IsPostgres() ? DataDictionary().Table(table) : nullptr;
+    return t && t->database == QLatin1String("local");
+}
+
 } // namespace
 
 namespace kv8data {
@@ -152,7 +160,15 @@ void TXTable::SetXAutoApply(bool on)
 
 bool TXTable::Exists() const
 {
-    return Database().TableExists(tableName_);
+    const TXDatabase &db = Database();
+    if (!Temporanea(db, tableName_))
+        return db.TableExists(tableName_);
+    QSqlQuery q(db.Connection());
+    q.prepare(QStringLiteral("SELECT to_regclass(?) IS NOT NULL"));
+    q.addBindValue(QStringLiteral("pg_temp.") + tableName_.toLower());
+    if (!q.exec())
+        CatalogueReadFailed(q, tableName_);
+    return q.next() && q.value(0).toBool();
 }
 
 void TXTable::LoadMeta()
@@ -172,7 +188,9 @@ void TXTable::LoadMeta()
         if (db.IsPostgres()) {
             q.prepare(QStringLiteral("SELECT column_name, is_nullable, column_default, is_identity "
                                      "FROM information_schema.columns "
-                                     "WHERE table_schema = current_schema() AND table_name = ?"));
+                                     "WHERE table_schema = (SELECT n.nspname FROM pg_class c JOIN pg_namespace n "
+                                     "ON n.oid = c.relnamespace WHERE c.oid = to_regclass(?)) AND table_name = ?"));
+            q.addBindValue(key); // the table the name finds: a temporary one first
             q.addBindValue(key);
             if (q.exec())
                 while (q.next())
@@ -783,22 +801,95 @@ QString TXTable::KeyText(const QVector<QVariant> &values) const
 
 namespace {
 
-// Rows per multi-row statement: about 900 values, within any engine's limit.
-qsizetype RowsPerStatement(qsizetype valuesPerRow)
+// PostgreSQL: the mark of an array carrying a column's values (the types of TypedMark; for
+// an insert, numbers as NUMERIC, read as their literal would be); empty when they cannot.
+QString ArrayMark(const TField *f, bool insert)
 {
-    return std::max<qsizetype>(1, 900 / std::max<qsizetype>(1, valuesPerRow));
+    switch (f->DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftLargeint:
+    case ftAutoInc:
+    case ftBoolean:
+        return QStringLiteral("CAST(? AS _int8)");
+    case ftFloat:
+        return insert ? QStringLiteral("CAST(? AS _numeric)") : QStringLiteral("CAST(? AS _float8)");
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+        return QStringLiteral("CAST(CAST(? AS _timestamptz) AS _timestamp)");
+    case ftBlob:
+    case ftUnknown:
+        return QString();
+    default:
+        return QStringLiteral("CAST(? AS _text)");
+    }
 }
 
-// "(?, ?), (?, ?)": rows of marks; on PostgreSQL the first row's casts give the columns their types.
-QString ValueRows(qsizetype rows, const QStringList &firstRow)
-{
-    QStringList marks(firstRow.size(), QStringLiteral("?"));
-    const QString plain = u'(' + marks.join(QStringLiteral(", ")) + u')';
-    QStringList out{u'(' + firstRow.join(QStringLiteral(", ")) + u')'};
-    for (qsizetype r = 1; r < rows; ++r)
-        out << plain;
-    return out.join(QStringLiteral(", "));
-}
+// The rows of a multi-row statement as a table v of columns column1, column2...: on
+// PostgreSQL one array per column read back by unnest (one short text for any number of
+// rows), else a VALUES list of marks.
+class RowSource {
+public:
+    explicit RowSource(bool pg) : arrays_(pg) {}
+    // The next column: its mark in the first VALUES row and its array mark (ArrayMark).
+    void Add(const QString &mark, const QString &arrayMark)
+    {
+        first_ << mark;
+        arrayMarks_ << arrayMark;
+        arrays_ = arrays_ && !arrayMark.isEmpty();
+    }
+    qsizetype Columns() const { return first_.size(); }
+    bool Arrays() const { return arrays_; }
+    // Rows per statement: about 900 values in VALUES, within any engine's limit.
+    qsizetype RowsPer() const
+    {
+        return arrays_ ? kArrayRows : std::max<qsizetype>(1, 900 / std::max<qsizetype>(1, Columns()));
+    }
+    // "(VALUES (...), ...) AS v" or "unnest(...) AS v(column1, ...)"; single: VALUES always
+    // (a row retried alone is written as the engine reads a literal).
+    QString Text(qsizetype rows, bool single = false) const
+    {
+        if (arrays_ && !single) {
+            QStringList names;
+            for (qsizetype k = 1; k <= Columns(); ++k)
+                names << QStringLiteral("column%1").arg(k);
+            return QStringLiteral("unnest(%1) AS v(%2)")
+                .arg(arrayMarks_.join(QStringLiteral(", ")), names.join(QStringLiteral(", ")));
+        }
+        return QStringLiteral("(VALUES %1) AS v").arg(Marks(rows));
+    }
+    // The rows' values (row after row) as Text takes them.
+    QVariantList Values(const TXDatabase &db, const QVariantList &rows, bool single = false) const
+    {
+        if (!arrays_ || single)
+            return rows;
+        const qsizetype n = Columns();
+        QVariantList out;
+        for (qsizetype c = 0; c < n; ++c) {
+            QVariantList column;
+            column.reserve(rows.size() / n);
+            for (qsizetype at = c; at < rows.size(); at += n)
+                column << rows[at];
+            out << db.ArrayText(column);
+        }
+        return out;
+    }
+    // "(?, ?), (?, ?)": rows of marks; on PostgreSQL the first row's casts give the columns their types.
+    QString Marks(qsizetype rows) const
+    {
+        const QString plain = u'(' + QStringList(Columns(), QStringLiteral("?")).join(QStringLiteral(", ")) + u')';
+        QStringList out{u'(' + first_.join(QStringLiteral(", ")) + u')'};
+        for (qsizetype r = 1; r < rows; ++r)
+            out << plain;
+        return out.join(QStringLiteral(", "));
+    }
+
+private:
+    static constexpr qsizetype kArrayRows = 10000;
+    QStringList first_, arrayMarks_;
+    bool arrays_;
+};
 
 // "stored still holds the value read in old" for a VALUES column old given by ReadValueParam.
 QString ReadValueCheck(const TField *f, const QString &stored, const QString &old)
@@ -854,12 +945,14 @@ void TXTable::FlushInserts(std::vector<Pending> &pending)
         else
             g->second.push_back(r);
     }
+    const bool pg = db.IsPostgres();
     for (const auto &[included, members] : groups) {
-        QStringList cols, marks;
+        QStringList cols;
+        RowSource source(pg);
         for (int i = 0; i < ColumnCount(); ++i)
             if (included[size_t(i)]) {
                 cols << Column(i)->FieldName();
-                marks << QStringLiteral("?");
+                source.Add(QStringLiteral("?"), ArrayMark(Column(i), true));
             }
         if (cols.isEmpty()) {
             for (size_t r : members) {
@@ -868,16 +961,18 @@ void TXTable::FlushInserts(std::vector<Pending> &pending)
             }
             continue;
         }
-        const qsizetype per = RowsPerStatement(cols.size());
+        const qsizetype per = source.RowsPer();
         for (qsizetype from = 0; from < qsizetype(members.size()); from += per) {
             const qsizetype count = std::min<qsizetype>(per, qsizetype(members.size()) - from);
             QVariantList values;
             for (qsizetype k = 0; k < count; ++k)
                 values += params[members[size_t(from + k)]];
-            const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                                    .arg(tableName_, cols.join(QStringLiteral(", ")), ValueRows(count, marks));
+            const QString rowsText = source.Arrays() ? QStringLiteral("SELECT * FROM ") + source.Text(count)
+                                                     : QStringLiteral("VALUES ") + source.Marks(count);
+            const QString sql =
+                QStringLiteral("INSERT INTO %1 (%2) %3").arg(tableName_, cols.join(QStringLiteral(", ")), rowsText);
             try {
-                db.ExecSQL(sql, values);
+                db.ExecSQL(sql, source.Values(db, values));
             } catch (const EDatabaseError &) {
                 // the statement undid itself: row by row, the failing one is named
                 for (qsizetype k = 0; k < count; ++k) {
@@ -922,14 +1017,15 @@ void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows)
         }
         return n;
     };
-    // the rows as read in VALUES: keys, then the value read of each column checked
+    // the rows as read in v: keys, then the value read of each column checked
     const bool pg = db.IsPostgres();
     const QList<TField *> keys = PrimaryKeyFields();
-    QStringList first, where;
+    RowSource source(pg);
+    QStringList where;
     QList<int> checked;
     int n = 0;
     for (TField *k : keys) {
-        first << TypedMark(k, pg);
+        source.Add(TypedMark(k, pg), ArrayMark(k, false));
         where << QStringLiteral("%1.%2 = v.column%3").arg(tableName_, k->FieldName()).arg(++n);
     }
     for (int i = 0; i < ColumnCount(); ++i) {
@@ -937,17 +1033,16 @@ void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows)
         if (keys.contains(f) || f->DataType() == ftMemo || f->DataType() == ftBlob)
             continue;
         checked << i;
-        first << TypedMark(f, pg);
+        source.Add(TypedMark(f, pg), ArrayMark(f, false));
         where << ReadValueCheck(f, tableName_ + u'.' + f->FieldName(), QStringLiteral("v.column%1").arg(++n));
     }
     // SQLite searches the table by key for each row of VALUES only when the rows are joined
-    const QString form = pg ? QStringLiteral("DELETE FROM %1 WHERE EXISTS (SELECT 1 FROM (VALUES %2) AS v WHERE %3)")
-                            : QStringLiteral("DELETE FROM %1 WHERE rowid IN (SELECT %1.rowid FROM (VALUES %2) AS v, %1 "
-                                             "WHERE %3)");
+    const QString form = pg ? QStringLiteral("DELETE FROM %1 WHERE EXISTS (SELECT 1 FROM %2 WHERE %3)")
+                            : QStringLiteral("DELETE FROM %1 WHERE rowid IN (SELECT %1.rowid FROM %2, %1 WHERE %3)");
     const auto text = [&](qsizetype count) {
-        return form.arg(tableName_, ValueRows(count, first), where.join(QStringLiteral(" AND ")));
+        return form.arg(tableName_, source.Text(count), where.join(QStringLiteral(" AND ")));
     };
-    const qsizetype per = RowsPerStatement(n);
+    const qsizetype per = source.RowsPer();
     for (qsizetype from = 0; from < qsizetype(rows.size()); from += per) {
         const qsizetype count = std::min<qsizetype>(per, qsizetype(rows.size()) - from);
         QVariantList values;
@@ -960,7 +1055,7 @@ void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows)
         }
         int deleted = 0;
         try {
-            deleted = db.ExecSQL(text(count), values);
+            deleted = db.ExecSQL(text(count), source.Values(db, values));
         } catch (const EDatabaseError &) {
             // the statement undid itself: row by row, the failing one is named
             deleted = 0;
@@ -997,12 +1092,13 @@ void TXTable::FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVecto
             g->second.push_back(r);
     }
     for (const auto &[changed, members] : groups) {
-        // VALUES columns: keys, then for each changed column its new and its old value
-        QStringList first, sets, where;
+        // columns of v: keys, then for each changed column its new and its old value
+        RowSource source(pg);
+        QStringList sets, where;
         int n = 0;
         auto column = [&](int at) { return QStringLiteral("v.column%1").arg(at); };
         for (TField *k : keys) {
-            first << TypedMark(k, pg);
+            source.Add(TypedMark(k, pg), ArrayMark(k, false));
             where << QStringLiteral("%1.%2 = %3").arg(tableName_, k->FieldName(), column(++n));
         }
         QList<int> columns;
@@ -1011,7 +1107,8 @@ void TXTable::FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVecto
                 continue;
             TField *f = Column(i);
             columns << i;
-            first << TypedMark(f, pg) << TypedMark(f, pg);
+            source.Add(TypedMark(f, pg), ArrayMark(f, false));
+            source.Add(TypedMark(f, pg), ArrayMark(f, false));
             sets << QStringLiteral("%1 = %2").arg(f->FieldName(), column(++n));
             const QString old = column(++n);
             if (f->DataType() != ftBlob)
@@ -1029,12 +1126,13 @@ void TXTable::FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVecto
                 values << StoredForm(db, f, v) << ReadValueParam(f, old[i]);
             }
         };
-        const auto text = [&](qsizetype count) {
-            return QStringLiteral("UPDATE %1 SET %2 FROM (VALUES %3) AS v WHERE %4")
-                .arg(tableName_, sets.join(QStringLiteral(", ")), ValueRows(count, first),
-                     where.join(QStringLiteral(" AND ")));
+        const auto run = [&](qsizetype count, const QVariantList &values, bool single) {
+            const QString sql = QStringLiteral("UPDATE %1 SET %2 FROM %3 WHERE %4")
+                                    .arg(tableName_, sets.join(QStringLiteral(", ")), source.Text(count, single),
+                                         where.join(QStringLiteral(" AND ")));
+            return db.ExecSQL(sql, source.Values(db, values, single));
         };
-        const qsizetype per = RowsPerStatement(n);
+        const qsizetype per = source.RowsPer();
         for (qsizetype from = 0; from < qsizetype(members.size()); from += per) {
             const qsizetype count = std::min<qsizetype>(per, qsizetype(members.size()) - from);
             QVariantList values;
@@ -1042,7 +1140,7 @@ void TXTable::FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVecto
                 appendRow(values, members[size_t(from + k)]);
             int updated = 0;
             try {
-                updated = db.ExecSQL(text(count), values);
+                updated = run(count, values, false);
             } catch (const EDatabaseError &) {
                 // the statement undid itself (keys changed in a chain or refused): row by row, in order
                 updated = 0;
@@ -1051,7 +1149,7 @@ void TXTable::FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVecto
                     QVariantList one;
                     appendRow(one, r);
                     try {
-                        updated += db.ExecSQL(text(1), one);
+                        updated += run(1, one, true);
                     } catch (const EDatabaseError &e) {
                         FailRow(e, tableName_, KeyText(rows[r].second));
                     }
@@ -1324,15 +1422,22 @@ void TXTable::CreaTabella()
     // on SQLite an auto-increment column is the key
     if (!primaryKey.isEmpty() && !(autoInc && !db.IsPostgres()))
         defs << QStringLiteral("PRIMARY KEY (%1)").arg(primaryKey.join(QStringLiteral(", ")));
-    db.ExecSQL(QStringLiteral("DROP TABLE IF EXISTS %1").arg(tableName_));
-    db.ExecSQL(QStringLiteral("CREATE TABLE %1 (%2)").arg(tableName_, defs.join(QStringLiteral(", "))));
+    if (Temporanea(db, tableName_)) {
+        db.ExecSQL(QStringLiteral("DROP TABLE IF EXISTS pg_temp.%1").arg(tableName_));
+        db.ExecSQL(QStringLiteral("CREATE TEMPORARY TABLE %1 (%2)").arg(tableName_, defs.join(QStringLiteral(", "))));
+    } else {
+        db.ExecSQL(QStringLiteral("DROP TABLE IF EXISTS %1").arg(tableName_));
+        db.ExecSQL(QStringLiteral("CREATE TABLE %1 (%2)").arg(tableName_, defs.join(QStringLiteral(", "))));
+    }
     ForgetTableMeta(tableName_);
 }
 
 void TXTable::EmptyTable()
 {
     CheckIdentifier(tableName_, "tabella");
-    Database().ExecSQL(QStringLiteral("DELETE FROM %1").arg(tableName_));
+    // a temporary table is never vacuumed: emptied whole, it leaves no dead rows behind
+    Database().ExecSQL((Temporanea(Database(), tableName_) ? QStringLiteral("TRUNCATE TABLE ") : QStringLiteral("DELETE FROM "))
+                       + tableName_);
     if (!Active())
         return;
     if (State() == dsEdit || State() == dsInsert)

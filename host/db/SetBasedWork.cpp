@@ -9,6 +9,7 @@
 #include "host/db/TXScan.h"
 #include "host/db/TXTransaction.h"
 
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -62,6 +63,70 @@ void NumeroSeguente(sqlite3_context *context, int, sqlite3_value **)
 
 constexpr const char *kAllegato = "kv8_origine";
 
+// The terms of the ORDER BY standing at ordine.
+QString Chiavi(const QString &reading, qsizetype ordine)
+{
+    static const QRegularExpression parolaOrdine(QStringLiteral("^ORDER\\s+BY\\s+"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    return reading.mid(ordine).remove(parolaOrdine).trimmed();
+}
+
+// Where a keyword (words apart by white space) stands at the statement's own level, outside
+// brackets and quoted text: the first place, or the last with ultima; -1 when it does not.
+qsizetype ParolaDiTesta(const QString &sql, const QString &parola, bool ultima)
+{
+    const QRegularExpression cerca(QStringLiteral("\\b") + QString(parola).replace(u' ', QStringLiteral("\\s+"))
+                                       + QStringLiteral("\\b"),
+                                   QRegularExpression::CaseInsensitiveOption);
+    qsizetype trovata = -1;
+    int livello = 0;
+    QChar virgolette;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (!virgolette.isNull()) {
+            if (c == virgolette)
+                virgolette = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            virgolette = c;
+        } else if (c == u'(') {
+            ++livello;
+        } else if (c == u')') {
+            --livello;
+        } else if (livello == 0 && c.toUpper() == parola[0].toUpper()
+                   && cerca.match(sql, i, QRegularExpression::NormalMatch,
+                                  QRegularExpression::AnchorAtOffsetMatchOption)
+                          .hasMatch()) {
+            trovata = i;
+            if (!ultima)
+                break;
+        }
+    }
+    return trovata;
+}
+
+// A plain ordered SELECT a numbering column can join at its own level: where its top-level FROM
+// and ORDER BY stand; nothing for DISTINCT, a union, a LIMIT or an order by column positions.
+struct LetturaOrdinata {
+    qsizetype from, ordine;
+};
+std::optional<LetturaOrdinata> Ordinata(const QString &reading)
+{
+    static const QRegularExpression distinto(QStringLiteral("^\\s*SELECT\\s+(DISTINCT|TOP)\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression posizione(QStringLiteral("(^|,)\\s*\\d+\\s*(ASC|DESC)?\\s*(,|$)"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    const qsizetype da = ParolaDiTesta(reading, QStringLiteral("FROM"), false);
+    const qsizetype ordine = ParolaDiTesta(reading, QStringLiteral("ORDER BY"), true);
+    if (da < 0 || ordine < da || distinto.match(reading).hasMatch()
+        || ParolaDiTesta(reading, QStringLiteral("UNION"), false) >= 0
+        || ParolaDiTesta(reading, QStringLiteral("INTERSECT"), false) >= 0
+        || ParolaDiTesta(reading, QStringLiteral("EXCEPT"), false) >= 0
+        || ParolaDiTesta(reading, QStringLiteral("LIMIT"), false) >= 0
+        || posizione.match(Chiavi(reading, ordine)).hasMatch())
+        return std::nullopt;
+    return LetturaOrdinata{da, ordine};
+}
+
 // Between two SQLite files with no transaction open on either, the reading's file attached to
 // the target's connection, so that the rows go in one INSERT … SELECT there: the rows of a
 // committed state, as a reading outside a transaction sees them. Refused (nullopt, nothing
@@ -100,10 +165,7 @@ std::optional<qint64> CopiaAllegata(TXDatabase &from, const QString &select, con
     QString reading = select;
     qint64 last = numero ? numero->da : 0;
     if (numero) {
-        // numbered as the ordered reading yields its rows: OFFSET 0 keeps the reading (and its
-        // order) whole, so the function runs once per row, in order
         columns << numero->colonna;
-        reading = QStringLiteral("SELECT *, kv8_numero() FROM (%1 LIMIT -1 OFFSET 0) kv8_righe").arg(select);
         if (sqlite3_create_function_v2(target, "kv8_numero", 0, SQLITE_UTF8, &last, NumeroSeguente, nullptr,
                                        nullptr, nullptr)
             != SQLITE_OK)
@@ -119,10 +181,51 @@ std::optional<qint64> CopiaAllegata(TXDatabase &from, const QString &select, con
                                            nullptr);
         }
     } funzione{target, numero.has_value()};
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2) ").arg(table, columns.join(QStringLiteral(", ")));
+    if (numero) {
+        // the function in the reading's own columns when nothing at that level sorts the rows (their
+        // order given by an index): it runs as the rows come, in order; else on the whole reading,
+        // which OFFSET 0 keeps whole with its order, at the cost of one more copy of every row
+        bool inOrdine = false;
+        if (const std::optional<LetturaOrdinata> ordinata = Ordinata(select)) {
+            reading = QString(select).insert(ordinata->from, QStringLiteral(", kv8_numero()\n"));
+            inOrdine = true;
+            QSqlQuery piano = to.OpenQuery(QStringLiteral("EXPLAIN QUERY PLAN ") + insert + reading, params);
+            while (inOrdine && piano.next())
+                inOrdine = !(piano.value(1).toInt() == 0 && piano.value(3).toString().contains(QLatin1String("TEMP B-TREE")));
+            piano.finish(); // no statement left on the attached file
+        }
+        if (!inOrdine)
+            reading = QStringLiteral("SELECT *, kv8_numero() FROM (%1 LIMIT -1 OFFSET 0) kv8_righe").arg(select);
+    }
     TXTransaction own(to);
-    const int rows = to.ExecSQL(
-        QStringLiteral("INSERT INTO %1 (%2) ").arg(table, columns.join(QStringLiteral(", "))) + reading, params);
+    const int rows = to.ExecSQL(insert + reading, params);
     own.Commit();
+    return rows;
+}
+
+// Work that stays on one database: the rows in one INSERT … SELECT there, numbered with
+// ROW_NUMBER() over the reading's own order (its columns as the reading names them). Nothing
+// when the reading is not a plain ordered SELECT the numbering can join (DISTINCT, a union).
+std::optional<qint64> CopiaInterna(TXDatabase &db, const QString &select, const QVariantList &params,
+                                   const QString &table, QStringList columns, const std::optional<NumeroRiga> &numero)
+{
+    QString reading = select.trimmed();
+    if (numero) {
+        const std::optional<LetturaOrdinata> ordinata = Ordinata(reading);
+        if (!ordinata)
+            return std::nullopt;
+        reading.insert(ordinata->from, QStringLiteral(", ROW_NUMBER() OVER (ORDER BY %1) + %2\n")
+                                           .arg(Chiavi(reading, ordinata->ordine), QString::number(numero->da)));
+        columns << numero->colonna;
+    }
+    std::optional<TXTransaction> own;
+    if (!db.InTransaction())
+        own.emplace(db);
+    const int rows = db.ExecSQL(
+        QStringLiteral("INSERT INTO %1 (%2) ").arg(table, columns.join(QStringLiteral(", "))) + reading, params);
+    if (own)
+        own->Commit();
     return rows;
 }
 
@@ -401,9 +504,38 @@ void ScritturaRighe::Fallita()
     throw EDatabaseError(failure.message);
 }
 
+namespace {
+
+// The target's columns of a copy: those given, else the reading's own; a count that differs
+// from the reading's is refused.
+QStringList Colonne(const QSqlRecord &record, const QStringList &columns, const QString &table)
+{
+    QStringList names = columns;
+    if (names.isEmpty())
+        for (int i = 0; i < record.count(); ++i)
+            names << record.fieldName(i);
+    if (names.isEmpty() || names.size() != record.count())
+        throw EDatabaseError(QStringLiteral("La copia nella tabella %1 indica %2 colonne ma la lettura ne dà %3: "
+                                            "segnalarlo all'assistenza.")
+                                 .arg(table)
+                                 .arg(names.size())
+                                 .arg(record.count()));
+    return names;
+}
+
+} // namespace
+
 qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &params, TXDatabase &to,
                   const QString &table, const QStringList &columns, std::optional<NumeroRiga> numero)
 {
+    if (&from == &to) {
+        // the reading's columns, no row read
+        const QSqlRecord record =
+            from.OpenQuery(QStringLiteral("SELECT * FROM (%1) kv8_righe WHERE 1 = 0").arg(select), params).record();
+        const QStringList names = Colonne(record, columns, table);
+        if (const std::optional<qint64> rows = CopiaInterna(from, select, params, table, names, numero))
+            return *rows;
+    }
     // a PostgreSQL reading outside a transaction in one of its own, where nothing is written: its
     // cursor then streams the rows, where one opened outside is kept whole by the server
     std::optional<TXTransaction> lettura;
@@ -418,17 +550,7 @@ qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &p
     } else {
         scan = from.OpenScan(select, params);
     }
-    const QSqlRecord record = scan->Record();
-    QStringList names = columns;
-    if (names.isEmpty())
-        for (int i = 0; i < record.count(); ++i)
-            names << record.fieldName(i);
-    if (names.isEmpty() || names.size() != record.count())
-        throw EDatabaseError(QStringLiteral("La copia nella tabella %1 indica %2 colonne ma la lettura ne dà %3: "
-                                            "segnalarlo all'assistenza.")
-                                 .arg(table)
-                                 .arg(names.size())
-                                 .arg(record.count()));
+    QStringList names = Colonne(scan->Record(), columns, table);
     if (const std::optional<qint64> rows = CopiaAllegata(from, select, params, to, table, names, numero))
         return *rows;
     std::optional<TXTransaction> own;

@@ -120,7 +120,9 @@ private:
 // on from, so that its cursor streams the rows, and its values go to a SQLite target from the
 // server's text where the stored form is that text. With numero the column it names follows the
 // others, numbered in the order of the reading (a reading ordered by an index needs no sort for
-// it, where a ROW_NUMBER() would sort every row).
+// it, where a ROW_NUMBER() would sort every row). On one database (from is to) the rows go in
+// one INSERT … SELECT there, numbered by ROW_NUMBER() over the reading's own ORDER BY (a reading
+// with DISTINCT, a union or a LIMIT is copied as between two databases).
 qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &params, TXDatabase &to,
                   const QString &table, const QStringList &columns = {}, std::optional<NumeroRiga> numero = {});
 

@@ -598,6 +598,69 @@ QString TXDatabase::Literal(const QVariant &value) const
     return db_.driver()->formatValue(field);
 }
 
+QString TXDatabase::ArrayText(const QVariantList &values) const
+{
+    QString out;
+    out.reserve(values.size() * 8 + 2);
+    out += u'{';
+    for (qsizetype k = 0; k < values.size(); ++k) {
+        if (k > 0)
+            out += u',';
+        const QVariant &v = values[k];
+        if (v.isNull()) {
+            out += QLatin1String("NULL");
+            continue;
+        }
+        QString text;
+        switch (v.typeId()) {
+        case QMetaType::Bool:
+            out += v.toBool() ? u'1' : u'0';
+            continue;
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::UShort:
+            out += Literal(v);
+            continue;
+        case QMetaType::Double: {
+            const double d = *static_cast<const double *>(v.constData());
+            if (std::isfinite(d)) {
+                out += Literal(v);
+                continue;
+            }
+            text = std::isnan(d) ? QStringLiteral("NaN")
+                   : d > 0       ? QStringLiteral("Infinity")
+                                 : QStringLiteral("-Infinity");
+            break;
+        }
+        case QMetaType::QString:
+            text = *static_cast<const QString *>(v.constData());
+            break;
+        default: {
+            // the driver's literal without its type word and quotes
+            const QString literal = Literal(v);
+            const qsizetype open = literal.indexOf(u'\'');
+            const qsizetype close = literal.lastIndexOf(u'\'');
+            text = open >= 0 && close > open ? literal.mid(open + 1, close - open - 1).replace(QLatin1String("''"),
+                                                                                            QLatin1String("'"))
+                                             : literal;
+            break;
+        }
+        }
+        out += u'"';
+        for (const QChar c : std::as_const(text)) {
+            if (c == u'"' || c == u'\\')
+                out += u'\\';
+            out += c;
+        }
+        out += u'"';
+    }
+    out += u'}';
+    return out;
+}
+
 // A statement now prepared on the server; past the cache's size the one run longest ago is
 // dropped, to be deallocated with the next message.
 void TXDatabase::KeepServerStatement(const QString &text, const QString &name)
@@ -822,6 +885,66 @@ QSqlQuery TXDatabase::OpenQuery(const QString &sql, const QVariantList &params, 
     q.setForwardOnly(false);
     RunPostgres(q, c, last, values, sql);
     return q;
+}
+
+void TXDatabase::ReadAll(const QString &sql, const QVariantList &params,
+                         const std::function<void(const QSqlRecord &)> &layout,
+                         const std::function<void(QSqlQuery &)> &row)
+{
+    const Compiled &c = Compile(sql);
+    if (!IsPostgres() || inTransaction_ || c.sql.statements.size() != 1 || !c.sql.statements[0].preparable ||
+        !c.sql.statements[0].readOnly) {
+        QSqlQuery q = OpenQuery(sql, params, true);
+        layout(q.record());
+        while (q.next())
+            row(q);
+        return;
+    }
+    const QVariantList values = Values(c, params, sql);
+    const QString &text = c.texts[0];
+    NoteStatement(c.sql.statements[0]);
+    QStringList literals;
+    literals.reserve(values.size());
+    for (const QVariant &v : values)
+        literals.append(Literal(v));
+    for (int attempt = 0;; ++attempt) {
+        // a text seen for the first time is prepared in the same message, ahead of the reading
+        QString message, name;
+        const bool preparing = !statementNames_.contains(text);
+        if (preparing) {
+            name = QStringLiteral("kv8_%1").arg(++statementCounter_);
+            message = QStringLiteral("PREPARE %1 AS %2; ").arg(name, text);
+        } else {
+            ServerStatement &known = statementNames_[text];
+            known.lastRun = ++statementRuns_;
+            name = known.name;
+        }
+        message += QStringLiteral("EXECUTE ") + name;
+        if (!literals.isEmpty())
+            message += QStringLiteral(" (") + literals.join(QStringLiteral(", ")) + u')';
+        QSqlQuery q(db_);
+        q.setForwardOnly(true);
+        bool ok = q.exec(message);
+        if (ok && preparing) {
+            KeepServerStatement(text, name);
+            ok = q.nextResult();
+        }
+        if (ok) {
+            layout(q.record());
+            while (q.next())
+                row(q);
+            if (!q.lastError().isValid())
+                return;
+        }
+        const QSqlError error = q.lastError();
+        // a prepared SELECT * whose table gained a column since: prepared again once
+        if (attempt == 0 && !preparing && error.nativeErrorCode() == QLatin1String("0A000")) {
+            statementNames_.remove(text);
+            retiredStatements_.append(name);
+            continue;
+        }
+        Fail(error, sql);
+    }
 }
 
 QSqlQuery TXDatabase::Reader(const QString &text, const QString &sql, bool forwardOnly, qint64 schema)

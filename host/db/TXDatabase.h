@@ -14,6 +14,7 @@
 #include <QVariantList>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -105,6 +106,12 @@ public:
     // A forward-only reading that holds a batch of rows at a time (see TXScan): on PostgreSQL
     // through a server-side cursor when the text ends in a plain SELECT, otherwise as OpenQuery.
     std::unique_ptr<TXScan> OpenScan(const QString &sql, const QVariantList &params = {});
+    // Every row of a text read once, in order: layout gets the columns, then row each row
+    // (neither may run a statement on the connection). On PostgreSQL outside a transaction a
+    // single read-only statement comes a row at a time, the driver never holding the whole
+    // result; otherwise as OpenQuery.
+    void ReadAll(const QString &sql, const QVariantList &params, const std::function<void(const QSqlRecord &)> &layout,
+                 const std::function<void(QSqlQuery &)> &row);
     // First column of the first row, or an invalid QVariant when there is no row.
     QVariant ScalarValue(const QString &sql, const QVariantList &params = {});
 
@@ -116,6 +123,9 @@ public:
     QString FormatDataSQL(const QDate &value) const;
     // Stored form of a value bound as a parameter (dates normalised on SQLite).
     QVariant ToDb(const QVariant &value) const;
+    // PostgreSQL: the values as one array literal ("{1,NULL,\"a\"}"), each element the text of
+    // the literal a statement would send for it (dates with their zone, read as timestamptz).
+    QString ArrayText(const QVariantList &values) const;
 
     bool TableExists(const QString &table) const;
     // Column names of a stored table, as the engine reports them.

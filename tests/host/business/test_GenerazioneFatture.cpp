@@ -324,6 +324,34 @@ TEST_F(Generazione, AMissingCounterIsRecordedAndNoInvoiceIsWritten)
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTeste")), 0);
 }
 
+TEST_F(Generazione, ANumberAnotherInvoiceHoldsStopsTheRunAtThatInvoice)
+{
+    // an invoice stored with the run's second number, its counter left behind
+    Fattura(900, 12);
+    Genera();
+    EXPECT_TRUE(ui.LastText().contains(QStringLiteral("12 dell'anno 2024 serie 1 è già stato assegnato"))) << ui.LastText().toStdString();
+    EXPECT_TRUE(dm->Messaggi.contains(QStringLiteral("{B}DDT DT-3 del 13/03/2024: Protocolli fattura non presenti!")))
+        << dm->Messaggi.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(dm->FattureGenerate.size(), 1);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTeste WHERE Numero = 11")), 1);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTeste WHERE Numero = 12")), 1);
+    EXPECT_EQ(Contatore(*db), 11);
+}
+
+TEST_F(Generazione, TheCounterAdvancesOncePerInvoiceOfARun)
+{
+    // one invoice per delivery note: 11, 12, 13, the counter at the last
+    dm->Parametri.Raggruppamento = 1;
+    Genera();
+    ASSERT_EQ(dm->FattureGenerate.size(), 3);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(DISTINCT Numero) FROM FattureCliTeste WHERE Numero BETWEEN 11 AND 13")), 3);
+    EXPECT_EQ(Contatore(*db), 13);
+    // the next number drawn after the run follows its last
+    int numero = 0;
+    ASSERT_TRUE(GetNumeroFattura(TDMIBase::Crea()->ProtIVA, 2024, 1, 1, numero, Giorno(2024, 3, 31)));
+    EXPECT_EQ(numero, 14);
+}
+
 // The module's way in: a class registered under the host's name runs the generation.
 class GenerazioneSostitutiva : public TfSVen0007d_DM {
     Q_OBJECT

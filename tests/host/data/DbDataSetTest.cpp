@@ -193,6 +193,59 @@ TEST_F(DbDataSet, QueryTemplateExecAndJoinedColumns)
     EXPECT_DOUBLE_EQ(Scalar("SELECT Qta FROM TT_Righe WHERE KContaR = 1").toDouble(), 1.5);
 }
 
+// Callers keep the fields they found (a missing one too) while the names serial stands.
+TEST_F(DbDataSet, NamesSerialChangesExactlyWhenTheNamesFoundMayChange)
+{
+    TXQuery q;
+    q.SetDatabase(db.get());
+    q.SQL << "SELECT KContaR, Qta FROM TT_Righe";
+    q.Open();
+    const quint64 first = q.NamesSerial();
+    EXPECT_EQ(q.FindField("IdImballo"), nullptr);
+    q.Close();
+    q.Open(); // the same columns: the names found stand
+    EXPECT_EQ(q.NamesSerial(), first);
+    q.Close();
+    q.SQL.clear();
+    q.SQL << "SELECT KContaR, IdImballo FROM TT_Righe";
+    q.Open();
+    EXPECT_NE(q.NamesSerial(), first);
+    EXPECT_NE(q.FindField("IdImballo"), nullptr);
+    EXPECT_EQ(q.FindField("Qta"), nullptr);
+
+    TXMemTable m;
+    const quint64 empty = m.NamesSerial();
+    EXPECT_NE(empty, first); // never the serial of another dataset
+    m.AddField("X", ftInteger);
+    EXPECT_NE(m.NamesSerial(), empty);
+}
+
+// A key held in memory and unchanged in the transaction is found there, with the scroll
+// events of Locate; a key no record can hold finds nothing and leaves the cursor.
+TEST_F(DbDataSet, ClientTableLocatesHeldRowsAsLocateDoes)
+{
+    TXClientTable c;
+    c.SetDatabase(db.get());
+    c.SetTableName("TT_Righe");
+    c.SetXWhereVuoto("KContaT = -1");
+    c.Open();
+    db->StartTransaction();
+    c.ReadAsStored("KContaR", {QVariantList{2}, QVariantList{3}});
+    ASSERT_TRUE(c.Locate("KContaR", 3));
+    int scrolls = 0;
+    c.AfterScroll = [&](TDataSet *) { ++scrolls; };
+    const quint64 before = db->StatementCount();
+    ASSERT_TRUE(c.LocateAsStored("KContaR", QStringLiteral("2"))); // held: no statement
+    EXPECT_EQ(db->StatementCount(), before);
+    EXPECT_EQ(scrolls, 1);
+    EXPECT_EQ(c.FieldByName("KContaR")->AsInteger(), 2);
+    EXPECT_EQ(c.FieldByName("IdImballo")->AsString(), "B");
+    EXPECT_FALSE(c.LocateAsStored("KContaR", QStringLiteral("due")));
+    EXPECT_EQ(c.FieldByName("KContaR")->AsInteger(), 2);
+    EXPECT_EQ(scrolls, 1);
+    db->Rollback();
+}
+
 TEST_F(DbDataSet, QueryFollowsItsMasterAndStreamsLargeScans)
 {
     auto head = Table("TT_Testa");

@@ -206,3 +206,78 @@ TEST_F(DeferredWrites, TwoUsersUpdatingTheSameRowAtOnceEndInOneFailure)
     EXPECT_THROW(one.Commit(), EDatabaseError);
     EXPECT_DOUBLE_EQ(Qta(1), 8);
 }
+
+TEST_F(DeferredWrites, RowsWrittenInBatchesAreStoredAsRowsWrittenOneByOne)
+{
+    struct Valori {
+        QString conto;
+        QVariant note;
+        double totale;
+        QDateTime data;
+    };
+    const QList<Valori> valori = {
+        {"C 1", "it's", 0.1 + 0.2, QDateTime(QDate(2024, 1, 1), QTime(23, 59, 59))},
+        {"C\\2", "back\\slash \"quoted\"", 1.0 / 3, QDateTime(QDate(2024, 3, 31), QTime(2, 30))},
+        {"{3,}", "NULL", -123456.789, QDateTime()},
+        {"", QVariant(), 1e-7, QDateTime(QDate(1999, 12, 31), QTime(0, 0))},
+        {"C5", QString::fromUtf8("àèì € {a,b}"), 0, QDateTime(QDate(2024, 10, 27), QTime(2, 30))},
+    };
+    const int n = int(valori.size());
+    // step 0 inserts the rows, step 1 and 2 change every column, step 3 deletes them
+    const auto write = [&](bool deferred, int base, int step) {
+        TXClientTable t;
+        t.SetDatabase(db.get());
+        t.SetTableName("TT_Testa");
+        t.SetXWhereVuoto("KContaT = -1");
+        t.SetDeferredWrites(deferred);
+        t.Open();
+        TXTransaction transaction(*db);
+        for (int i = 0; i < n; ++i) {
+            if (step == 0) {
+                t.Append();
+                t.FieldByName("KContaT")->SetAsInteger(base + i);
+            } else {
+                ASSERT_TRUE(t.LocateAsStored("KContaT", base + i));
+                if (step == 3) {
+                    t.Delete();
+                    continue;
+                }
+                t.Edit();
+            }
+            const Valori &v = valori[(i + step) % n];
+            t.FieldByName("IdConto")->SetAsString(v.conto);
+            if (v.note.isNull())
+                t.FieldByName("DsNote")->Clear();
+            else
+                t.FieldByName("DsNote")->SetAsString(v.note.toString());
+            t.FieldByName("Totale")->SetAsFloat(v.totale);
+            if (v.data.isValid())
+                t.FieldByName("DataDoc")->SetAsDateTime(v.data);
+            else
+                t.FieldByName("DataDoc")->Clear();
+            t.Post();
+        }
+        const quint64 before = db->StatementCount();
+        transaction.Commit();
+        if (deferred) { // the rows together, none of them written again alone
+            EXPECT_LT(db->StatementCount() - before, quint64(n));
+        }
+    };
+    const auto stored = [&](int base) {
+        QList<QVariantList> rows;
+        QSqlQuery q = db->OpenQuery("SELECT IdContoTp, IdConto, DsNote, Totale, DataDoc FROM TT_Testa "
+                                    "WHERE KContaT >= ? AND KContaT < ? ORDER BY KContaT",
+                                    {base, base + n});
+        while (q.next())
+            rows << QVariantList{q.value(0), q.value(1), q.value(2), q.value(3), q.value(4)};
+        return rows;
+    };
+    for (int step = 0; step < 4; ++step) {
+        SCOPED_TRACE(step);
+        write(false, 100, step);
+        write(true, 200, step);
+        const QList<QVariantList> atOnce = stored(100), batched = stored(200);
+        ASSERT_EQ(batched.size(), step == 3 ? 0 : n);
+        EXPECT_EQ(batched, atOnce);
+    }
+}

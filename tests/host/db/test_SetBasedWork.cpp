@@ -236,11 +236,61 @@ TEST_F(SetBasedWork, NumberedCopyFollowsTheOrderOfTheReading)
         EXPECT_EQ(copy(), 4);
         EXPECT_EQ(numbers(), (QMap<int, int>{{1, 41}, {5, 42}, {4, 43}, {3, 44}}));
     }
+    // an order the key gives (the rows come sorted) and a bracketed order inside the reading's columns
+    local.ExecSQL("DELETE FROM TW_t_Righe");
+    EXPECT_EQ(kv8db::CopiaRighe(*db,
+                                "SELECT KMov, (SELECT MAX(IdConto) FROM TW_Mov X WHERE X.KMov = M.KMov ORDER BY 1) "
+                                "FROM TW_Mov M WHERE KMov <> ? ORDER BY KMov DESC",
+                                {2}, local, "TW_t_Righe", {"KMov", "Conto"}, kv8db::NumeroRiga{"NumeroRiga", 40}),
+              4);
+    EXPECT_EQ(numbers(), (QMap<int, int>{{5, 41}, {4, 42}, {3, 43}, {1, 44}}));
     // a local table named as the company's: the reading still reads the company's rows
     local.ExecSQL("CREATE TABLE TW_Mov (KMov INTEGER NOT NULL DEFAULT 0, IdConto VARCHAR(8) NOT NULL DEFAULT '', "
                   "DataMov DATETIME)");
     EXPECT_EQ(copy(), 4);
     EXPECT_EQ(numbers(), expected);
+}
+
+TEST_F(SetBasedWork, NumberedCopyOnOneDatabaseFollowsTheOrderOfTheReading)
+{
+    db->ExecSQL("CREATE TABLE TW_t_Righe (KMov INTEGER NOT NULL DEFAULT 0, Conto VARCHAR(8) NOT NULL DEFAULT '', "
+                "NumeroRiga INTEGER NOT NULL DEFAULT 0)");
+    const auto numbers = [&] {
+        QMap<int, int> out;
+        QSqlQuery q = db->OpenQuery("SELECT KMov, NumeroRiga FROM TW_t_Righe");
+        while (q.next())
+            out.insert(q.value(0).toInt(), q.value(1).toInt());
+        return out;
+    };
+    const auto copy = [&](const QString &select, const QVariantList &params) {
+        db->ExecSQL("DELETE FROM TW_t_Righe");
+        return kv8db::CopiaRighe(*db, select, params, *db, "TW_t_Righe", {"KMov", "Conto"},
+                                 kv8db::NumeroRiga{"NumeroRiga", 40});
+    };
+    // latest first, with an ORDER BY and a FROM inside brackets and quotes before the reading's own
+    EXPECT_EQ(copy("SELECT M.KMov, (SELECT MAX(IdConto) FROM TW_Mov X WHERE X.KMov = M.KMov ORDER BY 1) "
+                   "FROM TW_Mov M WHERE M.KMov <> ? AND M.IdConto <> ') FROM ORDER BY' ORDER BY M.DataMov DESC, M.KMov",
+                   {2}),
+              4);
+    EXPECT_EQ(numbers(), (QMap<int, int>{{5, 41}, {4, 42}, {1, 43}, {3, 44}}));
+    EXPECT_EQ(db->ScalarValue("SELECT Conto FROM TW_t_Righe WHERE KMov = 4").toString(), QStringLiteral("C1"));
+
+    // a reading the numbering cannot join (DISTINCT) is numbered as it is read
+    EXPECT_EQ(copy("SELECT DISTINCT KMov, IdConto FROM TW_Mov WHERE KMov > ? ORDER BY KMov DESC", {3}), 2);
+    EXPECT_EQ(numbers(), (QMap<int, int>{{5, 41}, {4, 42}}));
+
+    // in the caller's transaction: written there, gone with its rollback
+    {
+        TXTransaction t(*db);
+        ASSERT_TRUE(t.Started());
+        EXPECT_EQ(copy("SELECT KMov, IdConto FROM TW_Mov ORDER BY KMov", {}), 5);
+    }
+    EXPECT_EQ(numbers(), (QMap<int, int>{{5, 41}, {4, 42}})) << "rolled back whole";
+
+    EXPECT_THROW(kv8db::CopiaRighe(*db, "SELECT KMov, IdConto FROM TW_Mov ORDER BY KMov", {}, *db, "TW_t_Righe",
+                                   {"KMov"}, kv8db::NumeroRiga{"NumeroRiga", 0}),
+                 EDatabaseError);
+    EXPECT_EQ(numbers(), (QMap<int, int>{{5, 41}, {4, 42}})) << "a wrong count of columns writes nothing";
 }
 
 } // namespace

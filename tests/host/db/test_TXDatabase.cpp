@@ -442,6 +442,50 @@ TEST_F(Db, ValuesToTheEngine)
     }
 }
 
+TEST_F(Db, ReadAllGivesEveryRowOnceAndFailsClearly)
+{
+    for (int id = 1; id <= 5; ++id)
+        db->ExecSQL(QStringLiteral("INSERT INTO Prot (Id, Codice, Valore) VALUES (?, ?, ?)"),
+                    {id, id == 4 ? QStringLiteral("x") : QString::number(id * 10), id * 1.5});
+    const auto read = [&](const QString &sql, const QVariantList &params) {
+        QStringList columns;
+        QList<QVariantList> rows;
+        db->ReadAll(
+            sql, params,
+            [&](const QSqlRecord &r) {
+                for (int i = 0; i < r.count(); ++i)
+                    columns << r.fieldName(i).toLower();
+            },
+            [&](QSqlQuery &q) {
+                QVariantList row;
+                for (int i = 0; i < columns.size(); ++i)
+                    row << q.value(i);
+                rows << row;
+            });
+        return std::pair(columns, rows);
+    };
+    // the same text twice (the second time prepared), then after its table gained a column
+    for (int round = 0; round < 2; ++round) {
+        const auto [columns, rows] = read(QStringLiteral("SELECT * FROM Prot WHERE Id >= ? ORDER BY Id"), {2});
+        EXPECT_EQ(columns, (QStringList{"id", "codice", "valore"}));
+        ASSERT_EQ(rows.size(), 4);
+        EXPECT_EQ(rows[0][0].toInt(), 2);
+        EXPECT_EQ(rows[2][1].toString(), QStringLiteral("x"));
+        EXPECT_DOUBLE_EQ(rows[3][2].toDouble(), 7.5);
+    }
+    db->ExecSQL(QStringLiteral("ALTER TABLE Prot ADD COLUMN Nota VARCHAR(10) NULL"));
+    const auto [columns, rows] = read(QStringLiteral("SELECT * FROM Prot WHERE Id >= ? ORDER BY Id"), {2});
+    EXPECT_EQ(columns.size(), 4);
+    EXPECT_EQ(rows.size(), 4);
+    EXPECT_TRUE(read(QStringLiteral("SELECT Id FROM Prot WHERE Id > 99"), {}).second.isEmpty());
+    if (testDb.IsPostgres()) {
+        // a value the server cannot convert, after some rows were given: an error, and the
+        // connection goes on
+        EXPECT_THROW(read(QStringLiteral("SELECT CAST(Codice AS INTEGER) FROM Prot ORDER BY Id"), {}), EDatabaseError);
+        EXPECT_EQ(Count(), 5);
+    }
+}
+
 TEST(DMIDataBases, NamesIgnoreCaseAndLocalDatabaseIsMadeOnDemand)
 {
     TestDb testDb;

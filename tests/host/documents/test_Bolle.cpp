@@ -1,6 +1,8 @@
 // Customer delivery notes through their window: new, changed, deleted, refused.
 #include "tests/host/documents/DocumentiFixture.h"
 
+#include "host/db/TXTransaction.h"
+
 TEST_F(Documenti, NuovaBollaRegistraTestaRigheMovimentiEsistenzeTotaliENumero)
 {
     const qint64 k = NuovaBolla();
@@ -87,6 +89,52 @@ TEST_F(Documenti, BollaCancellataSenzaMovimentiNeEsistenze)
         EXPECT_DOUBLE_EQ(Esistenza(QLatin1String(a)), 0) << a;
     EXPECT_EQ(f->KeyCorrente(), 0);
     EXPECT_EQ(f->TRighe->RecordCount(), 0);
+}
+
+// A deletion after another user changed a row on a connection of his own is refused whole;
+// the same window then deletes the document read again, and saves a new one after it.
+TEST_F(Documenti, CancellazioneDopoUnaModificaAltruiRifiutataPoiRiuscita)
+{
+    const qint64 k = NuovaBolla();
+    ASSERT_GT(k, 0);
+    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_TRUE(f);
+    {
+        TXDatabase altro(QStringLiteral("AltroUtente"), company.Db().Url());
+        TXTransaction transazione(altro);
+        altro.ExecSQL(QStringLiteral("UPDATE BolleCliRighe SET Prezzo = 7 WHERE IdProdotto = 'C1'"));
+        transazione.Commit();
+    }
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    Premi(f, nbDelete);
+    EXPECT_EQ(script.Count(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                                          "chiudere e riaprire il documento per vedere i dati attuali.")),
+              1);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ?"), {k}), 3);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = 0")), 3);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -10);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1")), -6);
+    EXPECT_EQ(f->KeyCorrente(), k);
+    EXPECT_FALSE(company.Database().InTransaction());
+
+    ASSERT_TRUE(f->InitForm(0, k, 0));
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    Premi(f, nbDelete);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 0);
+    for (const char *a : {"A1", "B1", "C1"})
+        EXPECT_DOUBLE_EQ(Esistenza(QLatin1String(a)), 0) << a;
+
+    // a new note in the same window stores its rows and their stock
+    Testa(f, QStringLiteral("DDT"), QStringLiteral("C1"));
+    NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("3"), QStringLiteral("5"));
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), 1);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 1);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -3);
+    script.AllowUnusedAnswers();
 }
 
 TEST_F(Documenti, DatiErratiRifiutatiConMessaggioSenzaScrivere)

@@ -359,6 +359,36 @@ TEST_F(FattureDaDdtOrdini, OrderLinesTakenByPackagesGiveQuantityLitresAndAmounts
               (QStringList{"11/18", "12/2"}));
 }
 
+// The order lines a save fulfils are read once for all its rows and written at the commit: a
+// failed save leaves them as stored, and the corrected save reads what another user changed
+// meanwhile and fulfils each line once.
+TEST_F(FattureDaDdtOrdini, OrderLinesOfAFailedSaveStayAsStoredAndTheCorrectedSaveFulfilsThemOnce)
+{
+    Ordini();
+    Selezione({{11, 1, "V06", 3, 6, 18}, {12, 1, "V12", 2, 0, 24}});
+    auto *f = NuovaFattura();
+    ASSERT_TRUE(f);
+    ASSERT_EQ(f->AccodaRigheDaOrdine(), 2) << script.Texts().join(QLatin1Char('|')).toStdString();
+    script.AllowUnusedAnswers();
+    ASSERT_TRUE(GuastaInserimenti(QStringLiteral("FattureCliRighe")));
+    Premi(f, nbPost);
+    EXPECT_FALSE(f->SalvataggioRiuscito);
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), 0);
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT KOrdiniCliR, QuantitaSpe, UT_QtaConfSpe, FlStato FROM OrdiniCliRighe "
+                                    "ORDER BY KOrdiniCliR")),
+              (QStringList{"11/0/0/0", "12/0/0/0"}));
+
+    RipristinaInserimenti(QStringLiteral("FattureCliRighe"));
+    Esegui("UPDATE OrdiniCliRighe SET QuantitaSpe = 5, FlStato = 1 WHERE KOrdiniCliR = 12");
+    script.No(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT KOrdiniCliR, QuantitaSpe, UT_QtaConfSpe, FlStato FROM OrdiniCliRighe "
+                                    "ORDER BY KOrdiniCliR")),
+              (QStringList{"11/18/3/1", "12/7/2/1"}));
+}
+
 TEST_F(FattureDaDdtOrdini, LinesOfTwoOrdersComeAfterTheirReferenceRows)
 {
     Ordini();

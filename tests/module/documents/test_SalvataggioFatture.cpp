@@ -80,6 +80,9 @@ TEST_F(SalvataggioFatture, NewChangedAndDeletedInvoiceKeepDepositsLitresAndCards
     script.Yes(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    // the reloaded invoice shows its current row's amount
+    EXPECT_EQ(f->TRighe->FieldByName(QStringLiteral("IdProdotto"))->AsString(), QStringLiteral("V12"));
+    EXPECT_DOUBLE_EQ(Campo(f->TRighe, "_ImportoNetto"), 30);
     // V12 3 + V06 4 + V06 1 = 8 cases; 36 + 24 + 6 = 66 bottles; 3 cases back
     EXPECT_EQ(Riepilogo(k), (QStringList{"BOT/66/0/6.6/0", "CAS/8/3/16/6"}));
     EXPECT_EQ(Elenco(QStringLiteral("SELECT UT_LMQ_TotLit, NumeroColli, SpeseImballo FROM FattureCliTeste")),
@@ -149,6 +152,9 @@ TEST_F(SalvataggioFatture, FailedSaveKeepsTheSummaryEditedByHand)
     EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), 0);
     EXPECT_NE(f->TTesta->State(), dsBrowse) << "the invoice stays in edit";
     EXPECT_TRUE(f->Castelletto->SuCopia());
+    EXPECT_GT(Campo(f->TRighe, "ImportoNetto"), 0);
+    EXPECT_DOUBLE_EQ(Campo(f->TRighe, "_ImportoNetto"), Campo(f->TRighe, "ImportoNetto"))
+        << "the current row's amount shown again";
 
     RipristinaInserimenti(QStringLiteral("FattureCliRighe"));
     script.No(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));

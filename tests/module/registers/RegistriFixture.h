@@ -5,6 +5,7 @@
 
 #include "host/core/Applvar.h"
 #include "host/db/DMIDataBases.h"
+#include "registers/Lumo_registri.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -65,7 +66,7 @@ protected:
     // Rows of a local work table, numbers as text and an empty column as "-".
     static QStringList Locale(const QString &sql)
     {
-        QSqlQuery q = DMIDataBases::Instance().Local().OpenQuery(sql);
+        QSqlQuery q = UT_LMQ_RG_Lavoro().OpenQuery(sql);
         QStringList out;
         while (q.next()) {
             QStringList r;

@@ -67,7 +67,9 @@ TEST_F(FunzioniRegistri, WorkAndStoredTablesAreNamedAndBoundAsTheRunsNeed)
     QObject owner;
     TXTable *locale = UT_LMQ_RG_TabellaLocale(&owner, QStringLiteral("LUMO_t_RegCsTot"));
     EXPECT_EQ(locale->Name(), QStringLiteral("TTRegCsTot"));
-    EXPECT_EQ(locale->DatabaseName(), QStringLiteral("LocalDatabase"));
+    // beside a PostgreSQL company the work tables are temporary tables of its connection
+    EXPECT_EQ(locale->DatabaseName(), company.Db().IsPostgres() ? QStringLiteral("GlobalDatabase")
+                                                                : QStringLiteral("LocalDatabase"));
     EXPECT_FALSE(locale->XAutoApply()) << "rows written once at the end";
     TXClientTable *archivio = UT_LMQ_RG_TabellaArchivio(&owner, QStringLiteral("LUMO_ProgRegCsT"),
                                                         QStringLiteral("KProgRegT = -1"));

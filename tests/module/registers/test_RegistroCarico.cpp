@@ -5,7 +5,9 @@
 
 #include "frame/Dmilumo.h"
 #include "host/core/Applvar.h"
+#include "host/data/DatasetFunctions.h"
 #include "host/data/TXMemTable.h"
+#include "host/data/TXTable.h"
 #include "host/data/TXlkTable.h"
 #include "host/db/DMIDataBases.h"
 #include "host/report/ReportOutput.h"
@@ -18,6 +20,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -193,6 +196,59 @@ TEST_F(RegistroCarico, TwoDefinitivePrintsContinueNumberingStockAndYear)
                                     "ON T.KProgRegT = R.KProgRegT WHERE T.IdCatVin = 'ROS'")),
               QStringList{"40"});
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgRegCsT"), QStringLiteral("DataUltAgg IS NULL")), 0);
+}
+
+TEST_F(RegistroCarico, EachProgramRunKeepsItsOwnWorkRows)
+{
+    Movimento(1, Giorno(4, 3), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 100);
+    Movimento(2, Giorno(4, 9), 1, QStringLiteral("SCA"), QStringLiteral("SFUSO"), 40);
+
+    // another program at the same time: its work tables beside the same company (on PostgreSQL
+    // a second connection to it, whose temporary tables are its own; else a local file of its own)
+    QTemporaryDir cartella;
+    const QString altro = QStringLiteral("AltroProgramma");
+    DMIDataBases::Instance().Open(altro, company.Database().IsPostgres()
+                                             ? company.Database().Url()
+                                             : QStringLiteral("sqlite:") + cartella.filePath(QStringLiteral("altro.db")));
+    struct Chiudi {
+        QString nome;
+        ~Chiudi() { DMIDataBases::Instance().Close(nome); }
+    } chiudi{altro};
+    TXTable suoi;
+    suoi.SetDatabaseName(altro);
+    suoi.SetTableName(QStringLiteral("LUMO_t_RegCs"));
+    suoi.SetUsaDizionario(true);
+    Funzioni::PulisciTabella(&suoi);
+    suoi.Open();
+    suoi.Append();
+    suoi.FieldByName(QStringLiteral("Kmovmag"))->SetAsInteger(999);
+    suoi.FieldByName(QStringLiteral("NumeroRiga"))->SetAsInteger(7);
+    suoi.Post();
+    suoi.Close();
+    const auto righeAltro = [&] {
+        QStringList out;
+        for (QSqlQuery q = DMIDataBases::Instance().Database(altro).OpenQuery(
+                 QStringLiteral("SELECT NumeroRiga, Kmovmag FROM LUMO_t_RegCs ORDER BY NumeroRiga"));
+             q.next();)
+            out << q.value(0).toString() + u'/' + q.value(1).toString();
+        return out;
+    };
+
+    // the trial print, then the definitive one, in this program run
+    Esegui(QDate(2026, 4, 1), QDate(2026, 4, 5), false);
+    EXPECT_EQ(Righe(), QStringList{"1/1/100/-"});
+    script.Yes(Conferma);
+    Esegui(QDate(2026, 4, 1), QDate(2026, 4, 30), true);
+    EXPECT_EQ(Righe(), (QStringList{"1/1/100/-", "2/2/-/40"})) << "the trial's rows replaced, not added to";
+    EXPECT_EQ(Progressivo(), QStringLiteral("30/04/2"));
+    EXPECT_EQ(Locale(QStringLiteral("SELECT IdCatVin, CaricoPeriodo, ScaricoPeriodo FROM LUMO_t_RegCsTot")),
+              QStringList{"ROS/100/40"});
+
+    EXPECT_EQ(righeAltro(), QStringList{"7/999"}) << "the other program's rows untouched and unseen";
+    EXPECT_EQ(Locale(QStringLiteral("SELECT COUNT(*) FROM LUMO_t_RegCs WHERE Kmovmag = 999")), QStringList{"0"});
+    suoi.EmptyTable();
+    EXPECT_TRUE(righeAltro().isEmpty());
+    EXPECT_EQ(Righe().size(), 2) << "emptied in the other program only";
 }
 
 TEST_F(RegistroCarico, NoStoresNothingAndNoMovementsPrintNothing)
