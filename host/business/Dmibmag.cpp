@@ -491,40 +491,51 @@ void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
     const QString movimentiRighe = QStringLiteral(" FROM %1 WHERE FlTipoDocum = %2 AND KRigoDoc IN (%3)")
                                        .arg(movimenti->TableName(), tipo, righe);
 
+    // the stock the rows book (the counter-movement's arrival warehouse too), read with the keys
+    const bool conSaldi = qobject_cast<TXClientTable *>(c.Esistenze) && c.AggiornaSaldi;
+    const int arrivo = Intero(c.Testa, "IdMagArrivo");
+    QSet<QString> visti;
+    QList<QVariantList> saldi;
+    const auto saldo = [&](int esercizio, int magazzino, const QString &prodotto) {
+        const QString codice = Codice(prodotto);
+        if (codice.trimmed().isEmpty())
+            return;
+        const QString chiave = QStringLiteral("%1\x1f%2\x1f").arg(esercizio).arg(magazzino) + codice;
+        if (!visti.contains(chiave)) {
+            visti.insert(chiave);
+            saldi << QVariantList{esercizio, magazzino, codice};
+        }
+    };
     QList<QVariantList> chiavi;
     {
-        QSqlQuery q = db.OpenQuery(righe, {c.KTesta});
-        while (q.next())
+        QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT %1, IdMagazzino, IdProdotto FROM %2 WHERE %3 = ?")
+                                       .arg(CampoChiaveRigo(c.CodTipoDoc), tabella, CampoChiaveTesta(c.CodTipoDoc)),
+                                   {c.KTesta});
+        while (q.next()) {
             for (int sub : {0, 1})
                 chiavi << QVariantList{c.CodTipoDoc, q.value(0).toInt(), sub};
+            if (conSaldi) {
+                saldo(c.Esercizio, q.value(1).toInt(), q.value(2).toString());
+                if (arrivo != 0)
+                    saldo(c.Esercizio, arrivo, q.value(2).toString());
+            }
+        }
     }
     Funzioni::CheckTabOpen(movimenti);
     movimenti->ReadAsStored(CampiMovimento, chiavi,
                             QStringLiteral("FlTipoDocum = %1 AND KRigoDoc IN (%2)").arg(tipo, righe), {c.KTesta});
 
-    // the stock its movements and its rows book (the counter-movement's arrival warehouse too)
-    auto *esistenze = qobject_cast<TXClientTable *>(c.Esistenze);
-    if (esistenze && c.AggiornaSaldi) {
-        const QString esercizio = QString::number(c.Esercizio);
-        QString sql = QStringLiteral("SELECT Esercizio, IdMagazzino1, IdProdotto") + movimentiRighe
-                    + QStringLiteral(" UNION SELECT %1, IdMagazzino, IdProdotto FROM %2 WHERE %3 = ?")
-                          .arg(esercizio, tabella, CampoChiaveTesta(c.CodTipoDoc));
-        QVariantList valori{c.KTesta, c.KTesta};
-        if (const int arrivo = Intero(c.Testa, "IdMagArrivo"); arrivo != 0) {
-            sql += QStringLiteral(" UNION SELECT %1, %2, IdProdotto FROM %3 WHERE %4 = ?")
-                       .arg(esercizio, QString::number(arrivo), tabella, CampoChiaveTesta(c.CodTipoDoc));
-            valori << c.KTesta;
-        }
-        QList<QVariantList> saldi;
-        {
-            QSqlQuery q = db.OpenQuery(sql, valori);
-            while (q.next())
-                if (!q.value(2).toString().trimmed().isEmpty())
-                    saldi << QVariantList{q.value(0).toInt(), q.value(1).toInt(), Codice(q.value(2).toString())};
-        }
+    // and the stock of the movements just read
+    if (conSaldi) {
+        TField *esercizio = F(movimenti, "Esercizio");
+        TField *magazzino = F(movimenti, "IdMagazzino1");
+        TField *prodotto = F(movimenti, "IdProdotto");
+        for (const QVariantList &chiave : std::as_const(chiavi))
+            if (movimenti->Locate(CampiMovimento, chiave, loHeldOnly))
+                saldo(esercizio->AsInteger(), magazzino->AsInteger(), prodotto->AsString());
+        auto *esistenze = qobject_cast<TXClientTable *>(c.Esistenze);
         Funzioni::CheckTabOpen(esistenze);
-        esistenze->ReadAsStored(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), saldi,
-                                QStringLiteral("(Esercizio, IdMagazzino, IdProdotto) IN (") + sql + u')', valori);
+        esistenze->ReadAsStored(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), saldi);
     }
 
     // the movements with lot details (the generator's own, kind 99)

@@ -326,22 +326,27 @@ void TXQuery::InternalOpen()
     BuildStatement(openSql_, openValues_);
     countCache_ = -1;
     const QStringList dictTables = usaDizionario_ ? TablesOfStatement(paramsText_) : QStringList();
+    const auto layout = [&](const QSqlRecord &columns) {
+        BeginLayout();
+        BindQueryColumns(columns, dictTables, paramsText_, !db.IsPostgres());
+        EndLayout();
+    };
     if (uniDirectional_) {
         stream_ = db.OpenScan(openSql_, openValues_);
-        BeginLayout();
-        BindQueryColumns(stream_->Record(), dictTables, paramsText_, !db.IsPostgres());
-        EndLayout();
+        layout(stream_->Record());
+        return;
+    }
+    // SQLite: the rows after the first read on the engine's statement (LoadQueryRows)
+    if (!db.IsPostgres()) {
+        QSqlQuery q = db.OpenQuery(openSql_, openValues_, true);
+        layout(q.record());
+        LoadQueryRows(q, db);
         return;
     }
     // held rows read as they come: the driver never holds the whole result beside them
     QVector<QVariant> values;
     db.ReadAll(
-        openSql_, openValues_,
-        [&](const QSqlRecord &columns) {
-            BeginLayout();
-            BindQueryColumns(columns, dictTables, paramsText_, !db.IsPostgres());
-            EndLayout();
-        },
+        openSql_, openValues_, layout,
         [&](QSqlQuery &row) {
             ReadQueryRow(row, values);
             AddLoadedValues(values);

@@ -1,5 +1,8 @@
 #include "host/data/TXSqlDataSet.h"
 
+#include "host/db/SqliteLettura.h"
+#include "host/db/TXDatabase.h"
+
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -22,6 +25,25 @@ QString SpellingInText(const QString &name, const QString &sqlText)
         if ((at == 0 || !word(sqlText[at - 1])) && (end >= sqlText.size() || !word(sqlText[end])))
             return sqlText.mid(at, name.size());
         from = at + 1;
+    }
+}
+
+// Whether CoerceLoaded would give v back as it is: a null, or the engine's integer, real or
+// text for a field of that kind.
+bool AlreadyStored(const QVariant &v, TFieldType type)
+{
+    if (!v.isValid())
+        return true;
+    switch (v.typeId()) {
+    case QMetaType::LongLong:
+        return type == ftSmallint || type == ftInteger || type == ftLargeint || type == ftAutoInc ||
+               type == ftUnknown;
+    case QMetaType::Double:
+        return type == ftFloat || type == ftUnknown;
+    case QMetaType::QString:
+        return type == ftString || type == ftFixedChar || type == ftMemo || type == ftUnknown;
+    default:
+        return false;
     }
 }
 
@@ -84,11 +106,35 @@ void TXSqlDataSet::ReadQueryRow(QSqlQuery &query, QVector<QVariant> &values) con
         values[i] = CoerceLoaded(query.value(i), Column(i)->DataType());
 }
 
-void TXSqlDataSet::LoadQueryRows(QSqlQuery &query)
+void TXSqlDataSet::ReadQueryRows(QSqlQuery &query, const TXDatabase &db,
+                                 const std::function<void(QVector<QVariant> &)> &row) const
 {
     QVector<QVariant> values;
+    if (!query.next()) {
+        db.CheckReadEnd(query, query.lastQuery());
+        return;
+    }
+    ReadQueryRow(query, values);
+    row(values);
+    // on SQLite the rest straight from the engine, coerced as ReadQueryRow does
+    const auto coerced = [&](QVector<QVariant> &read) {
+        const int n = ColumnCount();
+        read.resize(n);
+        for (int i = 0; i < n; ++i)
+            if (!AlreadyStored(read[i], Column(i)->DataType()))
+                read[i] = CoerceLoaded(read[i], Column(i)->DataType());
+        row(read);
+    };
+    if (kv8db::LeggiRestoSqlite(query, values, coerced))
+        return;
     while (query.next()) {
         ReadQueryRow(query, values);
-        AddLoadedValues(values);
+        row(values);
     }
+    db.CheckReadEnd(query, query.lastQuery());
+}
+
+void TXSqlDataSet::LoadQueryRows(QSqlQuery &query, const TXDatabase &db)
+{
+    ReadQueryRows(query, db, [this](QVector<QVariant> &values) { AddLoadedValues(values); });
 }

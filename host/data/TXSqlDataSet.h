@@ -4,8 +4,11 @@
 // into records.
 #include "host/data/TDataSet.h"
 
+#include <functional>
+
 class QSqlQuery;
 class QSqlRecord;
+class TXDatabase;
 
 class TXSqlDataSet : public TDataSet {
     Q_OBJECT
@@ -19,8 +22,12 @@ protected:
     // sqlite: the engine reports no reliable types for expressions and declared types.
     void BindQueryColumns(const QSqlRecord &record, const QStringList &dictTables, const QString &sqlText,
                           bool sqlite, int firstColumn = 0);
-    // Reads every row of a query into the records (columns in BindQueryColumns order).
-    void LoadQueryRows(QSqlQuery &query);
+    // Reads every row of a query of db into the records (columns in BindQueryColumns order).
+    void LoadQueryRows(QSqlQuery &query, const TXDatabase &db);
+    // Hands every row of a query of db to row, coerced to the field types (the query is done
+    // after); a reading that ends on an error throws.
+    void ReadQueryRows(QSqlQuery &query, const TXDatabase &db,
+                       const std::function<void(QVector<QVariant> &)> &row) const;
     // The query's current row, coerced to the field types.
     void ReadQueryRow(QSqlQuery &query, QVector<QVariant> &values) const;
 };

@@ -325,7 +325,7 @@ void TXTable::InternalOpen()
     QSqlQuery q = db.OpenQuery(sql, params, true);
     BindLayout(q.record());
     NoteKeyColumns();
-    LoadQueryRows(q);
+    LoadQueryRows(q, db);
 }
 
 void TXTable::InternalClose()
@@ -337,11 +337,7 @@ int TXTable::FetchRows(const QString &condition, const QVariantList &values)
 {
     QSqlQuery q = Database().OpenQuery(SelectText(condition), values, true);
     std::vector<QVector<QVariant>> fetched;
-    QVector<QVariant> row;
-    while (q.next()) {
-        ReadQueryRow(q, row);
-        fetched.push_back(row);
-    }
+    ReadQueryRows(q, Database(), [&](QVector<QVariant> &row) { fetched.push_back(row); });
     if (fetched.empty())
         return 0;
     // rows already held (by key) are not read twice
@@ -447,29 +443,32 @@ QList<int> TXTable::InsertColumns(QVector<QVariant> &values, std::vector<char> &
             readBack << i;
             continue;
         }
-        QVariant v = values[i];
-        if (v.isNull()) {
-            if (f->DataType() == ftAutoInc) {
-                readBack << i;
+        if (const QVariant &given = std::as_const(values)[i]; !given.isNull()) {
+            included[size_t(i)] = 1;
+            params << StoredForm(db, f, given);
+            continue;
+        }
+        if (f->DataType() == ftAutoInc) {
+            readBack << i;
+            continue;
+        }
+        QVariant v;
+        if (const DictColumn *d = f->DictInfo()) {
+            const QVariant def = SchemaInstaller::EffectiveDefault(*d);
+            if (!def.isValid())
                 continue;
-            }
-            if (const DictColumn *d = f->DictInfo()) {
-                const QVariant def = SchemaInstaller::EffectiveDefault(*d);
-                if (!def.isValid())
-                    continue;
-                v = Bindable(f, CoerceLoaded(def, f->DataType()));
-                if (v.isNull())
-                    v = EmptyOf(f);
-                values[i] = v;
-            } else {
-                const ColumnInfo info = meta_.value(f->FieldName().toLower());
-                if (info.hasDefault || !info.notNull)
-                    continue;
+            v = Bindable(f, CoerceLoaded(def, f->DataType()));
+            if (v.isNull())
                 v = EmptyOf(f);
-                if (v.isNull())
-                    continue;
-                values[i] = v;
-            }
+            values[i] = v;
+        } else {
+            const ColumnInfo info = meta_.value(f->FieldName().toLower());
+            if (info.hasDefault || !info.notNull)
+                continue;
+            v = EmptyOf(f);
+            if (v.isNull())
+                continue;
+            values[i] = v;
         }
         included[size_t(i)] = 1;
         params << StoredForm(db, f, v);
@@ -662,9 +661,12 @@ void TXTable::InternalDelete(Record *record)
 {
     if (!autoApply_)
         return;
-    if (deferred_ && Database().InTransaction() && DeferDelete(record)) {
-        NoteWritten(ValuesOf(record), true);
-        return;
+    if (deferred_ && Database().InTransaction()) {
+        const QVector<QVariant> values = ValuesOf(record);
+        if (DeferDelete(values)) {
+            NoteWritten(values, true);
+            return;
+        }
     }
     FlushDeferred();
     {
@@ -685,11 +687,13 @@ void TXTable::SetDeferredWrites(bool on)
 
 bool TXTable::KeyedRow(const QVector<QVariant> &values) const
 {
-    const QList<TField *> keys = PrimaryKeyFields();
+    // while open, the key's fields and columns noted at the opening
+    const bool open = Active();
+    const QList<TField *> keys = open ? openKeys_ : PrimaryKeyFields();
     if (keys.isEmpty())
         return false;
-    for (TField *k : keys)
-        if (k == rowIdField_ || values.value(ColumnOf(k)).isNull())
+    for (qsizetype k = 0; k < keys.size(); ++k)
+        if (keys[k] == rowIdField_ || values.value(open ? openKeyColumns_[k] : ColumnOf(keys[k])).isNull())
             return false;
     return true;
 }
@@ -732,9 +736,8 @@ bool TXTable::Defer(const Record *oldRecord, QVector<QVariant> &values)
     return true;
 }
 
-bool TXTable::DeferDelete(const Record *record)
+bool TXTable::DeferDelete(const QVector<QVariant> &values)
 {
-    const QVector<QVariant> values = ValuesOf(record);
     if (!KeyedRow(values))
         return false;
     const QByteArray key = KeyOfValues(values);
@@ -962,15 +965,21 @@ void TXTable::FlushInserts(std::vector<Pending> &pending)
             continue;
         }
         const qsizetype per = source.RowsPer();
+        const auto text = [&](qsizetype count) {
+            const QString rowsText = source.Arrays() ? QStringLiteral("SELECT * FROM ") + source.Text(count)
+                                                     : QStringLiteral("VALUES ") + source.Marks(count);
+            return QStringLiteral("INSERT INTO %1 (%2) %3").arg(tableName_, cols.join(QStringLiteral(", ")), rowsText);
+        };
+        QString full; // of per rows, made once
         for (qsizetype from = 0; from < qsizetype(members.size()); from += per) {
             const qsizetype count = std::min<qsizetype>(per, qsizetype(members.size()) - from);
             QVariantList values;
+            values.reserve(count * cols.size());
             for (qsizetype k = 0; k < count; ++k)
                 values += params[members[size_t(from + k)]];
-            const QString rowsText = source.Arrays() ? QStringLiteral("SELECT * FROM ") + source.Text(count)
-                                                     : QStringLiteral("VALUES ") + source.Marks(count);
-            const QString sql =
-                QStringLiteral("INSERT INTO %1 (%2) %3").arg(tableName_, cols.join(QStringLiteral(", ")), rowsText);
+            if (count == per && full.isEmpty())
+                full = text(per);
+            const QString sql = count == per ? full : text(count);
             try {
                 db.ExecSQL(sql, source.Values(db, values));
             } catch (const EDatabaseError &) {

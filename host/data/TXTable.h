@@ -197,8 +197,8 @@ private:
         std::vector<char> included; // inserts: the columns and values of the INSERT, when known
         QVariantList params;
     };
-    // Keeps a delete for the commit; false when it must be written now.
-    bool DeferDelete(const Record *record);
+    // Keeps the delete of a row (its values as read) for the commit; false when it must be written now.
+    bool DeferDelete(const QVector<QVariant> &values);
     // Whether a row can be kept by its key: a key of stored columns, all of it given.
     bool KeyedRow(const QVector<QVariant> &values) const;
     std::vector<Pending> pending_;

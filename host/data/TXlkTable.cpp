@@ -34,7 +34,7 @@ void TXlkTable::InternalOpen()
     BeginLayout();
     BindQueryColumns(q.record(), {tableName_}, QString(), !db.IsPostgres());
     EndLayout();
-    LoadQueryRows(q);
+    LoadQueryRows(q, db);
 }
 
 void TXlkTable::TransactionStarted()

@@ -5,6 +5,7 @@
 #include "host/core/Errors.h"
 #include "host/db/DatabaseErrors.h"
 #include "host/db/SqliteBinding.h"
+#include "host/db/SqliteLettura.h"
 #include "host/db/TXDatabase.h"
 #include "host/db/TXScan.h"
 #include "host/db/TXTransaction.h"
@@ -255,6 +256,7 @@ struct ScritturaRighe::Nativo {
     sqlite3 *db = nullptr;
     sqlite3_stmt *stmt = nullptr;
     std::vector<QVariant> held;
+    TestiLegati testi; // of the row being bound
     ~Nativo() { sqlite3_finalize(stmt); }
 };
 
@@ -295,7 +297,7 @@ void ScritturaRighe::Valore(const QVariant &value)
         if (TestoDataLocale(value, testo)) // as ToDb writes it, without its text conversions
             rc = sqlite3_bind_text(native_->stmt, at, testo, 19, SQLITE_TRANSIENT);
         else
-            rc = LegaValoreSqlite(native_->stmt, at, v = to_.ToDb(value));
+            rc = LegaValoreSqlite(native_->stmt, at, v = to_.ToDb(value), &native_->testi);
         if (rc != SQLITE_OK)
             Fallita();
     } else {
@@ -313,6 +315,7 @@ void ScritturaRighe::Avanza()
         if (sqlite3_step(native_->stmt) != SQLITE_DONE)
             Fallita();
         sqlite3_reset(native_->stmt);
+        native_->testi.Svuota();
         ++rows_;
     } else if (++pendingRows_ == perInsert_) {
         Scrivi();
@@ -426,31 +429,10 @@ bool ScritturaRighe::CopiaDalMotore(QSqlQuery &rows, const TXDatabase &from)
 {
     if (!native_ || rows_ != 1 || column_ != 0 || from.IsPostgres() || SqliteHandle(from) == native_->db)
         return false;
-    const QVariant h = rows.result() ? rows.result()->handle() : QVariant();
-    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
-        return false;
-    sqlite3_stmt *sel = *static_cast<sqlite3_stmt *const *>(h.constData());
     const int letti = numero_ ? columns_ - 1 : columns_;
-    if (!sel || !sqlite3_stmt_busy(sel) || sqlite3_data_count(sel) != letti)
+    sqlite3_stmt *sel = StatementOnFirstRow(rows, letti);
+    if (!sel)
         return false;
-    const QVariant first = rows.value(0);
-    switch (sqlite3_column_type(sel, 0)) {
-    case SQLITE_INTEGER:
-        if (first.toLongLong() != sqlite3_column_int64(sel, 0))
-            return false;
-        break;
-    case SQLITE_FLOAT:
-        if (first.toDouble() != sqlite3_column_double(sel, 0))
-            return false;
-        break;
-    case SQLITE_NULL:
-        if (!first.isNull())
-            return false;
-        break;
-    default:
-        if (first.toString() != QString::fromUtf16(static_cast<const char16_t *>(sqlite3_column_text16(sel, 0))))
-            return false;
-    }
     int rc;
     while ((rc = sqlite3_step(sel)) == SQLITE_ROW) {
         for (int i = 0; i < letti; ++i)
@@ -461,6 +443,7 @@ bool ScritturaRighe::CopiaDalMotore(QSqlQuery &rows, const TXDatabase &from)
         if (sqlite3_step(native_->stmt) != SQLITE_DONE)
             Fallita();
         sqlite3_reset(native_->stmt);
+        native_->testi.Svuota();
         ++rows_;
     }
     if (rc != SQLITE_DONE) {

@@ -7,7 +7,44 @@
 
 namespace kv8db {
 
-int LegaValoreSqlite(sqlite3_stmt *stmt, int at, const QVariant &v)
+namespace {
+
+constexpr qsizetype kMaxTestoAscii = 1024;
+
+// The UTF-8 bytes of a text of ASCII characters in out (room for its size); false for another text.
+bool TestoAscii(const QString &t, char *out)
+{
+    const QChar *c = t.constData();
+    for (qsizetype i = 0, n = t.size(); i < n; ++i) {
+        if (c[i].unicode() >= 0x80)
+            return false;
+        out[i] = char(c[i].unicode());
+    }
+    return true;
+}
+
+} // namespace
+
+char *TestiLegati::Spazio(qsizetype n)
+{
+    if (blocco_ < blocchi_.size() && usati_ + n > kBlocco) {
+        ++blocco_;
+        usati_ = 0;
+    }
+    if (blocco_ == blocchi_.size())
+        blocchi_.push_back(std::make_unique<char[]>(size_t(kBlocco)));
+    char *at = blocchi_[blocco_].get() + usati_;
+    usati_ += n;
+    return at;
+}
+
+void TestiLegati::Svuota()
+{
+    blocco_ = 0;
+    usati_ = 0;
+}
+
+int LegaValoreSqlite(sqlite3_stmt *stmt, int at, const QVariant &v, TestiLegati *testi)
 {
     if (v.isNull() || (v.typeId() == QMetaType::QString && static_cast<const QString *>(v.constData())->isNull()))
         return sqlite3_bind_null(stmt, at);
@@ -29,7 +66,12 @@ int LegaValoreSqlite(sqlite3_stmt *stmt, int at, const QVariant &v)
     }
     case QMetaType::QString: {
         const QString *t = static_cast<const QString *>(v.constData());
-        return sqlite3_bind_text16(stmt, at, t->utf16(), int(t->size() * 2), SQLITE_STATIC);
+        if (testi && t->size() <= kMaxTestoAscii) {
+            char *bytes = testi->Spazio(t->size());
+            if (TestoAscii(*t, bytes))
+                return sqlite3_bind_text(stmt, at, bytes, int(t->size()), SQLITE_STATIC);
+        }
+        return sqlite3_bind_text16(stmt, at, t->constData(), int(t->size() * 2), SQLITE_STATIC);
     }
     default: {
         const QString t = v.toString();

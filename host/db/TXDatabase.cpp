@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -137,6 +138,7 @@ TXDatabase::~TXDatabase()
 struct TXDatabase::NativeWrites {
     sqlite3 *db = nullptr;
     std::unordered_map<QString, sqlite3_stmt *> byText;
+    kv8db::TestiLegati texts; // of the statement being run
     ~NativeWrites() { Clear(); }
     void Clear()
     {
@@ -397,7 +399,7 @@ const TXDatabase::Compiled &TXDatabase::Compile(const QString &sql)
     return **compiled_.insert(sql, c);
 }
 
-QVariantList TXDatabase::Values(const Compiled &c, const QVariantList &params, const QString &sql) const
+void TXDatabase::CheckCount(const Compiled &c, const QVariantList &params, const QString &sql) const
 {
     if (params.size() != c.sql.valueCount) {
         kv8db::LogFailure(shown_, QStringLiteral("%1 value(s) given, %2 taken").arg(params.size()).arg(c.sql.valueCount),
@@ -408,6 +410,11 @@ QVariantList TXDatabase::Values(const Compiled &c, const QVariantList &params, c
                                  .arg(params.size())
                                  .arg(c.sql.valueCount));
     }
+}
+
+QVariantList TXDatabase::Values(const Compiled &c, const QVariantList &params, const QString &sql) const
+{
+    CheckCount(c, params, sql);
     QVariantList values;
     values.reserve(params.size());
     for (const QVariant &v : params)
@@ -767,7 +774,7 @@ void TXDatabase::RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const
     }
 }
 
-int TXDatabase::RunNativeWrite(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
+int TXDatabase::RunNativeWrite(const Compiled &c, qsizetype i, const QVariantList &params, const QString &sql)
 {
     const SqlStatement &st = c.sql.statements[i];
     const QString &text = c.texts[i];
@@ -807,10 +814,20 @@ int TXDatabase::RunNativeWrite(const Compiled &c, qsizetype i, const QVariantLis
         sqlite3_clear_bindings(stmt);
         Fail(error, sql, st.writtenTable);
     };
-    // bound as Qt's driver binds (values already in their stored form); the texts are held by values
-    for (qsizetype k = 0; k < st.valueAt.size(); ++k)
-        if (kv8db::LegaValoreSqlite(stmt, int(k) + 1, values[st.valueAt[k]]) != SQLITE_OK)
+    // bound as Qt's driver binds, in their stored form (ToDb); the texts are held by params, stored or texts
+    std::vector<QVariant> stored;
+    native_->texts.Svuota();
+    for (qsizetype k = 0; k < st.valueAt.size(); ++k) {
+        const QVariant &v = params[st.valueAt[k]];
+        const QVariant *bound = &v;
+        if (ChangedByToDb(v)) {
+            if (stored.empty())
+                stored.reserve(size_t(st.valueAt.size())); // never moved while bound
+            bound = &stored.emplace_back(ToDb(v));
+        }
+        if (kv8db::LegaValoreSqlite(stmt, int(k) + 1, *bound, &native_->texts) != SQLITE_OK)
             fail();
+    }
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
@@ -826,16 +843,19 @@ int TXDatabase::ExecSQL(const QString &sql, const QVariantList &params)
 {
     FlushDeferredFor(sql);
     const Compiled &c = Compile(sql);
-    const QVariantList values = Values(c, params, sql);
+    CheckCount(c, params, sql);
+    std::optional<QVariantList> values; // in their stored form, for the statements run through Qt's driver
     int rows = 0;
     for (qsizetype i = 0; i < c.sql.statements.size(); ++i) {
-        if (const int changed = RunNativeWrite(c, i, values, sql); changed >= 0) {
+        if (const int changed = RunNativeWrite(c, i, params, sql); changed >= 0) {
             rows = changed;
             continue;
         }
+        if (!values)
+            values = Values(c, params, sql);
         Held schema;
         QSqlQuery &q = CommandQuery(c, i, sql, HoldSchema(c, i, schema));
-        Run(q, c, i, values, sql);
+        Run(q, c, i, *values, sql);
         rows = q.numRowsAffected();
         q.finish();
     }
@@ -887,6 +907,12 @@ QSqlQuery TXDatabase::OpenQuery(const QString &sql, const QVariantList &params, 
     return q;
 }
 
+void TXDatabase::CheckReadEnd(const QSqlQuery &q, const QString &sql) const
+{
+    if (q.lastError().isValid())
+        Fail(q.lastError(), sql);
+}
+
 void TXDatabase::ReadAll(const QString &sql, const QVariantList &params,
                          const std::function<void(const QSqlRecord &)> &layout,
                          const std::function<void(QSqlQuery &)> &row)
@@ -898,6 +924,7 @@ void TXDatabase::ReadAll(const QString &sql, const QVariantList &params,
         layout(q.record());
         while (q.next())
             row(q);
+        CheckReadEnd(q, sql);
         return;
     }
     const QVariantList values = Values(c, params, sql);
@@ -1144,6 +1171,18 @@ QString TXDatabase::FormatDataSQL(const QDateTime &value) const
 QString TXDatabase::FormatDataSQL(const QDate &value) const
 {
     return FormatDataSQL(value.isValid() ? QDateTime(value, QTime(0, 0)) : QDateTime());
+}
+
+bool TXDatabase::ChangedByToDb(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::QDateTime:
+    case QMetaType::QDate:
+        return true;
+    default:
+        return false;
+    }
 }
 
 QVariant TXDatabase::ToDb(const QVariant &value) const

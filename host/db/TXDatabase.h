@@ -112,6 +112,9 @@ public:
     // result; otherwise as OpenQuery.
     void ReadAll(const QString &sql, const QVariantList &params, const std::function<void(const QSqlRecord &)> &layout,
                  const std::function<void(QSqlQuery &)> &row);
+    // After a loop over the rows of a reading of this connection: a reading the engine ended on
+    // an error, not at its last row, throws as a failed statement does (never a shorter result).
+    void CheckReadEnd(const QSqlQuery &q, const QString &sql) const;
     // First column of the first row, or an invalid QVariant when there is no row.
     QVariant ScalarValue(const QString &sql, const QVariantList &params = {});
 
@@ -134,7 +137,12 @@ public:
 private:
     struct Compiled;
     const Compiled &Compile(const QString &sql);
+    // Refuses a count of values that differs from the text's marks.
+    void CheckCount(const Compiled &c, const QVariantList &params, const QString &sql) const;
+    // The values in their stored form (ToDb), their count checked.
     QVariantList Values(const Compiled &c, const QVariantList &params, const QString &sql) const;
+    // Whether ToDb gives another value for this one.
+    static bool ChangedByToDb(const QVariant &value);
     // Runs statement i of a text into q; on SQLite q must come from Prepared or be prepared by the caller.
     void Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
     void RunSqlite(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
@@ -147,9 +155,10 @@ private:
     struct Held;
     qint64 HoldSchema(const Compiled &c, qsizetype i, Held &held);
     QSqlQuery &Prepared(const QString &text, const QString &sql);
-    // SQLite: runs write statement i on the engine's own handle, bound as Qt's driver binds;
-    // the rows it changed, or -1 when the statement cannot run there (then nothing ran).
-    int RunNativeWrite(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
+    // SQLite: runs write statement i on the engine's own handle, the values (as given, their
+    // count checked) bound in their stored form as Qt's driver binds; the rows it changed, or
+    // -1 when the statement cannot run there (then nothing ran).
+    int RunNativeWrite(const Compiled &c, qsizetype i, const QVariantList &params, const QString &sql);
     // SQLite: a query for reading the text, on a statement prepared under the schema version
     // (-1 when its columns cannot change) that nobody is reading.
     QSqlQuery Reader(const QString &text, const QString &sql, bool forwardOnly, qint64 schema);

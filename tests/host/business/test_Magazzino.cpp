@@ -99,6 +99,33 @@ TEST_F(Magazzino, ModifiedRowRewritesItsOwnMovement)
     EXPECT_DOUBLE_EQ(Esistenza("A1"), -3);
 }
 
+TEST_F(Magazzino, RowMovedToAnotherWarehouseTakesItsStockAlong)
+{
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 5, 10.0);
+    Rigo(2, QStringLiteral("B1"), 2, 4.0);
+    ASSERT_TRUE(GeneraTutte(2)) << ui->LastText().toStdString();
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), -5);
+
+    // the stored row now names warehouse 2: its movement booked on 1 is taken back there
+    righe->First();
+    righe->Edit();
+    righe->FieldByName(QStringLiteral("IdMagazzino"))->SetAsInteger(2);
+    righe->Post();
+    ASSERT_TRUE(GeneraTutte(1)) << ui->LastText().toStdString();
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), 0);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "ValoreSca"), 0);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 2), -5);
+    EXPECT_DOUBLE_EQ(Esistenza("B1"), -2);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT IdMagazzino1 FROM MovMagazzino WHERE KRigoDoc = 1")), 2);
+
+    ASSERT_TRUE(GeneraTutte(3)) << ui->LastText().toStdString();
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 2), 0);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 2, "QuantitaSca"), 0);
+    EXPECT_DOUBLE_EQ(Esistenza("B1"), 0);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 0);
+}
+
 TEST_F(Magazzino, TransferBooksACounterMovementOnTheArrivalWarehouse)
 {
     Bolla(QStringLiteral("DTR"), 2);

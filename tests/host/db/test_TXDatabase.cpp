@@ -259,6 +259,55 @@ TEST_F(Db, HostileTextSurvivesQuotingAndBinding)
     EXPECT_EQ(Count(QStringLiteral("Codice = ?"), {hostile}), 2);
 }
 
+// Texts bound again and again through the same statement (short, long, accented, empty, one
+// that reads as a number, true and false) are stored as their literals would be: same value,
+// and on SQLite the same stored type, the numeric column turning the numeric text into a number.
+TEST_F(Db, BoundValuesAreStoredAsTheirLiterals)
+{
+    db->ExecSQL(QStringLiteral("CREATE TABLE Lit (Id INTEGER NOT NULL PRIMARY KEY, T VARCHAR(2000), N %1, B SMALLINT)")
+                    .arg(db->IsPostgres() ? QStringLiteral("VARCHAR(2000)") : QStringLiteral("DOUBLE PRECISION")));
+    const QStringList texts{QStringLiteral("abc"), QString(1500, u'x'), QStringLiteral("à") + QString(1100, u'a'),
+                            QString(QLatin1String("")), QStringLiteral("1.50"), QStringLiteral("Perché"),
+                            QStringLiteral("0012")};
+    const QString insert = QStringLiteral("INSERT INTO Lit (Id, T, N, B) VALUES (?, ?, ?, ?)");
+    db->StartTransaction();
+    for (int i = 0; i < texts.size(); ++i) {
+        db->ExecSQL(insert, {i, texts[i], texts[i], i % 2 == 0});
+        db->ExecSQL(QStringLiteral("INSERT INTO Lit (Id, T, N, B) VALUES (%1, %2, %2, %3)")
+                        .arg(i + 100)
+                        .arg(XWideQuotedStr(texts[i]))
+                        .arg(i % 2 == 0 ? 1 : 0));
+    }
+    db->Commit();
+    const QString sameType = db->IsPostgres()
+                                 ? QString()
+                                 : QStringLiteral(" AND typeof(a.T) = typeof(b.T) AND typeof(a.N) = typeof(b.N)"
+                                                  " AND typeof(a.B) = typeof(b.B)");
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Lit a JOIN Lit b ON b.Id = a.Id + 100 "
+                                             "WHERE a.T = b.T AND a.N = b.N AND a.B = b.B") +
+                              sameType)
+                  .toInt(),
+              texts.size());
+    for (int i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT T FROM Lit WHERE Id = ?"), {i}).toString(), texts[i]) << i;
+    // one statement binding many long texts: each row keeps its own
+    QStringList marks;
+    QVariantList many;
+    for (int i = 0; i < 60; ++i) {
+        marks << QStringLiteral("(?, ?)");
+        many << 1000 + i << QString(1000, QChar(u'a' + i % 26)) + QString::number(i);
+    }
+    db->ExecSQL(QStringLiteral("INSERT INTO Lit (Id, T) VALUES ") + marks.join(QStringLiteral(", ")), many);
+    for (int i = 0; i < 60; ++i)
+        EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT T FROM Lit WHERE Id = ?"), {1000 + i}), many[2 * i + 1]) << i;
+    if (!db->IsPostgres()) {
+        EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT typeof(N) FROM Lit WHERE Id = 4")).toString(),
+                  QStringLiteral("real"));
+        EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT typeof(T) FROM Lit WHERE Id = 6")).toString(),
+                  QStringLiteral("text"));
+    }
+}
+
 TEST_F(Db, DatesThroughParametersCompareWithLiterals)
 {
     db->ExecSQL(QStringLiteral("CREATE TABLE Mov (Id INTEGER NOT NULL PRIMARY KEY, Data %1 NULL)")
