@@ -28,8 +28,12 @@ fail() {
 members() { pgrep -s "$session" || true; }
 
 "$kv8" db create "sqlite:$tmp/company.db" >"$tmp/create.log" 2>&1 || { cat "$tmp/create.log"; exit 1; }
-port=$(( 47000 + RANDOM % 2000 ))
-while [ -n "$(ss -ltnH "sport = :$port")" ]; do port=$(( port + 1 )); done
+# below the range the system gives to outgoing connections (the suites running beside this one
+# hold many), and free in every state, not only among listeners
+read -r ephemeral _ </proc/sys/net/ipv4/ip_local_port_range || ephemeral=32768
+port=$(( 20000 + RANDOM % 8000 ))
+[ "$port" -lt "$ephemeral" ] || port=$(( 10000 + RANDOM % 5000 ))
+while [ -n "$(ss -tanH "sport = :$port")" ]; do port=$(( port + 1 )); done
 
 KV8_VNC_PORT=$port setsid env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
   "$root/scripts/serve-vnc" "$kv8" --database "sqlite:$tmp/company.db" >"$tmp/log" 2>&1 </dev/null &
