@@ -441,6 +441,14 @@ void TFSVen0008f_p::SalvaDocumento()
 {
     const auto copia = [this] { UT_LMQ_CopiaCastelletto(); };
     SalvaSenzaRinfrescareRighe([this, &copia] {
+        // the grids of the rows and of the summary follow the save once, at its end, not after each
+        // of its passes
+        TRighe->DisableControls();
+        TTLUMO_CauzDoc->DisableControls();
+        const auto riattiva = qScopeGuard([this] {
+            TTLUMO_CauzDoc->EnableControls();
+            TRighe->EnableControls();
+        });
         // the articles' measure types looked up once each while the save passes over the rows
         RigheDoc.RicordaMisure(true);
         const auto dimentica = qScopeGuard([this] { RigheDoc.RicordaMisure(false); });

@@ -590,10 +590,10 @@ double RunVariant(const QString &variant)
         std::unique_ptr<TXScan> scan = db.OpenScan(QStringLiteral("SELECT * FROM BenchScan"));
         while (scan->Next()) {
             for (int i = 0; i < 40; ++i) {
-                const QVariant v = scan->Row().value(i);
+                const QVariant v = scan->Value(i);
                 benchmark::DoNotOptimize(v);
             }
-            check += scan->Row().value(10).toDouble();
+            check += scan->Value(10).toDouble();
         }
     } else if (variant == u"stream" || variant == u"buffered") {
         TXQuery q;

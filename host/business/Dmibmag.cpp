@@ -491,19 +491,25 @@ void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
     const QString movimentiRighe = QStringLiteral(" FROM %1 WHERE FlTipoDocum = %2 AND KRigoDoc IN (%3)")
                                        .arg(movimenti->TableName(), tipo, righe);
 
-    // the stock the rows book (the counter-movement's arrival warehouse too), read with the keys
+    // the stock the rows book (the counter-movement's arrival warehouse too)
     const bool conSaldi = qobject_cast<TXClientTable *>(c.Esistenze) && c.AggiornaSaldi;
     const int arrivo = Intero(c.Testa, "IdMagArrivo");
-    QSet<QString> visti;
+    QSet<QPair<QPair<int, int>, QString>> visti;
     QList<QVariantList> saldi;
+    QSet<int> esercizi;
+    QSet<int> magazzini;
+    QSet<QString> prodottiRighe;
+    QSet<QString> altriProdotti; // of movements, not of the stored rows
     const auto saldo = [&](int esercizio, int magazzino, const QString &prodotto) {
         const QString codice = Codice(prodotto);
         if (codice.trimmed().isEmpty())
             return;
-        const QString chiave = QStringLiteral("%1\x1f%2\x1f").arg(esercizio).arg(magazzino) + codice;
+        const QPair<QPair<int, int>, QString> chiave(qMakePair(esercizio, magazzino), codice);
         if (!visti.contains(chiave)) {
             visti.insert(chiave);
             saldi << QVariantList{esercizio, magazzino, codice};
+            esercizi.insert(esercizio);
+            magazzini.insert(magazzino);
         }
     };
     QList<QVariantList> chiavi;
@@ -515,9 +521,11 @@ void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
             for (int sub : {0, 1})
                 chiavi << QVariantList{c.CodTipoDoc, q.value(0).toInt(), sub};
             if (conSaldi) {
-                saldo(c.Esercizio, q.value(1).toInt(), q.value(2).toString());
+                const QString prodotto = q.value(2).toString();
+                prodottiRighe.insert(Codice(prodotto));
+                saldo(c.Esercizio, q.value(1).toInt(), prodotto);
                 if (arrivo != 0)
-                    saldo(c.Esercizio, arrivo, q.value(2).toString());
+                    saldo(c.Esercizio, arrivo, prodotto);
             }
         }
     }
@@ -525,17 +533,45 @@ void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
     movimenti->ReadAsStored(CampiMovimento, chiavi,
                             QStringLiteral("FlTipoDocum = %1 AND KRigoDoc IN (%2)").arg(tipo, righe), {c.KTesta});
 
-    // and the stock of the movements just read
+    // and the stock of the movements just read (none read or held: none to look for), all in
+    // one statement whose lists hold every key (the products of the stored rows by the same
+    // selection)
     if (conSaldi) {
-        TField *esercizio = F(movimenti, "Esercizio");
-        TField *magazzino = F(movimenti, "IdMagazzino1");
-        TField *prodotto = F(movimenti, "IdProdotto");
-        for (const QVariantList &chiave : std::as_const(chiavi))
-            if (movimenti->Locate(CampiMovimento, chiave, loHeldOnly))
-                saldo(esercizio->AsInteger(), magazzino->AsInteger(), prodotto->AsString());
+        if (movimenti->RecordCount() > 0) {
+            TField *esercizio = F(movimenti, "Esercizio");
+            TField *magazzino = F(movimenti, "IdMagazzino1");
+            TField *prodotto = F(movimenti, "IdProdotto");
+            for (const QVariantList &chiave : std::as_const(chiavi))
+                if (movimenti->Locate(CampiMovimento, chiave, loHeldOnly)) {
+                    const QString codice = Codice(prodotto->AsString());
+                    saldo(esercizio->AsInteger(), magazzino->AsInteger(), codice);
+                    if (!prodottiRighe.contains(codice))
+                        altriProdotti.insert(codice);
+                }
+        }
+        QVariantList valori;
+        const auto segni = [&valori](const auto &insieme) {
+            QStringList segni;
+            for (const auto &v : insieme) {
+                segni << QStringLiteral("?");
+                valori << v;
+            }
+            return segni.join(QStringLiteral(", "));
+        };
+        // the values bound in the order of their marks
+        const QString segniEsercizi = segni(esercizi);
+        const QString segniMagazzini = segni(magazzini);
+        QString condizione = QStringLiteral("Esercizio IN (%1) AND IdMagazzino IN (%2) AND (IdProdotto IN (SELECT "
+                                            "IdProdotto FROM %3 WHERE %4 = ?)")
+                                 .arg(segniEsercizi, segniMagazzini, tabella, CampoChiaveTesta(c.CodTipoDoc));
+        valori << c.KTesta;
+        if (!altriProdotti.isEmpty())
+            condizione += QStringLiteral(" OR IdProdotto IN (%1)").arg(segni(altriProdotti));
+        condizione += u')';
         auto *esistenze = qobject_cast<TXClientTable *>(c.Esistenze);
         Funzioni::CheckTabOpen(esistenze);
-        esistenze->ReadAsStored(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), saldi);
+        if (!saldi.isEmpty())
+            esistenze->ReadAsStored(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), saldi, condizione, valori);
     }
 
     // the movements with lot details (the generator's own, kind 99)
@@ -1078,6 +1114,119 @@ bool TDMIBMag::CercaEsercizio(const QDateTime &data, int &esercizio)
     return false;
 }
 
+// One stock table's postings in the open transaction, by stock row in the order first booked.
+class TDMIBMag::TSaldiInAttesa : private TXTransactionListener, private TXDeferredWrites {
+public:
+    TSaldiInAttesa(TXClientTable *tabella, const QString &campi, bool partita)
+        : tabella_(tabella), campi_(campi), partita_(partita)
+    {
+    }
+    ~TSaldiInAttesa() override { Svuota(); }
+
+    // Adds a movement's quantity and value (signed as booked) to the stock row of the key.
+    void Aggiungi(const QVariantList &chiave, bool carico, double quantita, double valore)
+    {
+        TXDatabase &db = tabella_->Database();
+        if (righe_.empty()) {
+            Listen(&db);
+            db.AddDeferred(this);
+        }
+        QString testo;
+        for (const QVariant &v : chiave)
+            testo += v.toString() + u'\x1f';
+        auto it = posti_.constFind(testo);
+        if (it == posti_.cend()) {
+            it = posti_.insert(testo, righe_.size());
+            righe_.push_back({chiave});
+        }
+        TRiga &r = righe_[*it];
+        (carico ? r.Carico : r.Scarico) = true;
+        const int dq = DecQuantita();
+        const int dv = DecValore();
+        double &mosse = carico ? r.QuantitaCar : r.QuantitaSca;
+        mosse = KRound(mosse + quantita, dq);
+        r.Esistenza = KRound(r.Esistenza + (carico ? quantita : -quantita), dq);
+        double &valori = carico ? r.ValoreCar : r.ValoreSca;
+        valori = KRound(valori + valore, dv);
+    }
+
+    // Posts the rows added up, each located as stored now, and has the table write them.
+    void Scrivi()
+    {
+        if (righe_.empty())
+            return;
+        const std::vector<TRiga> righe = std::exchange(righe_, {});
+        Svuota();
+        const int dq = DecQuantita();
+        const int dv = DecValore();
+        const QStringList nomi = campi_.split(QLatin1Char(';'));
+        try {
+            Funzioni::CheckTabOpen(tabella_);
+            for (const TRiga &r : righe) {
+                if (TrovaSaldo(tabella_, campi_, r.Chiave)) {
+                    tabella_->Edit();
+                } else {
+                    tabella_->Append();
+                    for (qsizetype i = 0; i < nomi.size(); ++i)
+                        tabella_->FieldByName(nomi.at(i))->SetValue(r.Chiave.at(i));
+                }
+                const auto somma = [this](const char *campo, double delta, int decimali) {
+                    TField *f = F(tabella_, campo);
+                    f->SetAsFloat(KRound(f->AsFloat() + delta, decimali));
+                };
+                // the columns a posting row by row would touch
+                if (r.Carico)
+                    somma("QuantitaCar", r.QuantitaCar, dq);
+                if (r.Scarico)
+                    somma("QuantitaSca", r.QuantitaSca, dq);
+                somma("Esistenza", r.Esistenza, dq);
+                if (!partita_ && r.Carico)
+                    somma("ValoreCar", r.ValoreCar, dv);
+                if (!partita_ && r.Scarico)
+                    somma("ValoreSca", r.ValoreSca, dv);
+                tabella_->Post();
+            }
+        } catch (const std::exception &e) {
+            Annulla(tabella_);
+            qWarning().noquote() << "kv8: stock update of" << tabella_->Name() << "failed:" << Testo(e);
+            throw;
+        }
+        tabella_->FlushDeferred();
+    }
+
+private:
+    struct TRiga {
+        QVariantList Chiave;
+        double QuantitaCar = 0;
+        double QuantitaSca = 0;
+        double Esistenza = 0;
+        double ValoreCar = 0;
+        double ValoreSca = 0;
+        bool Carico = false;  // loads booked
+        bool Scarico = false; // unloads booked
+    };
+
+    QString DeferredTable() const override { return tabella_->TableName(); }
+    void FlushDeferred() override { Scrivi(); }
+    void BeforeCommit() override { Scrivi(); }
+    void TransactionRolledBack() override { Svuota(); }
+
+    void Svuota()
+    {
+        if (TXDatabase *db = ListenedDatabase())
+            db->RemoveDeferred(this);
+        StopListening();
+        righe_.clear();
+        posti_.clear();
+    }
+
+    TXClientTable *tabella_;
+    QString campi_;
+    bool partita_;
+    std::vector<TRiga> righe_;
+    QHash<QString, std::size_t> posti_;
+};
+
 bool TDMIBMag::AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const QString &campi, bool partita,
                                    bool storno)
 {
@@ -1098,6 +1247,16 @@ bool TDMIBMag::AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const
         const double segno = storno ? -1.0 : 1.0;
         const double q = KRound(F(movimento, "Quantita")->AsFloat(), dq) * segno;
         const double v = KRound(F(movimento, "Valore")->AsFloat(), dv) * segno;
+        const bool carico = causale.FlEsistenza > 0;
+        // the module's own tables in a transaction: the row posted once for the whole of it
+        auto *propria = tabella == tEsistenze || tabella == tPartite ? static_cast<TXClientTable *>(tabella) : nullptr;
+        if (propria && propria->Database().InTransaction()) {
+            std::unique_ptr<TSaldiInAttesa> &attesa = propria == tEsistenze ? esistenzeInAttesa_ : partiteInAttesa_;
+            if (!attesa)
+                attesa = std::make_unique<TSaldiInAttesa>(propria, campi, partita);
+            attesa->Aggiungi(chiave, carico, q, partita ? 0.0 : v);
+            return true;
+        }
         Funzioni::CheckTabOpen(tabella);
         if (TrovaSaldo(tabella, campi, chiave)) {
             tabella->Edit();
@@ -1111,7 +1270,6 @@ bool TDMIBMag::AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const
             TField *f = F(tabella, campo);
             f->SetAsFloat(KRound(f->AsFloat() + delta, decimali));
         };
-        const bool carico = causale.FlEsistenza > 0;
         somma(carico ? "QuantitaCar" : "QuantitaSca", q, dq);
         somma("Esistenza", carico ? q : -q, dq);
         if (!partita)

@@ -252,6 +252,11 @@ private:
     std::unique_ptr<TLetture> letture_;
 
     bool AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const QString &campi, bool partita, bool storno);
+    // Inside a transaction the postings on tEsistenze and tPartite, added up by stock row and
+    // posted once: before a statement names the table and before the commit.
+    class TSaldiInAttesa;
+    std::unique_ptr<TSaldiInAttesa> esistenzeInAttesa_;
+    std::unique_ptr<TSaldiInAttesa> partiteInAttesa_;
 
     // The document LeggiDocumento last read, and the movements of it with lot details.
     struct TDocumentoLetto {

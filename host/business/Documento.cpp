@@ -417,6 +417,11 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
     TRRighe->Close();
     TRRighe->ParamByName(tipo_.ChiaveTesta)->SetValue(chiave);
     TRRighe->Open();
+    // the row handlers check nothing while the rows are read: the calculated fields are
+    // worked out when a row is shown, not at each value copied
+    const bool calcolati = TRighe->AutoCalcFields;
+    TRighe->AutoCalcFields = false;
+    const auto ripristina = qScopeGuard([this, calcolati] { TRighe->AutoCalcFields = calcolati; });
     try {
         // the local rows written in one go
         TXTransaction locale(TRighe->Database());

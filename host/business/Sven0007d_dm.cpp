@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 using namespace Funzioni;
 
@@ -55,14 +56,6 @@ void Copia(TDataSet *destinazione, TDataSet *origine, const QString &campo)
     TField *a = destinazione->FindField(campo);
     if (da && a)
         a->SetValue(da->Value());
-}
-
-void Somma(TDataSet *destinazione, TDataSet *origine, const QString &campo)
-{
-    TField *da = origine->FindField(campo);
-    TField *a = destinazione->FindField(campo);
-    if (da && a)
-        a->SetAsFloat(a->AsFloat() + da->AsFloat());
 }
 
 // The field's text as TField::AsString gives it, read once: texts and whole numbers as they
@@ -257,6 +250,10 @@ void TfSVen0007d_DM::PreparaTabelle()
     c.IdDivisa = testa("IdDivisa");
     c.Cambio = testa("Cambio");
     c.DataDocumento = testa("DataDocumento");
+    const char *const importi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN",
+                                   "ControvaloreNN"};
+    for (int modo = 0; modo < 6; ++modo)
+        c.Importi[modo] = rigo(importi[modo]);
     qFattureR->Close();
     qFattureR->SetDatabaseName(tFattureR->DatabaseName());
     qFattureR->SQL = {QStringLiteral("SELECT *"), QStringLiteral("FROM ") + tFattureR->TableName(),
@@ -408,9 +405,22 @@ bool TfSVen0007d_DM::AggiornaTestaFattura()
     TDataSet *t = tFattureT;
     if (!t->Locate(QStringLiteral("KFattCliT"), KFatturaCorrente))
         throw Exception(DocumentoCorrente + QStringLiteral(": fattura non trovata"));
+    // a note that adds nothing to the expenses, packages, weights and volume leaves the head as it is
+    QList<std::pair<TField *, TField *>> somme;
+    bool cambia = false;
+    for (const char *campo : kTestaSomme) {
+        TField *da = qSelBolle->FindField(QLatin1String(campo));
+        TField *a = t->FindField(QLatin1String(campo));
+        if (!da || !a)
+            continue;
+        somme.append(std::make_pair(a, da));
+        cambia = cambia || da->AsFloat() != 0 || a->IsNull();
+    }
+    if (!cambia)
+        return true;
     t->Edit();
-    for (const char *campo : kTestaSomme)
-        Somma(t, qSelBolle, QLatin1String(campo));
+    for (const auto &[a, da] : std::as_const(somme))
+        a->SetAsFloat(a->AsFloat() + da->AsFloat());
     t->Post();
     return true;
 }
@@ -491,7 +501,6 @@ void TfSVen0007d_DM::LeggiRigheBolle()
             sql << QStringLiteral("AND R.TipoRigo <> %1").arg(tipo);
     if (durata)
         sql << QStringLiteral("AND ISNULL(A.FlDurata, 0) = :FlDurata");
-    sql << QStringLiteral("ORDER BY R.KBolleCliT, R.NumOrdine, R.KBolleCliR");
     qRigheBolla->Close();
     qRigheBolla->SQL = sql;
     ParametriSelezione(qRigheBolla);
@@ -500,13 +509,29 @@ void TfSVen0007d_DM::LeggiRigheBolle()
     qRigheBolla->Open();
     campiCopia_.clear();
     classiTipoRigo_.clear();
+    // the rows ordered by note, NumOrdine and key in memory
+    struct TChiaveRigo {
+        qint64 KBolleCliT, NumOrdine, KBolleCliR;
+        int RecNo;
+    };
+    std::vector<TChiaveRigo> chiavi;
+    chiavi.reserve(size_t(std::max(0, qRigheBolla->RecordCount())));
+    TField *testa = qRigheBolla->FieldByName(QStringLiteral("KBolleCliT"));
+    TField *ordine = qRigheBolla->FieldByName(QStringLiteral("NumOrdine"));
+    TField *rigo = qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"));
+    int recNo = 0;
+    for (qRigheBolla->First(); !qRigheBolla->Eof(); qRigheBolla->Next())
+        chiavi.push_back({testa->AsLargeInt(), ordine->AsLargeInt(), rigo->AsLargeInt(), ++recNo});
+    std::sort(chiavi.begin(), chiavi.end(), [](const TChiaveRigo &a, const TChiaveRigo &b) {
+        return std::tie(a.KBolleCliT, a.NumOrdine, a.KBolleCliR) < std::tie(b.KBolleCliT, b.NumOrdine, b.KBolleCliR);
+    });
+    ordineRighe_.clear();
+    ordineRighe_.reserve(chiavi.size());
     primoRigo_.clear();
-    qint64 bolla = -1;
-    for (qRigheBolla->First(); !qRigheBolla->Eof(); qRigheBolla->Next()) {
-        const qint64 k = qRigheBolla->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt();
-        if (k != bolla)
-            primoRigo_.insert(k, qRigheBolla->GetBookmark());
-        bolla = k;
+    for (const TChiaveRigo &c : chiavi) {
+        if (ordineRighe_.empty() || ordineRighe_.back().first != c.KBolleCliT)
+            primoRigo_.insert(c.KBolleCliT, qsizetype(ordineRighe_.size()));
+        ordineRighe_.emplace_back(c.KBolleCliT, c.RecNo);
     }
     // the rows that have a quantity detail
     righeConDettaglio_.clear();
@@ -529,14 +554,18 @@ bool TfSVen0007d_DM::PrimoRigoBolla()
     const auto primo = primoRigo_.constFind(bollaRighe_);
     if (primo == primoRigo_.cend())
         return false;
-    qRigheBolla->GotoBookmark(*primo);
+    rigoCorrente_ = *primo;
+    qRigheBolla->SetRecNo(ordineRighe_[size_t(rigoCorrente_)].second);
     return true;
 }
 
 bool TfSVen0007d_DM::ProssimoRigoBolla()
 {
-    qRigheBolla->Next();
-    return !qRigheBolla->Eof() && qRigheBolla->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt() == bollaRighe_;
+    const size_t prossimo = size_t(++rigoCorrente_);
+    if (prossimo >= ordineRighe_.size() || ordineRighe_[prossimo].first != bollaRighe_)
+        return false;
+    qRigheBolla->SetRecNo(ordineRighe_[prossimo].second);
+    return true;
 }
 
 void TfSVen0007d_DM::GeneraRigheIntestazione()
@@ -648,10 +677,8 @@ void TfSVen0007d_DM::CalcolaImportiRigo()
 {
     TKRigoDoc rigo;
     RiempiRigoDoc(rigo);
-    const char *const campi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN",
-                                 "ControvaloreNN"};
     for (int modo = 1; modo <= 6; ++modo)
-        tFattureR->FieldByName(QLatin1String(campi[modo - 1]))->SetAsFloat(InternalCalcoloValori(rigo, modo));
+        campiRigoDoc_.Importi[modo - 1]->SetAsFloat(InternalCalcoloValori(rigo, modo));
 }
 
 void TfSVen0007d_DM::AggiornaRigoBolla()

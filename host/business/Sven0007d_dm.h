@@ -27,6 +27,7 @@
 
 #include <map>
 #include <utility>
+#include <vector>
 
 class TXClientTable;
 class TXMemTable;
@@ -187,8 +188,12 @@ private:
         qint64 KFatturaR = 0;
     };
     QList<TRigoFatturato> righeFatturate_;
-    QHash<qint64, TBookmark> primoRigo_; // delivery note -> its first row in qRigheBolla
-    qint64 bollaRighe_ = 0;              // the note whose rows GeneraRighe walks
+    // the record numbers of qRigheBolla note by note, each note's rows in NumOrdine order (the
+    // reading is not sorted by the engine: its rows are as wide as the table)
+    std::vector<std::pair<qint64, int>> ordineRighe_; // (delivery note, record number)
+    QHash<qint64, qsizetype> primoRigo_;              // delivery note -> its first entry in ordineRighe_
+    qsizetype rigoCorrente_ = 0;                      // the entry of the row GeneraRighe is on
+    qint64 bollaRighe_ = 0;                           // the note whose rows GeneraRighe walks
     bool righeLette_ = false;
     QList<std::pair<TField *, TField *>> campiCopia_; // invoice-row column <- delivery-note row column
     QList<std::pair<TField *, TField *>> campiSomma_; // invoice-row column += note row column, rows joined
@@ -202,6 +207,7 @@ private:
         TField *Sconto[5] = {};
         TField *ScontoTesta[5] = {};
         TField *ScontoPagamento = nullptr, *IdDivisa = nullptr, *Cambio = nullptr, *DataDocumento = nullptr;
+        TField *Importi[6] = {}; // the row's amounts by mode, 1 to 6
     } campiRigoDoc_;
     int numeroRigo_ = 0;
     QHash<QString, qint64> righeRaggruppate_; // grouping columns of the current invoice -> row key

@@ -39,11 +39,12 @@ bool FitsLatin1(const QString &s)
 // Tag of a value and the text bytes it needs.
 Tag Classify(const QVariant &v, size_t &textBytes, QString *asText)
 {
-    if (!v.isValid() || v.isNull())
+    if (IsNullValue(v))
         return tNull;
-    if (IsIntegerMetaType(v.metaType().id()))
+    const int id = MetaTypeIdOf(v);
+    if (IsIntegerMetaType(id))
         return tInt;
-    switch (v.metaType().id()) {
+    switch (id) {
     case QMetaType::Double:
     case QMetaType::Float:
         return tDouble;

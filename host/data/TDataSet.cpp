@@ -152,6 +152,7 @@ void TDataSet::NamesChanged()
     static std::atomic<quint64> serial{0};
     namesSerial_ = ++serial;
     fieldLists_.clear();
+    nameHits_.clear();
 }
 
 TDataSet::~TDataSet()
@@ -251,10 +252,24 @@ TField *TDataSet::Fields(int index) const
 
 TField *TDataSet::FindField(const QString &name) const
 {
-    if (TField *f = byName_.value(NameKey{name}, nullptr))
-        return f;
-    const QString trimmed = name.trimmed();
-    return trimmed.size() == name.size() ? nullptr : byName_.value(NameKey{trimmed}, nullptr);
+    constexpr int kBits = 8;
+    if (nameHits_.empty())
+        nameHits_.resize(size_t(1) << kBits);
+    NameHit &hit = nameHits_[size_t((quint64(quintptr(name.constData())) * 0x9E3779B97F4A7C15ull) >> (64 - kBits))];
+    if (hit.field && hit.name.constData() == name.constData() && hit.name.size() == name.size())
+        return hit.field;
+    TField *f = byName_.value(NameKey{name}, nullptr);
+    if (!f) {
+        const QString trimmed = name.trimmed();
+        if (trimmed.size() == name.size())
+            return nullptr;
+        f = byName_.value(NameKey{trimmed}, nullptr);
+    }
+    if (f && !name.isEmpty()) {
+        hit.name = name;
+        hit.field = f;
+    }
+    return f;
 }
 
 TField *TDataSet::FieldByName(const QString &name) const
@@ -990,14 +1005,13 @@ void TDataSet::EvictRecords(const QList<quint64> &ids)
 
 bool TDataSet::StreamAdvance()
 {
-    QVector<QVariant> values;
     for (;;) {
-        if (streamEnd_ || !FetchNext(values)) {
+        if (streamEnd_ || !FetchNext(streamRow_)) {
             streamEnd_ = true;
             return false;
         }
         cur_.rec = nullptr;
-        cur_.vals = values;
+        cur_.vals.swap(streamRow_);
         cur_.useVals = true;
         cur_.calcValid = false;
         cur_.calc.clear();

@@ -227,6 +227,7 @@ protected:
     // Changes are kept as pending until applied.
     virtual bool CachedUpdatesActive() const { return false; }
     // Forward-only reading: the next row, or false at the end; restart at the first row.
+    // values comes holding an earlier row (its storage reused): every column is set.
     virtual bool FetchNext(QVector<QVariant> &values);
     virtual void FetchRestart() {}
     // Fields that identify a record again after Refresh (the primary key).
@@ -336,6 +337,13 @@ private:
     QList<TField *> declared_;
     QList<TField *> fields_;
     QHash<NameKey, TField *> byName_; // the first field of each name
+    // FindField's answers by where the name's text is held (a literal, a field's own name):
+    // the same text asked again is not hashed; the copy kept holds the text unchanged
+    struct NameHit {
+        QString name;
+        TField *field = nullptr;
+    };
+    mutable std::vector<NameHit> nameHits_; // made at the first search
     quint64 namesSerial_ = 0;
     mutable QHash<QString, QList<TField *>> fieldLists_; // GetFieldList by the names given
     QList<TField *> columns_; // record column -> field
@@ -356,6 +364,7 @@ private:
     bool appending_ = false;
     bool streamEnd_ = false;
     int streamCount_ = 0;
+    QVector<QVariant> streamRow_; // the row read before the current one, its storage reused
 
     // state
     TDataSetState state_ = dsInactive;

@@ -264,9 +264,9 @@ TFieldType FieldTypeOfMeta(int id)
 
 QVariant Coerce(const QVariant &value, TFieldType type)
 {
-    if (!value.isValid() || value.isNull())
+    if (IsNullValue(value))
         return QVariant();
-    const int id = value.metaType().id();
+    const int id = MetaTypeIdOf(value);
     switch (type) {
     case ftString:
     case ftFixedChar:

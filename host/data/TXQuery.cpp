@@ -363,7 +363,14 @@ bool TXQuery::FetchNext(QVector<QVariant> &values)
 {
     if (!stream_ || !stream_->Next())
         return false;
-    ReadQueryRow(stream_->Row(), values);
+    const int n = ColumnCount();
+    values.resize(n);
+    for (int i = 0; i < n; ++i) {
+        const TFieldType type = Column(i)->DataType();
+        // a column of no known type keeps the driver's own value
+        QVariant v = type == ftUnknown ? stream_->Row().value(i) : stream_->Value(i);
+        values[i] = AlreadyStored(v, type) ? std::move(v) : CoerceLoaded(v, type);
+    }
     return true;
 }
 

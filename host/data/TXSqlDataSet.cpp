@@ -3,6 +3,7 @@
 #include "host/db/SqliteLettura.h"
 #include "host/db/TXDatabase.h"
 
+#include <QDateTime>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -25,25 +26,6 @@ QString SpellingInText(const QString &name, const QString &sqlText)
         if ((at == 0 || !word(sqlText[at - 1])) && (end >= sqlText.size() || !word(sqlText[end])))
             return sqlText.mid(at, name.size());
         from = at + 1;
-    }
-}
-
-// Whether CoerceLoaded would give v back as it is: a null, or the engine's integer, real or
-// text for a field of that kind.
-bool AlreadyStored(const QVariant &v, TFieldType type)
-{
-    if (!v.isValid())
-        return true;
-    switch (v.typeId()) {
-    case QMetaType::LongLong:
-        return type == ftSmallint || type == ftInteger || type == ftLargeint || type == ftAutoInc ||
-               type == ftUnknown;
-    case QMetaType::Double:
-        return type == ftFloat || type == ftUnknown;
-    case QMetaType::QString:
-        return type == ftString || type == ftFixedChar || type == ftMemo || type == ftUnknown;
-    default:
-        return false;
     }
 }
 
@@ -96,6 +78,35 @@ void TXSqlDataSet::BindQueryColumns(const QSqlRecord &record, const QStringList 
         }
         BindColumn(spelling, type, size, dict);
     }
+}
+
+bool TXSqlDataSet::AlreadyStored(const QVariant &v, TFieldType type)
+{
+    const QMetaType meta = v.metaType();
+    if (!meta.isValid())
+        return true;
+    switch (meta.id()) {
+    case QMetaType::LongLong:
+        if (type != ftSmallint && type != ftInteger && type != ftLargeint && type != ftAutoInc && type != ftUnknown)
+            return false;
+        break;
+    case QMetaType::Double:
+        if (type != ftFloat && type != ftUnknown)
+            return false;
+        break;
+    case QMetaType::QString:
+        if (type != ftString && type != ftFixedChar && type != ftMemo && type != ftUnknown)
+            return false;
+        break;
+    case QMetaType::QDateTime:
+        if (type != ftDateTime || v.isNull())
+            return false;
+        return static_cast<const QDateTime *>(v.constData())->isValid()
+               && static_cast<const QDateTime *>(v.constData())->timeSpec() == Qt::LocalTime;
+    default:
+        return false;
+    }
+    return !v.isNull();
 }
 
 void TXSqlDataSet::ReadQueryRow(QSqlQuery &query, QVector<QVariant> &values) const

@@ -30,4 +30,7 @@ protected:
                        const std::function<void(QVector<QVariant> &)> &row) const;
     // The query's current row, coerced to the field types.
     void ReadQueryRow(QSqlQuery &query, QVector<QVariant> &values) const;
+    // Whether CoerceLoaded would give v back as it is: an invalid value, or the engine's integer,
+    // real, text or local date and time for a field of that kind.
+    static bool AlreadyStored(const QVariant &v, TFieldType type);
 };

@@ -1,5 +1,6 @@
 #include "host/data/TXTable.h"
 
+#include "host/core/MetaTypes.h"
 #include "host/data/DataRecord.h"
 #include "host/db/DMIDataBases.h"
 #include "host/db/SchemaInstaller.h"
@@ -85,7 +86,7 @@ QVariant Bindable(const TField *f, const QVariant &v)
 // A value as bound: texts never null, dates in the stored form of the engine.
 QVariant StoredForm(const TXDatabase &db, const TField *f, const QVariant &v)
 {
-    const int typeId = v.typeId();
+    const int typeId = MetaTypeIdOf(v);
     if (typeId == QMetaType::QDateTime)
         return db.ToDb(v);
     return Bindable(f, v, typeId);
@@ -443,7 +444,7 @@ QList<int> TXTable::InsertColumns(QVector<QVariant> &values, std::vector<char> &
             readBack << i;
             continue;
         }
-        if (const QVariant &given = std::as_const(values)[i]; !given.isNull()) {
+        if (const QVariant &given = std::as_const(values)[i]; !IsNullValue(given)) {
             included[size_t(i)] = 1;
             params << StoredForm(db, f, given);
             continue;
@@ -976,7 +977,7 @@ void TXTable::FlushInserts(std::vector<Pending> &pending)
             QVariantList values;
             values.reserve(count * cols.size());
             for (qsizetype k = 0; k < count; ++k)
-                values += params[members[size_t(from + k)]];
+                values += std::move(params[members[size_t(from + k)]]);
             if (count == per && full.isEmpty())
                 full = text(per);
             const QString sql = count == per ? full : text(count);

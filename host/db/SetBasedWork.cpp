@@ -205,6 +205,26 @@ std::optional<qint64> CopiaAllegata(TXDatabase &from, const QString &select, con
     return rows;
 }
 
+// An empty temporary table of a PostgreSQL session whose primary key is built once after the
+// fill, not kept row by row: its key dropped here, the statement that adds it back returned
+// (the caller's transaction undoes both on a failure); nothing for any other table.
+std::optional<QString> ChiaveDopo(TXDatabase &db, const QString &table)
+{
+    static const QRegularExpression semplice(QStringLiteral("^[a-z_][a-z0-9_]*$"));
+    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT c.conname, pg_get_constraintdef(c.oid) FROM pg_constraint c "
+                                              "WHERE c.conrelid = to_regclass(?) AND c.contype = 'p'"),
+                               {QStringLiteral("pg_temp.") + table});
+    if (!q.next())
+        return std::nullopt;
+    const QString nome = q.value(0).toString(), definizione = q.value(1).toString();
+    q.finish();
+    if (!semplice.match(nome).hasMatch()
+        || db.OpenQuery(QStringLiteral("SELECT 1 FROM pg_temp.%1 LIMIT 1").arg(table)).next())
+        return std::nullopt;
+    db.ExecSQL(QStringLiteral("ALTER TABLE pg_temp.%1 DROP CONSTRAINT %2").arg(table, nome));
+    return QStringLiteral("ALTER TABLE pg_temp.%1 ADD CONSTRAINT %2 %3").arg(table, nome, definizione);
+}
+
 // Work that stays on one database: the rows in one INSERT … SELECT there, numbered with
 // ROW_NUMBER() over the reading's own order (its columns as the reading names them). Nothing
 // when the reading is not a plain ordered SELECT the numbering can join (DISTINCT, a union).
@@ -223,8 +243,16 @@ std::optional<qint64> CopiaInterna(TXDatabase &db, const QString &select, const 
     std::optional<TXTransaction> own;
     if (!db.InTransaction())
         own.emplace(db);
+    std::optional<QString> chiave;
+    if (own && db.IsPostgres()) {
+        // the reading's sort and hashes kept in memory for this transaction only
+        db.ExecSQL(QStringLiteral("SET LOCAL work_mem = '64MB'"));
+        chiave = ChiaveDopo(db, table);
+    }
     const int rows = db.ExecSQL(
         QStringLiteral("INSERT INTO %1 (%2) ").arg(table, columns.join(QStringLiteral(", "))) + reading, params);
+    if (chiave)
+        db.ExecSQL(*chiave);
     if (own)
         own->Commit();
     return rows;

@@ -122,7 +122,9 @@ private:
 // others, numbered in the order of the reading (a reading ordered by an index needs no sort for
 // it, where a ROW_NUMBER() would sort every row). On one database (from is to) the rows go in
 // one INSERT … SELECT there, numbered by ROW_NUMBER() over the reading's own ORDER BY (a reading
-// with DISTINCT, a union or a LIMIT is copied as between two databases).
+// with DISTINCT, a union or a LIMIT is copied as between two databases); on PostgreSQL, with no
+// transaction open, the statement sorts in memory and an empty temporary table gets its primary
+// key built once after the fill.
 qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &params, TXDatabase &to,
                   const QString &table, const QStringList &columns = {}, std::optional<NumeroRiga> numero = {});
 

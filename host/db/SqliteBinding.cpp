@@ -1,5 +1,7 @@
 #include "host/db/SqliteBinding.h"
 
+#include "host/core/MetaTypes.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -46,18 +48,21 @@ void TestiLegati::Svuota()
 
 int LegaValoreSqlite(sqlite3_stmt *stmt, int at, const QVariant &v, TestiLegati *testi)
 {
-    if (v.isNull() || (v.typeId() == QMetaType::QString && static_cast<const QString *>(v.constData())->isNull()))
+    const int type = MetaTypeIdOf(v);
+    if (IsNullValue(v) || (type == QMetaType::QString && static_cast<const QString *>(v.constData())->isNull()))
         return sqlite3_bind_null(stmt, at);
-    switch (v.typeId()) {
+    switch (type) {
+    case QMetaType::LongLong:
+        return sqlite3_bind_int64(stmt, at, *static_cast<const qlonglong *>(v.constData()));
     case QMetaType::Bool:
     case QMetaType::Int:
     case QMetaType::UInt:
-    case QMetaType::LongLong:
     case QMetaType::ULongLong:
     case QMetaType::Short:
     case QMetaType::UShort:
         return sqlite3_bind_int64(stmt, at, v.toLongLong());
     case QMetaType::Double:
+        return sqlite3_bind_double(stmt, at, *static_cast<const double *>(v.constData()));
     case QMetaType::Float:
         return sqlite3_bind_double(stmt, at, v.toDouble());
     case QMetaType::QByteArray: {

@@ -1,5 +1,6 @@
 #include "host/db/TXDatabase.h"
 
+#include "host/core/MetaTypes.h"
 #include "host/db/DatabaseErrors.h"
 #include "host/db/SqlTranslator.h"
 #include "host/db/SqliteBinding.h"
@@ -215,6 +216,9 @@ void TXDatabase::OpenPostgres(const QString &url)
     command_ = std::make_unique<QSqlQuery>(db_);
     command_->setForwardOnly(false);
     Raw(QStringLiteral("SET client_min_messages TO warning"));
+    // room for the registers' temporary work tables in memory (only what they use is taken);
+    // settable only before the session's first temporary table
+    Raw(QStringLiteral("SET temp_buffers TO '64MB'"));
 
     // Timestamps are stored as the local wall-clock time: the driver sends dates as UTC
     // and reads them back as local time, which holds only with the session in the local zone.
@@ -1046,6 +1050,15 @@ void TXDatabase::CloseScanCursor(const QString &name)
 
 qint64 TXDatabase::NewKey(const QString &table, const QString &column)
 {
+    if (inTransaction_) {
+        for (const KeyAsked &asked : keysAsked_) {
+            if (column != asked.column || table != asked.table)
+                continue;
+            if (const auto it = keyBlocks_.find(asked.block); it != keyBlocks_.end() && it->next <= it->last)
+                return it->next++;
+            break;
+        }
+    }
     CheckIdentifier(table, "tabella", shown_);
     CheckIdentifier(column, "colonna", shown_);
     // a statement making the key store writes no table the datasets read: they keep what they know
@@ -1080,6 +1093,7 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
             return ScalarValue(QStringLiteral("SELECT nextval(%1)").arg(quoted)).toLongLong();
         // in a transaction a batch loop takes its keys in growing blocks (those left unused are
         // lost, as a rollback loses them)
+        NoteKeyAsked(table, column, sequence);
         KeyBlock &block = keyBlocks_[sequence];
         if (block.next <= block.last)
             return block.next++;
@@ -1114,7 +1128,9 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
     // in a transaction a batch loop takes its keys in growing blocks
     KeyBlock *block = nullptr;
     if (inTransaction_) {
-        block = &keyBlocks_[key[0].toString() + u'.' + key[1].toString()];
+        const QString name = key[0].toString() + u'.' + key[1].toString();
+        NoteKeyAsked(table, column, name);
+        block = &keyBlocks_[name];
         if (block->next <= block->last)
             return block->next++;
         block->size = std::min<qint64>(block->size * 2 + 1, 255);
@@ -1141,6 +1157,14 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
                                             "l'operazione.")
                                  .arg(shown_, table, column));
     return value.toLongLong();
+}
+
+void TXDatabase::NoteKeyAsked(const QString &table, const QString &column, const QString &block)
+{
+    for (const KeyAsked &asked : keysAsked_)
+        if (asked.table == table && asked.column == column)
+            return;
+    keysAsked_[nextKeyAsked_++ % keysAsked_.size()] = {table, column, block};
 }
 
 void TXDatabase::ReturnUnusedKeys()
@@ -1175,7 +1199,7 @@ QString TXDatabase::FormatDataSQL(const QDate &value) const
 
 bool TXDatabase::ChangedByToDb(const QVariant &value)
 {
-    switch (value.typeId()) {
+    switch (MetaTypeIdOf(value)) {
     case QMetaType::Bool:
     case QMetaType::QDateTime:
     case QMetaType::QDate:

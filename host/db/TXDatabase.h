@@ -229,6 +229,14 @@ private:
         qint64 size = 0;
     };
     QHash<QString, KeyBlock> keyBlocks_; // "table.column", lower case
+    // the last columns NewKey drew for, as asked, with the names of their blocks: asked again,
+    // a key left in the block is handed out without working the names out again
+    struct KeyAsked {
+        QString table, column, block;
+    };
+    std::array<KeyAsked, 4> keysAsked_;
+    size_t nextKeyAsked_ = 0;
+    void NoteKeyAsked(const QString &table, const QString &column, const QString &block);
     void ReturnUnusedKeys();
     QHash<QString, bool> sequences_; // PostgreSQL: key sequences known to exist
     // The texts of the dates written last, as stored (SQLite) or as literals (PostgreSQL): a

@@ -10,8 +10,12 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
+#include <QVariant>
+
+#include <vector>
 
 class TXDatabase;
+struct pg_result;
 
 class TXScan : private TXTransactionListener {
 public:
@@ -26,6 +30,10 @@ public:
     bool Next();
     // The query positioned on the current row (its values are read with value(i)).
     QSqlQuery &Row() { return rows_; }
+    // A column of the current row. On PostgreSQL integers, floats, texts and timestamps in their
+    // plain form are read straight from the server's text (integers as qlonglong, NULL as an
+    // invalid value); anything else as Row().value(column) gives it.
+    QVariant Value(int column);
 
 private:
     friend class TXDatabase;
@@ -37,6 +45,9 @@ private:
 
     QSqlQuery rows_;
     QSqlRecord record_;
+    const pg_result *batch_ = nullptr; // PostgreSQL: the driver's result of the current batch
+    std::vector<unsigned> types_;      // its columns' type numbers
+    bool plainFloats_ = false;         // the driver reads floats as double
     QString cursor_;       // PostgreSQL: the open cursor, empty once closed
     QString sql_;          // the text as given, for messages
     bool lastBatch_ = false;

@@ -352,6 +352,38 @@ TEST_F(Generazione, TheCounterAdvancesOncePerInvoiceOfARun)
     EXPECT_EQ(numero, 14);
 }
 
+TEST_F(Generazione, ANotesRowsGoInTheirOrderAndANoteWithoutExpensesLeavesTheHeadsAsTheyAre)
+{
+    // a third note of C1 with no expenses, its rows stored with keys against their order
+    Bolla(105, 5, Giorno(2024, 3, 14), QStringLiteral("C1"), 0);
+    const char *rigo = "INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, Descrizione, "
+                       "Quantita, Prezzo, ImportoLordo, ImportoNetto, ImportoNN, IdIva, IdConto) "
+                       "VALUES (?, 105, ?, 1, ?, ?, 1, ?, ?, ?, ?, ?, 'R01')";
+    for (const auto &[chiave, ordine, articolo, prezzo, iva] :
+         {std::tuple{1051, 3, "A1", 7.0, "22"}, std::tuple{1059, 1, "A1", 6.0, "22"}, std::tuple{1055, 2, "A2", 30.0, "10"}})
+        Esegui(rigo, {chiave, ordine, QLatin1String(articolo), QLatin1String(articolo), prezzo, prezzo, prezzo, prezzo,
+                      QLatin1String(iva)});
+    Genera();
+    EXPECT_TRUE(dm->Messaggi.isEmpty()) << dm->Messaggi.join(QLatin1Char('\n')).toStdString();
+    const qint64 fattura = dm->FattureGenerate[0].Chiave.toLongLong();
+    EXPECT_EQ(dm->FattureBolle.value(fattura), (QList<qint64>{101, 102, 105}));
+    QSqlQuery r = db->OpenQuery(QStringLiteral("SELECT IdProdotto, Prezzo FROM FattureCliRighe WHERE KFattCliT = ? "
+                                               "AND NumOrdine > 3072 ORDER BY NumOrdine"),
+                                {fattura});
+    QStringList righe;
+    while (r.next())
+        righe << r.value(0).toString().trimmed() + QLatin1Char('@') + QString::number(r.value(1).toDouble());
+    EXPECT_EQ(righe, (QStringList{QStringLiteral("A1@6"), QStringLiteral("A2@30"), QStringLiteral("A1@7")}));
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT = 105 AND FlGenFattura = 1 AND "
+                                   "KFatturaR > 0")),
+              3);
+    // 10.00 + 5.00 + nothing; (70.00 + 6.00 + 7.00 + 15.00) at 22% + (40.00 + 30.00) at 10%
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT SpeseTrasporto FROM FattureCliTeste WHERE KFattCliT = ?"), {fattura}),
+                     15.00);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste WHERE KFattCliT = ?"), {fattura}),
+                     196.56);
+}
+
 // The module's way in: a class registered under the host's name runs the generation.
 class GenerazioneSostitutiva : public TfSVen0007d_DM {
     Q_OBJECT

@@ -126,6 +126,61 @@ TEST_F(Magazzino, RowMovedToAnotherWarehouseTakesItsStockAlong)
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 0);
 }
 
+TEST_F(Magazzino, RowChangedToAnotherArticleTakesItsStockAlong)
+{
+    Esegui("INSERT INTO EsistenzeMagazzino (Esercizio, IdMagazzino, IdProdotto, QuantitaCar, QuantitaSca, Esistenza, "
+           "ValoreCar, ValoreSca) VALUES (2026, 1, 'A1', 20, 0, 20, 200, 0), (2026, 1, 'B1', 9, 0, 9, 90, 0)");
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 5, 10.0);
+    ASSERT_TRUE(GeneraTutte(2)) << ui->LastText().toStdString();
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), 15);
+
+    // the stored movement names an article no row has now: its stock is read with the others
+    righe->First();
+    righe->Edit();
+    righe->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(QStringLiteral("B1"));
+    righe->Post();
+    ASSERT_TRUE(GeneraTutte(1)) << ui->LastText().toStdString();
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), 20);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "QuantitaSca"), 0);
+    EXPECT_DOUBLE_EQ(Esistenza("B1"), 4);
+    EXPECT_DOUBLE_EQ(Esistenza("B1", 1, "ValoreSca"), 50);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM EsistenzeMagazzino")), 2);
+}
+
+TEST_F(Magazzino, StockOfManyRowsIsSeenInTheSaveAndGoesWithItsRollback)
+{
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 5, 10.0);
+    Rigo(2, QStringLiteral("A1"), 2, 10.0);
+    Rigo(3, QStringLiteral("B1"), 1, 4.0);
+    TDMIBMag *mag = TDMIBMag::Crea();
+    {
+        TXTransaction transazione(*db);
+        for (righe->First(); !righe->Eof(); righe->Next())
+            ASSERT_TRUE(mag->GeneraMovimentoMagazzino(2, 0, QStringLiteral("VEN"), QString(), false, testa.get(),
+                                                      righe.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+        // a statement of the save sees every row booked
+        EXPECT_DOUBLE_EQ(Esistenza("A1"), -7);
+        EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "ValoreSca"), 70);
+        EXPECT_DOUBLE_EQ(Esistenza("B1"), -1);
+        // booked again after that statement: added to what it wrote
+        righe->First();
+        ASSERT_TRUE(mag->GeneraMovimentoMagazzino(3, 0, QStringLiteral("VEN"), QString(), false, testa.get(),
+                                                  righe.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+        EXPECT_DOUBLE_EQ(Esistenza("A1"), -2);
+    } // rolled back
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM EsistenzeMagazzino")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 0);
+
+    // nothing of the rolled-back save is booked by the next one
+    ASSERT_TRUE(GeneraTutte(2)) << ui->LastText().toStdString();
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), -7);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "QuantitaSca"), 7);
+    EXPECT_DOUBLE_EQ(Esistenza("B1"), -1);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 3);
+}
+
 TEST_F(Magazzino, TransferBooksACounterMovementOnTheArrivalWarehouse)
 {
     Bolla(QStringLiteral("DTR"), 2);

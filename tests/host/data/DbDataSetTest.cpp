@@ -220,6 +220,40 @@ TEST_F(DbDataSet, NamesSerialChangesExactlyWhenTheNamesFoundMayChange)
     EXPECT_NE(m.NamesSerial(), empty);
 }
 
+// A name asked again with the same text finds the field the dataset has now: after its
+// columns change, the one of the new opening (here under the other's name), or none.
+TEST_F(DbDataSet, FieldsAskedAgainByTheSameNameFollowTheColumns)
+{
+    const QString qta = QStringLiteral("Qta"), imballo = QStringLiteral("IdImballo"), spaziato = QStringLiteral(" Qta ");
+    TXQuery q;
+    q.SetDatabase(db.get());
+    q.SQL << "SELECT KContaR, Qta FROM TT_Righe WHERE KContaR = 3";
+    q.Open();
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_NE(q.FindField(qta), nullptr);
+        EXPECT_EQ(q.FindField(spaziato), q.FindField(qta));
+        EXPECT_DOUBLE_EQ(q.FindField(qta)->AsFloat(), 3);
+        EXPECT_EQ(q.FindField(imballo), nullptr);
+    }
+    q.Close();
+    q.SQL.clear();
+    q.SQL << "SELECT IdImballo, KContaT AS Qta, Qta AS Quantita FROM TT_Righe WHERE KContaR = 4";
+    q.Open();
+    ASSERT_NE(q.FindField(qta), nullptr);
+    EXPECT_DOUBLE_EQ(q.FindField(qta)->AsFloat(), 2);
+    EXPECT_DOUBLE_EQ(q.FindField(spaziato)->AsFloat(), 2);
+    ASSERT_NE(q.FindField(imballo), nullptr);
+    EXPECT_EQ(q.FindField(imballo)->AsString(), QStringLiteral("A"));
+    EXPECT_EQ(q.FieldByName(qta), q.FindField(qta));
+    q.Close();
+    q.SQL.clear();
+    q.SQL << "SELECT KContaR FROM TT_Righe";
+    q.Open();
+    EXPECT_EQ(q.FindField(qta), nullptr);
+    EXPECT_EQ(q.FindField(spaziato), nullptr);
+    EXPECT_THROW(q.FieldByName(qta), EDatabaseError);
+}
+
 // A key held in memory and unchanged in the transaction is found there, with the scroll
 // events of Locate; a key no record can hold finds nothing and leaves the cursor.
 TEST_F(DbDataSet, ClientTableLocatesHeldRowsAsLocateDoes)

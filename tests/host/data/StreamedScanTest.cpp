@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 namespace {
 
 constexpr int kRows = 9000; // more than two batches of the cursor
@@ -148,6 +150,100 @@ TEST_F(StreamedScan, ColumnsCountsAndRestarts)
     q.Next();
     q.Close(); // left before the end: the cursor goes
     EXPECT_EQ(OpenCursors(), 0);
+}
+
+// What a forward-only reading gives each field, compared with the same rows held whole: types,
+// values, NULLs, texts and dates, in the machine's time zone and in one with summer time.
+class StreamedValues : public StreamedScan {
+protected:
+    void Fill()
+    {
+        db->ExecSQL(QStringLiteral("CREATE TABLE TS_Tipi (K INTEGER NOT NULL PRIMARY KEY, N BIGINT, Q FLOAT, "
+                                   "S VARCHAR(20), D %1)")
+                        .arg(db->IsPostgres() ? QStringLiteral("TIMESTAMP") : QStringLiteral("DATETIME")));
+        const QList<QVariantList> rows{
+            {1, qlonglong(9007199254740993LL), 0.1, QStringLiteral("àèì €"),
+             QDateTime(QDate(2024, 3, 31), QTime(2, 30))}, // an hour skipped in summer time
+            {2, -5, -2.5e-10, QString(""), QDateTime(QDate(2024, 10, 27), QTime(2, 30))}, // an hour twice
+            {3, 0, 1e300, QStringLiteral("  spazi  "), QDateTime(QDate(2024, 1, 15), QTime(10, 20, 30, 250))},
+            {4, QVariant(), QVariant(), QVariant(), QVariant()},
+            {5, 7, 123456.789, QStringLiteral("x"), QDateTime(QDate(1899, 12, 30), QTime(0, 0))},
+            {6, 8, 3.0, QStringLiteral("y"), QDateTime(QDate(99, 5, 1), QTime(23, 59, 59))},
+        };
+        for (const QVariantList &r : rows)
+            db->ExecSQL("INSERT INTO TS_Tipi (K, N, Q, S, D) VALUES (?, ?, ?, ?, ?)", r);
+    }
+
+    // Every field of every row: forward-only against held.
+    void ExpectSameAsHeld()
+    {
+        const QString sql = QStringLiteral("SELECT K, N, Q, S, D, K * 2 AS Doppio, S || '!' AS Gridato "
+                                           "FROM TS_Tipi ORDER BY K");
+        TXQuery held;
+        held.SetDatabase(db.get());
+        held.SetUsaDizionario(false);
+        held.SQL << sql;
+        held.Open();
+        TXQuery stream;
+        Scan(stream, sql);
+        ASSERT_EQ(stream.FieldCount(), held.FieldCount());
+        int rows = 0;
+        for (; !held.Eof(); held.Next(), stream.Next()) {
+            ASSERT_FALSE(stream.Eof());
+            ++rows;
+            for (int i = 0; i < held.FieldCount(); ++i) {
+                const QVariant want = held.Fields(i)->Value();
+                const QVariant got = stream.Fields(i)->Value();
+                SCOPED_TRACE(QStringLiteral("row %1, %2: %3").arg(rows).arg(held.Fields(i)->FieldName(), want.toString())
+                                 .toStdString());
+                EXPECT_EQ(got.isValid(), want.isValid());
+                EXPECT_EQ(got.typeId(), want.typeId());
+                EXPECT_EQ(got, want);
+                EXPECT_EQ(stream.Fields(i)->AsString(), held.Fields(i)->AsString());
+                if (want.typeId() == QMetaType::QDateTime) {
+                    EXPECT_EQ(got.toDateTime().timeSpec(), want.toDateTime().timeSpec());
+                    EXPECT_EQ(got.toDateTime().toMSecsSinceEpoch(), want.toDateTime().toMSecsSinceEpoch());
+                }
+                if (want.typeId() == QMetaType::QString) {
+                    EXPECT_EQ(got.toString().isNull(), want.toString().isNull());
+                }
+            }
+        }
+        EXPECT_TRUE(stream.Eof());
+        EXPECT_EQ(rows, 6);
+    }
+};
+
+TEST_F(StreamedValues, EachFieldAsTheHeldReadingGivesIt)
+{
+    Fill();
+    ExpectSameAsHeld();
+}
+
+// The process's time zone for a while.
+struct Zone {
+    explicit Zone(const char *name) : had(qEnvironmentVariableIsSet("TZ")), before(qgetenv("TZ"))
+    {
+        qputenv("TZ", name);
+        tzset();
+    }
+    ~Zone()
+    {
+        if (had)
+            qputenv("TZ", before);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+    bool had;
+    QByteArray before;
+};
+
+TEST_F(StreamedValues, DatesInAZoneWithSummerTime)
+{
+    Fill(); // stored as written, read where 02:30 of the last Sunday of March does not exist
+    const Zone rome("Europe/Rome");
+    ExpectSameAsHeld();
 }
 
 } // namespace

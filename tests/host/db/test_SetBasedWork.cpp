@@ -293,6 +293,38 @@ TEST_F(SetBasedWork, NumberedCopyOnOneDatabaseFollowsTheOrderOfTheReading)
     EXPECT_EQ(numbers(), (QMap<int, int>{{5, 41}, {4, 42}})) << "a wrong count of columns writes nothing";
 }
 
+// A temporary work table emptied for the copy (on PostgreSQL its key is built after the fill)
+// keeps its primary key: taken keys are refused after the copy, and a copy whose rows break the
+// key fails as a key violation and leaves the table as it was.
+TEST_F(SetBasedWork, NumberedCopyIntoTemporaryTableKeepsItsKey)
+{
+    db->ExecSQL("CREATE TEMPORARY TABLE TW_t_Chiave (Contatore INTEGER NOT NULL, Conto VARCHAR(8) NOT NULL DEFAULT '', "
+                "NumeroRiga INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (Contatore))");
+    const auto righe = [&] {
+        QStringList out;
+        for (QSqlQuery q = db->OpenQuery("SELECT Contatore, Conto, NumeroRiga FROM TW_t_Chiave ORDER BY NumeroRiga");
+             q.next();)
+            out << QStringLiteral("%1 %2 %3").arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString());
+        return out;
+    };
+    EXPECT_EQ(kv8db::CopiaRighe(*db, "SELECT KMov, IdConto FROM TW_Mov WHERE KMov <> ? ORDER BY DataMov, KMov", {2},
+                                *db, "TW_t_Chiave", {"Contatore", "Conto"}, kv8db::NumeroRiga{"NumeroRiga", 10}),
+              4);
+    const QStringList copiate{"1 C1 11", "3 C1 12", "4 C1 13", "5 C2 14"};
+    EXPECT_EQ(righe(), copiate);
+    EXPECT_THROW(db->ExecSQL("INSERT INTO TW_t_Chiave (Contatore, Conto) VALUES (3, 'C9')"), EKeyViolation);
+    EXPECT_EQ(righe(), copiate) << "the key holds after the copy";
+
+    db->ExecSQL("DELETE FROM TW_t_Chiave");
+    EXPECT_THROW(kv8db::CopiaRighe(*db, "SELECT 7, IdConto FROM TW_Mov ORDER BY KMov", {}, *db, "TW_t_Chiave",
+                                   {"Contatore", "Conto"}, kv8db::NumeroRiga{"NumeroRiga", 0}),
+                 EKeyViolation);
+    EXPECT_TRUE(righe().isEmpty()) << "nothing written";
+    db->ExecSQL("INSERT INTO TW_t_Chiave (Contatore, Conto) VALUES (7, 'C1')");
+    EXPECT_THROW(db->ExecSQL("INSERT INTO TW_t_Chiave (Contatore, Conto) VALUES (7, 'C2')"), EKeyViolation);
+    EXPECT_EQ(righe(), QStringList{"7 C1 0"}) << "the key is back after the failed copy";
+}
+
 } // namespace
 
 namespace {

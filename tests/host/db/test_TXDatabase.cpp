@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <algorithm>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -474,6 +475,40 @@ TEST_F(Db, KeysDrawnInATransactionAreUniqueAndOnSQLiteFollowOnWithoutGaps)
     db->Commit();
     EXPECT_EQ(db->NewKey(t, c), first + 6);
     EXPECT_EQ(other->NewKey(t, c), first + 7);
+}
+
+// Keys of two columns drawn by turns in one transaction: each column its own run, as when
+// drawn one column at a time, however the names are spelt.
+TEST_F(Db, KeysOfColumnsDrawnByTurnsEachFollowTheirOwnRun)
+{
+    db->ExecSQL(QStringLiteral("CREATE TABLE Doc (IdDoc INTEGER NOT NULL PRIMARY KEY)"));
+    db->ExecSQL(QStringLiteral("CREATE TABLE Riga (IdRiga INTEGER NOT NULL PRIMARY KEY)"));
+    db->ExecSQL(QStringLiteral("INSERT INTO Riga (IdRiga) VALUES (500)"));
+    const QString doc = QStringLiteral("Doc"), idDoc = QStringLiteral("IdDoc");
+    const QString riga = QStringLiteral("Riga"), idRiga = QStringLiteral("IdRiga");
+    const qint64 primoDoc = db->NewKey(doc, idDoc), primaRiga = db->NewKey(riga, idRiga);
+    EXPECT_GT(primaRiga, 500);
+    QSet<qint64> docs, righe;
+    db->StartTransaction();
+    for (int i = 0; i < 40; ++i) {
+        const qint64 d = i % 5 == 4 ? db->NewKey(QStringLiteral("DOC"), QStringLiteral("iddoc")) : db->NewKey(doc, idDoc);
+        EXPECT_GT(d, primoDoc);
+        EXPECT_LT(d, primaRiga);
+        docs.insert(d);
+        for (int k = 0; k < 3; ++k) {
+            const qint64 r = db->NewKey(riga, idRiga);
+            EXPECT_GT(r, primaRiga);
+            righe.insert(r);
+        }
+    }
+    db->Commit();
+    EXPECT_EQ(docs.size(), 40);
+    EXPECT_EQ(righe.size(), 120);
+    if (!db->IsPostgres()) {
+        EXPECT_EQ(*std::max_element(docs.cbegin(), docs.cend()), primoDoc + 40);
+        EXPECT_EQ(*std::max_element(righe.cbegin(), righe.cend()), primaRiga + 120);
+    }
+    EXPECT_GT(db->NewKey(riga, idRiga), *std::max_element(righe.cbegin(), righe.cend()));
 }
 
 TEST_F(Db, ValuesToTheEngine)

@@ -164,6 +164,37 @@ TEST_F(SalvataggioFatture, FailedSaveKeepsTheSummaryEditedByHand)
     EXPECT_EQ(Riepilogo(Chiave()), (QStringList{"BOT/60/0/6/0", "CAS/6/2/12/4"}));
 }
 
+// The grids of the rows and of the summary stay still while the save runs and show the window's
+// rows again when it ends, after a failure as after a commit.
+TEST_F(SalvataggioFatture, GridsShowTheRowsAgainWhenTheSaveEnds)
+{
+    auto *f = FatturaTreRighe();
+    ASSERT_TRUE(f);
+    auto *riepilogo = f->findChild<KDBGriglia *>(QStringLiteral("gUT_LMQ_CauzDoc"));
+    ASSERT_TRUE(riepilogo);
+    const auto righeMostrate = [](KDBGriglia *g) { return g->model()->rowCount(); };
+
+    ASSERT_TRUE(GuastaInserimenti(QStringLiteral("FattureCliRighe")));
+    Premi(f, nbPost);
+    ASSERT_FALSE(f->SalvataggioRiuscito);
+    EXPECT_FALSE(f->TRighe->ControlsDisabled());
+    EXPECT_FALSE(f->Castelletto->TTLUMO_CauzDoc->ControlsDisabled());
+    EXPECT_EQ(righeMostrate(f->GrigliaRighe), 3);
+    EXPECT_EQ(righeMostrate(riepilogo), 2) << "the summary built for the save";
+
+    RipristinaInserimenti(QStringLiteral("FattureCliRighe"));
+    script.No(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(f->TRighe->ControlsDisabled());
+    EXPECT_FALSE(f->Castelletto->TTLUMO_CauzDoc->ControlsDisabled());
+    // the window is ready for the next invoice: its grids show what their datasets hold
+    EXPECT_EQ(righeMostrate(f->GrigliaRighe), f->TRighe->Active() ? f->TRighe->RecordCount() : 0);
+    TDataSet *mostrato = riepilogo->DataSet();
+    EXPECT_EQ(righeMostrate(riepilogo), mostrato && mostrato->Active() ? mostrato->RecordCount() : 0);
+}
+
 TEST_F(SalvataggioFatture, DepositChargeCountsOnlyThisInvoicesLiveRows)
 {
     auto *f = FatturaTreRighe();
