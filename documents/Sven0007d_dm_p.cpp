@@ -20,6 +20,7 @@
 
 #include <QScopeGuard>
 #include <QSqlQuery>
+#include <QStringBuilder>
 
 using namespace Funzioni;
 
@@ -35,13 +36,15 @@ QSet<qint64> &SommariProvvisori()
     return chiavi;
 }
 
-const QString kChiaveScheda = QStringLiteral("IdContoTp;IdConto;FlTipoScheda;IdDestinazione;IdImballo");
-
 QString ChiaveScheda(const QString &contoTp, const QString &conto, int tipoScheda, int destinazione, const QString &imballo)
 {
-    return contoTp + QLatin1Char('|') + conto + QLatin1Char('|') + QString::number(tipoScheda) + QLatin1Char('|')
-           + QString::number(destinazione) + QLatin1Char('|') + imballo;
+    return contoTp % u'|' % conto % u'|' % QString::number(tipoScheda) % u'|' % QString::number(destinazione) % u'|' % imballo;
 }
+
+// The amounts of a run's card, in the order of TSchedaRun::prog.
+enum { kQtaCar, kQtaRes, kValCar, kValRes, kQtaCarF, kQtaResF, kValCarF, kValResF, kQtaCarEcc, kQtaResEcc, kQtaCarB, kQtaResB };
+const char *const kProgressivi[] = {"ProgQtaCar",  "ProgQtaRes",  "ProgValCar",    "ProgValRes",    "ProgQtaCarF", "ProgQtaResF",
+                                    "ProgValCarF", "ProgValResF", "ProgQtaCarEcc", "ProgQtaResEcc", "ProgQtaCarB", "ProgQtaResB"};
 
 double Num(TDataSet *d, const char *campo)
 {
@@ -136,6 +139,8 @@ void TfSVen0007d_DM_p::XInitGenerazione()
     riepiloghiLetti_ = false;
     primoRiepilogo_.clear();
     schedeArchivio_.clear();
+    schedeRun_.clear();
+    postoSchedaRun_.clear();
     articoli_.clear();
     decimali_.clear();
     righeConDettaglio_.clear();
@@ -212,8 +217,39 @@ void TfSVen0007d_DM_p::ScriviSchedeLocali()
     TXClientTable *c = TTLUMO_t_ProgCauz;
     if (!c->Active())
         return;
-    if (c->State() == dsEdit || c->State() == dsInsert)
+    if (InModifica(c))
         c->Cancel();
+    std::vector<TSchedaRun> schede;
+    schede.swap(schedeRun_);
+    postoSchedaRun_.clear();
+    try {
+        for (const TSchedaRun &s : schede) {
+            c->Append();
+            if (s.daArchivio) {
+                for (TField *f : c->FieldList()) {
+                    const QString nome = f->FieldName().toLower();
+                    const auto v = s.archivio.constFind(nome);
+                    if (f->FieldKind() == fkData && v != s.archivio.cend())
+                        f->SetValue(kv8data::CoerceLoaded(*v, f->DataType()));
+                }
+            } else {
+                c->FieldByName(QStringLiteral("IdContoTp"))->SetAsString(s.contoTp);
+                c->FieldByName(QStringLiteral("IdConto"))->SetAsString(s.conto);
+                c->FieldByName(QStringLiteral("FlTipoScheda"))->SetAsInteger(s.tipoScheda);
+                c->FieldByName(QStringLiteral("IdDestinazione"))->SetAsInteger(s.destinazione);
+                c->FieldByName(QStringLiteral("IdImballo"))->SetAsString(s.imballo);
+                c->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(s.divisa);
+            }
+            for (int i = 0; i < kProgressiviScheda; ++i)
+                if (s.mosso[i])
+                    c->FieldByName(QLatin1String(kProgressivi[i]))->SetAsFloat(s.prog[i]);
+            c->Post();
+        }
+    } catch (...) {
+        if (InModifica(c))
+            c->Cancel();
+        throw;
+    }
     c->ApplyUpdates();
 }
 
@@ -603,8 +639,7 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
 {
     TDataSet *testa = tFattureT;
     TDataSet *S = qLUMO_CauzDocBoll;
-    TDataSet *C = TTLUMO_t_ProgCauz;
-    Campi s(S), t(T), c(C);
+    Campi s(S), t(T);
     const qint64 fattura = testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
     const QString contoTp = testa->FieldByName(QStringLiteral("IdClienteTp"))->AsString().trimmed();
     const QString conto = testa->FieldByName(QStringLiteral("IdCliente"))->AsString().trimmed();
@@ -652,33 +687,42 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
                 t.Aggiungi("ValoreCar", s.Num("ValoreCar"));
                 t.Aggiungi("ValoreRes", s.Num("ValoreRes"));
             }
-            // 6. the run's card: a copy of the stored one, or a new one
-            const QVariantList chiaveScheda{contoTp, conto, tipoScheda, destinazione, imballo};
-            if (!C->Locate(kChiaveScheda, chiaveScheda, loHeldOnly)) {
-                const auto archivio = schedeArchivio_.constFind(ChiaveScheda(contoTp, conto, tipoScheda, destinazione, imballo));
-                if (archivio != schedeArchivio_.cend()) {
-                    C->Append();
-                    for (TField *f : C->FieldList())
-                        if (f->FieldKind() == fkData && archivio->contains(f->FieldName().toLower()))
-                            f->SetValue(kv8data::CoerceLoaded(archivio->value(f->FieldName().toLower()), f->DataType()));
-                } else {
-                    C->Append();
-                    C->FieldByName(QStringLiteral("IdContoTp"))->SetAsString(contoTp);
-                    C->FieldByName(QStringLiteral("IdConto"))->SetAsString(conto);
-                    C->FieldByName(QStringLiteral("FlTipoScheda"))->SetAsInteger(tipoScheda);
-                    C->FieldByName(QStringLiteral("IdDestinazione"))->SetAsInteger(destinazione);
-                    C->FieldByName(QStringLiteral("IdImballo"))->SetAsString(imballo);
-                    C->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(divisa);
-                }
+            // 6. the run's card: a copy of the stored one, or a new one (kept aside until it is
+            // moved whole, as a posted row)
+            const QString chiaveScheda = ChiaveScheda(contoTp, conto, tipoScheda, destinazione, imballo);
+            const auto posto = postoSchedaRun_.constFind(chiaveScheda);
+            TSchedaRun scheda;
+            if (posto != postoSchedaRun_.cend()) {
+                scheda = schedeRun_[*posto];
             } else {
-                C->Edit();
+                const auto archivio = schedeArchivio_.constFind(chiaveScheda);
+                if (archivio != schedeArchivio_.cend()) {
+                    scheda.daArchivio = true;
+                    scheda.archivio = *archivio;
+                    for (int i = 0; i < kProgressiviScheda; ++i) {
+                        const QVariant v = kv8data::CoerceLoaded(archivio->value(QString::fromLatin1(kProgressivi[i]).toLower()), ftFloat);
+                        scheda.prog[i] = v.isNull() ? 0 : v.toDouble();
+                    }
+                } else {
+                    scheda.contoTp = contoTp;
+                    scheda.conto = conto;
+                    scheda.tipoScheda = tipoScheda;
+                    scheda.destinazione = destinazione;
+                    scheda.imballo = imballo;
+                    scheda.divisa = divisa;
+                }
             }
+            double *c = scheda.prog;
+            const auto muovi = [&scheda](int i, double valore) {
+                scheda.prog[i] += valore;
+                scheda.mosso[i] = true;
+            };
             // 7. a new row opens at the card's balances
             if (nuova) {
-                t.Metti("EsistenzaAtt", c.Num("ProgQtaCar") - c.Num("ProgQtaRes"));
-                t.Metti("ValoreEsiAtt", c.Num("ProgValCar") - c.Num("ProgValRes"));
-                t.Metti("EsistenzaF", c.Num("ProgQtaCarF") - c.Num("ProgQtaResF"));
-                t.Metti("ValoreEsiF", c.Num("ProgValCarF") - c.Num("ProgValResF"));
+                t.Metti("EsistenzaAtt", c[kQtaCar] - c[kQtaRes]);
+                t.Metti("ValoreEsiAtt", c[kValCar] - c[kValRes]);
+                t.Metti("EsistenzaF", c[kQtaCarF] - c[kQtaResF]);
+                t.Metti("ValoreEsiF", c[kValCarF] - c[kValResF]);
             }
             // 8. a causal that moves no general card shows the balance net of every note
             if (UT_LMQ_FlAggCau == 0) {
@@ -687,20 +731,25 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
             }
             // 9. the run's card moves by the quantities
             if (UT_LMQ_FlAggCau == 1) {
-                c.Aggiungi("ProgQtaCar", qtaCar);
-                c.Aggiungi("ProgQtaRes", qtaRes);
-                c.Aggiungi("ProgQtaCarEcc", s.Num("QtaCarEcc"));
-                c.Aggiungi("ProgQtaResEcc", s.Num("QtaResEcc"));
+                muovi(kQtaCar, qtaCar);
+                muovi(kQtaRes, qtaRes);
+                muovi(kQtaCarEcc, s.Num("QtaCarEcc"));
+                muovi(kQtaResEcc, s.Num("QtaResEcc"));
             }
             if (UT_LMQ_FlAggCauF == 1) {
-                c.Aggiungi("ProgQtaCarF", qtaCar);
-                c.Aggiungi("ProgQtaResF", qtaRes);
+                muovi(kQtaCarF, qtaCar);
+                muovi(kQtaResF, qtaRes);
             }
             if (UT_LMQ_FlAggCauB == 1) {
-                c.Aggiungi("ProgQtaCarB", qtaCar);
-                c.Aggiungi("ProgQtaResB", qtaRes);
+                muovi(kQtaCarB, qtaCar);
+                muovi(kQtaResB, qtaRes);
             }
-            C->Post();
+            if (posto != postoSchedaRun_.cend()) {
+                schedeRun_[*posto] = std::move(scheda);
+            } else {
+                postoSchedaRun_.insert(chiaveScheda, schedeRun_.size());
+                schedeRun_.push_back(std::move(scheda));
+            }
             T->Post();
             // 10. the stored cards, in a definitive run
             if (!provvisoria && (qtaCar != 0 || qtaRes != 0))
@@ -709,9 +758,8 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
                                                 s.Num("Prezzo"), UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, 0, 0, 0);
         }
     } catch (...) {
-        for (TDataSet *d : {T, C})
-            if (InModifica(d))
-                d->Cancel();
+        if (InModifica(T))
+            T->Cancel();
         throw;
     }
 }

@@ -16,6 +16,8 @@
 #include <QSet>
 #include <QVariant>
 
+#include <vector>
+
 class TfSVen0007d_DM_p : public TfSVen0007d_DM {
     Q_OBJECT
 public:
@@ -80,6 +82,19 @@ private:
     bool riepiloghiLetti_ = false;
     QHash<qint64, TBookmark> primoRiepilogo_; // delivery note -> its first summary row
     QHash<QString, QHash<QString, QVariant>> schedeArchivio_; // the run's customers' stored cards by key
+    // The run's cards as the run moves them, in the order they were first moved; they reach
+    // TTLUMO_t_ProgCauz when the run ends (or fails).
+    enum { kProgressiviScheda = 12 };
+    struct TSchedaRun {
+        bool daArchivio = false;            // a copy of the stored card, else a new one
+        QHash<QString, QVariant> archivio; // the stored card's values by lower-case name
+        QString contoTp, conto, imballo, divisa;
+        int tipoScheda = 0, destinazione = 0;
+        double prog[kProgressiviScheda] = {};
+        bool mosso[kProgressiviScheda] = {};
+    };
+    std::vector<TSchedaRun> schedeRun_;
+    QHash<QString, size_t> postoSchedaRun_; // card key -> its place in schedeRun_
     QHash<QString, TArticolo> articoli_;
     QHash<QString, int> decimali_;
     QSet<qint64> righeConDettaglio_; // invoice rows given a quantity detail in this run

@@ -3,6 +3,9 @@
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
 
+#include <array>
+#include <vector>
+
 namespace Funzioni {
 
 namespace {
@@ -11,6 +14,31 @@ void CheckNotNull(const void *p, const char *what)
 {
     if (!p)
         throw Exception(QStringLiteral("%1 non assegnato").arg(QLatin1String(what)));
+}
+
+// For each field of the target, the data field of the source with its name (nullptr: none, or
+// not a data field of the target). Copies repeat between the same datasets: the answer is kept
+// per pair while neither dataset's names change (the serials are never reused).
+std::vector<TField *> CampiOrigine(TDataSet *target, TDataSet *source, const QList<TField *> &fields)
+{
+    struct Coppia {
+        quint64 target = 0;
+        quint64 source = 0;
+        std::vector<TField *> from;
+    };
+    thread_local std::array<Coppia, 8> coppie;
+    thread_local std::size_t prossima = 0;
+    const quint64 t = target->NamesSerial();
+    const quint64 s = source->NamesSerial();
+    for (const Coppia &c : coppie)
+        if (c.target == t && c.source == s && c.from.size() == std::size_t(fields.size()))
+            return c.from;
+    Coppia &c = coppie[prossima++ % coppie.size()];
+    c = {t, s, {}};
+    c.from.reserve(std::size_t(fields.size()));
+    for (TField *to : fields)
+        c.from.push_back(to->FieldKind() == fkData ? source->FindField(to->FieldName()) : nullptr);
+    return c.from;
 }
 
 } // namespace
@@ -44,11 +72,11 @@ void CopiaDati(TDataSet *target, TDataSet *source, int daCampo, int numeroCampi,
     const QList<TField *> fields = target->FieldList();
     const int first = std::max(daCampo, 0);
     const int last = numeroCampi > 0 ? std::min(int(fields.size()), first + numeroCampi) : int(fields.size());
+    // a copy: a handler of the writes below may copy between other datasets
+    const std::vector<TField *> origine = CampiOrigine(target, source, fields);
     for (int i = first; i < last; ++i) {
         TField *to = fields[i];
-        if (to->FieldKind() != fkData)
-            continue;
-        TField *from = source->FindField(to->FieldName());
+        TField *from = origine[std::size_t(i)];
         if (!from)
             continue;
         const QVariant value = from->Value();

@@ -21,8 +21,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -374,10 +376,59 @@ void TXDatabase::Rollback()
 
 // ---- statements ----
 
+// Texts compiled by any connection, by engine: a connection opened later finds those the
+// program has run already. Bounded in entries and in characters kept.
+class TXDatabase::SharedCompiled {
+public:
+    using Entry = std::shared_ptr<const Compiled>;
+    Entry Find(DbEngine engine, const QString &sql)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return texts_[Slot(engine)].value(sql);
+    }
+    void Keep(DbEngine engine, const QString &sql, const Entry &c)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (sql.size() > kMaxCompiledChars / 8)
+            return; // a text this long is one of a kind
+        if (entries_ >= kMaxCompiled || chars_ + sql.size() > kMaxCompiledChars) {
+            for (auto &t : texts_)
+                t.clear();
+            entries_ = 0;
+            chars_ = 0;
+        }
+        QHash<QString, Entry> &texts = texts_[Slot(engine)];
+        if (texts.contains(sql))
+            return;
+        texts.insert(sql, c);
+        ++entries_;
+        chars_ += sql.size();
+    }
+
+private:
+    static constexpr qsizetype kMaxCompiledChars = 4 << 20;
+    static size_t Slot(DbEngine engine) { return engine == DbEngine::PostgreSQL ? 1 : 0; }
+    std::mutex mutex_;
+    std::array<QHash<QString, Entry>, 2> texts_;
+    qsizetype entries_ = 0;
+    qsizetype chars_ = 0;
+};
+
+TXDatabase::SharedCompiled &TXDatabase::SharedTexts()
+{
+    static SharedCompiled shared;
+    return shared;
+}
+
 const TXDatabase::Compiled &TXDatabase::Compile(const QString &sql)
 {
     if (const auto it = compiled_.constFind(sql); it != compiled_.cend())
         return **it;
+    if (auto shared = SharedTexts().Find(engine_, sql)) {
+        if (compiled_.size() >= kMaxCompiled)
+            compiled_.clear();
+        return **compiled_.insert(sql, std::move(shared));
+    }
     auto c = std::make_shared<Compiled>();
     c->sql = SqlTranslator::Compile(sql, engine_);
     if (!c->sql.error.isEmpty()) {
@@ -398,6 +449,10 @@ const TXDatabase::Compiled &TXDatabase::Compile(const QString &sql)
             c->texts.append(QString());
         c->starReads.append(!IsPostgres() && st.readOnly && NamesStar(c->texts.last()));
     }
+    // a change of schema may translate by what the program added before: translated again
+    if (std::all_of(c->sql.statements.cbegin(), c->sql.statements.cend(),
+                    [](const SqlStatement &st) { return st.preparable; }))
+        SharedTexts().Keep(engine_, sql, c);
     if (compiled_.size() >= kMaxCompiled)
         compiled_.clear();
     return **compiled_.insert(sql, c);

@@ -137,6 +137,8 @@ public:
 private:
     struct Compiled;
     const Compiled &Compile(const QString &sql);
+    class SharedCompiled;
+    static SharedCompiled &SharedTexts();
     // Refuses a count of values that differs from the text's marks.
     void CheckCount(const Compiled &c, const QVariantList &params, const QString &sql) const;
     // The values in their stored form (ToDb), their count checked.
@@ -198,7 +200,7 @@ private:
     bool transactionWroteAny_ = false; // a write whose table is not plain to see
     QSqlDatabase db_;
     QString schema_; // PostgreSQL schema of the URL, lower case; empty for the default
-    QHash<QString, std::shared_ptr<Compiled>> compiled_;      // by text as written
+    QHash<QString, std::shared_ptr<const Compiled>> compiled_; // by text as written
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;     // SQLite: by translated statement
     QHash<QString, qint64> preparedSchema_;                   // SQLite: schema version of prepared readings of '*'
     std::unique_ptr<QSqlQuery> schemaQuery_;                  // SQLite: reads the schema version

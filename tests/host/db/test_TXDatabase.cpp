@@ -9,8 +9,10 @@
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -526,6 +528,40 @@ TEST_F(Db, ValuesToTheEngine)
     }
 }
 
+
+// A text already run by another connection is run as translated for this one's engine and
+// this one's schema.
+TEST_F(Db, TextsRunBeforeByOtherConnectionsTranslateForThisOne)
+{
+    // the same texts on a SQLite connection beside the test's (PostgreSQL on a postgres run)
+    QTemporaryDir dir;
+    TXDatabase lite(QStringLiteral("kv8_test_lite_beside"), QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("x.db")));
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto near = [&](const QVariant &v) { return std::abs(AsDate(v).secsTo(now)) < 3600; };
+    EXPECT_TRUE(near(lite.ScalarValue(QStringLiteral("SELECT GETDATE()"))));
+    EXPECT_TRUE(near(db->ScalarValue(QStringLiteral("SELECT GETDATE()"))));
+    EXPECT_TRUE(near(db->ScalarValue(QStringLiteral("SELECT GETDATE() AS Ora"))));
+    EXPECT_TRUE(near(lite.ScalarValue(QStringLiteral("SELECT GETDATE() AS Ora"))));
+
+    // a default given to a column added again with another type in another database
+    const QString tabella = QStringLiteral("CREATE TABLE Giro (Id INTEGER NOT NULL PRIMARY KEY)");
+    const QString predefinito = QStringLiteral("ALTER TABLE [dbo].[Giro] WITH NOCHECK ADD CONSTRAINT [DF_Giro_Qta] "
+                                               "DEFAULT (5) FOR [Qta]");
+    db->ExecSQL(tabella);
+    db->ExecSQL(QStringLiteral("ALTER TABLE [dbo].[Giro] ADD [Qta] VARCHAR(10) NULL"));
+    db->ExecSQL(predefinito);
+    TestDb altro;
+    auto other = altro.Connect();
+    other->ExecSQL(tabella);
+    other->ExecSQL(QStringLiteral("ALTER TABLE [dbo].[Giro] ADD [Qta] INTEGER NULL"));
+    other->ExecSQL(predefinito);
+    other->ExecSQL(QStringLiteral("INSERT INTO Giro (Id) VALUES (1)"));
+    other->ExecSQL(QStringLiteral("INSERT INTO Giro (Id, Qta) VALUES (2, ?), (3, ?)"),
+                   {QStringLiteral("10"), QStringLiteral("9")});
+    // numbers, in the order of numbers
+    EXPECT_EQ(other->ScalarValue(QStringLiteral("SELECT Qta FROM Giro WHERE Id = 1")).toInt(), 5);
+    EXPECT_EQ(other->ScalarValue(QStringLiteral("SELECT Id FROM Giro WHERE Id > 1 ORDER BY Qta")).toInt(), 3);
+}
 TEST_F(Db, ReadAllGivesEveryRowOnceAndFailsClearly)
 {
     for (int id = 1; id <= 5; ++id)

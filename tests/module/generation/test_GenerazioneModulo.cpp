@@ -435,6 +435,27 @@ TEST_F(GenerazioneModulo, AFailureAnywhereInADefinitiveRunLeavesTheCompanyAsItWa
     GenerazioneGuasta::Punto.clear();
 }
 
+TEST_F(GenerazioneModulo, AFailedRunLeavesLocallyTheCardsMovedUpToTheFailure)
+{
+    const QString sql = QStringLiteral("SELECT IdConto, IdImballo, ProgQtaCar, ProgQtaRes, ProgQtaCarF FROM LUMO_t_ProgCauz "
+                                       "ORDER BY IdConto, IdImballo");
+    Kv8datamodule::XRegisterDataModuleClass(QStringLiteral("TfSVen0007d_DM"), ClassRef::Of<GenerazioneGuasta>());
+    script.AllowUnusedAnswers();
+    // the second merge fails after moving C1's cards by both notes: the company keeps nothing,
+    // the local cards keep the moves made before the failure, none of the notes not reached
+    GenerazioneGuasta::Punto = QStringLiteral("schede");
+    TFSVen0007d_p *g = Finestra(0);
+    ASSERT_NE(g, nullptr);
+    g->btEseguiClick();
+    EXPECT_FALSE(g->UltimaRiuscita);
+    EXPECT_EQ(Locale(sql), (QStringList{"C1/BOT/24/0/24", "C1/CAS/16/9/12"}));
+    // a later run starts from the stored cards again
+    Kv8datamodule::XRegisterDataModuleClass(QStringLiteral("TfSVen0007d_DM"), ClassRef::Of<TfSVen0007d_DM_p>());
+    GenerazioneGuasta::Punto.clear();
+    ASSERT_TRUE(Genera(1));
+    EXPECT_EQ(Locale(sql), (QStringList{"C1/BOT/24/0/24", "C1/CAS/16/9/12", "C2/CAS/2/0/2"}));
+}
+
 TEST_F(GenerazioneModulo, TheWindowOpensOnItsMessagesAndAFreshOneAfterClosing)
 {
     auto *g = Apri<TFSVen0007d_p>(QStringLiteral("SVEN0007D"));
