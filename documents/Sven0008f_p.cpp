@@ -441,14 +441,9 @@ void TFSVen0008f_p::SalvaDocumento()
 {
     const auto copia = [this] { UT_LMQ_CopiaCastelletto(); };
     SalvaSenzaRinfrescareRighe([this, &copia] {
-        // the grids of the rows and of the summary follow the save once, at its end, not after each
-        // of its passes
-        TRighe->DisableControls();
+        // the summary's grid, as the rows', follows the save once, at its end
         TTLUMO_CauzDoc->DisableControls();
-        const auto riattiva = qScopeGuard([this] {
-            TTLUMO_CauzDoc->EnableControls();
-            TRighe->EnableControls();
-        });
+        const auto riattiva = qScopeGuard([this] { TTLUMO_CauzDoc->EnableControls(); });
         // the articles' measure types looked up once each while the save passes over the rows
         RigheDoc.RicordaMisure(true);
         const auto dimentica = qScopeGuard([this] { RigheDoc.RicordaMisure(false); });

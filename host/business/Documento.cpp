@@ -967,12 +967,15 @@ bool TFDocumento::RegistraNellaTransazione(TXTransaction &transazione, int modo,
 
 void TFDocumento::SalvaSenzaRinfrescareRighe(const std::function<void()> &salva)
 {
+    // the rows' grid follows the save once, at its end, not after each of its passes
     const auto rinfresca = [this] {
         salvataggioInCorso_ = false;
+        TRighe->EnableControls();
         if (TRighe->Active() && !TRighe->IsEmpty() && TRighe->State() == dsBrowse)
             TRighe->GotoBookmark(TRighe->GetBookmark());
     };
     salvataggioInCorso_ = true;
+    TRighe->DisableControls();
     try {
         salva();
     } catch (...) {
