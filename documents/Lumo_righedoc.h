@@ -7,6 +7,7 @@
 // host's handler.
 #include <QHash>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QString>
 
 #include <functional>
@@ -84,6 +85,12 @@ public:
     {
         misure_.clear();
         ricordaMisure_ = on;
+    }
+    // RicordaMisure on while what it answers lives, off again when it goes.
+    [[nodiscard]] auto RicordandoMisure()
+    {
+        RicordaMisure(true);
+        return qScopeGuard([this] { RicordaMisure(false); });
     }
     // The row quantity from the package data (the host's handler does not run).
     void CalcoloQuantita(TField *sender);

@@ -349,6 +349,8 @@ void TFSAcq0001f_p::SalvaDocumento()
 {
     const auto copia = [this] { UT_LMQ_CopiaCastelletto(); };
     SalvaSenzaRinfrescareRighe([this, &copia] {
+        // the articles' measure types looked up once each while the save passes over the rows
+        const auto misure = RigheDoc.RicordandoMisure();
         SalvaDocumentoConPassi({[this] {
                                     // a summary build that failed has shown its text
                                     UT_LMQ_PostaCastelletto();

@@ -22,6 +22,9 @@
 #include <QSqlQuery>
 #include <QStringBuilder>
 
+#include <algorithm>
+#include <utility>
+
 using namespace Funzioni;
 
 DUSARIA_CLASSE(TfSVen0007d_DM_p);
@@ -66,18 +69,26 @@ bool InModifica(TDataSet *d)
     return d->State() == dsEdit || d->State() == dsInsert;
 }
 
-// Num, Metti and Aggiungi on one dataset, each field found by name once (the dataset stays
+// Runs writes on the dataset: on an error its pending record is dropped and the error goes on.
+template <typename Scrivi>
+void Scrivendo(TDataSet *d, Scrivi scrivi)
+{
+    try {
+        scrivi();
+    } catch (...) {
+        if (InModifica(d))
+            d->Cancel();
+        throw;
+    }
+}
+
+// Num and Metti on one dataset, each field found by name once (the dataset stays
 // open while they are used).
 class Campi {
 public:
     explicit Campi(TDataSet *d) : d_(d) {}
     double Num(const char *campo) { return Campo(campo)->AsFloat(); }
     void Metti(const char *campo, double valore) { Campo(campo)->SetAsFloat(valore); }
-    void Aggiungi(const char *campo, double valore)
-    {
-        TField *f = Campo(campo);
-        f->SetAsFloat(f->AsFloat() + valore);
-    }
 
 private:
     TField *Campo(const char *campo)
@@ -136,6 +147,12 @@ TfSVen0007d_DM_p::~TfSVen0007d_DM_p() = default;
 void TfSVen0007d_DM_p::XInitGenerazione()
 {
     UT_LMQ_PrimaVolta = false;
+    flagLetti_ = false;
+    sommari_.clear();
+    fatturaSommari_ = 0;
+    destinazioneSommari_ = nullptr;
+    fatturaLitri_ = 0;
+    litri_ = 0;
     riepiloghiLetti_ = false;
     primoRiepilogo_.clear();
     schedeArchivio_.clear();
@@ -149,11 +166,13 @@ void TfSVen0007d_DM_p::XInitGenerazione()
 
 bool TfSVen0007d_DM_p::GeneraNuovaFattura(bool Raggruppa, int Progressivo)
 {
+    ScriviLitri();
     if (!TfSVen0007d_DM::GeneraNuovaFattura(Raggruppa, Progressivo))
         return false;
     TDataSet *t = tFattureT;
     t->Edit();
-    Metti(t, "UT_LMQ_TotLit", Num(qSelBolle, "UT_LMQ_TotLit"));
+    litri_ = Num(qSelBolle, "UT_LMQ_TotLit");
+    Metti(t, "UT_LMQ_TotLit", litri_);
     for (const char *campo : {"UT_LMQ_IdListCau", "UT_LMQ_IdListTra"})
         t->FieldByName(QLatin1String(campo))->SetAsString(qSelBolle->FieldByName(QLatin1String(campo))->AsString());
     t->FieldByName(QStringLiteral("UT_LMQ_FlAccisa"))
@@ -169,9 +188,8 @@ bool TfSVen0007d_DM_p::AggiornaTestaFattura()
         return false;
     TDataSet *t = tFattureT;
     try {
-        t->Edit();
-        Aggiungi(t, "UT_LMQ_TotLit", Num(qSelBolle, "UT_LMQ_TotLit"));
-        t->Post();
+        litri_ += Num(qSelBolle, "UT_LMQ_TotLit");
+        fatturaLitri_ = KFatturaCorrente;
         UT_LMQ_GeneraCasCauDoc();
     } catch (const Exception &e) {
         if (InModifica(t))
@@ -191,8 +209,13 @@ void TfSVen0007d_DM_p::InternalGenerazioneFatture()
     try {
         TfSVen0007d_DM::InternalGenerazioneFatture();
     } catch (...) {
-        // the cards moved up to the failure, as a run that writes them one by one leaves them;
-        // the run's own error is the one reported
+        // the litres and cards moved up to the failure, as a run that writes them note by note
+        // leaves them; the run's own error is the one reported
+        try {
+            FineBolle();
+        } catch (const std::exception &e) {
+            qWarning("kv8: litri o riepiloghi della generazione non scritti: %s", e.what());
+        }
         try {
             ScriviSchedeLocali();
         } catch (const std::exception &e) {
@@ -212,6 +235,61 @@ void TfSVen0007d_DM_p::InternalGenerazioneFatture()
     qUT_ContoCauz->ExecSQL();
 }
 
+void TfSVen0007d_DM_p::FineBolle()
+{
+    ScriviLitri();
+    ScriviSommari();
+}
+
+void TfSVen0007d_DM_p::ScriviLitri()
+{
+    if (fatturaLitri_ == 0)
+        return;
+    const qint64 fattura = std::exchange(fatturaLitri_, 0);
+    TDataSet *t = tFattureT;
+    if (InModifica(t))
+        t->Cancel();
+    if (!t->Locate(QStringLiteral("KFattCliT"), fattura))
+        throw Exception(QStringLiteral("Fattura %1 non trovata: litri non aggiornati").arg(fattura));
+    Scrivendo(t, [&] {
+        t->Edit();
+        Metti(t, "UT_LMQ_TotLit", litri_);
+        t->Post();
+    });
+}
+
+void TfSVen0007d_DM_p::ScriviSommari()
+{
+    if (sommari_.empty())
+        return;
+    const std::vector<TSommarioRun> sommari = std::exchange(sommari_, {});
+    TDataSet *T = destinazioneSommari_;
+    const qint64 fattura = fatturaSommari_;
+    const bool provvisoria = Parametri.FlProvvisoria == 1;
+    static constexpr std::pair<const char *, double TSommarioRun::*> kValori[] = {
+        {"EsistenzaB", &TSommarioRun::esistenzaB},     {"ValoreEsiB", &TSommarioRun::valoreEsiB},
+        {"QtaCar", &TSommarioRun::qtaCar},             {"QtaRes", &TSommarioRun::qtaRes},
+        {"QtaCarEcc", &TSommarioRun::qtaCarEcc},       {"QtaResEcc", &TSommarioRun::qtaResEcc},
+        {"Prezzo", &TSommarioRun::prezzo},             {"ValoreCar", &TSommarioRun::valoreCar},
+        {"ValoreRes", &TSommarioRun::valoreRes},       {"EsistenzaAtt", &TSommarioRun::esistenzaAtt},
+        {"ValoreEsiAtt", &TSommarioRun::valoreEsiAtt}, {"EsistenzaF", &TSommarioRun::esistenzaF},
+        {"ValoreEsiF", &TSommarioRun::valoreEsiF}};
+    Campi t(T);
+    Scrivendo(T, [&] {
+        for (const TSommarioRun &r : sommari) {
+            T->Append();
+            T->FieldByName(QStringLiteral("FlTipoDocColl"))->SetAsInteger(2);
+            T->FieldByName(QStringLiteral("KFattCliT"))->SetAsLargeInt(fattura);
+            T->FieldByName(QStringLiteral("IdImballo"))->SetAsString(r.imballo);
+            for (const auto &[campo, valore] : kValori)
+                t.Metti(campo, r.*valore);
+            if (provvisoria)
+                SommariProvvisori().insert(fattura);
+            T->Post();
+        }
+    });
+}
+
 void TfSVen0007d_DM_p::ScriviSchedeLocali()
 {
     TXClientTable *c = TTLUMO_t_ProgCauz;
@@ -222,7 +300,7 @@ void TfSVen0007d_DM_p::ScriviSchedeLocali()
     std::vector<TSchedaRun> schede;
     schede.swap(schedeRun_);
     postoSchedaRun_.clear();
-    try {
+    Scrivendo(c, [&] {
         for (const TSchedaRun &s : schede) {
             c->Append();
             if (s.daArchivio) {
@@ -245,11 +323,7 @@ void TfSVen0007d_DM_p::ScriviSchedeLocali()
                     c->FieldByName(QLatin1String(kProgressivi[i]))->SetAsFloat(s.prog[i]);
             c->Post();
         }
-    } catch (...) {
-        if (InModifica(c))
-            c->Cancel();
-        throw;
-    }
+    });
     c->ApplyUpdates();
 }
 
@@ -426,8 +500,10 @@ bool TfSVen0007d_DM_p::GeneraRighe(bool, int Progressivo)
                 righeConDettaglio_.insert(rigo);
             TKRigoDoc r;
             RiempiRigoDoc(r);
-            for (int modo = 1; modo <= 6; ++modo)
-                campi.Importi[modo - 1]->SetAsFloat(UT_LMQ_InternalCalcoloValori(r, modo, tFattureR));
+            double importi[6];
+            UT_LMQ_InternalCalcoloValori(r, tFattureR, importi);
+            for (int modo = 0; modo < 6; ++modo)
+                campi.Importi[modo]->SetAsFloat(importi[modo]);
             tFattureR->Post();
             AggiornaRigoBolla();
         }
@@ -466,10 +542,8 @@ int TfSVen0007d_DM_p::DecimaliDivisa(const QString &idDivisa)
     return *decimali_.insert(idDivisa, v.isValid() && !v.isNull() ? v.toInt() : 6);
 }
 
-double TfSVen0007d_DM_p::UT_LMQ_InternalCalcoloValori(TKRigoDoc &Rigo, int Modo, TDataSet *Righe)
+void TfSVen0007d_DM_p::UT_LMQ_InternalCalcoloValori(TKRigoDoc &Rigo, TDataSet *Righe, double (&Importi)[6])
 {
-    if (Modo < 1 || Modo > 6)
-        return 0;
     const TArticolo &articolo = Articolo(Rigo.IdProdotto);
     const double fattore = articolo.FlPrzLit == 1 && articolo.Capacita != 0 ? articolo.Capacita : 1;
     const int decimali = DecimaliDivisa(Rigo.IdDivisa);
@@ -494,26 +568,19 @@ double TfSVen0007d_DM_p::UT_LMQ_InternalCalcoloValori(TKRigoDoc &Rigo, int Modo,
         if (CompDec(somma, 0, decimali) != 0)
             base = somma;
     }
-    const int decimaliIT = KFormati::GetDecimali(KFormati::fnValoreIT);
-    const auto nazionale = [&](double valore) {
-        return CalcValoreEURO(Rigo.IdDivisa, decimaliIT, valore, Rigo.Cambio, Rigo.DataDocumento);
-    };
-    if (Modo == 1 || Modo == 4) {
-        const double lordo = KRound(base, decimali);
-        return Modo == 1 ? lordo : nazionale(lordo);
-    }
+    // gross, net of the row discounts, net of every discount: each from the unrounded one before
+    Importi[0] = KRound(base, decimali);
     const double segno = CFG.SegnoSconti;
     for (int k = 0; k < 5 && k < CFG.NumScontiRigo; ++k)
         base += segno * base * Rigo.Sconto[k] / 100.0;
-    if (Modo == 2 || Modo == 5) {
-        const double netto = KRound(base, decimali);
-        return Modo == 2 ? netto : nazionale(netto);
-    }
+    Importi[1] = KRound(base, decimali);
     for (int k = 0; k < 5 && k < CFG.NumScontiTesta; ++k)
         base += segno * base * Rigo.ScontoTesta[k] / 100.0;
     base += segno * base * Rigo.ScontoPagamento / 100.0;
-    const double tutti = KRound(base, decimali);
-    return Modo == 3 ? tutti : nazionale(tutti);
+    Importi[2] = KRound(base, decimali);
+    const int decimaliIT = KFormati::GetDecimali(KFormati::fnValoreIT);
+    for (int modo = 3; modo < 6; ++modo)
+        Importi[modo] = CalcValoreEURO(Rigo.IdDivisa, decimaliIT, Importi[modo - 3], Rigo.Cambio, Rigo.DataDocumento);
 }
 
 // ---- deposit summaries
@@ -549,24 +616,34 @@ void TfSVen0007d_DM_p::UT_LMQ_GeneraCasCauDoc()
 {
     if (UT_LMQ_Parametri.FlAbilCauz == 0)
         return;
-    TDMIBase *base = TDMIBase::Crea();
     TDataSet *t = tFattureT;
-    const auto testo = [t](const char *campo) { return t->FieldByName(QLatin1String(campo))->AsString().trimmed(); };
-    // a causal or customer that is not there reads its flags as 0
-    const bool causale = TDMIBase::Posiziona(base->lkCausFattCli, QStringLiteral("IdCausale"), {testo("IdCausale")});
-    const auto flagCausale = [&](const char *campo) {
-        return causale ? base->lkCausFattCli->FieldByName(QLatin1String(campo))->AsInteger() : 0;
-    };
-    if (flagCausale("UT_LMQ_FlCauzioni") == 0)
+    // the causal's and customer's flags, read once per invoice (its notes share both)
+    const qint64 fattura = t->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
+    if (!flagLetti_ || fattura != flagFattura_) {
+        flagLetti_ = false;
+        TDMIBase *base = TDMIBase::Crea();
+        const auto testo = [t](const char *campo) { return t->FieldByName(QLatin1String(campo))->AsString().trimmed(); };
+        // a causal or customer that is not there reads its flags as 0
+        const bool causale = TDMIBase::Posiziona(base->lkCausFattCli, QStringLiteral("IdCausale"), {testo("IdCausale")});
+        const auto flagCausale = [&](const char *campo) {
+            return causale ? base->lkCausFattCli->FieldByName(QLatin1String(campo))->AsInteger() : 0;
+        };
+        causaleCauzioni_ = flagCausale("UT_LMQ_FlCauzioni") != 0;
+        if (causaleCauzioni_) {
+            UT_LMQ_FlAggCau = flagCausale("UT_LMQ_FlAggCau");
+            UT_LMQ_FlAggCauB = flagCausale("UT_LMQ_FlAggCauB");
+            UT_LMQ_FlAggCauF = flagCausale("UT_LMQ_FlAggCauF");
+            UT_LMQ_FlAggMovC = flagCausale("UT_LMQ_FlAggMovC");
+            const bool cliente = TDMIBase::Posiziona(base->lkClienti, QStringLiteral("IdContoTp;IdConto"),
+                                                     {testo("IdClienteTp"), testo("IdCliente")});
+            UT_LMQ_FlCauz = cliente ? base->lkClienti->FieldByName(QStringLiteral("UT_LMQ_FlCauz"))->AsInteger() : 0;
+            UT_LMQ_FlCauDes = cliente ? base->lkClienti->FieldByName(QStringLiteral("UT_LMQ_FlCauDes"))->AsInteger() : 0;
+        }
+        flagFattura_ = fattura;
+        flagLetti_ = true;
+    }
+    if (!causaleCauzioni_)
         return;
-    UT_LMQ_FlAggCau = flagCausale("UT_LMQ_FlAggCau");
-    UT_LMQ_FlAggCauB = flagCausale("UT_LMQ_FlAggCauB");
-    UT_LMQ_FlAggCauF = flagCausale("UT_LMQ_FlAggCauF");
-    UT_LMQ_FlAggMovC = flagCausale("UT_LMQ_FlAggMovC");
-    const bool cliente = TDMIBase::Posiziona(base->lkClienti, QStringLiteral("IdContoTp;IdConto"),
-                                             {testo("IdClienteTp"), testo("IdCliente")});
-    UT_LMQ_FlCauz = cliente ? base->lkClienti->FieldByName(QStringLiteral("UT_LMQ_FlCauz"))->AsInteger() : 0;
-    UT_LMQ_FlCauDes = cliente ? base->lkClienti->FieldByName(QStringLiteral("UT_LMQ_FlCauDes"))->AsInteger() : 0;
     const bool provvisoria = Parametri.FlProvvisoria == 1;
     if (!UT_LMQ_PrimaVolta) {
         TDMILUMO::Crea(); // the stored cards move through the module's shared data module
@@ -639,8 +716,13 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
 {
     TDataSet *testa = tFattureT;
     TDataSet *S = qLUMO_CauzDocBoll;
-    Campi s(S), t(T);
+    Campi s(S);
     const qint64 fattura = testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
+    // another invoice's rows are complete
+    if (!sommari_.empty() && (fattura != fatturaSommari_ || T != destinazioneSommari_))
+        ScriviSommari();
+    fatturaSommari_ = fattura;
+    destinazioneSommari_ = T;
     const QString contoTp = testa->FieldByName(QStringLiteral("IdClienteTp"))->AsString().trimmed();
     const QString conto = testa->FieldByName(QStringLiteral("IdCliente"))->AsString().trimmed();
     const QString divisa = testa->FieldByName(QStringLiteral("IdDivisa"))->AsString().trimmed();
@@ -650,116 +732,108 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
     const bool eccedenze = UT_LMQ_Parametri.FlGestEcc == 1;
     const bool provvisoria = Parametri.FlProvvisoria == 1;
     const qint64 bolla = S->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt();
-    try {
-        for (; !S->Eof() && S->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt() == bolla; S->Next()) {
-            const QString imballo = S->FieldByName(QStringLiteral("IdImballo"))->AsString().trimmed();
-            const double qtaCar = s.Num("QtaCar");
-            const double qtaRes = s.Num("QtaRes");
-            // 1. the invoice's row of the packaging
-            // only the rows this run wrote can be there: the table is not searched
-            if (T->Locate(QStringLiteral("KFattCliT;IdImballo"), QVariantList{fattura, imballo}, loHeldOnly)) {
-                T->Edit();
-            } else {
-                T->Append();
-                T->FieldByName(QStringLiteral("FlTipoDocColl"))->SetAsInteger(2);
-                T->FieldByName(QStringLiteral("KFattCliT"))->SetAsLargeInt(fattura);
-                T->FieldByName(QStringLiteral("IdImballo"))->SetAsString(imballo);
-                t.Metti("EsistenzaB", s.Num("EsistenzaB"));
-                t.Metti("ValoreEsiB", s.Num("ValoreEsiB"));
-                for (const char *campo : {"QtaCar", "QtaRes", "QtaCarEcc", "QtaResEcc", "Prezzo", "ValoreCar", "ValoreRes"})
-                    t.Metti(campo, 0);
-                if (provvisoria)
-                    SommariProvvisori().insert(fattura);
-            }
-            const bool nuova = T->State() == dsInsert;
-            // 2.-3. quantities; the excess kept apart is the sum of the notes' excess
-            t.Aggiungi("QtaCar", qtaCar);
-            t.Aggiungi("QtaRes", qtaRes);
-            t.Metti("QtaCarEcc", eccedenze ? t.Num("QtaCarEcc") + s.Num("QtaCarEcc") : 0);
-            t.Metti("QtaResEcc", eccedenze ? t.Num("QtaResEcc") + s.Num("QtaResEcc") : 0);
-            // 4.-5. the last non-zero price; values at it, or summed with the excess kept apart
-            if (s.Num("Prezzo") != 0)
-                t.Metti("Prezzo", s.Num("Prezzo"));
-            if (!eccedenze) {
-                t.Metti("ValoreCar", UT_LMQ_CAUZ_CalcValCau(t.Num("QtaCar"), t.Num("Prezzo"), FormatiNumero.DecValore));
-                t.Metti("ValoreRes", UT_LMQ_CAUZ_CalcValCau(t.Num("QtaRes"), t.Num("Prezzo"), FormatiNumero.DecValore));
-            } else {
-                t.Aggiungi("ValoreCar", s.Num("ValoreCar"));
-                t.Aggiungi("ValoreRes", s.Num("ValoreRes"));
-            }
-            // 6. the run's card: a copy of the stored one, or a new one (kept aside until it is
-            // moved whole, as a posted row)
-            const QString chiaveScheda = ChiaveScheda(contoTp, conto, tipoScheda, destinazione, imballo);
-            const auto posto = postoSchedaRun_.constFind(chiaveScheda);
-            TSchedaRun scheda;
-            if (posto != postoSchedaRun_.cend()) {
-                scheda = schedeRun_[*posto];
-            } else {
-                const auto archivio = schedeArchivio_.constFind(chiaveScheda);
-                if (archivio != schedeArchivio_.cend()) {
-                    scheda.daArchivio = true;
-                    scheda.archivio = *archivio;
-                    for (int i = 0; i < kProgressiviScheda; ++i) {
-                        const QVariant v = kv8data::CoerceLoaded(archivio->value(QString::fromLatin1(kProgressivi[i]).toLower()), ftFloat);
-                        scheda.prog[i] = v.isNull() ? 0 : v.toDouble();
-                    }
-                } else {
-                    scheda.contoTp = contoTp;
-                    scheda.conto = conto;
-                    scheda.tipoScheda = tipoScheda;
-                    scheda.destinazione = destinazione;
-                    scheda.imballo = imballo;
-                    scheda.divisa = divisa;
-                }
-            }
-            double *c = scheda.prog;
-            const auto muovi = [&scheda](int i, double valore) {
-                scheda.prog[i] += valore;
-                scheda.mosso[i] = true;
-            };
-            // 7. a new row opens at the card's balances
-            if (nuova) {
-                t.Metti("EsistenzaAtt", c[kQtaCar] - c[kQtaRes]);
-                t.Metti("ValoreEsiAtt", c[kValCar] - c[kValRes]);
-                t.Metti("EsistenzaF", c[kQtaCarF] - c[kQtaResF]);
-                t.Metti("ValoreEsiF", c[kValCarF] - c[kValResF]);
-            }
-            // 8. a causal that moves no general card shows the balance net of every note
-            if (UT_LMQ_FlAggCau == 0) {
-                t.Aggiungi("EsistenzaAtt", -qtaCar + qtaRes);
-                t.Aggiungi("ValoreEsiAtt", -s.Num("ValoreCar") + s.Num("ValoreRes"));
-            }
-            // 9. the run's card moves by the quantities
-            if (UT_LMQ_FlAggCau == 1) {
-                muovi(kQtaCar, qtaCar);
-                muovi(kQtaRes, qtaRes);
-                muovi(kQtaCarEcc, s.Num("QtaCarEcc"));
-                muovi(kQtaResEcc, s.Num("QtaResEcc"));
-            }
-            if (UT_LMQ_FlAggCauF == 1) {
-                muovi(kQtaCarF, qtaCar);
-                muovi(kQtaResF, qtaRes);
-            }
-            if (UT_LMQ_FlAggCauB == 1) {
-                muovi(kQtaCarB, qtaCar);
-                muovi(kQtaResB, qtaRes);
-            }
-            if (posto != postoSchedaRun_.cend()) {
-                schedeRun_[*posto] = std::move(scheda);
-            } else {
-                postoSchedaRun_.insert(chiaveScheda, schedeRun_.size());
-                schedeRun_.push_back(std::move(scheda));
-            }
-            T->Post();
-            // 10. the stored cards, in a definitive run
-            if (!provvisoria && (qtaCar != 0 || qtaRes != 0))
-                UT_LMQ_CAUZ_AggiornaProgressivi(testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime(), contoTp, conto,
-                                                destinazione, divisa, Num(testa, "Cambio"), imballo, qtaCar, qtaRes, 0, 0,
-                                                s.Num("Prezzo"), UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, 0, 0, 0);
+    for (; !S->Eof() && S->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt() == bolla; S->Next()) {
+        const QString imballo = S->FieldByName(QStringLiteral("IdImballo"))->AsString().trimmed();
+        const double qtaCar = s.Num("QtaCar");
+        const double qtaRes = s.Num("QtaRes");
+        // 1. the invoice's row of the packaging (a note merged before into it, or a new one)
+        const auto riga = std::find_if(sommari_.begin(), sommari_.end(),
+                                       [&imballo](const TSommarioRun &r) { return r.imballo == imballo; });
+        const bool nuova = riga == sommari_.end();
+        TSommarioRun r;
+        if (nuova) {
+            r.imballo = imballo;
+            r.esistenzaB = s.Num("EsistenzaB");
+            r.valoreEsiB = s.Num("ValoreEsiB");
+        } else {
+            r = *riga;
         }
-    } catch (...) {
-        if (InModifica(T))
-            T->Cancel();
-        throw;
+        // 2.-3. quantities; the excess kept apart is the sum of the notes' excess
+        r.qtaCar += qtaCar;
+        r.qtaRes += qtaRes;
+        r.qtaCarEcc = eccedenze ? r.qtaCarEcc + s.Num("QtaCarEcc") : 0;
+        r.qtaResEcc = eccedenze ? r.qtaResEcc + s.Num("QtaResEcc") : 0;
+        // 4.-5. the last non-zero price; values at it, or summed with the excess kept apart
+        if (s.Num("Prezzo") != 0)
+            r.prezzo = s.Num("Prezzo");
+        if (!eccedenze) {
+            r.valoreCar = UT_LMQ_CAUZ_CalcValCau(r.qtaCar, r.prezzo, FormatiNumero.DecValore);
+            r.valoreRes = UT_LMQ_CAUZ_CalcValCau(r.qtaRes, r.prezzo, FormatiNumero.DecValore);
+        } else {
+            r.valoreCar += s.Num("ValoreCar");
+            r.valoreRes += s.Num("ValoreRes");
+        }
+        // 6. the run's card: a copy of the stored one, or a new one (kept aside until it is
+        // moved whole, as a posted row)
+        const QString chiaveScheda = ChiaveScheda(contoTp, conto, tipoScheda, destinazione, imballo);
+        const auto posto = postoSchedaRun_.constFind(chiaveScheda);
+        TSchedaRun scheda;
+        if (posto != postoSchedaRun_.cend()) {
+            scheda = schedeRun_[*posto];
+        } else {
+            const auto archivio = schedeArchivio_.constFind(chiaveScheda);
+            if (archivio != schedeArchivio_.cend()) {
+                scheda.daArchivio = true;
+                scheda.archivio = *archivio;
+                for (int i = 0; i < kProgressiviScheda; ++i) {
+                    const QVariant v = kv8data::CoerceLoaded(archivio->value(QString::fromLatin1(kProgressivi[i]).toLower()), ftFloat);
+                    scheda.prog[i] = v.isNull() ? 0 : v.toDouble();
+                }
+            } else {
+                scheda.contoTp = contoTp;
+                scheda.conto = conto;
+                scheda.tipoScheda = tipoScheda;
+                scheda.destinazione = destinazione;
+                scheda.imballo = imballo;
+                scheda.divisa = divisa;
+            }
+        }
+        double *c = scheda.prog;
+        const auto muovi = [&scheda](int i, double valore) {
+            scheda.prog[i] += valore;
+            scheda.mosso[i] = true;
+        };
+        // 7. a new row opens at the card's balances
+        if (nuova) {
+            r.esistenzaAtt = c[kQtaCar] - c[kQtaRes];
+            r.valoreEsiAtt = c[kValCar] - c[kValRes];
+            r.esistenzaF = c[kQtaCarF] - c[kQtaResF];
+            r.valoreEsiF = c[kValCarF] - c[kValResF];
+        }
+        // 8. a causal that moves no general card shows the balance net of every note
+        if (UT_LMQ_FlAggCau == 0) {
+            r.esistenzaAtt += -qtaCar + qtaRes;
+            r.valoreEsiAtt += -s.Num("ValoreCar") + s.Num("ValoreRes");
+        }
+        // 9. the run's card moves by the quantities
+        if (UT_LMQ_FlAggCau == 1) {
+            muovi(kQtaCar, qtaCar);
+            muovi(kQtaRes, qtaRes);
+            muovi(kQtaCarEcc, s.Num("QtaCarEcc"));
+            muovi(kQtaResEcc, s.Num("QtaResEcc"));
+        }
+        if (UT_LMQ_FlAggCauF == 1) {
+            muovi(kQtaCarF, qtaCar);
+            muovi(kQtaResF, qtaRes);
+        }
+        if (UT_LMQ_FlAggCauB == 1) {
+            muovi(kQtaCarB, qtaCar);
+            muovi(kQtaResB, qtaRes);
+        }
+        if (posto != postoSchedaRun_.cend()) {
+            schedeRun_[*posto] = std::move(scheda);
+        } else {
+            postoSchedaRun_.insert(chiaveScheda, schedeRun_.size());
+            schedeRun_.push_back(std::move(scheda));
+        }
+        if (nuova)
+            sommari_.push_back(std::move(r));
+        else
+            *riga = std::move(r);
+        // 10. the stored cards, in a definitive run
+        if (!provvisoria && (qtaCar != 0 || qtaRes != 0))
+            UT_LMQ_CAUZ_AggiornaProgressivi(testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime(), contoTp, conto,
+                                            destinazione, divisa, Num(testa, "Cambio"), imballo, qtaCar, qtaRes, 0, 0,
+                                            s.Num("Prezzo"), UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, 0, 0, 0);
     }
 }

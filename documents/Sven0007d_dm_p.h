@@ -35,11 +35,13 @@ public:
     bool GeneraRighe(bool Raggruppa, int Progressivo) override;
     bool AggiornaTestaFattura() override;
     void XInitGenerazione() override;
+    // The litres and deposit summaries the last invoice's notes merged, written.
+    void FineBolle() override;
 
-    // An amount of the invoice row current in Righe by mode (1 gross, 2 net of the row
-    // discounts, 3 net of every discount, 4 to 6 the same in national currency; 0 for any
-    // other mode). Errors reach the caller.
-    virtual double UT_LMQ_InternalCalcoloValori(Funzioni::TKRigoDoc &Rigo, int Modo, TDataSet *Righe);
+    // The amounts of the invoice row current in Righe, by mode less one: gross, net of the row
+    // discounts, net of every discount, then the same three in national currency. Errors reach
+    // the caller.
+    virtual void UT_LMQ_InternalCalcoloValori(Funzioni::TKRigoDoc &Rigo, TDataSet *Righe, double (&Importi)[6]);
 
     // The current delivery note's deposit summary merged into the current invoice's.
     void UT_LMQ_GeneraCasCauDoc();
@@ -70,6 +72,12 @@ private:
     void LeggiRiepiloghi();
     // The run's cards, moved in memory through the run, written to the local table.
     void ScriviSchedeLocali();
+    // The litres of the invoice the later notes joined, written to its head once (when the next
+    // invoice opens and when the run ends).
+    void ScriviLitri();
+    // The current invoice's summary rows written to their table (when the next invoice's notes
+    // merge theirs and when the run ends).
+    void ScriviSommari();
 
     bool UT_LMQ_PrimaVolta = false;
     int UT_LMQ_FlCauz = 0;
@@ -79,6 +87,21 @@ private:
     int UT_LMQ_FlAggCauF = 0;
     int UT_LMQ_FlAggMovC = 0;
 
+    bool flagLetti_ = false;       // the flags above are those of flagFattura_
+    qint64 flagFattura_ = 0;
+    bool causaleCauzioni_ = false; // its causal keeps deposits
+    // The current invoice's summary rows as its notes merge them, in the order they first
+    // appear: each reaches the table once, complete.
+    struct TSommarioRun {
+        QString imballo;
+        double esistenzaB = 0, valoreEsiB = 0, qtaCar = 0, qtaRes = 0, qtaCarEcc = 0, qtaResEcc = 0, prezzo = 0,
+               valoreCar = 0, valoreRes = 0, esistenzaAtt = 0, valoreEsiAtt = 0, esistenzaF = 0, valoreEsiF = 0;
+    };
+    std::vector<TSommarioRun> sommari_;
+    qint64 fatturaSommari_ = 0;
+    TDataSet *destinazioneSommari_ = nullptr; // their table
+    qint64 fatturaLitri_ = 0; // the invoice whose head still lacks litri_ (0: none)
+    double litri_ = 0;        // the current invoice's litres, its notes' added up in their order
     bool riepiloghiLetti_ = false;
     QHash<qint64, TBookmark> primoRiepilogo_; // delivery note -> its first summary row
     QHash<QString, QHash<QString, QVariant>> schedeArchivio_; // the run's customers' stored cards by key

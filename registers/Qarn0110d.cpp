@@ -194,10 +194,22 @@ int TFqarn0110d::Elabora()
         QStringLiteral("Articoli.UT_LMQ_IdConIva"), QStringLiteral("Articoli.DsConIva"),
         QStringLiteral("CausaliMagaz.UT_LMQ_FlCarSca"), QStringLiteral("CausaliMagaz.UT_LMQ_FlSegno"),
         QString::number(gruppo), pezzi(0), pezzi(1)};
-    QString condizioni = QStringLiteral(" AND SUBSTR(Articoli.UT_LMQ_IdConIva, 1, 1) = :TipoContr");
     QVariantList valori{QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
-                        UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime()), gruppo,
-                        tipoContr};
+                        UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime()), gruppo};
+    // The articles' stamp codes of the type read first and listed: a list of codes the server
+    // estimates from its statistics, where a condition on part of the code would have it plan
+    // the movements' joins for a handful of rows.
+    QStringList codici;
+    for (QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT DISTINCT UT_LMQ_IdConIva FROM Articoli "
+                                                   "WHERE SUBSTR(UT_LMQ_IdConIva, 1, 1) = ?"),
+                                    {tipoContr});
+         q.next();) {
+        codici << QStringLiteral(":Contr%1").arg(codici.size());
+        valori << q.value(0);
+    }
+    QString condizioni = codici.isEmpty()
+                             ? QStringLiteral(" AND 1 = 0")
+                             : QStringLiteral(" AND Articoli.UT_LMQ_IdConIva IN (%1)").arg(codici.join(QStringLiteral(", ")));
     if (tipoProd != 0) {
         condizioni += QStringLiteral(" AND Articoli.UT_LMQ_TipoProd = :TipoProd");
         valori << tipoProd;

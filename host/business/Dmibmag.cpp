@@ -60,6 +60,18 @@ QString Codice(const QString &codice)
     return codice.isNull() ? QStringLiteral("") : codice;
 }
 
+// The marks "?, ?, ..." of the values of a set, the values appended to valori in their order.
+template <typename Insieme>
+QString Segni(const Insieme &insieme, QVariantList &valori)
+{
+    QStringList segni;
+    for (const auto &v : insieme) {
+        segni << QStringLiteral("?");
+        valori << v;
+    }
+    return segni.join(QStringLiteral(", "));
+}
+
 // A field by name, or nullptr. The generator reads and sets the same columns of the same
 // datasets row after row: the answer found once (a missing field too) stands while the
 // dataset's names stay as they were.
@@ -484,94 +496,110 @@ void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
     letto_.CodTipoDoc = c.CodTipoDoc;
     letto_.KTesta = c.KTesta;
     letto_.Transazione = db.TransactionSerial();
-    const QString tipo = QString::number(c.CodTipoDoc);
-    // the document's stored rows (names and numbers of the program's own, never typed)
-    const QString righe = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                              .arg(CampoChiaveRigo(c.CodTipoDoc), tabella, CampoChiaveTesta(c.CodTipoDoc));
-    const QString movimentiRighe = QStringLiteral(" FROM %1 WHERE FlTipoDocum = %2 AND KRigoDoc IN (%3)")
-                                       .arg(movimenti->TableName(), tipo, righe);
+    letto_.ConSaldi = qobject_cast<TXClientTable *>(c.Esistenze) && c.AggiornaSaldi;
 
     // the stock the rows book (the counter-movement's arrival warehouse too)
-    const bool conSaldi = qobject_cast<TXClientTable *>(c.Esistenze) && c.AggiornaSaldi;
     const int arrivo = Intero(c.Testa, "IdMagArrivo");
-    QSet<QPair<QPair<int, int>, QString>> visti;
     QList<QVariantList> saldi;
-    QSet<int> esercizi;
-    QSet<int> magazzini;
-    QSet<QString> prodottiRighe;
-    QSet<QString> altriProdotti; // of movements, not of the stored rows
-    const auto saldo = [&](int esercizio, int magazzino, const QString &prodotto) {
-        const QString codice = Codice(prodotto);
-        if (codice.trimmed().isEmpty())
-            return;
-        const QPair<QPair<int, int>, QString> chiave(qMakePair(esercizio, magazzino), codice);
-        if (!visti.contains(chiave)) {
-            visti.insert(chiave);
-            saldi << QVariantList{esercizio, magazzino, codice};
-            esercizi.insert(esercizio);
-            magazzini.insert(magazzino);
-        }
-    };
-    QList<QVariantList> chiavi;
     {
         QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT %1, IdMagazzino, IdProdotto FROM %2 WHERE %3 = ?")
                                        .arg(CampoChiaveRigo(c.CodTipoDoc), tabella, CampoChiaveTesta(c.CodTipoDoc)),
                                    {c.KTesta});
         while (q.next()) {
             for (int sub : {0, 1})
-                chiavi << QVariantList{c.CodTipoDoc, q.value(0).toInt(), sub};
-            if (conSaldi) {
+                letto_.ChiaviMovimenti << QVariantList{c.CodTipoDoc, q.value(0).toInt(), sub};
+            if (letto_.ConSaldi) {
                 const QString prodotto = q.value(2).toString();
-                prodottiRighe.insert(Codice(prodotto));
-                saldo(c.Esercizio, q.value(1).toInt(), prodotto);
+                AggiungiSaldo(saldi, c.Esercizio, q.value(1).toInt(), prodotto);
                 if (arrivo != 0)
-                    saldo(c.Esercizio, arrivo, prodotto);
+                    AggiungiSaldo(saldi, c.Esercizio, arrivo, prodotto);
             }
         }
     }
+    // in one statement whose lists hold every key (the products by the same selection)
+    if (!saldi.isEmpty()) {
+        QVariantList valori;
+        QSet<int> esercizi;
+        QSet<int> magazzini;
+        for (const QVariantList &chiave : std::as_const(saldi)) {
+            esercizi.insert(chiave.at(0).toInt());
+            magazzini.insert(chiave.at(1).toInt());
+        }
+        const QString segniEsercizi = Segni(esercizi, valori);
+        const QString segniMagazzini = Segni(magazzini, valori);
+        valori << c.KTesta;
+        LeggiSaldi(c, saldi,
+                   QStringLiteral("Esercizio IN (%1) AND IdMagazzino IN (%2) AND IdProdotto IN (SELECT IdProdotto FROM "
+                                  "%3 WHERE %4 = ?)")
+                       .arg(segniEsercizi, segniMagazzini, tabella, CampoChiaveTesta(c.CodTipoDoc)),
+                   valori);
+    }
+}
+
+void TDMIBMag::AggiungiSaldo(QList<QVariantList> &saldi, int esercizio, int magazzino, const QString &prodotto)
+{
+    const QString codice = Codice(prodotto);
+    if (codice.trimmed().isEmpty())
+        return;
+    const TChiaveSaldo chiave(qMakePair(esercizio, magazzino), codice);
+    if (letto_.Saldi.contains(chiave))
+        return;
+    letto_.Saldi.insert(chiave);
+    saldi << QVariantList{esercizio, magazzino, codice};
+}
+
+void TDMIBMag::LeggiSaldi(TContestoMovimento &c, const QList<QVariantList> &saldi, const QString &condizione,
+                          const QVariantList &valori)
+{
+    auto *esistenze = qobject_cast<TXClientTable *>(c.Esistenze);
+    Funzioni::CheckTabOpen(esistenze);
+    esistenze->ReadAsStored(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), saldi, condizione, valori);
+}
+
+void TDMIBMag::LeggiMovimentiDocumento(TContestoMovimento &c)
+{
+    if (!DocumentoLetto(c) || letto_.MovimentiLetti)
+        return;
+    letto_.MovimentiLetti = true;
+    auto *movimenti = qobject_cast<TXClientTable *>(c.Movimenti);
+    TXDatabase &db = movimenti->Database();
+    const QString tipo = QString::number(c.CodTipoDoc);
+    // the document's stored rows (names and numbers of the program's own, never typed)
+    const QString righe = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                              .arg(CampoChiaveRigo(c.CodTipoDoc), TabellaRighe(c.CodTipoDoc), CampoChiaveTesta(c.CodTipoDoc));
+    const QString movimentiRighe = QStringLiteral(" FROM %1 WHERE FlTipoDocum = %2 AND KRigoDoc IN (%3)")
+                                       .arg(movimenti->TableName(), tipo, righe);
     Funzioni::CheckTabOpen(movimenti);
-    movimenti->ReadAsStored(CampiMovimento, chiavi,
+    movimenti->ReadAsStored(CampiMovimento, letto_.ChiaviMovimenti,
                             QStringLiteral("FlTipoDocum = %1 AND KRigoDoc IN (%2)").arg(tipo, righe), {c.KTesta});
 
-    // and the stock of the movements just read (none read or held: none to look for), all in
-    // one statement whose lists hold every key (the products of the stored rows by the same
-    // selection)
-    if (conSaldi) {
-        if (movimenti->RecordCount() > 0) {
-            TField *esercizio = F(movimenti, "Esercizio");
-            TField *magazzino = F(movimenti, "IdMagazzino1");
-            TField *prodotto = F(movimenti, "IdProdotto");
-            for (const QVariantList &chiave : std::as_const(chiavi))
-                if (movimenti->Locate(CampiMovimento, chiave, loHeldOnly)) {
-                    const QString codice = Codice(prodotto->AsString());
-                    saldo(esercizio->AsInteger(), magazzino->AsInteger(), codice);
-                    if (!prodottiRighe.contains(codice))
-                        altriProdotti.insert(codice);
-                }
-        }
-        QVariantList valori;
-        const auto segni = [&valori](const auto &insieme) {
-            QStringList segni;
-            for (const auto &v : insieme) {
-                segni << QStringLiteral("?");
-                valori << v;
+    // the stock of the movements just read that the rows did not name
+    if (letto_.ConSaldi && letto_.Esistenze == c.Esistenze && movimenti->RecordCount() > 0) {
+        TField *esercizio = F(movimenti, "Esercizio");
+        TField *magazzino = F(movimenti, "IdMagazzino1");
+        TField *prodotto = F(movimenti, "IdProdotto");
+        QList<QVariantList> saldi;
+        for (const QVariantList &chiave : std::as_const(letto_.ChiaviMovimenti))
+            if (movimenti->Locate(CampiMovimento, chiave, loHeldOnly))
+                AggiungiSaldo(saldi, esercizio->AsInteger(), magazzino->AsInteger(), prodotto->AsString());
+        if (!saldi.isEmpty()) {
+            QSet<int> esercizi;
+            QSet<int> magazzini;
+            QSet<QString> prodotti;
+            for (const QVariantList &chiave : std::as_const(saldi)) {
+                esercizi.insert(chiave.at(0).toInt());
+                magazzini.insert(chiave.at(1).toInt());
+                prodotti.insert(chiave.at(2).toString());
             }
-            return segni.join(QStringLiteral(", "));
-        };
-        // the values bound in the order of their marks
-        const QString segniEsercizi = segni(esercizi);
-        const QString segniMagazzini = segni(magazzini);
-        QString condizione = QStringLiteral("Esercizio IN (%1) AND IdMagazzino IN (%2) AND (IdProdotto IN (SELECT "
-                                            "IdProdotto FROM %3 WHERE %4 = ?)")
-                                 .arg(segniEsercizi, segniMagazzini, tabella, CampoChiaveTesta(c.CodTipoDoc));
-        valori << c.KTesta;
-        if (!altriProdotti.isEmpty())
-            condizione += QStringLiteral(" OR IdProdotto IN (%1)").arg(segni(altriProdotti));
-        condizione += u')';
-        auto *esistenze = qobject_cast<TXClientTable *>(c.Esistenze);
-        Funzioni::CheckTabOpen(esistenze);
-        if (!saldi.isEmpty())
-            esistenze->ReadAsStored(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), saldi, condizione, valori);
+            QVariantList valori;
+            const QString segniEsercizi = Segni(esercizi, valori);
+            const QString segniMagazzini = Segni(magazzini, valori);
+            const QString segniProdotti = Segni(prodotti, valori);
+            LeggiSaldi(c, saldi,
+                       QStringLiteral("Esercizio IN (%1) AND IdMagazzino IN (%2) AND IdProdotto IN (%3)")
+                           .arg(segniEsercizi, segniMagazzini, segniProdotti),
+                       valori);
+        }
     }
 
     // the movements with lot details (the generator's own, kind 99)
@@ -639,6 +667,7 @@ bool TDMIBMag::LeggiCausale(const QString &idCausale, TCausaleMag &causale)
 
 bool TDMIBMag::TrovaMovimento(TContestoMovimento &c, int subNumOrdine)
 {
+    LeggiMovimentiDocumento(c);
     return c.Movimenti->Locate(CampiMovimento, QVariantList{c.CodTipoDoc, c.KRigo, subNumOrdine});
 }
 
@@ -1045,12 +1074,16 @@ void TDMIBMag::LeggiSaldiRighe(TDataSet *testa, TDataSet *righe, TDataSet *esist
         || !TrovaEsercizioDallaData(Data(testa, "DataDocumento"), esercizio))
         return;
     const int arrivo = Intero(testa, "IdMagArrivo");
-    QSet<QString> visti;
+    QSet<QPair<int, QString>> visti;
+    QSet<int> magazzini;
+    QSet<QString> prodotti;
     QList<QVariantList> chiavi;
     const auto aggiungi = [&](int magazzino, const QString &prodotto) {
-        if (visti.contains(QString::number(magazzino) + u'\x1f' + prodotto))
+        if (visti.contains(qMakePair(magazzino, prodotto)))
             return;
-        visti.insert(QString::number(magazzino) + u'\x1f' + prodotto);
+        visti.insert(qMakePair(magazzino, prodotto));
+        magazzini.insert(magazzino);
+        prodotti.insert(prodotto);
         chiavi << QVariantList{esercizio, magazzino, prodotto};
     };
     TField *prodotto = F(righe, "IdProdotto");
@@ -1070,8 +1103,17 @@ void TDMIBMag::LeggiSaldiRighe(TDataSet *testa, TDataSet *righe, TDataSet *esist
         if (arrivo != 0)
             aggiungi(arrivo, codice);
     }
+    if (chiavi.isEmpty())
+        return;
+    // one statement of lists: cheaper to prepare than one condition per key
+    QVariantList valori{esercizio};
+    const QString segniMagazzini = Segni(magazzini, valori);
+    const QString segniProdotti = Segni(prodotti, valori);
     Funzioni::CheckTabOpen(saldi);
-    saldi->ReadAsStored(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), chiavi);
+    saldi->ReadAsStored(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), chiavi,
+                        QStringLiteral("Esercizio = ? AND IdMagazzino IN (%1) AND IdProdotto IN (%2)")
+                            .arg(segniMagazzini, segniProdotti),
+                        valori);
 }
 
 bool TDMIBMag::TrovaEsercizioDallaData(const QDateTime &data, int &esercizio)

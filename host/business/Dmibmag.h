@@ -12,9 +12,11 @@
 #include "host/data/TDataModule.h"
 
 #include <QDateTime>
+#include <QPair>
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QVariant>
 
 #include <exception>
 #include <memory>
@@ -226,11 +228,14 @@ protected:
     // After an error of the generator: pending edits of its datasets cancelled and the error
     // shown (warning; a silent abort is not shown).
     void ErroreMovimento(TContestoMovimento &c, const std::exception &e);
-    // Once per document and transaction, at the end of LeggiDatiMovimento: the movements of the
-    // document's stored rows, the stock they and the rows book, and which movements have lot
-    // details, read in a few statements; the row-by-row steps then find them (or know them
-    // absent) without reading again.
+    // Once per document and transaction, at the end of LeggiDatiMovimento: the stock the
+    // document's stored rows book, read in one statement.
     void LeggiDocumento(TContestoMovimento &c);
+    // At the first movement looked for (TrovaMovimento) in the document LeggiDocumento read: the
+    // movements of its stored rows, the stock they book and which of them have lot details, read
+    // in a few statements; the row-by-row steps then find them (or know them absent) without
+    // reading again. A document of new rows only looks for none and reads none.
+    void LeggiMovimentiDocumento(TContestoMovimento &c);
 
 private:
     // What the movements take of an article.
@@ -258,6 +263,8 @@ private:
     std::unique_ptr<TSaldiInAttesa> esistenzeInAttesa_;
     std::unique_ptr<TSaldiInAttesa> partiteInAttesa_;
 
+    // A stock row: exercise and warehouse, article.
+    using TChiaveSaldo = QPair<QPair<int, int>, QString>;
     // The document LeggiDocumento last read, and the movements of it with lot details.
     struct TDocumentoLetto {
         const TDataSet *Movimenti = nullptr;
@@ -265,10 +272,19 @@ private:
         int CodTipoDoc = -1;
         int KTesta = 0;
         quint64 Transazione = 0;
+        bool ConSaldi = false;        // its stock is read (Esistenze a client table, stock booked)
+        QSet<TChiaveSaldo> Saldi;     // the stock rows read
+        QList<QVariantList> ChiaviMovimenti; // the keys of its stored rows' movements
+        bool MovimentiLetti = false;  // LeggiMovimentiDocumento done
         bool ConLottiNoti = false; // MovimentiConLotti holds every one of them
         QSet<int> MovimentiConLotti;
     };
     TDocumentoLetto letto_;
+    // A stock row not read yet for the document added to saldi (an empty article books none).
+    void AggiungiSaldo(QList<QVariantList> &saldi, int esercizio, int magazzino, const QString &prodotto);
+    // The stock rows of saldi read as stored by the condition (that holds them all) on c.Esistenze.
+    void LeggiSaldi(TContestoMovimento &c, const QList<QVariantList> &saldi, const QString &condizione,
+                    const QVariantList &valori);
     // Whether letto_ is the document of c in the open transaction.
     bool DocumentoLetto(const TContestoMovimento &c) const;
 };

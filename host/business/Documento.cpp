@@ -22,6 +22,7 @@
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
 #include "host/db/DMIDataBases.h"
+#include "host/db/SqliteLettura.h"
 #include "host/db/TXDatabase.h"
 #include "host/db/TXTransaction.h"
 #include "host/ui/DBControls.h"
@@ -42,6 +43,7 @@
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QVarLengthArray>
 
 using Funzioni::CheckRollBack;
 using Funzioni::CheckTabOpen;
@@ -62,48 +64,6 @@ QString ModificatoDaAltri()
 {
     return QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
                           "chiudere e riaprire il documento per vedere i dati attuali.");
-}
-
-// One stored row (the current record of a query on the stored rows) into the fingerprint:
-// each column's type and value as held, numbers in their binary form.
-void ImprontaRigo(QCryptographicHash &hash, const TDataSet *rigo)
-{
-    QByteArray dati;
-    dati.reserve(2048);
-    const auto aggiungi = [&dati](const auto &valore) {
-        dati.append(reinterpret_cast<const char *>(&valore), sizeof valore);
-    };
-    for (const TField *campo : rigo->FieldList()) {
-        if (campo->FieldKind() != fkData)
-            continue;
-        const QVariant v = campo->Value();
-        const int tipo = v.isNull() ? QMetaType::UnknownType : v.typeId();
-        aggiungi(tipo);
-        switch (tipo) {
-        case QMetaType::UnknownType:
-            break;
-        case QMetaType::Double:
-            aggiungi(v.toDouble());
-            break;
-        case QMetaType::Bool:
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-            aggiungi(v.toLongLong());
-            break;
-        case QMetaType::QString: {
-            const QString &testo = *static_cast<const QString *>(v.constData());
-            aggiungi(testo.size());
-            dati.append(reinterpret_cast<const char *>(testo.constData()), testo.size() * qsizetype(sizeof(QChar)));
-            break;
-        }
-        default: {
-            const QByteArray testo = v.toString().toUtf8();
-            aggiungi(testo.size());
-            dati.append(testo);
-        }
-        }
-    }
-    hash.addData(dati);
 }
 
 // Open windows of each kind by their place: the first uses the local tables of the
@@ -398,16 +358,16 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
     if (TTesta->State() != dsBrowse)
         TTesta->Cancel();
     TTesta->CancelUpdates();
+    // the fingerprint taken before the head and rows are read: a change another user makes
+    // meanwhile is refused by the save, never taken as read
+    QByteArray impronta = ImprontaArchivio(chiave);
     if (!TTesta->LocateAsStored(tipo_.ChiaveTesta, chiave))
         return false;
     chiave_ = chiave;
+    impronta_ = std::move(impronta);
     ModoSalva = 1;
     FlRigheModificate = false;
     FlRigheAggiunte = false;
-    // the fingerprint from the same read as the rows
-    impronta_.clear();
-    QCryptographicHash impronta(QCryptographicHash::Sha1);
-    ImprontaTesta(impronta, chiave);
 
     TRighe->DisableControls();
     TRighe->EmptyTable();
@@ -429,7 +389,6 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
         // a transaction of the company database, not one committed statement per row
         TXTransaction chiavi(Azienda());
         for (TRRighe->First(); !TRRighe->Eof(); TRRighe->Next()) {
-            ImprontaRigo(impronta, TRRighe);
             TRighe->Append();
             Funzioni::CopiaDati(TRighe, TRRighe);
             F(TRighe, "Contatore")->SetAsInteger(++contatore_);
@@ -447,7 +406,6 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
         throw;
     }
     TRRighe->Close();
-    impronta_ = impronta.result();
     FlInCaricamento = false;
     TRighe->First();
     TRighe->EnableControls();
@@ -470,17 +428,65 @@ void TFDocumento::ImprontaTesta(QCryptographicHash &hash, qint64 chiave) const
     }
 }
 
+void TFDocumento::ImprontaRighe(QCryptographicHash &hash, qint64 chiave) const
+{
+    // every column of each row as stored, in key order: on PostgreSQL the row's text (numbers
+    // as they read back), on SQLite each value as the engine holds it
+    TXDatabase &db = Azienda();
+    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT %1 FROM %2 r_ WHERE r_.%3 = ? ORDER BY r_.%4")
+                                   .arg(db.IsPostgres() ? QStringLiteral("CAST(r_ AS text)") : QStringLiteral("r_.*"),
+                                        tipo_.TabellaRighe, tipo_.ChiaveTesta, tipo_.ChiaveRigo),
+                               {chiave});
+    // each value as its kind (one byte) and its binary form; texts with their length
+    QVarLengthArray<char, 4096> dati;
+    const auto aggiungi = [&dati](const auto &valore) {
+        dati.append(reinterpret_cast<const char *>(&valore), sizeof valore);
+    };
+    const auto riga = [&](QVector<QVariant> &valori) {
+        dati.clear();
+        for (const QVariant &v : std::as_const(valori)) {
+            const int tipo = v.isNull() ? QMetaType::UnknownType : v.typeId();
+            dati.append(char(tipo));
+            if (tipo == QMetaType::Double) {
+                aggiungi(*static_cast<const double *>(v.constData()));
+            } else if (tipo == QMetaType::LongLong) {
+                aggiungi(*static_cast<const qlonglong *>(v.constData()));
+            } else if (tipo == QMetaType::QString) {
+                const QString &testo = *static_cast<const QString *>(v.constData());
+                aggiungi(qint32(testo.size()));
+                dati.append(reinterpret_cast<const char *>(testo.constData()), testo.size() * qsizetype(sizeof(QChar)));
+            } else if (tipo != QMetaType::UnknownType) {
+                const QByteArray testo = tipo == QMetaType::QByteArray ? v.toByteArray() : v.toString().toUtf8();
+                aggiungi(qint32(testo.size()));
+                dati.append(testo.constData(), testo.size());
+            }
+        }
+        hash.addData(QByteArrayView(dati.constData(), dati.size()));
+    };
+    if (!q.next()) {
+        db.CheckReadEnd(q, q.lastQuery());
+        return;
+    }
+    QVector<QVariant> valori(q.record().count());
+    const auto leggi = [&] {
+        for (qsizetype i = 0; i < valori.size(); ++i)
+            valori[i] = q.value(int(i));
+        riga(valori);
+    };
+    leggi();
+    // on SQLite the rest straight from the engine
+    if (kv8db::LeggiRestoSqlite(q, valori, riga))
+        return;
+    while (q.next())
+        leggi();
+    db.CheckReadEnd(q, q.lastQuery());
+}
+
 QByteArray TFDocumento::ImprontaArchivio(qint64 chiave) const
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
     ImprontaTesta(hash, chiave);
-    // the rows as CaricaDocumento reads them, through the same query
-    TRRighe->Close();
-    TRRighe->ParamByName(tipo_.ChiaveTesta)->SetValue(chiave);
-    TRRighe->Open();
-    const auto chiudi = qScopeGuard([this] { TRRighe->Close(); });
-    for (TRRighe->First(); !TRRighe->Eof(); TRRighe->Next())
-        ImprontaRigo(hash, TRRighe);
+    ImprontaRighe(hash, chiave);
     return hash.result();
 }
 

@@ -303,11 +303,14 @@ public:
 protected:
     // Builds the pages: the document (head and rows), the totals.
     void ImpostaFinestra();
-    // The stored head and rows as read (the fingerprint ControllaAltriUtenti compares); the
-    // rows through TRRighe, as CaricaDocumento reads them.
+    // The stored head and rows (the fingerprint CaricaDocumento takes and ControllaAltriUtenti
+    // compares).
     QByteArray ImprontaArchivio(qint64 chiave) const;
     // The stored head, less CampiTestaEsterni, into a fingerprint.
     void ImprontaTesta(QCryptographicHash &hash, qint64 chiave) const;
+    // The stored rows, every column of each, into a fingerprint: in one statement, no row read
+    // into a dataset.
+    void ImprontaRighe(QCryptographicHash &hash, qint64 chiave) const;
     // Fills the totals parameters from the head being edited.
     void PreparaParametriTotali(TDataSet *testa, TDataSet *righe, TDataSet *totaliTesta, TDataSet *tabTotali);
     // A save passes over the rows many times: salva runs with SalvataggioInCorso() true, which

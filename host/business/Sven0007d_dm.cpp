@@ -212,6 +212,7 @@ void TfSVen0007d_DM::InternalGenerazioneFatture()
     }
     numerazione.dismiss();
     ChiudiNumerazione();
+    FineBolle();
     qSelBolle->Close();
     qRigheBolla->Close();
     SegnaRigheBolle();
@@ -302,6 +303,7 @@ void TfSVen0007d_DM::ApriSelezione()
     qSelBolle->SQL = sql;
     ParametriSelezione(qSelBolle);
     qSelBolle->Open();
+    campiSommaTestaLetti_ = false;
 }
 
 QString TfSVen0007d_DM::ChiaveRaggruppamento() const
@@ -405,21 +407,25 @@ bool TfSVen0007d_DM::AggiornaTestaFattura()
     TDataSet *t = tFattureT;
     if (!t->Locate(QStringLiteral("KFattCliT"), KFatturaCorrente))
         throw Exception(DocumentoCorrente + QStringLiteral(": fattura non trovata"));
-    // a note that adds nothing to the expenses, packages, weights and volume leaves the head as it is
-    QList<std::pair<TField *, TField *>> somme;
-    bool cambia = false;
-    for (const char *campo : kTestaSomme) {
-        TField *da = qSelBolle->FindField(QLatin1String(campo));
-        TField *a = t->FindField(QLatin1String(campo));
-        if (!da || !a)
-            continue;
-        somme.append(std::make_pair(a, da));
-        cambia = cambia || da->AsFloat() != 0 || a->IsNull();
+    // the columns paired once per run (both datasets stay open through it)
+    if (!campiSommaTestaLetti_) {
+        campiSommaTesta_.clear();
+        for (const char *campo : kTestaSomme) {
+            TField *da = qSelBolle->FindField(QLatin1String(campo));
+            TField *a = t->FindField(QLatin1String(campo));
+            if (da && a)
+                campiSommaTesta_.append(std::make_pair(a, da));
+        }
+        campiSommaTestaLetti_ = true;
     }
+    // a note that adds nothing to the expenses, packages, weights and volume leaves the head as it is
+    bool cambia = false;
+    for (const auto &[a, da] : std::as_const(campiSommaTesta_))
+        cambia = cambia || da->AsFloat() != 0 || a->IsNull();
     if (!cambia)
         return true;
     t->Edit();
-    for (const auto &[a, da] : std::as_const(somme))
+    for (const auto &[a, da] : std::as_const(campiSommaTesta_))
         a->SetAsFloat(a->AsFloat() + da->AsFloat());
     t->Post();
     return true;
@@ -569,6 +575,10 @@ bool TfSVen0007d_DM::ProssimoRigoBolla()
 }
 
 void TfSVen0007d_DM::GeneraRigheIntestazione()
+{
+}
+
+void TfSVen0007d_DM::FineBolle()
 {
 }
 

@@ -82,6 +82,8 @@ public:
     virtual bool AggiornaTestaFattura();
     // At the start of a run.
     virtual void XInitGenerazione();
+    // After the run's last delivery note, before the notes are marked and the totals computed.
+    virtual void FineBolle();
     // An amount of an invoice row by mode (Funzioni::CalcoloValoriRigo's modes 1 to 6).
     virtual double InternalCalcoloValori(Funzioni::TKRigoDoc &Rigo, int Modo);
     // The heading rows of a delivery note: the stand-in writes none.
@@ -198,6 +200,8 @@ private:
     QList<std::pair<TField *, TField *>> campiCopia_; // invoice-row column <- delivery-note row column
     QList<std::pair<TField *, TField *>> campiSomma_; // invoice-row column += note row column, rows joined
     QList<TField *> campiRaggruppamento_;             // the note row's grouping columns
+    QList<std::pair<TField *, TField *>> campiSommaTesta_; // invoice head column += note head column
+    bool campiSommaTestaLetti_ = false;
     QHash<int, int> classiTipoRigo_;                  // row type -> its class (-1: not in the table)
     // the invoice row and head fields of the row record, found once per run (the tables stay
     // open through it)

@@ -181,6 +181,92 @@ TEST_F(Magazzino, StockOfManyRowsIsSeenInTheSaveAndGoesWithItsRollback)
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 3);
 }
 
+// The stored movements are read at the first one looked for: after new rows of the same save
+// were booked, and with the stock of an article no row names any more.
+TEST_F(Magazzino, NewRowBookedBeforeTheStoredRowsChangedInTheSameSave)
+{
+    Esegui("INSERT INTO EsistenzeMagazzino (Esercizio, IdMagazzino, IdProdotto, QuantitaCar, QuantitaSca, Esistenza, "
+           "ValoreCar, ValoreSca) VALUES (2026, 1, 'A1', 20, 0, 20, 200, 0), (2026, 2, 'B1', 9, 0, 9, 90, 0)");
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 5, 10.0);
+    Rigo(2, QStringLiteral("B1"), 2, 4.0);
+    ASSERT_TRUE(GeneraTutte(2)) << ui->LastText().toStdString();
+    const int chiave = Conta(QStringLiteral("SELECT KMovMag FROM MovMagazzino WHERE KRigoDoc = 1"));
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), 15);
+    EXPECT_DOUBLE_EQ(Esistenza("B1"), -2);
+
+    // a new row first, then row 1 changed to another article, row 2 deleted
+    Rigo(3, QStringLiteral("A1"), 1, 10.0, 0, 2);
+    righe->Edit();
+    righe->FieldByName(QStringLiteral("NumOrdine"))->SetAsInteger(0);
+    righe->Post();
+    ASSERT_TRUE(righe->Locate(QStringLiteral("KBolleCliR"), 1));
+    righe->Edit();
+    righe->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(QStringLiteral("B1"));
+    righe->Post();
+    TDMIBMag *mag = TDMIBMag::Crea();
+    {
+        TXTransaction transazione(*db);
+        QList<int> ordine;
+        for (righe->First(); !righe->Eof(); righe->Next()) {
+            const int rigo = righe->FieldByName(QStringLiteral("KBolleCliR"))->AsInteger();
+            ordine << rigo;
+            ASSERT_TRUE(mag->GeneraMovimentoMagazzino(rigo == 3 ? 2 : (rigo == 1 ? 1 : 3), 0, QStringLiteral("VEN"),
+                                                      QString(), false, testa.get(), righe.get(), nullptr, nullptr,
+                                                      nullptr, nullptr, nullptr, nullptr))
+                << ui->LastText().toStdString();
+        }
+        EXPECT_EQ(ordine, (QList<int>{3, 1, 2}));
+        transazione.Commit();
+    }
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 2);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT KMovMag FROM MovMagazzino WHERE KRigoDoc = 1")), chiave) << "rewritten in place";
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino WHERE KRigoDoc = 2")), 0);
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), 20);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "QuantitaSca"), 0);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "ValoreSca"), 0);
+    EXPECT_DOUBLE_EQ(Esistenza("B1"), -5);
+    EXPECT_DOUBLE_EQ(Esistenza("B1", 1, "ValoreSca"), 50);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 2), -1);
+    EXPECT_DOUBLE_EQ(Esistenza("B1", 2), 9);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM EsistenzeMagazzino")), 4);
+    EXPECT_TRUE(ui->Messages().isEmpty());
+}
+
+// The stock a save's rows book, read before them by warehouse and article lists: the stored
+// rows of the other pairs come along and stay as they are.
+TEST_F(Magazzino, StockReadBeforeTheRowsLeavesTheOtherPairsAsStored)
+{
+    Esegui("INSERT INTO EsistenzeMagazzino (Esercizio, IdMagazzino, IdProdotto, QuantitaCar, QuantitaSca, Esistenza, "
+           "ValoreCar, ValoreSca) VALUES (2026, 1, 'A1', 20, 0, 20, 200, 0), (2026, 1, 'B1', 9, 0, 9, 90, 0), "
+           "(2026, 2, 'A1', 4, 0, 4, 40, 0)");
+    Bolla(QStringLiteral("DDT"), 2);
+    Rigo(1, QStringLiteral("A1"), 5, 10.0);
+    Rigo(2, QStringLiteral("B1"), 2, 4.0, 0, 2);
+    Rigo(3, QStringLiteral("A1"), 1, 10.0);
+    TDMIBMag *mag = TDMIBMag::Crea();
+    {
+        TXTransaction transazione(*db);
+        mag->LeggiSaldiRighe(testa.get(), righe.get(), nullptr);
+        // stored meanwhile by another statement of the save: read again, not taken as read
+        Esegui("UPDATE EsistenzeMagazzino SET Esistenza = 21, QuantitaCar = 21 WHERE IdMagazzino = 1 AND IdProdotto = 'A1'");
+        for (righe->First(); !righe->Eof(); righe->Next())
+            ASSERT_TRUE(mag->GeneraMovimentoMagazzino(2, 0, QStringLiteral("VEN"), QString(), false, testa.get(),
+                                                      righe.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr))
+                << ui->LastText().toStdString();
+        transazione.Commit();
+    }
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), 15);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "QuantitaCar"), 21);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "QuantitaSca"), 6);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "ValoreSca"), 60);
+    EXPECT_DOUBLE_EQ(Esistenza("B1", 2), -2);
+    EXPECT_DOUBLE_EQ(Esistenza("B1"), 9);
+    EXPECT_DOUBLE_EQ(Esistenza("B1", 1, "QuantitaSca"), 0);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 2), 4);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM EsistenzeMagazzino")), 4);
+}
+
 TEST_F(Magazzino, TransferBooksACounterMovementOnTheArrivalWarehouse)
 {
     Bolla(QStringLiteral("DTR"), 2);

@@ -300,3 +300,58 @@ TEST_F(Documenti, BollaRilettaDopoIlSalvataggioComeInArchivio)
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Prezzo FROM BolleCliRighe WHERE IdProdotto = 'C1'")).toDouble(), 7);
     script.AllowUnusedAnswers();
 }
+
+// Another user's change of any kind between the read and the deletion refuses it and leaves
+// the document and its stock as they were: a number changed past its fifteenth digit, a row
+// added, a row removed, a head value changed.
+class CancellazioneDopoModificaAltrui : public Documenti, public ::testing::WithParamInterface<const char *> {};
+
+TEST_P(CancellazioneDopoModificaAltrui, Rifiutata)
+{
+    const qint64 k = NuovaBolla();
+    ASSERT_GT(k, 0);
+    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_TRUE(f);
+    const qint64 righe = Valore(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT = ?"), {k}).toLongLong();
+    {
+        TXDatabase altro(QStringLiteral("AltroUtente"), company.Db().Url());
+        TXTransaction transazione(altro);
+        altro.ExecSQL(QLatin1String(GetParam()), {k});
+        transazione.Commit();
+    }
+    const qint64 attese = Valore(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT = ?"), {k}).toLongLong();
+    const double esistenza = Esistenza(QStringLiteral("C1"));
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    Premi(f, nbDelete);
+    EXPECT_FALSE(f->SalvataggioRiuscito);
+    EXPECT_EQ(script.Count(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                                          "chiudere e riaprire il documento per vedere i dati attuali.")),
+              1);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT = ?"), {k}).toLongLong(), attese);
+    EXPECT_NE(righe, 0);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1")), esistenza);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -10);
+    EXPECT_FALSE(company.Database().InTransaction());
+
+    // read again, the document is deleted with its stock
+    f->Close();
+    kv8test::ProcessEvents();
+    auto *riletta = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_TRUE(riletta);
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    Premi(riletta, nbDelete);
+    EXPECT_TRUE(riletta->SalvataggioRiuscito);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), 0);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), 0);
+    script.AllowUnusedAnswers();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documenti, CancellazioneDopoModificaAltrui,
+    ::testing::Values("UPDATE BolleCliRighe SET Prezzo = 3.0000000000000004 WHERE IdProdotto = 'C1' AND KBolleCliT = ?",
+                      "INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, Quantita) "
+                      "SELECT MAX(KBolleCliR) + 1000, ?, 99, 2, '', 0 FROM BolleCliRighe",
+                      "DELETE FROM BolleCliRighe WHERE IdProdotto = 'C1' AND KBolleCliT = ?",
+                      "UPDATE BolleCliTeste SET Cambio = 2 WHERE KBolleCliT = ?"));

@@ -334,3 +334,41 @@ TEST_F(DdtClienti, TotalsPageBuildsTheSummaryAndRecalculatesPackages)
     EXPECT_FALSE(f->UT_LMQ_FlCalcoloTotaliDuSa);
     script.AllowUnusedAnswers();
 }
+
+TEST_F(DdtClienti, RowsKeepTheirOwnMeasureTypesThroughTheSaveAndFollowTheArticleAfterIt)
+{
+    const auto rileggiArticoli = [] {
+        if (TDMIBase::Crea()->lkArticoli->Active())
+            TDMIBase::Crea()->lkArticoli->Refresh();
+    };
+    const auto misure = [](TFSVen0001f_p *f) {
+        QStringList tipi;
+        for (f->TRighe->First(); !f->TRighe->Eof(); f->TRighe->Next())
+            tipi << f->TRighe->FieldByName(QStringLiteral("IdProdotto"))->AsString() + QLatin1Char('/') +
+                        f->TRighe->FieldByName(QStringLiteral("_FlTipoMisure"))->AsString();
+        return tipi;
+    };
+    auto *f = NotaTreRighe();
+    ASSERT_TRUE(f);
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    f->Close();
+    kv8test::ProcessEvents();
+    // the stored rows keep their quantities; the articles now differ in their measure types
+    Esegui("UPDATE Articoli SET FlTipoMisure = 2 WHERE IdProdotto = 'V12'");
+    Esegui("UPDATE Articoli SET FlTipoMisure = 3 WHERE IdProdotto = 'V06'");
+    rileggiArticoli();
+    f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C;%1").arg(Chiave()));
+    ASSERT_TRUE(f);
+    Premi(f, nbEdit);
+    script.No(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(misure(f), (QStringList{"V12/2", "V06/3", "V12/2"})) << "each row its own article's type";
+    // what the save looked up once is not kept past it
+    Esegui("UPDATE Articoli SET FlTipoMisure = 1 WHERE IdProdotto = 'V06'");
+    rileggiArticoli();
+    EXPECT_EQ(misure(f), (QStringList{"V12/2", "V06/1", "V12/2"}));
+}

@@ -231,6 +231,69 @@ TEST_F(GenerazioneModulo, RowsAreValuedByFlatPricePackagePriceLitresDiscountsAnd
               attesi);
 }
 
+TEST_F(GenerazioneModulo, TheSixAmountsOfARowTakeRowHeadAndPaymentDiscountsInTurn)
+{
+    Esegui("UPDATE BolleCliRighe SET FlGenFattura = 1");
+    Bolla(611, 11, "C3", 0, 0);
+    Esegui("UPDATE BolleCliTeste SET Sconto1 = 10, ScontoPagamento = 2 WHERE KBolleCliT = 611");
+    Rigo(611, 1, "V06", 1, 10, 10, 0, 5); // 100.00, 95.00 net of the row's 5%, then 10% and 2%
+    Rigo(611, 2, "V12", 2, 12, 4, 0);     // per litre: 24 x 4.00 x 0.75, no row discount
+    const QString sql = QStringLiteral("SELECT NumOrdine / 1024, ImportoLordo, ImportoNetto, ImportoNN, ControvaloreL, "
+                                       "ControvaloreN, ControvaloreNN FROM %1 ORDER BY NumOrdine");
+    const QStringList attesi{"1/100/95/83.79/100/95/83.79", "2/72/72/63.5/72/72/63.5"};
+    ASSERT_TRUE(Genera(1));
+    EXPECT_EQ(Locale(sql.arg(QStringLiteral("t_FattureCliR"))), attesi);
+    ASSERT_TRUE(Genera(0));
+    EXPECT_EQ(Elenco(sql.arg(QStringLiteral("FattureCliRighe"))), attesi);
+}
+
+// Litres added note by note in the run's order, whichever invoice comes next: the same double
+// the heads had when each note was added on its own.
+TEST_F(GenerazioneModulo, EachInvoiceCarriesTheLitresOfItsOwnNotesAddedInTheirOrder)
+{
+    Esegui("UPDATE Clienti SET FlRaggFattura = 1 WHERE IdConto = 'C3'");
+    Bolla(504, 4, "C1", 0.1, 0);
+    Rigo(504, 1, "V06", 1, 6, 10, 1);
+    Bolla(505, 5, "C2", 0.2, 0);
+    Rigo(505, 1, "V06", 1, 6, 10, 1);
+    for (int n = 6; n <= 8; ++n) {
+        Bolla(500 + n, n, "C3", 0.1 * (n - 5), 0);
+        Rigo(500 + n, 1, "V06", 1, 6, 10, 1);
+    }
+    const double terza = 0.1 * 3; // as the note stores it
+    const QList<double> perCliente{(18 + 4.5) + 0.1, 9 + 0.2, (0.1 + 0.2) + terza};
+    const auto litri = [this](bool locale, const QString &ordine) {
+        const QString sql = QStringLiteral("SELECT UT_LMQ_TotLit FROM %1 ORDER BY %2")
+                                .arg(locale ? QStringLiteral("t_FattureCliT") : QStringLiteral("FattureCliTeste"), ordine);
+        QList<double> valori;
+        for (const QString &v : locale ? Locale(sql) : Elenco(sql))
+            valori << v.toDouble();
+        return valori;
+    };
+    ASSERT_TRUE(Genera(1));
+    EXPECT_EQ(litri(true, QStringLiteral("IdCliente")), perCliente);
+    // one invoice per note: each its own note's litres
+    ASSERT_TRUE(Genera(1, 1));
+    EXPECT_EQ(litri(true, QStringLiteral("IdCliente, Numero")), (QList<double>{18, 4.5, 0.1, 9, 0.2, 0.1, 0.2, terza}));
+    ASSERT_TRUE(Genera(0));
+    EXPECT_EQ(litri(false, QStringLiteral("IdCliente")), perCliente);
+}
+
+// One invoice per note: a customer's notes in a row make as many summaries, never merged
+// across invoices, each opening at the card as the invoices before it left it.
+TEST_F(GenerazioneModulo, SummariesOfConsecutiveInvoicesOfOneCustomerStayApart)
+{
+    const QString sql = QStringLiteral("SELECT T.Numero, S.IdImballo, S.QtaCar, S.QtaRes, S.Prezzo, S.ValoreCar, S.ValoreRes, "
+                                       "S.EsistenzaAtt, S.EsistenzaF FROM %1 S JOIN %2 T ON T.KFattCliT = S.KFattCliT "
+                                       "ORDER BY T.Numero, S.IdImballo");
+    const QStringList attesi{"1/BOT/24/0/0.1/2.4/0/0/0", "1/CAS/5/2/2/10/4/6/5", "2/CAS/1/3/2.5/2.5/7.5/9/8",
+                             "3/CAS/2/0/2/4/0/0/0"};
+    ASSERT_TRUE(Genera(1, 1));
+    EXPECT_EQ(Locale(sql.arg(QStringLiteral("LUMO_t_CauzDocFatt"), QStringLiteral("t_FattureCliT"))), attesi);
+    ASSERT_TRUE(Genera(0, 1));
+    EXPECT_EQ(Elenco(sql.arg(QStringLiteral("LUMO_CauzDocFatt"), QStringLiteral("FattureCliTeste"))), attesi);
+}
+
 TEST_F(GenerazioneModulo, ANegativePackagingChargeIsZeroedOrCreditedAsTheCausalSays)
 {
     Esegui("UPDATE BolleCliRighe SET FlGenFattura = 1");

@@ -145,6 +145,25 @@ TEST_F(RegistroContrassegni, LinesNumberedByDateThenMovementAndTheStampTypeMatch
     EXPECT_TRUE(Righe().isEmpty());
 }
 
+TEST_F(RegistroContrassegni, EveryCodeOfTheTypeEvenOutsideTheStampTableAndNoWildcardTypes)
+{
+    Articolo(QStringLiteral("VINO9"), QStringLiteral("A9"), 1); // a code the stamp table lacks
+    Articolo(QStringLiteral("VINOC"), QStringLiteral("AB'1"), 1);
+    Movimento(1, Giorno(4, 2), 1, QStringLiteral("CAR"), QStringLiteral("VINO9"), 5);
+    Movimento(2, Giorno(4, 3), 1, QStringLiteral("CAR"), QStringLiteral("VINOC"), 7);
+    Movimento(3, Giorno(4, 4), 1, QStringLiteral("CAR"), QStringLiteral("VINOB"), 9);
+
+    Esegui(QStringLiteral("A"), 1, QDate(2026, 4, 1), QDate(2026, 4, 30), false);
+    EXPECT_EQ(Righe(), (QStringList{"1/VINO9/5/-", "2/VINOC/7/-"}));
+    EXPECT_EQ(Totali(), (QStringList{"A9/-/5/0/5/-", "AB'1/-/7/0/7/-"}));
+
+    // a type that is a pattern character matches only codes starting with it
+    for (const QString &tipo : {QStringLiteral("%"), QStringLiteral("_")}) {
+        Esegui(tipo, 1, QDate(2026, 4, 1), QDate(2026, 4, 30), false);
+        EXPECT_TRUE(Righe().isEmpty()) << qPrintable(tipo);
+    }
+}
+
 TEST_F(RegistroContrassegni, StoredStockOpensTheTotalsAndIsRewrittenWithTheBottledColumn)
 {
     Stock(QStringLiteral("A01"), 1, 1000, 200);
