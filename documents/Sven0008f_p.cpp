@@ -445,8 +445,7 @@ void TFSVen0008f_p::SalvaDocumento()
         TTLUMO_CauzDoc->DisableControls();
         const auto riattiva = qScopeGuard([this] { TTLUMO_CauzDoc->EnableControls(); });
         // the articles' measure types looked up once each while the save passes over the rows
-        RigheDoc.RicordaMisure(true);
-        const auto dimentica = qScopeGuard([this] { RigheDoc.RicordaMisure(false); });
+        const auto misure = RigheDoc.RicordandoMisure();
         SalvaDocumentoConPassi({[this] {
                                     // a summary build that failed has shown its text
                                     UT_LMQ_PostaCastelletto();
