@@ -29,6 +29,7 @@
 #include <QSet>
 
 #include <array>
+#include <utility>
 
 using Funzioni::CompDec;
 using Funzioni::KRound;
@@ -72,29 +73,50 @@ QString Segni(const Insieme &insieme, QVariantList &valori)
     return segni.join(QStringLiteral(", "));
 }
 
-// A field by name, or nullptr. The generator reads and sets the same columns of the same
-// datasets row after row: the answer found once (a missing field too) stands while the
-// dataset's names stay as they were.
-TField *Campo(const TDataSet *ds, const char *nome)
+// Fields found by name, by dataset and name in pairs of places: the one found last first, the
+// other kept (two names meeting on one place do not drive each other out row after row).
+struct PostoCampo {
+    const TDataSet *ds = nullptr;
+    const char *nome = nullptr;
+    quint64 serie = 0;
+    TField *campo = nullptr;
+};
+std::array<PostoCampo, 4096> postiCampi;
+
+bool PostoDi(const PostoCampo &posto, const TDataSet *ds, const char *nome, quint64 serie)
 {
-    struct Posto {
-        const TDataSet *ds = nullptr;
-        const char *nome = nullptr;
-        quint64 serie = 0;
-        TField *campo = nullptr;
-    };
-    static std::array<Posto, 4096> posti;
-    const auto chiave = (reinterpret_cast<quintptr>(ds) >> 4) * 31 + (reinterpret_cast<quintptr>(nome) >> 1);
-    Posto &posto = posti[(chiave ^ (chiave >> 12)) % posti.size()];
-    const quint64 serie = ds->NamesSerial();
-    if (posto.ds == ds && posto.nome == nome && posto.serie == serie)
-        return posto.campo;
+    return posto.ds == ds && posto.nome == nome && posto.serie == serie;
+}
+
+// Campo past the first place of the pair i.
+[[gnu::noinline]] TField *CercaCampo(const TDataSet *ds, const char *nome, std::size_t i, quint64 serie)
+{
+    PostoCampo &primo = postiCampi[i];
+    PostoCampo &secondo = postiCampi[i + 1];
+    if (PostoDi(secondo, ds, nome, serie)) {
+        std::swap(primo, secondo);
+        return primo.campo;
+    }
     TField *f = ds->FindField(QLatin1String(nome));
-    posto = {ds, nome, serie, f};
+    secondo = primo;
+    primo = {ds, nome, serie, f};
     return f;
 }
 
-TField *F(const TDataSet *ds, const char *campo)
+// A field by name, or nullptr. The generator reads and sets the same columns of the same
+// datasets row after row: the answer found once (a missing field too) stands while the
+// dataset's names stay as they were.
+inline TField *Campo(const TDataSet *ds, const char *nome)
+{
+    const quint64 chiave = quint64(reinterpret_cast<quintptr>(ds)) * 0x9E3779B97F4A7C15ULL
+        ^ quint64(reinterpret_cast<quintptr>(nome)) * 0xC2B2AE3D27D4EB4FULL;
+    const std::size_t i = std::size_t(chiave >> 52) & ~std::size_t(1);
+    const quint64 serie = ds->NamesSerial();
+    const PostoCampo &primo = postiCampi[i];
+    return PostoDi(primo, ds, nome, serie) ? primo.campo : CercaCampo(ds, nome, i, serie);
+}
+
+inline TField *F(const TDataSet *ds, const char *campo)
 {
     if (TField *f = Campo(ds, campo))
         return f;
@@ -173,6 +195,17 @@ void Esegui(bool riuscito, const QString &messaggio)
 class TDMIBMag::TLetture : public TXTransactionListener {
 public:
     QHash<QString, std::optional<TArticoloMag>> Articoli;
+    // the article asked last (a row asks for its own several times)
+    bool ConUltimo = false;
+    QString UltimoCodice;
+    std::optional<TArticoloMag> Ultimo;
+    const std::optional<TArticoloMag> &Ricorda(const QString &codice, const std::optional<TArticoloMag> &articolo)
+    {
+        ConUltimo = true;
+        UltimoCodice = codice;
+        Ultimo = articolo;
+        return Ultimo;
+    }
     QHash<QString, std::optional<TCausaleMag>> Causali;
     QHash<QPair<QPair<int, int>, QString>, std::optional<QString>> Collegamenti; // by kind, row type, causal
     QHash<QPair<int, int>, std::optional<Tipirigo::TRTipoRigo>> TipiRigo;
@@ -189,6 +222,7 @@ public:
     void Svuota()
     {
         Articoli.clear();
+        ConUltimo = false;
         Causali.clear();
         Collegamenti.clear();
         TipiRigo.clear();
@@ -232,15 +266,20 @@ TField *TDMIBMag::CampoDataset(const TDataSet *ds, const char *nome)
 std::optional<TDMIBMag::TArticoloMag> TDMIBMag::LeggiArticolo(const QString &idProdotto)
 {
     TLetture *letture = Letture();
-    if (letture)
+    if (letture) {
+        if (letture->ConUltimo && letture->UltimoCodice == idProdotto)
+            return letture->Ultimo;
         if (const auto it = letture->Articoli.constFind(idProdotto); it != letture->Articoli.cend())
-            return *it;
+            return letture->Ricorda(idProdotto, *it);
+    }
     std::optional<TArticoloMag> articolo;
     TXlkTable *t = TDMIBase::Crea()->lkArticoli;
     if (TDMIBase::Posiziona(t, QStringLiteral("IdProdotto"), {idProdotto}))
         articolo = TArticoloMag{F(t, "FlTipoCarico")->AsInteger(), F(t, "IdUM1")->AsString().trimmed()};
-    if (letture)
+    if (letture) {
         letture->Articoli.insert(idProdotto, articolo);
+        letture->Ricorda(idProdotto, articolo);
+    }
     return articolo;
 }
 
@@ -506,8 +545,7 @@ void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
                                        .arg(CampoChiaveRigo(c.CodTipoDoc), tabella, CampoChiaveTesta(c.CodTipoDoc)),
                                    {c.KTesta});
         while (q.next()) {
-            for (int sub : {0, 1})
-                letto_.ChiaviMovimenti << QVariantList{c.CodTipoDoc, q.value(0).toInt(), sub};
+            letto_.Righe << q.value(0).toInt();
             if (letto_.ConSaldi) {
                 const QString prodotto = q.value(2).toString();
                 AggiungiSaldo(saldi, c.Esercizio, q.value(1).toInt(), prodotto);
@@ -570,7 +608,13 @@ void TDMIBMag::LeggiMovimentiDocumento(TContestoMovimento &c)
     const QString movimentiRighe = QStringLiteral(" FROM %1 WHERE FlTipoDocum = %2 AND KRigoDoc IN (%3)")
                                        .arg(movimenti->TableName(), tipo, righe);
     Funzioni::CheckTabOpen(movimenti);
-    movimenti->ReadAsStored(CampiMovimento, letto_.ChiaviMovimenti,
+    // the keys of the stored rows' movements and counter-movements
+    QList<QVariantList> chiavi;
+    chiavi.reserve(letto_.Righe.size() * 2);
+    for (const int rigo : std::as_const(letto_.Righe))
+        for (int sub : {0, 1})
+            chiavi << QVariantList{c.CodTipoDoc, rigo, sub};
+    movimenti->ReadAsStored(CampiMovimento, chiavi,
                             QStringLiteral("FlTipoDocum = %1 AND KRigoDoc IN (%2)").arg(tipo, righe), {c.KTesta});
 
     // the stock of the movements just read that the rows did not name
@@ -579,7 +623,7 @@ void TDMIBMag::LeggiMovimentiDocumento(TContestoMovimento &c)
         TField *magazzino = F(movimenti, "IdMagazzino1");
         TField *prodotto = F(movimenti, "IdProdotto");
         QList<QVariantList> saldi;
-        for (const QVariantList &chiave : std::as_const(letto_.ChiaviMovimenti))
+        for (const QVariantList &chiave : std::as_const(chiavi))
             if (movimenti->Locate(CampiMovimento, chiave, loHeldOnly))
                 AggiungiSaldo(saldi, esercizio->AsInteger(), magazzino->AsInteger(), prodotto->AsString());
         if (!saldi.isEmpty()) {
@@ -717,16 +761,23 @@ void TDMIBMag::ApriMovimento(TContestoMovimento &c, int, bool trovato)
 
 double TDMIBMag::QuantitaMovimento(TContestoMovimento &c, double quantita, bool secondaria)
 {
+    const bool converte = c.TipoRigo && c.TipoRigo->FlConvQuantita;
+    return QuantitaMovimento(c, quantita, secondaria, converte ? F(c.Rigo, "IdProdotto")->AsString() : QString(),
+                             converte ? Testo(c.Rigo, "IdUM") : QString(), converte ? Numero(c.Rigo, "FattConvProd") : 0.0);
+}
+
+double TDMIBMag::QuantitaMovimento(TContestoMovimento &c, double quantita, bool secondaria, const QString &prodotto,
+                                   const QString &um, double fattConv)
+{
     double q = quantita;
     if (c.RigoReso && CompDec(q, 0, DecQuantita()) < 0)
         q = -q * c.Causale.FlEsistenza;
     if (c.TipoRigo && c.TipoRigo->FlConvQuantita) {
         double convertita = 0;
-        if (!ConvQuantitaProdotto(F(c.Rigo, "IdProdotto")->AsString(), Testo(c.Rigo, "IdUM"), Numero(c.Rigo, "FattConvProd"),
-                                  q, convertita))
+        if (!ConvQuantitaProdotto(prodotto, um, fattConv, q, convertita))
             throw Exception(QStringLiteral("Impossibile convertire quantità%1.\nCodice articolo: %2\nDocumento: %3-%4-%5 del %6")
                                 .arg(secondaria ? QStringLiteral(" secondaria") : QString(),
-                                     F(c.Rigo, "IdProdotto")->AsString(), QString::number(Intero(c.Testa, "Anno")),
+                                     prodotto, QString::number(Intero(c.Testa, "Anno")),
                                      Testo(c.Testa, "IdCausale"), QString::number(Intero(c.Testa, "Numero")),
                                      Funzioni::DataToStringa(Data(c.Testa, "DataDocumento"))));
         q = convertita;
@@ -808,18 +859,23 @@ void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
     F(m, "IdMagazzino1")->SetAsInteger(magazzino);
     F(m, "IdMagazzino2")->SetAsInteger(c.Causale.ConContromovimento() && tipo != 6 && arrivo != 0 ? arrivo : magazzino);
     F(m, "IdReparto")->SetAsInteger(Intero(r, "IdReparto"));
-    F(m, "IdProdotto")->SetAsString(F(r, "IdProdotto")->AsString());
-    F(m, "FattConvProd")->SetAsFloat(Numero(r, "FattConvProd"));
+    // the row's article, unit, factor and quantity, read once for the movement
+    const QString prodotto = F(r, "IdProdotto")->AsString();
+    const QString um = Testo(r, "IdUM");
+    const double fattConv = Numero(r, "FattConvProd");
+    const double quantitaRigo = Numero(r, "Quantita");
+    F(m, "IdProdotto")->SetAsString(prodotto);
+    F(m, "FattConvProd")->SetAsFloat(fattConv);
 
     // 5. quantities
-    const double quantita = QuantitaMovimento(c, Numero(r, "Quantita"), false);
+    const double quantita = QuantitaMovimento(c, quantitaRigo, false, prodotto, um, fattConv);
     F(m, "Quantita")->SetAsFloat(quantita);
-    F(m, "Quantita2")->SetAsFloat(QuantitaMovimento(c, Numero(r, "Quantita2"), true));
+    F(m, "Quantita2")->SetAsFloat(QuantitaMovimento(c, Numero(r, "Quantita2"), true, prodotto, um, fattConv));
 
     // 6. values
     const bool ivaInclusa = Intero(t, "FlScorporo") == 1;
-    const bool reso = c.RigoReso && CompDec(Numero(r, "Quantita"), 0, DecQuantita()) < 0;
-    double prezzoMov = CalcoloPrezzoMovMagazzino(t, r, Testo(r, "IdUM"), ivaInclusa);
+    const bool reso = c.RigoReso && CompDec(quantitaRigo, 0, DecQuantita()) < 0;
+    double prezzoMov = CalcoloPrezzoMovMagazzino(t, r, um, ivaInclusa);
     double valore = Numero(r, "ControvaloreNN");
     if (ivaInclusa)
         valore = ScorporaIvaRigo(r, valore, DecValore());
@@ -848,13 +904,14 @@ void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
     F(m, "Valore")->SetAsFloat(valore);
     F(m, "ValoreMerce")->SetAsFloat(0);
     F(m, "ValoreSecondari")->SetAsFloat(0);
-    F(m, "IdDivisa")->SetAsString(Testo(t, "IdDivisa"));
+    const QString divisa = Testo(t, "IdDivisa");
+    F(m, "IdDivisa")->SetAsString(divisa);
     F(m, "Cambio")->SetAsFloat(Numero(t, "Cambio"));
     F(m, "DataCambio")->SetValue(Data(t, "DataCambio"));
     F(m, "FlTipoDocum")->SetAsInteger(tipo);
     F(m, "KRigoDoc")->SetAsInteger(c.KRigo);
-    F(m, "IdUmDoc")->SetAsString(Testo(r, "IdUM"));
-    F(m, "QuantitaDoc")->SetAsFloat(Numero(r, "Quantita"));
+    F(m, "IdUmDoc")->SetAsString(um);
+    F(m, "QuantitaDoc")->SetAsFloat(quantitaRigo);
     F(m, "IdOperatore")->SetAsString(gUtente.IdUtente);
     F(m, "FlValutazione")->SetAsInteger(0);
     F(m, "LivelloDB")->SetAsInteger(0);
@@ -863,7 +920,7 @@ void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
     double prezzo = Numero(r, "Prezzo");
     if (ivaInclusa) {
         const Funzioni::TDecimaliDivisa dec =
-            Funzioni::LeggiDecimaliDivisa(TDMIBase::Crea()->lkDivise, Testo(t, "IdDivisa"));
+            Funzioni::LeggiDecimaliDivisa(TDMIBase::Crea()->lkDivise, divisa);
         prezzo = ScorporaIvaRigo(r, prezzo, dec.Prezzo);
     }
     if (c.RigoReso && prezzo < 0)
@@ -1165,21 +1222,24 @@ public:
     }
     ~TSaldiInAttesa() override { Svuota(); }
 
-    // Adds a movement's quantity and value (signed as booked) to the stock row of the key.
-    void Aggiungi(const QVariantList &chiave, bool carico, double quantita, double valore)
+    // Adds a movement's quantity and value (signed as booked) to the stock row of exercise,
+    // warehouse, article and batch (null: a stock row without batch).
+    void Aggiungi(int esercizio, int magazzino, const QString &prodotto, const QString &partita, bool carico,
+                  double quantita, double valore)
     {
-        TXDatabase &db = tabella_->Database();
         if (righe_.empty()) {
+            TXDatabase &db = tabella_->Database();
             Listen(&db);
             db.AddDeferred(this);
         }
-        QString testo;
-        for (const QVariant &v : chiave)
-            testo += v.toString() + u'\x1f';
-        auto it = posti_.constFind(testo);
+        const TChiave chiave(TChiaveSaldo(qMakePair(esercizio, magazzino), prodotto), partita);
+        auto it = posti_.constFind(chiave);
         if (it == posti_.cend()) {
-            it = posti_.insert(testo, righe_.size());
-            righe_.push_back({chiave});
+            it = posti_.insert(chiave, righe_.size());
+            QVariantList valori{esercizio, magazzino, prodotto};
+            if (!partita.isNull())
+                valori << partita;
+            righe_.push_back({valori});
         }
         TRiga &r = righe_[*it];
         (carico ? r.Carico : r.Scarico) = true;
@@ -1266,7 +1326,8 @@ private:
     QString campi_;
     bool partita_;
     std::vector<TRiga> righe_;
-    QHash<QString, std::size_t> posti_;
+    using TChiave = QPair<TChiaveSaldo, QString>;
+    QHash<TChiave, std::size_t> posti_;
 };
 
 bool TDMIBMag::AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const QString &campi, bool partita,
@@ -1276,13 +1337,14 @@ bool TDMIBMag::AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const
         TCausaleMag causale;
         if (!LeggiCausale(F(movimento, "IdCausale")->AsString(), causale) || causale.FlEsistenza == 0)
             return true;
-        QVariantList chiave{F(movimento, "Esercizio")->AsInteger(), F(movimento, "IdMagazzino1")->AsInteger(),
-                            Codice(F(movimento, "IdProdotto")->AsString())};
+        const int esercizio = F(movimento, "Esercizio")->AsInteger();
+        const int magazzino = F(movimento, "IdMagazzino1")->AsInteger();
+        const QString prodotto = Codice(F(movimento, "IdProdotto")->AsString());
+        QString codice;
         if (partita) {
-            const QString codice = F(movimento, "Partita")->AsString();
+            codice = F(movimento, "Partita")->AsString();
             if (codice.trimmed().isEmpty())
                 return true;
-            chiave << codice;
         }
         const int dq = DecQuantita();
         const int dv = DecValore();
@@ -1296,9 +1358,12 @@ bool TDMIBMag::AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const
             std::unique_ptr<TSaldiInAttesa> &attesa = propria == tEsistenze ? esistenzeInAttesa_ : partiteInAttesa_;
             if (!attesa)
                 attesa = std::make_unique<TSaldiInAttesa>(propria, campi, partita);
-            attesa->Aggiungi(chiave, carico, q, partita ? 0.0 : v);
+            attesa->Aggiungi(esercizio, magazzino, prodotto, codice, carico, q, partita ? 0.0 : v);
             return true;
         }
+        QVariantList chiave{esercizio, magazzino, prodotto};
+        if (partita)
+            chiave << codice;
         Funzioni::CheckTabOpen(tabella);
         if (TrovaSaldo(tabella, campi, chiave)) {
             tabella->Edit();

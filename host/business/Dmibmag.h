@@ -219,6 +219,9 @@ protected:
     // A quantity of the row signed as the movements take it (returns) and converted to the
     // article's unit when the row type asks for it; throws the conversion message.
     double QuantitaMovimento(TContestoMovimento &c, double quantita, bool secondaria);
+    // The same with the row's article, unit and factor already read.
+    double QuantitaMovimento(TContestoMovimento &c, double quantita, bool secondaria, const QString &prodotto,
+                             const QString &um, double fattConv);
     // The context of one call from the generator's arguments: an unchanged row taken as
     // modified, the module's own datasets where an argument is null.
     TContestoMovimento ContestoMovimento(int statoRigo, int codTipoDoc, const QString &idCausale, const QString &idCosto,
@@ -274,7 +277,7 @@ private:
         quint64 Transazione = 0;
         bool ConSaldi = false;        // its stock is read (Esistenze a client table, stock booked)
         QSet<TChiaveSaldo> Saldi;     // the stock rows read
-        QList<QVariantList> ChiaviMovimenti; // the keys of its stored rows' movements
+        QList<int> Righe;             // the keys of its stored rows
         bool MovimentiLetti = false;  // LeggiMovimentiDocumento done
         bool ConLottiNoti = false; // MovimentiConLotti holds every one of them
         QSet<int> MovimentiConLotti;

@@ -416,77 +416,68 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
 
 void TFDocumento::ImprontaTesta(QCryptographicHash &hash, qint64 chiave) const
 {
-    const QStringList esclusi = CampiTestaEsterni();
-    QSqlQuery q = Azienda().OpenQuery(
-        QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(tipo_.TabellaTeste, tipo_.ChiaveTesta), {chiave});
-    while (q.next()) {
-        const QSqlRecord r = q.record();
-        for (int i = 0; i < r.count(); ++i)
-            if (!esclusi.contains(r.fieldName(i), Qt::CaseInsensitive))
-                hash.addData(r.value(i).toString().toUtf8() + '\x1f');
-        hash.addData("\x1e");
-    }
-}
-
-void TFDocumento::ImprontaRighe(QCryptographicHash &hash, qint64 chiave) const
-{
-    // every column of each row as stored, in key order: on PostgreSQL the row's text (numbers
-    // as they read back), on SQLite each value as the engine holds it
+    // on PostgreSQL the rows' text in key order, hashed by the server, as the last column (no
+    // head, no rows: the load and the check refuse such a document before comparing)
     TXDatabase &db = Azienda();
-    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT %1 FROM %2 r_ WHERE r_.%3 = ? ORDER BY r_.%4")
-                                   .arg(db.IsPostgres() ? QStringLiteral("CAST(r_ AS text)") : QStringLiteral("r_.*"),
-                                        tipo_.TabellaRighe, tipo_.ChiaveTesta, tipo_.ChiaveRigo),
+    const QString righe = db.IsPostgres() ? QStringLiteral(", (SELECT md5(string_agg(CAST(r_ AS text), ',' ORDER BY r_.%1)) "
+                                                           "FROM %2 r_ WHERE r_.%3 = t_.%3)")
+                                                .arg(tipo_.ChiaveRigo, tipo_.TabellaRighe, tipo_.ChiaveTesta)
+                                          : QString();
+    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT t_.*%1 FROM %2 t_ WHERE t_.%3 = ?").arg(righe, tipo_.TabellaTeste, tipo_.ChiaveTesta),
                                {chiave});
-    // each value as its kind (one byte) and its binary form; texts with their length
-    QVarLengthArray<char, 4096> dati;
-    const auto aggiungi = [&dati](const auto &valore) {
-        dati.append(reinterpret_cast<const char *>(&valore), sizeof valore);
-    };
-    const auto riga = [&](QVector<QVariant> &valori) {
-        dati.clear();
-        for (const QVariant &v : std::as_const(valori)) {
-            const int tipo = v.isNull() ? QMetaType::UnknownType : v.typeId();
-            dati.append(char(tipo));
-            if (tipo == QMetaType::Double) {
-                aggiungi(*static_cast<const double *>(v.constData()));
-            } else if (tipo == QMetaType::LongLong) {
-                aggiungi(*static_cast<const qlonglong *>(v.constData()));
-            } else if (tipo == QMetaType::QString) {
-                const QString &testo = *static_cast<const QString *>(v.constData());
-                aggiungi(qint32(testo.size()));
-                dati.append(reinterpret_cast<const char *>(testo.constData()), testo.size() * qsizetype(sizeof(QChar)));
-            } else if (tipo != QMetaType::UnknownType) {
-                const QByteArray testo = tipo == QMetaType::QByteArray ? v.toByteArray() : v.toString().toUtf8();
-                aggiungi(qint32(testo.size()));
-                dati.append(testo.constData(), testo.size());
-            }
-        }
-        hash.addData(QByteArrayView(dati.constData(), dati.size()));
-    };
     if (!q.next()) {
         db.CheckReadEnd(q, q.lastQuery());
         return;
     }
-    QVector<QVariant> valori(q.record().count());
-    const auto leggi = [&] {
-        for (qsizetype i = 0; i < valori.size(); ++i)
-            valori[i] = q.value(int(i));
-        riga(valori);
-    };
-    leggi();
-    // on SQLite the rest straight from the engine
-    if (kv8db::LeggiRestoSqlite(q, valori, riga))
+    const QSqlRecord record = q.record();
+    const QStringList esclusi = CampiTestaEsterni();
+    QVarLengthArray<int, 256> colonne;
+    for (int i = 0; i < record.count(); ++i)
+        if (esclusi.isEmpty() || !esclusi.contains(record.fieldName(i), Qt::CaseInsensitive))
+            colonne.append(i);
+    kv8db::ValoriBinari dati;
+    do {
+        dati.clear();
+        for (const int i : std::as_const(colonne))
+            kv8db::AccodaBinario(dati, q.value(i));
+        hash.addData(QByteArrayView(dati.constData(), dati.size()));
+    } while (q.next());
+    db.CheckReadEnd(q, q.lastQuery());
+}
+
+void TFDocumento::ImprontaRighe(QCryptographicHash &hash, qint64 chiave) const
+{
+    // every column of each row as the engine holds it, in key order
+    TXDatabase &db = Azienda();
+    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT r_.* FROM %1 r_ WHERE r_.%2 = ? ORDER BY r_.%3")
+                                   .arg(tipo_.TabellaRighe, tipo_.ChiaveTesta, tipo_.ChiaveRigo),
+                               {chiave});
+    const auto riga = [&hash](QByteArrayView dati) { hash.addData(dati); };
+    if (!q.next()) {
+        db.CheckReadEnd(q, q.lastQuery());
         return;
-    while (q.next())
-        leggi();
+    }
+    if (kv8db::LeggiBinarioSqlite(q, riga))
+        return;
+    // the driver's values otherwise, in the same form
+    const int colonne = q.record().count();
+    kv8db::ValoriBinari dati;
+    do {
+        dati.clear();
+        for (int i = 0; i < colonne; ++i)
+            kv8db::AccodaBinario(dati, q.value(i));
+        riga(QByteArrayView(dati.constData(), dati.size()));
+    } while (q.next());
     db.CheckReadEnd(q, q.lastQuery());
 }
 
 QByteArray TFDocumento::ImprontaArchivio(qint64 chiave) const
 {
-    QCryptographicHash hash(QCryptographicHash::Sha1);
+    // Blake2b: a cryptographic hash at less than half the work of Sha1 for each byte
+    QCryptographicHash hash(QCryptographicHash::Blake2b_160);
     ImprontaTesta(hash, chiave);
-    ImprontaRighe(hash, chiave);
+    if (!Azienda().IsPostgres())
+        ImprontaRighe(hash, chiave);
     return hash.result();
 }
 

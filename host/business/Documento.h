@@ -306,10 +306,11 @@ protected:
     // The stored head and rows (the fingerprint CaricaDocumento takes and ControllaAltriUtenti
     // compares).
     QByteArray ImprontaArchivio(qint64 chiave) const;
-    // The stored head, less CampiTestaEsterni, into a fingerprint.
+    // The stored head, less CampiTestaEsterni, into a fingerprint; on PostgreSQL with the
+    // rows' fingerprint the server works out in the same statement.
     void ImprontaTesta(QCryptographicHash &hash, qint64 chiave) const;
-    // The stored rows, every column of each, into a fingerprint: in one statement, no row read
-    // into a dataset.
+    // SQLite: the stored rows, every column of each, into a fingerprint: in one statement, no
+    // row read into a dataset.
     void ImprontaRighe(QCryptographicHash &hash, qint64 chiave) const;
     // Fills the totals parameters from the head being edited.
     void PreparaParametriTotali(TDataSet *testa, TDataSet *righe, TDataSet *totaliTesta, TDataSet *tabTotali);

@@ -442,11 +442,12 @@ void TDataSet::AddLoadedValues(const QVector<QVariant> &values)
     store_->Load(store_->NewRecord(values));
 }
 
-Record *TDataSet::AddFetchedRecord(QVector<QVariant> &values)
+Record *TDataSet::AddFetchedRecord(QVector<QVariant> &values, bool (*asIs)(const QVariant &, TFieldType))
 {
     values.resize(columns_.size());
     for (int i = 0; i < values.size(); ++i)
-        values[i] = CoerceLoaded(values[i], columns_[i]->type_);
+        if (!asIs || !asIs(std::as_const(values)[i], columns_[i]->type_))
+            values[i] = CoerceLoaded(values[i], columns_[i]->type_);
     Record *r = store_->NewRecord(values);
     const quint64 keep = cur_.rec ? cur_.rec->Id() : 0;
     const quint64 before = store_->Version();

@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <cstring>
 #include <map>
 #include <utility>
 
@@ -338,7 +339,7 @@ int TXTable::FetchRows(const QString &condition, const QVariantList &values)
 {
     QSqlQuery q = Database().OpenQuery(SelectText(condition), values, true);
     std::vector<QVector<QVariant>> fetched;
-    ReadQueryRows(q, Database(), [&](QVector<QVariant> &row) { fetched.push_back(row); });
+    ReadQueryRows(q, Database(), [&](QVector<QVariant> &row) { fetched.push_back(std::move(row)); });
     if (fetched.empty())
         return 0;
     // rows already held (by key) are not read twice
@@ -360,7 +361,7 @@ int TXTable::FetchRows(const QString &condition, const QVariantList &values)
         if (!pendingGone_.empty() && pendingGone_.contains(KeyOfValues(r)))
             continue; // deleted or moved by a row kept for the commit
 
-        const Record *record = AddFetchedRecord(r);
+        const Record *record = AddFetchedRecord(r, &TXSqlDataSet::AlreadyStored); // coerced when read
         if (inTransaction)
             transaction_.read.insert(record->Id());
         ++added;
@@ -528,8 +529,39 @@ void AppendCheck(const TField *f, const QVariant &old, QStringList &where, QVari
     }
 }
 
+// Whether two values are surely the same: of one type, with equal contents (false: not told).
+// Date-times as instants only for a date column (elsewhere their text is compared).
+bool SameContents(const QVariant &a, const QVariant &b, bool dates)
+{
+    // read from the variants' data as held: the checks of QVariant's calls cost more than the values
+    const QVariant::Private &pa = a.data_ptr(), &pb = b.data_ptr();
+    if (pa.packedType != pb.packedType)
+        return false;
+    if (pa.is_null || pb.is_null)
+        return pa.is_null && pb.is_null;
+    const void *x = pa.storage(), *y = pb.storage();
+    switch (pa.typeId()) {
+    case QMetaType::Double:
+        return std::memcmp(x, y, sizeof(double)) == 0;
+    case QMetaType::LongLong:
+        return *static_cast<const qlonglong *>(x) == *static_cast<const qlonglong *>(y);
+    case QMetaType::Int:
+        return *static_cast<const int *>(x) == *static_cast<const int *>(y);
+    case QMetaType::Bool:
+        return *static_cast<const bool *>(x) == *static_cast<const bool *>(y);
+    case QMetaType::QString:
+        return *static_cast<const QString *>(x) == *static_cast<const QString *>(y);
+    case QMetaType::QDateTime:
+        return dates && *static_cast<const QDateTime *>(x) == *static_cast<const QDateTime *>(y);
+    default:
+        return false;
+    }
+}
+
 bool SameValue(const TField *f, const QVariant &a, const QVariant &b)
 {
+    if (SameContents(a, b, f->IsDateTime()))
+        return true;
     if (f->IsDateTime() && a.isNull() != b.isNull())
         return false;
     if (f->DataType() == ftUnknown && a.isNull() != b.isNull())
@@ -721,11 +753,11 @@ bool TXTable::Defer(const Record *oldRecord, QVector<QVariant> &values)
         return true;
     }
     if (oldRecord) {
-        pending_.push_back({PendingKind::Update, ValuesOf(oldRecord), values, {}, {}});
+        pending_.push_back({PendingKind::Update, ValuesOf(oldRecord), values, {}, {}, StoredAsHeld(oldKey)});
         if (oldKey != key)
             pendingGone_.insert(oldKey);
     } else {
-        Pending p{PendingKind::Insert, {}, values, {}, {}};
+        Pending p{PendingKind::Insert, {}, values, {}, {}, false};
         if (!InsertColumns(p.values, p.included, p.params).isEmpty())
             return false; // its key comes from the database
         values = p.values;
@@ -753,11 +785,16 @@ bool TXTable::DeferDelete(const QVector<QVariant> &values)
         }
         return true;
     }
-    pending_.push_back({PendingKind::Delete, values, {}, {}, {}});
+    pending_.push_back({PendingKind::Delete, values, {}, {}, {}, StoredAsHeld(key)});
     pendingGone_.insert(key);
     if (pending_.size() == 1)
         Database().AddDeferred(this);
     return true;
+}
+
+bool TXTable::StoredAsHeld(const QByteArray &key) const
+{
+    return !transaction_.unchanged.empty() && !Database().IsPostgres() && transaction_.unchanged.contains(key);
 }
 
 void TXTable::FlushDeferred()
@@ -769,7 +806,7 @@ void TXTable::FlushDeferred()
     pendingGone_.clear();
     Database().RemoveDeferred(this);
     // deletes, then key changes, then the rest: a key freed by a row kept can be taken by another
-    std::vector<QVector<QVariant>> deletes;
+    std::vector<QVector<QVariant>> deletes, keyDeletes;
     std::vector<Pending> inserts;
     std::vector<std::pair<QVector<QVariant>, QVector<QVariant>>> keyChanges, updates;
     for (Pending &p : rows) {
@@ -778,7 +815,7 @@ void TXTable::FlushDeferred()
             inserts.push_back(std::move(p));
             break;
         case PendingKind::Delete:
-            deletes.push_back(p.original);
+            (p.byKey ? keyDeletes : deletes).push_back(std::move(p.original));
             break;
         case PendingKind::Update:
             (KeyOfValues(p.original) == KeyOfValues(p.values) ? updates : keyChanges)
@@ -789,7 +826,8 @@ void TXTable::FlushDeferred()
         }
     }
     OwnStatements own(writing_);
-    FlushDeletes(deletes);
+    FlushDeletes(deletes, false);
+    FlushDeletes(keyDeletes, true);
     FlushUpdates(keyChanges);
     FlushInserts(inserts);
     FlushUpdates(updates);
@@ -1013,8 +1051,10 @@ void TXTable::FailDeleted(const QVector<QVariant> &row)
         FailRow(EDatabaseError(ConflictMessage(tableName_)), tableName_, KeyText(row));
 }
 
-void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows)
+void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows, bool byKey)
 {
+    if (rows.empty())
+        return;
     TXDatabase &db = Database();
     const auto deleteOne = [&](const QVector<QVariant> &row) {
         QVariantList params;
@@ -1027,7 +1067,7 @@ void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows)
         }
         return n;
     };
-    // the rows as read in v: keys, then the value read of each column checked
+    // the rows as read in v: keys, then the value read of each column checked (none by key)
     const bool pg = db.IsPostgres();
     const QList<TField *> keys = PrimaryKeyFields();
     RowSource source(pg);
@@ -1040,7 +1080,7 @@ void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows)
     }
     for (int i = 0; i < ColumnCount(); ++i) {
         TField *f = Column(i);
-        if (keys.contains(f) || f->DataType() == ftMemo || f->DataType() == ftBlob)
+        if (byKey || keys.contains(f) || f->DataType() == ftMemo || f->DataType() == ftBlob)
             continue;
         checked << i;
         source.Add(TypedMark(f, pg), ArrayMark(f, false));
@@ -1050,6 +1090,9 @@ void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows)
     const QString form = pg ? QStringLiteral("DELETE FROM %1 WHERE EXISTS (SELECT 1 FROM %2 WHERE %3)")
                             : QStringLiteral("DELETE FROM %1 WHERE rowid IN (SELECT %1.rowid FROM %2, %1 WHERE %3)");
     const auto text = [&](qsizetype count) {
+        if (byKey && keys.size() == 1) // one key: a list of its values
+            return QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
+                .arg(tableName_, keys.first()->FieldName(), QStringList(count, QStringLiteral("?")).join(u','));
         return form.arg(tableName_, source.Text(count), where.join(QStringLiteral(" AND ")));
     };
     const qsizetype per = source.RowsPer();
@@ -1277,6 +1320,8 @@ void TXTable::TableWritten()
     if (!writing_) {
         transaction_.unchanged.clear();
         transaction_.absent.clear();
+        for (Pending &p : pending_)
+            p.byKey = false;
     }
 }
 

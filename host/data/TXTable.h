@@ -46,7 +46,8 @@ public:
     // other statement on the connection names the table; a row written twice reaches the
     // database once. A failure then names the table and the row's key and fails the commit.
     // Deletes and key changes are kept too and written first (deletes, then key changes, then
-    // inserts and updates); rows whose key the database gives are written at once.
+    // inserts and updates); rows whose key the database gives are written at once. A deleted
+    // row is found by its key alone when the stored row is surely the one held (StoredAsHeld).
     bool DeferredWrites() const { return deferred_; }
     void SetDeferredWrites(bool on);
     // Writes the rows kept for the commit now.
@@ -169,7 +170,12 @@ private:
     QString DeferredTable() const override { return tableName_; }
     // A row included in the batch of the commit instead of written now; false when it cannot be.
     bool Defer(const Record *oldRecord, QVector<QVariant> &values);
-    void FlushDeletes(const std::vector<QVector<QVariant>> &rows);
+    // Deletes of rows as read; byKey: rows stored as held (StoredAsHeld), found by their key alone.
+    void FlushDeletes(const std::vector<QVector<QVariant>> &rows, bool byKey);
+    // Whether the stored row of the key is the row held, and nobody else can change it until
+    // the commit: read or written in the transaction on SQLite (whose transaction holds the
+    // write lock), and no other statement has written the table since.
+    bool StoredAsHeld(const QByteArray &key) const;
     // Fails naming the row when its key is still stored (changed by another user since read).
     void FailDeleted(const QVector<QVariant> &row);
     struct Pending;
@@ -196,6 +202,7 @@ private:
         QVector<QVariant> values;
         std::vector<char> included; // inserts: the columns and values of the INSERT, when known
         QVariantList params;
+        bool byKey = false; // updated or deleted: the row as read is stored as held (StoredAsHeld)
     };
     // Keeps the delete of a row (its values as read) for the commit; false when it must be written now.
     bool DeferDelete(const QVector<QVariant> &values);

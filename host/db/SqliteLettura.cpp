@@ -7,10 +7,67 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlResult>
+#include <QtAlgorithms>
+#include <QtEndian>
+
+#include <cstring>
 
 #include <sqlite3.h>
 
 namespace kv8db {
+
+namespace {
+
+// The end of a reading stepped on the engine's statement: a failure throws as the driver's does.
+void FineLettura(QSqlQuery &q, sqlite3_stmt *stmt, int rc)
+{
+    if (rc != SQLITE_DONE) {
+        sqlite3 *db = sqlite3_db_handle(stmt);
+        const QSqlError error(QString::fromUtf16(static_cast<const char16_t *>(sqlite3_errmsg16(db))), QString(),
+                              QSqlError::StatementError, QString::number(sqlite3_extended_errcode(db)));
+        sqlite3_reset(stmt);
+        const QString shown = ShownDatabase(QStringLiteral("sqlite:") + QString::fromUtf8(sqlite3_db_filename(db, "main")));
+        LogFailure(shown, error, q.lastQuery());
+        throw EDatabaseError(DescribeFailure(error, DbEngine::SQLite, shown).message);
+    }
+    // the read lock goes as the driver lets it go at the end of its rows
+    sqlite3_reset(stmt);
+}
+
+// The most a number takes in the form of ValoriBinari, and what a text takes before its bytes.
+constexpr qsizetype kNumero = 9;
+constexpr qsizetype kTesto = 5;
+
+// Each writes a value at p in the form of ValoriBinari and answers the bytes written.
+qsizetype ScriviIntero(char *p, qint64 valore)
+{
+    const auto bits = quint64(valore);
+    const int n = bits ? 8 - qCountLeadingZeroBits(bits) / 8 : 0;
+    p[0] = char(SQLITE_INTEGER << 4 | n);
+    qToLittleEndian(bits, p + 1);
+    return 1 + n;
+}
+
+qsizetype ScriviReale(char *p, double valore)
+{
+    quint64 bits;
+    std::memcpy(&bits, &valore, sizeof bits);
+    const int n = bits ? 8 - qCountTrailingZeroBits(bits) / 8 : 0;
+    p[0] = char(SQLITE_FLOAT << 4 | n);
+    qToBigEndian(bits, p + 1);
+    return 1 + n;
+}
+
+qsizetype ScriviBytes(char *p, int tipo, const char *bytes, qint32 size)
+{
+    p[0] = char(tipo << 4);
+    qToLittleEndian(size, p + 1);
+    if (size > 0)
+        std::memcpy(p + kTesto, bytes, size_t(size));
+    return kTesto + size;
+}
+
+} // namespace
 
 sqlite3_stmt *StatementOnFirstRow(QSqlQuery &q, int columns)
 {
@@ -75,17 +132,76 @@ bool LeggiRestoSqlite(QSqlQuery &q, QVector<QVariant> &values, const std::functi
         }
         row(values);
     }
-    if (rc != SQLITE_DONE) {
-        sqlite3 *db = sqlite3_db_handle(stmt);
-        const QSqlError error(QString::fromUtf16(static_cast<const char16_t *>(sqlite3_errmsg16(db))), QString(),
-                              QSqlError::StatementError, QString::number(sqlite3_extended_errcode(db)));
-        sqlite3_reset(stmt);
-        const QString shown = ShownDatabase(QStringLiteral("sqlite:") + QString::fromUtf8(sqlite3_db_filename(db, "main")));
-        LogFailure(shown, error, q.lastQuery());
-        throw EDatabaseError(DescribeFailure(error, DbEngine::SQLite, shown).message);
+    FineLettura(q, stmt, rc);
+    return true;
+}
+
+void AccodaBinario(ValoriBinari &dati, const QVariant &value)
+{
+    const qsizetype at = dati.size();
+    if (value.isNull()) {
+        dati.append(char(SQLITE_NULL << 4));
+        return;
     }
-    // the read lock goes as the driver lets it go at the end of its rows
-    sqlite3_reset(stmt);
+    switch (value.typeId()) {
+    case QMetaType::Double:
+        dati.resize(at + kNumero);
+        dati.resize(at + ScriviReale(dati.data() + at, value.toDouble()));
+        return;
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        dati.resize(at + kNumero);
+        dati.resize(at + ScriviIntero(dati.data() + at, value.toLongLong()));
+        return;
+    default: {
+        const bool blob = value.typeId() == QMetaType::QByteArray;
+        const QByteArray bytes = blob ? value.toByteArray() : value.toString().toUtf8();
+        dati.resize(at + kTesto + bytes.size());
+        ScriviBytes(dati.data() + at, blob ? SQLITE_BLOB : SQLITE_TEXT, bytes.constData(), bytes.size());
+    }
+    }
+}
+
+bool LeggiBinarioSqlite(QSqlQuery &q, const std::function<void(QByteArrayView)> &row)
+{
+    sqlite3_stmt *stmt = StatementOnFirstRow(q, -1);
+    if (!stmt)
+        return false;
+    const int n = sqlite3_data_count(stmt);
+    ValoriBinari dati;
+    int rc;
+    do {
+        // room for every value as a number; a text or a blob makes room of its own
+        if (dati.size() < qsizetype(n) * kNumero)
+            dati.resize(qsizetype(n) * kNumero);
+        qsizetype at = 0;
+        for (int i = 0; i < n; ++i) {
+            const int tipo = sqlite3_column_type(stmt, i);
+            switch (tipo) {
+            case SQLITE_INTEGER:
+                at += ScriviIntero(dati.data() + at, sqlite3_column_int64(stmt, i));
+                break;
+            case SQLITE_FLOAT:
+                at += ScriviReale(dati.data() + at, sqlite3_column_double(stmt, i));
+                break;
+            case SQLITE_NULL:
+                dati[at++] = char(SQLITE_NULL << 4);
+                break;
+            default: {
+                // the bytes asked before their length, as the engine wants
+                const char *bytes = tipo == SQLITE_BLOB ? static_cast<const char *>(sqlite3_column_blob(stmt, i))
+                                                        : reinterpret_cast<const char *>(sqlite3_column_text(stmt, i));
+                const int size = sqlite3_column_bytes(stmt, i);
+                const qsizetype fine = at + kTesto + size + qsizetype(n - i - 1) * kNumero;
+                if (dati.size() < fine)
+                    dati.resize(fine);
+                at += ScriviBytes(dati.data() + at, tipo, bytes, size);
+            }
+            }
+        }
+        row(QByteArrayView(dati.constData(), at));
+    } while ((rc = sqlite3_step(stmt)) == SQLITE_ROW);
+    FineLettura(q, stmt, rc);
     return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // SQLite: the rows of a reading after the first, stepped on the engine's own statement and
 // read as Qt's SQLite driver reads them, without the driver's work for every row.
+#include <QByteArrayView>
+#include <QVarLengthArray>
 #include <QVariant>
 #include <QVector>
 
@@ -24,5 +26,21 @@ sqlite3_stmt *StatementOnFirstRow(QSqlQuery &q, int columns);
 // After true q is done and is not stepped again. A failure of the engine throws
 // EDatabaseError.
 bool LeggiRestoSqlite(QSqlQuery &q, QVector<QVariant> &values, const std::function<void(QVector<QVariant> &)> &row);
+
+// Values as bytes, each a byte of its kind (the engine's type code, as sqlite3_column_type)
+// times 16 then: an integer its low bytes up to the last not zero, their count added to the
+// kind's byte; a real its bit pattern's bytes from the highest down to the last not zero, their
+// count added likewise; a text (UTF-8) or a blob its length (4 bytes) and its bytes; a null
+// nothing. Each value reads back alone, so a row's bytes tell its values apart.
+using ValoriBinari = QVarLengthArray<char, 4096>;
+// A value as Qt's SQLite driver gives it (integer, real, QString, QByteArray, null) appended to
+// dati in that form; a value of another kind as its text.
+void AccodaBinario(ValoriBinari &dati, const QVariant &value);
+
+// Each row of q from the first, which q stands on, handed to row as its values in that form,
+// straight from the engine. False, nothing read, when q is not such a reading (see
+// StatementOnFirstRow): the caller reads q's values (AccodaBinario). After true q is done and
+// is not stepped again. A failure of the engine throws EDatabaseError.
+bool LeggiBinarioSqlite(QSqlQuery &q, const std::function<void(QByteArrayView)> &row);
 
 } // namespace kv8db

@@ -580,18 +580,24 @@ TEST_F(Magazzino, LotsBookedWithTheMovementAndTakenBack)
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM DettQtaDoc WHERE FlTipoDocumento = 0")), 2);
 }
 
-TEST_F(Magazzino, BatchStockForwardAndBack)
+// A movement of A1 in 2026 by the loading causal, appended and left in insert.
+void NuovoMovimento(TXClientTable &movimento)
 {
-    TDMIBMag *mag = TDMIBMag::Crea();
-    TXClientTable movimento;
     movimento.SetTableName(QStringLiteral("MovMagazzino"));
     movimento.SetXWhereVuoto(QStringLiteral("KMovMag = -1"));
     movimento.Open();
     movimento.Append();
     movimento.FieldByName(QStringLiteral("Esercizio"))->SetAsInteger(2026);
-    movimento.FieldByName(QStringLiteral("IdMagazzino1"))->SetAsInteger(1);
     movimento.FieldByName(QStringLiteral("IdProdotto"))->SetAsString(QStringLiteral("A1"));
     movimento.FieldByName(QStringLiteral("IdCausale"))->SetAsString(QStringLiteral("ACQ"));
+}
+
+TEST_F(Magazzino, BatchStockForwardAndBack)
+{
+    TDMIBMag *mag = TDMIBMag::Crea();
+    TXClientTable movimento;
+    NuovoMovimento(movimento);
+    movimento.FieldByName(QStringLiteral("IdMagazzino1"))->SetAsInteger(1);
     movimento.FieldByName(QStringLiteral("Partita"))->SetAsString(QStringLiteral("P24"));
     movimento.FieldByName(QStringLiteral("Quantita"))->SetAsFloat(0.3);
     movimento.Post();
@@ -610,6 +616,99 @@ TEST_F(Magazzino, BatchStockForwardAndBack)
     ASSERT_TRUE(mag->AggiornaPartiteMagazzino(&movimento, nullptr, false));
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM EsistenzePartite")), 1);
     transazione.Commit();
+}
+
+TEST_F(Magazzino, BatchesAndWarehousesOfOneArticleBookTheirOwnStockRows)
+{
+    TDMIBMag *mag = TDMIBMag::Crea();
+    TXClientTable movimento;
+    NuovoMovimento(movimento);
+    movimento.Post();
+    const auto prenota = [&](int magazzino, const char *partita, double quantita, bool storno) {
+        movimento.Edit();
+        movimento.FieldByName(QStringLiteral("IdMagazzino1"))->SetAsInteger(magazzino);
+        movimento.FieldByName(QStringLiteral("Partita"))->SetAsString(QLatin1String(partita));
+        movimento.FieldByName(QStringLiteral("Quantita"))->SetAsFloat(quantita);
+        movimento.Post();
+        return mag->AggiornaPartiteMagazzino(&movimento, nullptr, storno)
+            && mag->AggiornaEsistenzeMagazzino(&movimento, nullptr, storno);
+    };
+    const auto partita = [&](int magazzino, const char *codice) {
+        return Valore(QStringLiteral("SELECT Esistenza FROM EsistenzePartite WHERE IdMagazzino = ? AND Partita = ?"),
+                      {magazzino, QString::fromLatin1(codice)});
+    };
+    {
+        // one transaction: the postings added up by stock row before they are written
+        TXTransaction transazione(*db);
+        ASSERT_TRUE(prenota(1, "P1", 1, false));
+        ASSERT_TRUE(prenota(1, "P2", 2, false));
+        ASSERT_TRUE(prenota(2, "P1", 4, false));
+        ASSERT_TRUE(prenota(1, "P1", 8, false));
+        ASSERT_TRUE(prenota(1, "P2", 2, true));
+        transazione.Commit();
+    }
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM EsistenzePartite")), 3);
+    EXPECT_DOUBLE_EQ(partita(1, "P1"), 9);
+    EXPECT_EQ(partita(1, "P2"), 0.0);
+    EXPECT_DOUBLE_EQ(partita(2, "P1"), 4);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM EsistenzeMagazzino")), 2);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1), 9);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 2), 4);
+}
+
+TEST_F(Magazzino, SettingsChangedBetweenSavesAreFollowed)
+{
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), -3, -10.0, 5);
+    righe->First();
+    const QString prezzo = QStringLiteral("SELECT Prezzo FROM MovMagazzino");
+    // not a return row type: the price as the row has it
+    ASSERT_TRUE(Genera(2));
+    EXPECT_DOUBLE_EQ(Valore(prezzo), -10);
+    KV8Config::Set(QStringLiteral("FSVEN01"), QStringLiteral("TipoRigoReso1"), 5);
+    ASSERT_TRUE(Genera(1));
+    EXPECT_DOUBLE_EQ(Valore(prezzo), 10);
+    KV8Config::Set(QStringLiteral("fsven01"), QStringLiteral("TIPORIGORESO1"), 7);
+    ASSERT_TRUE(Genera(1));
+    EXPECT_DOUBLE_EQ(Valore(prezzo), -10);
+    KV8Config::Set(QStringLiteral("FSVEN01"), QStringLiteral("TipoRigoReso2"), 5);
+    ASSERT_TRUE(Genera(1));
+    EXPECT_DOUBLE_EQ(Valore(prezzo), 10);
+    KV8Config::Clear();
+    ASSERT_TRUE(Genera(1));
+    EXPECT_DOUBLE_EQ(Valore(prezzo), -10);
+    // a setting that is not a number reads its default
+    KV8Config::Set(QStringLiteral("FSVEN01"), QStringLiteral("TipoRigoReso1"), QStringLiteral(" 5 "));
+    EXPECT_EQ(KV8Config::GetFSVEN01().TipoRigoReso1, 5);
+    KV8Config::Set(QStringLiteral("FSVEN01"), QStringLiteral("TipoRigoReso1"), QStringLiteral("x"));
+    EXPECT_EQ(KV8Config::GetFSVEN01().TipoRigoReso1, -1);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 1);
+}
+
+TEST_F(Magazzino, FieldsOfManyDatasetsFoundByNameAgain)
+{
+    // more datasets and names than ever meet on one place of the lookup kept
+    std::vector<std::unique_ptr<TXClientTable>> tabelle;
+    for (int i = 0; i < 40; ++i) {
+        tabelle.push_back(std::make_unique<TXClientTable>());
+        tabelle.back()->SetTableName(i % 2 ? QStringLiteral("MovMagazzino") : QStringLiteral("EsistenzeMagazzino"));
+        tabelle.back()->SetXWhereVuoto(i % 2 ? QStringLiteral("KMovMag = -1") : QStringLiteral("Esercizio = -1"));
+        tabelle.back()->Open();
+    }
+    static const char *const nomi[] = {"Esercizio", "IdProdotto", "Quantita", "IdMagazzino1", "Partita", "Nessuno"};
+    for (int giro = 0; giro < 3; ++giro)
+        for (std::size_t i = 0; i < tabelle.size(); ++i)
+            for (const char *nome : nomi) {
+                TField *f = TDMIBMag::CampoDataset(tabelle[i].get(), nome);
+                EXPECT_EQ(f, tabelle[i]->FindField(QLatin1String(nome))) << i << ' ' << nome;
+            }
+    // a dataset opened again on other columns is looked up again
+    tabelle[0]->Close();
+    tabelle[0]->SetTableName(QStringLiteral("MovMagazzino"));
+    tabelle[0]->SetXWhereVuoto(QStringLiteral("KMovMag = -1"));
+    tabelle[0]->Open();
+    ASSERT_NE(TDMIBMag::CampoDataset(tabelle[0].get(), "IdMagazzino1"), nullptr);
+    EXPECT_EQ(TDMIBMag::CampoDataset(tabelle[0].get(), "Esercizio"), tabelle[0]->FindField(QStringLiteral("Esercizio")));
 }
 
 TEST_F(Magazzino, RowsCheckedBeforeTheSave)

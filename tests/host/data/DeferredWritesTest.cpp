@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 const Dictionary &DataTestDictionary();
@@ -280,4 +281,199 @@ TEST_F(DeferredWrites, RowsWrittenInBatchesAreStoredAsRowsWrittenOneByOne)
         ASSERT_EQ(batched.size(), step == 3 ? 0 : n);
         EXPECT_EQ(batched, atOnce);
     }
+}
+
+namespace {
+
+// Deletes kept for the commit: rows read in the transaction are found by their key on SQLite,
+// the others still only when every column holds what was read.
+class DeferredDeletes : public DeferredWrites {
+protected:
+    // Rows 1000.. of head 50, more than one statement takes.
+    void AddRows(int count)
+    {
+        QStringList rows;
+        for (int i = 0; i < count; ++i)
+            rows << QStringLiteral("(%1, 50, 'Z', %2)").arg(1000 + i).arg(i);
+        db->ExecSQL("INSERT INTO TT_Righe (KContaR, KContaT, IdImballo, Qta) VALUES " + rows.join(", "));
+    }
+    static void Delete(TXClientTable &t, int key)
+    {
+        ASSERT_TRUE(t.Locate("KContaR", key));
+        t.Delete();
+    }
+    // The commit fails as a row changed by another user; names the row when it is still stored.
+    static void ExpectConflict(TXTransaction &transaction, const QString &named)
+    {
+        try {
+            transaction.Commit();
+            FAIL() << "the commit should fail";
+        } catch (const EDatabaseError &e) {
+            const QString text = QString::fromUtf8(e.what());
+            EXPECT_TRUE(text.contains("altro utente")) << e.what();
+            EXPECT_TRUE(named.isEmpty() || text.contains(named)) << e.what();
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(DeferredDeletes, RowsReadInTheTransactionAreDeletedInFewStatements)
+{
+    const int count = 2000;
+    AddRows(count);
+    TXClientTable t;
+    Open(t, db.get());
+    ASSERT_TRUE(t.Locate("KContaR", 1)); // read before the transaction
+    TXTransaction transaction(*db);
+    QList<QVariantList> keys;
+    for (int i = 0; i < count; ++i)
+        keys << QVariantList{1000 + i};
+    t.ReadAsStored("KContaR", keys);
+    for (int i = 0; i < count; i += 2)
+        Delete(t, 1000 + i);
+    Delete(t, 1);
+    const quint64 before = db->StatementCount();
+    transaction.Commit();
+    EXPECT_LE(db->StatementCount() - before, 8u);
+    EXPECT_EQ(Rows("KContaT = 50"), count / 2);
+    EXPECT_EQ(Rows("KContaT = 50 AND KContaR % 2 = 0"), 0);
+    EXPECT_EQ(Rows("KContaR = 1"), 0);
+    EXPECT_EQ(Rows("KContaT = 1"), 3);
+}
+
+TEST_F(DeferredDeletes, ARowReadBeforeTheTransactionAndChangedSinceIsNotDeleted)
+{
+    AddRows(3);
+    TXClientTable t;
+    Open(t, db.get());
+    ASSERT_TRUE(t.Locate("KContaR", 2));
+    auto other = tdb.Connect("other");
+    other->ExecSQL("UPDATE TT_Righe SET Qta = 20 WHERE KContaR = 2");
+    TXTransaction transaction(*db);
+    t.ReadAsStored("KContaR", {QVariantList{1000}, QVariantList{1001}});
+    Delete(t, 1000);
+    Delete(t, 2);
+    Delete(t, 1001);
+    ExpectConflict(transaction, "KContaR = 2");
+    EXPECT_EQ(Rows("KContaR IN (2, 1000, 1001)"), 3);
+    EXPECT_DOUBLE_EQ(Qta(2), 20);
+}
+
+TEST_F(DeferredDeletes, ARowReadInTheTransactionAndChangedByAnotherUserIsNotDeleted)
+{
+    if (!tdb.IsPostgres())
+        GTEST_SKIP() << "SQLite lets one transaction write at a time";
+    AddRows(3);
+    TXClientTable t;
+    Open(t, db.get());
+    auto other = tdb.Connect("other");
+    TXTransaction transaction(*db);
+    t.ReadAsStored("KContaR", {QVariantList{1000}, QVariantList{1001}, QVariantList{1002}});
+    other->ExecSQL("UPDATE TT_Righe SET Qta = 20 WHERE KContaR = 1001");
+    for (int key : {1000, 1001, 1002})
+        Delete(t, key);
+    ExpectConflict(transaction, "KContaR = 1001");
+    EXPECT_EQ(Rows("KContaT = 50"), 3);
+}
+
+TEST_F(DeferredDeletes, ARowChangedOrDeletedByAnotherStatementAfterItWasReadIsAConflict)
+{
+    AddRows(3);
+    for (const bool deleted : {false, true}) {
+        SCOPED_TRACE(deleted);
+        TXClientTable t;
+        Open(t, db.get());
+        TXTransaction transaction(*db);
+        t.ReadAsStored("KContaR", {QVariantList{1000}, QVariantList{1001}, QVariantList{1002}});
+        db->ExecSQL(deleted ? "DELETE FROM TT_Righe WHERE KContaR = 1001"
+                            : "UPDATE TT_Righe SET Qta = 20 WHERE KContaR = 1001");
+        for (int key : {1000, 1001, 1002})
+            Delete(t, key);
+        ExpectConflict(transaction, deleted ? QString() : QStringLiteral("KContaR = 1001"));
+        EXPECT_EQ(Rows("KContaT = 50"), 3);
+        EXPECT_DOUBLE_EQ(Qta(1001), 1);
+    }
+}
+
+TEST_F(DeferredDeletes, RowsReadInARolledBackTransactionAreCheckedInTheNext)
+{
+    AddRows(2);
+    TXClientTable t;
+    Open(t, db.get());
+    {
+        TXTransaction transaction(*db);
+        t.ReadAsStored("KContaR", {QVariantList{1000}, QVariantList{1001}});
+    } // rolled back
+    auto other = tdb.Connect("other");
+    other->ExecSQL("UPDATE TT_Righe SET Qta = 20 WHERE KContaR = 1001");
+    TXTransaction transaction(*db);
+    Delete(t, 1000);
+    Delete(t, 1001); // held as read in the transaction rolled back
+    ExpectConflict(transaction, "KContaR = 1001");
+    EXPECT_EQ(Rows("KContaT = 50"), 2);
+}
+
+TEST_F(DeferredDeletes, ARowUpdatedThenDeletedKeepsTheCheckOfTheRowAsRead)
+{
+    AddRows(2);
+    TXClientTable t;
+    Open(t, db.get());
+    ASSERT_TRUE(t.Locate("KContaR", 1001)); // read before the transaction
+    auto other = tdb.Connect("other");
+    other->ExecSQL("UPDATE TT_Righe SET Qta = 20 WHERE KContaR = 1001");
+    TXTransaction transaction(*db);
+    t.ReadAsStored("KContaR", {QVariantList{1000}});
+    for (int key : {1000, 1001}) {
+        ASSERT_TRUE(t.Locate("KContaR", key));
+        t.Edit();
+        t.FieldByName("Qta")->SetAsFloat(7);
+        t.Post(); // kept for the commit
+        t.Delete();
+    }
+    ExpectConflict(transaction, "KContaR = 1001");
+    EXPECT_EQ(Rows("KContaT = 50"), 2);
+    EXPECT_DOUBLE_EQ(Qta(1001), 20);
+}
+
+TEST_F(DeferredWrites, AnUpdateWritesTheColumnsWhoseValueChangedOnly)
+{
+    db->ExecSQL("UPDATE TT_Testa SET Totale = 0.3, DataDoc = ? WHERE KContaT = 1",
+                {QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9))});
+    TXClientTable t;
+    t.SetDatabase(db.get());
+    t.SetTableName("TT_Testa");
+    t.SetXWhereVuoto("KContaT = -1");
+    t.SetDeferredWrites(true);
+    t.Open();
+    const auto commit = [&](const std::function<void()> &change) {
+        TXTransaction transaction(*db);
+        EXPECT_TRUE(t.LocateAsStored("KContaT", 1));
+        t.Edit();
+        change();
+        t.Post();
+        const quint64 before = db->StatementCount();
+        transaction.Commit();
+        return db->StatementCount() - before;
+    };
+    quint64 none = 0, some = 0;
+    // the values as read, given again (a number as text, an empty note as text): nothing to write
+    none = commit([&] {
+        t.FieldByName("Totale")->SetAsString("0.3");
+        t.FieldByName("DsNote")->SetAsString("Uno");
+        t.FieldByName("DataDoc")->SetAsDateTime(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)));
+    });
+    // changes of case, of the last bit, of a second are written
+    some = commit([&] {
+        t.FieldByName("DsNote")->SetAsString("UNO");
+        t.FieldByName("Totale")->SetAsFloat(0.1 + 0.2);
+        t.FieldByName("DataDoc")->SetAsDateTime(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 10)));
+    });
+    EXPECT_GT(some, none);
+    QSqlQuery q = db->OpenQuery("SELECT DsNote, Totale, DataDoc FROM TT_Testa WHERE KContaT = 1");
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), "UNO");
+    EXPECT_EQ(q.value(1).toDouble(), 0.1 + 0.2);
+    ASSERT_TRUE(t.LocateAsStored("KContaT", 1));
+    EXPECT_EQ(t.FieldByName("DataDoc")->AsDateTime(), QDateTime(QDate(2024, 5, 6), QTime(7, 8, 10)));
 }
