@@ -160,12 +160,15 @@ Record *Record::Create(quint64 id, const QVariant *values, int count)
         case tNull:
             break;
         case tInt: {
-            const qint64 n = v.toLongLong();
+            // the kinds a field holds are read off the variant itself
+            const qint64 n = MetaTypeIdOf(v) == QMetaType::LongLong ? *static_cast<const qlonglong *>(v.constData())
+                                                                      : v.toLongLong();
             std::memcpy(&slot, &n, 8);
             break;
         }
         case tDouble: {
-            const double d = v.toDouble();
+            const double d =
+                MetaTypeIdOf(v) == QMetaType::Double ? *static_cast<const double *>(v.constData()) : v.toDouble();
             std::memcpy(&slot, &d, 8);
             break;
         }
@@ -241,6 +244,39 @@ Record *Record::Clone(quint64 id) const
 bool Record::IsNull(int index) const
 {
     return index < 0 || index >= count_ || Tags()[index] == tNull;
+}
+
+bool Record::ReadDouble(int index, double &out) const
+{
+    if (index < 0 || index >= count_ || Tags()[index] != tDouble)
+        return false;
+    std::memcpy(&out, &Slots()[index], 8);
+    return true;
+}
+
+bool Record::ReadInteger(int index, qint64 &out) const
+{
+    if (index < 0 || index >= count_ || Tags()[index] != tInt)
+        return false;
+    std::memcpy(&out, &Slots()[index], 8);
+    return true;
+}
+
+bool Record::ReadText(int index, QString &out) const
+{
+    if (index < 0 || index >= count_)
+        return false;
+    const quint64 slot = Slots()[index];
+    switch (Tags()[index]) {
+    case tStr8:
+        out = QString::fromLatin1(Text() + (slot >> 32), qsizetype(slot & 0xffffffffu));
+        return true;
+    case tStr16:
+        out = QString(reinterpret_cast<const QChar *>(Text() + (slot >> 32)), qsizetype(slot & 0xffffffffu));
+        return true;
+    default:
+        return false;
+    }
 }
 
 QVariant Record::Get(int index) const

@@ -21,6 +21,10 @@ public:
     int Count() const { return count_; }
     QVariant Get(int index) const;
     bool IsNull(int index) const;
+    // The value at index without a QVariant: false when it is held as another kind.
+    bool ReadDouble(int index, double &out) const;
+    bool ReadInteger(int index, qint64 &out) const;
+    bool ReadText(int index, QString &out) const;
 
     // Pending-change status for datasets that apply their changes later.
     enum Status : quint8 { Unchanged = 0, Inserted = 1, Modified = 2 };

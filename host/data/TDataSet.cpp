@@ -562,22 +562,20 @@ QVariantList TDataSet::RecordValues(const Record *record) const
     return out;
 }
 
-void TDataSet::SetFieldValue(TField *field, const QVariant &input)
+void TDataSet::SetFieldValue(TField *field, QVariant value)
 {
     if (state_ == dsInactive)
         throw EDatabaseError(QStringLiteral("Il dataset '%1' è chiuso").arg(Name()));
     // a text longer than the field is cut to its size
-    QVariant cut;
-    if ((field->type_ == ftString || field->type_ == ftFixedChar) && field->size_ > 0 && !input.isNull()) {
-        if (input.metaType().id() == QMetaType::QString) {
-            const QString &text = *static_cast<const QString *>(input.constData());
+    if ((field->type_ == ftString || field->type_ == ftFixedChar) && field->size_ > 0 && !value.isNull()) {
+        if (value.metaType().id() == QMetaType::QString) {
+            const QString &text = *static_cast<const QString *>(value.constData());
             if (text.size() > field->size_)
-                cut = text.left(field->size_);
-        } else if (const QString text = input.toString(); text.size() > field->size_) {
-            cut = text.left(field->size_);
+                value = QVariant(text.left(field->size_));
+        } else if (const QString text = value.toString(); text.size() > field->size_) {
+            value = QVariant(text.left(field->size_));
         }
     }
-    const QVariant &value = cut.isValid() ? cut : input;
     if (field->kind_ != fkData) {
         Buffer *b = active_;
         if (b->calc.size() != calcFields_.size())
@@ -625,7 +623,7 @@ void TDataSet::SetFieldValue(TField *field, const QVariant &input)
         if (state_ != dsEdit && state_ != dsInsert)
             return;
     }
-    cur_.vals[field->slot_] = value;
+    cur_.vals[field->slot_] = std::move(value);
     modified_ = true;
     if (AutoCalcFields && !calcFields_.isEmpty())
         ComputeCalc(cur_);
@@ -713,6 +711,8 @@ void TDataSet::SetState(TDataSetState state)
 
 void TDataSet::DataEvent(TDataEvent event, TField *field)
 {
+    if (disableCount_ == 0 && sources_.isEmpty())
+        return;
     if (disableCount_ > 0) {
         if ((event == deUpdateState && state_ == dsInactive) || event == deLayoutChange)
             enableEvent_ = deLayoutChange;

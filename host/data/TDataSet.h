@@ -305,7 +305,7 @@ private:
 
     TField *NewField(const QString &name, TFieldType type, int size, TFieldKind kind);
     QVariant GetFieldValue(const TField *field);
-    void SetFieldValue(TField *field, const QVariant &value);
+    void SetFieldValue(TField *field, QVariant value);
     QVariant OldFieldValue(const TField *field);
     void ComputeCalc(Buffer &buffer);
     void ComputeLookup(Buffer &buffer, TField *field, QList<TField *> &busy);

@@ -503,8 +503,23 @@ void TField::Clear()
     dataSet_->SetFieldValue(this, QVariant());
 }
 
+const Record *TField::StoredRecord() const
+{
+    const TDataSet *ds = dataSet_;
+    if (kind_ != fkData || slot_ < 0 || ds->validating_ == this || ds->state_ == dsInactive || ds->active_->useVals)
+        return nullptr;
+    return ds->active_->rec;
+}
+
 QString TField::AsString() const
 {
+    if (const Record *rec = StoredRecord()) {
+        if (rec->IsNull(slot_))
+            return QString(QLatin1String(""));
+        QString text;
+        if (IsTextType(type_) && rec->ReadText(slot_, text))
+            return text;
+    }
     const QVariant v = Value();
     if (v.isNull())
         return QString(QLatin1String(""));
@@ -539,6 +554,11 @@ void TField::SetAsString(const QString &value)
 
 qint64 TField::AsLargeInt() const
 {
+    if (const Record *rec = StoredRecord()) {
+        qint64 n = 0;
+        if (rec->IsNull(slot_) || rec->ReadInteger(slot_, n))
+            return n;
+    }
     const QVariant v = Value();
     if (v.isNull())
         return 0;
@@ -571,6 +591,11 @@ void TField::SetAsLargeInt(qint64 value)
 
 double TField::AsFloat() const
 {
+    if (const Record *rec = StoredRecord()) {
+        double d = 0;
+        if (rec->IsNull(slot_) || rec->ReadDouble(slot_, d))
+            return d;
+    }
     const QVariant v = Value();
     if (v.isNull())
         return 0;

@@ -11,6 +11,9 @@
 #include <functional>
 
 class TDataSet;
+namespace kv8data {
+class Record;
+}
 
 enum TFieldType {
     ftUnknown,
@@ -124,6 +127,8 @@ private:
     friend class TDataSet;
     TField(TDataSet *dataSet, const QString &name, TFieldType type, int size, TFieldKind kind);
     void ApplyDictionary(const DictColumn *column);
+    // The stored record Value() reads this field from, or nullptr when it reads elsewhere.
+    const kv8data::Record *StoredRecord() const;
 
     TDataSet *dataSet_;
     QString name_;

@@ -27,7 +27,7 @@ bool TestoAscii(const QString &t, char *out)
 
 } // namespace
 
-char *TestiLegati::Spazio(qsizetype n)
+char *TestiLegati::SpazioNuovo(qsizetype n)
 {
     if (blocco_ < blocchi_.size() && usati_ + n > kBlocco) {
         ++blocco_;

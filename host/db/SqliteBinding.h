@@ -16,10 +16,20 @@ namespace kv8db {
 class TestiLegati {
 public:
     // n bytes that do not move until Svuota.
-    char *Spazio(qsizetype n);
+    char *Spazio(qsizetype n)
+    {
+        if (blocco_ < blocchi_.size() && usati_ + n <= kBlocco) {
+            char *at = blocchi_[blocco_].get() + usati_;
+            usati_ += n;
+            return at;
+        }
+        return SpazioNuovo(n);
+    }
     void Svuota();
 
 private:
+    char *SpazioNuovo(qsizetype n);
+
     static constexpr qsizetype kBlocco = 16384;
     std::vector<std::unique_ptr<char[]>> blocchi_;
     size_t blocco_ = 0; // the block being filled

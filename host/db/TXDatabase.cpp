@@ -142,12 +142,17 @@ struct TXDatabase::NativeWrites {
     sqlite3 *db = nullptr;
     std::unordered_map<QString, sqlite3_stmt *> byText;
     kv8db::TestiLegati texts; // of the statement being run
+    // the last one run and its text, held: the same buffer again is the same text, found unhashed
+    QString lastText;
+    sqlite3_stmt *last = nullptr;
     ~NativeWrites() { Clear(); }
     void Clear()
     {
         for (auto &[text, stmt] : byText)
             sqlite3_finalize(stmt);
         byText.clear();
+        lastText.clear();
+        last = nullptr;
     }
 };
 
@@ -851,7 +856,10 @@ int TXDatabase::RunNativeWrite(const Compiled &c, qsizetype i, const QVariantLis
         return -1;
     sqlite3 *db = native_->db;
     sqlite3_stmt *stmt = nullptr;
-    if (const auto it = native_->byText.find(text); it != native_->byText.end()) {
+    if (native_->last && native_->lastText.constData() == text.constData()
+        && native_->lastText.size() == text.size()) {
+        stmt = native_->last; // the chunks of a multi-row write, one after the other
+    } else if (const auto it = native_->byText.find(text); it != native_->byText.end()) {
         stmt = it->second;
     } else {
         if (sqlite3_prepare16_v3(db, text.utf16(), int(text.size() * 2), SQLITE_PREPARE_PERSISTENT, &stmt, nullptr)
@@ -864,6 +872,8 @@ int TXDatabase::RunNativeWrite(const Compiled &c, qsizetype i, const QVariantLis
             native_->Clear();
         native_->byText.emplace(text, stmt);
     }
+    native_->last = stmt;
+    native_->lastText = text;
     NoteStatement(st);
     const auto fail = [&] {
         const QSqlError error(QStringLiteral("Unable to fetch row"),

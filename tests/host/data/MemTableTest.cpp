@@ -626,3 +626,75 @@ TEST(MemTable, KeepsItsRecordBetweenInstances)
     unnamed.Open();
     EXPECT_TRUE(unnamed.IsEmpty());
 }
+
+TEST(DataSetFields, StoredValuesReadAsTheyWereWritten)
+{
+    auto t = Articles();
+    t->AddField(QStringLiteral("Codice"), ftInteger);
+    t->Open();
+    Add(*t, "A", QString::fromUtf8("Caffè"), 2.5, 3);
+    Add(*t, "B", QString::fromUtf8("Σίγμα €"), -0.125, -7);
+    Add(*t, "", QString(), 0);
+    t->First();
+    EXPECT_EQ(t->FieldByName("DsProdotto")->AsString(), QString::fromUtf8("Caffè"));
+    EXPECT_EQ(t->FieldByName("Prezzo")->AsFloat(), 2.5);
+    EXPECT_EQ(t->FieldByName("Stato")->AsInteger(), 3);
+    EXPECT_EQ(t->FieldByName("Stato")->AsFloat(), 3.0);     // an integer read as a number
+    EXPECT_EQ(t->FieldByName("Codice")->AsInteger(), 0);   // never set
+    EXPECT_EQ(t->FieldByName("Codice")->AsString(), "");
+    t->Next();
+    EXPECT_EQ(t->FieldByName("DsProdotto")->AsString(), QString::fromUtf8("Σίγμα €"));
+    EXPECT_EQ(t->FieldByName("Prezzo")->AsFloat(), -0.125);
+    EXPECT_EQ(t->FieldByName("Stato")->AsLargeInt(), -7);
+    t->Next();
+    EXPECT_EQ(t->FieldByName("IdProdotto")->AsString(), "");
+    EXPECT_EQ(t->FieldByName("DsProdotto")->AsString(), "");
+    EXPECT_FALSE(t->FieldByName("DsProdotto")->AsString().isNull());
+    EXPECT_EQ(t->FieldByName("Stato")->AsLargeInt(), 0);
+    // in edit the value set is read, and a validation sees the value being set
+    t->First();
+    t->Edit();
+    t->FieldByName("Prezzo")->SetAsFloat(9);
+    EXPECT_EQ(t->FieldByName("Prezzo")->AsFloat(), 9.0);
+    EXPECT_EQ(t->FieldByName("Prezzo")->OldValue().toDouble(), 2.5);
+    t->Cancel();
+    EXPECT_EQ(t->FieldByName("Prezzo")->AsFloat(), 2.5);
+    double seen = 0;
+    t->FieldByName("Stato")->OnValidate = [&](TField *f) { seen = f->AsFloat(); };
+    t->Edit();
+    t->FieldByName("Stato")->SetAsInteger(12);
+    EXPECT_EQ(seen, 12.0);
+    t->Post();
+    EXPECT_EQ(t->FieldByName("Stato")->AsInteger(), 12);
+    t->Close();
+    EXPECT_EQ(t->FieldByName("Prezzo")->AsFloat(), 0.0); // a closed dataset reads empty
+    EXPECT_EQ(t->FieldByName("DsProdotto")->AsString(), "");
+}
+
+TEST(DataSetFields, FieldChangesReachSourcesOnlyWhileControlsAreEnabled)
+{
+    auto t = Articles();
+    t->Open();
+    TDataSource ds;
+    QStringList changed;
+    ds.OnDataChange = [&](TDataSource *, TField *f) { changed << (f ? f->FieldName() : QStringLiteral("-")); };
+    ds.SetDataSet(t.get());
+    t->Append();
+    changed.clear();
+    t->FieldByName("IdProdotto")->SetAsString("ABCDEFGHIJK");
+    t->FieldByName("Prezzo")->SetValue(4);
+    EXPECT_EQ(changed, QStringList({"IdProdotto", "Prezzo"}));
+    t->DisableControls();
+    t->FieldByName("Stato")->SetAsInteger(1);
+    EXPECT_EQ(changed.size(), 2);
+    t->EnableControls();
+    t->Post();
+    EXPECT_EQ(t->FieldByName("IdProdotto")->AsString(), "ABCDEFGH");
+    ds.SetDataSet(nullptr);
+    changed.clear();
+    t->Edit();
+    t->FieldByName("Stato")->SetAsInteger(2); // no source: nothing to tell
+    t->Post();
+    EXPECT_TRUE(changed.isEmpty());
+    EXPECT_EQ(t->FieldByName("Stato")->AsInteger(), 2);
+}

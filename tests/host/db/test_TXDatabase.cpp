@@ -221,6 +221,56 @@ TEST_F(Db, RepeatedWritesStoreEveryValueAndSurviveFailuresAndTableChanges)
     EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Vals WHERE X IS NULL")).toInt(), 3);
 }
 
+// The same multi-row text run again and again, in turn with others, after a failed run and
+// after the table changed: each run stores its own values of every kind, none of an earlier run.
+TEST_F(Db, MultiRowTextsRunInTurnStoreEachRunsOwnValues)
+{
+    db->ExecSQL(QStringLiteral("CREATE TABLE Multi (Id INTEGER NOT NULL PRIMARY KEY, T VARCHAR(40), N DOUBLE PRECISION, "
+                               "G BIGINT, D TIMESTAMP)"));
+    const QString two = QStringLiteral("INSERT INTO Multi (Id, T, N, G, D) VALUES (?, ?, ?, ?, ?), (?, ?, ?, ?, ?)");
+    const QString one = QStringLiteral("INSERT INTO Multi (Id, T, N, G, D) VALUES (?, ?, ?, ?, ?)");
+    const QDateTime when(QDate(2024, 2, 29), QTime(23, 59, 58));
+    const QList<QVariantList> rows{
+        {1, QStringLiteral("àèì € ü"), 1e300, qint64(9007199254740993LL), when},
+        {2, QStringLiteral(""), -0.0, -qint64(9223372036854775807LL), QDate(2024, 1, 31)},
+        {3, QVariant(), QVariant(), QVariant(), QVariant()},
+        {4, QStringLiteral("x"), 2.5, qint64(0), QDateTime(QDate(2023, 12, 31), QTime(0, 0))},
+        {5, QString(40, QChar(u'z')), -1e-300, qint64(1), when.addSecs(1)},
+        {6, QStringLiteral("ß"), 0.1 + 0.2, qint64(-1), QVariant()},
+    };
+    db->StartTransaction();
+    db->ExecSQL(two, rows[0] + rows[1]);
+    db->ExecSQL(one, rows[2]);
+    // a failed run of the same text (key 1 again) leaves nothing behind for the next one
+    EXPECT_THROW(db->ExecSQL(two, rows[3] + rows[0]), EKeyViolation);
+    db->ExecSQL(two, rows[3] + rows[4]);
+    db->ExecSQL(QStringLiteral("ALTER TABLE Multi ADD COLUMN X INTEGER"));
+    db->ExecSQL(two, rows[5] + QVariantList{7, QStringLiteral("sette"), 7, 7, when});
+    db->Commit();
+
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Multi")).toInt(), 7);
+    for (const QVariantList &r : rows) {
+        QSqlQuery q = db->OpenQuery(QStringLiteral("SELECT T, N, G, D FROM Multi WHERE Id = ?"), {r[0]});
+        ASSERT_TRUE(q.next()) << r[0].toInt();
+        EXPECT_EQ(q.value(0).isNull(), r[1].toString().isNull()) << r[0].toInt();
+        EXPECT_EQ(q.value(0).toString(), r[1].toString()) << r[0].toInt();
+        EXPECT_EQ(q.value(1).isNull(), r[2].isNull()) << r[0].toInt();
+        EXPECT_EQ(q.value(1).toDouble(), r[2].toDouble()) << r[0].toInt();
+        EXPECT_EQ(q.value(2).isNull(), r[3].isNull()) << r[0].toInt();
+        EXPECT_EQ(q.value(2).toLongLong(), r[3].toLongLong()) << r[0].toInt();
+        EXPECT_EQ(q.value(3).isNull(), r[4].isNull()) << r[0].toInt();
+        EXPECT_EQ(AsDate(q.value(3)), r[4].toDateTime()) << r[0].toInt();
+    }
+    if (!db->IsPostgres()) {
+        // stored types as a single-row write stores them
+        EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT group_concat(typeof(T) || typeof(N) || typeof(G) || typeof(D), ',') "
+                                                 "FROM (SELECT * FROM Multi ORDER BY Id)"))
+                      .toString(),
+                  QStringLiteral("textrealintegertext,textrealintegertext,nullnullnullnull,textrealintegertext,"
+                                 "textrealintegertext,textrealintegernull,textrealintegertext"));
+    }
+}
+
 // Values written again and again among others (as a document's rows repeat its dates and
 // small whole numbers): each row keeps its own, the same instant given in UTC included.
 TEST_F(Db, RepeatedValuesAmongOthersKeepEachRowsOwn)
