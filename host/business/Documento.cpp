@@ -31,6 +31,7 @@
 #include "host/ui/Kmessages.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -98,6 +99,20 @@ void CreaTabellaLocale(TXTable *tabella, const QString &nome, const QString &suf
     db.ExecSQL(ddl);
     kv8data::ForgetTableMeta(copia);
     tabella->SetTableName(copia);
+}
+
+// The rows of q from the one it stands on, each as the given columns' values in the form of
+// kv8db::ValoriBinari, into the hash; then the end of the reading checked.
+void AccodaRighe(QCryptographicHash &hash, TXDatabase &db, QSqlQuery &q, const QList<int> &colonne)
+{
+    kv8db::ValoriBinari dati;
+    do {
+        dati.clear();
+        for (const int i : colonne)
+            kv8db::AccodaBinario(dati, q.value(i));
+        hash.addData(QByteArrayView(dati.constData(), dati.size()));
+    } while (q.next());
+    db.CheckReadEnd(q, q.lastQuery());
 }
 
 } // namespace
@@ -431,18 +446,11 @@ void TFDocumento::ImprontaTesta(QCryptographicHash &hash, qint64 chiave) const
     }
     const QSqlRecord record = q.record();
     const QStringList esclusi = CampiTestaEsterni();
-    QVarLengthArray<int, 256> colonne;
+    QList<int> colonne;
     for (int i = 0; i < record.count(); ++i)
         if (esclusi.isEmpty() || !esclusi.contains(record.fieldName(i), Qt::CaseInsensitive))
             colonne.append(i);
-    kv8db::ValoriBinari dati;
-    do {
-        dati.clear();
-        for (const int i : std::as_const(colonne))
-            kv8db::AccodaBinario(dati, q.value(i));
-        hash.addData(QByteArrayView(dati.constData(), dati.size()));
-    } while (q.next());
-    db.CheckReadEnd(q, q.lastQuery());
+    AccodaRighe(hash, db, q, colonne);
 }
 
 void TFDocumento::ImprontaRighe(QCryptographicHash &hash, qint64 chiave) const
@@ -452,23 +460,16 @@ void TFDocumento::ImprontaRighe(QCryptographicHash &hash, qint64 chiave) const
     QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT r_.* FROM %1 r_ WHERE r_.%2 = ? ORDER BY r_.%3")
                                    .arg(tipo_.TabellaRighe, tipo_.ChiaveTesta, tipo_.ChiaveRigo),
                                {chiave});
-    const auto riga = [&hash](QByteArrayView dati) { hash.addData(dati); };
     if (!q.next()) {
         db.CheckReadEnd(q, q.lastQuery());
         return;
     }
-    if (kv8db::LeggiBinarioSqlite(q, riga))
+    if (kv8db::LeggiBinarioSqlite(q, [&hash](QByteArrayView dati) { hash.addData(dati); }))
         return;
     // the driver's values otherwise, in the same form
-    const int colonne = q.record().count();
-    kv8db::ValoriBinari dati;
-    do {
-        dati.clear();
-        for (int i = 0; i < colonne; ++i)
-            kv8db::AccodaBinario(dati, q.value(i));
-        riga(QByteArrayView(dati.constData(), dati.size()));
-    } while (q.next());
-    db.CheckReadEnd(q, q.lastQuery());
+    QList<int> colonne(q.record().count());
+    std::iota(colonne.begin(), colonne.end(), 0);
+    AccodaRighe(hash, db, q, colonne);
 }
 
 QByteArray TFDocumento::ImprontaArchivio(qint64 chiave) const
