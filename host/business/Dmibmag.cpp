@@ -540,6 +540,7 @@ void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
     // the stock the rows book (the counter-movement's arrival warehouse too)
     const int arrivo = Intero(c.Testa, "IdMagArrivo");
     QList<QVariantList> saldi;
+    QVariantList prodotti;
     {
         QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT %1, IdMagazzino, IdProdotto FROM %2 WHERE %3 = ?")
                                        .arg(CampoChiaveRigo(c.CodTipoDoc), tabella, CampoChiaveTesta(c.CodTipoDoc)),
@@ -548,13 +549,15 @@ void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
             letto_.Righe << q.value(0).toInt();
             if (letto_.ConSaldi) {
                 const QString prodotto = q.value(2).toString();
+                prodotti << prodotto;
                 AggiungiSaldo(saldi, c.Esercizio, q.value(1).toInt(), prodotto);
                 if (arrivo != 0)
                     AggiungiSaldo(saldi, c.Esercizio, arrivo, prodotto);
             }
         }
     }
-    // in one statement whose lists hold every key (the products by the same selection)
+    // in one statement whose lists hold every key (the products by the same selection; on
+    // PostgreSQL their list, which its planner reads by the index whatever it knows of the tables)
     if (!saldi.isEmpty()) {
         QVariantList valori;
         QSet<int> esercizi;
@@ -565,11 +568,18 @@ void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
         }
         const QString segniEsercizi = Segni(esercizi, valori);
         const QString segniMagazzini = Segni(magazzini, valori);
-        valori << c.KTesta;
+        QString segniProdotti;
+        if (db.IsPostgres()) {
+            segniProdotti = QStringLiteral("= ANY(CAST(? AS _text))");
+            valori << db.ArrayText(prodotti);
+        } else {
+            segniProdotti =
+                QStringLiteral("IN (SELECT IdProdotto FROM %1 WHERE %2 = ?)").arg(tabella, CampoChiaveTesta(c.CodTipoDoc));
+            valori << c.KTesta;
+        }
         LeggiSaldi(c, saldi,
-                   QStringLiteral("Esercizio IN (%1) AND IdMagazzino IN (%2) AND IdProdotto IN (SELECT IdProdotto FROM "
-                                  "%3 WHERE %4 = ?)")
-                       .arg(segniEsercizi, segniMagazzini, tabella, CampoChiaveTesta(c.CodTipoDoc)),
+                   QStringLiteral("Esercizio IN (%1) AND IdMagazzino IN (%2) AND IdProdotto %3")
+                       .arg(segniEsercizi, segniMagazzini, segniProdotti),
                    valori);
     }
 }
@@ -602,11 +612,24 @@ void TDMIBMag::LeggiMovimentiDocumento(TContestoMovimento &c)
     auto *movimenti = qobject_cast<TXClientTable *>(c.Movimenti);
     TXDatabase &db = movimenti->Database();
     const QString tipo = QString::number(c.CodTipoDoc);
-    // the document's stored rows (names and numbers of the program's own, never typed)
-    const QString righe = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                              .arg(CampoChiaveRigo(c.CodTipoDoc), TabellaRighe(c.CodTipoDoc), CampoChiaveTesta(c.CodTipoDoc));
-    const QString movimentiRighe = QStringLiteral(" FROM %1 WHERE FlTipoDocum = %2 AND KRigoDoc IN (%3)")
-                                       .arg(movimenti->TableName(), tipo, righe);
+    // the document's stored rows (names and numbers of the program's own, never typed): on
+    // PostgreSQL the keys read with the document, whose list its planner reads by the index
+    // whatever it knows of the tables
+    QString righe;
+    QVariant valoreRighe;
+    if (db.IsPostgres()) {
+        righe = QStringLiteral("= ANY(CAST(? AS _int8))");
+        QVariantList chiaviRighe;
+        for (const int rigo : std::as_const(letto_.Righe))
+            chiaviRighe << rigo;
+        valoreRighe = db.ArrayText(chiaviRighe);
+    } else {
+        righe = QStringLiteral("IN (SELECT %1 FROM %2 WHERE %3 = ?)")
+                    .arg(CampoChiaveRigo(c.CodTipoDoc), TabellaRighe(c.CodTipoDoc), CampoChiaveTesta(c.CodTipoDoc));
+        valoreRighe = c.KTesta;
+    }
+    const QString movimentiRighe =
+        QStringLiteral(" FROM %1 WHERE FlTipoDocum = %2 AND KRigoDoc %3").arg(movimenti->TableName(), tipo, righe);
     Funzioni::CheckTabOpen(movimenti);
     // the keys of the stored rows' movements and counter-movements
     QList<QVariantList> chiavi;
@@ -614,8 +637,9 @@ void TDMIBMag::LeggiMovimentiDocumento(TContestoMovimento &c)
     for (const int rigo : std::as_const(letto_.Righe))
         for (int sub : {0, 1})
             chiavi << QVariantList{c.CodTipoDoc, rigo, sub};
-    movimenti->ReadAsStored(CampiMovimento, chiavi,
-                            QStringLiteral("FlTipoDocum = %1 AND KRigoDoc IN (%2)").arg(tipo, righe), {c.KTesta});
+    // locked: nobody else changes them until the commit, and they are deleted by their key alone
+    movimenti->ReadAsStored(CampiMovimento, chiavi, QStringLiteral("FlTipoDocum = %1 AND KRigoDoc %2").arg(tipo, righe),
+                            {valoreRighe}, true);
 
     // the stock of the movements just read that the rows did not name
     if (letto_.ConSaldi && letto_.Esistenze == c.Esistenze && movimenti->RecordCount() > 0) {
@@ -650,7 +674,7 @@ void TDMIBMag::LeggiMovimentiDocumento(TContestoMovimento &c)
     QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT DISTINCT KRigoDoc FROM DettQtaDoc WHERE FlTipoDocumento = 99 "
                                               "AND KTestaDoc = 0 AND KRigoDoc IN (SELECT KMovMag")
                                + movimentiRighe + u')',
-                               {c.KTesta});
+                               {valoreRighe});
     while (q.next())
         letto_.MovimentiConLotti.insert(q.value(0).toInt());
     letto_.ConLottiNoti = true;

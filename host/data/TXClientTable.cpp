@@ -255,17 +255,22 @@ void TXClientTable::ReadAsStored(const QString &keyFields, const QList<QVariantL
 }
 
 void TXClientTable::ReadAsStored(const QString &keyFields, const QList<QVariantList> &keys, const QString &condition,
-                                 const QVariantList &values)
+                                 const QVariantList &values, bool lock)
 {
-    ReadKeysAsStored(keyFields, keys, [&](const QList<TField *> &, const QStringList &, const QList<QVariantList> &toRead) {
-        if (!toRead.isEmpty())
-            FetchRows(condition, values);
-    });
+    const bool locked = lock && Database().IsPostgres() && Database().InTransaction();
+    ReadKeysAsStored(
+        keyFields, keys,
+        [&](const QList<TField *> &, const QStringList &, const QList<QVariantList> &toRead) {
+            if (!toRead.isEmpty())
+                FetchRows(condition, values, locked);
+        },
+        locked);
 }
 
 void TXClientTable::ReadKeysAsStored(
     const QString &keyFields, const QList<QVariantList> &keys,
-    const std::function<void(const QList<TField *> &, const QStringList &, const QList<QVariantList> &)> &read)
+    const std::function<void(const QList<TField *> &, const QStringList &, const QList<QVariantList> &)> &read,
+    bool locked)
 {
     CheckActive();
     CheckBrowseMode();
@@ -302,16 +307,21 @@ void TXClientTable::ReadKeysAsStored(
     if (!Database().InTransaction())
         return;
     // until another statement writes the table, what was read is what is stored (the
-    // transaction holds its write lock on SQLite; elsewhere the writes check what they read)
+    // transaction holds its write lock on SQLite; on PostgreSQL the writes check what they
+    // read, unless it was read locked)
     if (transaction_.absentFields != fields) {
         transaction_.absent.clear();
         transaction_.absentFields = fields;
     }
     for (const QVariantList &values : std::as_const(toRead)) {
-        if (const Record *held = FindHeldRecord(fields, values))
-            transaction_.unchanged.insert(KeyOfRecord(held));
-        else
+        if (const Record *held = FindHeldRecord(fields, values)) {
+            const QByteArray key = KeyOfRecord(held);
+            if (locked)
+                transaction_.locked.insert(key);
+            transaction_.unchanged.insert(key);
+        } else {
             transaction_.absent.insert(ValuesKey(fields, values, false));
+        }
     }
 }
 

@@ -30,9 +30,11 @@ public:
     // read them one by one, in as few statements as the keys allow; Locate then finds them.
     void ReadAsStored(const QString &keyFields, const QList<QVariantList> &keys);
     // The same, the rows read by one statement of the table with the condition (which selects
-    // at least the rows of those keys; bound to the values).
+    // at least the rows of those keys; bound to the values). lock: on PostgreSQL inside a
+    // transaction the rows read stay locked until its end, so that they are written or
+    // deleted by their key alone.
     void ReadAsStored(const QString &keyFields, const QList<QVariantList> &keys, const QString &condition,
-                      const QVariantList &values);
+                      const QVariantList &values, bool lock = false);
 
     // Makes this table a copy of the source's records (all of them: no filter, range or
     // position of the source), on the source's table and connection when it has them.
@@ -51,10 +53,12 @@ protected:
 private:
     // Reads the rows of the keys (values of the named columns) in statements of many keys.
     void FetchByKeys(const QList<TField *> &fields, const QStringList &names, const QList<QVariantList> &keys);
-    // ReadAsStored: read runs the reading of the keys still to read (the names of the fields given).
+    // ReadAsStored: read runs the reading of the keys still to read (the names of the fields
+    // given); locked: it reads them locked (FetchRows).
     void ReadKeysAsStored(const QString &keyFields, const QList<QVariantList> &keys,
                           const std::function<void(const QList<TField *> &, const QStringList &,
-                                                   const QList<QVariantList> &)> &read);
+                                                   const QList<QVariantList> &)> &read,
+                          bool locked = false);
 
     QString whereVuoto_;
     TDataSet *cloneSource_ = nullptr;

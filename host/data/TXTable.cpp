@@ -335,9 +335,11 @@ void TXTable::InternalClose()
     FlushDeferred();
 }
 
-int TXTable::FetchRows(const QString &condition, const QVariantList &values)
+int TXTable::FetchRows(const QString &condition, const QVariantList &values, bool lock)
 {
-    QSqlQuery q = Database().OpenQuery(SelectText(condition), values, true);
+    const bool forUpdate = lock && Database().IsPostgres() && Database().InTransaction();
+    QSqlQuery q = Database().OpenQuery(forUpdate ? SelectText(condition) + QStringLiteral(" FOR UPDATE") : SelectText(condition),
+                                       values, true);
     std::vector<QVector<QVariant>> fetched;
     ReadQueryRows(q, Database(), [&](QVector<QVariant> &row) { fetched.push_back(std::move(row)); });
     if (fetched.empty())
@@ -687,6 +689,8 @@ void TXTable::InternalPost(Record *oldRecord, QVector<QVariant> &values)
         else
             WriteUpdate(oldRecord, values);
     }
+    if (Database().IsPostgres() && Database().InTransaction())
+        transaction_.locked.insert(KeyOfValues(values)); // held by the transaction until its end
     NoteWritten(values, false);
 }
 
@@ -794,7 +798,10 @@ bool TXTable::DeferDelete(const QVector<QVariant> &values)
 
 bool TXTable::StoredAsHeld(const QByteArray &key) const
 {
-    return !transaction_.unchanged.empty() && !Database().IsPostgres() && transaction_.unchanged.contains(key);
+    if (transaction_.unchanged.empty() || !transaction_.unchanged.contains(key))
+        return false;
+    // PostgreSQL: a row it locked (a table without key is always matched by its values)
+    return !Database().IsPostgres() || (!primaryKey_.isEmpty() && transaction_.locked.contains(key));
 }
 
 void TXTable::FlushDeferred()
@@ -831,6 +838,14 @@ void TXTable::FlushDeferred()
     FlushUpdates(keyChanges);
     FlushInserts(inserts);
     FlushUpdates(updates);
+    if (!Database().IsPostgres())
+        return;
+    // the rows written are locked by the transaction until its end
+    for (const Pending &p : inserts)
+        transaction_.locked.insert(KeyOfValues(p.values));
+    for (const auto *written : {&keyChanges, &updates})
+        for (const auto &row : *written)
+            transaction_.locked.insert(KeyOfValues(row.second));
 }
 
 QString TXTable::KeyText(const QVector<QVariant> &values) const
@@ -1090,9 +1105,11 @@ void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows, bool byKe
     const QString form = pg ? QStringLiteral("DELETE FROM %1 WHERE EXISTS (SELECT 1 FROM %2 WHERE %3)")
                             : QStringLiteral("DELETE FROM %1 WHERE rowid IN (SELECT %1.rowid FROM %2, %1 WHERE %3)");
     const auto text = [&](qsizetype count) {
-        if (byKey && keys.size() == 1) // one key: a list of its values
-            return QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
-                .arg(tableName_, keys.first()->FieldName(), QStringList(count, QStringLiteral("?")).join(u','));
+        if (byKey && keys.size() == 1) { // one key: a list of its values (on PostgreSQL its array)
+            const QString list = source.Arrays() ? QStringLiteral("= ANY(%1)").arg(ArrayMark(keys.first(), false))
+                                                 : QStringLiteral("IN (%1)").arg(QStringList(count, QStringLiteral("?")).join(u','));
+            return QStringLiteral("DELETE FROM %1 WHERE %2 %3").arg(tableName_, keys.first()->FieldName(), list);
+        }
         return form.arg(tableName_, source.Text(count), where.join(QStringLiteral(" AND ")));
     };
     const qsizetype per = source.RowsPer();

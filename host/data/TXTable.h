@@ -98,6 +98,7 @@ protected:
     struct TransactionRows {
         kv8data::KeySet written;     // client table: keys of the rows it inserted or updated
         kv8data::KeySet unchanged;   // of those, the ones no other statement may have changed since
+        kv8data::KeySet locked;      // PostgreSQL: rows read locked (FOR UPDATE), held until the end
         // client table: keys read as stored and not found (on absentFields), while no other
         // statement writes the table
         kv8data::KeySet absent;
@@ -117,8 +118,9 @@ protected:
     // The mark of a value in the first row of a VALUES list (typed on PostgreSQL, where a bare
     // parameter there would be text).
     static QString TypedMark(const TField *f, bool pg);
-    // Reads rows with the given extra condition into the open table; the rows added.
-    int FetchRows(const QString &condition, const QVariantList &values);
+    // Reads rows with the given extra condition into the open table; the rows added. lock: on
+    // PostgreSQL inside a transaction the rows read are locked until its end.
+    int FetchRows(const QString &condition, const QVariantList &values, bool lock = false);
     // SELECT of the table with a condition; the key column is added when rows have no key.
     QString SelectText(const QString &condition) const;
     void BindLayout(const class QSqlRecord &record);
@@ -174,7 +176,7 @@ private:
     void FlushDeletes(const std::vector<QVector<QVariant>> &rows, bool byKey);
     // Whether the stored row of the key is the row held, and nobody else can change it until
     // the commit: read or written in the transaction on SQLite (whose transaction holds the
-    // write lock), and no other statement has written the table since.
+    // write lock), read locked on PostgreSQL, and no other statement has written the table since.
     bool StoredAsHeld(const QByteArray &key) const;
     // Fails naming the row when its key is still stored (changed by another user since read).
     void FailDeleted(const QVector<QVariant> &row);

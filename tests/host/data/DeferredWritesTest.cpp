@@ -285,8 +285,8 @@ TEST_F(DeferredWrites, RowsWrittenInBatchesAreStoredAsRowsWrittenOneByOne)
 
 namespace {
 
-// Deletes kept for the commit: rows read in the transaction are found by their key on SQLite,
-// the others still only when every column holds what was read.
+// Deletes kept for the commit: rows read in the transaction (on PostgreSQL read locked) are
+// found by their key, the others still only when every column holds what was read.
 class DeferredDeletes : public DeferredWrites {
 protected:
     // Rows 1000.. of head 50, more than one statement takes.
@@ -377,23 +377,57 @@ TEST_F(DeferredDeletes, ARowReadInTheTransactionAndChangedByAnotherUserIsNotDele
     EXPECT_EQ(Rows("KContaT = 50"), 3);
 }
 
+TEST_F(DeferredDeletes, RowsReadLockedAreKeptFromOtherUsersUntilTheCommitAndDeletedByKey)
+{
+    if (!tdb.IsPostgres())
+        GTEST_SKIP() << "SQLite lets one transaction write at a time";
+    const int count = 1500;
+    AddRows(count);
+    TXClientTable t;
+    Open(t, db.get());
+    auto other = tdb.Connect("other");
+    other->ExecSQL("SET lock_timeout = '200ms'");
+    TXTransaction transaction(*db);
+    QList<QVariantList> keys;
+    for (int i = 0; i < count; ++i)
+        keys << QVariantList{1000 + i};
+    t.ReadAsStored("KContaR", keys, "KContaT = ?", {50}, true);
+    EXPECT_THROW(other->ExecSQL("UPDATE TT_Righe SET Qta = 20 WHERE KContaR = 1001"), EDatabaseError);
+    for (int i = 0; i < count; i += 2)
+        Delete(t, 1000 + i);
+    const quint64 before = db->StatementCount();
+    transaction.Commit();
+    EXPECT_LE(db->StatementCount() - before, 4u);
+    EXPECT_EQ(Rows("KContaT = 50"), count / 2);
+    EXPECT_EQ(Rows("KContaT = 50 AND KContaR % 2 = 0"), 0);
+    EXPECT_DOUBLE_EQ(Qta(1001), 1);
+    other->ExecSQL("UPDATE TT_Righe SET Qta = 20 WHERE KContaR = 1001"); // free again
+    EXPECT_DOUBLE_EQ(Qta(1001), 20);
+}
+
 TEST_F(DeferredDeletes, ARowChangedOrDeletedByAnotherStatementAfterItWasReadIsAConflict)
 {
     AddRows(3);
-    for (const bool deleted : {false, true}) {
-        SCOPED_TRACE(deleted);
-        TXClientTable t;
-        Open(t, db.get());
-        TXTransaction transaction(*db);
-        t.ReadAsStored("KContaR", {QVariantList{1000}, QVariantList{1001}, QVariantList{1002}});
-        db->ExecSQL(deleted ? "DELETE FROM TT_Righe WHERE KContaR = 1001"
-                            : "UPDATE TT_Righe SET Qta = 20 WHERE KContaR = 1001");
-        for (int key : {1000, 1001, 1002})
-            Delete(t, key);
-        ExpectConflict(transaction, deleted ? QString() : QStringLiteral("KContaR = 1001"));
-        EXPECT_EQ(Rows("KContaT = 50"), 3);
-        EXPECT_DOUBLE_EQ(Qta(1001), 1);
-    }
+    for (const bool deleted : {false, true})
+        for (const bool locked : {false, true}) {
+            SCOPED_TRACE(deleted);
+            SCOPED_TRACE(locked);
+            TXClientTable t;
+            Open(t, db.get());
+            TXTransaction transaction(*db);
+            const QList<QVariantList> keys{QVariantList{1000}, QVariantList{1001}, QVariantList{1002}};
+            if (locked)
+                t.ReadAsStored("KContaR", keys, "KContaT = ?", {50}, true);
+            else
+                t.ReadAsStored("KContaR", keys);
+            db->ExecSQL(deleted ? "DELETE FROM TT_Righe WHERE KContaR = 1001"
+                                : "UPDATE TT_Righe SET Qta = 20 WHERE KContaR = 1001");
+            for (int key : {1000, 1001, 1002})
+                Delete(t, key);
+            ExpectConflict(transaction, deleted ? QString() : QStringLiteral("KContaR = 1001"));
+            EXPECT_EQ(Rows("KContaT = 50"), 3);
+            EXPECT_DOUBLE_EQ(Qta(1001), 1);
+        }
 }
 
 TEST_F(DeferredDeletes, RowsReadInARolledBackTransactionAreCheckedInTheNext)
