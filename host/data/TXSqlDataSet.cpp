@@ -118,29 +118,43 @@ void TXSqlDataSet::ReadQueryRow(QSqlQuery &query, QVector<QVariant> &values) con
 }
 
 void TXSqlDataSet::ReadQueryRows(QSqlQuery &query, const TXDatabase &db,
-                                 const std::function<void(QVector<QVariant> &)> &row) const
+                                 const std::function<void(QVector<QVariant> &)> &row, const QList<int> &prime,
+                                 const std::function<bool(const QVector<QVariant> &)> &salta) const
 {
     QVector<QVariant> values;
     if (!query.next()) {
         db.CheckReadEnd(query, query.lastQuery());
         return;
     }
+    const auto consegna = [&](QVector<QVariant> &read) {
+        if (!salta || !salta(read))
+            row(read);
+    };
     ReadQueryRow(query, values);
-    row(values);
+    consegna(values);
     // on SQLite the rest straight from the engine, coerced as ReadQueryRow does
+    const auto coerce = [this](QVector<QVariant> &read, int i) {
+        if (i < ColumnCount() && !AlreadyStored(read[i], Column(i)->DataType()))
+            read[i] = CoerceLoaded(read[i], Column(i)->DataType());
+    };
     const auto coerced = [&](QVector<QVariant> &read) {
         const int n = ColumnCount();
         read.resize(n);
         for (int i = 0; i < n; ++i)
-            if (!AlreadyStored(read[i], Column(i)->DataType()))
-                read[i] = CoerceLoaded(read[i], Column(i)->DataType());
+            coerce(read, i);
         row(read);
     };
-    if (kv8db::LeggiRestoSqlite(query, values, coerced))
+    const auto saltaPrime = [&](QVector<QVariant> &read) {
+        for (const int i : prime)
+            coerce(read, i);
+        return salta(read);
+    };
+    if (kv8db::LeggiRestoSqlite(query, values, coerced, prime,
+                                salta ? std::function<bool(QVector<QVariant> &)>(saltaPrime) : nullptr))
         return;
     while (query.next()) {
         ReadQueryRow(query, values);
-        row(values);
+        consegna(values);
     }
     db.CheckReadEnd(query, query.lastQuery());
 }

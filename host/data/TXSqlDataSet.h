@@ -25,9 +25,12 @@ protected:
     // Reads every row of a query of db into the records (columns in BindQueryColumns order).
     void LoadQueryRows(QSqlQuery &query, const TXDatabase &db);
     // Hands every row of a query of db to row, coerced to the field types (the query is done
-    // after); a reading that ends on an error throws.
-    void ReadQueryRows(QSqlQuery &query, const TXDatabase &db,
-                       const std::function<void(QVector<QVariant> &)> &row) const;
+    // after); a reading that ends on an error throws. With prime columns and salta, a row
+    // whose prime columns (coerced, the others not read yet) salta refuses is not handed on
+    // (on SQLite not read further).
+    void ReadQueryRows(QSqlQuery &query, const TXDatabase &db, const std::function<void(QVector<QVariant> &)> &row,
+                       const QList<int> &prime = {},
+                       const std::function<bool(const QVector<QVariant> &)> &salta = {}) const;
     // The query's current row, coerced to the field types.
     void ReadQueryRow(QSqlQuery &query, QVector<QVariant> &values) const;
     // Whether CoerceLoaded would give v back as it is: an invalid value, or the engine's integer,

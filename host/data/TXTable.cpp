@@ -340,26 +340,30 @@ int TXTable::FetchRows(const QString &condition, const QVariantList &values, boo
     const bool forUpdate = lock && Database().IsPostgres() && Database().InTransaction();
     QSqlQuery q = Database().OpenQuery(forUpdate ? SelectText(condition) + QStringLiteral(" FOR UPDATE") : SelectText(condition),
                                        values, true);
+    // rows already held (by key) are not read twice: on SQLite their other columns are not read
+    const QList<TField *> keys = PrimaryKeyFields();
+    QVector<int> keyColumns;
+    for (TField *k : keys)
+        keyColumns << ColumnOf(k);
     std::vector<QVector<QVariant>> fetched;
-    ReadQueryRows(q, Database(), [&](QVector<QVariant> &row) { fetched.push_back(std::move(row)); });
+    ReadQueryRows(
+        q, Database(), [&](QVector<QVariant> &row) { fetched.push_back(std::move(row)); }, keyColumns,
+        keys.isEmpty() || AllRecords().empty()
+            ? std::function<bool(const QVector<QVariant> &)>()
+            : [&](const QVector<QVariant> &row) { return IsHeld(keys, keyColumns, row); });
     if (fetched.empty())
         return 0;
-    // rows already held (by key) are not read twice
-    const QList<TField *> keys = PrimaryKeyFields();
     QSet<QByteArray> held;
     if (keys.isEmpty()) {
         // no key: the whole row
         for (Record *r : AllRecords())
             held.insert(KeyOfValues(ValuesOf(r)));
     }
-    QVector<int> keyColumns;
-    for (TField *k : keys)
-        keyColumns << ColumnOf(k);
     const bool inTransaction = Database().InTransaction();
     int added = 0;
     for (QVector<QVariant> &r : fetched) {
-        if (keys.isEmpty() ? held.contains(KeyOfValues(r)) : IsHeld(keys, keyColumns, r))
-            continue;
+        if (keys.isEmpty() && held.contains(KeyOfValues(r)))
+            continue; // (a keyed row held was left out while read)
         if (!pendingGone_.empty() && pendingGone_.contains(KeyOfValues(r)))
             continue; // deleted or moved by a row kept for the commit
 

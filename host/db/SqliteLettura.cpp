@@ -11,6 +11,7 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <vector>
 
 #include <sqlite3.h>
 
@@ -95,7 +96,32 @@ sqlite3_stmt *StatementOnFirstRow(QSqlQuery &q, int columns)
     }
 }
 
-bool LeggiRestoSqlite(QSqlQuery &q, QVector<QVariant> &values, const std::function<void(QVector<QVariant> &)> &row)
+namespace {
+// Column i of the engine's current row as Qt's driver gives it.
+QVariant ValoreSqlite(sqlite3_stmt *stmt, int i)
+{
+    switch (sqlite3_column_type(stmt, i)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(stmt, i)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(stmt, i));
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_BLOB: {
+        const char *bytes = static_cast<const char *>(sqlite3_column_blob(stmt, i));
+        return QVariant(QByteArray(bytes, sqlite3_column_bytes(stmt, i)));
+    }
+    default: {
+        // the engine's own UTF-8, converted once (the driver has it converted to UTF-16 first)
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, i));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, i)));
+    }
+    }
+}
+} // namespace
+
+bool LeggiRestoSqlite(QSqlQuery &q, QVector<QVariant> &values, const std::function<void(QVector<QVariant> &)> &row,
+                      const QList<int> &prime, const std::function<bool(QVector<QVariant> &)> &salta)
 {
     const QSql::NumericalPrecisionPolicy precision = q.numericalPrecisionPolicy();
     if (precision != QSql::LowPrecisionDouble && precision != QSql::HighPrecision)
@@ -104,32 +130,24 @@ bool LeggiRestoSqlite(QSqlQuery &q, QVector<QVariant> &values, const std::functi
     if (!stmt)
         return false;
     const int n = sqlite3_data_count(stmt);
+    const bool primaPrime = salta && !prime.isEmpty();
+    std::vector<char> letta(primaPrime ? size_t(n) : 0, 0);
+    for (const int i : prime)
+        if (primaPrime && i >= 0 && i < n)
+            letta[size_t(i)] = 1;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         values.resize(n);
-        for (int i = 0; i < n; ++i) {
-            switch (sqlite3_column_type(stmt, i)) {
-            case SQLITE_INTEGER:
-                values[i] = QVariant(qlonglong(sqlite3_column_int64(stmt, i)));
-                break;
-            case SQLITE_FLOAT:
-                values[i] = QVariant(sqlite3_column_double(stmt, i));
-                break;
-            case SQLITE_NULL:
-                values[i] = QVariant();
-                break;
-            case SQLITE_BLOB: {
-                const char *bytes = static_cast<const char *>(sqlite3_column_blob(stmt, i));
-                values[i] = QVariant(QByteArray(bytes, sqlite3_column_bytes(stmt, i)));
-                break;
-            }
-            default: {
-                // the engine's own UTF-8, converted once (the driver has it converted to UTF-16 first)
-                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, i));
-                values[i] = QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, i)));
-            }
-            }
+        if (primaPrime) {
+            for (const int i : prime)
+                if (i >= 0 && i < n)
+                    values[i] = ValoreSqlite(stmt, i);
+            if (salta(values))
+                continue;
         }
+        for (int i = 0; i < n; ++i)
+            if (!primaPrime || !letta[size_t(i)])
+                values[i] = ValoreSqlite(stmt, i);
         row(values);
     }
     FineLettura(q, stmt, rc);

@@ -24,8 +24,10 @@ sqlite3_stmt *StatementOnFirstRow(QSqlQuery &q, int columns);
 // null as an invalid QVariant. False, nothing read, when q is not such a reading (see
 // StatementOnFirstRow) or reads reals by another precision: the caller goes on with q.next().
 // After true q is done and is not stepped again. A failure of the engine throws
-// EDatabaseError.
-bool LeggiRestoSqlite(QSqlQuery &q, QVector<QVariant> &values, const std::function<void(QVector<QVariant> &)> &row);
+// EDatabaseError. With prime columns and salta, those columns of each row are read first and
+// the row is left unread when salta, given the values so far, says so.
+bool LeggiRestoSqlite(QSqlQuery &q, QVector<QVariant> &values, const std::function<void(QVector<QVariant> &)> &row,
+                      const QList<int> &prime = {}, const std::function<bool(QVector<QVariant> &)> &salta = {});
 
 // Values as bytes, each a byte of its kind (the engine's type code, as sqlite3_column_type)
 // times 16 then: an integer its low bytes up to the last not zero, their count added to the

@@ -707,18 +707,26 @@ TEST_F(DbDataSet, ClientTableKeepsItsOwnWritesWhileNothingElseWritesTheTable)
     EXPECT_DOUBLE_EQ(qta(2), 81.0);
 }
 
+namespace {
+// Rows 10 up to fino (excluded) of head 3, their Qta their key; c open on them, none held.
+void RigheDellaTesta3(TXDatabase &db, int fino, TXClientTable &c)
+{
+    for (int k = 10; k < fino; ++k)
+        db.ExecSQL("INSERT INTO TT_Righe (KContaR, KContaT, IdImballo, Qta) VALUES (?, 3, 'A', ?)", {k, k});
+    c.SetDatabase(&db);
+    c.SetTableName("TT_Righe");
+    c.SetXWhereVuoto("KContaT = -1");
+    c.Open();
+}
+} // namespace
+
 // Many rows read as stored at once: few statements, the table's own writes of the transaction
 // kept, rows changed elsewhere since they were held read again, a missing key simply absent;
 // a locate among held rows never reads.
 TEST_F(DbDataSet, ClientTableReadsManyRowsAsStoredInFewStatements)
 {
-    for (int k = 10; k < 310; ++k)
-        db->ExecSQL("INSERT INTO TT_Righe (KContaR, KContaT, IdImballo, Qta) VALUES (?, 3, 'A', ?)", {k, k});
     TXClientTable c;
-    c.SetDatabase(db.get());
-    c.SetTableName("TT_Righe");
-    c.SetXWhereVuoto("KContaT = -1");
-    c.Open();
+    RigheDellaTesta3(*db, 310, c);
     ASSERT_TRUE(c.LocateAsStored("KContaR", 11)); // held, then changed elsewhere
     tdb.Connect()->ExecSQL("UPDATE TT_Righe SET Qta = 1100 WHERE KContaR = 11");
     db->StartTransaction();
@@ -752,13 +760,8 @@ TEST_F(DbDataSet, ClientTableReadsManyRowsAsStoredInFewStatements)
 // the table; the next transaction reads again.
 TEST_F(DbDataSet, KeysReadAsStoredInATransactionAreNotReadAgainUntilTheTableIsWritten)
 {
-    for (int k = 10; k < 40; ++k)
-        db->ExecSQL("INSERT INTO TT_Righe (KContaR, KContaT, IdImballo, Qta) VALUES (?, 3, 'A', ?)", {k, k});
     TXClientTable c;
-    c.SetDatabase(db.get());
-    c.SetTableName("TT_Righe");
-    c.SetXWhereVuoto("KContaT = -1");
-    c.Open();
+    RigheDellaTesta3(*db, 40, c);
     ASSERT_TRUE(c.LocateAsStored("KContaR", 11)); // held, then changed elsewhere
     tdb.Connect()->ExecSQL("UPDATE TT_Righe SET Qta = 1100 WHERE KContaR = 11");
 
@@ -800,6 +803,32 @@ TEST_F(DbDataSet, KeysReadAsStoredInATransactionAreNotReadAgainUntilTheTableIsWr
     EXPECT_TRUE(c.Locate("KContaR", 600));
     EXPECT_GT(db->StatementCount(), before);
     db->Rollback();
+}
+
+TEST_F(DbDataSet, AReadByConditionKeepsTheRowsHeldAsTheyAreAndAddsTheOthers)
+{
+    TXClientTable c;
+    RigheDellaTesta3(*db, 40, c);
+    db->StartTransaction();
+    QList<QVariantList> first, all;
+    for (int k = 10; k < 40; ++k)
+        (k < 20 ? first : all) << QVariantList{k};
+    all = first + all;
+    c.ReadAsStored("KContaR", first, "KContaT = ? AND KContaR < ?", {3, 20});
+    ASSERT_TRUE(c.Locate("KContaR", 12));
+    c.Edit();
+    c.FieldByName("Qta")->SetAsFloat(77);
+    c.Post();
+    c.ReadAsStored("KContaR", all, "KContaT = ?", {3});
+    EXPECT_EQ(c.RecordCount(), 30);
+    const quint64 before = db->StatementCount();
+    ASSERT_TRUE(c.Locate("KContaR", 12));
+    EXPECT_EQ(c.FieldByName("Qta")->AsFloat(), 77);
+    ASSERT_TRUE(c.Locate("KContaR", 39));
+    EXPECT_EQ(c.FieldByName("Qta")->AsFloat(), 39);
+    EXPECT_EQ(c.FieldByName("IdImballo")->AsString(), "A");
+    EXPECT_EQ(db->StatementCount(), before);
+    db->Commit();
 }
 
 TEST_F(DbDataSet, LookupTableSeesNewRowsAfterReopening)
