@@ -703,6 +703,8 @@ void TXTable::InternalDelete(Record *record)
     if (!autoApply_)
         return;
     if (deferred_ && Database().InTransaction()) {
+        if (DeferDeleteByKey(record))
+            return;
         const QVector<QVariant> values = ValuesOf(record);
         if (DeferDelete(values)) {
             NoteWritten(values, true);
@@ -761,11 +763,11 @@ bool TXTable::Defer(const Record *oldRecord, QVector<QVariant> &values)
         return true;
     }
     if (oldRecord) {
-        pending_.push_back({PendingKind::Update, ValuesOf(oldRecord), values, {}, {}, StoredAsHeld(oldKey)});
+        pending_.push_back({PendingKind::Update, ValuesOf(oldRecord), values, {}, {}, StoredAsHeld(oldKey), {}});
         if (oldKey != key)
             pendingGone_.insert(oldKey);
     } else {
-        Pending p{PendingKind::Insert, {}, values, {}, {}, false};
+        Pending p{PendingKind::Insert, {}, values, {}, {}, false, {}};
         if (!InsertColumns(p.values, p.included, p.params).isEmpty())
             return false; // its key comes from the database
         values = p.values;
@@ -793,10 +795,32 @@ bool TXTable::DeferDelete(const QVector<QVariant> &values)
         }
         return true;
     }
-    pending_.push_back({PendingKind::Delete, values, {}, {}, {}, StoredAsHeld(key)});
+    pending_.push_back({PendingKind::Delete, values, {}, {}, {}, StoredAsHeld(key), {}});
     pendingGone_.insert(key);
     if (pending_.size() == 1)
         Database().AddDeferred(this);
+    return true;
+}
+
+bool TXTable::DeferDeleteByKey(const Record *record)
+{
+    if (openKeys_.isEmpty() || transaction_.unchanged.empty())
+        return false;
+    QVector<QVariant> row(ColumnCount());
+    for (const int column : std::as_const(openKeyColumns_))
+        row[column] = record->Get(column);
+    if (!KeyedRow(row))
+        return false;
+    const QByteArray key = RowKey(row, openKeys_);
+    if (pendingAt_.contains(key) || !StoredAsHeld(key))
+        return false;
+    Pending p{PendingKind::Delete, row, {}, {}, {}, true, {}};
+    p.read.reset(record->Clone(record->Id()));
+    pending_.push_back(std::move(p));
+    pendingGone_.insert(key);
+    if (pending_.size() == 1)
+        Database().AddDeferred(this);
+    NoteWritten(row, true);
     return true;
 }
 
@@ -1055,17 +1079,21 @@ void TXTable::FlushInserts(std::vector<Pending> &pending)
     }
 }
 
-void TXTable::FailDeleted(const QVector<QVariant> &row)
+QString TXTable::KeyMatch(const QVector<QVariant> &row, QVariantList &params) const
 {
-    // a row changed by another user since it was read still has its key
     QStringList match;
-    QVariantList params;
     for (TField *k : PrimaryKeyFields()) {
         match << k->FieldName() + QStringLiteral(" = ?");
         params << row[ColumnOf(k)];
     }
-    const QString check =
-        QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(tableName_, match.join(QStringLiteral(" AND ")));
+    return match.join(QStringLiteral(" AND "));
+}
+
+void TXTable::FailDeleted(const QVector<QVariant> &row)
+{
+    // a row changed by another user since it was read still has its key
+    QVariantList params;
+    const QString check = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(tableName_, KeyMatch(row, params));
     if (Database().ScalarValue(check, params).toLongLong() > 0)
         FailRow(EDatabaseError(ConflictMessage(tableName_)), tableName_, KeyText(row));
 }
@@ -1077,7 +1105,7 @@ void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows, bool byKe
     TXDatabase &db = Database();
     const auto deleteOne = [&](const QVector<QVariant> &row) {
         QVariantList params;
-        const QString match = DeleteMatch(row, params);
+        const QString match = byKey ? KeyMatch(row, params) : DeleteMatch(row, params);
         int n = 0;
         try {
             n = db.ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2").arg(tableName_, match), params);
@@ -1341,8 +1369,13 @@ void TXTable::TableWritten()
     if (!writing_) {
         transaction_.unchanged.clear();
         transaction_.absent.clear();
-        for (Pending &p : pending_)
+        for (Pending &p : pending_) {
+            if (p.read) { // checked against the row as read after all
+                p.original = ValuesOf(p.read.get());
+                p.read.reset();
+            }
             p.byKey = false;
+        }
     }
 }
 

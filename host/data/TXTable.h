@@ -7,6 +7,7 @@
 // never stored (what it wrote in the transaction, and what it read there of a table the
 // transaction wrote, is read again as stored); after a commit it keeps the rows it wrote as
 // they are.
+#include "host/data/DataRecord.h"
 #include "host/data/KeyHash.h"
 #include "host/data/TXTableBase.h"
 #include "host/db/TXDatabase.h"
@@ -16,6 +17,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -205,9 +207,17 @@ private:
         std::vector<char> included; // inserts: the columns and values of the INSERT, when known
         QVariantList params;
         bool byKey = false; // updated or deleted: the row as read is stored as held (StoredAsHeld)
+        // deleted by key: original holds the key alone, this the row as read until the key
+        // alone no longer does (TableWritten)
+        std::unique_ptr<kv8data::Record, kv8data::RecordDeleter> read;
     };
     // Keeps the delete of a row (its values as read) for the commit; false when it must be written now.
     bool DeferDelete(const QVector<QVariant> &values);
+    // Keeps the delete of a row stored as held (StoredAsHeld) by its key, the other values
+    // not worked out; false when it is not such a row, or one kept for the commit already.
+    bool DeferDeleteByKey(const kv8data::Record *record);
+    // "k1 = ? AND k2 = ?" of the row's key, its values appended to params.
+    QString KeyMatch(const QVector<QVariant> &row, QVariantList &params) const;
     // Whether a row can be kept by its key: a key of stored columns, all of it given.
     bool KeyedRow(const QVector<QVariant> &values) const;
     std::vector<Pending> pending_;

@@ -430,6 +430,22 @@ TEST_F(DeferredDeletes, ARowChangedOrDeletedByAnotherStatementAfterItWasReadIsAC
         }
 }
 
+TEST_F(DeferredDeletes, RowsDeletedByKeyAreCheckedAsReadOnceAStatementMayHaveWrittenTheirTable)
+{
+    AddRows(3);
+    TXClientTable t;
+    Open(t, db.get());
+    TXTransaction transaction(*db);
+    t.ReadAsStored("KContaR", {QVariantList{1000}, QVariantList{1001}, QVariantList{1002}}, "KContaT = ?", {50}, true);
+    Delete(t, 1000);
+    Delete(t, 1001);
+    // a statement whose written table is not plain to see, naming another
+    db->ExecSQL("WITH k AS (SELECT 1 AS v) UPDATE TT_Testa SET DsNote = 'Due' WHERE KContaT IN (SELECT v FROM k)");
+    transaction.Commit();
+    EXPECT_EQ(Rows("KContaR IN (1000, 1001)"), 0);
+    EXPECT_DOUBLE_EQ(Qta(1002), 2);
+}
+
 TEST_F(DeferredDeletes, RowsReadInARolledBackTransactionAreCheckedInTheNext)
 {
     AddRows(2);
