@@ -73,6 +73,20 @@ QString Segni(const Insieme &insieme, QVariantList &valori)
     return segni.join(QStringLiteral(", "));
 }
 
+// A column's test against the values a selection gives: on PostgreSQL "= ANY(array)" of the
+// values themselves (tipo: the array's type), which its planner reads by the index whatever it
+// knows of the tables, else "IN (selezione)" bound to parametro; what to bind appended to valori.
+QString TraValori(const TXDatabase &db, const char *tipo, const QVariantList &valoriSelezione, const QString &selezione,
+                  const QVariant &parametro, QVariantList &valori)
+{
+    if (db.IsPostgres()) {
+        valori << db.ArrayText(valoriSelezione);
+        return QStringLiteral("= ANY(CAST(? AS %1))").arg(QLatin1String(tipo));
+    }
+    valori << parametro;
+    return QStringLiteral("IN (%1)").arg(selezione);
+}
+
 // Fields found by name, by dataset and name in pairs of places: the one found last first, the
 // other kept (two names meeting on one place do not drive each other out row after row).
 struct PostoCampo {
@@ -556,8 +570,7 @@ void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
             }
         }
     }
-    // in one statement whose lists hold every key (the products by the same selection; on
-    // PostgreSQL their list, which its planner reads by the index whatever it knows of the tables)
+    // in one statement whose lists hold every key (the products by the same selection)
     if (!saldi.isEmpty()) {
         QVariantList valori;
         QSet<int> esercizi;
@@ -568,15 +581,10 @@ void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
         }
         const QString segniEsercizi = Segni(esercizi, valori);
         const QString segniMagazzini = Segni(magazzini, valori);
-        QString segniProdotti;
-        if (db.IsPostgres()) {
-            segniProdotti = QStringLiteral("= ANY(CAST(? AS _text))");
-            valori << db.ArrayText(prodotti);
-        } else {
-            segniProdotti =
-                QStringLiteral("IN (SELECT IdProdotto FROM %1 WHERE %2 = ?)").arg(tabella, CampoChiaveTesta(c.CodTipoDoc));
-            valori << c.KTesta;
-        }
+        const QString segniProdotti = TraValori(
+            db, "_text", prodotti,
+            QStringLiteral("SELECT IdProdotto FROM %1 WHERE %2 = ?").arg(tabella, CampoChiaveTesta(c.CodTipoDoc)), c.KTesta,
+            valori);
         LeggiSaldi(c, saldi,
                    QStringLiteral("Esercizio IN (%1) AND IdMagazzino IN (%2) AND IdProdotto %3")
                        .arg(segniEsercizi, segniMagazzini, segniProdotti),
@@ -612,22 +620,17 @@ void TDMIBMag::LeggiMovimentiDocumento(TContestoMovimento &c)
     auto *movimenti = qobject_cast<TXClientTable *>(c.Movimenti);
     TXDatabase &db = movimenti->Database();
     const QString tipo = QString::number(c.CodTipoDoc);
-    // the document's stored rows (names and numbers of the program's own, never typed): on
-    // PostgreSQL the keys read with the document, whose list its planner reads by the index
-    // whatever it knows of the tables
-    QString righe;
-    QVariant valoreRighe;
-    if (db.IsPostgres()) {
-        righe = QStringLiteral("= ANY(CAST(? AS _int8))");
-        QVariantList chiaviRighe;
-        for (const int rigo : std::as_const(letto_.Righe))
-            chiaviRighe << rigo;
-        valoreRighe = db.ArrayText(chiaviRighe);
-    } else {
-        righe = QStringLiteral("IN (SELECT %1 FROM %2 WHERE %3 = ?)")
-                    .arg(CampoChiaveRigo(c.CodTipoDoc), TabellaRighe(c.CodTipoDoc), CampoChiaveTesta(c.CodTipoDoc));
-        valoreRighe = c.KTesta;
-    }
+    // the document's stored rows (names and numbers of the program's own, never typed; their
+    // keys as read with the document)
+    QVariantList chiaviRighe;
+    for (const int rigo : std::as_const(letto_.Righe))
+        chiaviRighe << rigo;
+    QVariantList valoriRighe;
+    const QString righe =
+        TraValori(db, "_int8", chiaviRighe,
+                  QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                      .arg(CampoChiaveRigo(c.CodTipoDoc), TabellaRighe(c.CodTipoDoc), CampoChiaveTesta(c.CodTipoDoc)),
+                  c.KTesta, valoriRighe);
     const QString movimentiRighe =
         QStringLiteral(" FROM %1 WHERE FlTipoDocum = %2 AND KRigoDoc %3").arg(movimenti->TableName(), tipo, righe);
     Funzioni::CheckTabOpen(movimenti);
@@ -639,7 +642,7 @@ void TDMIBMag::LeggiMovimentiDocumento(TContestoMovimento &c)
             chiavi << QVariantList{c.CodTipoDoc, rigo, sub};
     // locked: nobody else changes them until the commit, and they are deleted by their key alone
     movimenti->ReadAsStored(CampiMovimento, chiavi, QStringLiteral("FlTipoDocum = %1 AND KRigoDoc %2").arg(tipo, righe),
-                            {valoreRighe}, true);
+                            valoriRighe, true);
 
     // the stock of the movements just read that the rows did not name
     if (letto_.ConSaldi && letto_.Esistenze == c.Esistenze && movimenti->RecordCount() > 0) {
@@ -674,7 +677,7 @@ void TDMIBMag::LeggiMovimentiDocumento(TContestoMovimento &c)
     QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT DISTINCT KRigoDoc FROM DettQtaDoc WHERE FlTipoDocumento = 99 "
                                               "AND KTestaDoc = 0 AND KRigoDoc IN (SELECT KMovMag")
                                + movimentiRighe + u')',
-                               {valoreRighe});
+                               valoriRighe);
     while (q.next())
         letto_.MovimentiConLotti.insert(q.value(0).toInt());
     letto_.ConLottiNoti = true;

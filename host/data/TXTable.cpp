@@ -363,7 +363,7 @@ int TXTable::FetchRows(const QString &condition, const QVariantList &values, boo
     int added = 0;
     for (QVector<QVariant> &r : fetched) {
         if (keys.isEmpty() && held.contains(KeyOfValues(r)))
-            continue; // (a keyed row held was left out while read)
+            continue; // (a keyed row held was left out by the read itself)
         if (!pendingGone_.empty() && pendingGone_.contains(KeyOfValues(r)))
             continue; // deleted or moved by a row kept for the commit
 
@@ -427,10 +427,15 @@ QByteArray TXTable::KeyOfRecord(const Record *record) const
 {
     if (openKeys_.isEmpty())
         return KeyOfValues(ValuesOf(record));
+    return RowKey(KeyRowOf(record), openKeys_);
+}
+
+QVector<QVariant> TXTable::KeyRowOf(const Record *record) const
+{
     QVector<QVariant> row(ColumnCount());
     for (int column : openKeyColumns_)
         row[column] = record->Get(column);
-    return RowKey(row, openKeys_);
+    return row;
 }
 
 // ---- writes
@@ -795,20 +800,23 @@ bool TXTable::DeferDelete(const QVector<QVariant> &values)
         }
         return true;
     }
-    pending_.push_back({PendingKind::Delete, values, {}, {}, {}, StoredAsHeld(key), {}});
+    KeepDelete({PendingKind::Delete, values, {}, {}, {}, StoredAsHeld(key), {}}, key);
+    return true;
+}
+
+void TXTable::KeepDelete(Pending &&p, const QByteArray &key)
+{
+    pending_.push_back(std::move(p));
     pendingGone_.insert(key);
     if (pending_.size() == 1)
         Database().AddDeferred(this);
-    return true;
 }
 
 bool TXTable::DeferDeleteByKey(const Record *record)
 {
     if (openKeys_.isEmpty() || transaction_.unchanged.empty())
         return false;
-    QVector<QVariant> row(ColumnCount());
-    for (const int column : std::as_const(openKeyColumns_))
-        row[column] = record->Get(column);
+    const QVector<QVariant> row = KeyRowOf(record);
     if (!KeyedRow(row))
         return false;
     const QByteArray key = RowKey(row, openKeys_);
@@ -816,10 +824,7 @@ bool TXTable::DeferDeleteByKey(const Record *record)
         return false;
     Pending p{PendingKind::Delete, row, {}, {}, {}, true, {}};
     p.read.reset(record->Clone(record->Id()));
-    pending_.push_back(std::move(p));
-    pendingGone_.insert(key);
-    if (pending_.size() == 1)
-        Database().AddDeferred(this);
+    KeepDelete(std::move(p), key);
     NoteWritten(row, true);
     return true;
 }

@@ -131,6 +131,8 @@ protected:
     // The primary key of a row (values in column order; the whole row when there is no key).
     QByteArray KeyOfValues(const QVector<QVariant> &values) const;
     QByteArray KeyOfRecord(const Record *record) const;
+    // The record's row with its key's columns alone (the key noted at the opening), the others null.
+    QVector<QVariant> KeyRowOf(const Record *record) const;
     // Within InternalOpen, once the layout is bound: the key the keys above are made of.
     void NoteKeyColumns();
     // Follows the transactions of the connection (from the first opening on: rows read again
@@ -216,6 +218,8 @@ private:
     // Keeps the delete of a row stored as held (StoredAsHeld) by its key, the other values
     // not worked out; false when it is not such a row, or one kept for the commit already.
     bool DeferDeleteByKey(const kv8data::Record *record);
+    // The delete kept for the commit (key: the row's).
+    void KeepDelete(Pending &&p, const QByteArray &key);
     // "k1 = ? AND k2 = ?" of the row's key, its values appended to params.
     QString KeyMatch(const QVector<QVariant> &row, QVariantList &params) const;
     // Whether a row can be kept by its key: a key of stored columns, all of it given.

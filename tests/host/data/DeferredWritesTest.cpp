@@ -297,6 +297,15 @@ protected:
             rows << QStringLiteral("(%1, 50, 'Z', %2)").arg(1000 + i).arg(i);
         db->ExecSQL("INSERT INTO TT_Righe (KContaR, KContaT, IdImballo, Qta) VALUES " + rows.join(", "));
     }
+    // Rows 1000 to 1002 read as stored in the open transaction; locked: by a condition, read locked.
+    static void ReadThree(TXClientTable &t, bool locked)
+    {
+        const QList<QVariantList> keys{QVariantList{1000}, QVariantList{1001}, QVariantList{1002}};
+        if (locked)
+            t.ReadAsStored("KContaR", keys, "KContaT = ?", {50}, true);
+        else
+            t.ReadAsStored("KContaR", keys);
+    }
     static void Delete(TXClientTable &t, int key)
     {
         ASSERT_TRUE(t.Locate("KContaR", key));
@@ -369,7 +378,7 @@ TEST_F(DeferredDeletes, ARowReadInTheTransactionAndChangedByAnotherUserIsNotDele
     Open(t, db.get());
     auto other = tdb.Connect("other");
     TXTransaction transaction(*db);
-    t.ReadAsStored("KContaR", {QVariantList{1000}, QVariantList{1001}, QVariantList{1002}});
+    ReadThree(t, false);
     other->ExecSQL("UPDATE TT_Righe SET Qta = 20 WHERE KContaR = 1001");
     for (int key : {1000, 1001, 1002})
         Delete(t, key);
@@ -415,11 +424,7 @@ TEST_F(DeferredDeletes, ARowChangedOrDeletedByAnotherStatementAfterItWasReadIsAC
             TXClientTable t;
             Open(t, db.get());
             TXTransaction transaction(*db);
-            const QList<QVariantList> keys{QVariantList{1000}, QVariantList{1001}, QVariantList{1002}};
-            if (locked)
-                t.ReadAsStored("KContaR", keys, "KContaT = ?", {50}, true);
-            else
-                t.ReadAsStored("KContaR", keys);
+            ReadThree(t, locked);
             db->ExecSQL(deleted ? "DELETE FROM TT_Righe WHERE KContaR = 1001"
                                 : "UPDATE TT_Righe SET Qta = 20 WHERE KContaR = 1001");
             for (int key : {1000, 1001, 1002})
@@ -436,7 +441,7 @@ TEST_F(DeferredDeletes, RowsDeletedByKeyAreCheckedAsReadOnceAStatementMayHaveWri
     TXClientTable t;
     Open(t, db.get());
     TXTransaction transaction(*db);
-    t.ReadAsStored("KContaR", {QVariantList{1000}, QVariantList{1001}, QVariantList{1002}}, "KContaT = ?", {50}, true);
+    ReadThree(t, true);
     Delete(t, 1000);
     Delete(t, 1001);
     // a statement whose written table is not plain to see, naming another
