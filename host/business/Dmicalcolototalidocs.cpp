@@ -13,12 +13,14 @@
 #include "host/core/KV8Config.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXQuery.h"
+#include "host/data/TXTable.h"
 #include "host/data/TXTableBase.h"
 #include "host/db/DMIDataBases.h"
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/Kmessages.h"
 
 #include <QDebug>
+#include <QScopeGuard>
 
 #include <cmath>
 #include <initializer_list>
@@ -777,8 +779,18 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_RegistraTotali(TXParam_TotaliDocs &Param, bo
         TOTDOCS_RegistraLog(UltimoMessaggio);
         return false;
     }
+    // the rows deleted and written in batches, all of them before the step ends, when the
+    // table does not already keep its writes for the commit
+    auto *tabella = qobject_cast<TXTable *>(tab);
+    const bool inBlocco = tabella && !tabella->DeferredWrites();
+    const auto fineBlocco = qScopeGuard([&] {
+        if (inBlocco)
+            tabella->StopDeferring();
+    });
     try {
         CheckTabOpen(tab);
+        if (inBlocco)
+            tabella->SetDeferredWrites(true);
         chiaveTotali_ = chiave->Value();
         campoChiaveTotali_ = campo;
         // the document's earlier rows
@@ -863,6 +875,8 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_RegistraTotali(TXParam_TotaliDocs &Param, bo
         r.Importo3 = Totali.TotIva;
         r.Importo4 = Totali.NettoPagare;
         TOTDOCS_ScriviRigoTotali(Param, r);
+        if (inBlocco)
+            tabella->FlushDeferred();
 
         if (InModifica(Param.Testa)) {
             Scrivi(Param.Testa, QStringLiteral("TotDocumento"), Totali.TotDocumento);

@@ -52,6 +52,9 @@ public:
     // row is found by its key alone when the stored row is surely the one held (StoredAsHeld).
     bool DeferredWrites() const { return deferred_; }
     void SetDeferredWrites(bool on);
+    // Writes no longer kept from now on; those kept still go before the next statement that
+    // names the table, or at the commit.
+    void StopDeferring() { deferred_ = false; }
     // Writes the rows kept for the commit now.
     void FlushDeferred() override;
 

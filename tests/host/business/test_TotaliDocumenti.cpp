@@ -126,6 +126,30 @@ TEST_F(TotaliFattura, RecomputingReplacesTheEarlierTotalsRows)
     EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), 667.52);
 }
 
+TEST_F(TotaliFattura, InATransactionTheRowsAreReplacedInBatchesBeforeTheStepReturns)
+{
+    TXParam_TotaliDocs p = Parametri(nullptr, tot.get());
+    testa->Edit();
+    ASSERT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(p, false));
+    testa->Post();
+    const int righeTotali = Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1"));
+    ASSERT_GT(righeTotali, 10);
+    TXTransaction transazione(*db);
+    testa->Edit();
+    const quint64 prima = db->StatementCount();
+    ASSERT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(p, false));
+    // fewer statements than rows, where one by one they took two a row
+    EXPECT_LT(db->StatementCount() - prima, quint64(righeTotali));
+    // all written already, and the caller's table writes at once again
+    const quint64 scritte = db->StatementCount();
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1")), righeTotali);
+    EXPECT_EQ(db->StatementCount() - scritte, 1u);
+    EXPECT_FALSE(tot->DeferredWrites());
+    testa->Post();
+    transazione.Commit();
+    EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), 775.62);
+}
+
 TEST_F(TotaliFattura, FillsTheTotalsWorkDatasetWithVatLinesAndInstalments)
 {
     TXMemTable lavoro;
