@@ -169,7 +169,7 @@ TFDocumento::TFDocumento(const TTipoDocumento &tipo, QWidget *owner)
     TRigheDB->SetUsaDizionario(true);
     TRigheDB->SetKeyFields(tipo_.ChiaveRigo);
     TRigheDB->SetXWhereVuoto(tipo_.ChiaveRigo + QStringLiteral(" = 0"));
-    // the rows reach the database in multi-row statements before the commit
+    // the rows (and the totals, below) reach the database in multi-row statements before the commit
     TRigheDB->SetDeferredWrites(true);
 
     TRRighe = new TXQuery(this);
@@ -183,6 +183,7 @@ TFDocumento::TFDocumento(const TTipoDocumento &tipo, QWidget *owner)
     TTotali->SetTableName(tipo_.TabellaTotali);
     TTotali->SetKeyFields(tipo_.ChiaveTesta + QStringLiteral(";TipoRecord;Progressivo"));
     TTotali->SetXWhereVuoto(tipo_.ChiaveTesta + QStringLiteral(" = 0"));
+    TTotali->SetDeferredWrites(true);
 
     TTotaliDoc = new TXTable(this);
     TTotaliDoc->SetName(QStringLiteral("TTotaliDoc"));

@@ -85,6 +85,36 @@ TEST_F(Cache, TableNotFoundIsAskedForAgain)
     EXPECT_EQ(Stored(*db, QStringLiteral("A")), QStringLiteral("prima"));
 }
 
+TEST_F(Cache, AKeyOfTwoColumnsAndTheColumnsWithADefaultAreTheDatabasesOwn)
+{
+    db->ExecSQL(QStringLiteral("CREATE TABLE TT_Cambio (Serie INTEGER NOT NULL, Codice VARCHAR(5) NOT NULL, "
+                               "Descr VARCHAR(20) NOT NULL, Nota VARCHAR(20) DEFAULT 'nota' NOT NULL, "
+                               "PRIMARY KEY (Serie, Codice))"));
+    TXTable t;
+    t.SetDatabase(db.get());
+    Declare(t);
+    t.AddField(QStringLiteral("Serie"), ftInteger);
+    t.AddField(QStringLiteral("Nota"), ftString, 20);
+    t.Open();
+    for (int serie : {1, 2}) {
+        t.Append();
+        t.FieldByName(QStringLiteral("Serie"))->SetAsInteger(serie);
+        t.FieldByName(QStringLiteral("Codice"))->SetAsString(QStringLiteral("A"));
+        t.Post();
+    }
+    // the empty text: '' without a default, the default where there is one
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT Descr || '/' || Nota FROM TT_Cambio WHERE Serie = 1")).toString(),
+              QStringLiteral("/nota"));
+    // the row changed is found by both columns of its key
+    ASSERT_TRUE(t.Locate(QStringLiteral("Serie;Codice"), QVariantList{2, QStringLiteral("A")}));
+    t.Edit();
+    t.FieldByName(QStringLiteral("Descr"))->SetAsString(QStringLiteral("seconda"));
+    t.Post();
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM TT_Cambio WHERE Descr = ''")).toInt(), 1);
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT Descr FROM TT_Cambio WHERE Serie = 2")).toString(),
+              QStringLiteral("seconda"));
+}
+
 TEST_F(Cache, CompanyDatabaseOpenedAgainOnAnotherDatabase)
 {
     KV8_REQUIRE_DB(second);
