@@ -1,5 +1,6 @@
 #include "host/data/TXSqlDataSet.h"
 
+#include "host/db/PostgresLettura.h"
 #include "host/db/SqliteLettura.h"
 #include "host/db/TXDatabase.h"
 
@@ -113,8 +114,16 @@ void TXSqlDataSet::ReadQueryRow(QSqlQuery &query, QVector<QVariant> &values) con
 {
     const int n = ColumnCount();
     values.resize(n);
-    for (int i = 0; i < n; ++i)
-        values[i] = CoerceLoaded(query.value(i), Column(i)->DataType());
+    // on PostgreSQL the values the driver would give read from the server's text where they can be
+    const kv8db::RigaPostgres riga = kv8db::RigaCorrentePostgres(query);
+    for (int i = 0; i < n; ++i) {
+        QVariant &v = values[i];
+        if (!riga || !kv8db::ValorePostgres(riga, i, v))
+            v = query.value(i);
+        const TFieldType tipo = Column(i)->DataType();
+        if (!AlreadyStored(v, tipo))
+            v = CoerceLoaded(v, tipo);
+    }
 }
 
 void TXSqlDataSet::ReadQueryRows(QSqlQuery &query, const TXDatabase &db,

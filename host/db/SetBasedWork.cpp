@@ -4,6 +4,7 @@
 
 #include "host/core/Errors.h"
 #include "host/db/DatabaseErrors.h"
+#include "host/db/PostgresLettura.h"
 #include "host/db/SqliteBinding.h"
 #include "host/db/SqliteLettura.h"
 #include "host/db/TXDatabase.h"
@@ -420,16 +421,11 @@ bool ScritturaRighe::ValoreTesto(const char *text, int length, unsigned type)
 
 void ScritturaRighe::AggiungiPostgres(QSqlQuery &row)
 {
-    const QVariant h = native_ && rows_ > 0 && row.result() ? row.result()->handle() : QVariant();
-    if (!h.isValid() || qstrcmp(h.typeName(), "pg_result*") != 0) {
-        Aggiungi(row);
-        return;
-    }
-    const PGresult *result = *static_cast<PGresult *const *>(h.constData());
-    // the driver's row: the only one of a forward-only reading's result, else the current one
-    const int r = row.isForwardOnly() ? 0 : row.at();
+    const RigaPostgres corrente = native_ && rows_ > 0 ? RigaCorrentePostgres(row) : RigaPostgres();
+    const PGresult *result = corrente.risultato;
+    const int r = corrente.riga;
     const int letti = numero_ ? columns_ - 1 : columns_;
-    if (!result || r < 0 || r >= PQntuples(result) || PQnfields(result) != letti) {
+    if (!result || PQnfields(result) != letti) {
         Aggiungi(row);
         return;
     }

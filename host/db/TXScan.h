@@ -12,8 +12,6 @@
 #include <QString>
 #include <QVariant>
 
-#include <vector>
-
 class TXDatabase;
 struct pg_result;
 
@@ -46,7 +44,6 @@ private:
     QSqlQuery rows_;
     QSqlRecord record_;
     const pg_result *batch_ = nullptr; // PostgreSQL: the driver's result of the current batch
-    std::vector<unsigned> types_;      // its columns' type numbers
     bool plainFloats_ = false;         // the driver reads floats as double
     QString cursor_;       // PostgreSQL: the open cursor, empty once closed
     QString sql_;          // the text as given, for messages
