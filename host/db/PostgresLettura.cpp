@@ -1,6 +1,7 @@
 #include "host/db/PostgresLettura.h"
 
 #include <QDateTime>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QSqlResult>
 
@@ -50,7 +51,7 @@ bool PlainTimestamp(const char *t, int length, QDateTime &out)
 RigaPostgres RigaCorrentePostgres(const QSqlQuery &q)
 {
     const QSqlResult *result = q.result();
-    if (!result || !q.isActive() || q.at() < 0)
+    if (!result || !q.driver() || q.driver()->dbmsType() != QSqlDriver::PostgreSQL || !q.isActive() || q.at() < 0)
         return {};
     const QVariant handle = result->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "pg_result*") != 0)
