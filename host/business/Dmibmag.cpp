@@ -646,13 +646,22 @@ void TDMIBMag::LeggiMovimentiDocumento(TContestoMovimento &c)
 
     // the stock of the movements just read that the rows did not name
     if (letto_.ConSaldi && letto_.Esistenze == c.Esistenze && movimenti->RecordCount() > 0) {
+        TField *tipo = F(movimenti, "FlTipoDocum");
+        TField *rigo = F(movimenti, "KRigoDoc");
+        TField *sub = F(movimenti, "SubNumOrdine");
         TField *esercizio = F(movimenti, "Esercizio");
         TField *magazzino = F(movimenti, "IdMagazzino1");
         TField *prodotto = F(movimenti, "IdProdotto");
+        // the held movements and counter-movements of the rows, in one pass over what is held
+        const QSet<int> righe(letto_.Righe.cbegin(), letto_.Righe.cend());
         QList<QVariantList> saldi;
-        for (const QVariantList &chiave : std::as_const(chiavi))
-            if (movimenti->Locate(CampiMovimento, chiave, loHeldOnly))
-                AggiungiSaldo(saldi, esercizio->AsInteger(), magazzino->AsInteger(), prodotto->AsString());
+        for (int i = 0, n = movimenti->RowCount(); i < n; ++i) {
+            const int numero = movimenti->ValueAt(i, sub).toInt();
+            if (movimenti->ValueAt(i, tipo).toInt() == c.CodTipoDoc && (numero == 0 || numero == 1)
+                && righe.contains(movimenti->ValueAt(i, rigo).toInt()))
+                AggiungiSaldo(saldi, movimenti->ValueAt(i, esercizio).toInt(), movimenti->ValueAt(i, magazzino).toInt(),
+                              movimenti->ValueAt(i, prodotto).toString());
+        }
         if (!saldi.isEmpty()) {
             QSet<int> esercizi;
             QSet<int> magazzini;
