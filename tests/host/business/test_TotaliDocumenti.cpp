@@ -42,6 +42,16 @@ protected:
         return p;
     }
 
+    // The head put into edit, totalled by the engine and posted.
+    void CalcolaTesta(TXParam_TotaliDocs &p)
+    {
+        testa->Edit();
+        ASSERT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(p, false));
+        testa->Post();
+    }
+
+    int RigheTotali() { return Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1")); }
+
     std::unique_ptr<TXClientTable> testa;
     std::unique_ptr<TXQuery> righe;
     std::unique_ptr<TXClientTable> tot;
@@ -107,20 +117,16 @@ TEST_F(TotaliFattura, RegistersGoodsDiscountExpensesVatStampAndInstalments)
 TEST_F(TotaliFattura, RecomputingReplacesTheEarlierTotalsRows)
 {
     TXParam_TotaliDocs p = Parametri(nullptr, tot.get());
-    testa->Edit();
-    ASSERT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(p, false));
-    testa->Post();
-    const int righeTotali = Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1"));
+    CalcolaTesta(p);
+    const int righeTotali = RigheTotali();
     Esegui("UPDATE FattureCliTeste SET SpeseImballo = 0, SpeseArt15 = 0 WHERE KFattCliT = 1");
     testa.reset();
     testa = Tabella(QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
     ASSERT_TRUE(testa->Locate(QStringLiteral("KFattCliT"), 1));
     TXParam_TotaliDocs q = Parametri(nullptr, tot.get());
-    testa->Edit();
-    ASSERT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(q, false));
-    testa->Post();
+    CalcolaTesta(q);
     // no packaging, no exempt expenses and no stamp any more: their rows are gone
-    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1")), righeTotali - 3);
+    EXPECT_EQ(RigheTotali(), righeTotali - 3);
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'SPI'")), 0);
     // 22%: 450 + 10 + 6 = 466.00, VAT 102.52; 10%: 90 + 9
     EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), 667.52);
@@ -129,10 +135,8 @@ TEST_F(TotaliFattura, RecomputingReplacesTheEarlierTotalsRows)
 TEST_F(TotaliFattura, InATransactionTheRowsAreReplacedInBatchesBeforeTheStepReturns)
 {
     TXParam_TotaliDocs p = Parametri(nullptr, tot.get());
-    testa->Edit();
-    ASSERT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(p, false));
-    testa->Post();
-    const int righeTotali = Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1"));
+    CalcolaTesta(p);
+    const int righeTotali = RigheTotali();
     ASSERT_GT(righeTotali, 10);
     TXTransaction transazione(*db);
     testa->Edit();
@@ -142,7 +146,7 @@ TEST_F(TotaliFattura, InATransactionTheRowsAreReplacedInBatchesBeforeTheStepRetu
     EXPECT_LT(db->StatementCount() - prima, quint64(righeTotali));
     // all written already, and the caller's table writes at once again
     const quint64 scritte = db->StatementCount();
-    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1")), righeTotali);
+    EXPECT_EQ(RigheTotali(), righeTotali);
     EXPECT_EQ(db->StatementCount() - scritte, 1u);
     EXPECT_FALSE(tot->DeferredWrites());
     testa->Post();
