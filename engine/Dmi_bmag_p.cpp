@@ -30,6 +30,9 @@ bool TDMIBMag_p::GeneraMovimentoMagazzino(int statoRigo, int codTipoDoc, const Q
         if (!LeggiDatiMovimento(c))
             return true;
         Funzioni::CheckTabOpen(c.Movimenti);
+        // 9-10. a whole document deleted: the movements go together after its rows
+        if (c.StatoRigo == 3 && RinviaEliminazione(c))
+            return true;
         // 9. the movement booked before, undone
         if (c.StatoRigo == 1 || c.StatoRigo == 3) {
             c.MovimentoTrovato = TrovaMovimento(c, 0);

@@ -390,6 +390,8 @@ bool TDMIBMag::GeneraMovimentoMagazzino(int statoRigo, int codTipoDoc, const QSt
         if (!LeggiDatiMovimento(c))
             return true;
         Funzioni::CheckTabOpen(c.Movimenti);
+        if (c.StatoRigo == 3 && RinviaEliminazione(c))
+            return true;
         if (c.StatoRigo == 1 || c.StatoRigo == 3) {
             c.MovimentoTrovato = TrovaMovimento(c, 0);
             if (c.MovimentoTrovato)
@@ -742,6 +744,152 @@ bool TDMIBMag::LeggiCausale(const QString &idCausale, TCausaleMag &causale)
     if (!letta)
         return false;
     causale = *letta;
+    return true;
+}
+
+void TDMIBMag::IniziaEliminazioneDocumento()
+{
+    rinviati_.emplace();
+}
+
+void TDMIBMag::AnnullaEliminazioneDocumento()
+{
+    rinviati_.reset();
+}
+
+bool TDMIBMag::RinviaEliminazione(const TContestoMovimento &c)
+{
+    if (!rinviati_)
+        return false;
+    rinviati_->push_back(c);
+    return true;
+}
+
+bool TDMIBMag::EliminaMovimentiRinviati()
+{
+    if (!rinviati_)
+        return true;
+    std::vector<TContestoMovimento> righe = std::move(*rinviati_);
+    rinviati_.reset();
+    if (righe.empty())
+        return true;
+    TContestoMovimento *corrente = &righe.front();
+    try {
+        if (EliminaInBlocco(righe))
+            return true;
+        for (TContestoMovimento &c : righe) {
+            corrente = &c;
+            c.MovimentoTrovato = TrovaMovimento(c, 0);
+            if (c.MovimentoTrovato)
+                StornaMovimento(c);
+            EliminaMovimenti(c);
+        }
+        return true;
+    } catch (const std::exception &e) {
+        ErroreMovimento(*corrente, e);
+    }
+    return false;
+}
+
+bool TDMIBMag::EliminaInBlocco(const std::vector<TContestoMovimento> &righe)
+{
+    const TContestoMovimento &primo = righe.front();
+    auto *movimenti = qobject_cast<TXClientTable *>(primo.Movimenti);
+    const QString tabellaRighe = TabellaRighe(primo.CodTipoDoc);
+    if (!movimenti || tabellaRighe.isEmpty() || !movimenti->Database().InTransaction())
+        return false;
+    QVariantList chiaviRighe;
+    for (const TContestoMovimento &c : righe) {
+        if (c.Movimenti != primo.Movimenti || c.CodTipoDoc != primo.CodTipoDoc || c.KTesta != primo.KTesta
+            || c.CostiAttivi || c.ConPartite || c.ConMatricole || (c.AggiornaSaldi && c.Esistenze != tEsistenze))
+            return false;
+        chiaviRighe << c.KRigo;
+    }
+    TXDatabase &db = movimenti->Database();
+    QVariantList valori;
+    const QString movimentiRighe =
+        QStringLiteral(" FROM %1 m WHERE FlTipoDocum = %2 AND SubNumOrdine IN (0, 1) AND KRigoDoc ")
+            .arg(movimenti->TableName(), QString::number(primo.CodTipoDoc))
+        + TraValori(db, "_int8", chiaviRighe,
+                    QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                        .arg(CampoChiaveRigo(primo.CodTipoDoc), tabellaRighe, CampoChiaveTesta(primo.CodTipoDoc)),
+                    primo.KTesta, valori);
+    // the movements, locked until the commit (nobody else changes them before they are
+    // deleted), and whether they have lot details: then the row path takes them
+    struct TLetto {
+        qint64 KMovMag = 0;
+        TValoriMovimento Valori;
+    };
+    QHash<QPair<int, int>, TLetto> letti;
+    {
+        QSqlQuery q = db.OpenQuery(
+            QStringLiteral("SELECT KMovMag, KRigoDoc, SubNumOrdine, IdCausale, Esercizio, IdMagazzino1, IdProdotto, "
+                           "Quantita, Valore, CASE WHEN EXISTS (SELECT 1 FROM DettQtaDoc d WHERE d.FlTipoDocumento = 99 "
+                           "AND d.KTestaDoc = 0 AND d.KRigoDoc = m.KMovMag) THEN 1 ELSE 0 END")
+                + movimentiRighe + (db.IsPostgres() ? QStringLiteral(" FOR UPDATE") : QString()),
+            valori);
+        while (q.next()) {
+            if (q.value(9).toInt() != 0)
+                return false;
+            TLetto m;
+            m.KMovMag = q.value(0).toLongLong();
+            m.Valori.IdCausale = q.value(3).toString();
+            m.Valori.Esercizio = q.value(4).toInt();
+            m.Valori.IdMagazzino1 = q.value(5).toInt();
+            m.Valori.IdProdotto = q.value(6).toString();
+            m.Valori.Quantita = q.value(7).toDouble();
+            m.Valori.Valore = q.value(8).toDouble();
+            letti.insert(qMakePair(q.value(1).toInt(), q.value(2).toInt()), m);
+        }
+    }
+
+    // each row as StornaMovimento and EliminaMovimenti take it: its movement, and the
+    // counter-movement when the movement's causal has one
+    QVariantList elimina;
+    const auto storna = [this](const TContestoMovimento &c, const TLetto &m) {
+        if (c.AggiornaSaldi)
+            Esegui(AggiornaProgressivo(m.Valori, tEsistenze, QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), false, true),
+                   QStringLiteral("Errore in aggiornamento esistenze!"));
+    };
+    for (const TContestoMovimento &c : righe) {
+        const auto movimento = letti.constFind(qMakePair(c.KRigo, 0));
+        if (movimento == letti.cend())
+            continue;
+        storna(c, *movimento);
+        const QString precedente = movimento->Valori.IdCausale.trimmed();
+        TCausaleMag causale;
+        if (!LeggiCausale(precedente, causale))
+            throw Exception(QStringLiteral("Causale di magazzino precedente <%1> non valida").arg(precedente));
+        elimina << movimento->KMovMag;
+        const auto contro = letti.constFind(qMakePair(c.KRigo, 1));
+        if (causale.ConContromovimento() && contro != letti.cend()) {
+            storna(c, *contro);
+            elimina << contro->KMovMag;
+        }
+    }
+    if (elimina.isEmpty())
+        return true;
+    int eliminati = 0;
+    if (db.IsPostgres()) {
+        eliminati = db.ExecSQL(QStringLiteral("DELETE FROM %1 WHERE KMovMag = ANY(CAST(? AS _int8))").arg(movimenti->TableName()),
+                               {db.ArrayText(elimina)});
+    } else {
+        constexpr qsizetype kPerBlocco = 500;
+        for (qsizetype da = 0; da < elimina.size(); da += kPerBlocco) {
+            const QVariantList blocco = elimina.mid(da, kPerBlocco);
+            QString segni = QStringLiteral("?,").repeated(blocco.size());
+            segni.chop(1);
+            eliminati += db.ExecSQL(
+                QStringLiteral("DELETE FROM %1 WHERE KMovMag IN (%2)").arg(movimenti->TableName(), segni), blocco);
+        }
+    }
+    if (eliminati != elimina.size())
+        throw Exception(QStringLiteral("Rigo di magazzino non trovato"));
+    // rows of them held from before are gone from the table
+    if (movimenti->RecordCount() > 0) {
+        movimenti->Close();
+        movimenti->Open();
+    }
     return true;
 }
 
@@ -1369,24 +1517,44 @@ private:
 bool TDMIBMag::AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const QString &campi, bool partita,
                                    bool storno)
 {
+    TValoriMovimento valori;
+    try {
+        valori.IdCausale = F(movimento, "IdCausale")->AsString();
+        valori.Esercizio = F(movimento, "Esercizio")->AsInteger();
+        valori.IdMagazzino1 = F(movimento, "IdMagazzino1")->AsInteger();
+        valori.IdProdotto = F(movimento, "IdProdotto")->AsString();
+        if (partita)
+            valori.Partita = F(movimento, "Partita")->AsString();
+        valori.Quantita = F(movimento, "Quantita")->AsFloat();
+        valori.Valore = F(movimento, "Valore")->AsFloat();
+    } catch (const std::exception &e) {
+        qWarning().noquote() << "kv8: stock update of" << tabella->Name() << "failed:" << Testo(e);
+        return false;
+    }
+    return AggiornaProgressivo(valori, tabella, campi, partita, storno);
+}
+
+bool TDMIBMag::AggiornaProgressivo(const TValoriMovimento &movimento, TDataSet *tabella, const QString &campi,
+                                   bool partita, bool storno)
+{
     try {
         TCausaleMag causale;
-        if (!LeggiCausale(F(movimento, "IdCausale")->AsString(), causale) || causale.FlEsistenza == 0)
+        if (!LeggiCausale(movimento.IdCausale, causale) || causale.FlEsistenza == 0)
             return true;
-        const int esercizio = F(movimento, "Esercizio")->AsInteger();
-        const int magazzino = F(movimento, "IdMagazzino1")->AsInteger();
-        const QString prodotto = Codice(F(movimento, "IdProdotto")->AsString());
+        const int esercizio = movimento.Esercizio;
+        const int magazzino = movimento.IdMagazzino1;
+        const QString prodotto = Codice(movimento.IdProdotto);
         QString codice;
         if (partita) {
-            codice = F(movimento, "Partita")->AsString();
+            codice = movimento.Partita;
             if (codice.trimmed().isEmpty())
                 return true;
         }
         const int dq = DecQuantita();
         const int dv = DecValore();
         const double segno = storno ? -1.0 : 1.0;
-        const double q = KRound(F(movimento, "Quantita")->AsFloat(), dq) * segno;
-        const double v = KRound(F(movimento, "Valore")->AsFloat(), dv) * segno;
+        const double q = KRound(movimento.Quantita, dq) * segno;
+        const double v = KRound(movimento.Valore, dv) * segno;
         const bool carico = causale.FlEsistenza > 0;
         // the module's own tables in a transaction: the row posted once for the whole of it
         auto *propria = tabella == tEsistenze || tabella == tPartite ? static_cast<TXClientTable *>(tabella) : nullptr;

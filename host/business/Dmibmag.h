@@ -21,6 +21,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class TDataSet;
 class TField;
@@ -122,6 +123,17 @@ public:
                                           const QString &idCosto, bool costiAttivi, TDataSet *testa, TDataSet *rigo,
                                           TDataSet *movimenti, TDataSet *esistenze, TDataSet *partite,
                                           TDataSet *movimentiD, TXQuery *query, TDataSet *dettaglioQta);
+    // While a whole document is deleted: each row's movements are kept by RinviaEliminazione
+    // (the row's checks done) and taken back and deleted together by EliminaMovimentiRinviati,
+    // in the rows' order; AnnullaEliminazioneDocumento drops what is kept (after an error).
+    void IniziaEliminazioneDocumento();
+    void AnnullaEliminazioneDocumento();
+    // The movements of the rows kept: the steps of the row path (TrovaMovimento,
+    // StornaMovimento, EliminaMovimenti) for each, or, when none of them has lot or cost
+    // details, batches or serial numbers and the stock is this module's, read in one statement
+    // (locked), taken back on the stock and deleted in one statement or a few. Any error is
+    // shown as the generator shows it and answers false.
+    virtual bool EliminaMovimentiRinviati();
     // Before a save's rows are booked one by one: the stock rows they book (the article in the
     // row's warehouse and in the head's arrival warehouse, in the exercise of the document
     // date), read as stored in one statement. esistenze: nullptr for tEsistenze. Nothing is
@@ -216,6 +228,9 @@ public:
     static TField *CampoDataset(const TDataSet *ds, const char *nome);
 
 protected:
+    // Steps 9-10 of a deleted row while a document deletion is open: the row's context kept for
+    // EliminaMovimentiRinviati; false (nothing kept) otherwise.
+    bool RinviaEliminazione(const TContestoMovimento &c);
     // A quantity of the row signed as the movements take it (returns) and converted to the
     // article's unit when the row type asks for it; throws the conversion message.
     double QuantitaMovimento(TContestoMovimento &c, double quantita, bool secondaria);
@@ -259,7 +274,22 @@ private:
     TLetture *Letture();
     std::unique_ptr<TLetture> letture_;
 
+    // What the stock takes of a movement.
+    struct TValoriMovimento {
+        QString IdCausale;
+        int Esercizio = 0;
+        int IdMagazzino1 = 0;
+        QString IdProdotto;
+        QString Partita;
+        double Quantita = 0;
+        double Valore = 0;
+    };
     bool AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const QString &campi, bool partita, bool storno);
+    bool AggiornaProgressivo(const TValoriMovimento &movimento, TDataSet *tabella, const QString &campi, bool partita,
+                             bool storno);
+    // The movements of the rows kept, in a few statements; false when they need the row path.
+    bool EliminaInBlocco(const std::vector<TContestoMovimento> &righe);
+    std::optional<std::vector<TContestoMovimento>> rinviati_; // a document deletion is open
     // Inside a transaction the postings on tEsistenze and tPartite, added up by stock row and
     // posted once: before a statement names the table and before the commit.
     class TSaldiInAttesa;

@@ -358,6 +358,7 @@ bool TFDocumento::InitDoc(int modo)
     TTesta->CancelUpdates();
     chiave_ = 0;
     impronta_.clear();
+    stampaImpronta_.reset();
     TRighe->EmptyTable();
     TRighe->Refresh();
     TTotaliDoc->EmptyTable();
@@ -376,11 +377,13 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
     TTesta->CancelUpdates();
     // the fingerprint taken before the head and rows are read: a change another user makes
     // meanwhile is refused by the save, never taken as read
+    const auto stampa = Azienda().DataStamp();
     QByteArray impronta = ImprontaArchivio(chiave);
     if (!TTesta->LocateAsStored(tipo_.ChiaveTesta, chiave))
         return false;
     chiave_ = chiave;
     impronta_ = std::move(impronta);
+    stampaImpronta_ = stampa;
     ModoSalva = 1;
     FlRigheModificate = false;
     FlRigheAggiunte = false;
@@ -1193,7 +1196,11 @@ void TFDocumento::ControllaAltriUtenti()
     // the head row locked first, so that two saves of one document follow each other
     const int righe = Azienda().ExecSQL(QStringLiteral("UPDATE %1 SET %2 = %2 WHERE %2 = ?").arg(tipo_.TabellaTeste, tipo_.ChiaveTesta),
                                         {chiave_});
-    if (righe == 0 || ImprontaArchivio(chiave_) != impronta_)
+    if (righe == 0)
+        throw Exception(ModificatoDaAltri());
+    // nothing committed since the document was read: it is as read
+    const auto stampa = Azienda().DataStamp();
+    if ((!stampa || stampa != stampaImpronta_) && ImprontaArchivio(chiave_) != impronta_)
         throw Exception(ModificatoDaAltri());
 }
 
@@ -1220,18 +1227,23 @@ void TFDocumento::EliminaDocumento()
         }
     }
     LeggiRigheArchivio(daLeggere);
-    // the head's causal is read once for all the rows
+    // the head's causal is read once for all the rows; their movements go together after them
     causaleRighe_ = CausaleMagazzino();
     righeInBlocco_ = true;
-    const auto fine = qScopeGuard([this] {
+    TDMIBMag *mag = TDMIBMag::Crea();
+    mag->IniziaEliminazioneDocumento();
+    const auto fine = qScopeGuard([this, mag] {
         causaleRighe_.reset();
         righeInBlocco_ = false;
+        mag->AnnullaEliminazioneDocumento();
     });
     for (qint64 k : chiavi) {
         if (!TRigheDB->Locate(tipo_.ChiaveRigo, k))
             throw Exception(QStringLiteral("Errore in lettura rigo"));
         EliminaRigo();
     }
+    if (!mag->EliminaMovimentiRinviati())
+        throw Exception(QStringLiteral("Errore in cancellazione magazzino"));
     // the rows in one statement, checked against the keys read (ControllaAltriUtenti has
     // compared their values in this transaction, the head locked); TRigheDB then holds none
     const int eliminate =

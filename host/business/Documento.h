@@ -17,6 +17,7 @@
 // - A document changed or deleted by another user since it was read is refused, never
 //   overwritten.
 #include "host/business/Dmicalcolototalidocs.h"
+#include "host/db/TXDatabase.h"
 #include "host/ui/Dbchild.h"
 
 #include <QMap>
@@ -323,6 +324,8 @@ protected:
     qint64 chiave_ = 0;      // key of the stored document on view (0: a new one)
     int istanza_ = 0;        // the window's place among the open windows of its kind (local tables)
     QByteArray impronta_;    // the stored document as read
+    // SQLite: the stored data's stamp when impronta_ was taken (unchanged: so is the document)
+    std::optional<TXDatabase::Stamp> stampaImpronta_;
     std::optional<QString> causaleRighe_; // while the rows are written: the head's warehouse causal
     int contatore_ = 0;      // last Contatore of the local rows
     // While EliminaDocumento deletes the whole document: EliminaRigo leaves the stored row

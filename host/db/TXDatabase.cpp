@@ -46,6 +46,7 @@ constexpr qsizetype kMaxPrepared = 500;
 constexpr qsizetype kMaxServerStatements = 300;
 const QLatin1String kDateFormat("yyyy-MM-dd hh:mm:ss");
 const QLatin1String kSavepoint("kv8_stmt");
+const QLatin1String kKeysTable("kv8_keys"); // SQLite's key store
 constexpr int kSqliteReadOnly = 8; // SQLITE_READONLY
 
 bool IsIdentifier(const QString &s)
@@ -102,8 +103,9 @@ QString XWideQuotedStr(const QString &text)
 TXDatabase::TXDatabase(const QString &name, const QString &url)
     : name_(name), url_(url), listeners_(std::make_unique<kv8db::TransactionListeners>())
 {
-    static std::atomic<int> counter{0};
-    connectionName_ = QStringLiteral("kv8db%1_%2").arg(++counter).arg(name);
+    static std::atomic<quint64> counter{0};
+    serial_ = ++counter;
+    connectionName_ = QStringLiteral("kv8db%1_%2").arg(serial_).arg(name);
     shown_ = kv8db::ShownDatabase(url);
     try {
         if (url.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive)) {
@@ -307,6 +309,7 @@ void TXDatabase::StartTransaction()
     commitFailed_ = false;
     transactionWrote_.clear();
     transactionWroteAny_ = false;
+    transactionChangedData_ = false;
     listeners_->Started();
 }
 
@@ -342,9 +345,30 @@ void TXDatabase::Commit()
         rollBackFailed();
         throw EDatabaseError(QStringLiteral("The transaction could not be committed: %1").arg(text));
     }
+    if (transactionChangedData_)
+        ++dataChanges_;
     inTransaction_ = false;
     savepoint_ = false;
     listeners_->Committed();
+}
+
+std::optional<TXDatabase::Stamp> TXDatabase::DataStamp() const
+{
+    if (IsPostgres() || !db_.isValid() || !db_.isOpen())
+        return std::nullopt;
+    const QVariant h = db_.driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+        return std::nullopt;
+    sqlite3 *handle = *static_cast<sqlite3 *const *>(h.constData());
+    sqlite3_stmt *stmt = nullptr;
+    // changes with every commit of another connection of the file, never with this one's own
+    if (!handle || sqlite3_prepare_v2(handle, "PRAGMA data_version", -1, &stmt, nullptr) != SQLITE_OK)
+        return std::nullopt;
+    std::optional<Stamp> stamp;
+    if (sqlite3_step(stmt) == SQLITE_ROW)
+        stamp = Stamp{serial_, sqlite3_column_int64(stmt, 0), dataChanges_};
+    sqlite3_finalize(stmt);
+    return stamp;
 }
 
 void TXDatabase::Rollback()
@@ -558,7 +582,15 @@ bool TXDatabase::TransactionWrote(const QString &table) const
 void TXDatabase::NoteStatement(const SqlStatement &st)
 {
     ++statements_;
-    if (!inTransaction_ || st.readOnly)
+    if (st.readOnly)
+        return;
+    if (keyStore_.isEmpty() && st.writtenTable.compare(kKeysTable, Qt::CaseInsensitive) != 0) {
+        if (inTransaction_)
+            transactionChangedData_ = true;
+        else
+            ++dataChanges_;
+    }
+    if (!inTransaction_)
         return;
     // a statement drawing a key writes the key store only, whatever its text
     const QString &table = st.writtenTable.isEmpty() ? keyStore_ : st.writtenTable;
@@ -1179,7 +1211,7 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
         return from;
     }
 
-    const QString keysTable = QStringLiteral("kv8_keys");
+    const QString keysTable = kKeysTable;
     if (!keysTable_) {
         if (!TableExists(keysTable))
             writeKeyStore(keysTable,

@@ -16,6 +16,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 enum class DbEngine { SQLite, PostgreSQL };
@@ -80,6 +81,17 @@ public:
     // rest before the commit and removes itself once written or rolled back.
     void AddDeferred(TXDeferredWrites *writer);
     void RemoveDeferred(TXDeferredWrites *writer);
+
+    // SQLite: a stamp of the stored data; two equal stamps mean that no connection committed a
+    // change in between (this one's drawn keys aside). None on PostgreSQL, where nothing tells
+    // it so cheaply.
+    struct Stamp {
+        quint64 connection = 0; // this object's, never given to another
+        qint64 version = 0;     // the engine's count of other connections' commits
+        quint64 changes = 0;    // this connection's
+        bool operator==(const Stamp &) const = default;
+    };
+    std::optional<Stamp> DataStamp() const;
 
     // Statements run by ExecSQL, OpenQuery and ScalarValue so far (what a test counts).
     quint64 StatementCount() const { return statements_; }
@@ -198,6 +210,9 @@ private:
     std::vector<TXDeferredWrites *> deferred_;
     QSet<NameKey> transactionWrote_; // tables written in the transaction
     bool transactionWroteAny_ = false; // a write whose table is not plain to see
+    bool transactionChangedData_ = false; // a write of the transaction beyond the key store
+    quint64 dataChanges_ = 0;             // writes committed by this connection, drawn keys aside
+    quint64 serial_ = 0;                  // this object's, for DataStamp
     QSqlDatabase db_;
     QString schema_; // PostgreSQL schema of the URL, lower case; empty for the default
     QHash<QString, std::shared_ptr<const Compiled>> compiled_; // by text as written

@@ -137,6 +137,49 @@ TEST_F(Documenti, CancellazioneDopoUnaModificaAltruiRifiutataPoiRiuscita)
     script.AllowUnusedAnswers();
 }
 
+// A deleted note takes back each row's movement and, its causal having one, the
+// counter-movement into the arrival warehouse; a movement with lot details loses them too.
+TEST_F(Documenti, CancellazioneStornaContromovimentiEDettagliDeiLotti)
+{
+    Esegui("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza, FlClasse, IdContropartita, FlPartita) VALUES "
+           "('TRS', 'Trasferimento', -1, 0, 'TRC', 0), ('TRC', 'Arrivo trasferimento', 1, 0, '', 0)");
+    Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DTR', 'DDT deposito', 0, 'TRS')");
+    const auto giacenza = [this](const char *articolo, int magazzino) {
+        return Valore(QStringLiteral("SELECT COALESCE(SUM(Esistenza), 0) FROM EsistenzeMagazzino WHERE IdProdotto = ? "
+                                     "AND IdMagazzino = ?"),
+                      {QLatin1String(articolo), magazzino})
+            .toDouble();
+    };
+    for (const bool lotti : {false, true}) {
+        auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
+        ASSERT_TRUE(f);
+        Testa(f, QStringLiteral("DTR"), QStringLiteral("C1"));
+        f->TTesta->FieldByName(QStringLiteral("IdMagArrivo"))->SetAsInteger(2);
+        NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("10"), QStringLiteral("5"));
+        NuovoRigo(f, QStringLiteral("B1"), QStringLiteral("4"), QStringLiteral("2"));
+        script.No(QStringLiteral("Effettuo stampa ? "));
+        Premi(f, nbPost);
+        ASSERT_EQ(Conta(QStringLiteral("MovMagazzino")), 4);
+        ASSERT_DOUBLE_EQ(giacenza("A1", 2), 10);
+        if (lotti)
+            Esegui("INSERT INTO DettQtaDoc (KDettQta, FlTipoDocumento, KTestaDoc, KRigoDoc, IdLotto, Quantita) "
+                   "SELECT 1, 99, 0, KMovMag, 'L1', Quantita FROM MovMagazzino WHERE IdProdotto = 'A1' AND SubNumOrdine = 0");
+
+        ASSERT_TRUE(f->InitForm(0, Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toInt(), 0));
+        script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+        Premi(f, nbDelete);
+        EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0) << lotti;
+        EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 0) << lotti;
+        EXPECT_EQ(Conta(QStringLiteral("DettQtaDoc")), 0) << lotti;
+        for (const char *a : {"A1", "B1"})
+            for (int magazzino : {1, 2})
+                EXPECT_DOUBLE_EQ(giacenza(a, magazzino), 0) << a << magazzino << lotti;
+        f->Close();
+        kv8test::ProcessEvents();
+    }
+    script.AllowUnusedAnswers();
+}
+
 TEST_F(Documenti, DatiErratiRifiutatiConMessaggioSenzaScrivere)
 {
     auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
