@@ -435,10 +435,12 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
 
 void TFDocumento::ImprontaTesta(QCryptographicHash &hash, qint64 chiave) const
 {
-    // on PostgreSQL the rows' text in key order, hashed by the server, as the last column (no
-    // head, no rows: the load and the check refuse such a document before comparing)
+    // on PostgreSQL each row hashed by the server from its typed values (no text made of them),
+    // the hashes in key order hashed again, as the last column (no head, no rows: the load and
+    // the check refuse such a document before comparing)
     TXDatabase &db = Azienda();
-    const QString righe = db.IsPostgres() ? QStringLiteral(", (SELECT md5(string_agg(CAST(r_ AS text), ',' ORDER BY r_.%1)) "
+    const QString righe = db.IsPostgres() ? QStringLiteral(", (SELECT md5(string_agg(CAST(hash_record_extended(r_, 0) AS text), "
+                                                           "',' ORDER BY r_.%1)) "
                                                            "FROM %2 r_ WHERE r_.%3 = t_.%3)")
                                                 .arg(tipo_.ChiaveRigo, tipo_.TabellaRighe, tipo_.ChiaveTesta)
                                           : QString();
