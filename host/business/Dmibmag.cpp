@@ -876,9 +876,8 @@ bool TDMIBMag::EliminaInBlocco(const std::vector<TContestoMovimento> &righe)
     } else {
         constexpr qsizetype kPerBlocco = 500;
         for (qsizetype da = 0; da < elimina.size(); da += kPerBlocco) {
-            const QVariantList blocco = elimina.mid(da, kPerBlocco);
-            QString segni = QStringLiteral("?,").repeated(blocco.size());
-            segni.chop(1);
+            QVariantList blocco;
+            const QString segni = Segni(elimina.mid(da, kPerBlocco), blocco);
             eliminati += db.ExecSQL(
                 QStringLiteral("DELETE FROM %1 WHERE KMovMag IN (%2)").arg(movimenti->TableName(), segni), blocco);
         }

@@ -46,16 +46,6 @@ QString InsertText(const QString &table, const QStringList &columns, int rows)
            + all.join(QStringLiteral(", "));
 }
 
-// The engine's handle of a connection of Qt's SQLite driver (which links the same SQLite
-// library as this one); null for another driver.
-sqlite3 *SqliteHandle(const TXDatabase &db)
-{
-    const QVariant h = db.Connection().driver()->handle();
-    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(h.constData());
-}
-
 // The numbering function of an attached copy: each call the next number.
 void NumeroSeguente(sqlite3_context *context, int, sqlite3_value **)
 {
@@ -140,9 +130,10 @@ std::optional<qint64> CopiaAllegata(TXDatabase &from, const QString &select, con
 {
     if (from.IsPostgres() || to.IsPostgres() || from.InTransaction() || to.InTransaction())
         return std::nullopt;
-    sqlite3 *target = SqliteHandle(to);
+    sqlite3 *target = SqliteHandle(to.Connection());
+    sqlite3 *source = SqliteHandle(from.Connection());
     const QString file = from.Connection().databaseName();
-    if (!target || !SqliteHandle(from) || SqliteHandle(from) == target || file.isEmpty()
+    if (!target || !source || source == target || file.isEmpty()
         || file == QLatin1String(":memory:") || file.startsWith(QLatin1String("file:")))
         return std::nullopt;
     QSqlQuery q(to.Connection());
@@ -293,7 +284,7 @@ ScritturaRighe::ScritturaRighe(TXDatabase &to, const QString &table, const QStri
     : to_(to), table_(table), names_(columns), columns_(int(columns.size()))
 {
     if (!to.IsPostgres()) {
-        if (sqlite3 *db = SqliteHandle(to)) {
+        if (sqlite3 *db = SqliteHandle(to.Connection())) {
             auto n = std::make_unique<Nativo>();
             n->db = db;
             n->held.resize(size_t(columns_));
@@ -451,7 +442,7 @@ void ScritturaRighe::AggiungiPostgres(QSqlQuery &row)
 // column); false, nothing done, when any of this does not hold.
 bool ScritturaRighe::CopiaDalMotore(QSqlQuery &rows, const TXDatabase &from)
 {
-    if (!native_ || rows_ != 1 || column_ != 0 || from.IsPostgres() || SqliteHandle(from) == native_->db)
+    if (!native_ || rows_ != 1 || column_ != 0 || from.IsPostgres() || SqliteHandle(from.Connection()) == native_->db)
         return false;
     const int letti = numero_ ? columns_ - 1 : columns_;
     sqlite3_stmt *sel = StatementOnFirstRow(rows, letti);

@@ -3,11 +3,23 @@
 #include "host/core/MetaTypes.h"
 
 #include <QByteArray>
+#include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QString>
 
 #include <sqlite3.h>
 
 namespace kv8db {
+
+sqlite3 *SqliteHandle(const QSqlDatabase &connection)
+{
+    if (!connection.isValid() || !connection.isOpen())
+        return nullptr;
+    const QVariant h = connection.driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(h.constData());
+}
 
 namespace {
 

@@ -6,9 +6,15 @@
 #include <memory>
 #include <vector>
 
+class QSqlDatabase;
+struct sqlite3;
 struct sqlite3_stmt;
 
 namespace kv8db {
+
+// The engine's handle of a connection of Qt's SQLite driver (which links the same SQLite
+// library as this one); null for another driver or a closed connection.
+sqlite3 *SqliteHandle(const QSqlDatabase &connection);
 
 // Room for the UTF-8 bytes of the short ASCII texts bound to a statement, held until it ran
 // (the engine would otherwise convert each UTF-16 text, allocating, at every step). Svuota

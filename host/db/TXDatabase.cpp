@@ -354,12 +354,7 @@ void TXDatabase::Commit()
 
 std::optional<TXDatabase::Stamp> TXDatabase::DataStamp() const
 {
-    if (IsPostgres() || !db_.isValid() || !db_.isOpen())
-        return std::nullopt;
-    const QVariant h = db_.driver()->handle();
-    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
-        return std::nullopt;
-    sqlite3 *handle = *static_cast<sqlite3 *const *>(h.constData());
+    sqlite3 *handle = IsPostgres() ? nullptr : kv8db::SqliteHandle(db_);
     sqlite3_stmt *stmt = nullptr;
     // changes with every commit of another connection of the file, never with this one's own
     if (!handle || sqlite3_prepare_v2(handle, "PRAGMA data_version", -1, &stmt, nullptr) != SQLITE_OK)
@@ -877,12 +872,11 @@ int TXDatabase::RunNativeWrite(const Compiled &c, qsizetype i, const QVariantLis
     if (IsPostgres() || st.readOnly || !st.preparable || text.isEmpty())
         return -1;
     if (!native_) {
-        // Qt's SQLite driver links the same engine library as this one
-        const QVariant h = db_.driver()->handle();
-        if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+        sqlite3 *handle = kv8db::SqliteHandle(db_);
+        if (!handle)
             return -1;
         native_ = std::make_unique<NativeWrites>();
-        native_->db = *static_cast<sqlite3 *const *>(h.constData());
+        native_->db = handle;
     }
     if (!native_->db)
         return -1;
