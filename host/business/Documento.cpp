@@ -359,6 +359,7 @@ bool TFDocumento::InitDoc(int modo)
     chiave_ = 0;
     impronta_.clear();
     stampaImpronta_.reset();
+    registrate_.reset();
     TRighe->EmptyTable();
     TRighe->Refresh();
     TTotaliDoc->EmptyTable();
@@ -375,10 +376,22 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
     if (TTesta->State() != dsBrowse)
         TTesta->Cancel();
     TTesta->CancelUpdates();
+    // right after the save of a change: the rows stored are the window's own, and the
+    // fingerprint was taken before the commit
+    std::optional<TRigheRegistrate> registrate = std::exchange(registrate_, std::nullopt);
+    if (registrate && registrate->Chiave != chiave)
+        registrate.reset();
     // the fingerprint taken before the head and rows are read: a change another user makes
     // meanwhile is refused by the save, never taken as read
-    const auto stampa = Azienda().DataStamp();
-    QByteArray impronta = ImprontaArchivio(chiave);
+    auto stampa = Azienda().DataStamp();
+    QByteArray impronta = registrate ? registrate->Impronta : ImprontaArchivio(chiave);
+    if (registrate) {
+        // the stamp still says "as fingerprinted" when nothing but the save's commit came since
+        const auto &prima = registrate->Stampa;
+        if (!prima || !stampa || stampa->connection != prima->connection || stampa->version != prima->version
+            || stampa->changes != prima->changes + 1)
+            stampa.reset();
+    }
     if (!TTesta->LocateAsStored(tipo_.ChiaveTesta, chiave))
         return false;
     chiave_ = chiave;
@@ -388,6 +401,15 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
     FlRigheModificate = false;
     FlRigheAggiunte = false;
 
+    if (!registrate || !TieniRigheRegistrate(registrate->Diverse))
+        LeggiRighe(chiave);
+    FlRigheModificate = false;
+    CalcolaTotali(false, false);
+    return true;
+}
+
+void TFDocumento::LeggiRighe(qint64 chiave)
+{
     TRighe->DisableControls();
     TRighe->EmptyTable();
     TRighe->Refresh();
@@ -428,8 +450,27 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
     FlInCaricamento = false;
     TRighe->First();
     TRighe->EnableControls();
-    FlRigheModificate = false;
-    CalcolaTotali(false, false);
+}
+
+bool TFDocumento::TieniRigheRegistrate(const QVariantList &diverse)
+{
+    TRighe->DisableControls();
+    const bool calcolati = TRighe->AutoCalcFields;
+    TRighe->AutoCalcFields = false;
+    FlInCaricamento = true;
+    const auto ripristina = qScopeGuard([this, calcolati] {
+        FlInCaricamento = false;
+        TRighe->AutoCalcFields = calcolati;
+        TRighe->EnableControls();
+    });
+    for (const QVariant &chiave : diverse) {
+        if (!TRighe->Locate(tipo_.ChiaveRigo, chiave) || !TRigheDB->Locate(tipo_.ChiaveRigo, chiave, loHeldOnly))
+            return false;
+        TRighe->Edit();
+        Funzioni::CopiaDati(TRighe, TRigheDB);
+        TRighe->Post();
+    }
+    TRighe->ResetColumn(F(TRighe, "Stato"), 0, 3);
     return true;
 }
 
@@ -958,12 +999,15 @@ bool TFDocumento::RegistraNellaTransazione(TXTransaction &transazione, int modo,
             CodiceSpeseImballo();
         }
         CodaSalvataggio();
+        if (modo == 1)
+            NotaRigheRegistrate();
         transazione.Commit();
         return true;
     } catch (const EAbort &) {
     } catch (const std::exception &e) {
         errore = Kmessages::ExceptionText(e);
     }
+    registrate_.reset();
     for (TDataSet *t : tabelle)
         CheckRollBack(t);
     return false;
@@ -1373,6 +1417,49 @@ void TFDocumento::RegistraRighe()
     TRighe->EnableControls();
 }
 
+void TFDocumento::NotaRigheRegistrate()
+{
+    registrate_.reset();
+    if (TRigheDB->TableWrittenByOthers())
+        return;
+    std::optional<QVariantList> diverse = RigheDiverse();
+    if (!diverse)
+        return;
+    // taken after the checks: reading the rows writes first what TRigheDB keeps for the commit
+    TRigheRegistrate registrate{chiave_, ImprontaArchivio(chiave_), {}, std::move(*diverse)};
+    if (TRigheDB->TableWrittenByOthers())
+        return;
+    registrate.Stampa = Azienda().DataStamp();
+    registrate_ = std::move(registrate);
+}
+
+std::optional<QVariantList> TFDocumento::RigheDiverse()
+{
+    TRighe->DisableControls();
+    TRighe->SetFiltered(false);
+    const auto ripristina = qScopeGuard([this] {
+        TRighe->SetFiltered(true);
+        TRighe->EnableControls();
+    });
+    TField *stato = F(TRighe, "Stato");
+    TField *chiave = TRighe->FieldByName(tipo_.ChiaveRigo);
+    QVariantList diverse;
+    for (TRighe->First(); !TRighe->Eof(); TRighe->Next()) {
+        int s = stato->AsInteger();
+        if (s == 0 && FlRiscriviRighe)
+            s = 1;
+        if (s == 0)
+            continue; // not written: as read, which the save checked
+        // a row written: TRigheDB holds it as written, a row deleted it holds no more
+        const bool tenuto = TRigheDB->Locate(tipo_.ChiaveRigo, chiave->Value(), loHeldOnly);
+        if (s == 3 ? tenuto : !tenuto)
+            return std::nullopt;
+        if (s != 3 && !Funzioni::DatiUguali(TRighe, TRigheDB))
+            diverse << chiave->Value();
+    }
+    return diverse;
+}
+
 void TFDocumento::LeggiRigheArchivio(const QList<QVariantList> &chiavi)
 {
     // the rows TRigheDB holds are located as they are, as one by one
@@ -1480,6 +1567,8 @@ void TFDocumento::AggiornaDocumentiCollegati() {}
 
 void TFDocumento::DopoSalvataggio()
 {
+    // what the save noted of the rows serves its own reload only
+    const auto dimentica = qScopeGuard([this] { registrate_.reset(); });
     AggiornaProgressiviClienti();
     FlRigheModificate = false;
     FlRigheAggiunte = false;

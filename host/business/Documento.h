@@ -344,6 +344,29 @@ private:
     // The stored rows of the document with these keys (one value each) that TRigheDB does not
     // hold, read in one statement, so that the row pass locates them without reading row by row.
     void LeggiRigheArchivio(const QList<QVariantList> &chiavi);
+    // Noted by NotaRigheRegistrate for the reload after the commit.
+    struct TRigheRegistrate {
+        qint64 Chiave = 0;
+        QByteArray Impronta;
+        std::optional<TXDatabase::Stamp> Stampa; // in the transaction, with the fingerprint
+        QVariantList Diverse; // keys of the rows written that the window changed since
+    };
+    // Before the commit of a change: when TRigheDB holds every row this save wrote and no
+    // other statement wrote the table, notes the document's fingerprint and the rows the
+    // window changed after writing them (the totals' rounding), so that the reload after the
+    // commit keeps the window's rows instead of reading them all again.
+    void NotaRigheRegistrate();
+    // The keys of the rows written that the window holds otherwise; none when a row written
+    // is not held by TRigheDB or a row deleted still is.
+    std::optional<QVariantList> RigheDiverse();
+    // The document's stored rows into the window's rows, as a load reads them.
+    void LeggiRighe(qint64 chiave);
+    // The window's rows made the stored ones: those marked deleted gone, those changed since
+    // they were written read again as a load reads them, none left marked; false when a
+    // row to read again is no longer held.
+    bool TieniRigheRegistrate(const QVariantList &diverse);
+
+    std::optional<TRigheRegistrate> registrate_;
 
     TTipoDocumento tipo_;
     Ui::Documento *ui_;

@@ -16,6 +16,13 @@ void CheckNotNull(const void *p, const char *what)
         throw Exception(QStringLiteral("%1 non assegnato").arg(QLatin1String(what)));
 }
 
+// A drawn key of the target is not overwritten by an empty value.
+bool DrawnKeyKept(const TField *to, const QVariant &value)
+{
+    const bool drawnKey = to->DataType() == ftAutoInc || (to->DictInfo() && to->DictInfo()->autokey);
+    return drawnKey && (value.isNull() || value.toLongLong() == 0) && !to->IsNull();
+}
+
 // For each field of the target, the data field of the source with its name (nullptr: none, or
 // not a data field of the target). Copies repeat between the same datasets: the answer is kept
 // per pair while neither dataset's names change (the serials are never reused).
@@ -80,13 +87,38 @@ void CopiaDati(TDataSet *target, TDataSet *source, int daCampo, int numeroCampi,
         if (!from)
             continue;
         const QVariant value = from->Value();
-        const bool drawnKey = to->DataType() == ftAutoInc || (to->DictInfo() && to->DictInfo()->autokey);
-        if (drawnKey && (value.isNull() || value.toLongLong() == 0) && !to->IsNull())
+        if (DrawnKeyKept(to, value))
             continue;
         to->SetValue(value);
     }
     if (posta)
         target->Post();
+}
+
+bool DatiUguali(TDataSet *target, TDataSet *source)
+{
+    CheckNotNull(target, "Dataset di destinazione");
+    CheckNotNull(source, "Dataset di origine");
+    const QList<TField *> fields = target->FieldList();
+    const std::vector<TField *> origine = CampiOrigine(target, source, fields);
+    for (int i = 0; i < fields.size(); ++i) {
+        const TField *from = origine[std::size_t(i)];
+        if (!from)
+            continue;
+        const TField *to = fields[i];
+        const QVariant value = from->Value();
+        if (DrawnKeyKept(to, value))
+            continue;
+        const QVariant held = to->Value();
+        if (value.isNull() != held.isNull())
+            return false;
+        if (value.isNull())
+            continue;
+        // values of one type compared as they are, others as the field's type orders them
+        if (held.metaType() == value.metaType() ? held != value : kv8data::CompareFieldValues(held, value, to->DataType()) != 0)
+            return false;
+    }
+    return true;
 }
 
 bool TestCodice(TDataSet *tabella, TField *campo, bool vuotoAmmesso, const QString &campoChiave,

@@ -20,6 +20,9 @@ void CheckRollBack(TDataSet *dataSet);
 // daCampo .. daCampo + numeroCampi - 1. A drawn key of the target is not overwritten by an
 // empty source value. Posts the target when posta is set; otherwise the caller posts.
 void CopiaDati(TDataSet *target, TDataSet *source, int daCampo = 0, int numeroCampi = 0, bool posta = false);
+// Whether CopiaDati of the whole record would leave the target's current record as it is
+// (a null equal only to a null).
+bool DatiUguali(TDataSet *target, TDataSet *source);
 // Whether the code held by campo exists in tabella (located on campoChiave, or on the
 // field's own name when it is empty; the table's cursor moves to it). An empty code is
 // accepted only when vuotoAmmesso. With messaggio a missing code throws Exception saying so.

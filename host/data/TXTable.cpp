@@ -1363,6 +1363,7 @@ void TXTable::TransactionRolledBack()
 void TXTable::TableWritten()
 {
     if (!writing_) {
+        transaction_.othersWrote = true;
         transaction_.unchanged.clear();
         transaction_.absent.clear();
         for (Pending &p : pending_) {
@@ -1548,6 +1549,44 @@ void TXTable::EmptyTable()
     if (State() == dsEdit || State() == dsInsert)
         Cancel();
     ClearRecords();
+    Resync(false);
+}
+
+void TXTable::ResetColumn(TField *field, const QVariant &value, const QVariant &gone)
+{
+    CheckBrowseMode();
+    const int column = ColumnOf(field);
+    if (column < 0 || !autoApply_ || Database().InTransaction())
+        throw EDatabaseError(QStringLiteral("%1: colonna %2 non riscrivibile").arg(Name(), field->FieldName()));
+    CheckIdentifier(tableName_, "tabella");
+    CheckIdentifier(field->FieldName(), "colonna");
+    {
+        OwnStatements own(writing_);
+        TXTransaction transazione(Database());
+        Database().ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(tableName_, field->FieldName()), {gone});
+        Database().ExecSQL(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %2 IS NULL OR %2 <> ?").arg(tableName_, field->FieldName()),
+                           {value, value});
+        transazione.Commit();
+    }
+    const TFieldType type = field->DataType();
+    const QVariant nuovo = CoerceLoaded(value, type);
+    const auto holds = [&](const Record *r, const QVariant &v) {
+        return !r->IsNull(column) && CompareFieldValues(r->Get(column), v, type) == 0;
+    };
+    QList<quint64> via;
+    std::vector<Record *> daCambiare;
+    for (Record *r : AllRecords()) {
+        if (holds(r, gone))
+            via << r->Id();
+        else if (!holds(r, nuovo))
+            daCambiare.push_back(r);
+    }
+    for (Record *r : daCambiare) {
+        QVector<QVariant> valori = ValuesOf(r);
+        valori[column] = nuovo;
+        ReplaceValues(r, valori);
+    }
+    EvictRecords(via);
     Resync(false);
 }
 

@@ -73,6 +73,11 @@ public:
     void CreaTabella();
     // Removes every row of the table (open or closed).
     void EmptyTable();
+    // A column the table keeps for itself (a row's state) set without events, held and
+    // stored alike: the rows holding gone are deleted, every other row gets value; then the
+    // visible rows are made again and the first is current. Outside a transaction of its
+    // connection, with no change pending.
+    void ResetColumn(TField *field, const QVariant &value, const QVariant &gone);
     bool Exists() const;
     // Inserts a copy of the current record (keys drawn anew); the caller posts it.
     void DuplicaRecord();
@@ -81,6 +86,9 @@ public:
     int ApplyUpdates(int maxErrors = 0);
 
     QList<TField *> PrimaryKeyFields() const;
+    // Inside a transaction of its connection: whether a statement other than its own may have
+    // written its table since the transaction started.
+    bool TableWrittenByOthers() const { return transaction_.othersWrote; }
 
     struct ColumnInfo {
         bool notNull = false;
@@ -112,6 +120,7 @@ protected:
         bool readAll = false;         // it was opened or read again
         bool wrote = false;           // it wrote (deletes included)
         bool tableWritten = false;    // at the rollback: the transaction wrote its table
+        bool othersWrote = false;     // a statement not its own may have written its table
     };
     // A row it wrote in the open transaction (inserted or updated; deleted: wasDelete).
     virtual void RecordWritten(const QVector<QVariant> &values, bool wasDelete);
