@@ -1299,8 +1299,6 @@ void TFDocumento::EliminaDocumento()
         throw Exception(ModificatoDaAltri());
     TRigheDB->Close();
     TRigheDB->Open();
-    if (!TDMIBMag::Crea()->ControllaRigheMagazzino(tipo_.CodTipoDoc, TTestaDB, TRighe))
-        throw EAbort();
     while (TTotali->Locate(tipo_.ChiaveTesta, chiave_))
         TTotali->Delete();
     TTestaDB->Delete();

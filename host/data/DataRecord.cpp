@@ -262,6 +262,14 @@ bool Record::ReadInteger(int index, qint64 &out) const
     return true;
 }
 
+bool Record::WriteInteger(int index, qint64 value)
+{
+    if (index < 0 || index >= count_ || Tags()[index] != tInt)
+        return false;
+    std::memcpy(const_cast<quint64 *>(&Slots()[index]), &value, 8);
+    return true;
+}
+
 bool Record::ReadText(int index, QString &out) const
 {
     if (index < 0 || index >= count_)

@@ -25,6 +25,9 @@ public:
     bool ReadDouble(int index, double &out) const;
     bool ReadInteger(int index, qint64 &out) const;
     bool ReadText(int index, QString &out) const;
+    // The value at index replaced where it lies: false (nothing changed) when it is not held
+    // as an integer.
+    bool WriteInteger(int index, qint64 value);
 
     // Pending-change status for datasets that apply their changes later.
     enum Status : quint8 { Unchanged = 0, Inserted = 1, Modified = 2 };

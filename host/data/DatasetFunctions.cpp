@@ -1,5 +1,6 @@
 #include "host/data/DatasetFunctions.h"
 
+#include "host/core/MetaTypes.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
 
@@ -110,12 +111,14 @@ bool DatiUguali(TDataSet *target, TDataSet *source)
         if (DrawnKeyKept(to, value))
             continue;
         const QVariant held = to->Value();
-        if (value.isNull() != held.isNull())
+        const bool nullo = IsNullValue(value);
+        if (nullo != IsNullValue(held))
             return false;
-        if (value.isNull())
+        if (nullo)
             continue;
         // values of one type compared as they are, others as the field's type orders them
-        if (held.metaType() == value.metaType() ? held != value : kv8data::CompareFieldValues(held, value, to->DataType()) != 0)
+        if (MetaTypeIdOf(held) == MetaTypeIdOf(value) ? held != value
+                                                      : kv8data::CompareFieldValues(held, value, to->DataType()) != 0)
             return false;
     }
     return true;

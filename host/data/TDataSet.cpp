@@ -191,6 +191,14 @@ void TDataSet::ReplaceValues(Record *record, const QVector<QVariant> &values)
         cur_.rec = fresh;
 }
 
+bool TDataSet::WriteHeldInteger(Record *record, int column, qint64 value)
+{
+    if (!record->WriteInteger(column, value))
+        return false;
+    store_->BumpVersion();
+    return true;
+}
+
 const std::vector<Record *> &TDataSet::AllRecords() const
 {
     return store_->All();

@@ -255,6 +255,9 @@ protected:
     void ClearRecords();
     // Puts new values into a record (keys read back from the database); it keeps its place.
     void ReplaceValues(Record *record, const QVector<QVariant> &values);
+    // An integer column of a record set where it lies (no event); false when the record does
+    // not hold it as an integer (then ReplaceValues).
+    bool WriteHeldInteger(Record *record, int column, qint64 value);
     // Records of the dataset, all of them (not only the visible ones).
     const std::vector<Record *> &AllRecords() const;
     // The held record (visible or not) whose fields hold the values, or null; through the

@@ -1581,7 +1581,10 @@ void TXTable::ResetColumn(TField *field, const QVariant &value, const QVariant &
         else if (!holds(r, nuovo))
             daCambiare.push_back(r);
     }
+    const bool intero = IsIntegerMetaType(MetaTypeIdOf(nuovo));
     for (Record *r : daCambiare) {
+        if (intero && WriteHeldInteger(r, column, nuovo.toLongLong()))
+            continue;
         QVector<QVariant> valori = ValuesOf(r);
         valori[column] = nuovo;
         ReplaceValues(r, valori);
