@@ -1044,6 +1044,18 @@ void ScriviMovimento(TDataSet *Testa, TDataSet *Cauz, const TestaCauzioni &t, in
 
 } // namespace
 
+namespace {
+
+// The stored summary rows of these keys read in one statement: each is then located as stored
+// without reading it again.
+void LeggiRegistrate(TXClientTable *Archivio, const QList<QVariantList> &chiavi)
+{
+    if (!chiavi.isEmpty())
+        Archivio->ReadAsStored(QStringLiteral("KMovimento"), chiavi);
+}
+
+} // namespace
+
 void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrate, TXClientTable *Archivio, int Modo,
                              const QString &SiglaDoc)
 {
@@ -1061,6 +1073,9 @@ void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrat
         Registrate->Close();
         Registrate->Params(0)->SetAsInteger(chiave);
         Registrate->Open();
+        QList<QVariantList> chiavi;
+        PerOgniRiga(Registrate, [&] { chiavi << QVariantList{Registrate->FieldByName(kMovimento)->Value()}; });
+        LeggiRegistrate(Archivio, chiavi);
         PerOgniRiga(Registrate, [&] {
             if (!Archivio->LocateAsStored(kMovimento, Registrate->FieldByName(kMovimento)->Value()))
                 return;
@@ -1079,11 +1094,20 @@ void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrat
     Cauz->Open();
     // a head whose card data changed moves the unchanged rows too, off the old, on the new
     const bool testaCambiata = Modo == 1 && !StesseSchede(registrata, attuale);
+    const auto statoRiga = [&] {
+        const int stato = Cauz->FieldByName(QStringLiteral("Stato"))->AsInteger();
+        return stato == 0 && testaCambiata ? 1 : stato;
+    };
+    QList<QVariantList> chiavi;
+    PerOgniRiga(Cauz, [&] {
+        const int stato = statoRiga();
+        if ((stato == 1 || stato == 3) && !Cauz->FieldByName(kMovimento)->IsNull())
+            chiavi << QVariantList{Cauz->FieldByName(kMovimento)->Value()};
+    });
+    LeggiRegistrate(Archivio, chiavi);
     bool registrato = false;
     PerOgniRiga(Cauz, [&] {
-        int stato = Cauz->FieldByName(QStringLiteral("Stato"))->AsInteger();
-        if (stato == 0 && testaCambiata)
-            stato = 1;
+        const int stato = statoRiga();
         if (stato != 1 && stato != 2 && stato != 3)
             return;
         bool trovato = false;
