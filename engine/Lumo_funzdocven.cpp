@@ -1073,9 +1073,18 @@ void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrat
         Registrate->Close();
         Registrate->Params(0)->SetAsInteger(chiave);
         Registrate->Open();
+        // the document's rows read locked, then deleted by their key together (before the
+        // next statement on the table, or at the commit)
         QList<QVariantList> chiavi;
         PerOgniRiga(Registrate, [&] { chiavi << QVariantList{Registrate->FieldByName(kMovimento)->Value()}; });
-        LeggiRegistrate(Archivio, chiavi);
+        if (!chiavi.isEmpty())
+            Archivio->ReadAsStored(kMovimento, chiavi, doc.chiave + QStringLiteral(" = ?"), {chiave}, true);
+        const bool differite = Archivio->DeferredWrites();
+        Archivio->SetDeferredWrites(true);
+        const auto ripristina = qScopeGuard([Archivio, differite] {
+            if (!differite)
+                Archivio->StopDeferring();
+        });
         PerOgniRiga(Registrate, [&] {
             if (!Archivio->LocateAsStored(kMovimento, Registrate->FieldByName(kMovimento)->Value()))
                 return;
