@@ -1273,6 +1273,7 @@ void TFDocumento::EliminaDocumento()
         }
     }
     LeggiRigheArchivio(daLeggere);
+    ControllaRigheDaEliminare();
     // the head's causal is read once for all the rows; their movements go together after them
     causaleRighe_ = CausaleMagazzino();
     righeInBlocco_ = true;
@@ -1303,6 +1304,8 @@ void TFDocumento::EliminaDocumento()
         TTotali->Delete();
     TTestaDB->Delete();
 }
+
+void TFDocumento::ControllaRigheDaEliminare() {}
 
 void TFDocumento::EliminaRigo()
 {

@@ -267,6 +267,8 @@ public:
     virtual void StornaAccontiOrdini();
     virtual void EliminaDocumento();            // mode 2: rows, movements, totals, head
     virtual void EliminaRigo();                 // one stored row (TRigheDB current) with its effects
+    // Mode 2, once TRigheDB holds the stored rows: throws when they may not be deleted.
+    virtual void ControllaRigheDaEliminare();
     virtual void RegistraTesta();               // mode 0 insert with number, mode 1 update
     virtual int NuovoNumero();                  // next number of kind, year and series
     virtual void SetNumeroDocumento();          // numbering counters (invoices: ProtIVA)

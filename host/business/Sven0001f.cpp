@@ -1,6 +1,7 @@
 #include "host/business/Sven0001f.h"
 
 #include "host/core/Errors.h"
+#include "host/data/TXClientTable.h"
 #include "host/data/TXTable.h"
 #include "host/db/DMIDataBases.h"
 #include "host/db/TXDatabase.h"
@@ -87,10 +88,13 @@ void TFSVen0001f::CancellaDocumento()
     TFDocumento::CancellaDocumento();
 }
 
-// checked again inside the transaction: an invoice saved meanwhile by another user
-void TFSVen0001f::EliminaDocumento()
+// checked again inside the transaction, on the rows as stored: an invoice saved meanwhile by
+// another user
+void TFSVen0001f::ControllaRigheDaEliminare()
 {
-    if (BollaFatturata())
-        throw Exception(QStringLiteral("Il DDT è già stato fatturato: non può essere cancellato."));
-    TFDocumento::EliminaDocumento();
+    TField *testa = TRigheDB->FieldByName(QStringLiteral("KBolleCliT"));
+    TField *fatturato = TRigheDB->FieldByName(QStringLiteral("FlGenFattura"));
+    for (TRigheDB->First(); !TRigheDB->Eof(); TRigheDB->Next())
+        if (testa->AsLargeInt() == KeyCorrente() && fatturato->AsInteger() != 0)
+            throw Exception(QStringLiteral("Il DDT è già stato fatturato: non può essere cancellato."));
 }

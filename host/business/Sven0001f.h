@@ -23,7 +23,7 @@ public:
     void TRigheBeforePost(TDataSet *dataSet) override;
     bool ControlliTesta() override;
     void CancellaDocumento() override;
-    void EliminaDocumento() override;
+    void ControllaRigheDaEliminare() override;
 
     // Whether a row of the stored delivery note was already invoiced.
     virtual bool BollaFatturata() const;

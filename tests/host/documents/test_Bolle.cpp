@@ -91,6 +91,34 @@ TEST_F(Documenti, BollaCancellataSenzaMovimentiNeEsistenze)
     EXPECT_EQ(f->TRighe->RecordCount(), 0);
 }
 
+namespace {
+// A delivery-note window whose check at the click finds nothing invoiced, as when the invoice
+// is saved between the click and the deletion's transaction.
+class BollaFatturataDopoIlClic : public TFSVen0001f {
+public:
+    bool BollaFatturata() const override { return false; }
+};
+} // namespace
+
+// Inside the transaction the rows as stored refuse the deletion of an invoiced note: nothing goes.
+TEST_F(Documenti, BollaFatturataNonSiCancellaNellaTransazione)
+{
+    const qint64 k = NuovaBolla();
+    ASSERT_GT(k, 0);
+    Esegui("UPDATE BolleCliRighe SET FlGenFattura = 1 WHERE IdProdotto = 'B1'");
+    BollaFatturataDopoIlClic f;
+    f.DoCreate();
+    ASSERT_TRUE(f.InitForm(0, k, 0));
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    f.CancellaDocumento();
+    EXPECT_FALSE(f.SalvataggioRiuscito);
+    EXPECT_TRUE(script.Shown(QStringLiteral("Il DDT è già stato fatturato: non può essere cancellato.")));
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ?"), {k}), 3);
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 3);
+    EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -10);
+    EXPECT_FALSE(company.Database().InTransaction());
+}
+
 // A deletion after another user changed a row on a connection of his own is refused whole;
 // the same window then deletes the document read again, and saves a new one after it.
 TEST_F(Documenti, CancellazioneDopoUnaModificaAltruiRifiutataPoiRiuscita)
