@@ -347,6 +347,9 @@ void TFDocumento::XFormCloseQuery(bool &canClose)
 
 bool TFDocumento::InitDoc(int modo)
 {
+    // the head's controls follow the document once, when it is ready
+    TTesta->DisableControls();
+    const auto mostra = qScopeGuard([this] { TTesta->EnableControls(); });
     Sven0904f::SvuotaDettaglio(this);
     ModoSalva = 0;
     FlRigheModificate = false;
@@ -372,6 +375,8 @@ bool TFDocumento::InitDoc(int modo)
 
 bool TFDocumento::CaricaDocumento(qint64 chiave)
 {
+    TTesta->DisableControls();
+    const auto mostra = qScopeGuard([this] { TTesta->EnableControls(); });
     Sven0904f::SvuotaDettaglio(this);
     if (TTesta->State() != dsBrowse)
         TTesta->Cancel();
