@@ -1263,6 +1263,8 @@ void TFDocumento::StornaAccontiOrdini() {}
 
 void TFDocumento::EliminaDocumento()
 {
+    // the head read locked (ControllaAltriUtenti holds it already): it goes by its key
+    TTestaDB->ReadAsStored(tipo_.ChiaveTesta, {{chiave_}}, tipo_.ChiaveTesta + QStringLiteral(" = ?"), {chiave_}, true);
     if (!TTestaDB->Locate(tipo_.ChiaveTesta, chiave_))
         throw Exception(QStringLiteral("Errore in lettura testa documento"));
     // the stored rows' keys in TRRighe's order, the rows then read as stored in one statement

@@ -666,7 +666,10 @@ void TXTable::WriteDelete(const Record *record)
         throw EDatabaseError(QStringLiteral("La tabella %1 non ha chiave primaria: impossibile eliminare il record")
                                  .arg(tableName_));
     QVariantList params;
-    const QString where = keys.isEmpty() ? RowMatch(record, params) : DeleteMatch(ValuesOf(record), params);
+    // a row stored as held goes by its key alone
+    const QString where = keys.isEmpty()                           ? RowMatch(record, params)
+                          : StoredAsHeld(KeyOfRecord(record)) ? KeyMatch(ValuesOf(record), params)
+                                                              : DeleteMatch(ValuesOf(record), params);
     if (Database().ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2").arg(tableName_, where), params) == 0)
         throw EDatabaseError(ConflictMessage(tableName_));
 }
