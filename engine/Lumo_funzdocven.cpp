@@ -1046,12 +1046,15 @@ void ScriviMovimento(TDataSet *Testa, TDataSet *Cauz, const TestaCauzioni &t, in
 
 namespace {
 
-// The stored summary rows of these keys read in one statement: each is then located as stored
-// without reading it again.
-void LeggiRegistrate(TXClientTable *Archivio, const QList<QVariantList> &chiavi)
+// The stored summary rows of these keys read, with the document's others, in one statement
+// and locked until the commit: each is then located as stored without reading it again, and
+// goes by its key when deleted.
+void LeggiRegistrate(TXClientTable *Archivio, const QList<QVariantList> &chiavi, const QString &campoDocumento,
+                     qint64 documento)
 {
     if (!chiavi.isEmpty())
-        Archivio->ReadAsStored(QStringLiteral("KMovimento"), chiavi);
+        Archivio->ReadAsStored(QStringLiteral("KMovimento"), chiavi, campoDocumento + QStringLiteral(" = ?"), {documento},
+                               true);
 }
 
 } // namespace
@@ -1073,12 +1076,11 @@ void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrat
         Registrate->Close();
         Registrate->Params(0)->SetAsInteger(chiave);
         Registrate->Open();
-        // the document's rows read locked, then deleted by their key together (before the
-        // next statement on the table, or at the commit)
+        // the document's rows deleted by their key together (before the next statement on the
+        // table, or at the commit)
         QList<QVariantList> chiavi;
         PerOgniRiga(Registrate, [&] { chiavi << QVariantList{Registrate->FieldByName(kMovimento)->Value()}; });
-        if (!chiavi.isEmpty())
-            Archivio->ReadAsStored(kMovimento, chiavi, doc.chiave + QStringLiteral(" = ?"), {chiave}, true);
+        LeggiRegistrate(Archivio, chiavi, doc.chiave, chiave);
         const bool differite = Archivio->DeferredWrites();
         Archivio->SetDeferredWrites(true);
         const auto ripristina = qScopeGuard([Archivio, differite] {
@@ -1113,7 +1115,7 @@ void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrat
         if ((stato == 1 || stato == 3) && !Cauz->FieldByName(kMovimento)->IsNull())
             chiavi << QVariantList{Cauz->FieldByName(kMovimento)->Value()};
     });
-    LeggiRegistrate(Archivio, chiavi);
+    LeggiRegistrate(Archivio, chiavi, doc.chiave, chiave);
     bool registrato = false;
     PerOgniRiga(Cauz, [&] {
         const int stato = statoRiga();

@@ -413,22 +413,32 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
     return true;
 }
 
-void TFDocumento::LeggiRighe(qint64 chiave)
+auto TFDocumento::LetturaRighe()
 {
-    TRighe->DisableControls();
-    TRighe->EmptyTable();
-    TRighe->Refresh();
-    contatore_ = 0;
-    FlInCaricamento = true;
-    TRRighe->Close();
-    TRRighe->ParamByName(tipo_.ChiaveTesta)->SetValue(chiave);
-    TRRighe->Open();
     // the row handlers check nothing while the rows are read: the calculated fields are
     // worked out when a row is shown, not at each value copied
     const bool calcolati = TRighe->AutoCalcFields;
     TRighe->AutoCalcFields = false;
-    const auto ripristina = qScopeGuard([this, calcolati] { TRighe->AutoCalcFields = calcolati; });
-    try {
+    FlInCaricamento = true;
+    return qScopeGuard([this, calcolati] {
+        FlInCaricamento = false;
+        TRighe->AutoCalcFields = calcolati;
+    });
+}
+
+void TFDocumento::LeggiRighe(qint64 chiave)
+{
+    TRighe->DisableControls();
+    const auto riattiva = qScopeGuard([this] { TRighe->EnableControls(); });
+    TRighe->EmptyTable();
+    TRighe->Refresh();
+    contatore_ = 0;
+    {
+        const auto lettura = LetturaRighe();
+        TRRighe->Close();
+        const auto chiudi = qScopeGuard([this] { TRRighe->Close(); });
+        TRRighe->ParamByName(tipo_.ChiaveTesta)->SetValue(chiave);
+        TRRighe->Open();
         // the local rows written in one go
         TXTransaction locale(TRighe->Database());
         // the key each new local row draws (replaced by the stored one) taken in blocks inside
@@ -445,29 +455,15 @@ void TFDocumento::LeggiRighe(qint64 chiave)
             chiavi.Commit();
         if (locale.Started())
             locale.Commit();
-    } catch (...) {
-        FlInCaricamento = false;
-        TRRighe->Close();
-        TRighe->EnableControls();
-        throw;
     }
-    TRRighe->Close();
-    FlInCaricamento = false;
     TRighe->First();
-    TRighe->EnableControls();
 }
 
 bool TFDocumento::TieniRigheRegistrate(const QVariantList &diverse)
 {
     TRighe->DisableControls();
-    const bool calcolati = TRighe->AutoCalcFields;
-    TRighe->AutoCalcFields = false;
-    FlInCaricamento = true;
-    const auto ripristina = qScopeGuard([this, calcolati] {
-        FlInCaricamento = false;
-        TRighe->AutoCalcFields = calcolati;
-        TRighe->EnableControls();
-    });
+    const auto riattiva = qScopeGuard([this] { TRighe->EnableControls(); });
+    const auto lettura = LetturaRighe();
     for (const QVariant &chiave : diverse) {
         if (!TRighe->Locate(tipo_.ChiaveRigo, chiave) || !TRigheDB->Locate(tipo_.ChiaveRigo, chiave, loHeldOnly))
             return false;

@@ -363,6 +363,9 @@ private:
     std::optional<QVariantList> RigheDiverse();
     // The document's stored rows into the window's rows, as a load reads them.
     void LeggiRighe(qint64 chiave);
+    // While the window's rows are read (until the scope ends): the row handlers check nothing,
+    // no calculated field is worked out.
+    auto LetturaRighe();
     // The window's rows made the stored ones: those marked deleted gone, those changed since
     // they were written read again as a load reads them, none left marked; false when a
     // row to read again is no longer held.
