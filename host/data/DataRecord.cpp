@@ -262,6 +262,60 @@ bool Record::ReadInteger(int index, qint64 &out) const
     return true;
 }
 
+bool Record::HeldAlike(int index, const Record &other, int otherIndex) const
+{
+    if (index < 0 || index >= count_ || otherIndex < 0 || otherIndex >= other.count_)
+        return false;
+    const quint8 tag = Tags()[index];
+    if (tag != other.Tags()[otherIndex])
+        return false;
+    const quint64 slot = Slots()[index];
+    const quint64 otherSlot = other.Slots()[otherIndex];
+    switch (tag) {
+    case tStr8:
+    case tStr16:
+    case tBytes: {
+        const quint64 size = slot & 0xffffffffu; // characters of a tStr16, bytes otherwise
+        const size_t bytes = size_t(size) * (tag == tStr16 ? 2 : 1);
+        return size == (otherSlot & 0xffffffffu)
+               && std::memcmp(Text() + (slot >> 32), other.Text() + (otherSlot >> 32), bytes) == 0;
+    }
+    case tNull:
+        return true;
+    default:
+        return slot == otherSlot;
+    }
+}
+
+bool Record::Holds(int index, const QVariant &value) const
+{
+    if (index < 0 || index >= count_)
+        return false;
+    const quint64 slot = Slots()[index];
+    const int type = value.typeId();
+    switch (Tags()[index]) {
+    case tNull:
+        return !value.isValid();
+    case tInt:
+        return type == QMetaType::LongLong && quint64(*static_cast<const qlonglong *>(value.constData())) == slot;
+    case tDouble:
+        return type == QMetaType::Double && std::memcmp(value.constData(), &slot, 8) == 0;
+    case tBool:
+        return type == QMetaType::Bool && *static_cast<const bool *>(value.constData()) == (slot != 0);
+    case tStr8:
+        return type == QMetaType::QString
+               && *static_cast<const QString *>(value.constData())
+                      == QLatin1StringView(Text() + (slot >> 32), qsizetype(slot & 0xffffffffu));
+    case tStr16:
+        return type == QMetaType::QString
+               && *static_cast<const QString *>(value.constData())
+                      == QStringView(reinterpret_cast<const QChar *>(Text() + (slot >> 32)),
+                                     qsizetype(slot & 0xffffffffu));
+    default:
+        return false;
+    }
+}
+
 bool Record::WriteInteger(int index, qint64 value)
 {
     if (index < 0 || index >= count_ || Tags()[index] != tInt)

@@ -25,6 +25,12 @@ public:
     bool ReadDouble(int index, double &out) const;
     bool ReadInteger(int index, qint64 &out) const;
     bool ReadText(int index, QString &out) const;
+    // True when the value at index is held exactly as other's at otherIndex (same kind, same
+    // bits or bytes); false says nothing: one value can be held in two forms.
+    bool HeldAlike(int index, const Record &other, int otherIndex) const;
+    // True when Get(index) would give value (same type, same contents: a null is the invalid
+    // QVariant); false says nothing for the kinds compared through Get.
+    bool Holds(int index, const QVariant &value) const;
     // The value at index replaced where it lies: false (nothing changed) when it is not held
     // as an integer.
     bool WriteInteger(int index, qint64 value);

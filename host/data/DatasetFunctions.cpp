@@ -107,6 +107,8 @@ bool DatiUguali(TDataSet *target, TDataSet *source)
         if (!from)
             continue;
         const TField *to = fields[i];
+        if (to->HeldAlike(*from))
+            continue;
         const QVariant value = from->Value();
         if (DrawnKeyKept(to, value))
             continue;

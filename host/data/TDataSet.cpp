@@ -1491,15 +1491,26 @@ Record *TDataSet::FindHeldRecord(const QList<TField *> &fields, const QVariantLi
     return store_->ViewAt(pos);
 }
 
-QByteArray TDataSet::RowKey(const QVector<QVariant> &values, const QList<TField *> &fields) const
+template <typename ValueOfColumn>
+QByteArray TDataSet::KeyOfColumns(const QList<TField *> &fields, ValueOfColumn valueAt) const
 {
     QByteArray key;
     key.reserve(16 * (fields.isEmpty() ? columns_.size() : fields.size()));
     for (TField *f : fields.isEmpty() ? columns_ : fields) {
         const int column = f->kind_ == fkData ? f->slot_ : -1;
-        AppendKey(key, f, CoerceLoaded(values.value(column), f->type_), false);
+        AppendKey(key, f, CoerceLoaded(valueAt(column), f->type_), false);
     }
     return key;
+}
+
+QByteArray TDataSet::RowKey(const QVector<QVariant> &values, const QList<TField *> &fields) const
+{
+    return KeyOfColumns(fields, [&values](int column) { return values.value(column); });
+}
+
+QByteArray TDataSet::RowKey(const Record *record, const QList<TField *> &fields) const
+{
+    return KeyOfColumns(fields, [record](int column) { return record->Get(column); });
 }
 
 bool TDataSet::Locate(const QString &keyFields, const QVariant &keyValues, TLocateOptions options)

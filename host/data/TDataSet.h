@@ -270,6 +270,8 @@ protected:
     // fields, every column when none is given: the key Locate compares, so two rows get
     // the same key exactly when Locate finds them equal.
     QByteArray RowKey(const QVector<QVariant> &values, const QList<TField *> &fields) const;
+    // The same key of a record held.
+    QByteArray RowKey(const Record *record, const QList<TField *> &fields) const;
     Record *CurrentRecord() const;
     // Removes the given records from memory (no event; the cursor is kept where possible).
     void EvictRecords(const QList<quint64> &ids);
@@ -292,6 +294,9 @@ protected:
     void CommitUpdates();
 
 private:
+    // The key RowKey gives, of the values valueAt(column) answers (column -1: not a column).
+    template <typename ValueOfColumn>
+    QByteArray KeyOfColumns(const QList<TField *> &fields, ValueOfColumn valueAt) const;
     friend class TField;
     friend class TDataSource;
     friend class kv8data::MasterLink;

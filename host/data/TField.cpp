@@ -511,6 +511,13 @@ const Record *TField::StoredRecord() const
     return ds->active_->rec;
 }
 
+bool TField::HeldAlike(const TField &other) const
+{
+    const Record *held = StoredRecord();
+    const Record *otherHeld = other.StoredRecord();
+    return held && otherHeld && held->HeldAlike(slot_, *otherHeld, other.slot_);
+}
+
 QString TField::AsString() const
 {
     if (const Record *rec = StoredRecord()) {

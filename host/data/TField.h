@@ -104,6 +104,9 @@ public:
     void SetAsDateTime(const QDate &value);
     bool AsBoolean() const;
     void SetAsBoolean(bool value);
+    // True when other holds, in the same form, the value this field holds; false says
+    // nothing (compare the values then).
+    bool HeldAlike(const TField &other) const;
     // The value before the current edit began (the stored value while browsing).
     QVariant OldValue() const;
 

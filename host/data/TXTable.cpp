@@ -383,6 +383,18 @@ QVector<QVariant> TXTable::ValuesOf(const Record *record) const
     return out;
 }
 
+QVector<QVariant> TXTable::AsRead(const Record *record, const QVector<QVariant> &values) const
+{
+    if (values.size() != record->Count())
+        return ValuesOf(record);
+    // what did not change is shared with the new values: no copy of its text
+    QVector<QVariant> out = values;
+    for (int i = 0; i < out.size(); ++i)
+        if (!record->Holds(i, values[i]))
+            out[i] = record->Get(i);
+    return out;
+}
+
 QList<TField *> TXTable::PrimaryKeyFields() const
 {
     QList<TField *> out;
@@ -418,7 +430,7 @@ QByteArray TXTable::KeyOfRecord(const Record *record) const
 {
     if (openKeys_.isEmpty())
         return KeyOfValues(ValuesOf(record));
-    return RowKey(KeyRowOf(record), openKeys_);
+    return RowKey(record, openKeys_);
 }
 
 QVector<QVariant> TXTable::KeyRowOf(const Record *record) const
@@ -762,7 +774,7 @@ bool TXTable::Defer(const Record *oldRecord, QVector<QVariant> &values)
         return true;
     }
     if (oldRecord) {
-        pending_.push_back({PendingKind::Update, ValuesOf(oldRecord), values, {}, {}, StoredAsHeld(oldKey), {}});
+        pending_.push_back({PendingKind::Update, AsRead(oldRecord, values), values, {}, {}, StoredAsHeld(oldKey), {}});
         if (oldKey != key)
             pendingGone_.insert(oldKey);
     } else {

@@ -153,6 +153,8 @@ protected:
     // Whether a record with the row's key (the key fields at their columns) is held.
     bool IsHeld(const QList<TField *> &keys, const QVector<int> &keyColumns, const QVector<QVariant> &row);
     QVector<QVariant> ValuesOf(const Record *record) const;
+    // The values of record, as ValuesOf, for a row being changed to values.
+    QVector<QVariant> AsRead(const Record *record, const QVector<QVariant> &values) const;
 
     void WriteInsert(QVector<QVariant> &values);
     void WriteUpdate(const Record *old, const QVector<QVariant> &values);

@@ -82,3 +82,41 @@ TEST(CopiaDati, CalculatedFieldOfTheTargetIsNotWritten)
 }
 
 } // namespace
+
+// Funzioni::DatiUguali: the same values however each dataset holds them; any difference found.
+TEST(DatiUguali, SameValuesInAnyFormAndEveryDifference)
+{
+    const auto tabella = [](TFieldType numero) {
+        auto t = std::make_unique<TXMemTable>();
+        t->AddField("Testo", ftString, 20);
+        t->AddField("Numero", numero, 0);
+        t->AddField("Vuoto", ftString, 20);
+        t->Open();
+        t->Append();
+        t->Post();
+        return t;
+    };
+    auto a = tabella(ftFloat);
+    auto b = tabella(ftInteger); // 2 held as an integer here, as a number with decimals there
+    const auto scrivi = [](TDataSet &t, const QString &testo, qint64 numero) {
+        t.Edit();
+        t.FieldByName("Testo")->SetAsString(testo);
+        t.FieldByName("Numero")->SetAsLargeInt(numero);
+        t.Post();
+    };
+    scrivi(*a, QStringLiteral("Caffè"), 2);
+    scrivi(*b, QStringLiteral("Caffè"), 2);
+    EXPECT_TRUE(Funzioni::DatiUguali(a.get(), b.get()));
+
+    scrivi(*a, QStringLiteral("Caffè €"), 2); // a text beyond Latin-1 on one side only
+    EXPECT_FALSE(Funzioni::DatiUguali(a.get(), b.get()));
+    scrivi(*b, QStringLiteral("Caffè €"), 2);
+    EXPECT_TRUE(Funzioni::DatiUguali(a.get(), b.get()));
+    scrivi(*b, QStringLiteral("Caffè €"), 3);
+    EXPECT_FALSE(Funzioni::DatiUguali(a.get(), b.get()));
+    scrivi(*b, QStringLiteral("Caffè ₤"), 2); // same length, one character apart
+    EXPECT_FALSE(Funzioni::DatiUguali(a.get(), b.get()));
+    scrivi(*a, QStringLiteral("Caffè 1"), 2);
+    scrivi(*b, QStringLiteral("Caffè 2"), 2);
+    EXPECT_FALSE(Funzioni::DatiUguali(a.get(), b.get()));
+}

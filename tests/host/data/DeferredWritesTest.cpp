@@ -525,6 +525,12 @@ TEST_F(DeferredWrites, AnUpdateWritesTheColumnsWhoseValueChangedOnly)
         t.FieldByName("DataDoc")->SetAsDateTime(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 10)));
     });
     EXPECT_GT(some, none);
+    // a text beyond Latin-1 changed in one character of the same length, then given again
+    commit([&] { t.FieldByName("DsNote")->SetAsString(QStringLiteral("€ UNO")); });
+    commit([&] { t.FieldByName("DsNote")->SetAsString(QStringLiteral("₤ UNO")); });
+    EXPECT_EQ(commit([&] { t.FieldByName("DsNote")->SetAsString(QStringLiteral("₤ UNO")); }), none);
+    EXPECT_EQ(db->ScalarValue("SELECT DsNote FROM TT_Testa WHERE KContaT = 1").toString(), QStringLiteral("₤ UNO"));
+    commit([&] { t.FieldByName("DsNote")->SetAsString("UNO"); });
     QSqlQuery q = db->OpenQuery("SELECT DsNote, Totale, DataDoc FROM TT_Testa WHERE KContaT = 1");
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toString(), "UNO");
