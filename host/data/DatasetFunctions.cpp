@@ -82,16 +82,27 @@ void CopiaDati(TDataSet *target, TDataSet *source, int daCampo, int numeroCampi,
     const int last = numeroCampi > 0 ? std::min(int(fields.size()), first + numeroCampi) : int(fields.size());
     // a copy: a handler of the writes below may copy between other datasets
     const std::vector<TField *> origine = CampiOrigine(target, source, fields);
+    TField *saltato = nullptr;
+    bool scritto = false;
     for (int i = first; i < last; ++i) {
         TField *to = fields[i];
         TField *from = origine[std::size_t(i)];
         if (!from)
             continue;
+        // a value the target holds already is not written again, unless a handler of the
+        // target's field would see the write
+        if (!to->OnValidate && !to->OnChange && from->HeldAs(to->Value())) {
+            saltato = to;
+            continue;
+        }
         const QVariant value = from->Value();
         if (DrawnKeyKept(to, value))
             continue;
         to->SetValue(value);
+        scritto = true;
     }
+    if (saltato && !scritto)
+        saltato->SetValue(saltato->Value()); // the record is changed, as a copy leaves it
     if (posta)
         target->Post();
 }

@@ -518,6 +518,12 @@ bool TField::HeldAlike(const TField &other) const
     return held && otherHeld && held->HeldAlike(slot_, *otherHeld, other.slot_);
 }
 
+bool TField::HeldAs(const QVariant &value) const
+{
+    const Record *held = StoredRecord();
+    return held && held->Holds(slot_, value);
+}
+
 QString TField::AsString() const
 {
     if (const Record *rec = StoredRecord()) {

@@ -107,6 +107,9 @@ public:
     // True when other holds, in the same form, the value this field holds; false says
     // nothing (compare the values then).
     bool HeldAlike(const TField &other) const;
+    // True when Value() would give exactly value, read off the stored record; false says
+    // nothing (compare the values then).
+    bool HeldAs(const QVariant &value) const;
     // The value before the current edit began (the stored value while browsing).
     QVariant OldValue() const;
 

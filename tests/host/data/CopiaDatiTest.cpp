@@ -120,3 +120,26 @@ TEST(DatiUguali, SameValuesInAnyFormAndEveryDifference)
     scrivi(*b, QStringLiteral("Caffè 2"), 2);
     EXPECT_FALSE(Funzioni::DatiUguali(a.get(), b.get()));
 }
+
+// A copy of values the target holds already: a handler of the target's field still sees it,
+// and the record is changed for whoever posts it later.
+TEST(CopiaDati, ACopyOfTheSameValuesIsStillACopy)
+{
+    auto origine = Tabella({"A", "B"});
+    auto destinazione = Tabella({"A", "B"});
+    origine->Open();
+    destinazione->Open();
+    Riga(*origine, {"a1", "b1"});
+    Riga(*destinazione, {"a1", "b1"});
+
+    Funzioni::CopiaDati(destinazione.get(), origine.get(), 0, 0, false);
+    EXPECT_TRUE(destinazione->Modified());
+    destinazione->Post();
+
+    int visti = 0;
+    destinazione->FieldByName("B")->OnChange = [&visti](TField *) { ++visti; };
+    Funzioni::CopiaDati(destinazione.get(), origine.get(), 0, 0, true);
+    EXPECT_EQ(visti, 1);
+    EXPECT_EQ(destinazione->FieldByName("A")->AsString(), "a1");
+    EXPECT_EQ(destinazione->FieldByName("B")->AsString(), "b1");
+}
