@@ -358,7 +358,8 @@ int TXTable::FetchRows(const QString &condition, const QVariantList &values, boo
         if (!pendingGone_.empty() && pendingGone_.contains(KeyOfValues(r)))
             continue; // deleted or moved by a row kept for the commit
 
-        const Record *record = AddFetchedRecord(r, &TXSqlDataSet::AlreadyStored); // coerced when read
+        // coerced when read
+        const Record *record = AddFetchedRecord(r, [](const QVariant &, TFieldType) { return true; });
         if (inTransaction)
             transaction_.read.insert(record->Id());
         ++added;

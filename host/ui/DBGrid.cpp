@@ -417,7 +417,8 @@ void KDBGriglia::SyncCurrentRow()
         if (column < 0 || column >= model_->columnCount())
             column = 0;
         const QModelIndex index = model_->index(row, column);
-        if (index.isValid()) {
+        // the row current already stays where the user scrolled it
+        if (index.isValid() && index != currentIndex()) {
             selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect
                                                          | ((options_ & dgRowSelect) ? QItemSelectionModel::Rows
                                                                                      : QItemSelectionModel::NoUpdate));
