@@ -450,12 +450,9 @@ void TDataSet::AddLoadedValues(const QVector<QVariant> &values)
     store_->Load(store_->NewRecord(values));
 }
 
-Record *TDataSet::AddFetchedRecord(QVector<QVariant> &values, bool (*asIs)(const QVariant &, TFieldType))
+Record *TDataSet::AddFetchedRecord(QVector<QVariant> &values)
 {
     values.resize(columns_.size());
-    for (int i = 0; i < values.size(); ++i)
-        if (!asIs || !asIs(std::as_const(values)[i], columns_[i]->type_))
-            values[i] = CoerceLoaded(values[i], columns_[i]->type_);
     Record *r = store_->NewRecord(values);
     const quint64 keep = cur_.rec ? cur_.rec->Id() : 0;
     const quint64 before = store_->Version();

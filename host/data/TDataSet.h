@@ -249,9 +249,9 @@ protected:
     void AddLoadedRecord(QVector<QVariant> &values);
     // Adds a record while loading whose values are already in the field types.
     void AddLoadedValues(const QVector<QVariant> &values);
-    // Adds a record fetched while open (kept in index order, filtered). asIs: whether a value is
-    // one coercion to the field's type would give back as it is (it is not coerced again).
-    Record *AddFetchedRecord(QVector<QVariant> &values, bool (*asIs)(const QVariant &, TFieldType) = nullptr);
+    // Adds a record fetched while open (kept in index order, filtered); the values are in the
+    // field types already (coerced when read).
+    Record *AddFetchedRecord(QVector<QVariant> &values);
     void ClearRecords();
     // Puts new values into a record (keys read back from the database); it keeps its place.
     void ReplaceValues(Record *record, const QVector<QVariant> &values);

@@ -358,8 +358,7 @@ int TXTable::FetchRows(const QString &condition, const QVariantList &values, boo
         if (!pendingGone_.empty() && pendingGone_.contains(KeyOfValues(r)))
             continue; // deleted or moved by a row kept for the commit
 
-        // coerced when read
-        const Record *record = AddFetchedRecord(r, [](const QVariant &, TFieldType) { return true; });
+        const Record *record = AddFetchedRecord(r);
         if (inTransaction)
             transaction_.read.insert(record->Id());
         ++added;
