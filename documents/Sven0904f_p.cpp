@@ -105,11 +105,15 @@ void TfSVen0904f_p::FormClose(TCloseAction &action)
     const double totale = TotaleDettaglio();
     const bool dettagli = ModoApertura != 0 || Funzioni::CompDec(totale, 0, dq) != 0;
 
-    // 2, 3. the detail aligned to the row for contract work
+    // the detail aligned to the row: the warehouse quantity for contract work, the original
+    // quantity on type 23; a row without that quantity keeps its detail as it is
+    const auto daAllineare = [&](const QString &campo) {
+        return Funzioni::CompDec(Valore(righe, campo), 0, dq) != 0 && !NomeTabellaDettaglio().isEmpty();
+    };
     if (KV8Config::GetFSCLV01().FlContoLavoro == 1 && ModoApertura == 0 && TipoDocumento == 20
-        && Funzioni::CompDec(Valore(righe, QStringLiteral("QuantitaMag")), 0, dq) != 0 && !NomeTabellaDettaglio().isEmpty())
+        && daAllineare(QStringLiteral("QuantitaMag")))
         AllineaDettaglio(QStringLiteral("QuantitaMag"));
-    if (TipoDocumento == 23)
+    if (TipoDocumento == 23 && daAllineare(QStringLiteral("QuantitaORI")))
         AllineaDettaglio(QStringLiteral("QuantitaORI"));
 
     // 4. the checks of the close

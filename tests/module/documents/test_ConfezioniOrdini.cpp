@@ -829,9 +829,58 @@ TEST_F(DettaglioConfezioni, UncheckedTotalsAreWrittenBackAndAFailingWriteIsShown
                             d.tDettaglio->SetReadOnly(true);
                         }),
               int(mrOk));
-    EXPECT_EQ(Dettagli(f, "QuantitaORI"), QStringLiteral("4/-4")) << "the row has no original quantity: 3 + 0 - 7";
+    EXPECT_EQ(Dettagli(f, "QuantitaORI"), QStringLiteral("4/3")) << "a row without an original quantity aligns nothing";
     EXPECT_TRUE(solaLettura) << "given back read-only";
     Chiudi(f);
+}
+
+namespace {
+// An invoice window whose rows carry an original quantity, as the rows of a type-23 document do.
+class FatturaQuantitaOriginale : public TFSVen0008f_p {
+public:
+    double originale = 0;
+    FatturaQuantitaOriginale() { TRighe->AddCalcField(QStringLiteral("QuantitaORI"), ftFloat); }
+    void TRigheCalcFields(TDataSet *dataSet) override
+    {
+        TFSVen0008f_p::TRigheCalcFields(dataSet);
+        dataSet->FieldByName(QStringLiteral("QuantitaORI"))->SetAsFloat(originale);
+    }
+};
+} // namespace
+
+TEST_F(DettaglioConfezioni, OnTypeTwentyThreeTheLastLineTakesTheDifferenceToTheRowsOriginalQuantity)
+{
+    auto *aperta = NuovaFattura(); // the module's data modules and parameters, as at run time
+    ASSERT_TRUE(aperta);
+    Chiudi(aperta);
+    FatturaQuantitaOriginale f;
+    f.DoCreate();
+    ASSERT_TRUE(f.InitForm(0, 0));
+    f.TTesta->FieldByName(QStringLiteral("IdCausale"))->SetAsString(QStringLiteral("FV"));
+    f.TTesta->FieldByName(QStringLiteral("IdCliente"))->SetAsString(QStringLiteral("C1"));
+    f.TRighe->Append();
+    f.TRighe->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(QStringLiteral("V06"));
+    f.TRighe->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(2);
+    f.TRighe->FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(10);
+    f.TRighe->Post();
+    const auto tipo23 = [](TfSVen0904f &d) {
+        d.TipoDocumento = 23;
+        d.ControlloChiusura = false;
+    };
+    f.originale = 10;
+    f.TRighe->Refresh();
+    ASSERT_DOUBLE_EQ(Campo(f.TRighe, "QuantitaORI"), 10);
+    EXPECT_EQ(Dettaglio(&f, {{4, 2}, {3, 2}, {5, 3}}, tipo23), int(mrOk));
+    EXPECT_EQ(Dettagli(&f, "QuantitaORI"), QStringLiteral("4/6")) << "3 + 10 - 7; the deleted line does not count";
+    Sven0904f::SvuotaDettaglio(&f);
+
+    // an original quantity of 0 leaves the detail as typed
+    f.originale = 0;
+    f.TRighe->Refresh();
+    EXPECT_EQ(Dettaglio(&f, {{4, 2}, {3, 2}}, tipo23), int(mrOk));
+    EXPECT_EQ(Dettagli(&f, "QuantitaORI"), QStringLiteral("4/3"));
+    Sven0904f::SvuotaDettaglio(&f);
+    f.TTesta->Cancel();
 }
 
 // ---- kit components and bar codes
