@@ -932,8 +932,12 @@ void TFDocumento::StampaDocumento() {}
 
 void TFDocumento::StampaEtichette() {}
 
-void TFDocumento::btnDetQtaClick(QObject *)
+void TFDocumento::btnDetQtaClick(QObject *sender)
 {
+    // the button opens the detail of any row; the row's own edits only for an article kept
+    // in variants, batches or groups
+    if (sender != btnDetQta && !Sven0904f::ArticoloConDettaglio(this))
+        return;
     Sven0904f::DettaglioQuantita(this);
 }
 

@@ -3,6 +3,7 @@
 #include "ui_Sven0904f.h"
 
 #include "host/business/Documento.h"
+#include "host/business/Dmibase.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
@@ -175,6 +176,23 @@ void SvuotaDettaglio(TFDocumento *documento)
     TXDatabase &locale = DMIDataBases::Instance().Local();
     if (locale.TableExists(QStringLiteral("t_DettQtaDoc")))
         locale.ExecSQL(QStringLiteral("DELETE FROM t_DettQtaDoc WHERE KTestaDoc = ?"), {ChiaveFinestra(documento)});
+}
+
+bool ArticoloConDettaglio(TFDocumento *documento)
+{
+    TDataSet *righe = documento->TRighe;
+    if (!righe->Active() || righe->IsEmpty())
+        return false;
+    const QString articolo = F(righe, "IdProdotto")->AsString().trimmed();
+    if (articolo.isEmpty())
+        return false;
+    TDMIBase *base = TDMIBase::Crea();
+    if (!TDMIBase::Posiziona(base->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
+        return false;
+    for (const char *nome : {"FlGesVarianti", "FlGesLotti", "FlGesGruppi"})
+        if (F(base->lkArticoli, nome)->AsInteger() != 0)
+            return true;
+    return false;
 }
 
 void DettaglioQuantita(TFDocumento *documento)

@@ -58,6 +58,9 @@ private:
 namespace Sven0904f {
 // The dialog for the current row of the document, created through its registry and shown.
 void DettaglioQuantita(TFDocumento *documento);
+// Whether the article of the document's current row is kept in variants, batches or groups
+// (FlGesVarianti, FlGesLotti or FlGesGruppi set); false for a row without an article.
+bool ArticoloConDettaglio(TFDocumento *documento);
 // The document window's number in t_DettQtaDoc (negative, given on first use).
 int ChiaveFinestra(TFDocumento *documento);
 // Drops the detail lines of the document window (a document read or begun anew).

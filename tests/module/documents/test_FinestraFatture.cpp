@@ -2,6 +2,8 @@
 // parameters, the causal and the customer, the row layer and the row amounts.
 #include "tests/module/documents/FattureModuloFixture.h"
 
+#include "host/business/Sven0904f.h"
+
 #include <QLabel>
 #include <QPushButton>
 
@@ -199,6 +201,41 @@ TEST_F(FinestraFatture, RowAmountsByPriceTypeDiscountsAndCalculatedSet)
     r->Cancel();
     t->Cancel();
     script.AllowUnusedAnswers();
+}
+
+TEST_F(FinestraFatture, LeavingThePackagesOpensTheDetailOnlyForAnArticleKeptInDetail)
+{
+    Parametri("FlQtaConf = 0"); // both quantity edits locked: leaving the packages asks for the detail
+    Esegui("UPDATE Articoli SET FlGesLotti = 1 WHERE IdProdotto = 'V12'");
+    auto *f = NuovaFattura();
+    ASSERT_TRUE(f);
+    QStringList aperture;
+    script.OnDialog(QStringLiteral("TfSVen0904f"), [&](TForm &d) {
+        aperture << dynamic_cast<TfSVen0904f &>(d).Documento->TRighe->FieldByName(QStringLiteral("IdProdotto"))->AsString();
+        return int(mrOk);
+    });
+    // the price typed after the packages: the packages edit is left
+    RigoConfezioni(f, QStringLiteral("V06"), QStringLiteral("2"), QStringLiteral("10"));
+    EXPECT_EQ(aperture, QStringList{}) << "an article without variants, batches or groups";
+    RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("10"));
+    EXPECT_EQ(aperture, QStringList{QStringLiteral("V12")}) << "an article kept in batches";
+    // passing through the units per package asks the same
+    QWidget *prezzo = f->Control(QStringLiteral("edPrezzo"));
+    ASSERT_TRUE(f->TRighe->Locate(QStringLiteral("IdProdotto"), QStringLiteral("V06")));
+    kv8test::Focus(f->RigheDoc.edQuantita2);
+    kv8test::FocusNext(prezzo);
+    EXPECT_EQ(aperture.size(), 1);
+    ASSERT_TRUE(f->TRighe->Locate(QStringLiteral("IdProdotto"), QStringLiteral("V12")));
+    kv8test::Focus(f->RigheDoc.edQuantita2);
+    kv8test::FocusNext(prezzo);
+    EXPECT_EQ(aperture, (QStringList{QStringLiteral("V12"), QStringLiteral("V12")}));
+    // the row's button opens the detail of any row
+    ASSERT_TRUE(f->TRighe->Locate(QStringLiteral("IdProdotto"), QStringLiteral("V06")));
+    f->btnDetQta->click();
+    kv8test::ProcessEvents();
+    EXPECT_EQ(aperture.size(), 3);
+    EXPECT_EQ(aperture.last(), QStringLiteral("V06"));
+    Chiudi(f);
 }
 
 namespace {
