@@ -5,6 +5,7 @@
 #include "host/business/Dmisbas.h"
 #include "host/business/Funzionidoc.h"
 #include "host/business/Sven0001f_001.h"
+#include "host/business/Sven0008f_001.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
@@ -18,6 +19,8 @@
 #include "host/ui/DBControls.h"
 #include "host/ui/Kmessages.h"
 
+#include <QBoxLayout>
+#include <QPushButton>
 #include <QSqlQuery>
 
 namespace {
@@ -28,6 +31,19 @@ TXDatabase &Azienda()
 }
 
 const QString kRifBolla = QStringLiteral("DT");
+
+// The box layout, within layout, that holds the widget.
+QBoxLayout *LayoutDi(QLayout *layout, QWidget *widget)
+{
+    if (!layout)
+        return nullptr;
+    if (layout->indexOf(widget) >= 0)
+        return qobject_cast<QBoxLayout *>(layout);
+    for (int i = 0; i < layout->count(); ++i)
+        if (QBoxLayout *trovato = LayoutDi(layout->itemAt(i)->layout(), widget))
+            return trovato;
+    return nullptr;
+}
 
 } // namespace
 
@@ -63,6 +79,15 @@ TFSVen0008f::TFSVen0008f(QWidget *owner) : TFDocumento(Tipo(), owner)
     TRigheDDT->SetKeyFields(QStringLiteral("KBolleCliR"));
     TRigheDDT->SetXWhereVuoto(QStringLiteral("KBolleCliR = 0"));
     TRigheDDT->SetCachedUpdates(true);
+
+    // beside the host's other row commands
+    btnBolle = new QPushButton(QStringLiteral("Righe da DDT..."), PanelR);
+    btnBolle->setObjectName(QStringLiteral("btnBolle"));
+    connect(btnBolle, &QPushButton::clicked, this, [this] { Guard([this] { Sven0008f_001::SelezionaBolle(this); }); });
+    if (QBoxLayout *comandi = LayoutDi(PanelR->layout(), btnOrdini))
+        comandi->insertWidget(comandi->indexOf(btnOrdini) + 1, btnBolle);
+    else
+        PanelR->layout()->addWidget(btnBolle);
 }
 
 bool TFSVen0008f::InitForm(int modo, qint64 chiave)

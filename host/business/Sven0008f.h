@@ -6,7 +6,9 @@
 // Rows can be taken from delivery notes not yet invoiced (AccodaRigheDaDDT): each keeps the
 // delivery-note row it came from (IdTipoRiferimento "DT", RifRigoDoc its key) and books no
 // stock again; the save marks the delivery-note row invoiced (FlGenFattura 1, KFatturaR the
-// invoice row) and a deleted invoice row or invoice gives it back.
+// invoice row) and a deleted invoice row or invoice gives it back. The row command "Righe da
+// DDT..." offers the customer's delivery notes (Sven0008f_001) and takes the rows of those
+// chosen.
 #include "host/business/Documento.h"
 
 #include <QPointer>
@@ -31,6 +33,7 @@ public:
     // Delivery notes whose rows AccodaRigheDaDDT takes (empty: every delivery note of the
     // invoice's customer with rows not yet invoiced).
     QList<qint64> BolleSelezionate;
+    QPushButton *btnBolle = nullptr; // rows from the customer's delivery notes
 
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;

@@ -7,17 +7,22 @@
 #include "host/business/SceltaDocumenti.h"
 #include "host/business/Sven0001f.h"
 #include "host/business/Sven0008f.h"
+#include "host/business/Sven0008f_001.h"
 #include "host/core/Applvar.h"
 #include "host/core/Funzioni.h"
 #include "host/core/KV8Config.h"
 #include "host/data/TXClientTable.h"
+#include "host/data/TXMemTable.h"
 #include "host/data/TXTable.h"
 #include "host/db/TXDatabase.h"
 #include "host/ui/DBControls.h"
+#include "host/ui/DBGrid.h"
 #include "host/ui/DBNavigator.h"
 #include "host/ui/WindowFactory.h"
 #include "tests/support/ui/FinestreHost.h"
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QToolButton>
 
 #include <tuple>
@@ -107,6 +112,40 @@ protected:
     static void VaiARigo(TFDocumento *f, const QString &articolo)
     {
         ASSERT_TRUE(f->TRighe->Locate(QStringLiteral("IdProdotto"), articolo));
+    }
+    // The invoice's choice of delivery notes as the user makes it: a double click on the line
+    // of each note numbered as given, then OK. Answers the notes offered, "number/rows" each.
+    static QStringList ScegliBolle(TForm &form, const QList<int> &numeri)
+    {
+        auto &d = dynamic_cast<TFSVen0008f_001 &>(form);
+        d.show();
+        kv8test::ProcessEvents();
+        QStringList offerte;
+        QList<int> righe;
+        int riga = 0;
+        for (d.TSelBolle->First(); !d.TSelBolle->Eof(); d.TSelBolle->Next(), ++riga) {
+            const int numero = d.TSelBolle->FieldByName(QStringLiteral("Numero"))->AsInteger();
+            offerte << QStringLiteral("%1/%2").arg(numero).arg(
+                d.TSelBolle->FieldByName(QStringLiteral("RigheDaFatturare"))->AsInteger());
+            if (numeri.contains(numero))
+                righe << riga;
+        }
+        QWidget *vista = d.gSelBolle->viewport();
+        const auto mouse = [vista](QEvent::Type tipo, const QPoint &punto) {
+            const Qt::MouseButtons premuti = tipo == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+            QMouseEvent evento(tipo, punto, vista->mapToGlobal(punto), Qt::LeftButton, premuti, Qt::NoModifier);
+            QApplication::sendEvent(vista, &evento);
+        };
+        for (int r : righe) {
+            const QPoint punto = d.gSelBolle->visualRect(d.gSelBolle->model()->index(r, 0)).center();
+            for (QEvent::Type tipo : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                                      QEvent::MouseButtonRelease})
+                mouse(tipo, punto);
+            kv8test::ProcessEvents();
+        }
+        d.btOk->click();
+        kv8test::ProcessEvents();
+        return offerte;
     }
 
     // A delivery note of three rows saved by the user; answers its key.

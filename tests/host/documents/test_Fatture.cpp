@@ -71,6 +71,76 @@ TEST_F(Fatture, FatturaDaDueBolleCollegaLeRigheSenzaMuovereIlMagazzino)
     EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("FlGenFattura <> 0 OR KFatturaR <> 0")), 0);
 }
 
+TEST_F(Fatture, IlComandoRigheDaDdtPrendeSoloLeBolleScelteDallUtente)
+{
+    const qint64 b1 = NuovaBolla();
+    const qint64 b2 = NuovaBolla();
+    const qint64 altra = NuovaBolla(QStringLiteral("C2"));
+    const auto numero = [this](qint64 k) {
+        return Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toInt();
+    };
+    auto *f = NuovaFattura();
+    ASSERT_TRUE(f);
+    ASSERT_TRUE(f->btnBolle);
+    EXPECT_EQ(f->btnBolle->text(), QStringLiteral("Righe da DDT..."));
+    EXPECT_EQ(f->btnBolle->parentWidget(), f->btnOrdini->parentWidget()) << "beside the other row commands";
+
+    // the user picks the second note of the customer
+    QStringList offerte;
+    script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &d) {
+        offerte = ScegliBolle(d, {numero(b2)});
+        return int(mrCancel); // not used: OK closed it
+    });
+    f->KPageControl->setCurrentWidget(f->tsPagina5);
+    f->btnBolle->click();
+    kv8test::ProcessEvents();
+    EXPECT_EQ(offerte, (QStringList{QStringLiteral("%1/3").arg(numero(b1)), QStringLiteral("%1/3").arg(numero(b2))}))
+        << "the customer's notes only";
+    EXPECT_EQ(f->TRighe->RecordCount(), 3);
+    for (f->TRighe->First(); !f->TRighe->Eof(); f->TRighe->Next())
+        EXPECT_EQ(Valore(QStringLiteral("SELECT KBolleCliT FROM BolleCliRighe WHERE KBolleCliR = ?"),
+                         {f->TRighe->FieldByName(QStringLiteral("RifRigoDoc"))->AsString().toLongLong()})
+                      .toLongLong(),
+                  b2);
+    EXPECT_EQ(f->KPageControl->ActivePage(), f->tsRighe) << "the rows on view again";
+
+    // the next choice no longer offers the note taken; cancelling takes nothing
+    script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &form) {
+        auto &d = dynamic_cast<TFSVen0008f_001 &>(form);
+        offerte.clear();
+        for (d.TSelBolle->First(); !d.TSelBolle->Eof(); d.TSelBolle->Next())
+            offerte << d.TSelBolle->FieldByName(QStringLiteral("Numero"))->AsString();
+        d.btAnnulla->click();
+        return int(mrCancel);
+    });
+    f->btnBolle->click();
+    EXPECT_EQ(offerte, QStringList{QString::number(numero(b1))});
+    EXPECT_EQ(f->TRighe->RecordCount(), 3);
+
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Fatturati(b1), 0);
+    EXPECT_EQ(Fatturati(b2), 3);
+    EXPECT_EQ(Fatturati(altra), 0);
+
+    // the next invoice, for the other customer: once its one note is taken nothing is left
+    Testa(f, QStringLiteral("FD"), QStringLiteral("C2"));
+    script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &d) {
+        offerte = ScegliBolle(d, {numero(altra)});
+        return int(mrOk);
+    });
+    f->btnBolle->click();
+    EXPECT_EQ(offerte, QStringList{QStringLiteral("%1/3").arg(numero(altra))});
+    EXPECT_EQ(f->TRighe->RecordCount(), 3) << "the rows of the other customer's note";
+    script.ClearMessages();
+    f->btnBolle->click();
+    EXPECT_EQ(script.LastText(), QStringLiteral("Il cliente non ha DDT da fatturare."));
+    script.AllowUnusedAnswers();
+    script.Yes();
+    f->Close();
+}
+
 TEST_F(Fatture, RigaTolteDallaFatturaTornanoDaFatturare)
 {
     const qint64 b1 = NuovaBolla();

@@ -172,6 +172,25 @@ protected:
 
 // ---- rows from delivery notes
 
+TEST_F(FattureDaDdtOrdini, TheRowCommandTakesTheNoteTheUserChoosesWithItsBalances)
+{
+    DueNote();
+    auto *f = NuovaFattura();
+    ASSERT_TRUE(f);
+    const int numero = Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {seconda}).toInt();
+    script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &d) {
+        ScegliBolle(d, {numero});
+        return int(mrOk);
+    });
+    f->btnBolle->click();
+    kv8test::ProcessEvents();
+    EXPECT_EQ(f->TRighe->RecordCount(), 2) << "the second note's rows only";
+    // the summary built from the rows taken, with the chosen note's delivery-note balances
+    EXPECT_EQ(Sommario(f).filter(QStringLiteral("CAS/")), QStringList{QStringLiteral("CAS/7/14/70/140/2/0")});
+    EXPECT_EQ(Informazioni(), 0) << script.Texts().join(QLatin1Char('|')).toStdString();
+    Chiudi(f);
+}
+
 TEST_F(FattureDaDdtOrdini, NotesTakenIntoANewInvoiceCarryTheFirstNotesBalances)
 {
     DueNote();
