@@ -6,6 +6,7 @@
 #include "host/business/Funzionidoc.h"
 #include "host/business/Sven0001f_001.h"
 #include "host/business/Sven0008f_001.h"
+#include "host/business/Sven0009s.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
@@ -22,6 +23,8 @@
 #include <QBoxLayout>
 #include <QPushButton>
 #include <QSqlQuery>
+
+#include <memory>
 
 namespace {
 
@@ -117,6 +120,45 @@ bool TFSVen0008f::InitDoc(int modo)
     TRigheDDT->CancelUpdates();
     BolleSelezionate.clear();
     return TFDocumento::InitDoc(modo);
+}
+
+// ---- print
+
+void TFSVen0008f::DSMainStateChange(TDataSource *source)
+{
+    TFDocumento::DSMainStateChange(source);
+    if (KeyCorrente() != 0) {
+        btStampa->setEnabled(true);
+        btAnteprima->setEnabled(true);
+    }
+}
+
+void TFSVen0008f::XFormXStampa(bool preview)
+{
+    StampaFattura(preview);
+}
+
+void TFSVen0008f::StampaDocumento()
+{
+    StampaFattura(true);
+}
+
+void TFSVen0008f::StampaFattura(bool preview)
+{
+    if (KeyCorrente() == 0) {
+        Kmessages::KMessage(QStringLiteral("La fattura non è ancora registrata: registrarla prima di stamparla."),
+                            mtInformation, mbOK);
+        return;
+    }
+    // the summary being edited is the window's working copy, not yet the stored one
+    const bool inModifica = TTesta->State() == dsEdit || TTesta->State() == dsInsert || FlRigheModificate;
+    std::unique_ptr<TfSVen0009s> stampa(TfSVen0009s::Crea(this));
+    stampa->CastellettoLocale = inModifica;
+    if (!stampa->InitFormDocumento(int(KeyCorrente()))) {
+        Kmessages::KMessage(QStringLiteral("Fattura non trovata: forse cancellata da un altro utente."), mtInformation, mbOK);
+        return;
+    }
+    stampa->EseguiStampa(preview);
 }
 
 // ---- rows from delivery notes

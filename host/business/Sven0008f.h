@@ -9,6 +9,10 @@
 // invoice row) and a deleted invoice row or invoice gives it back. The row command "Righe da
 // DDT..." offers the customer's delivery notes (Sven0008f_001) and takes the rows of those
 // chosen.
+//
+// The print command prints the current invoice through the invoice print; while the window
+// edits the invoice (new, or changed and not saved) the print reads its deposit summary from
+// the window's working copy (CastellettoLocale).
 #include "host/business/Documento.h"
 
 #include <QPointer>
@@ -38,6 +42,11 @@ public:
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;
     bool InitDoc(int modo) override;
+    // The print commands stay in use while a stored invoice is being edited.
+    void DSMainStateChange(TDataSource *source) override;
+    void XFormXStampa(bool preview) override;
+    // The current invoice printed (preview); a new invoice not yet saved has nothing to print.
+    void StampaDocumento() override;
 
     // Appends the rows not yet invoiced of the chosen delivery notes; answers the rows added.
     virtual int AccodaRigheDaDDT();
@@ -92,6 +101,8 @@ public:
     void TRigheBeforeDelete(TDataSet *dataSet) override;
 
 protected:
+    // The invoice print of the current invoice, on preview or on the printer.
+    void StampaFattura(bool preview);
     // The causal's register type (1 sales) and series.
     void RegistroCausale(int &tipoRegistro, int &serie) const;
     // Marks (true) or frees the delivery-note row of the current stored invoice row.

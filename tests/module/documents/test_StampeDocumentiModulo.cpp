@@ -424,6 +424,53 @@ TEST_F(StampeDocumentiModulo, InvoiceNotYetStoredPrintsItsLocalSummary)
     EXPECT_EQ(Testi(capture.Prints()[1].Document, QStringLiteral("fdUT_QtaCar01")), QStringList{"3,00"});
 }
 
+TEST_F(StampeDocumentiModulo, TheInvoiceWindowPrintsItsInvoiceWithTheSummaryItHolds)
+{
+    Esegui("UPDATE CausaliFattCli SET UT_LMQ_FlStaCau = 1 WHERE IdCausale = 'FV'");
+    auto *f = NuovaFattura();
+    ASSERT_TRUE(f);
+    RigoConfezioni(f, QStringLiteral("V06"), QStringLiteral("2"), QStringLiteral("10"));
+    EXPECT_FALSE(f->btAnteprima->isEnabled()) << "a new invoice has nothing stored to print";
+    ReportCapture capture;
+    script.AllowUnusedAnswers();
+    script.Yes(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(capture.Prints().size(), 1) << "the print offered after the save";
+    EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdUT_QtaCar01")), QStringList{"12,00"});
+    EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdUT_QtaCar02")), QStringList{"2,00"});
+    const qint64 k = Valore(QStringLiteral("SELECT MAX(KFattCliT) FROM FattureCliTeste")).toLongLong();
+    f->Close();
+    kv8test::ProcessEvents();
+
+    // the stored invoice from the toolbar: the stored summary
+    f = Apri<TFSVen0008f_p>(QStringLiteral("SVEN0008F_F;%1").arg(k));
+    ASSERT_TRUE(f);
+    f->btAnteprima->click();
+    kv8test::ProcessEvents();
+    ASSERT_EQ(capture.Prints().size(), 2);
+    const QStringList archiviato = Testi(capture.Last().Document, QStringLiteral("fdUT_QtaRes02"));
+    EXPECT_NE(archiviato, QStringList{"1,00"});
+
+    // changed and not saved: the summary the window holds
+    Premi(f, nbEdit);
+    ASSERT_EQ(f->TTesta->State(), dsEdit);
+    ResiCasse(f, 1);
+    ASSERT_TRUE(f->btAnteprima->isEnabled()) << "a stored invoice prints while it is edited";
+    f->btAnteprima->click();
+    kv8test::ProcessEvents();
+    ASSERT_EQ(capture.Prints().size(), 3);
+    EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdUT_QtaRes02")), QStringList{"1,00"});
+    EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdUT_QtaCar02")), QStringList{"2,00"});
+    EXPECT_EQ(Valore(QStringLiteral("SELECT QtaRes FROM LUMO_CauzDocFatt WHERE KFattCliT = ? AND IdImballo = 'CAS'"), {k})
+                  .toDouble(),
+              0)
+        << "printing stores nothing";
+    script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
+    f->Close();
+    kv8test::ProcessEvents();
+}
+
 TEST_F(StampeDocumentiModulo, SupplierNotePrintsItsSummaryAndEveryPrintWritesPdf)
 {
     Kv8reportb::XRegisterReportClass(QStringLiteral("TFSacq0002s"), ClassRef::Of<TfSAcq0002s_p>());
