@@ -51,7 +51,7 @@ TFSVen0008f_001::TFSVen0008f_001(QWidget *owner) : TfdlgBase(owner), ui(new Ui::
     gSelBolle->AddColumn(QStringLiteral("Numero"), QStringLiteral("Numero"), 70);
     gSelBolle->AddColumn(QStringLiteral("Anno"), QStringLiteral("Anno"), 50);
     gSelBolle->AddColumn(QStringLiteral("DataDocumento"), QStringLiteral("Data"), 90);
-    gSelBolle->AddColumn(QStringLiteral("RigheDaFatturare"), QStringLiteral("Righe da fatturare"), 110);
+    gSelBolle->AddColumn(QStringLiteral("RigheDaFatturare"), QStringLiteral("Righe da fatturare"), 130);
     // a double click marks or unmarks the note
     gSelBolle->OnDblClick = [this](KDBGriglia *) { SelezionaBolla(); };
 }
