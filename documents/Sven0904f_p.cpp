@@ -100,7 +100,7 @@ void TfSVen0904f_p::FormClose(TCloseAction &action)
     }
     TDataSet *righe = Documento->TRighe;
     const int dq = DecQuantita();
-    // 1. the totals are checked unless the opening (mode 2) said otherwise
+    // the totals are checked unless the opening (mode 2) said otherwise
     const bool controlloTotali = ModoApertura != 2 || ControlloTotali;
     const double totale = TotaleDettaglio();
     const bool dettagli = ModoApertura != 0 || Funzioni::CompDec(totale, 0, dq) != 0;
@@ -116,7 +116,7 @@ void TfSVen0904f_p::FormClose(TCloseAction &action)
     if (TipoDocumento == 23 && daAllineare(QStringLiteral("QuantitaORI")))
         AllineaDettaglio(QStringLiteral("QuantitaORI"));
 
-    // 4. the checks of the close
+    // the checks of the close
     if (ControlloChiusura && dettagli && !SolaLettura) {
         const double quantita = righe->FieldByName(CampoQuantita)->AsFloat();
         if (controlloTotali) {
@@ -177,7 +177,7 @@ void TfSVen0904f_p::FormClose(TCloseAction &action)
         }
     }
 
-    // 5. the detail table given back as it was handed over
+    // the detail table given back as it was handed over
     const bool solaLettura = tDettaglio->ReadOnly();
     tDettaglio->Close();
     if (RipristinaLegame) {
@@ -185,6 +185,5 @@ void TfSVen0904f_p::FormClose(TCloseAction &action)
         tDettaglio->Open();
     }
     TfdlgBase::FormClose(action);
-    // 6.
     action = caFree;
 }
