@@ -358,7 +358,8 @@ void TForm::closeEvent(QCloseEvent *event)
 
 bool TForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == sub_ && event->type() == QEvent::Close && !closing_)
+    // the event's type first: a sub-window being destroyed is no longer one to compare
+    if (event->type() == QEvent::Close && !closing_ && watched == sub_)
         fromSubWindow_ = true;
     return QWidget::eventFilter(watched, event);
 }
