@@ -1,0 +1,463 @@
+// Every job of the module's menu run on a fresh demo company as a user runs it: the dialog
+// opened from its menu code, its fields typed, run to its end, with no error and no refused
+// save, and real work done on the demo's data.
+#include "tests/module/masterdata/MasterDettaglioFixture.h"
+
+#include "deposits/Lumo_fattcauz.h"
+#include "deposits/Qarn0155d.h"
+#include "host/data/TXQuery.h"
+#include "masterdata/Qarn0014d_001.h"
+#include "host/core/Applvar.h"
+#include "host/core/KV8Config.h"
+#include "host/db/ConfigStore.h"
+#include "host/db/SchemaInstaller.h"
+#include "host/report/ReportOutput.h"
+#include "host/ui/Dbchildpars.h"
+
+#include <QTemporaryDir>
+
+using namespace kv8test;
+
+namespace {
+
+const QString Terminata = QStringLiteral("Elaborazione Terminata");
+
+class LavoriDemo : public MasterDettaglio {
+protected:
+    void SetUp() override
+    {
+        MasterDettaglio::SetUp();
+        if (IsSkipped())
+            return;
+        SchemaInstaller().LoadDemo(company.Database());
+        ConfigStore::Load(company.Database());
+    }
+    void TearDown() override
+    {
+        MasterDettaglio::TearDown();
+        KV8Config::Clear();
+        CFG = TCFG();
+    }
+
+    template <class T = TFDBChildPars>
+    T *Lavoro(const QString &code)
+    {
+        return Apri<T>(code);
+    }
+    // An edit of the dialog typed over as the user does; the field must take it.
+    static void Campo(TForm *f, const char *controllo, const QString &testo)
+    {
+        auto *edit = f->Control<TDBEdit>(QLatin1String(controllo));
+        ASSERT_TRUE(edit->isEnabled()) << controllo << " is disabled";
+        EXPECT_TRUE(ReplaceText(edit, testo)) << controllo;
+    }
+    static void Data(TForm *f, const char *controllo, int anno, int mese, int giorno)
+    {
+        Campo(f, controllo, QDate(anno, mese, giorno).toString(QStringLiteral("dd/MM/yyyy")));
+    }
+    static void Scelta(TForm *f, const char *controllo, const QVariant &valore)
+    {
+        auto *combo = f->Control<TDBComboBox>(QLatin1String(controllo));
+        Focus(combo);
+        EXPECT_TRUE(combo->SelectValue(valore)) << controllo;
+    }
+    static void Spunta(TForm *f, const char *controllo)
+    {
+        auto *check = f->Control<TDBCheckBox>(QLatin1String(controllo));
+        Focus(check);
+        if (!check->isChecked())
+            check->click();
+        ProcessEvents();
+    }
+    // Runs the dialog; answers what it printed.
+    static QList<ReportCapture::Print> Esegui(TFDBChildPars *f)
+    {
+        ReportCapture stampe;
+        f->btEsegui->click();
+        ProcessEvents();
+        return stampe.Prints();
+    }
+    // The results page of an analysis printed with its button.
+    static QList<ReportCapture::Print> Stampa(TFDBChildPars *f)
+    {
+        auto *pagine = qobject_cast<TFDBChildParsPage *>(f);
+        if (!pagine || pagine->Pagina() != 1) {
+            ADD_FAILURE() << "no results";
+            return {};
+        }
+        ReportCapture stampe;
+        pagine->btStampa->click();
+        ProcessEvents();
+        return stampe.Prints();
+    }
+    // A print of pages showing every text given.
+    static void Stampato(const QList<ReportCapture::Print> &stampe, const QStringList &testi)
+    {
+        ASSERT_FALSE(stampe.isEmpty()) << "nothing printed";
+        const ReportCapture::Print &p = stampe.last();
+        const QString testo = p.IsText ? p.Text : p.Document.PlainText();
+        EXPECT_TRUE(p.IsText || p.Document.PageCount() > 0) << p.Name.toStdString();
+        for (const QString &t : testi)
+            EXPECT_TRUE(testo.contains(t)) << t.toStdString() << " not printed in " << p.Name.toStdString() << " ("
+                                           << p.Document.PageCount() << " pages):\n" << testo.left(3000).toStdString();
+    }
+    // Every message shown was one of these informations: no error, warning or refusal.
+    void SoloMessaggi(const QStringList &ammessi)
+    {
+        for (const ShownMessage &m : script.Messages()) {
+            if (m.Question)
+                continue;
+            EXPECT_NE(m.Type, mtError) << m.Text.toStdString();
+            EXPECT_NE(m.Type, mtWarning) << m.Text.toStdString();
+            EXPECT_TRUE(ammessi.contains(m.Text)) << "unexpected message: " << m.Text.toStdString();
+        }
+    }
+    QVariant Valore(const QString &sql, const QVariantList &valori = {})
+    {
+        return company.Database().ScalarValue(sql, valori);
+    }
+    // The deposit cards, one line per card.
+    QStringList Schede()
+    {
+        return Elenco(QStringLiteral(
+            "SELECT IdContoTp, IdConto, FlTipoScheda, IdDestinazione, IdImballo, IdDivisa, ProgQtaCar, ProgQtaRes, "
+            "ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, "
+            "ProgValCarB, ProgValResB, QtaCarEcc, QtaResEcc, EsiAttEcc FROM LUMO_ProgCauz "
+            "ORDER BY IdContoTp, IdConto, FlTipoScheda, IdDestinazione, IdImballo"));
+    }
+};
+
+} // namespace
+
+// ---- registers
+
+TEST_F(LavoriDemo, RegistroCaricoScarico)
+{
+    auto *f = Lavoro(QStringLiteral("QARN0101D"));
+    ASSERT_NE(f, nullptr);
+    Campo(f, "edIdRaggMag", QStringLiteral("1"));
+    Data(f, "edDaData", 2026, 1, 1);
+    Data(f, "edA_Data", 2026, 12, 31);
+    Stampato(Esegui(f), {QStringLiteral("Vini a DOCG"), QStringLiteral("Enoteca Il Calice S.n.c.")});
+    SoloMessaggi({});
+}
+
+TEST_F(LavoriDemo, AnalisiProgressiviCategorie)
+{
+    auto *f = Lavoro(QStringLiteral("QARN0103D"));
+    ASSERT_NE(f, nullptr);
+    Campo(f, "edIdRaggMag", QStringLiteral("1"));
+    Scelta(f, "cbFlTipoRic", 1);
+    Data(f, "edDaData", 2026, 1, 1);
+    Data(f, "edA_Data", 2026, 12, 31);
+    Esegui(f);
+    Stampato(Stampa(f), {QStringLiteral("Vini a DOCG")});
+    SoloMessaggi({});
+}
+
+TEST_F(LavoriDemo, BilancioAnnuale)
+{
+    auto *f = Lavoro(QStringLiteral("QARN0105D"));
+    ASSERT_NE(f, nullptr);
+    Campo(f, "edIdRaggMag", QStringLiteral("1"));
+    Data(f, "edDaData", 2025, 8, 1);
+    Data(f, "edA_Data", 2026, 7, 31);
+    Stampato(Esegui(f), {});
+    SoloMessaggi({});
+}
+
+TEST_F(LavoriDemo, RegistroImbottigliamento)
+{
+    auto *f = Lavoro(QStringLiteral("QARN0106D"));
+    ASSERT_NE(f, nullptr);
+    Campo(f, "edIdRaggMag", QStringLiteral("1"));
+    Data(f, "edDaData", 2026, 1, 1);
+    Data(f, "edA_Data", 2026, 12, 31);
+    Stampato(Esegui(f), {});
+    SoloMessaggi({});
+}
+
+TEST_F(LavoriDemo, RegistroContrassegniDefinitivoEAnalisiProgressivi)
+{
+    auto *f = Lavoro(QStringLiteral("QARN0110D"));
+    ASSERT_NE(f, nullptr);
+    Campo(f, "edIdRaggMag", QStringLiteral("1"));
+    Campo(f, "edTipoContr", QStringLiteral("D"));
+    Scelta(f, "cbTipoProd", 1);
+    Data(f, "edDaData", 2026, 1, 1);
+    Data(f, "edA_Data", 2026, 12, 31);
+    Spunta(f, "chFlDefinitiva");
+    script.Yes(QStringLiteral("Conferma aggiornamento definitivo dei dati stampati "));
+    Stampato(Esegui(f), {QStringLiteral("D075")});
+    EXPECT_GT(Conta(QStringLiteral("LUMO_ProgRegCiT")), 0);
+
+    auto *a = Lavoro(QStringLiteral("QARN0112D"));
+    ASSERT_NE(a, nullptr);
+    Campo(a, "edIdRaggMag", QStringLiteral("1"));
+    Campo(a, "edIdConIva", QStringLiteral("D075"));
+    Scelta(a, "cbTipoProdotto", 1);
+    Esegui(a);
+    Stampato(Stampa(a), {QStringLiteral("D075")});
+    SoloMessaggi({});
+}
+
+// ---- deposits
+
+TEST_F(LavoriDemo, RegistroCauzioni)
+{
+    auto *f = Lavoro(QStringLiteral("QARN0205D"));
+    ASSERT_NE(f, nullptr);
+    Data(f, "edDaData", 2026, 1, 1);
+    Data(f, "edA_Data", 2026, 12, 31);
+    Stampato(Esegui(f), {});
+    SoloMessaggi({});
+}
+
+TEST_F(LavoriDemo, StampaListiniCauzioni)
+{
+    auto *f = Lavoro(QStringLiteral("QARN0206D"));
+    ASSERT_NE(f, nullptr);
+    Campo(f, "edDa_IdListino", QStringLiteral("CAU"));
+    Campo(f, "edA_IdListino", QStringLiteral("CAU"));
+    Campo(f, "edIdDivisa", QStringLiteral("EUR"));
+    Stampato(Esegui(f), {QStringLiteral("CAS")});
+    SoloMessaggi({});
+}
+
+TEST_F(LavoriDemo, StampaMovimentiResi)
+{
+    auto *f = Lavoro(QStringLiteral("QARN0210D"));
+    ASSERT_NE(f, nullptr);
+    Campo(f, "edDa_IdConto", QStringLiteral("C0001"));
+    Campo(f, "edA_IdConto", QStringLiteral("C0006"));
+    Data(f, "edDa_Data", 2026, 1, 1);
+    Data(f, "edA_Data", 2026, 12, 31);
+    Scelta(f, "cbFlTipoMovimenti", 2);
+    Esegui(f);
+    Stampato(Stampa(f), {QStringLiteral("C0001")});
+    SoloMessaggi({});
+}
+
+TEST_F(LavoriDemo, StampaProgressiviCauzioni)
+{
+    auto *f = Lavoro(QStringLiteral("QARN0207D"));
+    ASSERT_NE(f, nullptr);
+    Scelta(f, "cbIdContoTp", QStringLiteral("CL"));
+    Stampato(Esegui(f), {QStringLiteral("C0001")});
+    SoloMessaggi({});
+}
+
+TEST_F(LavoriDemo, TotaliCauzioni)
+{
+    auto *f = Lavoro(QStringLiteral("QARN0203D"));
+    ASSERT_NE(f, nullptr);
+    Campo(f, "edDa_IdImballo", QStringLiteral("BOT"));
+    Campo(f, "edA_IdImballo", QStringLiteral("PAL"));
+    Scelta(f, "cbIdContoTp", QStringLiteral("CL"));
+    Esegui(f);
+    Stampato(Stampa(f), {QStringLiteral("CAS")});
+    SoloMessaggi({});
+}
+
+TEST_F(LavoriDemo, EstrattoContoCauzioni)
+{
+    auto *f = Lavoro(QStringLiteral("QARN0213D"));
+    ASSERT_NE(f, nullptr);
+    Data(f, "edDaData", 2026, 1, 1);
+    Data(f, "edA_Data", 2026, 12, 31);
+    Scelta(f, "cbIdContoTp", QStringLiteral("CL"));
+    Campo(f, "edDaIdConto", QStringLiteral("C0001"));
+    Campo(f, "edA_IdConto", QStringLiteral("C0006"));
+    Stampato(Esegui(f), {QStringLiteral("C0001")});
+    SoloMessaggi({});
+}
+
+TEST_F(LavoriDemo, TrasferimentoCauzioni)
+{
+    auto *f = Lavoro(QStringLiteral("QARN0211D"));
+    ASSERT_NE(f, nullptr);
+    Scelta(f, "cbIdContoTp", QStringLiteral("CL"));
+    Campo(f, "edDa_IdConto", QStringLiteral("C0002"));
+    Campo(f, "edDa_IdDestinazione", QStringLiteral("1"));
+    Campo(f, "edA_IdConto", QStringLiteral("C0001"));
+    Campo(f, "edA_IdDestinazione", QStringLiteral("0"));
+    Esegui(f);
+    SoloMessaggi({QStringLiteral("Trasferimento Completato!")});
+    EXPECT_TRUE(script.Shown(QStringLiteral("Trasferimento Completato!")));
+}
+
+TEST_F(LavoriDemo, CancellazioneSchedeVuote)
+{
+    auto *f = Lavoro(QStringLiteral("QARN0208D"));
+    ASSERT_NE(f, nullptr);
+    Scelta(f, "cbIdContoTp", QStringLiteral("CL"));
+    script.Yes(QStringLiteral("Confermi eliminazione schede progressivi"));
+    Esegui(f);
+    SoloMessaggi({QStringLiteral("Eliminazione Completata")});
+}
+
+TEST_F(LavoriDemo, CancellazioneMovimenti)
+{
+    const int prima = Conta(QStringLiteral("LUMO_MovCauT"));
+    auto *f = Lavoro(QStringLiteral("QARN0212D"));
+    ASSERT_NE(f, nullptr);
+    Data(f, "edDa_Data", 2026, 1, 1);
+    Data(f, "edA_Data", 2026, 2, 28);
+    script.Yes(QStringLiteral("Confermi eliminazione definitiva movimenti "));
+    Esegui(f);
+    SoloMessaggi({QStringLiteral("Eliminazione terminata")});
+    EXPECT_LT(Conta(QStringLiteral("LUMO_MovCauT")), prima);
+}
+
+TEST_F(LavoriDemo, RicalcoliDaiDocumentiLascianoSchedeMovimentiECastellettiComeErano)
+{
+    const QStringList schede = Schede();
+    const auto movimenti = [&] {
+        return Elenco(QStringLiteral("SELECT T.FlTipoDocColl, T.KDocT, T.Numero, T.IdConto, T.IdDivisa, R.IdImballo, "
+                                     "R.QtaCar, R.QtaRes, R.Prezzo, R.ValoreCar, R.ValoreRes FROM LUMO_MovCauR R "
+                                     "JOIN LUMO_MovCauT T ON T.KContaT = R.KContaT "
+                                     "ORDER BY T.FlTipoDocColl, T.KDocT, T.DataReg, T.IdConto, R.IdImballo"));
+    };
+    const auto castelletti = [&] {
+        return Elenco(QStringLiteral("SELECT KBolleCliT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, ValoreRes "
+                                     "FROM LUMO_CauzDocBoll WHERE QtaCar <> 0 OR QtaRes <> 0 ORDER BY KBolleCliT, IdImballo"))
+               + Elenco(QStringLiteral("SELECT KFattCliT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, ValoreRes "
+                                       "FROM LUMO_CauzDocFatt WHERE QtaCar <> 0 OR QtaRes <> 0 "
+                                       "ORDER BY KFattCliT, IdImballo"));
+    };
+    const QStringList prima = movimenti();
+    const QStringList righe = castelletti();
+    ASSERT_FALSE(schede.isEmpty());
+    ASSERT_FALSE(righe.isEmpty());
+    // summaries from the documents' rows, movements from the summaries, then the cards
+    for (int lavoro : {2, 1, 0}) {
+        auto *f = Lavoro(QStringLiteral("QARN0156D"));
+        ASSERT_NE(f, nullptr);
+        Scelta(f, "cbFlTipoRicalcolo", lavoro);
+        script.Yes(QStringLiteral("Confermi elaborazione"));
+        Esegui(f);
+    }
+    SoloMessaggi({Terminata, QStringLiteral("Elaborazione terminata.. eseguire generazione movimento e progressivi cauzioni")});
+    EXPECT_EQ(castelletti(), righe);
+    EXPECT_EQ(movimenti(), prima);
+    EXPECT_EQ(Schede(), schede);
+}
+
+TEST_F(LavoriDemo, FatturazioneGiacenzeCauzioni)
+{
+    const int fatture = Conta(QStringLiteral("FattureCliTeste"));
+    auto *f = Lavoro<TFCauzFatturazione>(QStringLiteral("QARN0154D"));
+    ASSERT_NE(f, nullptr);
+    Data(f, "edDataDocumento", 2026, 4, 15);
+    Campo(f, "edIdCausale", QStringLiteral("FCA"));
+    Campo(f, "edIdListino", QStringLiteral("CAU"));
+    Esegui(f);
+    ASSERT_EQ(f->Pagina(), 1) << "nothing to bill";
+    script.Yes(QStringLiteral("Conferma Generazione Documenti "));
+    f->btGenera->click();
+    ProcessEvents();
+    EXPECT_GT(Conta(QStringLiteral("FattureCliTeste")), fatture);
+    const QString fine = script.LastText();
+    EXPECT_TRUE(fine.startsWith(QStringLiteral("Elaborazione Terminata : Generate NC"))) << fine.toStdString();
+    SoloMessaggi({fine});
+}
+
+TEST_F(LavoriDemo, NoteDiCreditoResiImballi)
+{
+    const int fatture = Conta(QStringLiteral("FattureCliTeste"));
+    auto *f = Lavoro<TFqarn0155d>(QStringLiteral("QARN0155D"));
+    ASSERT_NE(f, nullptr);
+    Data(f, "edDataDocumento", 2026, 4, 15);
+    Campo(f, "edIdCausale", QStringLiteral("NCC"));
+    Campo(f, "edIdListino", QStringLiteral("CAU"));
+    Campo(f, "edDescrizione", QStringLiteral("Resi imballi di aprile"));
+    // the customer typed in the list's grid
+    f->ttElencoClienti->Append();
+    f->ttElencoClienti->FieldByName(QStringLiteral("IDCLIENTE"))->SetAsString(QStringLiteral("C0001"));
+    f->ttElencoClienti->Post();
+    Esegui(f);
+    ASSERT_EQ(f->Pagina(), 1) << "nothing to credit";
+    script.Yes(QStringLiteral("Conferma Generazione Documenti "));
+    f->btGenera->click();
+    ProcessEvents();
+    EXPECT_GT(Conta(QStringLiteral("FattureCliTeste")), fatture);
+    const QString fine = script.LastText();
+    EXPECT_TRUE(fine.startsWith(QStringLiteral("Elaborazione Terminata : Generate NC"))) << fine.toStdString();
+    SoloMessaggi({fine});
+}
+
+// ---- excise
+
+TEST_F(LavoriDemo, GenerazioneEStampeDocumentiAccise)
+{
+    auto *g = Lavoro(QStringLiteral("QARN0401D"));
+    ASSERT_NE(g, nullptr);
+    Scelta(g, "cbFlTipoDocColl", 1);
+    Campo(g, "edIdCausale", QStringLiteral("DDT"));
+    Data(g, "edDa_Data", 2026, 3, 1);
+    Data(g, "edA_Data", 2026, 3, 31);
+    Data(g, "edDataReg", 2026, 3, 31);
+    Esegui(g);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_DocAccT")), 2) << "the wine delivery notes of the German customer";
+    for (const char *codice : {"QARN0402D", "QARN0404D"}) {
+        auto *f = Lavoro(QLatin1String(codice));
+        ASSERT_NE(f, nullptr);
+        Data(f, "edDa_Data", 2026, 1, 1);
+        Data(f, "edA_Data", 2026, 12, 31);
+        Stampato(Esegui(f), {QStringLiteral("Weinhaus Müller GmbH")});
+    }
+    SoloMessaggi({});
+}
+
+// ---- catalogue
+
+TEST_F(LavoriDemo, SchedeCatalogoCartaViniEAnagrafica)
+{
+    for (const char *codice : {"QARN0301D", "QARN0500D"}) {
+        auto *f = Lavoro(QLatin1String(codice));
+        ASSERT_NE(f, nullptr);
+        Stampato(Esegui(f), {QStringLiteral("Barolo")});
+    }
+    auto *s = Lavoro(QStringLiteral("QARN0300D"));
+    ASSERT_NE(s, nullptr);
+    Esegui(s);
+    Stampato(Stampa(s), {QStringLiteral("Barolo")});
+    auto *f = Lavoro(QStringLiteral("QARN0302D"));
+    ASSERT_NE(f, nullptr);
+    Campo(f, "edIdListino", QStringLiteral("L01"));
+    Esegui(f);
+    Stampato(Stampa(f), {QStringLiteral("Barolo")});
+    SoloMessaggi({});
+}
+
+// ---- transport and articles
+
+TEST_F(LavoriDemo, StampaEAnalisiListiniTrasporto)
+{
+    auto *s = Lavoro(QStringLiteral("QARN0014D"));
+    ASSERT_NE(s, nullptr);
+    Stampato(Esegui(s), {QStringLiteral("TRA2026")});
+    auto *a = Lavoro<TFqarn0014d_001>(QStringLiteral("QARN0014D_001"));
+    ASSERT_NE(a, nullptr);
+    Campo(a, "edIdConto", QStringLiteral("C0003"));
+    Data(a, "edDataInizio", 2026, 1, 1);
+    Data(a, "edDataFine", 2026, 12, 31);
+    Esegui(a);
+    EXPECT_EQ(a->Pagina(), 1);
+    // the customer's own row and the list's general ones
+    EXPECT_TRUE(a->qListTraT->Locate(QStringLiteral("IdConto"), QStringLiteral("C0003")));
+    EXPECT_FALSE(a->qListTraR->IsEmpty());
+    SoloMessaggi({});
+}
+
+TEST_F(LavoriDemo, CambioPercorsoImmagini)
+{
+    QTemporaryDir cartella;
+    auto *f = Lavoro(QStringLiteral("QARN0801D"));
+    ASSERT_NE(f, nullptr);
+    Campo(f, "edPath", cartella.path());
+    Esegui(f);
+    SoloMessaggi({});
+    EXPECT_EQ(Valore(QStringLiteral("SELECT Allegati FROM Articoli WHERE IdProdotto = 'BAROLO19'")).toString(),
+              cartella.path() + QStringLiteral("/barolo19.jpg"));
+}
