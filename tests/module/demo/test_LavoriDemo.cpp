@@ -14,6 +14,11 @@
 #include "host/report/ReportOutput.h"
 #include "host/ui/Dbchildpars.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 using namespace kv8test;
@@ -116,6 +121,19 @@ protected:
     {
         return company.Database().ScalarValue(sql, valori);
     }
+    // C0001's invoiced crates and bottles (10 crates less 2 back, 120 bottles) are settled by the
+    // document numbered 4: its deposit summary holds them as returned at the list's prices.
+    void Saldati()
+    {
+        EXPECT_EQ(Elenco(QStringLiteral("SELECT T.IdCliente, C.IdImballo, C.QtaRes, C.Prezzo FROM LUMO_CauzDocFatt C "
+                                        "JOIN FattureCliTeste T ON T.KFattCliT = C.KFattCliT WHERE T.Numero = 4 "
+                                        "AND C.QtaRes <> 0 ORDER BY C.IdImballo")),
+                  (QStringList{"C0001/BOT/120/0.25", "C0001/CAS/8/3"}));
+        EXPECT_EQ(Valore(QStringLiteral("SELECT SUM(ProgQtaCarF - ProgQtaResF) FROM LUMO_ProgCauz WHERE IdConto = 'C0001' "
+                                        "AND FlTipoScheda = 1"))
+                      .toDouble(),
+                  0.0);
+    }
     // The deposit cards, one line per card.
     QStringList Schede()
     {
@@ -127,7 +145,42 @@ protected:
     }
 };
 
+// The jobs these tests run: every job of the module's menu.
+const QStringList Lavori = {
+    QStringLiteral("QARN0014D"), QStringLiteral("QARN0014D_001"), QStringLiteral("QARN0101D"), QStringLiteral("QARN0103D"),
+    QStringLiteral("QARN0105D"), QStringLiteral("QARN0106D"), QStringLiteral("QARN0110D"), QStringLiteral("QARN0112D"),
+    QStringLiteral("QARN0154D"), QStringLiteral("QARN0155D"), QStringLiteral("QARN0156D"), QStringLiteral("QARN0203D"),
+    QStringLiteral("QARN0205D"), QStringLiteral("QARN0206D"), QStringLiteral("QARN0207D"), QStringLiteral("QARN0208D"),
+    QStringLiteral("QARN0210D"), QStringLiteral("QARN0211D"), QStringLiteral("QARN0212D"), QStringLiteral("QARN0213D"),
+    QStringLiteral("QARN0300D"), QStringLiteral("QARN0301D"), QStringLiteral("QARN0302D"), QStringLiteral("QARN0401D"),
+    QStringLiteral("QARN0402D"), QStringLiteral("QARN0404D"), QStringLiteral("QARN0500D"), QStringLiteral("QARN0801D"),
+};
+
+// The codes of a menu file's entries, submenus included.
+void CodiciMenu(const QJsonArray &voci, QStringList &codici)
+{
+    for (const QJsonValue &v : voci) {
+        const QJsonObject voce = v.toObject();
+        if (voce.contains(QStringLiteral("code")))
+            codici << voce.value(QStringLiteral("code")).toString();
+        CodiciMenu(voce.value(QStringLiteral("items")).toArray(), codici);
+    }
+}
+
 } // namespace
+
+TEST(LavoriDelMenu, EveryJobOfTheModulesMenuIsRunHere)
+{
+    QFile file(qEnvironmentVariable("KV8_SOURCE_DIR") + QStringLiteral("/host/app/menu.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+    QStringList codici;
+    CodiciMenu(QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("menus")).toArray(), codici);
+    QStringList lavori = codici.filter(QRegularExpression(QStringLiteral("^QARN\\d{4}D")));
+    lavori.sort();
+    QStringList attesi = Lavori;
+    attesi.sort();
+    EXPECT_EQ(lavori, attesi);
+}
 
 // ---- registers
 
@@ -162,7 +215,7 @@ TEST_F(LavoriDemo, BilancioAnnuale)
     Campo(f, "edIdRaggMag", QStringLiteral("1"));
     Data(f, "edDaData", 2025, 8, 1);
     Data(f, "edA_Data", 2026, 7, 31);
-    Stampato(Esegui(f), {});
+    Stampato(Esegui(f), {QStringLiteral("Vini a DOCG"), QStringLiteral("Giacenze Contabili al 31/07/2026")});
     SoloMessaggi({});
 }
 
@@ -173,7 +226,7 @@ TEST_F(LavoriDemo, RegistroImbottigliamento)
     Campo(f, "edIdRaggMag", QStringLiteral("1"));
     Data(f, "edDaData", 2026, 1, 1);
     Data(f, "edA_Data", 2026, 12, 31);
-    Stampato(Esegui(f), {});
+    Stampato(Esegui(f), {QStringLiteral("Imbottigliamento - carico imbottigliato")});
     SoloMessaggi({});
 }
 
@@ -209,7 +262,9 @@ TEST_F(LavoriDemo, RegistroCauzioni)
     ASSERT_NE(f, nullptr);
     Data(f, "edDaData", 2026, 1, 1);
     Data(f, "edA_Data", 2026, 12, 31);
-    Stampato(Esegui(f), {});
+    // the journal's movements and those of the documents with deposits
+    Stampato(Esegui(f), {QStringLiteral("Ristorante Da Gianni S.r.l."), QStringLiteral("DDT 5 / 1"),
+                         QStringLiteral("FT 3 / 1")});
     SoloMessaggi({});
 }
 
@@ -284,6 +339,15 @@ TEST_F(LavoriDemo, TrasferimentoCauzioni)
     Esegui(f);
     SoloMessaggi({QStringLiteral("Trasferimento Completato!")});
     EXPECT_TRUE(script.Shown(QStringLiteral("Trasferimento Completato!")));
+    // C0002's crates at its destination (10 given, 4 back) now owed by C0001 (20 before, 2 back)
+    EXPECT_EQ(Valore(QStringLiteral("SELECT ProgQtaCar - ProgQtaRes FROM LUMO_ProgCauz WHERE IdConto = 'C0002' AND "
+                                    "FlTipoScheda = 0 AND IdDestinazione = 1 AND IdImballo = 'CAS'"))
+                  .toDouble(),
+              0.0);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT ProgQtaCar - ProgQtaRes FROM LUMO_ProgCauz WHERE IdConto = 'C0001' AND "
+                                    "FlTipoScheda = 1 AND IdImballo = 'CAS'"))
+                  .toDouble(),
+              34.0);
 }
 
 TEST_F(LavoriDemo, CancellazioneSchedeVuote)
@@ -294,6 +358,9 @@ TEST_F(LavoriDemo, CancellazioneSchedeVuote)
     script.Yes(QStringLiteral("Confermi eliminazione schede progressivi"));
     Esegui(f);
     SoloMessaggi({QStringLiteral("Eliminazione Completata")});
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgCauz"), QStringLiteral("IdImballo = 'BOT' AND IdConto = 'C0002'")), 0)
+        << "the empty cards deleted";
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgCauz"), QStringLiteral("IdImballo = 'CAS' AND IdConto = 'C0002'")), 2);
 }
 
 TEST_F(LavoriDemo, CancellazioneMovimenti)
@@ -360,6 +427,11 @@ TEST_F(LavoriDemo, FatturazioneGiacenzeCauzioni)
     const QString fine = script.LastText();
     EXPECT_TRUE(fine.startsWith(QStringLiteral("Elaborazione Terminata : Generate NC"))) << fine.toStdString();
     SoloMessaggi({fine});
+    // one row per packaging code billed
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT R.IdProdotto, R.Quantita, R.Prezzo FROM FattureCliRighe R JOIN FattureCliTeste T "
+                                    "ON T.KFattCliT = R.KFattCliT WHERE T.Numero = 4 ORDER BY R.IdProdotto")),
+              (QStringList{"BOT/120/0.25", "CAS/8/3"}));
+    Saldati();
 }
 
 TEST_F(LavoriDemo, NoteDiCreditoResiImballi)
@@ -384,6 +456,10 @@ TEST_F(LavoriDemo, NoteDiCreditoResiImballi)
     const QString fine = script.LastText();
     EXPECT_TRUE(fine.startsWith(QStringLiteral("Elaborazione Terminata : Generate NC"))) << fine.toStdString();
     SoloMessaggi({fine});
+    // the refund is the note's packaging expense
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdCausale, IdCliente, SpeseImballo FROM FattureCliTeste WHERE Numero = 4")),
+              QStringList{"NCC/C0001/54"});
+    Saldati();
 }
 
 // ---- excise
