@@ -74,6 +74,17 @@ protected:
             check->click();
         ProcessEvents();
     }
+    // A register's dialog with the warehouse grouping 1 and the period typed.
+    TFDBChildPars *Registro(const QString &code, const QDate &da, const QDate &a)
+    {
+        auto *f = Lavoro(code);
+        if (!f)
+            return nullptr;
+        Campo(f, "edIdRaggMag", QStringLiteral("1"));
+        Data(f, "edDaData", da.year(), da.month(), da.day());
+        Data(f, "edA_Data", a.year(), a.month(), a.day());
+        return f;
+    }
     // Runs the dialog; answers what it printed.
     static QList<ReportCapture::Print> Esegui(TFDBChildPars *f)
     {
@@ -186,11 +197,8 @@ TEST(LavoriDelMenu, EveryJobOfTheModulesMenuIsRunHere)
 
 TEST_F(LavoriDemo, RegistroCaricoScarico)
 {
-    auto *f = Lavoro(QStringLiteral("QARN0101D"));
+    auto *f = Registro(QStringLiteral("QARN0101D"), QDate(2026, 1, 1), QDate(2026, 12, 31));
     ASSERT_NE(f, nullptr);
-    Campo(f, "edIdRaggMag", QStringLiteral("1"));
-    Data(f, "edDaData", 2026, 1, 1);
-    Data(f, "edA_Data", 2026, 12, 31);
     Stampato(Esegui(f), {QStringLiteral("Vini a DOCG"), QStringLiteral("Enoteca Il Calice S.n.c.")});
     SoloMessaggi({});
 }
@@ -210,22 +218,16 @@ TEST_F(LavoriDemo, AnalisiProgressiviCategorie)
 
 TEST_F(LavoriDemo, BilancioAnnuale)
 {
-    auto *f = Lavoro(QStringLiteral("QARN0105D"));
+    auto *f = Registro(QStringLiteral("QARN0105D"), QDate(2025, 8, 1), QDate(2026, 7, 31));
     ASSERT_NE(f, nullptr);
-    Campo(f, "edIdRaggMag", QStringLiteral("1"));
-    Data(f, "edDaData", 2025, 8, 1);
-    Data(f, "edA_Data", 2026, 7, 31);
     Stampato(Esegui(f), {QStringLiteral("Vini a DOCG"), QStringLiteral("Giacenze Contabili al 31/07/2026")});
     SoloMessaggi({});
 }
 
 TEST_F(LavoriDemo, RegistroImbottigliamento)
 {
-    auto *f = Lavoro(QStringLiteral("QARN0106D"));
+    auto *f = Registro(QStringLiteral("QARN0106D"), QDate(2026, 1, 1), QDate(2026, 12, 31));
     ASSERT_NE(f, nullptr);
-    Campo(f, "edIdRaggMag", QStringLiteral("1"));
-    Data(f, "edDaData", 2026, 1, 1);
-    Data(f, "edA_Data", 2026, 12, 31);
     Stampato(Esegui(f), {QStringLiteral("Imbottigliamento - carico imbottigliato")});
     SoloMessaggi({});
 }
