@@ -30,6 +30,7 @@ TFqarn0201f::TFqarn0201f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     tMain->OnNewRecord = [this](TDataSet *d) { tMainNewRecord(d); };
     DSMain->SetDataSet(tMain);
     CampiChiaveTesta = QStringLiteral("KContaT");
+    CampiCodiceTesta = QStringLiteral("IdListino");
 
     AggiungiRigheImballi(this, QStringLiteral("LUMO_t_LisCauzR"), QStringLiteral("LUMO_LisCauzR"), QStringLiteral("KContaT;KContaR"),
                          QStringLiteral("KContaT = -1"), QStringLiteral("KContaR"), ui->pnRiga);

@@ -9,8 +9,10 @@
 #include "host/ui/Kmessages.h"
 #include "host/ui/MDIForm.h"
 #include "host/ui/Xvkey.h"
+#include "masterdata/Lumo_anagrafiche.h"
 
 #include <QSet>
+#include <QSqlQuery>
 
 #include <algorithm>
 #include <functional>
@@ -21,6 +23,7 @@ namespace {
 
 const QString kStato = QStringLiteral("Stato");
 const QString kSuffissoOri = QStringLiteral("Ori");
+const QString kTestaCancellata = QStringLiteral("Il record non esiste più: è stato cancellato da un altro utente.");
 
 QStringList Nomi(const QString &campi)
 {
@@ -30,6 +33,17 @@ QStringList Nomi(const QString &campi)
 QVariant Chiave(const QVariantList &valori)
 {
     return valori.size() == 1 ? valori.first() : QVariant(valori);
+}
+
+// Key values compared as the database compares them (an integer read as int or as long).
+bool StessaChiave(const QVariantList &a, const QVariantList &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (a.at(i).toString() != b.at(i).toString())
+            return false;
+    return true;
 }
 
 // Controls of the datasets held still while a loop runs over them.
@@ -348,13 +362,14 @@ void TLumoBufferRighe::Registra(const QVariantList &chiaveTesta)
 
 void TLumoBufferRighe::CancellaArchivio(const QVariantList &chiaveTesta)
 {
+    // every row stored now, those another user added since the load too
     LeggiArchivio(chiaveTesta);
-    SenzaControlli fermi({qDettaglio, TRSArchivio});
+    const QStringList collegamento = Nomi(finestra_->CampiChiaveTesta);
+    SenzaControlli fermi({TRSArchivio});
     QList<int> cancellate;
-    for (qDettaglio->First(); !qDettaglio->Eof(); qDettaglio->Next()) {
-        TrovaArchivio(Valori(qDettaglio, locate_));
-        cancellate << TRSArchivio->RecNo();
-    }
+    for (TRSArchivio->First(); !TRSArchivio->Eof(); TRSArchivio->Next())
+        if (StessaChiave(Valori(TRSArchivio, collegamento), chiaveTesta))
+            cancellate << TRSArchivio->RecNo();
     CancellaPosizioni(cancellate);
 }
 
@@ -451,16 +466,14 @@ void TFLumoMasterDettaglio::DSMainNavClick(TNavigateBtn button, bool &doDefault)
         }
         break;
     case nbEdit:
-        if (consulta && !testa->IsEmpty()) {
+        if (consulta && !testa->IsEmpty() && RileggiTesta()) {
             TipoOperazione = 1;
-            testa->Refresh();
             InizializzaDati(0);
         }
         break;
     case nbDelete:
-        if (consulta && !testa->IsEmpty()) {
+        if (consulta && !testa->IsEmpty() && RileggiTesta()) {
             TipoOperazione = 2;
-            testa->Refresh();
             if (InizializzaDati(0) && !SalvataggioDati() && testa->State() == dsEdit)
                 testa->Cancel();
         }
@@ -510,6 +523,38 @@ void TFLumoMasterDettaglio::FuocoCodiceTesta()
     if (testa && testa->Active() && !chiave.isEmpty())
         if (TField *f = testa->FindField(chiave.first()))
             f->FocusControl();
+}
+
+bool TFLumoMasterDettaglio::RileggiTesta()
+{
+    TXTable *testa = TabellaTesta();
+    const QVariantList chiave = ChiaveTesta();
+    testa->Refresh();
+    if (!testa->IsEmpty() && (StessaChiave(ChiaveTesta(), chiave) || testa->Locate(CampiChiaveTesta, Chiave(chiave))))
+        return true;
+    Kmessages::KMessage(kTestaCancellata, mtInformation, mbOK, 0);
+    return false;
+}
+
+void TFLumoMasterDettaglio::BloccaTesta()
+{
+    TXTable *testa = TabellaTesta();
+    TXDatabase &db = testa->Database();
+    const QList<TField *> campi = testa->GetFieldList(CampiChiaveTesta);
+    QStringList condizioni;
+    QVariantList valori;
+    for (TField *f : campi) {
+        condizioni << f->FieldName() + QStringLiteral(" = ?");
+        valori << f->Value();
+    }
+    // locked until the commit: another user's save of the same head waits, then finds it gone
+    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT %1 FROM %2 WHERE %3%4")
+                                   .arg(campi.first()->FieldName(), testa->TableName(),
+                                        condizioni.join(QStringLiteral(" AND ")),
+                                        db.IsPostgres() ? QStringLiteral(" FOR UPDATE") : QString()),
+                               valori);
+    if (!q.next())
+        throw Exception(kTestaCancellata);
 }
 
 QString TFLumoMasterDettaglio::MessaggioTestaDuplicata() const
@@ -564,11 +609,9 @@ void TFLumoMasterDettaglio::ControllaTestaNuova()
     TXTable *testa = TabellaTesta();
     QStringList condizioni;
     QVariantList valori;
+    // 0 is the code of no head (the client tables' empty selection)
+    Lumo_anagrafiche::CodiciImpostati(testa->GetFieldList(CampiChiaveTesta));
     for (TField *f : testa->GetFieldList(CampiChiaveTesta)) {
-        // 0 is the code of no head (the client tables' empty selection)
-        if (f->IsNull() || (f->IsText() && f->AsString().isEmpty()) || (f->IsNumeric() && f->AsLargeInt() == 0))
-            throw Exception(QStringLiteral("Il campo '%1' non è impostato: indicarlo prima di registrare.")
-                                .arg(f->DisplayLabel()));
         condizioni << f->FieldName() + QStringLiteral(" = ?");
         valori << f->Value();
     }
@@ -582,6 +625,8 @@ void TFLumoMasterDettaglio::Registra()
 {
     TXTable *testa = TabellaTesta();
     const QVariantList chiave = ChiaveTesta();
+    if (TipoOperazione > 0)
+        BloccaTesta();
     if (TipoOperazione == 2) {
         PrimaDelleRighe();
         for (TLumoBufferRighe *b : std::as_const(buffers_))
@@ -590,6 +635,8 @@ void TFLumoMasterDettaglio::Registra()
         testa->Delete();
         return;
     }
+    if (!CampiCodiceTesta.isEmpty())
+        Lumo_anagrafiche::CodiciImpostati(testa->GetFieldList(CampiCodiceTesta));
     if (TipoOperazione == 0)
         ControllaTestaNuova();
     PrimaDelleRighe();

@@ -114,7 +114,7 @@ private:
     void MostraArchivio();
     // Writes the buffer onto the stored rows of the head (new or modified head).
     void Registra(const QVariantList &chiaveTesta);
-    // Deletes every stored row of the head.
+    // Deletes every stored row of the head, as stored now (rows another user added too).
     void CancellaArchivio(const QVariantList &chiaveTesta);
     // The client table holding every stored row of the head, as stored now.
     void LeggiArchivio(const QVariantList &chiaveTesta);
@@ -145,6 +145,9 @@ public:
     int TipoOperazione = 0;
     // The head's key fields ("IdRaggMag"); the detail tables carry them under the same names.
     QString CampiChiaveTesta;
+    // Fields the user types as the head's code when the key is drawn ("IdListTra"): a new or
+    // modified head is not saved without them.
+    QString CampiCodiceTesta;
 
     // A buffer, made with its datasets and data source; in the window's constructor.
     TLumoBufferRighe *AggiungiBuffer(const TLumoDefinizioneBuffer &definizione);
@@ -180,6 +183,11 @@ protected:
 
 private:
     void ChiaveTestaSolaLettura(bool soloLettura);
+    // The head on view read again before it is modified or deleted; false, said to the user,
+    // when another user has deleted it meanwhile (the view stays as read).
+    bool RileggiTesta();
+    // Inside the save: the stored head locked, or the save fails when it is gone.
+    void BloccaTesta();
     // The body of the save inside the transaction.
     void Registra();
     void ControllaTestaNuova();

@@ -3,6 +3,7 @@
 #include "host/data/TXTable.h"
 #include "host/ui/DBGrid.h"
 #include "host/ui/Dbchild.h"
+#include "masterdata/Lumo_anagrafiche.h"
 
 TXTable *CreaTabellaCodici(TFDBChild *finestra, const QString &tabella, const QString &codice,
                            const QStringList &colonneGriglia)
@@ -15,6 +16,7 @@ TXTable *CreaTabellaCodici(TFDBChild *finestra, const QString &tabella, const QS
     tMain->SetUsaDizionario(true);
     tMain->SetUsaDuplicaRecord(true);
     tMain->SetXAutoApply(true);
+    tMain->BeforePost = [tMain](TDataSet *) { ControllaCodiceTabella(tMain); };
     finestra->DSMain->SetDataSet(tMain);
     if (auto *schede = qobject_cast<TFDBTabChild *>(finestra)) {
         for (const QString &colonna : colonneGriglia)
@@ -22,6 +24,11 @@ TXTable *CreaTabellaCodici(TFDBChild *finestra, const QString &tabella, const QS
         schede->MostraPagina(1);
     }
     return tMain;
+}
+
+void ControllaCodiceTabella(TXTable *tabella)
+{
+    Lumo_anagrafiche::CodiciImpostati(tabella->PrimaryKeyFields());
 }
 
 TXQuery *CreaQueryCodici(TfKV8ReportB *stampa, const QString &tabella, bool selezione)

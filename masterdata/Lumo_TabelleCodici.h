@@ -16,10 +16,13 @@ class TXTable;
 
 // The window's table tMain on a company table (dictionary, record duplication and automatic
 // apply on), ordered by its code (the table's own order when codice is empty), made the
-// window's DSMain. On a tabbed window the grid shows the columns given and the detail page
-// is in front.
+// window's DSMain; a record without its code is not stored. On a tabbed window the grid shows
+// the columns given and the detail page is in front.
 TXTable *CreaTabellaCodici(TFDBChild *finestra, const QString &tabella, const QString &codice,
                            const QStringList &colonneGriglia);
+
+// Before the window's table stores a record (its BeforePost): the code must be given.
+void ControllaCodiceTabella(TXTable *tabella);
 
 // The list query qMain of a code-table print: "SELECT <tabella>.*" "FROM <tabella>", whose
 // template adds the selection line "{WHERE XWHERE}" when selezione is set.

@@ -61,6 +61,17 @@ void VerificaCodice(TXlkTable *lookup, const QString &chiave, TField *campo)
     throw Exception(QStringLiteral("Codice non trovato !"));
 }
 
+void CodiciImpostati(const QList<TField *> &campi)
+{
+    for (TField *f : campi) {
+        if (f->IsText() && !f->IsNull() && f->AsString() != f->AsString().trimmed())
+            f->SetAsString(f->AsString().trimmed());
+        if (f->IsNull() || (f->IsText() && f->AsString().isEmpty()) || (f->IsNumeric() && f->AsLargeInt() == 0))
+            throw Exception(QStringLiteral("Il campo '%1' non è impostato: indicarlo prima di registrare.")
+                                .arg(f->DisplayLabel()));
+    }
+}
+
 void MostraDescrizioni(TForm *finestra, TField *campo)
 {
     if (!campo)

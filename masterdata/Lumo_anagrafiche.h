@@ -2,6 +2,7 @@
 // What the module's subclasses of the host's master-data windows share: the caption, the
 // module's pages and rows put into the host window, the checks of codes against lookups, and
 // the switching of the document causals' controls by the parameter record.
+#include <QList>
 #include <QString>
 #include <QVariant>
 
@@ -32,6 +33,10 @@ bool CodiceEsiste(TXlkTable *lookup, const QString &chiave, const QVariant &valo
 // A code column's check (OnValidate): the new value is in the lookup, or empty; otherwise it
 // is refused with "Codice non trovato !".
 void VerificaCodice(TXlkTable *lookup, const QString &chiave, TField *campo);
+
+// The codes of a record before it is stored: each must be given (a text of blanks or the
+// number 0 is no code); an empty one is refused naming its field. Texts are stored trimmed.
+void CodiciImpostati(const QList<TField *> &campi);
 
 // Shows again the labels of lookup fields (descriptions beside codes) whose key is the field
 // just changed; a label shows its field again only when that field itself changes.

@@ -53,6 +53,7 @@ TFqarn0014f::TFqarn0014f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     tMain->SetIndexFieldNames(QStringLiteral("IdListTra"));
     DSMain->SetDataSet(tMain);
     CampiChiaveTesta = QStringLiteral("KListTraT");
+    CampiCodiceTesta = QStringLiteral("IdListTra");
     tMain->AddLookupField(QStringLiteral("SiglaDivisa"), ftString, 5, DMIBase->lkDivise, QStringLiteral("IdDivisa"),
                           QStringLiteral("IdDivisa"), QStringLiteral("SiglaDivisa"));
     tMain->OnNewRecord = [this](TDataSet *d) { tMainNewRecord(d); };

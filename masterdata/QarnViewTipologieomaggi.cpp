@@ -58,6 +58,7 @@ void TFQarnViewTipologieOmaggi::tMainIdContoValidate(TField *Sender)
 
 void TFQarnViewTipologieOmaggi::tMainBeforePost(TDataSet *DataSet)
 {
+    ControllaCodiceTabella(tMain);
     // the accounts as stored now: one another user removed is not accepted
     TDMIBase::Crea()->Rileggi(QStringLiteral("PianoConti"));
     tMainIdContoValidate(DataSet->FieldByName(QStringLiteral("IdConto")));

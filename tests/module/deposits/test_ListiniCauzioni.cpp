@@ -1,6 +1,7 @@
 // The deposit price lists window: new lists in the company currency, the list code checked,
 // rows kept in the buffer with their states and saved in one transaction, the price lookup
-// over the stored lists, deletions and rows removed meanwhile by another user.
+// over the stored lists, deletions, a list's code required, and lists another user changed
+// or deleted meanwhile.
 #include "tests/module/deposits/DepositiFixture.h"
 
 #include "deposits/Qarn0201f.h"
@@ -185,4 +186,73 @@ TEST_F(ListiniCauzioni, ARowDeletedByAnotherUserFailsTheWholeSave)
                     .ScalarValue(QStringLiteral("SELECT DataModif FROM LUMO_LisCauzT WHERE KContaT = ?"), {listino})
                     .isNull());
     EXPECT_EQ(Righe(f->bDettaglio, QStringLiteral("IdImballo")), (QStringList{"FUS/2", "CAS/0", "BOT/1"}));
+}
+
+TEST_F(ListiniCauzioni, AListIsNotSavedWithoutItsCode)
+{
+    TFqarn0201f *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    Premi(f, nbInsert);
+    Aggiungi(f, QStringLiteral("CAS"), 2);
+    Salva(f);
+    EXPECT_EQ(script.LastText(), QStringLiteral("Il campo 'Codice listino' non è impostato: indicarlo prima di registrare."));
+    EXPECT_EQ(f->tMain->State(), dsInsert) << "the user's work kept";
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_LisCauzT")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_LisCauzR")), 0);
+}
+
+TEST_F(ListiniCauzioni, ADeletedListTakesTheRowsAnotherUserAddedMeanwhile)
+{
+    const int listino = Listino(QStringLiteral("L01"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 2}});
+    const int altro = Listino(QStringLiteral("L02"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 3}});
+    std::unique_ptr<TXDatabase> altroUtente = AltroUtente();
+    TFqarn0201f *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->tMain->Locate(QStringLiteral("KContaT"), listino));
+    {
+        PrimaDellaDomanda prima(&script, Cancellazione, [&] {
+            altroUtente->ExecSQL(QStringLiteral("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) "
+                                                "VALUES (9001, ?, 'BOT', 0.1)"),
+                                 {listino});
+        });
+        script.Yes(Cancellazione);
+        Premi(f, nbDelete);
+    }
+    EXPECT_EQ(script.Texts(), QStringList{Cancellazione});
+    EXPECT_EQ(f->tMain->State(), dsBrowse);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_LisCauzT"), QStringLiteral("KContaT = ?"), {listino}), 0);
+    EXPECT_TRUE(Archivio(listino).isEmpty()) << "no row left without its list";
+    EXPECT_EQ(Archivio(altro), QStringList{"CAS/3"});
+}
+
+TEST_F(ListiniCauzioni, AListAnotherUserDeletedIsNeitherModifiedNorDeleted)
+{
+    const QString cancellato = QStringLiteral("Il record non esiste più: è stato cancellato da un altro utente.");
+    const int listino = Listino(QStringLiteral("L01"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 2}});
+    const int altro = Listino(QStringLiteral("L02"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 3}});
+    std::unique_ptr<TXDatabase> altroUtente = AltroUtente();
+    TFqarn0201f *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->tMain->Locate(QStringLiteral("KContaT"), listino));
+    altroUtente->ExecSQL(QStringLiteral("DELETE FROM LUMO_LisCauzR WHERE KContaT = ?"), {listino});
+    altroUtente->ExecSQL(QStringLiteral("DELETE FROM LUMO_LisCauzT WHERE KContaT = ?"), {listino});
+
+    // Edit: said, the lists read again, no other list taken into edit
+    Premi(f, nbEdit);
+    EXPECT_EQ(script.Texts(), QStringList{cancellato});
+    EXPECT_EQ(f->tMain->State(), dsBrowse);
+    EXPECT_EQ(f->DSDettaglio->DataSet(), f->qDettaglio);
+
+    // Delete: said, no question (the answer ready for one goes unused), the other list kept
+    ASSERT_TRUE(f->tMain->Locate(QStringLiteral("KContaT"), altro));
+    altroUtente->ExecSQL(QStringLiteral("DELETE FROM LUMO_LisCauzR WHERE KContaT = ?"), {altro});
+    altroUtente->ExecSQL(QStringLiteral("DELETE FROM LUMO_LisCauzT WHERE KContaT = ?"), {altro});
+    const int terzo = Listino(QStringLiteral("L02"), QStringLiteral("USD"), {{QStringLiteral("FUS"), 30}});
+    script.ClearMessages();
+    script.AllowUnusedAnswers();
+    script.Yes(Cancellazione);
+    Premi(f, nbDelete);
+    EXPECT_EQ(script.Texts(), QStringList{cancellato});
+    EXPECT_EQ(f->tMain->State(), dsBrowse);
+    EXPECT_EQ(Archivio(terzo), QStringList{"FUS/30"});
 }

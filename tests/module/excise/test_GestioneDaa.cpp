@@ -1,5 +1,6 @@
 // The excise documents window opened from its menu code: no document by hand, a deletion
-// giving its source back in its transaction, row edits through the buffer, the names shown.
+// giving its source back in its transaction, row edits through the buffer, the names shown,
+// and documents another user deleted or extended meanwhile.
 #include "tests/module/excise/AccisaFixture.h"
 
 #include "registers/Qarn0403f.h"
@@ -144,4 +145,47 @@ TEST_F(GestioneDaa, AHeadChangeIsSavedAndACancelAsksFirst)
     script.No(QStringLiteral("Conferma Abbandono Modifiche ?"));
     Premi(f, nbCancel);
     EXPECT_EQ(f->tMain->State(), dsEdit);
+}
+
+TEST_F(GestioneDaa, DeleteOnADocumentAnotherUserDeletedLeavesTheOtherDocument)
+{
+    std::unique_ptr<TXDatabase> altro = company.Db().Connect();
+    TFqarn0403f *f = Finestra(1);
+    ASSERT_NE(f, nullptr);
+    const int bolla = f->tMain->FieldByName(QStringLiteral("KContaT"))->AsInteger();
+    altro->ExecSQL(QStringLiteral("DELETE FROM LUMO_DocAccR WHERE KContaT = ?"), {bolla});
+    altro->ExecSQL(QStringLiteral("DELETE FROM LUMO_DocAccT WHERE KContaT = ?"), {bolla});
+    // no question is asked: the answer ready for one goes unused
+    script.AllowUnusedAnswers();
+    script.Yes(Cancellazione);
+    Premi(f, nbDelete);
+    EXPECT_EQ(script.Texts(),
+              QStringList{QStringLiteral("Il record non esiste più: è stato cancellato da un altro utente.")});
+    EXPECT_EQ(f->tMain->State(), dsBrowse);
+    EXPECT_EQ(Teste(), QStringList{"2026/1/2/2/10/C2/1"});
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_DocAccR")), 1);
+    EXPECT_EQ(Marca(2, 10), 1) << "the invoice stays marked";
+}
+
+TEST_F(GestioneDaa, ADeletedDocumentTakesTheRowsAnotherUserAddedMeanwhile)
+{
+    std::unique_ptr<TXDatabase> altro = company.Db().Connect();
+    TFqarn0403f *f = Finestra(2);
+    ASSERT_NE(f, nullptr);
+    const int fattura = f->tMain->FieldByName(QStringLiteral("KContaT"))->AsInteger();
+    {
+        PrimaDellaDomanda altroUtente(&script, Cancellazione, [&] {
+            altro->ExecSQL(QStringLiteral("INSERT INTO LUMO_DocAccR (KContaR, KContaT, IdProdotto, QtaMov) "
+                                          "VALUES (9001, ?, 'SPUM', 2)"),
+                           {fattura});
+        });
+        script.Yes(Cancellazione);
+        Premi(f, nbDelete);
+    }
+    EXPECT_EQ(script.Texts(), QStringList{Cancellazione});
+    EXPECT_EQ(Teste(), QStringList{"2026/1/1/1/10/C1/0"});
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_DocAccR"), QStringLiteral("KContaT = ?"), {fattura}), 0)
+        << "no row left without its document";
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_DocAccR")), 2) << "the delivery note's rows stay";
+    EXPECT_EQ(Marca(2, 10), 0);
 }

@@ -132,6 +132,34 @@ TEST_F(ListiniTrasporto, OpensOnlyWhenTransportIsOnAtOne)
     EXPECT_EQ(griglia->Columns(8).Title, QStringLiteral("Ragione Sociale Destinatario"));
 }
 
+TEST_F(ListiniTrasporto, AListIsNotSavedWithoutItsCode)
+{
+    const QString rifiuto = QStringLiteral("Il campo 'Codice' non è impostato: indicarlo prima di registrare.");
+    TFqarn0014f *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    const int teste = Conta(QStringLiteral("LUMO_ListTraT"));
+    Premi(f, nbInsert);
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edDsListTra"), QStringLiteral("Senza codice")));
+    AggiungiRif(f, QStringLiteral("S01"), QString(), QString());
+    Salva(f);
+    EXPECT_EQ(script.LastText(), rifiuto);
+    EXPECT_EQ(f->tMain->State(), dsInsert) << "the user's work kept";
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_ListTraT")), teste);
+    script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
+    Premi(f, nbCancel);
+
+    // a stored list whose code is blanked keeps it
+    Vai(f, l1);
+    Premi(f, nbEdit);
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdListTra"), QStringLiteral("   ")));
+    script.ClearMessages();
+    Salva(f);
+    EXPECT_EQ(script.LastText(), rifiuto);
+    EXPECT_EQ(f->tMain->State(), dsEdit);
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdListTra FROM LUMO_ListTraT WHERE KListTraT = ?"), {l1}),
+              QStringList{"NORD"});
+}
+
 TEST_F(ListiniTrasporto, ANewListGetsDrawnKeysForItsHeadAndEveryRow)
 {
     TFqarn0014f *f = Finestra();

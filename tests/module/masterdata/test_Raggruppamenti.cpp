@@ -598,23 +598,123 @@ TEST_F(Raggruppamenti, AStoredRowRemovedMeanwhileStopsTheSave)
     EXPECT_EQ(script.LastText(), QStringLiteral("Errore in lettura movimento"));
     EXPECT_EQ(Magazzini(1), QStringList{"1"});
 
-    // a grouping deleted while another user removes one of its rows
+    // a grouping deleted while another user removes one of its rows and adds another: the
+    // grouping goes with every row it has now
     script.Yes(Abbandono);
     Premi(f, nbCancel);
     Gruppo(3, QStringLiteral("Terzo"), {4, 5, 6});
     f->tMain->Refresh();
     Vai(f, 3);
+    script.ClearMessages();
     {
         PrimaDellaDomanda altroUtente(&script, Cancellazione, [&] {
             altro->ExecSQL(QStringLiteral("DELETE FROM LUMO_RaggMagR WHERE IdRaggMag = 3 AND IdMagazzino = 5"));
+            altro->ExecSQL(QStringLiteral("INSERT INTO LUMO_RaggMagR (IdRaggMag, IdMagazzino) VALUES (3, 2)"));
         });
         script.Yes(Cancellazione);
         Premi(f, nbDelete);
     }
-    EXPECT_EQ(script.LastText(), QStringLiteral("Errore in lettura movimento"));
+    EXPECT_EQ(script.Texts(), QStringList{Cancellazione});
     EXPECT_EQ(f->tMain->State(), dsBrowse);
-    EXPECT_EQ(Conta(QStringLiteral("LUMO_RaggMagT"), QStringLiteral("IdRaggMag = 3")), 1);
-    EXPECT_EQ(Magazzini(3), (QStringList{"4", "6"}));
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_RaggMagT"), QStringLiteral("IdRaggMag = 3")), 0);
+    EXPECT_TRUE(Magazzini(3).isEmpty());
+    EXPECT_EQ(Magazzini(1), QStringList{"1"}) << "no other grouping touched";
+}
+
+TEST_F(Raggruppamenti, ADeletedGroupingTakesTheRowsAnotherUserAddedMeanwhile)
+{
+    std::unique_ptr<TXDatabase> altro = company.Db().Connect();
+    TFqarn0009f *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    Vai(f, 1);
+    {
+        PrimaDellaDomanda altroUtente(&script, Cancellazione, [&] {
+            altro->ExecSQL(QStringLiteral("INSERT INTO LUMO_RaggMagR (IdRaggMag, IdMagazzino) VALUES (1, 5), (1, 6)"));
+        });
+        script.Yes(Cancellazione);
+        Premi(f, nbDelete);
+    }
+    EXPECT_EQ(script.Texts(), QStringList{Cancellazione});
+    EXPECT_EQ(f->tMain->State(), dsBrowse);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_RaggMagT"), QStringLiteral("IdRaggMag = 1")), 0);
+    EXPECT_TRUE(Magazzini(1).isEmpty()) << "no row left without its grouping";
+    EXPECT_EQ(Magazzini(2), QStringList{"4"});
+}
+
+TEST_F(Raggruppamenti, AGroupingAnotherUserDeletedIsNeitherModifiedNorDeleted)
+{
+    const QString Cancellato = QStringLiteral("Il record non esiste più: è stato cancellato da un altro utente.");
+    Gruppo(3, QStringLiteral("Terzo"), {5, 6});
+    std::unique_ptr<TXDatabase> altro = company.Db().Connect();
+    TFqarn0009f *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    QWidget *griglia = f->Control(QStringLiteral("GrigliaDettaglio"));
+    const auto cancellaUno = [&] {
+        altro->ExecSQL(QStringLiteral("DELETE FROM LUMO_RaggMagR WHERE IdRaggMag = 1"));
+        altro->ExecSQL(QStringLiteral("DELETE FROM LUMO_RaggMagT WHERE IdRaggMag = 1"));
+    };
+    const QStringList altri{"2/Deposito/4", "3/Terzo/5", "3/Terzo/6"};
+    const auto archivio = [&] {
+        return Elenco(QStringLiteral("SELECT T.IdRaggMag, T.DsRaggrupp, R.IdMagazzino FROM LUMO_RaggMagT T "
+                                     "JOIN LUMO_RaggMagR R ON R.IdRaggMag = T.IdRaggMag ORDER BY 1, 3"));
+    };
+
+    // Edit (F2) on the grouping on view, gone meanwhile: said, no other grouping taken into edit
+    Vai(f, 1);
+    cancellaUno();
+    script.ClearMessages();
+    Tasto(griglia, Qt::Key_F2);
+    EXPECT_EQ(script.Texts(), QStringList{Cancellato});
+    EXPECT_EQ(f->tMain->State(), dsBrowse);
+    EXPECT_EQ(f->DSDettaglio->DataSet(), f->qDettaglio);
+
+    // gone while being edited: the save writes no row under it and brings nothing back
+    Gruppo(1, QStringLiteral("Cantina"), {1});
+    f->tMain->Refresh();
+    Vai(f, 1);
+    Premi(f, nbEdit);
+    ASSERT_EQ(f->tMain->State(), dsEdit);
+    Aggiungi(f, 4);
+    script.ClearMessages();
+    {
+        PrimaDellaDomanda altroUtente(&script, Registrazione, cancellaUno);
+        Salva(f);
+    }
+    EXPECT_EQ(script.Texts(), (QStringList{Registrazione, Cancellato}));
+    EXPECT_EQ(f->tMain->State(), dsEdit) << "the user's work kept";
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_RaggMagT"), QStringLiteral("IdRaggMag = 1")), 0);
+    EXPECT_TRUE(Magazzini(1).isEmpty());
+    EXPECT_EQ(archivio(), altri);
+
+    // and gone while its deletion waits for the answer
+    script.Yes(Abbandono);
+    Premi(f, nbCancel);
+    Gruppo(1, QStringLiteral("Cantina"), {1});
+    f->tMain->Refresh();
+    Vai(f, 1);
+    script.ClearMessages();
+    {
+        PrimaDellaDomanda altroUtente(&script, Cancellazione, cancellaUno);
+        script.Yes(Cancellazione);
+        Premi(f, nbDelete);
+    }
+    EXPECT_EQ(script.Texts(), (QStringList{Cancellazione, Cancellato}));
+    EXPECT_EQ(f->tMain->State(), dsBrowse);
+    EXPECT_EQ(archivio(), altri);
+
+    // Delete likewise: nothing else deleted, no question (the answer ready for one goes unused)
+    Gruppo(1, QStringLiteral("Cantina"), {1});
+    f->tMain->Refresh();
+    Vai(f, 1);
+    cancellaUno();
+    script.ClearMessages();
+    script.AllowUnusedAnswers();
+    script.Yes(Cancellazione);
+    Premi(f, nbDelete);
+    EXPECT_EQ(script.Texts(), QStringList{Cancellato});
+    EXPECT_EQ(f->tMain->State(), dsBrowse);
+    EXPECT_EQ(archivio(), altri);
+    EXPECT_FALSE(f->tMain->Locate(QStringLiteral("IdRaggMag"), 1)) << "the view read again";
 }
 
 TEST_F(Raggruppamenti, TheSaveShowsItsProgressWithTheHourglass)

@@ -140,6 +140,41 @@ TEST_F(TabelleCodici, ACodeIsStoredAsTypedChangedRefusedWhenTakenAndDeleted)
     }
 }
 
+TEST_F(TabelleCodici, AnEmptyCodeIsRefusedNamingItsField)
+{
+    for (const TCodici &c : Codici) {
+        SCOPED_TRACE(c.Codice);
+        const QString tabella = L(c.Tabella);
+        const QString campo = L(c.Campo);
+        TFDBChild *f = Apri(c);
+        ASSERT_NE(f, nullptr);
+        TXTable *t = Tabella(f);
+        const QString rifiuto = QStringLiteral("Il campo '%1' non è impostato: indicarlo prima di registrare.")
+                                    .arg(t->FieldByName(campo)->DisplayLabel());
+        Premi(f, nbInsert);
+        // letters in an integer code are not typed: the code stays empty; blanks are no code
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("ed") + campo, c.Intero ? QStringLiteral("abc") : QStringLiteral("   ")));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("ed") + L(c.Descrizione), QStringLiteral("Senza codice")));
+        script.ClearMessages();
+        Premi(f, nbPost);
+        EXPECT_EQ(script.Texts(), QStringList{rifiuto});
+        EXPECT_EQ(t->State(), dsInsert) << "the typing kept";
+        EXPECT_EQ(t->FieldByName(L(c.Descrizione))->AsString(), QStringLiteral("Senza codice"));
+        // F10 says the same; nothing is written, not even on a second try
+        script.ClearMessages();
+        kv8test::PressKey(f->Control<TDBEdit>(QStringLiteral("ed") + L(c.Descrizione)), Qt::Key_F10);
+        EXPECT_EQ(script.Texts(), QStringList{rifiuto});
+        EXPECT_EQ(Conta(tabella), 0);
+        // typed, it is stored
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("ed") + campo, QStringLiteral("1")));
+        Premi(f, nbPost);
+        EXPECT_EQ(t->State(), dsBrowse) << script.LastText().toStdString();
+        EXPECT_EQ(Conta(tabella), 1);
+        f->Close();
+        kv8test::ProcessEvents();
+    }
+}
+
 TEST_F(TabelleCodici, RowsInCodeOrderButTheZonesInTheirOwn)
 {
     for (const TCodici &c : Codici) {
