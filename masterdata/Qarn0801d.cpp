@@ -6,6 +6,7 @@
 #include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
 #include "host/db/DMIDataBases.h"
+#include "host/db/Dictionary.h"
 #include "host/ui/Kmessages.h"
 #include "host/ui/MDIForm.h"
 #include "host/ui/Transazione.h"
@@ -59,9 +60,13 @@ void TFqarn0801d::Aggiorna(const QString &cartella)
     // a work table: the same paths as storing each article, without reading the articles'
     // whole rows.
     TXDatabase &db = DMIDataBases::Instance().Global();
+    const DictTable *tabella = Dictionary::Instance().Table(QStringLiteral("Articoli"));
+    const DictColumn *colonna = tabella ? tabella->Column(QStringLiteral("Allegati")) : nullptr;
+    const int massimo = colonna && colonna->size > 0 ? colonna->size : 255;
     db.ExecSQL(QStringLiteral("DROP TABLE IF EXISTS kv8_PathImm"));
     db.ExecSQL(QStringLiteral("CREATE TEMPORARY TABLE kv8_PathImm (IdProdotto VARCHAR(22) NOT NULL PRIMARY KEY, "
-                              "Vecchio VARCHAR(255) NOT NULL, Nuovo VARCHAR(255) NOT NULL)"));
+                              "Vecchio VARCHAR(%1) NOT NULL, Nuovo VARCHAR(%1) NOT NULL)")
+                   .arg(massimo));
     TField *codice = qArticoli->FieldByName(QStringLiteral("IdProdotto"));
     TField *allegati = qArticoli->FieldByName(QStringLiteral("Allegati"));
     QStringList segni;
@@ -79,6 +84,12 @@ void TFqarn0801d::Aggiorna(const QString &cartella)
         const QString nuovo = UT_LMQ_GEN_NuovoPathImmagine(cartella, vecchio);
         if (nuovo.isEmpty() || nuovo == vecchio)
             continue; // no file name, or already there
+        // a path the column cannot hold whole stops the job before anything is written
+        if (nuovo.size() > massimo)
+            throw Exception(QStringLiteral("Il nuovo percorso dell'immagine dell'articolo %1 supera i %2 caratteri "
+                                           "ammessi: indicare una cartella più corta.")
+                                .arg(codice->AsString())
+                                .arg(massimo));
         segni << QStringLiteral("(?, ?, ?)");
         valori << codice->AsString() << vecchio << nuovo;
         if (segni.size() == 300)

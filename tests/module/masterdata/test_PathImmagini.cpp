@@ -110,6 +110,33 @@ TEST_F(PathImmagini, TheFolderHoldsEightyCharactersAndMustBeGiven)
     EXPECT_EQ(Allegati(), prima);
 }
 
+TEST_F(PathImmagini, APathTooLongForTheArticleIsRefusedNamingItAndNothingChanges)
+{
+    // 255 characters fit: the folder of 80 and a name of 174
+    const QString nome = QString(170, u'n') + QStringLiteral(".jpg");
+    Esegui(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, Allegati) VALUES ('A06', 'Nome lungo', ?), "
+                          "('A07', 'Nome più lungo', ?)"),
+           {QStringLiteral("C:\\") + nome, QStringLiteral("C:\\x") + nome});
+    const QString cartella = QStringLiteral("E:\\") + QString(77, u'c');
+    TFqarn0801d *d = Dialogo();
+    ASSERT_NE(d, nullptr);
+    const QStringList prima = Allegati();
+    Esegui801(d, cartella);
+    EXPECT_EQ(script.Texts(), QStringList{QStringLiteral("Il nuovo percorso dell'immagine dell'articolo A07 supera i 255 "
+                                                         "caratteri ammessi: indicare una cartella più corta.")});
+    EXPECT_FALSE(Fqarn0801d.isNull()) << "stays open";
+    EXPECT_EQ(Allegati(), prima) << "no article changed";
+
+    // without the article that does not fit, the rest moves, the longest path whole
+    Esegui(QStringLiteral("UPDATE Articoli SET Allegati = NULL WHERE IdProdotto = 'A07'"));
+    script.ClearMessages();
+    Esegui801(d, cartella);
+    EXPECT_TRUE(script.Messages().isEmpty()) << script.LastText().toStdString();
+    const QString atteso = cartella + QLatin1Char('\\') + nome;
+    ASSERT_EQ(atteso.size(), 255);
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT Allegati FROM Articoli WHERE IdProdotto = 'A06'")), QStringList{atteso});
+}
+
 TEST_F(PathImmagini, NoArticleWithAPictureChangesNothing)
 {
     Esegui(QStringLiteral("UPDATE Articoli SET Allegati = NULL"));
