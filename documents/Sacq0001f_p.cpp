@@ -236,6 +236,7 @@ void TFSAcq0001f_p::KPageControlChange(QObject *sender)
     if (pagina == tsLUMO_CauzDoc) {
         Castelletto->UT_LMQ_StatoCauzDoc = true;
         costruisci();
+        SetActiveControl(FindControl<QWidget>(QStringLiteral("edUT_IdImballo")));
     } else if (pagina == tsTesta) {
         Castelletto->UT_LMQ_StatoCauzDoc = false;
     } else if (pagina == tsPagina5 && (!Castelletto->UT_LMQ_StatoCauzDoc || Castelletto->CopiaVuota()) &&

@@ -35,6 +35,7 @@ TFSOfc0001f_p::TFSOfc0001f_p(QWidget *owner) : TFSOfc0001f(owner), RigheDoc(Memb
     ui.setupUi(&contenitore);
     cbUT_UT_LMQ_FlTipoPrz = ui.cbUT_UT_LMQ_FlTipoPrz;
     LumoOrdini::AggiungiAlPannello(PanelR, ui.pRigoModulo);
+    LumoOrdini::EtichettaMisure(this, false);
 }
 
 bool TFSOfc0001f_p::InitForm(qint64 chiave)

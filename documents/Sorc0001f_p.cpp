@@ -63,6 +63,16 @@ void LumoOrdini::AggiungiAlPannello(QWidget *panelR, QWidget *aggiunta)
         panelR->layout()->addWidget(aggiunta);
 }
 
+void LumoOrdini::EtichettaMisure(TForm *finestra, bool evidenziata)
+{
+    QLabel *etichetta = finestra->FindControl<QLabel>(QStringLiteral("lbLunghezza"));
+    if (!etichetta)
+        return;
+    etichetta->setText(QStringLiteral("misure"));
+    if (evidenziata)
+        etichetta->setStyleSheet(QStringLiteral("color: blue; font-weight: bold;"));
+}
+
 void LumoOrdini::PannelloRighe(TForm *finestra, TLumoRigheDoc &righe)
 {
     righe.TrovaControlli(finestra);
@@ -97,6 +107,7 @@ TFSOrc0001f_p::TFSOrc0001f_p(QWidget *owner) : TFSOrc0001f(owner), RigheDoc(Memb
     ui.setupUi(&contenitore);
     cbUT_UT_LMQ_FlTipoPrz = ui.cbUT_UT_LMQ_FlTipoPrz;
     LumoOrdini::AggiungiAlPannello(PanelR, ui.pRigoModulo);
+    LumoOrdini::EtichettaMisure(this, true);
 }
 
 bool TFSOrc0001f_p::InitForm(int tipo, qint64 chiave, int opzioni)

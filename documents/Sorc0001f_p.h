@@ -18,6 +18,9 @@ void CampiTesta(TDataSet *testa);
 void ListinoCauzioni(TDataSet *testa);
 // The layout's row additions at the foot of the host's row panel.
 void AggiungiAlPannello(QWidget *panelR, QWidget *aggiunta);
+// The host's row measure label as the window's layout has it: "misure", blue and bold when
+// evidenziata (before the creation captions it for the package count).
+void EtichettaMisure(TForm *finestra, bool evidenziata);
 // The row panel: units per package shown, package count captioned, the quantity read-only.
 void PannelloRighe(TForm *finestra, TLumoRigheDoc &righe);
 } // namespace LumoOrdini

@@ -6,6 +6,7 @@
 #include "documents/Sacq0001f_p.h"
 #include "host/ui/DBGrid.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QPixmap>
 
@@ -260,5 +261,21 @@ TEST_F(BolleFornitori, DeletedSummaryRowHiddenWhileEditing)
     EXPECT_EQ(c->RecordCount(), 1);
     EXPECT_EQ(f->gLUMO_CauzDoc->model()->rowCount(), 1);
     EXPECT_FALSE(c->Locate(QStringLiteral("IdImballo"), QStringLiteral("BOT")));
+    ChiudiBolla(f);
+}
+
+TEST_F(BolleFornitori, EnteringTheDepositTabPutsTheCursorOnThePackagingCode)
+{
+    auto *f = NuovaBollaFornitore();
+    ASSERT_TRUE(f);
+    f->show();
+    RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("10"), 1);
+    QWidget *codice = f->FindControl<QWidget>(QStringLiteral("edUT_IdImballo"));
+    ASSERT_TRUE(codice);
+    EXPECT_NE(QApplication::focusWidget(), codice);
+    f->KPageControl->setCurrentWidget(f->tsLUMO_CauzDoc);
+    kv8test::ProcessEvents();
+    EXPECT_EQ(QApplication::focusWidget(), codice);
+    EXPECT_EQ(f->TTLUMO_CauzDoc->RecordCount(), 2) << "the summary built first";
     ChiudiBolla(f);
 }

@@ -178,3 +178,27 @@ TEST_F(OrdiniOfferteModulo, OrderRowLitresFollowTheQuantityInEveryState)
         << "nothing writes the order head's litres";
     ChiudiFinestra(f);
 }
+
+TEST_F(OrdiniOfferteModulo, TheHostsRowMeasureLabelCarriesTheMeasureCaptionAlone)
+{
+    struct Caso {
+        const char *codice;
+        bool evidenziata;
+    };
+    for (const Caso &c : {Caso{"SORC0001F", true}, Caso{"SOFC0001F", false}}) {
+        SCOPED_TRACE(c.codice);
+        auto *f = Apri<TFDocumento>(QLatin1String(c.codice));
+        ASSERT_TRUE(f) << script.Texts().join(QLatin1Char('|')).toStdString();
+        QLabel *misura = f->FindControl<QLabel>(QStringLiteral("lbLunghezza"));
+        ASSERT_TRUE(misura);
+        EXPECT_EQ(misura->text(), QStringLiteral("Nr.Confez.")) << "captioned for the package count when created";
+        const QString stile = misura->styleSheet();
+        EXPECT_EQ(stile.contains(QLatin1String("color: blue")) && stile.contains(QLatin1String("font-weight: bold")),
+                  c.evidenziata);
+        // no label of the module's own beside the price-type combo
+        EXPECT_FALSE(f->FindControl<QLabel>(QStringLiteral("lblLunghezza")));
+        for (const QLabel *l : f->findChildren<QLabel *>())
+            EXPECT_NE(l->text(), QStringLiteral("misure")) << l->objectName().toStdString();
+        ChiudiFinestra(f);
+    }
+}
