@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <utility>
 
 using namespace kv8test;
 
@@ -639,6 +640,33 @@ TEST_F(Raggruppamenti, ADeletedGroupingTakesTheRowsAnotherUserAddedMeanwhile)
     EXPECT_EQ(Conta(QStringLiteral("LUMO_RaggMagT"), QStringLiteral("IdRaggMag = 1")), 0);
     EXPECT_TRUE(Magazzini(1).isEmpty()) << "no row left without its grouping";
     EXPECT_EQ(Magazzini(2), QStringList{"4"});
+}
+
+TEST_F(Raggruppamenti, TheSaveHoldsItsGroupingUntilTheCommit)
+{
+    if (!company.Db().IsPostgres())
+        GTEST_SKIP() << "on SQLite the save's transaction holds the write lock: no other user writes meanwhile";
+    std::unique_ptr<TXDatabase> altro = company.Db().Connect();
+    TFqarn0009f *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    Vai(f, 1);
+    Premi(f, nbEdit);
+    Togli(f, 2);
+    // paused at its first row: another user can neither take the grouping nor delete it
+    bool provato = false;
+    f->TRSDettaglio->BeforeDelete = [&](TDataSet *) {
+        if (std::exchange(provato, true))
+            return;
+        EXPECT_ANY_THROW(altro->ExecSQL(
+            QStringLiteral("SELECT IdRaggMag FROM LUMO_RaggMagT WHERE IdRaggMag = 1 FOR UPDATE NOWAIT")));
+    };
+    Salva(f);
+    ASSERT_TRUE(provato);
+    EXPECT_EQ(f->tMain->State(), dsBrowse) << script.LastText().toStdString();
+    EXPECT_EQ(Magazzini(1), (QStringList{"1", "3"}));
+    // after the commit the grouping is free again
+    EXPECT_NO_THROW(altro->ExecSQL(
+        QStringLiteral("SELECT IdRaggMag FROM LUMO_RaggMagT WHERE IdRaggMag = 1 FOR UPDATE NOWAIT")));
 }
 
 TEST_F(Raggruppamenti, AGroupingAnotherUserDeletedIsNeitherModifiedNorDeleted)
