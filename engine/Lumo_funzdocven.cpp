@@ -8,6 +8,7 @@
 #include "host/business/Dmibase.h"
 #include "host/business/Funzionibase.h"
 #include "host/core/Applvar.h"
+#include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
 #include "host/core/KFormati.h"
 #include "host/data/DatasetFunctions.h"
@@ -663,6 +664,51 @@ void ImpostaCampo(TDataSet *d, const QString &campo, double valore)
     d->FieldByName(campo)->SetAsFloat(valore);
 }
 
+// The summary's dynamic property naming the pending returns its first build took in: the
+// document key, then the return keys.
+const char *const kReseCastelletto = "_UT_LMQ_ReseCastelletto";
+
+void RicordaRese(TDataSet *Cauz, qint64 chiave, const QList<qint64> &rese)
+{
+    QVariantList v{chiave};
+    for (qint64 k : rese)
+        v << k;
+    Cauz->setProperty(kReseCastelletto, v);
+}
+
+// The pending returns of the document key that the summary took in, none when it took in none
+// or was built for another document.
+QList<qint64> ReseRicordate(const TDataSet *Cauz, qint64 chiave)
+{
+    const QVariantList v = Cauz->property(kReseCastelletto).toList();
+    QList<qint64> rese;
+    if (v.isEmpty() || v.first().toLongLong() != chiave)
+        return rese;
+    for (qsizetype i = 1; i < v.size(); ++i)
+        rese << v.at(i).toLongLong();
+    return rese;
+}
+
+// The account's pending returns with a row of a packaging code in use, by key.
+QList<qint64> ReseSospese(const QString &contoTp, const QString &conto, int destinazione)
+{
+    TXQuery q;
+    q.SetDatabaseName(QStringLiteral("GlobalDatabase"));
+    q.SQL = QStringList{QStringLiteral("SELECT DISTINCT T.KMovResT FROM LUMO_MovResT T"),
+                        QStringLiteral("JOIN LUMO_MovResR R ON R.KMovResT = T.KMovResT"),
+                        QStringLiteral("JOIN Imballi I ON I.IdImballo = R.IdImballo AND I.FlUtilizzo = 0"),
+                        QStringLiteral("WHERE T.KDocT = 0 AND T.IdContoTp = :IdContoTp AND T.IdConto = :IdConto "
+                                       "AND T.IdDestinazione = :IdDestinazione"),
+                        QStringLiteral("ORDER BY T.KMovResT")};
+    q.ParamByName(QStringLiteral("IdContoTp"))->SetAsString(contoTp);
+    q.ParamByName(QStringLiteral("IdConto"))->SetAsString(conto);
+    q.ParamByName(QStringLiteral("IdDestinazione"))->SetAsInteger(destinazione);
+    q.Open();
+    QList<qint64> chiavi;
+    PerOgniRiga(&q, [&] { chiavi << q.FieldByName(QStringLiteral("KMovResT"))->AsInteger(); });
+    return chiavi;
+}
+
 // A new summary row of the packaging code, state 2, left in insert.
 void NuovaRigaCastelletto(TDataSet *Cauz, const DocumentoCauzioni &doc, qint64 chiave, const QString &imballo)
 {
@@ -721,14 +767,29 @@ bool CostruisciCastelletto(TDataSet *Testa, TDataSet *Righe, TDataSet *Cauz, con
     schede->Params(2)->SetAsInteger(destinazione);
     schede->Params(3)->SetAsInteger(0);
     schede->Open();
+    // a first build of a document that is not a return takes in the pending returns: those
+    // read now, the ones its save links
+    const bool primaCostruzione = Cauz->IsEmpty();
+    const QList<qint64> reseSospese =
+        primaCostruzione && !reso ? ReseSospese(contoTp, conto, destinazione) : QList<qint64>();
+    if (primaCostruzione)
+        RicordaRese(Cauz, chiave, reseSospese);
     TXQuery *rese = DMILUMO->qLUMO_CauzRese;
     rese->Close();
-    rese->ImpostaSQL(QStringLiteral("T.KDocT = 0 AND T.IdContoTp = :IdContoTp AND T.IdConto = :IdConto "
-                                    " AND T.IdDestinazione = :IdDestinazione "));
-    rese->ParamByName(QStringLiteral("IdContoTp"))->SetAsString(contoTp);
-    rese->ParamByName(QStringLiteral("IdConto"))->SetAsString(conto);
-    rese->ParamByName(QStringLiteral("IdDestinazione"))->SetAsInteger(destinazione);
-    rese->Open();
+    if (!reseSospese.isEmpty()) {
+        QStringList segnaposto;
+        for (qsizetype i = 0; i < reseSospese.size(); ++i)
+            segnaposto << QStringLiteral(":K%1").arg(i);
+        rese->ImpostaSQL(QStringLiteral("T.KDocT = 0 AND T.IdContoTp = :IdContoTp AND T.IdConto = :IdConto "
+                                        " AND T.IdDestinazione = :IdDestinazione AND T.KMovResT IN (%1) ")
+                             .arg(segnaposto.join(QStringLiteral(", "))));
+        rese->ParamByName(QStringLiteral("IdContoTp"))->SetAsString(contoTp);
+        rese->ParamByName(QStringLiteral("IdConto"))->SetAsString(conto);
+        rese->ParamByName(QStringLiteral("IdDestinazione"))->SetAsInteger(destinazione);
+        for (qsizetype i = 0; i < reseSospese.size(); ++i)
+            rese->ParamByName(QStringLiteral("K%1").arg(i))->SetAsInteger(reseSospese.at(i));
+        rese->Open();
+    }
 
     const QString qtaMossa = reso ? QStringLiteral("QtaRes") : QStringLiteral("QtaCar");
     if (!Cauz->IsEmpty()) {
@@ -767,16 +828,13 @@ bool CostruisciCastelletto(TDataSet *Testa, TDataSet *Righe, TDataSet *Cauz, con
                 if (eccedenze)
                     ImpostaCampo(Cauz, QStringLiteral("EsiAttEcc"), Valore(schede, QStringLiteral("EsiAttEcc")));
             }
-            if (!reso && rese->Locate(QStringLiteral("IdImballo"), imballo)) {
+            if (rese->Active() && rese->Locate(QStringLiteral("IdImballo"), imballo)) {
                 const double pendenti = Valore(rese, QStringLiteral("QtaRes"));
                 ImpostaCampo(Cauz, QStringLiteral("QtaRes"), pendenti);
                 ImpostaCampo(Cauz, QStringLiteral("QtaResPn"), pendenti);
                 Cauz->FieldByName(QStringLiteral("KMovResT"))->SetAsInteger(rese->FieldByName(QStringLiteral("KMovResT"))->AsInteger());
             }
-            const double pendenti = Valore(Cauz, QStringLiteral("QtaResPn"));
-            const double esistenza = Valore(Cauz, QStringLiteral("EsistenzaAtt"));
-            if (eccedenze && pendenti != 0 && esistenza <= pendenti)
-                ImpostaCampo(Cauz, QStringLiteral("EsiAttEcc"), Valore(Cauz, QStringLiteral("EsiAttEcc")) + (pendenti - esistenza));
+            // the pending returns beyond the stock are excess once, when the row is valued
             if (!listino.isEmpty())
                 ImpostaCampo(Cauz, QStringLiteral("Prezzo"), UT_LMQ_CAUZ_PrezzoCauzione(listino, divisa, imballo));
             Cauz->Post();
@@ -878,6 +936,9 @@ void UT_LMQ_CalcValCau(TDataSet *Cauz, int Decimali)
 
 void UT_LMQ_DVEN_CreaCasteCauz(TDataSet *Testa, TDataSet *Righe, TDataSet *, TDataSet *Cauz, const QString &SiglaDoc)
 {
+    // an empty summary has taken in no pending returns yet
+    if (Cauz->Active() && Cauz->IsEmpty())
+        Cauz->setProperty(kReseCastelletto, QVariant());
     Righe->Close();
     Righe->SetFilter(QStringLiteral("Stato < 3 "));
     Righe->SetFiltered(true);
@@ -980,13 +1041,14 @@ void MuoviSchede(const TestaCauzioni &t, const TDataSet *riga, double segno)
                                     t.aggCau, t.aggCauF, t.aggCauB, 0, 0, 0);
 }
 
-void Esegui(TXQuery *q, const QString &sql, const QVariantList &valori)
+// Answers the rows the statement changed.
+int Esegui(TXQuery *q, const QString &sql, const QVariantList &valori)
 {
     q->Close();
     q->SQL = QStringList{sql};
     for (int i = 0; i < valori.size(); ++i)
         q->Params(i)->SetValue(valori.at(i));
-    q->ExecSQL();
+    return q->ExecSQL();
 }
 
 // Deletes the document's journal movement, when it has one.
@@ -1142,14 +1204,27 @@ void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrat
         registrato = true;
     });
 
-    if (Modo == 0 && registrato) {
-        // the account's pending returns are taken into the new document
+    const QList<qint64> rese = ReseRicordate(Cauz, chiave);
+    if (Modo == 0 && registrato && !rese.isEmpty()) {
+        // the pending returns the summary counted go to the new document, each still pending
         const int destinazione = CauzioniPerDestinazione(attuale.contoTp, attuale.conto) != 0 ? attuale.destinazione : 0;
-        Esegui(appoggio,
-               QStringLiteral("UPDATE LUMO_MovResT SET KDocT = :KDocT , FlTipoDocColl = :Fl "
-                              " WHERE KDocT = 0 AND IdContoTp = :IdContoTp AND IdConto = :IdConto "
-                              " AND IdDestinazione = :IdDestinazione "),
-               {chiave, doc.collegamento, attuale.contoTp, attuale.conto, destinazione});
+        QStringList segnaposto;
+        QVariantList valori{chiave, doc.collegamento, attuale.contoTp, attuale.conto, destinazione};
+        for (qint64 k : rese) {
+            segnaposto << QStringLiteral(":K%1").arg(valori.size());
+            valori << k;
+        }
+        const int collegate =
+            Esegui(appoggio,
+                   QStringLiteral("UPDATE LUMO_MovResT SET KDocT = :KDocT , FlTipoDocColl = :Fl "
+                                  " WHERE KDocT = 0 AND IdContoTp = :IdContoTp AND IdConto = :IdConto "
+                                  " AND IdDestinazione = :IdDestinazione AND KMovResT IN (%1) ")
+                       .arg(segnaposto.join(QStringLiteral(", "))),
+                   valori);
+        if (collegate != rese.size())
+            throw Exception(QStringLiteral("I resi in sospeso contati nel castelletto cauzioni non sono più in attesa "
+                                           "(collegati ad un altro documento o di un altro cliente): abbandonare le "
+                                           "modifiche e reinserire il documento"));
     }
 
     if (Modo == 1 && (attuale.aggMovC == 1 || registrata.aggMovC == 1))

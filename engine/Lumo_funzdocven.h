@@ -88,7 +88,8 @@ bool UT_LMQ_DVEN_EvadiPrenotazioni(TDataSet *Testa, TDataSet *Righe, TDataSet *T
 // Builds the document's summary in the local copy Cauz from the visible rows of Righe
 // (reopened on "Stato < 3 "): with deposits on, the causal's deposits on (_UT_LMQ_FlCauzioni)
 // and an account keeping deposits. A first build makes one row per packaging code in use with
-// the account's balances and pending returns; a rebuild (asked first on a return document)
+// the account's balances and, unless the document is a return, its pending returns (which the
+// summary remembers for the registration); a rebuild (asked first on a return document)
 // recounts the loaded quantity, or the returned one on a return document. Rows with a
 // quantity take the list price (the row's own price when the list has none) and are valued.
 // Ends on the summary's first row with the rows closed and unfiltered; the stops before the
@@ -104,7 +105,8 @@ void UT_LMQ_CalcValCau(TDataSet *Cauz, int Decimali);
 
 // Replays the local summary onto the stored table (Archivio, through which rows are found by
 // KMovimento) and the account's deposit cards, inside the caller's transaction. Modo 0 new
-// document (pending returns of the account are taken in), 1 modified, 2 deleted (the stored
+// document (the pending returns its summary's first build counted are linked to it; an error
+// when one of them is no longer pending), 1 modified, 2 deleted (the stored
 // rows read by Registrate, whose parameter is set to the key, go off the cards and the returns
 // become pending again). A stored row goes off the cards with the head as stored. With the
 // causal's UT_LMQ_FlAggMovC 1 the document's journal movement is written again; a deleted

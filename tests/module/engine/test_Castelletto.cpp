@@ -4,6 +4,7 @@
 #include "CauzioniDocTest.h"
 
 #include "host/core/Errors.h"
+#include "host/db/TXTransaction.h"
 
 namespace {
 
@@ -262,4 +263,47 @@ TEST_F(ValoreCastelletto, NegativeAndPlainQuantities)
     EXPECT_DOUBLE_EQ(F("ValoreRes"), 2.66);
     EXPECT_EQ(F("QtaCarEcc"), 9); // left as they were
     EXPECT_EQ(F("QtaResEcc"), 9);
+}
+
+TEST_F(Castelletto, PendingReturnsBeyondTheStockAreExcessOnceAsIfTyped)
+{
+    UT_LMQ_Parametri.FlGestEcc = 1;
+    SchedaIniziale("CL", "C1", 0, "C01", 2, 0, 3, 0);
+    // the return typed in the summary by the user
+    Documento("C1", "V");
+    RigaImballi(1, "A", "C01", 10, "", 0);
+    Crea();
+    ASSERT_TRUE(cauz->Locate(QStringLiteral("IdImballo"), QStringLiteral("C01")));
+    cauz->Edit();
+    cauz->FieldByName(QStringLiteral("QtaRes"))->SetAsFloat(5);
+    UT_LMQ_CalcValCau(cauz.get(), 2);
+    cauz->Post();
+    const QStringList colonne{"EsiAttEcc", "QtaResEcc", "QtaCarEcc", "ValoreCar", "ValoreRes"};
+    QList<double> digitato;
+    for (const QString &c : colonne)
+        digitato << DiCauz("C01", qPrintable(c));
+    EXPECT_EQ(digitato, (QList<double>{0, 3, 3, 10.5, 3}));
+
+    // the same return pending in the returns journal
+    Reso(1, "C1", 0, "C01", 5);
+    Documento("C1", "V");
+    RigaImballi(1, "A", "C01", 10, "", 0);
+    Crea();
+    EXPECT_EQ(DiCauz("C01", "QtaResPn"), 5);
+    QList<double> pendente;
+    for (const QString &c : colonne)
+        pendente << DiCauz("C01", qPrintable(c));
+    EXPECT_EQ(pendente, digitato);
+
+    // registered: the card keeps no negative excess
+    TXTransaction tr(*db);
+    Registra(0);
+    testa->Post();
+    tr.Commit();
+    for (int tipoScheda : {0, 1}) {
+        const QVariantMap s = Scheda("CL", "C1", 0, tipoScheda, "C01");
+        EXPECT_EQ(V(s, "QtaResEcc"), 3);
+        EXPECT_EQ(V(s, "QtaCarEcc"), 3);
+        EXPECT_EQ(V(s, "EsiAttEcc"), 0);
+    }
 }

@@ -4,6 +4,7 @@
 #include "CauzioniDocTest.h"
 
 #include "host/db/TXTransaction.h"
+#include "host/ui/Kmessages.h"
 
 #include <map>
 
@@ -357,4 +358,67 @@ TEST_F(RegCastelletto, TwoUsersSavingDocumentsOfOneAccountLoseNoUpdate)
     }
     EXPECT_EQ(Card("C1", 0, 1, "C01", "ProgQtaCar"), caricato);
     EXPECT_EQ(Conta("SELECT SUM(QtaCar) FROM LUMO_CauzDocBoll"), caricato);
+}
+
+TEST_F(RegCastelletto, OnlyThePendingReturnsTheSummaryCountedAreLinked)
+{
+    Reso(1, "C1", 0, "C01", 4);
+    // a return document leaves the pending crates out, and pending
+    Documento("C1", "R");
+    RigaImballi(1, "A", "C01", 5, "", 0);
+    Salva(0);
+    const qint64 reso = Chiave();
+    EXPECT_DOUBLE_EQ(db->ScalarValue(QStringLiteral("SELECT QtaRes FROM LUMO_CauzDocBoll WHERE KBolleCliT = ? AND "
+                                                    "IdImballo = 'C01'"),
+                                     {reso})
+                         .toDouble(),
+                     5);
+    EXPECT_EQ(Conta("SELECT KDocT FROM LUMO_MovResT WHERE KMovResT = 1"), 0) << "not counted, not linked";
+    EXPECT_EQ(Card("C1", 0, 0, "C01", "ProgQtaRes"), 5);
+
+    // the next document counts them; a return typed after its first build waits for another
+    Documento("C1", "V");
+    RigaImballi(1, "A", "C01", 2, "", 0);
+    Crea();
+    EXPECT_EQ(DiCauz("C01", "QtaResPn"), 4);
+    Reso(2, "C1", 0, "C01", 6);
+    Salva(0);
+    EXPECT_EQ(Conta("SELECT KDocT FROM LUMO_MovResT WHERE KMovResT = 1"), Chiave());
+    EXPECT_EQ(Conta("SELECT KDocT FROM LUMO_MovResT WHERE KMovResT = 2"), 0);
+    EXPECT_EQ(Card("C1", 0, 0, "C01", "ProgQtaRes"), 9) << "5 + the 4 counted";
+
+    // the one after takes the 6 left
+    Documento("C1", "V");
+    Testa({{"Numero", 2}});
+    RigaImballi(1, "A", "C01", 1, "", 0);
+    Salva(0);
+    EXPECT_EQ(Conta("SELECT KDocT FROM LUMO_MovResT WHERE KMovResT = 2"), Chiave());
+    EXPECT_EQ(Card("C1", 0, 1, "C01", "ProgQtaRes"), 15);
+    EXPECT_EQ(Conta("SELECT SUM(QtaRes) FROM LUMO_CauzDocBoll"), 15);
+}
+
+TEST_F(RegCastelletto, APendingReturnTakenByAnotherDocumentMeanwhileFailsTheSave)
+{
+    Reso(1, "C1", 0, "C01", 4);
+    Documento("C1", "V");
+    RigaImballi(1, "A", "C01", 2, "", 0);
+    Crea();
+    EXPECT_EQ(DiCauz("C01", "QtaResPn"), 4);
+    // another user's document takes the return first
+    db->ExecSQL(QStringLiteral("UPDATE LUMO_MovResT SET KDocT = 999, FlTipoDocColl = 1 WHERE KMovResT = 1"));
+    QString errore;
+    try {
+        TXTransaction tr(*db);
+        Registra(0);
+        testa->Post();
+        tr.Commit();
+    } catch (const std::exception &e) {
+        errore = Kmessages::ExceptionText(e);
+    }
+    EXPECT_TRUE(errore.startsWith(QStringLiteral("I resi in sospeso contati nel castelletto cauzioni non sono più in "
+                                                 "attesa")))
+        << errore.toStdString();
+    EXPECT_EQ(Conta("SELECT COUNT(*) FROM LUMO_CauzDocBoll"), 0);
+    EXPECT_EQ(Card("C1", 0, 0, "C01", "ProgQtaRes"), 0) << "counted once, by the other document";
+    EXPECT_EQ(Conta("SELECT KDocT FROM LUMO_MovResT WHERE KMovResT = 1"), 999);
 }
