@@ -178,12 +178,13 @@ bool TFCauzFatturazione::RegistraTestaCauzioni()
 }
 
 void TFCauzFatturazione::RegistraRigaCauzioni(const QString &imballo, double qtaRes, double prezzo, double valoreRes,
-                                              double qtaResScheda, double qtaCarEccScheda)
+                                              double qtaCarEcc)
 {
     tMovR->Insert();
     tMovR->FieldByName(QStringLiteral("KContaT"))->SetAsLargeInt(tMovT->FieldByName(QStringLiteral("KContaT"))->AsLargeInt());
     tMovR->FieldByName(QStringLiteral("IdImballo"))->SetAsString(imballo);
     tMovR->FieldByName(QStringLiteral("QtaRes"))->SetAsFloat(qtaRes);
+    tMovR->FieldByName(QStringLiteral("QtaCarEcc"))->SetAsFloat(qtaCarEcc);
     tMovR->FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(prezzo);
     tMovR->FieldByName(QStringLiteral("ValoreRes"))->SetAsFloat(valoreRes);
     tMovR->Post();
@@ -203,6 +204,7 @@ void TFCauzFatturazione::RegistraRigaCauzioni(const QString &imballo, double qta
     tCauzDoc->FieldByName(QStringLiteral("FlTipoDocColl"))->SetAsInteger(2);
     tCauzDoc->FieldByName(QStringLiteral("IdImballo"))->SetAsString(imballo);
     tCauzDoc->FieldByName(QStringLiteral("QtaRes"))->SetAsFloat(qtaRes);
+    tCauzDoc->FieldByName(QStringLiteral("QtaCarEcc"))->SetAsFloat(qtaCarEcc);
     tCauzDoc->FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(prezzo);
     tCauzDoc->FieldByName(QStringLiteral("ValoreRes"))->SetAsFloat(valoreRes);
     int colonna = 0;
@@ -213,7 +215,7 @@ void TFCauzFatturazione::RegistraRigaCauzioni(const QString &imballo, double qta
     UT_LMQ_CAUZ_AggiornaProgressivi(tTeste->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime(), tipo, conto,
                                     tTeste->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger(),
                                     tTeste->FieldByName(QStringLiteral("IdDivisa"))->AsString(),
-                                    tTeste->FieldByName(QStringLiteral("Cambio"))->AsFloat(), imballo, 0, qtaResScheda,
-                                    qtaCarEccScheda, 0, prezzo, Causale.FlAggCau, Causale.FlAggCauF, Causale.FlAggCauB, 0,
+                                    tTeste->FieldByName(QStringLiteral("Cambio"))->AsFloat(), imballo, 0, qtaRes,
+                                    qtaCarEcc, 0, prezzo, Causale.FlAggCau, Causale.FlAggCauF, Causale.FlAggCauB, 0,
                                     0, 0);
 }

@@ -48,9 +48,9 @@ protected:
     // causal does not generate deposit movements.
     bool RegistraTestaCauzioni();
     // A movement row, its summary (with the destination-0 card before the booking) and the card
-    // update: the card receives qtaResScheda returned and qtaCarEccScheda excess loaded.
-    void RegistraRigaCauzioni(const QString &imballo, double qtaRes, double prezzo, double valoreRes,
-                              double qtaResScheda, double qtaCarEccScheda);
+    // update, each with qtaRes returned (excess included) and qtaCarEcc excess loaded; the row
+    // and the summary keep the value refunded.
+    void RegistraRigaCauzioni(const QString &imballo, double qtaRes, double prezzo, double valoreRes, double qtaCarEcc);
 
     QDateTime DataDocumento() const;
     QString Parametro(const char *campo) const;

@@ -275,5 +275,5 @@ void TFqarn0154d::RegistraCauzioni(int Modo)
     const double quantita = tRighe->FieldByName(QStringLiteral("Quantita"))->AsFloat();
     RegistraRigaCauzioni(Testo(tRighe, "UT_LMQ_IdImballo1"), quantita,
                          tRighe->FieldByName(QStringLiteral("Prezzo"))->AsFloat(),
-                         tRighe->FieldByName(QStringLiteral("ImportoNetto"))->AsFloat(), quantita, 0);
+                         tRighe->FieldByName(QStringLiteral("ImportoNetto"))->AsFloat(), 0);
 }

@@ -377,8 +377,9 @@ void TFqarn0155d::RegistraCauzioni()
     qAggCau->ParamByName(QStringLiteral("IdCli"))->SetAsString(Testo(tTeste, "IdCliente"));
     qAggCau->Open();
     for (; !qAggCau->Eof(); qAggCau->Next()) {
+        // the card closes the refund and the excess stock together, the refund alone has a value
         const double eccedenza = Numero(qAggCau, "QtaEsiEcc");
-        RegistraRigaCauzioni(Testo(qAggCau, "IDIMBALLO"), Numero(qAggCau, "QTARES"), Numero(qAggCau, "PREZZO"),
-                             Numero(qAggCau, "VALORERES"), Numero(qAggCau, "QTARES") + eccedenza, eccedenza);
+        RegistraRigaCauzioni(Testo(qAggCau, "IDIMBALLO"), Numero(qAggCau, "QTARES") + eccedenza,
+                             Numero(qAggCau, "PREZZO"), Numero(qAggCau, "VALORERES"), eccedenza);
     }
 }

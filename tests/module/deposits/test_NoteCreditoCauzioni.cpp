@@ -4,6 +4,9 @@
 #include "tests/module/deposits/FatturazioneFixture.h"
 
 #include "deposits/Qarn0155d.h"
+#include "engine/Lumo_funzdocven.h"
+#include "host/business/Dmibase.h"
+#include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
 #include "host/ui/DBNavigator.h"
 
@@ -144,12 +147,70 @@ TEST_F(NoteCreditoCauzioni, ExcessStockIsLeftOutOfTheRefundAndTakenUpByTheCard)
     EXPECT_EQ(Proposta(d), QStringList{"C001:FUS:6:1,5:9:4"});
     Genera(d);
     EXPECT_EQ(Colonna(QStringLiteral("SELECT SpeseImballo FROM FattureCliTeste")), QStringList{"9"});
-    EXPECT_EQ(Colonna(QStringLiteral("SELECT QtaRes, ValoreRes FROM LUMO_MovCauR")), QStringList{"6:9"});
+    // row and summary keep what the card got: 10 returned, 4 of them the excess taken up; the
+    // value is the refund's
+    EXPECT_EQ(Colonna(QStringLiteral("SELECT QtaRes, QtaCarEcc, QtaResEcc, ValoreRes FROM LUMO_MovCauR")),
+              QStringList{"10:4:0:9"});
+    EXPECT_EQ(Colonna(QStringLiteral("SELECT IdImballo, QtaCar, QtaRes, QtaCarEcc, ValoreRes FROM LUMO_CauzDocFatt")),
+              QStringList{"FUS:0:10:4:9"});
     // the card closes the whole invoiced balance and takes up the excess
     EXPECT_EQ(Saldo("C001", 1, "FUS"), 0.0);
     EXPECT_EQ(Depositi::Scheda(QStringLiteral("CL"), QStringLiteral("C001"), 0, 1, QStringLiteral("FUS"),
                                QStringLiteral("QtaCarEcc")),
               4.0);
+}
+
+TEST_F(NoteCreditoCauzioni, UnderExcessManagementTheRebuildGivesTheCardsWhatTheNoteGaveThem)
+{
+    Esegui(QStringLiteral("DELETE FROM LUMO_ProgCauz"));
+    Esegui(QStringLiteral("UPDATE LUMO_Parametri SET FlGestEcc = 1"));
+    // 10 FUS invoiced, then 4 returned beyond the stock of a destination
+    Esegui(QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, IdContoTp, IdConto, "
+                          "IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB) VALUES (900, ?, 0, 0, 'CL', "
+                          "'C001', 0, 'EUR', 1, 1, 1, 0)"),
+           {QDateTime(QDate(2024, 1, 10), QTime(0, 0))});
+    Esegui(QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, "
+                          "ValoreRes, QtaCarEcc, QtaResEcc) VALUES (900, 900, 'FUS', 10, 0, 1.5, 15, 0, 0, 0), "
+                          "(901, 900, 'FUS', 0, 4, 1.5, 0, 0, 0, 4)"));
+    Ricalcola();
+    auto *d = Apri0155({QStringLiteral("C001")});
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(Proposta(d), QStringList{"C001:FUS:2:1,5:3:4"});
+    Genera(d);
+    // row and summary keep what the cards got: the balance of 6 returned, the excess of 4 taken
+    // up; the value is the refund's
+    EXPECT_EQ(Colonna(QStringLiteral("SELECT R.QtaRes, R.QtaCarEcc, R.QtaResEcc, R.ValoreRes FROM LUMO_MovCauR R JOIN "
+                                     "LUMO_MovCauT T ON T.KContaT = R.KContaT WHERE T.KDocT <> 0")),
+              QStringList{"6:4:0:3"});
+    EXPECT_EQ(Colonna(QStringLiteral("SELECT IdImballo, QtaCar, QtaRes, QtaCarEcc, ValoreRes FROM LUMO_CauzDocFatt")),
+              QStringList{"FUS:0:6:4:3"});
+    const QString schede = QStringLiteral("SELECT IdDestinazione, FlTipoScheda, ProgQtaCar, ProgQtaRes, ProgValCar, "
+                                          "ProgValRes, ProgQtaCarF, ProgQtaResF, ProgValCarF, ProgValResF, QtaCarEcc, "
+                                          "QtaResEcc, EsiAttEcc FROM LUMO_ProgCauz ORDER BY IdDestinazione, FlTipoScheda");
+    const QStringList dopoNota = Colonna(schede);
+    EXPECT_EQ(Saldo("C001", 1, "FUS"), 0.0);
+    Ricalcola();
+    EXPECT_EQ(Colonna(schede), dopoNota);
+    EXPECT_EQ(Saldo("C001", 1, "FUS"), 0.0) << "nothing left for a later billing run";
+
+    // the note's printed summary: the quantity as stored, the refund's value
+    Esegui(QStringLiteral("UPDATE CausaliFattCli SET UT_LMQ_FlStaCau = 2, UT_LMQ_FlTpStaCau = 2 WHERE IdCausale = 'NCC'"));
+    TXlkTable *causali = TDMIBase::Crea()->lkCausFattCli;
+    causali->Close();
+    causali->Open();
+    TXQuery stampa;
+    stampa.SQL = QStringList{QStringLiteral("SELECT * FROM FattureCliTeste")};
+    for (const char *campo : {"UT_LMQ_FlStaCau", "UT_LMQ_FlTpStaCau"})
+        stampa.AddLookupField(QLatin1Char('_') + QLatin1String(campo), ftSmallint, 0, causali, QStringLiteral("IdCausale"),
+                              QStringLiteral("IdCausale"), QLatin1String(campo));
+    UT_LMQ_DVEN_CampiCastelletto(&stampa);
+    stampa.OnCalcFields = [](TDataSet *t) { UT_LMQ_DVEN_StampaCastelletto(t, 2); };
+    stampa.Open();
+    EXPECT_EQ(stampa.FieldByName(QStringLiteral("_UT_IdCauz01"))->AsString(), QStringLiteral("FUS"));
+    EXPECT_EQ(stampa.FieldByName(QStringLiteral("_UT_QtaRes01"))->AsFloat(), 6);
+    EXPECT_EQ(stampa.FieldByName(QStringLiteral("_UT_QtaCarEcc01"))->AsFloat(), 4);
+    EXPECT_EQ(stampa.FieldByName(QStringLiteral("_UT_ValCon01"))->AsFloat(), -3);
+    EXPECT_EQ(stampa.FieldByName(QStringLiteral("_UT_TotValRes"))->AsFloat(), 3);
 }
 
 TEST_F(NoteCreditoCauzioni, WithoutExcessManagementTheWholeBalanceIsRefunded)
