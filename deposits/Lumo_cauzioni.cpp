@@ -5,6 +5,7 @@
 #include "host/core/Errors.h"
 #include "host/data/TDataSet.h"
 #include "host/data/TXQuery.h"
+#include "host/db/TXDatabase.h"
 
 #include <memory>
 
@@ -102,4 +103,15 @@ void CAUZ_ControllaDestinazione(const QString &IdContoTp, const QString &IdConto
         && !TDMIBase::Posiziona(DMIBase->lkDestinazioni, QStringLiteral("IdContoTp;IdConto;IdDestinazione"),
                                 {IdContoTp, IdConto, IdDestinazione}))
         throw Exception(QStringLiteral("Codice Destinatario non valido"));
+}
+
+QString CAUZ_FiltroConti(const QString &IdContoTp, const QString &Tabella)
+{
+    return Tabella + QStringLiteral(".IdContoTp = ") + XWideQuotedStr(IdContoTp);
+}
+
+QString CAUZ_FiltroDestinazioni(const QString &IdContoTp, const QString &IdConto)
+{
+    return QStringLiteral("Destinazioni.IdContoTp = ") + XWideQuotedStr(IdContoTp)
+           + QStringLiteral(" AND Destinazioni.IdConto = ") + XWideQuotedStr(IdConto);
 }

@@ -62,3 +62,8 @@ bool CAUZ_LeggiMovimento(qint64 KContaT, TLumoMovimentoCauzioni &Movimento);
 void CAUZ_ControllaConto(const QString &IdContoTp, const QString &IdConto);
 // Refuses a destination other than 0 that the account does not have.
 void CAUZ_ControllaDestinazione(const QString &IdContoTp, const QString &IdConto, int IdDestinazione);
+
+// The search conditions of an account field (the accounts of the type, on the chart of
+// accounts table or on the customers' one) and of a destination field (the account's own).
+QString CAUZ_FiltroConti(const QString &IdContoTp, const QString &Tabella = QStringLiteral("PianoConti"));
+QString CAUZ_FiltroDestinazioni(const QString &IdContoTp, const QString &IdConto);

@@ -2,6 +2,7 @@
 
 #include "ui_Qarn0204f.h"
 
+#include "deposits/Lumo_cauzioni.h"
 #include "deposits/Lumo_ricercamov.h"
 #include "deposits/Qarn0204d.h"
 #include "frame/Dmilumo.h"
@@ -16,6 +17,7 @@
 #include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
+#include "host/ui/DBControls.h"
 #include "host/ui/DBGrid.h"
 #include "host/ui/Kmessages.h"
 
@@ -89,6 +91,14 @@ TFqarn0204f::TFqarn0204f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("ValoreRes"), QStringLiteral("Valore Reso"), 100);
     ui->edValoreCar->SetReadOnly(true);
     ui->edValoreRes->SetReadOnly(true);
+    // the searches list the accounts of the head's type and the account's destinations
+    ui->edIdConto->OnFiltroRicerca = [this](TDBCodeEdit *, QString &filtro) {
+        filtro = CAUZ_FiltroConti(tMain->FieldByName(QStringLiteral("IdContoTp"))->AsString());
+    };
+    ui->edIdDestinazione->OnFiltroRicerca = [this](TDBCodeEdit *, QString &filtro) {
+        filtro = CAUZ_FiltroDestinazioni(tMain->FieldByName(QStringLiteral("IdContoTp"))->AsString(),
+                                         tMain->FieldByName(QStringLiteral("IdConto"))->AsString());
+    };
 }
 
 TFqarn0204f::~TFqarn0204f()

@@ -2,6 +2,7 @@
 
 #include "ui_Qarn0209f.h"
 
+#include "deposits/Lumo_cauzioni.h"
 #include "deposits/Lumo_ricercamov.h"
 #include "deposits/Qarn0209d.h"
 #include "frame/Dusaria.h"
@@ -10,6 +11,7 @@
 #include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
+#include "host/ui/DBControls.h"
 #include "host/ui/DBGrid.h"
 #include "host/ui/Kmessages.h"
 
@@ -50,6 +52,14 @@ TFqarn0209f::TFqarn0209f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("IdImballo"), QStringLiteral("Cod. Imballo"), 80);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("_DsImballo"), QStringLiteral("Descrizione"), 240);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("QtaRes"), QStringLiteral("Qtà Resa"), 100);
+    // the searches list the customers of the head's type and the customer's destinations
+    ui->edIdConto->OnFiltroRicerca = [this](TDBCodeEdit *, QString &filtro) {
+        filtro = CAUZ_FiltroConti(tMain->FieldByName(QStringLiteral("IdContoTp"))->AsString(), QStringLiteral("Clienti"));
+    };
+    ui->edIdDestinazione->OnFiltroRicerca = [this](TDBCodeEdit *, QString &filtro) {
+        filtro = CAUZ_FiltroDestinazioni(tMain->FieldByName(QStringLiteral("IdContoTp"))->AsString(),
+                                         tMain->FieldByName(QStringLiteral("IdConto"))->AsString());
+    };
 }
 
 TFqarn0209f::~TFqarn0209f()
@@ -135,6 +145,9 @@ void TFqarn0209f::TTDettaglioNewRecord(TDataSet *)
 
 void TFqarn0209f::TTDettaglioBeforePost(TDataSet *)
 {
+    if (!bDettaglio->InCopiaDati && TTDettaglio->FieldByName(QStringLiteral("IdImballo"))->AsString().isEmpty()
+        && TTDettaglio->FieldByName(QStringLiteral("QtaRes"))->AsFloat() != 0)
+        throw Exception(QStringLiteral("Codice Imballo/Cauzione non valido"));
     bDettaglio->PrimaDelPost();
 }
 

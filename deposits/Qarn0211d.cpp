@@ -98,16 +98,12 @@ TFqarn0211d::TFqarn0211d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn
                                        f->AsInteger());
         };
     };
-    auto filtroConto = [this](TDBCodeEdit *, QString &filtro) {
-        filtro = QStringLiteral("PianoConti.IdContoTp = ") + XWideQuotedStr(Tipo());
-    };
+    auto filtroConto = [this](TDBCodeEdit *, QString &filtro) { filtro = CAUZ_FiltroConti(Tipo()); };
     ui->edDa_IdConto->OnFiltroRicerca = filtroConto;
     ui->edA_IdConto->OnFiltroRicerca = filtroConto;
     auto filtroDestinazione = [this](const char *campoConto) {
         return [this, campoConto](TDBCodeEdit *, QString &filtro) {
-            filtro = QStringLiteral("Destinazioni.IdContoTp = ") + XWideQuotedStr(Tipo())
-                     + QStringLiteral(" AND Destinazioni.IdConto = ")
-                     + XWideQuotedStr(tPars->FieldByName(QLatin1String(campoConto))->AsString());
+            filtro = CAUZ_FiltroDestinazioni(Tipo(), tPars->FieldByName(QLatin1String(campoConto))->AsString());
         };
     };
     ui->edDa_IdDestinazione->OnFiltroRicerca = filtroDestinazione("Da_IdConto");
@@ -197,6 +193,16 @@ TFqarn0211d::Esito TFqarn0211d::Trasferisci()
         }
         if (carte.isEmpty())
             return Esito::Nulla;
+        // cards left at a destination of a customer who keeps no cards per destination any
+        // more: the card update books on destination 0 and would never empty them
+        if (daDestinazione != 0
+            && (tipo != QLatin1String("CL")
+                || !TDMIBase::Posiziona(DMIBase->lkClienti, QStringLiteral("IdContoTp;IdConto"), {tipo, daConto})
+                || DMIBase->lkClienti->FieldByName(QStringLiteral("UT_LMQ_FlCauDes"))->AsInteger() == 0))
+            throw Exception(QStringLiteral("Il conto non gestisce più le cauzioni per destinazione: eseguire il "
+                                           "Ricalcolo Progressivi Cauzioni, che riporta le schede della destinazione "
+                                           "%1 sulla destinazione 0, poi trasferire dalla destinazione 0.")
+                                .arg(daDestinazione));
         const QString divisa = carte.first().IdDivisa;
         for (const SchedaOrigine &c : std::as_const(carte))
             if (c.IdDivisa != divisa)

@@ -8,6 +8,8 @@
 #include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
 #include "host/report/ReportOutput.h"
+#include "host/ui/DBControls.h"
+#include "host/ui/SearchDialog.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -89,6 +91,25 @@ protected:
         script.Yes(Cancellazione);
         qobject_cast<TForm *>(b->parent())->Control<TDBNavigator>(QStringLiteral("navDettaglio"))->Button(nbDelete)->click();
         kv8test::ProcessEvents();
+    }
+
+    // The codes the search of a code field lists, the search cancelled.
+    QStringList Elencati(TForm *f, const QString &controllo)
+    {
+        auto *campo = f->Control<TDBCodeEdit>(controllo);
+        if (!campo) {
+            ADD_FAILURE() << controllo.toStdString();
+            return {};
+        }
+        QStringList codici;
+        script.OnDialog(QStringLiteral("TfdlgRicerca"), [&codici](TForm &d) {
+            auto &ricerca = static_cast<TfdlgRicerca &>(d);
+            for (ricerca.qRicerca->First(); !ricerca.qRicerca->Eof(); ricerca.qRicerca->Next())
+                codici << ricerca.qRicerca->Fields(0)->AsString();
+            return int(mrCancel);
+        });
+        campo->Ricerca();
+        return codici;
     }
 
     // Another user's connection to the company.

@@ -3,6 +3,7 @@
 // book now applied), the checks on accounts, destinations, currencies and packaging codes,
 // failures in the middle of a save and other users meanwhile.
 #include "tests/module/deposits/DepositiFixture.h"
+#include "tests/module/deposits/SchedeArrotondate.h"
 
 #include "deposits/Lumo_ricercamov.h"
 #include "deposits/Qarn0156d.h"
@@ -177,6 +178,12 @@ TEST_F(PrimaNotaCauzioni, AccountsDestinationsCurrenciesAndCodesAreChecked)
     rifiuto(QStringLiteral("edIdDestinazione"), QStringLiteral("9"), QStringLiteral("Codice Destinatario non valido"));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdDestinazione"), QStringLiteral("2")));
     EXPECT_EQ(f->tMain->FieldByName(QStringLiteral("_DsDestinazione"))->AsString(), QStringLiteral("Sede monti"));
+    // the searches: the accounts of the head's type, the account's destinations
+    EXPECT_EQ(Elencati(f, QStringLiteral("edIdConto")), (QStringList{"C001", "C002", "C003"}));
+    EXPECT_EQ(Elencati(f, QStringLiteral("edIdDestinazione")), (QStringList{"1", "2"}));
+    f->tMain->FieldByName(QStringLiteral("IdContoTp"))->SetAsString(QStringLiteral("FO"));
+    EXPECT_EQ(Elencati(f, QStringLiteral("edIdConto")), (QStringList{"F001", "F002"}));
+    f->tMain->FieldByName(QStringLiteral("IdContoTp"))->SetAsString(QStringLiteral("CL"));
     rifiuto(QStringLiteral("edIdListino"), QStringLiteral("ZZZ"), QStringLiteral("Codice listino non trovato"));
     rifiuto(QStringLiteral("edIdDivisa"), QStringLiteral("XXX"), QStringLiteral("Divisa non esistente"));
     EXPECT_EQ(f->tMain->FieldByName(QStringLiteral("IdDivisa"))->AsString(), QStringLiteral("EUR"));
@@ -416,31 +423,7 @@ TEST_F(PrimaNotaCauzioni, AfterAnyMixOfSavesAndDeletionsJob0LeavesEveryCardAsItW
 {
     TFqarn0204f *f = Finestra();
     ASSERT_NE(f, nullptr);
-    // the cards at the value decimals; a missing card equals an all-zero one
-    auto carte = [&] {
-        QStringList out;
-        QSqlQuery q = company.Database().OpenQuery(QStringLiteral(
-            "SELECT IdContoTp, IdConto, IdDestinazione, FlTipoScheda, IdImballo, ProgQtaCar, ProgQtaRes, ProgValCar, "
-            "ProgValRes, ProgQtaCarF, ProgQtaResF, ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, "
-            "ProgValResB, QtaCarEcc, QtaResEcc FROM LUMO_ProgCauz ORDER BY IdContoTp, IdConto, IdDestinazione, "
-            "FlTipoScheda, IdImballo"));
-        while (q.next()) {
-            QStringList r;
-            bool zero = true;
-            for (int i = 0; i < q.record().count(); ++i) {
-                if (i < 5) {
-                    r << q.value(i).toString();
-                    continue;
-                }
-                const double v = std::round(q.value(i).toDouble() * 100) / 100;
-                zero = zero && v == 0;
-                r << QString::number(v + 0.0, 'f', 2);
-            }
-            if (!zero)
-                out << r.join(QLatin1Char('/'));
-        }
-        return out;
-    };
+    auto carte = [&] { return SchedeArrotondate(company.Database()); };
     auto ricalcola = [&] {
         auto *d = Apri<TFqarn0156d>(QStringLiteral("QARN0156D"));
         ASSERT_NE(d, nullptr);

@@ -112,8 +112,23 @@ TEST_F(ResiSchede, TheReturnsChecksAndALinkedReturnThatCannotBeDeleted)
     rifiuto(QStringLiteral("edIdConto"), QStringLiteral("C003"), QStringLiteral("Cliente non abilitato alla gestione cauzioni"));
     rifiuto(QStringLiteral("edIdConto"), QStringLiteral("ZZ'9"), QStringLiteral("Codice Cliente non Valido"));
     rifiuto(QStringLiteral("edIdDestinazione"), QStringLiteral("2"), QStringLiteral("Codice Destinatario non valido"));
+    // the searches: the customers, the customer's own destinations
+    EXPECT_EQ(Elencati(f, QStringLiteral("edIdConto")), (QStringList{"C001", "C002", "C003"}));
+    EXPECT_EQ(Elencati(f, QStringLiteral("edIdDestinazione")), QStringList{"1"});
+    ASSERT_TRUE(Scrivi(f, QStringLiteral("edIdConto"), QStringLiteral("C002")));
+    EXPECT_EQ(Elencati(f, QStringLiteral("edIdDestinazione")), (QStringList{"1", "2"}));
     f->TTDettaglio->Append();
     EXPECT_THROW(f->TTDettaglio->FieldByName(QStringLiteral("IdImballo"))->SetAsString(QStringLiteral("XX")), Exception);
+    f->TTDettaglio->Cancel();
+    // a quantity needs its packaging code; an empty row is dropped
+    f->TTDettaglio->Append();
+    f->TTDettaglio->FieldByName(QStringLiteral("QtaRes"))->SetAsFloat(3);
+    try {
+        f->TTDettaglio->Post();
+        ADD_FAILURE() << "a quantity without packaging posted";
+    } catch (const std::exception &e) {
+        EXPECT_EQ(Kmessages::ExceptionText(e), QStringLiteral("Codice Imballo/Cauzione non valido"));
+    }
     f->TTDettaglio->Cancel();
     script.Yes(Abbandono);
     Premi(f, nbCancel);

@@ -1,5 +1,6 @@
 // The rebuild of the deposit cards from the manual movements and the document summaries.
 #include "tests/module/deposits/DepositiFixture.h"
+#include "tests/module/deposits/SchedeArrotondate.h"
 
 #include "deposits/Qarn0156d.h"
 #include "deposits/Qarn0211d.h"
@@ -288,29 +289,7 @@ TEST_F(RicalcoloCauzioni, AfterMovementsAndTransfersInAnyOrderJob0LeavesEveryCar
     Listino(QStringLiteral("L02"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 1.7}, {QStringLiteral("BOT"), 0.33}});
     const QList<QPair<QString, int>> conti{{QStringLiteral("C001"), 0}, {QStringLiteral("C002"), 1}, {QStringLiteral("C002"), 2}};
     const QStringList codici{QStringLiteral("CAS"), QStringLiteral("BOT"), QStringLiteral("FUS")};
-    auto arrotondate = [&] {
-        QStringList out;
-        QSqlQuery q = company.Database().OpenQuery(QStringLiteral(
-            "SELECT IdConto, IdDestinazione, FlTipoScheda, IdImballo, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, "
-            "ProgQtaCarF, ProgQtaResF, ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, "
-            "QtaCarEcc, QtaResEcc FROM LUMO_ProgCauz ORDER BY IdConto, IdDestinazione, FlTipoScheda, IdImballo"));
-        while (q.next()) {
-            QStringList r;
-            bool zero = true;
-            for (int i = 0; i < q.record().count(); ++i) {
-                if (i < 4) {
-                    r << q.value(i).toString();
-                    continue;
-                }
-                const double v = std::round(q.value(i).toDouble() * 100) / 100;
-                zero = zero && v == 0;
-                r << QString::number(v + 0.0, 'f', 2);
-            }
-            if (!zero) // a missing card equals an all-zero one
-                out << r.join(QLatin1Char('/'));
-        }
-        return out;
-    };
+    auto arrotondate = [&] { return SchedeArrotondate(company.Database()); };
     std::mt19937 caso(24);
     int trasferimenti = 0;
     for (int giro = 0; giro < 3; ++giro) {

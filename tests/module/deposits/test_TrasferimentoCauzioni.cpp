@@ -1,6 +1,7 @@
 // The deposit transfer between accounts: two journal movements and the cards of both sides.
 #include "tests/module/deposits/DepositiFixture.h"
 
+#include "deposits/Qarn0156d.h"
 #include "deposits/Qarn0211d.h"
 #include "host/data/TXMemTable.h"
 
@@ -285,4 +286,51 @@ TEST_F(TrasferimentoCauzioni, OfTwoTransfersOfOneSourceAtOnceTheSecondFailsAndLe
         EXPECT_EQ(S(QStringLiteral("C002"), tipo == 0 ? 1 : 0, tipo, QStringLiteral("CAS"), "ProgQtaCarF"), 1);
     }
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgCauz"), QStringLiteral("IdConto = 'C001'")), 0) << "nothing moved twice";
+}
+
+TEST_F(TrasferimentoCauzioni, CardsLeftAtADestinationNoLongerKeptSayWhatToDo)
+{
+    // C002 keeps cards per destination: 6 CAS at destination 1
+    Esegui(QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, IdContoTp, IdConto, "
+                          "IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB) VALUES (1, ?, 0, 0, 'CL', "
+                          "'C002', 1, 'EUR', 1, 1, 0, 0)"),
+           {QDateTime(QDate(2026, 3, 1), QTime(0, 0))});
+    Esegui(QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, "
+                          "ValoreRes, QtaCarEcc, QtaResEcc) VALUES (1, 1, 'CAS', 6, 0, 2, 12, 0, 0, 0)"));
+    auto ricalcola = [&] {
+        auto *r = Depositi::Apri<TFqarn0156d>(QStringLiteral("QARN0156D"));
+        ASSERT_NE(r, nullptr);
+        r->tPars->FieldByName(QStringLiteral("FlTipoRicalcolo"))->SetValue(0);
+        script.Yes(QStringLiteral("Confermi elaborazione"));
+        r->btEsegui->click();
+        ProcessEvents();
+    };
+    ricalcola();
+    ASSERT_EQ(S(QStringLiteral("C002"), 1, 0, QStringLiteral("CAS"), "ProgQtaCar"), 6);
+    // then it stops keeping them
+    Esegui(QStringLiteral("UPDATE Clienti SET UT_LMQ_FlCauDes = 0 WHERE IdConto = 'C002'"));
+    const QStringList prima = TutteLeSchede();
+    auto *d = Apri(QStringLiteral("C002"), 1, QStringLiteral("C001"), 0);
+    ASSERT_NE(d, nullptr);
+    script.ClearMessages();
+    d->btEsegui->click();
+    ProcessEvents();
+    EXPECT_EQ(script.LastText(), QStringLiteral("Il conto non gestisce più le cauzioni per destinazione: eseguire il "
+                                                "Ricalcolo Progressivi Cauzioni, che riporta le schede della "
+                                                "destinazione 1 sulla destinazione 0, poi trasferire dalla "
+                                                "destinazione 0."));
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 1);
+    EXPECT_EQ(TutteLeSchede(), prima);
+
+    // as the message says
+    ricalcola();
+    EXPECT_EQ(S(QStringLiteral("C002"), 0, 0, QStringLiteral("CAS"), "ProgQtaCar"), 6);
+    d = Apri(QStringLiteral("C002"), 0, QStringLiteral("C001"), 0);
+    ASSERT_NE(d, nullptr);
+    script.ClearMessages();
+    d->btEsegui->click();
+    ProcessEvents();
+    EXPECT_EQ(script.LastText(), QStringLiteral("Trasferimento Completato!"));
+    EXPECT_EQ(S(QStringLiteral("C001"), 0, 1, QStringLiteral("CAS"), "ProgQtaCar"), 6);
+    EXPECT_EQ(S(QStringLiteral("C002"), 0, 1, QStringLiteral("CAS"), "ProgQtaCar"), 0);
 }
