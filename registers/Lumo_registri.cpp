@@ -191,7 +191,9 @@ bool UT_LMQ_RG_ControllaEsecuzione(int IdRaggMag, const QDateTime &DaData, const
     };
     if (IdRaggMag == 0)
         return errore(QStringLiteral("Nessun Codice di raggruppamento specificato"), fuocoGruppo);
-    if (DaData.isNull() || A_Data.isNull() || A_Data.date() < DaData.date())
+    if (DaData.isNull() || A_Data.isNull())
+        return errore(QStringLiteral("Specificare data iniziale e data finale"), fuocoData);
+    if (A_Data.date() < DaData.date())
         return errore(QStringLiteral("Data Iniziale superiore alla data finale"), fuocoData);
     if (esercizio && (DaData.date().year() != CFG.Anno || A_Data.date().year() != CFG.Anno))
         return errore(QStringLiteral("Anno data inizio / fine non coerente con esercizio in uso"), fuocoData);

@@ -124,6 +124,23 @@ TEST_F(RegistroCauzioni, RefusedPeriodsAndPrintsThatStoreNothing)
 {
     TFqarn0205d *d = ApriDialogo();
     ASSERT_NE(d, nullptr);
+    // a date missing: asked for, not mistaken for an order
+    for (const auto &[da, a] : {std::pair{QVariant(), QVariant()}, std::pair{QVariant(Giorno(2026, 3, 1)), QVariant()},
+                                std::pair{QVariant(), QVariant(Giorno(2026, 3, 31))}}) {
+        Imposta(d, "DaData", da);
+        Imposta(d, "A_Data", a);
+        script.ClearMessages();
+        d->btEsegui->click();
+        ProcessEvents();
+        EXPECT_EQ(script.LastText(), QStringLiteral("Specificare data iniziale e data finale"));
+    }
+    Imposta(d, "DaData", Giorno(2026, 3, 31));
+    Imposta(d, "A_Data", Giorno(2026, 3, 1));
+    script.ClearMessages();
+    d->btEsegui->click();
+    ProcessEvents();
+    EXPECT_EQ(script.LastText(), QStringLiteral("Data Iniziale superiore alla data finale"));
+    EXPECT_TRUE(capture.Prints().isEmpty());
     // across years
     Imposta(d, "DaData", Giorno(2025, 12, 1));
     Imposta(d, "A_Data", Giorno(2026, 1, 31));
