@@ -830,10 +830,13 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
             sommari_.push_back(std::move(r));
         else
             *riga = std::move(r);
-        // 10. the stored cards, in a definitive run
-        if (!provvisoria && (qtaCar != 0 || qtaRes != 0))
+        // 10. the stored cards, in a definitive run: as the invoice's summary row will give them
+        // again, excess parts included
+        if (!provvisoria)
             UT_LMQ_CAUZ_AggiornaProgressivi(testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime(), contoTp, conto,
-                                            destinazione, divisa, Num(testa, "Cambio"), imballo, qtaCar, qtaRes, 0, 0,
-                                            s.Num("Prezzo"), UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, 0, 0, 0);
+                                            destinazione, divisa, Num(testa, "Cambio"), imballo, qtaCar, qtaRes,
+                                            eccedenze ? s.Num("QtaCarEcc") : 0, eccedenze ? s.Num("QtaResEcc") : 0,
+                                            s.Num("Prezzo"), UT_LMQ_FlAggCau,
+                                            UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, 0, 0, 0);
     }
 }
