@@ -310,10 +310,16 @@ QString TDBEdit::FieldText(bool forEditing) const
 
 void TDBEdit::Refresh()
 {
-    const bool editing = hasFocus() && link_.Editing();
+    // with the focus on a field that can be changed the edit shows the text to change; a
+    // value selected whole stays selected, so that what is typed next replaces it
+    const bool editing = hasFocus() && !readOnly_ && link_.CanModify();
     const QString shown = FieldText(editing);
-    if (text() != shown)
+    if (text() != shown) {
+        const bool whole = hasSelectedText() && selectedText() == text();
         setText(shown);
+        if (whole)
+            selectAll();
+    }
     UpdateReadOnly();
 }
 
