@@ -18,8 +18,10 @@
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 
@@ -48,6 +50,8 @@ public:
     {
         QTextStream err(stderr);
         const QString line = Kmessages::TypeName(message.Type) + QStringLiteral(": ") + OneLine(message.Text);
+        if (message.Type == mtError)
+            ++errors_;
         if (!message.IsQuestion()) {
             err << line << '\n';
             return message.DefaultResult();
@@ -55,7 +59,7 @@ public:
         if (next_ >= answers_.size()) {
             err << line << '\n' << "kv8: no answer left for the question \"" << OneLine(message.Text) << "\"\n";
             err.flush();
-            std::_Exit(3);
+            std::_Exit(kv8NoAnswer);
         }
         const QString word = answers_.at(next_++);
         err << line << " -> " << word << '\n';
@@ -63,11 +67,20 @@ public:
     }
 
     QStringList Unused() const { return answers_.mid(next_); }
+    int Errors() const { return errors_; }
 
 private:
     QStringList answers_;
     qsizetype next_ = 0;
+    int errors_ = 0;
 };
+
+// The menu codes of the run that nobody handled.
+QStringList &UnhandledCodes()
+{
+    static QStringList codes;
+    return codes;
+}
 
 // ---- acting in a window as the user does
 
@@ -77,7 +90,7 @@ private:
     QTextStream err(stderr);
     err << "kv8: " << message << '\n';
     err.flush();
-    std::_Exit(2);
+    std::_Exit(kv8StepNotDone);
 }
 
 QString Describe(const QWidget &window)
@@ -102,8 +115,41 @@ QString StepText(const Kv8Step &step)
         return QStringLiteral("--click ") + step.Name;
     case Kv8Step::Key:
         return QStringLiteral("--key ") + step.Name;
+    case Kv8Step::Page:
+        return QStringLiteral("--page ") + step.Name;
     }
     return QString();
+}
+
+// A control inside another by name, without regard to case: of those of the same name, the
+// first shown in the window.
+QWidget *Inside(const TForm &form, const QObject &parent, const QString &name)
+{
+    QWidget *first = nullptr;
+    const QList<QWidget *> all = parent.findChildren<QWidget *>();
+    for (QWidget *w : all) {
+        if (w->objectName().compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (w->isVisibleTo(&form))
+            return w;
+        if (!first)
+            first = w;
+    }
+    return first;
+}
+
+// The control a step names, "NAME" or "PARENT/NAME" (each part found inside the one before).
+QWidget *Named(TForm &form, const Kv8Step &step)
+{
+    const QObject *within = &form;
+    QWidget *control = nullptr;
+    for (const QString &part : step.Name.split(QLatin1Char('/'))) {
+        control = Inside(form, *within, part.trimmed());
+        if (!control)
+            StopRun(QStringLiteral("%1: the window %2 has no control %3").arg(StepText(step), Describe(form), step.Name));
+        within = control;
+    }
+    return control;
 }
 
 // Brings the window to the front with the keyboard in it.
@@ -127,9 +173,7 @@ void Activate(TForm &form)
 // The control a step names, when the user could reach it.
 QWidget *Reachable(TForm &form, const Kv8Step &step)
 {
-    QWidget *control = form.FindControl<QWidget>(step.Name);
-    if (!control)
-        StopRun(QStringLiteral("%1: the window %2 has no control %3").arg(StepText(step), Describe(form), step.Name));
+    QWidget *control = Named(form, step);
     const auto refuse = [&](const char *why) {
         StopRun(QStringLiteral("%1: the control %2 of the window %3 %4")
                     .arg(StepText(step), step.Name, Describe(form), QLatin1String(why)));
@@ -251,6 +295,24 @@ void Choose(TForm &form, QComboBox *list, const Kv8Step &step)
         list->setCurrentIndex(index);
 }
 
+// Shows a page of a page control, as a click on its tab.
+void ShowPage(TForm &form, const Kv8Step &step)
+{
+    QWidget *page = Named(form, step);
+    QWidget *stack = page->parentWidget();
+    auto *pages = stack ? qobject_cast<QTabWidget *>(stack->parentWidget()) : nullptr;
+    const int index = pages ? pages->indexOf(page) : -1;
+    if (index < 0)
+        StopRun(QStringLiteral("%1: the control %2 of the window %3 is not a page")
+                    .arg(StepText(step), step.Name, Describe(form)));
+    if (!pages->isVisibleTo(&form) || !pages->isTabVisible(index))
+        StopRun(QStringLiteral("%1: the page %2 of the window %3 is not shown").arg(StepText(step), step.Name, Describe(form)));
+    if (!pages->isEnabled() || !pages->isTabEnabled(index))
+        StopRun(QStringLiteral("%1: the page %2 of the window %3 is disabled").arg(StepText(step), step.Name, Describe(form)));
+    Activate(form);
+    pages->setCurrentIndex(index);
+}
+
 void Act(TForm &form, const Kv8Step &step)
 {
     switch (step.What) {
@@ -291,6 +353,9 @@ void Act(TForm &form, const Kv8Step &step)
         SendKey(target, step.Keys, printable ? QString(QChar(key)) : QString());
         return;
     }
+    case Kv8Step::Page:
+        ShowPage(form, step);
+        return;
     }
 }
 
@@ -316,12 +381,14 @@ public:
             err_.flush();
             main_.EseguiScelta(steps_.at(at).Name);
             Settle();
-            // the steps no dialog took act on the active child window
+            // the steps no dialog took act on the active child window, which the screenshot
+            // then shows, unless a step opens a dialog
             while (next_ < end_) {
                 const Kv8Step &step = steps_.at(next_++);
                 TForm *window = Funzioni::FinestraAperta(main_.ActiveMDIChild());
                 if (!window)
                     StopRun(QStringLiteral("%1: no window is open").arg(StepText(step)));
+                shot_ = QPixmap();
                 Step(*window, step);
             }
             at = end_;
@@ -333,14 +400,17 @@ public:
     {
         err_ << WindowLine(form) << '\n';
         err_.flush();
+        ++dialogs_;
         const QPointer<TForm> dialog(&form);
         form.show();
         ProcessAll();
         if (dialog)
             shot_ = dialog->grab();
         while (dialog && !dialog->IsClosed() && next_ < end_) {
+            const int opened = dialogs_;
             Step(*dialog, steps_.at(next_++));
-            if (dialog && !dialog->IsClosed())
+            // a dialog the step opened stays the one shown
+            if (dialog && !dialog->IsClosed() && dialogs_ == opened)
                 shot_ = dialog->grab();
         }
         if (dialog && !dialog->IsClosed())
@@ -348,7 +418,8 @@ public:
         return int(mrCancel);
     }
 
-    // The dialog last shown, as it was last seen.
+    // The dialog to photograph, as it was last seen; none when the last step acted in a
+    // child window (the main window is photographed as it is).
     QPixmap Shot() const { return shot_; }
 
 private:
@@ -380,6 +451,7 @@ private:
     QTextStream &err_;
     qsizetype next_ = 0;
     qsizetype end_ = 0;
+    int dialogs_ = 0; // modal dialogs shown so far
     QPixmap shot_;
     QList<QPointer<QMdiSubWindow>> known_;
 };
@@ -389,6 +461,7 @@ private:
 void ReportUnhandledChoice(const QString &code)
 {
     QTextStream(stderr) << "kv8: nobody handles the menu code " << code << '\n';
+    UnhandledCodes() << code;
 }
 
 int AnswerResult(const QString &word)
@@ -424,7 +497,8 @@ bool ParseOptions(const QStringList &arguments, Kv8Options &options, QString &pr
         static const QStringList known = {QStringLiteral("--database"), QStringLiteral("--menu"),
                                           QStringLiteral("--answers"),  QStringLiteral("--screenshot"),
                                           QStringLiteral("--user"),     QStringLiteral("--set"),
-                                          QStringLiteral("--click"),    QStringLiteral("--key")};
+                                          QStringLiteral("--click"),    QStringLiteral("--key"),
+                                          QStringLiteral("--page")};
         if (!known.contains(name)) {
             problem = QStringLiteral("unknown argument %1").arg(a);
             return false;
@@ -442,7 +516,8 @@ bool ParseOptions(const QStringList &arguments, Kv8Options &options, QString &pr
                 return false;
             }
             options.Steps << Kv8Step{Kv8Step::Menu, value.trimmed(), QString(), QKeyCombination()};
-        } else if (name == QLatin1String("--set") || name == QLatin1String("--click") || name == QLatin1String("--key")) {
+        } else if (name == QLatin1String("--set") || name == QLatin1String("--click") || name == QLatin1String("--key")
+                   || name == QLatin1String("--page")) {
             if (options.Steps.isEmpty()) {
                 problem = QStringLiteral("%1 acts in the window of a menu choice: put a --menu before it").arg(name);
                 return false;
@@ -462,6 +537,12 @@ bool ParseOptions(const QStringList &arguments, Kv8Options &options, QString &pr
                     return false;
                 }
                 step = Kv8Step{Kv8Step::Click, text, QString(), QKeyCombination()};
+            } else if (name == QLatin1String("--page")) {
+                if (text.isEmpty()) {
+                    problem = QStringLiteral("--page needs the name of a page");
+                    return false;
+                }
+                step = Kv8Step{Kv8Step::Page, text, QString(), QKeyCombination()};
             } else {
                 const QKeySequence keys = QKeySequence::fromString(text, QKeySequence::PortableText);
                 if (keys.count() != 1 || keys[0].key() == Qt::Key_unknown) {
@@ -469,6 +550,12 @@ bool ParseOptions(const QStringList &arguments, Kv8Options &options, QString &pr
                     return false;
                 }
                 step = Kv8Step{Kv8Step::Key, text, QString(), keys[0]};
+            }
+            const QStringList parts = step.Name.split(QLatin1Char('/'));
+            if (step.What != Kv8Step::Key
+                && std::any_of(parts.begin(), parts.end(), [](const QString &part) { return part.trimmed().isEmpty(); })) {
+                problem = QStringLiteral("%1: \"%2\" is not a control's name (NAME, or PARENT/NAME)").arg(name, step.Name);
+                return false;
             }
             options.Steps << step;
         } else if (name == QLatin1String("--answers")) {
@@ -501,12 +588,20 @@ int RunUnattended(Mdimainbase::TMDIForm &mainWindow, const Kv8Options &options)
     ProcessAll();
     steps.Run();
 
-    int code = 0;
+    int code = kv8Ok;
+    if (!UnhandledCodes().isEmpty()) {
+        err << "kv8: menu codes nobody handles: " << UnhandledCodes().join(QLatin1Char(',')) << '\n';
+        code = kv8NotHandled;
+    }
+    if (messages.Errors() > 0) {
+        err << "kv8: " << messages.Errors() << (messages.Errors() == 1 ? " error was" : " errors were") << " shown\n";
+        code = kv8ErrorShown;
+    }
     if (!options.Screenshot.isEmpty()) {
         const QPixmap shot = steps.Shot().isNull() ? mainWindow.grab() : steps.Shot();
         if (!shot.save(options.Screenshot, "PNG")) {
             err << "kv8: cannot write the screenshot " << options.Screenshot << '\n';
-            code = 1;
+            code = kv8Failed;
         }
     }
     const QStringList unused = messages.Unused();

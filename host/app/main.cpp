@@ -49,7 +49,7 @@ int Fail(const QString &message, bool unattended)
     QTextStream(stderr) << "kv8: " << message << '\n';
     if (!unattended)
         QMessageBox::critical(nullptr, QStringLiteral("kv8"), message);
-    return 1;
+    return kv8Failed;
 }
 
 // Unattended runs keep standard error for their own lines: the platform's notes about what
@@ -93,7 +93,7 @@ int main(int argc, char *argv[])
     QString problem;
     if (!ParseOptions(rawArguments, options, problem)) {
         QTextStream(stderr) << "kv8: " << problem << '\n' << Kv8Usage();
-        return 1;
+        return kv8Failed;
     }
     const bool unattended = options.Unattended();
     if (unattended && !HasDisplay())

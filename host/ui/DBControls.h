@@ -4,6 +4,9 @@
 //
 // - Typing into a control of a browsed dataset puts it into Edit when the source allows
 //   automatic editing; otherwise the key is refused.
+// - With the focus, an edit of a field that can be changed shows the text to change (no
+//   display format); a value selected whole stays selected when the text is swapped, so
+//   what is typed over it replaces it.
 // - Leaving the control assigns the field (which runs its OnValidate); a refusal shows its
 //   text, the field keeps its old value, the control shows it again and keeps the focus.
 // - A post writes a pending control into its field first.

@@ -107,7 +107,7 @@ TEST_F(ProgramTest, ModuleLibraryReceivesTheMenuChoicesAndAnswersComeFromTheList
                          QStringLiteral("TEST0002Q"), QStringLiteral("--menu"), QStringLiteral("NONESISTE"),
                          QStringLiteral("--answers"), QStringLiteral("no,yes")},
                         TestModuleDir());
-    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_EQ(run.ExitCode, 5) << "a code nobody handles fails the run\n" << run.Err.toStdString();
     const QStringList lines = run.Lines();
     const QStringList expected = {
         QStringLiteral("testmodule: Initialize"),
@@ -118,6 +118,7 @@ TEST_F(ProgramTest, ModuleLibraryReceivesTheMenuChoicesAndAnswersComeFromTheList
         QStringLiteral("Informazione: Risposta 6"),
         QStringLiteral("kv8: nobody handles the menu code NONESISTE"),
         QStringLiteral("Informazione: La funzione NONESISTE non è disponibile"),
+        QStringLiteral("kv8: menu codes nobody handles: NONESISTE"),
         QStringLiteral("testmodule: Finalize"),
     };
     qsizetype at = 0;
@@ -167,7 +168,7 @@ TEST_F(ProgramTest, StepsTypeClickAndPressKeysInTheWindowOfTheMenuChoice)
                                 QStringLiteral("--set"), QStringLiteral("edquantita=-3"), QStringLiteral("--click"),
                                 QStringLiteral("btMostra")},
                                TestModuleDir());
-    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_EQ(run.ExitCode, 4) << "the refused value was an error\n" << run.Err.toStdString();
     const QString missing = run.MissingInOrder({
         QStringLiteral("Scelta: TEST0004F"),
         QStringLiteral("Finestra: Prova azioni (TFProvaAzioni)"),
@@ -180,6 +181,7 @@ TEST_F(ProgramTest, StepsTypeClickAndPressKeysInTheWindowOfTheMenuChoice)
         QStringLiteral("Passo: --set edquantita=-3"),
         QStringLiteral("Errore: La quantità non può essere negativa"),
         QStringLiteral("Informazione: Quantità 12 in modifica, nota \"Consegna urgente\""),
+        QStringLiteral("kv8: 1 error was shown"),
     });
     EXPECT_TRUE(missing.isEmpty()) << "missing, or out of order: " << missing.toStdString() << "\n" << run.Err.toStdString();
     EXPECT_EQ(run.Lines().filter(QStringLiteral("Finestra:")).size(), 1);
@@ -228,6 +230,14 @@ TEST_F(ProgramTest, AStepThatCannotBeDoneEndsTheRunAndSaysWhy)
          QStringLiteral("kv8: --click edNota: the control edNota of ") + window + QStringLiteral(" is not a button")},
         {{QStringLiteral("--set"), QStringLiteral("btMostra=1")},
          QStringLiteral("kv8: --set btMostra=1: the control btMostra of ") + window + QStringLiteral(" does not take typed text")},
+        {{QStringLiteral("--click"), QStringLiteral("pnRighe/btNessuno")},
+         QStringLiteral("kv8: --click pnRighe/btNessuno: ") + window + QStringLiteral(" has no control pnRighe/btNessuno")},
+        {{QStringLiteral("--click"), QStringLiteral("btSeconda")},
+         QStringLiteral("kv8: --click btSeconda: the control btSeconda of ") + window + QStringLiteral(" is not shown")},
+        {{QStringLiteral("--page"), QStringLiteral("tsNascosta")},
+         QStringLiteral("kv8: --page tsNascosta: the page tsNascosta of ") + window + QStringLiteral(" is not shown")},
+        {{QStringLiteral("--page"), QStringLiteral("btMostra")},
+         QStringLiteral("kv8: --page btMostra: the control btMostra of ") + window + QStringLiteral(" is not a page")},
     };
     for (const Caso &c : casi) {
         SCOPED_TRACE(c.steps.join(QLatin1Char(' ')).toStdString());
@@ -245,6 +255,96 @@ TEST_F(ProgramTest, AStepThatCannotBeDoneEndsTheRunAndSaysWhy)
                                TestModuleDir());
     EXPECT_EQ(run.ExitCode, 2);
     EXPECT_TRUE(run.Lines().contains(QStringLiteral("kv8: --key F10: no window is open"))) << run.Err.toStdString();
+}
+
+TEST_F(ProgramTest, AControlIsNamedThroughItsParentAndAPageIsShownAsItsTabClicked)
+{
+    if (!QFileInfo::exists(TestModuleDir()))
+        GTEST_SKIP() << "the test module library is not built";
+    const ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0004F"),
+                                QStringLiteral("--click"), QStringLiteral("pnRighe/btConta"), QStringLiteral("--click"),
+                                QStringLiteral("pntesta/btconta"), QStringLiteral("--page"), QStringLiteral("tsSeconda"),
+                                QStringLiteral("--click"), QStringLiteral("btSeconda"), QStringLiteral("--page"),
+                                QStringLiteral("pgSchede/tsPrima"), QStringLiteral("--click"), QStringLiteral("tsPrima/btPrima")},
+                               TestModuleDir());
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    const QString missing = run.MissingInOrder({
+        QStringLiteral("Passo: --click pnRighe/btConta"),
+        QStringLiteral("Informazione: Conta pnRighe"),
+        QStringLiteral("Passo: --click pntesta/btconta"),
+        QStringLiteral("Informazione: Conta pnTesta"),
+        QStringLiteral("Passo: --page tsSeconda"),
+        QStringLiteral("Informazione: Pagina tsSeconda"),
+        QStringLiteral("Passo: --page pgSchede/tsPrima"),
+        QStringLiteral("Informazione: Pagina tsPrima"),
+    });
+    EXPECT_TRUE(missing.isEmpty()) << "missing, or out of order: " << missing.toStdString() << "\n" << run.Err.toStdString();
+    EXPECT_EQ(run.Lines().filter(QStringLiteral("Informazione: Conta")).size(), 2);
+}
+
+TEST_F(ProgramTest, TheScreenshotShowsTheDialogTheLastStepOpenedElseTheWindowItActedIn)
+{
+    if (!QFileInfo::exists(TestModuleDir()))
+        GTEST_SKIP() << "the test module library is not built";
+    const auto shot = [&](const QString &name, const QStringList &steps) {
+        const QString file = dir.filePath(name);
+        const ProgramRun run = Kv8(QStringList{QStringLiteral("--database"), Url()} + steps
+                                       + QStringList{QStringLiteral("--screenshot"), file},
+                                   TestModuleDir());
+        EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+        return QImage(file);
+    };
+    const QImage outer = shot(QStringLiteral("esterno.png"), {QStringLiteral("--menu"), QStringLiteral("TEST0003D")});
+    // a dialog opened from a dialog by the last step
+    const QImage inner = shot(QStringLiteral("interno.png"), {QStringLiteral("--menu"), QStringLiteral("TEST0003D"),
+                                                              QStringLiteral("--click"), QStringLiteral("btInterno")});
+    // a dialog opened from a child window by the last step
+    const QImage fromWindow = shot(QStringLiteral("finestra.png"), {QStringLiteral("--menu"), QStringLiteral("TEST0004F"),
+                                                                    QStringLiteral("--click"), QStringLiteral("btDialogo")});
+    // once the dialog is closed, a step acts in the child window again
+    const QImage after = shot(QStringLiteral("dopo.png"), {QStringLiteral("--menu"), QStringLiteral("TEST0004F"),
+                                                           QStringLiteral("--click"), QStringLiteral("btDialogo"),
+                                                           QStringLiteral("--click"), QStringLiteral("btOk"),
+                                                           QStringLiteral("--click"), QStringLiteral("btMostra")});
+    ASSERT_FALSE(outer.isNull());
+    ASSERT_FALSE(inner.isNull());
+    ASSERT_FALSE(fromWindow.isNull());
+    ASSERT_FALSE(after.isNull());
+    EXPECT_LT(inner.width(), outer.width()) << "the inner dialog, not the one that opened it";
+    EXPECT_EQ(fromWindow.size(), inner.size()) << "the same small dialog";
+    EXPECT_GE(after.width(), 400) << "the main window with the child window";
+    EXPECT_GT(after.height(), fromWindow.height());
+}
+
+TEST_F(ProgramTest, TheExitStatusTellsAnErrorShownFromACodeNobodyHandles)
+{
+    if (!QFileInfo::exists(TestModuleDir()))
+        GTEST_SKIP() << "the test module library is not built";
+    ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0004F"),
+                          QStringLiteral("--click"), QStringLiteral("btErrore"), QStringLiteral("--click"),
+                          QStringLiteral("btMostra")},
+                         TestModuleDir());
+    EXPECT_EQ(run.ExitCode, 4);
+    EXPECT_TRUE(run.MissingInOrder({QStringLiteral("Errore: Registrazione rifiutata"), QStringLiteral("Informazione: Quantità 1 invariata, nota \"\""),
+                                    QStringLiteral("kv8: 1 error was shown")})
+                    .isEmpty())
+        << "the steps go on to the end\n" << run.Err.toStdString();
+
+    // an error weighs more than a code nobody handles
+    run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("NONESISTE"), QStringLiteral("--menu"),
+               QStringLiteral("TEST0004F"), QStringLiteral("--click"), QStringLiteral("btErrore")},
+              TestModuleDir());
+    EXPECT_EQ(run.ExitCode, 4) << run.Err.toStdString();
+    EXPECT_TRUE(run.Lines().contains(QStringLiteral("kv8: menu codes nobody handles: NONESISTE"))) << run.Err.toStdString();
+
+    run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("NONESISTE")}, TestModuleDir());
+    EXPECT_EQ(run.ExitCode, 5) << run.Err.toStdString();
+
+    // warnings and information are a good day's messages
+    run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0001F"), QStringLiteral("--menu"),
+               QStringLiteral("TEST0004F"), QStringLiteral("--click"), QStringLiteral("btMostra")},
+              TestModuleDir());
+    EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
 }
 
 TEST_F(ProgramTest, CommandLineMistakesAreRefused)
@@ -277,6 +377,14 @@ TEST_F(ProgramTest, CommandLineMistakesAreRefused)
         {{QStringLiteral("--menu"), QStringLiteral("QARN0001F"), QStringLiteral("--key"), QStringLiteral("F1,F2")},
          QStringLiteral("kv8: unknown key \"F1,F2\" (a key such as F10, Escape, Enter, Tab, Ctrl+F4)")},
         {{QStringLiteral("--menu"), QStringLiteral("QARN0001F"), QStringLiteral("--click")}, QStringLiteral("kv8: --click needs a value")},
+        {{QStringLiteral("--page"), QStringLiteral("tsPrima"), QStringLiteral("--menu"), QStringLiteral("QARN0001F")},
+         QStringLiteral("kv8: --page acts in the window of a menu choice: put a --menu before it")},
+        {{QStringLiteral("--menu"), QStringLiteral("QARN0001F"), QStringLiteral("--click"), QStringLiteral("pnRighe/")},
+         QStringLiteral("kv8: --click: \"pnRighe/\" is not a control's name (NAME, or PARENT/NAME)")},
+        {{QStringLiteral("--menu"), QStringLiteral("QARN0001F"), QStringLiteral("--set"), QStringLiteral("/edNota=1")},
+         QStringLiteral("kv8: --set: \"/edNota\" is not a control's name (NAME, or PARENT/NAME)")},
+        {{QStringLiteral("--menu"), QStringLiteral("QARN0001F"), QStringLiteral("--page"), QStringLiteral("pcPagine/ ")},
+         QStringLiteral("kv8: --page: \"pcPagine/\" is not a control's name (NAME, or PARENT/NAME)")},
     };
     for (const Caso &c : casi) {
         SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());

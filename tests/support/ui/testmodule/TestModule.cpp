@@ -13,11 +13,37 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QString>
+#include <QTabWidget>
 #include <QTextStream>
 #include <QVBoxLayout>
 
+namespace {
+
+// A small modal dialog; tells its result.
+void DialogoInterno(QWidget *owner)
+{
+    TfdlgBase dialog(owner);
+    dialog.setWindowTitle(QStringLiteral("Dialogo interno"));
+    dialog.SetClientSize(160, 40);
+    Kmessages::KMessage(QStringLiteral("Esito interno %1").arg(dialog.ShowModal()), mtInformation, mbOK);
+}
+
+// A button that shows a message when pressed.
+QPushButton *Pulsante(QWidget *parent, const QString &name, const QString &message, TMsgDlgType type = mtInformation)
+{
+    auto *button = new QPushButton(name, parent);
+    button->setObjectName(name);
+    QObject::connect(button, &QPushButton::clicked, button,
+                     [message, type] { Kmessages::KMessage(message, type, mbOK); });
+    return button;
+}
+
+} // namespace
+
 // A child window to act in: a quantity in a data-aware edit (a negative one is refused), a
-// note, a button telling both, a disabled and a hidden button; F10 is told too.
+// note, a button telling both, a disabled and a hidden button; F10 is told too. Two panels
+// hold a button of the same name each; pages, the second with a button, the third hidden; a
+// button opens a modal dialog, another shows an error.
 class TFProvaAzioni : public TForm {
     Q_OBJECT
 public:
@@ -54,6 +80,27 @@ public:
         for (QWidget *w : {static_cast<QWidget *>(quantita), static_cast<QWidget *>(nota), static_cast<QWidget *>(mostra),
                            static_cast<QWidget *>(spento), static_cast<QWidget *>(nascosto)})
             layout->addWidget(w);
+        for (const QString &pannello : {QStringLiteral("pnTesta"), QStringLiteral("pnRighe")}) {
+            auto *panel = new QWidget(ClientArea());
+            panel->setObjectName(pannello);
+            (new QVBoxLayout(panel))->addWidget(Pulsante(panel, QStringLiteral("btConta"), QStringLiteral("Conta ") + pannello));
+            layout->addWidget(panel);
+        }
+        auto *pagine = new QTabWidget(ClientArea());
+        pagine->setObjectName(QStringLiteral("pgSchede"));
+        for (const QString &pagina : {QStringLiteral("tsPrima"), QStringLiteral("tsSeconda"), QStringLiteral("tsNascosta")}) {
+            auto *page = new QWidget;
+            page->setObjectName(pagina);
+            (new QVBoxLayout(page))->addWidget(Pulsante(page, QStringLiteral("bt") + pagina.mid(2), QStringLiteral("Pagina ") + pagina));
+            pagine->addTab(page, pagina.mid(2));
+        }
+        pagine->setTabVisible(2, false);
+        layout->addWidget(pagine);
+        auto *dialogo = new QPushButton(QStringLiteral("Dialogo"), ClientArea());
+        dialogo->setObjectName(QStringLiteral("btDialogo"));
+        connect(dialogo, &QPushButton::clicked, this, [this] { DialogoInterno(this); });
+        layout->addWidget(dialogo);
+        layout->addWidget(Pulsante(ClientArea(), QStringLiteral("btErrore"), QStringLiteral("Registrazione rifiutata"), mtError));
         connect(mostra, &QPushButton::clicked, this, [this, nota] {
             Kmessages::KMessage(QStringLiteral("Quantità %1 %2, nota \"%3\"")
                                     .arg(tProva->FieldByName(QStringLiteral("Quantita"))->AsInteger())
@@ -107,6 +154,9 @@ KV8_MODULE_EXPORT bool EseguiScelta(QWidget *mainForm, const char16_t *code)
         TfdlgBase dialog(mainForm);
         dialog.setWindowTitle(QStringLiteral("Dialogo di prova"));
         dialog.SetClientSize(300, 120);
+        auto *interno = new QPushButton(QStringLiteral("Interno"), dialog.ClientArea());
+        interno->setObjectName(QStringLiteral("btInterno"));
+        QObject::connect(interno, &QPushButton::clicked, &dialog, [&dialog] { DialogoInterno(&dialog); });
         const int result = dialog.ShowModal();
         Kmessages::KMessage(QStringLiteral("Esito %1").arg(result), mtInformation, mbOK);
         return true;
