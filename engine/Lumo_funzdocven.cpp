@@ -286,7 +286,7 @@ void CalcolaTrasporto(TDataSet *Testa, TDataSet *Righe, TDataSet *Totali, int Fl
     TDMIBase *base = TDMIBase::Crea();
     const int gestioneCliente = Testa->FieldByName(QStringLiteral("_UT_LMQ_FlGesTraCli"))->AsInteger();
     const int gestioneCausale = Testa->FieldByName(QStringLiteral("_UT_LMQ_FlTipoGest"))->AsInteger();
-    const QString divisa = Codice(Testa, QStringLiteral("IdDivisa"));
+    const QString divisa = Funzioni::DivisaDocumento(Codice(Testa, QStringLiteral("IdDivisa")));
     const QDateTime data = Testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime();
     const int destinazione = Testa->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger();
     const int decimali = Funzioni::LeggiDecimaliDivisa(base->lkDivise, divisa).Valore;

@@ -2,6 +2,7 @@
 
 #include "frame/Dmilumo.h"
 #include "frame/Dmilumo_reg.h"
+#include "host/business/Funzionibase.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
@@ -771,7 +772,7 @@ double UT_LMQ_CAUZ_PrezzoCauzione(const QString &IdListino, const QString &IdDiv
     if (q->Active())
         q->Close();
     q->Params(0)->SetAsWideString(IdListino);
-    q->Params(1)->SetAsWideString(IdDivisa);
+    q->Params(1)->SetAsWideString(Funzioni::DivisaDocumento(IdDivisa));
     q->Params(2)->SetAsWideString(IdImballo);
     q->Open();
     double prezzo = 0;

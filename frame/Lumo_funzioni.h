@@ -67,8 +67,8 @@ void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &Id
                                      double QtaResEcc, double Prezzo, int FlAggCau, int FlAggCauF, int FlAggCauB,
                                      int FlValori, double ValoreCar, double ValoreRes);
 
-// The deposit price of the packaging code in the deposit price list of that code and currency,
-// as stored; 0 when the list holds no such row.
+// The deposit price of the packaging code in the deposit price list of that code and currency
+// (an empty currency read as the company's), as stored; 0 when the list holds no such row.
 double UT_LMQ_CAUZ_PrezzoCauzione(const QString &IdListino, const QString &IdDivisa, const QString &IdImballo);
 
 // The deposit value of a quantity at a price, rounded to the given decimals.

@@ -328,7 +328,7 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InitParametriTesta(TXParam_TotaliDocs &Param
         Param.Anno = Intero(t, QStringLiteral("Anno"));
         Param.Serie = Intero(t, QStringLiteral("Serie"));
         Param.Numero = Intero(t, QStringLiteral("Numero"));
-        Param.IdDivisa = Testo(t, QStringLiteral("IdDivisa"));
+        Param.IdDivisa = DivisaDocumento(Testo(t, QStringLiteral("IdDivisa")));
         Param.Cambio = Numero(t, QStringLiteral("Cambio"));
         Param.DataDocumento = Data(t, QStringLiteral("DataDocumento"));
         Param.DataPagamento = Data(t, QStringLiteral("DataPagamento"));

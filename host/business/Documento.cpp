@@ -4,9 +4,11 @@
 
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibmag.h"
+#include "host/business/Dmisbas.h"
 #include "host/business/Dmisorc.h"
 #include "host/business/Dmisven.h"
 #include "host/business/Distintabase.h"
+#include "host/business/Funzionibase.h"
 #include "host/business/Funzionidoc.h"
 #include "host/business/Sven0001f_001.h"
 #include "host/business/Sven0904f.h"
@@ -113,6 +115,22 @@ void AccodaRighe(QCryptographicHash &hash, TXDatabase &db, QSqlQuery &q, const Q
         hash.addData(QByteArrayView(dati.constData(), dati.size()));
     } while (q.next());
     db.CheckReadEnd(q, q.lastQuery());
+}
+
+// A code typed on the head (agent, carrier) refused when its table does not have it.
+void ControllaCodiceTesta(TField *campo)
+{
+    const QString codice = campo->AsString().trimmed();
+    if (codice.isEmpty())
+        return;
+    const bool agente = campo->FieldName().startsWith(QLatin1String("IdAgente"), Qt::CaseInsensitive);
+    const QString tabella = agente ? QStringLiteral("Agenti") : QStringLiteral("Spedizionieri");
+    const QString chiave = agente ? QStringLiteral("IdAgente") : QStringLiteral("IdSpedizione");
+    if (!Azienda().ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(tabella, chiave), {codice}).isValid())
+        throw Exception((agente ? QStringLiteral("L'agente %1 non esiste: sceglierne uno dall'anagrafica agenti.")
+                                : QStringLiteral("Lo spedizioniere %1 non esiste: sceglierne uno dall'anagrafica "
+                                                 "spedizionieri."))
+                            .arg(codice));
 }
 
 } // namespace
@@ -259,6 +277,14 @@ void TFDocumento::ImpostaFinestra()
     conto->CondizioneRicerca = QStringLiteral("IdContoTp = '%1'").arg(tipo_.TipoConto);
     conto->CodiceMenu = fornitore ? QStringLiteral("BBAS0052F") : QStringLiteral("BBAS0051F");
     ui_->lbConto->setText(fornitore ? QStringLiteral("Fornitore:") : QStringLiteral("Cliente:"));
+    // the destinations searched are the account's; suppliers have no agents
+    ui_->edIdDestinazione->OnFiltroRicerca = [this](TDBCodeEdit *, QString &filtro) {
+        filtro = QStringLiteral("Destinazioni.IdContoTp = %1 AND Destinazioni.IdConto = %2")
+                     .arg(XWideQuotedStr(tipo_.TipoConto),
+                          XWideQuotedStr(TTesta->FieldByName(tipo_.CampoConto)->AsString().trimmed()));
+    };
+    ui_->lbIdAgente1->setVisible(!fornitore);
+    ui_->edIdAgente1->setVisible(!fornitore);
 
     GrigliaRighe->AddColumn(QStringLiteral("IdProdotto"), QStringLiteral("Articolo"), 90);
     GrigliaRighe->AddColumn(QStringLiteral("Descrizione"), QStringLiteral("Descrizione"), 260);
@@ -299,6 +325,30 @@ void TFDocumento::FormCreate()
     TTestaDB->Open();
     TRighe->Open();
     F(TTesta, "IdCausale")->OnChange = [this](TField *s) { TTestaIdCausaleChange(s); };
+    TTesta->FieldByName(tipo_.CampoConto)->OnChange = [this](TField *s) { TTestaContoChange(s); };
+    F(TTesta, "IdDestinazione")->OnChange = [this](TField *s) { TTestaIdDestinazioneChange(s); };
+    for (const char *nome : {"IdDivisa", "DataDocumento"})
+        F(TTesta, nome)->OnChange = [this](TField *s) { TTestaCambioChange(s); };
+    // the codes typed on the head must exist; the destination among the account's
+    F(TTesta, "IdDivisa")->OnValidate = [](TField *s) {
+        const QString codice = s->AsString().trimmed();
+        if (!codice.isEmpty() && !Funzioni::MonetaConto(codice) && !Funzioni::TestDivisa(codice))
+            throw Exception(QStringLiteral("La divisa %1 non esiste: sceglierne una della tabella delle divise.").arg(codice));
+    };
+    for (const char *nome : {"IdAgente1", "IdAgente2", "IdSpedizione1", "IdSpedizione2"})
+        if (TField *f = TTesta->FindField(QLatin1String(nome)))
+            f->OnValidate = [](TField *s) { ControllaCodiceTesta(s); };
+    F(TTesta, "IdDestinazione")->OnValidate = [this](TField *s) {
+        const int destinazione = s->AsInteger();
+        const QString conto = TTesta->FieldByName(tipo_.CampoConto)->AsString().trimmed();
+        if (destinazione != 0
+            && !TDMIBase::Posiziona(DMIBase->lkDestinazioni, QStringLiteral("IdContoTp;IdConto;IdDestinazione"),
+                                    {tipo_.TipoConto, conto, destinazione}))
+            throw Exception(QStringLiteral("La destinazione %1 non esiste per l'intestatario %2: sceglierne una tra le "
+                                           "sue destinazioni.")
+                                .arg(destinazione)
+                                .arg(conto));
+    };
     if (TField *f = TRighe->FindField(QStringLiteral("IdProdotto")))
         f->OnValidate = [this](TField *s) { TRigheIdProdottoValidate(s); };
     if (TField *f = TRighe->FindField(QStringLiteral("TipoRigo")))
@@ -317,9 +367,11 @@ void TFDocumento::FormCreate()
     for (const char *nome : {"Quantita", "Prezzo", "Sconto1", "Sconto2"})
         if (TField *f = TRighe->FindField(QLatin1String(nome))) {
             const bool coperto = campi.indexOf(f) < primoImporto;
-            f->OnChange = [this, coperto](TField *) {
+            f->OnChange = [this, coperto](TField *campo) {
                 if (!(FlInCaricamento && coperto))
                     CalcolaImportiRigo(TTesta, TRighe, false);
+                if (!FlInCaricamento && campo->FieldName().compare(QLatin1String("Quantita"), Qt::CaseInsensitive) == 0)
+                    PesiRigo(TRighe);
             };
         }
     TRigheNC->Open();
@@ -562,6 +614,41 @@ void TFDocumento::TTestaIdCausaleChange(TField *sender)
         F(sender->DataSet(), "Serie")->SetAsInteger(serie.toInt());
 }
 
+void TFDocumento::TTestaContoChange(TField *sender)
+{
+    // an unknown account is refused by the save's checks; the currency set brings its rate
+    Funzioni::DatiContoTesta(sender->DataSet(), tipo_.TipoConto, sender->AsString());
+}
+
+void TFDocumento::TTestaIdDestinazioneChange(TField *sender)
+{
+    const int destinazione = sender->AsInteger();
+    if (destinazione == 0)
+        return;
+    TDataSet *testa = sender->DataSet();
+    if (!TDMIBase::Posiziona(DMIBase->lkDestinazioni, QStringLiteral("IdContoTp;IdConto;IdDestinazione"),
+                             {tipo_.TipoConto, testa->FieldByName(tipo_.CampoConto)->AsString().trimmed(), destinazione}))
+        return;
+    for (const char *nome : {"IdZona", "IdSpedizione1"}) {
+        const QString codice = F(DMIBase->lkDestinazioni, nome)->AsString().trimmed();
+        if (!codice.isEmpty())
+            F(testa, nome)->SetAsString(codice);
+    }
+}
+
+void TFDocumento::TTestaCambioChange(TField *sender)
+{
+    TDataSet *testa = sender->DataSet();
+    // an unknown currency is refused where it is typed
+    if (!Funzioni::MonetaConto(F(testa, "IdDivisa")->AsString()) && !Funzioni::TestDivisa(F(testa, "IdDivisa")->AsString()))
+        return;
+    try {
+        Funzioni::CambioTesta(testa);
+    } catch (const Exception &e) {
+        Kmessages::KMessage(e.Message, mtWarning, mbOK);
+    }
+}
+
 void TFDocumento::DSMainStateChange(TDataSource *source)
 {
     TFDBChild::DSMainStateChange(source);
@@ -625,6 +712,7 @@ void TFDocumento::TRigheIdProdottoValidate(TField *sender)
     if (!TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {codice}))
         throw Exception(QStringLiteral("L'articolo %1 non esiste: indicare un articolo presente in anagrafica.").arg(codice));
     CompletaRigo(sender->DataSet());
+    PesiRigo(sender->DataSet());
 }
 
 void TFDocumento::TRigheTipoRigoChange(TField *) {}
@@ -727,6 +815,23 @@ void TFDocumento::CompletaRigo(TDataSet *rigo)
         F(rigo, "IdUM")->SetAsString(F(a, "IdUM1")->AsString());
     if (TField *iva = a->FindField(QStringLiteral("IdIva")); iva && F(rigo, "IdIva")->AsString().isEmpty())
         F(rigo, "IdIva")->SetAsString(iva->AsString());
+}
+
+void TFDocumento::PesiRigo(TDataSet *rigo)
+{
+    const QString articolo = F(rigo, "IdProdotto")->AsString().trimmed();
+    TField *quantita = rigo->FindField(QStringLiteral("Quantita"));
+    if (!quantita)
+        quantita = rigo->FindField(QStringLiteral("QuantitaOrd"));
+    if (articolo.isEmpty() || !quantita || !rigo->FindField(QStringLiteral("PesoLordo"))
+        || !TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
+        return;
+    TDataSet *a = DMIBase->lkArticoli;
+    const double q = quantita->AsFloat();
+    F(rigo, "PesoLordo")->SetAsFloat(Funzioni::KRound(F(a, "PesoLordo")->AsFloat() * q, 3));
+    F(rigo, "PesoNetto")->SetAsFloat(Funzioni::KRound(F(a, "PesoNetto")->AsFloat() * q, 3));
+    F(rigo, "Volume")->SetAsFloat(Funzioni::KRound(F(a, "Volume")->AsFloat() * q, 6));
+    F(rigo, "UmVolume")->SetAsString(F(a, "UmVolume")->AsString());
 }
 
 void TFDocumento::ScontiRigo(TDataSet *) {}
@@ -920,6 +1025,15 @@ bool TFDocumento::ControlliTesta()
     if (!Azienda().ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE IdContoTp = ? AND IdConto = ?").arg(tabellaConti),
                                {tipo_.TipoConto, conto}).isValid())
         return rifiuta(QStringLiteral("L'intestatario %1 non esiste: indicare un codice presente in anagrafica.").arg(conto));
+    const QString divisa = F(t, "IdDivisa")->AsString().trimmed();
+    if (!Funzioni::MonetaConto(divisa)) {
+        if (!Funzioni::TestDivisa(divisa))
+            return rifiuta(QStringLiteral("La divisa %1 non esiste: sceglierne una della tabella delle divise.").arg(divisa));
+        if (F(t, "Cambio")->AsFloat() <= 0)
+            return rifiuta(QStringLiteral("Manca il cambio della divisa %1: inserirlo nella tabella dei cambi o nel "
+                                          "documento.")
+                               .arg(divisa));
+    }
     return true;
 }
 
@@ -977,6 +1091,7 @@ bool TFDocumento::PreparaSalvataggio(const std::function<bool()> &prepara)
             return false;
         TotaleLitri();
         ColliTrasporto();
+        PesiVolume();
     }
     return ConfermaSalvataggio() && ControlloPrenotazioni();
 }
@@ -986,6 +1101,8 @@ bool TFDocumento::RegistraNellaTransazione(TXTransaction &transazione, int modo,
 {
     // 15-23 in one transaction
     try {
+        if (modo == 0)
+            NumeraTesta();
         if (inizio)
             inizio();
         ControllaAltriUtenti();
@@ -1007,6 +1124,7 @@ bool TFDocumento::RegistraNellaTransazione(TXTransaction &transazione, int modo,
         if (modo == 1)
             NotaRigheRegistrate();
         transazione.Commit();
+        numeroDigitato_.reset();
         return true;
     } catch (const EAbort &) {
     } catch (const std::exception &e) {
@@ -1218,6 +1336,15 @@ void TFDocumento::TotaleLitri() {}
 
 void TFDocumento::ColliTrasporto() {}
 
+void TFDocumento::PesiVolume()
+{
+    QString locale;
+    QString archivio;
+    QString chiave;
+    if (TDMISBas::TabelleRighe(tipo_.CodTipoDoc, locale, archivio, chiave))
+        TDMISBas::Crea()->CalcolaPesiVolumeTestaDoc(TTesta, 0, tipo_.CodTipoDoc, true, true);
+}
+
 bool TFDocumento::ConfermaSalvataggio()
 {
     if (ModoSalva == 2)
@@ -1326,34 +1453,17 @@ void TFDocumento::EliminaRigo()
 
 int TFDocumento::NuovoNumero()
 {
-    return Azienda()
-               .ScalarValue(QStringLiteral("SELECT MAX(Numero) FROM %1 WHERE Anno = ? AND Serie = ?").arg(tipo_.TabellaTeste),
-                            {F(TTesta, "Anno")->AsInteger(), F(TTesta, "Serie")->AsInteger()})
-               .toInt()
-           + 1;
+    return Funzioni::NumeroSuccessivo(tipo_.TabellaTeste, F(TTesta, "Anno")->AsInteger(), F(TTesta, "Serie")->AsInteger());
 }
 
 void TFDocumento::SetNumeroDocumento() {}
 
-void TFDocumento::RegistraTesta()
+void TFDocumento::NumeraTesta()
 {
-    if (TTesta->State() == dsEdit || TTesta->State() == dsInsert)
-        TTesta->Post();
-    if (ModoSalva == 1) {
-        // read as stored: the columns other jobs set are kept as they stand now
-        const QStringList esterni = CampiTestaEsterni();
-        if (!(esterni.isEmpty() ? TTestaDB->Locate(tipo_.ChiaveTesta, chiave_)
-                                : TTestaDB->LocateAsStored(tipo_.ChiaveTesta, chiave_)))
-            throw Exception(QStringLiteral("Errore in lettura testa documento"));
-        QVariantList memorizzati;
-        for (const QString &campo : esterni)
-            memorizzati << TTestaDB->FieldByName(campo)->Value();
-        TTestaDB->Edit();
-        Funzioni::CopiaDati(TTestaDB, TTesta);
-        for (qsizetype i = 0; i < esterni.size(); ++i)
-            TTestaDB->FieldByName(esterni.at(i))->SetValue(memorizzati.at(i));
-        return;
-    }
+    if (TTesta->State() == dsBrowse)
+        TTesta->Edit();
+    TField *digitato = F(TTesta, "Numero");
+    numeroDigitato_ = digitato->AsInteger();
     TTestaDB->Append();
     Funzioni::CopiaDati(TTestaDB, TTesta);
     TField *numero = F(TTestaDB, "Numero");
@@ -1375,6 +1485,30 @@ void TFDocumento::RegistraTesta()
         AvvisoNumero = QStringLiteral("Il numero assegnato a questo documento e': ") + numero->AsString();
     SetNumeroDocumento();
     TTestaDB->Edit();
+    digitato->SetAsInteger(numero->AsInteger());
+}
+
+void TFDocumento::RegistraTesta()
+{
+    if (TTesta->State() == dsEdit || TTesta->State() == dsInsert)
+        TTesta->Post();
+    if (ModoSalva == 0) {
+        // stored by NumeraTesta: TTestaDB stands on it, in edit
+        Funzioni::CopiaDati(TTestaDB, TTesta);
+        return;
+    }
+    // read as stored: the columns other jobs set are kept as they stand now
+    const QStringList esterni = CampiTestaEsterni();
+    if (!(esterni.isEmpty() ? TTestaDB->Locate(tipo_.ChiaveTesta, chiave_)
+                            : TTestaDB->LocateAsStored(tipo_.ChiaveTesta, chiave_)))
+        throw Exception(QStringLiteral("Errore in lettura testa documento"));
+    QVariantList memorizzati;
+    for (const QString &campo : esterni)
+        memorizzati << TTestaDB->FieldByName(campo)->Value();
+    TTestaDB->Edit();
+    Funzioni::CopiaDati(TTestaDB, TTesta);
+    for (qsizetype i = 0; i < esterni.size(); ++i)
+        TTestaDB->FieldByName(esterni.at(i))->SetValue(memorizzati.at(i));
 }
 
 void TFDocumento::RegistraTestaMovimento()
@@ -1617,7 +1751,15 @@ void TFDocumento::AnnullaSalvataggio(const QString &messaggio)
     if (ModoSalva == 0) {
         chiave_ = 0;
         AvvisoNumero.clear();
+        // the number given by the save that failed is not the document's
+        if (numeroDigitato_) {
+            if (TTesta->State() == dsBrowse && !TTesta->IsEmpty())
+                TTesta->Edit();
+            if (TTesta->State() != dsBrowse)
+                F(TTesta, "Numero")->SetAsInteger(*numeroDigitato_);
+        }
     }
+    numeroDigitato_.reset();
     // the head goes back to the user as typed, still to be stored
     if (ModoSalva != 2 && TTesta->State() == dsBrowse && !TTesta->IsEmpty())
         TTesta->Edit();

@@ -210,6 +210,15 @@ public:
     virtual void TTestaBeforePost(TDataSet *dataSet);
     // The causal chosen: the series of its numbering onto the head.
     virtual void TTestaIdCausaleChange(TField *sender);
+    // The account chosen: its currency, agents, payment, price list, discounts, carriers,
+    // port, transport type, zone, bank, language and exemption onto the head (those the head
+    // has), the destination cleared, the rate of the currency at the document's date.
+    virtual void TTestaContoChange(TField *sender);
+    // The destination chosen: its zone and carrier, where it has them, onto the head.
+    virtual void TTestaIdDestinazioneChange(TField *sender);
+    // The currency or the date changed: the rate of the currency at the date (1 for the
+    // company's currency). A missing rate is shown and leaves the rate as it was.
+    virtual void TTestaCambioChange(TField *sender);
     virtual void KPageControlChange(QObject *sender);
 
     // ---- host steps the appending routines call by role
@@ -217,6 +226,10 @@ public:
     virtual void TestaARigo(TDataSet *testa, TDataSet *rigo); // head data onto a new row
     virtual void ContoDefault(TDataSet *rigo);          // account when IdConto is empty
     virtual void CompletaRigo(TDataSet *rigo);          // article data of a row
+    // Weights and volume of a row with an article: the article's times the row quantity (when
+    // the article is chosen and the quantity changes; a command that appends rows with
+    // weights of their own sets them afterwards).
+    virtual void PesiRigo(TDataSet *rigo);
     virtual void ScontiRigo(TDataSet *rigo);            // discounts of a row
     virtual void ProvvigioniRigo(TDataSet *rigo);       // commissions (Provvigione1/2)
     virtual void ChiudiInserimentoComponenti();
@@ -256,11 +269,17 @@ public:
     virtual bool ControlliSalvataggio();
     virtual void TotaleLitri();                 // document litres (empty)
     virtual void ColliTrasporto();              // parcels and transport (empty)
+    // The head's weights and volume from the rows (DMISBas), for the kinds that have them.
+    virtual void PesiVolume();
     virtual bool ConfermaSalvataggio();
     virtual bool ControlloPrenotazioni();       // reservation pre-check (true)
     // The datasets the save writes, opened before the transaction and reset after a failure.
     virtual QList<TDataSet *> TabelleSalvataggio();
     // Inside the transaction.
+    // Mode 0, first in the transaction: the head stored with its number (a number taken
+    // meanwhile moved up), which the head being edited then carries, so that every later
+    // step copies the number given.
+    virtual void NumeraTesta();
     virtual void ControllaAltriUtenti();        // "changed by another user"
     virtual void EvadiPrenotazioni();           // reservations (empty)
     virtual void RegistraRiepilogo();           // document summary (empty)
@@ -269,7 +288,7 @@ public:
     virtual void EliminaRigo();                 // one stored row (TRigheDB current) with its effects
     // Mode 2, once TRigheDB holds the stored rows: throws when they may not be deleted.
     virtual void ControllaRigheDaEliminare();
-    virtual void RegistraTesta();               // mode 0 insert with number, mode 1 update
+    virtual void RegistraTesta();               // the head (stored by NumeraTesta in mode 0) written
     virtual int NuovoNumero();                  // next number of kind, year and series
     virtual void SetNumeroDocumento();          // numbering counters (invoices: ProtIVA)
     virtual void RegistraTestaMovimento();      // warehouse protocol of the head
@@ -330,6 +349,7 @@ protected:
     std::optional<TXDatabase::Stamp> stampaImpronta_;
     std::optional<QString> causaleRighe_; // while the rows are written: the head's warehouse causal
     int contatore_ = 0;      // last Contatore of the local rows
+    std::optional<int> numeroDigitato_; // mode 0: the head's number as typed, while a save runs
     // While EliminaDocumento deletes the whole document: EliminaRigo leaves the stored row
     // to the one statement that deletes them all.
     bool righeInBlocco_ = false;

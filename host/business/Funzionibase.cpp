@@ -11,12 +11,6 @@
 
 namespace {
 
-QString Codice(const QString &divisa)
-{
-    const QString c = divisa.trimmed();
-    return c.isEmpty() ? Funzioni::DivisaGestione(0) : c;
-}
-
 QString AllaData(const QDateTime &data)
 {
     return data.isNull() ? QString() : QStringLiteral(" al ") + Funzioni::DataToStringa(data);
@@ -41,6 +35,12 @@ QString DivisaGestione(int)
     return CFG.IdDivisa;
 }
 
+QString DivisaDocumento(const QString &divisa)
+{
+    const QString c = divisa.trimmed();
+    return c.isEmpty() ? DivisaGestione(0) : c;
+}
+
 bool MonetaConto(const QString &divisa, int tipo)
 {
     const QString c = divisa.trimmed();
@@ -58,7 +58,7 @@ bool TestDivisa(const QString &divisa)
 
 TDecimaliDivisa LeggiDecimaliDivisa(TDataSet *tabellaDivise, const QString &divisa)
 {
-    const QString c = Codice(divisa);
+    const QString c = DivisaDocumento(divisa);
     bool trovata = false;
     if (auto *lookup = qobject_cast<TXlkTable *>(tabellaDivise)) {
         trovata = TDMIBase::Posiziona(lookup, QStringLiteral("IdDivisa"), {c});
@@ -76,7 +76,7 @@ TDecimaliDivisa LeggiDecimaliDivisa(TDataSet *tabellaDivise, const QString &divi
 
 double GetCambioEURO(const QString &divisa, const QDateTime &data)
 {
-    const QString c = Codice(divisa);
+    const QString c = DivisaDocumento(divisa);
     if (MonetaConto(c))
         return 1.0;
     TXDatabase &db = DMIDataBases::Instance().Global();
@@ -106,7 +106,7 @@ double GetCambioEURO(const QString &divisa, const QDateTime &data)
 
 double CalcValoreEURO(double valore, double cambio, const QDateTime &data, const QString &divisa, int decimali)
 {
-    const QString c = Codice(divisa);
+    const QString c = DivisaDocumento(divisa);
     if (MonetaConto(c))
         return KRound(valore, decimali);
     return KRound(valore * Cambio(cambio, data, c), decimali);
@@ -119,10 +119,39 @@ double CalcValoreEURO(const QString &divisa, int decimali, double valore, double
 
 double CalcValoreDivisa(double valore, double cambio, const QDateTime &data, const QString &divisa, int decimali)
 {
-    const QString c = Codice(divisa);
+    const QString c = DivisaDocumento(divisa);
     if (MonetaConto(c))
         return KRound(valore, decimali);
     return KRound(valore / Cambio(cambio, data, c), decimali);
+}
+
+bool DatiContoTesta(TDataSet *testa, const QString &tipoConto, const QString &conto)
+{
+    TDMIBase *dm = TDMIBase::Crea();
+    TXlkTable *conti = tipoConto == QLatin1String("FO") ? dm->lkFornitori : dm->lkClienti;
+    if (conto.trimmed().isEmpty()
+        || !TDMIBase::Posiziona(conti, QStringLiteral("IdContoTp;IdConto"), {tipoConto, conto.trimmed()}))
+        return false;
+    for (const char *nome : {"IdAgente1", "IdAgente2", "IdPagamento", "IdListino", "Sconto1", "Sconto2", "IdSpedizione1",
+                             "IdSpedizione2", "IdPorto", "IdTipoTrasporto", "IdZona", "IdBanca", "IdLingua",
+                             "IdEsclusione"}) {
+        TField *campo = testa->FindField(QLatin1String(nome));
+        TField *origine = conti->FindField(QLatin1String(nome));
+        if (campo && origine)
+            campo->SetValue(origine->Value());
+    }
+    testa->FieldByName(QStringLiteral("IdDestinazione"))->SetAsInteger(0);
+    testa->FieldByName(QStringLiteral("IdDivisa"))
+        ->SetAsString(DivisaDocumento(conti->FieldByName(QStringLiteral("IdDivisa"))->AsString()));
+    return true;
+}
+
+void CambioTesta(TDataSet *testa)
+{
+    const QString divisa = testa->FieldByName(QStringLiteral("IdDivisa"))->AsString();
+    const double cambio =
+        MonetaConto(divisa) ? 1.0 : GetCambioEURO(divisa, testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime());
+    testa->FieldByName(QStringLiteral("Cambio"))->SetAsFloat(cambio);
 }
 
 QVariant GetValoreDefault(const QString &nome)

@@ -14,6 +14,9 @@ namespace Funzioni {
 QString DivisaGestione(int tipo = 0);
 // Whether the currency is the accounting currency (an empty code counts as it).
 bool MonetaConto(const QString &divisa, int tipo = 0);
+// The currency of a document: its code, or the accounting currency when the code is empty
+// (documents stored without one). Every reader of a document's currency goes through it.
+QString DivisaDocumento(const QString &divisa);
 // Whether the currency is among the company's currencies.
 bool TestDivisa(const QString &divisa);
 
@@ -38,6 +41,16 @@ double CalcValoreEURO(const QString &divisa, int decimali, double valore, double
 // A value in the accounting currency brought into the currency, rounded to decimali; the
 // rate as for CalcValoreEURO.
 double CalcValoreDivisa(double valore, double cambio, const QDateTime &data, const QString &divisa, int decimali);
+
+// The defaults of the account (type "CL" or "FO", code) onto a document head, for the columns
+// the head has: agents, payment, price list, discounts 1 and 2, carriers, port, transport
+// type, zone, bank, language, exemption and the currency (the company's when the account has
+// none), the destination cleared; the rate is the caller's (CambioTesta). False, the head
+// untouched, when the account does not exist.
+bool DatiContoTesta(TDataSet *testa, const QString &tipoConto, const QString &conto);
+// The head's Cambio: 1 for the company's currency, else the currency's rate at the head's
+// DataDocumento (throws Exception when there is none, the rate left as it was).
+void CambioTesta(TDataSet *testa);
 
 // A company default by name ("IdMagazzino": the default warehouse), from the settings of
 // section VALDEF; an invalid QVariant when it is not set.

@@ -199,6 +199,16 @@ double CalcoloValoriRigo(const TKRigoDoc &rigo, int modo)
     return modo == 3 ? tutti : nazionale(tutti);
 }
 
+int NumeroSuccessivo(const QString &tabellaTeste, int anno, int serie)
+{
+    return DMIDataBases::Instance()
+               .Global()
+               .ScalarValue(QStringLiteral("SELECT MAX(Numero) FROM %1 WHERE Anno = ? AND Serie = ?").arg(tabellaTeste),
+                            {anno, serie})
+               .toInt()
+           + 1;
+}
+
 bool GetNumeroFattura(TDataSet *protIva, int anno, int serie, int tipoRegistro, int &numero, const QDateTime &)
 {
     QString colNumero, colData;

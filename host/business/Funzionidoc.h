@@ -84,6 +84,13 @@ struct TKRigoDoc {
 // the currency is not in the table).
 double CalcoloValoriRigo(const TKRigoDoc &rigo, int modo);
 
+// ---- document numbering
+
+// The next number of the heads of a document table (BolleCliTeste...) in the year and series:
+// the highest stored plus one. A number taken meanwhile by another user is the writer's to
+// move up (the heads' unique key refuses it).
+int NumeroSuccessivo(const QString &tabellaTeste, int anno, int serie);
+
 // ---- invoice numbering on ProtIVA
 
 // The next invoice number of the year and series for the register type (1 sales, 2 the

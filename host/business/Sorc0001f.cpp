@@ -48,7 +48,11 @@ void TFDocumentoOrdine::FormCreate()
 {
     TFDocumento::FormCreate();
     F(TRighe, "Quantita2Ord")->OnChange = [this](TField *s) { CalcoloQuantita(s); };
-    F(TRighe, "QuantitaOrd")->OnChange = [this](TField *) { CalcolaImportiRigo(TTesta, TRighe, false); };
+    F(TRighe, "QuantitaOrd")->OnChange = [this](TField *) {
+        CalcolaImportiRigo(TTesta, TRighe, false);
+        if (!FlInCaricamento)
+            PesiRigo(TRighe);
+    };
 }
 
 void TFDocumentoOrdine::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati)

@@ -80,14 +80,13 @@ protected:
         if (DMILUMO)
             DMILUMO->lkLUMO_Parametri->Close();
     }
-    // The invoice window with the head of customer C1 under causal FV, in euro.
+    // The invoice window with the head of customer C1 under causal FV.
     TFSVen0008f_p *NuovaFattura(const QString &causale = QStringLiteral("FV"), const QString &cliente = QStringLiteral("C1"))
     {
         auto *f = Apri<TFSVen0008f_p>(QStringLiteral("SVEN0008F_F"));
         if (!f)
             return nullptr;
         Testa(f, causale, cliente);
-        f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
         return f;
     }
     // Closes the window, leaving its changes.

@@ -31,7 +31,6 @@ protected:
         if (!f)
             return nullptr;
         Testa(f, causale, fornitore);
-        f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
         f->TTesta->FieldByName(QStringLiteral("UT_LMQ_IdListCau"))->SetAsString(QStringLiteral("L1"));
         return f;
     }

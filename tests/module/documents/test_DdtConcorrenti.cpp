@@ -26,7 +26,6 @@ protected:
         if (!f)
             return nullptr;
         Testa(f, QStringLiteral("DV"), QStringLiteral("C1"));
-        f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
         RigoConfezioni(f, QStringLiteral("V12"), colli, QStringLiteral("10"), 1);
         f->KPageControl->setCurrentWidget(f->tsLUMO_CauzDoc);
         kv8test::ProcessEvents();

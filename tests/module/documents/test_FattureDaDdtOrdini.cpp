@@ -40,7 +40,6 @@ protected:
         if (!f)
             return 0;
         Testa(f, QStringLiteral("DV"), QStringLiteral("C1"));
-        f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
         RigoConfezioni(f, QStringLiteral("V12"), colliV12, QStringLiteral("10"), 1);
         RigoConfezioni(f, QStringLiteral("V06"), colliV06, QStringLiteral("5"), 0);
         script.AllowUnusedAnswers();

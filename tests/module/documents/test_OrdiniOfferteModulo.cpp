@@ -23,7 +23,6 @@ protected:
         if (!f)
             return nullptr;
         Testa(f, causale, cliente);
-        f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
         return f;
     }
     void ChiudiFinestra(TFDocumento *f)

@@ -81,7 +81,6 @@ protected:
         if (!f)
             return nullptr;
         Testa(f, causale, QStringLiteral("F1"));
-        f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
         f->TTesta->FieldByName(QStringLiteral("UT_LMQ_IdListCau"))->SetAsString(QStringLiteral("L1"));
         RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("10"), 1);
         RigoConfezioni(f, QStringLiteral("V06"), QStringLiteral("2"), QStringLiteral("5"), 0);
@@ -350,7 +349,6 @@ TEST_F(SalvataggioBolleFornitori, ExcessColumnsKeptByAReSave)
     auto *f = Apri<TFSAcq0001f_p>(QStringLiteral("SACQ0001F"));
     ASSERT_TRUE(f);
     Testa(f, QStringLiteral("DTR"), QStringLiteral("F1"));
-    f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
     f->TTesta->FieldByName(QStringLiteral("UT_LMQ_IdListCau"))->SetAsString(QStringLiteral("L1"));
     RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("2"), QStringLiteral("10"), 1);
     Salva(f);

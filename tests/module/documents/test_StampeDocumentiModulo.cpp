@@ -175,7 +175,6 @@ TEST_F(StampeDocumentiModulo, SavedNoteIsPrintedWithItsLitresAndStoredSummary)
     auto *f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C"));
     ASSERT_TRUE(f);
     Testa(f, QStringLiteral("DV"), QStringLiteral("C1"));
-    f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
     RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("10"), 1);
     RigoConfezioni(f, QStringLiteral("V06"), QStringLiteral("2"), QStringLiteral("5"), 0);
     ReportCapture capture;

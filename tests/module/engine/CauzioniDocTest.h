@@ -5,6 +5,8 @@
 // document window holds: head, rows, local summary, stored-rows query and client table.
 #include "EngineTest.h"
 
+#include "host/business/Funzionibase.h"
+#include "host/business/Funzionidoc.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXQuery.h"
 
@@ -91,17 +93,14 @@ protected:
             t->Close();
             t->Open();
         }
+        // choosing the account fills the head as the document windows do
+        const QString tipoConto = sigla == QLatin1String("DTA") ? QStringLiteral("FO") : QStringLiteral("CL");
         testa->Open();
-        testa->Append();
-        Testa({{qPrintable(tipo.contoTp), sigla == QLatin1String("DTA") ? "FO" : "CL"},
-               {qPrintable(tipo.conto), conto},
-               {"IdCausale", causale},
-               {"Anno", 2025},
-               {"Numero", 1},
-               {"DataDocumento", QDateTime(QDate(2025, 3, 14), QTime(0, 0))},
-               {"IdDivisa", "EUR"},
-               {"Cambio", 1.0},
-               {"IdDestinazione", 0}});
+        testa->FieldByName(tipo.conto)->OnChange = [tipoConto](TField *f) {
+            if (Funzioni::DatiContoTesta(f->DataSet(), tipoConto, f->AsString()))
+                Funzioni::CambioTesta(f->DataSet());
+        };
+        NuovaTesta(conto, causale);
         ApriRighe(tipo.righe, tipo.origineRighe);
         TabellaLocale(tipo.locale, QString());
         cauz = std::make_unique<TXTable>();
@@ -120,6 +119,17 @@ protected:
         archivio->Open();
     }
 
+    // A new head of the document's kind: the account chosen, the causal and the date typed.
+    void NuovaTesta(const QString &conto, const QString &causale)
+    {
+        testa->Append();
+        Testa({{qPrintable(tipo.contoTp), tipo.sigla == QLatin1String("DTA") ? "FO" : "CL"},
+               {"IdCausale", causale},
+               {"DataDocumento", QDateTime(QDate(2025, 3, 14), QTime(0, 0))},
+               {"Anno", 2025},
+               {qPrintable(tipo.conto), conto}});
+    }
+
     qint64 Chiave() const { return testa->FieldByName(tipo.chiave)->AsInteger(); }
 
     // A document row with its two packaging codes.
@@ -135,7 +145,15 @@ protected:
     }
 
     void Crea() { UT_LMQ_DVEN_CreaCasteCauz(testa.get(), righe.get(), nullptr, cauz.get(), tipo.sigla); }
-    void Registra(int modo) { UT_LMQ_DVEN_RegCastCauz(testa.get(), cauz.get(), registrate.get(), archivio.get(), modo, tipo.sigla); }
+    // The registration as a save runs it: a new document numbered first, as the host numbers it.
+    void Registra(int modo)
+    {
+        TField *numero = testa->FieldByName(QStringLiteral("Numero"));
+        if (modo == 0 && numero->AsInteger() <= 0)
+            numero->SetAsInteger(Funzioni::NumeroSuccessivo(tipo.testata, testa->FieldByName(QStringLiteral("Anno"))->AsInteger(),
+                                                            testa->FieldByName(QStringLiteral("Serie"))->AsInteger()));
+        UT_LMQ_DVEN_RegCastCauz(testa.get(), cauz.get(), registrate.get(), archivio.get(), modo, tipo.sigla);
+    }
 
     // A field of the summary row of the packaging code.
     double DiCauz(const QString &imballo, const char *campo)

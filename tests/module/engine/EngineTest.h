@@ -7,6 +7,7 @@
 #include "frame/Dmilumo.h"
 #include "frame/Lumo_parametri.h"
 #include "host/business/Dmibase.h"
+#include "host/business/Funzionibase.h"
 #include "host/core/Applvar.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXTable.h"
@@ -149,12 +150,16 @@ protected:
         causali->Close();
         causali->Open();
         testa->Open();
+        // choosing the customer fills the head as the document windows do
+        testa->FieldByName(QStringLiteral("IdCliente"))->OnChange = [](TField *f) {
+            if (Funzioni::DatiContoTesta(f->DataSet(), QStringLiteral("CL"), f->AsString()))
+                Funzioni::CambioTesta(f->DataSet());
+        };
         testa->Append();
         testa->FieldByName(QStringLiteral("IdClienteTp"))->SetAsString(QStringLiteral("CL"));
         testa->FieldByName(QStringLiteral("Anno"))->SetAsInteger(2025);
         testa->FieldByName(QStringLiteral("Numero"))->SetAsInteger(1);
         testa->FieldByName(QStringLiteral("DataDocumento"))->SetAsDateTime(QDate(2025, 3, 14));
-        testa->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
         return testa.get();
     }
 

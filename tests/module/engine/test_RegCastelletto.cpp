@@ -250,10 +250,7 @@ TEST_F(RegCastelletto, AFailureAfterTheRegistrationRollsBackAndTheRetryRegisters
         // the host's write of the head fails: the scope ends without a commit
     }
     testa->Cancel();
-    testa->Append();
-    Testa({{"IdClienteTp", "CL"}, {"IdCliente", "C1"}, {"IdCausale", "V"}, {"Anno", 2025}, {"Numero", 1},
-           {"DataDocumento", QDateTime(QDate(2025, 3, 14), QTime(0, 0))}, {"IdDivisa", "EUR"}, {"Cambio", 1.0},
-           {"IdDestinazione", 0}});
+    NuovaTesta("C1", "V");
     EXPECT_EQ(Conta("SELECT COUNT(*) FROM LUMO_CauzDocBoll"), 0);
     EXPECT_EQ(Conta("SELECT COUNT(*) FROM LUMO_ProgCauz WHERE ProgQtaCar <> 0"), 0);
     EXPECT_EQ(Conta("SELECT COUNT(*) FROM LUMO_MovResT WHERE KDocT <> 0"), 0);

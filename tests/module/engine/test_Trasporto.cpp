@@ -177,7 +177,8 @@ TEST_F(Trasporto, CarrierThenDestinationThenAccountThenZoneMakeARowMoreSpecific)
     Testa({{"IdSpedizione1", QStringLiteral("A'B")}});
     Calcola();
     EXPECT_DOUBLE_EQ(Spese(), 5) << "a carrier code with a quote is a code like any other";
-    Testa({{"IdSpedizione1", QString()}, {"IdDestinazione", 0}, {"IdCliente", QStringLiteral("C9")}});
+    // the customer chosen brings its own zone, destination and carrier: the zone typed again
+    Testa({{"IdCliente", QStringLiteral("C9")}, {"IdZona", QStringLiteral("NO")}});
     Calcola();
     EXPECT_DOUBLE_EQ(Spese(), 2) << "another customer gets the zone's row";
 }
