@@ -645,6 +645,8 @@ void TFDocumento::TTestaCambioChange(TField *sender)
     try {
         Funzioni::CambioTesta(testa);
     } catch (const Exception &e) {
+        // no rate: the save asks for one
+        F(testa, "Cambio")->SetAsFloat(0);
         Kmessages::KMessage(e.Message, mtWarning, mbOK);
     }
 }

@@ -217,7 +217,8 @@ public:
     // The destination chosen: its zone and carrier, where it has them, onto the head.
     virtual void TTestaIdDestinazioneChange(TField *sender);
     // The currency or the date changed: the rate of the currency at the date (1 for the
-    // company's currency). A missing rate is shown and leaves the rate as it was.
+    // company's currency). A missing rate is shown and leaves the rate 0, which the save
+    // refuses until the user types one.
     virtual void TTestaCambioChange(TField *sender);
     virtual void KPageControlChange(QObject *sender);
 

@@ -3,6 +3,7 @@
 // management, and an error stopping the save.
 #include "CauzioniDocTest.h"
 
+#include "frame/Lumo_funzioni.h"
 #include "host/core/Errors.h"
 #include "host/db/TXTransaction.h"
 
@@ -306,4 +307,12 @@ TEST_F(Castelletto, PendingReturnsBeyondTheStockAreExcessOnceAsIfTyped)
         EXPECT_EQ(V(s, "QtaCarEcc"), 3);
         EXPECT_EQ(V(s, "EsiAttEcc"), 0);
     }
+}
+
+TEST_F(Castelletto, TheDepositPriceOfADocumentWithoutCurrencyIsTheCompanys)
+{
+    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L1"), QStringLiteral("EUR"), QStringLiteral("C01")), 1.5);
+    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L1"), QString(), QStringLiteral("C01")), 1.5)
+        << "a document stored before its currency was filled";
+    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L1"), QStringLiteral("USD"), QStringLiteral("C01")), 0);
 }

@@ -34,9 +34,13 @@ protected:
                {riga, prenotazione, articolo, numConf, numConfEva});
     }
 
-    // A delivery note (or an invoice) of the customer and agent, in insert with its key drawn.
+    // A delivery note (or an invoice) of the customer, whose agent the head takes from it, in
+    // insert with its key drawn.
     void Documento(const QString &cliente, const QString &agente, bool fattura = false)
     {
+        Esegui(QStringLiteral("DELETE FROM Clienti WHERE IdContoTp = 'CL' AND IdConto = ?"), {cliente});
+        Esegui(QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale, IdAgente1) VALUES ('CL', ?, ?, ?)"),
+               {cliente, QStringLiteral("Cliente ") + cliente, Testo(agente)});
         if (fattura) {
             ApriTesta(QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
             ApriRighe(QStringLiteral("t_RigheFattCli"), QStringLiteral("FattureCliRighe"));
@@ -44,7 +48,7 @@ protected:
             ApriTesta();
             ApriRighe();
         }
-        Testa({{"IdCliente", cliente}, {"IdAgente1", agente}});
+        Testa({{"IdCliente", cliente}});
     }
     void RigaDoc(int numero, const QString &articolo, double confezioni)
     {

@@ -286,3 +286,21 @@ TEST_F(Trasporto, ErrorIsShownOnceAndStopsTheSave)
 }
 
 } // namespace
+
+TEST_F(Trasporto, TheCustomersCurrencyChoosesTheListAndAHeadWithoutOneReadsTheCompanys)
+{
+    Esegui(QStringLiteral("INSERT INTO Divise (IdDivisa, DsDivisa, DecPrezzo, DecValore) VALUES ('USD', 'Dollaro', 4, 2)"));
+    Esegui(QStringLiteral("INSERT INTO Cambi (IdDivisa, DataCambio, Cambio) VALUES ('USD', ?, 0.9)"), {Giorno(2025, 1, 1)});
+    Cliente(QStringLiteral("C1"), 1);
+    Esegui(QStringLiteral("UPDATE Clienti SET IdDivisa = 'USD' WHERE IdConto = 'C1'"));
+    Riferimento(1, 1, QString(), QString(), QString(), 0, 1, 25);
+    Riferimento(2, 3, QString(), QString(), QString(), 0, 1, 30);
+    Documento(QStringLiteral("TOT"));
+    EXPECT_DOUBLE_EQ(testa->FieldByName(QStringLiteral("Cambio"))->AsFloat(), 0.9);
+    Calcola();
+    EXPECT_DOUBLE_EQ(Spese(), 30) << "the dollar list";
+    // a head stored before its currency was filled: the company's currency, not no list at all
+    Testa({{"IdDivisa", QString()}});
+    Calcola();
+    EXPECT_DOUBLE_EQ(Spese(), 25);
+}
