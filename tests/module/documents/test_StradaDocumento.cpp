@@ -118,7 +118,7 @@ TEST_F(StradaDocumento, TheCustomersCarrierChoosesTheTransportCharge)
 
 TEST_F(StradaDocumento, TheNotesWeightsComeFromItsRows)
 {
-    ASSERT_TRUE(Nota(QStringLiteral("C1"), {"3", "1"})) << script.Texts().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(Nota(QStringLiteral("C6"), {"3", "1"})) << script.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(Elenco(QStringLiteral("SELECT Quantita, PesoLordo, PesoNetto, Volume FROM BolleCliRighe ORDER BY NumOrdine")),
               (QStringList{"36/46.8/43.2/54000", "12/15.6/14.4/18000"}));
     EXPECT_EQ(Elenco(QStringLiteral("SELECT PesoLordo, PesoNetto, TotaleVolume FROM BolleCliTeste")),
