@@ -345,13 +345,13 @@ TEST_F(RegCastelletto, TwoUsersSavingDocumentsOfOneAccountLoseNoUpdate)
     Documento("C1", "N");
     RigaImballi(1, "A", "C01", 3, "", 0);
     Salva(0); // the first user changes it
-    const QString errore = salvaB(11, 2);
+    const QString errore = salvaB(12, 2); // the first user's note took number 11
     const double caricato = Card("C1", 0, 0, "C01", "ProgQtaCar");
     if (errore.isEmpty()) {
         EXPECT_EQ(caricato, 10); // 5 + 3 + 2: nothing lost
     } else {
         EXPECT_EQ(caricato, 8);  // the failed save left nothing behind
-        EXPECT_EQ(Conta("SELECT COUNT(*) FROM BolleCliTeste WHERE Numero = 11"), 0);
+        EXPECT_EQ(Conta("SELECT COUNT(*) FROM BolleCliTeste WHERE Numero = 12"), 0);
     }
     EXPECT_EQ(Card("C1", 0, 1, "C01", "ProgQtaCar"), caricato);
     EXPECT_EQ(Conta("SELECT SUM(QtaCar) FROM LUMO_CauzDocBoll"), caricato);
