@@ -1,5 +1,8 @@
 #include "host/db/DMIDataBases.h"
 
+#include "host/db/LocalFolders.h"
+
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QSqlError>
@@ -10,10 +13,15 @@ namespace {
 
 const QLatin1String kLocalDatabase("localdatabase");
 
-// The temporary folder of the LocalDatabase, removed with everything in it at exit.
+// The temporary folder of the LocalDatabase ("kv8-local-<process id>-XXXXXX"), removed with
+// everything in it at exit; the folders of runs that ended without removing theirs go first.
 QTemporaryDir &LocalDir()
 {
-    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kv8-local-XXXXXX"));
+    static QTemporaryDir dir = [] {
+        kv8db::RemoveDeadLocalFolders(QDir::tempPath());
+        return QTemporaryDir(QDir::tempPath() + QStringLiteral("/kv8-local-")
+                             + QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX"));
+    }();
     return dir;
 }
 
