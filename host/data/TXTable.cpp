@@ -138,6 +138,30 @@ void ForgetTableMeta(const QString &table)
 
 TXTable::TXTable(QObject *owner) : TXTableBase(owner) {}
 
+namespace {
+
+// Fails the commit of the connection's open transaction with a reason, and goes with the
+// transaction.
+class TransactionFailure : public TXTransactionListener {
+public:
+    TransactionFailure(TXDatabase &db, QString reason) : reason_(std::move(reason)) { Listen(&db); }
+
+protected:
+    void BeforeCommit() override { throw EDatabaseError(reason_); }
+    void TransactionCommitted() override { delete this; }
+    void TransactionRolledBack() override { delete this; }
+
+private:
+    QString reason_;
+};
+
+void FailTransaction(TXDatabase &db, const QString &reason)
+{
+    new TransactionFailure(db, reason); // deletes itself when the transaction ends
+}
+
+} // namespace
+
 TXTable::~TXTable()
 {
     if (pending_.empty())
@@ -146,6 +170,9 @@ TXTable::~TXTable()
         FlushDeferred();
     } catch (const std::exception &e) {
         qWarning("kv8: table %s could not write the rows kept for the commit: %s", qPrintable(tableName_), e.what());
+        // the transaction would commit without those rows
+        if (TXDatabase *db = ListenedDatabase(); db && db->InTransaction())
+            FailTransaction(*db, QString::fromUtf8(e.what()));
     }
 }
 

@@ -117,6 +117,36 @@ TEST_F(DeferredWrites, DuplicateKeyAtTheFlushRollsBackEverythingAndNamesTheRow)
     EXPECT_FALSE(t.Locate("IdImballo", "X"));
 }
 
+TEST_F(DeferredWrites, ATableDestroyedWithRowsItCouldNotWriteFailsTheCommit)
+{
+    TXTransaction transaction(*db);
+    ASSERT_TRUE(transaction.Started());
+    db->ExecSQL("UPDATE TT_Testa SET DsNote = 'Cambiata' WHERE KContaT = 1");
+    {
+        TXClientTable t;
+        Open(t, db.get());
+        Append(t, 1, "X", 1);
+        t.Append();
+        t.FieldByName("KContaR")->SetAsInteger(4); // stored already
+        t.FieldByName("KContaT")->SetAsInteger(1);
+        t.Post();
+    } // its rows are written as it goes, and fail
+    try {
+        transaction.Commit();
+        FAIL() << "the commit should fail";
+    } catch (const EDatabaseError &e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains("KContaR = 4")) << e.what();
+    }
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(Rows("IdImballo = 'X'"), 0);
+    EXPECT_EQ(db->ScalarValue("SELECT DsNote FROM TT_Testa WHERE KContaT = 1").toString(), "Uno");
+    // the next transaction is not failed by the last one's reason
+    TXTransaction next(*db);
+    db->ExecSQL("UPDATE TT_Testa SET DsNote = 'Dopo' WHERE KContaT = 1");
+    next.Commit();
+    EXPECT_EQ(db->ScalarValue("SELECT DsNote FROM TT_Testa WHERE KContaT = 1").toString(), "Dopo");
+}
+
 TEST_F(DeferredWrites, AReadOfTheTableBetweenTwoPostsSeesBothRows)
 {
     TXClientTable t, other;
