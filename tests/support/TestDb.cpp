@@ -1,5 +1,7 @@
 #include "tests/support/TestDb.h"
 
+#include "tests/support/DueUtenti.h"
+
 #include "host/db/Dictionary.h"
 #include "host/db/ModuleData.h"
 
@@ -106,6 +108,11 @@ TestDb::TestDb()
 {
     UseModuleData();
     postgres_ = qEnvironmentVariable("KV8_TEST_ENGINE") == QLatin1String("postgres");
+    if (kv8test::ProcessoUtente()) {
+        attached_ = true;
+        url_ = kv8test::DatabaseUtente();
+        return;
+    }
     if (postgres_) {
         const QString server = qEnvironmentVariable("KV8_TEST_PG");
         if (const QString missing = MissingServer(server); !missing.isEmpty()) {

@@ -19,6 +19,9 @@ public:
     // False on a postgres run without a server: the test is skipped (it has already failed
     // when the server is required or unreachable).
     bool Available() const { return !url_.isEmpty(); }
+    // In a user's process of a test of two users (DueUtenti): the database is the parent
+    // test's, made and dropped by it, not a new one.
+    bool Attached() const { return attached_; }
     // The URL of this test's database; every connection opened on it sees the same data.
     const QString &Url() const { return url_; }
     // A new connection to this test's database under a unique name.
@@ -26,6 +29,7 @@ public:
 
 private:
     bool postgres_ = false;
+    bool attached_ = false;
     QString url_;
     QString schema_;
     std::unique_ptr<QTemporaryDir> dir_;

@@ -27,8 +27,10 @@ UiCompany::UiCompany()
     if (!db_.Available())
         return;
     TXDatabase &db = DMIDataBases::Instance().Open(QStringLiteral("GlobalDatabase"), db_.Url());
-    SchemaInstaller installer;
-    installer.Create(db);
+    if (!db_.Attached()) {
+        SchemaInstaller installer;
+        installer.Create(db);
+    }
     ConfigStore::Load(db);
 }
 
