@@ -8,6 +8,7 @@
 #include "host/core/Funzioni.h"
 #include "host/core/KFormati.h"
 #include "host/data/DatasetFunctions.h"
+#include "host/data/TXClientTable.h"
 #include "host/data/TXMemTable.h"
 #include "host/db/TXDatabase.h"
 #include "host/db/TXTransaction.h"
@@ -658,6 +659,31 @@ void UT_LMQ_RG_LeggoProgReg(int IdRaggMag, const QString &IdRegistro, TUT_LMQ_RG
     Progressivi.IdRegistro = t->FieldByName(QStringLiteral("IdRegistro"))->AsString();
     Progressivi.DataUltAgg = t->FieldByName(QStringLiteral("DataUltAgg"))->AsDateTime();
     Progressivi.UltNumRiga = t->FieldByName(QStringLiteral("UltNumRiga"))->AsInteger();
+}
+
+void UT_LMQ_RG_BloccoProgReg(int IdRaggMag, const QString &IdRegistro, TUT_LMQ_RG_ProgressiviRegistri &Progressivi)
+{
+    Progressivi = TUT_LMQ_RG_ProgressiviRegistri();
+    TXClientTable t;
+    t.SetDatabaseName(QStringLiteral("GlobalDatabase"));
+    t.SetTableName(QStringLiteral("LUMO_ProgRegistri"));
+    t.SetXWhereVuoto(QStringLiteral("IdRaggMag = -1"));
+    t.Open();
+    const QString campi = QStringLiteral("IdRaggMag;IdRegistro");
+    const QVariantList chiave{IdRaggMag, IdRegistro};
+    t.ReadAsStored(campi, {chiave}, QStringLiteral("IdRaggMag = ? AND IdRegistro = ?"), chiave, true);
+    if (!t.Locate(campi, chiave)) {
+        t.Insert();
+        t.FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(IdRaggMag);
+        t.FieldByName(QStringLiteral("IdRegistro"))->SetAsString(IdRegistro);
+        t.FieldByName(QStringLiteral("UltNumRiga"))->SetAsInteger(0);
+        t.Post();
+        return;
+    }
+    Progressivi.IdRaggMag = t.FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
+    Progressivi.IdRegistro = t.FieldByName(QStringLiteral("IdRegistro"))->AsString();
+    Progressivi.DataUltAgg = t.FieldByName(QStringLiteral("DataUltAgg"))->AsDateTime();
+    Progressivi.UltNumRiga = t.FieldByName(QStringLiteral("UltNumRiga"))->AsInteger();
 }
 
 void UT_LMQ_RG_ScrivoProgReg(int IdRaggMag, const QString &IdRegistro, const QDateTime &DataUltAgg, int UltNumRiga)

@@ -42,6 +42,13 @@ inline TUT_LMQ_RG_ProgressiviRegistri UT_LMQ_RG_ProgressiviRegistri;
 // reach the caller.
 void UT_LMQ_RG_LeggoProgReg(int IdRaggMag, const QString &IdRegistro, TUT_LMQ_RG_ProgressiviRegistri &Progressivi);
 
+// Inside a transaction on the company database: the stored progressive read as LeggoProgReg
+// reads it and kept from other users until the transaction ends (locked on PostgreSQL; a
+// SQLite transaction holds the write lock). A missing one is created empty at once, so that
+// another user creating it meanwhile waits for this transaction and then fails on its key
+// (EKeyViolation). Database errors reach the caller.
+void UT_LMQ_RG_BloccoProgReg(int IdRaggMag, const QString &IdRegistro, TUT_LMQ_RG_ProgressiviRegistri &Progressivi);
+
 // Stores the date and row number (overwriting whatever was stored), creating the row when it
 // is missing. Database errors reach the caller.
 void UT_LMQ_RG_ScrivoProgReg(int IdRaggMag, const QString &IdRegistro, const QDateTime &DataUltAgg, int UltNumRiga);

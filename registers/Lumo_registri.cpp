@@ -4,6 +4,7 @@
 #include "frame/Dmilumo_reg.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
+#include "host/data/Concurrency.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXMemTable.h"
@@ -205,10 +206,17 @@ bool UT_LMQ_RG_AggiornamentoDefinitivo(int IdRaggMag, const QString &IdRegistro,
                                        const std::function<void()> &corpo)
 {
     return Funzioni::EseguiInTransazione(DMIDataBases::Instance().Global(), [&] {
+        const QString aggiornato = QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa");
         TUT_LMQ_RG_ProgressiviRegistri ora;
-        UT_LMQ_RG_LeggoProgReg(IdRaggMag, IdRegistro, ora);
+        try {
+            // kept from other users until the commit: a second run waits here, then is refused
+            UT_LMQ_RG_BloccoProgReg(IdRaggMag, IdRegistro, ora);
+        } catch (const EKeyViolation &) {
+            throw Exception(aggiornato); // another user's first print of the register came first
+        }
         if (ora.UltNumRiga != inizio.UltNumRiga || ora.DataUltAgg.date() != inizio.DataUltAgg.date())
-            throw Exception(QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa"));
+            throw Exception(aggiornato);
+        kv8data::CheckPoint(QStringLiteral("registro"));
         corpo();
     });
 }

@@ -90,8 +90,9 @@ bool UT_LMQ_RG_ControllaEsecuzione(int IdRaggMag, const QDateTime &DaData, const
                                    QWidget *fuocoGruppo, QWidget *fuocoData, bool esercizio);
 
 // The definitive update of a register: one transaction on the company database in which the
-// progressive (IdRaggMag, IdRegistro) is read again and, when it no longer holds the date and
-// row the run started from, the update is refused ("Registro aggiornato da un altro utente:
+// progressive (IdRaggMag, IdRegistro) is read again and kept from other users until the commit
+// (UT_LMQ_RG_BloccoProgReg) and, when it no longer holds the date and row the run started
+// from, the update is refused ("Registro aggiornato da un altro utente:
 // ripetere la stampa"); otherwise corpo writes the stock rows and the progressive. Any error
 // rolls everything back and is shown once. True when committed.
 bool UT_LMQ_RG_AggiornamentoDefinitivo(int IdRaggMag, const QString &IdRegistro,

@@ -53,7 +53,7 @@ void TFqarn0101d::FormCreate()
     Funzioni::PulisciTabella(TTRegCs);
     Funzioni::PulisciTabella(TTRegCsTot);
     tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnValidate = [this](TField *) { IdRaggMagValidate(); };
-    UT_LMQ_RG_ControlliPeriodo(tPars, nullptr, nullptr);
+    UT_LMQ_RG_ControlliPeriodo(tPars, ui->edDaData, ui->edA_Data);
 }
 
 void TFqarn0101d::FormClose(TCloseAction &action)

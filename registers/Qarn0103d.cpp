@@ -26,9 +26,9 @@ TFqarn0103d::TFqarn0103d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Q
 {
     SetupLayout(*ui);
     UT_LMQ_RG_RecordDialogo(tPars, QStringLiteral("LUMO_ProRegCs"));
-    TTRegCsTot = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegCsTot"));
-    TTRegCsTot->SetIndexFieldNames(QStringLiteral("IdRaggMag;IdCatVin"));
-    DSRisultati->SetDataSet(TTRegCsTot);
+    TTAnaCsTot = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_AnaCsTot"));
+    TTAnaCsTot->SetIndexFieldNames(QStringLiteral("IdRaggMag;IdCatVin"));
+    DSRisultati->SetDataSet(TTAnaCsTot);
 
     gRisultati->AddColumn(QStringLiteral("IdCatVin"), QStringLiteral("Cod.Cat."), 70);
     gRisultati->AddColumn(QStringLiteral("DsCatVin"), QStringLiteral("Descrizione"), 220);
@@ -61,7 +61,7 @@ void TFqarn0103d::FormCreate()
     tipo->OnChange = [this](TField *) { AbilitaDataFinale(); };
     tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnValidate = [this](TField *f) { IdRaggMagValidate(f); };
     AbilitaDataFinale();
-    Funzioni::PulisciTabella(TTRegCsTot);
+    Funzioni::PulisciTabella(TTAnaCsTot);
 }
 
 void TFqarn0103d::FormClose(TCloseAction &action)
@@ -126,30 +126,30 @@ void TFqarn0103d::btEseguiClick()
 
     TLavoroInCorso lavoro(inCorso_);
 
-    Funzioni::PulisciTabella(TTRegCsTot);
+    Funzioni::PulisciTabella(TTAnaCsTot);
     TXQuery *qProg = DMILUMO_reg->qProgRegCsT;
     qProg->Close();
     qProg->ParamByName(QStringLiteral("IdRaggMag"))->SetValue(gruppo);
     qProg->Open();
-    TTRegCsTot->Open();
+    TTAnaCsTot->Open();
     for (; !qProg->Eof(); qProg->Next()) {
-        TTRegCsTot->Append();
-        TTRegCsTot->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(gruppo);
-        TTRegCsTot->FieldByName(QStringLiteral("IdCatVin"))->SetAsString(qProg->FieldByName(QStringLiteral("IdCatVin"))->AsString());
-        TTRegCsTot->FieldByName(QStringLiteral("DsCatVin"))->SetAsString(qProg->FieldByName(QStringLiteral("DsCatVin"))->AsString());
+        TTAnaCsTot->Append();
+        TTAnaCsTot->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(gruppo);
+        TTAnaCsTot->FieldByName(QStringLiteral("IdCatVin"))->SetAsString(qProg->FieldByName(QStringLiteral("IdCatVin"))->AsString());
+        TTAnaCsTot->FieldByName(QStringLiteral("DsCatVin"))->SetAsString(qProg->FieldByName(QStringLiteral("DsCatVin"))->AsString());
         const double esistenza = qProg->FieldByName(QStringLiteral("Esistenza"))->AsFloat();
-        TTRegCsTot->FieldByName(QStringLiteral("EsistenzaIni"))->SetAsFloat(esistenza);
-        TTRegCsTot->FieldByName(QStringLiteral("EsistenzaFin"))->SetAsFloat(esistenza);
-        TTRegCsTot->Post();
+        TTAnaCsTot->FieldByName(QStringLiteral("EsistenzaIni"))->SetAsFloat(esistenza);
+        TTAnaCsTot->FieldByName(QStringLiteral("EsistenzaFin"))->SetAsFloat(esistenza);
+        TTAnaCsTot->Post();
     }
     qProg->Close();
     if (aData)
         CalcoloTotaliData();
-    TTRegCsTot->ApplyUpdates();
-    TTRegCsTot->Close();
-    TTRegCsTot->Open();
-    if (TTRegCsTot->RecordCount() > 0) {
-        TTRegCsTot->First();
+    TTAnaCsTot->ApplyUpdates();
+    TTAnaCsTot->Close();
+    TTAnaCsTot->Open();
+    if (TTAnaCsTot->RecordCount() > 0) {
+        TTAnaCsTot->First();
         SetPagina(1);
     } else {
         Kmessages::KMessage(QStringLiteral("Nessun dato da analizzare"), mtWarning, mbOK);
@@ -172,21 +172,21 @@ void TFqarn0103d::CalcoloTotaliData()
         UT_LMQ_RG_LitriPeriodo(gruppo, tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime(),
                                tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), false);
     Mdimainbase::ProgressStart(int(litri.size()), QStringLiteral("Elaborazione movimenti in corso.."));
-    TTRegCsTot->Open();
+    TTAnaCsTot->Open();
     for (const TLitriRegistro &r : litri) {
-        if (TTRegCsTot->Locate(QStringLiteral("IdCatVin"), r.IdCatVin)) {
-            TTRegCsTot->Edit();
+        if (TTAnaCsTot->Locate(QStringLiteral("IdCatVin"), r.IdCatVin)) {
+            TTAnaCsTot->Edit();
         } else {
-            TTRegCsTot->Append();
-            TTRegCsTot->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(gruppo);
-            TTRegCsTot->FieldByName(QStringLiteral("IdCatVin"))->SetAsString(r.IdCatVin);
+            TTAnaCsTot->Append();
+            TTAnaCsTot->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(gruppo);
+            TTAnaCsTot->FieldByName(QStringLiteral("IdCatVin"))->SetAsString(r.IdCatVin);
         }
-        TTRegCsTot->FieldByName(QStringLiteral("DsCatVin"))->SetAsString(r.DsCatVin);
-        TTRegCsTot->FieldByName(QStringLiteral("CaricoPeriodo"))->SetAsFloat(r.Carico);
-        TTRegCsTot->FieldByName(QStringLiteral("ScaricoPeriodo"))->SetAsFloat(r.Scarico);
-        TField *fin = TTRegCsTot->FieldByName(QStringLiteral("EsistenzaFin"));
+        TTAnaCsTot->FieldByName(QStringLiteral("DsCatVin"))->SetAsString(r.DsCatVin);
+        TTAnaCsTot->FieldByName(QStringLiteral("CaricoPeriodo"))->SetAsFloat(r.Carico);
+        TTAnaCsTot->FieldByName(QStringLiteral("ScaricoPeriodo"))->SetAsFloat(r.Scarico);
+        TField *fin = TTAnaCsTot->FieldByName(QStringLiteral("EsistenzaFin"));
         fin->SetAsFloat(fin->AsFloat() + r.Carico - r.Scarico);
-        TTRegCsTot->Post();
+        TTAnaCsTot->Post();
         Mdimainbase::ProgressStep();
     }
 }

@@ -21,8 +21,8 @@ public:
     explicit TFqarn0103d(QWidget *owner = nullptr);
     ~TFqarn0103d() override;
 
-    // The result, local work table LUMO_t_RegCsTot.
-    TXTable *TTRegCsTot;
+    // The result, local work table LUMO_t_AnaCsTot.
+    TXTable *TTAnaCsTot;
     QString _TipoRegistro;
 
     void FormCreate() override;

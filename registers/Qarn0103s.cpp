@@ -13,7 +13,7 @@ Tfqarn0103s::Tfqarn0103s(QObject *owner) : TfKV8ReportB(owner)
     qMain = new TXQuery(this);
     qMain->SetName(QStringLiteral("qMain"));
     qMain->SetDatabaseName(UT_LMQ_RG_DatabaseLavoro());
-    qMain->SQL = QStringList{QStringLiteral("SELECT * FROM LUMO_t_RegCsTot"), QStringLiteral("ORDER BY IdRaggMag, IdCatVin")};
+    qMain->SQL = QStringList{QStringLiteral("SELECT * FROM LUMO_t_AnaCsTot"), QStringLiteral("ORDER BY IdRaggMag, IdCatVin")};
     // The heading follows the dialog's choice.
     OnPrint(QStringLiteral("lbTipoStampa"), [](ReportItem &item) {
         if (!Fqarn0103d)

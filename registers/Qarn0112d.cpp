@@ -26,9 +26,9 @@ TFqarn0112d::TFqarn0112d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Q
     tPars->SetTableName(QStringLiteral("LUMO_ProRegCon"));
     tPars->SetUsaDizionario(true);
     UT_LMQ_RG_LookupRaggruppamento(tPars);
-    TTRegConTot = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegConTot"));
-    TTRegConTot->SetIndexFieldNames(QStringLiteral("IdRaggMag;IdConIva"));
-    DSRisultati->SetDataSet(TTRegConTot);
+    TTAnaConTot = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_AnaConTot"));
+    TTAnaConTot->SetIndexFieldNames(QStringLiteral("IdRaggMag;IdConIva"));
+    DSRisultati->SetDataSet(TTAnaConTot);
 
     gRisultati->AddColumn(QStringLiteral("IdRaggMag"), QStringLiteral("Cod.Ragg."), 80);
     gRisultati->AddColumn(QStringLiteral("TipoProd"), QStringLiteral("Tipo Prod."), 80);
@@ -66,8 +66,8 @@ void TFqarn0112d::btEseguiClick()
     const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
     const QString contrassegno = tPars->FieldByName(QStringLiteral("IdConIva"))->AsString();
     const int tipoProd = tPars->FieldByName(QStringLiteral("TipoProdotto"))->AsInteger();
-    TTRegConTot->Close();
-    Funzioni::PulisciTabella(TTRegConTot);
+    TTAnaConTot->Close();
+    Funzioni::PulisciTabella(TTAnaConTot);
 
     // Sums per result stamp, in the order first met.
     struct Totale {
@@ -98,18 +98,18 @@ void TFqarn0112d::btEseguiClick()
     }
     if (!righe)
         return; // no stored stock: page 1 stays in front
-    TTRegConTot->Open();
+    TTAnaConTot->Open();
     for (const Totale &t : totali) {
-        TTRegConTot->Append();
-        TTRegConTot->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(gruppo);
-        TTRegConTot->FieldByName(QStringLiteral("TipoProd"))->SetAsInteger(tipoProd);
-        TTRegConTot->FieldByName(QStringLiteral("IdConIva"))->SetAsString(t.IdConIva);
-        TTRegConTot->FieldByName(QStringLiteral("EsistenzaFin"))->SetAsFloat(t.Esistenza);
-        TTRegConTot->FieldByName(QStringLiteral("Imbottigliato"))->SetAsFloat(t.Imbottigliato);
-        TTRegConTot->Post();
+        TTAnaConTot->Append();
+        TTAnaConTot->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(gruppo);
+        TTAnaConTot->FieldByName(QStringLiteral("TipoProd"))->SetAsInteger(tipoProd);
+        TTAnaConTot->FieldByName(QStringLiteral("IdConIva"))->SetAsString(t.IdConIva);
+        TTAnaConTot->FieldByName(QStringLiteral("EsistenzaFin"))->SetAsFloat(t.Esistenza);
+        TTAnaConTot->FieldByName(QStringLiteral("Imbottigliato"))->SetAsFloat(t.Imbottigliato);
+        TTAnaConTot->Post();
     }
-    TTRegConTot->ApplyUpdates();
-    TTRegConTot->First();
+    TTAnaConTot->ApplyUpdates();
+    TTAnaConTot->First();
     SetPagina(1);
 }
 

@@ -19,8 +19,8 @@ public:
     explicit TFqarn0112d(QWidget *owner = nullptr);
     ~TFqarn0112d() override;
 
-    // The stamp totals (LUMO_t_RegConTot), local work table shared with the stamp register.
-    TXTable *TTRegConTot;
+    // The stamp totals (LUMO_t_AnaConTot), its own local work table.
+    TXTable *TTAnaConTot;
 
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;

@@ -10,7 +10,7 @@ TFqarn0112s::TFqarn0112s(QObject *owner) : TfKV8ReportB(owner)
     qMain = new TXQuery(this);
     qMain->SetName(QStringLiteral("qMain"));
     qMain->SetDatabaseName(UT_LMQ_RG_DatabaseLavoro());
-    qMain->SQL = {QStringLiteral("SELECT * FROM LUMO_t_RegConTot"), QStringLiteral("ORDER BY IdRaggMag , IdConIva")};
+    qMain->SQL = {QStringLiteral("SELECT * FROM LUMO_t_AnaConTot"), QStringLiteral("ORDER BY IdRaggMag , IdConIva")};
     qMain->AddCalcField(QStringLiteral("_DsTipoProd"), ftString, 10);
     qMain->OnCalcFields = [](TDataSet *d) {
         const int tipo = d->FieldByName(QStringLiteral("TipoProd"))->AsInteger();

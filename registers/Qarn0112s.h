@@ -1,6 +1,6 @@
 #pragma once
 // The print of the tax-stamp progressives analysis (layout Qarn0112s): one line per row of
-// LUMO_t_RegConTot, the product type named.
+// LUMO_t_AnaConTot, the product type named.
 #include "host/report/TfKV8ReportB.h"
 
 class TXQuery;

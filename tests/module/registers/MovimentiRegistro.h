@@ -12,7 +12,7 @@ protected:
     void SetUp() override
     {
         EsercizioRegistri::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || company.Db().Attached())
             return;
         Parametri(1, 8);
         GruppoCantina();

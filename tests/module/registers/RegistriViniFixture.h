@@ -15,7 +15,7 @@ protected:
     void SetUp() override
     {
         EsercizioRegistri::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || company.Db().Attached())
             return;
         Parametri(1);
         GruppoCantina();

@@ -39,7 +39,7 @@ protected:
     static QStringList Risultato()
     {
         return Locale(QStringLiteral("SELECT IdCatVin, DsCatVin, EsistenzaIni, CaricoPeriodo, ScaricoPeriodo, EsistenzaFin "
-                                     "FROM LUMO_t_RegCsTot ORDER BY IdCatVin"));
+                                     "FROM LUMO_t_AnaCsTot ORDER BY IdCatVin"));
     }
 };
 
@@ -89,8 +89,8 @@ TEST_F(AnalisiCategorie, StockCarriedForwardWithThePeriodLitres)
     // The grid: every cell bold, red on even records and blue on odd ones.
     TCellStyle primo, secondo;
     const TColumn &colonna = f->gRisultati->Columns(0);
-    f->gRisultati->OnDrawColumnCell(f->gRisultati, TGridRow(f->TTRegCsTot, 0), colonna, nullptr, primo);
-    f->gRisultati->OnDrawColumnCell(f->gRisultati, TGridRow(f->TTRegCsTot, 1), colonna, nullptr, secondo);
+    f->gRisultati->OnDrawColumnCell(f->gRisultati, TGridRow(f->TTAnaCsTot, 0), colonna, nullptr, primo);
+    f->gRisultati->OnDrawColumnCell(f->gRisultati, TGridRow(f->TTAnaCsTot, 1), colonna, nullptr, secondo);
     EXPECT_TRUE(primo.Bold && secondo.Bold);
     EXPECT_EQ(primo.Foreground, QColor(Qt::blue));
     EXPECT_EQ(secondo.Foreground, QColor(Qt::red));

@@ -14,8 +14,10 @@
 #include "registers/Qarn0100f.h"
 #include "registers/Lumo_registri.h"
 #include "registers/Qarn0101d.h"
+#include "tests/support/DueUtenti.h"
 
 #include <QDir>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -37,7 +39,7 @@ protected:
     void SetUp() override
     {
         EsercizioRegistri::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || company.Db().Attached())
             return;
         Parametri(1);
         GruppoCantina();
@@ -296,6 +298,35 @@ TEST_F(RegistroCarico, AnOverlappingDefinitivePrintIsNotStored)
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgRegCsT")), 0);
 }
 
+TEST_F(RegistroCarico, ADateWarningPutsTheFocusBackOnTheDate)
+{
+    Esegui(QStringLiteral("INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, 'CASC', ?, 5)"),
+           {Giorno(3, 31)});
+    TFqarn0101d *f = Apri();
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(Scrivi(f, QStringLiteral("edIdRaggMag"), QStringLiteral("1")));
+    auto *da = f->Control<TDBEdit>(QStringLiteral("edDaData"));
+    auto *a = f->Control<TDBEdit>(QStringLiteral("edA_Data"));
+    // a date typed, then Tab to the next one
+    const auto digita = [](TDBEdit *edit, const QString &testo, QWidget *poi) {
+        Focus(edit);
+        edit->selectAll();
+        TypeText(edit, testo);
+        FocusNext(poi);
+    };
+    digita(da, QStringLiteral("15/03/2026"), a);
+    EXPECT_EQ(script.LastText(), QStringLiteral("Data iniziale non valida"));
+    EXPECT_EQ(QApplication::focusWidget(), da) << "back on the start date";
+    EXPECT_EQ(f->tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QDate(2026, 3, 15)) << "a warning only";
+
+    script.ClearMessages();
+    digita(da, QStringLiteral("01/04/2026"), a);
+    EXPECT_TRUE(script.Texts().isEmpty());
+    digita(a, QStringLiteral("20/03/2026"), da);
+    EXPECT_EQ(script.LastText(), QStringLiteral("Data finale non corretta"));
+    EXPECT_EQ(QApplication::focusWidget(), a) << "back on the end date";
+}
+
 TEST_F(RegistroCarico, AFailedUpdateLeavesNothingWritten)
 {
     Movimento(1, Giorno(4, 3), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 100);
@@ -431,4 +462,44 @@ TEST(SenzaInputUtente, UserInputWaitsOutTheRunWhileOtherEventsGoOn)
     }
     clic();
     EXPECT_EQ(premuto, 1) << "input reaches the windows again afterwards";
+}
+
+// A user's definitive print of April for grouping 1.
+KV8_LAVORO_UTENTE(RegistroCarico, RegistroCaricoDefinitivo)
+{
+    script.Yes(Conferma);
+    script.AllowUnusedAnswers(); // refused before the question when the other user has stored already
+    TFqarn0101d *f = Apri();
+    ASSERT_TRUE(f);
+    Imposta(f, QDate(2026, 4, 1), QDate(2026, 4, 30), true);
+    ReportCapture capture;
+    kv8test::AttendiVia();
+    f->btEsegui->click();
+    ProcessEvents();
+    kv8test::NotaUtente(script.Texts());
+}
+
+TEST_F(RegistroCarico, TwoUsersPrintingTheSameGroupingDefinitivelyStoreItOnce)
+{
+    Movimento(1, Giorno(4, 3), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 1800);
+    Movimento(2, Giorno(4, 9), 2, QStringLiteral("SCA"), QStringLiteral("SFUSO"), 200);
+    for (kv8test::Avvio avvio : {kv8test::Avvio::Insieme, kv8test::Avvio::PrimoInPausa}) {
+        for (int giro = 0; giro < kv8test::GiriDueUtenti(); ++giro) {
+            SCOPED_TRACE(testing::Message() << (avvio == kv8test::Avvio::Insieme ? "together" : "first paused")
+                                            << ", round " << giro + 1);
+            for (const char *t : {"LUMO_ProgRegistri", "LUMO_ProgRegCsR", "LUMO_ProgRegCsT"})
+                Esegui(QStringLiteral("DELETE FROM %1").arg(QLatin1String(t)));
+            const auto utenti = kv8test::DueUtenti(QStringLiteral("RegistroCaricoDefinitivo"), company.Db().Url(), avvio,
+                                                   QStringLiteral("registro"));
+            kv8test::UnoRifiutato(utenti, avvio,
+                                  {QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa"),
+                                   QStringLiteral("Data iniziale non valida")});
+            EXPECT_EQ(Progressivo(), QStringLiteral("30/04/2"));
+            EXPECT_EQ(Elenco(QStringLiteral("SELECT T.IdCatVin, T.Esistenza, R.Anno, R.ProgCarico, R.ProgScarico "
+                                            "FROM LUMO_ProgRegCsT T JOIN LUMO_ProgRegCsR R ON R.KProgRegT = T.KProgRegT")),
+                      QStringList{QStringLiteral("ROS/1600/2026/1800/200")});
+            if (HasFailure())
+                return;
+        }
+    }
 }

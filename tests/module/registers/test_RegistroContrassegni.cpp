@@ -3,6 +3,7 @@
 // product type, units by causal, the stamp totals with the bottled column, the print and the
 // definitive update stored whole; the stamp progressives window with its yearly rows.
 #include "tests/module/registers/RegistriViniFixture.h"
+#include "tests/support/DueUtenti.h"
 
 #include "registers/Qarn0110d.h"
 #include "registers/Qarn0111f.h"
@@ -23,7 +24,7 @@ protected:
     void SetUp() override
     {
         RegistriVini::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || company.Db().Attached())
             return;
         for (const auto &[codice, descrizione] : {std::pair{"A01", "Contrassegno A 0,75"}, std::pair{"A02", "Contrassegno A 1,5"},
                                                   std::pair{"B12", "Contrassegno B"}})
@@ -422,7 +423,7 @@ protected:
     }
     static QStringList Risultati()
     {
-        return Locale(QStringLiteral("SELECT IdRaggMag, TipoProd, IdConIva, EsistenzaFin, Imbottigliato FROM LUMO_t_RegConTot "
+        return Locale(QStringLiteral("SELECT IdRaggMag, TipoProd, IdConIva, EsistenzaFin, Imbottigliato FROM LUMO_t_AnaConTot "
                                      "ORDER BY IdConIva"));
     }
 };
@@ -490,4 +491,42 @@ TEST_F(AnalisiContrassegni, AnEmptyStoreShowsNothingAndThePrintNamesTheProductTy
     ProcessEvents();
     qunsetenv("KV8_PRINT_DIR");
     EXPECT_EQ(QDir(cartella.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files).size(), 1);
+}
+
+// A user's definitive stamp register of April, stamps A of product type 1, grouping 1.
+KV8_LAVORO_UTENTE(RegistroContrassegni, RegistroContrassegniDefinitivo)
+{
+    script.Yes(Conferma);
+    script.AllowUnusedAnswers(); // refused before the question when the other user has stored already
+    TFqarn0110d *f = Apri();
+    ASSERT_NE(f, nullptr);
+    Imposta(f, QStringLiteral("A"), 1, QDate(2026, 4, 1), QDate(2026, 4, 30), true);
+    kv8test::AttendiVia();
+    Lancia(f);
+    kv8test::NotaUtente(script.Texts());
+}
+
+TEST_F(RegistroContrassegni, TwoUsersPrintingTheSameRegisterDefinitivelyStoreItOnce)
+{
+    Movimento(1, Giorno(4, 2), 1, QStringLiteral("CAR"), QStringLiteral("VINO1"), 500);
+    Movimento(2, Giorno(4, 3), 1, QStringLiteral("SCA"), QStringLiteral("VINO1"), 50);
+    for (kv8test::Avvio avvio : {kv8test::Avvio::Insieme, kv8test::Avvio::PrimoInPausa}) {
+        for (int giro = 0; giro < kv8test::GiriDueUtenti(); ++giro) {
+            SCOPED_TRACE(testing::Message() << (avvio == kv8test::Avvio::Insieme ? "together" : "first paused")
+                                            << ", round " << giro + 1);
+            for (const char *t : {"LUMO_ProgRegistri", "LUMO_ProgRegCiR", "LUMO_ProgRegCiT"})
+                Esegui(QStringLiteral("DELETE FROM %1").arg(QLatin1String(t)));
+            Stock(QStringLiteral("A01"), 1, 1000, 0);
+            const auto utenti = kv8test::DueUtenti(QStringLiteral("RegistroContrassegniDefinitivo"), company.Db().Url(),
+                                                   avvio, QStringLiteral("registro"));
+            kv8test::UnoRifiutato(utenti, avvio,
+                                  {QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa"),
+                                   QStringLiteral("Data Iniziale superiore alla data finale")});
+            EXPECT_EQ(ProgressivoSalvato(QStringLiteral("CONA1")), QStringLiteral("30/04/2"));
+            EXPECT_EQ(StockSalvato(), QStringList{QStringLiteral("A01/1/1450/0")});
+            EXPECT_EQ(AnniSalvati(), QStringList{QStringLiteral("A01/2026/500/50")});
+            if (HasFailure())
+                return;
+        }
+    }
 }

@@ -3,6 +3,7 @@
 // definitive update, the lots of the chosen article categories, the print and its dot-matrix
 // text.
 #include "tests/module/registers/RegistriViniFixture.h"
+#include "tests/support/DueUtenti.h"
 
 #include "host/ui/SelezioneMultipla.h"
 #include "registers/Qarn0106d.h"
@@ -23,7 +24,7 @@ protected:
     void SetUp() override
     {
         RegistriVini::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || company.Db().Attached())
             return;
         Esegui(QStringLiteral("INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)"));
         Esegui(QStringLiteral("INSERT INTO LUMO_Vasche (IdVasca, DsVasca) VALUES ('V1', 'Vasca uno')"));
@@ -227,4 +228,39 @@ TEST_F(RegistroImbottigliamento, ThePrintItsDotMatrixTextAndThePdf)
     ProcessEvents();
     qunsetenv("KV8_PRINT_DIR");
     EXPECT_EQ(QDir(cartella.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files).size(), 1);
+}
+
+// A user's definitive bottling register of April for grouping 1.
+KV8_LAVORO_UTENTE(RegistroImbottigliamento, RegistroImbottigliamentoDefinitivo)
+{
+    script.Yes(Conferma);
+    script.AllowUnusedAnswers(); // refused before the question when the other user has stored already
+    TFqarn0106d *f = Apri();
+    ASSERT_NE(f, nullptr);
+    Imposta(f, QDate(2026, 4, 1), QDate(2026, 4, 30), true);
+    kv8test::AttendiVia();
+    Lancia(f);
+    kv8test::NotaUtente(script.Texts());
+}
+
+TEST_F(RegistroImbottigliamento, TwoUsersPrintingTheSameGroupingDefinitivelyStoreItOnce)
+{
+    for (int i = 0; i < 3; ++i)
+        Movimento(100 + i, Giorno(4, 1 + i), 1, QStringLiteral("IMB"), QStringLiteral("ROSSO"), 6);
+    for (kv8test::Avvio avvio : {kv8test::Avvio::Insieme, kv8test::Avvio::PrimoInPausa}) {
+        for (int giro = 0; giro < kv8test::GiriDueUtenti(); ++giro) {
+            SCOPED_TRACE(testing::Message() << (avvio == kv8test::Avvio::Insieme ? "together" : "first paused")
+                                            << ", round " << giro + 1);
+            Esegui(QStringLiteral("DELETE FROM LUMO_ProgRegistri"));
+            Progressivo(QStringLiteral("IMBO"), Giorno(3, 31), 40);
+            const auto utenti = kv8test::DueUtenti(QStringLiteral("RegistroImbottigliamentoDefinitivo"),
+                                                   company.Db().Url(), avvio, QStringLiteral("registro"));
+            kv8test::UnoRifiutato(utenti, avvio,
+                                  {QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa"),
+                                   QStringLiteral("Data iniziale non valida")});
+            EXPECT_EQ(ProgressivoSalvato(QStringLiteral("IMBO")), QStringLiteral("30/04/43"));
+            if (HasFailure())
+                return;
+        }
+    }
 }
