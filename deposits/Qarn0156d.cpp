@@ -10,6 +10,7 @@
 #include "host/business/Dmibase.h"
 #include "host/business/Dmisven.h"
 #include "host/core/KFormati.h"
+#include "host/data/Concurrency.h"
 #include "host/data/TXQuery.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
@@ -122,12 +123,16 @@ void TFqarn0156d::CalcolaProgressivi()
             TXTransaction transazione(db);
             if (!transazione.Started())
                 return;
+            // the cards are this run's until the commit: another rebuild, or a card a document
+            // creates meanwhile, would be counted twice
+            kv8data::HoldTable(db, QStringLiteral("LUMO_ProgCauz"));
             // rows the card table held from before the zeroing are stale
             schede->Close();
             db.ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = 0, ProgQtaRes = 0, ProgValCar = 0, "
                                       "ProgValRes = 0, ProgQtaCarF = 0, ProgQtaResF = 0, ProgValCarF = 0, "
                                       "ProgValResF = 0, ProgQtaCarB = 0, ProgQtaResB = 0, ProgValCarB = 0, "
                                       "ProgValResB = 0, QtaCarEcc = 0, QtaResEcc = 0, EsiAttEcc = 0"));
+            kv8data::CheckPoint(QStringLiteral("ricalcolo"));
             Funzioni::CheckTabOpen(schede);
             for (const Passo &p : passi) {
                 const int righe = db.ScalarValue(QStringLiteral("SELECT COUNT(*) FROM (") + p.sql
@@ -212,6 +217,21 @@ QSet<qint64> ConMovimento(TXDatabase &db, const TipoDocumento &tipo, const QList
     while (q.next())
         con.insert(q.value(0).toLongLong());
     return con;
+}
+
+// Those of the documents that have no summary of their kind, as stored now.
+QList<qint64> SenzaCastelletto(TXDatabase &db, const TipoDocumento &tipo, const QList<qint64> &documenti)
+{
+    QSet<qint64> con;
+    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IN (%3)")
+                                   .arg(tipo.chiave, tipo.castelletto, CAUZ_ElencoChiavi(documenti)));
+    while (q.next())
+        con.insert(q.value(0).toLongLong());
+    QList<qint64> senza;
+    for (const qint64 chiave : documenti)
+        if (!con.contains(chiave))
+            senza << chiave;
+    return senza;
 }
 
 // The movements of the summarised documents given, but those in fatti: for a document, a head
@@ -334,7 +354,9 @@ void TFqarn0156d::GeneraMovCau()
             const bool eseguito = CAUZ_PerBlocchi(
                 db, chiavi,
                 [&](const QList<qint64> &documenti) {
-                    // a document with a movement of its kind is skipped
+                    // a document with a movement of its kind is skipped: the movements are
+                    // this run's until the commit, so another run's are seen here
+                    kv8data::HoldTable(db, QStringLiteral("LUMO_MovCauT"));
                     GeneraMovimenti(db, *tipo, documenti, ConMovimento(db, *tipo, documenti));
                 },
                 [] {},
@@ -386,7 +408,16 @@ void TFqarn0156d::GeneraCastellettoDocumenti()
                                                                  : QStringLiteral("Elabora Fatture Clienti"));
             const bool eseguito = CAUZ_PerBlocchi(
                 db, chiavi,
-                [&](const QList<qint64> &documenti) {
+                [&](const QList<qint64> &chiaviBlocco) {
+                    // the summaries are this run's until the commit; a document another run
+                    // summarised since the keys were read keeps its summary
+                    kv8data::HoldTable(db, tipo->castelletto);
+                    const QList<qint64> documenti = SenzaCastelletto(db, *tipo, chiaviBlocco);
+                    if (documenti.isEmpty()) {
+                        Mdimainbase::ProgressStep(int(chiaviBlocco.size()));
+                        return;
+                    }
+                    Mdimainbase::ProgressStep(int(chiaviBlocco.size() - documenti.size()));
                     const QHash<qint64, QList<TConteggioImballo>> conteggi = LeggoRigheDoc(db, *tipo, documenti);
                     const TSaldiSchede saldi = LeggoSchede(db, *tipo, documenti);
                     CAUZ_InserimentoMultiplo scrittura(

@@ -40,6 +40,8 @@ protected:
             return;
         // the price lookup's query before any window, owned as the dispatcher owns it
         Application->CreateForm(ClassRef::Of<TDMILUMO>(), DMILUMO);
+        if (company.Db().Attached())
+            return; // a user of a test of two users: the company is the parent test's
         Esegui(QStringLiteral("INSERT INTO LUMO_Parametri (IdCodice, FlAbilCauz) VALUES ('1', 1)"));
         Esegui(QStringLiteral("INSERT INTO Divise (IdDivisa, DsDivisa, SiglaDivisa, DecPrezzo, DecValore, FlMonetaUE) "
                               "VALUES ('EUR', 'Euro', 'EUR', 4, 2, 1), ('USD', 'Dollaro', 'USD', 3, 2, 0)"));

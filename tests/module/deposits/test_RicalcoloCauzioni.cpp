@@ -5,6 +5,7 @@
 #include "deposits/Qarn0156d.h"
 #include "deposits/Qarn0211d.h"
 #include "host/data/TXMemTable.h"
+#include "tests/support/DueUtenti.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -21,7 +22,7 @@ protected:
     void SetUp() override
     {
         Depositi::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || company.Db().Attached())
             return;
         Listino(QStringLiteral("L01"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 2}, {QStringLiteral("BOT"), 0.5}});
         Esegui(QStringLiteral("INSERT INTO CausaliBolleCli (IdCausale, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, "
@@ -403,4 +404,52 @@ TEST_F(GenerazioniCauzioni, WithDepositsSwitchedOffTheMenuCodeStillRebuildsTheCa
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgCauz"), QStringLiteral("IdConto = 'C001' AND ProgQtaCar = 0 AND "
                                                                   "ProgValCar = 0")),
               2);
+}
+
+// A user's rebuild of the cards (job 0).
+KV8_LAVORO_UTENTE(RicalcoloCauzioni, RicalcoloSchede)
+{
+    auto *d = Apri<TFqarn0156d>(QStringLiteral("QARN0156D"));
+    ASSERT_NE(d, nullptr);
+    d->tPars->FieldByName(QStringLiteral("FlTipoRicalcolo"))->SetValue(0);
+    script.Yes(QStringLiteral("Confermi elaborazione"));
+    kv8test::AttendiVia();
+    d->btEsegui->click();
+    ProcessEvents();
+    kv8test::NotaUtente(script.Texts());
+}
+
+TEST_F(RicalcoloCauzioni, TwoUsersRebuildingAtOnceLeaveTheCardsOneRebuildGives)
+{
+    for (int i = 1; i <= 40; ++i)
+        Movimento(i, QStringLiteral("C00%1").arg(1 + i % 2), i % 3, i % 2 ? QStringLiteral("CAS") : QStringLiteral("BOT"),
+                  10 + i, i % 4, 2);
+    Bolla(55, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 5, 2);
+    ASSERT_TRUE(Ricalcola());
+    const QStringList attese = Schede();
+    ASSERT_FALSE(attese.isEmpty());
+    const QString fine = QStringLiteral("Elaborazione Terminata");
+    for (kv8test::Avvio avvio : {kv8test::Avvio::Insieme, kv8test::Avvio::PrimoInPausa}) {
+        for (int giro = 0; giro < kv8test::GiriDueUtenti(); ++giro) {
+            SCOPED_TRACE(testing::Message() << (avvio == kv8test::Avvio::Insieme ? "together" : "first paused")
+                                            << ", round " << giro + 1);
+            Esegui(QStringLiteral("DELETE FROM LUMO_ProgCauz")); // every card is made by the runs
+            const auto utenti = kv8test::DueUtenti(QStringLiteral("RicalcoloSchede"), company.Db().Url(), avvio,
+                                                   QStringLiteral("ricalcolo"));
+            for (const kv8test::Utente &u : utenti) {
+                ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
+                ASSERT_FALSE(u.Messaggi.isEmpty());
+                EXPECT_EQ(u.Messaggi.last(), fine);
+                // waited for the other run, or refused with the database's busy error
+                for (const QString &m : u.Messaggi.mid(1, u.Messaggi.size() - 2))
+                    EXPECT_TRUE(m.contains(QStringLiteral("è occupato da un altro utente"))) << m.toStdString();
+            }
+            if (avvio == kv8test::Avvio::PrimoInPausa) {
+                EXPECT_TRUE(utenti[0].Fermato);
+            }
+            EXPECT_EQ(Schede(), attese);
+            if (HasFailure())
+                return;
+        }
+    }
 }
