@@ -9,11 +9,12 @@
 #include "host/db/DMIDataBases.h"
 #include "host/ui/ClassRegistry.h"
 #include "registers/Lumo_accisa.h"
+#include "registers/Lumo_registri.h"
 #include "registers/Qarn0402s.h"
 
 #include <memory>
 
-TFqarn0402d::TFqarn0402d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn0402d)
+TFqarn0402d::TFqarn0402d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0402d)
 {
     SetupLayout(*ui);
     tPars->SetTableName(QStringLiteral("LUMO_StaDocAcc"));
@@ -43,6 +44,8 @@ void TFqarn0402d::FormClose(TCloseAction &action)
 
 void TFqarn0402d::btEseguiClick()
 {
+    if (inCorso_)
+        return;
     TFDBChildPars::btEseguiClick();
     const QString selezione = LumoAccisa::CondizioneStampa(tPars, DMIDataBases::Instance().Global(),
                                                            QStringLiteral("T"));
@@ -52,6 +55,7 @@ void TFqarn0402d::btEseguiClick()
     stampa->ImpostaReport();
     stampa->ImpostaQuery(stampa->qMain, selezione, QString());
     stampa->StampaSu.Aghi = UT_LMQ_Parametri.FlAbilAccisa != 1;
+    TLavoroInCorso lavoro(inCorso_); // the dot-matrix pass lets window messages through
     stampa->EseguiStampa(true);
 }
 

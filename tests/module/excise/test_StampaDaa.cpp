@@ -6,7 +6,11 @@
 #include "registers/Qarn0402d.h"
 #include "registers/Qarn0404d.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
 #include <QTemporaryDir>
 
 using namespace kv8test;
@@ -172,6 +176,31 @@ TEST_F(StampaDaa, TheDotMatrixTextHasABlockAndAFormFeedPerDocument)
     EXPECT_FALSE(blocchi[1].contains(QStringLiteral("SPUM")));
     EXPECT_FALSE(blocchi[2].contains(QStringLiteral("VINO"))) << "the third has no rows";
     EXPECT_TRUE(blocchi[2].contains(QStringLiteral("23 Certificati:")));
+}
+
+TEST_F(StampaDaa, WhileTheDotMatrixPrintRunsTheDialogNeitherClosesNorPrintsAgain)
+{
+    Parametri(2);
+    auto *f = Apri<TFqarn0402d>(QStringLiteral("QARN0402D"));
+    ASSERT_NE(f, nullptr);
+    for (const char *campo : {"Da_Data", "A_Data", "Da_Numero", "A_Numero", "IdConto", "IdDestinazione"})
+        f->tPars->FieldByName(QString::fromLatin1(campo))->Clear();
+    QPointer<TFqarn0402d> finestra(f);
+    // waiting in the queue, they reach the dialog while the print lets window messages through
+    const QPoint centro = f->btEsegui->rect().center();
+    for (QEvent::Type tipo : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        QCoreApplication::postEvent(f->btEsegui, new QMouseEvent(tipo, QPointF(centro), f->btEsegui->mapToGlobal(QPointF(centro)),
+                                                                 Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    bool chiusa = true;
+    QTimer::singleShot(0, f, [&] { chiusa = f->Close(); });
+    ReportCapture capture;
+    f->btEsegui->click();
+    EXPECT_EQ(capture.Prints().size(), 1) << "printed once";
+    EXPECT_FALSE(chiusa) << "a close asked during the print is refused";
+    ProcessEvents();
+    EXPECT_EQ(capture.Prints().size(), 1) << "the click made during the print is gone";
+    ASSERT_FALSE(finestra.isNull());
+    EXPECT_TRUE(f->Close()) << "closes once the print is over";
 }
 
 TEST_F(StampaDaa, TheJournalListsEachDocumentOnce)
