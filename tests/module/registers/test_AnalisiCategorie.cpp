@@ -6,6 +6,7 @@
 #include "host/data/TXMemTable.h"
 #include "host/report/ReportOutput.h"
 #include "host/ui/DBGrid.h"
+#include "registers/Qarn0101d.h"
 #include "registers/Qarn0103d.h"
 
 #include <QDir>
@@ -155,4 +156,38 @@ TEST_F(AnalisiCategorie, ChecksAndNothingToAnalyse)
     EXPECT_EQ(script.LastText(), QStringLiteral("Nessun dato da analizzare"));
     EXPECT_EQ(f->Pagina(), 0);
     EXPECT_TRUE(Risultato().isEmpty());
+}
+
+TEST_F(AnalisiCategorie, TheLoadRegisterRunMeanwhileLeavesTheAnalysisAndItsPrintAlone)
+{
+    Movimento(1, Giorno(2026, 6, 3), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 500);
+    Movimento(2, Giorno(2026, 6, 4), 3, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 700); // grouping 2
+    TFqarn0103d *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    Imposta(f, QStringLiteral("1"), 1, QDate(2026, 6, 30));
+    f->btEsegui->click();
+    ProcessEvents();
+    const QStringList analisi{"BIA/Vino bianco/50/-/-/50", "ROS/Vino rosso/1000/500/0/1500"};
+    ASSERT_EQ(Risultato(), analisi);
+
+    // the register of grouping 2, a trial print, opened and run meanwhile
+    auto *r = Apri<TFqarn0101d>(QStringLiteral("QARN0101D"));
+    ASSERT_NE(r, nullptr);
+    ASSERT_TRUE(Scrivi(r, QStringLiteral("edIdRaggMag"), QStringLiteral("2")));
+    r->tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(Giorno(2026, 6, 1));
+    r->tPars->FieldByName(QStringLiteral("A_Data"))->SetAsDateTime(Giorno(2026, 6, 30));
+    {
+        ReportCapture capture;
+        r->btEsegui->click();
+        ProcessEvents();
+        ASSERT_FALSE(capture.Prints().isEmpty()) << script.Texts().join(QLatin1Char('|')).toStdString();
+    }
+    EXPECT_EQ(Risultato(), analisi);
+
+    ReportCapture capture;
+    f->btStampa->click();
+    ProcessEvents();
+    ASSERT_FALSE(capture.Prints().isEmpty());
+    EXPECT_EQ(capture.Last().Document.Pages[0].TextsOf(QStringLiteral("fdEsistenzaFin")), (QStringList{"50,00", "1.500,00"}))
+        << "the analysis's figures, not the register's";
 }
