@@ -144,6 +144,10 @@ std::array<Utente, 2> DueUtenti(const QString &lavoro, const QString &url, Avvio
         pronti = Attendi(pronto(i), kAttesaMs, [&] { return finito(i); }) && pronti;
     if (!pronti) {
         ADD_FAILURE() << "a user ended before its last gesture";
+        // the other one goes, and on past its check point, to its end
+        via(0);
+        via(1);
+        Scrivi(File(cartella.path(), QStringLiteral("riprendi1")), QByteArray());
     } else if (avvio == Avvio::Insieme) {
         via(0);
         via(1);
@@ -195,6 +199,19 @@ int GiriDueUtenti()
     bool ok = false;
     const int giri = qEnvironmentVariableIntValue("KV8_DUE_UTENTI_GIRI", &ok);
     return ok && giri > 0 ? giri : 2;
+}
+
+void OgniGiro(const std::function<void(Avvio avvio)> &giro)
+{
+    for (Avvio avvio : {Avvio::Insieme, Avvio::PrimoInPausa}) {
+        for (int i = 0; i < GiriDueUtenti(); ++i) {
+            SCOPED_TRACE(testing::Message() << (avvio == Avvio::Insieme ? "together" : "first paused") << ", round "
+                                            << i + 1);
+            giro(avvio);
+            if (::testing::Test::HasFailure())
+                return;
+        }
+    }
 }
 
 int UnoRifiutato(const std::array<Utente, 2> &utenti, Avvio avvio, const QStringList &rifiuti)

@@ -63,6 +63,9 @@ std::array<Utente, 2> DueUtenti(const QString &lavoro, const QString &url, Avvio
 
 // The rounds a test of two users runs for each start (KV8_DUE_UTENTI_GIRI, by default 2).
 int GiriDueUtenti();
+// Runs giro that many times for each start (together, then the first paused), each round
+// under a trace naming it, until a round fails.
+void OgniGiro(const std::function<void(Avvio avvio)> &giro);
 
 // Checks the outcome of two users of whom one is to be refused: both jobs ran without a
 // failure, exactly one user was shown one of the refusals (PrimoInPausa: the second user, the

@@ -429,27 +429,21 @@ TEST_F(RicalcoloCauzioni, TwoUsersRebuildingAtOnceLeaveTheCardsOneRebuildGives)
     const QStringList attese = Schede();
     ASSERT_FALSE(attese.isEmpty());
     const QString fine = QStringLiteral("Elaborazione Terminata");
-    for (kv8test::Avvio avvio : {kv8test::Avvio::Insieme, kv8test::Avvio::PrimoInPausa}) {
-        for (int giro = 0; giro < kv8test::GiriDueUtenti(); ++giro) {
-            SCOPED_TRACE(testing::Message() << (avvio == kv8test::Avvio::Insieme ? "together" : "first paused")
-                                            << ", round " << giro + 1);
-            Esegui(QStringLiteral("DELETE FROM LUMO_ProgCauz")); // every card is made by the runs
-            const auto utenti = kv8test::DueUtenti(QStringLiteral("RicalcoloSchede"), company.Db().Url(), avvio,
-                                                   QStringLiteral("ricalcolo"));
-            for (const kv8test::Utente &u : utenti) {
-                ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
-                ASSERT_FALSE(u.Messaggi.isEmpty());
-                EXPECT_EQ(u.Messaggi.last(), fine);
-                // waited for the other run, or refused with the database's busy error
-                for (const QString &m : u.Messaggi.mid(1, u.Messaggi.size() - 2))
-                    EXPECT_TRUE(m.contains(QStringLiteral("è occupato da un altro utente"))) << m.toStdString();
-            }
-            if (avvio == kv8test::Avvio::PrimoInPausa) {
-                EXPECT_TRUE(utenti[0].Fermato);
-            }
-            EXPECT_EQ(Schede(), attese);
-            if (HasFailure())
-                return;
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        Esegui(QStringLiteral("DELETE FROM LUMO_ProgCauz")); // every card is made by the runs
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("RicalcoloSchede"), company.Db().Url(), avvio,
+                                               QStringLiteral("ricalcolo"));
+        for (const kv8test::Utente &u : utenti) {
+            ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
+            ASSERT_FALSE(u.Messaggi.isEmpty());
+            EXPECT_EQ(u.Messaggi.last(), fine);
+            // waited for the other run, or refused with the database's busy error
+            for (const QString &m : u.Messaggi.mid(1, u.Messaggi.size() - 2))
+                EXPECT_TRUE(m.contains(QStringLiteral("è occupato da un altro utente"))) << m.toStdString();
         }
-    }
+        if (avvio == kv8test::Avvio::PrimoInPausa) {
+            EXPECT_TRUE(utenti[0].Fermato);
+        }
+        EXPECT_EQ(Schede(), attese);
+    });
 }

@@ -483,23 +483,17 @@ TEST_F(RegistroCarico, TwoUsersPrintingTheSameGroupingDefinitivelyStoreItOnce)
 {
     Movimento(1, Giorno(4, 3), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 1800);
     Movimento(2, Giorno(4, 9), 2, QStringLiteral("SCA"), QStringLiteral("SFUSO"), 200);
-    for (kv8test::Avvio avvio : {kv8test::Avvio::Insieme, kv8test::Avvio::PrimoInPausa}) {
-        for (int giro = 0; giro < kv8test::GiriDueUtenti(); ++giro) {
-            SCOPED_TRACE(testing::Message() << (avvio == kv8test::Avvio::Insieme ? "together" : "first paused")
-                                            << ", round " << giro + 1);
-            for (const char *t : {"LUMO_ProgRegistri", "LUMO_ProgRegCsR", "LUMO_ProgRegCsT"})
-                Esegui(QStringLiteral("DELETE FROM %1").arg(QLatin1String(t)));
-            const auto utenti = kv8test::DueUtenti(QStringLiteral("RegistroCaricoDefinitivo"), company.Db().Url(), avvio,
-                                                   QStringLiteral("registro"));
-            kv8test::UnoRifiutato(utenti, avvio,
-                                  {QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa"),
-                                   QStringLiteral("Data iniziale non valida")});
-            EXPECT_EQ(Progressivo(), QStringLiteral("30/04/2"));
-            EXPECT_EQ(Elenco(QStringLiteral("SELECT T.IdCatVin, T.Esistenza, R.Anno, R.ProgCarico, R.ProgScarico "
-                                            "FROM LUMO_ProgRegCsT T JOIN LUMO_ProgRegCsR R ON R.KProgRegT = T.KProgRegT")),
-                      QStringList{QStringLiteral("ROS/1600/2026/1800/200")});
-            if (HasFailure())
-                return;
-        }
-    }
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        for (const char *t : {"LUMO_ProgRegistri", "LUMO_ProgRegCsR", "LUMO_ProgRegCsT"})
+            Esegui(QStringLiteral("DELETE FROM %1").arg(QLatin1String(t)));
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("RegistroCaricoDefinitivo"), company.Db().Url(), avvio,
+                                               QStringLiteral("registro"));
+        kv8test::UnoRifiutato(utenti, avvio,
+                              {QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa"),
+                               QStringLiteral("Data iniziale non valida")});
+        EXPECT_EQ(Progressivo(), QStringLiteral("30/04/2"));
+        EXPECT_EQ(Elenco(QStringLiteral("SELECT T.IdCatVin, T.Esistenza, R.Anno, R.ProgCarico, R.ProgScarico "
+                                        "FROM LUMO_ProgRegCsT T JOIN LUMO_ProgRegCsR R ON R.KProgRegT = T.KProgRegT")),
+                  QStringList{QStringLiteral("ROS/1600/2026/1800/200")});
+    });
 }

@@ -510,23 +510,17 @@ TEST_F(RegistroContrassegni, TwoUsersPrintingTheSameRegisterDefinitivelyStoreItO
 {
     Movimento(1, Giorno(4, 2), 1, QStringLiteral("CAR"), QStringLiteral("VINO1"), 500);
     Movimento(2, Giorno(4, 3), 1, QStringLiteral("SCA"), QStringLiteral("VINO1"), 50);
-    for (kv8test::Avvio avvio : {kv8test::Avvio::Insieme, kv8test::Avvio::PrimoInPausa}) {
-        for (int giro = 0; giro < kv8test::GiriDueUtenti(); ++giro) {
-            SCOPED_TRACE(testing::Message() << (avvio == kv8test::Avvio::Insieme ? "together" : "first paused")
-                                            << ", round " << giro + 1);
-            for (const char *t : {"LUMO_ProgRegistri", "LUMO_ProgRegCiR", "LUMO_ProgRegCiT"})
-                Esegui(QStringLiteral("DELETE FROM %1").arg(QLatin1String(t)));
-            Stock(QStringLiteral("A01"), 1, 1000, 0);
-            const auto utenti = kv8test::DueUtenti(QStringLiteral("RegistroContrassegniDefinitivo"), company.Db().Url(),
-                                                   avvio, QStringLiteral("registro"));
-            kv8test::UnoRifiutato(utenti, avvio,
-                                  {QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa"),
-                                   QStringLiteral("Data Iniziale superiore alla data finale")});
-            EXPECT_EQ(ProgressivoSalvato(QStringLiteral("CONA1")), QStringLiteral("30/04/2"));
-            EXPECT_EQ(StockSalvato(), QStringList{QStringLiteral("A01/1/1450/0")});
-            EXPECT_EQ(AnniSalvati(), QStringList{QStringLiteral("A01/2026/500/50")});
-            if (HasFailure())
-                return;
-        }
-    }
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        for (const char *t : {"LUMO_ProgRegistri", "LUMO_ProgRegCiR", "LUMO_ProgRegCiT"})
+            Esegui(QStringLiteral("DELETE FROM %1").arg(QLatin1String(t)));
+        Stock(QStringLiteral("A01"), 1, 1000, 0);
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("RegistroContrassegniDefinitivo"), company.Db().Url(),
+                                               avvio, QStringLiteral("registro"));
+        kv8test::UnoRifiutato(utenti, avvio,
+                              {QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa"),
+                               QStringLiteral("Data Iniziale superiore alla data finale")});
+        EXPECT_EQ(ProgressivoSalvato(QStringLiteral("CONA1")), QStringLiteral("30/04/2"));
+        EXPECT_EQ(StockSalvato(), QStringList{QStringLiteral("A01/1/1450/0")});
+        EXPECT_EQ(AnniSalvati(), QStringList{QStringLiteral("A01/2026/500/50")});
+    });
 }

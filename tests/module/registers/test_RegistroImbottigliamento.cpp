@@ -247,20 +247,14 @@ TEST_F(RegistroImbottigliamento, TwoUsersPrintingTheSameGroupingDefinitivelyStor
 {
     for (int i = 0; i < 3; ++i)
         Movimento(100 + i, Giorno(4, 1 + i), 1, QStringLiteral("IMB"), QStringLiteral("ROSSO"), 6);
-    for (kv8test::Avvio avvio : {kv8test::Avvio::Insieme, kv8test::Avvio::PrimoInPausa}) {
-        for (int giro = 0; giro < kv8test::GiriDueUtenti(); ++giro) {
-            SCOPED_TRACE(testing::Message() << (avvio == kv8test::Avvio::Insieme ? "together" : "first paused")
-                                            << ", round " << giro + 1);
-            Esegui(QStringLiteral("DELETE FROM LUMO_ProgRegistri"));
-            Progressivo(QStringLiteral("IMBO"), Giorno(3, 31), 40);
-            const auto utenti = kv8test::DueUtenti(QStringLiteral("RegistroImbottigliamentoDefinitivo"),
-                                                   company.Db().Url(), avvio, QStringLiteral("registro"));
-            kv8test::UnoRifiutato(utenti, avvio,
-                                  {QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa"),
-                                   QStringLiteral("Data iniziale non valida")});
-            EXPECT_EQ(ProgressivoSalvato(QStringLiteral("IMBO")), QStringLiteral("30/04/43"));
-            if (HasFailure())
-                return;
-        }
-    }
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        Esegui(QStringLiteral("DELETE FROM LUMO_ProgRegistri"));
+        Progressivo(QStringLiteral("IMBO"), Giorno(3, 31), 40);
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("RegistroImbottigliamentoDefinitivo"),
+                                               company.Db().Url(), avvio, QStringLiteral("registro"));
+        kv8test::UnoRifiutato(utenti, avvio,
+                              {QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa"),
+                               QStringLiteral("Data iniziale non valida")});
+        EXPECT_EQ(ProgressivoSalvato(QStringLiteral("IMBO")), QStringLiteral("30/04/43"));
+    });
 }
