@@ -41,6 +41,11 @@ protected:
         CFG.DecQuantita = 3;
         CFG.DecValoreIT = 2;
         CFG.DecPrezzoIT = 4;
+        if (company.Db().Attached()) { // a user of a test of two users: the company is the parent test's
+            SceltaDocumenti::Registra();
+            main = std::make_unique<kv8test::TestMainWindow>();
+            return;
+        }
         Esegui("INSERT INTO Magazzini (IdMagazzino, RagioneSociale) VALUES (1, 'Sede'), (2, 'Deposito')");
         Esegui("INSERT INTO CodiciIva (IdIva, DsIva, Aliquota) VALUES ('22', 'IVA 22%', 22)");
         Esegui("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva, FlTipoCarico) VALUES "

@@ -2,6 +2,7 @@
 #include "tests/host/documents/DocumentiFixture.h"
 
 #include "host/db/TXTransaction.h"
+#include "tests/support/DueUtenti.h"
 
 TEST_F(Documenti, NuovaBollaRegistraTestaRigheMovimentiEsistenzeTotaliENumero)
 {
@@ -332,4 +333,50 @@ TEST_F(Documenti, ComponentiDelKitECodiciABarreDiventanoRighe)
     EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), 3);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -3);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1")), -4);
+}
+
+// A user's delivery note of two rows for customer C1.
+KV8_LAVORO_UTENTE(Documenti, BollaStessoCliente)
+{
+    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
+    ASSERT_NE(f, nullptr);
+    Testa(f, QStringLiteral("DDT"), QStringLiteral("C1"));
+    NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("10"), QStringLiteral("5"));
+    NuovoRigo(f, QStringLiteral("B1"), QStringLiteral("4"), QStringLiteral("2,5"));
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    script.AllowUnusedAnswers(); // not asked when the save is refused
+    kv8test::AttendiVia();
+    Premi(f, nbPost);
+    kv8test::NotaUtente(script.Texts());
+}
+
+TEST_F(Documenti, DueUtentiSalvanoInsiemeBolleDelloStessoCliente)
+{
+    for (int giro = 0; giro < kv8test::GiriDueUtenti(); ++giro) {
+        SCOPED_TRACE(testing::Message() << "round " << giro + 1);
+        const int prima = Conta(QStringLiteral("BolleCliTeste"));
+        const double a1 = Esistenza(QStringLiteral("A1"));
+        const double b1 = Esistenza(QStringLiteral("B1"));
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("BollaStessoCliente"), company.Db().Url(),
+                                               kv8test::Avvio::Insieme);
+        int salvate = 0;
+        for (const kv8test::Utente &u : utenti) {
+            ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
+            if (u.Messaggi.contains(QStringLiteral("Effettuo stampa ? ")))
+                ++salvate;
+        }
+        // each save stored whole, as the two one after the other; a refused one stored nothing
+        ASSERT_GE(salvate, 1) << utenti[0].Messaggi.join(QLatin1Char('|')).toStdString() << "\n"
+                              << utenti[1].Messaggi.join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), prima + salvate);
+        EXPECT_EQ(Valore(QStringLiteral("SELECT COUNT(DISTINCT Numero) FROM BolleCliTeste")).toInt(), prima + salvate)
+            << "no number twice";
+        EXPECT_EQ(Valore(QStringLiteral("SELECT MAX(Numero) FROM BolleCliTeste")).toInt(), prima + salvate);
+        EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), 2 * (prima + salvate));
+        EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = 0")), 2 * (prima + salvate));
+        EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), a1 - 10 * salvate);
+        EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1")), b1 - 4 * salvate);
+        if (HasFailure())
+            return;
+    }
 }
