@@ -357,6 +357,7 @@ void TFqarn0156d::GeneraMovCau()
                     // a document with a movement of its kind is skipped: the movements are
                     // this run's until the commit, so another run's are seen here
                     kv8data::HoldTable(db, QStringLiteral("LUMO_MovCauT"));
+                    kv8data::CheckPoint(QStringLiteral("movimenti"));
                     GeneraMovimenti(db, *tipo, documenti, ConMovimento(db, *tipo, documenti));
                 },
                 [] {},
@@ -412,6 +413,7 @@ void TFqarn0156d::GeneraCastellettoDocumenti()
                     // the summaries are this run's until the commit; a document another run
                     // summarised since the keys were read keeps its summary
                     kv8data::HoldTable(db, tipo->castelletto);
+                    kv8data::CheckPoint(QStringLiteral("castelletti"));
                     const QList<qint64> documenti = SenzaCastelletto(db, *tipo, chiaviBlocco);
                     if (documenti.isEmpty()) {
                         Mdimainbase::ProgressStep(int(chiaviBlocco.size()));

@@ -168,7 +168,7 @@ protected:
     void SetUp() override
     {
         RicalcoloCauzioni::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || company.Db().Attached())
             return;
         Esegui(QStringLiteral("UPDATE Imballi SET FlUtilizzo = 0"));
         Esegui(QStringLiteral("UPDATE CausaliBolleCli SET UT_LMQ_FlCauzioni = 1, UT_LMQ_FlReso = 0, UT_LMQ_FlAggMovC = 1"));
@@ -445,5 +445,59 @@ TEST_F(RicalcoloCauzioni, TwoUsersRebuildingAtOnceLeaveTheCardsOneRebuildGives)
             EXPECT_TRUE(utenti[0].Fermato);
         }
         EXPECT_EQ(Schede(), attese);
+    });
+}
+
+// A user's job 2 (the missing summaries), then one's job 1 (the missing movements).
+KV8_LAVORO_UTENTE(GenerazioniCauzioni, GeneraCastelletti)
+{
+    kv8test::AttendiVia();
+    Lavoro(2, FineCastelletti);
+    kv8test::NotaUtente(script.Texts());
+}
+
+KV8_LAVORO_UTENTE(GenerazioniCauzioni, GeneraMovimentiDocumenti)
+{
+    kv8test::AttendiVia();
+    Lavoro(1, QStringLiteral("Elaborazione Terminata"));
+    kv8test::NotaUtente(script.Texts());
+}
+
+TEST_F(GenerazioniCauzioni, TwoUsersGeneratingAtOnceWriteEachSummaryAndMovementOnce)
+{
+    Documento(60, QStringLiteral("C002"), 1, QStringLiteral("BV"), {{"VINO1", "CAS", 5, "BOT", 60}});
+    Documento(61, QStringLiteral("C001"), 0, QStringLiteral("BV"), {{"VINO1", "CAS", 65, "CAS", 0}});
+    const auto soloAttese = [](const std::array<kv8test::Utente, 2> &utenti, const QString &fine) {
+        for (const kv8test::Utente &u : utenti) {
+            ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
+            ASSERT_FALSE(u.Messaggi.isEmpty());
+            EXPECT_EQ(u.Messaggi.last(), fine);
+            // waited for the other run, or refused with the database's busy error
+            for (const QString &m : u.Messaggi.mid(1, u.Messaggi.size() - 2))
+                EXPECT_TRUE(m.contains(QStringLiteral("è occupato da un altro utente"))) << m.toStdString();
+        }
+    };
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        Esegui(QStringLiteral("DELETE FROM LUMO_MovCauR"));
+        Esegui(QStringLiteral("DELETE FROM LUMO_MovCauT"));
+        Esegui(QStringLiteral("DELETE FROM LUMO_CauzDocBoll"));
+        auto utenti = kv8test::DueUtenti(QStringLiteral("GeneraCastelletti"), company.Db().Url(), avvio,
+                                         QStringLiteral("castelletti"));
+        soloAttese(utenti, FineCastelletti);
+        if (avvio == kv8test::Avvio::PrimoInPausa) {
+            EXPECT_TRUE(utenti[0].Fermato);
+        }
+        EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBoll")), 6) << "three codes for each of the two notes";
+        EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBoll"), QStringLiteral("KBolleCliT = 60")), 3);
+
+        utenti = kv8test::DueUtenti(QStringLiteral("GeneraMovimentiDocumenti"), company.Db().Url(), avvio,
+                                    QStringLiteral("movimenti"));
+        soloAttese(utenti, QStringLiteral("Elaborazione Terminata"));
+        if (avvio == kv8test::Avvio::PrimoInPausa) {
+            EXPECT_TRUE(utenti[0].Fermato);
+        }
+        EXPECT_EQ(Elenco(QStringLiteral("SELECT T.KDocT, R.IdImballo, R.QtaCar FROM LUMO_MovCauT T JOIN LUMO_MovCauR R "
+                                        "ON R.KContaT = T.KContaT ORDER BY T.KDocT, R.IdImballo")),
+                  (QStringList{"60/BOT/60", "60/CAS/5", "61/CAS/65"}));
     });
 }
