@@ -406,6 +406,22 @@ TEST_F(GenerazioniCauzioni, WithDepositsSwitchedOffTheMenuCodeStillRebuildsTheCa
               2);
 }
 
+// Both users' jobs ran to their end message: each waited for the other's run or was refused
+// with the database's busy error, nothing else; the first paused at its check point when asked.
+static void FinitiOAttesi(const std::array<kv8test::Utente, 2> &utenti, kv8test::Avvio avvio, const QString &fine)
+{
+    for (const kv8test::Utente &u : utenti) {
+        ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
+        ASSERT_FALSE(u.Messaggi.isEmpty());
+        EXPECT_EQ(u.Messaggi.last(), fine);
+        for (const QString &m : u.Messaggi.mid(1, u.Messaggi.size() - 2))
+            EXPECT_TRUE(m.contains(QStringLiteral("è occupato da un altro utente"))) << m.toStdString();
+    }
+    if (avvio == kv8test::Avvio::PrimoInPausa) {
+        EXPECT_TRUE(utenti[0].Fermato);
+    }
+}
+
 // A user's rebuild of the cards (job 0).
 KV8_LAVORO_UTENTE(RicalcoloCauzioni, RicalcoloSchede)
 {
@@ -433,17 +449,7 @@ TEST_F(RicalcoloCauzioni, TwoUsersRebuildingAtOnceLeaveTheCardsOneRebuildGives)
         Esegui(QStringLiteral("DELETE FROM LUMO_ProgCauz")); // every card is made by the runs
         const auto utenti = kv8test::DueUtenti(QStringLiteral("RicalcoloSchede"), company.Db().Url(), avvio,
                                                QStringLiteral("ricalcolo"));
-        for (const kv8test::Utente &u : utenti) {
-            ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
-            ASSERT_FALSE(u.Messaggi.isEmpty());
-            EXPECT_EQ(u.Messaggi.last(), fine);
-            // waited for the other run, or refused with the database's busy error
-            for (const QString &m : u.Messaggi.mid(1, u.Messaggi.size() - 2))
-                EXPECT_TRUE(m.contains(QStringLiteral("è occupato da un altro utente"))) << m.toStdString();
-        }
-        if (avvio == kv8test::Avvio::PrimoInPausa) {
-            EXPECT_TRUE(utenti[0].Fermato);
-        }
+        FinitiOAttesi(utenti, avvio, fine);
         EXPECT_EQ(Schede(), attese);
     });
 }
@@ -467,35 +473,19 @@ TEST_F(GenerazioniCauzioni, TwoUsersGeneratingAtOnceWriteEachSummaryAndMovementO
 {
     Documento(60, QStringLiteral("C002"), 1, QStringLiteral("BV"), {{"VINO1", "CAS", 5, "BOT", 60}});
     Documento(61, QStringLiteral("C001"), 0, QStringLiteral("BV"), {{"VINO1", "CAS", 65, "CAS", 0}});
-    const auto soloAttese = [](const std::array<kv8test::Utente, 2> &utenti, const QString &fine) {
-        for (const kv8test::Utente &u : utenti) {
-            ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
-            ASSERT_FALSE(u.Messaggi.isEmpty());
-            EXPECT_EQ(u.Messaggi.last(), fine);
-            // waited for the other run, or refused with the database's busy error
-            for (const QString &m : u.Messaggi.mid(1, u.Messaggi.size() - 2))
-                EXPECT_TRUE(m.contains(QStringLiteral("è occupato da un altro utente"))) << m.toStdString();
-        }
-    };
     kv8test::OgniGiro([&](kv8test::Avvio avvio) {
         Esegui(QStringLiteral("DELETE FROM LUMO_MovCauR"));
         Esegui(QStringLiteral("DELETE FROM LUMO_MovCauT"));
         Esegui(QStringLiteral("DELETE FROM LUMO_CauzDocBoll"));
         auto utenti = kv8test::DueUtenti(QStringLiteral("GeneraCastelletti"), company.Db().Url(), avvio,
                                          QStringLiteral("castelletti"));
-        soloAttese(utenti, FineCastelletti);
-        if (avvio == kv8test::Avvio::PrimoInPausa) {
-            EXPECT_TRUE(utenti[0].Fermato);
-        }
+        FinitiOAttesi(utenti, avvio, FineCastelletti);
         EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBoll")), 6) << "three codes for each of the two notes";
         EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBoll"), QStringLiteral("KBolleCliT = 60")), 3);
 
         utenti = kv8test::DueUtenti(QStringLiteral("GeneraMovimentiDocumenti"), company.Db().Url(), avvio,
                                     QStringLiteral("movimenti"));
-        soloAttese(utenti, QStringLiteral("Elaborazione Terminata"));
-        if (avvio == kv8test::Avvio::PrimoInPausa) {
-            EXPECT_TRUE(utenti[0].Fermato);
-        }
+        FinitiOAttesi(utenti, avvio, QStringLiteral("Elaborazione Terminata"));
         EXPECT_EQ(Elenco(QStringLiteral("SELECT T.KDocT, R.IdImballo, R.QtaCar FROM LUMO_MovCauT T JOIN LUMO_MovCauR R "
                                         "ON R.KContaT = T.KContaT ORDER BY T.KDocT, R.IdImballo")),
                   (QStringList{"60/BOT/60", "60/CAS/5", "61/CAS/65"}));
