@@ -222,8 +222,8 @@ void Giornata::Generazione()
     EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste"), QStringLiteral("IdCliente = 'C0003' AND IdCausale = 'FTD'")), 1);
 }
 
-// Three crates and 24 bottles brought back, entered in the returns journal, then taken by the
-// next note of the customer.
+// Three crates and 24 bottles brought back, entered in the returns journal (the bottles first
+// typed as 20, the posted row then typed over), then taken by the next note of the customer.
 void Giornata::Reso()
 {
     SCOPED_TRACE("return");
@@ -234,7 +234,7 @@ void Giornata::Reso()
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdConto"), QStringLiteral("C0001")));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdDestinazione"), QStringLiteral("0")));
     auto *righe = f->Control<TDBNavigator>(QStringLiteral("navDettaglio"));
-    for (const auto &[imballo, resi] : {std::pair{"CAS", "3"}, std::pair{"BOT", "24"}}) {
+    for (const auto &[imballo, resi] : {std::pair{"CAS", "3"}, std::pair{"BOT", "20"}}) {
         righe->Button(nbInsert)->click();
         ProcessEvents();
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdImballo"), QLatin1String(imballo)));
@@ -242,8 +242,13 @@ void Giornata::Reso()
         righe->Button(nbPost)->click();
         ProcessEvents();
     }
+    ASSERT_TRUE(f->TTDettaglio->Locate(QStringLiteral("IdImballo"), QStringLiteral("BOT")));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edQtaRes"), QStringLiteral("24")));
+    righe->Button(nbPost)->click();
+    ProcessEvents();
     script.Yes(QStringLiteral("Conferma Registrazione ?"));
     Premi(f, nbPost);
+    EXPECT_EQ(script.PendingAnswers(), 0) << script.Texts().join(QLatin1Char('|')).toStdString();
     f->Close();
     ProcessEvents();
     EXPECT_EQ(Elenco(QStringLiteral("SELECT T.KDocT, R.IdImballo, R.QtaRes FROM LUMO_MovResT T JOIN LUMO_MovResR R "
@@ -299,6 +304,9 @@ void Giornata::FatturaDaDdt()
     EXPECT_EQ(Elenco(QStringLiteral("SELECT IdDivisa, IdAgente1, UT_LMQ_TotLit FROM FattureCliTeste WHERE KFattCliT = ?"),
                      {fattura}),
               QStringList{QStringLiteral("EUR/AG01/18")});
+    // weights of the rows taken from the note
+    EXPECT_NEAR(Numero(QStringLiteral("SELECT PesoLordo FROM FattureCliTeste WHERE KFattCliT = ?"), {fattura}), 24 * 1.2, 1e-6);
+    EXPECT_NEAR(Numero(QStringLiteral("SELECT PesoNetto FROM FattureCliTeste WHERE KFattCliT = ?"), {fattura}), 24 * 0.75, 1e-6);
     EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ? AND FlGenFattura = 1"), {bolla}), 1);
     // the invoice's summary carries the note's crates and bottles at the list's prices; the
     // returns stay with the note that took them
