@@ -4,6 +4,7 @@
 // the job run and its prints collected, the messages shown checked.
 #include "tests/module/masterdata/MasterDettaglioFixture.h"
 
+#include "deposits/Lumo_fattcauz.h"
 #include "host/core/Applvar.h"
 #include "host/core/KV8Config.h"
 #include "host/db/ConfigStore.h"
@@ -30,11 +31,7 @@ protected:
         CFG = TCFG();
     }
 
-    template <class T = TFDBChildPars>
-    T *Lavoro(const QString &code)
-    {
-        return Apri<T>(code);
-    }
+    template <class T = TFDBChildPars> T *Lavoro(const QString &code) { return Apri<T>(code); }
     // An edit of the dialog typed over as the user does; the field must take it.
     static void Campo(TForm *f, const char *controllo, const QString &testo)
     {
@@ -51,6 +48,20 @@ protected:
         auto *combo = f->Control<TDBComboBox>(QLatin1String(controllo));
         kv8test::Focus(combo);
         EXPECT_TRUE(combo->SelectValue(valore)) << controllo;
+    }
+    // A deposit billing or credit-note dialog: the document's date, its causal and the list CAU.
+    static void DocumentoCauzioni(TForm *f, const QDate &data, const QString &causale)
+    {
+        Data(f, "edDataDocumento", data.year(), data.month(), data.day());
+        Campo(f, "edIdCausale", causale);
+        Campo(f, "edIdListino", QStringLiteral("CAU"));
+    }
+    // The proposal of a deposit billing or credit-note dialog confirmed and its documents written.
+    void Genera(TFCauzFatturazione *f)
+    {
+        script.Yes(QStringLiteral("Conferma Generazione Documenti "));
+        f->btGenera->click();
+        kv8test::ProcessEvents();
     }
     static void Spunta(TForm *f, const char *controllo)
     {
@@ -101,7 +112,8 @@ protected:
         EXPECT_TRUE(p.IsText || p.Document.PageCount() > 0) << p.Name.toStdString();
         for (const QString &t : testi)
             EXPECT_TRUE(testo.contains(t)) << t.toStdString() << " not printed in " << p.Name.toStdString() << " ("
-                                           << p.Document.PageCount() << " pages):\n" << testo.left(3000).toStdString();
+                                           << p.Document.PageCount() << " pages):\n"
+                                           << testo.left(3000).toStdString();
     }
     // Every message shown was one of these informations: no error, warning or refusal.
     void SoloMessaggi(const QStringList &ammessi)

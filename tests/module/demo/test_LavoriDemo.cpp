@@ -3,7 +3,6 @@
 // save, and real work done on the demo's data.
 #include "tests/module/demo/AziendaDemo.h"
 
-#include "deposits/Lumo_fattcauz.h"
 #include "deposits/Qarn0155d.h"
 #include "host/data/TXQuery.h"
 #include "masterdata/Qarn0014d_001.h"
@@ -300,14 +299,10 @@ TEST_F(LavoriDemo, FatturazioneGiacenzeCauzioni)
     const int fatture = Conta(QStringLiteral("FattureCliTeste"));
     auto *f = Lavoro<TFCauzFatturazione>(QStringLiteral("QARN0154D"));
     ASSERT_NE(f, nullptr);
-    Data(f, "edDataDocumento", 2026, 4, 15);
-    Campo(f, "edIdCausale", QStringLiteral("FCA"));
-    Campo(f, "edIdListino", QStringLiteral("CAU"));
+    DocumentoCauzioni(f, QDate(2026, 4, 15), QStringLiteral("FCA"));
     Esegui(f);
     ASSERT_EQ(f->Pagina(), 1) << "nothing to bill";
-    script.Yes(QStringLiteral("Conferma Generazione Documenti "));
-    f->btGenera->click();
-    ProcessEvents();
+    Genera(f);
     EXPECT_GT(Conta(QStringLiteral("FattureCliTeste")), fatture);
     const QString fine = script.LastText();
     EXPECT_TRUE(fine.startsWith(QStringLiteral("Elaborazione Terminata : Generate NC"))) << fine.toStdString();
@@ -324,9 +319,7 @@ TEST_F(LavoriDemo, NoteDiCreditoResiImballi)
     const int fatture = Conta(QStringLiteral("FattureCliTeste"));
     auto *f = Lavoro<TFqarn0155d>(QStringLiteral("QARN0155D"));
     ASSERT_NE(f, nullptr);
-    Data(f, "edDataDocumento", 2026, 4, 15);
-    Campo(f, "edIdCausale", QStringLiteral("NCC"));
-    Campo(f, "edIdListino", QStringLiteral("CAU"));
+    DocumentoCauzioni(f, QDate(2026, 4, 15), QStringLiteral("NCC"));
     Campo(f, "edDescrizione", QStringLiteral("Resi imballi di aprile"));
     // the customer typed in the list's grid
     f->ttElencoClienti->Append();
@@ -334,9 +327,7 @@ TEST_F(LavoriDemo, NoteDiCreditoResiImballi)
     f->ttElencoClienti->Post();
     Esegui(f);
     ASSERT_EQ(f->Pagina(), 1) << "nothing to credit";
-    script.Yes(QStringLiteral("Conferma Generazione Documenti "));
-    f->btGenera->click();
-    ProcessEvents();
+    Genera(f);
     EXPECT_GT(Conta(QStringLiteral("FattureCliTeste")), fatture);
     const QString fine = script.LastText();
     EXPECT_TRUE(fine.startsWith(QStringLiteral("Elaborazione Terminata : Generate NC"))) << fine.toStdString();

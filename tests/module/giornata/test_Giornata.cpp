@@ -5,7 +5,6 @@
 #include "tests/host/documents/DocumentiFixture.h"
 #include "tests/module/demo/AziendaDemo.h"
 
-#include "deposits/Lumo_fattcauz.h"
 #include "deposits/Qarn0155d.h"
 #include "deposits/Qarn0209f.h"
 #include "documents/Sven0008f_p.h"
@@ -83,16 +82,18 @@ protected:
         for (const QStringList &r : righe)
             Rigo(f, r.at(0), r.at(1), r.at(2));
         Salva(f);
-        return Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste WHERE IdCliente = ?"), {cliente}).toLongLong();
+        return Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste WHERE IdCliente = ?"), {cliente})
+            .toLongLong();
     }
     double Numero(const QString &sql, const QVariantList &valori = {}) { return Valore(sql, valori).toDouble(); }
     // C0001's account-total card of a packaging code: "loaded/returned/loaded B/returned B/loaded F/returned F".
     QString Scheda(const QString &imballo)
     {
-        return Elenco(QStringLiteral("SELECT ProgQtaCar, ProgQtaRes, ProgQtaCarB, ProgQtaResB, ProgQtaCarF, ProgQtaResF "
-                                     "FROM LUMO_ProgCauz WHERE IdContoTp = 'CL' AND IdConto = 'C0001' "
-                                     "AND FlTipoScheda = 1 AND IdImballo = ?"),
-                      {imballo})
+        return Elenco(
+                   QStringLiteral("SELECT ProgQtaCar, ProgQtaRes, ProgQtaCarB, ProgQtaResB, ProgQtaCarF, ProgQtaResF "
+                                  "FROM LUMO_ProgCauz WHERE IdContoTp = 'CL' AND IdConto = 'C0001' "
+                                  "AND FlTipoScheda = 1 AND IdImballo = ?"),
+                   {imballo})
             .value(0);
     }
     // What a step moved on C0001's account-total card of a packaging code, in Scheda's order.
@@ -108,9 +109,10 @@ protected:
     // C0001's invoiced deposit balance per packaging code, "code/balance" where not 0.
     QStringList SaldoFatture()
     {
-        return Elenco(QStringLiteral("SELECT IdImballo, ProgQtaCarF - ProgQtaResF FROM LUMO_ProgCauz WHERE IdContoTp = 'CL' "
-                                     "AND IdConto = 'C0001' AND FlTipoScheda = 1 AND ProgQtaCarF - ProgQtaResF <> 0 "
-                                     "ORDER BY IdImballo"));
+        return Elenco(
+            QStringLiteral("SELECT IdImballo, ProgQtaCarF - ProgQtaResF FROM LUMO_ProgCauz WHERE IdContoTp = 'CL' "
+                           "AND IdConto = 'C0001' AND FlTipoScheda = 1 AND ProgQtaCarF - ProgQtaResF <> 0 "
+                           "ORDER BY IdImballo"));
     }
     QStringList Riepilogo(const char *tabella, const char *chiave, qint64 documento)
     {
@@ -148,26 +150,33 @@ void Giornata::BollaConCauzioni()
     numeroA = Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {bollaA}).toString();
     EXPECT_GT(numeroA.toInt(), 0);
     // the head takes the customer's currency and agent
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdDivisa, IdAgente1, Cambio FROM BolleCliTeste WHERE KBolleCliT = ?"), {bollaA}),
-              QStringList{QStringLiteral("EUR/AG01/1")});
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita2, Quantita, UT_LMQ_TotLit FROM BolleCliRighe "
-                                    "WHERE KBolleCliT = ? ORDER BY IdProdotto"),
-                     {bollaA}),
-              (QStringList{"ACQUANAT/5/12/60/45", "BAROLO19/2/6/12/9"}));
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT IdDivisa, IdAgente1, Cambio FROM BolleCliTeste WHERE KBolleCliT = ?"), {bollaA}),
+        QStringList{QStringLiteral("EUR/AG01/1")});
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita2, Quantita, UT_LMQ_TotLit FROM BolleCliRighe "
+                              "WHERE KBolleCliT = ? ORDER BY IdProdotto"),
+               {bollaA}),
+        (QStringList{"ACQUANAT/5/12/60/45", "BAROLO19/2/6/12/9"}));
     // litres and weights of the head are the rows' sums
-    EXPECT_DOUBLE_EQ(Numero(QStringLiteral("SELECT UT_LMQ_TotLit FROM BolleCliTeste WHERE KBolleCliT = ?"), {bollaA}), 54);
+    EXPECT_DOUBLE_EQ(Numero(QStringLiteral("SELECT UT_LMQ_TotLit FROM BolleCliTeste WHERE KBolleCliT = ?"), {bollaA}),
+                     54);
     EXPECT_NEAR(Numero(QStringLiteral("SELECT PesoLordo FROM BolleCliTeste WHERE KBolleCliT = ?"), {bollaA}),
                 60 * 1.2 + 12 * 1.3, 1e-6);
-    EXPECT_NEAR(Numero(QStringLiteral("SELECT PesoNetto FROM BolleCliTeste WHERE KBolleCliT = ?"), {bollaA}), 72 * 0.75, 1e-6);
+    EXPECT_NEAR(Numero(QStringLiteral("SELECT PesoNetto FROM BolleCliTeste WHERE KBolleCliT = ?"), {bollaA}), 72 * 0.75,
+                1e-6);
     // the deposit summary priced from the customer's list
-    EXPECT_EQ(Riepilogo("LUMO_CauzDocBoll", "KBolleCliT", bollaA), (QStringList{"BOT/60/0/0/0.25/15/0", "CAS/5/0/0/3/15/0"}));
+    EXPECT_EQ(Riepilogo("LUMO_CauzDocBoll", "KBolleCliT", bollaA),
+              (QStringList{"BOT/60/0/0/0.25/15/0", "CAS/5/0/0/3/15/0"}));
     // the journal movement carries the note's number and currency
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT T.Numero, T.IdDivisa, T.IdConto, R.IdImballo, R.QtaCar, R.Prezzo FROM LUMO_MovCauT T "
-                                    "JOIN LUMO_MovCauR R ON R.KContaT = T.KContaT WHERE T.FlTipoDocColl = 1 AND T.KDocT = ? "
-                                    "ORDER BY R.IdImballo"),
-                     {bollaA}),
-              (QStringList{numeroA + QStringLiteral("/EUR/C0001/BOT/60/0.25"), numeroA + QStringLiteral("/EUR/C0001/C06/2/0"),
-                           numeroA + QStringLiteral("/EUR/C0001/CAS/5/3")}));
+    EXPECT_EQ(
+        Elenco(QStringLiteral(
+                   "SELECT T.Numero, T.IdDivisa, T.IdConto, R.IdImballo, R.QtaCar, R.Prezzo FROM LUMO_MovCauT T "
+                   "JOIN LUMO_MovCauR R ON R.KContaT = T.KContaT WHERE T.FlTipoDocColl = 1 AND T.KDocT = ? "
+                   "ORDER BY R.IdImballo"),
+               {bollaA}),
+        (QStringList{numeroA + QStringLiteral("/EUR/C0001/BOT/60/0.25"), numeroA + QStringLiteral("/EUR/C0001/C06/2/0"),
+                     numeroA + QStringLiteral("/EUR/C0001/CAS/5/3")}));
     // the cards: loaded in general and on delivery notes
     EXPECT_EQ(cas, QStringLiteral("30/2/0/0/10/2"));
     EXPECT_EQ(Scheda(QStringLiteral("CAS")), QStringLiteral("35/2/5/0/10/2"));
@@ -181,10 +190,11 @@ void Giornata::BollaConTrasporto()
     const qint64 bolla = Bolla(QStringLiteral("C0003"), Giorno(4, 15),
                                {{QStringLiteral("BAROLO19"), QStringLiteral("3"), QStringLiteral("30")}});
     ASSERT_GT(bolla, 105);
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdDivisa, IdAgente1, IdAgente2, SpeseTrasporto, UT_LMQ_TotLit FROM BolleCliTeste "
-                                    "WHERE KBolleCliT = ?"),
-                     {bolla}),
-              QStringList{QStringLiteral("EUR/AG01/AG02/25/13.5")});
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT IdDivisa, IdAgente1, IdAgente2, SpeseTrasporto, UT_LMQ_TotLit FROM BolleCliTeste "
+                              "WHERE KBolleCliT = ?"),
+               {bolla}),
+        QStringList{QStringLiteral("EUR/AG01/AG02/25/13.5")});
     EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBoll"), QStringLiteral("KBolleCliT = ?"), {bolla}), 0) << "no deposits";
 }
 
@@ -204,18 +214,22 @@ void Giornata::Generazione()
     Scelta(g, "cbFlProvvisoria", 0);
     Esegui(g);
     const qint64 fattura =
-        Valore(QStringLiteral("SELECT MAX(KFattCliT) FROM FattureCliTeste WHERE IdCliente = 'C0001' AND IdCausale = 'FTD'"))
+        Valore(QStringLiteral(
+                   "SELECT MAX(KFattCliT) FROM FattureCliTeste WHERE IdCliente = 'C0001' AND IdCausale = 'FTD'"))
             .toLongLong();
     ASSERT_GT(fattura, 4) << script.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita, UT_LMQ_TotLit FROM FattureCliRighe "
                                     "WHERE KFattCliT = ? AND IdProdotto <> '' ORDER BY IdProdotto"),
                      {fattura}),
               (QStringList{"ACQUANAT/5/60/45", "BAROLO19/2/12/9"}));
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdDivisa, IdAgente1, UT_LMQ_TotLit FROM FattureCliTeste WHERE KFattCliT = ?"),
-                     {fattura}),
-              QStringList{QStringLiteral("EUR/AG01/54")});
-    EXPECT_EQ(Riepilogo("LUMO_CauzDocFatt", "KFattCliT", fattura), (QStringList{"BOT/60/0/0/0.25/15/0", "CAS/5/0/0/3/15/0"}));
-    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ? AND FlGenFattura <> 1"), {bollaA}), 0);
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT IdDivisa, IdAgente1, UT_LMQ_TotLit FROM FattureCliTeste WHERE KFattCliT = ?"),
+               {fattura}),
+        QStringList{QStringLiteral("EUR/AG01/54")});
+    EXPECT_EQ(Riepilogo("LUMO_CauzDocFatt", "KFattCliT", fattura),
+              (QStringList{"BOT/60/0/0/0.25/15/0", "CAS/5/0/0/3/15/0"}));
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ? AND FlGenFattura <> 1"), {bollaA}),
+              0);
     // now invoiced: the F set of the cards
     EXPECT_EQ(Scheda(QStringLiteral("CAS")), QStringLiteral("35/2/5/0/15/2"));
     EXPECT_EQ(Scheda(QStringLiteral("BOT")), QStringLiteral("300/0/60/0/180/0"));
@@ -264,7 +278,8 @@ void Giornata::Reso()
                                {{QStringLiteral("ACQUANAT"), QStringLiteral("2"), QStringLiteral("0,5")}});
     ASSERT_GT(bolla, bollaA);
     // the note's summary takes the pending returns, and the return is linked to it
-    EXPECT_EQ(Riepilogo("LUMO_CauzDocBoll", "KBolleCliT", bolla), (QStringList{"BOT/24/24/24/0.25/6/6", "CAS/2/3/3/3/6/9"}));
+    EXPECT_EQ(Riepilogo("LUMO_CauzDocBoll", "KBolleCliT", bolla),
+              (QStringList{"BOT/24/24/24/0.25/6/6", "CAS/2/3/3/3/6/9"}));
     EXPECT_EQ(Elenco(QStringLiteral("SELECT DISTINCT FlTipoDocColl, KDocT FROM LUMO_MovResT WHERE IdConto = 'C0001' "
                                     "AND DataReg >= ?"),
                      {QDateTime(QDate(2026, 4, 1), QTime(0, 0))}),
@@ -296,18 +311,23 @@ void Giornata::FatturaDaDdt()
     ProcessEvents();
     EXPECT_EQ(offerte, QStringList{QStringLiteral("%1/1").arg(numero)}) << "only the note not yet invoiced";
     Salva(f);
-    const qint64 fattura = Valore(QStringLiteral("SELECT MAX(KFattCliT) FROM FattureCliTeste WHERE IdCliente = 'C0001'")).toLongLong();
+    const qint64 fattura =
+        Valore(QStringLiteral("SELECT MAX(KFattCliT) FROM FattureCliTeste WHERE IdCliente = 'C0001'")).toLongLong();
     EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita, UT_LMQ_TotLit FROM FattureCliRighe "
                                     "WHERE KFattCliT = ? AND IdProdotto <> ''"),
                      {fattura}),
               QStringList{QStringLiteral("ACQUANAT/2/24/18")});
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdDivisa, IdAgente1, UT_LMQ_TotLit FROM FattureCliTeste WHERE KFattCliT = ?"),
-                     {fattura}),
-              QStringList{QStringLiteral("EUR/AG01/18")});
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT IdDivisa, IdAgente1, UT_LMQ_TotLit FROM FattureCliTeste WHERE KFattCliT = ?"),
+               {fattura}),
+        QStringList{QStringLiteral("EUR/AG01/18")});
     // weights of the rows taken from the note
-    EXPECT_NEAR(Numero(QStringLiteral("SELECT PesoLordo FROM FattureCliTeste WHERE KFattCliT = ?"), {fattura}), 24 * 1.2, 1e-6);
-    EXPECT_NEAR(Numero(QStringLiteral("SELECT PesoNetto FROM FattureCliTeste WHERE KFattCliT = ?"), {fattura}), 24 * 0.75, 1e-6);
-    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ? AND FlGenFattura = 1"), {bolla}), 1);
+    EXPECT_NEAR(Numero(QStringLiteral("SELECT PesoLordo FROM FattureCliTeste WHERE KFattCliT = ?"), {fattura}),
+                24 * 1.2, 1e-6);
+    EXPECT_NEAR(Numero(QStringLiteral("SELECT PesoNetto FROM FattureCliTeste WHERE KFattCliT = ?"), {fattura}),
+                24 * 0.75, 1e-6);
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ? AND FlGenFattura = 1"), {bolla}),
+              1);
     // the invoice's summary carries the note's crates and bottles at the list's prices; the
     // returns stay with the note that took them
     EXPECT_EQ(Elenco(QStringLiteral("SELECT IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar FROM LUMO_CauzDocFatt "
@@ -327,9 +347,7 @@ void Giornata::NotaCredito()
     const int fatture = Conta(QStringLiteral("FattureCliTeste"));
     auto *n = Lavoro<TFqarn0155d>(QStringLiteral("QARN0155D"));
     ASSERT_NE(n, nullptr);
-    Data(n, "edDataDocumento", 2026, 4, 30);
-    Campo(n, "edIdCausale", QStringLiteral("NCC"));
-    Campo(n, "edIdListino", QStringLiteral("CAU"));
+    DocumentoCauzioni(n, QDate(2026, 4, 30), QStringLiteral("NCC"));
     Campo(n, "edDescrizione", QStringLiteral("Resi imballi di aprile"));
     n->navElencoClienti->Button(nbInsert)->click();
     ProcessEvents();
@@ -338,17 +356,18 @@ void Giornata::NotaCredito()
     ProcessEvents();
     Esegui(n);
     ASSERT_EQ(n->Pagina(), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
-    script.Yes(QStringLiteral("Conferma Generazione Documenti "));
-    n->btGenera->click();
-    ProcessEvents();
-    EXPECT_TRUE(script.LastText().startsWith(QStringLiteral("Elaborazione Terminata : Generate NC"))) << script.LastText().toStdString();
+    Genera(n);
+    EXPECT_TRUE(script.LastText().startsWith(QStringLiteral("Elaborazione Terminata : Generate NC")))
+        << script.LastText().toStdString();
     ASSERT_EQ(Conta(QStringLiteral("FattureCliTeste")), fatture + 1);
     const qint64 nota = Valore(QStringLiteral("SELECT MAX(KFattCliT) FROM FattureCliTeste")).toLongLong();
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdCausale, IdCliente, IdDivisa, IdAgente1, SpeseImballo FROM FattureCliTeste "
-                                    "WHERE KFattCliT = ?"),
-                     {nota}),
-              QStringList{QStringLiteral("NCC/C0001/EUR/AG01/84")});
-    EXPECT_EQ(Riepilogo("LUMO_CauzDocFatt", "KFattCliT", nota), (QStringList{"BOT/0/180/0/0.25/0/45", "CAS/0/13/0/3/0/39"}));
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT IdCausale, IdCliente, IdDivisa, IdAgente1, SpeseImballo FROM FattureCliTeste "
+                              "WHERE KFattCliT = ?"),
+               {nota}),
+        QStringList{QStringLiteral("NCC/C0001/EUR/AG01/84")});
+    EXPECT_EQ(Riepilogo("LUMO_CauzDocFatt", "KFattCliT", nota),
+              (QStringList{"BOT/0/180/0/0.25/0/45", "CAS/0/13/0/3/0/39"}));
     EXPECT_TRUE(SaldoFatture().isEmpty()) << SaldoFatture().join(QLatin1Char(' ')).toStdString();
 }
 
@@ -360,19 +379,17 @@ void Giornata::Fatturazione()
     const int fatture = Conta(QStringLiteral("FattureCliTeste"));
     auto *f = Lavoro<TFCauzFatturazione>(QStringLiteral("QARN0154D"));
     ASSERT_NE(f, nullptr);
-    Data(f, "edDataDocumento", 2026, 4, 30);
-    Campo(f, "edIdCausale", QStringLiteral("FCA"));
-    Campo(f, "edIdListino", QStringLiteral("CAU"));
+    DocumentoCauzioni(f, QDate(2026, 4, 30), QStringLiteral("FCA"));
     Campo(f, "edIdClienteDa", QStringLiteral("C0001"));
     Campo(f, "edIdClienteA", QStringLiteral("C0001"));
     Esegui(f);
     ASSERT_EQ(f->Pagina(), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
-    script.Yes(QStringLiteral("Conferma Generazione Documenti "));
-    f->btGenera->click();
-    ProcessEvents();
-    ASSERT_EQ(Conta(QStringLiteral("FattureCliTeste")), fatture + 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    Genera(f);
+    ASSERT_EQ(Conta(QStringLiteral("FattureCliTeste")), fatture + 1)
+        << script.Texts().join(QLatin1Char('|')).toStdString();
     const qint64 fattura = Valore(QStringLiteral("SELECT MAX(KFattCliT) FROM FattureCliTeste")).toLongLong();
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdCausale, IdCliente, IdDivisa FROM FattureCliTeste WHERE KFattCliT = ?"), {fattura}),
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdCausale, IdCliente, IdDivisa FROM FattureCliTeste WHERE KFattCliT = ?"),
+                     {fattura}),
               QStringList{QStringLiteral("FCA/C0001/EUR")});
     EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Quantita, Prezzo FROM FattureCliRighe WHERE KFattCliT = ? "
                                     "ORDER BY IdProdotto"),
@@ -399,7 +416,9 @@ void Giornata::Registro()
         Valore(QStringLiteral("SELECT DataUltAgg FROM LUMO_ProgRegistri WHERE IdRaggMag = 1 AND IdRegistro = 'CASC'"))
             .toDate();
     EXPECT_EQ(ultima, QDate(2026, 4, 30));
-    EXPECT_GT(Numero(QStringLiteral("SELECT UltNumRiga FROM LUMO_ProgRegistri WHERE IdRaggMag = 1 AND IdRegistro = 'CASC'")), 0);
+    EXPECT_GT(
+        Numero(QStringLiteral("SELECT UltNumRiga FROM LUMO_ProgRegistri WHERE IdRaggMag = 1 AND IdRegistro = 'CASC'")),
+        0);
 }
 
 // The cards rebuilt from the journal give back every card as the day left it.
