@@ -10,8 +10,6 @@
 #include "documents/Sven0008f_p.h"
 #include "host/business/Datiazienda.h"
 
-#include <QSqlQuery>
-
 using namespace kv8test;
 
 namespace {
