@@ -52,7 +52,7 @@ const QStringList Lavori = {
 // The codes of a menu file's entries, submenus included.
 void CodiciMenu(const QJsonArray &voci, QStringList &codici)
 {
-    for (const QJsonValue &v : voci) {
+    for (const QJsonValue v : voci) {
         const QJsonObject voce = v.toObject();
         if (voce.contains(QStringLiteral("code")))
             codici << voce.value(QStringLiteral("code")).toString();
