@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 struct PageFont {
     QString Family = QStringLiteral("DejaVu Sans");
     double Size = 9; // points
@@ -47,15 +49,49 @@ public:
     int Count(PageItem::Kind kind) const;
 };
 
+// The pages of a long print written out to a temporary file as they are finished, so that
+// the print holds one page at a time; read back one at a time. Page numbers and counts,
+// unknown when a page is written, are filled in as it is read.
+class PageSpool {
+public:
+    enum class Deferred : quint8 { PageNumber = 1, PageCount = 2 };
+    struct Patch {
+        int Item;
+        Deferred Kind;
+        QString Prefix;
+        QString Format;
+    };
+
+    // Throws Exception when the temporary file cannot be created.
+    PageSpool();
+    ~PageSpool();
+    PageSpool(const PageSpool &) = delete;
+    PageSpool &operator=(const PageSpool &) = delete;
+
+    // Throws Exception when the file cannot be written.
+    void Append(const ReportPage &page, const QList<Patch> &patches);
+    // The number printed on each page and the count of its document, once all are written.
+    void SetNumbers(QList<int> numbers, QList<int> counts);
+    int PageCount() const;
+    ReportPage Page(int index) const;
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> d;
+};
+
 class ReportDocument {
 public:
     QString Name;
     QString Title;
     QSizeF PageSize;  // mm, as printed (landscape pages are wider than tall)
     bool Landscape = false;
-    QList<ReportPage> Pages;
+    QList<ReportPage> Pages;                // a print held in memory
+    std::shared_ptr<const PageSpool> Spool; // else its pages written out
 
-    int PageCount() const { return int(Pages.size()); }
+    int PageCount() const { return Spool ? Spool->PageCount() : int(Pages.size()); }
+    // A page (0-based), held or read back.
+    ReportPage Page(int index) const { return Spool ? Spool->Page(index) : Pages.at(index); }
     // Index (0-based) of the first page showing the text, -1 when none.
     int PageOf(const QString &text) const;
     // The whole print as lines, pages separated by a form feed.

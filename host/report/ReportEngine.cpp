@@ -69,10 +69,7 @@ struct Ctx {
 
 struct Patch {
     int page;
-    int item;
-    Deferred kind;
-    QString prefix;
-    QString format;
+    PageSpool::Patch patch;
 };
 
 // Resolution used to measure text; the PDF output paints at the same one.
@@ -88,7 +85,7 @@ public:
     }
 
     ReportDocument Render();
-    int CurrentPage() const { return int(doc_.Pages.size()); }
+    int CurrentPage() const { return int(documents_.size()); }
 
 private:
     [[noreturn]] void Fail(const QString &what) const
@@ -160,6 +157,7 @@ private:
     void PutItems(Block &block, double top);
     void NewPage();
     void FinishPage();
+    void StorePage();
     void Finish();
     double FooterHeight() const
     {
@@ -187,7 +185,10 @@ private:
     double y_ = 0;
     double bodyTop_ = 0;
     double bodyBottom_ = 0;
-    QList<Patch> patches_;
+    QList<int> documents_;                  // of every page begun
+    QList<PageSpool::Patch> pagePatches_;   // of the page being filled
+    QList<Patch> patches_;                  // of the pages held
+    std::shared_ptr<PageSpool> spool_;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -548,7 +549,7 @@ void ReportEngine::Impl::Place(Chunk &chunk)
         if (chunk.newDocument) {
             ++document_;
             if (hasPage_ && !pageHasBody_)
-                doc_.Pages.last().Document = document_;
+                doc_.Pages.last().Document = documents_.last() = document_;
         }
         if (hasPage_ && pageHasBody_)
             breakPending_ = true;
@@ -580,18 +581,26 @@ void ReportEngine::Impl::PutItems(Block &block, double top)
     for (BlockItem &bi : block.items) {
         bi.item.Rect.translate(L.Margins.left(), top);
         if (bi.deferred != Deferred::None)
-            patches_.append({int(doc_.Pages.size()) - 1, int(page.Items.size()), bi.deferred, bi.prefix, bi.format});
+            pagePatches_.append({int(page.Items.size()),
+                                 bi.deferred == Deferred::PageNumber ? PageSpool::Deferred::PageNumber
+                                                                     : PageSpool::Deferred::PageCount,
+                                 bi.prefix, bi.format});
         page.Items.append(std::move(bi.item));
     }
 }
 
 void ReportEngine::Impl::NewPage()
 {
-    if (hasPage_)
+    if (hasPage_) {
         FinishPage();
+        StorePage();
+    }
     ReportPage page;
     page.Document = document_;
     doc_.Pages.append(std::move(page));
+    documents_.append(document_);
+    if (opt_.OnPage)
+        opt_.OnPage(int(documents_.size()));
     hasPage_ = true;
     pageHasBody_ = false;
     breakPending_ = false;
@@ -612,29 +621,51 @@ void ReportEngine::Impl::FinishPage()
         PutItems(footer, L.PrintedPageSize().height() - L.Margins.bottom() - footer.height);
 }
 
+// A finished page stays held, or goes to the spool with its deferred texts.
+void ReportEngine::Impl::StorePage()
+{
+    if (spool_) {
+        spool_->Append(doc_.Pages.last(), pagePatches_);
+        doc_.Pages.clear();
+    } else {
+        for (PageSpool::Patch &p : pagePatches_)
+            patches_.append({int(doc_.Pages.size()) - 1, std::move(p)});
+    }
+    pagePatches_.clear();
+}
+
 void ReportEngine::Impl::Finish()
 {
     if (!hasPage_)
         NewPage();
     FinishPage();
+    StorePage();
 
     // Page numbers: in sequence, or within each document.
+    const int pages = int(documents_.size());
     QList<int> numbers, counts;
-    for (int i = 0; i < doc_.Pages.size(); ++i) {
-        const bool sameDoc = i > 0 && doc_.Pages[i].Document == doc_.Pages[i - 1].Document;
+    numbers.reserve(pages);
+    for (int i = 0; i < pages; ++i) {
+        const bool sameDoc = i > 0 && documents_[i] == documents_[i - 1];
         numbers.append(opt_.PageNumberPerRecord ? (sameDoc ? numbers.last() + 1 : 1) : i + 1);
     }
-    counts.resize(doc_.Pages.size());
-    for (int i = int(doc_.Pages.size()) - 1; i >= 0; --i) {
-        const bool sameNext = i + 1 < doc_.Pages.size() && doc_.Pages[i].Document == doc_.Pages[i + 1].Document;
-        counts[i] = opt_.PageNumberPerRecord ? (sameNext ? counts[i + 1] : numbers[i]) : int(doc_.Pages.size());
+    counts.resize(pages);
+    for (int i = pages - 1; i >= 0; --i) {
+        const bool sameNext = i + 1 < pages && documents_[i] == documents_[i + 1];
+        counts[i] = opt_.PageNumberPerRecord ? (sameNext ? counts[i + 1] : numbers[i]) : pages;
     }
-    for (int i = 0; i < doc_.Pages.size(); ++i)
+    if (spool_) {
+        spool_->SetNumbers(std::move(numbers), std::move(counts));
+        doc_.Spool = std::move(spool_);
+        return;
+    }
+    for (int i = 0; i < pages; ++i)
         doc_.Pages[i].Number = numbers[i];
     for (const Patch &p : patches_) {
-        const int value = p.kind == Deferred::PageNumber ? numbers[p.page] : counts[p.page];
-        const QString text = p.format.isEmpty() ? QString::number(value) : KFormati::FormatFloat(p.format, value);
-        doc_.Pages[p.page].Items[p.item].Text = p.prefix + text;
+        const int value = p.patch.Kind == PageSpool::Deferred::PageNumber ? numbers[p.page] : counts[p.page];
+        const QString text =
+            p.patch.Format.isEmpty() ? QString::number(value) : KFormati::FormatFloat(p.patch.Format, value);
+        doc_.Pages[p.page].Items[p.patch.Item].Text = p.patch.Prefix + text;
     }
 }
 
@@ -643,6 +674,10 @@ void ReportEngine::Impl::Finish()
 ReportDocument ReportEngine::Impl::Render()
 {
     doc_ = ReportDocument();
+    documents_.clear();
+    pagePatches_.clear();
+    patches_.clear();
+    spool_ = opt_.Spool ? std::make_shared<PageSpool>() : nullptr;
     doc_.Name = L.Name;
     doc_.Title = opt_.Title;
     doc_.PageSize = L.PrintedPageSize();

@@ -41,6 +41,11 @@ struct ReportEngineOptions {
     // numbered (and counted) within their record.
     bool NewPagePerRecord = false;
     bool PageNumberPerRecord = false;
+    // Pages go to a temporary file as they are finished (ReportDocument::Spool): the print
+    // holds one page at a time whatever its length.
+    bool Spool = false;
+    // Called as each page begins, with the pages begun so far; may throw EAbort to stop.
+    std::function<void(int pages)> OnPage;
 };
 
 class ReportEngine {

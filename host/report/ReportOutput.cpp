@@ -14,12 +14,14 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSaveFile>
 
 namespace {
 
 ReportCapture *g_capture = nullptr;
 ReportOutput::PreviewHandler g_preview;
 ReportOutput::PrintDialogHandler g_printDialog;
+ReportProgress::ViewFactory g_progressView;
 
 constexpr int kPdfDpi = 1200;
 
@@ -33,18 +35,23 @@ QPageLayout PageLayoutOf(const ReportDocument &document)
 }
 
 void PaintDocument(const ReportDocument &document, QPaintDevice &device, QPagedPaintDevice &paged,
-                   const QString &what)
+                   const QString &what, ReportProgress *progress, int from, int to)
 {
     QPainter painter;
     if (!painter.begin(&device))
         throw Exception(QStringLiteral("Impossibile stampare su %1").arg(what));
     const double dotsPerMm = device.logicalDpiX() / 25.4;
-    for (int i = 0; i < document.Pages.size(); ++i) {
-        if (i > 0 && !paged.newPage()) {
-            painter.end();
-            throw Exception(QStringLiteral("Impossibile aggiungere una pagina a %1").arg(what));
+    try {
+        for (int i = from; i <= to; ++i) {
+            if (progress)
+                progress->Page(i - from + 1, to - from + 1);
+            if (i > from && !paged.newPage())
+                throw Exception(QStringLiteral("Impossibile aggiungere una pagina a %1").arg(what));
+            ReportOutput::PaintPage(painter, document.Page(i), dotsPerMm);
         }
-        ReportOutput::PaintPage(painter, document.Pages[i], dotsPerMm);
+    } catch (...) {
+        painter.end();
+        throw;
     }
     if (!painter.end())
         throw Exception(QStringLiteral("Impossibile completare la stampa su %1").arg(what));
@@ -116,21 +123,29 @@ void PaintPage(QPainter &painter, const ReportPage &page, double k)
     }
 }
 
-void WritePdf(const ReportDocument &document, const QString &fileName)
+void WritePdf(const ReportDocument &document, const QString &fileName, ReportProgress *progress)
 {
     const QFileInfo info(fileName);
     if (!info.absoluteDir().exists())
         throw Exception(QStringLiteral("Cartella %1 inesistente: impossibile scrivere %2")
                             .arg(info.absolutePath(), fileName));
-    QPdfWriter writer(fileName);
-    writer.setResolution(kPdfDpi);
-    writer.setPageLayout(PageLayoutOf(document));
-    writer.setTitle(document.Title.isEmpty() ? document.Name : document.Title);
-    writer.setCreator(QStringLiteral("kv8"));
-    PaintDocument(document, writer, writer, fileName);
+    // Written aside and put in place at the end: a failed or stopped print leaves no file.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Exception(QStringLiteral("Impossibile scrivere %1: %2").arg(fileName, file.errorString()));
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(kPdfDpi);
+        writer.setPageLayout(PageLayoutOf(document));
+        writer.setTitle(document.Title.isEmpty() ? document.Name : document.Title);
+        writer.setCreator(QStringLiteral("kv8"));
+        PaintDocument(document, writer, writer, fileName, progress, 0, document.PageCount() - 1);
+    }
+    if (!file.commit())
+        throw Exception(QStringLiteral("Impossibile scrivere %1: %2").arg(fileName, file.errorString()));
 }
 
-void Print(const ReportDocument &document, QPrinter &printer)
+void Print(const ReportDocument &document, QPrinter &printer, ReportProgress *progress, int from, int to)
 {
     printer.setFullPage(true);
     const QPageLayout layout = PageLayoutOf(document);
@@ -138,8 +153,11 @@ void Print(const ReportDocument &document, QPrinter &printer)
     printer.setPageOrientation(layout.orientation());
     if (printer.docName().isEmpty())
         printer.setDocName(document.Title.isEmpty() ? document.Name : document.Title);
+    if (to < 0 || to >= document.PageCount())
+        to = document.PageCount() - 1;
     PaintDocument(document, printer, printer,
-                  printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName());
+                  printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName(), progress,
+                  qMax(0, from), to);
 }
 
 QString PrintDirFile(const QString &name, const QString &extension)
@@ -167,7 +185,7 @@ void SetPrintDialogHandler(PrintDialogHandler handler)
     g_printDialog = std::move(handler);
 }
 
-QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter)
+QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter, ReportProgress *progress)
 {
     if (ReportCapture *capture = ReportCapture::Active()) {
         ReportCapture::Print print;
@@ -179,7 +197,7 @@ QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter
     }
     QString file = PrintDirFile(document.Name, QStringLiteral("pdf"));
     if (!file.isEmpty()) {
-        WritePdf(document, file);
+        WritePdf(document, file, progress);
         return file;
     }
     if (preview) {
@@ -192,7 +210,7 @@ QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter
         file = QDir(dir).filePath(SafeName(document.Name) + QLatin1Char('_') +
                                   QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss_zzz")) +
                                   QStringLiteral(".pdf"));
-        WritePdf(document, file);
+        WritePdf(document, file, progress);
         qInfo("Anteprima di stampa scritta in %s", qPrintable(QDir::toNativeSeparators(file)));
         return file;
     }
@@ -201,7 +219,7 @@ QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter
         return QString();
     if (printer.outputFormat() == QPrinter::NativeFormat && QPrinterInfo::availablePrinters().isEmpty())
         throw Exception(QStringLiteral("Nessuna stampante disponibile"));
-    Print(document, printer);
+    Print(document, printer, progress);
     return printer.outputFileName();
 }
 
@@ -265,4 +283,33 @@ const ReportCapture::Print &ReportCapture::Last() const
 ReportCapture *ReportCapture::Active()
 {
     return g_capture;
+}
+
+// ---------------------------------------------------------------------------------------
+
+void ReportProgress::SetViewFactory(ViewFactory factory)
+{
+    g_progressView = std::move(factory);
+}
+
+ReportProgress::ReportProgress(const QString &name) : name_(name)
+{
+    timer_.start();
+}
+
+ReportProgress::~ReportProgress() = default;
+
+void ReportProgress::Page(int page, int count)
+{
+    if (!view_) {
+        if (!g_progressView || (page <= kPages && timer_.elapsed() <= kMilliseconds))
+            return;
+        view_ = g_progressView();
+        if (!view_)
+            return;
+    }
+    const QString caption = count > 0 ? QStringLiteral("Stampa %1: pagina %2 di %3").arg(name_).arg(page).arg(count)
+                                      : QStringLiteral("Impaginazione %1: pagina %2").arg(name_).arg(page);
+    if (!view_->Update(caption, page, count))
+        throw EAbort();
 }

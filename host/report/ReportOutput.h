@@ -13,10 +13,44 @@
 #include <QList>
 #include <QString>
 
+#include <QElapsedTimer>
+
 #include <functional>
+#include <memory>
 
 class QPainter;
 class QPrinter;
+
+// The progress of a print, page by page: once it passes 10 pages or runs over a second, the
+// view the program installs shows a bar counting the pages, with the wait cursor and a button
+// that stops the print. Without a view nothing is shown.
+class ReportProgress {
+public:
+    class View {
+    public:
+        virtual ~View() = default;
+        // count 0: not yet known. Answers false when the user stopped the print.
+        virtual bool Update(const QString &caption, int page, int count) = 0;
+    };
+    using ViewFactory = std::function<std::unique_ptr<View>()>;
+    static void SetViewFactory(ViewFactory factory);
+
+    explicit ReportProgress(const QString &name);
+    ~ReportProgress();
+    ReportProgress(const ReportProgress &) = delete;
+    ReportProgress &operator=(const ReportProgress &) = delete;
+
+    // A page laid out (count 0) or sent out (page of count). Throws EAbort when stopped.
+    void Page(int page, int count);
+
+    static constexpr int kPages = 10;
+    static constexpr int kMilliseconds = 1000;
+
+private:
+    QString name_;
+    QElapsedTimer timer_;
+    std::unique_ptr<View> view_;
+};
 
 namespace ReportOutput {
 
@@ -25,11 +59,14 @@ QFont ToQFont(const PageFont &font);
 // Paints a page on a device whose origin is the paper's corner, at dotsPerMm.
 void PaintPage(QPainter &painter, const ReportPage &page, double dotsPerMm);
 
-// Writes the document as a PDF file. Throws Exception when the file cannot be written.
-void WritePdf(const ReportDocument &document, const QString &fileName);
+// Writes the document as a PDF file, whole or not at all. Throws Exception when the file
+// cannot be written, EAbort when the print was stopped.
+void WritePdf(const ReportDocument &document, const QString &fileName, ReportProgress *progress = nullptr);
 
-// Prints the document on a printer set up by the caller (no dialog).
-void Print(const ReportDocument &document, QPrinter &printer);
+// Prints the pages from..to (0-based; to -1: the last) on a printer set up by the caller (no
+// dialog).
+void Print(const ReportDocument &document, QPrinter &printer, ReportProgress *progress = nullptr, int from = 0,
+           int to = -1);
 
 // A new file name in KV8_PRINT_DIR for a print ("<name>_<date>_<time>.<ext>"); empty when
 // the variable is not set. The folder is created when missing.
@@ -45,8 +82,10 @@ using PrintDialogHandler = std::function<bool(QPrinter &)>;
 void SetPrintDialogHandler(PrintDialogHandler handler);
 
 // Delivers a rendered print (see above). Answers the file written, if any. Throws
-// Exception when no printer is available or the file cannot be written.
-QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter);
+// Exception when no printer is available or the file cannot be written, EAbort when the
+// print was stopped.
+QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter,
+                ReportProgress *progress = nullptr);
 
 // Delivers a dot-matrix text: capture, KV8_PRINT_DIR, the file named by the print, or the
 // raw queue of a printer through lp (the default queue when none is named). Answers the

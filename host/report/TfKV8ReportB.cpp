@@ -241,10 +241,15 @@ ReportEngineOptions TfKV8ReportB::OpzioniMotore() const
 
 ReportDocument TfKV8ReportB::Prepara()
 {
+    return Impagina(OpzioniMotore());
+}
+
+ReportDocument TfKV8ReportB::Impagina(ReportEngineOptions options)
+{
     ReportLayout &layout = Layout();
     CompilaQueryMancanti();
     ReportEngine engine(
-        layout, [this](const QString &name) { return DataSet(name); }, &hooks_, OpzioniMotore());
+        layout, [this](const QString &name) { return DataSet(name); }, &hooks_, std::move(options));
     engine_ = &engine;
     struct Reset {
         ReportEngine *&engine;
@@ -282,8 +287,14 @@ void TfKV8ReportB::EseguiStampa(bool preview, bool sceltaStampante)
         ultimoFile_ = aghi.Termina();
         return;
     }
-    documento_ = Prepara();
-    ultimoFile_ = ReportOutput::Deliver(documento_, preview, sceltaStampante);
+    // Pages go out one at a time unless a capture keeps the print for reading.
+    ReportProgress progress(TitoloStampa().isEmpty() ? layout.Name : TitoloStampa());
+    ReportEngineOptions options = OpzioniMotore();
+    options.Spool = !ReportCapture::Active();
+    options.OnPage = [&progress](int page) { progress.Page(page, 0); };
+    documento_ = ReportDocument();
+    documento_ = Impagina(std::move(options));
+    ultimoFile_ = ReportOutput::Deliver(documento_, preview, sceltaStampante, &progress);
 }
 
 void TfKV8ReportB::EseguiStampaAghi()

@@ -122,6 +122,7 @@ protected:
 
 private:
     void CompilaQueryMancanti();
+    ReportDocument Impagina(ReportEngineOptions options);
 
     std::unique_ptr<ReportLayout> layout_;
     QString nomeDefault_;

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,6 +20,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
@@ -240,8 +242,48 @@ TfReportPreview *ShowReportPreview(const ReportDocument &document)
     return form;
 }
 
+// ---- the progress of a long print: a bar counting its pages, the wait cursor, a stop button
+
+namespace {
+
+class PrintProgressView : public ReportProgress::View {
+public:
+    PrintProgressView()
+        : dialog_(QString(), QStringLiteral("Interrompi"), 0, 0, DialogParent())
+    {
+        dialog_.setObjectName(QStringLiteral("FStampaAvanzamento"));
+        dialog_.setWindowTitle(QStringLiteral("Stampa in corso"));
+        dialog_.setWindowModality(Qt::ApplicationModal);
+        dialog_.setMinimumDuration(0);
+        dialog_.setAutoClose(false);
+        dialog_.setAutoReset(false);
+        dialog_.show();
+    }
+
+    bool Update(const QString &caption, int page, int count) override
+    {
+        // The bar and the pending events every 50 ms: often enough to move and to stop.
+        if (shown_.isValid() && shown_.elapsed() < 50 && page != count)
+            return !dialog_.wasCanceled();
+        shown_.start();
+        dialog_.setLabelText(caption);
+        dialog_.setMaximum(count);
+        dialog_.setValue(count > 0 ? page : 0);
+        QCoreApplication::processEvents();
+        return !dialog_.wasCanceled();
+    }
+
+private:
+    THourGlass hourglass_;
+    QProgressDialog dialog_;
+    QElapsedTimer shown_;
+};
+
+} // namespace
+
 void InstallReportPreview()
 {
+    ReportProgress::SetViewFactory([] { return std::make_unique<PrintProgressView>(); });
     ReportOutput::SetPreviewHandler([](const ReportDocument &document) { ShowReportPreview(document); });
     ReportOutput::SetPrintDialogHandler(
         [](QPrinter &printer) { return ReportPreview::ChoosePrinter(DialogParent(), printer, 0); });
@@ -434,8 +476,8 @@ void TfReportPreview::UpdateView()
 {
     const int dpi = qMax(1, qRound(scale_ * BaseDotsPerMm() * 25.4));
     if (dpi != shownDpi_ || page_ != shownPage_) {
-        const bool empty = document_.Pages.isEmpty();
-        view_->Set(empty ? ReportPage() : document_.Pages[page_], empty ? QSizeF() : PageSizeMm(), dpi);
+        const bool empty = PageCount() == 0;
+        view_->Set(empty ? ReportPage() : document_.Page(page_), empty ? QSizeF() : PageSizeMm(), dpi);
         shownDpi_ = dpi;
         shownPage_ = page_;
     }
@@ -486,10 +528,8 @@ bool TfReportPreview::Print()
         throw Exception(QStringLiteral("Le pagine da stampare vanno da 1 a %1").arg(PageCount()));
     if (printer.outputFormat() == QPrinter::NativeFormat && QPrinterInfo::availablePrinters().isEmpty())
         throw Exception(QStringLiteral("Nessuna stampante disponibile"));
-    ReportDocument pages = document_;
-    pages.Pages = document_.Pages.mid(from, to - from + 1);
-    THourGlass hourglass;
-    ReportOutput::Print(pages, printer);
+    ReportProgress progress(SuggestedName(document_).chopped(4));
+    ReportOutput::Print(document_, printer, &progress, from, to);
     return true;
 }
 
@@ -508,8 +548,8 @@ QString TfReportPreview::SaveAsPdf()
     if (QFileInfo(file).suffix().isEmpty())
         file += QStringLiteral(".pdf");
     {
-        THourGlass hourglass;
-        ReportOutput::WritePdf(document_, file);
+        ReportProgress progress(SuggestedName(document_).chopped(4));
+        ReportOutput::WritePdf(document_, file, &progress);
     }
     LastFolder() = QFileInfo(file).absolutePath();
     return file;

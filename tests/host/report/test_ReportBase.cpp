@@ -171,7 +171,7 @@ TEST_F(ReportBase, PreviewAndPrinterOutsideTheCapture)
     int previews = 0;
     ReportOutput::SetPreviewHandler([&](const ReportDocument &doc) {
         ++previews;
-        EXPECT_EQ(doc.Pages[0].TextsOf(QStringLiteral("fdCodice")).size(), 10);
+        EXPECT_EQ(doc.Page(0).TextsOf(QStringLiteral("fdCodice")).size(), 10);
     });
     report_.EseguiStampa(true);
     EXPECT_EQ(previews, 1);

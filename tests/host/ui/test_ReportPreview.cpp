@@ -189,7 +189,7 @@ TEST_F(ReportPreviewTest, APrintToPreviewOpensTheWindowOnItsPages)
     // The preview keeps its own copy: the print is freed by its caller.
     print.reset();
     EXPECT_FALSE(preview->grab().isNull());
-    EXPECT_TRUE(preview->Document().Pages[0].HasText(QStringLiteral("Movimenti del periodo")));
+    EXPECT_TRUE(preview->Document().Page(0).HasText(QStringLiteral("Movimenti del periodo")));
     // A second print opens a second window.
     SamplePrint other;
     PreviewOf(main, other);
