@@ -3,14 +3,17 @@
 // loads and unloads of both signs) turned into the numbered register rows and the category
 // totals by the register dialog (up to the print), and the same category totals computed by
 // one SQL aggregate, on SQLite and (with KV8_TEST_PG) on PostgreSQL. Prints the ratio
-// register / SQL (best of the rounds; target within 3x) with the totals compared, the time of
-// the print's rendering and the peak resident memory of the whole program. On PostgreSQL (where
+// register / SQL (best of the rounds; target within 3x) with the totals compared; the graphic
+// print's time and memory growth over the resting process after a quarter, half and whole
+// year's run (flat), and the year's print against a plain QPainter loop drawing the same pages
+// (median of interleaved rounds, KV8_BENCH_ROUNDS_STAMPA). On PostgreSQL (where
 // the work tables are temporary tables of the company connection) also the server's own time
 // for the register's ordered statement, the floor of the run, and a raw forward-only Qt read of
 // every value of its rows, what bringing them to a client-side work table would cost.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds; KV8_BENCH_MOVIMENTI the movements.
 #include "bench/registers/AnnoMovimenti.h"
 #include "bench/registers/BenchRegistri.h"
+#include "bench/support/BenchMisure.h"
 #include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "frame/Lumo_parametri.h"
@@ -19,6 +22,7 @@
 #include "host/data/TXQuery.h"
 #include "host/db/DMIDataBases.h"
 #include "host/db/SqlTranslator.h"
+#include "host/report/ReportOutput.h"
 #include "host/report/TfKV8ReportB.h"
 #include "registers/Lumo_registri.h"
 #include "registers/Qarn0101d.h"
@@ -26,12 +30,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QFile>
 #include <QMap>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
-
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -43,26 +48,34 @@ namespace {
 
 const int kMovimenti = benchruns::Rounds("KV8_BENCH_MOVIMENTI", 200000);
 
-enum Phase { Registro, Sql, Stampa, Server, Lettura, PhaseCount };
+enum Phase { Registro, Sql, Server, Lettura, PhaseCount };
 
 struct Engine : benchregistri::Motore {
     Engine() { std::fill(std::begin(best), std::end(best), std::numeric_limits<double>::infinity()); }
     double best[PhaseCount];
     QMap<QString, QPair<double, double>> totali[2]; // per category: load, unload (register, SQL)
     int righe = 0;
+    // The print at a quarter, half and whole year: register rows, pages, memory growth (MB).
+    struct Misura {
+        int righe, pagine;
+        double mb, secondi;
+    };
+    std::vector<Misura> stampe;
+    benchmisure::Confronto stampa; // the whole year's print / a plain QPainter loop
+    int pagineLoop = 0;
 };
 
 benchregistri::Motori<Engine> engines;
 benchregistri::Risposte risposte(false);
 using benchregistri::Globale;
 
-TFqarn0101d *Dialogo()
+TFqarn0101d *Dialogo(int mesi = 12)
 {
     auto *f = new TFqarn0101d;
     f->DoCreate();
     f->tPars->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(1);
     f->tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(QDateTime(QDate(2026, 1, 1), QTime(0, 0)));
-    f->tPars->FieldByName(QStringLiteral("A_Data"))->SetAsDateTime(QDateTime(QDate(2026, 12, 31), QTime(0, 0)));
+    f->tPars->FieldByName(QStringLiteral("A_Data"))->SetAsDateTime(QDateTime(QDate(2026, 1, 1).addMonths(mesi).addDays(-1), QTime(0, 0)));
     return f;
 }
 
@@ -149,27 +162,76 @@ void BenchPavimento(benchmark::State &state, Engine *e)
     }
 }
 
-// The graphic print of the last register run, rendered without being delivered.
+// What drawing the same pages costs without the engine: a plain QPainter loop over the
+// pages, held in memory beforehand, into a PDF.
+int LoopSemplice(const ReportDocument &documento, const QString &file)
+{
+    QPdfWriter writer(file);
+    writer.setResolution(1200);
+    writer.setPageLayout(QPageLayout(QPageSize(documento.PageSize, QPageSize::Millimeter),
+                                     documento.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
+    QPainter painter(&writer);
+    const double k = writer.logicalDpiX() / 25.4;
+    for (int p = 0; p < documento.Pages.size(); ++p) {
+        if (p > 0)
+            writer.newPage();
+        for (const PageItem &item : documento.Pages[p].Items) {
+            const QRectF r(item.Rect.x() * k, item.Rect.y() * k, item.Rect.width() * k, item.Rect.height() * k);
+            if (item.kind == PageItem::Kind::Text) {
+                painter.setFont(ReportOutput::ToQFont(item.Font));
+                painter.drawText(r, item.Align, item.Text);
+            } else if (item.kind == PageItem::Kind::Line) {
+                painter.drawLine(r.topLeft(), r.bottomRight());
+            } else if (item.kind == PageItem::Kind::Frame) {
+                painter.drawRect(r);
+            }
+        }
+    }
+    return int(documento.Pages.size());
+}
+
+// The graphic print as a user starts it (laid out, written out page by page, sent to a PDF
+// file in KV8_PRINT_DIR): its memory growth over the resting process after a quarter, half and
+// whole year's register run, then the whole year's print against the plain loop, interleaved.
 void BenchStampa(benchmark::State &state, Engine *e)
 {
     Globale globale(e);
-    for (auto _ : state) {
-        std::unique_ptr<TFqarn0101d> f(Dialogo());
-        f->Elabora();
-        const auto t0 = std::chrono::steady_clock::now();
-        {
-            TFqarn0101s stampa;
-            stampa.InitForm(f->tPars);
-            stampa.InitReport();
-            stampa.ImpostaReport();
-            stampa.ImpostaQuery(stampa.qMain);
-            const ReportDocument documento = stampa.Prepara();
-            state.counters["pagine"] = documento.PageCount();
+    QTemporaryDir cartella;
+    qputenv("KV8_PRINT_DIR", cartella.path().toUtf8());
+    std::unique_ptr<TFqarn0101d> f;
+    auto stampa = [&](bool tieni, ReportDocument *documento) {
+        TFqarn0101s s;
+        s.InitForm(f->tPars);
+        s.InitReport();
+        s.ImpostaReport();
+        s.ImpostaQuery(s.qMain);
+        if (tieni) {
+            *documento = s.Prepara();
+            return documento->PageCount();
         }
-        const double secondi = benchruns::Seconds(t0);
-        state.SetIterationTime(secondi);
-        e->best[Stampa] = std::min(e->best[Stampa], secondi);
+        s.EseguiStampa(false);
+        QFile::remove(s.UltimoFile());
+        return s.Documento().PageCount();
+    };
+    for (auto _ : state) {
+        e->stampe.clear();
+        for (const int mesi : {3, 6, 12}) {
+            f.reset(Dialogo(mesi));
+            const int righe = f->Elabora();
+            int pagine = 0;
+            double secondi = 0;
+            const double mb = benchmisure::CrescitaMb([&] { secondi = benchmisure::Time([&] { pagine = stampa(false, nullptr); }); });
+            e->stampe.push_back({righe, pagine, mb, secondi});
+        }
+        ReportDocument tenuto;
+        stampa(true, &tenuto);
+        const QString file = cartella.filePath(QStringLiteral("loop.pdf"));
+        e->stampa = benchmisure::Alterna(
+            benchruns::Rounds("KV8_BENCH_ROUNDS_STAMPA", 2), [&] { return benchmisure::Time([&] { stampa(false, nullptr); }); },
+            [&] { return benchmisure::Time([&] { e->pagineLoop = LoopSemplice(tenuto, file); }); });
+        state.SetIterationTime(e->stampa.LayerMs() / 1000);
     }
+    qunsetenv("KV8_PRINT_DIR");
 }
 
 void Prepara()
@@ -208,12 +270,19 @@ void Riporta()
                         "Qt read of its rows takes %.0f ms (%.2fx)\n",
                         e->label, e->best[Server] * 1000, e->best[Server] / e->best[Sql], e->best[Lettura] * 1000,
                         e->best[Lettura] / e->best[Sql]);
-        if (e->best[Stampa] != std::numeric_limits<double>::infinity())
-            std::printf("  %-8s print rendered in %.0f ms\n", e->label, e->best[Stampa] * 1000);
     }
-    rusage uso{};
-    getrusage(RUSAGE_SELF, &uso);
-    std::printf("  peak resident memory of the run: %.0f MB\n", double(uso.ru_maxrss) / 1024.0);
+    std::printf("\nthe register's graphic print, streamed to a PDF file (memory flat in the rows)\n");
+    for (auto &e : engines.lista) {
+        for (const Engine::Misura &m : e->stampe)
+            std::printf("  %-8s %d register rows, %d pages, in %.0f ms: memory growth over the resting process "
+                        "%.0f MB\n",
+                        e->label, m.righe, m.pagine, m.secondi * 1000, m.mb);
+        if (e->stampa.layer.empty())
+            continue;
+        e->stampa.Print(e->label, "the year's print / a plain QPainter loop drawing the same pages (target within 1.5x)");
+        if (!e->stampe.empty() && e->pagineLoop != e->stampe.back().pagine)
+            std::printf("  %-8s PAGE COUNTS DIFFER: the plain loop drew %d\n", e->label, e->pagineLoop);
+    }
 }
 
 void Chiudi()

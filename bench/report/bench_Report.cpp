@@ -124,10 +124,10 @@ void Misura(int rows, int rounds, const QTemporaryDir &dir)
     report.DataStampa = QDate(2024, 6, 30);
     const QString plainPath = dir.filePath(QStringLiteral("plain.pdf"));
     int enginePages = 0, plainPages = 0;
+    const double growth = benchmisure::CrescitaMb([&] { EnginePrint(report); });
     const benchmisure::Confronto c = benchmisure::Alterna(
         rounds, [&] { return benchmisure::Time([&] { enginePages = EnginePrint(report); }); },
         [&] { return benchmisure::Time([&] { plainPages = PlainPrint(plainPath, *data); }); });
-    const double growth = benchmisure::CrescitaMb([&] { EnginePrint(report); });
     std::printf("\n%d rows, %d pages%s\n", rows, enginePages,
                 enginePages == plainPages ? ", as many as the plain loop's"
                                           : qPrintable(QStringLiteral("   PAGE COUNTS DIFFER: the plain loop drew %1")
