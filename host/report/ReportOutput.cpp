@@ -57,6 +57,48 @@ void PaintDocument(const ReportDocument &document, QPaintDevice &device, QPagedP
         throw Exception(QStringLiteral("Impossibile completare la stampa su %1").arg(what));
 }
 
+// A dot-matrix text to the capture (whole), to a file (written whole or not at all) or to
+// the raw queue of a printer through lp.
+QString DeliverTextWith(const QString &name, const std::function<QString()> &whole,
+                        const std::function<void(QIODevice &, bool latin1)> &write, const QString &fileName,
+                        const QString &queue)
+{
+    if (ReportCapture *capture = ReportCapture::Active()) {
+        ReportCapture::Print print;
+        print.Name = name;
+        print.Text = whole();
+        print.IsText = true;
+        capture->Add(std::move(print));
+        return QString();
+    }
+    QString path = ReportOutput::PrintDirFile(name, QStringLiteral("txt"));
+    if (path.isEmpty())
+        path = fileName;
+    if (!path.isEmpty()) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            throw Exception(QStringLiteral("Impossibile scrivere il file di stampa %1: %2").arg(path, file.errorString()));
+        write(file, false);
+        if (!file.commit())
+            throw Exception(QStringLiteral("Impossibile scrivere il file di stampa %1: %2").arg(path, file.errorString()));
+        return path;
+    }
+    QStringList args{QStringLiteral("-o"), QStringLiteral("raw")};
+    if (!queue.isEmpty())
+        args << QStringLiteral("-d") << queue;
+    args << QStringLiteral("-t") << name;
+    QProcess lp;
+    lp.start(QStringLiteral("lp"), args);
+    if (!lp.waitForStarted(10000))
+        throw Exception(QStringLiteral("Stampa ad aghi non riuscita: impossibile avviare lp (%1)").arg(lp.errorString()));
+    write(lp, true);
+    lp.closeWriteChannel();
+    if (!lp.waitForFinished(60000) || lp.exitStatus() != QProcess::NormalExit || lp.exitCode() != 0)
+        throw Exception(QStringLiteral("Stampa ad aghi non riuscita: %1")
+                            .arg(QString::fromLocal8Bit(lp.readAllStandardError()).trimmed()));
+    return QString();
+}
+
 QString SafeName(const QString &name)
 {
     QString out = name;
@@ -225,38 +267,33 @@ QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter
 
 QString DeliverText(const QString &name, const QString &text, const QString &fileName, const QString &queue)
 {
-    if (ReportCapture *capture = ReportCapture::Active()) {
-        ReportCapture::Print print;
-        print.Name = name;
-        print.Text = text;
-        print.IsText = true;
-        capture->Add(std::move(print));
-        return QString();
-    }
-    QString path = PrintDirFile(name, QStringLiteral("txt"));
-    if (path.isEmpty())
-        path = fileName;
-    if (!path.isEmpty()) {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toUtf8()) < 0 ||
-            !file.flush())
-            throw Exception(QStringLiteral("Impossibile scrivere il file di stampa %1: %2").arg(path, file.errorString()));
-        return path;
-    }
-    QStringList args{QStringLiteral("-o"), QStringLiteral("raw")};
-    if (!queue.isEmpty())
-        args << QStringLiteral("-d") << queue;
-    args << QStringLiteral("-t") << name;
-    QProcess lp;
-    lp.start(QStringLiteral("lp"), args);
-    if (!lp.waitForStarted(10000))
-        throw Exception(QStringLiteral("Stampa ad aghi non riuscita: impossibile avviare lp (%1)").arg(lp.errorString()));
-    lp.write(text.toLatin1());
-    lp.closeWriteChannel();
-    if (!lp.waitForFinished(60000) || lp.exitStatus() != QProcess::NormalExit || lp.exitCode() != 0)
-        throw Exception(QStringLiteral("Stampa ad aghi non riuscita: %1")
-                            .arg(QString::fromLocal8Bit(lp.readAllStandardError()).trimmed()));
-    return QString();
+    return DeliverTextWith(
+        name, [&] { return text; }, [&](QIODevice &out, bool latin1) { out.write(latin1 ? text.toLatin1() : text.toUtf8()); },
+        fileName, queue);
+}
+
+QString DeliverTextFile(const QString &name, const QString &source, const QString &fileName, const QString &queue)
+{
+    auto open = [&](QFile &in) {
+        if (!in.open(QIODevice::ReadOnly))
+            throw Exception(QStringLiteral("Impossibile leggere il testo della stampa %1: %2").arg(source, in.errorString()));
+    };
+    return DeliverTextWith(
+        name,
+        [&] {
+            QFile in(source);
+            open(in);
+            return QString::fromUtf8(in.readAll());
+        },
+        [&](QIODevice &out, bool latin1) {
+            QFile in(source);
+            open(in);
+            while (!in.atEnd()) {
+                const QByteArray line = in.readLine(1 << 16);
+                out.write(latin1 ? QString::fromUtf8(line).toLatin1() : line);
+            }
+        },
+        fileName, queue);
 }
 
 } // namespace ReportOutput

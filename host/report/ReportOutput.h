@@ -92,6 +92,9 @@ QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter
 // file written, if any. Throws Exception when the queue refuses the job.
 QString DeliverText(const QString &name, const QString &text, const QString &fileName,
                     const QString &queue);
+// The same for a text held in a file (UTF-8), read a line at a time.
+QString DeliverTextFile(const QString &name, const QString &source, const QString &fileName,
+                        const QString &queue);
 
 } // namespace ReportOutput
 

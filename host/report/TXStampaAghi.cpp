@@ -4,10 +4,19 @@
 #include "host/report/ReportFormat.h"
 #include "host/report/ReportOutput.h"
 
+#include <QDir>
+#include <QTemporaryFile>
+
 void TXStampaAghi::Inizia(const TextLayout &layout)
 {
     layout_ = layout;
     out_.clear();
+    spool_.reset();
+    if (!ReportCapture::Active()) {
+        spool_ = std::make_shared<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("kv8-aghi-XXXXXX")));
+        if (!spool_->open())
+            throw Exception(QStringLiteral("Impossibile creare il file temporaneo della stampa: %1").arg(spool_->errorString()));
+    }
     righe_ = 0;
     paginaAperta_ = false;
     Pagina = 0;
@@ -16,6 +25,8 @@ void TXStampaAghi::Inizia(const TextLayout &layout)
 void TXStampaAghi::Intestazione(ReportDataSource *dati)
 {
     ++Pagina;
+    if (Avanzamento)
+        Avanzamento->Page(Pagina, 0);
     if (OnIntestazione)
         OnIntestazione(Pagina);
     paginaAperta_ = true;
@@ -61,6 +72,12 @@ void TXStampaAghi::SaltoPagina()
     out_.append(QStringLiteral("\f"));
     paginaAperta_ = false;
     righe_ = 0;
+    if (spool_) {
+        const QByteArray page = Righe().toUtf8();
+        if (spool_->write(page) != page.size())
+            throw Exception(QStringLiteral("Impossibile scrivere il file temporaneo della stampa: %1").arg(spool_->errorString()));
+        out_.clear();
+    }
 }
 
 void TXStampaAghi::StampaCoda()
@@ -72,16 +89,32 @@ void TXStampaAghi::StampaCoda()
 QString TXStampaAghi::Termina()
 {
     SaltoPagina();
-    return ReportOutput::DeliverText(Nome, Testo(), NomeFile, Stampante);
+    if (!spool_)
+        return ReportOutput::DeliverText(Nome, Testo(), NomeFile, Stampante);
+    const std::shared_ptr<QTemporaryFile> spool = std::move(spool_);
+    if (!spool->flush())
+        throw Exception(QStringLiteral("Impossibile scrivere il file temporaneo della stampa: %1").arg(spool->errorString()));
+    return ReportOutput::DeliverTextFile(Nome, spool->fileName(), NomeFile, Stampante);
 }
 
-QString TXStampaAghi::Testo() const
+QString TXStampaAghi::Righe() const
 {
     // Lines end with a newline; a form feed stands alone between pages.
     QString text;
     for (const QString &line : out_)
         text += line == QLatin1String("\f") ? line : line + QLatin1Char('\n');
     return text;
+}
+
+QString TXStampaAghi::Testo() const
+{
+    if (!spool_)
+        return Righe();
+    spool_->flush();
+    QFile written(spool_->fileName());
+    if (!written.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("Impossibile leggere il file temporaneo della stampa: %1").arg(written.errorString()));
+    return QString::fromUtf8(written.readAll()) + Righe();
 }
 
 QVariant TXStampaAghi::Valore(const QString &name, ReportDataSource *dati) const

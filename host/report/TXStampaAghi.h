@@ -6,7 +6,8 @@
 // first, so the heading shows the new number). A section is kept whole on one page: when
 // its lines do not fit what is left, the page is closed with a form feed and the section
 // goes on the next one. SaltoPagina closes the page at once. StampaCoda prints the tail
-// lines; Termina ends the text and delivers it (ReportOutput::DeliverText).
+// lines; Termina ends the text and delivers it (ReportOutput::DeliverText). Outside a capture
+// every page closed goes to a temporary file, so that a long text is held a page at a time.
 #include "host/report/ReportDataSource.h"
 #include "host/report/ReportLayout.h"
 
@@ -15,6 +16,10 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+
+class QTemporaryFile;
+class ReportProgress;
 
 class TXStampaAghi {
 public:
@@ -35,6 +40,8 @@ public:
     int Pagina = 0;
     // Runs at every page heading, after the counter has risen.
     std::function<void(int pagina)> OnIntestazione;
+    // Counts the pages of the print while it lasts; may stop it (EAbort).
+    ReportProgress *Avanzamento = nullptr;
 
     // Starts a new text with these templates; the counter restarts from zero.
     void Inizia(const TextLayout &layout);
@@ -55,10 +62,12 @@ public:
 private:
     void Scrivi(const QStringList &lines, ReportDataSource *dati);
     void Intestazione(ReportDataSource *dati);
+    QString Righe() const;
     QVariant Valore(const QString &name, ReportDataSource *dati) const;
 
     TextLayout layout_;
-    QStringList out_;
+    QStringList out_;                       // the lines not yet written out
+    std::shared_ptr<QTemporaryFile> spool_; // the pages closed, outside a capture
     int righe_ = 0;         // lines on the current page
     bool paginaAperta_ = false;
 };

@@ -282,6 +282,12 @@ void TfKV8ReportB::EseguiStampa(bool preview, bool sceltaStampante)
         if (!aghi.DataSetRighe)
             aghi.DataSetRighe = aghi.DataSetTesta;
         aghi.Inizia(layout.Text);
+        ReportProgress progress(aghi.Titolo.isEmpty() ? layout.Name : aghi.Titolo);
+        aghi.Avanzamento = &progress;
+        struct Reset {
+            TXStampaAghi &aghi;
+            ~Reset() { aghi.Avanzamento = nullptr; }
+        } reset{aghi};
         CompilaQueryMancanti();
         EseguiStampaAghi();
         ultimoFile_ = aghi.Termina();

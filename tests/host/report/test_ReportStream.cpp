@@ -267,6 +267,39 @@ TEST_F(ReportStream, StoppedPrintWritesNoFile)
     EXPECT_TRUE(Files().isEmpty());
 }
 
+TEST_F(ReportStream, DotMatrixTextWrittenOutPageByPage)
+{
+    TfKV8ReportB report;
+    report.CaricaLayout(ReportLayout::FromJson(R"({ "name": "Aghi", "text": { "pageLength": 20,
+        "heading": ["Registro Pag.{#page,4}"], "sections": { "1": ["{Numero,6} {Descrizione,-40}{Importo,12:#,0.00;-#,0.00}"] },
+        "tail": ["fine"] } })"));
+    RigheGenerate rows(600);
+    report.AggiungiDataSet(QStringLiteral("qMain"), &rows);
+    report.StampaSu.Aghi = true;
+    QString held;
+    {
+        ReportCapture capture;
+        report.EseguiStampa(false);
+        held = capture.Last().Text;
+    }
+    ASSERT_EQ(held.count(QLatin1Char('\f')), 32); // 19 rows a page, and the tail
+    ProgressSeen seen;
+    report.EseguiStampa(false);
+    QFile file(report.UltimoFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()), held);
+    file.close();
+    ASSERT_EQ(seen.views, 1);
+    EXPECT_EQ(seen.updates.last().page, 32);
+    QFile::remove(report.UltimoFile());
+
+    seen.stopAt = 20;
+    seen.updates.clear();
+    EXPECT_THROW(report.EseguiStampa(false), EAbort);
+    EXPECT_EQ(seen.updates.last().page, 20);
+    EXPECT_TRUE(Files().isEmpty());
+}
+
 long ResidentKb()
 {
     QFile status(QStringLiteral("/proc/self/status"));
