@@ -33,19 +33,35 @@ inline double Time(const std::function<void()> &work)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
+// The median of the per-round ratios a / b.
+inline double RatioMediano(const std::vector<double> &a, const std::vector<double> &b)
+{
+    std::vector<double> ratios;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        if (b[i] > 0)
+            ratios.push_back(a[i] / b[i]);
+    return Median(ratios);
+}
+
+// Rounds of several sides, one after another, the side that opens a round rotating. Each side
+// answers the seconds of its timed part; the answer holds each side's seconds per round.
+inline std::vector<std::vector<double>> Giri(int rounds, const std::vector<std::function<double()>> &sides)
+{
+    std::vector<std::vector<double>> times(sides.size());
+    for (int i = 0; i < rounds; ++i)
+        for (size_t k = 0; k < sides.size(); ++k) {
+            const size_t side = (k + size_t(i)) % sides.size();
+            times[side].push_back(sides[side]());
+        }
+    return times;
+}
+
 struct Confronto {
     std::vector<double> layer, raw; // seconds, per round
     double LayerMs() const { return Median(layer) * 1000; }
     double RawMs() const { return Median(raw) * 1000; }
-    double Ratio() const
-    {
-        std::vector<double> ratios;
-        for (size_t i = 0; i < layer.size() && i < raw.size(); ++i)
-            if (raw[i] > 0)
-                ratios.push_back(layer[i] / raw[i]);
-        return Median(ratios);
-    }
-    // "1.23x (median of 5 rounds: 12.0 ms / 9.8 ms)"
+    double Ratio() const { return RatioMediano(layer, raw); }
+    // "1.23x (median of 5 interleaved rounds: 12.0 ms / 9.8 ms)"
     void Print(const char *label, const char *what) const
     {
         std::printf("  %-8s %s: %.2fx (median of %zu interleaved rounds: %.1f ms / %.1f ms)\n", label, what, Ratio(),
@@ -53,21 +69,11 @@ struct Confronto {
     }
 };
 
-// The layer's side and the raw side, alternately, rounds times each; the side that goes first
-// alternates too. Each side answers the seconds of its timed part.
+// The layer's side and the raw side, alternately, rounds times each.
 inline Confronto Alterna(int rounds, const std::function<double()> &layer, const std::function<double()> &raw)
 {
-    Confronto c;
-    for (int i = 0; i < rounds; ++i) {
-        if (i % 2 == 0) {
-            c.layer.push_back(layer());
-            c.raw.push_back(raw());
-        } else {
-            c.raw.push_back(raw());
-            c.layer.push_back(layer());
-        }
-    }
-    return c;
+    std::vector<std::vector<double>> times = Giri(rounds, {layer, raw});
+    return Confronto{std::move(times[0]), std::move(times[1])};
 }
 
 // Resident memory of the process, now and at its peak (kB), from /proc; -1 where there is none.

@@ -244,6 +244,8 @@ QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter
     }
     if (preview) {
         if (g_preview) {
+            if (progress)
+                progress->End(); // the preview is not opened under the bar
             g_preview(document);
             return QString();
         }

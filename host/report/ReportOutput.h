@@ -42,6 +42,8 @@ public:
 
     // A page laid out (count 0) or sent out (page of count). Throws EAbort when stopped.
     void Page(int page, int count);
+    // Takes the view down (before the preview opens); a later page brings it back.
+    void End() { view_.reset(); }
 
     static constexpr int kPages = 10;
     static constexpr int kMilliseconds = 1000;

@@ -528,7 +528,8 @@ bool TfReportPreview::Print()
         throw Exception(QStringLiteral("Le pagine da stampare vanno da 1 a %1").arg(PageCount()));
     if (printer.outputFormat() == QPrinter::NativeFormat && QPrinterInfo::availablePrinters().isEmpty())
         throw Exception(QStringLiteral("Nessuna stampante disponibile"));
-    ReportProgress progress(SuggestedName(document_).chopped(4));
+    THourGlass hourglass;
+    ReportProgress progress(document_.Title.isEmpty() ? document_.Name : document_.Title);
     ReportOutput::Print(document_, printer, &progress, from, to);
     return true;
 }
@@ -548,7 +549,8 @@ QString TfReportPreview::SaveAsPdf()
     if (QFileInfo(file).suffix().isEmpty())
         file += QStringLiteral(".pdf");
     {
-        ReportProgress progress(SuggestedName(document_).chopped(4));
+        THourGlass hourglass;
+        ReportProgress progress(document_.Title.isEmpty() ? document_.Name : document_.Title);
         ReportOutput::WritePdf(document_, file, &progress);
     }
     LastFolder() = QFileInfo(file).absolutePath();

@@ -9,6 +9,8 @@
 #include "tests/support/ui/WindowDriver.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCursor>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -17,10 +19,12 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -63,11 +67,11 @@ constexpr int kRows = 120;
 // The sample print over its rows, a logo picture in its title.
 class SamplePrint {
 public:
-    explicit SamplePrint(const QString &logo = QString()) : company_(CFG.RagioneSociale)
+    explicit SamplePrint(const QString &logo = QString(), int rows = kRows) : company_(CFG.RagioneSociale)
     {
         CFG.RagioneSociale = QStringLiteral("Cantina Prova S.r.l.");
         rows_.SetColumns({"Categoria", "NumeroRiga", "Descrizione", "Quantita"});
-        for (int i = 0; i < kRows; ++i)
+        for (int i = 0; i < rows; ++i)
             rows_.AppendRow(QVariantList{QStringLiteral("Categoria %1").arg(i / 25 + 1), i + 1,
                                          QStringLiteral("Articolo di prova numero %1").arg(i + 1),
                                          i % 9 == 4 ? 0.0 : 12.5 * (i % 13) + 0.75});
@@ -141,6 +145,7 @@ protected:
         ReportPreview::SetPrinterDialog(std::move(previousPrinter_));
         ReportOutput::SetPreviewHandler(nullptr);
         ReportOutput::SetPrintDialogHandler(nullptr);
+        ReportProgress::SetViewFactory(nullptr);
         if (!printDir_.isEmpty())
             qputenv("KV8_PRINT_DIR", printDir_);
     }
@@ -334,6 +339,52 @@ TEST_F(ReportPreviewTest, SaveAsPdfWritesTheFileChosen)
     EXPECT_TRUE(script_.LastText().contains(QStringLiteral("manca")));
     EXPECT_FALSE(QFile::exists(fileAnswer_));
     EXPECT_EQ(main.ChildCount(), 1);
+}
+
+TEST_F(ReportPreviewTest, ALongPrintCountsItsPagesOnABarThatStopsIt)
+{
+    TestMainWindow main;
+    SamplePrint print(QString(), 1000);
+    TfReportPreview *preview = PreviewOf(main, print);
+    ASSERT_NE(preview, nullptr);
+    const int pages = preview->PageCount();
+    ASSERT_GT(pages, ReportProgress::kPages);
+    // Pages read as they are shown, the last one as well.
+    preview->LastPage();
+    EXPECT_EQ(preview->CurrentPage(), pages - 1);
+    EXPECT_TRUE(preview->Document().Page(pages - 1).HasText(QStringLiteral("Totale generale")));
+    EXPECT_FALSE(preview->grab().isNull());
+
+    // The bar comes up while the file is written; its button stops the print.
+    fileAnswer_ = dir_.filePath(QStringLiteral("lungo.pdf"));
+    QString caption;
+    int maximum = 0;
+    auto stopWhenShown = [&] {
+        QTimer::singleShot(0, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *bar = qobject_cast<QProgressDialog *>(w); bar && bar->isVisible() &&
+                                                                   bar->objectName() == QLatin1String("FStampaAvanzamento")) {
+                    caption = bar->labelText();
+                    maximum = bar->maximum();
+                    EXPECT_EQ(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor,
+                              Qt::WaitCursor);
+                    bar->cancel();
+                }
+        });
+    };
+    stopWhenShown();
+    EXPECT_THROW(preview->SaveAsPdf(), EAbort);
+    EXPECT_FALSE(QFile::exists(fileAnswer_));
+    EXPECT_TRUE(caption.contains(QStringLiteral("di %1").arg(pages))) << caption.toStdString();
+    EXPECT_EQ(maximum, pages);
+
+    // Left alone it writes every page.
+    caption.clear();
+    EXPECT_EQ(preview->SaveAsPdf(), fileAnswer_);
+    ExpectPdf(fileAnswer_);
+    if (!Tool(QStringLiteral("pdftotext")).isEmpty()) {
+        EXPECT_EQ(PdfPages(fileAnswer_).size(), pages);
+    }
 }
 
 TEST_F(ReportPreviewTest, PrintSendsThePagesChosenToThePrinter)
