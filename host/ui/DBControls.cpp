@@ -292,7 +292,18 @@ void TDBEdit::SetReadOnly(bool readOnly)
 
 void TDBEdit::UpdateReadOnly()
 {
-    QLineEdit::setReadOnly(readOnly_ || !link_.CanModify());
+    const bool readOnly = readOnly_ || !link_.CanModify();
+    QLineEdit::setReadOnly(readOnly);
+    // a read-only edit shows the window's background, not the one of a field to type into
+    if (readOnly != testAttribute(Qt::WA_SetPalette)) {
+        if (readOnly) {
+            QPalette p = palette();
+            p.setBrush(QPalette::Base, p.brush(QPalette::Window));
+            setPalette(p);
+        } else {
+            setPalette(QPalette());
+        }
+    }
 }
 
 QString TDBEdit::FieldText(bool forEditing) const

@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -387,6 +388,28 @@ void KDBGriglia::RebuildColumns()
     }
 }
 
+// The widest text a field's format gives: numbers up to six integer digits, dates; empty for texts.
+static QString WidestValue(const TField *field)
+{
+    if (!field)
+        return {};
+    if (field->IsNumeric() && !field->DisplayFormat().isEmpty())
+        return field->FormatValue(-999999.999999, true);
+    if (field->IsDateTime())
+        return field->FormatValue(QDateTime(QDate(2028, 12, 28), QTime(23, 58, 58)), true);
+    return {};
+}
+
+// The least width showing a column's heading and its format's widest value.
+static int FittingWidth(const KDBGriglia *grid, const TDataSetModel *model, int column)
+{
+    const int cellPadding = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 6;
+    const int header = (grid->Options() & dgTitles) ? grid->horizontalHeader()->sectionSizeHint(column) : 0;
+    const QString widest = WidestValue(model->FieldOf(column));
+    const int value = widest.isEmpty() ? 0 : grid->fontMetrics().horizontalAdvance(widest) + cellPadding;
+    return std::max(header, value);
+}
+
 void KDBGriglia::ApplyColumnWidths()
 {
     syncing_ = true;
@@ -399,6 +422,8 @@ void KDBGriglia::ApplyColumnWidths()
             const int chars = field ? std::max(field->DisplayWidth(), int(field->DisplayLabel().size())) : 10;
             width = std::clamp(chars * charWidth + 12, 40, 360);
         }
+        // a declared width is the least: the heading and the format's widest value show whole
+        width = std::max(width, FittingWidth(this, model_, i));
         setColumnWidth(i, width);
         setColumnHidden(i, !column.Visible);
     }

@@ -6,6 +6,11 @@
 #include "host/ui/DBGrid.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
 // ---- TFDBChildPars
@@ -80,6 +85,54 @@ void TFDBChildPars::btChiudiClick()
 
 // ---- TFDBChildParsPage
 
+namespace {
+
+// Grows the window by the pixels given, within the main window's area (the screen for a
+// top-level window); a fixed-size window keeps a fixed size, the new one.
+void Cresci(TForm *form, int width, int height)
+{
+    QWidget *top = form->SubWindow() ? static_cast<QWidget *>(form->SubWindow()) : static_cast<QWidget *>(form);
+    QMdiArea *area = form->SubWindow() ? form->SubWindow()->mdiArea() : nullptr;
+    QSize limit = area ? area->viewport()->size()
+                       : (top->screen() ? top->screen()->availableGeometry().size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    const QSize now = top->size();
+    const QSize size(std::max(now.width(), std::min(now.width() + std::max(width, 0), limit.width())),
+                     std::max(now.height(), std::min(now.height() + std::max(height, 0), limit.height())));
+    if (size == now)
+        return;
+    if (top->minimumSize() == top->maximumSize())
+        top->setFixedSize(size);
+    else
+        top->resize(size);
+    if (area) // moved back inside the area when it grew past an edge
+        top->move(std::max(0, std::min(top->x(), limit.width() - size.width())),
+                  std::max(0, std::min(top->y(), limit.height() - size.height())));
+}
+
+// Grows the window so the results' grids show their columns and a few rows.
+void AdattaRisultati(TFDBChildParsPage *form)
+{
+    if (form->tsRisultati->layout())
+        form->tsRisultati->layout()->activate();
+    constexpr int righe = 6;
+    int larghezza = 0;
+    int altezza = 0;
+    for (KDBGriglia *g : form->tsRisultati->findChildren<KDBGriglia *>()) {
+        if (g->isHidden())
+            continue;
+        const int barra = g->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, g);
+        const int cornice = 2 * g->frameWidth();
+        const int colonne =
+            g->horizontalHeader()->length() + (g->verticalHeader()->isVisible() ? g->verticalHeader()->width() : 0);
+        larghezza = std::max(larghezza, colonne + cornice + barra - g->width());
+        const int titoli = g->horizontalHeader()->isVisible() ? g->horizontalHeader()->sizeHint().height() : 0;
+        altezza += std::max(0, titoli + righe * g->verticalHeader()->defaultSectionSize() + cornice + barra - g->height());
+    }
+    Cresci(form, larghezza, altezza);
+}
+
+} // namespace
+
 TFDBChildParsPage::TFDBChildParsPage(QWidget *owner) : TFDBChildPars(owner)
 {
     PageControl = new KPageControl(this);
@@ -119,6 +172,10 @@ TFDBChildParsPage::TFDBChildParsPage(QWidget *owner) : TFDBChildPars(owner)
     resultButtons_->addWidget(btEsci);
     results->addWidget(pBottoniRisultati);
 
+    connect(PageControl, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == 1)
+            AdattaRisultati(this);
+    });
     connect(btStampa, &QPushButton::clicked, this, [this] { Guard([this] { btStampaClick(); }); });
     connect(btEsci, &QPushButton::clicked, this, [this] { Guard([this] { btEsciClick(); }); });
 }
@@ -126,6 +183,8 @@ TFDBChildParsPage::TFDBChildParsPage(QWidget *owner) : TFDBChildPars(owner)
 void TFDBChildParsPage::SetPagina(int page)
 {
     PageControl->SetActivePageIndex(page == 1 ? 1 : 0);
+    if (page == 1)
+        AdattaRisultati(this); // the columns of the results just read
 }
 
 int TFDBChildParsPage::Pagina() const

@@ -20,6 +20,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -195,6 +198,16 @@ TEST(FieldControls, NumberFormatsDatesMemosAndLabels)
     TypeText(code, QStringLiteral("12a3"));
     table->Post();
     EXPECT_EQ(table->FieldByName(QStringLiteral("Codice"))->AsString(), QStringLiteral("123"));
+
+    // a read-only edit looks read-only: the window's background, back to a field's when editable
+    const QColor campo = code->palette().color(QPalette::Base);
+    code->SetReadOnly(true);
+    EXPECT_TRUE(code->isReadOnly());
+    EXPECT_EQ(code->palette().color(QPalette::Base), code->palette().color(QPalette::Window));
+    EXPECT_NE(code->palette().color(QPalette::Base), campo);
+    code->SetReadOnly(false);
+    EXPECT_FALSE(code->isReadOnly());
+    EXPECT_EQ(code->palette().color(QPalette::Base), campo);
 }
 
 TEST_F(ControlsTest, GridShowsTheRowsAndFollowsTheCursor)
@@ -245,6 +258,15 @@ TEST_F(ControlsTest, GridColumnsExportAndLayout)
     grid->AddColumn(QStringLiteral("kPostIN"));
     table->Open();
 
+    EXPECT_EQ(grid->ColumnCount(), 3);
+    // a declared width is the least: a narrower one still shows the whole heading
+    EXPECT_EQ(grid->columnWidth(0), std::max(120, grid->horizontalHeader()->sectionSizeHint(0)));
+    grid->AddColumn(QStringLiteral("IdColore"), QStringLiteral("Codice del colore di vino"), 10);
+    EXPECT_GE(grid->columnWidth(3), grid->fontMetrics().horizontalAdvance(QStringLiteral("Codice del colore di vino")));
+    grid->ClearColumns();
+    grid->AddColumn(QStringLiteral("DsColore"), QStringLiteral("Colore"), 120);
+    grid->AddColumn(QStringLiteral("IdColore")).Alignment = Qt::AlignRight;
+    grid->AddColumn(QStringLiteral("kPostIN"));
     EXPECT_EQ(grid->ColumnCount(), 3);
     EXPECT_EQ(grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Colore"));
     EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Codice Colore"));
@@ -336,6 +358,28 @@ TEST_F(ControlsTest, ResultsPageOfATwoPageDialog)
     EXPECT_EQ(dialog.PageControl->ActivePage(), dialog.tsRisultati);
     dialog.btStampa->hide();
     EXPECT_TRUE(dialog.btStampa->isHidden());
+}
+
+TEST_F(ControlsTest, ResultsPageGrowsToItsGridsColumns)
+{
+    TestMainWindow main;
+    QPointer<TFDBChildParsPage> dialog;
+    ASSERT_TRUE(Funzioni::CreaFinestraProt(ClassRef::Of<TFDBChildParsPage>(), dialog, 3));
+    auto *table = new TXMemTable(dialog);
+    for (int i = 0; i < 8; ++i)
+        table->AddField(QStringLiteral("Colonna%1").arg(i), ftFloat)->SetDisplayFormat(QStringLiteral("#,##0.000"));
+    table->Open();
+    dialog->DSRisultati->SetDataSet(table);
+    QWidget *finestra = dialog->SubWindow();
+    ASSERT_NE(finestra, nullptr);
+    const QSize prima = finestra->size();
+    dialog->SetPagina(1);
+    ProcessEvents();
+    QHeaderView *titoli = dialog->gRisultati->horizontalHeader();
+    EXPECT_GT(finestra->width(), prima.width());
+    EXPECT_LE(titoli->length(), dialog->gRisultati->viewport()->width()) << "every column shows";
+    EXPECT_EQ(finestra->minimumSize(), finestra->maximumSize()) << "a fixed window stays fixed";
+    EXPECT_LE(finestra->width(), main.Window()->MdiArea()->viewport()->width());
 }
 
 TEST_F(ControlsTest, CodeSearchPutsTheChosenCodeIntoTheField)
