@@ -6,6 +6,7 @@
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibbas.h"
 #include "host/core/Applvar.h"
+#include "host/core/KFormati.h"
 #include "host/core/KV8Config.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
@@ -38,8 +39,11 @@ TFqarn0202f::TFqarn0202f(QWidget *owner) : TFDBChild(owner), ui(new Ui::Qarn0202
     TMain->SetIndexFieldNames(QStringLiteral("IdContoTp;IdConto;FlTipoScheda;IdDestinazione;IdImballo"));
     for (const char *campo : {"_DsCliFor", "_DsDestinaz"})
         TMain->AddCalcField(QLatin1String(campo), ftString, 60);
-    for (const char *campo : {"_TotGenQ", "_TotGenV", "_TotBolQ", "_TotBolV", "_TotFatQ", "_TotFatV", "_QtaResPN"})
-        TMain->AddCalcField(QLatin1String(campo), ftFloat);
+    // balances in the quantity and value formats of the inputs beside them
+    for (const char *campo : {"_TotGenQ", "_TotBolQ", "_TotFatQ", "_QtaResPN"})
+        TMain->AddCalcField(QLatin1String(campo), ftFloat)->SetDisplayFormat(KFormati::GetDisplay(KFormati::fnQuantita));
+    for (const char *campo : {"_TotGenV", "_TotBolV", "_TotFatV"})
+        TMain->AddCalcField(QLatin1String(campo), ftFloat)->SetDisplayFormat(KFormati::GetDisplay(KFormati::fnValoreIT));
     TMain->AddLookupField(QStringLiteral("_DsImballo"), ftString, 30, base->lkImballi, QStringLiteral("IdImballo"),
                           QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
     TMain->AddLookupField(QStringLiteral("_DsDivisa"), ftString, 40, base->lkDivise, QStringLiteral("IdDivisa"),

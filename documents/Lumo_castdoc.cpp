@@ -46,8 +46,10 @@ void Formati(TDataSet *d)
             f->SetEditFormat(QStringLiteral("0.00"));
         }
     if (TField *f = d->FindField(QStringLiteral("Prezzo"))) {
-        f->SetDisplayFormat(QStringLiteral("#,##0"));
-        f->SetEditFormat(QStringLiteral("0"));
+        // a bottle's deposit is cents: shown and typed at the price decimals
+        const int decimali = KFormati::GetDecimali(KFormati::fnPrezzoIT);
+        f->SetDisplayFormat(KFormati::GetDisplay(KFormati::fnPrezzoIT));
+        f->SetEditFormat(decimali > 0 ? QStringLiteral("0.") + QString(decimali, QLatin1Char('0')) : QStringLiteral("0"));
     }
     for (const char *nome : {"ValoreCar", "ValoreRes"})
         if (TField *f = d->FindField(QLatin1String(nome))) {

@@ -7,6 +7,7 @@
 #include "deposits/Qarn0202f.h"
 #include "deposits/Qarn0209f.h"
 #include "host/business/Dmibbas.h"
+#include "host/core/KFormati.h"
 #include "host/data/TXMemTable.h"
 
 using namespace kv8test;
@@ -89,6 +90,13 @@ TEST_F(ResiSchede, AReturnMovesNoCardAndShowsAsPendingOnTheCards)
     EXPECT_EQ(F(s, "_QtaResPN"), 3);
     EXPECT_EQ(F(s, "_TotGenQ"), 13); // 20 - (4 + 3)
     EXPECT_EQ(F(s, "_TotGenV"), 40) << "values take no pending returns";
+    // the balances read in the formats of the inputs beside them
+    const auto testo = [s](const char *nome) { return s->Control<QLabel>(QLatin1String(nome))->text(); };
+    const auto edit = [s](const char *nome) { return s->Control<QLineEdit>(QLatin1String(nome))->text(); };
+    EXPECT_EQ(testo("txTotGeneraliQ"), KFormati::FormatFloat(KFormati::GetDisplay(KFormati::fnQuantita), 13));
+    EXPECT_EQ(testo("txTotGeneraliV"), KFormati::FormatFloat(KFormati::GetDisplay(KFormati::fnValoreIT), 40));
+    EXPECT_EQ(edit("edProgQtaCar"), KFormati::FormatFloat(KFormati::GetDisplay(KFormati::fnQuantita), 20));
+    EXPECT_EQ(testo("txQtaResPN"), KFormati::FormatFloat(KFormati::GetDisplay(KFormati::fnQuantita), 3));
     EXPECT_EQ(s->TMain->FieldByName(QStringLiteral("_DsCliFor"))->AsString(), QStringLiteral("Ristorante Bianchi"));
     EXPECT_EQ(s->TMain->FieldByName(QStringLiteral("_DsDestinaz"))->AsString(), QStringLiteral("Sede mare"));
     VaiScheda(s, QStringLiteral("C002"), 2, 0);
