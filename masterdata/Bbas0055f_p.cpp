@@ -91,7 +91,19 @@ void TFbbas0055f_p::FormCreate()
     }
     if (UT_LMQ_Parametri.FlAbilAccisa == 0)
         cbUT_LMQ_TipoAcc->setEnabled(false);
+    MostraDatiVini();
+}
 
+bool TFbbas0055f_p::InitForm()
+{
+    if (!TFbbas0055f::InitForm())
+        return false;
+    MostraDatiVini(); // the host's InitForm shows its list
+    return true;
+}
+
+void TFbbas0055f_p::MostraDatiVini()
+{
     PageControl->SetActivePage(tsDatiVini);
     SetActiveControl(cbUT_LMQ_FlTipArt);
 }

@@ -25,6 +25,8 @@ public:
     TDBCheckBox *chUT_LMQ_FlAbilSchedaPro = nullptr;
 
     void FormCreate() override;
+    // The window opens on the wine data page, after the host's list shows.
+    bool InitForm() override;
     void FormClose(TCloseAction &action) override;
     void TArticoliBeforePost(TDataSet *DataSet) override;
     void DSMainDataChange(TDataSource *source, TField *field) override;
@@ -41,6 +43,10 @@ public:
     void TArticoliUT_LMQ_IdZonaProdValidate(TField *Sender);
     void TArticoliUT_LMQ_IdTipologiaOmaggiValidate(TField *Sender);
     void TArticoliUT_LMQ_IdTipologiaValidate(TField *Sender);
+
+private:
+    // The wine data page in front, the article type active.
+    void MostraDatiVini();
 };
 
 inline QPointer<TFbbas0055f_p> Fbbas0055f_p;

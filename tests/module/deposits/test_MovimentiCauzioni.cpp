@@ -135,6 +135,18 @@ TEST_F(MovimentiCauzioni, StatementWithoutFirstDateHasNoPreviousPeriod)
     EXPECT_DOUBLE_EQ(Saldo("C001", "CAS", "valsal_a"), Saldo("C001", "CAS", "valsal_s"));
 }
 
+TEST_F(MovimentiCauzioni, OpensOnCustomersAndTheListOfMovements)
+{
+    TXMemTable::ForgetKeptRecords(); // the first opening since the program started
+    d = Apri<TFqarn0213d>(QStringLiteral("QARN0213D"));
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->tPars->FieldByName(QStringLiteral("IdContoTp"))->AsString(), QStringLiteral("CL"));
+    EXPECT_FALSE(d->tPars->FieldByName(QStringLiteral("FlTipoSta"))->IsNull());
+    EXPECT_EQ(d->tPars->FieldByName(QStringLiteral("FlTipoSta"))->AsInteger(), 0);
+    EXPECT_EQ(d->Control<TDBComboBox>(QStringLiteral("cbIdContoTp"))->currentText(), QStringLiteral("Clienti"));
+    EXPECT_EQ(d->Control<TDBComboBox>(QStringLiteral("cbFlTipoSta"))->currentText(), QStringLiteral("Movimenti"));
+}
+
 TEST_F(MovimentiCauzioni, ListOfMovementsWithOpenEndAndDateOrder)
 {
     ApriDialogo(Giorno(2, 1), QVariant(), 0);

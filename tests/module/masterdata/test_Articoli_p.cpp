@@ -72,7 +72,8 @@ TEST_F(Articoli, OpensWithTheHostPagesAndItsOwn)
                                       "Scheda Vino 2", "Scheda Vino 3"}));
     EXPECT_EQ(f->lbFlTipoMisure->text(), QStringLiteral("N. quantità prodotto:"));
     EXPECT_EQ(f->TArticoli->RecordCount(), 1) << "the host's InitForm read the table";
-    EXPECT_EQ(f->PageControl->currentIndex(), 0) << "the host's InitForm shows the list";
+    EXPECT_EQ(f->PageControl->ActivePage(), f->tsDatiVini) << "opened on the wine page after the host's InitForm";
+    EXPECT_EQ(f->ActiveControl(), f->cbUT_LMQ_FlTipArt);
     // the wine page holds the host's case packaging and measures beside the module's columns
     EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edIdImballoVini"))->DataField(), QStringLiteral("IdImballo"));
     EXPECT_EQ(f->Control<TDBComboBox>(QStringLiteral("cbFlTipoMisureVini"))->DataField(), QStringLiteral("FlTipoMisure"));
