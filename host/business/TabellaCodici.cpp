@@ -189,7 +189,7 @@ void TFTabellaCodici::ImpostaTabella(const TTabellaCodici &tabella)
         lyGruppo->addWidget(GrigliaDettaglio, 1);
         esterno->addWidget(gruppo, 1);
     }
-    SetClientSize(dett ? 860 : 560, std::clamp(riga * 28 + 40, 220, 520));
+    SetClientSize(dett ? 880 : 560, std::clamp(riga * 28 + 40, 220, 520));
 }
 
 QWidget *TFTabellaCodici::Controllo(const DictColumn &c, const QString &tabella, QWidget *parent, QWidget *&descrizione)

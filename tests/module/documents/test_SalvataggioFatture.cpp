@@ -207,7 +207,7 @@ TEST_F(SalvataggioFatture, DepositChargeCountsOnlyThisInvoicesLiveRows)
     const QPixmap schermata = f->grab();
     EXPECT_FALSE(schermata.isNull());
     EXPECT_EQ(f->gUT_LMQ_CauzDoc->model()->rowCount(), 2);
-    schermata.save(QDir::temp().filePath(QStringLiteral("invoice-castelletto.png")));
+    EXPECT_TRUE(schermata.save(kv8test::ArtefactPath(QStringLiteral("invoice-castelletto.png"))));
     // rows of another invoice and a deleted row of this one in the same local table
     const qint64 k = f->TTesta->FieldByName(QStringLiteral("KFattCliT"))->AsInteger();
     TXDatabase &locale = f->TTLUMO_CauzDoc->Database();

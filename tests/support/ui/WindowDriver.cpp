@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -88,6 +89,14 @@ void ProcessEvents()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QString ArtefactPath(const QString &file)
+{
+    const QString root = qEnvironmentVariable("KV8_TEST_ARTEFACTS", QDir::currentPath());
+    QDir dir(root);
+    dir.mkpath(QStringLiteral("artefacts"));
+    return dir.filePath(QStringLiteral("artefacts/") + file);
 }
 
 void CloseAllWindows()

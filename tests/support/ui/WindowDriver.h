@@ -93,4 +93,9 @@ void ShowPageOf(QTabWidget *pages, QWidget *control);
 // Delete pressed); false when the field refused it.
 bool ReplaceText(TDBEdit *edit, const QString &text);
 
+// Where a test keeps a file to look at after the run (a window's screenshot): the folder
+// "artefacts" under KV8_TEST_ARTEFACTS, else under the working folder (the build folder
+// under ctest); created when missing.
+QString ArtefactPath(const QString &file);
+
 } // namespace kv8test
