@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStatusBar>
 
 namespace Mdimainbase {
@@ -54,6 +55,10 @@ TMDIForm::TMDIForm(QWidget *parent) : QMainWindow(parent)
 
     SetCompanyName(QString());
     resize(1100, 760);
+    // a display without a window manager (the VNC one of ./run) cannot move or size the
+    // window: it takes the whole screen
+    if (qEnvironmentVariableIntValue("KV8_FILL_SCREEN") == 1 && screen())
+        setGeometry(screen()->geometry());
     if (!MDIForm)
         MDIForm = this;
     Application->SetMainForm(this);
