@@ -2,15 +2,12 @@
 // size it opens with, every tab page shown: each label, button, check box and grid heading
 // shows its whole text, and a grid's columns fit the grid unless a reason is kept here.
 // A screenshot of every page is kept in the build folder.
-#include "tests/module/masterdata/MasterDettaglioFixture.h"
+#include "tests/module/demo/AziendaDemo.h"
 
-#include "host/core/KV8Config.h"
-#include "host/db/ConfigStore.h"
 #include "host/business/SceltaBbas.h"
 #include "host/business/SceltaDocumenti.h"
 #include "host/business/SceltaOrdini.h"
 #include "host/business/SceltaStampe.h"
-#include "host/db/SchemaInstaller.h"
 #include "host/ui/TabellaGenerica.h"
 
 #include <QAbstractButton>
@@ -43,8 +40,6 @@ const std::map<QString, QString> GriglieLarghe = {
     {QStringLiteral("GrigliaMain"), QStringLiteral("the list page of a table shows every column of its records")},
     {QStringLiteral("QARN0203D/gRisultati"),
      QStringLiteral("ten progressive quantities: the results grow to the main window's area, the rest scrolls")},
-    {QStringLiteral("QARN0203D/gValori"),
-     QStringLiteral("eight progressive values beside code and description: as the quantities above")},
 };
 
 bool LargaPerScelta(const QString &codice, const QWidget *griglia)
@@ -154,15 +149,13 @@ QStringList NonEntra(const QString &codice, QWidget *finestra)
     return out;
 }
 
-class FinestreIntere : public MasterDettaglio {
+class FinestreIntere : public AziendaDemo {
 protected:
     void SetUp() override
     {
-        MasterDettaglio::SetUp();
+        AziendaDemo::SetUp();
         if (IsSkipped())
             return;
-        SchemaInstaller().LoadDemo(company.Database());
-        ConfigStore::Load(company.Database());
         // the host's menu choices, as the program installs them
         SceltaBbas::Registra();
         SceltaStampe::Registra();
@@ -180,10 +173,8 @@ protected:
     }
     void TearDown() override
     {
-        MasterDettaglio::TearDown();
+        DittaDemo::TearDown();
         HostMenu::Clear();
-        KV8Config::Clear();
-        CFG = TCFG();
     }
 
     // Shows every tab page of the window in turn (nested pages too) and measures each.
