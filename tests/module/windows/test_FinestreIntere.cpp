@@ -173,7 +173,7 @@ protected:
     }
     void TearDown() override
     {
-        DittaDemo::TearDown();
+        AziendaDemo::TearDown();
         HostMenu::Clear();
     }
 
