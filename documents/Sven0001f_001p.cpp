@@ -343,9 +343,8 @@ void TFSVen0001f_001p::SelezionaRigo()
     int dettagliScelti = 0;
     if (conDettaglio)
         UT_LMQ_SelezionaDettagli(seleziona, sommaDettagli, dettagliScelti);
+    // the marks after the quantities, whose validation marks a line by its quantity alone
     if (seleziona) {
-        F(TSelOrdR, "FlSelez")->SetAsInteger(1);
-        F(TSelOrdR, "FlStato")->SetAsInteger(2);
         if (ModoValore == 0) {
             daConfezioni_ = true;
             F(TSelOrdR, "QtaSelez")
@@ -358,9 +357,9 @@ void TFSVen0001f_001p::SelezionaRigo()
         }
         // the packages decide the quantity to send (their validation)
         F(TSelOrdR, "UT_QtaConfSel")->SetAsFloat(F(TSelOrdR, "UT_QtaConfDaSpe")->AsFloat());
+        F(TSelOrdR, "FlSelez")->SetAsInteger(1);
+        F(TSelOrdR, "FlStato")->SetAsInteger(2);
     } else {
-        F(TSelOrdR, "FlSelez")->SetAsInteger(0);
-        F(TSelOrdR, "FlStato")->SetAsInteger(F(TSelOrdR, "FlStatoOld")->AsInteger());
         if (ModoValore == 0) {
             daConfezioni_ = true;
             F(TSelOrdR, "QtaSelez")->SetAsFloat(0);
@@ -369,6 +368,8 @@ void TFSVen0001f_001p::SelezionaRigo()
             F(TSelOrdR, "ImpSelez")->SetAsFloat(0);
         }
         F(TSelOrdR, "UT_QtaConfSel")->SetAsFloat(0);
+        F(TSelOrdR, "FlSelez")->SetAsInteger(0);
+        F(TSelOrdR, "FlStato")->SetAsInteger(F(TSelOrdR, "FlStatoOld")->AsInteger());
     }
     if (ModoValore == 0 && conDettaglio) {
         F(TSelOrdR, "QuantitaSal")->SetAsFloat(0);
@@ -432,10 +433,10 @@ void TFSVen0001f_001p::UT_LMQ_SelezionaDettagli(bool seleziona, double &somma, i
     });
 }
 
-void TFSVen0001f_001p::TSelOrdRQtaSelezValidate(TField *sender)
+void TFSVen0001f_001p::ControllaQtaDaSpedire(double quantita)
 {
     if (!daConfezioni_)
-        TFSVen0001f_001::TSelOrdRQtaSelezValidate(sender);
+        TFSVen0001f_001::ControllaQtaDaSpedire(quantita);
 }
 
 void TFSVen0001f_001p::TSelOrdRUT_QtaConfSelValidate(TField *sender)

@@ -26,8 +26,9 @@ public:
     // to ship lowered by it); mode 1: the quantity given back (packages unchanged). An error
     // is shown (information), the line's edit dropped, false.
     bool AggiornaRigoOrdine(qint64 kOrdiniCliR, double quantita, int modo) override;
-    // The quantity to send set from the packages is the packages' check, not the host's.
-    void TSelOrdRQtaSelezValidate(TField *sender) override;
+    // The quantity to send set from the packages is checked on the packages (their
+    // validation), not against the quantity left; it marks the line as a typed one does.
+    void ControllaQtaDaSpedire(double quantita) override;
     // Packages to send: beyond those still to ship the order settings warn (1) or refuse (2);
     // on a line being edited the quantity to send becomes packages × units per package.
     virtual void TSelOrdRUT_QtaConfSelValidate(TField *sender);

@@ -116,6 +116,13 @@ void TFSVen0001f_001::FormCreate()
     ui->edQtaSelez->OnEnter = [this](TDBEdit *e) { edQtaSelezEnter(e); };
 }
 
+void TFSVen0001f_001::btOkClick()
+{
+    TfdlgBase::btOkClick();
+    if (TSelOrdR->State() == dsEdit || TSelOrdR->State() == dsInsert)
+        TSelOrdR->Post();
+}
+
 bool TFSVen0001f_001::LeggiRigheDocumento(TFDocumento *documento)
 {
     Documento = documento;
@@ -297,11 +304,16 @@ void TFSVen0001f_001::TSelOrdRQtaSelezValidate(TField *sender)
     const double q = sender->AsFloat();
     if (q < 0)
         throw Exception(QStringLiteral("La quantità selezionata non può essere negativa: indicare zero o più."));
-    if (Funzioni::CompDec(q, F(TSelOrdR, "QtaDaSpedire")->AsFloat(), CFG.DecQuantita) > 0)
-        throw Exception(QStringLiteral("Attenzione quantità selezionata superiore a quella dell'ordine"));
+    ControllaQtaDaSpedire(q);
     // a quantity typed marks the line, zero unmarks it
     if (F(TSelOrdR, "FlSelez")->AsInteger() != 2)
         F(TSelOrdR, "FlSelez")->SetAsInteger(q > 0 ? 1 : 0);
+}
+
+void TFSVen0001f_001::ControllaQtaDaSpedire(double quantita)
+{
+    if (Funzioni::CompDec(quantita, F(TSelOrdR, "QtaDaSpedire")->AsFloat(), CFG.DecQuantita) > 0)
+        throw Exception(QStringLiteral("Attenzione quantità selezionata superiore a quella dell'ordine"));
 }
 
 bool TFSVen0001f_001::AggiornaRigoOrdine(qint64 kOrdiniCliR, double quantita, int modo)

@@ -74,8 +74,12 @@ public:
     // The document reports a line it carried (modo 0: quantita taken, the line marked carried)
     // or gave back (modo 1). False, shown, when the line is not on offer.
     virtual bool AggiornaRigoOrdine(qint64 kOrdiniCliR, double quantita, int modo);
-    // The quantity typed for a line: not negative, not beyond what is left to ship.
+    // The quantity typed for a line: not negative, not beyond what is left to ship
+    // (ControllaQtaDaSpedire); a quantity above 0 marks the line, 0 unmarks it (a line the
+    // document took, FlSelez 2, keeps its mark).
     virtual void TSelOrdRQtaSelezValidate(TField *sender);
+    // The quantity typed against what the line has left to ship: refused beyond it.
+    virtual void ControllaQtaDaSpedire(double quantita);
     // The line's detail quantities after its quantity to send changed from outside the dialog
     // (a bar-code read); the stand-in keeps no detail on the lines.
     virtual void AggiornaDettaglioQta(qint64 kOrdiniCliR, qint64 kOrdiniCliT);
@@ -85,6 +89,9 @@ public:
     int ContaOrdini() const;
 
     void FormCreate() override;
+    // OK with a line still being edited: the line is posted first (a refusal keeps the dialog
+    // open on it).
+    void btOkClick() override;
 
 protected:
     // An order line read (r) appended to righe with the host's working columns.

@@ -267,11 +267,16 @@ protected:
         ConfezioniOrdini::TearDown();
     }
     static double V(TFSVen0001f_001 *d, const char *campo) { return Campo(d->TSelOrdR, campo); }
+    // Packages typed in the data panel's edit on the line being edited, the line posted as moving
+    // to another does.
     static void Confezioni(TFSVen0001f_001 *d, double n)
     {
         d->TSelOrdR->Edit();
-        d->TSelOrdR->FieldByName(QStringLiteral("UT_QtaConfSel"))->SetAsFloat(n);
-        d->TSelOrdR->Post();
+        EXPECT_TRUE(kv8test::ReplaceText(d->FindControl<TDBEdit>(QStringLiteral("edUT_UT_QtaConfSel")),
+                                         QString::number(n)));
+        if (d->TSelOrdR->State() != dsBrowse)
+            d->TSelOrdR->Post();
+        kv8test::FocusNext(d->gSelOrdR);
     }
     std::unique_ptr<TFSVen0001f_001> dlg;
 };
@@ -365,9 +370,7 @@ TEST_F(SelezioneConfezioni, PackagesBeyondTheOrderAreCheckedByTheOrderSettings)
     Confezioni(d, 9);
     EXPECT_EQ(script.Count(troppe), 1);
     EXPECT_DOUBLE_EQ(V(d, "QtaSelez"), 54);
-    d->TSelOrdR->Edit();
-    d->TSelOrdR->FieldByName(QStringLiteral("FlSelez"))->SetAsInteger(1);
-    d->TSelOrdR->Post();
+    EXPECT_EQ(d->TSelOrdR->FieldByName(QStringLiteral("FlSelez"))->AsInteger(), 1) << "the packages typed select it";
 
     // carried: 9 packages of 7 leave -2 still to ship, the reset warned again
     ASSERT_TRUE(d->AggiornaRigoOrdine(1, 0, 0));
@@ -386,6 +389,39 @@ TEST_F(SelezioneConfezioni, PackagesBeyondTheOrderAreCheckedByTheOrderSettings)
     EXPECT_FALSE(d->AggiornaRigoOrdine(42, 0, 0));
     EXPECT_EQ(script.LastText(), QStringLiteral("Rigo ordine non trovato"));
     EXPECT_EQ(d->TSelOrdR->State(), dsBrowse);
+    Chiudi(f);
+}
+
+// Packages typed select the line as a typed quantity does, checked on the packages alone: the
+// quantity they make may pass what the host would allow on the quantity left.
+TEST_F(SelezioneConfezioni, PackagesTypedSelectTheLineAndZeroDeselectsIt)
+{
+    RigaOrdine(1, "V06", 10, 6, 0);
+    // 48 of the 60 pieces shipped loose: 12 left, the 10 packages all still to ship
+    Esegui("UPDATE OrdiniCliRighe SET QuantitaSpe = 48, FlStato = 1 WHERE KOrdiniCliR = 1");
+    KV8Config::Set(QStringLiteral("FSORC01"), QStringLiteral("FlControlloEccedenza"), 2);
+    auto *f = NuovaFattura();
+    ASSERT_TRUE(f);
+    auto *d = Dialogo(f);
+    ASSERT_TRUE(d);
+    const auto selez = [d] { return d->TSelOrdR->FieldByName(QStringLiteral("FlSelez"))->AsInteger(); };
+    ASSERT_EQ(selez(), 0);
+    Confezioni(d, 3);
+    EXPECT_DOUBLE_EQ(V(d, "QtaSelez"), 18);
+    EXPECT_EQ(selez(), 1);
+    EXPECT_EQ(d->RigheSelezionate(), 1);
+    Confezioni(d, 0);
+    EXPECT_DOUBLE_EQ(V(d, "QtaSelez"), 0);
+    EXPECT_EQ(selez(), 0);
+    EXPECT_EQ(d->RigheSelezionate(), 0);
+    EXPECT_TRUE(script.Texts().isEmpty()) << script.Texts().join(QLatin1Char('|')).toStdString();
+    // a line the document took in full keeps its mark
+    d->SelezionaRigo();
+    ASSERT_TRUE(d->AggiornaRigoOrdine(1, 0, 0));
+    ASSERT_EQ(selez(), 2);
+    KV8Config::Set(QStringLiteral("FSORC01"), QStringLiteral("FlControlloEccedenza"), 0);
+    Confezioni(d, 1);
+    EXPECT_EQ(selez(), 2);
     Chiudi(f);
 }
 
