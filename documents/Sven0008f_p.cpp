@@ -644,6 +644,7 @@ int TFSVen0008f_p::AccodaRigheDaOrdine()
     TDMISOrc *ordini = TDMISOrc::Crea();
     TXClientTable *testaOrdine = ordini->tOrdiniCliT;
     int aggiunte = 0;
+    QStringList rifiutate;
     TRighe->DisableControls();
     try {
         qSelOrdini->Close();
@@ -674,47 +675,51 @@ int TFSVen0008f_p::AccodaRigheDaOrdine()
                 }
             }
             // the row: the line's columns, its sort number, the local key the new record drew
-            const int numOrdine = ProssimoNumOrdine();
-            TRighe->Append();
-            const QVariant contatore = F(TRighe, "Contatore")->Value();
-            Funzioni::CopiaDati(TRighe, qSelOrdini);
-            F(TRighe, "Contatore")->SetValue(contatore);
-            F(TRighe, "KFattCliT")->SetValue(F(TTesta, "KFattCliT")->Value());
-            F(TRighe, "KOffertaR")->SetAsInteger(0);
-            F(TRighe, "KPrelieviR")->SetAsInteger(0);
-            F(TRighe, "NumOrdine")->SetAsInteger(numOrdine);
-            const double confezioni = F(qSelOrdini, "UT_QtaConfSel")->AsFloat();
-            if (perQuantita) {
-                F(TRighe, "Quantita")->SetAsFloat(F(qSelOrdini, "QtaSelez")->AsFloat());
-                F(TRighe, "Lunghezza")->SetAsFloat(confezioni);
-                F(TRighe, "NumeroImballi")->SetAsFloat(confezioni);
-            } else {
-                F(TRighe, "Quantita")->SetAsFloat(1);
-                F(TRighe, "Prezzo")->SetAsFloat(F(qSelOrdini, "ImpSelez")->AsFloat());
-            }
-            F(TRighe, "FlSaldoRigo")->SetAsInteger(F(qSelOrdini, "FlStato")->AsInteger() == 2 ? 1 : 0);
-            F(TRighe, "QuantitaSaldo")->SetAsFloat(F(qSelOrdini, "QuantitaSal")->AsFloat());
-            NotaArticoloRigo(TRighe);
-            EsenzioneRigo(TRighe, testaTrovata ? testaOrdine : nullptr);
-            F(TRighe, "Stato")->SetAsInteger(2);
-            F(TRighe, "KOrdineR")->SetValue(F(qSelOrdini, "KOrdiniCliR")->Value());
-            F(TRighe, "KOrdineRifR")->SetValue(F(qSelOrdini, "KOrdiniCliR")->Value());
-            F(TRighe, "Quantita2")->SetAsFloat(F(qSelOrdini, "Quantita2Ord")->AsFloat());
-            if (perQuantita) {
-                CalcoloQuantita(F(TRighe, "Lunghezza"));
-            } else {
-                // by amount: one package priced per package at the amount chosen, quantity 1
-                F(TRighe, "UT_LMQ_FlTipoPrz")->SetAsInteger(1);
-                F(TRighe, "Lunghezza")->SetAsFloat(1);
-                F(TRighe, "Quantita")->SetAsFloat(1);
-            }
-            CalcolaImportiRigo(TTesta, TRighe, false);
-            ContoDefault(TRighe);
-            PesiRigoOrdine(TRighe, qSelOrdini);
-            F(TRighe, "FlTipoPrezzoBase")->SetAsInteger(-99);
-            ContributoImballiRigo(TRighe);
-            UT_LMQ_DVEN_TotLitriRiga(TRighe);
-            TRighe->Post();
+            QVariant contatore;
+            if (!AccodaLineaOrdine(rifiutate, [&] {
+                    const int numOrdine = ProssimoNumOrdine();
+                    TRighe->Append();
+                    contatore = F(TRighe, "Contatore")->Value();
+                    Funzioni::CopiaDati(TRighe, qSelOrdini);
+                    F(TRighe, "Contatore")->SetValue(contatore);
+                    F(TRighe, "KFattCliT")->SetValue(F(TTesta, "KFattCliT")->Value());
+                    F(TRighe, "KOffertaR")->SetAsInteger(0);
+                    F(TRighe, "KPrelieviR")->SetAsInteger(0);
+                    F(TRighe, "NumOrdine")->SetAsInteger(numOrdine);
+                    const double confezioni = F(qSelOrdini, "UT_QtaConfSel")->AsFloat();
+                    if (perQuantita) {
+                        F(TRighe, "Quantita")->SetAsFloat(F(qSelOrdini, "QtaSelez")->AsFloat());
+                        F(TRighe, "Lunghezza")->SetAsFloat(confezioni);
+                        F(TRighe, "NumeroImballi")->SetAsFloat(confezioni);
+                    } else {
+                        F(TRighe, "Quantita")->SetAsFloat(1);
+                        F(TRighe, "Prezzo")->SetAsFloat(F(qSelOrdini, "ImpSelez")->AsFloat());
+                    }
+                    F(TRighe, "FlSaldoRigo")->SetAsInteger(F(qSelOrdini, "FlStato")->AsInteger() == 2 ? 1 : 0);
+                    F(TRighe, "QuantitaSaldo")->SetAsFloat(F(qSelOrdini, "QuantitaSal")->AsFloat());
+                    NotaArticoloRigo(TRighe);
+                    EsenzioneRigo(TRighe, testaTrovata ? testaOrdine : nullptr);
+                    F(TRighe, "Stato")->SetAsInteger(2);
+                    F(TRighe, "KOrdineR")->SetValue(F(qSelOrdini, "KOrdiniCliR")->Value());
+                    F(TRighe, "KOrdineRifR")->SetValue(F(qSelOrdini, "KOrdiniCliR")->Value());
+                    F(TRighe, "Quantita2")->SetAsFloat(F(qSelOrdini, "Quantita2Ord")->AsFloat());
+                    if (perQuantita) {
+                        CalcoloQuantita(F(TRighe, "Lunghezza"));
+                    } else {
+                        // by amount: one package priced per package at the amount chosen, quantity 1
+                        F(TRighe, "UT_LMQ_FlTipoPrz")->SetAsInteger(1);
+                        F(TRighe, "Lunghezza")->SetAsFloat(1);
+                        F(TRighe, "Quantita")->SetAsFloat(1);
+                    }
+                    CalcolaImportiRigo(TTesta, TRighe, false);
+                    ContoDefault(TRighe);
+                    PesiRigoOrdine(TRighe, qSelOrdini);
+                    F(TRighe, "FlTipoPrezzoBase")->SetAsInteger(-99);
+                    ContributoImballiRigo(TRighe);
+                    UT_LMQ_DVEN_TotLitriRiga(TRighe);
+                    TRighe->Post();
+                }))
+                continue;
             ++aggiunte;
 
             DettaglioRigoOrdine(TRighe, qSelOrdini);
@@ -726,6 +731,7 @@ int TFSVen0008f_p::AccodaRigheDaOrdine()
             if (!ControllaRigoOrdine(qSelOrdini)) {
                 TRighe->Delete();
                 --aggiunte;
+                AnnotaLineaRifiutata(rifiutate, QStringLiteral("la riga d'ordine è già evasa o non esiste più"));
                 continue;
             }
             const int tipoRigo = F(TRighe, "TipoRigo")->AsInteger();
@@ -753,6 +759,7 @@ int TFSVen0008f_p::AccodaRigheDaOrdine()
     if (aggiunte > 0)
         FlRigheAggiunte = true;
     AggiornaRighe();
+    SegnalaLineeRifiutate(rifiutate);
     return aggiunte;
 }
 

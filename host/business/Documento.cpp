@@ -882,21 +882,28 @@ int TFDocumento::AccodaRigheDaOrdine()
     qSelOrdini->Close();
     qSelOrdini->Open();
     int aggiunte = 0;
+    QStringList rifiutate;
     TRighe->DisableControls();
     try {
         for (qSelOrdini->First(); !qSelOrdini->Eof(); qSelOrdini->Next()) {
-            TRighe->Append();
-            for (const char *nome : campi)
-                if (TField *f = TRighe->FindField(QLatin1String(nome)))
-                    f->SetValue(F(qSelOrdini, nome)->Value());
-            if (TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {F(TRighe, "IdProdotto")->AsString()}))
-                CompletaRigo(TRighe);
-            const double scelta = F(qSelOrdini, "QtaSelez")->AsFloat();
-            F(TRighe, "Quantita")->SetAsFloat(scelta != 0 ? scelta : F(qSelOrdini, "QtaDaSpedire")->AsFloat());
             const qint64 ordine = F(qSelOrdini, "KOrdiniCliR")->Value().toLongLong();
-            F(TRighe, "KOrdineR")->SetValue(ordine);
-            LegamiOrdini.insert(F(TRighe, "Contatore")->AsInteger(), ordine);
-            TRighe->Post();
+            int contatore = 0;
+            if (!AccodaLineaOrdine(rifiutate, [&] {
+                    TRighe->Append();
+                    for (const char *nome : campi)
+                        if (TField *f = TRighe->FindField(QLatin1String(nome)))
+                            f->SetValue(F(qSelOrdini, nome)->Value());
+                    if (TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"),
+                                            {F(TRighe, "IdProdotto")->AsString()}))
+                        CompletaRigo(TRighe);
+                    const double scelta = F(qSelOrdini, "QtaSelez")->AsFloat();
+                    F(TRighe, "Quantita")->SetAsFloat(scelta != 0 ? scelta : F(qSelOrdini, "QtaDaSpedire")->AsFloat());
+                    F(TRighe, "KOrdineR")->SetValue(ordine);
+                    contatore = F(TRighe, "Contatore")->AsInteger();
+                    TRighe->Post();
+                }))
+                continue;
+            LegamiOrdini.insert(contatore, ordine);
             ++aggiunte;
         }
     } catch (...) {
@@ -910,7 +917,45 @@ int TFDocumento::AccodaRigheDaOrdine()
     TRighe->EnableControls();
     if (aggiunte > 0)
         FlRigheAggiunte = true;
+    SegnalaLineeRifiutate(rifiutate);
     return aggiunte;
+}
+
+bool TFDocumento::AccodaLineaOrdine(QStringList &rifiutate, const std::function<void()> &passo)
+{
+    try {
+        passo();
+        return true;
+    } catch (const EAbort &) {
+        throw;
+    } catch (const EDatabaseError &) {
+        throw;
+    } catch (const Exception &e) {
+        if (TRighe->State() == dsInsert || TRighe->State() == dsEdit)
+            TRighe->Cancel();
+        AnnotaLineaRifiutata(rifiutate, e.Message);
+        return false;
+    }
+}
+
+void TFDocumento::AnnotaLineaRifiutata(QStringList &rifiutate, const QString &motivo) const
+{
+    QStringList linea;
+    const QString articolo = F(qSelOrdini, "IdProdotto")->AsString().trimmed();
+    for (const QString &parte : {F(qSelOrdini, "RifOrdineS")->AsString().trimmed(),
+                                 articolo.isEmpty() ? QString() : QStringLiteral("articolo ") + articolo,
+                                 F(qSelOrdini, "Descrizione")->AsString().trimmed()})
+        if (!parte.isEmpty())
+            linea << parte;
+    rifiutate << linea.join(QStringLiteral(" - ")) + QStringLiteral(": ") + motivo;
+}
+
+void TFDocumento::SegnalaLineeRifiutate(const QStringList &rifiutate)
+{
+    if (rifiutate.isEmpty())
+        return;
+    Kmessages::KMessage(QStringLiteral("Righe d'ordine non riportate nel documento:\n") + rifiutate.join(QLatin1Char('\n')),
+                        mtInformation, mbOK);
 }
 
 bool TFDocumento::AccodaRigheBarcode(const QString &barcode, double quantita, QString &idProdotto, QStringList &messaggi)

@@ -241,8 +241,18 @@ public:
                                      double percQuota, double percSpalmatura, int tipoRigo, int kRigoKit,
                                      const QString &idUM, double fattConv, int livello, int modo, int opzioni);
     // Appends a row for each chosen order line (qSelOrdini), linked to it (KOrdineR, LegamiOrdini)
-    // with the quantity chosen (QtaSelez, else QtaDaSpedire); answers the rows added.
+    // with the quantity chosen (QtaSelez, else QtaDaSpedire); answers the rows added. A line
+    // whose row the row check refuses is left out, the lines after it taken, and every line
+    // left out named in one message at the end.
     virtual int AccodaRigheDaOrdine();
+    // The row of the current chosen order line appended, filled and posted by passo: a row the
+    // checks refuse is dropped and the line noted in rifiutate (false); a database failure
+    // passes on.
+    bool AccodaLineaOrdine(QStringList &rifiutate, const std::function<void()> &passo);
+    // The current chosen order line named in rifiutate with the reason it was left out.
+    void AnnotaLineaRifiutata(QStringList &rifiutate, const QString &motivo) const;
+    // The order lines left out, all named in one message (none: nothing shown).
+    static void SegnalaLineeRifiutate(const QStringList &rifiutate);
     // A row from a bar code (the article code); false with the reason in messaggi.
     virtual bool AccodaRigheBarcode(const QString &barcode, double quantita, QString &idProdotto,
                                     QStringList &messaggi);

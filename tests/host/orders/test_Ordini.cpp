@@ -3,6 +3,7 @@
 // generation window (provisional and definitive runs, a failure inside the definitive one).
 #include "tests/host/documents/DocumentiFixture.h"
 
+#include "host/business/Dmibase.h"
 #include "host/business/SceltaOrdini.h"
 #include "host/business/Sofc0001f.h"
 #include "host/business/Sorc0001f.h"
@@ -237,6 +238,42 @@ TEST_F(Ordini, AnInvoiceTakesOrderLinesAndItsDeletionGivesThemBack)
     ASSERT_TRUE(g->SalvataggioRiuscito) << script.LastText().toStdString();
     EXPECT_EQ(Evasione(QStringLiteral("A1")), std::make_pair(0.0, 0));
     EXPECT_EQ(Evasione(QStringLiteral("C1")), std::make_pair(0.0, 0));
+}
+
+// A line whose row the row check refuses (its article removed meanwhile by another user) is
+// left out; the lines after it are taken and the line is named when they are in.
+TEST_F(Ordini, ALineTheRowCheckRefusesIsNamedAndTheLinesAfterItAreTaken)
+{
+    ASSERT_NE(NuovoOrdine(), 0);
+    Esegui("DELETE FROM Articoli WHERE IdProdotto = 'B1'");
+    TDMIBase::Crea()->Rileggi(QStringLiteral("Articoli"));
+    script.ClearMessages();
+    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
+    ASSERT_NE(f, nullptr);
+    Testa(f, QStringLiteral("DDT"), QStringLiteral("C1"));
+    script.OnDialog(QStringLiteral("TFSVen0001f_001"), [&](TForm &d) {
+        auto &dlg = dynamic_cast<TFSVen0001f_001 &>(d);
+        for (const char *articolo : {"A1", "B1", "C1"}) {
+            EXPECT_TRUE(dlg.TSelOrdR->Locate(QStringLiteral("IdProdotto"), QLatin1String(articolo)));
+            dlg.SelezionaRigo();
+        }
+        return int(mrOk);
+    });
+    EXPECT_EQ(Sven0001f_001::SelezionaRigheOrdine(f), 2);
+    QStringList righe;
+    for (f->TRighe->First(); !f->TRighe->Eof(); f->TRighe->Next())
+        righe << f->TRighe->FieldByName(QStringLiteral("IdProdotto"))->AsString() + QLatin1Char('/')
+                     + f->TRighe->FieldByName(QStringLiteral("Quantita"))->AsString();
+    EXPECT_EQ(righe, (QStringList{QStringLiteral("A1/10"), QStringLiteral("C1/6")}));
+    ASSERT_EQ(script.Texts().size(), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(script.LastText().startsWith(QStringLiteral("Righe d'ordine non riportate nel documento:\nOrdine n. 1 del ")))
+        << script.LastText().toStdString();
+    EXPECT_TRUE(script.LastText().endsWith(QStringLiteral(
+        " - articolo B1 - Barbera: L'articolo B1 non esiste: indicare un articolo presente in anagrafica.")))
+        << script.LastText().toStdString();
+    script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
+    f->Close();
+    kv8test::ProcessEvents();
 }
 
 TEST_F(Ordini, TheSelectionDialogOffersWhatIsLeftAndRefusesMore)

@@ -7,6 +7,7 @@
 #include "host/business/Sven0001f_001.h"
 #include "host/core/KV8Config.h"
 #include "host/data/TXTable.h"
+#include "host/ui/DBGrid.h"
 
 #include <QDir>
 #include <QPixmap>
@@ -460,19 +461,71 @@ TEST_F(FattureDaDdtOrdini, AmountModeBillsTheAmountChosenOnQuantityOne)
     Chiudi(f);
 }
 
-TEST_F(FattureDaDdtOrdini, ALineWithoutPackagesStopsAtTheRowCheckKeepingTheRowsBefore)
+// A line the row check refuses (no packages: quantity 0) or the order-row check refuses (fulfilled
+// meanwhile) is left out; the lines after it are taken, and every line left out is named in one
+// message at the end.
+TEST_F(FattureDaDdtOrdini, LinesLeftOutAreNamedTogetherAndTheLinesAfterThemAreTaken)
 {
     Ordini();
-    Selezione({{41, 1, "V06", 2, 6, 12}, {42, 1, "V12", 0, 12, 12}, {43, 1, "V06", 1, 6, 6}});
+    Selezione({{41, 1, "V06", 2, 6, 12}, {42, 1, "V12", 0, 12, 12}, {43, 1, "V06", 1, 6, 6}, {44, 1, "V06", 1, 6, 6},
+               {45, 1, "V12", 0, 12, 24}, {46, 1, "V12", 1, 12, 12}});
+    Esegui("UPDATE OrdiniCliRighe SET FlStato = 2 WHERE KOrdiniCliR = 44"); // another user fulfilled it
     auto *f = NuovaFattura();
     ASSERT_TRUE(f);
-    EXPECT_EQ(f->AccodaRigheDaOrdine(), 1);
-    // packages 0 make quantity 0, which the row check refuses: shown, the loop ends
-    ASSERT_EQ(Informazioni(), 1);
-    EXPECT_TRUE(script.Texts().first().contains(QStringLiteral("V12"))) << script.Texts().first().toStdString();
-    EXPECT_EQ(Righe(f), QStringList{"1024/0/V06/Linea 41/2/6/12/9/20"});
+    EXPECT_EQ(f->AccodaRigheDaOrdine(), 3);
+    ASSERT_EQ(Informazioni(), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(script.Texts().first(),
+              QStringLiteral("Righe d'ordine non riportate nel documento:\n"
+                             "articolo V12 - Linea 42: La quantità dell'articolo V12 è zero: indicare una quantità.\n"
+                             "articolo V06 - Linea 44: la riga d'ordine è già evasa o non esiste più\n"
+                             "articolo V12 - Linea 45: La quantità dell'articolo V12 è zero: indicare una quantità."));
+    EXPECT_EQ(Righe(f), (QStringList{"1024/0/V06/Linea 41/2/6/12/9/20", "2048/0/V06/Linea 43/1/6/6/4.5/10",
+                                     "3072/0/V12/Linea 46/1/12/12/9/10"}));
+    EXPECT_EQ(f->LegamiOrdini.size(), 3);
     EXPECT_EQ(f->TRighe->State(), dsBrowse);
     EXPECT_FALSE(f->qSelOrdini->Active());
+    Chiudi(f);
+}
+
+// The user's road: packages typed on one line, a quantity typed without packages on another, a
+// third line selected whole; OK takes the two with packages and names the other.
+TEST_F(FattureDaDdtOrdini, AQuantityTypedWithoutPackagesIsNamedAndTheOtherLinesAreTaken)
+{
+    Initialize();
+    Ordini();
+    Esegui("INSERT INTO OrdiniCliRighe (KOrdiniCliR, KOrdiniCliT, NumOrdine, TipoRigo, IdProdotto, Descrizione, "
+           "Lunghezza, Quantita2Ord, QuantitaOrd, Prezzo, IdIva, IdMagazzino, UT_LMQ_FlTipoPrz) VALUES "
+           "(61, 1, 1, 0, 'V06', 'Brunello', 5, 6, 30, 10, '22', 1, 1), "
+           "(62, 1, 2, 0, 'V12', 'Chianti', 2, 12, 24, 10, '22', 1, 1), "
+           "(63, 1, 3, 0, 'V06', 'Brunello', 1, 6, 6, 10, '22', 1, 1)");
+    script.OnDialog(QStringLiteral("TFSVen0001f_001"), [](TForm &form) {
+        auto &dialogo = dynamic_cast<TFSVen0001f_001 &>(form);
+        TDataSet *t = dialogo.TSelOrdR;
+        EXPECT_TRUE(t->Locate(QStringLiteral("KOrdiniCliR"), 61));
+        EXPECT_TRUE(kv8test::ReplaceText(dialogo.FindControl<TDBEdit>(QStringLiteral("edUT_UT_QtaConfSel")),
+                                         QStringLiteral("3")));
+        t->Post();
+        // the quantity to send typed in the grid
+        EXPECT_TRUE(t->Locate(QStringLiteral("KOrdiniCliR"), 62));
+        KDBGriglia *g = dialogo.gSelOrdR;
+        int colonna = 0;
+        while (colonna < g->ColumnCount() && g->Columns(colonna).FieldName != QLatin1String("QtaSelez"))
+            ++colonna;
+        EXPECT_TRUE(g->model()->setData(g->model()->index(t->ActiveRow(), colonna), QStringLiteral("12")));
+        t->Post();
+        EXPECT_TRUE(t->Locate(QStringLiteral("KOrdiniCliR"), 63));
+        dialogo.SelezionaRigo();
+        dialogo.btOk->click();
+        return int(mrOk);
+    });
+    auto *f = NuovaFattura();
+    ASSERT_TRUE(f);
+    EXPECT_EQ(Sven0001f_001::SelezionaRigheOrdine(f), 2);
+    EXPECT_EQ(Righe(f), (QStringList{"1024/0/V06/Brunello/3/6/18/13.5/30", "2048/0/V06/Brunello/1/6/6/4.5/10"}));
+    ASSERT_EQ(Informazioni(), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(script.Texts().first().contains(
+        QStringLiteral("articolo V12 - Chianti: La quantità dell'articolo V12 è zero: indicare una quantità.")))
+        << script.Texts().first().toStdString();
     Chiudi(f);
 }
 
@@ -484,25 +537,27 @@ TEST_F(FattureDaDdtOrdini, PackagesInvoicedFromAnOrderLeaveTheRestForTheNextSele
     Esegui("INSERT INTO OrdiniCliRighe (KOrdiniCliR, KOrdiniCliT, NumOrdine, TipoRigo, IdProdotto, Descrizione, "
            "Lunghezza, Quantita2Ord, QuantitaOrd, Prezzo, IdIva, IdMagazzino, UT_LMQ_FlTipoPrz) "
            "VALUES (51, 1, 1, 0, 'V06', 'Brunello', 5, 6, 30, 10, '22', 1, 1)");
-    // in the selection the user types 3 packages on the line
+    // in the selection the user types 3 packages on the line and presses OK
     double offerte = -1;
-    script.OnDialog(QStringLiteral("TFSVen0001f_001"), [&offerte](TForm &form) {
+    int marcata = -1;
+    script.OnDialog(QStringLiteral("TFSVen0001f_001"), [&](TForm &form) {
         auto &dialogo = dynamic_cast<TFSVen0001f_001 &>(form);
         TDataSet *t = dialogo.TSelOrdR;
         EXPECT_TRUE(t->Locate(QStringLiteral("KOrdiniCliR"), 51));
         offerte = t->FieldByName(QStringLiteral("UT_QtaConfDaSpe"))->AsFloat();
         if (offerte < 5)
             return int(mrCancel);
-        t->Edit();
-        t->FieldByName(QStringLiteral("FlSelez"))->SetAsInteger(1);
-        t->FieldByName(QStringLiteral("UT_QtaConfSel"))->SetAsFloat(3);
-        t->Post();
+        EXPECT_TRUE(kv8test::ReplaceText(dialogo.FindControl<TDBEdit>(QStringLiteral("edUT_UT_QtaConfSel")),
+                                         QStringLiteral("3")));
+        marcata = t->FieldByName(QStringLiteral("FlSelez"))->AsInteger();
+        dialogo.btOk->click();
         return int(mrOk);
     });
     auto *f = NuovaFattura();
     ASSERT_TRUE(f);
     ASSERT_EQ(Sven0001f_001::SelezionaRigheOrdine(f), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(offerte, 5);
+    EXPECT_EQ(marcata, 1) << "the packages typed select the line";
     EXPECT_EQ(Righe(f), QStringList{"1024/0/V06/Brunello/3/6/18/13.5/30"});
     script.AllowUnusedAnswers();
     script.No(QStringLiteral("Effettuo stampa ? "));
