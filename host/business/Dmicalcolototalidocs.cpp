@@ -1195,7 +1195,7 @@ void TDMICalcoloTotaliDocs::TOTDOCS_ChiudiRaggruppamento(const TXParam_TotaliDoc
         e.EsenteScontoLordo = std::min(e.EsenteSconto, e.Imponibile);
         lordo += e.Imponibile;
         esente += e.EsenteScontoLordo;
-        controllo += e.Imponibile;
+        controllo += e.Imponibile + e.Omaggi;
     }
     Totali.TotMerceLordo = KRound(lordo, Param.DecValore);
     Totali.TotMerceEsenteSconto = KRound(esente, Param.DecValore);
