@@ -472,6 +472,11 @@ bool TfSVen0007d_DM_p::ScadenzeDaBolla(qint64 kBolleCliT)
 
 // ---- rows
 
+QStringList TfSVen0007d_DM_p::CampiSommaRighe() const
+{
+    return TfSVen0007d_DM::CampiSommaRighe() << QStringLiteral("UT_LMQ_TotLit") << QStringLiteral("UT_LMQ_PrezzoTraN");
+}
+
 bool TfSVen0007d_DM_p::GeneraRighe(bool, int Progressivo)
 {
     TCampiRigo &campi = campiRigo_;

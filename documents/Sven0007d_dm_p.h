@@ -35,6 +35,8 @@ public:
     bool GeneraRighe(bool Raggruppa, int Progressivo) override;
     bool AggiornaTestaFattura() override;
     void XInitGenerazione() override;
+    // Rows that join add up their litres and transport amounts too.
+    QStringList CampiSommaRighe() const override;
     // The litres and deposit summaries the last invoice's notes merged, written.
     void FineBolle() override;
 

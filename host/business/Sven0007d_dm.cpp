@@ -47,9 +47,6 @@ const char *const kRaggruppamentoRighe[] = {
     "INIdTariffa", "INFattConv", "INMassaNUni", "PercManodopera", "FlPrezzoForf", "IdListino",
     "IdTipoRiferimento", "RifRigoDoc"};
 
-// Row columns added up when rows join.
-const char *const kRigoSomme[] = {"Quantita", "Lunghezza", "NumeroImballi", "PesoLordo", "PesoNetto", "Volume"};
-
 void Copia(TDataSet *destinazione, TDataSet *origine, const QString &campo)
 {
     TField *da = origine->FindField(campo);
@@ -618,9 +615,9 @@ void TfSVen0007d_DM::CopiaRigoBolla()
         for (const char *campo : kRaggruppamentoRighe)
             campiRaggruppamento_.append(b->FieldByName(QLatin1String(campo)));
         campiSomma_.clear();
-        for (const char *campo : kRigoSomme) {
-            TField *da = b->FindField(QLatin1String(campo));
-            TField *a = r->FindField(QLatin1String(campo));
+        for (const QString &campo : CampiSommaRighe()) {
+            TField *da = b->FindField(campo);
+            TField *a = r->FindField(campo);
             if (da && a)
                 campiSomma_.append(std::make_pair(a, da));
         }
@@ -654,6 +651,12 @@ void TfSVen0007d_DM::CopiaRigoBolla()
 
 void TfSVen0007d_DM::RigoBollaFattura(qint64, qint64)
 {
+}
+
+QStringList TfSVen0007d_DM::CampiSommaRighe() const
+{
+    return {QStringLiteral("Quantita"),  QStringLiteral("Lunghezza"), QStringLiteral("NumeroImballi"),
+            QStringLiteral("PesoLordo"), QStringLiteral("PesoNetto"), QStringLiteral("Volume")};
 }
 
 void TfSVen0007d_DM::RiempiRigoDoc(TKRigoDoc &Rigo)

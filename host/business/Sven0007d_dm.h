@@ -94,6 +94,10 @@ public:
     // The linked rows of a delivery-note row (packaging contribution, electrical-waste tax,
     // advance reversal): not kept by the stand-in.
     virtual void AggiornaRigheCollegate(qint64 KBolleCliR);
+    // The row columns a delivery-note row adds to the invoice row it joins (quantities,
+    // packages, weights, volume); the other columns keep the first row's values. Read once
+    // per run.
+    virtual QStringList CampiSommaRighe() const;
 
     // ---- state of a run
 

@@ -247,6 +247,24 @@ TEST_F(GenerazioneModulo, TheSixAmountsOfARowTakeRowHeadAndPaymentDiscountsInTur
     EXPECT_EQ(Elenco(sql.arg(QStringLiteral("FattureCliRighe"))), attesi);
 }
 
+// Rows of two notes joined into one invoice row add up their litres and transport amounts; the
+// module's other row columns keep the first row's.
+TEST_F(GenerazioneModulo, AJoinedRowAddsUpLitresAndTransportAmountsAndKeepsTheFirstRowsOtherColumns)
+{
+    Esegui("UPDATE BolleCliRighe SET UT_LMQ_TotLit = 13.5, UT_LMQ_PrezzoTra = 0.5, UT_LMQ_PrezzoTraN = 1.5, "
+           "UT_LMQ_IdImballo1 = 'CAS' WHERE KBolleCliR = 5012");
+    Esegui("UPDATE BolleCliRighe SET UT_LMQ_TotLit = 4.5, UT_LMQ_PrezzoTra = 0.7, UT_LMQ_PrezzoTraN = 0.75, "
+           "UT_LMQ_IdImballo1 = 'CRT' WHERE KBolleCliR = 5021");
+    const QString sql = QStringLiteral("SELECT R.Lunghezza, R.UT_LMQ_TotLit, R.UT_LMQ_PrezzoTraN, R.UT_LMQ_PrezzoTra, "
+                                       "R.UT_LMQ_IdImballo1 FROM %1 R JOIN %2 T ON T.KFattCliT = R.KFattCliT WHERE "
+                                       "T.IdCliente = 'C1' AND R.IdProdotto = 'V06'");
+    const QStringList attesi{"4/18/2.25/0.5/CAS"};
+    ASSERT_TRUE(Genera(1));
+    EXPECT_EQ(Locale(sql.arg(QStringLiteral("t_FattureCliR"), QStringLiteral("t_FattureCliT"))), attesi);
+    ASSERT_TRUE(Genera(0));
+    EXPECT_EQ(Elenco(sql.arg(QStringLiteral("FattureCliRighe"), QStringLiteral("FattureCliTeste"))), attesi);
+}
+
 // Litres added note by note in the run's order, whichever invoice comes next: the same double
 // the heads had when each note was added on its own.
 TEST_F(GenerazioneModulo, EachInvoiceCarriesTheLitresOfItsOwnNotesAddedInTheirOrder)

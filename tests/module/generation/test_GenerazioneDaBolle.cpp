@@ -1,0 +1,135 @@
+// The invoice generation fed with delivery notes the user saved through the module's delivery-note
+// window: notes on the first and the last day of the run's range joined into one invoice whose
+// joined row adds up packages, quantity and litres, amounts rounded to the cents, and the deposit
+// loads and returns of the notes reaching the general, delivery-note and invoice sets of the cards.
+#include "tests/module/documents/FattureModuloFixture.h"
+
+#include "documents/Sven0001f_p.h"
+#include "documents/Sven0007d_p.h"
+#include "host/data/TXMemTable.h"
+
+namespace {
+
+class GenerazioneDaBolle : public FattureModulo {
+protected:
+    void SetUp() override
+    {
+        FattureModulo::SetUp();
+        if (IsSkipped())
+            return;
+        Esegui("UPDATE Clienti SET FlRaggFattura = 1 WHERE IdConto = 'C1'");
+        // notes moving the general and the delivery-note sets; a deferred invoice moving the invoice set only
+        Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga, UT_LMQ_FlCauzioni, "
+               "UT_LMQ_FlAggCau, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC, UT_LMQ_FlNumCol) "
+               "VALUES ('DV', 'DDT con cauzioni', 0, 'VEN', 1, 1, 1, 1, 1)");
+        Esegui("INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro, "
+               "IdCausaleMaga, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggMovC) "
+               "VALUES ('FW', 'Fattura differita', 0, 0, 1, '', 1, 0, 1, 0)");
+    }
+
+    // A note of customer C1 typed and saved by the user: packages of an article at a price, the
+    // cases returned on its deposit tab (none when negative). Answers its key.
+    qint64 Nota(const QString &data, const QString &articolo, const QString &colli, const QString &prezzo,
+                double resi = -1)
+    {
+        auto *f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C"));
+        if (!f)
+            return 0;
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCausale"), QStringLiteral("DV")));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataDocumento"), data));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCliente"), QStringLiteral("C1")));
+        // the window has no currency of its own to offer
+        f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
+        RigoConfezioni(f, articolo, colli, prezzo);
+        if (resi >= 0)
+            ResiCasse(f, resi);
+        script.AllowUnusedAnswers();
+        script.No(QStringLiteral("Effettuo stampa ? "));
+        Premi(f, nbPost);
+        EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+        f->Close();
+        kv8test::ProcessEvents();
+        return Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong();
+    }
+
+    // The generation window run over March 2026 under causal FW.
+    bool Genera(int provvisoria)
+    {
+        auto *g = Apri<TFSVen0007d_p>(QStringLiteral("SVEN0007D"));
+        if (!g)
+            return false;
+        TXMemTable *p = g->tPars;
+        if (p->State() == dsBrowse)
+            p->Edit();
+        p->FieldByName(QStringLiteral("DataFattura"))->SetAsDateTime(Giorno(2026, 3, 31));
+        p->FieldByName(QStringLiteral("IdCausale"))->SetAsString(QStringLiteral("FW"));
+        p->FieldByName(QStringLiteral("DataDa"))->SetAsDateTime(Giorno(2026, 3, 1));
+        p->FieldByName(QStringLiteral("DataA"))->SetAsDateTime(Giorno(2026, 3, 31));
+        p->FieldByName(QStringLiteral("IdCausaleBolla"))->SetAsString(QStringLiteral("DV"));
+        p->FieldByName(QStringLiteral("Raggruppamento"))->SetAsInteger(0);
+        p->FieldByName(QStringLiteral("FlProvvisoria"))->SetAsInteger(provvisoria);
+        g->btEseguiClick();
+        return g->UltimaRiuscita;
+    }
+
+    // "packaging/general loaded/returned/notes loaded/returned/invoices loaded/returned" of C1's
+    // account-total cards.
+    QStringList Schede()
+    {
+        return Elenco(QStringLiteral("SELECT IdImballo, ProgQtaCar, ProgQtaRes, ProgQtaCarB, ProgQtaResB, ProgQtaCarF, "
+                                     "ProgQtaResF FROM LUMO_ProgCauz WHERE IdConto = 'C1' AND FlTipoScheda = 1 "
+                                     "ORDER BY IdImballo"));
+    }
+};
+
+TEST_F(GenerazioneDaBolle, NotesOnTheFirstAndLastDayJoinWithTheirLitresAmountsAndDeposits)
+{
+    // outside the range: the day before and the day after
+    ASSERT_NE(Nota(QStringLiteral("28/02/2026"), QStringLiteral("V06"), QStringLiteral("1"), QStringLiteral("10")), 0);
+    ASSERT_NE(Nota(QStringLiteral("01/04/2026"), QStringLiteral("V06"), QStringLiteral("1"), QStringLiteral("10")), 0);
+    // the range's first and last day: 3 and 1 cases of 12 bottles of 0.75 l priced per litre
+    // at 3.333; 2 cases returned on the second
+    const qint64 prima = Nota(QStringLiteral("01/03/2026"), QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("3,333"));
+    const qint64 ultima =
+        Nota(QStringLiteral("31/03/2026"), QStringLiteral("V12"), QStringLiteral("1"), QStringLiteral("3,333"), 2);
+    ASSERT_NE(prima, 0);
+    ASSERT_NE(ultima, 0);
+    // the notes as saved: litres, amounts rounded to the cents
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT R.Lunghezza, R.Quantita, R.UT_LMQ_TotLit, R.ImportoLordo, T.UT_LMQ_TotLit FROM "
+                                    "BolleCliRighe R JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT WHERE "
+                                    "R.KBolleCliT IN (?, ?) ORDER BY T.DataDocumento"),
+                     {prima, ultima}),
+              (QStringList{"3/36/27/89.99/27", "1/12/9/30/9"}));
+    const QStringList schedePrima = Schede();
+    // the general and the notes' sets took every note's loads and returns, the invoices' none yet
+    EXPECT_EQ(schedePrima, (QStringList{"BOT/60/0/60/0/0/0", "CAS/6/2/6/2/0/0"}));
+
+    // a provisional run first: the joined row in the local tables, the company untouched
+    ASSERT_TRUE(Genera(1)) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), 0);
+    EXPECT_EQ(Schede(), schedePrima);
+
+    ASSERT_TRUE(Genera(0)) << script.Texts().join(QLatin1Char('|')).toStdString();
+    // one invoice of the two notes of March, one row: 4 cases, 48 bottles, 36 litres,
+    // 48 × 0.75 × 3.333 = 119.988 rounded once on the joined quantity
+    ASSERT_EQ(Conta(QStringLiteral("FattureCliTeste")), 1);
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita, UT_LMQ_TotLit, ImportoLordo, ImportoNetto, "
+                                    "ImportoNN FROM FattureCliRighe")),
+              QStringList{"V12/4/48/36/119.99/119.99/119.99"});
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT T.UT_LMQ_TotLit, SUM(R.UT_LMQ_TotLit) FROM FattureCliTeste T JOIN "
+                                    "FattureCliRighe R ON R.KFattCliT = T.KFattCliT GROUP BY T.UT_LMQ_TotLit")),
+              QStringList{"36/36"})
+        << "the head's litres are its rows'";
+    // the notes of the first and the last day invoiced, the others left
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT T.DataDocumento < ? OR T.DataDocumento > ?, R.FlGenFattura FROM BolleCliRighe R "
+                                    "JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT ORDER BY T.DataDocumento"),
+                     {Giorno(2026, 3, 1), Giorno(2026, 3, 31)}),
+              (QStringList{"1/0", "0/1", "0/1", "1/0"}));
+    // the summary merged from the two notes' loads and returns
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdImballo, QtaCar, QtaRes FROM LUMO_CauzDocFatt ORDER BY IdImballo")),
+              (QStringList{"BOT/48/0", "CAS/4/2"}));
+    // the invoices' set took the March notes' loads and returns; the others stay
+    EXPECT_EQ(Schede(), (QStringList{"BOT/60/0/60/0/48/0", "CAS/6/2/6/2/4/2"}));
+}
+
+} // namespace
