@@ -243,6 +243,86 @@ TEST_F(TotaliFattura, AGiftRowIsOutOfTheTotalAndItsAccountIsCountered)
     EXPECT_DOUBLE_EQ(conto("OMG"), -100.00);
 }
 
+// Every discount and allowance a head carries, on amounts that need rounding to the cents:
+// three head discounts and the payment discount in cascade on the goods (not on the expenses),
+// transport, packaging, sundry and collection expenses, VAT rounded per rate, the advance and the
+// rebate off the net to pay, and the net split into the instalments.
+TEST_F(Totali, EveryDiscountAndAllowanceOfTheHeadIsFollowedToTheNetToPayAndTheInstalments)
+{
+    Fattura(1, 5);
+    Esegui("UPDATE FattureCliTeste SET Sconto1 = 10, Sconto2 = 5, Sconto3 = 2, ScontoPagamento = 3, SpeseTrasporto = 7.5, "
+           "SpeseImballo = 2.5, SpeseVarie = 1.25, FlSpeseIncasso = 1, Acconto = 20, Abbuono = 0.37 WHERE KFattCliT = 1");
+    RigoFattura(1, 1, 1, QStringLiteral("A1"), 3, 33.33, QStringLiteral("22"));
+    RigoFattura(1, 2, 1, QStringLiteral("A2"), 1, 10.01, QStringLiteral("10"));
+    auto testa = Tabella(QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
+    ASSERT_TRUE(testa->Locate(QStringLiteral("KFattCliT"), 1));
+    auto righe = RigheFattura(1);
+    auto tot = Tabella(QStringLiteral("FattureCliTot"), QStringLiteral("KFattCliT"));
+    TXParam_TotaliDocs p;
+    p.CodTipoDoc = 1;
+    p.Testa = testa.get();
+    p.Righe = righe.get();
+    p.TabTotali = tot.get();
+    testa->Edit();
+    ASSERT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(p, false));
+    testa->Post();
+    // 99.99 × 0.90 × 0.95 × 0.98 × 0.97 = 81.268... and 10.01 the same way = 8.135...
+    EXPECT_DOUBLE_EQ(Totale(1, "MER", 1, 1), 110.00);
+    EXPECT_DOUBLE_EQ(Totale(1, "MER", 1, 2), 89.41);
+    EXPECT_DOUBLE_EQ(Totale(1, "MER", 1, 3), 20.59);
+    // 22%: 81.27 + 7.50 + 2.50 + 1.25 + 6.00 (3 instalments × 2.00), VAT 21.6744
+    EXPECT_DOUBLE_EQ(Totale(1, "IVA", 1, 1), 98.52);
+    EXPECT_DOUBLE_EQ(Totale(1, "IVA", 1, 2), 21.67);
+    // 10%: 8.14, VAT 0.814
+    EXPECT_DOUBLE_EQ(Totale(1, "IVA", 2, 1), 8.14);
+    EXPECT_DOUBLE_EQ(Totale(1, "IVA", 2, 2), 0.81);
+    EXPECT_DOUBLE_EQ(Totale(1, "SPT", 1, 1), 7.50);
+    EXPECT_DOUBLE_EQ(Totale(1, "SPI", 1, 1), 2.50);
+    EXPECT_DOUBLE_EQ(Totale(1, "SPV", 1, 1), 1.25);
+    EXPECT_DOUBLE_EQ(Totale(1, "SPC", 1, 1), 6.00);
+    EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), 129.14);
+    EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 2), 106.66);
+    EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 3), 22.48);
+    // the net to pay: the total less the advance and the rebate, split into the instalments
+    EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 4), 108.77);
+    EXPECT_DOUBLE_EQ(Totale(1, "SCA", 1, 1), 36.25);
+    EXPECT_DOUBLE_EQ(Totale(1, "SCA", 2, 1), 36.25);
+    EXPECT_DOUBLE_EQ(Totale(1, "SCA", 3, 1), 36.27);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste WHERE KFattCliT = 1")), 129.14);
+}
+
+// The stamp duty is due from its threshold on: exempt amounts of exactly 77.47 bear it, a cent
+// less does not.
+TEST_F(Totali, TheStampIsDueFromItsThresholdExactly)
+{
+    const auto calcola = [this](double esente) {
+        Esegui("DELETE FROM FattureCliTot");
+        Esegui("UPDATE FattureCliTeste SET SpeseArt15 = ?, FlSpeseBolliEse = 1 WHERE KFattCliT = 1", {esente});
+        auto testa = Tabella(QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
+        EXPECT_TRUE(testa->Locate(QStringLiteral("KFattCliT"), 1));
+        auto righe = RigheFattura(1);
+        auto tot = Tabella(QStringLiteral("FattureCliTot"), QStringLiteral("KFattCliT"));
+        TXParam_TotaliDocs p;
+        p.CodTipoDoc = 1;
+        p.Testa = testa.get();
+        p.Righe = righe.get();
+        p.TabTotali = tot.get();
+        testa->Edit();
+        EXPECT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(p, false));
+        testa->Post();
+    };
+    Fattura(1, 5, QStringLiteral("RD"));
+    RigoFattura(1, 1, 1, QStringLiteral("A1"), 1, 10, QStringLiteral("22"));
+    calcola(77.47);
+    EXPECT_DOUBLE_EQ(Totale(1, "SPE", 1, 2), 2.00);
+    EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), 91.67); // 10.00 + 2.20 + 77.47 + 2.00
+    EXPECT_DOUBLE_EQ(Totale(1, "SCA", 1, 1), 91.67);
+    calcola(77.46);
+    EXPECT_DOUBLE_EQ(Totale(1, "SPE", 1, 2), 0.00);
+    EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), 89.66);
+    EXPECT_DOUBLE_EQ(Totale(1, "SCA", 1, 1), 89.66);
+}
+
 TEST_F(Totali, RowAmountsNetOfEveryDiscountAreRealignedToTheVatTotal)
 {
     Fattura(1, 5, QStringLiteral("RD"));

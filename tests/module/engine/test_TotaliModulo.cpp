@@ -8,6 +8,8 @@
 #include "host/ui/ModuleAbi.h"
 #include "tests/host/business/TotaliFixture.h"
 
+#include <tuple>
+
 using namespace Funzioni;
 
 namespace {
@@ -114,6 +116,22 @@ TEST_F(TotaliModulo, PackagingJoinsTheArt15VatLineButStaysAPackagingExpense)
     EXPECT_DOUBLE_EQ(Totale(1, "SPE", 1, 3), 5.00);
     EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), 625.00);
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste WHERE KFattCliT = 1")), 625.00);
+}
+
+// The packaging deposit counts with the Art. 15 expenses towards the stamp duty's threshold:
+// 72.47 of packaging and 5.00 of other expenses reach its 77.47 exactly, a cent less does not.
+TEST_F(TotaliModulo, PackagingCountsTowardsTheStampThresholdHitExactly)
+{
+    for (const auto &[imballo, bollo, totale] : {std::tuple{72.47, 2.00, 689.47}, std::tuple{72.46, 0.00, 687.46}}) {
+        Esegui("DELETE FROM FattureCliTot");
+        Esegui("UPDATE FattureCliTeste SET SpeseImballo = ?, FlSpeseBolliEse = 1 WHERE KFattCliT = 1", {imballo});
+        Apri();
+        ASSERT_TRUE(Calcola(Parametri()));
+        EXPECT_DOUBLE_EQ(Totale(1, "SPE", 1, 2), bollo) << imballo;
+        EXPECT_DOUBLE_EQ(Totale(1, "SPI", 1, 1), imballo);
+        EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), totale) << imballo;
+        EXPECT_DOUBLE_EQ(Totale(1, "SCA", 1, 1), totale) << imballo;
+    }
 }
 
 TEST_F(TotaliModulo, WithoutTheArt15CodePackagingIsTaxedUnderItsOwnVatCode)
