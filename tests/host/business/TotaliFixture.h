@@ -108,6 +108,24 @@ protected:
         return q;
     }
 
+    // The stored invoice totalled by the engine into FattureCliTot (its earlier totals rows
+    // replaced), its head posted.
+    void CalcolaFattura(qint64 chiave)
+    {
+        auto testa = Tabella(QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
+        ASSERT_TRUE(testa->Locate(QStringLiteral("KFattCliT"), chiave));
+        auto righe = RigheFattura(chiave);
+        auto tot = Tabella(QStringLiteral("FattureCliTot"), QStringLiteral("KFattCliT"));
+        TXParam_TotaliDocs p;
+        p.CodTipoDoc = 1;
+        p.Testa = testa.get();
+        p.Righe = righe.get();
+        p.TabTotali = tot.get();
+        testa->Edit();
+        ASSERT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(p, false));
+        testa->Post();
+    }
+
     // A totals row of an invoice: Importo1..4 by TipoRecord and Progressivo.
     double Totale(qint64 chiave, const char *tipo, int progressivo, int importo)
     {

@@ -254,18 +254,7 @@ TEST_F(Totali, EveryDiscountAndAllowanceOfTheHeadIsFollowedToTheNetToPayAndTheIn
            "SpeseImballo = 2.5, SpeseVarie = 1.25, FlSpeseIncasso = 1, Acconto = 20, Abbuono = 0.37 WHERE KFattCliT = 1");
     RigoFattura(1, 1, 1, QStringLiteral("A1"), 3, 33.33, QStringLiteral("22"));
     RigoFattura(1, 2, 1, QStringLiteral("A2"), 1, 10.01, QStringLiteral("10"));
-    auto testa = Tabella(QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
-    ASSERT_TRUE(testa->Locate(QStringLiteral("KFattCliT"), 1));
-    auto righe = RigheFattura(1);
-    auto tot = Tabella(QStringLiteral("FattureCliTot"), QStringLiteral("KFattCliT"));
-    TXParam_TotaliDocs p;
-    p.CodTipoDoc = 1;
-    p.Testa = testa.get();
-    p.Righe = righe.get();
-    p.TabTotali = tot.get();
-    testa->Edit();
-    ASSERT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(p, false));
-    testa->Post();
+    ASSERT_NO_FATAL_FAILURE(CalcolaFattura(1));
     // 99.99 × 0.90 × 0.95 × 0.98 × 0.97 = 81.268... and 10.01 the same way = 8.135...
     EXPECT_DOUBLE_EQ(Totale(1, "MER", 1, 1), 110.00);
     EXPECT_DOUBLE_EQ(Totale(1, "MER", 1, 2), 89.41);
@@ -296,20 +285,8 @@ TEST_F(Totali, EveryDiscountAndAllowanceOfTheHeadIsFollowedToTheNetToPayAndTheIn
 TEST_F(Totali, TheStampIsDueFromItsThresholdExactly)
 {
     const auto calcola = [this](double esente) {
-        Esegui("DELETE FROM FattureCliTot");
         Esegui("UPDATE FattureCliTeste SET SpeseArt15 = ?, FlSpeseBolliEse = 1 WHERE KFattCliT = 1", {esente});
-        auto testa = Tabella(QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
-        EXPECT_TRUE(testa->Locate(QStringLiteral("KFattCliT"), 1));
-        auto righe = RigheFattura(1);
-        auto tot = Tabella(QStringLiteral("FattureCliTot"), QStringLiteral("KFattCliT"));
-        TXParam_TotaliDocs p;
-        p.CodTipoDoc = 1;
-        p.Testa = testa.get();
-        p.Righe = righe.get();
-        p.TabTotali = tot.get();
-        testa->Edit();
-        EXPECT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(p, false));
-        testa->Post();
+        CalcolaFattura(1);
     };
     Fattura(1, 5, QStringLiteral("RD"));
     RigoFattura(1, 1, 1, QStringLiteral("A1"), 1, 10, QStringLiteral("22"));
