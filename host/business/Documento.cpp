@@ -954,8 +954,9 @@ void TFDocumento::SegnalaLineeRifiutate(const QStringList &rifiutate)
 {
     if (rifiutate.isEmpty())
         return;
-    Kmessages::KMessage(QStringLiteral("Righe d'ordine non riportate nel documento:\n") + rifiutate.join(QLatin1Char('\n')),
-                        mtInformation, mbOK);
+    Kmessages::KMessage(
+        QStringLiteral("Righe d'ordine non riportate nel documento:\n") + rifiutate.join(QLatin1Char('\n')),
+        mtInformation, mbOK);
 }
 
 bool TFDocumento::AccodaRigheBarcode(const QString &barcode, double quantita, QString &idProdotto, QStringList &messaggi)

@@ -250,8 +250,9 @@ TEST_F(TotaliFattura, AGiftRowIsOutOfTheTotalAndItsAccountIsCountered)
 TEST_F(Totali, EveryDiscountAndAllowanceOfTheHeadIsFollowedToTheNetToPayAndTheInstalments)
 {
     Fattura(1, 5);
-    Esegui("UPDATE FattureCliTeste SET Sconto1 = 10, Sconto2 = 5, Sconto3 = 2, ScontoPagamento = 3, SpeseTrasporto = 7.5, "
-           "SpeseImballo = 2.5, SpeseVarie = 1.25, FlSpeseIncasso = 1, Acconto = 20, Abbuono = 0.37 WHERE KFattCliT = 1");
+    Esegui("UPDATE FattureCliTeste SET Sconto1 = 10, Sconto2 = 5, Sconto3 = 2, ScontoPagamento = 3, "
+           "SpeseTrasporto = 7.5, SpeseImballo = 2.5, SpeseVarie = 1.25, FlSpeseIncasso = 1, Acconto = 20, "
+           "Abbuono = 0.37 WHERE KFattCliT = 1");
     RigoFattura(1, 1, 1, QStringLiteral("A1"), 3, 33.33, QStringLiteral("22"));
     RigoFattura(1, 2, 1, QStringLiteral("A2"), 1, 10.01, QStringLiteral("10"));
     ASSERT_NO_FATAL_FAILURE(CalcolaFattura(1));

@@ -266,7 +266,8 @@ TEST_F(Ordini, ALineTheRowCheckRefusesIsNamedAndTheLinesAfterItAreTaken)
                      + f->TRighe->FieldByName(QStringLiteral("Quantita"))->AsString();
     EXPECT_EQ(righe, (QStringList{QStringLiteral("A1/10"), QStringLiteral("C1/6")}));
     ASSERT_EQ(script.Texts().size(), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_TRUE(script.LastText().startsWith(QStringLiteral("Righe d'ordine non riportate nel documento:\nOrdine n. 1 del ")))
+    EXPECT_TRUE(
+        script.LastText().startsWith(QStringLiteral("Righe d'ordine non riportate nel documento:\nOrdine n. 1 del ")))
         << script.LastText().toStdString();
     EXPECT_TRUE(script.LastText().endsWith(QStringLiteral(
         " - articolo B1 - Barbera: L'articolo B1 non esiste: indicare un articolo presente in anagrafica.")))

@@ -7,6 +7,7 @@
 // journal movement, and the module's parameters with deposits on.
 #include "tests/host/documents/DocumentiFixture.h"
 
+#include "documents/Sven0001f_p.h"
 #include "documents/Sven0008f_p.h"
 #include "host/business/Dmibase.h"
 #include "frame/Dmilumo.h"
@@ -19,6 +20,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <functional>
 #include <ostream>
 
 inline void PrintTo(const QString &text, std::ostream *os)
@@ -109,6 +111,25 @@ protected:
         if (tipoPrezzo >= 0)
             f->TRighe->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"))->SetAsInteger(tipoPrezzo);
         PremiRighe(f, nbPost);
+    }
+    // A delivery note of customer C1 typed through the module's window under the causal and on
+    // the date, its rows given by righe, saved; answers its key.
+    qint64 NotaSalvata(const QString &causale, const QString &data, const std::function<void(TFSVen0001f_p *)> &righe)
+    {
+        auto *f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C"));
+        if (!f)
+            return 0;
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCausale"), causale));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataDocumento"), data));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCliente"), QStringLiteral("C1")));
+        righe(f);
+        script.AllowUnusedAnswers();
+        script.No(QStringLiteral("Effettuo stampa ? "));
+        Premi(f, nbPost);
+        EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+        f->Close();
+        kv8test::ProcessEvents();
+        return Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong();
     }
     static double Campo(TDataSet *d, const char *campo) { return d->FieldByName(QLatin1String(campo))->AsFloat(); }
     // The deposit tab of a document window shown (the summary built), its CAS row given the

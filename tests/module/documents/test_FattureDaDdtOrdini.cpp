@@ -37,19 +37,10 @@ protected:
     // A delivery note of customer C1 saved through the module's window: V12 and V06 packages.
     qint64 NotaSalvata(const QString &colliV12, const QString &colliV06)
     {
-        auto *f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C"));
-        if (!f)
-            return 0;
-        Testa(f, QStringLiteral("DV"), QStringLiteral("C1"));
-        RigoConfezioni(f, QStringLiteral("V12"), colliV12, QStringLiteral("10"), 1);
-        RigoConfezioni(f, QStringLiteral("V06"), colliV06, QStringLiteral("5"), 0);
-        script.AllowUnusedAnswers();
-        script.No(QStringLiteral("Effettuo stampa ? "));
-        Premi(f, nbPost);
-        EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
-        f->Close();
-        kv8test::ProcessEvents();
-        return Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong();
+        return FattureModulo::NotaSalvata(QStringLiteral("DV"), QStringLiteral("10/03/2026"), [&](TFSVen0001f_p *f) {
+            RigoConfezioni(f, QStringLiteral("V12"), colliV12, QStringLiteral("10"), 1);
+            RigoConfezioni(f, QStringLiteral("V06"), colliV06, QStringLiteral("5"), 0);
+        });
     }
     // Two notes (5 cases and 48 bottles, then 2 cases and 18 bottles) whose stored summaries
     // carry recognisable delivery-note balances: CAS 40 / 80.00 on the first, 70 / 140.00 on

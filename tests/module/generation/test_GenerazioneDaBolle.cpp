@@ -4,7 +4,6 @@
 // loads and returns of the notes reaching the general, delivery-note and invoice sets of the cards.
 #include "tests/module/documents/FattureModuloFixture.h"
 
-#include "documents/Sven0001f_p.h"
 #include "documents/Sven0007d_p.h"
 #include "host/data/TXMemTable.h"
 
@@ -32,24 +31,11 @@ protected:
     qint64 Nota(const QString &data, const QString &articolo, const QString &colli, const QString &prezzo,
                 double resi = -1)
     {
-        auto *f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C"));
-        if (!f)
-            return 0;
-        EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCausale"), QStringLiteral("DV")));
-        EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataDocumento"), data));
-        EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCliente"), QStringLiteral("C1")));
-        // the window has no currency of its own to offer
-        f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
-        RigoConfezioni(f, articolo, colli, prezzo);
-        if (resi >= 0)
-            ResiCasse(f, resi);
-        script.AllowUnusedAnswers();
-        script.No(QStringLiteral("Effettuo stampa ? "));
-        Premi(f, nbPost);
-        EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
-        f->Close();
-        kv8test::ProcessEvents();
-        return Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong();
+        return NotaSalvata(QStringLiteral("DV"), data, [&](TFSVen0001f_p *f) {
+            RigoConfezioni(f, articolo, colli, prezzo);
+            if (resi >= 0)
+                ResiCasse(f, resi);
+        });
     }
 
     // The generation window run over March 2026 under causal FW.
@@ -89,14 +75,15 @@ TEST_F(GenerazioneDaBolle, NotesOnTheFirstAndLastDayJoinWithTheirLitresAmountsAn
     ASSERT_NE(Nota(QStringLiteral("01/04/2026"), QStringLiteral("V06"), QStringLiteral("1"), QStringLiteral("10")), 0);
     // the range's first and last day: 3 and 1 cases of 12 bottles of 0.75 l priced per litre
     // at 3.333; 2 cases returned on the second
-    const qint64 prima = Nota(QStringLiteral("01/03/2026"), QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("3,333"));
+    const qint64 prima =
+        Nota(QStringLiteral("01/03/2026"), QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("3,333"));
     const qint64 ultima =
         Nota(QStringLiteral("31/03/2026"), QStringLiteral("V12"), QStringLiteral("1"), QStringLiteral("3,333"), 2);
     ASSERT_NE(prima, 0);
     ASSERT_NE(ultima, 0);
     // the notes as saved: litres, amounts rounded to the cents
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT R.Lunghezza, R.Quantita, R.UT_LMQ_TotLit, R.ImportoLordo, T.UT_LMQ_TotLit FROM "
-                                    "BolleCliRighe R JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT WHERE "
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT R.Lunghezza, R.Quantita, R.UT_LMQ_TotLit, R.ImportoLordo, T.UT_LMQ_TotLit "
+                                    "FROM BolleCliRighe R JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT WHERE "
                                     "R.KBolleCliT IN (?, ?) ORDER BY T.DataDocumento"),
                      {prima, ultima}),
               (QStringList{"3/36/27/89.99/27", "1/12/9/30/9"}));
@@ -113,8 +100,8 @@ TEST_F(GenerazioneDaBolle, NotesOnTheFirstAndLastDayJoinWithTheirLitresAmountsAn
     // one invoice of the two notes of March, one row: 4 cases, 48 bottles, 36 litres,
     // 48 × 0.75 × 3.333 = 119.988 rounded once on the joined quantity
     ASSERT_EQ(Conta(QStringLiteral("FattureCliTeste")), 1);
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita, UT_LMQ_TotLit, ImportoLordo, ImportoNetto, "
-                                    "ImportoNN FROM FattureCliRighe")),
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita, UT_LMQ_TotLit, ImportoLordo, "
+                                    "ImportoNetto, ImportoNN FROM FattureCliRighe")),
               QStringList{"V12/4/48/36/119.99/119.99/119.99"});
     EXPECT_EQ(Elenco(QStringLiteral("SELECT T.UT_LMQ_TotLit, SUM(R.UT_LMQ_TotLit) FROM FattureCliTeste T JOIN "
                                     "FattureCliRighe R ON R.KFattCliT = T.KFattCliT GROUP BY T.UT_LMQ_TotLit")),
