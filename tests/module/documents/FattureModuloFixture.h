@@ -75,6 +75,17 @@ protected:
         UT_LMQ_Parametri = {};
     }
 
+    // Delivery-note causal DV: unloads stock, books deposits with a journal movement and counts
+    // the parcels; speseTrasporto is how it charges transport (0 none, 1 on the document, 2 per row).
+    void CausaleBollaCauzioni(int speseTrasporto = 0)
+    {
+        Esegui(QStringLiteral("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga, "
+                              "UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC, UT_LMQ_FlNumCol, "
+                              "UT_LMQ_FlTipoGest) VALUES ('DV', 'DDT con cauzioni', 0, 'VEN', 1, 1, 1, 1, 1, %1)")
+                   .arg(speseTrasporto)
+                   .toUtf8()
+                   .constData());
+    }
     // The module's parameters changed: read again at the next menu choice.
     void Parametri(const char *assegnazioni)
     {

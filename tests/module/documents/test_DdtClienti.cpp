@@ -12,9 +12,7 @@ protected:
         FattureModulo::SetUp();
         if (IsSkipped())
             return;
-        Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga, UT_LMQ_FlCauzioni, "
-               "UT_LMQ_FlAggCau, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC, UT_LMQ_FlNumCol) "
-               "VALUES ('DV', 'DDT con cauzioni', 0, 'VEN', 1, 1, 1, 1, 1)");
+        CausaleBollaCauzioni();
     }
     // V12 3 packages, V06 2 packages, V12 one package, under causal DV for customer C1.
     TFSVen0001f_p *NotaTreRighe()

@@ -19,9 +19,7 @@ protected:
         FattureModulo::SetUp();
         if (IsSkipped())
             return;
-        Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga, UT_LMQ_FlCauzioni, "
-               "UT_LMQ_FlAggCau, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC, UT_LMQ_FlNumCol) "
-               "VALUES ('DV', 'DDT con cauzioni', 0, 'VEN', 1, 1, 1, 1, 1)");
+        CausaleBollaCauzioni();
         // an invoice causal that leaves the general deposit progressives alone
         Esegui("INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro, "
                "IdCausaleMaga, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggMovC) "

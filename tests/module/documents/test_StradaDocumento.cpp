@@ -13,9 +13,7 @@ protected:
         FattureModulo::SetUp();
         if (IsSkipped())
             return;
-        Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga, UT_LMQ_FlCauzioni, "
-               "UT_LMQ_FlAggCau, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC, UT_LMQ_FlNumCol, UT_LMQ_FlTipoGest) "
-               "VALUES ('DV', 'DDT con cauzioni', 0, 'VEN', 1, 1, 1, 1, 1, 1)");
+        CausaleBollaCauzioni(1);
         Esegui("INSERT INTO Divise (IdDivisa, DsDivisa, SiglaDivisa, DecPrezzo, DecValore, FlMonetaUE) "
                "VALUES ('USD', 'Dollaro', 'USD', 4, 2, 0)");
         Esegui("INSERT INTO Cambi (IdDivisa, DataCambio, Cambio) VALUES ('USD', ?, 0.9)", {Giorno(2026, 1, 1)});

@@ -18,9 +18,7 @@ protected:
             return;
         Esegui("UPDATE Clienti SET FlRaggFattura = 1 WHERE IdConto = 'C1'");
         // notes moving the general and the delivery-note sets; a deferred invoice moving the invoice set only
-        Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga, UT_LMQ_FlCauzioni, "
-               "UT_LMQ_FlAggCau, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC, UT_LMQ_FlNumCol) "
-               "VALUES ('DV', 'DDT con cauzioni', 0, 'VEN', 1, 1, 1, 1, 1)");
+        CausaleBollaCauzioni();
         Esegui("INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro, "
                "IdCausaleMaga, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggMovC) "
                "VALUES ('FW', 'Fattura differita', 0, 0, 1, '', 1, 0, 1, 0)");
