@@ -109,7 +109,10 @@ int main(int argc, char *argv[])
     const QString url = options.Database.isEmpty() ? QStringLiteral("sqlite:data/demo.db") : options.Database;
     const QString file = SqliteFile(url);
     if (!file.isEmpty() && !QFileInfo::exists(file))
-        return Fail(QStringLiteral("There is no database at %1: create it with \"kv8 db demo %2\"").arg(file, url), unattended);
+        return Fail(QStringLiteral("Il database %1 non esiste: crearlo con \"kv8 db demo %2\" o indicarne un altro "
+                                   "con --database.")
+                        .arg(file, url),
+                    unattended);
 
     int code = 0;
     TModuleLibrary module;
@@ -118,9 +121,12 @@ int main(int argc, char *argv[])
         ConfigStore::Load(db);
         Applvar::CaricaDatiAzienda(db);
         if (!ConfigStore::LoadUser(db, options.User)) {
+            const QString notUser = QStringLiteral("L'utente %1 non è tra gli utenti della ditta: indicarne uno "
+                                                   "della ditta con --user.")
+                                        .arg(options.User);
             if (options.UserChosen)
-                throw Exception(QStringLiteral("the user %1 is not among the company's users").arg(options.User));
-            QTextStream(stderr) << "kv8: the user " << options.User << " is not among the company's users\n";
+                throw Exception(notUser);
+            QTextStream(stderr) << "kv8: " << notUser << '\n';
         }
 
         TMDIForm mainWindow;
@@ -138,8 +144,14 @@ int main(int argc, char *argv[])
         if (module.Load(&moduleError)) {
             module.Initialize();
         } else {
-            QTextStream(stderr) << "kv8: no module library: "
-                                << (moduleError.isEmpty() ? QStringLiteral("none found") : moduleError) << '\n';
+            QTextStream(stderr) << "kv8: "
+                                << (moduleError.isEmpty()
+                                        ? QStringLiteral("nessuna libreria del modulo trovata: solo le funzioni del "
+                                                         "programma")
+                                        : QStringLiteral("la libreria del modulo non si può usare (%1): correggerla, "
+                                                         "o toglierla da KV8_MODULES")
+                                              .arg(moduleError))
+                                << '\n';
             mainWindow.SetStatusText(QStringLiteral("Modulo non caricato"));
         }
         mainWindow.SetSceltaHandler([&module, &mainWindow, unattended](const QString &choice) {

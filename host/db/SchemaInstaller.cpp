@@ -402,8 +402,10 @@ QStringList SchemaInstaller::Install(TXDatabase &db)
                     if (existing.contains(c.name.toLower()))
                         continue;
                     if (c.type == FieldType::AutoInc || t->primaryKey.contains(c.name))
-                        throw EDatabaseError(QStringLiteral("Table %1 lacks its key column %2, which cannot be "
-                                                            "added to a table that exists: nothing was changed")
+                        throw EDatabaseError(QStringLiteral("Alla tabella %1 manca la colonna chiave %2, che non si "
+                                                            "può aggiungere a una tabella esistente: il database "
+                                                            "non è stato modificato; ripristinarlo da una copia di "
+                                                            "sicurezza o segnalarlo all'assistenza.")
                                                  .arg(t->name, c.name));
                     db.ExecSQL(
                         QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(t->name, ColumnDefinition(c, engine)));
@@ -434,7 +436,8 @@ QStringList SchemaInstaller::LoadDemo(TXDatabase &db)
 {
     const QStringList files = Dictionary::JsonFiles(QStringLiteral(":/host/demo")) + ModuleData::DemoFiles();
     if (files.isEmpty())
-        throw Exception(QStringLiteral("The program holds no demo company"));
+        throw Exception(QStringLiteral("Il programma non contiene l'azienda dimostrativa: installarlo di nuovo "
+                                       "completo dei suoi dati."));
     return LoadDemo(db, files);
 }
 
@@ -486,14 +489,15 @@ QStringList SchemaInstaller::LoadDemo(TXDatabase &db, const QStringList &files)
     return InTransaction(db, [&] {
         for (const DictTable *t : targets) {
             if (!db.TableExists(t->name))
-                throw Exception(QStringLiteral("The database has no table %1: create or upgrade it first; "
-                                               "nothing was loaded")
+                throw Exception(QStringLiteral("Nel database manca la tabella %1: crearlo o aggiornarlo prima "
+                                               "(\"kv8 db upgrade\"); non è stato caricato nulla.")
                                     .arg(t->name));
             const QVariant any = db.ScalarValue(
                 QStringLiteral("SELECT CASE WHEN EXISTS (SELECT 1 FROM %1) THEN 1 ELSE 0 END").arg(t->name));
             if (any.toInt() != 0)
-                throw Exception(QStringLiteral("The database already holds data (table %1 has rows): the demo "
-                                               "company loads only into an empty database; nothing was loaded")
+                throw Exception(QStringLiteral("Il database contiene già dei dati (la tabella %1 ha delle righe): "
+                                               "l'azienda dimostrativa si carica solo in un database vuoto; "
+                                               "indicarne uno nuovo. Non è stato caricato nulla.")
                                     .arg(t->name));
         }
 

@@ -293,7 +293,10 @@ void TXDatabase::Raw(const QString &sql, int statements)
 void TXDatabase::StartTransaction()
 {
     if (inTransaction_)
-        throw EDatabaseError(QStringLiteral("A transaction is already active on %1").arg(name_));
+        throw EDatabaseError(QStringLiteral("Sul database %1 è già aperta una transazione: confermarla o annullarla "
+                                            "prima di iniziarne un'altra; se l'errore si ripete, segnalarlo "
+                                            "all'assistenza.")
+                                 .arg(shown_));
     if (IsPostgres()) {
         Raw(QStringLiteral("BEGIN; SAVEPOINT ") + kSavepoint, 2);
         savepoint_ = true;
@@ -316,7 +319,9 @@ void TXDatabase::StartTransaction()
 void TXDatabase::Commit()
 {
     if (!inTransaction_)
-        throw EDatabaseError(QStringLiteral("Commit without a transaction on %1").arg(name_));
+        throw EDatabaseError(QStringLiteral("Sul database %1 non c'è una transazione da confermare: segnalarlo "
+                                            "all'assistenza.")
+                                 .arg(shown_));
     // nothing is half-committed: a failure rolls everything back
     const auto rollBackFailed = [this] {
         try {
@@ -341,9 +346,12 @@ void TXDatabase::Commit()
     for (auto &q : prepared_)
         q->finish();
     if (!db_.commit()) {
-        const QString text = db_.lastError().text();
+        const QSqlError error = db_.lastError();
+        kv8db::LogFailure(shown_, error, QStringLiteral("COMMIT"));
         rollBackFailed();
-        throw EDatabaseError(QStringLiteral("The transaction could not be committed: %1").arg(text));
+        throw EDatabaseError(QStringLiteral("Le modifiche non sono state registrate nel database %1 e sono state "
+                                            "annullate: ripetere l'operazione.")
+                                 .arg(shown_));
     }
     if (transactionChangedData_)
         ++dataChanges_;
@@ -371,7 +379,9 @@ void TXDatabase::Rollback()
     if (!inTransaction_) {
         if (std::exchange(commitFailed_, false))
             return; // the failed Commit rolled back already
-        throw EDatabaseError(QStringLiteral("Rollback without a transaction on %1").arg(name_));
+        throw EDatabaseError(QStringLiteral("Sul database %1 non c'è una transazione da annullare: segnalarlo "
+                                            "all'assistenza.")
+                                 .arg(shown_));
     }
     inTransaction_ = false;
     savepoint_ = false;
@@ -389,13 +399,17 @@ void TXDatabase::Rollback()
         prepared_.remove(it.key());
     preparedSchema_.clear();
     const bool ended = db_.rollback();
-    const QString text = ended ? QString() : db_.lastError().text();
+    const QSqlError error = ended ? QSqlError() : db_.lastError();
     // told even when the engine failed: what was written in the transaction is not kept
     listeners_->RolledBack();
     deferred_.clear(); // rows kept for the commit are gone with it
     // SQLite may already have ended it on its own (disk full, I/O error)
-    if (!ended && !text.contains(QLatin1String("no transaction is active")))
-        throw EDatabaseError(QStringLiteral("The transaction could not be rolled back: %1").arg(text));
+    if (!ended && !error.text().contains(QLatin1String("no transaction is active"))) {
+        kv8db::LogFailure(shown_, error, QStringLiteral("ROLLBACK"));
+        throw EDatabaseError(QStringLiteral("L'annullamento delle modifiche sul database %1 non è riuscito: chiudere "
+                                            "il programma e riaprirlo prima di continuare.")
+                                 .arg(shown_));
+    }
 }
 
 // ---- statements ----
@@ -457,12 +471,10 @@ const TXDatabase::Compiled &TXDatabase::Compile(const QString &sql)
     c->sql = SqlTranslator::Compile(sql, engine_);
     if (!c->sql.error.isEmpty()) {
         kv8db::LogFailure(shown_, c->sql.error, sql);
-        QString reason = c->sql.error.trimmed();
-        if (reason.endsWith(u'.'))
-            reason.chop(1);
-        throw EDatabaseError(QStringLiteral("Il database %1 non può eseguire un'istruzione del programma (%2): "
-                                            "segnalarlo all'assistenza.")
-                                 .arg(shown_, reason));
+        throw EDatabaseError(QStringLiteral("Il database %1 non può eseguire un'istruzione del programma: "
+                                            "segnalarlo all'assistenza con il dettaglio scritto nel registro degli "
+                                            "errori.")
+                                 .arg(shown_));
     }
     for (const SqlStatement &st : c->sql.statements) {
         if (!IsPostgres())

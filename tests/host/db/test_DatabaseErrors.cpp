@@ -2,6 +2,7 @@
 // and what to do, with the driver's detail and the SQL in the log; bad URLs refused before any
 // connection is tried, files that are not databases refused at open.
 #include "host/db/TXDatabase.h"
+#include "tests/host/db/DbLogCapture.h"
 #include "tests/support/TestDb.h"
 
 #include <gtest/gtest.h>
@@ -14,35 +15,6 @@
 #include <functional>
 
 namespace {
-
-// The log lines written while it lives.
-class LogCapture {
-public:
-    LogCapture() { previous_ = qInstallMessageHandler(&LogCapture::Handler); Current() = this; }
-    ~LogCapture()
-    {
-        qInstallMessageHandler(previous_);
-        Current() = nullptr;
-    }
-    LogCapture(const LogCapture &) = delete;
-    LogCapture &operator=(const LogCapture &) = delete;
-
-    QString Text() const { return lines_.join(u'\n'); }
-
-private:
-    static LogCapture *&Current()
-    {
-        static LogCapture *current = nullptr;
-        return current;
-    }
-    static void Handler(QtMsgType, const QMessageLogContext &, const QString &message)
-    {
-        if (Current())
-            Current()->lines_.append(message);
-    }
-    QtMessageHandler previous_ = nullptr;
-    QStringList lines_;
-};
 
 // The message of the EDatabaseError the call throws; empty (and a failure) when none.
 QString MessageOf(const std::function<void()> &call)

@@ -279,7 +279,7 @@ TEST_F(SchemaInstallerTest, DemoLoadsOnceAndASecondLoadIsRefused)
         installer.LoadDemo(*db_, files);
         FAIL() << "a second load was accepted";
     } catch (const Exception &e) {
-        EXPECT_TRUE(e.Message.contains(QStringLiteral("already holds data (table DatiAzienda has rows)"))) << e.what();
+        EXPECT_TRUE(e.Message.contains(QStringLiteral("contiene già dei dati (la tabella DatiAzienda ha delle righe)"))) << e.what();
     }
     EXPECT_FALSE(db_->InTransaction());
     EXPECT_EQ(Count(QStringLiteral("DatiAzienda")), 1);
@@ -362,7 +362,7 @@ TEST_F(SchemaInstallerTest, DemoNeedsTheTables)
         installer.LoadDemo(*db_, {Write(QStringLiteral("10-base.json"), kDemo1)});
         FAIL() << "loaded into a database without tables";
     } catch (const Exception &e) {
-        EXPECT_TRUE(e.Message.contains(QStringLiteral("has no table DatiAzienda"))) << e.what();
+        EXPECT_TRUE(e.Message.contains(QStringLiteral("manca la tabella DatiAzienda"))) << e.what();
     }
 }
 

@@ -398,7 +398,8 @@ TEST_F(ProgramTest, CommandLineMistakesAreRefused)
     run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--user"), QStringLiteral("NESSUNO"), QStringLiteral("--menu"),
                QStringLiteral("BBAS0051F")});
     EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_TRUE(run.Lines().contains(QStringLiteral("kv8: the user NESSUNO is not among the company's users"))) << run.Err.toStdString();
+    EXPECT_TRUE(run.Lines().contains(QStringLiteral("kv8: L'utente NESSUNO non è tra gli utenti della ditta: indicarne uno della ditta "
+                                                        "con --user."))) << run.Err.toStdString();
     EXPECT_FALSE(run.Err.contains(QStringLiteral("Scelta:")));
     EXPECT_EQ(Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--user"), QStringLiteral("MARIO"), QStringLiteral("--menu"),
                    QStringLiteral("BBAS0051F")})
