@@ -1,10 +1,9 @@
 #include "host/db/TXDatabase.h"
 
 #include "host/core/MetaTypes.h"
+#include "host/db/CompiledText.h"
 #include "host/db/DatabaseErrors.h"
-#include "host/db/SqlTranslator.h"
-#include "host/db/SqliteBinding.h"
-#include "host/db/SqliteStatementPool.h"
+#include "host/db/SqliteBackend.h"
 #include "host/db/TXScan.h"
 #include "host/db/TransactionListeners.h"
 
@@ -18,8 +17,6 @@
 #include <QUrl>
 #include <QUrlQuery>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -29,25 +26,13 @@
 #include <unordered_map>
 #include <utility>
 
-// A text as compiled for this connection: its statements and their engine texts
-// ('?' placeholders on SQLite, $n on PostgreSQL; empty where the statement is not prepared).
-struct TXDatabase::Compiled {
-    CompiledSql sql;
-    QStringList texts;
-    // SQLite: readings that name their columns with '*' (see HoldSchema)
-    QList<bool> starReads;
-};
-
 namespace {
 
-constexpr int kBusyTimeoutMs = 5000;
 constexpr qsizetype kMaxCompiled = 2000;
-constexpr qsizetype kMaxPrepared = 500;
 constexpr qsizetype kMaxServerStatements = 300;
 const QLatin1String kDateFormat("yyyy-MM-dd hh:mm:ss");
 const QLatin1String kSavepoint("kv8_stmt");
 const QLatin1String kKeysTable("kv8_keys"); // SQLite's key store
-constexpr int kSqliteReadOnly = 8; // SQLITE_READONLY
 
 bool IsIdentifier(const QString &s)
 {
@@ -82,19 +67,6 @@ bool NamesStar(const QString &text)
 
 } // namespace
 
-// Finishes a query when the scope ends.
-struct TXDatabase::Held {
-    QSqlQuery *query = nullptr;
-    Held() = default;
-    Held(const Held &) = delete;
-    Held &operator=(const Held &) = delete;
-    ~Held()
-    {
-        if (query)
-            query->finish();
-    }
-};
-
 QString XWideQuotedStr(const QString &text)
 {
     return u'\'' + QString(text).replace(u'\'', QLatin1String("''")) + u'\'';
@@ -109,7 +81,8 @@ TXDatabase::TXDatabase(const QString &name, const QString &url)
     shown_ = kv8db::ShownDatabase(url);
     try {
         if (url.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive)) {
-            OpenSqlite(kv8db::SqlitePath(url));
+            sqlite_ = std::make_unique<kv8db::SqliteBackend>(*this);
+            sqlite_->Open(kv8db::SqlitePath(url));
         } else if (url.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
                    || url.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive)) {
             OpenPostgres(url);
@@ -139,60 +112,16 @@ TXDatabase::~TXDatabase()
     Release();
 }
 
-// The engine's statements of the writes, by engine text; finalized before the connection closes.
-struct TXDatabase::NativeWrites {
-    sqlite3 *db = nullptr;
-    std::unordered_map<QString, sqlite3_stmt *> byText;
-    kv8db::TestiLegati texts; // of the statement being run
-    // the last one run and its text, held: the same buffer again is the same text, found unhashed
-    QString lastText;
-    sqlite3_stmt *last = nullptr;
-    ~NativeWrites() { Clear(); }
-    void Clear()
-    {
-        for (auto &[text, stmt] : byText)
-            sqlite3_finalize(stmt);
-        byText.clear();
-        lastText.clear();
-        last = nullptr;
-    }
-};
-
 void TXDatabase::Release()
 {
-    native_.reset();
-    prepared_.clear();
-    schemaQuery_.reset();
-    readers_.reset(); // queries still held drop their statements when destroyed
+    if (sqlite_)
+        sqlite_->Release();
     command_.reset();
     if (db_.isValid())
         db_.close();
     db_ = QSqlDatabase();
     if (QSqlDatabase::contains(connectionName_))
         QSqlDatabase::removeDatabase(connectionName_);
-}
-
-void TXDatabase::OpenSqlite(const QString &path)
-{
-    engine_ = DbEngine::SQLite;
-    if (path.isEmpty())
-        throw EDatabaseError(QStringLiteral("L'indirizzo %1 non indica il file del database: scriverlo come "
-                                            "sqlite:percorso/del/file.db.")
-                                 .arg(url_));
-    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
-    db_.setDatabaseName(path);
-    db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
-    if (!db_.open())
-        Fail(db_.lastError(), QString());
-    if (path != QLatin1String(":memory:")) {
-        // reads the file's header: a file that is not a database is refused here, while a
-        // read-only database is opened as it is (its writes fail with their own message)
-        const QString wal = QStringLiteral("PRAGMA journal_mode=WAL");
-        QSqlQuery q(db_);
-        if (!q.exec(wal) && (q.lastError().nativeErrorCode().toInt() & 0xff) != kSqliteReadOnly)
-            Fail(q.lastError(), wal);
-    }
-    Raw(QStringLiteral("PRAGMA busy_timeout=%1").arg(kBusyTimeoutMs));
 }
 
 void TXDatabase::OpenPostgres(const QString &url)
@@ -343,8 +272,8 @@ void TXDatabase::Commit()
         rollBackFailed();
         throw;
     }
-    for (auto &q : prepared_)
-        q->finish();
+    if (sqlite_)
+        sqlite_->FinishStatements();
     if (!db_.commit()) {
         const QSqlError error = db_.lastError();
         kv8db::LogFailure(shown_, error, QStringLiteral("COMMIT"));
@@ -362,16 +291,7 @@ void TXDatabase::Commit()
 
 std::optional<TXDatabase::Stamp> TXDatabase::DataStamp() const
 {
-    sqlite3 *handle = IsPostgres() ? nullptr : kv8db::SqliteHandle(db_);
-    sqlite3_stmt *stmt = nullptr;
-    // changes with every commit of another connection of the file, never with this one's own
-    if (!handle || sqlite3_prepare_v2(handle, "PRAGMA data_version", -1, &stmt, nullptr) != SQLITE_OK)
-        return std::nullopt;
-    std::optional<Stamp> stamp;
-    if (sqlite3_step(stmt) == SQLITE_ROW)
-        stamp = Stamp{serial_, sqlite3_column_int64(stmt, 0), dataChanges_};
-    sqlite3_finalize(stmt);
-    return stamp;
+    return sqlite_ ? sqlite_->DataStamp(serial_, dataChanges_) : std::nullopt;
 }
 
 void TXDatabase::Rollback()
@@ -389,15 +309,8 @@ void TXDatabase::Rollback()
     keysTable_ = false;
     keyBlocks_.clear();
     sequences_.clear();
-    for (auto &q : prepared_)
-        q->finish();
-    // the schema version goes back too: a statement prepared under a version the rollback
-    // undid must not pass for one prepared under the next change
-    if (readers_)
-        readers_->Clear();
-    for (auto it = preparedSchema_.cbegin(); it != preparedSchema_.cend(); ++it)
-        prepared_.remove(it.key());
-    preparedSchema_.clear();
+    if (sqlite_)
+        sqlite_->RolledBack();
     const bool ended = db_.rollback();
     const QSqlError error = ended ? QSqlError() : db_.lastError();
     // told even when the engine failed: what was written in the transaction is not kept
@@ -517,60 +430,11 @@ QVariantList TXDatabase::Values(const Compiled &c, const QVariantList &params, c
     return values;
 }
 
-QSqlQuery &TXDatabase::Prepared(const QString &text, const QString &sql)
-{
-    if (const auto it = prepared_.constFind(text); it != prepared_.cend())
-        return **it;
-    auto q = std::make_shared<QSqlQuery>(db_);
-    q->setForwardOnly(true);
-    if (!q->prepare(text))
-        Fail(q->lastError(), sql);
-    if (prepared_.size() >= kMaxPrepared) {
-        prepared_.clear();
-        preparedSchema_.clear();
-    }
-    return **prepared_.insert(text, q);
-}
-
-QSqlQuery &TXDatabase::CommandQuery(const Compiled &c, qsizetype i, const QString &sql, qint64 schema)
+QSqlQuery &TXDatabase::CommandQuery(const Compiled &c, qsizetype i, const QString &sql, kv8db::HeldQuery &held)
 {
     if (IsPostgres())
         return *command_;
-    const QString &text = c.texts[i];
-    if (schema >= 0 && preparedSchema_.value(text, -1) != schema) {
-        prepared_.remove(text);
-        preparedSchema_.insert(text, schema);
-    }
-    return Prepared(text, sql);
-}
-
-// A reading that names its columns with '*' gets more of them at its first step when a column
-// was added since it was prepared (by any connection: the statement prepares itself again),
-// and the driver then writes past the row it made for the first step. So the schema version
-// is read first, which also brings the connection's copy of the schema up to date, and the
-// snapshot of that reading is held (until held ends) while the statement starts; a statement
-// prepared under another version is not used.
-qint64 TXDatabase::HoldSchema(const Compiled &c, qsizetype i, Held &held)
-{
-    if (!c.starReads[i])
-        return -1;
-    static const QString text = QStringLiteral("SELECT schema_version FROM pragma_schema_version");
-    if (!schemaQuery_) {
-        schemaQuery_ = std::make_unique<QSqlQuery>(db_);
-        schemaQuery_->setForwardOnly(true);
-        if (!schemaQuery_->prepare(text)) {
-            const QSqlError error = schemaQuery_->lastError();
-            schemaQuery_.reset();
-            Fail(error, text);
-        }
-    }
-    if (!schemaQuery_->exec() || !schemaQuery_->next()) {
-        const QSqlError error = schemaQuery_->lastError();
-        schemaQuery_->finish();
-        Fail(error, text);
-    }
-    held.query = schemaQuery_.get();
-    return schemaQuery_->value(0).toLongLong();
+    return sqlite_->CommandQuery(c, i, sql, held);
 }
 
 void TXDatabase::Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
@@ -578,7 +442,7 @@ void TXDatabase::Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVarian
     if (IsPostgres())
         RunPostgres(q, c, i, values, sql);
     else
-        RunSqlite(q, c, i, values, sql);
+        sqlite_->Run(q, c, i, values, sql);
 }
 
 bool TXDatabase::TransactionWrote(const QString &table) const
@@ -643,20 +507,6 @@ void TXDatabase::FlushDeferredFor(const QString &sql)
     for (TXDeferredWrites *w : writers)
         if (std::find(deferred_.begin(), deferred_.end(), w) != deferred_.end() && NamesTable(sql, w->DeferredTable()))
             w->FlushDeferred();
-}
-
-void TXDatabase::RunSqlite(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values,
-                           const QString &sql)
-{
-    const SqlStatement &st = c.sql.statements[i];
-    NoteStatement(st);
-    for (qsizetype k = 0; k < st.valueAt.size(); ++k)
-        q.bindValue(int(k), values[st.valueAt[k]]);
-    if (!q.exec()) {
-        const QSqlError error = q.lastError();
-        q.finish();
-        Fail(error, sql, st.writtenTable);
-    }
 }
 
 QString TXDatabase::Literal(const QVariant &value) const
@@ -877,75 +727,6 @@ void TXDatabase::RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const
     }
 }
 
-int TXDatabase::RunNativeWrite(const Compiled &c, qsizetype i, const QVariantList &params, const QString &sql)
-{
-    const SqlStatement &st = c.sql.statements[i];
-    const QString &text = c.texts[i];
-    if (IsPostgres() || st.readOnly || !st.preparable || text.isEmpty())
-        return -1;
-    if (!native_) {
-        sqlite3 *handle = kv8db::SqliteHandle(db_);
-        if (!handle)
-            return -1;
-        native_ = std::make_unique<NativeWrites>();
-        native_->db = handle;
-    }
-    if (!native_->db)
-        return -1;
-    sqlite3 *db = native_->db;
-    sqlite3_stmt *stmt = nullptr;
-    if (native_->last && native_->lastText.constData() == text.constData()
-        && native_->lastText.size() == text.size()) {
-        stmt = native_->last; // the chunks of a multi-row write, one after the other
-    } else if (const auto it = native_->byText.find(text); it != native_->byText.end()) {
-        stmt = it->second;
-    } else {
-        if (sqlite3_prepare16_v3(db, text.utf16(), int(text.size() * 2), SQLITE_PREPARE_PERSISTENT, &stmt, nullptr)
-                != SQLITE_OK
-            || !stmt || sqlite3_stmt_readonly(stmt) || sqlite3_bind_parameter_count(stmt) != st.valueAt.size()) {
-            sqlite3_finalize(stmt);
-            return -1; // Qt's driver prepares it and tells what is wrong
-        }
-        if (qsizetype(native_->byText.size()) >= kMaxPrepared)
-            native_->Clear();
-        native_->byText.emplace(text, stmt);
-    }
-    native_->last = stmt;
-    native_->lastText = text;
-    NoteStatement(st);
-    const auto fail = [&] {
-        const QSqlError error(QStringLiteral("Unable to fetch row"),
-                              QString::fromUtf16(static_cast<const char16_t *>(sqlite3_errmsg16(db))),
-                              QSqlError::StatementError, QString::number(sqlite3_extended_errcode(db)));
-        sqlite3_reset(stmt);
-        sqlite3_clear_bindings(stmt);
-        Fail(error, sql, st.writtenTable);
-    };
-    // bound as Qt's driver binds, in their stored form (ToDb); the texts are held by params, stored or texts
-    std::vector<QVariant> stored;
-    native_->texts.Svuota();
-    for (qsizetype k = 0; k < st.valueAt.size(); ++k) {
-        const QVariant &v = params[st.valueAt[k]];
-        const QVariant *bound = &v;
-        if (ChangedByToDb(v)) {
-            if (stored.empty())
-                stored.reserve(size_t(st.valueAt.size())); // never moved while bound
-            bound = &stored.emplace_back(ToDb(v));
-        }
-        if (kv8db::LegaValoreSqlite(stmt, int(k) + 1, *bound, &native_->texts) != SQLITE_OK)
-            fail();
-    }
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE)
-        fail();
-    const int rows = sqlite3_changes(db);
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
-    return rows;
-}
-
 int TXDatabase::ExecSQL(const QString &sql, const QVariantList &params)
 {
     FlushDeferredFor(sql);
@@ -954,14 +735,14 @@ int TXDatabase::ExecSQL(const QString &sql, const QVariantList &params)
     std::optional<QVariantList> values; // in their stored form, for the statements run through Qt's driver
     int rows = 0;
     for (qsizetype i = 0; i < c.sql.statements.size(); ++i) {
-        if (const int changed = RunNativeWrite(c, i, params, sql); changed >= 0) {
+        if (const int changed = sqlite_ ? sqlite_->RunNativeWrite(c, i, params, sql) : -1; changed >= 0) {
             rows = changed;
             continue;
         }
         if (!values)
             values = Values(c, params, sql);
-        Held schema;
-        QSqlQuery &q = CommandQuery(c, i, sql, HoldSchema(c, i, schema));
+        kv8db::HeldQuery held;
+        QSqlQuery &q = CommandQuery(c, i, sql, held);
         Run(q, c, i, *values, sql);
         rows = q.numRowsAffected();
         q.finish();
@@ -976,8 +757,8 @@ QVariant TXDatabase::ScalarValue(const QString &sql, const QVariantList &params)
     const QVariantList values = Values(c, params, sql);
     QVariant result;
     for (qsizetype i = 0; i < c.sql.statements.size(); ++i) {
-        Held schema;
-        QSqlQuery &q = CommandQuery(c, i, sql, HoldSchema(c, i, schema));
+        kv8db::HeldQuery held;
+        QSqlQuery &q = CommandQuery(c, i, sql, held);
         Run(q, c, i, values, sql);
         if (i == c.sql.statements.size() - 1 && q.isSelect() && q.next())
             result = q.value(0);
@@ -993,18 +774,17 @@ QSqlQuery TXDatabase::OpenQuery(const QString &sql, const QVariantList &params, 
     const QVariantList values = Values(c, params, sql);
     const qsizetype last = c.sql.statements.size() - 1;
     for (qsizetype i = 0; i < last; ++i) {
-        Held schema;
-        QSqlQuery &q = CommandQuery(c, i, sql, HoldSchema(c, i, schema));
+        kv8db::HeldQuery held;
+        QSqlQuery &q = CommandQuery(c, i, sql, held);
         Run(q, c, i, values, sql);
         q.finish();
     }
     if (last < 0)
         return QSqlQuery(db_);
     if (!IsPostgres()) {
-        Held schema;
-        const qint64 version = HoldSchema(c, last, schema);
-        QSqlQuery q = Reader(c.texts[last], sql, forwardOnly, version);
-        RunSqlite(q, c, last, values, sql);
+        kv8db::HeldQuery held;
+        QSqlQuery q = sqlite_->Reader(c, last, sql, forwardOnly, held);
+        sqlite_->Run(q, c, last, values, sql);
         return q;
     }
     // Rows fetched whole: the driver's row-by-row mode loses them when another statement runs.
@@ -1081,16 +861,6 @@ void TXDatabase::ReadAll(const QString &sql, const QVariantList &params,
     }
 }
 
-QSqlQuery TXDatabase::Reader(const QString &text, const QString &sql, bool forwardOnly, qint64 schema)
-{
-    if (!readers_)
-        readers_ = std::make_unique<kv8db::SqliteStatementPool>();
-    QSqlQuery q = readers_->Reader(db_.driver(), text, forwardOnly, schema);
-    if (q.lastError().isValid())
-        Fail(q.lastError(), sql);
-    return q;
-}
-
 std::unique_ptr<TXScan> TXDatabase::OpenScan(const QString &sql, const QVariantList &params)
 {
     FlushDeferredFor(sql);
@@ -1105,7 +875,7 @@ std::unique_ptr<TXScan> TXDatabase::OpenScan(const QString &sql, const QVariantL
     }
     const QVariantList values = Values(c, params, sql);
     for (qsizetype i = 0; i < last; ++i) {
-        QSqlQuery &q = CommandQuery(c, i, sql);
+        QSqlQuery &q = *command_;
         Run(q, c, i, values, sql);
         q.finish();
     }

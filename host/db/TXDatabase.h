@@ -24,8 +24,9 @@ enum class DbEngine { SQLite, PostgreSQL };
 struct SqlStatement;
 
 namespace kv8db {
-class SqliteStatementPool;
+class SqliteBackend;
 class TransactionListeners;
+struct HeldQuery;
 } // namespace kv8db
 
 class TXTransactionListener;
@@ -157,25 +158,12 @@ private:
     QVariantList Values(const Compiled &c, const QVariantList &params, const QString &sql) const;
     // Whether ToDb gives another value for this one.
     static bool ChangedByToDb(const QVariant &value);
-    // Runs statement i of a text into q; on SQLite q must come from Prepared or be prepared by the caller.
+    // Runs statement i of a text into q; on SQLite q must come from CommandQuery.
     void Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
-    void RunSqlite(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
     void RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
-    // The query that runs statement i when its rows are read before the call returns
-    // (on SQLite prepared under the given schema version, -1 when any will do).
-    QSqlQuery &CommandQuery(const Compiled &c, qsizetype i, const QString &sql, qint64 schema = -1);
-    // SQLite: the schema version statement i is to be prepared under, read in a snapshot that
-    // held keeps until it ends; -1 for a statement whose columns cannot change.
-    struct Held;
-    qint64 HoldSchema(const Compiled &c, qsizetype i, Held &held);
-    QSqlQuery &Prepared(const QString &text, const QString &sql);
-    // SQLite: runs write statement i on the engine's own handle, the values (as given, their
-    // count checked) bound in their stored form as Qt's driver binds; the rows it changed, or
-    // -1 when the statement cannot run there (then nothing ran).
-    int RunNativeWrite(const Compiled &c, qsizetype i, const QVariantList &params, const QString &sql);
-    // SQLite: a query for reading the text, on a statement prepared under the schema version
-    // (-1 when its columns cannot change) that nobody is reading.
-    QSqlQuery Reader(const QString &text, const QString &sql, bool forwardOnly, qint64 schema);
+    // The query that runs statement i when its rows are read before the call returns (on
+    // SQLite what it reads is held by held until it ends).
+    QSqlQuery &CommandQuery(const Compiled &c, qsizetype i, const QString &sql, kv8db::HeldQuery &held);
     QString Literal(const QVariant &value) const;
     void KeepServerStatement(const QString &text, const QString &name);
     // Before a statement runs: its listeners are told when it may write inside a transaction.
@@ -190,7 +178,6 @@ private:
     // Throws the error as a sentence naming the database (and the table written, when known);
     // the driver's detail and the statement go to the log.
     [[noreturn]] void Fail(const QSqlError &error, const QString &sql, const QString &table = QString()) const;
-    void OpenSqlite(const QString &path);
     void OpenPostgres(const QString &url);
     void Release();
 
@@ -204,6 +191,7 @@ private:
     bool closing_ = false;      // the destructor runs
     friend class TXTransactionListener;
     friend class TXScan;
+    friend class kv8db::SqliteBackend;
     std::unique_ptr<kv8db::TransactionListeners> listeners_;
     quint64 statements_ = 0;
     quint64 transactionSerial_ = 0;
@@ -216,13 +204,7 @@ private:
     QSqlDatabase db_;
     QString schema_; // PostgreSQL schema of the URL, lower case; empty for the default
     QHash<QString, std::shared_ptr<const Compiled>> compiled_; // by text as written
-    QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;     // SQLite: by translated statement
-    QHash<QString, qint64> preparedSchema_;                   // SQLite: schema version of prepared readings of '*'
-    std::unique_ptr<QSqlQuery> schemaQuery_;                  // SQLite: reads the schema version
-    std::unique_ptr<kv8db::SqliteStatementPool> readers_;     // SQLite: statements of OpenQuery not in use
-    // SQLite: writes of ExecSQL prepared on the engine's own handle and bound straight
-    struct NativeWrites;
-    std::unique_ptr<NativeWrites> native_;
+    std::unique_ptr<kv8db::SqliteBackend> sqlite_; // SQLite's statements
     // PostgreSQL: statements prepared on the server, by engine text, at most a few hundred
     struct ServerStatement {
         QString name;
