@@ -11,6 +11,8 @@
 #include "documents/Sven0008f_p.h"
 #include "host/business/Dmibase.h"
 #include "frame/Dmilumo.h"
+#include "frame/Dmilumo_reg.h"
+#include "frame/Dmiqarnsce.h"
 #include "frame/Dusaria.h"
 #include "frame/Lumo_parametri.h"
 #include "host/data/TXQuery.h"
@@ -73,6 +75,13 @@ protected:
     {
         Documenti::TearDown();
         UT_LMQ_Parametri = {};
+        // the module's shared data modules go with the test's company, also those a print or a
+        // routine made without an owner: their tables hold rows of this company and follow the
+        // transactions of its connection only
+        Application->DestroyComponents();
+        delete DMILUMO.data();
+        delete DMILUMO_reg.data();
+        delete DMIQARNSCE.data();
     }
 
     // Delivery-note causal DV: unloads stock, books deposits with a journal movement and counts
