@@ -15,6 +15,7 @@
 #include "frame/Dmiqarnsce.h"
 #include "frame/Dusaria.h"
 #include "frame/Lumo_parametri.h"
+#include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
 #include "host/ui/MDIForm.h"
 #include "host/ui/ModuleAbi.h"
@@ -82,6 +83,7 @@ protected:
         delete DMILUMO.data();
         delete DMILUMO_reg.data();
         delete DMIQARNSCE.data();
+        TXMemTable::ForgetKeptRecords(); // dialog parameters kept for their next opening
     }
 
     // Delivery-note causal DV: unloads stock, books deposits with a journal movement and counts
