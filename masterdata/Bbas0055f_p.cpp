@@ -81,8 +81,10 @@ void TFbbas0055f_p::FormCreate()
         {"UT_LMQ_IdTipologiaOmaggi", &TFbbas0055f_p::TArticoliUT_LMQ_IdTipologiaOmaggiValidate},
         {"UT_LMQ_IdTipologia", &TFbbas0055f_p::TArticoliUT_LMQ_IdTipologiaValidate},
     };
-    for (const auto &[colonna, validatore] : validatori)
+    for (const auto &[colonna, passo] : validatori) {
+        const auto validatore = passo;
         TArticoli->FieldByName(QLatin1String(colonna))->OnValidate = [this, validatore](TField *f) { (this->*validatore)(f); };
+    }
 
     if (UT_LMQ_Parametri.FlAbilSchedaPro == 0) {
         for (QWidget *pagina : {tsSchedaVino1, tsSchedaVino2, tsSchedaVino3})

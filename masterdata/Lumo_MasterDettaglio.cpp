@@ -435,7 +435,7 @@ void TFLumoMasterDettaglio::DSMainStateChange(TDataSource *source)
     TFDBChild::DSMainStateChange(source);
     const bool modifica = source && (source->State() == dsEdit || source->State() == dsInsert);
     // the last buffer's grid first
-    for (auto it = buffers_.crbegin(); it != buffers_.crend(); ++it) {
+    for (auto it = buffers_.crbegin(); it != buffers_.crend(); ++it) { // NOLINT(modernize-loop-convert)
         TLumoBufferRighe *b = *it;
         if (!modifica)
             b->MostraArchivio();

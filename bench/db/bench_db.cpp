@@ -145,7 +145,7 @@ double InsertRaw(Engine *e, bool multiRow)
                 q.prepare(statement(count));
             for (int r = 0; r < count; ++r)
                 for (int c = 0; c < kColumns; ++c)
-                    q.bindValue(r * kColumns + c, Raw(rows[size_t(from + r)][size_t(c)], sqlite));
+                    q.bindValue(r * kColumns + c, Raw(rows[size_t(from) + size_t(r)][size_t(c)], sqlite));
             if (!q.exec())
                 std::fprintf(stderr, "raw insert failed: %s\n", qPrintable(q.lastError().text()));
         }

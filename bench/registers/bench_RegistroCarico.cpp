@@ -151,7 +151,7 @@ void BenchConfronto(benchmark::State &state, Engine *e)
     for (auto _ : state) {
         std::vector<std::function<double()>> lati{[e] { return Registro(e); }, [e] { return Aggregato(e); }};
         if (e->Postgres())
-            lati.push_back([e, &globale] { return Pavimento(e, globale.Db()); });
+            lati.emplace_back([e, &globale] { return Pavimento(e, globale.Db()); });
         e->giri = benchmisure::Giri(benchregistri::Motori<Engine>::Giri(*e), lati);
         state.SetIterationTime(benchmisure::Median(e->giri[0]));
     }

@@ -73,7 +73,7 @@ int RunDbCommand(const QStringList &arguments, QTextStream &out, QTextStream &er
         err.flush();
         return 1;
     }
-    const QString url = arguments.at(1);
+    const QString &url = arguments.at(1);
     try {
         const QString file = SqliteFile(url);
         if (!file.isEmpty()) {

@@ -60,7 +60,7 @@ QString GetContoFisso(const QString &nome, const QString &idCausaleCont)
 {
     const QString causale = idCausaleCont.trimmed();
     if (!causale.isEmpty()) {
-        const QString conto = Impostazione(causale + QLatin1Char('.') + nome);
+        QString conto = Impostazione(causale + QLatin1Char('.') + nome);
         if (!conto.isEmpty())
             return conto;
     }

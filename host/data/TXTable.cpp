@@ -553,7 +553,7 @@ namespace {
 // "column still holds the value read", with an empty number read as 0 and an empty text "".
 void AppendCheck(const TField *f, const QVariant &old, QStringList &where, QVariantList &params)
 {
-    const QString c = f->FieldName();
+    const QString &c = f->FieldName();
     if (f->IsText()) {
         where << QStringLiteral("COALESCE(%1, '') = ?").arg(c);
         params << (old.isNull() ? QString(QLatin1String("")) : old.toString());

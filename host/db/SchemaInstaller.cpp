@@ -187,7 +187,7 @@ QList<DemoTable> ReadDemo(const Dictionary &dict, const QStringList &files)
         if (!doc.isObject() || !doc.object().value(QStringLiteral("tables")).isArray())
             throw fail(QStringLiteral("the file must hold {\"tables\": [...]}"));
 
-        for (const QJsonValue &tv : doc.object().value(QStringLiteral("tables")).toArray()) {
+        for (const auto &tv : doc.object().value(QStringLiteral("tables")).toArray()) {
             const QJsonObject to = tv.toObject();
             const QString name = to.value(QStringLiteral("table")).toString();
             if (!tv.isObject() || name.isEmpty() || !to.value(QStringLiteral("rows")).isArray())
@@ -201,7 +201,7 @@ QList<DemoTable> ReadDemo(const Dictionary &dict, const QStringList &files)
                 throw fail(QStringLiteral("table %1 is not a table of the company database").arg(name));
 
             int number = 0;
-            for (const QJsonValue &rv : to.value(QStringLiteral("rows")).toArray()) {
+            for (const auto &rv : to.value(QStringLiteral("rows")).toArray()) {
                 ++number;
                 const auto rowFail = [&](const QString &what) -> Exception {
                     return fail(QStringLiteral("table %1, row %2: %3").arg(t.table->name).arg(number).arg(what));

@@ -378,7 +378,7 @@ const TXDatabase::Compiled &TXDatabase::Compile(const QString &sql)
     if (auto shared = SharedTexts().Find(engine_, sql)) {
         if (compiled_.size() >= kMaxCompiled)
             compiled_.clear();
-        return **compiled_.insert(sql, std::move(shared));
+        return **compiled_.insert(sql, shared);
     }
     auto c = std::make_shared<Compiled>();
     c->sql = SqlTranslator::Compile(sql, engine_);

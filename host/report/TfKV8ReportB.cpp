@@ -371,14 +371,14 @@ ReportSubReport *TfKV8ReportB::SottoReport(const QString &name)
     return sub;
 }
 
-void TfKV8ReportB::OnBeforePrint(const QString &name, std::function<void()> hook)
+void TfKV8ReportB::OnBeforePrint(const QString &name, const std::function<void()> &hook)
 {
-    hooks_.BeforePrint.insert(name.toLower(), std::move(hook));
+    hooks_.BeforePrint.insert(name.toLower(), hook);
 }
 
-void TfKV8ReportB::OnPrint(const QString &item, std::function<void(ReportItem &)> hook)
+void TfKV8ReportB::OnPrint(const QString &item, const std::function<void(ReportItem &)> &hook)
 {
-    hooks_.OnPrint.insert(item.toLower(), std::move(hook));
+    hooks_.OnPrint.insert(item.toLower(), hook);
 }
 
 // ---------------------------------------------------------------------------------------

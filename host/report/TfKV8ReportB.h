@@ -97,8 +97,8 @@ public:
     // Code run while printing, by the name of a band, region, subreport or item (see
     // ReportHooks). A print with several layouts may name parts of each: a hook whose name
     // the layout in use lacks does not run.
-    void OnBeforePrint(const QString &name, std::function<void()> hook);
-    void OnPrint(const QString &item, std::function<void(ReportItem &)> hook);
+    void OnBeforePrint(const QString &name, const std::function<void()> &hook);
+    void OnPrint(const QString &item, const std::function<void(ReportItem &)> &hook);
 
     // Renders the layout over the data, without delivering it.
     ReportDocument Prepara();

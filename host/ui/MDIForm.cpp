@@ -113,7 +113,7 @@ void TMDIForm::LoadMenuJson(const QByteArray &json, const QString &origin)
     }
     fileMenus_.clear();
     entries_.clear();
-    for (const QJsonValue &value : menus) {
+    for (const auto &value : menus) {
         const QJsonObject object = value.toObject();
         const QString caption = object.value(QStringLiteral("caption")).toString();
         if (caption.isEmpty())
@@ -127,7 +127,7 @@ void TMDIForm::LoadMenuJson(const QByteArray &json, const QString &origin)
 
 void TMDIForm::AddItems(QMenu *menu, const QJsonArray &items, const QStringList &path, const QString &origin)
 {
-    for (const QJsonValue &value : items) {
+    for (const auto &value : items) {
         const QJsonObject item = value.toObject();
         if (item.value(QStringLiteral("separator")).toBool()) {
             menu->addSeparator();

@@ -188,7 +188,7 @@ std::array<Utente, 2> DueUtenti(const QString &lavoro, const QString &url, Avvio
         esito[i].Riuscito = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
         QFile f(File(cartella.path(), QStringLiteral("messaggi%1").arg(i + 1)));
         if (f.open(QIODevice::ReadOnly))
-            for (const QJsonValue &v : QJsonDocument::fromJson(f.readAll()).array())
+            for (const auto &v : QJsonDocument::fromJson(f.readAll()).array())
                 esito[i].Messaggi << v.toString();
     }
     return esito;

@@ -78,7 +78,7 @@ protected:
 
     QString Write(const QString &name, const QByteArray &json)
     {
-        const QString path = dir_.filePath(name);
+        QString path = dir_.filePath(name);
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(json);

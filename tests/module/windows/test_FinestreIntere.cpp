@@ -50,7 +50,7 @@ bool LargaPerScelta(const QString &codice, const QWidget *griglia)
 // The entries of a menu file (code, then its table or empty), submenus included.
 void VociMenu(const QJsonArray &voci, QList<QPair<QString, QString>> &out)
 {
-    for (const QJsonValue &v : voci) {
+    for (const auto &v : voci) {
         const QJsonObject voce = v.toObject();
         if (voce.contains(QStringLiteral("code")))
             out.append({voce.value(QStringLiteral("code")).toString(), voce.value(QStringLiteral("table")).toString()});
