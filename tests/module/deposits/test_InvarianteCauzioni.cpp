@@ -143,7 +143,6 @@ protected:
         if (!f)
             return 0;
         Testa(f, causale, cliente);
-        f->TTesta->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
         RigoConfezioni(f, QStringLiteral("V12"), QString::number(v12), QStringLiteral("10"), 1);
         if (v06 > 0)
             RigoConfezioni(f, QStringLiteral("V06"), QString::number(v06), QStringLiteral("5"), 0);
