@@ -35,6 +35,7 @@ bool TDMISBas::TabelleRighe(int codTipoDoc, QString &locale, QString &archivio, 
     case 1: locale = QStringLiteral("t_RigheFattCli"); archivio = QStringLiteral("FattureCliRighe"); chiaveTesta = QStringLiteral("KFattCliT"); return true;
     case 2: locale = QStringLiteral("t_RigheOrdCli"); archivio = QStringLiteral("OrdiniCliRighe"); chiaveTesta = QStringLiteral("KOrdiniCliT"); return true;
     case 4: locale = QStringLiteral("t_RigheOffCli"); archivio = QStringLiteral("OfferteCliRighe"); chiaveTesta = QStringLiteral("KOfferteCliT"); return true;
+    case 10: locale = QStringLiteral("t_RigheBolleFor"); archivio = QStringLiteral("BolleForRighe"); chiaveTesta = QStringLiteral("KBolleForT"); return true;
     case 16: locale = QStringLiteral("t_LPRPrelieviR"); archivio = QStringLiteral("LPRPrelieviR"); chiaveTesta = QStringLiteral("KPrelieviT"); return true;
     default: return false;
     }

@@ -172,3 +172,20 @@ TEST_F(TestaDocumento, RowsWeighAsTheArticleTimesTheirQuantityAndTheHeadSumsThem
     EXPECT_NEAR(Valore(QStringLiteral("SELECT PesoLordo FROM BolleCliTeste")).toDouble(), 19.8, 1e-9);
     EXPECT_NEAR(Valore(QStringLiteral("SELECT TotaleVolume FROM BolleCliTeste")).toDouble(), 0.026, 1e-9);
 }
+
+TEST_F(TestaDocumento, SupplierDeliveryNotesWeighTheirRowsToo)
+{
+    auto *f = Apri<TFSAcq0001f>(QStringLiteral("SACQ0001F"));
+    ASSERT_TRUE(f);
+    Testa(f, QStringLiteral("DTA"), QStringLiteral("F1"));
+    NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("10"), QStringLiteral("5"));
+    NuovoRigo(f, QStringLiteral("B1"), QStringLiteral("4"), QStringLiteral("2"));
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    QSqlQuery testa = company.Database().OpenQuery(QStringLiteral("SELECT PesoLordo, PesoNetto, TotaleVolume FROM BolleForTeste"));
+    ASSERT_TRUE(testa.next());
+    EXPECT_DOUBLE_EQ(testa.value(0).toDouble(), 18.2);
+    EXPECT_DOUBLE_EQ(testa.value(1).toDouble(), 15.5);
+    EXPECT_DOUBLE_EQ(testa.value(2).toDouble(), 0.024);
+}
