@@ -714,6 +714,7 @@ void TFDocumento::TRigheIdProdottoValidate(TField *sender)
     if (!TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {codice}))
         throw Exception(QStringLiteral("L'articolo %1 non esiste: indicare un articolo presente in anagrafica.").arg(codice));
     CompletaRigo(sender->DataSet());
+    PrezzoRigo(sender->DataSet(), codice);
     PesiRigo(sender->DataSet());
 }
 
@@ -794,10 +795,10 @@ void TFDocumento::RigoDefault(TDataSet *) {}
 void TFDocumento::TestaARigo(TDataSet *testa, TDataSet *rigo)
 {
     rigo->FieldByName(tipo_.ChiaveTesta)->SetValue(testa->FieldByName(tipo_.ChiaveTesta)->Value());
-    for (const char *nome : {"Sconto1", "IdListino"})
-        if (TField *f = rigo->FindField(QLatin1String(nome)))
-            if (TField *t = testa->FindField(QLatin1String(nome)); t && f->IsNull())
-                f->SetValue(t->Value());
+    // the head's discounts are the document's, applied on the rows' net amounts: not copied
+    if (TField *f = rigo->FindField(QStringLiteral("IdListino")))
+        if (TField *t = testa->FindField(QStringLiteral("IdListino")); t && f->IsNull())
+            f->SetValue(t->Value());
     if (TField *m = rigo->FindField(QStringLiteral("IdMagazzino")); m && m->AsInteger() == 0)
         m->SetAsInteger(1);
 }
@@ -817,6 +818,28 @@ void TFDocumento::CompletaRigo(TDataSet *rigo)
         F(rigo, "IdUM")->SetAsString(F(a, "IdUM1")->AsString());
     if (TField *iva = a->FindField(QStringLiteral("IdIva")); iva && F(rigo, "IdIva")->AsString().isEmpty())
         F(rigo, "IdIva")->SetAsString(iva->AsString());
+}
+
+void TFDocumento::PrezzoRigo(TDataSet *rigo, const QString &articolo)
+{
+    if (FlInCaricamento)
+        return;
+    TField *prezzo = rigo->FindField(QStringLiteral("Prezzo"));
+    TField *listinoRigo = rigo->FindField(QStringLiteral("IdListino"));
+    if (!prezzo)
+        return;
+    const QString listino = listinoRigo && !listinoRigo->AsString().trimmed().isEmpty()
+                                ? listinoRigo->AsString()
+                                : F(TTesta, "IdListino")->AsString();
+    const auto voce = Funzioni::PrezzoListino(listino, articolo, Funzioni::DivisaDocumento(F(TTesta, "IdDivisa")->AsString()),
+                                              F(TTesta, "DataDocumento")->AsDateTime());
+    if (!voce)
+        return;
+    prezzo->SetAsFloat(voce->Prezzo);
+    if (TField *s = rigo->FindField(QStringLiteral("Sconto1")))
+        s->SetAsFloat(voce->Sconto1);
+    if (TField *s = rigo->FindField(QStringLiteral("Sconto2")))
+        s->SetAsFloat(voce->Sconto2);
 }
 
 void TFDocumento::PesiRigo(TDataSet *rigo)

@@ -227,6 +227,7 @@ public:
     virtual void TestaARigo(TDataSet *testa, TDataSet *rigo); // head data onto a new row
     virtual void ContoDefault(TDataSet *rigo);          // account when IdConto is empty
     virtual void CompletaRigo(TDataSet *rigo);          // article data of a row
+    void PrezzoRigo(TDataSet *rigo, const QString &articolo); // price and discounts of the row's price list
     // Weights and volume of a row with an article: the article's times the row quantity (when
     // the article is chosen and the quantity changes; a command that appends rows with
     // weights of their own sets them afterwards).

@@ -199,6 +199,22 @@ double CalcoloValoriRigo(const TKRigoDoc &rigo, int modo)
     return modo == 3 ? tutti : nazionale(tutti);
 }
 
+std::optional<TPrezzoListino> PrezzoListino(const QString &idListino, const QString &idProdotto, const QString &idDivisa,
+                                            const QDateTime &data)
+{
+    if (idListino.trimmed().isEmpty() || idProdotto.trimmed().isEmpty())
+        return std::nullopt;
+    const QDateTime giorno(data.date(), QTime(0, 0));
+    QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
+        QStringLiteral("SELECT Prezzo, Sconto1, Sconto2 FROM Listini WHERE IdListino = ? AND IdProdotto = ? AND IdDivisa = ? "
+                       "AND (DataInizio IS NULL OR DataInizio < ?) AND (DataFine IS NULL OR DataFine >= ?) "
+                       "ORDER BY DataInizio DESC"),
+        {idListino.trimmed(), idProdotto.trimmed(), idDivisa.trimmed(), giorno.addDays(1), giorno});
+    if (!q.next())
+        return std::nullopt;
+    return TPrezzoListino{q.value(0).toDouble(), q.value(1).toDouble(), q.value(2).toDouble()};
+}
+
 int NumeroSuccessivo(const QString &tabellaTeste, int anno, int serie)
 {
     return DMIDataBases::Instance()

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVector>
 
+#include <optional>
+
 class TDataSet;
 class TDMIBase;
 
@@ -83,6 +85,16 @@ struct TKRigoDoc {
 // the company's count; each amount is rounded to the value decimals of the currency (6 when
 // the currency is not in the table).
 double CalcoloValoriRigo(const TKRigoDoc &rigo, int modo);
+
+// What a price list gives an article in a currency on a date: the list's row in force then
+// (begun on or before the date, not ended before it; of several, the latest begun).
+struct TPrezzoListino {
+    double Prezzo = 0;
+    double Sconto1 = 0;
+    double Sconto2 = 0;
+};
+std::optional<TPrezzoListino> PrezzoListino(const QString &idListino, const QString &idProdotto, const QString &idDivisa,
+                                            const QDateTime &data);
 
 // ---- document numbering
 

@@ -189,3 +189,47 @@ TEST_F(TestaDocumento, SupplierDeliveryNotesWeighTheirRowsToo)
     EXPECT_DOUBLE_EQ(testa.value(1).toDouble(), 15.5);
     EXPECT_DOUBLE_EQ(testa.value(2).toDouble(), 0.024);
 }
+
+TEST_F(TestaDocumento, RowsArePricedFromTheAccountsListInTheDocumentsCurrencyOnItsDate)
+{
+    Esegui("INSERT INTO Listini (IdListino, IdProdotto, IdDivisa, DataInizio, DataFine, Prezzo, Sconto1, Sconto2) VALUES "
+           "('LX', 'A1', 'USD', ?, NULL, 12, 10, 0), ('LX', 'A1', 'EUR', ?, NULL, 99, 0, 0), "
+           "('LX', 'B1', 'USD', ?, NULL, 7, 0, 0), ('LX', 'C1', 'USD', ?, ?, 5, 0, 0)",
+           {Giorno(2026, 3, 10), Giorno(2026, 1, 1), Giorno(2026, 4, 1), Giorno(2025, 1, 1), Giorno(2026, 3, 9)});
+    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
+    ASSERT_TRUE(f);
+    Testa(f, QStringLiteral("DDT"), QStringLiteral("C3")); // USD, list LX, document discounts 5 and 2 %
+    PremiRighe(f, nbInsert);
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdProdotto"), QStringLiteral("A1")));
+    EXPECT_DOUBLE_EQ(f->TRighe->FieldByName(QStringLiteral("Prezzo"))->AsFloat(), 12) << "in force from the document's day";
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("10")));
+    PremiRighe(f, nbPost);
+    PremiRighe(f, nbInsert);
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdProdotto"), QStringLiteral("B1")));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("4")));
+    PremiRighe(f, nbPost);
+    PremiRighe(f, nbInsert);
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdProdotto"), QStringLiteral("C1")));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("1")));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edPrezzo"), QStringLiteral("3")));
+    PremiRighe(f, nbPost);
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+
+    QSqlQuery righe = company.Database().OpenQuery(QStringLiteral(
+        "SELECT IdProdotto, Prezzo, Sconto1, ImportoLordo, ImportoNetto, ImportoNN FROM BolleCliRighe ORDER BY NumOrdine"));
+    QStringList viste;
+    while (righe.next())
+        viste << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                     .arg(righe.value(0).toString())
+                     .arg(righe.value(1).toDouble())
+                     .arg(righe.value(2).toDouble())
+                     .arg(righe.value(3).toDouble())
+                     .arg(righe.value(4).toDouble())
+                     .arg(righe.value(5).toDouble());
+    // the list's discount on the row, the document's (5 and 2 %) once on the net; B1's price begins in April,
+    // C1's ended the day before: typed
+    EXPECT_EQ(viste, (QStringList{"A1 12 10 120 108 100.55", "B1 0 0 0 0 0", "C1 3 0 3 3 2.79"}));
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Sconto1 FROM BolleCliTeste")).toDouble(), 5);
+}
