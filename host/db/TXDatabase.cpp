@@ -30,9 +30,21 @@ namespace {
 
 constexpr qsizetype kMaxCompiled = 2000;
 constexpr qsizetype kMaxServerStatements = 300;
-const QLatin1String kDateFormat("yyyy-MM-dd hh:mm:ss");
 const QLatin1String kSavepoint("kv8_stmt");
 const QLatin1String kKeysTable("kv8_keys"); // SQLite's key store
+
+// Dates go to the engine to the second, save the last millisecond of a second: the end of a
+// period (23:59:59.999) then takes in what another program stored within its last second.
+bool KeepsMilliseconds(const QTime &time)
+{
+    return time.msec() == 999;
+}
+
+QString DateTimeText(const QDateTime &local)
+{
+    const QLatin1String time = KeepsMilliseconds(local.time()) ? QLatin1String("hh:mm:ss.zzz") : QLatin1String("hh:mm:ss");
+    return local.date().toString(QLatin1String("yyyy-MM-dd ")) + local.time().toString(time);
+}
 
 bool IsIdentifier(const QString &s)
 {
@@ -1061,7 +1073,7 @@ QString TXDatabase::FormatDataSQL(const QDateTime &value) const
 {
     if (!value.isValid())
         return QStringLiteral("NULL");
-    const QString text = u'\'' + value.toLocalTime().toString(kDateFormat) + u'\'';
+    const QString text = u'\'' + DateTimeText(value.toLocalTime()) + u'\'';
     return IsPostgres() ? text + QStringLiteral("::timestamp") : text;
 }
 
@@ -1091,17 +1103,17 @@ QVariant TXDatabase::ToDb(const QVariant &value) const
         const QDateTime dt = value.toDateTime();
         if (!dt.isValid())
             return QVariant();
-        // stored to the second on both engines, like the literals of FormatDataSQL
+        // to the second on both engines (see KeepsMilliseconds), like the literals of FormatDataSQL
         if (!IsPostgres()) {
             return DateText(dt, [&] {
                 // a local time needs no conversion (each one costs a look at the system time zone)
                 const QDateTime local = dt.timeSpec() == Qt::LocalTime ? dt : dt.toLocalTime();
-                return local.date().toString(QStringLiteral("yyyy-MM-dd ")) +
-                       local.time().toString(QStringLiteral("hh:mm:ss"));
+                return DateTimeText(local);
             });
         }
         // (each local-time conversion costs a look at the system time zone: none when not needed)
-        return dt.time().msec() == 0 ? value : QVariant(dt.addMSecs(-dt.time().msec()));
+        const int msec = dt.time().msec();
+        return msec == 0 || KeepsMilliseconds(dt.time()) ? value : QVariant(dt.addMSecs(-msec));
     }
     case QMetaType::QDate: {
         const QDate d = value.toDate();

@@ -563,6 +563,20 @@ TEST_F(Db, KeysOfColumnsDrawnByTurnsEachFollowTheirOwnRun)
     EXPECT_GT(db->NewKey(riga, idRiga), *std::max_element(righe.cbegin(), righe.cend()));
 }
 
+// A period's end at the last millisecond of its day takes in what another program stored by SQL
+// within the day's last second, through a parameter and through a literal.
+TEST_F(Db, TheEndOfADayTakesInItsLastSecond)
+{
+    db->ExecSQL(QStringLiteral("CREATE TABLE Mov (Id INTEGER NOT NULL PRIMARY KEY, Data %1 NULL)")
+                    .arg(db->IsPostgres() ? QStringLiteral("TIMESTAMP") : QStringLiteral("DATETIME")));
+    db->ExecSQL(QStringLiteral("INSERT INTO Mov (Id, Data) VALUES (1, '2024-01-05 23:59:59.750'), "
+                               "(2, '2024-01-06 00:00:00'), (3, '2024-01-05 08:00:00')"));
+    const QDateTime fine(QDate(2024, 1, 5), QTime(23, 59, 59, 999));
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Mov WHERE Data <= ?"), {fine}).toInt(), 2);
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Mov WHERE Data <= ") + db->FormatDataSQL(fine)).toInt(), 2);
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Mov WHERE Data > ?"), {fine}).toInt(), 1);
+}
+
 TEST_F(Db, ValuesToTheEngine)
 {
     EXPECT_EQ(db->ToDb(true), QVariant(1));

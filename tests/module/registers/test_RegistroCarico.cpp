@@ -152,6 +152,24 @@ TEST_F(RegistroCarico, EqualDatesAreNumberedByMovement)
     EXPECT_EQ(Righe(), (QStringList{"1/25/1/-", "2/20/2/-", "3/30/3/-"}));
 }
 
+// Stamped by SQL with a fraction of a second, as another program or the server's clock writes
+// them: the last second of the period's last day is in the period, the next day is not.
+TEST_F(RegistroCarico, AMovementInTheLastSecondOfTheDayIsInTheRegister)
+{
+    Movimento(40, Giorno(4, 30, 12), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 1);
+    Movimento(41, Giorno(4, 30), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 2);
+    Movimento(42, Giorno(5, 1), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 4);
+    Esegui(QStringLiteral("UPDATE MovMagazzino SET DataMovimento = '2026-04-30 23:59:59.750' WHERE KMovMag = 41"));
+    Esegui(QStringLiteral("UPDATE MovMagazzino SET DataMovimento = '2026-05-01 00:00:00.000' WHERE KMovMag = 42"));
+
+    Esegui(QDate(2026, 4, 1), QDate(2026, 4, 30), false);
+    EXPECT_EQ(Righe(), (QStringList{"1/40/1/-", "2/41/2/-"}));
+    EXPECT_EQ(Locale(QStringLiteral("SELECT CaricoPeriodo, EsistenzaFin FROM LUMO_t_RegCsTot")), QStringList{"3/3"});
+
+    Esegui(QDate(2026, 5, 1), QDate(2026, 5, 31), false);
+    EXPECT_EQ(Righe(), (QStringList{"1/42/4/-"}));
+}
+
 TEST_F(RegistroCarico, TwoDefinitivePrintsContinueNumberingStockAndYear)
 {
     Esegui(QStringLiteral("INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, 'CASC', ?, 120)"),
