@@ -15,6 +15,8 @@ TFqarn0101s::TFqarn0101s(QObject *owner) : TfKV8ReportB(owner)
     // Rows in register order: the numbers never run out of sequence on paper.
     qMain = UT_LMQ_RG_Query(this, QStringLiteral("qMain"), UT_LMQ_RG_DatabaseLavoro(),
                   {QStringLiteral("SELECT * FROM LUMO_t_RegCs"), QStringLiteral("ORDER BY NumeroRiga")});
+    // read forward only: the rows of a year go to paper as they come, none is held
+    qMain->SetUniDirectional(true);
     qTotRegCs = UT_LMQ_RG_Query(this, QStringLiteral("qTotRegCs"), UT_LMQ_RG_DatabaseLavoro(),
                       {QStringLiteral("SELECT * FROM LUMO_t_RegCsTot")});
     qMovLotti = UT_LMQ_RG_Query(this, QStringLiteral("qMovLotti"), QStringLiteral("GlobalDatabase"),

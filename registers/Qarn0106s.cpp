@@ -16,6 +16,8 @@ TFqarn0106s::TFqarn0106s(QObject *owner) : TfKV8ReportB(owner)
     SetNomeDefault(QStringLiteral("Qarn0106s"));
     qMain = UT_LMQ_RG_Query(this, QStringLiteral("qMain"), UT_LMQ_RG_DatabaseLavoro(),
                   {QStringLiteral("SELECT * FROM LUMO_t_RegImb"), QStringLiteral("ORDER BY NumeroRiga")});
+    // read forward only: the rows of a year go to paper as they come, none is held
+    qMain->SetUniDirectional(true);
     qMovLotti = UT_LMQ_RG_Query(this, QStringLiteral("qMovLotti"), QStringLiteral("GlobalDatabase"),
                       {QStringLiteral("SELECT * FROM DettQtaDoc"),
                        QStringLiteral("WHERE FlTipoDocumento = 99 AND KRigoDoc = :KRigoDoc")});

@@ -27,6 +27,8 @@ TFqarn0110s::TFqarn0110s(QObject *owner) : TfKV8ReportB(owner)
     SetNomeDefault(QStringLiteral("Qarn0110s"));
     qMain = UT_LMQ_RG_Query(this, QStringLiteral("qMain"), UT_LMQ_RG_DatabaseLavoro(),
                             {QStringLiteral("SELECT LUMO_t_RegCon.* FROM LUMO_t_RegCon"), QStringLiteral("ORDER BY IdRaggMag, NumeroRiga")});
+    // read forward only: the rows of a year go to paper as they come, none is held
+    qMain->SetUniDirectional(true);
     qTotRegCon = UT_LMQ_RG_Query(this, QStringLiteral("qTotRegCon"), UT_LMQ_RG_DatabaseLavoro(),
                                  {QStringLiteral("SELECT * FROM LUMO_t_RegConTot"), QStringLiteral("ORDER BY IdConIva")});
     AggiungiDataSet(QStringLiteral("qTotRegCon"), qTotRegCon);

@@ -102,6 +102,21 @@ TEST_F(DataSetPrint, QueryFilledReopenedAndWalked)
     EXPECT_EQ(Print().Pages[0].TextsOf(QStringLiteral("fdCodLista")), (QStringList{"L'1", "L'2", "L'3"}));
 }
 
+// A main query read forward only (rows read as the print passes, none held) prints what the
+// held query prints: groups kept together, their footers' sums, the calculated fields and each
+// row's detail query, print after print.
+TEST_F(DataSetPrint, AForwardOnlyQueryPrintsAsAHeldOne)
+{
+    report_.ImpostaQuery(&qMain_, QString(), QStringLiteral("IdLista DESC"));
+    const QString held = Print().PlainText();
+    ASSERT_TRUE(held.contains(QStringLiteral("Lista L'1")));
+    qMain_.Close();
+    qMain_.SetUniDirectional(true);
+    report_.ImpostaQuery(&qMain_, QString(), QStringLiteral("IdLista DESC"));
+    EXPECT_EQ(Print().PlainText(), held);
+    EXPECT_EQ(Print().PlainText(), held) << "printed again";
+}
+
 TEST_F(DataSetPrint, DetailParameterMustExist)
 {
     qRighe_.SQL = QStringList{QStringLiteral("SELECT * FROM ListeR WHERE KLista = :Chiave")};
