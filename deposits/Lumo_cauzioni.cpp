@@ -4,6 +4,7 @@
 #include "host/business/Dmibase.h"
 #include "host/core/Errors.h"
 #include "host/data/TDataSet.h"
+#include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
 #include "host/db/TXDatabase.h"
 
@@ -23,6 +24,18 @@ std::unique_ptr<TXQuery> Apri(const QStringList &sql, qint64 chiave)
     q->Open();
     return q;
 }
+
+// The card table, read by a condition with its rows locked.
+class SchedeBloccate final : public TXClientTable {
+public:
+    SchedeBloccate()
+    {
+        SetDatabaseName(QStringLiteral("GlobalDatabase"));
+        SetTableName(QStringLiteral("LUMO_ProgCauz"));
+        SetXWhereVuoto(QStringLiteral("FlTipoScheda = -1"));
+    }
+    using TXTable::FetchRows;
+};
 
 } // namespace
 
@@ -78,6 +91,13 @@ bool CAUZ_LeggiMovimento(qint64 KContaT, TLumoMovimentoCauzioni &Movimento)
         Movimento.Righe.insert(righe->FieldByName(QStringLiteral("KContaR"))->AsLargeInt(),
                                TLumoRigaCauzioni::Da(righe.get()));
     return true;
+}
+
+void CAUZ_BloccaSchede(const QString &Condizione, const QVariantList &Valori)
+{
+    SchedeBloccate schede;
+    schede.Open();
+    schede.FetchRows(Condizione, Valori, true);
 }
 
 void CAUZ_ControllaConto(const QString &IdContoTp, const QString &IdConto)

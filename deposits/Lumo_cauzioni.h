@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QMap>
 #include <QString>
+#include <QVariantList>
 
 class TDataSet;
 
@@ -56,6 +57,11 @@ void CAUZ_MuoviSchede(const TLumoTestaCauzioni &Testa, const TLumoRigaCauzioni &
 // what another user committed since a window loaded it is seen); false when its head is not
 // stored.
 bool CAUZ_LeggiMovimento(qint64 KContaT, TLumoMovimentoCauzioni &Movimento);
+
+// Locks the cards the condition selects (a condition on LUMO_ProgCauz, bound to the values)
+// until the caller's transaction ends: on PostgreSQL another user's job reading them locked,
+// or writing them, waits for this one; SQLite's transaction holds the database already.
+void CAUZ_BloccaSchede(const QString &Condizione, const QVariantList &Valori);
 
 // Refuses an empty account, one that is not among the customers or suppliers of its type,
 // and one that keeps no deposits (the exception's text says which).

@@ -1,5 +1,6 @@
 #include "deposits/Lumo_fattcauz.h"
 
+#include "deposits/Lumo_cauzioni.h"
 #include "deposits/Lumo_lavori.h"
 #include "frame/Lumo_funzioni.h"
 #include "host/business/Dmibase.h"
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QSqlQuery>
 
+#include <cmath>
 #include <optional>
 
 namespace {
@@ -154,6 +156,28 @@ void TFCauzFatturazione::btGeneraClick()
     Kmessages::KMessage(QStringLiteral("Elaborazione Terminata : Generate NC da <%1> a <%2>").arg(NCINiziale).arg(NCFinale),
                         mtInformation, mbOK, 0);
     Close();
+}
+
+QHash<QString, TFCauzFatturazione::Giacenza> TFCauzFatturazione::GiacenzeBloccate(const QString &cliente) const
+{
+    const QString schede = QStringLiteral("IdContoTp = 'CL' AND IdConto = ? AND FlTipoScheda = 1");
+    CAUZ_BloccaSchede(schede, {cliente});
+    QSqlQuery q = tTeste->Database().OpenQuery(QStringLiteral("SELECT IdImballo, SUM(ProgQtaCarF - ProgQtaResF), "
+                                                              "SUM(QtaResEcc - QtaCarEcc) FROM LUMO_ProgCauz WHERE ")
+                                                   + schede + QStringLiteral(" GROUP BY IdImballo"),
+                                               {cliente});
+    QHash<QString, Giacenza> giacenze;
+    while (q.next())
+        giacenze.insert(q.value(0).toString(), {q.value(1).toDouble(), q.value(2).toDouble()});
+    return giacenze;
+}
+
+void TFCauzFatturazione::ControllaProposta(const QString &cliente, double proposto, double registrato)
+{
+    if (std::abs(registrato - proposto) > 1e-9)
+        throw Exception(QStringLiteral("Le giacenze cauzioni del cliente <%1> sono cambiate dopo la "
+                                       "preparazione: ripetere l'elaborazione.")
+                            .arg(cliente));
 }
 
 bool TFCauzFatturazione::RegistraTestaCauzioni()

@@ -6,6 +6,7 @@
 #include "host/ui/Dbchildpars.h"
 
 #include <QDateTime>
+#include <QHash>
 
 class QPushButton;
 class TDataSet;
@@ -43,6 +44,18 @@ protected:
     virtual void Genera() = 0;
     // The first and last document numbers of the run.
     void NumeroGenerato(int numero);
+
+    // A customer's stock on its account-total cards, per packaging code: the invoiced balance
+    // (loaded less returned) and the excess stock.
+    struct Giacenza {
+        double Saldo = 0;
+        double Eccedenza = 0;
+    };
+    // The customer's account-total cards locked until the run ends, then read as stored:
+    // another user's run of the customer waits for this one and then finds what it left.
+    QHash<QString, Giacenza> GiacenzeBloccate(const QString &cliente) const;
+    // Refuses the run when a figure of the customer's stock is no longer the one proposed.
+    static void ControllaProposta(const QString &cliente, double proposto, double registrato);
 
     // The deposit movement head of the document in tTeste; false (nothing booked) when the
     // causal does not generate deposit movements.

@@ -11,6 +11,7 @@
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
+#include "host/data/Concurrency.h"
 #include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
 #include "host/db/TXDatabase.h"
@@ -20,8 +21,6 @@
 #include "host/ui/MDIForm.h"
 
 #include <QHash>
-
-#include <cmath>
 
 DUSARIA_FINESTRA(TFqarn0154d, Fqarn0154d);
 
@@ -179,13 +178,14 @@ void TFqarn0154d::Genera()
 {
     TDMIGeneraDocumenti *g = TDMIGeneraDocumenti::Instance();
     TDMIBase *base = TDMIBase::Crea();
-    TXDatabase &db = tTeste->Database();
     const QDateTime data = DataDocumento();
     const QString causale = Parametro("IdCausale");
     const QString listino = Parametro("IdListino");
     const QString magazzino = Funzioni::GetValoreDefault(QStringLiteral("IdMagazzino")).toString();
     TXlkTable *clienti = base->lkClienti;
     QString corrente;
+    QString letto;
+    QHash<QString, Giacenza> giacenze;
     int numOrdine = 0;
     for (cdsClientiCauz->First(); !cdsClientiCauz->Eof(); cdsClientiCauz->Next()) {
         if (Testo(cdsClientiCauz, "IdProdotto").isEmpty())
@@ -193,18 +193,13 @@ void TFqarn0154d::Genera()
         const QString cliente = Testo(cdsClientiCauz, "IdCliente");
         const QString imballo = Testo(cdsClientiCauz, "IdImballo");
         const double quantita = cdsClientiCauz->FieldByName(QStringLiteral("Quantita"))->AsFloat();
-        // the balance proposed must still stand: the cards are locked and read again
-        const QVariantList chiave{cliente, imballo};
-        const QString dove = QStringLiteral(" WHERE IdContoTp = 'CL' AND IdConto = ? AND IdImballo = ? "
-                                            "AND FlTipoScheda = 1");
-        db.ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCarF = ProgQtaCarF") + dove, chiave);
-        const double saldo =
-            db.ScalarValue(QStringLiteral("SELECT SUM(ProgQtaCarF - ProgQtaResF) FROM LUMO_ProgCauz") + dove, chiave)
-                .toDouble();
-        if (std::abs(saldo - quantita) > 1e-9)
-            throw Exception(QStringLiteral("Le giacenze cauzioni del cliente <%1> sono cambiate dopo la "
-                                           "preparazione: ripetere l'elaborazione.")
-                                .arg(cliente));
+        // the balance proposed must still stand, on the customer's cards locked before its invoice
+        if (cliente != letto) {
+            giacenze = GiacenzeBloccate(cliente);
+            letto = cliente;
+        }
+        ControllaProposta(cliente, quantita, giacenze.value(imballo).Saldo);
+        kv8data::CheckPoint(QStringLiteral("giacenze"));
         TDMIBase::Posiziona(clienti, QStringLiteral("IdContoTp;IdConto"), {QStringLiteral("CL"), cliente}, false);
         if (cliente != corrente) {
             if (!corrente.isEmpty())

@@ -15,6 +15,7 @@
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
 #include "host/core/Kutfunctions.h"
+#include "host/data/Concurrency.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TDataSource.h"
 #include "host/data/TXClientTable.h"
@@ -300,8 +301,22 @@ void TFqarn0155d::Genera()
     const QString listino = Parametro("IdListino");
     const QString magazzino = Funzioni::GetValoreDefault(QStringLiteral("IdMagazzino")).toString();
     const int anno = Funzioni::GetAnno(data);
+    const bool eccedenze = UT_LMQ_Parametri.FlGestEcc == 1;
     for (qAggCli->First(); !qAggCli->Eof(); qAggCli->Next()) {
         const QString cliente = Testo(qAggCli, "IdCliente");
+        // the stock proposed must still stand, on the customer's cards locked before its number
+        const QHash<QString, Giacenza> giacenze = GiacenzeBloccate(cliente);
+        qAggCau->Close();
+        qAggCau->ParamByName(QStringLiteral("IdCli"))->SetAsString(cliente);
+        qAggCau->Open();
+        for (; !qAggCau->Eof(); qAggCau->Next()) {
+            const Giacenza registrata = giacenze.value(Testo(qAggCau, "IDIMBALLO"));
+            const double eccedenza = Numero(qAggCau, "QtaEsiEcc");
+            ControllaProposta(cliente, Numero(qAggCau, "QTARES") + eccedenza, registrata.Saldo);
+            if (eccedenze)
+                ControllaProposta(cliente, eccedenza, registrata.Eccedenza);
+        }
+        kv8data::CheckPoint(QStringLiteral("giacenze"));
         TDMIBase::Posiziona(clienti, QStringLiteral("IdContoTp;IdConto"), {QStringLiteral("CL"), cliente}, false);
         t_RigheFattCli->EmptyTable();
         if (!t_RigheFattCli->Active())

@@ -9,6 +9,7 @@
 #include "frame/Lumo_funzioni.h"
 #include "host/business/Dmibase.h"
 #include "host/core/KFormati.h"
+#include "host/data/Concurrency.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXMemTable.h"
@@ -23,11 +24,12 @@ DUSARIA_FINESTRA(TFqarn0211d, Fqarn0211d);
 
 namespace {
 
-// A source card as read in the transaction.
+// A source card as read.
 struct SchedaOrigine {
     QString IdImballo;
     QString IdDivisa;
     double ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, QtaCarEcc, QtaResEcc;
+    bool operator==(const SchedaOrigine &) const = default;
 };
 
 // The head of one side, posted; answers its key.
@@ -172,27 +174,35 @@ TFqarn0211d::Esito TFqarn0211d::Trasferisci()
     const QString daConto = tPars->FieldByName(QStringLiteral("Da_IdConto"))->AsString();
     const int daDestinazione = tPars->FieldByName(QStringLiteral("Da_IdDestinazione"))->AsInteger();
     const QString listino = tPars->FieldByName(QStringLiteral("_IdListCau"))->AsString();
-    const QString origine = QStringLiteral(" FROM LUMO_ProgCauz WHERE IdContoTp = ? AND IdConto = ? AND "
-                                           "IdDestinazione = ? AND FlTipoScheda = 0");
+    const QString schedeOrigine =
+        QStringLiteral("IdContoTp = ? AND IdConto = ? AND IdDestinazione = ? AND FlTipoScheda = 0");
+    const QString origine = QStringLiteral(" FROM LUMO_ProgCauz WHERE ") + schedeOrigine;
     const QVariantList chiaveOrigine{tipo, daConto, daDestinazione};
+    const auto leggiOrigine = [&] {
+        QList<SchedaOrigine> carte;
+        QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT IdImballo, IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, "
+                                                  "ProgValRes, QtaCarEcc, QtaResEcc")
+                                       + origine + QStringLiteral(" ORDER BY IdImballo"),
+                                   chiaveOrigine);
+        while (q.next())
+            carte.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toDouble(), q.value(3).toDouble(),
+                          q.value(4).toDouble(), q.value(5).toDouble(), q.value(6).toDouble(), q.value(7).toDouble()});
+        return carte;
+    };
+    const QString modificate = QStringLiteral("Le schede cauzioni di origine sono state modificate da un altro utente: "
+                                              "ripetere il trasferimento.");
     try {
+        const QList<SchedaOrigine> carte = leggiOrigine();
+        if (carte.isEmpty())
+            return Esito::Nulla;
         TXTransaction transazione(db);
         if (!transazione.Started())
             return Esito::Nulla;
-        // the source cards as stored in the transaction
-        QList<SchedaOrigine> carte;
-        {
-            QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT IdImballo, IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, "
-                                                      "ProgValRes, QtaCarEcc, QtaResEcc")
-                                           + origine + QStringLiteral(" ORDER BY IdImballo"),
-                                       chiaveOrigine);
-            while (q.next())
-                carte.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toDouble(), q.value(3).toDouble(),
-                              q.value(4).toDouble(), q.value(5).toDouble(), q.value(6).toDouble(),
-                              q.value(7).toDouble()});
-        }
-        if (carte.isEmpty())
-            return Esito::Nulla;
+        // the source cards locked until the end: they must still be as read
+        CAUZ_BloccaSchede(schedeOrigine, chiaveOrigine);
+        if (leggiOrigine() != carte)
+            throw Exception(modificate);
+        kv8data::CheckPoint(QStringLiteral("trasferimento"));
         // cards left at a destination of a customer who keeps no cards per destination any
         // more: the card update books on destination 0 and would never empty them
         if (daDestinazione != 0
@@ -225,7 +235,8 @@ TFqarn0211d::Esito TFqarn0211d::Trasferisci()
             r.ValoreRes = -c.ProgValRes;
             ScriviRiga(kOrigine, testaOrigine, r);
         }
-        // the statement writes the moved cards first: any figure left means another user moved them
+        // the statement writes the moved cards first: any figure left is on a card another user
+        // made after the lock
         const int rimaste = db.ScalarValue(QStringLiteral("SELECT COUNT(*)") + origine
                                                + QStringLiteral(" AND (ProgQtaCar <> 0 OR ProgQtaRes <> 0 OR "
                                                                 "ProgValCar <> 0 OR ProgValRes <> 0 OR QtaCarEcc <> 0 "
@@ -233,8 +244,7 @@ TFqarn0211d::Esito TFqarn0211d::Trasferisci()
                                            chiaveOrigine)
                                 .toInt();
         if (rimaste != 0)
-            throw Exception(QStringLiteral("Le schede cauzioni di origine sono state modificate da un altro utente: "
-                                           "ripetere il trasferimento."));
+            throw Exception(modificate);
 
         // target: every set loaded at the target's prices
         const TLumoTestaCauzioni testaDestinazione{oggi,

@@ -9,6 +9,9 @@
 #include "host/core/KV8Config.h"
 #include "host/core/Kutfunctions.h"
 #include "host/data/TXMemTable.h"
+#include "tests/support/DueUtenti.h"
+
+#include <functional>
 
 inline const QString ConfermaGenerazione = QStringLiteral("Conferma Generazione Documenti ");
 
@@ -20,6 +23,10 @@ protected:
         if (IsSkipped())
             return;
         gUtente.IdUtente = QStringLiteral("ANNA");
+        for (const char *nome : {"IdIvaSpeseTrasporto", "IdIvaSpeseImballo", "IdIvaSpeseIncasso", "IdIvaSpeseVarie"})
+            KV8Config::Set(QStringLiteral("CONTIFISSI"), QLatin1String(nome), QStringLiteral("22"));
+        if (company.Db().Attached())
+            return; // a user of a test of two users: the company is the parent test's
         Esegui(QStringLiteral("INSERT INTO CodiciIva (IdIva, DsIva, Aliquota) VALUES ('22', 'IVA 22%', 22)"));
         Esegui(QStringLiteral("INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlBolle, FlFatture) VALUES "
                               "(1, 'Merce', 0, 1, 1)"));
@@ -40,17 +47,20 @@ protected:
                               "('FT', 'Fattura', 1, 1, 1, 0, 0, 0, 0, 0)"));
         Esegui(QStringLiteral("INSERT INTO ProtIVA (Anno, Serie, NumUltFatturaV, DataUltFatturaV) VALUES (2024, 1, 10, ?)"),
                {QDateTime(QDate(2024, 3, 1), QTime(0, 0))});
-        for (const char *nome : {"IdIvaSpeseTrasporto", "IdIvaSpeseImballo", "IdIvaSpeseIncasso", "IdIvaSpeseVarie"})
-            KV8Config::Set(QStringLiteral("CONTIFISSI"), QLatin1String(nome), QStringLiteral("22"));
         Listino(QStringLiteral("L01"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 2.5}});
-        // account totals: C001 owes 6 CAS, 3 BOT (not in the list), 2 FUS (no article);
-        // C002 has returned all its CAS and owes 2 BOT
+        SchedeFatturate();
+    }
+
+    // Account totals: C001 owes 6 CAS, 3 BOT (not in the list), 2 FUS (no article); C002 has
+    // returned all its CAS and owes 2 BOT. And the per-destination card of destination 0 that
+    // the summary reads.
+    void SchedeFatturate()
+    {
         Scheda("C001", 1, "CAS", 10, 4);
         Scheda("C001", 1, "BOT", 3, 0);
         Scheda("C001", 1, "FUS", 2, 0);
         Scheda("C002", 1, "CAS", 5, 5);
         Scheda("C002", 1, "BOT", 2, 0);
-        // the per-destination card of destination 0 that the summary reads
         Scheda("C001", 0, "CAS", 10, 4);
     }
 
@@ -88,6 +98,83 @@ protected:
         script.Yes(QStringLiteral("Confermi elaborazione"));
         d->btEsegui->click();
         kv8test::ProcessEvents();
+    }
+
+    int Contatore()
+    {
+        return company.Database().ScalarValue(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA")).toInt();
+    }
+
+    // What a run writes: the rows of its tables and the stock it moves.
+    QList<double> Scritti()
+    {
+        QList<double> n;
+        for (const char *t : {"FattureCliTeste", "FattureCliRighe", "FattureCliTot", "LUMO_MovCauT", "LUMO_MovCauR",
+                              "LUMO_CauzDocFatt", "MovMagazzino"})
+            n << Conta(QLatin1String(t));
+        n << company.Database()
+                 .ScalarValue(QStringLiteral("SELECT COALESCE(SUM(Esistenza), 0) FROM EsistenzeMagazzino"))
+                 .toDouble();
+        return n;
+    }
+    static QList<double> Differenza(const QList<double> &dopo, const QList<double> &prima)
+    {
+        QList<double> d;
+        for (qsizetype i = 0; i < dopo.size(); ++i)
+            d << dopo[i] - prima.value(i);
+        return d;
+    }
+    QStringList TutteLeSchede()
+    {
+        return Colonna(QStringLiteral("SELECT * FROM LUMO_ProgCauz ORDER BY IdConto, IdDestinazione, FlTipoScheda, "
+                                      "IdImballo"));
+    }
+
+    // The billing job (a user's run that ends with "Elaborazione Terminata") run by two users
+    // for each start, on the cards as carte leaves them, after one run alone: one user's run
+    // stores what the run alone stored, numbered after the counter; the other is refused on the
+    // stock of the first customer, is told it generated nothing, and stores nothing.
+    void UnaGenerazioneSola(const QString &lavoro, const std::function<void()> &unaSola, const QString &primoCliente,
+                            int documenti, const std::function<void()> &carte)
+    {
+        const auto daCapo = [&] {
+            Esegui(QStringLiteral("DELETE FROM LUMO_ProgCauz"));
+            carte();
+        };
+        daCapo();
+        const QList<double> prima = Scritti();
+        const int numero = Contatore();
+        unaSola();
+        if (HasFatalFailure())
+            return;
+        const QList<double> scritti = Differenza(Scritti(), prima);
+        const QStringList schede = TutteLeSchede();
+        ASSERT_EQ(Contatore(), numero + documenti);
+        const QString rifiuto = QStringLiteral("Le giacenze cauzioni del cliente <%1> sono cambiate dopo la "
+                                               "preparazione: ripetere l'elaborazione.")
+                                    .arg(primoCliente);
+        kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+            daCapo();
+            const QList<double> inizio = Scritti();
+            const int ultimo = Contatore();
+            const auto utenti = kv8test::DueUtenti(lavoro, company.Db().Url(), avvio, QStringLiteral("giacenze"));
+            const int rifiutato = kv8test::UnoRifiutato(utenti, avvio, {rifiuto});
+            ASSERT_GE(rifiutato, 0);
+            EXPECT_EQ(utenti[size_t(rifiutato)].Messaggi.last(),
+                      QStringLiteral("Elaborazione Terminata : Generate NC da <0> a <0>"));
+            EXPECT_EQ(utenti[size_t(1 - rifiutato)].Messaggi.last(),
+                      QStringLiteral("Elaborazione Terminata : Generate NC da <%1> a <%2>")
+                          .arg(ultimo + 1)
+                          .arg(ultimo + documenti));
+            EXPECT_EQ(Differenza(Scritti(), inizio), scritti);
+            EXPECT_EQ(TutteLeSchede(), schede);
+            EXPECT_EQ(Contatore(), ultimo + documenti);
+            EXPECT_EQ(company.Database()
+                          .ScalarValue(QStringLiteral("SELECT COUNT(DISTINCT Numero) FROM FattureCliTeste"))
+                          .toInt(),
+                      Conta(QStringLiteral("FattureCliTeste")))
+                << "no number given twice";
+        });
     }
 
     QStringList Colonna(const QString &sql)

@@ -252,3 +252,31 @@ TEST_F(FatturazioneGiacenze, OfTwoRunsOpenAtOnceTheSecondBillsNothing)
     EXPECT_EQ(Saldo("C001", 1, "CAS"), 0.0) << "as the other run left it";
     EXPECT_EQ(company.Database().ScalarValue(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA")).toInt(), 11);
 }
+
+// A user's invoices of every customer's outstanding stock.
+KV8_LAVORO_UTENTE(FatturazioneGiacenze, FatturaGiacenze)
+{
+    auto *d = Prepara(QStringLiteral("FTC"));
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(d->Pagina(), 1);
+    script.Yes(Conferma);
+    kv8test::AttendiVia();
+    d->btGenera->click();
+    ProcessEvents();
+    kv8test::NotaUtente(script.Texts());
+}
+
+TEST_F(FatturazioneGiacenze, TwoUsersBillingTheSameStockBillItOnce)
+{
+    UnaGenerazioneSola(
+        QStringLiteral("FatturaGiacenze"),
+        [&] {
+            auto *d = Prepara(QStringLiteral("FTC"));
+            ASSERT_NE(d, nullptr);
+            script.Yes(Conferma);
+            d->btGenera->click();
+            ProcessEvents();
+            ASSERT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata : Generate NC da <11> a <12>"));
+        },
+        QStringLiteral("C001"), 2, [&] { SchedeFatturate(); });
+}

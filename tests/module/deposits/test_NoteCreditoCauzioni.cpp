@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         FatturazioneCauzioni::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || company.Db().Attached())
             return;
         Esegui(QStringLiteral("INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, "
                               "FlTipoRegistro, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, "
@@ -71,11 +71,6 @@ protected:
         script.Yes(Conferma);
         d->btGenera->click();
         ProcessEvents();
-    }
-
-    int Contatore()
-    {
-        return company.Database().ScalarValue(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA")).toInt();
     }
 };
 
@@ -301,5 +296,64 @@ TEST_F(NoteCreditoCauzioni, ANumberAnotherUserStoredMeanwhileIsNeverGivenTwice)
         << script.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(Colonna(QStringLiteral("SELECT Numero FROM FattureCliTeste")), QStringList{"11"});
     EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 0);
+    EXPECT_EQ(Contatore(), 10);
+}
+
+// A user's credit notes for C001 and C002.
+KV8_LAVORO_UTENTE(NoteCreditoCauzioni, NoteCreditoStessiClienti)
+{
+    auto *d = Apri0155({QStringLiteral("C001"), QStringLiteral("C002")});
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(d->Pagina(), 1);
+    kv8test::AttendiVia();
+    Genera(d);
+    kv8test::NotaUtente(script.Texts());
+}
+
+TEST_F(NoteCreditoCauzioni, TwoUsersRefundingTheSameCustomersRefundThemOnce)
+{
+    UnaGenerazioneSola(
+        QStringLiteral("NoteCreditoStessiClienti"),
+        [&] {
+            auto *d = Apri0155({QStringLiteral("C001"), QStringLiteral("C002")});
+            ASSERT_NE(d, nullptr);
+            Genera(d);
+            ASSERT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata : Generate NC da <11> a <12>"));
+        },
+        QStringLiteral("C001"), 2, [&] { SchedeFatturate(); });
+}
+
+TEST_F(NoteCreditoCauzioni, AStockChangedSinceThePreparationRollsBackTheWholeRun)
+{
+    Esegui(QStringLiteral("UPDATE LUMO_Parametri SET FlGestEcc = 1"));
+    auto *d = Apri0155({QStringLiteral("C001"), QStringLiteral("C002")});
+    ASSERT_NE(d, nullptr);
+    // another user books an excess BOT returned by C002 (the second customer) meanwhile: the
+    // balance stays, the refund would not
+    AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET QtaResEcc = 1, EsiAttEcc = 1 WHERE IdConto = "
+                                          "'C002' AND IdImballo = 'BOT'"));
+    Genera(d);
+    EXPECT_TRUE(script.Shown(QStringLiteral("Le giacenze cauzioni del cliente <C002> sono cambiate dopo la "
+                                            "preparazione: ripetere l'elaborazione.")))
+        << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata : Generate NC da <0> a <0>"));
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")) + Conta(QStringLiteral("LUMO_MovCauT"))
+                  + Conta(QStringLiteral("LUMO_CauzDocFatt")),
+              0)
+        << "nothing of the first customer either";
+    EXPECT_EQ(Saldo("C001", 1, "CAS"), 6.0);
+    EXPECT_EQ(Contatore(), 10);
+
+    // a balance changed: the same
+    d = Apri0155({QStringLiteral("C001")});
+    ASSERT_NE(d, nullptr);
+    AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = 5 WHERE IdConto = 'C001' AND "
+                                          "IdImballo = 'CAS' AND FlTipoScheda = 1"));
+    script.ClearMessages();
+    Genera(d);
+    EXPECT_TRUE(script.Shown(QStringLiteral("Le giacenze cauzioni del cliente <C001> sono cambiate dopo la "
+                                            "preparazione: ripetere l'elaborazione.")))
+        << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), 0);
     EXPECT_EQ(Contatore(), 10);
 }

@@ -4,6 +4,7 @@
 #include "deposits/Qarn0156d.h"
 #include "deposits/Qarn0211d.h"
 #include "host/data/TXMemTable.h"
+#include "tests/support/DueUtenti.h"
 
 #include <QSqlQuery>
 
@@ -20,7 +21,7 @@ protected:
     void SetUp() override
     {
         Depositi::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || company.Db().Attached())
             return;
         Listino(QStringLiteral("L01"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 2}, {QStringLiteral("BOT"), 0.5}});
         Listino(QStringLiteral("L02"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 3.333}, {QStringLiteral("BOT"), 0.25}});
@@ -333,4 +334,65 @@ TEST_F(TrasferimentoCauzioni, CardsLeftAtADestinationNoLongerKeptSayWhatToDo)
     EXPECT_EQ(script.LastText(), QStringLiteral("Trasferimento Completato!"));
     EXPECT_EQ(S(QStringLiteral("C001"), 0, 1, QStringLiteral("CAS"), "ProgQtaCar"), 6);
     EXPECT_EQ(S(QStringLiteral("C002"), 0, 1, QStringLiteral("CAS"), "ProgQtaCar"), 0);
+}
+
+// A user's transfer of C002's stock at destination 1 to C001.
+KV8_LAVORO_UTENTE(TrasferimentoCauzioni, TrasferimentoStessaOrigine)
+{
+    auto *d = Apri(QStringLiteral("C002"), 1, QStringLiteral("C001"), 0);
+    ASSERT_NE(d, nullptr);
+    kv8test::AttendiVia();
+    d->btEsegui->click();
+    ProcessEvents();
+    kv8test::NotaUtente(script.Texts());
+}
+
+TEST_F(TrasferimentoCauzioni, TwoUsersTransferringOneSourceMoveItsStockOnce)
+{
+    const auto daCapo = [&] {
+        for (const char *t : {"LUMO_MovCauR", "LUMO_MovCauT", "LUMO_ProgCauz"})
+            Esegui(QStringLiteral("DELETE FROM %1").arg(QLatin1String(t)));
+        Carte(QStringLiteral("C002"), 1, QStringLiteral("BOT"), 12, 4, 6, 2);
+        Carte(QStringLiteral("C002"), 1, QStringLiteral("CAS"), 10, 3, 20, 6, 2, 1);
+    };
+    const QString fatto = QStringLiteral("Trasferimento Completato!");
+    const QString rifiuto = QStringLiteral("Le schede cauzioni di origine sono state modificate da un altro utente: "
+                                           "ripetere il trasferimento.");
+    // what one transfer leaves, and two one after the other (the second moves zero rows)
+    daCapo();
+    const auto trasferisci = [&] {
+        auto *d = Apri(QStringLiteral("C002"), 1, QStringLiteral("C001"), 0);
+        ASSERT_NE(d, nullptr);
+        script.ClearMessages();
+        d->btEsegui->click();
+        ProcessEvents();
+        ASSERT_EQ(script.Texts(), QStringList{fatto});
+    };
+    trasferisci();
+    const QStringList schede = TutteLeSchede();
+    const QStringList righeUna = Righe();
+    trasferisci();
+    ASSERT_EQ(TutteLeSchede(), schede);
+    const QStringList righeDue = Righe();
+    ASSERT_EQ(righeDue.size(), 2 * righeUna.size());
+
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        daCapo();
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("TrasferimentoStessaOrigine"), company.Db().Url(), avvio,
+                                               QStringLiteral("trasferimento"));
+        for (const kv8test::Utente &u : utenti)
+            ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
+        // both transferred, one after the other, or one was refused and stored nothing
+        const bool entrambi = utenti[0].Messaggi == QStringList{fatto} && utenti[1].Messaggi == QStringList{fatto};
+        if (entrambi && avvio == kv8test::Avvio::Insieme) {
+            EXPECT_EQ(Righe(), righeDue);
+        } else {
+            const int rifiutato = kv8test::UnoRifiutato(utenti, avvio, {rifiuto});
+            ASSERT_GE(rifiutato, 0);
+            EXPECT_EQ(utenti[size_t(rifiutato)].Messaggi, QStringList{rifiuto});
+            EXPECT_EQ(utenti[size_t(1 - rifiutato)].Messaggi, QStringList{fatto});
+            EXPECT_EQ(Righe(), righeUna);
+        }
+        EXPECT_EQ(TutteLeSchede(), schede) << "the stock moved once";
+    });
 }
