@@ -8,6 +8,7 @@
 #include "host/core/Applvar.h"
 #include "host/data/TXMemTable.h"
 #include "host/report/ReportOutput.h"
+#include "tests/support/DueUtenti.h"
 
 using namespace kv8test;
 
@@ -29,6 +30,8 @@ protected:
         if (IsSkipped())
             return;
         CFG.Anno = 2026;
+        if (company.Db().Attached())
+            return;
         Movimento(1, "CL", "C001", Giorno(2026, 3, 5), 1, 7, 2, {10, 0, 25, 0});
         Movimento(2, "FO", "F001", Giorno(2026, 3, 31, 18), 0, 0, 0, {0, 6, 0, 15});
         Movimento(3, "CL", "C002", Giorno(2026, 4, 1), 2, 9, 0, {3, 0, 7.5, 0});
@@ -168,4 +171,34 @@ TEST_F(RegistroCauzioni, RefusedPeriodsAndPrintsThatStoreNothing)
     EXPECT_EQ(capture.Prints().size(), 2);
     EXPECT_EQ(script.PendingAnswers(), 0);
     EXPECT_TRUE(UltimaStampa().isNull());
+}
+
+// A user's definitive print of March.
+KV8_LAVORO_UTENTE(RegistroCauzioni, RegistroCauzioniDefinitivo)
+{
+    script.Yes(Conferma);
+    script.AllowUnusedAnswers(); // refused before the question when the other user has stored already
+    TFqarn0205d *d = ApriDialogo();
+    ASSERT_NE(d, nullptr);
+    Imposta(d, "DaData", Giorno(2026, 3, 1));
+    Imposta(d, "A_Data", Giorno(2026, 3, 31));
+    Imposta(d, "FlDefinitiva", 1);
+    kv8test::AttendiVia();
+    d->btEsegui->click();
+    ProcessEvents();
+    kv8test::NotaUtente(script.Texts());
+}
+
+TEST_F(RegistroCauzioni, TwoUsersPrintingDefinitivelyStoreThePeriodOnce)
+{
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        Esegui(QStringLiteral("DELETE FROM LUMO_ProgRegistri"));
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("RegistroCauzioniDefinitivo"), company.Db().Url(), avvio,
+                                               QStringLiteral("registro"));
+        kv8test::UnoRifiutato(utenti, avvio,
+                              {QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa"),
+                               QStringLiteral("Data iniziale non valida")});
+        EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgRegistri")), 1);
+        EXPECT_EQ(UltimaStampa().date(), QDate(2026, 3, 31));
+    });
 }
