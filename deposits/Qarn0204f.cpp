@@ -13,6 +13,7 @@
 #include "host/business/Funzionibase.h"
 #include "host/core/Applvar.h"
 #include "host/core/KFormati.h"
+#include "host/data/Concurrency.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
@@ -337,23 +338,23 @@ void TFqarn0204f::PrimaDelleRighe()
 
 void TFqarn0204f::DopoLeRighe()
 {
-    if (TipoOperazione == 2) {
-        DMILUMO->TRS_ProgCauz->FlushDeferred();
-        return;
+    if (TipoOperazione != 2) {
+        const TLumoTestaCauzioni testa = TLumoTestaCauzioni::Da(tMain);
+        PerOgniRiga([&](int stato, qint64 caricata) {
+            if (stato == srModificata || stato == srNuova) {
+                CAUZ_MuoviSchede(testa, TLumoRigaCauzioni::Da(TTDettaglio), 1);
+            } else if (stato == srInvariata && tutteLeRighe_) {
+                // the row as stored, not as loaded
+                const auto it = registrato_.Righe.constFind(caricata);
+                if (it != registrato_.Righe.cend())
+                    CAUZ_MuoviSchede(testa, *it, 1);
+            }
+        });
     }
-    const TLumoTestaCauzioni testa = TLumoTestaCauzioni::Da(tMain);
-    PerOgniRiga([&](int stato, qint64 caricata) {
-        if (stato == srModificata || stato == srNuova) {
-            CAUZ_MuoviSchede(testa, TLumoRigaCauzioni::Da(TTDettaglio), 1);
-        } else if (stato == srInvariata && tutteLeRighe_) {
-            // the row as stored, not as loaded
-            const auto it = registrato_.Righe.constFind(caricata);
-            if (it != registrato_.Righe.cend())
-                CAUZ_MuoviSchede(testa, *it, 1);
-        }
-    });
-    // a card another user changed meanwhile fails the save while the movement is still open
+    // a card another user changed meanwhile fails the save while the movement is still open;
+    // the cards written stay locked until the end
     DMILUMO->TRS_ProgCauz->FlushDeferred();
+    kv8data::CheckPoint(QStringLiteral("schede"));
 }
 
 void TFqarn0204f::XFormXRicerca()

@@ -11,6 +11,7 @@
 #include "host/business/Dmibbas.h"
 #include "host/data/TXMemTable.h"
 #include "host/ui/DBControls.h"
+#include "tests/support/DueUtenti.h"
 
 #include <QSqlRecord>
 
@@ -30,7 +31,7 @@ protected:
     void SetUp() override
     {
         Depositi::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || company.Db().Attached())
             return;
         Listino(QStringLiteral("L01"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 2.5}, {QStringLiteral("BOT"), 0.1}});
     }
@@ -385,6 +386,53 @@ TEST_F(PrimaNotaCauzioni, TwoUsersSavingOneAccountLoseNoUpdate)
     ASSERT_TRUE(Salva(f)) << script.LastText().toStdString();
     SchedeComeRighe();
     EXPECT_EQ(Schede(QStringLiteral("C001"), QStringLiteral("CAS")), QStringLiteral("13-0/30 | 13-0/30"));
+}
+
+// A user's new movement of 3 CAS loaded to C001.
+KV8_LAVORO_UTENTE(PrimaNotaCauzioni, MovimentoStessoConto)
+{
+    TFqarn0204f *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    Nuovo(f, QStringLiteral("CL"), QStringLiteral("C001"));
+    Riga(f, QStringLiteral("CAS"), 3, 0);
+    kv8test::AttendiVia();
+    Salva(f);
+    kv8test::NotaUtente(script.Texts());
+}
+
+TEST_F(PrimaNotaCauzioni, TwoUsersSavingMovementsOfOneAccountBothCountOrOneIsRefused)
+{
+    TFqarn0204f *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 10, 0}});
+    const QString rifiuto = QStringLiteral("Record modificato o cancellato da un altro utente (tabella LUMO_ProgCauz): "
+                                           "rileggere i dati e ripetere l'operazione");
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        const int movimenti = Conta(QStringLiteral("LUMO_MovCauT"));
+        const double carico = Scheda(QStringLiteral("CL"), QStringLiteral("C001"), 0, 1, QStringLiteral("CAS"),
+                                     QStringLiteral("ProgQtaCar"));
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("MovimentoStessoConto"), company.Db().Url(), avvio,
+                                               QStringLiteral("schede"));
+        // each save stored whole, as the two one after the other, or refused storing nothing
+        int salvati = 0;
+        for (const kv8test::Utente &u : utenti) {
+            ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
+            if (u.Messaggi == QStringList{Registrazione})
+                ++salvati;
+            else
+                EXPECT_EQ(u.Messaggi, (QStringList{Registrazione, rifiuto}));
+        }
+        ASSERT_GE(salvati, 1);
+        if (avvio == kv8test::Avvio::PrimoInPausa) {
+            EXPECT_TRUE(utenti[0].Fermato);
+            EXPECT_EQ(utenti[0].Messaggi, QStringList{Registrazione}) << "the first user's save stands";
+        }
+        EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), movimenti + salvati);
+        EXPECT_EQ(Scheda(QStringLiteral("CL"), QStringLiteral("C001"), 0, 1, QStringLiteral("CAS"),
+                         QStringLiteral("ProgQtaCar")),
+                  carico + 3 * salvati);
+        SchedeComeRighe();
+    });
 }
 
 TEST_F(PrimaNotaCauzioni, TheSearchListsCustomersAndSuppliersAndOpensTheOneChosen)
