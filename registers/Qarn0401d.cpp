@@ -8,6 +8,7 @@
 #include "host/business/Dmibase.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
+#include "host/data/Concurrency.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TDataSource.h"
 #include "host/data/TXClientTable.h"
@@ -24,6 +25,7 @@
 #include "registers/Lumo_registri.h"
 
 #include <QHash>
+#include <QSet>
 #include <QSqlQuery>
 
 #include <vector>
@@ -219,6 +221,7 @@ void TFqarn0401d::Genera(const QString &condizione)
                 {}};
     QString errore;
     bool riuscito = false;
+    bool nessuno = false;
     // the list on page 2 is shown again at the end, not at every head
     TTGenDocAcc->DisableControls();
     try {
@@ -226,7 +229,13 @@ void TFqarn0401d::Genera(const QString &condizione)
         if (!transazione.Started())
             throw EAbort();
         try {
-            Registra(w, teste, condizione);
+            const std::vector<TestaSorgente> prese = Prendi(s, teste, condizione);
+            kv8data::CheckPoint(QStringLiteral("accisa"));
+            if (prese.empty()) {
+                nessuno = true; // all marked meanwhile by another user's run
+                throw EAbort();
+            }
+            Registra(w, prese, condizione);
             transazione.Commit();
         } catch (...) {
             Funzioni::CheckRollBack(w.Sorgenti.get());
@@ -246,6 +255,8 @@ void TFqarn0401d::Genera(const QString &condizione)
         qWarning("Generazione D.A.A.: %s", qPrintable(errore));
         Kmessages::KMessage(errore, mtInformation, mbOK);
     }
+    if (nessuno)
+        Kmessages::KMessage(QStringLiteral("Nessun documento di vendita trovato !"), mtInformation, mbOK);
     if (!TTGenDocAcc->Active())
         TTGenDocAcc->Open();
     else
@@ -292,6 +303,33 @@ void TFqarn0401d::ScriviElenco(const std::vector<QVariantList> &elenco)
     righe.Chiudi();
     if (transazione.Started())
         transazione.Commit();
+}
+
+std::vector<TFqarn0401d::TestaSorgente> TFqarn0401d::Prendi(const Sorgente &s, const std::vector<TestaSorgente> &teste,
+                                                          const QString &condizione)
+{
+    // in key order, so that two runs never wait for each other crosswise; a head another run
+    // marked while this one waited no longer meets the selection
+    TXDatabase &db = DMIDataBases::Instance().Global();
+    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT T.%1 FROM %2 T%3 WHERE %4 ORDER BY T.%1%5")
+                                   .arg(s.ChiaveT, s.Teste, Consegnatario(), condizione,
+                                        db.IsPostgres() ? QStringLiteral(" FOR UPDATE OF T") : QString()));
+    QSet<int> libere;
+    while (q.next())
+        libere.insert(q.value(0).toInt());
+    std::vector<TestaSorgente> prese;
+    for (const TestaSorgente &t : teste)
+        if (libere.contains(t.Chiave))
+            prese.push_back(t);
+    return prese;
+}
+
+void TFqarn0401d::BloccaContatore(int anno, int serie)
+{
+    TXClientTable *contatori = DMILUMO->TRS_Protocolli;
+    Funzioni::CheckTabOpen(contatori);
+    contatori->ReadAsStored(QStringLiteral("TipoDoc;Anno;Serie"), {QVariantList{0, anno, serie}},
+                            QStringLiteral("TipoDoc = 0 AND Anno = ? AND Serie = ?"), {anno, serie}, true);
 }
 
 void TFqarn0401d::Registra(Scrittura &w, const std::vector<TestaSorgente> &teste, const QString &condizione)
@@ -359,10 +397,16 @@ void TFqarn0401d::Registra(Scrittura &w, const std::vector<TestaSorgente> &teste
 
 void TFqarn0401d::CreaTestata(Scrittura &w, const TestaSorgente &t)
 {
-    // a year and series' counter drawn at its first document of the run (the counter row then
-    // held until the commit) and numbered on in memory; Registra stores the last number given
+    // a year and series' counter read locked at its first document of the run (the counter row
+    // then held until the commit) and numbered on in memory; Registra stores the last number given
     auto ultimo = w.Numeri.find({t.Anno, t.Serie});
     if (ultimo == w.Numeri.end()) {
+        try {
+            BloccaContatore(t.Anno, t.Serie);
+        } catch (const std::exception &e) {
+            qWarning("Contatore D.A.A. %d/%d non letto: %s", t.Anno, t.Serie, e.what());
+            throw NumeroNonAssegnato(t.Anno, t.Serie);
+        }
         const int primo = UT_LMQ_GEN_GetProtocolloDoc(0, t.Anno, t.Serie);
         if (primo < 1 || !UT_LMQ_GEN_SetProtocolloDoc(0, t.Anno, t.Serie, primo, 0))
             throw NumeroNonAssegnato(t.Anno, t.Serie);

@@ -76,6 +76,12 @@ private:
     // The run: the sources selected in the order of their numbers, then written in one
     // transaction; an error rolls everything back and is shown.
     void Genera(const QString &condizione);
+    // Inside the transaction: the selected sources read locked, those another user's run
+    // marked meanwhile left out (a second run waits here for the first).
+    std::vector<TestaSorgente> Prendi(const Sorgente &s, const std::vector<TestaSorgente> &teste,
+                                      const QString &condizione);
+    // The counter of a year and series read locked until the commit (no row: nothing).
+    static void BloccaContatore(int anno, int serie);
     // Inside the transaction: a D.A.A. per source with excise rows, its rows and the mark.
     void Registra(Scrittura &w, const std::vector<TestaSorgente> &teste, const QString &condizione);
     void CreaTestata(Scrittura &w, const TestaSorgente &t);

@@ -180,6 +180,9 @@ bool TFSVen0007d::EseguiGenerazione(const TfSVen0007d_DM::TParametri &parametri)
     messaggi << QStringLiteral("Fatture generate: %1").arg(FattureGenerate.size());
     MostraMessaggi(messaggi);
     UltimaRiuscita = errore.isEmpty();
+    if (UltimaRiuscita && FattureGenerate.isEmpty())
+        Kmessages::KMessage(QStringLiteral("Nessuna bolla da fatturare: nessuna fattura generata."), mtInformation,
+                            mbOK);
     return UltimaRiuscita;
 }
 

@@ -4,8 +4,9 @@
 // module (TfSVen0007d_DM, created through its registry). A provisional run writes only the
 // local work tables; a definitive run writes the company's invoices and marks the delivery
 // notes invoiced in one transaction: any error ("{B}" in the run's messages, or raised)
-// rolls the whole run back. The results page lists the run's messages; "Stampa" prints
-// the invoices of the last run (TfSVen0007s, layout "Sven0007s").
+// rolls the whole run back; a run that finds no note left to invoice says so. The results
+// page lists the run's messages; "Stampa" prints the invoices of the last run (TfSVen0007s,
+// layout "Sven0007s").
 #include "host/business/Sven0007d_dm.h"
 #include "host/report/TfKV8ReportB.h"
 #include "host/ui/Dbchildpars.h"

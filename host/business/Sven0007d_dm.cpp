@@ -7,6 +7,7 @@
 #include "host/core/KFormati.h"
 #include "host/core/KV8Config.h"
 #include "host/core/Kutfunctions.h"
+#include "host/data/Concurrency.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXMemTable.h"
@@ -46,6 +47,14 @@ const char *const kRaggruppamentoRighe[] = {
     "Provvigione2", "Sconto1", "Sconto2", "Sconto3", "Sconto4", "Sconto5", "IdProgetto", "IdStagione",
     "INIdTariffa", "INFattConv", "INMassaNUni", "PercManodopera", "FlPrezzoForf", "IdListino",
     "IdTipoRiferimento", "RifRigoDoc"};
+
+// "DDT " causal-number " del " date of the delivery-note head current in d.
+QString Etichetta(TDataSet *d)
+{
+    return QStringLiteral("DDT ") + d->FieldByName(QStringLiteral("IdCausale"))->AsString().trimmed() + QLatin1Char('-')
+           + d->FieldByName(QStringLiteral("Numero"))->AsString() + QStringLiteral(" del ")
+           + Funzioni::DataToStringa(d->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime());
+}
 
 void Copia(TDataSet *destinazione, TDataSet *origine, const QString &campo)
 {
@@ -178,7 +187,14 @@ void TfSVen0007d_DM::InternalGenerazioneFatture()
                                        "clienti.")
                             .arg(Parametri.IdCausale.trimmed()));
     PreparaTabelle();
+    const bool definitiva = Parametri.FlProvvisoria != 1;
+    if (definitiva)
+        PrendiBolle();
     ApriSelezione();
+    if (definitiva) {
+        SegnalaBollePrese();
+        kv8data::CheckPoint(QStringLiteral("fatture"));
+    }
     // a run that fails ends the counter's deferred write too (the caller rolls back)
     auto numerazione = qScopeGuard([this] {
         try {
@@ -191,7 +207,10 @@ void TfSVen0007d_DM::InternalGenerazioneFatture()
     bool aperta = false;
     int progressivo = 0;
     int bolla = 0;
+    TField *kBolla = qSelBolle->FieldByName(QStringLiteral("KBolleCliT"));
     for (qSelBolle->First(); !qSelBolle->Eof(); qSelBolle->Next()) {
+        if (definitiva && !bollePrese_.contains(kBolla->AsLargeInt()))
+            continue; // saved after the run took its notes: left to the next run
         DocumentoCorrente = EtichettaBolla();
         const QString k = ChiaveRaggruppamento();
         if (!aperta || k != chiave) {
@@ -259,10 +278,33 @@ void TfSVen0007d_DM::PreparaTabelle()
     CheckTabOpen(tScadenze);
 }
 
+QStringList TfSVen0007d_DM::CondizioniRighe(const QString &r, const QString &a) const
+{
+    QStringList sql{r + QStringLiteral(".FlGenFattura = 0")};
+    const int conai1 = KV8Config::GetFSCON01().TipoRigoCONAI1;
+    const int conai2 = KV8Config::GetFSCON01().TipoRigoCONAI2;
+    const int raee = KV8Config::GetFBBAS08().TipoRigoRAEE;
+    for (int tipo : {conai1, conai2, raee})
+        if (tipo >= 0)
+            sql << QStringLiteral("AND %1.TipoRigo <> %2").arg(r).arg(tipo);
+    if (Parametri.FiltroDurata >= 0)
+        sql << QStringLiteral("AND ISNULL(%1.FlDurata, 0) = %2").arg(a).arg(Parametri.FiltroDurata);
+    return sql;
+}
+
+QString TfSVen0007d_DM::ArticoliRighe(const QString &r, const QString &a) const
+{
+    return Parametri.FiltroDurata >= 0
+               ? QStringLiteral("LEFT JOIN Articoli %1 ON %1.IdProdotto = %2.IdProdotto").arg(a, r)
+               : QString();
+}
+
 QStringList TfSVen0007d_DM::CondizioniSelezione() const
 {
-    QStringList sql{QStringLiteral("EXISTS (SELECT 1 FROM BolleCliRighe RB WHERE RB.KBolleCliT = T.KBolleCliT AND "
-                                   "RB.FlGenFattura = 0)")};
+    // a note with a row the run would invoice: never an invoice without rows
+    QStringList sql{QStringLiteral("EXISTS (SELECT 1 FROM BolleCliRighe RB %1 WHERE RB.KBolleCliT = T.KBolleCliT AND")
+                        .arg(ArticoliRighe(QStringLiteral("RB"), QStringLiteral("AB")))};
+    sql << CondizioniRighe(QStringLiteral("RB"), QStringLiteral("AB")) << QStringLiteral(")");
     if (!Parametri.DataDa.isNull())
         sql << QStringLiteral("AND T.DataDocumento >= :DataDa");
     if (!Parametri.DataA.isNull())
@@ -288,6 +330,41 @@ void TfSVen0007d_DM::ParametriSelezione(TXQuery *q) const
         q->ParamByName(QStringLiteral("ClienteA"))->SetAsString(Parametri.ClienteA.trimmed());
     if (!Parametri.IdCausaleBolla.trimmed().isEmpty())
         q->ParamByName(QStringLiteral("IdCausaleBolla"))->SetAsString(Parametri.IdCausaleBolla.trimmed());
+}
+
+void TfSVen0007d_DM::PrendiBolle()
+{
+    // the heads read locked in key order (two runs never wait for each other crosswise): a
+    // run that took them first is waited for, and the selection read next sees what it left
+    TXDatabase &db = DMIDataBases::Instance().Global();
+    TXQuery q;
+    q.SQL = QStringList{QStringLiteral("SELECT T.KBolleCliT, T.IdCausale, T.Numero, T.DataDocumento"),
+                        QStringLiteral("FROM BolleCliTeste T"), QStringLiteral("WHERE")}
+            + CondizioniSelezione() + QStringList{QStringLiteral("ORDER BY T.KBolleCliT")};
+    if (db.IsPostgres() && db.InTransaction())
+        q.SQL << QStringLiteral("FOR UPDATE OF T");
+    ParametriSelezione(&q);
+    q.Open();
+    bollePrese_.clear();
+    for (q.First(); !q.Eof(); q.Next())
+        bollePrese_.insert(q.FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt(), Etichetta(&q));
+    q.Close();
+}
+
+void TfSVen0007d_DM::SegnalaBollePrese()
+{
+    QSet<qint64> selezionate;
+    TField *k = qSelBolle->FieldByName(QStringLiteral("KBolleCliT"));
+    for (qSelBolle->First(); !qSelBolle->Eof(); qSelBolle->Next())
+        selezionate.insert(k->AsLargeInt());
+    QList<qint64> prese;
+    for (auto it = bollePrese_.cbegin(); it != bollePrese_.cend(); ++it)
+        if (!selezionate.contains(it.key()))
+            prese << it.key();
+    std::sort(prese.begin(), prese.end());
+    for (qint64 bolla : std::as_const(prese))
+        Messaggi << QStringLiteral("{U}") + bollePrese_.take(bolla)
+                        + QStringLiteral(": fatturato da un altro utente durante la generazione");
 }
 
 void TfSVen0007d_DM::ApriSelezione()
@@ -327,9 +404,7 @@ QString TfSVen0007d_DM::ChiaveRaggruppamento() const
 
 QString TfSVen0007d_DM::EtichettaBolla() const
 {
-    return QStringLiteral("DDT ") + qSelBolle->FieldByName(QStringLiteral("IdCausale"))->AsString().trimmed()
-           + QLatin1Char('-') + qSelBolle->FieldByName(QStringLiteral("Numero"))->AsString() + QStringLiteral(" del ")
-           + DataToStringa(qSelBolle->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime());
+    return Etichetta(qSelBolle);
 }
 
 bool TfSVen0007d_DM::GeneraNuovaFattura(bool, int Progressivo)
@@ -490,25 +565,13 @@ void TfSVen0007d_DM::LeggiRigheBolle()
 {
     // the rows still to invoice of every note of the selection, note by note: the run marks
     // only the rows of the notes it has done, so each note finds its rows as it would alone
-    const bool durata = Parametri.FiltroDurata >= 0;
     QStringList sql{QStringLiteral("SELECT R.*"), QStringLiteral("FROM BolleCliRighe R"),
-                    QStringLiteral("JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT")};
-    if (durata)
-        sql << QStringLiteral("LEFT JOIN Articoli A ON A.IdProdotto = R.IdProdotto");
-    sql << QStringLiteral("WHERE R.FlGenFattura = 0 AND") << CondizioniSelezione();
-    const int conai1 = KV8Config::GetFSCON01().TipoRigoCONAI1;
-    const int conai2 = KV8Config::GetFSCON01().TipoRigoCONAI2;
-    const int raee = KV8Config::GetFBBAS08().TipoRigoRAEE;
-    for (int tipo : {conai1, conai2, raee})
-        if (tipo >= 0)
-            sql << QStringLiteral("AND R.TipoRigo <> %1").arg(tipo);
-    if (durata)
-        sql << QStringLiteral("AND ISNULL(A.FlDurata, 0) = :FlDurata");
+                    QStringLiteral("JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT"),
+                    ArticoliRighe(QStringLiteral("R"), QStringLiteral("A")), QStringLiteral("WHERE")};
+    sql << CondizioniRighe(QStringLiteral("R"), QStringLiteral("A")) << QStringLiteral("AND") << CondizioniSelezione();
     qRigheBolla->Close();
     qRigheBolla->SQL = sql;
     ParametriSelezione(qRigheBolla);
-    if (durata)
-        qRigheBolla->ParamByName(QStringLiteral("FlDurata"))->SetAsInteger(Parametri.FiltroDurata);
     qRigheBolla->Open();
     campiCopia_.clear();
     classiTipoRigo_.clear();

@@ -167,6 +167,17 @@ protected:
     // The conditions on the delivery-note heads T of the run's selection ("WHERE" excluded),
     // and their parameters set on a query that holds them.
     QStringList CondizioniSelezione() const;
+    // The conditions on a delivery-note row r the run invoices (a: its article, joined by
+    // ArticoliRighe when the run filters on duration).
+    QStringList CondizioniRighe(const QString &r, const QString &a) const;
+    QString ArticoliRighe(const QString &r, const QString &a) const;
+    // A definitive run, before its first number: the heads of its notes read locked (another
+    // user's run on them waits until this one ends), so the selection read next holds only
+    // what no other run invoiced meanwhile.
+    void PrendiBolle();
+    // The notes taken but no longer selected (invoiced meanwhile by another user) noted in the
+    // run's messages and let go.
+    void SegnalaBollePrese();
     void ParametriSelezione(TXQuery *q) const;
     QString ChiaveRaggruppamento() const;
     void CalcolaTotaliFatture();
@@ -221,4 +232,5 @@ private:
     QHash<QString, qint64> righeRaggruppate_; // grouping columns of the current invoice -> row key
     std::map<QDate, std::pair<double, double>> valoriBolli_; // the run's stamp-duty values by date
     bool raggruppa_ = false;
+    QHash<qint64, QString> bollePrese_; // the notes the run took: key -> label
 };

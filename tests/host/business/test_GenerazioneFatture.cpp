@@ -2,6 +2,10 @@
 // jobs, and the invoice-generation data module turning delivery notes into invoices.
 #include "tests/host/business/TotaliFixture.h"
 
+#include "host/core/KV8Config.h"
+
+#include <QScopeGuard>
+
 using namespace Funzioni;
 
 namespace {
@@ -268,6 +272,27 @@ TEST_F(Generazione, ARunAgainFindsNothingLeftToInvoice)
     EXPECT_TRUE(dm->FattureGenerate.isEmpty());
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTeste")), 2);
     EXPECT_EQ(Contatore(*db), 12);
+}
+
+TEST_F(Generazione, ANoteWithOnlyRowsTheRunLeavesOutGetsNoInvoice)
+{
+    // packaging-contribution rows are not invoiced from the notes
+    KV8Config::Set(QStringLiteral("FSCON01"), QStringLiteral("TipoRigoCONAI1"), 7);
+    const auto ripristina =
+        qScopeGuard([] { KV8Config::Set(QStringLiteral("FSCON01"), QStringLiteral("TipoRigoCONAI1"), -1); });
+    Bolla(106, 6, Giorno(2024, 3, 14), QStringLiteral("C2"), 0);
+    RigoBolla(106, 1, 7, QStringLiteral("A1"), 1, 0.5, QStringLiteral("22"));
+    dm->Parametri.Raggruppamento = 1;
+    Genera();
+    EXPECT_EQ(dm->FattureGenerate.size(), 3);
+    for (const QList<qint64> &bolle : std::as_const(dm->FattureBolle))
+        EXPECT_FALSE(bolle.contains(106)) << "no invoice opened for it";
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTeste T WHERE NOT EXISTS (SELECT 1 FROM "
+                                   "FattureCliRighe R WHERE R.KFattCliT = T.KFattCliT)")),
+              0);
+    EXPECT_EQ(Contatore(*db), 13);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT = 106 AND FlGenFattura = 0")),
+              1);
 }
 
 TEST_F(Generazione, OneInvoicePerDeliveryNoteInModeOneWithReferences)

@@ -46,9 +46,13 @@ protected:
             if (!EseguiScelta(Mdimainbase::MDIForm, reinterpret_cast<const char16_t *>(code.utf16())))
                 HostMenu::Esegui(code);
         });
+        CFG.IdDivisa = QStringLiteral("EUR");
+        for (const char *nome : {"IdIvaSpeseTrasporto", "IdIvaSpeseImballo", "IdIvaSpeseIncasso", "IdIvaSpeseVarie"})
+            KV8Config::Set(QStringLiteral("CONTIFISSI"), QLatin1String(nome), QStringLiteral("22"));
+        if (company.Db().Attached()) // a user of a test of two users: the company is the parent test's
+            return;
         Esegui("INSERT INTO Divise (IdDivisa, DsDivisa, SiglaDivisa, DecPrezzo, DecValore, FlMonetaUE) "
                "VALUES ('EUR', 'Euro', 'EUR', 4, 2, 1)");
-        CFG.IdDivisa = QStringLiteral("EUR");
         Esegui("INSERT INTO LUMO_Parametri (IdCodice, FlAbilCauz, FlQtaConf, FlTipoPrz, FlGestEcc, FlAbilPrenota) "
                "VALUES ('1', 1, 1, 0, 0, 0)");
         Esegui("INSERT INTO Imballi (IdImballo, DsImballo) VALUES ('CAS', 'Cassa'), ('BOT', 'Bottiglia')");
@@ -65,8 +69,6 @@ protected:
         Esegui("INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro, "
                "IdCausaleMaga, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggMovC, UT_LMQ_FlNumCol) "
                "VALUES ('FV', 'Fattura accompagnatoria', 0, 0, 1, 'VEN', 1, 1, 1, 1, 1)");
-        for (const char *nome : {"IdIvaSpeseTrasporto", "IdIvaSpeseImballo", "IdIvaSpeseIncasso", "IdIvaSpeseVarie"})
-            KV8Config::Set(QStringLiteral("CONTIFISSI"), QLatin1String(nome), QStringLiteral("22"));
         Esegui("INSERT INTO TipiListino (IdListino, DsListino, UT_LMQ_FlTipoPrz) VALUES ('LC', 'Per confezione', 1), "
                "('LU', 'Senza tipo', 0)");
         Esegui("INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlConvQuantita) VALUES (3, 'Misura', 0, 1), "

@@ -1,5 +1,6 @@
 // The excise document generation opened from its menu code: heads, rows, numbers and marks
-// written in one transaction; what is selected and what is not; the counter and its failures.
+// written in one transaction; what is selected and what is not; the counter and its failures;
+// two users at once.
 #include "tests/module/excise/AccisaFixture.h"
 
 #include "frame/Lumo_funzioni.h"
@@ -7,8 +8,10 @@
 #include "host/db/DMIDataBases.h"
 #include "host/db/TXTransaction.h"
 #include "host/ui/DBControls.h"
+#include "tests/support/DueUtenti.h"
 
 #include <QTimer>
+#include <QToolButton>
 
 using namespace kv8test;
 
@@ -256,6 +259,62 @@ TEST_F(Accisa, TwoUsersNeverCommitOneNumberTwice)
     DMILUMO = mio;
     Genera(2);
     EXPECT_EQ(Elenco(QStringLiteral("SELECT Numero FROM LUMO_DocAccT ORDER BY Numero")), (QStringList{"1", "2", "3"}));
+}
+
+TEST_F(Accisa, EachCodeFieldShowsItsWidestCodeBesideItsSearchButton)
+{
+    TFqarn0401d *f = Generazione(1);
+    ASSERT_NE(f, nullptr);
+    ProcessEvents();
+    const auto lettere = [f](const char *campo) {
+        return QString(f->tPars->FieldByName(QLatin1String(campo))->Size(), QLatin1Char('W'));
+    };
+    for (const auto &[nome, codice] : {std::pair{"edIdCausale", lettere("IdCausale")},
+                                       std::pair{"edIdConto", lettere("IdConto")},
+                                       std::pair{"edIdDestinazione", QStringLiteral("32767")}}) {
+        auto *edit = f->Control<TDBCodeEdit>(QLatin1String(nome));
+        ASSERT_NE(edit, nullptr) << nome;
+        auto *ricerca = edit->findChild<QToolButton *>();
+        ASSERT_NE(ricerca, nullptr) << nome;
+        ASSERT_TRUE(ricerca->isVisible()) << nome;
+        // the text's own margins and the frame on the left of the button
+        EXPECT_LE(edit->fontMetrics().horizontalAdvance(codice) + 8, ricerca->geometry().left())
+            << nome << ": " << edit->width() << " px";
+    }
+}
+
+// A user's run on the delivery notes.
+KV8_LAVORO_UTENTE(Accisa, GenerazioneDaa)
+{
+    TFqarn0401d *f = Generazione(1);
+    ASSERT_NE(f, nullptr);
+    kv8test::AttendiVia();
+    Genera(f);
+    kv8test::NotaUtente(script.Texts());
+}
+
+TEST_F(Accisa, TwoUsersGeneratingTogetherGiveEachNoteOneDocumentAndNumber)
+{
+    int note = 0;
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        for (int i = 0; i < 2; ++i) {
+            ++note;
+            Documento(1, 10 + note, 2026, 1, note, QStringLiteral("C1"));
+            Riga(1, 100 + note, 10 + note, QStringLiteral("VINO"), 1, 1, 1, 0.75);
+        }
+        const auto utenti =
+            kv8test::DueUtenti(QStringLiteral("GenerazioneDaa"), company.Db().Url(), avvio, QStringLiteral("accisa"));
+        kv8test::UnoRifiutato(utenti, avvio, {QStringLiteral("Nessun documento di vendita trovato !")});
+        // one run's documents: one per note, numbered on without a gap or a number twice
+        const QString n = QString::number(note);
+        const QString attesi = QStringList{n, n, n, QStringLiteral("1"), n}.join(QLatin1Char('/'));
+        EXPECT_EQ(Elenco(QStringLiteral("SELECT COUNT(*), COUNT(DISTINCT KDocT), COUNT(DISTINCT Numero), MIN(Numero), "
+                                        "MAX(Numero) FROM LUMO_DocAccT")),
+                  QStringList{attesi});
+        EXPECT_EQ(Contatore(2026, 1), note);
+        EXPECT_EQ(Conta(QStringLiteral("LUMO_DocAccR")), note);
+        EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste"), QStringLiteral("UT_LMQ_FlAccisa <> 1")), 0);
+    });
 }
 
 TEST_F(Accisa, TheRunChecksItsRecord)

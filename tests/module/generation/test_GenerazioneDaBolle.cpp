@@ -1,11 +1,13 @@
 // The invoice generation fed with delivery notes the user saved through the module's delivery-note
 // window: notes on the first and the last day of the run's range joined into one invoice whose
 // joined row adds up packages, quantity and litres, amounts rounded to the cents, and the deposit
-// loads and returns of the notes reaching the general, delivery-note and invoice sets of the cards.
+// loads and returns of the notes reaching the general, delivery-note and invoice sets of the cards;
+// a run with nothing left to invoice says so, and two users running it at once invoice each note once.
 #include "tests/module/documents/FattureModuloFixture.h"
 
 #include "documents/Sven0007d_p.h"
 #include "host/data/TXMemTable.h"
+#include "tests/support/DueUtenti.h"
 
 namespace {
 
@@ -14,7 +16,7 @@ protected:
     void SetUp() override
     {
         FattureModulo::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || company.Db().Attached())
             return;
         Esegui("UPDATE Clienti SET FlRaggFattura = 1 WHERE IdConto = 'C1'");
         // notes moving the general and the delivery-note sets; a deferred invoice moving the invoice set only
@@ -36,12 +38,12 @@ protected:
         });
     }
 
-    // The generation window run over March 2026 under causal FW.
-    bool Genera(int provvisoria)
+    // The generation window with its parameters of March 2026 under causal FW.
+    TFSVen0007d_p *Finestra(int provvisoria, int raggruppamento = 0)
     {
         auto *g = Apri<TFSVen0007d_p>(QStringLiteral("SVEN0007D"));
         if (!g)
-            return false;
+            return nullptr;
         TXMemTable *p = g->tPars;
         if (p->State() == dsBrowse)
             p->Edit();
@@ -50,8 +52,16 @@ protected:
         p->FieldByName(QStringLiteral("DataDa"))->SetAsDateTime(Giorno(2026, 3, 1));
         p->FieldByName(QStringLiteral("DataA"))->SetAsDateTime(Giorno(2026, 3, 31));
         p->FieldByName(QStringLiteral("IdCausaleBolla"))->SetAsString(QStringLiteral("DV"));
-        p->FieldByName(QStringLiteral("Raggruppamento"))->SetAsInteger(0);
+        p->FieldByName(QStringLiteral("Raggruppamento"))->SetAsInteger(raggruppamento);
         p->FieldByName(QStringLiteral("FlProvvisoria"))->SetAsInteger(provvisoria);
+        return g;
+    }
+    // The generation window run over March 2026 under causal FW.
+    bool Genera(int provvisoria)
+    {
+        TFSVen0007d_p *g = Finestra(provvisoria);
+        if (!g)
+            return false;
         g->btEseguiClick();
         return g->UltimaRiuscita;
     }
@@ -115,6 +125,75 @@ TEST_F(GenerazioneDaBolle, NotesOnTheFirstAndLastDayJoinWithTheirLitresAmountsAn
               (QStringList{"BOT/48/0", "CAS/4/2"}));
     // the invoices' set took the March notes' loads and returns; the others stay
     EXPECT_EQ(Schede(), (QStringList{"BOT/60/0/60/0/48/0", "CAS/6/2/6/2/4/2"}));
+}
+
+const QString NessunaBolla = QStringLiteral("Nessuna bolla da fatturare: nessuna fattura generata.");
+
+TEST_F(GenerazioneDaBolle, ARunThatFindsNothingToInvoiceSaysSo)
+{
+    ASSERT_NE(Nota(QStringLiteral("10/03/2026"), QStringLiteral("V06"), QStringLiteral("1"), QStringLiteral("10")), 0);
+    ASSERT_TRUE(Genera(0)) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(script.Shown(NessunaBolla));
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), 1);
+    ASSERT_TRUE(Genera(0));
+    EXPECT_EQ(script.Count(NessunaBolla), 1);
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), 1);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA WHERE Anno = 2026")).toInt(), 1);
+}
+
+// A user's definitive run over March 2026, one invoice per note.
+KV8_LAVORO_UTENTE(GenerazioneDaBolle, GenerazioneDefinitiva)
+{
+    TFSVen0007d_p *g = Finestra(0, 1);
+    ASSERT_NE(g, nullptr);
+    kv8test::AttendiVia();
+    g->btEsegui->click();
+    kv8test::ProcessEvents();
+    kv8test::NotaUtente(script.Texts());
+}
+
+TEST_F(GenerazioneDaBolle, TwoUsersGeneratingTogetherInvoiceEachNoteOnce)
+{
+    int fatture = 0;
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        // three notes of this round, saved by the user: 1, 2 and 3 cases of 6 bottles
+        for (const char *colli : {"1", "2", "3"})
+            ASSERT_NE(Nota(QStringLiteral("1%1/03/2026").arg(QLatin1String(colli)), QStringLiteral("V06"),
+                           QLatin1String(colli), QStringLiteral("10")),
+                      0);
+        const QStringList schede = Schede();
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("GenerazioneDefinitiva"), company.Db().Url(), avvio,
+                                               QStringLiteral("fatture"));
+        kv8test::UnoRifiutato(utenti, avvio, {NessunaBolla});
+        fatture += 3;
+        const auto numero = [this](const char *sql) { return Valore(QLatin1String(sql)).toInt(); };
+        // one run's invoices: one per note, numbered on without a gap or a number twice
+        EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), fatture);
+        EXPECT_EQ(numero("SELECT COUNT(DISTINCT Numero) FROM FattureCliTeste"), fatture);
+        EXPECT_EQ(numero("SELECT MIN(Numero) FROM FattureCliTeste"), 1);
+        EXPECT_EQ(numero("SELECT MAX(Numero) FROM FattureCliTeste"), fatture);
+        EXPECT_EQ(numero("SELECT NumUltFatturaV FROM ProtIVA WHERE Anno = 2026"), fatture);
+        EXPECT_EQ(numero("SELECT COUNT(*) FROM FattureCliTeste T WHERE NOT EXISTS (SELECT 1 FROM FattureCliRighe R "
+                         "WHERE R.KFattCliT = T.KFattCliT)"),
+                  0)
+            << "no invoice without rows";
+        // each note row invoiced once, on a row of an invoice of its own note
+        EXPECT_EQ(numero("SELECT COUNT(*) FROM BolleCliRighe WHERE FlGenFattura <> 1"), 0);
+        EXPECT_EQ(numero("SELECT COUNT(*) FROM FattureCliRighe"), fatture);
+        EXPECT_EQ(numero("SELECT COUNT(*) FROM BolleCliRighe B JOIN FattureCliRighe F ON F.KFattCliR = B.KFatturaR"),
+                  fatture);
+        EXPECT_EQ(numero("SELECT COUNT(DISTINCT KFatturaR) FROM BolleCliRighe"), fatture);
+        EXPECT_EQ(numero("SELECT COUNT(*) FROM LUMO_CauzDocFatt"), 2 * fatture)
+            << "a summary of cases and bottles each";
+        // the invoices' set of the cards moved once by the round's 6 cases and 36 bottles
+        QStringList attese;
+        for (const QString &s : schede) {
+            QStringList c = s.split(QLatin1Char('/'));
+            c[5] = QString::number(c[5].toDouble() + (c[0] == QLatin1String("CAS") ? 6 : 36));
+            attese << c.join(QLatin1Char('/'));
+        }
+        EXPECT_EQ(Schede(), attese);
+    });
 }
 
 } // namespace
