@@ -3,6 +3,8 @@
 // LUMO_DocAccR rows) per customer delivery note or invoice of an excise consignee that holds
 // excise articles and has none yet, numbered from the protocol counter of its year and
 // series, its source marked, all in one transaction; page 2 lists what the run generated.
+// The sources and the counter are read locked inside the transaction: another user's run on
+// the same sources waits, then leaves out what the first marked.
 #include "host/ui/Dbchildpars.h"
 #include "registers/Lumo_dialogoregistro.h"
 

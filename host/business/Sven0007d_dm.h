@@ -9,6 +9,9 @@
 // and its rows are written by GeneraRighe (the rows of every note of the run read in one
 // statement, at the first note); the delivery-note rows invoiced are marked in a few
 // statements after the last note, and the totals of every invoice are computed at the end.
+// A definitive run takes its notes' heads locked before its first number: another user's run
+// on the same notes waits, then finds only what is left (a note whose rows were invoiced
+// meanwhile gets no invoice and is named in the messages).
 // Crea builds the module through the data-module registry, so a class registered under
 // "TfSVen0007d_DM" runs in its place. Nothing here starts, commits or rolls back a
 // transaction: the caller's run holds one.
