@@ -1,17 +1,26 @@
 // Every print layout, the host's and the module's, measured with the fonts it prints with:
 // a caption, a title, a page number and a date fit the item's box, and no text runs into
-// another text or a rule of its band, unless the item wraps.
+// another text or a rule of its band, unless the item wraps. Then every layout printed on
+// the widest values its fields hold: texts at their full width in a wide letter, numbers
+// at the largest the prints are meant for.
 #include "host/core/KFormati.h"
+#include "host/db/Dictionary.h"
+#include "host/db/ModuleData.h"
+#include "host/report/ReportEngine.h"
 #include "host/report/ReportLayout.h"
 #include "host/report/ReportOutput.h"
 #include "tests/support/ui/UiScript.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
+#include <QSet>
+
+#include <iostream>
 
 #include <gtest/gtest.h>
 
@@ -164,6 +173,186 @@ QStringList NonEntra(const ReportLayout &layout)
     return out;
 }
 
+// The widest value a field prints: a text filled to its width with the widest letter; a
+// quantity or an amount below ten million, negative, at every decimal its mask shows (a
+// percentage or a discount at 100); a number or a count at five digits, a small number at
+// three; the date whose digits print widest.
+// A field the dictionary does not know (a column the query computes) takes the widest
+// number of its item's mask; without a mask it is left out and counted.
+class ValoriLarghi {
+public:
+    ValoriLarghi()
+    {
+        for (const DictTable *t : Dictionary::Instance().Tables())
+            for (const DictColumn &c : t->columns) {
+                const QString nome = c.name.toLower();
+                const auto it = colonne_.constFind(nome);
+                if (it == colonne_.constEnd() || Larghezza(c) > Larghezza(**it))
+                    colonne_.insert(nome, &c);
+            }
+    }
+
+    QVariant Valore(const QString &campo, const QString &formato) const
+    {
+        const DictColumn *c = colonne_.value(campo.toLower());
+        if (!c) {
+            if (formato.contains(QLatin1String("yy")) || formato.contains(QLatin1String("dd")))
+                return Data;
+            if (formato.contains(QLatin1Char('0')) || formato.contains(QLatin1Char('#')))
+                return Quantita;
+            ignoti.insert(campo);
+            return {};
+        }
+        switch (c->type) {
+        case FieldType::String:
+            return QString(c->size, QLatin1Char('W'));
+        case FieldType::Memo:
+            return QString(400, QLatin1Char('W'));
+        case FieldType::SmallInt:
+            return c->items.isEmpty() ? QVariant(999) : QVariant(c->items.first().value);
+        case FieldType::Integer:
+        case FieldType::AutoInc:
+            return 99999;
+        case FieldType::Float:
+            return c->name.startsWith(QLatin1String("Perc"), Qt::CaseInsensitive)
+                           || c->name.startsWith(QLatin1String("Sconto"), Qt::CaseInsensitive)
+                       ? QVariant(-100.0)
+                       : QVariant(Quantita);
+        case FieldType::DateTime:
+            return Data;
+        }
+        return {};
+    }
+
+    static inline const double Quantita = -9999999.444;
+    static inline const QDateTime Data{QDate(2028, 12, 28), QTime(23, 58, 58)};
+    mutable QSet<QString> ignoti;
+
+private:
+    static int Larghezza(const DictColumn &c)
+    {
+        return c.type == FieldType::String ? c.size : c.type == FieldType::Memo ? 1000 : 0;
+    }
+    QHash<QString, const DictColumn *> colonne_;
+};
+
+// One record of widest values, whatever dataset or parameters a layout asks.
+class SorgenteLarga : public ReportDataSource {
+public:
+    SorgenteLarga(const ValoriLarghi &valori, const ReportLayout &layout) : valori_(valori)
+    {
+        for (const ReportBand *band : layout.AllBands())
+            if (band)
+                for (const auto &item : band->Items)
+                    if (!item->FieldName.isEmpty() && !item->Format.isEmpty())
+                        formati_.insert(item->FieldName.toLower(), item->Format);
+    }
+    void Open() override { riga_ = 0; }
+    void Close() override { riga_ = 1; }
+    bool Active() const override { return true; }
+    void First() override { riga_ = 0; }
+    void Next() override { ++riga_; }
+    bool Eof() const override { return riga_ > 0; }
+    int RecordCount() const override { return 1; }
+    bool HasField(const QString &) const override { return true; }
+    QVariant Value(const QString &name) const override
+    {
+        return valori_.Valore(name, formati_.value(name.toLower()));
+    }
+
+private:
+    const ValoriLarghi &valori_;
+    QHash<QString, QString> formati_;
+    int riga_ = 0;
+};
+
+// Where a printed text's ink lies: its width placed as aligned in its box, one line tall
+// and centred unless it wraps.
+QRectF InchiostroStampato(const PageItem &p, double larga)
+{
+    const double alta = std::min(p.Rect.height(), AltezzaRigaMm(p.Font));
+    const double top = p.WordWrap ? p.Rect.top() : p.Rect.center().y() - alta / 2;
+    const double w = p.WordWrap ? std::min(larga, p.Rect.width()) : larga;
+    const double h = p.WordWrap ? p.Rect.height() : alta;
+    if (p.Align & Qt::AlignRight)
+        return QRectF(p.Rect.right() - w, top, w, h);
+    if (p.Align & Qt::AlignHCenter)
+        return QRectF(p.Rect.center().x() - w / 2, top, w, h);
+    return QRectF(p.Rect.left(), top, w, h);
+}
+
+// What of a printed page does not show whole: a text wider than its box (taller, when it
+// wraps in a box that does not grow), or running into another text or a rule.
+QStringList NonEntraStampato(const ReportLayout &layout, const ReportPage &page)
+{
+    QStringList out;
+    struct Testo {
+        const PageItem *p;
+        QRectF ink;
+        QString nome;
+        bool esce; // wider than its box: told as such
+    };
+    QList<Testo> testi;
+    QList<const PageItem *> linee;
+    for (const PageItem &p : page.Items) {
+        if (p.kind == PageItem::Kind::Line) {
+            linee.append(&p);
+            continue;
+        }
+        if (p.kind != PageItem::Kind::Text || p.Text.isEmpty())
+            continue;
+        const QString nome = p.Band + QLatin1Char('.') + p.Name;
+        const ReportItem *item = layout.Item(p.Name);
+        const bool cresce = item && item->Grow;
+        const double larga = LarghezzaMm(p.Font, p.Text);
+        bool esce = false;
+        if (p.WordWrap) {
+            const double alta = ReportEngine::TextHeight(p.Text, p.Font, p.Rect.width());
+            esce = !cresce && alta > p.Rect.height() + 0.5;
+            if (esce)
+                out << QStringLiteral("%1 \"%2\": wraps to %3 mm in %4 mm").arg(nome, p.Text).arg(alta, 0, 'f', 1).arg(p.Rect.height(), 0, 'f', 1);
+        } else if (!cresce && larga > p.Rect.width() + Tolleranza) {
+            esce = true;
+            out << QStringLiteral("%1 \"%2\": %3 mm in %4 mm").arg(nome, p.Text).arg(larga, 0, 'f', 1).arg(p.Rect.width(), 0, 'f', 1);
+        }
+        testi.append({&p, cresce ? p.Rect : InchiostroStampato(p, larga), nome, esce});
+    }
+    for (int a = 0; a < testi.size(); ++a) {
+        if (testi[a].esce)
+            continue;
+        for (int b = a + 1; b < testi.size(); ++b) {
+            if (testi[b].esce)
+                continue;
+            const QRectF comune = testi[a].ink.intersected(testi[b].ink);
+            if (comune.width() > Tolleranza && comune.height() > Tolleranza)
+                out << QStringLiteral("%1 runs into %2").arg(testi[a].nome, testi[b].nome);
+        }
+        const QRectF &ink = testi[a].ink;
+        for (const PageItem *l : linee) {
+            const QRectF r = l->Rect.normalized();
+            const bool orizzontale = r.height() < 0.01;
+            const bool verticale = r.width() < 0.01;
+            if ((orizzontale && r.top() > ink.top() + Tolleranza && r.top() < ink.bottom() - Tolleranza
+                 && std::min(r.right(), ink.right()) - std::max(r.left(), ink.left()) > Tolleranza)
+                || (verticale && r.left() > ink.left() + Tolleranza && r.left() < ink.right() - Tolleranza
+                    && std::min(r.bottom(), ink.bottom()) - std::max(r.top(), ink.top()) > Tolleranza))
+                out << QStringLiteral("%1 crosses the rule %2.%3").arg(testi[a].nome, l->Band, l->Name);
+        }
+    }
+    return out;
+}
+
+QStringList Layouts()
+{
+    QStringList out;
+    QDirIterator it(qEnvironmentVariable("KV8_SOURCE_DIR") + QStringLiteral("/layouts"), {QStringLiteral("*.rpt.json")},
+                    QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << it.next();
+    out.sort();
+    return out;
+}
+
 } // namespace
 
 TEST(StampeIntere, EveryPrintLayoutShowsItsCaptionsWholeAndApart)
@@ -171,10 +360,7 @@ TEST(StampeIntere, EveryPrintLayoutShowsItsCaptionsWholeAndApart)
     kv8test::EnsureApplication();
     QStringList difetti;
     int layouts = 0;
-    QDirIterator it(qEnvironmentVariable("KV8_SOURCE_DIR") + QStringLiteral("/layouts"), {QStringLiteral("*.rpt.json")},
-                    QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
+    for (const QString &path : Layouts()) {
         std::unique_ptr<ReportLayout> layout;
         try {
             layout = ReportLayout::Load(path);
@@ -188,4 +374,57 @@ TEST(StampeIntere, EveryPrintLayoutShowsItsCaptionsWholeAndApart)
     }
     EXPECT_GT(layouts, 40);
     EXPECT_TRUE(difetti.isEmpty()) << difetti.size() << " items cut:\n" << difetti.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST(StampeIntere, EveryPrintLayoutShowsTheWidestValuesWholeAndApart)
+{
+    kv8test::EnsureApplication();
+    ModuleData::Use(Dictionary::JsonFiles(QStringLiteral(":/kv8test/dictionary")),
+                    Dictionary::JsonFiles(QStringLiteral(":/kv8test/demo")));
+    const ValoriLarghi valori;
+    QStringList difetti;
+    int stampate = 0;
+    for (const QString &path : Layouts()) {
+        const QString nome = QFileInfo(path).fileName();
+        try {
+            std::unique_ptr<ReportLayout> layout = ReportLayout::Load(path);
+            SorgenteLarga sorgente(valori, *layout);
+            ReportEngineOptions opzioni;
+            opzioni.Title = layout->Title;
+            opzioni.CompanyName = QString(50, QLatin1Char('W'));
+            opzioni.PrintDate = ValoriLarghi::Data.date();
+            ReportEngine engine(*layout, [&](const QString &) -> ReportDataSource * { return &sorgente; }, nullptr,
+                                opzioni);
+            const ReportDocument doc = engine.Render();
+            for (int p = 0; p < doc.PageCount(); ++p)
+                for (const QString &d : NonEntraStampato(*layout, doc.Page(p)))
+                    difetti << nome + QStringLiteral(": ") + d;
+            ++stampate;
+        } catch (const std::exception &e) {
+            ADD_FAILURE() << nome.toStdString() << ": " << e.what();
+        }
+    }
+    difetti.removeDuplicates();
+    EXPECT_GT(stampate, 40);
+    // Items still cut by the widest values, one a line, until their layouts are mended: a
+    // new cut fails, and so does a listed one that now shows whole (drop it from the list).
+    QFile file(qEnvironmentVariable("KV8_SOURCE_DIR") + QStringLiteral("/tests/module/windows/StampeLargheAperte.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList aperti;
+    for (const QString &riga : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+        if (!riga.trimmed().isEmpty() && !riga.startsWith(QLatin1Char('#')))
+            aperti << riga;
+    QStringList nuovi, mendati;
+    for (const QString &d : difetti)
+        if (!aperti.contains(d))
+            nuovi << d;
+    for (const QString &a : aperti)
+        if (!difetti.contains(a))
+            mendati << a;
+    EXPECT_TRUE(nuovi.isEmpty()) << nuovi.size() << " items cut:\n" << nuovi.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(mendati.isEmpty()) << mendati.size() << " listed items now whole:\n"
+                                   << mendati.join(QLatin1Char('\n')).toStdString();
+    QStringList ignoti(valori.ignoti.begin(), valori.ignoti.end());
+    ignoti.sort();
+    std::cout << "fields left out (computed, no mask): " << ignoti.join(QStringLiteral(", ")).toStdString() << std::endl;
 }
