@@ -27,11 +27,12 @@ TXMemTable *CreaTabellaDati(QObject *owner, const std::function<void(TField *)> 
     prezzo->SetEditFormat(QStringLiteral("0.000"));
     t->AddField(QStringLiteral("IdBottiglia"), ftString, 5);
     t->AddField(QStringLiteral("Capacita"), ftFloat);
-    t->AddLookupField(QStringLiteral("_UT_DsBottiglia"), ftString, 30, DMILUMO->lkLUMO_Bottiglie,
+    // the descriptions as long as their tables hold them
+    t->AddLookupField(QStringLiteral("_UT_DsBottiglia"), ftString, 50, DMILUMO->lkLUMO_Bottiglie,
                       QStringLiteral("IdBottiglia"), QStringLiteral("IdBottiglia"), QStringLiteral("DsBottiglia"));
-    t->AddLookupField(QStringLiteral("_DsImballo1"), ftString, 30, base->lkImballi, QStringLiteral("IdImballo1"),
+    t->AddLookupField(QStringLiteral("_DsImballo1"), ftString, 50, base->lkImballi, QStringLiteral("IdImballo1"),
                       QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
-    t->AddLookupField(QStringLiteral("_DsImballo2"), ftString, 30, base->lkImballi, QStringLiteral("IdImballo2"),
+    t->AddLookupField(QStringLiteral("_DsImballo2"), ftString, 50, base->lkImballi, QStringLiteral("IdImballo2"),
                       QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
     imballo1->OnValidate = valida;
     imballo2->OnValidate = valida;
@@ -85,7 +86,7 @@ Tflumo_dlgDocBac::Tflumo_dlgDocBac(QWidget *owner) : TfdlgBase(owner), ui(new Ui
     edIdBottiglia = ui->edIdBottiglia;
     edDsBottiglia = ui->edDsBottiglia;
     edCapacita = ui->edCapacita;
-    SetClientSize(430, 262 - pBottoni->sizeHint().height());
+    SetClientSize(600, 262 - pBottoni->sizeHint().height());
     btOk->setText(QStringLiteral("&Ok"));
     NascondiAnnulla();
     QWidget::setTabOrder(edCapacita, btOk);

@@ -16,7 +16,7 @@ Tflumo_dlgDocBacAcq::Tflumo_dlgDocBacAcq(QWidget *owner) : TfdlgBase(owner), ui(
     edDsImballo1 = ui->edDsImballo1;
     edIdImballo2 = ui->edIdImballo2;
     edDsImballo2 = ui->edDsImballo2;
-    SetClientSize(400, 120 - pBottoni->sizeHint().height());
+    SetClientSize(580, 120 - pBottoni->sizeHint().height());
     btOk->setText(QStringLiteral("&Ok"));
     NascondiAnnulla();
     QWidget::setTabOrder(edDsImballo2, btOk);

@@ -8,10 +8,12 @@
 #include "host/business/SceltaDocumenti.h"
 #include "host/business/SceltaOrdini.h"
 #include "host/business/SceltaStampe.h"
+#include "documents/Sven0008f_p.h"
 #include "host/ui/TabellaGenerica.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -19,10 +21,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextDocument>
@@ -95,6 +99,27 @@ int Larghezza(const QFontMetrics &fm, const QString &text)
     return widest;
 }
 
+// The width an edit draws its text in: inside its frame and the line edit's own margins, clear
+// of the buttons it holds (the search button of a code).
+int SpazioTesto(QLineEdit *e)
+{
+    QStyleOptionFrame opt;
+    opt.initFrom(e);
+    opt.rect = e->rect();
+    opt.lineWidth = e->hasFrame() ? e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, e) : 0;
+    opt.state |= QStyle::State_Sunken;
+    QRect r = e->style()->subElementRect(QStyle::SE_LineEditContents, &opt, e).marginsRemoved(e->textMargins());
+    for (QWidget *w : e->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (!w->isVisible())
+            continue;
+        if (w->geometry().center().x() > e->width() / 2)
+            r.setRight(std::min(r.right(), w->geometry().left() - 1));
+        else
+            r.setLeft(std::max(r.left(), w->geometry().right() + 1));
+    }
+    return r.width() - 2 * 2; // the line edit's horizontal margin
+}
+
 // What does not show whole on the page shown now: one line per control.
 QStringList NonEntra(const QString &codice, QWidget *finestra)
 {
@@ -130,6 +155,14 @@ QStringList NonEntra(const QString &codice, QWidget *finestra)
                      + 2 * st->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, b);
         if (serve > b->width())
             out << QStringLiteral("button %1 \"%2\": %3 px in %4").arg(Nome(b), b->text()).arg(serve).arg(b->width());
+    }
+    for (QLineEdit *e : finestra->findChildren<QLineEdit *>()) {
+        if (!e->isVisible() || qobject_cast<QComboBox *>(e->parentWidget()))
+            continue;
+        const int ha = SpazioTesto(e);
+        const QFontMetrics fm = e->fontMetrics();
+        if (!e->text().isEmpty() && fm.horizontalAdvance(e->text()) > ha)
+            out << QStringLiteral("edit %1 \"%2\": %3 px in %4").arg(Nome(e), e->text()).arg(fm.horizontalAdvance(e->text())).arg(ha);
     }
     for (QTableView *g : finestra->findChildren<QTableView *>()) {
         if (!g->isVisible() || !g->horizontalHeader()->isVisible())
@@ -260,4 +293,29 @@ TEST_F(FinestreIntere, EveryWindowOfTheMenuShowsItsTextsWhole)
                                     << difetti_.join(QLatin1Char('\n')).toStdString();
 }
 
+// The DuSa dialog of the sales rows, opened from the demo invoice whose row carries the
+// deposit packaging codes, as the user opens it from the row.
+TEST_F(FinestreIntere, TheDuSaDialogShowsThePackagingDescriptionsWhole)
+{
+    QDir(ArtefactPath(QString())).mkpath(QStringLiteral("windows"));
+    codice_ = QStringLiteral("SVEN0008F_F");
+    auto *f = Apri<TFSVen0008f_p>(codice_);
+    ASSERT_TRUE(f);
+    ASSERT_TRUE(f->CaricaDocumento(5)); // the document the search finds
+    ProcessEvents();
+    ASSERT_TRUE(f->TRighe->Locate(QStringLiteral("UT_LMQ_IdImballo1"), QStringLiteral("CAS")));
+    QString descrizione;
+    script.OnDialog(QStringLiteral("Tflumo_dlgDocBac"), [&](TForm &d) {
+        Misura(codice_ + QStringLiteral(" dialog Tflumo_dlgDocBac"), &d);
+        descrizione = d.findChild<QLineEdit *>(QStringLiteral("edDsImballo1"))->text();
+        return int(mrCancel);
+    });
+    qobject_cast<QAbstractButton *>(f->btnDuSa)->click();
+    ProcessEvents();
+    EXPECT_EQ(descrizione, QStringLiteral("Cassa plastica 12 bottiglie a rendere"));
+    EXPECT_TRUE(difetti_.isEmpty()) << difetti_.size() << " controls cut:\n"
+                                    << difetti_.join(QLatin1Char('\n')).toStdString();
+}
+
 } // namespace
+
