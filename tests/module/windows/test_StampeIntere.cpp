@@ -194,7 +194,7 @@ public:
 
     QVariant Valore(const QString &campo, const QString &formato) const
     {
-        const DictColumn *c = colonne_.value(campo.toLower());
+        const DictColumn *c = Colonna(campo);
         if (!c) {
             if (formato.contains(QLatin1String("yy")) || formato.contains(QLatin1String("dd")))
                 return Data;
@@ -229,6 +229,23 @@ public:
     mutable QSet<QString> ignoti;
 
 private:
+    // The column a field shows: by its name, else by the name a lookup or a computed column
+    // takes after (a leading '_', the module's prefix, a trailing number: "_DsImballo2").
+    const DictColumn *Colonna(QString nome) const
+    {
+        nome = nome.toLower();
+        for (const QString &tolto : {QStringLiteral("_"), QStringLiteral("ut_lmq_"), QStringLiteral("ut_")}) {
+            if (const DictColumn *c = colonne_.value(nome))
+                return c;
+            if (nome.startsWith(tolto))
+                nome.remove(0, tolto.size());
+        }
+        if (const DictColumn *c = colonne_.value(nome))
+            return c;
+        while (!nome.isEmpty() && nome.back().isDigit())
+            nome.chop(1);
+        return colonne_.value(nome);
+    }
     static int Larghezza(const DictColumn &c)
     {
         return c.type == FieldType::String ? c.size : c.type == FieldType::Memo ? 1000 : 0;
