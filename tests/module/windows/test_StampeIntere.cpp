@@ -117,6 +117,19 @@ QRectF Inchiostro(const ReportLayout &layout, const ReportItem &i, double bandWi
     return QRectF(box.left(), box.top(), w, box.height());
 }
 
+// A horizontal or vertical rule running through a text's ink.
+bool Attraversa(QRectF regola, const QRectF &ink)
+{
+    regola = regola.normalized();
+    if (regola.height() < 0.01)
+        return regola.top() > ink.top() + Tolleranza && regola.top() < ink.bottom() - Tolleranza
+               && std::min(regola.right(), ink.right()) - std::max(regola.left(), ink.left()) > Tolleranza;
+    if (regola.width() < 0.01)
+        return regola.left() > ink.left() + Tolleranza && regola.left() < ink.right() - Tolleranza
+               && std::min(regola.bottom(), ink.bottom()) - std::max(regola.top(), ink.top()) > Tolleranza;
+    return false;
+}
+
 // What of a layout does not show whole: one line per item.
 QStringList NonEntra(const ReportLayout &layout)
 {
@@ -157,17 +170,9 @@ QStringList NonEntra(const ReportLayout &layout)
             }
             // rules across the text
             const QRectF ink = Inchiostro(layout, *i, larghezza);
-            for (const ReportItem *l : linee) {
-                const QRectF r = Box(*l, larghezza);
-                const bool orizzontale = std::abs(r.height()) < 0.01;
-                const bool verticale = std::abs(r.width()) < 0.01;
-                if (orizzontale && r.top() > ink.top() + Tolleranza && r.top() < ink.bottom() - Tolleranza
-                    && std::min(r.right(), ink.right()) - std::max(r.left(), ink.left()) > Tolleranza)
+            for (const ReportItem *l : linee)
+                if (Attraversa(Box(*l, larghezza), ink))
                     out << QStringLiteral("%1 crosses the rule %2").arg(nome, l->Name);
-                if (verticale && r.left() > ink.left() + Tolleranza && r.left() < ink.right() - Tolleranza
-                    && std::min(r.bottom(), ink.bottom()) - std::max(r.top(), ink.top()) > Tolleranza)
-                    out << QStringLiteral("%1 crosses the rule %2").arg(nome, l->Name);
-            }
         }
     }
     return out;
@@ -175,8 +180,9 @@ QStringList NonEntra(const ReportLayout &layout)
 
 // The widest value a field prints: a text filled to its width with the widest letter; a
 // quantity or an amount below ten million, negative, at every decimal its mask shows (a
-// percentage or a discount at 100); a number or a count at five digits, a small number at
-// three; the date whose digits print widest.
+// percentage or a discount at 100, a vessel's or a bottle's capacity below 100.000 litres); a
+// number or a count at five digits, a small number at three; the date whose digits print
+// widest.
 // A field the dictionary does not know (a column the query computes) takes the widest
 // number of its item's mask; without a mask it is left out and counted.
 class ValoriLarghi {
@@ -214,10 +220,12 @@ public:
         case FieldType::AutoInc:
             return 99999;
         case FieldType::Float:
-            return c->name.startsWith(QLatin1String("Perc"), Qt::CaseInsensitive)
-                           || c->name.startsWith(QLatin1String("Sconto"), Qt::CaseInsensitive)
-                       ? QVariant(-100.0)
-                       : QVariant(Quantita);
+            if (c->name.startsWith(QLatin1String("Perc"), Qt::CaseInsensitive)
+                || c->name.startsWith(QLatin1String("Sconto"), Qt::CaseInsensitive))
+                return -100.0;
+            if (c->name.startsWith(QLatin1String("Capacita"), Qt::CaseInsensitive))
+                return 99999.444;
+            return Quantita;
         case FieldType::DateTime:
             return Data;
         }
@@ -344,17 +352,9 @@ QStringList NonEntraStampato(const ReportLayout &layout, const ReportPage &page)
             if (comune.width() > Tolleranza && comune.height() > Tolleranza)
                 out << QStringLiteral("%1 runs into %2").arg(testi[a].nome, testi[b].nome);
         }
-        const QRectF &ink = testi[a].ink;
-        for (const PageItem *l : linee) {
-            const QRectF r = l->Rect.normalized();
-            const bool orizzontale = r.height() < 0.01;
-            const bool verticale = r.width() < 0.01;
-            if ((orizzontale && r.top() > ink.top() + Tolleranza && r.top() < ink.bottom() - Tolleranza
-                 && std::min(r.right(), ink.right()) - std::max(r.left(), ink.left()) > Tolleranza)
-                || (verticale && r.left() > ink.left() + Tolleranza && r.left() < ink.right() - Tolleranza
-                    && std::min(r.bottom(), ink.bottom()) - std::max(r.top(), ink.top()) > Tolleranza))
+        for (const PageItem *l : linee)
+            if (Attraversa(l->Rect, testi[a].ink))
                 out << QStringLiteral("%1 crosses the rule %2.%3").arg(testi[a].nome, l->Band, l->Name);
-        }
     }
     return out;
 }
