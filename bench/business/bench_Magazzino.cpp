@@ -4,7 +4,7 @@
 // with two set-based statements, each in one transaction, on SQLite and (with KV8_TEST_PG) on
 // PostgreSQL. Each round measures a run on a connection that has already run the same work once
 // (as a program's connection has: columns, lookups and statements read), the note's head and
-// rows open as a save holds them. Prints the ratio generator / SQL (best of the rounds; target
+// rows open as a save holds them. Prints the ratio generator / SQL (median of interleaved rounds; target
 // within 5x) and checks that both leave the same movements and stock.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
@@ -118,7 +118,7 @@ QString Impronta(TXDatabase &db)
 void Registra(benchmark::State &state, Engine *e, Phase fase, double secondi, TXDatabase &db)
 {
     state.SetIterationTime(secondi);
-    e->best[fase] = std::min(e->best[fase], secondi);
+    e->tempi.Aggiungi(fase, secondi);
     e->impronta[fase] = Impronta(db);
     state.counters["righe/s"] = kRighe / secondi;
 }
@@ -226,7 +226,7 @@ void Prepara()
 
 void Riporta()
 {
-    std::printf("\nGeneraMovimentoMagazzino / one INSERT ... SELECT and set-based stock (best of the rounds, %d rows "
+    std::printf("\nGeneraMovimentoMagazzino / one INSERT ... SELECT and set-based stock (median of interleaved rounds, %d rows "
                 "over %d articles; target within 5x)\n",
                 kRighe, kArticoli);
     for (auto &e : motori)

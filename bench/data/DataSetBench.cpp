@@ -1,11 +1,13 @@
 // Datasets against raw Qt Sql in the same run, on SQLite and, when KV8_TEST_PG names a
 // server, on PostgreSQL:
 //  - scanning 200 000 rows of 40 columns: raw forward-only QSqlQuery, TXQuery forward-only,
-//    TXQuery holding its rows; each also run alone in a child process for its time and its
-//    peak memory (VmHWM less the resident size before it), with the ratios to the raw scan;
+//    TXQuery holding its rows; each also run alone in a child process, interleaved rounds, for
+//    its time and its memory growth (VmHWM less the resident size before it), with the medians
+//    of the per-round ratios to the raw scan;
 //  - a stream of the 200 000 movements joined to their accounts read through a forward-only
 //    TXQuery and totalled per account, against one aggregate of the same totals;
-//  - appending and posting 100 000 rows in one transaction: raw prepared inserts, TXTable;
+//  - appending and posting 100 000 rows in one transaction through a TXTable, against raw
+//    multi-row INSERTs, interleaved, with the stored rows compared;
 //  - 100 000 Locate calls on a keyed lookup table of 10 000 rows, and a query per key;
 //  - the empty opening of a 100-column dictionary table (what a window does when it opens),
 //    against raw Qt Sql reading the same empty selection, and the dictionary look-ups it makes.
@@ -17,6 +19,7 @@
 #include "host/db/SchemaInstaller.h"
 #include "host/db/TXScan.h"
 
+#include "bench/support/BenchMisure.h"
 #include "bench/support/BenchRuns.h"
 
 #include <QCoreApplication>
@@ -364,39 +367,54 @@ void QueryBufferedScan(benchmark::State &state)
     }
 }
 
-void RawInsert(benchmark::State &state)
+// Raw Qt Sql in one transaction, the fastest honest raw way: multi-row INSERTs of bound values
+// (in statements of the size the engines take).
+double RawInsert(TXDatabase &db)
 {
-    TXDatabase &db = Db();
-    for (auto _ : state) {
-        QSqlDatabase c = db.Connection();
-        QSqlQuery(c).exec(QStringLiteral("DELETE FROM BenchIns"));
+    constexpr int kColumns = 10;
+    constexpr int kPerStatement = 900 / kColumns;
+    const QString head = QStringLiteral("INSERT INTO BenchIns (Id, KTesta, IdProdotto, Descrizione, Quantita, Prezzo, "
+                                        "Importo, IdImballo, Stato, DataMov) VALUES ");
+    const QString row = QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    const QString when = QDateTime(QDate(2024, 6, 1), QTime(8, 0)).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    QSqlDatabase c = db.Connection();
+    QSqlQuery(c).exec(QStringLiteral("DELETE FROM BenchIns"));
+    return benchmisure::Time([&] {
         c.transaction();
-        QSqlQuery q(c);
-        q.prepare(QStringLiteral("INSERT INTO BenchIns (Id, KTesta, IdProdotto, Descrizione, Quantita, Prezzo, Importo, "
-                                 "IdImballo, Stato, DataMov) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-        const QDateTime when(QDate(2024, 6, 1), QTime(8, 0));
-        for (int r = 0; r < kInsertRows; ++r) {
-            q.bindValue(0, r + 1);
-            q.bindValue(1, r / 10);
-            q.bindValue(2, QStringLiteral("ART%1").arg(r % 977));
-            q.bindValue(3, QStringLiteral("Articolo numero %1").arg(r));
-            q.bindValue(4, r * 0.5);
-            q.bindValue(5, 1.25);
-            q.bindValue(6, r * 0.625);
-            q.bindValue(7, QStringLiteral("CA"));
-            q.bindValue(8, 0);
-            q.bindValue(9, when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
-            q.exec();
+        QSqlQuery full(c);
+        full.prepare(head + QStringList(kPerStatement, row).join(u','));
+        for (int from = 0; from < kInsertRows; from += kPerStatement) {
+            const int count = std::min(kPerStatement, kInsertRows - from);
+            QSqlQuery tail(c);
+            QSqlQuery &q = count == kPerStatement ? full : tail;
+            if (count != kPerStatement)
+                q.prepare(head + QStringList(count, row).join(u','));
+            for (int i = 0; i < count; ++i) {
+                const int r = from + i;
+                const int k = i * kColumns;
+                q.bindValue(k, r + 1);
+                q.bindValue(k + 1, r / 10);
+                q.bindValue(k + 2, QStringLiteral("ART%1").arg(r % 977));
+                q.bindValue(k + 3, QStringLiteral("Articolo numero %1").arg(r));
+                q.bindValue(k + 4, r * 0.5);
+                q.bindValue(k + 5, 1.25);
+                q.bindValue(k + 6, r * 0.625);
+                q.bindValue(k + 7, QStringLiteral("CA"));
+                q.bindValue(k + 8, 0);
+                q.bindValue(k + 9, when);
+            }
+            if (!q.exec())
+                std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
         }
         c.commit();
-    }
+    });
 }
 
-void TableAppendPost(benchmark::State &state)
+// The same rows appended and posted through a TXTable in one transaction.
+double TableAppendPost(TXDatabase &db)
 {
-    TXDatabase &db = Db();
-    for (auto _ : state) {
-        db.ExecSQL(QStringLiteral("DELETE FROM BenchIns"));
+    db.ExecSQL(QStringLiteral("DELETE FROM BenchIns"));
+    return benchmisure::Time([&] {
         TXTable t;
         t.SetDatabase(&db);
         t.SetTableName(QStringLiteral("BenchIns"));
@@ -419,8 +437,47 @@ void TableAppendPost(benchmark::State &state)
             t.Post();
         }
         db.Commit();
-        state.counters["rows"] = t.RecordCount();
-    }
+    });
+}
+
+// What the inserts stored, summed up: rows, keys, values, texts, dates.
+QString InsertedRows(TXDatabase &db)
+{
+    QSqlQuery q = db.OpenQuery(QStringLiteral(
+        "SELECT COUNT(*), SUM(Id), SUM(KTesta), SUM(Quantita), SUM(Prezzo), SUM(Importo), SUM(LENGTH(IdProdotto)), "
+        "SUM(LENGTH(Descrizione)), SUM(LENGTH(IdImballo)), SUM(Stato), MIN(DataMov), MAX(DataMov) FROM BenchIns"));
+    QStringList out;
+    if (q.next())
+        for (int i = 0; i < q.record().count(); ++i)
+            out << (q.value(i).typeId() == QMetaType::Double ? QString::number(q.value(i).toDouble(), 'f', 4)
+                                                              : q.value(i).toString());
+    return out.join(u'|');
+}
+
+// TXTable's inserts against the raw multi-row ones, interleaved, with what each stored compared.
+void PrintInserts(const Engine &e)
+{
+    Current() = &e;
+    TXDatabase &db = Db();
+    QString layer, raw;
+    const int rounds = e.schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 5) : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
+    const benchmisure::Confronto c = benchmisure::Alterna(
+        rounds,
+        [&] {
+            const double t = TableAppendPost(db);
+            layer = InsertedRows(db);
+            return t;
+        },
+        [&] {
+            const double t = RawInsert(db);
+            raw = InsertedRows(db);
+            return t;
+        });
+    std::printf("\n%s, %d rows appended and posted in one transaction / raw multi-row INSERTs (target within 1.5x):\n",
+                qPrintable(e.label), kInsertRows);
+    c.Print(qPrintable(e.label), "TXTable insert");
+    if (layer != raw)
+        std::printf("  STORED ROWS DIFFER: layer %s, raw %s\n", qPrintable(layer), qPrintable(raw));
 }
 
 std::vector<QString> LocateKeys()
@@ -676,51 +733,69 @@ Measure InChild(const Engine &e, const QString &variant)
     return m;
 }
 
-// Best of three runs of each variant, each in its own process.
-Measure Best(const Engine &e, const QString &variant)
+// Rounds of the variants, each run alone in its own process, the variant opening a round
+// rotating: each variant's measure per round.
+std::map<QString, std::vector<Measure>> InterleavedRounds(const Engine &e, const QStringList &variants)
 {
-    Measure best;
-    for (int round = 0; round < 3; ++round) {
-        const Measure m = InChild(e, variant);
-        if (round == 0 || m.ms < best.ms)
-            best = Measure{m.ms, best.peak, best.growth, m.check};
-        best.peak = round == 0 ? m.peak : std::min(best.peak, m.peak);
-        best.growth = round == 0 ? m.growth : std::min(best.growth, m.growth);
-    }
-    return best;
+    const int rounds = e.schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3) : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
+    std::map<QString, std::vector<Measure>> out;
+    for (int round = 0; round < rounds; ++round)
+        for (qsizetype k = 0; k < variants.size(); ++k) {
+            const QString &variant = variants[(k + round) % variants.size()];
+            out[variant].push_back(InChild(e, variant));
+        }
+    return out;
 }
 
-void PrintMeasure(const char *what, const Measure &m, const Measure *base = nullptr, bool memory = true)
+// Median time and growth of a variant; against base, the medians of the per-round ratios of
+// time and (with memory) of growth over the resting process.
+void PrintMeasure(const char *what, const std::vector<Measure> &m, const std::vector<Measure> *base = nullptr,
+                  bool memory = true)
 {
-    std::printf("  %-30s %7.0f ms  peak %6.1f MB (+%6.1f MB)", what, m.ms, m.peak, m.growth);
+    std::vector<double> ms, growth, peak;
+    for (const Measure &x : m) {
+        ms.push_back(x.ms);
+        growth.push_back(x.growth);
+        peak.push_back(x.peak);
+    }
+    std::printf("  %-30s %7.0f ms  growth %6.1f MB (peak %6.1f MB)", what, benchmisure::Median(ms),
+                benchmisure::Median(growth), benchmisure::Median(peak));
     if (base) {
-        std::printf("  time %.2fx", m.ms / base->ms);
+        std::vector<double> baseMs, baseGrowth;
+        for (const Measure &x : *base) {
+            baseMs.push_back(x.ms);
+            baseGrowth.push_back(std::max(x.growth, 0.1)); // a tenth of a MB at least: a ratio to nothing says nothing
+        }
+        std::printf("  time %.2fx", benchmisure::RatioMediano(ms, baseMs));
         if (memory)
-            std::printf("  peak %.2fx", m.peak / base->peak);
-        if (std::fabs(m.check - base->check) > 1e-6 * std::fabs(base->check))
-            std::printf("  DIFFERENT RESULT");
+            std::printf("  growth %.2fx", benchmisure::RatioMediano(growth, baseGrowth));
+        for (size_t i = 0; i < m.size() && i < base->size(); ++i)
+            if (std::fabs(m[i].check - (*base)[i].check) > 1e-6 * std::fabs((*base)[i].check)) {
+                std::printf("  DIFFERENT RESULT");
+                break;
+            }
     }
     std::printf("\n");
 }
 
 void PrintScans(const Engine &e)
 {
-    const Measure raw = Best(e, QStringLiteral("raw"));
-    const Measure stream = Best(e, QStringLiteral("stream"));
-    const Measure buffered = Best(e, QStringLiteral("buffered"));
-    const Measure cursor = Best(e, QStringLiteral("cursor"));
-    std::printf("\n%s, scan of %d rows x 40 columns, each alone in a process (best of 3; peak: the process's "
-                "high-water mark, +: above its size before the scan):\n",
-                qPrintable(e.label), kScanRows);
+    std::map<QString, std::vector<Measure>> m = InterleavedRounds(
+        e, {QStringLiteral("raw"), QStringLiteral("stream"), QStringLiteral("buffered"), QStringLiteral("cursor")});
+    std::printf("\n%s, scan of %d rows x 40 columns, each alone in a process, %zu interleaved rounds (medians; growth: "
+                "the process's high-water mark above its resident size before the scan; ratios: medians of the "
+                "per-round ratios to the raw scan, target time within 1.5x and growth within 2x for a forward scan):\n",
+                qPrintable(e.label), kScanRows, m[QStringLiteral("raw")].size());
+    const std::vector<Measure> &raw = m[QStringLiteral("raw")];
     PrintMeasure("raw forward-only QSqlQuery", raw);
-    PrintMeasure("TXScan (no dataset)", cursor, &raw);
-    PrintMeasure("TXQuery forward-only", stream, &raw);
-    PrintMeasure("TXQuery holding its rows", buffered, &raw);
-    const Measure joined = Best(e, QStringLiteral("joined"));
-    const Measure aggregate = Best(e, QStringLiteral("aggregate"));
+    PrintMeasure("TXScan (no dataset)", m[QStringLiteral("cursor")], &raw);
+    PrintMeasure("TXQuery forward-only", m[QStringLiteral("stream")], &raw);
+    PrintMeasure("TXQuery holding its rows", m[QStringLiteral("buffered")], &raw);
+    std::map<QString, std::vector<Measure>> j =
+        InterleavedRounds(e, {QStringLiteral("joined"), QStringLiteral("aggregate")});
     std::printf("%s, %d movements joined to their accounts, totals per account:\n", qPrintable(e.label), kScanRows);
-    PrintMeasure("one aggregate (GROUP BY)", aggregate);
-    PrintMeasure("TXQuery forward-only stream", joined, &aggregate, false);
+    PrintMeasure("one aggregate (GROUP BY)", j[QStringLiteral("aggregate")]);
+    PrintMeasure("TXQuery forward-only stream", j[QStringLiteral("joined")], &j[QStringLiteral("aggregate")], false);
 }
 
 // Registered once per engine: the name ends with the engine's label.
@@ -771,15 +846,15 @@ int main(int argc, char **argv)
     Register("RawScan", RawScan, benchmark::kMillisecond, 3);
     Register("QueryStreamScan", QueryStreamScan, benchmark::kMillisecond, 3);
     Register("QueryBufferedScan", QueryBufferedScan, benchmark::kMillisecond, 2);
-    Register("RawInsert", RawInsert, benchmark::kMillisecond, 3);
-    Register("TableAppendPost", TableAppendPost, benchmark::kMillisecond, 3);
     Register("LookupTableLocate", LookupTableLocate, benchmark::kMillisecond, 3);
     Register("QueryPerKey", QueryPerKey, benchmark::kMillisecond, 1);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    for (const Engine &e : Engines())
+    for (const Engine &e : Engines()) {
+        PrintInserts(e);
         PrintScans(e);
+    }
     // closed while Qt's list of connections still exists
     BenchDatabases().clear();
     for (const Engine &e : Engines())

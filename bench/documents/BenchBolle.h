@@ -2,7 +2,7 @@
 // The set-based run of the delivery-note benchmarks (customer and supplier note): the note new,
 // changed (every row one package more) and deleted, each step in one transaction: the rows in
 // one multi-row INSERT or one UPDATE, the movements and the summary by INSERT ... SELECT, stock
-// and cards by UPDATE ... FROM, the totals grouped by VAT code.
+// and cards by UPDATE ... FROM, the totals rows by INSERT ... SELECT.
 #include "bench/documents/BenchModulo.h"
 #include "bench/support/BenchParti.h"
 #include "host/ui/Kmessages.h"
@@ -69,6 +69,13 @@ inline QString TestoBolla(const Bolla &b, const char *sql)
                                                  : QLatin1String(""));
 }
 
+// The note's totals rows, its packing charge among them.
+inline void TotaliBolla(TXDatabase &db, const Bolla &b, qint64 k)
+{
+    benchdoc::TotaliSql(db, QLatin1String(b.Tot), QLatin1String(b.ChiaveTesta), QLatin1String(b.Righe),
+                        QLatin1String(b.Teste), QStringLiteral("%1 = %2").arg(QLatin1String(b.ChiaveTesta)).arg(k), true);
+}
+
 // Stock of the note's movements moved (segno 1) or taken back (segno -1), one UPDATE ... FROM.
 inline void EsistenzeBolla(TXDatabase &db, const Bolla &b, qint64 k, int segno)
 {
@@ -79,6 +86,17 @@ inline void EsistenzeBolla(TXDatabase &db, const Bolla &b, qint64 k, int segno)
                              "WHERE EsistenzeMagazzino.Esercizio = 2026 AND EsistenzeMagazzino.IdMagazzino = S.IdMagazzino "
                              "AND EsistenzeMagazzino.IdProdotto = S.IdProdotto"),
                {segno, segno, k});
+}
+
+// The stock rows of the note's articles made where missing, then moved by its movements.
+inline void NuoveEsistenze(TXDatabase &db, const Bolla &b, qint64 k)
+{
+    db.ExecSQL(TestoBolla(b, "INSERT INTO EsistenzeMagazzino (Esercizio, IdMagazzino, IdProdotto) SELECT DISTINCT 2026, "
+                             "R.IdMagazzino, R.IdProdotto FROM {R} R WHERE R.{KT} = ? AND NOT EXISTS "
+                             "(SELECT 1 FROM EsistenzeMagazzino E WHERE E.Esercizio = 2026 AND E.IdMagazzino = "
+                             "R.IdMagazzino AND E.IdProdotto = R.IdProdotto)"),
+               {k});
+    EsistenzeBolla(db, b, k, 1);
 }
 
 // The account's cards (general, and for a customer the delivery-note set) moved by the note's
@@ -112,12 +130,7 @@ inline void DaRigheBolla(TXDatabase &db, const Bolla &b, qint64 k)
                              "FROM {R} R JOIN {T} T ON T.{KT} = R.{KT} "
                              "WHERE R.{KT} = ?"),
                {k});
-    db.ExecSQL(TestoBolla(b, "INSERT INTO EsistenzeMagazzino (Esercizio, IdMagazzino, IdProdotto) SELECT DISTINCT 2026, "
-                             "R.IdMagazzino, R.IdProdotto FROM {R} R WHERE R.{KT} = ? AND NOT EXISTS "
-                             "(SELECT 1 FROM EsistenzeMagazzino E WHERE E.Esercizio = 2026 AND E.IdMagazzino = "
-                             "R.IdMagazzino AND E.IdProdotto = R.IdProdotto)"),
-               {k});
-    EsistenzeBolla(db, b, k, 1);
+    NuoveEsistenze(db, b, k);
     db.ExecSQL(TestoBolla(b, "INSERT INTO {C} (KMovimento, FlTipoDocColl, {KT}, IdImballo, QtaCar, "
                              "Prezzo, ValoreCar) SELECT MIN(R.{KR}), {Coll}, ?, R.UT_LMQ_IdImballo1, SUM(R.Lunghezza), "
                              "MIN(L.Prezzo), ROUND(CAST(SUM(R.Lunghezza) * MIN(L.Prezzo) AS NUMERIC), 2) "
@@ -134,12 +147,7 @@ inline void DaRigheBolla(TXDatabase &db, const Bolla &b, qint64 k)
     db.ExecSQL(TestoBolla(b, "UPDATE {T} SET SpeseImballo = (SELECT SUM(ValoreCar) FROM "
                              "{C} WHERE {KT} = ?) WHERE {KT} = ?"),
                {k, k});
-    db.ExecSQL(TestoBolla(b, "INSERT INTO {Tot} ({KT}, TipoRecord, Progressivo, Codice, Importo1, Importo2) "
-                             "SELECT ?, 'IVA', ROW_NUMBER() OVER (ORDER BY R.IdIva), R.IdIva, SUM(R.ImportoNetto), "
-                             "ROUND(CAST(SUM(R.ImportoNetto) * MIN(I.Aliquota) / 100 AS NUMERIC), 2) "
-                             "FROM {R} R JOIN CodiciIva I ON I.IdIva = R.IdIva WHERE R.{KT} = ? "
-                             "GROUP BY R.IdIva"),
-               {k, k});
+    TotaliBolla(db, b, k);
 }
 
 // What DaRigheBolla wrote, taken back: stock and cards first, then the rows it made.

@@ -2,7 +2,8 @@
 // What the benchmarks of the module's document windows share: a document of 500 rows over 100
 // articles (five packaging codes, three VAT codes), the database seeded for it, the window's
 // rows typed in, each save timed and the fingerprint of what it left, the engines (SQLite and,
-// with KV8_TEST_PG, PostgreSQL) with the best time of each run and step, and the ratio printed.
+// with KV8_TEST_PG, PostgreSQL) with the time of every round of each run and step, and the
+// median of the per-round ratios printed.
 #include "bench/support/BenchDocumenti.h"
 #include "bench/support/BenchMotori.h"
 #include "bench/support/BenchRuns.h"
@@ -249,26 +250,26 @@ inline void Configura()
     gUtente.IdUtente = QStringLiteral("BENCH");
 }
 
-// One engine: its database, the best time of each run and step and what each left.
+// One engine: its database, the time of every round of each run and step and what each left.
 template <int Passi>
 struct Engine {
     const char *label = "";
     QString url;
     QString schema;
-    benchruns::Migliori<Passi> best[ModoCount];
+    benchruns::Tempi<ModoCount * Passi> tempi; // run modo's step passo at modo * Passi + passo
     QString impronta[ModoCount][Passi];
 
     void Annota(Modo modo, int passo, double secondi, const QString &lascia)
     {
-        best[modo][passo] = std::min(best[modo][passo], secondi);
+        tempi.Aggiungi(modo * Passi + passo, secondi);
         impronta[modo][passo] = lascia;
     }
 
-    // The ratio of the step on one line (passo named when the benchmark has several steps),
-    // with both fingerprints and the message diverse when the runs left different rows.
+    // The median ratio of the step on one line (passo named when the benchmark has several
+    // steps), with both fingerprints and the message diverse when the runs left different rows.
     void Stampa(int p, const char *passo, const char *diverse) const
     {
-        benchruns::StampaRapporto(label, passo, best[Finestra][p], best[Sql][p], impronta[Finestra][p],
+        benchruns::StampaRapporto(label, passo, tempi, Finestra * Passi + p, Sql * Passi + p, impronta[Finestra][p],
                                   impronta[Sql][p], diverse);
     }
 };

@@ -6,7 +6,7 @@
 // moved, notes marked invoiced, totals), and once by set-based statements over the whole set,
 // each one statement: heads, rows with their amounts, summaries grouped by invoice and code,
 // the cards by one UPDATE ... FROM, the notes marked, the totals. Both must leave the same
-// invoices, rows, summaries and cards. Also timed: the host's own generation of the same notes
+// invoices, rows, summaries, cards and totals rows, and link each note row to its invoice row. Also timed: the host's own generation of the same notes
 // (no module columns, summaries or cards). SQLite and (with KV8_TEST_PG) PostgreSQL; prints
 // module / SQL (target within 5x) and module / host. KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set
 // the rounds.
@@ -196,16 +196,20 @@ QString Impronta(TXDatabase &db)
         {"SELECT COUNT(*), SUM(Numero), SUM(UT_LMQ_TotLit), SUM(TotDocumento) FROM FattureCliTeste",
          "SELECT COUNT(*), SUM(Lunghezza), SUM(Quantita), SUM(ImportoLordo), SUM(ImportoNN) FROM FattureCliRighe",
          "SELECT COUNT(*) FROM BolleCliRighe WHERE FlGenFattura = 1",
+         // each note row linked to the invoice row of its article that took it in
+         "SELECT COUNT(*), SUM(F.Quantita) FROM BolleCliRighe B JOIN FattureCliRighe F ON F.KFattCliR = B.KFatturaR "
+         "AND F.IdProdotto = B.IdProdotto AND F.Prezzo = B.Prezzo",
          "SELECT COUNT(*), SUM(QtaCar), SUM(QtaRes), SUM(ValoreCar), SUM(ValoreRes), SUM(EsistenzaAtt), SUM(EsistenzaF), "
          "SUM(Prezzo) FROM LUMO_CauzDocFatt",
          "SELECT SUM(ProgQtaCar), SUM(ProgQtaRes), SUM(ProgValCar), SUM(ProgValRes), SUM(ProgQtaCarF), SUM(ProgValCarF) "
-         "FROM LUMO_ProgCauz"});
+         "FROM LUMO_ProgCauz"})
+           + u' ' + benchdoc::Totali(db, QStringLiteral("FattureCliTot"));
 }
 
 void Registra(benchmark::State &state, Engine *e, Phase fase, double secondi, TXDatabase &db)
 {
     state.SetIterationTime(secondi);
-    e->best[fase] = std::min(e->best[fase], secondi);
+    e->tempi.Aggiungi(fase, secondi);
     e->impronta[fase] = Impronta(db);
 }
 
@@ -311,18 +315,11 @@ void BenchSql(benchmark::State &state, Engine *e)
                 "GROUP BY T.IdClienteTp, T.IdCliente, S.IdImballo) M WHERE LUMO_ProgCauz.IdContoTp = M.IdClienteTp AND "
                 "LUMO_ProgCauz.IdConto = M.IdCliente AND LUMO_ProgCauz.IdImballo = M.IdImballo AND "
                 "LUMO_ProgCauz.IdDestinazione = 0"));
-            db.ExecSQL(QStringLiteral(
-                "UPDATE BolleCliRighe SET FlGenFattura = 1 WHERE FlGenFattura = 0 AND KBolleCliT IN "
-                "(SELECT KBolleCliT FROM BolleCliTeste WHERE IdCausale = 'DDT')"));
-            // totals: VAT per invoice and code, the document total, onto the heads
-            db.ExecSQL(QStringLiteral(
-                "INSERT INTO FattureCliTot (KFattCliT, TipoRecord, Progressivo, Codice, Importo1, Importo2) "
-                "SELECT R.KFattCliT, 'IVA', 1, R.IdIva, SUM(R.ImportoNN), ROUND(CAST(SUM(R.ImportoNN) * MAX(I.Aliquota) / 100 AS NUMERIC), 2) "
-                "FROM FattureCliRighe R JOIN CodiciIva I ON I.IdIva = R.IdIva GROUP BY R.KFattCliT, R.IdIva"));
-            db.ExecSQL(QStringLiteral(
-                "INSERT INTO FattureCliTot (KFattCliT, TipoRecord, Progressivo, Codice, Importo1, Importo2) "
-                "SELECT KFattCliT, 'TOT', 1, '', SUM(Importo1 + Importo2), SUM(Importo1) FROM FattureCliTot "
-                "WHERE TipoRecord = 'IVA' GROUP BY KFattCliT"));
+            benchdoc::MarcaBolle(db);
+            // the totals rows of every invoice, the document total onto the heads
+            benchdoc::TotaliSql(db, QStringLiteral("FattureCliTot"), QStringLiteral("KFattCliT"),
+                                QStringLiteral("FattureCliRighe"), QStringLiteral("FattureCliTeste"),
+                                QStringLiteral("KFattCliT >= 1000000"), false);
             db.ExecSQL(QStringLiteral(
                 "UPDATE FattureCliTeste SET TotDocumento = (SELECT Importo1 FROM FattureCliTot T WHERE "
                 "T.KFattCliT = FattureCliTeste.KFattCliT AND T.TipoRecord = 'TOT'), CvlDocumento = (SELECT Importo1 "
@@ -356,16 +353,17 @@ void Prepara()
 
 void Riporta()
 {
-    std::printf("\nModule invoice generation / set-based SQL (best of the rounds, %d delivery notes of %d rows, two "
+    std::printf("\nModule invoice generation / set-based SQL (median of interleaved rounds, %d delivery notes of %d rows, two "
                 "packaging codes each; target within 5x), and / the host's own generation\n",
                 kBolle, kRighe);
     for (auto &e : motori) {
-        if (!e->best.Misurati(Modulo, Sql))
+        if (!e->tempi.Misurati(Modulo, Sql))
             continue; // filtered out
-        benchruns::StampaRapporto(*e, Modulo, Sql, "   INVOICES, SUMMARIES OR CARDS DIFFER between the two runs", 1);
-        if (e->best[Host] != std::numeric_limits<double>::infinity())
-            std::printf("           module / host %.2fx (%.1f ms / %.1f ms)\n", e->best[Modulo] / e->best[Host],
-                        e->best[Modulo] * 1000, e->best[Host] * 1000);
+        benchruns::StampaRapporto(*e, Modulo, Sql, "   INVOICES, SUMMARIES, CARDS OR TOTALS DIFFER between the two runs", 1);
+        if (e->tempi.Misurati(Modulo, Host))
+            std::printf("           module / host %.2fx (median of %zu interleaved rounds: %.1f ms / %.1f ms)\n",
+                        e->tempi.Rapporto(Modulo, Host), e->tempi.Giri(Modulo, Host), e->tempi.Mediana(Modulo) * 1000,
+                        e->tempi.Mediana(Host) * 1000);
     }
 }
 

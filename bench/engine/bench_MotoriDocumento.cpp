@@ -5,13 +5,13 @@
 // through the host's registries), and once as set-based SQL: INSERT ... SELECT of the
 // movements with one aggregated stock statement and the reverse, the totals rows inserted
 // from GROUP BY VAT code, account and agent. On SQLite and (with KV8_TEST_PG) PostgreSQL.
-// Prints the ratio of the whole, of the movements and of the totals, and of each step (best
-// of the rounds; target within 5x), and checks that both runs leave the same movements, stock
-// and totals rows after each step. A step is timed on the engines' own work: the head and rows
-// the generator is given (which a window holds) are read before. Rows a step keeps for the
-// commit are written when a statement names their table: that time, taken apart after each
-// step, is printed with the steps. Each round measures a run on a connection that has already
-// run the same work once, as a program's connection has.
+// Prints the median of the per-round ratios of the whole, of the movements and of the totals,
+// and of each step (interleaved rounds; target within 5x), and checks that both runs leave the
+// same movements, stock and totals rows after each step. A step is timed on the engines' own
+// work: the head and rows the generator is given (which a window holds) are read before. The
+// rows a step keeps for the commit are written within its time (a statement naming their
+// tables, timed with the movements). Each round measures a run on a connection that has
+// already run the same work once, as a program's connection has.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
 #include "bench/support/BenchParti.h"
@@ -42,7 +42,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <limits>
 #include <memory>
 #include <vector>
 
@@ -63,10 +62,12 @@ struct Engine {
     const char *label = "";
     QString url;
     QString schema;
-    benchruns::Migliori<PhaseCount> best;
-    double passi[PhaseCount][PassoCount]; // the steps of the best round
-    double scritture[PhaseCount][PassoCount]; // the rows each step kept, written after it
-    double parti[PhaseCount][ParteCount]; // movements and totals of the best round
+    // every round: whole, each step (at fase * PassoCount + passo), movements and totals (at
+    // fase * ParteCount + parte), the rows each step kept, written within it
+    benchruns::Tempi<PhaseCount> tempi;
+    benchruns::Tempi<int(PhaseCount) * int(PassoCount)> passi;
+    benchruns::Tempi<int(PhaseCount) * int(ParteCount)> parti;
+    benchruns::Tempi<int(PhaseCount) * int(PassoCount)> scritture;
     QString impronta[PhaseCount][PassoCount]; // what each step leaves
 };
 
@@ -162,14 +163,7 @@ QString Impronta(TXDatabase &db)
         if (q->next())
             for (int i = 0; i < q->record().count(); ++i)
                 parti << QString::number(q->value(i).toDouble(), 'f', 4);
-    QSqlQuery t = db.OpenQuery(QStringLiteral("SELECT TipoRecord, Codice, Importo1, Importo2 FROM BolleCliTot "
-                                              "WHERE TipoRecord IN ('IVA', 'CON', 'PRV', 'TOT', 'MER') "
-                                              "ORDER BY TipoRecord, Codice"));
-    while (t.next())
-        parti << QStringLiteral("%1:%2:%3:%4")
-                     .arg(t.value(0).toString().trimmed(), t.value(1).toString().trimmed())
-                     .arg(t.value(2).toDouble(), 0, 'f', 2)
-                     .arg(t.value(3).toDouble(), 0, 'f', 2);
+    parti << benchdoc::Totali(db, QStringLiteral("BolleCliTot"));
     return parti.join(QLatin1Char(' '));
 }
 
@@ -345,13 +339,16 @@ bool Giro(TXDatabase &db, Engine *e, Phase fase, double &secondi, double *passi,
         // window holds, are read before)
         const double prima = parti[Movimenti] + parti[Totali];
         const bool riuscito = fase == FaseMotori ? Motori(db, stati[passo], parti) : Sql(db, stati[passo], parti);
-        passi[passo] = parti[Movimenti] + parti[Totali] - prima;
-        secondi += passi[passo];
         if (!riuscito)
             return false;
+        // the movement and stock rows the step kept for the commit, written as the next
+        // statement naming their tables writes them: part of the step's work
         const auto t1 = Clock::now();
         db.OpenQuery(QStringLiteral("SELECT 1 FROM MovMagazzino, EsistenzeMagazzino WHERE 1 = 0"));
         scritture[passo] = benchruns::Seconds(t1);
+        parti[Movimenti] += scritture[passo];
+        passi[passo] = parti[Movimenti] + parti[Totali] - prima;
+        secondi += passi[passo];
         e->impronta[fase][passo] = Impronta(db);
     }
     CambiaQuantita(db, -1);
@@ -386,12 +383,13 @@ void Esegui(benchmark::State &state, Engine *e, Phase fase)
             return;
         }
         state.SetIterationTime(secondi);
-        if (secondi < e->best[fase]) {
-            e->best[fase] = secondi;
-            std::copy(std::begin(passi), std::end(passi), std::begin(e->passi[fase]));
-            std::copy(std::begin(parti), std::end(parti), std::begin(e->parti[fase]));
-            std::copy(std::begin(scritture), std::end(scritture), std::begin(e->scritture[fase]));
+        e->tempi.Aggiungi(fase, secondi);
+        for (int passo = Nuovo; passo < PassoCount; ++passo) {
+            e->passi.Aggiungi(int(fase) * int(PassoCount) + passo, passi[passo]);
+            e->scritture.Aggiungi(int(fase) * int(PassoCount) + passo, scritture[passo]);
         }
+        for (int parte = Movimenti; parte < ParteCount; ++parte)
+            e->parti.Aggiungi(int(fase) * int(ParteCount) + parte, parti[parte]);
         state.counters["righe/s"] = 3 * kRighe / secondi;
     }
 }
@@ -421,32 +419,36 @@ void Prepara()
     });
 }
 
+// One line: the median of the per-round ratios of the module's run to the set-based one.
+template <int N>
+void Linea(const char *nome, const benchruns::Tempi<N> &t, int motori, int sql)
+{
+    std::printf("    %-9s %.2fx (%.3f ms / %.3f ms)\n", nome, t.Rapporto(motori, sql), t.Mediana(motori) * 1000,
+                t.Mediana(sql) * 1000);
+}
+
 void Riporta()
 {
     std::printf("\nGeneraMovimentoMagazzino + TOTDOCS_Calcola (module) / set-based SQL: %d rows new, modified and "
-                "deleted in one transaction (best of the rounds; target within 5x)\n",
+                "deleted in one transaction, the rows kept for the commit written within each step (median of the "
+                "per-round ratios of interleaved rounds, medians of the times; target within 5x)\n",
                 kRighe);
     const char *const passi[] = {"new", "modified", "deleted"};
     for (auto &e : motori) {
-        if (!e->best.Misurati(FaseMotori, FaseSql))
+        if (!e->tempi.Misurati(FaseMotori, FaseSql))
             continue; // filtered out
-        std::printf("  %-8s %.2fx (%.3f ms / %.3f ms)\n", e->label, e->best[FaseMotori] / e->best[FaseSql], e->best[FaseMotori] * 1000,
-                    e->best[FaseSql] * 1000);
+        std::printf("  %-8s %.2fx (median of %zu interleaved rounds: %.3f ms / %.3f ms)\n", e->label,
+                    e->tempi.Rapporto(FaseMotori, FaseSql), e->tempi.Giri(FaseMotori, FaseSql),
+                    e->tempi.Mediana(FaseMotori) * 1000, e->tempi.Mediana(FaseSql) * 1000);
         const char *const parti[] = {"movements", "totals"};
         for (int parte = Movimenti; parte < ParteCount; ++parte)
-            std::printf("    %-9s %.2fx (%.3f ms / %.3f ms)\n", parti[parte],
-                        e->parti[FaseMotori][parte] / e->parti[FaseSql][parte], e->parti[FaseMotori][parte] * 1000,
-                        e->parti[FaseSql][parte] * 1000);
+            Linea(parti[parte], e->parti, int(FaseMotori) * int(ParteCount) + parte, int(FaseSql) * int(ParteCount) + parte);
         for (int passo = Nuovo; passo < PassoCount; ++passo)
-            std::printf("    %-9s %.2fx (%.3f ms / %.3f ms)\n", passi[passo],
-                        e->passi[FaseMotori][passo] / e->passi[FaseSql][passo], e->passi[FaseMotori][passo] * 1000,
-                        e->passi[FaseSql][passo] * 1000);
-        for (int passo = Nuovo; passo < PassoCount; ++passo) {
-            const double motori = e->passi[FaseMotori][passo] + e->scritture[FaseMotori][passo];
-            const double sql = e->passi[FaseSql][passo] + e->scritture[FaseSql][passo];
-            std::printf("    %-9s %.2fx with the rows kept written (%.3f ms / %.3f ms)\n", passi[passo], motori / sql,
-                        motori * 1000, sql * 1000);
-        }
+            Linea(passi[passo], e->passi, int(FaseMotori) * int(PassoCount) + passo, int(FaseSql) * int(PassoCount) + passo);
+        for (int passo = Nuovo; passo < PassoCount; ++passo)
+            std::printf("    %-9s of which the rows kept, written: %.3f ms / %.3f ms\n", passi[passo],
+                        e->scritture.Mediana(int(FaseMotori) * int(PassoCount) + passo) * 1000,
+                        e->scritture.Mediana(int(FaseSql) * int(PassoCount) + passo) * 1000);
         for (int passo = Nuovo; passo < PassoCount; ++passo)
             if (e->impronta[FaseMotori][passo] != e->impronta[FaseSql][passo])
                 std::printf("    ROWS DIFFER after the %s document:\n    %s\n    %s\n", passi[passo],

@@ -3,8 +3,10 @@
 // UT_LMQ_CAUZ_AggiornaProgressivi and once as one UPDATE of the cards from the movements
 // summed by card (the same movements, kept in a table, with the values the routine computes),
 // on SQLite and (with KV8_TEST_PG) on PostgreSQL. Prints the routine's time, the statement's
-// and their ratio (best of the rounds; target within 5x) and checks that both leave the same cards.
+// and the median of their per-round ratios (interleaved rounds; target within 5x) and checks
+// that both leave the same cards.
 // KV8_BENCH_MOVES overrides the movement count; KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS the rounds.
+#include "bench/support/BenchMotori.h"
 #include "bench/support/BenchRuns.h"
 #include "frame/Dmilumo.h"
 #include "frame/Lumo_funzioni.h"
@@ -22,7 +24,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 #include <memory>
 #include <vector>
 
@@ -61,7 +62,7 @@ struct Engine {
     const char *label = "";
     std::unique_ptr<TXDatabase> db;
     std::unique_ptr<TDMILUMO> module;
-    double best[PhaseCount];
+    benchruns::Tempi<PhaseCount> tempi;
     double totals[PhaseCount]; // sum of the general values loaded, to compare the two
     QString schema;
 };
@@ -124,7 +125,7 @@ void StoreMoves(TXDatabase &db)
 void Record(benchmark::State &state, Engine &e, Phase phase, double seconds)
 {
     state.SetIterationTime(seconds);
-    e.best[phase] = std::min(e.best[phase], seconds);
+    e.tempi.Aggiungi(phase, seconds);
     e.totals[phase] = Total(*e.db);
     state.counters["moves/s"] = kMoves / seconds;
 }
@@ -179,7 +180,6 @@ std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url)
 {
     auto e = std::make_unique<Engine>();
     e->label = label;
-    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
     std::fill(std::begin(e->totals), std::end(e->totals), 0.0);
     e->db = std::make_unique<TXDatabase>(QString::fromLatin1(label), url);
     ModuleData::Use(&ModuleFiles); // the module's tables, as the program takes them from the library
@@ -220,16 +220,17 @@ int main(int argc, char **argv)
                                               : benchruns::Rounds("KV8_BENCH_ROUNDS", 3));
     benchmark::RunSpecifiedBenchmarks();
 
-    std::printf("\ncard update routine / one set-based UPDATE (best of the rounds, %d movements over %d accounts; "
-                "target within 5x)\n",
+    std::printf("\ncard update routine / one set-based UPDATE (median of interleaved rounds, %d movements over %d "
+                "accounts; target within 5x)\n",
                 kMoves, kAccounts);
     for (auto &e : engines) {
-        if (e->best[Routine] == std::numeric_limits<double>::infinity() ||
-            e->best[Sql] == std::numeric_limits<double>::infinity())
+        if (!e->tempi.Misurati(Routine, Sql))
             continue; // filtered out
         const bool same = std::abs(e->totals[Routine] - e->totals[Sql]) < 1e-6 * std::max(1.0, e->totals[Sql]);
-        std::printf("  %-8s routine %.3f s, set-based %.3f s, ratio %.2fx%s\n", e->label, e->best[Routine],
-                    e->best[Sql], e->best[Routine] / e->best[Sql], same ? "" : "   CARDS DIFFER between the two runs");
+        std::printf("  %-8s %.2fx (median of %zu interleaved rounds: routine %.1f ms / set-based %.1f ms)%s\n",
+                    e->label, e->tempi.Rapporto(Routine, Sql), e->tempi.Giri(Routine, Sql),
+                    e->tempi.Mediana(Routine) * 1000, e->tempi.Mediana(Sql) * 1000,
+                    same ? "" : "   CARDS DIFFER between the two runs");
     }
     for (auto &e : engines)
         if (!e->schema.isEmpty())

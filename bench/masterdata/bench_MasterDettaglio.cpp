@@ -3,9 +3,10 @@
 // through the window's SalvataggioDati and once as the equivalent set-based statements (one
 // DELETE, one UPDATE, multi-row INSERTs) in one transaction, on SQLite and (with KV8_TEST_PG)
 // on PostgreSQL. Only the save is timed: the buffer is loaded and edited beforehand.
-// Prints the ratio save / SQL (best of the rounds; target within 10x) and checks that both
-// leave the same rows. KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
+// Prints the ratio save / SQL (median of the per-round ratios of interleaved rounds; target
+// within 10x) and checks that both leave the same rows. KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchParti.h"
+#include "bench/support/BenchMotori.h"
 #include "bench/support/BenchRuns.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
@@ -21,7 +22,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <limits>
 #include <memory>
 #include <vector>
 
@@ -39,7 +39,7 @@ struct Engine {
     const char *label = "";
     QString url;
     QString schema;
-    double best[PhaseCount];
+    benchruns::Tempi<PhaseCount> tempi;
     QString result[PhaseCount]; // count and sum of the stored rows, to compare the two
 };
 
@@ -103,7 +103,7 @@ QString Contenuto()
 void Registra(benchmark::State &state, Engine &e, Phase phase, double seconds)
 {
     state.SetIterationTime(seconds);
-    e.best[phase] = std::min(e.best[phase], seconds);
+    e.tempi.Aggiungi(phase, seconds);
     e.result[phase] = Contenuto();
     state.counters["rows/s"] = (kModificate + kCancellate + kNuove) / seconds;
 }
@@ -184,7 +184,6 @@ std::unique_ptr<Engine> MakeEngine(const char *label, const QString &url)
     auto e = std::make_unique<Engine>();
     e->label = label;
     e->url = url;
-    std::fill(std::begin(e->best), std::end(e->best), std::numeric_limits<double>::infinity());
     return e;
 }
 
@@ -207,18 +206,12 @@ void Prepara()
 
 void Riporta()
 {
-    std::printf("\nmaster/detail save / set-based SQL (best of the rounds, %d modified, %d deleted, %d new rows; "
-                "target within 10x)\n",
+    std::printf("\nmaster/detail save / set-based SQL (median of the per-round ratios of interleaved rounds, %d "
+                "modified, %d deleted, %d new rows; target within 10x)\n",
                 kModificate, kCancellate, kNuove);
-    for (auto &e : engines) {
-        if (e->best[Salvataggio] == std::numeric_limits<double>::infinity()
-            || e->best[Sql] == std::numeric_limits<double>::infinity())
-            continue; // filtered out
-        const bool same = e->result[Salvataggio] == e->result[Sql];
-        std::printf("  %-8s %.2fx (%.3f s / %.3f s)%s\n", e->label, e->best[Salvataggio] / e->best[Sql],
-                    e->best[Salvataggio], e->best[Sql], same ? "" : qPrintable(QStringLiteral("   ROWS DIFFER between the two runs: %1 and %2 (rows/sum)")
-                                                      .arg(e->result[Salvataggio], e->result[Sql])));
-    }
+    for (auto &e : engines)
+        benchruns::StampaRapporto(e->label, nullptr, e->tempi, Salvataggio, Sql, e->result[Salvataggio],
+                                  e->result[Sql], "   ROWS DIFFER between the two runs (rows/sum)");
 }
 
 void Chiudi()

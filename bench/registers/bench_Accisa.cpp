@@ -3,10 +3,11 @@
 // rows, protocol numbers and source marks by the generation dialog's run, and the same result
 // written by set-based statements (heads numbered with ROW_NUMBER, rows by INSERT ... SELECT,
 // one UPDATE of the marks and one of the counter), each from the same starting state, on
-// SQLite and (with KV8_TEST_PG) on PostgreSQL. Prints the ratio run / SQL (best of the rounds;
+// SQLite and (with KV8_TEST_PG) on PostgreSQL. Prints the ratio run / SQL (median of interleaved rounds;
 // target within 5x) with the results compared.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds; KV8_BENCH_BOLLE the delivery notes.
 #include "bench/registers/BenchRegistri.h"
+#include "bench/support/BenchMotori.h"
 #include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "frame/Dmilumo.h"
@@ -25,7 +26,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <limits>
 #include <memory>
 #include <vector>
 
@@ -37,8 +37,7 @@ constexpr int kRighe = 10;
 enum Phase { Generazione, Sql, PhaseCount };
 
 struct Engine : benchregistri::Motore {
-    Engine() { std::fill(std::begin(best), std::end(best), std::numeric_limits<double>::infinity()); }
-    double best[PhaseCount];
+    benchruns::Tempi<PhaseCount> tempi;
     QString risultato[PhaseCount];
 };
 
@@ -140,7 +139,7 @@ void BenchGenerazione(benchmark::State &state, Engine *e)
         f->btEseguiClick();
         const double secondi = benchruns::Seconds(t0);
         state.SetIterationTime(secondi);
-        e->best[Generazione] = std::min(e->best[Generazione], secondi);
+        e->tempi.Aggiungi(Generazione, secondi);
         state.counters["bolle/s"] = kBolle / secondi;
         e->risultato[Generazione] = Risultato(globale.Db());
     }
@@ -207,7 +206,7 @@ void BenchSql(benchmark::State &state, Engine *e)
         }
         const double secondi = benchruns::Seconds(t0);
         state.SetIterationTime(secondi);
-        e->best[Sql] = std::min(e->best[Sql], secondi);
+        e->tempi.Aggiungi(Sql, secondi);
         e->risultato[Sql] = Risultato(db);
     }
 }
@@ -227,20 +226,12 @@ void Prepara()
 
 void Riporta()
 {
-    std::printf("\nexcise document generation / set-based SQL of the same result (best of the rounds, %d delivery "
-                "notes of %d rows; target within 5x)\n",
+    std::printf("\nexcise document generation / set-based SQL of the same result (median of interleaved rounds, "
+                "%d delivery notes of %d rows; target within 5x)\n",
                 kBolle, kRighe);
-    for (auto &e : engines.lista) {
-        if (e->best[Generazione] == std::numeric_limits<double>::infinity()
-            || e->best[Sql] == std::numeric_limits<double>::infinity())
-            continue; // filtered out
-        const bool uguali = e->risultato[Generazione] == e->risultato[Sql];
-        std::printf("  %-8s %.2fx (%.0f ms / %.0f ms)%s\n", e->label, e->best[Generazione] / e->best[Sql],
-                    e->best[Generazione] * 1000, e->best[Sql] * 1000, uguali ? "" : "   RESULTS DIFFER");
-        if (!uguali)
-            std::printf("    run: %s\n    sql: %s\n", qPrintable(e->risultato[Generazione]),
-                        qPrintable(e->risultato[Sql]));
-    }
+    for (auto &e : engines.lista)
+        benchruns::StampaRapporto(e->label, nullptr, e->tempi, Generazione, Sql, e->risultato[Generazione],
+                                  e->risultato[Sql], "   RESULTS DIFFER", 0);
 }
 
 void Chiudi()

@@ -3,11 +3,12 @@
 // (numbered lines and per-stamp totals) against one aggregate giving the same per-stamp loads
 // and unloads, and the bottling register (numbered rows split into bulk drawn, loss and
 // bottled) against one aggregate giving the three sums, on SQLite and (with KV8_TEST_PG) on
-// PostgreSQL. Prints each ratio register / SQL (best of the rounds; target within 3x) with the
-// results compared, and the peak resident memory of the program.
+// PostgreSQL. Prints each ratio register / SQL (median of the per-round ratios of interleaved
+// rounds; target within 3x) with the results compared.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds; KV8_BENCH_MOVIMENTI the movements.
 #include "bench/registers/AnnoMovimenti.h"
 #include "bench/registers/BenchRegistri.h"
+#include "bench/support/BenchMotori.h"
 #include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "frame/Lumo_parametri.h"
@@ -23,13 +24,10 @@
 #include <QMap>
 #include <QSqlQuery>
 
-#include <sys/resource.h>
-
 #include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 #include <memory>
 #include <vector>
 
@@ -42,8 +40,7 @@ const QDateTime kAl(QDate(2026, 12, 31), QTime(23, 59, 59, 999));
 enum Phase { Contrassegni, SqlContrassegni, Imbottigliamento, SqlImbottigliamento, PhaseCount };
 
 struct Engine : benchregistri::Motore {
-    Engine() { std::fill(std::begin(best), std::end(best), std::numeric_limits<double>::infinity()); }
-    double best[PhaseCount];
+    benchruns::Tempi<PhaseCount> tempi;
     QMap<QString, QPair<double, double>> stampi[2]; // per stamp: load, unload (register, SQL)
     std::array<double, 3> sfusoCaloImbott[2] = {};  // register, SQL
     int righe[2] = {0, 0};                           // register lines, register rows
@@ -74,7 +71,7 @@ void BenchContrassegni(benchmark::State &state, Engine *e)
         e->righe[0] = f->Elabora();
         const double secondi = benchruns::Seconds(t0);
         state.SetIterationTime(secondi);
-        e->best[Contrassegni] = std::min(e->best[Contrassegni], secondi);
+        e->tempi.Aggiungi(Contrassegni, secondi);
         state.counters["movimenti/s"] = kMovimenti / secondi;
         e->stampi[0].clear();
         QSqlQuery q = UT_LMQ_RG_Lavoro().OpenQuery(
@@ -105,7 +102,7 @@ void BenchSqlContrassegni(benchmark::State &state, Engine *e)
             e->stampi[1].insert(q.value(0).toString(), {q.value(1).toDouble(), q.value(2).toDouble()});
         const double secondi = benchruns::Seconds(t0);
         state.SetIterationTime(secondi);
-        e->best[SqlContrassegni] = std::min(e->best[SqlContrassegni], secondi);
+        e->tempi.Aggiungi(SqlContrassegni, secondi);
     }
 }
 
@@ -122,7 +119,7 @@ void BenchImbottigliamento(benchmark::State &state, Engine *e)
         e->righe[1] = f->Elabora();
         const double secondi = benchruns::Seconds(t0);
         state.SetIterationTime(secondi);
-        e->best[Imbottigliamento] = std::min(e->best[Imbottigliamento], secondi);
+        e->tempi.Aggiungi(Imbottigliamento, secondi);
         state.counters["movimenti/s"] = kMovimenti / secondi;
         e->sfusoCaloImbott[0] = {f->TotaleSfuso, f->TotaleCalo, f->TotaleImbott};
     }
@@ -146,7 +143,7 @@ void BenchSqlImbottigliamento(benchmark::State &state, Engine *e)
             e->sfusoCaloImbott[1] = {q.value(0).toDouble(), q.value(1).toDouble(), q.value(2).toDouble()};
         const double secondi = benchruns::Seconds(t0);
         state.SetIterationTime(secondi);
-        e->best[SqlImbottigliamento] = std::min(e->best[SqlImbottigliamento], secondi);
+        e->tempi.Aggiungi(SqlImbottigliamento, secondi);
     }
 }
 
@@ -176,25 +173,22 @@ bool Uguali(const std::array<double, 3> &a, const std::array<double, 3> &b)
 
 void Riporta()
 {
-    const double mai = std::numeric_limits<double>::infinity();
-    std::printf("\ntax-stamp and bottling register runs / one SQL aggregate each (best of the rounds, %d movements; "
-                "target within 3x)\n",
+    std::printf("\ntax-stamp and bottling register runs / one SQL aggregate each (median of the per-round ratios of "
+                "interleaved rounds, %d movements; target within 3x)\n",
                 kMovimenti);
     for (auto &e : engines.lista) {
-        if (e->best[Contrassegni] != mai && e->best[SqlContrassegni] != mai)
-            std::printf("  %-8s stamps   %.2fx (%.0f ms / %.0f ms), %d register lines%s\n", e->label,
-                        e->best[Contrassegni] / e->best[SqlContrassegni], e->best[Contrassegni] * 1000,
-                        e->best[SqlContrassegni] * 1000, e->righe[0],
-                        benchregistri::Uguali(e->stampi[0], e->stampi[1]) ? "" : "   STAMP TOTALS DIFFER");
-        if (e->best[Imbottigliamento] != mai && e->best[SqlImbottigliamento] != mai)
-            std::printf("  %-8s bottling %.2fx (%.0f ms / %.0f ms), %d register rows%s\n", e->label,
-                        e->best[Imbottigliamento] / e->best[SqlImbottigliamento], e->best[Imbottigliamento] * 1000,
-                        e->best[SqlImbottigliamento] * 1000, e->righe[1],
-                        Uguali(e->sfusoCaloImbott[0], e->sfusoCaloImbott[1]) ? "" : "   BOTTLING SUMS DIFFER");
+        const auto riga = [&](const char *nome, int run, int sql, int righe, bool uguali, const char *diverse) {
+            if (e->tempi.Misurati(run, sql))
+                std::printf("  %-8s %-8s %.2fx (median of %zu interleaved rounds: %.0f ms / %.0f ms), %d register "
+                            "lines%s\n",
+                            e->label, nome, e->tempi.Rapporto(run, sql), e->tempi.Giri(run, sql),
+                            e->tempi.Mediana(run) * 1000, e->tempi.Mediana(sql) * 1000, righe, uguali ? "" : diverse);
+        };
+        riga("stamps", Contrassegni, SqlContrassegni, e->righe[0], benchregistri::Uguali(e->stampi[0], e->stampi[1]),
+             "   STAMP TOTALS DIFFER");
+        riga("bottling", Imbottigliamento, SqlImbottigliamento, e->righe[1],
+             Uguali(e->sfusoCaloImbott[0], e->sfusoCaloImbott[1]), "   BOTTLING SUMS DIFFER");
     }
-    rusage uso{};
-    getrusage(RUSAGE_SELF, &uso);
-    std::printf("  peak resident memory of the run: %.0f MB\n", double(uso.ru_maxrss) / 1024.0);
 }
 
 void Chiudi()

@@ -1,7 +1,8 @@
 #pragma once
 // The engines a benchmark runs on (SQLite in a temporary folder and, with KV8_TEST_PG, a fresh
-// schema of that server), the rounds registered on each, the best time of each run and the
-// fingerprint of what it left.
+// schema of that server), the rounds registered on each, the time of every round of each run
+// and the fingerprint of what it left.
+#include "bench/support/BenchMisure.h"
 #include "bench/support/BenchRuns.h"
 
 #include <QCoreApplication>
@@ -13,30 +14,30 @@
 
 #include <initializer_list>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
-#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace benchruns {
 
-// The best time of each of N runs, infinite until the run is measured.
+// The seconds of every round of N runs, in the order measured: round i of one run and round i
+// of another ran one after the other, so their ratio is a per-round ratio.
 template <int N>
-class Migliori {
+class Tempi {
 public:
-    Migliori() { t_.fill(std::numeric_limits<double>::infinity()); }
-    double &operator[](int i) { return t_[i]; }
-    double operator[](int i) const { return t_[i]; }
+    void Aggiungi(int i, double secondi) { t_[size_t(i)].push_back(secondi); }
     // Both runs measured (not filtered out).
-    bool Misurati(int a, int b) const
-    {
-        return t_[a] != std::numeric_limits<double>::infinity() && t_[b] != std::numeric_limits<double>::infinity();
-    }
+    bool Misurati(int a, int b) const { return !t_[size_t(a)].empty() && !t_[size_t(b)].empty(); }
+    double Mediana(int i) const { return benchmisure::Median(t_[size_t(i)]); }
+    // The median of the per-round ratios of run a to run b.
+    double Rapporto(int a, int b) const { return benchmisure::RatioMediano(t_[size_t(a)], t_[size_t(b)]); }
+    size_t Giri(int a, int b) const { return std::min(t_[size_t(a)].size(), t_[size_t(b)].size()); }
 
 private:
-    std::array<double, N> t_;
+    std::array<std::vector<double>, N> t_;
 };
 
 // An engine whose runs each leave a fingerprint of what they wrote, to compare.
@@ -45,7 +46,7 @@ struct Motore {
     const char *label = "";
     QString url;
     QString schema; // empty on SQLite
-    Migliori<N> best;
+    Tempi<N> tempi;
     QString impronta[N];
 };
 
@@ -62,19 +63,22 @@ inline QString Impronta(TXDatabase &db, std::initializer_list<const char *> quer
     return parti.join(QLatin1Char(' '));
 }
 
-// The ratio of run a to its baseline b on one line ("  label [passo ]R.RRx (a ms / b ms)",
-// times with decimali decimals), with diverse and both fingerprints when the two left different
-// rows; nothing when either was not measured (filtered out).
-inline void StampaRapporto(const char *label, const char *passo, double a, double b, const QString &improntaA,
-                           const QString &improntaB, const char *diverse, int decimali = 3)
+// The median of the per-round ratios of run a to its baseline b on one line ("  label [passo ]R.RRx
+// (median of n interleaved rounds: a ms / b ms)", both medians with decimali decimals), with
+// diverse and both fingerprints when the two left different rows; nothing when either was not
+// measured (filtered out).
+template <int N>
+void StampaRapporto(const char *label, const char *passo, const Tempi<N> &t, int a, int b, const QString &improntaA,
+                    const QString &improntaB, const char *diverse, int decimali = 3)
 {
-    if (a == std::numeric_limits<double>::infinity() || b == std::numeric_limits<double>::infinity())
+    if (!t.Misurati(a, b))
         return;
     const bool uguali = improntaA == improntaB;
     std::printf("  %-8s ", label);
     if (passo)
         std::printf("%-10s ", passo);
-    std::printf("%.2fx (%.*f ms / %.*f ms)%s\n", a / b, decimali, a * 1000, decimali, b * 1000, uguali ? "" : diverse);
+    std::printf("%.2fx (median of %zu interleaved rounds: %.*f ms / %.*f ms)%s\n", t.Rapporto(a, b), t.Giri(a, b),
+                decimali, t.Mediana(a) * 1000, decimali, t.Mediana(b) * 1000, uguali ? "" : diverse);
     if (!uguali)
         std::printf("    %s\n    %s\n", qPrintable(improntaA), qPrintable(improntaB));
 }
@@ -83,7 +87,7 @@ inline void StampaRapporto(const char *label, const char *passo, double a, doubl
 template <int N>
 void StampaRapporto(const Motore<N> &e, int a, int b, const char *diverse, int decimali = 3)
 {
-    StampaRapporto(e.label, nullptr, e.best[a], e.best[b], e.impronta[a], e.impronta[b], diverse, decimali);
+    StampaRapporto(e.label, nullptr, e.tempi, a, b, e.impronta[a], e.impronta[b], diverse, decimali);
 }
 
 // The engines of one benchmark, each an E with label, url and schema (empty on SQLite).
