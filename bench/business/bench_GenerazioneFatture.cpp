@@ -3,8 +3,8 @@
 // transaction as the generation window runs it (one invoice per customer, rows of one
 // article and price joined, notes marked invoiced, totals through TOTDOCS_Calcola), and once
 // by set-based statements over the whole set (heads, rows with their amounts, the notes
-// marked, the totals records and the heads' totals, the VAT counter), each one statement.
-// Both runs must give the same invoices, rows, amounts and totals. SQLite and (with
+// marked and linked to their invoice rows, the totals records and the heads' totals, the VAT
+// counter). Both runs must give the same invoices, rows, amounts, links and totals rows. SQLite and (with
 // KV8_TEST_PG) PostgreSQL; prints the ratio module / SQL (median of the per-round ratios of
 // interleaved rounds; target within 5x). KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"

@@ -4,8 +4,9 @@
 // with two set-based statements, each in one transaction, on SQLite and (with KV8_TEST_PG) on
 // PostgreSQL. Each round measures a run on a connection that has already run the same work once
 // (as a program's connection has: columns, lookups and statements read), the note's head and
-// rows open as a save holds them. Prints the ratio generator / SQL (median of interleaved rounds; target
-// within 5x) and checks that both leave the same movements and stock.
+// rows open as a save holds them. Prints the ratio generator / SQL (median of the per-round
+// ratios of interleaved rounds; target within 5x) and checks that both leave the same
+// movements and stock.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
 #include "bench/support/BenchParti.h"

@@ -4,9 +4,10 @@
 // deposit summary and the supplier's cards, totals, each step in one transaction), and the
 // same three steps as set-based SQL: the rows in one multi-row INSERT or one UPDATE, the
 // movements and the summary by INSERT ... SELECT, stock and cards by UPDATE ... FROM, the
-// totals grouped by VAT code; on SQLite and (with KV8_TEST_PG) on PostgreSQL. Prints both
-// times and the ratio per step (median of interleaved rounds; target within 5x) and checks that both
-// leave the same rows, movements, stock, summary and cards after each step.
+// totals rows by INSERT ... SELECT; on SQLite and (with KV8_TEST_PG) on PostgreSQL. Prints both
+// median times and the median of the per-round ratios per step (interleaved rounds; target
+// within 5x) and checks that both leave the same rows, movements, stock, summary, cards and
+// totals rows after each step.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/documents/BenchBolle.h"
 #include "bench/documents/BenchModulo.h"

@@ -5,11 +5,12 @@
 // joined and valued by price type, summaries merged per invoice and code, the customers' cards
 // moved, notes marked invoiced, totals), and once by set-based statements over the whole set,
 // each one statement: heads, rows with their amounts, summaries grouped by invoice and code,
-// the cards by one UPDATE ... FROM, the notes marked, the totals. Both must leave the same
-// invoices, rows, summaries, cards and totals rows, and link each note row to its invoice row. Also timed: the host's own generation of the same notes
-// (no module columns, summaries or cards). SQLite and (with KV8_TEST_PG) PostgreSQL; prints
-// module / SQL (target within 5x) and module / host. KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set
-// the rounds.
+// the cards by one UPDATE ... FROM, the notes marked and linked to their invoice rows, the
+// totals rows. Both must leave the same invoices, rows, summaries, cards, links and totals
+// rows. Also timed: the host's own generation of the same notes (no module columns, summaries
+// or cards). SQLite and (with KV8_TEST_PG) PostgreSQL; prints module / SQL (target within 5x)
+// and module / host, medians of the per-round ratios of interleaved rounds.
+// KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
 #include "bench/support/BenchParti.h"
 #include "bench/support/BenchMotori.h"

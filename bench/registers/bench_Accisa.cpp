@@ -3,8 +3,8 @@
 // rows, protocol numbers and source marks by the generation dialog's run, and the same result
 // written by set-based statements (heads numbered with ROW_NUMBER, rows by INSERT ... SELECT,
 // one UPDATE of the marks and one of the counter), each from the same starting state, on
-// SQLite and (with KV8_TEST_PG) on PostgreSQL. Prints the ratio run / SQL (median of interleaved rounds;
-// target within 5x) with the results compared.
+// SQLite and (with KV8_TEST_PG) on PostgreSQL. Prints the ratio run / SQL (median of the
+// per-round ratios of interleaved rounds; target within 5x) with the results compared.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds; KV8_BENCH_BOLLE the delivery notes.
 #include "bench/registers/BenchRegistri.h"
 #include "bench/support/BenchMotori.h"

@@ -4,7 +4,10 @@
 // and unloads, and the bottling register (numbered rows split into bulk drawn, loss and
 // bottled) against one aggregate giving the three sums, on SQLite and (with KV8_TEST_PG) on
 // PostgreSQL. Prints each ratio register / SQL (median of the per-round ratios of interleaved
-// rounds; target within 3x) with the results compared.
+// rounds; target within 3x) with the results compared, and on PostgreSQL each register against
+// its storing floor (CREATE TEMP TABLE AS of its movements ordered and numbered, with the
+// register's own columns of the movement, causal and article, and of its totals, timed in the
+// same rounds, its row count compared; target within 1.5x).
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds; KV8_BENCH_MOVIMENTI the movements.
 #include "bench/registers/AnnoMovimenti.h"
 #include "bench/registers/BenchRegistri.h"
@@ -37,13 +40,22 @@ const int kMovimenti = benchruns::Rounds("KV8_BENCH_MOVIMENTI", 200000);
 const QDateTime kDal(QDate(2026, 1, 1), QTime(0, 0));
 const QDateTime kAl(QDate(2026, 12, 31), QTime(23, 59, 59, 999));
 
-enum Phase { Contrassegni, SqlContrassegni, Imbottigliamento, SqlImbottigliamento, PhaseCount };
+enum Phase {
+    Contrassegni,
+    SqlContrassegni,
+    PavimentoContrassegni, // PostgreSQL: the storing floor
+    Imbottigliamento,
+    SqlImbottigliamento,
+    PavimentoImbottigliamento,
+    PhaseCount
+};
 
 struct Engine : benchregistri::Motore {
     benchruns::Tempi<PhaseCount> tempi;
     QMap<QString, QPair<double, double>> stampi[2]; // per stamp: load, unload (register, SQL)
     std::array<double, 3> sfusoCaloImbott[2] = {};  // register, SQL
     int righe[2] = {0, 0};                           // register lines, register rows
+    int righePavimento[2] = {0, 0};                  // the rows each storing floor stored
 };
 
 benchregistri::Motori<Engine> engines;
@@ -106,6 +118,61 @@ void BenchSqlContrassegni(benchmark::State &state, Engine *e)
     }
 }
 
+// PostgreSQL: the storing floor of a register, what keeping its result on the server costs at
+// least: CREATE TEMP TABLE AS of its movements ordered and numbered (righe: the register's
+// columns from the movements M, causals C and articles A, picked by dove) and of its totals
+// (grouped by gruppo, when given); the rows stored.
+int Pavimento(TXDatabase &db, const QString &righe, const QString &dove, const QString &totali, const QString &gruppo)
+{
+    db.ExecSQL(QStringLiteral("DROP TABLE IF EXISTS bench_pav_righe"));
+    db.ExecSQL(QStringLiteral("DROP TABLE IF EXISTS bench_pav_tot"));
+    const QString da = QStringLiteral(" FROM MovMagazzino M INNER JOIN CausaliMagaz C ON C.IdCausale = M.IdCausale "
+                                      "INNER JOIN Articoli A ON A.IdProdotto = M.IdProdotto WHERE ")
+                       + dove;
+    db.ExecSQL(QStringLiteral("CREATE TEMP TABLE bench_pav_righe AS SELECT ROW_NUMBER() OVER (ORDER BY M.DataMovimento, "
+                              "M.KMovMag) AS NumeroRiga, %1%2")
+                   .arg(righe, da),
+               {kDal, kAl});
+    db.ExecSQL(QStringLiteral("CREATE TEMP TABLE bench_pav_tot AS SELECT %1%2%3")
+                   .arg(totali, da, gruppo.isEmpty() ? QString() : QStringLiteral(" GROUP BY ") + gruppo),
+               {kDal, kAl});
+    QSqlQuery conta = db.OpenQuery(QStringLiteral("SELECT COUNT(*) FROM bench_pav_righe"));
+    return conta.next() ? conta.value(0).toInt() : -1;
+}
+
+// The columns a register row takes from its movement, causal and article.
+const QString kColonne = QStringLiteral(
+    "M.KMovMag, M.IdMagazzino1, M.DataMovimento, M.DataDocumento, M.RifDocumento, M.IdCausale, C.DsCausale, "
+    "M.IdContoTp, M.IdConto, M.IdProdotto, A.DsProdotto, M.Quantita, M.Partita, ");
+
+const QString kDoveContrassegni =
+    QStringLiteral("C.UT_LMQ_FlRegCon <> 0 AND A.UT_LMQ_TipoProd <> 0 AND A.UT_LMQ_IdConIva LIKE 'A%' AND "
+                   "M.DataMovimento >= ? AND M.DataMovimento <= ? AND ")
+    + kMagazzini;
+const QString kPezzi = QStringLiteral(
+    "M.Quantita * (CASE WHEN C.UT_LMQ_FlSegno = 1 THEN -1.0 WHEN C.UT_LMQ_FlSegno = 0 THEN 1.0 ELSE 0 END)");
+
+void BenchPavimentoContrassegni(benchmark::State &state, Engine *e)
+{
+    Globale globale(e);
+    const QString righe = kColonne
+                          + QStringLiteral("A.UT_LMQ_IdConIva, A.UT_LMQ_TipoProd, C.UT_LMQ_FlCarSca, "
+                                           "(CASE WHEN C.UT_LMQ_FlCarSca = 0 THEN %1 ELSE 0 END) AS Carico, "
+                                           "(CASE WHEN C.UT_LMQ_FlCarSca = 1 THEN %1 ELSE 0 END) AS Scarico")
+                                .arg(kPezzi);
+    const QString totali = QStringLiteral("A.UT_LMQ_IdConIva, SUM(CASE WHEN C.UT_LMQ_FlCarSca = 0 THEN %1 ELSE 0 END) "
+                                          "AS Carico, SUM(CASE WHEN C.UT_LMQ_FlCarSca = 1 THEN %1 ELSE 0 END) AS Scarico")
+                               .arg(kPezzi);
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        e->righePavimento[0] =
+            Pavimento(globale.Db(), righe, kDoveContrassegni, totali, QStringLiteral("A.UT_LMQ_IdConIva"));
+        const double secondi = benchruns::Seconds(t0);
+        state.SetIterationTime(secondi);
+        e->tempi.Aggiungi(PavimentoContrassegni, secondi);
+    }
+}
+
 void BenchImbottigliamento(benchmark::State &state, Engine *e)
 {
     Globale globale(e);
@@ -147,6 +214,34 @@ void BenchSqlImbottigliamento(benchmark::State &state, Engine *e)
     }
 }
 
+const QString kDoveImbottigliamento =
+    QStringLiteral("C.UT_LMQ_FlRegImb <> 0 AND A.UT_LMQ_FlTipArt IN (0, 1, 2, 4) AND M.DataMovimento >= ? AND "
+                   "M.DataMovimento <= ? AND ")
+    + kMagazzini;
+const QString kSfuso = QStringLiteral(
+    "(CASE WHEN A.UT_LMQ_FlTipArt = 4 AND M.UT_LMQ_FlMovCalo = 0 THEN M.Quantita ELSE 0 END)");
+const QString kCalo = QStringLiteral(
+    "(CASE WHEN A.UT_LMQ_FlTipArt = 4 AND M.UT_LMQ_FlMovCalo <> 0 THEN M.Quantita ELSE 0 END)");
+const QString kImbott = QStringLiteral("(CASE WHEN A.UT_LMQ_FlTipArt <> 4 THEN M.Quantita ELSE 0 END)");
+
+void BenchPavimentoImbottigliamento(benchmark::State &state, Engine *e)
+{
+    Globale globale(e);
+    const QString righe = kColonne
+                          + QStringLiteral("A.UT_LMQ_IdNatura, A.UT_LMQ_IdColore, M.UT_LMQ_IdVasca, A.UT_LMQ_IdBottiglia, "
+                                           "A.IdUM1, A.UT_LMQ_FlTipArt, M.UT_LMQ_FlMovCalo, %1 AS QtaSfuso, %2 AS QtaCalo, "
+                                           "%3 AS QtaImbott")
+                                .arg(kSfuso, kCalo, kImbott);
+    const QString totali = QStringLiteral("SUM(%1) AS Sfuso, SUM(%2) AS Calo, SUM(%3) AS Imbott").arg(kSfuso, kCalo, kImbott);
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        e->righePavimento[1] = Pavimento(globale.Db(), righe, kDoveImbottigliamento, totali, QString());
+        const double secondi = benchruns::Seconds(t0);
+        state.SetIterationTime(secondi);
+        e->tempi.Aggiungi(PavimentoImbottigliamento, secondi);
+    }
+}
+
 void Prepara()
 {
     CFG.Anno = 2026;
@@ -157,8 +252,13 @@ void Prepara()
         for (int round = 0; round < engines.Giri(*e); ++round) {
             benchruns::RegisterOneShot(prefix + "contrassegni/Elabora", BenchContrassegni, e.get());
             benchruns::RegisterOneShot(prefix + "contrassegni/sql", BenchSqlContrassegni, e.get());
+            if (e->Postgres())
+                benchruns::RegisterOneShot(prefix + "contrassegni/pavimento", BenchPavimentoContrassegni, e.get());
             benchruns::RegisterOneShot(prefix + "imbottigliamento/Elabora", BenchImbottigliamento, e.get());
             benchruns::RegisterOneShot(prefix + "imbottigliamento/sql", BenchSqlImbottigliamento, e.get());
+            if (e->Postgres())
+                benchruns::RegisterOneShot(prefix + "imbottigliamento/pavimento", BenchPavimentoImbottigliamento,
+                                           e.get());
         }
     }
 }
@@ -177,17 +277,27 @@ void Riporta()
                 "interleaved rounds, %d movements; target within 3x)\n",
                 kMovimenti);
     for (auto &e : engines.lista) {
-        const auto riga = [&](const char *nome, int run, int sql, int righe, bool uguali, const char *diverse) {
+        const auto riga = [&](const char *nome, int run, int sql, int righe, bool uguali, const char *diverse,
+                              int pavimento, int righePavimento) {
             if (e->tempi.Misurati(run, sql))
                 std::printf("  %-8s %-8s %.2fx (median of %zu interleaved rounds: %.0f ms / %.0f ms), %d register "
                             "lines%s\n",
                             e->label, nome, e->tempi.Rapporto(run, sql), e->tempi.Giri(run, sql),
                             e->tempi.Mediana(run) * 1000, e->tempi.Mediana(sql) * 1000, righe, uguali ? "" : diverse);
+            if (e->tempi.Misurati(run, pavimento))
+                std::printf("  %-8s %-8s against the storing floor (CREATE TEMP TABLE AS of the numbered rows and the "
+                            "totals; target within 1.5x): %.2fx (%.0f ms / %.0f ms)%s\n",
+                            e->label, nome, e->tempi.Rapporto(run, pavimento), e->tempi.Mediana(run) * 1000,
+                            e->tempi.Mediana(pavimento) * 1000,
+                            righePavimento == righe
+                                ? ""
+                                : qPrintable(QStringLiteral("   THE FLOOR STORED %1 ROWS").arg(righePavimento)));
         };
         riga("stamps", Contrassegni, SqlContrassegni, e->righe[0], benchregistri::Uguali(e->stampi[0], e->stampi[1]),
-             "   STAMP TOTALS DIFFER");
+             "   STAMP TOTALS DIFFER", PavimentoContrassegni, e->righePavimento[0]);
         riga("bottling", Imbottigliamento, SqlImbottigliamento, e->righe[1],
-             Uguali(e->sfusoCaloImbott[0], e->sfusoCaloImbott[1]), "   BOTTLING SUMS DIFFER");
+             Uguali(e->sfusoCaloImbott[0], e->sfusoCaloImbott[1]), "   BOTTLING SUMS DIFFER", PavimentoImbottigliamento,
+             e->righePavimento[1]);
     }
 }
 

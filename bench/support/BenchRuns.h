@@ -5,7 +5,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -34,6 +37,18 @@ void RegisterOneShot(const std::string &name, Args &&...args)
         ->Iterations(1)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
+}
+
+// The values of the query's first row joined by '|', fractions at four decimals: what a table
+// stores, summed up, to compare.
+inline QString PrimaRiga(QSqlQuery q)
+{
+    QStringList out;
+    if (q.next())
+        for (int i = 0; i < q.record().count(); ++i)
+            out << (q.value(i).typeId() == QMetaType::Double ? QString::number(q.value(i).toDouble(), 'f', 4)
+                                                              : q.value(i).toString());
+    return out.join(u'|');
 }
 
 // The server's URL with the schema to work in.
