@@ -140,6 +140,20 @@ int Pavimento(TXDatabase &db, const QString &righe, const QString &dove, const Q
     return conta.next() ? conta.value(0).toInt() : -1;
 }
 
+// The storing floor's rounds on the engine, as run fase; registro: 0 stamps, 1 bottling.
+void MisuraPavimento(benchmark::State &state, Engine *e, Phase fase, int registro, const QString &righe,
+                     const QString &dove, const QString &totali, const QString &gruppo)
+{
+    Globale globale(e);
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        e->righePavimento[registro] = Pavimento(globale.Db(), righe, dove, totali, gruppo);
+        const double secondi = benchruns::Seconds(t0);
+        state.SetIterationTime(secondi);
+        e->tempi.Aggiungi(fase, secondi);
+    }
+}
+
 // The columns a register row takes from its movement, causal and article.
 const QString kColonne = QStringLiteral(
     "M.KMovMag, M.IdMagazzino1, M.DataMovimento, M.DataDocumento, M.RifDocumento, M.IdCausale, C.DsCausale, "
@@ -154,7 +168,6 @@ const QString kPezzi = QStringLiteral(
 
 void BenchPavimentoContrassegni(benchmark::State &state, Engine *e)
 {
-    Globale globale(e);
     const QString righe = kColonne
                           + QStringLiteral("A.UT_LMQ_IdConIva, A.UT_LMQ_TipoProd, C.UT_LMQ_FlCarSca, "
                                            "(CASE WHEN C.UT_LMQ_FlCarSca = 0 THEN %1 ELSE 0 END) AS Carico, "
@@ -163,14 +176,8 @@ void BenchPavimentoContrassegni(benchmark::State &state, Engine *e)
     const QString totali = QStringLiteral("A.UT_LMQ_IdConIva, SUM(CASE WHEN C.UT_LMQ_FlCarSca = 0 THEN %1 ELSE 0 END) "
                                           "AS Carico, SUM(CASE WHEN C.UT_LMQ_FlCarSca = 1 THEN %1 ELSE 0 END) AS Scarico")
                                .arg(kPezzi);
-    for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
-        e->righePavimento[0] =
-            Pavimento(globale.Db(), righe, kDoveContrassegni, totali, QStringLiteral("A.UT_LMQ_IdConIva"));
-        const double secondi = benchruns::Seconds(t0);
-        state.SetIterationTime(secondi);
-        e->tempi.Aggiungi(PavimentoContrassegni, secondi);
-    }
+    MisuraPavimento(state, e, PavimentoContrassegni, 0, righe, kDoveContrassegni, totali,
+                    QStringLiteral("A.UT_LMQ_IdConIva"));
 }
 
 void BenchImbottigliamento(benchmark::State &state, Engine *e)
@@ -226,20 +233,13 @@ const QString kImbott = QStringLiteral("(CASE WHEN A.UT_LMQ_FlTipArt <> 4 THEN M
 
 void BenchPavimentoImbottigliamento(benchmark::State &state, Engine *e)
 {
-    Globale globale(e);
     const QString righe = kColonne
                           + QStringLiteral("A.UT_LMQ_IdNatura, A.UT_LMQ_IdColore, M.UT_LMQ_IdVasca, A.UT_LMQ_IdBottiglia, "
                                            "A.IdUM1, A.UT_LMQ_FlTipArt, M.UT_LMQ_FlMovCalo, %1 AS QtaSfuso, %2 AS QtaCalo, "
                                            "%3 AS QtaImbott")
                                 .arg(kSfuso, kCalo, kImbott);
     const QString totali = QStringLiteral("SUM(%1) AS Sfuso, SUM(%2) AS Calo, SUM(%3) AS Imbott").arg(kSfuso, kCalo, kImbott);
-    for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
-        e->righePavimento[1] = Pavimento(globale.Db(), righe, kDoveImbottigliamento, totali, QString());
-        const double secondi = benchruns::Seconds(t0);
-        state.SetIterationTime(secondi);
-        e->tempi.Aggiungi(PavimentoImbottigliamento, secondi);
-    }
+    MisuraPavimento(state, e, PavimentoImbottigliamento, 1, righe, kDoveImbottigliamento, totali, QString());
 }
 
 void Prepara()
