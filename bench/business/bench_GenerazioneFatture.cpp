@@ -261,7 +261,7 @@ void Prepara()
         benchdoc::Globale globale(e.url, Moduli);
         Semina(globale.Db());
     });
-    motori.Registra("generazione1000", 3, 2, [](const std::string &prefix, Engine *e) {
+    motori.Registra("generazione1000", 3, 3, [](const std::string &prefix, Engine *e) {
         benchruns::RegisterOneShot(prefix + "TfSVen0007d_DM", BenchModulo, e);
         benchruns::RegisterOneShot(prefix + "sql", BenchSql, e);
     });

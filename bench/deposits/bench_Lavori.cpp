@@ -890,8 +890,8 @@ void Prepara()
                            BenchMovimenti,    BenchMovimentiSql,    BenchPreparazione, BenchPreparazioneSql,
                            BenchGenerazione,  BenchGenerazioneSql,  BenchEliminazione, BenchEliminazioneSql};
     for (auto &e : engines) {
-        const int rounds = e->schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 2)
-                                               : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 2);
+        const int rounds = e->schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3)
+                                               : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
         const std::string prefix = std::string(e->label) + "/cauzioni/";
         for (int p = 0; p < PhaseCount; p += 2)
             for (int round = 0; round < rounds; ++round) {

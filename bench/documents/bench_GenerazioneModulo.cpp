@@ -345,7 +345,7 @@ void Prepara()
         benchdoc::Globale globale(e.url, Moduli);
         Semina(globale.Db());
     });
-    motori.Registra("generazionemodulo1000", 3, 2, [](const std::string &prefix, Engine *e) {
+    motori.Registra("generazionemodulo1000", 3, 3, [](const std::string &prefix, Engine *e) {
         benchruns::RegisterOneShot(prefix + "TfSVen0007d_DM_p", BenchModulo, e);
         benchruns::RegisterOneShot(prefix + "TfSVen0007d_DM", BenchHost, e);
         benchruns::RegisterOneShot(prefix + "sql", BenchSql, e);

@@ -201,7 +201,7 @@ void Prepara()
     }
     for (auto &e : engines)
         Register(e.get(), e->schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3)
-                                              : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 2));
+                                              : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3));
 }
 
 void Riporta()

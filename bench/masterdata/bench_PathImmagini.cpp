@@ -148,7 +148,7 @@ void Prepara()
     }
     for (auto &e : engines) {
         const int rounds = e->schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3)
-                                               : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 2);
+                                               : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
         const std::string prefix = std::string(e->label) + "/immagini100000/";
         for (int round = 0; round < rounds; ++round) {
             benchruns::RegisterOneShot(prefix + "Qarn0801d", BenchLavoro, e.get());

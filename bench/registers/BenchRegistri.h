@@ -87,7 +87,7 @@ public:
     // The rounds asked for the engine (KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS).
     static int Giri(const T &e)
     {
-        return e.Postgres() ? benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 2) : benchruns::Rounds("KV8_BENCH_ROUNDS", 3);
+        return e.Postgres() ? benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3) : benchruns::Rounds("KV8_BENCH_ROUNDS", 3);
     }
     // The PostgreSQL schemas dropped, the SQLite folder removed.
     void Chiudi()
