@@ -10,8 +10,6 @@
 #include "host/business/Distintabase.h"
 #include "host/business/Funzionibase.h"
 #include "host/business/Funzionidoc.h"
-#include "host/business/Sven0001f_001.h"
-#include "host/business/Sven0904f.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/KV8Config.h"
@@ -305,7 +303,7 @@ void TFDocumento::ImpostaFinestra()
     btnOrdini->setObjectName(QStringLiteral("btnOrdini"));
     btnOrdini->setVisible(tipo_.CodTipoDoc == 0 || tipo_.CodTipoDoc == 1);
     connect(btnOrdini, &QPushButton::clicked, this,
-            [this] { Guard([this] { Sven0001f_001::SelezionaRigheOrdine(this); }); });
+            [this] { Guard([this] { Dialoghi().SelezionaRigheOrdine(this); }); });
     comandi->addWidget(btnOrdini);
     comandi->addStretch();
     if (auto *griglia = qobject_cast<QGridLayout *>(PanelR->layout()))
@@ -402,7 +400,7 @@ bool TFDocumento::InitDoc(int modo)
     // the head's controls follow the document once, when it is ready
     TTesta->DisableControls();
     const auto mostra = qScopeGuard([this] { TTesta->EnableControls(); });
-    Sven0904f::SvuotaDettaglio(this);
+    Dialoghi().SvuotaDettaglio(this);
     ModoSalva = 0;
     FlRigheModificate = false;
     FlRigheAggiunte = false;
@@ -429,7 +427,7 @@ bool TFDocumento::CaricaDocumento(qint64 chiave)
 {
     TTesta->DisableControls();
     const auto mostra = qScopeGuard([this] { TTesta->EnableControls(); });
-    Sven0904f::SvuotaDettaglio(this);
+    Dialoghi().SvuotaDettaglio(this);
     if (TTesta->State() != dsBrowse)
         TTesta->Cancel();
     TTesta->CancelUpdates();
@@ -1121,10 +1119,18 @@ void TFDocumento::btnDetQtaClick(QObject *sender)
 {
     // the button opens the detail of any row; the row's own edits only for an article kept
     // in variants, batches or groups
-    if (sender != btnDetQta && !Sven0904f::ArticoloConDettaglio(this))
+    if (sender != btnDetQta && !Dialoghi().ArticoloConDettaglio(this))
         return;
-    Sven0904f::DettaglioQuantita(this);
+    Dialoghi().DettaglioQuantita(this);
 }
+
+TFDocumento::TDialoghiDocumento &TFDocumento::Dialoghi()
+{
+    static TDialoghiDocumento dialoghi;
+    return dialoghi;
+}
+
+void TFDocumento::SelezioneOrdiniAperta(TFSVen0001f_001 *, int) {}
 
 QString TFDocumento::CausaleMagazzino() const
 {

@@ -35,6 +35,7 @@ class TXMemTable;
 class TXQuery;
 class TXTable;
 class TXTransaction;
+class TFSVen0001f_001;
 class QCryptographicHash;
 class QLabel;
 class QWidget;
@@ -184,6 +185,22 @@ public:
     virtual void StampaDocumento();
     virtual void StampaEtichette();
     virtual void btnDetQtaClick(QObject *sender);
+
+    // ---- the dialogs the window opens on itself (order-line selection, quantity detail)
+    // Their units set these entries when the library loads: the window runs them without
+    // knowing the dialogs' classes (the dialogs know the window).
+    struct TDialoghiDocumento {
+        std::function<int(TFDocumento *)> SelezionaRigheOrdine; // answers the rows appended
+        std::function<void(TFDocumento *)> DettaglioQuantita;   // of the current row
+        // Whether the current row's article keeps its quantity in detail lines.
+        std::function<bool(TFDocumento *)> ArticoloConDettaglio;
+        // The window's detail lines dropped (a document read or begun anew).
+        std::function<void(TFDocumento *)> SvuotaDettaglio;
+    };
+    static TDialoghiDocumento &Dialoghi();
+    // The order-line selection is shown for this document, with that many orders on offer;
+    // the dialog is freed when it closes. Nothing here.
+    virtual void SelezioneOrdiniAperta(TFSVen0001f_001 *dialogo, int ordini);
 
     // ---- row handlers
     virtual void TRigheNewRecord(TDataSet *dataSet);

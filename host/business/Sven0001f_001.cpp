@@ -3,7 +3,6 @@
 #include "ui_Sven0001f_001.h"
 
 #include "host/business/Documento.h"
-#include "host/business/Sven0008f.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
@@ -364,11 +363,7 @@ int SelezionaRigheOrdine(TFDocumento *documento)
         Kmessages::KMessage(QStringLiteral("Il cliente non ha righe d'ordine da evadere."), mtInformation, mbOK);
         return 0;
     }
-    // the invoice knows the open selection while it is shown (its bar-code reads update it)
-    if (auto *fattura = qobject_cast<TFSVen0008f *>(documento)) {
-        fattura->DialogoOrdini = dialogo.get();
-        fattura->ContaOrdini = dialogo->ContaOrdini();
-    }
+    documento->SelezioneOrdiniAperta(dialogo.get(), dialogo->ContaOrdini());
     if (dialogo->ShowModal() != mrOk || dialogo->RigheSelezionate() == 0)
         return 0;
     // the document's selection query reads the marked lines of TSelOrdR
@@ -385,3 +380,14 @@ int SelezionaRigheOrdine(TFDocumento *documento)
 }
 
 } // namespace Sven0001f_001
+
+namespace {
+
+void RegistraSelezione()
+{
+    TFDocumento::Dialoghi().SelezionaRigheOrdine = &Sven0001f_001::SelezionaRigheOrdine;
+}
+
+} // namespace
+
+Q_CONSTRUCTOR_FUNCTION(RegistraSelezione)

@@ -104,6 +104,8 @@ private:
 
 namespace Sven0001f_001 {
 // The selection run for a document: the dialog created through its registry, the lines read,
-// shown; on OK the marked lines appended to the document. Answers the rows appended.
+// shown (the document told, SelezioneOrdiniAperta); on OK the marked lines appended to the
+// document. Answers the rows appended. The document window's "Righe da ordini..." runs it
+// through TFDocumento::Dialoghi().
 int SelezionaRigheOrdine(TFDocumento *documento);
 } // namespace Sven0001f_001

@@ -326,6 +326,12 @@ bool TFSVen0008f::SelezioneOrdiniAttiva() const
     return DialogoOrdini && ContaOrdini > 0;
 }
 
+void TFSVen0008f::SelezioneOrdiniAperta(TFSVen0001f_001 *dialogo, int ordini)
+{
+    DialogoOrdini = dialogo;
+    ContaOrdini = ordini;
+}
+
 void TFSVen0008f::SelezioneOrdini()
 {
 }

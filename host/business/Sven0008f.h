@@ -86,6 +86,8 @@ public:
     bool FlSelezioneOrdini = false;          // raised while SelezioneOrdini runs
     // A selection dialog open with orders on offer.
     bool SelezioneOrdiniAttiva() const;
+    // The invoice keeps the open selection while it is shown (its bar-code reads update it).
+    void SelezioneOrdiniAperta(TFSVen0001f_001 *dialogo, int ordini) override;
     // The window's step after a line of the open selection changed (nothing more here).
     virtual void SelezioneOrdini();
 

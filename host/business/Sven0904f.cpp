@@ -204,3 +204,17 @@ void DettaglioQuantita(TFDocumento *documento)
 }
 
 } // namespace Sven0904f
+
+namespace {
+
+void RegistraDettaglio()
+{
+    TFDocumento::TDialoghiDocumento &dialoghi = TFDocumento::Dialoghi();
+    dialoghi.DettaglioQuantita = &Sven0904f::DettaglioQuantita;
+    dialoghi.ArticoloConDettaglio = &Sven0904f::ArticoloConDettaglio;
+    dialoghi.SvuotaDettaglio = &Sven0904f::SvuotaDettaglio;
+}
+
+} // namespace
+
+Q_CONSTRUCTOR_FUNCTION(RegistraDettaglio)

@@ -55,6 +55,8 @@ private:
     Ui::Sven0904f *ui;
 };
 
+// The document window runs DettaglioQuantita, ArticoloConDettaglio and SvuotaDettaglio through
+// TFDocumento::Dialoghi().
 namespace Sven0904f {
 // The dialog for the current row of the document, created through its registry and shown.
 void DettaglioQuantita(TFDocumento *documento);
