@@ -689,54 +689,62 @@ TEST_F(SelezioneConfezioni, BarCodesReadWithTheSelectionOpenUpdateItsLinesFirst)
     RigaOrdine(3, "V12", 1, 12, 0); // 12
     auto *f = NuovaFattura();
     ASSERT_TRUE(f);
-    auto *d = Dialogo(f);
-    ASSERT_TRUE(d);
-    f->DialogoOrdini = d;
-    f->ContaOrdini = d->ContaOrdini();
-    ASSERT_TRUE(f->SelezioneOrdiniAttiva());
     QString articolo;
     QStringList messaggi;
-    const auto linea = [d](int chiave, const char *campo) {
-        EXPECT_TRUE(d->TSelOrdR->Locate(QStringLiteral("KOrdiniCliR"), chiave));
-        return d->TSelOrdR->FieldByName(QLatin1String(campo))->AsString();
-    };
+    bool mostrata = false;
+    // the reads made while the user is in the selection opened by "Righe da ordini..."
+    script.OnDialog(QStringLiteral("TFSVen0001f_001"), [&](TForm &form) {
+        mostrata = true;
+        auto *d = dynamic_cast<TFSVen0001f_001p *>(&form);
+        EXPECT_NE(d, nullptr);
+        if (!d)
+            return mrCancel;
+        EXPECT_TRUE(f->SelezioneOrdiniAttiva());
+        const auto linea = [d](int chiave, const char *campo) {
+            EXPECT_TRUE(d->TSelOrdR->Locate(QStringLiteral("KOrdiniCliR"), chiave));
+            return d->TSelOrdR->FieldByName(QLatin1String(campo))->AsString();
+        };
 
-    // 50 read: the first line taken whole (its own selection, by packages), 8 of the second
-    ASSERT_TRUE(f->AccodaRigheBarcode(QStringLiteral("V06"), 50, articolo, messaggi));
-    EXPECT_EQ(f->TRighe->RecordCount(), 0) << "order lines only: no row";
-    EXPECT_EQ(linea(1, "FlSelez"), QStringLiteral("1"));
-    EXPECT_EQ(linea(1, "UT_QtaConfSel"), QStringLiteral("7"));
-    EXPECT_EQ(linea(1, "QtaSelez"), QStringLiteral("42"));
-    EXPECT_EQ(linea(2, "QtaSelez"), QStringLiteral("8"));
-    EXPECT_EQ(linea(2, "StatoRigo"), QStringLiteral("P"));
-    EXPECT_TRUE(messaggi.isEmpty()) << messaggi.join(QLatin1Char('|')).toStdString();
+        // 50 read: the first line taken whole (its own selection, by packages), 8 of the second
+        EXPECT_TRUE(f->AccodaRigheBarcode(QStringLiteral("V06"), 50, articolo, messaggi));
+        EXPECT_EQ(f->TRighe->RecordCount(), 0) << "order lines only: no row";
+        EXPECT_EQ(linea(1, "FlSelez"), QStringLiteral("1"));
+        EXPECT_EQ(linea(1, "UT_QtaConfSel"), QStringLiteral("7"));
+        EXPECT_EQ(linea(1, "QtaSelez"), QStringLiteral("42"));
+        EXPECT_EQ(linea(2, "QtaSelez"), QStringLiteral("8"));
+        EXPECT_EQ(linea(2, "StatoRigo"), QStringLiteral("P"));
+        EXPECT_TRUE(messaggi.isEmpty()) << messaggi.join(QLatin1Char('|')).toStdString();
 
-    // beyond the order lines: what is left becomes one row of its own
-    ASSERT_TRUE(f->AccodaRigheBarcode(QStringLiteral("V12"), 15, articolo, messaggi));
-    EXPECT_EQ(linea(3, "FlSelez"), QStringLiteral("1"));
-    ASSERT_EQ(f->TRighe->RecordCount(), 1);
-    f->TRighe->Last();
-    EXPECT_DOUBLE_EQ(Campo(f->TRighe, "Lunghezza"), 3);
-    EXPECT_DOUBLE_EQ(Campo(f->TRighe, "Quantita"), 36);
+        // beyond the order lines: what is left becomes one row of its own
+        EXPECT_TRUE(f->AccodaRigheBarcode(QStringLiteral("V12"), 15, articolo, messaggi));
+        EXPECT_EQ(linea(3, "FlSelez"), QStringLiteral("1"));
+        EXPECT_EQ(f->TRighe->RecordCount(), 1);
+        f->TRighe->Last();
+        EXPECT_DOUBLE_EQ(Campo(f->TRighe, "Lunghezza"), 3);
+        EXPECT_DOUBLE_EQ(Campo(f->TRighe, "Quantita"), 36);
 
-    // a line the selection no longer holds is reported and the next entry handled
-    ASSERT_TRUE(d->TSelOrdR->Locate(QStringLiteral("KOrdiniCliR"), 3));
-    d->TSelOrdR->Delete();
-    ASSERT_TRUE(f->AccodaRigheBarcode(QStringLiteral("V12"), 5, articolo, messaggi));
-    EXPECT_EQ(messaggi, QStringList{QStringLiteral("Impossibile aggiornare ordine. Riferimento: 3")});
-    EXPECT_EQ(f->TRighe->RecordCount(), 1);
+        // a line the selection no longer holds is reported and the next entry handled
+        EXPECT_TRUE(d->TSelOrdR->Locate(QStringLiteral("KOrdiniCliR"), 3));
+        d->TSelOrdR->Delete();
+        EXPECT_TRUE(f->AccodaRigheBarcode(QStringLiteral("V12"), 5, articolo, messaggi));
+        EXPECT_EQ(messaggi, QStringList{QStringLiteral("Impossibile aggiornare ordine. Riferimento: 3")});
+        EXPECT_EQ(f->TRighe->RecordCount(), 1);
 
-    // price mode reads no order line
-    f->ModoPrezzoBarcode = 1;
-    messaggi.clear();
-    ASSERT_TRUE(f->AccodaRigheBarcode(QStringLiteral("V06"), 4.5, articolo, messaggi));
-    EXPECT_EQ(f->TRighe->RecordCount(), 2);
-    EXPECT_DOUBLE_EQ(Campo(f->TRighe, "Lunghezza"), 1);
-    EXPECT_EQ(linea(2, "QtaSelez"), QStringLiteral("8"));
+        // price mode reads no order line
+        f->ModoPrezzoBarcode = 1;
+        messaggi.clear();
+        EXPECT_TRUE(f->AccodaRigheBarcode(QStringLiteral("V06"), 4.5, articolo, messaggi));
+        EXPECT_EQ(f->TRighe->RecordCount(), 2);
+        EXPECT_DOUBLE_EQ(Campo(f->TRighe, "Lunghezza"), 1);
+        EXPECT_EQ(linea(2, "QtaSelez"), QStringLiteral("8"));
+        f->ModoPrezzoBarcode = 0;
+        return mrCancel;
+    });
+    f->btnOrdini->click();
+    kv8test::ProcessEvents();
+    ASSERT_TRUE(mostrata);
 
     // the selection closed: reads are rows again
-    f->ModoPrezzoBarcode = 0;
-    dlg.reset();
     EXPECT_FALSE(f->SelezioneOrdiniAttiva());
     ASSERT_TRUE(f->AccodaRigheBarcode(QStringLiteral("V06"), 2, articolo, messaggi));
     EXPECT_EQ(f->TRighe->RecordCount(), 3);
