@@ -118,7 +118,9 @@ void TFqarn0156d::CalcolaProgressivi()
          false},
     };
     {
-        CAUZ_LavoroInCorso lavoro(this, true);
+        // the window stays as it is, its buttons greyed, while the bar counts
+        Mdimainbase::TLavoro lavoro({btEsegui, btChiudi});
+        THourGlass clessidra;
         try {
             TXTransaction transazione(db);
             if (!transazione.Started())
@@ -342,7 +344,8 @@ void TFqarn0156d::GeneraMovCau()
     if (db.InTransaction())
         return;
     {
-        CAUZ_LavoroInCorso lavoro(this, true);
+        Mdimainbase::TLavoro lavoro({btEsegui, btChiudi});
+        THourGlass clessidra;
         for (const TipoDocumento *tipo : {&kBolle, &kFatture}) {
             const QList<qint64> chiavi =
                 Chiavi(db, QStringLiteral("SELECT T.%1 FROM %2 M LEFT JOIN %3 T ON T.%1 = M.%1 GROUP BY T.%1 ORDER BY T.%1")
@@ -399,7 +402,7 @@ void TFqarn0156d::GeneraCastellettoDocumenti()
     if (db.InTransaction())
         return;
     {
-        CAUZ_LavoroInCorso lavoro(this, false);
+        Mdimainbase::TLavoro lavoro({btEsegui, btChiudi});
         for (const TipoDocumento *tipo : {&kBolle, &kFatture}) {
             const bool bolle = tipo == &kBolle;
             const QList<qint64> chiavi = Chiavi(

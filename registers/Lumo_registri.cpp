@@ -19,53 +19,12 @@
 #include "host/ui/MDIForm.h"
 #include "host/ui/Transazione.h"
 
-#include <QCoreApplication>
-#include <QEvent>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QWidget>
 
+#include <algorithm>
 #include <memory>
-
-TSenzaInputUtente::TSenzaInputUtente()
-{
-    if (QCoreApplication *app = QCoreApplication::instance())
-        app->installEventFilter(this);
-}
-
-TSenzaInputUtente::~TSenzaInputUtente()
-{
-    if (QCoreApplication *app = QCoreApplication::instance())
-        app->removeEventFilter(this);
-}
-
-bool TSenzaInputUtente::eventFilter(QObject *, QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::ContextMenu:
-        return true;
-    case QEvent::Close:
-        // A close the window system asks for (the title-bar button); closes by the program
-        // itself do not pass through the event queue.
-        if (event->spontaneous()) {
-            event->ignore();
-            return true;
-        }
-        return false;
-    default:
-        return false;
-    }
-}
 
 void UT_LMQ_RG_RecordDialogo(TXMemTable *record, const QString &tabella)
 {
@@ -313,6 +272,11 @@ QList<TLitriRegistro> UT_LMQ_RG_LitriPeriodo(int IdRaggMag, const QDateTime &DaD
 
 namespace {
 
+// The register's rows copied a step of the bar at a time: some hundred rows at least to a
+// step, and no more steps than the bar shows distinctly.
+constexpr qint64 kRighePerPasso = 500;
+constexpr qint64 kPassiMassimi = 25;
+
 // What an empty value of a work table's column is stored as: null where the column takes it.
 QVariant Vuoto(const QString &tabella, const QString &colonna)
 {
@@ -381,6 +345,32 @@ int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const
 {
     const std::unique_ptr<TXTable> lavoro(UT_LMQ_RG_TabellaLocale(nullptr, tabella));
     Funzioni::PulisciTabella(lavoro.get());
-    return int(kv8db::CopiaRighe(DMIDataBases::Instance().Global(), selezione, valori, UT_LMQ_RG_Lavoro(), tabella,
-                                 colonne, kv8db::NumeroRiga{QStringLiteral("NumeroRiga"), da}));
+    TXDatabase &azienda = DMIDataBases::Instance().Global();
+    THourGlass clessidra;
+    const QString titolo = QStringLiteral("Elaborazione movimenti in corso..");
+    Mdimainbase::ProgressStart(0, titolo);
+    const auto fine = qScopeGuard([] { Mdimainbase::ProgressEnd(); });
+    const QString conta = QStringLiteral("SELECT COUNT(*) FROM (%1) kv8_conta")
+                              .arg(selezione.left(selezione.lastIndexOf(QLatin1String("ORDER BY"))));
+    const qint64 totale = azienda.ScalarValue(conta, valori).toLongLong();
+    if (totale == 0)
+        return 0;
+    Mdimainbase::ProgressStart(int(totale), titolo);
+    // a stretch of the period to a step, each of some hundred rows at least
+    const QDate primo = valori.value(0).toDateTime().date();
+    const QDate ultimo = valori.value(1).toDateTime().date();
+    const qint64 giorni = primo.isValid() && ultimo.isValid() ? std::max<qint64>(1, primo.daysTo(ultimo) + 1) : 1;
+    const qint64 passi = std::clamp<qint64>(totale / kRighePerPasso, 1, std::min<qint64>(giorni, kPassiMassimi));
+    qint64 copiate = 0;
+    for (qint64 i = 0; i < passi; ++i) {
+        QVariantList tratto = valori;
+        if (i > 0)
+            tratto[0] = QDateTime(primo.addDays(giorni * i / passi), QTime(0, 0));
+        if (i + 1 < passi)
+            tratto[1] = UT_LMQ_RG_FineGiorno(QDateTime(primo.addDays(giorni * (i + 1) / passi - 1), QTime(0, 0)));
+        copiate += kv8db::CopiaRighe(azienda, selezione, tratto, UT_LMQ_RG_Lavoro(), tabella, colonne,
+                                     kv8db::NumeroRiga{QStringLiteral("NumeroRiga"), da + copiate});
+        Mdimainbase::ProgressPosition(int(copiate));
+    }
+    return int(copiate);
 }

@@ -1,9 +1,9 @@
 #pragma once
 // What the register dialogs share.
 #include "frame/Lumo_funzioni.h"
+#include "host/ui/MDIForm.h"
 
 #include <QDateTime>
-#include <QObject>
 #include <QScopedValueRollback>
 #include <QString>
 #include <QStringList>
@@ -18,29 +18,19 @@ class TXMemTable;
 class TXQuery;
 class TXTable;
 
-// While it lives, the pending window messages processed by long loops (progress steps) carry
-// no user input: no key, click or close request reaches any window, so a running job cannot
-// be started again, its window closed or a work table emptied under it.
-class TSenzaInputUtente : public QObject {
-public:
-    TSenzaInputUtente();
-    ~TSenzaInputUtente() override;
-    TSenzaInputUtente(const TSenzaInputUtente &) = delete;
-    TSenzaInputUtente &operator=(const TSenzaInputUtente &) = delete;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-};
-
 // A register job running in its window: while it lives the window's flag is set (the window
-// neither closes nor starts the job again) and no user input reaches any window.
+// neither closes nor starts the job again), the job's buttons are disabled and no user input
+// reaches any window.
 class TLavoroInCorso {
 public:
-    explicit TLavoroInCorso(bool &inCorso) : flag_(inCorso, true) {}
+    explicit TLavoroInCorso(bool &inCorso, const QList<QWidget *> &pulsanti = {})
+        : flag_(inCorso, true), lavoro_(pulsanti)
+    {
+    }
 
 private:
     QScopedValueRollback<bool> flag_;
-    TSenzaInputUtente senzaInput_;
+    Mdimainbase::TLavoro lavoro_;
 };
 
 // A register dialog's record on its parameters table: the module's data modules made, the
@@ -154,8 +144,11 @@ QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, c
 // movement: the same rows, the articles' tables read once rather than once per movement.
 QStringList UT_LMQ_RG_ArticoliUniti(const QStringList &testo, const QStringList &colonne);
 
-// The work table emptied, then filled (all or nothing) with the rows selezione (with valori)
-// gives on the company database into colonne, and the column NumeroRiga numbered from da + 1
-// in the reading's order; the rows copied.
+// The work table emptied, then filled with the rows selezione (with valori) gives on the company
+// database into colonne, and the column NumeroRiga numbered from da + 1 in the reading's order;
+// the rows copied. The reading is in date order and its first two values are the first and the
+// last instant of its period: the rows are counted, then copied a stretch of the period at a
+// time (each stretch all or nothing) under the bar "Elaborazione movimenti in corso..", which
+// counts the rows copied of the total.
 int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const QVariantList &valori,
                          const QStringList &colonne, int da);

@@ -84,7 +84,7 @@ void TFqarn0101d::btEseguiClick()
     if (!UT_LMQ_RG_ControllaEsecuzione(gruppo, da, a, ui->edIdRaggMag, ui->edDaData, true))
         return;
 
-    TLavoroInCorso lavoro(inCorso_);
+    TLavoroInCorso lavoro(inCorso_, {btEsegui, btChiudi});
 
     // Another user may have stored a print since the grouping was typed.
     UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, progInizio_);
@@ -142,16 +142,6 @@ int TFqarn0101d::Elabora()
 
     // The register rows in one statement on the company database, in date and movement order,
     // copied into the local work table numbered from the stored progressive.
-    THourGlass clessidra;
-    LockWindowUpdate(this);
-    Mdimainbase::ProgressStart(1, QStringLiteral("Elaborazione movimenti in corso.."));
-    struct Chiusura {
-        ~Chiusura()
-        {
-            Mdimainbase::ProgressEnd();
-            LockWindowUpdate(nullptr);
-        }
-    } chiusura;
     const int righe = UT_LMQ_RG_CopiaRighe(
         QStringLiteral("LUMO_t_RegCs"), UT_LMQ_RG_SqlRigheCarico(gruppo),
         {QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
@@ -165,7 +155,6 @@ int TFqarn0101d::Elabora()
          QStringLiteral("ScaricoLitri")},
         ContaRighe);
     ContaRighe += righe;
-    Mdimainbase::ProgressStep();
 
     // Category totals of the rows, in the order the categories are first met.
     for (QSqlQuery q = UT_LMQ_RG_Lavoro().OpenQuery(QStringLiteral(

@@ -19,6 +19,7 @@
 #include "registers/Qarn0103s.h"
 
 #include <QMap>
+#include <QScopeGuard>
 
 #include <memory>
 
@@ -124,7 +125,7 @@ void TFqarn0103d::btEseguiClick()
         return;
     }
 
-    TLavoroInCorso lavoro(inCorso_);
+    TLavoroInCorso lavoro(inCorso_, {btEsegui, btChiudi});
 
     Funzioni::PulisciTabella(TTAnaCsTot);
     TXQuery *qProg = DMILUMO_reg->qProgRegCsT;
@@ -160,14 +161,7 @@ void TFqarn0103d::CalcoloTotaliData()
 {
     const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
     THourGlass clessidra;
-    LockWindowUpdate(this);
-    struct Chiusura {
-        ~Chiusura()
-        {
-            Mdimainbase::ProgressEnd();
-            LockWindowUpdate(nullptr);
-        }
-    } chiusura;
+    const auto fine = qScopeGuard([] { Mdimainbase::ProgressEnd(); });
     const QList<TLitriRegistro> litri =
         UT_LMQ_RG_LitriPeriodo(gruppo, tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime(),
                                tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), false);

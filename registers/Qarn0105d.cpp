@@ -20,6 +20,7 @@
 #include "registers/Qarn0105s.h"
 
 #include <QHash>
+#include <QScopeGuard>
 #include <QSqlQuery>
 
 #include <memory>
@@ -88,7 +89,7 @@ void TFqarn0105d::btEseguiClick()
                                        ui->edIdRaggMag, ui->edDaData, false))
         return;
 
-    TLavoroInCorso lavoro(inCorso_);
+    TLavoroInCorso lavoro(inCorso_, {btEsegui, btChiudi});
 
     // The grouping may come back with the saved parameters, or another user may have stored
     // a balance since it was typed: the year test uses the progressive as stored now.
@@ -142,14 +143,7 @@ void TFqarn0105d::Elabora()
     RecuparaAnnoPrec();
 
     THourGlass clessidra;
-    LockWindowUpdate(this);
-    struct Chiusura {
-        ~Chiusura()
-        {
-            Mdimainbase::ProgressEnd();
-            LockWindowUpdate(nullptr);
-        }
-    } chiusura;
+    const auto fine = qScopeGuard([] { Mdimainbase::ProgressEnd(); });
     const QList<TLitriRegistro> litri =
         UT_LMQ_RG_LitriPeriodo(gruppo, da, tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), true);
     Mdimainbase::ProgressStart(int(litri.size()), QStringLiteral("Elaborazione movimenti in corso.."));

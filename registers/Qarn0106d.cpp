@@ -93,7 +93,7 @@ void TFqarn0106d::btEseguiClick()
                                        ui->edIdRaggMag, ui->edDaData, true))
         return;
 
-    TLavoroInCorso lavoro(inCorso_);
+    TLavoroInCorso lavoro(inCorso_, {btEsegui, btChiudi});
 
     // Another user may have stored a print since the grouping was typed.
     UT_LMQ_RG_LeggoProgReg(gruppo, _TipoRegistro, progInizio_);
@@ -127,16 +127,6 @@ int TFqarn0106d::Elabora()
     UltRiga = progInizio_.UltNumRiga;
     TotaleSfuso = TotaleCalo = TotaleImbott = 0;
 
-    THourGlass clessidra;
-    LockWindowUpdate(this);
-    Mdimainbase::ProgressStart(1, QStringLiteral("Elaborazione movimenti in corso.."));
-    struct Chiusura {
-        ~Chiusura()
-        {
-            Mdimainbase::ProgressEnd();
-            LockWindowUpdate(nullptr);
-        }
-    } chiusura;
     // The register rows in one statement on the company database (the movements of the
     // grouping's warehouses as the data module reads them, in date and movement order), copied
     // into the local work table numbered from the stored progressive; an empty value stored as
@@ -215,7 +205,6 @@ int TFqarn0106d::Elabora()
         TotaleImbott = totali.value(2).toDouble();
     }
     UltRiga += copiate;
-    Mdimainbase::ProgressStep();
     return copiate;
 }
 

@@ -103,7 +103,7 @@ void TFqarn0110d::btEseguiClick()
                                        ui->edDaData, true))
         return;
 
-    TLavoroInCorso lavoro(inCorso_);
+    TLavoroInCorso lavoro(inCorso_, {btEsegui, btChiudi});
     progInizio_ = UT_LMQ_RG_ProgressiviRegistri;
 
     if (Elabora() == 0) {
@@ -154,16 +154,6 @@ int TFqarn0110d::Elabora()
     }
     qProg->Close();
 
-    THourGlass clessidra;
-    LockWindowUpdate(this);
-    Mdimainbase::ProgressStart(1, QStringLiteral("Elaborazione movimenti in corso.."));
-    struct Chiusura {
-        ~Chiusura()
-        {
-            Mdimainbase::ProgressEnd();
-            LockWindowUpdate(nullptr);
-        }
-    } chiusura;
     // The register lines in one statement on the company database (the movements of the
     // grouping's warehouses as the data module reads them, of the stamp type and product type
     // asked for, in date and movement order), copied into the local work table numbered from
@@ -226,7 +216,6 @@ int TFqarn0110d::Elabora()
                            condizioni),
         valori, colonne, ContaRighe);
     ContaRighe += righe;
-    Mdimainbase::ProgressStep();
 
     // Stamp totals of the lines, in the order the stamps are first met; the bottled column
     // counts the lines whose causal is flagged for it.

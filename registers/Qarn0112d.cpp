@@ -61,7 +61,7 @@ void TFqarn0112d::btEseguiClick()
     if (inCorso_)
         return;
     TFDBChildParsPage::btEseguiClick();
-    TLavoroInCorso lavoro(inCorso_);
+    TLavoroInCorso lavoro(inCorso_, {btEsegui, btChiudi});
 
     const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
     const QString contrassegno = tPars->FieldByName(QStringLiteral("IdConIva"))->AsString();

@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QWindow>
 
 namespace Mdimainbase {
 
@@ -351,6 +352,79 @@ void ProgressEnd()
 {
     if (MDIForm)
         MDIForm->ProgressEnd();
+}
+
+// ---- long jobs
+
+TSenzaInputUtente::TSenzaInputUtente() : modale_(QApplication::activeModalWidget())
+{
+    if (QCoreApplication *app = QCoreApplication::instance())
+        app->installEventFilter(this);
+}
+
+TSenzaInputUtente::~TSenzaInputUtente()
+{
+    if (QCoreApplication *app = QCoreApplication::instance())
+        app->removeEventFilter(this);
+}
+
+bool TSenzaInputUtente::InFinestraAperta(QObject *watched) const
+{
+    QWidget *modale = QApplication::activeModalWidget();
+    if (!modale || modale == modale_)
+        return false;
+    if (watched->isWidgetType()) {
+        auto *w = static_cast<QWidget *>(watched);
+        return w == modale || modale->isAncestorOf(w);
+    }
+    return watched->isWindowType() && static_cast<QWindow *>(watched) == modale->windowHandle();
+}
+
+bool TSenzaInputUtente::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::ContextMenu:
+        return !InFinestraAperta(watched);
+    case QEvent::Close:
+        // A close the window system asks for (the title-bar button); closes by the program
+        // itself do not pass through the event queue.
+        if (event->spontaneous() && !InFinestraAperta(watched)) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+TLavoro::TLavoro(const QList<QWidget *> &pulsanti)
+{
+    for (QWidget *p : pulsanti) {
+        if (!p)
+            continue;
+        pulsanti_.append({QPointer<QWidget>(p), p->isEnabled()});
+        p->setEnabled(false);
+    }
+}
+
+TLavoro::~TLavoro()
+{
+    ProgressEnd();
+    for (const auto &[p, abilitato] : std::as_const(pulsanti_))
+        if (p)
+            p->setEnabled(abilitato);
 }
 
 } // namespace Mdimainbase

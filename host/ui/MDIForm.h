@@ -13,6 +13,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QPair>
 #include <QPointer>
 #include <QString>
 
@@ -110,6 +111,43 @@ void ProgressStart(int count, const QString &caption);
 void ProgressStep(int steps = 1);
 void ProgressPosition(int position);
 void ProgressEnd();
+
+// While it lives, the pending window messages that long loops process (progress steps) carry
+// no user input: no key, click or close request reaches any window, so a running job cannot
+// be started again, its window closed or its data changed under it. A modal window the job
+// opens meanwhile (a question, a print's progress with its stop button) takes its input.
+class TSenzaInputUtente : public QObject {
+public:
+    TSenzaInputUtente();
+    ~TSenzaInputUtente() override;
+    TSenzaInputUtente(const TSenzaInputUtente &) = delete;
+    TSenzaInputUtente &operator=(const TSenzaInputUtente &) = delete;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Whether watched is in a modal window opened since the job started.
+    bool InFinestraAperta(QObject *watched) const;
+
+    QPointer<QWidget> modale_; // the modal window in front when the job started
+};
+
+// A long job started from a window: while it lives the job's buttons are disabled (each given
+// back the state it had when the job ends, by an error too) and no user input reaches any
+// window; at its end the progress display is closed. The rest of the window stays as it is,
+// shown and repainted, so that the user sees the job's buttons greyed and its bar move.
+class TLavoro {
+public:
+    explicit TLavoro(const QList<QWidget *> &pulsanti);
+    ~TLavoro();
+    TLavoro(const TLavoro &) = delete;
+    TLavoro &operator=(const TLavoro &) = delete;
+
+private:
+    QList<QPair<QPointer<QWidget>, bool>> pulsanti_;
+    TSenzaInputUtente senzaInput_;
+};
 
 } // namespace Mdimainbase
 

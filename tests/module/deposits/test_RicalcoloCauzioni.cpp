@@ -7,6 +7,8 @@
 #include "host/data/TXMemTable.h"
 #include "tests/support/DueUtenti.h"
 
+#include <QMap>
+#include <QProgressBar>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -114,6 +116,56 @@ TEST_F(RicalcoloCauzioni, CardsAreRebuiltFromManualMovementsAndSummariesAndNothi
     EXPECT_EQ(Schede(), attese) << "a second run gives the same cards";
 }
 
+TEST_F(RicalcoloCauzioni, TheRebuildMovesItsBarWithItsButtonsGreyedAndTheWindowAsItWas)
+{
+    for (int k = 1; k <= 6; ++k)
+        Movimento(k, QStringLiteral("C002"), 1, QStringLiteral("CAS"), k, 0, 2);
+    Bolla(55, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 5, 2);
+    auto *d = Apri<TFqarn0156d>(QStringLiteral("QARN0156D"));
+    ASSERT_NE(d, nullptr);
+    QPointer<TFqarn0156d> finestra(d);
+    QProgressBar *barra = main->Window()->findChild<QProgressBar *>(QStringLiteral("ProgressBar"));
+    ASSERT_NE(barra, nullptr);
+    QMap<QString, QList<int>> visti; // by the pass's caption
+    QMap<QString, int> massimi;
+    bool pulsantiAttivi = false, nascosta = false;
+    QObject::connect(barra, &QProgressBar::valueChanged, barra, [&](int valore) {
+        if (valore < 0 || !finestra)
+            return; // the bar reset at a pass's end
+        const QString passo = main->Window()->ProgressCaption();
+        visti[passo] << valore;
+        massimi[passo] = barra->maximum();
+        pulsantiAttivi = pulsantiAttivi || finestra->btEsegui->isEnabled() || finestra->btChiudi->isEnabled();
+        nascosta = nascosta || !finestra->updatesEnabled()
+                   || !finestra->Control<QWidget>(QStringLiteral("cbFlTipoRicalcolo"))->isVisibleTo(finestra);
+    });
+    bool ripristinati = false;
+    PrimaDellaDomanda allaFine(&script, QStringLiteral("Elaborazione Terminata"), [&] {
+        ripristinati = finestra && finestra->btEsegui->isEnabled() && finestra->btChiudi->isEnabled();
+    });
+
+    // No runs nothing: the buttons are never greyed
+    script.No(QStringLiteral("Confermi elaborazione"));
+    d->btEsegui->click();
+    ProcessEvents();
+    EXPECT_TRUE(visti.isEmpty());
+    EXPECT_TRUE(d->btEsegui->isEnabled() && d->btChiudi->isEnabled());
+
+    d->tPars->FieldByName(QStringLiteral("FlTipoRicalcolo"))->SetValue(0);
+    script.Yes(QStringLiteral("Confermi elaborazione"));
+    d->btEsegui->click();
+    ProcessEvents();
+    const QString manuali = QStringLiteral("Aggiorna progressivi da movimenti");
+    EXPECT_EQ(visti.value(manuali), (QList<int>{1, 2, 3, 4, 5, 6})) << "a step per movement row";
+    EXPECT_EQ(massimi.value(manuali), 6);
+    EXPECT_EQ(visti.value(QStringLiteral("Aggiorna progressivi da bolle clienti")), QList<int>{1});
+    EXPECT_FALSE(pulsantiAttivi) << "Esegui and Chiudi greyed while it runs";
+    EXPECT_FALSE(nascosta) << "its choice and the window shown as they were";
+    EXPECT_TRUE(ripristinati) << "the buttons back before the closing message";
+    EXPECT_FALSE(main->Window()->ProgressActive());
+    EXPECT_TRUE(finestra.isNull()) << "job 0 closes the window";
+}
+
 TEST_F(RicalcoloCauzioni, ATransferIsRebuiltAsItBooked)
 {
     Movimento(1, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 10, 4, 2.345);
@@ -154,7 +206,13 @@ TEST_F(RicalcoloCauzioni, AnErrorRollsBackTheZeroingToo)
         ASSERT_TRUE(ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_ProgCauz BEGIN "
                                             "SELECT RAISE(ABORT, 'guasto'); END")));
     script.ClearMessages();
+    bool ripristinati = false;
+    PrimaDellaDomanda allaFine(&script, QStringLiteral("Elaborazione Terminata"), [&] {
+        auto *d = Fqarn0156d.data();
+        ripristinati = d && d->btEsegui->isEnabled() && d->btChiudi->isEnabled();
+    });
     ASSERT_TRUE(Ricalcola());
+    EXPECT_TRUE(ripristinati) << "a failed rebuild gives its buttons back";
     const QStringList testi = script.Texts();
     ASSERT_EQ(testi.size(), 3) << testi.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(testi.last(), QStringLiteral("Elaborazione Terminata"));
@@ -229,6 +287,7 @@ TEST_F(GenerazioniCauzioni, SummariesThenMovementsThenCardsCountEachDocumentOnce
     ASSERT_NE(d, nullptr);
     QPointer<TFqarn0156d> finestra(d);
     EXPECT_FALSE(finestra.isNull()) << "job 2 leaves the window open";
+    EXPECT_TRUE(d->btEsegui->isEnabled() && d->btChiudi->isEnabled()) << "its buttons back";
     EXPECT_EQ(Castelletto(60), (QStringList{"BOT/0/0/0.5/60/0/30/0", "CAS/6/12/2/5/0/10/0", "FUS/0/0/0/0/0/0/0"}))
         << "a row per code in use, the balance of the destination's card";
     EXPECT_EQ(Castelletto(61), (QStringList{"BOT/0/0/0/0/0/0/0", "CAS/0/0/0/65/0/0/0", "FUS/0/0/0/0/0/0/0"}))

@@ -19,12 +19,13 @@
 #include <QDir>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QKeyEvent>
-#include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <functional>
 
 using namespace kv8test;
@@ -141,6 +142,69 @@ TEST_F(RegistroCarico, LitresNumberingAndWarehousesOfTheGrouping)
     EXPECT_FALSE(stampa.Document.Pages.isEmpty());
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgRegCsT")), 0) << "a trial print stores nothing";
     EXPECT_TRUE(Progressivo().isEmpty());
+}
+
+TEST_F(RegistroCarico, AYearsRunMovesItsBarRowsOfTheTotalWithItsButtonsGreyedAndNumbersEveryRowInOrder)
+{
+    // a year of movements at every hour, two of every three in the grouping, written a hundred
+    // to a statement
+    const int quanti = 3900;
+    QList<QPair<QDateTime, int>> attesi;
+    for (int da = 1; da <= quanti; da += 100) {
+        QStringList righe;
+        QVariantList valori;
+        for (int k = da; k < da + 100 && k <= quanti; ++k) {
+            const QDateTime quando(QDate(2026, 1, 1).addDays(k * 7919 % 365), QTime(k % 24, k % 60, k % 60));
+            const int magazzino = k % 3 + 1;
+            righe << QStringLiteral("(?, ?, ?, 'CAR', ?, 'SFUSO', 1)");
+            valori << k << quando << quando << magazzino;
+            if (magazzino != 3)
+                attesi.append({quando, k});
+        }
+        Esegui(QStringLiteral("INSERT INTO MovMagazzino (KMovMag, DataMovimento, DataDocumento, IdCausale, IdMagazzino1, "
+                              "IdProdotto, Quantita) VALUES ")
+                   + righe.join(QStringLiteral(", ")),
+               valori);
+    }
+    std::sort(attesi.begin(), attesi.end());
+
+    TFqarn0101d *f = Apri();
+    ASSERT_NE(f, nullptr);
+    Imposta(f, QDate(2026, 1, 1), QDate(2026, 12, 31), false);
+    QProgressBar *barra = main->Window()->findChild<QProgressBar *>(QStringLiteral("ProgressBar"));
+    ASSERT_NE(barra, nullptr);
+    QList<int> visti;
+    int massimo = 0;
+    bool pulsantiAttivi = false, nascosta = false;
+    QPointer<TFqarn0101d> finestra(f);
+    QObject::connect(barra, &QProgressBar::valueChanged, barra, [&](int valore) {
+        if (valore < 0 || !finestra || barra->maximum() == 0
+            || main->Window()->ProgressCaption() != QStringLiteral("Elaborazione movimenti in corso.."))
+            return; // the bar reset at its end, or another phase's
+        visti << valore;
+        massimo = barra->maximum();
+        pulsantiAttivi = pulsantiAttivi || finestra->btEsegui->isEnabled() || finestra->btChiudi->isEnabled();
+        nascosta = nascosta || !finestra->updatesEnabled() || !finestra->Control<QWidget>(QStringLiteral("edIdRaggMag"))->isVisibleTo(finestra);
+    });
+    ReportCapture capture;
+    f->btEsegui->click();
+    ProcessEvents();
+    EXPECT_EQ(capture.Prints().size(), 1);
+    EXPECT_EQ(massimo, attesi.size()) << "the bar counts the register's rows";
+    ASSERT_FALSE(visti.isEmpty());
+    EXPECT_EQ(visti.last(), massimo) << "and ends full";
+    EXPECT_GE(QSet<int>(visti.cbegin(), visti.cend()).size(), 4) << "moving through the run";
+    EXPECT_TRUE(std::is_sorted(visti.cbegin(), visti.cend()));
+    EXPECT_FALSE(pulsantiAttivi) << "Esegui and Chiudi greyed while it runs";
+    EXPECT_FALSE(nascosta) << "the window shown as it was";
+    EXPECT_FALSE(main->Window()->ProgressActive()) << "the bar closed at the end";
+
+    QStringList numerate, ordine;
+    for (qsizetype i = 0; i < attesi.size(); ++i)
+        ordine << QStringLiteral("%1/%2").arg(i + 1).arg(attesi[i].second);
+    for (const QString &r : Locale(QStringLiteral("SELECT NumeroRiga, Kmovmag FROM LUMO_t_RegCs ORDER BY NumeroRiga")))
+        numerate << r;
+    EXPECT_EQ(numerate, ordine) << "every row once, numbered in date and movement order";
 }
 
 TEST_F(RegistroCarico, EqualDatesAreNumberedByMovement)
@@ -302,6 +366,24 @@ TEST_F(RegistroCarico, RunChecksLeaveTheDialogOpen)
     EXPECT_EQ(script.LastText(), QStringLiteral("Data Iniziale superiore alla data finale"));
     ProcessEvents();
     EXPECT_EQ(main->ChildCount(), 1);
+    EXPECT_TRUE(f->btEsegui->isEnabled() && f->btChiudi->isEnabled()) << "a refused run leaves the buttons as they were";
+}
+
+TEST_F(RegistroCarico, ARunEndingInAnErrorGivesTheButtonsBackAndClosesItsBar)
+{
+    Movimento(1, Giorno(4, 3), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 100);
+    TFqarn0101d *f = Apri();
+    ASSERT_NE(f, nullptr);
+    Imposta(f, QDate(2026, 4, 1), QDate(2026, 4, 30), false);
+    Esegui(QStringLiteral("DROP TABLE LUMO_CatVin")); // the register's reading fails
+    f->btEsegui->click();
+    ProcessEvents();
+    ASSERT_EQ(script.Messages().size(), 1);
+    EXPECT_EQ(script.Messages().first().Type, mtError);
+    EXPECT_EQ(main->ChildCount(), 1);
+    EXPECT_TRUE(f->btEsegui->isEnabled() && f->btChiudi->isEnabled());
+    EXPECT_FALSE(main->Window()->ProgressActive());
+    EXPECT_TRUE(f->Close()) << "the failed run no longer holds the dialog";
 }
 
 TEST_F(RegistroCarico, AnOverlappingDefinitivePrintIsNotStored)
@@ -452,34 +534,6 @@ TEST_F(RegistroCarico, TheProgressivesWindowShowsTheStoredRows)
     EXPECT_EQ(f->tMain->FieldByName(QStringLiteral("IdRegistro"))->AsString(), QStringLiteral("CASC"));
     EXPECT_EQ(f->tMain->FieldByName(QStringLiteral("_DsRaggMag"))->AsString(), QStringLiteral("Cantina"));
     EXPECT_EQ(f->tMain->FieldByName(QStringLiteral("UltNumRiga"))->AsInteger(), 120);
-}
-
-TEST(SenzaInputUtente, UserInputWaitsOutTheRunWhileOtherEventsGoOn)
-{
-    EnsureApplication();
-    QPushButton bottone(QStringLiteral("Esegui"));
-    bottone.resize(80, 30);
-    int premuto = 0;
-    QObject::connect(&bottone, &QPushButton::clicked, [&] { ++premuto; });
-    int altri = 0;
-    const auto clic = [&] {
-        const QPointF punto(10, 10);
-        QCoreApplication::postEvent(&bottone, new QMouseEvent(QEvent::MouseButtonPress, punto, bottone.mapToGlobal(punto),
-                                                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-        QCoreApplication::postEvent(&bottone, new QMouseEvent(QEvent::MouseButtonRelease, punto, bottone.mapToGlobal(punto),
-                                                              Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
-        QCoreApplication::postEvent(&bottone, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
-        QMetaObject::invokeMethod(&bottone, [&] { ++altri; }, Qt::QueuedConnection);
-        QCoreApplication::processEvents();
-    };
-    {
-        TSenzaInputUtente senzaInput;
-        clic();
-        EXPECT_EQ(premuto, 0) << "no click reaches the window during the run";
-        EXPECT_EQ(altri, 1) << "the other pending messages are processed";
-    }
-    clic();
-    EXPECT_EQ(premuto, 1) << "input reaches the windows again afterwards";
 }
 
 // A user's definitive print of April for grouping 1.
