@@ -272,10 +272,10 @@ QList<TLitriRegistro> UT_LMQ_RG_LitriPeriodo(int IdRaggMag, const QDateTime &DaD
 
 namespace {
 
-// The register's rows copied a step of the bar at a time: some hundred rows at least to a
-// step, and no more steps than the bar shows distinctly.
-constexpr qint64 kRighePerPasso = 500;
-constexpr qint64 kPassiMassimi = 25;
+// The register's rows copied a step of the bar at a time: some hundred movements of the period
+// at least to a step, and no more steps than the bar shows distinctly.
+constexpr qint64 kMovimentiPerPasso = 500;
+constexpr qint64 kPassiMassimi = 10;
 
 // What an empty value of a work table's column is stored as: null where the column takes it.
 QVariant Vuoto(const QString &tabella, const QString &colonna)
@@ -347,21 +347,19 @@ int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const
     Funzioni::PulisciTabella(lavoro.get());
     TXDatabase &azienda = DMIDataBases::Instance().Global();
     THourGlass clessidra;
-    const QString titolo = QStringLiteral("Elaborazione movimenti in corso..");
-    Mdimainbase::ProgressStart(0, titolo);
     const auto fine = qScopeGuard([] { Mdimainbase::ProgressEnd(); });
-    const QString conta = QStringLiteral("SELECT COUNT(*) FROM (%1) kv8_conta")
-                              .arg(selezione.left(selezione.lastIndexOf(QLatin1String("ORDER BY"))));
-    const qint64 totale = azienda.ScalarValue(conta, valori).toLongLong();
-    if (totale == 0)
-        return 0;
-    Mdimainbase::ProgressStart(int(totale), titolo);
-    // a stretch of the period to a step, each of some hundred rows at least
+    // The bar counts through the movements of the period, each counted on the index of its date
+    // (a plain count of a range of it, where a count of the register's own reading would cost
+    // a good part of the copy), while the period is copied a stretch of days at a time.
+    const QString conta =
+        QStringLiteral("SELECT COUNT(*) FROM MovMagazzino WHERE DataMovimento >= ? AND DataMovimento <= ?");
+    const qint64 movimenti = azienda.ScalarValue(conta, {valori.value(0), valori.value(1)}).toLongLong();
+    Mdimainbase::ProgressStart(int(movimenti), QStringLiteral("Elaborazione movimenti in corso.."));
     const QDate primo = valori.value(0).toDateTime().date();
     const QDate ultimo = valori.value(1).toDateTime().date();
     const qint64 giorni = primo.isValid() && ultimo.isValid() ? std::max<qint64>(1, primo.daysTo(ultimo) + 1) : 1;
-    const qint64 passi = std::clamp<qint64>(totale / kRighePerPasso, 1, std::min<qint64>(giorni, kPassiMassimi));
-    qint64 copiate = 0;
+    const qint64 passi = std::clamp<qint64>(movimenti / kMovimentiPerPasso, 1, std::min<qint64>(giorni, kPassiMassimi));
+    qint64 copiate = 0, letti = 0;
     for (qint64 i = 0; i < passi; ++i) {
         QVariantList tratto = valori;
         if (i > 0)
@@ -370,7 +368,8 @@ int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const
             tratto[1] = UT_LMQ_RG_FineGiorno(QDateTime(primo.addDays(giorni * (i + 1) / passi - 1), QTime(0, 0)));
         copiate += kv8db::CopiaRighe(azienda, selezione, tratto, UT_LMQ_RG_Lavoro(), tabella, colonne,
                                      kv8db::NumeroRiga{QStringLiteral("NumeroRiga"), da + copiate});
-        Mdimainbase::ProgressPosition(int(copiate));
+        letti += passi == 1 ? movimenti : azienda.ScalarValue(conta, {tratto[0], tratto[1]}).toLongLong();
+        Mdimainbase::ProgressPosition(int(letti));
     }
     return int(copiate);
 }

@@ -146,9 +146,9 @@ QStringList UT_LMQ_RG_ArticoliUniti(const QStringList &testo, const QStringList 
 
 // The work table emptied, then filled with the rows selezione (with valori) gives on the company
 // database into colonne, and the column NumeroRiga numbered from da + 1 in the reading's order;
-// the rows copied. The reading is in date order and its first two values are the first and the
-// last instant of its period: the rows are counted, then copied a stretch of the period at a
-// time (each stretch all or nothing) under the bar "Elaborazione movimenti in corso..", which
-// counts the rows copied of the total.
+// the rows copied. The reading is of warehouse movements in date order and its first two values
+// are the first and the last instant of its period: the rows are copied a stretch of the period
+// at a time (each stretch all or nothing) under the bar "Elaborazione movimenti in corso..",
+// which counts through the period's movements (MovMagazzino) as the stretches are done.
 int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const QVariantList &valori,
                          const QStringList &colonne, int da);

@@ -144,7 +144,7 @@ TEST_F(RegistroCarico, LitresNumberingAndWarehousesOfTheGrouping)
     EXPECT_TRUE(Progressivo().isEmpty());
 }
 
-TEST_F(RegistroCarico, AYearsRunMovesItsBarRowsOfTheTotalWithItsButtonsGreyedAndNumbersEveryRowInOrder)
+TEST_F(RegistroCarico, AYearsRunMovesItsBarThroughTheMovementsWithItsButtonsGreyedAndNumbersEveryRowInOrder)
 {
     // a year of movements at every hour, two of every three in the grouping, written a hundred
     // to a statement
@@ -190,7 +190,7 @@ TEST_F(RegistroCarico, AYearsRunMovesItsBarRowsOfTheTotalWithItsButtonsGreyedAnd
     f->btEsegui->click();
     ProcessEvents();
     EXPECT_EQ(capture.Prints().size(), 1);
-    EXPECT_EQ(massimo, attesi.size()) << "the bar counts the register's rows";
+    EXPECT_EQ(massimo, quanti) << "the bar counts through the period's movements";
     ASSERT_FALSE(visti.isEmpty());
     EXPECT_EQ(visti.last(), massimo) << "and ends full";
     EXPECT_GE(QSet<int>(visti.cbegin(), visti.cend()).size(), 4) << "moving through the run";
