@@ -32,19 +32,15 @@ const QString TestoDataIniziale = QStringLiteral("Data iniziale non valida");
 
 } // namespace
 
-TFqarn0101d::TFqarn0101d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0101d)
+TFqarn0101d::TFqarn0101d(QWidget *owner) : TFinestraRegistro(owner, Fqarn0101d)
 {
-    SetupLayout(*ui);
     UT_LMQ_RG_RecordDialogo(tPars, QStringLiteral("LUMO_StaRegCs"));
     TTRegCs = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegCs"));
     TTRegCsTot = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegCsTot"));
     SetActiveControl(ui->edIdRaggMag);
 }
 
-TFqarn0101d::~TFqarn0101d()
-{
-    delete ui;
-}
+TFqarn0101d::~TFqarn0101d() = default;
 
 void TFqarn0101d::FormCreate()
 {
@@ -54,13 +50,6 @@ void TFqarn0101d::FormCreate()
     Funzioni::PulisciTabella(TTRegCsTot);
     tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnValidate = [this](TField *) { IdRaggMagValidate(); };
     UT_LMQ_RG_ControlliPeriodo(tPars, ui->edDaData, ui->edA_Data);
-}
-
-void TFqarn0101d::FormClose(TCloseAction &action)
-{
-    TFDBChildPars::FormClose(action);
-    if (Fqarn0101d == this)
-        Fqarn0101d = nullptr;
 }
 
 void TFqarn0101d::IdRaggMagValidate()

@@ -14,7 +14,7 @@ namespace Ui {
 class Qarn0101d;
 }
 
-class TFqarn0101d : public TDialogoRegistro<TFDBChildPars> {
+class TFqarn0101d : public TFinestraRegistro<TFqarn0101d, TFDBChildPars, Ui::Qarn0101d> {
     Q_OBJECT
 public:
     explicit TFqarn0101d(QWidget *owner = nullptr);
@@ -30,7 +30,6 @@ public:
     double TotaleScarico = 0;
 
     void FormCreate() override;
-    void FormClose(TCloseAction &action) override;
     void btEseguiClick() override;
 
     // The definitive update of the last run, in one transaction; false when refused or
@@ -43,7 +42,6 @@ private:
     void IdRaggMagValidate();
     void Stampa();
 
-    Ui::Qarn0101d *ui;
     // The progressive the run numbered from.
     TUT_LMQ_RG_ProgressiviRegistri progInizio_;
 };

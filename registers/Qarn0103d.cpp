@@ -23,9 +23,8 @@
 
 #include <memory>
 
-TFqarn0103d::TFqarn0103d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0103d)
+TFqarn0103d::TFqarn0103d(QWidget *owner) : TFinestraRegistro(owner, Fqarn0103d)
 {
-    SetupLayout(*ui);
     UT_LMQ_RG_RecordDialogo(tPars, QStringLiteral("LUMO_ProRegCs"));
     TTAnaCsTot = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_AnaCsTot"));
     TTAnaCsTot->SetIndexFieldNames(QStringLiteral("IdRaggMag;IdCatVin"));
@@ -46,10 +45,7 @@ TFqarn0103d::TFqarn0103d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Q
     SetActiveControl(ui->edIdRaggMag);
 }
 
-TFqarn0103d::~TFqarn0103d()
-{
-    delete ui;
-}
+TFqarn0103d::~TFqarn0103d() = default;
 
 void TFqarn0103d::FormCreate()
 {
@@ -63,13 +59,6 @@ void TFqarn0103d::FormCreate()
     tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnValidate = [this](TField *f) { IdRaggMagValidate(f); };
     AbilitaDataFinale();
     Funzioni::PulisciTabella(TTAnaCsTot);
-}
-
-void TFqarn0103d::FormClose(TCloseAction &action)
-{
-    TFDBChildParsPage::FormClose(action);
-    if (Fqarn0103d == this)
-        Fqarn0103d = nullptr;
 }
 
 void TFqarn0103d::AbilitaDataFinale()

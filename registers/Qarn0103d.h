@@ -15,7 +15,7 @@ namespace Ui {
 class Qarn0103d;
 }
 
-class TFqarn0103d : public TDialogoRegistro<TFDBChildParsPage> {
+class TFqarn0103d : public TFinestraRegistro<TFqarn0103d, TFDBChildParsPage, Ui::Qarn0103d> {
     Q_OBJECT
 public:
     explicit TFqarn0103d(QWidget *owner = nullptr);
@@ -26,7 +26,6 @@ public:
     QString _TipoRegistro;
 
     void FormCreate() override;
-    void FormClose(TCloseAction &action) override;
     void btEseguiClick() override;
     void btStampaClick() override;
 
@@ -39,7 +38,6 @@ private:
     void MostraProgressivo(int gruppo);
     void AbilitaDataFinale();
 
-    Ui::Qarn0103d *ui;
 };
 
 inline QPointer<TFqarn0103d> Fqarn0103d;

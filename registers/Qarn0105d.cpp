@@ -25,9 +25,8 @@
 
 #include <memory>
 
-TFqarn0105d::TFqarn0105d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0105d)
+TFqarn0105d::TFqarn0105d(QWidget *owner) : TFinestraRegistro(owner, Fqarn0105d)
 {
-    SetupLayout(*ui);
     TDMILUMO::Crea();
     tPars->SetTableName(QStringLiteral("LUMO_StaBilAnnDG"));
     tPars->SetUsaDizionario(true);
@@ -37,10 +36,7 @@ TFqarn0105d::TFqarn0105d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Q
     SetActiveControl(ui->edIdRaggMag);
 }
 
-TFqarn0105d::~TFqarn0105d()
-{
-    delete ui;
-}
+TFqarn0105d::~TFqarn0105d() = default;
 
 void TFqarn0105d::FormCreate()
 {
@@ -60,13 +56,6 @@ void TFqarn0105d::FormCreate()
         da->Clear();
         a->Clear();
     }
-}
-
-void TFqarn0105d::FormClose(TCloseAction &action)
-{
-    TFDBChildPars::FormClose(action);
-    if (Fqarn0105d == this)
-        Fqarn0105d = nullptr;
 }
 
 void TFqarn0105d::tParsIdRaggMagValidate(TField *Sender)

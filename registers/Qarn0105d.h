@@ -16,7 +16,7 @@ namespace Ui {
 class Qarn0105d;
 }
 
-class TFqarn0105d : public TDialogoRegistro<TFDBChildPars> {
+class TFqarn0105d : public TFinestraRegistro<TFqarn0105d, TFDBChildPars, Ui::Qarn0105d> {
     Q_OBJECT
 public:
     explicit TFqarn0105d(QWidget *owner = nullptr);
@@ -32,7 +32,6 @@ public:
     QString _TipoRegistro;
 
     void FormCreate() override;
-    void FormClose(TCloseAction &action) override;
     void btEseguiClick() override;
     virtual void tParsIdRaggMagValidate(TField *Sender);
 
@@ -46,7 +45,6 @@ private:
     void Elabora();
     void Stampa();
 
-    Ui::Qarn0105d *ui;
     // The "BIAN" progressive the run started from.
     TUT_LMQ_RG_ProgressiviRegistri progInizio_;
 };

@@ -30,9 +30,8 @@ const QString TestoDataIniziale = QStringLiteral("Data iniziale non valida");
 
 } // namespace
 
-TFqarn0106d::TFqarn0106d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0106d)
+TFqarn0106d::TFqarn0106d(QWidget *owner) : TFinestraRegistro(owner, Fqarn0106d)
 {
-    SetupLayout(*ui);
     UT_LMQ_RG_RecordDialogo(tPars, QStringLiteral("LUMO_StaRegImb"));
     TTRegImb = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegImb"));
 
@@ -46,10 +45,7 @@ TFqarn0106d::TFqarn0106d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Q
     SetActiveControl(ui->edIdRaggMag);
 }
 
-TFqarn0106d::~TFqarn0106d()
-{
-    delete ui;
-}
+TFqarn0106d::~TFqarn0106d() = default;
 
 void TFqarn0106d::FormCreate()
 {
@@ -59,13 +55,6 @@ void TFqarn0106d::FormCreate()
     CategorieMerc_Param.Pulisci();
     tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnValidate = [this](TField *f) { tParsIdRaggMagValidate(f); };
     UT_LMQ_RG_ControlliPeriodo(tPars, ui->edDaData, ui->edA_Data);
-}
-
-void TFqarn0106d::FormClose(TCloseAction &action)
-{
-    TFDBChildPars::FormClose(action);
-    if (Fqarn0106d == this)
-        Fqarn0106d = nullptr;
 }
 
 void TFqarn0106d::tParsIdRaggMagValidate(TField *campo)

@@ -17,7 +17,7 @@ namespace Ui {
 class Qarn0106d;
 }
 
-class TFqarn0106d : public TDialogoRegistro<TFDBChildPars> {
+class TFqarn0106d : public TFinestraRegistro<TFqarn0106d, TFDBChildPars, Ui::Qarn0106d> {
     Q_OBJECT
 public:
     explicit TFqarn0106d(QWidget *owner = nullptr);
@@ -35,7 +35,6 @@ public:
     double TotaleImbott = 0;
 
     void FormCreate() override;
-    void FormClose(TCloseAction &action) override;
     void btEseguiClick() override;
     virtual void btSelCategorieClick();
 
@@ -50,7 +49,6 @@ private:
     void tParsIdRaggMagValidate(TField *campo);
     void Stampa();
 
-    Ui::Qarn0106d *ui;
     TUT_LMQ_RG_ProgressiviRegistri progInizio_;
 };
 

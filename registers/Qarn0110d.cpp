@@ -27,19 +27,15 @@
 #include <memory>
 #include <vector>
 
-TFqarn0110d::TFqarn0110d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0110d)
+TFqarn0110d::TFqarn0110d(QWidget *owner) : TFinestraRegistro(owner, Fqarn0110d)
 {
-    SetupLayout(*ui);
     UT_LMQ_RG_RecordDialogo(tPars, QStringLiteral("LUMO_StaRegCi"));
     TTRegCon = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegCon"));
     TTRegConTot = UT_LMQ_RG_TabellaLocale(this, QStringLiteral("LUMO_t_RegConTot"));
     SetActiveControl(ui->edIdRaggMag);
 }
 
-TFqarn0110d::~TFqarn0110d()
-{
-    delete ui;
-}
+TFqarn0110d::~TFqarn0110d() = default;
 
 void TFqarn0110d::FormCreate()
 {
@@ -50,13 +46,6 @@ void TFqarn0110d::FormCreate()
     tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnValidate = [this](TField *f) { tParsIdRaggMagValidate(f); };
     tPars->FieldByName(QStringLiteral("IdRaggMag"))->OnChange = [this](TField *) { edIdRaggMagExit(); };
     UT_LMQ_RG_ControlliPeriodo(tPars, ui->edDaData, ui->edA_Data);
-}
-
-void TFqarn0110d::FormClose(TCloseAction &action)
-{
-    TFDBChildPars::FormClose(action);
-    if (Fqarn0110d == this)
-        Fqarn0110d = nullptr;
 }
 
 void TFqarn0110d::tParsIdRaggMagValidate(TField *campo)

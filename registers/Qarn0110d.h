@@ -15,7 +15,7 @@ namespace Ui {
 class Qarn0110d;
 }
 
-class TFqarn0110d : public TDialogoRegistro<TFDBChildPars> {
+class TFqarn0110d : public TFinestraRegistro<TFqarn0110d, TFDBChildPars, Ui::Qarn0110d> {
     Q_OBJECT
 public:
     explicit TFqarn0110d(QWidget *owner = nullptr);
@@ -29,7 +29,6 @@ public:
     int ContaRighe = 0;
 
     void FormCreate() override;
-    void FormClose(TCloseAction &action) override;
     void btEseguiClick() override;
 
     // "CON" + stamp type + product type into _TipoRegistro; -1 when the product type is empty.
@@ -47,7 +46,6 @@ private:
     void tParsIdRaggMagValidate(TField *campo);
     void Stampa();
 
-    Ui::Qarn0110d *ui;
     TUT_LMQ_RG_ProgressiviRegistri progInizio_;
 };
 

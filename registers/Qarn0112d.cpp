@@ -19,9 +19,8 @@
 #include <memory>
 #include <vector>
 
-TFqarn0112d::TFqarn0112d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Qarn0112d)
+TFqarn0112d::TFqarn0112d(QWidget *owner) : TFinestraRegistro(owner, Fqarn0112d)
 {
-    SetupLayout(*ui);
     TDMILUMO::Crea();
     tPars->SetTableName(QStringLiteral("LUMO_ProRegCon"));
     tPars->SetUsaDizionario(true);
@@ -38,22 +37,12 @@ TFqarn0112d::TFqarn0112d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Q
     SetActiveControl(ui->edIdRaggMag);
 }
 
-TFqarn0112d::~TFqarn0112d()
-{
-    delete ui;
-}
+TFqarn0112d::~TFqarn0112d() = default;
 
 void TFqarn0112d::FormCreate()
 {
     TFDBChildParsPage::FormCreate();
     SetPagina(0);
-}
-
-void TFqarn0112d::FormClose(TCloseAction &action)
-{
-    TFDBChildParsPage::FormClose(action);
-    if (Fqarn0112d == this)
-        Fqarn0112d = nullptr;
 }
 
 void TFqarn0112d::btEseguiClick()

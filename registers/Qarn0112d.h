@@ -13,7 +13,7 @@ namespace Ui {
 class Qarn0112d;
 }
 
-class TFqarn0112d : public TDialogoRegistro<TFDBChildParsPage> {
+class TFqarn0112d : public TFinestraRegistro<TFqarn0112d, TFDBChildParsPage, Ui::Qarn0112d> {
     Q_OBJECT
 public:
     explicit TFqarn0112d(QWidget *owner = nullptr);
@@ -23,12 +23,9 @@ public:
     TXTable *TTAnaConTot;
 
     void FormCreate() override;
-    void FormClose(TCloseAction &action) override;
     void btEseguiClick() override;
     void btStampaClick() override;
 
-private:
-    Ui::Qarn0112d *ui;
 };
 
 inline QPointer<TFqarn0112d> Fqarn0112d;

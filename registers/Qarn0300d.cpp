@@ -15,9 +15,8 @@
 
 #include <memory>
 
-TFqarn0300d::TFqarn0300d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::Qarn0300d)
+TFqarn0300d::TFqarn0300d(QWidget *owner) : TFinestraRegistro(owner, Fqarn0300d)
 {
-    SetupLayout(*ui);
     tPars->SetTableName(QStringLiteral("LUMO_SelSchPro"));
     tPars->SetUsaDizionario(true);
     UT_LMQ_SK_DescrizioniSelezione(tPars, this);
@@ -34,22 +33,12 @@ TFqarn0300d::TFqarn0300d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::
     SetActiveControl(ui->edDa_IdProdotto);
 }
 
-TFqarn0300d::~TFqarn0300d()
-{
-    delete ui;
-}
+TFqarn0300d::~TFqarn0300d() = default;
 
 void TFqarn0300d::FormCreate()
 {
     TFDBChildParsPage::FormCreate();
     SetPagina(0);
-}
-
-void TFqarn0300d::FormClose(TCloseAction &action)
-{
-    TFDBChildParsPage::FormClose(action);
-    if (Fqarn0300d == this)
-        Fqarn0300d = nullptr;
 }
 
 void TFqarn0300d::btEseguiClick()

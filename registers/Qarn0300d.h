@@ -2,6 +2,7 @@
 // The product-card inquiry (menu code "QARN0300D"): the articles with an enabled product card
 // selected by their card data, listed on the results page and printed as a list.
 #include "host/ui/Dbchildpars.h"
+#include "registers/Lumo_dialogoregistro.h"
 
 #include <QPointer>
 
@@ -11,7 +12,7 @@ namespace Ui {
 class Qarn0300d;
 }
 
-class TFqarn0300d : public TFDBChildParsPage {
+class TFqarn0300d : public TFinestraRegistro<TFqarn0300d, TFDBChildParsPage, Ui::Qarn0300d> {
     Q_OBJECT
 public:
     explicit TFqarn0300d(QWidget *owner = nullptr);
@@ -20,12 +21,10 @@ public:
     TXQuery *qArtSchPro;
 
     void FormCreate() override;
-    void FormClose(TCloseAction &action) override;
     void btEseguiClick() override;
     void btStampaClick() override;
 
 private:
-    Ui::Qarn0300d *ui;
     QString WHERE;
     QString ORDER;
 };

@@ -12,9 +12,8 @@
 
 #include <memory>
 
-TFqarn0301d::TFqarn0301d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn0301d)
+TFqarn0301d::TFqarn0301d(QWidget *owner) : TFinestraRegistro(owner, Fqarn0301d)
 {
-    SetupLayout(*ui);
     tPars->SetTableName(QStringLiteral("LUMO_SelSchPro"));
     tPars->SetUsaDizionario(true);
     UT_LMQ_SK_DescrizioniSelezione(tPars, this);
@@ -22,17 +21,7 @@ TFqarn0301d::TFqarn0301d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn
     SetActiveControl(ui->edDa_IdProdotto);
 }
 
-TFqarn0301d::~TFqarn0301d()
-{
-    delete ui;
-}
-
-void TFqarn0301d::FormClose(TCloseAction &action)
-{
-    TFDBChildPars::FormClose(action);
-    if (Fqarn0301d == this)
-        Fqarn0301d = nullptr;
-}
+TFqarn0301d::~TFqarn0301d() = default;
 
 void TFqarn0301d::btEseguiClick()
 {

@@ -17,9 +17,8 @@
 
 #include <memory>
 
-TFqarn0302d::TFqarn0302d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::Qarn0302d)
+TFqarn0302d::TFqarn0302d(QWidget *owner) : TFinestraRegistro(owner, Fqarn0302d)
 {
-    SetupLayout(*ui);
     tPars->SetTableName(QStringLiteral("LUMO_SelSchPro"));
     tPars->SetUsaDizionario(true);
     UT_LMQ_SK_DescrizioniSelezione(tPars, this);
@@ -47,22 +46,12 @@ TFqarn0302d::TFqarn0302d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::
     SetActiveControl(ui->edDa_IdProdotto);
 }
 
-TFqarn0302d::~TFqarn0302d()
-{
-    delete ui;
-}
+TFqarn0302d::~TFqarn0302d() = default;
 
 void TFqarn0302d::FormCreate()
 {
     TFDBChildParsPage::FormCreate();
     SetPagina(0);
-}
-
-void TFqarn0302d::FormClose(TCloseAction &action)
-{
-    TFDBChildParsPage::FormClose(action);
-    if (Fqarn0302d == this)
-        Fqarn0302d = nullptr;
 }
 
 void TFqarn0302d::PreparaDati()

@@ -2,6 +2,7 @@
 // The wine list (menu code "QARN0302D"): the selected wines listed by country, region,
 // type and code, the full card of one in a pop-up panel, and the printed wine list.
 #include "host/ui/Dbchildpars.h"
+#include "registers/Lumo_dialogoregistro.h"
 
 #include <QPointer>
 
@@ -11,7 +12,7 @@ namespace Ui {
 class Qarn0302d;
 }
 
-class TFqarn0302d : public TFDBChildParsPage {
+class TFqarn0302d : public TFinestraRegistro<TFqarn0302d, TFDBChildParsPage, Ui::Qarn0302d> {
     Q_OBJECT
 public:
     explicit TFqarn0302d(QWidget *owner = nullptr);
@@ -21,7 +22,6 @@ public:
     TXQuery *qArtSel;
 
     void FormCreate() override;
-    void FormClose(TCloseAction &action) override;
     void btEseguiClick() override;
     void btStampaClick() override;
     // The selection and order of the current parameters.
@@ -32,7 +32,6 @@ public:
     virtual void panArtSelDisattiva();
 
 private:
-    Ui::Qarn0302d *ui;
     QString WHERE;
     QString ORDER;
 };

@@ -11,26 +11,15 @@
 
 #include <memory>
 
-TFqarn0500d::TFqarn0500d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn0500d)
+TFqarn0500d::TFqarn0500d(QWidget *owner) : TFinestraRegistro(owner, Fqarn0500d)
 {
-    SetupLayout(*ui);
     tPars->SetTableName(QStringLiteral("LUMO_StaAnaArt"));
     tPars->SetUsaDizionario(true);
     tPars->OnNewRecord = [](TDataSet *d) { d->FieldByName(QStringLiteral("FlTipoOrdinamento"))->SetAsInteger(0); };
     SetActiveControl(ui->edDa_IdProdotto);
 }
 
-TFqarn0500d::~TFqarn0500d()
-{
-    delete ui;
-}
-
-void TFqarn0500d::FormClose(TCloseAction &action)
-{
-    TFDBChildPars::FormClose(action);
-    if (Fqarn0500d == this)
-        Fqarn0500d = nullptr;
-}
+TFqarn0500d::~TFqarn0500d() = default;
 
 QString TFqarn0500d::Selezione() const
 {

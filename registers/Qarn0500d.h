@@ -2,6 +2,7 @@
 // The article master print (menu code "QARN0500D"): the host articles of the typed ranges
 // with the module's data on each, in one of four orders.
 #include "host/ui/Dbchildpars.h"
+#include "registers/Lumo_dialogoregistro.h"
 
 #include <QPointer>
 
@@ -9,22 +10,18 @@ namespace Ui {
 class Qarn0500d;
 }
 
-class TFqarn0500d : public TFDBChildPars {
+class TFqarn0500d : public TFinestraRegistro<TFqarn0500d, TFDBChildPars, Ui::Qarn0500d> {
     Q_OBJECT
 public:
     explicit TFqarn0500d(QWidget *owner = nullptr);
     ~TFqarn0500d() override;
 
-    void FormClose(TCloseAction &action) override;
     void btEseguiClick() override;
 
     // The selection of the typed ranges (every typed bound quoted) and the order of the
     // chosen sort; both empty when there is nothing to select or to order by.
     QString Selezione() const;
     QString Ordine() const;
-
-private:
-    Ui::Qarn0500d *ui;
 };
 
 inline QPointer<TFqarn0500d> Fqarn0500d;
