@@ -2,6 +2,7 @@
 // What the deposit jobs share: the window state while one runs, the keys done a block to a
 // transaction, and rows written many to a statement.
 #include "host/ui/Dbchildpars.h"
+#include "host/ui/MDIForm.h"
 
 #include <QList>
 #include <QString>
@@ -13,36 +14,20 @@
 
 class TXDatabase;
 
-// A deposit job running from a parameter window: Esegui and Chiudi disabled so that a second
-// click cannot start it again while it processes messages; optionally the hourglass and the
-// window's repaint frozen. Everything comes back when the object goes.
+// A deposit job running from a parameter window: Esegui and Chiudi disabled (and given back
+// as they were, also after an error) so that a second click cannot start it again while it
+// processes messages, the user's input held off; optionally the hourglass.
 class CAUZ_LavoroInCorso {
 public:
-    CAUZ_LavoroInCorso(TFDBChildPars *finestra, bool clessidra) : finestra_(finestra)
+    CAUZ_LavoroInCorso(TFDBChildPars *finestra, bool clessidra) : lavoro_({finestra->btEsegui, finestra->btChiudi})
     {
-        finestra_->btEsegui->setEnabled(false);
-        finestra_->btChiudi->setEnabled(false);
-        if (clessidra) {
+        if (clessidra)
             clessidra_.emplace();
-            bloccata_ = LockWindowUpdate(finestra_);
-        }
     }
-    ~CAUZ_LavoroInCorso()
-    {
-        if (bloccata_ && LockedWindow() == finestra_.data())
-            LockWindowUpdate(nullptr);
-        if (finestra_) {
-            finestra_->btEsegui->setEnabled(true);
-            finestra_->btChiudi->setEnabled(true);
-        }
-    }
-    CAUZ_LavoroInCorso(const CAUZ_LavoroInCorso &) = delete;
-    CAUZ_LavoroInCorso &operator=(const CAUZ_LavoroInCorso &) = delete;
 
 private:
-    QPointer<TFDBChildPars> finestra_;
+    Mdimainbase::TLavoro lavoro_;
     std::optional<THourGlass> clessidra_;
-    bool bloccata_ = false;
 };
 
 // Keys of a job done a block to a transaction, so that a long job does not commit key by key.

@@ -160,7 +160,7 @@ void TFqarn0401d::btEseguiClick()
         ui->edIdCausale->setFocus();
         return;
     }
-    TLavoroInCorso lavoro(inCorso_);
+    TLavoroInCorso lavoro(inCorso_, {btEsegui, btChiudi});
     Genera(Condizione());
     if (TTGenDocAcc->Active() && TTGenDocAcc->RecordCount() > 0)
         SetPagina(1);

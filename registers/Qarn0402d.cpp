@@ -55,7 +55,7 @@ void TFqarn0402d::btEseguiClick()
     stampa->ImpostaReport();
     stampa->ImpostaQuery(stampa->qMain, selezione, QString());
     stampa->StampaSu.Aghi = UT_LMQ_Parametri.FlAbilAccisa != 1;
-    TLavoroInCorso lavoro(inCorso_); // the dot-matrix pass lets window messages through
+    TLavoroInCorso lavoro(inCorso_, {btEsegui, btChiudi}); // the dot-matrix pass lets window messages through
     stampa->EseguiStampa(true);
 }
 
