@@ -1345,15 +1345,18 @@ void TDMIBMag::LeggiSaldiRighe(TDataSet *testa, TDataSet *righe, TDataSet *esist
     }
     if (chiavi.isEmpty())
         return;
-    // one statement of lists: cheaper to prepare than one condition per key
+    // one statement of lists: cheaper to prepare than one condition per key; locked until the
+    // commit (PostgreSQL), in key order, so that two users' saves booking the same stock follow
+    // each other instead of one overwriting the other's
     QVariantList valori{esercizio};
     const QString segniMagazzini = Segni(magazzini, valori);
     const QString segniProdotti = Segni(prodotti, valori);
     Funzioni::CheckTabOpen(saldi);
     saldi->ReadAsStored(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), chiavi,
-                        QStringLiteral("Esercizio = ? AND IdMagazzino IN (%1) AND IdProdotto IN (%2)")
+                        QStringLiteral("Esercizio = ? AND IdMagazzino IN (%1) AND IdProdotto IN (%2) "
+                                       "ORDER BY IdMagazzino, IdProdotto")
                             .arg(segniMagazzini, segniProdotti),
-                        valori);
+                        valori, true);
 }
 
 bool TDMIBMag::TrovaEsercizioDallaData(const QDateTime &data, int &esercizio)

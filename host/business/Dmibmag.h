@@ -136,8 +136,8 @@ public:
     virtual bool EliminaMovimentiRinviati();
     // Before a save's rows are booked one by one: the stock rows they book (the article in the
     // row's warehouse and in the head's arrival warehouse, in the exercise of the document
-    // date), read as stored in one statement. esistenze: nullptr for tEsistenze. Nothing is
-    // read outside a transaction.
+    // date), read as stored in one statement, locked until the commit (PostgreSQL). esistenze:
+    // nullptr for tEsistenze. Nothing is read outside a transaction.
     virtual void LeggiSaldiRighe(TDataSet *testa, TDataSet *righe, TDataSet *esistenze);
     // The exercise whose period holds the date; false when there is none or the date is null.
     virtual bool TrovaEsercizioDallaData(const QDateTime &data, int &esercizio);

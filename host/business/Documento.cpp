@@ -15,6 +15,7 @@
 #include "host/core/KV8Config.h"
 #include "host/core/Funzioni.h"
 #include "host/core/Kutfunctions.h"
+#include "host/data/Concurrency.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TDataSource.h"
 #include "host/data/TXClientTable.h"
@@ -1183,6 +1184,8 @@ bool TFDocumento::RegistraNellaTransazione(TXTransaction &transazione, int modo,
         if (inizio)
             inizio();
         ControllaAltriUtenti();
+        // numbered (new) or checked against other users (changed, deleted), the locks held
+        kv8data::CheckPoint(QStringLiteral("documento"));
         EvadiPrenotazioni();
         RegistraRiepilogo();
         StornaAccontiOrdini();
@@ -1453,6 +1456,13 @@ void TFDocumento::ControllaAltriUtenti()
                                         {chiave_});
     if (righe == 0)
         throw Exception(ModificatoDaAltri());
+    // and its rows, which other jobs mark without touching the head (an invoice taking a
+    // delivery note's rows): compared below, they stay as compared until the commit
+    // (SQLite: the transaction holds the database)
+    if (Azienda().IsPostgres())
+        Azienda().ScalarValue(QStringLiteral("SELECT COUNT(*) FROM (SELECT %1 FROM %2 WHERE %3 = ? FOR UPDATE) r_")
+                                  .arg(tipo_.ChiaveRigo, tipo_.TabellaRighe, tipo_.ChiaveTesta),
+                              {chiave_});
     // nothing committed since the document was read: it is as read
     const auto stampa = Azienda().DataStamp();
     if ((!stampa || stampa != stampaImpronta_) && ImprontaArchivio(chiave_) != impronta_)
@@ -1616,9 +1626,11 @@ void TFDocumento::RegistraRighe()
                 daLeggere << QVariantList{q.value(0)};
             LeggiRigheArchivio(daLeggere);
         }
-        // the stock the rows book, read at once rather than row by row
-        if (!causaleRighe_->isEmpty())
+        // the stock the rows book, read at once rather than row by row, locked until the commit
+        if (!causaleRighe_->isEmpty()) {
             TDMIBMag::Crea()->LeggiSaldiRighe(TestaScrittura(), TRighe, nullptr);
+            kv8data::CheckPoint(QStringLiteral("esistenze"));
+        }
         TField *campoStato = F(TRighe, "Stato");
         for (TRighe->First(); !TRighe->Eof(); TRighe->Next()) {
             int stato = campoStato->AsInteger();

@@ -23,14 +23,17 @@ QString Impostazione(const QString &nome)
     return KV8Config::Value(kContiFissi, nome).toString().trimmed();
 }
 
-// The counter row of the year and series; the warning when it is missing.
-bool TrovaProtocollo(TDataSet *protIva, int anno, int serie, bool comeRegistrato)
+// The counter row of the year and series as stored now, read locked inside a transaction
+// (PostgreSQL: until its end, so that another user's numbering waits for this one's commit;
+// SQLite: the transaction holds the database). A row this transaction wrote is its own
+// already. The warning when it is missing.
+bool TrovaProtocollo(TDataSet *protIva, int anno, int serie)
 {
     Funzioni::CheckTabOpen(protIva);
     const QVariantList chiave{anno, serie};
-    auto *client = qobject_cast<TXClientTable *>(protIva);
-    const bool trovato = comeRegistrato && client ? client->LocateAsStored(QStringLiteral("Anno;Serie"), chiave)
-                                                  : protIva->Locate(QStringLiteral("Anno;Serie"), chiave);
+    if (auto *client = qobject_cast<TXClientTable *>(protIva))
+        client->ReadAsStored(QStringLiteral("Anno;Serie"), {chiave}, QStringLiteral("Anno = ? AND Serie = ?"), chiave, true);
+    const bool trovato = protIva->Locate(QStringLiteral("Anno;Serie"), chiave);
     if (!trovato)
         Kmessages::KMessage(QStringLiteral("Tabella protocolli Iva non trovata"), mtWarning, mbOK, 0);
     return trovato;
@@ -217,10 +220,14 @@ std::optional<TPrezzoListino> PrezzoListino(const QString &idListino, const QStr
 
 int NumeroSuccessivo(const QString &tabellaTeste, int anno, int serie)
 {
-    return DMIDataBases::Instance()
-               .Global()
-               .ScalarValue(QStringLiteral("SELECT MAX(Numero) FROM %1 WHERE Anno = ? AND Serie = ?").arg(tabellaTeste),
-                            {anno, serie})
+    TXDatabase &db = DMIDataBases::Instance().Global();
+    // the numbering of the table, year and series held until the transaction ends: another
+    // user's waits here for this one's commit, then reads the number it stored
+    if (db.IsPostgres() && db.InTransaction())
+        db.ScalarValue(QStringLiteral("SELECT 1 FROM pg_advisory_xact_lock(hashtext(?))"),
+                       {QStringLiteral("numerazione %1 %2 %3").arg(tabellaTeste.toLower()).arg(anno).arg(serie)});
+    return db.ScalarValue(QStringLiteral("SELECT MAX(Numero) FROM %1 WHERE Anno = ? AND Serie = ?").arg(tabellaTeste),
+                          {anno, serie})
                .toInt()
            + 1;
 }
@@ -231,7 +238,7 @@ bool GetNumeroFattura(TDataSet *protIva, int anno, int serie, int tipoRegistro, 
     if (!ColonneRegistro(tipoRegistro, colNumero, colData))
         return false;
     try {
-        if (!TrovaProtocollo(protIva, anno, serie, true))
+        if (!TrovaProtocollo(protIva, anno, serie))
             return false;
         numero = protIva->FieldByName(colNumero)->AsInteger() + 1;
         return true;
@@ -259,7 +266,7 @@ bool SetNumeroFattura(TDataSet *protIva, int anno, int serie, int tipoRegistro, 
     QString colNumero, colData;
     if (!ColonneRegistro(tipoRegistro, colNumero, colData))
         return false;
-    if (!TrovaProtocollo(protIva, anno, serie, false))
+    if (!TrovaProtocollo(protIva, anno, serie))
         return false;
     // the number must not be held by another invoice of the same register
     const bool doppio = occupati ? occupati->contains(numero)

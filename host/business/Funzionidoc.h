@@ -99,24 +99,31 @@ std::optional<TPrezzoListino> PrezzoListino(const QString &idListino, const QStr
 // ---- document numbering
 
 // The next number of the heads of a document table (BolleCliTeste...) in the year and series:
-// the highest stored plus one. A number taken meanwhile by another user is the writer's to
-// move up (the heads' unique key refuses it).
+// the highest stored plus one, whatever the causal. Inside a transaction the numbering of the
+// table, year and series is held until the transaction ends (PostgreSQL: another user's call
+// waits for it; SQLite: the transaction holds the database), so that two users never take
+// one number, not even with two causals of one series (the heads' unique key names the
+// causal). A number typed by the user and taken meanwhile is the writer's to move up (the
+// heads' unique key refuses it).
 int NumeroSuccessivo(const QString &tabellaTeste, int anno, int serie);
 
 // ---- invoice numbering on ProtIVA
 
 // The next invoice number of the year and series for the register type (1 sales, 2 the
-// other register): the counter as stored now, plus 1. False, with the warning "Tabella
-// protocolli Iva non trovata", when the counter row is missing, or when the register type
-// is neither 1 nor 2.
+// other register): the counter as stored now, plus 1. Inside a transaction the counter row
+// is read locked until the transaction ends: another user's numbering of the year and series
+// waits for this one's commit and then draws the next number. False, with the warning
+// "Tabella protocolli Iva non trovata", when the counter row is missing, or when the register
+// type is neither 1 nor 2.
 bool GetNumeroFattura(TDataSet *protIva, int anno, int serie, int tipoRegistro, int &numero, const QDateTime &data);
 // Records the number as given: refused (false, with a message) when another customer invoice
 // of the year, series and register type (not kFattCliT) already has it; the counter takes
 // the number when it is higher, and the date of the last invoice when it is later; an
 // earlier date asks "Data fattura precedente a data ultima fattura emessa. Proseguo ? ".
-// The counter row is written as it was read by GetNumeroFattura: when another user took a
-// number since, the write fails and the answer is false ("Tabella protocolli Iva non
-// aggiornata correttamente"), so a number is never given twice.
+// The counter row is read locked as GetNumeroFattura reads it (already held when that ran in
+// the same transaction), before the check: a number another user's invoice took is seen once
+// that user's transaction ends. A write that fails all the same answers false ("Tabella
+// protocolli Iva non aggiornata correttamente"), so a number is never given twice.
 // occupati, when given: the numbers above the counter that other invoices of the register
 // held when the caller read them (NumeriFatturaOccupati), checked instead of a statement by a
 // run that holds the counter row.

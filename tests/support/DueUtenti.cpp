@@ -81,6 +81,11 @@ QString DatabaseUtente()
     return qEnvironmentVariable(kDatabase);
 }
 
+int NumeroUtente()
+{
+    return ProcessoUtente() ? qEnvironmentVariableIntValue(kNumero) : 0;
+}
+
 void AttendiVia()
 {
     if (!ProcessoUtente())

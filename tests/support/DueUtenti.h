@@ -27,6 +27,9 @@ namespace kv8test {
 // Whether this process runs a user's job; the database URL its parent gave.
 bool ProcessoUtente();
 QString DatabaseUtente();
+// This user's number, 1 or 2, for a job whose two users do different things (0 outside a
+// user's process).
+int NumeroUtente();
 // Waits until the parent lets this user go (does nothing outside a user's process).
 void AttendiVia();
 // What the job showed the user (message texts), for the parent.

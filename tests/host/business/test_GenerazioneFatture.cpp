@@ -49,18 +49,33 @@ TEST_F(Totali, ANumberTakenMeanwhileByAnotherUserFailsAndTheNextIsDrawn)
     int numero = 0;
     ASSERT_TRUE(GetNumeroFattura(prot, 2024, 1, 1, numero, Giorno(2024, 3, 15)));
     EXPECT_EQ(numero, 11);
-    // another user takes 11 and stores the counter first
+    // another user takes 11: his invoice and the counter stored first
     {
         auto altro = tdb.Connect();
+        TXTransaction suo(*altro);
+        altro->ExecSQL(QStringLiteral("INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, "
+                                      "DataDocumento, IdClienteTp, IdCliente, IdDivisa, Cambio, IdPagamento, DataPagamento) "
+                                      "VALUES (7, 'FT', 2024, 1, 11, ?, 'CL', 'C1', 'EUR', 1, 'RB3', ?)"),
+                       {Giorno(2024, 3, 15), Giorno(2024, 3, 15)});
         altro->ExecSQL(QStringLiteral("UPDATE ProtIVA SET NumUltFatturaV = 11 WHERE Anno = 2024 AND Serie = 1"));
+        suo.Commit();
     }
     {
         TXTransaction transazione(*db);
         EXPECT_FALSE(SetNumeroFattura(prot, 2024, 1, 1, numero, Giorno(2024, 3, 15), 1));
-        EXPECT_EQ(ui.LastText(), QStringLiteral("Tabella protocolli Iva non aggiornata correttamente"));
-        // drawn again: the next one
+        EXPECT_TRUE(ui.LastText().contains(QStringLiteral("11 dell'anno 2024 serie 1 è già stato assegnato")))
+            << ui.LastText().toStdString();
+        // drawn again: the next one, the counter row held until the commit
         ASSERT_TRUE(GetNumeroFattura(prot, 2024, 1, 1, numero, Giorno(2024, 3, 15)));
         EXPECT_EQ(numero, 12);
+        if (db->IsPostgres()) {
+            auto altro = tdb.Connect();
+            TXTransaction suo(*altro);
+            altro->ExecSQL(QStringLiteral("SET LOCAL lock_timeout = '200ms'"));
+            EXPECT_THROW(altro->ExecSQL(QStringLiteral("UPDATE ProtIVA SET NumUltFatturaV = 12 WHERE Anno = 2024 AND Serie = 1")),
+                         std::exception)
+                << "another user's numbering waits for this one's commit";
+        }
         EXPECT_TRUE(SetNumeroFattura(prot, 2024, 1, 1, numero, Giorno(2024, 3, 15), 1));
         transazione.Commit();
     }

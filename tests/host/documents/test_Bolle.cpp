@@ -335,48 +335,167 @@ TEST_F(Documenti, ComponentiDelKitECodiciABarreDiventanoRighe)
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1")), -4);
 }
 
-// A user's delivery note of two rows for customer C1.
-KV8_LAVORO_UTENTE(Documenti, BollaStessoCliente)
+// Two users' saves of customer C1's delivery notes: new ones, changes of stored ones.
+class BolleDueUtenti : public Documenti {
+protected:
+    // A new delivery note of two rows for customer C1 with the causal given, saved at the
+    // user's word.
+    void SalvaBollaNuova(const QString &causale)
+    {
+        auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
+        ASSERT_NE(f, nullptr);
+        Testa(f, causale, QStringLiteral("C1"));
+        NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("10"), QStringLiteral("5"));
+        NuovoRigo(f, QStringLiteral("B1"), QStringLiteral("4"), QStringLiteral("2,5"));
+        script.No(QStringLiteral("Effettuo stampa ? "));
+        script.AllowUnusedAnswers(); // not asked when the save is refused
+        kv8test::AttendiVia();
+        Premi(f, nbPost);
+        kv8test::NotaUtente(script.Texts());
+    }
+    // The stored note opened, its A1 row raised by the user's number, saved at the user's word.
+    void ModificaBolla(qint64 k)
+    {
+        auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+        ASSERT_NE(f, nullptr);
+        VaiARigo(f, QStringLiteral("A1"));
+        const double quantita = f->TRighe->FieldByName(QStringLiteral("Quantita"))->AsFloat();
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QString::number(quantita + kv8test::NumeroUtente())));
+        PremiRighe(f, nbPost);
+        kv8test::AttendiVia();
+        Premi(f, nbPost);
+        kv8test::NotaUtente(script.Texts());
+    }
+    qint64 PrimaBolla() { return Valore(QStringLiteral("SELECT MIN(KBolleCliT) FROM BolleCliTeste")).toLongLong(); }
+    double QuantitaA1(qint64 k)
+    {
+        return Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE KBolleCliT = ? AND IdProdotto = 'A1'"), {k})
+            .toDouble();
+    }
+    // The stock of each article is what the stored rows booked.
+    void EsistenzeComeLeRighe()
+    {
+        for (const char *a : {"A1", "B1", "C1"})
+            EXPECT_DOUBLE_EQ(Esistenza(QLatin1String(a)),
+                             -Valore(QStringLiteral("SELECT COALESCE(SUM(Quantita), 0) FROM BolleCliRighe WHERE IdProdotto = ?"),
+                                     {QLatin1String(a)})
+                                  .toDouble())
+                << a;
+    }
+    // Two users save a new note each (the job given): both store, as one after the other,
+    // with the next two numbers of the series, whatever their causals.
+    void DueBolleNuove(const QString &lavoro)
+    {
+        kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+            const int prima = Conta(QStringLiteral("BolleCliTeste"));
+            const int numero = Valore(QStringLiteral("SELECT COALESCE(MAX(Numero), 0) FROM BolleCliTeste")).toInt();
+            const double a1 = Esistenza(QStringLiteral("A1"));
+            const double b1 = Esistenza(QStringLiteral("B1"));
+            const auto utenti = kv8test::DueUtenti(lavoro, company.Db().Url(), avvio, QStringLiteral("documento"));
+            for (const kv8test::Utente &u : utenti) {
+                ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
+                EXPECT_TRUE(u.Messaggi.contains(QStringLiteral("Effettuo stampa ? ")))
+                    << "stored: " << u.Messaggi.join(QLatin1Char('|')).toStdString();
+            }
+            EXPECT_TRUE(utenti[0].Fermato || avvio == kv8test::Avvio::Insieme);
+            EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), prima + 2);
+            EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste"), QStringLiteral("Numero IN (?, ?)"), {numero + 1, numero + 2}), 2)
+                << "the next two numbers of the series, one each";
+            EXPECT_EQ(Valore(QStringLiteral("SELECT COUNT(DISTINCT Numero) FROM BolleCliTeste")).toInt(), prima + 2);
+            EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = 0")));
+            EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), a1 - 20);
+            EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1")), b1 - 8);
+            EsistenzeComeLeRighe();
+        });
+    }
+};
+
+KV8_LAVORO_UTENTE(BolleDueUtenti, BollaStessoCliente)
 {
-    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
-    ASSERT_NE(f, nullptr);
-    Testa(f, QStringLiteral("DDT"), QStringLiteral("C1"));
-    NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("10"), QStringLiteral("5"));
-    NuovoRigo(f, QStringLiteral("B1"), QStringLiteral("4"), QStringLiteral("2,5"));
-    script.No(QStringLiteral("Effettuo stampa ? "));
-    script.AllowUnusedAnswers(); // not asked when the save is refused
-    kv8test::AttendiVia();
-    Premi(f, nbPost);
-    kv8test::NotaUtente(script.Texts());
+    SalvaBollaNuova(QStringLiteral("DDT"));
 }
 
-TEST_F(Documenti, DueUtentiSalvanoInsiemeBolleDelloStessoCliente)
+TEST_F(BolleDueUtenti, DueUtentiSalvanoInsiemeBolleDelloStessoCliente)
 {
-    for (int giro = 0; giro < kv8test::GiriDueUtenti(); ++giro) {
-        SCOPED_TRACE(testing::Message() << "round " << giro + 1);
-        const int prima = Conta(QStringLiteral("BolleCliTeste"));
+    DueBolleNuove(QStringLiteral("BollaStessoCliente"));
+}
+
+// The second user's causal shares the first one's series: the heads' unique key, which names
+// the causal, does not keep them from one number.
+KV8_LAVORO_UTENTE(BolleDueUtenti, BollaCausaliDellaSerie)
+{
+    SalvaBollaNuova(kv8test::NumeroUtente() == 1 ? QStringLiteral("DDT") : QStringLiteral("DDV"));
+}
+
+TEST_F(BolleDueUtenti, DueCausaliDellaStessaSerieNonPrendonoLoStessoNumero)
+{
+    Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DDV', 'DDT conto visione', 0, 'VEN')");
+    NuovaBolla();
+    DueBolleNuove(QStringLiteral("BollaCausaliDellaSerie"));
+}
+
+KV8_LAVORO_UTENTE(BolleDueUtenti, ModificaStessaBolla)
+{
+    ModificaBolla(PrimaBolla());
+}
+
+// Two users change the same stored note: the second to save is refused and stores nothing.
+TEST_F(BolleDueUtenti, DueModificheDellaStessaBollaUnaRifiutata)
+{
+    const qint64 k = NuovaBolla();
+    ASSERT_GT(k, 0);
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        const double prima = QuantitaA1(k);
         const double a1 = Esistenza(QStringLiteral("A1"));
-        const double b1 = Esistenza(QStringLiteral("B1"));
-        const auto utenti = kv8test::DueUtenti(QStringLiteral("BollaStessoCliente"), company.Db().Url(),
-                                               kv8test::Avvio::Insieme);
-        int salvate = 0;
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("ModificaStessaBolla"), company.Db().Url(), avvio,
+                                               QStringLiteral("documento"));
+        const int rifiutato = kv8test::UnoRifiutato(
+            utenti, avvio,
+            {QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                            "chiudere e riaprire il documento per vedere i dati attuali.")});
+        ASSERT_GE(rifiutato, 0);
+        EXPECT_TRUE(utenti[1 - rifiutato].Messaggi.isEmpty()) << utenti[1 - rifiutato].Messaggi.join(QLatin1Char('|')).toStdString();
+        // the user who stored raised the row by his number
+        const int aumento = 2 - rifiutato;
+        EXPECT_DOUBLE_EQ(QuantitaA1(k), prima + aumento);
+        EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), a1 - aumento);
+        EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ?"), {k}), 3);
+        EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = 0")), 3);
+        EsistenzeComeLeRighe();
+    });
+}
+
+KV8_LAVORO_UTENTE(BolleDueUtenti, ModificaBolleDiverse)
+{
+    const qint64 prima = PrimaBolla();
+    ModificaBolla(kv8test::NumeroUtente() == 1
+                      ? prima
+                      : Valore(QStringLiteral("SELECT MIN(KBolleCliT) FROM BolleCliTeste WHERE KBolleCliT > ?"), {prima})
+                            .toLongLong());
+}
+
+// Two users change two notes booking the same stock: both store, the stock as after the two
+// one after the other.
+TEST_F(BolleDueUtenti, DueModificheDiBolleDiverseSommanoLeEsistenze)
+{
+    const qint64 k1 = NuovaBolla();
+    const qint64 k2 = NuovaBolla();
+    ASSERT_LT(k1, k2);
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        const double q1 = QuantitaA1(k1);
+        const double q2 = QuantitaA1(k2);
+        const double a1 = Esistenza(QStringLiteral("A1"));
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("ModificaBolleDiverse"), company.Db().Url(), avvio,
+                                               QStringLiteral("esistenze"));
         for (const kv8test::Utente &u : utenti) {
             ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
-            if (u.Messaggi.contains(QStringLiteral("Effettuo stampa ? ")))
-                ++salvate;
+            EXPECT_TRUE(u.Messaggi.isEmpty()) << u.Messaggi.join(QLatin1Char('|')).toStdString();
         }
-        // each save stored whole, as the two one after the other; a refused one stored nothing
-        ASSERT_GE(salvate, 1) << utenti[0].Messaggi.join(QLatin1Char('|')).toStdString() << "\n"
-                              << utenti[1].Messaggi.join(QLatin1Char('|')).toStdString();
-        EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), prima + salvate);
-        EXPECT_EQ(Valore(QStringLiteral("SELECT COUNT(DISTINCT Numero) FROM BolleCliTeste")).toInt(), prima + salvate)
-            << "no number twice";
-        EXPECT_EQ(Valore(QStringLiteral("SELECT MAX(Numero) FROM BolleCliTeste")).toInt(), prima + salvate);
-        EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), 2 * (prima + salvate));
-        EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = 0")), 2 * (prima + salvate));
-        EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), a1 - 10 * salvate);
-        EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1")), b1 - 4 * salvate);
-        if (HasFailure())
-            return;
-    }
+        EXPECT_TRUE(utenti[0].Fermato || avvio == kv8test::Avvio::Insieme);
+        EXPECT_DOUBLE_EQ(QuantitaA1(k1), q1 + 1);
+        EXPECT_DOUBLE_EQ(QuantitaA1(k2), q2 + 2);
+        EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), a1 - 3);
+        EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = 0")), 6);
+        EsistenzeComeLeRighe();
+    });
 }

@@ -2,6 +2,10 @@
 // delivery notes and the links that follow them.
 #include "tests/host/documents/DocumentiFixture.h"
 
+#include "tests/support/DueUtenti.h"
+
+#include <array>
+
 class Fatture : public Documenti {
 protected:
     // An invoice window with the head of customer C1 filled in.
@@ -221,4 +225,128 @@ TEST_F(Fatture, NumerazioneSuiProtocolliEDocumentoASegnoInverso)
     main->MenuChoice(QStringLiteral("SVEN0008F_F"));
     EXPECT_TRUE(script.Shown(QStringLiteral("Gestione fatture già attiva")));
     EXPECT_EQ(f->FlSegnoInverso, true);
+}
+
+// Two users' saves of customer C1's invoices of one series.
+class FattureDueUtenti : public Fatture {
+protected:
+    // A new invoice of one row, numbered as given (0: by the counters), saved at the user's word.
+    void SalvaFatturaNuova(int numero)
+    {
+        auto *f = NuovaFattura();
+        ASSERT_NE(f, nullptr);
+        if (numero > 0) {
+            EXPECT_TRUE(Scrivi(f, QStringLiteral("edNumero"), QString::number(numero)));
+        }
+        NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("2"), QStringLiteral("10"));
+        script.No(QStringLiteral("Effettuo stampa ? "));
+        script.AllowUnusedAnswers(); // not asked when the save is refused
+        kv8test::AttendiVia();
+        Premi(f, nbPost);
+        kv8test::NotaUtente(script.Texts());
+    }
+    int Contatore()
+    {
+        return Valore(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA WHERE Anno = 2026 AND Serie = 0")).toInt();
+    }
+    // Both users stored an invoice of one row (24,40 with VAT): the two numbers from numero
+    // on, the counter at the second.
+    void DueFattureRegistrate(const std::array<kv8test::Utente, 2> &utenti, int prima, int numero)
+    {
+        for (const kv8test::Utente &u : utenti) {
+            ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
+            EXPECT_TRUE(u.Messaggi.contains(QStringLiteral("Effettuo stampa ? ")))
+                << "stored: " << u.Messaggi.join(QLatin1Char('|')).toStdString();
+        }
+        EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), prima + 2);
+        EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste"), QStringLiteral("Numero IN (?, ?)"), {numero, numero + 1}), 2)
+            << "two numbers one after the other, one each";
+        EXPECT_EQ(Contatore(), numero + 1);
+        EXPECT_EQ(Conta(QStringLiteral("FattureCliRighe")), prima + 2);
+        EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste"), QStringLiteral("ABS(TotDocumento - 24.4) < 0.001")), prima + 2);
+    }
+};
+
+KV8_LAVORO_UTENTE(FattureDueUtenti, FatturaStessaSerie)
+{
+    SalvaFatturaNuova(0);
+}
+
+TEST_F(FattureDueUtenti, DueFattureDellaStessaSerieNumeriContigui)
+{
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        const int prima = Conta(QStringLiteral("FattureCliTeste"));
+        const int contatore = Contatore();
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("FatturaStessaSerie"), company.Db().Url(), avvio,
+                                               QStringLiteral("documento"));
+        EXPECT_TRUE(utenti[0].Fermato || avvio == kv8test::Avvio::Insieme);
+        DueFattureRegistrate(utenti, prima, contatore + 1);
+    });
+}
+
+// Both users type the same number: the second to store is moved up and told.
+KV8_LAVORO_UTENTE(FattureDueUtenti, FatturaNumeroDigitato)
+{
+    SalvaFatturaNuova(Contatore() + 5);
+}
+
+TEST_F(FattureDueUtenti, NumeroDigitatoPresoDaUnAltroUtenteVaAlSuccessivo)
+{
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        const int prima = Conta(QStringLiteral("FattureCliTeste"));
+        const int numero = Contatore() + 5;
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("FatturaNumeroDigitato"), company.Db().Url(), avvio,
+                                               QStringLiteral("documento"));
+        DueFattureRegistrate(utenti, prima, numero);
+        const QString avviso = QStringLiteral("Il numero assegnato a questo documento e': %1").arg(numero + 1);
+        EXPECT_NE(utenti[0].Messaggi.contains(avviso), utenti[1].Messaggi.contains(avviso)) << "one user is told";
+        if (avvio == kv8test::Avvio::PrimoInPausa) {
+            EXPECT_TRUE(utenti[1].Messaggi.contains(avviso)) << "the first stored its number";
+        }
+    });
+}
+
+KV8_LAVORO_UTENTE(FattureDueUtenti, ModificaStessaFattura)
+{
+    auto *f = Apri<TFSVen0008f>(
+        QStringLiteral("SVEN0008F_F;%1").arg(Valore(QStringLiteral("SELECT MIN(KFattCliT) FROM FattureCliTeste")).toLongLong()));
+    ASSERT_NE(f, nullptr);
+    VaiARigo(f, QStringLiteral("A1"));
+    const double quantita = f->TRighe->FieldByName(QStringLiteral("Quantita"))->AsFloat();
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QString::number(quantita + kv8test::NumeroUtente())));
+    PremiRighe(f, nbPost);
+    kv8test::AttendiVia();
+    Premi(f, nbPost);
+    kv8test::NotaUtente(script.Texts());
+}
+
+// Two users change the same stored invoice: the second to save is refused and stores nothing.
+TEST_F(FattureDueUtenti, DueModificheDellaStessaFatturaUnaRifiutata)
+{
+    auto *f = NuovaFattura();
+    ASSERT_TRUE(f);
+    NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("2"), QStringLiteral("10"));
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    f->Close();
+    const qint64 k = Valore(QStringLiteral("SELECT KFattCliT FROM FattureCliTeste")).toLongLong();
+    ASSERT_GT(k, 0);
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        const double prima = Valore(QStringLiteral("SELECT Quantita FROM FattureCliRighe WHERE KFattCliT = ?"), {k}).toDouble();
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("ModificaStessaFattura"), company.Db().Url(), avvio,
+                                               QStringLiteral("documento"));
+        const int rifiutato = kv8test::UnoRifiutato(
+            utenti, avvio,
+            {QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                            "chiudere e riaprire il documento per vedere i dati attuali.")});
+        ASSERT_GE(rifiutato, 0);
+        const double quantita = prima + 2 - rifiutato;
+        EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM FattureCliRighe WHERE KFattCliT = ?"), {k}).toDouble(),
+                         quantita);
+        // the totals are the stored edit's: 10 a piece plus VAT 22%
+        EXPECT_NEAR(Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste WHERE KFattCliT = ?"), {k}).toDouble(),
+                    quantita * 12.2, 1e-9);
+        EXPECT_EQ(Conta(QStringLiteral("FattureCliRighe")), 1);
+        EXPECT_EQ(Contatore(), 1) << "a change draws no number";
+    });
 }
