@@ -1505,6 +1505,7 @@ void TFDocumento::EliminaDocumento()
         righeInBlocco_ = false;
         mag->AnnullaEliminazioneDocumento();
     });
+    LeggiEsistenze(TRigheDB);
     for (qint64 k : chiavi) {
         if (!TRigheDB->Locate(tipo_.ChiaveRigo, k))
             throw Exception(QStringLiteral("Errore in lettura rigo"));
@@ -1626,11 +1627,7 @@ void TFDocumento::RegistraRighe()
                 daLeggere << QVariantList{q.value(0)};
             LeggiRigheArchivio(daLeggere);
         }
-        // the stock the rows book, read at once rather than row by row, locked until the commit
-        if (!causaleRighe_->isEmpty()) {
-            TDMIBMag::Crea()->LeggiSaldiRighe(TestaScrittura(), TRighe, nullptr);
-            kv8data::CheckPoint(QStringLiteral("esistenze"));
-        }
+        LeggiEsistenze(TRighe);
         TField *campoStato = F(TRighe, "Stato");
         for (TRighe->First(); !TRighe->Eof(); TRighe->Next()) {
             int stato = campoStato->AsInteger();
@@ -1689,6 +1686,15 @@ std::optional<QVariantList> TFDocumento::RigheDiverse()
             diverse << chiave->Value();
     }
     return diverse;
+}
+
+void TFDocumento::LeggiEsistenze(TDataSet *righe)
+{
+    // read at once rather than row by row, locked until the commit
+    if (causaleRighe_->isEmpty())
+        return;
+    TDMIBMag::Crea()->LeggiSaldiRighe(TestaScrittura(), righe, nullptr);
+    kv8data::CheckPoint(QStringLiteral("esistenze"));
 }
 
 void TFDocumento::LeggiRigheArchivio(const QList<QVariantList> &chiavi)

@@ -392,6 +392,9 @@ private:
     // (errore: what went wrong, empty for an abort) with the tables rolled back.
     bool RegistraNellaTransazione(TXTransaction &transazione, int modo, const QList<TDataSet *> &tabelle,
                                   const std::function<void()> &inizio, QString &errore);
+    // While the rows are written or deleted (causaleRighe_ set): the stock rows that righe book
+    // (TRighe, every row; TRigheDB, the stored rows), locked until the commit.
+    void LeggiEsistenze(TDataSet *righe);
     // The stored rows of the document with these keys (one value each) that TRigheDB does not
     // hold, read in one statement, so that the row pass locates them without reading row by row.
     void LeggiRigheArchivio(const QList<QVariantList> &chiavi);

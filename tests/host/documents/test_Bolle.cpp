@@ -499,3 +499,47 @@ TEST_F(BolleDueUtenti, DueModificheDiBolleDiverseSommanoLeEsistenze)
         EsistenzeComeLeRighe();
     });
 }
+
+// The first user deletes the last note, the second changes the first one.
+KV8_LAVORO_UTENTE(BolleDueUtenti, CancellaEModificaBolle)
+{
+    if (kv8test::NumeroUtente() == 2) {
+        ModificaBolla(PrimaBolla());
+        return;
+    }
+    auto *f = Apri<TFSVen0001f>(
+        QStringLiteral("SVEN0001F_C;%1").arg(Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong()));
+    ASSERT_NE(f, nullptr);
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    kv8test::AttendiVia();
+    Premi(f, nbDelete);
+    kv8test::NotaUtente(script.Texts());
+}
+
+// A deletion and a change of two notes booking the same stock: both store, the stock as after
+// the two one after the other.
+TEST_F(BolleDueUtenti, CancellazioneEModificaDiBolleDiverseInsieme)
+{
+    const qint64 k = NuovaBolla();
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        const qint64 cancellata = NuovaBolla();
+        ASSERT_GT(cancellata, k);
+        const double quantita = QuantitaA1(k);
+        const double a1 = Esistenza(QStringLiteral("A1"));
+        const double c1 = Esistenza(QStringLiteral("C1"));
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("CancellaEModificaBolle"), company.Db().Url(), avvio,
+                                               QStringLiteral("esistenze"));
+        for (const kv8test::Utente &u : utenti)
+            ASSERT_TRUE(u.Riuscito) << u.Uscita.toStdString();
+        EXPECT_EQ(utenti[0].Messaggi, QStringList{QStringLiteral(" Conferma cancellazione ? ")});
+        EXPECT_TRUE(utenti[1].Messaggi.isEmpty()) << utenti[1].Messaggi.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(utenti[0].Fermato || avvio == kv8test::Avvio::Insieme);
+        EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste"), QStringLiteral("KBolleCliT = ?"), {cancellata}), 0);
+        EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1);
+        EXPECT_DOUBLE_EQ(QuantitaA1(k), quantita + 2);
+        EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), a1 + 10 - 2);
+        EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1")), c1 + 6);
+        EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = 0")), 3);
+        EsistenzeComeLeRighe();
+    });
+}
