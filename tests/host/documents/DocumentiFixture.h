@@ -19,6 +19,7 @@
 #include "host/ui/DBGrid.h"
 #include "host/ui/DBNavigator.h"
 #include "host/ui/WindowFactory.h"
+#include "tests/support/DueUtenti.h"
 #include "tests/support/ui/FinestreHost.h"
 
 #include <QApplication>
@@ -151,6 +152,47 @@ protected:
         d.btOk->click();
         kv8test::ProcessEvents();
         return offerte;
+    }
+
+    // One of two users (KV8_LAVORO_UTENTE): the window's save (a new document: not printed)
+    // at the user's word, what he was shown noted for the parent.
+    void SalvaAlVia(TFDocumento *f)
+    {
+        if (f->ModoSalva == 0) {
+            script.No(QStringLiteral("Effettuo stampa ? "));
+            script.AllowUnusedAnswers(); // not asked when the save is refused
+        }
+        kv8test::AttendiVia();
+        Premi(f, nbPost);
+        kv8test::NotaUtente(script.Texts());
+    }
+    // One of two users: the stored document's A1 row raised by the user's number, then saved
+    // at the user's word.
+    void ModificaAlVia(TFDocumento *f)
+    {
+        ASSERT_NE(f, nullptr);
+        VaiARigo(f, QStringLiteral("A1"));
+        const double quantita = f->TRighe->FieldByName(QStringLiteral("Quantita"))->AsFloat();
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QString::number(quantita + kv8test::NumeroUtente())));
+        PremiRighe(f, nbPost);
+        SalvaAlVia(f);
+    }
+
+    // Two users change one stored document (the job given, started as given): one is refused
+    // as changed by another user, the other stores and is shown nothing. Answers the number of
+    // the user who stored, 0 after a failure.
+    int UnaModificaRegistrata(const QString &lavoro, kv8test::Avvio avvio)
+    {
+        const auto utenti = kv8test::DueUtenti(lavoro, company.Db().Url(), avvio, QStringLiteral("documento"));
+        const int rifiutato = kv8test::UnoRifiutato(
+            utenti, avvio,
+            {QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                            "chiudere e riaprire il documento per vedere i dati attuali.")});
+        if (rifiutato < 0)
+            return 0;
+        const kv8test::Utente &registrato = utenti[1 - rifiutato];
+        EXPECT_TRUE(registrato.Messaggi.isEmpty()) << registrato.Messaggi.join(QLatin1Char('|')).toStdString();
+        return 2 - rifiutato;
     }
 
     // A delivery note of three rows saved by the user; answers its key.
