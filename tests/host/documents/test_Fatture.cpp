@@ -331,3 +331,58 @@ TEST_F(FattureDueUtenti, DueModificheDellaStessaFatturaUnaRifiutata)
         EXPECT_EQ(Contatore(), 1) << "a change draws no number";
     });
 }
+
+// The first user deletes the last delivery note, the second invoices its rows.
+KV8_LAVORO_UTENTE(FattureDueUtenti, CancellaOFatturaBolla)
+{
+    const qint64 k = Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong();
+    if (kv8test::NumeroUtente() == 1) {
+        auto *b = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+        ASSERT_NE(b, nullptr);
+        script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+        script.AllowUnusedAnswers(); // not asked when the note is invoiced by then
+        kv8test::AttendiVia();
+        Premi(b, nbDelete);
+        kv8test::NotaUtente(script.Texts());
+        return;
+    }
+    auto *f = NuovaFattura();
+    ASSERT_NE(f, nullptr);
+    f->BolleSelezionate = {k};
+    ASSERT_EQ(f->AccodaRigheDaDDT(), 3);
+    SalvaAlVia(f);
+}
+
+// A note deleted while another user invoices it: one of the two is refused and stores nothing;
+// no invoice row is left naming a note row that is gone.
+TEST_F(FattureDueUtenti, BollaCancellataMentreUnAltroUtenteLaFattura)
+{
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        const qint64 k = NuovaBolla();
+        ASSERT_GT(k, 0);
+        const int fatture = Conta(QStringLiteral("FattureCliTeste"));
+        const int contatore = Contatore();
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("CancellaOFatturaBolla"), company.Db().Url(), avvio,
+                                               QStringLiteral("documento"));
+        const int rifiutato = kv8test::UnoRifiutato(
+            utenti, avvio,
+            {QStringLiteral("Un rigo di DDT preso in fattura risulta già fatturato o cancellato: "
+                            "rileggere i DDT e ripetere l'operazione."),
+             QStringLiteral("Il DDT è già stato fatturato: non può essere cancellato."),
+             QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                            "chiudere e riaprire il documento per vedere i dati attuali.")});
+        ASSERT_GE(rifiutato, 0);
+        const bool fatturata = rifiutato == 0;
+        EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste"), QStringLiteral("KBolleCliT = ?"), {k}), fatturata ? 1 : 0);
+        EXPECT_EQ(Fatturati(k), fatturata ? 3 : 0);
+        EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste")), fatture + (fatturata ? 1 : 0));
+        EXPECT_EQ(Contatore(), contatore + (fatturata ? 1 : 0));
+        // every invoice row taken from a note names a note row invoiced by it
+        EXPECT_EQ(Conta(QStringLiteral("FattureCliRighe F"),
+                        QStringLiteral("F.IdTipoRiferimento = 'DT' AND NOT EXISTS (SELECT 1 FROM BolleCliRighe B WHERE "
+                                       "CAST(B.KBolleCliR AS VARCHAR(30)) = F.RifRigoDoc AND B.FlGenFattura = 1 AND "
+                                       "B.KFatturaR = F.KFattCliR)")),
+                  0);
+        EXPECT_EQ(Conta(QStringLiteral("FattureCliRighe")), 3 * Conta(QStringLiteral("FattureCliTeste")));
+    });
+}
