@@ -1,8 +1,6 @@
 #include "engine/Dmi_bmag_p.h"
 
 #include "frame/Dusaria.h"
-#include "host/core/Errors.h"
-#include "host/data/DatasetFunctions.h"
 #include "host/data/TDataSet.h"
 
 DUSARIA_CLASSE(TDMIBMag_p);
@@ -18,61 +16,10 @@ double Numero(const TDataSet *rigo, const char *campo)
 
 } // namespace
 
-bool TDMIBMag_p::GeneraMovimentoMagazzino(int statoRigo, int codTipoDoc, const QString &idCausale,
-                                          const QString &idCosto, bool costiAttivi, TDataSet *testa, TDataSet *rigo,
-                                          TDataSet *movimenti, TDataSet *esistenze, TDataSet *partite,
-                                          TDataSet *movimentiD, TXQuery *query, TDataSet *dettaglioQta)
+void TDMIBMag_p::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
 {
-    TContestoMovimento c = ContestoMovimento(statoRigo, codTipoDoc, idCausale, idCosto, costiAttivi, testa, rigo, movimenti,
-                                             esistenze, partite, movimentiD, query, dettaglioQta);
-    try {
-        // 1-8. article, rows that book nothing, setting, causal, exercise, keys, serial records
-        if (!LeggiDatiMovimento(c))
-            return true;
-        Funzioni::CheckTabOpen(c.Movimenti);
-        // 9-10. a whole document deleted: the movements go together after its rows
-        if (c.StatoRigo == 3 && RinviaEliminazione(c))
-            return true;
-        // 9. the movement booked before, undone
-        if (c.StatoRigo == 1 || c.StatoRigo == 3) {
-            c.MovimentoTrovato = TrovaMovimento(c, 0);
-            if (c.MovimentoTrovato)
-                StornaMovimento(c);
-        }
-        // 10.
-        if (c.StatoRigo == 3) {
-            EliminaMovimenti(c);
-            return true;
-        }
-        // 11-12. the row's movement
-        ApriMovimento(c, 0, c.MovimentoTrovato);
-        SettaCampiMovimento(c, 0);
-        UT_LMQ_CampiMovimento(c);
-        RegistraMovimento(c, 0);
-        // 13. the counter-movement
-        if (c.Causale.ConContromovimento()) {
-            bool trovato = false;
-            if (c.StatoRigo == 1 && c.MovimentoTrovato && c.ControPrecedente) {
-                trovato = TrovaMovimento(c, 1);
-                if (!trovato)
-                    throw Exception(QStringLiteral("Rigo di magazzino non trovato"));
-                StornaMovimento(c);
-            }
-            ApriMovimento(c, 1, trovato);
-            SettaCampiMovimento(c, 1);
-            UT_LMQ_CampiMovimento(c);
-            SettaCampiContromovimento(c);
-            RegistraMovimento(c, 1);
-        } else if (c.StatoRigo != 2 && TrovaMovimento(c, 1)) {
-            StornaMovimento(c);
-            c.Movimenti->Delete();
-        }
-        // 14.
-        return true;
-    } catch (const std::exception &e) {
-        ErroreMovimento(c, e);
-    }
-    return false;
+    TDMIBMag::SettaCampiMovimento(c, subNumOrdine);
+    UT_LMQ_CampiMovimento(c);
 }
 
 void TDMIBMag_p::UT_LMQ_CampiMovimento(TContestoMovimento &c)
