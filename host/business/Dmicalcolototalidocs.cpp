@@ -110,6 +110,8 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_InternalCalcola(TXParam_TotaliDocs &Param, b
         return false;
     TOTDOCS_Scorporo(Param);                                  // 10
     TOTDOCS_BolliScadenze(Param);                             // 11
+    if (!TOTDOCS_IvaFuoriTotale(Param))
+        return false;
     TOTDOCS_CalcoliRdA(Param);                                // 13
     if (In(Param.CodTipoDoc, {0, 1, 2, 11})
         && TDMIBCge::Crea()->IvaSplit(Param.IdClienteTp, Param.IdCliente, Param.DataDocumento))
@@ -707,6 +709,11 @@ void TDMICalcoloTotaliDocs::TOTDOCS_BolliScadenze(TXParam_TotaliDocs &Param)
         Scrivi(Param.Testa, QStringLiteral("SpeseIncasso"), Param.SpeseIncasso);
 }
 
+bool TDMICalcoloTotaliDocs::TOTDOCS_IvaFuoriTotale(TXParam_TotaliDocs &)
+{
+    return true;
+}
+
 void TDMICalcoloTotaliDocs::TOTDOCS_AggiornaTotaliDataset(TXParam_TotaliDocs &Param)
 {
     TDataSet *d = Param.Totali;
@@ -929,10 +936,15 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_Raggruppamento(const TXParam_TotaliDocs &Par
 {
     RowCount = int(Righe.size());
     for (const TRigoDocumento &rigo : Righe)
-        if (!TOTDOCS_RaggruppaRigo(Param, rigo, IdContoOmaggi))
+        if (!TOTDOCS_RaggruppaRigo(Param, rigo, TOTDOCS_ContoOmaggio(rigo)))
             return false;
     TOTDOCS_ChiudiRaggruppamento(Param);
     return true;
+}
+
+QString TDMICalcoloTotaliDocs::TOTDOCS_ContoOmaggio(const TRigoDocumento &)
+{
+    return IdContoOmaggi;
 }
 
 const TDMICalcoloTotaliDocs::CampiRigo &TDMICalcoloTotaliDocs::CampiDelRigo(TDataSet *righe)

@@ -7,8 +7,8 @@
 // TOTDOCS_Calcola creates the engine through the data-module registry, so a class
 // registered under "TDMICalcoloTotaliDocs" runs in its place. The engine's virtual slots
 // keep a fixed order; its own calculation (TOTDOCS_InternalCalcola) is made of named steps,
-// the virtual slots and the protected steps below, which a replacement calls in its own
-// order without copying them.
+// the virtual slots and the protected virtual steps below: a replacement overrides the steps
+// it changes, one by one, and the host's calculation calls them in its order.
 #include "host/business/Dmibpra.h"
 #include "host/business/Tipirigo.h"
 #include "host/data/TDataModule.h"
@@ -376,28 +376,32 @@ protected:
     // ---- steps of the host's calculation, in its order (TOTDOCS_InternalCalcola)
 
     // 2.1 to 2.4: settings, description and the kind's head fields, euro rate, decimals.
-    void TOTDOCS_InitParametriTesta(TXParam_TotaliDocs &Param);
+    virtual void TOTDOCS_InitParametriTesta(TXParam_TotaliDocs &Param);
     // 2.6 and 2.7: stamp values, the common head fields, labour, takings, fee-note names.
-    void TOTDOCS_InitParametriCoda(TXParam_TotaliDocs &Param);
+    virtual void TOTDOCS_InitParametriCoda(TXParam_TotaliDocs &Param);
     // 3. The foreign-currency flag.
-    void TOTDOCS_DivisaEstera(const TXParam_TotaliDocs &Param);
+    virtual void TOTDOCS_DivisaEstera(const TXParam_TotaliDocs &Param);
     // 4. The fixed accounts and VAT codes, with the customer's VAT override.
-    void TOTDOCS_ContiFissi(const TXParam_TotaliDocs &Param);
+    virtual void TOTDOCS_ContiFissi(const TXParam_TotaliDocs &Param);
     // 5. The payment and its instalments; a payment not found is shown and counts as one
     // remittance instalment. False when it was not found.
-    bool TOTDOCS_LeggiPagamento(const TXParam_TotaliDocs &Param, const QString &IdPagamento, bool Alternativo);
+    virtual bool TOTDOCS_LeggiPagamento(const TXParam_TotaliDocs &Param, const QString &IdPagamento, bool Alternativo);
     // 8. With the flag and the no-expenses switch set, the expenses are 0.
-    void TOTDOCS_AzzeraSpese(TXParam_TotaliDocs &Param, bool Flag);
+    virtual void TOTDOCS_AzzeraSpese(TXParam_TotaliDocs &Param, bool Flag);
     // 9. Alternative payment, exemption, expenses into the VAT summary, head discounts.
     // False when an expense's VAT code finds the VAT summary full (limit message shown).
-    bool TOTDOCS_MerceSpese(TXParam_TotaliDocs &Param);
+    virtual bool TOTDOCS_MerceSpese(TXParam_TotaliDocs &Param);
     // 11. Stamp duty, exempt expenses, document total and the instalments.
-    void TOTDOCS_BolliScadenze(TXParam_TotaliDocs &Param);
+    virtual void TOTDOCS_BolliScadenze(TXParam_TotaliDocs &Param);
+    // Entries of the VAT summary for amounts the document total already holds outside the
+    // VAT base, added once the total is made (the host adds none). False when the VAT
+    // summary is full (limit message shown).
+    virtual bool TOTDOCS_IvaFuoriTotale(TXParam_TotaliDocs &Param);
     // 14. The totals into the dataset receiving them (when there is one and no totals table).
-    void TOTDOCS_AggiornaTotaliDataset(TXParam_TotaliDocs &Param);
+    virtual void TOTDOCS_AggiornaTotaliDataset(TXParam_TotaliDocs &Param);
     // 17. The exempt expenses as the VAT entry of "IdIvaArt15"; false when the VAT summary
     // is full (limit message shown).
-    bool TOTDOCS_SpeseEsentiIva(TXParam_TotaliDocs &Param);
+    virtual bool TOTDOCS_SpeseEsentiIva(TXParam_TotaliDocs &Param);
 
     // ---- steps of the grouping, for TOTDOCS_Raggruppamento and its replacements
 
@@ -405,6 +409,8 @@ protected:
     // False when a working table would exceed its limit (message shown and logged).
     bool TOTDOCS_RaggruppaRigo(const TXParam_TotaliDocs &Param, const TRigoDocumento &Rigo,
                                const QString &ContoOmaggio);
+    // The account that takes the counter-entry of a gift row: the fixed gift account.
+    virtual QString TOTDOCS_ContoOmaggio(const TRigoDocumento &Rigo);
     // After the last row: copies, VAT taken out of gross amounts, goods totals, the accounts'
     // control sum, commissions.
     void TOTDOCS_ChiudiRaggruppamento(const TXParam_TotaliDocs &Param);
