@@ -15,17 +15,9 @@
 #include "host/data/TXTable.h"
 #include "host/ui/DBControls.h"
 
-#include <QGridLayout>
 #include <QLabel>
-#include <QLayout>
 
 DUSARIA_FINESTRA(TFSOrc0001f_p, FSOrc0001f_p);
-
-namespace {
-
-const QString kCaption = QStringLiteral("Gestione Ordini Clienti (Dusaria)");
-
-} // namespace
 
 // ---- shared with the quote window
 
@@ -55,14 +47,6 @@ void LumoOrdini::ListinoCauzioni(TDataSet *testa)
         testa->FieldByName(QStringLiteral("_UT_LMQ_ListCauz"))->SetAsString(v.toString());
 }
 
-void LumoOrdini::AggiungiAlPannello(QWidget *panelR, QWidget *aggiunta)
-{
-    if (auto *griglia = qobject_cast<QGridLayout *>(panelR->layout()))
-        griglia->addWidget(aggiunta, griglia->rowCount(), 0, 1, griglia->columnCount());
-    else
-        panelR->layout()->addWidget(aggiunta);
-}
-
 void LumoOrdini::EtichettaMisure(TForm *finestra, bool evidenziata)
 {
     QLabel *etichetta = finestra->FindControl<QLabel>(QStringLiteral("lbLunghezza"));
@@ -73,34 +57,16 @@ void LumoOrdini::EtichettaMisure(TForm *finestra, bool evidenziata)
         etichetta->setStyleSheet(QStringLiteral("color: blue; font-weight: bold;"));
 }
 
-void LumoOrdini::PannelloRighe(TForm *finestra, TLumoRigheDoc &righe)
-{
-    righe.TrovaControlli(finestra);
-    // the units per package shown; their editability stays the host's
-    if (righe.edQuantita2)
-        righe.edQuantita2->setVisible(true);
-    if (QLabel *l = finestra->FindControl<QLabel>(QStringLiteral("lbQuantita2")))
-        l->setVisible(true);
-    if (righe.lbLunghezza)
-        righe.lbLunghezza->setText(QStringLiteral("Nr.Confez."));
-    if (righe.edQuantita)
-        righe.edQuantita->SetReadOnly(true);
-}
-
 // ---- the order window
 
-TFSOrc0001f_p::TFSOrc0001f_p(QWidget *owner) : TFSOrc0001f(owner), RigheDoc(MembroOrdine(), DsRighe)
+TFSOrc0001f_p::TFSOrc0001f_p(QWidget *owner)
+    : TLumoFinestraDoc(MembroOrdine(), QStringLiteral("Gestione Ordini Clienti (Dusaria)"), FSOrc0001f_p, owner)
 {
     setObjectName(QStringLiteral("FSOrc0001f_p"));
-    SetCaption(kCaption);
+    CalcolaInCaricamento = true;
     LumoOrdini::CampiTesta(TTesta);
-
-    RigheDoc.DichiaraCampi(TRighe, true);
+    DichiaraCampiRighe({TRigheNC, TRRighe, TRigheAccoda});
     TRighe->AddCalcField(QStringLiteral("_DaEvadere"), ftFloat);
-    for (TDataSet *d : {static_cast<TDataSet *>(TRigheNC), static_cast<TDataSet *>(TRRighe),
-                        static_cast<TDataSet *>(TRigheAccoda)})
-        RigheDoc.DichiaraCampi(d, false);
-    TRighe->OnCalcFields = [this](TDataSet *d) { TRigheCalcFields(d); };
 
     QWidget contenitore;
     Ui::Sorc0001f_p ui;
@@ -110,101 +76,16 @@ TFSOrc0001f_p::TFSOrc0001f_p(QWidget *owner) : TFSOrc0001f(owner), RigheDoc(Memb
     LumoOrdini::EtichettaMisure(this, true);
 }
 
-bool TFSOrc0001f_p::InitForm(int tipo, qint64 chiave, int opzioni)
-{
-    const bool esito = TFSOrc0001f::InitForm(tipo, chiave, opzioni);
-    SetCaption(kCaption);
-    return esito;
-}
-
 void TFSOrc0001f_p::FormCreate()
 {
     TFSOrc0001f::FormCreate();
-    LumoOrdini::PannelloRighe(this, RigheDoc);
-    if (TDBEdit *e = FindControl<TDBEdit>(QStringLiteral("edIdProdotto")))
-        e->OnExit = [this](TDBEdit *s) { edIdProdottoExit(s); };
-}
-
-void TFSOrc0001f_p::FormClose(TCloseAction &action)
-{
-    TFSOrc0001f::FormClose(action);
-    if (FSOrc0001f_p == this)
-        FSOrc0001f_p = nullptr;
+    CollegaRighe();
 }
 
 void TFSOrc0001f_p::TTestaCalcFields(TDataSet *dataSet)
 {
     TFSOrc0001f::TTestaCalcFields(dataSet);
     LumoOrdini::ListinoCauzioni(dataSet);
-}
-
-void TFSOrc0001f_p::TRigheNewRecord(TDataSet *dataSet)
-{
-    TFSOrc0001f::TRigheNewRecord(dataSet);
-    if (!FlInCaricamento)
-        RigheDoc.NuovoRigo(dataSet, TTesta->FieldByName(QStringLiteral("IdListino"))->AsString());
-}
-
-void TFSOrc0001f_p::TRigheIdProdottoValidate(TField *sender)
-{
-    TFSOrc0001f::TRigheIdProdottoValidate(sender);
-    if (!sender->AsString().trimmed().isEmpty())
-        RigheDoc.CopiaImballi(sender->DataSet());
-}
-
-void TFSOrc0001f_p::TRigheTipoRigoChange(TField *sender)
-{
-    TFSOrc0001f::TRigheTipoRigoChange(sender);
-    RigheDoc.SettaValoriRiga();
-}
-
-void TFSOrc0001f_p::TRigheAfterScroll(TDataSet *dataSet)
-{
-    TFSOrc0001f::TRigheAfterScroll(dataSet);
-    if (!FlInCaricamento)
-        RigheDoc.SettaValoriRiga();
-}
-
-void TFSOrc0001f_p::TRigheAfterEdit(TDataSet *dataSet)
-{
-    TFSOrc0001f::TRigheAfterEdit(dataSet);
-    RigheDoc.SettaValoriRiga();
-}
-
-void TFSOrc0001f_p::TRigheCalcFields(TDataSet *dataSet)
-{
-    TFSOrc0001f::TRigheCalcFields(dataSet);
-    RigheDoc.CalcFields(dataSet);
-    if (TTesta->Active() && !TTesta->IsEmpty()) {
-        try {
-            CalcolaImportiRigo(TTesta, dataSet, true);
-        } catch (const Exception &) {
-        }
-    }
-}
-
-void TFSOrc0001f_p::TRigheBeforePost(TDataSet *dataSet)
-{
-    TFSOrc0001f::TRigheBeforePost(dataSet);
-    RigheDoc.PrimaDiPost(dataSet);
-}
-
-void TFSOrc0001f_p::CalcoloQuantita(TField *sender)
-{
-    if (FlInCaricamento)
-        return;
-    RigheDoc.CalcoloQuantita(sender);
-}
-
-void TFSOrc0001f_p::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati)
-{
-    RigheDoc.CalcolaImportiRigo(testa, righe, calcolati,
-                                [&] { TFSOrc0001f::CalcolaImportiRigo(testa, righe, calcolati); });
-}
-
-void TFSOrc0001f_p::edIdProdottoExit(QObject *)
-{
-    RigheDoc.SettaValoriRiga();
 }
 
 // ---- kits and bar codes

@@ -3,7 +3,7 @@
 // as packages with their price type and litres, the customer's deposit price list on the head
 // and the quantity still to ship by value. The head and row panel steps are shared with the
 // quote window (Sofc0001f_p).
-#include "documents/Lumo_righedoc.h"
+#include "documents/Lumo_finestradoc.h"
 #include "host/business/Sorc0001f.h"
 
 #include <QPointer>
@@ -16,39 +16,23 @@ namespace LumoOrdini {
 void CampiTesta(TDataSet *testa);
 // The customer's deposit price list into "_UT_LMQ_ListCauz" (empty without a known customer).
 void ListinoCauzioni(TDataSet *testa);
-// The layout's row additions at the foot of the host's row panel.
-void AggiungiAlPannello(QWidget *panelR, QWidget *aggiunta);
+// The row panel's steps, as every module document window has them.
+using LumoFinestraDoc::AggiungiAlPannello;
+using LumoFinestraDoc::PannelloRighe;
 // The host's row measure label as the window's layout has it: "misure", blue and bold when
 // evidenziata (before the creation captions it for the package count).
 void EtichettaMisure(TForm *finestra, bool evidenziata);
-// The row panel: units per package shown, package count captioned, the quantity read-only.
-void PannelloRighe(TForm *finestra, TLumoRigheDoc &righe);
 } // namespace LumoOrdini
 
-class TFSOrc0001f_p : public TFSOrc0001f {
+class TFSOrc0001f_p : public TLumoFinestraDoc<TFSOrc0001f, TFSOrc0001f_p> {
     Q_OBJECT
 public:
     explicit TFSOrc0001f_p(QWidget *owner = nullptr);
 
-    TLumoRigheDoc RigheDoc;
     TDBComboBox *cbUT_UT_LMQ_FlTipoPrz = nullptr;
 
-    // The host's InitForm under the module's caption.
-    bool InitForm(int tipo, qint64 chiave, int opzioni);
     void FormCreate() override;
-    void FormClose(TCloseAction &action) override;
     void TTestaCalcFields(TDataSet *dataSet) override;
-
-    void TRigheNewRecord(TDataSet *dataSet) override;
-    void TRigheIdProdottoValidate(TField *sender) override;
-    void TRigheTipoRigoChange(TField *sender) override;
-    void TRigheAfterScroll(TDataSet *dataSet) override;
-    void TRigheAfterEdit(TDataSet *dataSet) override;
-    void TRigheCalcFields(TDataSet *dataSet) override;
-    void TRigheBeforePost(TDataSet *dataSet) override;
-    void CalcoloQuantita(TField *sender) override;
-    void CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati) override;
-    virtual void edIdProdottoExit(QObject *sender);
 
     // ---- kits and bar codes: rows counted in packages on the appending cursor
     // Component rows of a kit: packages of one unit, KRound(item × the multiplier chosen in

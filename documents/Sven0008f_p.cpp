@@ -46,80 +46,29 @@ DUSARIA_FINESTRA(TFSVen0008f_p, FSVen0008f_p);
 
 namespace {
 
-bool InModifica(TDataSet *d)
-{
-    return d->State() == dsEdit || d->State() == dsInsert;
-}
-
-// The hourglass for the life of the scope.
-struct Clessidra {
-    Clessidra() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Clessidra() { QApplication::restoreOverrideCursor(); }
-};
-
 const QString kSigla = QStringLiteral("FI");
 
 } // namespace
 
-TFSVen0008f_p::TFSVen0008f_p(QWidget *owner) : TFSVen0008f(owner), RigheDoc(MembroFattura(), DsRighe)
+TFSVen0008f_p::TFSVen0008f_p(QWidget *owner)
+    : TLumoFinestraVendita(MembroFattura(), CastellettoFattura(), QStringLiteral("Fatture Clienti (Dusaria)"), kSigla,
+                           QStringLiteral("FAT"), &TDMIBase::lkCausFattCli, FSVen0008f_p, owner)
 {
     setObjectName(QStringLiteral("FSVen0008f_p"));
-    SetCaption(QStringLiteral("Fatture Clienti (Dusaria)"));
-
-    Castelletto = new TLumoCastDoc(CastellettoFattura(), DSMain, this);
-    Castelletto->SegnoInverso = [this] { return FlSegnoInverso; };
-    Castelletto->PoliticaNegativo = [this] {
-        const QVariant v = TDMIBase::Crea()->lkCausFattCli->Lookup(
-            QStringLiteral("IdCausale"), TTesta->FieldByName(QStringLiteral("IdCausale"))->AsString(),
-            QStringLiteral("UT_FlValCauNeg"));
-        return v.toInt();
-    };
-    qLUMO_CauzDoc = Castelletto->qLUMO_CauzDoc;
-    TTLUMO_CauzDoc = Castelletto->TTLUMO_CauzDoc;
-    dsLUMO_CauzDoc = Castelletto->dsLUMO_CauzDoc;
-    qLUMO_TotValCau = Castelletto->qLUMO_TotValCau;
-    TRSLUMO_CauzDoc = Castelletto->TRSLUMO_CauzDoc;
     qUT_RigheTot = new TXQuery(this);
     qUT_RigheTot->SetName(QStringLiteral("qUT_RigheTot"));
-
-    // head: the causal's and the customer's settings, the customer's deposit price list
-    TDMIBase *base = TDMIBase::Crea();
-    const QString causale = QStringLiteral("IdCausale");
-    for (const char *nome : {"UT_LMQ_FlTipoGest", "UT_LMQ_FlAbilPrenota", "UT_LMQ_FlCauzioni"})
-        TTesta->AddLookupField(QLatin1Char('_') + QLatin1String(nome), ftInteger, 0, base->lkCausFattCli, causale,
-                               causale, QLatin1String(nome));
-    TTesta->AddLookupField(QStringLiteral("_UT_LMQ_FlGesTraCli"), ftInteger, 0, base->lkClienti,
-                           QStringLiteral("IdClienteTp;IdCliente"), QStringLiteral("IdContoTp;IdConto"),
-                           QStringLiteral("UT_LMQ_FlGesTraCli"));
-    TTesta->AddCalcField(QStringLiteral("_UT_LMQ_ListCauz"), ftString, 3);
-
-    // rows: the module's lookups on every row dataset
-    RigheDoc.DichiaraCampi(TRighe, true);
-    for (TDataSet *d : {static_cast<TDataSet *>(TRigheNC), static_cast<TDataSet *>(TRRighe),
-                        static_cast<TDataSet *>(TRRigheNC), static_cast<TDataSet *>(TRigheAccoda)})
-        RigheDoc.DichiaraCampi(d, false);
-    TRighe->OnCalcFields = [this](TDataSet *d) { TRigheCalcFields(d); };
+    DichiaraCampiRighe({TRigheNC, TRRighe, TRRigheNC, TRigheAccoda});
 
     // the layout's additions into the host's pages and panels
     QWidget contenitore;
     Ui::Sven0008f_p ui;
     ui.setupUi(&contenitore);
-    tsLUMO_CauzDoc = ui.tsLUMO_CauzDoc;
-    pLUMO_CauzDoc = ui.pLUMO_CauzDoc;
-    cLUMO_CauzDoc = ui.cLUMO_CauzDoc;
     gUT_LMQ_CauzDoc = ui.gUT_LMQ_CauzDoc;
     DBNavigatoreCauz = ui.DBNavigatoreCauz;
-    btnUT_LMQ_Pareggia = ui.btnUT_LMQ_Pareggia;
     cbUT_UT_LMQ_FlTipoPrz = ui.cbUT_UT_LMQ_FlTipoPrz;
-    btnDuSa = ui.btnDuSa;
     lblUT_TotRighe = ui.lblUT_TotRighe;
     lblUT_TotRighe2 = ui.lblUT_TotRighe2;
-    ui.pcPagine->removeTab(0);
-    KPageControl->addTab(tsLUMO_CauzDoc, QStringLiteral("Castelletto Cauzioni"));
-    if (auto *griglia = qobject_cast<QGridLayout *>(PanelR->layout()))
-        griglia->addWidget(ui.pRigoModulo, griglia->rowCount(), 0, 1, griglia->columnCount());
-    else
-        PanelR->layout()->addWidget(ui.pRigoModulo);
+    InnestaLayout(ui, QStringLiteral("Castelletto Cauzioni"));
     pTotali->layout()->addWidget(lblUT_TotRighe2);
     pPesi->layout()->addWidget(lblUT_TotRighe);
 
@@ -129,13 +78,6 @@ TFSVen0008f_p::TFSVen0008f_p(QWidget *owner) : TFSVen0008f(owner), RigheDoc(Memb
 }
 
 // ---- window
-
-bool TFSVen0008f_p::InitForm(int modo, qint64 chiave)
-{
-    const bool esito = TFSVen0008f::InitForm(modo, chiave);
-    SetCaption(QStringLiteral("Fatture Clienti (Dusaria)"));
-    return esito;
-}
 
 void TFSVen0008f_p::AggiornaCalcolati()
 {
@@ -152,290 +94,37 @@ void TFSVen0008f_p::DSMainDataChange(TDataSource *source, TField *field)
         AggiornaCalcolati();
 }
 
-void TFSVen0008f_p::FormCreate()
-{
-    TFSVen0008f::FormCreate();
-    RigheDoc.TrovaControlli(this);
-    // units per package shown, typed only with FlQtaConf; the quantity follows the packages
-    if (RigheDoc.edQuantita2) {
-        RigheDoc.edQuantita2->setVisible(true);
-        RigheDoc.edQuantita2->SetReadOnly(UT_LMQ_Parametri.FlQtaConf != 1);
-    }
-    if (QLabel *l = FindControl<QLabel>(QStringLiteral("lbQuantita2")))
-        l->setVisible(true);
-    if (RigheDoc.lbLunghezza)
-        RigheDoc.lbLunghezza->setText(QStringLiteral("Nr.Confez."));
-    if (RigheDoc.edQuantita)
-        RigheDoc.edQuantita->SetReadOnly(true);
-    Castelletto->UT_LMQ_InCopiaDati = false;
-    Castelletto->Crea();
-    if (UT_LMQ_Parametri.FlAbilCauz == 0)
-        KPageControl->SetTabVisible(tsLUMO_CauzDoc, false);
-    const bool eccedenze = UT_LMQ_Parametri.FlGestEcc != 0;
-    for (const char *nome : {"QtaCarEcc", "QtaResEcc", "EsiAttEcc"}) {
-        for (const QString &prefisso : {QStringLiteral("edUT_"), QStringLiteral("lbUT_")})
-            if (QWidget *w = FindControl<QWidget>(prefisso + QLatin1String(nome)))
-                w->setVisible(eccedenze);
-    }
-    btnUT_LMQ_Pareggia->setVisible(UT_LMQ_Parametri.FlGestEcc == 0);
-
-    if (TDBEdit *e = FindControl<TDBEdit>(QStringLiteral("edIdProdotto")))
-        e->OnExit = [this](TDBEdit *s) { edIdProdottoExit(s); };
-    if (RigheDoc.edLunghezza)
-        RigheDoc.edLunghezza->OnExit = [this](TDBEdit *s) { Guard([&] { edLunghezzaExit(s); }); };
-    if (RigheDoc.edQuantita2)
-        RigheDoc.edQuantita2->OnExit = [this](TDBEdit *s) { Guard([&] { edQuantita2Exit(s); }); };
-    connect(qobject_cast<QToolButton *>(btnDuSa), &QToolButton::clicked, this, [this] { Guard([this] { btnDuSaClick(); }); });
-    connect(btnUT_LMQ_Pareggia, &QPushButton::clicked, this, [this] { Guard([this] { btnUT_LMQ_PareggiaClick(); }); });
-    if (!InModifica(TTesta))
-        Castelletto->MostraArchivio();
-}
-
-void TFSVen0008f_p::FormClose(TCloseAction &action)
-{
-    TFSVen0008f::FormClose(action);
-    if (FSVen0008f_p == this)
-        FSVen0008f_p = nullptr;
-}
-
-bool TFSVen0008f_p::UT_LMQ_CopiaCastelletto()
-{
-    bool esito = false;
-    Castelletto->UT_LMQ_InCopiaDati = true;
-    setUpdatesEnabled(false);
-    {
-        Clessidra clessidra;
-        try {
-            Castelletto->CaricaCopia(ModoSalva);
-            esito = true;
-        } catch (const EAbort &) {
-        } catch (const std::exception &e) {
-            Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK);
-        }
-    }
-    Castelletto->UT_LMQ_InCopiaDati = false;
-    setUpdatesEnabled(true);
-    return esito;
-}
-
-bool TFSVen0008f_p::InitDoc(int modo)
-{
-    bool esito = TFSVen0008f::InitDoc(modo);
-    if (InModifica(TTesta)) {
-        if (UT_LMQ_CopiaCastelletto())
-            esito = true;
-    } else {
-        Castelletto->TornaArchivio();
-        Castelletto->MostraArchivio();
-    }
-    return esito;
-}
-
-void TFSVen0008f_p::TTestaCalcFields(TDataSet *dataSet)
-{
-    TFSVen0008f::TTestaCalcFields(dataSet);
-    const bool visibile = TLumoCastDoc::CampiTesta(dataSet);
-    if (KPageControl->TabVisible(tsLUMO_CauzDoc) != visibile)
-        KPageControl->SetTabVisible(tsLUMO_CauzDoc, visibile);
-}
-
 void TFSVen0008f_p::TTestaAfterScroll(TDataSet *dataSet)
 {
-    TFSVen0008f::TTestaAfterScroll(dataSet);
-    if (!InModifica(TTesta) && Castelletto->dsLUMO_CauzDoc->DataSet() == qLUMO_CauzDoc)
-        Castelletto->MostraArchivio();
-    Castelletto->UT_LMQ_StatoCauzDoc = false;
+    TLumoFinestraVendita::TTestaAfterScroll(dataSet);
     AggiornaCalcolati();
-}
-
-void TFSVen0008f_p::TTestaNewRecord(TDataSet *dataSet)
-{
-    TFSVen0008f::TTestaNewRecord(dataSet);
-    Castelletto->UT_LMQ_StatoCauzDoc = false;
 }
 
 void TFSVen0008f_p::KPageControlChange(QObject *sender)
 {
-    TFSVen0008f::KPageControlChange(sender);
-    QWidget *pagina = KPageControl->ActivePage();
-    const bool modifica = InModifica(TTesta);
-    // a failed build has shown its text already: the page change drops it
-    const auto costruisci = [this] {
-        try {
-            Castelletto->Ricostruisci(TTesta, TRighe, TDatiAggiuntivi);
-        } catch (const EAbort &) {
-        }
-    };
-    if (pagina == tsLUMO_CauzDoc && modifica) {
-        Castelletto->UT_LMQ_StatoCauzDoc = true;
-        costruisci();
-    }
-    if (pagina == tsTesta)
-        Castelletto->UT_LMQ_StatoCauzDoc = false;
-    if (pagina == tsPagina5) {
-        qUT_RigheTot->Close();
-        if (modifica) {
-            qUT_RigheTot->SetDatabaseName(QStringLiteral("LocalDatabase"));
-            qUT_RigheTot->SQL = {QStringLiteral("SELECT Count(*) as TotRighe FROM %1 WHERE Stato < 3").arg(TRighe->TableName())};
-        } else {
-            qUT_RigheTot->SetDatabaseName(QStringLiteral("GlobalDatabase"));
-            qUT_RigheTot->SQL = {QStringLiteral("SELECT Count(*) as TotRighe FROM FattureCliRighe WHERE KFattCliT = :KFattCliT")};
-            qUT_RigheTot->Params(0)->SetValue(TTesta->FieldByName(QStringLiteral("KFattCliT"))->AsInteger());
-        }
-        qUT_RigheTot->Open();
-        const QString testo = QStringLiteral("Nr. totale righe : ") +
-                              QString::number(qUT_RigheTot->FieldByName(QStringLiteral("TotRighe"))->AsInteger());
-        lblUT_TotRighe->setText(testo);
-        lblUT_TotRighe2->setText(testo);
-        if (modifica) {
-            if ((!Castelletto->UT_LMQ_StatoCauzDoc || Castelletto->CopiaVuota()) &&
-                KPageControl->TabVisible(tsLUMO_CauzDoc) && ModoSalva != 2)
-                costruisci();
-            UT_LMQ_FlCalcoloTotaliDuSa = true;
-            UT_LMQ_CalcoloTotaliDuSa();
-        }
+    TLumoFinestraVendita::KPageControlChange(sender);
+    if (KPageControl->ActivePage() != tsPagina5)
+        return;
+    // the number of rows on the totals page
+    qUT_RigheTot->Close();
+    if (LumoFinestraDoc::InModifica(TTesta)) {
+        qUT_RigheTot->SetDatabaseName(QStringLiteral("LocalDatabase"));
+        qUT_RigheTot->SQL = {QStringLiteral("SELECT Count(*) as TotRighe FROM %1 WHERE Stato < 3").arg(TRighe->TableName())};
     } else {
-        UT_LMQ_FlCalcoloTotaliDuSa = false;
+        qUT_RigheTot->SetDatabaseName(QStringLiteral("GlobalDatabase"));
+        qUT_RigheTot->SQL = {QStringLiteral("SELECT Count(*) as TotRighe FROM FattureCliRighe WHERE KFattCliT = :KFattCliT")};
+        qUT_RigheTot->Params(0)->SetValue(TTesta->FieldByName(QStringLiteral("KFattCliT"))->AsInteger());
     }
-}
-
-void TFSVen0008f_p::DSMainStateChange(TDataSource *source)
-{
-    TFSVen0008f::DSMainStateChange(source);
-    Castelletto->SeguiTesta([this] { UT_LMQ_CopiaCastelletto(); });
-    const bool modifica = InModifica(TTesta);
-    dsLUMO_CauzDoc->SetAutoEdit(modifica);
-    pLUMO_CauzDoc->setEnabled(modifica);
-    cLUMO_CauzDoc->setEnabled(true);
-}
-
-void TFSVen0008f_p::btnDuSaClick()
-{
-    UT_LMQ_DVEN_DlgDuSa(DSMain->DataSet(), DsRighe->DataSet(), this);
-}
-
-void TFSVen0008f_p::UT_LMQ_CalcoloTotaliDuSa()
-{
-    if (!InModifica(TTesta))
-        return;
-    if (!UT_LMQ_FlCalcoloTotaliDuSa && TTesta->State() == dsEdit &&
-        Kmessages::KMessage(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"), mtConfirmation,
-                            mbYesNo) != mrYes)
-        return;
-    UT_LMQ_DVEN_TotNumCol(TTesta, TRighe, QStringLiteral("FAT"));
-    const int gestione = TTesta->FieldByName(QStringLiteral("_UT_LMQ_FlTipoGest"))->AsInteger();
-    if (gestione != 0) {
-        CalcolaTotali(false, false);
-        UT_LMQ_DVEN_SpeseTrasporto(TTesta, TRighe, TTotaliDoc, gestione, QStringLiteral("FAT"));
-    }
-}
-
-void TFSVen0008f_p::UT_LMQ_CalcoloValoreCauzioni()
-{
-    Castelletto->UT_LMQ_CalcoloValoreCauzioni();
-}
-
-void TFSVen0008f_p::btnUT_LMQ_PareggiaClick()
-{
-    Castelletto->btnUT_LMQ_PareggiaClick();
+    qUT_RigheTot->Open();
+    const QString testo = QStringLiteral("Nr. totale righe : ") +
+                          QString::number(qUT_RigheTot->FieldByName(QStringLiteral("TotRighe"))->AsInteger());
+    lblUT_TotRighe->setText(testo);
+    lblUT_TotRighe2->setText(testo);
 }
 
 // ---- rows
 
-void TFSVen0008f_p::TRigheNewRecord(TDataSet *dataSet)
-{
-    TFSVen0008f::TRigheNewRecord(dataSet);
-    if (!FlInCaricamento)
-        RigheDoc.NuovoRigo(dataSet, TTesta->FieldByName(QStringLiteral("IdListino"))->AsString());
-}
-
-void TFSVen0008f_p::TRigheIdProdottoValidate(TField *sender)
-{
-    TFSVen0008f::TRigheIdProdottoValidate(sender);
-    if (!sender->AsString().trimmed().isEmpty())
-        RigheDoc.CopiaImballi(sender->DataSet());
-}
-
-void TFSVen0008f_p::TRigheTipoRigoChange(TField *sender)
-{
-    TFSVen0008f::TRigheTipoRigoChange(sender);
-    UT_LMQ_SettaValoriRiga();
-}
-
-void TFSVen0008f_p::TRigheAfterScroll(TDataSet *dataSet)
-{
-    TFSVen0008f::TRigheAfterScroll(dataSet);
-    if (!FlInCaricamento && !SalvataggioInCorso())
-        UT_LMQ_SettaValoriRiga();
-}
-
-void TFSVen0008f_p::TRigheAfterEdit(TDataSet *dataSet)
-{
-    TFSVen0008f::TRigheAfterEdit(dataSet);
-    UT_LMQ_SettaValoriRiga();
-}
-
-void TFSVen0008f_p::TRigheCalcFields(TDataSet *dataSet)
-{
-    TFSVen0008f::TRigheCalcFields(dataSet);
-    // a row being read gets its calculated fields when it is shown
-    if (FlInCaricamento)
-        return;
-    RigheDoc.CalcFields(dataSet);
-    // the amounts shown in the grid (a head without a known currency shows none)
-    if (!SalvataggioInCorso() && TTesta->Active() && !TTesta->IsEmpty()) {
-        try {
-            RigheDoc.CalcolaImportiRigo(TTesta, dataSet, true);
-        } catch (const Exception &) {
-        }
-    }
-}
-
-void TFSVen0008f_p::TRigheBeforePost(TDataSet *dataSet)
-{
-    TFSVen0008f::TRigheBeforePost(dataSet);
-    RigheDoc.PrimaDiPost(dataSet);
-}
-
-void TFSVen0008f_p::CalcoloQuantita(TField *sender)
-{
-    // the stored rows being read keep their quantities
-    if (FlInCaricamento)
-        return;
-    RigheDoc.CalcoloQuantita(sender);
-}
-
-void TFSVen0008f_p::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati)
-{
-    RigheDoc.CalcolaImportiRigo(testa, righe, calcolati);
-}
-
-void TFSVen0008f_p::edIdProdottoExit(QObject *)
-{
-    UT_LMQ_SettaValoriRiga();
-}
-
-void TFSVen0008f_p::edLunghezzaExit(QObject *sender)
-{
-    RigheDoc.UscitaLunghezza([this, sender] { btnDetQtaClick(sender); });
-}
-
-void TFSVen0008f_p::edQuantita2Exit(QObject *sender)
-{
-    RigheDoc.UscitaQuantita2([this, sender] { btnDetQtaClick(sender); });
-}
-
-void TFSVen0008f_p::UT_LMQ_SettaValoriRiga()
-{
-    RigheDoc.SettaValoriRiga();
-}
-
 // ---- the save
-
-QStringList TFSVen0008f_p::CampiTestaEsterni() const
-{
-    return TFSVen0008f::CampiTestaEsterni() << QStringLiteral("UT_LMQ_FlAccisa");
-}
 
 void TFSVen0008f_p::SalvaDocumento()
 {
@@ -446,17 +135,7 @@ void TFSVen0008f_p::SalvaDocumento()
         const auto riattiva = qScopeGuard([this] { TTLUMO_CauzDoc->EnableControls(); });
         // the articles' measure types looked up once each while the save passes over the rows
         const auto misure = RigheDoc.RicordandoMisure();
-        SalvaDocumentoConPassi({[this] {
-                                    // a summary build that failed has shown its text
-                                    UT_LMQ_PostaCastelletto();
-                                    AggiornaCalcolati();
-                                    try {
-                                        UT_LMQ_RicostruisciCastelletto();
-                                    } catch (const EAbort &) {
-                                        return false;
-                                    }
-                                    return true;
-                                },
+        SalvaDocumentoConPassi({[this] { return PreparaCastelletto(); },
                                 [this] {
                                     Castelletto->Trattieni();
                                 },
@@ -466,7 +145,8 @@ void TFSVen0008f_p::SalvaDocumento()
 
 void TFSVen0008f_p::UT_LMQ_PostaCastelletto()
 {
-    Castelletto->PostaCopia();
+    TLumoFinestraVendita::UT_LMQ_PostaCastelletto();
+    AggiornaCalcolati();
 }
 
 void TFSVen0008f_p::UT_LMQ_RicostruisciCastelletto()
@@ -476,49 +156,8 @@ void TFSVen0008f_p::UT_LMQ_RicostruisciCastelletto()
         Castelletto->RicostruisciRighePostate(TTesta, TRighe, TDatiAggiuntivi);
 }
 
-void TFSVen0008f_p::TotaleLitri()
-{
-    TFSVen0008f::TotaleLitri();
-    LumoPassiVendita::TotaleLitri(this);
-}
-
-void TFSVen0008f_p::ColliTrasporto()
-{
-    TFSVen0008f::ColliTrasporto();
-    LumoPassiVendita::ColliTrasporto(UT_LMQ_FlCalcoloTotaliDuSa, [this] { UT_LMQ_CalcoloTotaliDuSa(); });
-}
-
-bool TFSVen0008f_p::ControlloPrenotazioni()
-{
-    return TFSVen0008f::ControlloPrenotazioni() && LumoPassiVendita::ControlloPrenotazioni(this, kSigla);
-}
-
-QList<TDataSet *> TFSVen0008f_p::TabelleSalvataggio()
-{
-    QList<TDataSet *> tabelle = TFSVen0008f::TabelleSalvataggio();
-    tabelle << TRSLUMO_CauzDoc;
-    return tabelle;
-}
-
-void TFSVen0008f_p::EvadiPrenotazioni()
-{
-    TFSVen0008f::EvadiPrenotazioni();
-    LumoPassiVendita::EvadiPrenotazioni(this, kSigla);
-}
-
-void TFSVen0008f_p::RegistraRiepilogo()
-{
-    TFSVen0008f::RegistraRiepilogo();
-    LumoPassiVendita::RegistraRiepilogo(this, Castelletto, kSigla);
-}
-
 void TFSVen0008f_p::RegistraRighe()
 {
-    const int righe =
-        TRighe->Database()
-            .ScalarValue(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Stato %2")
-                             .arg(TRighe->TableName(), FlRiscriviRighe ? QStringLiteral(">= 0") : QStringLiteral("<> 0")))
-            .toInt();
     // the order lines the rows fulfil, read at once rather than row by row
     QList<QVariantList> ordini;
     QSqlQuery q = TRighe->Database().OpenQuery(
@@ -530,10 +169,7 @@ void TFSVen0008f_p::RegistraRighe()
         Funzioni::CheckTabOpen(righeOrdine);
         righeOrdine->ReadAsStored(QStringLiteral("KOrdiniCliR"), ordini);
     }
-    Mdimainbase::ProgressStart(righe, QStringLiteral("Registrazione righe in corso.."));
-    struct Fine {
-        ~Fine() { Mdimainbase::ProgressEnd(); }
-    } fine;
+    const auto progresso = ProgressoRighe();
     TFSVen0008f::RegistraRighe();
 }
 
@@ -541,12 +177,6 @@ void TFSVen0008f_p::RegistraRigo(int stato)
 {
     TFSVen0008f::RegistraRigo(stato);
     Mdimainbase::ProgressStep();
-}
-
-void TFSVen0008f_p::CodiceSpeseImballo()
-{
-    TFSVen0008f::CodiceSpeseImballo();
-    LumoPassiVendita::CodiceSpeseImballo(this, kSigla);
 }
 
 // ---- rows from delivery notes and from order lines
@@ -614,7 +244,7 @@ void TFSVen0008f_p::UT_LMQ_SaldiDaDDT(int flAggCau)
     } catch (const EAbort &) {
     } catch (const std::exception &e) {
         // the rows posted so far stay; the one being edited goes
-        if (InModifica(cauz))
+        if (LumoFinestraDoc::InModifica(cauz))
             cauz->Cancel();
         Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK);
     }

@@ -4,98 +4,43 @@
 // with their price type and litres, the row count and the packages and transport charges on
 // the totals page, and the save that keeps deposits, litres, parcels, transport, reservations
 // and the packaging-expense account with the invoice, in the invoice's transaction.
-#include "documents/Lumo_castdoc.h"
-#include "documents/Lumo_righedoc.h"
+#include "documents/Lumo_finestradoc.h"
 #include "host/business/Sven0008f.h"
 
 #include <QPointer>
 
 class KDBGriglia;
 class QLabel;
-class QPushButton;
 class TDBComboBox;
-class TDBEdit;
 class TDBNavigator;
 
-class TFSVen0008f_p : public TFSVen0008f {
+class TFSVen0008f_p : public TLumoFinestraVendita<TFSVen0008f, TFSVen0008f_p> {
     Q_OBJECT
 public:
     explicit TFSVen0008f_p(QWidget *owner = nullptr);
 
-    // ---- deposit summary (the tab's datasets live in Castelletto)
-    TLumoCastDoc *Castelletto = nullptr;
-    TXQuery *qLUMO_CauzDoc = nullptr;
-    TXTable *TTLUMO_CauzDoc = nullptr;
-    TDataSource *dsLUMO_CauzDoc = nullptr;
-    TXQuery *qLUMO_TotValCau = nullptr;
-    TXClientTable *TRSLUMO_CauzDoc = nullptr;
     TXQuery *qUT_RigheTot = nullptr;
-    // ---- row layer
-    TLumoRigheDoc RigheDoc;
 
     // ---- controls
-    QWidget *tsLUMO_CauzDoc = nullptr;
-    QWidget *pLUMO_CauzDoc = nullptr;
-    QWidget *cLUMO_CauzDoc = nullptr;
     KDBGriglia *gUT_LMQ_CauzDoc = nullptr;
     TDBNavigator *DBNavigatoreCauz = nullptr;
-    QPushButton *btnUT_LMQ_Pareggia = nullptr;
     TDBComboBox *cbUT_UT_LMQ_FlTipoPrz = nullptr;
-    QWidget *btnDuSa = nullptr;
     QLabel *lblUT_TotRighe = nullptr;
     QLabel *lblUT_TotRighe2 = nullptr;
 
-    // Packages and transport were recalculated on entering the totals page.
-    bool UT_LMQ_FlCalcoloTotaliDuSa = false;
-
     // ---- window
-    // The host's InitForm under the module's caption.
-    bool InitForm(int modo, qint64 chiave);
-    void FormCreate() override;
-    void FormClose(TCloseAction &action) override;
-    bool InitDoc(int modo) override;
-    void TTestaCalcFields(TDataSet *dataSet) override;
     void TTestaAfterScroll(TDataSet *dataSet) override;
-    void TTestaNewRecord(TDataSet *dataSet) override;
+    // The number of rows shown on the totals page.
     void KPageControlChange(QObject *sender) override;
-    void DSMainStateChange(TDataSource *source) override;
     void DSMainDataChange(TDataSource *source, TField *field) override;
-    virtual void btnDuSaClick();
-    virtual void UT_LMQ_CalcoloTotaliDuSa();
-    virtual void UT_LMQ_CalcoloValoreCauzioni();
-    virtual void btnUT_LMQ_PareggiaClick();
-
-    // ---- rows
-    void TRigheNewRecord(TDataSet *dataSet) override;
-    void TRigheIdProdottoValidate(TField *sender) override;
-    void TRigheTipoRigoChange(TField *sender) override;
-    void TRigheAfterScroll(TDataSet *dataSet) override;
-    void TRigheAfterEdit(TDataSet *dataSet) override;
-    void TRigheCalcFields(TDataSet *dataSet) override;
-    void TRigheBeforePost(TDataSet *dataSet) override;
-    void CalcoloQuantita(TField *sender) override;
-    void CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati) override;
-    virtual void edIdProdottoExit(QObject *sender);
-    virtual void edLunghezzaExit(QObject *sender);
-    virtual void edQuantita2Exit(QObject *sender);
-    virtual void UT_LMQ_SettaValoriRiga();
 
     // ---- the save
     void SalvaDocumento() override;
-    // The module's steps, in the save's order ("FI").
-    virtual void UT_LMQ_PostaCastelletto();            // 4
-    virtual void UT_LMQ_RicostruisciCastelletto();     // 5
-    void TotaleLitri() override;                       // 10
-    void ColliTrasporto() override;                    // 11
-    bool ControlloPrenotazioni() override;             // 13
-    QList<TDataSet *> TabelleSalvataggio() override;   // 15: the summary's stored rows last
-    void EvadiPrenotazioni() override;                 // 16
-    void RegistraRiepilogo() override;                 // 17
-    void RegistraRighe() override;                     // 20: progress per row
+    // The module's steps, in the save's order ("FI"), with those of TLumoFinestraVendita.
+    void UT_LMQ_PostaCastelletto() override; // the head's calculated fields brought up to date
+    void UT_LMQ_RicostruisciCastelletto() override;
+    void RegistraRighe() override;                     // progress per row
     void RegistraRigo(int stato) override;
-    void CodiceSpeseImballo() override;                // 21
-    // The excise mark, set by the excise documents' generation, kept as stored.
-    QStringList CampiTestaEsterni() const override;
 
     // ---- rows from delivery notes and from order lines
     // The host's rows from the chosen delivery notes, then (a new invoice whose deposit tab is
@@ -139,8 +84,6 @@ private:
     void UT_LMQ_SaldiDaDDT(int flAggCau);
     // The next sort number of a row: the multiple of 1024 after the last one's.
     int ProssimoNumOrdine() const;
-    // The module's part of InitDoc: the working copy of the summary; false on error.
-    bool UT_LMQ_CopiaCastelletto();
     // The head's calculated fields brought up to date (the tab's visibility follows them).
     void AggiornaCalcolati();
 };
