@@ -447,6 +447,19 @@ public:
     }
 };
 
+// Leaves the calculation to the host and overrides two of its steps: the account of a gift
+// row's counter-entry, and the step after the total, which may refuse.
+class MotoreAPassi : public TDMICalcoloTotaliDocs {
+    Q_OBJECT
+public:
+    using TDMICalcoloTotaliDocs::TDMICalcoloTotaliDocs;
+    static inline bool Rifiuta = false;
+
+protected:
+    QString TOTDOCS_ContoOmaggio(const TRigoDocumento &) override { return QStringLiteral("OMX"); }
+    bool TOTDOCS_IvaFuoriTotale(TXParam_TotaliDocs &) override { return !Rifiuta; }
+};
+
 class Sostituzione {
 public:
     explicit Sostituzione(const ClassRef &classe)
@@ -497,6 +510,30 @@ TEST_F(TotaliFattura, AReplacementReusesTheHostStepsInItsOwnOrder)
     // as the host's, less the 5.00 packaging and its 1.10 VAT
     EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), 769.52);
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'SPI'")), 0);
+}
+
+TEST_F(TotaliFattura, AReplacementOverridesSingleStepsOfTheHostsCalculation)
+{
+    Sostituzione sostituzione(ClassRef::Of<MotoreAPassi>());
+    RigoFattura(1, 4, 10, QStringLiteral("A1"), 2, 50, QStringLiteral("22"));
+    KV8Config::Set(QStringLiteral("CONTIFISSI"), QStringLiteral("IdContoOmaggi"), QStringLiteral("OMG"));
+    // a step that refuses stops the calculation before anything is registered
+    MotoreAPassi::Rifiuta = true;
+    TXParam_TotaliDocs p = Parametri(nullptr, tot.get());
+    testa->Edit();
+    EXPECT_FALSE(Calcolototalidocs::TOTDOCS_Calcola(p, false));
+    testa->Cancel();
+    EXPECT_EQ(RigheTotali(), 0);
+
+    MotoreAPassi::Rifiuta = false;
+    TXParam_TotaliDocs q = Parametri(nullptr, tot.get());
+    CalcolaTesta(q);
+    // the host's totals, the gift countered on the replacement's account
+    EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), 775.62);
+    const QString conto =
+        QStringLiteral("SELECT Importo1 FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'CON' AND Codice = ?");
+    EXPECT_DOUBLE_EQ(Valore(conto, {QStringLiteral("OMX")}), -100.00);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1 AND Codice = 'OMG'")), 0);
 }
 
 TEST_F(TotaliFattura, StopsWithTheLimitMessageBeyondFiftyVatCodes)
