@@ -844,9 +844,7 @@ void TFDocumento::PrezzoRigo(TDataSet *rigo, const QString &articolo)
 void TFDocumento::PesiRigo(TDataSet *rigo)
 {
     const QString articolo = F(rigo, "IdProdotto")->AsString().trimmed();
-    TField *quantita = rigo->FindField(QStringLiteral("Quantita"));
-    if (!quantita)
-        quantita = rigo->FindField(QStringLiteral("QuantitaOrd"));
+    TField *quantita = rigo->FindField(CampoQuantita());
     if (articolo.isEmpty() || !quantita || !rigo->FindField(QStringLiteral("PesoLordo"))
         || !TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
         return;
@@ -999,12 +997,17 @@ bool TFDocumento::AccodaRigheBarcode(const QString &barcode, double quantita, QS
 
 // ---- amounts and totals
 
+QString TFDocumento::CampoQuantita() const
+{
+    return QStringLiteral("Quantita");
+}
+
 void TFDocumento::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati)
 {
     if (calcolati || !(righe->State() == dsEdit || righe->State() == dsInsert))
         return;
     Funzioni::TKRigoDoc r;
-    r.Quantita = F(righe, "Quantita")->AsFloat();
+    r.Quantita = righe->FieldByName(CampoQuantita())->AsFloat();
     r.Prezzo = F(righe, "Prezzo")->AsFloat();
     r.FlPrezzoForf = F(righe, "FlPrezzoForf")->AsInteger() == 1;
     for (int i = 0; i < 5; ++i) {

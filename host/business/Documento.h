@@ -153,6 +153,7 @@ public:
     // The six amounts of the current row (ImportoLordo .. ControvaloreNN) from its quantity,
     // price and discounts and the head's; calcolati: only the calculated fields.
     virtual void CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati);
+    virtual QString CampoQuantita() const;             // the rows' quantity column
     // The totals of the document shown on the totals page (and, with aggiornaTesta, its
     // TotDocumento on the head being edited).
     virtual void CalcolaTotali(bool aggiornaTesta, bool mostraErrori);

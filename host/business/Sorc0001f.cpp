@@ -55,28 +55,9 @@ void TFDocumentoOrdine::FormCreate()
     };
 }
 
-void TFDocumentoOrdine::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati)
+QString TFDocumentoOrdine::CampoQuantita() const
 {
-    if (calcolati || !(righe->State() == dsEdit || righe->State() == dsInsert))
-        return;
-    Funzioni::TKRigoDoc r;
-    r.Quantita = F(righe, "QuantitaOrd")->AsFloat();
-    r.Prezzo = F(righe, "Prezzo")->AsFloat();
-    r.FlPrezzoForf = F(righe, "FlPrezzoForf")->AsInteger() == 1;
-    for (int i = 0; i < 5; ++i) {
-        r.Sconto[i] = righe->FieldByName(QStringLiteral("Sconto%1").arg(i + 1))->AsFloat();
-        r.ScontoTesta[i] = testa->FieldByName(QStringLiteral("Sconto%1").arg(i + 1))->AsFloat();
-    }
-    r.ScontoPagamento = F(testa, "ScontoPagamento")->AsFloat();
-    r.IdDivisa = F(testa, "IdDivisa")->AsString();
-    r.Cambio = F(testa, "Cambio")->AsFloat() == 0 ? 1 : F(testa, "Cambio")->AsFloat();
-    r.DataDocumento = F(testa, "DataDocumento")->AsDateTime();
-    r.CodTipoDoc = TipoDoc().CodTipoDoc;
-    r.IdProdotto = F(righe, "IdProdotto")->AsString();
-    r.TabDivise = DMIBase ? DMIBase->lkDivise : nullptr;
-    const char *campi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN", "ControvaloreNN"};
-    for (int modo = 1; modo <= 6; ++modo)
-        F(righe, campi[modo - 1])->SetAsFloat(Funzioni::CalcoloValoriRigo(r, modo));
+    return QStringLiteral("QuantitaOrd");
 }
 
 void TFDocumentoOrdine::ControllaRigo(TDataSet *rigo)

@@ -17,8 +17,7 @@ public:
     explicit TFDocumentoOrdine(const TTipoDocumento &tipo, QWidget *owner = nullptr);
 
     void FormCreate() override;
-    // A document begun or read anew: the quantity details of the earlier one dropped.
-    void CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati) override;
+    QString CampoQuantita() const override; // QuantitaOrd
     void ControllaRigo(TDataSet *rigo) override;
     // QuantitaOrd from the packages (Lunghezza) and the quantity per package (Quantita2Ord).
     void CalcoloQuantita(TField *sender) override;
