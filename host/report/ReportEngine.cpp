@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -379,6 +380,12 @@ bool ReportEngine::Impl::BuildItem(ReportItem &item, const QString &band, const 
         const double needed = TextHeight(pi.Text, pi.Font, pi.Rect.width());
         if (needed > pi.Rect.height())
             pi.Rect.setHeight(needed);
+    } else if (item.Shrink) {
+        // Scaled just enough to fit its box, a tenth of a point at a time.
+        const double needed = TextWidth(pi.Text, pi.Font);
+        const double least = pi.Font.Size * LeastShrink;
+        if (needed > pi.Rect.width() && needed * LeastShrink <= pi.Rect.width())
+            pi.Font.Size = qMax(least, std::floor(pi.Font.Size * pi.Rect.width() / needed * 10) / 10);
     }
     return true;
 }
@@ -767,12 +774,36 @@ int ReportEngine::CurrentPage() const
     return d->CurrentPage();
 }
 
+namespace {
+
+// Metrics of a font at the measuring resolution; none without a GUI application (no font
+// database), when sizes are estimated from the point size.
+std::optional<QFontMetricsF> Metrics(const PageFont &font)
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return std::nullopt;
+    static QImage device = [] {
+        QImage image(1, 1, QImage::Format_ARGB32);
+        image.setDotsPerMeterX(int(kMeasureDpi / 0.0254));
+        image.setDotsPerMeterY(int(kMeasureDpi / 0.0254));
+        return image;
+    }();
+    QFont qfont(font.Family);
+    qfont.setPointSizeF(font.Size);
+    qfont.setBold(font.Bold);
+    qfont.setItalic(font.Italic);
+    return QFontMetricsF(qfont, &device);
+}
+
+} // namespace
+
 double ReportEngine::TextHeight(const QString &text, const PageFont &font, double widthMm)
 {
     if (text.isEmpty() || widthMm <= 0)
         return 0;
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        // No font database without a GUI application: an estimate from the point size.
+    const double dotsPerMm = kMeasureDpi / 25.4;
+    const std::optional<QFontMetricsF> metrics = Metrics(font);
+    if (!metrics) {
         const double lineMm = font.Size * 25.4 / 72 * 1.2;
         const double charMm = font.Size * 25.4 / 72 * 0.55;
         const int perLine = qMax(1, int(widthMm / charMm));
@@ -781,18 +812,16 @@ double ReportEngine::TextHeight(const QString &text, const PageFont &font, doubl
             lines += qMax(1, int(std::ceil(double(paragraph.size()) / perLine)));
         return lines * lineMm;
     }
-    static QImage device = [] {
-        QImage image(1, 1, QImage::Format_ARGB32);
-        image.setDotsPerMeterX(int(kMeasureDpi / 0.0254));
-        image.setDotsPerMeterY(int(kMeasureDpi / 0.0254));
-        return image;
-    }();
-    const double dotsPerMm = kMeasureDpi / 25.4;
-    QFont qfont(font.Family);
-    qfont.setPointSizeF(font.Size);
-    qfont.setBold(font.Bold);
-    qfont.setItalic(font.Italic);
-    const QFontMetricsF metrics(qfont, &device);
-    const QRectF box = metrics.boundingRect(QRectF(0, 0, widthMm * dotsPerMm, 1e9), Qt::TextWordWrap, text);
+    const QRectF box = metrics->boundingRect(QRectF(0, 0, widthMm * dotsPerMm, 1e9), Qt::TextWordWrap, text);
     return box.height() / dotsPerMm;
+}
+
+double ReportEngine::TextWidth(const QString &text, const PageFont &font)
+{
+    const std::optional<QFontMetricsF> metrics = Metrics(font);
+    double widest = 0;
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        widest = qMax(widest, metrics ? metrics->horizontalAdvance(line) * 25.4 / kMeasureDpi
+                                      : line.size() * font.Size * 25.4 / 72 * 0.55);
+    return widest;
 }

@@ -63,6 +63,11 @@ public:
 
     // Height in mm of a text wrapped to a width, in the given font.
     static double TextHeight(const QString &text, const PageFont &font, double widthMm);
+    // Width in mm of a text's longest line, in the given font.
+    static double TextWidth(const QString &text, const PageFont &font);
+
+    // The least a "shrink" item's font is scaled to; a text needing less prints cut.
+    static constexpr double LeastShrink = 0.75;
 
 private:
     class Impl;

@@ -105,7 +105,7 @@ public:
         const QString where = item->Name.isEmpty() ? QStringLiteral("un elemento della banda ") + band
                                                    : QStringLiteral("l'elemento ") + item->Name;
         CheckKeys(o, {"type", "name", "x", "y", "w", "h", "anchor", "visible", "text", "field",
-                      "dataset", "format", "align", "blankWhenZero", "grow", "wrap", "value",
+                      "dataset", "format", "align", "blankWhenZero", "grow", "shrink", "wrap", "value",
                       "prefix", "reset", "pen", "path", "font"},
                   where);
         static const QMap<QString, ReportItem::Type> types{
@@ -150,6 +150,7 @@ public:
             Fail(QStringLiteral("allineamento \"%1\" sconosciuto per %2").arg(align, where));
         item->BlankWhenZero = Bool(o, "blankWhenZero", false, where);
         item->Grow = Bool(o, "grow", false, where);
+        item->Shrink = Bool(o, "shrink", false, where);
         item->WordWrap = Bool(o, "wrap", item->Grow, where);
         item->Prefix = String(o, "prefix", where);
         item->Reset = String(o, "reset", where);

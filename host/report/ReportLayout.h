@@ -27,6 +27,7 @@
 //             "anchor": "right" (x counts from the band's right edge), "visible",
 //             "text" (label), "field", "dataset", "format", "align": "left" | "center" |
 //             "right", "blankWhenZero", "grow" (memo: wraps and makes its band taller),
+//             "shrink" (a text wider than its box prints in a smaller font, down to 75 %),
 //             "wrap", "value" (system: "pageNumber" | "pageCount" | "printDate" |
 //             "companyName" | "title"), "prefix", "reset" (sum: "report" or a group or
 //             subreport name; the enclosing group or subreport by default), "pen" (line
@@ -63,6 +64,7 @@ public:
     int Align = 0; // Qt::Alignment
     bool BlankWhenZero = false;
     bool Grow = false;
+    bool Shrink = false;
     bool WordWrap = false;
     SystemValue System = SystemValue::PageNumber;
     QString Prefix;

@@ -1,6 +1,7 @@
 // The print base: query placeholders, layouts by name, datasets, code run while printing,
-// growing memos, pictures and document prints.
+// growing memos, shrinking texts, pictures and document prints.
 #include "host/core/Errors.h"
+#include "host/report/ReportEngine.h"
 #include "host/report/ReportOutput.h"
 #include "host/report/TfKV8ReportB.h"
 #include "tests/host/core/Printers.h"
@@ -247,6 +248,40 @@ TEST(ReportEngine, GrowingMemoPushesDownWhatFollows)
     // The rule below the memo moves down with it, and the next band would start after it.
     EXPECT_NEAR(rules[1]->Rect.top() - notes[1]->Rect.bottom(), 1, 1e-6);
     EXPECT_NEAR(names[1]->Rect.top() - names[0]->Rect.top(), 12, 1e-6);
+}
+
+TEST(ReportEngine, ShrinkingTextFitsItsBoxInASmallerFontDownToThreeQuarters)
+{
+    MemoryDataSource data({"Codice"});
+    for (const char *codice : {"1234567", "12345678901", "1234567890123456"})
+        data.AppendRow(QVariantList{QString::fromLatin1(codice)});
+    TfKV8ReportB report;
+    report.CaricaLayout(ReportLayout::FromJson(R"({ "name": "Stretto", "bands": { "detail": { "height": 5, "items": [
+        { "type": "field", "name": "fdCodice", "field": "Codice", "shrink": true, "align": "right", "x": 0, "w": 20, "h": 5,
+          "font": { "size": 9 } } ] } } })"));
+    report.AggiungiDataSet(QStringLiteral("qMain"), &data);
+    const ReportDocument doc = report.Prepara();
+    const QList<const PageItem *> codici = [&] {
+        QList<const PageItem *> out;
+        for (const PageItem &item : doc.Pages[0].Items)
+            if (item.Name == QStringLiteral("fdCodice"))
+                out << &item;
+        return out;
+    }();
+    ASSERT_EQ(codici.size(), 3);
+    // A text that fits keeps its font.
+    EXPECT_DOUBLE_EQ(codici[0]->Font.Size, 9);
+    // One a little too wide is drawn smaller, just enough to fit, in the same box.
+    EXPECT_GT(ReportEngine::TextWidth(codici[1]->Text, PageFont{}), 20);
+    EXPECT_LT(codici[1]->Font.Size, 9);
+    EXPECT_GE(codici[1]->Font.Size, 9 * ReportEngine::LeastShrink);
+    EXPECT_LE(ReportEngine::TextWidth(codici[1]->Text, codici[1]->Font), 20);
+    EXPECT_GT(ReportEngine::TextWidth(codici[1]->Text, codici[1]->Font), 19);
+    EXPECT_DOUBLE_EQ(codici[1]->Rect.width(), 20);
+    EXPECT_FALSE(codici[1]->WordWrap);
+    // One that would need less than three quarters prints at its size, cut as before.
+    EXPECT_DOUBLE_EQ(codici[2]->Font.Size, 9);
+    EXPECT_GT(ReportEngine::TextWidth(codici[2]->Text, codici[2]->Font) * ReportEngine::LeastShrink, 20);
 }
 
 TEST(ReportEngine, PictureFromAPathHiddenWhenMissing)

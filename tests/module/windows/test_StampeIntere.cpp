@@ -1,6 +1,6 @@
 // Every print layout, the host's and the module's, measured with the fonts it prints with:
 // a caption, a title, a page number and a date fit the item's box, and no text runs into
-// another text or a rule of its band, unless the item wraps. Then every layout printed on
+// another text or a rule of its band, unless the item wraps or shrinks. Then every layout printed on
 // the widest values its fields hold: texts at their full width in a wide letter, numbers
 // at the largest the prints are meant for.
 #include "host/core/KFormati.h"
@@ -153,7 +153,8 @@ QStringList NonEntra(const ReportLayout &layout)
                 continue;
             const QString testo = PiuLargo(layout, *i);
             if (!testo.isEmpty()) {
-                const double serve = LarghezzaMm(i->Font, testo);
+                // an item that shrinks fits when it fits at its smallest
+                const double serve = LarghezzaMm(i->Font, testo) * (i->Shrink ? ReportEngine::LeastShrink : 1);
                 if (serve > box.width() + Tolleranza)
                     out << QStringLiteral("%1 \"%2\": %3 mm in %4 mm").arg(nome, testo).arg(serve, 0, 'f', 1).arg(box.width(), 0, 'f', 1);
             }
