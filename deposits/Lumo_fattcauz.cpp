@@ -1,6 +1,5 @@
 #include "deposits/Lumo_fattcauz.h"
 
-#include "deposits/Lumo_cauzioni.h"
 #include "deposits/Lumo_lavori.h"
 #include "frame/Lumo_funzioni.h"
 #include "host/business/Dmibase.h"
@@ -21,12 +20,18 @@
 
 namespace {
 
-TXClientTable *Tabella(QObject *owner, const QString &nome, const QString &chiave)
+// Customers whose cards one statement locks and reads.
+constexpr qsizetype kClientiPerLettura = 500;
+
+// rowsInBatch: the table's posts wait for the commit and reach the database many rows to a
+// statement (or earlier, before a statement that names the table).
+TXClientTable *Tabella(QObject *owner, const QString &nome, const QString &chiave, bool rowsInBatch = false)
 {
     auto *t = new TXClientTable(owner);
     t->SetName(nome);
     t->SetTableName(nome);
     t->SetXWhereVuoto(chiave + QStringLiteral(" = -1"));
+    t->SetDeferredWrites(rowsInBatch);
     return t;
 }
 
@@ -38,10 +43,10 @@ TFCauzFatturazione::TFCauzFatturazione(QWidget *owner) : TFDBChildParsPage(owner
     btGenera = AggiungiBottoneRisultati(QStringLiteral("Genera FT."), QStringLiteral("btGenera"));
     connect(btGenera, &QPushButton::clicked, this, [this] { btGeneraClick(); });
     tTeste = Tabella(this, QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
-    tRighe = Tabella(this, QStringLiteral("FattureCliRighe"), QStringLiteral("KFattCliR"));
-    tMovT = Tabella(this, QStringLiteral("LUMO_MovCauT"), QStringLiteral("KContaT"));
-    tMovR = Tabella(this, QStringLiteral("LUMO_MovCauR"), QStringLiteral("KContaR"));
-    tCauzDoc = Tabella(this, QStringLiteral("LUMO_CauzDocFatt"), QStringLiteral("KMovimento"));
+    tRighe = Tabella(this, QStringLiteral("FattureCliRighe"), QStringLiteral("KFattCliR"), true);
+    tMovT = Tabella(this, QStringLiteral("LUMO_MovCauT"), QStringLiteral("KContaT"), true);
+    tMovR = Tabella(this, QStringLiteral("LUMO_MovCauR"), QStringLiteral("KContaR"), true);
+    tCauzDoc = Tabella(this, QStringLiteral("LUMO_CauzDocFatt"), QStringLiteral("KMovimento"), true);
 }
 
 void TFCauzFatturazione::ImpostaParametri(const QString &tabella)
@@ -158,18 +163,48 @@ void TFCauzFatturazione::btGeneraClick()
     Close();
 }
 
-QHash<QString, TFCauzFatturazione::Giacenza> TFCauzFatturazione::GiacenzeBloccate(const QString &cliente) const
+void TFCauzFatturazione::BloccaGiacenze(const QStringList &clienti)
 {
-    const QString schede = QStringLiteral("IdContoTp = 'CL' AND IdConto = ? AND FlTipoScheda = 1");
-    CAUZ_BloccaSchede(schede, {cliente});
-    QSqlQuery q = tTeste->Database().OpenQuery(QStringLiteral("SELECT IdImballo, SUM(ProgQtaCarF - ProgQtaResF), "
-                                                              "SUM(QtaResEcc - QtaCarEcc) FROM LUMO_ProgCauz WHERE ")
-                                                   + schede + QStringLiteral(" GROUP BY IdImballo"),
-                                               {cliente});
-    QHash<QString, Giacenza> giacenze;
-    while (q.next())
-        giacenze.insert(q.value(0).toString(), {q.value(1).toDouble(), q.value(2).toDouble()});
-    return giacenze;
+    giacenze_.clear();
+    schedeDestinazione_.clear();
+    QStringList ordinati = clienti;
+    ordinati.sort();
+    ordinati.removeDuplicates();
+    TXDatabase &db = tTeste->Database();
+    for (qsizetype primo = 0; primo < ordinati.size(); primo += kClientiPerLettura) {
+        const QStringList gruppo = ordinati.mid(primo, kClientiPerLettura);
+        QVariantList valori;
+        for (const QString &c : gruppo)
+            valori << c;
+        const QString conti = QStringLiteral("IdContoTp = 'CL' AND IdConto IN (?")
+                              + QStringLiteral(", ?").repeated(gruppo.size() - 1) + QLatin1Char(')');
+        // on SQLite the run's transaction holds the database's write lock already
+        if (db.IsPostgres())
+            db.OpenQuery(QStringLiteral("SELECT IdConto FROM LUMO_ProgCauz WHERE ") + conti
+                             + QStringLiteral(" AND FlTipoScheda = 1 ORDER BY IdConto, IdDestinazione, IdImballo "
+                                              "FOR UPDATE"),
+                         valori);
+        const QString sql =
+            QStringLiteral("SELECT IdConto, IdImballo, FlTipoScheda, ProgQtaCarF - ProgQtaResF, QtaResEcc - QtaCarEcc, "
+                           "ProgQtaCar - ProgQtaRes, ProgValCar - ProgValRes, ProgQtaCarB - ProgQtaResB, "
+                           "ProgValCarB - ProgValResB, ProgValCarF - ProgValResF FROM LUMO_ProgCauz WHERE ")
+            + conti + QStringLiteral(" AND (FlTipoScheda = 1 OR (FlTipoScheda = 0 AND IdDestinazione = 0))");
+        QSqlQuery q = db.OpenQuery(sql, valori);
+        while (q.next()) {
+            const QString cliente = q.value(0).toString();
+            const QString imballo = q.value(1).toString();
+            if (q.value(2).toInt() == 1) {
+                Giacenza &g = giacenze_[cliente][imballo];
+                g.Saldo += q.value(3).toDouble();
+                g.Eccedenza += q.value(4).toDouble();
+            } else {
+                schedeDestinazione_.insert({cliente, imballo}, {q.value(5).toDouble(), q.value(6).toDouble(),
+                                                                q.value(7).toDouble(), q.value(8).toDouble(),
+                                                                q.value(3).toDouble(), q.value(9).toDouble()});
+            }
+        }
+        db.CheckReadEnd(q, sql);
+    }
 }
 
 void TFCauzFatturazione::ControllaProposta(const QString &cliente, double proposto, double registrato)
@@ -215,14 +250,8 @@ void TFCauzFatturazione::RegistraRigaCauzioni(const QString &imballo, double qta
 
     const QString tipo = tTeste->FieldByName(QStringLiteral("IdClienteTp"))->AsString();
     const QString conto = tTeste->FieldByName(QStringLiteral("IdCliente"))->AsString();
-    // the destination-0 card as stored now, before this booking (zeros when missing)
-    QSqlQuery scheda = tTeste->Database().OpenQuery(
-        QStringLiteral("SELECT ProgQtaCar - ProgQtaRes, ProgValCar - ProgValRes, ProgQtaCarB - ProgQtaResB, "
-                       "ProgValCarB - ProgValResB, ProgQtaCarF - ProgQtaResF, ProgValCarF - ProgValResF "
-                       "FROM LUMO_ProgCauz WHERE IdContoTp = ? AND IdConto = ? AND FlTipoScheda = 0 AND "
-                       "IdDestinazione = 0 AND IdImballo = ?"),
-        {tipo, conto, imballo});
-    const bool trovata = scheda.next();
+    // the destination-0 card before this booking (zeros when missing)
+    const FigureScheda scheda = schedeDestinazione_.value({conto, imballo}, FigureScheda{});
     tCauzDoc->Insert();
     tCauzDoc->FieldByName(QStringLiteral("KFattCliT"))->SetAsLargeInt(tTeste->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt());
     tCauzDoc->FieldByName(QStringLiteral("FlTipoDocColl"))->SetAsInteger(2);
@@ -231,9 +260,9 @@ void TFCauzFatturazione::RegistraRigaCauzioni(const QString &imballo, double qta
     tCauzDoc->FieldByName(QStringLiteral("QtaCarEcc"))->SetAsFloat(qtaCarEcc);
     tCauzDoc->FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(prezzo);
     tCauzDoc->FieldByName(QStringLiteral("ValoreRes"))->SetAsFloat(valoreRes);
-    int colonna = 0;
+    size_t colonna = 0;
     for (const char *campo : {"EsistenzaAtt", "ValoreEsiAtt", "EsistenzaB", "ValoreEsiB", "EsistenzaF", "ValoreEsiF"})
-        tCauzDoc->FieldByName(QLatin1String(campo))->SetAsFloat(trovata ? scheda.value(colonna++).toDouble() : 0.0);
+        tCauzDoc->FieldByName(QLatin1String(campo))->SetAsFloat(scheda[colonna++]);
     tCauzDoc->Post();
 
     UT_LMQ_CAUZ_AggiornaProgressivi(tTeste->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime(), tipo, conto,

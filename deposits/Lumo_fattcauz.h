@@ -7,6 +7,10 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QPair>
+#include <QStringList>
+
+#include <array>
 
 class QPushButton;
 class TDataSet;
@@ -51,18 +55,24 @@ protected:
         double Saldo = 0;
         double Eccedenza = 0;
     };
-    // The customer's account-total cards locked until the run ends, then read as stored:
-    // another user's run of the customer waits for this one and then finds what it left.
-    QHash<QString, Giacenza> GiacenzeBloccate(const QString &cliente) const;
+    // The account-total cards of the run's customers locked until the run ends, in key order
+    // (two runs sharing customers wait for each other, never deadlock), then read as stored
+    // with their destination-0 cards, a few statements for all: another user's run of a
+    // customer waits for this one and then finds what it left. Before the first number.
+    void BloccaGiacenze(const QStringList &clienti);
+    // A customer's stock as BloccaGiacenze read it.
+    QHash<QString, Giacenza> Giacenze(const QString &cliente) const { return giacenze_.value(cliente); }
     // Refuses the run when a figure of the customer's stock is no longer the one proposed.
     static void ControllaProposta(const QString &cliente, double proposto, double registrato);
 
     // The deposit movement head of the document in tTeste; false (nothing booked) when the
     // causal does not generate deposit movements.
     bool RegistraTestaCauzioni();
-    // A movement row, its summary (with the destination-0 card before the booking) and the card
-    // update, each with qtaRes returned (excess included) and qtaCarEcc excess loaded; the row
-    // and the summary keep the value refunded.
+    // A movement row, its summary (with the destination-0 card as BloccaGiacenze read it: the
+    // card before the booking, each packaging of a customer being booked once a run) and the
+    // card update, each with qtaRes returned (excess included) and qtaCarEcc excess loaded; the
+    // row and the summary keep the value refunded. Rows and summaries reach the database in
+    // multi-row statements, the cards once, at the latest when the run commits.
     void RegistraRigaCauzioni(const QString &imballo, double qtaRes, double prezzo, double valoreRes, double qtaCarEcc);
 
     QDateTime DataDocumento() const;
@@ -80,4 +90,11 @@ protected:
 
     int NCINiziale = 0;
     int NCFinale = 0;
+
+private:
+    // Stored figures of a destination-0 card: quantity and value, general, delivery-note and
+    // invoiced sets.
+    using FigureScheda = std::array<double, 6>;
+    QHash<QString, QHash<QString, Giacenza>> giacenze_;            // by customer and packaging
+    QHash<QPair<QString, QString>, FigureScheda> schedeDestinazione_; // by customer and packaging
 };

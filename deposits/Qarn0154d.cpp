@@ -183,6 +183,11 @@ void TFqarn0154d::Genera()
     const QString listino = Parametro("IdListino");
     const QString magazzino = Funzioni::GetValoreDefault(QStringLiteral("IdMagazzino")).toString();
     TXlkTable *clienti = base->lkClienti;
+    QStringList fatturati;
+    for (cdsClientiCauz->First(); !cdsClientiCauz->Eof(); cdsClientiCauz->Next())
+        if (!Testo(cdsClientiCauz, "IdProdotto").isEmpty())
+            fatturati << Testo(cdsClientiCauz, "IdCliente");
+    BloccaGiacenze(fatturati);
     QString corrente;
     QString letto;
     QHash<QString, Giacenza> giacenze;
@@ -193,9 +198,9 @@ void TFqarn0154d::Genera()
         const QString cliente = Testo(cdsClientiCauz, "IdCliente");
         const QString imballo = Testo(cdsClientiCauz, "IdImballo");
         const double quantita = cdsClientiCauz->FieldByName(QStringLiteral("Quantita"))->AsFloat();
-        // the balance proposed must still stand, on the customer's cards locked before its invoice
+        // the balance proposed must still stand, on the customer's cards locked before the first invoice
         if (cliente != letto) {
-            giacenze = GiacenzeBloccate(cliente);
+            giacenze = Giacenze(cliente);
             letto = cliente;
         }
         ControllaProposta(cliente, quantita, giacenze.value(imballo).Saldo);

@@ -302,10 +302,14 @@ void TFqarn0155d::Genera()
     const QString magazzino = Funzioni::GetValoreDefault(QStringLiteral("IdMagazzino")).toString();
     const int anno = Funzioni::GetAnno(data);
     const bool eccedenze = UT_LMQ_Parametri.FlGestEcc == 1;
+    QStringList clientiNote;
+    for (qAggCli->First(); !qAggCli->Eof(); qAggCli->Next())
+        clientiNote << Testo(qAggCli, "IdCliente");
+    BloccaGiacenze(clientiNote);
     for (qAggCli->First(); !qAggCli->Eof(); qAggCli->Next()) {
         const QString cliente = Testo(qAggCli, "IdCliente");
-        // the stock proposed must still stand, on the customer's cards locked before its number
-        const QHash<QString, Giacenza> giacenze = GiacenzeBloccate(cliente);
+        // the stock proposed must still stand, on the customer's cards locked before the first number
+        const QHash<QString, Giacenza> giacenze = Giacenze(cliente);
         qAggCau->Close();
         qAggCau->ParamByName(QStringLiteral("IdCli"))->SetAsString(cliente);
         qAggCau->Open();
