@@ -21,6 +21,7 @@
 #include "host/ui/MDIForm.h"
 
 #include <QHash>
+#include <QScopeGuard>
 
 DUSARIA_FINESTRA(TFqarn0154d, Fqarn0154d);
 
@@ -183,6 +184,9 @@ void TFqarn0154d::Genera()
     const QString listino = Parametro("IdListino");
     const QString magazzino = Funzioni::GetValoreDefault(QStringLiteral("IdMagazzino")).toString();
     TXlkTable *clienti = base->lkClienti;
+    // the grid does not follow the rows the run goes through
+    cdsClientiCauz->DisableControls();
+    const auto griglia = qScopeGuard([this] { cdsClientiCauz->EnableControls(); });
     QStringList fatturati;
     for (cdsClientiCauz->First(); !cdsClientiCauz->Eof(); cdsClientiCauz->Next())
         if (!Testo(cdsClientiCauz, "IdProdotto").isEmpty())
