@@ -3,24 +3,19 @@
 #include "host/core/MetaTypes.h"
 #include "host/db/CompiledText.h"
 #include "host/db/DatabaseErrors.h"
+#include "host/db/PostgresBackend.h"
 #include "host/db/SqliteBackend.h"
 #include "host/db/TXScan.h"
 #include "host/db/TransactionListeners.h"
 
-#include <QLocale>
 #include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlRecord>
-#include <QTimeZone>
-#include <QUrl>
-#include <QUrlQuery>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cmath>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -29,8 +24,6 @@
 namespace {
 
 constexpr qsizetype kMaxCompiled = 2000;
-constexpr qsizetype kMaxServerStatements = 300;
-const QLatin1String kSavepoint("kv8_stmt");
 const QLatin1String kKeysTable("kv8_keys"); // SQLite's key store
 
 // Dates go to the engine to the second, save the last millisecond of a second: the end of a
@@ -44,24 +37,6 @@ QString DateTimeText(const QDateTime &local)
 {
     const QLatin1String time = KeepsMilliseconds(local.time()) ? QLatin1String("hh:mm:ss.zzz") : QLatin1String("hh:mm:ss");
     return local.date().toString(QLatin1String("yyyy-MM-dd ")) + local.time().toString(time);
-}
-
-bool IsIdentifier(const QString &s)
-{
-    if (s.isEmpty() || s.size() > 63 || !(s[0].isLetter() || s[0] == u'_'))
-        return false;
-    for (QChar c : s)
-        if (!((c.isLetterOrNumber() && c.unicode() < 128) || c == u'_'))
-            return false;
-    return true;
-}
-
-void CheckIdentifier(const QString &s, const char *what, const QString &database)
-{
-    if (!IsIdentifier(s))
-        throw EDatabaseError(QStringLiteral("Il nome di %1 \"%2\" non è valido per il database %3: usare solo "
-                                            "lettere, cifre e _ (al massimo 63 caratteri).")
-                                 .arg(QLatin1String(what), s, database));
 }
 
 // Whether a statement may name its columns with '*': any '*' but that of COUNT(*) counts.
@@ -78,6 +53,24 @@ bool NamesStar(const QString &text)
 }
 
 } // namespace
+
+bool TXDatabase::IsIdentifier(const QString &s)
+{
+    if (s.isEmpty() || s.size() > 63 || !(s[0].isLetter() || s[0] == u'_'))
+        return false;
+    for (QChar c : s)
+        if (!((c.isLetterOrNumber() && c.unicode() < 128) || c == u'_'))
+            return false;
+    return true;
+}
+
+void TXDatabase::CheckIdentifier(const QString &s, const char *what, const QString &database)
+{
+    if (!IsIdentifier(s))
+        throw EDatabaseError(QStringLiteral("Il nome di %1 \"%2\" non è valido per il database %3: usare solo "
+                                            "lettere, cifre e _ (al massimo 63 caratteri).")
+                                 .arg(QLatin1String(what), s, database));
+}
 
 QString XWideQuotedStr(const QString &text)
 {
@@ -97,7 +90,9 @@ TXDatabase::TXDatabase(const QString &name, const QString &url)
             sqlite_->Open(kv8db::SqlitePath(url));
         } else if (url.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
                    || url.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive)) {
-            OpenPostgres(url);
+            engine_ = DbEngine::PostgreSQL;
+            pg_ = std::make_unique<kv8db::PostgresBackend>(*this);
+            pg_->Open(url);
         } else {
             throw EDatabaseError(QStringLiteral("L'indirizzo del database %1 non è riconosciuto: scrivere "
                                                 "sqlite:percorso/del/file.db oppure "
@@ -128,80 +123,13 @@ void TXDatabase::Release()
 {
     if (sqlite_)
         sqlite_->Release();
-    command_.reset();
+    if (pg_)
+        pg_->Release();
     if (db_.isValid())
         db_.close();
     db_ = QSqlDatabase();
     if (QSqlDatabase::contains(connectionName_))
         QSqlDatabase::removeDatabase(connectionName_);
-}
-
-void TXDatabase::OpenPostgres(const QString &url)
-{
-    engine_ = DbEngine::PostgreSQL;
-    if (const QString problem = kv8db::PostgresUrlProblem(url); !problem.isEmpty())
-        throw EDatabaseError(problem);
-    const QUrl u(url);
-    QStringList options{QStringLiteral("connect_timeout=10")};
-    const QUrlQuery query(u);
-    for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded)) {
-        if (key == QLatin1String("schema"))
-            schema_ = value.toLower();
-        else
-            options.append(key + u'=' + value);
-    }
-    if (!schema_.isEmpty())
-        CheckIdentifier(schema_, "schema", shown_);
-    db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName_);
-    db_.setHostName(u.host());
-    db_.setPort(u.port(5432));
-    db_.setUserName(u.userName(QUrl::FullyDecoded));
-    db_.setPassword(u.password(QUrl::FullyDecoded));
-    db_.setDatabaseName(u.path(QUrl::FullyDecoded).mid(1));
-    db_.setConnectOptions(options.join(u';'));
-    if (!db_.open()) {
-        kv8db::LogFailure(shown_, db_.lastError(), QString());
-        throw EDatabaseError(kv8db::ConnectionFailure(db_.lastError(), shown_));
-    }
-    command_ = std::make_unique<QSqlQuery>(db_);
-    command_->setForwardOnly(false);
-    Raw(QStringLiteral("SET client_min_messages TO warning"));
-    // room for the registers' temporary work tables in memory (only what they use is taken);
-    // settable only before the session's first temporary table
-    Raw(QStringLiteral("SET temp_buffers TO '64MB'"));
-
-    // Timestamps are stored as the local wall-clock time: the driver sends dates as UTC
-    // and reads them back as local time, which holds only with the session in the local zone.
-    const QString zone = QString::fromLatin1(QTimeZone::systemTimeZoneId());
-    bool zoneSet = false;
-    if (!zone.isEmpty() && !zone.contains(u'\'')) {
-        try {
-            Raw(QStringLiteral("SET TIME ZONE ") + XWideQuotedStr(zone));
-            zoneSet = true;
-        } catch (const EDatabaseError &) {
-        }
-    }
-    if (!zoneSet) {
-        const int offset = QDateTime::currentDateTime().offsetFromUtc();
-        Raw(QStringLiteral("SET TIME ZONE INTERVAL '%1%2:%3' HOUR TO MINUTE")
-                .arg(offset < 0 ? u'-' : u'+')
-                .arg(qAbs(offset) / 3600, 2, 10, QLatin1Char('0'))
-                .arg(qAbs(offset) % 3600 / 60, 2, 10, QLatin1Char('0')));
-    }
-
-    if (!schema_.isEmpty()) {
-        const QVariant found = ScalarValue(QStringLiteral("SELECT 1 FROM pg_namespace WHERE nspname = ?"), {schema_});
-        if (!found.isValid()) {
-            try {
-                Raw(QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + schema_);
-            } catch (const EDatabaseError &) {
-                // another connection may have created it at the same moment
-                if (!ScalarValue(QStringLiteral("SELECT 1 FROM pg_namespace WHERE nspname = ?"), {schema_}).isValid())
-                    throw;
-            }
-        }
-        Raw(QStringLiteral("SET search_path TO ") + schema_);
-    }
 }
 
 QSqlDatabase TXDatabase::Connection() const
@@ -238,16 +166,13 @@ void TXDatabase::StartTransaction()
                                             "prima di iniziarne un'altra; se l'errore si ripete, segnalarlo "
                                             "all'assistenza.")
                                  .arg(shown_));
-    if (IsPostgres()) {
-        Raw(QStringLiteral("BEGIN; SAVEPOINT ") + kSavepoint, 2);
-        savepoint_ = true;
+    if (pg_) {
+        pg_->Begin();
     } else {
         // IMMEDIATE: the write lock is taken now (waiting up to the busy timeout), so a
         // transaction never fails halfway because another connection wrote first.
         Raw(QStringLiteral("BEGIN IMMEDIATE"));
-        savepoint_ = false;
     }
-    savepointDirty_ = false;
     inTransaction_ = true;
     ++transactionSerial_;
     commitFailed_ = false;
@@ -297,7 +222,8 @@ void TXDatabase::Commit()
     if (transactionChangedData_)
         ++dataChanges_;
     inTransaction_ = false;
-    savepoint_ = false;
+    if (pg_)
+        pg_->Ended(false);
     listeners_->Committed();
 }
 
@@ -316,11 +242,11 @@ void TXDatabase::Rollback()
                                  .arg(shown_));
     }
     inTransaction_ = false;
-    savepoint_ = false;
     // what the transaction created is gone with it
     keysTable_ = false;
     keyBlocks_.clear();
-    sequences_.clear();
+    if (pg_)
+        pg_->Ended(true);
     if (sqlite_)
         sqlite_->RolledBack();
     const bool ended = db_.rollback();
@@ -444,15 +370,15 @@ QVariantList TXDatabase::Values(const Compiled &c, const QVariantList &params, c
 
 QSqlQuery &TXDatabase::CommandQuery(const Compiled &c, qsizetype i, const QString &sql, kv8db::HeldQuery &held)
 {
-    if (IsPostgres())
-        return *command_;
+    if (pg_)
+        return pg_->CommandQuery();
     return sqlite_->CommandQuery(c, i, sql, held);
 }
 
 void TXDatabase::Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
 {
-    if (IsPostgres())
-        RunPostgres(q, c, i, values, sql);
+    if (pg_)
+        pg_->Run(q, c, i, values, sql);
     else
         sqlite_->Run(q, c, i, values, sql);
 }
@@ -521,222 +447,13 @@ void TXDatabase::FlushDeferredFor(const QString &sql)
             w->FlushDeferred();
 }
 
-QString TXDatabase::Literal(const QVariant &value) const
-{
-    // numbers written straight, as the driver writes them (the shortest text that reads back
-    // the same double); any other value by the driver
-    if (!value.isNull()) {
-        switch (value.typeId()) {
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-        case QMetaType::Short:
-            return QString::number(value.toLongLong());
-        case QMetaType::UInt:
-        case QMetaType::ULongLong:
-        case QMetaType::UShort:
-            return QString::number(value.toULongLong());
-        case QMetaType::Double: {
-            const double d = *static_cast<const double *>(value.constData());
-            // a whole number under 100000 is written in full either way
-            if (std::fabs(d) < 100000 && d == std::trunc(d))
-                return QString::number(qint64(d));
-            if (std::isfinite(d))
-                return QString::number(d, 'g', QLocale::FloatingPointShortest);
-            break;
-        }
-        case QMetaType::QString: {
-            // a text with nothing to escape is quoted as the driver quotes it
-            const QString &text = *static_cast<const QString *>(value.constData());
-            if (!text.contains(u'\'') && !text.contains(u'\\')) {
-                QString quoted;
-                quoted.reserve(text.size() + 2);
-                return quoted.append(u'\'').append(text).append(u'\'');
-            }
-            break;
-        }
-        case QMetaType::QDateTime:
-            return DateText(*static_cast<const QDateTime *>(value.constData()), [&] {
-                QSqlField field(QString(), value.metaType());
-                field.setValue(value);
-                return db_.driver()->formatValue(field);
-            });
-        default:
-            break;
-        }
-    }
-    QSqlField field(QString(), value.metaType());
-    if (!value.isNull())
-        field.setValue(value);
-    return db_.driver()->formatValue(field);
-}
-
 QString TXDatabase::ArrayText(const QVariantList &values) const
 {
-    QString out;
-    out.reserve(values.size() * 8 + 2);
-    out += u'{';
-    for (qsizetype k = 0; k < values.size(); ++k) {
-        if (k > 0)
-            out += u',';
-        const QVariant &v = values[k];
-        if (v.isNull()) {
-            out += QLatin1String("NULL");
-            continue;
-        }
-        QString text;
-        switch (v.typeId()) {
-        case QMetaType::Bool:
-            out += v.toBool() ? u'1' : u'0';
-            continue;
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-        case QMetaType::Short:
-        case QMetaType::UInt:
-        case QMetaType::ULongLong:
-        case QMetaType::UShort:
-            out += Literal(v);
-            continue;
-        case QMetaType::Double: {
-            const double d = *static_cast<const double *>(v.constData());
-            if (std::isfinite(d)) {
-                out += Literal(v);
-                continue;
-            }
-            text = std::isnan(d) ? QStringLiteral("NaN")
-                   : d > 0       ? QStringLiteral("Infinity")
-                                 : QStringLiteral("-Infinity");
-            break;
-        }
-        case QMetaType::QString:
-            text = *static_cast<const QString *>(v.constData());
-            break;
-        default: {
-            // the driver's literal without its type word and quotes
-            const QString literal = Literal(v);
-            const qsizetype open = literal.indexOf(u'\'');
-            const qsizetype close = literal.lastIndexOf(u'\'');
-            text = open >= 0 && close > open ? literal.mid(open + 1, close - open - 1).replace(QLatin1String("''"),
-                                                                                            QLatin1String("'"))
-                                             : literal;
-            break;
-        }
-        }
-        out += u'"';
-        for (const QChar c : std::as_const(text)) {
-            if (c == u'"' || c == u'\\')
-                out += u'\\';
-            out += c;
-        }
-        out += u'"';
-    }
-    out += u'}';
-    return out;
-}
-
-// A statement now prepared on the server; past the cache's size the one run longest ago is
-// dropped, to be deallocated with the next message.
-void TXDatabase::KeepServerStatement(const QString &text, const QString &name)
-{
-    if (statementNames_.size() >= kMaxServerStatements) {
-        auto oldest = statementNames_.begin();
-        for (auto it = statementNames_.begin(); it != statementNames_.end(); ++it)
-            if (it->lastRun < oldest->lastRun)
-                oldest = it;
-        retiredStatements_.append(oldest->name);
-        statementNames_.erase(oldest);
-    }
-    statementNames_.insert(text, ServerStatement{name, ++statementRuns_});
-}
-
-// One round trip per statement: inside a transaction the savepoint that lets a failed
-// statement undo only itself is renewed in the same message, and a statement seen for the
-// first time is prepared in it too.
-void TXDatabase::RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values,
-                             const QString &sql)
-{
-    const SqlStatement &st = c.sql.statements[i];
-    const QString &text = c.texts[i];
-    NoteStatement(st);
-    for (int attempt = 0;; ++attempt) {
-        QString message;
-        int before = 0; // statements sent ahead of the caller's
-        if (inTransaction_) {
-            if (!savepoint_) {
-                message = QStringLiteral("SAVEPOINT %1; ").arg(kSavepoint);
-                before = 1;
-            } else if (savepointDirty_) {
-                message = QStringLiteral("RELEASE SAVEPOINT %1; SAVEPOINT %1; ").arg(kSavepoint);
-                before = 2;
-            }
-        }
-        // statements dropped from the cache leave the server (inside a transaction a failure
-        // here is undone to the savepoint, as one of the caller's statement would be)
-        const int deallocateAt = before;
-        const int deallocating = int(retiredStatements_.size());
-        for (const QString &old : std::as_const(retiredStatements_))
-            message += QStringLiteral("DEALLOCATE %1; ").arg(old);
-        before += deallocating;
-        int prepareAt = -1;
-        QString name;
-        if (st.preparable) {
-            if (const auto it = statementNames_.find(text); it != statementNames_.end()) {
-                name = it->name;
-                it->lastRun = ++statementRuns_;
-            } else {
-                name = QStringLiteral("kv8_%1").arg(++statementCounter_);
-                message += QStringLiteral("PREPARE %1 AS %2; ").arg(name, text);
-                prepareAt = before++;
-            }
-            message += QStringLiteral("EXECUTE ") + name;
-            if (c.sql.valueCount > 0) {
-                QStringList literals;
-                literals.reserve(values.size());
-                for (const QVariant &v : values)
-                    literals.append(Literal(v));
-                message += QStringLiteral(" (") + literals.join(QStringLiteral(", ")) + u')';
-            }
-        } else {
-            message += st.Join([&](int slot) { return Literal(values[slot]); });
-        }
-
-        int succeeded = q.exec(message) ? 1 : 0;
-        while (succeeded > 0 && succeeded <= before && q.nextResult())
-            ++succeeded;
-        retiredStatements_.remove(0, std::clamp(succeeded - deallocateAt, 0, deallocating));
-        if (prepareAt >= 0 && succeeded > prepareAt)
-            KeepServerStatement(text, name);
-        if (succeeded > before) {
-            if (inTransaction_) {
-                savepoint_ = true;
-                // a read leaves the savepoint where it is: nothing to undo before it
-                savepointDirty_ = !st.readOnly;
-            }
-            return;
-        }
-
-        const QSqlError error = q.lastError();
-        if (inTransaction_) {
-            QSqlQuery undo(db_);
-            const QString back = QStringLiteral("ROLLBACK TO SAVEPOINT ") + kSavepoint;
-            if (!undo.exec(back)) {
-                savepoint_ = false;
-                kv8db::LogFailure(shown_, error, sql);
-                kv8db::LogFailure(shown_, undo.lastError(), back);
-                throw EDatabaseError(QStringLiteral("La transazione sul database %1 non è più utilizzabile dopo un "
-                                                    "errore: annullarla e ripetere l'operazione dall'inizio.")
-                                         .arg(shown_));
-            }
-            savepoint_ = true;
-            savepointDirty_ = false;
-        }
-        // A prepared SELECT * whose table gained a column since: prepare it again once.
-        if (attempt == 0 && !name.isEmpty() && prepareAt < 0 && error.nativeErrorCode() == QLatin1String("0A000")) {
-            statementNames_.remove(text);
-            retiredStatements_.append(name);
-            continue;
-        }
-        Fail(error, sql, st.writtenTable);
-    }
+    if (!pg_)
+        throw EDatabaseError(QStringLiteral("Il database %1 non legge elenchi di valori in un solo parametro: "
+                                            "segnalarlo all'assistenza.")
+                                 .arg(shown_));
+    return pg_->ArrayText(values);
 }
 
 int TXDatabase::ExecSQL(const QString &sql, const QVariantList &params)
@@ -793,16 +510,11 @@ QSqlQuery TXDatabase::OpenQuery(const QString &sql, const QVariantList &params, 
     }
     if (last < 0)
         return QSqlQuery(db_);
-    if (!IsPostgres()) {
-        kv8db::HeldQuery held;
-        QSqlQuery q = sqlite_->Reader(c, last, sql, forwardOnly, held);
-        sqlite_->Run(q, c, last, values, sql);
-        return q;
-    }
-    // Rows fetched whole: the driver's row-by-row mode loses them when another statement runs.
-    QSqlQuery q(db_);
-    q.setForwardOnly(false);
-    RunPostgres(q, c, last, values, sql);
+    if (pg_)
+        return pg_->Reader(c, last, values, sql);
+    kv8db::HeldQuery held;
+    QSqlQuery q = sqlite_->Reader(c, last, sql, forwardOnly, held);
+    sqlite_->Run(q, c, last, values, sql);
     return q;
 }
 
@@ -817,7 +529,7 @@ void TXDatabase::ReadAll(const QString &sql, const QVariantList &params,
                          const std::function<void(QSqlQuery &)> &row)
 {
     const Compiled &c = Compile(sql);
-    if (!IsPostgres() || inTransaction_ || c.sql.statements.size() != 1 || !c.sql.statements[0].preparable ||
+    if (!pg_ || inTransaction_ || c.sql.statements.size() != 1 || !c.sql.statements[0].preparable ||
         !c.sql.statements[0].readOnly) {
         QSqlQuery q = OpenQuery(sql, params, true);
         layout(q.record());
@@ -826,51 +538,7 @@ void TXDatabase::ReadAll(const QString &sql, const QVariantList &params,
         CheckReadEnd(q, sql);
         return;
     }
-    const QVariantList values = Values(c, params, sql);
-    const QString &text = c.texts[0];
-    NoteStatement(c.sql.statements[0]);
-    QStringList literals;
-    literals.reserve(values.size());
-    for (const QVariant &v : values)
-        literals.append(Literal(v));
-    for (int attempt = 0;; ++attempt) {
-        // a text seen for the first time is prepared in the same message, ahead of the reading
-        QString message, name;
-        const bool preparing = !statementNames_.contains(text);
-        if (preparing) {
-            name = QStringLiteral("kv8_%1").arg(++statementCounter_);
-            message = QStringLiteral("PREPARE %1 AS %2; ").arg(name, text);
-        } else {
-            ServerStatement &known = statementNames_[text];
-            known.lastRun = ++statementRuns_;
-            name = known.name;
-        }
-        message += QStringLiteral("EXECUTE ") + name;
-        if (!literals.isEmpty())
-            message += QStringLiteral(" (") + literals.join(QStringLiteral(", ")) + u')';
-        QSqlQuery q(db_);
-        q.setForwardOnly(true);
-        bool ok = q.exec(message);
-        if (ok && preparing) {
-            KeepServerStatement(text, name);
-            ok = q.nextResult();
-        }
-        if (ok) {
-            layout(q.record());
-            while (q.next())
-                row(q);
-            if (!q.lastError().isValid())
-                return;
-        }
-        const QSqlError error = q.lastError();
-        // a prepared SELECT * whose table gained a column since: prepared again once
-        if (attempt == 0 && !preparing && error.nativeErrorCode() == QLatin1String("0A000")) {
-            statementNames_.remove(text);
-            retiredStatements_.append(name);
-            continue;
-        }
-        Fail(error, sql);
-    }
+    pg_->ReadAll(c, Values(c, params, sql), layout, row, sql);
 }
 
 std::unique_ptr<TXScan> TXDatabase::OpenScan(const QString &sql, const QVariantList &params)
@@ -879,56 +547,14 @@ std::unique_ptr<TXScan> TXDatabase::OpenScan(const QString &sql, const QVariantL
     std::unique_ptr<TXScan> scan(new TXScan(*this, sql));
     const Compiled &c = Compile(sql);
     const qsizetype last = c.sql.statements.size() - 1;
-    if (!IsPostgres() || last < 0 || !c.sql.statements[last].readOnly) {
+    if (!pg_ || last < 0 || !c.sql.statements[last].readOnly) {
         scan->rows_ = OpenQuery(sql, params, true);
         scan->record_ = scan->rows_.record();
         scan->lastBatch_ = true;
         return scan;
     }
-    const QVariantList values = Values(c, params, sql);
-    for (qsizetype i = 0; i < last; ++i) {
-        QSqlQuery &q = *command_;
-        Run(q, c, i, values, sql);
-        q.finish();
-    }
-    const QString name = QStringLiteral("kv8_scan_%1").arg(++scanCounter_);
-    const QString select = c.sql.statements[last].Join([&](int slot) { return Literal(values[slot]); });
-    QSqlQuery declare(db_);
-    RunScanStatement(declare, QStringLiteral("DECLARE %1 NO SCROLL CURSOR WITH HOLD FOR %2").arg(name, select), sql);
-    // the savepoint a later failure goes back to is set after the cursor: it stays open
-    if (inTransaction_)
-        savepointDirty_ = true;
-    scan->cursor_ = name;
-    scan->inTransaction_ = inTransaction_;
-    scan->Fetch();
+    pg_->OpenScan(*scan, c, Values(c, params, sql), sql);
     return scan;
-}
-
-void TXDatabase::RunScanStatement(QSqlQuery &q, const QString &text, const QString &sql)
-{
-    Compiled c;
-    SqlStatement st;
-    st.fragments = QStringList{text};
-    st.readOnly = true; // FETCH and CLOSE change no row; DECLARE reads as its SELECT does
-    c.sql.statements.append(st);
-    c.texts.append(QString());
-    c.starReads.append(false);
-    RunPostgres(q, c, 0, {}, sql);
-}
-
-void TXDatabase::CloseScanCursor(const QString &name)
-{
-    QSqlQuery q(db_);
-    if (!inTransaction_) {
-        q.exec(QStringLiteral("CLOSE ") + name);
-        return;
-    }
-    // on its own savepoint: a cursor already gone leaves the transaction usable
-    if (!q.exec(QStringLiteral("SAVEPOINT kv8_close")))
-        return;
-    if (!q.exec(QStringLiteral("CLOSE ") + name))
-        q.exec(QStringLiteral("ROLLBACK TO SAVEPOINT kv8_close"));
-    q.exec(QStringLiteral("RELEASE SAVEPOINT kv8_close"));
 }
 
 // ---- keys ----
@@ -946,63 +572,13 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
     }
     CheckIdentifier(table, "tabella", shown_);
     CheckIdentifier(column, "colonna", shown_);
-    // a statement making the key store writes no table the datasets read: they keep what they know
-    const auto writeKeyStore = [this](const QString &store, const QString &sql, const QVariantList &params) {
-        FlushDeferredFor(sql);
-        keyStore_ = store;
-        const auto done = qScopeGuard([this] { keyStore_.clear(); });
-        ExecSQL(sql, params);
-    };
-    if (IsPostgres()) {
-        const QString sequence = (table + u'_' + column + QStringLiteral("_seq")).toLower();
-        CheckIdentifier(sequence, "sequenza", shown_);
-        if (!sequences_.contains(sequence)) {
-            const QString exists = QStringLiteral("SELECT to_regclass(?) IS NOT NULL");
-            if (!ScalarValue(exists, {sequence}).toBool()) {
-                const qint64 start =
-                    ScalarValue(QStringLiteral("SELECT COALESCE(MAX(%1), 0) + 1 FROM %2").arg(column, table)).toLongLong();
-                try {
-                    writeKeyStore(sequence,
-                                  QStringLiteral("CREATE SEQUENCE IF NOT EXISTS %1 START WITH %2").arg(sequence).arg(start),
-                                  {});
-                } catch (const EDatabaseError &) {
-                    // created by another connection at the same moment
-                    if (!ScalarValue(exists, {sequence}).toBool())
-                        throw;
-                }
-            }
-            sequences_.insert(sequence, true);
-        }
-        const QString quoted = XWideQuotedStr(sequence);
-        if (!inTransaction_)
-            return ScalarValue(QStringLiteral("SELECT nextval(%1)").arg(quoted)).toLongLong();
-        // in a transaction a batch loop takes its keys in growing blocks (those left unused are
-        // lost, as a rollback loses them)
-        NoteKeyAsked(table, column, sequence);
-        KeyBlock &block = keyBlocks_[sequence];
-        if (block.next <= block.last)
-            return block.next++;
-        block.size = std::min<qint64>(block.size * 2 + 1, 255);
-        QSqlQuery q = OpenQuery(QStringLiteral("SELECT MIN(k), MAX(k) FROM (SELECT nextval(%1) AS k FROM "
-                                               "generate_series(1, %2)) AS drawn")
-                                    .arg(quoted)
-                                    .arg(block.size));
-        if (!q.next())
-            throw EDatabaseError(QStringLiteral("Il database %1 non ha dato una nuova chiave per %2.%3: ripetere "
-                                                "l'operazione.")
-                                     .arg(shown_, table, column));
-        const qint64 first = q.value(0).toLongLong();
-        block.last = q.value(1).toLongLong();
-        // drawn while another connection drew too, the values are not one run: the last one serves
-        const qint64 from = block.last - first + 1 == block.size ? first : block.last;
-        block.next = from + 1;
-        return from;
-    }
+    if (pg_)
+        return pg_->NewKey(table, column);
 
     const QString keysTable = kKeysTable;
     if (!keysTable_) {
         if (!TableExists(keysTable))
-            writeKeyStore(keysTable,
+            WriteKeyStore(keysTable,
                           QStringLiteral("CREATE TABLE IF NOT EXISTS kv8_keys (tablename VARCHAR(128) NOT NULL, "
                                          "columnname VARCHAR(128) NOT NULL, lastkey INTEGER NOT NULL, "
                                          "PRIMARY KEY (tablename, columnname))"),
@@ -1025,7 +601,7 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
         "UPDATE kv8_keys SET lastkey = lastkey + ? WHERE tablename = ? AND columnname = ? RETURNING lastkey");
     QVariant value = ScalarValue(next, QVariantList{step} + key);
     if (!value.isValid()) {
-        writeKeyStore(keysTable,
+        WriteKeyStore(keysTable,
                       QStringLiteral("INSERT OR IGNORE INTO kv8_keys (tablename, columnname, lastkey) "
                                      "SELECT ?, ?, COALESCE(MAX(%1), 0) FROM %2")
                           .arg(column, table),
@@ -1044,6 +620,15 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
     return value.toLongLong();
 }
 
+// A statement making the key store writes no table the datasets read: they keep what they know.
+void TXDatabase::WriteKeyStore(const QString &store, const QString &sql, const QVariantList &params)
+{
+    FlushDeferredFor(sql);
+    keyStore_ = store;
+    const auto done = qScopeGuard([this] { keyStore_.clear(); });
+    ExecSQL(sql, params);
+}
+
 void TXDatabase::NoteKeyAsked(const QString &table, const QString &column, const QString &block)
 {
     for (const KeyAsked &asked : keysAsked_)
@@ -1056,7 +641,7 @@ void TXDatabase::ReturnUnusedKeys()
 {
     // nobody else drew keys meanwhile: the counters end where the last key handed out is
     const QHash<QString, KeyBlock> blocks = std::exchange(keyBlocks_, {});
-    if (IsPostgres())
+    if (pg_)
         return; // a sequence gives nothing back
     for (auto it = blocks.cbegin(); it != blocks.cend(); ++it) {
         if (it->next > it->last)
@@ -1135,7 +720,8 @@ bool TXDatabase::TableExists(const QString &table) const
     if (!IsIdentifier(table))
         return false;
     const QString wanted =
-        IsPostgres() && !schema_.isEmpty() && schema_ != QLatin1String("public") ? schema_ + u'.' + table : table;
+        pg_ && !pg_->Schema().isEmpty() && pg_->Schema() != QLatin1String("public") ? pg_->Schema() + u'.' + table
+                                                                                     : table;
     const QStringList tables = db_.tables(QSql::Tables);
     for (const QString &t : tables)
         if (t.compare(wanted, Qt::CaseInsensitive) == 0)

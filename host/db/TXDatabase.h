@@ -24,6 +24,7 @@ enum class DbEngine { SQLite, PostgreSQL };
 struct SqlStatement;
 
 namespace kv8db {
+class PostgresBackend;
 class SqliteBackend;
 class TransactionListeners;
 struct HeldQuery;
@@ -158,28 +159,24 @@ private:
     QVariantList Values(const Compiled &c, const QVariantList &params, const QString &sql) const;
     // Whether ToDb gives another value for this one.
     static bool ChangedByToDb(const QVariant &value);
-    // Runs statement i of a text into q; on SQLite q must come from CommandQuery.
+    // Runs statement i of a text into q, which must come from CommandQuery.
     void Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
-    void RunPostgres(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
     // The query that runs statement i when its rows are read before the call returns (on
     // SQLite what it reads is held by held until it ends).
     QSqlQuery &CommandQuery(const Compiled &c, qsizetype i, const QString &sql, kv8db::HeldQuery &held);
-    QString Literal(const QVariant &value) const;
-    void KeepServerStatement(const QString &text, const QString &name);
     // Before a statement runs: its listeners are told when it may write inside a transaction.
     void NoteStatement(const SqlStatement &st);
     // Writes the deferred rows of the tables the text names.
     void FlushDeferredFor(const QString &sql);
     void Raw(const QString &sql, int statements = 1);
-    // PostgreSQL: a statement of a scan's cursor (no values), under the transaction's savepoint.
-    void RunScanStatement(QSqlQuery &q, const QString &text, const QString &sql);
-    // PostgreSQL: closes a scan's cursor; a failure is no error (the cursor may be gone).
-    void CloseScanCursor(const QString &name);
     // Throws the error as a sentence naming the database (and the table written, when known);
     // the driver's detail and the statement go to the log.
     [[noreturn]] void Fail(const QSqlError &error, const QString &sql, const QString &table = QString()) const;
-    void OpenPostgres(const QString &url);
     void Release();
+    // Whether a name may stand unquoted in a statement: a letter or _, then letters, digits or _.
+    static bool IsIdentifier(const QString &s);
+    // Refuses a name IsIdentifier does not take, naming what it is (what) in the message.
+    static void CheckIdentifier(const QString &s, const char *what, const QString &database);
 
     QString name_;
     QString url_;
@@ -192,6 +189,7 @@ private:
     friend class TXTransactionListener;
     friend class TXScan;
     friend class kv8db::SqliteBackend;
+    friend class kv8db::PostgresBackend;
     std::unique_ptr<kv8db::TransactionListeners> listeners_;
     quint64 statements_ = 0;
     quint64 transactionSerial_ = 0;
@@ -202,26 +200,14 @@ private:
     quint64 dataChanges_ = 0;             // writes committed by this connection, drawn keys aside
     quint64 serial_ = 0;                  // this object's, for DataStamp
     QSqlDatabase db_;
-    QString schema_; // PostgreSQL schema of the URL, lower case; empty for the default
     QHash<QString, std::shared_ptr<const Compiled>> compiled_; // by text as written
-    std::unique_ptr<kv8db::SqliteBackend> sqlite_; // SQLite's statements
-    // PostgreSQL: statements prepared on the server, by engine text, at most a few hundred
-    struct ServerStatement {
-        QString name;
-        quint64 lastRun = 0;
-    };
-    QHash<QString, ServerStatement> statementNames_;
-    quint64 statementRuns_ = 0;
-    QStringList retiredStatements_; // dropped from statementNames_, deallocated with the next message
-    int statementCounter_ = 0;
-    int scanCounter_ = 0; // PostgreSQL: cursors of scans declared so far
-    std::unique_ptr<QSqlQuery> command_;                      // PostgreSQL: runs statements read at once
-    bool savepoint_ = false;      // PostgreSQL: kv8_stmt set inside the transaction
-    bool savepointDirty_ = false; // a write ran since kv8_stmt was set
+    std::unique_ptr<kv8db::SqliteBackend> sqlite_;  // SQLite's statements
+    std::unique_ptr<kv8db::PostgresBackend> pg_;    // PostgreSQL's statements
     bool keysTable_ = false;      // SQLite: kv8_keys known to exist
     QString keyStore_;            // while the key store is made or filled: kv8_keys or the sequence
-    // SQLite, inside a transaction (which holds the write lock): keys taken from kv8_keys in
-    // blocks, handed out in order; the unused ones are given back before the commit.
+    // Inside a transaction: keys taken in blocks (SQLite: from kv8_keys, under the transaction's
+    // write lock; PostgreSQL: from the sequence), handed out in order; SQLite gives the unused
+    // ones back before the commit.
     struct KeyBlock {
         qint64 next = 0;
         qint64 last = -1;
@@ -236,8 +222,9 @@ private:
     std::array<KeyAsked, 4> keysAsked_;
     size_t nextKeyAsked_ = 0;
     void NoteKeyAsked(const QString &table, const QString &column, const QString &block);
+    // Runs a statement that makes or fills the key store (kv8_keys or a sequence).
+    void WriteKeyStore(const QString &store, const QString &sql, const QVariantList &params);
     void ReturnUnusedKeys();
-    QHash<QString, bool> sequences_; // PostgreSQL: key sequences known to exist
     // The texts of the dates written last, as stored (SQLite) or as literals (PostgreSQL): a
     // document's rows repeat a few dates, and writing one costs a look at the system time zone.
     mutable std::array<std::pair<QDateTime, QString>, 4> dateTexts_;

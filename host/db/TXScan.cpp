@@ -1,6 +1,7 @@
 #include "host/db/TXScan.h"
 
 #include "host/core/Errors.h"
+#include "host/db/PostgresBackend.h"
 #include "host/db/PostgresLettura.h"
 #include "host/db/TXDatabase.h"
 
@@ -29,7 +30,7 @@ TXScan::~TXScan()
 void TXScan::Fetch()
 {
     batch_ = nullptr;
-    ListenedDatabase()->RunScanStatement(rows_, QStringLiteral("FETCH FORWARD %1 FROM %2").arg(kBatchRows).arg(cursor_),
+    ListenedDatabase()->pg_->RunScanStatement(rows_, QStringLiteral("FETCH FORWARD %1 FROM %2").arg(kBatchRows).arg(cursor_),
                                          sql_);
     if (record_.isEmpty())
         record_ = rows_.record();
@@ -73,7 +74,7 @@ QVariant TXScan::Value(int column)
 void TXScan::CloseCursor()
 {
     if (!cursor_.isEmpty() && ListenedDatabase())
-        ListenedDatabase()->CloseScanCursor(cursor_);
+        ListenedDatabase()->pg_->CloseScanCursor(cursor_);
     cursor_.clear();
 }
 

@@ -15,6 +15,10 @@
 class TXDatabase;
 struct pg_result;
 
+namespace kv8db {
+class PostgresBackend;
+}
+
 class TXScan : private TXTransactionListener {
 public:
     ~TXScan() override;
@@ -35,6 +39,7 @@ public:
 
 private:
     friend class TXDatabase;
+    friend class kv8db::PostgresBackend;
     TXScan(TXDatabase &db, const QString &sql);
     void Fetch();
     void CloseCursor();

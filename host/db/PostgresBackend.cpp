@@ -1,0 +1,496 @@
+#include "host/db/PostgresBackend.h"
+
+#include "host/db/CompiledText.h"
+#include "host/db/DatabaseErrors.h"
+#include "host/db/TXScan.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlRecord>
+#include <QTimeZone>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kv8db {
+
+namespace {
+
+constexpr qsizetype kMaxServerStatements = 300;
+const QLatin1String kSavepoint("kv8_stmt");
+
+} // namespace
+
+PostgresBackend::PostgresBackend(TXDatabase &owner) : owner_(owner) {}
+
+PostgresBackend::~PostgresBackend() = default;
+
+void PostgresBackend::Open(const QString &url)
+{
+    if (const QString problem = PostgresUrlProblem(url); !problem.isEmpty())
+        throw EDatabaseError(problem);
+    const QUrl u(url);
+    QStringList options{QStringLiteral("connect_timeout=10")};
+    const QUrlQuery query(u);
+    for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded)) {
+        if (key == QLatin1String("schema"))
+            schema_ = value.toLower();
+        else
+            options.append(key + u'=' + value);
+    }
+    if (!schema_.isEmpty())
+        TXDatabase::CheckIdentifier(schema_, "schema", owner_.shown_);
+    QSqlDatabase &db = owner_.db_;
+    db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), owner_.connectionName_);
+    db.setHostName(u.host());
+    db.setPort(u.port(5432));
+    db.setUserName(u.userName(QUrl::FullyDecoded));
+    db.setPassword(u.password(QUrl::FullyDecoded));
+    db.setDatabaseName(u.path(QUrl::FullyDecoded).mid(1));
+    db.setConnectOptions(options.join(u';'));
+    if (!db.open()) {
+        LogFailure(owner_.shown_, db.lastError(), QString());
+        throw EDatabaseError(ConnectionFailure(db.lastError(), owner_.shown_));
+    }
+    command_ = std::make_unique<QSqlQuery>(db);
+    command_->setForwardOnly(false);
+    owner_.Raw(QStringLiteral("SET client_min_messages TO warning"));
+    // room for the registers' temporary work tables in memory (only what they use is taken);
+    // settable only before the session's first temporary table
+    owner_.Raw(QStringLiteral("SET temp_buffers TO '64MB'"));
+
+    // Timestamps are stored as the local wall-clock time: the driver sends dates as UTC
+    // and reads them back as local time, which holds only with the session in the local zone.
+    const QString zone = QString::fromLatin1(QTimeZone::systemTimeZoneId());
+    bool zoneSet = false;
+    if (!zone.isEmpty() && !zone.contains(u'\'')) {
+        try {
+            owner_.Raw(QStringLiteral("SET TIME ZONE ") + XWideQuotedStr(zone));
+            zoneSet = true;
+        } catch (const EDatabaseError &) {
+        }
+    }
+    if (!zoneSet) {
+        const int offset = QDateTime::currentDateTime().offsetFromUtc();
+        owner_.Raw(QStringLiteral("SET TIME ZONE INTERVAL '%1%2:%3' HOUR TO MINUTE")
+                       .arg(offset < 0 ? u'-' : u'+')
+                       .arg(qAbs(offset) / 3600, 2, 10, QLatin1Char('0'))
+                       .arg(qAbs(offset) % 3600 / 60, 2, 10, QLatin1Char('0')));
+    }
+
+    if (!schema_.isEmpty()) {
+        const QString exists = QStringLiteral("SELECT 1 FROM pg_namespace WHERE nspname = ?");
+        if (!owner_.ScalarValue(exists, {schema_}).isValid()) {
+            try {
+                owner_.Raw(QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + schema_);
+            } catch (const EDatabaseError &) {
+                // another connection may have created it at the same moment
+                if (!owner_.ScalarValue(exists, {schema_}).isValid())
+                    throw;
+            }
+        }
+        owner_.Raw(QStringLiteral("SET search_path TO ") + schema_);
+    }
+}
+
+void PostgresBackend::Release()
+{
+    command_.reset();
+}
+
+void PostgresBackend::Begin()
+{
+    owner_.Raw(QStringLiteral("BEGIN; SAVEPOINT ") + kSavepoint, 2);
+    savepoint_ = true;
+    savepointDirty_ = false;
+}
+
+void PostgresBackend::Ended(bool rolledBack)
+{
+    savepoint_ = false;
+    if (rolledBack)
+        sequences_.clear(); // what the transaction created is gone with it
+}
+
+// A statement now prepared on the server; past the cache's size the one run longest ago is
+// dropped, to be deallocated with the next message.
+void PostgresBackend::KeepServerStatement(const QString &text, const QString &name)
+{
+    if (statementNames_.size() >= kMaxServerStatements) {
+        auto oldest = statementNames_.begin();
+        for (auto it = statementNames_.begin(); it != statementNames_.end(); ++it)
+            if (it->lastRun < oldest->lastRun)
+                oldest = it;
+        retiredStatements_.append(oldest->name);
+        statementNames_.erase(oldest);
+    }
+    statementNames_.insert(text, ServerStatement{name, ++statementRuns_});
+}
+
+// One round trip per statement: inside a transaction the savepoint that lets a failed
+// statement undo only itself is renewed in the same message, and a statement seen for the
+// first time is prepared in it too.
+void PostgresBackend::Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values,
+                          const QString &sql)
+{
+    const SqlStatement &st = c.sql.statements[i];
+    const QString &text = c.texts[i];
+    owner_.NoteStatement(st);
+    const bool inTransaction = owner_.inTransaction_;
+    for (int attempt = 0;; ++attempt) {
+        QString message;
+        int before = 0; // statements sent ahead of the caller's
+        if (inTransaction) {
+            if (!savepoint_) {
+                message = QStringLiteral("SAVEPOINT %1; ").arg(kSavepoint);
+                before = 1;
+            } else if (savepointDirty_) {
+                message = QStringLiteral("RELEASE SAVEPOINT %1; SAVEPOINT %1; ").arg(kSavepoint);
+                before = 2;
+            }
+        }
+        // statements dropped from the cache leave the server (inside a transaction a failure
+        // here is undone to the savepoint, as one of the caller's statement would be)
+        const int deallocateAt = before;
+        const int deallocating = int(retiredStatements_.size());
+        for (const QString &old : std::as_const(retiredStatements_))
+            message += QStringLiteral("DEALLOCATE %1; ").arg(old);
+        before += deallocating;
+        int prepareAt = -1;
+        QString name;
+        if (st.preparable) {
+            if (const auto it = statementNames_.find(text); it != statementNames_.end()) {
+                name = it->name;
+                it->lastRun = ++statementRuns_;
+            } else {
+                name = QStringLiteral("kv8_%1").arg(++statementCounter_);
+                message += QStringLiteral("PREPARE %1 AS %2; ").arg(name, text);
+                prepareAt = before++;
+            }
+            message += QStringLiteral("EXECUTE ") + name;
+            if (c.sql.valueCount > 0) {
+                QStringList literals;
+                literals.reserve(values.size());
+                for (const QVariant &v : values)
+                    literals.append(Literal(v));
+                message += QStringLiteral(" (") + literals.join(QStringLiteral(", ")) + u')';
+            }
+        } else {
+            message += st.Join([&](int slot) { return Literal(values[slot]); });
+        }
+
+        int succeeded = q.exec(message) ? 1 : 0;
+        while (succeeded > 0 && succeeded <= before && q.nextResult())
+            ++succeeded;
+        retiredStatements_.remove(0, std::clamp(succeeded - deallocateAt, 0, deallocating));
+        if (prepareAt >= 0 && succeeded > prepareAt)
+            KeepServerStatement(text, name);
+        if (succeeded > before) {
+            if (inTransaction) {
+                savepoint_ = true;
+                // a read leaves the savepoint where it is: nothing to undo before it
+                savepointDirty_ = !st.readOnly;
+            }
+            return;
+        }
+
+        const QSqlError error = q.lastError();
+        if (inTransaction) {
+            QSqlQuery undo(owner_.db_);
+            const QString back = QStringLiteral("ROLLBACK TO SAVEPOINT ") + kSavepoint;
+            if (!undo.exec(back)) {
+                savepoint_ = false;
+                LogFailure(owner_.shown_, error, sql);
+                LogFailure(owner_.shown_, undo.lastError(), back);
+                throw EDatabaseError(QStringLiteral("La transazione sul database %1 non è più utilizzabile dopo un "
+                                                    "errore: annullarla e ripetere l'operazione dall'inizio.")
+                                         .arg(owner_.shown_));
+            }
+            savepoint_ = true;
+            savepointDirty_ = false;
+        }
+        // A prepared SELECT * whose table gained a column since: prepare it again once.
+        if (attempt == 0 && !name.isEmpty() && prepareAt < 0 && error.nativeErrorCode() == QLatin1String("0A000")) {
+            statementNames_.remove(text);
+            retiredStatements_.append(name);
+            continue;
+        }
+        owner_.Fail(error, sql, st.writtenTable);
+    }
+}
+
+QSqlQuery PostgresBackend::Reader(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
+{
+    // Rows fetched whole: the driver's row-by-row mode loses them when another statement runs.
+    QSqlQuery q(owner_.db_);
+    q.setForwardOnly(false);
+    Run(q, c, i, values, sql);
+    return q;
+}
+
+void PostgresBackend::ReadAll(const Compiled &c, const QVariantList &values,
+                              const std::function<void(const QSqlRecord &)> &layout,
+                              const std::function<void(QSqlQuery &)> &row, const QString &sql)
+{
+    const QString &text = c.texts[0];
+    owner_.NoteStatement(c.sql.statements[0]);
+    QStringList literals;
+    literals.reserve(values.size());
+    for (const QVariant &v : values)
+        literals.append(Literal(v));
+    for (int attempt = 0;; ++attempt) {
+        // a text seen for the first time is prepared in the same message, ahead of the reading
+        QString message, name;
+        const bool preparing = !statementNames_.contains(text);
+        if (preparing) {
+            name = QStringLiteral("kv8_%1").arg(++statementCounter_);
+            message = QStringLiteral("PREPARE %1 AS %2; ").arg(name, text);
+        } else {
+            ServerStatement &known = statementNames_[text];
+            known.lastRun = ++statementRuns_;
+            name = known.name;
+        }
+        message += QStringLiteral("EXECUTE ") + name;
+        if (!literals.isEmpty())
+            message += QStringLiteral(" (") + literals.join(QStringLiteral(", ")) + u')';
+        QSqlQuery q(owner_.db_);
+        q.setForwardOnly(true);
+        bool ok = q.exec(message);
+        if (ok && preparing) {
+            KeepServerStatement(text, name);
+            ok = q.nextResult();
+        }
+        if (ok) {
+            layout(q.record());
+            while (q.next())
+                row(q);
+            if (!q.lastError().isValid())
+                return;
+        }
+        const QSqlError error = q.lastError();
+        // a prepared SELECT * whose table gained a column since: prepared again once
+        if (attempt == 0 && !preparing && error.nativeErrorCode() == QLatin1String("0A000")) {
+            statementNames_.remove(text);
+            retiredStatements_.append(name);
+            continue;
+        }
+        owner_.Fail(error, sql);
+    }
+}
+
+void PostgresBackend::OpenScan(TXScan &scan, const Compiled &c, const QVariantList &values, const QString &sql)
+{
+    const qsizetype last = c.sql.statements.size() - 1;
+    for (qsizetype i = 0; i < last; ++i) {
+        QSqlQuery &q = *command_;
+        Run(q, c, i, values, sql);
+        q.finish();
+    }
+    const QString name = QStringLiteral("kv8_scan_%1").arg(++scanCounter_);
+    const QString select = c.sql.statements[last].Join([&](int slot) { return Literal(values[slot]); });
+    QSqlQuery declare(owner_.db_);
+    RunScanStatement(declare, QStringLiteral("DECLARE %1 NO SCROLL CURSOR WITH HOLD FOR %2").arg(name, select), sql);
+    // the savepoint a later failure goes back to is set after the cursor: it stays open
+    if (owner_.inTransaction_)
+        savepointDirty_ = true;
+    scan.cursor_ = name;
+    scan.inTransaction_ = owner_.inTransaction_;
+    scan.Fetch();
+}
+
+void PostgresBackend::RunScanStatement(QSqlQuery &q, const QString &text, const QString &sql)
+{
+    Compiled c;
+    SqlStatement st;
+    st.fragments = QStringList{text};
+    st.readOnly = true; // FETCH and CLOSE change no row; DECLARE reads as its SELECT does
+    c.sql.statements.append(st);
+    c.texts.append(QString());
+    c.starReads.append(false);
+    Run(q, c, 0, {}, sql);
+}
+
+void PostgresBackend::CloseScanCursor(const QString &name)
+{
+    QSqlQuery q(owner_.db_);
+    if (!owner_.inTransaction_) {
+        q.exec(QStringLiteral("CLOSE ") + name);
+        return;
+    }
+    // on its own savepoint: a cursor already gone leaves the transaction usable
+    if (!q.exec(QStringLiteral("SAVEPOINT kv8_close")))
+        return;
+    if (!q.exec(QStringLiteral("CLOSE ") + name))
+        q.exec(QStringLiteral("ROLLBACK TO SAVEPOINT kv8_close"));
+    q.exec(QStringLiteral("RELEASE SAVEPOINT kv8_close"));
+}
+
+qint64 PostgresBackend::NewKey(const QString &table, const QString &column)
+{
+    const QString sequence = (table + u'_' + column + QStringLiteral("_seq")).toLower();
+    TXDatabase::CheckIdentifier(sequence, "sequenza", owner_.shown_);
+    if (!sequences_.contains(sequence)) {
+        const QString exists = QStringLiteral("SELECT to_regclass(?) IS NOT NULL");
+        if (!owner_.ScalarValue(exists, {sequence}).toBool()) {
+            const qint64 start =
+                owner_.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(%1), 0) + 1 FROM %2").arg(column, table))
+                    .toLongLong();
+            try {
+                owner_.WriteKeyStore(sequence,
+                                     QStringLiteral("CREATE SEQUENCE IF NOT EXISTS %1 START WITH %2")
+                                         .arg(sequence)
+                                         .arg(start),
+                                     {});
+            } catch (const EDatabaseError &) {
+                // created by another connection at the same moment
+                if (!owner_.ScalarValue(exists, {sequence}).toBool())
+                    throw;
+            }
+        }
+        sequences_.insert(sequence, true);
+    }
+    const QString quoted = XWideQuotedStr(sequence);
+    if (!owner_.inTransaction_)
+        return owner_.ScalarValue(QStringLiteral("SELECT nextval(%1)").arg(quoted)).toLongLong();
+    // in a transaction a batch loop takes its keys in growing blocks (those left unused are
+    // lost, as a rollback loses them)
+    owner_.NoteKeyAsked(table, column, sequence);
+    TXDatabase::KeyBlock &block = owner_.keyBlocks_[sequence];
+    if (block.next <= block.last)
+        return block.next++;
+    block.size = std::min<qint64>(block.size * 2 + 1, 255);
+    QSqlQuery q = owner_.OpenQuery(QStringLiteral("SELECT MIN(k), MAX(k) FROM (SELECT nextval(%1) AS k FROM "
+                                                  "generate_series(1, %2)) AS drawn")
+                                       .arg(quoted)
+                                       .arg(block.size));
+    if (!q.next())
+        throw EDatabaseError(QStringLiteral("Il database %1 non ha dato una nuova chiave per %2.%3: ripetere "
+                                            "l'operazione.")
+                                 .arg(owner_.shown_, table, column));
+    const qint64 first = q.value(0).toLongLong();
+    block.last = q.value(1).toLongLong();
+    // drawn while another connection drew too, the values are not one run: the last one serves
+    const qint64 from = block.last - first + 1 == block.size ? first : block.last;
+    block.next = from + 1;
+    return from;
+}
+
+QString PostgresBackend::Literal(const QVariant &value) const
+{
+    const QSqlDriver *driver = owner_.db_.driver();
+    // numbers written straight, as the driver writes them (the shortest text that reads back
+    // the same double); any other value by the driver
+    if (!value.isNull()) {
+        switch (value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+            return QString::number(value.toLongLong());
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::UShort:
+            return QString::number(value.toULongLong());
+        case QMetaType::Double: {
+            const double d = *static_cast<const double *>(value.constData());
+            // a whole number under 100000 is written in full either way
+            if (std::fabs(d) < 100000 && d == std::trunc(d))
+                return QString::number(qint64(d));
+            if (std::isfinite(d))
+                return QString::number(d, 'g', QLocale::FloatingPointShortest);
+            break;
+        }
+        case QMetaType::QString: {
+            // a text with nothing to escape is quoted as the driver quotes it
+            const QString &text = *static_cast<const QString *>(value.constData());
+            if (!text.contains(u'\'') && !text.contains(u'\\')) {
+                QString quoted;
+                quoted.reserve(text.size() + 2);
+                return quoted.append(u'\'').append(text).append(u'\'');
+            }
+            break;
+        }
+        case QMetaType::QDateTime:
+            return owner_.DateText(*static_cast<const QDateTime *>(value.constData()), [&] {
+                QSqlField field(QString(), value.metaType());
+                field.setValue(value);
+                return driver->formatValue(field);
+            });
+        default:
+            break;
+        }
+    }
+    QSqlField field(QString(), value.metaType());
+    if (!value.isNull())
+        field.setValue(value);
+    return driver->formatValue(field);
+}
+
+QString PostgresBackend::ArrayText(const QVariantList &values) const
+{
+    QString out;
+    out.reserve(values.size() * 8 + 2);
+    out += u'{';
+    for (qsizetype k = 0; k < values.size(); ++k) {
+        if (k > 0)
+            out += u',';
+        const QVariant &v = values[k];
+        if (v.isNull()) {
+            out += QLatin1String("NULL");
+            continue;
+        }
+        QString text;
+        switch (v.typeId()) {
+        case QMetaType::Bool:
+            out += v.toBool() ? u'1' : u'0';
+            continue;
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::UShort:
+            out += Literal(v);
+            continue;
+        case QMetaType::Double: {
+            const double d = *static_cast<const double *>(v.constData());
+            if (std::isfinite(d)) {
+                out += Literal(v);
+                continue;
+            }
+            text = std::isnan(d) ? QStringLiteral("NaN")
+                   : d > 0       ? QStringLiteral("Infinity")
+                                 : QStringLiteral("-Infinity");
+            break;
+        }
+        case QMetaType::QString:
+            text = *static_cast<const QString *>(v.constData());
+            break;
+        default: {
+            // the driver's literal without its type word and quotes
+            const QString literal = Literal(v);
+            const qsizetype open = literal.indexOf(u'\'');
+            const qsizetype close = literal.lastIndexOf(u'\'');
+            text = open >= 0 && close > open ? literal.mid(open + 1, close - open - 1).replace(QLatin1String("''"),
+                                                                                            QLatin1String("'"))
+                                             : literal;
+            break;
+        }
+        }
+        out += u'"';
+        for (const QChar c : std::as_const(text)) {
+            if (c == u'"' || c == u'\\')
+                out += u'\\';
+            out += c;
+        }
+        out += u'"';
+    }
+    out += u'}';
+    return out;
+}
+
+} // namespace kv8db

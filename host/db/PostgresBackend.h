@@ -1,0 +1,86 @@
+#pragma once
+// The PostgreSQL side of a TXDatabase: the session set up, the statements prepared on the server
+// and run there, the savepoint that lets a failed statement undo only itself, the readings a row
+// at a time and through cursors, the key sequences, the values written as literals.
+#include "host/db/TXDatabase.h"
+
+#include <QHash>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace kv8db {
+
+class PostgresBackend {
+public:
+    using Compiled = TXDatabase::Compiled;
+
+    explicit PostgresBackend(TXDatabase &owner);
+    ~PostgresBackend();
+    PostgresBackend(const PostgresBackend &) = delete;
+    PostgresBackend &operator=(const PostgresBackend &) = delete;
+
+    // Connects and sets the session up: the local time zone, the URL's schema (made when missing)
+    // first on the search path.
+    void Open(const QString &url);
+    // Drops the query kept for statements before the connection closes.
+    void Release();
+    // The URL's schema, lower case; empty for the default.
+    const QString &Schema() const { return schema_; }
+
+    // The transaction begins with its savepoint set.
+    void Begin();
+    // The transaction ended: committed, or rolled back (then the sequences it made are gone too).
+    void Ended(bool rolledBack);
+
+    // The query that runs statements whose rows are read before the call returns.
+    QSqlQuery &CommandQuery() { return *command_; }
+    // Runs statement i of a text into q, in one round trip (see the .cpp).
+    void Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
+    // A reading of statement i, its rows fetched whole.
+    QSqlQuery Reader(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
+    // Reads the single read-only statement of a text a row at a time (outside a transaction).
+    void ReadAll(const Compiled &c, const QVariantList &values, const std::function<void(const QSqlRecord &)> &layout,
+                 const std::function<void(QSqlQuery &)> &row, const QString &sql);
+    // Runs the statements before the last one and opens a cursor for the last, then fetches
+    // the scan's first batch.
+    void OpenScan(TXScan &scan, const Compiled &c, const QVariantList &values, const QString &sql);
+    // A statement of a scan's cursor (no values), under the transaction's savepoint.
+    void RunScanStatement(QSqlQuery &q, const QString &text, const QString &sql);
+    // Closes a scan's cursor; a failure is no error (the cursor may be gone).
+    void CloseScanCursor(const QString &name);
+
+    // The next key of a column from its sequence (made when missing); in a transaction drawn
+    // in growing blocks.
+    qint64 NewKey(const QString &table, const QString &column);
+
+    // A value as the literal a statement sends for it.
+    QString Literal(const QVariant &value) const;
+    // The values as one array literal (see TXDatabase::ArrayText).
+    QString ArrayText(const QVariantList &values) const;
+
+private:
+    void KeepServerStatement(const QString &text, const QString &name);
+
+    TXDatabase &owner_;
+    QString schema_;
+    std::unique_ptr<QSqlQuery> command_; // runs statements read at once
+    bool savepoint_ = false;             // kv8_stmt set inside the transaction
+    bool savepointDirty_ = false;        // a write ran since kv8_stmt was set
+    // statements prepared on the server, by engine text, at most a few hundred
+    struct ServerStatement {
+        QString name;
+        quint64 lastRun = 0;
+    };
+    QHash<QString, ServerStatement> statementNames_;
+    quint64 statementRuns_ = 0;
+    QStringList retiredStatements_; // dropped from statementNames_, deallocated with the next message
+    int statementCounter_ = 0;
+    int scanCounter_ = 0;            // cursors of scans declared so far
+    QHash<QString, bool> sequences_; // key sequences known to exist
+};
+
+} // namespace kv8db
