@@ -128,23 +128,19 @@ void TLumoRigheDoc::SettaValoriRiga()
     const auto tipoArticolo = [r] { return r->FieldByName(QStringLiteral("_UT_LMQ_FlTipArt"))->AsInteger(); };
     if (!Membro.FormaBreve && edQuantita2)
         edQuantita2->SetReadOnly(UT_LMQ_Parametri.FlQtaConf == 0 || TipoArticoloQuantita(tipoArticolo()));
-    // 4
     if (lbLunghezza)
         lbLunghezza->setText(TipoArticoloQuantita(tipoArticolo()) ? QStringLiteral("Quantità")
                                                                    : QStringLiteral("Nr.Conf."));
-    // 5
     if (inserisce) {
         TField *pezzi = r->FieldByName(Membro.CampoPezzi);
         pezzi->SetAsFloat(r->FieldByName(QStringLiteral("_UT_LMQ_QtaImballo"))->AsFloat());
         if (pezzi->AsFloat() == 0)
             pezzi->SetAsFloat(1);
     }
-    // 6
     if (cbUT_UT_LMQ_FlTipoPrz)
         cbUT_UT_LMQ_FlTipoPrz->SetReadOnly(false);
     if (btnDuSa)
         btnDuSa->setVisible(true);
-    // 7
     if (tipoRigo == 2 || tipoRigo == 6) {
         if (cbUT_UT_LMQ_FlTipoPrz)
             cbUT_UT_LMQ_FlTipoPrz->SetReadOnly(true);
@@ -153,7 +149,6 @@ void TLumoRigheDoc::SettaValoriRiga()
         if (inserisce && tipoRigo == 2)
             r->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(1);
     }
-    // 8
     if (tipoRigo == 3 || tipoRigo == 8) {
         if (lbLunghezza)
             lbLunghezza->setText(QStringLiteral("Quantità"));

@@ -741,7 +741,7 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
         const QString imballo = S->FieldByName(QStringLiteral("IdImballo"))->AsString().trimmed();
         const double qtaCar = s.Num("QtaCar");
         const double qtaRes = s.Num("QtaRes");
-        // 1. the invoice's row of the packaging (a note merged before into it, or a new one)
+        // the invoice's row of the packaging (a note merged before into it, or a new one)
         const auto riga = std::find_if(sommari_.begin(), sommari_.end(),
                                        [&imballo](const TSommarioRun &r) { return r.imballo == imballo; });
         const bool nuova = riga == sommari_.end();
@@ -768,7 +768,7 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
             r.valoreCar += s.Num("ValoreCar");
             r.valoreRes += s.Num("ValoreRes");
         }
-        // 6. the run's card: a copy of the stored one, or a new one (kept aside until it is
+        // the run's card: a copy of the stored one, or a new one (kept aside until it is
         // moved whole, as a posted row)
         const QString chiaveScheda = ChiaveScheda(contoTp, conto, tipoScheda, destinazione, imballo);
         const auto posto = postoSchedaRun_.constFind(chiaveScheda);
@@ -798,19 +798,19 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
             scheda.prog[i] += valore;
             scheda.mosso[i] = true;
         };
-        // 7. a new row opens at the card's balances
+        // a new row opens at the card's balances
         if (nuova) {
             r.esistenzaAtt = c[kQtaCar] - c[kQtaRes];
             r.valoreEsiAtt = c[kValCar] - c[kValRes];
             r.esistenzaF = c[kQtaCarF] - c[kQtaResF];
             r.valoreEsiF = c[kValCarF] - c[kValResF];
         }
-        // 8. a causal that moves no general card shows the balance net of every note
+        // a causal that moves no general card shows the balance net of every note
         if (UT_LMQ_FlAggCau == 0) {
             r.esistenzaAtt += -qtaCar + qtaRes;
             r.valoreEsiAtt += -s.Num("ValoreCar") + s.Num("ValoreRes");
         }
-        // 9. the run's card moves by the quantities
+        // the run's card moves by the quantities
         if (UT_LMQ_FlAggCau == 1) {
             muovi(kQtaCar, qtaCar);
             muovi(kQtaRes, qtaRes);
@@ -835,7 +835,7 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
             sommari_.push_back(std::move(r));
         else
             *riga = std::move(r);
-        // 10. the stored cards, in a definitive run: as the invoice's summary row will give them
+        // the stored cards, in a definitive run: as the invoice's summary row will give them
         // again, excess parts included
         if (!provvisoria)
             UT_LMQ_CAUZ_AggiornaProgressivi(testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime(), contoTp, conto,

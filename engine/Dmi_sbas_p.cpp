@@ -43,7 +43,7 @@ void TDMISBas_p::CalcolaPesiVolumeTestaDoc(TDataSet *testa, int confronto, int c
     const QVariant chiave = daLocale ? QVariant() : testa->FieldByName(campoChiave)->Value();
     const QString righeDoc = daLocale ? QStringLiteral(" WHERE Stato < 3 ") : QStringLiteral(" WHERE ") + campoChiave + QStringLiteral(" = :Chiave ");
 
-    // 1. the rows counted: packaging-contribution and electrical-waste rows left out, and
+    // the rows counted: packaging-contribution and electrical-waste rows left out, and
     // on delivery notes and invoices the rows of a packing list
     const KV8Config::TFSCON01 conai = KV8Config::GetFSCON01();
     const int raee = KV8Config::GetFBBAS08().TipoRigoRAEE;
@@ -55,7 +55,7 @@ void TDMISBas_p::CalcolaPesiVolumeTestaDoc(TDataSet *testa, int confronto, int c
     if (conPacking)
         condizione += QStringLiteral(" AND KPackingR = 0");
 
-    // 2. weights
+    // weights
     double lordo = 0;
     double netto = 0;
     {
@@ -70,7 +70,7 @@ void TDMISBas_p::CalcolaPesiVolumeTestaDoc(TDataSet *testa, int confronto, int c
         }
     }
 
-    // 3. volume
+    // volume
     double volumeMC = 0;
     double volumeAltro = 0;
     {
@@ -88,7 +88,7 @@ void TDMISBas_p::CalcolaPesiVolumeTestaDoc(TDataSet *testa, int confronto, int c
     if (CompDec(volumeAltro, 0, 6) > 0)
         volume += KRound(volumeAltro / 1000000.0, 6);
 
-    // 4. packing lists, each head once
+    // packing lists, each head once
     if (conPacking) {
         QStringList usate;
         {
@@ -114,7 +114,7 @@ void TDMISBas_p::CalcolaPesiVolumeTestaDoc(TDataSet *testa, int confronto, int c
         }
     }
 
-    // 5. whether to write
+    // whether to write
     TField *fLordo = testa->FieldByName(QStringLiteral("PesoLordo"));
     TField *fNetto = testa->FieldByName(QStringLiteral("PesoNetto"));
     TField *fVolume = testa->FieldByName(QStringLiteral("TotaleVolume"));
@@ -130,7 +130,6 @@ void TDMISBas_p::CalcolaPesiVolumeTestaDoc(TDataSet *testa, int confronto, int c
                                         mtConfirmation, mbYesNo)
                         == mrYes;
     }
-    // 6.
     if (scrivi) {
         fLordo->SetAsFloat(lordo);
         fNetto->SetAsFloat(netto);

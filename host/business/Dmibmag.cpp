@@ -473,17 +473,16 @@ bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
         c.StatoRigo = 3; // the movement booked earlier goes
     }
 
-    // 3. the company books no movements
+    // the company books no movements
     if (CFG.FlMovMagazzino == 2)
         return false;
 
-    // 4.
     if (c.IdCausale.isEmpty())
         throw Exception(QStringLiteral("Causale di magazzino vuota"));
     if (Intero(c.Testa, "ProtMagazzino") <= 0)
         throw Exception(QStringLiteral("Protocollo di magazzino non specificato sulla testa del documento"));
 
-    // 5. the causal
+    // the causal
     QString collegata;
     if (CausaleCollegata(c.CodTipoDoc, Testo(c.Testa, "IdCausale"), tipoRigo, collegata))
         c.IdCausale = collegata.trimmed();
@@ -495,13 +494,13 @@ bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
     c.FlPartitaContro =
         !c.Causale.IdContropartita.isEmpty() && LeggiCausale(c.Causale.IdContropartita, contro) ? contro.FlPartita : 0;
 
-    // 6. the exercise
+    // the exercise
     const QDateTime data = Data(c.Testa, "DataDocumento");
     if (!TrovaEsercizioDallaData(data, c.Esercizio))
         throw Exception(QStringLiteral("Esercizio di magazzino non trovato o non valido con la data del documento <%1>")
                             .arg(Funzioni::DataToStringa(data)));
 
-    // 7. keys and row type
+    // keys and row type
     const QString campoRigo = CampoChiaveRigo(c.CodTipoDoc);
     const QString campoTesta = CampoChiaveTesta(c.CodTipoDoc);
     c.KRigo = campoRigo.isEmpty() ? 0 : c.Rigo->FieldByName(campoRigo)->AsInteger();
@@ -517,7 +516,7 @@ bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
     }
     c.AggiornaSaldi = c.CodTipoDoc != 6 || Intero(c.Testa, "FlAggSaldi") == 1;
 
-    // 8. the document's serial records
+    // the document's serial records
     if (c.ConMatricole && !c.RecordMatricole) {
         qMatricole->Close();
         qMatricole->ParamByName(QStringLiteral("FlTipoDoc"))->SetAsInteger(c.CodTipoDoc);
@@ -1006,7 +1005,7 @@ void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
     F(m, "AnnoCompetenza")->SetAsInteger(data.isNull() ? 0 : data.date().year());
     F(m, "MeseCompetenza")->SetAsInteger(data.isNull() ? 0 : data.date().month());
 
-    // 3. the other party and the document's reference
+    // the other party and the document's reference
     QString tipoConto;
     QString conto;
     if (Vendita(tipo)) {
@@ -1035,7 +1034,7 @@ void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
     TField *rifDocumento = F(m, "RifDocumento");
     rifDocumento->SetAsString(RiferimentoDocumento(t).left(rifDocumento->Size()));
 
-    // 4. warehouses and article
+    // warehouses and article
     const int magazzino = Intero(r, "IdMagazzino");
     const int arrivo = Intero(t, "IdMagArrivo");
     F(m, "IdStabilimento")->SetAsInteger(Intero(r, "IdStabilimento"));
@@ -1050,12 +1049,12 @@ void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
     F(m, "IdProdotto")->SetAsString(prodotto);
     F(m, "FattConvProd")->SetAsFloat(fattConv);
 
-    // 5. quantities
+    // quantities
     const double quantita = QuantitaMovimento(c, quantitaRigo, false, prodotto, um, fattConv);
     F(m, "Quantita")->SetAsFloat(quantita);
     F(m, "Quantita2")->SetAsFloat(QuantitaMovimento(c, Numero(r, "Quantita2"), true, prodotto, um, fattConv));
 
-    // 6. values
+    // values
     const bool ivaInclusa = Intero(t, "FlScorporo") == 1;
     const bool reso = c.RigoReso && CompDec(quantitaRigo, 0, DecQuantita()) < 0;
     double prezzoMov = CalcoloPrezzoMovMagazzino(t, r, um, ivaInclusa);
@@ -1099,7 +1098,7 @@ void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
     F(m, "FlValutazione")->SetAsInteger(0);
     F(m, "LivelloDB")->SetAsInteger(0);
 
-    // 7. the row's price and discounts
+    // the row's price and discounts
     double prezzo = Numero(r, "Prezzo");
     if (ivaInclusa) {
         const Funzioni::TDecimaliDivisa dec =

@@ -293,12 +293,12 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InitParametriTesta(TXParam_TotaliDocs &Param
     TDataSet *t = Param.Testa;
     const int k = Param.CodTipoDoc;
     codTipoDoc_ = k;
-    // 2.1 settings
+    // settings
     Param.FlProvvigioni = KV8Config::GetFBPRA01().FlProvvigioni == 1;
     Param.FlManodopera = KV8Config::GetFBBAS00().FlIvaManodopera == 1;
     FlNoSpese = Param.FlNoSpese;
 
-    // 2.2 the kind's description, side and head fields
+    // the kind's description, side and head fields
     Param.FlTipoDoc = Intero(t, QStringLiteral("FlTipoDoc"));
     switch (k) {
     case 0: Descrizione = QStringLiteral("DDT. "); break;
@@ -393,7 +393,7 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InitParametriTesta(TXParam_TotaliDocs &Param
     }
     Param.CambioEuro = GetCambioEURO(Param.IdDivisa, Param.DataDocumento);
 
-    // 2.3 the description completed with the document number and date
+    // the description completed with the document number and date
     if (!Descrizione.isEmpty()) {
         const QString testo = Descrizione + Param.IdCausale + QLatin1Char('-') + QString::number(Param.Numero);
         Descrizione = TDMIBbas::Crea()->FormattaNumeroDocumento(testo, Param.Anno, Param.Serie, Param.Numero,
@@ -401,7 +401,7 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InitParametriTesta(TXParam_TotaliDocs &Param
                       + QStringLiteral(" del ") + DataToStringa(Param.DataDocumento) + QStringLiteral(": ");
     }
 
-    // 2.4 decimals and the discount rounding of receipts and retail sales
+    // decimals and the discount rounding of receipts and retail sales
     Param.DecValore = LeggiDecimaliDivisa(TDMIBase::Crea()->lkDivise, Param.IdDivisa).Valore;
     Param.DecValoreIT = KFormati::GetDecimali(KFormati::fnValoreIT);
     Param.FlArrotondaSconti =
@@ -412,7 +412,7 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InitParametriCoda(TXParam_TotaliDocs &Param)
 {
     TDataSet *t = Param.Testa;
     const int k = Param.CodTipoDoc;
-    // 2.6 stamp duty in the document currency, the common head fields
+    // stamp duty in the document currency, the common head fields
     double bollo = 0, soglia = 0;
     if (!Param.ValoriBolli) {
         GetValoriSpeseBolli(Param.DataDocumento, bollo, soglia);
@@ -466,7 +466,7 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InitParametriCoda(TXParam_TotaliDocs &Param)
             qIncassoTIKN->Close();
         }
     }
-    // 2.7 fee-note mode and the names it selects
+    // fee-note mode and the names it selects
     FlParcellazione = k == 101 ? 1 : (k == 1 && Param.FlTipoDoc == 2 ? 2 : 0);
     if (FlParcellazione != 0) {
         NomeTabTotali = FlParcellazione == 1 ? QStringLiteral("PAParcelleTot") : QStringLiteral("FattureCliTot");
@@ -1105,7 +1105,7 @@ double TDMICalcoloTotaliDocs::SPAR_CalcolaImportoNN(TXParam_TotaliDocs &) { retu
 bool TDMICalcoloTotaliDocs::TOTDOCS_RaggruppaRigo(const TXParam_TotaliDocs &Param, const TRigoDocumento &Rigo,
                                                   const QString &ContoOmaggio)
 {
-    // 1. VAT entry
+    // VAT entry
     int i = 0;
     while (i < NumIva && !Iva[i].IdIva.isEmpty() && Iva[i].IdIva != Rigo.IdIva)
         ++i;
@@ -1119,13 +1119,13 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_RaggruppaRigo(const TXParam_TotaliDocs &Para
         RiempiIva(Iva[i], Rigo.IdIva);
     }
     TRigoIva &e = Iva[i];
-    // 2. row type
+    // row type
     const Tipirigo::TRTipoRigo *tipo = TipoDiRigo(Rigo.TipoRigo);
     if (!tipo)
         throw Exception(Descrizione + QStringLiteral("Tipo rigo non valido nel documento: ") + QString::number(Rigo.TipoRigo));
     const int classe = tipo->FlClasse;
     const bool omaggio = classe == Tipirigo::crOmaggio || classe == Tipirigo::crOmaggioRivalsa;
-    // 3. VAT accumulators
+    // VAT accumulators
     if (classe == Tipirigo::crFuoriCampo || omaggio) {
         e.ImportoClassi += Rigo.Importo;
         e.CvlImportoClassi += TOTDOCS_Cvl(Param, Rigo.Importo);
@@ -1142,17 +1142,17 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_RaggruppaRigo(const TXParam_TotaliDocs &Para
         e.ImportoFlag += Rigo.Importo;
     if (nuova)
         NumIva = i + 1;
-    // 4. the row's net amount
+    // the row's net amount
     double netto = Rigo.ImportoConto;
     if (classe != Tipirigo::crFuoriCampo && Param.FlScorporo)
         netto = TOTDOCS_ImponibileIvaEsclusa(Param, Rigo.Importo, e.AliqScorporo);
     if (classe != Tipirigo::crFuoriCampo) {
-        // 6. accounts, 7. cost centres
+        // accounts, cost centres
         if (!SommaConto(Rigo.IdConto, Rigo.DataInizio, Rigo.DataFine, netto, noSconto))
             return false;
         if (!SommaCentro(Rigo.IdConto, Rigo.DataInizio, Rigo.DataFine, Rigo.IdCentroCosto, netto, noSconto, false))
             return false;
-        // 8. gift counter-entry
+        // gift counter-entry
         if (omaggio) {
             if (!SommaConto(ContoOmaggio, Rigo.DataInizio, Rigo.DataFine, -netto, noSconto))
                 return false;
@@ -1160,7 +1160,7 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_RaggruppaRigo(const TXParam_TotaliDocs &Para
                 return false;
         }
     }
-    // 9. commission groups
+    // commission groups
     if (!Param.FlProvvigioni)
         return true;
     for (int a = 0; a < 3; ++a) {

@@ -247,63 +247,63 @@ public:
 
     // ---- virtual slots, in their fixed order
 
-    // 1. The whole calculation: true when the totals were computed (and registered, where a
+    // The whole calculation: true when the totals were computed (and registered, where a
     // totals table was given); false when the grouping stopped at a limit or the
     // registration failed. Flag: skip the realignment of the net amounts and the fee-note
     // totals; passed to the row reader and the registration.
     virtual bool TOTDOCS_InternalCalcola(TXParam_TotaliDocs &Param, bool Flag);
-    // 2. Whether the instalments add up to the net to pay; when they do not the last takes the
+    // Whether the instalments add up to the net to pay; when they do not the last takes the
     // difference (logged) and the answer is false.
     virtual bool TOTDOCS_InternalControlloScadenze(TXParam_TotaliDocs &Param);
-    // 3. The stored deadlines of a document (records "SCA" of its totals table, read from
+    // The stored deadlines of a document (records "SCA" of its totals table, read from
     // tabScadenze, a dataset on that table, or from the stored table when it is absent) into
     // Param.Scadenze. False when the kind has no totals table.
     virtual bool TOTDOCS_InternalLeggiScadenze(TXParam_TotaliDocs &Param, int CodTipoDoc, qint64 Chiave,
                                                TDataSet *tabScadenze);
-    // 4. Param.Scadenze into the fields Scadenza01..Scadenza12 and Rata01..Rata12 of a dataset
+    // Param.Scadenze into the fields Scadenza01..Scadenza12 and Rata01..Rata12 of a dataset
     // (posted unless it was already being edited).
     virtual void TOTDOCS_InternalSalvaScadenzario(TXParam_TotaliDocs &Param, TDataSet *dataSet);
-    // 5. The number of deadlines the record holds (dates set).
+    // The number of deadlines the record holds (dates set).
     virtual int TOTDOCS_InternalTestScadenzario(TXParam_TotaliDocs &Param);
-    // 6. The rows' amounts net of every discount (ImportoNN) brought to add up, per VAT code,
+    // The rows' amounts net of every discount (ImportoNN) brought to add up, per VAT code,
     // to the discounted taxable amounts; written back where the rows can be edited.
     virtual void TOTDOCS_InternalRiallineImportiNN(TXParam_TotaliDocs &Param);
-    // 7. Working tables, totals and messages emptied for a new calculation.
+    // Working tables, totals and messages emptied for a new calculation.
     virtual void TOTDOCS_InitStrutture();
-    // 8. The record filled from the head (TOTDOCS_InitParametriTesta, then
+    // The record filled from the head (TOTDOCS_InitParametriTesta, then
     // TOTDOCS_InitParametriCoda).
     virtual void TOTDOCS_InitParametri(TXParam_TotaliDocs &Param);
-    // 9. The totals rows written into the totals table: the document's earlier rows are
+    // The totals rows written into the totals table: the document's earlier rows are
     // deleted, then goods, VAT, expenses, stamp, accounts, cost centres, commissions,
     // instalments and total. False (message logged) when a row cannot be written.
     virtual bool TOTDOCS_RegistraTotali(TXParam_TotaliDocs &Param, bool Flag);
-    // 10. The rows read into row records; the row count.
+    // The rows read into row records; the row count.
     virtual int TOTDOCS_LeggiRigheDocumento(TXParam_TotaliDocs &Param, bool Flag);
-    // 11. The rows grouped into the working tables; false when a table would exceed its limit.
+    // The rows grouped into the working tables; false when a table would exceed its limit.
     virtual bool TOTDOCS_Raggruppamento(const TXParam_TotaliDocs &Param, int &RowCount);
-    // 12. The row record of the rows dataset's current row.
+    // The row record of the rows dataset's current row.
     virtual void TOTDOCS_CostruisciRigo(const TXParam_TotaliDocs &Param, TRigoDocumento &Rigo);
-    // 13. A totals-table row of the type and number, emptied.
+    // A totals-table row of the type and number, emptied.
     virtual void TOTDOCS_InitRigoTotali(TRigoTotali &Rigo, const QString &TipoRecord, int Progressivo);
-    // 14. A totals-table row appended to the totals table for the document.
+    // A totals-table row appended to the totals table for the document.
     virtual void TOTDOCS_ScriviRigoTotali(TXParam_TotaliDocs &Param, const TRigoTotali &Rigo);
-    // 15. The instalments written as totals rows "SCA".
+    // The instalments written as totals rows "SCA".
     virtual void TOTDOCS_ScriviScadenze(TXParam_TotaliDocs &Param);
-    // 16. VAT of each entry (taken out of gross amounts when FlScorporo is set).
+    // VAT of each entry (taken out of gross amounts when FlScorporo is set).
     virtual void TOTDOCS_Scorporo(TXParam_TotaliDocs &Param);
-    // 17. Withholding tax: not kept by the stand-in.
+    // Withholding tax: not kept by the stand-in.
     virtual void TOTDOCS_CalcoliRdA(TXParam_TotaliDocs &Param);
-    // 18. Split payment: the VAT is not paid to the seller; net to pay and instalments lose it.
+    // Split payment: the VAT is not paid to the seller; net to pay and instalments lose it.
     virtual void TOTDOCS_CalcoliIvaSplit(TXParam_TotaliDocs &Param);
-    // 19. A line of the engine's log (also to standard error).
+    // A line of the engine's log (also to standard error).
     virtual void TOTDOCS_RegistraLog(const QString &Testo);
-    // 20. Reverse charge of a supplier: not kept by the stand-in (false).
+    // Reverse charge of a supplier: not kept by the stand-in (false).
     virtual bool TOTDOCS_FornitoreReverseCharge(const TXParam_TotaliDocs &Param);
-    // 21. The net part of a gross amount at a VAT entry's rate, in document currency: for
+    // The net part of a gross amount at a VAT entry's rate, in document currency: for
     // foreign-currency documents taken out in national currency and brought back, net plus
     // VAT always equal to the gross amount.
     virtual double TOTDOCS_ImponibileIvaEsclusa(const TXParam_TotaliDocs &Param, double Lordo, double Aliquota);
-    // 22. Whether rows of the row type are left out of the head discounts (tipo 1: head
+    // Whether rows of the row type are left out of the head discounts (tipo 1: head
     // discounts, the only use kept).
     virtual bool TOTDOCS_TipoRigoNoScontoTesta(int TipoRigo, int Tipo);
     // 23-32. Fee-note totals: fee notes are not kept by the stand-in.
@@ -375,31 +375,31 @@ public:
 protected:
     // ---- steps of the host's calculation, in its order (TOTDOCS_InternalCalcola)
 
-    // 2.1 to 2.4: settings, description and the kind's head fields, euro rate, decimals.
+    // Settings, description and the kind's head fields, euro rate, decimals.
     virtual void TOTDOCS_InitParametriTesta(TXParam_TotaliDocs &Param);
-    // 2.6 and 2.7: stamp values, the common head fields, labour, takings, fee-note names.
+    // Stamp values, the common head fields, labour, takings, fee-note names.
     virtual void TOTDOCS_InitParametriCoda(TXParam_TotaliDocs &Param);
-    // 3. The foreign-currency flag.
+    // The foreign-currency flag.
     virtual void TOTDOCS_DivisaEstera(const TXParam_TotaliDocs &Param);
-    // 4. The fixed accounts and VAT codes, with the customer's VAT override.
+    // The fixed accounts and VAT codes, with the customer's VAT override.
     virtual void TOTDOCS_ContiFissi(const TXParam_TotaliDocs &Param);
-    // 5. The payment and its instalments; a payment not found is shown and counts as one
+    // The payment and its instalments; a payment not found is shown and counts as one
     // remittance instalment. False when it was not found.
     virtual bool TOTDOCS_LeggiPagamento(const TXParam_TotaliDocs &Param, const QString &IdPagamento, bool Alternativo);
-    // 8. With the flag and the no-expenses switch set, the expenses are 0.
+    // With the flag and the no-expenses switch set, the expenses are 0.
     virtual void TOTDOCS_AzzeraSpese(TXParam_TotaliDocs &Param, bool Flag);
-    // 9. Alternative payment, exemption, expenses into the VAT summary, head discounts.
+    // Alternative payment, exemption, expenses into the VAT summary, head discounts.
     // False when an expense's VAT code finds the VAT summary full (limit message shown).
     virtual bool TOTDOCS_MerceSpese(TXParam_TotaliDocs &Param);
-    // 11. Stamp duty, exempt expenses, document total and the instalments.
+    // Stamp duty, exempt expenses, document total and the instalments.
     virtual void TOTDOCS_BolliScadenze(TXParam_TotaliDocs &Param);
     // Entries of the VAT summary for amounts the document total already holds outside the
     // VAT base, added once the total is made (the host adds none). False when the VAT
     // summary is full (limit message shown).
     virtual bool TOTDOCS_IvaFuoriTotale(TXParam_TotaliDocs &Param);
-    // 14. The totals into the dataset receiving them (when there is one and no totals table).
+    // The totals into the dataset receiving them (when there is one and no totals table).
     virtual void TOTDOCS_AggiornaTotaliDataset(TXParam_TotaliDocs &Param);
-    // 17. The exempt expenses as the VAT entry of "IdIvaArt15"; false when the VAT summary
+    // The exempt expenses as the VAT entry of "IdIvaArt15"; false when the VAT summary
     // is full (limit message shown).
     virtual bool TOTDOCS_SpeseEsentiIva(TXParam_TotaliDocs &Param);
 

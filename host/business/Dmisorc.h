@@ -55,7 +55,7 @@ public:
     // ---- the steps of AggiornaRigoOrdine, in their order
 
     // Key and quantity columns of the document row: KOrdineR and Quantita; on an order (kind
-    // 2) KOrdineRigo and QuantitaOrd.
+    // KOrdineRigo and QuantitaOrd.
     static void CampiRigoDocumento(int codTipoDoc, QString &campoChiave, QString &campoQuantita);
     // A descriptive order row (row-type class 2) takes only its state, and is posted: true.
     // Any other row: false, nothing done.
