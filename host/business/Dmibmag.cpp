@@ -978,7 +978,7 @@ QString TDMIBMag::RiferimentoDocumento(TDataSet *testa)
         && letture->Riferimento.Serie == serie && letture->Riferimento.Causale == causale)
         return letture->Riferimento.Testo;
     const QString riferimento = causale.trimmed() + QLatin1Char('-') + KFormati::FormatFloat(QStringLiteral("000000"), numero);
-    const QString testo = TDMIBbas::Crea()->FormattaNumeroDocumento(riferimento, anno, serie, numero, causale);
+    QString testo = TDMIBbas::Crea()->FormattaNumeroDocumento(riferimento, anno, serie, numero, causale);
     if (letture)
         letture->Riferimento = {true, causale, numero, anno, serie, testo};
     return testo;
