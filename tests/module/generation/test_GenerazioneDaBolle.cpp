@@ -3,7 +3,7 @@
 // joined row adds up packages, quantity and litres, amounts rounded to the cents, and the deposit
 // loads and returns of the notes reaching the general, delivery-note and invoice sets of the cards;
 // a run with nothing left to invoice says so, and two users running it at once invoice each note once.
-#include "tests/module/documents/FattureModuloFixture.h"
+#include "tests/module/generation/GenerazioneFixture.h"
 
 #include "documents/Sven0007d_p.h"
 #include "host/data/TXMemTable.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-class GenerazioneDaBolle : public FattureModulo {
+class GenerazioneDaBolle : public GenerazioneFatture {
 protected:
     void SetUp() override
     {
@@ -41,20 +41,7 @@ protected:
     // The generation window with its parameters of March 2026 under causal FW.
     TFSVen0007d_p *Finestra(int provvisoria, int raggruppamento = 0)
     {
-        auto *g = Apri<TFSVen0007d_p>(QStringLiteral("SVEN0007D"));
-        if (!g)
-            return nullptr;
-        TXMemTable *p = g->tPars;
-        if (p->State() == dsBrowse)
-            p->Edit();
-        p->FieldByName(QStringLiteral("DataFattura"))->SetAsDateTime(Giorno(2026, 3, 31));
-        p->FieldByName(QStringLiteral("IdCausale"))->SetAsString(QStringLiteral("FW"));
-        p->FieldByName(QStringLiteral("DataDa"))->SetAsDateTime(Giorno(2026, 3, 1));
-        p->FieldByName(QStringLiteral("DataA"))->SetAsDateTime(Giorno(2026, 3, 31));
-        p->FieldByName(QStringLiteral("IdCausaleBolla"))->SetAsString(QStringLiteral("DV"));
-        p->FieldByName(QStringLiteral("Raggruppamento"))->SetAsInteger(raggruppamento);
-        p->FieldByName(QStringLiteral("FlProvvisoria"))->SetAsInteger(provvisoria);
-        return g;
+        return FinestraGenerazione(QStringLiteral("FW"), QStringLiteral("DV"), provvisoria, raggruppamento);
     }
     // The generation window run over March 2026 under causal FW.
     bool Genera(int provvisoria)

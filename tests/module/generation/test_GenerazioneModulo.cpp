@@ -2,7 +2,7 @@
 // delivery notes' litres and price lists, rows valued by price type, merged deposit summaries
 // and moved deposit cards, a negative packaging charge settled, the packaging-expense account
 // on the totals; provisional runs writing only local tables, definitive runs all or nothing.
-#include "tests/module/documents/FattureModuloFixture.h"
+#include "tests/module/generation/GenerazioneFixture.h"
 
 #include "documents/Sven0007d_dm_p.h"
 #include "documents/Sven0007d_p.h"
@@ -13,7 +13,7 @@
 
 namespace {
 
-class GenerazioneModulo : public FattureModulo {
+class GenerazioneModulo : public GenerazioneFatture {
 protected:
     void SetUp() override
     {
@@ -77,20 +77,7 @@ protected:
     // The window with the run's parameters of March 2026 under causal FV.
     TFSVen0007d_p *Finestra(int provvisoria, int raggruppamento = 0)
     {
-        auto *g = Apri<TFSVen0007d_p>(QStringLiteral("SVEN0007D"));
-        if (!g)
-            return nullptr;
-        TXMemTable *p = g->tPars;
-        if (p->State() == dsBrowse)
-            p->Edit();
-        p->FieldByName(QStringLiteral("DataFattura"))->SetAsDateTime(Giorno(2026, 3, 31));
-        p->FieldByName(QStringLiteral("IdCausale"))->SetAsString(QStringLiteral("FV"));
-        p->FieldByName(QStringLiteral("DataDa"))->SetAsDateTime(Giorno(2026, 3, 1));
-        p->FieldByName(QStringLiteral("DataA"))->SetAsDateTime(Giorno(2026, 3, 31));
-        p->FieldByName(QStringLiteral("IdCausaleBolla"))->SetAsString(QStringLiteral("DDT"));
-        p->FieldByName(QStringLiteral("Raggruppamento"))->SetAsInteger(raggruppamento);
-        p->FieldByName(QStringLiteral("FlProvvisoria"))->SetAsInteger(provvisoria);
-        return g;
+        return FinestraGenerazione(QStringLiteral("FV"), QStringLiteral("DDT"), provvisoria, raggruppamento);
     }
     bool Genera(int provvisoria, int raggruppamento = 0)
     {
