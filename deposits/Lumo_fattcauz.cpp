@@ -157,6 +157,7 @@ void TFCauzFatturazione::btGeneraClick()
             NCINiziale = 0;
             NCFinale = 0;
         }
+        FineGenerazione();
     }
     Kmessages::KMessage(QStringLiteral("Elaborazione Terminata : Generate NC da <%1> a <%2>").arg(NCINiziale).arg(NCFinale),
                         mtInformation, mbOK, 0);

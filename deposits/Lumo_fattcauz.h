@@ -41,6 +41,8 @@ protected:
     void btGeneraClick();
     // Once per run, before the transaction.
     virtual void PreparaGenerazione() {}
+    // Once per run, after the transaction (committed or rolled back).
+    virtual void FineGenerazione() {}
     // The datasets the run writes besides heads, rows, movements and summaries.
     virtual QList<TDataSet *> AltriDataSet() { return {}; }
     virtual int RigheDaElaborare() = 0;

@@ -37,6 +37,8 @@ QString Testo(TDataSet *d, const char *campo)
 TFqarn0154d::TFqarn0154d(QWidget *owner) : TFCauzFatturazione(owner), ui(new Ui::Qarn0154d)
 {
     SetupLayout(*ui);
+    // the invoices reach the database with their totals, many to a statement, at the commit
+    tTeste->SetDeferredWrites(true);
     TDMIBase *base = TDMIBase::Crea();
     ImpostaParametri(QStringLiteral("lumo0154d"));
     tPars->AddLookupField(QStringLiteral("_RagSocDa"), ftString, 30, base->lkClienti, QStringLiteral("IdClienteDa"),
@@ -163,6 +165,11 @@ void TFqarn0154d::ChiudiFattura()
 void TFqarn0154d::PreparaGenerazione()
 {
     TDMIGeneraDocumenti::Instance()->PreparaGenerazione();
+}
+
+void TFqarn0154d::FineGenerazione()
+{
+    TDMIGeneraDocumenti::Instance()->FineGenerazione();
 }
 
 QList<TDataSet *> TFqarn0154d::AltriDataSet()

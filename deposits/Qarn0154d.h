@@ -28,6 +28,7 @@ public:
 protected:
     void PreparaDati() override;
     void PreparaGenerazione() override;
+    void FineGenerazione() override;
     QList<TDataSet *> AltriDataSet() override;
     int RigheDaElaborare() override;
     void Genera() override;

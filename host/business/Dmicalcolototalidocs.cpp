@@ -279,6 +279,7 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InitStrutture()
     Descrizione.clear();
     UltimoMessaggio.clear();
     ratePagamento_.clear();
+    righePagamenti_.clear();
     tipiRigo_.clear();
 }
 
@@ -516,7 +517,7 @@ void TDMICalcoloTotaliDocs::TOTDOCS_ContiFissi(const TXParam_TotaliDocs &Param)
     }
 }
 
-bool TDMICalcoloTotaliDocs::TOTDOCS_LeggiPagamento(const TXParam_TotaliDocs &, const QString &IdPagamento,
+bool TDMICalcoloTotaliDocs::TOTDOCS_LeggiPagamento(const TXParam_TotaliDocs &Param, const QString &IdPagamento,
                                                    bool Alternativo)
 {
     ratePagamento_.clear();
@@ -547,16 +548,12 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_LeggiPagamento(const TXParam_TotaliDocs &, c
     SpeseIncassoPagamento = p->FieldByName(QStringLiteral("SpeseIncasso"))->AsFloat();
     ValoreMinimo = p->FieldByName(QStringLiteral("ValoreMinimo"))->AsFloat();
     IdPagamentoAlt = p->FieldByName(QStringLiteral("IdPagamentoAlt"))->AsString().trimmed();
-    QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
-        QStringLiteral("SELECT Decorrenza, IdTipoMovimento, Percentuale FROM PagamentiD WHERE IdPagamento = ? "
-                       "ORDER BY NumRata"),
-        {codice});
-    while (q.next()) {
+    for (const TRigoPagamento &riga : RighePagamento(Param, codice)) {
         PagamentoRata r;
-        r.IdTipoMovimento = q.value(1).toString().trimmed();
+        r.IdTipoMovimento = riga.IdTipoMovimento;
         if (r.IdTipoMovimento.isEmpty())
             r.IdTipoMovimento = TipoMovPagamento;
-        r.Percentuale = q.value(2).toDouble();
+        r.Percentuale = riga.Percentuale;
         if (TDMIBase::Posiziona(dm->lkTipiMovPagamento, QStringLiteral("IdTipoMovimento"), {r.IdTipoMovimento}))
             r.SpeseIncasso = dm->lkTipiMovPagamento->FieldByName(QStringLiteral("FlScadenza"))->AsInteger() == 1
                              && dm->lkTipiMovPagamento->FieldByName(QStringLiteral("FlSpeseIncasso"))->AsInteger() == 1;
@@ -1394,9 +1391,14 @@ void TDMICalcoloTotaliDocs::CalcolaRate(TXParam_TotaliDocs &Param)
         TOTDOCS_InternalControlloScadenze(Param);
         return;
     }
+    TDMIBase *dm = TDMIBase::Crea();
+    const QString pagamento = Param.IdPagamento.trimmed();
+    QVector<int> decorrenze;
+    if (!pagamento.isEmpty() && TDMIBase::Posiziona(dm->lkPagamenti, QStringLiteral("IdPagamento"), {pagamento}))
+        for (const TRigoPagamento &riga : RighePagamento(Param, pagamento))
+            decorrenze << riga.Decorrenza;
     QVector<QDateTime> scadenze;
-    int n = CalcoloScadenze(TDMIBase::Crea(), nullptr, Param.DataDocumento, Param.DataPagamento, Param.IdPagamento,
-                            Param.IdEsclusione, Param.IdClienteTp, Param.IdCliente, scadenze, 0);
+    int n = CalcoloScadenze(dm, Param.DataDocumento, Param.DataPagamento, Param.IdPagamento, decorrenze, scadenze);
     if (n <= 0) {
         n = 1;
         scadenze[0] = Param.DataPagamento.isNull() ? Param.DataDocumento : Param.DataPagamento;
@@ -1415,6 +1417,23 @@ void TDMICalcoloTotaliDocs::CalcolaRate(TXParam_TotaliDocs &Param)
         r.ImportoNaz = TOTDOCS_Cvl(Param, r.Importo);
         Rate.push_back(r);
     }
+}
+
+const std::vector<TRigoPagamento> &TDMICalcoloTotaliDocs::RighePagamento(const TXParam_TotaliDocs &Param,
+                                                                        const QString &IdPagamento)
+{
+    std::map<QString, std::vector<TRigoPagamento>> &lette = Param.RighePagamenti ? *Param.RighePagamenti : righePagamenti_;
+    auto it = lette.find(IdPagamento);
+    if (it != lette.end())
+        return it->second;
+    std::vector<TRigoPagamento> righe;
+    QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
+        QStringLiteral("SELECT Decorrenza, IdTipoMovimento, Percentuale FROM PagamentiD WHERE IdPagamento = ? "
+                       "ORDER BY NumRata"),
+        {IdPagamento});
+    while (q.next())
+        righe.push_back({q.value(0).toInt(), q.value(1).toString().trimmed(), q.value(2).toDouble()});
+    return lette.emplace(IdPagamento, std::move(righe)).first->second;
 }
 
 void TDMICalcoloTotaliDocs::ScriviRateDataset(TXParam_TotaliDocs &Param, TDataSet *dataSet, bool daRecord)

@@ -34,6 +34,13 @@ struct TScadenzaDoc {
     double ImportoNaz = 0;
 };
 
+// An instalment row of a payment (PagamentiD), as read in NumRata order.
+struct TRigoPagamento {
+    int Decorrenza = 0;
+    QString IdTipoMovimento;
+    double Percentuale = 0;
+};
+
 // What the caller hands to TOTDOCS_Calcola: the kind, the datasets and switches (set by the
 // caller), and the head fields, which TOTDOCS_InitParametri reads from the head.
 struct TXParam_TotaliDocs {
@@ -56,6 +63,9 @@ struct TXParam_TotaliDocs {
     // A batch run's stamp-duty values (amount, threshold) by document date, held by the caller
     // for the run: each date read once (null: read for every document).
     std::map<QDate, std::pair<double, double>> *ValoriBolli = nullptr;
+    // A batch run's instalment rows by payment code, held by the caller for the run: each
+    // payment read once (null: read for every document).
+    std::map<QString, std::vector<TRigoPagamento>> *RighePagamenti = nullptr;
 
     // ---- filled by TOTDOCS_InitParametri from the head
     QString IdClienteTp;        // account type and code: the customer, or the supplier on the supplier side
@@ -444,6 +454,10 @@ private:
         bool SpeseIncasso = false;
     };
     std::vector<PagamentoRata> ratePagamento_;
+    // The instalment rows of a payment: the run's (Param.RighePagamenti), else this
+    // calculation's, read the first time they are asked for.
+    const std::vector<TRigoPagamento> &RighePagamento(const TXParam_TotaliDocs &Param, const QString &IdPagamento);
+    std::map<QString, std::vector<TRigoPagamento>> righePagamenti_;
     int codTipoDoc_ = 0;
     std::map<int, std::optional<Tipirigo::TRTipoRigo>> tipiRigo_;
     // The row fields TOTDOCS_CostruisciRigo reads, found once per reading of the rows (null: absent).

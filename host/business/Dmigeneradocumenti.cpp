@@ -13,12 +13,15 @@
 #include "host/core/Kutfunctions.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
+#include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
+#include "host/db/TXDatabase.h"
 #include "host/ui/Forms.h"
 #include "host/ui/Kmessages.h"
 
 #include <QDebug>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Funzioni;
@@ -53,6 +56,9 @@ void Imposta(TDataSet *t, const char *campo, const QVariant &valore)
         f->SetValue(valore);
 }
 
+// The most keys of FattureCliTot one reading ahead covers.
+constexpr qint64 kPassoTotaliMassimo = 1024;
+
 } // namespace
 
 TDMIGeneraDocumenti::TDMIGeneraDocumenti(QObject *owner) : TDataModule(owner)
@@ -61,12 +67,21 @@ TDMIGeneraDocumenti::TDMIGeneraDocumenti(QObject *owner) : TDataModule(owner)
     tFattureTot = Create<TXClientTable>(QStringLiteral("tFattureTot"));
     tFattureTot->SetTableName(QStringLiteral("FattureCliTot"));
     tFattureTot->SetXWhereVuoto(QStringLiteral("KFattCliT = -1"));
+    tFattureTot->SetDeferredWrites(true);
     qRighe = Create<TXQuery>(QStringLiteral("qRighe"));
     qRighe->SQL << QStringLiteral("SELECT *") << QStringLiteral("FROM FattureCliRighe")
                 << QStringLiteral("WHERE KFattCliT = :KFattCliT") << QStringLiteral("ORDER BY NumOrdine");
+    tRigheNuove_ = Create<TXMemTable>(QStringLiteral("tRigheNuove"));
+    tRigheNuove_->SetTableName(QStringLiteral("FattureCliRighe"));
+    tRigheNuove_->SetUsaDizionario(true);
+    tRigheNuove_->SetKeepRecords(false);
+    tRigheNuove_->SetIndexFieldNames(QStringLiteral("NumOrdine"));
 }
 
-TDMIGeneraDocumenti::~TDMIGeneraDocumenti() = default;
+TDMIGeneraDocumenti::~TDMIGeneraDocumenti()
+{
+    ChiudiNumerazione();
+}
 
 TDMIGeneraDocumenti *TDMIGeneraDocumenti::Instance()
 {
@@ -88,7 +103,83 @@ bool TDMIGeneraDocumenti::PreparaGenerazione()
                                    QStringLiteral("CodiciIva"), QStringLiteral("Pagamenti")})
         dm->Rileggi(tabella);
     CheckTabOpen(tFattureTot);
+    FineGenerazione();
     return true;
+}
+
+void TDMIGeneraDocumenti::FineGenerazione()
+{
+    ChiudiNumerazione();
+    database_ = nullptr;
+    transazione_ = 0;
+    valoriBolli_.clear();
+    righePagamenti_.clear();
+    testaNuova_ = 0;
+    if (tRigheNuove_->Active())
+        tRigheNuove_->EmptyTable();
+    totaliDa_ = 0;
+    totaliA_ = 0;
+    passoTotali_ = 1;
+}
+
+bool TDMIGeneraDocumenti::InCorsa()
+{
+    TXDatabase &db = tFattureTot->Database();
+    if (!db.InTransaction())
+        return false;
+    if (database_ != &db || transazione_ != db.TransactionSerial()) {
+        FineGenerazione();
+        database_ = &db;
+        transazione_ = db.TransactionSerial();
+    }
+    return true;
+}
+
+bool TDMIGeneraDocumenti::NumeraFattura(TDataSet *contatori, int anno, int serie, int registro, int numero,
+                                        const QDateTime &data, qint64 chiave)
+{
+    auto *tabella = qobject_cast<TXTable *>(contatori);
+    if (!tabella || !InCorsa())
+        return SetNumeroFattura(contatori, anno, serie, registro, numero, data, chiave);
+    if (contatore_ == tabella && numerazione_[0] == anno && numerazione_[1] == serie && numerazione_[2] == registro)
+        return SetNumeroFattura(contatori, anno, serie, registro, numero, data, chiave, &numeriOccupati_);
+    ChiudiNumerazione();
+    // the run's first number written at once: the counter row is the run's until the commit
+    if (!SetNumeroFattura(contatori, anno, serie, registro, numero, data, chiave))
+        return false;
+    if (tabella->DeferredWrites())
+        return true; // kept for the commit by its owner: numbered as it is
+    numeriOccupati_ = NumeriFatturaOccupati(anno, serie, registro, numero + 1);
+    tabella->SetDeferredWrites(true);
+    contatore_ = tabella;
+    numerazione_[0] = anno;
+    numerazione_[1] = serie;
+    numerazione_[2] = registro;
+    return true;
+}
+
+void TDMIGeneraDocumenti::ChiudiNumerazione()
+{
+    if (contatore_)
+        contatore_->SetDeferredWrites(false);
+    contatore_ = nullptr;
+    numeriOccupati_.clear();
+}
+
+void TDMIGeneraDocumenti::LeggiTotali(qint64 chiave)
+{
+    if (chiave >= totaliDa_ && chiave < totaliA_)
+        return;
+    // the keys drawn after this one are the run's next heads: read with it
+    QList<QVariantList> chiavi;
+    for (qint64 k = chiave; k < chiave + passoTotali_; ++k)
+        chiavi << QVariantList{k};
+    CheckTabOpen(tFattureTot);
+    tFattureTot->ReadAsStored(QStringLiteral("KFattCliT"), chiavi, QStringLiteral("KFattCliT >= ? AND KFattCliT < ?"),
+                              {chiave, chiave + passoTotali_});
+    totaliDa_ = chiave;
+    totaliA_ = chiave + passoTotali_;
+    passoTotali_ = std::min(passoTotali_ * 2, kPassoTotaliMassimo);
 }
 
 bool TDMIGeneraDocumenti::CompletaTestaDoc(TDataSet *Testa, TDataSet *ProtIva, int, QString &Testo)
@@ -140,11 +231,19 @@ bool TDMIGeneraDocumenti::CompletaTestaDoc(TDataSet *Testa, TDataSet *ProtIva, i
     TField *numero = Testa->FieldByName(QStringLiteral("Numero"));
     int n = numero->AsInteger();
     TDataSet *contatori = ProtIva ? ProtIva : dm->ProtIVA;
-    if (n <= 0 && !GetNumeroFattura(contatori, anno, serie, registro, n, data))
+    const bool dalContatore = n <= 0;
+    if (dalContatore && !GetNumeroFattura(contatori, anno, serie, registro, n, data))
         return false;
-    if (!SetNumeroFattura(contatori, anno, serie, registro, n, data, chiave))
+    if (!(dalContatore ? NumeraFattura(contatori, anno, serie, registro, n, data, chiave)
+                       : SetNumeroFattura(contatori, anno, serie, registro, n, data, chiave)))
         return false;
     numero->SetAsInteger(n);
+    // the rows of a head being inserted are taken as the run posts them
+    if (Testa->State() == dsInsert && chiave > 0 && InCorsa() && testaNuova_ != chiave) {
+        testaNuova_ = chiave;
+        CheckTabOpen(tRigheNuove_);
+        tRigheNuove_->EmptyTable();
+    }
     Testo = QStringLiteral("Fattura ") + causale + QLatin1Char('-') + QString::number(n) + QStringLiteral(" del ")
             + DataToStringa(data);
     return true;
@@ -255,6 +354,15 @@ bool TDMIGeneraDocumenti::ControllaRigoDoc(TDataSet *, TDataSet *Rigo)
 
 bool TDMIGeneraDocumenti::AggiornaRigoDoc(TDataSet *Testa, TDataSet *Rigo)
 {
+    const qint64 chiave = Testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
+    if (testaNuova_ != 0 && InCorsa() && testaNuova_ == chiave
+        && Rigo->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt() == chiave) {
+        tRigheNuove_->Append();
+        for (TField *f : tRigheNuove_->FieldList())
+            if (TField *origine = f->FieldKind() == fkData ? Rigo->FindField(f->FieldName()) : nullptr)
+                f->SetValue(origine->Value());
+        tRigheNuove_->Post();
+    }
     TDMIBase *dm = TDMIBase::Crea();
     if (!TDMIBase::Posiziona(dm->lkCausFattCli, QStringLiteral("IdCausale"), {Campo(Testa, "IdCausale")}))
         return Rifiuta(QStringLiteral("La causale <%1> non esiste: sceglierne una tra le causali delle fatture clienti.")
@@ -270,21 +378,45 @@ bool TDMIGeneraDocumenti::AggiornaTestaDoc(TDataSet *Testa)
 {
     if (!InModifica(Testa))
         Testa->Edit();
-    qRighe->Close();
-    qRighe->ParamByName(QStringLiteral("KFattCliT"))->SetAsInteger(Testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt());
+    const qint64 chiave = Testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
     TXParam_TotaliDocs param;
     param.CodTipoDoc = 1;
     param.Testa = Testa;
-    param.Righe = qRighe;
     param.TabTotali = tFattureTot;
+    const bool inCorsa = InCorsa();
+    if (inCorsa) {
+        param.ValoriBolli = &valoriBolli_;
+        param.RighePagamenti = &righePagamenti_;
+    }
+    // a head the run inserted: its rows as posted, read only as a query gives them, and no
+    // totals rows stored for its new key
+    const bool nuova = inCorsa && chiave > 0 && chiave == testaNuova_;
+    if (nuova) {
+        LeggiTotali(chiave);
+        tRigheNuove_->SetReadOnly(true);
+        param.Righe = tRigheNuove_;
+    } else {
+        qRighe->Close();
+        qRighe->ParamByName(QStringLiteral("KFattCliT"))->SetAsInteger(chiave);
+        param.Righe = qRighe;
+    }
+    const auto chiudi = [this, nuova] {
+        if (nuova) {
+            tRigheNuove_->SetReadOnly(false);
+            tRigheNuove_->EmptyTable();
+            testaNuova_ = 0;
+        } else {
+            qRighe->Close();
+        }
+    };
     bool calcolati = false;
     try {
         calcolati = Calcolototalidocs::TOTDOCS_Calcola(param, false);
     } catch (const Exception &e) {
-        qRighe->Close();
+        chiudi();
         return Rifiuta(e.Message);
     }
-    qRighe->Close();
+    chiudi();
     if (!calcolati)
         return Rifiuta(QStringLiteral("Totali del documento non calcolati: controllare righe e codici Iva."));
     return true;

@@ -8,14 +8,30 @@
 // Every operation answers true on success; on false the reason has been shown (warning) and
 // the caller raises its own error. None starts, commits or rolls back a transaction: the
 // job's transaction holds everything written.
+//
+// Within one transaction the generator holds what a run needs: the stamp values and the
+// payments' instalment rows read once, the totals rows kept for the commit, the counter's
+// numbers after the first checked against the numbers other invoices held above it (read
+// once, the counter row locked until the commit) and written once; and the rows of a head the
+// run inserted taken as the run posted them (AggiornaRigoDoc), not read back.
+#include "host/business/Dmicalcolototalidocs.h"
 #include "host/data/TDataModule.h"
 
+#include <QDate>
 #include <QPointer>
+#include <QSet>
 #include <QString>
+
+#include <map>
+#include <utility>
+#include <vector>
 
 class TDataSet;
 class TXClientTable;
+class TXDatabase;
+class TXMemTable;
 class TXQuery;
+class TXTable;
 
 class TDMIGeneraDocumenti : public TDataModule {
     Q_OBJECT
@@ -28,6 +44,8 @@ public:
 
     // Once per run: the lookups are read again and the totals table opened.
     virtual bool PreparaGenerazione();
+    // Once per run, when it has ended (committed or rolled back): what the run held let go.
+    virtual void FineGenerazione();
     // Completes a head being inserted or edited: account type "CL", destination, currency
     // and rate at the date, payment date, the customer's defaults for what is empty, the
     // causal's document type, the VAT competence, the operator, and the number, drawn from the
@@ -54,6 +72,34 @@ public:
 
 private:
     bool Rifiuta(const QString &testo);
+    // Inside a transaction: what the generator holds belongs to it (held for an earlier one is
+    // let go first). False outside a transaction.
+    bool InCorsa();
+    // SetNumeroFattura of a number drawn from the counter: the run's first written at once,
+    // the next ones checked against the numbers other invoices held above it and kept for the
+    // commit.
+    bool NumeraFattura(TDataSet *contatori, int anno, int serie, int registro, int numero, const QDateTime &data,
+                       qint64 chiave);
+    void ChiudiNumerazione();
+    // The stored totals rows of a head the run inserted (none, for its new key), read with those
+    // of the next keys in one statement.
+    void LeggiTotali(qint64 chiave);
+
+    TXDatabase *database_ = nullptr;
+    quint64 transazione_ = 0; // serial of the transaction the holdings below belong to
+    std::map<QDate, std::pair<double, double>> valoriBolli_;
+    std::map<QString, std::vector<TRigoPagamento>> righePagamenti_;
+    // the numbering of the run: counter, year, series, register; numbers other invoices held
+    QPointer<TXTable> contatore_;
+    int numerazione_[3] = {0, 0, 0};
+    QSet<int> numeriOccupati_;
+    // the head inserted by the run whose rows are being posted, and its rows
+    qint64 testaNuova_ = 0;
+    TXMemTable *tRigheNuove_;
+    // the keys of FattureCliTot read as stored, from and to (excluded), and the next span
+    qint64 totaliDa_ = 0;
+    qint64 totaliA_ = 0;
+    qint64 passoTotali_ = 1;
 };
 
 inline QPointer<TDMIGeneraDocumenti> DMIGeneraDocumenti;

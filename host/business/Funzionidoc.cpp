@@ -123,6 +123,21 @@ int CalcoloScadenze(TDMIBase *tabelle, TDataSet *, const QDateTime &dataDocument
                     const QString &idPagamento, const QString &, const QString &, const QString &,
                     QVector<QDateTime> &date, int)
 {
+    TDMIBase *dm = tabelle ? tabelle : TDMIBase::Crea();
+    const QString codice = idPagamento.trimmed();
+    QVector<int> decorrenze;
+    if (!codice.isEmpty() && TDMIBase::Posiziona(dm->lkPagamenti, QStringLiteral("IdPagamento"), {codice})) {
+        QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
+            QStringLiteral("SELECT Decorrenza FROM PagamentiD WHERE IdPagamento = ? ORDER BY NumRata"), {codice});
+        while (q.next())
+            decorrenze << q.value(0).toInt();
+    }
+    return CalcoloScadenze(dm, dataDocumento, dataPagamento, idPagamento, decorrenze, date);
+}
+
+int CalcoloScadenze(TDMIBase *tabelle, const QDateTime &dataDocumento, const QDateTime &dataPagamento,
+                    const QString &idPagamento, const QVector<int> &decorrenze, QVector<QDateTime> &date)
+{
     date = QVector<QDateTime>(81);
     TDMIBase *dm = tabelle ? tabelle : TDMIBase::Crea();
     const QString codice = idPagamento.trimmed();
@@ -138,11 +153,12 @@ int CalcoloScadenze(TDMIBase *tabelle, TDataSet *, const QDateTime &dataDocument
             d = QDate(d.year(), d.month(), d.daysInMonth());
         return QDateTime(d, QTime(0, 0));
     };
-    QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
-        QStringLiteral("SELECT Decorrenza FROM PagamentiD WHERE IdPagamento = ? ORDER BY NumRata"), {codice});
     int n = 0;
-    while (q.next() && n < date.size())
-        date[n++] = scadenza(q.value(0).toInt());
+    for (int giorni : decorrenze) {
+        if (n >= date.size())
+            break;
+        date[n++] = scadenza(giorni);
+    }
     if (n == 0)
         date[n++] = scadenza(0);
     return n;

@@ -54,6 +54,10 @@ QVector<double> KRate(double totale, const QVector<double> &percentuali, int dec
 int CalcoloScadenze(TDMIBase *tabelle, TDataSet *tabScadenze, const QDateTime &dataDocumento,
                     const QDateTime &dataPagamento, const QString &idPagamento, const QString &idEsclusione,
                     const QString &idClienteTp, const QString &idCliente, QVector<QDateTime> &date, int modo);
+// The same with the payment's instalment rows given, their Decorrenza in NumRata order:
+// nothing is read from PagamentiD.
+int CalcoloScadenze(TDMIBase *tabelle, const QDateTime &dataDocumento, const QDateTime &dataPagamento,
+                    const QString &idPagamento, const QVector<int> &decorrenze, QVector<QDateTime> &date);
 
 // The stamp duty of a document and the amount from which it is due, valid at the date
 // (table ValoriBolli: the latest row not after the date). False, and both 0, when none is
