@@ -3,6 +3,8 @@
 #include "tests/module/deposits/FatturazioneFixture.h"
 
 #include "deposits/Qarn0154d.h"
+#include "host/business/Dmicalcolototalidocs.h"
+#include "host/db/DMIDataBases.h"
 
 #include <chrono>
 #include <future>
@@ -45,6 +47,59 @@ protected:
         return out;
     }
 
+    // An invoice's totals rows, "type:number:code:amounts", and its total: as stored, or
+    // (ricalcolati) as the totals engine makes them from the invoice's stored head and rows.
+    static QStringList Totali(qint64 chiave, bool ricalcolati)
+    {
+        const auto riga = [](const QString &tipo, int progressivo, const QString &codice, std::initializer_list<double> v) {
+            QStringList r{tipo, QString::number(progressivo), codice.trimmed()};
+            for (double x : v)
+                r << QString::number(x, 'f', 4);
+            return r.join(QLatin1Char(':'));
+        };
+        QStringList out;
+        TXQuery testa;
+        testa.SQL = QStringList{QStringLiteral("SELECT * FROM FattureCliTeste WHERE KFattCliT = %1").arg(chiave)};
+        testa.Open();
+        if (!ricalcolati) {
+            QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
+                QStringLiteral("SELECT TipoRecord, Progressivo, Codice, Importo1, Importo2, Importo3, Importo4, "
+                               "Percentuale FROM FattureCliTot WHERE KFattCliT = ? ORDER BY TipoRecord, Progressivo"),
+                {chiave});
+            while (q.next())
+                out << riga(q.value(0).toString(), q.value(1).toInt(), q.value(2).toString(),
+                            {q.value(3).toDouble(), q.value(4).toDouble(), q.value(5).toDouble(),
+                             q.value(6).toDouble(), q.value(7).toDouble()});
+            out << riga(QStringLiteral("TotDocumento"), 0, QString(),
+                        {testa.FieldByName(QStringLiteral("TotDocumento"))->AsFloat()});
+            return out;
+        }
+        TXQuery righe;
+        righe.SQL = QStringList{
+            QStringLiteral("SELECT * FROM FattureCliRighe WHERE KFattCliT = %1 ORDER BY NumOrdine").arg(chiave)};
+        TXMemTable totali;
+        totali.SetTableName(QStringLiteral("FattureCliTot"));
+        totali.SetUsaDizionario(true);
+        totali.SetKeepRecords(false);
+        totali.SetIndexFieldNames(QStringLiteral("TipoRecord;Progressivo"));
+        totali.Open();
+        TXParam_TotaliDocs param;
+        param.CodTipoDoc = 1;
+        param.Testa = &testa;
+        param.Righe = &righe;
+        param.TabTotali = &totali;
+        auto motore = Calcolototalidocs::CreaMotore();
+        EXPECT_TRUE(motore->TOTDOCS_InternalCalcola(param, false));
+        const auto numero = [&](const char *campo) { return totali.FieldByName(QLatin1String(campo))->AsFloat(); };
+        for (totali.First(); !totali.Eof(); totali.Next())
+            out << riga(totali.FieldByName(QStringLiteral("TipoRecord"))->AsString(),
+                        totali.FieldByName(QStringLiteral("Progressivo"))->AsInteger(),
+                        totali.FieldByName(QStringLiteral("Codice"))->AsString(),
+                        {numero("Importo1"), numero("Importo2"), numero("Importo3"), numero("Importo4"),
+                         numero("Percentuale")});
+        out << riga(QStringLiteral("TotDocumento"), 0, QString(), {motore->Totali.TotDocumento});
+        return out;
+    }
 };
 
 } // namespace
@@ -141,6 +196,40 @@ TEST_F(FatturazioneGiacenze, WritesOneInvoicePerCustomerAndBooksTheStockAsReturn
     EXPECT_EQ(Saldo("C001", 0, "CAS"), 0.0);
     EXPECT_EQ(Saldo("C001", 1, "FUS"), 2.0) << "no article: neither invoiced nor booked";
     EXPECT_EQ(company.Database().ScalarValue(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA")).toInt(), 12);
+}
+
+TEST_F(FatturazioneGiacenze, EachInvoiceHasTheTotalsItsStoredRowsGive)
+{
+    // a run rolled back first: the next one of the same program numbers and totals as if alone
+    auto *d = Prepara(QStringLiteral("FTC"));
+    ASSERT_NE(d, nullptr);
+    AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = 1 WHERE IdConto = 'C002' AND "
+                                          "IdImballo = 'BOT'"));
+    script.Yes(Conferma);
+    d->btGenera->click();
+    ProcessEvents();
+    NienteGenerato(QStringLiteral("C002"), 10);
+    AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = 0 WHERE IdConto = 'C002' AND "
+                                          "IdImballo = 'BOT'"));
+
+    d = Prepara(QStringLiteral("FTC"));
+    ASSERT_NE(d, nullptr);
+    script.Yes(Conferma);
+    d->btGenera->click();
+    ProcessEvents();
+    ASSERT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata : Generate NC da <11> a <12>"));
+    const QStringList chiavi = Colonna(QStringLiteral("SELECT KFattCliT FROM FattureCliTeste ORDER BY Numero"));
+    ASSERT_EQ(chiavi.size(), 2);
+    for (const QString &chiave : chiavi)
+        EXPECT_EQ(Totali(chiave.toLongLong(), false), Totali(chiave.toLongLong(), true)) << chiave.toStdString();
+    // 6 CAS at 2.50 and 3 BOT at 0 with VAT at 22%, one remittance instalment at the invoice's date
+    const QStringList prima = Totali(chiavi.first().toLongLong(), false);
+    EXPECT_TRUE(prima.contains(QStringLiteral("IVA:1:22:15.0000:3.3000:15.0000:3.3000:22.0000")))
+        << prima.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(prima.contains(QStringLiteral("SCA:1:RD:18.3000:18.3000:0.0000:0.0000:0.0000")))
+        << prima.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(prima.last(), QStringLiteral("TotDocumento:0::18.3000"));
+    EXPECT_EQ(Contatore(), 12);
 }
 
 TEST_F(FatturazioneGiacenze, ACausalWithoutMovementsWritesOnlyTheInvoices)
