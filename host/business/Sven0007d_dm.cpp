@@ -241,6 +241,7 @@ void TfSVen0007d_DM::PreparaTabelle()
     righeLette_ = false;
     righeFatturate_.clear();
     valoriBolli_.clear();
+    righePagamenti_.clear();
     Imposta(tFattureT, provvisoria, QStringLiteral("FattureCliTeste"), QStringLiteral("t_FattureCliT"),
             QStringLiteral("KFattCliT"));
     Imposta(tFattureR, provvisoria, QStringLiteral("FattureCliRighe"), QStringLiteral("t_FattureCliR"),
@@ -847,6 +848,7 @@ void TfSVen0007d_DM::PreparaParametriTotali(TDataSet *totali)
     ParamTotali = TXParam_TotaliDocs();
     ParamTotali.Totali = totali;
     ParamTotali.ValoriBolli = &valoriBolli_;
+    ParamTotali.RighePagamenti = &righePagamenti_;
     ParamTotali.FlScadenzeDdt = FlScadenzeDdt;
 }
 

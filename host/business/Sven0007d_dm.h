@@ -234,6 +234,7 @@ private:
     int numeroRigo_ = 0;
     QHash<QString, qint64> righeRaggruppate_; // grouping columns of the current invoice -> row key
     std::map<QDate, std::pair<double, double>> valoriBolli_; // the run's stamp-duty values by date
+    std::map<QString, std::vector<TRigoPagamento>> righePagamenti_; // the run's payment instalment rows
     bool raggruppa_ = false;
     QHash<qint64, QString> bollePrese_; // the notes the run took: key -> label
 };

@@ -47,6 +47,20 @@ protected:
         return out;
     }
 
+    // A run of every customer refused on C002, whose return another user books after the
+    // proposal: nothing generated.
+    void CorsaRifiutata()
+    {
+        auto *d = Prepara(QStringLiteral("FTC"));
+        ASSERT_NE(d, nullptr);
+        AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = 1 WHERE IdConto = 'C002' AND "
+                                              "IdImballo = 'BOT'"));
+        script.Yes(Conferma);
+        d->btGenera->click();
+        ProcessEvents();
+        NienteGenerato(QStringLiteral("C002"), 10); // nothing of the first customer either
+    }
+
     // An invoice's totals rows, "type:number:code:amounts", and its total: as stored, or
     // (ricalcolati) as the totals engine makes them from the invoice's stored head and rows.
     static QStringList Totali(qint64 chiave, bool ricalcolati)
@@ -201,18 +215,10 @@ TEST_F(FatturazioneGiacenze, WritesOneInvoicePerCustomerAndBooksTheStockAsReturn
 TEST_F(FatturazioneGiacenze, EachInvoiceHasTheTotalsItsStoredRowsGive)
 {
     // a run rolled back first: the next one of the same program numbers and totals as if alone
-    auto *d = Prepara(QStringLiteral("FTC"));
-    ASSERT_NE(d, nullptr);
-    AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = 1 WHERE IdConto = 'C002' AND "
-                                          "IdImballo = 'BOT'"));
-    script.Yes(Conferma);
-    d->btGenera->click();
-    ProcessEvents();
-    NienteGenerato(QStringLiteral("C002"), 10);
+    CorsaRifiutata();
     AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = 0 WHERE IdConto = 'C002' AND "
                                           "IdImballo = 'BOT'"));
-
-    d = Prepara(QStringLiteral("FTC"));
+    auto *d = Prepara(QStringLiteral("FTC"));
     ASSERT_NE(d, nullptr);
     script.Yes(Conferma);
     d->btGenera->click();
@@ -249,15 +255,8 @@ TEST_F(FatturazioneGiacenze, ACausalWithoutMovementsWritesOnlyTheInvoices)
 
 TEST_F(FatturazioneGiacenze, ABalanceChangedSinceThePreparationRollsBackTheWholeRun)
 {
-    auto *d = Prepara(QStringLiteral("FTC"));
-    ASSERT_NE(d, nullptr);
     // another user books a return of C002 (the second customer) meanwhile
-    AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = 1 WHERE IdConto = 'C002' AND "
-                                          "IdImballo = 'BOT'"));
-    script.Yes(Conferma);
-    d->btGenera->click();
-    ProcessEvents();
-    NienteGenerato(QStringLiteral("C002"), 10); // nothing of the first customer either
+    CorsaRifiutata();
     EXPECT_EQ(Saldo("C001", 1, "CAS"), 6.0);
 }
 
