@@ -150,6 +150,77 @@ TEST_F(Totali, TheGeneratorNumbersCompletesAndTotalsAnInvoice)
     EXPECT_EQ(Contatore(*db), 11);
 }
 
+TEST_F(Totali, WithinARunTheGeneratorChecksItsNumbersAndLaterTotalsTheStoredRows)
+{
+    TDMIGeneraDocumenti *g = TDMIGeneraDocumenti::Instance();
+    auto testa = Tabella(QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
+    auto righe = Tabella(QStringLiteral("FattureCliRighe"), QStringLiteral("KFattCliR"));
+    Fattura(50, 12); // another invoice of the register holds 12
+    // an invoice of one row as a billing job writes it; 0 when its head is refused
+    const auto genera = [&]() -> qint64 {
+        testa->Insert();
+        testa->FieldByName(QStringLiteral("Anno"))->SetAsInteger(2024);
+        testa->FieldByName(QStringLiteral("Serie"))->SetAsInteger(1);
+        testa->FieldByName(QStringLiteral("DataDocumento"))->SetAsDateTime(Giorno(2024, 3, 20));
+        testa->FieldByName(QStringLiteral("IdCausale"))->SetAsString(QStringLiteral("FT"));
+        testa->FieldByName(QStringLiteral("IdCliente"))->SetAsString(QStringLiteral("C2"));
+        QString testo;
+        if (!g->CompletaTestaDoc(testa.get(), TDMIBase::Crea()->ProtIVA, 0, testo)) {
+            testa->Cancel();
+            return 0;
+        }
+        testa->Post();
+        const qint64 chiave = testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
+        righe->Insert();
+        righe->FieldByName(QStringLiteral("KFattCliT"))->SetAsLargeInt(chiave);
+        righe->FieldByName(QStringLiteral("NumOrdine"))->SetAsInteger(1024);
+        righe->FieldByName(QStringLiteral("TipoRigo"))->SetAsInteger(1);
+        righe->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(QStringLiteral("A2"));
+        righe->FieldByName(QStringLiteral("Quantita"))->SetAsFloat(3);
+        righe->FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(12.5);
+        righe->FieldByName(QStringLiteral("Sconto1"))->SetAsFloat(10);
+        EXPECT_TRUE(g->CompletaRigoDoc(testa.get(), righe.get(), 0));
+        righe->Post();
+        EXPECT_TRUE(g->AggiornaRigoDoc(testa.get(), righe.get()));
+        testa->Edit();
+        EXPECT_TRUE(g->AggiornaTestaDoc(testa.get()));
+        testa->Post();
+        return chiave;
+    };
+    qint64 chiave = 0;
+    {
+        TXTransaction transazione(*db);
+        ASSERT_TRUE(g->PreparaGenerazione());
+        chiave = genera();
+        ASSERT_GT(chiave, 0);
+        EXPECT_EQ(testa->FieldByName(QStringLiteral("Numero"))->AsInteger(), 11);
+        // the next number drawn is the one the other invoice holds
+        EXPECT_EQ(genera(), 0);
+        EXPECT_TRUE(ui.LastText().contains(QStringLiteral("12 dell'anno 2024 serie 1 è già stato assegnato")))
+            << ui.LastText().toStdString();
+        transazione.Commit();
+    }
+    g->FineGenerazione();
+    EXPECT_EQ(Contatore(*db), 11);
+    EXPECT_DOUBLE_EQ(Totale(chiave, "TOT", 1, 1), 37.13);
+
+    // in a later transaction the invoice is totalled from its rows as stored now
+    db->ExecSQL(QStringLiteral("UPDATE FattureCliRighe SET ImportoNetto = 20 WHERE KFattCliT = ?"), {chiave});
+    {
+        TXTransaction transazione(*db);
+        ASSERT_TRUE(testa->Locate(QStringLiteral("KFattCliT"), chiave));
+        testa->Edit();
+        ASSERT_TRUE(g->AggiornaTestaDoc(testa.get()));
+        testa->Post();
+        transazione.Commit();
+    }
+    EXPECT_DOUBLE_EQ(Totale(chiave, "TOT", 1, 1), 22.0);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste WHERE KFattCliT = ?"), {chiave}), 22.0);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = ? AND TipoRecord = 'TOT'"),
+                    {chiave}),
+              1);
+}
+
 TEST_F(Totali, TheGeneratorRefusesAnUnknownCustomerWithAMessage)
 {
     auto testa = Tabella(QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
