@@ -20,6 +20,44 @@ int Contatore(TXDatabase &db)
     return db.ScalarValue(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA WHERE Anno = 2024 AND Serie = 1")).toInt();
 }
 
+// A head of C2 dated 20/03/2024 inserted, completed and checked by the generator as a billing
+// job does it, then posted; false (the insert cancelled) when the generator refuses it.
+bool TestaGenerata(TDataSet *testa, QString &testo)
+{
+    TDMIGeneraDocumenti *g = TDMIGeneraDocumenti::Instance();
+    testa->Insert();
+    testa->FieldByName(QStringLiteral("Anno"))->SetAsInteger(2024);
+    testa->FieldByName(QStringLiteral("Serie"))->SetAsInteger(1);
+    testa->FieldByName(QStringLiteral("DataDocumento"))->SetAsDateTime(QDateTime(QDate(2024, 3, 20), QTime(0, 0)));
+    testa->FieldByName(QStringLiteral("IdCausale"))->SetAsString(QStringLiteral("FT"));
+    testa->FieldByName(QStringLiteral("IdCliente"))->SetAsString(QStringLiteral("C2"));
+    testa->FieldByName(QStringLiteral("IdClienteTp"))->SetAsString(QString());
+    if (!g->CompletaTestaDoc(testa, TDMIBase::Crea()->ProtIVA, 0, testo) || !g->ControllaTestaDoc(testa, true)) {
+        testa->Cancel();
+        return false;
+    }
+    testa->Post();
+    return true;
+}
+
+// A row of the head: 3 A2 at 12.50 less 10%, completed, checked, posted and updated.
+void RigoGenerato(TDataSet *testa, TDataSet *righe)
+{
+    TDMIGeneraDocumenti *g = TDMIGeneraDocumenti::Instance();
+    righe->Insert();
+    righe->FieldByName(QStringLiteral("KFattCliT"))->SetAsLargeInt(testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt());
+    righe->FieldByName(QStringLiteral("NumOrdine"))->SetAsInteger(1024);
+    righe->FieldByName(QStringLiteral("TipoRigo"))->SetAsInteger(1);
+    righe->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(QStringLiteral("A2"));
+    righe->FieldByName(QStringLiteral("Quantita"))->SetAsFloat(3);
+    righe->FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(12.5);
+    righe->FieldByName(QStringLiteral("Sconto1"))->SetAsFloat(10);
+    EXPECT_TRUE(g->CompletaRigoDoc(testa, righe, 0));
+    EXPECT_TRUE(g->ControllaRigoDoc(testa, righe));
+    righe->Post();
+    EXPECT_TRUE(g->AggiornaRigoDoc(testa, righe));
+}
+
 TEST_F(Totali, AnInvoiceNumberIsTakenOnceAndADuplicateIsRefused)
 {
     TXClientTable *prot = TDMIBase::Crea()->ProtIVA;
@@ -105,17 +143,8 @@ TEST_F(Totali, TheGeneratorNumbersCompletesAndTotalsAnInvoice)
     auto righe = Tabella(QStringLiteral("FattureCliRighe"), QStringLiteral("KFattCliR"));
     TXTransaction transazione(*db);
     ASSERT_TRUE(g->PreparaGenerazione());
-    testa->Insert();
-    testa->FieldByName(QStringLiteral("Anno"))->SetAsInteger(2024);
-    testa->FieldByName(QStringLiteral("Serie"))->SetAsInteger(1);
-    testa->FieldByName(QStringLiteral("DataDocumento"))->SetAsDateTime(Giorno(2024, 3, 20));
-    testa->FieldByName(QStringLiteral("IdCausale"))->SetAsString(QStringLiteral("FT"));
-    testa->FieldByName(QStringLiteral("IdCliente"))->SetAsString(QStringLiteral("C2"));
-    testa->FieldByName(QStringLiteral("IdClienteTp"))->SetAsString(QString());
     QString testo;
-    ASSERT_TRUE(g->CompletaTestaDoc(testa.get(), TDMIBase::Crea()->ProtIVA, 0, testo));
-    ASSERT_TRUE(g->ControllaTestaDoc(testa.get(), true));
-    testa->Post();
+    ASSERT_TRUE(TestaGenerata(testa.get(), testo));
     const qint64 chiave = testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
     EXPECT_GT(chiave, 0);
     EXPECT_EQ(testa->FieldByName(QStringLiteral("Numero"))->AsInteger(), 11);
@@ -124,18 +153,7 @@ TEST_F(Totali, TheGeneratorNumbersCompletesAndTotalsAnInvoice)
     EXPECT_DOUBLE_EQ(testa->FieldByName(QStringLiteral("Cambio"))->AsFloat(), 1.0);
     EXPECT_EQ(testo, QStringLiteral("Fattura FT-11 del 20/03/2024"));
 
-    righe->Insert();
-    righe->FieldByName(QStringLiteral("KFattCliT"))->SetAsLargeInt(chiave);
-    righe->FieldByName(QStringLiteral("NumOrdine"))->SetAsInteger(1024);
-    righe->FieldByName(QStringLiteral("TipoRigo"))->SetAsInteger(1);
-    righe->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(QStringLiteral("A2"));
-    righe->FieldByName(QStringLiteral("Quantita"))->SetAsFloat(3);
-    righe->FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(12.5);
-    righe->FieldByName(QStringLiteral("Sconto1"))->SetAsFloat(10);
-    ASSERT_TRUE(g->CompletaRigoDoc(testa.get(), righe.get(), 0));
-    ASSERT_TRUE(g->ControllaRigoDoc(testa.get(), righe.get()));
-    righe->Post();
-    ASSERT_TRUE(g->AggiornaRigoDoc(testa.get(), righe.get()));
+    RigoGenerato(testa.get(), righe.get());
     EXPECT_DOUBLE_EQ(righe->FieldByName(QStringLiteral("ImportoNetto"))->AsFloat(), 33.75);
     EXPECT_EQ(righe->FieldByName(QStringLiteral("IdIva"))->AsString(), QStringLiteral("10"));
     EXPECT_EQ(righe->FieldByName(QStringLiteral("Descrizione"))->AsString(), QStringLiteral("Olio"));
@@ -158,34 +176,14 @@ TEST_F(Totali, WithinARunTheGeneratorChecksItsNumbersAndLaterTotalsTheStoredRows
     Fattura(50, 12); // another invoice of the register holds 12
     // an invoice of one row as a billing job writes it; 0 when its head is refused
     const auto genera = [&]() -> qint64 {
-        testa->Insert();
-        testa->FieldByName(QStringLiteral("Anno"))->SetAsInteger(2024);
-        testa->FieldByName(QStringLiteral("Serie"))->SetAsInteger(1);
-        testa->FieldByName(QStringLiteral("DataDocumento"))->SetAsDateTime(Giorno(2024, 3, 20));
-        testa->FieldByName(QStringLiteral("IdCausale"))->SetAsString(QStringLiteral("FT"));
-        testa->FieldByName(QStringLiteral("IdCliente"))->SetAsString(QStringLiteral("C2"));
         QString testo;
-        if (!g->CompletaTestaDoc(testa.get(), TDMIBase::Crea()->ProtIVA, 0, testo)) {
-            testa->Cancel();
+        if (!TestaGenerata(testa.get(), testo))
             return 0;
-        }
-        testa->Post();
-        const qint64 chiave = testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
-        righe->Insert();
-        righe->FieldByName(QStringLiteral("KFattCliT"))->SetAsLargeInt(chiave);
-        righe->FieldByName(QStringLiteral("NumOrdine"))->SetAsInteger(1024);
-        righe->FieldByName(QStringLiteral("TipoRigo"))->SetAsInteger(1);
-        righe->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(QStringLiteral("A2"));
-        righe->FieldByName(QStringLiteral("Quantita"))->SetAsFloat(3);
-        righe->FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(12.5);
-        righe->FieldByName(QStringLiteral("Sconto1"))->SetAsFloat(10);
-        EXPECT_TRUE(g->CompletaRigoDoc(testa.get(), righe.get(), 0));
-        righe->Post();
-        EXPECT_TRUE(g->AggiornaRigoDoc(testa.get(), righe.get()));
+        RigoGenerato(testa.get(), righe.get());
         testa->Edit();
         EXPECT_TRUE(g->AggiornaTestaDoc(testa.get()));
         testa->Post();
-        return chiave;
+        return testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt();
     };
     qint64 chiave = 0;
     {
