@@ -86,6 +86,12 @@ public:
     // back in edit, leave the working copy as the user left it. Rilascia follows the head again.
     void Trattieni();
     void Rilascia(const std::function<void()> &copia);
+    // While the scope lasts the tab does not follow the head: the caller sets it once after.
+    [[nodiscard]] auto Sospeso()
+    {
+        const bool prima = std::exchange(trattenuto_, true);
+        return qScopeGuard([this, prima] { trattenuto_ = prima; });
+    }
 
     // Row events.
     void NewRecord(TDataSet *d);

@@ -231,10 +231,15 @@ public:
         if (!LumoFinestraDoc::InModifica(this->TTesta))
             Castelletto->MostraArchivio();
     }
-    // The host's, then the working copy of the summary for an edit, the stored one otherwise.
+    // The host's, then the working copy of the summary for an edit, the stored one otherwise
+    // (filled once, not also at each change of the head's state on the way).
     bool InitDoc(int modo) override
     {
-        bool esito = Ospite::InitDoc(modo);
+        bool esito = false;
+        {
+            const auto sospeso = Castelletto->Sospeso();
+            esito = Ospite::InitDoc(modo);
+        }
         if (LumoFinestraDoc::InModifica(this->TTesta)) {
             if (UT_LMQ_CopiaCastelletto())
                 esito = true;

@@ -221,6 +221,8 @@ public:
         return Ultimo;
     }
     QHash<QString, std::optional<TCausaleMag>> Causali;
+    // the causal asked last (a row asks for its own at each step)
+    const std::optional<TCausaleMag> *UltimaCausale = nullptr;
     QHash<QPair<QPair<int, int>, QString>, std::optional<QString>> Collegamenti; // by kind, row type, causal
     QHash<QPair<int, int>, std::optional<Tipirigo::TRTipoRigo>> TipiRigo;
     QHash<qint64, std::optional<int>> Esercizi; // by day
@@ -237,6 +239,7 @@ public:
     {
         Articoli.clear();
         ConUltimo = false;
+        UltimaCausale = nullptr;
         Causali.clear();
         Collegamenti.clear();
         TipiRigo.clear();
@@ -721,13 +724,20 @@ bool TDMIBMag::LeggiCausale(const QString &idCausale, TCausaleMag &causale)
     if (codice.isEmpty())
         return false;
     TLetture *letture = Letture();
-    if (letture)
-        if (const auto it = letture->Causali.constFind(codice); it != letture->Causali.cend()) {
-            if (!*it)
+    if (letture) {
+        const std::optional<TCausaleMag> *nota = letture->UltimaCausale;
+        if (!nota || !*nota || (*nota)->IdCausale != codice) {
+            const auto it = letture->Causali.constFind(codice);
+            nota = it != letture->Causali.cend() ? &*it : nullptr;
+        }
+        if (nota) {
+            letture->UltimaCausale = nota;
+            if (!*nota)
                 return false;
-            causale = **it;
+            causale = **nota;
             return true;
         }
+    }
     TXlkTable *t = TDMIBase::Crea()->lkCausMagaz;
     std::optional<TCausaleMag> letta;
     if (TDMIBase::Posiziona(t, QStringLiteral("IdCausale"), {codice})) {
@@ -738,8 +748,8 @@ bool TDMIBMag::LeggiCausale(const QString &idCausale, TCausaleMag &causale)
         letta->FlEsistenza = F(t, "FlEsistenza")->AsInteger();
         letta->FlPartita = F(t, "FlPartita")->AsInteger();
     }
-    if (letture)
-        letture->Causali.insert(codice, letta);
+    if (letture) // an insertion may move the values: the one kept last is the new one
+        letture->UltimaCausale = &*letture->Causali.insert(codice, letta);
     if (!letta)
         return false;
     causale = *letta;
