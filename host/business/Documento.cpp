@@ -1244,6 +1244,9 @@ void TFDocumento::SalvaDocumentoConPassi(const TPassiSalvataggio &passi)
     if (!PreparaSalvataggio(passi.Prepara))
         return;
 
+    // the head's controls follow once, when the save is over, not at each of its steps
+    TTesta->DisableControls();
+    const auto mostra = qScopeGuard([this] { TTesta->EnableControls(); });
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto cursore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     const QList<TDataSet *> tabelle = TabelleSalvataggio();
@@ -1301,6 +1304,9 @@ void TFDocumento::SalvaDocumento()
 {
     if (!PreparaSalvataggio({}))
         return;
+    // the head's controls follow once, when the save is over, not at each of its steps
+    TTesta->DisableControls();
+    const auto mostra = qScopeGuard([this] { TTesta->EnableControls(); });
     const QList<TDataSet *> tabelle = TabelleSalvataggio();
     for (TDataSet *t : tabelle)
         CheckTabOpen(t);

@@ -302,6 +302,48 @@ TEST_F(Magazzino, TransferBooksACounterMovementOnTheArrivalWarehouse)
     EXPECT_EQ(Esistenza("A1", 2), 0.0);
 }
 
+// Rows of one save alternating between two causals (a transfer with its counter causal, and the
+// sale a row type links to): each row books with its own, new, changed and deleted.
+TEST_F(Magazzino, RowsOfOneSaveAlternatingCausalsBookEachWithItsOwn)
+{
+    Esegui("INSERT INTO CausaliDocMagaz (FlTipoDoc, IdCausale, TipoRigo, IdCausaleMaga) VALUES (0, 'DTR', 10, 'VEN')");
+    Bolla(QStringLiteral("DTR"), 2);
+    Rigo(1, QStringLiteral("A1"), 4, 10.0);
+    Rigo(2, QStringLiteral("A1"), 1, 10.0, 10);
+    Rigo(3, QStringLiteral("B1"), 2, 4.0);
+    Rigo(4, QStringLiteral("B1"), 3, 4.0, 10);
+    const auto causali = [this] {
+        QStringList c;
+        QSqlQuery q = db->OpenQuery(
+            QStringLiteral("SELECT KRigoDoc, SubNumOrdine, IdCausale, Quantita FROM MovMagazzino ORDER BY KRigoDoc, SubNumOrdine"));
+        while (q.next())
+            c << QStringLiteral("%1.%2 %3 %4").arg(q.value(0).toInt()).arg(q.value(1).toInt()).arg(q.value(2).toString()).arg(q.value(3).toDouble());
+        return c.join(QStringLiteral(", "));
+    };
+    // A1 and B1 in warehouses 1 and 2
+    const auto esistenze = [this] {
+        return QStringList{QString::number(Esistenza("A1", 1)), QString::number(Esistenza("A1", 2)),
+                           QString::number(Esistenza("B1", 1)), QString::number(Esistenza("B1", 2))};
+    };
+    ASSERT_TRUE(GeneraTutte(2, QStringLiteral("TRS"))) << ui->LastText().toStdString();
+    EXPECT_EQ(causali(), QStringLiteral("1.0 TRS 4, 1.1 TRC 4, 2.0 VEN 1, 3.0 TRS 2, 3.1 TRC 2, 4.0 VEN 3"));
+    EXPECT_EQ(esistenze(), (QStringList{"-5", "4", "-5", "2"}));
+
+    for (righe->First(); !righe->Eof(); righe->Next()) {
+        righe->Edit();
+        TField *quantita = righe->FieldByName(QStringLiteral("Quantita"));
+        quantita->SetAsFloat(quantita->AsFloat() + 1);
+        righe->Post();
+    }
+    ASSERT_TRUE(GeneraTutte(1, QStringLiteral("TRS"))) << ui->LastText().toStdString();
+    EXPECT_EQ(causali(), QStringLiteral("1.0 TRS 5, 1.1 TRC 5, 2.0 VEN 2, 3.0 TRS 3, 3.1 TRC 3, 4.0 VEN 4"));
+    EXPECT_EQ(esistenze(), (QStringList{"-7", "5", "-7", "3"}));
+
+    ASSERT_TRUE(GeneraTutte(3, QStringLiteral("TRS"))) << ui->LastText().toStdString();
+    EXPECT_EQ(causali(), QString());
+    EXPECT_EQ(esistenze(), (QStringList{"0", "0", "0", "0"}));
+}
+
 TEST_F(Magazzino, RowsThatBookNoStock)
 {
     Bolla();

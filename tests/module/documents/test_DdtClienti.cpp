@@ -97,6 +97,10 @@ TEST_F(DdtClienti, NewChangedAndDeletedNoteKeepDepositsLitresAndCards)
     EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBoll")), 0);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 0);
     EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 0);
+    // the window on a new note, its summary an empty working copy
+    EXPECT_EQ(f->TTesta->State(), dsInsert);
+    EXPECT_EQ(f->dsLUMO_CauzDoc->DataSet(), f->TTLUMO_CauzDoc);
+    EXPECT_TRUE(f->TTLUMO_CauzDoc->IsEmpty());
     QStringList schedeDopo;
     for (const QString &s : Schede())
         if (!s.endsWith(QLatin1String("/0/0/0")))
