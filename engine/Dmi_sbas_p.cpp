@@ -3,8 +3,8 @@
 #include "frame/Dusaria.h"
 #include "host/core/Funzioni.h"
 #include "host/core/KV8Config.h"
+#include "host/core/Notices.h"
 #include "host/data/TXQuery.h"
-#include "host/ui/Kmessages.h"
 
 #include <QStringList>
 
@@ -124,11 +124,9 @@ void TDMISBas_p::CalcolaPesiVolumeTestaDoc(TDataSet *testa, int confronto, int c
         const bool uguali = CompDec(fLordo->AsFloat(), lordo, 3) == 0 && CompDec(fNetto->AsFloat(), netto, 3) == 0
                             && CompDec(fVolume->AsFloat(), volume, -1) == 0;
         scrivi = !uguali && chiedi
-                 && Kmessages::KMessage(QStringLiteral("Il totale colli, pesi, volume presente risulta diverso da quello "
-                                                       "ricalcolato.\nSi vuole aggiornare il documento con i valori "
-                                                       "ricalcolati ? "),
-                                        mtConfirmation, mbYesNo)
-                        == mrYes;
+                 && Notices::Ask(QStringLiteral("Il totale colli, pesi, volume presente risulta diverso da quello "
+                                                "ricalcolato.\nSi vuole aggiornare il documento con i valori "
+                                                "ricalcolati ? "));
     }
     if (scrivi) {
         fLordo->SetAsFloat(lordo);

@@ -11,10 +11,10 @@
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
 #include "host/core/KFormati.h"
+#include "host/core/Notices.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
-#include "host/ui/Kmessages.h"
 
 #include <QScopeGuard>
 
@@ -380,7 +380,7 @@ void UT_LMQ_DVEN_SpeseTrasporto(TDataSet *Testa, TDataSet *Righe, TDataSet *Tota
         throw;
     } catch (const std::exception &e) {
         // shown here once; the caller's save stops without showing it again
-        Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
+        Notices::Tell(ErrorText(e), TNoticeKind::Information);
         throw EAbort();
     }
 }
@@ -443,7 +443,7 @@ bool Evadi(TDataSet *Testa, TDataSet *Righe, int Modo, const QString &SiglaDoc)
             return true;
     }
     const QString domanda = Modo == 0 ? QStringLiteral("Evasione Prenotazione") : QStringLiteral("Controllo Prenotazione");
-    if (Kmessages::KMessage(domanda, mtConfirmation, mbYesNo, 0) != mrYes)
+    if (!Notices::Ask(domanda))
         return true;
 
     std::vector<RigaPrenotata> prenotate;
@@ -489,18 +489,18 @@ bool Evadi(TDataSet *Testa, TDataSet *Righe, int Modo, const QString &SiglaDoc)
             }
         }
         if (!trovata) {
-            Kmessages::KMessage(QStringLiteral("Nessuna prenotazione per l'articolo : ") + articolo + QStringLiteral("  ") +
-                                    descrizione,
-                                mtWarning, mbOK, 0);
+            Notices::Tell(QStringLiteral("Nessuna prenotazione per l'articolo : ") + articolo + QStringLiteral("  ") +
+                              descrizione,
+                          TNoticeKind::Warning);
             incongruenze = true;
             return;
         }
         const double residuo = qMax(0.0, trovata->Residuo());
         if (Funzioni::CompDec(residuo, confezioni, decimali) < 0) {
-            Kmessages::KMessage(QStringLiteral("Per l'articolo : ") + articolo + QStringLiteral("  ") + descrizione +
-                                    QStringLiteral("\r\nQuantità Prenotata Residua : ") + Numero(residuo) +
-                                    QStringLiteral("   Quantità Documento : ") + Numero(confezioni),
-                                mtWarning, mbOK, 0);
+            Notices::Tell(QStringLiteral("Per l'articolo : ") + articolo + QStringLiteral("  ") + descrizione +
+                              QStringLiteral("\r\nQuantità Prenotata Residua : ") + Numero(residuo) +
+                              QStringLiteral("   Quantità Documento : ") + Numero(confezioni),
+                          TNoticeKind::Warning);
             incongruenze = true;
         }
         const double evase = qMin(confezioni, residuo);
@@ -528,8 +528,8 @@ bool Evadi(TDataSet *Testa, TDataSet *Righe, int Modo, const QString &SiglaDoc)
     if (Modo == 99) {
         if (!incongruenze)
             return true;
-        Kmessages::KMessage(QStringLiteral("Ci sono incongruenze tra Documento e Prenotazione - non \r\nposso registrare"),
-                            mtError, mbOK, 0);
+        Notices::Tell(QStringLiteral("Ci sono incongruenze tra Documento e Prenotazione - non \r\nposso registrare"),
+                      TNoticeKind::Error);
         return false;
     }
 
@@ -589,7 +589,7 @@ bool Ripristina(TDataSet *Testa, const QString &SiglaDoc)
     elimina->SQL = QStringList{QStringLiteral("Delete from LUMO_PrenotaE WHERE %1 = :%1").arg(colonna)};
     elimina->ParamByName(colonna)->SetAsInteger(chiave);
     elimina->ExecSQL();
-    Kmessages::KMessage(QStringLiteral("Ripristono Prenotazione Effettuato"), mtInformation, mbOK, 0);
+    Notices::Tell(QStringLiteral("Ripristono Prenotazione Effettuato"), TNoticeKind::Information);
     return true;
 }
 
@@ -608,7 +608,7 @@ bool UT_LMQ_DVEN_EvadiPrenotazioni(TDataSet *Testa, TDataSet *Righe, TDataSet *,
         } catch (const EAbort &) {
             return false;
         } catch (const std::exception &e) {
-            Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
+            Notices::Tell(ErrorText(e), TNoticeKind::Information);
             return false;
         }
     default:
@@ -793,8 +793,8 @@ bool CostruisciCastelletto(TDataSet *Testa, TDataSet *Righe, TDataSet *Cauz, con
 
     const QString qtaMossa = reso ? QStringLiteral("QtaRes") : QStringLiteral("QtaCar");
     if (!Cauz->IsEmpty()) {
-        if (reso && Kmessages::KMessage(QStringLiteral("Castelletto Cauzioni già presente, nuovo ricalcolo"), mtWarning,
-                                        mbYesNo, 1) != mrYes)
+        if (reso && !Notices::Ask(QStringLiteral("Castelletto Cauzioni già presente, nuovo ricalcolo"), TNoticeKind::Warning,
+                                  true))
             return false;
         // the quantity being rebuilt starts again from 0, its excess part with it
         const QString valoreMosso = reso ? QStringLiteral("ValoreRes") : QStringLiteral("ValoreCar");
@@ -955,7 +955,7 @@ void UT_LMQ_DVEN_CreaCasteCauz(TDataSet *Testa, TDataSet *Righe, TDataSet *, TDa
             return;
     } catch (const std::exception &e) {
         // shown here once; after the clean-up the caller's save stops without showing it again
-        Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
+        Notices::Tell(ErrorText(e), TNoticeKind::Information);
         if (Cauz->State() == dsEdit || Cauz->State() == dsInsert)
             Cauz->Cancel();
         interrotto = true;

@@ -1,7 +1,7 @@
 #include "host/business/Dmibase.h"
 
+#include "host/data/XDataModule.h"
 #include "host/db/DMIDataBases.h"
-#include "host/ui/Forms.h"
 
 TDMIBase::TDMIBase(QObject *owner) : TDataModule(owner)
 {
@@ -47,7 +47,7 @@ TDMIBase::~TDMIBase() = default;
 TDMIBase *TDMIBase::Crea(QObject *owner)
 {
     if (!DMIBase)
-        DMIBase = new TDMIBase(owner ? owner : Application);
+        DMIBase = new TDMIBase(owner ? owner : ApplicationOwner());
     return DMIBase;
 }
 

@@ -5,11 +5,11 @@
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
 #include "host/core/KV8Config.h"
+#include "host/core/Notices.h"
 #include "host/data/TField.h"
 #include "host/data/TXTable.h"
+#include "host/data/XDataModule.h"
 #include "host/db/DMIDataBases.h"
-#include "host/ui/Forms.h"
-#include "host/ui/Kmessages.h"
 
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -39,7 +39,7 @@ TDMIBbas::~TDMIBbas() = default;
 TDMIBbas *TDMIBbas::Crea(QObject *owner)
 {
     if (!DMIBbas)
-        DMIBbas = new TDMIBbas(owner ? owner : Application);
+        DMIBbas = new TDMIBbas(owner ? owner : ApplicationOwner());
     return DMIBbas;
 }
 
@@ -84,7 +84,7 @@ bool TDMIBbas::TestConto(const QString &tipoConto, const QString &conto)
     }
     if (errore.isEmpty())
         return true;
-    Kmessages::KMessage(errore, mtError, mbOK, 0);
+    Notices::Tell(errore, TNoticeKind::Error);
     return false;
 }
 

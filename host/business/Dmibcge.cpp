@@ -1,8 +1,8 @@
 #include "host/business/Dmibcge.h"
 
-#include "host/ui/Forms.h"
 
 #include "host/business/Dmibase.h"
+#include "host/data/XDataModule.h"
 
 TDMIBCge::TDMIBCge(QObject *owner) : TDataModule(owner)
 {
@@ -14,7 +14,7 @@ TDMIBCge::~TDMIBCge() = default;
 TDMIBCge *TDMIBCge::Crea(QObject *owner)
 {
     if (!DMIBCge)
-        DMIBCge = new TDMIBCge(owner ? owner : Application);
+        DMIBCge = new TDMIBCge(owner ? owner : ApplicationOwner());
     return DMIBCge;
 }
 

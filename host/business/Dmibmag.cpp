@@ -11,15 +11,15 @@
 #include "host/core/KFormati.h"
 #include "host/core/KV8Config.h"
 #include "host/core/Kutfunctions.h"
+#include "host/core/Notices.h"
+#include "host/data/ClassRegistry.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
+#include "host/data/XDataModule.h"
 #include "host/db/DMIDataBases.h"
 #include "host/db/TXDatabase.h"
 #include "host/db/TXTransaction.h"
-#include "host/ui/ClassRegistry.h"
-#include "host/ui/Forms.h"
-#include "host/ui/Kmessages.h"
 
 #include <QDebug>
 #include <QSqlQuery>
@@ -329,7 +329,7 @@ TDMIBMag::~TDMIBMag() = default;
 TDMIBMag *TDMIBMag::Crea(QObject *owner)
 {
     if (!DMIBMag)
-        DMIBMag = Xforms::XGetDMClass(ClassRef::Of<TDMIBMag>()).CreateAs<TDMIBMag>(owner ? owner : Application);
+        DMIBMag = Xforms::XGetDMClass(ClassRef::Of<TDMIBMag>()).CreateAs<TDMIBMag>(owner ? owner : ApplicationOwner());
     return DMIBMag;
 }
 
@@ -444,7 +444,7 @@ void TDMIBMag::ErroreMovimento(TContestoMovimento &c, const std::exception &e)
     for (TDataSet *ds : {c.Movimenti, c.Esistenze, c.Partite, c.MovimentiD, static_cast<TDataSet *>(tDettQtaDoc)})
         Annulla(ds);
     if (!dynamic_cast<const EAbort *>(&e))
-        Kmessages::KMessage(Testo(e), mtWarning, mbOK);
+        Notices::Tell(Testo(e), TNoticeKind::Warning);
 }
 
 bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
@@ -1752,10 +1752,10 @@ bool TDMIBMag::ControlloGiacenzaLotto(const TDatiLotti &dati)
 {
     double richiesta = 0;
     if (!QuantitaLotto(this, dati, richiesta)) {
-        Kmessages::KMessage(QStringLiteral("La quantità del lotto %1 dell'articolo %2 non si converte nell'unità "
-                                           "dell'articolo: indicare il fattore di conversione.")
-                                .arg(dati.IdLotto, dati.IdProdotto),
-                            mtWarning, mbOK);
+        Notices::Tell(QStringLiteral("La quantità del lotto %1 dell'articolo %2 non si converte nell'unità "
+                                     "dell'articolo: indicare il fattore di conversione.")
+                          .arg(dati.IdLotto, dati.IdProdotto),
+                      TNoticeKind::Warning);
         return false;
     }
     // the balance as stored now
@@ -1770,11 +1770,11 @@ bool TDMIBMag::ControlloGiacenzaLotto(const TDatiLotti &dati)
     if (CompDec(giacenza, richiesta, dq) >= 0)
         return true;
     const QString formato = KFormati::GetDisplay(KFormati::fnQuantita);
-    Kmessages::KMessage(QStringLiteral("Il lotto %1 dell'articolo %2 ha nel magazzino %3 una giacenza di %4, minore "
-                                       "della quantità richiesta %5: ridurre la quantità o scegliere un altro lotto.")
-                            .arg(dati.IdLotto, dati.IdProdotto, QString::number(dati.IdMagazzino),
-                                 KFormati::FormatFloat(formato, giacenza), KFormati::FormatFloat(formato, richiesta)),
-                        mtWarning, mbOK);
+    Notices::Tell(QStringLiteral("Il lotto %1 dell'articolo %2 ha nel magazzino %3 una giacenza di %4, minore "
+                                 "della quantità richiesta %5: ridurre la quantità o scegliere un altro lotto.")
+                      .arg(dati.IdLotto, dati.IdProdotto, QString::number(dati.IdMagazzino),
+                           KFormati::FormatFloat(formato, giacenza), KFormati::FormatFloat(formato, richiesta)),
+                  TNoticeKind::Warning);
     return false;
 }
 
@@ -1827,6 +1827,6 @@ bool TDMIBMag::ControllaRigheMagazzino(int, TDataSet *testa, TDataSet *righe)
     righe->EnableControls();
     if (errore.isEmpty())
         return true;
-    Kmessages::KMessage(errore, mtWarning, mbOK);
+    Notices::Tell(errore, TNoticeKind::Warning);
     return false;
 }

@@ -1,7 +1,7 @@
 #include "host/business/Dmibmat.h"
+#include "host/data/ClassRegistry.h"
+#include "host/data/XDataModule.h"
 
-#include "host/ui/ClassRegistry.h"
-#include "host/ui/Forms.h"
 
 TDMIBMat::TDMIBMat(QObject *owner) : TDataModule(owner)
 {
@@ -13,7 +13,7 @@ TDMIBMat::~TDMIBMat() = default;
 TDMIBMat *TDMIBMat::Crea(QObject *owner)
 {
     if (!DMIBMat)
-        DMIBMat = Xforms::XGetDMClass(ClassRef::Of<TDMIBMat>()).CreateAs<TDMIBMat>(owner ? owner : Application);
+        DMIBMat = Xforms::XGetDMClass(ClassRef::Of<TDMIBMat>()).CreateAs<TDMIBMat>(owner ? owner : ApplicationOwner());
     return DMIBMat;
 }
 

@@ -3,7 +3,7 @@
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibmag.h"
 #include "host/data/TField.h"
-#include "host/ui/Forms.h"
+#include "host/data/XDataModule.h"
 
 TDMIBPos::TDMIBPos(QObject *owner) : TDataModule(owner)
 {
@@ -15,7 +15,7 @@ TDMIBPos::~TDMIBPos() = default;
 TDMIBPos *TDMIBPos::Crea(QObject *owner)
 {
     if (!DMIBPos)
-        DMIBPos = new TDMIBPos(owner ? owner : Application);
+        DMIBPos = new TDMIBPos(owner ? owner : ApplicationOwner());
     return DMIBPos;
 }
 

@@ -1,8 +1,8 @@
 #include "host/business/Dmibpra.h"
 
-#include "host/ui/Forms.h"
 
 #include "host/business/Dmibase.h"
+#include "host/data/XDataModule.h"
 
 TDMIBPra::TDMIBPra(QObject *owner) : TDataModule(owner)
 {
@@ -14,7 +14,7 @@ TDMIBPra::~TDMIBPra() = default;
 TDMIBPra *TDMIBPra::Crea(QObject *owner)
 {
     if (!DMIBPra)
-        DMIBPra = new TDMIBPra(owner ? owner : Application);
+        DMIBPra = new TDMIBPra(owner ? owner : ApplicationOwner());
     return DMIBPra;
 }
 

@@ -11,13 +11,13 @@
 #include "host/core/Funzioni.h"
 #include "host/core/KFormati.h"
 #include "host/core/KV8Config.h"
+#include "host/core/Notices.h"
+#include "host/data/ClassRegistry.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
 #include "host/data/TXTableBase.h"
 #include "host/db/DMIDataBases.h"
-#include "host/ui/ClassRegistry.h"
-#include "host/ui/Kmessages.h"
 
 #include <QDebug>
 #include <QScopeGuard>
@@ -533,11 +533,11 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_LeggiPagamento(const TXParam_TotaliDocs &Par
         IdPagamentoAlt.clear();
         ratePagamento_.push_back({TipoMovPagamento, 100, false});
         if (!codice.isEmpty())
-            Kmessages::KMessage(Descrizione
-                                    + (Alternativo ? QStringLiteral("Errore in lettura pagamento alternativo <")
-                                                   : QStringLiteral("Errore in lettura pagamento <"))
-                                    + codice + QLatin1Char('>'),
-                                mtWarning, mbOK, 0);
+            Notices::Tell(Descrizione
+                              + (Alternativo ? QStringLiteral("Errore in lettura pagamento alternativo <")
+                                             : QStringLiteral("Errore in lettura pagamento <"))
+                              + codice + QLatin1Char('>'),
+                          TNoticeKind::Warning);
         return false;
     }
     TXlkTable *p = dm->lkPagamenti;
@@ -1287,7 +1287,7 @@ bool TDMICalcoloTotaliDocs::LimiteSuperato(int limite, const QString &coda)
 {
     UltimoMessaggio = QStringLiteral("Attenzione: il documento <") + Descrizione + QStringLiteral("> contiene più di ")
                       + QString::number(limite) + coda;
-    Kmessages::KMessage(UltimoMessaggio, mtInformation, mbOK, 0);
+    Notices::Tell(UltimoMessaggio, TNoticeKind::Information);
     TOTDOCS_RegistraLog(UltimoMessaggio);
     return false;
 }

@@ -11,13 +11,13 @@
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
 #include "host/core/Kutfunctions.h"
+#include "host/core/Notices.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
+#include "host/data/XDataModule.h"
 #include "host/db/TXDatabase.h"
-#include "host/ui/Forms.h"
-#include "host/ui/Kmessages.h"
 
 #include <QDebug>
 
@@ -86,13 +86,13 @@ TDMIGeneraDocumenti::~TDMIGeneraDocumenti()
 TDMIGeneraDocumenti *TDMIGeneraDocumenti::Instance()
 {
     if (!DMIGeneraDocumenti)
-        DMIGeneraDocumenti = new TDMIGeneraDocumenti(Application);
+        DMIGeneraDocumenti = new TDMIGeneraDocumenti(ApplicationOwner());
     return DMIGeneraDocumenti;
 }
 
 bool TDMIGeneraDocumenti::Rifiuta(const QString &testo)
 {
-    Kmessages::KMessage(testo, mtWarning, mbOK, 0);
+    Notices::Tell(testo, TNoticeKind::Warning);
     return false;
 }
 

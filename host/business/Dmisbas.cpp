@@ -4,12 +4,12 @@
 #include "host/business/Tipirigo.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
+#include "host/core/Notices.h"
+#include "host/data/ClassRegistry.h"
 #include "host/data/TDataSet.h"
 #include "host/data/TField.h"
+#include "host/data/XDataModule.h"
 #include "host/db/DMIDataBases.h"
-#include "host/ui/ClassRegistry.h"
-#include "host/ui/Forms.h"
-#include "host/ui/Kmessages.h"
 
 using Funzioni::CompDec;
 using Funzioni::KRound;
@@ -24,7 +24,7 @@ TDMISBas::~TDMISBas() = default;
 TDMISBas *TDMISBas::Crea(QObject *owner)
 {
     if (!DMISBas)
-        DMISBas = Xforms::XGetDMClass(ClassRef::Of<TDMISBas>()).CreateAs<TDMISBas>(owner ? owner : Application);
+        DMISBas = Xforms::XGetDMClass(ClassRef::Of<TDMISBas>()).CreateAs<TDMISBas>(owner ? owner : ApplicationOwner());
     return DMISBas;
 }
 
@@ -79,9 +79,8 @@ void TDMISBas::CalcolaPesiVolumeTestaDoc(TDataSet *testa, int confronto, int cod
             && CompDec(fVolume->AsFloat(), volume, 6) == 0)
             return;
         if (chiedi
-            && Kmessages::KMessage(QStringLiteral("Pesi e volume del documento sono diversi da quelli delle righe: "
-                                                  "aggiornare il documento con i valori ricalcolati?"),
-                                   mtConfirmation, mbYesNo) != mrYes)
+            && !Notices::Ask(QStringLiteral("Pesi e volume del documento sono diversi da quelli delle righe: "
+                                            "aggiornare il documento con i valori ricalcolati?")))
             return;
     }
     fLordo->SetAsFloat(lordo);

@@ -1,7 +1,7 @@
 #include "host/business/Dmiscon.h"
+#include "host/data/ClassRegistry.h"
+#include "host/data/XDataModule.h"
 
-#include "host/ui/ClassRegistry.h"
-#include "host/ui/Forms.h"
 
 TDMISCon::TDMISCon(QObject *owner) : TDataModule(owner)
 {
@@ -13,7 +13,7 @@ TDMISCon::~TDMISCon() = default;
 TDMISCon *TDMISCon::Crea(QObject *owner)
 {
     if (!DMISCon)
-        DMISCon = Xforms::XGetDMClass(ClassRef::Of<TDMISCon>()).CreateAs<TDMISCon>(owner ? owner : Application);
+        DMISCon = Xforms::XGetDMClass(ClassRef::Of<TDMISCon>()).CreateAs<TDMISCon>(owner ? owner : ApplicationOwner());
     return DMISCon;
 }
 

@@ -6,10 +6,10 @@
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
 #include "host/core/KFormati.h"
+#include "host/core/Notices.h"
+#include "host/data/ClassRegistry.h"
 #include "host/data/TXClientTable.h"
-#include "host/ui/ClassRegistry.h"
-#include "host/ui/Forms.h"
-#include "host/ui/Kmessages.h"
+#include "host/data/XDataModule.h"
 
 using Funzioni::CompDec;
 using Funzioni::KRound;
@@ -59,7 +59,7 @@ TDMISOrc::~TDMISOrc() = default;
 TDMISOrc *TDMISOrc::Crea(QObject *owner)
 {
     if (!DMISOrc)
-        DMISOrc = Xforms::XGetDMClass(ClassRef::Of<TDMISOrc>()).CreateAs<TDMISOrc>(owner ? owner : Application);
+        DMISOrc = Xforms::XGetDMClass(ClassRef::Of<TDMISOrc>()).CreateAs<TDMISOrc>(owner ? owner : ApplicationOwner());
     return DMISOrc;
 }
 
@@ -98,8 +98,7 @@ bool TDMISOrc::AggiornaRigoOrdine(int modo, int codTipoDoc, int modoValore, TDat
         if (righeOrdine->State() == dsEdit || righeOrdine->State() == dsInsert)
             righeOrdine->Cancel();
         if (!dynamic_cast<const EAbort *>(&e)) {
-            const auto *x = dynamic_cast<const Exception *>(&e);
-            Kmessages::KMessage(x ? x->Message : QString::fromUtf8(e.what()), mtInformation, mbOK);
+            Notices::Tell(ErrorText(e), TNoticeKind::Information);
         }
         return false;
     }

@@ -2,12 +2,12 @@
 
 #include "host/core/Funzioni.h"
 #include "host/core/KFormati.h"
+#include "host/data/ClassRegistry.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
-#include "host/ui/ClassRegistry.h"
+#include "host/data/XDataModule.h"
 #include "host/db/DMIDataBases.h"
 #include "host/db/TXDatabase.h"
-#include "host/ui/Forms.h"
 
 #include <QSqlQuery>
 
@@ -47,7 +47,7 @@ TDMISVen::~TDMISVen() = default;
 TDMISVen *TDMISVen::Crea(QObject *owner)
 {
     if (!DMISVen)
-        DMISVen = Xforms::XGetDMClass(ClassRef::Of<TDMISVen>()).CreateAs<TDMISVen>(owner ? owner : Application);
+        DMISVen = Xforms::XGetDMClass(ClassRef::Of<TDMISVen>()).CreateAs<TDMISVen>(owner ? owner : ApplicationOwner());
     return DMISVen;
 }
 

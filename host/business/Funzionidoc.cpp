@@ -7,10 +7,10 @@
 #include "host/core/Funzioni.h"
 #include "host/core/KFormati.h"
 #include "host/core/KV8Config.h"
+#include "host/core/Notices.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/db/DMIDataBases.h"
-#include "host/ui/Kmessages.h"
 
 #include <QDebug>
 
@@ -35,7 +35,7 @@ bool TrovaProtocollo(TDataSet *protIva, int anno, int serie)
         client->ReadAsStored(QStringLiteral("Anno;Serie"), {chiave}, QStringLiteral("Anno = ? AND Serie = ?"), chiave, true);
     const bool trovato = protIva->Locate(QStringLiteral("Anno;Serie"), chiave);
     if (!trovato)
-        Kmessages::KMessage(QStringLiteral("Tabella protocolli Iva non trovata"), mtWarning, mbOK, 0);
+        Notices::Tell(QStringLiteral("Tabella protocolli Iva non trovata"), TNoticeKind::Warning);
     return trovato;
 }
 
@@ -295,12 +295,12 @@ bool SetNumeroFattura(TDataSet *protIva, int anno, int serie, int tipoRegistro, 
                                                     {anno, serie, numero, tipoRegistro, kFattCliT})
                                        .isValid();
     if (doppio) {
-        Kmessages::KMessage(QStringLiteral("Il numero fattura %1 dell'anno %2 serie %3 è già stato assegnato: "
-                                           "ripetere la numerazione per avere il numero successivo.")
-                                .arg(numero)
-                                .arg(anno)
-                                .arg(serie),
-                            mtWarning, mbOK, 0);
+        Notices::Tell(QStringLiteral("Il numero fattura %1 dell'anno %2 serie %3 è già stato assegnato: "
+                                     "ripetere la numerazione per avere il numero successivo.")
+                          .arg(numero)
+                          .arg(anno)
+                          .arg(serie),
+                      TNoticeKind::Warning);
         return false;
     }
     try {
@@ -312,9 +312,7 @@ bool SetNumeroFattura(TDataSet *protIva, int anno, int serie, int tipoRegistro, 
             protIva->FieldByName(QStringLiteral("NUltFTRegistroV"))->SetAsInteger(numero);
         TField *ultima = protIva->FieldByName(colData);
         if (!ultima->IsNull() && !data.isNull() && ultima->AsDateTime().date() > data.date()) {
-            if (Kmessages::KMessage(QStringLiteral("Data fattura precedente a data ultima fattura emessa. Proseguo ? "),
-                                    mtConfirmation, mbYesNo, 0)
-                != mrYes) {
+            if (!Notices::Ask(QStringLiteral("Data fattura precedente a data ultima fattura emessa. Proseguo ? "))) {
                 protIva->Cancel();
                 return false;
             }
@@ -327,7 +325,7 @@ bool SetNumeroFattura(TDataSet *protIva, int anno, int serie, int tipoRegistro, 
         if (protIva->State() == dsEdit)
             protIva->Cancel();
         qWarning().noquote() << "Aggiornamento protocolli Iva:" << e.Message;
-        Kmessages::KMessage(QStringLiteral("Tabella protocolli Iva non aggiornata correttamente"), mtWarning, mbOK, 0);
+        Notices::Tell(QStringLiteral("Tabella protocolli Iva non aggiornata correttamente"), TNoticeKind::Warning);
         return false;
     }
 }

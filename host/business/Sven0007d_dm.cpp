@@ -7,13 +7,13 @@
 #include "host/core/KFormati.h"
 #include "host/core/KV8Config.h"
 #include "host/core/Kutfunctions.h"
+#include "host/data/ClassRegistry.h"
 #include "host/data/Concurrency.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
 #include "host/db/DMIDataBases.h"
-#include "host/ui/ClassRegistry.h"
 
 #include <QScopeGuard>
 #include <QSqlRecord>

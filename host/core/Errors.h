@@ -30,3 +30,11 @@ class EKeyViolation : public EDatabaseError {
 public:
     using EDatabaseError::EDatabaseError;
 };
+
+// The text of an error as the user reads it.
+inline QString ErrorText(const std::exception &error)
+{
+    if (const auto *e = dynamic_cast<const Exception *>(&error))
+        return e->Message;
+    return QString::fromUtf8(error.what());
+}

@@ -1,86 +1,9 @@
 #pragma once
-// Class references and the host's class registries.
-//
-// A ClassRef names a class and knows how to create it with an owner. The host keeps four
-// registries of replacement classes (prints, base data modules, component data modules,
-// child dialogs); a name is found without regard to letter case, and wherever the host
-// creates a class of one of these kinds it asks the registry first, so a registered
-// replacement is created in its place.
-#include "host/core/Errors.h"
+// The class registries of the window layer: prints and child dialogs. Class references and the
+// data modules' registries are host/data/ClassRegistry.h.
+#include "host/data/ClassRegistry.h"
 
-#include <QMetaObject>
-#include <QObject>
-#include <QString>
-#include <QWidget>
-
-#include <functional>
-#include <map>
-#include <type_traits>
-
-class ClassRef {
-public:
-    using Factory = std::function<QObject *(QObject *owner)>;
-
-    ClassRef() = default;
-    ClassRef(const QString &name, Factory factory, const QMetaObject *meta = nullptr);
-
-    // The reference of a class with the Q_OBJECT macro, named after it. Widgets get the
-    // owner as parent when it is a widget; other objects get it as QObject parent.
-    template <class T>
-    static ClassRef Of(const QString &name = QString());
-
-    const QString &Name() const { return name_; }
-    bool IsNull() const { return !factory_; }
-    explicit operator bool() const { return !IsNull(); }
-    const QMetaObject *MetaObject() const { return meta_; }
-    // The class is, or derives from, the class of that meta object.
-    bool InheritsFrom(const QMetaObject *base) const;
-    // Same name, without regard to case.
-    bool SameAs(const ClassRef &other) const;
-
-    // A new instance; throws Exception for a null reference.
-    QObject *Create(QObject *owner = nullptr) const;
-    // A new instance of a class that must derive from T; throws Exception otherwise (and
-    // frees what was created).
-    template <class T>
-    T *CreateAs(QObject *owner = nullptr) const;
-
-private:
-    QString name_;
-    Factory factory_;
-    const QMetaObject *meta_ = nullptr;
-};
-
-// One registry: name -> class, names compared without regard to case.
-class ClassRegistry {
-public:
-    explicit ClassRegistry(QString kind) : kind_(std::move(kind)) {}
-
-    // Registers cls under name (a later registration of the same name replaces it). The
-    // two flags are the host's and are kept with the entry.
-    void Register(const QString &name, const ClassRef &cls, bool flag1 = false, bool flag2 = true);
-    // The class registered under name; null when none.
-    ClassRef Find(const QString &name) const;
-    bool Contains(const QString &name) const { return !Find(name).IsNull(); }
-    // The registered replacement for the class's name, or the class itself.
-    ClassRef Resolve(const ClassRef &cls) const;
-    // The registered class of that name; throws Exception when none is registered.
-    ClassRef Get(const QString &name) const;
-    void Unregister(const QString &name);
-    void Clear();
-    QStringList Names() const;
-    const QString &Kind() const { return kind_; }
-
-private:
-    struct Entry {
-        QString name;
-        ClassRef cls;
-        bool flag1 = false;
-        bool flag2 = true;
-    };
-    QString kind_;
-    std::map<QString, Entry> entries_; // keys lower case
-};
+#include <QWidget> // the widget classes of ClassRef::Of
 
 // Prints (TfKV8ReportB and its subclasses).
 namespace Kv8reportb {
@@ -92,20 +15,6 @@ ClassRef XGetReportClass(const ClassRef &cls);
 ClassRef XGetReportClass(const QString &name, const ClassRef &fallback);
 } // namespace Kv8reportb
 
-// Data modules of the host's base package.
-namespace Kv8datamodule {
-ClassRegistry &Registry();
-void XRegisterDataModuleClass(const QString &name, const ClassRef &cls, bool flag1 = false, bool flag2 = true);
-ClassRef XGetDataModuleClass(const ClassRef &cls);
-} // namespace Kv8datamodule
-
-// Data modules of the host's component library.
-namespace Xforms {
-ClassRegistry &Registry();
-void XRegisterDMClass(const QString &name, const ClassRef &cls, bool flag1 = false, bool flag2 = true);
-ClassRef XGetDMClass(const ClassRef &cls);
-} // namespace Xforms
-
 // Child dialogs.
 namespace Dbchilddlg {
 ClassRegistry &Registry();
@@ -116,31 +25,3 @@ namespace Dlgbase {
 // The registered replacement of a dialog class (child-dialog registry), or the class itself.
 ClassRef XGetDialogClass(const ClassRef &cls);
 } // namespace Dlgbase
-
-// ---- templates
-
-template <class T>
-ClassRef ClassRef::Of(const QString &name)
-{
-    static_assert(QtPrivate::HasQ_OBJECT_Macro<T>::Value, "ClassRef::Of needs a class with the Q_OBJECT macro");
-    Factory factory = [](QObject *owner) -> QObject * {
-        if constexpr (std::is_base_of_v<QWidget, T>) {
-            return new T(qobject_cast<QWidget *>(owner));
-        } else {
-            return new T(owner);
-        }
-    };
-    return ClassRef(name.isEmpty() ? QString::fromLatin1(T::staticMetaObject.className()) : name, std::move(factory),
-                    &T::staticMetaObject);
-}
-
-template <class T>
-T *ClassRef::CreateAs(QObject *owner) const
-{
-    QObject *object = Create(owner);
-    if (T *typed = qobject_cast<T *>(object))
-        return typed;
-    const QString actual = QString::fromLatin1(object->metaObject()->className());
-    delete object;
-    throw Exception(QStringLiteral("La classe %1 non deriva da %2").arg(actual, QString::fromLatin1(T::staticMetaObject.className())));
-}

@@ -371,20 +371,6 @@ bool TForm::PreviewKey(int key, Qt::KeyboardModifiers modifiers)
     return k == 0;
 }
 
-// ---- TXDataModule
-
-TXDataModule::TXDataModule(QObject *owner) : TDataModule(owner) {}
-
-void TXDataModule::DataModuleCreate() {}
-
-void TXDataModule::DoCreate()
-{
-    if (created_)
-        return;
-    created_ = true;
-    DataModuleCreate();
-}
-
 QObject *CreateObject(const ClassRef &cls, QObject *owner)
 {
     QObject *object = cls.Create(owner);
@@ -405,6 +391,7 @@ QObject *CreateObject(const ClassRef &cls, QObject *owner)
 TApplication::TApplication() : QObject(nullptr)
 {
     setObjectName(QStringLiteral("Application"));
+    SetApplicationOwner(this);
 }
 
 TApplication *TApplication::Instance()

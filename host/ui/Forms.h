@@ -10,7 +10,7 @@
 // Closing runs XFormCloseQuery (which may refuse) and FormClose (which chooses what
 // happens: free, hide, minimise or nothing). Every handler is virtual: a subclass runs the
 // base's version and adds its own steps, or replaces it.
-#include "host/data/TDataModule.h"
+#include "host/data/XDataModule.h"
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/Kmessages.h"
 
@@ -162,21 +162,6 @@ private:
     int modalResult_ = mrNone;
     QEventLoop *modalLoop_ = nullptr;
     QPointer<QMdiSubWindow> sub_;
-};
-
-// A data module with a creation handler.
-class TXDataModule : public TDataModule {
-    Q_OBJECT
-public:
-    explicit TXDataModule(QObject *owner = nullptr);
-
-    virtual void DataModuleCreate();
-    // Runs DataModuleCreate once.
-    void DoCreate();
-    bool IsCreated() const { return created_; }
-
-private:
-    bool created_ = false;
 };
 
 // Creates an object of a class and runs its creation handler (a form's FormCreate, a data

@@ -71,6 +71,19 @@ public:
     }
 };
 
+// The business layer's notices and questions, shown as messages.
+class MessageNoticeSink : public TNoticeSink {
+public:
+    void Tell(const QString &text, TNoticeKind kind) override { Kmessages::KMessage(text, int(kind), mbOK, 0); }
+    bool Ask(const QString &text, TNoticeKind kind, bool noByDefault) override
+    {
+        return Kmessages::KMessage(text, int(kind), mbYesNo, noByDefault ? 1 : 0) == mrYes;
+    }
+};
+
+// The window layer supplies the sink of the business layer's notices when it is loaded.
+[[maybe_unused]] const bool g_noticeSinkInstalled = (Notices::SetSink(&Kmessages::NoticeSink()), true);
+
 TMessageService *g_service = nullptr;
 bool g_collecting = false;
 QStringList g_collected;
@@ -180,9 +193,7 @@ bool ListaMessaggiAttiva()
 
 QString ExceptionText(const std::exception &error)
 {
-    if (const auto *e = dynamic_cast<const Exception *>(&error))
-        return e->Message;
-    return QString::fromUtf8(error.what());
+    return ErrorText(error);
 }
 
 void ShowException(const std::exception &error)
@@ -190,6 +201,12 @@ void ShowException(const std::exception &error)
     if (dynamic_cast<const EAbort *>(&error))
         return;
     KMessage(ExceptionText(error), mtError, mbOK, 0);
+}
+
+TNoticeSink &NoticeSink()
+{
+    static MessageNoticeSink sink;
+    return sink;
 }
 
 } // namespace Kmessages

@@ -5,11 +5,15 @@
 // the unattended program writes to standard error, tests answer from a script. While a
 // message list is active (XAttivaListaMessaggi) messages that ask nothing are collected
 // instead of shown.
+#include "host/core/Notices.h"
+
 #include <QString>
 
 #include <exception>
 
 enum TMsgDlgType : int { mtWarning = 0, mtError = 1, mtInformation = 2, mtConfirmation = 3, mtCustom = 4 };
+static_assert(int(TNoticeKind::Warning) == mtWarning && int(TNoticeKind::Error) == mtError
+              && int(TNoticeKind::Information) == mtInformation && int(TNoticeKind::Confirmation) == mtConfirmation);
 
 // Buttons of a message, combined with |.
 enum TMsgDlgBtn : int {
@@ -86,5 +90,9 @@ bool ListaMessaggiAttiva();
 void ShowException(const std::exception &error);
 // The text of an error as it is shown.
 QString ExceptionText(const std::exception &error);
+
+// The sink that shows the business layer's notices and questions as messages (in place while
+// the window layer is loaded).
+TNoticeSink &NoticeSink();
 
 } // namespace Kmessages

@@ -3,6 +3,7 @@
 #include "tests/host/business/TotaliFixture.h"
 
 #include "host/core/KV8Config.h"
+#include "host/core/Notices.h"
 
 #include <QScopeGuard>
 
@@ -132,6 +133,57 @@ TEST_F(Totali, AnInvoiceDatedBeforeTheLastAsksAndNoLeavesTheCounter)
     EXPECT_TRUE(SetNumeroFattura(prot, 2024, 1, 1, numero, Giorno(2024, 2, 10), 1));
     EXPECT_EQ(Contatore(*db), 11);
     EXPECT_EQ(Giornata(db->ScalarValue(QStringLiteral("SELECT DataUltFatturaV FROM ProtIVA"))), QDate(2024, 3, 1));
+}
+
+// A job's own sink in place of the message box: it gets the numbering's question and refusal.
+class Avvisi : public TNoticeSink {
+public:
+    void Tell(const QString &text, TNoticeKind kind) override { detti.append({text, kind}); }
+    bool Ask(const QString &text, TNoticeKind kind, bool) override
+    {
+        chiesti.append({text, kind});
+        return risposta;
+    }
+    QList<QPair<QString, TNoticeKind>> detti;
+    QList<QPair<QString, TNoticeKind>> chiesti;
+    bool risposta = false;
+};
+
+TEST_F(Totali, TheNumberingTellsAndAsksTheSinkInPlaceNotTheMessageBox)
+{
+    TXClientTable *prot = TDMIBase::Crea()->ProtIVA;
+    int numero = 0;
+    ASSERT_TRUE(GetNumeroFattura(prot, 2024, 1, 1, numero, Giorno(2024, 2, 10)));
+    Avvisi avvisi;
+    {
+        TNoticeScope scope(&avvisi);
+        EXPECT_FALSE(SetNumeroFattura(prot, 2024, 1, 1, numero, Giorno(2024, 2, 10), 1));
+        ASSERT_EQ(avvisi.chiesti.size(), 1);
+        EXPECT_EQ(avvisi.chiesti.first().first, QStringLiteral("Data fattura precedente a data ultima fattura emessa. Proseguo ? "));
+        EXPECT_EQ(avvisi.chiesti.first().second, TNoticeKind::Confirmation);
+        EXPECT_EQ(Contatore(*db), 10);
+        avvisi.risposta = true;
+        EXPECT_TRUE(SetNumeroFattura(prot, 2024, 1, 1, numero, Giorno(2024, 2, 10), 1));
+        EXPECT_EQ(Contatore(*db), 11);
+        Fattura(1, numero);
+        EXPECT_FALSE(SetNumeroFattura(prot, 2024, 1, 1, numero, Giorno(2024, 3, 16), 2));
+        ASSERT_EQ(avvisi.detti.size(), 1);
+        EXPECT_TRUE(avvisi.detti.first().first.contains(QStringLiteral("è già stato assegnato")));
+        EXPECT_EQ(avvisi.detti.first().second, TNoticeKind::Warning);
+    }
+    EXPECT_TRUE(ui.Messages().isEmpty());
+    // with no sink at all a question is answered no: nothing moves and nothing is shown
+    {
+        TNoticeScope nessuno(nullptr);
+        ASSERT_TRUE(GetNumeroFattura(prot, 2024, 1, 1, numero, Giorno(2024, 2, 11)));
+        EXPECT_FALSE(SetNumeroFattura(prot, 2024, 1, 1, numero, Giorno(2024, 2, 11), 3));
+    }
+    EXPECT_EQ(Contatore(*db), 11);
+    EXPECT_TRUE(ui.Messages().isEmpty());
+    // the sink of the window layer is back: the message box asks again
+    ui.No(QStringLiteral("Data fattura precedente a data ultima fattura emessa. Proseguo ? "));
+    EXPECT_FALSE(SetNumeroFattura(prot, 2024, 1, 1, numero, Giorno(2024, 2, 11), 3));
+    EXPECT_EQ(Contatore(*db), 11);
 }
 
 // ---- the document generator, as a billing job calls it
