@@ -3,8 +3,6 @@
 // data modules' registries are host/data/ClassRegistry.h.
 #include "host/data/ClassRegistry.h"
 
-#include <QWidget> // the widget classes of ClassRef::Of
-
 // Prints (TfKV8ReportB and its subclasses).
 namespace Kv8reportb {
 ClassRegistry &Registry();
