@@ -272,11 +272,6 @@ QList<TLitriRegistro> UT_LMQ_RG_LitriPeriodo(int IdRaggMag, const QDateTime &DaD
 
 namespace {
 
-// The register's rows copied a step of the bar at a time: some hundred movements of the period
-// at least to a step, and no more steps than the bar shows distinctly.
-constexpr qint64 kMovimentiPerPasso = 500;
-constexpr qint64 kPassiMassimi = 10;
-
 // What an empty value of a work table's column is stored as: null where the column takes it.
 QVariant Vuoto(const QString &tabella, const QString &colonna)
 {
@@ -348,28 +343,51 @@ int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const
     TXDatabase &azienda = DMIDataBases::Instance().Global();
     THourGlass clessidra;
     const auto fine = qScopeGuard([] { Mdimainbase::ProgressEnd(); });
-    // The bar counts through the movements of the period, each counted on the index of its date
-    // (a plain count of a range of it, where a count of the register's own reading would cost
-    // a good part of the copy), while the period is copied a stretch of days at a time.
+    // The bar counts through the movements of the period on the index of their date (a count of
+    // the register's own reading would cost a good part of the copy). The period is copied a
+    // stretch of whole days at a time, each of at most UT_LMQ_RG_MovimentiPerTratto movements (a
+    // day with more is a stretch of its own), its end found and its movements counted on the
+    // same index; the stretches go in one transaction, the statement set up once.
     const QString conta =
         QStringLiteral("SELECT COUNT(*) FROM MovMagazzino WHERE DataMovimento >= ? AND DataMovimento <= ?");
-    const qint64 movimenti = azienda.ScalarValue(conta, {valori.value(0), valori.value(1)}).toLongLong();
+    const QDateTime primo = valori.value(0).toDateTime(), ultimo = valori.value(1).toDateTime();
+    const qint64 movimenti = azienda.ScalarValue(conta, {primo, ultimo}).toLongLong();
     Mdimainbase::ProgressStart(int(movimenti), QStringLiteral("Elaborazione movimenti in corso.."));
-    const QDate primo = valori.value(0).toDateTime().date();
-    const QDate ultimo = valori.value(1).toDateTime().date();
-    const qint64 giorni = primo.isValid() && ultimo.isValid() ? std::max<qint64>(1, primo.daysTo(ultimo) + 1) : 1;
-    const qint64 passi = std::clamp<qint64>(movimenti / kMovimentiPerPasso, 1, std::min<qint64>(giorni, kPassiMassimi));
-    qint64 copiate = 0, letti = 0;
-    for (qint64 i = 0; i < passi; ++i) {
+    const qint64 perTratto = std::max<qint64>(1, UT_LMQ_RG_MovimentiPerTratto);
+    QList<QVariantList> tratti;
+    QList<qint64> letti; // the bar's position after each stretch
+    QDateTime inizio = primo;
+    qint64 contati = 0;
+    while (primo.isValid() && ultimo.isValid() && movimenti - contati > perTratto) {
+        // the day of the first movement past the bound, from the stretch's start
+        const QVariant oltre = azienda.ScalarValue(
+            QStringLiteral("SELECT DataMovimento FROM MovMagazzino WHERE DataMovimento >= ? AND DataMovimento <= ? "
+                           "ORDER BY DataMovimento LIMIT 1 OFFSET ?"),
+            {inizio, ultimo, perTratto});
+        const QDate giorno = oltre.typeId() == QMetaType::QDateTime
+                                 ? oltre.toDateTime().date()
+                                 : QDate::fromString(oltre.toString().left(10), Qt::ISODate);
+        if (!giorno.isValid())
+            break;
+        // up to the day before it, or that day alone when the stretch starts on it
+        const QDate ultimoGiorno = giorno > inizio.date() ? giorno.addDays(-1) : giorno;
+        if (ultimoGiorno >= ultimo.date())
+            break;
         QVariantList tratto = valori;
-        if (i > 0)
-            tratto[0] = QDateTime(primo.addDays(giorni * i / passi), QTime(0, 0));
-        if (i + 1 < passi)
-            tratto[1] = UT_LMQ_RG_FineGiorno(QDateTime(primo.addDays(giorni * (i + 1) / passi - 1), QTime(0, 0)));
-        copiate += kv8db::CopiaRighe(azienda, selezione, tratto, UT_LMQ_RG_Lavoro(), tabella, colonne,
-                                     kv8db::NumeroRiga{QStringLiteral("NumeroRiga"), da + copiate});
-        letti += passi == 1 ? movimenti : azienda.ScalarValue(conta, {tratto[0], tratto[1]}).toLongLong();
-        Mdimainbase::ProgressPosition(int(letti));
+        tratto[0] = inizio;
+        tratto[1] = UT_LMQ_RG_FineGiorno(QDateTime(ultimoGiorno, QTime(0, 0)));
+        contati += azienda.ScalarValue(conta, {tratto[0], tratto[1]}).toLongLong();
+        tratti << tratto;
+        letti << contati;
+        inizio = QDateTime(ultimoGiorno.addDays(1), QTime(0, 0));
     }
-    return int(copiate);
+    QVariantList resto = valori;
+    resto[0] = inizio;
+    tratti << resto;
+    letti << movimenti;
+    return int(kv8db::CopiaRigheATratti(azienda, selezione, tratti, UT_LMQ_RG_Lavoro(), tabella, colonne,
+                                        kv8db::NumeroRiga{QStringLiteral("NumeroRiga"), da},
+                                        [&letti](qsizetype tratto, qint64) {
+                                            Mdimainbase::ProgressPosition(int(letti.value(tratto)));
+                                        }));
 }

@@ -25,12 +25,15 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <vector>
 
 namespace kv8db {
 
 namespace {
+
+using DopoTratto = std::function<void(qsizetype, qint64)>;
 
 constexpr int kMaxRowsPerInsert = 500;
 constexpr int kMaxValuesPerInsert = 30000; // below the engines' limits on bound values
@@ -124,10 +127,11 @@ std::optional<LetturaOrdinata> Ordinata(const QString &reading)
 // committed state, as a reading outside a transaction sees them. Refused (nullopt, nothing
 // attached) for an in-memory database, or when a table of the target bears the name of one
 // of the reading's file (the reading would find the wrong one).
-std::optional<qint64> CopiaAllegata(TXDatabase &from, const QString &select, const QVariantList &params,
+std::optional<qint64> CopiaAllegata(TXDatabase &from, const QString &select, const QList<QVariantList> &tratti,
                                     TXDatabase &to, const QString &table, const QStringList &names,
-                                    const std::optional<NumeroRiga> &numero)
+                                    const std::optional<NumeroRiga> &numero, const DopoTratto &dopo)
 {
+    const QVariantList &params = tratti.first();
     if (from.IsPostgres() || to.IsPostgres() || from.InTransaction() || to.InTransaction())
         return std::nullopt;
     sqlite3 *target = SqliteHandle(to.Connection());
@@ -192,7 +196,12 @@ std::optional<qint64> CopiaAllegata(TXDatabase &from, const QString &select, con
             reading = QStringLiteral("SELECT *, kv8_numero() FROM (%1 LIMIT -1 OFFSET 0) kv8_righe").arg(select);
     }
     TXTransaction own(to);
-    const int rows = to.ExecSQL(insert + reading, params);
+    qint64 rows = 0;
+    for (qsizetype i = 0; i < tratti.size(); ++i) {
+        rows += to.ExecSQL(insert + reading, tratti[i]);
+        if (dopo)
+            dopo(i, rows);
+    }
     own.Commit();
     return rows;
 }
@@ -220,18 +229,26 @@ std::optional<QString> ChiaveDopo(TXDatabase &db, const QString &table)
 // Work that stays on one database: the rows in one INSERT … SELECT there, numbered with
 // ROW_NUMBER() over the reading's own order (its columns as the reading names them). Nothing
 // when the reading is not a plain ordered SELECT the numbering can join (DISTINCT, a union).
-std::optional<qint64> CopiaInterna(TXDatabase &db, const QString &select, const QVariantList &params,
-                                   const QString &table, QStringList columns, const std::optional<NumeroRiga> &numero)
+std::optional<qint64> CopiaInterna(TXDatabase &db, const QString &select, const QList<QVariantList> &tratti,
+                                   const QString &table, QStringList columns, const std::optional<NumeroRiga> &numero,
+                                   const DopoTratto &dopo)
 {
-    QString reading = select.trimmed();
+    const QString reading = select.trimmed();
+    std::optional<LetturaOrdinata> ordinata;
     if (numero) {
-        const std::optional<LetturaOrdinata> ordinata = Ordinata(reading);
+        ordinata = Ordinata(reading);
         if (!ordinata)
             return std::nullopt;
-        reading.insert(ordinata->from, QStringLiteral(", ROW_NUMBER() OVER (ORDER BY %1) + %2\n")
-                                           .arg(Chiavi(reading, ordinata->ordine), QString::number(numero->da)));
         columns << numero->colonna;
     }
+    // the reading numbered on from the rows a stretch finds written
+    const auto numerata = [&](qint64 scritte) {
+        if (!ordinata)
+            return reading;
+        return QString(reading).insert(ordinata->from,
+                                       QStringLiteral(", ROW_NUMBER() OVER (ORDER BY %1) + %2\n")
+                                           .arg(Chiavi(reading, ordinata->ordine), QString::number(numero->da + scritte)));
+    };
     std::optional<TXTransaction> own;
     if (!db.InTransaction())
         own.emplace(db);
@@ -241,8 +258,13 @@ std::optional<qint64> CopiaInterna(TXDatabase &db, const QString &select, const 
         db.ExecSQL(QStringLiteral("SET LOCAL work_mem = '64MB'"));
         chiave = ChiaveDopo(db, table);
     }
-    const int rows = db.ExecSQL(
-        QStringLiteral("INSERT INTO %1 (%2) ").arg(table, columns.join(QStringLiteral(", "))) + reading, params);
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2) ").arg(table, columns.join(QStringLiteral(", ")));
+    qint64 rows = 0;
+    for (qsizetype i = 0; i < tratti.size(); ++i) {
+        rows += db.ExecSQL(insert + numerata(rows), tratti[i]);
+        if (dopo)
+            dopo(i, rows);
+    }
     if (chiave)
         db.ExecSQL(*chiave);
     if (own)
@@ -526,12 +548,22 @@ QStringList Colonne(const QSqlRecord &record, const QStringList &columns, const 
 qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &params, TXDatabase &to,
                   const QString &table, const QStringList &columns, std::optional<NumeroRiga> numero)
 {
+    return CopiaRigheATratti(from, select, {params}, to, table, columns, std::move(numero), {});
+}
+
+qint64 CopiaRigheATratti(TXDatabase &from, const QString &select, const QList<QVariantList> &tratti, TXDatabase &to,
+                         const QString &table, const QStringList &columns, std::optional<NumeroRiga> numero,
+                         const DopoTratto &dopo)
+{
+    if (tratti.isEmpty())
+        return 0;
     if (&from == &to) {
         // the reading's columns, no row read
         const QSqlRecord record =
-            from.OpenQuery(QStringLiteral("SELECT * FROM (%1) kv8_righe WHERE 1 = 0").arg(select), params).record();
+            from.OpenQuery(QStringLiteral("SELECT * FROM (%1) kv8_righe WHERE 1 = 0").arg(select), tratti.first())
+                .record();
         const QStringList names = Colonne(record, columns, table);
-        if (const std::optional<qint64> rows = CopiaInterna(from, select, params, table, names, numero))
+        if (const std::optional<qint64> rows = CopiaInterna(from, select, tratti, table, names, numero, dopo))
             return *rows;
     }
     // a PostgreSQL reading outside a transaction in one of its own, where nothing is written: its
@@ -539,17 +571,17 @@ qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &p
     std::optional<TXTransaction> lettura;
     if (from.IsPostgres() && !from.InTransaction() && &from != &to)
         lettura.emplace(from);
-    std::unique_ptr<TXScan> scan;
-    if (from.IsPostgres()) {
+    const auto apri = [&](const QVariantList &params) {
+        if (!from.IsPostgres())
+            return from.OpenScan(select, params);
         // every row is read: the server's cursor planned for all of them, not for the first
         from.ExecSQL(QStringLiteral("SET cursor_tuple_fraction = 1.0"));
         const auto ripristina = qScopeGuard([&from] { from.ExecSQL(QStringLiteral("RESET cursor_tuple_fraction")); });
-        scan = from.OpenScan(select, params);
-    } else {
-        scan = from.OpenScan(select, params);
-    }
+        return from.OpenScan(select, params);
+    };
+    std::unique_ptr<TXScan> scan = apri(tratti.first());
     QStringList names = Colonne(scan->Record(), columns, table);
-    if (const std::optional<qint64> rows = CopiaAllegata(from, select, params, to, table, names, numero))
+    if (const std::optional<qint64> rows = CopiaAllegata(from, select, tratti, to, table, names, numero, dopo))
         return *rows;
     std::optional<TXTransaction> own;
     if (!to.InTransaction())
@@ -559,17 +591,23 @@ qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &p
     ScritturaRighe righe(to, table, names);
     if (numero)
         righe.Numera(numero->da);
-    if (scan->Next()) {
-        righe.Aggiungi(scan->Row());
-        if (from.IsPostgres())
-            while (scan->Next())
-                righe.AggiungiPostgres(scan->Row());
-        else if (!righe.CopiaDalMotore(scan->Row(), from))
-            while (scan->Next())
-                righe.Aggiungi(scan->Row());
+    for (qsizetype i = 0; i < tratti.size(); ++i) {
+        if (i > 0)
+            scan = apri(tratti[i]);
+        if (scan->Next()) {
+            righe.Aggiungi(scan->Row());
+            if (from.IsPostgres())
+                while (scan->Next())
+                    righe.AggiungiPostgres(scan->Row());
+            else if (!righe.CopiaDalMotore(scan->Row(), from))
+                while (scan->Next())
+                    righe.Aggiungi(scan->Row());
+        }
+        scan.reset();
+        righe.Chiudi();
+        if (dopo)
+            dopo(i, righe.Righe());
     }
-    righe.Chiudi();
-    scan.reset();
     if (lettura)
         lettura->Commit();
     if (own)

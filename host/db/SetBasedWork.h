@@ -30,10 +30,12 @@
 // the target's connection for the copy and the rows go in one INSERT … SELECT there (SQLite
 // refuses ATTACH inside a transaction, and a PostgreSQL company cannot be attached at all).
 // Work that stays on one database is one statement there, never a copy.
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -83,8 +85,9 @@ public:
     qint64 Righe() const { return rows_; }
 
 private:
-    friend qint64 CopiaRighe(TXDatabase &, const QString &, const QVariantList &, TXDatabase &, const QString &,
-                             const QStringList &, std::optional<NumeroRiga>);
+    friend qint64 CopiaRigheATratti(TXDatabase &, const QString &, const QList<QVariantList> &, TXDatabase &,
+                                    const QString &, const QStringList &, std::optional<NumeroRiga>,
+                                    const std::function<void(qsizetype, qint64)> &);
     bool CopiaDalMotore(QSqlQuery &rows, const TXDatabase &from);
     void Valore(const QVariant &value);
     bool ValoreTesto(const char *text, int length, unsigned type);
@@ -127,5 +130,14 @@ private:
 // key built once after the fill.
 qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &params, TXDatabase &to,
                   const QString &table, const QStringList &columns = {}, std::optional<NumeroRiga> numero = {});
+
+// CopiaRighe a stretch at a time: the reading run once for each list of values of tratti, in
+// order, its rows going on into the one table (numbered on across the stretches) in one
+// transaction on to (opened here when none is open), the statement and the attached file set up
+// once for every stretch; after each stretch dopo is told which stretch is done and the rows
+// written so far. The rows written.
+qint64 CopiaRigheATratti(TXDatabase &from, const QString &select, const QList<QVariantList> &tratti, TXDatabase &to,
+                         const QString &table, const QStringList &columns, std::optional<NumeroRiga> numero,
+                         const std::function<void(qsizetype tratto, qint64 righe)> &dopo);
 
 } // namespace kv8db

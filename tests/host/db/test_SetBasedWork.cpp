@@ -293,6 +293,60 @@ TEST_F(SetBasedWork, NumberedCopyOnOneDatabaseFollowsTheOrderOfTheReading)
     EXPECT_EQ(numbers(), (QMap<int, int>{{5, 41}, {4, 42}})) << "a wrong count of columns writes nothing";
 }
 
+// A copy a stretch at a time (the local file attached, one database, and the company database in
+// a transaction, whose rows are streamed): numbered on across the stretches, told after each, all
+// or nothing.
+TEST_F(SetBasedWork, CopyInStretchesNumbersOnAndIsAllOrNothing)
+{
+    QTemporaryDir dir;
+    TXDatabase local(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + dir.filePath("local.db"));
+    const QString tabella = "CREATE TABLE TW_t_Tratti (KMov INTEGER NOT NULL PRIMARY KEY, Conto VARCHAR(8) NOT NULL "
+                            "DEFAULT '', NumeroRiga INTEGER NOT NULL DEFAULT 0)";
+    local.ExecSQL(tabella);
+    db->ExecSQL(tabella);
+    const QString lettura = "SELECT KMov, IdConto FROM TW_Mov WHERE DataMov >= ? AND DataMov <= ? ORDER BY DataMov, KMov";
+    const auto mese = [](int m) {
+        return QVariantList{QDateTime(QDate(2024, m, 1), QTime(0, 0)),
+                            QDateTime(QDate(2024, m, 1).addMonths(1).addDays(-1), QTime(23, 59, 59))};
+    };
+    const auto prova = [&](TXDatabase &to) {
+        const auto righe = [&] {
+            QStringList out;
+            for (QSqlQuery q = to.OpenQuery("SELECT KMov, NumeroRiga FROM TW_t_Tratti ORDER BY NumeroRiga"); q.next();)
+                out << q.value(0).toString() + "/" + q.value(1).toString();
+            return out;
+        };
+        QList<QPair<qsizetype, qint64>> fatti;
+        EXPECT_EQ(kv8db::CopiaRigheATratti(*db, lettura, {mese(1), mese(2), mese(3)}, to, "TW_t_Tratti",
+                                           {"KMov", "Conto"}, kv8db::NumeroRiga{"NumeroRiga", 40},
+                                           [&](qsizetype tratto, qint64 scritte) { fatti.append({tratto, scritte}); }),
+                  5);
+        EXPECT_EQ(righe(), (QStringList{"1/41", "3/42", "2/43", "4/44", "5/45"}));
+        EXPECT_EQ(fatti, (QList<QPair<qsizetype, qint64>>{{0, 3}, {1, 4}, {2, 5}}));
+
+        // the second stretch takes keys the first wrote: nothing of either stays
+        to.ExecSQL("DELETE FROM TW_t_Tratti");
+        EXPECT_THROW(kv8db::CopiaRigheATratti(*db, lettura, {mese(1), mese(1)}, to, "TW_t_Tratti", {"KMov", "Conto"},
+                                              kv8db::NumeroRiga{"NumeroRiga", 0}, {}),
+                     EKeyViolation);
+        EXPECT_TRUE(righe().isEmpty()) << "all or nothing";
+    };
+    {
+        SCOPED_TRACE("the local file attached");
+        prova(local);
+    }
+    {
+        SCOPED_TRACE("on one database");
+        prova(*db);
+    }
+    {
+        SCOPED_TRACE("the company database in a transaction, its rows streamed");
+        TXTransaction t(*db);
+        ASSERT_TRUE(t.Started());
+        prova(local);
+    }
+}
+
 // A temporary work table emptied for the copy (on PostgreSQL its key is built after the fill)
 // keeps its primary key: taken keys are refused after the copy, and a copy whose rows break the
 // key fails as a key violation and leaves the table as it was.

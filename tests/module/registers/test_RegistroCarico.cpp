@@ -21,6 +21,7 @@
 #include <QCoreApplication>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -168,6 +169,8 @@ TEST_F(RegistroCarico, AYearsRunMovesItsBarThroughTheMovementsWithItsButtonsGrey
     }
     std::sort(attesi.begin(), attesi.end());
 
+    // a step of the bar at most every 500 movements, as a larger company's year at its bound
+    const QScopedValueRollback<qint64> perTratto(UT_LMQ_RG_MovimentiPerTratto, 500);
     TFqarn0101d *f = Apri();
     ASSERT_NE(f, nullptr);
     Imposta(f, QDate(2026, 1, 1), QDate(2026, 12, 31), false);
@@ -195,6 +198,8 @@ TEST_F(RegistroCarico, AYearsRunMovesItsBarThroughTheMovementsWithItsButtonsGrey
     EXPECT_EQ(visti.last(), massimo) << "and ends full";
     EXPECT_GE(QSet<int>(visti.cbegin(), visti.cend()).size(), 4) << "moving through the run";
     EXPECT_TRUE(std::is_sorted(visti.cbegin(), visti.cend()));
+    for (qsizetype i = 1; i < visti.size(); ++i)
+        EXPECT_LE(visti[i] - visti[i - 1], 500) << "a stretch of whole days holds the bound's movements at most";
     EXPECT_FALSE(pulsantiAttivi) << "Esegui and Chiudi greyed while it runs";
     EXPECT_FALSE(nascosta) << "the window shown as it was";
     EXPECT_FALSE(main->Window()->ProgressActive()) << "the bar closed at the end";
