@@ -344,41 +344,43 @@ int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const
     THourGlass clessidra;
     const auto fine = qScopeGuard([] { Mdimainbase::ProgressEnd(); });
     // The bar counts through the movements of the period on the index of their date (a count of
-    // the register's own reading would cost a good part of the copy). The period is copied a
-    // stretch of whole days at a time, each of at most UT_LMQ_RG_MovimentiPerTratto movements (a
-    // day with more is a stretch of its own), its end found and its movements counted on the
-    // same index; the stretches go in one transaction, the statement set up once.
-    const QString conta =
-        QStringLiteral("SELECT COUNT(*) FROM MovMagazzino WHERE DataMovimento >= ? AND DataMovimento <= ?");
+    // the register's own reading would cost a good part of the copy). The period is copied in
+    // stretches of whole days of about as many movements each, UT_LMQ_RG_MovimentiPerTratto at
+    // most (give or take a day's), each ending the day before the first movement past its share,
+    // found on the same index (a day with more is a stretch of its own); the bar steps a share
+    // at a time. The stretches go in one transaction, the statement set up once.
     const QDateTime primo = valori.value(0).toDateTime(), ultimo = valori.value(1).toDateTime();
-    const qint64 movimenti = azienda.ScalarValue(conta, {primo, ultimo}).toLongLong();
+    const qint64 movimenti =
+        azienda
+            .ScalarValue(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino WHERE DataMovimento >= ? AND DataMovimento <= ?"),
+                         {primo, ultimo})
+            .toLongLong();
     Mdimainbase::ProgressStart(int(movimenti), QStringLiteral("Elaborazione movimenti in corso.."));
     const qint64 perTratto = std::max<qint64>(1, UT_LMQ_RG_MovimentiPerTratto);
+    const qint64 passi = std::max<qint64>(1, (movimenti + perTratto - 1) / perTratto);
+    const qint64 quota = std::max<qint64>(1, (movimenti + passi - 1) / passi);
     QList<QVariantList> tratti;
     QList<qint64> letti; // the bar's position after each stretch
     QDateTime inizio = primo;
-    qint64 contati = 0;
-    while (primo.isValid() && ultimo.isValid() && movimenti - contati > perTratto) {
-        // the day of the first movement past the bound, from the stretch's start
+    while (primo.isValid() && ultimo.isValid() && movimenti - qint64(tratti.size()) * quota > quota) {
+        // the day of the first movement past the stretch's share
         const QVariant oltre = azienda.ScalarValue(
             QStringLiteral("SELECT DataMovimento FROM MovMagazzino WHERE DataMovimento >= ? AND DataMovimento <= ? "
                            "ORDER BY DataMovimento LIMIT 1 OFFSET ?"),
-            {inizio, ultimo, perTratto});
+            {inizio, ultimo, quota});
         const QDate giorno = oltre.typeId() == QMetaType::QDateTime
                                  ? oltre.toDateTime().date()
                                  : QDate::fromString(oltre.toString().left(10), Qt::ISODate);
         if (!giorno.isValid())
             break;
-        // up to the day before it, or that day alone when the stretch starts on it
         const QDate ultimoGiorno = giorno > inizio.date() ? giorno.addDays(-1) : giorno;
         if (ultimoGiorno >= ultimo.date())
             break;
         QVariantList tratto = valori;
         tratto[0] = inizio;
         tratto[1] = UT_LMQ_RG_FineGiorno(QDateTime(ultimoGiorno, QTime(0, 0)));
-        contati += azienda.ScalarValue(conta, {tratto[0], tratto[1]}).toLongLong();
         tratti << tratto;
-        letti << contati;
+        letti << std::min(movimenti, qint64(tratti.size()) * quota);
         inizio = QDateTime(ultimoGiorno.addDays(1), QTime(0, 0));
     }
     QVariantList resto = valori;

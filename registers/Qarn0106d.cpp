@@ -119,11 +119,11 @@ int TFqarn0106d::Elabora()
     // The register rows in one statement on the company database (the movements of the
     // grouping's warehouses as the data module reads them, in date and movement order), copied
     // into the local work table numbered from the stored progressive; an empty value stored as
-    // the table's datasets store it.
-    const QString sfuso = QStringLiteral("Articoli.UT_LMQ_FlTipArt = 4");
-    const QString quantita = QStringLiteral("COALESCE(MovMagazzino.Quantita, 0)");
-    const QString capacita = QStringLiteral("COALESCE(Articoli.Capacita, 0)");
-    const QString calo = QStringLiteral("COALESCE(MovMagazzino.UT_LMQ_FlMovCalo, 0)");
+    // the table's datasets store it. What a row takes from its article (its texts, whether it is
+    // bulk, its litres per unit and the capacity a row keeps) is worked out once per article.
+    const QString sfuso = QStringLiteral("Articoli.Sfuso = 1");
+    const QString quantita = QStringLiteral("MovMagazzino.Quantita");
+    const QString calo = QStringLiteral("MovMagazzino.UT_LMQ_FlMovCalo");
     // Row column <- its expression.
     const std::vector<std::pair<QString, QString>> righe = {
         {QStringLiteral("IdMagazzino1"), QStringLiteral("MovMagazzino.IdMagazzino1")},
@@ -146,7 +146,7 @@ int TFqarn0106d::Elabora()
         {QStringLiteral("DsBottiglia"), QStringLiteral("Articoli.DsBottiglia")},
         {QStringLiteral("IdUM1"), QStringLiteral("Articoli.IdUM1")},
         {QStringLiteral("FlTipArt"), QStringLiteral("Articoli.UT_LMQ_FlTipArt")},
-        {QStringLiteral("FlTestCalo"), QStringLiteral("MovMagazzino.UT_LMQ_FlMovCalo")},
+        {QStringLiteral("FlTestCalo"), calo},
         {QStringLiteral("Kmovmag"), QStringLiteral("MovMagazzino.KMovMag")},
         {QStringLiteral("Partita"), QStringLiteral("MovMagazzino.Partita")},
         {QStringLiteral("IdRaggMag"), QString::number(gruppo)},
@@ -154,16 +154,18 @@ int TFqarn0106d::Elabora()
          QStringLiteral("(CASE WHEN MovMagazzino.IdContoTp = 'CL' THEN Clienti.RagioneSociale "
                         "WHEN MovMagazzino.IdContoTp = 'FO' THEN Fornitori.RagioneSociale END)")},
         // the movement's own quantity, in the article's unit, with no sign
-        {QStringLiteral("QuantitaLitri"),
-         QStringLiteral("%1 * (CASE WHEN %2 THEN 1.0 ELSE %3 END)").arg(quantita, sfuso, capacita)},
+        {QStringLiteral("QuantitaLitri"), QStringLiteral("%1 * Articoli.LitriUnita").arg(quantita)},
         {QStringLiteral("QtaSfuso"),
          QStringLiteral("(CASE WHEN %1 AND %2 = 0 THEN %3 ELSE 0 END)").arg(sfuso, calo, quantita)},
         {QStringLiteral("QtaCalo"),
          QStringLiteral("(CASE WHEN %1 AND %2 <> 0 THEN %3 ELSE 0 END)").arg(sfuso, calo, quantita)},
         {QStringLiteral("QtaImbott"), QStringLiteral("(CASE WHEN %1 THEN 0 ELSE %2 END)").arg(sfuso, quantita)},
         // a bulk row keeps no capacity
-        {QStringLiteral("Capacita"), QStringLiteral("(CASE WHEN %1 THEN NULL ELSE %2 END)").arg(sfuso, capacita)},
+        {QStringLiteral("Capacita"), QStringLiteral("Articoli.CapacitaRiga")},
     };
+    // Per article: bulk (type 4) counts its own quantity, else the bottle's capacity (0 without one).
+    const QString articoloSfuso = QStringLiteral("Articoli.UT_LMQ_FlTipArt = 4");
+    const QString capacita = QStringLiteral("COALESCE(LUMO_Bottiglie.Capacita, 0)");
     const QString tabella = QStringLiteral("LUMO_t_RegImb");
     QStringList colonne, espressioni;
     for (const auto &[colonna, espressione] : righe) {
@@ -181,7 +183,9 @@ int TFqarn0106d::Elabora()
                  QStringLiteral("Articoli.UT_LMQ_IdBottiglia"), QStringLiteral("Articoli.IdUM1"),
                  QStringLiteral("Articoli.UT_LMQ_FlTipArt"), QStringLiteral("LUMO_Natura.DsNatura"),
                  QStringLiteral("LUMO_Colori.DsColore"), QStringLiteral("LUMO_Bottiglie.DsBottiglia"),
-                 QStringLiteral("LUMO_Bottiglie.Capacita")})),
+                 QStringLiteral("(CASE WHEN %1 THEN 1 ELSE 0 END) AS Sfuso").arg(articoloSfuso),
+                 QStringLiteral("(CASE WHEN %1 THEN 1.0 ELSE %2 END) AS LitriUnita").arg(articoloSfuso, capacita),
+                 QStringLiteral("(CASE WHEN %1 THEN NULL ELSE %2 END) AS CapacitaRiga").arg(articoloSfuso, capacita)})),
         {QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
          UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime()), gruppo},
         colonne, UltRiga);

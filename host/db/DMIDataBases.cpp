@@ -61,10 +61,12 @@ TXDatabase &DMIDataBases::Database(const QString &name)
         }
         localPath_ = LocalDir().filePath(QStringLiteral("local.db"));
         TXDatabase &local = Open(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + localPath_);
-        // scratch data of this run: a write need not wait for the disk
+        // scratch data of this run: a write need not wait for the disk, nor be written twice
+        // (through a log and back into the file); a rollback still undoes it, from memory
         QSqlQuery pragma(local.Connection());
-        if (!pragma.exec(QStringLiteral("PRAGMA synchronous=OFF")))
-            qWarning().noquote() << QStringLiteral("kv8db: local database: %1").arg(pragma.lastError().text());
+        for (const QString &impostazione : {QStringLiteral("PRAGMA synchronous=OFF"), QStringLiteral("PRAGMA journal_mode=MEMORY")})
+            if (!pragma.exec(impostazione))
+                qWarning().noquote() << QStringLiteral("kv8db: local database: %1").arg(pragma.lastError().text());
         return local;
     }
     throw EDatabaseError(QStringLiteral("Il database %1 non è aperto: aprirlo prima di usarlo o segnalare l'errore "
