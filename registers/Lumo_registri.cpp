@@ -284,6 +284,18 @@ QVariant Vuoto(const QString &tabella, const QString &colonna)
     return 0;
 }
 
+// A column the reading takes from its own movement (MovMagazzino, the table it reads, never
+// missing) that holds no null: taken as it is.
+bool PienaDelMovimento(const QString &espressione)
+{
+    static const QString movimento = QStringLiteral("MovMagazzino.");
+    if (!espressione.startsWith(movimento))
+        return false;
+    const DictTable *t = Dictionary::Instance().Table(QStringLiteral("MovMagazzino"));
+    const DictColumn *d = t ? t->Column(espressione.mid(movimento.size())) : nullptr;
+    return d && !d->nullable && d->type != FieldType::DateTime;
+}
+
 } // namespace
 
 QString UT_LMQ_RG_SqlVuoto(const QString &tabella, const QString &colonna, const QString &espressione)
@@ -323,8 +335,10 @@ QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, c
                            const QStringList &testo, const QString &condizioni)
 {
     QStringList valori;
-    for (qsizetype i = 0; i < colonne.size(); ++i)
-        valori << UT_LMQ_RG_SqlVuoto(tabella, colonne[i], espressioni.value(i));
+    for (qsizetype i = 0; i < colonne.size(); ++i) {
+        const QString espressione = espressioni.value(i);
+        valori << (PienaDelMovimento(espressione) ? espressione : UT_LMQ_RG_SqlVuoto(tabella, colonne[i], espressione));
+    }
     qsizetype da = 0;
     while (da < testo.size() && !testo[da].startsWith(QLatin1String("FROM ")))
         ++da;

@@ -133,8 +133,9 @@ QString UT_LMQ_RG_SqlVuoto(const QString &tabella, const QString &colonna, const
 
 // The reading that fills a register's work table from a movement query of the data module
 // (its text from FROM on, ending with its ORDER BY line): each work-table column of colonne
-// from its expression of espressioni (an empty value as the table's datasets store it), the
-// conditions (" AND …", named placeholders after the query's own) before the order.
+// from its expression of espressioni (an empty value as the table's datasets store it; a
+// column of the movement itself that takes no null as it is), the conditions (" AND …", named
+// placeholders after the query's own) before the order.
 QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, const QStringList &espressioni,
                            const QStringList &testo, const QString &condizioni = QString());
 

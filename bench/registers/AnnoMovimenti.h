@@ -84,7 +84,7 @@ inline void Semina(TXDatabase &db, int movimenti)
     }
     transazione.Commit();
     if (db.IsPostgres())
-        db.ExecSQL(QStringLiteral("ANALYZE")); // the statistics the server's autovacuum would soon gather
+        db.ExecSQL(QStringLiteral("VACUUM ANALYZE")); // what the server's autovacuum would soon do after the load
 }
 
 } // namespace annomovimenti
