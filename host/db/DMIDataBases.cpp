@@ -62,9 +62,12 @@ TXDatabase &DMIDataBases::Database(const QString &name)
         localPath_ = LocalDir().filePath(QStringLiteral("local.db"));
         TXDatabase &local = Open(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + localPath_);
         // scratch data of this run: a write need not wait for the disk, nor be written twice
-        // (through a log and back into the file); a rollback still undoes it, from memory
+        // (through a log and back into the file), a rollback still undoing it from memory; its
+        // pages read through the memory map
         QSqlQuery pragma(local.Connection());
-        for (const QString &impostazione : {QStringLiteral("PRAGMA synchronous=OFF"), QStringLiteral("PRAGMA journal_mode=MEMORY")})
+        for (const QString &impostazione :
+             {QStringLiteral("PRAGMA synchronous=OFF"), QStringLiteral("PRAGMA journal_mode=MEMORY"),
+              QStringLiteral("PRAGMA mmap_size=1073741824")})
             if (!pragma.exec(impostazione))
                 qWarning().noquote() << QStringLiteral("kv8db: local database: %1").arg(pragma.lastError().text());
         return local;
