@@ -145,16 +145,16 @@ QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, c
 // movement: the same rows, the articles' tables read once rather than once per movement.
 QStringList UT_LMQ_RG_ArticoliUniti(const QStringList &testo, const QStringList &colonne);
 
-// The movements of the period a register copies to a step of its bar at most: a stretch of
-// whole days some tenths of a second long (a day with more movements is a stretch of its own).
+// The movements of the period a register copies to a step of its bar, about at most: a stretch
+// of whole days some tenths of a second long (a day with more movements is a stretch of its own).
 inline qint64 UT_LMQ_RG_MovimentiPerTratto = 100000;
 
 // The work table emptied, then filled with the rows selezione (with valori) gives on the company
 // database into colonne, and the column NumeroRiga numbered from da + 1 in the reading's order;
 // the rows copied. The reading is of warehouse movements in date order and its first two values
 // are the first and the last instant of its period: the rows are copied a stretch of the period
-// at a time (of at most UT_LMQ_RG_MovimentiPerTratto movements, all in one transaction) under
-// the bar "Elaborazione movimenti in corso..", which counts through the period's movements
-// (MovMagazzino) as the stretches are done.
+// at a time (equal shares of UT_LMQ_RG_MovimentiPerTratto movements at most, all in one
+// transaction) under the bar "Elaborazione movimenti in corso..", which counts through the
+// period's movements (MovMagazzino) as the stretches are done.
 int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const QVariantList &valori,
                          const QStringList &colonne, int da);
