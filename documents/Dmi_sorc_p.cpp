@@ -44,8 +44,7 @@ bool TDMISOrc_p::AggiornaRigoOrdine(int modo, int codTipoDoc, int modoValore, TD
         if (righeOrdine->State() == dsEdit || righeOrdine->State() == dsInsert)
             righeOrdine->Cancel();
         if (!dynamic_cast<const EAbort *>(&e)) {
-            const auto *x = dynamic_cast<const Exception *>(&e);
-            Kmessages::KMessage(x ? x->Message : QString::fromUtf8(e.what()), mtInformation, mbOK);
+            Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK);
         }
         return false;
     }

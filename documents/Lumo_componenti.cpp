@@ -216,8 +216,7 @@ bool LetturaBarcode(TDataSet *cursore, QStringList &messaggi, const std::functio
         // still collecting: the message reaches the caller's list
         esito = false;
         if (!dynamic_cast<const EAbort *>(&e)) {
-            const auto *x = dynamic_cast<const Exception *>(&e);
-            Kmessages::KMessage(x ? x->Message : QString::fromUtf8(e.what()), mtInformation, mbOK);
+            Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK);
         }
     }
     const QString raccolti = Kmessages::XGetListaMessaggi();

@@ -188,13 +188,6 @@ void Annulla(TDataSet *ds)
 }
 
 // The text of an error for the user.
-QString Testo(const std::exception &e)
-{
-    if (const auto *x = dynamic_cast<const Exception *>(&e))
-        return x->Message;
-    return QString::fromUtf8(e.what());
-}
-
 // Runs a booking step; a failure gives the generator's message, the cause goes to the log.
 void Esegui(bool riuscito, const QString &messaggio)
 {
@@ -444,7 +437,7 @@ void TDMIBMag::ErroreMovimento(TContestoMovimento &c, const std::exception &e)
     for (TDataSet *ds : {c.Movimenti, c.Esistenze, c.Partite, c.MovimentiD, static_cast<TDataSet *>(tDettQtaDoc)})
         Annulla(ds);
     if (!dynamic_cast<const EAbort *>(&e))
-        Notices::Tell(Testo(e), TNoticeKind::Warning);
+        Notices::Tell(ErrorText(e), TNoticeKind::Warning);
 }
 
 bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
@@ -1485,7 +1478,7 @@ public:
             }
         } catch (const std::exception &e) {
             Annulla(tabella_);
-            qWarning().noquote() << "kv8: stock update of" << tabella_->Name() << "failed:" << Testo(e);
+            qWarning().noquote() << "kv8: stock update of" << tabella_->Name() << "failed:" << ErrorText(e);
             throw;
         }
         tabella_->FlushDeferred();
@@ -1539,7 +1532,7 @@ bool TDMIBMag::AggiornaProgressivo(TDataSet *movimento, TDataSet *tabella, const
         valori.Quantita = F(movimento, "Quantita")->AsFloat();
         valori.Valore = F(movimento, "Valore")->AsFloat();
     } catch (const std::exception &e) {
-        qWarning().noquote() << "kv8: stock update of" << tabella->Name() << "failed:" << Testo(e);
+        qWarning().noquote() << "kv8: stock update of" << tabella->Name() << "failed:" << ErrorText(e);
         return false;
     }
     return AggiornaProgressivo(valori, tabella, campi, partita, storno);
@@ -1600,7 +1593,7 @@ bool TDMIBMag::AggiornaProgressivo(const TValoriMovimento &movimento, TDataSet *
         return true;
     } catch (const std::exception &e) {
         Annulla(tabella);
-        qWarning().noquote() << "kv8: stock update of" << tabella->Name() << "failed:" << Testo(e);
+        qWarning().noquote() << "kv8: stock update of" << tabella->Name() << "failed:" << ErrorText(e);
         return false;
     }
 }
@@ -1743,7 +1736,7 @@ bool TDMIBMag::AggiornaSaldiLotti(const TDatiLotti &dati, bool storno)
         return true;
     } catch (const std::exception &e) {
         Annulla(t);
-        qWarning().noquote() << "kv8: lot balance update failed:" << Testo(e);
+        qWarning().noquote() << "kv8: lot balance update failed:" << ErrorText(e);
         return false;
     }
 }
