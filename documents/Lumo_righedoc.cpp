@@ -48,7 +48,6 @@ TMembroRighe MembroBollaFornitore()
 {
     TMembroRighe m;
     m.Litri = false;
-    m.ScriveNN = false;
     return m;
 }
 

@@ -118,6 +118,38 @@ TEST_F(BolleFornitori, EachRowPricedByItsOwnPriceType)
     ChiudiBolla(f);
 }
 
+// Every amount of a row typed and saved through the window is stored, the net net amount
+// too (the warehouse cost, the totals and the order progress read it), also after the row
+// is changed.
+TEST_F(BolleFornitori, StoredRowsKeepEveryAmount)
+{
+    auto *f = NuovaBollaFornitore();
+    ASSERT_TRUE(f);
+    RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("10"), 1);
+    RigoConfezioni(f, QStringLiteral("V06"), QStringLiteral("2"), QStringLiteral("5"));
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    const qint64 k = Chiave();
+    const QString importi = QStringLiteral("SELECT IdProdotto, ImportoLordo, ImportoNetto, ImportoNN, ControvaloreNN "
+                                           "FROM BolleForRighe WHERE KBolleForT = ? ORDER BY IdProdotto");
+    EXPECT_EQ(Elenco(importi, {k}), (QStringList{"V06/60/60/60/60", "V12/30/30/30/30"}))
+        << "3 packages at 10.00; 2 packages of 6 units at 5.00";
+
+    ASSERT_TRUE(f->InitForm(1, k));
+    Premi(f, nbEdit);
+    VaiARigo(f, QStringLiteral("V06"));
+    PremiRighe(f, nbEdit);
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edPrezzo"), QStringLiteral("7")));
+    PremiRighe(f, nbPost);
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Elenco(importi, {k}), (QStringList{"V06/84/84/84/84", "V12/30/30/30/30"}));
+    ChiudiBolla(f);
+}
+
 TEST_F(BolleFornitori, NewNoteSavedWithSummaryThenDeletedLeavesNothing)
 {
     const QStringList schedePrima = SchedeFornitore();
