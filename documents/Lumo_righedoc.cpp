@@ -219,12 +219,13 @@ const TLumoRigheDoc::CampiRiga &TLumoRigheDoc::Riga(TDataSet *righe)
     riga_.ImportoSpedito = f(QStringLiteral("ImportoSpedito"));
     for (int i = 0; i < 5; ++i)
         riga_.Sconto[i] = f(QStringLiteral("Sconto%1").arg(i + 1));
-    const char *const importi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControValoreNN"};
+    const char *const importi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControValoreNN", "ControvaloreL",
+                                   "ControvaloreN"};
     const char *const calcolati[] = {"_ImportoLordo", "_ImportoNetto", "_ImportoNN", "_ControValNN"};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 6; ++i)
         riga_.Importi[i] = f(QLatin1String(importi[i]));
+    for (int i = 0; i < 4; ++i)
         riga_.ImportiCalc[i] = f(QLatin1String(calcolati[i]));
-    }
     riga_.DaEvadere = f(QStringLiteral("_DaEvadere"));
     riga_.DaEvadereVal = f(QStringLiteral("_DaEvadereVal"));
     return riga_;
@@ -371,10 +372,12 @@ void TLumoRigheDoc::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool ca
             nn += nn * Sconto(t.Sconto[i - 1], testa, i)->AsFloat() * segno / 100;
     nn += nn * valore(t.ScontoPagamento, testa, QStringLiteral("ScontoPagamento")) * segno / 100;
     nn = Funzioni::KRound(nn, decimali);
-    const double controvalore =
-        Funzioni::CalcValoreEURO(nn, valore(t.Cambio, testa, QStringLiteral("Cambio")),
-                                 Campo(t.DataCambio, testa, QStringLiteral("DataCambio"))->AsDateTime(), divisa,
-                                 KFormati::GetDecimali(KFormati::fnValoreIT));
+    const double cambio = valore(t.Cambio, testa, QStringLiteral("Cambio"));
+    const QDateTime dataCambio = Campo(t.DataCambio, testa, QStringLiteral("DataCambio"))->AsDateTime();
+    const auto inEuro = [&](double v) {
+        return Funzioni::CalcValoreEURO(v, cambio, dataCambio, divisa, KFormati::GetDecimali(KFormati::fnValoreIT));
+    };
+    const double controvalore = inEuro(nn);
     const auto scrivi = [righe](TField *campo, const char *nome, double v) {
         Campo(campo, righe, QLatin1String(nome))->SetAsFloat(v);
     };
@@ -394,9 +397,10 @@ void TLumoRigheDoc::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool ca
     } else {
         scrivi(r.Importi[0], "ImportoLordo", lordo);
         scrivi(r.Importi[1], "ImportoNetto", netto);
-        if (Membro.ScriveNN)
-            scrivi(r.Importi[2], "ImportoNN", nn);
+        scrivi(r.Importi[2], "ImportoNN", nn);
         scrivi(r.Importi[3], "ControValoreNN", controvalore);
+        scrivi(r.Importi[4], "ControvaloreL", inEuro(lordo));
+        scrivi(r.Importi[5], "ControvaloreN", inEuro(netto));
     }
 }
 

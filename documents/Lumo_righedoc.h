@@ -34,7 +34,7 @@ struct TMembroRighe {
     bool DettaglioUscite = false;
     // ---- amounts
     bool OspitePrima = false;       // the host's computation runs first (orders, quotes)
-    bool ScriveNN = true;           // ImportoNN / _ImportoNN written
+    bool ScriveNN = true;           // _ImportoNN shown (the stored ImportoNN is always written)
     // Calculated set only: "_DaEvadere" when the head's "_FlTipoEvasione" is not 0 (order),
     // "_DaEvadereVal" always (quote).
     bool DaEvadere = false;
@@ -114,8 +114,9 @@ private:
         TField *TipoRigo, *IdProdotto, *FlTipoMisure, *Capacita, *FlPrzLit, *Prezzo, *FlTipoPrz, *Lunghezza,
             *Quantita, *ImportoSpedito;
         TField *Sconto[5];
-        // stored and calculated amounts: lordo, netto, NN, countervalue
-        TField *Importi[4], *ImportiCalc[4], *DaEvadere, *DaEvadereVal;
+        // stored amounts: lordo, netto, NN and their countervalues (NN, lordo, netto);
+        // calculated: lordo, netto, NN, countervalue of NN
+        TField *Importi[6], *ImportiCalc[4], *DaEvadere, *DaEvadereVal;
     };
     struct CampiTesta {
         QPointer<TDataSet> ds;

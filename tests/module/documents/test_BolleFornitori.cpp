@@ -132,9 +132,10 @@ TEST_F(BolleFornitori, StoredRowsKeepEveryAmount)
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
     const qint64 k = Chiave();
-    const QString importi = QStringLiteral("SELECT IdProdotto, ImportoLordo, ImportoNetto, ImportoNN, ControvaloreNN "
-                                           "FROM BolleForRighe WHERE KBolleForT = ? ORDER BY IdProdotto");
-    EXPECT_EQ(Elenco(importi, {k}), (QStringList{"V06/60/60/60/60", "V12/30/30/30/30"}))
+    const QString importi = QStringLiteral("SELECT IdProdotto, ImportoLordo, ImportoNetto, ImportoNN, ControvaloreL, "
+                                           "ControvaloreN, ControvaloreNN FROM BolleForRighe WHERE KBolleForT = ? "
+                                           "ORDER BY IdProdotto");
+    EXPECT_EQ(Elenco(importi, {k}), (QStringList{"V06/60/60/60/60/60/60", "V12/30/30/30/30/30/30"}))
         << "3 packages at 10.00; 2 packages of 6 units at 5.00";
 
     ASSERT_TRUE(f->InitForm(1, k));
@@ -146,7 +147,7 @@ TEST_F(BolleFornitori, StoredRowsKeepEveryAmount)
     script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(f, nbPost);
     EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(Elenco(importi, {k}), (QStringList{"V06/84/84/84/84", "V12/30/30/30/30"}));
+    EXPECT_EQ(Elenco(importi, {k}), (QStringList{"V06/84/84/84/84/84/84", "V12/30/30/30/30/30/30"}));
     ChiudiBolla(f);
 }
 

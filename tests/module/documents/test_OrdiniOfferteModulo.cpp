@@ -94,6 +94,8 @@ TEST_F(OrdiniOfferteModulo, QuoteValueStillToOrderGoesNegativeWhenMoreWasShipped
     RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("10"), 1);
     TDataSet *r = f->TRighe;
     EXPECT_DOUBLE_EQ(Campo(r, "ImportoNetto"), 30) << "3 packages at 10.00";
+    for (const char *importo : {"ImportoNN", "ControvaloreL", "ControvaloreN", "ControvaloreNN"})
+        EXPECT_DOUBLE_EQ(Campo(r, importo), 30) << importo << ": the packages, not 36 units";
     EXPECT_DOUBLE_EQ(Campo(r, "_DaEvadereVal"), 30);
     r->Edit();
     r->FieldByName(QStringLiteral("ImportoSpedito"))->SetAsFloat(45);
