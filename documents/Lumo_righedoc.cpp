@@ -363,8 +363,7 @@ void TLumoRigheDoc::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool ca
         netto = Funzioni::KRound(importo, decimali);
     } catch (const EAbort &) {
     } catch (const std::exception &e) {
-        const auto *ex = dynamic_cast<const Exception *>(&e);
-        Kmessages::KMessage(ex ? ex->Message : QString::fromUtf8(e.what()), mtInformation, mbOK);
+        Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK);
     }
     double nn = netto;
     for (int i = 1; i <= 5; ++i)
