@@ -291,6 +291,18 @@ void GeneraMovimenti(TXDatabase &db, const TipoDocumento &tipo, const QList<qint
     righe.Scrivi();
 }
 
+// The heads of the documents read as stored, many to a statement, into the sales module's
+// table: placing it on one of them then reads nothing.
+void LeggoTeste(TXClientTable *teste, const TipoDocumento &tipo, const QList<qint64> &documenti)
+{
+    Funzioni::CheckTabOpen(teste);
+    QList<QVariantList> chiavi;
+    chiavi.reserve(documenti.size());
+    for (const qint64 chiave : documenti)
+        chiavi << QVariantList{chiave};
+    teste->ReadAsStored(tipo.chiave, chiavi);
+}
+
 // The packaging counts of the documents' rows with an article, by document: the case code of
 // each row with its packages (Lunghezza), the unit code with its units (Quantita).
 QHash<qint64, QList<TConteggioImballo>> LeggoRigheDoc(TXDatabase &db, const TipoDocumento &tipo,
@@ -423,6 +435,7 @@ void TFqarn0156d::GeneraCastellettoDocumenti()
                         return;
                     }
                     Mdimainbase::ProgressStep(int(chiaviBlocco.size() - documenti.size()));
+                    LeggoTeste(bolle ? sven->tBolleCliT : sven->tFattureCliT, *tipo, documenti);
                     const QHash<qint64, QList<TConteggioImballo>> conteggi = LeggoRigheDoc(db, *tipo, documenti);
                     const TSaldiSchede saldi = LeggoSchede(db, *tipo, documenti);
                     CAUZ_InserimentoMultiplo scrittura(

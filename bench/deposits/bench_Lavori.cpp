@@ -342,7 +342,8 @@ void EseguiFinestra(Corpo corpo)
 using Passo = std::function<void(TXDatabase &)>;
 
 // A run per iteration on the engine's database: prima puts the data in place (not timed),
-// corpo runs (its statements in one transaction when transazione), risultato tells what it left.
+// corpo runs (its statements in one transaction when transazione), risultato tells what it left;
+// the statements the run sent are counted.
 void Misura(benchmark::State &state, Engine *e, Phase phase, const Passo &prima, const Passo &corpo,
             const std::function<QString(TXDatabase &)> &risultato, bool transazione)
 {
@@ -351,6 +352,7 @@ void Misura(benchmark::State &state, Engine *e, Phase phase, const Passo &prima,
     for (auto _ : state) {
         if (prima)
             prima(db);
+        const quint64 istruzioni = db.StatementCount();
         const auto t0 = std::chrono::steady_clock::now();
         if (transazione) {
             TXTransaction t(db);
@@ -359,7 +361,9 @@ void Misura(benchmark::State &state, Engine *e, Phase phase, const Passo &prima,
         } else {
             corpo(db);
         }
-        Registra(state, e, phase, benchruns::Seconds(t0), risultato(db));
+        const double secondi = benchruns::Seconds(t0);
+        state.counters["istruzioni"] = double(db.StatementCount() - istruzioni);
+        Registra(state, e, phase, secondi, risultato(db));
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "deposits/Qarn0156d.h"
 #include "deposits/Qarn0211d.h"
+#include "host/business/Dmisven.h"
 #include "host/data/TXMemTable.h"
 #include "tests/support/DueUtenti.h"
 
@@ -341,6 +342,25 @@ TEST_F(GenerazioniCauzioni, ADocumentFailingInJob1LeavesNothingAndTheOthersCommi
                                     "R.KContaT = T.KContaT ORDER BY T.KDocT")),
               QStringList{"71/CAS"})
         << "the failing note has neither head nor rows";
+}
+
+TEST_F(GenerazioniCauzioni, Job2ReadsTheHeadsAsStoredNowManyToAStatement)
+{
+    // a note the sales module holds from before, its causal changed since by another program
+    Documento(60, QStringLiteral("C002"), 1, QStringLiteral("NC"), {{"VINO1", "CAS", 5, "", 0}});
+    ASSERT_TRUE(TDMISVen::Crea()->PosizionaBolla(60));
+    Esegui(QStringLiteral("UPDATE BolleCliTeste SET IdCausale = 'BV' WHERE KBolleCliT = 60"));
+    for (int chiave = 61; chiave <= 100; ++chiave)
+        Documento(chiave, chiave % 2 ? QStringLiteral("C001") : QStringLiteral("C002"), 0, QStringLiteral("BV"),
+                  {{"VINO1", "CAS", double(chiave), "", 0}});
+
+    const quint64 prima = company.Database().StatementCount();
+    Lavoro(2, FineCastelletti);
+    EXPECT_LT(company.Database().StatementCount() - prima, 41u) << "no statement per document";
+    EXPECT_EQ(Castelletto(60), (QStringList{"BOT/0/0/0.5/0/0/0/0", "CAS/0/0/2/5/0/10/0", "FUS/0/0/0/0/0/0/0"}))
+        << "the causal as stored now";
+    EXPECT_EQ(Castelletto(100), (QStringList{"BOT/0/0/0.5/0/0/0/0", "CAS/0/0/2/100/0/200/0", "FUS/0/0/0/0/0/0/0"}));
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBoll")), 41 * 3);
 }
 
 TEST_F(RicalcoloCauzioni, AfterMovementsAndTransfersInAnyOrderJob0LeavesEveryCardAsItWas)
