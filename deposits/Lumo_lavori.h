@@ -48,12 +48,19 @@ QString CAUZ_ElencoChiavi(const QList<qint64> &chiavi);
 class CAUZ_InserimentoMultiplo {
 public:
     CAUZ_InserimentoMultiplo(TXDatabase &db, const QString &inserimento, int colonne);
+    // Rows copied by keys: the statement holds "%1" where the VALUES rows of the integer keys go
+    // ("... SELECT v.column1, T.A FROM (VALUES %1) AS v JOIN T ON T.K = v.column2"), and must
+    // write a row for each; when it writes fewer (the rows it copies changed since they were
+    // read) Scrivi throws.
+    static CAUZ_InserimentoMultiplo PerChiavi(TXDatabase &db, const QString &istruzione, int colonne);
     void Aggiungi(const QVariantList &riga);
     void Scrivi();
 
 private:
     TXDatabase &db_;
-    QString inserimento_, tupla_;
+    QString inserimento_, tupla_, primaTupla_;
     QVariantList valori_;
     int righe_ = 0;
+    int righePerIstruzione_;
+    bool perChiavi_ = false;
 };

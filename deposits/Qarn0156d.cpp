@@ -186,6 +186,11 @@ void TFqarn0156d::CalcolaProgressivi()
 
 namespace {
 
+// Documents of jobs 1 and 2 done in one transaction: what a block costs beside its documents
+// (its lock, its reads, the key blocks drawn) spread over many, the lock held for well under a
+// second.
+constexpr qsizetype kDocumentiPerBlocco = 2000;
+
 // A document kind of jobs 1 and 2.
 struct TipoDocumento {
     int collegamento; // FlTipoDocColl
@@ -238,7 +243,8 @@ QList<qint64> SenzaCastelletto(TXDatabase &db, const TipoDocumento &tipo, const 
 
 // The movements of the summarised documents given, but those in fatti: for a document, a head
 // and a row per summary row to book, none when no row books; in the open transaction (errors
-// thrown). A progress step per document.
+// thrown). The keys are drawn here for what the summaries read decide; the heads and rows copy
+// the documents' columns in statements of many keys. A progress step per document.
 void GeneraMovimenti(TXDatabase &db, const TipoDocumento &tipo, const QList<qint64> &documenti,
                      const QSet<qint64> &fatti)
 {
@@ -249,42 +255,49 @@ void GeneraMovimenti(TXDatabase &db, const TipoDocumento &tipo, const QList<qint
     Mdimainbase::ProgressStep(int(documenti.size() - elenco.size()));
     if (elenco.isEmpty())
         return;
-    CAUZ_InserimentoMultiplo teste(db,
-                              QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, Anno, Serie, "
-                                             "Numero, DataDoc, IdCausale, IdContoTp, IdConto, IdDestinazione, IdDivisa, "
-                                             "Cambio, FlAggCau, FlAggCauF, FlAggCauB)"),
-                              17);
-    CAUZ_InserimentoMultiplo righe(db,
-                              QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, "
-                                             "ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc)"),
-                              10);
-    QSqlQuery q = db.OpenQuery(
-        QStringLiteral("SELECT T.DataDocumento, T.Anno, T.Serie, T.Numero, T.IdCausale, T.IdClienteTp, T.IdCliente, "
-                       "T.IdDestinazione, T.IdDivisa, T.Cambio, C.UT_LMQ_FlAggCau, C.UT_LMQ_FlAggCauF, "
-                       "C.UT_LMQ_FlAggCauB, C.UT_LMQ_FlAggMovC, M.IdImballo, M.QtaCar, M.QtaRes, M.Prezzo, "
-                       "M.ValoreCar, M.ValoreRes, M.QtaCarEcc, M.QtaResEcc, T.%1 FROM %2 M JOIN %3 T ON T.%1 = M.%1 "
-                       "LEFT JOIN %4 C ON C.IdCausale = T.IdCausale WHERE T.%1 IN (%5) ORDER BY T.%1, M.KMovimento")
-            .arg(tipo.chiave, tipo.castelletto, tipo.teste, tipo.causali, CAUZ_ElencoChiavi(elenco)));
+    // a document whose head, causal or booked rows changed since they were read writes fewer
+    // rows than decided: the statement throws
+    const QString prenotata = QStringLiteral("M.IdImballo <> '' AND (M.QtaCar <> 0 OR M.QtaRes <> 0)");
+    CAUZ_InserimentoMultiplo teste = CAUZ_InserimentoMultiplo::PerChiavi(
+        db,
+        QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, Anno, Serie, Numero, DataDoc, "
+                       "IdCausale, IdContoTp, IdConto, IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB) "
+                       "SELECT v.column1, T.DataDocumento, %2, T.%3, T.Anno, T.Serie, T.Numero, T.DataDocumento, "
+                       "T.IdCausale, T.IdClienteTp, T.IdCliente, T.IdDestinazione, T.IdDivisa, T.Cambio, "
+                       "C.UT_LMQ_FlAggCau, C.UT_LMQ_FlAggCauF, C.UT_LMQ_FlAggCauB FROM (VALUES %1) AS v JOIN %4 T ON "
+                       "T.%3 = v.column2 JOIN %5 C ON C.IdCausale = T.IdCausale AND C.UT_LMQ_FlAggMovC <> 0")
+            .arg(QStringLiteral("%1"), QString::number(tipo.collegamento), tipo.chiave, tipo.teste, tipo.causali),
+        2);
+    CAUZ_InserimentoMultiplo righe = CAUZ_InserimentoMultiplo::PerChiavi(
+        db,
+        QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, "
+                       "ValoreRes, QtaCarEcc, QtaResEcc) SELECT v.column1, v.column2, M.IdImballo, M.QtaCar, M.QtaRes, "
+                       "M.Prezzo, M.ValoreCar, M.ValoreRes, M.QtaCarEcc, M.QtaResEcc FROM (VALUES %1) AS v JOIN %2 M "
+                       "ON M.KMovimento = v.column3 AND %3")
+            .arg(QStringLiteral("%1"), tipo.castelletto, prenotata),
+        3);
+    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT T.%1, C.UT_LMQ_FlAggMovC, M.IdImballo, M.QtaCar, M.QtaRes, "
+                                              "M.KMovimento FROM %2 M JOIN %3 T ON T.%1 = M.%1 LEFT JOIN %4 C ON "
+                                              "C.IdCausale = T.IdCausale WHERE T.%1 IN (%5) ORDER BY T.%1, M.KMovimento")
+                                   .arg(tipo.chiave, tipo.castelletto, tipo.teste, tipo.causali,
+                                        CAUZ_ElencoChiavi(elenco)));
     qint64 documento = 0;
     qint64 movimento = 0;
     while (q.next()) {
-        const qint64 chiave = q.value(22).toLongLong();
+        const qint64 chiave = q.value(0).toLongLong();
         if (chiave != documento) {
             documento = chiave;
             movimento = 0;
             Mdimainbase::ProgressStep();
         }
-        if (q.value(13).toInt() == 0 || q.value(14).toString().isEmpty()
-            || (q.value(15).toDouble() == 0 && q.value(16).toDouble() == 0))
+        if (q.value(1).toInt() == 0 || q.value(2).toString().isEmpty()
+            || (q.value(3).toDouble() == 0 && q.value(4).toDouble() == 0))
             continue;
         if (movimento == 0) {
             movimento = db.NewKey(QStringLiteral("LUMO_MovCauT"), QStringLiteral("KContaT"));
-            teste.Aggiungi({movimento, q.value(0), tipo.collegamento, chiave, q.value(1), q.value(2), q.value(3),
-                            q.value(0), q.value(4), q.value(5), q.value(6), q.value(7), q.value(8), q.value(9),
-                            q.value(10), q.value(11), q.value(12)});
+            teste.Aggiungi({movimento, chiave});
         }
-        righe.Aggiungi({db.NewKey(QStringLiteral("LUMO_MovCauR"), QStringLiteral("KContaR")), movimento, q.value(14),
-                        q.value(15), q.value(16), q.value(17), q.value(18), q.value(19), q.value(20), q.value(21)});
+        righe.Aggiungi({db.NewKey(QStringLiteral("LUMO_MovCauR"), QStringLiteral("KContaR")), movimento, q.value(5)});
     }
     // the heads before their rows
     teste.Scrivi();
@@ -379,7 +392,8 @@ void TFqarn0156d::GeneraMovCau()
                 [](const std::exception &e) {
                     Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
                     return true;
-                });
+                },
+                kDocumentiPerBlocco);
             Mdimainbase::ProgressEnd();
             if (!eseguito)
                 break;
@@ -473,7 +487,8 @@ void TFqarn0156d::GeneraCastellettoDocumenti()
                 [](const std::exception &e) {
                     Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
                     return true;
-                });
+                },
+                kDocumentiPerBlocco);
             Mdimainbase::ProgressEnd();
             if (!eseguito)
                 break;

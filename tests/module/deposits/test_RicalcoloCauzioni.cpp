@@ -2,10 +2,12 @@
 #include "tests/module/deposits/DepositiFixture.h"
 #include "tests/module/deposits/SchedeArrotondate.h"
 
+#include "deposits/Lumo_lavori.h"
 #include "deposits/Qarn0156d.h"
 #include "deposits/Qarn0211d.h"
 #include "host/business/Dmisven.h"
 #include "host/data/TXMemTable.h"
+#include "host/db/TXTransaction.h"
 #include "tests/support/DueUtenti.h"
 
 #include <QMap>
@@ -342,6 +344,43 @@ TEST_F(GenerazioniCauzioni, ADocumentFailingInJob1LeavesNothingAndTheOthersCommi
                                     "R.KContaT = T.KContaT ORDER BY T.KDocT")),
               QStringList{"71/CAS"})
         << "the failing note has neither head nor rows";
+}
+
+TEST_F(GenerazioniCauzioni, RowsCopiedByKeysThrowWhenOneNoLongerMatchesAndLeaveNothing)
+{
+    Documento(70, QStringLiteral("C002"), 1, QStringLiteral("BV"), {{"VINO1", "CAS", 5, "BOT", 60}});
+    Lavoro(2, FineCastelletti);
+    QList<qint64> castelletto; // BOT and CAS with quantities, FUS without
+    for (const QString &k : Elenco(QStringLiteral("SELECT KMovimento FROM LUMO_CauzDocBoll WHERE KBolleCliT = 70 "
+                                                  "ORDER BY IdImballo")))
+        castelletto << k.toLongLong();
+    ASSERT_EQ(castelletto.size(), 3);
+    TXDatabase &db = company.Database();
+    auto copia = [&](const QList<qint64> &righe) {
+        TXTransaction transazione(db);
+        CAUZ_InserimentoMultiplo scrittura = CAUZ_InserimentoMultiplo::PerChiavi(
+            db,
+            QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar) SELECT v.column1, v.column2, "
+                           "M.IdImballo, M.QtaCar FROM (VALUES %1) AS v JOIN LUMO_CauzDocBoll M ON M.KMovimento = "
+                           "v.column3 AND M.QtaCar <> 0"),
+            3);
+        for (qsizetype i = 0; i < righe.size(); ++i)
+            scrittura.Aggiungi({900 + i, 9, righe[i]});
+        scrittura.Scrivi();
+        transazione.Commit();
+    };
+    copia(castelletto.mid(0, 2));
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT KContaR, KContaT, IdImballo, QtaCar FROM LUMO_MovCauR ORDER BY KContaR")),
+              (QStringList{"900/9/BOT/60", "901/9/CAS/5"}));
+    Esegui(QStringLiteral("DELETE FROM LUMO_MovCauR"));
+    try {
+        copia(castelletto);
+        ADD_FAILURE() << "a row that no longer matches is not copied silently";
+    } catch (const std::exception &e) {
+        EXPECT_EQ(Kmessages::ExceptionText(e), QStringLiteral("Documenti modificati da un altro utente durante "
+                                                              "l'elaborazione: ripetere l'operazione."));
+    }
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauR")), 0);
 }
 
 TEST_F(GenerazioniCauzioni, Job2ReadsTheHeadsAsStoredNowManyToAStatement)
