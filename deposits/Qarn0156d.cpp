@@ -304,8 +304,8 @@ void GeneraMovimenti(TXDatabase &db, const TipoDocumento &tipo, const QList<qint
     righe.Scrivi();
 }
 
-// The heads of the documents read as stored, many to a statement, into the sales module's
-// table: placing it on one of them then reads nothing.
+// The heads of the documents read as stored, in one statement, into the sales module's table:
+// placing it on one of them then reads nothing.
 void LeggoTeste(TXClientTable *teste, const TipoDocumento &tipo, const QList<qint64> &documenti)
 {
     Funzioni::CheckTabOpen(teste);
@@ -313,7 +313,8 @@ void LeggoTeste(TXClientTable *teste, const TipoDocumento &tipo, const QList<qin
     chiavi.reserve(documenti.size());
     for (const qint64 chiave : documenti)
         chiavi << QVariantList{chiave};
-    teste->ReadAsStored(tipo.chiave, chiavi);
+    teste->ReadAsStored(tipo.chiave, chiavi,
+                        QStringLiteral("%1 IN (%2)").arg(tipo.chiave, CAUZ_ElencoChiavi(documenti)), {});
 }
 
 // The packaging counts of the documents' rows with an article, by document: the case code of
