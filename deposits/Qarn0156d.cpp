@@ -335,11 +335,10 @@ QHash<qint64, QList<TConteggioImballo>> LeggoRigheDoc(TXDatabase &db, const Tipo
     return conteggi;
 }
 
-// A card of TSaldiSchede.
-QString ChiaveScheda(const QString &tipo, const QString &conto, int destinazione, const QString &imballo)
+// The cards of an account and destination in TSaldiSchede.
+QString ChiaveSchede(const QString &tipo, const QString &conto, int destinazione)
 {
-    return tipo + QLatin1Char('\n') + conto + QLatin1Char('\n') + QString::number(destinazione) + QLatin1Char('\n')
-           + imballo;
+    return tipo + QLatin1Char('\n') + conto + QLatin1Char('\n') + QString::number(destinazione);
 }
 
 // The per-destination cards of the documents' accounts, as stored now.
@@ -354,8 +353,8 @@ TSaldiSchede LeggoSchede(TXDatabase &db, const TipoDocumento &tipo, const QList<
                        "AND P.IdConto = D.IdCliente AND P.FlTipoScheda = 0")
             .arg(tipo.teste, tipo.chiave, CAUZ_ElencoChiavi(documenti)));
     while (q.next()) {
-        std::array<double, 6> &s = saldi[ChiaveScheda(q.value(0).toString(), q.value(1).toString(), q.value(2).toInt(),
-                                                      q.value(3).toString())];
+        std::array<double, 6> &s =
+            saldi[ChiaveSchede(q.value(0).toString(), q.value(1).toString(), q.value(2).toInt())][q.value(3).toString()];
         for (int i = 0; i < 6; ++i)
             s[size_t(i)] = q.value(4 + 2 * i).toDouble() - q.value(5 + 2 * i).toDouble();
     }
@@ -522,11 +521,18 @@ void TFqarn0156d::CreaCastelletto(int kind, qint64 key, TDataSet *head, const QL
     QList<Riga> righe;
     {
         const QString divisa = head->FieldByName(QStringLiteral("IdDivisa"))->AsString();
+        static const QHash<QString, std::array<double, 6>> nessuna;
+        const auto conSchede = saldi.constFind(ChiaveSchede(tipoConto, conto, destinazione));
+        const QHash<QString, std::array<double, 6>> &schede = conSchede == saldi.cend() ? nessuna : *conSchede;
+        // the lists do not change during the job
+        QHash<QString, double> *prezzi =
+            IdListCau.isEmpty() ? nullptr : &prezzi_[IdListCau + QLatin1Char('\n') + divisa];
+        TField *idImballo = imballi->FieldByName(QStringLiteral("IdImballo"));
         for (imballi->First(); !imballi->Eof(); imballi->Next()) {
             Riga r;
-            r.IdImballo = imballi->FieldByName(QStringLiteral("IdImballo"))->AsString();
-            const auto scheda = saldi.constFind(ChiaveScheda(tipoConto, conto, destinazione, r.IdImballo));
-            if (scheda != saldi.cend()) {
+            r.IdImballo = idImballo->AsString();
+            const auto scheda = schede.constFind(r.IdImballo);
+            if (scheda != schede.cend()) {
                 r.EsistenzaAtt = (*scheda)[0];
                 r.ValoreEsiAtt = (*scheda)[1];
                 r.EsistenzaB = (*scheda)[2];
@@ -534,12 +540,10 @@ void TFqarn0156d::CreaCastelletto(int kind, qint64 key, TDataSet *head, const QL
                 r.EsistenzaF = (*scheda)[4];
                 r.ValoreEsiF = (*scheda)[5];
             }
-            if (!IdListCau.isEmpty()) {
-                // the lists do not change during the job
-                const QString prezzo = IdListCau + QLatin1Char('\n') + divisa + QLatin1Char('\n') + r.IdImballo;
-                auto it = prezzi_.constFind(prezzo);
-                if (it == prezzi_.cend())
-                    it = prezzi_.insert(prezzo, UT_LMQ_CAUZ_PrezzoCauzione(IdListCau, divisa, r.IdImballo));
+            if (prezzi) {
+                auto it = prezzi->constFind(r.IdImballo);
+                if (it == prezzi->cend())
+                    it = prezzi->insert(r.IdImballo, UT_LMQ_CAUZ_PrezzoCauzione(IdListCau, divisa, r.IdImballo));
                 r.Prezzo = *it;
             }
             righe << r;

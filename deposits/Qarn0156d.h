@@ -14,9 +14,10 @@
 class CAUZ_InserimentoMultiplo;
 class TDataSet;
 
-// Balances of per-destination cards by account type, account, destination and packaging code:
-// general quantity and value, delivery-note quantity and value, invoiced quantity and value.
-using TSaldiSchede = QHash<QString, std::array<double, 6>>;
+// Balances of per-destination cards by account type, account and destination, then by
+// packaging code: general quantity and value, delivery-note quantity and value, invoiced
+// quantity and value.
+using TSaldiSchede = QHash<QString, QHash<QString, std::array<double, 6>>>;
 
 // A packaging code with the count a document's rows give it.
 struct TConteggioImballo {
@@ -59,7 +60,7 @@ private:
     void CreaCastelletto(int kind, qint64 key, TDataSet *head, const QList<TConteggioImballo> &counts,
                          const TSaldiSchede &saldi, CAUZ_InserimentoMultiplo &scrittura);
     Ui::Qarn0156d *ui;
-    QHash<QString, double> prezzi_; // deposit prices read by job 2, by list, currency and packaging
+    QHash<QString, QHash<QString, double>> prezzi_; // deposit prices read by job 2, by list and currency, then packaging
 };
 
 inline QPointer<TFqarn0156d> Fqarn0156d;
