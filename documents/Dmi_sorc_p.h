@@ -9,9 +9,8 @@ class TDMISOrc_p : public TDMISOrc {
 public:
     using TDMISOrc::TDMISOrc;
 
-    // The host's steps in their order with the packages shipped after the shipped and closed
-    // quantities (quantity mode, modes 2 and 3, not on picking lists), unrounded. Every error
-    // is shown (information) and answered false, the order row's edit dropped.
-    bool AggiornaRigoOrdine(int modo, int codTipoDoc, int modoValore, TDataSet *righeDoc, TDataSet *righeOrdine,
-                            double qtaOld, double qtaSaldoOld) override;
+    // The host's quantities, then the packages shipped (modes 2 and 3, not on picking lists),
+    // unrounded.
+    void AggiornaQuantitaRigo(int modo, int codTipoDoc, TDataSet *righeDoc, TDataSet *righeOrdine, double qtaOld,
+                              double qtaSaldoOld) override;
 };

@@ -78,13 +78,15 @@ bool TDMISOrc::AggiornaRigoOrdine(int modo, int codTipoDoc, int modoValore, TDat
     try {
         if (!righeOrdine->Locate(QStringLiteral("KOrdiniCliR"), righeDoc->FieldByName(campoChiave)->AsInteger()))
             return false;
-        if (modoValore != 0 && codTipoDoc == 16)
-            return false;
         righeOrdine->Edit();
         if (AggiornaRigoDescrittivo(modo, righeDoc, righeOrdine))
             return true;
-        if (modoValore != 0)
-            return AggiornaRigoOrdineValore(modo, codTipoDoc, righeDoc, righeOrdine, qtaSaldoOld);
+        if (modoValore != 0) {
+            if (AggiornaRigoOrdineValore(modo, codTipoDoc, righeDoc, righeOrdine, qtaSaldoOld))
+                return true;
+            righeOrdine->Cancel(); // a picking list by amount: nothing posted
+            return false;
+        }
         AggiornaQuantitaRigo(modo, codTipoDoc, righeDoc, righeOrdine, qtaOld, qtaSaldoOld);
         if (codTipoDoc == 16) {
             righeOrdine->Post();
