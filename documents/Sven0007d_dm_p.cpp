@@ -477,47 +477,34 @@ QStringList TfSVen0007d_DM_p::CampiSommaRighe() const
     return TfSVen0007d_DM::CampiSommaRighe() << QStringLiteral("UT_LMQ_TotLit") << QStringLiteral("UT_LMQ_PrezzoTraN");
 }
 
-bool TfSVen0007d_DM_p::GeneraRighe(bool, int Progressivo)
+bool TfSVen0007d_DM_p::GeneraRighe(bool Raggruppa, int Progressivo)
 {
     TCampiRigo &campi = campiRigo_;
     const auto rilascia = qScopeGuard([&campi] { campi = TCampiRigo(); });
-    try {
-        if (!tFattureT->Locate(QStringLiteral("KFattCliT"), KFatturaCorrente))
-            throw Exception(DocumentoCorrente + QStringLiteral(": fattura non trovata"));
-        const char *const importi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN",
-                                       "ControvaloreNN"};
-        for (int modo = 0; modo < 6; ++modo)
-            campi.Importi[modo] = tFattureR->FieldByName(QLatin1String(importi[modo]));
-        campi.FlPrezzoForf = tFattureR->FieldByName(QStringLiteral("FlPrezzoForf"));
-        campi.FlTipoPrz = tFattureR->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"));
-        campi.Lunghezza = tFattureR->FieldByName(QStringLiteral("Lunghezza"));
-        campi.Righe = tFattureR;
-        RegistraFatturaBolla(Progressivo);
-        ApriRigheBolla();
-        GeneraRigheIntestazione();
-        for (bool c = PrimoRigoBolla(); c; c = ProssimoRigoBolla()) {
-            CopiaRigoBolla();
-            const qint64 rigoBolla = qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->AsLargeInt();
-            RigoBollaFattura(rigoBolla, qRigheBolla->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt());
-            const qint64 rigo = tFattureR->FieldByName(QStringLiteral("KFattCliR"))->AsLargeInt();
-            // the detail goes first: the amounts are its sum
-            if (CopiaDettaglioQta(rigoBolla, rigo))
-                righeConDettaglio_.insert(rigo);
-            TKRigoDoc r;
-            RiempiRigoDoc(r);
-            double importi[6];
-            UT_LMQ_InternalCalcoloValori(r, tFattureR, importi);
-            for (int modo = 0; modo < 6; ++modo)
-                campi.Importi[modo]->SetAsFloat(importi[modo]);
-            tFattureR->Post();
-            AggiornaRigoBolla();
-        }
-        ChiudiRigheBolla();
-        return true;
-    } catch (const Exception &e) {
-        RegistraErroreRighe(e.Message);
-        return false;
-    }
+    const char *const importi[] = {"ImportoLordo",  "ImportoNetto",  "ImportoNN",
+                                   "ControvaloreL", "ControvaloreN", "ControvaloreNN"};
+    for (int modo = 0; modo < 6; ++modo)
+        campi.Importi[modo] = tFattureR->FieldByName(QLatin1String(importi[modo]));
+    campi.FlPrezzoForf = tFattureR->FieldByName(QStringLiteral("FlPrezzoForf"));
+    campi.FlTipoPrz = tFattureR->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"));
+    campi.Lunghezza = tFattureR->FieldByName(QStringLiteral("Lunghezza"));
+    campi.Righe = tFattureR;
+    return TfSVen0007d_DM::GeneraRighe(Raggruppa, Progressivo);
+}
+
+void TfSVen0007d_DM_p::ScriviRigo(qint64 KBolleCliR)
+{
+    const qint64 rigo = tFattureR->FieldByName(QStringLiteral("KFattCliR"))->AsLargeInt();
+    // the detail goes first: the amounts are its sum
+    if (CopiaDettaglioQta(KBolleCliR, rigo))
+        righeConDettaglio_.insert(rigo);
+    TKRigoDoc r;
+    RiempiRigoDoc(r);
+    double importi[6];
+    UT_LMQ_InternalCalcoloValori(r, tFattureR, importi);
+    for (int modo = 0; modo < 6; ++modo)
+        campiRigo_.Importi[modo]->SetAsFloat(importi[modo]);
+    tFattureR->Post();
 }
 
 const TfSVen0007d_DM_p::TArticolo &TfSVen0007d_DM_p::Articolo(const QString &idProdotto)

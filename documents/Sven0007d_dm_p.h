@@ -32,7 +32,10 @@ public:
 
     void InternalGenerazioneFatture() override;
     bool GeneraNuovaFattura(bool Raggruppa, int Progressivo) override;
+    // The fields each row's amounts take found once for the note's rows.
     bool GeneraRighe(bool Raggruppa, int Progressivo) override;
+    // The row's quantity detail first, then its amounts (their sum when it has one), then the post.
+    void ScriviRigo(qint64 KBolleCliR) override;
     bool AggiornaTestaFattura() override;
     void XInitGenerazione() override;
     // Rows that join add up their litres and transport amounts too.

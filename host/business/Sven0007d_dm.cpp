@@ -506,6 +506,14 @@ bool TfSVen0007d_DM::AggiornaTestaFattura()
 
 // ---- rows
 
+void TfSVen0007d_DM::ScriviRigo(qint64 KBolleCliR)
+{
+    CalcolaImportiRigo();
+    const qint64 rigo = tFattureR->FieldByName(QStringLiteral("KFattCliR"))->AsLargeInt();
+    tFattureR->Post();
+    CopiaDettaglioQta(KBolleCliR, rigo);
+}
+
 bool TfSVen0007d_DM::GeneraRighe(bool, int Progressivo)
 {
     try {
@@ -516,12 +524,9 @@ bool TfSVen0007d_DM::GeneraRighe(bool, int Progressivo)
         GeneraRigheIntestazione();
         for (bool c = PrimoRigoBolla(); c; c = ProssimoRigoBolla()) {
             CopiaRigoBolla();
-            RigoBollaFattura(qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->AsLargeInt(),
-                             qRigheBolla->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt());
-            CalcolaImportiRigo();
-            const qint64 rigo = tFattureR->FieldByName(QStringLiteral("KFattCliR"))->AsLargeInt();
-            tFattureR->Post();
-            CopiaDettaglioQta(qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->AsLargeInt(), rigo);
+            const qint64 rigoBolla = qRigheBolla->FieldByName(QStringLiteral("KBolleCliR"))->AsLargeInt();
+            RigoBollaFattura(rigoBolla, qRigheBolla->FieldByName(QStringLiteral("KBolleCliT"))->AsLargeInt());
+            ScriviRigo(rigoBolla);
             AggiornaRigoBolla();
         }
         ChiudiRigheBolla();

@@ -94,6 +94,9 @@ public:
     // The host's step for each row written, with the delivery-note row and head keys: nothing
     // to do in the stand-in.
     virtual void RigoBollaFattura(qint64 KBolleCliR, qint64 KBolleCliT);
+    // The invoice row copied from delivery-note row KBolleCliR, in insert: its amounts, the post
+    // and its quantity detail.
+    virtual void ScriviRigo(qint64 KBolleCliR);
     // The linked rows of a delivery-note row (packaging contribution, electrical-waste tax,
     // advance reversal): not kept by the stand-in.
     virtual void AggiornaRigheCollegate(qint64 KBolleCliR);
