@@ -1,8 +1,7 @@
 #pragma once
 // The warehouse causals window with the module's register data ("BBAS0047F"): the host's
 // window and, after its pages, "DuSa"; the register check boxes of the registers switched off
-// in the parameter record are disabled. Its print request lists the causals by the layouts'
-// names.
+// in the parameter record are disabled. Its print request is the host's causal list print.
 #include "host/business/Fbbas0047f.h"
 
 #include <QPointer>
@@ -16,11 +15,6 @@ public:
 
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;
-    // The list print: the report-parameter dialog (range, layout "Sintetica", "Analitica",
-    // "Dettagliata", and "Progetti" while the window manages projects), then the print of the
-    // layout chosen. A cancelled dialog prints nothing.
-    void XFormXStampa(bool preview) override;
-
     // Disables the register check boxes of the registers that are off.
     virtual void UT_LMQ_Setta_Stato_Campi();
 };
