@@ -4,7 +4,6 @@
 
 #include "documents/Sven0002s_p.h"
 #include "frame/Dusaria.h"
-#include "host/business/Bbas0160s.h"
 #include "host/data/TDataSource.h"
 #include "host/data/TField.h"
 #include "host/data/TXMemTable.h"
@@ -16,23 +15,6 @@
 #include <memory>
 
 DUSARIA_FINESTRA(TFSven0002d_p, FSven0002d_p);
-
-namespace {
-
-int Intero(TDataSet *d, const char *campo)
-{
-    return d->FieldByName(QLatin1String(campo))->AsInteger();
-}
-QString Testo(TDataSet *d, const char *campo)
-{
-    return d->FieldByName(QLatin1String(campo))->AsString().trimmed();
-}
-QDateTime Data(TDataSet *d, const char *campo)
-{
-    return d->FieldByName(QLatin1String(campo))->AsDateTime();
-}
-
-} // namespace
 
 TFSven0002d_p::TFSven0002d_p(QWidget *owner) : TFSven0002d(owner)
 {
@@ -129,12 +111,5 @@ void TFSven0002d_p::btEseguiClick()
     }
     stampa->EseguiStampa(true);
     stampa.reset();
-    if (archiviazione || tipoStampa == 1 || tipoStampa == 3)
-        return;
-    std::unique_ptr<TfBBas0160s> seguito(TfBBas0160s::Crea(this));
-    if (seguito->InitForm(0, Intero(tPars, "AnnoDa"), serieDa, Intero(tPars, "NumeroDa"), Intero(tPars, "AnnoA"), serieA,
-                          Intero(tPars, "NumeroA"), 0, Data(tPars, "DataDa"), Data(tPars, "DataA"),
-                          Testo(tPars, "IdContoTp"), Testo(tPars, "IdClienteDa"), Testo(tPars, "IdClienteA"), 0, 0, 0, 0,
-                          noStampate))
-        seguito->EseguiStampa(true);
+    StampaSeguito();
 }

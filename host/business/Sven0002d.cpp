@@ -11,22 +11,20 @@
 
 #include <memory>
 
-namespace {
-
-int Intero(TDataSet *d, const char *campo)
+int TFSven0002d::Intero(TDataSet *d, const char *campo)
 {
     return d->FieldByName(QLatin1String(campo))->AsInteger();
 }
-QString Testo(TDataSet *d, const char *campo)
+
+QString TFSven0002d::Testo(TDataSet *d, const char *campo)
 {
     return d->FieldByName(QLatin1String(campo))->AsString().trimmed();
 }
-QDateTime Data(TDataSet *d, const char *campo)
+
+QDateTime TFSven0002d::Data(TDataSet *d, const char *campo)
 {
     return d->FieldByName(QLatin1String(campo))->AsDateTime();
 }
-
-} // namespace
 
 TFSven0002d::TFSven0002d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Sven0002d)
 {
@@ -124,11 +122,18 @@ void TFSven0002d::btEseguiClick()
     }
     stampa->EseguiStampa(true);
     stampa.reset();
-    if (archiviazione || tipoStampa == 1 || tipoStampa == 3)
+    StampaSeguito();
+}
+
+void TFSven0002d::StampaSeguito()
+{
+    const int tipoStampa = Intero(tPars, "FlTipoStampa");
+    if (Intero(tPars, "FlArchiviazione") == 1 || tipoStampa == 1 || tipoStampa == 3)
         return;
     std::unique_ptr<TfBBas0160s> seguito(TfBBas0160s::Crea(this));
-    if (seguito->InitForm(0, Intero(tPars, "AnnoDa"), serieDa, Intero(tPars, "NumeroDa"), Intero(tPars, "AnnoA"), serieA,
-                          Intero(tPars, "NumeroA"), 0, Data(tPars, "DataDa"), Data(tPars, "DataA"), Testo(tPars, "IdContoTp"),
-                          Testo(tPars, "IdClienteDa"), Testo(tPars, "IdClienteA"), 0, 0, 0, 0, noStampate))
+    if (seguito->InitForm(0, Intero(tPars, "AnnoDa"), SerieDa(), Intero(tPars, "NumeroDa"), Intero(tPars, "AnnoA"),
+                          SerieA(), Intero(tPars, "NumeroA"), 0, Data(tPars, "DataDa"), Data(tPars, "DataA"),
+                          Testo(tPars, "IdContoTp"), Testo(tPars, "IdClienteDa"), Testo(tPars, "IdClienteA"), 0, 0, 0,
+                          0, Intero(tPars, "FlStBolleNoStampate") == 1))
         seguito->EseguiStampa(true);
 }

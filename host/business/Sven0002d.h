@@ -5,10 +5,13 @@
 // "TfBBas0160s". btEseguiClick is the whole sequence; a subclass may replace it.
 #include "host/ui/Dbchildpars.h"
 
+#include <QDateTime>
 #include <QPointer>
+#include <QString>
 
 class QGridLayout;
 class QLineEdit;
+class TDataSet;
 
 namespace Ui {
 class Sven0002d;
@@ -42,6 +45,13 @@ protected:
     bool ControllaParametri();
     // Tells the user that the range holds no note to print.
     void NienteDaStampare();
+    // After the notes: the print of the open items of the range, unless the notes were archived
+    // or printed by a kind that has none.
+    void StampaSeguito();
+    // A parameter of the record as the prints take it (texts trimmed).
+    static int Intero(TDataSet *d, const char *campo);
+    static QString Testo(TDataSet *d, const char *campo);
+    static QDateTime Data(TDataSet *d, const char *campo);
 
 private:
     Ui::Sven0002d *ui;
