@@ -53,10 +53,10 @@ void AppendKey(QByteArray &out, const TField *field, const QVariant &value, bool
             AppendInteger(out, 'i', *static_cast<const int *>(value.constData()));
             return;
         }
-        const double d = value.isNull()                ? 0.0
-                         : id == QMetaType::Double     ? *static_cast<const double *>(value.constData())
-                         : id == QMetaType::LongLong   ? double(*static_cast<const qlonglong *>(value.constData()))
-                                                       : value.toDouble();
+        const double d = value.isNull()              ? 0.0
+                         : id == QMetaType::Double   ? *static_cast<const double *>(value.constData())
+                         : id == QMetaType::LongLong ? double(*static_cast<const qlonglong *>(value.constData()))
+                                                     : value.toDouble();
         if (d == std::floor(d) && std::fabs(d) < 1e15) {
             AppendInteger(out, 'i', qint64(d));
             return;
@@ -94,6 +94,43 @@ QByteArray ValuesKey(const QList<TField *> &fields, const QVariantList &values, 
     return key;
 }
 
+namespace {
+
+// Removals noted before the positions are rewritten: a search pays a binary search for them.
+constexpr size_t kRemovalsKept = 2048;
+
+} // namespace
+
+int LocateIndexes::KeyIndex::Current(int kept) const
+{
+    return kept - int(std::lower_bound(removed.cbegin(), removed.cend(), kept) - removed.cbegin());
+}
+
+int LocateIndexes::KeyIndex::Kept(int current) const
+{
+    // removed[j] - j, the position now that follows the j-th removal, never decreases: the
+    // removals before current are those where it does not exceed current
+    size_t low = 0;
+    size_t high = removed.size();
+    while (low < high) {
+        const size_t middle = (low + high) / 2;
+        if (removed[middle] - int(middle) <= current)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return current + int(low);
+}
+
+void LocateIndexes::KeyIndex::Fold()
+{
+    if (removed.empty())
+        return;
+    for (auto &entry : positions)
+        entry.second = Current(entry.second);
+    removed.clear();
+}
+
 LocateIndexes::LocateIndexes(ValueOf valueOf) : valueOf_(std::move(valueOf)) {}
 
 QByteArray LocateIndexes::RecordKey(Record *record, const QList<TField *> &fields, bool caseInsensitive) const
@@ -129,6 +166,7 @@ int LocateIndexes::Find(const std::vector<Record *> &view, quint64 version, cons
     if (!index->built || index->version != version) {
         index->positions.clear();
         index->positions.reserve(view.size());
+        index->removed.clear();
         index->shared = 0;
         for (size_t i = view.size(); i-- > 0;) {
             const QByteArray k = RecordKey(view[i], fields, caseInsensitive);
@@ -140,7 +178,7 @@ int LocateIndexes::Find(const std::vector<Record *> &view, quint64 version, cons
         index->version = version;
     }
     const auto it = index->positions.find(key);
-    return it == index->positions.end() ? -1 : it->second;
+    return it == index->positions.end() ? -1 : index->Current(it->second);
 }
 
 int LocateIndexes::FindPartial(const std::vector<Record *> &view, const QList<TField *> &fields,
@@ -194,12 +232,14 @@ void LocateIndexes::Patch(const QList<QByteArray> &oldKeys, Record *record, int 
             continue;
         const QByteArray key = RecordKey(record, k.fields, k.caseInsensitive);
         const bool appended = oldKeys.isEmpty() && position == int(view.size()) - 1;
+        // kept positions keep the order of the positions now
+        const int kept = k.Kept(position);
         if (!appended) {
             if (i >= oldKeys.size())
                 continue;
             const QByteArray &old = oldKeys[i];
             const auto was = k.positions.find(old);
-            if (old != key && was != k.positions.end() && was->second == position) {
+            if (old != key && was != k.positions.end() && was->second == kept) {
                 if (k.shared > 0)
                     continue; // another record may hold the old key: rebuilt when next used
                 k.positions.erase(was);
@@ -207,12 +247,12 @@ void LocateIndexes::Patch(const QList<QByteArray> &oldKeys, Record *record, int 
         }
         const auto it = k.positions.find(key);
         if (it == k.positions.end()) {
-            k.positions.emplace(key, position);
+            k.positions.emplace(key, kept);
         } else {
-            if (it->second != position)
+            if (it->second != kept)
                 ++k.shared;
-            if (it->second > position)
-                it->second = position;
+            if (it->second > kept)
+                it->second = kept;
         }
         k.version = now;
     }
@@ -225,12 +265,13 @@ void LocateIndexes::Removed(const QList<QByteArray> &oldKeys, int position, quin
         if (!k.built || k.version != before || k.shared > 0 || position < 0)
             continue;
         const auto was = k.positions.find(oldKeys[i]);
-        if (was == k.positions.end() || was->second != position)
+        if (was == k.positions.end() || k.Current(was->second) != position)
             continue; // not what the index holds: rebuilt when next used
+        const int kept = was->second;
         k.positions.erase(was);
-        for (auto &entry : k.positions)
-            if (entry.second > position)
-                --entry.second;
+        k.removed.insert(std::upper_bound(k.removed.begin(), k.removed.end(), kept), kept);
+        if (k.removed.size() >= kRemovalsKept)
+            k.Fold();
         k.version = now;
     }
 }

@@ -37,8 +37,8 @@ public:
 
     QByteArray RecordKey(Record *record, const QList<TField *> &fields, bool caseInsensitive) const;
     // Position of the first visible record whose fields have the key, or -1.
-    int Find(const std::vector<Record *> &view, quint64 version, const QList<TField *> &fields,
-             const QByteArray &key, bool caseInsensitive);
+    int Find(const std::vector<Record *> &view, quint64 version, const QList<TField *> &fields, const QByteArray &key,
+             bool caseInsensitive);
     // Position of the first visible record whose text fields start with the values and whose
     // other fields hold them, or -1.
     int FindPartial(const std::vector<Record *> &view, const QList<TField *> &fields, const QVariantList &values,
@@ -57,7 +57,8 @@ public:
     void Patch(const QList<QByteArray> &oldKeys, Record *record, int position, const std::vector<Record *> &view,
                quint64 before, quint64 now);
     // After the record of these keys (KeysOf) left the view at position: the later positions
-    // move back by one. An index where another record may share its key is rebuilt instead.
+    // move back by one (noted, and applied as they are read). An index where another record
+    // may share its key is rebuilt instead.
     void Removed(const QList<QByteArray> &oldKeys, int position, quint64 before, quint64 now);
 
 private:
@@ -66,8 +67,18 @@ private:
         bool caseInsensitive = false;
         bool built = false;
         quint64 version = 0;
+        // positions as they were before the removals noted in removed (sorted), which move
+        // the later ones back
         KeyMap<int> positions;
+        std::vector<int> removed;
         int shared = 0; // keys held by more than one record (their other positions are not kept)
+
+        // The position in the view now of a position kept.
+        int Current(int kept) const;
+        // The position kept for a position in the view now.
+        int Kept(int current) const;
+        // Applies the removals to every position kept.
+        void Fold();
     };
 
     ValueOf valueOf_;
