@@ -79,6 +79,32 @@ void MostraErrore(const std::exception &e)
     Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
 }
 
+// The progress bar of a loop over rows, stepped every kRigheAPasso rows (each step processes
+// the pending events).
+class Avanzamento {
+public:
+    void Riga()
+    {
+        if (++righe_ == kRigheAPasso)
+            Passo();
+    }
+    // The rows not stepped yet: the bar at its end.
+    void Fine()
+    {
+        if (righe_ > 0)
+            Passo();
+    }
+
+private:
+    static constexpr int kRigheAPasso = 50;
+    void Passo()
+    {
+        Mdimainbase::ProgressStep(righe_);
+        righe_ = 0;
+    }
+    int righe_ = 0;
+};
+
 } // namespace
 
 // ---- TLumoBufferRighe
@@ -274,12 +300,13 @@ void TLumoBufferRighe::ScriviArchivio(const QList<TField *> &collegamento, const
 
 void TLumoBufferRighe::Registra(const QVariantList &chiaveTesta)
 {
-    TTBuffer->Close();
-    TTBuffer->SetFiltered(false); // the deleted rows too
+    // the deleted rows too: the buffer holds every row of its table, written as it holds them
+    TTBuffer->SetFiltered(false);
     TTBuffer->Open();
     LeggiArchivio(chiaveTesta);
     SenzaControlli fermi({TTBuffer, TRSArchivio});
     Mdimainbase::ProgressStart(TTBuffer->RecordCount(), QStringLiteral("Registrazione movimenti in corso.."));
+    Avanzamento avanzamento;
     const QList<TField *> originali = TTBuffer->GetFieldList(originali_.join(QLatin1Char(';')));
     auto valoriOriginali = [&] {
         QVariantList valori;
@@ -294,7 +321,7 @@ void TLumoBufferRighe::Registra(const QVariantList &chiaveTesta)
     const QStringList collegamento = Nomi(finestra_->CampiChiaveTesta);
     const QList<TField *> campiTesta = TRSArchivio->GetFieldList(finestra_->CampiChiaveTesta);
     QList<TField *> chiaveRiga;
-    QList<int> daTesta; // per locate field: the head's key it takes, or -1
+    QList<int> daTesta;   // per locate field: the head's key it takes, or -1
     QList<bool> estratta; // per locate field: a key the database draws for a new row
     for (const QString &campo : std::as_const(locate_)) {
         chiaveRiga << TTBuffer->FieldByName(campo);
@@ -315,7 +342,7 @@ void TLumoBufferRighe::Registra(const QVariantList &chiaveTesta)
         if (stato == srCancellata) {
             TrovaArchivio(valoriOriginali());
             cancellate << TRSArchivio->RecNo();
-            Mdimainbase::ProgressStep();
+            avanzamento.Riga();
             continue;
         }
         QString chiave;
@@ -333,7 +360,7 @@ void TLumoBufferRighe::Registra(const QVariantList &chiaveTesta)
         else if (stato == srNuova)
             nuove << TTBuffer->RecNo();
         else
-            Mdimainbase::ProgressStep();
+            avanzamento.Riga();
     }
     CancellaPosizioni(cancellate);
     // every modified row's stored row found before the first is written: a write would
@@ -350,14 +377,15 @@ void TLumoBufferRighe::Registra(const QVariantList &chiaveTesta)
         TRSArchivio->SetRecNo(archivio[i]);
         TRSArchivio->Edit();
         ScriviArchivio(campiTesta, chiaveTesta);
-        Mdimainbase::ProgressStep();
+        avanzamento.Riga();
     }
     for (int posizione : std::as_const(nuove)) {
         TTBuffer->SetRecNo(posizione);
         TRSArchivio->Append();
         ScriviArchivio(campiTesta, chiaveTesta);
-        Mdimainbase::ProgressStep();
+        avanzamento.Riga();
     }
+    avanzamento.Fine();
 }
 
 void TLumoBufferRighe::CancellaArchivio(const QVariantList &chiaveTesta)
@@ -548,11 +576,11 @@ void TFLumoMasterDettaglio::BloccaTesta()
         valori << f->Value();
     }
     // locked until the commit: another user's save of the same head waits, then finds it gone
-    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT %1 FROM %2 WHERE %3%4")
-                                   .arg(campi.first()->FieldName(), testa->TableName(),
-                                        condizioni.join(QStringLiteral(" AND ")),
-                                        db.IsPostgres() ? QStringLiteral(" FOR UPDATE") : QString()),
-                               valori);
+    QSqlQuery q =
+        db.OpenQuery(QStringLiteral("SELECT %1 FROM %2 WHERE %3%4")
+                         .arg(campi.first()->FieldName(), testa->TableName(), condizioni.join(QStringLiteral(" AND ")),
+                              db.IsPostgres() ? QStringLiteral(" FOR UPDATE") : QString()),
+                     valori);
     if (!q.next())
         throw Exception(kTestaCancellata);
 }
@@ -676,8 +704,8 @@ bool TFLumoMasterDettaglio::SalvataggioDati()
     } catch (const EAbort &) {
         return false; // an untouched new row was dropped: nothing saved this time
     }
-    const QString domanda = TipoOperazione == 2 ? QStringLiteral("Conferma Cancellazione ?")
-                                                : QStringLiteral("Conferma Registrazione ?");
+    const QString domanda =
+        TipoOperazione == 2 ? QStringLiteral("Conferma Cancellazione ?") : QStringLiteral("Conferma Registrazione ?");
     if (Kmessages::KMessage(domanda, mtConfirmation, mbYesNo, TipoOperazione == 2 ? 1 : 0) != mrYes)
         return false;
 

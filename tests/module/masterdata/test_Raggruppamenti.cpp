@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProgressBar>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -33,8 +34,8 @@ protected:
         MasterDettaglio::SetUp();
         if (IsSkipped())
             return;
-        const char *nomi[] = {"Cantina centrale", "Magazzino Bari", "Deposito Verona", "Enoteca Roma", "Punto vendita Asti",
-                              "Magazzino fiscale"};
+        const char *nomi[] = {"Cantina centrale", "Magazzino Bari",     "Deposito Verona",
+                              "Enoteca Roma",     "Punto vendita Asti", "Magazzino fiscale"};
         for (int m = 1; m <= 6; ++m)
             Esegui(QStringLiteral("INSERT INTO Magazzini (IdMagazzino, RagioneSociale) VALUES (?, ?)"),
                    {m, QLatin1String(nomi[m - 1])});
@@ -155,7 +156,8 @@ TEST_F(Raggruppamenti, ANewGroupingIsSavedWithItsRows)
     f->Control<TDBNavigator>(QStringLiteral("navDettaglio"))->Button(nbPost)->click();
     ProcessEvents();
     Aggiungi(f, 6);
-    EXPECT_EQ(f->TTDettaglio->FieldByName(QStringLiteral("RagioneSociale"))->AsString(), QStringLiteral("Magazzino fiscale"));
+    EXPECT_EQ(f->TTDettaglio->FieldByName(QStringLiteral("RagioneSociale"))->AsString(),
+              QStringLiteral("Magazzino fiscale"));
     // a warehouse the host does not have is taken, with no name
     Aggiungi(f, 99);
     EXPECT_EQ(f->TTDettaglio->FieldByName(QStringLiteral("RagioneSociale"))->AsString(), QString());
@@ -194,7 +196,8 @@ TEST_F(Raggruppamenti, RowsAddedBeforeTheCodeIsTypedAreSavedUnderIt)
     Aggiungi(f, 4);
     Salva(f);
     EXPECT_EQ(f->tMain->State(), dsInsert);
-    EXPECT_EQ(script.LastText(), QStringLiteral("Il campo 'Codice Ragg.Magazzino' non è impostato: indicarlo prima di registrare."));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Il campo 'Codice Ragg.Magazzino' non è impostato: indicarlo prima di registrare."));
     EXPECT_EQ(Conta(QStringLiteral("LUMO_RaggMagR")), 6);
 }
 
@@ -290,6 +293,30 @@ TEST_F(Raggruppamenti, ADeletedWarehouseAddedAgainIsSaved)
     Salva(f);
     ASSERT_EQ(f->tMain->State(), dsBrowse) << script.LastText().toStdString();
     EXPECT_EQ(Magazzini(1), (QStringList{"1", "2", "3", "6"}));
+}
+
+TEST_F(Raggruppamenti, EachRowOfTheBufferIsSavedOnceAsLeft)
+{
+    TFqarn0009f *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    Vai(f, 1);
+    Premi(f, nbEdit);
+    Togli(f, 2);
+    Cambia(f, 3, 6);
+    f->TTDettaglio->First();
+    f->TTDettaglio->Insert(); // before the first row
+    f->TTDettaglio->FieldByName(QStringLiteral("IdMagazzino"))->SetAsInteger(5);
+    f->TTDettaglio->Post();
+    Aggiungi(f, 4);
+    Togli(f, 4);    // a new row deleted: gone
+    Aggiungi(f, 2); // the deleted warehouse again
+    QStringList tutte = Buffer(f, true);
+    tutte.sort();
+    EXPECT_EQ(tutte, (QStringList{"1/0", "2/2", "2/3", "5/2", "6/1"}));
+    Salva(f);
+    ASSERT_EQ(f->tMain->State(), dsBrowse) << script.LastText().toStdString();
+    EXPECT_EQ(Magazzini(1), (QStringList{"1", "2", "5", "6"}));
+    EXPECT_EQ(Magazzini(2), QStringList{"4"}) << "another grouping's rows stay";
 }
 
 TEST_F(Raggruppamenti, ARowAddedAndDeletedNeverReachesTheDatabase)
@@ -483,12 +510,14 @@ TEST_F(Raggruppamenti, DuplicatesAreRefusedNamingTheCode)
     Aggiungi(f, 1);
     Aggiungi(f, 5);
     Salva(f);
-    EXPECT_EQ(script.LastText(), QStringLiteral("Il codice 1 è già presente in Raggruppamenti magazzini: sceglierne un altro."));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Il codice 1 è già presente in Raggruppamenti magazzini: sceglierne un altro."));
     EXPECT_EQ(script.Messages().last().Type, mtInformation);
     EXPECT_EQ(f->tMain->State(), dsInsert);
     EXPECT_EQ(Buffer(f), (QStringList{"1/2", "5/2"}));
     EXPECT_EQ(Magazzini(1), (QStringList{"1", "2", "3"}));
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT DsRaggrupp FROM LUMO_RaggMagT WHERE IdRaggMag = 1")), QStringList{"Cantina"});
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT DsRaggrupp FROM LUMO_RaggMagT WHERE IdRaggMag = 1")),
+              QStringList{"Cantina"});
     // another code: saved
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdRaggMag"), QStringLiteral("10")));
     Salva(f);
@@ -500,8 +529,9 @@ TEST_F(Raggruppamenti, DuplicatesAreRefusedNamingTheCode)
     Premi(f, nbEdit);
     Aggiungi(f, 4);
     Salva(f);
-    EXPECT_EQ(script.LastText(),
-              QStringLiteral("Il magazzino 4 è indicato più di una volta nel raggruppamento: togliere la riga in più."));
+    EXPECT_EQ(
+        script.LastText(),
+        QStringLiteral("Il magazzino 4 è indicato più di una volta nel raggruppamento: togliere la riga in più."));
     EXPECT_EQ(f->tMain->State(), dsEdit);
     EXPECT_EQ(Magazzini(2), QStringList{"4"});
     EXPECT_EQ(Buffer(f), (QStringList{"4/0", "4/2"}));
@@ -517,8 +547,9 @@ TEST_F(Raggruppamenti, AFailureAtTheThirdRowWritesNothing)
     for (int m : {1, 2, 1, 4, 5})
         Aggiungi(f, m);
     Salva(f);
-    EXPECT_EQ(script.LastText(),
-              QStringLiteral("Il magazzino 1 è indicato più di una volta nel raggruppamento: togliere la riga in più."));
+    EXPECT_EQ(
+        script.LastText(),
+        QStringLiteral("Il magazzino 1 è indicato più di una volta nel raggruppamento: togliere la riga in più."));
     EXPECT_EQ(f->tMain->State(), dsInsert);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_RaggMagR"), QStringLiteral("IdRaggMag = 11")), 0);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_RaggMagT"), QStringLiteral("IdRaggMag = 11")), 0);
@@ -665,8 +696,8 @@ TEST_F(Raggruppamenti, TheSaveHoldsItsGroupingUntilTheCommit)
     EXPECT_EQ(f->tMain->State(), dsBrowse) << script.LastText().toStdString();
     EXPECT_EQ(Magazzini(1), (QStringList{"1", "3"}));
     // after the commit the grouping is free again
-    EXPECT_NO_THROW(altro->ExecSQL(
-        QStringLiteral("SELECT IdRaggMag FROM LUMO_RaggMagT WHERE IdRaggMag = 1 FOR UPDATE NOWAIT")));
+    EXPECT_NO_THROW(
+        altro->ExecSQL(QStringLiteral("SELECT IdRaggMag FROM LUMO_RaggMagT WHERE IdRaggMag = 1 FOR UPDATE NOWAIT")));
 }
 
 TEST_F(Raggruppamenti, AGroupingAnotherUserDeletedIsNeitherModifiedNorDeleted)
@@ -747,30 +778,47 @@ TEST_F(Raggruppamenti, AGroupingAnotherUserDeletedIsNeitherModifiedNorDeleted)
 
 TEST_F(Raggruppamenti, TheSaveShowsItsProgressWithTheHourglass)
 {
+    for (int m = 100; m < 220; ++m)
+        Esegui(QStringLiteral("INSERT INTO Magazzini (IdMagazzino, RagioneSociale) VALUES (?, ?)"),
+               {m, QStringLiteral("Magazzino %1").arg(m)});
     TFqarn0009f *f = Finestra();
     ASSERT_NE(f, nullptr);
     Vai(f, 1);
     Premi(f, nbEdit);
     Togli(f, 1);
-    Aggiungi(f, 5);
+    for (int m = 100; m < 220; ++m)
+        Aggiungi(f, m);
     QStringList visto;
     f->TRSDettaglio->BeforePost = [&](TDataSet *) {
         TMDIForm *m = Mdimainbase::MDIForm;
-        visto << QStringLiteral("%1 %2/%3 %4 %5")
-                     .arg(m->ProgressCaption())
-                     .arg(m->ProgressValue())
-                     .arg(m->ProgressMaximum())
-                     .arg(Screen->Cursor() == crHourGlass ? QStringLiteral("clessidra") : QStringLiteral("freccia"))
-                     .arg(LockedWindow() == f ? QStringLiteral("bloccata") : QStringLiteral("libera"));
+        const QString riga =
+            QStringLiteral("%1 %2/%3 %4 %5")
+                .arg(m->ProgressCaption())
+                .arg(m->ProgressValue())
+                .arg(m->ProgressMaximum())
+                .arg(Screen->Cursor() == crHourGlass ? QStringLiteral("clessidra") : QStringLiteral("freccia"))
+                .arg(LockedWindow() == f ? QStringLiteral("bloccata") : QStringLiteral("libera"));
+        if (!visto.contains(riga))
+            visto << riga;
     };
+    QList<int> passi;
+    QObject ascolto;
+    QObject::connect(Mdimainbase::MDIForm->findChild<QProgressBar *>(), &QProgressBar::valueChanged, &ascolto,
+                     [&](int valore) {
+                         if (valore > 0)
+                             passi << valore;
+                     });
     Salva(f);
     ASSERT_EQ(f->tMain->State(), dsBrowse) << script.LastText().toStdString();
-    // the deleted row and the two unchanged ones come first
-    EXPECT_EQ(visto, QStringList{"Registrazione movimenti in corso.. 3/4 clessidra bloccata"});
+    // the deleted row and the two unchanged ones come first, then the 120 new ones; the bar
+    // moves every 50 rows and reaches its end
+    const QString testo = QStringLiteral("Registrazione movimenti in corso.. %1/123 clessidra bloccata");
+    EXPECT_EQ(visto, (QStringList{testo.arg(0), testo.arg(50), testo.arg(100)}));
+    EXPECT_EQ(passi, (QList<int>{50, 100, 123}));
     EXPECT_FALSE(Mdimainbase::MDIForm->ProgressActive());
     EXPECT_EQ(Screen->Cursor(), crDefault);
     EXPECT_EQ(LockedWindow(), nullptr);
-    EXPECT_EQ(Magazzini(1), (QStringList{"2", "3", "5"}));
+    EXPECT_EQ(Magazzini(1).size(), 122);
 }
 
 TEST_F(Raggruppamenti, AFailedLoadIsShownAndTheViewRestored)
