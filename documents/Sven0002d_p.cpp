@@ -96,20 +96,6 @@ void TFSven0002d_p::btEseguiClick()
     }
 
     std::unique_ptr<TfSven0002s_p> stampa(
-        Kv8reportb::XGetReportClass(ClassRef::Of<TfSven0002s_p>())
-            .CreateAs<TfSven0002s_p>(this));
-    stampa->StampaSu.Aghi = StampaAdAghi();
-    const bool trovati = stampa->InitForm(
-        Intero(tPars, "AnnoDa"), serieDa, Intero(tPars, "NumeroDa"), Intero(tPars, "AnnoA"), serieA,
-        Intero(tPars, "NumeroA"), Data(tPars, "DataDa"), Data(tPars, "DataA"), Intero(tPars, "FlCopiaDest") == 1,
-        Intero(tPars, "FlStLingua") == 1, Testo(tPars, "IdTipoReport"), noStampate, Testo(tPars, "IdClienteDa"),
-        Testo(tPars, "IdClienteA"), Testo(tPars, "IdContoTp"), archiviazione, tipoStampa, edAnnotazioni->text(),
-        Testo(tPars, "IdCausaleDa"), Testo(tPars, "IdCausaleA"), 0);
-    if (!trovati) {
-        NienteDaStampare();
-        return;
-    }
-    stampa->EseguiStampa(true);
-    stampa.reset();
-    StampaSeguito();
+        Kv8reportb::XGetReportClass(ClassRef::Of<TfSven0002s_p>()).CreateAs<TfSven0002s_p>(this));
+    StampaBolle(*stampa);
 }

@@ -101,28 +101,13 @@ void TFSven0002d::btEseguiClick()
     TFDBChildPars::btEseguiClick();
     if (!ControllaParametri())
         return;
-    const int serieDa = SerieDa();
-    const int serieA = SerieA();
-    const bool copiaDest = Intero(tPars, "FlCopiaDest") == 1;
-    const bool lingua = Intero(tPars, "FlStLingua") == 1;
-    const bool noStampate = Intero(tPars, "FlStBolleNoStampate") == 1;
-    const bool archiviazione = Intero(tPars, "FlArchiviazione") == 1;
-    const int tipoStampa = Intero(tPars, "FlTipoStampa");
-
     std::unique_ptr<TfSven0002s> stampa(TfSven0002s::Crea(this));
-    stampa->StampaSu.Aghi = StampaAdAghi();
-    const bool trovati = stampa->InitForm(
-        Intero(tPars, "AnnoDa"), serieDa, Intero(tPars, "NumeroDa"), Intero(tPars, "AnnoA"), serieA, Intero(tPars, "NumeroA"),
-        Data(tPars, "DataDa"), Data(tPars, "DataA"), copiaDest, lingua, Testo(tPars, "IdTipoReport"), noStampate,
-        Testo(tPars, "IdClienteDa"), Testo(tPars, "IdClienteA"), Testo(tPars, "IdContoTp"), archiviazione, tipoStampa,
-        edAnnotazioni->text(), Testo(tPars, "IdCausaleDa"), Testo(tPars, "IdCausaleA"), 0);
-    if (!trovati) {
-        NienteDaStampare();
-        return;
-    }
-    stampa->EseguiStampa(true);
-    stampa.reset();
-    StampaSeguito();
+    StampaBolle(*stampa);
+}
+
+QString TFSven0002d::Annotazioni() const
+{
+    return edAnnotazioni->text();
 }
 
 void TFSven0002d::StampaSeguito()
