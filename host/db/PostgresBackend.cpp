@@ -14,8 +14,11 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <libpq-fe.h>
+
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace kv8db {
 
@@ -57,6 +60,12 @@ void PostgresBackend::Open(const QString &url)
         LogFailure(owner_.shown_, db.lastError(), QString());
         throw EDatabaseError(ConnectionFailure(db.lastError(), owner_.shown_));
     }
+    if (const QVariant handle = db.driver()->handle(); qstrcmp(handle.typeName(), "pg_conn*") == 0)
+        connection_ = *static_cast<PGconn *const *>(handle.constData());
+    if (!connection_)
+        throw EDatabaseError(QStringLiteral("Il driver PostgreSQL non dà accesso alla connessione con il database %1: "
+                                            "installare il driver fornito con il programma.")
+                                 .arg(owner_.shown_));
     command_ = std::make_unique<QSqlQuery>(db);
     command_->setForwardOnly(false);
     owner_.Raw(QStringLiteral("SET client_min_messages TO warning"));
@@ -101,6 +110,7 @@ void PostgresBackend::Open(const QString &url)
 void PostgresBackend::Release()
 {
     command_.reset();
+    connection_ = nullptr;
 }
 
 void PostgresBackend::Begin()
@@ -132,47 +142,95 @@ void PostgresBackend::KeepServerStatement(const QString &text, const QString &na
     statementNames_.insert(text, ServerStatement{name, ++statementRuns_});
 }
 
-// One round trip per statement: inside a transaction the savepoint that lets a failed
-// statement undo only itself is renewed in the same message, and a statement seen for the
-// first time is prepared in it too.
-void PostgresBackend::Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values,
-                          const QString &sql)
+// What a message sends ahead of a statement: inside a transaction the savepoint that lets a failed
+// statement undo only itself, renewed after a write; the statements dropped from the cache; the
+// statement itself prepared, seen for the first time.
+PostgresBackend::Message PostgresBackend::Plan(const SqlStatement &st, const QString &text)
+{
+    Message m;
+    if (owner_.inTransaction_) {
+        if (!savepoint_)
+            m.savepoint = Savepoint::Set;
+        else if (savepointDirty_)
+            m.savepoint = Savepoint::Renew;
+    }
+    m.deallocating = int(retiredStatements_.size());
+    if (st.preparable) {
+        if (const auto it = statementNames_.find(text); it != statementNames_.end()) {
+            m.name = it->name;
+            it->lastRun = ++statementRuns_;
+        } else {
+            m.name = QStringLiteral("kv8_%1").arg(++statementCounter_);
+            m.preparing = true;
+        }
+    }
+    return m;
+}
+
+// The statements of m that ran (succeeded of them, in order) kept: true when the caller's ran.
+bool PostgresBackend::Settle(const Message &m, const SqlStatement &st, const QString &text, int succeeded)
+{
+    const int deallocateAt = m.Ahead() - m.deallocating - (m.preparing ? 1 : 0);
+    retiredStatements_.remove(0, std::clamp(succeeded - deallocateAt, 0, m.deallocating));
+    if (m.preparing && succeeded >= m.Ahead())
+        KeepServerStatement(text, m.name);
+    if (succeeded <= m.Ahead())
+        return false;
+    if (owner_.inTransaction_) {
+        savepoint_ = true;
+        // a read leaves the savepoint where it is: nothing to undo before it
+        savepointDirty_ = !st.readOnly;
+    }
+    return true;
+}
+
+// After a failed message: inside a transaction back to the savepoint. True when the statement
+// is to run again: a prepared SELECT * whose table gained a column since, prepared again once.
+bool PostgresBackend::Recover(const Message &m, const QSqlError &error, int attempt, const QString &text,
+                              const QString &sql)
+{
+    if (owner_.inTransaction_) {
+        QSqlQuery undo(owner_.db_);
+        const QString back = QStringLiteral("ROLLBACK TO SAVEPOINT ") + kSavepoint;
+        if (!undo.exec(back)) {
+            savepoint_ = false;
+            LogFailure(owner_.shown_, error, sql);
+            LogFailure(owner_.shown_, undo.lastError(), back);
+            throw EDatabaseError(QStringLiteral("La transazione sul database %1 non è più utilizzabile dopo un "
+                                                "errore: annullarla e ripetere l'operazione dall'inizio.")
+                                     .arg(owner_.shown_));
+        }
+        savepoint_ = true;
+        savepointDirty_ = false;
+    }
+    if (attempt == 0 && !m.name.isEmpty() && !m.preparing && error.nativeErrorCode() == QLatin1String("0A000")) {
+        statementNames_.remove(text);
+        retiredStatements_.append(m.name);
+        return true;
+    }
+    return false;
+}
+
+// One round trip per statement, the message of Plan sent as one text of several statements
+// (the values written as literals).
+void PostgresBackend::Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
 {
     const SqlStatement &st = c.sql.statements[i];
     const QString &text = c.texts[i];
     owner_.NoteStatement(st);
-    const bool inTransaction = owner_.inTransaction_;
     for (int attempt = 0;; ++attempt) {
+        const Message m = Plan(st, text);
         QString message;
-        int before = 0; // statements sent ahead of the caller's
-        if (inTransaction) {
-            if (!savepoint_) {
-                message = QStringLiteral("SAVEPOINT %1; ").arg(kSavepoint);
-                before = 1;
-            } else if (savepointDirty_) {
-                message = QStringLiteral("RELEASE SAVEPOINT %1; SAVEPOINT %1; ").arg(kSavepoint);
-                before = 2;
-            }
-        }
-        // statements dropped from the cache leave the server (inside a transaction a failure
-        // here is undone to the savepoint, as one of the caller's statement would be)
-        const int deallocateAt = before;
-        const int deallocating = int(retiredStatements_.size());
+        if (m.savepoint == Savepoint::Set)
+            message = QStringLiteral("SAVEPOINT %1; ").arg(kSavepoint);
+        else if (m.savepoint == Savepoint::Renew)
+            message = QStringLiteral("RELEASE SAVEPOINT %1; SAVEPOINT %1; ").arg(kSavepoint);
         for (const QString &old : std::as_const(retiredStatements_))
             message += QStringLiteral("DEALLOCATE %1; ").arg(old);
-        before += deallocating;
-        int prepareAt = -1;
-        QString name;
-        if (st.preparable) {
-            if (const auto it = statementNames_.find(text); it != statementNames_.end()) {
-                name = it->name;
-                it->lastRun = ++statementRuns_;
-            } else {
-                name = QStringLiteral("kv8_%1").arg(++statementCounter_);
-                message += QStringLiteral("PREPARE %1 AS %2; ").arg(name, text);
-                prepareAt = before++;
-            }
-            message += QStringLiteral("EXECUTE ") + name;
+        if (m.preparing)
+            message += QStringLiteral("PREPARE %1 AS %2; ").arg(m.name, text);
+        if (!m.name.isEmpty()) {
+            message += QStringLiteral("EXECUTE ") + m.name;
             if (c.sql.valueCount > 0) {
                 QStringList literals;
                 literals.reserve(values.size());
@@ -185,42 +243,113 @@ void PostgresBackend::Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QV
         }
 
         int succeeded = q.exec(message) ? 1 : 0;
-        while (succeeded > 0 && succeeded <= before && q.nextResult())
+        while (succeeded > 0 && succeeded <= m.Ahead() && q.nextResult())
             ++succeeded;
-        retiredStatements_.remove(0, std::clamp(succeeded - deallocateAt, 0, deallocating));
-        if (prepareAt >= 0 && succeeded > prepareAt)
-            KeepServerStatement(text, name);
-        if (succeeded > before) {
-            if (inTransaction) {
-                savepoint_ = true;
-                // a read leaves the savepoint where it is: nothing to undo before it
-                savepointDirty_ = !st.readOnly;
-            }
+        if (Settle(m, st, text, succeeded))
             return;
-        }
-
         const QSqlError error = q.lastError();
-        if (inTransaction) {
-            QSqlQuery undo(owner_.db_);
-            const QString back = QStringLiteral("ROLLBACK TO SAVEPOINT ") + kSavepoint;
-            if (!undo.exec(back)) {
-                savepoint_ = false;
-                LogFailure(owner_.shown_, error, sql);
-                LogFailure(owner_.shown_, undo.lastError(), back);
-                throw EDatabaseError(QStringLiteral("La transazione sul database %1 non è più utilizzabile dopo un "
-                                                    "errore: annullarla e ripetere l'operazione dall'inizio.")
-                                         .arg(owner_.shown_));
+        if (!Recover(m, error, attempt, text, sql))
+            owner_.Fail(error, sql, st.writtenTable);
+    }
+}
+
+// The message of Plan in libpq's pipeline: each statement with its own values, one round trip.
+int PostgresBackend::Exec(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
+{
+    const SqlStatement &st = c.sql.statements[i];
+    const QString &text = c.texts[i];
+    owner_.NoteStatement(st);
+    std::vector<QByteArray> parameters;
+    std::vector<const char *> pointers;
+    if (st.preparable) {
+        parameters.reserve(values.size());
+        pointers.reserve(values.size());
+        for (const QVariant &v : values) {
+            parameters.push_back(ParameterText(v));
+            pointers.push_back(parameters.back().isNull() ? nullptr : parameters.back().constData());
+        }
+    }
+    const QByteArray statement =
+        st.preparable ? text.toUtf8() : st.Join([&](int slot) { return Literal(values[slot]); }).toUtf8();
+    PGconn *const pg = connection_;
+    for (int attempt = 0;; ++attempt) {
+        const Message m = Plan(st, text);
+        const QByteArray name = m.name.toLatin1();
+        // whatever the driver left unread goes first: the pipeline starts on an idle connection
+        while (PGresult *left = PQgetResult(pg))
+            PQclear(left);
+        int sent = 0;
+        bool ok = PQenterPipelineMode(pg) == 1;
+        const auto send = [&](const QByteArray &command) {
+            ok = ok && PQsendQueryParams(pg, command.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+            sent += ok ? 1 : 0;
+        };
+        if (m.savepoint == Savepoint::Set) {
+            send("SAVEPOINT kv8_stmt");
+        } else if (m.savepoint == Savepoint::Renew) {
+            send("RELEASE SAVEPOINT kv8_stmt");
+            send("SAVEPOINT kv8_stmt");
+        }
+        for (const QString &old : std::as_const(retiredStatements_))
+            send("DEALLOCATE " + old.toLatin1());
+        if (m.preparing) {
+            ok = ok && PQsendPrepare(pg, name.constData(), statement.constData(), 0, nullptr) == 1;
+            sent += ok ? 1 : 0;
+        }
+        if (name.isEmpty()) {
+            send(statement);
+        } else {
+            ok =
+                ok
+                && PQsendQueryPrepared(pg, name.constData(), int(pointers.size()), pointers.data(), nullptr, nullptr, 0)
+                       == 1;
+            sent += ok ? 1 : 0;
+        }
+        if (PQpipelineStatus(pg) == PQ_PIPELINE_ON && PQpipelineSync(pg) != 1)
+            sent = 0; // nothing reached the server
+
+        // each statement's result, the first error kept; those after it are skipped by the server
+        int succeeded = 0, rows = 0;
+        QString failure, state;
+        for (int k = 0; k < sent; ++k) {
+            bool ran = true, any = false;
+            while (PGresult *r = PQgetResult(pg)) {
+                any = true;
+                const ExecStatusType status = PQresultStatus(r);
+                if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+                    rows = QByteArray(PQcmdTuples(r)).toInt();
+                } else {
+                    ran = false;
+                    if (status != PGRES_PIPELINE_ABORTED && failure.isEmpty()) {
+                        failure = QString::fromUtf8(PQresultErrorMessage(r));
+                        state = QString::fromLatin1(PQresultErrorField(r, PG_DIAG_SQLSTATE));
+                    }
+                }
+                PQclear(r);
             }
-            savepoint_ = true;
-            savepointDirty_ = false;
+            if (!any) // the connection gave no result: nothing more comes
+                break;
+            if (ran && succeeded == k)
+                ++succeeded;
         }
-        // A prepared SELECT * whose table gained a column since: prepare it again once.
-        if (attempt == 0 && !name.isEmpty() && prepareAt < 0 && error.nativeErrorCode() == QLatin1String("0A000")) {
-            statementNames_.remove(text);
-            retiredStatements_.append(name);
-            continue;
+        if (PQpipelineStatus(pg) != PQ_PIPELINE_OFF) {
+            while (PGresult *r = PQgetResult(pg)) {
+                const bool synced = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+                PQclear(r);
+                if (synced)
+                    break;
+            }
+            PQexitPipelineMode(pg);
         }
-        owner_.Fail(error, sql, st.writtenTable);
+        if (Settle(m, st, text, succeeded))
+            return rows;
+        const bool broken = PQstatus(pg) != CONNECTION_OK;
+        if (failure.isEmpty())
+            failure = QString::fromUtf8(PQerrorMessage(pg));
+        const QSqlError error(QStringLiteral("Unable to create query"), failure,
+                              broken ? QSqlError::ConnectionError : QSqlError::StatementError, state);
+        if (!Recover(m, error, attempt, text, sql))
+            owner_.Fail(error, sql, st.writtenTable);
     }
 }
 
@@ -286,11 +415,8 @@ void PostgresBackend::ReadAll(const Compiled &c, const QVariantList &values,
 void PostgresBackend::OpenScan(TXScan &scan, const Compiled &c, const QVariantList &values, const QString &sql)
 {
     const qsizetype last = c.sql.statements.size() - 1;
-    for (qsizetype i = 0; i < last; ++i) {
-        QSqlQuery &q = *command_;
-        Run(q, c, i, values, sql);
-        q.finish();
-    }
+    for (qsizetype i = 0; i < last; ++i)
+        Exec(c, i, values, sql);
     const QString name = QStringLiteral("kv8_scan_%1").arg(++scanCounter_);
     const QString select = c.sql.statements[last].Join([&](int slot) { return Literal(values[slot]); });
     QSqlQuery declare(owner_.db_);
@@ -341,11 +467,9 @@ qint64 PostgresBackend::NewKey(const QString &table, const QString &column)
                 owner_.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(%1), 0) + 1 FROM %2").arg(column, table))
                     .toLongLong();
             try {
-                owner_.WriteKeyStore(sequence,
-                                     QStringLiteral("CREATE SEQUENCE IF NOT EXISTS %1 START WITH %2")
-                                         .arg(sequence)
-                                         .arg(start),
-                                     {});
+                owner_.WriteKeyStore(
+                    sequence, QStringLiteral("CREATE SEQUENCE IF NOT EXISTS %1 START WITH %2").arg(sequence).arg(start),
+                    {});
             } catch (const EDatabaseError &) {
                 // created by another connection at the same moment
                 if (!owner_.ScalarValue(exists, {sequence}).toBool())
@@ -378,6 +502,48 @@ qint64 PostgresBackend::NewKey(const QString &table, const QString &column)
     const qint64 from = block.last - first + 1 == block.size ? first : block.last;
     block.next = from + 1;
     return from;
+}
+
+QByteArray PostgresBackend::ParameterText(const QVariant &value) const
+{
+    if (value.isNull())
+        return QByteArray();
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return static_cast<const QString *>(value.constData())->toUtf8();
+    case QMetaType::QDateTime: {
+        // the local wall-clock time, as timestamps are stored (see Open)
+        const QDateTime &dt = *static_cast<const QDateTime *>(value.constData());
+        const QDateTime local = dt.timeSpec() == Qt::LocalTime ? dt : dt.toLocalTime();
+        return local.toString(QLatin1String(local.time().msec() ? "yyyy-MM-dd hh:mm:ss.zzz" : "yyyy-MM-dd hh:mm:ss"))
+            .toLatin1();
+    }
+    case QMetaType::QDate:
+        return static_cast<const QDate *>(value.constData())->toString(QLatin1String("yyyy-MM-dd")).toLatin1();
+    case QMetaType::QTime:
+        return static_cast<const QTime *>(value.constData())->toString(QLatin1String("hh:mm:ss.zzz")).toLatin1();
+    case QMetaType::Bool:
+        return value.toBool() ? QByteArrayLiteral("true") : QByteArrayLiteral("false");
+    case QMetaType::QByteArray:
+        return "\\x" + static_cast<const QByteArray *>(value.constData())->toHex();
+    case QMetaType::Double: {
+        const double d = *static_cast<const double *>(value.constData());
+        if (std::isnan(d))
+            return QByteArrayLiteral("NaN");
+        if (std::isinf(d))
+            return d > 0 ? QByteArrayLiteral("Infinity") : QByteArrayLiteral("-Infinity");
+        return Literal(value).toLatin1();
+    }
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::UShort:
+        return Literal(value).toLatin1();
+    default:
+        return value.toString().toUtf8();
+    }
 }
 
 QString PostgresBackend::Literal(const QVariant &value) const
@@ -475,9 +641,9 @@ QString PostgresBackend::ArrayText(const QVariantList &values) const
             const QString literal = Literal(v);
             const qsizetype open = literal.indexOf(u'\'');
             const qsizetype close = literal.lastIndexOf(u'\'');
-            text = open >= 0 && close > open ? literal.mid(open + 1, close - open - 1).replace(QLatin1String("''"),
-                                                                                            QLatin1String("'"))
-                                             : literal;
+            text = open >= 0 && close > open
+                       ? literal.mid(open + 1, close - open - 1).replace(QLatin1String("''"), QLatin1String("'"))
+                       : literal;
             break;
         }
         }

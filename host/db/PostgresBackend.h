@@ -1,7 +1,8 @@
 #pragma once
 // The PostgreSQL side of a TXDatabase: the session set up, the statements prepared on the server
 // and run there, the savepoint that lets a failed statement undo only itself, the readings a row
-// at a time and through cursors, the key sequences, the values written as literals.
+// at a time and through cursors, the key sequences, the values sent as parameters or written as
+// literals.
 #include "host/db/TXDatabase.h"
 
 #include <QHash>
@@ -11,6 +12,8 @@
 
 #include <functional>
 #include <memory>
+
+struct pg_conn;
 
 namespace kv8db {
 
@@ -38,7 +41,10 @@ public:
 
     // The query that runs statements whose rows are read before the call returns.
     QSqlQuery &CommandQuery() { return *command_; }
-    // Runs statement i of a text into q, in one round trip (see the .cpp).
+    // Runs statement i of a text whose rows are not read, its values sent as parameters of the
+    // prepared statement, in one round trip; the rows it changed.
+    int Exec(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
+    // Runs statement i of a text into q, its values written as literals, in one round trip.
     void Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
     // A reading of statement i, its rows fetched whole.
     QSqlQuery Reader(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
@@ -63,9 +69,30 @@ public:
     QString ArrayText(const QVariantList &values) const;
 
 private:
+    enum class Savepoint { Keep, Set, Renew };
+    // The statements a message sends ahead of the caller's, and the caller's prepared name.
+    struct Message {
+        Savepoint savepoint = Savepoint::Keep;
+        int deallocating = 0; // the retired statements, from the first
+        QString name;         // empty for a statement sent as text
+        bool preparing = false;
+        int Ahead() const
+        {
+            return (savepoint == Savepoint::Renew ? 2
+                    : savepoint == Savepoint::Set ? 1
+                                                  : 0)
+                   + deallocating + (preparing ? 1 : 0);
+        }
+    };
+    Message Plan(const SqlStatement &st, const QString &text);
+    bool Settle(const Message &m, const SqlStatement &st, const QString &text, int succeeded);
+    bool Recover(const Message &m, const QSqlError &error, int attempt, const QString &text, const QString &sql);
+    // A value as the text of a parameter in the server's input form; null for NULL.
+    QByteArray ParameterText(const QVariant &value) const;
     void KeepServerStatement(const QString &text, const QString &name);
 
     TXDatabase &owner_;
+    pg_conn *connection_ = nullptr; // the driver's
     QString schema_;
     std::unique_ptr<QSqlQuery> command_; // runs statements read at once
     bool savepoint_ = false;             // kv8_stmt set inside the transaction

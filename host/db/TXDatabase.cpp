@@ -35,7 +35,8 @@ bool KeepsMilliseconds(const QTime &time)
 
 QString DateTimeText(const QDateTime &local)
 {
-    const QLatin1String time = KeepsMilliseconds(local.time()) ? QLatin1String("hh:mm:ss.zzz") : QLatin1String("hh:mm:ss");
+    const QLatin1String time =
+        KeepsMilliseconds(local.time()) ? QLatin1String("hh:mm:ss.zzz") : QLatin1String("hh:mm:ss");
     return local.date().toString(QLatin1String("yyyy-MM-dd ")) + local.time().toString(time);
 }
 
@@ -348,8 +349,8 @@ const TXDatabase::Compiled &TXDatabase::Compile(const QString &sql)
 void TXDatabase::CheckCount(const Compiled &c, const QVariantList &params, const QString &sql) const
 {
     if (params.size() != c.sql.valueCount) {
-        kv8db::LogFailure(shown_, QStringLiteral("%1 value(s) given, %2 taken").arg(params.size()).arg(c.sql.valueCount),
-                          sql);
+        kv8db::LogFailure(shown_,
+                          QStringLiteral("%1 value(s) given, %2 taken").arg(params.size()).arg(c.sql.valueCount), sql);
         throw EDatabaseError(QStringLiteral("Un'istruzione per il database %1 ha ricevuto %2 valori invece di %3: "
                                             "segnalarlo all'assistenza.")
                                  .arg(shown_)
@@ -470,6 +471,10 @@ int TXDatabase::ExecSQL(const QString &sql, const QVariantList &params)
         }
         if (!values)
             values = Values(c, params, sql);
+        if (pg_) {
+            rows = pg_->Exec(c, i, *values, sql);
+            continue;
+        }
         kv8db::HeldQuery held;
         QSqlQuery &q = CommandQuery(c, i, sql, held);
         Run(q, c, i, *values, sql);
@@ -486,6 +491,10 @@ QVariant TXDatabase::ScalarValue(const QString &sql, const QVariantList &params)
     const QVariantList values = Values(c, params, sql);
     QVariant result;
     for (qsizetype i = 0; i < c.sql.statements.size(); ++i) {
+        if (pg_ && i < c.sql.statements.size() - 1) {
+            pg_->Exec(c, i, values, sql);
+            continue;
+        }
         kv8db::HeldQuery held;
         QSqlQuery &q = CommandQuery(c, i, sql, held);
         Run(q, c, i, values, sql);
@@ -503,6 +512,10 @@ QSqlQuery TXDatabase::OpenQuery(const QString &sql, const QVariantList &params, 
     const QVariantList values = Values(c, params, sql);
     const qsizetype last = c.sql.statements.size() - 1;
     for (qsizetype i = 0; i < last; ++i) {
+        if (pg_) {
+            pg_->Exec(c, i, values, sql);
+            continue;
+        }
         kv8db::HeldQuery held;
         QSqlQuery &q = CommandQuery(c, i, sql, held);
         Run(q, c, i, values, sql);
@@ -529,8 +542,8 @@ void TXDatabase::ReadAll(const QString &sql, const QVariantList &params,
                          const std::function<void(QSqlQuery &)> &row)
 {
     const Compiled &c = Compile(sql);
-    if (!pg_ || inTransaction_ || c.sql.statements.size() != 1 || !c.sql.statements[0].preparable ||
-        !c.sql.statements[0].readOnly) {
+    if (!pg_ || inTransaction_ || c.sql.statements.size() != 1 || !c.sql.statements[0].preparable
+        || !c.sql.statements[0].readOnly) {
         QSqlQuery q = OpenQuery(sql, params, true);
         layout(q.record());
         while (q.next())
@@ -719,9 +732,9 @@ bool TXDatabase::TableExists(const QString &table) const
 {
     if (!IsIdentifier(table))
         return false;
-    const QString wanted =
-        pg_ && !pg_->Schema().isEmpty() && pg_->Schema() != QLatin1String("public") ? pg_->Schema() + u'.' + table
-                                                                                     : table;
+    const QString wanted = pg_ && !pg_->Schema().isEmpty() && pg_->Schema() != QLatin1String("public")
+                               ? pg_->Schema() + u'.' + table
+                               : table;
     const QStringList tables = db_.tables(QSql::Tables);
     for (const QString &t : tables)
         if (t.compare(wanted, Qt::CaseInsensitive) == 0)

@@ -105,10 +105,12 @@ public:
     // - SQLite: each statement is prepared with '?' parameters and the values are bound to it;
     //   the connection keeps up to 500 prepared statements (and pools those of OpenQuery).
     // - PostgreSQL: a single SELECT, INSERT, UPDATE, DELETE, VALUES or WITH is prepared on the
-    //   server (PREPARE with $n parameters) the first time it runs and then run as
-    //   EXECUTE name (values), the values written as literals quoted by the driver; the server
-    //   keeps the 300 run most recently, the others are deallocated. Any other statement is
-    //   sent as text, its values quoted by the driver in place of the placeholders.
+    //   server (with $n parameters) the first time it runs and then run by name: a statement
+    //   whose rows are not read (ExecSQL, those before the last of the other calls) with its
+    //   values sent as parameters in the server's input form, a reading as EXECUTE name (values),
+    //   the values written as literals quoted by the driver; the server keeps the 300 run most
+    //   recently, the others are deallocated. Any other statement is sent as text, its values
+    //   quoted by the driver in place of the placeholders.
     // Inside a transaction on PostgreSQL a failed statement undoes only itself.
     // Errors: EKeyViolation for a taken unique key, EDatabaseError otherwise, each a sentence
     // naming the database; the driver's detail and the SQL go to the log (qWarning).
