@@ -158,7 +158,7 @@ int LocateIndexes::Find(const std::vector<Record *> &view, quint64 version, cons
     if (!index) {
         if (indexes_.size() >= 4)
             indexes_.erase(indexes_.begin());
-        indexes_.push_back(KeyIndex());
+        indexes_.emplace_back();
         index = &indexes_.back();
         index->fields = fields;
         index->caseInsensitive = caseInsensitive;
