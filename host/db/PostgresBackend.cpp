@@ -1,5 +1,6 @@
 #include "host/db/PostgresBackend.h"
 
+#include "host/core/MetaTypes.h"
 #include "host/db/CompiledText.h"
 #include "host/db/DatabaseErrors.h"
 #include "host/db/TXScan.h"
@@ -534,15 +535,8 @@ QByteArray PostgresBackend::ParameterText(const QVariant &value) const
             return d > 0 ? QByteArrayLiteral("Infinity") : QByteArrayLiteral("-Infinity");
         return Literal(value).toLatin1();
     }
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::Short:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::UShort:
-        return Literal(value).toLatin1();
     default:
-        return value.toString().toUtf8();
+        return IsIntegerMetaType(value.typeId()) ? Literal(value).toLatin1() : value.toString().toUtf8();
     }
 }
 
@@ -609,18 +603,14 @@ QString PostgresBackend::ArrayText(const QVariantList &values) const
             out += QLatin1String("NULL");
             continue;
         }
+        if (IsIntegerMetaType(v.typeId())) {
+            out += Literal(v);
+            continue;
+        }
         QString text;
         switch (v.typeId()) {
         case QMetaType::Bool:
             out += v.toBool() ? u'1' : u'0';
-            continue;
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-        case QMetaType::Short:
-        case QMetaType::UInt:
-        case QMetaType::ULongLong:
-        case QMetaType::UShort:
-            out += Literal(v);
             continue;
         case QMetaType::Double: {
             const double d = *static_cast<const double *>(v.constData());
