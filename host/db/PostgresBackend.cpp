@@ -3,6 +3,7 @@
 #include "host/core/MetaTypes.h"
 #include "host/db/CompiledText.h"
 #include "host/db/DatabaseErrors.h"
+#include "host/db/PostgresResult.h"
 #include "host/db/TXScan.h"
 
 #include <QDateTime>
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <vector>
 
 namespace kv8db {
@@ -67,8 +69,6 @@ void PostgresBackend::Open(const QString &url)
         throw EDatabaseError(QStringLiteral("Il driver PostgreSQL non dà accesso alla connessione con il database %1: "
                                             "installare il driver fornito con il programma.")
                                  .arg(owner_.shown_));
-    command_ = std::make_unique<QSqlQuery>(db);
-    command_->setForwardOnly(false);
     owner_.Raw(QStringLiteral("SET client_min_messages TO warning"));
     // room for the registers' temporary work tables in memory (only what they use is taken);
     // settable only before the session's first temporary table
@@ -110,7 +110,6 @@ void PostgresBackend::Open(const QString &url)
 
 void PostgresBackend::Release()
 {
-    command_.reset();
     connection_ = nullptr;
 }
 
@@ -146,7 +145,7 @@ void PostgresBackend::KeepServerStatement(const QString &text, const QString &na
 // What a message sends ahead of a statement: inside a transaction the savepoint that lets a failed
 // statement undo only itself, renewed after a write; the statements dropped from the cache; the
 // statement itself prepared, seen for the first time.
-PostgresBackend::Message PostgresBackend::Plan(const SqlStatement &st, const QString &text)
+PostgresBackend::Message PostgresBackend::Plan(bool prepared, const QString &text)
 {
     Message m;
     if (owner_.inTransaction_) {
@@ -156,7 +155,7 @@ PostgresBackend::Message PostgresBackend::Plan(const SqlStatement &st, const QSt
             m.savepoint = Savepoint::Renew;
     }
     m.deallocating = int(retiredStatements_.size());
-    if (st.preparable) {
+    if (prepared) {
         if (const auto it = statementNames_.find(text); it != statementNames_.end()) {
             m.name = it->name;
             it->lastRun = ++statementRuns_;
@@ -212,78 +211,60 @@ bool PostgresBackend::Recover(const Message &m, const QSqlError &error, int atte
     return false;
 }
 
-// One round trip per statement, the message of Plan sent as one text of several statements
-// (the values written as literals).
-void PostgresBackend::Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
+namespace {
+
+// Values as the texts of parameters, and the pointers libpq takes (null for NULL).
+struct Parameters {
+    std::vector<QByteArray> texts;
+    std::vector<const char *> pointers;
+};
+
+} // namespace
+
+struct PostgresBackend::Request {
+    const SqlStatement &st; // what the statement reads or writes
+    QString key;            // the statement's text among those prepared on the server
+    bool prepared;          // kept prepared on the server under a name
+    QByteArray statement;   // the text sent
+    Parameters values;
+    bool rowByRow = false; // the rows handed over a result each (single-row mode)
+};
+
+PostgresBackend::Request PostgresBackend::Statement(const Compiled &c, qsizetype i, const QVariantList &values) const
 {
     const SqlStatement &st = c.sql.statements[i];
-    const QString &text = c.texts[i];
-    owner_.NoteStatement(st);
-    for (int attempt = 0;; ++attempt) {
-        const Message m = Plan(st, text);
-        QString message;
-        if (m.savepoint == Savepoint::Set)
-            message = QStringLiteral("SAVEPOINT %1; ").arg(kSavepoint);
-        else if (m.savepoint == Savepoint::Renew)
-            message = QStringLiteral("RELEASE SAVEPOINT %1; SAVEPOINT %1; ").arg(kSavepoint);
-        for (const QString &old : std::as_const(retiredStatements_))
-            message += QStringLiteral("DEALLOCATE %1; ").arg(old);
-        if (m.preparing)
-            message += QStringLiteral("PREPARE %1 AS %2; ").arg(m.name, text);
-        if (!m.name.isEmpty()) {
-            message += QStringLiteral("EXECUTE ") + m.name;
-            if (c.sql.valueCount > 0) {
-                QStringList literals;
-                literals.reserve(values.size());
-                for (const QVariant &v : values)
-                    literals.append(Literal(v));
-                message += QStringLiteral(" (") + literals.join(QStringLiteral(", ")) + u')';
-            }
-        } else {
-            message += st.Join([&](int slot) { return Literal(values[slot]); });
-        }
-
-        int succeeded = q.exec(message) ? 1 : 0;
-        while (succeeded > 0 && succeeded <= m.Ahead() && q.nextResult())
-            ++succeeded;
-        if (Settle(m, st, text, succeeded))
-            return;
-        const QSqlError error = q.lastError();
-        if (!Recover(m, error, attempt, text, sql))
-            owner_.Fail(error, sql, st.writtenTable);
+    if (!st.preparable)
+        return {st, c.texts[i], false, st.Join([&](int slot) { return Literal(values[slot]); }).toUtf8(), {}};
+    Request r{st, c.texts[i], true, c.texts[i].toUtf8(), {}};
+    r.values.texts.reserve(values.size());
+    r.values.pointers.reserve(values.size());
+    for (const QVariant &v : values) {
+        r.values.texts.push_back(ParameterText(v));
+        r.values.pointers.push_back(r.values.texts.back().isNull() ? nullptr : r.values.texts.back().constData());
     }
+    return r;
 }
 
-// The message of Plan in libpq's pipeline: each statement with its own values, one round trip.
-int PostgresBackend::Exec(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
+// The message of Plan in libpq's pipeline, one round trip: the statements ahead, then the
+// request with its values as parameters. Each result of the request goes to take, which owns it.
+void PostgresBackend::Pipeline(const Request &rq, const std::function<void(PGresult *)> &take, const QString &sql)
 {
-    const SqlStatement &st = c.sql.statements[i];
-    const QString &text = c.texts[i];
-    owner_.NoteStatement(st);
-    std::vector<QByteArray> parameters;
-    std::vector<const char *> pointers;
-    if (st.preparable) {
-        parameters.reserve(values.size());
-        pointers.reserve(values.size());
-        for (const QVariant &v : values) {
-            parameters.push_back(ParameterText(v));
-            pointers.push_back(parameters.back().isNull() ? nullptr : parameters.back().constData());
-        }
-    }
-    const QByteArray statement =
-        st.preparable ? text.toUtf8() : st.Join([&](int slot) { return Literal(values[slot]); }).toUtf8();
     PGconn *const pg = connection_;
+    const int valueCount = int(rq.values.pointers.size());
     for (int attempt = 0;; ++attempt) {
-        const Message m = Plan(st, text);
+        const Message m = Plan(rq.prepared, rq.key);
         const QByteArray name = m.name.toLatin1();
         // whatever the driver left unread goes first: the pipeline starts on an idle connection
         while (PGresult *left = PQgetResult(pg))
             PQclear(left);
         int sent = 0;
         bool ok = PQenterPipelineMode(pg) == 1;
-        const auto send = [&](const QByteArray &command) {
-            ok = ok && PQsendQueryParams(pg, command.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+        const auto queued = [&](int result) {
+            ok = ok && result == 1;
             sent += ok ? 1 : 0;
+        };
+        const auto send = [&](const QByteArray &command) {
+            queued(ok ? PQsendQueryParams(pg, command.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) : 0);
         };
         if (m.savepoint == Savepoint::Set) {
             send("SAVEPOINT kv8_stmt");
@@ -293,32 +274,40 @@ int PostgresBackend::Exec(const Compiled &c, qsizetype i, const QVariantList &va
         }
         for (const QString &old : std::as_const(retiredStatements_))
             send("DEALLOCATE " + old.toLatin1());
-        if (m.preparing) {
-            ok = ok && PQsendPrepare(pg, name.constData(), statement.constData(), 0, nullptr) == 1;
-            sent += ok ? 1 : 0;
-        }
-        if (name.isEmpty()) {
-            send(statement);
-        } else {
-            ok =
-                ok
-                && PQsendQueryPrepared(pg, name.constData(), int(pointers.size()), pointers.data(), nullptr, nullptr, 0)
-                       == 1;
-            sent += ok ? 1 : 0;
-        }
+        if (m.preparing)
+            queued(ok ? PQsendPrepare(pg, name.constData(), rq.statement.constData(), 0, nullptr) : 0);
+        if (name.isEmpty())
+            queued(ok ? PQsendQueryParams(pg, rq.statement.constData(), valueCount, nullptr,
+                                          rq.values.pointers.data(), nullptr, nullptr, 0)
+                      : 0);
+        else
+            queued(ok ? PQsendQueryPrepared(pg, name.constData(), valueCount, rq.values.pointers.data(), nullptr,
+                                            nullptr, 0)
+                      : 0);
         if (PQpipelineStatus(pg) == PQ_PIPELINE_ON && PQpipelineSync(pg) != 1)
             sent = 0; // nothing reached the server
 
         // each statement's result, the first error kept; those after it are skipped by the server
-        int succeeded = 0, rows = 0;
+        int succeeded = 0;
         QString failure, state;
+        std::exception_ptr thrown; // by take: the rest is read and dropped, then it goes on
         for (int k = 0; k < sent; ++k) {
+            const bool request = k == m.Ahead();
+            if (request && rq.rowByRow)
+                PQsetSingleRowMode(pg);
             bool ran = true, any = false;
             while (PGresult *r = PQgetResult(pg)) {
                 any = true;
                 const ExecStatusType status = PQresultStatus(r);
-                if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
-                    rows = QByteArray(PQcmdTuples(r)).toInt();
+                if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_SINGLE_TUPLE) {
+                    if (request && take && !thrown) {
+                        try {
+                            take(r);
+                        } catch (...) {
+                            thrown = std::current_exception();
+                        }
+                        continue;
+                    }
                 } else {
                     ran = false;
                     if (status != PGRES_PIPELINE_ABORTED && failure.isEmpty()) {
@@ -342,24 +331,42 @@ int PostgresBackend::Exec(const Compiled &c, qsizetype i, const QVariantList &va
             }
             PQexitPipelineMode(pg);
         }
-        if (Settle(m, st, text, succeeded))
-            return rows;
+        const bool done = Settle(m, rq.st, rq.key, succeeded);
+        if (thrown)
+            std::rethrow_exception(thrown);
+        if (done)
+            return;
         const bool broken = PQstatus(pg) != CONNECTION_OK;
         if (failure.isEmpty())
             failure = QString::fromUtf8(PQerrorMessage(pg));
         const QSqlError error(QStringLiteral("Unable to create query"), failure,
                               broken ? QSqlError::ConnectionError : QSqlError::StatementError, state);
-        if (!Recover(m, error, attempt, text, sql))
-            owner_.Fail(error, sql, st.writtenTable);
+        if (!Recover(m, error, attempt, rq.key, sql))
+            owner_.Fail(error, sql, rq.st.writtenTable);
     }
+}
+
+int PostgresBackend::Exec(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
+{
+    owner_.NoteStatement(c.sql.statements[i]);
+    int rows = 0;
+    Pipeline(
+        Statement(c, i, values),
+        [&](PGresult *r) {
+            rows = QByteArray(PQcmdTuples(r)).toInt();
+            PQclear(r);
+        },
+        sql);
+    return rows;
 }
 
 QSqlQuery PostgresBackend::Reader(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
 {
-    // Rows fetched whole: the driver's row-by-row mode loses them when another statement runs.
-    QSqlQuery q(owner_.db_);
-    q.setForwardOnly(false);
-    Run(q, c, i, values, sql);
+    owner_.NoteStatement(c.sql.statements[i]);
+    auto *result = new PostgresResult(owner_.db_.driver(), sql);
+    QSqlQuery q(result);
+    Pipeline(
+        Statement(c, i, values), [&](PGresult *r) { result->Add(r); }, sql);
     return q;
 }
 
@@ -367,50 +374,24 @@ void PostgresBackend::ReadAll(const Compiled &c, const QVariantList &values,
                               const std::function<void(const QSqlRecord &)> &layout,
                               const std::function<void(QSqlQuery &)> &row, const QString &sql)
 {
-    const QString &text = c.texts[0];
     owner_.NoteStatement(c.sql.statements[0]);
-    QStringList literals;
-    literals.reserve(values.size());
-    for (const QVariant &v : values)
-        literals.append(Literal(v));
-    for (int attempt = 0;; ++attempt) {
-        // a text seen for the first time is prepared in the same message, ahead of the reading
-        QString message, name;
-        const bool preparing = !statementNames_.contains(text);
-        if (preparing) {
-            name = QStringLiteral("kv8_%1").arg(++statementCounter_);
-            message = QStringLiteral("PREPARE %1 AS %2; ").arg(name, text);
-        } else {
-            ServerStatement &known = statementNames_[text];
-            known.lastRun = ++statementRuns_;
-            name = known.name;
-        }
-        message += QStringLiteral("EXECUTE ") + name;
-        if (!literals.isEmpty())
-            message += QStringLiteral(" (") + literals.join(QStringLiteral(", ")) + u')';
-        QSqlQuery q(owner_.db_);
-        q.setForwardOnly(true);
-        bool ok = q.exec(message);
-        if (ok && preparing) {
-            KeepServerStatement(text, name);
-            ok = q.nextResult();
-        }
-        if (ok) {
-            layout(q.record());
-            while (q.next())
+    auto *result = new PostgresResult(owner_.db_.driver(), sql);
+    QSqlQuery q(result);
+    Request rq = Statement(c, 0, values);
+    rq.rowByRow = true;
+    bool laidOut = false;
+    Pipeline(
+        rq,
+        [&](PGresult *r) {
+            result->SetRow(r);
+            if (!laidOut) {
+                laidOut = true;
+                layout(q.record());
+            }
+            if (q.isValid())
                 row(q);
-            if (!q.lastError().isValid())
-                return;
-        }
-        const QSqlError error = q.lastError();
-        // a prepared SELECT * whose table gained a column since: prepared again once
-        if (attempt == 0 && !preparing && error.nativeErrorCode() == QLatin1String("0A000")) {
-            statementNames_.remove(text);
-            retiredStatements_.append(name);
-            continue;
-        }
-        owner_.Fail(error, sql);
-    }
+        },
+        sql);
 }
 
 void PostgresBackend::OpenScan(TXScan &scan, const Compiled &c, const QVariantList &values, const QString &sql)
@@ -419,9 +400,14 @@ void PostgresBackend::OpenScan(TXScan &scan, const Compiled &c, const QVariantLi
     for (qsizetype i = 0; i < last; ++i)
         Exec(c, i, values, sql);
     const QString name = QStringLiteral("kv8_scan_%1").arg(++scanCounter_);
-    const QString select = c.sql.statements[last].Join([&](int slot) { return Literal(values[slot]); });
-    QSqlQuery declare(owner_.db_);
-    RunScanStatement(declare, QStringLiteral("DECLARE %1 NO SCROLL CURSOR WITH HOLD FOR %2").arg(name, select), sql);
+    SqlStatement declaring;
+    declaring.readOnly = true; // reads as its SELECT does
+    owner_.NoteStatement(declaring);
+    Request rq = Statement(c, last, values);
+    Request declare{declaring, QString(), false,
+                    QStringLiteral("DECLARE %1 NO SCROLL CURSOR WITH HOLD FOR ").arg(name).toUtf8() + rq.statement,
+                    std::move(rq.values)};
+    Pipeline(declare, nullptr, sql);
     // the savepoint a later failure goes back to is set after the cursor: it stays open
     if (owner_.inTransaction_)
         savepointDirty_ = true;
@@ -430,16 +416,29 @@ void PostgresBackend::OpenScan(TXScan &scan, const Compiled &c, const QVariantLi
     scan.Fetch();
 }
 
+// Through the driver, whose result the scan reads: the message of Plan as one text, one round trip.
 void PostgresBackend::RunScanStatement(QSqlQuery &q, const QString &text, const QString &sql)
 {
-    Compiled c;
     SqlStatement st;
-    st.fragments = QStringList{text};
-    st.readOnly = true; // FETCH and CLOSE change no row; DECLARE reads as its SELECT does
-    c.sql.statements.append(st);
-    c.texts.append(QString());
-    c.starReads.append(false);
-    Run(q, c, 0, {}, sql);
+    st.readOnly = true; // FETCH changes no row
+    owner_.NoteStatement(st);
+    const Message m = Plan(false, QString());
+    QString message;
+    if (m.savepoint == Savepoint::Set)
+        message = QStringLiteral("SAVEPOINT %1; ").arg(kSavepoint);
+    else if (m.savepoint == Savepoint::Renew)
+        message = QStringLiteral("RELEASE SAVEPOINT %1; SAVEPOINT %1; ").arg(kSavepoint);
+    for (const QString &old : std::as_const(retiredStatements_))
+        message += QStringLiteral("DEALLOCATE %1; ").arg(old);
+    message += text;
+    int succeeded = q.exec(message) ? 1 : 0;
+    while (succeeded > 0 && succeeded <= m.Ahead() && q.nextResult())
+        ++succeeded;
+    if (Settle(m, st, QString(), succeeded))
+        return;
+    const QSqlError error = q.lastError();
+    Recover(m, error, 0, QString(), sql);
+    owner_.Fail(error, sql);
 }
 
 void PostgresBackend::CloseScanCursor(const QString &name)

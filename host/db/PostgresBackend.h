@@ -11,9 +11,9 @@
 #include <QStringList>
 
 #include <functional>
-#include <memory>
 
 struct pg_conn;
+struct pg_result;
 
 namespace kv8db {
 
@@ -29,7 +29,7 @@ public:
     // Connects and sets the session up: the local time zone, the URL's schema (made when missing)
     // first on the search path.
     void Open(const QString &url);
-    // Drops the query kept for statements before the connection closes.
+    // Forgets the driver's connection before it closes.
     void Release();
     // The URL's schema, lower case; empty for the default.
     const QString &Schema() const { return schema_; }
@@ -39,22 +39,18 @@ public:
     // The transaction ended: committed, or rolled back (then the sequences it made are gone too).
     void Ended(bool rolledBack);
 
-    // The query that runs statements whose rows are read before the call returns.
-    QSqlQuery &CommandQuery() { return *command_; }
     // Runs statement i of a text whose rows are not read, its values sent as parameters of the
     // prepared statement, in one round trip; the rows it changed.
     int Exec(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
-    // Runs statement i of a text into q, its values written as literals, in one round trip.
-    void Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
-    // A reading of statement i, its rows fetched whole.
+    // A reading of statement i, its values sent as parameters, its rows fetched whole.
     QSqlQuery Reader(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
-    // Reads the single read-only statement of a text a row at a time (outside a transaction).
+    // Reads the single read-only statement of a text a row at a time as the server sends them.
     void ReadAll(const Compiled &c, const QVariantList &values, const std::function<void(const QSqlRecord &)> &layout,
                  const std::function<void(QSqlQuery &)> &row, const QString &sql);
     // Runs the statements before the last one and opens a cursor for the last, then fetches
     // the scan's first batch.
     void OpenScan(TXScan &scan, const Compiled &c, const QVariantList &values, const QString &sql);
-    // A statement of a scan's cursor (no values), under the transaction's savepoint.
+    // A FETCH of a scan's cursor under the transaction's savepoint, read by the driver.
     void RunScanStatement(QSqlQuery &q, const QString &text, const QString &sql);
     // Closes a scan's cursor; a failure is no error (the cursor may be gone).
     void CloseScanCursor(const QString &name);
@@ -84,7 +80,12 @@ private:
                    + deallocating + (preparing ? 1 : 0);
         }
     };
-    Message Plan(const SqlStatement &st, const QString &text);
+    struct Request;
+    Message Plan(bool prepared, const QString &text);
+    // Statement i of a text with its values as parameters; a statement the server cannot prepare
+    // with the values written in its text.
+    Request Statement(const Compiled &c, qsizetype i, const QVariantList &values) const;
+    void Pipeline(const Request &rq, const std::function<void(pg_result *)> &take, const QString &sql);
     bool Settle(const Message &m, const SqlStatement &st, const QString &text, int succeeded);
     bool Recover(const Message &m, const QSqlError &error, int attempt, const QString &text, const QString &sql);
     // A value as the text of a parameter in the server's input form; null for NULL.
@@ -94,7 +95,6 @@ private:
     TXDatabase &owner_;
     pg_conn *connection_ = nullptr; // the driver's
     QString schema_;
-    std::unique_ptr<QSqlQuery> command_; // runs statements read at once
     bool savepoint_ = false;             // kv8_stmt set inside the transaction
     bool savepointDirty_ = false;        // a write ran since kv8_stmt was set
     // statements prepared on the server, by engine text, at most a few hundred

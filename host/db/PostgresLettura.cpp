@@ -1,5 +1,7 @@
 #include "host/db/PostgresLettura.h"
 
+#include "host/db/PostgresResult.h"
+
 #include <QDateTime>
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -53,6 +55,14 @@ RigaPostgres RigaCorrentePostgres(const QSqlQuery &q)
     const QSqlResult *result = q.result();
     if (!result || !q.driver() || q.driver()->dbmsType() != QSqlDriver::PostgreSQL || !q.isActive() || q.at() < 0)
         return {};
+    const QSql::NumericalPrecisionPolicy precision = q.numericalPrecisionPolicy();
+    const bool floatDouble = precision == QSql::LowPrecisionDouble || precision == QSql::HighPrecision;
+    if (const auto *own = dynamic_cast<const PostgresResult *>(result)) {
+        const int row = own->Row();
+        if (!own->Result() || row < 0 || row >= PQntuples(own->Result()))
+            return {};
+        return {own->Result(), row, floatDouble};
+    }
     const QVariant handle = result->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "pg_result*") != 0)
         return {};
@@ -64,8 +74,7 @@ RigaPostgres RigaCorrentePostgres(const QSqlQuery &q)
     const int row = rows == 1 ? 0 : q.at();
     if (row >= rows)
         return {};
-    const QSql::NumericalPrecisionPolicy precision = q.numericalPrecisionPolicy();
-    return {p, row, precision == QSql::LowPrecisionDouble || precision == QSql::HighPrecision};
+    return {p, row, floatDouble};
 }
 
 bool ValorePostgres(const RigaPostgres &r, int column, QVariant &out)

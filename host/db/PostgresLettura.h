@@ -1,6 +1,7 @@
 #pragma once
-// PostgreSQL: the values of the row a reading of Qt's PostgreSQL driver stands on, read from
-// the server's result as the driver reads them, without the driver's work for every value.
+// PostgreSQL: the values of the row a reading stands on (of Qt's PostgreSQL driver, or the
+// layer's own), read from the server's result as the driver reads them, without the driver's
+// work for every value.
 #include <QVariant>
 
 class QSqlQuery;
@@ -16,7 +17,7 @@ struct RigaPostgres {
     explicit operator bool() const { return risultato != nullptr; }
 };
 
-// The row q stands on; none when q is not a reading of Qt's PostgreSQL driver standing on a row.
+// The row q stands on; none when q is not a PostgreSQL reading standing on a row.
 RigaPostgres RigaCorrentePostgres(const QSqlQuery &q);
 
 // A column of the row as the driver gives it, read from the server's text: integers (as

@@ -369,21 +369,6 @@ QVariantList TXDatabase::Values(const Compiled &c, const QVariantList &params, c
     return values;
 }
 
-QSqlQuery &TXDatabase::CommandQuery(const Compiled &c, qsizetype i, const QString &sql, kv8db::HeldQuery &held)
-{
-    if (pg_)
-        return pg_->CommandQuery();
-    return sqlite_->CommandQuery(c, i, sql, held);
-}
-
-void TXDatabase::Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
-{
-    if (pg_)
-        pg_->Run(q, c, i, values, sql);
-    else
-        sqlite_->Run(q, c, i, values, sql);
-}
-
 bool TXDatabase::TransactionWrote(const QString &table) const
 {
     return transactionWroteAny_ || transactionWrote_.contains(NameKey{table});
@@ -476,8 +461,8 @@ int TXDatabase::ExecSQL(const QString &sql, const QVariantList &params)
             continue;
         }
         kv8db::HeldQuery held;
-        QSqlQuery &q = CommandQuery(c, i, sql, held);
-        Run(q, c, i, *values, sql);
+        QSqlQuery &q = sqlite_->CommandQuery(c, i, sql, held);
+        sqlite_->Run(q, c, i, *values, sql);
         rows = q.numRowsAffected();
         q.finish();
     }
@@ -490,15 +475,22 @@ QVariant TXDatabase::ScalarValue(const QString &sql, const QVariantList &params)
     const Compiled &c = Compile(sql);
     const QVariantList values = Values(c, params, sql);
     QVariant result;
-    for (qsizetype i = 0; i < c.sql.statements.size(); ++i) {
-        if (pg_ && i < c.sql.statements.size() - 1) {
-            pg_->Exec(c, i, values, sql);
+    const qsizetype last = c.sql.statements.size() - 1;
+    for (qsizetype i = 0; i <= last; ++i) {
+        if (pg_) {
+            if (i < last) {
+                pg_->Exec(c, i, values, sql);
+                continue;
+            }
+            QSqlQuery q = pg_->Reader(c, i, values, sql);
+            if (q.isSelect() && q.next())
+                result = q.value(0);
             continue;
         }
         kv8db::HeldQuery held;
-        QSqlQuery &q = CommandQuery(c, i, sql, held);
-        Run(q, c, i, values, sql);
-        if (i == c.sql.statements.size() - 1 && q.isSelect() && q.next())
+        QSqlQuery &q = sqlite_->CommandQuery(c, i, sql, held);
+        sqlite_->Run(q, c, i, values, sql);
+        if (i == last && q.isSelect() && q.next())
             result = q.value(0);
         q.finish();
     }
@@ -517,8 +509,8 @@ QSqlQuery TXDatabase::OpenQuery(const QString &sql, const QVariantList &params, 
             continue;
         }
         kv8db::HeldQuery held;
-        QSqlQuery &q = CommandQuery(c, i, sql, held);
-        Run(q, c, i, values, sql);
+        QSqlQuery &q = sqlite_->CommandQuery(c, i, sql, held);
+        sqlite_->Run(q, c, i, values, sql);
         q.finish();
     }
     if (last < 0)

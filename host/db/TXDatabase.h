@@ -27,7 +27,6 @@ namespace kv8db {
 class PostgresBackend;
 class SqliteBackend;
 class TransactionListeners;
-struct HeldQuery;
 } // namespace kv8db
 
 class TXTransactionListener;
@@ -161,11 +160,6 @@ private:
     QVariantList Values(const Compiled &c, const QVariantList &params, const QString &sql) const;
     // Whether ToDb gives another value for this one.
     static bool ChangedByToDb(const QVariant &value);
-    // Runs statement i of a text into q, which must come from CommandQuery.
-    void Run(QSqlQuery &q, const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql);
-    // The query that runs statement i when its rows are read before the call returns (on
-    // SQLite what it reads is held by held until it ends).
-    QSqlQuery &CommandQuery(const Compiled &c, qsizetype i, const QString &sql, kv8db::HeldQuery &held);
     // Before a statement runs: its listeners are told when it may write inside a transaction.
     void NoteStatement(const SqlStatement &st);
     // Writes the deferred rows of the tables the text names.

@@ -38,9 +38,10 @@ protected:
         q.SQL << sql;
         q.Open();
     }
+    // The cursors the scans declared; not the unnamed portal this reading runs in.
     qint64 OpenCursors()
     {
-        return db->IsPostgres() ? db->ScalarValue("SELECT COUNT(*) FROM pg_cursors").toLongLong() : 0;
+        return db->IsPostgres() ? db->ScalarValue("SELECT COUNT(*) FROM pg_cursors WHERE name <> ''").toLongLong() : 0;
     }
 
     TestDb tdb;
