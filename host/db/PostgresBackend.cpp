@@ -390,6 +390,7 @@ void PostgresBackend::ReadAll(const Compiled &c, const QVariantList &values,
             }
             if (q.isValid())
                 row(q);
+            result->Release();
         },
         sql);
 }

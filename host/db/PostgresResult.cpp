@@ -120,10 +120,10 @@ PostgresResult::PostgresResult(const QSqlDriver *driver, const QString &text) : 
 
 PostgresResult::~PostgresResult()
 {
-    Clear();
+    Release();
 }
 
-void PostgresResult::Clear()
+void PostgresResult::Release()
 {
     for (pg_result *part : parts_)
         PQclear(part);
@@ -154,7 +154,7 @@ void PostgresResult::Add(pg_result *part)
 void PostgresResult::SetRow(pg_result *row)
 {
     const int at = rowByRow_ ? this->at() + 1 : 0;
-    Clear();
+    Release();
     parts_.push_back(row);
     rows_ = PQntuples(row);
     rowByRow_ = true;

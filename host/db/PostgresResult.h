@@ -24,6 +24,9 @@ public:
     // Takes over the next row of a reading a row at a time (single-row mode), in place of the one
     // before; the reading stands on it.
     void SetRow(pg_result *row);
+    // Frees the results held: a row read row at a time once it is used, before libpq makes the
+    // next one (the same memory serves it).
+    void Release();
 
     // The server's result the reading's current row is in, and its row there; before the first
     // row the result that describes the columns.
@@ -42,7 +45,6 @@ protected:
     QSqlRecord record() const override;
 
 private:
-    void Clear();
     bool OnePart() const { return parts_.size() == 1; }
 
     std::vector<pg_result *> parts_; // the whole result, or a result for each row
