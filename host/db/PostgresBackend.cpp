@@ -363,10 +363,14 @@ int PostgresBackend::Exec(const Compiled &c, qsizetype i, const QVariantList &va
 QSqlQuery PostgresBackend::Reader(const Compiled &c, qsizetype i, const QVariantList &values, const QString &sql)
 {
     owner_.NoteStatement(c.sql.statements[i]);
+    return Whole(Statement(c, i, values), sql);
+}
+
+QSqlQuery PostgresBackend::Whole(const Request &rq, const QString &sql)
+{
     auto *result = new PostgresResult(owner_.db_.driver(), sql);
     QSqlQuery q(result);
-    Pipeline(
-        Statement(c, i, values), [&](PGresult *r) { result->Add(r); }, sql);
+    Pipeline(rq, [&](PGresult *r) { result->Add(r); }, sql);
     return q;
 }
 
@@ -417,29 +421,14 @@ void PostgresBackend::OpenScan(TXScan &scan, const Compiled &c, const QVariantLi
     scan.Fetch();
 }
 
-// Through the driver, whose result the scan reads: the message of Plan as one text, one round trip.
-void PostgresBackend::RunScanStatement(QSqlQuery &q, const QString &text, const QString &sql)
+QSqlQuery PostgresBackend::FetchScan(const QString &cursor, int rows, const QString &sql)
 {
-    SqlStatement st;
-    st.readOnly = true; // FETCH changes no row
-    owner_.NoteStatement(st);
-    const Message m = Plan(false, QString());
-    QString message;
-    if (m.savepoint == Savepoint::Set)
-        message = QStringLiteral("SAVEPOINT %1; ").arg(kSavepoint);
-    else if (m.savepoint == Savepoint::Renew)
-        message = QStringLiteral("RELEASE SAVEPOINT %1; SAVEPOINT %1; ").arg(kSavepoint);
-    for (const QString &old : std::as_const(retiredStatements_))
-        message += QStringLiteral("DEALLOCATE %1; ").arg(old);
-    message += text;
-    int succeeded = q.exec(message) ? 1 : 0;
-    while (succeeded > 0 && succeeded <= m.Ahead() && q.nextResult())
-        ++succeeded;
-    if (Settle(m, st, QString(), succeeded))
-        return;
-    const QSqlError error = q.lastError();
-    Recover(m, error, 0, QString(), sql);
-    owner_.Fail(error, sql);
+    SqlStatement fetching;
+    fetching.readOnly = true; // FETCH changes no row
+    owner_.NoteStatement(fetching);
+    return Whole(
+        {fetching, QString(), false, QStringLiteral("FETCH FORWARD %1 FROM %2").arg(rows).arg(cursor).toUtf8(), {}},
+        sql);
 }
 
 void PostgresBackend::CloseScanCursor(const QString &name)

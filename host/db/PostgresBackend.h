@@ -50,8 +50,8 @@ public:
     // Runs the statements before the last one and opens a cursor for the last, then fetches
     // the scan's first batch.
     void OpenScan(TXScan &scan, const Compiled &c, const QVariantList &values, const QString &sql);
-    // A FETCH of a scan's cursor under the transaction's savepoint, read by the driver.
-    void RunScanStatement(QSqlQuery &q, const QString &text, const QString &sql);
+    // The next rows of a scan's cursor, fetched whole.
+    QSqlQuery FetchScan(const QString &cursor, int rows, const QString &sql);
     // Closes a scan's cursor; a failure is no error (the cursor may be gone).
     void CloseScanCursor(const QString &name);
 
@@ -86,6 +86,8 @@ private:
     // with the values written in its text.
     Request Statement(const Compiled &c, qsizetype i, const QVariantList &values) const;
     void Pipeline(const Request &rq, const std::function<void(pg_result *)> &take, const QString &sql);
+    // The request's rows fetched whole, in a reading of the layer's own.
+    QSqlQuery Whole(const Request &rq, const QString &sql);
     bool Settle(const Message &m, const SqlStatement &st, const QString &text, int succeeded);
     bool Recover(const Message &m, const QSqlError &error, int attempt, const QString &text, const QString &sql);
     // A value as the text of a parameter in the server's input form; null for NULL.

@@ -3,9 +3,7 @@
 #include "host/db/PostgresResult.h"
 
 #include <QDateTime>
-#include <QSqlDriver>
 #include <QSqlQuery>
-#include <QSqlResult>
 
 #include <libpq-fe.h>
 
@@ -15,10 +13,6 @@
 namespace kv8db {
 
 namespace {
-
-// Type numbers of the server's catalogue.
-constexpr Oid kInt8 = 20, kInt2 = 21, kInt4 = 23, kText = 25, kFloat4 = 700, kFloat8 = 701, kBpchar = 1042,
-              kVarchar = 1043, kTimestamp = 1114;
 
 bool Digits(const char *text, int count, int &out)
 {
@@ -52,29 +46,15 @@ bool PlainTimestamp(const char *t, int length, QDateTime &out)
 
 RigaPostgres RigaCorrentePostgres(const QSqlQuery &q)
 {
-    const QSqlResult *result = q.result();
-    if (!result || !q.driver() || q.driver()->dbmsType() != QSqlDriver::PostgreSQL || !q.isActive() || q.at() < 0)
+    const auto *own = dynamic_cast<const PostgresResult *>(q.result());
+    if (!own || !q.isActive() || q.at() < 0)
+        return {};
+    const pg_result *result = own->Result();
+    const int row = own->Row();
+    if (!result || row < 0 || row >= PQntuples(result))
         return {};
     const QSql::NumericalPrecisionPolicy precision = q.numericalPrecisionPolicy();
-    const bool floatDouble = precision == QSql::LowPrecisionDouble || precision == QSql::HighPrecision;
-    if (const auto *own = dynamic_cast<const PostgresResult *>(result)) {
-        const int row = own->Row();
-        if (!own->Result() || row < 0 || row >= PQntuples(own->Result()))
-            return {};
-        return {own->Result(), row, floatDouble};
-    }
-    const QVariant handle = result->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "pg_result*") != 0)
-        return {};
-    const pg_result *p = *static_cast<const pg_result *const *>(handle.constData());
-    if (!p)
-        return {};
-    // a forward-only reading holds the row alone, one row at a time; another the whole result
-    const int rows = PQntuples(p);
-    const int row = rows == 1 ? 0 : q.at();
-    if (row >= rows)
-        return {};
-    return {p, row, floatDouble};
+    return {result, row, precision == QSql::LowPrecisionDouble || precision == QSql::HighPrecision};
 }
 
 bool ValorePostgres(const RigaPostgres &r, int column, QVariant &out)
@@ -88,9 +68,9 @@ bool ValorePostgres(const RigaPostgres &r, int column, QVariant &out)
     const char *text = PQgetvalue(r.risultato, r.riga, column);
     const char *end = text + PQgetlength(r.risultato, r.riga, column);
     switch (PQftype(r.risultato, column)) {
-    case kInt2:
-    case kInt4:
-    case kInt8: {
+    case PgType::Int2:
+    case PgType::Int4:
+    case PgType::Int8: {
         qlonglong n = 0;
         const std::from_chars_result read = std::from_chars(text, end, n);
         if (read.ec != std::errc() || read.ptr != end)
@@ -98,8 +78,8 @@ bool ValorePostgres(const RigaPostgres &r, int column, QVariant &out)
         out = QVariant(n);
         return true;
     }
-    case kFloat4:
-    case kFloat8: {
+    case PgType::Float4:
+    case PgType::Float8: {
         double d = 0;
         if (!r.floatDouble)
             return false;
@@ -109,12 +89,12 @@ bool ValorePostgres(const RigaPostgres &r, int column, QVariant &out)
         out = QVariant(d);
         return true;
     }
-    case kText:
-    case kBpchar:
-    case kVarchar:
+    case PgType::Text:
+    case PgType::Bpchar:
+    case PgType::Varchar:
         out = QString::fromUtf8(text, end - text);
         return true;
-    case kTimestamp: {
+    case PgType::Timestamp: {
         QDateTime dt;
         if (!PlainTimestamp(text, int(end - text), dt))
             return false;

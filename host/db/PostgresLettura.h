@@ -1,7 +1,6 @@
 #pragma once
-// PostgreSQL: the values of the row a reading stands on (of Qt's PostgreSQL driver, or the
-// layer's own), read from the server's result as the driver reads them, without the driver's
-// work for every value.
+// PostgreSQL: the values of the row a reading of the layer's own stands on, read from the
+// server's result as Qt's driver reads them, without its work for every value.
 #include <QVariant>
 
 class QSqlQuery;
@@ -17,7 +16,7 @@ struct RigaPostgres {
     explicit operator bool() const { return risultato != nullptr; }
 };
 
-// The row q stands on; none when q is not a PostgreSQL reading standing on a row.
+// The row q stands on; none when q is not a PostgreSQL reading of the layer standing on a row.
 RigaPostgres RigaCorrentePostgres(const QSqlQuery &q);
 
 // A column of the row as the driver gives it, read from the server's text: integers (as

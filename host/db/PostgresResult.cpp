@@ -14,63 +14,38 @@ namespace kv8db {
 
 namespace {
 
-// Type numbers of the server's catalogue.
-enum : Oid {
-    kBool = 16,
-    kBytea = 17,
-    kInt8 = 20,
-    kInt2 = 21,
-    kInt4 = 23,
-    kRegproc = 24,
-    kOid = 26,
-    kXid = 28,
-    kCid = 29,
-    kFloat4 = 700,
-    kFloat8 = 701,
-    kAbstime = 702,
-    kReltime = 703,
-    kDate = 1082,
-    kTime = 1083,
-    kTimestamp = 1114,
-    kTimestampTz = 1184,
-    kTimeTz = 1266,
-    kBit = 1560,
-    kVarbit = 1562,
-    kNumeric = 1700,
-};
-
 constexpr int kVarHeader = 4; // the size word ahead of a variable-length value
 
 // The kind of value Qt's PostgreSQL driver gives for a column of the type.
 QMetaType KindOf(Oid type)
 {
     switch (type) {
-    case kBool:
+    case PgType::Bool:
         return QMetaType(QMetaType::Bool);
-    case kInt8:
+    case PgType::Int8:
         return QMetaType(QMetaType::LongLong);
-    case kInt2:
-    case kInt4:
-    case kOid:
-    case kRegproc:
-    case kXid:
-    case kCid:
+    case PgType::Int2:
+    case PgType::Int4:
+    case PgType::ObjectId:
+    case PgType::Regproc:
+    case PgType::Xid:
+    case PgType::Cid:
         return QMetaType(QMetaType::Int);
-    case kNumeric:
-    case kFloat4:
-    case kFloat8:
+    case PgType::Numeric:
+    case PgType::Float4:
+    case PgType::Float8:
         return QMetaType(QMetaType::Double);
-    case kAbstime:
-    case kReltime:
-    case kDate:
+    case PgType::Abstime:
+    case PgType::Reltime:
+    case PgType::Date:
         return QMetaType(QMetaType::QDate);
-    case kTime:
-    case kTimeTz:
+    case PgType::Time:
+    case PgType::TimeTz:
         return QMetaType(QMetaType::QTime);
-    case kTimestamp:
-    case kTimestampTz:
+    case PgType::Timestamp:
+    case PgType::TimestampTz:
         return QMetaType(QMetaType::QDateTime);
-    case kBytea:
+    case PgType::Bytea:
         return QMetaType(QMetaType::QByteArray);
     default:
         return QMetaType(QMetaType::QString);
@@ -79,7 +54,7 @@ QMetaType KindOf(Oid type)
 
 QVariant Number(const char *text, Oid type, QSql::NumericalPrecisionPolicy precision)
 {
-    if (type == kNumeric && precision == QSql::HighPrecision)
+    if (type == PgType::Numeric && precision == QSql::HighPrecision)
         return QString::fromLatin1(text);
     char *end = nullptr;
     double d = std::strtod(text, &end);
@@ -93,9 +68,9 @@ QVariant Number(const char *text, Oid type, QSql::NumericalPrecisionPolicy preci
         else
             return QVariant();
     }
-    if (type == kNumeric && precision == QSql::LowPrecisionInt64)
+    if (type == PgType::Numeric && precision == QSql::LowPrecisionInt64)
         return QVariant(qlonglong(d));
-    if (type == kNumeric && precision == QSql::LowPrecisionInt32)
+    if (type == PgType::Numeric && precision == QSql::LowPrecisionInt32)
         return QVariant(int(d));
     return QVariant(d);
 }
@@ -131,6 +106,15 @@ void PostgresResult::Release()
     rows_ = 0;
 }
 
+void PostgresResult::Describe(const pg_result *first, bool rowByRow)
+{
+    rowByRow_ = rowByRow;
+    const ExecStatusType status = PQresultStatus(first);
+    setSelect(status == PGRES_TUPLES_OK || status == PGRES_SINGLE_TUPLE);
+    setActive(true);
+    setForwardOnly(rowByRow);
+}
+
 void PostgresResult::Add(pg_result *part)
 {
     if (const char *count = PQcmdTuples(part); *count)
@@ -141,10 +125,7 @@ void PostgresResult::Add(pg_result *part)
         return;
     }
     if (parts_.empty()) {
-        const ExecStatusType status = PQresultStatus(part);
-        setSelect(status == PGRES_TUPLES_OK || status == PGRES_SINGLE_TUPLE);
-        setActive(true);
-        setForwardOnly(false);
+        Describe(part, false);
         setAt(QSql::BeforeFirstRow);
     }
     parts_.push_back(part);
@@ -157,11 +138,7 @@ void PostgresResult::SetRow(pg_result *row)
     Release();
     parts_.push_back(row);
     rows_ = PQntuples(row);
-    rowByRow_ = true;
-    const ExecStatusType status = PQresultStatus(row);
-    setSelect(status == PGRES_TUPLES_OK || status == PGRES_SINGLE_TUPLE);
-    setActive(true);
-    setForwardOnly(true);
+    Describe(row, true);
     setAt(rows_ > 0 ? at : QSql::AfterLastRow);
 }
 
@@ -261,18 +238,18 @@ QSqlRecord PostgresResult::record() const
         int length = PQfsize(described, i);
         int precision = PQfmod(described, i);
         switch (type) {
-        case kTimestamp:
-        case kTimestampTz:
+        case PgType::Timestamp:
+        case PgType::TimestampTz:
             precision = 3;
             break;
-        case kNumeric:
+        case PgType::Numeric:
             if (precision != -1) {
                 length = precision >> 16;
                 precision = (precision - kVarHeader) & 0xffff;
             }
             break;
-        case kBit:
-        case kVarbit:
+        case PgType::Bit:
+        case PgType::Varbit:
             length = precision;
             precision = -1;
             break;

@@ -9,6 +9,36 @@ struct pg_result;
 
 namespace kv8db {
 
+// Type numbers of the server's catalogue.
+namespace PgType {
+enum : unsigned {
+    Bool = 16,
+    Bytea = 17,
+    Int8 = 20,
+    Int2 = 21,
+    Int4 = 23,
+    Regproc = 24,
+    Text = 25,
+    ObjectId = 26,
+    Xid = 28,
+    Cid = 29,
+    Float4 = 700,
+    Float8 = 701,
+    Abstime = 702,
+    Reltime = 703,
+    Bpchar = 1042,
+    Varchar = 1043,
+    Date = 1082,
+    Time = 1083,
+    Timestamp = 1114,
+    TimestampTz = 1184,
+    TimeTz = 1266,
+    Bit = 1560,
+    Varbit = 1562,
+    Numeric = 1700,
+};
+} // namespace PgType
+
 class PostgresResult final : public QSqlResult {
 public:
     // text: the caller's statement, the reading's lastQuery()
@@ -45,6 +75,8 @@ protected:
     QSqlRecord record() const override;
 
 private:
+    // What a reading of the result is: a reading of rows or a command's, forward only or not.
+    void Describe(const pg_result *first, bool rowByRow);
     bool OnePart() const { return parts_.size() == 1; }
 
     std::vector<pg_result *> parts_; // the whole result, or a result for each row

@@ -5,10 +5,6 @@
 #include "host/db/PostgresLettura.h"
 #include "host/db/TXDatabase.h"
 
-#include <QSqlResult>
-
-#include <libpq-fe.h>
-
 namespace {
 
 constexpr int kBatchRows = 2000;
@@ -18,7 +14,6 @@ constexpr int kBatchRows = 2000;
 TXScan::TXScan(TXDatabase &db, const QString &sql)
     : rows_(db.Connection()), sql_(sql)
 {
-    rows_.setForwardOnly(false); // each batch read whole: other statements may run meanwhile
     Listen(&db);
 }
 
@@ -29,17 +24,10 @@ TXScan::~TXScan()
 
 void TXScan::Fetch()
 {
-    batch_ = nullptr;
-    ListenedDatabase()->pg_->RunScanStatement(rows_, QStringLiteral("FETCH FORWARD %1 FROM %2").arg(kBatchRows).arg(cursor_),
-                                         sql_);
+    rows_ = QSqlQuery(); // the batch read is freed before the next one comes
+    rows_ = ListenedDatabase()->pg_->FetchScan(cursor_, kBatchRows, sql_);
     if (record_.isEmpty())
         record_ = rows_.record();
-    const QVariant handle = rows_.result() ? rows_.result()->handle() : QVariant();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "pg_result*") == 0) {
-        batch_ = *static_cast<const pg_result *const *>(handle.constData());
-        const QSql::NumericalPrecisionPolicy precision = rows_.numericalPrecisionPolicy();
-        plainFloats_ = precision == QSql::LowPrecisionDouble || precision == QSql::HighPrecision;
-    }
     lastBatch_ = rows_.size() < kBatchRows;
     if (lastBatch_)
         CloseCursor();
@@ -48,8 +36,10 @@ void TXScan::Fetch()
 bool TXScan::Next()
 {
     for (;;) {
-        if (rows_.next())
+        if (rows_.next()) {
+            row_ = kv8db::RigaCorrentePostgres(rows_);
             return true;
+        }
         if (lost_)
             throw EDatabaseError(QStringLiteral("La lettura dei dati è stata interrotta dall'annullamento della "
                                                 "transazione: riaprirla per continuare."));
@@ -64,9 +54,8 @@ bool TXScan::Next()
 
 QVariant TXScan::Value(int column)
 {
-    const int r = rows_.at();
     QVariant value;
-    if (batch_ && r >= 0 && r < PQntuples(batch_) && kv8db::ValorePostgres({batch_, r, plainFloats_}, column, value))
+    if (kv8db::ValorePostgres(row_, column, value))
         return value;
     return rows_.value(column);
 }

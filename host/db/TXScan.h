@@ -5,6 +5,7 @@
 // statements may run on the connection while the scan is open. Outside a transaction the
 // server keeps the result until the scan ends; a rollback of the transaction the scan was
 // opened in ends it (the next step throws). On SQLite it is the engine's own stepping.
+#include "host/db/PostgresLettura.h"
 #include "host/db/TXTransaction.h"
 
 #include <QSqlQuery>
@@ -13,7 +14,6 @@
 #include <QVariant>
 
 class TXDatabase;
-struct pg_result;
 
 namespace kv8db {
 class PostgresBackend;
@@ -48,8 +48,7 @@ private:
 
     QSqlQuery rows_;
     QSqlRecord record_;
-    const pg_result *batch_ = nullptr; // PostgreSQL: the driver's result of the current batch
-    bool plainFloats_ = false;         // the driver reads floats as double
+    kv8db::RigaPostgres row_; // PostgreSQL: the current row in the server's result
     QString cursor_;       // PostgreSQL: the open cursor, empty once closed
     QString sql_;          // the text as given, for messages
     bool lastBatch_ = false;
