@@ -1187,7 +1187,7 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_RaggruppaRigo(const TXParam_TotaliDocs &Para
 
 void TDMICalcoloTotaliDocs::TOTDOCS_ChiudiRaggruppamento(const TXParam_TotaliDocs &Param)
 {
-    double lordo = 0, esente = 0, controllo = 0;
+    double lordo = 0, esente = 0;
     for (int i = 0; i < NumIva; ++i) {
         TRigoIva &e = Iva[i];
         if (Param.FlScorporo && e.AliqScorporo != 0 && (e.Imponibile != 0 || e.ImportoClassi != 0)) {
@@ -1204,11 +1204,12 @@ void TDMICalcoloTotaliDocs::TOTDOCS_ChiudiRaggruppamento(const TXParam_TotaliDoc
         e.EsenteScontoLordo = std::min(e.EsenteSconto, e.Imponibile);
         lordo += e.Imponibile;
         esente += e.EsenteScontoLordo;
-        controllo += e.Imponibile + e.Omaggi;
     }
     Totali.TotMerceLordo = KRound(lordo, Param.DecValore);
     Totali.TotMerceEsenteSconto = KRound(esente, Param.DecValore);
-    Totali.TotControllo = KRound(controllo, Param.DecValore);
+    // the accounts total the taxable amount: a gift row's account and its counter-entry cancel
+    // out, so the first account takes only the rounding of the VAT extraction
+    Totali.TotControllo = Totali.TotMerceLordo;
     double conti = 0;
     for (int i = 0; i < NumConti; ++i)
         conti += Conti[i].Importo;

@@ -222,7 +222,7 @@ public:
         double TotMerceNetto1 = 0, TotMerceNetto2 = 0, TotMerceNetto3 = 0;
         double TotMerceNettoSC3 = 0, TotMerceNettoSC4 = 0, TotMerceNettoSC5 = 0;
         double TotMerceEsenteSconto = 0;
-        double TotControllo = 0;     // taxable plus gift amounts, the accounts' control sum
+        double TotControllo = 0; // the taxable amount, the accounts' control sum
         double TotImponibile = 0, CvlImponibile = 0;
         double TotIva = 0, CVLIva = 0;
         double TotFuoriCampo = 0;    // rows of class 1

@@ -236,11 +236,13 @@ TEST_F(TotaliFattura, AGiftRowIsOutOfTheTotalAndItsAccountIsCountered)
                                      "Codice = ?"),
                       {QLatin1String(codice)});
     };
-    // 600.00 of goods and the 100.00 gift on the row's account, the gift countered on OMG; the
-    // accounts' control sum is taxable plus gift amounts (700.00), the first account takes what
-    // the accounts fall short of it
-    EXPECT_DOUBLE_EQ(conto("R01"), 800.00);
+    // 600.00 of goods and the 100.00 gift on the row's account, the gift countered on OMG: the
+    // accounts total the taxable amount, the gift counted once
+    EXPECT_DOUBLE_EQ(conto("R01"), 700.00);
     EXPECT_DOUBLE_EQ(conto("OMG"), -100.00);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT SUM(Importo1) FROM FattureCliTot WHERE KFattCliT = 1 AND "
+                                           "TipoRecord = 'CON'")),
+                     600.00);
 }
 
 // Every discount and allowance a head carries, on amounts that need rounding to the cents:

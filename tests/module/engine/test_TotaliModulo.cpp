@@ -394,11 +394,14 @@ TEST_F(Omaggi, TheTypologysAccountTakesTheCounterEntryOfRowType10Only)
     Rigo(10, QStringLiteral("G2"), 20);   // a typology without account
     Rigo(10, QStringLiteral("G3"), 5);    // a typology that does not exist
     ASSERT_TRUE(Calcola(Parametri(&buffer)));
-    // 500.00 and the 195.00 of gifts, plus the gifts once more: the control sum (taxable plus
-    // gift amounts) is over the accounts by the counter-entries, and the first account takes it
-    EXPECT_DOUBLE_EQ(Conto("R01"), 890.00);
+    // 500.00 and the 195.00 of gifts, the gifts countered: the accounts total the taxable 500.00
+    // as the cost centres do
+    EXPECT_DOUBLE_EQ(Conto("R01"), 695.00);
     EXPECT_DOUBLE_EQ(Conto("X01"), -100.00);
     EXPECT_DOUBLE_EQ(Conto("OMG"), -95.00);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT SUM(Importo1) FROM FattureCliTot WHERE KFattCliT = 1 AND "
+                                           "TipoRecord = 'CON'")),
+                     500.00);
     // the cost-centre counter-entry stays on the company's gift account
     EXPECT_DOUBLE_EQ(Centro("R01"), 695.00);
     EXPECT_DOUBLE_EQ(Centro("OMG"), -195.00);
