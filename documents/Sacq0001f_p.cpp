@@ -119,6 +119,17 @@ void TFSAcq0001f_p::KPageControlChange(QObject *sender)
     }
 }
 
+void TFSAcq0001f_p::TTestaContoChange(TField *sender)
+{
+    TLumoFinestraCauzioni::TTestaContoChange(sender);
+    TDataSet *testa = sender->DataSet();
+    const QVariant listino = TDMIBase::Crea()->lkFornitori->Lookup(
+        QStringLiteral("IdContoTp;IdConto"),
+        QVariantList{testa->FieldByName(QStringLiteral("IdFornitoreTp"))->AsString(), sender->AsString().trimmed()},
+        QStringLiteral("UT_LMQ_IdListCau"));
+    testa->FieldByName(QStringLiteral("UT_LMQ_IdListCau"))->SetAsString(listino.toString());
+}
+
 void TFSAcq0001f_p::btnDuSaClick()
 {
     UT_LMQ_DVEN_DlgDuSaAcq(DSMain->DataSet(), DsRighe->DataSet(), this);

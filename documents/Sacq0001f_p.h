@@ -26,6 +26,8 @@ public:
     void CalcolaDatiCoda(TDataSet *testa) override;
     void TTestaCalcFields(TDataSet *dataSet) override;
     void KPageControlChange(QObject *sender) override;
+    // The layer's, then the supplier's deposit price list onto the head's UT_LMQ_IdListCau.
+    void TTestaContoChange(TField *sender) override;
     void btnDuSaClick() override;
 
     // ---- the save

@@ -31,7 +31,6 @@ protected:
         if (!f)
             return nullptr;
         Testa(f, causale, fornitore);
-        f->TTesta->FieldByName(QStringLiteral("UT_LMQ_IdListCau"))->SetAsString(QStringLiteral("L1"));
         return f;
     }
     void ChiudiBolla(TFSAcq0001f_p *f)
@@ -200,6 +199,39 @@ TEST_F(BolleFornitori, NewNoteSavedWithSummaryThenDeletedLeavesNothing)
     EXPECT_EQ(Conta(QStringLiteral("LUMO_CauzDocBollAcq")), 0);
     EXPECT_EQ(Conta(QStringLiteral("BolleForTot")), 0);
     EXPECT_EQ(SchedeFornitore(), schedePrima);
+    ChiudiBolla(f);
+}
+
+// A packaging code typed on the tab takes its price from the supplier's deposit list, which the
+// head carries from the supplier chosen.
+TEST_F(BolleFornitori, ACodeTypedOnTheDepositTabIsPricedOnTheSuppliersList)
+{
+    Esegui("INSERT INTO Imballi (IdImballo, DsImballo, FlUtilizzo) VALUES ('FUS', 'Fusto', 1)");
+    Esegui("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (3, 1, 'FUS', 15)");
+    auto *f = NuovaBollaFornitore();
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->TTesta->FieldByName(QStringLiteral("UT_LMQ_IdListCau"))->AsString(), QStringLiteral("L1"));
+    RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("10"), 1);
+    f->DBNavLUMO_CauzDoc->Button(nbInsert)->click();
+    kv8test::ProcessEvents();
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edUT_IdImballo"), QStringLiteral("FUS")));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edUT_QtaCar"), QStringLiteral("2")));
+    f->DBNavLUMO_CauzDoc->Button(nbPost)->click();
+    kv8test::ProcessEvents();
+    ASSERT_TRUE(f->TTLUMO_CauzDoc->Locate(QStringLiteral("IdImballo"), QStringLiteral("FUS")));
+    EXPECT_DOUBLE_EQ(Campo(f->TTLUMO_CauzDoc, "Prezzo"), 15);
+    EXPECT_DOUBLE_EQ(Campo(f->TTLUMO_CauzDoc, "ValoreCar"), 30);
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_EQ(Conta(QStringLiteral("BolleForTeste")), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    const qint64 k = Chiave();
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT UT_LMQ_IdListCau FROM BolleForTeste WHERE KBolleForT = ?"), {k}),
+              QStringList{"L1"});
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdImballo, QtaCar, Prezzo, ValoreCar FROM LUMO_CauzDocBollAcq "
+                                    "WHERE KBolleForT = ? AND IdImballo = 'FUS'"),
+                     {k}),
+              QStringList{"FUS/2/15/30"});
     ChiudiBolla(f);
 }
 
