@@ -280,6 +280,19 @@ void TLumoCastDoc::Ricostruisci(TDataSet *testa, TDataSet *righe, TDataSet *terz
     UT_LMQ_CalcoloValoreCauzioni();
 }
 
+void TLumoCastDoc::CambiaConto()
+{
+    if (!SuCopia() || CopiaVuota() || UT_LMQ_InCopiaDati)
+        return;
+    PostaCopia();
+    UT_LMQ_InCopiaDati = true;
+    {
+        const auto fine = qScopeGuard([this] { UT_LMQ_InCopiaDati = false; });
+        UT_LMQ_DVEN_ContoCastelletto(DSMain->DataSet(), TTLUMO_CauzDoc, Impostazioni.Sigla);
+    }
+    UT_LMQ_CalcoloValoreCauzioni();
+}
+
 void TLumoCastDoc::RicostruisciRighePostate(TDataSet *testa, TXTable *righe, TDataSet *terza)
 {
     if (righe->State() != dsBrowse) {

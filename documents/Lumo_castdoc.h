@@ -77,6 +77,9 @@ public:
     // rows dataset is not read again, only put back on its first row (rows still being edited
     // take the build above).
     void RicostruisciRighePostate(TDataSet *testa, TXTable *righe, TDataSet *terza);
+    // The head's account or destination changed: the working copy built for the old one takes
+    // the new one's balances and pending returns (events off), then the charge.
+    void CambiaConto();
     bool CopiaVuota() const;
     bool SuCopia() const;
     // The tab follows the head: the stored rows while it browses, the working copy (filled by

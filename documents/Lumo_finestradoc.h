@@ -261,6 +261,17 @@ public:
         Ospite::TTestaNewRecord(dataSet);
         Castelletto->UT_LMQ_StatoCauzDoc = false;
     }
+    // The account or the destination changed: a summary already built follows it.
+    void TTestaContoChange(TField *sender) override
+    {
+        Ospite::TTestaContoChange(sender);
+        Castelletto->CambiaConto();
+    }
+    void TTestaIdDestinazioneChange(TField *sender) override
+    {
+        Ospite::TTestaIdDestinazioneChange(sender);
+        Castelletto->CambiaConto();
+    }
     void DSMainStateChange(TDataSource *source) override
     {
         Ospite::DSMainStateChange(source);

@@ -719,77 +719,131 @@ void NuovaRigaCastelletto(TDataSet *Cauz, const DocumentoCauzioni &doc, qint64 c
     Cauz->FieldByName(QStringLiteral("Stato"))->SetAsInteger(2);
 }
 
+// The account of a document's summary: the head's, found among the customers or the
+// suppliers by the document's kind.
+struct ContoCastelletto {
+    QString contoTp;
+    QString conto;
+    bool trovato = false;
+    bool cauzioni = false; // the account keeps deposits
+    QString listino;
+    int destinazione = 0; // the head's destination when the customer keeps cards per destination
+};
+
+ContoCastelletto ContoDi(const TDataSet *Testa, const QString &SiglaDoc, const DocumentoCauzioni &doc)
+{
+    TDMIBase *base = TDMIBase::Crea();
+    ContoCastelletto c;
+    c.contoTp = Codice(Testa, doc.contoTp);
+    c.conto = Codice(Testa, doc.conto);
+    TXlkTable *anagrafica = nullptr;
+    if (SiglaDoc == QLatin1String("DTA") || c.contoTp == QLatin1String("FO"))
+        anagrafica = base->lkFornitori;
+    else if (c.contoTp == QLatin1String("CL"))
+        anagrafica = base->lkClienti;
+    if (!anagrafica || !TDMIBase::Posiziona(anagrafica, QStringLiteral("IdContoTp;IdConto"), {c.contoTp, c.conto}))
+        return c;
+    c.trovato = true;
+    c.cauzioni = anagrafica->FieldByName(QStringLiteral("UT_LMQ_FlCauz"))->AsInteger() != 0;
+    c.listino = anagrafica->FieldByName(QStringLiteral("UT_LMQ_IdListCau"))->AsString();
+    const int perDestinazione =
+        anagrafica == base->lkClienti ? anagrafica->FieldByName(QStringLiteral("UT_LMQ_FlCauDes"))->AsInteger() : 0;
+    c.destinazione = perDestinazione != 0 ? Testa->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger() : 0;
+    return c;
+}
+
+// Whether the head's causal returns packaging.
+bool DocumentoDiReso(const TDataSet *Testa, const QString &SiglaDoc, const DocumentoCauzioni &doc)
+{
+    if (!TDMIBase::Posiziona(doc.causali, QStringLiteral("IdCausale"), {Codice(Testa, QStringLiteral("IdCausale"))}))
+        return false;
+    if (SiglaDoc == QLatin1String("FI")) {
+        const int tipo = doc.causali->FieldByName(QStringLiteral("FlTipoDocumento"))->AsInteger();
+        return tipo == 3 || tipo == 12;
+    }
+    return doc.causali->FieldByName(QStringLiteral("UT_LMQ_FlReso"))->AsInteger() == 1;
+}
+
+// The account's per-destination cards, one per packaging code.
+TXQuery *ApriSchede(const ContoCastelletto &c)
+{
+    TXQuery *schede = DMILUMO->qLUMO_ProgCauz;
+    schede->Close();
+    schede->Params(0)->SetAsString(c.contoTp);
+    schede->Params(1)->SetAsString(c.conto);
+    schede->Params(2)->SetAsInteger(c.destinazione);
+    schede->Params(3)->SetAsInteger(0);
+    schede->Open();
+    return schede;
+}
+
+// The pending returns of these keys per packaging code; closed when there are none.
+TXQuery *ApriRese(const ContoCastelletto &c, const QList<qint64> &reseSospese)
+{
+    TXQuery *rese = DMILUMO->qLUMO_CauzRese;
+    rese->Close();
+    if (reseSospese.isEmpty())
+        return rese;
+    QStringList segnaposto;
+    for (qsizetype i = 0; i < reseSospese.size(); ++i)
+        segnaposto << QStringLiteral(":K%1").arg(i);
+    rese->ImpostaSQL(QStringLiteral("T.KDocT = 0 AND T.IdContoTp = :IdContoTp AND T.IdConto = :IdConto "
+                                    " AND T.IdDestinazione = :IdDestinazione AND T.KMovResT IN (%1) ")
+                         .arg(segnaposto.join(QStringLiteral(", "))));
+    rese->ParamByName(QStringLiteral("IdContoTp"))->SetAsString(c.contoTp);
+    rese->ParamByName(QStringLiteral("IdConto"))->SetAsString(c.conto);
+    rese->ParamByName(QStringLiteral("IdDestinazione"))->SetAsInteger(c.destinazione);
+    for (qsizetype i = 0; i < reseSospese.size(); ++i)
+        rese->ParamByName(QStringLiteral("K%1").arg(i))->SetAsInteger(reseSospese.at(i));
+    rese->Open();
+    return rese;
+}
+
+// The balances of the summary's current row (in edit or insert) from the card of its
+// packaging code; a code without a card keeps them.
+void SaldiDaScheda(TDataSet *Cauz, TXQuery *schede, bool eccedenze)
+{
+    if (!schede->Locate(QStringLiteral("IdImballo"), Codice(Cauz, QStringLiteral("IdImballo"))))
+        return;
+    auto saldo = [&](const char *car, const char *res) {
+        return Valore(schede, QLatin1String(car)) - Valore(schede, QLatin1String(res));
+    };
+    ImpostaCampo(Cauz, QStringLiteral("EsistenzaAtt"), saldo("ProgQtaCar", "ProgQtaRes"));
+    ImpostaCampo(Cauz, QStringLiteral("ValoreEsiAtt"), saldo("ProgValCar", "ProgValRes"));
+    ImpostaCampo(Cauz, QStringLiteral("EsistenzaB"), saldo("ProgQtaCarB", "ProgQtaResB"));
+    ImpostaCampo(Cauz, QStringLiteral("ValoreEsiB"), saldo("ProgValCarB", "ProgValResB"));
+    ImpostaCampo(Cauz, QStringLiteral("EsistenzaF"), saldo("ProgQtaCarF", "ProgQtaResF"));
+    ImpostaCampo(Cauz, QStringLiteral("ValoreEsiF"), saldo("ProgValCarF", "ProgValResF"));
+    if (eccedenze)
+        ImpostaCampo(Cauz, QStringLiteral("EsiAttEcc"), Valore(schede, QStringLiteral("EsiAttEcc")));
+}
+
 bool CostruisciCastelletto(TDataSet *Testa, TDataSet *Righe, TDataSet *Cauz, const QString &SiglaDoc)
 {
     if (UT_LMQ_Parametri.FlAbilCauz == 0 || Testa->FieldByName(QStringLiteral("_UT_LMQ_FlCauzioni"))->AsInteger() == 0)
         return false;
-    TDMIBase *base = TDMIBase::Crea();
     const DocumentoCauzioni doc = DocumentoDi(SiglaDoc);
     if (doc.collegamento < 0)
         return false;
-
-    // account
-    const QString contoTp = Codice(Testa, doc.contoTp);
-    const QString conto = Codice(Testa, doc.conto);
-    TXlkTable *anagrafica = nullptr;
-    if (SiglaDoc == QLatin1String("DTA") || contoTp == QLatin1String("FO"))
-        anagrafica = base->lkFornitori;
-    else if (contoTp == QLatin1String("CL"))
-        anagrafica = base->lkClienti;
-    if (!anagrafica || !TDMIBase::Posiziona(anagrafica, QStringLiteral("IdContoTp;IdConto"), {contoTp, conto}))
+    const ContoCastelletto conto = ContoDi(Testa, SiglaDoc, doc);
+    if (!conto.trovato || !conto.cauzioni)
         return false;
-    if (anagrafica->FieldByName(QStringLiteral("UT_LMQ_FlCauz"))->AsInteger() == 0)
-        return false;
-    const QString listino = anagrafica->FieldByName(QStringLiteral("UT_LMQ_IdListCau"))->AsString();
-    const int perDestinazione =
-        anagrafica == base->lkClienti ? anagrafica->FieldByName(QStringLiteral("UT_LMQ_FlCauDes"))->AsInteger() : 0;
-
-    // return document
-    bool reso = false;
-    if (TDMIBase::Posiziona(doc.causali, QStringLiteral("IdCausale"), {Codice(Testa, QStringLiteral("IdCausale"))})) {
-        if (SiglaDoc == QLatin1String("FI")) {
-            const int tipo = doc.causali->FieldByName(QStringLiteral("FlTipoDocumento"))->AsInteger();
-            reso = tipo == 3 || tipo == 12;
-        } else {
-            reso = doc.causali->FieldByName(QStringLiteral("UT_LMQ_FlReso"))->AsInteger() == 1;
-        }
-    }
-    const int destinazione = perDestinazione != 0 ? Testa->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger() : 0;
+    const QString &listino = conto.listino;
+    const bool reso = DocumentoDiReso(Testa, SiglaDoc, doc);
     const bool eccedenze = UT_LMQ_Parametri.FlGestEcc == 1;
     const qint64 chiave = Testa->FieldByName(doc.chiave)->AsInteger();
     const QString divisa = Codice(Testa, QStringLiteral("IdDivisa"));
 
     // the account's per-destination cards and its pending returns
-    TXQuery *schede = DMILUMO->qLUMO_ProgCauz;
-    schede->Close();
-    schede->Params(0)->SetAsString(contoTp);
-    schede->Params(1)->SetAsString(conto);
-    schede->Params(2)->SetAsInteger(destinazione);
-    schede->Params(3)->SetAsInteger(0);
-    schede->Open();
+    TXQuery *schede = ApriSchede(conto);
     // a first build of a document that is not a return takes in the pending returns: those
     // read now, the ones its save links
     const bool primaCostruzione = Cauz->IsEmpty();
     const QList<qint64> reseSospese =
-        primaCostruzione && !reso ? ReseSospese(contoTp, conto, destinazione) : QList<qint64>();
+        primaCostruzione && !reso ? ReseSospese(conto.contoTp, conto.conto, conto.destinazione) : QList<qint64>();
     if (primaCostruzione)
         RicordaRese(Cauz, chiave, reseSospese);
-    TXQuery *rese = DMILUMO->qLUMO_CauzRese;
-    rese->Close();
-    if (!reseSospese.isEmpty()) {
-        QStringList segnaposto;
-        for (qsizetype i = 0; i < reseSospese.size(); ++i)
-            segnaposto << QStringLiteral(":K%1").arg(i);
-        rese->ImpostaSQL(QStringLiteral("T.KDocT = 0 AND T.IdContoTp = :IdContoTp AND T.IdConto = :IdConto "
-                                        " AND T.IdDestinazione = :IdDestinazione AND T.KMovResT IN (%1) ")
-                             .arg(segnaposto.join(QStringLiteral(", "))));
-        rese->ParamByName(QStringLiteral("IdContoTp"))->SetAsString(contoTp);
-        rese->ParamByName(QStringLiteral("IdConto"))->SetAsString(conto);
-        rese->ParamByName(QStringLiteral("IdDestinazione"))->SetAsInteger(destinazione);
-        for (qsizetype i = 0; i < reseSospese.size(); ++i)
-            rese->ParamByName(QStringLiteral("K%1").arg(i))->SetAsInteger(reseSospese.at(i));
-        rese->Open();
-    }
+    TXQuery *rese = ApriRese(conto, reseSospese);
 
     const QString qtaMossa = reso ? QStringLiteral("QtaRes") : QStringLiteral("QtaCar");
     if (!Cauz->IsEmpty()) {
@@ -815,19 +869,7 @@ bool CostruisciCastelletto(TDataSet *Testa, TDataSet *Righe, TDataSet *Cauz, con
         PerOgniRiga(imballi, [&] {
             const QString imballo = Codice(imballi, QStringLiteral("IdImballo"));
             NuovaRigaCastelletto(Cauz, doc, chiave, imballo);
-            if (schede->Locate(QStringLiteral("IdImballo"), imballo)) {
-                auto saldo = [&](const char *car, const char *res) {
-                    return Valore(schede, QLatin1String(car)) - Valore(schede, QLatin1String(res));
-                };
-                ImpostaCampo(Cauz, QStringLiteral("EsistenzaAtt"), saldo("ProgQtaCar", "ProgQtaRes"));
-                ImpostaCampo(Cauz, QStringLiteral("ValoreEsiAtt"), saldo("ProgValCar", "ProgValRes"));
-                ImpostaCampo(Cauz, QStringLiteral("EsistenzaB"), saldo("ProgQtaCarB", "ProgQtaResB"));
-                ImpostaCampo(Cauz, QStringLiteral("ValoreEsiB"), saldo("ProgValCarB", "ProgValResB"));
-                ImpostaCampo(Cauz, QStringLiteral("EsistenzaF"), saldo("ProgQtaCarF", "ProgQtaResF"));
-                ImpostaCampo(Cauz, QStringLiteral("ValoreEsiF"), saldo("ProgValCarF", "ProgValResF"));
-                if (eccedenze)
-                    ImpostaCampo(Cauz, QStringLiteral("EsiAttEcc"), Valore(schede, QStringLiteral("EsiAttEcc")));
-            }
+            SaldiDaScheda(Cauz, schede, eccedenze);
             if (rese->Active() && rese->Locate(QStringLiteral("IdImballo"), imballo)) {
                 const double pendenti = Valore(rese, QStringLiteral("QtaRes"));
                 ImpostaCampo(Cauz, QStringLiteral("QtaRes"), pendenti);
@@ -967,6 +1009,53 @@ void UT_LMQ_DVEN_CreaCasteCauz(TDataSet *Testa, TDataSet *Righe, TDataSet *, TDa
     Righe->Close();
     if (interrotto)
         throw EAbort();
+}
+
+void UT_LMQ_DVEN_ContoCastelletto(TDataSet *Testa, TDataSet *Cauz, const QString &SiglaDoc)
+{
+    const DocumentoCauzioni doc = DocumentoDi(SiglaDoc);
+    if (doc.collegamento < 0 || !Cauz->Active() || Cauz->IsEmpty())
+        return;
+    const ContoCastelletto conto = ContoDi(Testa, SiglaDoc, doc);
+    const bool reso = DocumentoDiReso(Testa, SiglaDoc, doc);
+    const bool eccedenze = UT_LMQ_Parametri.FlGestEcc == 1;
+    TXQuery *schede = ApriSchede(conto);
+    // the pending returns taken in are the new account's, and the ones its save links
+    const QList<qint64> reseSospese =
+        reso ? QList<qint64>() : ReseSospese(conto.contoTp, conto.conto, conto.destinazione);
+    RicordaRese(Cauz, Testa->FieldByName(doc.chiave)->AsInteger(), reseSospese);
+    TXQuery *rese = ApriRese(conto, reseSospese);
+    const int decimali = KFormati::GetDecimali(KFormati::fnValoreIT);
+    PerOgniRiga(Cauz, [&] {
+        Cauz->Edit();
+        for (const char *saldo :
+             {"EsistenzaAtt", "ValoreEsiAtt", "EsistenzaB", "ValoreEsiB", "EsistenzaF", "ValoreEsiF"})
+            ImpostaCampo(Cauz, QLatin1String(saldo), 0);
+        if (eccedenze)
+            ImpostaCampo(Cauz, QStringLiteral("EsiAttEcc"), 0);
+        SaldiDaScheda(Cauz, schede, eccedenze);
+        if (!reso) {
+            // the returned quantity keeps what was typed beside the pending returns
+            double pendenti = 0;
+            if (rese->Active() && rese->Locate(QStringLiteral("IdImballo"), Codice(Cauz, QStringLiteral("IdImballo"))))
+                pendenti = Valore(rese, QStringLiteral("QtaRes"));
+            ImpostaCampo(Cauz, QStringLiteral("QtaRes"),
+                         Valore(Cauz, QStringLiteral("QtaRes")) - Valore(Cauz, QStringLiteral("QtaResPn")) + pendenti);
+            ImpostaCampo(Cauz, QStringLiteral("QtaResPn"), pendenti);
+            TField *movimenti = Cauz->FieldByName(QStringLiteral("KMovResT"));
+            if (pendenti != 0)
+                movimenti->SetAsInteger(rese->FieldByName(QStringLiteral("KMovResT"))->AsInteger());
+            else
+                movimenti->Clear();
+        }
+        TField *stato = Cauz->FieldByName(QStringLiteral("Stato"));
+        if (stato->AsInteger() == 0)
+            stato->SetAsInteger(1);
+        if (Valore(Cauz, QStringLiteral("QtaCar")) != 0 || Valore(Cauz, QStringLiteral("QtaRes")) != 0)
+            UT_LMQ_CalcValCau(Cauz, decimali);
+        Cauz->Post();
+    });
+    Cauz->First();
 }
 
 // ---- registration of the deposit summary

@@ -98,6 +98,12 @@ bool UT_LMQ_DVEN_EvadiPrenotazioni(TDataSet *Testa, TDataSet *Righe, TDataSet *T
 void UT_LMQ_DVEN_CreaCasteCauz(TDataSet *Testa, TDataSet *Righe, TDataSet *Terza, TDataSet *Cauz,
                                const QString &SiglaDoc);
 
+// The account or the destination of the head changed: every row of the summary Cauz built
+// for the old one takes the balances and, unless the document is a return, the pending
+// returns of the new one (which the summary remembers for the registration) and is valued
+// again; the quantities typed stay. An empty summary stays empty.
+void UT_LMQ_DVEN_ContoCastelletto(TDataSet *Testa, TDataSet *Cauz, const QString &SiglaDoc);
+
 // Values the summary's current record (in edit or insert, not posted): ValoreCar and
 // ValoreRes at the given decimals; with excess management the returns beyond the stock, and
 // the loads covering an earlier excess, carry no value (QtaResEcc, QtaCarEcc).

@@ -164,6 +164,47 @@ TEST_F(SalvataggioFatture, FailedSaveKeepsTheSummaryEditedByHand)
     EXPECT_EQ(Riepilogo(Chiave()), (QStringList{"BOT/60/0/6/0", "CAS/6/2/12/4"}));
 }
 
+// The customer changed after the summary was built: the summary holds the new customer's
+// balances and pending returns, the returns typed stay, and the save links the new customer's
+// pending return only.
+TEST_F(SalvataggioFatture, ChangingTheCustomerAfterTheSummaryTakesTheNewCustomersBalancesAndReturns)
+{
+    Esegui("UPDATE Clienti SET UT_LMQ_FlCauz = 1, UT_LMQ_IdListCau = 'L1' WHERE IdConto = 'C2'");
+    Esegui(
+        "INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, FlTipoScheda, IdDestinazione, IdImballo, IdDivisa, ProgQtaCar, "
+        "ProgQtaRes) VALUES ('CL', 'C1', 0, 0, 'CAS', 'EUR', 10, 2), ('CL', 'C1', 0, 0, 'BOT', 'EUR', 120, 0), "
+        "('CL', 'C2', 0, 0, 'CAS', 'EUR', 5, 1)");
+    Esegui("INSERT INTO LUMO_MovResT (KMovResT, KDocT, FlTipoDocColl, IdContoTp, IdConto, IdDestinazione) VALUES "
+           "(1, 0, 0, 'CL', 'C1', 0), (2, 0, 0, 'CL', 'C2', 0)");
+    Esegui(
+        "INSERT INTO LUMO_MovResR (KMovResR, KMovResT, IdImballo, QtaRes) VALUES (1, 1, 'CAS', 3), (2, 2, 'CAS', 1)");
+    auto *f = FatturaTreRighe();
+    ASSERT_TRUE(f);
+    ResiCasse(f, 5); // 3 pending and 2 more typed
+    TDataSet *c = f->TTLUMO_CauzDoc;
+    const auto cassa = [&] {
+        EXPECT_TRUE(c->Locate(QStringLiteral("IdImballo"), QStringLiteral("CAS")));
+        return QStringLiteral("%1/%2/%3")
+            .arg(Campo(c, "EsistenzaAtt"))
+            .arg(Campo(c, "QtaRes"))
+            .arg(Campo(c, "QtaResPn"));
+    };
+    EXPECT_EQ(cassa(), QStringLiteral("8/5/3"));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCliente"), QStringLiteral("C2")));
+    EXPECT_EQ(cassa(), QStringLiteral("4/3/1"));
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    const qint64 k = Chiave();
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdImballo, EsistenzaAtt, QtaCar, QtaRes, QtaResPn, ValoreRes FROM "
+                                    "LUMO_CauzDocFatt WHERE KFattCliT = ? ORDER BY IdImballo"),
+                     {k}),
+              (QStringList{"BOT/0/60/0/0/0", "CAS/4/6/3/1/6"}));
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT KMovResT, KDocT FROM LUMO_MovResT ORDER BY KMovResT")),
+              (QStringList{"1/0", QStringLiteral("2/%1").arg(k)}));
+}
+
 // The grids of the rows and of the summary stay still while the save runs and show the window's
 // rows again when it ends, after a failure as after a commit.
 TEST_F(SalvataggioFatture, GridsShowTheRowsAgainWhenTheSaveEnds)
