@@ -7,6 +7,7 @@
 #include "frame/Lumo_funzioni.h"
 #include "frame/Lumo_parametri.h"
 #include "frame/Raskdmupdatedb.h"
+#include "host/business/Riferimenti.h"
 #include "host/core/Kutfunctions.h"
 #include "host/data/TDataSource.h"
 #include "host/ui/ClassRegistry.h"
@@ -47,6 +48,44 @@ const TRegistrazione Registrazioni[] = {
     {Registro::Stampe, "TFSacq0002s", "TfSAcq0002s_p"},
     {Registro::Dialoghi, "TFsven0001f_001", "TFSVen0001f_001p"},
     {Registro::Dialoghi, "TfSVen0904f", "TfSVen0904f_p"},
+};
+
+// Columns of the host's articles, movements and document rows, and of the deposit journal,
+// holding codes: a code still held there is not deleted.
+struct TCodiceUsato {
+    const char *tabella;
+    const char *colonna;
+    const char *riferita;
+    const char *chiave;
+};
+
+const TCodiceUsato CodiciUsati[] = {
+    {"Articoli", "UT_LMQ_IdConIva", "LUMO_ConIva", "IdConIva"},
+    {"Articoli", "UT_LMQ_IdCatVin", "LUMO_CatVin", "IdCatVin"},
+    {"Articoli", "UT_LMQ_IdSpecifica", "LUMO_Specifica", "IdSpecifica"},
+    {"Articoli", "UT_LMQ_IdBottiglia", "LUMO_Bottiglie", "IdBottiglia"},
+    {"Articoli", "UT_LMQ_IdNatura", "LUMO_Natura", "IdNatura"},
+    {"Articoli", "UT_LMQ_IdColore", "LUMO_Colori", "IdColore"},
+    {"Articoli", "UT_LMQ_IdTipologia", "LUMO_Tipologie", "IdTipologia"},
+    {"Articoli", "UT_LMQ_IdZonaProd", "LUMO_ZonaProd", "IdZonaProd"},
+    {"Articoli", "UT_LMQ_IdRegione", "LUMO_Regioni", "IdRegione"},
+    {"Articoli", "UT_LMQ_IdTipologiaOmaggi", "LUMO_TipologieOmaggiArt", "IdTipologia"},
+    {"Articoli", "UT_LMQ_IdImballo2", "Imballi", "IdImballo"},
+    {"Articoli", "UT_LMQ_IdImballo3", "Imballi", "IdImballo"},
+    {"Articoli", "UT_LMQ_IdNazione", "Nazioni", "IdNazione"},
+    {"MovMagazzino", "UT_LMQ_IdVasca", "LUMO_Vasche", "IdVasca"},
+    {"BolleCliRighe", "UT_LMQ_IdImballo1", "Imballi", "IdImballo"},
+    {"BolleCliRighe", "UT_LMQ_IdImballo2", "Imballi", "IdImballo"},
+    {"FattureCliRighe", "UT_LMQ_IdImballo1", "Imballi", "IdImballo"},
+    {"FattureCliRighe", "UT_LMQ_IdImballo2", "Imballi", "IdImballo"},
+    {"BolleForRighe", "UT_LMQ_IdImballo1", "Imballi", "IdImballo"},
+    {"BolleForRighe", "UT_LMQ_IdImballo2", "Imballi", "IdImballo"},
+    {"OrdiniCliRighe", "UT_LMQ_IdImballo1", "Imballi", "IdImballo"},
+    {"OrdiniCliRighe", "UT_LMQ_IdImballo2", "Imballi", "IdImballo"},
+    {"OfferteCliRighe", "UT_LMQ_IdImballo1", "Imballi", "IdImballo"},
+    {"OfferteCliRighe", "UT_LMQ_IdImballo2", "Imballi", "IdImballo"},
+    {"LUMO_MovCauR", "IdImballo", "Imballi", "IdImballo"},
+    {"LUMO_MovResR", "IdImballo", "Imballi", "IdImballo"},
 };
 
 // ---- the dispatch tables
@@ -379,6 +418,11 @@ void NumeriScelta(const QString &code, qint32 &primo, qint32 &secondo)
 
 KV8_MODULE_EXPORT void Initialize()
 {
+    for (const TCodiceUsato &u : CodiciUsati)
+        Riferimenti::Registra({QLatin1String(u.tabella),
+                               {QLatin1String(u.colonna)},
+                               QLatin1String(u.riferita),
+                               {QLatin1String(u.chiave)}});
     for (const TRegistrazione &r : Registrazioni) {
         const Dusaria::TClasseModulo *c = Dusaria::ClasseModulo(QLatin1String(r.classe));
         if (!c)

@@ -1,5 +1,6 @@
 #include "masterdata/Lumo_TabelleCodici.h"
 
+#include "host/business/Riferimenti.h"
 #include "host/data/TXTable.h"
 #include "host/ui/DBGrid.h"
 #include "host/ui/Dbchild.h"
@@ -17,6 +18,13 @@ TXTable *CreaTabellaCodici(TFDBChild *finestra, const QString &tabella, const QS
     tMain->SetUsaDuplicaRecord(true);
     tMain->SetXAutoApply(true);
     tMain->BeforePost = [tMain](TDataSet *) { ControllaCodiceTabella(tMain); };
+    // a code still used by articles, accounts or documents stays: "Obsoleto" retires it
+    tMain->BeforeDelete = [tMain](TDataSet *) {
+        const QList<TField *> chiave = tMain->PrimaryKeyFields();
+        Riferimenti::ControllaCancellazione(
+            tMain->TableName(), chiave.isEmpty() ? QString() : chiave.last()->AsString(),
+            [tMain](const QString &colonna) { return tMain->FieldByName(colonna)->Value(); });
+    };
     finestra->DSMain->SetDataSet(tMain);
     if (auto *schede = qobject_cast<TFDBTabChild *>(finestra)) {
         for (const QString &colonna : colonneGriglia)

@@ -16,7 +16,8 @@ class TXTable;
 
 // The window's table tMain on a company table (dictionary, record duplication and automatic
 // apply on), ordered by its code (the table's own order when codice is empty), made the
-// window's DSMain; a record without its code is not stored. On a tabbed window the grid shows
+// window's DSMain; a record without its code is not stored, one whose code is still used is not
+// deleted. On a tabbed window the grid shows
 // the columns given and the detail page is in front.
 TXTable *CreaTabellaCodici(TFDBChild *finestra, const QString &tabella, const QString &codice,
                            const QStringList &colonneGriglia);

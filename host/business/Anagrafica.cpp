@@ -264,15 +264,10 @@ void TFBBasAnagrafica::ControllaRecord(TDataSet *dataSet)
 
 void TFBBasAnagrafica::ControllaCancellazione(TDataSet *dataSet)
 {
-    const QStringList usi = Riferimenti::Utilizzi(
-        tabella_->TableName(), [dataSet](const QString &colonna) { return dataSet->FieldByName(colonna)->Value(); },
-        TabelleCollegate());
-    if (usi.isEmpty())
-        return;
     const QList<TField *> chiave = tabella_->PrimaryKeyFields();
-    const QString codice = chiave.isEmpty() ? QString() : chiave.last()->AsString();
-    throw Exception(QStringLiteral("Il codice %1 è usato in %2: non si può cancellare, segnarlo invece come obsoleto.")
-                        .arg(codice, usi.join(QLatin1String(", "))));
+    Riferimenti::ControllaCancellazione(
+        tabella_->TableName(), chiave.isEmpty() ? QString() : chiave.last()->AsString(),
+        [dataSet](const QString &colonna) { return dataSet->FieldByName(colonna)->Value(); }, TabelleCollegate());
 }
 
 void TFBBasAnagrafica::EliminaCollegati(TDataSet *dataSet)

@@ -1,5 +1,6 @@
 #include "host/business/Riferimenti.h"
 
+#include "host/core/Errors.h"
 #include "host/db/DMIDataBases.h"
 #include "host/db/Dictionary.h"
 
@@ -166,6 +167,10 @@ QList<TRiferimento> Elenco()
 
 void Registra(const TRiferimento &riferimento)
 {
+    for (const TRiferimento &r : Registrati())
+        if (Uguale(r.Tabella, riferimento.Tabella) && Uguale(r.Riferita, riferimento.Riferita)
+            && r.Colonne == riferimento.Colonne)
+            return;
     Registrati().append(riferimento);
 }
 
@@ -212,6 +217,15 @@ QStringList Utilizzi(const QString &tabella, const std::function<QVariant(const 
             out << etichetta;
     }
     return out;
+}
+
+void ControllaCancellazione(const QString &tabella, const QString &codice,
+                            const std::function<QVariant(const QString &)> &valore, const QStringList &escluse)
+{
+    const QStringList usi = Utilizzi(tabella, valore, escluse);
+    if (!usi.isEmpty())
+        throw Exception(QStringLiteral("Codice %1 usato in %2: impossibile cancellarlo")
+                            .arg(codice, usi.join(QLatin1String(", "))));
 }
 
 QString Etichetta(const QString &tabella)

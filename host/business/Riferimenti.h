@@ -26,7 +26,7 @@ struct TRiferimento {
 
 // Every reference known: the host's and the registered ones.
 QList<TRiferimento> Elenco();
-// Adds a reference (a table of another library holding a host code).
+// Adds a reference (a table of another library holding a code), once.
 void Registra(const TRiferimento &riferimento);
 
 // The references a table holds (its columns naming rows of other tables).
@@ -42,6 +42,11 @@ bool Esiste(const TRiferimento &riferimento, const QVariantList &valori);
 // deleted with it).
 QStringList Utilizzi(const QString &tabella, const std::function<QVariant(const QString &)> &valore,
                      const QStringList &escluse = {});
+
+// Refuses the delete of a row of the table still in use (Utilizzi): codice names the row in
+// the message.
+void ControllaCancellazione(const QString &tabella, const QString &codice,
+                            const std::function<QVariant(const QString &)> &valore, const QStringList &escluse = {});
 
 // The dictionary's label of a table (its name when it has none).
 QString Etichetta(const QString &tabella);

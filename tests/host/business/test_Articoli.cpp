@@ -81,8 +81,8 @@ TEST_F(Articoli, AnArticleInUseIsNotDeletedAndTheMessageSaysWhere)
     Premi(f, nbDelete);
     const QString righe = Dictionary::Instance().Table(QStringLiteral("BolleCliRighe"))->label;
     const QString movimenti = Dictionary::Instance().Table(QStringLiteral("MovMagazzino"))->label;
-    EXPECT_EQ(script.LastText(), QStringLiteral("Il codice ART1 è usato in %1, %2: non si può cancellare, segnarlo invece come obsoleto.")
-                                     .arg(righe, movimenti));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Codice ART1 usato in %1, %2: impossibile cancellarlo").arg(righe, movimenti));
     EXPECT_EQ(Conta(QStringLiteral("Articoli"), QStringLiteral("IdProdotto = 'ART1'")), 1);
 
     // once the movement and the row are gone, it goes
@@ -114,7 +114,7 @@ TEST_F(Articoli, DeletingAnArticleDeletesItsPricesOnly)
     ASSERT_NE(listini, nullptr);
     script.Yes(QStringLiteral("Conferma Cancellazione ?"));
     Premi(listini, nbDelete);
-    EXPECT_TRUE(script.LastText().startsWith(QStringLiteral("Il codice L01 è usato in Listini articoli")));
+    EXPECT_TRUE(script.LastText().startsWith(QStringLiteral("Codice L01 usato in Listini articoli")));
     EXPECT_EQ(Conta(QStringLiteral("TipiListino")), 1);
 }
 

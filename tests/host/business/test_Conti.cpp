@@ -107,9 +107,8 @@ TEST_F(Conti, AnAccountStillUsedIsNotDeleted)
     ASSERT_NE(f, nullptr);
     script.Yes(QStringLiteral("Conferma Cancellazione ?"));
     Premi(f, nbDelete);
-    EXPECT_EQ(script.LastText(),
-              QStringLiteral("Il codice C0002 è usato in %1: non si può cancellare, segnarlo invece come obsoleto.")
-                  .arg(Dictionary::Instance().Table(QStringLiteral("Destinazioni"))->label));
+    EXPECT_EQ(script.LastText(), QStringLiteral("Codice C0002 usato in %1: impossibile cancellarlo")
+                                     .arg(Dictionary::Instance().Table(QStringLiteral("Destinazioni"))->label));
     EXPECT_EQ(Conta(QStringLiteral("Clienti"), QStringLiteral("IdConto = 'C0002'")), 1);
     EXPECT_EQ(Conta(QStringLiteral("PianoConti"), QStringLiteral("IdConto = 'C0002'")), 1);
 
@@ -123,7 +122,7 @@ TEST_F(Conti, AnAccountStillUsedIsNotDeleted)
     auto *fo = Apri<TFBbas0052f>(QStringLiteral("BBAS0052F;F0001"));
     script.Yes(QStringLiteral("Conferma Cancellazione ?"));
     Premi(fo, nbDelete);
-    EXPECT_TRUE(script.LastText().contains(QStringLiteral("F0001 è usato in")));
+    EXPECT_TRUE(script.LastText().contains(QStringLiteral("F0001 usato in")));
     company.Database().ExecSQL(QStringLiteral("DELETE FROM Destinazioni WHERE IdContoTp = 'FO'"));
     script.Yes(QStringLiteral("Conferma Cancellazione ?"));
     Premi(fo, nbDelete);
@@ -238,8 +237,9 @@ TEST_F(Conti, ADestinationUsedByADocumentIsNotDeleted)
     ASSERT_TRUE(d->tDestinazioni->Locate(QStringLiteral("IdDestinazione"), 2));
     script.Yes(QStringLiteral("Conferma Cancellazione ?"));
     Premi(d, nbDelete);
-    EXPECT_TRUE(script.LastText().startsWith(QStringLiteral("Il codice 2 è usato in %1")
-                                                 .arg(Dictionary::Instance().Table(QStringLiteral("BolleCliTeste"))->label)))
+    EXPECT_TRUE(
+        script.LastText().startsWith(QStringLiteral("Codice 2 usato in %1")
+                                         .arg(Dictionary::Instance().Table(QStringLiteral("BolleCliTeste"))->label)))
         << script.LastText().toStdString();
     ASSERT_TRUE(d->tDestinazioni->Locate(QStringLiteral("IdDestinazione"), 1));
     script.Yes(QStringLiteral("Conferma Cancellazione ?"));

@@ -152,7 +152,7 @@ TEST_F(Finestre, CausalsStillUsedAreKept)
         ASSERT_TRUE(magazzino->DSMain->DataSet()->Locate(QStringLiteral("IdCausale"), QLatin1String(caso.first)));
         script.Yes(QStringLiteral("Conferma Cancellazione ?"));
         Premi(magazzino, nbDelete);
-        EXPECT_EQ(script.LastText(), QStringLiteral("Il codice %1 è usato in %2: non si può cancellare, segnarlo invece come obsoleto.")
+        EXPECT_EQ(script.LastText(), QStringLiteral("Codice %1 usato in %2: impossibile cancellarlo")
                                          .arg(QLatin1String(caso.first), etichetta(caso.second)));
     }
     EXPECT_EQ(Conta(QStringLiteral("CausaliMagaz")), 3);
@@ -165,7 +165,7 @@ TEST_F(Finestre, CausalsStillUsedAreKept)
     ASSERT_NE(ddt, nullptr);
     script.Yes(QStringLiteral("Conferma Cancellazione ?"));
     Premi(ddt, nbDelete);
-    EXPECT_EQ(script.LastText(), QStringLiteral("Il codice DDT è usato in %1: non si può cancellare, segnarlo invece come obsoleto.")
-                                     .arg(etichetta("BolleCliTeste")));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Codice DDT usato in %1: impossibile cancellarlo").arg(etichetta("BolleCliTeste")));
     EXPECT_EQ(Conta(QStringLiteral("CausaliBolleCli")), 1);
 }

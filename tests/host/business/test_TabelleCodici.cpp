@@ -80,7 +80,7 @@ TEST_F(CodiciTabelle, ACurrencyWithItsRates)
     company.Database().ExecSQL(QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, IdDivisa) VALUES ('CL', 'C1', 'USD')"));
     script.Yes(QStringLiteral("Conferma Cancellazione ?"));
     Premi(f, nbDelete);
-    EXPECT_EQ(script.LastText(), QStringLiteral("Il codice USD è usato in Clienti: non si può cancellare, segnarlo invece come obsoleto."));
+    EXPECT_EQ(script.LastText(), QStringLiteral("Codice USD usato in Clienti: impossibile cancellarlo"));
     EXPECT_EQ(Conta(QStringLiteral("Cambi")), 2);
     company.Database().ExecSQL(QStringLiteral("DELETE FROM Clienti"));
     script.Yes(QStringLiteral("Conferma Cancellazione ?"));

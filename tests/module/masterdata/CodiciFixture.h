@@ -8,6 +8,7 @@
 #include "host/ui/DBControls.h"
 #include "host/ui/Dbchild.h"
 #include "host/ui/MDIForm.h"
+#include "host/ui/ModuleAbi.h"
 #include "tests/host/core/Printers.h"
 #include "tests/support/ui/UiScript.h"
 #include "tests/support/ui/WindowDriver.h"
@@ -70,6 +71,7 @@ protected:
         if (!company.Available())
             GTEST_SKIP() << "KV8_TEST_PG not set";
         Application->DestroyComponents();
+        Initialize(); // as when the program loads the module
         main = std::make_unique<kv8test::TestMainWindow>();
     }
     void TearDown() override

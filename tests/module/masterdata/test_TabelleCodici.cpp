@@ -1,12 +1,14 @@
 // The ten code-table windows through their menu codes: what opens, a fresh window after a
 // close, storing, changing and deleting a code as the user does, a code already taken,
-// "Obsoleto", the rows' order, the tanks' drop-down list and a bottle articles still carry.
+// "Obsoleto", the rows' order, the tanks' drop-down list and a code articles or movements still carry.
 #include "tests/module/masterdata/CodiciFixture.h"
 
 #include "host/db/Dictionary.h"
 #include "host/ui/DBGrid.h"
 
 #include <QApplication>
+
+#include <map>
 
 namespace {
 
@@ -233,25 +235,59 @@ TEST_F(TabelleCodici, TheTanksTypeListIsTheDictionarysAndStoresItsValue)
     EXPECT_DOUBLE_EQ(riga.at(2).toDouble(), 320);
 }
 
-TEST_F(TabelleCodici, ABottleArticlesCarryIsDeletedAndTheArticlesKeepTheirCode)
+// A code an article (a tank: a warehouse movement) still carries is refused naming where it is
+// used; once nothing carries it, it goes.
+TEST_F(TabelleCodici, ACodeArticlesOrMovementsCarryIsNotDeleted)
 {
-    Db().ExecSQL(QStringLiteral(
-        "INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('075', 'Bordolese', 0.75)"));
-    Db().ExecSQL(QStringLiteral(
-        "INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('150', 'Magnum', 1.5)"));
-    Db().ExecSQL(QStringLiteral(
-        "INSERT INTO Articoli (IdProdotto, DsProdotto, UT_LMQ_IdBottiglia) VALUES ('BAR75', 'Barbera', '075')"));
-    TFDBChild *f = Apri(QStringLiteral("QARN0002F"), QStringLiteral("TFqarn0002f"));
-    ASSERT_NE(f, nullptr);
-    ASSERT_TRUE(f->MainDataSet()->Locate(QStringLiteral("IdBottiglia"), QStringLiteral("075")));
-    script.Yes(QStringLiteral("Conferma Cancellazione ?"));
-    Premi(f, nbDelete);
-    EXPECT_EQ(Conta(QStringLiteral("LUMO_Bottiglie")), 1);
-    EXPECT_EQ(Conta(QStringLiteral("LUMO_Bottiglie"), QStringLiteral("IdBottiglia = '150'")), 1);
-    EXPECT_EQ(Valore(QStringLiteral("SELECT UT_LMQ_IdBottiglia FROM Articoli WHERE IdProdotto = 'BAR75'")).toString(),
-              QStringLiteral("075"));
-    for (const kv8test::ShownMessage &m : script.Messages())
-        EXPECT_TRUE(m.Question) << m.Text.toStdString();
+    const std::map<QString, QString> colonne = {
+        {QStringLiteral("LUMO_Bottiglie"), QStringLiteral("UT_LMQ_IdBottiglia")},
+        {QStringLiteral("LUMO_Colori"), QStringLiteral("UT_LMQ_IdColore")},
+        {QStringLiteral("LUMO_CatVin"), QStringLiteral("UT_LMQ_IdCatVin")},
+        {QStringLiteral("LUMO_Natura"), QStringLiteral("UT_LMQ_IdNatura")},
+        {QStringLiteral("LUMO_ConIva"), QStringLiteral("UT_LMQ_IdConIva")},
+        {QStringLiteral("LUMO_Specifica"), QStringLiteral("UT_LMQ_IdSpecifica")},
+        {QStringLiteral("LUMO_ZonaProd"), QStringLiteral("UT_LMQ_IdZonaProd")},
+        {QStringLiteral("LUMO_Regioni"), QStringLiteral("UT_LMQ_IdRegione")},
+        {QStringLiteral("LUMO_Tipologie"), QStringLiteral("UT_LMQ_IdTipologia")},
+    };
+    for (const TCodici &c : Codici) {
+        SCOPED_TRACE(c.Codice);
+        const QString tabella = L(c.Tabella);
+        Db().ExecSQL(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES ('75', 'In uso')")
+                         .arg(tabella, L(c.Campo), L(c.Descrizione)));
+        QString uso;
+        if (tabella == QStringLiteral("LUMO_Vasche")) {
+            Db().ExecSQL(
+                QStringLiteral("INSERT INTO MovMagazzino (IdProdotto, UT_LMQ_IdVasca) VALUES ('BAR75', '75')"));
+            uso = QStringLiteral("DELETE FROM MovMagazzino");
+        } else {
+            Db().ExecSQL(
+                QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, %1) VALUES ('BAR75', 'Barbera', '75')")
+                    .arg(colonne.at(tabella)));
+            uso = QStringLiteral("DELETE FROM Articoli");
+        }
+        const QString dove = Dictionary::Instance()
+                                 .Table(tabella == QStringLiteral("LUMO_Vasche") ? QStringLiteral("MovMagazzino")
+                                                                                 : QStringLiteral("Articoli"))
+                                 ->label;
+        TFDBChild *f = Apri(c);
+        ASSERT_NE(f, nullptr);
+        ASSERT_TRUE(f->MainDataSet()->Locate(L(c.Campo), QStringLiteral("75")));
+        script.ClearMessages();
+        script.Yes(QStringLiteral("Conferma Cancellazione ?"));
+        Premi(f, nbDelete);
+        EXPECT_EQ(script.LastText(), QStringLiteral("Codice 75 usato in %1: impossibile cancellarlo").arg(dove));
+        EXPECT_EQ(Conta(tabella), 1);
+        EXPECT_EQ(f->MainDataSet()->State(), dsBrowse);
+        EXPECT_EQ(f->MainDataSet()->RecordCount(), 1);
+        // nothing carries it any more: deleted
+        Db().ExecSQL(uso);
+        script.Yes(QStringLiteral("Conferma Cancellazione ?"));
+        Premi(f, nbDelete);
+        EXPECT_EQ(Conta(tabella), 0) << script.LastText().toStdString();
+        f->Close();
+        kv8test::ProcessEvents();
+    }
 }
 
 } // namespace
