@@ -4,9 +4,10 @@
 #include "tests/module/demo/AziendaDemo.h"
 
 #include "deposits/Qarn0155d.h"
+#include "host/core/Applvar.h"
 #include "host/data/TXQuery.h"
 #include "masterdata/Qarn0014d_001.h"
-#include "host/core/Applvar.h"
+#include "masterdata/Qarn0014f.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -399,6 +400,38 @@ TEST_F(LavoriDemo, StampaEAnalisiListiniTrasporto)
     // the customer's own row and the list's general ones
     EXPECT_TRUE(a->qListTraT->Locate(QStringLiteral("IdConto"), QStringLiteral("C0003")));
     EXPECT_FALSE(a->qListTraR->IsEmpty());
+    SoloMessaggi({});
+}
+
+// The demo's transport list opens in its window for a change and for a delete like any list
+// typed there.
+TEST_F(LavoriDemo, IlListinoTrasportiSiModificaESiCancella)
+{
+    auto *f = Apri<TFqarn0014f>(QStringLiteral("QARN0014F"));
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->tMain->Locate(QStringLiteral("IdListTra"), QStringLiteral("TRA2026")));
+    const int lista = f->tMain->FieldByName(QStringLiteral("KListTraT"))->AsInteger();
+    const auto righe = [&](const char *tabella) {
+        return Valore(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE KListTraT = ?").arg(QLatin1String(tabella)),
+                      {lista})
+            .toInt();
+    };
+    const int riferimenti = righe("LUMO_ListTraD");
+    const int articoli = righe("LUMO_ListTraR");
+    Premi(f, nbEdit);
+    ASSERT_EQ(f->tMain->State(), dsEdit) << script.LastText().toStdString();
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edDsListTra"), QStringLiteral("Trasporti Italia 2026 rivisto")));
+    script.Yes(QStringLiteral("Conferma Registrazione ?"));
+    Premi(f, nbPost);
+    EXPECT_EQ(f->tMain->State(), dsBrowse) << script.LastText().toStdString();
+    EXPECT_EQ(Valore(QStringLiteral("SELECT DsListTra FROM LUMO_ListTraT WHERE KListTraT = ?"), {lista}).toString(),
+              QStringLiteral("Trasporti Italia 2026 rivisto"));
+    EXPECT_EQ(righe("LUMO_ListTraD"), riferimenti);
+    EXPECT_EQ(righe("LUMO_ListTraR"), articoli);
+    script.Yes(QStringLiteral("Conferma Cancellazione ?"));
+    Premi(f, nbDelete);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT COUNT(*) FROM LUMO_ListTraT WHERE KListTraT = ?"), {lista}).toInt(), 0);
+    EXPECT_EQ(righe("LUMO_ListTraD") + righe("LUMO_ListTraR"), 0);
     SoloMessaggi({});
 }
 
