@@ -242,6 +242,11 @@ void TypeInto(TForm &form, QWidget *control, const Kv8Step &step)
     if (!line && !memo)
         StopRun(QStringLiteral("%1: the control %2 of the window %3 does not take typed text")
                     .arg(StepText(step), step.Name, Describe(form)));
+    // a user sees the edit take no more: the run is told, not cut short in silence
+    if (line && step.Value.size() > line->maxLength())
+        StopRun(QStringLiteral("%1: the control %2 of the window %3 takes at most %4 characters")
+                    .arg(StepText(step), step.Name, Describe(form))
+                    .arg(line->maxLength()));
     Enter(form, control);
     if (line)
         line->selectAll();
