@@ -13,6 +13,7 @@
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/DBGrid.h"
 #include "host/ui/Kmessages.h"
+#include "host/ui/Periodo.h"
 
 #include <memory>
 
@@ -111,6 +112,9 @@ void TFLumoRicercaMovimenti::btSelezioneClick()
         if (tPars->State() == dsEdit || tPars->State() == dsInsert)
             tPars->Post();
         tPars->Edit();
+        if (!Funzioni::ControllaPeriodo(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime(),
+                                        tPars->FieldByName(QStringLiteral("AData"))->AsDateTime(), ui->edDaData))
+            return;
         QString lista;
         CreaSelezione(tPars, chiave_, lista, vFiltro);
         qLista->Close();

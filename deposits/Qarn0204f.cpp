@@ -277,7 +277,7 @@ void TFqarn0204f::CalcolaValore()
 bool TFqarn0204f::ControlliRegistrazione()
 {
     if (TipoOperazione != 2 && tMain->FieldByName(QStringLiteral("IdConto"))->AsString().isEmpty()) {
-        Kmessages::KMessage(TestoConto, mtError, mbOK, 0);
+        Kmessages::KRifiuto(TestoConto, mtError);
         return false;
     }
     return true;

@@ -11,6 +11,7 @@
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/DBGrid.h"
 #include "host/ui/Kmessages.h"
+#include "host/ui/Periodo.h"
 
 #include <memory>
 
@@ -87,6 +88,9 @@ QString TFqarn0210d::Condizione() const
 void TFqarn0210d::btEseguiClick()
 {
     TFDBChildParsPage::btEseguiClick();
+    if (!Funzioni::ControllaPeriodo(tPars->FieldByName(QStringLiteral("Da_Data"))->AsDateTime(),
+                                    tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), ui->edDa_Data))
+        return;
     try {
         QString condizione = Condizione();
         condizione.chop(5);

@@ -13,6 +13,7 @@
 #include "host/db/TXTransaction.h"
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/Kmessages.h"
+#include "host/ui/Periodo.h"
 
 #include <QSqlQuery>
 
@@ -44,6 +45,8 @@ void TFqarn0212d::btEseguiClick()
     const QDateTime a = tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime();
     if (da.isNull() || a.isNull())
         throw Exception(QStringLiteral("Indicare le date di inizio/fine periodo"));
+    if (!Funzioni::ControllaPeriodo(da, a, ui->edDa_Data))
+        return;
     if (Kmessages::KMessage(QStringLiteral("Confermi eliminazione definitiva movimenti "), mtConfirmation, mbYesNo, 1)
         != mrYes)
         return;

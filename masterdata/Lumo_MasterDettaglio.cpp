@@ -730,8 +730,9 @@ bool TFLumoMasterDettaglio::SalvataggioDati()
             throw;
         }
     } catch (const std::exception &e) {
-        // rolled back before the message is shown
-        MostraErrore(e);
+        // rolled back before the message is shown; the refusal is told as the other errors
+        if (!dynamic_cast<const EAbort *>(&e))
+            Kmessages::KRifiuto(Kmessages::ExceptionText(e), mtInformation);
     }
     Mdimainbase::ProgressEnd();
     if (riuscito) {

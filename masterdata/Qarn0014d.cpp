@@ -7,6 +7,7 @@
 #include "host/data/TXQuery.h"
 #include "host/db/DMIDataBases.h"
 #include "host/ui/ClassRegistry.h"
+#include "host/ui/Periodo.h"
 #include "masterdata/Qarn0014s.h"
 
 #include <memory>
@@ -55,6 +56,9 @@ QString TFqarn0014d::Selezione() const
 void TFqarn0014d::btEseguiClick()
 {
     TFDBChildPars::btEseguiClick();
+    if (!Funzioni::ControllaPeriodo(tPars->FieldByName(QStringLiteral("Da_Data"))->AsDateTime(),
+                                    tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), ui->edDa_Data))
+        return;
     const QString selezione = Selezione();
     std::unique_ptr<Tfqarn0014s> stampa(
         Kv8reportb::XGetReportClass(ClassRef::Of<Tfqarn0014s>()).CreateAs<Tfqarn0014s>(this));

@@ -9,6 +9,7 @@
 #include "host/db/DMIDataBases.h"
 #include "host/ui/DBGrid.h"
 #include "host/ui/Kmessages.h"
+#include "host/ui/Periodo.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -158,6 +159,8 @@ void TFqarn0014d_001::btEseguiClick()
     const auto testo = [this](const char *campo) { return tPars->FieldByName(QLatin1String(campo))->AsString(); };
     const QDateTime inizio = tPars->FieldByName(QStringLiteral("DataInizio"))->AsDateTime();
     const QDateTime fine = tPars->FieldByName(QStringLiteral("DataFine"))->AsDateTime();
+    if (!Funzioni::ControllaPeriodo(inizio, fine, ui->edDataInizio))
+        return;
     // the dates restrict also when given alone
     const auto date = [&](const QString &alias, QStringList &condizioni) {
         if (!inizio.isNull())

@@ -14,6 +14,7 @@
 #include "host/db/TXDatabase.h"
 #include "host/ui/DBControls.h"
 #include "host/ui/DBGrid.h"
+#include "host/ui/Periodo.h"
 #include "masterdata/Lumo_anagrafiche.h"
 
 DUSARIA_FINESTRA(TFqarn0014f, Fqarn0014f);
@@ -193,6 +194,14 @@ void TFqarn0014f::FuocoCodiceTesta()
         tMain->FieldByName(QStringLiteral("IdListTra"))->FocusControl();
 }
 
+bool TFqarn0014f::ControlliRegistrazione()
+{
+    return TipoOperazione == 2
+           || Funzioni::ControllaPeriodo(tMain->FieldByName(QStringLiteral("DataInizio"))->AsDateTime(),
+                                         tMain->FieldByName(QStringLiteral("DataFine"))->AsDateTime(),
+                                         ui->edDataInizio);
+}
+
 void TFqarn0014f::tMainNewRecord(TDataSet *)
 {
     tMain->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(CFG.IdDivisa);
@@ -327,6 +336,10 @@ void TFqarn0014f::TTListTraRBeforePost(TDataSet *)
     if (TTListTraR->FieldByName(QStringLiteral("IdCategoria"))->AsString().isEmpty()
         && TTListTraR->FieldByName(QStringLiteral("IdProdotto"))->AsString().isEmpty())
         throw Exception(QStringLiteral("Specificare una categoria o un codice articolo "));
+    if (!InCopiaDatiR()
+        && Funzioni::PeriodoInvertito(TTListTraR->FieldByName(QStringLiteral("DataInizio"))->AsDateTime(),
+                                      TTListTraR->FieldByName(QStringLiteral("DataFine"))->AsDateTime()))
+        throw Exception(Funzioni::TestoPeriodoInvertito());
     bListTraR->PrimaDelPost();
 }
 

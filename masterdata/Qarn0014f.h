@@ -67,6 +67,7 @@ public:
     virtual void TTListTraRIdCategoriaValidate(TField *Sender);
 
 protected:
+    bool ControlliRegistrazione() override;
     void FuocoCodiceTesta() override;
 
 private:

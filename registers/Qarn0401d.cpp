@@ -21,6 +21,7 @@
 #include "host/ui/DBGrid.h"
 #include "host/ui/Kmessages.h"
 #include "host/ui/MDIForm.h"
+#include "host/ui/Periodo.h"
 #include "registers/Lumo_accisa.h"
 #include "registers/Lumo_registri.h"
 
@@ -160,6 +161,9 @@ void TFqarn0401d::btEseguiClick()
         ui->edIdCausale->setFocus();
         return;
     }
+    if (!Funzioni::ControllaPeriodo(tPars->FieldByName(QStringLiteral("Da_Data"))->AsDateTime(),
+                                    tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), ui->edDa_Data))
+        return;
     TLavoroInCorso lavoro(inCorso_, {btEsegui, btChiudi});
     Genera(Condizione());
     if (TTGenDocAcc->Active() && TTGenDocAcc->RecordCount() > 0)

@@ -8,6 +8,7 @@
 #include "host/data/TXQuery.h"
 #include "host/db/DMIDataBases.h"
 #include "host/ui/ClassRegistry.h"
+#include "host/ui/Periodo.h"
 #include "registers/Lumo_accisa.h"
 #include "registers/Lumo_registri.h"
 #include "registers/Qarn0402s.h"
@@ -47,6 +48,9 @@ void TFqarn0402d::btEseguiClick()
     if (inCorso_)
         return;
     TFDBChildPars::btEseguiClick();
+    if (!Funzioni::ControllaPeriodo(tPars->FieldByName(QStringLiteral("Da_Data"))->AsDateTime(),
+                                    tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), ui->edDa_Data))
+        return;
     const QString selezione = LumoAccisa::CondizioneStampa(tPars, DMIDataBases::Instance().Global(),
                                                            QStringLiteral("T"));
     std::unique_ptr<Tfqarn0402s> stampa(

@@ -8,6 +8,7 @@
 #include "host/data/TXQuery.h"
 #include "host/db/DMIDataBases.h"
 #include "host/ui/ClassRegistry.h"
+#include "host/ui/Periodo.h"
 #include "registers/Lumo_accisa.h"
 #include "registers/Qarn0404s.h"
 
@@ -43,6 +44,9 @@ void TFqarn0404d::FormClose(TCloseAction &action)
 void TFqarn0404d::btEseguiClick()
 {
     TFDBChildPars::btEseguiClick();
+    if (!Funzioni::ControllaPeriodo(tPars->FieldByName(QStringLiteral("Da_Data"))->AsDateTime(),
+                                    tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), ui->edDa_Data))
+        return;
     const QString selezione = LumoAccisa::CondizioneStampa(tPars, DMIDataBases::Instance().Global(),
                                                            QStringLiteral("T"));
     std::unique_ptr<Tfqarn0404s> stampa(

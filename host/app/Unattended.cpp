@@ -50,7 +50,9 @@ public:
     {
         QTextStream err(stderr);
         const QString line = Kmessages::TypeName(message.Type) + QStringLiteral(": ") + OneLine(message.Text);
-        if (message.Type == mtError)
+        if (message.Refusal)
+            ++refusals_;
+        else if (message.Type == mtError)
             ++errors_;
         if (!message.IsQuestion()) {
             err << line << '\n';
@@ -68,11 +70,13 @@ public:
 
     QStringList Unused() const { return answers_.mid(next_); }
     int Errors() const { return errors_; }
+    int Refusals() const { return refusals_; }
 
 private:
     QStringList answers_;
     qsizetype next_ = 0;
     int errors_ = 0;
+    int refusals_ = 0;
 };
 
 // The menu codes of the run that nobody handled.
@@ -242,6 +246,11 @@ void TypeInto(TForm &form, QWidget *control, const Kv8Step &step)
     if (!line && !memo)
         StopRun(QStringLiteral("%1: the control %2 of the window %3 does not take typed text")
                     .arg(StepText(step), step.Name, Describe(form)));
+    // a user sees the edit take no more: the run is told, not cut short in silence
+    if (line && step.Value.size() > line->maxLength())
+        StopRun(QStringLiteral("%1: the control %2 of the window %3 takes at most %4 characters")
+                    .arg(StepText(step), step.Name, Describe(form))
+                    .arg(line->maxLength()));
     Enter(form, control);
     if (line)
         line->selectAll();
@@ -595,6 +604,11 @@ int RunUnattended(Mdimainbase::TMDIForm &mainWindow, const Kv8Options &options)
     }
     if (messages.Errors() > 0) {
         err << "kv8: " << messages.Errors() << (messages.Errors() == 1 ? " error was" : " errors were") << " shown\n";
+        code = kv8ErrorShown;
+    }
+    if (messages.Refusals() > 0) {
+        err << "kv8: " << messages.Refusals() << (messages.Refusals() == 1 ? " save was" : " saves were")
+            << " refused\n";
         code = kv8ErrorShown;
     }
     if (!options.Screenshot.isEmpty()) {

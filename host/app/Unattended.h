@@ -42,12 +42,12 @@ int AnswerResult(const QString &word);
 
 // Exit statuses of an unattended run.
 enum Kv8Exit {
-    kv8Ok = 0,           // every step done, every menu code handled, no error shown
-    kv8Failed = 1,       // bad command line, no company database, screenshot not written
-    kv8StepNotDone = 2,  // a step could not be done (control missing, disabled, ...)
-    kv8NoAnswer = 3,     // a question with no answer left
-    kv8ErrorShown = 4,   // the steps ran, but an error message was shown (a refused save)
-    kv8NotHandled = 5    // the steps ran, but a menu code was not handled
+    kv8Ok = 0,          // every step done, every menu code handled, no error shown
+    kv8Failed = 1,      // bad command line, no company database, screenshot not written
+    kv8StepNotDone = 2, // a step could not be done (control missing, disabled, ...)
+    kv8NoAnswer = 3,    // a question with no answer left
+    kv8ErrorShown = 4,  // the steps ran, but an error message was shown or a save refused
+    kv8NotHandled = 5   // the steps ran, but a menu code was not handled
 };
 
 // Shows the main window and runs the steps in order, writing to standard error each step,

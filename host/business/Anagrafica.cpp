@@ -5,7 +5,7 @@
 #include "host/db/TXTransaction.h"
 #include "host/ui/DBControls.h"
 #include "host/ui/DBGrid.h"
-
+#include "host/ui/Periodo.h"
 
 namespace {
 
@@ -259,6 +259,16 @@ void TFBBasAnagrafica::ControllaRecord(TDataSet *dataSet)
         if (!trovato)
             throw Exception(QStringLiteral("Il codice %1 non esiste in %2: sceglierne uno con la ricerca (F4).")
                                 .arg(Testo(valori), tabelle.join(QLatin1String(" o "))));
+    }
+    // a period (DataInizioX to DataFineX) may not end before it starts
+    for (TField *inizio : dataSet->FieldList()) {
+        if (!inizio->FieldName().startsWith(QLatin1String("DataInizio"), Qt::CaseInsensitive))
+            continue;
+        TField *fine = dataSet->FindField(QStringLiteral("DataFine") + inizio->FieldName().mid(10));
+        if (fine && Funzioni::PeriodoInvertito(inizio->AsDateTime(), fine->AsDateTime())) {
+            inizio->FocusControl();
+            throw Exception(Funzioni::TestoPeriodoInvertito());
+        }
     }
 }
 

@@ -1081,7 +1081,7 @@ bool TFDocumento::ControlliTesta()
 {
     TDataSet *t = TTesta;
     auto rifiuta = [](const QString &testo) {
-        Kmessages::KMessage(testo, mtWarning, mbOK);
+        Kmessages::KRifiuto(testo, mtWarning);
         return false;
     };
     const QString causale = F(t, "IdCausale")->AsString().trimmed();
@@ -1868,5 +1868,5 @@ void TFDocumento::AnnullaSalvataggio(const QString &messaggio)
     if (ModoSalva != 2 && TTesta->State() == dsBrowse && !TTesta->IsEmpty())
         TTesta->Edit();
     if (!messaggio.isEmpty())
-        Kmessages::KMessage(messaggio, mtWarning, mbOK);
+        Kmessages::KRifiuto(messaggio, mtWarning);
 }

@@ -8,6 +8,7 @@
 #include "host/core/KV8Config.h"
 #include "host/data/TField.h"
 #include "host/data/TXMemTable.h"
+#include "host/ui/Periodo.h"
 
 #include <memory>
 
@@ -88,8 +89,8 @@ bool TFSven0002d::ControllaParametri()
         errore = QStringLiteral("L'anno iniziale supera quello finale: correggere l'intervallo.");
     else if (Intero(tPars, "AnnoDa") == Intero(tPars, "AnnoA") && invertito(Intero(tPars, "NumeroDa"), Intero(tPars, "NumeroA")))
         errore = QStringLiteral("Il numero iniziale supera quello finale: correggere l'intervallo.");
-    else if (!Data(tPars, "DataDa").isNull() && !Data(tPars, "DataA").isNull() && Data(tPars, "DataDa") > Data(tPars, "DataA"))
-        errore = QStringLiteral("La data iniziale supera quella finale: correggere l'intervallo.");
+    else if (Funzioni::PeriodoInvertito(Data(tPars, "DataDa"), Data(tPars, "DataA")))
+        errore = Funzioni::TestoPeriodoInvertito();
     if (errore.isEmpty())
         return true;
     Kmessages::KMessage(errore, mtError, mbOK);

@@ -3,8 +3,8 @@
 #include "ui_Sven0007d.h"
 
 #include "host/core/Errors.h"
-#include "host/data/TField.h"
 #include "host/data/TDataSource.h"
+#include "host/data/TField.h"
 #include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
 #include "host/db/DMIDataBases.h"
@@ -13,6 +13,7 @@
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/DBGrid.h"
 #include "host/ui/Kmessages.h"
+#include "host/ui/Periodo.h"
 
 #include <QApplication>
 
@@ -111,8 +112,8 @@ bool TFSVen0007d::LeggiParametri(TfSVen0007d_DM::TParametri &p)
         return rifiuta(QStringLiteral("Manca la causale delle fatture: indicarla prima di generare."));
     p.DataDa = data("DataDa");
     p.DataA = data("DataA");
-    if (!p.DataDa.isNull() && !p.DataA.isNull() && p.DataDa > p.DataA)
-        return rifiuta(QStringLiteral("La data iniziale supera quella finale: correggere l'intervallo."));
+    if (Funzioni::PeriodoInvertito(p.DataDa, p.DataA))
+        return rifiuta(Funzioni::TestoPeriodoInvertito());
     p.ClienteDa = testo("IdClienteDa");
     p.ClienteA = testo("IdClienteA");
     if (!p.ClienteDa.isEmpty() && !p.ClienteA.isEmpty() && p.ClienteDa > p.ClienteA)

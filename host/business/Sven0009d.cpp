@@ -3,10 +3,11 @@
 #include "ui_Sven0009d.h"
 
 #include "host/business/Sven0002s.h"
-#include "host/core/Applvar.h"
 #include "host/business/Sven0009s.h"
+#include "host/core/Applvar.h"
 #include "host/data/TField.h"
 #include "host/data/TXMemTable.h"
+#include "host/ui/Periodo.h"
 
 #include <memory>
 
@@ -67,10 +68,8 @@ void TFSven0009d::btEseguiClick()
 {
     TFDBChildPars::btEseguiClick();
     const TSelezioneDocumenti s = Selezione();
-    if (!s.DataDa.isNull() && !s.DataA.isNull() && s.DataDa > s.DataA) {
-        Kmessages::KMessage(QStringLiteral("La data iniziale supera quella finale: correggere l'intervallo."), mtError, mbOK);
+    if (!Funzioni::ControllaPeriodo(s.DataDa, s.DataA))
         return;
-    }
     std::unique_ptr<TfSVen0009s> stampa(TfSVen0009s::Crea(this));
     stampa->Accompagnatoria = chAccompagnatoria->isChecked();
     if (!stampa->InitForm(s)) {

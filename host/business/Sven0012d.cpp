@@ -8,6 +8,7 @@
 #include "host/data/TXQuery.h"
 #include "host/db/DMIDataBases.h"
 #include "host/ui/ClassRegistry.h"
+#include "host/ui/Periodo.h"
 
 #include <memory>
 
@@ -84,10 +85,8 @@ void TFSven0012d::btEseguiClick()
     TSelezioneDocumenti s;
     s.DataDa = tPars->FieldByName(QStringLiteral("DataDa"))->AsDateTime();
     s.DataA = tPars->FieldByName(QStringLiteral("DataA"))->AsDateTime();
-    if (!s.DataDa.isNull() && !s.DataA.isNull() && s.DataDa > s.DataA) {
-        Kmessages::KMessage(QStringLiteral("La data iniziale supera quella finale: correggere l'intervallo."), mtError, mbOK);
+    if (!Funzioni::ControllaPeriodo(s.DataDa, s.DataA))
         return;
-    }
     s.IdContoTp = QStringLiteral("CL");
     s.IdContoDa = testo("IdClienteDa");
     s.IdContoA = testo("IdClienteA");

@@ -270,9 +270,10 @@ void TDBEdit::SetFormatoNumero(int kind)
 {
     formato_ = kind;
     TField *f = Field();
-    if (kind != KFormati::fnNessuno || (f && f->IsNumeric())) {
-        const bool integer = kind == KFormati::fnIntero || (kind == KFormati::fnNessuno && f && f->IsNumeric()
-                                                            && f->DataType() != ftFloat);
+    // a number field takes every key and refuses, naming itself, a text that is not a number;
+    // only an edit without one drops what cannot be part of a number
+    if (kind != KFormati::fnNessuno && !(f && f->IsNumeric())) {
+        const bool integer = kind == KFormati::fnIntero;
         const QString pattern = integer ? QStringLiteral("-?[0-9.]*") : QStringLiteral("-?[0-9.]*,?[0-9]*");
         if (!numberValidator_)
             numberValidator_ = new QRegularExpressionValidator(this);

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSaveFile>
 #include <QSettings>
@@ -36,6 +37,16 @@ protected:
         }
         if (style.Bold)
             option->font.setBold(true);
+    }
+
+    // a cell takes no more characters than its column holds
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        const TField *field = static_cast<const TDataSetModel *>(index.model())->FieldOf(index.column());
+        if (auto *line = qobject_cast<QLineEdit *>(editor); line && field && field->IsText() && field->Size() > 0)
+            line->setMaxLength(field->Size());
+        return editor;
     }
 
 private:

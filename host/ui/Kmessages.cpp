@@ -121,18 +121,39 @@ int TKMessage::DefaultResult() const
 
 namespace Kmessages {
 
-int KMessage(const QString &text, int type, TMsgDlgButtons buttons, int flag)
+namespace {
+
+int Show(const TKMessage &message)
+{
+    if (g_collecting && !message.IsQuestion()) {
+        g_collected.append(message.Text);
+        return message.DefaultResult();
+    }
+    return MessageService()->Show(message);
+}
+
+TKMessage Message(const QString &text, int type, TMsgDlgButtons buttons, int flag)
 {
     TKMessage message;
     message.Text = text;
     message.Type = (type >= mtWarning && type <= mtCustom) ? TMsgDlgType(type) : mtInformation;
     message.Buttons = buttons ? buttons : TMsgDlgButtons(mbOK);
     message.Flag = flag;
-    if (g_collecting && !message.IsQuestion()) {
-        g_collected.append(text);
-        return message.DefaultResult();
-    }
-    return MessageService()->Show(message);
+    return message;
+}
+
+} // namespace
+
+int KMessage(const QString &text, int type, TMsgDlgButtons buttons, int flag)
+{
+    return Show(Message(text, type, buttons, flag));
+}
+
+void KRifiuto(const QString &text, int type)
+{
+    TKMessage message = Message(text, type, mbOK, 0);
+    message.Refusal = true;
+    Show(message);
 }
 
 TMessageService *SetMessageService(TMessageService *service)

@@ -47,6 +47,7 @@ struct TKMessage {
     TMsgDlgType Type = mtInformation;
     TMsgDlgButtons Buttons = mbOK;
     int Flag = 0; // 1: the negative button (No, Cancel) is the default
+    bool Refusal = false; // tells why a save stored nothing, whatever its type (KRifiuto)
 
     // More than one button: the user is asked something.
     bool IsQuestion() const;
@@ -69,6 +70,10 @@ int KMessage(const QString &text, int type, TMsgDlgButtons buttons, int flag = 0
 
 // Replaces the service that shows messages; nullptr puts the message box back. Answers the
 // service replaced (nullptr for the message box).
+// A save refused, by its checks or by another user's change, with nothing stored: its reason
+// shown with an OK button, as a message of the type given, and marked as a refusal.
+void KRifiuto(const QString &text, int type);
+
 TMessageService *SetMessageService(TMessageService *service);
 TMessageService *MessageService();
 

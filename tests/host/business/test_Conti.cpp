@@ -149,6 +149,21 @@ TEST_F(Conti, TheBankIsCheckedWithItsAgency)
     EXPECT_EQ(Valore(QStringLiteral("SELECT IdAgenzia FROM Clienti WHERE IdConto = 'C0001'")).toString(), QStringLiteral("47300"));
 }
 
+TEST_F(Conti, APeriodEndingBeforeItStartsIsRefused)
+{
+    auto *f = Apri<TFBbas0051f>(QStringLiteral("BBAS0051F;C0001"));
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataInizioIvaAg"), QStringLiteral("30/04/2026")));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataFineIvaAg"), QStringLiteral("01/04/2026")));
+    Premi(f, nbPost);
+    EXPECT_EQ(f->TMain->State(), dsEdit);
+    EXPECT_EQ(script.LastText(), QStringLiteral("La data iniziale supera quella finale: correggere l'intervallo."));
+    EXPECT_TRUE(Valore(QStringLiteral("SELECT DataFineIvaAg FROM Clienti WHERE IdConto = 'C0001'")).isNull());
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataFineIvaAg"), QStringLiteral("30/04/2026")));
+    Premi(f, nbPost);
+    EXPECT_EQ(f->TMain->State(), dsBrowse) << script.LastText().toStdString();
+}
+
 TEST_F(Conti, TheCustomerWindowOpensOnACustomerAndOnItsDestinations)
 {
     auto *f = Apri<TFBbas0051f>(QStringLiteral("BBAS0051F;C0002"));

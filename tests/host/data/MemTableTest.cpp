@@ -68,7 +68,7 @@ struct EventLog {
     }
     QString Take()
     {
-        const QString s = events.join(QLatin1Char(','));
+        QString s = events.join(QLatin1Char(','));
         events.clear();
         return s;
     }
@@ -338,6 +338,20 @@ TEST(DataSetFilter, StateFilterReadsEmptyAsZeroAndSwitchesWhileOpen)
     EXPECT_THROW(t->SetFilter("Stato < "), EDatabaseError);
     EXPECT_THROW(t->SetFilter("Ignoto = 1"), EDatabaseError);
     EXPECT_EQ(Codes(*t), QStringList{"A"}); // a bad filter changes nothing
+    // "up to" and "from" a value take the rows equal to it
+    t->SetFilter("Stato <= 2");
+    EXPECT_EQ(Codes(*t), (QStringList{"A", "B", "D"}));
+    t->SetFilter("Stato >= 2 AND IdProdotto >= 'C'");
+    EXPECT_EQ(Codes(*t), (QStringList{"C", "D"}));
+    t->SetFilter("IdProdotto <= 'B' AND Prezzo >= 1 AND Prezzo <= 1");
+    EXPECT_EQ(Codes(*t), (QStringList{"A", "B"}));
+    t->SetFilter(QString());
+    ASSERT_TRUE(t->Locate("IdProdotto", "D"));
+    t->Edit();
+    t->FieldByName("DataIns")->SetAsDateTime(QDateTime(QDate(2024, 4, 30), QTime(0, 0)));
+    t->Post();
+    t->SetFilter("DataIns >= '2024-04-30' AND DataIns <= '2024-04-30'");
+    EXPECT_EQ(Codes(*t), QStringList{"D"});
     t->SetFilter("DsProdotto = 'x*' OR IdProdotto LIKE 'b%'");
     EXPECT_EQ(Codes(*t), (QStringList{"D"}));
     t->SetFilterOptions(foCaseInsensitive);

@@ -93,6 +93,15 @@ TEST_F(NumberEntry, EmptyTextClearsAndCodeValuesStayLenient)
     EXPECT_DOUBLE_EQ(price->AsFloat(), 1.5);
     price->SetValue(QStringLiteral(" 2,5 "));
     EXPECT_DOUBLE_EQ(price->AsFloat(), 2.5);
+
+    // decimals from code into an integer: the nearest whole number, not the part before the
+    // comma (0,3 / 0,1 is 2,9999...); a half goes to the even number, as the host rounds
+    for (const auto &[value, whole] : {std::pair{0.3 / 0.1, 3}, {-0.3 / 0.1, -3}, {0.5, 0}, {1.5, 2}, {2.5, 2}}) {
+        boxes->SetAsFloat(value);
+        EXPECT_EQ(boxes->AsInteger(), whole) << value;
+        price->SetAsFloat(value);
+        EXPECT_EQ(price->AsInteger(), whole) << value;
+    }
 }
 
 } // namespace

@@ -285,6 +285,30 @@ TEST_F(DBChildTest, CloseQueryRefusesDuringATransactionAndAsksWhileEditing)
     EXPECT_FALSE(form);
 }
 
+// A new record being typed, its last value still in the control: No keeps it as typed, Yes
+// closes without a word about the value and stores nothing.
+TEST_F(DBChildTest, AWindowClosedWhileANewRecordIsTypedAsksAndStoresNothing)
+{
+    form->DBNavigator->Button(nbInsert)->click();
+    ASSERT_EQ(form->tMain->State(), dsInsert);
+    Focus(form->ui.edDsColore);
+    TypeText(form->ui.edDsColore, QStringLiteral("Verde"));
+    Focus(form->ui.edIdColore);
+    TypeText(form->ui.edIdColore, QStringLiteral("XVE"));
+    script.No(QStringLiteral("Conferma Abbandono Modifiche ?"));
+    EXPECT_FALSE(form->Close());
+    EXPECT_EQ(form->tMain->State(), dsInsert);
+    EXPECT_EQ(form->ui.edIdColore->text(), QStringLiteral("XVE"));
+    EXPECT_EQ(form->tMain->FieldByName(QStringLiteral("DsColore"))->AsString(), QStringLiteral("Verde"));
+
+    script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
+    EXPECT_TRUE(form->Close());
+    ProcessEvents();
+    EXPECT_FALSE(form);
+    EXPECT_EQ(Rows(), 2);
+    EXPECT_EQ(script.Messages().size(), 2) << script.LastText().toStdString();
+}
+
 TEST(Binder, ReportsWhatCannotBeBound)
 {
     UiScript script;

@@ -223,17 +223,24 @@ TEST_F(ProgramTest, AStepThatCannotBeDoneEndsTheRunAndSaysWhy)
         {{QStringLiteral("--click"), QStringLiteral("btSpento")},
          QStringLiteral("kv8: --click btSpento: the control btSpento of ") + window + QStringLiteral(" is disabled")},
         {{QStringLiteral("--click"), QStringLiteral("btNascosto")},
-         QStringLiteral("kv8: --click btNascosto: the control btNascosto of ") + window + QStringLiteral(" is not shown")},
+         QStringLiteral("kv8: --click btNascosto: the control btNascosto of ") + window
+             + QStringLiteral(" is not shown")},
         {{QStringLiteral("--set"), QStringLiteral("edNessuno=1")},
          QStringLiteral("kv8: --set edNessuno=1: ") + window + QStringLiteral(" has no control edNessuno")},
         {{QStringLiteral("--click"), QStringLiteral("edNota")},
          QStringLiteral("kv8: --click edNota: the control edNota of ") + window + QStringLiteral(" is not a button")},
+        {{QStringLiteral("--set"), QStringLiteral("edNota=Consegna urgentissima")},
+         QStringLiteral("kv8: --set edNota=Consegna urgentissima: the control edNota of ") + window
+             + QStringLiteral(" takes at most 20 characters")},
         {{QStringLiteral("--set"), QStringLiteral("btMostra=1")},
-         QStringLiteral("kv8: --set btMostra=1: the control btMostra of ") + window + QStringLiteral(" does not take typed text")},
+         QStringLiteral("kv8: --set btMostra=1: the control btMostra of ") + window
+             + QStringLiteral(" does not take typed text")},
         {{QStringLiteral("--click"), QStringLiteral("pnRighe/btNessuno")},
-         QStringLiteral("kv8: --click pnRighe/btNessuno: ") + window + QStringLiteral(" has no control pnRighe/btNessuno")},
+         QStringLiteral("kv8: --click pnRighe/btNessuno: ") + window
+             + QStringLiteral(" has no control pnRighe/btNessuno")},
         {{QStringLiteral("--click"), QStringLiteral("btSeconda")},
-         QStringLiteral("kv8: --click btSeconda: the control btSeconda of ") + window + QStringLiteral(" is not shown")},
+         QStringLiteral("kv8: --click btSeconda: the control btSeconda of ") + window
+             + QStringLiteral(" is not shown")},
         {{QStringLiteral("--page"), QStringLiteral("tsNascosta")},
          QStringLiteral("kv8: --page tsNascosta: the page tsNascosta of ") + window + QStringLiteral(" is not shown")},
         {{QStringLiteral("--page"), QStringLiteral("btMostra")},

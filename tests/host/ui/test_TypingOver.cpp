@@ -163,3 +163,71 @@ TEST_F(TypingOver, AGridCellTakesTheTypedValueInPlaceOfTheStoredOne)
     }
     EXPECT_TRUE(script.Messages().isEmpty()) << script.LastText().toStdString();
 }
+
+// What a control cannot take is said, never dropped: letters and "1x2" in a number are refused
+// naming the field, the stored value stays; a text stops at its column's width.
+TEST_F(TypingOver, ANumberWithLettersIsRefusedAndATextStopsAtItsWidthInPanelsAndGridCells)
+{
+    auto *stock = Bind(new TDBEdit(form.ClientArea()), "Esistenza");
+    auto *code = Bind(new TDBEdit(form.ClientArea()), "IdConIva");
+    auto *other = new QLineEdit(form.ClientArea());
+    auto *grid = new KDBGriglia(form.ClientArea());
+    grid->setProperty("dataSource", QStringLiteral("DSMain"));
+    grid->AddColumn(QStringLiteral("Esistenza"));
+    grid->AddColumn(QStringLiteral("IdConIva"));
+    form.DoCreate();
+    table->Open();
+    grid->resize(600, 200);
+    Focus(other);
+    const QString lungo(300, QLatin1Char('Z'));
+    const auto rifiutato = [this](const QString &typed) {
+        EXPECT_EQ(script.LastText(),
+                  QStringLiteral("Il campo 'Esistenza attuale' non accetta \"%1\": scrivere il numero "
+                                 "con la virgola per i decimali e il punto solo per le migliaia "
+                                 "(es. 1.234,56)")
+                      .arg(typed));
+        script.ClearMessages();
+        table->Cancel();
+        ExpectStored("Esistenza", 24.0);
+    };
+
+    for (const QString &typed : {QStringLiteral("abc"), QStringLiteral("1x2")}) {
+        SCOPED_TRACE(typed.toStdString());
+        FocusNext(stock);
+        QTest::keyClicks(stock, typed);
+        EXPECT_EQ(stock->text(), typed) << "every key typed is shown";
+        FocusNext(other);
+        EXPECT_EQ(QApplication::focusWidget(), stock) << "the refused control keeps the focus";
+        rifiutato(typed);
+
+        Focus(grid);
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        QTest::keyClick(grid, typed.at(0).toLatin1());
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClicks(editor, typed.mid(1));
+        QTest::keyClick(editor, Qt::Key_Return);
+        ProcessEvents();
+        rifiutato(typed);
+    }
+
+    FocusNext(code);
+    QTest::keyClicks(code, lungo);
+    EXPECT_EQ(code->text(), QStringLiteral("ZZZZZ"));
+    FocusNext(other);
+    table->Post();
+    ExpectStored("IdConIva", QStringLiteral("ZZZZZ"));
+
+    Focus(grid);
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    QTest::keyClick(grid, 'Y');
+    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, lungo);
+    EXPECT_EQ(editor->text(), QStringLiteral("YZZZZ")) << "the cell takes no more than the column holds";
+    QTest::keyClick(editor, Qt::Key_Return);
+    ProcessEvents();
+    table->Post();
+    ExpectStored("IdConIva", QStringLiteral("YZZZZ"));
+    EXPECT_TRUE(script.Messages().isEmpty()) << script.LastText().toStdString();
+}

@@ -157,13 +157,13 @@ TEST_F(EliminazioniCauzioni, MovementsOfThePeriodGoWithTheirRowsAndNothingElse)
     d->btEsegui->click();
     ProcessEvents();
     EXPECT_EQ(script.LastText(), QStringLiteral("Indicare le date di inizio/fine periodo"));
-    // start after end: nothing, no message, the window open
+    // start after end: refused, nothing asked, the window open
     d->tPars->FieldByName(QStringLiteral("A_Data"))->SetValue(Giorno(2, 1));
     script.ClearMessages();
-    script.Yes(QStringLiteral("Confermi eliminazione definitiva movimenti "));
     d->btEsegui->click();
     ProcessEvents();
-    EXPECT_EQ(script.Texts().size(), 1);
+    EXPECT_EQ(script.Texts(),
+              QStringList{QStringLiteral("La data iniziale supera quella finale: correggere l'intervallo.")});
     ASSERT_FALSE(finestra.isNull());
     EXPECT_EQ(Movimenti().size(), 5);
     EXPECT_TRUE(d->btEsegui->isEnabled() && d->btChiudi->isEnabled());

@@ -450,6 +450,15 @@ TEST_F(PrimaNotaCauzioni, TheSearchListsCustomersAndSuppliersAndOpensTheOneChose
     script.OnDialog(QStringLiteral("TFQarn0204d"), [&](TForm &d) {
         auto &dialogo = static_cast<TFLumoRicercaMovimenti &>(d);
         EXPECT_EQ(dialogo.Caption(), QStringLiteral("Ricerca movimenti cauzioni"));
+        // a period that ends before it starts is refused, not shown as an empty list
+        EXPECT_TRUE(
+            kv8test::ReplaceText(dialogo.Control<TDBEdit>(QStringLiteral("edDaData")), QStringLiteral("30/04/2026")));
+        EXPECT_TRUE(
+            kv8test::ReplaceText(dialogo.Control<TDBEdit>(QStringLiteral("edAData")), QStringLiteral("01/04/2026")));
+        dialogo.btSelezione->click();
+        EXPECT_EQ(script.LastText(), QStringLiteral("La data iniziale supera quella finale: correggere l'intervallo."));
+        EXPECT_TRUE(kv8test::ReplaceText(dialogo.Control<TDBEdit>(QStringLiteral("edDaData")), QString()));
+        EXPECT_TRUE(kv8test::ReplaceText(dialogo.Control<TDBEdit>(QStringLiteral("edAData")), QString()));
         dialogo.tPars->FieldByName(QStringLiteral("IdContoTp"))->SetAsString(QStringLiteral("TT"));
         dialogo.btSelezione->click();
         for (dialogo.qLista->First(); !dialogo.qLista->Eof(); dialogo.qLista->Next())

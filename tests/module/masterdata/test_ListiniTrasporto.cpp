@@ -132,9 +132,10 @@ TEST_F(ListiniTrasporto, OpensOnlyWhenTransportIsOnAtOne)
     EXPECT_EQ(griglia->Columns(8).Title, QStringLiteral("Ragione Sociale Destinatario"));
 }
 
-TEST_F(ListiniTrasporto, AListIsNotSavedWithoutItsCode)
+TEST_F(ListiniTrasporto, AListIsNotSavedWithoutItsCodeNorWithAValidityEndingBeforeItStarts)
 {
     const QString rifiuto = QStringLiteral("Il campo 'Codice' non è impostato: indicarlo prima di registrare.");
+    const QString invertito = QStringLiteral("La data iniziale supera quella finale: correggere l'intervallo.");
     TFqarn0014f *f = Finestra();
     ASSERT_NE(f, nullptr);
     const int teste = Conta(QStringLiteral("LUMO_ListTraT"));
@@ -145,8 +146,26 @@ TEST_F(ListiniTrasporto, AListIsNotSavedWithoutItsCode)
     EXPECT_EQ(script.LastText(), rifiuto);
     EXPECT_EQ(f->tMain->State(), dsInsert) << "the user's work kept";
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ListTraT")), teste);
-    script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
-    Premi(f, nbCancel);
+
+    // with its code, a validity ending before it starts: refused in the head and in an
+    // article row, which takes the head's dates
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdListTra"), QStringLiteral("SUD")));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataInizio"), QStringLiteral("30/04/2026")));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataFine"), QStringLiteral("01/04/2026")));
+    f->TTListTraR->Append();
+    f->TTListTraR->FieldByName(QStringLiteral("IdCategoria"))->SetAsString(QStringLiteral("ROSSI"));
+    EXPECT_THROW(f->TTListTraR->Post(), Exception);
+    f->TTListTraR->Cancel();
+    Premi(f, nbPost);
+    EXPECT_EQ(script.LastText(), invertito);
+    EXPECT_EQ(f->tMain->State(), dsInsert);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_ListTraT")), teste);
+    // one day is a period
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataFine"), QStringLiteral("30/04/2026")));
+    AggiungiArt(f, QStringLiteral("ROSSI"), QString(), 0.4);
+    Salva(f);
+    ASSERT_EQ(f->tMain->State(), dsBrowse) << script.LastText().toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_ListTraT")), teste + 1);
 
     // a stored list whose code is blanked keeps it
     Vai(f, l1);

@@ -9,9 +9,12 @@
 #include "host/report/ReportOutput.h"
 #include "host/ui/DBGrid.h"
 #include "masterdata/Qarn0009f.h"
+#include "tests/support/ui/Program.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -535,6 +538,36 @@ TEST_F(Raggruppamenti, DuplicatesAreRefusedNamingTheCode)
     EXPECT_EQ(f->tMain->State(), dsEdit);
     EXPECT_EQ(Magazzini(2), QStringList{"4"});
     EXPECT_EQ(Buffer(f), (QStringList{"4/0", "4/2"}));
+}
+
+// Run unattended, the save refused with an information ends the run with 4; the question
+// answered No stores nothing as asked and ends it with 0.
+TEST_F(Raggruppamenti, ARefusedSaveEndsAnUnattendedRunWithFour)
+{
+    if (!QFileInfo::exists(ProgramPath()))
+        GTEST_SKIP() << "the program kv8 is not built";
+    const QString modules = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../lib"));
+    Esegui(QStringLiteral("INSERT INTO Utenti (IdUtente, Nome, FlPrivilegi) VALUES ('ADMIN', 'Amministratore', 1)"));
+    const auto esegui = [&](const QString &risposta) {
+        return RunProgram(
+            {QStringLiteral("--database"), company.Db().Url(), QStringLiteral("--menu"), QStringLiteral("QARN0009F"),
+             QStringLiteral("--click"), QStringLiteral("DBNavigator/nbInsert"), QStringLiteral("--set"),
+             QStringLiteral("edIdRaggMag=1"), QStringLiteral("--set"), QStringLiteral("edDsRaggrupp=Doppione"),
+             QStringLiteral("--click"), QStringLiteral("DBNavigator/nbPost"), QStringLiteral("--answers"), risposta},
+            modules);
+    };
+    const ProgramRun rifiutata = esegui(QStringLiteral("yes"));
+    EXPECT_EQ(rifiutata.ExitCode, 4) << rifiutata.Err.toStdString();
+    EXPECT_TRUE(rifiutata
+                    .MissingInOrder({QStringLiteral("Informazione: Il codice 1 è già presente in Raggruppamenti "
+                                                    "magazzini: sceglierne un altro."),
+                                     QStringLiteral("kv8: 1 save was refused")})
+                    .isEmpty())
+        << rifiutata.Err.toStdString();
+    const ProgramRun annullata = esegui(QStringLiteral("no"));
+    EXPECT_EQ(annullata.ExitCode, 0) << annullata.Err.toStdString();
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT DsRaggrupp FROM LUMO_RaggMagT ORDER BY IdRaggMag")),
+              (QStringList{"Cantina", "Deposito"}));
 }
 
 TEST_F(Raggruppamenti, AFailureAtTheThirdRowWritesNothing)

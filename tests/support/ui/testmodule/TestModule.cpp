@@ -69,6 +69,7 @@ public:
         quantita->SetDataField(QStringLiteral("Quantita"));
         auto *nota = new QLineEdit(ClientArea());
         nota->setObjectName(QStringLiteral("edNota"));
+        nota->setMaxLength(20);
         auto *mostra = new QPushButton(QStringLiteral("Mostra"), ClientArea());
         mostra->setObjectName(QStringLiteral("btMostra"));
         auto *spento = new QPushButton(QStringLiteral("Spento"), ClientArea());
