@@ -2,18 +2,18 @@
 
 #include "ui_Documento.h"
 
+#include "host/business/Distintabase.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibmag.h"
 #include "host/business/Dmisbas.h"
 #include "host/business/Dmisorc.h"
 #include "host/business/Dmisven.h"
-#include "host/business/Distintabase.h"
 #include "host/business/Funzionibase.h"
 #include "host/business/Funzionidoc.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
-#include "host/core/KV8Config.h"
 #include "host/core/Funzioni.h"
+#include "host/core/KV8Config.h"
 #include "host/core/Kutfunctions.h"
 #include "host/data/Concurrency.h"
 #include "host/data/DatasetFunctions.h"
@@ -38,8 +38,8 @@
 #include <QCryptographicHash>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QHash>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
@@ -1115,7 +1115,29 @@ bool TFDocumento::VMRegistraDatiDocumento()
     return true;
 }
 
-void TFDocumento::StampaDocumento() {}
+void TFDocumento::StampaDocumento(bool) {}
+
+void TFDocumento::XFormXStampa(bool preview)
+{
+    StampaDocumento(preview);
+}
+
+bool TFDocumento::DocumentoDaStampare() const
+{
+    if (chiave_ != 0)
+        return true;
+    Kmessages::KMessage(QStringLiteral("Il documento non è ancora registrato: registrarlo prima di stamparlo."),
+                        mtInformation, mbOK);
+    return false;
+}
+
+bool TFDocumento::DocumentoTrovato(bool trovato)
+{
+    if (!trovato)
+        Kmessages::KMessage(QStringLiteral("Documento non trovato: forse cancellato da un altro utente."),
+                            mtInformation, mbOK);
+    return trovato;
+}
 
 void TFDocumento::StampaEtichette() {}
 
@@ -1841,8 +1863,8 @@ void TFDocumento::AggiornaPrezziDaDocumento() {}
 
 void TFDocumento::OffriStampa()
 {
-    if (Kmessages::KMessage(QStringLiteral("Effettuo stampa ? "), mtConfirmation, mbYesNo) == mrYes)
-        StampaDocumento();
+    if (HaStampa() && Kmessages::KMessage(QStringLiteral("Effettuo stampa ? "), mtConfirmation, mbYesNo) == mrYes)
+        StampaDocumento(true);
     StampaEtichette();
 }
 

@@ -25,6 +25,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class KPageControl;
@@ -183,7 +184,11 @@ public:
     // Deleting: the save in mode 2.
     virtual void CancellaDocumento();
     virtual bool VMRegistraDatiDocumento();
-    virtual void StampaDocumento();
+    // The stored document on view printed (anteprima: on screen first); nothing in a window
+    // without a print (HaStampa false), which shows no print command.
+    virtual void StampaDocumento(bool anteprima);
+    // The print commands: StampaDocumento.
+    void XFormXStampa(bool preview) override;
     virtual void StampaEtichette();
     virtual void btnDetQtaClick(QObject *sender);
 
@@ -353,6 +358,23 @@ public:
     TDataSet *TestaScrittura() const;
 
 protected:
+    // The stored document on view through the print the host makes of class Stampa (its Crea),
+    // prepared by prepara, selected by its key and run; a document not stored yet, or no
+    // longer found, is told instead.
+    template <class Stampa> void StampaRegistrato(bool anteprima, const std::function<void(Stampa &)> &prepara = {})
+    {
+        if (!DocumentoDaStampare())
+            return;
+        std::unique_ptr<Stampa> stampa(Stampa::Crea(this));
+        if (prepara)
+            prepara(*stampa);
+        if (DocumentoTrovato(stampa->InitFormDocumento(int(KeyCorrente()))))
+            stampa->EseguiStampa(anteprima);
+    }
+    // False, told, while the document on view is not stored.
+    bool DocumentoDaStampare() const;
+    // trovato passed on; false told as a document deleted meanwhile.
+    static bool DocumentoTrovato(bool trovato);
     // Builds the pages: the document (head and rows), the totals.
     void ImpostaFinestra();
     // The stored head and rows (the fingerprint CaricaDocumento takes and ControllaAltriUtenti

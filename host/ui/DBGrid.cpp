@@ -155,8 +155,9 @@ Qt::ItemFlags TDataSetModel::flags(const QModelIndex &index) const
     TDataSet *ds = DataSet();
     const TDBGridOptions options = grid_->Options();
     if (field && ds && (options & dgEditing) && !(options & dgRowSelect) && !grid_->ReadOnly()
-        && !grid_->Columns(index.column()).ReadOnly && !field->ReadOnly() && !field->IsCalculated() && ds->CanModify())
-        f |= Qt::ItemIsEditable;
+        && !grid_->Columns(index.column()).ReadOnly && !field->ReadOnly() && !field->IsCalculated() && ds->CanModify()
+        && (ds->State() != dsBrowse || (DataSource() && DataSource()->AutoEdit())))
+        f |= Qt::ItemIsEditable; // a browsed record is edited only where its source allows it
     return f;
 }
 

@@ -38,6 +38,20 @@ TEST_F(Documenti, BollaModificataRigoCambiatoCancellatoEAggiunto)
     ASSERT_EQ(f->TRighe->RecordCount(), 3);
     EXPECT_EQ(f->ModoSalva, 1);
 
+    // browsing: a stray key in the head changes nothing, and F10 saves nothing
+    auto *causale = f->Control<TDBEdit>(QStringLiteral("edIdCausale"));
+    script.ClearMessages();
+    kv8test::Focus(causale);
+    kv8test::TypeText(causale, QStringLiteral("X"));
+    EXPECT_EQ(causale->text(), QStringLiteral("DDT"));
+    EXPECT_EQ(f->TTesta->State(), dsBrowse);
+    kv8test::PressKey(causale, Qt::Key_F10);
+    EXPECT_FALSE(f->SalvataggioRiuscito);
+    EXPECT_TRUE(script.Messages().isEmpty()) << script.Texts().join(QLatin1Char('|')).toStdString();
+    // F2 is the user's choice to change it
+    kv8test::PressKey(causale, Qt::Key_F2);
+    EXPECT_EQ(f->TTesta->State(), dsEdit);
+
     VaiARigo(f, QStringLiteral("A1"));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("7")));
     PremiRighe(f, nbPost);

@@ -40,7 +40,6 @@ protected:
         NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("10"), QStringLiteral("5"));
         NuovoRigo(f, QStringLiteral("B1"), QStringLiteral("4"), QStringLiteral("2,5"));
         NuovoRigo(f, QStringLiteral("C1"), QStringLiteral("6"), QStringLiteral("3"));
-        script.No(QStringLiteral("Effettuo stampa ? "));
         Premi(f, nbPost);
         f->Close();
         kv8test::ProcessEvents();
@@ -198,7 +197,6 @@ TEST_F(Ordini, AShippedOrderRowKeepsAtLeastItsShippedQuantity)
     VaiARigo(f, QStringLiteral("B1"));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("8")));
     PremiRighe(f, nbPost);
-    script.No(QStringLiteral("Effettuo stampa ? "));
     script.AllowUnusedAnswers();
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.LastText().toStdString();
@@ -327,7 +325,6 @@ TEST_F(Ordini, AQuoteBecomesAnOrderLinkedToItsRows)
     Testa(q, QStringLiteral("OF"), QStringLiteral("C2"));
     NuovoRigo(q, QStringLiteral("A1"), QStringLiteral("12"), QStringLiteral("4"));
     NuovoRigo(q, QStringLiteral("C1"), QStringLiteral("2"), QStringLiteral("7"));
-    script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(q, nbPost);
     ASSERT_TRUE(q->SalvataggioRiuscito) << script.LastText().toStdString();
     q->Close();
@@ -343,7 +340,6 @@ TEST_F(Ordini, AQuoteBecomesAnOrderLinkedToItsRows)
     ASSERT_TRUE(o->CaricaDaOfferta(offerta));
     EXPECT_TRUE(Scrivi(o, QStringLiteral("edIdCausale"), QStringLiteral("OC")));
     EXPECT_TRUE(Scrivi(o, QStringLiteral("edDataDocumento"), QStringLiteral("12/03/2026")));
-    script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(o, nbPost);
     ASSERT_TRUE(o->SalvataggioRiuscito) << script.LastText().toStdString();
     EXPECT_EQ(Valore(QStringLiteral("SELECT IdCliente FROM OrdiniCliTeste")).toString(), QStringLiteral("C2"));
@@ -451,7 +447,6 @@ TEST_F(Ordini, KitComponentsAndBarCodesBecomeOrderRows)
     EXPECT_FALSE(f->AccodaRigheBarcode(QStringLiteral("ZZ9"), 2, articolo, messaggi));
     EXPECT_EQ(messaggi, QStringList{QStringLiteral("Codice a barre ZZ9 non riconosciuto.")});
     EXPECT_EQ(f->TRighe->RecordCount(), 3);
-    script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.LastText().toStdString();
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT SUM(QuantitaOrd) FROM OrdiniCliRighe")).toDouble(), 10);
@@ -762,7 +757,6 @@ protected:
         ASSERT_NE(f, nullptr);
         Testa(f, QStringLiteral("OC"), QStringLiteral("C1"));
         NuovoRigo(f, articolo, quantita, QStringLiteral("5"));
-        script.No(QStringLiteral("Effettuo stampa ? "));
         Premi(f, nbPost);
         ASSERT_TRUE(f->SalvataggioRiuscito) << script.LastText().toStdString();
         f->Close();
