@@ -659,6 +659,12 @@ void KDBGriglia::keyPressEvent(QKeyEvent *event)
         TForm::Guard([this] { ConfirmAndDelete(); });
         return;
     }
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && OnSegnaRiga
+        && state() != QAbstractItemView::EditingState) {
+        event->accept();
+        TForm::Guard([this] { OnSegnaRiga(this); });
+        return;
+    }
     if (event->key() == Qt::Key_Escape && ds && (ds->State() == dsEdit || ds->State() == dsInsert)
         && state() != QAbstractItemView::EditingState) {
         event->accept();
@@ -684,6 +690,8 @@ void KDBGriglia::mouseDoubleClickEvent(QMouseEvent *event)
     emit DblClick();
     if (OnDblClick)
         TForm::Guard([this] { OnDblClick(this); });
+    if (OnSegnaRiga && indexAt(event->position().toPoint()).isValid())
+        TForm::Guard([this] { OnSegnaRiga(this); });
 }
 
 void KDBGriglia::contextMenuEvent(QContextMenuEvent *event)

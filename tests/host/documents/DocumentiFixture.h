@@ -120,8 +120,9 @@ protected:
         ASSERT_TRUE(f->TRighe->Locate(QStringLiteral("IdProdotto"), articolo));
     }
     // The invoice's choice of delivery notes as the user makes it: a double click on the line
-    // of each note numbered as given, then OK. Answers the notes offered, "number/rows" each.
-    static QStringList ScegliBolle(TForm &form, const QList<int> &numeri)
+    // of each note numbered as given, then OK; conTastiera: the line made current and Space
+    // pressed on it, then Enter. Answers the notes offered, "number/rows" each.
+    static QStringList ScegliBolle(TForm &form, const QList<int> &numeri, bool conTastiera = false)
     {
         auto &d = dynamic_cast<TFSVen0008f_001 &>(form);
         d.show();
@@ -143,13 +144,23 @@ protected:
             QApplication::sendEvent(vista, &evento);
         };
         for (int r : righe) {
-            const QPoint punto = d.gSelBolle->visualRect(d.gSelBolle->model()->index(r, 0)).center();
+            const QModelIndex cella = d.gSelBolle->model()->index(r, 0);
+            if (conTastiera) {
+                kv8test::Focus(d.gSelBolle);
+                d.gSelBolle->setCurrentIndex(cella);
+                kv8test::PressKey(d.gSelBolle, Qt::Key_Space);
+                continue;
+            }
+            const QPoint punto = d.gSelBolle->visualRect(cella).center();
             for (QEvent::Type tipo : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
                                       QEvent::MouseButtonRelease})
                 mouse(tipo, punto);
             kv8test::ProcessEvents();
         }
-        d.btOk->click();
+        if (conTastiera)
+            kv8test::PressKey(d.gSelBolle, Qt::Key_Return);
+        else
+            d.btOk->click();
         kv8test::ProcessEvents();
         return offerte;
     }

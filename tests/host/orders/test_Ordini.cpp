@@ -212,8 +212,16 @@ TEST_F(Ordini, AnInvoiceTakesOrderLinesAndItsDeletionGivesThemBack)
     Testa(f, QStringLiteral("FD"), QStringLiteral("C1"));
     script.OnDialog(QStringLiteral("TFSVen0001f_001"), [&](TForm &d) {
         auto &dlg = dynamic_cast<TFSVen0001f_001 &>(d);
-        dlg.TSelOrdR->Locate(QStringLiteral("IdProdotto"), QStringLiteral("C1"));
-        dlg.SelezionaRigo();
+        // Space on a line marks it, and again unmarks it
+        dlg.show();
+        kv8test::Focus(dlg.gSelOrdR);
+        for (const char *articolo : {"B1", "B1", "C1"}) {
+            dlg.TSelOrdR->Locate(QStringLiteral("IdProdotto"), QLatin1String(articolo));
+            kv8test::PressKey(dlg.gSelOrdR, Qt::Key_Space);
+        }
+        EXPECT_EQ(
+            dlg.TSelOrdR->Lookup(QStringLiteral("IdProdotto"), QStringLiteral("B1"), QStringLiteral("FlSelez")).toInt(),
+            0);
         dlg.TSelOrdR->Locate(QStringLiteral("IdProdotto"), QStringLiteral("A1"));
         dlg.TSelOrdR->Edit();
         dlg.TSelOrdR->FieldByName(QStringLiteral("QtaSelez"))->SetAsFloat(7);
