@@ -13,6 +13,7 @@
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
+#include "host/core/KFormati.h"
 #include "host/core/KV8Config.h"
 #include "host/core/Kutfunctions.h"
 #include "host/data/Concurrency.h"
@@ -39,6 +40,8 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHash>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -306,6 +309,19 @@ void TFDocumento::ImpostaFinestra()
     connect(btnOrdini, &QPushButton::clicked, this,
             [this] { Guard([this] { Dialoghi().SelezionaRigheOrdine(this); }); });
     comandi->addWidget(btnOrdini);
+    comandi->addSpacing(12);
+    auto *lbQtaBarcode = new QLabel(QStringLiteral("Q.tà letta:"), PanelR);
+    edQtaBarcode = new QLineEdit(QStringLiteral("1"), PanelR);
+    edQtaBarcode->setObjectName(QStringLiteral("edQtaBarcode"));
+    edQtaBarcode->setMaximumWidth(60);
+    lbQtaBarcode->setBuddy(edQtaBarcode);
+    auto *lbBarcode = new QLabel(QStringLiteral("Codice a barre:"), PanelR);
+    edBarcode = new QLineEdit(PanelR);
+    edBarcode->setObjectName(QStringLiteral("edBarcode"));
+    lbBarcode->setBuddy(edBarcode);
+    connect(edBarcode, &QLineEdit::returnPressed, this, [this] { Guard([this] { LeggiBarcode(); }); });
+    for (QWidget *w : std::initializer_list<QWidget *>{lbQtaBarcode, edQtaBarcode, lbBarcode, edBarcode})
+        comandi->addWidget(w);
     comandi->addStretch();
     if (auto *griglia = qobject_cast<QGridLayout *>(PanelR->layout()))
         griglia->addLayout(comandi, griglia->rowCount(), 0, 1, griglia->columnCount());
@@ -993,6 +1009,37 @@ bool TFDocumento::AccodaRigheBarcode(const QString &barcode, double quantita, QS
     TRighe->Post();
     FlRigheAggiunte = true;
     return true;
+}
+
+void TFDocumento::LeggiBarcode()
+{
+    const QString codice = edBarcode->text().trimmed();
+    if (codice.isEmpty())
+        return;
+    bool ok = false;
+    const double quantita = KFormati::ParseFloat(edQtaBarcode->text(), &ok);
+    if (!ok || quantita <= 0) {
+        Kmessages::KMessage(
+            QStringLiteral("La quantità letta \"%1\" non è valida: indicare un numero maggiore di zero.")
+                .arg(edQtaBarcode->text().trimmed()),
+            mtWarning, mbOK);
+        edQtaBarcode->setFocus();
+        edQtaBarcode->selectAll();
+        return;
+    }
+    QString articolo;
+    QStringList messaggi;
+    const bool letto = AccodaRigheBarcode(codice, quantita, articolo, messaggi);
+    if (!messaggi.isEmpty())
+        Kmessages::KMessage(messaggi.join(QLatin1Char('\n')), mtInformation, mbOK);
+    // ready for the next read; a code not read stays selected, for the user to see
+    if (letto) {
+        edBarcode->clear();
+        edQtaBarcode->setText(QStringLiteral("1"));
+    } else {
+        edBarcode->selectAll();
+    }
+    edBarcode->setFocus();
 }
 
 // ---- amounts and totals

@@ -39,6 +39,7 @@ class TXTransaction;
 class TFSVen0001f_001;
 class QCryptographicHash;
 class QLabel;
+class QLineEdit;
 class QWidget;
 namespace Ui {
 class Documento;
@@ -102,6 +103,10 @@ public:
     TDBNavigator *DBNavigatore2 = nullptr; // rows navigator
     QPushButton *btnDetQta = nullptr;      // quantity detail of the current row
     QPushButton *btnOrdini = nullptr;      // rows taken from order lines (delivery notes, invoices)
+    // Bar-code reading under the rows: the quantity read (1 unless typed) and the code, which a
+    // scanner types and ends with Enter (LeggiBarcode).
+    QLineEdit *edQtaBarcode = nullptr;
+    QLineEdit *edBarcode = nullptr;
 
     // ---- window state
     int ModoSalva = 0;               // 0 new document, 1 modified, 2 being deleted
@@ -280,6 +285,10 @@ public:
     // A row from a bar code (the article code); false with the reason in messaggi.
     virtual bool AccodaRigheBarcode(const QString &barcode, double quantita, QString &idProdotto,
                                     QStringList &messaggi);
+    // The code of edBarcode read with the quantity of edQtaBarcode (AccodaRigheBarcode), the
+    // messages of the read shown; the inputs made ready for the next read. A quantity that is
+    // not a number above 0 is refused and nothing is read.
+    void LeggiBarcode();
 
     // ---- the save's steps, in their order
     // Before the transaction.

@@ -23,6 +23,7 @@
 #include "tests/support/ui/FinestreHost.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QToolButton>
 
@@ -113,6 +114,25 @@ protected:
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), quantita));
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edPrezzo"), prezzo));
         PremiRighe(f, nbPost);
+    }
+    // A bar code read as a scanner types it under the rows: the quantity (when given) typed
+    // over the one on view, the code typed, then Enter. Answers the last message shown by the
+    // read, empty when none.
+    QString LeggiCodice(TFDocumento *f, const QString &codice, const QString &quantita = QString())
+    {
+        script.ClearMessages();
+        MostraPaginaDi(f, f->edBarcode);
+        if (!quantita.isEmpty()) {
+            kv8test::Focus(f->edQtaBarcode);
+            f->edQtaBarcode->selectAll();
+            kv8test::TypeText(f->edQtaBarcode, quantita);
+        }
+        kv8test::Focus(f->edBarcode);
+        f->edBarcode->selectAll();
+        kv8test::TypeText(f->edBarcode, codice);
+        kv8test::PressKey(f->edBarcode, Qt::Key_Return);
+        kv8test::ProcessEvents();
+        return script.Messages().isEmpty() ? QString() : script.LastText();
     }
     // Moves the rows to the row of an article.
     static void VaiARigo(TFDocumento *f, const QString &articolo)
