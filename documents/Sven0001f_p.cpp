@@ -9,12 +9,9 @@
 #include "host/data/TXClientTable.h"
 #include "host/data/TXMemTable.h"
 #include "host/data/TXTable.h"
-#include "host/ui/ClassRegistry.h"
 #include "host/ui/DBGrid.h"
 #include "host/ui/DBNavigator.h"
 #include "host/ui/Kmessages.h"
-
-#include <memory>
 
 DUSARIA_FINESTRA(TFSVen0001f_p, FSVen0001f_p);
 
@@ -98,10 +95,7 @@ void TFSVen0001f_p::CostruisciRiepilogo()
     TFSVen0001f::CostruisciRiepilogo();
 }
 
-void TFSVen0001f_p::StampaDocumento()
+void TFSVen0001f_p::StampaDocumento(bool anteprima)
 {
-    std::unique_ptr<TfSven0002s_p> stampa(
-        Kv8reportb::XGetReportClass(ClassRef::Of<TfSven0002s_p>()).CreateAs<TfSven0002s_p>(this));
-    if (stampa->InitFormDocumento(int(KeyCorrente())))
-        stampa->EseguiStampa(true);
+    StampaRegistrato<TfSven0002s_p>(anteprima);
 }

@@ -28,8 +28,8 @@ public:
     void AnnullaSalvataggio(const QString &messaggio) override;
     void DopoSalvataggio() override;
     void CostruisciRiepilogo() override;             // summary posted and rebuilt, deposit value
-    // "Effettuo stampa ? ": the stored note through the module's standard print.
-    void StampaDocumento() override;
+    // The stored note through the module's standard print.
+    void StampaDocumento(bool anteprima) override;
     // The summary rebuilt from the rows, unless built on the tab during this edit.
     void UT_LMQ_RicostruisciCastelletto() override;
 };

@@ -6,6 +6,7 @@
 #include "host/business/Dmibase.h"
 #include "host/data/TField.h"
 #include "host/data/TXQuery.h"
+#include "host/ui/ClassRegistry.h"
 
 DUSARIA_CLASSE(TfSven0002s_p);
 DUSARIA_CLASSE(TfSven0002s_mvv);
@@ -34,6 +35,11 @@ TfSven0002s_p::TfSven0002s_p(QObject *owner) : TfKV8ReportB_Docs(owner), Dati(*t
     qRighe = Dati.qRighe;
     UT_LMQ_DVEN_CampiStampaDoc(qMain, TDMIBase::Crea()->lkCausBolleCli);
     qMain->OnCalcFields = [this](TDataSet *d) { qMainCalcFields(d); };
+}
+
+TfSven0002s_p *TfSven0002s_p::Crea(QObject *owner)
+{
+    return Kv8reportb::XGetReportClass(ClassRef::Of<TfSven0002s_p>()).CreateAs<TfSven0002s_p>(owner);
 }
 
 bool TfSven0002s_p::InitForm(int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, int SerieA, int NumeroA,

@@ -10,6 +10,8 @@ class TfSven0002s_p : public TfKV8ReportB_Docs {
     Q_OBJECT
 public:
     explicit TfSven0002s_p(QObject *owner = nullptr);
+    // The print the module makes: the class registered in its place, or this one.
+    static TfSven0002s_p *Crea(QObject *owner);
 
     TXQuery *qMain;  // heads with _UT_LMQ_FlStaCau, _UT_LMQ_FlTpStaCau and the deposit slots
     TXQuery *qRighe; // rows of a note

@@ -9,6 +9,7 @@
 TFqarn0002f::TFqarn0002f(QWidget *owner) : TFDBTabChild(owner), ui(new Ui::Qarn0002f)
 {
     SetupLayout(*ui);
+    MostraStampa(true);
     tMain = CreaTabellaCodici(this, QStringLiteral("LUMO_Bottiglie"), QStringLiteral("IdBottiglia"),
                               {QStringLiteral("IdBottiglia"), QStringLiteral("DsBottiglia"), QStringLiteral("Capacita"),
                                QStringLiteral("FlUtilizzo")});

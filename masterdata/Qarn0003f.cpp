@@ -9,6 +9,7 @@
 TFqarn0003f::TFqarn0003f(QWidget *owner) : TFDBTabChild(owner), ui(new Ui::Qarn0003f)
 {
     SetupLayout(*ui);
+    MostraStampa(true);
     tMain = CreaTabellaCodici(this, QStringLiteral("LUMO_Colori"), QStringLiteral("IdColore"),
                               {QStringLiteral("IdColore"), QStringLiteral("DsColore"), QStringLiteral("FlUtilizzo")});
     SetActiveControl(ui->edIdColore);

@@ -9,6 +9,7 @@
 TFqarn0004f::TFqarn0004f(QWidget *owner) : TFDBChild(owner), ui(new Ui::Qarn0004f)
 {
     SetupLayout(*ui);
+    MostraStampa(true);
     tMain = CreaTabellaCodici(this, QStringLiteral("LUMO_Vasche"), QStringLiteral("IdVasca"), {});
     SetActiveControl(ui->edIdVasca);
 }

@@ -9,6 +9,7 @@
 TFqarn0005f::TFqarn0005f(QWidget *owner) : TFDBTabChild(owner), ui(new Ui::Qarn0005f)
 {
     SetupLayout(*ui);
+    MostraStampa(true);
     tMain = CreaTabellaCodici(this, QStringLiteral("LUMO_CatVin"), QStringLiteral("IdCatVin"),
                               {QStringLiteral("IdCatVin"), QStringLiteral("DsCatVin"), QStringLiteral("FlUtilizzo")});
     SetActiveControl(ui->edIdCatVin);

@@ -9,6 +9,7 @@
 TFqarn0006f::TFqarn0006f(QWidget *owner) : TFDBTabChild(owner), ui(new Ui::Qarn0006f)
 {
     SetupLayout(*ui);
+    MostraStampa(true);
     tMain = CreaTabellaCodici(this, QStringLiteral("LUMO_Natura"), QStringLiteral("IdNatura"),
                               {QStringLiteral("IdNatura"), QStringLiteral("DsNatura"), QStringLiteral("FlUtilizzo")});
     SetActiveControl(ui->edIdNatura);

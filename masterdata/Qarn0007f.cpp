@@ -9,6 +9,7 @@
 TFqarn0007f::TFqarn0007f(QWidget *owner) : TFDBTabChild(owner), ui(new Ui::Qarn0007f)
 {
     SetupLayout(*ui);
+    MostraStampa(true);
     tMain = CreaTabellaCodici(this, QStringLiteral("LUMO_ConIva"), QStringLiteral("IdConIva"),
                               {QStringLiteral("IdConIva"), QStringLiteral("DsConIva"), QStringLiteral("FlUtilizzo")});
     SetActiveControl(ui->edIdConIva);

@@ -17,6 +17,7 @@ DUSARIA_FINESTRA(TFqarn0009f, Fqarn0009f);
 TFqarn0009f::TFqarn0009f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new Ui::Qarn0009f)
 {
     SetupLayout(*ui);
+    MostraStampa(true);
 
     tMain = new TXTable(this);
     tMain->SetName(QStringLiteral("tMain"));

@@ -9,6 +9,7 @@
 TFqarn0010f::TFqarn0010f(QWidget *owner) : TFDBTabChild(owner), ui(new Ui::Qarn0010f)
 {
     SetupLayout(*ui);
+    MostraStampa(true);
     tMain =
         CreaTabellaCodici(this, QStringLiteral("LUMO_Specifica"), QStringLiteral("IdSpecifica"),
                           {QStringLiteral("IdSpecifica"), QStringLiteral("DsSpecifica"), QStringLiteral("FlUtilizzo")});

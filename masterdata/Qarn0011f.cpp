@@ -9,6 +9,7 @@
 TFqarn0011f::TFqarn0011f(QWidget *owner) : TFDBTabChild(owner), ui(new Ui::Qarn0011f)
 {
     SetupLayout(*ui);
+    MostraStampa(true);
     tMain =
         CreaTabellaCodici(this, QStringLiteral("LUMO_ZonaProd"), QString(),
                           {QStringLiteral("IdZonaProd"), QStringLiteral("DsZonaProd"), QStringLiteral("FlUtilizzo")});

@@ -9,6 +9,7 @@
 TFqarn0012f::TFqarn0012f(QWidget *owner) : TFDBTabChild(owner), ui(new Ui::Qarn0012f)
 {
     SetupLayout(*ui);
+    MostraStampa(true);
     tMain = CreaTabellaCodici(this, QStringLiteral("LUMO_Regioni"), QStringLiteral("IdRegione"),
                               {QStringLiteral("IdRegione"), QStringLiteral("DsRegione"), QStringLiteral("FlUtilizzo")});
     SetActiveControl(ui->edIdRegione);

@@ -9,6 +9,7 @@
 TFqarn0013f::TFqarn0013f(QWidget *owner) : TFDBTabChild(owner), ui(new Ui::Qarn0013f)
 {
     SetupLayout(*ui);
+    MostraStampa(true);
     tMain =
         CreaTabellaCodici(this, QStringLiteral("LUMO_Tipologie"), QStringLiteral("IdTipologia"),
                           {QStringLiteral("IdTipologia"), QStringLiteral("DsTipologia"), QStringLiteral("FlUtilizzo")});

@@ -8,10 +8,6 @@
 #include "host/data/TXTable.h"
 #include "masterdata/Lumo_TabelleCodici.h"
 
-#include <QAction>
-#include <QToolBar>
-#include <QToolButton>
-
 TFQarnViewTipologieOmaggi::TFQarnViewTipologieOmaggi(QWidget *owner)
     : TFDBChild(owner), ui(new Ui::QarnViewTipologieomaggi)
 {
@@ -20,10 +16,6 @@ TFQarnViewTipologieOmaggi::TFQarnViewTipologieOmaggi(QWidget *owner)
     tMain->AddLookupField(QStringLiteral("RagioneSociale"), ftString, 50, TDMIBase::Crea()->lkConti,
                           QStringLiteral("IdConto"), QStringLiteral("IdConto"), QStringLiteral("RagioneSociale"));
     tMain->BeforePost = [this](TDataSet *d) { tMainBeforePost(d); };
-    // the window has no print
-    for (QAction *azione : tbComandi->actions())
-        if (tbComandi->widgetForAction(azione) == btStampa || tbComandi->widgetForAction(azione) == btAnteprima)
-            azione->setVisible(false);
     SetActiveControl(ui->edIdTipologia);
 }
 

@@ -2,18 +2,19 @@
 
 #include "ui_Documento.h"
 
+#include "host/business/Distintabase.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibmag.h"
 #include "host/business/Dmisbas.h"
 #include "host/business/Dmisorc.h"
 #include "host/business/Dmisven.h"
-#include "host/business/Distintabase.h"
 #include "host/business/Funzionibase.h"
 #include "host/business/Funzionidoc.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
-#include "host/core/KV8Config.h"
 #include "host/core/Funzioni.h"
+#include "host/core/KFormati.h"
+#include "host/core/KV8Config.h"
 #include "host/core/Kutfunctions.h"
 #include "host/data/Concurrency.h"
 #include "host/data/DatasetFunctions.h"
@@ -38,8 +39,10 @@
 #include <QCryptographicHash>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
@@ -306,6 +309,19 @@ void TFDocumento::ImpostaFinestra()
     connect(btnOrdini, &QPushButton::clicked, this,
             [this] { Guard([this] { Dialoghi().SelezionaRigheOrdine(this); }); });
     comandi->addWidget(btnOrdini);
+    comandi->addSpacing(12);
+    auto *lbQtaBarcode = new QLabel(QStringLiteral("Q.tà letta:"), PanelR);
+    edQtaBarcode = new QLineEdit(QStringLiteral("1"), PanelR);
+    edQtaBarcode->setObjectName(QStringLiteral("edQtaBarcode"));
+    edQtaBarcode->setMaximumWidth(60);
+    lbQtaBarcode->setBuddy(edQtaBarcode);
+    auto *lbBarcode = new QLabel(QStringLiteral("Codice a barre:"), PanelR);
+    edBarcode = new QLineEdit(PanelR);
+    edBarcode->setObjectName(QStringLiteral("edBarcode"));
+    lbBarcode->setBuddy(edBarcode);
+    connect(edBarcode, &QLineEdit::returnPressed, this, [this] { Guard([this] { LeggiBarcode(); }); });
+    for (QWidget *w : std::initializer_list<QWidget *>{lbQtaBarcode, edQtaBarcode, lbBarcode, edBarcode})
+        comandi->addWidget(w);
     comandi->addStretch();
     if (auto *griglia = qobject_cast<QGridLayout *>(PanelR->layout()))
         griglia->addLayout(comandi, griglia->rowCount(), 0, 1, griglia->columnCount());
@@ -995,6 +1011,37 @@ bool TFDocumento::AccodaRigheBarcode(const QString &barcode, double quantita, QS
     return true;
 }
 
+void TFDocumento::LeggiBarcode()
+{
+    const QString codice = edBarcode->text().trimmed();
+    if (codice.isEmpty())
+        return;
+    bool ok = false;
+    const double quantita = KFormati::ParseFloat(edQtaBarcode->text(), &ok);
+    if (!ok || quantita <= 0) {
+        Kmessages::KMessage(
+            QStringLiteral("La quantità letta \"%1\" non è valida: indicare un numero maggiore di zero.")
+                .arg(edQtaBarcode->text().trimmed()),
+            mtWarning, mbOK);
+        edQtaBarcode->setFocus();
+        edQtaBarcode->selectAll();
+        return;
+    }
+    QString articolo;
+    QStringList messaggi;
+    const bool letto = AccodaRigheBarcode(codice, quantita, articolo, messaggi);
+    if (!messaggi.isEmpty())
+        Kmessages::KMessage(messaggi.join(QLatin1Char('\n')), mtInformation, mbOK);
+    // ready for the next read; a code not read stays selected, for the user to see
+    if (letto) {
+        edBarcode->clear();
+        edQtaBarcode->setText(QStringLiteral("1"));
+    } else {
+        edBarcode->selectAll();
+    }
+    edBarcode->setFocus();
+}
+
 // ---- amounts and totals
 
 QString TFDocumento::CampoQuantita() const
@@ -1115,7 +1162,29 @@ bool TFDocumento::VMRegistraDatiDocumento()
     return true;
 }
 
-void TFDocumento::StampaDocumento() {}
+void TFDocumento::StampaDocumento(bool) {}
+
+void TFDocumento::XFormXStampa(bool preview)
+{
+    StampaDocumento(preview);
+}
+
+bool TFDocumento::DocumentoDaStampare() const
+{
+    if (chiave_ != 0)
+        return true;
+    Kmessages::KMessage(QStringLiteral("Il documento non è ancora registrato: registrarlo prima di stamparlo."),
+                        mtInformation, mbOK);
+    return false;
+}
+
+bool TFDocumento::DocumentoTrovato(bool trovato)
+{
+    if (!trovato)
+        Kmessages::KMessage(QStringLiteral("Documento non trovato: forse cancellato da un altro utente."),
+                            mtInformation, mbOK);
+    return trovato;
+}
 
 void TFDocumento::StampaEtichette() {}
 
@@ -1841,8 +1910,8 @@ void TFDocumento::AggiornaPrezziDaDocumento() {}
 
 void TFDocumento::OffriStampa()
 {
-    if (Kmessages::KMessage(QStringLiteral("Effettuo stampa ? "), mtConfirmation, mbYesNo) == mrYes)
-        StampaDocumento();
+    if (HaStampa() && Kmessages::KMessage(QStringLiteral("Effettuo stampa ? "), mtConfirmation, mbYesNo) == mrYes)
+        StampaDocumento(true);
     StampaEtichette();
 }
 

@@ -25,6 +25,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class KPageControl;
@@ -38,6 +39,7 @@ class TXTransaction;
 class TFSVen0001f_001;
 class QCryptographicHash;
 class QLabel;
+class QLineEdit;
 class QWidget;
 namespace Ui {
 class Documento;
@@ -101,6 +103,10 @@ public:
     TDBNavigator *DBNavigatore2 = nullptr; // rows navigator
     QPushButton *btnDetQta = nullptr;      // quantity detail of the current row
     QPushButton *btnOrdini = nullptr;      // rows taken from order lines (delivery notes, invoices)
+    // Bar-code reading under the rows: the quantity read (1 unless typed) and the code, which a
+    // scanner types and ends with Enter (LeggiBarcode).
+    QLineEdit *edQtaBarcode = nullptr;
+    QLineEdit *edBarcode = nullptr;
 
     // ---- window state
     int ModoSalva = 0;               // 0 new document, 1 modified, 2 being deleted
@@ -183,7 +189,11 @@ public:
     // Deleting: the save in mode 2.
     virtual void CancellaDocumento();
     virtual bool VMRegistraDatiDocumento();
-    virtual void StampaDocumento();
+    // The stored document on view printed (anteprima: on screen first); nothing in a window
+    // without a print (HaStampa false), which shows no print command.
+    virtual void StampaDocumento(bool anteprima);
+    // The print commands: StampaDocumento.
+    void XFormXStampa(bool preview) override;
     virtual void StampaEtichette();
     virtual void btnDetQtaClick(QObject *sender);
 
@@ -275,6 +285,10 @@ public:
     // A row from a bar code (the article code); false with the reason in messaggi.
     virtual bool AccodaRigheBarcode(const QString &barcode, double quantita, QString &idProdotto,
                                     QStringList &messaggi);
+    // The code of edBarcode read with the quantity of edQtaBarcode (AccodaRigheBarcode), the
+    // messages of the read shown; the inputs made ready for the next read. A quantity that is
+    // not a number above 0 is refused and nothing is read.
+    void LeggiBarcode();
 
     // ---- the save's steps, in their order
     // Before the transaction.
@@ -353,6 +367,23 @@ public:
     TDataSet *TestaScrittura() const;
 
 protected:
+    // The stored document on view through the print the host makes of class Stampa (its Crea),
+    // prepared by prepara, selected by its key and run; a document not stored yet, or no
+    // longer found, is told instead.
+    template <class Stampa> void StampaRegistrato(bool anteprima, const std::function<void(Stampa &)> &prepara = {})
+    {
+        if (!DocumentoDaStampare())
+            return;
+        std::unique_ptr<Stampa> stampa(Stampa::Crea(this));
+        if (prepara)
+            prepara(*stampa);
+        if (DocumentoTrovato(stampa->InitFormDocumento(int(KeyCorrente()))))
+            stampa->EseguiStampa(anteprima);
+    }
+    // False, told, while the document on view is not stored.
+    bool DocumentoDaStampare() const;
+    // trovato passed on; false told as a document deleted meanwhile.
+    static bool DocumentoTrovato(bool trovato);
     // Builds the pages: the document (head and rows), the totals.
     void ImpostaFinestra();
     // The stored head and rows (the fingerprint CaricaDocumento takes and ControllaAltriUtenti

@@ -12,6 +12,7 @@
 TFBBas0047f::TFBBas0047f(QWidget *owner) : TFBBasAnagrafica(owner), ui(new Ui::Fbbas0047f)
 {
     SetupLayout(*ui);
+    MostraStampa(true);
     TCausMagaz = CreaTabella(QStringLiteral("TCausMagaz"), QStringLiteral("CausaliMagaz"));
     TCausMagaz->BeforePost = [this](TDataSet *d) { TCausMagazBeforePost(d); };
     TCausMagaz->BeforeDelete = [this](TDataSet *d) { TCausMagazBeforeDelete(d); };

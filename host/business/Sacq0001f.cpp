@@ -1,6 +1,7 @@
 #include "host/business/Sacq0001f.h"
 
 #include "host/business/Dmibmag.h"
+#include "host/business/Sacq0002s.h"
 #include "host/core/Errors.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXTable.h"
@@ -40,6 +41,7 @@ TFSAcq0001f::TFSAcq0001f(QWidget *owner) : TFDocumento(Tipo(), owner)
 {
     setObjectName(QStringLiteral("FSAcq0001f"));
     SetCaption(QStringLiteral("DDT Fornitori"));
+    MostraStampa(true);
 }
 
 bool TFSAcq0001f::InitForm(int, qint64 chiave)
@@ -113,3 +115,8 @@ void TFSAcq0001f::DopoSalvataggio()
 void TFSAcq0001f::StampaEtichetteMatricole() {}
 
 void TFSAcq0001f::ArchiviaDocumento() {}
+
+void TFSAcq0001f::StampaDocumento(bool anteprima)
+{
+    StampaRegistrato<TfSAcq0002s>(anteprima);
+}

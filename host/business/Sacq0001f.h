@@ -20,6 +20,8 @@ public:
     bool FlControlloMagazzino = false; // the rows checked against the warehouse before a save
 
     void FormClose(TCloseAction &action) override;
+    // The stored note through the note print the host makes.
+    void StampaDocumento(bool anteprima) override;
     bool CaricaDocumento(qint64 chiave) override;
     void CancellaDocumento() override;
     bool ControlliPreliminari() override;

@@ -1,5 +1,6 @@
 #include "host/business/Sven0001f.h"
 
+#include "host/business/Sven0002s.h"
 #include "host/core/Errors.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXTable.h"
@@ -30,6 +31,7 @@ TFSVen0001f::TFSVen0001f(QWidget *owner) : TFDocumento(Tipo(), owner)
 {
     setObjectName(QStringLiteral("FSVen0001f"));
     SetCaption(QStringLiteral("DDT Clienti"));
+    MostraStampa(true);
 }
 
 bool TFSVen0001f::InitForm(int tipo, qint64 chiave, int)
@@ -97,4 +99,9 @@ void TFSVen0001f::ControllaRigheDaEliminare()
     for (TRigheDB->First(); !TRigheDB->Eof(); TRigheDB->Next())
         if (testa->AsLargeInt() == KeyCorrente() && fatturato->AsInteger() != 0)
             throw Exception(QStringLiteral("Il DDT è già stato fatturato: non può essere cancellato."));
+}
+
+void TFSVen0001f::StampaDocumento(bool anteprima)
+{
+    StampaRegistrato<TfSven0002s>(anteprima);
 }

@@ -19,6 +19,8 @@ public:
     int TipoBolla = 0;
 
     void FormClose(TCloseAction &action) override;
+    // The stored note through the note print the host makes.
+    void StampaDocumento(bool anteprima) override;
     void TRigheBeforeDelete(TDataSet *dataSet) override;
     void TRigheBeforePost(TDataSet *dataSet) override;
     bool ControlliTesta() override;

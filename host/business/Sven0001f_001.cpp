@@ -97,8 +97,9 @@ TFSVen0001f_001::TFSVen0001f_001(QWidget *owner) : TfdlgBase(owner), ui(new Ui::
     TColumn &scelta = gSelOrdR->AddColumn(QStringLiteral("QtaSelez"), QStringLiteral("Selezionata"), 80);
     scelta.Color = QColor(Qt::yellow);
     gSelOrdR->AddColumn(QStringLiteral("StatoRigo"), QStringLiteral("Stato"), 40).ReadOnly = true;
-    // a double click marks or unmarks the line
-    connect(gSelOrdR, &QAbstractItemView::doubleClicked, this, [this] { Guard([this] { SelezionaRigo(); }); });
+    // Space or a double click marks or unmarks the line
+    gSelOrdR->OnSegnaRiga = [this](KDBGriglia *) { SelezionaRigo(); };
+    SetActiveControl(gSelOrdR);
 }
 
 TFSVen0001f_001::~TFSVen0001f_001()

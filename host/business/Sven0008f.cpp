@@ -73,6 +73,7 @@ TFSVen0008f::TFSVen0008f(QWidget *owner) : TFDocumento(Tipo(), owner)
 {
     setObjectName(QStringLiteral("FSVen0008f"));
     SetCaption(QStringLiteral("Fatture Clienti"));
+    MostraStampa(true);
     TRRigheNC = new TXQuery(this);
     TRRigheNC->SetName(QStringLiteral("TRRigheNC"));
     TRRigheNC->SQL = TRRighe->SQL;
@@ -133,32 +134,12 @@ void TFSVen0008f::DSMainStateChange(TDataSource *source)
     }
 }
 
-void TFSVen0008f::XFormXStampa(bool preview)
+void TFSVen0008f::StampaDocumento(bool anteprima)
 {
-    StampaFattura(preview);
-}
-
-void TFSVen0008f::StampaDocumento()
-{
-    StampaFattura(true);
-}
-
-void TFSVen0008f::StampaFattura(bool preview)
-{
-    if (KeyCorrente() == 0) {
-        Kmessages::KMessage(QStringLiteral("La fattura non è ancora registrata: registrarla prima di stamparla."),
-                            mtInformation, mbOK);
-        return;
-    }
     // the summary being edited is the window's working copy, not yet the stored one
     const bool inModifica = TTesta->State() == dsEdit || TTesta->State() == dsInsert || FlRigheModificate;
-    std::unique_ptr<TfSVen0009s> stampa(TfSVen0009s::Crea(this));
-    stampa->CastellettoLocale = inModifica;
-    if (!stampa->InitFormDocumento(int(KeyCorrente()))) {
-        Kmessages::KMessage(QStringLiteral("Fattura non trovata: forse cancellata da un altro utente."), mtInformation, mbOK);
-        return;
-    }
-    stampa->EseguiStampa(preview);
+    StampaRegistrato<TfSVen0009s>(anteprima,
+                                  [inModifica](TfSVen0009s &stampa) { stampa.CastellettoLocale = inModifica; });
 }
 
 // ---- rows from delivery notes

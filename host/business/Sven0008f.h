@@ -44,9 +44,8 @@ public:
     bool InitDoc(int modo) override;
     // The print commands stay in use while a stored invoice is being edited.
     void DSMainStateChange(TDataSource *source) override;
-    void XFormXStampa(bool preview) override;
-    // The current invoice printed (preview); a new invoice not yet saved has nothing to print.
-    void StampaDocumento() override;
+    // The current invoice printed; a new invoice not yet saved has nothing to print.
+    void StampaDocumento(bool anteprima) override;
 
     // Appends the rows not yet invoiced of the chosen delivery notes; answers the rows added.
     virtual int AccodaRigheDaDDT();
@@ -103,8 +102,6 @@ public:
     void TRigheBeforeDelete(TDataSet *dataSet) override;
 
 protected:
-    // The invoice print of the current invoice, on preview or on the printer.
-    void StampaFattura(bool preview);
     // The causal's register type (1 sales) and series.
     void RegistroCausale(int &tipoRegistro, int &serie) const;
     // Marks (true) or frees the delivery-note row of the current stored invoice row.

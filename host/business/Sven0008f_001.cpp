@@ -52,8 +52,9 @@ TFSVen0008f_001::TFSVen0008f_001(QWidget *owner) : TfdlgBase(owner), ui(new Ui::
     gSelBolle->AddColumn(QStringLiteral("Anno"), QStringLiteral("Anno"), 50);
     gSelBolle->AddColumn(QStringLiteral("DataDocumento"), QStringLiteral("Data"), 90);
     gSelBolle->AddColumn(QStringLiteral("RigheDaFatturare"), QStringLiteral("Righe da fatturare"), 130);
-    // a double click marks or unmarks the note
-    gSelBolle->OnDblClick = [this](KDBGriglia *) { SelezionaBolla(); };
+    // Space or a double click marks or unmarks the note
+    gSelBolle->OnSegnaRiga = [this](KDBGriglia *) { SelezionaBolla(); };
+    SetActiveControl(gSelBolle);
 }
 
 TFSVen0008f_001::~TFSVen0008f_001()

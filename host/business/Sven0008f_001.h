@@ -1,7 +1,7 @@
 #pragma once
 // The delivery-note selection of the customer invoice (child-dialog registry
 // "TFSVen0008f_001"): the delivery notes of the invoice's customer that still have rows to
-// invoice, one line each in TSelBolle. The user marks notes with a double click (FlSelez 1);
+// invoice, one line each in TSelBolle. The user marks notes with Space or a double click (FlSelez 1);
 // on OK the invoice takes the rows of the marked notes (TFSVen0008f::AccodaRigheDaDDT).
 #include "host/ui/Dlgbase.h"
 

@@ -166,8 +166,9 @@ Qt::ItemFlags TDataSetModel::flags(const QModelIndex &index) const
     TDataSet *ds = DataSet();
     const TDBGridOptions options = grid_->Options();
     if (field && ds && (options & dgEditing) && !(options & dgRowSelect) && !grid_->ReadOnly()
-        && !grid_->Columns(index.column()).ReadOnly && !field->ReadOnly() && !field->IsCalculated() && ds->CanModify())
-        f |= Qt::ItemIsEditable;
+        && !grid_->Columns(index.column()).ReadOnly && !field->ReadOnly() && !field->IsCalculated() && ds->CanModify()
+        && (ds->State() != dsBrowse || (DataSource() && DataSource()->AutoEdit())))
+        f |= Qt::ItemIsEditable; // a browsed record is edited only where its source allows it
     return f;
 }
 
@@ -669,6 +670,12 @@ void KDBGriglia::keyPressEvent(QKeyEvent *event)
         TForm::Guard([this] { ConfirmAndDelete(); });
         return;
     }
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && OnSegnaRiga
+        && state() != QAbstractItemView::EditingState) {
+        event->accept();
+        TForm::Guard([this] { OnSegnaRiga(this); });
+        return;
+    }
     if (event->key() == Qt::Key_Escape && ds && (ds->State() == dsEdit || ds->State() == dsInsert)
         && state() != QAbstractItemView::EditingState) {
         event->accept();
@@ -694,6 +701,8 @@ void KDBGriglia::mouseDoubleClickEvent(QMouseEvent *event)
     emit DblClick();
     if (OnDblClick)
         TForm::Guard([this] { OnDblClick(this); });
+    if (OnSegnaRiga && indexAt(event->position().toPoint()).isValid())
+        TForm::Guard([this] { OnSegnaRiga(this); });
 }
 
 void KDBGriglia::contextMenuEvent(QContextMenuEvent *event)

@@ -156,6 +156,9 @@ public:
 
     std::function<void(KDBGriglia *, const TGridRow &, const TColumn &, TField *, TCellStyle &)> OnDrawColumnCell;
     std::function<void(KDBGriglia *)> OnDblClick;
+    // Marks or unmarks the current row, as a list with check marks does: Space (outside a cell
+    // being edited) and a double click on a row.
+    std::function<void(KDBGriglia *)> OnSegnaRiga;
     std::function<void(KDBGriglia *)> OnColEnter;
 
 signals:

@@ -8,6 +8,7 @@
 #include "host/ui/SearchDialog.h"
 #include "host/ui/Xvkey.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QStatusBar>
@@ -48,6 +49,7 @@ TFDBChild::TFDBChild(QWidget *owner) : TForm(owner)
 {
     DSMain = new TDataSource(this);
     DSMain->setObjectName(QStringLiteral("DSMain"));
+    DSMain->SetAutoEdit(false);
 
     tbComandi = new QToolBar(this);
     tbComandi->setObjectName(QStringLiteral("tbComandi"));
@@ -57,18 +59,22 @@ TFDBChild::TFDBChild(QWidget *owner) : TForm(owner)
     DBNavigator->SetDataSource(DSMain);
     tbComandi->addWidget(DBNavigator);
     tbComandi->addSeparator();
-    auto tool = [this](const QString &text, const QString &name, const QString &tip) {
+    auto tool = [this](const QString &text, const QString &name, const QString &tip, QAction **action = nullptr) {
         auto *b = new QToolButton(tbComandi);
         b->setText(text);
         b->setObjectName(name);
         b->setToolTip(tip);
         b->setFocusPolicy(Qt::NoFocus);
-        tbComandi->addWidget(b);
+        QAction *added = tbComandi->addWidget(b);
+        if (action)
+            *action = added;
         return b;
     };
     btRicerca = tool(QStringLiteral("Ricerca"), QStringLiteral("btRicerca"), QStringLiteral("Ricerca (F7)"));
-    btStampa = tool(QStringLiteral("Stampa"), QStringLiteral("btStampa"), QStringLiteral("Stampa (F9)"));
-    btAnteprima = tool(QStringLiteral("Anteprima"), QStringLiteral("btAnteprima"), QStringLiteral("Anteprima (Maiusc+F9)"));
+    btStampa = tool(QStringLiteral("Stampa"), QStringLiteral("btStampa"), QStringLiteral("Stampa (F9)"), &acStampa_);
+    btAnteprima = tool(QStringLiteral("Anteprima"), QStringLiteral("btAnteprima"),
+                       QStringLiteral("Anteprima (Maiusc+F9)"), &acAnteprima_);
+    MostraStampa(false);
     tbComandi->addSeparator();
     btChiudi = tool(QStringLiteral("Chiudi"), QStringLiteral("btChiudi"), QStringLiteral("Chiudi la finestra"));
     auto *frame = static_cast<QVBoxLayout *>(layout());
@@ -225,6 +231,9 @@ void TFDBChild::FormKeyDown(int &key, TShiftState shift)
         return;
     const int pressed = key;
     key = 0;
+    // the key of a button that cannot be pressed does nothing
+    if (!ComandoAttivo(command, isButton, button))
+        return;
     // a control being typed into hands its value to the field first
     if (auto *edit = dynamic_cast<TDBEdit *>(QApplication::focusWidget()); edit && isButton && button == nbPost)
         if (!edit->Commit())
@@ -232,17 +241,35 @@ void TFDBChild::FormKeyDown(int &key, TShiftState shift)
     bool flag = true;
     int hookKey = pressed;
     ChildKeyPress(hookKey, shift, flag);
-    if (!flag)
+    // the hook may have changed what the button can do
+    if (!flag || !ComandoAttivo(command, isButton, button))
         return;
-    if (isButton) {
-        if ((DBNavigator->VisibleButtons() & NavButton(button)) && DBNavigator->Button(button)->isEnabled())
-            AzioneNavigatore(button);
-    } else if (command == Xvkey::kcRicerca) {
-        if (btRicerca->isEnabled())
-            XFormXRicerca();
-    } else if (btStampa->isEnabled()) {
+    if (isButton)
+        AzioneNavigatore(button);
+    else if (command == Xvkey::kcRicerca)
+        XFormXRicerca();
+    else
         XFormXStampa(command == Xvkey::kcAnteprima);
-    }
+}
+
+bool TFDBChild::ComandoAttivo(int command, bool isButton, TNavigateBtn button) const
+{
+    if (isButton)
+        return DBNavigator->ButtonEnabled(button);
+    if (command == Xvkey::kcRicerca)
+        return btRicerca->isEnabled();
+    return HaStampa() && btStampa->isEnabled();
+}
+
+void TFDBChild::MostraStampa(bool mostra)
+{
+    acStampa_->setVisible(mostra);
+    acAnteprima_->setVisible(mostra);
+}
+
+bool TFDBChild::HaStampa() const
+{
+    return acStampa_->isVisible();
 }
 
 void TFDBChild::NavClick(TNavigateBtn button)

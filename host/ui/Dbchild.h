@@ -8,7 +8,11 @@
 // - Keys: Escape acts as the Cancel button and Xvkey::XGetKEY commands as Edit (2), Insert
 //   (3), Delete (4) and Post (10); they pass ChildKeyPress(key, shift, flag), which calls
 //   DSMainNavClick, and the button's own action follows when flag is still true. The
-//   search (1), print (9) and preview (11) commands run XFormXRicerca and XFormXStampa.
+//   search (1), print (9) and preview (11) commands run XFormXRicerca and XFormXStampa. A key
+//   whose button is hidden or disabled does nothing, the hook included.
+// - The print commands are shown only by a window that prints (MostraStampa).
+// - DSMain does not edit by itself: a browsed record changes only after the user's Edit (the
+//   navigator, F2 or the window's own command).
 // - XFormCloseQuery refuses while the company database is in a transaction and, while the
 //   main table is being edited, asks "Conferma Abbandono Modifiche ?".
 // - The main table, when it is a TXTable without a row limit, reads at most LimiteRighe()
@@ -23,6 +27,7 @@
 
 class KDBGriglia;
 class KPageControl;
+class QAction;
 class QLabel;
 class QToolBar;
 class QToolButton;
@@ -62,6 +67,9 @@ public:
     virtual void ChildKeyPress(int &key, TShiftState shift, bool &flag);
     // Print request (toolbar, F9, Shift+F9 for the preview).
     virtual void XFormXStampa(bool preview);
+    // The print and preview commands shown (a window that prints) or not (the default).
+    void MostraStampa(bool mostra);
+    bool HaStampa() const;
     // Record search: the host's search over the main table, then a locate of the key chosen.
     virtual void XFormXRicerca();
     // Rows the main table reads at most (the host's setting); 0 for no limit.
@@ -78,6 +86,11 @@ protected:
 private:
     // The button's own action on the main table.
     void AzioneNavigatore(TNavigateBtn button);
+    // Whether the command of a key can be given: its button shown and enabled.
+    bool ComandoAttivo(int command, bool isButton, TNavigateBtn button) const;
+
+    QAction *acStampa_ = nullptr;
+    QAction *acAnteprima_ = nullptr;
 };
 
 class TFDBTabChild : public TFDBChild {

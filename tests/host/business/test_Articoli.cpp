@@ -67,6 +67,7 @@ TEST_F(Articoli, CodesOfOtherTablesMustExistWhenTyped)
 
     // a code removed meanwhile by someone else cannot be typed any more
     company.Database().ExecSQL(QStringLiteral("DELETE FROM UnitaMisura WHERE IdUM = 'BT'"));
+    Premi(f, nbEdit);
     EXPECT_FALSE(Scrivi(f, QStringLiteral("edIdUM1"), QStringLiteral("BT")));
 }
 

@@ -77,6 +77,7 @@ TEST_F(Conti, AnAccountIsKeptWithItsRowOfTheChartOfAccounts)
         ASSERT_EQ(f->TMain->State(), dsBrowse) << script.LastText().toStdString();
         EXPECT_EQ(Conto(QLatin1String(c.tipo), QLatin1String(c.conto)), QStringLiteral("Rossi S.r.l."));
 
+        Premi(f, nbEdit);
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edRagioneSociale"), QStringLiteral("Rossi & Figli S.r.l.")));
         Premi(f, nbPost);
         EXPECT_EQ(Conto(QLatin1String(c.tipo), QLatin1String(c.conto)), QStringLiteral("Rossi & Figli S.r.l."));
@@ -136,6 +137,7 @@ TEST_F(Conti, TheBankIsCheckedWithItsAgency)
     db.ExecSQL(QStringLiteral("INSERT INTO Banche (IdBanca, IdAgenzia, DsBanca, DsAgenzia) VALUES ('03069', '10100', 'Banca Grande', 'Torino')"));
     auto *f = Apri<TFBbas0051f>(QStringLiteral("BBAS0051F;C0001"));
     ASSERT_NE(f, nullptr);
+    Premi(f, nbEdit);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdBanca"), QStringLiteral("08530")));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdAgenzia"), QStringLiteral("10100")));
     Premi(f, nbPost);
@@ -181,6 +183,7 @@ TEST_F(Conti, TheCustomerWindowOpensOnACustomerAndOnItsDestinations)
     EXPECT_EQ(Righe(d->tDestinazioni, QStringLiteral("IdConto;IdDestinazione")), (QStringList{"C0002/1", "C0002/2"}));
 
     // the button waits while the customer is being edited
+    Premi(f, nbEdit);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edRagioneSociale"), QStringLiteral("Altro nome")));
     EXPECT_FALSE(f->btDestinazioni->isEnabled());
 }

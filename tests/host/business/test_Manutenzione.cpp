@@ -104,6 +104,11 @@ TEST_P(Manutenzione, InsertDuplicateEditDelete)
 
     // a stored code is edited with its key read-only
     ASSERT_TRUE(ds->Locate(QLatin1String(c.chiave), Chiave()));
+    // browsing: a key changes nothing
+    Scrivi(f, QLatin1String(c.edDescrizione), QStringLiteral("Seconda descrizione"));
+    EXPECT_EQ(ds->State(), dsBrowse);
+    EXPECT_EQ(f->Control<TDBEdit>(QLatin1String(c.edDescrizione))->text(), QStringLiteral("Prima descrizione"));
+    Premi(f, nbEdit);
     EXPECT_TRUE(Scrivi(f, QLatin1String(c.edDescrizione), QStringLiteral("Seconda descrizione")));
     EXPECT_EQ(ds->State(), dsEdit);
     EXPECT_TRUE(f->Control<TDBEdit>(QLatin1String(c.edChiave))->isReadOnly());
@@ -158,6 +163,7 @@ TEST_F(Finestre, CausalsStillUsedAreKept)
     EXPECT_EQ(Conta(QStringLiteral("CausaliMagaz")), 3);
     // a counterpart typed must be a warehouse causal
     ASSERT_TRUE(magazzino->DSMain->DataSet()->Locate(QStringLiteral("IdCausale"), QStringLiteral("VEN")));
+    Premi(magazzino, nbEdit);
     EXPECT_FALSE(Scrivi(magazzino, QStringLiteral("edIdContropartita"), QStringLiteral("DDT")));
     Premi(magazzino, nbCancel);
 

@@ -308,6 +308,7 @@ TEST_F(Sottoclassi, TheCustomerIsLocatedByTypeAndCode)
     EXPECT_FALSE(f->TMain->Locate(QStringLiteral("IdContoTp;IdConto"), QVariantList{QStringLiteral("FO"), QStringLiteral("F0001")}));
 
     Chiamate.clear();
+    Premi(f, nbEdit);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edRagioneSociale"), QStringLiteral("Nuovo nome")));
     Premi(f, nbPost);
     EXPECT_EQ(Chiamate, QStringList{"BeforePost tipo=CL"});
@@ -318,6 +319,7 @@ TEST_F(Sottoclassi, SuppliersAndDestinations)
     auto *fo = Apri<TFornitoriEstesi>(QStringLiteral("BBAS0052F"));
     ASSERT_NE(fo, nullptr);
     EXPECT_EQ(Chiamate, QStringList{"InitForm 1"});
+    Premi(fo, nbEdit);
     EXPECT_TRUE(Scrivi(fo, QStringLiteral("edRagioneSociale"), QStringLiteral("Vetreria Nuova")));
     Premi(fo, nbPost);
     EXPECT_EQ(Chiamate.last(), QStringLiteral("BeforePost"));

@@ -71,6 +71,7 @@ TEST_F(CodiciTabelle, ACurrencyWithItsRates)
     EXPECT_EQ(Conta(QStringLiteral("Cambi"), QStringLiteral("IdDivisa = 'USD'")), 2);
 
     // the currency decimals stay within what amounts can hold
+    Premi(f, nbEdit);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edDecValore"), QStringLiteral("9")));
     Premi(f, nbPost);
     EXPECT_TRUE(script.LastText().endsWith(QStringLiteral("deve essere fra 0 e 6: correggerlo prima di salvare.")));

@@ -23,6 +23,7 @@
 #include "tests/support/ui/FinestreHost.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QToolButton>
 
@@ -114,14 +115,34 @@ protected:
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edPrezzo"), prezzo));
         PremiRighe(f, nbPost);
     }
+    // A bar code read as a scanner types it under the rows: the quantity (when given) typed
+    // over the one on view, the code typed, then Enter. Answers the last message shown by the
+    // read, empty when none.
+    QString LeggiCodice(TFDocumento *f, const QString &codice, const QString &quantita = QString())
+    {
+        script.ClearMessages();
+        MostraPaginaDi(f, f->edBarcode);
+        if (!quantita.isEmpty()) {
+            kv8test::Focus(f->edQtaBarcode);
+            f->edQtaBarcode->selectAll();
+            kv8test::TypeText(f->edQtaBarcode, quantita);
+        }
+        kv8test::Focus(f->edBarcode);
+        f->edBarcode->selectAll();
+        kv8test::TypeText(f->edBarcode, codice);
+        kv8test::PressKey(f->edBarcode, Qt::Key_Return);
+        kv8test::ProcessEvents();
+        return script.Messages().isEmpty() ? QString() : script.LastText();
+    }
     // Moves the rows to the row of an article.
     static void VaiARigo(TFDocumento *f, const QString &articolo)
     {
         ASSERT_TRUE(f->TRighe->Locate(QStringLiteral("IdProdotto"), articolo));
     }
     // The invoice's choice of delivery notes as the user makes it: a double click on the line
-    // of each note numbered as given, then OK. Answers the notes offered, "number/rows" each.
-    static QStringList ScegliBolle(TForm &form, const QList<int> &numeri)
+    // of each note numbered as given, then OK; conTastiera: the line made current and Space
+    // pressed on it, then Enter. Answers the notes offered, "number/rows" each.
+    static QStringList ScegliBolle(TForm &form, const QList<int> &numeri, bool conTastiera = false)
     {
         auto &d = dynamic_cast<TFSVen0008f_001 &>(form);
         d.show();
@@ -143,13 +164,23 @@ protected:
             QApplication::sendEvent(vista, &evento);
         };
         for (int r : righe) {
-            const QPoint punto = d.gSelBolle->visualRect(d.gSelBolle->model()->index(r, 0)).center();
+            const QModelIndex cella = d.gSelBolle->model()->index(r, 0);
+            if (conTastiera) {
+                kv8test::Focus(d.gSelBolle);
+                d.gSelBolle->setCurrentIndex(cella);
+                kv8test::PressKey(d.gSelBolle, Qt::Key_Space);
+                continue;
+            }
+            const QPoint punto = d.gSelBolle->visualRect(cella).center();
             for (QEvent::Type tipo : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
                                       QEvent::MouseButtonRelease})
                 mouse(tipo, punto);
             kv8test::ProcessEvents();
         }
-        d.btOk->click();
+        if (conTastiera)
+            kv8test::PressKey(d.gSelBolle, Qt::Key_Return);
+        else
+            d.btOk->click();
         kv8test::ProcessEvents();
         return offerte;
     }

@@ -38,6 +38,20 @@ TEST_F(Documenti, BollaModificataRigoCambiatoCancellatoEAggiunto)
     ASSERT_EQ(f->TRighe->RecordCount(), 3);
     EXPECT_EQ(f->ModoSalva, 1);
 
+    // browsing: a stray key in the head changes nothing, and F10 saves nothing
+    auto *causale = f->Control<TDBEdit>(QStringLiteral("edIdCausale"));
+    script.ClearMessages();
+    kv8test::Focus(causale);
+    kv8test::TypeText(causale, QStringLiteral("X"));
+    EXPECT_EQ(causale->text(), QStringLiteral("DDT"));
+    EXPECT_EQ(f->TTesta->State(), dsBrowse);
+    kv8test::PressKey(causale, Qt::Key_F10);
+    EXPECT_FALSE(f->SalvataggioRiuscito);
+    EXPECT_TRUE(script.Messages().isEmpty()) << script.Texts().join(QLatin1Char('|')).toStdString();
+    // F2 is the user's choice to change it
+    kv8test::PressKey(causale, Qt::Key_F2);
+    EXPECT_EQ(f->TTesta->State(), dsEdit);
+
     VaiARigo(f, QStringLiteral("A1"));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("7")));
     PremiRighe(f, nbPost);
@@ -319,14 +333,20 @@ TEST_F(Documenti, ComponentiDelKitECodiciABarreDiventanoRighe)
     EXPECT_DOUBLE_EQ(f->TRighe->FieldByName(QStringLiteral("Quantita"))->AsFloat(), 6);
     EXPECT_EQ(f->TRighe->FieldByName(QStringLiteral("Descrizione"))->AsString(), QStringLiteral("Barbera"));
 
-    QString articolo;
-    QStringList messaggi;
-    EXPECT_FALSE(f->AccodaRigheBarcode(QStringLiteral("0000"), 1, articolo, messaggi));
-    EXPECT_EQ(messaggi, QStringList{QStringLiteral("Codice a barre 0000 non riconosciuto.")});
-    EXPECT_TRUE(f->AccodaRigheBarcode(QStringLiteral("C1"), 4, articolo, messaggi));
-    EXPECT_EQ(articolo, QStringLiteral("C1"));
+    // bar codes read under the rows: an unknown one told and kept in view, nothing added
+    EXPECT_EQ(LeggiCodice(f, QStringLiteral("0000")), QStringLiteral("Codice a barre 0000 non riconosciuto."));
+    EXPECT_EQ(f->edBarcode->text(), QStringLiteral("0000"));
+    EXPECT_EQ(f->TRighe->RecordCount(), 2);
+    EXPECT_EQ(LeggiCodice(f, QStringLiteral("C1"), QStringLiteral("4,5x")),
+              QStringLiteral("La quantità letta \"4,5x\" non è valida: indicare un numero maggiore di zero."));
+    EXPECT_EQ(f->TRighe->RecordCount(), 2);
+    EXPECT_EQ(LeggiCodice(f, QStringLiteral("C1"), QStringLiteral("4")), QString());
     EXPECT_EQ(f->TRighe->RecordCount(), 3);
+    EXPECT_DOUBLE_EQ(f->TRighe->FieldByName(QStringLiteral("Quantita"))->AsFloat(), 4);
     EXPECT_TRUE(f->FlRigheAggiunte);
+    EXPECT_TRUE(f->edBarcode->text().isEmpty() && f->edQtaBarcode->text() == QStringLiteral("1"))
+        << "ready for the next read";
+    EXPECT_EQ(QApplication::focusWidget(), f->edBarcode);
 
     script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(f, nbPost);

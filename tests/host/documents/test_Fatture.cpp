@@ -87,11 +87,19 @@ TEST_F(Fatture, IlComandoRigheDaDdtPrendeSoloLeBolleScelteDallUtente)
     EXPECT_EQ(f->btnBolle->text(), QStringLiteral("Righe da DDT..."));
     EXPECT_EQ(f->btnBolle->parentWidget(), f->btnOrdini->parentWidget()) << "beside the other row commands";
 
-    // the user picks the second note of the customer
+    // the user picks the second note of the customer on the keyboard, after marking the first
+    // one and unmarking it again
     QStringList offerte;
-    script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &d) {
-        offerte = ScegliBolle(d, {numero(b2)});
-        return int(mrCancel); // not used: OK closed it
+    script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &form) {
+        auto &d = dynamic_cast<TFSVen0008f_001 &>(form);
+        d.show();
+        kv8test::Focus(d.gSelBolle);
+        kv8test::PressKey(d.gSelBolle, Qt::Key_Space);
+        EXPECT_EQ(d.BolleSelezionate(), QList<qint64>{b1});
+        kv8test::PressKey(d.gSelBolle, Qt::Key_Space);
+        EXPECT_TRUE(d.BolleSelezionate().isEmpty());
+        offerte = ScegliBolle(d, {numero(b2)}, true);
+        return int(mrCancel); // not used: Enter pressed OK
     });
     f->KPageControl->setCurrentWidget(f->tsPagina5);
     f->btnBolle->click();

@@ -40,7 +40,6 @@ protected:
         NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("10"), QStringLiteral("5"));
         NuovoRigo(f, QStringLiteral("B1"), QStringLiteral("4"), QStringLiteral("2,5"));
         NuovoRigo(f, QStringLiteral("C1"), QStringLiteral("6"), QStringLiteral("3"));
-        script.No(QStringLiteral("Effettuo stampa ? "));
         Premi(f, nbPost);
         f->Close();
         kv8test::ProcessEvents();
@@ -198,7 +197,6 @@ TEST_F(Ordini, AShippedOrderRowKeepsAtLeastItsShippedQuantity)
     VaiARigo(f, QStringLiteral("B1"));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("8")));
     PremiRighe(f, nbPost);
-    script.No(QStringLiteral("Effettuo stampa ? "));
     script.AllowUnusedAnswers();
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.LastText().toStdString();
@@ -214,8 +212,16 @@ TEST_F(Ordini, AnInvoiceTakesOrderLinesAndItsDeletionGivesThemBack)
     Testa(f, QStringLiteral("FD"), QStringLiteral("C1"));
     script.OnDialog(QStringLiteral("TFSVen0001f_001"), [&](TForm &d) {
         auto &dlg = dynamic_cast<TFSVen0001f_001 &>(d);
-        dlg.TSelOrdR->Locate(QStringLiteral("IdProdotto"), QStringLiteral("C1"));
-        dlg.SelezionaRigo();
+        // Space on a line marks it, and again unmarks it
+        dlg.show();
+        kv8test::Focus(dlg.gSelOrdR);
+        for (const char *articolo : {"B1", "B1", "C1"}) {
+            dlg.TSelOrdR->Locate(QStringLiteral("IdProdotto"), QLatin1String(articolo));
+            kv8test::PressKey(dlg.gSelOrdR, Qt::Key_Space);
+        }
+        EXPECT_EQ(
+            dlg.TSelOrdR->Lookup(QStringLiteral("IdProdotto"), QStringLiteral("B1"), QStringLiteral("FlSelez")).toInt(),
+            0);
         dlg.TSelOrdR->Locate(QStringLiteral("IdProdotto"), QStringLiteral("A1"));
         dlg.TSelOrdR->Edit();
         dlg.TSelOrdR->FieldByName(QStringLiteral("QtaSelez"))->SetAsFloat(7);
@@ -327,7 +333,6 @@ TEST_F(Ordini, AQuoteBecomesAnOrderLinkedToItsRows)
     Testa(q, QStringLiteral("OF"), QStringLiteral("C2"));
     NuovoRigo(q, QStringLiteral("A1"), QStringLiteral("12"), QStringLiteral("4"));
     NuovoRigo(q, QStringLiteral("C1"), QStringLiteral("2"), QStringLiteral("7"));
-    script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(q, nbPost);
     ASSERT_TRUE(q->SalvataggioRiuscito) << script.LastText().toStdString();
     q->Close();
@@ -343,7 +348,6 @@ TEST_F(Ordini, AQuoteBecomesAnOrderLinkedToItsRows)
     ASSERT_TRUE(o->CaricaDaOfferta(offerta));
     EXPECT_TRUE(Scrivi(o, QStringLiteral("edIdCausale"), QStringLiteral("OC")));
     EXPECT_TRUE(Scrivi(o, QStringLiteral("edDataDocumento"), QStringLiteral("12/03/2026")));
-    script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(o, nbPost);
     ASSERT_TRUE(o->SalvataggioRiuscito) << script.LastText().toStdString();
     EXPECT_EQ(Valore(QStringLiteral("SELECT IdCliente FROM OrdiniCliTeste")).toString(), QStringLiteral("C2"));
@@ -451,7 +455,6 @@ TEST_F(Ordini, KitComponentsAndBarCodesBecomeOrderRows)
     EXPECT_FALSE(f->AccodaRigheBarcode(QStringLiteral("ZZ9"), 2, articolo, messaggi));
     EXPECT_EQ(messaggi, QStringList{QStringLiteral("Codice a barre ZZ9 non riconosciuto.")});
     EXPECT_EQ(f->TRighe->RecordCount(), 3);
-    script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.LastText().toStdString();
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT SUM(QuantitaOrd) FROM OrdiniCliRighe")).toDouble(), 10);
@@ -762,7 +765,6 @@ protected:
         ASSERT_NE(f, nullptr);
         Testa(f, QStringLiteral("OC"), QStringLiteral("C1"));
         NuovoRigo(f, articolo, quantita, QStringLiteral("5"));
-        script.No(QStringLiteral("Effettuo stampa ? "));
         Premi(f, nbPost);
         ASSERT_TRUE(f->SalvataggioRiuscito) << script.LastText().toStdString();
         f->Close();

@@ -49,10 +49,12 @@ public:
         if (button == vetoed)
             doDefault = false;
     }
+    void XFormXStampa(bool preview) override { prints << preview; }
 
     Ui::ProvaColori ui;
     TXTable *tMain = nullptr;
     QList<TNavigateBtn> clicks;
+    QList<bool> prints;
     int vetoed = -1;
 };
 
@@ -167,34 +169,60 @@ TEST_F(DBChildTest, KeyCommandsDriveTheMainTable)
     PressKey(form->ui.edDsColore, Qt::Key_F2);
     EXPECT_EQ(form->tMain->State(), dsBrowse);
     EXPECT_EQ(form->clicks.last(), nbEdit);
+
+    // the key of a disabled button does nothing, the window's hook included
+    const qsizetype clicks = form->clicks.size();
+    for (int key : {Qt::Key_F10, Qt::Key_Escape})
+        PressKey(form->ui.edDsColore, key);
+    EXPECT_EQ(form->clicks.size(), clicks) << "Post and Cancel are disabled while browsing";
+    EXPECT_EQ(form->tMain->State(), dsBrowse);
+
+    // a window without a print shows no print command, and F9 does nothing
+    EXPECT_FALSE(form->HaStampa());
+    EXPECT_FALSE(form->btStampa->isVisibleTo(form) || form->btAnteprima->isVisibleTo(form));
+    PressKey(form->ui.edDsColore, Qt::Key_F9);
+    EXPECT_TRUE(form->prints.isEmpty());
+    form->MostraStampa(true);
+    ProcessEvents();
+    EXPECT_TRUE(form->btStampa->isVisibleTo(form) && form->btAnteprima->isVisibleTo(form));
+    PressKey(form->ui.edDsColore, Qt::Key_F9);
+    PressKey(form->ui.edDsColore, Qt::Key_F9, Qt::ShiftModifier);
+    EXPECT_EQ(form->prints, (QList<bool>{false, true}));
+    form->vetoed = -1;
+    PressKey(form->ui.edDsColore, Qt::Key_F2);
+    ASSERT_EQ(form->tMain->State(), dsEdit);
+    PressKey(form->ui.edDsColore, Qt::Key_F9);
+    EXPECT_EQ(form->prints.size(), 2) << "no print while the record is edited";
 }
 
 TEST_F(DBChildTest, TypingStartsTheEditOnlyWhenTheSourceAllowsIt)
 {
+    // a browsed record changes only after Edit: a key and a paste are refused
+    EXPECT_FALSE(form->DSMain->AutoEdit());
+    QApplication::clipboard()->setText(QStringLiteral("Avorio"));
+    TypeText(form->ui.edDsColore, QStringLiteral("Y"));
+    EXPECT_EQ(form->tMain->State(), dsBrowse);
+    EXPECT_EQ(form->ui.edDsColore->text(), QStringLiteral("Bianco")) << "the key is refused";
+    form->ui.edDsColore->selectAll();
+    form->ui.edDsColore->paste();
+    EXPECT_EQ(form->tMain->State(), dsBrowse);
+    EXPECT_EQ(form->ui.edDsColore->text(), QStringLiteral("Bianco")) << "so is a paste";
+    form->NavClick(nbEdit);
+    TypeText(form->ui.edDsColore, QStringLiteral("Y"));
+    EXPECT_TRUE(form->ui.edDsColore->text().endsWith(QLatin1Char('Y')));
+    form->NavClick(nbCancel);
+
+    // a source that allows it edits on the first key, or on a paste
+    form->DSMain->SetAutoEdit(true);
     TypeText(form->ui.edDsColore, QStringLiteral("X"));
     EXPECT_EQ(form->tMain->State(), dsEdit);
     form->tMain->Cancel();
-
-    // a paste is a change too
-    QApplication::clipboard()->setText(QStringLiteral("Avorio"));
     form->ui.edDsColore->selectAll();
     form->ui.edDsColore->paste();
     EXPECT_EQ(form->tMain->State(), dsEdit);
     EXPECT_EQ(form->ui.edDsColore->text(), QStringLiteral("Avorio"));
     form->tMain->Post();
     EXPECT_EQ(Stored(QStringLiteral("BIA"), QStringLiteral("DsColore")), QStringLiteral("Avorio"));
-
-    form->DSMain->SetAutoEdit(false);
-    TypeText(form->ui.edDsColore, QStringLiteral("Y"));
-    EXPECT_EQ(form->tMain->State(), dsBrowse);
-    EXPECT_EQ(form->ui.edDsColore->text(), QStringLiteral("Avorio")) << "the key is refused";
-    form->ui.edDsColore->selectAll();
-    form->ui.edDsColore->paste();
-    EXPECT_EQ(form->tMain->State(), dsBrowse);
-    EXPECT_EQ(form->ui.edDsColore->text(), QStringLiteral("Avorio")) << "so is a paste";
-    form->tMain->Edit();
-    TypeText(form->ui.edDsColore, QStringLiteral("Y"));
-    EXPECT_TRUE(form->ui.edDsColore->text().endsWith(QLatin1Char('Y')));
 }
 
 TEST_F(DBChildTest, ARefusedValueKeepsTheFocusAndTheOldValue)
@@ -235,10 +263,13 @@ TEST_F(DBChildTest, CheckBoxStoresOneAndZero)
     TDBCheckBox *check = form->ui.chFlUtilizzo;
     TField *field = form->tMain->FieldByName(QStringLiteral("FlUtilizzo"));
     check->click();
-    EXPECT_EQ(form->tMain->State(), dsEdit);
+    EXPECT_FALSE(check->isChecked()) << "a browsed record refuses the click";
+    form->NavClick(nbEdit);
+    check->click();
     EXPECT_EQ(field->Value().toInt(), 1);
     form->tMain->Post();
     EXPECT_EQ(Stored(QStringLiteral("BIA"), QStringLiteral("FlUtilizzo")), QStringLiteral("1"));
+    form->NavClick(nbEdit);
     check->click();
     EXPECT_EQ(field->Value().toInt(), 0);
     form->tMain->Post();

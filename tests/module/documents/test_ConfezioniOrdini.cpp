@@ -1114,14 +1114,13 @@ TEST_F(KitConfezioni, OrderComponentsAndARefusedDetail)
 
 TEST_F(KitConfezioni, ABarCodeReadOnAStoredOrderIsSavedWithIt)
 {
-    QString articolo;
-    QStringList messaggi;
     auto *f = Apri<TFSOrc0001f_p>(QStringLiteral("SORC0001F"));
     ASSERT_TRUE(f);
     Testa(f, QStringLiteral("OC"), QStringLiteral("C1"));
-    ASSERT_TRUE(f->AccodaRigheBarcode(QStringLiteral("V06"), 3, articolo, messaggi));
-    script.AllowUnusedAnswers();
-    script.No(QStringLiteral("Effettuo stampa ? "));
+    EXPECT_EQ(LeggiCodice(f, QStringLiteral("V06"), QStringLiteral("3")), QString());
+    EXPECT_EQ(LeggiCodice(f, QStringLiteral("ZZ9"), QStringLiteral("2")), QStringLiteral("Codice prodotto non valido"));
+    EXPECT_EQ(f->TRighe->RecordCount(), 1);
+    EXPECT_FALSE(f->HaStampa()) << "an order has no print";
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
     const qint64 k = Valore(QStringLiteral("SELECT MAX(KOrdiniCliT) FROM OrdiniCliTeste")).toLongLong();
@@ -1130,10 +1129,9 @@ TEST_F(KitConfezioni, ABarCodeReadOnAStoredOrderIsSavedWithIt)
 
     f = Apri<TFSOrc0001f_p>(QStringLiteral("SORC0001F;%1").arg(k));
     ASSERT_TRUE(f);
-    ASSERT_TRUE(f->AccodaRigheBarcode(QStringLiteral("V12"), 2, articolo, messaggi));
+    EXPECT_EQ(LeggiCodice(f, QStringLiteral("V12"), QStringLiteral("2")), QString());
     EXPECT_TRUE(f->FlRigheModificate);
     EXPECT_NE(f->TTesta->State(), dsBrowse) << "the order is being changed";
-    script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, QuantitaOrd FROM OrdiniCliRighe WHERE KOrdiniCliT = ? "
@@ -1148,21 +1146,17 @@ TEST_F(KitConfezioni, InvoiceBarCodesCountPackages)
 {
     auto *f = NuovaFattura();
     ASSERT_TRUE(f);
-    QString articolo;
-    QStringList messaggi;
-    ASSERT_TRUE(f->AccodaRigheBarcode(QStringLiteral("V06"), 3, articolo, messaggi));
+    EXPECT_EQ(LeggiCodice(f, QStringLiteral("V06"), QStringLiteral("3")), QString());
     EXPECT_EQ(Righe(f, QStringLiteral("V06")), QStringList{QStringLiteral("3/6/18/13.5")});
-    ASSERT_TRUE(f->AccodaRigheBarcode(QStringLiteral("K02"), 4, articolo, messaggi));
+    EXPECT_EQ(LeggiCodice(f, QStringLiteral("K02"), QStringLiteral("4")), QString());
     EXPECT_EQ(Righe(f, QStringLiteral("K02")), QStringList{QStringLiteral("4/1/4/0")}) << "no units per package: one";
     f->ModoPrezzoBarcode = 1;
-    ASSERT_TRUE(f->AccodaRigheBarcode(QStringLiteral("V12"), 7.5, articolo, messaggi));
+    EXPECT_EQ(LeggiCodice(f, QStringLiteral("V12"), QStringLiteral("7,5")), QString());
     EXPECT_EQ(Righe(f, QStringLiteral("V12")), QStringList{QStringLiteral("1/12/12/9")});
     EXPECT_DOUBLE_EQ(Campo(f->TRighe, "Prezzo"), 7.5) << "the value read is the price";
-    EXPECT_TRUE(messaggi.isEmpty());
     EXPECT_TRUE(f->FlRigheAggiunte);
 
-    EXPECT_FALSE(f->AccodaRigheBarcode(QStringLiteral("ZZ9"), 2, articolo, messaggi));
-    EXPECT_EQ(messaggi, QStringList{QStringLiteral("Codice prodotto non valido")});
+    EXPECT_EQ(LeggiCodice(f, QStringLiteral("ZZ9"), QStringLiteral("2")), QStringLiteral("Codice prodotto non valido"));
     EXPECT_EQ(f->TRighe->RecordCount(), 3);
     EXPECT_EQ(f->TRighe->State(), dsBrowse);
     Chiudi(f);

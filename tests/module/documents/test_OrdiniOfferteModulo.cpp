@@ -78,7 +78,6 @@ TEST_F(OrdiniOfferteModulo, OrderRowsByPackagesWithLitresKeptByTheHostSave)
     EXPECT_DOUBLE_EQ(Campo(r, "QuantitaOrd"), 12) << "6 units x 2 packages";
     EXPECT_DOUBLE_EQ(Campo(r, "UT_LMQ_TotLit"), 9);
     script.AllowUnusedAnswers();
-    script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, QuantitaOrd, UT_LMQ_FlTipoPrz, UT_LMQ_TotLit, ImportoNetto, "
@@ -154,7 +153,6 @@ TEST_F(OrdiniOfferteModulo, OrderRowLitresFollowTheQuantityInEveryState)
     RigoConfezioni(f, QStringLiteral("S01"), QStringLiteral("5"), QStringLiteral("1"), 0);
     EXPECT_DOUBLE_EQ(Campo(r, "UT_LMQ_TotLit"), 0) << "no bottle, no litres";
     script.AllowUnusedAnswers();
-    script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
     const QString litri = QStringLiteral("SELECT IdProdotto, QuantitaOrd, UT_LMQ_TotLit FROM OrdiniCliRighe "

@@ -8,6 +8,7 @@
 #include "documents/Lumo_castdoc.h"
 #include "documents/Sacq0001f_p.h"
 #include "host/core/Errors.h"
+#include "host/report/ReportOutput.h"
 
 #include <optional>
 
@@ -377,6 +378,37 @@ TEST_F(SalvataggioBolleFornitori, ExcessColumnsKeptByAReSave)
     EXPECT_EQ(Elenco(QStringLiteral("SELECT IdImballo, FlTipoScheda, ProgQtaRes, QtaResEcc FROM LUMO_ProgCauz "
                                     "WHERE IdConto = 'F1' ORDER BY IdImballo, FlTipoScheda")),
               schede);
+    ChiudiNota(f);
+}
+
+TEST_F(SalvataggioBolleFornitori, ASavedNoteIsPrintedWithItsSummaryAndAgainByItsPrintCommands)
+{
+    Esegui("UPDATE CausaliBolleFor SET UT_LMQ_FlStaCau = 1 WHERE IdCausale = 'DTA'");
+    auto *f = NotaTreRighe();
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(f->HaStampa());
+    ReportCapture capture;
+    script.Yes(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(capture.Prints().size(), 1) << "the answer yes prints the note";
+    const auto caricati = [&capture] {
+        const ReportPage &pagina = capture.Last().Document.Pages.at(0);
+        return pagina.TextsOf(QStringLiteral("fdUT_QtaCar01")) + pagina.TextsOf(QStringLiteral("fdUT_QtaCar02"));
+    };
+    EXPECT_EQ(caricati(), (QStringList{QStringLiteral("60,00"), QStringLiteral("6,00")})) << "the stored summary";
+    EXPECT_TRUE(capture.Last().Preview);
+
+    // the stored note opened again: the print button and Shift+F9 print it
+    ChiudiNota(f);
+    f = Apri<TFSAcq0001f_p>(QStringLiteral("SACQ0001F;%1").arg(Chiave()));
+    ASSERT_TRUE(f);
+    f->btStampa->click();
+    kv8test::PressKey(f->Control<QWidget>(QStringLiteral("edIdCausale")), Qt::Key_F9, Qt::ShiftModifier);
+    ASSERT_EQ(capture.Prints().size(), 3) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(capture.Prints().at(1).Preview);
+    EXPECT_TRUE(capture.Prints().at(2).Preview);
+    EXPECT_EQ(caricati(), (QStringList{QStringLiteral("60,00"), QStringLiteral("6,00")}));
     ChiudiNota(f);
 }
 

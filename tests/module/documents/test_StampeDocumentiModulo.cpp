@@ -194,6 +194,19 @@ TEST_F(StampeDocumentiModulo, SavedNoteIsPrintedWithItsLitresAndStoredSummary)
     EXPECT_EQ(Testi(doc, QStringLiteral("fdUT_DsCauz02")), QStringList{"Cassa"});
     EXPECT_EQ(Testi(doc, QStringLiteral("fdUT_ValCon02")), QStringList{"10,00"});
     EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste"), QStringLiteral("FlStampato = 1")), 1);
+
+    // the stored note opened again: its print button prints it
+    const qint64 k = Valore(QStringLiteral("SELECT KBolleCliT FROM BolleCliTeste")).toLongLong();
+    script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
+    f->Close();
+    kv8test::ProcessEvents();
+    f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_TRUE(f);
+    ASSERT_TRUE(f->HaStampa());
+    f->btStampa->click();
+    ASSERT_EQ(capture.Prints().size(), 2);
+    EXPECT_FALSE(capture.Last().Preview);
+    EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdUT_QtaCar01")), QStringList{"48,00"});
 }
 
 TEST_F(StampeDocumentiModulo, SummaryPrintsEightSlotsAsTheCausalAsks)

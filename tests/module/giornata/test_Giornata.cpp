@@ -63,7 +63,8 @@ protected:
     void Salva(TFDocumento *f)
     {
         script.AllowUnusedAnswers();
-        script.No(DomandaStampa);
+        if (f->HaStampa())
+            script.No(DomandaStampa);
         f->NavClick(nbPost);
         ProcessEvents();
         EXPECT_EQ(script.PendingAnswers(), 0) << script.Texts().join(QLatin1Char('|')).toStdString();

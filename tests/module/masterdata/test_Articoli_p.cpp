@@ -166,6 +166,7 @@ TEST_F(Articoli, SwitchedOffColumnsAreClearedAtTheNextStore)
     Parametri({{QStringLiteral("FlAbilSchedaPro"), 0}, {QStringLiteral("FlAbilAccisa"), 1}});
     TFbbas0055f_p *f = ApriArticoli();
     ASSERT_NE(f, nullptr);
+    Premi(f, nbEdit);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edDsProdotto"), QStringLiteral("Rosso di casa 2024")));
     Premi(f, nbPost);
     EXPECT_EQ(Articolo(QStringLiteral("UT_LMQ_FlAbilSchedaPro")).toInt(), 0);
@@ -180,6 +181,7 @@ TEST_F(Articoli, SwitchedOffColumnsAreClearedAtTheNextStore)
     Esegui(QStringLiteral("UPDATE Articoli SET UT_LMQ_FlAbilSchedaPro = 1"));
     f = ApriArticoli();
     ASSERT_NE(f, nullptr);
+    Premi(f, nbEdit);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edDsProdotto"), QStringLiteral("Rosso")));
     Premi(f, nbPost);
     EXPECT_EQ(Articolo(QStringLiteral("UT_LMQ_TipoAcc")).toInt(), 0);

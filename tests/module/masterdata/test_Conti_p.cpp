@@ -219,6 +219,7 @@ TEST_F(Conti, SwitchedOffColumnsAreClearedWhenTheCustomerIsStored)
     f = ApriClienti(QStringLiteral("C0001"));
     ASSERT_NE(f, nullptr);
     EXPECT_FALSE(f->cbUT_LMQ_FlGesTraCli->isEnabled());
+    Premi(f, nbEdit);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edRagioneSociale"), QStringLiteral("Cliente uno")));
     Premi(f, nbPost);
     c = Cliente(QStringLiteral("C0001"));
@@ -296,6 +297,7 @@ TEST_F(Conti, SuppliersKeepTheirDepositDataOnlyWithDeposits)
     EXPECT_FALSE(f->cbUT_LMQ_FlCauz->isEnabled());
     ASSERT_TRUE(f->TMain->Locate(QStringLiteral("IdContoTp;IdConto"), QVariantList{QStringLiteral("FO"), QStringLiteral("F0002")}));
     EXPECT_FALSE(f->edUT_LMQ_IdListCau->isEnabled());
+    Premi(f, nbEdit);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edRagioneSociale"), QStringLiteral("Cartiera Nord")));
     Premi(f, nbPost);
     EXPECT_EQ(listino("F0002"), QString());
@@ -338,6 +340,7 @@ TEST_F(Conti, DestinationsClearTheirExciseDataWithoutExcise)
     ASSERT_NE(f, nullptr);
     EXPECT_FALSE(Pagine(f).contains(QStringLiteral("Accisa - DuSa")));
     EXPECT_FALSE(f->cbUT_LMQ_FlTipCli->isEnabled());
+    Premi(f, nbEdit);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edRagioneSociale"), QStringLiteral("Magazzino nord")));
     Premi(f, nbPost);
     EXPECT_EQ(riga("C0002"), (QVariantList{0, QString(), QString(), QString()}));

@@ -103,6 +103,7 @@ TEST_F(TabelleCodici, ACodeIsStoredAsTypedChangedRefusedWhenTakenAndDeleted)
         EXPECT_EQ(riga(QStringLiteral("FlUtilizzo")).toInt(), 1) << "Obsoleto ticked";
 
         // changed: the box cleared stores 0
+        Premi(f, nbEdit);
         EXPECT_TRUE(Scrivi(f, QStringLiteral("ed") + ds, QStringLiteral("Seconda")));
         Spunta(f, QStringLiteral("chFlUtilizzo"), false);
         Premi(f, nbPost);

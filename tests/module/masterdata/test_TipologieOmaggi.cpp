@@ -85,6 +85,7 @@ TEST_F(TipologieOmaggi, TheAccountIsCheckedWhenTypedAndAgainWhenStored)
 
     // emptied while typing: refused too
     script.ClearMessages();
+    Premi(f, nbEdit);
     EXPECT_FALSE(Scrivi(f, QStringLiteral("edIdConto"), QString()));
     EXPECT_EQ(script.LastText(), Rifiuto);
     Premi(f, nbCancel);
@@ -121,6 +122,7 @@ TEST_F(TipologieOmaggi, ADescriptionChangeIsRefusedOnceItsAccountIsRemoved)
 
     // removed by another user while the window is open
     Db().ExecSQL(QStringLiteral("DELETE FROM PianoConti WHERE IdConto = '60900002'"));
+    Premi(f, nbEdit);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edDsTipologia"), QStringLiteral("Fiere e saloni")));
     Premi(f, nbPost);
     EXPECT_EQ(script.LastText(), Rifiuto);
