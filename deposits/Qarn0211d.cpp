@@ -195,6 +195,17 @@ TFqarn0211d::Esito TFqarn0211d::Trasferisci()
         const QList<SchedaOrigine> carte = leggiOrigine();
         if (carte.isEmpty())
             return Esito::Nulla;
+        // the target as its fields check it: the card update books nothing on an account that
+        // is missing or keeps no deposits, and the source would be emptied for nothing
+        try {
+            const QString aConto = tPars->FieldByName(QStringLiteral("A_IdConto"))->AsString();
+            CAUZ_ControllaConto(tipo, aConto);
+            CAUZ_ControllaDestinazione(tipo, aConto,
+                                       tPars->FieldByName(QStringLiteral("A_IdDestinazione"))->AsInteger());
+        } catch (const Exception &e) {
+            Kmessages::KMessage(e.Message, mtError, mbOK, 0);
+            return Esito::Nulla;
+        }
         TXTransaction transazione(db);
         if (!transazione.Started())
             return Esito::Nulla;
