@@ -161,6 +161,8 @@ TEST_F(FatturazioneGiacenze, RefusesMissingAndInvalidParameters)
 
 TEST_F(FatturazioneGiacenze, ProposesTheInvoicedBalancesOfTheRange)
 {
+    // C003 keeps no deposits: the card update never books its return, so it is left out
+    Scheda("C003", 1, "CAS", 4, 0);
     auto *d = Prepara(QStringLiteral("FTC"));
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->Pagina(), 1);
