@@ -276,11 +276,7 @@ void TFqarn0204f::CalcolaValore()
 
 bool TFqarn0204f::ControlliRegistrazione()
 {
-    if (TipoOperazione != 2 && tMain->FieldByName(QStringLiteral("IdConto"))->AsString().isEmpty()) {
-        Kmessages::KMessage(TestoConto, mtError, mbOK, 0);
-        return false;
-    }
-    return true;
+    return ContoImpostato(*this, TestoConto);
 }
 
 bool TFqarn0204f::SalvataggioDati()
