@@ -177,11 +177,16 @@ TEST_F(TrasferimentoCauzioni, ATargetEmptyOrNoLongerValidIsRefusedBeforeAnything
     d->tPars->FieldByName(QStringLiteral("A_IdDestinazione"))->SetValue(2);
     d->tPars->FieldByName(QStringLiteral("A_IdConto"))->SetValue(QStringLiteral("C001"));
     rifiutato(QStringLiteral("Codice Destinatario non valido"));
+    // another user switches the target's deposits off once the field accepted it: the run
+    // reads the target again, and is rolled back
     d->tPars->FieldByName(QStringLiteral("A_IdDestinazione"))->SetValue(0);
+    AltroUtente()->ExecSQL(QStringLiteral("UPDATE Clienti SET UT_LMQ_FlCauz = 0 WHERE IdConto = 'C001'"));
+    script.ClearMessages();
     d->btEsegui->click();
     ProcessEvents();
-    EXPECT_EQ(script.LastText(), QStringLiteral("Trasferimento Completato!"));
-    EXPECT_EQ(S(QStringLiteral("C001"), 0, 1, QStringLiteral("CAS"), "ProgQtaCar"), 10);
+    EXPECT_EQ(script.Texts(), QStringList{"Cliente non abilitato alla gestione cauzioni"});
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 0);
+    EXPECT_EQ(TutteLeSchede(), prima);
 }
 
 TEST_F(TrasferimentoCauzioni, AllZeroCardsStillGiveTwoMovementsOfZeroRows)
