@@ -100,6 +100,16 @@ void CAUZ_BloccaSchede(const QString &Condizione, const QVariantList &Valori)
     schede.FetchRows(Condizione, Valori, true);
 }
 
+void CAUZ_BloccaConto(TXDatabase &db, const QString &IdContoTp, const QString &IdConto)
+{
+    const QString tabella = IdContoTp == QLatin1String("FO") ? QStringLiteral("Fornitori") : QStringLiteral("Clienti");
+    if (db.IsPostgres())
+        db.OpenQuery(
+            QStringLiteral("SELECT IdConto FROM %1 WHERE IdContoTp = ? AND IdConto = ? FOR UPDATE").arg(tabella),
+            {IdContoTp, IdConto});
+    TDMIBase::Crea()->Rileggi(tabella);
+}
+
 void CAUZ_ControllaConto(const QString &IdContoTp, const QString &IdConto)
 {
     if (IdConto.isEmpty())

@@ -9,6 +9,7 @@
 #include <QVariantList>
 
 class TDataSet;
+class TXDatabase;
 
 // The head values that decide where and how a row books.
 struct TLumoTestaCauzioni {
@@ -62,6 +63,12 @@ bool CAUZ_LeggiMovimento(qint64 KContaT, TLumoMovimentoCauzioni &Movimento);
 // until the caller's transaction ends: on PostgreSQL another user's job reading them locked,
 // or writing them, waits for this one; SQLite's transaction holds the database already.
 void CAUZ_BloccaSchede(const QString &Condizione, const QVariantList &Valori);
+
+// Locks the account's customer or supplier row until the caller's transaction ends (on
+// PostgreSQL; SQLite's transaction holds the database already), so that nobody changes its
+// deposit settings meanwhile, and has the lookups read that table again: the checks that
+// follow see the account as stored now.
+void CAUZ_BloccaConto(TXDatabase &db, const QString &IdContoTp, const QString &IdConto);
 
 // Refuses an empty account, one that is not among the customers or suppliers of its type,
 // and one that keeps no deposits (the exception's text says which).

@@ -180,16 +180,24 @@ void TFCauzFatturazione::BloccaGiacenze(const QStringList &clienti)
         const QString conti = QStringLiteral("IdContoTp = 'CL' AND IdConto IN (?")
                               + QStringLiteral(", ?").repeated(gruppo.size() - 1) + QLatin1Char(')');
         // on SQLite the run's transaction holds the database's write lock already
-        if (db.IsPostgres())
+        if (db.IsPostgres()) {
+            db.OpenQuery(QStringLiteral("SELECT IdConto FROM Clienti WHERE ") + conti
+                             + QStringLiteral(" ORDER BY IdConto FOR UPDATE"),
+                         valori);
             db.OpenQuery(QStringLiteral("SELECT IdConto FROM LUMO_ProgCauz WHERE ") + conti
                              + QStringLiteral(" AND FlTipoScheda = 1 ORDER BY IdConto, IdDestinazione, IdImballo "
                                               "FOR UPDATE"),
                          valori);
+        }
         const QString sql =
             QStringLiteral("SELECT IdConto, IdImballo, FlTipoScheda, ProgQtaCarF - ProgQtaResF, QtaResEcc - QtaCarEcc, "
                            "ProgQtaCar - ProgQtaRes, ProgValCar - ProgValRes, ProgQtaCarB - ProgQtaResB, "
                            "ProgValCarB - ProgValResB, ProgValCarF - ProgValResF FROM LUMO_ProgCauz WHERE ")
-            + conti + QStringLiteral(" AND (FlTipoScheda = 1 OR (FlTipoScheda = 0 AND IdDestinazione = 0))");
+            + conti
+            + QStringLiteral(
+                " AND (FlTipoScheda = 1 OR (FlTipoScheda = 0 AND IdDestinazione = 0)) AND EXISTS (SELECT 1 "
+                "FROM Clienti K WHERE K.IdContoTp = LUMO_ProgCauz.IdContoTp AND K.IdConto = "
+                "LUMO_ProgCauz.IdConto AND K.UT_LMQ_FlCauz <> 0)");
         QSqlQuery q = db.OpenQuery(sql, valori);
         while (q.next()) {
             const QString cliente = q.value(0).toString();

@@ -3,6 +3,7 @@
 #include "host/business/Dmibase.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
+#include "host/ui/Kmessages.h"
 
 void TLumoRigheImballi::AggiungiRigheImballi(TFLumoMasterDettaglio *finestra, const QString &tabellaLocale,
                                              const QString &tabellaArchivio, const QString &campiLocate,
@@ -24,4 +25,13 @@ void TLumoRigheImballi::AggiungiRigheImballi(TFLumoMasterDettaglio *finestra, co
     TTDettaglio->OnNewRecord = [this](TDataSet *d) { TTDettaglioNewRecord(d); };
     TTDettaglio->BeforePost = [this](TDataSet *d) { TTDettaglioBeforePost(d); };
     TTDettaglio->BeforeDelete = [this](TDataSet *d) { TTDettaglioBeforeDelete(d); };
+}
+
+bool TLumoRigheImballi::ContoImpostato(const TFLumoMasterDettaglio &finestra, const QString &testo)
+{
+    if (finestra.TipoOperazione == 2
+        || !finestra.TabellaTesta()->FieldByName(QStringLiteral("IdConto"))->AsString().isEmpty())
+        return true;
+    Kmessages::KRifiuto(testo, mtError);
+    return false;
 }

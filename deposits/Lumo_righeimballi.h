@@ -31,4 +31,7 @@ protected:
     void AggiungiRigheImballi(TFLumoMasterDettaglio *finestra, const QString &tabellaLocale,
                               const QString &tabellaArchivio, const QString &campiLocate, const QString &xWhereVuoto,
                               const QString &ordine, QWidget *pannelloRiga);
+    // The save's check of the head's account (IdConto): a new or changed head without one
+    // shows the text in an error box and answers false.
+    static bool ContoImpostato(const TFLumoMasterDettaglio &finestra, const QString &testo);
 };

@@ -112,7 +112,11 @@ void TFqarn0154d::PreparaDati()
         CAUZ_LavoroInCorso lavoro(this, true);
         cdsClientiCauz->DisableControls(); // the grid shows the proposal once it is complete
         try {
-            QString selezione = QStringLiteral("C.FlTipoScheda = 1 AND  C.IdContoTp = 'CL' ");
+            // a customer keeping no deposits is left out: the card update books nothing for
+            // it, so its balance would be billed again on every run
+            QString selezione = QStringLiteral("C.FlTipoScheda = 1 AND  C.IdContoTp = 'CL' AND EXISTS (SELECT 1 FROM "
+                                               "Clienti K WHERE K.IdContoTp = C.IdContoTp AND K.IdConto = C.IdConto "
+                                               "AND K.UT_LMQ_FlCauz <> 0) ");
             const QString da = Testo(tPars, "IdClienteDa");
             const QString a = Testo(tPars, "IdClienteA");
             if (!da.isEmpty())

@@ -138,13 +138,41 @@ void TFqarn0204f::DSMainDataChange(TDataSource *source, TField *field)
         CampiCollegamento();
 }
 
+void TFqarn0204f::DSMainStateChange(TDataSource *source)
+{
+    TFLumoMasterDettaglio::DSMainStateChange(source);
+    CampiCollegamento(); // the head table opened again on a search
+}
+
+void TFqarn0204f::DSMainNavClick(TNavigateBtn button, bool &doDefault)
+{
+    if ((button == nbEdit || button == nbDelete) && tMain->State() == dsBrowse && !tMain->IsEmpty() && DiDocumento()) {
+        doDefault = false;
+        Kmessages::KMessage(QStringLiteral("Movimento generato da un documento: modificarlo dal documento"), mtWarning,
+                            mbOK, 0);
+        return;
+    }
+    TFLumoMasterDettaglio::DSMainNavClick(button, doDefault);
+}
+
+bool TFqarn0204f::DiDocumento() const
+{
+    return tMain->FieldByName(QStringLiteral("FlTipoDocColl"))->AsInteger() != 0
+           || tMain->FieldByName(QStringLiteral("KDocT"))->AsLargeInt() != 0;
+}
+
 void TFqarn0204f::CampiCollegamento()
 {
     if (!tMain->Active())
         return;
-    const bool manuale = tMain->FieldByName(QStringLiteral("FlTipoDocColl"))->AsInteger() == 0;
-    for (TField *f : tMain->GetFieldList(QStringLiteral("FlTipoDocColl;KDocT;Anno;Serie;Numero;DataDoc;IdCausale")))
-        f->SetReadOnly(manuale);
+    const bool documento = tMain->State() != dsInsert && !tMain->IsEmpty() && DiDocumento();
+    const QList<TField *> chiave = tMain->GetFieldList(CampiChiaveTesta);
+    for (TField *f : tMain->FieldList())
+        if (f->FieldKind() == fkData && !chiave.contains(f))
+            f->SetReadOnly(documento);
+    if (!documento)
+        for (TField *f : tMain->GetFieldList(QStringLiteral("FlTipoDocColl;KDocT;Anno;Serie;Numero;DataDoc;IdCausale")))
+            f->SetReadOnly(true);
 }
 
 void TFqarn0204f::ApplicaFormati()
@@ -276,11 +304,7 @@ void TFqarn0204f::CalcolaValore()
 
 bool TFqarn0204f::ControlliRegistrazione()
 {
-    if (TipoOperazione != 2 && tMain->FieldByName(QStringLiteral("IdConto"))->AsString().isEmpty()) {
-        Kmessages::KRifiuto(TestoConto, mtError);
-        return false;
-    }
-    return true;
+    return ContoImpostato(*this, TestoConto);
 }
 
 bool TFqarn0204f::SalvataggioDati()

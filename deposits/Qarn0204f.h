@@ -32,6 +32,10 @@ public:
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;
     void DSMainDataChange(TDataSource *source, TField *field) override;
+    void DSMainStateChange(TDataSource *source) override;
+    // A movement of a document is changed and deleted through its document: Edit and Delete
+    // refuse it.
+    void DSMainNavClick(TNavigateBtn button, bool &doDefault) override;
     void XFormXRicerca() override;
     bool SalvataggioDati() override;
 
@@ -58,7 +62,10 @@ protected:
 private:
     // The buffer's rows, deleted ones too: state and the row key it was loaded with.
     void PerOgniRiga(const std::function<void(int stato, qint64 rigaCaricata)> &passo);
-    // Link fields read-only while the movement is manual.
+    // Whether the movement shown was written by a document.
+    bool DiDocumento() const;
+    // Link fields read-only while the movement is manual, every field but the key of a
+    // document's one.
     void CampiCollegamento();
     void ApplicaFormati();
 

@@ -113,11 +113,17 @@ void TFqarn0209f::tMainCalcFields(TDataSet *)
     tMain->FieldByName(QStringLiteral("_DsDestinazione"))->SetAsString(destinatario);
 }
 
+namespace {
+
+const QString TestoConto = QStringLiteral("Specificare un codice cliente");
+
+} // namespace
+
 void TFqarn0209f::IdContoValidate(TField *Sender)
 {
     const QString conto = Sender->AsString();
     if (conto.isEmpty())
-        throw Exception(QStringLiteral("Specificare un codice cliente"));
+        throw Exception(TestoConto);
     const QString tipo = tMain->FieldByName(QStringLiteral("IdContoTp"))->AsString();
     if (tipo != QLatin1String("CL"))
         return;
@@ -160,6 +166,11 @@ void TFqarn0209f::IdImballoValidate(TField *Sender)
 {
     if (!TDMIBase::Posiziona(DMIBase->lkImballi, QStringLiteral("IdImballo"), {Sender->AsString()}))
         throw Exception(QStringLiteral("Codice Imballo/Cauzione non valido"));
+}
+
+bool TFqarn0209f::ControlliRegistrazione()
+{
+    return ContoImpostato(*this, TestoConto);
 }
 
 void TFqarn0209f::PrimaDelleRighe()

@@ -32,6 +32,7 @@ public:
     virtual void IdImballoValidate(TField *Sender);
 
 protected:
+    bool ControlliRegistrazione() override;
     void PrimaDelleRighe() override;
     void FuocoCodiceTesta() override;
 

@@ -195,6 +195,20 @@ TFqarn0211d::Esito TFqarn0211d::Trasferisci()
         const QList<SchedaOrigine> carte = leggiOrigine();
         if (carte.isEmpty())
             return Esito::Nulla;
+        // the target as its fields check it: the card update books nothing on an account that
+        // is missing or keeps no deposits, and the source would be emptied for nothing
+        const QString aConto = tPars->FieldByName(QStringLiteral("A_IdConto"))->AsString();
+        const auto controllaDestinatario = [&] {
+            CAUZ_ControllaConto(tipo, aConto);
+            CAUZ_ControllaDestinazione(tipo, aConto,
+                                       tPars->FieldByName(QStringLiteral("A_IdDestinazione"))->AsInteger());
+        };
+        try {
+            controllaDestinatario();
+        } catch (const Exception &e) {
+            Kmessages::KMessage(e.Message, mtError, mbOK, 0);
+            return Esito::Nulla;
+        }
         TXTransaction transazione(db);
         if (!transazione.Started())
             return Esito::Nulla;
@@ -202,6 +216,9 @@ TFqarn0211d::Esito TFqarn0211d::Trasferisci()
         CAUZ_BloccaSchede(schedeOrigine, chiaveOrigine);
         if (leggiOrigine() != carte)
             throw Exception(modificate);
+        // and as stored now, locked until the end: another user may have changed it since
+        CAUZ_BloccaConto(db, tipo, aConto);
+        controllaDestinatario();
         kv8data::CheckPoint(QStringLiteral("trasferimento"));
         // cards left at a destination of a customer who keeps no cards per destination any
         // more: the card update books on destination 0 and would never empty them
@@ -247,15 +264,9 @@ TFqarn0211d::Esito TFqarn0211d::Trasferisci()
             throw Exception(modificate);
 
         // target: every set loaded at the target's prices
-        const TLumoTestaCauzioni testaDestinazione{oggi,
-                                                   tipo,
-                                                   tPars->FieldByName(QStringLiteral("A_IdConto"))->AsString(),
-                                                   tPars->FieldByName(QStringLiteral("A_IdDestinazione"))->AsInteger(),
-                                                   divisa,
-                                                   1,
-                                                   1,
-                                                   1,
-                                                   1};
+        const TLumoTestaCauzioni testaDestinazione{
+            oggi, tipo, aConto, tPars->FieldByName(QStringLiteral("A_IdDestinazione"))->AsInteger(), divisa, 1,
+            1,    1,    1};
         const qint64 kDestinazione = ScriviTesta(testaDestinazione);
         const int decimali = KFormati::GetDecimali(KFormati::fnValoreIT);
         for (const SchedaOrigine &c : std::as_const(carte)) {

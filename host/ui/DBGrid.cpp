@@ -71,6 +71,16 @@ QString SettingsFile()
     return dir + QStringLiteral("/griglie.ini");
 }
 
+// Whether the widget is (or lies inside) a field control on the dataset: the new row's own
+// edit fields, where the user goes on filling the row.
+bool EditsTheRow(QWidget *widget, const TDataSet *ds)
+{
+    for (QWidget *w = widget; w; w = w->parentWidget())
+        if (auto *control = dynamic_cast<TDBFieldControl *>(w))
+            return control->DataSource() && control->DataSource()->DataSet() == ds;
+    return false;
+}
+
 } // namespace
 
 // ---- TGridRow
@@ -690,8 +700,8 @@ void KDBGriglia::focusOutEvent(QFocusEvent *event)
     QTableView::focusOutEvent(event);
     TDataSet *ds = DataSet();
     QWidget *focus = QApplication::focusWidget();
-    if ((options_ & dgCancelOnExit) && ds && ds->State() == dsInsert && !ds->Modified() && focus
-        && !isAncestorOf(focus) && focus != this)
+    if ((options_ & dgCancelOnExit) && ds && ds->State() == dsInsert && !ds->Modified() && focus && !isAncestorOf(focus)
+        && focus != this && !EditsTheRow(focus, ds))
         TForm::Guard([ds] { ds->Cancel(); });
 }
 

@@ -4,7 +4,8 @@
 // Columns are the dataset's visible fields, or the columns the window declares (field,
 // title, width, colour, alignment, read-only, visible). The current row follows the
 // dataset's cursor and moves it. Options: editing in the cells, row selection, confirm
-// before delete, cancel an untouched new row when leaving the grid. The column layout
+// before delete, cancel an untouched new row when leaving the grid (for a control other than
+// the row's own edit fields). The column layout
 // (order, widths, hidden columns) can be saved and restored; the rows export to the
 // clipboard and to a spreadsheet file.
 #include "host/ui/DBControls.h"

@@ -233,6 +233,33 @@ TEST_F(ControlsTest, GridShowsTheRowsAndFollowsTheCursor)
     table->Cancel();
     EXPECT_EQ(grid->model()->rowCount(), 4);
 
+    // a new row begun from the grid is filled in its own edit field, the row before left as
+    // it was; leaving for another control drops a new row still untouched
+    auto *code = new TDBEdit(form.ClientArea());
+    code->SetDataSource(source);
+    code->SetDataField(QStringLiteral("IdColore"));
+    auto *other = new QLineEdit(form.ClientArea());
+    code->show();
+    other->show();
+    const auto stored = [&](const QString &where = QStringLiteral("1 = 1")) {
+        return company.Database()
+            .ScalarValue(QStringLiteral("SELECT COUNT(*) FROM LUMO_Colori WHERE ") + where)
+            .toInt();
+    };
+    Focus(grid);
+    table->Insert();
+    ASSERT_TRUE(ReplaceText(code, QStringLiteral("VER")));
+    EXPECT_EQ(table->State(), dsInsert);
+    table->Post();
+    EXPECT_EQ(stored(), 5);
+    EXPECT_EQ(grid->model()->rowCount(), 5);
+    EXPECT_EQ(stored(QStringLiteral("IdColore = 'NER'")), 1) << "the row the grid stood on";
+    Focus(grid);
+    table->Insert();
+    FocusNext(other);
+    EXPECT_EQ(table->State(), dsBrowse);
+    EXPECT_EQ(grid->model()->rowCount(), 5);
+
     // editing a cell writes the field
     grid->SetOptions(grid->Options() & ~dgRowSelect);
     const QModelIndex description = grid->model()->index(2, 1);

@@ -59,13 +59,13 @@ protected:
     }
 
     // A run of every customer refused on C002, whose return another user books after the
-    // proposal: nothing generated.
-    void CorsaRifiutata()
+    // proposal (or whatever else the other user's statement does to C002): nothing generated.
+    void CorsaRifiutata(const QString &altroUtente = QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = 1 WHERE "
+                                                                    "IdConto = 'C002' AND IdImballo = 'BOT'"))
     {
         auto *d = Prepara(QStringLiteral("FTC"));
         ASSERT_NE(d, nullptr);
-        AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = 1 WHERE IdConto = 'C002' AND "
-                                              "IdImballo = 'BOT'"));
+        AltroUtente()->ExecSQL(altroUtente);
         script.Yes(Conferma);
         d->btGenera->click();
         ProcessEvents();
@@ -161,6 +161,8 @@ TEST_F(FatturazioneGiacenze, RefusesMissingAndInvalidParameters)
 
 TEST_F(FatturazioneGiacenze, ProposesTheInvoicedBalancesOfTheRange)
 {
+    // C003 keeps no deposits: the card update never books its return, so it is left out
+    Scheda("C003", 1, "CAS", 4, 0);
     auto *d = Prepara(QStringLiteral("FTC"));
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->Pagina(), 1);
@@ -265,6 +267,10 @@ TEST_F(FatturazioneGiacenze, ABalanceChangedSinceThePreparationRollsBackTheWhole
 {
     // another user books a return of C002 (the second customer) meanwhile
     CorsaRifiutata();
+    EXPECT_EQ(Saldo("C001", 1, "CAS"), 6.0);
+    // or switches C002's deposits off: its invoice would leave the stock on its cards
+    Esegui(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = 0 WHERE IdConto = 'C002' AND IdImballo = 'BOT'"));
+    CorsaRifiutata(QStringLiteral("UPDATE Clienti SET UT_LMQ_FlCauz = 0 WHERE IdConto = 'C002'"));
     EXPECT_EQ(Saldo("C001", 1, "CAS"), 6.0);
 }
 

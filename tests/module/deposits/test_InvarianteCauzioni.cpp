@@ -1,7 +1,8 @@
 // The rule every deposit flow keeps: after it, the rebuild of the cards from the manual
 // movements and the document summaries leaves every card as it was. Each flow runs through its
 // window as the user runs it (delivery notes new, changed and deleted; a return note with
-// returns pending; the deposit and returns journals; a transfer; the invoice generation; the
+// returns pending; the deposit and returns journals, a delivery note's movement refused there;
+// a transfer, and one refused for its empty target; the invoice generation; the
 // billing of the stock; the credit notes), with excess management off and on.
 #include "tests/module/documents/FattureModuloFixture.h"
 #include "tests/module/deposits/SchedeArrotondate.h"
@@ -14,6 +15,7 @@
 #include "deposits/Qarn0211d.h"
 #include "documents/Sven0001f_p.h"
 #include "documents/Sven0007d_p.h"
+#include "host/business/Dmibbas.h"
 #include "host/business/Dmigeneradocumenti.h"
 #include "host/data/TXMemTable.h"
 #include "host/data/TXTable.h"
@@ -215,18 +217,46 @@ protected:
         f->Close();
         kv8test::ProcessEvents();
     }
+    // A transfer; an empty target is never typed (the dialog opened as at the program's start),
+    // and the run is refused.
     void Trasferisci(const QString &da, const QString &a)
     {
-        auto *d = Apri<TFqarn0211d>(QStringLiteral("QARN0211D"));
+        if (a.isEmpty())
+            TXMemTable::ForgetKeptRecords();
+        QPointer<TFqarn0211d> d = Apri<TFqarn0211d>(QStringLiteral("QARN0211D"));
         ASSERT_TRUE(d);
         d->tPars->FieldByName(QStringLiteral("IdContoTp"))->SetValue(QStringLiteral("CL"));
         d->tPars->FieldByName(QStringLiteral("Da_IdConto"))->SetValue(da);
-        d->tPars->FieldByName(QStringLiteral("A_IdConto"))->SetValue(a);
+        if (!a.isEmpty())
+            d->tPars->FieldByName(QStringLiteral("A_IdConto"))->SetValue(a);
         d->tPars->FieldByName(QStringLiteral("Da_IdDestinazione"))->SetValue(0);
         d->tPars->FieldByName(QStringLiteral("A_IdDestinazione"))->SetValue(0);
         d->btEsegui->click();
         kv8test::ProcessEvents();
-        EXPECT_EQ(utente->Ultimo(), QStringLiteral("Trasferimento Completato!"));
+        EXPECT_EQ(utente->Ultimo(), a.isEmpty() ? QStringLiteral("Specificare un codice cliente o fornitore")
+                                                : QStringLiteral("Trasferimento Completato!"));
+        if (d) {
+            d->Close();
+            kv8test::ProcessEvents();
+        }
+    }
+    // The delivery note's deposit movement opened in the journal: neither changed nor deleted there.
+    void MovimentoDellaBolla(qint64 bolla)
+    {
+        auto *f = Apri<TFqarn0204f>(QStringLiteral("QARN0204F"));
+        ASSERT_TRUE(f);
+        TDMIBbas::Crea()->ApriTabella(f->tMain, QStringLiteral("FlTipoDocColl = 1 AND KDocT = %1").arg(bolla),
+                                      QStringLiteral("DataReg DESC"));
+        ASSERT_FALSE(f->tMain->IsEmpty());
+        for (TNavigateBtn pulsante : {nbEdit, nbDelete}) {
+            utente->testi.clear();
+            Naviga(f, pulsante);
+            EXPECT_EQ(utente->Tutti(), "Movimento generato da un documento: modificarlo dal documento");
+            EXPECT_EQ(f->tMain->State(), dsBrowse);
+        }
+        EXPECT_TRUE(f->tMain->FieldByName(QStringLiteral("IdConto"))->ReadOnly());
+        f->Close();
+        kv8test::ProcessEvents();
     }
     void GeneraFatture()
     {
@@ -306,10 +336,14 @@ TEST_P(InvarianteCauzioni, AfterEveryFlowJob0LeavesEveryCardAsItWas)
         Invariante(g + QStringLiteral("bolla di reso con resi in sospeso"));
         CambiaBolla(prima, tra(1, 6));
         Invariante(g + QStringLiteral("bolla modificata"));
+        MovimentoDellaBolla(prima);
+        Invariante(g + QStringLiteral("movimento della bolla in prima nota"));
         const qint64 altra = NuovaBolla(QStringLiteral("DDT"), QStringLiteral("C2"), tra(1, 4), tra(1, 3), tra(0, 9));
         Invariante(g + QStringLiteral("bolla nuova senza resi in sospeso"));
         Trasferisci(QStringLiteral("C2"), QStringLiteral("C1"));
         Invariante(g + QStringLiteral("trasferimento"));
+        Trasferisci(QStringLiteral("C1"), QString());
+        Invariante(g + QStringLiteral("trasferimento senza destinatario"));
         CancellaBolla(altra);
         Invariante(g + QStringLiteral("bolla cancellata"));
         NuovaBolla(QStringLiteral("DDT"), QStringLiteral("C2"), tra(1, 4), 0, tra(0, 3));

@@ -8,6 +8,7 @@
 #include "host/business/Dmibase.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
+#include "host/ui/DBGrid.h"
 #include "host/ui/DBNavigator.h"
 
 using namespace kv8test;
@@ -42,11 +43,17 @@ protected:
         d->tPars->FieldByName(QStringLiteral("IdCausale"))->SetAsString(causale);
         d->tPars->FieldByName(QStringLiteral("IdListino"))->SetAsString(QStringLiteral("L02"));
         d->tPars->FieldByName(QStringLiteral("Descrizione"))->SetAsString(QStringLiteral("Resa vuoti"));
+        // each customer entered as the user does: Insert, the code typed, Post
         for (const QString &c : clienti) {
-            d->ttElencoClienti->Append();
-            d->ttElencoClienti->FieldByName(QStringLiteral("IDCLIENTE"))->SetAsString(c);
-            d->ttElencoClienti->Post();
+            d->navElencoClienti->Button(nbInsert)->click();
+            ProcessEvents();
+            EXPECT_TRUE(Scrivi(d, QStringLiteral("edIDCLIENTE"), c)) << script.LastText().toStdString();
+            // Tab goes on to the grid, where the next Insert finds the focus
+            FocusNext(d->gElencoClienti);
+            d->navElencoClienti->Button(nbPost)->click();
+            ProcessEvents();
         }
+        EXPECT_EQ(d->ttElencoClienti->RecordCount(), clienti.size()) << "the grid shows every customer entered";
         d->btEsegui->click();
         ProcessEvents();
         return d;
@@ -105,8 +112,9 @@ TEST_F(NoteCreditoCauzioni, TheCustomerListRefusesUnknownDisabledEmptyAndRepeate
 
 TEST_F(NoteCreditoCauzioni, OneNotePerCustomerRefundsTheInvoicedBalancesAndBooksThem)
 {
-    // C002 owes nothing more of CAS; C004 has no balance at all
-    auto *d = Apri0155({QStringLiteral("C002"), QStringLiteral("C001")});
+    // C002 owes nothing more of CAS; C004 has no balance at all. C002, inserted on C001, is
+    // listed first: the proposal follows the list
+    auto *d = Apri0155({QStringLiteral("C001"), QStringLiteral("C002")});
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->Pagina(), 1);
     EXPECT_EQ(Proposta(d), (QStringList{"C002:BOT:2:0,5:1:0", "C001:BOT:3:0,5:1,5:0", "C001:CAS:6:2,5:15:0",

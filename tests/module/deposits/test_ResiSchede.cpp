@@ -141,6 +141,23 @@ TEST_F(ResiSchede, TheReturnsChecksAndALinkedReturnThatCannotBeDeleted)
     script.Yes(Abbandono);
     Premi(f, nbCancel);
 
+    // the account never typed: refused at the save, nothing stored, the edit kept
+    script.ClearMessages();
+    Premi(f, nbInsert);
+    f->tMain->FieldByName(QStringLiteral("DataReg"))->SetAsDateTime(QDateTime(QDate(2026, 4, 1), QTime(0, 0)));
+    f->TTDettaglio->Append();
+    f->TTDettaglio->FieldByName(QStringLiteral("IdImballo"))->SetAsString(QStringLiteral("CAS"));
+    f->TTDettaglio->FieldByName(QStringLiteral("QtaRes"))->SetAsFloat(2);
+    f->TTDettaglio->Post();
+    Premi(f, nbPost);
+    EXPECT_EQ(script.Texts(), QStringList{"Specificare un codice cliente"});
+    EXPECT_EQ(script.Messages().last().Type, mtError);
+    EXPECT_EQ(f->tMain->State(), dsInsert);
+    EXPECT_EQ(f->TTDettaglio->RecordCount(), 1);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovResT")) + Conta(QStringLiteral("LUMO_MovResR")), 0);
+    script.Yes(Abbandono);
+    Premi(f, nbCancel);
+
     const int reso = Reso(f, QStringLiteral("C001"), 0, {{QStringLiteral("CAS"), 4}, {QStringLiteral("BOT"), 6}});
     // a document takes it meanwhile
     AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_MovResT SET KDocT = 77, FlTipoDocColl = 1 WHERE KMovResT = ?"), {reso});

@@ -150,6 +150,45 @@ TEST_F(TrasferimentoCauzioni, NoSourceCardDoesNothingAndSaysNothing)
     EXPECT_EQ(TutteLeSchede(), prima);
 }
 
+TEST_F(TrasferimentoCauzioni, ATargetEmptyOrNoLongerValidIsRefusedBeforeAnythingIsWritten)
+{
+    Carte(QStringLiteral("C002"), 1, QStringLiteral("CAS"), 10, 4, 25, 9);
+    const QStringList prima = TutteLeSchede();
+    TXMemTable::ForgetKeptRecords(); // the first opening since the program started
+    auto *d = Depositi::Apri<TFqarn0211d>(QStringLiteral("QARN0211D"));
+    ASSERT_NE(d, nullptr);
+    QPointer<TFqarn0211d> finestra(d);
+    d->tPars->FieldByName(QStringLiteral("IdContoTp"))->SetValue(QStringLiteral("CL"));
+    d->tPars->FieldByName(QStringLiteral("Da_IdConto"))->SetValue(QStringLiteral("C002"));
+    d->tPars->FieldByName(QStringLiteral("Da_IdDestinazione"))->SetValue(1);
+    auto rifiutato = [&](const QString &messaggio) {
+        script.ClearMessages();
+        d->btEsegui->click();
+        ProcessEvents();
+        EXPECT_EQ(script.Texts(), QStringList{messaggio});
+        ASSERT_FALSE(finestra.isNull()) << "the dialog stays open to correct the target";
+        EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 0);
+        EXPECT_EQ(TutteLeSchede(), prima);
+    };
+    // the target never filled
+    rifiutato(QStringLiteral("Specificare un codice cliente o fornitore"));
+    // a destination of the first target kept when the target changes to one without it
+    d->tPars->FieldByName(QStringLiteral("A_IdConto"))->SetValue(QStringLiteral("C002"));
+    d->tPars->FieldByName(QStringLiteral("A_IdDestinazione"))->SetValue(2);
+    d->tPars->FieldByName(QStringLiteral("A_IdConto"))->SetValue(QStringLiteral("C001"));
+    rifiutato(QStringLiteral("Codice Destinatario non valido"));
+    // another user switches the target's deposits off once the field accepted it: the run
+    // reads the target again, and is rolled back
+    d->tPars->FieldByName(QStringLiteral("A_IdDestinazione"))->SetValue(0);
+    AltroUtente()->ExecSQL(QStringLiteral("UPDATE Clienti SET UT_LMQ_FlCauz = 0 WHERE IdConto = 'C001'"));
+    script.ClearMessages();
+    d->btEsegui->click();
+    ProcessEvents();
+    EXPECT_EQ(script.Texts(), QStringList{"Cliente non abilitato alla gestione cauzioni"});
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 0);
+    EXPECT_EQ(TutteLeSchede(), prima);
+}
+
 TEST_F(TrasferimentoCauzioni, AllZeroCardsStillGiveTwoMovementsOfZeroRows)
 {
     Carte(QStringLiteral("C002"), 2, QStringLiteral("CAS"), 0, 0, 0, 0);
