@@ -10,6 +10,7 @@
 #include "host/business/Distintabase.h"
 #include "host/business/Funzionibase.h"
 #include "host/business/Funzionidoc.h"
+#include "host/business/Tipirigo.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/KV8Config.h"
@@ -33,6 +34,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -727,15 +729,20 @@ void TFDocumento::TRigheCalcFields(TDataSet *) {}
 
 void TFDocumento::TRigheBeforePost(TDataSet *dataSet)
 {
+    kitDaEsplodere_ = false;
     if (FlInCaricamento || F(dataSet, "Stato")->AsInteger() == 3)
         return;
     ControllaRigo(dataSet);
+    if (dataSet == TRighe && dataSet->State() == dsInsert && accodamento_ == 0) {
+        const auto tipo = Tipirigo::TRGetTipoRigo(tipo_.CodTipoDoc, QVariant(), F(dataSet, "TipoRigo")->AsInteger());
+        kitDaEsplodere_ = tipo && tipo->FlDistintaBase;
+    }
     CalcolaImportiRigo(TTesta, dataSet, false);
     if (F(dataSet, "Stato")->AsInteger() == 0)
         F(dataSet, "Stato")->SetAsInteger(1);
 }
 
-void TFDocumento::TRigheAfterPost(TDataSet *)
+void TFDocumento::TRigheAfterPost(TDataSet *dataSet)
 {
     if (FlInCaricamento)
         return;
@@ -743,6 +750,10 @@ void TFDocumento::TRigheAfterPost(TDataSet *)
     // a change of the rows is a change of the document: the head goes into edit
     if (TTesta->State() == dsBrowse && !TTesta->IsEmpty())
         TTesta->Edit();
+    if (std::exchange(kitDaEsplodere_, false)) {
+        const auto accodando = AccodandoRighe();
+        EsplodiKitRigo(dataSet);
+    }
 }
 
 void TFDocumento::TRigheBeforeDelete(TDataSet *dataSet)
@@ -894,11 +905,14 @@ bool TFDocumento::InserisciComponenti(const QString &idProdotto, const QDateTime
     return true;
 }
 
+void TFDocumento::EsplodiKitRigo(TDataSet *) {}
+
 int TFDocumento::AccodaRigheDaOrdine()
 {
     static const char *const campi[] = {"TipoRigo", "IdProdotto", "Descrizione", "IdUM", "FattConvProd", "IdMagazzino",
                                         "Prezzo", "Sconto1", "Sconto2", "Sconto3", "Sconto4", "Sconto5", "IdIva",
                                         "IdConto", "IdListino", "IdAgente1", "Provvigione1", "IdAgente2", "Provvigione2"};
+    const auto accodando = AccodandoRighe();
     qSelOrdini->Close();
     qSelOrdini->Open();
     int aggiunte = 0;
@@ -987,6 +1001,7 @@ bool TFDocumento::AccodaRigheBarcode(const QString &barcode, double quantita, QS
         return false;
     }
     idProdotto = codice;
+    const auto accodando = AccodandoRighe();
     TRighe->Append();
     F(TRighe, "IdProdotto")->SetAsString(codice);
     F(TRighe, "Quantita")->SetAsFloat(quantita == 0 ? 1 : quantita);

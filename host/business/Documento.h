@@ -22,6 +22,7 @@
 
 #include <QMap>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QStringList>
 
 #include <functional>
@@ -259,6 +260,16 @@ public:
     virtual bool InserisciComponenti(const QString &idProdotto, const QDateTime &data, double quantita,
                                      double percQuota, double percSpalmatura, int tipoRigo, int kRigoKit,
                                      const QString &idUM, double fattConv, int livello, int modo, int opzioni);
+    // A row the user has just added whose row type explodes kits: its components appended
+    // after it. Nothing here: the invoice and order windows explode their kits.
+    virtual void EsplodiKitRigo(TDataSet *rigo);
+    // While what it answers lives, the rows a command appends are not rows the user entered:
+    // no kit of theirs is exploded when they are posted.
+    [[nodiscard]] auto AccodandoRighe()
+    {
+        ++accodamento_;
+        return qScopeGuard([this] { --accodamento_; });
+    }
     // Appends a row for each chosen order line (qSelOrdini), linked to it (KOrdineR, LegamiOrdini)
     // with the quantity chosen (QtaSelez, else QtaDaSpedire); answers the rows added. A line
     // whose row the row check refuses is left out, the lines after it taken, and every line
@@ -386,6 +397,8 @@ protected:
 
 private:
     bool salvataggioInCorso_ = false;
+    int accodamento_ = 0;         // commands appending rows (AccodandoRighe)
+    bool kitDaEsplodere_ = false; // the row being posted is a kit the user entered
     // The save's checks and confirmations before its transaction (prepara, when given, after the
     // rows are posted); false: no save.
     bool PreparaSalvataggio(const std::function<bool()> &prepara);

@@ -187,6 +187,7 @@ int TFSVen0008f::AccodaRigheDaDDT()
         righe << q.value(0).toLongLong();
 
     int aggiunte = 0;
+    const auto accodando = AccodandoRighe();
     TRighe->DisableControls();
     struct Riattiva {
         TDataSet *d;
@@ -220,6 +221,15 @@ int TFSVen0008f::AccodaRigheDaDDT()
         FlRigheModificate = true;
     }
     return aggiunte;
+}
+
+void TFSVen0008f::EsplodiKitRigo(TDataSet *rigo)
+{
+    const auto campo = [rigo](const char *nome) { return rigo->FieldByName(QLatin1String(nome)); };
+    InserisciComponenti(
+        campo("IdProdotto")->AsString(), TTesta->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime(),
+        campo("Quantita")->AsFloat(), 0, 0, campo("TipoRigo")->AsInteger(), campo("Contatore")->AsInteger(),
+        campo("IdUM")->AsString(), campo("FattConvProd")->AsFloat(), 0, 0, 0);
 }
 
 void TFSVen0008f::RiattivaFormDDT(QObject *)

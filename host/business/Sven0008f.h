@@ -54,6 +54,8 @@ public:
     virtual void RiattivaFormDDT(QObject *sender);
     // The rows checked one by one; with messaggi the first fault is shown (warning).
     virtual bool ControllaRighe(TDataSet *righe, bool messaggi);
+    // A kit the user enters: its components after it, priced by the kit row.
+    void EsplodiKitRigo(TDataSet *rigo) override;
 
     // ---- steps of the rows taken from order lines, called by role
     // The descriptive row types (class 2) as a list for an IN ( ) condition ("-1" when there
