@@ -933,6 +933,7 @@ int TFDocumento::AccodaRigheDaOrdine()
                     const double scelta = F(qSelOrdini, "QtaSelez")->AsFloat();
                     F(TRighe, "Quantita")->SetAsFloat(scelta != 0 ? scelta : F(qSelOrdini, "QtaDaSpedire")->AsFloat());
                     F(TRighe, "KOrdineR")->SetValue(ordine);
+                    RigoDaLineaOrdine(TRighe, qSelOrdini);
                     contatore = F(TRighe, "Contatore")->AsInteger();
                     TRighe->Post();
                 }))
@@ -954,6 +955,8 @@ int TFDocumento::AccodaRigheDaOrdine()
     SegnalaLineeRifiutate(rifiutate);
     return aggiunte;
 }
+
+void TFDocumento::RigoDaLineaOrdine(TDataSet *, TDataSet *) {}
 
 bool TFDocumento::AccodaLineaOrdine(QStringList &rifiutate, const std::function<void()> &passo)
 {

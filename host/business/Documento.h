@@ -275,6 +275,9 @@ public:
     // whose row the row check refuses is left out, the lines after it taken, and every line
     // left out named in one message at the end.
     virtual int AccodaRigheDaOrdine();
+    // A step of AccodaRigheDaOrdine: the row of the chosen order line, filled by the host,
+    // completed before it is posted. Nothing here.
+    virtual void RigoDaLineaOrdine(TDataSet *rigo, TDataSet *linea);
     // The row of the current chosen order line appended, filled and posted by passo: a row the
     // checks refuse is dropped and the line noted in rifiutate (false); a database failure
     // passes on.

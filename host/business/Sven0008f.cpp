@@ -455,6 +455,13 @@ bool TFSVen0008f::GeneraMovimentoRigo(int stato)
     return TFDocumento::GeneraMovimentoRigo(stato);
 }
 
+bool TFSVen0008f::AggiornaRigoOrdineDoc(int stato)
+{
+    if (TRigheDB->FieldByName(QStringLiteral("IdTipoRiferimento"))->AsString() == kRifBolla)
+        return true;
+    return TFDocumento::AggiornaRigoOrdineDoc(stato);
+}
+
 void TFSVen0008f::RegistraTotali()
 {
     TFDocumento::RegistraTotali();

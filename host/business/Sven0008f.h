@@ -100,6 +100,8 @@ public:
     void RegistraRigo(int stato) override;
     void EliminaRigo() override;
     bool GeneraMovimentoRigo(int stato) override;
+    // A row taken from a delivery note fulfils no order row: the note did.
+    bool AggiornaRigoOrdineDoc(int stato) override;
     void RegistraTotali() override;
     void DopoSalvataggio() override;
     void TRigheBeforeDelete(TDataSet *dataSet) override;

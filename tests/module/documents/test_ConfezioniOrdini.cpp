@@ -343,6 +343,62 @@ TEST_F(SelezioneConfezioni, LinesOfferTheirPackagesStillToShipAndSelectThemAll)
     Chiudi(f);
 }
 
+TEST_F(SelezioneConfezioni, AnOrderShippedByTwoNotesByPackagesIsShippedOnceWithItsCrates)
+{
+    CausaleBollaCauzioni();
+    const qint64 ordine = OrdineSalvato([](TFSOrc0001f_p *o) {
+        RigoConfezioni(o, QStringLiteral("V12"), QStringLiteral("5"), QStringLiteral("10"));
+        RigoConfezioni(o, QStringLiteral("V06"), QStringLiteral("3"), QStringLiteral("5"));
+    });
+    const int v12 = RigoOrdine("V12", ordine);
+    const int v06 = RigoOrdine("V06", ordine);
+    // a note taking packages of the order's lines through "Righe da ordini..."
+    const auto nota = [&](const QList<std::pair<int, double>> &scelte) {
+        return NotaSalvata(QStringLiteral("DV"), QStringLiteral("12/03/2026"), [&](TFSVen0001f_p *f) {
+            script.OnDialog(QStringLiteral("TFSVen0001f_001"), [&](TForm &form) {
+                ScegliConfezioni(form, scelte);
+                return int(mrOk);
+            });
+            f->btnOrdini->click();
+            kv8test::ProcessEvents();
+        });
+    };
+    const auto righe = [this](qint64 bolla) {
+        return Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita2, Quantita FROM BolleCliRighe "
+                                     "WHERE KBolleCliT = ? ORDER BY NumOrdine"),
+                      {bolla});
+    };
+    const auto casse = [this](qint64 bolla) {
+        return Elenco(QStringLiteral("SELECT IdImballo, QtaCar FROM LUMO_CauzDocBoll WHERE KBolleCliT = ? "
+                                     "AND QtaCar <> 0 ORDER BY IdImballo"),
+                      {bolla});
+    };
+
+    // 4 of the 5 packages of V12, all 3 of V06: parcels and crates by packages
+    const qint64 prima = nota({{v12, 4}, {v06, 3}});
+    EXPECT_EQ(righe(prima), (QStringList{"V12/4/12/48", "V06/3/6/18"}));
+    EXPECT_EQ(Valore(QStringLiteral("SELECT NumeroColli FROM BolleCliTeste WHERE KBolleCliT = ?"), {prima}).toInt(), 7);
+    EXPECT_EQ(casse(prima), (QStringList{"BOT/66", "CAS/7"}));
+    EXPECT_EQ(Evasione(v12), QStringLiteral("4/48/1/360"));
+    EXPECT_EQ(Evasione(v06), QStringLiteral("3/18/2/90"));
+
+    // the rest: only the package left of V12 is offered, and taken
+    script.OnDialog(QStringLiteral("TFSVen0001f_001"), [&](TForm &form) {
+        auto &d = dynamic_cast<TFSVen0001f_001 &>(form);
+        EXPECT_FALSE(d.TSelOrdR->Locate(QStringLiteral("KOrdiniCliR"), v06)) << "fulfilled";
+        EXPECT_TRUE(d.TSelOrdR->Locate(QStringLiteral("KOrdiniCliR"), v12));
+        EXPECT_DOUBLE_EQ(V(&d, "UT_QtaConfDaSpe"), 1);
+        return int(mrCancel);
+    });
+    const qint64 seconda = nota({{v12, 1}});
+    EXPECT_EQ(righe(seconda), QStringList{"V12/1/12/12"});
+    EXPECT_EQ(casse(seconda), (QStringList{"BOT/12", "CAS/1"}));
+    EXPECT_EQ(Evasione(v12), QStringLiteral("5/60/2/450"));
+    // the cards: every crate and bottle loaded once
+    EXPECT_EQ(Schede().filter(QStringLiteral("CAS/")).value(0), QStringLiteral("CAS/8/0/0"));
+    EXPECT_EQ(Schede().filter(QStringLiteral("BOT/")).value(0), QStringLiteral("BOT/78/0/0"));
+}
+
 TEST_F(SelezioneConfezioni, PackagesBeyondTheOrderAreCheckedByTheOrderSettings)
 {
     RigaOrdine(1, "V06", 10, 6, 3);
