@@ -512,6 +512,12 @@ void TFDocumento::LeggiRighe(qint64 chiave)
     TRighe->First();
 }
 
+void TFDocumento::CopiaRigoArchiviato(TDataSet *origine)
+{
+    const auto lettura = LetturaRighe();
+    Funzioni::CopiaDati(TRighe, origine);
+}
+
 bool TFDocumento::TieniRigheRegistrate(const QVariantList &diverse)
 {
     TRighe->DisableControls();

@@ -378,6 +378,10 @@ protected:
     // SQLite: the stored rows, every column of each, into a fingerprint: in one statement, no
     // row read into a dataset.
     void ImprontaRighe(QCryptographicHash &hash, qint64 chiave) const;
+    // The same-named columns of a stored row (of this or another document) copied into the
+    // current row of TRighe as a load reads them: no row handler recomputes a quantity, a
+    // package count or an amount on the way.
+    void CopiaRigoArchiviato(TDataSet *origine);
     // Fills the totals parameters from the head being edited.
     void PreparaParametriTotali(TDataSet *testa, TDataSet *righe, TDataSet *totaliTesta, TDataSet *tabTotali);
     // A save passes over the rows many times: salva runs with SalvataggioInCorso() true, which

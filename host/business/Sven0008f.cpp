@@ -202,7 +202,7 @@ int TFSVen0008f::AccodaRigheDaDDT()
         const QVariant chiaveTesta = TRighe->FieldByName(QStringLiteral("KFattCliT"))->Value();
         const QVariant contatore = TRighe->FieldByName(QStringLiteral("Contatore"))->Value();
         const QVariant ordine = TRighe->FieldByName(QStringLiteral("NumOrdine"))->Value();
-        Funzioni::CopiaDati(TRighe, TRigheDDT);
+        CopiaRigoArchiviato(TRigheDDT);
         TRighe->FieldByName(QStringLiteral("KFattCliR"))->Clear();
         TRighe->FieldByName(QStringLiteral("KFattCliT"))->SetValue(chiaveTesta);
         TRighe->FieldByName(QStringLiteral("Contatore"))->SetValue(contatore);

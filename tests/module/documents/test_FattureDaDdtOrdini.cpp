@@ -180,6 +180,34 @@ TEST_F(FattureDaDdtOrdini, TheRowCommandTakesTheNoteTheUserChoosesWithItsBalance
     Chiudi(f);
 }
 
+TEST_F(FattureDaDdtOrdini, ANoteRowIsTakenAsStoredEvenWhenItsPackagesDoNotMakeItsQuantity)
+{
+    // as an earlier version stored the rows it took from order lines: the bottles, no packages
+    const qint64 bolla = NotaSalvata(QStringLiteral("3"), QStringLiteral("2"));
+    Esegui("UPDATE BolleCliRighe SET Lunghezza = 0 WHERE KBolleCliT = ? AND IdProdotto = 'V06'", {bolla});
+    const QStringList nota =
+        Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita2, Quantita, UT_LMQ_TotLit, "
+                              "ImportoNetto FROM BolleCliRighe WHERE KBolleCliT = ? ORDER BY NumOrdine"),
+               {bolla});
+    ASSERT_EQ(nota, (QStringList{"V12/3/12/36/27/30", "V06/0/6/12/9/60"}));
+    auto *f = NuovaFattura();
+    ASSERT_TRUE(f);
+    const int numero = Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {bolla}).toInt();
+    script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &d) {
+        ScegliBolle(d, {numero});
+        return int(mrOk);
+    });
+    f->btnBolle->click();
+    kv8test::ProcessEvents();
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita2, Quantita, UT_LMQ_TotLit, ImportoNetto "
+                                    "FROM FattureCliRighe ORDER BY NumOrdine")),
+              nota);
+}
+
 TEST_F(FattureDaDdtOrdini, NotesTakenIntoANewInvoiceCarryTheFirstNotesBalances)
 {
     DueNote();
