@@ -102,6 +102,12 @@ public:
     bool GeneraMovimentoRigo(int stato) override;
     // A row taken from a delivery note fulfils no order row: the note did.
     bool AggiornaRigoOrdineDoc(int stato) override;
+    // The charges of the delivery notes and orders the rows come from (transport, advance,
+    // rebate, article-15 expenses) added up onto the head: at once when its four are 0, else
+    // where they differ once the user agrees. A source another document has already partly
+    // fulfilled carries nothing and is named with its charges. An invoice of typed rows only
+    // keeps its own.
+    void CalcolaDatiCoda(TDataSet *testa) override;
     void RegistraTotali() override;
     void DopoSalvataggio() override;
     void TRigheBeforeDelete(TDataSet *dataSet) override;

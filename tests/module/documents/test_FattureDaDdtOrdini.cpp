@@ -350,6 +350,64 @@ TEST_F(FattureDaDdtOrdini, AFailingSummaryBuildIsShownOnceAndKeepsTheRows)
     Chiudi(f);
 }
 
+TEST_F(FattureDaDdtOrdini, ANotesChargeComesOnTheInvoiceUnlessAnotherInvoiceTookPartOfTheNote)
+{
+    // the note's transport: 25 a document on the customer's list
+    Parametri("FlAbilTrasporto = 1");
+    Esegui("UPDATE CausaliBolleCli SET UT_LMQ_FlTipoGest = 1 WHERE IdCausale = 'DV'");
+    Esegui("UPDATE Clienti SET UT_LMQ_FlGesTraCli = 1 WHERE IdConto = 'C1'");
+    Esegui("INSERT INTO LUMO_ListTraT (KListTraT, IdListTra, DsListTra, DataInizio, DataFine, IdDivisa) "
+           "VALUES (1, 'T1', 'Trasporti', ?, ?, 'EUR')",
+           {Giorno(2026, 1, 1), Giorno(2026, 12, 31)});
+    Esegui("INSERT INTO LUMO_ListTraD (KListTraD, KListTraT, IdSpedizione, IdZona, IdConto, IdDestinazione, "
+           "FlTipoGest, SpeseTrasporto, PercSpesa) VALUES (1, 1, '', '', '', 0, 1, 25, 0)");
+    const qint64 bolla = NotaSalvata(QStringLiteral("2"), QStringLiteral("1"));
+    ASSERT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT SpeseTrasporto FROM BolleCliTeste WHERE KBolleCliT = ?"), {bolla}).toDouble(),
+        25);
+    const int numero = Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {bolla}).toInt();
+    const auto fattura = [&](bool soloPrimo) {
+        auto *f = NuovaFattura();
+        EXPECT_TRUE(f);
+        if (!f)
+            return QVariant();
+        script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &d) {
+            ScegliBolle(d, {numero});
+            return int(mrOk);
+        });
+        f->btnBolle->click();
+        kv8test::ProcessEvents();
+        if (soloPrimo) {
+            // the second row left to a later invoice
+            VaiARigo(f, QStringLiteral("V06"));
+            script.Yes(QStringLiteral("Conferma Cancellazione ?"));
+            PremiRighe(f, nbDelete);
+        }
+        script.AllowUnusedAnswers();
+        script.No(QStringLiteral("Effettuo stampa ? "));
+        Premi(f, nbPost);
+        EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+        f->Close();
+        kv8test::ProcessEvents();
+        return Valore(QStringLiteral("SELECT SpeseTrasporto FROM FattureCliTeste WHERE KFattCliT = "
+                                     "(SELECT MAX(KFattCliT) FROM FattureCliTeste)"));
+    };
+
+    // the first invoice takes part of the note, and its charge, without a word
+    script.ClearMessages();
+    EXPECT_DOUBLE_EQ(fattura(true).toDouble(), 25);
+    EXPECT_EQ(Informazioni(), 0) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("FlGenFattura = 0")), 1);
+
+    // the rest: the note is partly invoiced already, its charge is named and left out
+    script.ClearMessages();
+    EXPECT_DOUBLE_EQ(fattura(false).toDouble(), 0);
+    const QStringList avvisi = script.Texts().filter(QStringLiteral("NON sono stati riportati in automatico"));
+    ASSERT_EQ(avvisi.size(), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(avvisi.first().contains(QStringLiteral("Spese trasporto 25,00"))) << avvisi.first().toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("FlGenFattura = 0")), 0);
+}
+
 // ---- rows from order lines
 
 TEST_F(FattureDaDdtOrdini, OrderLinesTakenByPackagesGiveQuantityLitresAndAmounts)
