@@ -143,6 +143,32 @@ protected:
             f->TRighe->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"))->SetAsInteger(tipoPrezzo);
         PremiRighe(f, nbPost);
     }
+    // The document saved with its head button, the print declined, the window closed.
+    void SalvaEChiudi(TFDocumento *f)
+    {
+        script.AllowUnusedAnswers();
+        script.No(QStringLiteral("Effettuo stampa ? "));
+        Premi(f, nbPost);
+        EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+        f->Close();
+        kv8test::ProcessEvents();
+    }
+    // "Righe da DDT..." on the invoice: the notes of these keys marked in the selection shown;
+    // answers the notes it offered ("number/rows").
+    QStringList PrendiBolle(TFSVen0008f *f, const QList<qint64> &bolle)
+    {
+        QList<int> numeri;
+        for (qint64 k : bolle)
+            numeri << Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toInt();
+        QStringList offerte;
+        script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &d) {
+            offerte = ScegliBolle(d, numeri);
+            return int(mrOk);
+        });
+        f->btnBolle->click();
+        kv8test::ProcessEvents();
+        return offerte;
+    }
     // A delivery note of customer C1 typed through the module's window under the causal and on
     // the date, its rows given by righe, saved; answers its key.
     qint64 NotaSalvata(const QString &causale, const QString &data, const std::function<void(TFSVen0001f_p *)> &righe)
@@ -154,12 +180,7 @@ protected:
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataDocumento"), data));
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCliente"), QStringLiteral("C1")));
         righe(f);
-        script.AllowUnusedAnswers();
-        script.No(QStringLiteral("Effettuo stampa ? "));
-        Premi(f, nbPost);
-        EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
-        f->Close();
-        kv8test::ProcessEvents();
+        SalvaEChiudi(f);
         return Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong();
     }
     // A customer order of C1 typed through the module's window under causal OC (which the test
@@ -171,12 +192,7 @@ protected:
             return 0;
         Testa(f, QStringLiteral("OC"), QStringLiteral("C1"));
         righe(f);
-        script.AllowUnusedAnswers();
-        script.No(QStringLiteral("Effettuo stampa ? "));
-        Premi(f, nbPost);
-        EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
-        f->Close();
-        kv8test::ProcessEvents();
+        SalvaEChiudi(f);
         return Valore(QStringLiteral("SELECT MAX(KOrdiniCliT) FROM OrdiniCliTeste")).toLongLong();
     }
     // In the order-line selection dialog shown: the packages typed on lines (key, packages) in

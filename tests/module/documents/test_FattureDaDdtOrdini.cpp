@@ -166,13 +166,7 @@ TEST_F(FattureDaDdtOrdini, TheRowCommandTakesTheNoteTheUserChoosesWithItsBalance
     DueNote();
     auto *f = NuovaFattura();
     ASSERT_TRUE(f);
-    const int numero = Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {seconda}).toInt();
-    script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &d) {
-        ScegliBolle(d, {numero});
-        return int(mrOk);
-    });
-    f->btnBolle->click();
-    kv8test::ProcessEvents();
+    PrendiBolle(f, {seconda});
     EXPECT_EQ(f->TRighe->RecordCount(), 2) << "the second note's rows only";
     // the summary built from the rows taken, with the chosen note's delivery-note balances
     EXPECT_EQ(Sommario(f).filter(QStringLiteral("CAS/")), QStringList{QStringLiteral("CAS/7/14/70/140/2/0")});
@@ -192,17 +186,8 @@ TEST_F(FattureDaDdtOrdini, ANoteRowIsTakenAsStoredEvenWhenItsPackagesDoNotMakeIt
     ASSERT_EQ(nota, (QStringList{"V12/3/12/36/27/30", "V06/0/6/12/9/60"}));
     auto *f = NuovaFattura();
     ASSERT_TRUE(f);
-    const int numero = Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {bolla}).toInt();
-    script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &d) {
-        ScegliBolle(d, {numero});
-        return int(mrOk);
-    });
-    f->btnBolle->click();
-    kv8test::ProcessEvents();
-    script.AllowUnusedAnswers();
-    script.No(QStringLiteral("Effettuo stampa ? "));
-    Premi(f, nbPost);
-    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    PrendiBolle(f, {bolla});
+    SalvaEChiudi(f);
     EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita2, Quantita, UT_LMQ_TotLit, ImportoNetto "
                                     "FROM FattureCliRighe ORDER BY NumOrdine")),
               nota);
@@ -365,30 +350,19 @@ TEST_F(FattureDaDdtOrdini, ANotesChargeComesOnTheInvoiceUnlessAnotherInvoiceTook
     ASSERT_DOUBLE_EQ(
         Valore(QStringLiteral("SELECT SpeseTrasporto FROM BolleCliTeste WHERE KBolleCliT = ?"), {bolla}).toDouble(),
         25);
-    const int numero = Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {bolla}).toInt();
     const auto fattura = [&](bool soloPrimo) {
         auto *f = NuovaFattura();
         EXPECT_TRUE(f);
         if (!f)
             return QVariant();
-        script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &d) {
-            ScegliBolle(d, {numero});
-            return int(mrOk);
-        });
-        f->btnBolle->click();
-        kv8test::ProcessEvents();
+        PrendiBolle(f, {bolla});
         if (soloPrimo) {
             // the second row left to a later invoice
             VaiARigo(f, QStringLiteral("V06"));
             script.Yes(QStringLiteral("Conferma Cancellazione ?"));
             PremiRighe(f, nbDelete);
         }
-        script.AllowUnusedAnswers();
-        script.No(QStringLiteral("Effettuo stampa ? "));
-        Premi(f, nbPost);
-        EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
-        f->Close();
-        kv8test::ProcessEvents();
+        SalvaEChiudi(f);
         return Valore(QStringLiteral("SELECT SpeseTrasporto FROM FattureCliTeste WHERE KFattCliT = "
                                      "(SELECT MAX(KFattCliT) FROM FattureCliTeste)"));
     };

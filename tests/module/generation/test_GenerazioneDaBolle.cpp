@@ -138,9 +138,6 @@ TEST_F(GenerazioneDaBolle, NotesPutOnAnInvoiceByItsRowCommandGiveTheGenerationsI
         kv8test::ProcessEvents();
     });
     ASSERT_NE(digitata, daOrdine);
-    const auto numero = [this](qint64 bolla) {
-        return Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {bolla}).toInt();
-    };
     // per article: packages, quantity, litres, net amount; the deposits; the head's litres,
     // packaging expense and total
     const auto fattura = [this](qint64 k) {
@@ -158,17 +155,9 @@ TEST_F(GenerazioneDaBolle, NotesPutOnAnInvoiceByItsRowCommandGiveTheGenerationsI
 
     auto *f = NuovaFattura(QStringLiteral("FW"));
     ASSERT_TRUE(f);
-    script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &d) {
-        ScegliBolle(d, {numero(digitata), numero(daOrdine)});
-        return int(mrOk);
-    });
-    f->btnBolle->click();
-    kv8test::ProcessEvents();
+    PrendiBolle(f, {digitata, daOrdine});
     EXPECT_EQ(f->TRighe->RecordCount(), 4) << script.Texts().join(QLatin1Char('|')).toStdString();
-    script.AllowUnusedAnswers();
-    script.No(QStringLiteral("Effettuo stampa ? "));
-    Premi(f, nbPost);
-    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    SalvaEChiudi(f);
     const qint64 presa = Valore(QStringLiteral("SELECT MAX(KFattCliT) FROM FattureCliTeste")).toLongLong();
     const QStringList attesa = fattura(presa);
     // 5 cases of 12 bottles priced per litre, 3 packages of 6 per unit, as the notes hold them
@@ -180,8 +169,6 @@ TEST_F(GenerazioneDaBolle, NotesPutOnAnInvoiceByItsRowCommandGiveTheGenerationsI
         << "shipped by the note, not again by the invoice";
 
     // deleted, the notes are free again: the generation invoices them the same
-    f->Close();
-    kv8test::ProcessEvents();
     f = Apri<TFSVen0008f_p>(QStringLiteral("SVEN0008F_F;%1").arg(presa));
     ASSERT_TRUE(f);
     script.Yes(QStringLiteral(" Conferma cancellazione ? "));
