@@ -150,10 +150,11 @@ void PrezzoComponente(TFDocumento *finestra, TDataSet *rigo, const Distintabase:
 bool SpalmaturaComponente(TFDocumento *finestra, TDataSet *rigo, const Distintabase::TXItemDistintaBase &item,
                           double percSpalmatura)
 {
-    if (finestra->ModoSpalmatura == 0 || item.Prezzo == 0 || item.QuantitaTotale == 0)
+    if (finestra->ModoSpalmatura == 0 || item.Prezzo == 0 || item.Quantita == 0)
         return false;
-    F(rigo, "Prezzo")->SetAsFloat(Funzioni::KRound(item.Prezzo * percSpalmatura / 100 / item.QuantitaTotale,
-                                                   KFormati::GetDecimali(KFormati::fnPrezzoES)));
+    F(rigo, "Prezzo")
+        ->SetAsFloat(Funzioni::KRound(item.Prezzo * percSpalmatura / 100 / item.Quantita,
+                                      KFormati::GetDecimali(KFormati::fnPrezzoES)));
     for (int i = 1; i <= 5; ++i)
         rigo->FieldByName(QStringLiteral("Sconto%1").arg(i))->SetAsFloat(0);
     return true;

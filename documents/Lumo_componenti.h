@@ -36,7 +36,8 @@ using TAccodaComponente = std::function<void(const Distintabase::TXItemDistintaB
 // also after an error. False when the article is unknown or nothing was exploded.
 bool InserisciComponenti(TFDocumento *finestra, const TKit &kit, const TAccodaComponente &accoda);
 
-// Component quantity: item quantity × multiplier at the quantity decimals.
+// Component quantity: the item's quantity per kit unit × the multiplier (which already counts
+// the kits) at the quantity decimals.
 double QuantitaComponente(double quantitaItem, double moltiplicatore);
 
 // Price of a component row from the item price and the price share (percent), nothing when

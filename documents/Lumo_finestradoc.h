@@ -453,6 +453,24 @@ public:
         }
     }
 
+    // ---- rows taken from order lines (delivery notes: the invoice takes its own way)
+    // By packages: the line's module columns, its packages chosen, its units per package, the
+    // quantity from them, the litres.
+    void RigoDaLineaOrdine(TDataSet *rigo, TDataSet *linea) override
+    {
+        Ospite::RigoDaLineaOrdine(rigo, linea);
+        for (const char *nome :
+             {"UT_LMQ_FlTipoPrz", "UT_LMQ_IdImballo1", "UT_LMQ_IdImballo2", "UT_LMQ_PrezzoTra", "UT_LMQ_PrezzoTraN"})
+            rigo->FieldByName(QLatin1String(nome))->SetValue(linea->FieldByName(QLatin1String(nome))->Value());
+        const double confezioni = linea->FieldByName(QStringLiteral("UT_QtaConfSel"))->AsFloat();
+        rigo->FieldByName(QStringLiteral("Quantita2"))
+            ->SetAsFloat(linea->FieldByName(QStringLiteral("Quantita2Ord"))->AsFloat());
+        rigo->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(confezioni);
+        rigo->FieldByName(QStringLiteral("NumeroImballi"))->SetAsFloat(confezioni);
+        this->CalcoloQuantita(rigo->FieldByName(QStringLiteral("Lunghezza")));
+        UT_LMQ_DVEN_TotLitriRiga(rigo);
+    }
+
     // ---- rows: the exits of the packages and units edits may open the quantity detail
     virtual void edLunghezzaExit(QObject *sender)
     {

@@ -120,9 +120,9 @@ bool TFSOrc0001f_p::InserisciComponenti(const QString &idProdotto, const QDateTi
             TRigheNewRecord(r);
             r->FieldByName(QStringLiteral("TipoRigo"))->SetAsInteger(tipoRigo);
             r->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(item.IdProdotto);
-            r->FieldByName(QStringLiteral("QuantitaOrd"))->SetAsFloat(item.QuantitaTotale);
+            r->FieldByName(QStringLiteral("QuantitaOrd"))->SetAsFloat(item.Quantita);
             LumoComponenti::PrezzoComponente(this, r, item, percQuota);
-            const double q = LumoComponenti::QuantitaComponente(item.QuantitaTotale, moltiplicatore);
+            const double q = LumoComponenti::QuantitaComponente(item.Quantita, moltiplicatore);
             r->FieldByName(QStringLiteral("QuantitaOrd"))->SetAsFloat(q);
             r->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(q);
             r->FieldByName(QStringLiteral("Quantita2Ord"))->SetAsFloat(1);

@@ -275,6 +275,7 @@ int TFSVen0008f_p::AccodaRigheDaOrdine()
     TXClientTable *testaOrdine = ordini->tOrdiniCliT;
     int aggiunte = 0;
     QStringList rifiutate;
+    const auto accodando = AccodandoRighe();
     TRighe->DisableControls();
     try {
         qSelOrdini->Close();
@@ -439,8 +440,8 @@ bool TFSVen0008f_p::InserisciComponenti(const QString &idProdotto, const QDateTi
             TRigheNewRecord(r);
             r->FieldByName(QStringLiteral("TipoRigo"))->SetAsInteger(tipoRigo);
             r->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(item.IdProdotto);
-            r->FieldByName(QStringLiteral("Quantita"))->SetAsFloat(item.QuantitaTotale);
-            const double q = LumoComponenti::QuantitaComponente(item.QuantitaTotale, moltiplicatore);
+            r->FieldByName(QStringLiteral("Quantita"))->SetAsFloat(item.Quantita);
+            const double q = LumoComponenti::QuantitaComponente(item.Quantita, moltiplicatore);
             r->FieldByName(QStringLiteral("Quantita"))->SetAsFloat(q);
             r->FieldByName(QStringLiteral("Lunghezza"))->SetAsFloat(q);
             r->FieldByName(QStringLiteral("Quantita2"))->SetAsFloat(1);
@@ -560,6 +561,7 @@ void TFSVen0008f_p::UT_LMQ_AggiornaSelezioneOrdine(qint64 kOrdiniCliR, double qu
 
 void TFSVen0008f_p::UT_LMQ_AccodaRigoBarcode(const QString &idProdotto, double quantita)
 {
+    const auto accodando = AccodandoRighe();
     TRighe->Append();
     TRighe->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(idProdotto);
     RigoDefault(TRighe);

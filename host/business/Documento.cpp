@@ -10,6 +10,7 @@
 #include "host/business/Dmisven.h"
 #include "host/business/Funzionibase.h"
 #include "host/business/Funzionidoc.h"
+#include "host/business/Tipirigo.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
@@ -34,6 +35,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -526,6 +528,12 @@ void TFDocumento::LeggiRighe(qint64 chiave)
     TRighe->First();
 }
 
+void TFDocumento::CopiaRigoArchiviato(TDataSet *origine)
+{
+    const auto lettura = LetturaRighe();
+    Funzioni::CopiaDati(TRighe, origine);
+}
+
 bool TFDocumento::TieniRigheRegistrate(const QVariantList &diverse)
 {
     TRighe->DisableControls();
@@ -743,15 +751,20 @@ void TFDocumento::TRigheCalcFields(TDataSet *) {}
 
 void TFDocumento::TRigheBeforePost(TDataSet *dataSet)
 {
+    kitDaEsplodere_ = false;
     if (FlInCaricamento || F(dataSet, "Stato")->AsInteger() == 3)
         return;
     ControllaRigo(dataSet);
+    if (dataSet == TRighe && dataSet->State() == dsInsert && accodamento_ == 0) {
+        const auto tipo = Tipirigo::TRGetTipoRigo(tipo_.CodTipoDoc, QVariant(), F(dataSet, "TipoRigo")->AsInteger());
+        kitDaEsplodere_ = tipo && tipo->FlDistintaBase;
+    }
     CalcolaImportiRigo(TTesta, dataSet, false);
     if (F(dataSet, "Stato")->AsInteger() == 0)
         F(dataSet, "Stato")->SetAsInteger(1);
 }
 
-void TFDocumento::TRigheAfterPost(TDataSet *)
+void TFDocumento::TRigheAfterPost(TDataSet *dataSet)
 {
     if (FlInCaricamento)
         return;
@@ -759,6 +772,10 @@ void TFDocumento::TRigheAfterPost(TDataSet *)
     // a change of the rows is a change of the document: the head goes into edit
     if (TTesta->State() == dsBrowse && !TTesta->IsEmpty())
         TTesta->Edit();
+    if (std::exchange(kitDaEsplodere_, false)) {
+        const auto accodando = AccodandoRighe();
+        EsplodiKitRigo(dataSet);
+    }
 }
 
 void TFDocumento::TRigheBeforeDelete(TDataSet *dataSet)
@@ -910,11 +927,14 @@ bool TFDocumento::InserisciComponenti(const QString &idProdotto, const QDateTime
     return true;
 }
 
+void TFDocumento::EsplodiKitRigo(TDataSet *) {}
+
 int TFDocumento::AccodaRigheDaOrdine()
 {
     static const char *const campi[] = {"TipoRigo", "IdProdotto", "Descrizione", "IdUM", "FattConvProd", "IdMagazzino",
                                         "Prezzo", "Sconto1", "Sconto2", "Sconto3", "Sconto4", "Sconto5", "IdIva",
                                         "IdConto", "IdListino", "IdAgente1", "Provvigione1", "IdAgente2", "Provvigione2"};
+    const auto accodando = AccodandoRighe();
     qSelOrdini->Close();
     qSelOrdini->Open();
     int aggiunte = 0;
@@ -935,6 +955,7 @@ int TFDocumento::AccodaRigheDaOrdine()
                     const double scelta = F(qSelOrdini, "QtaSelez")->AsFloat();
                     F(TRighe, "Quantita")->SetAsFloat(scelta != 0 ? scelta : F(qSelOrdini, "QtaDaSpedire")->AsFloat());
                     F(TRighe, "KOrdineR")->SetValue(ordine);
+                    RigoDaLineaOrdine(TRighe, qSelOrdini);
                     contatore = F(TRighe, "Contatore")->AsInteger();
                     TRighe->Post();
                 }))
@@ -956,6 +977,8 @@ int TFDocumento::AccodaRigheDaOrdine()
     SegnalaLineeRifiutate(rifiutate);
     return aggiunte;
 }
+
+void TFDocumento::RigoDaLineaOrdine(TDataSet *, TDataSet *) {}
 
 bool TFDocumento::AccodaLineaOrdine(QStringList &rifiutate, const std::function<void()> &passo)
 {
@@ -1003,6 +1026,7 @@ bool TFDocumento::AccodaRigheBarcode(const QString &barcode, double quantita, QS
         return false;
     }
     idProdotto = codice;
+    const auto accodando = AccodandoRighe();
     TRighe->Append();
     F(TRighe, "IdProdotto")->SetAsString(codice);
     F(TRighe, "Quantita")->SetAsFloat(quantita == 0 ? 1 : quantita);

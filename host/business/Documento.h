@@ -22,6 +22,7 @@
 
 #include <QMap>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QStringList>
 
 #include <functional>
@@ -269,11 +270,24 @@ public:
     virtual bool InserisciComponenti(const QString &idProdotto, const QDateTime &data, double quantita,
                                      double percQuota, double percSpalmatura, int tipoRigo, int kRigoKit,
                                      const QString &idUM, double fattConv, int livello, int modo, int opzioni);
+    // A row the user has just added whose row type explodes kits: its components appended
+    // after it. Nothing here: the invoice and order windows explode their kits.
+    virtual void EsplodiKitRigo(TDataSet *rigo);
+    // While what it answers lives, the rows a command appends are not rows the user entered:
+    // no kit of theirs is exploded when they are posted.
+    [[nodiscard]] auto AccodandoRighe()
+    {
+        ++accodamento_;
+        return qScopeGuard([this] { --accodamento_; });
+    }
     // Appends a row for each chosen order line (qSelOrdini), linked to it (KOrdineR, LegamiOrdini)
     // with the quantity chosen (QtaSelez, else QtaDaSpedire); answers the rows added. A line
     // whose row the row check refuses is left out, the lines after it taken, and every line
     // left out named in one message at the end.
     virtual int AccodaRigheDaOrdine();
+    // A step of AccodaRigheDaOrdine: the row of the chosen order line, filled by the host,
+    // completed before it is posted. Nothing here.
+    virtual void RigoDaLineaOrdine(TDataSet *rigo, TDataSet *linea);
     // The row of the current chosen order line appended, filled and posted by passo: a row the
     // checks refuse is dropped and the line noted in rifiutate (false); a database failure
     // passes on.
@@ -395,6 +409,10 @@ protected:
     // SQLite: the stored rows, every column of each, into a fingerprint: in one statement, no
     // row read into a dataset.
     void ImprontaRighe(QCryptographicHash &hash, qint64 chiave) const;
+    // The same-named columns of a stored row (of this or another document) copied into the
+    // current row of TRighe as a load reads them: no row handler recomputes a quantity, a
+    // package count or an amount on the way.
+    void CopiaRigoArchiviato(TDataSet *origine);
     // Fills the totals parameters from the head being edited.
     void PreparaParametriTotali(TDataSet *testa, TDataSet *righe, TDataSet *totaliTesta, TDataSet *tabTotali);
     // A save passes over the rows many times: salva runs with SalvataggioInCorso() true, which
@@ -417,6 +435,8 @@ protected:
 
 private:
     bool salvataggioInCorso_ = false;
+    int accodamento_ = 0;         // commands appending rows (AccodandoRighe)
+    bool kitDaEsplodere_ = false; // the row being posted is a kit the user entered
     // The save's checks and confirmations before its transaction (prepara, when given, after the
     // rows are posted); false: no save.
     bool PreparaSalvataggio(const std::function<bool()> &prepara);

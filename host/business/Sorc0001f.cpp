@@ -145,6 +145,7 @@ bool TFDocumentoOrdine::AccodaRigheBarcode(const QString &barcode, double quanti
         return false;
     }
     idProdotto = codice;
+    const auto accodando = AccodandoRighe();
     TRighe->Append();
     try {
         F(TRighe, "IdProdotto")->SetAsString(codice);
@@ -232,6 +233,14 @@ bool TFSOrc0001f::InserisciComponenti(const QString &idProdotto, const QDateTime
     return true;
 }
 
+void TFSOrc0001f::EsplodiKitRigo(TDataSet *rigo)
+{
+    InserisciComponenti(F(rigo, "IdProdotto")->AsString(), F(TTesta, "DataDocumento")->AsDateTime(),
+                        F(rigo, "QuantitaOrd")->AsFloat(), 0, 0, F(rigo, "TipoRigo")->AsInteger(),
+                        F(rigo, "Contatore")->AsInteger(), F(rigo, "IdUM")->AsString(),
+                        F(rigo, "FattConvProd")->AsFloat());
+}
+
 bool TFSOrc0001f::CaricaDaOfferta(qint64 kOfferteCliT)
 {
     TXDatabase &db = DMIDataBases::Instance().Global();
@@ -256,6 +265,7 @@ bool TFSOrc0001f::CaricaDaOfferta(qint64 kOfferteCliT)
             if (TField *f = TTesta->FindField(rt.fieldName(i)))
                 f->SetValue(rt.value(i));
     int aggiunte = 0;
+    const auto accodando = AccodandoRighe();
     TRighe->DisableControls();
     try {
         while (righe.next()) {

@@ -50,6 +50,8 @@ public:
     virtual bool InserisciComponenti(const QString &idProdotto, const QDateTime &data, double quantita,
                                      double percQuota, double percSpalmatura, int tipoRigo, int kRigoKit,
                                      const QString &idUM, double fattConv);
+    // A kit the user enters: its components after it, priced by the kit row.
+    void EsplodiKitRigo(TDataSet *rigo) override;
     // A new order filled from a stored quote: its head and its rows, each row linked to the
     // quote row (KOffertaR). False (shown) when the quote is not there or has no rows.
     virtual bool CaricaDaOfferta(qint64 kOfferteCliT);

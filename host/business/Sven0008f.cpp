@@ -10,6 +10,7 @@
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
+#include "host/core/KFormati.h"
 #include "host/core/KV8Config.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
@@ -168,6 +169,7 @@ int TFSVen0008f::AccodaRigheDaDDT()
         righe << q.value(0).toLongLong();
 
     int aggiunte = 0;
+    const auto accodando = AccodandoRighe();
     TRighe->DisableControls();
     struct Riattiva {
         TDataSet *d;
@@ -182,7 +184,7 @@ int TFSVen0008f::AccodaRigheDaDDT()
         const QVariant chiaveTesta = TRighe->FieldByName(QStringLiteral("KFattCliT"))->Value();
         const QVariant contatore = TRighe->FieldByName(QStringLiteral("Contatore"))->Value();
         const QVariant ordine = TRighe->FieldByName(QStringLiteral("NumOrdine"))->Value();
-        Funzioni::CopiaDati(TRighe, TRigheDDT);
+        CopiaRigoArchiviato(TRigheDDT);
         TRighe->FieldByName(QStringLiteral("KFattCliR"))->Clear();
         TRighe->FieldByName(QStringLiteral("KFattCliT"))->SetValue(chiaveTesta);
         TRighe->FieldByName(QStringLiteral("Contatore"))->SetValue(contatore);
@@ -201,6 +203,15 @@ int TFSVen0008f::AccodaRigheDaDDT()
         FlRigheModificate = true;
     }
     return aggiunte;
+}
+
+void TFSVen0008f::EsplodiKitRigo(TDataSet *rigo)
+{
+    const auto campo = [rigo](const char *nome) { return rigo->FieldByName(QLatin1String(nome)); };
+    InserisciComponenti(
+        campo("IdProdotto")->AsString(), TTesta->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime(),
+        campo("Quantita")->AsFloat(), 0, 0, campo("TipoRigo")->AsInteger(), campo("Contatore")->AsInteger(),
+        campo("IdUM")->AsString(), campo("FattConvProd")->AsFloat(), 0, 0, 0);
 }
 
 void TFSVen0008f::RiattivaFormDDT(QObject *)
@@ -424,6 +435,139 @@ bool TFSVen0008f::GeneraMovimentoRigo(int stato)
     if (TRigheDB->FieldByName(QStringLiteral("IdTipoRiferimento"))->AsString() == kRifBolla)
         return true;
     return TFDocumento::GeneraMovimentoRigo(stato);
+}
+
+bool TFSVen0008f::AggiornaRigoOrdineDoc(int stato)
+{
+    if (TRigheDB->FieldByName(QStringLiteral("IdTipoRiferimento"))->AsString() == kRifBolla)
+        return true;
+    return TFDocumento::AggiornaRigoOrdineDoc(stato);
+}
+
+namespace {
+
+const char *const kCampiCoda[] = {"SpeseTrasporto", "Acconto", "Abbuono", "SpeseArt15"};
+const char *const kEtichetteCoda[] = {"Spese trasporto", "Acconto", "Abbuono", "Spese art. 15"};
+
+// A source document of the invoice's rows: its head's charges, whether another document has
+// already partly fulfilled it, and its name in messages.
+struct TOrigineCoda {
+    double Importi[4] = {};
+    bool Parziale = false;
+    QString Nome;
+};
+
+// The sources read by one statement: key, causal, number, date, the four charges, partly
+// fulfilled (0/1); the keys bound after the invoice's own key.
+QList<TOrigineCoda> OriginiCoda(const QString &sql, qint64 fattura, const QList<qint64> &chiavi, const QString &titolo)
+{
+    QList<TOrigineCoda> origini;
+    if (chiavi.isEmpty())
+        return origini;
+    QStringList segni;
+    QVariantList valori{fattura};
+    for (qint64 k : chiavi) {
+        segni << QStringLiteral("?");
+        valori << k;
+    }
+    QSqlQuery q = Azienda().OpenQuery(sql.arg(segni.join(QLatin1Char(','))), valori);
+    while (q.next()) {
+        TOrigineCoda o;
+        o.Nome = titolo + QLatin1Char(' ') + q.value(1).toString().trimmed() + QLatin1Char('-') + q.value(2).toString()
+                 + QStringLiteral(" del ") + Funzioni::DataToStringa(q.value(3).toDateTime());
+        for (int i = 0; i < 4; ++i)
+            o.Importi[i] = q.value(4 + i).toDouble();
+        o.Parziale = q.value(8).toInt() != 0;
+        origini << o;
+    }
+    return origini;
+}
+
+} // namespace
+
+void TFSVen0008f::CalcolaDatiCoda(TDataSet *testa)
+{
+    TFDocumento::CalcolaDatiCoda(testa);
+    // the note rows and order rows the invoice's live rows were taken from
+    QList<qint64> righeBolla;
+    QList<qint64> righeOrdine;
+    QSqlQuery r = TRighe->Database().OpenQuery(
+        QStringLiteral("SELECT IdTipoRiferimento, RifRigoDoc, KOrdineR FROM %1 WHERE Stato < 3")
+            .arg(TRighe->TableName()));
+    while (r.next()) {
+        if (r.value(0).toString() == kRifBolla)
+            righeBolla << r.value(1).toString().toLongLong();
+        else if (r.value(2).toLongLong() != 0)
+            righeOrdine << r.value(2).toLongLong();
+    }
+    if (righeBolla.isEmpty() && righeOrdine.isEmpty())
+        return;
+    const qint64 fattura = KeyCorrente();
+    // partly fulfilled: a row invoiced, or shipped, by another document than this invoice
+    const QList<TOrigineCoda> bolle = OriginiCoda(
+        QStringLiteral("SELECT T.KBolleCliT, T.IdCausale, T.Numero, T.DataDocumento, T.SpeseTrasporto, T.Acconto, "
+                       "T.Abbuono, T.SpeseArt15, CASE WHEN EXISTS (SELECT 1 FROM BolleCliRighe B WHERE B.KBolleCliT = "
+                       "T.KBolleCliT AND B.FlGenFattura <> 0 AND NOT EXISTS (SELECT 1 FROM FattureCliRighe F WHERE "
+                       "F.KFattCliR = B.KFatturaR AND F.KFattCliT = ?)) THEN 1 ELSE 0 END "
+                       "FROM BolleCliTeste T WHERE T.KBolleCliT IN (SELECT KBolleCliT FROM BolleCliRighe WHERE "
+                       "KBolleCliR IN (%1)) ORDER BY T.DataDocumento, T.Numero"),
+        fattura, righeBolla, QStringLiteral("DDT"));
+    const QList<TOrigineCoda> ordini = OriginiCoda(
+        QStringLiteral(
+            "SELECT T.KOrdiniCliT, T.IdCausale, T.Numero, T.DataDocumento, T.SpeseTrasporto, T.Acconto, "
+            "T.Abbuono, T.SpeseArt15, CASE WHEN EXISTS (SELECT 1 FROM OrdiniCliRighe O WHERE O.KOrdiniCliT = "
+            "T.KOrdiniCliT AND (O.QuantitaSpe <> 0 OR O.ImportoSpedito <> 0) AND NOT EXISTS (SELECT 1 FROM "
+            "FattureCliRighe F WHERE F.KOrdineR = O.KOrdiniCliR AND F.KFattCliT = ? AND "
+            "F.IdTipoRiferimento <> 'DT')) THEN 1 ELSE 0 END "
+            "FROM OrdiniCliTeste T WHERE T.KOrdiniCliT IN (SELECT KOrdiniCliT FROM OrdiniCliRighe WHERE "
+            "KOrdiniCliR IN (%1)) ORDER BY T.DataDocumento, T.Numero"),
+        fattura, righeOrdine, QStringLiteral("Ordine"));
+
+    double totali[4] = {};
+    const auto somma = [&totali](const QList<TOrigineCoda> &origini, const QString &stato, const QString &coda) {
+        for (const TOrigineCoda &o : origini) {
+            if (!o.Parziale) {
+                for (int i = 0; i < 4; ++i)
+                    totali[i] += o.Importi[i];
+                continue;
+            }
+            QStringList importi;
+            for (int i = 0; i < 4; ++i)
+                if (o.Importi[i] != 0)
+                    importi << QLatin1String(kEtichetteCoda[i]) + QStringLiteral(" ")
+                                   + KFormati::FormatFloat(QStringLiteral("#,0.00;-#,0.00"), o.Importi[i]);
+            if (!importi.isEmpty())
+                Kmessages::KMessage(o.Nome + stato + importi.join(QStringLiteral(", ")) + QLatin1Char('\n') + coda,
+                                    mtInformation, mbOK);
+        }
+    };
+    somma(ordini, QStringLiteral(" già evaso in parte: "), QStringLiteral("NON sono state riportate in automatico"));
+    somma(bolle, QStringLiteral(" già fatturato in parte: "), QStringLiteral("NON sono stati riportati in automatico"));
+
+    const int decimali = KFormati::GetDecimali(KFormati::fnValoreES);
+    bool vuota = true;
+    bool diversa = false;
+    for (int i = 0; i < 4; ++i) {
+        const double attuale = testa->FieldByName(QLatin1String(kCampiCoda[i]))->AsFloat();
+        vuota = vuota && attuale == 0;
+        diversa = diversa || Funzioni::CompDec(attuale, totali[i], decimali) != 0;
+    }
+    if (!diversa)
+        return;
+    if (!vuota
+        && Kmessages::KMessage(
+               QStringLiteral("Le spese e/o gli acconti presenti risultano diversi da quelli ricalcolati.\n"
+                              "Si vuole aggiornare il documento con i valori ricalcolati ? "),
+               mtConfirmation, mbYesNo)
+               != mrYes)
+        return;
+    if (testa->State() == dsBrowse)
+        testa->Edit();
+    for (int i = 0; i < 4; ++i) {
+        TField *campo = testa->FieldByName(QLatin1String(kCampiCoda[i]));
+        if (Funzioni::CompDec(campo->AsFloat(), totali[i], decimali) != 0)
+            campo->SetAsFloat(totali[i]);
+    }
 }
 
 void TFSVen0008f::RegistraTotali()

@@ -53,6 +53,8 @@ public:
     virtual void RiattivaFormDDT(QObject *sender);
     // The rows checked one by one; with messaggi the first fault is shown (warning).
     virtual bool ControllaRighe(TDataSet *righe, bool messaggi);
+    // A kit the user enters: its components after it, priced by the kit row.
+    void EsplodiKitRigo(TDataSet *rigo) override;
 
     // ---- steps of the rows taken from order lines, called by role
     // The descriptive row types (class 2) as a list for an IN ( ) condition ("-1" when there
@@ -97,6 +99,14 @@ public:
     void RegistraRigo(int stato) override;
     void EliminaRigo() override;
     bool GeneraMovimentoRigo(int stato) override;
+    // A row taken from a delivery note fulfils no order row: the note did.
+    bool AggiornaRigoOrdineDoc(int stato) override;
+    // The charges of the delivery notes and orders the rows come from (transport, advance,
+    // rebate, article-15 expenses) added up onto the head: at once when its four are 0, else
+    // where they differ once the user agrees. A source another document has already partly
+    // fulfilled carries nothing and is named with its charges. An invoice of typed rows only
+    // keeps its own.
+    void CalcolaDatiCoda(TDataSet *testa) override;
     void RegistraTotali() override;
     void DopoSalvataggio() override;
     void TRigheBeforeDelete(TDataSet *dataSet) override;

@@ -7,16 +7,19 @@
 // journal movement, and the module's parameters with deposits on.
 #include "tests/host/documents/DocumentiFixture.h"
 
+#include "documents/Sorc0001f_p.h"
 #include "documents/Sven0001f_p.h"
 #include "documents/Sven0008f_p.h"
-#include "host/business/Dmibase.h"
 #include "frame/Dmilumo.h"
 #include "frame/Dmilumo_reg.h"
 #include "frame/Dmiqarnsce.h"
 #include "frame/Dusaria.h"
 #include "frame/Lumo_parametri.h"
+#include "host/business/Dmibase.h"
+#include "host/business/Sven0001f_001.h"
 #include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
+#include "host/ui/DBControls.h"
 #include "host/ui/MDIForm.h"
 #include "host/ui/ModuleAbi.h"
 
@@ -124,17 +127,47 @@ protected:
         f->Close();
         kv8test::ProcessEvents();
     }
-    // A row typed by the user: article, packages, price (units per package from the article).
+    // A row typed by the user: (row type,) article, packages, price (units per package from the
+    // article).
     static void RigoConfezioni(TFDocumento *f, const QString &articolo, const QString &colli, const QString &prezzo,
-                               int tipoPrezzo = -1)
+                               int tipoPrezzo = -1, const QString &tipoRigo = QString())
     {
         PremiRighe(f, nbInsert);
+        if (!tipoRigo.isEmpty()) {
+            EXPECT_TRUE(Scrivi(f, QStringLiteral("edTipoRigo"), tipoRigo));
+        }
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdProdotto"), articolo));
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edLunghezza"), colli));
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edPrezzo"), prezzo));
         if (tipoPrezzo >= 0)
             f->TRighe->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"))->SetAsInteger(tipoPrezzo);
         PremiRighe(f, nbPost);
+    }
+    // The document saved with its head button, the print declined, the window closed.
+    void SalvaEChiudi(TFDocumento *f)
+    {
+        script.AllowUnusedAnswers();
+        script.No(QStringLiteral("Effettuo stampa ? "));
+        Premi(f, nbPost);
+        EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+        f->Close();
+        kv8test::ProcessEvents();
+    }
+    // "Righe da DDT..." on the invoice: the notes of these keys marked in the selection shown;
+    // answers the notes it offered ("number/rows").
+    QStringList PrendiBolle(TFSVen0008f *f, const QList<qint64> &bolle)
+    {
+        QList<int> numeri;
+        for (qint64 k : bolle)
+            numeri << Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toInt();
+        QStringList offerte;
+        script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &d) {
+            offerte = ScegliBolle(d, numeri);
+            return int(mrOk);
+        });
+        f->btnBolle->click();
+        kv8test::ProcessEvents();
+        return offerte;
     }
     // A delivery note of customer C1 typed through the module's window under the causal and on
     // the date, its rows given by righe, saved; answers its key.
@@ -147,13 +180,41 @@ protected:
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataDocumento"), data));
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCliente"), QStringLiteral("C1")));
         righe(f);
-        script.AllowUnusedAnswers();
-        script.No(QStringLiteral("Effettuo stampa ? "));
-        Premi(f, nbPost);
-        EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
-        f->Close();
-        kv8test::ProcessEvents();
+        SalvaEChiudi(f);
         return Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong();
+    }
+    // A customer order of C1 typed through the module's window under causal OC (which the test
+    // provides), its rows given by righe, saved; answers its key.
+    qint64 OrdineSalvato(const std::function<void(TFSOrc0001f_p *)> &righe)
+    {
+        auto *f = Apri<TFSOrc0001f_p>(QStringLiteral("SORC0001F"));
+        if (!f)
+            return 0;
+        Testa(f, QStringLiteral("OC"), QStringLiteral("C1"));
+        righe(f);
+        SalvaEChiudi(f);
+        return Valore(QStringLiteral("SELECT MAX(KOrdiniCliT) FROM OrdiniCliTeste")).toLongLong();
+    }
+    // In the order-line selection dialog shown: the packages typed on lines (key, packages) in
+    // the data panel's edit, each line posted as moving to another does.
+    static void ScegliConfezioni(TForm &form, const QList<std::pair<int, double>> &scelte)
+    {
+        auto &d = dynamic_cast<TFSVen0001f_001 &>(form);
+        for (const auto &[chiave, confezioni] : scelte) {
+            EXPECT_TRUE(d.TSelOrdR->Locate(QStringLiteral("KOrdiniCliR"), chiave)) << chiave;
+            d.TSelOrdR->Edit();
+            EXPECT_TRUE(kv8test::ReplaceText(d.FindControl<TDBEdit>(QStringLiteral("edUT_UT_QtaConfSel")),
+                                             QString::number(confezioni)));
+            if (d.TSelOrdR->State() != dsBrowse)
+                d.TSelOrdR->Post();
+        }
+    }
+    // The order lines of an article (of orders typed by the test), their keys.
+    int RigoOrdine(const char *articolo, qint64 ordine)
+    {
+        return Valore(QStringLiteral("SELECT KOrdiniCliR FROM OrdiniCliRighe WHERE KOrdiniCliT = ? AND IdProdotto = ?"),
+                      {ordine, QLatin1String(articolo)})
+            .toInt();
     }
     static double Campo(TDataSet *d, const char *campo) { return d->FieldByName(QLatin1String(campo))->AsFloat(); }
     // The deposit tab of a document window shown (the summary built), its CAS row given the

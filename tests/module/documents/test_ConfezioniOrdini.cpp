@@ -343,6 +343,62 @@ TEST_F(SelezioneConfezioni, LinesOfferTheirPackagesStillToShipAndSelectThemAll)
     Chiudi(f);
 }
 
+TEST_F(SelezioneConfezioni, AnOrderShippedByTwoNotesByPackagesIsShippedOnceWithItsCrates)
+{
+    CausaleBollaCauzioni();
+    const qint64 ordine = OrdineSalvato([](TFSOrc0001f_p *o) {
+        RigoConfezioni(o, QStringLiteral("V12"), QStringLiteral("5"), QStringLiteral("10"));
+        RigoConfezioni(o, QStringLiteral("V06"), QStringLiteral("3"), QStringLiteral("5"));
+    });
+    const int v12 = RigoOrdine("V12", ordine);
+    const int v06 = RigoOrdine("V06", ordine);
+    // a note taking packages of the order's lines through "Righe da ordini..."
+    const auto nota = [&](const QList<std::pair<int, double>> &scelte) {
+        return NotaSalvata(QStringLiteral("DV"), QStringLiteral("12/03/2026"), [&](TFSVen0001f_p *f) {
+            script.OnDialog(QStringLiteral("TFSVen0001f_001"), [&](TForm &form) {
+                ScegliConfezioni(form, scelte);
+                return int(mrOk);
+            });
+            f->btnOrdini->click();
+            kv8test::ProcessEvents();
+        });
+    };
+    const auto righe = [this](qint64 bolla) {
+        return Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita2, Quantita FROM BolleCliRighe "
+                                     "WHERE KBolleCliT = ? ORDER BY NumOrdine"),
+                      {bolla});
+    };
+    const auto casse = [this](qint64 bolla) {
+        return Elenco(QStringLiteral("SELECT IdImballo, QtaCar FROM LUMO_CauzDocBoll WHERE KBolleCliT = ? "
+                                     "AND QtaCar <> 0 ORDER BY IdImballo"),
+                      {bolla});
+    };
+
+    // 4 of the 5 packages of V12, all 3 of V06: parcels and crates by packages
+    const qint64 prima = nota({{v12, 4}, {v06, 3}});
+    EXPECT_EQ(righe(prima), (QStringList{"V12/4/12/48", "V06/3/6/18"}));
+    EXPECT_EQ(Valore(QStringLiteral("SELECT NumeroColli FROM BolleCliTeste WHERE KBolleCliT = ?"), {prima}).toInt(), 7);
+    EXPECT_EQ(casse(prima), (QStringList{"BOT/66", "CAS/7"}));
+    EXPECT_EQ(Evasione(v12), QStringLiteral("4/48/1/360"));
+    EXPECT_EQ(Evasione(v06), QStringLiteral("3/18/2/90"));
+
+    // the rest: only the package left of V12 is offered, and taken
+    script.OnDialog(QStringLiteral("TFSVen0001f_001"), [&](TForm &form) {
+        auto &d = dynamic_cast<TFSVen0001f_001 &>(form);
+        EXPECT_FALSE(d.TSelOrdR->Locate(QStringLiteral("KOrdiniCliR"), v06)) << "fulfilled";
+        EXPECT_TRUE(d.TSelOrdR->Locate(QStringLiteral("KOrdiniCliR"), v12));
+        EXPECT_DOUBLE_EQ(V(&d, "UT_QtaConfDaSpe"), 1);
+        return int(mrCancel);
+    });
+    const qint64 seconda = nota({{v12, 1}});
+    EXPECT_EQ(righe(seconda), QStringList{"V12/1/12/12"});
+    EXPECT_EQ(casse(seconda), (QStringList{"BOT/12", "CAS/1"}));
+    EXPECT_EQ(Evasione(v12), QStringLiteral("5/60/2/450"));
+    // the cards: every crate and bottle loaded once
+    EXPECT_EQ(Schede().filter(QStringLiteral("CAS/")).value(0), QStringLiteral("CAS/8/0/0"));
+    EXPECT_EQ(Schede().filter(QStringLiteral("BOT/")).value(0), QStringLiteral("BOT/78/0/0"));
+}
+
 TEST_F(SelezioneConfezioni, PackagesBeyondTheOrderAreCheckedByTheOrderSettings)
 {
     RigaOrdine(1, "V06", 10, 6, 3);
@@ -1000,17 +1056,16 @@ TEST_F(KitConfezioni, InvoiceComponentsArePackagesOfOneUnitByTheChosenMultiplier
     ASSERT_TRUE(f);
     const int kit = RigoKit(f, QStringLiteral("Quantita2"));
     const QDateTime giorno = Giorno(2026, 3, 10);
-    // the explosion gives 2 × 4 bottles of V12 for a kit quantity of 4; the multiplier (the
-    // kit quantity) multiplies them again
+    // 2 bottles of V12 a kit, by the multiplier (the kit quantity, 4): counted once
     ASSERT_TRUE(f->InserisciComponenti(QStringLiteral("K01"), giorno, 4, 50, 0, 0, kit, QString(), 1, 0, 0, 0));
     EXPECT_EQ(dialoghi, 1);
-    EXPECT_EQ(Righe(f, QStringLiteral("V12")), QStringList{QStringLiteral("32/1/32/24")});
-    EXPECT_EQ(Righe(f, QStringLiteral("V06")), QStringList{QStringLiteral("16/1/16/12")});
+    EXPECT_EQ(Righe(f, QStringLiteral("V12")), QStringList{QStringLiteral("8/1/8/6")});
+    EXPECT_EQ(Righe(f, QStringLiteral("V06")), QStringList{QStringLiteral("4/1/4/3")});
     EXPECT_DOUBLE_EQ(Campo(f->TRighe, "Prezzo"), 5) << "half of the item's 10.00";
     // the component's variant detailed on its row, counted under the current row's article
     EXPECT_EQ(Dettagli(f, "IdVariante"), QStringLiteral("X"));
-    EXPECT_EQ(Dettagli(f, "Quantita"), QStringLiteral("32"));
-    EXPECT_EQ(f->QtaDettagliate, QStringList{QStringLiteral("K01=32")}) << "the current row is still the kit";
+    EXPECT_EQ(Dettagli(f, "Quantita"), QStringLiteral("8"));
+    EXPECT_EQ(f->QtaDettagliate, QStringList{QStringLiteral("K01=8")}) << "the current row is still the kit";
 
     // by the kit row's units per package, then by its packages
     scelte = {2};
@@ -1051,6 +1106,50 @@ TEST_F(KitConfezioni, InvoiceComponentsArePackagesOfOneUnitByTheChosenMultiplier
     Chiudi(f);
 }
 
+TEST_F(KitConfezioni, KitsTypedOnAnInvoiceOrAnOrderOrTakenFromAnOrderLineGetTheirComponentsOnce)
+{
+    Esegui("INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlBolle, FlFatture, FlDistintaBase) VALUES "
+           "(4, 'Confezione da distinta base', 0, 1, 1, 1)");
+    // two kits typed on an order: 2 × 2 bottles of V12, 2 × 1 of V06
+    const qint64 ordine = OrdineSalvato([this](TFSOrc0001f_p *o) {
+        RigoConfezioni(o, QStringLiteral("K01"), QStringLiteral("2"), QStringLiteral("20"), -1, QStringLiteral("4"));
+        EXPECT_EQ(dialoghi, 1);
+        EXPECT_EQ(Righe(o, QStringLiteral("V12"), QStringLiteral("QuantitaOrd")),
+                  QStringList{QStringLiteral("4/1/4/3")});
+        EXPECT_EQ(Righe(o, QStringLiteral("V06"), QStringLiteral("QuantitaOrd")),
+                  QStringList{QStringLiteral("2/1/2/1.5")});
+    });
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, QuantitaOrd FROM OrdiniCliRighe WHERE KOrdiniCliT = ? "
+                                    "ORDER BY NumOrdine"),
+                     {ordine}),
+              (QStringList{QStringLiteral("K01/2"), QStringLiteral("V12/4"), QStringLiteral("V06/2")}));
+
+    // the same typed on an invoice
+    auto *f = NuovaFattura();
+    ASSERT_TRUE(f);
+    RigoConfezioni(f, QStringLiteral("K01"), QStringLiteral("2"), QStringLiteral("20"), -1, QStringLiteral("4"));
+    EXPECT_EQ(dialoghi, 2);
+    EXPECT_EQ(Righe(f, QStringLiteral("V12")), QStringList{QStringLiteral("4/1/4/3")});
+    EXPECT_EQ(Righe(f, QStringLiteral("V06")), QStringList{QStringLiteral("2/1/2/1.5")});
+    // a row that is not a kit's explodes nothing
+    RigoConfezioni(f, QStringLiteral("K01"), QStringLiteral("1"), QStringLiteral("20"));
+    EXPECT_EQ(dialoghi, 2);
+    EXPECT_EQ(Righe(f, QStringLiteral("V12")).size(), 1);
+
+    // the order's kit line taken by its two packages: its components come with it
+    script.OnDialog(QStringLiteral("TFSVen0001f_001"), [&](TForm &form) {
+        ScegliConfezioni(form, {{RigoOrdine("K01", ordine), 2}});
+        return int(mrOk);
+    });
+    f->btnOrdini->click();
+    kv8test::ProcessEvents();
+    EXPECT_EQ(dialoghi, 3);
+    EXPECT_EQ(Righe(f, QStringLiteral("K01")).size(), 3);
+    EXPECT_EQ(Righe(f, QStringLiteral("V12")), (QStringList{QStringLiteral("4/1/4/3"), QStringLiteral("4/1/4/3")}));
+    EXPECT_EQ(Righe(f, QStringLiteral("V06")), (QStringList{QStringLiteral("2/1/2/1.5"), QStringLiteral("2/1/2/1.5")}));
+    Chiudi(f);
+}
+
 TEST_F(KitConfezioni, EachVariantOfTheKitAsksItsOwnMultiplier)
 {
     Esegui("UPDATE Articoli SET FlGesVarianti = 1 WHERE IdProdotto = 'K01'");
@@ -1062,9 +1161,9 @@ TEST_F(KitConfezioni, EachVariantOfTheKitAsksItsOwnMultiplier)
     scelte = {0, 1, 2};
     ASSERT_TRUE(f->InserisciComponenti(QStringLiteral("K01"), Giorno(2026, 3, 10), 6, 100, 0, 0, 500, QString(), 1, 0, 0, 0));
     EXPECT_EQ(dialoghi, 3);
-    // 2 × 1 × 1, 2 × 2 × 3 packages, 2 × 3 × 6 units per package
+    // 2 a kit × the variant's 1, × the kit row's 3 packages, × its 6 units per package
     EXPECT_EQ(Righe(f, QStringLiteral("V12")),
-              (QStringList{QStringLiteral("2/1/2/1.5"), QStringLiteral("12/1/12/9"), QStringLiteral("36/1/36/27")}));
+              (QStringList{QStringLiteral("2/1/2/1.5"), QStringLiteral("6/1/6/4.5"), QStringLiteral("12/1/12/9")}));
     Chiudi(f);
 }
 

@@ -166,18 +166,31 @@ TEST_F(FattureDaDdtOrdini, TheRowCommandTakesTheNoteTheUserChoosesWithItsBalance
     DueNote();
     auto *f = NuovaFattura();
     ASSERT_TRUE(f);
-    const int numero = Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {seconda}).toInt();
-    script.OnDialog(QStringLiteral("TFSVen0008f_001"), [&](TForm &d) {
-        ScegliBolle(d, {numero});
-        return int(mrOk);
-    });
-    f->btnBolle->click();
-    kv8test::ProcessEvents();
+    PrendiBolle(f, {seconda});
     EXPECT_EQ(f->TRighe->RecordCount(), 2) << "the second note's rows only";
     // the summary built from the rows taken, with the chosen note's delivery-note balances
     EXPECT_EQ(Sommario(f).filter(QStringLiteral("CAS/")), QStringList{QStringLiteral("CAS/7/14/70/140/2/0")});
     EXPECT_EQ(Informazioni(), 0) << script.Texts().join(QLatin1Char('|')).toStdString();
     Chiudi(f);
+}
+
+TEST_F(FattureDaDdtOrdini, ANoteRowIsTakenAsStoredEvenWhenItsPackagesDoNotMakeItsQuantity)
+{
+    // as an earlier version stored the rows it took from order lines: the bottles, no packages
+    const qint64 bolla = NotaSalvata(QStringLiteral("3"), QStringLiteral("2"));
+    Esegui("UPDATE BolleCliRighe SET Lunghezza = 0 WHERE KBolleCliT = ? AND IdProdotto = 'V06'", {bolla});
+    const QStringList nota =
+        Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita2, Quantita, UT_LMQ_TotLit, "
+                              "ImportoNetto FROM BolleCliRighe WHERE KBolleCliT = ? ORDER BY NumOrdine"),
+               {bolla});
+    ASSERT_EQ(nota, (QStringList{"V12/3/12/36/27/30", "V06/0/6/12/9/60"}));
+    auto *f = NuovaFattura();
+    ASSERT_TRUE(f);
+    PrendiBolle(f, {bolla});
+    SalvaEChiudi(f);
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita2, Quantita, UT_LMQ_TotLit, ImportoNetto "
+                                    "FROM FattureCliRighe ORDER BY NumOrdine")),
+              nota);
 }
 
 TEST_F(FattureDaDdtOrdini, NotesTakenIntoANewInvoiceCarryTheFirstNotesBalances)
@@ -320,6 +333,53 @@ TEST_F(FattureDaDdtOrdini, AFailingSummaryBuildIsShownOnceAndKeepsTheRows)
     EXPECT_FALSE(f->Castelletto->UT_LMQ_InCopiaDati);
     EXPECT_EQ(f->TRighe->RecordCount(), 4);
     Chiudi(f);
+}
+
+TEST_F(FattureDaDdtOrdini, ANotesChargeComesOnTheInvoiceUnlessAnotherInvoiceTookPartOfTheNote)
+{
+    // the note's transport: 25 a document on the customer's list
+    Parametri("FlAbilTrasporto = 1");
+    Esegui("UPDATE CausaliBolleCli SET UT_LMQ_FlTipoGest = 1 WHERE IdCausale = 'DV'");
+    Esegui("UPDATE Clienti SET UT_LMQ_FlGesTraCli = 1 WHERE IdConto = 'C1'");
+    Esegui("INSERT INTO LUMO_ListTraT (KListTraT, IdListTra, DsListTra, DataInizio, DataFine, IdDivisa) "
+           "VALUES (1, 'T1', 'Trasporti', ?, ?, 'EUR')",
+           {Giorno(2026, 1, 1), Giorno(2026, 12, 31)});
+    Esegui("INSERT INTO LUMO_ListTraD (KListTraD, KListTraT, IdSpedizione, IdZona, IdConto, IdDestinazione, "
+           "FlTipoGest, SpeseTrasporto, PercSpesa) VALUES (1, 1, '', '', '', 0, 1, 25, 0)");
+    const qint64 bolla = NotaSalvata(QStringLiteral("2"), QStringLiteral("1"));
+    ASSERT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT SpeseTrasporto FROM BolleCliTeste WHERE KBolleCliT = ?"), {bolla}).toDouble(),
+        25);
+    const auto fattura = [&](bool soloPrimo) {
+        auto *f = NuovaFattura();
+        EXPECT_TRUE(f);
+        if (!f)
+            return QVariant();
+        PrendiBolle(f, {bolla});
+        if (soloPrimo) {
+            // the second row left to a later invoice
+            VaiARigo(f, QStringLiteral("V06"));
+            script.Yes(QStringLiteral("Conferma Cancellazione ?"));
+            PremiRighe(f, nbDelete);
+        }
+        SalvaEChiudi(f);
+        return Valore(QStringLiteral("SELECT SpeseTrasporto FROM FattureCliTeste WHERE KFattCliT = "
+                                     "(SELECT MAX(KFattCliT) FROM FattureCliTeste)"));
+    };
+
+    // the first invoice takes part of the note, and its charge, without a word
+    script.ClearMessages();
+    EXPECT_DOUBLE_EQ(fattura(true).toDouble(), 25);
+    EXPECT_EQ(Informazioni(), 0) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("FlGenFattura = 0")), 1);
+
+    // the rest: the note is partly invoiced already, its charge is named and left out
+    script.ClearMessages();
+    EXPECT_DOUBLE_EQ(fattura(false).toDouble(), 0);
+    const QStringList avvisi = script.Texts().filter(QStringLiteral("NON sono stati riportati in automatico"));
+    ASSERT_EQ(avvisi.size(), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(avvisi.first().contains(QStringLiteral("Spese trasporto 25,00"))) << avvisi.first().toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("FlGenFattura = 0")), 0);
 }
 
 // ---- rows from order lines

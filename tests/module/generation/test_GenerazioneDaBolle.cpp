@@ -2,7 +2,8 @@
 // window: notes on the first and the last day of the run's range joined into one invoice whose
 // joined row adds up packages, quantity and litres, amounts rounded to the cents, and the deposit
 // loads and returns of the notes reaching the general, delivery-note and invoice sets of the cards;
-// a run with nothing left to invoice says so, and two users running it at once invoice each note once.
+// a run with nothing left to invoice says so, and two users running it at once invoice each note once;
+// notes put on an invoice with its row command give the generation's invoice.
 #include "tests/module/generation/GenerazioneFixture.h"
 
 #include "documents/Sven0007d_p.h"
@@ -115,6 +116,69 @@ TEST_F(GenerazioneDaBolle, NotesOnTheFirstAndLastDayJoinWithTheirLitresAmountsAn
 }
 
 const QString NessunaBolla = QStringLiteral("Nessuna bolla da fatturare: nessuna fattura generata.");
+
+TEST_F(GenerazioneDaBolle, NotesPutOnAnInvoiceByItsRowCommandGiveTheGenerationsInvoice)
+{
+    Esegui("INSERT INTO CausaliOrdiniCli (IdCausale, DsCausale, Serie) VALUES ('OC', 'Ordine cliente', 0)");
+    // a note typed by packages, and a note taking an order's lines by packages
+    const qint64 digitata = NotaSalvata(QStringLiteral("DV"), QStringLiteral("10/03/2026"), [](TFSVen0001f_p *f) {
+        RigoConfezioni(f, QStringLiteral("V12"), QStringLiteral("3"), QStringLiteral("3,333"));
+        RigoConfezioni(f, QStringLiteral("V06"), QStringLiteral("2"), QStringLiteral("5"), 0);
+    });
+    const qint64 ordine = OrdineSalvato([](TFSOrc0001f_p *o) {
+        RigoConfezioni(o, QStringLiteral("V12"), QStringLiteral("2"), QStringLiteral("3,5"));
+        RigoConfezioni(o, QStringLiteral("V06"), QStringLiteral("1"), QStringLiteral("6"), 0);
+    });
+    const qint64 daOrdine = NotaSalvata(QStringLiteral("DV"), QStringLiteral("12/03/2026"), [&](TFSVen0001f_p *f) {
+        script.OnDialog(QStringLiteral("TFSVen0001f_001"), [&](TForm &form) {
+            ScegliConfezioni(form, {{RigoOrdine("V12", ordine), 2}, {RigoOrdine("V06", ordine), 1}});
+            return int(mrOk);
+        });
+        f->btnOrdini->click();
+        kv8test::ProcessEvents();
+    });
+    ASSERT_NE(digitata, daOrdine);
+    // per article: packages, quantity, litres, net amount; the deposits; the head's litres,
+    // packaging expense and total
+    const auto fattura = [this](qint64 k) {
+        return Elenco(QStringLiteral("SELECT IdProdotto, SUM(Lunghezza), SUM(Quantita), SUM(UT_LMQ_TotLit), "
+                                     "SUM(ImportoNetto) FROM FattureCliRighe WHERE KFattCliT = ? AND IdProdotto <> '' "
+                                     "GROUP BY IdProdotto ORDER BY IdProdotto"),
+                      {k})
+               + Elenco(QStringLiteral("SELECT IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar FROM LUMO_CauzDocFatt "
+                                       "WHERE KFattCliT = ? AND QtaCar <> 0 ORDER BY IdImballo"),
+                        {k})
+               + Elenco(QStringLiteral("SELECT UT_LMQ_TotLit, SpeseImballo, TotDocumento FROM FattureCliTeste "
+                                       "WHERE KFattCliT = ?"),
+                        {k});
+    };
+
+    auto *f = NuovaFattura(QStringLiteral("FW"));
+    ASSERT_TRUE(f);
+    PrendiBolle(f, {digitata, daOrdine});
+    EXPECT_EQ(f->TRighe->RecordCount(), 4) << script.Texts().join(QLatin1Char('|')).toStdString();
+    SalvaEChiudi(f);
+    const qint64 presa = Valore(QStringLiteral("SELECT MAX(KFattCliT) FROM FattureCliTeste")).toLongLong();
+    const QStringList attesa = fattura(presa);
+    // 5 cases of 12 bottles priced per litre, 3 packages of 6 per unit, as the notes hold them
+    EXPECT_EQ(attesa.mid(0, 2), (QStringList{"V06/3/18/13.5/96", "V12/5/60/45/152.99"}));
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT UT_QtaConfSpe, QuantitaSpe FROM OrdiniCliRighe WHERE KOrdiniCliT = ? "
+                                    "ORDER BY NumOrdine"),
+                     {ordine}),
+              (QStringList{"2/24", "1/6"}))
+        << "shipped by the note, not again by the invoice";
+
+    // deleted, the notes are free again: the generation invoices them the same
+    f = Apri<TFSVen0008f_p>(QStringLiteral("SVEN0008F_F;%1").arg(presa));
+    ASSERT_TRUE(f);
+    script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+    Premi(f, nbDelete);
+    ASSERT_EQ(Conta(QStringLiteral("FattureCliTeste")), 0) << script.Texts().join(QLatin1Char('|')).toStdString();
+    f->Close();
+    kv8test::ProcessEvents();
+    ASSERT_TRUE(Genera(0)) << script.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(fattura(Valore(QStringLiteral("SELECT MAX(KFattCliT) FROM FattureCliTeste")).toLongLong()), attesa);
+}
 
 TEST_F(GenerazioneDaBolle, ARunThatFindsNothingToInvoiceSaysSo)
 {

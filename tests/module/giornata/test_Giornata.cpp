@@ -1,7 +1,7 @@
 // A day's work on the demo company done through the windows only: delivery notes typed with
-// crates and bottles, a return, the notes invoiced by the generation and by the invoice's row
-// command, the deposits billed and credited, the load/unload register printed definitive and
-// the deposit cards rebuilt; each step checked on what it stored.
+// crates and bottles, a return, an order shipped by a note that takes its lines by packages, the
+// notes invoiced by the generation and by the invoice's row command, the deposits billed and credited, the load/unload
+// register printed definitive and the deposit cards rebuilt; each step checked on what it stored.
 #include "tests/host/documents/DocumentiFixture.h"
 #include "tests/module/demo/AziendaDemo.h"
 
@@ -9,6 +9,9 @@
 #include "deposits/Qarn0209f.h"
 #include "documents/Sven0008f_p.h"
 #include "host/business/Datiazienda.h"
+#include "host/business/Sorc0001f.h"
+#include "host/business/Sven0001f_001.h"
+#include "host/data/TXTable.h"
 
 using namespace kv8test;
 
@@ -236,7 +239,9 @@ void Giornata::Generazione()
 }
 
 // Three crates and 24 bottles brought back, entered in the returns journal (the bottles first
-// typed as 20, the posted row then typed over), then taken by the next note of the customer.
+// typed as 20, the posted row then typed over), then taken by the next note of the customer,
+// which ships the customer's order of two crates of water: its line taken by packages through
+// "Righe da ordini...".
 void Giornata::Reso()
 {
     SCOPED_TRACE("return");
@@ -271,11 +276,44 @@ void Giornata::Reso()
               (QStringList{"0/BOT/24", "0/CAS/3"}))
         << "pending";
 
+    auto *o = Apri<TFSOrc0001f>(QStringLiteral("SORC0001F"));
+    ASSERT_NE(o, nullptr);
+    Testa(o, QStringLiteral("ORD"), Giorno(4, 18), QStringLiteral("C0001"));
+    Rigo(o, QStringLiteral("ACQUANAT"), QStringLiteral("2"), QStringLiteral("0,5"));
+    Salva(o);
+    const qint64 rigoOrdine =
+        Valore(QStringLiteral("SELECT MAX(KOrdiniCliR) FROM OrdiniCliRighe WHERE IdProdotto = 'ACQUANAT'"))
+            .toLongLong();
+    ASSERT_GT(rigoOrdine, 0) << script.Texts().join(QLatin1Char('|')).toStdString();
+
     const QString cas = Scheda(QStringLiteral("CAS"));
     const QString bot = Scheda(QStringLiteral("BOT"));
-    const qint64 bolla = Bolla(QStringLiteral("C0001"), Giorno(4, 21),
-                               {{QStringLiteral("ACQUANAT"), QStringLiteral("2"), QStringLiteral("0,5")}});
+    auto *b = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
+    ASSERT_NE(b, nullptr);
+    Testa(b, QStringLiteral("DDT"), Giorno(4, 21), QStringLiteral("C0001"));
+    script.OnDialog(QStringLiteral("TFSVen0001f_001"), [&](TForm &form) {
+        auto &d = dynamic_cast<TFSVen0001f_001 &>(form);
+        EXPECT_TRUE(d.TSelOrdR->Locate(QStringLiteral("KOrdiniCliR"), rigoOrdine));
+        d.TSelOrdR->Edit();
+        EXPECT_TRUE(ReplaceText(d.FindControl<TDBEdit>(QStringLiteral("edUT_UT_QtaConfSel")), QStringLiteral("2")));
+        d.TSelOrdR->Post();
+        return int(mrOk);
+    });
+    b->btnOrdini->click();
+    ProcessEvents();
+    Salva(b);
+    const qint64 bolla =
+        Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste WHERE IdCliente = 'C0001'")).toLongLong();
     ASSERT_GT(bolla, bollaA);
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, Quantita2, Quantita, UT_LMQ_TotLit, KOrdineR "
+                                    "FROM BolleCliRighe WHERE KBolleCliT = ?"),
+                     {bolla}),
+              QStringList{QStringLiteral("ACQUANAT/2/12/24/18/%1").arg(rigoOrdine)});
+    // the order shipped whole, its packages counted once
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT UT_QtaConfSpe, QuantitaSpe, FlStato FROM OrdiniCliRighe "
+                                    "WHERE KOrdiniCliR = ?"),
+                     {rigoOrdine}),
+              QStringList{QStringLiteral("2/24/2")});
     // the note's summary takes the pending returns, and the return is linked to it
     EXPECT_EQ(Riepilogo("LUMO_CauzDocBoll", "KBolleCliT", bolla),
               (QStringList{"BOT/24/24/24/0.25/6/6", "CAS/2/3/3/3/6/9"}));
@@ -327,6 +365,12 @@ void Giornata::FatturaDaDdt()
                 24 * 0.75, 1e-6);
     EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ? AND FlGenFattura = 1"), {bolla}),
               1);
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT UT_QtaConfSpe, QuantitaSpe, FlStato FROM OrdiniCliRighe WHERE KOrdiniCliR = "
+                              "(SELECT KOrdineR FROM BolleCliRighe WHERE KBolleCliT = ?)"),
+               {bolla}),
+        QStringList{QStringLiteral("2/24/2")})
+        << "the order shipped by the note, not again by the invoice";
     // the invoice's summary carries the note's crates and bottles at the list's prices; the
     // returns stay with the note that took them
     EXPECT_EQ(Elenco(QStringLiteral("SELECT IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar FROM LUMO_CauzDocFatt "
