@@ -248,11 +248,12 @@ public:
         if (sub->Name.isEmpty())
             Fail(QStringLiteral("un sotto-report della banda %1 non ha nome").arg(band));
         const QString where = QStringLiteral("il sotto-report ") + sub->Name;
-        CheckKeys(o, {"name", "dataset", "visible", "params", "header", "detail", "footer"}, where);
+        CheckKeys(o, {"name", "dataset", "visible", "params", "header", "repeatHeader", "detail", "footer"}, where);
         sub->DataSet = String(o, "dataset", where);
         if (sub->DataSet.isEmpty())
             Fail(QStringLiteral("%1 non indica il dataset").arg(where));
         sub->Visible = Bool(o, "visible", true, where);
+        sub->RepeatHeader = Bool(o, "repeatHeader", false, where);
         const QJsonValue params = o.value("params");
         if (params.isArray()) {
             for (const QJsonValue &p : params.toArray()) {
@@ -288,12 +289,13 @@ public:
         if (group->Name.isEmpty())
             group->Name = QStringLiteral("Group%1").arg(index + 1);
         const QString where = QStringLiteral("il gruppo ") + group->Name;
-        CheckKeys(o, {"name", "field", "newPage", "keepTogether", "header", "footer"}, where);
+        CheckKeys(o, {"name", "field", "newPage", "keepTogether", "repeatHeader", "header", "footer"}, where);
         group->FieldName = String(o, "field", where);
         if (group->FieldName.isEmpty())
             Fail(QStringLiteral("%1 non indica il campo").arg(where));
         group->NewPage = Bool(o, "newPage", false, where);
         group->KeepTogether = Bool(o, "keepTogether", false, where);
+        group->RepeatHeader = Bool(o, "repeatHeader", false, where);
         group->Header = Band(o.value("header"), group->Name + QStringLiteral("Header"), font, false);
         group->Footer = Band(o.value("footer"), group->Name + QStringLiteral("Footer"), font, false);
         return group;
