@@ -10,6 +10,8 @@
 #include <QPageSize>
 #include <QSet>
 
+#include <ranges>
+
 namespace {
 
 class Parser {
@@ -68,7 +70,7 @@ public:
         if (!v.isArray())
             Fail(QStringLiteral("%1 non è un testo né un elenco di righe").arg(where));
         QStringList out;
-        for (const QJsonValue &line : v.toArray()) {
+        for (const QJsonValue line : v.toArray()) {
             if (!line.isString())
                 Fail(QStringLiteral("%1 contiene una riga che non è un testo").arg(where));
             out.append(line.toString());
@@ -211,12 +213,12 @@ public:
         const QJsonValue items = o.value("items");
         if (!items.isUndefined() && !items.isArray())
             Fail(QStringLiteral("\"items\" di %1 non è un elenco").arg(where));
-        for (const QJsonValue &item : items.toArray())
+        for (const QJsonValue item : items.toArray())
             band->Items.push_back(Item(item, bandFont, band->Name));
         const QJsonValue regions = o.value("regions");
         if (!regions.isUndefined() && !regions.isArray())
             Fail(QStringLiteral("\"regions\" di %1 non è un elenco").arg(where));
-        for (const QJsonValue &r : regions.toArray()) {
+        for (const QJsonValue r : regions.toArray()) {
             const QJsonObject ro = r.toObject();
             auto region = std::make_unique<ReportRegion>();
             region->Name = String(ro, "name", where);
@@ -224,7 +226,7 @@ public:
                 Fail(QStringLiteral("una regione di %1 non ha nome").arg(where));
             CheckKeys(ro, {"name", "visible", "items"}, QStringLiteral("la regione ") + region->Name);
             region->Visible = Bool(ro, "visible", true, region->Name);
-            for (const QJsonValue &item : ro.value("items").toArray()) {
+            for (const QJsonValue item : ro.value("items").toArray()) {
                 band->Items.push_back(Item(item, bandFont, band->Name));
                 band->Items.back()->Region = region->Name;
             }
@@ -233,7 +235,7 @@ public:
         const QJsonValue subs = o.value("subreports");
         if (!subs.isUndefined() && !subs.isArray())
             Fail(QStringLiteral("\"subreports\" di %1 non è un elenco").arg(where));
-        for (const QJsonValue &sub : subs.toArray())
+        for (const QJsonValue sub : subs.toArray())
             band->SubReports.push_back(SubReport(sub, bandFont, band->Name));
         return band;
     }
@@ -256,7 +258,7 @@ public:
         sub->RepeatHeader = Bool(o, "repeatHeader", false, where);
         const QJsonValue params = o.value("params");
         if (params.isArray()) {
-            for (const QJsonValue &p : params.toArray()) {
+            for (const QJsonValue p : params.toArray()) {
                 if (!p.isString())
                     Fail(QStringLiteral("un parametro di %1 non è un testo").arg(where));
                 sub->Params.append({p.toString(), p.toString()});
@@ -337,7 +339,7 @@ public:
             const QJsonArray m = margins.toArray();
             if (m.size() != 4)
                 Fail(QStringLiteral("margini non validi: servono [sinistro, alto, destro, basso]"));
-            for (const QJsonValue &x : m)
+            for (const QJsonValue x : m)
                 if (!x.isDouble() || x.toDouble() < 0)
                     Fail(QStringLiteral("margini non validi"));
             layout.Margins = QMarginsF(m[0].toDouble(), m[1].toDouble(), m[2].toDouble(), m[3].toDouble());
@@ -530,12 +532,12 @@ std::vector<ReportBand *> ReportLayout::AllBands() const
     for (const auto &g : Groups)
         add(g->Header);
     add(Detail);
-    for (auto it = Groups.rbegin(); it != Groups.rend(); ++it)
-        add((*it)->Footer);
+    for (const auto &g : std::views::reverse(Groups))
+        add(g->Footer);
     add(Summary);
     add(PageFooter);
-    // Subreport bands, also nested ones, after their owners.
-    for (size_t i = 0; i < out.size(); ++i)
+    // Subreport bands, also nested ones, after their owners (out grows as it is walked).
+    for (size_t i = 0; i < out.size(); ++i) // NOLINT(modernize-loop-convert)
         for (const auto &sub : out[i]->SubReports) {
             add(sub->Header);
             add(sub->Detail);
@@ -592,7 +594,7 @@ QString ReportLayout::Find(const QString &nameOrPath)
     if (nameOrPath.contains(QLatin1Char('/')) || nameOrPath.endsWith(QLatin1String(".json"))) {
         if (QFileInfo::exists(nameOrPath))
             return nameOrPath;
-        const QString resource = QStringLiteral(":/") + nameOrPath;
+        QString resource = QStringLiteral(":/") + nameOrPath;
         if (!nameOrPath.startsWith(QLatin1Char(':')) && QFileInfo::exists(resource))
             return resource;
         return QString();

@@ -81,7 +81,7 @@ protected:
         Selezione(f, valori);
         f->btEsegui->click();
         ProcessEvents();
-        const QStringList codici = Codici(f->qArtSchPro);
+        QStringList codici = Codici(f->qArtSchPro);
         f->close(); // the next run starts from the dialog's own query text
         ProcessEvents();
         return codici;
