@@ -7,6 +7,7 @@
 #include "host/report/ReportEngine.h"
 #include "host/report/ReportOutput.h"
 #include "host/report/TfKV8ReportB.h"
+#include "tests/support/Residente.h"
 
 #include <QDir>
 #include <QFile>
@@ -380,17 +381,6 @@ TEST_F(ReportStream, DotMatrixTextWrittenOutPageByPage)
     EXPECT_TRUE(Files().isEmpty());
 }
 
-long ResidentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
 // The most resident memory while printing rows to a PDF file, over what the program held
 // before, in kB.
 long PrintGrowthKb(int rows)
@@ -399,10 +389,10 @@ long PrintGrowthKb(int rows)
     report.CaricaLayout(ReportLayout::FromJson(kElenco));
     RigheGenerate source(rows);
     report.AggiungiDataSet(QStringLiteral("qMain"), &source);
-    const long before = ResidentKb();
+    const long before = kv8test::ResidentKb();
     long peak = before;
     ProgressSeen seen;
-    seen.onUpdate = [&] { peak = std::max(peak, ResidentKb()); };
+    seen.onUpdate = [&] { peak = std::max(peak, kv8test::ResidentKb()); };
     report.EseguiStampa(false);
     EXPECT_GT(seen.updates.size(), 0);
     QFile::remove(report.UltimoFile());
@@ -411,7 +401,7 @@ long PrintGrowthKb(int rows)
 
 TEST_F(ReportStream, MemoryDoesNotGrowWithTheRows)
 {
-    if (ResidentKb() < 0)
+    if (kv8test::ResidentKb() < 0)
         GTEST_SKIP() << "no /proc/self/status";
     PrintGrowthKb(1000); // fonts and the writer's first allocations
     const long small = PrintGrowthKb(2000);
