@@ -10,8 +10,6 @@
 #include <QPageSize>
 #include <QSet>
 
-#include <ranges>
-
 namespace {
 
 class Parser {
@@ -532,8 +530,8 @@ std::vector<ReportBand *> ReportLayout::AllBands() const
     for (const auto &g : Groups)
         add(g->Header);
     add(Detail);
-    for (const auto &g : std::views::reverse(Groups))
-        add(g->Footer);
+    for (size_t i = Groups.size(); i-- > 0;)
+        add(Groups[i]->Footer);
     add(Summary);
     add(PageFooter);
     // Subreport bands, also nested ones, after their owners (out grows as it is walked).
