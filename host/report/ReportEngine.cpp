@@ -77,6 +77,14 @@ struct Patch {
     PageSpool::Patch patch;
 };
 
+// A header that repeats atop each page its group or subreport goes on; pending until what it
+// heads is placed, so that it never ends a page alone.
+struct Repeated {
+    const void *owner;
+    Block block;
+    bool pending = true;
+};
+
 // Resolution used to measure text; the PDF output paints at the same one.
 constexpr double kMeasureDpi = 1200;
 
@@ -162,6 +170,7 @@ private:
     double PageBodyHeight() const;
     void Place(Chunk &chunk);
     void PlaceBlock(Block &block);
+    void PlaceHeaders(double following);
     void PutItems(Block &block, double top);
     void NewPage();
     void FinishPage();
@@ -187,7 +196,7 @@ private:
 
     std::vector<std::vector<Chunk>> buffers_;
     double held_ = 0; // height of what the buffers hold
-    std::vector<std::pair<const void *, Block>> repeating_; // headers repeated on a new page, outer first
+    std::vector<Repeated> repeating_; // outer first
     bool hasPage_ = false;
     bool pageHasBody_ = false;
     bool breakPending_ = false;
@@ -601,18 +610,17 @@ void ReportEngine::Impl::EndKeep()
 void ReportEngine::Impl::Place(Chunk &chunk)
 {
     switch (chunk.kind) {
-    case Chunk::BlockChunk: {
-        std::optional<Block> repeated;
+    case Chunk::BlockChunk:
         if (chunk.repeats)
-            repeated = chunk.block;
-        PlaceBlock(chunk.block);
-        if (repeated)
-            repeating_.emplace_back(chunk.repeats, std::move(*repeated));
+            repeating_.push_back({chunk.repeats, std::move(chunk.block)});
+        else
+            PlaceBlock(chunk.block);
         break;
-    }
     case Chunk::EndRepeat:
+        if (std::any_of(repeating_.cbegin(), repeating_.cend(), [](const Repeated &r) { return r.pending; }))
+            PlaceHeaders(0); // a header over nothing still prints
         repeating_.erase(std::remove_if(repeating_.begin(), repeating_.end(),
-                                        [&](const auto &r) { return r.first == chunk.repeats; }),
+                                        [&](const Repeated &r) { return r.owner == chunk.repeats; }),
                          repeating_.end());
         break;
     case Chunk::Break:
@@ -638,11 +646,33 @@ void ReportEngine::Impl::Place(Chunk &chunk)
 
 void ReportEngine::Impl::PlaceBlock(Block &block)
 {
-    if (!hasPage_ || breakPending_ || (pageHasBody_ && block.height > bodyBottom_ - y_ + 1e-9))
-        NewPage();
+    PlaceHeaders(block.height);
     PutItems(block, y_);
     y_ += block.height;
     pageHasBody_ = true;
+}
+
+// The headers waiting for what they head, on this page when it has room for them and what
+// follows, else atop a new one (which prints every repeating header).
+void ReportEngine::Impl::PlaceHeaders(double following)
+{
+    double height = following;
+    for (const Repeated &r : repeating_)
+        if (r.pending)
+            height += r.block.height;
+    if (!hasPage_ || breakPending_ || (pageHasBody_ && height > bodyBottom_ - y_ + 1e-9)) {
+        NewPage();
+        return;
+    }
+    for (Repeated &r : repeating_) {
+        if (!r.pending)
+            continue;
+        Block copy = r.block;
+        PutItems(copy, y_);
+        y_ += copy.height;
+        r.pending = false;
+        pageHasBody_ = true;
+    }
 }
 
 void ReportEngine::Impl::PutItems(Block &block, double top)
@@ -681,10 +711,11 @@ void ReportEngine::Impl::NewPage()
         PutItems(header, y_);
         y_ += header.height;
     }
-    for (const auto &repeated : repeating_) {
-        Block copy = repeated.second;
+    for (Repeated &r : repeating_) {
+        Block copy = r.block;
         PutItems(copy, y_);
         y_ += copy.height;
+        r.pending = false;
     }
     bodyTop_ = y_;
 }

@@ -275,6 +275,20 @@ TEST_F(ReportStream, KeptTogetherGroupLongerThanAPageFlowsWithItsTitlesOnEveryPa
     for (int r = 0; r < count; ++r)
         total += r * 1.25 - 100;
     EXPECT_TRUE(doc.Page(doc.PageCount() - 1).Texts().contains(KFormati::FormatFloat(QStringLiteral("#,0.00;-#,0.00"), total)));
+
+    // Titles with room for themselves but not for a row go to the next page with the rows.
+    auto tight = ReportLayout::FromJson(R"({ "name": "Stretto", "page": { "size": [100, 100], "margins": [5, 5, 5, 5] },
+        "bands": { "title": { "height": 80, "items": [ { "type": "label", "name": "lbTitolo", "text": "Registro", "x": 0, "w": 40, "h": 5 } ] },
+          "detail": { "height": 5, "items": [ { "type": "field", "name": "fdNumero", "field": "Numero", "x": 0, "w": 20, "h": 5 } ] } },
+        "groups": [ { "name": "grRegistro", "field": "Registro", "repeatHeader": true,
+          "header": { "height": 6, "items": [ { "type": "label", "name": "lbNumero", "text": "Numero", "x": 0, "w": 20, "h": 5 } ] } } ] })");
+    RigheGenerate few(3);
+    ReportEngine second(*tight, [&](const QString &) -> ReportDataSource * { return &few; }, nullptr, {});
+    const ReportDocument small = second.Render();
+    ASSERT_EQ(small.PageCount(), 2);
+    EXPECT_TRUE(small.Page(0).TextsOf(QStringLiteral("lbNumero")).isEmpty());
+    EXPECT_EQ(small.Page(1).TextsOf(QStringLiteral("lbNumero")), QStringList{"Numero"});
+    EXPECT_EQ(small.Page(1).TextsOf(QStringLiteral("fdNumero")), (QStringList{"1", "2", "3"}));
 }
 
 TEST_F(ReportStream, LongPrintCountsItsPagesShortOneShowsNothing)
