@@ -37,10 +37,11 @@ public:
     bool AggiornamentoDati();
     // Fills the work tables; answers the number of register rows.
     int Elabora();
+    // Prints the register of the last run (to the preview, or the dot-matrix text).
+    void Stampa();
 
 private:
     void IdRaggMagValidate();
-    void Stampa();
 
     // The progressive the run numbered from.
     TUT_LMQ_RG_ProgressiviRegistri progInizio_;

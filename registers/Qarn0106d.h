@@ -44,10 +44,11 @@ public:
     // The scan of the run (the progressive already read): fills the work table and answers the
     // number of register rows.
     int Elabora();
+    // Prints the register of the last run (to the preview, or the dot-matrix text).
+    void Stampa();
 
 private:
     void tParsIdRaggMagValidate(TField *campo);
-    void Stampa();
 
     TUT_LMQ_RG_ProgressiviRegistri progInizio_;
 };

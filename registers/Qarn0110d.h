@@ -41,10 +41,11 @@ public:
     // The scan of the run (the progressive already read): fills the work tables and answers the
     // number of register lines.
     int Elabora();
+    // Prints the register of the last run (to the preview, or the dot-matrix text).
+    void Stampa();
 
 private:
     void tParsIdRaggMagValidate(TField *campo);
-    void Stampa();
 
     TUT_LMQ_RG_ProgressiviRegistri progInizio_;
 };

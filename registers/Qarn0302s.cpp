@@ -1,8 +1,10 @@
 #include "registers/Qarn0302s.h"
 
 #include "frame/Dusaria.h"
+#include "host/business/Funzionibase.h"
 #include "host/data/TDataSet.h"
 #include "host/data/TXQuery.h"
+#include "host/db/DMIDataBases.h"
 #include "registers/Lumo_schedeprodotto.h"
 
 TFqarn0302s::TFqarn0302s(QObject *owner) : TfKV8ReportB(owner)
@@ -11,8 +13,28 @@ TFqarn0302s::TFqarn0302s(QObject *owner) : TfKV8ReportB(owner)
     qMain = new TXQuery(this);
     qMain->SetName(QStringLiteral("qMain"));
     qMain->SQL = UT_LMQ_SK_QueryArticoli(QStringLiteral("{WHERE XWHERE}"), QStringLiteral("{ORDER BY XORDERBY}"));
-    // The price of a wine on the chosen list is not read: the column stays blank.
+    // The price of each wine on the chosen list, read once as the print opens its wines.
     qMain->AddCalcField(QStringLiteral("_Prezzo"), ftFloat);
+    qMain->BeforeOpen = [this](TDataSet *) { LeggiPrezzi(); };
+    qMain->OnCalcFields = [this](TDataSet *d) {
+        const auto voce = prezzi_.constFind(d->FieldByName(QStringLiteral("IdProdotto"))->AsString().trimmed());
+        d->FieldByName(QStringLiteral("_Prezzo"))->SetAsFloat(voce == prezzi_.constEnd() ? 0 : voce->Prezzo);
+    };
+}
+
+void TFqarn0302s::LeggiPrezzi()
+{
+    prezzi_.clear();
+    const QString listino = _Tpars ? _Tpars->FieldByName(QStringLiteral("IdListino"))->AsString().trimmed() : QString();
+    if (listino.isEmpty())
+        return;
+    const QString divisa = Funzioni::DivisaDocumento(
+        DMIDataBases::Instance()
+            .Global()
+            .ScalarValue(QStringLiteral("SELECT IdDivisa FROM TipiListino WHERE IdListino = ?"), {listino})
+            .toString());
+    const QDate giorno = DataStampa.isValid() ? DataStampa : QDate::currentDate();
+    prezzi_ = Funzioni::PrezziListino(listino, divisa, QDateTime(giorno, QTime(0, 0)));
 }
 
 void TFqarn0302s::EseguiUI(TDataSet *parametri)

@@ -1,6 +1,7 @@
 #pragma once
-// The wine list (layout Qarn0302s): the selected wines by country and region, with a price
-// column that stays blank (no price list is read).
+// The wine list (layout Qarn0302s): the selected wines by country and region, each with its
+// price on the chosen list at the day of the print, in the list's currency, before discounts.
+#include "host/business/Funzionidoc.h"
 #include "host/report/TfKV8ReportB.h"
 
 #include <QPointer>
@@ -22,5 +23,8 @@ public:
     void EseguiUI(TDataSet *parametri);
 
 private:
+    void LeggiPrezzi();
+
     QPointer<TDataSet> _Tpars;
+    QHash<QString, Funzioni::TPrezzoListino> prezzi_;
 };

@@ -10,7 +10,10 @@
 // on a company of its own (600 000 movements, KV8_BENCH_MOVIMENTI_STAMPA) after a quarter, half
 // and whole year's run (100 000, 200 000 and 400 000 register rows: flat), and the half year's
 // print against a plain QPainter loop drawing the same pages (interleaved,
-// KV8_BENCH_ROUNDS_STAMPA). KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds;
+// KV8_BENCH_ROUNDS_STAMPA); then the peak resident memory of each movement register's print
+// (load/unload, tax stamps, bottling), previewed and saved as a PDF as a user does, over a
+// short period and one ten times longer (about 20 000 and 200 000 register rows, the bottling
+// register some 13 000 and 131 000), and its growth between them (target within 20 MB). KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds;
 // KV8_BENCH_MOVIMENTI the movements of the register run.
 #include "bench/registers/AnnoMovimenti.h"
 #include "bench/registers/BenchRegistri.h"
@@ -28,6 +31,8 @@
 #include "registers/Lumo_registri.h"
 #include "registers/Qarn0101d.h"
 #include "registers/Qarn0101s.h"
+#include "registers/Qarn0106d.h"
+#include "registers/Qarn0110d.h"
 
 #include <benchmark/benchmark.h>
 
@@ -63,6 +68,12 @@ struct Engine : benchregistri::Motore {
     std::vector<Misura> stampe;
     benchmisure::Confronto stampa; // the half year's print / a plain QPainter loop
     int pagineStampa = 0, pagineLoop = 0;
+    // Each register's print over a short and a long period: rows, pages, peak growth (MB).
+    struct Registro {
+        const char *nome;
+        Misura breve, lungo;
+    };
+    std::vector<Registro> registri;
 };
 
 benchregistri::Motori<Engine> engines;
@@ -236,6 +247,53 @@ void BenchStampa(benchmark::State &state, Engine *e)
     qunsetenv("KV8_PRINT_DIR");
 }
 
+// A register's dialog over a period from the first of January, run, then printed to the
+// preview and saved from it as a PDF: the register rows and the print's pages and peak growth.
+template <class Dialogo>
+Engine::Misura StampaRegistro(const std::function<void(TXMemTable *)> &imposta, int giorni, const QString &file)
+{
+    auto f = std::make_unique<Dialogo>();
+    f->DoCreate();
+    imposta(f->tPars);
+    f->tPars->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(1);
+    f->tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(QDateTime(QDate(2026, 1, 1), QTime(0, 0)));
+    f->tPars->FieldByName(QStringLiteral("A_Data"))->SetAsDateTime(QDateTime(QDate(2026, 1, 1).addDays(giorni - 1), QTime(0, 0)));
+    Engine::Misura m{f->Elabora(), 0, 0, 0};
+    ReportOutput::SetPreviewHandler([&](const ReportDocument &documento) {
+        m.pagine = documento.PageCount();
+        ReportOutput::WritePdf(documento, file);
+    });
+    m.mb = benchmisure::CrescitaMb([&] { m.secondi = benchmisure::Time([&] { f->Stampa(); }); });
+    ReportOutput::SetPreviewHandler(nullptr);
+    QFile::remove(file);
+    return m;
+}
+
+void BenchMemoriaRegistri(benchmark::State &state, Engine *e)
+{
+    Globale globale(e);
+    QTemporaryDir cartella;
+    const QString file = cartella.filePath(QStringLiteral("registro.pdf"));
+    UT_LMQ_Parametri.FlStaRegCon = UT_LMQ_Parametri.FlStaRegImb = 1;
+    const auto nessuno = [](TXMemTable *) {};
+    const auto contrassegni = [](TXMemTable *t) {
+        t->FieldByName(QStringLiteral("TipoContr"))->SetAsString(QStringLiteral("A"));
+        t->FieldByName(QStringLiteral("TipoProd"))->SetAsInteger(0);
+    };
+    for (auto _ : state) {
+        e->registri.clear();
+        // periods of about 20 000 and 200 000 register rows on the print's company (bottling:
+        // 13 000 and 131 000, its year holding fewer rows)
+        e->registri.push_back({"load/unload", StampaRegistro<TFqarn0101d>(nessuno, 18, file),
+                               StampaRegistro<TFqarn0101d>(nessuno, 182, file)});
+        e->registri.push_back({"stamps", StampaRegistro<TFqarn0110d>(contrassegni, 30, file),
+                               StampaRegistro<TFqarn0110d>(contrassegni, 300, file)});
+        e->registri.push_back({"bottling", StampaRegistro<TFqarn0106d>(nessuno, 12, file),
+                               StampaRegistro<TFqarn0106d>(nessuno, 120, file)});
+        state.SetIterationTime(e->registri.back().lungo.secondi);
+    }
+}
+
 void Prepara()
 {
     CFG.Anno = 2026;
@@ -248,6 +306,8 @@ void Prepara()
         benchruns::RegisterOneShot(std::string(e->label) + "/registro/confronto", BenchConfronto, e.get());
     for (auto &e : enginesStampa.lista)
         benchruns::RegisterOneShot(std::string(e->label) + "/registro/stampa", BenchStampa, e.get());
+    for (auto &e : enginesStampa.lista)
+        benchruns::RegisterOneShot(std::string(e->label) + "/registri/memoria", BenchMemoriaRegistri, e.get());
 }
 
 void Riporta()
@@ -285,6 +345,14 @@ void Riporta()
             std::printf("  %-8s PAGE COUNTS DIFFER: the print made %d, the plain loop drew %d\n", e->label, e->pagineStampa,
                         e->pagineLoop);
     }
+    std::printf("\neach movement register's print, previewed and saved as a PDF: peak resident memory over the resting "
+                "process, a short and a long period (target: the long within 20 MB of the short)\n");
+    for (auto &e : enginesStampa.lista)
+        for (const Engine::Registro &r : e->registri)
+            std::printf("  %-8s %-11s %6d rows, %4d pages: %.0f MB (%.0f ms); %6d rows, %5d pages: %.0f MB (%.0f ms); "
+                        "growth %+.0f MB\n",
+                        e->label, r.nome, r.breve.righe, r.breve.pagine, r.breve.mb, r.breve.secondi * 1000, r.lungo.righe,
+                        r.lungo.pagine, r.lungo.mb, r.lungo.secondi * 1000, r.lungo.mb - r.breve.mb);
 }
 
 void Chiudi()

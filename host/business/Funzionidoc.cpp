@@ -218,20 +218,56 @@ double CalcoloValoriRigo(const TKRigoDoc &rigo, int modo)
     return modo == 3 ? tutti : nazionale(tutti);
 }
 
+namespace {
+
+// The rows of a price list in a currency in force on a day: begun on or before it, not ended
+// before it; of several, the latest begun first.
+QSqlQuery ListinoInVigore(const QString &idListino, const QString &idDivisa, const QDateTime &data,
+                          const QString &idProdotto)
+{
+    const QDateTime giorno(data.date(), QTime(0, 0));
+    QVariantList valori{idListino.trimmed(), idDivisa.trimmed(), giorno.addDays(1), giorno};
+    QString sql = QStringLiteral("SELECT IdProdotto, Prezzo, Sconto1, Sconto2 FROM Listini WHERE IdListino = ? AND "
+                                 "IdDivisa = ? AND (DataInizio IS NULL OR DataInizio < ?) AND (DataFine IS NULL OR "
+                                 "DataFine >= ?)");
+    if (!idProdotto.isNull()) {
+        sql += QStringLiteral(" AND IdProdotto = ?");
+        valori << idProdotto.trimmed();
+    }
+    return DMIDataBases::Instance().Global().OpenQuery(sql + QStringLiteral(" ORDER BY IdProdotto, DataInizio DESC"),
+                                                       valori);
+}
+
+TPrezzoListino Voce(const QSqlQuery &q)
+{
+    return TPrezzoListino{q.value(1).toDouble(), q.value(2).toDouble(), q.value(3).toDouble()};
+}
+
+} // namespace
+
 std::optional<TPrezzoListino> PrezzoListino(const QString &idListino, const QString &idProdotto, const QString &idDivisa,
                                             const QDateTime &data)
 {
     if (idListino.trimmed().isEmpty() || idProdotto.trimmed().isEmpty())
         return std::nullopt;
-    const QDateTime giorno(data.date(), QTime(0, 0));
-    QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
-        QStringLiteral("SELECT Prezzo, Sconto1, Sconto2 FROM Listini WHERE IdListino = ? AND IdProdotto = ? AND IdDivisa = ? "
-                       "AND (DataInizio IS NULL OR DataInizio < ?) AND (DataFine IS NULL OR DataFine >= ?) "
-                       "ORDER BY DataInizio DESC"),
-        {idListino.trimmed(), idProdotto.trimmed(), idDivisa.trimmed(), giorno.addDays(1), giorno});
+    QSqlQuery q = ListinoInVigore(idListino, idDivisa, data, idProdotto);
     if (!q.next())
         return std::nullopt;
-    return TPrezzoListino{q.value(0).toDouble(), q.value(1).toDouble(), q.value(2).toDouble()};
+    return Voce(q);
+}
+
+QHash<QString, TPrezzoListino> PrezziListino(const QString &idListino, const QString &idDivisa, const QDateTime &data)
+{
+    QHash<QString, TPrezzoListino> prezzi;
+    if (idListino.trimmed().isEmpty())
+        return prezzi;
+    QSqlQuery q = ListinoInVigore(idListino, idDivisa, data, QString());
+    while (q.next()) {
+        const QString articolo = q.value(0).toString().trimmed();
+        if (!prezzi.contains(articolo))
+            prezzi.insert(articolo, Voce(q));
+    }
+    return prezzi;
 }
 
 int NumeroSuccessivo(const QString &tabellaTeste, int anno, int serie)

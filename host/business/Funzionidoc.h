@@ -4,6 +4,7 @@
 // duty values, the amounts of a document row and the numbering of invoices on the VAT
 // protocol counters (table ProtIVA, one row per Anno and Serie).
 #include <QDateTime>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QVector>
@@ -99,6 +100,8 @@ struct TPrezzoListino {
 };
 std::optional<TPrezzoListino> PrezzoListino(const QString &idListino, const QString &idProdotto, const QString &idDivisa,
                                             const QDateTime &data);
+// The same for every article the list prices in the currency on the date, by article code.
+QHash<QString, TPrezzoListino> PrezziListino(const QString &idListino, const QString &idDivisa, const QDateTime &data);
 
 // ---- document numbering
 

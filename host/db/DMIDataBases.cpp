@@ -62,12 +62,14 @@ TXDatabase &DMIDataBases::Database(const QString &name)
         localPath_ = LocalDir().filePath(QStringLiteral("local.db"));
         TXDatabase &local = Open(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + localPath_);
         // scratch data of this run: a write need not wait for the disk, nor be written twice
-        // (through a log and back into the file), a rollback still undoing it from memory; its
-        // pages read through the memory map
+        // (through a log and back into the file), a rollback still undoing it from memory. Its
+        // pages, and those of a file attached to it, are read into the engine's bounded page
+        // cache, not mapped: a mapped page read stays resident, so the process would grow with
+        // the work tables and the company file
         QSqlQuery pragma(local.Connection());
         for (const QString &impostazione :
              {QStringLiteral("PRAGMA synchronous=OFF"), QStringLiteral("PRAGMA journal_mode=MEMORY"),
-              QStringLiteral("PRAGMA mmap_size=1073741824")})
+              QStringLiteral("PRAGMA mmap_size=0")})
             if (!pragma.exec(impostazione))
                 qWarning().noquote() << QStringLiteral("kv8db: local database: %1").arg(pragma.lastError().text());
         return local;

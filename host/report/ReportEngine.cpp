@@ -31,17 +31,21 @@ struct Block {
     QList<BlockItem> items;
 };
 
-// What the placement receives: a band laid out, a page break, or a unit to keep on one page.
+// What the placement receives: a band laid out, a page break, a unit to keep on one page, or
+// the end of a header that repeats on each page its group or subreport continues on.
 struct Chunk {
-    enum Kind { BlockChunk, Break, Unit } kind = BlockChunk;
+    enum Kind { BlockChunk, Break, Unit, EndRepeat } kind = BlockChunk;
     Block block;
     std::vector<Chunk> children;
     bool newDocument = false;
+    const void *repeats = nullptr; // a header: the group or subreport it repeats for
 
     double Height() const
     {
         if (kind == BlockChunk)
             return block.height;
+        if (kind != Unit)
+            return 0;
         double h = 0;
         for (const Chunk &c : children)
             h += c.Height();
@@ -71,6 +75,14 @@ struct Ctx {
 struct Patch {
     int page;
     PageSpool::Patch patch;
+};
+
+// A header that repeats atop each page its group or subreport goes on; pending until what it
+// heads is placed, so that it never ends a page alone.
+struct Repeated {
+    const void *owner;
+    Block block;
+    bool pending = true;
 };
 
 // Resolution used to measure text; the PDF output paints at the same one.
@@ -143,7 +155,8 @@ private:
 
     bool RenderBand(ReportBand *band, const Ctx &ctx, Block &out);
     bool BuildItem(ReportItem &item, const QString &band, const Ctx &ctx, double width, BlockItem &out);
-    void EmitBand(ReportBand *band, const Ctx &ctx, bool breakBefore = false);
+    void EmitBand(ReportBand *band, const Ctx &ctx, bool breakBefore = false, const void *repeats = nullptr);
+    void EmitEndRepeat(const void *owner);
     void RunSubReport(ReportSubReport *sub, const Ctx &parent);
     void OpenGroups(int from, bool first);
     void CloseGroups(int downTo, const Ctx &ctx);
@@ -153,8 +166,11 @@ private:
     void EmitBreak(bool newDocument);
     void BeginKeep() { buffers_.emplace_back(); }
     void EndKeep();
+    void ReleaseKept();
+    double PageBodyHeight() const;
     void Place(Chunk &chunk);
     void PlaceBlock(Block &block);
+    void PlaceHeaders(double following);
     void PutItems(Block &block, double top);
     void NewPage();
     void FinishPage();
@@ -179,6 +195,8 @@ private:
     QHash<QString, QImage> images_;
 
     std::vector<std::vector<Chunk>> buffers_;
+    double held_ = 0; // height of what the buffers hold
+    std::vector<Repeated> repeating_; // outer first
     bool hasPage_ = false;
     bool pageHasBody_ = false;
     bool breakPending_ = false;
@@ -451,7 +469,7 @@ bool ReportEngine::Impl::RenderBand(ReportBand *band, const Ctx &ctx, Block &out
     return true;
 }
 
-void ReportEngine::Impl::EmitBand(ReportBand *band, const Ctx &ctx, bool breakBefore)
+void ReportEngine::Impl::EmitBand(ReportBand *band, const Ctx &ctx, bool breakBefore, const void *repeats)
 {
     Block block;
     if (!RenderBand(band, ctx, block))
@@ -460,9 +478,18 @@ void ReportEngine::Impl::EmitBand(ReportBand *band, const Ctx &ctx, bool breakBe
         EmitBreak(false);
     Chunk chunk;
     chunk.block = std::move(block);
+    chunk.repeats = repeats;
     Push(std::move(chunk));
     for (const auto &sub : band->SubReports)
         RunSubReport(sub.get(), ctx);
+}
+
+void ReportEngine::Impl::EmitEndRepeat(const void *owner)
+{
+    Chunk chunk;
+    chunk.kind = Chunk::EndRepeat;
+    chunk.repeats = owner;
+    Push(std::move(chunk));
 }
 
 void ReportEngine::Impl::RunSubReport(ReportSubReport *sub, const Ctx &parent)
@@ -484,12 +511,14 @@ void ReportEngine::Impl::RunSubReport(ReportSubReport *sub, const Ctx &parent)
     if (ds->Eof())
         return;
     const Ctx ctx{ds, sub->DataSet, nullptr};
-    EmitBand(sub->Header.get(), ctx);
+    EmitBand(sub->Header.get(), ctx, false, sub->RepeatHeader ? sub : nullptr);
     while (!ds->Eof()) {
         Accumulate(sub->DataSet, ds);
         EmitBand(sub->Detail.get(), ctx);
         ds->Next();
     }
+    if (sub->RepeatHeader)
+        EmitEndRepeat(sub);
     EmitBand(sub->Footer.get(), ctx);
 }
 
@@ -504,13 +533,15 @@ void ReportEngine::Impl::OpenGroups(int from, bool first)
         if (g->KeepTogether)
             BeginKeep();
         ResetSums(g->Name);
-        EmitBand(g->Header.get(), live);
+        EmitBand(g->Header.get(), live, false, g->RepeatHeader ? g : nullptr);
     }
 }
 
 void ReportEngine::Impl::CloseGroups(int downTo, const Ctx &ctx)
 {
     for (int i = int(L.Groups.size()) - 1; i >= downTo; --i) {
+        if (L.Groups[i]->RepeatHeader)
+            EmitEndRepeat(L.Groups[i].get());
         EmitBand(L.Groups[i]->Footer.get(), ctx);
         if (keepOpen_[i])
             EndKeep();
@@ -523,10 +554,35 @@ void ReportEngine::Impl::CloseGroups(int downTo, const Ctx &ctx)
 
 void ReportEngine::Impl::Push(Chunk &&chunk)
 {
-    if (buffers_.empty())
+    if (buffers_.empty()) {
         Place(chunk);
-    else
-        buffers_.back().push_back(std::move(chunk));
+        return;
+    }
+    held_ += chunk.Height();
+    buffers_.back().push_back(std::move(chunk));
+    if (held_ > PageBodyHeight() + 1e-9)
+        ReleaseKept();
+}
+
+// What a page offers the body below its header and above its footer.
+double ReportEngine::Impl::PageBodyHeight() const
+{
+    const double header = L.PageHeader && L.PageHeader->Visible ? L.PageHeader->Height : 0;
+    return L.PrintedPageSize().height() - L.Margins.top() - L.Margins.bottom() - header - FooterHeight();
+}
+
+// Kept-together groups that cannot fit one page start on a new page and flow from there.
+void ReportEngine::Impl::ReleaseKept()
+{
+    std::vector<std::vector<Chunk>> held;
+    held.swap(buffers_);
+    held_ = 0;
+    std::fill(keepOpen_.begin(), keepOpen_.end(), false);
+    if (hasPage_ && pageHasBody_)
+        breakPending_ = true;
+    for (std::vector<Chunk> &buffer : held)
+        for (Chunk &chunk : buffer)
+            Place(chunk);
 }
 
 void ReportEngine::Impl::EmitBreak(bool newDocument)
@@ -543,14 +599,29 @@ void ReportEngine::Impl::EndKeep()
     unit.kind = Chunk::Unit;
     unit.children = std::move(buffers_.back());
     buffers_.pop_back();
-    Push(std::move(unit));
+    if (buffers_.empty()) {
+        held_ = 0;
+        Place(unit);
+    } else {
+        buffers_.back().push_back(std::move(unit));
+    }
 }
 
 void ReportEngine::Impl::Place(Chunk &chunk)
 {
     switch (chunk.kind) {
     case Chunk::BlockChunk:
-        PlaceBlock(chunk.block);
+        if (chunk.repeats)
+            repeating_.push_back({chunk.repeats, std::move(chunk.block)});
+        else
+            PlaceBlock(chunk.block);
+        break;
+    case Chunk::EndRepeat:
+        if (std::any_of(repeating_.cbegin(), repeating_.cend(), [](const Repeated &r) { return r.pending; }))
+            PlaceHeaders(0); // a header over nothing still prints
+        repeating_.erase(std::remove_if(repeating_.begin(), repeating_.end(),
+                                        [&](const Repeated &r) { return r.owner == chunk.repeats; }),
+                         repeating_.end());
         break;
     case Chunk::Break:
         if (chunk.newDocument) {
@@ -575,11 +646,33 @@ void ReportEngine::Impl::Place(Chunk &chunk)
 
 void ReportEngine::Impl::PlaceBlock(Block &block)
 {
-    if (!hasPage_ || breakPending_ || (pageHasBody_ && block.height > bodyBottom_ - y_ + 1e-9))
-        NewPage();
+    PlaceHeaders(block.height);
     PutItems(block, y_);
     y_ += block.height;
     pageHasBody_ = true;
+}
+
+// The headers waiting for what they head, on this page when it has room for them and what
+// follows, else atop a new one (which prints every repeating header).
+void ReportEngine::Impl::PlaceHeaders(double following)
+{
+    double height = following;
+    for (const Repeated &r : repeating_)
+        if (r.pending)
+            height += r.block.height;
+    if (!hasPage_ || breakPending_ || (pageHasBody_ && height > bodyBottom_ - y_ + 1e-9)) {
+        NewPage();
+        return;
+    }
+    for (Repeated &r : repeating_) {
+        if (!r.pending)
+            continue;
+        Block copy = r.block;
+        PutItems(copy, y_);
+        y_ += copy.height;
+        r.pending = false;
+        pageHasBody_ = true;
+    }
 }
 
 void ReportEngine::Impl::PutItems(Block &block, double top)
@@ -617,6 +710,12 @@ void ReportEngine::Impl::NewPage()
     if (RenderBand(L.PageHeader.get(), Ctx{main_, L.DataSet, nullptr}, header)) {
         PutItems(header, y_);
         y_ += header.height;
+    }
+    for (Repeated &r : repeating_) {
+        Block copy = r.block;
+        PutItems(copy, y_);
+        y_ += copy.height;
+        r.pending = false;
     }
     bodyTop_ = y_;
 }

@@ -7,8 +7,11 @@
 // the detail band and its subreports; the footers of the last groups and the summary at
 // the end. A group with newPage starts on a new page (not the first one); a group with
 // keepTogether moves whole to the next page when it does not fit the rest of the page and
-// fits an empty one. Group footers and the summary read the fields of the last record of
-// their group.
+// fits an empty one; once what is held of it passes a page, it starts on a new page and flows
+// from there, so that no more than a page is ever held. A group or subreport with
+// repeatHeader prints its header, as first laid out, again at the top of each page it goes
+// on (after the page header; no sum restarts, no hook runs again). Group footers and the
+// summary read the fields of the last record of their group.
 //
 // Sums add up the field of every record their dataset passes through and restart when
 // their group or subreport begins. Page numbers and page counts are filled in once the

@@ -68,7 +68,7 @@ public:
         if (!v.isArray())
             Fail(QStringLiteral("%1 non è un testo né un elenco di righe").arg(where));
         QStringList out;
-        for (const QJsonValue &line : v.toArray()) {
+        for (const QJsonValue line : v.toArray()) {
             if (!line.isString())
                 Fail(QStringLiteral("%1 contiene una riga che non è un testo").arg(where));
             out.append(line.toString());
@@ -211,12 +211,12 @@ public:
         const QJsonValue items = o.value("items");
         if (!items.isUndefined() && !items.isArray())
             Fail(QStringLiteral("\"items\" di %1 non è un elenco").arg(where));
-        for (const QJsonValue &item : items.toArray())
+        for (const QJsonValue item : items.toArray())
             band->Items.push_back(Item(item, bandFont, band->Name));
         const QJsonValue regions = o.value("regions");
         if (!regions.isUndefined() && !regions.isArray())
             Fail(QStringLiteral("\"regions\" di %1 non è un elenco").arg(where));
-        for (const QJsonValue &r : regions.toArray()) {
+        for (const QJsonValue r : regions.toArray()) {
             const QJsonObject ro = r.toObject();
             auto region = std::make_unique<ReportRegion>();
             region->Name = String(ro, "name", where);
@@ -224,7 +224,7 @@ public:
                 Fail(QStringLiteral("una regione di %1 non ha nome").arg(where));
             CheckKeys(ro, {"name", "visible", "items"}, QStringLiteral("la regione ") + region->Name);
             region->Visible = Bool(ro, "visible", true, region->Name);
-            for (const QJsonValue &item : ro.value("items").toArray()) {
+            for (const QJsonValue item : ro.value("items").toArray()) {
                 band->Items.push_back(Item(item, bandFont, band->Name));
                 band->Items.back()->Region = region->Name;
             }
@@ -233,7 +233,7 @@ public:
         const QJsonValue subs = o.value("subreports");
         if (!subs.isUndefined() && !subs.isArray())
             Fail(QStringLiteral("\"subreports\" di %1 non è un elenco").arg(where));
-        for (const QJsonValue &sub : subs.toArray())
+        for (const QJsonValue sub : subs.toArray())
             band->SubReports.push_back(SubReport(sub, bandFont, band->Name));
         return band;
     }
@@ -248,14 +248,15 @@ public:
         if (sub->Name.isEmpty())
             Fail(QStringLiteral("un sotto-report della banda %1 non ha nome").arg(band));
         const QString where = QStringLiteral("il sotto-report ") + sub->Name;
-        CheckKeys(o, {"name", "dataset", "visible", "params", "header", "detail", "footer"}, where);
+        CheckKeys(o, {"name", "dataset", "visible", "params", "header", "repeatHeader", "detail", "footer"}, where);
         sub->DataSet = String(o, "dataset", where);
         if (sub->DataSet.isEmpty())
             Fail(QStringLiteral("%1 non indica il dataset").arg(where));
         sub->Visible = Bool(o, "visible", true, where);
+        sub->RepeatHeader = Bool(o, "repeatHeader", false, where);
         const QJsonValue params = o.value("params");
         if (params.isArray()) {
-            for (const QJsonValue &p : params.toArray()) {
+            for (const QJsonValue p : params.toArray()) {
                 if (!p.isString())
                     Fail(QStringLiteral("un parametro di %1 non è un testo").arg(where));
                 sub->Params.append({p.toString(), p.toString()});
@@ -288,12 +289,13 @@ public:
         if (group->Name.isEmpty())
             group->Name = QStringLiteral("Group%1").arg(index + 1);
         const QString where = QStringLiteral("il gruppo ") + group->Name;
-        CheckKeys(o, {"name", "field", "newPage", "keepTogether", "header", "footer"}, where);
+        CheckKeys(o, {"name", "field", "newPage", "keepTogether", "repeatHeader", "header", "footer"}, where);
         group->FieldName = String(o, "field", where);
         if (group->FieldName.isEmpty())
             Fail(QStringLiteral("%1 non indica il campo").arg(where));
         group->NewPage = Bool(o, "newPage", false, where);
         group->KeepTogether = Bool(o, "keepTogether", false, where);
+        group->RepeatHeader = Bool(o, "repeatHeader", false, where);
         group->Header = Band(o.value("header"), group->Name + QStringLiteral("Header"), font, false);
         group->Footer = Band(o.value("footer"), group->Name + QStringLiteral("Footer"), font, false);
         return group;
@@ -335,7 +337,7 @@ public:
             const QJsonArray m = margins.toArray();
             if (m.size() != 4)
                 Fail(QStringLiteral("margini non validi: servono [sinistro, alto, destro, basso]"));
-            for (const QJsonValue &x : m)
+            for (const QJsonValue x : m)
                 if (!x.isDouble() || x.toDouble() < 0)
                     Fail(QStringLiteral("margini non validi"));
             layout.Margins = QMarginsF(m[0].toDouble(), m[1].toDouble(), m[2].toDouble(), m[3].toDouble());
@@ -528,12 +530,12 @@ std::vector<ReportBand *> ReportLayout::AllBands() const
     for (const auto &g : Groups)
         add(g->Header);
     add(Detail);
-    for (auto it = Groups.rbegin(); it != Groups.rend(); ++it)
-        add((*it)->Footer);
+    for (size_t i = Groups.size(); i-- > 0;)
+        add(Groups[i]->Footer);
     add(Summary);
     add(PageFooter);
-    // Subreport bands, also nested ones, after their owners.
-    for (size_t i = 0; i < out.size(); ++i)
+    // Subreport bands, also nested ones, after their owners (out grows as it is walked).
+    for (size_t i = 0; i < out.size(); ++i) // NOLINT(modernize-loop-convert)
         for (const auto &sub : out[i]->SubReports) {
             add(sub->Header);
             add(sub->Detail);
@@ -590,7 +592,7 @@ QString ReportLayout::Find(const QString &nameOrPath)
     if (nameOrPath.contains(QLatin1Char('/')) || nameOrPath.endsWith(QLatin1String(".json"))) {
         if (QFileInfo::exists(nameOrPath))
             return nameOrPath;
-        const QString resource = QStringLiteral(":/") + nameOrPath;
+        QString resource = QStringLiteral(":/") + nameOrPath;
         if (!nameOrPath.startsWith(QLatin1Char(':')) && QFileInfo::exists(resource))
             return resource;
         return QString();

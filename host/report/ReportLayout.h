@@ -13,7 +13,9 @@
 //   "queries": { "qMain": "SELECT ... {WHERE XWHERE} {ORDER BY XORDERBY}" },
 //   "bands": { "title": B, "pageHeader": B, "detail": B, "summary": B, "pageFooter": B },
 //   "groups": [ { "name": "...", "field": "IdRaggMag", "newPage": false,
-//                 "keepTogether": true, "header": B, "footer": B } ],   outer first, up to 3
+//                 "keepTogether": true, "repeatHeader": true, "header": B, "footer": B } ],
+//                                      outer first, up to 3; "repeatHeader": the header (column
+//                                      titles) again at the top of each page the group goes on
 //   "text": { "pageLength": 66, "heading": ["..."], "sections": { "1": ["..."] },
 //             "tail": ["..."] }          dot-matrix templates (TXStampaAghi)
 // }
@@ -21,7 +23,8 @@
 //             "regions": [ { "name", "visible", "items": [I] } ]   (items shown or hidden
 //                        together, placed on the band like its own items),
 //             "subreports": [ { "name", "dataset", "visible", "params": { "Param": "Field" }
-//                               or ["Field"], "header": B, "detail": B, "footer": B } ] }
+//                               or ["Field"], "header": B, "repeatHeader": true, "detail": B,
+//                               "footer": B } ] }
 // I (item): { "type": "label" | "field" | "sum" | "system" | "line" | "frame" | "picture",
 //             "name", "x", "y", "w" (number or "full": to the band's right edge), "h",
 //             "anchor": "right" (x counts from the band's right edge), "visible",
@@ -107,6 +110,7 @@ public:
     QString DataSet;
     bool Visible = true;
     QList<QPair<QString, QString>> Params; // parameter name, field of the parent row
+    bool RepeatHeader = false;             // the header again on each page its rows go on
     std::unique_ptr<ReportBand> Header, Detail, Footer;
 };
 
@@ -116,6 +120,7 @@ public:
     QString FieldName;
     bool NewPage = false;
     bool KeepTogether = false;
+    bool RepeatHeader = false; // the header again on each page the group goes on
     std::unique_ptr<ReportBand> Header, Footer;
 };
 

@@ -3,8 +3,11 @@
 // memory does not grow with its rows.
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
+#include "host/core/KFormati.h"
+#include "host/report/ReportEngine.h"
 #include "host/report/ReportOutput.h"
 #include "host/report/TfKV8ReportB.h"
+#include "tests/support/Residente.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <numeric>
 
 namespace {
 
@@ -20,7 +24,9 @@ const char *const kDocumento = R"({ "name": "Documento", "base": "KV8Standard",
     "bands": { "detail": { "height": 10, "items": [
         { "type": "field", "name": "fdNumero", "field": "Numero", "x": 0, "w": 20, "h": 5 },
         { "type": "frame", "name": "frNumero", "x": 0, "w": 40, "h": 8, "pen": 0.4 } ],
-      "subreports": [ { "name": "srRighe", "dataset": "qRighe", "params": ["KDoc"],
+      "subreports": [ { "name": "srRighe", "dataset": "qRighe", "params": ["KDoc"], "repeatHeader": true,
+        "header": { "height": 5, "items": [
+          { "type": "label", "name": "lbRiga", "text": "Riga", "x": 0, "w": 20, "h": 5 } ] },
         "detail": { "height": 5, "items": [
           { "type": "field", "name": "fdRiga", "field": "Riga", "x": 0, "w": 20, "h": 5, "font": { "bold": true } },
           { "type": "field", "name": "fdImporto", "field": "Importo", "format": "#,0.00", "align": "right", "x": 30, "w": 30, "h": 5 },
@@ -47,9 +53,10 @@ public:
     void Next() override { ++row_; }
     bool Eof() const override { return row_ >= count_; }
     int RecordCount() const override { return count_; }
+    int Row() const { return row_; }
     bool HasField(const QString &name) const override
     {
-        return QStringList{"Numero", "Descrizione", "Importo", "Note"}.contains(name, Qt::CaseInsensitive);
+        return QStringList{"Numero", "Descrizione", "Importo", "Note", "Registro"}.contains(name, Qt::CaseInsensitive);
     }
     QVariant Value(const QString &name) const override
     {
@@ -61,6 +68,8 @@ public:
             return row_ * 1.25 - 100;
         if (name.compare(QStringLiteral("Note"), Qt::CaseInsensitive) == 0)
             return QStringLiteral("Nota della riga %1 del registro").arg(row_ + 1);
+        if (name.compare(QStringLiteral("Registro"), Qt::CaseInsensitive) == 0)
+            return QStringLiteral("C");
         throw Exception(QStringLiteral("campo %1 inesistente").arg(name));
     }
 
@@ -190,10 +199,96 @@ TEST_F(ReportStream, PagesWrittenOutReadBackAsTheHeldPrint)
         ASSERT_TRUE(shown.Spool);
         EXPECT_TRUE(shown.Pages.isEmpty()); // nothing held
         ExpectSamePages(held, shown);
+        // The rows' titles above the first row of every page.
+        for (int p = 0; p < held.PageCount(); ++p) {
+            double title = 1e9, row = 1e9;
+            for (const PageItem &i : held.Page(p).Items) {
+                if (i.Name == QLatin1String("lbRiga"))
+                    title = qMin(title, i.Rect.top());
+                else if (i.Name == QLatin1String("fdRiga"))
+                    row = qMin(row, i.Rect.top());
+            }
+            if (row < 1e9) {
+                EXPECT_LT(title, row) << p;
+            }
+        }
         // Read again, out of order: the same page.
         EXPECT_EQ(shown.Page(0).Texts(), held.Page(0).Texts());
         EXPECT_EQ(shown.Page(held.PageCount() - 1).Texts(), held.Page(held.PageCount() - 1).Texts());
     }
+}
+
+// A register kept together as one group longer than a page: it starts on a new page and flows
+// on with its titles at the top of each page, every row once and in order, its total over them
+// all, and no more than a page of it held while laying it out.
+TEST_F(ReportStream, KeptTogetherGroupLongerThanAPageFlowsWithItsTitlesOnEveryPage)
+{
+    auto layout = ReportLayout::FromJson(R"({ "name": "Registro", "base": "KV8Standard",
+        "bands": { "title": { "height": 200, "items": [ { "type": "label", "name": "lbTitolo", "text": "Registro", "x": 0, "w": 40, "h": 5 } ] },
+          "detail": { "height": 5, "items": [
+            { "type": "field", "name": "fdNumero", "field": "Numero", "x": 0, "w": 20, "h": 5 } ] } },
+        "groups": [ { "name": "grRegistro", "field": "Registro", "keepTogether": true, "repeatHeader": true,
+          "header": { "height": 6, "items": [ { "type": "label", "name": "lbNumero", "text": "Numero", "x": 0, "w": 20, "h": 5 } ] },
+          "footer": { "height": 6, "items": [
+            { "type": "sum", "name": "smImporto", "field": "Importo", "format": "#,0.00;-#,0.00", "x": 30, "w": 30, "h": 5 } ] } } ] })");
+    const int count = 400;
+    RigheGenerate rows(count);
+    QList<int> readWhenBegun;
+    ReportEngineOptions options;
+    options.OnPage = [&](int) { readWhenBegun.append(rows.Row()); };
+    ReportEngine engine(*layout, [&](const QString &) -> ReportDataSource * { return &rows; }, nullptr, options);
+    const ReportDocument doc = engine.Render();
+
+    ASSERT_GE(doc.PageCount(), 5);
+    QList<int> printed;
+    int perPage = 0;
+    int before = 0; // rows on the pages before
+    for (int p = 0; p < doc.PageCount(); ++p) {
+        SCOPED_TRACE(p);
+        const ReportPage page = doc.Page(p);
+        int titles = 0, onPage = 0;
+        double titleY = -1, firstRowY = -1;
+        for (const PageItem &item : page.Items) {
+            if (item.Name == QLatin1String("lbNumero")) {
+                ++titles;
+                titleY = item.Rect.top();
+            } else if (item.Name == QLatin1String("fdNumero")) {
+                printed.append(item.Text.toInt());
+                if (onPage++ == 0)
+                    firstRowY = item.Rect.top();
+            }
+        }
+        if (p == 0) {
+            EXPECT_EQ(onPage, 0) << "the group too long for one page starts on a new one";
+            continue;
+        }
+        EXPECT_EQ(titles, 1);
+        EXPECT_LT(titleY, firstRowY);
+        perPage = qMax(perPage, onPage);
+        EXPECT_LE(readWhenBegun[p] - before, perPage + 1) << "rows held when the page began";
+        before += onPage;
+    }
+    QList<int> expected(count);
+    std::iota(expected.begin(), expected.end(), 1);
+    EXPECT_EQ(printed, expected);
+    double total = 0;
+    for (int r = 0; r < count; ++r)
+        total += r * 1.25 - 100;
+    EXPECT_TRUE(doc.Page(doc.PageCount() - 1).Texts().contains(KFormati::FormatFloat(QStringLiteral("#,0.00;-#,0.00"), total)));
+
+    // Titles with room for themselves but not for a row go to the next page with the rows.
+    auto tight = ReportLayout::FromJson(R"({ "name": "Stretto", "page": { "size": [100, 100], "margins": [5, 5, 5, 5] },
+        "bands": { "title": { "height": 80, "items": [ { "type": "label", "name": "lbTitolo", "text": "Registro", "x": 0, "w": 40, "h": 5 } ] },
+          "detail": { "height": 5, "items": [ { "type": "field", "name": "fdNumero", "field": "Numero", "x": 0, "w": 20, "h": 5 } ] } },
+        "groups": [ { "name": "grRegistro", "field": "Registro", "repeatHeader": true,
+          "header": { "height": 6, "items": [ { "type": "label", "name": "lbNumero", "text": "Numero", "x": 0, "w": 20, "h": 5 } ] } } ] })");
+    RigheGenerate few(3);
+    ReportEngine second(*tight, [&](const QString &) -> ReportDataSource * { return &few; }, nullptr, {});
+    const ReportDocument small = second.Render();
+    ASSERT_EQ(small.PageCount(), 2);
+    EXPECT_TRUE(small.Page(0).TextsOf(QStringLiteral("lbNumero")).isEmpty());
+    EXPECT_EQ(small.Page(1).TextsOf(QStringLiteral("lbNumero")), QStringList{"Numero"});
+    EXPECT_EQ(small.Page(1).TextsOf(QStringLiteral("fdNumero")), (QStringList{"1", "2", "3"}));
 }
 
 TEST_F(ReportStream, LongPrintCountsItsPagesShortOneShowsNothing)
@@ -300,17 +395,6 @@ TEST_F(ReportStream, DotMatrixTextWrittenOutPageByPage)
     EXPECT_TRUE(Files().isEmpty());
 }
 
-long ResidentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
 // The most resident memory while printing rows to a PDF file, over what the program held
 // before, in kB.
 long PrintGrowthKb(int rows)
@@ -319,10 +403,10 @@ long PrintGrowthKb(int rows)
     report.CaricaLayout(ReportLayout::FromJson(kElenco));
     RigheGenerate source(rows);
     report.AggiungiDataSet(QStringLiteral("qMain"), &source);
-    const long before = ResidentKb();
+    const long before = kv8test::ResidentKb();
     long peak = before;
     ProgressSeen seen;
-    seen.onUpdate = [&] { peak = std::max(peak, ResidentKb()); };
+    seen.onUpdate = [&] { peak = std::max(peak, kv8test::ResidentKb()); };
     report.EseguiStampa(false);
     EXPECT_GT(seen.updates.size(), 0);
     QFile::remove(report.UltimoFile());
@@ -331,7 +415,7 @@ long PrintGrowthKb(int rows)
 
 TEST_F(ReportStream, MemoryDoesNotGrowWithTheRows)
 {
-    if (ResidentKb() < 0)
+    if (kv8test::ResidentKb() < 0)
         GTEST_SKIP() << "no /proc/self/status";
     PrintGrowthKb(1000); // fonts and the writer's first allocations
     const long small = PrintGrowthKb(2000);

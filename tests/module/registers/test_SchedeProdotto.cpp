@@ -81,7 +81,7 @@ protected:
         Selezione(f, valori);
         f->btEsegui->click();
         ProcessEvents();
-        const QStringList codici = Codici(f->qArtSchPro);
+        QStringList codici = Codici(f->qArtSchPro);
         f->close(); // the next run starts from the dialog's own query text
         ProcessEvents();
         return codici;
@@ -239,7 +239,24 @@ TEST_F(SchedeProdotto, TheWineListItsPopUpCardAndItsPrint)
     EXPECT_EQ(doc.Pages[0].TextsOf(QStringLiteral("fdDsNazione")), QStringList{"Francia"});
     EXPECT_EQ(doc.Pages[1].TextsOf(QStringLiteral("fdDsRegione")), (QStringList{"Piemonte", "Toscana"}));
     EXPECT_EQ(doc.Pages[1].TextsOf(QStringLiteral("fdIdProdotto")), (QStringList{"BAROLO", "D'ALBA", "BOLGHERI", "CHIANTI"}));
-    EXPECT_TRUE(Stampati(capture.Last(), QStringLiteral("fdPrezzo")).isEmpty()) << "the price stays blank";
+    EXPECT_TRUE(Stampati(capture.Last(), QStringLiteral("fdPrezzo")).isEmpty()) << "no price list chosen";
+
+    // The chosen list's price in force today, in the list's currency, blank where it has none.
+    Esegui(QStringLiteral("INSERT INTO TipiListino (IdListino, DsListino, IdDivisa) VALUES ('L01', 'Dettaglio', 'EUR')"));
+    Esegui(QStringLiteral("INSERT INTO TipiListino (IdListino, DsListino, IdDivisa) VALUES ('L02', 'Ingrosso', 'EUR')"));
+    const QString riga = QStringLiteral("INSERT INTO Listini (IdListino, IdProdotto, IdDivisa, DataInizio, DataFine, Prezzo) "
+                                        "VALUES (?, ?, ?, ?, ?, ?)");
+    const QVariant nessuna{QMetaType(QMetaType::QDateTime)};
+    const auto giorno = [](int anno) { return QDateTime(QDate(anno, 1, 1), QTime(0, 0)); };
+    Esegui(riga, {"L01", "BAROLO", "EUR", giorno(2026), nessuna, 32.0});
+    Esegui(riga, {"L01", "D'ALBA", "EUR", giorno(2024), giorno(2025), 11.0}); // ended
+    Esegui(riga, {"L01", "CHIANTI", "USD", giorno(2026), nessuna, 15.0}); // another currency
+    Esegui(riga, {"L02", "BOLGHERI", "EUR", giorno(2026), nessuna, 24.5}); // another list
+    f->SetPagina(0);
+    ASSERT_TRUE(ReplaceText(f->FindControl<TDBEdit>(QStringLiteral("edIdListino")), QStringLiteral("L01")));
+    f->Control<QPushButton>(QStringLiteral("btStampaSelezione"))->click();
+    ProcessEvents();
+    EXPECT_EQ(Stampati(capture.Last(), QStringLiteral("fdPrezzo")), QStringList{"32,000"});
 }
 
 TEST_F(SchedeProdotto, EveryPrintMakesAPdf)

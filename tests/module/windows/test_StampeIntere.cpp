@@ -29,6 +29,7 @@ namespace {
 constexpr double Dpi = 600;
 constexpr double DotsPerMm = Dpi / 25.4;
 constexpr double Tolleranza = 0.15; // mm
+constexpr double Stacco = 0.8;      // mm between two captions of a row, about a blank
 
 const QImage &Dispositivo()
 {
@@ -165,9 +166,15 @@ QStringList NonEntra(const ReportLayout &layout)
             for (const ReportItem *j : testi) {
                 if (j <= i || !i->Visible || !j->Visible || (i->Region != j->Region && !i->Region.isEmpty() && !j->Region.isEmpty()))
                     continue;
-                const QRectF comune = Inchiostro(layout, *i, larghezza).intersected(Inchiostro(layout, *j, larghezza));
-                if (comune.width() > Tolleranza && comune.height() > Tolleranza)
+                const QRectF a = Inchiostro(layout, *i, larghezza), b = Inchiostro(layout, *j, larghezza);
+                const QRectF comune = a.intersected(b);
+                if (comune.width() > Tolleranza && comune.height() > Tolleranza) {
                     out << QStringLiteral("%1 overlaps %2").arg(nome, j->Name);
+                } else if (i->type == ReportItem::Type::Label && j->type == ReportItem::Type::Label
+                           && std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) > Tolleranza
+                           && std::max(a.left(), b.left()) - std::min(a.right(), b.right()) < Stacco) {
+                    out << QStringLiteral("%1 touches %2").arg(nome, j->Name); // two captions read as one
+                }
             }
             // rules across the text
             const QRectF ink = Inchiostro(layout, *i, larghezza);
@@ -262,10 +269,10 @@ private:
     QHash<QString, const DictColumn *> colonne_;
 };
 
-// One record of widest values, whatever dataset or parameters a layout asks.
+// Records of widest values (one unless told), whatever dataset or parameters a layout asks.
 class SorgenteLarga : public ReportDataSource {
 public:
-    SorgenteLarga(const ValoriLarghi &valori, const ReportLayout &layout) : valori_(valori)
+    SorgenteLarga(const ValoriLarghi &valori, const ReportLayout &layout, int righe = 1) : valori_(valori), righe_(righe)
     {
         for (const ReportBand *band : layout.AllBands())
             if (band)
@@ -274,12 +281,12 @@ public:
                         formati_.insert(item->FieldName.toLower(), item->Format);
     }
     void Open() override { riga_ = 0; }
-    void Close() override { riga_ = 1; }
+    void Close() override { riga_ = righe_; }
     bool Active() const override { return true; }
     void First() override { riga_ = 0; }
     void Next() override { ++riga_; }
-    bool Eof() const override { return riga_ > 0; }
-    int RecordCount() const override { return 1; }
+    bool Eof() const override { return riga_ >= righe_; }
+    int RecordCount() const override { return righe_; }
     bool HasField(const QString &) const override { return true; }
     QVariant Value(const QString &name) const override
     {
@@ -289,8 +296,38 @@ public:
 private:
     const ValoriLarghi &valori_;
     QHash<QString, QString> formati_;
+    int righe_;
     int riga_ = 0;
 };
+
+// The captions of a group's or subreport's header, and the band of the rows they head.
+struct Titoli {
+    QString di;
+    QStringList testi;
+    QString righe;
+};
+
+QList<Titoli> TitoliDi(const ReportLayout &layout)
+{
+    QList<Titoli> out;
+    const auto titoli = [&](const ReportBand *header, const QString &di, const ReportBand *detail) {
+        if (!header || !detail || !header->Visible)
+            return;
+        Titoli t{di, {}, detail->Name};
+        for (const auto &item : header->Items)
+            if (item->type == ReportItem::Type::Label && item->Visible && item->Region.isEmpty())
+                t.testi << item->Text;
+        if (!t.testi.isEmpty())
+            out << t;
+    };
+    for (const auto &g : layout.Groups)
+        titoli(g->Header.get(), g->Name, layout.Detail.get());
+    for (const ReportBand *band : layout.AllBands())
+        if (band)
+            for (const auto &sub : band->SubReports)
+                titoli(sub->Header.get(), sub->Name, sub->Detail.get());
+    return out;
+}
 
 // Where a printed text's ink lies: its width placed as aligned in its box, one line tall
 // and centred unless it wraps.
@@ -392,6 +429,52 @@ TEST(StampeIntere, EveryPrintLayoutShowsItsCaptionsWholeAndApart)
     }
     EXPECT_GT(layouts, 40);
     EXPECT_TRUE(difetti.isEmpty()) << difetti.size() << " items cut:\n" << difetti.join(QLatin1Char('\n')).toStdString();
+}
+
+// Printed on enough rows to fill pages, every page after the first that shows rows of a group
+// or subreport shows the captions of its header too.
+TEST(StampeIntere, EveryPageOfRowsCarriesTheTitlesOfItsGroup)
+{
+    kv8test::EnsureApplication();
+    ModuleData::Use(Dictionary::JsonFiles(QStringLiteral(":/kv8test/dictionary")),
+                    Dictionary::JsonFiles(QStringLiteral(":/kv8test/demo")));
+    // the accompanying document is a form: its head is numbered boxes, not titles of columns
+    const QStringList moduli{QStringLiteral("Qarn0402s.rpt.json")};
+    const ValoriLarghi valori;
+    QStringList difetti;
+    int seguite = 0;
+    for (const QString &path : Layouts()) {
+        const QString nome = QFileInfo(path).fileName();
+        if (moduli.contains(nome))
+            continue;
+        try {
+            std::unique_ptr<ReportLayout> layout = ReportLayout::Load(path);
+            const QList<Titoli> titoli = TitoliDi(*layout);
+            if (titoli.isEmpty())
+                continue;
+            SorgenteLarga sorgente(valori, *layout, 40);
+            ReportEngine engine(*layout, [&](const QString &) -> ReportDataSource * { return &sorgente; }, nullptr, {});
+            const ReportDocument doc = engine.Render();
+            for (int p = 1; p < doc.PageCount(); ++p) {
+                const ReportPage page = doc.Page(p);
+                const QStringList testi = page.Texts();
+                for (const Titoli &t : titoli) {
+                    const bool righe = std::any_of(page.Items.cbegin(), page.Items.cend(),
+                                                   [&](const PageItem &i) { return i.Band == t.righe; });
+                    if (!righe)
+                        continue;
+                    ++seguite;
+                    for (const QString &testo : t.testi)
+                        if (!testi.contains(testo))
+                            difetti << QStringLiteral("%1: page %2 shows rows of %3 without \"%4\"").arg(nome).arg(p + 1).arg(t.di, testo);
+                }
+            }
+        } catch (const std::exception &e) {
+            ADD_FAILURE() << nome.toStdString() << ": " << e.what();
+        }
+    }
+    EXPECT_GT(seguite, 10) << "pages after the first with rows under titles";
+    EXPECT_TRUE(difetti.isEmpty()) << difetti.size() << " titles missing:\n" << difetti.join(QLatin1Char('\n')).toStdString();
 }
 
 TEST(StampeIntere, EveryPrintLayoutShowsTheWidestValuesWholeAndApart)
