@@ -142,11 +142,16 @@ void TFCauzFatturazione::btGeneraClick()
             Causale = {flag("SerieRegistro"), flag("FlTipoRegistro"), flag("UT_LMQ_FlAggMovC"),
                        flag("UT_LMQ_FlAggCau"), flag("UT_LMQ_FlAggCauF"), flag("UT_LMQ_FlAggCauB")};
             Mdimainbase::ProgressStart(RigheDaElaborare(), QStringLiteral("Aggiornamento in corso..."));
-            Genera();
+            try {
+                Genera();
+            } catch (const std::exception &) {
+                db.CheckTransactionUsable(); // a step failed because the engine ended the transaction
+                throw;
+            }
             transazione->Commit();
             registrato = true;
         } catch (const std::exception &e) {
-            Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
+            Kmessages::KMessage(Kmessages::ExceptionText(e), Kmessages::JobErrorType(e, mtInformation), mbOK, 0);
         }
         Mdimainbase::ProgressEnd();
         if (transazione && !registrato) {

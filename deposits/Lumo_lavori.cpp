@@ -30,6 +30,10 @@ bool CAUZ_PerBlocchi(TXDatabase &db, const QList<qint64> &chiavi, const std::fun
             Passo(blocco);
             transazione.Commit();
             continue;
+        } catch (const ETransactionLost &e) {
+            Annullato();
+            Errore(e);
+            return false;
         } catch (const std::exception &) {
             Annullato();
         }
@@ -43,7 +47,10 @@ bool CAUZ_PerBlocchi(TXDatabase &db, const QList<qint64> &chiavi, const std::fun
                 transazione.Commit();
             } catch (const std::exception &e) {
                 Annullato();
-                if (!Errore(e))
+                const bool avanti = Errore(e);
+                if (dynamic_cast<const ETransactionLost *>(&e))
+                    return false;
+                if (!avanti)
                     return true;
             }
         }

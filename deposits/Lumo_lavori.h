@@ -35,7 +35,8 @@ private:
 // wholly or not at all, and a failing key loses only its own work. Passo does the keys given
 // inside the open transaction and throws its errors; Annullato drops what the datasets hold of
 // a rolled-back transaction; Errore is told a failing key's error and answers whether the job
-// goes on. False when the connection already held a transaction.
+// goes on. False when the connection already held a transaction, or when the engine ended one
+// under the job (a full disk, the connection lost): Errore is told once and the job stops.
 bool CAUZ_PerBlocchi(TXDatabase &db, const QList<qint64> &chiavi, const std::function<void(const QList<qint64> &)> &Passo,
                      const std::function<void()> &Annullato, const std::function<bool(const std::exception &)> &Errore,
                      qsizetype ChiaviPerBlocco = 500);

@@ -177,7 +177,7 @@ void TFqarn0156d::CalcolaProgressivi()
         } catch (const std::exception &e) {
             schede->Close(); // nothing held of what was rolled back
             Mdimainbase::ProgressEnd();
-            Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
+            Kmessages::KMessage(Kmessages::ExceptionText(e), Kmessages::JobErrorType(e, mtInformation), mbOK, 0);
         }
     }
     Kmessages::KMessage(QStringLiteral("Elaborazione Terminata"), mtInformation, mbOK, 0);
@@ -390,7 +390,8 @@ void TFqarn0156d::GeneraMovCau()
                 },
                 [] {},
                 [](const std::exception &e) {
-                    Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
+                    Kmessages::KMessage(Kmessages::ExceptionText(e), Kmessages::JobErrorType(e, mtInformation), mbOK,
+                                        0);
                     return true;
                 },
                 kDocumentiPerBlocco);
@@ -485,7 +486,8 @@ void TFqarn0156d::GeneraCastellettoDocumenti()
                 },
                 [] {},
                 [](const std::exception &e) {
-                    Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
+                    Kmessages::KMessage(Kmessages::ExceptionText(e), Kmessages::JobErrorType(e, mtInformation), mbOK,
+                                        0);
                     return true;
                 },
                 kDocumentiPerBlocco);

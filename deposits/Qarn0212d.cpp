@@ -76,12 +76,12 @@ void TFqarn0212d::btEseguiClick()
         },
         [t] { t->Close(); },
         [](const std::exception &e) {
-            Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
+            Kmessages::KMessage(Kmessages::ExceptionText(e), Kmessages::JobErrorType(e, mtInformation), mbOK, 0);
             return false;
         },
         2000); // a statement deletes many: fewer, larger commits
     if (!eseguito)
-        return; // another job holds the connection: nothing is deleted
+        return; // another job holds the connection, or the database failed under this one
     t->Close(); // the heads it held are gone
     Kmessages::KMessage(QStringLiteral("Eliminazione terminata"), mtInformation, mbOK, 0);
     Close();

@@ -174,16 +174,14 @@ Decimali DecimaliDivisa(TXDatabase &db, const QString &divisa)
     });
 }
 
-// National units per unit of a currency at a date: the latest stored rate not after it.
+// National units per unit of a currency at a date: the latest stored rate not after its day
+// (a rate of the day counts whatever its time).
 double CambioAllaData(TXDatabase &db, const QString &divisa, const QDateTime &data)
 {
-    const QVariant trovato =
-        data.isNull()
-            ? db.ScalarValue(QStringLiteral("SELECT Cambio FROM Cambi WHERE IdDivisa = ? ORDER BY DataCambio DESC"),
-                             {divisa})
-            : db.ScalarValue(QStringLiteral("SELECT Cambio FROM Cambi WHERE IdDivisa = ? AND DataCambio <= ? "
-                                            "ORDER BY DataCambio DESC"),
-                             {divisa, data});
+    const QString ultimo = QStringLiteral("SELECT Cambio FROM Cambi WHERE IdDivisa = ? %1ORDER BY DataCambio DESC");
+    const QVariant trovato = data.isNull() ? db.ScalarValue(ultimo.arg(QString()), {divisa})
+                                           : db.ScalarValue(ultimo.arg(QStringLiteral("AND DataCambio < ? ")),
+                                                            {divisa, QDateTime(data.date().addDays(1), QTime(0, 0))});
     const double cambio = trovato.toDouble();
     if (cambio <= 0)
         throw Exception(QStringLiteral("Cambio della divisa %1 al %2 non trovato")

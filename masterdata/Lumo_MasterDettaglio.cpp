@@ -71,12 +71,13 @@ bool InModifica(const TDataSet *ds)
     return ds && (ds->State() == dsEdit || ds->State() == dsInsert);
 }
 
-// Shows an error as the save and the loading show it; a silent abort shows nothing.
+// Shows an error as the save and the loading show it (a failure of the database as an
+// error); a silent abort shows nothing.
 void MostraErrore(const std::exception &e)
 {
     if (dynamic_cast<const EAbort *>(&e))
         return;
-    Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
+    Kmessages::KMessage(Kmessages::ExceptionText(e), Kmessages::JobErrorType(e, mtInformation), mbOK, 0);
 }
 
 // The progress bar of a loop over rows, stepped every kRigheAPasso rows (each step processes

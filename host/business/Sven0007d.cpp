@@ -135,6 +135,7 @@ bool TFSVen0007d::EseguiGenerazione(const TfSVen0007d_DM::TParametri &parametri)
     TXDatabase &db = DMIDataBases::Instance().Global();
     QStringList messaggi;
     QString errore;
+    int tipoErrore = mtWarning;
     {
         // a provisional run writes nothing of the company: the transaction holds a definitive one
         std::unique_ptr<TXTransaction> transazione;
@@ -146,6 +147,7 @@ bool TFSVen0007d::EseguiGenerazione(const TfSVen0007d_DM::TParametri &parametri)
         try {
             dm->Genera();
             messaggi = dm->Messaggi;
+            db.CheckTransactionUsable(); // a step refused because the engine ended the transaction
             // "{B}" marks an error; "{B} " (a space after the mark) a notice to look at
             for (const QString &m : messaggi)
                 if (m.startsWith(QLatin1String("{B}")) && !m.startsWith(QLatin1String("{B} ")) && errore.isEmpty())
@@ -155,20 +157,18 @@ bool TFSVen0007d::EseguiGenerazione(const TfSVen0007d_DM::TParametri &parametri)
         } catch (const EAbort &) {
             messaggi = dm->Messaggi;
             errore = QStringLiteral("Generazione interrotta.");
-        } catch (const Exception &e) {
-            messaggi = dm->Messaggi;
-            errore = e.Message;
         } catch (const std::exception &e) {
             messaggi = dm->Messaggi;
-            errore = QString::fromUtf8(e.what());
+            errore = Kmessages::ExceptionText(e);
+            tipoErrore = Kmessages::JobErrorType(e, mtWarning);
         }
         // leaving the scope rolls back a definitive run that did not commit
     }
     if (!errore.isEmpty() && !UltimaProvvisoria) {
         messaggi << QStringLiteral("{B}Generazione annullata: nessuna fattura registrata.");
         MostraMessaggi(messaggi);
-        Kmessages::KMessage(QStringLiteral("Errore in generazione fatture, nessuna fattura registrata: ") + errore, mtWarning,
-                            mbOK);
+        Kmessages::KMessage(QStringLiteral("Errore in generazione fatture, nessuna fattura registrata: ") + errore,
+                            tipoErrore, mbOK);
         return false;
     }
     for (const TfSVen0007d_DM::TFatturaGenerata &f : dm->FattureGenerate) {

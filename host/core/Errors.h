@@ -31,6 +31,13 @@ public:
     using EDatabaseError::EDatabaseError;
 };
 
+// The engine ended the open transaction on its own (a full disk, an I/O error, the connection
+// gone): nothing of it is kept and nothing more can be written in it; the job fails whole.
+class ETransactionLost : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
 // The text of an error as the user reads it.
 inline QString ErrorText(const std::exception &error)
 {

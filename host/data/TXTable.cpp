@@ -1037,6 +1037,8 @@ QVariant ReadValueParam(const TField *f, const QVariant &before)
 // The message of a failed row, naming the table and the row's key.
 [[noreturn]] void FailRow(const EDatabaseError &e, const QString &table, const QString &key)
 {
+    if (dynamic_cast<const ETransactionLost *>(&e))
+        throw ETransactionLost(e.Message); // no row is to blame
     QString text = QString::fromUtf8(e.what()).trimmed();
     if (text.endsWith(u'.'))
         text.chop(1);
@@ -1104,6 +1106,8 @@ void TXTable::FlushInserts(std::vector<Pending> &pending)
                 db.ExecSQL(sql, source.Values(db, values));
             } catch (const EDatabaseError &) {
                 // the statement undid itself: row by row, the failing one is named
+                if (db.TransactionLost())
+                    throw; // the engine ended the whole transaction: nothing more is written
                 for (qsizetype k = 0; k < count; ++k) {
                     QVector<QVariant> row = rows[members[size_t(from + k)]];
                     try {
@@ -1198,6 +1202,8 @@ void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows, bool byKe
             deleted = db.ExecSQL(text(count), source.Values(db, values));
         } catch (const EDatabaseError &) {
             // the statement undid itself: row by row, the failing one is named
+            if (db.TransactionLost())
+                throw; // the engine ended the whole transaction: nothing more is written
             deleted = 0;
             for (qsizetype r = from; r < from + count; ++r)
                 deleted += deleteOne(rows[size_t(r)]);
@@ -1283,6 +1289,8 @@ void TXTable::FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVecto
                 updated = run(count, values, false);
             } catch (const EDatabaseError &) {
                 // the statement undid itself (keys changed in a chain or refused): row by row, in order
+                if (db.TransactionLost())
+                    throw; // the engine ended the whole transaction: nothing more is written
                 updated = 0;
                 for (qsizetype k = 0; k < count; ++k) {
                     const size_t r = members[size_t(from + k)];

@@ -53,13 +53,7 @@ TXDatabase &DMIDataBases::Database(const QString &name)
     if (const auto it = byName_.find(key); it != byName_.end())
         return *it->second;
     if (key == kLocalDatabase) {
-        if (!LocalDir().isValid()) {
-            qWarning().noquote() << QStringLiteral("kv8db: local database folder: %1").arg(LocalDir().errorString());
-            throw EDatabaseError(QStringLiteral("Impossibile creare la cartella del database locale in %1: controllare "
-                                                "lo spazio e i permessi della cartella temporanea.")
-                                     .arg(QDir::tempPath()));
-        }
-        localPath_ = LocalDir().filePath(QStringLiteral("local.db"));
+        localPath_ = QDir(RunFolder()).filePath(QStringLiteral("local.db"));
         TXDatabase &local = Open(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + localPath_);
         // scratch data of this run: a write need not wait for the disk, nor be written twice
         // (through a log and back into the file), a rollback still undoing it from memory. Its
@@ -77,6 +71,18 @@ TXDatabase &DMIDataBases::Database(const QString &name)
     throw EDatabaseError(QStringLiteral("Il database %1 non è aperto: aprirlo prima di usarlo o segnalare l'errore "
                                         "all'assistenza.")
                              .arg(name));
+}
+
+QString DMIDataBases::RunFolder()
+{
+    Instance(); // the folder outlives the connections
+    if (!LocalDir().isValid()) {
+        qWarning().noquote() << QStringLiteral("kv8db: local work folder: %1").arg(LocalDir().errorString());
+        throw EDatabaseError(QStringLiteral("Impossibile creare la cartella di lavoro del programma in %1: controllare "
+                                            "lo spazio e i permessi della cartella temporanea.")
+                                 .arg(QDir::tempPath()));
+    }
+    return LocalDir().path();
 }
 
 bool DMIDataBases::Has(const QString &name) const

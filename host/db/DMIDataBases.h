@@ -21,6 +21,11 @@ public:
     TXDatabase &Global() { return Database(QStringLiteral("GlobalDatabase")); }
     TXDatabase &Local() { return Database(QStringLiteral("LocalDatabase")); }
 
+    // This run's work folder in the temporary folder ("kv8-local-<process id>-XXXXXX"), where
+    // the LocalDatabase and the spool files of prints live: removed at exit, or at the next
+    // start when the run was killed. Throws EDatabaseError when it cannot be made.
+    static QString RunFolder();
+
     // Changes whenever a connection is opened, replaced or closed: a connection found by name
     // may be kept while it stays the same.
     static quint64 Generation() { return generation_; }

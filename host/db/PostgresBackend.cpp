@@ -127,6 +127,19 @@ void PostgresBackend::Ended(bool rolledBack)
         sequences_.clear(); // what the transaction created is gone with it
 }
 
+bool PostgresBackend::Connected() const
+{
+    return connection_ && PQstatus(connection_) == CONNECTION_OK;
+}
+
+bool PostgresBackend::TransactionOpen() const
+{
+    if (!Connected())
+        return false;
+    const PGTransactionStatusType status = PQtransactionStatus(connection_);
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
+}
+
 // A statement now prepared on the server; past the cache's size the one run longest ago is
 // dropped, to be deallocated with the next message.
 void PostgresBackend::KeepServerStatement(const QString &text, const QString &name)
@@ -190,15 +203,23 @@ bool PostgresBackend::Recover(const Message &m, const QSqlError &error, int atte
                               const QString &sql)
 {
     if (owner_.inTransaction_) {
+        if (!TransactionOpen()) {
+            savepoint_ = false;
+            return false; // the connection is gone, the transaction with it: failed as it is
+        }
         QSqlQuery undo(owner_.db_);
         const QString back = QStringLiteral("ROLLBACK TO SAVEPOINT ") + kSavepoint;
         if (!undo.exec(back)) {
             savepoint_ = false;
             LogFailure(owner_.shown_, error, sql);
+            if (!TransactionOpen()) // lost while going back
+                owner_.Fail(error, sql);
             LogFailure(owner_.shown_, undo.lastError(), back);
-            throw EDatabaseError(QStringLiteral("La transazione sul database %1 non è più utilizzabile dopo un "
-                                                "errore: annullarla e ripetere l'operazione dall'inizio.")
-                                     .arg(owner_.shown_));
+            const QString message = QStringLiteral("La transazione sul database %1 non è più utilizzabile dopo un "
+                                                   "errore: annullarla e ripetere l'operazione dall'inizio.")
+                                        .arg(owner_.shown_);
+            owner_.LoseTransaction(message);
+            throw ETransactionLost(message);
         }
         savepoint_ = true;
         savepointDirty_ = false;

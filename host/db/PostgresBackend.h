@@ -38,6 +38,10 @@ public:
     void Begin();
     // The transaction ended: committed, or rolled back (then the sequences it made are gone too).
     void Ended(bool rolledBack);
+    // Whether the server still holds the transaction begun (false when the connection is gone).
+    bool TransactionOpen() const;
+    // Whether the connection to the server still stands.
+    bool Connected() const;
 
     // Runs statement i of a text whose rows are not read, its values sent as parameters of the
     // prepared statement, in one round trip; the rows it changed.

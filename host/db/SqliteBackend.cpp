@@ -94,6 +94,12 @@ void SqliteBackend::RolledBack()
     preparedSchema_.clear();
 }
 
+bool SqliteBackend::TransactionOpen() const
+{
+    sqlite3 *handle = SqliteHandle(owner_.db_);
+    return handle && sqlite3_get_autocommit(handle) == 0;
+}
+
 std::optional<TXDatabase::Stamp> SqliteBackend::DataStamp(quint64 connection, quint64 changes) const
 {
     sqlite3 *handle = SqliteHandle(owner_.db_);

@@ -57,6 +57,9 @@ public:
     void FinishStatements();
     // After a rollback: statements prepared under a schema version it undid are dropped.
     void RolledBack();
+    // Whether the engine still holds the transaction begun: it ends one on its own on a full
+    // disk, an I/O or a memory error.
+    bool TransactionOpen() const;
 
     std::optional<TXDatabase::Stamp> DataStamp(quint64 connection, quint64 changes) const;
 

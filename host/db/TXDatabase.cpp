@@ -8,6 +8,7 @@
 #include "host/db/TXScan.h"
 #include "host/db/TransactionListeners.h"
 
+#include <QDebug>
 #include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -153,9 +154,32 @@ void TXDatabase::Raw(const QString &sql, int statements)
 {
     kv8db::LogFailure(shown_, error, sql);
     const kv8db::Failure failure = kv8db::DescribeFailure(error, engine_, shown_, table);
+    // SQLite ends the whole transaction on a full disk, an I/O or a memory error, and a lost
+    // connection ends it on PostgreSQL: nothing after it may run as if it were still open
+    if ((inTransaction_ && !(sqlite_ ? sqlite_->TransactionOpen() : pg_ && pg_->TransactionOpen()))
+        || (pg_ && !pg_->Connected())) {
+        LoseTransaction(failure.message);
+        throw ETransactionLost(failure.message);
+    }
     if (failure.keyViolation)
         throw EKeyViolation(failure.message);
     throw EDatabaseError(failure.message);
+}
+
+void TXDatabase::LoseTransaction(const QString &message) const
+{
+    if (!inTransaction_ || !transactionLost_.isEmpty())
+        return;
+    transactionLost_ = message;
+    qWarning().noquote() << QStringLiteral("kv8db: %1: the engine ended the transaction; nothing more is written "
+                                           "in it")
+                                .arg(shown_);
+}
+
+void TXDatabase::CheckTransactionUsable() const
+{
+    if (!transactionLost_.isEmpty())
+        throw ETransactionLost(transactionLost_);
 }
 
 // ---- transactions ----
@@ -199,6 +223,7 @@ void TXDatabase::Commit()
         commitFailed_ = true;
     };
     try {
+        CheckTransactionUsable();
         listeners_->BeforeCommit();
         // rows kept by a listener after its own turn came
         const std::vector<TXDeferredWrites *> writers = deferred_;
@@ -212,10 +237,21 @@ void TXDatabase::Commit()
     }
     if (sqlite_)
         sqlite_->FinishStatements();
-    if (!db_.commit()) {
-        const QSqlError error = db_.lastError();
+    // SQLite's COMMIT run as a statement: its error then carries the engine's code
+    QSqlQuery commit(db_);
+    if (sqlite_ ? !commit.exec(QStringLiteral("COMMIT")) : !db_.commit()) {
+        const QSqlError error = sqlite_ ? commit.lastError() : db_.lastError();
         kv8db::LogFailure(shown_, error, QStringLiteral("COMMIT"));
+        const bool connectionLost = pg_ && !pg_->Connected();
         rollBackFailed();
+        // what the engine says of it (the disk full, the connection gone), when it says
+        if (connectionLost)
+            throw ETransactionLost(
+                kv8db::DescribeFailure(QSqlError(error.driverText(), error.databaseText(), QSqlError::ConnectionError),
+                                       engine_, shown_)
+                    .message);
+        if (sqlite_ && !error.nativeErrorCode().isEmpty())
+            throw ETransactionLost(kv8db::DescribeFailure(error, engine_, shown_).message);
         throw EDatabaseError(QStringLiteral("Le modifiche non sono state registrate nel database %1 e sono state "
                                             "annullate: ripetere l'operazione.")
                                  .arg(shown_));
@@ -243,6 +279,7 @@ void TXDatabase::Rollback()
                                  .arg(shown_));
     }
     inTransaction_ = false;
+    const bool lost = !std::exchange(transactionLost_, QString()).isEmpty();
     // what the transaction created is gone with it
     keysTable_ = false;
     keyBlocks_.clear();
@@ -255,8 +292,8 @@ void TXDatabase::Rollback()
     // told even when the engine failed: what was written in the transaction is not kept
     listeners_->RolledBack();
     deferred_.clear(); // rows kept for the commit are gone with it
-    // SQLite may already have ended it on its own (disk full, I/O error)
-    if (!ended && !error.text().contains(QLatin1String("no transaction is active"))) {
+    // the engine may already have ended it on its own (disk full, I/O error, connection gone)
+    if (!ended && !lost && !error.text().contains(QLatin1String("no transaction is active"))) {
         kv8db::LogFailure(shown_, error, QStringLiteral("ROLLBACK"));
         throw EDatabaseError(QStringLiteral("L'annullamento delle modifiche sul database %1 non è riuscito: chiudere "
                                             "il programma e riaprirlo prima di continuare.")
@@ -444,6 +481,7 @@ QString TXDatabase::ArrayText(const QVariantList &values) const
 
 int TXDatabase::ExecSQL(const QString &sql, const QVariantList &params)
 {
+    CheckTransactionUsable();
     FlushDeferredFor(sql);
     const Compiled &c = Compile(sql);
     CheckCount(c, params, sql);
@@ -471,6 +509,7 @@ int TXDatabase::ExecSQL(const QString &sql, const QVariantList &params)
 
 QVariant TXDatabase::ScalarValue(const QString &sql, const QVariantList &params)
 {
+    CheckTransactionUsable();
     FlushDeferredFor(sql);
     const Compiled &c = Compile(sql);
     const QVariantList values = Values(c, params, sql);
@@ -499,6 +538,7 @@ QVariant TXDatabase::ScalarValue(const QString &sql, const QVariantList &params)
 
 QSqlQuery TXDatabase::OpenQuery(const QString &sql, const QVariantList &params, bool forwardOnly)
 {
+    CheckTransactionUsable();
     FlushDeferredFor(sql);
     const Compiled &c = Compile(sql);
     const QVariantList values = Values(c, params, sql);
@@ -533,6 +573,7 @@ void TXDatabase::ReadAll(const QString &sql, const QVariantList &params,
                          const std::function<void(const QSqlRecord &)> &layout,
                          const std::function<void(QSqlQuery &)> &row)
 {
+    CheckTransactionUsable();
     const Compiled &c = Compile(sql);
     if (!pg_ || inTransaction_ || c.sql.statements.size() != 1 || !c.sql.statements[0].preparable
         || !c.sql.statements[0].readOnly) {
@@ -548,6 +589,7 @@ void TXDatabase::ReadAll(const QString &sql, const QVariantList &params,
 
 std::unique_ptr<TXScan> TXDatabase::OpenScan(const QString &sql, const QVariantList &params)
 {
+    CheckTransactionUsable();
     FlushDeferredFor(sql);
     std::unique_ptr<TXScan> scan(new TXScan(*this, sql));
     const Compiled &c = Compile(sql);
@@ -566,6 +608,7 @@ std::unique_ptr<TXScan> TXDatabase::OpenScan(const QString &sql, const QVariantL
 
 qint64 TXDatabase::NewKey(const QString &table, const QString &column)
 {
+    CheckTransactionUsable();
     if (inTransaction_) {
         for (const KeyAsked &asked : keysAsked_) {
             if (column != asked.column || table != asked.table)

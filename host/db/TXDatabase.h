@@ -70,6 +70,14 @@ public:
     void Commit();
     void Rollback();
     bool InTransaction() const { return inTransaction_; }
+    // Whether the engine ended the open transaction on its own after a failed statement (SQLite
+    // on a full disk, an I/O or memory error; PostgreSQL when the connection is gone): every
+    // statement after it then fails with the same message, so nothing more is written, until
+    // the caller rolls back; Commit fails too.
+    bool TransactionLost() const { return !transactionLost_.isEmpty(); }
+    // Throws ETransactionLost with what ended the open transaction, when the engine ended it: a
+    // job whose step failed or refused on it fails with that, not with the step's own text.
+    void CheckTransactionUsable() const;
     // Changes with every transaction started on the connection.
     quint64 TransactionSerial() const { return transactionSerial_; }
     // Whether a statement of the open transaction (or, once it ended, of the last one) may
@@ -166,8 +174,11 @@ private:
     void FlushDeferredFor(const QString &sql);
     void Raw(const QString &sql, int statements = 1);
     // Throws the error as a sentence naming the database (and the table written, when known);
-    // the driver's detail and the statement go to the log.
+    // the driver's detail and the statement go to the log. Inside a transaction the engine
+    // ended, the sentence is kept for every statement after it (see TransactionLost).
     [[noreturn]] void Fail(const QSqlError &error, const QString &sql, const QString &table = QString()) const;
+    // Keeps message as what ended the open transaction.
+    void LoseTransaction(const QString &message) const;
     void Release();
     // Whether a name may stand unquoted in a statement: a letter or _, then letters, digits or _.
     static bool IsIdentifier(const QString &s);
@@ -181,6 +192,7 @@ private:
     DbEngine engine_ = DbEngine::SQLite;
     bool inTransaction_ = false;
     bool commitFailed_ = false; // the last Commit failed and rolled back: a Rollback does nothing
+    mutable QString transactionLost_; // what made the engine end the open transaction
     bool closing_ = false;      // the destructor runs
     friend class TXTransactionListener;
     friend class TXScan;

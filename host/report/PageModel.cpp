@@ -2,6 +2,7 @@
 
 #include "host/core/Errors.h"
 #include "host/core/KFormati.h"
+#include "host/db/DMIDataBases.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -123,7 +124,8 @@ public:
 
 PageSpool::PageSpool() : d(std::make_unique<Impl>())
 {
-    d->file.setFileTemplate(QDir::temp().filePath(QStringLiteral("kv8-pagine-XXXXXX")));
+    // in the run's work folder: a run killed while printing leaves it for the next start to remove
+    d->file.setFileTemplate(QDir(DMIDataBases::RunFolder()).filePath(QStringLiteral("kv8-pagine-XXXXXX")));
     if (!d->file.open())
         throw Exception(QStringLiteral("Impossibile creare il file temporaneo della stampa: %1").arg(d->file.errorString()));
     d->offsets.append(0);

@@ -1,6 +1,7 @@
 #include "host/report/TXStampaAghi.h"
 
 #include "host/core/Errors.h"
+#include "host/db/DMIDataBases.h"
 #include "host/report/ReportFormat.h"
 #include "host/report/ReportOutput.h"
 
@@ -13,7 +14,9 @@ void TXStampaAghi::Inizia(const TextLayout &layout)
     out_.clear();
     spool_.reset();
     if (!ReportCapture::Active()) {
-        spool_ = std::make_shared<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("kv8-aghi-XXXXXX")));
+        // in the run's work folder: a run killed while printing leaves it for the next start to remove
+        spool_ = std::make_shared<QTemporaryFile>(
+            QDir(DMIDataBases::RunFolder()).filePath(QStringLiteral("kv8-aghi-XXXXXX")));
         if (!spool_->open())
             throw Exception(QStringLiteral("Impossibile creare il file temporaneo della stampa: %1").arg(spool_->errorString()));
     }

@@ -217,6 +217,13 @@ QString ExceptionText(const std::exception &error)
     return ErrorText(error);
 }
 
+int JobErrorType(const std::exception &error, int type)
+{
+    // a key already taken is the data's refusal, shown as the job shows its own
+    const bool guasto = dynamic_cast<const EDatabaseError *>(&error) && !dynamic_cast<const EKeyViolation *>(&error);
+    return guasto ? mtError : type;
+}
+
 void ShowException(const std::exception &error)
 {
     if (dynamic_cast<const EAbort *>(&error))

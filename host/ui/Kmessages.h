@@ -95,6 +95,10 @@ bool ListaMessaggiAttiva();
 void ShowException(const std::exception &error);
 // The text of an error as it is shown.
 QString ExceptionText(const std::exception &error);
+// The box type of the message of an error that stopped a job or a save: the job's own (type),
+// or an error when the database failed under it (a key already taken aside), so that an
+// unattended run tells a failed job.
+int JobErrorType(const std::exception &error, int type);
 
 // The sink that shows the business layer's notices and questions as messages (in place while
 // the window layer is loaded).

@@ -410,6 +410,22 @@ TEST_F(Generazione, ARunAgainFindsNothingLeftToInvoice)
     EXPECT_EQ(Contatore(*db), 12);
 }
 
+TEST_F(Generazione, TheNotesOfThePeriodsFirstAndLastDayAreTaken)
+{
+    // one of the last day stored with its hour, as another program may store it
+    Bolla(105, 5, Giorno(2024, 3, 13, 18, 30), QStringLiteral("C2"), 0);
+    RigoBolla(105, 1, 1, QStringLiteral("A2"), 1, 8, QStringLiteral("10"));
+    dm->Parametri.DataDa = Giorno(2024, 3, 12);
+    dm->Parametri.DataA = Giorno(2024, 3, 13);
+    Genera();
+    QSqlQuery q = db->OpenQuery(QStringLiteral("SELECT DISTINCT KBolleCliT FROM BolleCliRighe WHERE KFatturaR > 0 "
+                                               "ORDER BY KBolleCliT"));
+    QList<qint64> fatturate;
+    while (q.next())
+        fatturate << q.value(0).toLongLong();
+    EXPECT_EQ(fatturate, (QList<qint64>{102, 103, 105})) << "the note of 10 March is before the period";
+}
+
 TEST_F(Generazione, ANoteWithOnlyRowsTheRunLeavesOutGetsNoInvoice)
 {
     // packaging-contribution rows are not invoiced from the notes

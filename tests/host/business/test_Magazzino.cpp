@@ -535,6 +535,21 @@ TEST_F(Magazzino, ReturnRowsFollowTheSignOfTheCausal)
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM MovMagazzino")), -3);
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Prezzo FROM MovMagazzino")), 10);
     EXPECT_DOUBLE_EQ(Esistenza("A1"), 3);
+
+    // at a positive price the value comes back with the goods: the unload counters go down by
+    // both, and deleting the row puts them back at 0
+    Rigo(2, QStringLiteral("B1"), -2, 10.0, 5);
+    ASSERT_TRUE(righe->Locate(QStringLiteral("KBolleCliR"), 2));
+    ASSERT_TRUE(Genera(2)) << ui->LastText().toStdString();
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Valore FROM MovMagazzino WHERE KRigoDoc = 2")), -20);
+    EXPECT_DOUBLE_EQ(Esistenza("B1", 1, "QuantitaSca"), -2);
+    EXPECT_DOUBLE_EQ(Esistenza("B1", 1, "ValoreSca"), -20);
+    EXPECT_DOUBLE_EQ(Esistenza("B1", 1, "ValoreCar"), 0);
+    EXPECT_DOUBLE_EQ(Esistenza("B1"), 2);
+    ASSERT_TRUE(Genera(3)) << ui->LastText().toStdString();
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino WHERE KRigoDoc = 2")), 0);
+    for (const char *contatore : {"QuantitaSca", "ValoreSca", "Esistenza"})
+        EXPECT_DOUBLE_EQ(Esistenza("B1", 1, contatore), 0) << contatore;
 }
 
 TEST_F(Magazzino, RetailSaleWithoutStockBookingLeavesTheStockAlone)

@@ -2,13 +2,19 @@
 // counter, page breaks, and a register print's sequence through the print-target switch.
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
+#include "host/db/DMIDataBases.h"
 #include "host/report/ReportOutput.h"
 #include "host/report/TfKV8ReportB.h"
 #include "tests/host/core/Printers.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -77,6 +83,60 @@ TEST(StampaAghi, SectionsFillPagesUnderTheirHeading)
     ASSERT_EQ(split.size(), 3);
     EXPECT_EQ(split[0].count(QLatin1Char('\n')), 6);
     EXPECT_EQ(split[2], QStringLiteral("TESTATA pag. 3\n-----\nx\n"));
+}
+
+// A run killed while it prints leaves its spool file in its own work folder, which the next
+// start removes with the folder.
+TEST(StampaAghi, AKilledPrintsSpoolGoesAtTheNextStart)
+{
+    const QByteArray passo = qgetenv("KV8_STAMPA_UCCISA");
+    if (passo == "stampa") {
+        TextLayout layout;
+        layout.PageLength = 2;
+        layout.Sections.insert(1, {QStringLiteral("riga {N}")});
+        MemoryDataSource data({"N"});
+        for (int i = 1; i <= 9; ++i)
+            data.AppendRow(QVariantList{i});
+        data.Open();
+        TXStampaAghi aghi;
+        aghi.DataSetRighe = &data;
+        aghi.Inizia(layout);
+        for (; !data.Eof(); data.Next())
+            aghi.StampaRiga(1);
+        // its pages read back from the spool, which then has a name; killed in the middle of the print
+        aghi.Testo();
+        ::raise(SIGKILL);
+    }
+    if (passo == "avvio") {
+        DMIDataBases::RunFolder(); // what a start makes first
+        return;
+    }
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const auto esegui = [&](const char *fase) {
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), temp.path());
+        env.insert(QStringLiteral("KV8_STAMPA_UCCISA"), QLatin1String(fase));
+        run.setProcessEnvironment(env);
+        run.start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("--gtest_filter=StampaAghi.AKilledPrintsSpoolGoesAtTheNextStart")});
+        EXPECT_TRUE(run.waitForFinished(60000)) << fase;
+        return run.exitStatus() == QProcess::CrashExit ? -1 : run.exitCode();
+    };
+    const auto spool = [&] {
+        QStringList trovati;
+        QDirIterator it(temp.path(), {QStringLiteral("kv8-aghi-*")}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            trovati << QDir(temp.path()).relativeFilePath(it.next());
+        return trovati;
+    };
+    EXPECT_EQ(esegui("stampa"), -1) << "killed";
+    const QStringList lasciato = spool();
+    ASSERT_EQ(lasciato.size(), 1);
+    EXPECT_TRUE(lasciato.first().startsWith(QStringLiteral("kv8-local-"))) << lasciato.first().toStdString();
+    EXPECT_EQ(esegui("avvio"), 0);
+    EXPECT_EQ(spool(), QStringList());
 }
 
 // A register print with its own dot-matrix sequence: rows of qMain in section 1, section 2,

@@ -63,6 +63,16 @@ protected:
         f->btGenera->click();
         kv8test::ProcessEvents();
     }
+    // The deposit billing of the demo's outstanding stock of 15 April, proposed and confirmed.
+    void FatturazioneGiacenze()
+    {
+        auto *f = Lavoro<TFCauzFatturazione>(QStringLiteral("QARN0154D"));
+        ASSERT_NE(f, nullptr);
+        DocumentoCauzioni(f, QDate(2026, 4, 15), QStringLiteral("FCA"));
+        Esegui(f);
+        ASSERT_EQ(f->Pagina(), 1) << "nothing to bill";
+        Genera(f);
+    }
     static void Spunta(TForm *f, const char *controllo)
     {
         auto *check = f->Control<TDBCheckBox>(QLatin1String(controllo));

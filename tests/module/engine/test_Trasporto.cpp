@@ -155,6 +155,20 @@ TEST_F(Trasporto, ListsOutOfDateOrInAnotherCurrencyOrWayAreNotUsed)
     EXPECT_DOUBLE_EQ(Spese(), 14);
 }
 
+TEST_F(Trasporto, AListHoldsFromItsFirstToItsLastDay)
+{
+    Cliente(QStringLiteral("C1"), 1);
+    Riferimento(1, 2, QString(), QString(), QString(), 0, 1, 11); // on the list of 2024
+    Riferimento(2, 1, QString(), QString(), QString(), 0, 1, 25); // on the list of 2025
+    Documento(QStringLiteral("TOT"));
+    for (const auto &[giorno, spese] : {std::pair{QDate(2024, 12, 31), 11.0}, std::pair{QDate(2025, 1, 1), 25.0},
+                                        std::pair{QDate(2025, 12, 31), 25.0}, std::pair{QDate(2026, 1, 1), 7.0}}) {
+        Testa({{"DataDocumento", QDateTime(giorno, QTime(0, 0))}, {"SpeseTrasporto", 7}});
+        Calcola();
+        EXPECT_DOUBLE_EQ(Spese(), spese) << giorno.toString(Qt::ISODate).toStdString();
+    }
+}
+
 TEST_F(Trasporto, CarrierThenDestinationThenAccountThenZoneMakeARowMoreSpecific)
 {
     Cliente(QStringLiteral("C1"), 1);

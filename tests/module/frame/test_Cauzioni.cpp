@@ -278,6 +278,14 @@ TEST_F(Cauzioni, PriceConvertedIntoTheCardsCurrency)
     v.Applica();
     EXPECT_DOUBLE_EQ(V(Scheda("CL", "C001", 0, 0, "BOT"), "ProgValCar"), 27.5);
     EXPECT_DOUBLE_EQ(V(Scheda("CL", "C001", 0, 1, "BOT"), "ProgValCar"), 13.75);
+
+    // a rate stored later on the movement's own day is that day's rate
+    db->ExecSQL("INSERT INTO Cambi (IdDivisa, DataCambio, Cambio) VALUES ('USD', ?, 0.25)",
+                {QDateTime(kData.date(), QTime(9, 30))});
+    Movimento g = e;
+    g.qtaCar = 1; // 1.25 EUR = 5 USD at 0.25
+    g.Applica();
+    EXPECT_DOUBLE_EQ(V(Scheda("CL", "C001", 0, 0, "BOT"), "ProgValCar"), 32.5);
 }
 
 TEST_F(Cauzioni, UnconvertiblePriceFailsAndWritesNothing)

@@ -15,6 +15,7 @@
 #include "tests/support/ui/UiScript.h"
 #include "tests/support/ui/WindowDriver.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
@@ -110,6 +111,33 @@ protected:
             out << r.join(QLatin1Char('/'));
         }
         return out;
+    }
+
+    // The company's SQLite file can grow by a few pages more (libere), then the disk is full:
+    // rewritten in small pages without free ones, so that the writes of a job need pages of
+    // their own (the engine then ends the open transaction).
+    void DiscoPieno(int libere = 0)
+    {
+        QSqlQuery q(company.Database().Connection());
+        for (const char *istruzione : {"PRAGMA journal_mode=DELETE", "PRAGMA page_size=512", "VACUUM",
+                                       "PRAGMA journal_mode=WAL", "PRAGMA page_count"}) {
+            ASSERT_TRUE(q.exec(QLatin1String(istruzione))) << istruzione << ": " << q.lastError().text().toStdString();
+            q.next();
+        }
+        const qint64 pagine = q.value(0).toLongLong() + libere;
+        q.finish();
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pagine)) && q.next());
+        ASSERT_EQ(q.value(0).toLongLong(), pagine);
+    }
+    // The last message shown is an error saying the disk is full.
+    void DettoDiscoPieno() const
+    {
+        ASSERT_FALSE(script.Messages().isEmpty());
+        const kv8test::ShownMessage &m = script.Messages().last();
+        EXPECT_EQ(m.Type, mtError) << m.Text.toStdString();
+        EXPECT_TRUE(m.Text.contains(
+            QStringLiteral("Il disco del database %1 è pieno").arg(company.Database().Connection().databaseName())))
+            << m.Text.toStdString();
     }
 
     kv8test::UiCompany company;

@@ -622,6 +622,28 @@ TEST_F(Raggruppamenti, AFailureAtTheThirdRowWritesNothing)
     EXPECT_EQ(Magazzini(11), (QStringList{"11", "12", "13", "14", "15"}));
 }
 
+TEST_F(Raggruppamenti, AFullDiskWritesNothingAndSaysSo)
+{
+    if (company.Db().IsPostgres())
+        GTEST_SKIP() << "a file that cannot grow is SQLite's";
+    for (int m = 7; m <= 600; ++m)
+        Esegui(QStringLiteral("INSERT INTO Magazzini (IdMagazzino, RagioneSociale) VALUES (?, ?)"),
+               {m, QStringLiteral("Magazzino %1").arg(m)});
+    TFqarn0009f *f = Finestra();
+    ASSERT_NE(f, nullptr);
+    Premi(f, nbInsert);
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdRaggMag"), QStringLiteral("12")));
+    for (int m = 1; m <= 600; ++m)
+        Aggiungi(f, m);
+    DiscoPieno();
+    Salva(f);
+    DettoDiscoPieno();
+    EXPECT_EQ(f->tMain->State(), dsInsert);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_RaggMagR"), QStringLiteral("IdRaggMag = 12")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_RaggMagT"), QStringLiteral("IdRaggMag = 12")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_RaggMagR")), 4) << "the stored groupings as they were";
+}
+
 TEST_F(Raggruppamenti, AFailedSaveHidesTheDeletedRowsAgain)
 {
     TFqarn0009f *f = Finestra();
