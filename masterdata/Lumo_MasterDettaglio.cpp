@@ -733,7 +733,7 @@ bool TFLumoMasterDettaglio::SalvataggioDati()
     } catch (const std::exception &e) {
         // rolled back before the message is shown; the refusal is told as the other errors
         if (!dynamic_cast<const EAbort *>(&e))
-            Kmessages::KRifiuto(Kmessages::ExceptionText(e), mtInformation);
+            Kmessages::KRifiuto(Kmessages::ExceptionText(e), Kmessages::JobErrorType(e, mtInformation));
     }
     Mdimainbase::ProgressEnd();
     if (riuscito) {
