@@ -155,6 +155,7 @@ TEST_F(Conti, APeriodEndingBeforeItStartsIsRefused)
 {
     auto *f = Apri<TFBbas0051f>(QStringLiteral("BBAS0051F;C0001"));
     ASSERT_NE(f, nullptr);
+    Premi(f, nbEdit);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataInizioIvaAg"), QStringLiteral("30/04/2026")));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataFineIvaAg"), QStringLiteral("01/04/2026")));
     Premi(f, nbPost);

@@ -147,7 +147,8 @@ protected:
     void SalvaEChiudi(TFDocumento *f)
     {
         script.AllowUnusedAnswers();
-        script.No(QStringLiteral("Effettuo stampa ? "));
+        if (f->HaStampa())
+            script.No(QStringLiteral("Effettuo stampa ? "));
         Premi(f, nbPost);
         EXPECT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
         f->Close();
