@@ -390,12 +390,13 @@ const QString kInsertHead =
     QStringLiteral("INSERT INTO BenchIns (Id, KTesta, IdProdotto, Descrizione, Quantita, Prezzo, "
                    "Importo, IdImballo, Stato, DataMov) VALUES ");
 const QString kInsertRow = QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+// The rows' date as the raw ways send it.
+const QString kInsertWhen = QDateTime(QDate(2024, 6, 1), QTime(8, 0)).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 
 // Raw Qt Sql in one transaction, a row a statement as the layer writes at once: one INSERT
 // prepared once, its values bound and sent for each row.
 double RawInsertPerRow(TXDatabase &db)
 {
-    const QString when = QDateTime(QDate(2024, 6, 1), QTime(8, 0)).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     QSqlDatabase c = db.Connection();
     QSqlQuery(c).exec(QStringLiteral("DELETE FROM BenchIns"));
     return benchmisure::Time([&] {
@@ -403,7 +404,7 @@ double RawInsertPerRow(TXDatabase &db)
         QSqlQuery q(c);
         q.prepare(kInsertHead + kInsertRow);
         for (int r = 0; r < kInsertRows; ++r) {
-            const QVariantList values = InsertValues(r, when);
+            const QVariantList values = InsertValues(r, kInsertWhen);
             for (int k = 0; k < values.size(); ++k)
                 q.bindValue(k, values[k]);
             if (!q.exec())
@@ -421,7 +422,6 @@ double RawInsert(TXDatabase &db)
     constexpr int kPerStatement = 900 / kColumns;
     const QString &head = kInsertHead;
     const QString &row = kInsertRow;
-    const QString when = QDateTime(QDate(2024, 6, 1), QTime(8, 0)).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     QSqlDatabase c = db.Connection();
     QSqlQuery(c).exec(QStringLiteral("DELETE FROM BenchIns"));
     return benchmisure::Time([&] {
@@ -435,7 +435,7 @@ double RawInsert(TXDatabase &db)
             if (count != kPerStatement)
                 q.prepare(head + QStringList(count, row).join(u','));
             for (int i = 0; i < count; ++i) {
-                const QVariantList values = InsertValues(from + i, when);
+                const QVariantList values = InsertValues(from + i, kInsertWhen);
                 for (int k = 0; k < kColumns; ++k)
                     q.bindValue(i * kColumns + k, values[k]);
             }
@@ -453,7 +453,6 @@ double RawInsertLiteral(TXDatabase &db)
     QSqlDatabase c = db.Connection();
     QSqlQuery(c).exec(QStringLiteral("DELETE FROM BenchIns"));
     const QString &head = kInsertHead;
-    const QString when = QDateTime(QDate(2024, 6, 1), QTime(8, 0)).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     QSqlDriver *driver = c.driver();
     const auto testo = [driver](const QVariant &v) {
         QSqlField field(QString(), v.metaType());
@@ -470,7 +469,7 @@ double RawInsertLiteral(TXDatabase &db)
                               .arg(r / 10)
                               .arg(testo(QStringLiteral("ART%1").arg(r % 977)),
                                    testo(QStringLiteral("Articolo numero %1").arg(r)), testo(r * 0.5), testo(1.25),
-                                   testo(r * 0.625), testo(QStringLiteral("CA")), testo(when));
+                                   testo(r * 0.625), testo(QStringLiteral("CA")), testo(kInsertWhen));
             QSqlQuery q(c);
             if (!q.exec(head + values.join(u',')))
                 std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
