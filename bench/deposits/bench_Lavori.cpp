@@ -1,7 +1,8 @@
 // Cost of the deposit jobs against set-based SQL, on SQLite and (with KV8_TEST_PG) on
 // PostgreSQL: the card rebuild (job 0) over 100 000 manual movement rows on 1 000 customers
 // plus delivery-note summaries, against the zeroing and one UPDATE per card kind of the
-// per-card sums of the per-row rounded values (target within 5x); the document summaries
+// per-card sums of the per-row rounded values (target within 5x), and on a company with no
+// cards against the INSERT ... SELECT of those sums (target within 5x); the document summaries
 // (job 2) and the document movements (job 1) of 10 000 delivery notes and invoices, against
 // their anti-join INSERT ... SELECT (target within 5x); the deletion of 100 000 movements
 // against the set-based DELETE (target within 5x); the preparation of the outstanding stock
@@ -63,6 +64,8 @@ const double kPrezzi[] = {2.35, 0.5, 12.25};
 enum Phase {
     Lavoro0,
     Sql0,
+    Lavoro0Vuoto,
+    Sql0Vuoto,
     Lavoro2,
     Sql2,
     Lavoro1,
@@ -75,9 +78,10 @@ enum Phase {
     SqlEliminazione,
     PhaseCount
 };
-const char *const kNomi[] = {"ricalcolo",    "ricalcolo/sql",    "castelletti",  "castelletti/sql",
-                             "movimenti",    "movimenti/sql",    "preparazione", "preparazione/sql",
-                             "generazione",  "generazione/sql",  "eliminazione", "eliminazione/sql"};
+const char *const kNomi[] = {"ricalcolo",    "ricalcolo/sql",    "ricalcolo-vuoto", "ricalcolo-vuoto/sql",
+                             "castelletti",  "castelletti/sql",  "movimenti",       "movimenti/sql",
+                             "preparazione", "preparazione/sql", "generazione",     "generazione/sql",
+                             "eliminazione", "eliminazione/sql"};
 
 struct Engine {
     const char *label = "";
@@ -374,14 +378,16 @@ void BenchRicalcolo(benchmark::State &state, Engine *e)
 }
 
 // The amounts of one row under its head's flags, for both card kinds: the manual rows
-// (stored values when priced 0) and the delivery-note summaries (valued at their price).
-QString SommePerScheda(int tipoScheda)
+// (stored values when priced 0) and the delivery-note summaries (valued at their price),
+// summed per card of the kind: its key (tp, conto, dest, imballo) and amounts a1..a6 (general,
+// the last two the excluded quantities), f1..f4 (to bill) and b1..b4.
+QString SommeSchede(int tipoScheda)
 {
     const QString valoreCar = Arrotonda(QStringLiteral("(R.QtaCar - R.QtaCarEcc) * R.Prezzo"));
     const QString valoreRes = Arrotonda(QStringLiteral("(R.QtaRes - R.QtaResEcc) * R.Prezzo"));
-    const QString destinazione = tipoScheda == 0
-                                     ? QStringLiteral("CASE WHEN K.UT_LMQ_FlCauDes = 1 THEN X.IdDestinazione ELSE 0 END")
-                                     : QStringLiteral("0");
+    const QString destinazione =
+        tipoScheda == 0 ? QStringLiteral("CASE WHEN K.UT_LMQ_FlCauDes = 1 THEN X.IdDestinazione ELSE 0 END")
+                        : QStringLiteral("0");
     const QString righe =
         QStringLiteral("SELECT T.IdContoTp, T.IdConto, T.IdDestinazione, T.FlAggCau AS G, T.FlAggCauF AS F, "
                        "T.FlAggCauB AS B, R.IdImballo, R.QtaCar, R.QtaRes, R.QtaCarEcc, R.QtaResEcc, "
@@ -394,25 +400,47 @@ QString SommePerScheda(int tipoScheda)
                        "R.KBolleCliT JOIN CausaliBolleCli C ON C.IdCausale = T.IdCausale")
             .arg(valoreCar, valoreRes);
     auto somma = [](const char *flag, const char *colonna) {
-        return QStringLiteral("SUM(CASE WHEN X.%1 = 1 THEN X.%2 ELSE 0 END)").arg(QLatin1String(flag), QLatin1String(colonna));
+        return QStringLiteral("SUM(CASE WHEN X.%1 = 1 THEN X.%2 ELSE 0 END)")
+            .arg(QLatin1String(flag), QLatin1String(colonna));
     };
-    return QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = m.a1, ProgQtaRes = m.a2, ProgValCar = m.a3, "
-                          "ProgValRes = m.a4, QtaCarEcc = m.a5, QtaResEcc = m.a6, ProgQtaCarF = m.f1, "
-                          "ProgQtaResF = m.f2, ProgValCarF = m.f3, ProgValResF = m.f4, ProgQtaCarB = m.b1, "
-                          "ProgQtaResB = m.b2, ProgValCarB = m.b3, ProgValResB = m.b4 FROM (SELECT X.IdContoTp AS tp, "
-                          "X.IdConto AS conto, %1 AS dest, X.IdImballo AS imballo, %2 AS a1, %3 AS a2, %4 AS a3, "
-                          "%5 AS a4, %6 AS a5, %7 AS a6, %8 AS f1, %9 AS f2, %10 AS f3, %11 AS f4, %12 AS b1, "
-                          "%13 AS b2, %14 AS b3, %15 AS b4 FROM (%16) X JOIN Clienti K ON K.IdContoTp = X.IdContoTp "
-                          "AND K.IdConto = X.IdConto WHERE K.UT_LMQ_FlCauz <> 0 GROUP BY X.IdContoTp, X.IdConto, "
-                          "X.IdImballo%18) m WHERE LUMO_ProgCauz.IdContoTp = m.tp AND LUMO_ProgCauz.IdConto = m.conto "
-                          "AND LUMO_ProgCauz.IdDestinazione = m.dest AND LUMO_ProgCauz.IdImballo = m.imballo "
-                          "AND LUMO_ProgCauz.FlTipoScheda = %17")
+    return QStringLiteral("SELECT X.IdContoTp AS tp, X.IdConto AS conto, %1 AS dest, X.IdImballo AS imballo, %2 AS a1, "
+                          "%3 AS a2, %4 AS a3, %5 AS a4, %6 AS a5, %7 AS a6, %8 AS f1, %9 AS f2, %10 AS f3, %11 AS f4, "
+                          "%12 AS b1, %13 AS b2, %14 AS b3, %15 AS b4 FROM (%16) X JOIN Clienti K ON K.IdContoTp = "
+                          "X.IdContoTp AND K.IdConto = X.IdConto WHERE K.UT_LMQ_FlCauz <> 0 GROUP BY X.IdContoTp, "
+                          "X.IdConto, X.IdImballo%17")
         .arg(destinazione, somma("G", "QtaCar"), somma("G", "QtaRes"), somma("G", "VC"), somma("G", "VR"),
              somma("G", "QtaCarEcc"), somma("G", "QtaResEcc"), somma("F", "QtaCar"), somma("F", "QtaRes"))
         .arg(somma("F", "VC"), somma("F", "VR"), somma("B", "QtaCar"), somma("B", "QtaRes"), somma("B", "VC"),
              somma("B", "VR"), righe)
-        .arg(tipoScheda)
         .arg(tipoScheda == 0 ? QStringLiteral(", ") + destinazione : QString());
+}
+
+// The cards of a kind given their sums.
+QString SommePerScheda(int tipoScheda)
+{
+    return QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = m.a1, ProgQtaRes = m.a2, ProgValCar = m.a3, "
+                          "ProgValRes = m.a4, QtaCarEcc = m.a5, QtaResEcc = m.a6, ProgQtaCarF = m.f1, "
+                          "ProgQtaResF = m.f2, ProgValCarF = m.f3, ProgValResF = m.f4, ProgQtaCarB = m.b1, "
+                          "ProgQtaResB = m.b2, ProgValCarB = m.b3, ProgValResB = m.b4 "
+                          "FROM (%1) m WHERE LUMO_ProgCauz.IdContoTp = m.tp AND LUMO_ProgCauz.IdConto = m.conto "
+                          "AND LUMO_ProgCauz.IdDestinazione = m.dest AND LUMO_ProgCauz.IdImballo = m.imballo "
+                          "AND LUMO_ProgCauz.FlTipoScheda = %2")
+        .arg(SommeSchede(tipoScheda))
+        .arg(tipoScheda);
+}
+
+// The cards of a kind made from their sums, in the national currency.
+QString SchedeDaSomme(int tipoScheda)
+{
+    return QStringLiteral(
+               "INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, "
+               "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, QtaCarEcc, QtaResEcc, ProgQtaCarF, "
+               "ProgQtaResF, ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, "
+               "EsiAttEcc) SELECT m.tp, m.conto, m.dest, m.imballo, %2, '%3', m.a1, m.a2, m.a3, m.a4, "
+               "m.a5, m.a6, m.f1, m.f2, m.f3, m.f4, m.b1, m.b2, m.b3, m.b4, m.a6 - m.a5 FROM (%1) m")
+        .arg(SommeSchede(tipoScheda))
+        .arg(tipoScheda)
+        .arg(CFG.IdDivisa);
 }
 
 void BenchRicalcoloSql(benchmark::State &state, Engine *e)
@@ -426,6 +454,29 @@ void BenchRicalcoloSql(benchmark::State &state, Engine *e)
                                       "QtaResEcc = 0, EsiAttEcc = 0"));
             db.ExecSQL(SommePerScheda(0));
             db.ExecSQL(SommePerScheda(1));
+        },
+        Schede, true);
+}
+
+void TogliSchede(TXDatabase &db)
+{
+    db.ExecSQL(QStringLiteral("DELETE FROM LUMO_ProgCauz"));
+}
+
+void BenchRicalcoloVuoto(benchmark::State &state, Engine *e)
+{
+    Misura(
+        state, e, Lavoro0Vuoto, TogliSchede,
+        [](TXDatabase &) { EseguiFinestra([](TFqarn0156d *f) { f->CalcolaProgressivi(); }); }, Schede, false);
+}
+
+void BenchRicalcoloVuotoSql(benchmark::State &state, Engine *e)
+{
+    Misura(
+        state, e, Sql0Vuoto, TogliSchede,
+        [](TXDatabase &db) {
+            db.ExecSQL(SchedeDaSomme(0));
+            db.ExecSQL(SchedeDaSomme(1));
         },
         Schede, true);
 }
@@ -893,9 +944,10 @@ void Prepara()
         engines.push_back(MakeEngine("postgres", benchruns::SchemaPulito(server, schema), schema));
     }
     using Bench = void (*)(benchmark::State &, Engine *);
-    const Bench bench[] = {BenchRicalcolo,    BenchRicalcoloSql,    BenchCastelletti,  BenchCastellettiSql,
-                           BenchMovimenti,    BenchMovimentiSql,    BenchPreparazione, BenchPreparazioneSql,
-                           BenchGenerazione,  BenchGenerazioneSql,  BenchEliminazione, BenchEliminazioneSql};
+    const Bench bench[] = {BenchRicalcolo,    BenchRicalcoloSql,    BenchRicalcoloVuoto, BenchRicalcoloVuotoSql,
+                           BenchCastelletti,  BenchCastellettiSql,  BenchMovimenti,      BenchMovimentiSql,
+                           BenchPreparazione, BenchPreparazioneSql, BenchGenerazione,    BenchGenerazioneSql,
+                           BenchEliminazione, BenchEliminazioneSql};
     for (auto &e : engines) {
         const int rounds = e->schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3)
                                                : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
@@ -915,6 +967,7 @@ void Riporta()
         const char *testo;
         double obiettivo;
     } coppie[] = {{Lavoro0, "job 0, card rebuild / zeroing and one UPDATE per card kind", 5},
+                  {Lavoro0Vuoto, "job 0 on a company with no cards / one INSERT ... SELECT per card kind", 5},
                   {Lavoro2, "job 2, document summaries / anti-join INSERT ... SELECT", 5},
                   {Lavoro1, "job 1, document movements / anti-join INSERT ... SELECT", 5},
                   {Preparazione, "stock billing preparation / one aggregate with the list price", 3},

@@ -96,14 +96,48 @@ QByteArray ValuesKey(const QList<TField *> &fields, const QVariantList &values, 
 
 namespace {
 
-// Removals noted before the positions are rewritten: a search pays a binary search for them.
-constexpr size_t kRemovalsKept = 2048;
+// Changes noted before the places are rewritten: a search pays binary searches for them.
+constexpr size_t kChangesKept = 2048;
 
 } // namespace
 
-int LocateIndexes::KeyIndex::Current(int kept) const
+int LocateIndexes::KeyIndex::KeptBefore(int kept) const
 {
     return kept - int(std::lower_bound(removed.cbegin(), removed.cend(), kept) - removed.cbegin());
+}
+
+int LocateIndexes::KeyIndex::AddedPosition(size_t index) const
+{
+    return KeptBefore(added[index].before) + int(index);
+}
+
+size_t LocateIndexes::KeyIndex::AddedFrom(int current) const
+{
+    // the added records' positions grow with their order: the first not before current
+    size_t low = 0;
+    size_t high = added.size();
+    while (low < high) {
+        const size_t middle = (low + high) / 2;
+        if (AddedPosition(middle) < current)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+int LocateIndexes::KeyIndex::Current(int place) const
+{
+    if (place < 0) {
+        const int serial = -1 - place;
+        const auto it =
+            std::find_if(added.cbegin(), added.cend(), [serial](const Added &a) { return a.serial == serial; });
+        return it == added.cend() ? -1 : AddedPosition(size_t(it - added.cbegin()));
+    }
+    // the records added before this one stand before it
+    const auto after =
+        std::upper_bound(added.cbegin(), added.cend(), place, [](int kept, const Added &a) { return kept < a.before; });
+    return KeptBefore(place) + int(after - added.cbegin());
 }
 
 int LocateIndexes::KeyIndex::Kept(int current) const
@@ -122,13 +156,60 @@ int LocateIndexes::KeyIndex::Kept(int current) const
     return current + int(low);
 }
 
+int LocateIndexes::KeyIndex::PlaceAt(int current) const
+{
+    const size_t index = AddedFrom(current);
+    if (index < added.size() && AddedPosition(index) == current)
+        return -1 - added[index].serial;
+    return Kept(current - int(index));
+}
+
+int LocateIndexes::KeyIndex::Add(int current, bool atEnd)
+{
+    if (atEnd)
+        return nextKept++;
+    // before the record that stood at current, after the records added before that one
+    const size_t index = AddedFrom(current);
+    const int before =
+        index < added.size() && AddedPosition(index) == current ? added[index].before : Kept(current - int(index));
+    added.insert(added.begin() + qsizetype(index), Added{before, nextSerial});
+    return -1 - nextSerial++;
+}
+
+void LocateIndexes::KeyIndex::Remove(int place)
+{
+    if (place < 0) {
+        const int serial = -1 - place;
+        added.erase(std::find_if(added.begin(), added.end(), [serial](const Added &a) { return a.serial == serial; }));
+    } else {
+        removed.insert(std::upper_bound(removed.begin(), removed.end(), place), place);
+    }
+}
+
 void LocateIndexes::KeyIndex::Fold()
 {
-    if (removed.empty())
+    if (removed.size() + added.size() < kChangesKept)
         return;
-    for (auto &entry : positions)
-        entry.second = Current(entry.second);
+    std::vector<int> bySerial(size_t(nextSerial), -1);
+    for (size_t i = 0; i < added.size(); ++i)
+        bySerial[size_t(added[i].serial)] = AddedPosition(i);
+    for (auto &entry : places)
+        entry.second = entry.second < 0 ? bySerial[size_t(-1 - entry.second)] : Current(entry.second);
+    nextKept += int(added.size()) - int(removed.size());
     removed.clear();
+    added.clear();
+    nextSerial = 0;
+}
+
+void LocateIndexes::KeyIndex::Reset(int size)
+{
+    places.clear();
+    places.reserve(size_t(size));
+    removed.clear();
+    added.clear();
+    nextKept = size;
+    nextSerial = 0;
+    shared = 0;
 }
 
 LocateIndexes::LocateIndexes(ValueOf valueOf) : valueOf_(std::move(valueOf)) {}
@@ -164,21 +245,18 @@ int LocateIndexes::Find(const std::vector<Record *> &view, quint64 version, cons
         index->caseInsensitive = caseInsensitive;
     }
     if (!index->built || index->version != version) {
-        index->positions.clear();
-        index->positions.reserve(view.size());
-        index->removed.clear();
-        index->shared = 0;
+        index->Reset(int(view.size()));
         for (size_t i = view.size(); i-- > 0;) {
             const QByteArray k = RecordKey(view[i], fields, caseInsensitive);
-            if (index->positions.contains(k))
+            if (index->places.contains(k))
                 ++index->shared;
-            index->positions.insert_or_assign(k, int(i)); // the first wins
+            index->places.insert_or_assign(k, int(i)); // the first wins
         }
         index->built = true;
         index->version = version;
     }
-    const auto it = index->positions.find(key);
-    return it == index->positions.end() ? -1 : index->Current(it->second);
+    const auto it = index->places.find(key);
+    return it == index->places.end() ? -1 : index->Current(it->second);
 }
 
 int LocateIndexes::FindPartial(const std::vector<Record *> &view, const QList<TField *> &fields,
@@ -231,30 +309,31 @@ void LocateIndexes::Patch(const QList<QByteArray> &oldKeys, Record *record, int 
             || view[size_t(position)] != record)
             continue;
         const QByteArray key = RecordKey(record, k.fields, k.caseInsensitive);
-        const bool appended = oldKeys.isEmpty() && position == int(view.size()) - 1;
-        // kept positions keep the order of the positions now
-        const int kept = k.Kept(position);
-        if (!appended) {
+        int place = 0;
+        if (oldKeys.isEmpty()) {
+            place = k.Add(position, position == int(view.size()) - 1);
+        } else {
             if (i >= oldKeys.size())
                 continue;
+            place = k.PlaceAt(position);
             const QByteArray &old = oldKeys[i];
-            const auto was = k.positions.find(old);
-            if (old != key && was != k.positions.end() && was->second == kept) {
+            const auto was = k.places.find(old);
+            if (old != key && was != k.places.end() && was->second == place) {
                 if (k.shared > 0)
                     continue; // another record may hold the old key: rebuilt when next used
-                k.positions.erase(was);
+                k.places.erase(was);
             }
         }
-        const auto it = k.positions.find(key);
-        if (it == k.positions.end()) {
-            k.positions.emplace(key, kept);
-        } else {
-            if (it->second != kept)
-                ++k.shared;
-            if (it->second > kept)
-                it->second = kept;
+        const auto it = k.places.find(key);
+        if (it == k.places.end()) {
+            k.places.emplace(key, place);
+        } else if (it->second != place) {
+            ++k.shared;
+            if (k.Current(it->second) > position)
+                it->second = place;
         }
         k.version = now;
+        k.Fold();
     }
 }
 
@@ -264,15 +343,13 @@ void LocateIndexes::Removed(const QList<QByteArray> &oldKeys, int position, quin
         KeyIndex &k = indexes_[size_t(i)];
         if (!k.built || k.version != before || k.shared > 0 || position < 0)
             continue;
-        const auto was = k.positions.find(oldKeys[i]);
-        if (was == k.positions.end() || k.Current(was->second) != position)
+        const auto was = k.places.find(oldKeys[i]);
+        if (was == k.places.end() || k.Current(was->second) != position)
             continue; // not what the index holds: rebuilt when next used
-        const int kept = was->second;
-        k.positions.erase(was);
-        k.removed.insert(std::upper_bound(k.removed.begin(), k.removed.end(), kept), kept);
-        if (k.removed.size() >= kRemovalsKept)
-            k.Fold();
+        k.Remove(was->second);
+        k.places.erase(was);
         k.version = now;
+        k.Fold();
     }
 }
 

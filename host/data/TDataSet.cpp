@@ -1306,7 +1306,7 @@ void TDataSet::Post()
     bool patchable = !store_->Ordered();
     if (inserting) {
         viewPos = store_->Place(fresh, insertPos_, appending_);
-        patchable = patchable && viewPos >= 0 && viewPos == store_->ViewSize() - 1;
+        patchable = viewPos >= 0; // in order or not, the index takes it where it stands
         if (viewPos < 0)
             viewPos = insertPos_;
     } else {

@@ -333,6 +333,7 @@ void TXQuery::InternalOpen()
     };
     if (uniDirectional_) {
         stream_ = db.OpenScan(openSql_, openValues_);
+        stream_->ReadByValue();
         layout(stream_->Record());
         return;
     }
@@ -368,7 +369,7 @@ bool TXQuery::FetchNext(QVector<QVariant> &values)
     for (int i = 0; i < n; ++i) {
         const TFieldType type = Column(i)->DataType();
         // a column of no known type keeps the driver's own value
-        QVariant v = type == ftUnknown ? stream_->Row().value(i) : stream_->Value(i);
+        QVariant v = type == ftUnknown && !stream_->SteppedOnEngine() ? stream_->Row().value(i) : stream_->Value(i);
         values[i] = AlreadyStored(v, type) ? std::move(v) : CoerceLoaded(v, type);
     }
     return true;
@@ -378,6 +379,7 @@ void TXQuery::FetchRestart()
 {
     stream_.reset();
     stream_ = Database().OpenScan(openSql_, openValues_);
+    stream_->ReadByValue();
 }
 
 int TXQuery::RecordCount() const

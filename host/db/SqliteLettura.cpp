@@ -96,8 +96,6 @@ sqlite3_stmt *StatementOnFirstRow(QSqlQuery &q, int columns)
     }
 }
 
-namespace {
-// Column i of the engine's current row as Qt's driver gives it.
 QVariant ValoreSqlite(sqlite3_stmt *stmt, int i)
 {
     switch (sqlite3_column_type(stmt, i)) {
@@ -118,15 +116,28 @@ QVariant ValoreSqlite(sqlite3_stmt *stmt, int i)
     }
     }
 }
-} // namespace
+
+sqlite3_stmt *StatementToStep(QSqlQuery &q)
+{
+    const QSql::NumericalPrecisionPolicy precision = q.numericalPrecisionPolicy();
+    if (precision != QSql::LowPrecisionDouble && precision != QSql::HighPrecision)
+        return nullptr;
+    return StatementOnFirstRow(q, -1);
+}
+
+bool PassoSqlite(QSqlQuery &q, sqlite3_stmt *stmt)
+{
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    FineLettura(q, stmt, rc);
+    return false;
+}
 
 bool LeggiRestoSqlite(QSqlQuery &q, QVector<QVariant> &values, const std::function<void(QVector<QVariant> &)> &row,
                       const QList<int> &prime, const std::function<bool(QVector<QVariant> &)> &salta)
 {
-    const QSql::NumericalPrecisionPolicy precision = q.numericalPrecisionPolicy();
-    if (precision != QSql::LowPrecisionDouble && precision != QSql::HighPrecision)
-        return false;
-    sqlite3_stmt *stmt = StatementOnFirstRow(q, -1);
+    sqlite3_stmt *stmt = StatementToStep(q);
     if (!stmt)
         return false;
     const int n = sqlite3_data_count(stmt);

@@ -18,6 +18,15 @@ namespace kv8db {
 // runs it and gives that row without stepping again; checked on the first column); null
 // when any of this does not hold.
 sqlite3_stmt *StatementOnFirstRow(QSqlQuery &q, int columns);
+// The statement of q to step on the engine (StatementOnFirstRow, any number of columns) when q
+// reads reals as the engine gives them; else null.
+sqlite3_stmt *StatementToStep(QSqlQuery &q);
+// Column i of the engine's current row as Qt's driver gives it (integer as qlonglong, real as
+// double, text as QString, blob as QByteArray, a null as an invalid QVariant).
+QVariant ValoreSqlite(sqlite3_stmt *stmt, int i);
+// Steps the statement (StatementToStep) to its next row; false past the last, q then done and
+// not stepped again. A failure of the engine throws EDatabaseError.
+bool PassoSqlite(QSqlQuery &q, sqlite3_stmt *stmt);
 
 // Reads the rows after the first one q gave, each handed to row with the values Qt's driver
 // would give (integer as qlonglong, real as double, text as QString, blob as QByteArray), a

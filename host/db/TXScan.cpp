@@ -3,6 +3,7 @@
 #include "host/core/Errors.h"
 #include "host/db/PostgresBackend.h"
 #include "host/db/PostgresLettura.h"
+#include "host/db/SqliteLettura.h"
 #include "host/db/TXDatabase.h"
 
 namespace {
@@ -35,9 +36,19 @@ void TXScan::Fetch()
 
 bool TXScan::Next()
 {
+    if (engine_) {
+        if (kv8db::PassoSqlite(rows_, engine_))
+            return true;
+        engine_ = nullptr;
+        ended_ = true;
+    }
+    if (ended_)
+        return false;
     for (;;) {
         if (rows_.next()) {
             row_ = kv8db::RigaCorrentePostgres(rows_);
+            if (byValue_ && !row_)
+                engine_ = kv8db::StatementToStep(rows_);
             return true;
         }
         if (lost_)
@@ -54,6 +65,8 @@ bool TXScan::Next()
 
 QVariant TXScan::Value(int column)
 {
+    if (engine_)
+        return kv8db::ValoreSqlite(engine_, column);
     QVariant value;
     if (kv8db::ValorePostgres(row_, column, value))
         return value;

@@ -14,6 +14,7 @@
 #include <QVariant>
 
 class TXDatabase;
+struct sqlite3_stmt;
 
 namespace kv8db {
 class PostgresBackend;
@@ -36,6 +37,11 @@ public:
     // plain form are read straight from the server's text (integers as qlonglong, NULL as an
     // invalid value); anything else as Row().value(column) gives it.
     QVariant Value(int column);
+    // SQLite: the rows after the first stepped on the engine's own statement, without the
+    // driver's work for every row; they are then read by Value alone (Row() stays on the
+    // first row). Called before the first step.
+    void ReadByValue() { byValue_ = true; }
+    bool SteppedOnEngine() const { return engine_ != nullptr; }
 
 private:
     friend class TXDatabase;
@@ -54,4 +60,7 @@ private:
     bool lastBatch_ = false;
     bool inTransaction_ = false; // the cursor was opened in the transaction still going
     bool lost_ = false;          // the cursor went with a rollback
+    bool byValue_ = false;
+    sqlite3_stmt *engine_ = nullptr; // SQLite: the statement stepped on the engine (ReadByValue)
+    bool ended_ = false;             // past the last row stepped on the engine
 };

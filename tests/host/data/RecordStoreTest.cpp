@@ -1,7 +1,8 @@
 // The records of a dataset through a long mixed run of appends, inserts, edits, deletes,
 // order and filter changes: Locate, the record count and the order always agree with what
-// a plain scan of the records shows. Also Locate through many deletes between appends and
-// key changes, each key held once, against the positions the rows have.
+// a plain scan of the records shows. Also Locate through many deletes between inserts,
+// appends and key changes, each key held once, against the positions the rows have; and what
+// a keyed search costs while records are inserted among the others.
 #include "host/data/TXMemTable.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +88,7 @@ TEST(RecordStore, LocateCountAndOrderAgreeWithAScanThroughAMixedRun)
     }
 }
 
-TEST(LocateAfterDeletes, FindsEachRowWhereItIsThroughDeletesAppendsAndKeyChanges)
+TEST(LocateAfterDeletes, FindsEachRowWhereItIsThroughDeletesInsertsAppendsAndKeyChanges)
 {
     TXMemTable t;
     t.AddField("Codice", ftInteger);
@@ -116,14 +117,22 @@ TEST(LocateAfterDeletes, FindsEachRowWhereItIsThroughDeletesAppendsAndKeyChanges
         }
     };
     std::mt19937 rng(20261209);
-    // more deletes than an index keeps apart before it rewrites its positions
+    // more deletes and inserts than an index keeps apart before it rewrites its positions
     for (int step = 0; step < 4000; ++step) {
         const unsigned op = rng() % 10;
         const int row = int(rng() % unsigned(codes.size()));
-        if (op < 6) {
+        if (op < 5) {
             t.SetRecNo(row + 1);
             t.Delete();
             codes.removeAt(row);
+        } else if (op < 6) {
+            // before the current record, as a user inserts
+            t.SetRecNo(row + 1);
+            t.Insert();
+            t.FieldByName("Codice")->SetAsInteger(next);
+            t.FieldByName("Gruppo")->SetAsInteger(next % 3);
+            t.Post();
+            codes.insert(row, next++);
         } else if (op < 8) {
             append();
         } else {
@@ -139,6 +148,37 @@ TEST(LocateAfterDeletes, FindsEachRowWhereItIsThroughDeletesAppendsAndKeyChanges
         if (step % 1000 == 999)
             for (int code : std::as_const(codes))
                 check(code, step);
+    }
+}
+
+// Each key sought, then inserted where the cursor stands when missing (a batch filling the
+// records it lacks): the index takes every insert, each record's key worked out a few times
+// in all, not once per search.
+TEST(LocateAfterDeletes, InsertsAmongTheRecordsKeepTheIndex)
+{
+    TXMemTable t;
+    t.AddField("Codice", ftInteger);
+    t.AddCalcField("Chiave", ftInteger);
+    int calcoli = 0;
+    t.OnCalcFields = [&](TDataSet *d) {
+        ++calcoli;
+        d->FieldByName("Chiave")->SetAsInteger(d->FieldByName("Codice")->AsInteger() * 2);
+    };
+    t.Open();
+    constexpr int kRecords = 600;
+    for (int i = 0; i < kRecords; ++i) {
+        const int code = (i * 7919) % kRecords;
+        ASSERT_FALSE(t.Locate("Chiave", code * 2));
+        t.Insert();
+        t.FieldByName("Codice")->SetAsInteger(code);
+        t.Post();
+        ASSERT_TRUE(t.Locate("Chiave", code * 2));
+        EXPECT_EQ(t.FieldByName("Codice")->AsInteger(), code);
+    }
+    EXPECT_LT(calcoli, 10 * kRecords);
+    for (int code = 0; code < kRecords; code += 37) {
+        ASSERT_TRUE(t.Locate("Chiave", code * 2));
+        EXPECT_EQ(t.FieldByName("Codice")->AsInteger(), code);
     }
 }
 
