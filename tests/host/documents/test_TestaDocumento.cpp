@@ -50,8 +50,12 @@ TEST_F(TestaDocumento, TheCustomerChosenFillsTheHeadAndTheSaveStoresIt)
     EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edIdAgente1"))->text(), QStringLiteral("AG01"));
     EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edIdSpedizione1"))->text(), QStringLiteral("SP1"));
 
-    // an earlier date takes the rate of then
-    EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataDocumento"), QStringLiteral("15/01/2026")));
+    // an earlier date takes the rate of then; a rate dated on the document's own day is that day's
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataDocumento"), QStringLiteral("01/03/2026")));
+    EXPECT_DOUBLE_EQ(Di(f, "Cambio").toDouble(), 0.9);
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataDocumento"), QStringLiteral("28/02/2026")));
+    EXPECT_DOUBLE_EQ(Di(f, "Cambio").toDouble(), 0.8);
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataDocumento"), QStringLiteral("02/01/2026")));
     EXPECT_DOUBLE_EQ(Di(f, "Cambio").toDouble(), 0.8);
     // typed over: the agent is the user's
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdAgente1"), QStringLiteral("AG02")));
@@ -61,6 +65,18 @@ TEST_F(TestaDocumento, TheCustomerChosenFillsTheHeadAndTheSaveStoresIt)
     EXPECT_EQ(Valore(QStringLiteral("SELECT IdDivisa || '/' || IdAgente1 || '/' || IdZona FROM BolleCliTeste")).toString(),
               QStringLiteral("USD/AG02/NO"));
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Cambio FROM BolleCliTeste")).toDouble(), 0.8);
+    // the currency typed on the rate's own day
+    Testa(f, QStringLiteral("DDT"), QStringLiteral("C1"));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataDocumento"), QStringLiteral("02/01/2026")));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdDivisa"), QStringLiteral("USD")));
+    EXPECT_DOUBLE_EQ(Di(f, "Cambio").toDouble(), 0.8);
+    NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("1"), QStringLiteral("5"));
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Premi(f, nbPost);
+    EXPECT_EQ(
+        Valore(QStringLiteral("SELECT IdDivisa || '/' || Cambio FROM BolleCliTeste WHERE IdCliente = 'C1'")).toString(),
+        QStringLiteral("USD/0.8"))
+        << script.Texts().join(QLatin1Char('|')).toStdString();
 
     // an account without a currency trades in the company's
     Testa(f, QStringLiteral("DDT"), QStringLiteral("C1"));
