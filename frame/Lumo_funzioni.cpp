@@ -174,25 +174,10 @@ Decimali DecimaliDivisa(TXDatabase &db, const QString &divisa)
     });
 }
 
-// National units per unit of a currency at a date: the latest stored rate not after its day
-// (a rate of the day counts whatever its time).
-double CambioAllaData(TXDatabase &db, const QString &divisa, const QDateTime &data)
-{
-    const QString ultimo = QStringLiteral("SELECT Cambio FROM Cambi WHERE IdDivisa = ? %1ORDER BY DataCambio DESC");
-    const QVariant trovato = data.isNull() ? db.ScalarValue(ultimo.arg(QString()), {divisa})
-                                           : db.ScalarValue(ultimo.arg(QStringLiteral("AND DataCambio < ? ")),
-                                                            {divisa, QDateTime(data.date().addDays(1), QTime(0, 0))});
-    const double cambio = trovato.toDouble();
-    if (cambio <= 0)
-        throw Exception(QStringLiteral("Cambio della divisa %1 al %2 non trovato")
-                            .arg(divisa, Funzioni::DataToStringa(data)));
-    return cambio;
-}
-
 // An amount of currency da (at rate cambio, national units per unit) in currency a, rounded
 // to the given decimals: through the national currency, at a's stored rate on the date.
-double Converti(TXDatabase &db, double importo, const QString &da, double cambio, const QDateTime &data,
-                const QString &a, int decimali)
+double Converti(double importo, const QString &da, double cambio, const QDateTime &data, const QString &a,
+                int decimali)
 {
     double nazionale = importo;
     if (da != DivisaNazionale()) {
@@ -202,7 +187,7 @@ double Converti(TXDatabase &db, double importo, const QString &da, double cambio
     }
     if (a == DivisaNazionale())
         return Funzioni::KRound(nazionale, decimali);
-    return Funzioni::KRound(nazionale / CambioAllaData(db, a, data), decimali);
+    return Funzioni::KRound(nazionale / Funzioni::GetCambioEURO(a, data), decimali);
 }
 
 // ---- deposit cards
@@ -736,11 +721,11 @@ void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &Id
         i.divisa = divisa;
         const Decimali dec = DecimaliDivisa(db, divisa);
         const bool converti = divisa != divisaMovimento;
-        i.prezzo = converti ? Converti(db, Prezzo, divisaMovimento, Cambio, DataReg, divisa, dec.prezzo) : Prezzo;
+        i.prezzo = converti ? Converti(Prezzo, divisaMovimento, Cambio, DataReg, divisa, dec.prezzo) : Prezzo;
         if (FlValori == 1) {
-            i.valoreCar = converti ? Converti(db, ValoreCar, divisaMovimento, Cambio, DataReg, divisa, dec.valore)
+            i.valoreCar = converti ? Converti(ValoreCar, divisaMovimento, Cambio, DataReg, divisa, dec.valore)
                                    : ValoreCar;
-            i.valoreRes = converti ? Converti(db, ValoreRes, divisaMovimento, Cambio, DataReg, divisa, dec.valore)
+            i.valoreRes = converti ? Converti(ValoreRes, divisaMovimento, Cambio, DataReg, divisa, dec.valore)
                                    : ValoreRes;
         } else {
             i.valoreCar = UT_LMQ_CAUZ_CalcValCau(QtaCar - QtaCarEcc, i.prezzo, dec.valore);
