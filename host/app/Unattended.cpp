@@ -191,8 +191,13 @@ QWidget *Reachable(TForm &form, const Kv8Step &step)
         readOnly = line->isReadOnly();
     else if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
         readOnly = memo->isReadOnly();
-    else if (auto *data = dynamic_cast<TDBFieldControl *>(control))
-        readOnly = data->IsReadOnlySet() || !data->DataLink().CanModify();
+    if (auto *data = dynamic_cast<TDBFieldControl *>(control)) {
+        // a browsed record whose source starts no edit takes no typing: Edit comes first
+        const TFieldDataLink &link = data->DataLink();
+        const TDataSource *source = link.DataSource();
+        readOnly = readOnly || data->IsReadOnlySet() || !link.CanModify()
+                   || (!link.Editing() && source && !source->AutoEdit());
+    }
     if (readOnly && step.What == Kv8Step::Set)
         refuse("is read-only");
     return control;

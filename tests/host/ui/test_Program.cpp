@@ -262,6 +262,15 @@ TEST_F(ProgramTest, AStepThatCannotBeDoneEndsTheRunAndSaysWhy)
                                TestModuleDir());
     EXPECT_EQ(run.ExitCode, 2);
     EXPECT_TRUE(run.Lines().contains(QStringLiteral("kv8: --key F10: no window is open"))) << run.Err.toStdString();
+
+    // a stored record takes no typing before Edit
+    const ProgramRun browsed =
+        Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("BBAS0051F;C0001"),
+             QStringLiteral("--set"), QStringLiteral("edRagioneSociale=Altro")});
+    EXPECT_EQ(browsed.ExitCode, 2);
+    EXPECT_TRUE(browsed.Err.contains(QStringLiteral("the control edRagioneSociale of the window"))
+                && browsed.Err.contains(QStringLiteral("is read-only")))
+        << browsed.Err.toStdString();
 }
 
 TEST_F(ProgramTest, AControlIsNamedThroughItsParentAndAPageIsShownAsItsTabClicked)
