@@ -744,6 +744,9 @@ void TDMICalcoloTotaliDocs::TOTDOCS_AggiornaTotaliDataset(TXParam_TotaliDocs &Pa
             {"CVLSpeseEsenti", t.CVLSpeseEsenti1 + t.CVLSpeseEsenti2}};
         for (const auto &[campo, valore] : valori)
             Scrivi(d, QLatin1String(campo), valore);
+        // what the total holds beside taxable and VAT: the rows outside VAT and the exempt expenses
+        Scrivi(d, QStringLiteral("TotFuoriCampoIva"),
+               KRound(t.TotFuoriCampo + t.SpeseEsenti1 + t.SpeseEsenti2, Param.DecValore));
         if (Param.CodTipoDoc == 1)
             Scrivi(d, QStringLiteral("Bollo"), t.Bollo);
         if (InModifica(Param.Testa))

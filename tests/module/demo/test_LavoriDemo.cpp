@@ -4,6 +4,7 @@
 #include "tests/module/demo/AziendaDemo.h"
 
 #include "deposits/Qarn0155d.h"
+#include "documents/Sven0001f_p.h"
 #include "host/core/Applvar.h"
 #include "host/data/TXQuery.h"
 #include "masterdata/Qarn0014d_001.h"
@@ -441,4 +442,54 @@ TEST_F(LavoriDemo, CambioPercorsoImmagini)
     SoloMessaggi({});
     EXPECT_EQ(Valore(QStringLiteral("SELECT Allegati FROM Articoli WHERE IdProdotto = 'BAROLO19'")).toString(),
               cartella.path() + QStringLiteral("/barolo19.jpg"));
+}
+
+// ---- documents
+
+// The demo's delivery note 5 typed again: 4 cases of mineral water for C0006, whose deposits
+// (4 cases and 48 bottles, 24,00) stand outside VAT. Its totals page adds up as typed and once
+// saved with F10 and opened again.
+TEST_F(LavoriDemo, ADeliveryNoteWithDepositsAddsUpOnItsTotalsPage)
+{
+    const QLocale italiano(QLocale::Italian, QLocale::Italy);
+    const auto sommaTotali = [&](TFDocumento *f) {
+        f->KPageControl->setCurrentWidget(f->tsPagina5);
+        ProcessEvents();
+        QStringList cifre;
+        for (const char *nome : {"edTotImponibile", "edTotIva", "edTotFuoriCampoIva", "edTotDocumento"}) {
+            auto *edit = f->Control<TDBEdit>(QLatin1String(nome));
+            EXPECT_TRUE(edit->isVisible()) << nome;
+            bool ok = false;
+            cifre << QString::number(italiano.toDouble(edit->text(), &ok), 'f', 2);
+            EXPECT_TRUE(ok) << nome << " shows \"" << edit->text().toStdString() << "\"";
+        }
+        return cifre.join(QLatin1Char('/'));
+    };
+    auto *f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C"));
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCausale"), QStringLiteral("DDT")));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCliente"), QStringLiteral("C0006")));
+    f->DBNavigatore2->Button(nbInsert)->click();
+    ProcessEvents();
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdProdotto"), QStringLiteral("ACQUANAT")));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edLunghezza"), QStringLiteral("4")));
+    EXPECT_TRUE(Scrivi(f, QStringLiteral("edPrezzo"), QStringLiteral("0,6")));
+    f->DBNavigatore2->Button(nbPost)->click();
+    ProcessEvents();
+    const QString attesi = QStringLiteral("28.80/6.34/24.00/59.14");
+    EXPECT_EQ(sommaTotali(f), attesi) << "taxable, VAT, outside VAT, total as typed";
+    EXPECT_EQ(f->Control<QLabel>(QStringLiteral("lbTotFuoriCampoIva"))->text(), QStringLiteral("Fuori campo IVA:"));
+
+    script.AllowUnusedAnswers();
+    script.No(QStringLiteral("Effettuo stampa ? "));
+    Tasto(f->Control<TDBEdit>(QStringLiteral("edDataDocumento")), Qt::Key_F10);
+    ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    const qint64 k = Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong();
+    EXPECT_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toDouble(),
+              59.14);
+    f->Close();
+    ProcessEvents();
+    f = Apri<TFSVen0001f_p>(QStringLiteral("SVEN0001F_C;%1").arg(k));
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(sommaTotali(f), attesi) << "the stored note";
 }
