@@ -19,9 +19,12 @@ void TLumoRigheImballi::AggiungiRigheImballi(TFLumoMasterDettaglio *finestra, co
     bDettaglio->CampoFuoco = QStringLiteral("IdImballo");
     bDettaglio->PannelloRiga = pannelloRiga;
     TDMIBase *base = TDMIBase::Crea();
-    for (TDataSet *ds : {static_cast<TDataSet *>(qDettaglio), static_cast<TDataSet *>(TTDettaglio)})
+    for (TDataSet *ds : {static_cast<TDataSet *>(qDettaglio), static_cast<TDataSet *>(TTDettaglio)}) {
         ds->AddLookupField(QStringLiteral("_DsImballo"), ftString, 30, base->lkImballi, QStringLiteral("IdImballo"),
                            QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
+        // prices and values of the rows in the decimals of the head's currency
+        ds->SetCurrencyField(finestra->TabellaTesta(), QStringLiteral("IdDivisa"));
+    }
     TTDettaglio->OnNewRecord = [this](TDataSet *d) { TTDettaglioNewRecord(d); };
     TTDettaglio->BeforePost = [this](TDataSet *d) { TTDettaglioBeforePost(d); };
     TTDettaglio->BeforeDelete = [this](TDataSet *d) { TTDettaglioBeforeDelete(d); };

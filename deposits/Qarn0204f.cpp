@@ -29,12 +29,6 @@ namespace {
 const QString TestoImballo = QStringLiteral("Codice Imballo/Cauzione non valido");
 const QString TestoConto = QStringLiteral("Specificare un codice cliente o fornitore");
 
-// "#,##0" with the decimals given.
-QString Maschera(int decimali)
-{
-    return decimali > 0 ? QStringLiteral("#,##0.") + QString(decimali, QLatin1Char('0')) : QStringLiteral("#,##0");
-}
-
 } // namespace
 
 TFqarn0204f::TFqarn0204f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new Ui::Qarn0204f)
@@ -78,7 +72,6 @@ TFqarn0204f::TFqarn0204f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
                 if (!bDettaglio->InCopiaDati)
                     CalcolaValore();
             };
-        ApplicaFormati();
     };
 
     ui->GrigliaDettaglio->SetOptions(dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgRowSelect
@@ -110,8 +103,6 @@ TFqarn0204f::~TFqarn0204f()
 void TFqarn0204f::FormCreate()
 {
     TFLumoMasterDettaglio::FormCreate();
-    const Funzioni::TDecimaliDivisa dec = Funzioni::LeggiDecimaliDivisa(DMIBase->lkDivise, CFG.IdDivisa);
-    LocalFormati = {dec.Prezzo, dec.Valore};
     ui->pcPagine->SetActivePageIndex(0);
     LockWindowUpdate(this);
     try {
@@ -175,15 +166,6 @@ void TFqarn0204f::CampiCollegamento()
             f->SetReadOnly(true);
 }
 
-void TFqarn0204f::ApplicaFormati()
-{
-    if (!TTDettaglio->Active())
-        return;
-    TTDettaglio->FieldByName(QStringLiteral("Prezzo"))->SetDisplayFormat(Maschera(LocalFormati.DecPrezzo));
-    for (const char *campo : {"ValoreCar", "ValoreRes"})
-        TTDettaglio->FieldByName(QLatin1String(campo))->SetDisplayFormat(Maschera(LocalFormati.DecValore));
-}
-
 void TFqarn0204f::tMainNewRecord(TDataSet *)
 {
     tMain->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(CFG.IdDivisa);
@@ -233,13 +215,6 @@ void TFqarn0204f::IdDivisaChange(TField *Sender)
     const QString divisa = Sender->AsString();
     if (divisa.isEmpty() || !TDMIBase::Posiziona(DMIBase->lkDivise, QStringLiteral("IdDivisa"), {divisa}))
         return;
-    try {
-        const Funzioni::TDecimaliDivisa dec = Funzioni::LeggiDecimaliDivisa(DMIBase->lkDivise, divisa);
-        LocalFormati = {dec.Prezzo, dec.Valore};
-        ApplicaFormati();
-    } catch (const std::exception &e) {
-        Kmessages::KMessage(Kmessages::ExceptionText(e), mtInformation, mbOK, 0);
-    }
     const bool ue = DMIBase->lkDivise->FieldByName(QStringLiteral("FlMonetaUE"))->AsInteger() == 1;
     double cambio = 1;
     if (!Funzioni::MonetaConto(divisa)) {

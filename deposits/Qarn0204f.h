@@ -14,12 +14,6 @@ namespace Ui {
 class Qarn0204f;
 }
 
-// Decimals of the movement currency for the window's price and value fields.
-struct TLocalFormati {
-    int DecPrezzo = 0;
-    int DecValore = 0;
-};
-
 class TFqarn0204f : public TFLumoMasterDettaglio, public TLumoRigheImballi {
     Q_OBJECT
 public:
@@ -27,7 +21,6 @@ public:
     ~TFqarn0204f() override;
 
     TXTable *tMain;
-    TLocalFormati LocalFormati;
 
     void FormCreate() override;
     void FormClose(TCloseAction &action) override;
@@ -67,7 +60,6 @@ private:
     // Link fields read-only while the movement is manual, every field but the key of a
     // document's one.
     void CampiCollegamento();
-    void ApplicaFormati();
 
     Ui::Qarn0204f *ui;
     // The movement as stored when the save began, and whether all its rows are booked again.

@@ -1,7 +1,10 @@
 #include "host/business/Dmibase.h"
 
+#include "host/business/Funzionibase.h"
 #include "host/data/XDataModule.h"
 #include "host/db/DMIDataBases.h"
+
+#include <QScopeGuard>
 
 TDMIBase::TDMIBase(QObject *owner) : TDataModule(owner)
 {
@@ -32,6 +35,21 @@ TDMIBase::TDMIBase(QObject *owner) : TDataModule(owner)
     lkTipiRigo = Lookup(QStringLiteral("lkTipiRigo"), QStringLiteral("TipiRigo"));
     lkEserciziMag = Lookup(QStringLiteral("lkEserciziMag"), QStringLiteral("EserciziMagazzino"));
     lkCausaliDocMagaz = Lookup(QStringLiteral("lkCausaliDocMagaz"), QStringLiteral("CausaliDocMagaz"));
+
+    // prices and values show the decimals of their currency wherever they show
+    kv8data::SetCurrencyDecimalsSource([](const QString &divisa) {
+        TXlkTable *divise = TDMIBase::Crea()->lkDivise;
+        // a lookup some window positioned stays where it was
+        const QString corrente = divise->Active() && !divise->IsEmpty()
+                                     ? divise->FieldByName(QStringLiteral("IdDivisa"))->AsString()
+                                     : QString();
+        auto riposiziona = qScopeGuard([&] {
+            if (!corrente.isEmpty())
+                Posiziona(divise, QStringLiteral("IdDivisa"), {corrente});
+        });
+        const Funzioni::TDecimaliDivisa decimali = Funzioni::LeggiDecimaliDivisa(divise, divisa);
+        return kv8data::CurrencyDecimals{decimali.Prezzo, decimali.Valore};
+    });
 
     DMIDataBases &databases = DMIDataBases::Instance();
     if (databases.Has(QStringLiteral("GlobalDatabase"))) {

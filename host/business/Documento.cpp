@@ -98,6 +98,9 @@ void CreaTabellaLocale(TXTable *tabella, const QString &nome, const QString &suf
         ddl = db.ScalarValue(testo, {nome}).toString();
     }
     const QString copia = nome + QLatin1Char('_') + suffisso;
+    // the copy's fields take the dictionary's entries of the table it copies (kinds, labels)
+    if (tabella->TabellaOrigine().isEmpty())
+        tabella->SetTabellaOrigine(nome);
     static const QRegularExpression intestazione(QStringLiteral("^CREATE TABLE\\s+\"?\\w+\"?"),
                                                  QRegularExpression::CaseInsensitiveOption);
     ddl.replace(intestazione, QStringLiteral("CREATE TABLE ") + copia);
@@ -215,6 +218,9 @@ TFDocumento::TFDocumento(const TTipoDocumento &tipo, QWidget *owner)
     DsTotali->SetName(QStringLiteral("DsTotali"));
     DsTotali->SetDataSet(TTotaliDoc);
     DsTotali->SetAutoEdit(false);
+    // prices and values of the rows and totals in the decimals of the head's currency
+    for (TDataSet *d : std::initializer_list<TDataSet *>{TRighe, TRigheNC, TRRighe, TTotali, TTotaliDoc})
+        d->SetCurrencyField(TTesta, QStringLiteral("IdDivisa"));
 
     TDatiAggiuntivi = new TXMemTable(this);
     TDatiAggiuntivi->SetName(QStringLiteral("TDatiAggiuntivi"));

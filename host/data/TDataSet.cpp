@@ -635,6 +635,11 @@ void TDataSet::SetFieldValue(TField *field, QVariant value)
     if (field->OnChange)
         field->OnChange(field);
     DataEvent(deFieldChange, field);
+    // the datasets whose currency this field holds show their prices and values anew
+    for (const QPointer<TDataSet> &dependent : currencyDependents_)
+        if (dependent && dependent->currencyOwner_ == this
+            && dependent->currencyField_.compare(field->FieldName(), Qt::CaseInsensitive) == 0)
+            dependent->DataEvent(deDataSetChange);
 }
 
 void TDataSet::ComputeCalc(Buffer &buffer)
@@ -1791,7 +1796,28 @@ QString TDataSet::DisplayTextAt(int row, const TField *field)
 {
     if (!field)
         return QString();
-    return field->FormatValue(ValueAt(row, field), true);
+    return field->FormatValue(ValueAt(row, field), true, row);
+}
+
+void TDataSet::SetCurrencyField(TDataSet *owner, const QString &fieldName)
+{
+    currencyOwner_ = owner == this ? nullptr : owner;
+    currencyField_ = fieldName;
+    if (currencyOwner_ && !currencyOwner_->currencyDependents_.contains(this))
+        currencyOwner_->currencyDependents_.append(this);
+}
+
+QString TDataSet::CurrencyOfRow(int row)
+{
+    static const QString ownField = QStringLiteral("IdDivisa");
+    TDataSet *owner = currencyOwner_ ? currencyOwner_.data() : this;
+    const QString &name = currencyField_.isEmpty() ? ownField : currencyField_;
+    TField *field = owner->Active() ? owner->FindField(name) : nullptr;
+    if (!field)
+        return QString();
+    if (owner != this || row < 0)
+        return field->AsString().trimmed();
+    return ValueAt(row, field).toString().trimmed();
 }
 
 // ---- pending changes

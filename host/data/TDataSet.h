@@ -192,6 +192,15 @@ public:
     TFilterRecordEvent OnFilterRecord;
     bool AutoCalcFields = true;
 
+    // ---- currency of the rows: prices and values of the fields show its decimals
+    // The field holding the currency: one of this dataset's (each row its own) or of another
+    // (its current record, as a document head for its rows and totals; a change of it shows
+    // the rows anew). Without one set, a field "IdDivisa" of this dataset counts; with
+    // neither, the company's currency.
+    void SetCurrencyField(TDataSet *owner, const QString &fieldName);
+    // The currency code of a row (-1 the current record); "" for the company's currency.
+    QString CurrencyOfRow(int row);
+
     // ---- rows for grids: the visible records plus the record being inserted
     int RowCount() const;
     int ActiveRow() const; // -1 when there is none
@@ -310,6 +319,10 @@ private:
         // per calculated slot: a lookup value still to be read (lookups are read when asked)
         std::vector<char> lookupDue;
     };
+
+    QPointer<TDataSet> currencyOwner_;
+    QString currencyField_;
+    QList<QPointer<TDataSet>> currencyDependents_; // datasets whose currency a field of this one holds
 
     TField *NewField(const QString &name, TFieldType type, int size, TFieldKind kind);
     QVariant GetFieldValue(const TField *field);

@@ -90,7 +90,18 @@ qint64 RoundToInt(double d)
     return qint64(std::nearbyint(d));
 }
 
+CurrencyDecimalsSource &DecimalsSource()
+{
+    static CurrencyDecimalsSource source;
+    return source;
+}
+
 } // namespace
+
+void SetCurrencyDecimalsSource(CurrencyDecimalsSource source)
+{
+    DecimalsSource() = std::move(source);
+}
 
 QDateTime ParseStoredDate(const QString &text)
 {
@@ -470,6 +481,9 @@ void TField::ApplyDictionary(const DictColumn *column)
     if (column->required)
         required_ = true;
     autoKey_ = column->autokey;
+    if (numberKind_ == KFormati::fnNessuno)
+        numberKind_ = column->numberKind;
+    flag_ = flag_ || column->flag;
 }
 
 void TField::SetLookup(TDataSet *lookupDataSet, const QString &keyFields, const QString &lookupKeyFields,
@@ -669,7 +683,7 @@ QVariant TField::OldValue() const
     return dataSet_->OldFieldValue(this);
 }
 
-QString TField::FormatValue(const QVariant &value, bool forDisplay) const
+QString TField::FormatValue(const QVariant &value, bool forDisplay, int row) const
 {
     if (!value.isValid() || value.isNull())
         return QString();
@@ -679,6 +693,8 @@ QString TField::FormatValue(const QVariant &value, bool forDisplay) const
         const double d = value.toDouble();
         if (!format.isEmpty())
             return KFormati::FormatFloat(format, d);
+        if (numberKind_ != KFormati::fnNessuno)
+            return FormatNumber(numberKind_, d, forDisplay, row);
         if (type_ == ftFloat || value.metaType().id() == QMetaType::Double)
             return FloatText(d);
         return QString::number(value.toLongLong());
@@ -694,6 +710,37 @@ QString TField::FormatValue(const QVariant &value, bool forDisplay) const
     if (type_ == ftBoolean)
         return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     return value.toString();
+}
+
+QString TField::FormatNumber(int kind, double value, bool forDisplay, int row) const
+{
+    int decimals = KFormati::GetDecimali(kind);
+    if ((kind == KFormati::fnPrezzoES || kind == KFormati::fnValoreES) && DecimalsSource()) {
+        try {
+            const CurrencyDecimals currency = DecimalsSource()(dataSet_->CurrencyOfRow(row));
+            decimals = kind == KFormati::fnPrezzoES ? currency.price : currency.value;
+        } catch (const std::exception &) {
+            // a currency the table does not know shows the company's decimals
+        }
+    }
+    const QString places(decimals, forDisplay ? QLatin1Char('0') : QLatin1Char('#'));
+    QString mask = forDisplay && kind != KFormati::fnIntero ? QStringLiteral("#,##0") : QStringLiteral("0");
+    if (decimals > 0)
+        mask += QLatin1Char('.') + places;
+    return KFormati::FormatFloat(mask, value);
+}
+
+QString TField::ItemText(const QVariant &value) const
+{
+    if (!dict_ || value.isNull())
+        return QString();
+    for (const DictItem &item : dict_->items) {
+        const bool same =
+            IsNumeric() ? item.value.toDouble() == value.toDouble() : item.value.toString() == value.toString();
+        if (same)
+            return item.text;
+    }
+    return QString();
 }
 
 QString TField::DisplayText() const

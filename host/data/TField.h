@@ -69,6 +69,16 @@ public:
     void SetRequired(bool v) { required_ = v; }
     int DisplayWidth() const;
     void SetDisplayWidth(int w) { displayWidth_ = w; }
+    // How a number shows where no display format is given (a KFormati::TFormatoNumero:
+    // quantity, price, value...); from the dictionary, fnNessuno for none.
+    int NumberKind() const { return numberKind_; }
+    void SetNumberKind(int kind) { numberKind_ = kind; }
+    // A yes/no column (1 yes, 0 no), shown as a check mark.
+    bool IsFlag() const { return flag_; }
+    void SetFlag(bool flag) { flag_ = flag; }
+    // The text of the dictionary's item for a value (what a drop-down list shows); empty
+    // when the column has no item of that value.
+    QString ItemText(const QVariant &value) const;
     int Tag() const { return tag_; }
     void SetTag(int tag) { tag_ = tag; }
     // Dictionary entry of the column, when the dictionary knows it (items, default, autokey).
@@ -120,8 +130,13 @@ public:
     // reads them); an empty text clears the field. A refusal names the field and keeps the
     // old value.
     void SetText(const QString &text);
-    // Formats any value as this field would display it.
-    QString FormatValue(const QVariant &value, bool forDisplay) const;
+    // Formats any value as this field would display it (row: the dataset's row it is the
+    // value of, for the row's currency; -1 the current record).
+    QString FormatValue(const QVariant &value, bool forDisplay, int row = -1) const;
+    // A number in a number kind with Italian separators: for display every decimal of the
+    // kind ("#,##0.000"), for typing only those that count ("0.###"). Prices and values
+    // take the decimals of the row's currency (TDataSet::SetCurrencyField).
+    QString FormatNumber(int kind, double value, bool forDisplay, int row = -1) const;
 
     // Asks the data-aware controls to put the focus on this field's control.
     void FocusControl();
@@ -149,6 +164,8 @@ private:
     bool required_ = false;
     int displayWidth_ = 0;
     int tag_ = 0;
+    int numberKind_ = 0;
+    bool flag_ = false;
     const DictColumn *dict_ = nullptr;
     bool persistent_ = true;
     bool bound_ = true;  // part of the dataset's current layout
@@ -163,6 +180,15 @@ private:
 };
 
 namespace kv8data {
+// Price and value decimals of a currency (its code; "" the company's currency).
+struct CurrencyDecimals {
+    int price = 0;
+    int value = 0;
+};
+// The business layer answers from its currency table; it may throw for a currency it does
+// not know. Without a source, or on a throw, the company's decimals of the kind count.
+using CurrencyDecimalsSource = std::function<CurrencyDecimals(const QString &currency)>;
+void SetCurrencyDecimalsSource(CurrencyDecimalsSource source);
 // The value converted to what a field of that type holds (null stays null). Texts are parsed
 // leniently ("12", "1,5", "2024-01-31 10:00:00", "31/01/2024"); a text that is no number
 // or date where one is needed throws Exception.

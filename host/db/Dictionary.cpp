@@ -1,6 +1,7 @@
 #include "host/db/Dictionary.h"
 
 #include "host/core/Errors.h"
+#include "host/core/KFormati.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -119,6 +120,21 @@ QVariant TypedValue(const QJsonValue &v, FieldType type, const QString &what)
     Fail(QStringLiteral("%1 has an unknown type").arg(what));
 }
 
+// The number kind a column's "kind" names; fnNessuno for a name that is none.
+KFormati::TFormatoNumero NumberKindOf(const QString &name)
+{
+    static const QHash<QString, KFormati::TFormatoNumero> kinds{
+        {QStringLiteral("integer"), KFormati::fnIntero},
+        {QStringLiteral("quantity"), KFormati::fnQuantita},
+        {QStringLiteral("quantity2"), KFormati::fnQuantita2},
+        {QStringLiteral("price"), KFormati::fnPrezzoES},
+        {QStringLiteral("value"), KFormati::fnValoreES},
+        {QStringLiteral("nationalPrice"), KFormati::fnPrezzoIT},
+        {QStringLiteral("nationalValue"), KFormati::fnValoreIT},
+        {QStringLiteral("percentage"), KFormati::fnPercentuale}};
+    return kinds.value(name, KFormati::fnNessuno);
+}
+
 DictColumn ParseColumn(const QJsonValue &value, const QString &origin)
 {
     if (!value.isObject())
@@ -134,7 +150,7 @@ DictColumn ParseColumn(const QJsonValue &value, const QString &origin)
     CheckKeys(o,
               {QStringLiteral("name"), QStringLiteral("type"), QStringLiteral("label"), QStringLiteral("default"),
                QStringLiteral("displayFormat"), QStringLiteral("editFormat"), QStringLiteral("items"),
-               QStringLiteral("autokey"), QStringLiteral("required"), QStringLiteral("null")},
+               QStringLiteral("autokey"), QStringLiteral("required"), QStringLiteral("null"), QStringLiteral("kind")},
               what);
 
     const QString typeText = StringMember(o, QStringLiteral("type"), what);
@@ -149,6 +165,18 @@ DictColumn ParseColumn(const QJsonValue &value, const QString &origin)
     c.autokey = BoolMember(o, QStringLiteral("autokey"), what);
     c.required = BoolMember(o, QStringLiteral("required"), what);
     c.nullable = BoolMember(o, QStringLiteral("null"), what) || c.type == FieldType::DateTime;
+    const QString kind = StringMember(o, QStringLiteral("kind"), what);
+    if (kind == QLatin1String("flag")) {
+        if (c.type != FieldType::SmallInt && c.type != FieldType::Integer)
+            Fail(what + QStringLiteral(": only an integer column can be a flag"));
+        c.flag = true;
+    } else if (!kind.isEmpty()) {
+        c.numberKind = NumberKindOf(kind);
+        if (c.numberKind == KFormati::fnNessuno)
+            Fail(what + QStringLiteral(": unknown kind \"%1\"").arg(kind));
+        if (c.type == FieldType::String || c.type == FieldType::DateTime || c.type == FieldType::Memo)
+            Fail(what + QStringLiteral(": only a number column has a number kind"));
+    }
 
     if (c.autokey && c.type != FieldType::Integer && c.type != FieldType::SmallInt)
         Fail(what + QStringLiteral(": only an integer column can be an autokey"));
@@ -167,7 +195,7 @@ DictColumn ParseColumn(const QJsonValue &value, const QString &origin)
     }
 
     const QJsonArray items = ArrayMember(o, QStringLiteral("items"), what);
-    for (const QJsonValue &item : items) {
+    for (const auto &item : items) {
         const QJsonArray pair = item.toArray();
         if (!item.isArray() || pair.size() != 2 || !pair.at(1).isString())
             Fail(what + QStringLiteral(": each item must be a pair [value, \"text\"]"));
@@ -191,7 +219,7 @@ QStringList ColumnList(const DictTable &table, const QJsonValue &value, const QS
         Fail(QStringLiteral("%1 must be a list of column names").arg(what));
     QStringList names;
     QSet<QString> seen;
-    for (const QJsonValue &v : value.toArray()) {
+    for (const auto &v : value.toArray()) {
         if (!v.isString())
             Fail(QStringLiteral("%1 must be a list of column names").arg(what));
         const DictColumn *c = table.Column(v.toString());
@@ -227,7 +255,7 @@ QJsonObject ReadFile(const QString &file)
         Fail(QStringLiteral("bad JSON at offset %1: %2").arg(error.offset).arg(error.errorString()));
     if (!doc.isObject())
         Fail(QStringLiteral("bad JSON: the file must hold an object"));
-    const QJsonObject root = doc.object();
+    QJsonObject root = doc.object();
     CheckKeys(root, {QStringLiteral("tables"), QStringLiteral("columns")}, QStringLiteral("the file"));
     return root;
 }
@@ -345,7 +373,7 @@ Dictionary Dictionary::Load(const QStringList &files)
             table.clear();
             const QJsonObject root = ReadFile(file);
 
-            for (const QJsonValue &tv : ArrayMember(root, QStringLiteral("tables"), QStringLiteral("the file"))) {
+            for (const auto &tv : ArrayMember(root, QStringLiteral("tables"), QStringLiteral("the file"))) {
                 table.clear();
                 if (!tv.isObject())
                     Fail(QStringLiteral("a table must be an object"));
@@ -371,7 +399,7 @@ Dictionary Dictionary::Load(const QStringList &files)
                     t.database != QLatin1String("memory"))
                     Fail(QStringLiteral("unknown database \"%1\" (global, local or memory)").arg(t.database));
                 t.label = StringMember(o, QStringLiteral("label"), QStringLiteral("the table"));
-                for (const QJsonValue &cv : ArrayMember(o, QStringLiteral("columns"), QStringLiteral("the table")))
+                for (const auto &cv : ArrayMember(o, QStringLiteral("columns"), QStringLiteral("the table")))
                     AddColumn(t, ParseColumn(cv, file));
                 if (t.columns.isEmpty())
                     Fail(QStringLiteral("the table has no columns"));
@@ -383,7 +411,7 @@ Dictionary Dictionary::Load(const QStringList &files)
             }
 
             table.clear();
-            for (const QJsonValue &ev : ArrayMember(root, QStringLiteral("columns"), QStringLiteral("the file"))) {
+            for (const auto &ev : ArrayMember(root, QStringLiteral("columns"), QStringLiteral("the file"))) {
                 if (!ev.isObject())
                     Fail(QStringLiteral("a \"columns\" entry must be an object"));
                 const QJsonObject o = ev.toObject();
@@ -404,7 +432,7 @@ Dictionary Dictionary::Load(const QStringList &files)
             const auto it = tables.find(e.table.toLower());
             if (it == tables.end())
                 Fail(QStringLiteral("\"columns\" extends an unknown table"));
-            for (const QJsonValue &cv : e.columns)
+            for (const auto &cv : e.columns)
                 AddColumn(it->second, ParseColumn(cv, file));
         }
 

@@ -29,7 +29,10 @@
 // Column keys: "name", "type" ("string(n)", "smallint", "integer", "float", "datetime",
 // "memo", "autoinc"), "label", "default" (a JSON value), "displayFormat", "editFormat",
 // "items" (pairs of value and text for drop-down lists), "autokey" (integer key drawn from the
-// key service when a record is begun), "required", "null" (a number that may be empty).
+// key service when a record is begun), "required", "null" (a number that may be empty),
+// "kind": how a number shows where no display format is given ("integer", "quantity",
+// "quantity2", "percentage", "price" and "value" in the row's currency, "nationalPrice" and
+// "nationalValue" in the company's), or "flag" for a yes/no column (0 or 1, a check mark).
 // Text and numbers are NOT NULL with default '' and 0 unless "null" is set; dates are nullable.
 #include <QHash>
 #include <QList>
@@ -58,6 +61,8 @@ struct DictColumn {
     bool autokey = false;
     bool required = false;
     bool nullable = false; // dates are always nullable
+    int numberKind = 0;    // a KFormati::TFormatoNumero; fnNessuno when not given
+    bool flag = false;     // yes/no: 1 yes, 0 no
     QString origin;        // file that defined the column
 };
 

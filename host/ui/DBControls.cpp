@@ -47,13 +47,6 @@ bool SameValue(const QVariant &a, const QVariant &b)
     return a.toString().trimmed() == b.toString().trimmed();
 }
 
-// The edit mask of a number kind: its decimals, shown only when significant.
-QString EditMask(int kind)
-{
-    const int decimals = kind == KFormati::fnIntero ? 0 : KFormati::GetDecimali(kind);
-    return decimals > 0 ? QStringLiteral("0.") + QString(decimals, QLatin1Char('#')) : QStringLiteral("0");
-}
-
 } // namespace
 
 // ---- TFieldDataLink
@@ -312,11 +305,9 @@ QString TDBEdit::FieldText(bool forEditing) const
     TField *f = Field();
     if (!f)
         return QString();
-    if (formato_ != KFormati::fnNessuno && f->IsNumeric()) {
-        if (f->IsNull())
-            return QString();
-        return KFormati::FormatFloat(forEditing ? EditMask(formato_) : KFormati::GetDisplay(formato_), f->AsFloat());
-    }
+    // the edit's own number kind in place of the field's: the same rule as the grid's
+    if (formato_ != KFormati::fnNessuno && f->IsNumeric())
+        return f->IsNull() ? QString() : f->FormatNumber(formato_, f->AsFloat(), !forEditing);
     return forEditing ? f->Text() : f->DisplayText();
 }
 

@@ -130,15 +130,26 @@ QVariant TDataSetModel::data(const QModelIndex &index, int role) const
     if (!field)
         return QVariant();
     switch (role) {
-    case Qt::DisplayRole:
-        return ds->DisplayTextAt(index.row(), field);
+    case Qt::DisplayRole: {
+        // a flag shows its check mark; a coded value the text its drop-down list shows
+        if (field->IsFlag())
+            return QVariant();
+        const QString item = field->ItemText(ds->ValueAt(index.row(), field));
+        return item.isEmpty() ? ds->DisplayTextAt(index.row(), field) : item;
+    }
+    case Qt::CheckStateRole:
+        if (!field->IsFlag())
+            return QVariant();
+        return ds->ValueAt(index.row(), field).toInt() != 0 ? Qt::Checked : Qt::Unchecked;
     case Qt::EditRole:
         return field->FormatValue(ds->ValueAt(index.row(), field), false);
     case Qt::TextAlignmentRole: {
         const TColumn &column = grid_->Columns(index.column());
         if (column.Alignment)
             return int(column.Alignment | Qt::AlignVCenter);
-        return int((field->IsNumeric() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        // figures to the right, texts (the texts of coded values too) to the left
+        const bool coded = field->DictInfo() && !field->DictInfo()->items.isEmpty();
+        return int((field->IsNumeric() && !coded ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     }
     default:
         return QVariant();
@@ -410,25 +421,44 @@ void KDBGriglia::RebuildColumns()
     }
 }
 
-// The widest text a field's format gives: numbers up to six integer digits, dates; empty for texts.
+// The widest text a field's format gives: numbers up to six integer digits, dates, the texts of
+// coded values; a figure of a number kind its decimals (its integer digits the rows give);
+// empty for texts.
 static QString WidestValue(const TField *field)
 {
     if (!field)
         return {};
+    if (field->DictInfo() && !field->DictInfo()->items.isEmpty()) {
+        QString widest;
+        for (const DictItem &item : field->DictInfo()->items)
+            if (item.text.size() > widest.size())
+                widest = item.text;
+        return widest;
+    }
     if (field->IsNumeric() && !field->DisplayFormat().isEmpty())
         return field->FormatValue(-999999.999999, true);
+    if (field->IsNumeric() && !field->IsFlag() && field->NumberKind() != KFormati::fnNessuno)
+        return field->FormatValue(0.0, true);
     if (field->IsDateTime())
         return field->FormatValue(QDateTime(QDate(2028, 12, 28), QTime(23, 58, 58)), true);
     return {};
 }
 
-// The least width showing a column's heading and its format's widest value.
+// The least width showing a column's heading, its format's widest value and the figures its
+// first rows show.
 static int FittingWidth(const KDBGriglia *grid, const TDataSetModel *model, int column)
 {
     const int cellPadding = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 6;
     const int header = (grid->Options() & dgTitles) ? grid->horizontalHeader()->sectionSizeHint(column) : 0;
-    const QString widest = WidestValue(model->FieldOf(column));
-    const int value = widest.isEmpty() ? 0 : grid->fontMetrics().horizontalAdvance(widest) + cellPadding;
+    const TField *field = model->FieldOf(column);
+    const QString widest = WidestValue(field);
+    int value = widest.isEmpty() ? 0 : grid->fontMetrics().horizontalAdvance(widest) + cellPadding;
+    if (field && field->NumberKind() != KFormati::fnNessuno && field->DisplayFormat().isEmpty()) {
+        const int rows = std::min(model->rowCount(), 200);
+        for (int r = 0; r < rows; ++r)
+            value = std::max(value, grid->fontMetrics().horizontalAdvance(model->index(r, column).data().toString())
+                                        + cellPadding);
+    }
     return std::max(header, value);
 }
 

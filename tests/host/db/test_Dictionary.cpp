@@ -1,4 +1,5 @@
 #include "host/core/Errors.h"
+#include "host/core/KFormati.h"
 #include "host/db/Dictionary.h"
 #include "host/db/ModuleData.h"
 
@@ -14,7 +15,7 @@ class DictionaryFiles : public ::testing::Test {
 protected:
     QString Write(const QString &name, const QByteArray &json)
     {
-        const QString path = dir_.filePath(name);
+        QString path = dir_.filePath(name);
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(json);
@@ -47,6 +48,8 @@ const QByteArray kGood = R"J({
         { "name": "DsZona", "type": "string(40)", "label": "Descrizione", "required": true },
         { "name": "FlTipo", "type": "smallint", "default": 2, "items": [[1, "Nord"], [2, "Sud"]] },
         { "name": "Perc", "type": "float", "null": true, "displayFormat": "#,0.00" },
+        { "name": "Prezzo", "type": "float", "kind": "price" },
+        { "name": "FlAttiva", "type": "smallint", "kind": "flag" },
         { "name": "DataIni", "type": "datetime" },
         { "name": "Note", "type": "memo" }
       ],
@@ -128,6 +131,11 @@ TEST_F(DictionaryFiles, ReadsTablesColumnsKeysAndExtensions)
 
     const DictColumn *tipo = zone->Column(QStringLiteral("FlTipo"));
     EXPECT_EQ(tipo->type, FieldType::SmallInt);
+    EXPECT_EQ(zone->Column(QStringLiteral("Prezzo"))->numberKind, int(KFormati::fnPrezzoES));
+    EXPECT_FALSE(zone->Column(QStringLiteral("Prezzo"))->flag);
+    EXPECT_TRUE(zone->Column(QStringLiteral("FlAttiva"))->flag);
+    EXPECT_EQ(tipo->numberKind, int(KFormati::fnNessuno));
+    EXPECT_FALSE(tipo->flag);
     EXPECT_EQ(tipo->defaultValue.toInt(), 2);
     ASSERT_EQ(tipo->items.size(), 2);
     EXPECT_EQ(tipo->items.at(1).value.toInt(), 2);
@@ -218,6 +226,16 @@ TEST_F(DictionaryFiles, RefusesEachKindOfFault)
     ExpectFault({one("autoinc.json", R"J({"tables": [{"name": "T", "columns": [{"name": "A", "type": "autoinc"},
                   {"name": "B", "type": "integer"}], "primaryKey": ["A", "B"]}]})J")},
                 QStringLiteral("autoinc.json"), T, QStringLiteral("whole primary key"));
+
+    ExpectFault({one("kind.json", R"J({"tables": [{"name": "T", "columns": [{"name": "A", "type": "float",
+                  "kind": "amount"}], "primaryKey": ["A"]}]})J")},
+                QStringLiteral("kind.json"), T, QStringLiteral("unknown kind \"amount\""));
+    ExpectFault({one("textkind.json", R"J({"tables": [{"name": "T", "columns": [{"name": "A", "type": "string(3)",
+                  "kind": "quantity"}], "primaryKey": ["A"]}]})J")},
+                QStringLiteral("textkind.json"), T, QStringLiteral("only a number column"));
+    ExpectFault({one("flag.json", R"J({"tables": [{"name": "T", "columns": [{"name": "A", "type": "float",
+                  "kind": "flag"}], "primaryKey": ["A"]}]})J")},
+                QStringLiteral("flag.json"), T, QStringLiteral("only an integer column can be a flag"));
 
     // Across files: the second definition of a table, and a column an extension repeats.
     const QString first = one("first.json", R"J({"tables": [{"name": "T", "columns": [{"name": "A", "type": "integer"}],

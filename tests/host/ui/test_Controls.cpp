@@ -22,8 +22,10 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMap>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMap>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -208,6 +210,99 @@ TEST(FieldControls, NumberFormatsDatesMemosAndLabels)
     code->SetReadOnly(false);
     EXPECT_FALSE(code->isReadOnly());
     EXPECT_EQ(code->palette().color(QPalette::Base), campo);
+}
+
+// A figure shows alike in a grid and in an edit: in its field's kind with Italian separators,
+// prices and values in the decimals of the row's currency, typed without the digits that do
+// not count; a flag shows as a check mark.
+TEST(FieldControls, GridAndEditShowAFigureAlikeInItsKindAndCurrency)
+{
+    UiScript script;
+    kv8data::SetCurrencyDecimalsSource([](const QString &divisa) {
+        if (divisa == QLatin1String("JPY"))
+            return kv8data::CurrencyDecimals{1, 0};
+        if (divisa.isEmpty() || divisa == QLatin1String("EUR"))
+            return kv8data::CurrencyDecimals{3, 2};
+        throw Exception(QStringLiteral("La divisa %1 non esiste").arg(divisa));
+    });
+    struct Ripristina {
+        ~Ripristina() { kv8data::SetCurrencyDecimalsSource(nullptr); }
+    } ripristina;
+    TForm form;
+    auto *testa = new TXMemTable(&form);
+    testa->AddField(QStringLiteral("IdDivisa"), ftString, 3);
+    auto *righe = new TXMemTable(&form);
+    righe->AddField(QStringLiteral("Quantita"), ftFloat)->SetNumberKind(KFormati::fnQuantita);
+    righe->AddField(QStringLiteral("Prezzo"), ftFloat)->SetNumberKind(KFormati::fnPrezzoES);
+    righe->AddField(QStringLiteral("Importo"), ftFloat)->SetNumberKind(KFormati::fnValoreES);
+    righe->AddField(QStringLiteral("Omaggio"), ftSmallint)->SetFlag(true);
+    righe->SetCurrencyField(testa, QStringLiteral("IdDivisa"));
+    auto *source = new TDataSource(&form);
+    source->SetDataSet(righe);
+    auto *grid = new KDBGriglia(form.ClientArea());
+    grid->SetDataSource(source);
+    QMap<QString, TDBEdit *> edits;
+    for (const char *campo : {"Quantita", "Prezzo", "Importo"}) {
+        auto *edit = new TDBEdit(form.ClientArea());
+        edit->SetDataSource(source);
+        edit->SetDataField(QString::fromLatin1(campo));
+        edits.insert(QString::fromLatin1(campo), edit);
+    }
+    auto *valoreES = new TDBEdit(form.ClientArea());
+    valoreES->SetDataSource(source);
+    valoreES->SetDataField(QStringLiteral("Importo"));
+    valoreES->SetFormatoNumero(KFormati::fnValoreES);
+    form.DoCreate();
+    testa->Open();
+    testa->Append();
+    testa->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("EUR"));
+    testa->Post();
+    righe->Open();
+    righe->Append();
+    righe->FieldByName(QStringLiteral("Quantita"))->SetAsFloat(12);
+    righe->FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(9.5);
+    righe->FieldByName(QStringLiteral("Importo"))->SetAsFloat(1018.94);
+    righe->FieldByName(QStringLiteral("Omaggio"))->SetAsInteger(1);
+    righe->Post();
+    form.show();
+
+    const auto cella = [&](const char *campo, int role = Qt::DisplayRole) {
+        for (int c = 0; c < grid->ColumnCount(); ++c)
+            if (grid->Columns(c).FieldName == QLatin1String(campo))
+                return grid->model()->index(0, c).data(role);
+        return QVariant();
+    };
+    const QMap<QString, QString> attesi{{QStringLiteral("Quantita"), QStringLiteral("12,000")},
+                                        {QStringLiteral("Prezzo"), QStringLiteral("9,500")},
+                                        {QStringLiteral("Importo"), QStringLiteral("1.018,94")}};
+    for (auto it = attesi.cbegin(); it != attesi.cend(); ++it) {
+        EXPECT_EQ(cella(it.key().toLatin1().constData()).toString(), it.value()) << it.key().toStdString();
+        EXPECT_EQ(edits.value(it.key())->text(), it.value()) << it.key().toStdString();
+    }
+    EXPECT_EQ(valoreES->text(), QStringLiteral("1.018,94")) << "the edit's own kind in the row's currency";
+    EXPECT_EQ(cella("Omaggio").toString(), QString()) << "a flag shows no number";
+    EXPECT_EQ(cella("Omaggio", Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    EXPECT_FALSE(grid->model()->flags(grid->model()->index(0, 3)) & Qt::ItemIsUserCheckable);
+
+    // typing: the edit and the cell being edited show only the decimals that count
+    Focus(edits.value(QStringLiteral("Prezzo")));
+    righe->Edit();
+    EXPECT_EQ(edits.value(QStringLiteral("Prezzo"))->text(), QStringLiteral("9,5"));
+    EXPECT_EQ(cella("Importo", Qt::EditRole).toString(), QStringLiteral("1018,94"));
+    righe->Cancel();
+
+    // another currency on the head: the rows show its decimals at once
+    testa->Edit();
+    testa->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("JPY"));
+    EXPECT_EQ(cella("Importo").toString(), QStringLiteral("1.019"));
+    EXPECT_EQ(cella("Prezzo").toString(), QStringLiteral("9,5"));
+    EXPECT_EQ(edits.value(QStringLiteral("Importo"))->text(), QStringLiteral("1.019"));
+    EXPECT_EQ(valoreES->text(), QStringLiteral("1.019"));
+    EXPECT_EQ(cella("Quantita").toString(), QStringLiteral("12,000")) << "quantities follow no currency";
+    // a currency the table does not know shows the company's decimals of the kind
+    testa->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("XXX"));
+    EXPECT_EQ(cella("Importo").toString(), KFormati::FormatFloat(KFormati::GetDisplay(KFormati::fnValoreES), 1018.94));
+    testa->Cancel();
 }
 
 TEST_F(ControlsTest, GridShowsTheRowsAndFollowsTheCursor)

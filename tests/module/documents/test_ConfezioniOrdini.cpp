@@ -511,7 +511,7 @@ TEST_F(SelezioneConfezioni, ThePackagesLineOfTheDataPanelFollowsTheCurrentLine)
     auto *quantita = d->FindControl<TDBEdit>(QStringLiteral("edQtaSelez"));
     ASSERT_TRUE(confezioni && quantita);
     EXPECT_EQ(confezioni->text(), QStringLiteral("4,000")) << "quantity format";
-    EXPECT_EQ(quantita->text(), QStringLiteral("48"));
+    EXPECT_EQ(quantita->text(), QStringLiteral("48,000")) << "the quantity kind of its field";
     EXPECT_TRUE(quantita->isReadOnly()) << "the quantity follows the packages";
     EXPECT_EQ(d->FindControl<QLabel>(QStringLiteral("lblUT_Lunghezza"))->text(), QStringLiteral("Nr.Conf..:"));
 
