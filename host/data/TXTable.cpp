@@ -474,11 +474,9 @@ namespace {
 void AppendCheck(const TField *f, const QVariant &old, QStringList &where, QVariantList &params);
 } // namespace
 
-QList<int> TXTable::InsertColumns(QVector<QVariant> &values, std::vector<char> &included, QVariantList &params)
+QList<int> TXTable::InsertColumns(QVector<QVariant> &values, std::vector<char> &included)
 {
-    TXDatabase &db = Database();
     included.assign(size_t(ColumnCount()), 0);
-    params.reserve(params.size() + ColumnCount());
     QList<int> readBack;
     for (int i = 0; i < ColumnCount(); ++i) {
         TField *f = Column(i);
@@ -488,7 +486,6 @@ QList<int> TXTable::InsertColumns(QVector<QVariant> &values, std::vector<char> &
         }
         if (const QVariant &given = std::as_const(values)[i]; !IsNullValue(given)) {
             included[size_t(i)] = 1;
-            params << StoredForm(db, f, given);
             continue;
         }
         if (f->DataType() == ftAutoInc) {
@@ -503,7 +500,6 @@ QList<int> TXTable::InsertColumns(QVector<QVariant> &values, std::vector<char> &
             v = Bindable(f, CoerceLoaded(def, f->DataType()));
             if (v.isNull())
                 v = EmptyOf(f);
-            values[i] = v;
         } else {
             const ColumnInfo info = meta_.value(f->FieldName().toLower());
             if (info.hasDefault || !info.notNull)
@@ -511,20 +507,30 @@ QList<int> TXTable::InsertColumns(QVector<QVariant> &values, std::vector<char> &
             v = EmptyOf(f);
             if (v.isNull())
                 continue;
-            values[i] = v;
         }
+        values[i] = v;
         included[size_t(i)] = 1;
-        params << StoredForm(db, f, v);
     }
     return readBack;
+}
+
+void TXTable::AppendInsertParams(const QVector<QVariant> &values, const std::vector<char> &included,
+                                 QVariantList &params)
+{
+    TXDatabase &db = Database();
+    for (int i = 0; i < ColumnCount(); ++i)
+        if (included[size_t(i)])
+            params << StoredForm(db, Column(i), values[i]);
 }
 
 void TXTable::WriteInsert(QVector<QVariant> &values)
 {
     TXDatabase &db = Database();
     std::vector<char> included;
+    const QList<int> readBack = InsertColumns(values, included);
     QVariantList params;
-    const QList<int> readBack = InsertColumns(values, included, params);
+    params.reserve(ColumnCount());
+    AppendInsertParams(values, included, params);
     if (included != insertColumns_ || insertSql_.isEmpty()) {
         QStringList cols, marks;
         for (int i = 0; i < ColumnCount(); ++i)
@@ -779,42 +785,63 @@ bool TXTable::KeyedRow(const QVector<QVariant> &values) const
     return true;
 }
 
+TXTable::PendingPlace TXTable::FindPending(const QByteArray &key) const
+{
+    PendingPlace place{kv8data::KeyHash{}(key), -1, false};
+    if (const auto it = pendingAt_.constFind(place.hash); it != pendingAt_.cend()) {
+        if (KeyOfValues(pending_[size_t(*it)].values) == key)
+            place.at = *it;
+        else
+            place.taken = true;
+    }
+    return place;
+}
+
 bool TXTable::Defer(const Record *oldRecord, QVector<QVariant> &values)
 {
     if (!KeyedRow(values))
         return false;
     const QByteArray key = KeyOfValues(values);
     const QByteArray oldKey = oldRecord ? KeyOfRecord(oldRecord) : key;
-    if (oldKey != key && pendingAt_.contains(key))
+    const PendingPlace place = FindPending(key);
+    if (place.taken)
+        return false; // its key cannot be told from another's kept: written now
+    if (oldKey != key && place.at >= 0)
         return false; // the new key taken by a row kept: written now, it fails as it should
-    if (const auto it = pendingAt_.find(oldKey); it != pendingAt_.end()) {
+    if (const PendingPlace old = oldKey == key ? place : FindPending(oldKey); old.at >= 0) {
         if (!oldRecord)
             return false; // a second insert of the key fails at once
-        const size_t at = it->second;
-        pending_[at].values = values;
-        pending_[at].included.clear(); // worked out again at the flush
-        pending_[at].params.clear();
+        Pending &p = pending_[size_t(old.at)];
+        p.values = values;
+        p.shape = -1; // worked out again at the flush
         if (oldKey != key) {
-            pendingAt_.erase(it);
-            pendingAt_.emplace(key, at);
+            pendingAt_.remove(old.hash);
+            pendingAt_.insert(place.hash, old.at);
         }
         return true;
     }
     if (oldRecord) {
-        pending_.push_back({PendingKind::Update, AsRead(oldRecord, values), values, {}, {}, StoredAsHeld(oldKey), {}});
+        pending_.push_back({PendingKind::Update, AsRead(oldRecord, values), values, -1, StoredAsHeld(oldKey), {}});
         if (oldKey != key)
             pendingGone_.insert(oldKey);
     } else {
-        Pending p{PendingKind::Insert, {}, values, {}, {}, false, {}};
-        if (!InsertColumns(p.values, p.included, p.params).isEmpty())
+        if (!InsertColumns(values, included_).isEmpty())
             return false; // its key comes from the database
-        values = p.values;
-        pending_.push_back(std::move(p));
+        pending_.push_back({PendingKind::Insert, {}, values, ShapeOf(included_), false, {}});
     }
-    pendingAt_.emplace(key, pending_.size() - 1);
+    pendingAt_.insert(place.hash, qsizetype(pending_.size()) - 1);
     if (pending_.size() == 1)
         Database().AddDeferred(this);
     return true;
+}
+
+int TXTable::ShapeOf(const std::vector<char> &included)
+{
+    for (size_t k = insertShapes_.size(); k-- > 0;)
+        if (insertShapes_[k] == included)
+            return int(k);
+    insertShapes_.push_back(included);
+    return int(insertShapes_.size()) - 1;
 }
 
 bool TXTable::DeferDelete(const QVector<QVariant> &values)
@@ -822,9 +849,9 @@ bool TXTable::DeferDelete(const QVector<QVariant> &values)
     if (!KeyedRow(values))
         return false;
     const QByteArray key = KeyOfValues(values);
-    if (const auto it = pendingAt_.find(key); it != pendingAt_.end()) {
-        Pending &p = pending_[it->second];
-        pendingAt_.erase(it);
+    if (const PendingPlace place = FindPending(key); place.at >= 0) {
+        Pending &p = pending_[size_t(place.at)];
+        pendingAt_.remove(place.hash);
         if (p.kind == PendingKind::Insert) {
             p.kind = PendingKind::Dropped; // never stored
         } else {
@@ -833,7 +860,7 @@ bool TXTable::DeferDelete(const QVector<QVariant> &values)
         }
         return true;
     }
-    KeepDelete({PendingKind::Delete, values, {}, {}, {}, StoredAsHeld(key), {}}, key);
+    KeepDelete({PendingKind::Delete, values, {}, -1, StoredAsHeld(key), {}}, key);
     return true;
 }
 
@@ -853,9 +880,9 @@ bool TXTable::DeferDeleteByKey(const Record *record)
     if (!KeyedRow(row))
         return false;
     const QByteArray key = RowKey(row, openKeys_);
-    if (pendingAt_.contains(key) || !StoredAsHeld(key))
+    if (FindPending(key).at >= 0 || !StoredAsHeld(key))
         return false;
-    Pending p{PendingKind::Delete, row, {}, {}, {}, true, {}};
+    Pending p{PendingKind::Delete, row, {}, -1, true, {}};
     p.read.reset(record->Clone(record->Id()));
     KeepDelete(std::move(p), key);
     NoteWritten(row, true);
@@ -880,12 +907,16 @@ void TXTable::FlushDeferred()
     Database().RemoveDeferred(this);
     // deletes, then key changes, then the rest: a key freed by a row kept can be taken by another
     std::vector<QVector<QVariant>> deletes, keyDeletes;
-    std::vector<Pending> inserts;
+    std::vector<const Pending *> inserts;
     std::vector<std::pair<QVector<QVariant>, QVector<QVariant>>> keyChanges, updates;
     for (Pending &p : rows) {
         switch (p.kind) {
         case PendingKind::Insert:
-            inserts.push_back(std::move(p));
+            if (p.shape < 0) { // changed since kept
+                InsertColumns(p.values, included_);
+                p.shape = ShapeOf(included_);
+            }
+            inserts.push_back(&p);
             break;
         case PendingKind::Delete:
             (p.byKey ? keyDeletes : deletes).push_back(std::move(p.original));
@@ -898,17 +929,18 @@ void TXTable::FlushDeferred()
             break;
         }
     }
+    const std::vector<std::vector<char>> shapes = std::exchange(insertShapes_, {});
     OwnStatements own(writing_);
     FlushDeletes(deletes, false);
     FlushDeletes(keyDeletes, true);
     FlushUpdates(keyChanges);
-    FlushInserts(inserts);
+    FlushInserts(inserts, shapes);
     FlushUpdates(updates);
     if (!Database().IsPostgres())
         return;
     // the rows written are locked by the transaction until its end
-    for (const Pending &p : inserts)
-        transaction_.locked.insert(KeyOfValues(p.values));
+    for (const Pending *p : inserts)
+        transaction_.locked.insert(KeyOfValues(p->values));
     for (const auto *written : {&keyChanges, &updates})
         for (const auto &row : *written)
             transaction_.locked.insert(KeyOfValues(row.second));
@@ -1050,28 +1082,22 @@ QVariant ReadValueParam(const TField *f, const QVariant &before)
 
 } // namespace
 
-void TXTable::FlushInserts(std::vector<Pending> &pending)
+void TXTable::FlushInserts(const std::vector<const Pending *> &pending, const std::vector<std::vector<char>> &shapes)
 {
     TXDatabase &db = Database();
-    // rows taking the same columns go together
-    std::vector<std::pair<std::vector<char>, std::vector<size_t>>> groups;
-    std::vector<QVector<QVariant>> rows(pending.size());
-    std::vector<QVariantList> params(pending.size());
-    for (size_t r = 0; r < pending.size(); ++r) {
-        Pending &p = pending[r];
-        rows[r] = p.values;
-        if (p.included.empty()) // its columns were not worked out when it was kept as it is now
-            InsertColumns(p.values, p.included, p.params);
-        const std::vector<char> &included = p.included;
-        params[r] = std::move(p.params);
-        auto g = std::find_if(groups.begin(), groups.end(), [&](const auto &x) { return x.first == included; });
-        if (g == groups.end())
-            groups.push_back({included, {r}});
-        else
-            g->second.push_back(r);
+    // rows taking the same columns go together, in the order of their first
+    std::vector<std::vector<const Pending *>> byShape(shapes.size());
+    std::vector<int> order;
+    for (const Pending *p : pending) {
+        std::vector<const Pending *> &members = byShape[size_t(p->shape)];
+        if (members.empty())
+            order.push_back(p->shape);
+        members.push_back(p);
     }
     const bool pg = db.IsPostgres();
-    for (const auto &[included, members] : groups) {
+    for (const int shape : order) {
+        const std::vector<char> &included = shapes[size_t(shape)];
+        const std::vector<const Pending *> &members = byShape[size_t(shape)];
         QStringList cols;
         RowSource source(pg);
         for (int i = 0; i < ColumnCount(); ++i)
@@ -1080,8 +1106,8 @@ void TXTable::FlushInserts(std::vector<Pending> &pending)
                 source.Add(QStringLiteral("?"), ArrayMark(Column(i), true));
             }
         if (cols.isEmpty()) {
-            for (size_t r : members) {
-                QVector<QVariant> values = rows[r];
+            for (const Pending *p : members) {
+                QVector<QVariant> values = p->values;
                 WriteInsert(values);
             }
             continue;
@@ -1098,7 +1124,7 @@ void TXTable::FlushInserts(std::vector<Pending> &pending)
             QVariantList values;
             values.reserve(count * cols.size());
             for (qsizetype k = 0; k < count; ++k)
-                values += std::move(params[members[size_t(from + k)]]);
+                AppendInsertParams(members[size_t(from + k)]->values, included, values);
             if (count == per && full.isEmpty())
                 full = text(per);
             const QString sql = count == per ? full : text(count);
@@ -1109,7 +1135,7 @@ void TXTable::FlushInserts(std::vector<Pending> &pending)
                 if (db.TransactionLost())
                     throw; // the engine ended the whole transaction: nothing more is written
                 for (qsizetype k = 0; k < count; ++k) {
-                    QVector<QVariant> row = rows[members[size_t(from + k)]];
+                    QVector<QVariant> row = members[size_t(from + k)]->values;
                     try {
                         WriteInsert(row);
                     } catch (const EDatabaseError &e) {
@@ -1389,6 +1415,7 @@ void TXTable::TransactionRolledBack()
 {
     if (!pending_.empty()) {
         pending_.clear();
+        insertShapes_.clear();
         pendingAt_.clear();
         pendingGone_.clear();
         if (TXDatabase *db = ListenedDatabase())

@@ -199,13 +199,16 @@ private:
     // Fails naming the row when its key is still stored (changed by another user since read).
     void FailDeleted(const QVector<QVariant> &row);
     struct Pending;
-    void FlushInserts(std::vector<Pending> &rows);
+    // Inserts in multi-row statements, rows of one shape (shapes: the columns each takes) together.
+    void FlushInserts(const std::vector<const Pending *> &rows, const std::vector<std::vector<char>> &shapes);
     // Updates (key changes included) in multi-row statements, in order when one fails.
     void FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVector<QVariant>>> &rows);
     // The row's key as named in a message ("IdConto = C0001, IdImballo = CAS").
     QString KeyText(const QVector<QVariant> &values) const;
     // The columns an INSERT of the row takes (defaults filled in); the columns read back after it.
-    QList<int> InsertColumns(QVector<QVariant> &values, std::vector<char> &included, QVariantList &params);
+    QList<int> InsertColumns(QVector<QVariant> &values, std::vector<char> &included);
+    // The values of the columns included, as an INSERT binds them.
+    void AppendInsertParams(const QVector<QVariant> &values, const std::vector<char> &included, QVariantList &params);
     void TableWritten() override;
     void NoteWritten(const QVector<QVariant> &values, bool deleted);
     // The key service an autokey column draws from (the table and its connection).
@@ -220,8 +223,7 @@ private:
         PendingKind kind = PendingKind::Update;
         QVector<QVariant> original;
         QVector<QVariant> values;
-        std::vector<char> included; // inserts: the columns and values of the INSERT, when known
-        QVariantList params;
+        int shape = -1;     // inserts: the columns the INSERT takes (insertShapes_), when known
         bool byKey = false; // updated or deleted: the row as read is stored as held (StoredAsHeld)
         // deleted by key: original holds the key alone, this the row as read until the key
         // alone no longer does (TableWritten)
@@ -238,8 +240,20 @@ private:
     QString KeyMatch(const QVector<QVariant> &row, QVariantList &params) const;
     // Whether a row can be kept by its key: a key of stored columns, all of it given.
     bool KeyedRow(const QVector<QVariant> &values) const;
+    // Where the row of a key is kept (at: in pending_, -1: none); taken: another key kept has
+    // its hash, the row cannot be kept.
+    struct PendingPlace {
+        size_t hash = 0;
+        qsizetype at = -1;
+        bool taken = false;
+    };
+    PendingPlace FindPending(const QByteArray &key) const;
+    // The place of the columns in insertShapes_ (added when new).
+    int ShapeOf(const std::vector<char> &included);
     std::vector<Pending> pending_;
-    kv8data::KeyMap<size_t> pendingAt_; // by the row's key now (deleted rows: none)
+    QHash<size_t, qsizetype> pendingAt_;          // by the hash of the row's key now (deleted rows: none)
+    std::vector<std::vector<char>> insertShapes_; // the columns of the inserts kept
+    std::vector<char> included_;                  // the columns of the row being kept
     kv8data::KeySet pendingGone_;        // stored keys deleted or changed by rows kept
     QList<TField *> openKeys_; // the primary key while open, and its columns
     QVector<int> openKeyColumns_;
