@@ -484,9 +484,10 @@ TEST_F(FinestreIntere, TheDuSaDialogShowsThePackagingDescriptionsWhole)
                                     << difetti_.join(QLatin1Char('\n')).toStdString();
 }
 
-// The order-line selection of a delivery note, on an order typed and saved for the customer
-// just before, as the user opens it from the note's rows: its data bar and its grid show whole.
-TEST_F(FinestreIntere, TheOrderLineSelectionShowsItsLinesWhole)
+// The selections a document takes its rows from, as the user opens them from its rows: a
+// delivery note's order lines, on an order typed and saved for the customer just before, and an
+// invoice's delivery notes of the demo's customer C0006. Their data bars and grids show whole.
+TEST_F(FinestreIntere, TheRowSelectionsOfTheDocumentsShowTheirLinesWhole)
 {
     QDir(ArtefactPath(QString())).mkpath(QStringLiteral("windows"));
     auto *ordine = Apri<TFDocumento>(QStringLiteral("SORC0001F"));
@@ -514,8 +515,21 @@ TEST_F(FinestreIntere, TheOrderLineSelectionShowsItsLinesWhole)
     ASSERT_TRUE(bolla);
     EXPECT_TRUE(Scrivi(bolla, QStringLiteral("edIdCausale"), QStringLiteral("DDT")));
     EXPECT_TRUE(Scrivi(bolla, QStringLiteral("edIdCliente"), QStringLiteral("C0001")));
-    const qsizetype dialoghi = script.DialogsShown().size();
+    qsizetype dialoghi = script.DialogsShown().size();
     bolla->btnOrdini->click();
+    ProcessEvents();
+    ASSERT_GT(script.DialogsShown().size(), dialoghi) << script.Texts().join(QLatin1Char('|')).toStdString();
+    script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
+    bolla->Close();
+    ProcessEvents();
+
+    codice_ = QStringLiteral("SVEN0008F_F");
+    auto *fattura = Apri<TFSVen0008f_p>(codice_);
+    ASSERT_TRUE(fattura);
+    EXPECT_TRUE(Scrivi(fattura, QStringLiteral("edIdCausale"), QStringLiteral("FTI")));
+    EXPECT_TRUE(Scrivi(fattura, QStringLiteral("edIdCliente"), QStringLiteral("C0006")));
+    dialoghi = script.DialogsShown().size();
+    fattura->btnBolle->click();
     ProcessEvents();
     ASSERT_GT(script.DialogsShown().size(), dialoghi) << script.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(difetti_.isEmpty()) << difetti_.size() << " controls cut:\n"
