@@ -38,7 +38,7 @@ TFqarn0201f::TFqarn0201f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     ui->GrigliaDettaglio->SetOptions(dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgRowSelect
                                      | dgAlwaysShowSelection);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("IdImballo"), QStringLiteral("Cod.Imballo"), 80);
-    ui->GrigliaDettaglio->AddColumn(QStringLiteral("_DsImballo"), QStringLiteral("Descrizione"), 220);
+    ui->GrigliaDettaglio->AddColumn(QStringLiteral("_DsImballo"), QStringLiteral("Descrizione"), 240);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("Prezzo"), QStringLiteral("Prezzo Cauz."), 100);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("ValoreCau"), QStringLiteral("Val.Cauzione"), 100);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("ValoreRea"), QStringLiteral("Val.Reale"), 100);

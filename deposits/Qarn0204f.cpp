@@ -77,7 +77,7 @@ TFqarn0204f::TFqarn0204f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     ui->GrigliaDettaglio->SetOptions(dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgRowSelect
                                      | dgAlwaysShowSelection);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("IdImballo"), QStringLiteral("Cod."), 60);
-    ui->GrigliaDettaglio->AddColumn(QStringLiteral("_DsImballo"), QStringLiteral("Descrizione"), 200);
+    ui->GrigliaDettaglio->AddColumn(QStringLiteral("_DsImballo"), QStringLiteral("Descrizione"), 230);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("QtaCar"), QStringLiteral("Qtà Carico"), 90);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("QtaRes"), QStringLiteral("Qtà Resa"), 90);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("Prezzo"), QStringLiteral("Prezzo"), 90);

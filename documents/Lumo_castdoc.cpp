@@ -449,7 +449,7 @@ void TLumoCastDoc::ColonneGriglia(KDBGriglia *griglia)
 {
     const QColor celeste(0x87, 0xCE, 0xEB);
     griglia->AddColumn(QStringLiteral("IdImballo"), QStringLiteral("Cod."), 38);
-    griglia->AddColumn(QStringLiteral("_DsImballo"), QStringLiteral("Descrizione"), 158);
+    griglia->AddColumn(QStringLiteral("_DsImballo"), QStringLiteral("Descrizione"), 230);
     griglia->AddColumn(QStringLiteral("QtaCar"), QStringLiteral("Qtà Car."), 65);
     griglia->AddColumn(QStringLiteral("QtaRes"), QStringLiteral("Qtà Resa"), 65);
     griglia->AddColumn(QStringLiteral("Prezzo"), QString(), 65).Color = celeste;

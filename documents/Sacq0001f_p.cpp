@@ -71,7 +71,7 @@ TFSAcq0001f_p::TFSAcq0001f_p(QWidget *owner)
 
     gLUMO_CauzDoc->SetFixedColor(Qt::yellow);
     gLUMO_CauzDoc->AddColumn(QStringLiteral("IdImballo"), QStringLiteral("Cod."), 38);
-    gLUMO_CauzDoc->AddColumn(QStringLiteral("_DsImballo"), QStringLiteral("Descrizione"), 158);
+    gLUMO_CauzDoc->AddColumn(QStringLiteral("_DsImballo"), QStringLiteral("Descrizione"), 230);
     gLUMO_CauzDoc->AddColumn(QStringLiteral("QtaCar"), QStringLiteral("Qtà Carico"), 65);
     gLUMO_CauzDoc->AddColumn(QStringLiteral("QtaRes"), QStringLiteral("Qtà Resa"), 65);
     gLUMO_CauzDoc->AddColumn(QStringLiteral("Prezzo"), QString(), 65).Color = QColor(0x87, 0xCE, 0xEB);

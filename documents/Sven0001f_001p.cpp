@@ -125,6 +125,8 @@ TFSVen0001f_001p::TFSVen0001f_001p(QWidget *owner) : TFSVen0001f_001(owner)
     for (QWidget *e : {static_cast<QWidget *>(ui.edUT_UT_QtaConfDaSpe), static_cast<QWidget *>(ui.edUT_UT_QtaConfSel),
                        static_cast<QWidget *>(ui.edUT_Quantita2Ord)})
         e->setMinimumWidth(60);
+    // the packages' line and the grid's columns as wide as a 1366-pixel screen allows
+    SetClientSize(1320, ClientHeight());
 }
 
 void TFSVen0001f_001p::ImpostaGriglia()
@@ -142,7 +144,7 @@ void TFSVen0001f_001p::ImpostaGriglia()
         {"_RifOrdine", "", 170, true, true, {}, false},
         {"TipoRigo", "T.R.", 35, true, true, {}, true},
         {"IdProdotto", "Prodotto", 80, true, true, {}, false},
-        {"Descrizione", "Descrizione prodotto", 180, true, true, {}, false},
+        {"Descrizione", "Descrizione prodotto", 290, true, true, {}, false},
         {"UT_QtaConfDaSpe", "Conf.da sped.", 75, false, true, QColor(Qt::yellow), false},
         {"UT_QtaConfSel", "Conf.Sped.", 70, false, true, QColor(Qt::cyan), false},
         {"Quantita2Ord", "Pz x Conf.", 65, false, true, QColor(Qt::yellow), false},

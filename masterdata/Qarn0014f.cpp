@@ -115,7 +115,7 @@ TFqarn0014f::TFqarn0014f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("IdSpedizione"), QStringLiteral("Cd.Sped."), 60);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("IdZona"), QStringLiteral("Zona"), 50);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("IdConto"), QStringLiteral("Cod.Cli"), 70);
-    ui->GrigliaDettaglio->AddColumn(QStringLiteral("RagioneSociale"), QStringLiteral("Ragione Sociale"), 170);
+    ui->GrigliaDettaglio->AddColumn(QStringLiteral("RagioneSociale"), QStringLiteral("Ragione Sociale"), 182);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("IdDestinazione"), QStringLiteral("Des.D."), 50);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("FlTipoGest"), QStringLiteral("T.G."), 40);
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("SpeseTrasporto"), QStringLiteral("Spese Trasp."), 80);

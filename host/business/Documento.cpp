@@ -297,7 +297,7 @@ void TFDocumento::ImpostaFinestra()
     ui_->edIdAgente1->setVisible(!fornitore);
 
     GrigliaRighe->AddColumn(QStringLiteral("IdProdotto"), QStringLiteral("Articolo"), 90);
-    GrigliaRighe->AddColumn(QStringLiteral("Descrizione"), QStringLiteral("Descrizione"), 260);
+    GrigliaRighe->AddColumn(QStringLiteral("Descrizione"), QStringLiteral("Descrizione"), 330);
     GrigliaRighe->AddColumn(QStringLiteral("Quantita"), QStringLiteral("Quantità"), 80);
     GrigliaRighe->AddColumn(QStringLiteral("Prezzo"), QStringLiteral("Prezzo"), 80);
     GrigliaRighe->AddColumn(QStringLiteral("ImportoNetto"), QStringLiteral("Importo"), 90);

@@ -61,11 +61,13 @@ void Intervallo(TDataSet *ds, const char *colonna, double minimo, double massimo
                             .arg(f->DisplayLabel(), QString::number(minimo), QString::number(massimo)));
 }
 
-// A grid column wide enough for its title and for the column's values.
+// A grid column wide enough for its title and for the column's values: a character counted as
+// wide as a digit, so that numeric codes show whole.
 int LarghezzaColonna(const QWidget *griglia, const DictColumn &c)
 {
     const QFontMetrics fm = griglia->fontMetrics();
-    const int valori = c.type == FieldType::String ? fm.averageCharWidth() * std::clamp(c.size, 3, 40) : fm.averageCharWidth() * 12;
+    const int carattere = std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('0')));
+    const int valori = c.type == FieldType::String ? carattere * std::clamp(c.size, 3, 50) : fm.averageCharWidth() * 12;
     return std::max(fm.horizontalAdvance(c.label) + 20, valori + 12);
 }
 

@@ -55,7 +55,8 @@ TMDIForm::TMDIForm(QWidget *parent) : QMainWindow(parent)
     progress_->hide();
 
     SetCompanyName(QString());
-    resize(1100, 760);
+    // the screen the windows are laid out for: 1366x768, less the main window's title bar
+    resize(1366, 740);
     // a display without a window manager (the VNC one of ./run) cannot move or size the
     // window: it takes the whole screen
     if (qEnvironmentVariableIntValue("KV8_FILL_SCREEN") == 1 && screen())

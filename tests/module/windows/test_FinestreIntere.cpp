@@ -1,14 +1,19 @@
 // Every window of the menu, the host's and the module's, opened on the demo company at the
-// size it opens with, every tab page shown: each label, button, check box and grid heading
-// shows its whole text, and a grid's columns fit the grid unless a reason is kept here.
-// A screenshot of every page is kept in the build folder.
+// size it opens with, then on each of its stored records, every tab page shown: each label,
+// button, check box, edit, drop-down list (its text and its longest item), grid heading and grid
+// cell shows its whole text, no label runs into its neighbours, and a grid's columns fit the grid
+// unless a reason is kept here. A screenshot of every page is kept in the build folder, as the
+// window opens and on the stored record that shows the most text.
 #include "tests/module/demo/AziendaDemo.h"
 
+#include "documents/Sven0008f_p.h"
+#include "host/business/Dmibbas.h"
+#include "host/business/Documento.h"
 #include "host/business/SceltaBbas.h"
 #include "host/business/SceltaDocumenti.h"
 #include "host/business/SceltaOrdini.h"
 #include "host/business/SceltaStampe.h"
-#include "documents/Sven0008f_p.h"
+#include "host/data/TXTable.h"
 #include "host/ui/TabellaGenerica.h"
 
 #include <QAbstractButton>
@@ -25,13 +30,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextDocument>
 #include <QToolButton>
 
+#include <functional>
 #include <map>
 
 using namespace kv8test;
@@ -42,6 +50,8 @@ namespace {
 // and why.
 const std::map<QString, QString> GriglieLarghe = {
     {QStringLiteral("GrigliaMain"), QStringLiteral("the list page of a table shows every column of its records")},
+    {QStringLiteral("gSelOrdR"),
+     QStringLiteral("sixteen columns of an order line: the selection takes the width of the screen, the rest scrolls")},
     {QStringLiteral("QARN0203D/gRisultati"),
      QStringLiteral("ten progressive quantities: the results grow to the main window's area, the rest scrolls")},
 };
@@ -120,10 +130,75 @@ int SpazioTesto(QLineEdit *e)
     return r.width() - 2 * 2; // the line edit's horizontal margin
 }
 
+// The width a drop-down list draws its text in.
+int SpazioTesto(QComboBox *c)
+{
+    QStyleOptionComboBox opt;
+    opt.initFrom(c);
+    opt.editable = c->isEditable();
+    opt.frame = c->hasFrame();
+    const QRect campo = c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c);
+    return c->isEditable() ? SpazioTesto(c->lineEdit()) : campo.width() - 2; // the label's own margin
+}
+
+// The visible neighbours that a label's text runs into.
+QStringList Sovrapposti(QLabel *l)
+{
+    QStringList out;
+    if (!l->isVisible() || l->wordWrap() || l->text().isEmpty() || !l->pixmap().isNull() || !l->parentWidget())
+        return out;
+    const bool rich =
+        l->textFormat() == Qt::RichText || (l->textFormat() == Qt::AutoText && Qt::mightBeRichText(l->text()));
+    const QSize testo(Larghezza(l->fontMetrics(), Disegnato(l->text(), rich)), l->fontMetrics().height());
+    const QRect disegnato =
+        QStyle::alignedRect(l->layoutDirection(), QStyle::visualAlignment(l->layoutDirection(), l->alignment()), testo,
+                            l->contentsRect().adjusted(l->margin() + std::max(0, l->indent()), 0, -l->margin(), 0))
+            .translated(l->pos());
+    for (QWidget *w : l->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (w != l && w->isVisible() && !w->isWindow() && w->geometry().intersects(disegnato))
+            out << Nome(w);
+    return out;
+}
+
+// The cells of a grid whose text its column cuts: every row, every column shown.
+QStringList CelleTagliate(QTableView *g)
+{
+    QStringList out;
+    const QAbstractItemModel *m = g->model();
+    if (!m)
+        return out;
+    const int margine =
+        2 * (g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 1) + (g->showGrid() ? 1 : 0);
+    for (int c = 0; c < m->columnCount(); ++c) {
+        if (g->isColumnHidden(c))
+            continue;
+        const int ha = g->columnWidth(c) - margine;
+        for (int r = 0; r < m->rowCount(); ++r) {
+            const QModelIndex i = m->index(r, c);
+            const QString testo = i.data(Qt::DisplayRole).toString();
+            const QVariant font = i.data(Qt::FontRole);
+            const QFontMetrics fm(font.isValid() ? font.value<QFont>() : g->font());
+            if (!testo.isEmpty() && fm.horizontalAdvance(testo) > ha) {
+                out << QStringLiteral("grid %1 column \"%2\" cell \"%3\": %4 px in %5")
+                           .arg(Nome(g), m->headerData(c, Qt::Horizontal).toString(), testo)
+                           .arg(fm.horizontalAdvance(testo))
+                           .arg(ha);
+                break; // one cell per column is enough to say it
+            }
+        }
+    }
+    return out;
+}
+
 // What does not show whole on the page shown now: one line per control.
 QStringList NonEntra(const QString &codice, QWidget *finestra)
 {
     QStringList out;
+    // a window on a 1366x768 screen, its frame included (a child window's frame is its sub-window)
+    const QSize ingombro = finestra->isWindow() || !finestra->parentWidget() ? finestra->frameGeometry().size()
+                                                                             : finestra->parentWidget()->size();
+    if (ingombro.width() > 1366 || ingombro.height() > 768)
+        out << QStringLiteral("window %1 x %2 px").arg(ingombro.width()).arg(ingombro.height());
     for (QLabel *l : finestra->findChildren<QLabel *>()) {
         if (!l->isVisible() || l->wordWrap() || l->text().isEmpty() || !l->pixmap().isNull())
             continue;
@@ -164,8 +239,31 @@ QStringList NonEntra(const QString &codice, QWidget *finestra)
         if (!e->text().isEmpty() && fm.horizontalAdvance(e->text()) > ha)
             out << QStringLiteral("edit %1 \"%2\": %3 px in %4").arg(Nome(e), e->text()).arg(fm.horizontalAdvance(e->text())).arg(ha);
     }
+    for (QComboBox *c : finestra->findChildren<QComboBox *>()) {
+        if (!c->isVisible())
+            continue;
+        const int ha = SpazioTesto(c);
+        QString piuLunga = c->currentText();
+        for (int i = 0; i < c->count(); ++i)
+            if (c->fontMetrics().horizontalAdvance(c->itemText(i)) > c->fontMetrics().horizontalAdvance(piuLunga))
+                piuLunga = c->itemText(i);
+        for (const QString &testo : {c->currentText(), piuLunga})
+            if (c->fontMetrics().horizontalAdvance(testo) > ha) {
+                out << QStringLiteral("drop-down %1 \"%2\": %3 px in %4")
+                           .arg(Nome(c), testo)
+                           .arg(c->fontMetrics().horizontalAdvance(testo))
+                           .arg(ha);
+                break;
+            }
+    }
+    for (QLabel *l : finestra->findChildren<QLabel *>())
+        for (const QString &vicino : Sovrapposti(l))
+            out << QStringLiteral("label %1 \"%2\" runs into %3").arg(Nome(l), l->text(), vicino);
     for (QTableView *g : finestra->findChildren<QTableView *>()) {
-        if (!g->isVisible() || !g->horizontalHeader()->isVisible())
+        if (!g->isVisible())
+            continue;
+        out << CelleTagliate(g);
+        if (!g->horizontalHeader()->isVisible())
             continue;
         QHeaderView *h = g->horizontalHeader();
         for (int i = 0; i < h->count(); ++i) {
@@ -210,14 +308,71 @@ protected:
         HostMenu::Clear();
     }
 
-    // Shows every tab page of the window in turn (nested pages too) and measures each.
-    void Misura(const QString &nome, QWidget *finestra)
+    // Shows every tab page of the window in turn (nested pages too) and measures each; foto
+    // keeps a screenshot of each.
+    void Misura(const QString &nome, QWidget *finestra, bool foto = true)
     {
         finestra->show();
         ProcessEvents();
-        Pagine(nome, finestra, finestra, 0);
+        Pagine(nome, finestra, finestra, 0, foto);
     }
-    void Pagine(const QString &nome, QWidget *finestra, QWidget *dentro, int livello)
+    // The window on each stored record of its main table in turn (a document window on each
+    // stored document), every page measured; then on the record showing the most text, whose
+    // pages are kept as screenshots named "<code> stored".
+    void MisuraRecord(const QString &codice, TForm *f)
+    {
+        std::function<bool(int)> vaiA;
+        int quanti = 0;
+        if (auto *doc = qobject_cast<TFDocumento *>(f)) {
+            const QStringList chiavi = Elenco(QStringLiteral("SELECT %1 FROM %2 ORDER BY 1")
+                                                  .arg(doc->TipoDoc().ChiaveTesta, doc->TipoDoc().TabellaTeste));
+            quanti = int(chiavi.size());
+            vaiA = [doc, chiavi](int i) { return doc->CaricaDocumento(chiavi.at(i).toLongLong()); };
+        } else if (auto *child = qobject_cast<TFDBChild *>(f)) {
+            TDataSet *ds = child->MainDataSet();
+            if (!ds || !ds->Active() || ds->State() != dsBrowse)
+                return;
+            // a window that shows its records once searched: all of them, as a search of no
+            // condition opens its table
+            if (auto *tabella = qobject_cast<TXTable *>(ds); tabella && ds->IsEmpty())
+                TDMIBbas::Crea()->ApriTabella(tabella, QString(), QString());
+            quanti = ds->RecordCount();
+            vaiA = [ds](int i) {
+                ds->SetRecNo(i + 1);
+                return true;
+            };
+        }
+        int migliore = -1;
+        qsizetype piuTesto = -1;
+        for (int i = 0; i < quanti; ++i) {
+            if (!vaiA(i))
+                continue;
+            ProcessEvents();
+            Misura(codice + QStringLiteral(" record ") + QString::number(i + 1), f, false);
+            const qsizetype testo = TestoMostrato(f);
+            if (testo > piuTesto) {
+                piuTesto = testo;
+                migliore = i;
+            }
+        }
+        if (migliore >= 0 && vaiA(migliore))
+            Misura(codice + QStringLiteral(" stored"), f);
+    }
+    // How much text the window's controls hold, on every page: edits, labels, lists, grid cells.
+    static qsizetype TestoMostrato(QWidget *f)
+    {
+        qsizetype n = 0;
+        for (QLineEdit *e : f->findChildren<QLineEdit *>())
+            n += e->text().size();
+        for (QLabel *l : f->findChildren<QLabel *>())
+            n += l->text().size();
+        for (QTableView *g : f->findChildren<QTableView *>())
+            for (int r = 0; g->model() && r < g->model()->rowCount(); ++r)
+                for (int c = 0; c < g->model()->columnCount(); ++c)
+                    n += g->model()->index(r, c).data().toString().size();
+        return n;
+    }
+    void Pagine(const QString &nome, QWidget *finestra, QWidget *dentro, int livello, bool foto)
     {
         QList<QTabWidget *> schede;
         for (QTabWidget *t : dentro->findChildren<QTabWidget *>())
@@ -233,7 +388,7 @@ protected:
                 esterne << t;
         }
         if (esterne.isEmpty()) {
-            Registra(nome, finestra);
+            Registra(nome, finestra, foto);
             return;
         }
         for (QTabWidget *t : esterne) {
@@ -243,23 +398,34 @@ protected:
                     continue;
                 t->setCurrentIndex(i);
                 ProcessEvents();
-                Pagine(nome + QStringLiteral(" page \"") + t->tabText(i).remove(QLatin1Char('&')) + QStringLiteral("\""),
-                       finestra, t->widget(i), livello + 1);
+                Pagine(nome + QStringLiteral(" page \"") + t->tabText(i).remove(QLatin1Char('&'))
+                           + QStringLiteral("\""),
+                       finestra, t->widget(i), livello + 1, foto);
             }
             t->setCurrentIndex(prima);
             ProcessEvents();
         }
     }
-    void Registra(const QString &nome, QWidget *finestra)
+    void Registra(const QString &nome, QWidget *finestra, bool foto)
     {
-        QString file = nome;
-        file.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_]+")), QStringLiteral("-"));
-        finestra->grab().save(ArtefactPath(QStringLiteral("windows/") + file + QStringLiteral(".png")));
-        for (const QString &c : NonEntra(nome.section(QLatin1Char(' '), 0, 0), finestra))
-            difetti_ << nome + QStringLiteral(": ") + c;
+        if (foto) {
+            QString file = nome;
+            file.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_]+")), QStringLiteral("-"));
+            finestra->grab().save(ArtefactPath(QStringLiteral("windows/") + file + QStringLiteral(".png")));
+        }
+        // a control cut on several records is told once, on the first
+        static const QRegularExpression record(QStringLiteral(" (record \\d+|stored)"));
+        for (const QString &c : NonEntra(nome.section(QLatin1Char(' '), 0, 0), finestra)) {
+            const QString chiave = QString(nome).remove(record) + QStringLiteral(": ") + c;
+            if (!detti_.contains(chiave)) {
+                detti_.insert(chiave);
+                difetti_ << nome + QStringLiteral(": ") + c;
+            }
+        }
     }
 
     QStringList difetti_;
+    QSet<QString> detti_;
     QString codice_; // the menu code being opened
 };
 
@@ -279,6 +445,7 @@ TEST_F(FinestreIntere, EveryWindowOfTheMenuShowsItsTextsWhole)
         if (f) {
             ++aperte;
             Misura(codice, f);
+            MisuraRecord(codice, f);
         } else if (script.DialogsShown().size() > dialoghi) {
             ++aperte; // a modal window, measured as it showed
         } else {
@@ -313,6 +480,58 @@ TEST_F(FinestreIntere, TheDuSaDialogShowsThePackagingDescriptionsWhole)
     qobject_cast<QAbstractButton *>(f->btnDuSa)->click();
     ProcessEvents();
     EXPECT_EQ(descrizione, QStringLiteral("Cassa plastica 12 bottiglie a rendere"));
+    EXPECT_TRUE(difetti_.isEmpty()) << difetti_.size() << " controls cut:\n"
+                                    << difetti_.join(QLatin1Char('\n')).toStdString();
+}
+
+// The selections a document takes its rows from, as the user opens them from its rows: a
+// delivery note's order lines, on an order typed and saved for the customer just before, and an
+// invoice's delivery notes of the demo's customer C0006. Their data bars and grids show whole.
+TEST_F(FinestreIntere, TheRowSelectionsOfTheDocumentsShowTheirLinesWhole)
+{
+    QDir(ArtefactPath(QString())).mkpath(QStringLiteral("windows"));
+    auto *ordine = Apri<TFDocumento>(QStringLiteral("SORC0001F"));
+    ASSERT_TRUE(ordine);
+    const auto riga = [](TFDocumento *f, const QString &articolo, const QString &colli, const QString &prezzo) {
+        f->DBNavigatore2->Button(nbInsert)->click();
+        ProcessEvents();
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdProdotto"), articolo));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edLunghezza"), colli));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edPrezzo"), prezzo));
+        f->DBNavigatore2->Button(nbPost)->click();
+        ProcessEvents();
+    };
+    EXPECT_TRUE(Scrivi(ordine, QStringLiteral("edIdCausale"), QStringLiteral("ORD")));
+    EXPECT_TRUE(Scrivi(ordine, QStringLiteral("edIdCliente"), QStringLiteral("C0001")));
+    riga(ordine, QStringLiteral("BAROLO19"), QStringLiteral("120"), QStringLiteral("1250,5"));
+    riga(ordine, QStringLiteral("ACQUANAT"), QStringLiteral("4"), QStringLiteral("0,6"));
+    Tasto(ordine->Control<TDBEdit>(QStringLiteral("edDataDocumento")), Qt::Key_F10);
+    ASSERT_TRUE(ordine->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
+    ordine->Close();
+    ProcessEvents();
+
+    codice_ = QStringLiteral("SVEN0001F_C");
+    auto *bolla = Apri<TFDocumento>(codice_);
+    ASSERT_TRUE(bolla);
+    EXPECT_TRUE(Scrivi(bolla, QStringLiteral("edIdCausale"), QStringLiteral("DDT")));
+    EXPECT_TRUE(Scrivi(bolla, QStringLiteral("edIdCliente"), QStringLiteral("C0001")));
+    qsizetype dialoghi = script.DialogsShown().size();
+    bolla->btnOrdini->click();
+    ProcessEvents();
+    ASSERT_GT(script.DialogsShown().size(), dialoghi) << script.Texts().join(QLatin1Char('|')).toStdString();
+    script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
+    bolla->Close();
+    ProcessEvents();
+
+    codice_ = QStringLiteral("SVEN0008F_F");
+    auto *fattura = Apri<TFSVen0008f_p>(codice_);
+    ASSERT_TRUE(fattura);
+    EXPECT_TRUE(Scrivi(fattura, QStringLiteral("edIdCausale"), QStringLiteral("FTI")));
+    EXPECT_TRUE(Scrivi(fattura, QStringLiteral("edIdCliente"), QStringLiteral("C0006")));
+    dialoghi = script.DialogsShown().size();
+    fattura->btnBolle->click();
+    ProcessEvents();
+    ASSERT_GT(script.DialogsShown().size(), dialoghi) << script.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(difetti_.isEmpty()) << difetti_.size() << " controls cut:\n"
                                     << difetti_.join(QLatin1Char('\n')).toStdString();
 }
