@@ -510,28 +510,27 @@ TEST_F(FinestreIntere, TheRowSelectionsOfTheDocumentsShowTheirLinesWhole)
     ordine->Close();
     ProcessEvents();
 
-    codice_ = QStringLiteral("SVEN0001F_C");
-    auto *bolla = Apri<TFDocumento>(codice_);
-    ASSERT_TRUE(bolla);
-    EXPECT_TRUE(Scrivi(bolla, QStringLiteral("edIdCausale"), QStringLiteral("DDT")));
-    EXPECT_TRUE(Scrivi(bolla, QStringLiteral("edIdCliente"), QStringLiteral("C0001")));
-    qsizetype dialoghi = script.DialogsShown().size();
-    bolla->btnOrdini->click();
-    ProcessEvents();
-    ASSERT_GT(script.DialogsShown().size(), dialoghi) << script.Texts().join(QLatin1Char('|')).toStdString();
-    script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
-    bolla->Close();
-    ProcessEvents();
-
-    codice_ = QStringLiteral("SVEN0008F_F");
-    auto *fattura = Apri<TFSVen0008f_p>(codice_);
-    ASSERT_TRUE(fattura);
-    EXPECT_TRUE(Scrivi(fattura, QStringLiteral("edIdCausale"), QStringLiteral("FTI")));
-    EXPECT_TRUE(Scrivi(fattura, QStringLiteral("edIdCliente"), QStringLiteral("C0006")));
-    dialoghi = script.DialogsShown().size();
-    fattura->btnBolle->click();
-    ProcessEvents();
-    ASSERT_GT(script.DialogsShown().size(), dialoghi) << script.Texts().join(QLatin1Char('|')).toStdString();
+    // a new document of the code, its head typed, the selection opened with its button, the
+    // document left
+    const auto selezione = [this](const QString &codice, const QString &causale, const QString &cliente,
+                                  const QString &pulsante) {
+        codice_ = codice;
+        auto *f = Apri<TFDocumento>(codice);
+        ASSERT_TRUE(f);
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCausale"), causale));
+        EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCliente"), cliente));
+        const qsizetype dialoghi = script.DialogsShown().size();
+        f->Control<QPushButton>(pulsante)->click();
+        ProcessEvents();
+        EXPECT_GT(script.DialogsShown().size(), dialoghi) << script.Texts().join(QLatin1Char('|')).toStdString();
+        script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
+        f->Close();
+        ProcessEvents();
+    };
+    selezione(QStringLiteral("SVEN0001F_C"), QStringLiteral("DDT"), QStringLiteral("C0001"),
+              QStringLiteral("btnOrdini"));
+    selezione(QStringLiteral("SVEN0008F_F"), QStringLiteral("FTI"), QStringLiteral("C0006"),
+              QStringLiteral("btnBolle"));
     EXPECT_TRUE(difetti_.isEmpty()) << difetti_.size() << " controls cut:\n"
                                     << difetti_.join(QLatin1Char('\n')).toStdString();
 }
