@@ -411,7 +411,7 @@ void ColonneRigheVendita(KDBGriglia *griglia)
     griglia->AddColumn(QStringLiteral("IdProdotto"), QString(), 87);
     griglia->AddColumn(QStringLiteral("Descrizione"), QString(), 300);
     griglia->AddColumn(QStringLiteral("Lunghezza"), QStringLiteral("Conf."), 35);
-    griglia->AddColumn(QStringLiteral("Quantita2"), QStringLiteral("Pz."), 23);
+    griglia->AddColumn(QStringLiteral("Quantita2"), QStringLiteral("Pz."), 50);
     griglia->AddColumn(QStringLiteral("IdUm"), QStringLiteral("U.M."), 26).Alignment = Qt::AlignCenter;
     griglia->AddColumn(QStringLiteral("Quantita"), QString(), 50).Color = celeste;
     griglia->AddColumn(QStringLiteral("Prezzo"), QString(), 65);

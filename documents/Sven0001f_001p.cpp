@@ -114,6 +114,8 @@ TFSVen0001f_001p::TFSVen0001f_001p(QWidget *owner) : TFSVen0001f_001(owner)
             if (auto *w = FindControl<QWidget>(QLatin1String(nome))) {
                 riga->removeWidget(w);
                 riga->addWidget(w);
+                if (qobject_cast<TDBEdit *>(w))
+                    w->setMinimumWidth(80);
             }
     }
     ui.edUT_UT_QtaConfDaSpe->SetReadOnly(true);
