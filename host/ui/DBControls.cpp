@@ -198,7 +198,7 @@ void TFieldDataLink::Show()
 TDBFieldControl::TDBFieldControl(QWidget *control) : link_(control)
 {
     link_.OnFocus = [control] {
-        if (TForm *form = qobject_cast<TForm *>(control->window()))
+        if (TForm *form = TForm::Of(control))
             form->SetActiveControl(control);
         else
             control->setFocus(Qt::OtherFocusReason);
@@ -777,6 +777,11 @@ bool TDBMemo::Commit()
 
 void TDBMemo::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Escape && link_.IsModified()) {
+        link_.Reset();
+        event->accept();
+        return;
+    }
     if (!AcceptTextKey(event, isReadOnly()))
         return;
     QPlainTextEdit::keyPressEvent(event);
