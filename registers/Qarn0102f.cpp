@@ -48,7 +48,7 @@ void TFqarn0102f::FormClose(TCloseAction &action)
 
 void TFqarn0102f::FuocoCodiceTesta()
 {
-    ui->edIdRaggMag->setFocus();
+    SetActiveControl(ui->edIdRaggMag);
 }
 
 QString TFqarn0102f::MessaggioTestaDuplicata() const

@@ -61,7 +61,7 @@ void TFqarn0104f::FormClose(TCloseAction &action)
 
 void TFqarn0104f::FuocoCodiceTesta()
 {
-    ui->edAnno->setFocus();
+    SetActiveControl(ui->edAnno);
 }
 
 QString TFqarn0104f::MessaggioTestaDuplicata() const

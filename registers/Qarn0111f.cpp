@@ -63,7 +63,7 @@ void TFqarn0111f::tMainIdConIvaValidate(TField *Sender)
 
 void TFqarn0111f::FuocoCodiceTesta()
 {
-    ui->edIdRaggMag->setFocus();
+    SetActiveControl(ui->edIdRaggMag);
 }
 
 QString TFqarn0111f::MessaggioTestaDuplicata() const

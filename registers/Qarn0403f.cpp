@@ -160,5 +160,5 @@ void TFqarn0403f::tMainBeforeDelete(TDataSet *DataSet)
 
 void TFqarn0403f::FuocoCodiceTesta()
 {
-    ui->edDataDoc->setFocus();
+    SetActiveControl(ui->edDataDoc);
 }

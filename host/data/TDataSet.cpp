@@ -1204,6 +1204,7 @@ void TDataSet::BeginInsertAppend(bool append)
     insertPos_ = append ? store_->ViewSize() : std::max(cursor_, 0);
     InitNewRecord();
     state_ = dsInsert;
+    ++insertSerial_;
     ComputeCalc(cur_);
     DataEvent(deUpdateState);
     try {

@@ -119,6 +119,8 @@ public:
     // ---- editing
     void Insert();
     void Append();
+    // Changes each time a new record is begun (Insert, Append).
+    quint64 InsertSerial() const { return insertSerial_; }
     void Edit();
     void Post();
     void Cancel();
@@ -367,6 +369,7 @@ private:
     };
     mutable std::vector<NameHit> nameHits_; // made at the first search
     quint64 namesSerial_ = 0;
+    quint64 insertSerial_ = 0;
     mutable QHash<QString, QList<TField *>> fieldLists_; // GetFieldList by the names given
     QList<TField *> columns_; // record column -> field
     QList<TField *> calcFields_;

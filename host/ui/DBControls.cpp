@@ -191,7 +191,7 @@ void TFieldDataLink::Show()
 TDBFieldControl::TDBFieldControl(QWidget *control) : link_(control)
 {
     link_.OnFocus = [control] {
-        if (TForm *form = qobject_cast<TForm *>(control->window()))
+        if (TForm *form = TForm::Of(control))
             form->SetActiveControl(control);
         else
             control->setFocus(Qt::OtherFocusReason);
@@ -768,6 +768,11 @@ bool TDBMemo::Commit()
 
 void TDBMemo::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Escape && link_.IsModified()) {
+        link_.Reset();
+        event->accept();
+        return;
+    }
     if (!AcceptTextKey(event, isReadOnly()))
         return;
     QPlainTextEdit::keyPressEvent(event);

@@ -126,6 +126,7 @@ public:
     void SetDataField(const QString &name) override { link_.SetFieldName(name); }
     TField *Field() const { return link_.Field(); }
     TFieldDataLink &DataLink() { return link_; }
+    const TFieldDataLink &DataLink() const { return link_; }
     // Read-only by choice of the window (besides the source's own state).
     bool IsReadOnlySet() const { return readOnly_; }
 

@@ -725,6 +725,14 @@ void KDBGriglia::keyPressEvent(QKeyEvent *event)
     QTableView::keyPressEvent(event);
 }
 
+void KDBGriglia::focusInEvent(QFocusEvent *event)
+{
+    // the arrows move from the record shown as current, not from nowhere
+    if (!currentIndex().isValid())
+        SyncCurrentRow();
+    QTableView::focusInEvent(event);
+}
+
 void KDBGriglia::focusOutEvent(QFocusEvent *event)
 {
     QTableView::focusOutEvent(event);

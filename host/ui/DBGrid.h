@@ -5,9 +5,11 @@
 // title, width, colour, alignment, read-only, visible). The current row follows the
 // dataset's cursor and moves it. Options: editing in the cells, row selection, confirm
 // before delete, cancel an untouched new row when leaving the grid (for a control other than
-// the row's own edit fields). The column layout
-// (order, widths, hidden columns) can be saved and restored; the rows export to the
-// clipboard and to a spreadsheet file.
+// the row's own edit fields). With the focus the grid moves with the arrow keys from the
+// current record; Tab and Shift+Tab leave it for the next and the previous control (dgTabs:
+// they move from cell to cell instead), while in a cell being edited Tab goes on to the next
+// cell. The column layout (order, widths, hidden columns) can be saved and restored; the rows
+// export to the clipboard and to a spreadsheet file.
 #include "host/ui/DBControls.h"
 
 #include <QAbstractTableModel>
@@ -34,7 +36,7 @@ enum TDBGridOption : int {
 };
 using TDBGridOptions = int;
 inline constexpr TDBGridOptions dgDefaultOptions =
-    dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgConfirmDelete | dgCancelOnExit;
+    dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgConfirmDelete | dgCancelOnExit;
 
 struct TColumn {
     QString FieldName;
@@ -167,6 +169,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;

@@ -1,5 +1,6 @@
 #include "host/ui/DBNavigator.h"
 
+#include "host/ui/Fuoco.h"
 #include "host/ui/Kmessages.h"
 
 #include <QHBoxLayout>
@@ -133,13 +134,15 @@ bool TDBNavigator::ButtonEnabled(TNavigateBtn button) const
 
 void TDBNavigator::BtnClick(TNavigateBtn button)
 {
-    bool doDefault = true;
-    if (BeforeAction)
-        BeforeAction(button, doDefault);
-    if (doDefault)
-        DoAction(button);
-    if (OnClick)
-        OnClick(button);
+    Fuoco::ComandoSuRecord(this, DataSource(), [this, button] {
+        bool doDefault = true;
+        if (BeforeAction)
+            BeforeAction(button, doDefault);
+        if (doDefault)
+            DoAction(button);
+        if (OnClick)
+            OnClick(button);
+    });
 }
 
 void TDBNavigator::DoAction(TNavigateBtn button)

@@ -44,6 +44,7 @@ public:
     bool ButtonEnabled(TNavigateBtn button) const;
 
     // As the user pressing the button: BeforeAction, the action, OnClick. Errors propagate.
+    // A new record begun by it takes the focus (Fuoco::ComandoSuRecord).
     void BtnClick(TNavigateBtn button);
     // The button's own action.
     void DoAction(TNavigateBtn button);

@@ -5,6 +5,7 @@
 #include "host/db/DMIDataBases.h"
 #include "host/db/Dictionary.h"
 #include "host/ui/DBGrid.h"
+#include "host/ui/Fuoco.h"
 #include "host/ui/SearchDialog.h"
 #include "host/ui/Xvkey.h"
 
@@ -31,6 +32,13 @@ QString StateText(TDataSetState state)
         return QString();
     }
 }
+
+// The navigator buttons the host's key commands press.
+constexpr std::pair<int, TNavigateBtn> kPulsantiComandi[] = {
+    {Xvkey::kcModifica, nbEdit},   {Xvkey::kcInserisci, nbInsert}, {Xvkey::kcCancella, nbDelete},
+    {Xvkey::kcRegistra, nbPost},   {Xvkey::kcPrimo, nbFirst},      {Xvkey::kcPrecedente, nbPrior},
+    {Xvkey::kcSuccessivo, nbNext}, {Xvkey::kcUltimo, nbLast},
+};
 
 } // namespace
 
@@ -70,10 +78,19 @@ TFDBChild::TFDBChild(QWidget *owner) : TForm(owner)
             *action = added;
         return b;
     };
-    btRicerca = tool(QStringLiteral("Ricerca"), QStringLiteral("btRicerca"), QStringLiteral("Ricerca (F7)"));
-    btStampa = tool(QStringLiteral("Stampa"), QStringLiteral("btStampa"), QStringLiteral("Stampa (F9)"), &acStampa_);
+    const auto conTasto = [](const QString &text, int command) {
+        return QStringLiteral("%1 (%2)").arg(text, Xvkey::NomeTasto(command));
+    };
+    btRicerca = tool(QStringLiteral("Ricerca"), QStringLiteral("btRicerca"),
+                     conTasto(QStringLiteral("Ricerca"), Xvkey::kcRicerca));
+    btStampa = tool(QStringLiteral("Stampa"), QStringLiteral("btStampa"),
+                    conTasto(QStringLiteral("Stampa"), Xvkey::kcStampa), &acStampa_);
     btAnteprima = tool(QStringLiteral("Anteprima"), QStringLiteral("btAnteprima"),
-                       QStringLiteral("Anteprima (Maiusc+F9)"), &acAnteprima_);
+                       conTasto(QStringLiteral("Anteprima"), Xvkey::kcAnteprima), &acAnteprima_);
+    // each navigator button names the key that presses it
+    for (const auto &[command, button] : kPulsantiComandi)
+        DBNavigator->Button(button)->setToolTip(conTasto(NavigateBtnName(button), command));
+    DBNavigator->Button(nbCancel)->setToolTip(QStringLiteral("%1 (Esc)").arg(NavigateBtnName(nbCancel)));
     MostraStampa(false);
     tbComandi->addSeparator();
     btChiudi = tool(QStringLiteral("Chiudi"), QStringLiteral("btChiudi"), QStringLiteral("Chiudi la finestra"));
@@ -172,34 +189,13 @@ bool TFDBChild::KeyButton(int key, TShiftState shift, TNavigateBtn &button)
         button = nbCancel;
         return true;
     }
-    switch (Xvkey::XGetKEY(key, shift)) {
-    case Xvkey::kcModifica:
-        button = nbEdit;
-        return true;
-    case Xvkey::kcInserisci:
-        button = nbInsert;
-        return true;
-    case Xvkey::kcCancella:
-        button = nbDelete;
-        return true;
-    case Xvkey::kcRegistra:
-        button = nbPost;
-        return true;
-    case Xvkey::kcPrimo:
-        button = nbFirst;
-        return true;
-    case Xvkey::kcPrecedente:
-        button = nbPrior;
-        return true;
-    case Xvkey::kcSuccessivo:
-        button = nbNext;
-        return true;
-    case Xvkey::kcUltimo:
-        button = nbLast;
-        return true;
-    default:
-        return false;
-    }
+    const int command = Xvkey::XGetKEY(key, shift);
+    for (const auto &[comando, pulsante] : kPulsantiComandi)
+        if (comando == command) {
+            button = pulsante;
+            return true;
+        }
+    return false;
 }
 
 void TFDBChild::ChildKeyPress(int &key, TShiftState shift, bool &flag)
@@ -215,15 +211,8 @@ void TFDBChild::FormKeyDown(int &key, TShiftState shift)
     if (key == 0)
         return;
     // Escape first undoes what is being typed in a control
-    if (key == Qt::Key_Escape) {
-        QWidget *focus = QApplication::focusWidget();
-        if (auto *edit = dynamic_cast<TDBFieldControl *>(focus); edit && edit->DataLink().IsModified())
-            return;
-        if (auto *grid = qobject_cast<KDBGriglia *>(focus); grid && grid->IsCellEditing())
-            return;
-        if (focus && focus->parentWidget() && qobject_cast<KDBGriglia *>(focus->parentWidget()->parentWidget()))
-            return; // the editor of a grid cell
-    }
+    if (key == Qt::Key_Escape && Fuoco::DigitazioneAperta(QApplication::focusWidget()))
+        return;
     const int command = Xvkey::XGetKEY(key, shift);
     TNavigateBtn button;
     const bool isButton = KeyButton(key, shift, button);
@@ -238,18 +227,20 @@ void TFDBChild::FormKeyDown(int &key, TShiftState shift)
     if (auto *edit = dynamic_cast<TDBEdit *>(QApplication::focusWidget()); edit && isButton && button == nbPost)
         if (!edit->Commit())
             return;
-    bool flag = true;
-    int hookKey = pressed;
-    ChildKeyPress(hookKey, shift, flag);
-    // the hook may have changed what the button can do
-    if (!flag || !ComandoAttivo(command, isButton, button))
-        return;
-    if (isButton)
-        AzioneNavigatore(button);
-    else if (command == Xvkey::kcRicerca)
-        XFormXRicerca();
-    else
-        XFormXStampa(command == Xvkey::kcAnteprima);
+    Fuoco::ComandoSuRecord(this, DSMain, [&] {
+        bool flag = true;
+        int hookKey = pressed;
+        ChildKeyPress(hookKey, shift, flag);
+        // the hook may have changed what the button can do
+        if (!flag || !ComandoAttivo(command, isButton, button))
+            return;
+        if (isButton)
+            AzioneNavigatore(button);
+        else if (command == Xvkey::kcRicerca)
+            XFormXRicerca();
+        else
+            XFormXStampa(command == Xvkey::kcAnteprima);
+    });
 }
 
 bool TFDBChild::ComandoAttivo(int command, bool isButton, TNavigateBtn button) const

@@ -4,7 +4,9 @@
 #include "host/data/TXMemTable.h"
 #include "host/ui/DBControls.h"
 #include "host/ui/DBGrid.h"
+#include "host/ui/Fuoco.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMdiArea>
@@ -81,6 +83,17 @@ void TFDBChildPars::btEseguiClick()
 void TFDBChildPars::btChiudiClick()
 {
     Close();
+}
+
+void TFDBChildPars::FormKeyDown(int &key, TShiftState shift)
+{
+    TForm::FormKeyDown(key, shift);
+    if (key != Qt::Key_Escape || shift != 0 || Fuoco::DigitazioneAperta(QApplication::focusWidget()))
+        return;
+    key = 0;
+    QPushButton *chiudi = BottoneChiudi();
+    if (chiudi && !chiudi->isHidden() && chiudi->isEnabled())
+        chiudi->click();
 }
 
 // ---- TFDBChildParsPage
@@ -190,6 +203,11 @@ void TFDBChildParsPage::SetPagina(int page)
 int TFDBChildParsPage::Pagina() const
 {
     return PageControl->ActivePageIndex();
+}
+
+QPushButton *TFDBChildParsPage::BottoneChiudi() const
+{
+    return Pagina() == 1 ? btEsci : btChiudi;
 }
 
 QPushButton *TFDBChildParsPage::AggiungiBottoneRisultati(const QString &caption, const QString &name)

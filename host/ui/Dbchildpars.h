@@ -37,9 +37,14 @@ public:
 
     virtual void btEseguiClick();
     virtual void btChiudiClick();
+    // Escape: a control holding typing undoes it; else the button that closes the page shown
+    // is pressed (when enabled: not while a job runs).
+    void FormKeyDown(int &key, TShiftState shift) override;
 
 protected:
     QHBoxLayout *ButtonLayout() const { return buttons_; }
+    // The button that closes the window from the page shown.
+    virtual QPushButton *BottoneChiudi() const { return btChiudi; }
 
 private:
     QHBoxLayout *buttons_ = nullptr;
@@ -67,6 +72,9 @@ public:
 
     virtual void btStampaClick();
     virtual void btEsciClick();
+
+protected:
+    QPushButton *BottoneChiudi() const override;
 
 private:
     QHBoxLayout *resultButtons_ = nullptr;

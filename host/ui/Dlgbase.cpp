@@ -1,5 +1,7 @@
 #include "host/ui/Dlgbase.h"
 
+#include "host/ui/Fuoco.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -73,6 +75,8 @@ void TfdlgBase::FormKeyDown(int &key, TShiftState shift)
 {
     TForm::FormKeyDown(key, shift);
     if (key == Qt::Key_Escape) {
+        if (Fuoco::DigitazioneAperta(QApplication::focusWidget()))
+            return; // the control undoes its typing first
         key = 0;
         if (!btAnnulla->isHidden() && btAnnulla->isEnabled())
             btAnnulla->click();

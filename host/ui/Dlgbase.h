@@ -4,7 +4,8 @@
 // OK runs btOkClick and then, unless the handler set a result itself, closes the dialog
 // with mrOk; an error raised by the handler (a silent EAbort too) keeps the dialog open.
 // Cancel runs btAnnullaClick and closes with mrCancel. Escape presses Cancel when it is
-// shown and enabled; Enter presses the default button.
+// shown and enabled, once a control holding typing has undone it; Enter presses the default
+// button.
 #include "host/ui/Forms.h"
 
 #include <QPushButton>

@@ -2,6 +2,7 @@
 
 #include "host/data/TDataSource.h"
 #include "host/ui/Binder.h"
+#include "host/ui/Fuoco.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,15 +18,6 @@ TForm::ModalHandler &ModalHandlerSlot()
 {
     static TForm::ModalHandler handler;
     return handler;
-}
-
-// The form a widget belongs to: the nearest TForm among it and its parents.
-TForm *FormOf(QWidget *widget)
-{
-    for (QWidget *w = widget; w; w = w->parentWidget())
-        if (auto *form = qobject_cast<TForm *>(w))
-            return form;
-    return nullptr;
 }
 
 template <class T>
@@ -161,10 +153,20 @@ QWidget *TForm::ActiveControl() const
     return (own && own != this) ? own : nullptr;
 }
 
+TForm *TForm::Of(QWidget *widget)
+{
+    for (QWidget *w = widget; w; w = w->parentWidget())
+        if (auto *form = qobject_cast<TForm *>(w))
+            return form;
+    return nullptr;
+}
+
 void TForm::SetActiveControl(QWidget *control)
 {
     if (!control)
         return;
+    richiesto_ = control;
+    ++richieste_;
     if (isVisible())
         activateWindow();
     control->setFocus(Qt::OtherFocusReason); // on a hidden window, when it is shown
@@ -222,6 +224,7 @@ void TForm::Show()
         activateWindow();
     }
     FormShow();
+    Fuoco::FuocoIniziale(this);
 }
 
 bool TForm::Close()
@@ -262,6 +265,7 @@ int TForm::ShowModal()
         FormShow();
         if (!self)
             return mrCancel;
+        Fuoco::FuocoIniziale(this);
         const std::optional<int> result = handler(*this);
         if (!self)
             return mrCancel;
@@ -281,6 +285,8 @@ int TForm::ShowModal()
     activateWindow();
     if (self && !handler)
         FormShow();
+    if (self)
+        Fuoco::FuocoIniziale(this);
     if (self && modalResult_ == mrNone && !closed_) {
         QEventLoop loop;
         modalLoop_ = &loop;
@@ -446,7 +452,7 @@ bool TApplication::eventFilter(QObject *watched, QEvent *event)
     QWidget *focus = QApplication::focusWidget();
     if (focus ? widget != focus : !widget->isWindow())
         return false;
-    TForm *form = FormOf(widget);
+    TForm *form = TForm::Of(widget);
     if (!form)
         return false;
     auto *key = static_cast<QKeyEvent *>(event);

@@ -73,7 +73,7 @@ public:
     // canClose false refuses the close.
     virtual void XFormCloseQuery(bool &canClose);
     // Key preview: every key pressed in the window passes here before its control;
-    // setting key to 0 consumes it. The base makes Escape close a modal window.
+    // setting key to 0 consumes it.
     virtual void FormKeyDown(int &key, TShiftState shift);
 
     // ---- showing and closing
@@ -105,7 +105,15 @@ public:
     QWidget *ClientArea() const { return client_; }
 
     QWidget *ActiveControl() const;
+    // Gives a control the focus (a hidden window's control when the window is shown). The
+    // control asked for last is where typing starts when the window opens and after a command
+    // that begins a new record (Fuoco::ComandoSuRecord).
     void SetActiveControl(QWidget *control);
+    QWidget *ControlloRichiesto() const { return richiesto_.data(); }
+    // Grows each time SetActiveControl asks for a control.
+    int RichiesteFuoco() const { return richieste_; }
+    // The window of a control: the nearest TForm among it and its parents.
+    static TForm *Of(QWidget *widget);
 
     // ---- named access (object names compared exactly, then without regard to case)
     template <class T = QWidget>
@@ -162,6 +170,8 @@ private:
     int modalResult_ = mrNone;
     QEventLoop *modalLoop_ = nullptr;
     QPointer<QMdiSubWindow> sub_;
+    QPointer<QWidget> richiesto_;
+    int richieste_ = 0;
 };
 
 // Creates an object of a class and runs its creation handler (a form's FormCreate, a data

@@ -43,4 +43,34 @@ int XGetKEY(int key, TShiftState shift)
     }
 }
 
+QString NomeTasto(int command)
+{
+    switch (command) {
+    case kcRicerca:
+        return QStringLiteral("F7");
+    case kcModifica:
+        return QStringLiteral("F2");
+    case kcInserisci:
+        return QStringLiteral("Ins");
+    case kcCancella:
+        return QStringLiteral("F8");
+    case kcPrimo:
+        return QStringLiteral("Ctrl+Inizio");
+    case kcPrecedente:
+        return QStringLiteral("Ctrl+PagSu");
+    case kcSuccessivo:
+        return QStringLiteral("Ctrl+PagGiù");
+    case kcUltimo:
+        return QStringLiteral("Ctrl+Fine");
+    case kcStampa:
+        return QStringLiteral("F9");
+    case kcRegistra:
+        return QStringLiteral("F10");
+    case kcAnteprima:
+        return QStringLiteral("Maiusc+F9");
+    default:
+        return QString();
+    }
+}
+
 } // namespace Xvkey

@@ -21,5 +21,8 @@ enum TKeyCommand : int {
 
 // The command of a key (a Qt::Key) with its shift state; kcNessuno for any other key.
 int XGetKEY(int key, TShiftState shift);
+// The key a user presses for a command, as the keyboard names it ("F10", "Ctrl+Fine"); empty
+// for kcNessuno.
+QString NomeTasto(int command);
 
 } // namespace Xvkey

@@ -2,7 +2,11 @@
 #include "tests/host/documents/DocumentiFixture.h"
 
 #include "host/db/TXTransaction.h"
+#include "tests/host/core/Printers.h"
 #include "tests/support/DueUtenti.h"
+
+#include <QApplication>
+#include <QTest>
 
 TEST_F(Documenti, NuovaBollaRegistraTestaRigheMovimentiEsistenzeTotaliENumero)
 {
@@ -221,6 +225,28 @@ TEST_F(Documenti, CancellazioneStornaContromovimentiEDettagliDeiLotti)
         kv8test::ProcessEvents();
     }
     script.AllowUnusedAnswers();
+}
+
+TEST_F(Documenti, UnaBollaNuovaPrendeLaCausaleDigitataSubitoEUnRigoNuovoIlSuoPrimoCampo)
+{
+    auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
+    ASSERT_TRUE(f);
+    QWidget *finestra = f->window();
+    finestra->activateWindow();
+    QApplication::setActiveWindow(finestra);
+    kv8test::ProcessEvents();
+    QWidget *fuoco = QApplication::focusWidget();
+    ASSERT_NE(fuoco, nullptr) << "the new note opens with no control to type into";
+    EXPECT_EQ(fuoco->objectName(), QStringLiteral("edIdCausale"));
+    QTest::keyClicks(fuoco, QStringLiteral("DDT"));
+    QTest::keyClick(fuoco, Qt::Key_Tab);
+    kv8test::ProcessEvents();
+    EXPECT_EQ(f->TTesta->FieldByName(QStringLiteral("IdCausale"))->AsString(), QStringLiteral("DDT"));
+
+    PremiRighe(f, nbInsert);
+    fuoco = QApplication::focusWidget();
+    ASSERT_NE(fuoco, nullptr);
+    EXPECT_EQ(fuoco->objectName(), QStringLiteral("edTipoRigo")) << "the new row starts on its first field";
 }
 
 TEST_F(Documenti, DatiErratiRifiutatiConMessaggioSenzaScrivere)

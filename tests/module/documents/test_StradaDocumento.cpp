@@ -122,3 +122,11 @@ TEST_F(StradaDocumento, TheNotesWeightsComeFromItsRows)
     EXPECT_EQ(Elenco(QStringLiteral("SELECT PesoLordo, PesoNetto, TotaleVolume FROM BolleCliTeste")),
               QStringList{"62.4/57.6/0.072"});
 }
+
+TEST_F(StradaDocumento, ANoteSavedLeavesTheNextNewNoteReadyForItsCausal)
+{
+    ASSERT_TRUE(Nota(QStringLiteral("C6"), {QStringLiteral("2")}));
+    ASSERT_EQ(nota->TTesta->State(), dsInsert);
+    QWidget *fuoco = nota->focusWidget();
+    EXPECT_EQ(fuoco ? fuoco->objectName() : QString(), QStringLiteral("edIdCausale"));
+}

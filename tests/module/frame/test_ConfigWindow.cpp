@@ -9,11 +9,13 @@
 #include "tests/support/ui/UiScript.h"
 #include "tests/support/ui/WindowDriver.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -78,6 +80,30 @@ protected:
     kv8test::UiScript script;
     TUtente utente;
 };
+
+TEST_F(ConfigWindow, EscapeFirstUndoesTheFieldBeingTypedThenCancelsTheWindow)
+{
+    Apri([](Tfqarn0001f &f) -> int {
+        auto *mese = f.Control<TDBEdit>(QStringLiteral("edMeseIniBilDicGia"));
+        kv8test::Focus(mese);
+        const QString prima = mese->text();
+        mese->selectAll();
+        QTest::keyClicks(mese, QStringLiteral("9"));
+        EXPECT_EQ(mese->text(), QStringLiteral("9"));
+        const auto esc = [] {
+            if (QWidget *w = QApplication::focusWidget())
+                QTest::keyClick(w, Qt::Key_Escape);
+            kv8test::ProcessEvents();
+        };
+        esc();
+        EXPECT_FALSE(f.IsClosed()) << "the first Escape undoes the typing only";
+        EXPECT_EQ(mese->text(), prima);
+        esc();
+        EXPECT_TRUE(f.IsClosed());
+        return f.ModalResult();
+    });
+    EXPECT_EQ(Righe(), 0) << "a cancelled window stores nothing";
+}
 
 TEST_F(ConfigWindow, LaidOutWithItsControlsInTabOrder)
 {
