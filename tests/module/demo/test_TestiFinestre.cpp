@@ -44,6 +44,7 @@ TEST_F(TestiFinestre, LaFatturaMostraQuantitaPrezziETotaliComeLeRighe)
     EXPECT_EQ(Cella(griglia, QStringLiteral("Prezzo")), QStringLiteral("32,000")) << "the euro's price decimals";
     EXPECT_EQ(Cella(griglia, QStringLiteral("Quantita")), f->Control<TDBEdit>(QStringLiteral("edQuantita"))->text());
     EXPECT_EQ(Cella(griglia, QStringLiteral("Prezzo")), f->Control<TDBEdit>(QStringLiteral("edPrezzo"))->text());
+    EXPECT_EQ(Cella(griglia, QStringLiteral("_ImportoNetto")), QStringLiteral("384,00")) << "the euro's value decimals";
     EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edTotDocumento"))->text(), QStringLiteral("1.018,94"));
     EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edTotImponibile"))->text(), QStringLiteral("835,20"));
 }
