@@ -102,8 +102,12 @@ void TLumoRigheDoc::DichiaraCampi(TDataSet *righe, bool withCalcolati) const
         righe->AddCalcField(QStringLiteral("_FlTipoMisure"), ftSmallint);
     if (withCalcolati)
         for (const char *nome : {"_ImportoLordo", "_ImportoNetto", "_ImportoNN", "_ControValNN"})
-            if (!righe->FindField(QLatin1String(nome)))
-                righe->AddCalcField(QLatin1String(nome), ftFloat);
+            if (!righe->FindField(QLatin1String(nome))) {
+                // amounts in the document's currency, the counter-value in the company's
+                const bool controvalore = qstrcmp(nome, "_ControValNN") == 0;
+                righe->AddCalcField(QLatin1String(nome), ftFloat)
+                    ->SetNumberKind(controvalore ? KFormati::fnValoreIT : KFormati::fnValoreES);
+            }
 }
 
 void TLumoRigheDoc::SettaValoriRiga()

@@ -241,6 +241,7 @@ void TDataSetModel::Changed()
         beginResetModel();
         rows_ = rows;
         endResetModel();
+        grid_->ApplyColumnWidths(); // wide enough for the figures of the rows come
     } else if (rows_ > 0 && !fields_.isEmpty()) {
         emit dataChanged(index(0, 0), index(rows_ - 1, int(fields_.size()) - 1));
     }

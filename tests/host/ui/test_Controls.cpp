@@ -303,6 +303,14 @@ TEST(FieldControls, GridAndEditShowAFigureAlikeInItsKindAndCurrency)
     testa->FieldByName(QStringLiteral("IdDivisa"))->SetAsString(QStringLiteral("XXX"));
     EXPECT_EQ(cella("Importo").toString(), KFormati::FormatFloat(KFormati::GetDisplay(KFormati::fnValoreES), 1018.94));
     testa->Cancel();
+
+    // rows that come in later widen the columns of their figures
+    righe->DisableControls();
+    righe->Append();
+    righe->FieldByName(QStringLiteral("Importo"))->SetAsFloat(123456789.5);
+    righe->Post();
+    righe->EnableControls();
+    EXPECT_GT(grid->columnWidth(2), grid->fontMetrics().horizontalAdvance(QStringLiteral("123.456.789,50")));
 }
 
 TEST_F(ControlsTest, GridShowsTheRowsAndFollowsTheCursor)

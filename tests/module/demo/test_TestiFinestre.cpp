@@ -44,8 +44,29 @@ TEST_F(TestiFinestre, LaFatturaMostraQuantitaPrezziETotaliComeLeRighe)
     EXPECT_EQ(Cella(griglia, QStringLiteral("Prezzo")), QStringLiteral("32,000")) << "the euro's price decimals";
     EXPECT_EQ(Cella(griglia, QStringLiteral("Quantita")), f->Control<TDBEdit>(QStringLiteral("edQuantita"))->text());
     EXPECT_EQ(Cella(griglia, QStringLiteral("Prezzo")), f->Control<TDBEdit>(QStringLiteral("edPrezzo"))->text());
+    EXPECT_EQ(Cella(griglia, QStringLiteral("_ImportoNetto")), QStringLiteral("384,00")) << "the euro's value decimals";
     EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edTotDocumento"))->text(), QStringLiteral("1.018,94"));
     EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edTotImponibile"))->text(), QStringLiteral("835,20"));
+}
+
+TEST_F(TestiFinestre, IlCastellettoDellaFatturaMostraNelleCaselleQuelloCheMostraLaGriglia)
+{
+    const qint64 fattura =
+        company.Database().ScalarValue(QStringLiteral("SELECT MIN(KFattCliT) FROM LUMO_CauzDocFatt")).toLongLong();
+    auto *f = Apri<TFDocumento>(QStringLiteral("SVEN0008F_F;%1").arg(fattura));
+    ASSERT_NE(f, nullptr);
+    f->KPageControl->SetActivePage(f->Control<QWidget>(QStringLiteral("tsLUMO_CauzDoc")));
+    auto *griglia = f->Control<KDBGriglia>(QStringLiteral("gUT_LMQ_CauzDoc"));
+    ASSERT_TRUE(griglia->DataSet()->Locate(QStringLiteral("IdImballo"), QStringLiteral("BOT")));
+    kv8test::ProcessEvents();
+    // the summary's own formats, in the grid and in the row's fields alike
+    const QList<std::pair<const char *, const char *>> campi{
+        {"QtaCar", "edUT_QtaCar"}, {"Prezzo", "edUT_Prezzo"}, {"ValoreCar", "edUT_ValoreCar"}};
+    for (const auto &[campo, casella] : campi)
+        EXPECT_EQ(Cella(griglia, QString::fromLatin1(campo)), f->Control<TDBEdit>(QString::fromLatin1(casella))->text())
+            << campo;
+    EXPECT_EQ(Cella(griglia, QStringLiteral("QtaCar")), QStringLiteral("120,00"));
+    EXPECT_EQ(Cella(griglia, QStringLiteral("ValoreCar")), QStringLiteral("30,000"));
 }
 
 TEST_F(TestiFinestre, LaPrimaNotaCauzioniMostraLeRigheComeIlDettaglioSfogliandoEScrivendo)
