@@ -743,6 +743,22 @@ QString TField::ItemText(const QVariant &value) const
     return QString();
 }
 
+void TField::SetDisplayFormat(const QString &format)
+{
+    if (format == displayFormat_)
+        return;
+    displayFormat_ = format;
+    dataSet_->DataEvent(deFieldChange, this);
+}
+
+void TField::SetEditFormat(const QString &format)
+{
+    if (format == editFormat_)
+        return;
+    editFormat_ = format;
+    dataSet_->DataEvent(deFieldChange, this);
+}
+
 QString TField::DisplayText() const
 {
     return FormatValue(Value(), true);

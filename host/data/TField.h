@@ -57,10 +57,11 @@ public:
     void SetSize(int size) { size_ = size; }
     QString DisplayLabel() const { return label_.isEmpty() ? name_ : label_; }
     void SetDisplayLabel(const QString &label) { label_ = label; }
+    // A new format shows at once in the controls bound to the field.
     const QString &DisplayFormat() const { return displayFormat_; }
-    void SetDisplayFormat(const QString &format) { displayFormat_ = format; }
+    void SetDisplayFormat(const QString &format);
     const QString &EditFormat() const { return editFormat_; }
-    void SetEditFormat(const QString &format) { editFormat_ = format; }
+    void SetEditFormat(const QString &format);
     bool Visible() const { return visible_; }
     void SetVisible(bool v) { visible_ = v; }
     bool ReadOnly() const { return readOnly_; }
