@@ -36,6 +36,7 @@ TFSVen0008f_001::TFSVen0008f_001(QWidget *owner) : TfdlgBase(owner), ui(new Ui::
     TSelBolle->SetName(QStringLiteral("TSelBolle"));
     for (const char *nome : {"FlSelez", "Numero", "Anno", "RigheDaFatturare"})
         TSelBolle->AddField(QLatin1String(nome), ftInteger);
+    F(TSelBolle, "FlSelez")->SetFlag(true);
     TSelBolle->AddField(QStringLiteral("KBolleCliT"), ftLargeint);
     TSelBolle->AddField(QStringLiteral("IdCausale"), ftString, 10);
     TSelBolle->AddField(QStringLiteral("DataDocumento"), ftDateTime)->SetDisplayFormat(QStringLiteral("dd/mm/yyyy"));

@@ -96,6 +96,9 @@ TEST_F(Fatture, IlComandoRigheDaDdtPrendeSoloLeBolleScelteDallUtente)
         kv8test::Focus(d.gSelBolle);
         kv8test::PressKey(d.gSelBolle, Qt::Key_Space);
         EXPECT_EQ(d.BolleSelezionate(), QList<qint64>{b1});
+        const QModelIndex segno = d.gSelBolle->model()->index(0, 0);
+        EXPECT_EQ(segno.data(Qt::CheckStateRole), QVariant(Qt::Checked)) << "the mark shows as a check";
+        EXPECT_EQ(segno.data(Qt::DisplayRole).toString(), QString()) << "not as a number";
         kv8test::PressKey(d.gSelBolle, Qt::Key_Space);
         EXPECT_TRUE(d.BolleSelezionate().isEmpty());
         offerte = ScegliBolle(d, {numero(b2)}, true);
