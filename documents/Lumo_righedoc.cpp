@@ -413,7 +413,7 @@ void ColonneRigheVendita(KDBGriglia *griglia)
     const QColor celeste(0x87, 0xCE, 0xEB);
     griglia->AddColumn(QStringLiteral("TipoRigo"), QStringLiteral("Tipo"), 24);
     griglia->AddColumn(QStringLiteral("IdProdotto"), QString(), 87);
-    griglia->AddColumn(QStringLiteral("Descrizione"), QString(), 300);
+    griglia->AddColumn(QStringLiteral("Descrizione"), QString(), 309);
     griglia->AddColumn(QStringLiteral("Lunghezza"), QStringLiteral("Conf."), 35);
     griglia->AddColumn(QStringLiteral("Quantita2"), QStringLiteral("Pz."), 50);
     griglia->AddColumn(QStringLiteral("IdUm"), QStringLiteral("U.M."), 26).Alignment = Qt::AlignCenter;
