@@ -194,6 +194,8 @@ void TFCauzFatturazione::BloccaGiacenze(const QStringList &clienti)
                                               "FOR UPDATE"),
                          valori);
         }
+        // the run moves their cards: how each keeps deposits read once for all
+        UT_LMQ_CAUZ_LeggiConti(QStringLiteral("CL"), gruppo);
         const QString sql =
             QStringLiteral("SELECT IdConto, IdImballo, FlTipoScheda, ProgQtaCarF - ProgQtaResF, QtaResEcc - QtaCarEcc, "
                            "ProgQtaCar - ProgQtaRes, ProgValCar - ProgValRes, ProgQtaCarB - ProgQtaResB, "

@@ -127,6 +127,20 @@ public:
         return letto;
     }
 
+    // Values read by another statement of db's open transaction, kept as if read one by one.
+    void Registra(TXDatabase &db, const QHash<Codice, T> &letti)
+    {
+        if (!db.InTransaction() || tutti_)
+            return;
+        if (ListenedDatabase() != &db) {
+            Dimentica();
+            Listen(&db, tabelle_);
+        }
+        if (valori_.size() + letti.size() > kMassimo)
+            valori_.clear();
+        valori_.insert(letti);
+    }
+
 private:
     void Dimentica()
     {
@@ -483,72 +497,115 @@ private:
     bool tutteLette_ = false;
 };
 
+// The texts reading how accounts of a kind keep deposits, made once (read for every movement).
+struct TestiDeposito {
+    QString conti, sql, dove;
+    explicit TestiDeposito(bool cliente)
+        : conti(cliente ? QStringLiteral("Clienti") : QStringLiteral("Fornitori")),
+          sql(QStringLiteral("SELECT %1.IdConto, %2")
+                  .arg(conti, cliente ? QStringLiteral("CASE WHEN %1.UT_LMQ_FlCauz = 0 THEN 0 WHEN "
+                                                       "%1.UT_LMQ_FlCauDes = 0 THEN 1 ELSE 2 END")
+                                            .arg(conti)
+                                      : QStringLiteral("CASE WHEN %1.UT_LMQ_FlCauz = 0 THEN 0 ELSE 1 END").arg(conti))),
+          dove(QStringLiteral(" WHERE %1.IdContoTp = ?").arg(conti))
+    {}
+    // The account's columns joined with its cards' currencies.
+    QString ConSchede() const
+    {
+        return sql + QStringLiteral(", p.IdDestinazione, p.IdImballo, p.FlTipoScheda, p.IdDivisa FROM ") + conti
+               + QStringLiteral(" LEFT JOIN LUMO_ProgCauz p ON p.IdContoTp = %1.IdContoTp AND p.IdConto = %1.IdConto")
+                     .arg(conti)
+               + dove;
+    }
+
+    static const TestiDeposito &Di(bool cliente)
+    {
+        static const TestiDeposito clienti(true), fornitori(false);
+        return cliente ? clienti : fornitori;
+    }
+};
+
+// How accounts of a kind keep deposits, read once per transaction.
+LettureTransazione<int> &LettureDeposito(bool cliente)
+{
+    static LettureTransazione<int> clienti({QStringLiteral("Clienti")}), fornitori({QStringLiteral("Fornitori")});
+    return cliente ? clienti : fornitori;
+}
+
 // How an account keeps deposits: 0 not (or no such account), 1 kept, 2 kept per destination.
 // In a transaction an account read alone brings along its card currencies, when the pending
 // cards have still to read them: one statement for both.
 int DepositoConto(TXDatabase &db, const QString &tipo, const QString &conto, SchedeInSospeso &schede)
 {
-    static LettureTransazione<int> clienti({QStringLiteral("Clienti")}), fornitori({QStringLiteral("Fornitori")});
     const bool cliente = tipo == QLatin1String("CL");
     if (!cliente && tipo != QLatin1String("FO"))
         return 0;
-    // the texts of each kind of account, made once (the routine runs for every movement)
-    struct Testi {
-        QString conti, sql, dove;
-        explicit Testi(bool cliente)
-            : conti(cliente ? QStringLiteral("Clienti") : QStringLiteral("Fornitori")),
-              sql(QStringLiteral("SELECT %1.IdConto, %2")
-                      .arg(conti, cliente ? QStringLiteral("CASE WHEN %1.UT_LMQ_FlCauz = 0 THEN 0 WHEN "
-                                                           "%1.UT_LMQ_FlCauDes = 0 THEN 1 ELSE 2 END")
-                                                .arg(conti)
-                                          : QStringLiteral("CASE WHEN %1.UT_LMQ_FlCauz = 0 THEN 0 ELSE 1 END")
-                                                .arg(conti))),
-              dove(QStringLiteral(" WHERE %1.IdContoTp = ?").arg(conti))
-        {
-        }
-    };
-    static const Testi testiClienti(true), testiFornitori(false);
-    const Testi &testi = cliente ? testiClienti : testiFornitori;
+    const TestiDeposito &testi = TestiDeposito::Di(cliente);
     const QString &conti = testi.conti;
     const QString &sql = testi.sql;
     const QString &dove = testi.dove;
-    return (cliente ? clienti : fornitori)
-        .Valore(
-            db, conto,
-            [&] {
-                if (!schede.DaLeggere(tipo, conto)) {
-                    QSqlQuery q = db.OpenQuery(sql + QStringLiteral(" FROM ") + conti + dove +
-                                                   QStringLiteral(" AND %1.IdConto = ?").arg(conti),
-                                               {tipo, conto}, true);
-                    return q.next() ? q.value(1).toInt() : 0;
+    return LettureDeposito(cliente).Valore(
+        db, conto,
+        [&] {
+            if (!schede.DaLeggere(tipo, conto)) {
+                QSqlQuery q = db.OpenQuery(sql + QStringLiteral(" FROM ") + conti + dove
+                                               + QStringLiteral(" AND %1.IdConto = ?").arg(conti),
+                                           {tipo, conto}, true);
+                return q.next() ? q.value(1).toInt() : 0;
+            }
+            return schede.Leggendo([&] {
+                QSqlQuery q = db.OpenQuery(testi.ConSchede() + QStringLiteral(" AND %1.IdConto = ?").arg(conti),
+                                           {tipo, conto}, true);
+                int letto = 0;
+                while (q.next()) {
+                    letto = q.value(1).toInt();
+                    if (!q.isNull(4))
+                        schede.Registra({tipo, conto, q.value(2).toInt(), q.value(3).toString(), q.value(4).toInt()},
+                                        q.value(5).toString());
                 }
-                return schede.Leggendo([&] {
-                    QSqlQuery q = db.OpenQuery(
-                        sql + QStringLiteral(", p.IdDestinazione, p.IdImballo, p.FlTipoScheda, p.IdDivisa FROM ") +
-                            conti +
-                            QStringLiteral(" LEFT JOIN LUMO_ProgCauz p ON p.IdContoTp = %1.IdContoTp AND p.IdConto = "
-                                           "%1.IdConto")
-                                .arg(conti) +
-                            dove + QStringLiteral(" AND %1.IdConto = ?").arg(conti),
-                        {tipo, conto}, true);
-                    int letto = 0;
-                    while (q.next()) {
-                        letto = q.value(1).toInt();
-                        if (!q.isNull(4))
-                            schede.Registra({tipo, conto, q.value(2).toInt(), q.value(3).toString(), q.value(4).toInt()},
-                                            q.value(5).toString());
-                    }
-                    schede.Letto(tipo, conto);
-                    return letto;
-                });
-            },
-            [&] {
-                QHash<Codice, int> tutti;
-                QSqlQuery q = db.OpenQuery(sql + QStringLiteral(" FROM ") + conti + dove, {tipo}, true);
-                while (q.next())
-                    tutti.insert({q.value(0).toString()}, q.value(1).toInt());
-                return tutti;
+                schede.Letto(tipo, conto);
+                return letto;
             });
+        },
+        [&] {
+            QHash<Codice, int> tutti;
+            QSqlQuery q = db.OpenQuery(sql + QStringLiteral(" FROM ") + conti + dove, {tipo}, true);
+            while (q.next())
+                tutti.insert({q.value(0).toString()}, q.value(1).toInt());
+            return tutti;
+        });
+}
+
+// Reads at once how the accounts keep deposits and, for the pending cards, their cards'
+// currencies: DepositoConto then reads nothing more for them in the open transaction.
+void LeggiDepositoConti(TXDatabase &db, const QString &tipo, const QStringList &codici, SchedeInSospeso &schede)
+{
+    const bool cliente = tipo == QLatin1String("CL");
+    if ((!cliente && tipo != QLatin1String("FO")) || codici.isEmpty() || !db.InTransaction())
+        return;
+    const TestiDeposito &testi = TestiDeposito::Di(cliente);
+    QVariantList valori{tipo};
+    for (const QString &c : codici)
+        valori << c;
+    QHash<Codice, int> letti;
+    schede.Leggendo([&] {
+        QSqlQuery q = db.OpenQuery(testi.ConSchede() + QStringLiteral(" AND %1.IdConto IN (?").arg(testi.conti)
+                                       + QStringLiteral(", ?").repeated(codici.size() - 1) + QLatin1Char(')'),
+                                   valori, true);
+        while (q.next()) {
+            const QString conto = q.value(0).toString();
+            letti.insert({conto}, q.value(1).toInt());
+            if (!q.isNull(4) && schede.DaLeggere(tipo, conto))
+                schede.Registra({tipo, conto, q.value(2).toInt(), q.value(3).toString(), q.value(4).toInt()},
+                                q.value(5).toString());
+        }
+    });
+    for (const QString &c : codici) {
+        letti.insert({c}, letti.value({c})); // a missing account keeps none
+        if (schede.DaLeggere(tipo, c))
+            schede.Letto(tipo, c);
+    }
+    LettureDeposito(cliente).Registra(db, letti);
 }
 
 // ---- product-card selection
@@ -695,6 +752,13 @@ void UT_LMQ_RG_ScrivoProgReg(int IdRaggMag, const QString &IdRegistro, const QDa
 }
 
 // ---------------------------------------------------------------- deposit cards
+
+void UT_LMQ_CAUZ_LeggiConti(const QString &IdContoTp, const QStringList &conti)
+{
+    TXClientTable *t = Modulo().TRS_ProgCauz;
+    Funzioni::CheckTabOpen(t);
+    LeggiDepositoConti(t->Database(), IdContoTp, conti, SchedeInSospeso::Di(t));
+}
 
 void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &IdContoTp, const QString &IdConto,
                                      int IdDestinazione, const QString &IdDivisa, double Cambio,

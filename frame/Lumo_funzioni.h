@@ -5,6 +5,7 @@
 // the datasets of the shared data modules (DMILUMO, DMILUMO_reg).
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 class TXMemTable;
@@ -54,6 +55,10 @@ void UT_LMQ_RG_BloccoProgReg(int IdRaggMag, const QString &IdRegistro, TUT_LMQ_R
 void UT_LMQ_RG_ScrivoProgReg(int IdRaggMag, const QString &IdRegistro, const QDateTime &DataUltAgg, int UltNumRiga);
 
 // ---- deposit progressive cards (LUMO_ProgCauz), deposit price and value
+
+// Reads at once, for the rest of the open transaction, how the accounts of type IdContoTp keep
+// deposits and their cards' currencies: a job about to move many of them saves a read per account.
+void UT_LMQ_CAUZ_LeggiConti(const QString &IdContoTp, const QStringList &conti);
 
 // Adds one deposit movement to the account's two cards for the packaging code: the card of
 // the destination (kind 0; destination 0 unless the customer keeps deposits per destination)

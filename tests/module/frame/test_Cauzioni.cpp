@@ -70,6 +70,22 @@ protected:
                    {tipo, conto, destinazione, imballo, tipoScheda});
     }
     int Schede() { return Count("SELECT COUNT(*) FROM LUMO_ProgCauz"); }
+
+    // A load of 3 at 1.25, once applied to C001 in a transaction left open (the euro's decimals
+    // read), with C002's account card stored in dollars at a rate of 0.5.
+    Movimento CaricoConSchedaInDollari()
+    {
+        db->ExecSQL("INSERT INTO Cambi (IdDivisa, DataCambio, Cambio) VALUES ('USD', ?, 0.5)",
+                    {QDateTime(QDate(2024, 1, 1), QTime(0, 0))});
+        db->ExecSQL("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, "
+                    "IdDivisa, ProgQtaCar) VALUES ('CL', 'C002', 0, 'CAS', 1, 'USD', 4)");
+        Movimento m;
+        m.qtaCar = 3;
+        m.prezzo = 1.25;
+        db->StartTransaction();
+        m.Applica();
+        return m;
+    }
 };
 
 double V(const QVariantMap &card, const char *column)
@@ -524,15 +540,7 @@ TEST_F(Cauzioni, ManyAccountsInOneTransactionEndAsTheirMovements)
 // one statement: a stored card in another currency still takes its converted values.
 TEST_F(Cauzioni, OneReadPerAccountBringsItsCardsCurrencies)
 {
-    db->ExecSQL("INSERT INTO Cambi (IdDivisa, DataCambio, Cambio) VALUES ('USD', ?, 0.5)",
-                {QDateTime(QDate(2024, 1, 1), QTime(0, 0))});
-    db->ExecSQL("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, IdDivisa, "
-                "ProgQtaCar) VALUES ('CL', 'C002', 0, 'CAS', 1, 'USD', 4)");
-    Movimento m;
-    m.qtaCar = 3;
-    m.prezzo = 1.25;
-    db->StartTransaction();
-    Movimento(m).Applica(); // the currencies' decimals read once
+    Movimento m = CaricoConSchedaInDollari();
     const quint64 prima = db->StatementCount();
     m.conto = "C002"; // kept per destination
     m.destinazione = 2;
@@ -550,6 +558,31 @@ TEST_F(Cauzioni, OneReadPerAccountBringsItsCardsCurrencies)
     EXPECT_DOUBLE_EQ(V(Scheda("CL", "C002", 0, 1), "ProgValCar"), 15); // 2 x 3 x 2.5 USD
     EXPECT_EQ(Scheda("CL", "C002", 0, 1).value("iddivisa").toString(), "USD");
     EXPECT_EQ(V(Scheda("FO", "F001", 0, 0), "ProgQtaCar"), 3);
+}
+
+// Accounts read together before a job moves them are not read again one by one: a missing
+// account and one without deposits get no card, a stored card keeps its currency.
+TEST_F(Cauzioni, AccountsReadTogetherAreNotReadAgain)
+{
+    Movimento m = CaricoConSchedaInDollari();
+    const quint64 prima = db->StatementCount();
+    UT_LMQ_CAUZ_LeggiConti("CL", {"C002", "C003", "C009"});
+    EXPECT_EQ(db->StatementCount() - prima, 1u);
+    m.conto = "C002";
+    m.destinazione = 2;
+    m.Applica();
+    m.Applica();
+    for (const char *conto : {"C003", "C009"}) {
+        m.conto = conto;
+        m.Applica();
+    }
+    // the dollar's decimals and the rate for each movement of C002, nothing for the accounts
+    EXPECT_EQ(db->StatementCount() - prima, 4u);
+    db->Commit();
+    EXPECT_EQ(V(Scheda("CL", "C002", 2, 0), "ProgQtaCar"), 6);
+    EXPECT_DOUBLE_EQ(V(Scheda("CL", "C002", 0, 1), "ProgValCar"), 15); // 2 x 3 x 2.5 USD
+    EXPECT_EQ(Scheda("CL", "C002", 0, 1).value("iddivisa").toString(), "USD");
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM LUMO_ProgCauz WHERE IdConto IN ('C003', 'C009')"), 0);
 }
 
 // A movement that cannot be converted for its second card moves neither card, and what the
