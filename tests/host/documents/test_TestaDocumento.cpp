@@ -122,6 +122,7 @@ TEST_F(TestaDocumento, TheDestinationIsOneOfTheAccountsAndBringsItsZoneAndCarrie
 
 TEST_F(TestaDocumento, ACurrencyWithoutARateIsShownAndRefusedBySave)
 {
+    Esegui("UPDATE Divise SET DecPrezzo = 1, DecValore = 0 WHERE IdDivisa = 'GBP'");
     auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
     ASSERT_TRUE(f);
     Testa(f, QStringLiteral("DDT"), QStringLiteral("C4"));
@@ -131,6 +132,9 @@ TEST_F(TestaDocumento, ACurrencyWithoutARateIsShownAndRefusedBySave)
     EXPECT_TRUE(script.LastText().contains(QStringLiteral("Manca il cambio della divisa GBP")));
     EXPECT_DOUBLE_EQ(Di(f, "Cambio").toDouble(), 0);
     NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("1"), QStringLiteral("5"));
+    // the row's price and amount in the decimals of the currency the account brought
+    EXPECT_EQ(kv8test::GridText(f->GrigliaRighe, QStringLiteral("Prezzo")), QStringLiteral("5,0"));
+    EXPECT_EQ(kv8test::GridText(f->GrigliaRighe, QStringLiteral("ImportoNetto")), QStringLiteral("5"));
     Premi(f, nbPost);
     EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
     EXPECT_TRUE(script.LastText().contains(QStringLiteral("Manca il cambio della divisa GBP")));

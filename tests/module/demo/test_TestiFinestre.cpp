@@ -15,16 +15,6 @@
 
 namespace {
 
-// The text a grid shows in the current row for a field.
-QString Cella(KDBGriglia *grid, const QString &campo, int role = Qt::DisplayRole)
-{
-    for (int c = 0; c < grid->ColumnCount(); ++c)
-        if (grid->Columns(c).FieldName.compare(campo, Qt::CaseInsensitive) == 0)
-            return grid->model()->index(grid->currentIndex().row(), c).data(role).toString();
-    ADD_FAILURE() << "no column " << campo.toStdString();
-    return QString();
-}
-
 class TestiFinestre : public AziendaDemo {};
 
 } // namespace
@@ -40,11 +30,11 @@ TEST_F(TestiFinestre, LaFatturaMostraQuantitaPrezziETotaliComeLeRighe)
     auto *griglia = f->Control<KDBGriglia>(QStringLiteral("GrigliaRighe"));
     f->TRighe->First();
     kv8test::ProcessEvents();
-    EXPECT_EQ(Cella(griglia, QStringLiteral("Quantita")), QStringLiteral("12,000"));
-    EXPECT_EQ(Cella(griglia, QStringLiteral("Prezzo")), QStringLiteral("32,000")) << "the euro's price decimals";
-    EXPECT_EQ(Cella(griglia, QStringLiteral("Quantita")), f->Control<TDBEdit>(QStringLiteral("edQuantita"))->text());
-    EXPECT_EQ(Cella(griglia, QStringLiteral("Prezzo")), f->Control<TDBEdit>(QStringLiteral("edPrezzo"))->text());
-    EXPECT_EQ(Cella(griglia, QStringLiteral("_ImportoNetto")), QStringLiteral("384,00")) << "the euro's value decimals";
+    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("Quantita")), QStringLiteral("12,000"));
+    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("Prezzo")), QStringLiteral("32,000")) << "the euro's price decimals";
+    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("Quantita")), f->Control<TDBEdit>(QStringLiteral("edQuantita"))->text());
+    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("Prezzo")), f->Control<TDBEdit>(QStringLiteral("edPrezzo"))->text());
+    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("_ImportoNetto")), QStringLiteral("384,00")) << "the euro's value decimals";
     EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edTotDocumento"))->text(), QStringLiteral("1.018,94"));
     EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edTotImponibile"))->text(), QStringLiteral("835,20"));
 }
@@ -63,10 +53,10 @@ TEST_F(TestiFinestre, IlCastellettoDellaFatturaMostraNelleCaselleQuelloCheMostra
     const QList<std::pair<const char *, const char *>> campi{
         {"QtaCar", "edUT_QtaCar"}, {"Prezzo", "edUT_Prezzo"}, {"ValoreCar", "edUT_ValoreCar"}};
     for (const auto &[campo, casella] : campi)
-        EXPECT_EQ(Cella(griglia, QString::fromLatin1(campo)), f->Control<TDBEdit>(QString::fromLatin1(casella))->text())
+        EXPECT_EQ(kv8test::GridText(griglia, QString::fromLatin1(campo)), f->Control<TDBEdit>(QString::fromLatin1(casella))->text())
             << campo;
-    EXPECT_EQ(Cella(griglia, QStringLiteral("QtaCar")), QStringLiteral("120,00"));
-    EXPECT_EQ(Cella(griglia, QStringLiteral("ValoreCar")), QStringLiteral("30,000"));
+    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("QtaCar")), QStringLiteral("120,00"));
+    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("ValoreCar")), QStringLiteral("30,000"));
 }
 
 TEST_F(TestiFinestre, LaPrimaNotaCauzioniMostraLeRigheComeIlDettaglioSfogliandoEScrivendo)
@@ -85,9 +75,9 @@ TEST_F(TestiFinestre, LaPrimaNotaCauzioniMostraLeRigheComeIlDettaglioSfogliandoE
     auto *griglia = f->Control<KDBGriglia>(QStringLiteral("GrigliaDettaglio"));
     const auto uguali = [&](const QString &quantita, const QString &prezzo, const QString &valore) {
         kv8test::ProcessEvents();
-        EXPECT_EQ(Cella(griglia, QStringLiteral("QtaCar")), quantita);
-        EXPECT_EQ(Cella(griglia, QStringLiteral("Prezzo")), prezzo);
-        EXPECT_EQ(Cella(griglia, QStringLiteral("ValoreCar")), valore);
+        EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("QtaCar")), quantita);
+        EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("Prezzo")), prezzo);
+        EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("ValoreCar")), valore);
         EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edQtaCar"))->text(), quantita);
         EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edPrezzo"))->text(), prezzo);
         EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edValoreCar"))->text(), valore);
@@ -106,7 +96,7 @@ TEST_F(TestiFinestre, LaPrimaNotaCauzioniMostraLeRigheComeIlDettaglioSfogliandoE
     // while typed the quantity shows only the decimals that count, then as the grid shows it
     auto *quantita = f->Control<TDBEdit>(QStringLiteral("edQtaCar"));
     EXPECT_EQ(quantita->text(), QStringLiteral("1250"));
-    EXPECT_EQ(Cella(griglia, QStringLiteral("QtaCar"), Qt::EditRole), QStringLiteral("1250"));
+    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("QtaCar"), Qt::EditRole), QStringLiteral("1250"));
     kv8test::FocusNext(f->Control<TDBEdit>(QStringLiteral("edQtaRes")));
     uguali(QStringLiteral("1.250,000"), QStringLiteral("3,000"), QStringLiteral("3.750,00"));
     f->tMain->Cancel();
@@ -123,12 +113,12 @@ TEST_F(TestiFinestre, FlagECodiciMostranoNellaGrigliaQuelloCheMostraIlDettaglio)
     ASSERT_NE(nazioni, nullptr);
     ASSERT_TRUE(nazioni->MainDataSet()->Locate(QStringLiteral("IdNazione"), QStringLiteral("IT")));
     kv8test::ProcessEvents();
-    EXPECT_EQ(Cella(nazioni->GrigliaMain, QStringLiteral("FlCee")), QString()) << "no 0/1 shown";
-    EXPECT_EQ(Cella(nazioni->GrigliaMain, QStringLiteral("FlCee"), Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    EXPECT_EQ(kv8test::GridText(nazioni->GrigliaMain, QStringLiteral("FlCee")), QString()) << "no 0/1 shown";
+    EXPECT_EQ(kv8test::GridText(nazioni->GrigliaMain, QStringLiteral("FlCee"), Qt::CheckStateRole).toInt(), int(Qt::Checked));
     EXPECT_TRUE(nazioni->Control<QCheckBox>(QStringLiteral("chFlCee"))->isChecked());
     ASSERT_TRUE(nazioni->MainDataSet()->Locate(QStringLiteral("IdNazione"), QStringLiteral("CH")));
     kv8test::ProcessEvents();
-    EXPECT_EQ(Cella(nazioni->GrigliaMain, QStringLiteral("FlCee"), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    EXPECT_EQ(kv8test::GridText(nazioni->GrigliaMain, QStringLiteral("FlCee"), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
     EXPECT_FALSE(nazioni->Control<QCheckBox>(QStringLiteral("chFlCee"))->isChecked());
 
     // a coded value: the text of its drop-down list, not the number
@@ -138,7 +128,7 @@ TEST_F(TestiFinestre, FlagECodiciMostranoNellaGrigliaQuelloCheMostraIlDettaglio)
                                          std::pair{"NCR", "Nota di credito per resi"}, std::pair{"FTI", "Fattura"}}) {
         ASSERT_TRUE(causali->MainDataSet()->Locate(QStringLiteral("IdCausale"), QString::fromLatin1(causale)));
         kv8test::ProcessEvents();
-        EXPECT_EQ(Cella(causali->GrigliaMain, QStringLiteral("FlTipoDocumento")), QString::fromUtf8(testo)) << causale;
+        EXPECT_EQ(kv8test::GridText(causali->GrigliaMain, QStringLiteral("FlTipoDocumento")), QString::fromUtf8(testo)) << causale;
         EXPECT_EQ(causali->Control<TDBComboBox>(QStringLiteral("cbFlTipoDocumento"))->currentText(),
                   QString::fromUtf8(testo))
             << causale;

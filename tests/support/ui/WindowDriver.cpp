@@ -6,6 +6,7 @@
 #include "host/db/DMIDataBases.h"
 #include "host/db/SchemaInstaller.h"
 #include "host/ui/DBControls.h"
+#include "host/ui/DBGrid.h"
 #include "host/ui/WindowFactory.h"
 
 #include <QAbstractButton>
@@ -177,6 +178,15 @@ void ShowPageOf(QTabWidget *pages, QWidget *control)
             ProcessEvents();
             return;
         }
+}
+
+QString GridText(KDBGriglia *grid, const QString &field, int role)
+{
+    for (int c = 0; c < grid->ColumnCount(); ++c)
+        if (grid->Columns(c).FieldName.compare(field, Qt::CaseInsensitive) == 0)
+            return grid->model()->index(grid->currentIndex().row(), c).data(role).toString();
+    ADD_FAILURE() << "no column " << field.toStdString();
+    return QString();
 }
 
 bool ReplaceText(TDBEdit *edit, const QString &text)

@@ -20,6 +20,7 @@ class QTabWidget;
 class TDataSet;
 class TDataSource;
 class TDBEdit;
+class KDBGriglia;
 
 namespace kv8test {
 
@@ -50,8 +51,7 @@ public:
     // the front (the active child window afterwards), or nullptr when none is open.
     TForm *MenuChoice(const QString &code);
     // The window a menu choice opens, of the class expected; fails the test otherwise.
-    template <class T>
-    T *Open(const QString &code)
+    template <class T> T *Open(const QString &code)
     {
         TForm *form = MenuChoice(code);
         T *typed = qobject_cast<T *>(form);
@@ -74,8 +74,7 @@ void CloseAllWindows();
 // The dataset, data source or control of a window by name; fail the test when missing.
 TDataSet *DataSetOf(const TForm *form, const QString &name);
 TDataSource *DataSourceOf(const TForm *form, const QString &name);
-template <class T = QWidget>
-T *ControlOf(const TForm *form, const QString &name)
+template <class T = QWidget> T *ControlOf(const TForm *form, const QString &name)
 {
     return form->template Control<T>(name);
 }
@@ -92,6 +91,10 @@ void ShowPageOf(QTabWidget *pages, QWidget *control);
 // Replaces the text of an edit as the user does (the text selected, the new text typed or
 // Delete pressed); false when the field refused it.
 bool ReplaceText(TDBEdit *edit, const QString &text);
+
+// The text a grid shows for a field in its current row (its role's data); fails the test when
+// the grid has no column for the field.
+QString GridText(KDBGriglia *grid, const QString &field, int role = Qt::DisplayRole);
 
 // Where a test keeps a file to look at after the run (a window's screenshot): the folder
 // "artefacts" under KV8_TEST_ARTEFACTS, else under the working folder (the build folder
