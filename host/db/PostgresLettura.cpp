@@ -57,6 +57,13 @@ RigaPostgres RigaCorrentePostgres(const QSqlQuery &q)
     return {result, row, precision == QSql::LowPrecisionDouble || precision == QSql::HighPrecision};
 }
 
+std::size_t MemoriaPostgres(const QSqlQuery &q)
+{
+    const auto *own = dynamic_cast<const PostgresResult *>(q.result());
+    const pg_result *result = own ? own->Result() : nullptr;
+    return result ? PQresultMemorySize(result) : 0;
+}
+
 bool ValorePostgres(const RigaPostgres &r, int column, QVariant &out)
 {
     if (!r || column < 0 || column >= PQnfields(r.risultato))

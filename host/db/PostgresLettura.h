@@ -3,6 +3,8 @@
 // server's result as Qt's driver reads them, without its work for every value.
 #include <QVariant>
 
+#include <cstddef>
+
 class QSqlQuery;
 struct pg_result;
 
@@ -18,6 +20,10 @@ struct RigaPostgres {
 
 // The row q stands on; none when q is not a PostgreSQL reading of the layer standing on a row.
 RigaPostgres RigaCorrentePostgres(const QSqlQuery &q);
+
+// The client's memory the server's result of q takes; 0 when q is not a PostgreSQL reading of
+// the layer.
+std::size_t MemoriaPostgres(const QSqlQuery &q);
 
 // A column of the row as the driver gives it, read from the server's text: integers (as
 // qlonglong), floats the driver gives as double, texts, timestamps without fractions of a

@@ -6,14 +6,21 @@
 #include "host/db/SqliteLettura.h"
 #include "host/db/TXDatabase.h"
 
+#include <algorithm>
+
 namespace {
 
-constexpr int kBatchRows = 2000;
+// PostgreSQL: a batch takes about this much of the client's memory, sized on the batch before
+// (the first one small, the width of the rows still unknown); narrow rows come at most 2000 at a
+// time, fewer round trips gaining little past that
+constexpr qint64 kBatchBytes = 512 * 1024;
+constexpr int kFirstBatchRows = 250;
+constexpr int kMinBatchRows = 10;
+constexpr int kMaxBatchRows = 2000;
 
 } // namespace
 
-TXScan::TXScan(TXDatabase &db, const QString &sql)
-    : rows_(db.Connection()), sql_(sql)
+TXScan::TXScan(TXDatabase &db, const QString &sql) : rows_(db.Connection()), sql_(sql), batchRows_(kFirstBatchRows)
 {
     Listen(&db);
 }
@@ -26,10 +33,13 @@ TXScan::~TXScan()
 void TXScan::Fetch()
 {
     rows_ = QSqlQuery(); // the batch read is freed before the next one comes
-    rows_ = ListenedDatabase()->pg_->FetchScan(cursor_, kBatchRows, sql_);
+    rows_ = ListenedDatabase()->pg_->FetchScan(cursor_, batchRows_, sql_);
     if (record_.isEmpty())
         record_ = rows_.record();
-    lastBatch_ = rows_.size() < kBatchRows;
+    const int read = rows_.size();
+    lastBatch_ = read < batchRows_;
+    if (const auto bytes = qint64(kv8db::MemoriaPostgres(rows_)); read > 0 && bytes > 0)
+        batchRows_ = int(std::clamp(kBatchBytes * read / bytes, qint64(kMinBatchRows), qint64(kMaxBatchRows)));
     if (lastBatch_)
         CloseCursor();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // A forward-only reading of one statement's rows that holds only a batch of them at a time.
 // On PostgreSQL the rows come from a server-side cursor (WITH HOLD, so it outlives the
-// transaction it was opened in) fetched a few thousand at a time, each batch read whole: other
-// statements may run on the connection while the scan is open. Outside a transaction the
+// transaction it was opened in) fetched in batches of about half a megabyte, each read whole:
+// other statements may run on the connection while the scan is open. Outside a transaction the
 // server keeps the result until the scan ends; a rollback of the transaction the scan was
 // opened in ends it (the next step throws). On SQLite it is the engine's own stepping.
 #include "host/db/PostgresLettura.h"
@@ -55,8 +55,9 @@ private:
     QSqlQuery rows_;
     QSqlRecord record_;
     kv8db::RigaPostgres row_; // PostgreSQL: the current row in the server's result
-    QString cursor_;       // PostgreSQL: the open cursor, empty once closed
-    QString sql_;          // the text as given, for messages
+    QString cursor_;          // PostgreSQL: the open cursor, empty once closed
+    QString sql_;             // the text as given, for messages
+    int batchRows_;           // PostgreSQL: the rows the next fetch asks for
     bool lastBatch_ = false;
     bool inTransaction_ = false; // the cursor was opened in the transaction still going
     bool lost_ = false;          // the cursor went with a rollback
