@@ -223,6 +223,17 @@ void TFCauzFatturazione::BloccaGiacenze(const QStringList &clienti)
     }
 }
 
+void TFCauzFatturazione::RiservaChiavi(qint64 documenti, qint64 righe)
+{
+    tTeste->ReserveKeys(documenti);
+    tRighe->ReserveKeys(righe);
+    if (Causale.FlAggMovC != 1)
+        return;
+    tMovT->ReserveKeys(documenti);
+    tMovR->ReserveKeys(righe);
+    tCauzDoc->ReserveKeys(righe);
+}
+
 void TFCauzFatturazione::ControllaProposta(const QString &cliente, double proposto, double registrato)
 {
     if (std::abs(registrato - proposto) > 1e-9)

@@ -66,6 +66,9 @@ protected:
     void BloccaGiacenze(const QStringList &clienti);
     // A customer's stock as BloccaGiacenze read it.
     QHash<QString, Giacenza> Giacenze(const QString &cliente) const { return giacenze_.value(cliente); }
+    // The keys of the run's documents and rows, and of their deposit movements and summaries,
+    // drawn at once for all.
+    void RiservaChiavi(qint64 documenti, qint64 righe);
     // Refuses the run when a figure of the customer's stock is no longer the one proposed.
     static void ControllaProposta(const QString &cliente, double proposto, double registrato);
 
