@@ -177,50 +177,49 @@ void TFCauzFatturazione::BloccaGiacenze(const QStringList &clienti)
     ordinati.sort();
     ordinati.removeDuplicates();
     TXDatabase &db = tTeste->Database();
+    const auto figura = [](TDataSet *s, const char *carico, const char *reso) {
+        return s->FieldByName(QLatin1String(carico))->AsFloat() - s->FieldByName(QLatin1String(reso))->AsFloat();
+    };
     for (qsizetype primo = 0; primo < ordinati.size(); primo += kClientiPerLettura) {
         const QStringList gruppo = ordinati.mid(primo, kClientiPerLettura);
-        QVariantList valori;
-        for (const QString &c : gruppo)
-            valori << c;
-        const QString conti = QStringLiteral("IdContoTp = 'CL' AND IdConto IN (?")
-                              + QStringLiteral(", ?").repeated(gruppo.size() - 1) + QLatin1Char(')');
         // on SQLite the run's transaction holds the database's write lock already
         if (db.IsPostgres()) {
-            db.OpenQuery(QStringLiteral("SELECT IdConto FROM Clienti WHERE ") + conti
-                             + QStringLiteral(" ORDER BY IdConto FOR UPDATE"),
-                         valori);
-            db.OpenQuery(QStringLiteral("SELECT IdConto FROM LUMO_ProgCauz WHERE ") + conti
-                             + QStringLiteral(" AND FlTipoScheda = 1 ORDER BY IdConto, IdDestinazione, IdImballo "
-                                              "FOR UPDATE"),
+            QVariantList valori;
+            for (const QString &c : gruppo)
+                valori << c;
+            db.OpenQuery(QStringLiteral("SELECT IdConto FROM Clienti WHERE IdContoTp = 'CL' AND IdConto IN (?")
+                             + QStringLiteral(", ?").repeated(gruppo.size() - 1)
+                             + QStringLiteral(") ORDER BY IdConto FOR UPDATE"),
                          valori);
         }
-        // the run moves their cards: how each keeps deposits read once for all
-        UT_LMQ_CAUZ_LeggiConti(QStringLiteral("CL"), gruppo);
-        const QString sql =
-            QStringLiteral("SELECT IdConto, IdImballo, FlTipoScheda, ProgQtaCarF - ProgQtaResF, QtaResEcc - QtaCarEcc, "
-                           "ProgQtaCar - ProgQtaRes, ProgValCar - ProgValRes, ProgQtaCarB - ProgQtaResB, "
-                           "ProgValCarB - ProgValResB, ProgValCarF - ProgValResF FROM LUMO_ProgCauz WHERE ")
-            + conti
-            + QStringLiteral(
-                " AND (FlTipoScheda = 1 OR (FlTipoScheda = 0 AND IdDestinazione = 0)) AND EXISTS (SELECT 1 "
-                "FROM Clienti K WHERE K.IdContoTp = LUMO_ProgCauz.IdContoTp AND K.IdConto = "
-                "LUMO_ProgCauz.IdConto AND K.UT_LMQ_FlCauz <> 0)");
-        QSqlQuery q = db.OpenQuery(sql, valori);
-        while (q.next()) {
-            const QString cliente = q.value(0).toString();
-            const QString imballo = q.value(1).toString();
-            if (q.value(2).toInt() == 1) {
+        // the cards the run moves, read once and locked for the card update
+        UT_LMQ_CAUZ_BloccaSchede(QStringLiteral("CL"), gruppo, [&](TDataSet *s) {
+            const QString cliente = s->FieldByName(QStringLiteral("IdConto"))->AsString();
+            const QString imballo = s->FieldByName(QStringLiteral("IdImballo"))->AsString();
+            if (s->FieldByName(QStringLiteral("FlTipoScheda"))->AsInteger() == 1) {
                 Giacenza &g = giacenze_[cliente][imballo];
-                g.Saldo += q.value(3).toDouble();
-                g.Eccedenza += q.value(4).toDouble();
+                g.Saldo += figura(s, "ProgQtaCarF", "ProgQtaResF");
+                g.Eccedenza += figura(s, "QtaResEcc", "QtaCarEcc");
             } else {
-                schedeDestinazione_.insert({cliente, imballo}, {q.value(5).toDouble(), q.value(6).toDouble(),
-                                                                q.value(7).toDouble(), q.value(8).toDouble(),
-                                                                q.value(3).toDouble(), q.value(9).toDouble()});
+                schedeDestinazione_.insert(
+                    {cliente, imballo},
+                    {figura(s, "ProgQtaCar", "ProgQtaRes"), figura(s, "ProgValCar", "ProgValRes"),
+                     figura(s, "ProgQtaCarB", "ProgQtaResB"), figura(s, "ProgValCarB", "ProgValResB"),
+                     figura(s, "ProgQtaCarF", "ProgQtaResF"), figura(s, "ProgValCarF", "ProgValResF")});
             }
-        }
-        db.CheckReadEnd(q, sql);
+        });
     }
+}
+
+void TFCauzFatturazione::RiservaChiavi(qint64 documenti, qint64 righe)
+{
+    tTeste->ReserveKeys(documenti);
+    tRighe->ReserveKeys(righe);
+    if (Causale.FlAggMovC != 1)
+        return;
+    tMovT->ReserveKeys(documenti);
+    tMovR->ReserveKeys(righe);
+    tCauzDoc->ReserveKeys(righe);
 }
 
 void TFCauzFatturazione::ControllaProposta(const QString &cliente, double proposto, double registrato)

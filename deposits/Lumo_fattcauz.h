@@ -57,15 +57,18 @@ protected:
         double Saldo = 0;
         double Eccedenza = 0;
     };
-    // The run's customers and their account-total cards locked until the run ends, in key
-    // order (two runs sharing customers wait for each other, never deadlock), then read as
-    // stored with their destination-0 cards, a few statements for all: another user's run of a
-    // customer waits for this one and then finds what it left. A customer whose deposits were
-    // switched off meanwhile reads no stock (the card update would book nothing for it).
-    // Before the first number.
+    // The run's customers, then their account-total and destination-0 cards, locked until the
+    // run ends, in key order (two runs sharing customers wait for each other, never deadlock),
+    // the cards read as stored into the card table that books the run, a few statements for
+    // all: another user's run of a customer waits for this one and then finds what it left. A
+    // customer whose deposits were switched off meanwhile reads no stock (the card update would
+    // book nothing for it). Before the first number.
     void BloccaGiacenze(const QStringList &clienti);
     // A customer's stock as BloccaGiacenze read it.
     QHash<QString, Giacenza> Giacenze(const QString &cliente) const { return giacenze_.value(cliente); }
+    // The keys of the run's documents and rows, and of their deposit movements and summaries,
+    // drawn at once for all.
+    void RiservaChiavi(qint64 documenti, qint64 righe);
     // Refuses the run when a figure of the customer's stock is no longer the one proposed.
     static void ControllaProposta(const QString &cliente, double proposto, double registrato);
 

@@ -198,11 +198,17 @@ void TFqarn0154d::Genera()
     // the grid does not follow the rows the run goes through
     cdsClientiCauz->DisableControls();
     const auto griglia = qScopeGuard([this] { cdsClientiCauz->EnableControls(); });
-    QStringList fatturati;
+    QStringList fatturati; // the customer of each row billed
+    qint64 fatture = 0;
     for (cdsClientiCauz->First(); !cdsClientiCauz->Eof(); cdsClientiCauz->Next())
-        if (!Testo(cdsClientiCauz, "IdProdotto").isEmpty())
-            fatturati << Testo(cdsClientiCauz, "IdCliente");
+        if (!Testo(cdsClientiCauz, "IdProdotto").isEmpty()) {
+            const QString cliente = Testo(cdsClientiCauz, "IdCliente");
+            if (fatturati.isEmpty() || fatturati.constLast() != cliente)
+                ++fatture;
+            fatturati << cliente;
+        }
     BloccaGiacenze(fatturati);
+    RiservaChiavi(fatture, fatturati.size());
     QString corrente;
     QString letto;
     QHash<QString, Giacenza> giacenze;

@@ -329,6 +329,15 @@ public:
     {
         return ListenedDatabase()->InTransaction() && !tutteLette_ && !contiLetti_.contains({tipo, conto});
     }
+    // The cards known to exist (their currencies read in the transaction) of the accounts.
+    QList<ChiaveScheda> Registrate(const QString &tipo, const QSet<QString> &conti) const
+    {
+        QList<ChiaveScheda> chiavi;
+        for (auto it = divise_.cbegin(); it != divise_.cend(); ++it)
+            if (it.key().tipoConto == tipo && conti.contains(it.key().conto))
+                chiavi << it.key();
+        return chiavi;
+    }
     // A card's currency read by another statement of the transaction; Letto: all those of the
     // account were.
     void Registra(const ChiaveScheda &chiave, const QString &divisa) { divise_.insert(chiave, divisa); }
@@ -758,6 +767,36 @@ void UT_LMQ_CAUZ_LeggiConti(const QString &IdContoTp, const QStringList &conti)
     TXClientTable *t = Modulo().TRS_ProgCauz;
     Funzioni::CheckTabOpen(t);
     LeggiDepositoConti(t->Database(), IdContoTp, conti, SchedeInSospeso::Di(t));
+}
+
+void UT_LMQ_CAUZ_BloccaSchede(const QString &IdContoTp, const QStringList &conti,
+                              const std::function<void(TDataSet *)> &scheda)
+{
+    TXClientTable *t = Modulo().TRS_ProgCauz;
+    Funzioni::CheckTabOpen(t);
+    TXDatabase &db = t->Database();
+    if (conti.isEmpty() || !db.InTransaction())
+        return;
+    SchedeInSospeso &sospese = SchedeInSospeso::Di(t);
+    LeggiDepositoConti(db, IdContoTp, conti, sospese);
+    const QSet<QString> insieme(conti.cbegin(), conti.cend());
+    QList<QVariantList> chiavi;
+    for (const ChiaveScheda &c : sospese.Registrate(IdContoTp, insieme))
+        if (c.tipoScheda == 1 || (c.tipoScheda == 0 && c.destinazione == 0))
+            chiavi << c.Valori();
+    QVariantList valori{IdContoTp};
+    for (const QString &c : conti)
+        valori << c;
+    // locked in key order: two jobs moving the same accounts wait for each other, never deadlock
+    const QString condizione = QStringLiteral("IdContoTp = ? AND IdConto IN (?")
+                               + QStringLiteral(", ?").repeated(conti.size() - 1)
+                               + QStringLiteral(") AND (FlTipoScheda = 1 OR (FlTipoScheda = 0 AND IdDestinazione = 0)) "
+                                                "ORDER BY IdConto, FlTipoScheda, IdDestinazione, IdImballo");
+    sospese.Leggendo([&] { t->ReadAsStored(kChiaveScheda, chiavi, condizione, valori, true); });
+    for (const QVariantList &chiave : std::as_const(chiavi))
+        if (DepositoConto(db, IdContoTp, chiave[1].toString(), sospese) != 0
+            && t->Locate(kChiaveScheda, chiave, loHeldOnly))
+            scheda(t);
 }
 
 void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &IdContoTp, const QString &IdConto,

@@ -8,6 +8,9 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <functional>
+
+class TDataSet;
 class TXMemTable;
 class TXQuery;
 
@@ -59,6 +62,14 @@ void UT_LMQ_RG_ScrivoProgReg(int IdRaggMag, const QString &IdRegistro, const QDa
 // Reads at once, for the rest of the open transaction, how the accounts of type IdContoTp keep
 // deposits and their cards' currencies: a job about to move many of them saves a read per account.
 void UT_LMQ_CAUZ_LeggiConti(const QString &IdContoTp, const QStringList &conti);
+
+// Inside a transaction, for a job about to move the accounts' cards: UT_LMQ_CAUZ_LeggiConti,
+// then their account-total cards (kind 1) and destination-0 cards (kind 0) read as stored into
+// the card table in one statement, on PostgreSQL locked until the transaction ends (in key
+// order), so that the card update writes them by key without reading them again. scheda is
+// called on each of them of an account keeping deposits, the table positioned on it.
+void UT_LMQ_CAUZ_BloccaSchede(const QString &IdContoTp, const QStringList &conti,
+                              const std::function<void(TDataSet *)> &scheda);
 
 // Adds one deposit movement to the account's two cards for the packaging code: the card of
 // the destination (kind 0; destination 0 unless the customer keeps deposits per destination)

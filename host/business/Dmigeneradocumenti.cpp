@@ -170,7 +170,11 @@ void TDMIGeneraDocumenti::LeggiTotali(qint64 chiave)
 {
     if (chiave >= totaliDa_ && chiave < totaliA_)
         return;
-    // the keys drawn after this one are the run's next heads: read with it
+    // the keys drawn after this one are the run's next heads: read with it, all those the
+    // connection holds already drawn when the run reserved them
+    const qint64 inMano =
+        tFattureTot->Database().KeysInHand(QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
+    passoTotali_ = std::clamp(inMano + 1, passoTotali_, kPassoTotaliMassimo);
     QList<QVariantList> chiavi;
     for (qint64 k = chiave; k < chiave + passoTotali_; ++k)
         chiavi << QVariantList{k};

@@ -1486,6 +1486,17 @@ void TXTable::InternalInitRecord(QVector<QVariant> &values)
     }
 }
 
+void TXTable::ReserveKeys(qint64 count)
+{
+    for (int i = 0; i < ColumnCount(); ++i) {
+        TField *f = Column(i);
+        if (const DictColumn *d = f->DictInfo(); d && d->autokey) {
+            const auto [db, table] = KeySource(f);
+            db->ReserveKeys(table, f->FieldName(), count);
+        }
+    }
+}
+
 std::pair<TXDatabase *, QString> TXTable::KeySource(const TField *field) const
 {
     const Dictionary &dictionary = DataDictionary();

@@ -81,6 +81,9 @@ public:
     bool Exists() const;
     // Inserts a copy of the current record (keys drawn anew); the caller posts it.
     void DuplicaRecord();
+    // Open, inside a transaction of its connection: the keys of the next count rows inserted
+    // are drawn at most in one statement per autokey column (TXDatabase::ReserveKeys).
+    void ReserveKeys(qint64 count);
     // Writes the pending changes in one transaction (the caller's when one is active);
     // the first failure undoes them all and is thrown. Returns the number of errors (0).
     int ApplyUpdates(int maxErrors = 0);

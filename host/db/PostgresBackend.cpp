@@ -467,9 +467,14 @@ void PostgresBackend::CloseScanCursor(const QString &name)
     q.exec(QStringLiteral("RELEASE SAVEPOINT kv8_close"));
 }
 
+QString PostgresBackend::SequenceName(const QString &table, const QString &column)
+{
+    return (table + u'_' + column + QStringLiteral("_seq")).toLower();
+}
+
 qint64 PostgresBackend::NewKey(const QString &table, const QString &column)
 {
-    const QString sequence = (table + u'_' + column + QStringLiteral("_seq")).toLower();
+    const QString sequence = SequenceName(table, column);
     TXDatabase::CheckIdentifier(sequence, "sequenza", owner_.shown_);
     if (!sequences_.contains(sequence)) {
         const QString exists = QStringLiteral("SELECT to_regclass(?) IS NOT NULL");
@@ -498,11 +503,11 @@ qint64 PostgresBackend::NewKey(const QString &table, const QString &column)
     TXDatabase::KeyBlock &block = owner_.keyBlocks_[sequence];
     if (block.next <= block.last)
         return block.next++;
-    block.size = std::min<qint64>(block.size * 2 + 1, 255);
+    const qint64 size = owner_.NextBlockSize(block);
     QSqlQuery q = owner_.OpenQuery(QStringLiteral("SELECT MIN(k), MAX(k) FROM (SELECT nextval(%1) AS k FROM "
-                                                  "generate_series(1, %2)) AS drawn")
-                                       .arg(quoted)
-                                       .arg(block.size));
+                                                  "generate_series(1, CAST(? AS INTEGER))) AS drawn")
+                                       .arg(quoted),
+                                   {size});
     if (!q.next())
         throw EDatabaseError(QStringLiteral("Il database %1 non ha dato una nuova chiave per %2.%3: ripetere "
                                             "l'operazione.")
@@ -510,7 +515,7 @@ qint64 PostgresBackend::NewKey(const QString &table, const QString &column)
     const qint64 first = q.value(0).toLongLong();
     block.last = q.value(1).toLongLong();
     // drawn while another connection drew too, the values are not one run: the last one serves
-    const qint64 from = block.last - first + 1 == block.size ? first : block.last;
+    const qint64 from = block.last - first + 1 == size ? first : block.last;
     block.next = from + 1;
     return from;
 }

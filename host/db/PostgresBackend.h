@@ -62,6 +62,8 @@ public:
     // The next key of a column from its sequence (made when missing); in a transaction drawn
     // in growing blocks.
     qint64 NewKey(const QString &table, const QString &column);
+    // The sequence of an autokey column, which names its block of keys.
+    static QString SequenceName(const QString &table, const QString &column);
 
     // A value as the literal a statement sends for it.
     QString Literal(const QVariant &value) const;

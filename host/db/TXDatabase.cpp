@@ -637,14 +637,13 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
     // in a transaction a batch loop takes its keys in growing blocks
     KeyBlock *block = nullptr;
     if (inTransaction_) {
-        const QString name = key[0].toString() + u'.' + key[1].toString();
+        const QString name = KeyBlockName(table, column);
         NoteKeyAsked(table, column, name);
         block = &keyBlocks_[name];
         if (block->next <= block->last)
             return block->next++;
-        block->size = std::min<qint64>(block->size * 2 + 1, 255);
     }
-    const qint64 step = block ? block->size : 1;
+    const qint64 step = block ? NextBlockSize(*block) : 1;
     const QString next = QStringLiteral(
         "UPDATE kv8_keys SET lastkey = lastkey + ? WHERE tablename = ? AND columnname = ? RETURNING lastkey");
     QVariant value = ScalarValue(next, QVariantList{step} + key);
@@ -666,6 +665,36 @@ qint64 TXDatabase::NewKey(const QString &table, const QString &column)
                                             "l'operazione.")
                                  .arg(shown_, table, column));
     return value.toLongLong();
+}
+
+QString TXDatabase::KeyBlockName(const QString &table, const QString &column) const
+{
+    return pg_ ? kv8db::PostgresBackend::SequenceName(table, column) : table.toLower() + u'.' + column.toLower();
+}
+
+qint64 TXDatabase::NextBlockSize(KeyBlock &block)
+{
+    block.size = std::min<qint64>(block.size * 2 + 1, 255);
+    return std::max(block.size, std::exchange(block.wanted, 0));
+}
+
+void TXDatabase::ReserveKeys(const QString &table, const QString &column, qint64 count)
+{
+    CheckTransactionUsable();
+    if (!inTransaction_ || count <= 1)
+        return;
+    CheckIdentifier(table, "tabella", shown_);
+    CheckIdentifier(column, "colonna", shown_);
+    KeyBlock &block = keyBlocks_[KeyBlockName(table, column)];
+    block.wanted = std::max<qint64>(count - KeysLeft(block), 0);
+}
+
+qint64 TXDatabase::KeysInHand(const QString &table, const QString &column) const
+{
+    if (!inTransaction_)
+        return 0;
+    const auto it = keyBlocks_.constFind(KeyBlockName(table, column));
+    return it == keyBlocks_.cend() ? 0 : KeysLeft(*it);
 }
 
 // A statement making the key store writes no table the datasets read: they keep what they know.

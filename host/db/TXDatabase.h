@@ -143,6 +143,12 @@ public:
 
     // Next integer key of an autokey column (sequence on PostgreSQL, counter table on SQLite).
     qint64 NewKey(const QString &table, const QString &column);
+    // Inside a transaction: the next count keys NewKey hands out for the column are taken at
+    // most in one more statement (those still in hand first), not in growing blocks.
+    void ReserveKeys(const QString &table, const QString &column, qint64 count);
+    // Inside a transaction: how many keys of the column NewKey hands out next without a
+    // statement (those it drew in a block, in order).
+    qint64 KeysInHand(const QString &table, const QString &column) const;
 
     // A date literal that compares correctly with stored dates on this engine.
     QString FormatDataSQL(const QDateTime &value) const;
@@ -219,9 +225,14 @@ private:
     struct KeyBlock {
         qint64 next = 0;
         qint64 last = -1;
-        qint64 size = 0;
+        qint64 size = 0;   // of the growing blocks
+        qint64 wanted = 0; // reserved: the least the next block takes
     };
-    QHash<QString, KeyBlock> keyBlocks_; // "table.column", lower case
+    QHash<QString, KeyBlock> keyBlocks_; // "table.column", lower case; the sequence's name on PostgreSQL
+    QString KeyBlockName(const QString &table, const QString &column) const;
+    // The size of the block to draw next (the growing size, or more when reserved).
+    static qint64 NextBlockSize(KeyBlock &block);
+    static qint64 KeysLeft(const KeyBlock &block) { return std::max<qint64>(block.last - block.next + 1, 0); }
     // the last columns NewKey drew for, as asked, with the names of their blocks: asked again,
     // a key left in the block is handed out without working the names out again
     struct KeyAsked {

@@ -479,7 +479,7 @@ TEST_F(Db, KeysNeverRepeatAcrossConnections)
             }
         } catch (const std::exception &e) {
             std::lock_guard lock(failuresLock);
-            failures.push_back(e.what());
+            failures.emplace_back(e.what());
         }
     };
     std::thread a(work, 1);
@@ -561,6 +561,47 @@ TEST_F(Db, KeysOfColumnsDrawnByTurnsEachFollowTheirOwnRun)
         EXPECT_EQ(*std::max_element(righe.cbegin(), righe.cend()), primaRiga + 120);
     }
     EXPECT_GT(db->NewKey(riga, idRiga), *std::max_element(righe.cbegin(), righe.cend()));
+}
+
+// Keys reserved for a batch are drawn in one statement, those still in hand first, and handed
+// out in order; another connection's keys never among them; on SQLite the unused ones go back.
+TEST_F(Db, ReservedKeysAreDrawnInOneStatement)
+{
+    db->ExecSQL(QStringLiteral("CREATE TABLE Doc (IdDoc INTEGER NOT NULL PRIMARY KEY)"));
+    const QString t = QStringLiteral("Doc"), c = QStringLiteral("IdDoc");
+    const qint64 first = db->NewKey(t, c);
+    auto other = testDb.Connect();
+    db->StartTransaction();
+    EXPECT_EQ(db->KeysInHand(t, c), 0);
+    const qint64 second = db->NewKey(t, c); // a block of one
+    db->ReserveKeys(QStringLiteral("DOC"), QStringLiteral("iddoc"), 300);
+    const quint64 before = db->StatementCount();
+    QSet<qint64> keys{second};
+    qint64 last = second;
+    for (int i = 0; i < 300; ++i) {
+        const qint64 key = db->NewKey(t, c);
+        EXPECT_GT(key, last);
+        last = key;
+        keys.insert(key);
+        if (i == 0) {
+            EXPECT_EQ(db->KeysInHand(t, c), 299);
+        }
+    }
+    EXPECT_EQ(db->StatementCount() - before, 1u);
+    EXPECT_EQ(db->KeysInHand(t, c), 0);
+    if (db->IsPostgres()) {
+        const qint64 others = other->NewKey(t, c);
+        EXPECT_FALSE(keys.contains(others));
+        EXPECT_GT(others, first);
+    }
+    db->ReserveKeys(t, c, 50);
+    db->NewKey(t, c);
+    db->Commit();
+    EXPECT_EQ(db->KeysInHand(t, c), 0) << "nothing in hand outside a transaction";
+    if (!db->IsPostgres()) {
+        EXPECT_EQ(last, first + 301) << "on SQLite the keys follow on";
+        EXPECT_EQ(other->NewKey(t, c), last + 2) << "the 49 reserved and unused given back";
+    }
 }
 
 // A period's end at the last millisecond of its day takes in what another program stored by SQL

@@ -72,6 +72,33 @@ protected:
         NienteGenerato(QStringLiteral("C002"), 10); // nothing of the first customer either
     }
 
+    // The run confirmed while another user's transaction holds what its statements wrote (taken
+    // before the run starts); it commits while the run waits for it.
+    void GeneraMentreAltroUtenteTiene(TFqarn0154d *d, const QStringList &istruzioni)
+    {
+        std::promise<void> preso;
+        std::promise<void> domanda;
+        const TestDb &azienda = company.Db();
+        std::thread altro([&] {
+            auto db = azienda.Connect(QStringLiteral("altro"));
+            db->StartTransaction();
+            for (const QString &sql : istruzioni)
+                db->ExecSQL(sql);
+            preso.set_value();
+            domanda.get_future().wait();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            db->Commit();
+        });
+        preso.get_future().wait();
+        script.Yes(Conferma);
+        {
+            PrimaDellaDomanda passo(&script, Conferma, [&] { domanda.set_value(); });
+            d->btGenera->click();
+            ProcessEvents();
+        }
+        altro.join();
+    }
+
     // An invoice's totals rows, "type:number:code:amounts", and its total: as stored, or
     // (ricalcolati) as the totals engine makes them from the invoice's stored head and rows.
     static QStringList Totali(qint64 chiave, bool ricalcolati)
@@ -313,30 +340,33 @@ TEST_F(FatturazioneGiacenze, OfTwoRunsOpenAtOnceTheSecondBillsNothing)
     ASSERT_EQ(d->cdsClientiCauz->RecordCount(), 3);
     // another user's run of the same customer holds its billed cards when this one asks to
     // confirm, and commits while this one waits for them
-    std::promise<void> preso;
-    std::promise<void> domanda;
-    const TestDb &azienda = company.Db();
-    std::thread altro([&] {
-        auto db = azienda.Connect(QStringLiteral("altro"));
-        db->StartTransaction();
-        db->ExecSQL(QStringLiteral("UPDATE ProtIVA SET NumUltFatturaV = 11"));
-        db->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = ProgQtaCarF, ProgValResF = ProgValCarF "
-                                   "WHERE IdConto = 'C001'"));
-        preso.set_value();
-        domanda.get_future().wait();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-        db->Commit();
-    });
-    preso.get_future().wait();
-    script.Yes(Conferma);
-    {
-        PrimaDellaDomanda passo(&script, Conferma, [&] { domanda.set_value(); });
-        d->btGenera->click();
-        ProcessEvents();
-    }
-    altro.join();
+    GeneraMentreAltroUtenteTiene(d, {QStringLiteral("UPDATE ProtIVA SET NumUltFatturaV = 11"),
+                                     QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaResF = ProgQtaCarF, ProgValResF = "
+                                                    "ProgValCarF WHERE IdConto = 'C001'")});
     NienteGenerato(QStringLiteral("C001"), 11); // never billed twice
     EXPECT_EQ(Saldo("C001", 1, "CAS"), 0.0) << "as the other run left it";
+}
+
+TEST_F(FatturazioneGiacenze, ADestinationCardAnotherUserHoldsIsWaitedForAndSummarisedAsLeft)
+{
+    if (!company.Db().IsPostgres())
+        GTEST_SKIP() << "two connections writing at once: PostgreSQL";
+    auto *d = Prepara(QStringLiteral("FTC"), QStringLiteral("C001"), QStringLiteral("C001"));
+    ASSERT_NE(d, nullptr);
+    // another user's delivery note loads 4 more CAS on C001's destination card (its invoiced
+    // balance untouched) and commits while the run waits for the card
+    GeneraMentreAltroUtenteTiene(d, {QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = ProgQtaCar + 4, ProgValCar "
+                                                    "= ProgValCar + 4 WHERE IdConto = 'C001' AND FlTipoScheda = 0 AND "
+                                                    "IdImballo = 'CAS'")});
+    EXPECT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata : Generate NC da <11> a <11>"));
+    EXPECT_EQ(Colonna(QStringLiteral("SELECT IdImballo, QtaRes, EsistenzaAtt, ValoreEsiAtt, EsistenzaF FROM "
+                                     "LUMO_CauzDocFatt WHERE IdImballo = 'CAS'")),
+              QStringList{"CAS:6:10:10:6"})
+        << "the card before the booking, as the other user left it";
+    EXPECT_EQ(Depositi::Scheda(QStringLiteral("CL"), QStringLiteral("C001"), 0, 0, QStringLiteral("CAS"),
+                               QStringLiteral("ProgQtaCar - ProgQtaRes")),
+              4.0);
+    EXPECT_EQ(Saldo("C001", 0, "CAS"), 0.0);
 }
 
 // A user's invoices of every customer's outstanding stock.
