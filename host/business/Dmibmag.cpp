@@ -12,9 +12,12 @@
 #include "host/core/KV8Config.h"
 #include "host/core/Kutfunctions.h"
 #include "host/core/Notices.h"
+#include "host/data/ArrayMark.h"
 #include "host/data/ClassRegistry.h"
+#include "host/data/Concurrency.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
+#include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
 #include "host/data/XDataModule.h"
 #include "host/db/DMIDataBases.h"
@@ -28,7 +31,9 @@
 #include <QScopeGuard>
 #include <QSet>
 
+#include <algorithm>
 #include <array>
+#include <map>
 #include <utility>
 
 using Funzioni::CompDec;
@@ -194,6 +199,72 @@ void Esegui(bool riuscito, const QString &messaggio)
     if (!riuscito)
         throw Exception(messaggio);
 }
+
+// Deletes the movements of the keys (KMovMag) in one statement or a few; the rows deleted.
+int EliminaPerChiave(TXDatabase &db, const QString &tabella, const QVariantList &chiavi)
+{
+    if (db.IsPostgres())
+        return db.ExecSQL(QStringLiteral("DELETE FROM %1 WHERE KMovMag = ANY(CAST(? AS _int8))").arg(tabella),
+                          {db.ArrayText(chiavi)});
+    constexpr qsizetype kPerBlocco = 500;
+    int eliminati = 0;
+    for (qsizetype da = 0; da < chiavi.size(); da += kPerBlocco) {
+        QVariantList blocco;
+        const QString segni = Segni(chiavi.mid(da, kPerBlocco), blocco);
+        eliminati += db.ExecSQL(QStringLiteral("DELETE FROM %1 WHERE KMovMag IN (%2)").arg(tabella, segni), blocco);
+    }
+    return eliminati;
+}
+
+// A column's value as an UPDATE binds it: texts never null, numbers 0 when empty, dates in
+// the engine's stored form.
+QVariant ValoreScritto(const TXDatabase &db, const TField *f, const QVariant &v)
+{
+    if (f->IsText() && (v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isNull())))
+        return QString(QLatin1String(""));
+    if (v.isNull()) {
+        if (f->IsNumeric() || f->DataType() == ftBoolean)
+            return f->DataType() == ftFloat ? QVariant(0.0) : QVariant(qlonglong(0));
+    }
+    return v.typeId() == QMetaType::QDateTime ? db.ToDb(v) : v;
+}
+
+// Rows of a table kept by one of the module's writers for the commit of the open transaction
+// of its connection, or until a statement names the table; forgotten at a rollback.
+class TScritturaInAttesa : protected TXTransactionListener, protected TXDeferredWrites {
+public:
+    explicit TScritturaInAttesa(TXClientTable *tabella) : tabella_(tabella) {}
+
+    // Writes the rows kept (Svuota first); a failure is thrown.
+    virtual void Scrivi() = 0;
+
+protected:
+    // Before the first row is kept: the transaction followed, the rows written before a
+    // statement names the table.
+    void Segui()
+    {
+        TXDatabase &db = tabella_->Database();
+        Listen(&db);
+        db.AddDeferred(this);
+    }
+    // No longer followed; the rows kept dropped (Dimentica).
+    void Svuota()
+    {
+        if (TXDatabase *db = ListenedDatabase())
+            db->RemoveDeferred(this);
+        StopListening();
+        Dimentica();
+    }
+    virtual void Dimentica() = 0;
+
+    TXClientTable *tabella_;
+
+private:
+    QString DeferredTable() const override { return tabella_->TableName(); }
+    void FlushDeferred() override { Scrivi(); }
+    void BeforeCommit() override { Scrivi(); }
+    void TransactionRolledBack() override { Svuota(); }
+};
 
 } // namespace
 
@@ -387,6 +458,8 @@ bool TDMIBMag::GeneraMovimentoMagazzino(int statoRigo, int codTipoDoc, const QSt
             return true;
         Funzioni::CheckTabOpen(c.Movimenti);
         if (c.StatoRigo == 3 && RinviaEliminazione(c))
+            return true;
+        if ((c.StatoRigo == 1 || c.StatoRigo == 3) && RegistraInBlocco(c))
             return true;
         if (c.StatoRigo == 1 || c.StatoRigo == 3) {
             c.MovimentoTrovato = TrovaMovimento(c, 0);
@@ -609,6 +682,28 @@ void TDMIBMag::LeggiSaldi(TContestoMovimento &c, const QList<QVariantList> &sald
     esistenze->ReadAsStored(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), saldi, condizione, valori);
 }
 
+void TDMIBMag::LeggiSaldiMancanti(TContestoMovimento &c, const QList<QVariantList> &saldi)
+{
+    if (saldi.isEmpty())
+        return;
+    QSet<int> esercizi;
+    QSet<int> magazzini;
+    QSet<QString> prodotti;
+    for (const QVariantList &chiave : saldi) {
+        esercizi.insert(chiave.at(0).toInt());
+        magazzini.insert(chiave.at(1).toInt());
+        prodotti.insert(chiave.at(2).toString());
+    }
+    QVariantList valori;
+    const QString segniEsercizi = Segni(esercizi, valori);
+    const QString segniMagazzini = Segni(magazzini, valori);
+    const QString segniProdotti = Segni(prodotti, valori);
+    LeggiSaldi(c, saldi,
+               QStringLiteral("Esercizio IN (%1) AND IdMagazzino IN (%2) AND IdProdotto IN (%3)")
+                   .arg(segniEsercizi, segniMagazzini, segniProdotti),
+               valori);
+}
+
 void TDMIBMag::LeggiMovimentiDocumento(TContestoMovimento &c)
 {
     if (!DocumentoLetto(c) || letto_.MovimentiLetti)
@@ -659,24 +754,7 @@ void TDMIBMag::LeggiMovimentiDocumento(TContestoMovimento &c)
                 AggiungiSaldo(saldi, movimenti->ValueAt(i, esercizio).toInt(), movimenti->ValueAt(i, magazzino).toInt(),
                               movimenti->ValueAt(i, prodotto).toString());
         }
-        if (!saldi.isEmpty()) {
-            QSet<int> esercizi;
-            QSet<int> magazzini;
-            QSet<QString> prodotti;
-            for (const QVariantList &chiave : std::as_const(saldi)) {
-                esercizi.insert(chiave.at(0).toInt());
-                magazzini.insert(chiave.at(1).toInt());
-                prodotti.insert(chiave.at(2).toString());
-            }
-            QVariantList valori;
-            const QString segniEsercizi = Segni(esercizi, valori);
-            const QString segniMagazzini = Segni(magazzini, valori);
-            const QString segniProdotti = Segni(prodotti, valori);
-            LeggiSaldi(c, saldi,
-                       QStringLiteral("Esercizio IN (%1) AND IdMagazzino IN (%2) AND IdProdotto IN (%3)")
-                           .arg(segniEsercizi, segniMagazzini, segniProdotti),
-                       valori);
-        }
+        LeggiSaldiMancanti(c, saldi);
     }
 
     // the movements with lot details (the generator's own, kind 99)
@@ -807,48 +885,17 @@ bool TDMIBMag::EliminaInBlocco(const std::vector<TContestoMovimento> &righe)
             return false;
         chiaviRighe << c.KRigo;
     }
-    TXDatabase &db = movimenti->Database();
-    QVariantList valori;
-    const QString movimentiRighe =
-        QStringLiteral(" FROM %1 m WHERE FlTipoDocum = %2 AND SubNumOrdine IN (0, 1) AND KRigoDoc ")
-            .arg(movimenti->TableName(), QString::number(primo.CodTipoDoc))
-        + TraValori(db, "_int8", chiaviRighe,
-                    QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                        .arg(CampoChiaveRigo(primo.CodTipoDoc), tabellaRighe, CampoChiaveTesta(primo.CodTipoDoc)),
-                    primo.KTesta, valori);
     // the movements, locked until the commit (nobody else changes them before they are
-    // deleted), and whether they have lot details: then the row path takes them
-    struct TLetto {
-        qint64 KMovMag = 0;
-        TValoriMovimento Valori;
-    };
-    QHash<QPair<int, int>, TLetto> letti;
-    {
-        QSqlQuery q = db.OpenQuery(
-            QStringLiteral("SELECT KMovMag, KRigoDoc, SubNumOrdine, IdCausale, Esercizio, IdMagazzino1, IdProdotto, "
-                           "Quantita, Valore, CASE WHEN EXISTS (SELECT 1 FROM DettQtaDoc d WHERE d.FlTipoDocumento = 99 "
-                           "AND d.KTestaDoc = 0 AND d.KRigoDoc = m.KMovMag) THEN 1 ELSE 0 END")
-                + movimentiRighe + (db.IsPostgres() ? QStringLiteral(" FOR UPDATE") : QString()),
-            valori);
-        while (q.next()) {
-            if (q.value(9).toInt() != 0)
-                return false;
-            TLetto m;
-            m.KMovMag = q.value(0).toLongLong();
-            m.Valori.IdCausale = q.value(3).toString();
-            m.Valori.Esercizio = q.value(4).toInt();
-            m.Valori.IdMagazzino1 = q.value(5).toInt();
-            m.Valori.IdProdotto = q.value(6).toString();
-            m.Valori.Quantita = q.value(7).toDouble();
-            m.Valori.Valore = q.value(8).toDouble();
-            letti.insert(qMakePair(q.value(1).toInt(), q.value(2).toInt()), m);
-        }
-    }
+    // deleted); those with lot details take the row path
+    const TMovimentiLetti letti = LeggiMovimentiRighe(movimenti, primo.CodTipoDoc, primo.KTesta, chiaviRighe);
+    for (const TMovimentoLetto &m : letti)
+        if (m.ConLotti)
+            return false;
 
     // each row as StornaMovimento and EliminaMovimenti take it: its movement, and the
     // counter-movement when the movement's causal has one
     QVariantList elimina;
-    const auto storna = [this](const TContestoMovimento &c, const TLetto &m) {
+    const auto storna = [this](const TContestoMovimento &c, const TMovimentoLetto &m) {
         if (c.AggiornaSaldi)
             Esegui(AggiornaProgressivo(m.Valori, tEsistenze, QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), false, true),
                    QStringLiteral("Errore in aggiornamento esistenze!"));
@@ -871,19 +918,7 @@ bool TDMIBMag::EliminaInBlocco(const std::vector<TContestoMovimento> &righe)
     }
     if (elimina.isEmpty())
         return true;
-    int eliminati = 0;
-    if (db.IsPostgres()) {
-        eliminati = db.ExecSQL(QStringLiteral("DELETE FROM %1 WHERE KMovMag = ANY(CAST(? AS _int8))").arg(movimenti->TableName()),
-                               {db.ArrayText(elimina)});
-    } else {
-        constexpr qsizetype kPerBlocco = 500;
-        for (qsizetype da = 0; da < elimina.size(); da += kPerBlocco) {
-            QVariantList blocco;
-            const QString segni = Segni(elimina.mid(da, kPerBlocco), blocco);
-            eliminati += db.ExecSQL(
-                QStringLiteral("DELETE FROM %1 WHERE KMovMag IN (%2)").arg(movimenti->TableName(), segni), blocco);
-        }
-    }
+    const int eliminati = EliminaPerChiave(movimenti->Database(), movimenti->TableName(), elimina);
     if (eliminati != elimina.size())
         throw Exception(QStringLiteral("Rigo di magazzino non trovato"));
     // rows of them held from before are gone from the table
@@ -892,6 +927,295 @@ bool TDMIBMag::EliminaInBlocco(const std::vector<TContestoMovimento> &righe)
         movimenti->Open();
     }
     return true;
+}
+
+TDMIBMag::TMovimentiLetti TDMIBMag::LeggiMovimentiRighe(TXClientTable *movimenti, int codTipoDoc, int kTesta,
+                                                        const QVariantList &righe)
+{
+    TXDatabase &db = movimenti->Database();
+    QVariantList valori;
+    const QString selezione =
+        QStringLiteral(" FROM %1 m WHERE FlTipoDocum = %2 AND SubNumOrdine IN (0, 1) AND KRigoDoc ")
+            .arg(movimenti->TableName(), QString::number(codTipoDoc))
+        + TraValori(db, "_int8", righe,
+                    QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                        .arg(CampoChiaveRigo(codTipoDoc), TabellaRighe(codTipoDoc), CampoChiaveTesta(codTipoDoc)),
+                    kTesta, valori);
+    TMovimentiLetti letti;
+    QSqlQuery q = db.OpenQuery(
+        QStringLiteral("SELECT KMovMag, KRigoDoc, SubNumOrdine, IdCausale, Esercizio, IdMagazzino1, IdProdotto, "
+                       "Quantita, Valore, CASE WHEN EXISTS (SELECT 1 FROM DettQtaDoc d WHERE d.FlTipoDocumento = 99 "
+                       "AND d.KTestaDoc = 0 AND d.KRigoDoc = m.KMovMag) THEN 1 ELSE 0 END, DataMovimento")
+            + selezione + (db.IsPostgres() ? QStringLiteral(" FOR UPDATE") : QString()),
+        valori);
+    while (q.next()) {
+        TMovimentoLetto m;
+        m.KMovMag = q.value(0).toLongLong();
+        m.Valori.IdCausale = q.value(3).toString();
+        m.Valori.Esercizio = q.value(4).toInt();
+        m.Valori.IdMagazzino1 = q.value(5).toInt();
+        m.Valori.IdProdotto = q.value(6).toString();
+        m.Valori.Quantita = q.value(7).toDouble();
+        m.Valori.Valore = q.value(8).toDouble();
+        m.ConLotti = q.value(9).toInt() != 0;
+        m.DataMovimento = q.value(10);
+        letti.insert(qMakePair(q.value(1).toInt(), q.value(2).toInt()), m);
+    }
+    db.CheckReadEnd(q, q.lastQuery());
+    return letti;
+}
+
+// A document's movements computed anew and deleted by the block path, kept until the commit
+// (or a statement naming their table): deleted by key, then updated by key in multi-row
+// statements, rows assigning the same columns together. They were read locked: nobody else
+// changes them before then.
+class TDMIBMag::TMovimentiInAttesa : public TScritturaInAttesa {
+public:
+    TMovimentiInAttesa(TXClientTable *tabella, TDataSet *calcolo) : TScritturaInAttesa(tabella), calcolo_(calcolo) {}
+    ~TMovimentiInAttesa() override { Svuota(); }
+
+    // The movement of the key gets the values of the record's fields at colonne.
+    void Aggiorna(qint64 chiave, std::vector<int> colonne, QVariantList valori)
+    {
+        Inizia();
+        aggiornati_.push_back({chiave, std::move(colonne), std::move(valori)});
+    }
+    void Elimina(qint64 chiave)
+    {
+        Inizia();
+        eliminati_ << chiave;
+    }
+
+    void Scrivi() override
+    {
+        if (eliminati_.isEmpty() && aggiornati_.empty())
+            return;
+        const QVariantList eliminati = std::exchange(eliminati_, {});
+        const std::vector<TRiga> aggiornati = std::exchange(aggiornati_, {});
+        Svuota();
+        TXDatabase &db = tabella_->Database();
+        const QString tabella = tabella_->TableName();
+        if (!eliminati.isEmpty() && EliminaPerChiave(db, tabella, eliminati) != eliminati.size())
+            throw Exception(QStringLiteral("Rigo di magazzino non trovato"));
+        std::map<std::vector<int>, std::vector<const TRiga *>> gruppi;
+        for (const TRiga &r : aggiornati)
+            gruppi[r.Colonne].push_back(&r);
+        for (const auto &[colonne, righe] : gruppi)
+            Aggiorna(db, tabella, colonne, righe);
+    }
+
+private:
+    struct TRiga {
+        qint64 Chiave = 0;
+        std::vector<int> Colonne;
+        QVariantList Valori;
+    };
+
+    // PostgreSQL: one statement of arrays for the rows; SQLite (no round trips): the statement
+    // of one row, prepared once, run for each (cheaper than the join of a VALUES list).
+    void Aggiorna(TXDatabase &db, const QString &tabella, const std::vector<int> &colonne,
+                  const std::vector<const TRiga *> &righe)
+    {
+        const bool pg = db.IsPostgres();
+        QStringList assegna;
+        for (const int colonna : colonne) {
+            const TField *f = calcolo_->Fields(colonna);
+            assegna << f->FieldName() + (pg ? QStringLiteral(" = v.") + f->FieldName() : QStringLiteral(" = ?"));
+        }
+        const QString sets = assegna.join(QStringLiteral(", "));
+        if (!pg) {
+            const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE KMovMag = ?").arg(tabella, sets);
+            for (const TRiga *r : righe) {
+                QVariantList valori;
+                valori.reserve(qsizetype(colonne.size()) + 1);
+                for (std::size_t i = 0; i < colonne.size(); ++i)
+                    valori << ValoreScritto(db, calcolo_->Fields(colonne[i]), r->Valori.at(qsizetype(i)));
+                valori << r->Chiave;
+                if (db.ExecSQL(sql, valori) != 1)
+                    throw Exception(QStringLiteral("Rigo di magazzino non trovato"));
+            }
+            return;
+        }
+        // one array a column, read back by unnest
+        QStringList elenchi{QStringLiteral("CAST(? AS _int8)")};
+        QStringList nomi{QStringLiteral("KMovMag")};
+        std::vector<QVariantList> colonna(colonne.size() + 1);
+        for (const TRiga *r : righe)
+            colonna[0] << r->Chiave;
+        for (std::size_t i = 0; i < colonne.size(); ++i) {
+            const TField *f = calcolo_->Fields(colonne[i]);
+            elenchi << kv8data::ArrayMark(f, false);
+            nomi << f->FieldName();
+            for (const TRiga *r : righe)
+                colonna[i + 1] << ValoreScritto(db, f, r->Valori.at(qsizetype(i)));
+        }
+        QVariantList valori;
+        for (const QVariantList &c : colonna)
+            valori << db.ArrayText(c);
+        const int scritti =
+            db.ExecSQL(QStringLiteral("UPDATE %1 SET %2 FROM unnest(%3) AS v(%4) WHERE %1.KMovMag = v.KMovMag")
+                           .arg(tabella, sets, elenchi.join(QStringLiteral(", ")), nomi.join(QStringLiteral(", "))),
+                       valori);
+        if (scritti != qsizetype(righe.size()))
+            throw Exception(QStringLiteral("Rigo di magazzino non trovato"));
+    }
+
+    void Inizia()
+    {
+        if (eliminati_.isEmpty() && aggiornati_.empty())
+            Segui();
+    }
+    void Dimentica() override
+    {
+        eliminati_.clear();
+        aggiornati_.clear();
+    }
+
+    TDataSet *calcolo_;
+    QVariantList eliminati_;
+    std::vector<TRiga> aggiornati_;
+};
+
+TDataSet *TDMIBMag::MovimentoCalcolato()
+{
+    if (movimentoCalcolato_)
+        return movimentoCalcolato_;
+    Funzioni::CheckTabOpen(tMovMagazzino);
+    auto *calcolo = Create<TXMemTable>(QStringLiteral("tMovimentoCalcolato"));
+    calcolo->SetKeepRecords(false);
+    for (const TField *f : tMovMagazzino->FieldList()) {
+        if (f->FieldKind() != fkData)
+            continue;
+        TField *campo = calcolo->AddField(f->FieldName(), f->DataType(), f->Size());
+        campo->OnChange = [this](TField *assegnato) { assegnati_[std::size_t(assegnato->Index())] = 1; };
+    }
+    calcolo->Open();
+    calcolo->Append();
+    calcolo->Post();
+    assegnati_.assign(std::size_t(calcolo->FieldCount()), 0);
+    movimentoCalcolato_ = calcolo;
+    return calcolo;
+}
+
+bool TDMIBMag::RegistraInBlocco(TContestoMovimento &c)
+{
+    if (c.Movimenti != tMovMagazzino || !DocumentoLetto(c) || c.CostiAttivi || c.ConPartite || c.ConMatricole
+        || c.ConDettaglioQta || (c.AggiornaSaldi && c.Esistenze != tEsistenze))
+        return false;
+    if (!letto_.BloccoLetto) {
+        letto_.BloccoLetto = true;
+        QVariantList righe;
+        for (const int rigo : std::as_const(letto_.Righe))
+            righe << rigo;
+        letto_.Blocco = LeggiMovimentiRighe(tMovMagazzino, c.CodTipoDoc, c.KTesta, righe);
+        // the stock they book that the rows did not name
+        if (letto_.ConSaldi) {
+            QList<QVariantList> saldi;
+            for (const TMovimentoLetto &m : std::as_const(letto_.Blocco))
+                AggiungiSaldo(saldi, m.Valori.Esercizio, m.Valori.IdMagazzino1, m.Valori.IdProdotto);
+            LeggiSaldiMancanti(c, saldi);
+        }
+        kv8data::CheckPoint(QStringLiteral("movimenti"));
+    }
+    const auto movimento = letto_.Blocco.find(qMakePair(c.KRigo, 0));
+    if (movimento == letto_.Blocco.end() || movimento->ConLotti)
+        return false;
+    TCausaleMag precedente;
+    if (!LeggiCausale(movimento->Valori.IdCausale.trimmed(), precedente))
+        return false; // the row path tells it
+    const auto contro = letto_.Blocco.find(qMakePair(c.KRigo, 1));
+    const bool conContro = contro != letto_.Blocco.end();
+    // a counter-movement that comes, goes or is missing: the row path
+    if (conContro != precedente.ConContromovimento() || (conContro && contro->ConLotti)
+        || (c.StatoRigo == 1 && c.Causale.ConContromovimento() != conContro))
+        return false;
+
+    if (!movimentiInAttesa_)
+        movimentiInAttesa_ = std::make_unique<TMovimentiInAttesa>(tMovMagazzino, MovimentoCalcolato());
+    const auto prenota = [this, &c](const TValoriMovimento &valori, bool storno) {
+        if (c.AggiornaSaldi)
+            Esegui(AggiornaProgressivo(valori, c.Esistenze, QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), false, storno),
+                   QStringLiteral("Errore in aggiornamento esistenze!"));
+    };
+    prenota(movimento->Valori, true);
+    if (conContro)
+        prenota(contro->Valori, true);
+    if (c.StatoRigo == 3) {
+        movimentiInAttesa_->Elimina(movimento->KMovMag);
+        if (conContro) {
+            movimentiInAttesa_->Elimina(contro->KMovMag);
+            letto_.Blocco.erase(contro);
+        }
+        letto_.Blocco.remove(qMakePair(c.KRigo, 0));
+        return true;
+    }
+    // the map then holds them as written
+    const auto calcola = [&](TMovimentoLetto &letto, int subNumOrdine) {
+        letto.Valori = CalcolaInBlocco(c, subNumOrdine, letto);
+        letto.DataMovimento = QVariant();
+        prenota(letto.Valori, false);
+    };
+    calcola(*movimento, 0);
+    if (conContro)
+        calcola(*contro, 1);
+    return true;
+}
+
+TDMIBMag::TValoriMovimento TDMIBMag::CalcolaInBlocco(TContestoMovimento &c, int subNumOrdine, const TMovimentoLetto &letto)
+{
+    TValoriMovimento nuovo = letto.Valori;
+    TDataSet *m = MovimentoCalcolato();
+    TDataSet *movimenti = std::exchange(c.Movimenti, m);
+    const auto ripristina = qScopeGuard([&] {
+        c.Movimenti = movimenti;
+        if (m->State() == dsEdit)
+            m->Cancel();
+    });
+    m->Edit();
+    std::fill(assegnati_.begin(), assegnati_.end(), 0);
+    // the steps of the row path on a stored movement put in edit
+    SettaCampiMovimento(c, subNumOrdine);
+    if (subNumOrdine == 1)
+        SettaCampiContromovimento(c);
+    const bool partita =
+        subNumOrdine == 0 ? (c.Causale.FlPartita == 1 || c.FlPartitaContro == 1) : c.FlPartitaContro == 1;
+    if (!partita)
+        F(m, "Partita")->SetAsString(QString());
+    // what the stock takes of it: assigned, or as stored; a column known to hold its value
+    // already is not written (nor the indexes on it)
+    std::vector<char> &invariati = invariati_;
+    invariati.assign(assegnati_.size(), 0);
+    const auto assegnato = [&](const char *nome, auto uguale) {
+        const TField *f = F(m, nome);
+        if (!assegnati_[std::size_t(f->Index())])
+            return;
+        if (uguale(f))
+            invariati[std::size_t(f->Index())] = 1;
+    };
+    assegnato("KMovMag", [](const TField *) { return true; });
+    assegnato("FlTipoDocum", [&](const TField *f) { return f->AsInteger() == c.CodTipoDoc; });
+    assegnato("KRigoDoc", [&](const TField *f) { return f->AsInteger() == c.KRigo; });
+    assegnato("SubNumOrdine", [&](const TField *f) { return f->AsInteger() == subNumOrdine; });
+    assegnato("DataMovimento", [&](const TField *f) {
+        return !letto.DataMovimento.isNull() && tMovMagazzino->Database().ToDb(f->Value()) == letto.DataMovimento;
+    });
+    assegnato("IdCausale", [&](const TField *f) { return (nuovo.IdCausale = f->AsString()) == letto.Valori.IdCausale; });
+    assegnato("Esercizio", [&](const TField *f) { return (nuovo.Esercizio = f->AsInteger()) == letto.Valori.Esercizio; });
+    assegnato("IdMagazzino1",
+              [&](const TField *f) { return (nuovo.IdMagazzino1 = f->AsInteger()) == letto.Valori.IdMagazzino1; });
+    assegnato("IdProdotto", [&](const TField *f) { return (nuovo.IdProdotto = f->AsString()) == letto.Valori.IdProdotto; });
+    assegnato("Quantita", [&](const TField *f) { return (nuovo.Quantita = f->AsFloat()) == letto.Valori.Quantita; });
+    assegnato("Valore", [&](const TField *f) { return (nuovo.Valore = f->AsFloat()) == letto.Valori.Valore; });
+    std::vector<int> colonne;
+    QVariantList valori;
+    for (int i = 0, n = m->FieldCount(); i < n; ++i) {
+        if (assegnati_[std::size_t(i)] && !invariati[std::size_t(i)]) {
+            colonne.push_back(i);
+            valori << m->Fields(i)->Value();
+        }
+    }
+    movimentiInAttesa_->Aggiorna(letto.KMovMag, std::move(colonne), std::move(valori));
+    return nuovo;
 }
 
 bool TDMIBMag::TrovaMovimento(TContestoMovimento &c, int subNumOrdine)
@@ -1402,10 +1726,10 @@ bool TDMIBMag::CercaEsercizio(const QDateTime &data, int &esercizio)
 }
 
 // One stock table's postings in the open transaction, by stock row in the order first booked.
-class TDMIBMag::TSaldiInAttesa : private TXTransactionListener, private TXDeferredWrites {
+class TDMIBMag::TSaldiInAttesa : public TScritturaInAttesa {
 public:
     TSaldiInAttesa(TXClientTable *tabella, const QString &campi, bool partita)
-        : tabella_(tabella), campi_(campi), partita_(partita)
+        : TScritturaInAttesa(tabella), campi_(campi), partita_(partita)
     {
     }
     ~TSaldiInAttesa() override { Svuota(); }
@@ -1415,11 +1739,8 @@ public:
     void Aggiungi(int esercizio, int magazzino, const QString &prodotto, const QString &partita, bool carico,
                   double quantita, double valore)
     {
-        if (righe_.empty()) {
-            TXDatabase &db = tabella_->Database();
-            Listen(&db);
-            db.AddDeferred(this);
-        }
+        if (righe_.empty())
+            Segui();
         const TChiave chiave(TChiaveSaldo(qMakePair(esercizio, magazzino), prodotto), partita);
         auto it = posti_.constFind(chiave);
         if (it == posti_.cend()) {
@@ -1441,7 +1762,7 @@ public:
     }
 
     // Posts the rows added up, each located as stored now, and has the table write them.
-    void Scrivi()
+    void Scrivi() override
     {
         if (righe_.empty())
             return;
@@ -1496,21 +1817,12 @@ private:
         bool Scarico = false; // unloads booked
     };
 
-    QString DeferredTable() const override { return tabella_->TableName(); }
-    void FlushDeferred() override { Scrivi(); }
-    void BeforeCommit() override { Scrivi(); }
-    void TransactionRolledBack() override { Svuota(); }
-
-    void Svuota()
+    void Dimentica() override
     {
-        if (TXDatabase *db = ListenedDatabase())
-            db->RemoveDeferred(this);
-        StopListening();
         righe_.clear();
         posti_.clear();
     }
 
-    TXClientTable *tabella_;
     QString campi_;
     bool partita_;
     std::vector<TRiga> righe_;

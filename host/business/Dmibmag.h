@@ -12,6 +12,7 @@
 #include "host/data/TDataModule.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QPair>
 #include <QPointer>
 #include <QSet>
@@ -289,6 +290,38 @@ private:
                              bool storno);
     // The movements of the rows kept, in a few statements; false when they need the row path.
     bool EliminaInBlocco(const std::vector<TContestoMovimento> &righe);
+    // A stored movement as the block paths take it: its key, what the stock takes of it and
+    // whether it has lot details.
+    struct TMovimentoLetto {
+        qint64 KMovMag = 0;
+        TValoriMovimento Valori;
+        QVariant DataMovimento; // as the engine gives it
+        bool ConLotti = false;
+    };
+    using TMovimentiLetti = QHash<QPair<int, int>, TMovimentoLetto>; // by row key and SubNumOrdine
+    // The movements and counter-movements of the rows (keys; on SQLite those of the head's
+    // stored rows, which hold them) in one statement, locked until the commit (PostgreSQL).
+    TMovimentiLetti LeggiMovimentiRighe(TXClientTable *movimenti, int codTipoDoc, int kTesta, const QVariantList &righe);
+    // A changed (1) or deleted (3) row of the document LeggiDocumento read, when its stored
+    // movements need nothing but the stock (no costs, batches, serial numbers, lot details) and
+    // keep their counter-movement: its stock taken back and booked again, its movements computed
+    // by SettaCampiMovimento on a record of their own and written by key with the document's
+    // others, in a few statements, before the commit (TMovimentiInAttesa). False: the row path.
+    bool RegistraInBlocco(TContestoMovimento &c);
+    // The stored movement (0) or counter-movement (1) of the row computed anew and kept for
+    // writing (the columns assigned, but those known to hold their value); its new values for
+    // the stock.
+    TValoriMovimento CalcolaInBlocco(TContestoMovimento &c, int subNumOrdine, const TMovimentoLetto &letto);
+    // The record the block path computes movements on (the columns of tMovMagazzino) and, for
+    // each of its fields, whether the computation assigned it.
+    TDataSet *MovimentoCalcolato();
+    TDataSet *movimentoCalcolato_ = nullptr;
+    std::vector<char> assegnati_;
+    std::vector<char> invariati_; // of those, the ones known to hold the stored value
+    class TMovimentiInAttesa;
+    std::unique_ptr<TMovimentiInAttesa> movimentiInAttesa_;
+    // The stock rows of saldi not read yet (AggiungiSaldo), read in one statement.
+    void LeggiSaldiMancanti(TContestoMovimento &c, const QList<QVariantList> &saldi);
     std::optional<std::vector<TContestoMovimento>> rinviati_; // a document deletion is open
     // Inside a transaction the postings on tEsistenze and tPartite, added up by stock row and
     // posted once: before a statement names the table and before the commit.
@@ -311,6 +344,8 @@ private:
         bool MovimentiLetti = false;  // LeggiMovimentiDocumento done
         bool ConLottiNoti = false; // MovimentiConLotti holds every one of them
         QSet<int> MovimentiConLotti;
+        bool BloccoLetto = false;  // Blocco read (RegistraInBlocco)
+        TMovimentiLetti Blocco;    // the movements of its stored rows as RegistraInBlocco left them
     };
     TDocumentoLetto letto_;
     // A stock row not read yet for the document added to saldi (an empty article books none).

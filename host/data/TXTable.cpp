@@ -1,6 +1,7 @@
 #include "host/data/TXTable.h"
 
 #include "host/core/MetaTypes.h"
+#include "host/data/ArrayMark.h"
 #include "host/data/DataRecord.h"
 #include "host/db/DMIDataBases.h"
 #include "host/db/SchemaInstaller.h"
@@ -15,6 +16,8 @@
 #include <utility>
 
 using namespace kv8data;
+
+using kv8data::ArrayMark;
 
 namespace {
 
@@ -955,31 +958,6 @@ QString TXTable::KeyText(const QVector<QVariant> &values) const
 }
 
 namespace {
-
-// PostgreSQL: the mark of an array carrying a column's values (the types of TypedMark; for
-// an insert, numbers as NUMERIC, read as their literal would be); empty when they cannot.
-QString ArrayMark(const TField *f, bool insert)
-{
-    switch (f->DataType()) {
-    case ftSmallint:
-    case ftInteger:
-    case ftLargeint:
-    case ftAutoInc:
-    case ftBoolean:
-        return QStringLiteral("CAST(? AS _int8)");
-    case ftFloat:
-        return insert ? QStringLiteral("CAST(? AS _numeric)") : QStringLiteral("CAST(? AS _float8)");
-    case ftDate:
-    case ftTime:
-    case ftDateTime:
-        return QStringLiteral("CAST(CAST(? AS _timestamptz) AS _timestamp)");
-    case ftBlob:
-    case ftUnknown:
-        return QString();
-    default:
-        return QStringLiteral("CAST(? AS _text)");
-    }
-}
 
 // The rows of a multi-row statement as a table v of columns column1, column2...: on
 // PostgreSQL one array per column read back by unnest (one short text for any number of

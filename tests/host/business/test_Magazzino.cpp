@@ -99,6 +99,57 @@ TEST_F(Magazzino, ModifiedRowRewritesItsOwnMovement)
     EXPECT_DOUBLE_EQ(Esistenza("A1"), -3);
 }
 
+// Rows changed in one save: their stored movements rewritten in place by key, never read
+// back into the movements dataset; a row deleted in the same save takes its movement along.
+TEST_F(Magazzino, ChangedRowsRewriteTheirStoredMovementsWithoutHoldingThem)
+{
+    Bolla();
+    Rigo(1, QStringLiteral("A1"), 5, 10.0);
+    Rigo(2, QStringLiteral("B1"), 2, 4.0);
+    Rigo(3, QStringLiteral("A1"), 1, 10.0);
+    ASSERT_TRUE(GeneraTutte(2)) << ui->LastText().toStdString();
+    const auto chiavi = [this] {
+        QStringList k;
+        QSqlQuery q = db->OpenQuery(QStringLiteral("SELECT KRigoDoc, KMovMag, Quantita, Valore FROM MovMagazzino ORDER BY KRigoDoc"));
+        while (q.next())
+            k << QStringLiteral("%1:%2 %3 %4").arg(q.value(0).toInt()).arg(q.value(1).toInt()).arg(q.value(2).toDouble()).arg(q.value(3).toDouble());
+        return k;
+    };
+    const QStringList prima = chiavi();
+    ASSERT_EQ(prima.size(), 3);
+
+    TDMIBMag *mag = TDMIBMag::Crea();
+    mag->tMovMagazzino->Close(); // the note opened again later
+    mag->tMovMagazzino->Open();
+    for (righe->First(); !righe->Eof(); righe->Next()) {
+        righe->Edit();
+        TField *quantita = righe->FieldByName(QStringLiteral("Quantita"));
+        quantita->SetAsFloat(quantita->AsFloat() + 1);
+        righe->FieldByName(QStringLiteral("ControvaloreNN"))->SetAsFloat(quantita->AsFloat() * 10);
+        righe->Post();
+    }
+    {
+        TXTransaction transazione(*db);
+        righe->First();
+        for (const int stato : {1, 1, 3}) {
+            ASSERT_TRUE(mag->GeneraMovimentoMagazzino(stato, 0, QStringLiteral("VEN"), QString(), false, testa.get(),
+                                                      righe.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr))
+                << ui->LastText().toStdString();
+            righe->Next();
+        }
+        EXPECT_EQ(mag->tMovMagazzino->RecordCount(), 0) << "the stored movements are not read into the dataset";
+        transazione.Commit();
+    }
+    const QStringList dopo = chiavi();
+    ASSERT_EQ(dopo.size(), 2);
+    EXPECT_EQ(dopo[0], prima[0].section(u' ', 0, 0) + QStringLiteral(" 6 60"));
+    EXPECT_EQ(dopo[1], prima[1].section(u' ', 0, 0) + QStringLiteral(" 3 30"));
+    EXPECT_DOUBLE_EQ(Esistenza("A1"), -6);
+    EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "ValoreSca"), 60);
+    EXPECT_DOUBLE_EQ(Esistenza("B1"), -3);
+    EXPECT_DOUBLE_EQ(Esistenza("B1", 1, "QuantitaSca"), 3);
+}
+
 TEST_F(Magazzino, RowMovedToAnotherWarehouseTakesItsStockAlong)
 {
     Bolla();

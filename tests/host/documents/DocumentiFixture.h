@@ -212,9 +212,10 @@ protected:
     // Two users change one stored document (the job given, started as given): one is refused
     // as changed by another user, the other stores and is shown nothing. Answers the number of
     // the user who stored, 0 after a failure.
-    int UnaModificaRegistrata(const QString &lavoro, kv8test::Avvio avvio)
+    int UnaModificaRegistrata(const QString &lavoro, kv8test::Avvio avvio,
+                              const QString &punto = QStringLiteral("documento"))
     {
-        const auto utenti = kv8test::DueUtenti(lavoro, company.Db().Url(), avvio, QStringLiteral("documento"));
+        const auto utenti = kv8test::DueUtenti(lavoro, company.Db().Url(), avvio, punto);
         const int rifiutato = kv8test::UnoRifiutato(
             utenti, avvio,
             {QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "

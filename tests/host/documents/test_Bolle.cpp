@@ -489,6 +489,28 @@ TEST_F(BolleDueUtenti, DueModificheDellaStessaBollaUnaRifiutata)
     });
 }
 
+// The same, the first user paused once its note's stored movements are read (locked) to be
+// rewritten by key: the second waits, is refused, and the movements and stock are those of one
+// change.
+TEST_F(BolleDueUtenti, DueModificheDellaStessaBollaConIMovimentiLettiUnaRifiutata)
+{
+    const qint64 k = NuovaBolla();
+    ASSERT_GT(k, 0);
+    kv8test::OgniGiro([&](kv8test::Avvio avvio) {
+        const double prima = QuantitaA1(k);
+        const double a1 = Esistenza(QStringLiteral("A1"));
+        const int aumento = UnaModificaRegistrata(QStringLiteral("ModificaStessaBolla"), avvio, QStringLiteral("movimenti"));
+        ASSERT_GT(aumento, 0);
+        EXPECT_DOUBLE_EQ(QuantitaA1(k), prima + aumento);
+        EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT SUM(Quantita) FROM MovMagazzino WHERE FlTipoDocum = 0 AND "
+                                               "IdProdotto = 'A1'"))
+                             .toDouble(),
+                         prima + aumento);
+        EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), a1 - aumento);
+        EsistenzeComeLeRighe();
+    });
+}
+
 KV8_LAVORO_UTENTE(BolleDueUtenti, ModificaBolleDiverse)
 {
     const qint64 prima = PrimaBolla();
