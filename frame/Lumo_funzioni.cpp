@@ -777,8 +777,8 @@ void UT_LMQ_CAUZ_BloccaSchede(const QString &IdContoTp, const QStringList &conti
     TXDatabase &db = t->Database();
     if (conti.isEmpty() || !db.InTransaction())
         return;
+    UT_LMQ_CAUZ_LeggiConti(IdContoTp, conti);
     SchedeInSospeso &sospese = SchedeInSospeso::Di(t);
-    LeggiDepositoConti(db, IdContoTp, conti, sospese);
     const QSet<QString> insieme(conti.cbegin(), conti.cend());
     QList<QVariantList> chiavi;
     for (const ChiaveScheda &c : sospese.Registrate(IdContoTp, insieme))
