@@ -593,7 +593,9 @@ bool TDMIBMag::LeggiDatiMovimento(TContestoMovimento &c)
         qMatricole->Open();
         c.RecordMatricole = qMatricole;
     }
-    LeggiDocumento(c);
+    // a row of a document being deleted needs nothing of it: its movements go in a block
+    if (!(c.StatoRigo == 3 && rinviati_))
+        LeggiDocumento(c);
     return true;
 }
 
@@ -885,42 +887,40 @@ bool TDMIBMag::EliminaInBlocco(const std::vector<TContestoMovimento> &righe)
             return false;
         chiaviRighe << c.KRigo;
     }
-    // the movements, locked until the commit (nobody else changes them before they are
-    // deleted); those with lot details take the row path
-    const TMovimentiLetti letti = LeggiMovimentiRighe(movimenti, primo.CodTipoDoc, primo.KTesta, chiaviRighe);
-    for (const TMovimentoLetto &m : letti)
-        if (m.ConLotti)
-            return false;
-
-    // each row as StornaMovimento and EliminaMovimenti take it: its movement, and the
-    // counter-movement when the movement's causal has one
-    QVariantList elimina;
-    const auto storna = [this](const TContestoMovimento &c, const TMovimentoLetto &m) {
-        if (c.AggiornaSaldi)
-            Esegui(AggiornaProgressivo(m.Valori, tEsistenze, QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), false, true),
-                   QStringLiteral("Errore in aggiornamento esistenze!"));
-    };
+    // the movements deleted by statements that give back what they booked (nobody changes
+    // them in between), unless one of the rows' movements has lot details: those take the
+    // row path; none deleted: they have, or the rows have no movement
+    TMovimentiLetti letti = EliminaMovimentiRighe(movimenti, primo.CodTipoDoc, primo.KTesta, chiaviRighe, 0);
+    if (letti.isEmpty())
+        return !MovimentiConLotti(movimenti, primo.CodTipoDoc, primo.KTesta, chiaviRighe);
+    // as StornaMovimento and EliminaMovimenti take each row: its counter-movement goes too
+    // when the movement's causal has one
+    QVariantList conContro;
     for (const TContestoMovimento &c : righe) {
         const auto movimento = letti.constFind(qMakePair(c.KRigo, 0));
         if (movimento == letti.cend())
             continue;
-        storna(c, *movimento);
         const QString precedente = movimento->Valori.IdCausale.trimmed();
         TCausaleMag causale;
         if (!LeggiCausale(precedente, causale))
             throw Exception(QStringLiteral("Causale di magazzino precedente <%1> non valida").arg(precedente));
-        elimina << movimento->KMovMag;
-        const auto contro = letti.constFind(qMakePair(c.KRigo, 1));
-        if (causale.ConContromovimento() && contro != letti.cend()) {
-            storna(c, *contro);
-            elimina << contro->KMovMag;
+        if (causale.ConContromovimento())
+            conContro << c.KRigo;
+    }
+    if (!conContro.isEmpty())
+        letti.insert(EliminaMovimentiRighe(movimenti, primo.CodTipoDoc, primo.KTesta, conContro, 1));
+    // the stock taken back in the rows' order, each movement before its counter-movement
+    for (const TContestoMovimento &c : righe) {
+        if (!c.AggiornaSaldi)
+            continue;
+        for (const int sub : {0, 1}) {
+            const auto movimento = letti.constFind(qMakePair(c.KRigo, sub));
+            if (movimento != letti.cend())
+                Esegui(AggiornaProgressivo(movimento->Valori, tEsistenze,
+                                           QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), false, true),
+                       QStringLiteral("Errore in aggiornamento esistenze!"));
         }
     }
-    if (elimina.isEmpty())
-        return true;
-    const int eliminati = EliminaPerChiave(movimenti->Database(), movimenti->TableName(), elimina);
-    if (eliminati != elimina.size())
-        throw Exception(QStringLiteral("Rigo di magazzino non trovato"));
     // rows of them held from before are gone from the table
     if (movimenti->RecordCount() > 0) {
         movimenti->Close();
@@ -929,25 +929,35 @@ bool TDMIBMag::EliminaInBlocco(const std::vector<TContestoMovimento> &righe)
     return true;
 }
 
-TDMIBMag::TMovimentiLetti TDMIBMag::LeggiMovimentiRighe(TXClientTable *movimenti, int codTipoDoc, int kTesta,
-                                                        const QVariantList &righe)
+namespace {
+
+// The columns a block path reads of a movement, the lot details' test as the last but one.
+QString ColonneMovimento(const QString &conLotti)
 {
-    TXDatabase &db = movimenti->Database();
-    QVariantList valori;
-    const QString selezione =
-        QStringLiteral(" FROM %1 m WHERE FlTipoDocum = %2 AND SubNumOrdine IN (0, 1) AND KRigoDoc ")
-            .arg(movimenti->TableName(), QString::number(codTipoDoc))
-        + TraValori(db, "_int8", righe,
-                    QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                        .arg(CampoChiaveRigo(codTipoDoc), TabellaRighe(codTipoDoc), CampoChiaveTesta(codTipoDoc)),
-                    kTesta, valori);
-    TMovimentiLetti letti;
-    QSqlQuery q = db.OpenQuery(
-        QStringLiteral("SELECT KMovMag, KRigoDoc, SubNumOrdine, IdCausale, Esercizio, IdMagazzino1, IdProdotto, "
-                       "Quantita, Valore, CASE WHEN EXISTS (SELECT 1 FROM DettQtaDoc d WHERE d.FlTipoDocumento = 99 "
-                       "AND d.KTestaDoc = 0 AND d.KRigoDoc = m.KMovMag) THEN 1 ELSE 0 END, DataMovimento")
-            + selezione + (db.IsPostgres() ? QStringLiteral(" FOR UPDATE") : QString()),
-        valori);
+    return QStringLiteral("KMovMag, KRigoDoc, SubNumOrdine, IdCausale, Esercizio, IdMagazzino1, IdProdotto, Quantita, "
+                          "Valore, %1, DataMovimento")
+        .arg(conLotti);
+}
+
+// Whether the stored movement m has lot details (the generator's own, kind 99).
+const QString LottiMovimento = QStringLiteral(
+    "EXISTS (SELECT 1 FROM DettQtaDoc d WHERE d.FlTipoDocumento = 99 AND d.KTestaDoc = 0 AND d.KRigoDoc = m.KMovMag)");
+
+} // namespace
+
+QString TDMIBMag::SelezioneMovimentiRighe(const TXClientTable *movimenti, int codTipoDoc, int kTesta,
+                                          const QVariantList &righe, QVariantList &valori)
+{
+    return QStringLiteral(" FROM %1 m WHERE FlTipoDocum = %2 AND SubNumOrdine IN (0, 1) AND KRigoDoc ")
+               .arg(movimenti->TableName(), QString::number(codTipoDoc))
+           + TraValori(movimenti->Database(), "_int8", righe,
+                       QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                           .arg(CampoChiaveRigo(codTipoDoc), TabellaRighe(codTipoDoc), CampoChiaveTesta(codTipoDoc)),
+                       kTesta, valori);
+}
+
+void TDMIBMag::AggiungiMovimentiLetti(TXDatabase &db, QSqlQuery &q, TMovimentiLetti &letti)
+{
     while (q.next()) {
         TMovimentoLetto m;
         m.KMovMag = q.value(0).toLongLong();
@@ -962,6 +972,65 @@ TDMIBMag::TMovimentiLetti TDMIBMag::LeggiMovimentiRighe(TXClientTable *movimenti
         letti.insert(qMakePair(q.value(1).toInt(), q.value(2).toInt()), m);
     }
     db.CheckReadEnd(q, q.lastQuery());
+}
+
+bool TDMIBMag::MovimentiConLotti(TXClientTable *movimenti, int codTipoDoc, int kTesta, const QVariantList &righe)
+{
+    QVariantList valori;
+    const QString selezione = SelezioneMovimentiRighe(movimenti, codTipoDoc, kTesta, righe, valori);
+    return movimenti->Database()
+        .ScalarValue(QStringLiteral("SELECT 1") + selezione + QStringLiteral(" AND ") + LottiMovimento
+                         + QStringLiteral(" LIMIT 1"),
+                     valori)
+        .isValid();
+}
+
+TDMIBMag::TMovimentiLetti TDMIBMag::EliminaMovimentiRighe(TXClientTable *movimenti, int codTipoDoc, int kTesta,
+                                                          const QVariantList &righe, int subNumOrdine)
+{
+    TXDatabase &db = movimenti->Database();
+    // counter-movements go after their movement, whose test stood for both
+    QVariantList valoriLotti;
+    const QString senzaLotti = subNumOrdine == 0
+                                   ? QStringLiteral(" AND NOT EXISTS (SELECT 1")
+                                         + SelezioneMovimentiRighe(movimenti, codTipoDoc, kTesta, righe, valoriLotti)
+                                         + QStringLiteral(" AND ") + LottiMovimento + u')'
+                                   : QString();
+    const QString elimina =
+        QStringLiteral("DELETE FROM %1 WHERE FlTipoDocum = %2 AND SubNumOrdine = %3 AND KRigoDoc ")
+            .arg(movimenti->TableName(), QString::number(codTipoDoc), QString::number(subNumOrdine));
+    const QString restituisce = QStringLiteral(" RETURNING ") + ColonneMovimento(QStringLiteral("0"));
+    TMovimentiLetti letti;
+    if (db.IsPostgres()) {
+        QSqlQuery q = db.OpenQuery(elimina + QStringLiteral("= ANY(CAST(? AS _int8))") + senzaLotti + restituisce,
+                                   QVariantList{db.ArrayText(righe)} + valoriLotti);
+        AggiungiMovimentiLetti(db, q, letti);
+        return letti;
+    }
+    constexpr qsizetype kPerBlocco = 500;
+    for (qsizetype da = 0; da < righe.size(); da += kPerBlocco) {
+        QVariantList valori;
+        const QString segni = Segni(righe.mid(da, kPerBlocco), valori);
+        QSqlQuery q = db.OpenQuery(elimina + QStringLiteral("IN (%1)").arg(segni) + senzaLotti + restituisce,
+                                   valori + valoriLotti);
+        AggiungiMovimentiLetti(db, q, letti);
+    }
+    return letti;
+}
+
+TDMIBMag::TMovimentiLetti TDMIBMag::LeggiMovimentiRighe(TXClientTable *movimenti, int codTipoDoc, int kTesta,
+                                                        const QVariantList &righe)
+{
+    TXDatabase &db = movimenti->Database();
+    QVariantList valori;
+    const QString selezione = SelezioneMovimentiRighe(movimenti, codTipoDoc, kTesta, righe, valori);
+    TMovimentiLetti letti;
+    QSqlQuery q = db.OpenQuery(
+        QStringLiteral("SELECT ")
+            + ColonneMovimento(QStringLiteral("CASE WHEN ") + LottiMovimento + QStringLiteral(" THEN 1 ELSE 0 END"))
+            + selezione + (db.IsPostgres() ? QStringLiteral(" FOR UPDATE") : QString()),
+        valori);
+    AggiungiMovimentiLetti(db, q, letti);
     return letti;
 }
 

@@ -24,9 +24,11 @@
 #include <optional>
 #include <vector>
 
+class QSqlQuery;
 class TDataSet;
 class TField;
 class TXClientTable;
+class TXDatabase;
 class TXQuery;
 
 // One lot booking or check, filled by InitDatiLotto.
@@ -302,6 +304,20 @@ private:
     // The movements and counter-movements of the rows (keys; on SQLite those of the head's
     // stored rows, which hold them) in one statement, locked until the commit (PostgreSQL).
     TMovimentiLetti LeggiMovimentiRighe(TXClientTable *movimenti, int codTipoDoc, int kTesta, const QVariantList &righe);
+    // The movements (SubNumOrdine 0) or counter-movements (1) of the rows (keys) deleted, in
+    // one statement on PostgreSQL, one for each 500 rows on SQLite, and what they were; the
+    // movements only when none of the rows' movements and counter-movements (selected as
+    // LeggiMovimentiRighe selects them) has lot details.
+    TMovimentiLetti EliminaMovimentiRighe(TXClientTable *movimenti, int codTipoDoc, int kTesta,
+                                          const QVariantList &righe, int subNumOrdine);
+    // Whether one of the movements LeggiMovimentiRighe reads has lot details.
+    bool MovimentiConLotti(TXClientTable *movimenti, int codTipoDoc, int kTesta, const QVariantList &righe);
+    // " FROM movements m WHERE ..." of the movements and counter-movements LeggiMovimentiRighe
+    // reads, what to bind appended to valori.
+    static QString SelezioneMovimentiRighe(const TXClientTable *movimenti, int codTipoDoc, int kTesta,
+                                           const QVariantList &righe, QVariantList &valori);
+    // The movements q gives (the columns the block paths read) added to letti.
+    static void AggiungiMovimentiLetti(TXDatabase &db, QSqlQuery &q, TMovimentiLetti &letti);
     // A changed (1) or deleted (3) row of the document LeggiDocumento read, when its stored
     // movements need nothing but the stock (no costs, batches, serial numbers, lot details) and
     // keep their counter-movement: its stock taken back and booked again, its movements computed
