@@ -887,28 +887,45 @@ bool TDMIBMag::EliminaInBlocco(const std::vector<TContestoMovimento> &righe)
             return false;
         chiaviRighe << c.KRigo;
     }
-    // the movements deleted by statements that give back what they booked (nobody changes
-    // them in between), unless one of the rows' movements has lot details: those take the
-    // row path; none deleted: they have, or the rows have no movement
-    TMovimentiLetti letti = EliminaMovimentiRighe(movimenti, primo.CodTipoDoc, primo.KTesta, chiaviRighe, 0);
-    if (letti.isEmpty())
-        return !MovimentiConLotti(movimenti, primo.CodTipoDoc, primo.KTesta, chiaviRighe);
-    // as StornaMovimento and EliminaMovimenti take each row: its counter-movement goes too
-    // when the movement's causal has one
-    QVariantList conContro;
-    for (const TContestoMovimento &c : righe) {
-        const auto movimento = letti.constFind(qMakePair(c.KRigo, 0));
-        if (movimento == letti.cend())
-            continue;
-        const QString precedente = movimento->Valori.IdCausale.trimmed();
-        TCausaleMag causale;
-        if (!LeggiCausale(precedente, causale))
-            throw Exception(QStringLiteral("Causale di magazzino precedente <%1> non valida").arg(precedente));
-        if (causale.ConContromovimento())
-            conContro << c.KRigo;
+    TXDatabase &db = movimenti->Database();
+    TMovimentiLetti letti;
+    if (db.IsPostgres()) {
+        // the movements deleted by a statement that gives back what they booked (nobody
+        // changes them in between), unless one of the rows' movements has lot details: those
+        // take the row path; none deleted: they have, or the rows have no movement
+        letti = EliminaMovimentiRighe(movimenti, primo.CodTipoDoc, primo.KTesta, chiaviRighe, 0);
+        if (letti.isEmpty())
+            return !MovimentiConLotti(movimenti, primo.CodTipoDoc, primo.KTesta, chiaviRighe);
+        QVariantList conContro;
+        for (const TContestoMovimento &c : righe) {
+            const auto movimento = letti.constFind(qMakePair(c.KRigo, 0));
+            if (movimento != letti.cend() && CausaleConContromovimento(*movimento))
+                conContro << c.KRigo;
+        }
+        if (!conContro.isEmpty())
+            letti.insert(EliminaMovimentiRighe(movimenti, primo.CodTipoDoc, primo.KTesta, conContro, 1));
+    } else {
+        // read (the transaction holds the database), then deleted by key in one statement
+        const TMovimentiLetti memorizzati = LeggiMovimentiRighe(movimenti, primo.CodTipoDoc, primo.KTesta, chiaviRighe);
+        for (const TMovimentoLetto &m : memorizzati)
+            if (m.ConLotti)
+                return false;
+        QVariantList elimina;
+        for (const TContestoMovimento &c : righe) {
+            const auto movimento = memorizzati.constFind(qMakePair(c.KRigo, 0));
+            if (movimento == memorizzati.cend())
+                continue;
+            letti.insert(movimento.key(), *movimento);
+            elimina << movimento->KMovMag;
+            const auto contro = memorizzati.constFind(qMakePair(c.KRigo, 1));
+            if (CausaleConContromovimento(*movimento) && contro != memorizzati.cend()) {
+                letti.insert(contro.key(), *contro);
+                elimina << contro->KMovMag;
+            }
+        }
+        if (!elimina.isEmpty() && EliminaPerChiave(db, movimenti->TableName(), elimina) != elimina.size())
+            throw Exception(QStringLiteral("Rigo di magazzino non trovato"));
     }
-    if (!conContro.isEmpty())
-        letti.insert(EliminaMovimentiRighe(movimenti, primo.CodTipoDoc, primo.KTesta, conContro, 1));
     // the stock taken back in the rows' order, each movement before its counter-movement
     for (const TContestoMovimento &c : righe) {
         if (!c.AggiornaSaldi)
@@ -927,6 +944,15 @@ bool TDMIBMag::EliminaInBlocco(const std::vector<TContestoMovimento> &righe)
         movimenti->Open();
     }
     return true;
+}
+
+bool TDMIBMag::CausaleConContromovimento(const TMovimentoLetto &movimento)
+{
+    const QString precedente = movimento.Valori.IdCausale.trimmed();
+    TCausaleMag causale;
+    if (!LeggiCausale(precedente, causale))
+        throw Exception(QStringLiteral("Causale di magazzino precedente <%1> non valida").arg(precedente));
+    return causale.ConContromovimento();
 }
 
 namespace {
@@ -1000,21 +1026,10 @@ TDMIBMag::TMovimentiLetti TDMIBMag::EliminaMovimentiRighe(TXClientTable *movimen
         QStringLiteral("DELETE FROM %1 WHERE FlTipoDocum = %2 AND SubNumOrdine = %3 AND KRigoDoc ")
             .arg(movimenti->TableName(), QString::number(codTipoDoc), QString::number(subNumOrdine));
     const QString restituisce = QStringLiteral(" RETURNING ") + ColonneMovimento(QStringLiteral("0"));
+    QSqlQuery q = db.OpenQuery(elimina + QStringLiteral("= ANY(CAST(? AS _int8))") + senzaLotti + restituisce,
+                               QVariantList{db.ArrayText(righe)} + valoriLotti);
     TMovimentiLetti letti;
-    if (db.IsPostgres()) {
-        QSqlQuery q = db.OpenQuery(elimina + QStringLiteral("= ANY(CAST(? AS _int8))") + senzaLotti + restituisce,
-                                   QVariantList{db.ArrayText(righe)} + valoriLotti);
-        AggiungiMovimentiLetti(db, q, letti);
-        return letti;
-    }
-    constexpr qsizetype kPerBlocco = 500;
-    for (qsizetype da = 0; da < righe.size(); da += kPerBlocco) {
-        QVariantList valori;
-        const QString segni = Segni(righe.mid(da, kPerBlocco), valori);
-        QSqlQuery q = db.OpenQuery(elimina + QStringLiteral("IN (%1)").arg(segni) + senzaLotti + restituisce,
-                                   valori + valoriLotti);
-        AggiungiMovimentiLetti(db, q, letti);
-    }
+    AggiungiMovimentiLetti(db, q, letti);
     return letti;
 }
 

@@ -304,14 +304,15 @@ private:
     // The movements and counter-movements of the rows (keys; on SQLite those of the head's
     // stored rows, which hold them) in one statement, locked until the commit (PostgreSQL).
     TMovimentiLetti LeggiMovimentiRighe(TXClientTable *movimenti, int codTipoDoc, int kTesta, const QVariantList &righe);
-    // The movements (SubNumOrdine 0) or counter-movements (1) of the rows (keys) deleted, in
-    // one statement on PostgreSQL, one for each 500 rows on SQLite, and what they were; the
-    // movements only when none of the rows' movements and counter-movements (selected as
-    // LeggiMovimentiRighe selects them) has lot details.
+    // PostgreSQL: the movements (SubNumOrdine 0) or counter-movements (1) of the rows (keys)
+    // deleted in one statement, and what they were; the movements only when none of the rows'
+    // movements and counter-movements has lot details.
     TMovimentiLetti EliminaMovimentiRighe(TXClientTable *movimenti, int codTipoDoc, int kTesta,
                                           const QVariantList &righe, int subNumOrdine);
     // Whether one of the movements LeggiMovimentiRighe reads has lot details.
     bool MovimentiConLotti(TXClientTable *movimenti, int codTipoDoc, int kTesta, const QVariantList &righe);
+    // Whether the stored causal of a movement has a counter-movement; an unknown one is thrown.
+    bool CausaleConContromovimento(const TMovimentoLetto &movimento);
     // " FROM movements m WHERE ..." of the movements and counter-movements LeggiMovimentiRighe
     // reads, what to bind appended to valori.
     static QString SelezioneMovimentiRighe(const TXClientTable *movimenti, int codTipoDoc, int kTesta,
