@@ -1589,20 +1589,40 @@ void TFDocumento::EliminaDocumento()
     TTestaDB->ReadAsStored(tipo_.ChiaveTesta, {{chiave_}}, tipo_.ChiaveTesta + QStringLiteral(" = ?"), {chiave_}, true);
     if (!TTestaDB->Locate(tipo_.ChiaveTesta, chiave_))
         throw Exception(QStringLiteral("Errore in lettura testa documento"));
-    // the stored rows' keys in TRRighe's order, the rows then read as stored in one statement
+    // the stored rows' keys in TRRighe's order, with the order lines they fulfil; the rows
+    // then read as stored in one statement
+    const bool conOrdini =
+        (tipo_.CodTipoDoc == 0 || tipo_.CodTipoDoc == 1) && TRigheDB->FindField(QStringLiteral("KOrdineR"));
     QList<qint64> chiavi;
     QList<QVariantList> daLeggere;
+    QList<QVariantList> ordini;
     {
-        QSqlQuery q = Azienda().OpenQuery(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY NumOrdine, %1")
-                                              .arg(tipo_.ChiaveRigo, tipo_.TabellaRighe, tipo_.ChiaveTesta),
+        QSqlQuery q = Azienda().OpenQuery(QStringLiteral("SELECT %1%4 FROM %2 WHERE %3 = ? ORDER BY NumOrdine, %1")
+                                              .arg(tipo_.ChiaveRigo, tipo_.TabellaRighe, tipo_.ChiaveTesta,
+                                                   conOrdini ? QStringLiteral(", KOrdineR") : QString()),
                                           {chiave_});
+        QSet<qint64> lineeOrdine;
         while (q.next()) {
             chiavi << q.value(0).toLongLong();
             daLeggere << QVariantList{q.value(0)};
+            const qint64 linea = conOrdini ? q.value(1).toLongLong() : 0;
+            if (linea != 0 && !lineeOrdine.contains(linea)) {
+                lineeOrdine.insert(linea);
+                ordini << QVariantList{linea};
+            }
         }
     }
     LeggiRigheArchivio(daLeggere);
     ControllaRigheDaEliminare();
+    // the order lines given back, read locked at once rather than row by row
+    if (!ordini.isEmpty()) {
+        TXClientTable *righeOrdine = TDMISVen::Crea()->tOrdiniCliR;
+        CheckTabOpen(righeOrdine);
+        righeOrdine->ReadAsStored(QStringLiteral("KOrdiniCliR"), ordini,
+                                  QStringLiteral("KOrdiniCliR IN (SELECT KOrdineR FROM %1 WHERE %2 = ?)")
+                                      .arg(tipo_.TabellaRighe, tipo_.ChiaveTesta),
+                                  {chiave_}, true);
+    }
     // the head's causal is read once for all the rows; their movements go together after them
     causaleRighe_ = CausaleMagazzino();
     righeInBlocco_ = true;

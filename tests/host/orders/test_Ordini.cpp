@@ -164,6 +164,48 @@ TEST_F(Ordini, AnOrderIsFulfilledByTwoDeliveryNotesAndReopenedWhenOneIsDeleted)
     EXPECT_EQ(Evasione(QStringLiteral("C1")), std::make_pair(6.0, 2));
 }
 
+// A deleted note gives its order lines back read together: the deletion of a note of three
+// lines sends as many statements as that of a note of one.
+TEST_F(Ordini, ADeletedNoteGivesBackItsOrderLinesReadTogether)
+{
+    ASSERT_NE(NuovoOrdine(), 0);
+    std::vector<qint64> bolle;
+    for (const auto &scelte : {QMap<QString, QString>{{QStringLiteral("B1"), QStringLiteral("1")}},
+                               QMap<QString, QString>{{QStringLiteral("A1"), QStringLiteral("1")}},
+                               QMap<QString, QString>{{QStringLiteral("A1"), QStringLiteral("2")},
+                                                      {QStringLiteral("B1"), QStringLiteral("1")},
+                                                      {QStringLiteral("C1"), QStringLiteral("1")}}}) {
+        bolle.push_back(BollaDaOrdini(scelte));
+        ASSERT_NE(bolle.back(), 0);
+    }
+    ASSERT_EQ(Evasione(QStringLiteral("A1")), std::make_pair(3.0, 1));
+    ASSERT_EQ(Evasione(QStringLiteral("B1")), std::make_pair(2.0, 1));
+    const auto cancella = [this](qint64 k) {
+        auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;") + QString::number(k));
+        if (!f)
+            return quint64(0);
+        script.Yes(QStringLiteral(" Conferma cancellazione ? "));
+        const quint64 prima = company.Database().StatementCount();
+        Premi(f, nbDelete);
+        const quint64 istruzioni = company.Database().StatementCount() - prima;
+        EXPECT_TRUE(f->SalvataggioRiuscito) << script.LastText().toStdString();
+        f->Close();
+        kv8test::ProcessEvents();
+        return istruzioni;
+    };
+    cancella(bolle[0]); // the first deletion opens what the others find open
+    EXPECT_EQ(Evasione(QStringLiteral("B1")), std::make_pair(1.0, 1));
+    const quint64 una = cancella(bolle[1]);
+    EXPECT_EQ(Evasione(QStringLiteral("A1")), std::make_pair(2.0, 1));
+    // each line shipped no more: the lines written alike
+    const quint64 tre = cancella(bolle[2]);
+    for (const char *articolo : {"A1", "B1", "C1"})
+        EXPECT_EQ(Evasione(QLatin1String(articolo)), std::make_pair(0.0, 0)) << articolo;
+    EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
+    EXPECT_GT(una, 0u);
+    EXPECT_EQ(tre, una);
+}
+
 TEST_F(Ordini, AnOrderLineChangedByAnotherUserBetweenTwoSavesIsReadAgain)
 {
     ASSERT_NE(NuovoOrdine(), 0);
