@@ -1140,16 +1140,15 @@ int Esegui(TXQuery *q, const QString &sql, const QVariantList &valori)
     return q->ExecSQL();
 }
 
-// Deletes the document's journal movement, when it has one.
+// Deletes the document's journal movement, when it has one: its rows, then its head.
 void CancellaMovimento(int collegamento, qint64 chiave)
 {
-    TXClientTable *teste = DMILUMO->TRS_MovCauT;
-    Funzioni::CheckTabOpen(teste);
-    if (!teste->LocateAsStored(QStringLiteral("KDocT;FlTipoDocColl"), QVariantList{chiave, collegamento}))
-        return;
-    const qint64 movimento = teste->FieldByName(QStringLiteral("KContaT"))->AsInteger();
-    Esegui(DMILUMO->qGenerica, QStringLiteral("Delete from LUMO_MovCauT  WHERE KContaT = :KContaT"), {movimento});
-    Esegui(DMILUMO->qGenerica, QStringLiteral("Delete from LUMO_MovCauR  WHERE KContaT = :KContaT"), {movimento});
+    Esegui(DMILUMO->qGenerica,
+           QStringLiteral("DELETE FROM LUMO_MovCauR WHERE KContaT IN (SELECT KContaT FROM LUMO_MovCauT "
+                          "WHERE KDocT = :KDocT AND FlTipoDocColl = :Fl)"),
+           {chiave, collegamento});
+    Esegui(DMILUMO->qGenerica, QStringLiteral("DELETE FROM LUMO_MovCauT WHERE KDocT = :KDocT AND FlTipoDocColl = :Fl"),
+           {chiave, collegamento});
 }
 
 void ScriviMovimento(TDataSet *Testa, TDataSet *Cauz, const TestaCauzioni &t, int collegamento, qint64 chiave)
