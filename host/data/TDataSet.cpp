@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 using kv8data::Record;
 
@@ -636,7 +637,7 @@ void TDataSet::SetFieldValue(TField *field, QVariant value)
         field->OnChange(field);
     DataEvent(deFieldChange, field);
     // the datasets whose currency this field holds show their prices and values anew
-    for (const QPointer<TDataSet> &dependent : currencyDependents_)
+    for (const QPointer<TDataSet> &dependent : std::as_const(currencyDependents_))
         if (dependent && dependent->currencyOwner_ == this
             && dependent->currencyField_.compare(field->FieldName(), Qt::CaseInsensitive) == 0)
             dependent->DataEvent(deDataSetChange);

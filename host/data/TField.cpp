@@ -451,7 +451,11 @@ bool TField::IsDateTime() const
 
 int TField::Index() const
 {
-    return int(dataSet_->FieldList().indexOf(const_cast<TField *>(this)));
+    // a data field usually stands at its record column
+    const QList<TField *> &campi = dataSet_->FieldList();
+    if (slot_ >= 0 && slot_ < campi.size() && campi.at(slot_) == this)
+        return slot_;
+    return int(campi.indexOf(const_cast<TField *>(this)));
 }
 
 int TField::DisplayWidth() const

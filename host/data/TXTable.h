@@ -204,8 +204,13 @@ private:
     struct Pending;
     // Inserts in multi-row statements, rows of one shape (shapes: the columns each takes) together.
     void FlushInserts(const std::vector<const Pending *> &rows, const std::vector<std::vector<char>> &shapes);
-    // Updates (key changes included) in multi-row statements, in order when one fails.
+    // Updates (key changes included): on PostgreSQL in multi-row statements, in order when one
+    // fails; on SQLite row by row (FlushUpdatesByRow).
     void FlushUpdates(const std::vector<std::pair<QVector<QVariant>, QVector<QVariant>>> &rows);
+    // FlushUpdates on SQLite: the rows members of rows, changing the columns changed, each by
+    // its key and the values it was read with.
+    void FlushUpdatesByRow(const std::vector<std::pair<QVector<QVariant>, QVector<QVariant>>> &rows,
+                           const std::vector<char> &changed, const std::vector<size_t> &members);
     // The row's key as named in a message ("IdConto = C0001, IdImballo = CAS").
     QString KeyText(const QVector<QVariant> &values) const;
     // The columns an INSERT of the row takes (defaults filled in); the columns read back after it.

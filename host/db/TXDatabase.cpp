@@ -25,6 +25,9 @@
 namespace {
 
 constexpr qsizetype kMaxCompiled = 2000;
+// texts kept with the tables each names (NamesTableKept)
+constexpr qsizetype kMaxNamedTables = 256;
+constexpr qsizetype kMaxNamedTableChars = 16384;
 const QLatin1String kKeysTable("kv8_keys"); // SQLite's key store
 
 // Dates go to the engine to the second, save the last millisecond of a second: the end of a
@@ -457,6 +460,25 @@ bool NamesTable(const QString &sql, const QString &table)
     }
     return false;
 }
+
+// NamesTable, its answers kept for the texts run again (a row at a time)
+bool NamesTableKept(const QString &sql, const QString &table)
+{
+    if (sql.size() > kMaxNamedTableChars)
+        return NamesTable(sql, table);
+    thread_local QHash<QString, QHash<QString, bool>> kept;
+    auto it = kept.find(sql);
+    if (it == kept.end()) {
+        if (kept.size() >= kMaxNamedTables)
+            kept.clear();
+        it = kept.insert(sql, {});
+    }
+    if (const auto found = it->constFind(table); found != it->cend())
+        return *found;
+    const bool names = NamesTable(sql, table);
+    it->insert(table, names);
+    return names;
+}
 } // namespace
 
 void TXDatabase::FlushDeferredFor(const QString &sql)
@@ -466,7 +488,8 @@ void TXDatabase::FlushDeferredFor(const QString &sql)
     // a writer may remove itself or others while flushing
     const std::vector<TXDeferredWrites *> writers = deferred_;
     for (TXDeferredWrites *w : writers)
-        if (std::find(deferred_.begin(), deferred_.end(), w) != deferred_.end() && NamesTable(sql, w->DeferredTable()))
+        if (std::find(deferred_.begin(), deferred_.end(), w) != deferred_.end()
+            && NamesTableKept(sql, w->DeferredTable()))
             w->FlushDeferred();
 }
 
