@@ -417,8 +417,10 @@ bool TXDatabase::TransactionWrote(const QString &table) const
 void TXDatabase::NoteStatement(const SqlStatement &st)
 {
     ++statements_;
-    if (st.readOnly)
+    if (st.readOnly) {
+        ++readStatements_;
         return;
+    }
     if (keyStore_.isEmpty() && st.writtenTable.compare(kKeysTable, Qt::CaseInsensitive) != 0) {
         if (inTransaction_)
             transactionChangedData_ = true;

@@ -104,6 +104,8 @@ public:
 
     // Statements run by ExecSQL, OpenQuery and ScalarValue so far (what a test counts).
     quint64 StatementCount() const { return statements_; }
+    // Of those, the ones that only read.
+    quint64 ReadStatementCount() const { return readStatements_; }
 
     // Every text passes through SqlTranslator (T-SQL in, the engine's SQL out) and is cut into
     // its statements. The values are given in order: one per '?', or one per distinct ':name'
@@ -206,6 +208,7 @@ private:
     friend class kv8db::PostgresBackend;
     std::unique_ptr<kv8db::TransactionListeners> listeners_;
     quint64 statements_ = 0;
+    quint64 readStatements_ = 0;
     quint64 transactionSerial_ = 0;
     std::vector<TXDeferredWrites *> deferred_;
     QSet<NameKey> transactionWrote_; // tables written in the transaction

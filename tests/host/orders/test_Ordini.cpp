@@ -165,7 +165,8 @@ TEST_F(Ordini, AnOrderIsFulfilledByTwoDeliveryNotesAndReopenedWhenOneIsDeleted)
 }
 
 // A deleted note gives its order lines back read together: the deletion of a note of three
-// lines sends as many statements as that of a note of one.
+// lines reads as much as that of a note of one (on PostgreSQL it sends as many statements; SQLite
+// writes the rows kept for the commit one statement each).
 TEST_F(Ordini, ADeletedNoteGivesBackItsOrderLinesReadTogether)
 {
     ASSERT_NE(NuovoOrdine(), 0);
@@ -183,11 +184,13 @@ TEST_F(Ordini, ADeletedNoteGivesBackItsOrderLinesReadTogether)
     const auto cancella = [this](qint64 k) {
         auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;") + QString::number(k));
         if (!f)
-            return quint64(0);
+            return std::pair<quint64, quint64>{};
         script.Yes(QStringLiteral(" Conferma cancellazione ? "));
-        const quint64 prima = company.Database().StatementCount();
+        TXDatabase &db = company.Database();
+        const quint64 prima = db.StatementCount();
+        const quint64 letturePrima = db.ReadStatementCount();
         Premi(f, nbDelete);
-        const quint64 istruzioni = company.Database().StatementCount() - prima;
+        const std::pair istruzioni{db.StatementCount() - prima, db.ReadStatementCount() - letturePrima};
         EXPECT_TRUE(f->SalvataggioRiuscito) << script.LastText().toStdString();
         f->Close();
         kv8test::ProcessEvents();
@@ -195,15 +198,18 @@ TEST_F(Ordini, ADeletedNoteGivesBackItsOrderLinesReadTogether)
     };
     cancella(bolle[0]); // the first deletion opens what the others find open
     EXPECT_EQ(Evasione(QStringLiteral("B1")), std::make_pair(1.0, 1));
-    const quint64 una = cancella(bolle[1]);
+    const auto una = cancella(bolle[1]);
     EXPECT_EQ(Evasione(QStringLiteral("A1")), std::make_pair(2.0, 1));
     // each line shipped no more: the lines written alike
-    const quint64 tre = cancella(bolle[2]);
+    const auto tre = cancella(bolle[2]);
     for (const char *articolo : {"A1", "B1", "C1"})
         EXPECT_EQ(Evasione(QLatin1String(articolo)), std::make_pair(0.0, 0)) << articolo;
     EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
-    EXPECT_GT(una, 0u);
-    EXPECT_EQ(tre, una);
+    EXPECT_GT(una.second, 0u);
+    EXPECT_EQ(tre.second, una.second);
+    if (company.Database().IsPostgres()) {
+        EXPECT_EQ(tre.first, una.first);
+    }
 }
 
 TEST_F(Ordini, AnOrderLineChangedByAnotherUserBetweenTwoSavesIsReadAgain)
