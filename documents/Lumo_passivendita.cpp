@@ -52,7 +52,8 @@ void RegistraRiepilogo(TFDocumento *f, TLumoCastDoc *castelletto, const QString 
 {
     Funzioni::CheckTabOpen(castelletto->TTLUMO_CauzDoc);
     UT_LMQ_DVEN_RegCastCauz(f->TTesta, castelletto->TTLUMO_CauzDoc, castelletto->qLUMO_CauzDoc,
-                            castelletto->TRSLUMO_CauzDoc, f->ModoSalva, sigla);
+                            castelletto->TRSLUMO_CauzDoc, f->ModoSalva, sigla,
+                            f->ModoSalva == 2 ? f->TestaDaEliminare() : nullptr);
 }
 
 void CodiceSpeseImballo(TFDocumento *f, const QString &sigla)

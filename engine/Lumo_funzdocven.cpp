@@ -1210,7 +1210,7 @@ void LeggiRegistrate(TXClientTable *Archivio, const QList<QVariantList> &chiavi,
 } // namespace
 
 void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrate, TXClientTable *Archivio, int Modo,
-                             const QString &SiglaDoc)
+                             const QString &SiglaDoc, const TDataSet *TestaArchivio)
 {
     const DocumentoCauzioni doc = DocumentoDi(SiglaDoc);
     if (doc.collegamento < 0)
@@ -1218,7 +1218,9 @@ void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrat
     const qint64 chiave = Testa->FieldByName(doc.chiave)->AsInteger();
     const TestaCauzioni attuale = LeggiTesta(Testa, doc);
     // what is taken off goes off with the head it went on with
-    const TestaCauzioni registrata = Modo == 0 ? attuale : TestaRegistrata(Testa, doc, chiave);
+    const TestaCauzioni registrata = Modo == 0       ? attuale
+                                     : TestaArchivio ? LeggiTesta(TestaArchivio, doc)
+                                                     : TestaRegistrata(Testa, doc, chiave);
     const QString kMovimento = QStringLiteral("KMovimento");
     TXQuery *appoggio = DMILUMO->qAppoLUMO;
 

@@ -116,9 +116,10 @@ void UT_LMQ_CalcValCau(TDataSet *Cauz, int Decimali);
 // rows read by Registrate, whose parameter is set to the key, go off the cards and the returns
 // become pending again). A stored row goes off the cards with the head as stored. With the
 // causal's UT_LMQ_FlAggMovC 1 the document's journal movement is written again; a deleted
-// document loses it in any case. Errors reach the caller.
+// document loses it in any case. Errors reach the caller. TestaArchivio: the stored head when
+// the caller has read it (else read here).
 void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrate, TXClientTable *Archivio, int Modo,
-                             const QString &SiglaDoc);
+                             const QString &SiglaDoc, const TDataSet *TestaArchivio = nullptr);
 
 // Declares on a document print's head dataset, before it opens, the calculated fields of the
 // printed summary: ten slots _UT_IdCauz01.._UT_QtaResEcc10, _UT_TotValCon, _UT_TotValRes and

@@ -939,10 +939,7 @@ bool TDMIBMag::EliminaInBlocco(const std::vector<TContestoMovimento> &righe)
         }
     }
     // rows of them held from before are gone from the table
-    if (movimenti->RecordCount() > 0) {
-        movimenti->Close();
-        movimenti->Open();
-    }
+    movimenti->ForgetHeldRows();
     return true;
 }
 

@@ -1583,12 +1583,18 @@ void TFDocumento::RegistraRiepilogo() {}
 
 void TFDocumento::StornaAccontiOrdini() {}
 
-void TFDocumento::EliminaDocumento()
+TDataSet *TFDocumento::TestaDaEliminare()
 {
-    // the head read locked (ControllaAltriUtenti holds it already): it goes by its key
+    // read locked (ControllaAltriUtenti holds it already): it goes by its key
     TTestaDB->ReadAsStored(tipo_.ChiaveTesta, {{chiave_}}, tipo_.ChiaveTesta + QStringLiteral(" = ?"), {chiave_}, true);
     if (!TTestaDB->Locate(tipo_.ChiaveTesta, chiave_))
         throw Exception(QStringLiteral("Errore in lettura testa documento"));
+    return TTestaDB;
+}
+
+void TFDocumento::EliminaDocumento()
+{
+    TestaDaEliminare();
     // the stored rows' keys in TRRighe's order, with the order lines they fulfil; the rows
     // then read as stored in one statement
     const bool conOrdini =
@@ -1648,10 +1654,11 @@ void TFDocumento::EliminaDocumento()
                           {chiave_});
     if (eliminate != chiavi.size())
         throw Exception(ModificatoDaAltri());
-    TRigheDB->Close();
-    TRigheDB->Open();
-    while (TTotali->Locate(tipo_.ChiaveTesta, chiave_))
-        TTotali->Delete();
+    TRigheDB->ForgetHeldRows();
+    // the totals by the head's key in one statement (written only with the head locked)
+    Azienda().ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(tipo_.TabellaTotali, tipo_.ChiaveTesta),
+                      {chiave_});
+    TTotali->ForgetHeldRows();
     TTestaDB->Delete();
 }
 

@@ -379,6 +379,9 @@ public:
     virtual QString CausaleMagazzino() const;
     // The head being written by the save: TTestaDB positioned on the document.
     TDataSet *TestaScrittura() const;
+    // Deleting, in the save's transaction: the stored head read locked (once: it is then
+    // held), TTestaDB positioned on it.
+    TDataSet *TestaDaEliminare();
 
 protected:
     // The stored document on view through the print the host makes of class Stampa (its Crea),

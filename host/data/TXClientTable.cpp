@@ -175,7 +175,7 @@ bool TXClientTable::LocateFetch(const QList<TField *> &fields, const QVariantLis
         if (f->FieldKind() != fkData || ColumnOf(f) < 0 || !ident.match(f->FieldName()).hasMatch())
             return false; // only stored columns can be searched in the table
         const QString c = f->FieldName();
-        const QVariant v = values[i];
+        const QVariant &v = values[i];
         if (f->IsText() && partial) {
             QString pattern = v.toString();
             pattern.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
@@ -323,6 +323,17 @@ void TXClientTable::ReadKeysAsStored(
             transaction_.absent.insert(ValuesKey(fields, values, false));
         }
     }
+}
+
+void TXClientTable::ForgetHeldRows()
+{
+    if (!Active())
+        return;
+    if (State() == dsEdit || State() == dsInsert)
+        Cancel();
+    FlushDeferred();
+    ClearRecords();
+    Resync(false);
 }
 
 void TXClientTable::ForgetTransactionRows(const TransactionRows &rows)

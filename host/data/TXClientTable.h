@@ -35,6 +35,9 @@ public:
     // deleted by their key alone.
     void ReadAsStored(const QString &keyFields, const QList<QVariantList> &keys, const QString &condition,
                       const QVariantList &values, bool lock = false);
+    // The rows held dropped from memory (their stored rows deleted by a statement of the
+    // caller), the table left open without reading; writes kept for the commit go first.
+    void ForgetHeldRows();
 
     // Makes this table a copy of the source's records (all of them: no filter, range or
     // position of the source), on the source's table and connection when it has them.
