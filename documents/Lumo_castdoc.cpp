@@ -198,24 +198,22 @@ void TLumoCastDoc::MostraArchivio()
 
 void TLumoCastDoc::CaricaCopia(int modoSalva)
 {
-    {
-        Spenti s({TTLUMO_CauzDoc});
-        if (TTLUMO_CauzDoc->State() == dsEdit || TTLUMO_CauzDoc->State() == dsInsert)
-            TTLUMO_CauzDoc->Cancel();
-        TTLUMO_CauzDoc->Close();
-        dsLUMO_CauzDoc->SetDataSet(TTLUMO_CauzDoc);
-        TTLUMO_CauzDoc->Open();
-        dsLUMO_CauzDoc->SetAutoEdit(true);
-    }
-    const QVariant chiave = DSMain->DataSet()->FieldByName(Impostazioni.Chiave)->Value();
+    // the controls follow once, when the copy is ready: it opens once (a new document's copy
+    // has nothing to read)
+    Spenti s({TTLUMO_CauzDoc});
+    if (TTLUMO_CauzDoc->State() == dsEdit || TTLUMO_CauzDoc->State() == dsInsert)
+        TTLUMO_CauzDoc->Cancel();
     TTLUMO_CauzDoc->Close();
+    dsLUMO_CauzDoc->SetDataSet(TTLUMO_CauzDoc);
+    dsLUMO_CauzDoc->SetAutoEdit(true);
+    const QVariant chiave = DSMain->DataSet()->FieldByName(Impostazioni.Chiave)->Value();
     // only this document's rows of the local table go
     TTLUMO_CauzDoc->Database().ExecSQL(
         QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(Impostazioni.TabellaLocale, Impostazioni.Chiave),
         {chiave.isNull() ? QVariant(0) : chiave});
-    TTLUMO_CauzDoc->SetFiltered(false);
-    TTLUMO_CauzDoc->Open();
     if (modoSalva > 0) {
+        TTLUMO_CauzDoc->SetFiltered(false);
+        TTLUMO_CauzDoc->Open();
         MostraArchivio();
         for (qLUMO_CauzDoc->First(); !qLUMO_CauzDoc->Eof(); qLUMO_CauzDoc->Next()) {
             TTLUMO_CauzDoc->Insert();
@@ -223,8 +221,8 @@ void TLumoCastDoc::CaricaCopia(int modoSalva)
             TTLUMO_CauzDoc->FieldByName(QStringLiteral("Stato"))->SetAsInteger(0);
             TTLUMO_CauzDoc->Post();
         }
+        TTLUMO_CauzDoc->Close();
     }
-    TTLUMO_CauzDoc->Close();
     TTLUMO_CauzDoc->SetFilter(QStringLiteral("Stato < 3"));
     TTLUMO_CauzDoc->SetFiltered(true);
     TTLUMO_CauzDoc->Open();

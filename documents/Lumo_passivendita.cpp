@@ -51,8 +51,7 @@ void EvadiPrenotazioni(TFDocumento *f, const QString &sigla)
 void RegistraRiepilogo(TFDocumento *f, TLumoCastDoc *castelletto, const QString &sigla)
 {
     Funzioni::CheckTabOpen(castelletto->TTLUMO_CauzDoc);
-    UT_LMQ_DVEN_RegCastCauz(f->TTesta, castelletto->TTLUMO_CauzDoc, castelletto->qLUMO_CauzDoc,
-                            castelletto->TRSLUMO_CauzDoc, f->ModoSalva, sigla,
+    UT_LMQ_DVEN_RegCastCauz(f->TTesta, castelletto->TTLUMO_CauzDoc, castelletto->TRSLUMO_CauzDoc, f->ModoSalva, sigla,
                             f->ModoSalva == 2 ? f->TestaDaEliminare() : nullptr);
 }
 

@@ -164,7 +164,7 @@ void TFSAcq0001f_p::UT_LMQ_RicostruisciCastelletto()
 void TFSAcq0001f_p::UT_LMQ_RegistraCastelletto()
 {
     Funzioni::CheckTabOpen(TTLUMO_CauzDoc);
-    UT_LMQ_DVEN_RegCastCauz(TTesta, TTLUMO_CauzDoc, qLUMO_CauzDoc, TRSLUMO_CauzDoc, ModoSalva, kSigla,
+    UT_LMQ_DVEN_RegCastCauz(TTesta, TTLUMO_CauzDoc, TRSLUMO_CauzDoc, ModoSalva, kSigla,
                             ModoSalva == 2 ? TestaDaEliminare() : nullptr);
 }
 

@@ -15,8 +15,9 @@
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXQuery.h"
+#include "host/db/TXDatabase.h"
 
-#include <QScopeGuard>
+#include <QSqlQuery>
 
 #include <algorithm>
 #include <memory>
@@ -1120,14 +1121,30 @@ bool StesseSchede(const TestaCauzioni &a, const TestaCauzioni &b)
            a.aggCauB == b.aggCauB;
 }
 
+// What a stored summary row moves on the cards.
+struct RigaSchede {
+    QString imballo;
+    double qtaCar = 0;
+    double qtaRes = 0;
+    double qtaCarEcc = 0;
+    double qtaResEcc = 0;
+    double prezzo = 0;
+};
+
+void MuoviSchede(const TestaCauzioni &t, const RigaSchede &r, double segno)
+{
+    UT_LMQ_CAUZ_AggiornaProgressivi(t.data, t.contoTp, t.conto, t.destinazione, t.divisa, t.cambio, r.imballo,
+                                    segno * r.qtaCar, segno * r.qtaRes, segno * r.qtaCarEcc, segno * r.qtaResEcc,
+                                    r.prezzo, t.aggCau, t.aggCauF, t.aggCauB, 0, 0, 0);
+}
+
 void MuoviSchede(const TestaCauzioni &t, const TDataSet *riga, double segno)
 {
-    UT_LMQ_CAUZ_AggiornaProgressivi(t.data, t.contoTp, t.conto, t.destinazione, t.divisa, t.cambio,
-                                    Codice(riga, QStringLiteral("IdImballo")), segno * Valore(riga, QStringLiteral("QtaCar")),
-                                    segno * Valore(riga, QStringLiteral("QtaRes")),
-                                    segno * Valore(riga, QStringLiteral("QtaCarEcc")),
-                                    segno * Valore(riga, QStringLiteral("QtaResEcc")), Valore(riga, QStringLiteral("Prezzo")),
-                                    t.aggCau, t.aggCauF, t.aggCauB, 0, 0, 0);
+    MuoviSchede(t,
+                {Codice(riga, QStringLiteral("IdImballo")), Valore(riga, QStringLiteral("QtaCar")),
+                 Valore(riga, QStringLiteral("QtaRes")), Valore(riga, QStringLiteral("QtaCarEcc")),
+                 Valore(riga, QStringLiteral("QtaResEcc")), Valore(riga, QStringLiteral("Prezzo"))},
+                segno);
 }
 
 // Answers the rows the statement changed.
@@ -1207,9 +1224,45 @@ void LeggiRegistrate(TXClientTable *Archivio, const QList<QVariantList> &chiavi,
                                true);
 }
 
+// The document's stored summary deleted in one statement that gives back what it deleted
+// (SQLite: read first, the transaction holding the database); its rows then go off the cards
+// with the head as stored, in the order of their packaging codes.
+void EliminaRegistrate(TXClientTable *Archivio, const QString &campoDocumento, qint64 documento,
+                       const TestaCauzioni &registrata)
+{
+    TXDatabase &db = Archivio->Database();
+    const QString colonne = QStringLiteral("IdImballo, QtaCar, QtaRes, QtaCarEcc, QtaResEcc, Prezzo");
+    const QString dove = QStringLiteral(" FROM %1 WHERE %2 = ?").arg(Archivio->TableName(), campoDocumento);
+    std::vector<RigaSchede> righe;
+    const auto leggi = [&](QSqlQuery &q) {
+        while (q.next())
+            righe.push_back({q.value(0).isNull() ? QString(QLatin1String("")) : q.value(0).toString(),
+                             q.value(1).toDouble(), q.value(2).toDouble(), q.value(3).toDouble(), q.value(4).toDouble(),
+                             q.value(5).toDouble()});
+        db.CheckReadEnd(q, q.lastQuery());
+    };
+    if (db.IsPostgres()) {
+        QSqlQuery q =
+            db.OpenQuery(QStringLiteral("DELETE") + dove + QStringLiteral(" RETURNING ") + colonne, {documento});
+        leggi(q);
+    } else {
+        {
+            QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT ") + colonne + dove, {documento});
+            leggi(q);
+        }
+        db.ExecSQL(QStringLiteral("DELETE") + dove, {documento});
+    }
+    // rows of them held from before are gone from the table
+    Archivio->ForgetHeldRows();
+    std::sort(righe.begin(), righe.end(),
+              [](const RigaSchede &a, const RigaSchede &b) { return a.imballo < b.imballo; });
+    for (const RigaSchede &r : righe)
+        MuoviSchede(registrata, r, -1.0);
+}
+
 } // namespace
 
-void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrate, TXClientTable *Archivio, int Modo,
+void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXClientTable *Archivio, int Modo,
                              const QString &SiglaDoc, const TDataSet *TestaArchivio)
 {
     const DocumentoCauzioni doc = DocumentoDi(SiglaDoc);
@@ -1225,26 +1278,7 @@ void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrat
     TXQuery *appoggio = DMILUMO->qAppoLUMO;
 
     if (Modo == 2) {
-        Registrate->Close();
-        Registrate->Params(0)->SetAsInteger(chiave);
-        Registrate->Open();
-        // the document's rows deleted by their key together (before the next statement on the
-        // table, or at the commit)
-        QList<QVariantList> chiavi;
-        PerOgniRiga(Registrate, [&] { chiavi << QVariantList{Registrate->FieldByName(kMovimento)->Value()}; });
-        LeggiRegistrate(Archivio, chiavi, doc.chiave, chiave);
-        const bool differite = Archivio->DeferredWrites();
-        Archivio->SetDeferredWrites(true);
-        const auto ripristina = qScopeGuard([Archivio, differite] {
-            if (!differite)
-                Archivio->StopDeferring();
-        });
-        PerOgniRiga(Registrate, [&] {
-            if (!Archivio->LocateAsStored(kMovimento, Registrate->FieldByName(kMovimento)->Value()))
-                return;
-            MuoviSchede(registrata, Archivio, -1.0);
-            Archivio->Delete();
-        });
+        EliminaRegistrate(Archivio, doc.chiave, chiave, registrata);
         Esegui(appoggio,
                QStringLiteral("UPDATE LUMO_MovResT SET KDocT = 0 , FlTipoDocColl = 0 WHERE FlTipoDocColl = :Fl AND KDocT = :KDocT "),
                {doc.collegamento, chiave});

@@ -112,13 +112,13 @@ void UT_LMQ_CalcValCau(TDataSet *Cauz, int Decimali);
 // Replays the local summary onto the stored table (Archivio, through which rows are found by
 // KMovimento) and the account's deposit cards, inside the caller's transaction. Modo 0 new
 // document (the pending returns its summary's first build counted are linked to it; an error
-// when one of them is no longer pending), 1 modified, 2 deleted (the stored
-// rows read by Registrate, whose parameter is set to the key, go off the cards and the returns
-// become pending again). A stored row goes off the cards with the head as stored. With the
-// causal's UT_LMQ_FlAggMovC 1 the document's journal movement is written again; a deleted
+// when one of them is no longer pending), 1 modified, 2 deleted (the document's stored rows
+// deleted in one go, each taken off the cards in the order of its packaging code, and the
+// returns become pending again). A stored row goes off the cards with the head as stored. With
+// the causal's UT_LMQ_FlAggMovC 1 the document's journal movement is written again; a deleted
 // document loses it in any case. Errors reach the caller. TestaArchivio: the stored head when
 // the caller has read it (else read here).
-void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXQuery *Registrate, TXClientTable *Archivio, int Modo,
+void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXClientTable *Archivio, int Modo,
                              const QString &SiglaDoc, const TDataSet *TestaArchivio = nullptr);
 
 // Declares on a document print's head dataset, before it opens, the calculated fields of the

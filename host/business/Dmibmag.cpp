@@ -906,7 +906,8 @@ bool TDMIBMag::EliminaInBlocco(const std::vector<TContestoMovimento> &righe)
             letti.insert(EliminaMovimentiRighe(movimenti, primo.CodTipoDoc, primo.KTesta, conContro, 1));
     } else {
         // read (the transaction holds the database), then deleted by key in one statement
-        const TMovimentiLetti memorizzati = LeggiMovimentiRighe(movimenti, primo.CodTipoDoc, primo.KTesta, chiaviRighe);
+        const TMovimentiLetti memorizzati =
+            LeggiMovimentiRighe(movimenti, primo.CodTipoDoc, primo.KTesta, chiaviRighe, false);
         for (const TMovimentoLetto &m : memorizzati)
             if (m.ConLotti)
                 return false;
@@ -954,12 +955,13 @@ bool TDMIBMag::CausaleConContromovimento(const TMovimentoLetto &movimento)
 
 namespace {
 
-// The columns a block path reads of a movement, the lot details' test as the last but one.
-QString ColonneMovimento(const QString &conLotti)
+// The columns a block path reads of a movement, the lot details' test as the last but one;
+// the date last, read only by the change (a deletion takes NULL, no date to convert).
+QString ColonneMovimento(const QString &conLotti, bool conData)
 {
     return QStringLiteral("KMovMag, KRigoDoc, SubNumOrdine, IdCausale, Esercizio, IdMagazzino1, IdProdotto, Quantita, "
-                          "Valore, %1, DataMovimento")
-        .arg(conLotti);
+                          "Valore, %1, %2")
+        .arg(conLotti, conData ? QStringLiteral("DataMovimento") : QStringLiteral("NULL"));
 }
 
 // Whether the stored movement m has lot details (the generator's own, kind 99).
@@ -1022,7 +1024,7 @@ TDMIBMag::TMovimentiLetti TDMIBMag::EliminaMovimentiRighe(TXClientTable *movimen
     const QString elimina =
         QStringLiteral("DELETE FROM %1 WHERE FlTipoDocum = %2 AND SubNumOrdine = %3 AND KRigoDoc ")
             .arg(movimenti->TableName(), QString::number(codTipoDoc), QString::number(subNumOrdine));
-    const QString restituisce = QStringLiteral(" RETURNING ") + ColonneMovimento(QStringLiteral("0"));
+    const QString restituisce = QStringLiteral(" RETURNING ") + ColonneMovimento(QStringLiteral("0"), false);
     QSqlQuery q = db.OpenQuery(elimina + QStringLiteral("= ANY(CAST(? AS _int8))") + senzaLotti + restituisce,
                                QVariantList{db.ArrayText(righe)} + valoriLotti);
     TMovimentiLetti letti;
@@ -1031,7 +1033,7 @@ TDMIBMag::TMovimentiLetti TDMIBMag::EliminaMovimentiRighe(TXClientTable *movimen
 }
 
 TDMIBMag::TMovimentiLetti TDMIBMag::LeggiMovimentiRighe(TXClientTable *movimenti, int codTipoDoc, int kTesta,
-                                                        const QVariantList &righe)
+                                                        const QVariantList &righe, bool conData)
 {
     TXDatabase &db = movimenti->Database();
     QVariantList valori;
@@ -1039,7 +1041,8 @@ TDMIBMag::TMovimentiLetti TDMIBMag::LeggiMovimentiRighe(TXClientTable *movimenti
     TMovimentiLetti letti;
     QSqlQuery q = db.OpenQuery(
         QStringLiteral("SELECT ")
-            + ColonneMovimento(QStringLiteral("CASE WHEN ") + LottiMovimento + QStringLiteral(" THEN 1 ELSE 0 END"))
+            + ColonneMovimento(QStringLiteral("CASE WHEN ") + LottiMovimento + QStringLiteral(" THEN 1 ELSE 0 END"),
+                               conData)
             + selezione + (db.IsPostgres() ? QStringLiteral(" FOR UPDATE") : QString()),
         valori);
     AggiungiMovimentiLetti(db, q, letti);

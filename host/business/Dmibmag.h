@@ -297,13 +297,15 @@ private:
     struct TMovimentoLetto {
         qint64 KMovMag = 0;
         TValoriMovimento Valori;
-        QVariant DataMovimento; // as the engine gives it
+        QVariant DataMovimento; // as the engine gives it (null when not read)
         bool ConLotti = false;
     };
     using TMovimentiLetti = QHash<QPair<int, int>, TMovimentoLetto>; // by row key and SubNumOrdine
     // The movements and counter-movements of the rows (keys; on SQLite those of the head's
-    // stored rows, which hold them) in one statement, locked until the commit (PostgreSQL).
-    TMovimentiLetti LeggiMovimentiRighe(TXClientTable *movimenti, int codTipoDoc, int kTesta, const QVariantList &righe);
+    // stored rows, which hold them) in one statement, locked until the commit (PostgreSQL);
+    // their dates only with conData.
+    TMovimentiLetti LeggiMovimentiRighe(TXClientTable *movimenti, int codTipoDoc, int kTesta, const QVariantList &righe,
+                                        bool conData = true);
     // PostgreSQL: the movements (SubNumOrdine 0) or counter-movements (1) of the rows (keys)
     // deleted in one statement, and what they were; the movements only when none of the rows'
     // movements and counter-movements has lot details.

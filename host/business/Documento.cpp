@@ -438,10 +438,9 @@ bool TFDocumento::InitDoc(int modo)
     impronta_.clear();
     stampaImpronta_.reset();
     registrate_.reset();
+    // emptied in place: nothing to read again
     TRighe->EmptyTable();
-    TRighe->Refresh();
     TTotaliDoc->EmptyTable();
-    TTotaliDoc->Refresh();
     contatore_ = 0;
     TTesta->Append();
     KPageControl->SetActivePage(tsTesta);

@@ -159,23 +159,32 @@ void TfSVen0904f::FormClose(TCloseAction &action)
 
 namespace Sven0904f {
 
+namespace {
+
+const char *const kChiaveDettaglio = "kv8ChiaveDettaglio";
+
+} // namespace
+
 int ChiaveFinestra(TFDocumento *documento)
 {
     static int ultima = 0;
-    const char *nome = "kv8ChiaveDettaglio";
-    QVariant chiave = documento->property(nome);
+    QVariant chiave = documento->property(kChiaveDettaglio);
     if (!chiave.isValid()) {
         chiave = --ultima;
-        documento->setProperty(nome, chiave);
+        documento->setProperty(kChiaveDettaglio, chiave);
     }
     return chiave.toInt();
 }
 
 void SvuotaDettaglio(TFDocumento *documento)
 {
+    // a window that never opened the detail has no rows there
+    const QVariant chiave = documento->property(kChiaveDettaglio);
+    if (!chiave.isValid())
+        return;
     TXDatabase &locale = DMIDataBases::Instance().Local();
     if (locale.TableExists(QStringLiteral("t_DettQtaDoc")))
-        locale.ExecSQL(QStringLiteral("DELETE FROM t_DettQtaDoc WHERE KTestaDoc = ?"), {ChiaveFinestra(documento)});
+        locale.ExecSQL(QStringLiteral("DELETE FROM t_DettQtaDoc WHERE KTestaDoc = ?"), {chiave.toInt()});
 }
 
 bool ArticoloConDettaglio(TFDocumento *documento)

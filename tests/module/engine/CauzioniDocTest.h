@@ -152,7 +152,7 @@ protected:
         if (modo == 0 && numero->AsInteger() <= 0)
             numero->SetAsInteger(Funzioni::NumeroSuccessivo(tipo.testata, testa->FieldByName(QStringLiteral("Anno"))->AsInteger(),
                                                             testa->FieldByName(QStringLiteral("Serie"))->AsInteger()));
-        UT_LMQ_DVEN_RegCastCauz(testa.get(), cauz.get(), registrate.get(), archivio.get(), modo, tipo.sigla);
+        UT_LMQ_DVEN_RegCastCauz(testa.get(), cauz.get(), archivio.get(), modo, tipo.sigla);
     }
 
     // A field of the summary row of the packaging code.

@@ -331,7 +331,7 @@ TEST_F(RegCastelletto, TwoUsersSavingDocumentsOfOneAccountLoseNoUpdate)
         QString errore;
         try {
             TXTransaction tr(*altroDb);
-            UT_LMQ_DVEN_RegCastCauz(&testaB, &cauzB, nullptr, &archivioB, 0, QStringLiteral("DT"));
+            UT_LMQ_DVEN_RegCastCauz(&testaB, &cauzB, &archivioB, 0, QStringLiteral("DT"));
             testaB.Post();
             tr.Commit();
         } catch (const std::exception &e) {
