@@ -272,7 +272,7 @@ QList<TLitriRegistro> UT_LMQ_RG_LitriPeriodo(int IdRaggMag, const QDateTime &DaD
 
 namespace {
 
-// What an empty value of a work table's column is stored as: null where the column takes it.
+// What an empty value of a table's column is stored as: null where the column takes it.
 QVariant Vuoto(const QString &tabella, const QString &colonna)
 {
     const DictTable *t = Dictionary::Instance().Table(tabella);
@@ -284,16 +284,19 @@ QVariant Vuoto(const QString &tabella, const QString &colonna)
     return 0;
 }
 
+// A column of a table that holds no null.
+bool SenzaNull(const QString &tabella, const QString &colonna)
+{
+    return !Vuoto(tabella, colonna).isNull();
+}
+
 // A column the reading takes from its own movement (MovMagazzino, the table it reads, never
 // missing) that holds no null: taken as it is.
 bool PienaDelMovimento(const QString &espressione)
 {
     static const QString movimento = QStringLiteral("MovMagazzino.");
-    if (!espressione.startsWith(movimento))
-        return false;
-    const DictTable *t = Dictionary::Instance().Table(QStringLiteral("MovMagazzino"));
-    const DictColumn *d = t ? t->Column(espressione.mid(movimento.size())) : nullptr;
-    return d && !d->nullable && d->type != FieldType::DateTime;
+    return espressione.startsWith(movimento)
+           && SenzaNull(QStringLiteral("MovMagazzino"), espressione.mid(movimento.size()));
 }
 
 } // namespace
@@ -307,46 +310,90 @@ QString UT_LMQ_RG_SqlVuoto(const QString &tabella, const QString &colonna, const
         .arg(espressione, vuoto.typeId() == QMetaType::QString ? QStringLiteral("''") : QStringLiteral("0"));
 }
 
-QStringList UT_LMQ_RG_ArticoliUniti(const QStringList &testo, const QStringList &colonne)
+QString UT_LMQ_RG_SqlRagioneSociale()
 {
-    QStringList fuori, uniti;
-    qsizetype articoli = -1;
+    return QStringLiteral("Conti.RagioneSociale");
+}
+
+TLetturaUnita UT_LMQ_RG_LetturaUnita(const QStringList &testo, const QStringList &colonne)
+{
+    static const QString clienti = QStringLiteral("LEFT JOIN Clienti ON MovMagazzino.IdConto = Clienti.IdConto");
+    static const QString fornitori = QStringLiteral("LEFT JOIN Fornitori ON MovMagazzino.IdConto = Fornitori.IdConto");
+    TLetturaUnita lettura;
+    QStringList uniti;
+    qsizetype articoli = -1, conti = -1, secondoConto = -1;
     for (const QString &riga : testo) {
         const QString r = riga.trimmed();
         if (r.startsWith(QLatin1String("LEFT JOIN Articoli "))) {
-            articoli = fuori.size();
-            fuori << QString();
+            articoli = lettura.testo.size();
         } else if (r.startsWith(QLatin1String("LEFT JOIN ")) && r.contains(QLatin1String(" ON Articoli."))) {
             uniti << r;
-        } else {
-            fuori << riga;
+            continue;
+        } else if (r == clienti || r == fornitori) {
+            (conti < 0 ? conti : secondoConto) = lettura.testo.size();
         }
+        lettura.testo << riga;
+    }
+    if (conti >= 0 && secondoConto >= 0 && lettura.testo[conti].trimmed() != lettura.testo[secondoConto].trimmed()) {
+        // the account of the movement's type, looked up once: the same name the two joins give
+        lettura.testo[conti] =
+            QStringLiteral("LEFT JOIN (SELECT 'CL' AS IdContoTp, IdConto, RagioneSociale FROM Clienti "
+                           "UNION ALL SELECT 'FO', IdConto, RagioneSociale FROM Fornitori) Conti "
+                           "ON Conti.IdContoTp = MovMagazzino.IdContoTp AND Conti.IdConto = "
+                           "MovMagazzino.IdConto");
+        lettura.testo.removeAt(secondoConto);
+        if (articoli > secondoConto)
+            --articoli;
     }
     if (articoli < 0)
-        return testo;
+        return lettura;
+    QStringList valori;
+    for (const QString &colonna : colonne) {
+        const qsizetype punto = colonna.indexOf(u'.');
+        if (colonna.contains(QLatin1String(" AS ")) || punto < 0) {
+            valori << colonna;
+            continue;
+        }
+        const QString tabella = colonna.left(punto), nome = colonna.mid(punto + 1);
+        const QString piena = QStringLiteral("Articoli.") + nome;
+        if (tabella == QLatin1String("Articoli")) {
+            valori << colonna;
+            if (SenzaNull(tabella, nome))
+                lettura.piene << piena;
+            continue;
+        }
+        // a table joined to the article: its empty value where the article names no row of it
+        const QString valore = UT_LMQ_RG_SqlVuoto(tabella, nome, colonna);
+        valori << (valore == colonna ? colonna : valore + QStringLiteral(" AS ") + nome);
+        if (valore != colonna)
+            lettura.piene << piena;
+    }
     // DISTINCT (the article's key is among the columns) keeps the subquery a table of its own
-    fuori[articoli] = QStringLiteral("LEFT JOIN (SELECT DISTINCT %1 FROM Articoli %2) Articoli "
-                                     "ON MovMagazzino.IdProdotto = Articoli.IdProdotto")
-                          .arg(colonne.join(QStringLiteral(", ")), uniti.join(u' '));
-    return fuori;
+    lettura.testo[articoli] = QStringLiteral("INNER JOIN (SELECT DISTINCT %1 FROM Articoli %2) Articoli "
+                                             "ON MovMagazzino.IdProdotto = Articoli.IdProdotto")
+                                  .arg(valori.join(QStringLiteral(", ")), uniti.join(u' '));
+    return lettura;
 }
 
 QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, const QStringList &espressioni,
-                           const QStringList &testo, const QString &condizioni)
+                           const TLetturaUnita &lettura, const QString &condizioni)
 {
     QStringList valori;
     for (qsizetype i = 0; i < colonne.size(); ++i) {
         const QString espressione = espressioni.value(i);
-        valori << (PienaDelMovimento(espressione) ? espressione : UT_LMQ_RG_SqlVuoto(tabella, colonne[i], espressione));
+        valori << (PienaDelMovimento(espressione) || lettura.piene.contains(espressione)
+                       ? espressione
+                       : UT_LMQ_RG_SqlVuoto(tabella, colonne[i], espressione));
     }
+    const QStringList &testo = lettura.testo;
     qsizetype da = 0;
     while (da < testo.size() && !testo[da].startsWith(QLatin1String("FROM ")))
         ++da;
     qsizetype ordine = da;
     while (ordine < testo.size() && !testo[ordine].startsWith(QLatin1String("ORDER BY ")))
         ++ordine;
-    return QStringLiteral("SELECT ") + valori.join(QStringLiteral(", ")) + u'\n' + testo.mid(da, ordine - da).join(u'\n')
-           + condizioni + u'\n' + testo.mid(ordine).join(u'\n');
+    return QStringLiteral("SELECT ") + valori.join(QStringLiteral(", ")) + u'\n'
+           + testo.mid(da, ordine - da).join(u'\n') + condizioni + u'\n' + testo.mid(ordine).join(u'\n');
 }
 
 int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const QVariantList &valori,

@@ -131,19 +131,32 @@ QString UT_LMQ_RG_SqlRigheCarico(int IdRaggMag);
 // store it: COALESCE(espressione, '' or 0) unless the column takes nulls (or is a date).
 QString UT_LMQ_RG_SqlVuoto(const QString &tabella, const QString &colonna, const QString &espressione);
 
-// The reading that fills a register's work table from a movement query of the data module
-// (its text from FROM on, ending with its ORDER BY line): each work-table column of colonne
-// from its expression of espressioni (an empty value as the table's datasets store it; a
-// column of the movement itself that takes no null as it is), the conditions (" AND …", named
-// placeholders after the query's own) before the order.
-QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, const QStringList &espressioni,
-                           const QStringList &testo, const QString &condizioni = QString());
+// A movement query of the data module read with its lookups joined once per movement.
+struct TLetturaUnita {
+    QStringList testo;
+    QStringList piene; // the expressions "Articoli.…" that hold no null in its rows
+};
 
-// A movement query of the data module (lines "LEFT JOIN Articoli ON …" and "LEFT JOIN T ON
-// Articoli.… = T.…") with the article and the tables joined to it made one table Articoli of
-// the columns given ("Tabella.Colonna", named then by the column alone), joined once per
-// movement: the same rows, the articles' tables read once rather than once per movement.
-QStringList UT_LMQ_RG_ArticoliUniti(const QStringList &testo, const QStringList &colonne);
+// A movement query of the data module (lines "LEFT JOIN Articoli ON …", "LEFT JOIN T ON
+// Articoli.… = T.…" and "LEFT JOIN Clienti / Fornitori ON MovMagazzino.IdConto = …") with the
+// article and the tables joined to it made one table Articoli of the columns given
+// ("Tabella.Colonna", named then by the column alone; "espressione AS Nome" as written), read
+// once rather than once per movement and joined INNER: a movement whose article is missing is
+// left out, as every register's reading leaves it out by testing its article. A column of a
+// table joined to the article that takes no null holds its empty value ('' or 0) where the
+// article names no row of it, so that a row's value needs no filling. Customers and suppliers
+// become one table Conti, one lookup per movement where the query has two: the name of the
+// movement's account (of its type) is UT_LMQ_RG_SqlRagioneSociale. The same rows otherwise.
+TLetturaUnita UT_LMQ_RG_LetturaUnita(const QStringList &testo, const QStringList &colonne);
+QString UT_LMQ_RG_SqlRagioneSociale();
+
+// The reading that fills a register's work table from a movement reading (its text from FROM
+// on, ending with its ORDER BY line): each work-table column of colonne from its expression of
+// espressioni (an empty value as the table's datasets store it; a column of the movement itself
+// that takes no null, or one the reading holds filled, as it is), the conditions (" AND …",
+// named placeholders after the query's own) before the order.
+QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, const QStringList &espressioni,
+                           const TLetturaUnita &lettura, const QString &condizioni = QString());
 
 // The movements of the period a register copies to a step of its bar, about at most: a stretch
 // of whole days some tenths of a second long (a day with more movements is a stretch of its own).

@@ -150,9 +150,7 @@ int TFqarn0106d::Elabora()
         {QStringLiteral("Kmovmag"), QStringLiteral("MovMagazzino.KMovMag")},
         {QStringLiteral("Partita"), QStringLiteral("MovMagazzino.Partita")},
         {QStringLiteral("IdRaggMag"), QString::number(gruppo)},
-        {QStringLiteral("RagioneSociale"),
-         QStringLiteral("(CASE WHEN MovMagazzino.IdContoTp = 'CL' THEN Clienti.RagioneSociale "
-                        "WHEN MovMagazzino.IdContoTp = 'FO' THEN Fornitori.RagioneSociale END)")},
+        {QStringLiteral("RagioneSociale"), UT_LMQ_RG_SqlRagioneSociale()},
         // the movement's own quantity, in the article's unit, with no sign
         {QStringLiteral("QuantitaLitri"), QStringLiteral("%1 * Articoli.LitriUnita").arg(quantita)},
         {QStringLiteral("QtaSfuso"),
@@ -176,7 +174,7 @@ int TFqarn0106d::Elabora()
         tabella,
         UT_LMQ_RG_SqlRighe(
             tabella, colonne, espressioni,
-            UT_LMQ_RG_ArticoliUniti(
+            UT_LMQ_RG_LetturaUnita(
                 DMILUMO_reg->qMMRegImb->SQL,
                 {QStringLiteral("Articoli.IdProdotto"), QStringLiteral("Articoli.DsProdotto"),
                  QStringLiteral("Articoli.UT_LMQ_IdNatura"), QStringLiteral("Articoli.UT_LMQ_IdColore"),

@@ -168,8 +168,7 @@ int TFqarn0110d::Elabora()
         QStringLiteral("MovMagazzino.IdCausale"), QStringLiteral("CausaliMagaz.DsCausale"),
         QStringLiteral("MovMagazzino.IdContoTp"), QStringLiteral("MovMagazzino.IdConto"),
         QStringLiteral("MovMagazzino.IdProdotto"), QStringLiteral("Articoli.DsProdotto"),
-        QStringLiteral("(CASE WHEN MovMagazzino.IdContoTp = 'CL' THEN Clienti.RagioneSociale "
-                       "WHEN MovMagazzino.IdContoTp = 'FO' THEN Fornitori.RagioneSociale END)"),
+        UT_LMQ_RG_SqlRagioneSociale(),
         QStringLiteral("Articoli.UT_LMQ_IdConIva"), QStringLiteral("Articoli.DsConIva"),
         QStringLiteral("CausaliMagaz.UT_LMQ_FlCarSca"), QStringLiteral("CausaliMagaz.UT_LMQ_FlSegno"),
         QString::number(gruppo), pezzi(0), pezzi(1)};
@@ -196,7 +195,7 @@ int TFqarn0110d::Elabora()
     const int righe = UT_LMQ_RG_CopiaRighe(
         tabella,
         UT_LMQ_RG_SqlRighe(tabella, colonne, espressioni,
-                           UT_LMQ_RG_ArticoliUniti(DMILUMO_reg->qMMRegCon->SQL,
+                           UT_LMQ_RG_LetturaUnita(DMILUMO_reg->qMMRegCon->SQL,
                                                    {QStringLiteral("Articoli.IdProdotto"),
                                                     QStringLiteral("Articoli.DsProdotto"),
                                                     QStringLiteral("Articoli.UT_LMQ_IdConIva"),
