@@ -335,6 +335,18 @@ protected:
         this->setUpdatesEnabled(true);
         return esito;
     }
+    // The save run by salva with the rows' and the summary's grids following it once, at its
+    // end, and the articles' measure types looked up once each while it passes over the rows.
+    template <typename Salva>
+    void SalvaSeguendoAllaFine(Salva salva)
+    {
+        this->SalvaSenzaRinfrescareRighe([this, &salva] {
+            TTLUMO_CauzDoc->DisableControls();
+            const auto riattiva = qScopeGuard([this] { TTLUMO_CauzDoc->EnableControls(); });
+            const auto misure = this->RigheDoc.RicordandoMisure();
+            salva();
+        });
+    }
     // Before the save's transaction: the working copy posted and the summary rebuilt; false
     // when the build failed (its text shown).
     bool PreparaCastelletto()

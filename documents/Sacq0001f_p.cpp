@@ -142,9 +142,7 @@ void TFSAcq0001f_p::btnDuSaClick()
 void TFSAcq0001f_p::SalvaDocumento()
 {
     const auto copia = [this] { UT_LMQ_CopiaCastelletto(); };
-    SalvaSenzaRinfrescareRighe([this, &copia] {
-        // the articles' measure types looked up once each while the save passes over the rows
-        const auto misure = RigheDoc.RicordandoMisure();
+    SalvaSeguendoAllaFine([this, &copia] {
         SalvaDocumentoConPassi({[this] { return PreparaCastelletto(); },
                                 [this] {
                                     Castelletto->Trattieni();

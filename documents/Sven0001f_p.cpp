@@ -47,9 +47,7 @@ void TFSVen0001f_p::SalvaDocumento()
 {
     // a failure before the transaction comes back as a warning, the note still in edit; a
     // summary build error has shown its text already
-    SalvaSenzaRinfrescareRighe([this] {
-        // the articles' measure types looked up once each while the save passes over the rows
-        const auto misure = RigheDoc.RicordandoMisure();
+    SalvaSeguendoAllaFine([this] {
         try {
             TFSVen0001f::SalvaDocumento();
         } catch (const EAbort &) {

@@ -37,7 +37,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QToolButton>
 
 #include <optional>
@@ -129,12 +128,7 @@ void TFSVen0008f_p::KPageControlChange(QObject *sender)
 void TFSVen0008f_p::SalvaDocumento()
 {
     const auto copia = [this] { UT_LMQ_CopiaCastelletto(); };
-    SalvaSenzaRinfrescareRighe([this, &copia] {
-        // the summary's grid, as the rows', follows the save once, at its end
-        TTLUMO_CauzDoc->DisableControls();
-        const auto riattiva = qScopeGuard([this] { TTLUMO_CauzDoc->EnableControls(); });
-        // the articles' measure types looked up once each while the save passes over the rows
-        const auto misure = RigheDoc.RicordandoMisure();
+    SalvaSeguendoAllaFine([this, &copia] {
         SalvaDocumentoConPassi({[this] { return PreparaCastelletto(); },
                                 [this] {
                                     Castelletto->Trattieni();

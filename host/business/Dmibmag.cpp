@@ -1291,13 +1291,14 @@ TDMIBMag::TValoriMovimento TDMIBMag::CalcolaInBlocco(TContestoMovimento &c, int 
     assegnato("Quantita", [&](const TField *f) { return (nuovo.Quantita = f->AsFloat()) == letto.Valori.Quantita; });
     assegnato("Valore", [&](const TField *f) { return (nuovo.Valore = f->AsFloat()) == letto.Valori.Valore; });
     std::vector<int> colonne;
-    QVariantList valori;
-    for (int i = 0, n = m->FieldCount(); i < n; ++i) {
-        if (assegnati_[std::size_t(i)] && !invariati[std::size_t(i)]) {
+    colonne.reserve(std::size_t(std::count(assegnati_.begin(), assegnati_.end(), 1)));
+    for (int i = 0, n = m->FieldCount(); i < n; ++i)
+        if (assegnati_[std::size_t(i)] && !invariati[std::size_t(i)])
             colonne.push_back(i);
-            valori << m->Fields(i)->Value();
-        }
-    }
+    QVariantList valori;
+    valori.reserve(qsizetype(colonne.size()));
+    for (const int i : colonne)
+        valori << m->Fields(i)->Value();
     movimentiInAttesa_->Aggiorna(letto.KMovMag, std::move(colonne), std::move(valori));
     return nuovo;
 }

@@ -500,6 +500,13 @@ auto TFDocumento::LetturaRighe()
     });
 }
 
+auto TFDocumento::CalcoliDelleRigheLetti()
+{
+    const bool alPassaggio = TRighe->CalcFieldsOnScroll;
+    TRighe->CalcFieldsOnScroll = false;
+    return qScopeGuard([this, alPassaggio] { TRighe->CalcFieldsOnScroll = alPassaggio; });
+}
+
 void TFDocumento::LeggiRighe(qint64 chiave)
 {
     TRighe->DisableControls();
@@ -814,15 +821,24 @@ void TFDocumento::CalcoloQuantita(TField *sender)
 void TFDocumento::ControllaRigo(TDataSet *rigo)
 {
     const int tipo = F(rigo, "TipoRigo")->AsInteger();
-    const std::optional<Tipirigo::TRTipoRigo> tr = Tipirigo::TRGetTipoRigo(tipo_.CodTipoDoc, QVariant(), tipo);
-    if (tr && tr->FlClasse == 2) // description rows
+    const auto descrittivo = [this, tipo] {
+        const std::optional<Tipirigo::TRTipoRigo> tr = Tipirigo::TRGetTipoRigo(tipo_.CodTipoDoc, QVariant(), tipo);
+        return tr && tr->FlClasse == 2;
+    };
+    auto visto = controllate_ ? controllate_->Descrittivi.constFind(tipo) : QHash<int, bool>::const_iterator();
+    if (controllate_ && visto == controllate_->Descrittivi.cend())
+        visto = controllate_->Descrittivi.insert(tipo, descrittivo());
+    if (controllate_ ? *visto : descrittivo()) // description rows
         return;
     const QString articolo = F(rigo, "IdProdotto")->AsString().trimmed();
     if (articolo.isEmpty())
         throw Exception(QStringLiteral("Manca l'articolo sul rigo %1: indicare l'articolo o cancellare il rigo.")
                             .arg(F(rigo, "NumOrdine")->AsInteger()));
-    if (!TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
+    if ((!controllate_ || !controllate_->Articoli.contains(articolo))
+        && !TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
         throw Exception(QStringLiteral("L'articolo %1 non esiste: indicare un articolo presente in anagrafica.").arg(articolo));
+    if (controllate_)
+        controllate_->Articoli.insert(articolo);
     if (F(rigo, "Quantita")->AsFloat() == 0)
         throw Exception(QStringLiteral("La quantità dell'articolo %1 è zero: indicare una quantità.").arg(articolo));
 }
@@ -1339,6 +1355,7 @@ void TFDocumento::SalvaSenzaRinfrescareRighe(const std::function<void()> &salva)
 
 void TFDocumento::SalvaDocumentoConPassi(const TPassiSalvataggio &passi)
 {
+    const auto calcoli = CalcoliDelleRigheLetti();
     if (!PreparaSalvataggio(passi.Prepara))
         return;
 
@@ -1400,6 +1417,7 @@ void TFDocumento::CancellaDocumento()
 
 void TFDocumento::SalvaDocumento()
 {
+    const auto calcoli = CalcoliDelleRigheLetti();
     if (!PreparaSalvataggio({}))
         return;
     // the head's controls follow once, when the save is over, not at each of its steps
@@ -1481,6 +1499,8 @@ void TFDocumento::ApplicaModificheTesta()
 
 bool TFDocumento::ControlliPreliminari()
 {
+    controllate_.emplace();
+    const auto dimentica = qScopeGuard([this] { controllate_.reset(); });
     TRighe->DisableControls();
     const TBookmark posto = TRighe->GetBookmark();
     try {

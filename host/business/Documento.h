@@ -20,9 +20,11 @@
 #include "host/db/TXDatabase.h"
 #include "host/ui/Dbchild.h"
 
+#include <QHash>
 #include <QMap>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -473,12 +475,22 @@ private:
     // While the window's rows are read (until the scope ends): the row handlers check nothing,
     // no calculated field is worked out.
     auto LetturaRighe();
+    // While a save runs (until the scope ends): the rows' calculated fields worked out where
+    // the save reads one, not at each row it passes.
+    auto CalcoliDelleRigheLetti();
     // The window's rows made the stored ones: those marked deleted gone, those changed since
     // they were written read again as a load reads them, none left marked; false when a
     // row to read again is no longer held.
     bool TieniRigheRegistrate(const QVariantList &diverse);
 
     std::optional<TRigheRegistrate> registrate_;
+    // While ControlliPreliminari passes over the rows: the row types seen (true: a description
+    // row) and the articles found, each looked up once.
+    struct TRigheControllate {
+        QHash<int, bool> Descrittivi;
+        QSet<QString> Articoli;
+    };
+    std::optional<TRigheControllate> controllate_;
 
     TTipoDocumento tipo_;
     Ui::Documento *ui_;

@@ -553,10 +553,13 @@ QVector<QVariant> TDataSet::CurrentValues() const
 {
     if (cur_.useVals)
         return cur_.vals;
-    QVector<QVariant> out(columns_.size());
-    if (cur_.rec)
-        for (int i = 0; i < out.size(); ++i)
-            out[i] = cur_.rec->Get(i);
+    if (!cur_.rec)
+        return QVector<QVariant>(columns_.size());
+    // each value made in its place, not made empty and then replaced
+    QVector<QVariant> out;
+    out.reserve(columns_.size());
+    for (qsizetype i = 0; i < columns_.size(); ++i)
+        out.append(cur_.rec->Get(int(i)));
     return out;
 }
 
@@ -584,6 +587,9 @@ void TDataSet::SetFieldValue(TField *field, QVariant value)
     }
     if (field->kind_ != fkData) {
         Buffer *b = active_;
+        // the others worked out first: a value set stays until the record changes
+        if (!b->calcValid && state_ != dsCalcFields && calcDepth_ == 0)
+            ComputeCalc(*b);
         if (b->calc.size() != calcFields_.size())
             b->calc.resize(calcFields_.size());
         if (size_t(field->slot_) < b->lookupDue.size())
@@ -963,7 +969,7 @@ void TDataSet::SetCurrent(int cursor)
     cur_.vals.clear();
     cur_.calcValid = false;
     cur_.calc.clear();
-    if (cur_.rec)
+    if (cur_.rec && CalcFieldsOnScroll)
         ComputeCalc(cur_);
 }
 

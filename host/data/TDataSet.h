@@ -193,6 +193,9 @@ public:
     TDataSetNotifyEvent OnCalcFields;
     TFilterRecordEvent OnFilterRecord;
     bool AutoCalcFields = true;
+    // False: a record's calculated fields are worked out when one of them is read, not each
+    // time the cursor reaches the record (passes over many rows that read none of them).
+    bool CalcFieldsOnScroll = true;
 
     // ---- currency of the rows: prices and values of the fields show its decimals
     // The field holding the currency: one of this dataset's (each row its own) or of another

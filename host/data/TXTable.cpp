@@ -407,9 +407,10 @@ bool TXTable::IsHeld(const QList<TField *> &keys, const QVector<int> &keyColumns
 
 QVector<QVariant> TXTable::ValuesOf(const Record *record) const
 {
-    QVector<QVariant> out(record->Count());
-    for (int i = 0; i < out.size(); ++i)
-        out[i] = record->Get(i);
+    QVector<QVariant> out;
+    out.reserve(record->Count());
+    for (int i = 0; i < record->Count(); ++i)
+        out.append(record->Get(i));
     return out;
 }
 

@@ -287,6 +287,23 @@ TEST(DataSetFields, LookupAndCalculatedFieldsFollowScrollAndPost)
     // grids read other rows' calculated values without moving
     EXPECT_DOUBLE_EQ(rows.ValueAt(0, rows.FieldByName("_Litri")).toDouble(), 9.0);
     EXPECT_EQ(rows.RecNo(), 3);
+
+    // worked out when read: a pass over the rows runs no calculation, a read runs its row's
+    rows.CalcFieldsOnScroll = false;
+    const int prima = calcRuns;
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+    }
+    EXPECT_EQ(calcRuns, prima);
+    rows.First();
+    EXPECT_DOUBLE_EQ(rows.FieldByName("_Litri")->AsFloat(), 9.0);
+    EXPECT_EQ(calcRuns, prima + 1);
+    rows.Next();
+    EXPECT_DOUBLE_EQ(rows.FieldByName("_Litri")->AsFloat(), 3.0);
+    // a value set on a row not worked out yet stays, the others worked out beside it
+    rows.First();
+    rows.FieldByName("_Litri")->SetAsFloat(1);
+    EXPECT_DOUBLE_EQ(rows.FieldByName("_Litri")->AsFloat(), 1.0);
+    EXPECT_EQ(rows.FieldByName("_UT_LMQ_IdBottiglia")->AsString(), "B07");
 }
 
 TEST(DataSetFields, MultiFieldLookupKey)
