@@ -397,7 +397,7 @@ QString UT_LMQ_RG_SqlRighe(const QString &tabella, const QStringList &colonne, c
 }
 
 int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const QVariantList &valori,
-                         const QStringList &colonne, int da)
+                         const QStringList &colonne, int da, kv8db::TotaliRighe *totali)
 {
     const std::unique_ptr<TXTable> lavoro(UT_LMQ_RG_TabellaLocale(nullptr, tabella));
     Funzioni::PulisciTabella(lavoro.get());
@@ -448,9 +448,8 @@ int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const
     resto[0] = inizio;
     tratti << resto;
     letti << movimenti;
-    return int(kv8db::CopiaRigheATratti(azienda, selezione, tratti, UT_LMQ_RG_Lavoro(), tabella, colonne,
-                                        kv8db::NumeroRiga{QStringLiteral("NumeroRiga"), da},
-                                        [&letti](qsizetype tratto, qint64) {
-                                            Mdimainbase::ProgressPosition(int(letti.value(tratto)));
-                                        }));
+    return int(kv8db::CopiaRigheATratti(
+        azienda, selezione, tratti, UT_LMQ_RG_Lavoro(), tabella, colonne,
+        kv8db::NumeroRiga{QStringLiteral("NumeroRiga"), da},
+        [&letti](qsizetype tratto, qint64) { Mdimainbase::ProgressPosition(int(letti.value(tratto))); }, totali));
 }

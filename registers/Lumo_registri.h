@@ -1,6 +1,7 @@
 #pragma once
 // What the register dialogs share.
 #include "frame/Lumo_funzioni.h"
+#include "host/db/SetBasedWork.h"
 #include "host/ui/MDIForm.h"
 
 #include <QDateTime>
@@ -168,6 +169,7 @@ inline qint64 UT_LMQ_RG_MovimentiPerTratto = 100000;
 // are the first and the last instant of its period: the rows are copied a stretch of the period
 // at a time (equal shares of UT_LMQ_RG_MovimentiPerTratto movements at most, all in one
 // transaction) under the bar "Elaborazione movimenti in corso..", which counts through the
-// period's movements (MovMagazzino) as the stretches are done.
+// period's movements (MovMagazzino) as the stretches are done. With totali its columns are
+// added up over the rows copied, as the copy writes them.
 int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const QVariantList &valori,
-                         const QStringList &colonne, int da);
+                         const QStringList &colonne, int da, kv8db::TotaliRighe *totali = nullptr);

@@ -19,8 +19,6 @@
 #include "registers/Lumo_registri.h"
 #include "registers/Qarn0106s.h"
 
-#include <QSqlQuery>
-
 #include <memory>
 #include <vector>
 
@@ -170,6 +168,7 @@ int TFqarn0106d::Elabora()
         colonne << colonna;
         espressioni << espressione;
     }
+    kv8db::TotaliRighe totali{{QStringLiteral("QtaSfuso"), QStringLiteral("QtaCalo"), QStringLiteral("QtaImbott")}, {}};
     const int copiate = UT_LMQ_RG_CopiaRighe(
         tabella,
         UT_LMQ_RG_SqlRighe(
@@ -186,15 +185,10 @@ int TFqarn0106d::Elabora()
                  QStringLiteral("(CASE WHEN %1 THEN NULL ELSE %2 END) AS CapacitaRiga").arg(articoloSfuso, capacita)})),
         {QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
          UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime()), gruppo},
-        colonne, UltRiga);
-    QSqlQuery totali = UT_LMQ_RG_Lavoro().OpenQuery(
-        QStringLiteral("SELECT COALESCE(SUM(QtaSfuso), 0), COALESCE(SUM(QtaCalo), 0), COALESCE(SUM(QtaImbott), 0) FROM ")
-        + tabella);
-    if (totali.next()) {
-        TotaleSfuso = totali.value(0).toDouble();
-        TotaleCalo = totali.value(1).toDouble();
-        TotaleImbott = totali.value(2).toDouble();
-    }
+        colonne, UltRiga, &totali);
+    TotaleSfuso = totali.somme.value(0);
+    TotaleCalo = totali.somme.value(1);
+    TotaleImbott = totali.somme.value(2);
     UltRiga += copiate;
     return copiate;
 }

@@ -49,11 +49,54 @@ QString InsertText(const QString &table, const QStringList &columns, int rows)
            + all.join(QStringLiteral(", "));
 }
 
+// A column added up as the engine's SUM adds it up: whole numbers exactly while no other kind
+// of number comes, else every value as a double, in the order the values come; nulls skipped.
+class SommaMotore {
+public:
+    void Aggiungi(sqlite3_value *value)
+    {
+        const int type = sqlite3_value_numeric_type(value);
+        if (type == SQLITE_NULL)
+            return;
+        if (type == SQLITE_INTEGER) {
+            const sqlite3_int64 v = sqlite3_value_int64(value);
+            reale_ += double(v);
+            if (!approssimata_ && __builtin_add_overflow(intera_, v, &intera_))
+                approssimata_ = true;
+        } else {
+            reale_ += sqlite3_value_double(value);
+            approssimata_ = true;
+        }
+    }
+    double Valore() const { return approssimata_ ? reale_ : double(intera_); }
+
+private:
+    sqlite3_int64 intera_ = 0;
+    double reale_ = 0;
+    bool approssimata_ = false;
+};
+
+// What the functions of an attached copy keep: the last number given and the sums of the
+// columns added up.
+struct Numerazione {
+    qint64 ultimo;
+    std::vector<SommaMotore> somme;
+};
+
 // The numbering function of an attached copy: each call the next number.
 void NumeroSeguente(sqlite3_context *context, int, sqlite3_value **)
 {
-    qint64 *numero = static_cast<qint64 *>(sqlite3_user_data(context));
-    sqlite3_result_int64(context, ++*numero);
+    sqlite3_result_int64(context, ++static_cast<Numerazione *>(sqlite3_user_data(context))->ultimo);
+}
+
+// The summing function of an attached copy, (which sum, value): the value as it comes, added up.
+void SommaValore(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    sqlite3_result_value(context, argv[1]);
+    std::vector<SommaMotore> &somme = static_cast<Numerazione *>(sqlite3_user_data(context))->somme;
+    const sqlite3_int64 quale = sqlite3_value_int64(argv[0]);
+    if (quale >= 0 && size_t(quale) < somme.size())
+        somme[size_t(quale)].Aggiungi(argv[1]);
 }
 
 constexpr const char *kAllegato = "kv8_origine";
@@ -66,14 +109,10 @@ QString Chiavi(const QString &reading, qsizetype ordine)
     return reading.mid(ordine).remove(parolaOrdine).trimmed();
 }
 
-// Where a keyword (words apart by white space) stands at the statement's own level, outside
-// brackets and quoted text: the first place, or the last with ultima; -1 when it does not.
-qsizetype ParolaDiTesta(const QString &sql, const QString &parola, bool ultima)
+// Calls diTesta with the place of each character of sql at the statement's own level, outside
+// brackets and quoted text (brackets and quotes themselves left out), until it returns false.
+template <typename DiTesta> void CaratteriDiTesta(const QString &sql, DiTesta diTesta)
 {
-    const QRegularExpression cerca(QStringLiteral("\\b") + QString(parola).replace(u' ', QStringLiteral("\\s+"))
-                                       + QStringLiteral("\\b"),
-                                   QRegularExpression::CaseInsensitiveOption);
-    qsizetype trovata = -1;
     int livello = 0;
     QChar virgolette;
     for (qsizetype i = 0; i < sql.size(); ++i) {
@@ -87,16 +126,54 @@ qsizetype ParolaDiTesta(const QString &sql, const QString &parola, bool ultima)
             ++livello;
         } else if (c == u')') {
             --livello;
-        } else if (livello == 0 && c.toUpper() == parola[0].toUpper()
-                   && cerca.match(sql, i, QRegularExpression::NormalMatch,
-                                  QRegularExpression::AnchorAtOffsetMatchOption)
-                          .hasMatch()) {
-            trovata = i;
-            if (!ultima)
-                break;
+        } else if (livello == 0 && !diTesta(i)) {
+            return;
         }
     }
+}
+
+// Where a keyword (words apart by white space) stands at the statement's own level, outside
+// brackets and quoted text: the first place, or the last with ultima; -1 when it does not.
+qsizetype ParolaDiTesta(const QString &sql, const QString &parola, bool ultima)
+{
+    const QRegularExpression cerca(QStringLiteral("\\b") + QString(parola).replace(u' ', QStringLiteral("\\s+"))
+                                       + QStringLiteral("\\b"),
+                                   QRegularExpression::CaseInsensitiveOption);
+    qsizetype trovata = -1;
+    CaratteriDiTesta(sql, [&](qsizetype i) {
+        if (sql[i].toUpper() == parola[0].toUpper()
+            && cerca.match(sql, i, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption)
+                   .hasMatch()) {
+            trovata = i;
+            return ultima;
+        }
+        return true;
+    });
     return trovata;
+}
+
+// The expressions of a plain SELECT's columns, up to its top-level FROM at from, without their
+// names.
+QStringList ColonneLette(const QString &reading, qsizetype from)
+{
+    static const QRegularExpression select(QStringLiteral("^\\s*SELECT\\s+"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QString elenco = reading.left(from).remove(select);
+    QStringList colonne;
+    qsizetype inizio = 0;
+    const auto aggiungi = [&](qsizetype fine) {
+        const QString colonna = elenco.mid(inizio, fine - inizio);
+        const qsizetype nome = ParolaDiTesta(colonna, QStringLiteral("AS"), true);
+        colonne << (nome < 0 ? colonna : colonna.left(nome)).trimmed();
+        inizio = fine + 1;
+    };
+    CaratteriDiTesta(elenco, [&](qsizetype i) {
+        if (elenco[i] == u',')
+            aggiungi(i);
+        return true;
+    });
+    aggiungi(elenco.size());
+    return colonne;
 }
 
 // A plain ordered SELECT a numbering column can join at its own level: where its top-level FROM
@@ -129,7 +206,8 @@ std::optional<LetturaOrdinata> Ordinata(const QString &reading)
 // of the reading's file (the reading would find the wrong one).
 std::optional<qint64> CopiaAllegata(TXDatabase &from, const QString &select, const QList<QVariantList> &tratti,
                                     TXDatabase &to, const QString &table, const QStringList &names,
-                                    const std::optional<NumeroRiga> &numero, const DopoTratto &dopo)
+                                    const std::optional<NumeroRiga> &numero, const DopoTratto &dopo,
+                                    TotaliRighe *totali)
 {
     const QVariantList &params = tratti.first();
     if (from.IsPostgres() || to.IsPostgres() || from.InTransaction() || to.InTransaction())
@@ -160,40 +238,79 @@ std::optional<qint64> CopiaAllegata(TXDatabase &from, const QString &select, con
 
     QStringList columns = names;
     QString reading = select;
-    qint64 last = numero ? numero->da : 0;
+    Numerazione numerazione{numero ? numero->da : 0, {}};
+    using Funzione = void (*)(sqlite3_context *, int, sqlite3_value **);
+    const auto registra = [&](const char *nome, int argomenti, Funzione funzione) {
+        return sqlite3_create_function_v2(target, nome, argomenti, SQLITE_UTF8, &numerazione, funzione, nullptr,
+                                          nullptr, nullptr)
+               == SQLITE_OK;
+    };
+    struct Togli {
+        std::function<void()> funzioni;
+        ~Togli()
+        {
+            if (funzioni)
+                funzioni();
+        }
+    } togli;
     if (numero) {
         columns << numero->colonna;
-        if (sqlite3_create_function_v2(target, "kv8_numero", 0, SQLITE_UTF8, &last, NumeroSeguente, nullptr,
-                                       nullptr, nullptr)
-            != SQLITE_OK)
+        togli.funzioni = [&] {
+            registra("kv8_numero", 0, nullptr);
+            registra("kv8_somma", 2, nullptr);
+        };
+        if (!registra("kv8_numero", 0, NumeroSeguente) || !registra("kv8_somma", 2, SommaValore))
             return std::nullopt;
     }
-    struct Funzione {
-        sqlite3 *db;
-        bool attiva;
-        ~Funzione()
-        {
-            if (attiva)
-                sqlite3_create_function_v2(db, "kv8_numero", 0, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr,
-                                           nullptr);
-        }
-    } funzione{target, numero.has_value()};
     const QString insert = QStringLiteral("INSERT INTO %1 (%2) ").arg(table, columns.join(QStringLiteral(", ")));
-    if (numero) {
-        // the function in the reading's own columns when nothing at that level sorts the rows (their
-        // order given by an index): it runs as the rows come, in order; else on the whole reading,
-        // which OFFSET 0 keeps whole with its order, at the cost of one more copy of every row
-        bool inOrdine = false;
-        if (const std::optional<LetturaOrdinata> ordinata = Ordinata(select)) {
-            reading = QString(select).insert(ordinata->from, QStringLiteral(", kv8_numero()\n"));
-            inOrdine = true;
-            QSqlQuery piano = to.OpenQuery(QStringLiteral("EXPLAIN QUERY PLAN ") + insert + reading, params);
-            while (inOrdine && piano.next())
-                inOrdine = !(piano.value(1).toInt() == 0 && piano.value(3).toString().contains(QLatin1String("TEMP B-TREE")));
-            piano.finish(); // no statement left on the attached file
+    // the columns added up, by their place (a plain ordered reading only): each value goes through
+    // the summing function where the numbering function runs, as the rows are written
+    const std::optional<LetturaOrdinata> ordinata = Ordinata(select);
+    QList<qsizetype> sommate;
+    QStringList lette;
+    if (numero && totali && ordinata) {
+        lette = ColonneLette(select, ordinata->from);
+        for (const QString &colonna : totali->colonne)
+            sommate << names.indexOf(colonna);
+        if (lette.size() != names.size() || sommate.contains(-1))
+            sommate.clear();
+    }
+    numerazione.somme.resize(size_t(sommate.size()));
+    const auto colonne = [&](const std::function<QString(qsizetype)> &colonna) {
+        QStringList out;
+        for (qsizetype i = 0; i < lette.size(); ++i) {
+            const qsizetype somma = sommate.indexOf(i);
+            out << (somma < 0 ? colonna(i) : QStringLiteral("kv8_somma(%1, %2)").arg(somma).arg(colonna(i)));
         }
-        if (!inOrdine)
+        return out.join(QStringLiteral(", "));
+    };
+    if (numero && ordinata) {
+        // the functions in the reading's own columns when nothing at that level sorts the rows
+        // (their order given by an index): they run as the rows come, in order; else on the whole
+        // reading, which OFFSET 0 keeps whole with its order, at the cost of one more copy of every row
+        const QString daFrom = select.mid(ordinata->from);
+        reading = sommate.isEmpty() ? QString(select).insert(ordinata->from, QStringLiteral(", kv8_numero()\n"))
+                                    : QStringLiteral("SELECT %1, kv8_numero()\n%2")
+                                          .arg(colonne([&](qsizetype i) { return lette[i]; }), daFrom);
+        bool inOrdine = true;
+        QSqlQuery piano = to.OpenQuery(QStringLiteral("EXPLAIN QUERY PLAN ") + insert + reading, params);
+        while (inOrdine && piano.next())
+            inOrdine =
+                !(piano.value(1).toInt() == 0 && piano.value(3).toString().contains(QLatin1String("TEMP B-TREE")));
+        piano.finish(); // no statement left on the attached file
+        if (!inOrdine && !sommate.isEmpty()) {
+            // every column named in the reading, for the functions outside it
+            QStringList nominate;
+            for (qsizetype i = 0; i < lette.size(); ++i)
+                nominate << QStringLiteral("%1 AS kv8_c%2").arg(lette[i]).arg(i);
+            reading = QStringLiteral("SELECT %1, kv8_numero() FROM (SELECT %2\n%3 LIMIT -1 OFFSET 0) kv8_righe")
+                          .arg(colonne([](qsizetype i) { return QStringLiteral("kv8_c%1").arg(i); }),
+                               nominate.join(QStringLiteral(", ")), daFrom);
+        } else if (!inOrdine) {
             reading = QStringLiteral("SELECT *, kv8_numero() FROM (%1 LIMIT -1 OFFSET 0) kv8_righe").arg(select);
+        }
+    } else if (numero) {
+        reading = QStringLiteral("SELECT *, kv8_numero() FROM (%1 LIMIT -1 OFFSET 0) kv8_righe").arg(select);
     }
     TXTransaction own(to);
     qint64 rows = 0;
@@ -203,6 +320,11 @@ std::optional<qint64> CopiaAllegata(TXDatabase &from, const QString &select, con
             dopo(i, rows);
     }
     own.Commit();
+    if (!sommate.isEmpty()) {
+        totali->somme.clear();
+        for (const SommaMotore &somma : numerazione.somme)
+            totali->somme << somma.Valore();
+    }
     return rows;
 }
 
@@ -243,11 +365,12 @@ std::optional<qint64> CopiaInterna(TXDatabase &db, const QString &select, const 
     }
     // the reading numbered on from the rows a stretch finds written
     const auto numerata = [&](qint64 scritte) {
-        if (!ordinata)
-            return reading;
-        return QString(reading).insert(ordinata->from,
-                                       QStringLiteral(", ROW_NUMBER() OVER (ORDER BY %1) + %2\n")
-                                           .arg(Chiavi(reading, ordinata->ordine), QString::number(numero->da + scritte)));
+        QString numerata = reading;
+        if (ordinata)
+            numerata.insert(ordinata->from,
+                            QStringLiteral(", ROW_NUMBER() OVER (ORDER BY %1) + %2\n")
+                                .arg(Chiavi(reading, ordinata->ordine), QString::number(numero->da + scritte)));
+        return numerata;
     };
     std::optional<TXTransaction> own;
     if (!db.InTransaction())
@@ -553,10 +676,32 @@ qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &p
 
 qint64 CopiaRigheATratti(TXDatabase &from, const QString &select, const QList<QVariantList> &tratti, TXDatabase &to,
                          const QString &table, const QStringList &columns, std::optional<NumeroRiga> numero,
-                         const DopoTratto &dopo)
+                         const DopoTratto &dopo, TotaliRighe *totali)
 {
+    if (totali) {
+        if (!numero)
+            throw EDatabaseError(QStringLiteral("La copia nella tabella %1 somma colonne senza numerare le righe: "
+                                                "segnalarlo all'assistenza.")
+                                     .arg(table));
+        totali->somme.clear();
+    }
+    // the sums, where the copy did not take them, read from the rows it numbered
+    const auto sommate = [&](qint64 rows) {
+        if (!totali || totali->somme.size() == totali->colonne.size())
+            return rows;
+        QStringList somme;
+        for (const QString &colonna : totali->colonne)
+            somme << QStringLiteral("SUM(%1)").arg(colonna);
+        QSqlQuery q = to.OpenQuery(QStringLiteral("SELECT %1 FROM %2 WHERE %3 > ?")
+                                       .arg(somme.join(QStringLiteral(", ")), table, numero->colonna),
+                                   {numero->da});
+        q.next();
+        for (int i = 0; i < totali->colonne.size(); ++i)
+            totali->somme << q.value(i).toDouble();
+        return rows;
+    };
     if (tratti.isEmpty())
-        return 0;
+        return sommate(0);
     if (&from == &to) {
         // the reading's columns, no row read
         const QSqlRecord record =
@@ -564,7 +709,7 @@ qint64 CopiaRigheATratti(TXDatabase &from, const QString &select, const QList<QV
                 .record();
         const QStringList names = Colonne(record, columns, table);
         if (const std::optional<qint64> rows = CopiaInterna(from, select, tratti, table, names, numero, dopo))
-            return *rows;
+            return sommate(*rows);
     }
     // a PostgreSQL reading outside a transaction in one of its own, where nothing is written: its
     // cursor then streams the rows, where one opened outside is kept whole by the server
@@ -581,8 +726,8 @@ qint64 CopiaRigheATratti(TXDatabase &from, const QString &select, const QList<QV
     };
     std::unique_ptr<TXScan> scan = apri(tratti.first());
     QStringList names = Colonne(scan->Record(), columns, table);
-    if (const std::optional<qint64> rows = CopiaAllegata(from, select, tratti, to, table, names, numero, dopo))
-        return *rows;
+    if (const std::optional<qint64> rows = CopiaAllegata(from, select, tratti, to, table, names, numero, dopo, totali))
+        return sommate(*rows);
     std::optional<TXTransaction> own;
     if (!to.InTransaction())
         own.emplace(to);
@@ -612,7 +757,7 @@ qint64 CopiaRigheATratti(TXDatabase &from, const QString &select, const QList<QV
         lettura->Commit();
     if (own)
         own->Commit();
-    return righe.Righe();
+    return sommate(righe.Righe());
 }
 
 } // namespace kv8db

@@ -50,6 +50,14 @@ struct NumeroRiga {
     qint64 da = 0;
 };
 
+// Columns of a numbered copy added up over the rows it writes: somme, in the order of colonne,
+// as SUM of each column over those rows gives them where the table keeps its rows in the order
+// written (0 when none has a value).
+struct TotaliRighe {
+    QStringList colonne;
+    QList<double> somme;
+};
+
 // Rows appended to one table of a database, each row's values in the order of the columns and
 // stored as ExecSQL stores them. On SQLite the first row goes through ExecSQL (the datasets'
 // pending rows of the table are written first and the table is noted as written in the
@@ -87,7 +95,7 @@ public:
 private:
     friend qint64 CopiaRigheATratti(TXDatabase &, const QString &, const QList<QVariantList> &, TXDatabase &,
                                     const QString &, const QStringList &, std::optional<NumeroRiga>,
-                                    const std::function<void(qsizetype, qint64)> &);
+                                    const std::function<void(qsizetype, qint64)> &, TotaliRighe *);
     bool CopiaDalMotore(QSqlQuery &rows, const TXDatabase &from);
     void Valore(const QVariant &value);
     bool ValoreTesto(const char *text, int length, unsigned type);
@@ -135,9 +143,12 @@ qint64 CopiaRighe(TXDatabase &from, const QString &select, const QVariantList &p
 // order, its rows going on into the one table (numbered on across the stretches) in one
 // transaction on to (opened here when none is open), the statement and the attached file set up
 // once for every stretch; after each stretch dopo is told which stretch is done and the rows
-// written so far. The rows written.
+// written so far. With totali (a numbered copy only) its columns are added up over the rows
+// written: between two SQLite files by the numbering function as the rows are written, in their
+// order, else in one reading of the rows numbered by the copy. The rows written.
 qint64 CopiaRigheATratti(TXDatabase &from, const QString &select, const QList<QVariantList> &tratti, TXDatabase &to,
                          const QString &table, const QStringList &columns, std::optional<NumeroRiga> numero,
-                         const std::function<void(qsizetype tratto, qint64 righe)> &dopo);
+                         const std::function<void(qsizetype tratto, qint64 righe)> &dopo,
+                         TotaliRighe *totali = nullptr);
 
 } // namespace kv8db

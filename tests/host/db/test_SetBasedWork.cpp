@@ -300,10 +300,10 @@ TEST_F(SetBasedWork, CopyInStretchesNumbersOnAndIsAllOrNothing)
 {
     QTemporaryDir dir;
     TXDatabase local(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + dir.filePath("local.db"));
-    const QString tabella = "CREATE TABLE TW_t_Tratti (KMov INTEGER NOT NULL PRIMARY KEY, Conto VARCHAR(8) NOT NULL "
-                            "DEFAULT '', NumeroRiga INTEGER NOT NULL DEFAULT 0)";
+    // rows stored in the order written (INT: on SQLite a key apart from the row's own number)
+    const QString tabella = "CREATE TABLE TW_t_Tratti (KMov INT NOT NULL PRIMARY KEY, Conto VARCHAR(8) NOT NULL "
+                            "DEFAULT '', Terzo FLOAT, Uno FLOAT, NumeroRiga INTEGER NOT NULL DEFAULT 0)";
     local.ExecSQL(tabella);
-    db->ExecSQL(tabella);
     const QString lettura = "SELECT KMov, IdConto FROM TW_Mov WHERE DataMov >= ? AND DataMov <= ? ORDER BY DataMov, KMov";
     const auto mese = [](int m) {
         return QVariantList{QDateTime(QDate(2024, m, 1), QTime(0, 0)),
@@ -330,6 +330,30 @@ TEST_F(SetBasedWork, CopyInStretchesNumbersOnAndIsAllOrNothing)
                                               kv8db::NumeroRiga{"NumeroRiga", 0}, {}),
                      EKeyViolation);
         EXPECT_TRUE(righe().isEmpty()) << "all or nothing";
+
+        // columns added up over the rows written (in the reading's order, by an index or sorted),
+        // as SUM adds up the stored rows; the rows already there left out
+        to.ExecSQL("INSERT INTO TW_t_Tratti (KMov, Conto, Terzo, Uno, NumeroRiga) VALUES (99, 'C9', 1000, 1, 7)");
+        for (const QString ordine : {"DataMov, KMov", "KMov"}) {
+            SCOPED_TRACE(ordine.toStdString());
+            to.ExecSQL("DELETE FROM TW_t_Tratti WHERE NumeroRiga > 40");
+            kv8db::TotaliRighe totali{{"Uno", "Terzo"}, {}};
+            EXPECT_EQ(kv8db::CopiaRigheATratti(
+                          *db,
+                          "SELECT KMov, IdConto, COALESCE(Qta, 0) / 3.0, (CASE WHEN IdConto IN ('C1', ',') THEN 1 "
+                          "ELSE 0 END) AS Uno FROM TW_Mov WHERE DataMov >= ? AND DataMov <= ? ORDER BY "
+                              + ordine,
+                          {mese(1), mese(2), mese(3)}, to, "TW_t_Tratti", {"KMov", "Conto", "Terzo", "Uno"},
+                          kv8db::NumeroRiga{"NumeroRiga", 40}, {}, &totali),
+                      5);
+            QSqlQuery q = to.OpenQuery("SELECT SUM(Uno), SUM(Terzo) FROM TW_t_Tratti WHERE NumeroRiga > 40");
+            ASSERT_TRUE(q.next());
+            const QList<double> scritte{q.value(0).toDouble(), q.value(1).toDouble()};
+            EXPECT_EQ(totali.somme, scritte);
+            EXPECT_EQ(scritte[0], 3);
+            EXPECT_NEAR(scritte[1], 17.75 / 3, 1e-12);
+        }
+        to.ExecSQL("DELETE FROM TW_t_Tratti");
     };
     {
         SCOPED_TRACE("the local file attached");
@@ -337,6 +361,7 @@ TEST_F(SetBasedWork, CopyInStretchesNumbersOnAndIsAllOrNothing)
     }
     {
         SCOPED_TRACE("on one database");
+        db->ExecSQL(tabella); // made here: a company table of the local one's name keeps the local file unattached
         prova(*db);
     }
     {
