@@ -45,11 +45,7 @@ void TFqarn0205d::FormCreate()
     tPars->FieldByName(QStringLiteral("A_Data"))->OnValidate = [this](TField *f) { tParsA_DataValidate(f); };
     if (!progInizio_.DataUltAgg.isNull())
         tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(QDateTime(progInizio_.DataUltAgg.date().addDays(1), QTime(0, 0)));
-    TField *ultima = tPars->FieldByName(QStringLiteral("DataUltSta"));
-    if (progInizio_.DataUltAgg.isNull())
-        ultima->Clear();
-    else
-        ultima->SetAsDateTime(progInizio_.DataUltAgg);
+    UT_LMQ_RG_MostraProgressivo(tPars, progInizio_, false);
 }
 
 void TFqarn0205d::FormClose(TCloseAction &action)
@@ -100,8 +96,11 @@ void TFqarn0205d::btEseguiClick()
                                        tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), nullptr, ui->edDaData,
                                        true))
         return;
-    // the progressive the definitive update starts from
+    // the progressive the definitive update starts from: another user may have stored a
+    // print since the dialog was opened
     UT_LMQ_RG_LeggoProgReg(kRaggruppamento, _TipoRegistro, progInizio_);
+    UT_LMQ_RG_MostraProgressivo(tPars, progInizio_, false);
+    const QDate da = tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date();
     std::unique_ptr<Tfqarn0205s> stampa(
         Kv8reportb::XGetReportClass(ClassRef::Of<Tfqarn0205s>()).CreateAs<Tfqarn0205s>(this));
     stampa->InitReport();
@@ -109,11 +108,14 @@ void TFqarn0205d::btEseguiClick()
     stampa->ImpostaQuery(stampa->qMain, 0, Selezione(), QString());
     stampa->StampaSu.Aghi = UT_LMQ_Parametri.FlStaRegCau != 1;
     stampa->EseguiStampa(true);
-    if (tPars->FieldByName(QStringLiteral("FlDefinitiva"))->AsInteger() == 1 && stampa->qMain->Active()
-        && !stampa->qMain->IsEmpty()
-        && Kmessages::KMessage(QStringLiteral("Conferma aggiornamento definitivo dei dati stampati "), mtConfirmation,
-                               mbYesNo)
-               == mrYes)
+    if (tPars->FieldByName(QStringLiteral("FlDefinitiva"))->AsInteger() != 1 || !stampa->qMain->Active()
+        || stampa->qMain->IsEmpty())
+        return;
+    if (!progInizio_.DataUltAgg.isNull() && da <= progInizio_.DataUltAgg.date())
+        Kmessages::KMessage(QStringLiteral("Data iniziale non valida"), mtError, mbOK); // stored once already
+    else if (Kmessages::KMessage(QStringLiteral("Conferma aggiornamento definitivo dei dati stampati "), mtConfirmation,
+                                 mbYesNo)
+             == mrYes)
         AggiornamentoDati();
 }
 

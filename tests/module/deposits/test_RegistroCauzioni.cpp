@@ -191,6 +191,12 @@ KV8_LAVORO_UTENTE(RegistroCauzioni, RegistroCauzioniDefinitivo)
 
 TEST_F(RegistroCauzioni, TwoUsersPrintingDefinitivelyStoreThePeriodOnce)
 {
+    // a third user opened the dialog before the others stored March, and runs it after them
+    TFqarn0205d *d = ApriDialogo();
+    ASSERT_NE(d, nullptr);
+    Imposta(d, "DaData", Giorno(2026, 3, 1));
+    Imposta(d, "A_Data", Giorno(2026, 3, 31));
+    Imposta(d, "FlDefinitiva", 1);
     kv8test::OgniGiro([&](kv8test::Avvio avvio) {
         Esegui(QStringLiteral("DELETE FROM LUMO_ProgRegistri"));
         const auto utenti = kv8test::DueUtenti(QStringLiteral("RegistroCauzioniDefinitivo"), company.Db().Url(), avvio,
@@ -201,4 +207,10 @@ TEST_F(RegistroCauzioni, TwoUsersPrintingDefinitivelyStoreThePeriodOnce)
         EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgRegistri")), 1);
         EXPECT_EQ(UltimaStampa().date(), QDate(2026, 3, 31));
     });
+    d->btEsegui->click();
+    ProcessEvents();
+    EXPECT_EQ(capture.Prints().size(), 1) << "printed as asked";
+    EXPECT_TRUE(script.Shown(QStringLiteral("Data iniziale non valida")));
+    EXPECT_FALSE(script.Shown(Conferma)) << "March is not stored twice";
+    EXPECT_EQ(d->tPars->FieldByName(QStringLiteral("DataUltSta"))->AsDateTime().date(), QDate(2026, 3, 31));
 }
