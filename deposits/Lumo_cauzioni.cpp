@@ -72,11 +72,10 @@ void CAUZ_MuoviSchede(const TLumoTestaCauzioni &Testa, const TLumoRigaCauzioni &
 {
     const double s = Segno < 0 ? -1.0 : 1.0;
     const int valori = Riga.Prezzo == 0 ? 1 : 0;
-    UT_LMQ_CAUZ_AggiornaProgressivi(Testa.DataReg, Testa.IdContoTp, Testa.IdConto, Testa.IdDestinazione,
-                                    Testa.IdDivisa, Testa.Cambio, Riga.IdImballo, s * Riga.QtaCar, s * Riga.QtaRes,
-                                    s * Riga.QtaCarEcc, s * Riga.QtaResEcc, Riga.Prezzo, Testa.FlAggCau,
-                                    Testa.FlAggCauF, Testa.FlAggCauB, valori, s * Riga.ValoreCar * valori,
-                                    s * Riga.ValoreRes * valori);
+    UT_LMQ_CAUZ_AggiornaProgressivi(Testa.DataReg, Testa.IdContoTp, Testa.IdConto, Testa.IdDestinazione, Testa.IdDivisa,
+                                    Testa.Cambio, Riga.IdImballo, s * Riga.QtaCar, s * Riga.QtaRes, s * Riga.QtaCarEcc,
+                                    s * Riga.QtaResEcc, Riga.Prezzo, Testa.FlAggCau, Testa.FlAggCauF, Testa.FlAggCauB,
+                                    valori, s * Riga.ValoreCar * valori, s * Riga.ValoreRes * valori);
 }
 
 bool CAUZ_LeggiMovimento(qint64 KContaT, TLumoMovimentoCauzioni &Movimento)
@@ -86,7 +85,8 @@ bool CAUZ_LeggiMovimento(qint64 KContaT, TLumoMovimentoCauzioni &Movimento)
     if (testa->IsEmpty())
         return false;
     Movimento.Testa = TLumoTestaCauzioni::Da(testa.get());
-    auto righe = Apri({QStringLiteral("SELECT * FROM LUMO_MovCauR WHERE KContaT = :KContaT ORDER BY KContaR")}, KContaT);
+    auto righe =
+        Apri({QStringLiteral("SELECT * FROM LUMO_MovCauR WHERE KContaT = :KContaT ORDER BY KContaR")}, KContaT);
     for (righe->First(); !righe->Eof(); righe->Next())
         Movimento.Righe.insert(righe->FieldByName(QStringLiteral("KContaR"))->AsLargeInt(),
                                TLumoRigaCauzioni::Da(righe.get()));

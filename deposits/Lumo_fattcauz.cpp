@@ -138,8 +138,10 @@ void TFCauzFatturazione::btGeneraClick()
             }
             TXlkTable *causali = TDMIBase::Crea()->lkCausFattCli;
             TDMIBase::Posiziona(causali, QStringLiteral("IdCausale"), {Parametro("IdCausale")}, false);
-            const auto flag = [causali](const char *campo) { return causali->FieldByName(QLatin1String(campo))->AsInteger(); };
-            Causale = {flag("SerieRegistro"), flag("FlTipoRegistro"), flag("UT_LMQ_FlAggMovC"),
+            const auto flag = [causali](const char *campo) {
+                return causali->FieldByName(QLatin1String(campo))->AsInteger();
+            };
+            Causale = {flag("SerieRegistro"),   flag("FlTipoRegistro"),   flag("UT_LMQ_FlAggMovC"),
                        flag("UT_LMQ_FlAggCau"), flag("UT_LMQ_FlAggCauF"), flag("UT_LMQ_FlAggCauB")};
             Mdimainbase::ProgressStart(RigheDaElaborare(), QStringLiteral("Aggiornamento in corso..."));
             try {
@@ -164,8 +166,9 @@ void TFCauzFatturazione::btGeneraClick()
         }
         FineGenerazione();
     }
-    Kmessages::KMessage(QStringLiteral("Elaborazione Terminata : Generate NC da <%1> a <%2>").arg(NCINiziale).arg(NCFinale),
-                        mtInformation, mbOK, 0);
+    Kmessages::KMessage(
+        QStringLiteral("Elaborazione Terminata : Generate NC da <%1> a <%2>").arg(NCINiziale).arg(NCFinale),
+        mtInformation, mbOK, 0);
     Close();
 }
 
@@ -235,15 +238,20 @@ bool TFCauzFatturazione::RegistraTestaCauzioni()
     if (Causale.FlAggMovC != 1)
         return false;
     tMovT->Insert();
-    tMovT->FieldByName(QStringLiteral("DataReg"))->SetValue(tTeste->FieldByName(QStringLiteral("DataDocumento"))->Value());
-    tMovT->FieldByName(QStringLiteral("DataDoc"))->SetValue(tTeste->FieldByName(QStringLiteral("DataDocumento"))->Value());
+    tMovT->FieldByName(QStringLiteral("DataReg"))
+        ->SetValue(tTeste->FieldByName(QStringLiteral("DataDocumento"))->Value());
+    tMovT->FieldByName(QStringLiteral("DataDoc"))
+        ->SetValue(tTeste->FieldByName(QStringLiteral("DataDocumento"))->Value());
     tMovT->FieldByName(QStringLiteral("FlTipoDocColl"))->SetAsInteger(2);
-    tMovT->FieldByName(QStringLiteral("KDocT"))->SetAsLargeInt(tTeste->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt());
+    tMovT->FieldByName(QStringLiteral("KDocT"))
+        ->SetAsLargeInt(tTeste->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt());
     for (const char *campo : {"Anno", "Serie", "Numero", "IdCausale", "IdDestinazione", "IdDivisa", "Cambio"})
         tMovT->FieldByName(QLatin1String(campo))->SetValue(tTeste->FieldByName(QLatin1String(campo))->Value());
-    tMovT->FieldByName(QStringLiteral("IdContoTp"))->SetValue(tTeste->FieldByName(QStringLiteral("IdClienteTp"))->Value());
+    tMovT->FieldByName(QStringLiteral("IdContoTp"))
+        ->SetValue(tTeste->FieldByName(QStringLiteral("IdClienteTp"))->Value());
     tMovT->FieldByName(QStringLiteral("IdConto"))->SetValue(tTeste->FieldByName(QStringLiteral("IdCliente"))->Value());
-    tMovT->FieldByName(QStringLiteral("IdListino"))->SetValue(tTeste->FieldByName(QStringLiteral("UT_LMQ_IdListCau"))->Value());
+    tMovT->FieldByName(QStringLiteral("IdListino"))
+        ->SetValue(tTeste->FieldByName(QStringLiteral("UT_LMQ_IdListCau"))->Value());
     tMovT->FieldByName(QStringLiteral("FlAggCau"))->SetAsInteger(Causale.FlAggCau);
     tMovT->FieldByName(QStringLiteral("FlAggCauB"))->SetAsInteger(Causale.FlAggCauB);
     tMovT->FieldByName(QStringLiteral("FlAggCauF"))->SetAsInteger(Causale.FlAggCauF);
@@ -255,7 +263,8 @@ void TFCauzFatturazione::RegistraRigaCauzioni(const QString &imballo, double qta
                                               double qtaCarEcc)
 {
     tMovR->Insert();
-    tMovR->FieldByName(QStringLiteral("KContaT"))->SetAsLargeInt(tMovT->FieldByName(QStringLiteral("KContaT"))->AsLargeInt());
+    tMovR->FieldByName(QStringLiteral("KContaT"))
+        ->SetAsLargeInt(tMovT->FieldByName(QStringLiteral("KContaT"))->AsLargeInt());
     tMovR->FieldByName(QStringLiteral("IdImballo"))->SetAsString(imballo);
     tMovR->FieldByName(QStringLiteral("QtaRes"))->SetAsFloat(qtaRes);
     tMovR->FieldByName(QStringLiteral("QtaCarEcc"))->SetAsFloat(qtaCarEcc);
@@ -268,7 +277,8 @@ void TFCauzFatturazione::RegistraRigaCauzioni(const QString &imballo, double qta
     // the destination-0 card before this booking (zeros when missing)
     const FigureScheda scheda = schedeDestinazione_.value({conto, imballo}, FigureScheda{});
     tCauzDoc->Insert();
-    tCauzDoc->FieldByName(QStringLiteral("KFattCliT"))->SetAsLargeInt(tTeste->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt());
+    tCauzDoc->FieldByName(QStringLiteral("KFattCliT"))
+        ->SetAsLargeInt(tTeste->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt());
     tCauzDoc->FieldByName(QStringLiteral("FlTipoDocColl"))->SetAsInteger(2);
     tCauzDoc->FieldByName(QStringLiteral("IdImballo"))->SetAsString(imballo);
     tCauzDoc->FieldByName(QStringLiteral("QtaRes"))->SetAsFloat(qtaRes);
@@ -284,6 +294,6 @@ void TFCauzFatturazione::RegistraRigaCauzioni(const QString &imballo, double qta
                                     tTeste->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger(),
                                     tTeste->FieldByName(QStringLiteral("IdDivisa"))->AsString(),
                                     tTeste->FieldByName(QStringLiteral("Cambio"))->AsFloat(), imballo, 0, qtaRes,
-                                    qtaCarEcc, 0, prezzo, Causale.FlAggCau, Causale.FlAggCauF, Causale.FlAggCauB, 0,
-                                    0, 0);
+                                    qtaCarEcc, 0, prezzo, Causale.FlAggCau, Causale.FlAggCauF, Causale.FlAggCauB, 0, 0,
+                                    0);
 }

@@ -102,6 +102,6 @@ private:
     // Stored figures of a destination-0 card: quantity and value, general, delivery-note and
     // invoiced sets.
     using FigureScheda = std::array<double, 6>;
-    QHash<QString, QHash<QString, Giacenza>> giacenze_;            // by customer and packaging
+    QHash<QString, QHash<QString, Giacenza>> giacenze_;               // by customer and packaging
     QHash<QPair<QString, QString>, FigureScheda> schedeDestinazione_; // by customer and packaging
 };

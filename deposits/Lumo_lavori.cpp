@@ -15,9 +15,9 @@ constexpr int kValoriPerIstruzione = 3000; // of key rows, within either engine'
 
 } // namespace
 
-bool CAUZ_PerBlocchi(TXDatabase &db, const QList<qint64> &chiavi, const std::function<void(const QList<qint64> &)> &Passo,
-                     const std::function<void()> &Annullato, const std::function<bool(const std::exception &)> &Errore,
-                     qsizetype ChiaviPerBlocco)
+bool CAUZ_PerBlocchi(TXDatabase &db, const QList<qint64> &chiavi,
+                     const std::function<void(const QList<qint64> &)> &Passo, const std::function<void()> &Annullato,
+                     const std::function<bool(const std::exception &)> &Errore, qsizetype ChiaviPerBlocco)
 {
     if (db.InTransaction())
         return false;
@@ -68,10 +68,10 @@ QString CAUZ_ElencoChiavi(const QList<qint64> &chiavi)
 
 CAUZ_InserimentoMultiplo::CAUZ_InserimentoMultiplo(TXDatabase &db, const QString &inserimento, int colonne)
     : db_(db), inserimento_(inserimento),
-      tupla_(QLatin1Char('(') + QStringList(colonne, QStringLiteral("?")).join(QStringLiteral(", ")) + QLatin1Char(')')),
+      tupla_(QLatin1Char('(') + QStringList(colonne, QStringLiteral("?")).join(QStringLiteral(", "))
+             + QLatin1Char(')')),
       primaTupla_(tupla_), righePerIstruzione_(kRighePerIstruzione)
-{
-}
+{}
 
 CAUZ_InserimentoMultiplo CAUZ_InserimentoMultiplo::PerChiavi(TXDatabase &db, const QString &istruzione, int colonne)
 {

@@ -37,9 +37,9 @@ private:
 // a rolled-back transaction; Errore is told a failing key's error and answers whether the job
 // goes on. False when the connection already held a transaction, or when the engine ended one
 // under the job (a full disk, the connection lost): Errore is told once and the job stops.
-bool CAUZ_PerBlocchi(TXDatabase &db, const QList<qint64> &chiavi, const std::function<void(const QList<qint64> &)> &Passo,
-                     const std::function<void()> &Annullato, const std::function<bool(const std::exception &)> &Errore,
-                     qsizetype ChiaviPerBlocco = 500);
+bool CAUZ_PerBlocchi(TXDatabase &db, const QList<qint64> &chiavi,
+                     const std::function<void(const QList<qint64> &)> &Passo, const std::function<void()> &Annullato,
+                     const std::function<bool(const std::exception &)> &Errore, qsizetype ChiaviPerBlocco = 500);
 
 // The keys as the list of an IN (...) condition.
 QString CAUZ_ElencoChiavi(const QList<qint64> &chiavi);

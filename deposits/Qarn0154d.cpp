@@ -48,15 +48,15 @@ TFqarn0154d::TFqarn0154d(QWidget *owner) : TFCauzFatturazione(owner), ui(new Ui:
 
     qRicCauCli = new TXQuery(this);
     qRicCauCli->SetName(QStringLiteral("qRicCauCli"));
-    qRicCauCli->XSQL
-        << QStringLiteral("SELECT C.IdConto, C.IdImballo, A.IdProdotto, sum(C.ProgQtaCarF - C.ProgQtaResF) as SaldoCau, "
-                          "sum(C.QtaResEcc -C.QtaCarEcc) as EsiEcc")
-        << QStringLiteral("FROM LUMO_ProgCauz C")
-        << QStringLiteral("LEFT JOIN Articoli A ON A.IdProdotto = C.IdImballo")
-        << QStringLiteral("{WHERE XWHERE}")
-        << QStringLiteral("GROUP BY C.IdConto, C.IdImballo, A.IdProdotto")
-        << QStringLiteral("HAVING sum(C.ProgQtaCarF - C.ProgQtaResF) > 0")
-        << QStringLiteral("ORDER BY C.IdConto, C.IdImballo");
+    qRicCauCli->XSQL << QStringLiteral(
+        "SELECT C.IdConto, C.IdImballo, A.IdProdotto, sum(C.ProgQtaCarF - C.ProgQtaResF) as SaldoCau, "
+        "sum(C.QtaResEcc -C.QtaCarEcc) as EsiEcc")
+                     << QStringLiteral("FROM LUMO_ProgCauz C")
+                     << QStringLiteral("LEFT JOIN Articoli A ON A.IdProdotto = C.IdImballo")
+                     << QStringLiteral("{WHERE XWHERE}")
+                     << QStringLiteral("GROUP BY C.IdConto, C.IdImballo, A.IdProdotto")
+                     << QStringLiteral("HAVING sum(C.ProgQtaCarF - C.ProgQtaResF) > 0")
+                     << QStringLiteral("ORDER BY C.IdConto, C.IdImballo");
 
     cdsClientiCauz = new TXMemTable(this);
     cdsClientiCauz->SetName(QStringLiteral("cdsClientiCauz"));
@@ -67,7 +67,8 @@ TFqarn0154d::TFqarn0154d(QWidget *owner) : TFCauzFatturazione(owner), ui(new Ui:
                                    QStringLiteral("IdCliente"), QStringLiteral("IdConto"),
                                    QStringLiteral("RagioneSociale"));
     cdsClientiCauz->AddLookupField(QStringLiteral("_DsImballo"), ftString, 30, base->lkImballi,
-                                   QStringLiteral("IdImballo"), QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
+                                   QStringLiteral("IdImballo"), QStringLiteral("IdImballo"),
+                                   QStringLiteral("DsImballo"));
     DSRisultati->SetDataSet(cdsClientiCauz);
     gRisultati->AddColumn(QStringLiteral("IdCliente"), QStringLiteral("Cod.Cliente"), 80);
     gRisultati->AddColumn(QStringLiteral("_RagioneSociale"), QStringLiteral("Ragione Sociale"), 180);
@@ -77,7 +78,8 @@ TFqarn0154d::TFqarn0154d(QWidget *owner) : TFCauzFatturazione(owner), ui(new Ui:
     gRisultati->AddColumn(QStringLiteral("Quantita"), QStringLiteral("Q.ta Resa"), 90);
     gRisultati->AddColumn(QStringLiteral("Prezzo"), QStringLiteral("Prezzo"), 90);
     // rows without an article of the packaging's code: yellow, left out of the invoices
-    gRisultati->OnDrawColumnCell = [](KDBGriglia *, const TGridRow &riga, const TColumn &, TField *, TCellStyle &stile) {
+    gRisultati->OnDrawColumnCell = [](KDBGriglia *, const TGridRow &riga, const TColumn &, TField *,
+                                      TCellStyle &stile) {
         if (riga.Value(QStringLiteral("FlStato")).toInt() == 1) {
             stile.Background = QColor(Qt::yellow);
             stile.Foreground = QColor(Qt::black);

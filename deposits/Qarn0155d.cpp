@@ -79,7 +79,9 @@ TFqarn0155d::TFqarn0155d(QWidget *owner) : TFCauzFatturazione(owner), ui(new Ui:
                                     QStringLiteral("RagioneSociale"));
     ttElencoClienti->BeforePost = [this](TDataSet *d) { ttElencoClientiBeforePost(d); };
     ttElencoClienti->AfterOpen = [this](TDataSet *d) {
-        d->FieldByName(QStringLiteral("IDCLIENTE"))->OnValidate = [this](TField *f) { ttElencoClientiIDCLIENTEValidate(f); };
+        d->FieldByName(QStringLiteral("IDCLIENTE"))->OnValidate = [this](TField *f) {
+            ttElencoClientiIDCLIENTEValidate(f);
+        };
     };
     dsElencoClienti = new TDataSource(this);
     dsElencoClienti->SetName(QStringLiteral("dsElencoClienti"));
@@ -119,7 +121,8 @@ TFqarn0155d::TFqarn0155d(QWidget *owner) : TFCauzFatturazione(owner), ui(new Ui:
 
     ttCauCliNC = TabellaLocale(this, QStringLiteral("LUMO_T_CAUCLINC"));
     ttCauCliNC->AddLookupField(QStringLiteral("_RagioneSociale"), ftString, 30, base->lkClienti,
-                               QStringLiteral("IDCLIENTE"), QStringLiteral("IdConto"), QStringLiteral("RagioneSociale"));
+                               QStringLiteral("IDCLIENTE"), QStringLiteral("IdConto"),
+                               QStringLiteral("RagioneSociale"));
     ttCauCliNC->AddLookupField(QStringLiteral("_DsImballo"), ftString, 30, base->lkImballi, QStringLiteral("IDIMBALLO"),
                                QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
     DSRisultati->SetDataSet(ttCauCliNC);
@@ -187,7 +190,8 @@ void TFqarn0155d::ttElencoClientiIDCLIENTEValidate(TField *f)
     if (f->AsString().isEmpty())
         return; // refused on posting
     TXlkTable *clienti = TDMIBase::Crea()->lkClienti;
-    if (!TDMIBase::Posiziona(clienti, QStringLiteral("IdContoTp;IdConto"), {QStringLiteral("CL"), f->AsString()}, false))
+    if (!TDMIBase::Posiziona(clienti, QStringLiteral("IdContoTp;IdConto"), {QStringLiteral("CL"), f->AsString()},
+                             false))
         throw Exception(QStringLiteral("Codice cliente non trovato"));
     if (clienti->FieldByName(QStringLiteral("UT_LMQ_FlCauz"))->AsInteger() == 0)
         throw Exception(QStringLiteral("Attenzione! cauzioni non abilitate sul cliente."));
@@ -201,7 +205,8 @@ void TFqarn0155d::ttElencoClientiBeforePost(TDataSet *d)
     // a customer listed twice would get its balances refunded twice
     if (codice->AsString() != codice->OldValue().toString()
         && ttElencoClienti->Database()
-                   .ScalarValue(QStringLiteral("SELECT COUNT(*) FROM LUMO_T_CLINC WHERE IDCLIENTE = ?"), {codice->AsString()})
+                   .ScalarValue(QStringLiteral("SELECT COUNT(*) FROM LUMO_T_CLINC WHERE IDCLIENTE = ?"),
+                                {codice->AsString()})
                    .toInt()
                > 0)
         throw Exception(QStringLiteral("Cliente già presente nell'elenco: indicarne un altro."));
@@ -229,7 +234,8 @@ void TFqarn0155d::PreparaDati()
                     const QString imballo = Testo(qRicCauCli, "IdImballo");
                     double quantita = Numero(qRicCauCli, "SaldoCau");
                     ttCauCliNC->Append();
-                    ttCauCliNC->FieldByName(QStringLiteral("IDCLIENTE"))->SetAsString(Testo(ttElencoClienti, "IDCLIENTE"));
+                    ttCauCliNC->FieldByName(QStringLiteral("IDCLIENTE"))
+                        ->SetAsString(Testo(ttElencoClienti, "IDCLIENTE"));
                     ttCauCliNC->FieldByName(QStringLiteral("IDIMBALLO"))->SetAsString(imballo);
                     if (eccedenze) {
                         quantita -= Numero(qRicCauCli, "EsiEcc");
@@ -238,7 +244,8 @@ void TFqarn0155d::PreparaDati()
                     const double prezzo = UT_LMQ_CAUZ_PrezzoCauzione(listino, CFG.IdDivisa, imballo);
                     ttCauCliNC->FieldByName(QStringLiteral("QTARES"))->SetAsFloat(quantita);
                     ttCauCliNC->FieldByName(QStringLiteral("PREZZO"))->SetAsFloat(prezzo);
-                    ttCauCliNC->FieldByName(QStringLiteral("VALORERES"))->SetAsFloat(Funzioni::KRound(quantita * prezzo, 2));
+                    ttCauCliNC->FieldByName(QStringLiteral("VALORERES"))
+                        ->SetAsFloat(Funzioni::KRound(quantita * prezzo, 2));
                     ttCauCliNC->Post();
                 }
                 Mdimainbase::ProgressStep();
@@ -277,7 +284,8 @@ void TFqarn0155d::CalcolaTotali(TDataSet *totali, TXQuery *queryAux)
     p.TabTotali = totali;
     p.QueryAux = queryAux;
     if (!Calcolototalidocs::TOTDOCS_Calcola(p, false))
-        throw Exception(QStringLiteral("Errore nel calcolo dei totali della nota di credito: controllare i dati del cliente."));
+        throw Exception(
+            QStringLiteral("Errore nel calcolo dei totali della nota di credito: controllare i dati del cliente."));
 }
 
 QList<TDataSet *> TFqarn0155d::AltriDataSet()
@@ -347,11 +355,12 @@ void TFqarn0155d::Genera()
         tTeste->FieldByName(QStringLiteral("DataCambio"))->SetAsDateTime(data);
         tTeste->FieldByName(QStringLiteral("Cambio"))->SetAsFloat(1.0);
         tTeste->FieldByName(QStringLiteral("IdListino"))->SetAsString(listino);
-        for (const char *campo : {"IdTipoTrasporto", "IdSpedizione1", "IdSpedizione2", "IdPorto", "IdAgente1", "IdAgente2",
-                                  "IdEsclusione", "IdLingua", "IdBanca", "IdAgenzia", "FlSpeseBolli", "FlSpeseIncasso",
-                                  "FlSpeseBolliEse", "IdZona", "Referente"})
+        for (const char *campo : {"IdTipoTrasporto", "IdSpedizione1", "IdSpedizione2", "IdPorto", "IdAgente1",
+                                  "IdAgente2", "IdEsclusione", "IdLingua", "IdBanca", "IdAgenzia", "FlSpeseBolli",
+                                  "FlSpeseIncasso", "FlSpeseBolliEse", "IdZona", "Referente"})
             tTeste->FieldByName(QLatin1String(campo))->SetValue(clienti->FieldByName(QLatin1String(campo))->Value());
-        tTeste->FieldByName(QStringLiteral("IdConto"))->SetValue(clienti->FieldByName(QStringLiteral("IdContropartita"))->Value());
+        tTeste->FieldByName(QStringLiteral("IdConto"))
+            ->SetValue(clienti->FieldByName(QStringLiteral("IdContropartita"))->Value());
         tTeste->FieldByName(QStringLiteral("Mese"))->SetAsInteger(data.date().month());
         tTeste->FieldByName(QStringLiteral("AnnoCompIVA"))->SetAsInteger(anno);
         tTeste->FieldByName(QStringLiteral("MeseCompIVA"))->SetAsInteger(data.date().month());
@@ -365,7 +374,8 @@ void TFqarn0155d::Genera()
         RegistraCauzioni();
 
         tRighe->Insert();
-        tRighe->FieldByName(QStringLiteral("KFattCliT"))->SetValue(tTeste->FieldByName(QStringLiteral("KFattCliT"))->Value());
+        tRighe->FieldByName(QStringLiteral("KFattCliT"))
+            ->SetValue(tTeste->FieldByName(QStringLiteral("KFattCliT"))->Value());
         tRighe->FieldByName(QStringLiteral("NumOrdine"))->SetAsInteger(1024);
         tRighe->FieldByName(QStringLiteral("DataDocumento"))->SetAsDateTime(data);
         tRighe->FieldByName(QStringLiteral("IdCliente"))->SetAsString(cliente);
@@ -373,8 +383,10 @@ void TFqarn0155d::Genera()
         tRighe->FieldByName(QStringLiteral("Descrizione"))->SetAsString(Parametro("Descrizione"));
         tRighe->FieldByName(QStringLiteral("Quantita2"))->SetAsFloat(1);
         tRighe->FieldByName(QStringLiteral("IdMagazzino"))->SetAsString(magazzino);
-        tRighe->FieldByName(QStringLiteral("IdAgente1"))->SetValue(clienti->FieldByName(QStringLiteral("IdAgente1"))->Value());
-        tRighe->FieldByName(QStringLiteral("IdAgente2"))->SetValue(clienti->FieldByName(QStringLiteral("IdAgente2"))->Value());
+        tRighe->FieldByName(QStringLiteral("IdAgente1"))
+            ->SetValue(clienti->FieldByName(QStringLiteral("IdAgente1"))->Value());
+        tRighe->FieldByName(QStringLiteral("IdAgente2"))
+            ->SetValue(clienti->FieldByName(QStringLiteral("IdAgente2"))->Value());
         tRighe->Post();
         t_RigheFattCli->Append();
         Funzioni::CopiaDati(t_RigheFattCli, tRighe);

@@ -11,10 +11,10 @@
 #include "host/business/Dmisven.h"
 #include "host/core/KFormati.h"
 #include "host/data/Concurrency.h"
-#include "host/data/TXQuery.h"
 #include "host/data/DatasetFunctions.h"
 #include "host/data/TXClientTable.h"
 #include "host/data/TXMemTable.h"
+#include "host/data/TXQuery.h"
 #include "host/db/TXDatabase.h"
 #include "host/db/TXTransaction.h"
 #include "host/ui/ClassRegistry.h"
@@ -98,18 +98,21 @@ void TFqarn0156d::CalcolaProgressivi()
         return;
     const Passo passi[] = {
         {"Aggiorna progressivi da movimenti",
-         QStringLiteral("SELECT T.DataReg, T.IdContoTp, T.IdConto, T.IdDestinazione, T.IdDivisa, T.Cambio, T.FlAggCau, "
-                        "T.FlAggCauF, T.FlAggCauB, R.IdImballo, R.QtaCar, R.QtaRes, R.QtaCarEcc, R.QtaResEcc, R.Prezzo, "
-                        "R.ValoreCar, R.ValoreRes FROM LUMO_MovCauR R LEFT JOIN LUMO_MovCauT T ON T.KContaT = R.KContaT "
-                        "WHERE T.KDocT = 0 ORDER BY T.IdContoTp, T.IdConto, T.DataReg"),
+         QStringLiteral(
+             "SELECT T.DataReg, T.IdContoTp, T.IdConto, T.IdDestinazione, T.IdDivisa, T.Cambio, T.FlAggCau, "
+             "T.FlAggCauF, T.FlAggCauB, R.IdImballo, R.QtaCar, R.QtaRes, R.QtaCarEcc, R.QtaResEcc, R.Prezzo, "
+             "R.ValoreCar, R.ValoreRes FROM LUMO_MovCauR R LEFT JOIN LUMO_MovCauT T ON T.KContaT = R.KContaT "
+             "WHERE T.KDocT = 0 ORDER BY T.IdContoTp, T.IdConto, T.DataReg"),
          true},
         {"Aggiorna progressivi da bolle clienti",
-         Castelletti(QStringLiteral("LUMO_CauzDocBoll"), QStringLiteral("BolleCliTeste"), QStringLiteral("CausaliBolleCli"),
-                     QStringLiteral("KBolleCliT"), QStringLiteral("IdClienteTp"), QStringLiteral("IdCliente")),
+         Castelletti(QStringLiteral("LUMO_CauzDocBoll"), QStringLiteral("BolleCliTeste"),
+                     QStringLiteral("CausaliBolleCli"), QStringLiteral("KBolleCliT"), QStringLiteral("IdClienteTp"),
+                     QStringLiteral("IdCliente")),
          false},
         {"Aggiorna progressivi da fatture clienti",
-         Castelletti(QStringLiteral("LUMO_CauzDocFatt"), QStringLiteral("FattureCliTeste"), QStringLiteral("CausaliFattCli"),
-                     QStringLiteral("KFattCliT"), QStringLiteral("IdClienteTp"), QStringLiteral("IdCliente")),
+         Castelletti(QStringLiteral("LUMO_CauzDocFatt"), QStringLiteral("FattureCliTeste"),
+                     QStringLiteral("CausaliFattCli"), QStringLiteral("KFattCliT"), QStringLiteral("IdClienteTp"),
+                     QStringLiteral("IdCliente")),
          false},
         {"Aggiorna progressivi da bolle fornitori",
          Castelletti(QStringLiteral("LUMO_CauzDocBollAcq"), QStringLiteral("BolleForTeste"),
@@ -137,9 +140,8 @@ void TFqarn0156d::CalcolaProgressivi()
             kv8data::CheckPoint(QStringLiteral("ricalcolo"));
             Funzioni::CheckTabOpen(schede);
             for (const Passo &p : passi) {
-                const int righe = db.ScalarValue(QStringLiteral("SELECT COUNT(*) FROM (") + p.sql
-                                                 + QStringLiteral(") X"))
-                                      .toInt();
+                const int righe =
+                    db.ScalarValue(QStringLiteral("SELECT COUNT(*) FROM (") + p.sql + QStringLiteral(") X")).toInt();
                 Mdimainbase::ProgressStart(righe, QLatin1String(p.caption));
                 QSqlQuery q = db.OpenQuery(p.sql);
                 while (q.next()) {
@@ -165,10 +167,10 @@ void TFqarn0156d::CalcolaProgressivi()
                     if (p.manuale)
                         CAUZ_MuoviSchede(t, r, 1);
                     else
-                        UT_LMQ_CAUZ_AggiornaProgressivi(t.DataReg, t.IdContoTp, t.IdConto, t.IdDestinazione,
-                                                        t.IdDivisa, t.Cambio, r.IdImballo, r.QtaCar, r.QtaRes,
-                                                        r.QtaCarEcc, r.QtaResEcc, r.Prezzo, t.FlAggCau, t.FlAggCauF,
-                                                        t.FlAggCauB, 0, r.ValoreCar, r.ValoreRes);
+                        UT_LMQ_CAUZ_AggiornaProgressivi(t.DataReg, t.IdContoTp, t.IdConto, t.IdDestinazione, t.IdDivisa,
+                                                        t.Cambio, r.IdImballo, r.QtaCar, r.QtaRes, r.QtaCarEcc,
+                                                        r.QtaResEcc, r.Prezzo, t.FlAggCau, t.FlAggCauF, t.FlAggCauB, 0,
+                                                        r.ValoreCar, r.ValoreRes);
                     Mdimainbase::ProgressStep();
                 }
                 Mdimainbase::ProgressEnd();
@@ -197,11 +199,17 @@ struct TipoDocumento {
     QString teste, chiave, castelletto, righe, causali;
 };
 
-const TipoDocumento kBolle{1, QStringLiteral("BolleCliTeste"), QStringLiteral("KBolleCliT"),
-                           QStringLiteral("LUMO_CauzDocBoll"), QStringLiteral("BolleCliRighe"),
+const TipoDocumento kBolle{1,
+                           QStringLiteral("BolleCliTeste"),
+                           QStringLiteral("KBolleCliT"),
+                           QStringLiteral("LUMO_CauzDocBoll"),
+                           QStringLiteral("BolleCliRighe"),
                            QStringLiteral("CausaliBolleCli")};
-const TipoDocumento kFatture{2, QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"),
-                             QStringLiteral("LUMO_CauzDocFatt"), QStringLiteral("FattureCliRighe"),
+const TipoDocumento kFatture{2,
+                             QStringLiteral("FattureCliTeste"),
+                             QStringLiteral("KFattCliT"),
+                             QStringLiteral("LUMO_CauzDocFatt"),
+                             QStringLiteral("FattureCliRighe"),
                              QStringLiteral("CausaliFattCli")};
 
 QList<qint64> Chiavi(TXDatabase &db, const QString &sql)
@@ -218,9 +226,10 @@ QList<qint64> Chiavi(TXDatabase &db, const QString &sql)
 QSet<qint64> ConMovimento(TXDatabase &db, const TipoDocumento &tipo, const QList<qint64> &documenti)
 {
     QSet<qint64> con;
-    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT KDocT FROM LUMO_MovCauT WHERE FlTipoDocColl = ? AND KDocT IN (%1)")
-                                   .arg(CAUZ_ElencoChiavi(documenti)),
-                               {tipo.collegamento});
+    QSqlQuery q =
+        db.OpenQuery(QStringLiteral("SELECT KDocT FROM LUMO_MovCauT WHERE FlTipoDocColl = ? AND KDocT IN (%1)")
+                         .arg(CAUZ_ElencoChiavi(documenti)),
+                     {tipo.collegamento});
     while (q.next())
         con.insert(q.value(0).toLongLong());
     return con;
@@ -260,12 +269,13 @@ void GeneraMovimenti(TXDatabase &db, const TipoDocumento &tipo, const QList<qint
     const QString prenotata = QStringLiteral("M.IdImballo <> '' AND (M.QtaCar <> 0 OR M.QtaRes <> 0)");
     CAUZ_InserimentoMultiplo teste = CAUZ_InserimentoMultiplo::PerChiavi(
         db,
-        QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, Anno, Serie, Numero, DataDoc, "
-                       "IdCausale, IdContoTp, IdConto, IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB) "
-                       "SELECT v.column1, T.DataDocumento, %2, T.%3, T.Anno, T.Serie, T.Numero, T.DataDocumento, "
-                       "T.IdCausale, T.IdClienteTp, T.IdCliente, T.IdDestinazione, T.IdDivisa, T.Cambio, "
-                       "C.UT_LMQ_FlAggCau, C.UT_LMQ_FlAggCauF, C.UT_LMQ_FlAggCauB FROM (VALUES %1) AS v JOIN %4 T ON "
-                       "T.%3 = v.column2 JOIN %5 C ON C.IdCausale = T.IdCausale AND C.UT_LMQ_FlAggMovC <> 0")
+        QStringLiteral(
+            "INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, Anno, Serie, Numero, DataDoc, "
+            "IdCausale, IdContoTp, IdConto, IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB) "
+            "SELECT v.column1, T.DataDocumento, %2, T.%3, T.Anno, T.Serie, T.Numero, T.DataDocumento, "
+            "T.IdCausale, T.IdClienteTp, T.IdCliente, T.IdDestinazione, T.IdDivisa, T.Cambio, "
+            "C.UT_LMQ_FlAggCau, C.UT_LMQ_FlAggCauF, C.UT_LMQ_FlAggCauB FROM (VALUES %1) AS v JOIN %4 T ON "
+            "T.%3 = v.column2 JOIN %5 C ON C.IdCausale = T.IdCausale AND C.UT_LMQ_FlAggMovC <> 0")
             .arg(QStringLiteral("%1"), QString::number(tipo.collegamento), tipo.chiave, tipo.teste, tipo.causali),
         2);
     CAUZ_InserimentoMultiplo righe = CAUZ_InserimentoMultiplo::PerChiavi(
@@ -276,11 +286,11 @@ void GeneraMovimenti(TXDatabase &db, const TipoDocumento &tipo, const QList<qint
                        "ON M.KMovimento = v.column3 AND %3")
             .arg(QStringLiteral("%1"), tipo.castelletto, prenotata),
         3);
-    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT T.%1, C.UT_LMQ_FlAggMovC, M.IdImballo, M.QtaCar, M.QtaRes, "
-                                              "M.KMovimento FROM %2 M JOIN %3 T ON T.%1 = M.%1 LEFT JOIN %4 C ON "
-                                              "C.IdCausale = T.IdCausale WHERE T.%1 IN (%5) ORDER BY T.%1, M.KMovimento")
-                                   .arg(tipo.chiave, tipo.castelletto, tipo.teste, tipo.causali,
-                                        CAUZ_ElencoChiavi(elenco)));
+    QSqlQuery q =
+        db.OpenQuery(QStringLiteral("SELECT T.%1, C.UT_LMQ_FlAggMovC, M.IdImballo, M.QtaCar, M.QtaRes, "
+                                    "M.KMovimento FROM %2 M JOIN %3 T ON T.%1 = M.%1 LEFT JOIN %4 C ON "
+                                    "C.IdCausale = T.IdCausale WHERE T.%1 IN (%5) ORDER BY T.%1, M.KMovimento")
+                         .arg(tipo.chiave, tipo.castelletto, tipo.teste, tipo.causali, CAUZ_ElencoChiavi(elenco)));
     qint64 documento = 0;
     qint64 movimento = 0;
     while (q.next()) {
@@ -353,8 +363,8 @@ TSaldiSchede LeggoSchede(TXDatabase &db, const TipoDocumento &tipo, const QList<
                        "AND P.IdConto = D.IdCliente AND P.FlTipoScheda = 0")
             .arg(tipo.teste, tipo.chiave, CAUZ_ElencoChiavi(documenti)));
     while (q.next()) {
-        std::array<double, 6> &s =
-            saldi[ChiaveSchede(q.value(0).toString(), q.value(1).toString(), q.value(2).toInt())][q.value(3).toString()];
+        std::array<double, 6> &s = saldi[ChiaveSchede(q.value(0).toString(), q.value(1).toString(), q.value(2).toInt())]
+                                        [q.value(3).toString()];
         for (int i = 0; i < 6; ++i)
             s[size_t(i)] = q.value(4 + 2 * i).toDouble() - q.value(5 + 2 * i).toDouble();
     }
@@ -372,9 +382,9 @@ void TFqarn0156d::GeneraMovCau()
         Mdimainbase::TLavoro lavoro({btEsegui, btChiudi});
         THourGlass clessidra;
         for (const TipoDocumento *tipo : {&kBolle, &kFatture}) {
-            const QList<qint64> chiavi =
-                Chiavi(db, QStringLiteral("SELECT T.%1 FROM %2 M LEFT JOIN %3 T ON T.%1 = M.%1 GROUP BY T.%1 ORDER BY T.%1")
-                               .arg(tipo->chiave, tipo->castelletto, tipo->teste));
+            const QList<qint64> chiavi = Chiavi(
+                db, QStringLiteral("SELECT T.%1 FROM %2 M LEFT JOIN %3 T ON T.%1 = M.%1 GROUP BY T.%1 ORDER BY T.%1")
+                        .arg(tipo->chiave, tipo->castelletto, tipo->teste));
             Mdimainbase::ProgressStart(int(chiavi.size()), tipo->collegamento == 1
                                                                ? QStringLiteral("Genera movimenti da bolle clienti")
                                                                : QStringLiteral("Genera movimenti da fatture clienti"));
@@ -433,8 +443,9 @@ void TFqarn0156d::GeneraCastellettoDocumenti()
         for (const TipoDocumento *tipo : {&kBolle, &kFatture}) {
             const bool bolle = tipo == &kBolle;
             const QList<qint64> chiavi = Chiavi(
-                db, QStringLiteral("select T.%1 FROM %2 T LEFT JOIN %3 C ON C.%1 = T.%1 WHERE C.%1 IS NULL GROUP BY T.%1")
-                        .arg(tipo->chiave, tipo->teste, tipo->castelletto));
+                db,
+                QStringLiteral("select T.%1 FROM %2 T LEFT JOIN %3 C ON C.%1 = T.%1 WHERE C.%1 IS NULL GROUP BY T.%1")
+                    .arg(tipo->chiave, tipo->teste, tipo->castelletto));
             Mdimainbase::ProgressStart(int(chiavi.size()), bolle ? QStringLiteral("Elabora DDT Clienti")
                                                                  : QStringLiteral("Elabora Fatture Clienti"));
             const bool eseguito = CAUZ_PerBlocchi(
@@ -471,7 +482,8 @@ void TFqarn0156d::GeneraCastellettoDocumenti()
                             || causali->FieldByName(QStringLiteral("UT_LMQ_FlCauzioni"))->AsInteger() == 0)
                             continue;
                         if (bolle) {
-                            FlTipoCarReso = causali->FieldByName(QStringLiteral("UT_LMQ_FlReso"))->AsInteger() == 1 ? 1 : 0;
+                            FlTipoCarReso =
+                                causali->FieldByName(QStringLiteral("UT_LMQ_FlReso"))->AsInteger() == 1 ? 1 : 0;
                         } else {
                             const int tipoDoc = causali->FieldByName(QStringLiteral("FlTipoDocumento"))->AsInteger();
                             FlTipoCarReso = tipoDoc == 3 || tipoDoc == 12 ? 1 : 0;
@@ -498,8 +510,9 @@ void TFqarn0156d::GeneraCastellettoDocumenti()
         DMILUMO->qImballi->Close();
         prezzi_.clear();
     }
-    Kmessages::KMessage(QStringLiteral("Elaborazione terminata.. eseguire generazione movimento e progressivi cauzioni"),
-                        mtInformation, mbOK, 0);
+    Kmessages::KMessage(
+        QStringLiteral("Elaborazione terminata.. eseguire generazione movimento e progressivi cauzioni"), mtInformation,
+        mbOK, 0);
 }
 
 void TFqarn0156d::CreaCastelletto(int kind, qint64 key, TDataSet *head, const QList<TConteggioImballo> &counts,

@@ -60,7 +60,8 @@ private:
     void CreaCastelletto(int kind, qint64 key, TDataSet *head, const QList<TConteggioImballo> &counts,
                          const TSaldiSchede &saldi, CAUZ_InserimentoMultiplo &scrittura);
     Ui::Qarn0156d *ui;
-    QHash<QString, QHash<QString, double>> prezzi_; // deposit prices read by job 2, by list and currency, then packaging
+    QHash<QString, QHash<QString, double>>
+        prezzi_; // deposit prices read by job 2, by list and currency, then packaging
 };
 
 inline QPointer<TFqarn0156d> Fqarn0156d;

@@ -32,8 +32,9 @@ TFqarn0201f::TFqarn0201f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     CampiChiaveTesta = QStringLiteral("KContaT");
     CampiCodiceTesta = QStringLiteral("IdListino");
 
-    AggiungiRigheImballi(this, QStringLiteral("LUMO_t_LisCauzR"), QStringLiteral("LUMO_LisCauzR"), QStringLiteral("KContaT;KContaR"),
-                         QStringLiteral("KContaT = -1"), QStringLiteral("KContaR"), ui->pnRiga);
+    AggiungiRigheImballi(this, QStringLiteral("LUMO_t_LisCauzR"), QStringLiteral("LUMO_LisCauzR"),
+                         QStringLiteral("KContaT;KContaR"), QStringLiteral("KContaT = -1"), QStringLiteral("KContaR"),
+                         ui->pnRiga);
 
     ui->GrigliaDettaglio->SetOptions(dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgRowSelect
                                      | dgAlwaysShowSelection);

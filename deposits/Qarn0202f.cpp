@@ -41,9 +41,11 @@ TFqarn0202f::TFqarn0202f(QWidget *owner) : TFDBChild(owner), ui(new Ui::Qarn0202
         TMain->AddCalcField(QLatin1String(campo), ftString, 60);
     // balances in the quantity and value formats of the inputs beside them
     for (const char *campo : {"_TotGenQ", "_TotBolQ", "_TotFatQ", "_QtaResPN"})
-        TMain->AddCalcField(QLatin1String(campo), ftFloat)->SetDisplayFormat(KFormati::GetDisplay(KFormati::fnQuantita));
+        TMain->AddCalcField(QLatin1String(campo), ftFloat)
+            ->SetDisplayFormat(KFormati::GetDisplay(KFormati::fnQuantita));
     for (const char *campo : {"_TotGenV", "_TotBolV", "_TotFatV"})
-        TMain->AddCalcField(QLatin1String(campo), ftFloat)->SetDisplayFormat(KFormati::GetDisplay(KFormati::fnValoreIT));
+        TMain->AddCalcField(QLatin1String(campo), ftFloat)
+            ->SetDisplayFormat(KFormati::GetDisplay(KFormati::fnValoreIT));
     TMain->AddLookupField(QStringLiteral("_DsImballo"), ftString, 30, base->lkImballi, QStringLiteral("IdImballo"),
                           QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
     TMain->AddLookupField(QStringLiteral("_DsDivisa"), ftString, 40, base->lkDivise, QStringLiteral("IdDivisa"),
@@ -53,7 +55,9 @@ TFqarn0202f::TFqarn0202f(QWidget *owner) : TFDBChild(owner), ui(new Ui::Qarn0202
     TMain->OnCalcFields = [this](TDataSet *d) { TMainCalcFields(d); };
     TMain->AfterOpen = [this](TDataSet *) {
         TMain->FieldByName(QStringLiteral("IdConto"))->OnValidate = [this](TField *f) { IdContoValidate(f); };
-        TMain->FieldByName(QStringLiteral("IdDestinazione"))->OnValidate = [this](TField *f) { IdDestinazioneValidate(f); };
+        TMain->FieldByName(QStringLiteral("IdDestinazione"))->OnValidate = [this](TField *f) {
+            IdDestinazioneValidate(f);
+        };
         TMain->FieldByName(QStringLiteral("IdImballo"))->OnValidate = [this](TField *f) { IdImballoValidate(f); };
         for (const char *campo : {"QtaCarEcc", "QtaResEcc"})
             TMain->FieldByName(QLatin1String(campo))->OnChange = [this](TField *f) { EccedenzaChange(f); };
@@ -80,9 +84,10 @@ TFqarn0202f::TFqarn0202f(QWidget *owner) : TFDBChild(owner), ui(new Ui::Qarn0202
         Dlgricerca::TRicerca ricerca;
         ricerca.Tabella = QStringLiteral("PianoConti");
         ricerca.CampoChiave = QStringLiteral("IdConto");
-        ricerca.Condizione = QStringLiteral("PianoConti.IdContoTp = %1 AND PianoConti.IdConto IN (SELECT "
-                                            "LUMO_ProgCauz.IdConto FROM LUMO_ProgCauz WHERE LUMO_ProgCauz.IdContoTp = %1)")
-                                 .arg(Quotato(TipoConto));
+        ricerca.Condizione =
+            QStringLiteral("PianoConti.IdContoTp = %1 AND PianoConti.IdConto IN (SELECT "
+                           "LUMO_ProgCauz.IdConto FROM LUMO_ProgCauz WHERE LUMO_ProgCauz.IdContoTp = %1)")
+                .arg(Quotato(TipoConto));
         if (Dlgricerca::Ricerca(this, ricerca))
             FiltraConti(QStringLiteral("WHERE LUMO_ProgCauz.IdConto = ") + Quotato(ricerca.Risultato.toString()),
                         QStringLiteral("LUMO_ProgCauz.IdConto"));
@@ -113,7 +118,8 @@ bool TFqarn0202f::InitForm(const QString &Tipo)
     TMain->Close();
     const bool clienti = Tipo == QLatin1String("CL");
     ui->lbIdConto->setText(clienti ? QStringLiteral("Codice Cliente :") : QStringLiteral("Codice Fornitore :"));
-    SetCaption(clienti ? QStringLiteral("Progressivi Cauzioni Clienti") : QStringLiteral("Progressivi Cauzioni Fornitori"));
+    SetCaption(clienti ? QStringLiteral("Progressivi Cauzioni Clienti")
+                       : QStringLiteral("Progressivi Cauzioni Fornitori"));
     ui->lbIdDestinazione->setVisible(clienti);
     ui->edIdDestinazione->setVisible(clienti);
     ui->txDsDestinaz->setVisible(clienti);
@@ -168,10 +174,11 @@ void TFqarn0202f::TMainBeforeEdit(TDataSet *)
 
 double TFqarn0202f::ResiInSospeso()
 {
-    QStringList condizioni{QStringLiteral("MRT.IdContoTp = ") + Quotato(TMain->FieldByName(QStringLiteral("IdContoTp"))->AsString()),
-                           QStringLiteral("MRT.IdConto = ") + Quotato(TMain->FieldByName(QStringLiteral("IdConto"))->AsString()),
-                           QStringLiteral("MRR.IdImballo = ") + Quotato(TMain->FieldByName(QStringLiteral("IdImballo"))->AsString()),
-                           QStringLiteral("MRT.FlTipoDocColl = 0")};
+    QStringList condizioni{
+        QStringLiteral("MRT.IdContoTp = ") + Quotato(TMain->FieldByName(QStringLiteral("IdContoTp"))->AsString()),
+        QStringLiteral("MRT.IdConto = ") + Quotato(TMain->FieldByName(QStringLiteral("IdConto"))->AsString()),
+        QStringLiteral("MRR.IdImballo = ") + Quotato(TMain->FieldByName(QStringLiteral("IdImballo"))->AsString()),
+        QStringLiteral("MRT.FlTipoDocColl = 0")};
     if (TMain->FieldByName(QStringLiteral("FlTipoScheda"))->AsInteger() == 0)
         condizioni << QStringLiteral("MRT.IdDestinazione = ")
                           + QString::number(TMain->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger());
@@ -188,11 +195,14 @@ double TFqarn0202f::ResiInSospeso()
 void TFqarn0202f::TMainCalcFields(TDataSet *)
 {
     auto v = [this](const char *campo) { return TMain->FieldByName(QLatin1String(campo))->AsFloat(); };
-    auto imposta = [this](const char *campo, double valore) { TMain->FieldByName(QLatin1String(campo))->SetAsFloat(valore); };
+    auto imposta = [this](const char *campo, double valore) {
+        TMain->FieldByName(QLatin1String(campo))->SetAsFloat(valore);
+    };
     const QString tipo = TMain->FieldByName(QStringLiteral("IdContoTp"))->AsString();
     const QString conto = TMain->FieldByName(QStringLiteral("IdConto"))->AsString();
     QString nome;
-    if (!conto.isEmpty() && TDMIBase::Posiziona(DMIBase->lkConti, QStringLiteral("IdContoTp;IdConto"), {tipo, conto}, false))
+    if (!conto.isEmpty()
+        && TDMIBase::Posiziona(DMIBase->lkConti, QStringLiteral("IdContoTp;IdConto"), {tipo, conto}, false))
         nome = DMIBase->lkConti->FieldByName(QStringLiteral("RagioneSociale"))->AsString();
     TMain->FieldByName(QStringLiteral("_DsCliFor"))->SetAsString(nome);
     QString destinatario;

@@ -22,10 +22,10 @@ DUSARIA_FINESTRA(TFqarn0203d, Fqarn0203d);
 
 namespace {
 
-const char *const kQuantita[] = {"QtaCar", "QtaRes", "QtaCarF", "QtaResF", "QtaCarB", "QtaResB", "QtaCarEcc", "QtaResEcc",
-                                 "_SaldoQta", "_SaldoQtaF", "_SaldoQtaB", "_saldoQtaEcc"};
-const char *const kValori[] = {"ValCar", "ValRes", "ValCarF", "ValResF", "ValCarB", "ValResB", "_SaldoVal", "_SaldoValF",
-                               "_SaldoValB"};
+const char *const kQuantita[] = {"QtaCar",    "QtaRes",    "QtaCarF",   "QtaResF",    "QtaCarB",    "QtaResB",
+                                 "QtaCarEcc", "QtaResEcc", "_SaldoQta", "_SaldoQtaF", "_SaldoQtaB", "_saldoQtaEcc"};
+const char *const kValori[] = {"ValCar",  "ValRes",    "ValCarF",    "ValResF",   "ValCarB",
+                               "ValResB", "_SaldoVal", "_SaldoValF", "_SaldoValB"};
 
 } // namespace
 
@@ -35,10 +35,10 @@ TFqarn0203d::TFqarn0203d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::
     TDMIBase *base = TDMIBase::Crea();
     tPars->SetTableName(QStringLiteral("LUMO_TotProCau"));
     tPars->SetUsaDizionario(true);
-    tPars->AddLookupField(QStringLiteral("_DaDsImballo"), ftString, 30, base->lkImballi,
-                          QStringLiteral("Da_IdImballo"), QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
-    tPars->AddLookupField(QStringLiteral("_ADsImballo"), ftString, 30, base->lkImballi,
-                          QStringLiteral("A_IdImballo"), QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
+    tPars->AddLookupField(QStringLiteral("_DaDsImballo"), ftString, 30, base->lkImballi, QStringLiteral("Da_IdImballo"),
+                          QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
+    tPars->AddLookupField(QStringLiteral("_ADsImballo"), ftString, 30, base->lkImballi, QStringLiteral("A_IdImballo"),
+                          QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
 
     qTotProCau = new TXQuery(this);
     qTotProCau->SetName(QStringLiteral("qTotProCau"));
@@ -56,7 +56,8 @@ TFqarn0203d::TFqarn0203d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::
         << QStringLiteral("WHERE LUMO_ProgCauz.FlTipoScheda = 0")
         << QStringLiteral("GROUP BY LUMO_ProgCauz.IdImballo, Imballi.DsImballo")
         << QStringLiteral("ORDER BY LUMO_ProgCauz.IdImballo");
-    for (const char *campo : {"_SaldoQta", "_SaldoVal", "_SaldoQtaF", "_SaldoValF", "_SaldoQtaB", "_SaldoValB", "_saldoQtaEcc"})
+    for (const char *campo :
+         {"_SaldoQta", "_SaldoVal", "_SaldoQtaF", "_SaldoValF", "_SaldoQtaB", "_SaldoValB", "_saldoQtaEcc"})
         qTotProCau->AddCalcField(QLatin1String(campo), ftFloat);
     qTotProCau->OnCalcFields = [this](TDataSet *d) { qTotProCauCalcFields(d); };
     qTotProCau->AfterOpen = [this](TDataSet *d) {
@@ -119,7 +120,8 @@ void TFqarn0203d::qTotProCauCalcFields(TDataSet *d)
 {
     const auto differenza = [d](const char *saldo, const char *carico, const char *reso) {
         d->FieldByName(QLatin1String(saldo))
-            ->SetAsFloat(d->FieldByName(QLatin1String(carico))->AsFloat() - d->FieldByName(QLatin1String(reso))->AsFloat());
+            ->SetAsFloat(d->FieldByName(QLatin1String(carico))->AsFloat()
+                         - d->FieldByName(QLatin1String(reso))->AsFloat());
     };
     differenza("_SaldoQta", "QtaCar", "QtaRes");
     differenza("_SaldoVal", "ValCar", "ValRes");

@@ -49,7 +49,9 @@ TFqarn0204f::TFqarn0204f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     tMain->OnCalcFields = [this](TDataSet *d) { tMainCalcFields(d); };
     tMain->AfterOpen = [this](TDataSet *) {
         tMain->FieldByName(QStringLiteral("IdConto"))->OnValidate = [this](TField *f) { IdContoValidate(f); };
-        tMain->FieldByName(QStringLiteral("IdDestinazione"))->OnValidate = [this](TField *f) { IdDestinazioneValidate(f); };
+        tMain->FieldByName(QStringLiteral("IdDestinazione"))->OnValidate = [this](TField *f) {
+            IdDestinazioneValidate(f);
+        };
         tMain->FieldByName(QStringLiteral("IdListino"))->OnValidate = [this](TField *f) { IdListinoValidate(f); };
         TField *divisa = tMain->FieldByName(QStringLiteral("IdDivisa"));
         divisa->OnValidate = [](TField *f) {
@@ -61,8 +63,9 @@ TFqarn0204f::TFqarn0204f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     DSMain->SetDataSet(tMain);
     CampiChiaveTesta = QStringLiteral("KContaT");
 
-    AggiungiRigheImballi(this, QStringLiteral("LUMO_t_MovCauR"), QStringLiteral("LUMO_MovCauR"), QStringLiteral("KContaT;KContaR"),
-                         QStringLiteral("KContaT = -1"), QStringLiteral("KContaR"), ui->pnRiga);
+    AggiungiRigheImballi(this, QStringLiteral("LUMO_t_MovCauR"), QStringLiteral("LUMO_MovCauR"),
+                         QStringLiteral("KContaT;KContaR"), QStringLiteral("KContaT = -1"), QStringLiteral("KContaR"),
+                         ui->pnRiga);
     TTDettaglio->AfterOpen = [this](TDataSet *) {
         TField *imballo = TTDettaglio->FieldByName(QStringLiteral("IdImballo"));
         imballo->OnValidate = [this](TField *f) { IdImballoValidate(f); };
@@ -272,9 +275,11 @@ void TFqarn0204f::CalcolaValore()
     const int decimali = KFormati::GetDecimali(KFormati::fnValoreIT);
     const double prezzo = TTDettaglio->FieldByName(QStringLiteral("Prezzo"))->AsFloat();
     TTDettaglio->FieldByName(QStringLiteral("ValoreCar"))
-        ->SetAsFloat(UT_LMQ_CAUZ_CalcValCau(TTDettaglio->FieldByName(QStringLiteral("QtaCar"))->AsFloat(), prezzo, decimali));
+        ->SetAsFloat(
+            UT_LMQ_CAUZ_CalcValCau(TTDettaglio->FieldByName(QStringLiteral("QtaCar"))->AsFloat(), prezzo, decimali));
     TTDettaglio->FieldByName(QStringLiteral("ValoreRes"))
-        ->SetAsFloat(UT_LMQ_CAUZ_CalcValCau(TTDettaglio->FieldByName(QStringLiteral("QtaRes"))->AsFloat(), prezzo, decimali));
+        ->SetAsFloat(
+            UT_LMQ_CAUZ_CalcValCau(TTDettaglio->FieldByName(QStringLiteral("QtaRes"))->AsFloat(), prezzo, decimali));
 }
 
 bool TFqarn0204f::ControlliRegistrazione()

@@ -44,7 +44,8 @@ void TFqarn0205d::FormCreate()
     tPars->FieldByName(QStringLiteral("DaData"))->OnValidate = [this](TField *f) { tParsDaDataValidate(f); };
     tPars->FieldByName(QStringLiteral("A_Data"))->OnValidate = [this](TField *f) { tParsA_DataValidate(f); };
     if (!progInizio_.DataUltAgg.isNull())
-        tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(QDateTime(progInizio_.DataUltAgg.date().addDays(1), QTime(0, 0)));
+        tPars->FieldByName(QStringLiteral("DaData"))
+            ->SetAsDateTime(QDateTime(progInizio_.DataUltAgg.date().addDays(1), QTime(0, 0)));
     UT_LMQ_RG_MostraProgressivo(tPars, progInizio_, false);
 }
 
@@ -93,8 +94,8 @@ void TFqarn0205d::btEseguiClick()
 {
     TFDBChildPars::btEseguiClick();
     if (!UT_LMQ_RG_ControllaEsecuzione(kRaggruppamento, tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime(),
-                                       tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), nullptr, ui->edDaData,
-                                       true))
+                                       tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), nullptr,
+                                       ui->edDaData, true))
         return;
     // the progressive the definitive update starts from: another user may have stored a
     // print since the dialog was opened

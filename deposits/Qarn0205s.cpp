@@ -12,8 +12,8 @@ Tfqarn0205s::Tfqarn0205s(QObject *owner) : TfKV8ReportB(owner)
     SetNomeDefault(QStringLiteral("Qarn0205s"));
     qMain = new TXQuery(this);
     qMain->SetName(QStringLiteral("qMain"));
-    qMain->AddLookupField(QStringLiteral("_SiglaDivisa"), ftString, 5, TDMIBase::Crea()->lkDivise, QStringLiteral("IdDivisa"),
-                          QStringLiteral("IdDivisa"), QStringLiteral("SiglaDivisa"));
+    qMain->AddLookupField(QStringLiteral("_SiglaDivisa"), ftString, 5, TDMIBase::Crea()->lkDivise,
+                          QStringLiteral("IdDivisa"), QStringLiteral("IdDivisa"), QStringLiteral("SiglaDivisa"));
     for (const char *campo : {"_QtaCarCli", "_QtaResCli", "_QtaCarFor", "_QtaResFor"})
         qMain->AddCalcField(QLatin1String(campo), ftFloat);
     qMain->AddCalcField(QStringLiteral("_TD"), ftString, 5);
@@ -35,7 +35,6 @@ Tfqarn0205s::Tfqarn0205s(QObject *owner) : TfKV8ReportB(owner)
     };
     AggiungiDataSet(QStringLiteral("qMain"), qMain);
     // the bar between number and series only with a series
-    OnPrint(QStringLiteral("lbBarra"), [this](ReportItem &item) {
-        item.Visible = qMain->FieldByName(QStringLiteral("Serie"))->AsInteger() != 0;
-    });
+    OnPrint(QStringLiteral("lbBarra"),
+            [this](ReportItem &item) { item.Visible = qMain->FieldByName(QStringLiteral("Serie"))->AsInteger() != 0; });
 }

@@ -20,8 +20,8 @@ TFqarn0206d::TFqarn0206d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn
     TDMIBase *base = TDMIBase::Crea();
     tPars->SetTableName(QStringLiteral("LUMO_StaLisCau"));
     tPars->SetUsaDizionario(true);
-    tPars->AddLookupField(QStringLiteral("_DsDaListino"), ftString, 40, base->TipiListino, QStringLiteral("Da_IdListino"),
-                          QStringLiteral("IdListino"), QStringLiteral("DsListino"));
+    tPars->AddLookupField(QStringLiteral("_DsDaListino"), ftString, 40, base->TipiListino,
+                          QStringLiteral("Da_IdListino"), QStringLiteral("IdListino"), QStringLiteral("DsListino"));
     tPars->AddLookupField(QStringLiteral("_DsAListino"), ftString, 40, base->TipiListino, QStringLiteral("A_IdListino"),
                           QStringLiteral("IdListino"), QStringLiteral("DsListino"));
     tPars->AddLookupField(QStringLiteral("_SiglaDivisa"), ftString, 10, base->lkDivise, QStringLiteral("IdDivisa"),

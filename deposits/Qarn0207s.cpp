@@ -36,7 +36,8 @@ Tfqarn0207s::Tfqarn0207s(QObject *owner) : TfKV8ReportB(owner)
 
     // ppRegion1Print: the destination only for a card of one
     OnBeforePrint(QStringLiteral("ppTestaDestinazione"), [this] {
-        ImpostaVisibile(QStringLiteral("ppRegion1"), qMain->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger() != 0);
+        ImpostaVisibile(QStringLiteral("ppRegion1"),
+                        qMain->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger() != 0);
     });
 }
 
@@ -44,15 +45,18 @@ void Tfqarn0207s::InitForm(const QString &idContoTp, int flTipoScheda)
 {
     // ppTitoloPrint
     Titolo = idContoTp == QLatin1String("CL") ? QStringLiteral("PROGRESSIVI CAUZIONI CLIENTI")
-                                               : QStringLiteral("PROGRESSIVI CAUZIONI FORNITORI");
+                                              : QStringLiteral("PROGRESSIVI CAUZIONI FORNITORI");
     flTipoScheda_ = flTipoScheda;
 }
 
 double Tfqarn0207s::RecuperaResi(TDataSet *d)
 {
-    const auto valore = [d](const char *campo) { return XWideQuotedStr(d->FieldByName(QLatin1String(campo))->AsString()); };
-    QString condizione = QStringLiteral("WHERE MRT.IdContoTp = ") + valore("IdContoTp") + QStringLiteral(" AND MRT.IdConto = ")
-                         + valore("IdConto") + QStringLiteral(" AND MRR.IdImballo = ") + valore("IdImballo")
+    const auto valore = [d](const char *campo) {
+        return XWideQuotedStr(d->FieldByName(QLatin1String(campo))->AsString());
+    };
+    QString condizione = QStringLiteral("WHERE MRT.IdContoTp = ") + valore("IdContoTp")
+                         + QStringLiteral(" AND MRT.IdConto = ") + valore("IdConto")
+                         + QStringLiteral(" AND MRR.IdImballo = ") + valore("IdImballo")
                          + QStringLiteral(" AND MRT.FlTipoDocColl = 0");
     // account-total cards count the returns of every destination
     if (flTipoScheda_ == 0)

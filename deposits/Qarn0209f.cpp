@@ -33,7 +33,9 @@ TFqarn0209f::TFqarn0209f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     tMain->OnCalcFields = [this](TDataSet *d) { tMainCalcFields(d); };
     tMain->AfterOpen = [this](TDataSet *) {
         tMain->FieldByName(QStringLiteral("IdConto"))->OnValidate = [this](TField *f) { IdContoValidate(f); };
-        tMain->FieldByName(QStringLiteral("IdDestinazione"))->OnValidate = [this](TField *f) { IdDestinazioneValidate(f); };
+        tMain->FieldByName(QStringLiteral("IdDestinazione"))->OnValidate = [this](TField *f) {
+            IdDestinazioneValidate(f);
+        };
         // written only by the documents that take the return
         tMain->FieldByName(QStringLiteral("FlTipoDocColl"))->SetReadOnly(true);
         tMain->FieldByName(QStringLiteral("KDocT"))->SetReadOnly(true);
@@ -41,8 +43,9 @@ TFqarn0209f::TFqarn0209f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     DSMain->SetDataSet(tMain);
     CampiChiaveTesta = QStringLiteral("KMovResT");
 
-    AggiungiRigheImballi(this, QStringLiteral("LUMO_t_MovResR"), QStringLiteral("LUMO_MovResR"), QStringLiteral("KMovResT;KMovResR"),
-                         QStringLiteral("KMovResT = -1"), QStringLiteral("IdImballo"), ui->pnRiga);
+    AggiungiRigheImballi(this, QStringLiteral("LUMO_t_MovResR"), QStringLiteral("LUMO_MovResR"),
+                         QStringLiteral("KMovResT;KMovResR"), QStringLiteral("KMovResT = -1"),
+                         QStringLiteral("IdImballo"), ui->pnRiga);
     TTDettaglio->AfterOpen = [this](TDataSet *) {
         TTDettaglio->FieldByName(QStringLiteral("IdImballo"))->OnValidate = [this](TField *f) { IdImballoValidate(f); };
     };
@@ -54,7 +57,8 @@ TFqarn0209f::TFqarn0209f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     ui->GrigliaDettaglio->AddColumn(QStringLiteral("QtaRes"), QStringLiteral("Qtà Resa"), 100);
     // the searches list the customers of the head's type and the customer's destinations
     ui->edIdConto->OnFiltroRicerca = [this](TDBCodeEdit *, QString &filtro) {
-        filtro = CAUZ_FiltroConti(tMain->FieldByName(QStringLiteral("IdContoTp"))->AsString(), QStringLiteral("Clienti"));
+        filtro =
+            CAUZ_FiltroConti(tMain->FieldByName(QStringLiteral("IdContoTp"))->AsString(), QStringLiteral("Clienti"));
     };
     ui->edIdDestinazione->OnFiltroRicerca = [this](TDBCodeEdit *, QString &filtro) {
         filtro = CAUZ_FiltroDestinazioni(tMain->FieldByName(QStringLiteral("IdContoTp"))->AsString(),
@@ -178,9 +182,9 @@ void TFqarn0209f::PrimaDelleRighe()
     if (TipoOperazione != 2)
         return;
     // the link as stored now: a document saved since the return was loaded may have taken it
-    QSqlQuery q = tMain->Database().OpenQuery(
-        QStringLiteral("SELECT FlTipoDocColl, KDocT FROM LUMO_MovResT WHERE KMovResT = ?"),
-        {tMain->FieldByName(QStringLiteral("KMovResT"))->AsLargeInt()});
+    QSqlQuery q =
+        tMain->Database().OpenQuery(QStringLiteral("SELECT FlTipoDocColl, KDocT FROM LUMO_MovResT WHERE KMovResT = ?"),
+                                    {tMain->FieldByName(QStringLiteral("KMovResT"))->AsLargeInt()});
     if (q.next() && (q.value(0).toInt() != 0 || q.value(1).toLongLong() != 0))
         throw Exception(QStringLiteral("Attenzione movimento collegato ad un documento! - operazione non consentita"));
 }

@@ -28,7 +28,8 @@ TFqarn0210d::TFqarn0210d(QWidget *owner) : TFDBChildParsPage(owner), ui(new Ui::
     qRisultati->SetUsaDizionario(true);
     qRisultati->SQL << QStringLiteral("SELECT LUMO_MovResT.*, LUMO_MovResR.IdImballo, LUMO_MovResR.QtaRes, "
                                       "Clienti.RagioneSociale, Imballi.DsImballo,")
-                    << QStringLiteral("CASE WHEN LUMO_MovResT.KDocT <> 0 THEN 'Collegata a Docum.' ELSE '' END AS StatoDoc")
+                    << QStringLiteral(
+                           "CASE WHEN LUMO_MovResT.KDocT <> 0 THEN 'Collegata a Docum.' ELSE '' END AS StatoDoc")
                     << QStringLiteral("FROM LUMO_MovResT")
                     << QStringLiteral("LEFT JOIN LUMO_MovResR ON LUMO_MovResR.KMovResT = LUMO_MovResT.KMovResT")
                     << QStringLiteral("LEFT JOIN Clienti ON Clienti.IdContoTp = LUMO_MovResT.IdContoTp AND "

@@ -136,8 +136,9 @@ void TFqarn0211d::tParsCalcFields(TDataSet *)
     TXlkTable *anagrafica = clienti ? DMIBase->lkClienti : DMIBase->lkFornitori;
     auto nome = [&](const char *campoConto, const char *campoNome) {
         const QString conto = tPars->FieldByName(QLatin1String(campoConto))->AsString();
-        const bool trovato = !conto.isEmpty() && (clienti || tipo == QLatin1String("FO"))
-                             && TDMIBase::Posiziona(anagrafica, QStringLiteral("IdContoTp;IdConto"), {tipo, conto}, false);
+        const bool trovato =
+            !conto.isEmpty() && (clienti || tipo == QLatin1String("FO"))
+            && TDMIBase::Posiziona(anagrafica, QStringLiteral("IdContoTp;IdConto"), {tipo, conto}, false);
         tPars->FieldByName(QLatin1String(campoNome))
             ->SetAsString(trovato ? anagrafica->FieldByName(QStringLiteral("RagioneSociale"))->AsString() : QString());
         return trovato;

@@ -70,7 +70,8 @@ void TFqarn0212d::btEseguiClick()
         db, chiavi,
         [&](const QList<qint64> &movimenti) {
             Application->ProcessMessages();
-            const QString dove = QStringLiteral(" WHERE KContaT IN (") + CAUZ_ElencoChiavi(movimenti) + QLatin1Char(')');
+            const QString dove =
+                QStringLiteral(" WHERE KContaT IN (") + CAUZ_ElencoChiavi(movimenti) + QLatin1Char(')');
             db.ExecSQL(QStringLiteral("DELETE FROM LUMO_MovCauR") + dove);
             db.ExecSQL(QStringLiteral("DELETE FROM LUMO_MovCauT") + dove);
         },

@@ -45,15 +45,17 @@ TFqarn0213d::TFqarn0213d(QWidget *owner) : TFDBChildPars(owner), ui(new Ui::Qarn
     tPars->SetUsaDizionario(true);
     // edDaIdContoRicerca: accounts of the chosen type only
     const auto ricerca = [this](TDBCodeEdit *, QString &filtro) {
-        filtro = QStringLiteral("IdContoTp = ") + XWideQuotedStr(tPars->FieldByName(QStringLiteral("IdContoTp"))->AsString());
+        filtro = QStringLiteral("IdContoTp = ")
+                 + XWideQuotedStr(tPars->FieldByName(QStringLiteral("IdContoTp"))->AsString());
     };
     ui->edDaIdConto->OnFiltroRicerca = ricerca;
     ui->edA_IdConto->OnFiltroRicerca = ricerca;
 
-    qSaldi = QuerySaldi(this, QStringLiteral("qSaldi"),
-                        QStringLiteral("SUM(R.QtaCar) AS QtaCar, SUM(R.QtaRes) AS QtaSca, SUM(R.ValoreCar) AS ValoreCar, "
-                                       "SUM(R.ValoreRes) AS ValoreSca"),
-                        QStringLiteral("LUMO_MovCauR"), QStringLiteral("LUMO_MovCauT"), QStringLiteral("KContaT"));
+    qSaldi =
+        QuerySaldi(this, QStringLiteral("qSaldi"),
+                   QStringLiteral("SUM(R.QtaCar) AS QtaCar, SUM(R.QtaRes) AS QtaSca, SUM(R.ValoreCar) AS ValoreCar, "
+                                  "SUM(R.ValoreRes) AS ValoreSca"),
+                   QStringLiteral("LUMO_MovCauR"), QStringLiteral("LUMO_MovCauT"), QStringLiteral("KContaT"));
     qSaldiResi = QuerySaldi(this, QStringLiteral("qSaldiResi"),
                             QStringLiteral("0 AS QtaCar, SUM(R.QtaRes) AS QtaSca, 0 AS ValoreCar, 0 AS ValoreSca"),
                             QStringLiteral("LUMO_MovResR"), QStringLiteral("LUMO_MovResT"), QStringLiteral("KMovResT"));
@@ -122,7 +124,8 @@ void TFqarn0213d::PreparaSaldi()
             cdsSaldi->FieldByName(QStringLiteral("IdContoTp"))->SetValue(chiave.at(0));
             cdsSaldi->FieldByName(QStringLiteral("IdConto"))->SetValue(chiave.at(1));
             cdsSaldi->FieldByName(QStringLiteral("IdImballo"))->SetValue(chiave.at(2));
-            cdsSaldi->FieldByName(QStringLiteral("DsImballo"))->SetValue(q->FieldByName(QStringLiteral("DsImballo"))->Value());
+            cdsSaldi->FieldByName(QStringLiteral("DsImballo"))
+                ->SetValue(q->FieldByName(QStringLiteral("DsImballo"))->Value());
         }
         const auto somma = [&](const QString &suffisso) {
             const auto aggiungi = [&](const char *campo, const char *origine) {
@@ -133,7 +136,9 @@ void TFqarn0213d::PreparaSaldi()
             aggiungi("qtasca", "QtaSca");
             aggiungi("valcar", "ValoreCar");
             aggiungi("valsca", "ValoreSca");
-            const auto valore = [&](const char *campo) { return cdsSaldi->FieldByName(QLatin1String(campo) + suffisso)->AsFloat(); };
+            const auto valore = [&](const char *campo) {
+                return cdsSaldi->FieldByName(QLatin1String(campo) + suffisso)->AsFloat();
+            };
             cdsSaldi->FieldByName(QStringLiteral("qtasal") + suffisso)->SetAsFloat(valore("qtacar") - valore("qtasca"));
             cdsSaldi->FieldByName(QStringLiteral("valsal") + suffisso)->SetAsFloat(valore("valcar") - valore("valsca"));
         };

@@ -15,15 +15,15 @@ Tfqarn0213s::Tfqarn0213s(QObject *owner) : TfKV8ReportB(owner)
     qMain->SetName(QStringLiteral("qMain"));
     AggiungiDataSet(QStringLiteral("qMain"), qMain);
     // the bar between number and series only with a series
-    OnPrint(QStringLiteral("lbBarra"), [this](ReportItem &item) {
-        item.Visible = qMain->FieldByName(QStringLiteral("Serie"))->AsInteger() != 0;
-    });
+    OnPrint(QStringLiteral("lbBarra"),
+            [this](ReportItem &item) { item.Visible = qMain->FieldByName(QStringLiteral("Serie"))->AsInteger() != 0; });
     // the balances of the account whose heading prints (its footer comes after its last row)
     OnBeforePrint(QStringLiteral("ppTestaConto"), [this] {
         if (!saldi_)
             return;
         saldi_->SetFiltered(false);
-        saldi_->SetFilter(QStringLiteral("IdContoTp = ") + XWideQuotedStr(qMain->FieldByName(QStringLiteral("IdContoTp"))->AsString())
+        saldi_->SetFilter(QStringLiteral("IdContoTp = ")
+                          + XWideQuotedStr(qMain->FieldByName(QStringLiteral("IdContoTp"))->AsString())
                           + QStringLiteral(" AND IdConto = ")
                           + XWideQuotedStr(qMain->FieldByName(QStringLiteral("IdConto"))->AsString()));
         saldi_->SetFiltered(true);

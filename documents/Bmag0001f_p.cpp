@@ -58,8 +58,8 @@ bool TFBMag0001f_p::ControlliRighe()
     for (TMovimenti->First(); sconosciuta.isEmpty() && !TMovimenti->Eof(); TMovimenti->Next()) {
         ++rigo;
         const QString vasca = TMovimenti->FieldByName(QStringLiteral("UT_LMQ_IdVasca"))->AsString().trimmed();
-        if (!vasca.isEmpty() &&
-            !db.ScalarValue(QStringLiteral("SELECT 1 FROM LUMO_Vasche WHERE IdVasca = ?"), {vasca}).isValid())
+        if (!vasca.isEmpty()
+            && !db.ScalarValue(QStringLiteral("SELECT 1 FROM LUMO_Vasche WHERE IdVasca = ?"), {vasca}).isValid())
             sconosciuta = vasca;
     }
     TMovimenti->EnableControls();

@@ -49,7 +49,8 @@ void Formati(TDataSet *d)
         // a bottle's deposit is cents: shown and typed at the price decimals
         const int decimali = KFormati::GetDecimali(KFormati::fnPrezzoIT);
         f->SetDisplayFormat(KFormati::GetDisplay(KFormati::fnPrezzoIT));
-        f->SetEditFormat(decimali > 0 ? QStringLiteral("0.") + QString(decimali, QLatin1Char('0')) : QStringLiteral("0"));
+        f->SetEditFormat(decimali > 0 ? QStringLiteral("0.") + QString(decimali, QLatin1Char('0'))
+                                      : QStringLiteral("0"));
     }
     for (const char *nome : {"ValoreCar", "ValoreRes"})
         if (TField *f = d->FindField(QLatin1String(nome))) {
@@ -62,20 +63,21 @@ void Formati(TDataSet *d)
 
 TImpostazioniCastDoc CastellettoFattura()
 {
-    return {QStringLiteral("FI"), QStringLiteral("LUMO_CauzDocFatt"), QStringLiteral("LUMO_T_CAUZDOCFATT"),
+    return {QStringLiteral("FI"),        QStringLiteral("LUMO_CauzDocFatt"), QStringLiteral("LUMO_T_CAUZDOCFATT"),
             QStringLiteral("KFattCliT"), QStringLiteral("_UT_LMQ_ListCauz"), true};
 }
 
 TImpostazioniCastDoc CastellettoBollaCliente()
 {
-    return {QStringLiteral("DT"), QStringLiteral("LUMO_CauzDocBoll"), QStringLiteral("LUMO_t_CauzDocBoll"),
+    return {QStringLiteral("DT"),         QStringLiteral("LUMO_CauzDocBoll"), QStringLiteral("LUMO_t_CauzDocBoll"),
             QStringLiteral("KBolleCliT"), QStringLiteral("_UT_LMQ_ListCauz"), true};
 }
 
 TImpostazioniCastDoc CastellettoBollaFornitore()
 {
-    return {QStringLiteral("DTA"), QStringLiteral("LUMO_CauzDocBollAcq"), QStringLiteral("LUMO_T_CAUZDOCBOLLACQ"),
-            QStringLiteral("KBolleForT"), QStringLiteral("UT_LMQ_IdListCau"), false};
+    return {
+        QStringLiteral("DTA"),        QStringLiteral("LUMO_CauzDocBollAcq"), QStringLiteral("LUMO_T_CAUZDOCBOLLACQ"),
+        QStringLiteral("KBolleForT"), QStringLiteral("UT_LMQ_IdListCau"),    false};
 }
 
 TLumoCastDoc::TLumoCastDoc(const TImpostazioniCastDoc &impostazioni, TDataSource *dsMain, QObject *owner)
@@ -364,7 +366,8 @@ void TLumoCastDoc::IdImballoValidate(TField *f)
     if (!base->lkImballi->Locate(QStringLiteral("IdImballo"), codice))
         throw Exception(QStringLiteral("Codice Imballo / Cauzione non valido"));
     TDataSet *testa = DSMain->DataSet();
-    f->DataSet()->FieldByName(QStringLiteral("Prezzo"))
+    f->DataSet()
+        ->FieldByName(QStringLiteral("Prezzo"))
         ->SetAsFloat(UT_LMQ_CAUZ_PrezzoCauzione(testa->FieldByName(Impostazioni.CampoListino)->AsString(),
                                                 testa->FieldByName(QStringLiteral("IdDivisa"))->AsString(), codice));
 }
@@ -434,8 +437,8 @@ void TLumoCastDoc::UT_LMQ_CalcoloValoreCauzioni()
         spese->SetAsFloat(0);
         break;
     case 2:
-        if (Kmessages::KMessage(QStringLiteral("Attenzione Valore Cauzione Negativa. Accredito ?"), mtWarning, mbYesNo) !=
-            mrYes)
+        if (Kmessages::KMessage(QStringLiteral("Attenzione Valore Cauzione Negativa. Accredito ?"), mtWarning, mbYesNo)
+            != mrYes)
             spese->SetAsFloat(0);
         break;
     default:

@@ -19,12 +19,12 @@ class TXQuery;
 class TXTable;
 
 struct TImpostazioniCastDoc {
-    QString Sigla;            // "FI", "DT", "DTA"
-    QString Tabella;          // stored summary
-    QString TabellaLocale;    // local working copy
-    QString Chiave;           // document key
-    QString CampoListino;     // head field with the deposit price list
-    bool Eccedenze = true;    // excess split (with FlGestEcc 1) and negative-charge policy
+    QString Sigla;         // "FI", "DT", "DTA"
+    QString Tabella;       // stored summary
+    QString TabellaLocale; // local working copy
+    QString Chiave;        // document key
+    QString CampoListino;  // head field with the deposit price list
+    bool Eccedenze = true; // excess split (with FlGestEcc 1) and negative-charge policy
 };
 
 TImpostazioniCastDoc CastellettoFattura();

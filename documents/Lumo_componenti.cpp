@@ -140,9 +140,10 @@ void PrezzoComponente(TFDocumento *finestra, TDataSet *rigo, const Distintabase:
                       double percQuota)
 {
     if (item.Prezzo != 0)
-        F(rigo, "Prezzo")->SetAsFloat(
-            Funzioni::KRound(item.Prezzo * percQuota / 100, KFormati::GetDecimali(KFormati::fnPrezzoES)));
-    const auto tipo = Tipirigo::TRGetTipoRigo(finestra->TipoDoc().CodTipoDoc, QString(), F(rigo, "TipoRigo")->AsInteger());
+        F(rigo, "Prezzo")
+            ->SetAsFloat(Funzioni::KRound(item.Prezzo * percQuota / 100, KFormati::GetDecimali(KFormati::fnPrezzoES)));
+    const auto tipo =
+        Tipirigo::TRGetTipoRigo(finestra->TipoDoc().CodTipoDoc, QString(), F(rigo, "TipoRigo")->AsInteger());
     if (tipo && tipo->FlDefault)
         finestra->RigoDefault(rigo);
 }

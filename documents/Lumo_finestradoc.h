@@ -54,8 +54,7 @@ inline bool InModifica(const TDataSet *d)
 
 // Finestra: the window deriving from the layer; riferimento: its global reference, emptied
 // when it closes.
-template <class Ospite, class Finestra>
-class TLumoFinestraDoc : public Ospite {
+template <class Ospite, class Finestra> class TLumoFinestraDoc : public Ospite {
 public:
     TLumoFinestraDoc(const TMembroRighe &membro, const QString &caption, QPointer<Finestra> &riferimento,
                      QWidget *owner)
@@ -68,7 +67,7 @@ public:
 
     // The host's InitForm under the module's caption.
     template <class... Argomenti>
-        requires requires(Ospite &o, Argomenti... a) { o.InitForm(a...); }
+    requires requires(Ospite &o, Argomenti... a) { o.InitForm(a...); }
     bool InitForm(Argomenti... argomenti)
     {
         const bool esito = Ospite::InitForm(argomenti...);
@@ -170,12 +169,12 @@ protected:
     // what it answers.
     [[nodiscard]] auto ProgressoRighe()
     {
-        const int righe = this->TRighe->Database()
-                              .ScalarValue(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Stato %2")
-                                               .arg(this->TRighe->TableName(), this->FlRiscriviRighe
-                                                                                  ? QStringLiteral(">= 0")
-                                                                                  : QStringLiteral("<> 0")))
-                              .toInt();
+        const int righe =
+            this->TRighe->Database()
+                .ScalarValue(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Stato %2")
+                                 .arg(this->TRighe->TableName(),
+                                      this->FlRiscriviRighe ? QStringLiteral(">= 0") : QStringLiteral("<> 0")))
+                .toInt();
         Mdimainbase::ProgressStart(righe, QStringLiteral("Registrazione righe in corso.."));
         return qScopeGuard([] { Mdimainbase::ProgressEnd(); });
     }
@@ -185,8 +184,7 @@ private:
     QPointer<Finestra> &riferimento_;
 };
 
-template <class Ospite, class Finestra>
-class TLumoFinestraCauzioni : public TLumoFinestraDoc<Ospite, Finestra> {
+template <class Ospite, class Finestra> class TLumoFinestraCauzioni : public TLumoFinestraDoc<Ospite, Finestra> {
 public:
     TLumoFinestraCauzioni(const TMembroRighe &membro, const TImpostazioniCastDoc &impostazioni, const QString &caption,
                           QPointer<Finestra> &riferimento, QWidget *owner)
@@ -302,8 +300,7 @@ public:
 protected:
     // The layout's tab (under titolo, in place of the host's) and row panel into the host's
     // pages and panels.
-    template <class Layout>
-    void InnestaLayout(Layout &ui, const QString &titolo)
+    template <class Layout> void InnestaLayout(Layout &ui, const QString &titolo)
     {
         tsLUMO_CauzDoc = ui.tsLUMO_CauzDoc;
         pLUMO_CauzDoc = ui.pLUMO_CauzDoc;
@@ -337,8 +334,7 @@ protected:
     }
     // The save run by salva with the rows' and the summary's grids following it once, at its
     // end, and the articles' measure types looked up once each while it passes over the rows.
-    template <typename Salva>
-    void SalvaSeguendoAllaFine(Salva salva)
+    template <typename Salva> void SalvaSeguendoAllaFine(Salva salva)
     {
         this->SalvaSenzaRinfrescareRighe([this, &salva] {
             TTLUMO_CauzDoc->DisableControls();
@@ -369,8 +365,7 @@ protected:
     }
 };
 
-template <class Ospite, class Finestra>
-class TLumoFinestraVendita : public TLumoFinestraCauzioni<Ospite, Finestra> {
+template <class Ospite, class Finestra> class TLumoFinestraVendita : public TLumoFinestraCauzioni<Ospite, Finestra> {
 public:
     // sigla: the document's code in the module's steps ("DT", "FI"); siglaColli: in the
     // parcels and transport calculation; causali: the host's lookup of the document causals.
@@ -383,7 +378,8 @@ public:
         this->Castelletto->SegnoInverso = [this] { return this->FlSegnoInverso; };
         this->Castelletto->PoliticaNegativo = [this, causali] {
             return (TDMIBase::Crea()->*causali)
-                ->Lookup(QStringLiteral("IdCausale"), this->TTesta->FieldByName(QStringLiteral("IdCausale"))->AsString(),
+                ->Lookup(QStringLiteral("IdCausale"),
+                         this->TTesta->FieldByName(QStringLiteral("IdCausale"))->AsString(),
                          QStringLiteral("UT_FlValCauNeg"))
                 .toInt();
         };
@@ -455,7 +451,8 @@ public:
             return;
         if (!UT_LMQ_FlCalcoloTotaliDuSa && testa->State() == dsEdit
             && Kmessages::KMessage(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"),
-                                   mtConfirmation, mbYesNo) != mrYes)
+                                   mtConfirmation, mbYesNo)
+                   != mrYes)
             return;
         UT_LMQ_DVEN_TotNumCol(testa, this->TRighe, siglaColli_);
         const int gestione = testa->FieldByName(QStringLiteral("_UT_LMQ_FlTipoGest"))->AsInteger();

@@ -133,7 +133,7 @@ void TLumoRigheDoc::SettaValoriRiga()
         edQuantita2->SetReadOnly(UT_LMQ_Parametri.FlQtaConf == 0 || TipoArticoloQuantita(tipoArticolo()));
     if (lbLunghezza)
         lbLunghezza->setText(TipoArticoloQuantita(tipoArticolo()) ? QStringLiteral("Quantità")
-                                                                   : QStringLiteral("Nr.Conf."));
+                                                                  : QStringLiteral("Nr.Conf."));
     if (inserisce) {
         TField *pezzi = r->FieldByName(Membro.CampoPezzi);
         pezzi->SetAsFloat(r->FieldByName(QStringLiteral("_UT_LMQ_QtaImballo"))->AsFloat());
@@ -171,10 +171,9 @@ void TLumoRigheDoc::NuovoRigo(TDataSet *righe, const QString &idListino)
     int tipo = 0;
     TDMIBase *base = TDMIBase::Crea();
     Funzioni::CheckTabOpen(base->TipiListino);
-    const QVariant v = idListino.isEmpty()
-                           ? QVariant()
-                           : base->TipiListino->Lookup(QStringLiteral("IdListino"), idListino,
-                                                       QStringLiteral("UT_LMQ_FlTipoPrz"));
+    const QVariant v = idListino.isEmpty() ? QVariant()
+                                           : base->TipiListino->Lookup(QStringLiteral("IdListino"), idListino,
+                                                                       QStringLiteral("UT_LMQ_FlTipoPrz"));
     tipo = v.isValid() ? v.toInt() : 0;
     if (tipo == 0)
         tipo = UT_LMQ_Parametri.FlTipoPrz;
@@ -223,8 +222,8 @@ const TLumoRigheDoc::CampiRiga &TLumoRigheDoc::Riga(TDataSet *righe)
     riga_.ImportoSpedito = f(QStringLiteral("ImportoSpedito"));
     for (int i = 0; i < 5; ++i)
         riga_.Sconto[i] = f(QStringLiteral("Sconto%1").arg(i + 1));
-    const char *const importi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControValoreNN", "ControvaloreL",
-                                   "ControvaloreN"};
+    const char *const importi[] = {"ImportoLordo",   "ImportoNetto",  "ImportoNN",
+                                   "ControValoreNN", "ControvaloreL", "ControvaloreN"};
     const char *const calcolati[] = {"_ImportoLordo", "_ImportoNetto", "_ImportoNN", "_ControValNN"};
     for (int i = 0; i < 6; ++i)
         riga_.Importi[i] = f(QLatin1String(importi[i]));
@@ -272,8 +271,8 @@ void TLumoRigheDoc::CalcFields(TDataSet *righe)
         }
     }
     const QVariant v = articolo.isEmpty() ? QVariant()
-                                          : TDMIBase::Crea()->lkArticoli->Lookup(
-                                                QStringLiteral("IdProdotto"), articolo, QStringLiteral("FlTipoMisure"));
+                                          : TDMIBase::Crea()->lkArticoli->Lookup(QStringLiteral("IdProdotto"), articolo,
+                                                                                 QStringLiteral("FlTipoMisure"));
     const int tipo = v.isValid() && v.toInt() > 0 ? v.toInt() : 1;
     if (ricordaMisure_)
         misure_.insert(articolo, tipo);
@@ -339,7 +338,9 @@ void TLumoRigheDoc::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool ca
         ospite();
     const CampiRiga &r = Riga(righe);
     const CampiTesta &t = Testa(testa);
-    const auto valore = [](TField *campo, TDataSet *d, const QString &nome) { return Campo(campo, d, nome)->AsFloat(); };
+    const auto valore = [](TField *campo, TDataSet *d, const QString &nome) {
+        return Campo(campo, d, nome)->AsFloat();
+    };
     const QString divisa = Campo(t.IdDivisa, testa, QStringLiteral("IdDivisa"))->AsString();
     const int decimali = Funzioni::LeggiDecimaliDivisa(TDMIBase::Crea()->lkDivise, divisa).Valore;
     const double segno = CFG.SegnoSconti;
@@ -390,9 +391,7 @@ void TLumoRigheDoc::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool ca
         if (Membro.ScriveNN)
             scrivi(r.ImportiCalc[2], "_ImportoNN", nn);
         scrivi(r.ImportiCalc[3], "_ControValNN", controvalore);
-        const auto daEvadere = [&] {
-            return nn - valore(r.ImportoSpedito, righe, QStringLiteral("ImportoSpedito"));
-        };
+        const auto daEvadere = [&] { return nn - valore(r.ImportoSpedito, righe, QStringLiteral("ImportoSpedito")); };
         if (Membro.DaEvadere && Campo(t.FlTipoEvasione, testa, QStringLiteral("_FlTipoEvasione"))->AsInteger() != 0)
             scrivi(r.DaEvadere, "_DaEvadere", daEvadere());
         if (Membro.DaEvadereVal)

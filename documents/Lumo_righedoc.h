@@ -33,8 +33,8 @@ struct TMembroRighe {
     // Leaving the packages or the units edit may open the quantity detail (invoice).
     bool DettaglioUscite = false;
     // ---- amounts
-    bool OspitePrima = false;       // the host's computation runs first (orders, quotes)
-    bool ScriveNN = true;           // _ImportoNN shown (the stored ImportoNN is always written)
+    bool OspitePrima = false; // the host's computation runs first (orders, quotes)
+    bool ScriveNN = true;     // _ImportoNN shown (the stored ImportoNN is always written)
     // Calculated set only: "_DaEvadere" when the head's "_FlTipoEvasione" is not 0 (order),
     // "_DaEvadereVal" always (quote).
     bool DaEvadere = false;
@@ -103,16 +103,15 @@ public:
     // The amounts of the current row of righe by its price type (the host part, when the
     // member runs it first, is given as ospite). Errors of the row part are shown and the
     // computation goes on; the head part raises.
-    void CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati,
-                            const std::function<void()> &ospite = {});
+    void CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati, const std::function<void()> &ospite = {});
 
 private:
     // The fields the calculations read and write, found once per dataset (null: not there,
     // FieldByName then says so).
     struct CampiRiga {
         QPointer<TDataSet> ds;
-        TField *TipoRigo, *IdProdotto, *FlTipoMisure, *Capacita, *FlPrzLit, *Prezzo, *FlTipoPrz, *Lunghezza,
-            *Quantita, *ImportoSpedito;
+        TField *TipoRigo, *IdProdotto, *FlTipoMisure, *Capacita, *FlPrzLit, *Prezzo, *FlTipoPrz, *Lunghezza, *Quantita,
+            *ImportoSpedito;
         TField *Sconto[5];
         // stored amounts: lordo, netto, NN and their countervalues (NN, lordo, netto);
         // calculated: lordo, netto, NN, countervalue of NN

@@ -113,8 +113,8 @@ void TFSAcq0001f_p::KPageControlChange(QObject *sender)
         SetActiveControl(FindControl<QWidget>(QStringLiteral("edUT_IdImballo")));
     } else if (pagina == tsTesta) {
         Castelletto->UT_LMQ_StatoCauzDoc = false;
-    } else if (pagina == tsPagina5 && (!Castelletto->UT_LMQ_StatoCauzDoc || Castelletto->CopiaVuota()) &&
-               KPageControl->TabVisible(tsLUMO_CauzDoc) && ModoSalva != 2) {
+    } else if (pagina == tsPagina5 && (!Castelletto->UT_LMQ_StatoCauzDoc || Castelletto->CopiaVuota())
+               && KPageControl->TabVisible(tsLUMO_CauzDoc) && ModoSalva != 2) {
         CostruisciCastelletto();
     }
 }

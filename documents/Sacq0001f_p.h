@@ -33,8 +33,8 @@ public:
     // ---- the save
     void SalvaDocumento() override;
     void UT_LMQ_RicostruisciCastelletto() override;
-    virtual void UT_LMQ_RegistraCastelletto();        // the summary and the cards, first
-    void RegistraRighe() override;                    // progress per row
+    virtual void UT_LMQ_RegistraCastelletto(); // the summary and the cards, first
+    void RegistraRighe() override;             // progress per row
     void RegistraRigo(int stato) override;
 };
 

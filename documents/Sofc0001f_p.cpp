@@ -9,7 +9,6 @@
 #include "host/data/TXTable.h"
 #include "host/ui/DBControls.h"
 
-
 DUSARIA_FINESTRA(TFSOfc0001f_p, FSOfc0001f_p);
 
 namespace {
@@ -17,7 +16,6 @@ namespace {
 const QString kCaption = QStringLiteral("Offerte Clienti (Dusaria)");
 
 } // namespace
-
 
 TFSOfc0001f_p::TFSOfc0001f_p(QWidget *owner) : TFSOfc0001f(owner), RigheDoc(MembroOfferta(), DsRighe)
 {

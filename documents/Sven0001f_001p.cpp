@@ -240,7 +240,8 @@ int TFSVen0001f_001p::UT_LMQ_LeggiRighe(TDataSet *teste, TDataSet *righe, TDataS
         for (q->First(); !q->Eof() && !cambiata; q->Next()) {
             const QString nome = F(q, "KOrdiniCliR")->AsString();
             const int i = UT_LMQ_CercaImpronta(impronte, nome);
-            cambiata = i < 0 || impronte.at(i).mid(nome.size() + 1).compare(UT_LMQ_Impronta(q), Qt::CaseInsensitive) != 0;
+            cambiata =
+                i < 0 || impronte.at(i).mid(nome.size() + 1).compare(UT_LMQ_Impronta(q), Qt::CaseInsensitive) != 0;
         }
         q->First();
         if (!cambiata) {
@@ -382,8 +383,7 @@ void TFSVen0001f_001p::SelezionaRigo()
     TSelOrdR->Post();
 }
 
-template <typename Passo>
-void TFSVen0001f_001p::UT_LMQ_PerDettaglioRigo(const Passo &passo)
+template <typename Passo> void TFSVen0001f_001p::UT_LMQ_PerDettaglioRigo(const Passo &passo)
 {
     QDettRigo->Close();
     QDettRigo->ParamByName(QStringLiteral("KTesta"))->SetValue(F(TSelOrdR, "KOrdiniCliT")->Value());

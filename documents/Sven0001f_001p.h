@@ -39,13 +39,11 @@ private:
     void ImpostaGriglia();
     // Each stored detail of the current line found in TDettQta, made current there; passo gets
     // the stored record's Stato.
-    template <typename Passo>
-    void UT_LMQ_PerDettaglioRigo(const Passo &passo);
+    template <typename Passo> void UT_LMQ_PerDettaglioRigo(const Passo &passo);
     // The line's details selected (what each has still to ship, after the batch stock check
     // where one is due: summed and counted) or cleared.
     void UT_LMQ_SelezionaDettagli(bool seleziona, double &somma, int &scelti);
     // LeggiRigheDocumento's reading with the table's tag and controls already set.
-    int UT_LMQ_LeggiRighe(TDataSet *teste, TDataSet *righe, TDataSet *dettaglio, QStringList &impronte,
-                          bool rilettura);
+    int UT_LMQ_LeggiRighe(TDataSet *teste, TDataSet *righe, TDataSet *dettaglio, QStringList &impronte, bool rilettura);
     bool daConfezioni_ = false; // QtaSelez being written from the packages
 };

@@ -27,7 +27,7 @@ public:
     void ControllaAltriUtenti() override;
     void AnnullaSalvataggio(const QString &messaggio) override;
     void DopoSalvataggio() override;
-    void CostruisciRiepilogo() override;             // summary posted and rebuilt, deposit value
+    void CostruisciRiepilogo() override; // summary posted and rebuilt, deposit value
     // The stored note through the module's standard print.
     void StampaDocumento(bool anteprima) override;
     // The summary rebuilt from the rows, unless built on the tab during this edit.

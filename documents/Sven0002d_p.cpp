@@ -36,7 +36,8 @@ TFSven0002d_p::TFSven0002d_p(QWidget *owner) : TFSven0002d(owner)
     const int riga = lyParametri->rowCount();
     lyParametri->addWidget(lblUT_FlTipoReport, riga, 0);
     lyParametri->addWidget(cbUT_FlTipoReport, riga, 1);
-    SetClientSize(ClientWidth(), ClientHeight() + cbUT_FlTipoReport->sizeHint().height() + lyParametri->verticalSpacing());
+    SetClientSize(ClientWidth(),
+                  ClientHeight() + cbUT_FlTipoReport->sizeHint().height() + lyParametri->verticalSpacing());
 }
 
 void TFSven0002d_p::FormCreate()
@@ -79,15 +80,14 @@ void TFSven0002d_p::btEseguiClick()
 
     if (Intero(TPars_p, "FlTipoReport") != 0) {
         std::unique_ptr<TfSven0002s_mvv> mvv(
-            Kv8reportb::XGetReportClass(ClassRef::Of<TfSven0002s_mvv>())
-                .CreateAs<TfSven0002s_mvv>(this));
+            Kv8reportb::XGetReportClass(ClassRef::Of<TfSven0002s_mvv>()).CreateAs<TfSven0002s_mvv>(this));
         mvv->StampaSu.Aghi = false;
         if (!mvv->InitForm(Intero(tPars, "AnnoDa"), serieDa, Intero(tPars, "NumeroDa"), Intero(tPars, "AnnoA"), serieA,
-                          Intero(tPars, "NumeroA"), Data(tPars, "DataDa"), Data(tPars, "DataA"),
-                          Intero(tPars, "FlCopiaDest") == 1, Intero(tPars, "FlStLingua") == 1,
-                          Testo(tPars, "IdTipoReport"), noStampate, Testo(tPars, "IdClienteDa"),
-                          Testo(tPars, "IdClienteA"), Testo(tPars, "IdContoTp"), archiviazione, tipoStampa,
-                          edAnnotazioni->text())) {
+                           Intero(tPars, "NumeroA"), Data(tPars, "DataDa"), Data(tPars, "DataA"),
+                           Intero(tPars, "FlCopiaDest") == 1, Intero(tPars, "FlStLingua") == 1,
+                           Testo(tPars, "IdTipoReport"), noStampate, Testo(tPars, "IdClienteDa"),
+                           Testo(tPars, "IdClienteA"), Testo(tPars, "IdContoTp"), archiviazione, tipoStampa,
+                           edAnnotazioni->text())) {
             NienteDaStampare();
             return;
         }

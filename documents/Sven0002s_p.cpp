@@ -49,7 +49,8 @@ bool TfSven0002s_p::InitForm(int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, i
                              const QString &IdCausaleDa, const QString &IdCausaleA, int)
 {
     return Dati.Seleziona(SelezioneDDT(AnnoDa, SerieDa, NumeroDa, AnnoA, SerieA, NumeroA, DataDa, DataA,
-                                       FlStBolleNoStampate, IdClienteDa, IdClienteA, IdContoTp, IdCausaleDa, IdCausaleA),
+                                       FlStBolleNoStampate, IdClienteDa, IdClienteA, IdContoTp, IdCausaleDa,
+                                       IdCausaleA),
                           FlCopiaDest, FlStLingua);
 }
 

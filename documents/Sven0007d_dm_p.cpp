@@ -39,15 +39,31 @@ QSet<qint64> &SommariProvvisori()
     return chiavi;
 }
 
-QString ChiaveScheda(const QString &contoTp, const QString &conto, int tipoScheda, int destinazione, const QString &imballo)
+QString ChiaveScheda(const QString &contoTp, const QString &conto, int tipoScheda, int destinazione,
+                     const QString &imballo)
 {
-    return contoTp % u'|' % conto % u'|' % QString::number(tipoScheda) % u'|' % QString::number(destinazione) % u'|' % imballo;
+    return contoTp % u'|' % conto % u'|' % QString::number(tipoScheda) % u'|' % QString::number(destinazione) % u'|'
+           % imballo;
 }
 
 // The amounts of a run's card, in the order of TSchedaRun::prog.
-enum { kQtaCar, kQtaRes, kValCar, kValRes, kQtaCarF, kQtaResF, kValCarF, kValResF, kQtaCarEcc, kQtaResEcc, kQtaCarB, kQtaResB };
-const char *const kProgressivi[] = {"ProgQtaCar",  "ProgQtaRes",  "ProgValCar",    "ProgValRes",    "ProgQtaCarF", "ProgQtaResF",
-                                    "ProgValCarF", "ProgValResF", "ProgQtaCarEcc", "ProgQtaResEcc", "ProgQtaCarB", "ProgQtaResB"};
+enum {
+    kQtaCar,
+    kQtaRes,
+    kValCar,
+    kValRes,
+    kQtaCarF,
+    kQtaResF,
+    kValCarF,
+    kValResF,
+    kQtaCarEcc,
+    kQtaResEcc,
+    kQtaCarB,
+    kQtaResB
+};
+const char *const kProgressivi[] = {"ProgQtaCar",    "ProgQtaRes",    "ProgValCar",  "ProgValRes",
+                                    "ProgQtaCarF",   "ProgQtaResF",   "ProgValCarF", "ProgValResF",
+                                    "ProgQtaCarEcc", "ProgQtaResEcc", "ProgQtaCarB", "ProgQtaResB"};
 
 double Num(TDataSet *d, const char *campo)
 {
@@ -70,8 +86,7 @@ bool InModifica(TDataSet *d)
 }
 
 // Runs writes on the dataset: on an error its pending record is dropped and the error goes on.
-template <typename Scrivi>
-void Scrivendo(TDataSet *d, Scrivi scrivi)
+template <typename Scrivi> void Scrivendo(TDataSet *d, Scrivi scrivi)
 {
     try {
         scrivi();
@@ -118,7 +133,8 @@ TfSVen0007d_DM_p::TfSVen0007d_DM_p(QObject *owner) : TfSVen0007d_DM(owner)
         return t;
     };
     // the summaries are never read whole: the run finds the rows it writes
-    TTLUMO_t_CauzDocFatt = tabella("TTLUMO_t_CauzDocFatt", "LocalDatabase", "LUMO_t_CauzDocFatt", "KFattCliT;IdImballo");
+    TTLUMO_t_CauzDocFatt =
+        tabella("TTLUMO_t_CauzDocFatt", "LocalDatabase", "LUMO_t_CauzDocFatt", "KFattCliT;IdImballo");
     TTLUMO_t_CauzDocFatt->SetXWhereVuoto(QStringLiteral("KFattCliT = -1"));
     tLUMO_CauzDocFatt = tabella("tLUMO_CauzDocFatt", "GlobalDatabase", "LUMO_CauzDocFatt", nullptr);
     tLUMO_CauzDocFatt->SetXWhereVuoto(QStringLiteral("KFattCliT = -1"));
@@ -136,8 +152,9 @@ TfSVen0007d_DM_p::TfSVen0007d_DM_p(QObject *owner) : TfSVen0007d_DM(owner)
                        << QStringLiteral("FROM FattureCliTot F")
                        << QStringLiteral("LEFT JOIN FattureCliTeste T ON T.KFattCliT = F.KFattCliT")
                        << QStringLiteral("LEFT JOIN Clienti C ON C.IdConto = T.IdCliente")
-                       << QStringLiteral("WHERE T.IdClienteTp = 'CL' AND F.Codice <> '' AND C.UT_LMQ_ContoCau <> '' AND "
-                                         "F.TipoRecord = 'SPI'");
+                       << QStringLiteral(
+                              "WHERE T.IdClienteTp = 'CL' AND F.Codice <> '' AND C.UT_LMQ_ContoCau <> '' AND "
+                              "F.TipoRecord = 'SPI'");
 }
 
 TfSVen0007d_DM_p::~TfSVen0007d_DM_p() = default;
@@ -267,12 +284,18 @@ void TfSVen0007d_DM_p::ScriviSommari()
     const qint64 fattura = fatturaSommari_;
     const bool provvisoria = Parametri.FlProvvisoria == 1;
     static constexpr std::pair<const char *, double TSommarioRun::*> kValori[] = {
-        {"EsistenzaB", &TSommarioRun::esistenzaB},     {"ValoreEsiB", &TSommarioRun::valoreEsiB},
-        {"QtaCar", &TSommarioRun::qtaCar},             {"QtaRes", &TSommarioRun::qtaRes},
-        {"QtaCarEcc", &TSommarioRun::qtaCarEcc},       {"QtaResEcc", &TSommarioRun::qtaResEcc},
-        {"Prezzo", &TSommarioRun::prezzo},             {"ValoreCar", &TSommarioRun::valoreCar},
-        {"ValoreRes", &TSommarioRun::valoreRes},       {"EsistenzaAtt", &TSommarioRun::esistenzaAtt},
-        {"ValoreEsiAtt", &TSommarioRun::valoreEsiAtt}, {"EsistenzaF", &TSommarioRun::esistenzaF},
+        {"EsistenzaB", &TSommarioRun::esistenzaB},
+        {"ValoreEsiB", &TSommarioRun::valoreEsiB},
+        {"QtaCar", &TSommarioRun::qtaCar},
+        {"QtaRes", &TSommarioRun::qtaRes},
+        {"QtaCarEcc", &TSommarioRun::qtaCarEcc},
+        {"QtaResEcc", &TSommarioRun::qtaResEcc},
+        {"Prezzo", &TSommarioRun::prezzo},
+        {"ValoreCar", &TSommarioRun::valoreCar},
+        {"ValoreRes", &TSommarioRun::valoreRes},
+        {"EsistenzaAtt", &TSommarioRun::esistenzaAtt},
+        {"ValoreEsiAtt", &TSommarioRun::valoreEsiAtt},
+        {"EsistenzaF", &TSommarioRun::esistenzaF},
         {"ValoreEsiF", &TSommarioRun::valoreEsiF}};
     Campi t(T);
     Scrivendo(T, [&] {
@@ -341,11 +364,12 @@ void TfSVen0007d_DM_p::SistemaCauzioneNegativa(const TFatturaGenerata &fattura)
     if (flValCauNeg == 0)
         return;
     const QString numero = t->FieldByName(QStringLiteral("Numero"))->AsString();
-    const QString etichetta =
-        TDMIBase::NumeroDocumento(causale, t->FieldByName(QStringLiteral("Anno"))->AsInteger(),
-                                  t->FieldByName(QStringLiteral("Serie"))->AsInteger(),
-                                  t->FieldByName(QStringLiteral("Numero"))->AsInteger(), causale + QLatin1Char('-') + numero)
-        + QStringLiteral(" del ") + DataToStringa(t->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime());
+    const QString etichetta = TDMIBase::NumeroDocumento(causale, t->FieldByName(QStringLiteral("Anno"))->AsInteger(),
+                                                        t->FieldByName(QStringLiteral("Serie"))->AsInteger(),
+                                                        t->FieldByName(QStringLiteral("Numero"))->AsInteger(),
+                                                        causale + QLatin1Char('-') + numero)
+                              + QStringLiteral(" del ")
+                              + DataToStringa(t->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime());
     DocumentoCorrente = etichetta;
     if (!tFattureTot->Locate(QStringLiteral("KFattCliT;TipoRecord;Progressivo"),
                              QVariantList{chiave, QStringLiteral("SPI"), 1}))
@@ -357,8 +381,10 @@ void TfSVen0007d_DM_p::SistemaCauzioneNegativa(const TFatturaGenerata &fattura)
         const QString domanda =
             QStringList{QStringLiteral("Attenzione Valore Cauzione Negativa"),
                         QStringLiteral("<Documento : ") + etichetta + QLatin1Char('>'),
-                        QStringLiteral("<Cliente   : ") + t->FieldByName(QStringLiteral("IdCliente"))->AsString() + QLatin1Char('>'),
-                        QStringLiteral("<Importo   : ") + QString::number(importo, 'g', 15) + QStringLiteral(">. Accredito ?")}
+                        QStringLiteral("<Cliente   : ") + t->FieldByName(QStringLiteral("IdCliente"))->AsString()
+                            + QLatin1Char('>'),
+                        QStringLiteral("<Importo   : ") + QString::number(importo, 'g', 15)
+                            + QStringLiteral(">. Accredito ?")}
                 .join(QStringLiteral("\r\n"));
         if (Kmessages::KMessage(domanda, mtWarning, mbYesNo) == mrYes)
             return; // credited
@@ -428,9 +454,9 @@ bool TfSVen0007d_DM_p::ScadenzeDaBolla(qint64 kBolleCliT)
     const QDateTime dataFattura = t->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime();
     QVector<QDateTime> date(81);
     const auto testo = [t](const char *campo) { return t->FieldByName(QLatin1String(campo))->AsString().trimmed(); };
-    const int conta = CalcoloScadenze(TDMIBase::Crea(), tScadenze, dataFattura,
-                                      t->FieldByName(QStringLiteral("DataPagamento"))->AsDateTime(), testo("IdPagamento"),
-                                      testo("IdEsclusione"), testo("IdClienteTp"), testo("IdCliente"), date, 0);
+    const int conta = CalcoloScadenze(
+        TDMIBase::Crea(), tScadenze, dataFattura, t->FieldByName(QStringLiteral("DataPagamento"))->AsDateTime(),
+        testo("IdPagamento"), testo("IdEsclusione"), testo("IdClienteTp"), testo("IdCliente"), date, 0);
     if (conta >= 0) {
         if (!InModifica(tTotali1))
             tTotali1->Edit();
@@ -440,7 +466,8 @@ bool TfSVen0007d_DM_p::ScadenzeDaBolla(qint64 kBolleCliT)
                 continue;
             s.Data = date[i];
             if (i < 12)
-                tTotali1->FieldByName(QStringLiteral("Scadenza%1").arg(i + 1, 2, 10, QLatin1Char('0')))->SetAsDateTime(date[i]);
+                tTotali1->FieldByName(QStringLiteral("Scadenza%1").arg(i + 1, 2, 10, QLatin1Char('0')))
+                    ->SetAsDateTime(date[i]);
         }
         tTotali1->Post();
     }
@@ -552,11 +579,12 @@ void TfSVen0007d_DM_p::UT_LMQ_InternalCalcoloValori(TKRigoDoc &Rigo, TDataSet *R
     if (righeConDettaglio_.contains(Rigo.KRigo) && TDMIBbas::Crea()->TestDettaglioQta(1, Rigo.IdProdotto)) {
         const bool provvisoria = Parametri.FlProvvisoria == 1;
         TXDatabase &db = provvisoria ? DMIDataBases::Instance().Local() : DMIDataBases::Instance().Global();
-        const double somma = db.ScalarValue(QStringLiteral("SELECT SUM( Quantita * Prezzo ) FROM %1 WHERE FlTipoDocumento = ? "
-                                                           "AND KTestaDoc = ? AND KRigoDoc = ?")
-                                                .arg(provvisoria ? QStringLiteral("t_DettQtaDoc") : QStringLiteral("DettQtaDoc")),
-                                            {Rigo.CodTipoDoc, Rigo.KTesta, Rigo.KRigo})
-                                 .toDouble();
+        const double somma =
+            db.ScalarValue(QStringLiteral("SELECT SUM( Quantita * Prezzo ) FROM %1 WHERE FlTipoDocumento = ? "
+                                          "AND KTestaDoc = ? AND KRigoDoc = ?")
+                               .arg(provvisoria ? QStringLiteral("t_DettQtaDoc") : QStringLiteral("DettQtaDoc")),
+                           {Rigo.CodTipoDoc, Rigo.KTesta, Rigo.KRigo})
+                .toDouble();
         if (CompDec(somma, 0, decimali) != 0)
             base = somma;
     }
@@ -598,7 +626,8 @@ void TfSVen0007d_DM_p::CreaSommariLocali()
             chiavi << k;
         }
         DMIDataBases::Instance().Local().ExecSQL(
-            QStringLiteral("DELETE FROM LUMO_t_CauzDocFatt WHERE KFattCliT IN (%1)").arg(segni.join(QLatin1Char(','))), chiavi);
+            QStringLiteral("DELETE FROM LUMO_t_CauzDocFatt WHERE KFattCliT IN (%1)").arg(segni.join(QLatin1Char(','))),
+            chiavi);
     }
     scritte.clear();
     t->Open();
@@ -614,9 +643,12 @@ void TfSVen0007d_DM_p::UT_LMQ_GeneraCasCauDoc()
     if (!flagLetti_ || fattura != flagFattura_) {
         flagLetti_ = false;
         TDMIBase *base = TDMIBase::Crea();
-        const auto testo = [t](const char *campo) { return t->FieldByName(QLatin1String(campo))->AsString().trimmed(); };
+        const auto testo = [t](const char *campo) {
+            return t->FieldByName(QLatin1String(campo))->AsString().trimmed();
+        };
         // a causal or customer that is not there reads its flags as 0
-        const bool causale = TDMIBase::Posiziona(base->lkCausFattCli, QStringLiteral("IdCausale"), {testo("IdCausale")});
+        const bool causale =
+            TDMIBase::Posiziona(base->lkCausFattCli, QStringLiteral("IdCausale"), {testo("IdCausale")});
         const auto flagCausale = [&](const char *campo) {
             return causale ? base->lkCausFattCli->FieldByName(QLatin1String(campo))->AsInteger() : 0;
         };
@@ -629,7 +661,8 @@ void TfSVen0007d_DM_p::UT_LMQ_GeneraCasCauDoc()
             const bool cliente = TDMIBase::Posiziona(base->lkClienti, QStringLiteral("IdContoTp;IdConto"),
                                                      {testo("IdClienteTp"), testo("IdCliente")});
             UT_LMQ_FlCauz = cliente ? base->lkClienti->FieldByName(QStringLiteral("UT_LMQ_FlCauz"))->AsInteger() : 0;
-            UT_LMQ_FlCauDes = cliente ? base->lkClienti->FieldByName(QStringLiteral("UT_LMQ_FlCauDes"))->AsInteger() : 0;
+            UT_LMQ_FlCauDes =
+                cliente ? base->lkClienti->FieldByName(QStringLiteral("UT_LMQ_FlCauDes"))->AsInteger() : 0;
         }
         flagFattura_ = fattura;
         flagLetti_ = true;
@@ -670,15 +703,17 @@ void TfSVen0007d_DM_p::LeggiRiepiloghi()
     q->SQL = QStringList{QStringLiteral("SELECT LUMO_CauzDocBoll.*"), QStringLiteral("FROM LUMO_CauzDocBoll"),
                          QStringLiteral("JOIN BolleCliTeste T ON T.KBolleCliT = LUMO_CauzDocBoll.KBolleCliT"),
                          QStringLiteral("WHERE")}
-             + CondizioniSelezione() + QStringList{QStringLiteral("ORDER BY LUMO_CauzDocBoll.KBolleCliT, LUMO_CauzDocBoll.IdImballo")};
+             + CondizioniSelezione()
+             + QStringList{QStringLiteral("ORDER BY LUMO_CauzDocBoll.KBolleCliT, LUMO_CauzDocBoll.IdImballo")};
     ParametriSelezione(q);
     q->Open();
     // the stored cards of the run's customers as they are before the run moves them (a card
     // is taken once per run, before any move of its own)
     TXQuery schede;
-    schede.SQL = QStringList{QStringLiteral("SELECT C.* FROM LUMO_ProgCauz C WHERE EXISTS (SELECT 1 FROM BolleCliTeste T"),
-                             QStringLiteral("WHERE T.IdClienteTp = C.IdContoTp AND T.IdCliente = C.IdConto AND")}
-                 + CondizioniSelezione() + QStringList{QStringLiteral(")")};
+    schede.SQL =
+        QStringList{QStringLiteral("SELECT C.* FROM LUMO_ProgCauz C WHERE EXISTS (SELECT 1 FROM BolleCliTeste T"),
+                    QStringLiteral("WHERE T.IdClienteTp = C.IdContoTp AND T.IdCliente = C.IdConto AND")}
+        + CondizioniSelezione() + QStringList{QStringLiteral(")")};
     ParametriSelezione(&schede);
     schede.Open();
     schedeArchivio_.clear();
@@ -686,10 +721,13 @@ void TfSVen0007d_DM_p::LeggiRiepiloghi()
         QHash<QString, QVariant> valori;
         for (TField *f : schede.FieldList())
             valori.insert(f->FieldName().toLower(), f->Value());
-        const auto testo = [&schede](const char *campo) { return schede.FieldByName(QLatin1String(campo))->AsString().trimmed(); };
+        const auto testo = [&schede](const char *campo) {
+            return schede.FieldByName(QLatin1String(campo))->AsString().trimmed();
+        };
         schedeArchivio_.insert(ChiaveScheda(testo("IdContoTp"), testo("IdConto"),
                                             schede.FieldByName(QStringLiteral("FlTipoScheda"))->AsInteger(),
-                                            schede.FieldByName(QStringLiteral("IdDestinazione"))->AsInteger(), testo("IdImballo")),
+                                            schede.FieldByName(QStringLiteral("IdDestinazione"))->AsInteger(),
+                                            testo("IdImballo")),
                                valori);
     }
     schede.Close();
@@ -768,7 +806,8 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
                 scheda.daArchivio = true;
                 scheda.archivio = *archivio;
                 for (int i = 0; i < kProgressiviScheda; ++i) {
-                    const QVariant v = kv8data::CoerceLoaded(archivio->value(QString::fromLatin1(kProgressivi[i]).toLower()), ftFloat);
+                    const QVariant v =
+                        kv8data::CoerceLoaded(archivio->value(QString::fromLatin1(kProgressivi[i]).toLower()), ftFloat);
                     scheda.prog[i] = v.isNull() ? 0 : v.toDouble();
                 }
             } else {
@@ -825,10 +864,10 @@ void TfSVen0007d_DM_p::UT_LMQ_AggiornaCasCauDoc(TDataSet *T)
         // the stored cards, in a definitive run: as the invoice's summary row will give them
         // again, excess parts included
         if (!provvisoria)
-            UT_LMQ_CAUZ_AggiornaProgressivi(testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime(), contoTp, conto,
-                                            destinazione, divisa, Num(testa, "Cambio"), imballo, qtaCar, qtaRes,
+            UT_LMQ_CAUZ_AggiornaProgressivi(testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime(), contoTp,
+                                            conto, destinazione, divisa, Num(testa, "Cambio"), imballo, qtaCar, qtaRes,
                                             eccedenze ? s.Num("QtaCarEcc") : 0, eccedenze ? s.Num("QtaResEcc") : 0,
-                                            s.Num("Prezzo"), UT_LMQ_FlAggCau,
-                                            UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, 0, 0, 0);
+                                            s.Num("Prezzo"), UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, 0, 0,
+                                            0);
     }
 }

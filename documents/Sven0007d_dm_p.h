@@ -92,7 +92,7 @@ private:
     int UT_LMQ_FlAggCauF = 0;
     int UT_LMQ_FlAggMovC = 0;
 
-    bool flagLetti_ = false;       // the flags above are those of flagFattura_
+    bool flagLetti_ = false; // the flags above are those of flagFattura_
     qint64 flagFattura_ = 0;
     bool causaleCauzioni_ = false; // its causal keeps deposits
     // The current invoice's summary rows as its notes merge them, in the order they first
@@ -105,16 +105,16 @@ private:
     std::vector<TSommarioRun> sommari_;
     qint64 fatturaSommari_ = 0;
     TDataSet *destinazioneSommari_ = nullptr; // their table
-    qint64 fatturaLitri_ = 0; // the invoice whose head still lacks litri_ (0: none)
-    double litri_ = 0;        // the current invoice's litres, its notes' added up in their order
+    qint64 fatturaLitri_ = 0;                 // the invoice whose head still lacks litri_ (0: none)
+    double litri_ = 0;                        // the current invoice's litres, its notes' added up in their order
     bool riepiloghiLetti_ = false;
-    QHash<qint64, TBookmark> primoRiepilogo_; // delivery note -> its first summary row
+    QHash<qint64, TBookmark> primoRiepilogo_;                 // delivery note -> its first summary row
     QHash<QString, QHash<QString, QVariant>> schedeArchivio_; // the run's customers' stored cards by key
     // The run's cards as the run moves them, in the order they were first moved; they reach
     // TTLUMO_t_ProgCauz when the run ends (or fails).
     enum { kProgressiviScheda = 12 };
     struct TSchedaRun {
-        bool daArchivio = false;            // a copy of the stored card, else a new one
+        bool daArchivio = false;           // a copy of the stored card, else a new one
         QHash<QString, QVariant> archivio; // the stored card's values by lower-case name
         QString contoTp, conto, imballo, divisa;
         int tipoScheda = 0, destinazione = 0;

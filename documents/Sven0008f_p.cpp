@@ -87,9 +87,9 @@ void TFSVen0008f_p::AggiornaCalcolati()
 void TFSVen0008f_p::DSMainDataChange(TDataSource *source, TField *field)
 {
     TFSVen0008f::DSMainDataChange(source, field);
-    if (!field || field->FieldName().compare(QLatin1String("IdCausale"), Qt::CaseInsensitive) == 0 ||
-        field->FieldName().compare(QLatin1String("IdCliente"), Qt::CaseInsensitive) == 0 ||
-        field->FieldName().compare(QLatin1String("IdClienteTp"), Qt::CaseInsensitive) == 0)
+    if (!field || field->FieldName().compare(QLatin1String("IdCausale"), Qt::CaseInsensitive) == 0
+        || field->FieldName().compare(QLatin1String("IdCliente"), Qt::CaseInsensitive) == 0
+        || field->FieldName().compare(QLatin1String("IdClienteTp"), Qt::CaseInsensitive) == 0)
         AggiornaCalcolati();
 }
 
@@ -108,15 +108,17 @@ void TFSVen0008f_p::KPageControlChange(QObject *sender)
     qUT_RigheTot->Close();
     if (LumoFinestraDoc::InModifica(TTesta)) {
         qUT_RigheTot->SetDatabaseName(QStringLiteral("LocalDatabase"));
-        qUT_RigheTot->SQL = {QStringLiteral("SELECT Count(*) as TotRighe FROM %1 WHERE Stato < 3").arg(TRighe->TableName())};
+        qUT_RigheTot->SQL = {
+            QStringLiteral("SELECT Count(*) as TotRighe FROM %1 WHERE Stato < 3").arg(TRighe->TableName())};
     } else {
         qUT_RigheTot->SetDatabaseName(QStringLiteral("GlobalDatabase"));
-        qUT_RigheTot->SQL = {QStringLiteral("SELECT Count(*) as TotRighe FROM FattureCliRighe WHERE KFattCliT = :KFattCliT")};
+        qUT_RigheTot->SQL = {
+            QStringLiteral("SELECT Count(*) as TotRighe FROM FattureCliRighe WHERE KFattCliT = :KFattCliT")};
         qUT_RigheTot->Params(0)->SetValue(TTesta->FieldByName(QStringLiteral("KFattCliT"))->AsInteger());
     }
     qUT_RigheTot->Open();
-    const QString testo = QStringLiteral("Nr. totale righe : ") +
-                          QString::number(qUT_RigheTot->FieldByName(QStringLiteral("TotRighe"))->AsInteger());
+    const QString testo = QStringLiteral("Nr. totale righe : ")
+                          + QString::number(qUT_RigheTot->FieldByName(QStringLiteral("TotRighe"))->AsInteger());
     lblUT_TotRighe->setText(testo);
     lblUT_TotRighe2->setText(testo);
 }
@@ -129,10 +131,7 @@ void TFSVen0008f_p::SalvaDocumento()
 {
     const auto copia = [this] { UT_LMQ_CopiaCastelletto(); };
     SalvaSeguendoAllaFine([this, &copia] {
-        SalvaDocumentoConPassi({[this] { return PreparaCastelletto(); },
-                                [this] {
-                                    Castelletto->Trattieni();
-                                },
+        SalvaDocumentoConPassi({[this] { return PreparaCastelletto(); }, [this] { Castelletto->Trattieni(); },
                                 [this, copia] { Castelletto->Rilascia(copia); }});
     });
 }
@@ -145,8 +144,8 @@ void TFSVen0008f_p::UT_LMQ_PostaCastelletto()
 
 void TFSVen0008f_p::UT_LMQ_RicostruisciCastelletto()
 {
-    if ((!Castelletto->UT_LMQ_StatoCauzDoc || Castelletto->CopiaVuota()) && KPageControl->TabVisible(tsLUMO_CauzDoc) &&
-        ModoSalva != 2)
+    if ((!Castelletto->UT_LMQ_StatoCauzDoc || Castelletto->CopiaVuota()) && KPageControl->TabVisible(tsLUMO_CauzDoc)
+        && ModoSalva != 2)
         Castelletto->RicostruisciRighePostate(TTesta, TRighe, TDatiAggiuntivi);
 }
 
@@ -226,11 +225,11 @@ void TFSVen0008f_p::UT_LMQ_SaldiDaDDT(int flAggCau)
             campo(cauz, "ValoreEsiB")->SetAsFloat(campo(q, "ValoreEsiB")->AsFloat());
             if (flAggCau == 0) {
                 campo(cauz, "EsistenzaAtt")
-                    ->SetAsFloat(campo(cauz, "EsistenzaAtt")->AsFloat() - campo(cauz, "QtaCar")->AsFloat() +
-                                 campo(cauz, "QtaRes")->AsFloat());
+                    ->SetAsFloat(campo(cauz, "EsistenzaAtt")->AsFloat() - campo(cauz, "QtaCar")->AsFloat()
+                                 + campo(cauz, "QtaRes")->AsFloat());
                 campo(cauz, "ValoreEsiAtt")
-                    ->SetAsFloat(campo(cauz, "ValoreEsiAtt")->AsFloat() - campo(cauz, "ValoreCar")->AsFloat() +
-                                 campo(cauz, "ValoreRes")->AsFloat());
+                    ->SetAsFloat(campo(cauz, "ValoreEsiAtt")->AsFloat() - campo(cauz, "ValoreCar")->AsFloat()
+                                 + campo(cauz, "ValoreRes")->AsFloat());
             }
             cauz->Post();
         }
@@ -396,13 +395,14 @@ void TFSVen0008f_p::CalcolaDatiCoda(TDataSet *testa)
 // ---- kits and bar codes
 
 void TFSVen0008f_p::UT_LMQ_AccodaDettaglioQta(TDataSet *rigo, const QString &idVariante, const QString &gruppo,
-                                               const QString &idLotto, double quantita)
+                                              const QString &idLotto, double quantita)
 {
     TDataSet *articoli = TDMIBase::Crea()->lkArticoli;
     const QString articolo = rigo->FieldByName(QStringLiteral("IdProdotto"))->AsString();
     TDMIBase::Posiziona(TDMIBase::Crea()->lkArticoli, QStringLiteral("IdProdotto"), {articolo});
-    const bool gruppi = TDMIBbas::Crea()->TestGruppo(articoli->FieldByName(QStringLiteral("FlGesGruppi"))->AsInteger(),
-                                                     rigo->FieldByName(QStringLiteral("IdMagazzino"))->AsInteger(), articolo);
+    const bool gruppi =
+        TDMIBbas::Crea()->TestGruppo(articoli->FieldByName(QStringLiteral("FlGesGruppi"))->AsInteger(),
+                                     rigo->FieldByName(QStringLiteral("IdMagazzino"))->AsInteger(), articolo);
     const bool lotti = articoli->FieldByName(QStringLiteral("FlGesLotti"))->AsInteger() == 1;
     LumoComponenti::AccodaDettaglioQta(this, rigo->FieldByName(QStringLiteral("Contatore"))->AsInteger(), idVariante,
                                        gruppi ? gruppo : QString(), lotti ? idLotto : QString(), quantita);
@@ -487,7 +487,10 @@ void LeggiVoceOrdine(const QString &voce, qint64 &chiave, double &quantita, int 
     chiave = voce.left(primo).trimmed().toLongLong();
     const QString resto = voce.mid(primo + 1);
     const int secondo = resto.indexOf(QLatin1Char('#'));
-    quantita = QString(resto.left(secondo < 0 ? resto.size() : secondo)).trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+    quantita = QString(resto.left(secondo < 0 ? resto.size() : secondo))
+                   .trimmed()
+                   .replace(QLatin1Char(','), QLatin1Char('.'))
+                   .toDouble();
     if (secondo >= 0)
         modo = resto.mid(secondo + 1).trimmed().toInt();
 }
@@ -502,9 +505,9 @@ bool TFSVen0008f_p::AccodaRigheBarcode(const QString &barcode, double quantita, 
         QStringList voci;
         bool trovate = false;
         if (SelezioneOrdiniAttiva() && ModoPrezzoBarcode == 0)
-            trovate = TDMISVen::Crea()->RigheOrdineArticolo(TTesta->FieldByName(QStringLiteral("IdClienteTp"))->AsString(),
-                                                            TTesta->FieldByName(QStringLiteral("IdCliente"))->AsString(),
-                                                            idProdotto, quantita, voci);
+            trovate = TDMISVen::Crea()->RigheOrdineArticolo(
+                TTesta->FieldByName(QStringLiteral("IdClienteTp"))->AsString(),
+                TTesta->FieldByName(QStringLiteral("IdCliente"))->AsString(), idProdotto, quantita, voci);
         if (!trovate)
             voci = QStringList{QString()};
         for (const QString &voce : std::as_const(voci)) {
@@ -527,7 +530,8 @@ void TFSVen0008f_p::UT_LMQ_AggiornaSelezioneOrdine(qint64 kOrdiniCliR, double qu
 {
     TXTable *linee = DialogoOrdini->TSelOrdR;
     if (!linee->Locate(QStringLiteral("KOrdiniCliR"), kOrdiniCliR)) {
-        Kmessages::KMessage(QStringLiteral("Impossibile aggiornare ordine. Riferimento: ") + QString::number(kOrdiniCliR),
+        Kmessages::KMessage(QStringLiteral("Impossibile aggiornare ordine. Riferimento: ")
+                                + QString::number(kOrdiniCliR),
                             mtWarning, mbOK);
     } else if (modo == 2) {
         DialogoOrdini->SelezionaRigo();
@@ -541,7 +545,8 @@ void TFSVen0008f_p::UT_LMQ_AggiornaSelezioneOrdine(qint64 kOrdiniCliR, double qu
             linee->Cancel();
             throw;
         }
-        DialogoOrdini->AggiornaDettaglioQta(kOrdiniCliR, linee->FieldByName(QStringLiteral("KOrdiniCliT"))->Value().toLongLong());
+        DialogoOrdini->AggiornaDettaglioQta(kOrdiniCliR,
+                                            linee->FieldByName(QStringLiteral("KOrdiniCliT"))->Value().toLongLong());
     }
     FlSelezioneOrdini = true;
     try {

@@ -39,7 +39,7 @@ public:
     // The module's steps, in the save's order ("FI"), with those of TLumoFinestraVendita.
     void UT_LMQ_PostaCastelletto() override; // the head's calculated fields brought up to date
     void UT_LMQ_RicostruisciCastelletto() override;
-    void RegistraRighe() override;                     // progress per row
+    void RegistraRighe() override; // progress per row
     void RegistraRigo(int stato) override;
 
     // ---- rows from delivery notes and from order lines

@@ -22,11 +22,13 @@ TfSVen0009s_p::TfSVen0009s_p(QObject *owner) : TfSVen0009s(owner)
     cdsUTPartite->SetName(QStringLiteral("cdsUTPartite"));
     cdsUTPartite->XSQL = QStringList{
         QStringLiteral("select TipoScadenza, Esercizio, Protocollo, IdConto, NumRata, DataScadenza, "),
-        QStringLiteral("NumDocumento,DataDocumento, sum(Dare) as Dare, Sum(Avere) as Avere,cast( 0 as Float)  as Tot, "),
+        QStringLiteral(
+            "NumDocumento,DataDocumento, sum(Dare) as Dare, Sum(Avere) as Avere,cast( 0 as Float)  as Tot, "),
         QStringLiteral("sum(DareDiv) as DareDiv, sum(AvereDiv) as AverdDiv, cast(0 as float) as TotDiv"),
         QStringLiteral("from scadenze"),
         QStringLiteral("{WHERE XWHERE}"),
-        QStringLiteral("GROUP BY TipoScadenza, Esercizio, Protocollo, IdConto, NumRata, DataScadenza, NumDocumento,DataDocumento"),
+        QStringLiteral(
+            "GROUP BY TipoScadenza, Esercizio, Protocollo, IdConto, NumRata, DataScadenza, NumDocumento,DataDocumento"),
         QStringLiteral("ORDER BY IdConto, NumDocumento, DataDocumento")};
 
     TTUTPartite = new TXTable(this);
@@ -100,7 +102,7 @@ void TfSVen0009s_p::qMainCalcFields(TDataSet *DataSet)
 
 void TfSVen0009s_p::ppSRUTPartitePrint(const QString &regione)
 {
-    const bool partite = qMain->FieldByName(QStringLiteral("_UT_LMQ_FlStaPar"))->AsInteger() == 1 &&
-                         qUTPartite->Active() && !qUTPartite->IsEmpty();
+    const bool partite = qMain->FieldByName(QStringLiteral("_UT_LMQ_FlStaPar"))->AsInteger() == 1
+                         && qUTPartite->Active() && !qUTPartite->IsEmpty();
     ImpostaVisibile(regione, partite);
 }

@@ -14,9 +14,9 @@ class TfSVen0009s_p : public TfSVen0009s {
 public:
     explicit TfSVen0009s_p(QObject *owner = nullptr);
 
-    TXQuery *cdsUTPartite;   // instalments of one account, grouped per instalment
-    TXTable *TTUTPartite;    // local LUMO_T_ECCLIENTI: the open items of the invoice's customer
-    TXQuery *qUTPartite;     // the open items in print order
+    TXQuery *cdsUTPartite; // instalments of one account, grouped per instalment
+    TXTable *TTUTPartite;  // local LUMO_T_ECCLIENTI: the open items of the invoice's customer
+    TXQuery *qUTPartite;   // the open items in print order
     TDataSource *dsUTPartite;
 
     void XRptModuleCreate() override;

@@ -44,13 +44,14 @@ void TfSVen0904f_p::AllineaDettaglio(const QString &campo)
 {
     TDataSet *righe = Documento->TRighe;
     const double rigo = Valore(righe, campo);
-    const double somma = DMIDataBases::Instance()
-                             .Local()
-                             .ScalarValue(QStringLiteral("SELECT SUM( %1 ) FROM %2 WHERE KRigoDoc = ? AND KTestaDoc = ? AND "
-                                                         "Stato < 3")
-                                              .arg(campo, NomeTabellaDettaglio()),
-                                          {KRigo, KFinestra})
-                             .toDouble(); // no line: 0
+    const double somma =
+        DMIDataBases::Instance()
+            .Local()
+            .ScalarValue(QStringLiteral("SELECT SUM( %1 ) FROM %2 WHERE KRigoDoc = ? AND KTestaDoc = ? AND "
+                                        "Stato < 3")
+                             .arg(campo, NomeTabellaDettaglio()),
+                         {KRigo, KFinestra})
+            .toDouble(); // no line: 0
     if (Funzioni::CompDec(somma, rigo, DecQuantita()) == 0 || tDettaglio->IsEmpty())
         return;
     const bool solaLettura = tDettaglio->ReadOnly();
@@ -146,7 +147,8 @@ void TfSVen0904f_p::FormClose(TCloseAction &action)
             if (AggiornaRigo)
                 ScriviRigo([this](TDataSet *r) {
                     r->Edit();
-                    if (TField *flag = CampoFlag.isEmpty() ? nullptr : r->FindField(CampoFlag); flag && flag->AsInteger() == 0)
+                    if (TField *flag = CampoFlag.isEmpty() ? nullptr : r->FindField(CampoFlag);
+                        flag && flag->AsInteger() == 0)
                         flag->SetAsInteger(1);
                     r->Post();
                 });
@@ -160,7 +162,7 @@ void TfSVen0904f_p::FormClose(TCloseAction &action)
                         saldo->SetAsFloat(totaleSaldo);
                     if (TField *stato = r->FindField(QStringLiteral("StatoRigo")))
                         stato->SetAsString(Funzioni::CompDec(totale, 0, DecQuantita()) == 0 ? QStringLiteral("I")
-                                                                                              : QStringLiteral("P"));
+                                                                                            : QStringLiteral("P"));
                 }
                 const int tag = r->Tag();
                 if (TipoDocumento == 0)

@@ -41,16 +41,18 @@ void TDMISBas_p::CalcolaPesiVolumeTestaDoc(TDataSet *testa, int confronto, int c
     const QString tabella = daLocale ? locale : archivio;
     const QString database = daLocale ? QStringLiteral("LocalDatabase") : QStringLiteral("GlobalDatabase");
     const QVariant chiave = daLocale ? QVariant() : testa->FieldByName(campoChiave)->Value();
-    const QString righeDoc = daLocale ? QStringLiteral(" WHERE Stato < 3 ") : QStringLiteral(" WHERE ") + campoChiave + QStringLiteral(" = :Chiave ");
+    const QString righeDoc = daLocale ? QStringLiteral(" WHERE Stato < 3 ")
+                                      : QStringLiteral(" WHERE ") + campoChiave + QStringLiteral(" = :Chiave ");
 
     // the rows counted: packaging-contribution and electrical-waste rows left out, and
     // on delivery notes and invoices the rows of a packing list
     const KV8Config::TFSCON01 conai = KV8Config::GetFSCON01();
     const int raee = KV8Config::GetFBBAS08().TipoRigoRAEE;
     const bool conPacking = codTipoDoc == 0 || codTipoDoc == 1;
-    QString condizione = righeDoc + QStringLiteral(" AND ( ( TipoRigo <> %1 ) AND ( TipoRigo <> %2 ) ) ")
-                                        .arg(conai.TipoRigoCONAI1)
-                                        .arg(conai.TipoRigoCONAI2)
+    QString condizione = righeDoc
+                         + QStringLiteral(" AND ( ( TipoRigo <> %1 ) AND ( TipoRigo <> %2 ) ) ")
+                               .arg(conai.TipoRigoCONAI1)
+                               .arg(conai.TipoRigoCONAI2)
                          + QStringLiteral(" AND ( TipoRigo <> %1 ) ").arg(raee);
     if (conPacking)
         condizione += QStringLiteral(" AND KPackingR = 0");
@@ -100,11 +102,12 @@ void TDMISBas_p::CalcolaPesiVolumeTestaDoc(TDataSet *testa, int confronto, int c
                 usate << QString::number(q->Fields(0)->AsLargeInt());
         }
         if (!usate.isEmpty()) {
-            auto q = Apri(QStringLiteral("GlobalDatabase"),
-                          QStringLiteral("SELECT DISTINCT T.KPackingT, T.NumeroColli, T.PesoLordo, T.PesoNetto, "
-                                         "T.TotaleVolume FROM PackingTeste T INNER JOIN PackingRighe R ON R.KPackingT = "
-                                         "T.KPackingT WHERE R.KPackingR IN ( ")
-                              + usate.join(QStringLiteral(", ")) + QStringLiteral(" ) ORDER BY T.KPackingT"));
+            auto q =
+                Apri(QStringLiteral("GlobalDatabase"),
+                     QStringLiteral("SELECT DISTINCT T.KPackingT, T.NumeroColli, T.PesoLordo, T.PesoNetto, "
+                                    "T.TotaleVolume FROM PackingTeste T INNER JOIN PackingRighe R ON R.KPackingT = "
+                                    "T.KPackingT WHERE R.KPackingR IN ( ")
+                         + usate.join(QStringLiteral(", ")) + QStringLiteral(" ) ORDER BY T.KPackingT"));
             // DISTINCT on the head's key: each packing list once
             for (q->First(); !q->Eof(); q->Next()) {
                 lordo += q->FieldByName(QStringLiteral("PesoLordo"))->AsFloat();

@@ -23,7 +23,7 @@ public:
     explicit Tflumo_dlgDocBac(QWidget *owner = nullptr);
     ~Tflumo_dlgDocBac() override;
 
-    TXMemTable *tPars;  // LUMO_DlgDoc, one record for the life of the dialog
+    TXMemTable *tPars; // LUMO_DlgDoc, one record for the life of the dialog
     TDataSource *DsMain;
     TDBEdit *edNumDoco;
     TDBDateEdit *edDataDoc;

@@ -48,8 +48,7 @@ QString Codice(const TDataSet *d, const QString &campo)
 }
 
 // Runs a pass over the rows with their controls disabled, from the first row to the last.
-template <class F>
-void PerOgniRiga(TDataSet *righe, F &&passo)
+template <class F> void PerOgniRiga(TDataSet *righe, F &&passo)
 {
     righe->DisableControls();
     try {
@@ -109,13 +108,14 @@ void CalcolaQuantita(TField *Sender, int Divisore, const QString &CampoQuantita,
         break;
     case 3:
         // a divisor that is not set counts as 1, never as a division by zero
-        quantita = quantita * Valore(riga, QStringLiteral("Larghezza")) * Valore(riga, QStringLiteral("Altezza")) /
-                   (Divisore > 0 ? Divisore : 1);
+        quantita = quantita * Valore(riga, QStringLiteral("Larghezza")) * Valore(riga, QStringLiteral("Altezza"))
+                   / (Divisore > 0 ? Divisore : 1);
         break;
     default:
         break;
     }
-    riga->FieldByName(CampoQuantita)->SetAsFloat(Funzioni::KRound(quantita, KFormati::GetDecimali(KFormati::fnQuantita)));
+    riga->FieldByName(CampoQuantita)
+        ->SetAsFloat(Funzioni::KRound(quantita, KFormati::GetDecimali(KFormati::fnQuantita)));
 }
 
 double LitriDi(TDataSet *Righe, double Quantita)
@@ -168,7 +168,8 @@ void UT_LMQ_DVEN_TotNumCol(TDataSet *Testa, TDataSet *Righe, const QString &Sigl
             return;
         const double confezioni = Valore(Righe, QStringLiteral("Lunghezza"));
         if (modo == 1)
-            colli += Funzioni::CompDec(confezioni, 0, decimali) != 0 ? confezioni : Valore(Righe, QStringLiteral("Quantita"));
+            colli += Funzioni::CompDec(confezioni, 0, decimali) != 0 ? confezioni
+                                                                     : Valore(Righe, QStringLiteral("Quantita"));
         else if (modo == 2)
             colli += Valore(Righe, QStringLiteral("Quantita"));
     });
@@ -262,9 +263,10 @@ QStringList TestoRiferimenti(TXDatabase &db, const QDateTime &data, int destinaz
     return {
         QStringLiteral("Select LTD.*, LTT.KListTraT from LUMO_ListTraD as LTD "
                        " Left Join LUMO_ListTraT LTT ON LTT.KListTraT = LTD.KListTraT "),
-        QStringLiteral("WHERE LTT.DataInizio <= %1 AND LTT.DataFine >= %1 AND LTT.IdDivisa = :IdDivisa AND "
-                       "LTD.FlTipoGest = :FlTipoGest AND  (  (LTD.IdSpedizione = :IdSpedizione OR  LTD.IdSpedizione = '') "
-                       "AND  (LTD.IdZona = :IdZona OR  LTD.IdZona = '') AND %2 ) ")
+        QStringLiteral(
+            "WHERE LTT.DataInizio <= %1 AND LTT.DataFine >= %1 AND LTT.IdDivisa = :IdDivisa AND "
+            "LTD.FlTipoGest = :FlTipoGest AND  (  (LTD.IdSpedizione = :IdSpedizione OR  LTD.IdSpedizione = '') "
+            "AND  (LTD.IdZona = :IdZona OR  LTD.IdZona = '') AND %2 ) ")
             .arg(giorno, destinatario),
         // empty codes and destination 0 first: the last row is the most specific; the keys
         // settle rows that tie
@@ -298,7 +300,8 @@ void CalcolaTrasporto(TDataSet *Testa, TDataSet *Righe, TDataSet *Totali, int Fl
     riferimenti->SQL = TestoRiferimenti(riferimenti->Database(), data, destinazione);
     riferimenti->ParamByName(QStringLiteral("IdDivisa"))->SetAsString(divisa);
     riferimenti->ParamByName(QStringLiteral("FlTipoGest"))->SetAsInteger(gestioneCausale == 1 ? 1 : 0);
-    riferimenti->ParamByName(QStringLiteral("IdSpedizione"))->SetAsString(Codice(Testa, QStringLiteral("IdSpedizione1")));
+    riferimenti->ParamByName(QStringLiteral("IdSpedizione"))
+        ->SetAsString(Codice(Testa, QStringLiteral("IdSpedizione1")));
     riferimenti->ParamByName(QStringLiteral("IdZona"))->SetAsString(Codice(Testa, QStringLiteral("IdZona")));
     riferimenti->ParamByName(QStringLiteral("IdCliente"))->SetAsString(Codice(Testa, QStringLiteral("IdCliente")));
     if (destinazione != 0)
@@ -331,8 +334,10 @@ void CalcolaTrasporto(TDataSet *Testa, TDataSet *Righe, TDataSet *Totali, int Fl
             articoli->ParamByName(QStringLiteral("KListTraT"))->SetAsInteger(listino);
             articoli->ParamByName(QStringLiteral("DataDocI"))->SetAsDateTime(data);
             articoli->ParamByName(QStringLiteral("DataDocF"))->SetAsDateTime(data);
-            articoli->ParamByName(QStringLiteral("IdCategoria"))->SetAsString(Codice(Righe, QStringLiteral("_UT_IdCategoria")));
-            articoli->ParamByName(QStringLiteral("IdProdotto"))->SetAsString(Codice(Righe, QStringLiteral("IdProdotto")));
+            articoli->ParamByName(QStringLiteral("IdCategoria"))
+                ->SetAsString(Codice(Righe, QStringLiteral("_UT_IdCategoria")));
+            articoli->ParamByName(QStringLiteral("IdProdotto"))
+                ->SetAsString(Codice(Righe, QStringLiteral("IdProdotto")));
             articoli->ParamByName(QStringLiteral("FlTipoPrz"))
                 ->SetAsInteger(Righe->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"))->AsInteger());
             articoli->Open();
@@ -340,7 +345,8 @@ void CalcolaTrasporto(TDataSet *Testa, TDataSet *Righe, TDataSet *Totali, int Fl
                 return;
             articoli->Last();
             Righe->Edit();
-            Righe->FieldByName(QStringLiteral("UT_LMQ_PrezzoTra"))->SetAsFloat(Valore(articoli, QStringLiteral("Prezzo")));
+            Righe->FieldByName(QStringLiteral("UT_LMQ_PrezzoTra"))
+                ->SetAsFloat(Valore(articoli, QStringLiteral("Prezzo")));
             Righe->Post();
         });
     }
@@ -354,7 +360,8 @@ void CalcolaTrasporto(TDataSet *Testa, TDataSet *Righe, TDataSet *Totali, int Fl
         if (prezzo != 0) {
             const bool perConfezione = Righe->FieldByName(QStringLiteral("UT_LMQ_FlTipoPrz"))->AsInteger() == 1;
             importo = Funzioni::KRound(
-                prezzo * Valore(Righe, perConfezione ? QStringLiteral("Lunghezza") : QStringLiteral("Quantita")), decimali);
+                prezzo * Valore(Righe, perConfezione ? QStringLiteral("Lunghezza") : QStringLiteral("Quantita")),
+                decimali);
         }
         if (gestioneCliente == 2 || gestioneCliente == 3) {
             importo = Scontato(importo, Righe, CFG.NumScontiRigo, decimali);
@@ -372,8 +379,8 @@ void CalcolaTrasporto(TDataSet *Testa, TDataSet *Righe, TDataSet *Totali, int Fl
 
 void UT_LMQ_DVEN_SpeseTrasporto(TDataSet *Testa, TDataSet *Righe, TDataSet *Totali, int FlTipoGest, const QString &)
 {
-    if (UT_LMQ_Parametri.FlAbilTrasporto == 0 ||
-        Testa->FieldByName(QStringLiteral("_UT_LMQ_FlGesTraCli"))->AsInteger() == 0)
+    if (UT_LMQ_Parametri.FlAbilTrasporto == 0
+        || Testa->FieldByName(QStringLiteral("_UT_LMQ_FlGesTraCli"))->AsInteger() == 0)
         return;
     try {
         CalcolaTrasporto(Testa, Righe, Totali, FlTipoGest);
@@ -426,9 +433,10 @@ bool ApriPrenotazioni(TXQuery *q, const QString &colonna, const QString &valore)
 void LocalizzaRiga(TXClientTable *tabella, const RigaPrenotata &riga)
 {
     const int decimali = KFormati::GetDecimali(KFormati::fnQuantita);
-    if (!tabella->LocateAsStored(QStringLiteral("KContaR"), riga.KContaR) ||
-        Funzioni::CompDec(tabella->FieldByName(QStringLiteral("NumConfEva"))->AsFloat(), riga.NumConfEva + riga.Evase,
-                          decimali) != 0)
+    if (!tabella->LocateAsStored(QStringLiteral("KContaR"), riga.KContaR)
+        || Funzioni::CompDec(tabella->FieldByName(QStringLiteral("NumConfEva"))->AsFloat(),
+                             riga.NumConfEva + riga.Evase, decimali)
+               != 0)
         throw Exception(QStringLiteral("La prenotazione dell'articolo %1 è stata modificata da un altro utente: "
                                        "registrare di nuovo il documento.")
                             .arg(riga.IdProdotto));
@@ -443,7 +451,8 @@ bool Evadi(TDataSet *Testa, TDataSet *Righe, int Modo, const QString &SiglaDoc)
         if (agente.isEmpty() || !ApriPrenotazioni(aperte, QStringLiteral("IdAgente"), agente))
             return true;
     }
-    const QString domanda = Modo == 0 ? QStringLiteral("Evasione Prenotazione") : QStringLiteral("Controllo Prenotazione");
+    const QString domanda =
+        Modo == 0 ? QStringLiteral("Evasione Prenotazione") : QStringLiteral("Controllo Prenotazione");
     if (!Notices::Ask(domanda))
         return true;
 
@@ -459,7 +468,8 @@ bool Evadi(TDataSet *Testa, TDataSet *Righe, int Modo, const QString &SiglaDoc)
     });
 
     const bool fattura = SiglaDoc == QLatin1String("FI");
-    const int chiave = Testa->FieldByName(fattura ? QStringLiteral("KFattCliT") : QStringLiteral("KBolleCliT"))->AsInteger();
+    const int chiave =
+        Testa->FieldByName(fattura ? QStringLiteral("KFattCliT") : QStringLiteral("KBolleCliT"))->AsInteger();
     const int decimali = KFormati::GetDecimali(KFormati::fnQuantita);
     TXClientTable *righePrenotate = DMILUMO->TRS_PrenotaR;
     TXClientTable *evasioni = DMILUMO->TRS_PrenotaE;
@@ -490,17 +500,17 @@ bool Evadi(TDataSet *Testa, TDataSet *Righe, int Modo, const QString &SiglaDoc)
             }
         }
         if (!trovata) {
-            Notices::Tell(QStringLiteral("Nessuna prenotazione per l'articolo : ") + articolo + QStringLiteral("  ") +
-                              descrizione,
+            Notices::Tell(QStringLiteral("Nessuna prenotazione per l'articolo : ") + articolo + QStringLiteral("  ")
+                              + descrizione,
                           TNoticeKind::Warning);
             incongruenze = true;
             return;
         }
         const double residuo = qMax(0.0, trovata->Residuo());
         if (Funzioni::CompDec(residuo, confezioni, decimali) < 0) {
-            Notices::Tell(QStringLiteral("Per l'articolo : ") + articolo + QStringLiteral("  ") + descrizione +
-                              QStringLiteral("\r\nQuantità Prenotata Residua : ") + Numero(residuo) +
-                              QStringLiteral("   Quantità Documento : ") + Numero(confezioni),
+            Notices::Tell(QStringLiteral("Per l'articolo : ") + articolo + QStringLiteral("  ") + descrizione
+                              + QStringLiteral("\r\nQuantità Prenotata Residua : ") + Numero(residuo)
+                              + QStringLiteral("   Quantità Documento : ") + Numero(confezioni),
                           TNoticeKind::Warning);
             incongruenze = true;
         }
@@ -514,7 +524,8 @@ bool Evadi(TDataSet *Testa, TDataSet *Righe, int Modo, const QString &SiglaDoc)
         }
         LocalizzaRiga(righePrenotate, *trovata);
         righePrenotate->Edit();
-        righePrenotate->FieldByName(QStringLiteral("NumConfEva"))->SetAsFloat(trovata->NumConfEva + trovata->Evase + evase);
+        righePrenotate->FieldByName(QStringLiteral("NumConfEva"))
+            ->SetAsFloat(trovata->NumConfEva + trovata->Evase + evase);
         righePrenotate->Post();
         trovata->Evase += evase;
         evasioni->Append();
@@ -574,13 +585,15 @@ bool Ripristina(TDataSet *Testa, const QString &SiglaDoc)
     Funzioni::CheckTabOpen(righe);
     Funzioni::CheckTabOpen(teste);
     for (evasioni->First(); !evasioni->Eof(); evasioni->Next()) {
-        if (righe->LocateAsStored(QStringLiteral("KContaR"), evasioni->FieldByName(QStringLiteral("KContaR"))->AsInteger())) {
+        if (righe->LocateAsStored(QStringLiteral("KContaR"),
+                                  evasioni->FieldByName(QStringLiteral("KContaR"))->AsInteger())) {
             righe->Edit();
             TField *evase = righe->FieldByName(QStringLiteral("NumConfEva"));
             evase->SetAsFloat(evase->AsFloat() - Valore(evasioni, QStringLiteral("NumConfEva")));
             righe->Post();
         }
-        if (teste->LocateAsStored(QStringLiteral("KContaT"), evasioni->FieldByName(QStringLiteral("KContaT"))->AsInteger())) {
+        if (teste->LocateAsStored(QStringLiteral("KContaT"),
+                                  evasioni->FieldByName(QStringLiteral("KContaT"))->AsInteger())) {
             teste->Edit();
             teste->FieldByName(QStringLiteral("FlStato"))->SetAsInteger(0);
             teste->Post();
@@ -638,14 +651,29 @@ DocumentoCauzioni DocumentoDi(const QString &SiglaDoc)
     TDMIBase *base = TDMIBase::Crea();
     DocumentoCauzioni d;
     if (SiglaDoc == QLatin1String("DT"))
-        d = {1, QStringLiteral("KBolleCliT"), QStringLiteral("LUMO_CauzDocBoll"), QStringLiteral("BolleCliTeste"),
-             base->lkCausBolleCli, QStringLiteral("IdClienteTp"), QStringLiteral("IdCliente")};
+        d = {1,
+             QStringLiteral("KBolleCliT"),
+             QStringLiteral("LUMO_CauzDocBoll"),
+             QStringLiteral("BolleCliTeste"),
+             base->lkCausBolleCli,
+             QStringLiteral("IdClienteTp"),
+             QStringLiteral("IdCliente")};
     else if (SiglaDoc == QLatin1String("FI"))
-        d = {2, QStringLiteral("KFattCliT"), QStringLiteral("LUMO_CauzDocFatt"), QStringLiteral("FattureCliTeste"),
-             base->lkCausFattCli, QStringLiteral("IdClienteTp"), QStringLiteral("IdCliente")};
+        d = {2,
+             QStringLiteral("KFattCliT"),
+             QStringLiteral("LUMO_CauzDocFatt"),
+             QStringLiteral("FattureCliTeste"),
+             base->lkCausFattCli,
+             QStringLiteral("IdClienteTp"),
+             QStringLiteral("IdCliente")};
     else if (SiglaDoc == QLatin1String("DTA"))
-        d = {3, QStringLiteral("KBolleForT"), QStringLiteral("LUMO_CauzDocBollAcq"), QStringLiteral("BolleForTeste"),
-             base->lkCausBolleFor, QStringLiteral("IdFornitoreTp"), QStringLiteral("IdFornitore")};
+        d = {3,
+             QStringLiteral("KBolleForT"),
+             QStringLiteral("LUMO_CauzDocBollAcq"),
+             QStringLiteral("BolleForTeste"),
+             base->lkCausBolleFor,
+             QStringLiteral("IdFornitoreTp"),
+             QStringLiteral("IdFornitore")};
     return d;
 }
 
@@ -848,8 +876,9 @@ bool CostruisciCastelletto(TDataSet *Testa, TDataSet *Righe, TDataSet *Cauz, con
 
     const QString qtaMossa = reso ? QStringLiteral("QtaRes") : QStringLiteral("QtaCar");
     if (!Cauz->IsEmpty()) {
-        if (reso && !Notices::Ask(QStringLiteral("Castelletto Cauzioni già presente, nuovo ricalcolo"), TNoticeKind::Warning,
-                                  true))
+        if (reso
+            && !Notices::Ask(QStringLiteral("Castelletto Cauzioni già presente, nuovo ricalcolo"), TNoticeKind::Warning,
+                             true))
             return false;
         // the quantity being rebuilt starts again from 0, its excess part with it
         const QString valoreMosso = reso ? QStringLiteral("ValoreRes") : QStringLiteral("ValoreCar");
@@ -875,7 +904,8 @@ bool CostruisciCastelletto(TDataSet *Testa, TDataSet *Righe, TDataSet *Cauz, con
                 const double pendenti = Valore(rese, QStringLiteral("QtaRes"));
                 ImpostaCampo(Cauz, QStringLiteral("QtaRes"), pendenti);
                 ImpostaCampo(Cauz, QStringLiteral("QtaResPn"), pendenti);
-                Cauz->FieldByName(QStringLiteral("KMovResT"))->SetAsInteger(rese->FieldByName(QStringLiteral("KMovResT"))->AsInteger());
+                Cauz->FieldByName(QStringLiteral("KMovResT"))
+                    ->SetAsInteger(rese->FieldByName(QStringLiteral("KMovResT"))->AsInteger());
             }
             // the pending returns beyond the stock are excess once, when the row is valued
             if (!listino.isEmpty())
@@ -921,7 +951,8 @@ bool CostruisciCastelletto(TDataSet *Testa, TDataSet *Righe, TDataSet *Cauz, con
         if (Valore(Cauz, QStringLiteral("QtaCar")) == 0 && Valore(Cauz, QStringLiteral("QtaRes")) == 0)
             return;
         const double prezzo =
-            listino.isEmpty() ? 0 : UT_LMQ_CAUZ_PrezzoCauzione(listino, divisa, Codice(Cauz, QStringLiteral("IdImballo")));
+            listino.isEmpty() ? 0
+                              : UT_LMQ_CAUZ_PrezzoCauzione(listino, divisa, Codice(Cauz, QStringLiteral("IdImballo")));
         Cauz->Edit();
         if (prezzo != 0)
             ImpostaCampo(Cauz, QStringLiteral("Prezzo"), prezzo);
@@ -1116,9 +1147,9 @@ TestaCauzioni TestaRegistrata(TDataSet *Testa, const DocumentoCauzioni &doc, qin
 
 bool StesseSchede(const TestaCauzioni &a, const TestaCauzioni &b)
 {
-    return a.data == b.data && a.contoTp == b.contoTp && a.conto == b.conto && a.destinazione == b.destinazione &&
-           a.divisa == b.divisa && a.cambio == b.cambio && a.aggCau == b.aggCau && a.aggCauF == b.aggCauF &&
-           a.aggCauB == b.aggCauB;
+    return a.data == b.data && a.contoTp == b.contoTp && a.conto == b.conto && a.destinazione == b.destinazione
+           && a.divisa == b.divisa && a.cambio == b.cambio && a.aggCau == b.aggCau && a.aggCauF == b.aggCauF
+           && a.aggCauB == b.aggCauB;
 }
 
 // What a stored summary row moves on the cards.
@@ -1195,8 +1226,8 @@ void ScriviMovimento(TDataSet *Testa, TDataSet *Cauz, const TestaCauzioni &t, in
     campo("FlAggCauF")->SetAsInteger(t.aggCauF);
     teste->Post();
     const qint64 movimento = campo("KContaT")->AsInteger();
-    static const char *const copiati[] = {"IdImballo", "QtaCar", "QtaRes", "Prezzo", "ValoreCar", "ValoreRes",
-                                          "QtaCarEcc", "QtaResEcc"};
+    static const char *const copiati[] = {"IdImballo", "QtaCar",    "QtaRes",    "Prezzo",
+                                          "ValoreCar", "ValoreRes", "QtaCarEcc", "QtaResEcc"};
     PerOgniRiga(Cauz, [&] {
         const int stato = Cauz->FieldByName(QStringLiteral("Stato"))->AsInteger();
         if (stato > 2 || (Valore(Cauz, QStringLiteral("QtaCar")) == 0 && Valore(Cauz, QStringLiteral("QtaRes")) == 0))
@@ -1220,8 +1251,8 @@ void LeggiRegistrate(TXClientTable *Archivio, const QList<QVariantList> &chiavi,
                      qint64 documento)
 {
     if (!chiavi.isEmpty())
-        Archivio->ReadAsStored(QStringLiteral("KMovimento"), chiavi, campoDocumento + QStringLiteral(" = ?"), {documento},
-                               true);
+        Archivio->ReadAsStored(QStringLiteral("KMovimento"), chiavi, campoDocumento + QStringLiteral(" = ?"),
+                               {documento}, true);
 }
 
 // The document's stored summary deleted in one statement that gives back what it deleted
@@ -1279,9 +1310,11 @@ void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXClientTable *Arc
 
     if (Modo == 2) {
         EliminaRegistrate(Archivio, doc.chiave, chiave, registrata);
-        Esegui(appoggio,
-               QStringLiteral("UPDATE LUMO_MovResT SET KDocT = 0 , FlTipoDocColl = 0 WHERE FlTipoDocColl = :Fl AND KDocT = :KDocT "),
-               {doc.collegamento, chiave});
+        Esegui(
+            appoggio,
+            QStringLiteral(
+                "UPDATE LUMO_MovResT SET KDocT = 0 , FlTipoDocColl = 0 WHERE FlTipoDocColl = :Fl AND KDocT = :KDocT "),
+            {doc.collegamento, chiave});
         CancellaMovimento(doc.collegamento, chiave);
         return;
     }
@@ -1331,7 +1364,8 @@ void UT_LMQ_DVEN_RegCastCauz(TDataSet *Testa, TDataSet *Cauz, TXClientTable *Arc
     const QList<qint64> rese = ReseRicordate(Cauz, chiave);
     if (Modo == 0 && registrato && !rese.isEmpty()) {
         // the pending returns the summary counted go to the new document, each still pending
-        const int destinazione = CauzioniPerDestinazione(attuale.contoTp, attuale.conto) != 0 ? attuale.destinazione : 0;
+        const int destinazione =
+            CauzioniPerDestinazione(attuale.contoTp, attuale.conto) != 0 ? attuale.destinazione : 0;
         QStringList segnaposto;
         QVariantList valori{chiave, doc.collegamento, attuale.contoTp, attuale.conto, destinazione};
         for (qint64 k : rese) {
@@ -1363,7 +1397,7 @@ namespace {
 
 const int kPosti = 10;
 const char *const kCampiStringa[] = {"_UT_IdCauz", "_UT_DsCauz"};
-const char *const kCampiNumero[] = {"_UT_EsiIni", "_UT_QtaCar",  "_UT_QtaRes",    "_UT_EsiFin",
+const char *const kCampiNumero[] = {"_UT_EsiIni", "_UT_QtaCar", "_UT_QtaRes",    "_UT_EsiFin",
                                     "_UT_ValCon", "_UT_Prezzo", "_UT_QtaCarEcc", "_UT_QtaResEcc"};
 
 QString Posto(const char *campo, int posto)
@@ -1469,7 +1503,8 @@ void UT_LMQ_DVEN_StampaCastelletto(TDataSet *Testa, int TipoCastelletto)
     if (!OrigineDi(TipoCastelletto, o))
         return;
     q->SetDatabaseName(o.database);
-    q->SQL = QStringList{QStringLiteral("SELECT * FROM %1  WHERE %2 = :Chiave ORDER BY IdImballo ").arg(o.tabella, o.chiave)};
+    q->SQL = QStringList{
+        QStringLiteral("SELECT * FROM %1  WHERE %2 = :Chiave ORDER BY IdImballo ").arg(o.tabella, o.chiave)};
     const qint64 chiave = Testa->FieldByName(o.chiave)->AsInteger();
     q->ParamByName(QStringLiteral("Chiave"))->SetAsInteger(chiave);
     q->Open();
@@ -1489,7 +1524,9 @@ void UT_LMQ_DVEN_StampaCastelletto(TDataSet *Testa, int TipoCastelletto)
         const QString descrizione = TDMIBase::Posiziona(imballi, QStringLiteral("IdImballo"), {imballo})
                                         ? imballi->FieldByName(QStringLiteral("UT_LMQ_DsDescDoc"))->AsString()
                                         : QString();
-        auto numero = [&](const char *campo, double valore) { Testa->FieldByName(Posto(campo, posto))->SetAsFloat(valore); };
+        auto numero = [&](const char *campo, double valore) {
+            Testa->FieldByName(Posto(campo, posto))->SetAsFloat(valore);
+        };
         Testa->FieldByName(Posto("_UT_IdCauz", posto))->SetAsString(imballo);
         Testa->FieldByName(Posto("_UT_DsCauz", posto))->SetAsString(descrizione);
         numero("_UT_EsiIni", esistenza);
@@ -1503,8 +1540,9 @@ void UT_LMQ_DVEN_StampaCastelletto(TDataSet *Testa, int TipoCastelletto)
     });
     // the totals cover every row, printed or not
     q->Close();
-    q->SQL = QStringList{QStringLiteral("SELECT sum(ValoreCar) as ValCar, sum(ValoreRes) as ValRes FROM %1  WHERE %2 = :Chiave")
-                             .arg(o.tabella, o.chiave)};
+    q->SQL = QStringList{
+        QStringLiteral("SELECT sum(ValoreCar) as ValCar, sum(ValoreRes) as ValRes FROM %1  WHERE %2 = :Chiave")
+            .arg(o.tabella, o.chiave)};
     q->ParamByName(QStringLiteral("Chiave"))->SetAsInteger(chiave);
     q->Open();
     if (!q->IsEmpty()) {

@@ -95,8 +95,8 @@ enum class Confronto { Intero = 0, Primi9 = 9, Primi11 = 11 };
 // When InitForm is called after the window factory.
 enum class Dopo {
     Nulla,
-    SeAperta,  // only when the factory answered true
-    SeEsiste,  // when the window's reference is set afterwards
+    SeAperta, // only when the factory answered true
+    SeEsiste, // when the window's reference is set afterwards
 };
 
 enum class Extra {
@@ -107,15 +107,15 @@ enum class Extra {
 
 enum class Cancello {
     Nessuno,
-    Trasporto1,    // FlAbilTrasporto = 1
-    Trasporto,     // FlAbilTrasporto <> 0
-    SchedaPro1,    // FlAbilSchedaPro = 1
-    RegCs,         // FlStaRegCs <> 0
-    RegImb,        // FlStaRegImb <> 0
-    RegCon,        // FlStaRegCon <> 0
-    Cauzioni,      // FlAbilCauz <> 0
-    Accisa,        // FlAbilAccisa <> 0
-    Privilegio,    // the user's privilege flag = 1
+    Trasporto1, // FlAbilTrasporto = 1
+    Trasporto,  // FlAbilTrasporto <> 0
+    SchedaPro1, // FlAbilSchedaPro = 1
+    RegCs,      // FlStaRegCs <> 0
+    RegImb,     // FlStaRegImb <> 0
+    RegCon,     // FlStaRegCon <> 0
+    Cauzioni,   // FlAbilCauz <> 0
+    Accisa,     // FlAbilAccisa <> 0
+    Privilegio, // the user's privilege flag = 1
 };
 
 struct TScelta {
@@ -138,33 +138,58 @@ constexpr int N = mtInformation; // unused message type of the rows without a me
 
 // Host windows (the module's subclasses), in the order of comparison.
 const TScelta SceltePrimarie[] = {
-    {"BBAS0030F", Confronto::Intero, "TFBBas0030f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false, Extra::Nessuno},
-    {"BBAS0055F", Confronto::Intero, "TFbbas0055f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::SeEsiste, "", false, Extra::Nessuno},
-    {"BBAS0051F", Confronto::Primi9, "TFBbas0051f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::SeAperta, "", false, Extra::PosizionaCliente},
-    {"BBAS0052F", Confronto::Intero, "TFBbas0052f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::SeEsiste, "", false, Extra::Nessuno},
-    {"BBAS0047F", Confronto::Intero, "TFBBas0047f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false, Extra::Nessuno},
-    {"BBAS0019F", Confronto::Intero, "TFBBas0019f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false, Extra::Nessuno},
-    {"BBAS0058F", Confronto::Primi9, "TFBBas0058f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::SeEsiste, "S", false, Extra::SoloConChiave},
-    {"BBAS0038F", Confronto::Intero, "TFBbas0038f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false, Extra::Nessuno},
-    {"BBAS0039F", Confronto::Intero, "TFBBas0039f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false, Extra::Nessuno},
-    {"BBAS0045F", Confronto::Intero, "TFBbas0045f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false, Extra::Nessuno},
-    {"BMAG0001F", Confronto::Primi9, "TFBMag0001f_p", taDialogo, Cancello::Nessuno, "Gestione prima nota magazzino già attiva", mtError, Dopo::SeEsiste, "A,B", true, Extra::Nessuno},
-    {"SVEN0001F_C", Confronto::Primi11, "TFSVen0001f_p", taDialogo, Cancello::Nessuno, "Gestione bolle uscita già attiva", mtError, Dopo::SeEsiste, "0,K,0", true, Extra::Nessuno},
-    {"SVEN0001F_F", Confronto::Primi11, "TFSVen0001f_p", taDialogo, Cancello::Nessuno, "Gestione bolle uscita già attiva", mtError, Dopo::SeEsiste, "1,K,0", true, Extra::Nessuno},
-    {"SVEN0002D", Confronto::Intero, "TFSven0002d_p", taDialogo, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false, Extra::Nessuno},
-    {"SVEN0007D", Confronto::Intero, "TFSVen0007d_p", taDialogo, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false, Extra::Nessuno},
-    {"SVEN0008F_F", Confronto::Primi11, "TFSVen0008f_p", taDialogo, Cancello::Nessuno, "Gestione fatture già attiva", mtError, Dopo::SeEsiste, "0,K", true, Extra::Nessuno},
-    {"SVEN0008F_R", Confronto::Primi11, "TFSVen0008f_p", taDialogo, Cancello::Nessuno, "Gestione fatture già attiva", mtWarning, Dopo::SeAperta, "1,K", true, Extra::Nessuno},
+    {"BBAS0030F", Confronto::Intero, "TFBBas0030f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false,
+     Extra::Nessuno},
+    {"BBAS0055F", Confronto::Intero, "TFbbas0055f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::SeEsiste, "",
+     false, Extra::Nessuno},
+    {"BBAS0051F", Confronto::Primi9, "TFBbas0051f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::SeAperta, "",
+     false, Extra::PosizionaCliente},
+    {"BBAS0052F", Confronto::Intero, "TFBbas0052f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::SeEsiste, "",
+     false, Extra::Nessuno},
+    {"BBAS0047F", Confronto::Intero, "TFBBas0047f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false,
+     Extra::Nessuno},
+    {"BBAS0019F", Confronto::Intero, "TFBBas0019f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false,
+     Extra::Nessuno},
+    {"BBAS0058F", Confronto::Primi9, "TFBBas0058f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::SeEsiste, "S",
+     false, Extra::SoloConChiave},
+    {"BBAS0038F", Confronto::Intero, "TFBbas0038f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false,
+     Extra::Nessuno},
+    {"BBAS0039F", Confronto::Intero, "TFBBas0039f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false,
+     Extra::Nessuno},
+    {"BBAS0045F", Confronto::Intero, "TFBbas0045f_p", taNormale, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false,
+     Extra::Nessuno},
+    {"BMAG0001F", Confronto::Primi9, "TFBMag0001f_p", taDialogo, Cancello::Nessuno,
+     "Gestione prima nota magazzino già attiva", mtError, Dopo::SeEsiste, "A,B", true, Extra::Nessuno},
+    {"SVEN0001F_C", Confronto::Primi11, "TFSVen0001f_p", taDialogo, Cancello::Nessuno,
+     "Gestione bolle uscita già attiva", mtError, Dopo::SeEsiste, "0,K,0", true, Extra::Nessuno},
+    {"SVEN0001F_F", Confronto::Primi11, "TFSVen0001f_p", taDialogo, Cancello::Nessuno,
+     "Gestione bolle uscita già attiva", mtError, Dopo::SeEsiste, "1,K,0", true, Extra::Nessuno},
+    {"SVEN0002D", Confronto::Intero, "TFSven0002d_p", taDialogo, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false,
+     Extra::Nessuno},
+    {"SVEN0007D", Confronto::Intero, "TFSVen0007d_p", taDialogo, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false,
+     Extra::Nessuno},
+    {"SVEN0008F_F", Confronto::Primi11, "TFSVen0008f_p", taDialogo, Cancello::Nessuno, "Gestione fatture già attiva",
+     mtError, Dopo::SeEsiste, "0,K", true, Extra::Nessuno},
+    {"SVEN0008F_R", Confronto::Primi11, "TFSVen0008f_p", taDialogo, Cancello::Nessuno, "Gestione fatture già attiva",
+     mtWarning, Dopo::SeAperta, "1,K", true, Extra::Nessuno},
     // the host's own windows
-    {"SVEN0009D", Confronto::Intero, "TFSven0009d", taDialogo, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false, Extra::Nessuno},
-    {"SVEN0012D", Confronto::Intero, "TFSven0012d", taDialogo, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false, Extra::Nessuno},
-    {"SOFC0001F", Confronto::Primi9, "TFSOfc0001f_p", taDialogo, Cancello::Nessuno, "Gestione offerte clienti già attiva", mtWarning, Dopo::SeAperta, "K", true, Extra::Nessuno},
-    {"SORC0001F", Confronto::Primi9, "TFSOrc0001f_p", taDialogo, Cancello::Nessuno, "Gestione ordini clienti già attiva", mtError, Dopo::SeEsiste, "0,K,0", true, Extra::Nessuno},
-    {"SACQ0001F", Confronto::Primi9, "TFSAcq0001f_p", taDialogo, Cancello::Nessuno, "Gestione bolle fornitori già attiva", mtWarning, Dopo::SeAperta, "1,K", true, Extra::Nessuno},
+    {"SVEN0009D", Confronto::Intero, "TFSven0009d", taDialogo, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false,
+     Extra::Nessuno},
+    {"SVEN0012D", Confronto::Intero, "TFSven0012d", taDialogo, Cancello::Nessuno, nullptr, N, Dopo::Nulla, "", false,
+     Extra::Nessuno},
+    {"SOFC0001F", Confronto::Primi9, "TFSOfc0001f_p", taDialogo, Cancello::Nessuno,
+     "Gestione offerte clienti già attiva", mtWarning, Dopo::SeAperta, "K", true, Extra::Nessuno},
+    {"SORC0001F", Confronto::Primi9, "TFSOrc0001f_p", taDialogo, Cancello::Nessuno,
+     "Gestione ordini clienti già attiva", mtError, Dopo::SeEsiste, "0,K,0", true, Extra::Nessuno},
+    {"SACQ0001F", Confronto::Primi9, "TFSAcq0001f_p", taDialogo, Cancello::Nessuno,
+     "Gestione bolle fornitori già attiva", mtWarning, Dopo::SeAperta, "1,K", true, Extra::Nessuno},
 };
 
-#define QARN(codice, classe, modo, cancello)                                                                          \
-    {codice, Confronto::Intero, classe, modo, Cancello::cancello, nullptr, N, Dopo::Nulla, "", false, Extra::Nessuno}
+#define QARN(codice, classe, modo, cancello)                                                                           \
+    {                                                                                                                  \
+        codice, Confronto::Intero, classe, modo, Cancello::cancello, nullptr, N, Dopo::Nulla, "", false,               \
+            Extra::Nessuno                                                                                             \
+    }
 
 // The module's own windows; each code compared as a whole.
 const TScelta ScelteModulo[] = {
@@ -205,8 +230,10 @@ const TScelta ScelteModulo[] = {
     QARN("QARN0111F", "TFqarn0111f", taDialogo, RegCon),
     QARN("QARN0201F", "TFqarn0201f", taNormale, Cauzioni),
     QARN("QARN0209F", "TFqarn0209f", taNormale, Cauzioni),
-    {"QARN0202F_C", Confronto::Intero, "TFqarn0202f", taNormale, Cancello::Cauzioni, "Gestione progressivi già attiva", mtError, Dopo::SeEsiste, "'CL'", true, Extra::Nessuno},
-    {"QARN0202F_F", Confronto::Intero, "TFqarn0202f", taNormale, Cancello::Cauzioni, "Gestione progressivi già attiva", mtError, Dopo::SeEsiste, "'FO'", true, Extra::Nessuno},
+    {"QARN0202F_C", Confronto::Intero, "TFqarn0202f", taNormale, Cancello::Cauzioni, "Gestione progressivi già attiva",
+     mtError, Dopo::SeEsiste, "'CL'", true, Extra::Nessuno},
+    {"QARN0202F_F", Confronto::Intero, "TFqarn0202f", taNormale, Cancello::Cauzioni, "Gestione progressivi già attiva",
+     mtError, Dopo::SeEsiste, "'FO'", true, Extra::Nessuno},
     QARN("QARN0204F", "TFqarn0204f", taMassimizzata, Cauzioni),
     QARN("QARN0203D", "TFqarn0203d", taDialogo, Cauzioni),
     QARN("QARN0205D", "TFqarn0205d", taDialogo, Cauzioni),
@@ -222,7 +249,8 @@ const TScelta ScelteModulo[] = {
     QARN("QARN0402D", "TFqarn0402d", taDialogo, Accisa),
     QARN("QARN0404D", "TFqarn0404d", taDialogo, Accisa),
     // the configuration window, shown modally without the window factory
-    {"QARN0001F", Confronto::Intero, nullptr, taModale, Cancello::Privilegio, nullptr, N, Dopo::Nulla, "", false, Extra::Nessuno},
+    {"QARN0001F", Confronto::Intero, nullptr, taModale, Cancello::Privilegio, nullptr, N, Dopo::Nulla, "", false,
+     Extra::Nessuno},
 };
 
 #undef QARN

@@ -56,8 +56,7 @@ void NumeriScelta(const QString &code, qint32 &primo, qint32 &secondo);
 
 // ---- catalogue entries
 
-template <class T>
-bool ChiamaInitForm(T *w, const QVariantList &a)
+template <class T> bool ChiamaInitForm(T *w, const QVariantList &a)
 {
     auto risultato = [](auto &&call) -> bool {
         if constexpr (std::is_void_v<decltype(call())>) {
@@ -69,19 +68,19 @@ bool ChiamaInitForm(T *w, const QVariantList &a)
     };
     const auto tipo = [&a](int i) { return a.at(i).typeId(); };
     const int n = int(a.size());
-    if constexpr (requires(T *f) { f->InitForm(); })
+    if constexpr (requires(T * f) { f->InitForm(); })
         if (n == 0)
             return risultato([&] { return w->InitForm(); });
-    if constexpr (requires(T *f, QString s) { f->InitForm(s); })
+    if constexpr (requires(T * f, QString s) { f->InitForm(s); })
         if (n == 1 && tipo(0) == QMetaType::QString)
             return risultato([&] { return w->InitForm(a.at(0).toString()); });
-    if constexpr (requires(T *f, qint32 x) { f->InitForm(x); })
+    if constexpr (requires(T * f, qint32 x) { f->InitForm(x); })
         if (n == 1 && tipo(0) == QMetaType::Int)
             return risultato([&] { return w->InitForm(a.at(0).toInt()); });
-    if constexpr (requires(T *f, qint32 x) { f->InitForm(x, x); })
+    if constexpr (requires(T * f, qint32 x) { f->InitForm(x, x); })
         if (n == 2 && tipo(0) == QMetaType::Int && tipo(1) == QMetaType::Int)
             return risultato([&] { return w->InitForm(a.at(0).toInt(), a.at(1).toInt()); });
-    if constexpr (requires(T *f, qint32 x) { f->InitForm(x, x, x); })
+    if constexpr (requires(T * f, qint32 x) { f->InitForm(x, x, x); })
         if (n == 3 && tipo(0) == QMetaType::Int && tipo(1) == QMetaType::Int && tipo(2) == QMetaType::Int)
             return risultato([&] { return w->InitForm(a.at(0).toInt(), a.at(1).toInt(), a.at(2).toInt()); });
     QStringList tipi;
@@ -91,8 +90,7 @@ bool ChiamaInitForm(T *w, const QVariantList &a)
                         .arg(QString::fromLatin1(T::staticMetaObject.className()), tipi.join(QStringLiteral(", "))));
 }
 
-template <class T>
-TClasseModulo Finestra(QPointer<T> &riferimento)
+template <class T> TClasseModulo Finestra(QPointer<T> &riferimento)
 {
     TClasseModulo c;
     c.Classe = ClassRef::Of<T>();
@@ -113,8 +111,7 @@ TClasseModulo Finestra(QPointer<T> &riferimento)
     return c;
 }
 
-template <class T>
-TClasseModulo Classe()
+template <class T> TClasseModulo Classe()
 {
     TClasseModulo c;
     c.Classe = ClassRef::Of<T>();
@@ -123,9 +120,9 @@ TClasseModulo Classe()
 
 } // namespace Dusaria
 
-#define DUSARIA_FINESTRA(T, riferimento)                                                                  \
-    [[maybe_unused]] static const bool dusariaCatalogo_##T =                                              \
+#define DUSARIA_FINESTRA(T, riferimento)                                                                               \
+    [[maybe_unused]] static const bool dusariaCatalogo_##T =                                                           \
         (Dusaria::RegistraClasse(QStringLiteral(#T), Dusaria::Finestra<T>(riferimento)), true)
-#define DUSARIA_CLASSE(T)                                                                                 \
-    [[maybe_unused]] static const bool dusariaCatalogo_##T =                                              \
+#define DUSARIA_CLASSE(T)                                                                                              \
+    [[maybe_unused]] static const bool dusariaCatalogo_##T =                                                           \
         (Dusaria::RegistraClasse(QStringLiteral(#T), Dusaria::Classe<T>()), true)

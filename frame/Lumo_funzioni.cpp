@@ -14,8 +14,8 @@
 #include "host/db/TXTransaction.h"
 #include "host/ui/Kmessages.h"
 
-#include <QRegularExpression>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSqlQuery>
 
@@ -93,8 +93,7 @@ size_t qHash(const Codice &c, size_t seed = 0)
 // ends or a statement of it writes one of the tables; read every time outside a transaction.
 // With a reader of all values, a transaction that has read many one by one reads the rest at
 // once: a key it does not hold then has the value of a missing row, T().
-template <typename T>
-class LettureTransazione final : private TXTransactionListener {
+template <typename T> class LettureTransazione final : private TXTransactionListener {
 public:
     explicit LettureTransazione(const QStringList &tabelle) : tabelle_(tabelle) {}
 
@@ -190,8 +189,7 @@ Decimali DecimaliDivisa(TXDatabase &db, const QString &divisa)
 
 // An amount of currency da (at rate cambio, national units per unit) in currency a, rounded
 // to the given decimals: through the national currency, at a's stored rate on the date.
-double Converti(double importo, const QString &da, double cambio, const QDateTime &data, const QString &a,
-                int decimali)
+double Converti(double importo, const QString &da, double cambio, const QDateTime &data, const QString &a, int decimali)
 {
     double nazionale = importo;
     if (da != DivisaNazionale()) {
@@ -231,8 +229,20 @@ void Aggiungi(TDataSet *t, const QString &campo, double importo)
 
 // Positions of the card amounts in kImportiScheda (EsiAttEcc, last, follows from two of them).
 enum ImportoScheda {
-    kProgQtaCar, kProgQtaRes, kProgValCar, kProgValRes, kProgQtaCarF, kProgQtaResF, kProgValCarF,
-    kProgValResF, kProgQtaCarB, kProgQtaResB, kProgValCarB, kProgValResB, kQtaCarEcc, kQtaResEcc,
+    kProgQtaCar,
+    kProgQtaRes,
+    kProgValCar,
+    kProgValRes,
+    kProgQtaCarF,
+    kProgQtaResF,
+    kProgValCarF,
+    kProgValResF,
+    kProgQtaCarB,
+    kProgQtaResB,
+    kProgValCarB,
+    kProgValResB,
+    kQtaCarEcc,
+    kQtaResEcc,
     kImportiSommati
 };
 
@@ -247,8 +257,8 @@ struct ChiaveScheda {
     // the numbers first, then the texts most likely to differ
     bool operator==(const ChiaveScheda &o) const
     {
-        return destinazione == o.destinazione && tipoScheda == o.tipoScheda && conto == o.conto &&
-               imballo == o.imballo && tipoConto == o.tipoConto;
+        return destinazione == o.destinazione && tipoScheda == o.tipoScheda && conto == o.conto && imballo == o.imballo
+               && tipoConto == o.tipoConto;
     }
     QVariantList Valori() const { return {tipoConto, conto, destinazione, imballo, tipoScheda}; }
 };
@@ -304,14 +314,15 @@ public:
         if (!tutteLette_ && !contiLetti_.contains(conto)) {
             Leggendo([&] {
                 const bool tutte = contiLetti_.size() >= kContiPrimaDiTutte;
-                QSqlQuery q = tutte ? db.OpenQuery(kSelezioneDivise, {}, true)
-                                    : db.OpenQuery(kSelezioneDivise + QStringLiteral(" WHERE IdContoTp = ? AND IdConto = ?"),
-                                                   {conto.first, conto.second}, true);
+                QSqlQuery q =
+                    tutte ? db.OpenQuery(kSelezioneDivise, {}, true)
+                          : db.OpenQuery(kSelezioneDivise + QStringLiteral(" WHERE IdContoTp = ? AND IdConto = ?"),
+                                         {conto.first, conto.second}, true);
                 if (tutte)
                     divise_.clear();
                 while (q.next())
-                    divise_.insert({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt(), q.value(3).toString(),
-                                    q.value(4).toInt()},
+                    divise_.insert({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt(),
+                                    q.value(3).toString(), q.value(4).toInt()},
                                    q.value(5).toString());
                 tutteLette_ = tutte;
                 if (!tutte)
@@ -343,8 +354,7 @@ public:
     void Registra(const ChiaveScheda &chiave, const QString &divisa) { divise_.insert(chiave, divisa); }
     void Letto(const QString &tipo, const QString &conto) { contiLetti_.insert({tipo, conto}); }
     // Runs a read that names the card table: it may flush the table's own posts, not these cards.
-    template <typename Leggi>
-    std::invoke_result_t<Leggi> Leggendo(Leggi leggi)
+    template <typename Leggi> std::invoke_result_t<Leggi> Leggendo(Leggi leggi)
     {
         leggendo_ = true;
         const auto fine = qScopeGuard([this] { leggendo_ = false; });
@@ -427,10 +437,7 @@ public:
     }
 
 private:
-    explicit SchedeInSospeso(TXClientTable *t) : QObject(t), tabella_(t)
-    {
-        setObjectName(QString::fromLatin1(kNome));
-    }
+    explicit SchedeInSospeso(TXClientTable *t) : QObject(t), tabella_(t) { setObjectName(QString::fromLatin1(kNome)); }
 
     // The place, looked up again when the card was not pending then or the pending cards changed since.
     qsizetype Verificato(const ChiaveScheda &chiave, qsizetype posto) const
@@ -826,10 +833,10 @@ void UT_LMQ_CAUZ_AggiornaProgressivi(const QDateTime &DataReg, const QString &Id
         const bool converti = divisa != divisaMovimento;
         i.prezzo = converti ? Converti(Prezzo, divisaMovimento, Cambio, DataReg, divisa, dec.prezzo) : Prezzo;
         if (FlValori == 1) {
-            i.valoreCar = converti ? Converti(ValoreCar, divisaMovimento, Cambio, DataReg, divisa, dec.valore)
-                                   : ValoreCar;
-            i.valoreRes = converti ? Converti(ValoreRes, divisaMovimento, Cambio, DataReg, divisa, dec.valore)
-                                   : ValoreRes;
+            i.valoreCar =
+                converti ? Converti(ValoreCar, divisaMovimento, Cambio, DataReg, divisa, dec.valore) : ValoreCar;
+            i.valoreRes =
+                converti ? Converti(ValoreRes, divisaMovimento, Cambio, DataReg, divisa, dec.valore) : ValoreRes;
         } else {
             i.valoreCar = UT_LMQ_CAUZ_CalcValCau(QtaCar - QtaCarEcc, i.prezzo, dec.valore);
             i.valoreRes = UT_LMQ_CAUZ_CalcValCau(QtaRes - QtaResEcc, i.prezzo, dec.valore);
@@ -924,20 +931,13 @@ void UT_LMQ_SK_CreaWhere(TXMemTable *Parametri, QString &Where)
         const char *confronto;
     };
     static const Limite kTesti[] = {
-        {"Da_IdProdotto", "Articoli.IdProdotto >= "},
-        {"A_IdProdotto", "Articoli.IdProdotto <= "},
-        {"Da_IdCatVin", "Articoli.UT_LMQ_IdCatVin >= "},
-        {"A_IdCatVin", "Articoli.UT_LMQ_IdCatVin <= "},
-        {"Da_IdNazione", "Articoli.UT_LMQ_IdNazione >= "},
-        {"A_IdNazione", "Articoli.UT_LMQ_IdNazione <= "},
-        {"Da_IdRegione", "Articoli.UT_LMQ_IdRegione >= "},
-        {"A_IdRegione", "Articoli.UT_LMQ_IdRegione <= "},
-        {"Da_IdZonaProd", "Articoli.UT_LMQ_IdZonaProd >= "},
-        {"A_IdZonaProd", "Articoli.UT_LMQ_IdZonaProd <= "},
-        {"Da_IdTipologia", "Articoli.UT_LMQ_IdTipologia >= "},
-        {"A_IdTipologia", "Articoli.UT_LMQ_IdTipologia <= "},
-        {"Da_IdSpecifica", "Articoli.UT_LMQ_IdSpecifica >= "},
-        {"A_IdSpecifica", "Articoli.UT_LMQ_IdSpecifica <= "},
+        {"Da_IdProdotto", "Articoli.IdProdotto >= "},          {"A_IdProdotto", "Articoli.IdProdotto <= "},
+        {"Da_IdCatVin", "Articoli.UT_LMQ_IdCatVin >= "},       {"A_IdCatVin", "Articoli.UT_LMQ_IdCatVin <= "},
+        {"Da_IdNazione", "Articoli.UT_LMQ_IdNazione >= "},     {"A_IdNazione", "Articoli.UT_LMQ_IdNazione <= "},
+        {"Da_IdRegione", "Articoli.UT_LMQ_IdRegione >= "},     {"A_IdRegione", "Articoli.UT_LMQ_IdRegione <= "},
+        {"Da_IdZonaProd", "Articoli.UT_LMQ_IdZonaProd >= "},   {"A_IdZonaProd", "Articoli.UT_LMQ_IdZonaProd <= "},
+        {"Da_IdTipologia", "Articoli.UT_LMQ_IdTipologia >= "}, {"A_IdTipologia", "Articoli.UT_LMQ_IdTipologia <= "},
+        {"Da_IdSpecifica", "Articoli.UT_LMQ_IdSpecifica >= "}, {"A_IdSpecifica", "Articoli.UT_LMQ_IdSpecifica <= "},
     };
     static const Limite kAnnate[] = {
         {"Da_Annata", "Articoli.UT_LMQ_Annata >= "},
@@ -960,8 +960,8 @@ void UT_LMQ_SK_CreaWhere(TXMemTable *Parametri, QString &Where)
     Where += QStringLiteral("Articoli.UT_LMQ_FlAbilSchedaPro = '") + QLatin1Char('1') + QLatin1Char('\'') + e;
 }
 
-void UT_LMQ_SK_CreaOrdine(const QString &Campo1, const QString &Campo2, const QString &Campo3,
-                          const QString &Campo4, QString &Ordine)
+void UT_LMQ_SK_CreaOrdine(const QString &Campo1, const QString &Campo2, const QString &Campo3, const QString &Campo4,
+                          QString &Ordine)
 {
     Ordine.clear();
     for (const QString &campo : {Campo1, Campo2, Campo3, Campo4}) {

@@ -106,8 +106,8 @@ void UT_LMQ_SK_CreaWhere(TXMemTable *Parametri, QString &Where);
 
 // The comma-separated sort list of the fields that are neither empty nor "N". A field that is
 // not a known column name is refused with an Exception.
-void UT_LMQ_SK_CreaOrdine(const QString &Campo1, const QString &Campo2, const QString &Campo3,
-                          const QString &Campo4, QString &Ordine);
+void UT_LMQ_SK_CreaOrdine(const QString &Campo1, const QString &Campo2, const QString &Campo3, const QString &Campo4,
+                          QString &Ordine);
 
 // Closes the query and rewrites its first line beginning with "WHERE" (with Where less its
 // trailing " AND ") and its first line beginning with "ORDER" (with "ORDER BY " + Ordine); an

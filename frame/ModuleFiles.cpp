@@ -10,7 +10,7 @@ KV8_MODULE_EXPORT const char16_t *ModuleFiles(const char16_t *kind)
     static const QString none = QStringLiteral("");
     const QString asked = kind ? QString::fromUtf16(kind) : QString();
     const QString &files = asked == QLatin1String("dictionary") ? dictionary
-                         : asked == QLatin1String("demo")       ? demo
+                           : asked == QLatin1String("demo")     ? demo
                                                                 : none;
     return reinterpret_cast<const char16_t *>(files.utf16());
 }

@@ -9,10 +9,11 @@
 namespace {
 
 // Every column of LUMO_Parametri but Password, in the table's order.
-const char *const Colonne[] = {"IdCodice",         "PathCarImg",    "FlQtaConf",    "FlAbilTrasporto", "FlAbilCauz",
-                               "FlAbilSchedaPro",  "FlStaRegCon",   "FlStaRegCs",   "FlStaRegImb",     "FlStaRegSpum",
-                               "FlAbilStatis",     "FlAbilPrenota", "FlAbilVinifica", "FlTipoPrz",     "MeseIniBilDicGia",
-                               "LungCodArtPad",    "FlStaRegCau",   "FlAbilAccisa", "FlGestEcc"};
+const char *const Colonne[] = {"IdCodice",       "PathCarImg",      "FlQtaConf",        "FlAbilTrasporto",
+                               "FlAbilCauz",     "FlAbilSchedaPro", "FlStaRegCon",      "FlStaRegCs",
+                               "FlStaRegImb",    "FlStaRegSpum",    "FlAbilStatis",     "FlAbilPrenota",
+                               "FlAbilVinifica", "FlTipoPrz",       "MeseIniBilDicGia", "LungCodArtPad",
+                               "FlStaRegCau",    "FlAbilAccisa",    "FlGestEcc"};
 
 } // namespace
 
@@ -48,7 +49,9 @@ Tfqarn0001f::Tfqarn0001f(QWidget *owner) : TfdlgBase(owner), ui(new Ui::Qarn0001
     }
     tMain->AfterPost = [this](TDataSet *d) { tMainAfterPost(d); };
     // The only row the module reads is "1": a new row takes that key.
-    tMain->OnNewRecord = [](TDataSet *d) { d->FieldByName(QStringLiteral("IdCodice"))->SetAsString(QStringLiteral("1")); };
+    tMain->OnNewRecord = [](TDataSet *d) {
+        d->FieldByName(QStringLiteral("IdCodice"))->SetAsString(QStringLiteral("1"));
+    };
 
     dsMain = new TDataSource(this);
     dsMain->SetName(QStringLiteral("dsMain"));
@@ -96,6 +99,6 @@ void Tfqarn0001f::tMainAfterPost(TDataSet *)
     // the next menu choice reads the saved row
     if (DMILUMO)
         DMILUMO->lkLUMO_Parametri->Close();
-    Kmessages::KMessage(QStringLiteral("Uscire e rientrare dalla procedura per attivare le variazioni"),
-                        mtInformation, mbOK, 0);
+    Kmessages::KMessage(QStringLiteral("Uscire e rientrare dalla procedura per attivare le variazioni"), mtInformation,
+                        mbOK, 0);
 }

@@ -48,7 +48,8 @@ QStringList TFRaskDmUpdateDB::ScriptColonna(const TXDatiUpdate &d)
         colonna += QStringLiteral(" [NVarchar](MAX) NULL ");
         break;
     default:
-        throw Exception(QStringLiteral("Tipo campo %1 non gestito per il campo %2").arg(d.FlTipoCampo).arg(d.NomeCampo));
+        throw Exception(
+            QStringLiteral("Tipo campo %1 non gestito per il campo %2").arg(d.FlTipoCampo).arg(d.NomeCampo));
     }
     return {QStringLiteral("ALTER TABLE [dbo].[") + d.NomeTabella + QStringLiteral("] ADD"), colonna};
 }
@@ -127,7 +128,8 @@ bool TFRaskDmUpdateDB::ColonnePresenti(const QList<TXDatiUpdate> &colonne)
     if (tabelle.isEmpty())
         return true;
     try {
-        qTabellaUpDate->Database().ScalarValue(QStringLiteral("SELECT COUNT(*) FROM ") + tabelle.join(QStringLiteral(", ")));
+        qTabellaUpDate->Database().ScalarValue(QStringLiteral("SELECT COUNT(*) FROM ")
+                                               + tabelle.join(QStringLiteral(", ")));
         return true;
     } catch (const std::exception &) {
         return false;

@@ -31,8 +31,7 @@ public:
 
     TIntestazioneGruppi(KDBGriglia *griglia, QList<TGruppo> gruppi)
         : QHeaderView(Qt::Horizontal, griglia), griglia_(griglia), gruppi_(std::move(gruppi))
-    {
-    }
+    {}
 
 protected:
     QSize sizeHint() const override
@@ -104,13 +103,14 @@ void ImpostaGriglia(KDBGriglia *griglia, std::initializer_list<TColonna> colonne
     griglia->SetReadOnly(true);
     for (const TColonna &c : colonne)
         griglia->AddColumn(QLatin1String(c.campo), QString::fromUtf8(c.titolo), c.larghezza);
-    const QStringList fatture{QStringLiteral("ProgQtaCarF"), QStringLiteral("ProgQtaResF"), QStringLiteral("ProgValCarF"),
-                              QStringLiteral("ProgValResF")};
+    const QStringList fatture{QStringLiteral("ProgQtaCarF"), QStringLiteral("ProgQtaResF"),
+                              QStringLiteral("ProgValCarF"), QStringLiteral("ProgValResF")};
     const QStringList bolle{QStringLiteral("ProgQtaCarB"), QStringLiteral("ProgQtaResB"), QStringLiteral("ProgValCarB"),
                             QStringLiteral("ProgValResB")};
     griglia->setHorizontalHeader(new TIntestazioneGruppi(
         griglia, {{QStringLiteral("Progressivi Fatture"), fatture}, {QStringLiteral("Progressivi Bolle"), bolle}}));
-    griglia->SetOptions(dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgRowSelect | dgAlwaysShowSelection);
+    griglia->SetOptions(dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgRowSelect
+                        | dgAlwaysShowSelection);
     griglia->CaricaLayout();
 }
 
@@ -140,7 +140,8 @@ TFBbas0051f_p::TFBbas0051f_p(QWidget *owner) : TFBbas0051f(owner)
     Funzioni::CheckTabOpen(base->lkImballi);
     Funzioni::CheckTabOpen(base->lkConti);
     qUT_LMQ_ProgCauz->AddLookupField(QStringLiteral("DsImballoCauz"), ftString, 50, base->lkImballi,
-                                     QStringLiteral("IdImballo"), QStringLiteral("IdImballo"), QStringLiteral("DsImballo"));
+                                     QStringLiteral("IdImballo"), QStringLiteral("IdImballo"),
+                                     QStringLiteral("DsImballo"));
     dsUT_LMQ_ProgCauz = new TDataSource(this);
     dsUT_LMQ_ProgCauz->SetName(QStringLiteral("dsUT_LMQ_ProgCauz"));
     dsUT_LMQ_ProgCauz->SetDataSet(qUT_LMQ_ProgCauz);
@@ -167,23 +168,37 @@ TFBbas0051f_p::TFBbas0051f_p(QWidget *owner) : TFBbas0051f(owner)
     grValori = ui.grValori;
     AccodaPagine(this, ui.pcPagine);
 
-    ImpostaGriglia(grQuantita, {{"IdDestinazione", "Des.Div.", 60}, {"IdImballo", "Imballo", 60},
-                                {"ProgQtaCar", "Qtà Carico", 80}, {"ProgQtaRes", "Qtà Resa", 80},
-                                {"ProgQtaCarF", "Qta. Carico", 80}, {"ProgQtaResF", "Qtà Resa", 80},
-                                {"ProgQtaCarB", "Qtà Carico", 80}, {"ProgQtaResB", "Qtà Resa", 80},
-                                {"QtaCarEcc", "Qtà Car.", 70}, {"QtaResEcc", "Qtà Rese", 70}, {"EsiAttEcc", "Esistenza", 70}});
-    ImpostaGriglia(grValori, {{"IdDestinazione", "Des.Div.", 60}, {"IdImballo", "Imballo", 60},
-                              {"ProgValCar", "Val. Carico", 80}, {"ProgValRes", "Valore Reso", 80},
-                              {"ProgValCarF", "Val.Carico", 80}, {"ProgValResF", "Val. Reso", 80},
-                              {"ProgValCarB", "Val. Carico", 80}, {"ProgValResB", "Val. Reso", 80}});
+    ImpostaGriglia(grQuantita, {{"IdDestinazione", "Des.Div.", 60},
+                                {"IdImballo", "Imballo", 60},
+                                {"ProgQtaCar", "Qtà Carico", 80},
+                                {"ProgQtaRes", "Qtà Resa", 80},
+                                {"ProgQtaCarF", "Qta. Carico", 80},
+                                {"ProgQtaResF", "Qtà Resa", 80},
+                                {"ProgQtaCarB", "Qtà Carico", 80},
+                                {"ProgQtaResB", "Qtà Resa", 80},
+                                {"QtaCarEcc", "Qtà Car.", 70},
+                                {"QtaResEcc", "Qtà Rese", 70},
+                                {"EsiAttEcc", "Esistenza", 70}});
+    ImpostaGriglia(grValori, {{"IdDestinazione", "Des.Div.", 60},
+                              {"IdImballo", "Imballo", 60},
+                              {"ProgValCar", "Val. Carico", 80},
+                              {"ProgValRes", "Valore Reso", 80},
+                              {"ProgValCarF", "Val.Carico", 80},
+                              {"ProgValResF", "Val. Reso", 80},
+                              {"ProgValCarB", "Val. Carico", 80},
+                              {"ProgValResB", "Val. Reso", 80}});
 }
 
 void TFBbas0051f_p::FormCreate()
 {
     TFBbas0051f::FormCreate();
     Intitola(this);
-    TMain->FieldByName(QStringLiteral("UT_LMQ_FlTipCli"))->OnChange = [this](TField *f) { TMainUT_LMQ_FlTipCliChange(f); };
-    TMain->FieldByName(QStringLiteral("UT_LMQ_ContoCau"))->OnValidate = [this](TField *f) { TMainUT_LMQ_ContoCauValidate(f); };
+    TMain->FieldByName(QStringLiteral("UT_LMQ_FlTipCli"))->OnChange = [this](TField *f) {
+        TMainUT_LMQ_FlTipCliChange(f);
+    };
+    TMain->FieldByName(QStringLiteral("UT_LMQ_ContoCau"))->OnValidate = [this](TField *f) {
+        TMainUT_LMQ_ContoCauValidate(f);
+    };
     cbUT_UT_LMQ_FlCauz->OnChange = [this](TDBComboBox *c) { cbUT_UT_LMQ_FlCauzChange(c); };
     if (UT_LMQ_Parametri.FlAbilAccisa == 0)
         cbUT_LMQ_FlTipCli->setEnabled(false);
@@ -228,7 +243,8 @@ void TFBbas0051f_p::TMainAfterScroll(TDataSet *DataSet)
     if (UT_LMQ_Parametri.FlAbilCauz == 0)
         return;
     qUT_LMQ_ProgCauz->Close();
-    qUT_LMQ_ProgCauz->ParamByName(QStringLiteral("IdConto"))->SetAsString(DataSet->FieldByName(QStringLiteral("IdConto"))->AsString());
+    qUT_LMQ_ProgCauz->ParamByName(QStringLiteral("IdConto"))
+        ->SetAsString(DataSet->FieldByName(QStringLiteral("IdConto"))->AsString());
     qUT_LMQ_ProgCauz->Open();
 }
 

@@ -83,7 +83,9 @@ void TFbbas0055f_p::FormCreate()
     };
     for (const auto &[colonna, passo] : validatori) {
         const auto validatore = passo;
-        TArticoli->FieldByName(QLatin1String(colonna))->OnValidate = [this, validatore](TField *f) { (this->*validatore)(f); };
+        TArticoli->FieldByName(QLatin1String(colonna))->OnValidate = [this, validatore](TField *f) {
+            (this->*validatore)(f);
+        };
     }
 
     if (UT_LMQ_Parametri.FlAbilSchedaPro == 0) {

@@ -31,8 +31,7 @@ TXQuery *CreaQueryCodici(TfKV8ReportB *stampa, const QString &tabella, bool sele
 
 // Prints (or previews) the list of a code table through the print class, or the substitute
 // registered for it, owned by the window while it runs.
-template <class TStampa>
-void StampaTabellaCodici(QWidget *finestra, bool preview)
+template <class TStampa> void StampaTabellaCodici(QWidget *finestra, bool preview)
 {
     std::unique_ptr<TStampa> stampa(
         Kv8reportb::XGetReportClass(ClassRef::Of<TStampa>()).template CreateAs<TStampa>(finestra));

@@ -67,8 +67,8 @@ void CodiciImpostati(const QList<TField *> &campi)
         if (f->IsText() && !f->IsNull() && f->AsString() != f->AsString().trimmed())
             f->SetAsString(f->AsString().trimmed());
         if (f->IsNull() || (f->IsText() && f->AsString().isEmpty()) || (f->IsNumeric() && f->AsLargeInt() == 0))
-            throw Exception(QStringLiteral("Il campo '%1' non è impostato: indicarlo prima di registrare.")
-                                .arg(f->DisplayLabel()));
+            throw Exception(
+                QStringLiteral("Il campo '%1' non è impostato: indicarlo prima di registrare.").arg(f->DisplayLabel()));
     }
 }
 
@@ -87,7 +87,7 @@ void MostraDescrizioni(TForm *finestra, TField *campo)
 bool AccisaAttiva(TDataSet *dataSet)
 {
     return UT_LMQ_Parametri.FlAbilAccisa != 0 && dataSet->Active()
-        && dataSet->FieldByName(QStringLiteral("UT_LMQ_FlTipCli"))->AsInteger() != 0;
+           && dataSet->FieldByName(QStringLiteral("UT_LMQ_FlTipCli"))->AsInteger() != 0;
 }
 
 void AzzeraAccisa(TDataSet *dataSet)
@@ -107,8 +107,8 @@ void SettaCausaleDocumento(TForm *finestra, TCausaleDocumento tipo)
             finestra->Control<QWidget>(QLatin1String(nome))->setEnabled(false);
     };
     if (p.FlAbilCauz == 0) {
-        spegni({"chUT_LMQ_FlCauzioni", "chUT_LMQ_FlAggCau", "chUT_LMQ_FlAggCauB", "chUT_LMQ_FlAggCauF", "chUT_LMQ_FlAggMovC",
-                "cbUT_LMQ_FlStaCau", "cbUT_LMQ_FlTpStaCau"});
+        spegni({"chUT_LMQ_FlCauzioni", "chUT_LMQ_FlAggCau", "chUT_LMQ_FlAggCauB", "chUT_LMQ_FlAggCauF",
+                "chUT_LMQ_FlAggMovC", "cbUT_LMQ_FlStaCau", "cbUT_LMQ_FlTpStaCau"});
         if (tipo == TCausaleDocumento::FattureClienti)
             spegni({"cbUT_FlValCauNeg"});
     }

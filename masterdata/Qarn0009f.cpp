@@ -42,7 +42,8 @@ TFqarn0009f::TFqarn0009f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
     bDettaglio->CampoFuoco = QStringLiteral("IdMagazzino");
     bDettaglio->PannelloRiga = ui->pnRiga;
     bDettaglio->MessaggioDuplicato = [](TDataSet *riga) {
-        return QStringLiteral("Il magazzino %1 è indicato più di una volta nel raggruppamento: togliere la riga in più.")
+        return QStringLiteral(
+                   "Il magazzino %1 è indicato più di una volta nel raggruppamento: togliere la riga in più.")
             .arg(riga->FieldByName(QStringLiteral("IdMagazzino"))->DisplayText());
     };
     for (TDataSet *ds : {static_cast<TDataSet *>(qDettaglio), static_cast<TDataSet *>(TTDettaglio)})

@@ -14,7 +14,6 @@ Tfqarn0009s::Tfqarn0009s(QObject *owner) : TfKV8ReportB(owner)
                 << QStringLiteral("FROM LUMO_RaggMagR")
                 << QStringLiteral("LEFT JOIN Magazzini ON Magazzini.IdMagazzino = LUMO_RaggMagR.IdMagazzino")
                 << QStringLiteral("LEFT JOIN LUMO_RaggMagT ON  LUMO_RaggMagT.IdRaggMag = LUMO_RaggMagR.IdRaggMag")
-                << QStringLiteral("{WHERE XWHERE}")
-                << QStringLiteral("ORDER By LUMO_RaggMagR.IdRaggMag");
+                << QStringLiteral("{WHERE XWHERE}") << QStringLiteral("ORDER By LUMO_RaggMagR.IdRaggMag");
     AggiungiDataSet(QStringLiteral("qMain"), qMain);
 }

@@ -5,8 +5,7 @@
 
 // A register dialog on its window class (TFDBChildPars, TFDBChildParsPage): while one of its
 // jobs runs (inCorso_, held by a TLavoroInCorso) it refuses to close.
-template <class Finestra>
-class TDialogoRegistro : public Finestra {
+template <class Finestra> class TDialogoRegistro : public Finestra {
 public:
     using Finestra::Finestra;
 
@@ -25,8 +24,7 @@ protected:
 // (uic's class): the layout set up in the window and kept for its life (ui), and the global
 // reference of the open dialog cleared when it closes, so that the next menu choice builds a
 // new one. T declares its destructor where Layout is known.
-template <class T, class Finestra, class Layout>
-class TFinestraRegistro : public TDialogoRegistro<Finestra> {
+template <class T, class Finestra, class Layout> class TFinestraRegistro : public TDialogoRegistro<Finestra> {
 public:
     TFinestraRegistro(QWidget *owner, QPointer<T> &riferimento)
         : TDialogoRegistro<Finestra>(owner), ui(new Layout), riferimento_(riferimento)

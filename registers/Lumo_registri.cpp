@@ -161,8 +161,7 @@ bool UT_LMQ_RG_ControllaEsecuzione(int IdRaggMag, const QDateTime &DaData, const
 }
 
 bool UT_LMQ_RG_AggiornamentoDefinitivo(int IdRaggMag, const QString &IdRegistro,
-                                       const TUT_LMQ_RG_ProgressiviRegistri &inizio,
-                                       const std::function<void()> &corpo)
+                                       const TUT_LMQ_RG_ProgressiviRegistri &inizio, const std::function<void()> &corpo)
 {
     return Funzioni::EseguiInTransazione(DMIDataBases::Instance().Global(), [&] {
         const QString aggiornato = QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa");
@@ -246,15 +245,18 @@ QList<TLitriRegistro> UT_LMQ_RG_LitriPeriodo(int IdRaggMag, const QDateTime &DaD
 {
     QString sql = QStringLiteral("SELECT A.UT_LMQ_IdCatVin, MAX(V.DsCatVin), ");
     sql += perCausale ? QStringLiteral("M.IdCausale, MAX(C.DsCausale), ") : QStringLiteral("'', '', ");
-    sql += QStringLiteral("COALESCE(SUM(%1), 0), COALESCE(SUM(%2), 0) ").arg(UT_LMQ_RG_SqlLitri(0), UT_LMQ_RG_SqlLitri(1));
-    sql += UT_LMQ_RG_SqlMovimenti() + QStringLiteral("WHERE M.DataMovimento <= ? AND ") + UT_LMQ_RG_SqlCondizione(IdRaggMag);
+    sql +=
+        QStringLiteral("COALESCE(SUM(%1), 0), COALESCE(SUM(%2), 0) ").arg(UT_LMQ_RG_SqlLitri(0), UT_LMQ_RG_SqlLitri(1));
+    sql += UT_LMQ_RG_SqlMovimenti() + QStringLiteral("WHERE M.DataMovimento <= ? AND ")
+           + UT_LMQ_RG_SqlCondizione(IdRaggMag);
     QVariantList valori{UT_LMQ_RG_FineGiorno(A_Data)};
     if (!DaData.isNull()) {
         sql += QStringLiteral(" AND M.DataMovimento >= ?");
         valori << QDateTime(DaData.date(), QTime(0, 0));
     }
-    sql += perCausale ? QStringLiteral(" GROUP BY A.UT_LMQ_IdCatVin, M.IdCausale ORDER BY A.UT_LMQ_IdCatVin, M.IdCausale")
-                      : QStringLiteral(" GROUP BY A.UT_LMQ_IdCatVin ORDER BY A.UT_LMQ_IdCatVin");
+    sql += perCausale
+               ? QStringLiteral(" GROUP BY A.UT_LMQ_IdCatVin, M.IdCausale ORDER BY A.UT_LMQ_IdCatVin, M.IdCausale")
+               : QStringLiteral(" GROUP BY A.UT_LMQ_IdCatVin ORDER BY A.UT_LMQ_IdCatVin");
     QList<TLitriRegistro> out;
     QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(sql, valori);
     while (q.next()) {
@@ -413,8 +415,9 @@ int UT_LMQ_RG_CopiaRighe(const QString &tabella, const QString &selezione, const
     const QDateTime primo = valori.value(0).toDateTime(), ultimo = valori.value(1).toDateTime();
     const qint64 movimenti =
         azienda
-            .ScalarValue(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino WHERE DataMovimento >= ? AND DataMovimento <= ?"),
-                         {primo, ultimo})
+            .ScalarValue(
+                QStringLiteral("SELECT COUNT(*) FROM MovMagazzino WHERE DataMovimento >= ? AND DataMovimento <= ?"),
+                {primo, ultimo})
             .toLongLong();
     Mdimainbase::ProgressStart(int(movimenti), QStringLiteral("Elaborazione movimenti in corso.."));
     const qint64 perTratto = std::max<qint64>(1, UT_LMQ_RG_MovimentiPerTratto);

@@ -10,7 +10,6 @@
 #include <QStringList>
 #include <QVariantList>
 
-
 class QWidget;
 class TDataSet;
 class TXClientTable;
@@ -26,8 +25,7 @@ class TLavoroInCorso {
 public:
     explicit TLavoroInCorso(bool &inCorso, const QList<QWidget *> &pulsanti = {})
         : flag_(inCorso, true), lavoro_(pulsanti)
-    {
-    }
+    {}
 
 private:
     QScopedValueRollback<bool> flag_;

@@ -81,14 +81,16 @@ void TFqarn0101d::btEseguiClick()
     UT_LMQ_RG_MostraProgressivo(tPars, progInizio_, false);
 
     if (Elabora() == 0) {
-        Kmessages::KMessage(QStringLiteral("Nessun movimento da stampare nel periodo selezionato"), mtInformation, mbOK);
+        Kmessages::KMessage(QStringLiteral("Nessun movimento da stampare nel periodo selezionato"), mtInformation,
+                            mbOK);
     } else {
         Stampa();
         if (tPars->FieldByName(QStringLiteral("FlDefinitiva"))->AsInteger() == 1) {
             if (!progInizio_.DataUltAgg.isNull() && da.date() <= progInizio_.DataUltAgg.date())
                 Kmessages::KMessage(TestoDataIniziale, mtError, mbOK); // the overlap would be booked twice
             else if (Kmessages::KMessage(QStringLiteral("Conferma aggiornamento definitivo dei dati stampati "),
-                                         mtConfirmation, mbYesNo) == 6)
+                                         mtConfirmation, mbYesNo)
+                     == 6)
                 AggiornamentoDati();
         }
     }
@@ -135,13 +137,13 @@ int TFqarn0101d::Elabora()
         QStringLiteral("LUMO_t_RegCs"), UT_LMQ_RG_SqlRigheCarico(gruppo),
         {QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
          UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime())},
-        {QStringLiteral("Kmovmag"), QStringLiteral("IdRaggMag"), QStringLiteral("IdMagazzino1"),
-         QStringLiteral("DataMovimento"), QStringLiteral("DataDocumento"), QStringLiteral("RifDocumento"),
-         QStringLiteral("IdCausale"), QStringLiteral("DsCausale"), QStringLiteral("IdContoTp"), QStringLiteral("IdConto"),
-         QStringLiteral("RagioneSociale"), QStringLiteral("IdProdotto"), QStringLiteral("DsProdotto"),
-         QStringLiteral("Quantita"), QStringLiteral("CAPACITA"), QStringLiteral("IdCatVin"), QStringLiteral("DsCatVin"),
-         QStringLiteral("FlCarSca"), QStringLiteral("FlSegno"), QStringLiteral("CaricoLitri"),
-         QStringLiteral("ScaricoLitri")},
+        {QStringLiteral("Kmovmag"),       QStringLiteral("IdRaggMag"),      QStringLiteral("IdMagazzino1"),
+         QStringLiteral("DataMovimento"), QStringLiteral("DataDocumento"),  QStringLiteral("RifDocumento"),
+         QStringLiteral("IdCausale"),     QStringLiteral("DsCausale"),      QStringLiteral("IdContoTp"),
+         QStringLiteral("IdConto"),       QStringLiteral("RagioneSociale"), QStringLiteral("IdProdotto"),
+         QStringLiteral("DsProdotto"),    QStringLiteral("Quantita"),       QStringLiteral("CAPACITA"),
+         QStringLiteral("IdCatVin"),      QStringLiteral("DsCatVin"),       QStringLiteral("FlCarSca"),
+         QStringLiteral("FlSegno"),       QStringLiteral("CaricoLitri"),    QStringLiteral("ScaricoLitri")},
         ContaRighe);
     ContaRighe += righe;
 
@@ -228,7 +230,8 @@ bool TFqarn0101d::AggiornamentoDati()
                 testa.FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(gruppo);
                 testa.FieldByName(QStringLiteral("IdCatVin"))->SetAsString(cat);
             }
-            testa.FieldByName(QStringLiteral("Esistenza"))->SetAsFloat(TTRegCsTot->FieldByName(QStringLiteral("EsistenzaFin"))->AsFloat());
+            testa.FieldByName(QStringLiteral("Esistenza"))
+                ->SetAsFloat(TTRegCsTot->FieldByName(QStringLiteral("EsistenzaFin"))->AsFloat());
             testa.FieldByName(QStringLiteral("DataUltAgg"))->SetAsDateTime(aData);
             const int chiave = testa.FieldByName(QStringLiteral("KProgRegT"))->AsInteger();
             testa.Post();
@@ -243,7 +246,8 @@ bool TFqarn0101d::AggiornamentoDati()
             TField *carico = anni.FieldByName(QStringLiteral("ProgCarico"));
             TField *scarico = anni.FieldByName(QStringLiteral("ProgScarico"));
             carico->SetAsFloat(carico->AsFloat() + TTRegCsTot->FieldByName(QStringLiteral("CaricoPeriodo"))->AsFloat());
-            scarico->SetAsFloat(scarico->AsFloat() + TTRegCsTot->FieldByName(QStringLiteral("ScaricoPeriodo"))->AsFloat());
+            scarico->SetAsFloat(scarico->AsFloat()
+                                + TTRegCsTot->FieldByName(QStringLiteral("ScaricoPeriodo"))->AsFloat());
             anni.Post();
         }
         TTRegCsTot->Close();

@@ -14,13 +14,13 @@ TFqarn0101s::TFqarn0101s(QObject *owner) : TfKV8ReportB(owner)
     SetNomeDefault(QStringLiteral("Qarn0101s"));
     // Rows in register order: the numbers never run out of sequence on paper.
     qMain = UT_LMQ_RG_Query(this, QStringLiteral("qMain"), UT_LMQ_RG_DatabaseLavoro(),
-                  {QStringLiteral("SELECT * FROM LUMO_t_RegCs"), QStringLiteral("ORDER BY NumeroRiga")});
+                            {QStringLiteral("SELECT * FROM LUMO_t_RegCs"), QStringLiteral("ORDER BY NumeroRiga")});
     // read forward only: the rows of a year go to paper as they come, none is held
     qMain->SetUniDirectional(true);
     qTotRegCs = UT_LMQ_RG_Query(this, QStringLiteral("qTotRegCs"), UT_LMQ_RG_DatabaseLavoro(),
-                      {QStringLiteral("SELECT * FROM LUMO_t_RegCsTot")});
+                                {QStringLiteral("SELECT * FROM LUMO_t_RegCsTot")});
     qMovLotti = UT_LMQ_RG_Query(this, QStringLiteral("qMovLotti"), QStringLiteral("GlobalDatabase"),
-                      {QStringLiteral("SELECT * FROM DettQtaDoc"), QStringLiteral("WHERE KDettQta = -1")});
+                                {QStringLiteral("SELECT * FROM DettQtaDoc"), QStringLiteral("WHERE KDettQta = -1")});
 
     qMain->AddCalcField(QStringLiteral("_RagioneSocialeDitta"), ftString, 50);
     qMain->AddCalcField(QStringLiteral("_DaData"), ftDateTime);
@@ -42,8 +42,8 @@ TFqarn0101s::TFqarn0101s(QObject *owner) : TfKV8ReportB(owner)
     qMovLotti->OnCalcFields = [this](TDataSet *d) {
         // Lot litres carry no load/unload sign.
         d->FieldByName(QStringLiteral("_QtaLitri"))
-            ->SetAsFloat(Funzioni::KRound(d->FieldByName(QStringLiteral("Quantita"))->AsFloat() *
-                                              qMain->FieldByName(QStringLiteral("CAPACITA"))->AsFloat(),
+            ->SetAsFloat(Funzioni::KRound(d->FieldByName(QStringLiteral("Quantita"))->AsFloat()
+                                              * qMain->FieldByName(QStringLiteral("CAPACITA"))->AsFloat(),
                                           2));
     };
     AggiungiDataSet(QStringLiteral("qTotRegCs"), qTotRegCs);
@@ -64,7 +64,8 @@ void TFqarn0101s::InitForm(TDataSet *parametri)
         if (!lotti)
             return;
         qMovLotti->Close();
-        qMovLotti->ParamByName(QStringLiteral("KRigoDoc"))->SetValue(qMain->FieldByName(QStringLiteral("Kmovmag"))->Value());
+        qMovLotti->ParamByName(QStringLiteral("KRigoDoc"))
+            ->SetValue(qMain->FieldByName(QStringLiteral("Kmovmag"))->Value());
         qMovLotti->Open();
     });
 }

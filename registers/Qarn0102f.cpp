@@ -13,16 +13,15 @@ DUSARIA_FINESTRA(TFqarn0102f, Fqarn0102f);
 TFqarn0102f::TFqarn0102f(QWidget *owner) : TFLumoProgressivi(owner), ui(new Ui::Qarn0102f)
 {
     SetupLayout(*ui);
-    PreparaTesta(QStringLiteral("LUMO_ProgRegCsT"), QStringLiteral("KProgRegT"),
-                 QStringLiteral("KProgRegT"), QStringLiteral("Codice Raggruppamento non valido"));
-    tMain->AddLookupField(QStringLiteral("_DsCatVin"), ftString, 50, DMILUMO->lkLUMO_CatVin,
-                          QStringLiteral("IdCatVin"), QStringLiteral("IdCatVin"), QStringLiteral("DsCatVin"));
+    PreparaTesta(QStringLiteral("LUMO_ProgRegCsT"), QStringLiteral("KProgRegT"), QStringLiteral("KProgRegT"),
+                 QStringLiteral("Codice Raggruppamento non valido"));
+    tMain->AddLookupField(QStringLiteral("_DsCatVin"), ftString, 50, DMILUMO->lkLUMO_CatVin, QStringLiteral("IdCatVin"),
+                          QStringLiteral("IdCatVin"), QStringLiteral("DsCatVin"));
 
-    PreparaDettaglio({QStringLiteral("TTDettaglio"), QStringLiteral("qDettaglio"),
-                     QStringLiteral("TRSDettaglio"), QStringLiteral("DSDettaglio"),
-                     QStringLiteral("LUMO_t_ProgRegCsR"), QStringLiteral("LUMO_ProgRegCsR"),
-                     QStringLiteral("KProgRegT;Anno"), QStringLiteral("KProgRegT = -1"),
-                     QStringLiteral("KProgRegT;KProgRegR;Anno")},
+    PreparaDettaglio({QStringLiteral("TTDettaglio"), QStringLiteral("qDettaglio"), QStringLiteral("TRSDettaglio"),
+                      QStringLiteral("DSDettaglio"), QStringLiteral("LUMO_t_ProgRegCsR"),
+                      QStringLiteral("LUMO_ProgRegCsR"), QStringLiteral("KProgRegT;Anno"),
+                      QStringLiteral("KProgRegT = -1"), QStringLiteral("KProgRegT;KProgRegR;Anno")},
                      QStringLiteral("Anno"), ui->pnRiga, ui->GrigliaDettaglio);
     bDettaglio->MessaggioDuplicato = [](TDataSet *riga) {
         return QStringLiteral("L'anno %1 è indicato più di una volta: togliere la riga in più.")

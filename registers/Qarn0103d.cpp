@@ -37,7 +37,8 @@ TFqarn0103d::TFqarn0103d(QWidget *owner) : TFinestraRegistro(owner, Fqarn0103d)
     gRisultati->AddColumn(QStringLiteral("ScaricoPeriodo"), QStringLiteral("Scarico"), 110);
     gRisultati->AddColumn(QStringLiteral("EsistenzaFin"), QStringLiteral("Esist.Finale"), 110);
     // Bold rows, red on even record numbers and blue on odd ones.
-    gRisultati->OnDrawColumnCell = [](KDBGriglia *, const TGridRow &riga, const TColumn &, TField *, TCellStyle &stile) {
+    gRisultati->OnDrawColumnCell = [](KDBGriglia *, const TGridRow &riga, const TColumn &, TField *,
+                                      TCellStyle &stile) {
         stile.Bold = true;
         stile.Foreground = (riga.Row() + 1) % 2 == 0 ? QColor(Qt::red) : QColor(Qt::blue);
     };
@@ -125,8 +126,10 @@ void TFqarn0103d::btEseguiClick()
     for (; !qProg->Eof(); qProg->Next()) {
         TTAnaCsTot->Append();
         TTAnaCsTot->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(gruppo);
-        TTAnaCsTot->FieldByName(QStringLiteral("IdCatVin"))->SetAsString(qProg->FieldByName(QStringLiteral("IdCatVin"))->AsString());
-        TTAnaCsTot->FieldByName(QStringLiteral("DsCatVin"))->SetAsString(qProg->FieldByName(QStringLiteral("DsCatVin"))->AsString());
+        TTAnaCsTot->FieldByName(QStringLiteral("IdCatVin"))
+            ->SetAsString(qProg->FieldByName(QStringLiteral("IdCatVin"))->AsString());
+        TTAnaCsTot->FieldByName(QStringLiteral("DsCatVin"))
+            ->SetAsString(qProg->FieldByName(QStringLiteral("DsCatVin"))->AsString());
         const double esistenza = qProg->FieldByName(QStringLiteral("Esistenza"))->AsFloat();
         TTAnaCsTot->FieldByName(QStringLiteral("EsistenzaIni"))->SetAsFloat(esistenza);
         TTAnaCsTot->FieldByName(QStringLiteral("EsistenzaFin"))->SetAsFloat(esistenza);

@@ -37,7 +37,6 @@ private:
     // Shows the progressive of the grouping in DaData and DataUltSta (both empty without one).
     void MostraProgressivo(int gruppo);
     void AbilitaDataFinale();
-
 };
 
 inline QPointer<TFqarn0103d> Fqarn0103d;

@@ -13,7 +13,8 @@ Tfqarn0103s::Tfqarn0103s(QObject *owner) : TfKV8ReportB(owner)
     qMain = new TXQuery(this);
     qMain->SetName(QStringLiteral("qMain"));
     qMain->SetDatabaseName(UT_LMQ_RG_DatabaseLavoro());
-    qMain->SQL = QStringList{QStringLiteral("SELECT * FROM LUMO_t_AnaCsTot"), QStringLiteral("ORDER BY IdRaggMag, IdCatVin")};
+    qMain->SQL =
+        QStringList{QStringLiteral("SELECT * FROM LUMO_t_AnaCsTot"), QStringLiteral("ORDER BY IdRaggMag, IdCatVin")};
     // The heading follows the dialog's choice.
     OnPrint(QStringLiteral("lbTipoStampa"), [](ReportItem &item) {
         if (!Fqarn0103d)
@@ -21,8 +22,11 @@ Tfqarn0103s::Tfqarn0103s(QObject *owner) : TfKV8ReportB(owner)
         TDataSet *pars = Fqarn0103d->tPars;
         item.Text = pars->FieldByName(QStringLiteral("FlTipoRic"))->AsInteger() == 0
                         ? QStringLiteral("Stampa alla data ultimo aggiornamento")
-                        : QStringLiteral("Stampa fino alla data : ") +
-                              pars->FieldByName(QStringLiteral("A_Data"))->AsDateTime().date().toString(QStringLiteral("dd/MM/yyyy"));
+                        : QStringLiteral("Stampa fino alla data : ")
+                              + pars->FieldByName(QStringLiteral("A_Data"))
+                                    ->AsDateTime()
+                                    .date()
+                                    .toString(QStringLiteral("dd/MM/yyyy"));
     });
 }
 

@@ -19,18 +19,17 @@ TFqarn0104f::TFqarn0104f(QWidget *owner) : TFLumoProgressivi(owner), ui(new Ui::
     SetupLayout(*ui);
     PreparaTesta(QStringLiteral("LUMO_PrBilDicGiaT"), QStringLiteral("Anno;IdRaggMag;IdCatVin"),
                  QStringLiteral("KContaT"), QStringLiteral("Codice raggruppamento non valido"));
-    tMain->AddLookupField(QStringLiteral("_DsCatVin"), ftString, 50, DMILUMO->lkLUMO_CatVin,
-                          QStringLiteral("IdCatVin"), QStringLiteral("IdCatVin"), QStringLiteral("DsCatVin"));
+    tMain->AddLookupField(QStringLiteral("_DsCatVin"), ftString, 50, DMILUMO->lkLUMO_CatVin, QStringLiteral("IdCatVin"),
+                          QStringLiteral("IdCatVin"), QStringLiteral("DsCatVin"));
 
     lkCausali = new TXlkTable(this);
     lkCausali->SetName(QStringLiteral("lkCausali"));
     lkCausali->SetTableName(QStringLiteral("CausaliMagaz"));
 
-    PreparaDettaglio({QStringLiteral("TTDettaglio"), QStringLiteral("qDettaglio"),
-                     QStringLiteral("TRSDettaglio"), QStringLiteral("DSDettaglio"),
-                     QStringLiteral("LUMO_t_PrBilDicGiaR"), QStringLiteral("LUMO_PrBilDicGiaR"),
-                     QStringLiteral("KContaT;IdCausale"), QStringLiteral("KContaT = -1"),
-                     QStringLiteral("KContaT;KContaR;IdCausale")},
+    PreparaDettaglio({QStringLiteral("TTDettaglio"), QStringLiteral("qDettaglio"), QStringLiteral("TRSDettaglio"),
+                      QStringLiteral("DSDettaglio"), QStringLiteral("LUMO_t_PrBilDicGiaR"),
+                      QStringLiteral("LUMO_PrBilDicGiaR"), QStringLiteral("KContaT;IdCausale"),
+                      QStringLiteral("KContaT = -1"), QStringLiteral("KContaT;KContaR;IdCausale")},
                      QStringLiteral("IdCausale"), ui->pnRiga, ui->GrigliaDettaglio);
     bDettaglio->MessaggioDuplicato = [](TDataSet *riga) {
         return QStringLiteral("La causale %1 è indicata più di una volta: togliere la riga in più.")
@@ -66,7 +65,9 @@ void TFqarn0104f::FuocoCodiceTesta()
 
 QString TFqarn0104f::MessaggioTestaDuplicata() const
 {
-    return QStringLiteral("Esiste già il bilancio dell'anno %1 per il raggruppamento %2 e la categoria %3: modificare quello.")
-        .arg(tMain->FieldByName(QStringLiteral("Anno"))->AsString(), tMain->FieldByName(QStringLiteral("IdRaggMag"))->AsString(),
+    return QStringLiteral(
+               "Esiste già il bilancio dell'anno %1 per il raggruppamento %2 e la categoria %3: modificare quello.")
+        .arg(tMain->FieldByName(QStringLiteral("Anno"))->AsString(),
+             tMain->FieldByName(QStringLiteral("IdRaggMag"))->AsString(),
              tMain->FieldByName(QStringLiteral("IdCatVin"))->AsString());
 }

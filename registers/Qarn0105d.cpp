@@ -92,11 +92,15 @@ void TFqarn0105d::btEseguiClick()
     if (righe)
         Stampa();
     else
-        Kmessages::KMessage(QStringLiteral("Nessun movimento da stampare nel periodo selezionato"), mtInformation, mbOK);
+        Kmessages::KMessage(QStringLiteral("Nessun movimento da stampare nel periodo selezionato"), mtInformation,
+                            mbOK);
 
-    const bool annoDiverso = progInizio_.DataUltAgg.isNull() || progInizio_.DataUltAgg.date().year() != da.date().year();
-    if (tPars->FieldByName(QStringLiteral("FlDefinitiva"))->AsInteger() == 1 && annoDiverso &&
-        Kmessages::KMessage(QStringLiteral("Conferma aggiornamento progressivi Bilancio annuale"), mtConfirmation, mbYesNo) == 6)
+    const bool annoDiverso =
+        progInizio_.DataUltAgg.isNull() || progInizio_.DataUltAgg.date().year() != da.date().year();
+    if (tPars->FieldByName(QStringLiteral("FlDefinitiva"))->AsInteger() == 1 && annoDiverso
+        && Kmessages::KMessage(QStringLiteral("Conferma aggiornamento progressivi Bilancio annuale"), mtConfirmation,
+                               mbYesNo)
+               == 6)
         AggiornaProgressivi();
     inCorso_ = false;
     btChiudiClick();
@@ -115,7 +119,8 @@ void TFqarn0105d::RecuparaAnnoPrec()
         TTStBiAnDiGiT->Append();
         TTStBiAnDiGiT->FieldByName(QStringLiteral("Anno"))->SetAsInteger(Anno);
         TTStBiAnDiGiT->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(gruppo);
-        TTStBiAnDiGiT->FieldByName(QStringLiteral("IdCatVin"))->SetAsString(q.value(QStringLiteral("IdCatVin")).toString());
+        TTStBiAnDiGiT->FieldByName(QStringLiteral("IdCatVin"))
+            ->SetAsString(q.value(QStringLiteral("IdCatVin")).toString());
         TTStBiAnDiGiT->FieldByName(QStringLiteral("EsistenzaIni"))->SetAsFloat(fin);
         TTStBiAnDiGiT->FieldByName(QStringLiteral("EsistenzaFin"))->SetAsFloat(fin);
         TTStBiAnDiGiT->Post();
@@ -195,8 +200,10 @@ bool TFqarn0105d::AggiornaProgressivi()
                                            "correggerlo dai progressivi del bilancio annuale.")
                                 .arg(Anno)
                                 .arg(gruppo));
-        std::unique_ptr<TXClientTable> teste(UT_LMQ_RG_TabellaArchivio(nullptr, QStringLiteral("LUMO_PrBilDicGiaT"), QStringLiteral("KContaT = -1")));
-        std::unique_ptr<TXClientTable> righe(UT_LMQ_RG_TabellaArchivio(nullptr, QStringLiteral("LUMO_PrBilDicGiaR"), QStringLiteral("KContaR = -1")));
+        std::unique_ptr<TXClientTable> teste(
+            UT_LMQ_RG_TabellaArchivio(nullptr, QStringLiteral("LUMO_PrBilDicGiaT"), QStringLiteral("KContaT = -1")));
+        std::unique_ptr<TXClientTable> righe(
+            UT_LMQ_RG_TabellaArchivio(nullptr, QStringLiteral("LUMO_PrBilDicGiaR"), QStringLiteral("KContaR = -1")));
         teste->Open();
         righe->Open();
         QHash<QString, int> chiavi;
@@ -204,7 +211,8 @@ bool TFqarn0105d::AggiornaProgressivi()
         for (TTStBiAnDiGiT->First(); !TTStBiAnDiGiT->Eof(); TTStBiAnDiGiT->Next()) {
             teste->Insert();
             for (const char *campo : {"Anno", "IdRaggMag", "IdCatVin", "EsistenzaIni", "EsistenzaFin"})
-                teste->FieldByName(QLatin1String(campo))->SetValue(TTStBiAnDiGiT->FieldByName(QLatin1String(campo))->Value());
+                teste->FieldByName(QLatin1String(campo))
+                    ->SetValue(TTStBiAnDiGiT->FieldByName(QLatin1String(campo))->Value());
             chiavi.insert(TTStBiAnDiGiT->FieldByName(QStringLiteral("IdCatVin"))->AsString(),
                           teste->FieldByName(QStringLiteral("KContaT"))->AsInteger());
             teste->Post();
@@ -213,9 +221,11 @@ bool TFqarn0105d::AggiornaProgressivi()
         TTStBiAnDiGiR->Open();
         for (TTStBiAnDiGiR->First(); !TTStBiAnDiGiR->Eof(); TTStBiAnDiGiR->Next()) {
             righe->Insert();
-            righe->FieldByName(QStringLiteral("KContaT"))->SetAsInteger(chiavi.value(TTStBiAnDiGiR->FieldByName(QStringLiteral("IdCatVin"))->AsString()));
+            righe->FieldByName(QStringLiteral("KContaT"))
+                ->SetAsInteger(chiavi.value(TTStBiAnDiGiR->FieldByName(QStringLiteral("IdCatVin"))->AsString()));
             for (const char *campo : {"IdCausale", "CaricoLitri", "ScaricoLitri"})
-                righe->FieldByName(QLatin1String(campo))->SetValue(TTStBiAnDiGiR->FieldByName(QLatin1String(campo))->Value());
+                righe->FieldByName(QLatin1String(campo))
+                    ->SetValue(TTStBiAnDiGiR->FieldByName(QLatin1String(campo))->Value());
             righe->Post();
         }
         TTStBiAnDiGiR->Close();

@@ -14,7 +14,10 @@ QString DataDialogo(const char *campo)
 {
     if (!Fqarn0105d)
         return QString();
-    return Fqarn0105d->tPars->FieldByName(QLatin1String(campo))->AsDateTime().date().toString(QStringLiteral("dd/MM/yyyy"));
+    return Fqarn0105d->tPars->FieldByName(QLatin1String(campo))
+        ->AsDateTime()
+        .date()
+        .toString(QStringLiteral("dd/MM/yyyy"));
 }
 
 } // namespace
@@ -29,11 +32,13 @@ Tfqarn0105s::Tfqarn0105s(QObject *owner) : TfKV8ReportB(owner)
     qRighe = new TXQuery(this);
     qRighe->SetName(QStringLiteral("qRighe"));
     qRighe->SetDatabaseName(UT_LMQ_RG_DatabaseLavoro());
-    qRighe->SQL = QStringList{QStringLiteral("SELECT * FROM LUMO_t_StBiAnDiGiR WHERE Anno = :Anno and IdRaggMag = :IdRaggMag "
-                                             "and IdCatVin = :IdCatVin ORDER BY Anno, IdRaggMag, IdCatVin, IdCausale")};
+    qRighe->SQL =
+        QStringList{QStringLiteral("SELECT * FROM LUMO_t_StBiAnDiGiR WHERE Anno = :Anno and IdRaggMag = :IdRaggMag "
+                                   "and IdCatVin = :IdCatVin ORDER BY Anno, IdRaggMag, IdCatVin, IdCausale")};
     AggiungiDataSet(QStringLiteral("qRighe"), qRighe);
     OnPrint(QStringLiteral("lbPeriodo"), [](ReportItem &item) {
-        item.Text = QStringLiteral("Periodo :  Dal ") + DataDialogo("DaData") + QStringLiteral(" Al ") + DataDialogo("A_Data");
+        item.Text =
+            QStringLiteral("Periodo :  Dal ") + DataDialogo("DaData") + QStringLiteral(" Al ") + DataDialogo("A_Data");
     });
     OnPrint(QStringLiteral("lbGiacenzaIni"),
             [](ReportItem &item) { item.Text = QStringLiteral("Giacenza al ") + DataDialogo("DaData"); });

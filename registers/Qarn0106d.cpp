@@ -11,8 +11,8 @@
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
 #include "host/data/TXlkTable.h"
-#include "host/db/TXDatabase.h"
 #include "host/db/DMIDataBases.h"
+#include "host/db/TXDatabase.h"
 #include "host/ui/ClassRegistry.h"
 #include "host/ui/Kmessages.h"
 #include "host/ui/MDIForm.h"
@@ -92,14 +92,16 @@ void TFqarn0106d::btEseguiClick()
 
     const bool definitiva = tPars->FieldByName(QStringLiteral("FlDefinitiva"))->AsInteger() == 1;
     if (Elabora() == 0) {
-        Kmessages::KMessage(QStringLiteral("Nessun movimento da stampare nel periodo selezionato"), mtInformation, mbOK);
+        Kmessages::KMessage(QStringLiteral("Nessun movimento da stampare nel periodo selezionato"), mtInformation,
+                            mbOK);
     } else {
         Stampa();
         if (definitiva) {
             if (!progInizio_.DataUltAgg.isNull() && da.date() <= progInizio_.DataUltAgg.date())
                 Kmessages::KMessage(TestoDataIniziale, mtError, mbOK); // the overlap would be numbered twice
             else if (Kmessages::KMessage(QStringLiteral("Conferma aggiornamento definitivo dei dati stampati "),
-                                         mtConfirmation, mbYesNo) == 6)
+                                         mtConfirmation, mbYesNo)
+                     == 6)
                 AggiornamentoDati();
         }
     }

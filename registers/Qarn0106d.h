@@ -5,8 +5,8 @@
 // definitive print and a Yes, stored as the new progressive.
 #include "frame/Lumo_funzioni.h"
 #include "host/ui/Dbchildpars.h"
-#include "registers/Lumo_dialogoregistro.h"
 #include "host/ui/SelezioneMultipla.h"
+#include "registers/Lumo_dialogoregistro.h"
 
 #include <QPointer>
 

@@ -15,12 +15,12 @@ TFqarn0106s::TFqarn0106s(QObject *owner) : TfKV8ReportB(owner)
 {
     SetNomeDefault(QStringLiteral("Qarn0106s"));
     qMain = UT_LMQ_RG_Query(this, QStringLiteral("qMain"), UT_LMQ_RG_DatabaseLavoro(),
-                  {QStringLiteral("SELECT * FROM LUMO_t_RegImb"), QStringLiteral("ORDER BY NumeroRiga")});
+                            {QStringLiteral("SELECT * FROM LUMO_t_RegImb"), QStringLiteral("ORDER BY NumeroRiga")});
     // read forward only: the rows of a year go to paper as they come, none is held
     qMain->SetUniDirectional(true);
     qMovLotti = UT_LMQ_RG_Query(this, QStringLiteral("qMovLotti"), QStringLiteral("GlobalDatabase"),
-                      {QStringLiteral("SELECT * FROM DettQtaDoc"),
-                       QStringLiteral("WHERE FlTipoDocumento = 99 AND KRigoDoc = :KRigoDoc")});
+                                {QStringLiteral("SELECT * FROM DettQtaDoc"),
+                                 QStringLiteral("WHERE FlTipoDocumento = 99 AND KRigoDoc = :KRigoDoc")});
     lkArticoli = new TXlkTable(this);
     lkArticoli->SetName(QStringLiteral("lkArticoli"));
     lkArticoli->SetTableName(QStringLiteral("Articoli"));
@@ -61,15 +61,16 @@ TFqarn0106s::TFqarn0106s(QObject *owner) : TfKV8ReportB(owner)
         if (!_Tpars)
             return;
         const QString formato = KFormati::ShortDateFormat();
-        item.Text = QStringLiteral("Dal ") +
-                    KFormati::FormatDateTime(formato, _Tpars->FieldByName(QStringLiteral("DaData"))->AsDateTime()) +
-                    QStringLiteral("   Al ") +
-                    KFormati::FormatDateTime(formato, _Tpars->FieldByName(QStringLiteral("A_Data"))->AsDateTime());
+        item.Text = QStringLiteral("Dal ")
+                    + KFormati::FormatDateTime(formato, _Tpars->FieldByName(QStringLiteral("DaData"))->AsDateTime())
+                    + QStringLiteral("   Al ")
+                    + KFormati::FormatDateTime(formato, _Tpars->FieldByName(QStringLiteral("A_Data"))->AsDateTime());
     });
     OnPrint(QStringLiteral("lbRaggruppamento"), [this](ReportItem &item) {
         if (_Tpars)
-            item.Text = QStringLiteral("Raggr. Magazzino : ") + _Tpars->FieldByName(QStringLiteral("IdRaggMag"))->AsString() +
-                        QStringLiteral("  ") + _Tpars->FieldByName(QStringLiteral("_DsRaggMag"))->AsString();
+            item.Text = QStringLiteral("Raggr. Magazzino : ")
+                        + _Tpars->FieldByName(QStringLiteral("IdRaggMag"))->AsString() + QStringLiteral("  ")
+                        + _Tpars->FieldByName(QStringLiteral("_DsRaggMag"))->AsString();
     });
 }
 
@@ -84,8 +85,8 @@ void TFqarn0106s::InitForm(TDataSet *parametri, const Dlgselmulti::TSelezioneMul
         SottoReport(QStringLiteral("srLotti"))->Visible = lotti;
         if (!lotti)
             return;
-        const bool scelta = categorie_.Numero == 0 ||
-                            categorie_.Contiene(qMain->FieldByName(QStringLiteral("_IdCategoria"))->AsString());
+        const bool scelta = categorie_.Numero == 0
+                            || categorie_.Contiene(qMain->FieldByName(QStringLiteral("_IdCategoria"))->AsString());
         qMovLotti->Close();
         qMovLotti->ParamByName(QStringLiteral("KRigoDoc"))
             ->SetValue(scelta ? qMain->FieldByName(QStringLiteral("Kmovmag"))->Value() : QVariant(-1));

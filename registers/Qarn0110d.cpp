@@ -56,8 +56,8 @@ void TFqarn0110d::tParsIdRaggMagValidate(TField *campo)
 int TFqarn0110d::CreaChiaveRegistro()
 {
     TField *tipoProd = tPars->FieldByName(QStringLiteral("TipoProd"));
-    _TipoRegistro = QStringLiteral("CON") + tPars->FieldByName(QStringLiteral("TipoContr"))->AsString() +
-                    QString::number(tipoProd->AsInteger());
+    _TipoRegistro = QStringLiteral("CON") + tPars->FieldByName(QStringLiteral("TipoContr"))->AsString()
+                    + QString::number(tipoProd->AsInteger());
     return tipoProd->IsNull() ? -1 : 0;
 }
 
@@ -96,12 +96,14 @@ void TFqarn0110d::btEseguiClick()
     progInizio_ = UT_LMQ_RG_ProgressiviRegistri;
 
     if (Elabora() == 0) {
-        Kmessages::KMessage(QStringLiteral("Nessun movimento da stampare nel periodo selezionato"), mtInformation, mbOK);
+        Kmessages::KMessage(QStringLiteral("Nessun movimento da stampare nel periodo selezionato"), mtInformation,
+                            mbOK);
     } else {
         Stampa();
-        if (tPars->FieldByName(QStringLiteral("FlDefinitiva"))->AsInteger() == 1 &&
-            Kmessages::KMessage(QStringLiteral("Conferma aggiornamento definitivo dei dati stampati "), mtConfirmation,
-                                mbYesNo) == 6)
+        if (tPars->FieldByName(QStringLiteral("FlDefinitiva"))->AsInteger() == 1
+            && Kmessages::KMessage(QStringLiteral("Conferma aggiornamento definitivo dei dati stampati "),
+                                   mtConfirmation, mbYesNo)
+                   == 6)
             AggiornamentoDati();
     }
     inCorso_ = false;
@@ -156,22 +158,30 @@ int TFqarn0110d::Elabora()
             .arg(carSca);
     };
     const QStringList colonne = {
-        QStringLiteral("IdMagazzino1"), QStringLiteral("DataMovimento"), QStringLiteral("DataDocumento"),
-        QStringLiteral("RifDocumento"), QStringLiteral("IdCausale"),     QStringLiteral("DsCausale"),
-        QStringLiteral("IdContoTp"),    QStringLiteral("IdConto"),       QStringLiteral("IdProdotto"),
+        QStringLiteral("IdMagazzino1"), QStringLiteral("DataMovimento"),  QStringLiteral("DataDocumento"),
+        QStringLiteral("RifDocumento"), QStringLiteral("IdCausale"),      QStringLiteral("DsCausale"),
+        QStringLiteral("IdContoTp"),    QStringLiteral("IdConto"),        QStringLiteral("IdProdotto"),
         QStringLiteral("DsProdotto"),   QStringLiteral("RagioneSociale"), QStringLiteral("IdConIva"),
-        QStringLiteral("DsConIva"),     QStringLiteral("FlCarSca"),      QStringLiteral("FlSegno"),
-        QStringLiteral("IdRaggMag"),    QStringLiteral("QtaCarico"),     QStringLiteral("QtaScarico")};
-    const QStringList espressioni = {
-        QStringLiteral("MovMagazzino.IdMagazzino1"), QStringLiteral("MovMagazzino.DataMovimento"),
-        QStringLiteral("MovMagazzino.DataDocumento"), QStringLiteral("MovMagazzino.RifDocumento"),
-        QStringLiteral("MovMagazzino.IdCausale"), QStringLiteral("CausaliMagaz.DsCausale"),
-        QStringLiteral("MovMagazzino.IdContoTp"), QStringLiteral("MovMagazzino.IdConto"),
-        QStringLiteral("MovMagazzino.IdProdotto"), QStringLiteral("Articoli.DsProdotto"),
-        UT_LMQ_RG_SqlRagioneSociale(),
-        QStringLiteral("Articoli.UT_LMQ_IdConIva"), QStringLiteral("Articoli.DsConIva"),
-        QStringLiteral("CausaliMagaz.UT_LMQ_FlCarSca"), QStringLiteral("CausaliMagaz.UT_LMQ_FlSegno"),
-        QString::number(gruppo), pezzi(0), pezzi(1)};
+        QStringLiteral("DsConIva"),     QStringLiteral("FlCarSca"),       QStringLiteral("FlSegno"),
+        QStringLiteral("IdRaggMag"),    QStringLiteral("QtaCarico"),      QStringLiteral("QtaScarico")};
+    const QStringList espressioni = {QStringLiteral("MovMagazzino.IdMagazzino1"),
+                                     QStringLiteral("MovMagazzino.DataMovimento"),
+                                     QStringLiteral("MovMagazzino.DataDocumento"),
+                                     QStringLiteral("MovMagazzino.RifDocumento"),
+                                     QStringLiteral("MovMagazzino.IdCausale"),
+                                     QStringLiteral("CausaliMagaz.DsCausale"),
+                                     QStringLiteral("MovMagazzino.IdContoTp"),
+                                     QStringLiteral("MovMagazzino.IdConto"),
+                                     QStringLiteral("MovMagazzino.IdProdotto"),
+                                     QStringLiteral("Articoli.DsProdotto"),
+                                     UT_LMQ_RG_SqlRagioneSociale(),
+                                     QStringLiteral("Articoli.UT_LMQ_IdConIva"),
+                                     QStringLiteral("Articoli.DsConIva"),
+                                     QStringLiteral("CausaliMagaz.UT_LMQ_FlCarSca"),
+                                     QStringLiteral("CausaliMagaz.UT_LMQ_FlSegno"),
+                                     QString::number(gruppo),
+                                     pezzi(0),
+                                     pezzi(1)};
     QVariantList valori{QDateTime(tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QTime(0, 0)),
                         UT_LMQ_RG_FineGiorno(tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime()), gruppo};
     // The articles' stamp codes of the type read first and listed: a list of codes the server
@@ -185,9 +195,10 @@ int TFqarn0110d::Elabora()
         codici << QStringLiteral(":Contr%1").arg(codici.size());
         valori << q.value(0);
     }
-    QString condizioni = codici.isEmpty()
-                             ? QStringLiteral(" AND 1 = 0")
-                             : QStringLiteral(" AND Articoli.UT_LMQ_IdConIva IN (%1)").arg(codici.join(QStringLiteral(", ")));
+    QString condizioni =
+        codici.isEmpty()
+            ? QStringLiteral(" AND 1 = 0")
+            : QStringLiteral(" AND Articoli.UT_LMQ_IdConIva IN (%1)").arg(codici.join(QStringLiteral(", ")));
     if (tipoProd != 0) {
         condizioni += QStringLiteral(" AND Articoli.UT_LMQ_TipoProd = :TipoProd");
         valori << tipoProd;
@@ -195,12 +206,11 @@ int TFqarn0110d::Elabora()
     const int righe = UT_LMQ_RG_CopiaRighe(
         tabella,
         UT_LMQ_RG_SqlRighe(tabella, colonne, espressioni,
-                           UT_LMQ_RG_LetturaUnita(DMILUMO_reg->qMMRegCon->SQL,
-                                                   {QStringLiteral("Articoli.IdProdotto"),
-                                                    QStringLiteral("Articoli.DsProdotto"),
-                                                    QStringLiteral("Articoli.UT_LMQ_IdConIva"),
-                                                    QStringLiteral("Articoli.UT_LMQ_TipoProd"),
-                                                    QStringLiteral("LUMO_ConIva.DsConIva")}),
+                           UT_LMQ_RG_LetturaUnita(
+                               DMILUMO_reg->qMMRegCon->SQL,
+                               {QStringLiteral("Articoli.IdProdotto"), QStringLiteral("Articoli.DsProdotto"),
+                                QStringLiteral("Articoli.UT_LMQ_IdConIva"), QStringLiteral("Articoli.UT_LMQ_TipoProd"),
+                                QStringLiteral("LUMO_ConIva.DsConIva")}),
                            condizioni),
         valori, colonne, ContaRighe);
     ContaRighe += righe;
@@ -212,8 +222,8 @@ int TFqarn0110d::Elabora()
         imbottigliamento.insert(q.value(0).toString(), q.value(1).toInt() != 0);
     for (QSqlQuery q = UT_LMQ_RG_Lavoro().OpenQuery(
              QStringLiteral("SELECT IdConIva, IdCausale, MAX(DsConIva), COALESCE(SUM(QtaCarico), 0), "
-                            "COALESCE(SUM(QtaScarico), 0) FROM ") + tabella
-             + QStringLiteral(" GROUP BY IdConIva, IdCausale ORDER BY MIN(NumeroRiga)"));
+                            "COALESCE(SUM(QtaScarico), 0) FROM ")
+             + tabella + QStringLiteral(" GROUP BY IdConIva, IdCausale ORDER BY MIN(NumeroRiga)"));
          q.next();) {
         const QString conIva = q.value(0).toString();
         auto it = indice.constFind(conIva);
@@ -277,15 +287,18 @@ bool TFqarn0110d::AggiornamentoDati()
     const int gruppo = tPars->FieldByName(QStringLiteral("IdRaggMag"))->AsInteger();
     const QDateTime aData = tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime();
     return UT_LMQ_RG_AggiornamentoDefinitivo(gruppo, _TipoRegistro, progInizio_, [&] {
-        std::unique_ptr<TXClientTable> testa(UT_LMQ_RG_TabellaArchivio(nullptr, QStringLiteral("LUMO_ProgRegCiT"), QStringLiteral("KProgRegT = -1")));
-        std::unique_ptr<TXClientTable> anni(UT_LMQ_RG_TabellaArchivio(nullptr, QStringLiteral("LUMO_ProgRegCiR"), QStringLiteral("KProgRegR = -1")));
+        std::unique_ptr<TXClientTable> testa(
+            UT_LMQ_RG_TabellaArchivio(nullptr, QStringLiteral("LUMO_ProgRegCiT"), QStringLiteral("KProgRegT = -1")));
+        std::unique_ptr<TXClientTable> anni(
+            UT_LMQ_RG_TabellaArchivio(nullptr, QStringLiteral("LUMO_ProgRegCiR"), QStringLiteral("KProgRegR = -1")));
         testa->Open();
         anni->Open();
         TTRegConTot->Open();
         for (TTRegConTot->First(); !TTRegConTot->Eof(); TTRegConTot->Next()) {
             const QString conIva = TTRegConTot->FieldByName(QStringLiteral("IdConIva"))->AsString();
             const int tipoProd = TTRegConTot->FieldByName(QStringLiteral("TipoProd"))->AsInteger();
-            if (testa->Locate(QStringLiteral("IdRaggMag;IdConIva;TipoProdotto"), QVariantList{gruppo, conIva, tipoProd})) {
+            if (testa->Locate(QStringLiteral("IdRaggMag;IdConIva;TipoProdotto"),
+                              QVariantList{gruppo, conIva, tipoProd})) {
                 testa->Edit();
             } else {
                 testa->Insert();
@@ -293,9 +306,11 @@ bool TFqarn0110d::AggiornamentoDati()
                 testa->FieldByName(QStringLiteral("IdConIva"))->SetAsString(conIva);
                 testa->FieldByName(QStringLiteral("TipoProdotto"))->SetAsInteger(tipoProd);
             }
-            testa->FieldByName(QStringLiteral("Esistenza"))->SetAsFloat(TTRegConTot->FieldByName(QStringLiteral("EsistenzaFin"))->AsFloat());
+            testa->FieldByName(QStringLiteral("Esistenza"))
+                ->SetAsFloat(TTRegConTot->FieldByName(QStringLiteral("EsistenzaFin"))->AsFloat());
             // The closing bottled stock opens the next register.
-            testa->FieldByName(QStringLiteral("GiacImbott"))->SetAsFloat(TTRegConTot->FieldByName(QStringLiteral("Imbottigliato"))->AsFloat());
+            testa->FieldByName(QStringLiteral("GiacImbott"))
+                ->SetAsFloat(TTRegConTot->FieldByName(QStringLiteral("Imbottigliato"))->AsFloat());
             testa->FieldByName(QStringLiteral("DataUltAgg"))->SetAsDateTime(aData);
             const int chiave = testa->FieldByName(QStringLiteral("KProgRegT"))->AsInteger();
             testa->Post();
@@ -309,8 +324,10 @@ bool TFqarn0110d::AggiornamentoDati()
             }
             TField *carico = anni->FieldByName(QStringLiteral("ProgCarico"));
             TField *scarico = anni->FieldByName(QStringLiteral("ProgScarico"));
-            carico->SetAsFloat(carico->AsFloat() + TTRegConTot->FieldByName(QStringLiteral("CaricoPeriodo"))->AsFloat());
-            scarico->SetAsFloat(scarico->AsFloat() + TTRegConTot->FieldByName(QStringLiteral("ScaricoPeriodo"))->AsFloat());
+            carico->SetAsFloat(carico->AsFloat()
+                               + TTRegConTot->FieldByName(QStringLiteral("CaricoPeriodo"))->AsFloat());
+            scarico->SetAsFloat(scarico->AsFloat()
+                                + TTRegConTot->FieldByName(QStringLiteral("ScaricoPeriodo"))->AsFloat());
             anni->Post();
         }
         TTRegConTot->Close();

@@ -16,7 +16,8 @@ QString Parametro(const QString &campo)
 
 QString DataParametro(const QString &campo)
 {
-    return Fqarn0110d ? KFormati::FormatDateTime(KFormati::ShortDateFormat(), Fqarn0110d->tPars->FieldByName(campo)->AsDateTime())
+    return Fqarn0110d ? KFormati::FormatDateTime(KFormati::ShortDateFormat(),
+                                                 Fqarn0110d->tPars->FieldByName(campo)->AsDateTime())
                       : QString();
 }
 
@@ -26,19 +27,21 @@ TFqarn0110s::TFqarn0110s(QObject *owner) : TfKV8ReportB(owner)
 {
     SetNomeDefault(QStringLiteral("Qarn0110s"));
     qMain = UT_LMQ_RG_Query(this, QStringLiteral("qMain"), UT_LMQ_RG_DatabaseLavoro(),
-                            {QStringLiteral("SELECT LUMO_t_RegCon.* FROM LUMO_t_RegCon"), QStringLiteral("ORDER BY IdRaggMag, NumeroRiga")});
+                            {QStringLiteral("SELECT LUMO_t_RegCon.* FROM LUMO_t_RegCon"),
+                             QStringLiteral("ORDER BY IdRaggMag, NumeroRiga")});
     // read forward only: the rows of a year go to paper as they come, none is held
     qMain->SetUniDirectional(true);
-    qTotRegCon = UT_LMQ_RG_Query(this, QStringLiteral("qTotRegCon"), UT_LMQ_RG_DatabaseLavoro(),
-                                 {QStringLiteral("SELECT * FROM LUMO_t_RegConTot"), QStringLiteral("ORDER BY IdConIva")});
+    qTotRegCon =
+        UT_LMQ_RG_Query(this, QStringLiteral("qTotRegCon"), UT_LMQ_RG_DatabaseLavoro(),
+                        {QStringLiteral("SELECT * FROM LUMO_t_RegConTot"), QStringLiteral("ORDER BY IdConIva")});
     AggiungiDataSet(QStringLiteral("qTotRegCon"), qTotRegCon);
     OnPrint(QStringLiteral("lbPeriodo"), [](ReportItem &item) {
-        item.Text = QStringLiteral("Dal ") + DataParametro(QStringLiteral("DaData")) + QStringLiteral("  Al ") +
-                    DataParametro(QStringLiteral("A_Data"));
+        item.Text = QStringLiteral("Dal ") + DataParametro(QStringLiteral("DaData")) + QStringLiteral("  Al ")
+                    + DataParametro(QStringLiteral("A_Data"));
     });
     OnPrint(QStringLiteral("lbRaggruppamento"), [](ReportItem &item) {
-        item.Text = QStringLiteral("Raggruppamento ") + Parametro(QStringLiteral("IdRaggMag")) + QStringLiteral("  ") +
-                    Parametro(QStringLiteral("_DsRaggMag"));
+        item.Text = QStringLiteral("Raggruppamento ") + Parametro(QStringLiteral("IdRaggMag")) + QStringLiteral("  ")
+                    + Parametro(QStringLiteral("_DsRaggMag"));
     });
 }
 

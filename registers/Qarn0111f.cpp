@@ -18,14 +18,13 @@ TFqarn0111f::TFqarn0111f(QWidget *owner) : TFLumoProgressivi(owner), ui(new Ui::
     SetupLayout(*ui);
     PreparaTesta(QStringLiteral("LUMO_ProgRegCiT"), QStringLiteral("IdRaggMag;IdConIva;TipoProdotto"),
                  QStringLiteral("KProgRegT"), QStringLiteral("Codice raggruppamento non valido"));
-    tMain->AddLookupField(QStringLiteral("_DsConIva"), ftString, 50, DMILUMO->lkLUMO_ConIva,
-                          QStringLiteral("IdConIva"), QStringLiteral("IdConIva"), QStringLiteral("DsConIva"));
+    tMain->AddLookupField(QStringLiteral("_DsConIva"), ftString, 50, DMILUMO->lkLUMO_ConIva, QStringLiteral("IdConIva"),
+                          QStringLiteral("IdConIva"), QStringLiteral("DsConIva"));
 
-    PreparaDettaglio({QStringLiteral("TTDettaglio"), QStringLiteral("qDettaglio"),
-                     QStringLiteral("TRSDettaglio"), QStringLiteral("DSDettaglio"),
-                     QStringLiteral("LUMO_t_ProgRegCiR"), QStringLiteral("LUMO_ProgRegCiR"),
-                     QStringLiteral("KProgRegT;Anno"), QStringLiteral("KProgRegT = -1"),
-                     QStringLiteral("KProgRegT;KProgRegR;Anno")},
+    PreparaDettaglio({QStringLiteral("TTDettaglio"), QStringLiteral("qDettaglio"), QStringLiteral("TRSDettaglio"),
+                      QStringLiteral("DSDettaglio"), QStringLiteral("LUMO_t_ProgRegCiR"),
+                      QStringLiteral("LUMO_ProgRegCiR"), QStringLiteral("KProgRegT;Anno"),
+                      QStringLiteral("KProgRegT = -1"), QStringLiteral("KProgRegT;KProgRegR;Anno")},
                      QStringLiteral("Anno"), ui->pnRiga, ui->GrigliaDettaglio);
     bDettaglio->MessaggioDuplicato = [](TDataSet *riga) {
         return QStringLiteral("L'anno %1 è indicato più di una volta: togliere la riga in più.")

@@ -71,9 +71,9 @@ void TFqarn0112d::btEseguiClick()
     while (q.next()) {
         righe = true;
         const QString codice = q.value(1).toString();
-        if ((gruppo != 0 && q.value(0).toInt() != gruppo) ||
-            (!contrassegno.isEmpty() && codice.left(contrassegno.size()) != contrassegno) ||
-            (tipoProd != 0 && q.value(2).toInt() != tipoProd))
+        if ((gruppo != 0 && q.value(0).toInt() != gruppo)
+            || (!contrassegno.isEmpty() && codice.left(contrassegno.size()) != contrassegno)
+            || (tipoProd != 0 && q.value(2).toInt() != tipoProd))
             continue;
         const QString chiave = contrassegno.isEmpty() ? codice : contrassegno;
         auto it = indice.constFind(chiave);

@@ -25,7 +25,6 @@ public:
     void FormCreate() override;
     void btEseguiClick() override;
     void btStampaClick() override;
-
 };
 
 inline QPointer<TFqarn0112d> Fqarn0112d;

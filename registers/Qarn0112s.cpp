@@ -15,7 +15,9 @@ TFqarn0112s::TFqarn0112s(QObject *owner) : TfKV8ReportB(owner)
     qMain->OnCalcFields = [](TDataSet *d) {
         const int tipo = d->FieldByName(QStringLiteral("TipoProd"))->AsInteger();
         d->FieldByName(QStringLiteral("_DsTipoProd"))
-            ->SetAsString(tipo == 1 ? QStringLiteral("Vini") : tipo == 2 ? QStringLiteral("Acque") : QString());
+            ->SetAsString(tipo == 1   ? QStringLiteral("Vini")
+                          : tipo == 2 ? QStringLiteral("Acque")
+                                      : QString());
     };
 }
 

@@ -79,7 +79,8 @@ void TFqarn0302d::KDBGriglia1DblClick()
     if (!qCartaVini->Active() || qCartaVini->IsEmpty())
         return;
     qArtSel->Close();
-    qArtSel->ParamByName(QStringLiteral("IdProdotto"))->SetValue(qCartaVini->FieldByName(QStringLiteral("IdProdotto"))->AsString());
+    qArtSel->ParamByName(QStringLiteral("IdProdotto"))
+        ->SetValue(qCartaVini->FieldByName(QStringLiteral("IdProdotto"))->AsString());
     qArtSel->Open();
     std::unique_ptr<TKPannelloPopup> pannello(
         Dlgbase::XGetDialogClass(ClassRef::Of<TKPannelloPopup>()).CreateAs<TKPannelloPopup>(this));

@@ -67,8 +67,8 @@ TFqarn0401d::TFqarn0401d(QWidget *owner) : TDialogoRegistro(owner), ui(new Ui::Q
         const int tipo = d->FieldByName(QStringLiteral("FlTipoDocColl"))->AsInteger();
         const QString causale = d->FieldByName(QStringLiteral("IdCausale"))->AsString();
         TXlkTable *causali = tipo == 1 ? DMIBase->lkCausBolleCli : tipo == 2 ? DMIBase->lkCausFattCli : nullptr;
-        const bool trovata = causali && !causale.isEmpty()
-                             && TDMIBase::Posiziona(causali, QStringLiteral("IdCausale"), {causale});
+        const bool trovata =
+            causali && !causale.isEmpty() && TDMIBase::Posiziona(causali, QStringLiteral("IdCausale"), {causale});
         d->FieldByName(QStringLiteral("_DsCausale"))
             ->SetAsString(trovata ? causali->FieldByName(QStringLiteral("DsCausale"))->AsString().left(30) : QString());
     };
@@ -273,13 +273,13 @@ namespace {
 // The columns of a D.A.A. head the run writes, then those of the list on page 2 (the head's
 // own, in its order).
 const QStringList ColonneTesta = {
-    QStringLiteral("KContaT"),       QStringLiteral("Anno"),          QStringLiteral("Serie"),
-    QStringLiteral("Numero"),        QStringLiteral("DataDoc"),       QStringLiteral("AnnoColl"),
-    QStringLiteral("SerieColl"),     QStringLiteral("NumeroColl"),    QStringLiteral("DataDocColl"),
-    QStringLiteral("KDocT"),         QStringLiteral("IdCausale"),     QStringLiteral("IdContoTp"),
+    QStringLiteral("KContaT"),       QStringLiteral("Anno"),           QStringLiteral("Serie"),
+    QStringLiteral("Numero"),        QStringLiteral("DataDoc"),        QStringLiteral("AnnoColl"),
+    QStringLiteral("SerieColl"),     QStringLiteral("NumeroColl"),     QStringLiteral("DataDocColl"),
+    QStringLiteral("KDocT"),         QStringLiteral("IdCausale"),      QStringLiteral("IdContoTp"),
     QStringLiteral("IdConto"),       QStringLiteral("IdDestinazione"), QStringLiteral("IdSpedizione"),
-    QStringLiteral("FlTipoDocColl"), QStringLiteral("DataArrivo"),    QStringLiteral("OraTra"),
-    QStringLiteral("NumeroColli"),   QStringLiteral("NoteChiusura1"), QStringLiteral("NoteChiusura2"),
+    QStringLiteral("FlTipoDocColl"), QStringLiteral("DataArrivo"),     QStringLiteral("OraTra"),
+    QStringLiteral("NumeroColli"),   QStringLiteral("NoteChiusura1"),  QStringLiteral("NoteChiusura2"),
     QStringLiteral("NoteChiusura3")};
 constexpr int ColonneElenco = 14; // from Anno to IdSpedizione
 
@@ -310,7 +310,7 @@ void TFqarn0401d::ScriviElenco(const std::vector<QVariantList> &elenco)
 }
 
 std::vector<TFqarn0401d::TestaSorgente> TFqarn0401d::Prendi(const Sorgente &s, const std::vector<TestaSorgente> &teste,
-                                                          const QString &condizione)
+                                                            const QString &condizione)
 {
     // in key order, so that two runs never wait for each other crosswise; a head another run
     // marked while this one waited no longer meets the selection
@@ -450,8 +450,8 @@ void TFqarn0401d::CreaTestata(Scrittura &w, const TestaSorgente &t)
 void TFqarn0401d::CreaRighe(Scrittura &w, const RigaSorgente &r)
 {
     w.Righe->Aggiungi(QVariantList{
-        DMIDataBases::Instance().Global().NewKey(QStringLiteral("LUMO_DocAccR"), QStringLiteral("KContaR")),
-        KBolleCliT, Testo(r.IdProdotto), Testo(r.IdTariffa), Funzioni::KRound(r.Quantita * r.PesoNetto, 2),
+        DMIDataBases::Instance().Global().NewKey(QStringLiteral("LUMO_DocAccR"), QStringLiteral("KContaR")), KBolleCliT,
+        Testo(r.IdProdotto), Testo(r.IdTariffa), Funzioni::KRound(r.Quantita * r.PesoNetto, 2),
         Funzioni::KRound(r.Quantita * r.PesoLordo, 2), r.Quantita2, r.Lunghezza, r.Quantita, r.TotLit});
 }
 

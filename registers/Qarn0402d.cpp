@@ -51,8 +51,8 @@ void TFqarn0402d::btEseguiClick()
     if (!Funzioni::ControllaPeriodo(tPars->FieldByName(QStringLiteral("Da_Data"))->AsDateTime(),
                                     tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), ui->edDa_Data))
         return;
-    const QString selezione = LumoAccisa::CondizioneStampa(tPars, DMIDataBases::Instance().Global(),
-                                                           QStringLiteral("T"));
+    const QString selezione =
+        LumoAccisa::CondizioneStampa(tPars, DMIDataBases::Instance().Global(), QStringLiteral("T"));
     std::unique_ptr<Tfqarn0402s> stampa(
         Kv8reportb::XGetReportClass(ClassRef::Of<Tfqarn0402s>()).CreateAs<Tfqarn0402s>(this));
     stampa->InitReport();

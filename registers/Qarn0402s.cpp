@@ -65,8 +65,8 @@ Tfqarn0402s::Tfqarn0402s(QObject *owner) : TfKV8ReportB_Docs(owner)
         f("_PaeseDestinazione")->SetAsString(paese);
         f("_RappFiscale")->SetAsString(scelta("UT_LMQ_RapFis", "DD_UT_LMQ_RapFis"));
         f("_DurataViaggio")->SetAsString(scelta("UT_LMQ_DurVia", "DD_UT_LMQ_DurVia"));
-        const bool nazione = !paese.isEmpty()
-                             && TDMIBase::Posiziona(DMIBase->lkNazioni, QStringLiteral("IdNazione"), {paese});
+        const bool nazione =
+            !paese.isEmpty() && TDMIBase::Posiziona(DMIBase->lkNazioni, QStringLiteral("IdNazione"), {paese});
         f("_DsNazione")
             ->SetAsString(nazione ? DMIBase->lkNazioni->FieldByName(QStringLiteral("DsNazione"))->AsString().left(20)
                                   : QString());

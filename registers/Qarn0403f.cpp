@@ -59,8 +59,8 @@ TFqarn0403f::TFqarn0403f(QWidget *owner) : TFLumoMasterDettaglio(owner), ui(new 
         const int tipo = f("FlTipoDocColl")->AsInteger();
         TXlkTable *causali = tipo == 1 ? DMIBase->lkCausBolleCli : tipo == 2 ? DMIBase->lkCausFattCli : nullptr;
         const QString causale = f("IdCausale")->AsString();
-        const bool trovata = causali && !causale.isEmpty()
-                             && TDMIBase::Posiziona(causali, QStringLiteral("IdCausale"), {causale});
+        const bool trovata =
+            causali && !causale.isEmpty() && TDMIBase::Posiziona(causali, QStringLiteral("IdCausale"), {causale});
         f("_DsCausale")
             ->SetAsString(trovata ? causali->FieldByName(QStringLiteral("DsCausale"))->AsString().left(30) : QString());
     };

@@ -47,8 +47,8 @@ void TFqarn0404d::btEseguiClick()
     if (!Funzioni::ControllaPeriodo(tPars->FieldByName(QStringLiteral("Da_Data"))->AsDateTime(),
                                     tPars->FieldByName(QStringLiteral("A_Data"))->AsDateTime(), ui->edDa_Data))
         return;
-    const QString selezione = LumoAccisa::CondizioneStampa(tPars, DMIDataBases::Instance().Global(),
-                                                           QStringLiteral("T"));
+    const QString selezione =
+        LumoAccisa::CondizioneStampa(tPars, DMIDataBases::Instance().Global(), QStringLiteral("T"));
     std::unique_ptr<Tfqarn0404s> stampa(
         Kv8reportb::XGetReportClass(ClassRef::Of<Tfqarn0404s>()).CreateAs<Tfqarn0404s>(this));
     stampa->InitReport();

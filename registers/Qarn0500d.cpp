@@ -25,10 +25,10 @@ QString TFqarn0500d::Selezione() const
 {
     // Bound field -> article column; the packaging is the article's own base packaging.
     static const std::pair<const char *, const char *> limiti[] = {
-        {"Da_IdProdotto", "Articoli.IdProdotto >= "},     {"A_IdProdotto", "Articoli.IdProdotto <= "},
+        {"Da_IdProdotto", "Articoli.IdProdotto >= "},    {"A_IdProdotto", "Articoli.IdProdotto <= "},
         {"Da_IdCatVin", "Articoli.UT_LMQ_IdCatVin >= "}, {"A_IdCatVin", "Articoli.UT_LMQ_IdCatVin <= "},
         {"Da_IdConIva", "Articoli.UT_LMQ_IdConIva >= "}, {"A_IdConIva", "Articoli.UT_LMQ_IdConIva <= "},
-        {"Da_IdImballo", "Articoli.IdImballo >= "},       {"A_IdImballo", "Articoli.IdImballo <= "}};
+        {"Da_IdImballo", "Articoli.IdImballo >= "},      {"A_IdImballo", "Articoli.IdImballo <= "}};
     QStringList parti;
     for (const auto &[campo, condizione] : limiti) {
         const QString valore = tPars->FieldByName(QString::fromLatin1(campo))->AsString();

@@ -32,8 +32,9 @@ TFqarn0500s::TFqarn0500s(QObject *owner) : TfKV8ReportB(owner)
                         : QString();
     });
     OnPrint(QStringLiteral("ppLabel9"), [this](ReportItem &item) {
-        item.Text = qMain->FieldByName(QStringLiteral("UT_LMQ_FlPrzLit"))->AsInteger() != 0 ? QStringLiteral("Prezzo a Litro")
-                                                                                            : QString();
+        item.Text = qMain->FieldByName(QStringLiteral("UT_LMQ_FlPrzLit"))->AsInteger() != 0
+                        ? QStringLiteral("Prezzo a Litro")
+                        : QString();
     });
 }
 

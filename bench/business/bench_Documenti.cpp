@@ -8,8 +8,8 @@
 // checks that both leave the same rows, movements, stock and totals rows.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
-#include "bench/support/BenchParti.h"
 #include "bench/support/BenchMotori.h"
+#include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibmag.h"
@@ -118,8 +118,9 @@ void Semina(TXDatabase &db)
     db.ExecSQL(QStringLiteral("INSERT INTO EserciziMagazzino (Esercizio, DataInizio, DataFine) VALUES (2024, ?, ?)"),
                {QDateTime(QDate(2024, 1, 1), QTime(0, 0)), QDateTime(QDate(2024, 12, 31), QTime(0, 0))});
     for (int i = 0; i < kArticoli; ++i)
-        db.ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva) VALUES (?, ?, 'BT', '22')"),
-                   {Articolo(i), QStringLiteral("Articolo %1").arg(i)});
+        db.ExecSQL(
+            QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva) VALUES (?, ?, 'BT', '22')"),
+            {Articolo(i), QStringLiteral("Articolo %1").arg(i)});
     transazione.Commit();
 }
 
@@ -135,12 +136,11 @@ void Azzera(TXDatabase &db)
 QString Impronta(TXDatabase &db)
 {
     return benchruns::Impronta(
-        db,
-        {"SELECT COUNT(*), SUM(Numero) FROM BolleCliTeste",
-         "SELECT COUNT(*), SUM(Quantita), SUM(ImportoNetto), SUM(ControvaloreNN) FROM BolleCliRighe",
-         "SELECT COUNT(*), SUM(Quantita), SUM(Valore) FROM MovMagazzino",
-         "SELECT COUNT(*), SUM(Esistenza) FROM EsistenzeMagazzino",
-         "SELECT COUNT(*), SUM(TotDocumento) FROM BolleCliTeste"})
+               db, {"SELECT COUNT(*), SUM(Numero) FROM BolleCliTeste",
+                    "SELECT COUNT(*), SUM(Quantita), SUM(ImportoNetto), SUM(ControvaloreNN) FROM BolleCliRighe",
+                    "SELECT COUNT(*), SUM(Quantita), SUM(Valore) FROM MovMagazzino",
+                    "SELECT COUNT(*), SUM(Esistenza) FROM EsistenzeMagazzino",
+                    "SELECT COUNT(*), SUM(TotDocumento) FROM BolleCliTeste"})
            + u' ' + benchdoc::Totali(db, QStringLiteral("BolleCliTot"));
 }
 
@@ -210,7 +210,8 @@ double SqlNota(TXDatabase &db, benchmark::State &state)
     // values costs more than the statement itself); the values are the benchmark's own
     // numbers and article codes
     QStringList valori;
-    const qint64 base = db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KBolleCliR), 0) FROM BolleCliRighe")).toLongLong();
+    const qint64 base =
+        db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KBolleCliR), 0) FROM BolleCliRighe")).toLongLong();
     for (int i = 0; i < kRighe; ++i) {
         const QString importo = QString::number(Funzioni::KRound(Quantita(i) * Prezzo(i), 2), 'f', 2);
         valori << QStringLiteral("(%1, %2, %3, 0, '%4', 'BT', 1, %5, %6, %7, %7, %7, %7, %7, %7, '22')")
@@ -241,8 +242,9 @@ double SqlNota(TXDatabase &db, benchmark::State &state)
                               "-SUM(M.Quantita), SUM(M.Valore) FROM MovMagazzino M WHERE M.KRigoDoc > ? "
                               "GROUP BY M.IdMagazzino1, M.IdProdotto"),
                {base});
-    benchdoc::TotaliSql(db, QStringLiteral("BolleCliTot"), QStringLiteral("KBolleCliT"), QStringLiteral("BolleCliRighe"),
-                        QStringLiteral("BolleCliTeste"), QStringLiteral("KBolleCliT = %1").arg(k), false);
+    benchdoc::TotaliSql(db, QStringLiteral("BolleCliTot"), QStringLiteral("KBolleCliT"),
+                        QStringLiteral("BolleCliRighe"), QStringLiteral("BolleCliTeste"),
+                        QStringLiteral("KBolleCliT = %1").arg(k), false);
     db.ExecSQL(QStringLiteral("UPDATE BolleCliTeste SET TotDocumento = (SELECT Importo1 FROM BolleCliTot WHERE "
                               "KBolleCliT = ? AND TipoRecord = 'TOT') WHERE KBolleCliT = ?"),
                {k, k});

@@ -8,8 +8,8 @@
 // KV8_TEST_PG) PostgreSQL; prints the ratio module / SQL (median of the per-round ratios of
 // interleaved rounds; target within 5x). KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
-#include "bench/support/BenchParti.h"
 #include "bench/support/BenchMotori.h"
+#include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibbas.h"
@@ -103,7 +103,8 @@ void Semina(TXDatabase &db)
     QStringList valori;
     for (int a = 0; a < kArticoli; ++a)
         valori << QStringLiteral("('%1', 'Articolo %2', 'BT', '22')").arg(benchdoc::Articolo(a, kArticoli)).arg(a);
-    db.ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva) VALUES ") + valori.join(u','));
+    db.ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva) VALUES ")
+               + valori.join(u','));
     valori.clear();
     for (int c = 0; c < kClienti; ++c)
         valori << QStringLiteral("('CL', 'C%1', 'Cliente %1', 1)").arg(c, 3, 10, QLatin1Char('0'));
@@ -112,7 +113,9 @@ void Semina(TXDatabase &db)
     QStringList teste;
     QStringList righeBolla;
     for (int b = 0; b < kBolle; ++b) {
-        teste << QStringLiteral("(%1, 'DDT', 2024, 0, %1, ?, 'CL', 'C%2', 'EUR', 1)").arg(b + 1).arg(b % kClienti, 3, 10, QLatin1Char('0'));
+        teste << QStringLiteral("(%1, 'DDT', 2024, 0, %1, ?, 'CL', 'C%2', 'EUR', 1)")
+                     .arg(b + 1)
+                     .arg(b % kClienti, 3, 10, QLatin1Char('0'));
         for (int i = 0; i < kRighe; ++i) {
             const int a = (b / kClienti + i * 3) % kArticoli;
             const double q = 1 + (b + i) % 6;
@@ -210,25 +213,31 @@ void BenchSql(benchmark::State &state, Engine *e)
         {
             TXTransaction transazione(db);
             // one invoice per customer, numbered in customer order
-            db.ExecSQL(QStringLiteral(
-                           "INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
-                           "DataPagamento, IdClienteTp, IdCliente, IdDivisa, Cambio) "
-                           "SELECT 1000000 + ROW_NUMBER() OVER (ORDER BY IdClienteTp, IdCliente), 'FD', 2024, 0, "
-                           "ROW_NUMBER() OVER (ORDER BY IdClienteTp, IdCliente), ?, ?, IdClienteTp, IdCliente, 'EUR', 1 "
-                           "FROM BolleCliTeste T WHERE T.IdCausale = 'DDT' AND EXISTS (SELECT 1 FROM BolleCliRighe R "
-                           "WHERE R.KBolleCliT = T.KBolleCliT AND R.FlGenFattura = 0) GROUP BY IdClienteTp, IdCliente"),
-                       {kDataFatture, kDataFatture});
+            db.ExecSQL(
+                QStringLiteral(
+                    "INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                    "DataPagamento, IdClienteTp, IdCliente, IdDivisa, Cambio) "
+                    "SELECT 1000000 + ROW_NUMBER() OVER (ORDER BY IdClienteTp, IdCliente), 'FD', 2024, 0, "
+                    "ROW_NUMBER() OVER (ORDER BY IdClienteTp, IdCliente), ?, ?, IdClienteTp, IdCliente, 'EUR', 1 "
+                    "FROM BolleCliTeste T WHERE T.IdCausale = 'DDT' AND EXISTS (SELECT 1 FROM BolleCliRighe R "
+                    "WHERE R.KBolleCliT = T.KBolleCliT AND R.FlGenFattura = 0) GROUP BY IdClienteTp, IdCliente"),
+                {kDataFatture, kDataFatture});
             // rows of one article and price joined, their amounts on the joined quantity
             db.ExecSQL(QStringLiteral(
-                "INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, NumOrdine, TipoRigo, IdProdotto, Descrizione, IdUM, "
+                "INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, NumOrdine, TipoRigo, IdProdotto, Descrizione, "
+                "IdUM, "
                 "IdIva, Quantita, Prezzo, ImportoLordo, ImportoNetto, ImportoNN, ControvaloreL, ControvaloreN, "
                 "ControvaloreNN, IdMagazzino, DataDocumento, IdCliente) "
                 "SELECT 2000000 + ROW_NUMBER() OVER (ORDER BY F.KFattCliT, R.IdProdotto, R.Prezzo), F.KFattCliT, "
                 "1024 * ROW_NUMBER() OVER (PARTITION BY F.KFattCliT ORDER BY R.IdProdotto, R.Prezzo), 0, R.IdProdotto, "
-                "MAX(R.Descrizione), MAX(R.IdUM), R.IdIva, SUM(R.Quantita), R.Prezzo, ROUND(CAST(SUM(R.Quantita) * R.Prezzo AS NUMERIC), 2), "
-                "ROUND(CAST(SUM(R.Quantita) * R.Prezzo AS NUMERIC), 2), ROUND(CAST(SUM(R.Quantita) * R.Prezzo AS NUMERIC), 2), "
-                "ROUND(CAST(SUM(R.Quantita) * R.Prezzo AS NUMERIC), 2), ROUND(CAST(SUM(R.Quantita) * R.Prezzo AS NUMERIC), 2), "
-                "ROUND(CAST(SUM(R.Quantita) * R.Prezzo AS NUMERIC), 2), MAX(R.IdMagazzino), MAX(F.DataDocumento), F.IdCliente "
+                "MAX(R.Descrizione), MAX(R.IdUM), R.IdIva, SUM(R.Quantita), R.Prezzo, ROUND(CAST(SUM(R.Quantita) * "
+                "R.Prezzo AS NUMERIC), 2), "
+                "ROUND(CAST(SUM(R.Quantita) * R.Prezzo AS NUMERIC), 2), ROUND(CAST(SUM(R.Quantita) * R.Prezzo AS "
+                "NUMERIC), 2), "
+                "ROUND(CAST(SUM(R.Quantita) * R.Prezzo AS NUMERIC), 2), ROUND(CAST(SUM(R.Quantita) * R.Prezzo AS "
+                "NUMERIC), 2), "
+                "ROUND(CAST(SUM(R.Quantita) * R.Prezzo AS NUMERIC), 2), MAX(R.IdMagazzino), MAX(F.DataDocumento), "
+                "F.IdCliente "
                 "FROM BolleCliRighe R JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT "
                 "JOIN FattureCliTeste F ON F.IdClienteTp = T.IdClienteTp AND F.IdCliente = T.IdCliente "
                 "WHERE T.IdCausale = 'DDT' AND R.FlGenFattura = 0 "
@@ -283,8 +292,9 @@ void Riporta()
         if (!(m == s))
             std::printf("           module %d invoices %d rows %.2f / %.2f, %d invoiced, %d linked; sql %d %d %.2f / "
                         "%.2f, %d, %d\n           module totals %s\n           sql totals    %s\n",
-                        m.Fatture, m.Righe, m.Importi, m.Totali, m.Fatturate, m.Collegate, s.Fatture, s.Righe, s.Importi,
-                        s.Totali, s.Fatturate, s.Collegate, qPrintable(m.RigheTotali), qPrintable(s.RigheTotali));
+                        m.Fatture, m.Righe, m.Importi, m.Totali, m.Fatturate, m.Collegate, s.Fatture, s.Righe,
+                        s.Importi, s.Totali, s.Fatturate, s.Collegate, qPrintable(m.RigheTotali),
+                        qPrintable(s.RigheTotali));
     }
 }
 

@@ -9,8 +9,8 @@
 // movements and stock.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
-#include "bench/support/BenchParti.h"
 #include "bench/support/BenchMotori.h"
+#include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibbas.h"
@@ -140,8 +140,8 @@ double Generatore1(TXDatabase &db, TDMIBMag *mag)
     const auto t0 = std::chrono::steady_clock::now();
     TXTransaction transazione(db);
     for (righe.First(); !righe.Eof(); righe.Next())
-        if (!mag->GeneraMovimentoMagazzino(2, 0, QStringLiteral("VEN"), QString(), false, &testa, &righe, nullptr, nullptr,
-                                           nullptr, nullptr, nullptr, nullptr))
+        if (!mag->GeneraMovimentoMagazzino(2, 0, QStringLiteral("VEN"), QString(), false, &testa, &righe, nullptr,
+                                           nullptr, nullptr, nullptr, nullptr, nullptr))
             return 0;
     transazione.Commit();
     return benchruns::Seconds(t0);
@@ -153,23 +153,25 @@ double Sql1(TXDatabase &db)
     Azzera(db);
     const auto t0 = std::chrono::steady_clock::now();
     TXTransaction transazione(db);
-    const qint64 base = db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KMovMag), 0) FROM MovMagazzino")).toLongLong();
-    db.ExecSQL(QStringLiteral(
-                   "INSERT INTO MovMagazzino (KMovMag, FlTipoDocum, KRigoDoc, SubNumOrdine, Esercizio, Protocollo, "
-                   "NumOrdine, DataMovimento, DataCompetenza, AnnoCompetenza, MeseCompetenza, DataDocumento, "
-                   "IdContoTp, IdConto, RifDocumento, IdCausale, IdMagazzino1, IdMagazzino2, IdProdotto, "
-                   "FattConvProd, Quantita, Quantita2, PrezzoMov, Valore, Prezzo, Sconto1, Sconto2, Sconto3, "
-                   "Sconto4, Sconto5, IdDivisa, Cambio, DataCambio, IdUmDoc, QuantitaDoc, IdOperatore) "
-                   "SELECT ? + R.KBolleCliR, 0, R.KBolleCliR, 0, 2024, T.ProtMagazzino, R.NumOrdine, "
-                   "T.DataDocumento, T.DataDocumento, 2024, 3, T.DataDocumento, T.IdClienteTp, T.IdCliente, "
-                   "'DDT-000012/2024', 'VEN', R.IdMagazzino, R.IdMagazzino, R.IdProdotto, R.FattConvProd, "
-                   "R.Quantita, R.Quantita2, "
-                   "CASE WHEN R.Quantita = 0 THEN R.Prezzo ELSE ROUND(CAST(R.ControvaloreNN / R.Quantita AS NUMERIC), 4) END, "
-                   "R.ControvaloreNN, R.Prezzo, R.Sconto1, R.Sconto2, R.Sconto3, R.Sconto4, R.Sconto5, "
-                   "T.IdDivisa, T.Cambio, T.DataCambio, R.IdUM, R.Quantita, ? "
-                   "FROM BolleCliRighe R JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT "
-                   "WHERE R.KBolleCliT = 1"),
-               {base, gUtente.IdUtente});
+    const qint64 base =
+        db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KMovMag), 0) FROM MovMagazzino")).toLongLong();
+    db.ExecSQL(
+        QStringLiteral(
+            "INSERT INTO MovMagazzino (KMovMag, FlTipoDocum, KRigoDoc, SubNumOrdine, Esercizio, Protocollo, "
+            "NumOrdine, DataMovimento, DataCompetenza, AnnoCompetenza, MeseCompetenza, DataDocumento, "
+            "IdContoTp, IdConto, RifDocumento, IdCausale, IdMagazzino1, IdMagazzino2, IdProdotto, "
+            "FattConvProd, Quantita, Quantita2, PrezzoMov, Valore, Prezzo, Sconto1, Sconto2, Sconto3, "
+            "Sconto4, Sconto5, IdDivisa, Cambio, DataCambio, IdUmDoc, QuantitaDoc, IdOperatore) "
+            "SELECT ? + R.KBolleCliR, 0, R.KBolleCliR, 0, 2024, T.ProtMagazzino, R.NumOrdine, "
+            "T.DataDocumento, T.DataDocumento, 2024, 3, T.DataDocumento, T.IdClienteTp, T.IdCliente, "
+            "'DDT-000012/2024', 'VEN', R.IdMagazzino, R.IdMagazzino, R.IdProdotto, R.FattConvProd, "
+            "R.Quantita, R.Quantita2, "
+            "CASE WHEN R.Quantita = 0 THEN R.Prezzo ELSE ROUND(CAST(R.ControvaloreNN / R.Quantita AS NUMERIC), 4) END, "
+            "R.ControvaloreNN, R.Prezzo, R.Sconto1, R.Sconto2, R.Sconto3, R.Sconto4, R.Sconto5, "
+            "T.IdDivisa, T.Cambio, T.DataCambio, R.IdUM, R.Quantita, ? "
+            "FROM BolleCliRighe R JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT "
+            "WHERE R.KBolleCliT = 1"),
+        {base, gUtente.IdUtente});
     // the stock of each article once: added to an existing row, or a new row
     db.ExecSQL(QStringLiteral("INSERT INTO EsistenzeMagazzino (Esercizio, IdMagazzino, IdProdotto, QuantitaSca, "
                               "Esistenza, ValoreSca) "
@@ -227,9 +229,10 @@ void Prepara()
 
 void Riporta()
 {
-    std::printf("\nGeneraMovimentoMagazzino / one INSERT ... SELECT and set-based stock (median of interleaved rounds, %d rows "
-                "over %d articles; target within 5x)\n",
-                kRighe, kArticoli);
+    std::printf(
+        "\nGeneraMovimentoMagazzino / one INSERT ... SELECT and set-based stock (median of interleaved rounds, %d rows "
+        "over %d articles; target within 5x)\n",
+        kRighe, kArticoli);
     for (auto &e : motori)
         benchruns::StampaRapporto(*e, Generatore, Sql, "   MOVEMENTS OR STOCK DIFFER between the two runs");
 }

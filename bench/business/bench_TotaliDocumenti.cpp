@@ -7,8 +7,8 @@
 // give the same document total and totals rows.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
-#include "bench/support/BenchParti.h"
 #include "bench/support/BenchMotori.h"
+#include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmibbas.h"
@@ -83,11 +83,13 @@ void Semina(TXDatabase &db)
         "INSERT INTO Divise (IdDivisa, DsDivisa, DecPrezzo, DecValore) VALUES ('EUR', 'Euro', 4, 2)",
         "INSERT INTO CodiciIva (IdIva, DsIva, Aliquota) VALUES ('22', '22%', 22), ('10', '10%', 10), ('4', '4%', 4)",
         "INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse) VALUES (1, 'Merce', 0)",
-        "INSERT INTO Pagamenti (IdPagamento, DsPagamento, IdTipoMovimento, NumeroRate) VALUES ('RD', 'Rimessa', 'RD', 1)",
+        "INSERT INTO Pagamenti (IdPagamento, DsPagamento, IdTipoMovimento, NumeroRate) VALUES ('RD', 'Rimessa', 'RD', "
+        "1)",
         "INSERT INTO PagamentiD (IdPagamento, NumRata, Decorrenza, IdTipoMovimento, Percentuale) VALUES "
         "('RD', 1, 0, 'RD', 100)",
         "INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale, IdPagamento) VALUES ('CL', 'C1', 'Cliente', 'RD')",
-        "INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro) VALUES ('FT', 'Fattura', 1, 1)"};
+        "INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro) VALUES ('FT', 'Fattura', 1, "
+        "1)"};
     for (const char *sql : righe)
         db.ExecSQL(QLatin1String(sql));
     db.ExecSQL(QStringLiteral("INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
@@ -108,7 +110,8 @@ void Semina(TXDatabase &db)
 
 double TotaleRegistrato(TXDatabase &db)
 {
-    return db.ScalarValue(QStringLiteral("SELECT Importo1 FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'TOT'"))
+    return db
+        .ScalarValue(QStringLiteral("SELECT Importo1 FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'TOT'"))
         .toDouble();
 }
 
@@ -202,12 +205,14 @@ void BenchSql(benchmark::State &state, Engine *e)
             for (auto &[conto, importo] : conti)
                 rigo("CON", ++n, conto, Funzioni::KRound(importo, 2), 0);
             rigo("SCA", 1, QStringLiteral("RD"), totale, totale);
-            rigo("TOT", 1, QStringLiteral(""), totale, Funzioni::KRound(imponibile, 2), Funzioni::KRound(imposta, 2), totale);
+            rigo("TOT", 1, QStringLiteral(""), totale, Funzioni::KRound(imponibile, 2), Funzioni::KRound(imposta, 2),
+                 totale);
             db.ExecSQL(QStringLiteral("DELETE FROM FattureCliTot WHERE KFattCliT = 1"));
-            db.ExecSQL(QStringLiteral("INSERT INTO FattureCliTot (KFattCliT, TipoRecord, Progressivo, Codice, Importo1, "
-                                      "Importo2, Importo3, Importo4, Percentuale) VALUES ")
-                           + righe.join(QStringLiteral(", ")),
-                       valori);
+            db.ExecSQL(
+                QStringLiteral("INSERT INTO FattureCliTot (KFattCliT, TipoRecord, Progressivo, Codice, Importo1, "
+                               "Importo2, Importo3, Importo4, Percentuale) VALUES ")
+                    + righe.join(QStringLiteral(", ")),
+                valori);
             db.ExecSQL(QStringLiteral("UPDATE FattureCliTeste SET TotDocumento = ? WHERE KFattCliT = 1"), {totale});
             transazione.Commit();
         }
@@ -222,9 +227,7 @@ void BenchSql(benchmark::State &state, Engine *e)
 void Prepara()
 {
     CFG.IdDivisa = QStringLiteral("EUR");
-    motori.Crea(QStringLiteral("totali.db"), QStringLiteral("kv8benchtotali"), [](Engine &e) {
-        Semina(Usa(&e));
-    });
+    motori.Crea(QStringLiteral("totali.db"), QStringLiteral("kv8benchtotali"), [](Engine &e) { Semina(Usa(&e)); });
     motori.Registra("totali500", 5, 3, [](const std::string &prefix, Engine *e) {
         benchruns::RegisterOneShot(prefix + "TOTDOCS_Calcola", BenchMotore, e);
         benchruns::RegisterOneShot(prefix + "sql", BenchSql, e);

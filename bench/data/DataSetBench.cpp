@@ -55,8 +55,8 @@ constexpr int kWideColumns = 100;
 // The folder of the dictionary and the SQLite file; a child process gets it from its parent.
 struct BenchDir {
     QTemporaryDir temp;
-    QString path = qEnvironmentVariableIsSet("KV8_BENCH_DATA_DIR") ? qEnvironmentVariable("KV8_BENCH_DATA_DIR")
-                                                                   : temp.path();
+    QString path =
+        qEnvironmentVariableIsSet("KV8_BENCH_DATA_DIR") ? qEnvironmentVariable("KV8_BENCH_DATA_DIR") : temp.path();
     QString filePath(const QString &name) const { return path + u'/' + name; }
 };
 
@@ -158,7 +158,8 @@ QString WideColumnsJson()
 
 void WriteDictionary()
 {
-    QString json = QStringLiteral("{\"tables\": [{\"name\": \"BenchScan\", \"columns\": [{\"name\": \"Id\", \"type\": \"integer\"}");
+    QString json = QStringLiteral(
+        "{\"tables\": [{\"name\": \"BenchScan\", \"columns\": [{\"name\": \"Id\", \"type\": \"integer\"}");
     for (int i = 1; i <= 9; ++i)
         json += QStringLiteral(", {\"name\": \"I%1\", \"type\": \"integer\"}").arg(i);
     for (int i = 1; i <= 10; ++i)
@@ -167,18 +168,19 @@ void WriteDictionary()
         json += QStringLiteral(", {\"name\": \"S%1\", \"type\": \"string(20)\"}").arg(i);
     for (int i = 1; i <= 5; ++i)
         json += QStringLiteral(", {\"name\": \"D%1\", \"type\": \"datetime\"}").arg(i);
-    json += QStringLiteral("], \"primaryKey\": [\"Id\"]},"
-                           "{\"name\": \"BenchIns\", \"columns\": [{\"name\": \"Id\", \"type\": \"integer\"},"
-                           "{\"name\": \"KTesta\", \"type\": \"integer\"}, {\"name\": \"IdProdotto\", \"type\": \"string(22)\"},"
-                           "{\"name\": \"Descrizione\", \"type\": \"string(60)\"}, {\"name\": \"Quantita\", \"type\": \"float\"},"
-                           "{\"name\": \"Prezzo\", \"type\": \"float\"}, {\"name\": \"Importo\", \"type\": \"float\"},"
-                           "{\"name\": \"IdImballo\", \"type\": \"string(3)\"}, {\"name\": \"Stato\", \"type\": \"smallint\"},"
-                           "{\"name\": \"DataMov\", \"type\": \"datetime\"}], \"primaryKey\": [\"Id\"]},"
-                           "{\"name\": \"BenchLk\", \"columns\": [{\"name\": \"IdCodice\", \"type\": \"string(8)\"},"
-                           "{\"name\": \"Descrizione\", \"type\": \"string(40)\"}, {\"name\": \"Valore\", \"type\": \"float\"}],"
-                           "\"primaryKey\": [\"IdCodice\"]},"
-                           "{\"name\": \"BenchWide\", \"columns\": [")
-         + WideColumnsJson() + QStringLiteral("], \"primaryKey\": [\"IdProdotto\"]}]}");
+    json += QStringLiteral(
+                "], \"primaryKey\": [\"Id\"]},"
+                "{\"name\": \"BenchIns\", \"columns\": [{\"name\": \"Id\", \"type\": \"integer\"},"
+                "{\"name\": \"KTesta\", \"type\": \"integer\"}, {\"name\": \"IdProdotto\", \"type\": \"string(22)\"},"
+                "{\"name\": \"Descrizione\", \"type\": \"string(60)\"}, {\"name\": \"Quantita\", \"type\": \"float\"},"
+                "{\"name\": \"Prezzo\", \"type\": \"float\"}, {\"name\": \"Importo\", \"type\": \"float\"},"
+                "{\"name\": \"IdImballo\", \"type\": \"string(3)\"}, {\"name\": \"Stato\", \"type\": \"smallint\"},"
+                "{\"name\": \"DataMov\", \"type\": \"datetime\"}], \"primaryKey\": [\"Id\"]},"
+                "{\"name\": \"BenchLk\", \"columns\": [{\"name\": \"IdCodice\", \"type\": \"string(8)\"},"
+                "{\"name\": \"Descrizione\", \"type\": \"string(40)\"}, {\"name\": \"Valore\", \"type\": \"float\"}],"
+                "\"primaryKey\": [\"IdCodice\"]},"
+                "{\"name\": \"BenchWide\", \"columns\": [")
+            + WideColumnsJson() + QStringLiteral("], \"primaryKey\": [\"IdProdotto\"]}]}");
     QFile f(Dir().filePath(QStringLiteral("bench.json")));
     f.open(QIODevice::WriteOnly);
     f.write(json.toUtf8());
@@ -243,13 +245,18 @@ TXDatabase &Db()
     QSqlDatabase c = db->Connection();
     QSqlQuery q(c);
     q.exec(QStringLiteral("CREATE TABLE BenchScan (") + Types(ScanColumns(), pg) + QStringLiteral(")"));
-    q.exec(Types(QStringLiteral("CREATE TABLE BenchIns (Id INTEGER PRIMARY KEY, KTesta INTEGER NOT NULL DEFAULT 0, "
-                          "IdProdotto VARCHAR(22) NOT NULL DEFAULT '', Descrizione VARCHAR(60) NOT NULL DEFAULT '', "
-                          "Quantita REAL NOT NULL DEFAULT 0, Prezzo REAL NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0, "
-                          "IdImballo VARCHAR(3) NOT NULL DEFAULT '', Stato SMALLINT NOT NULL DEFAULT 0, DataMov DATETIME)"), pg));
-    q.exec(QStringLiteral("CREATE TABLE BenchConti (IdConto INTEGER PRIMARY KEY, DsConto VARCHAR(40) NOT NULL DEFAULT '')"));
-    q.exec(QStringLiteral("CREATE TABLE BenchLk (IdCodice VARCHAR(8) PRIMARY KEY, Descrizione VARCHAR(40) NOT NULL DEFAULT '', "
-                          "Valore REAL NOT NULL DEFAULT 0)"));
+    q.exec(
+        Types(QStringLiteral(
+                  "CREATE TABLE BenchIns (Id INTEGER PRIMARY KEY, KTesta INTEGER NOT NULL DEFAULT 0, "
+                  "IdProdotto VARCHAR(22) NOT NULL DEFAULT '', Descrizione VARCHAR(60) NOT NULL DEFAULT '', "
+                  "Quantita REAL NOT NULL DEFAULT 0, Prezzo REAL NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0, "
+                  "IdImballo VARCHAR(3) NOT NULL DEFAULT '', Stato SMALLINT NOT NULL DEFAULT 0, DataMov DATETIME)"),
+              pg));
+    q.exec(QStringLiteral(
+        "CREATE TABLE BenchConti (IdConto INTEGER PRIMARY KEY, DsConto VARCHAR(40) NOT NULL DEFAULT '')"));
+    q.exec(QStringLiteral(
+        "CREATE TABLE BenchLk (IdCodice VARCHAR(8) PRIMARY KEY, Descrizione VARCHAR(40) NOT NULL DEFAULT '', "
+        "Valore REAL NOT NULL DEFAULT 0)"));
     QStringList wide;
     for (const DictColumn &c : dict->Table(QStringLiteral("BenchWide"))->columns)
         wide << SchemaInstaller::ColumnDefinition(c, db->Engine());
@@ -279,7 +286,9 @@ TXDatabase &Db()
         for (int i = 0; i < 15; ++i)
             ins.bindValue(20 + i, QStringLiteral("T%1-%2").arg(r % 5000).arg(i));
         for (int i = 0; i < 5; ++i)
-            ins.bindValue(35 + i, QStringLiteral("2024-%1-%2 10:00:00").arg(1 + r % 12, 2, 10, QLatin1Char('0')).arg(1 + i, 2, 10, QLatin1Char('0')));
+            ins.bindValue(35 + i, QStringLiteral("2024-%1-%2 10:00:00")
+                                      .arg(1 + r % 12, 2, 10, QLatin1Char('0'))
+                                      .arg(1 + i, 2, 10, QLatin1Char('0')));
         if (!ins.exec())
             std::fprintf(stderr, "%s\n", qPrintable(ins.lastError().text()));
     }
@@ -533,7 +542,8 @@ void PrintInserts(const Engine &e)
             return t;
         });
     };
-    const int rounds = e.schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 5) : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
+    const int rounds =
+        e.schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 5) : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
     const std::vector<std::vector<double>> giri = benchmisure::Giri(
         rounds, {side(0, [](TXDatabase &d) { return TableAppendPost(d, false); }), side(1, RawInsertPerRow),
                  side(2, [](TXDatabase &d) { return TableAppendPost(d, true); }), side(3, RawInsert),
@@ -585,8 +595,8 @@ void LookupTableLocate(benchmark::State &state)
         benchmark::DoNotOptimize(sum);
         state.counters["found"] = found;
     }
-    state.counters["us_per_locate"] =
-        benchmark::Counter(double(kLocates) * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["us_per_locate"] = benchmark::Counter(double(kLocates) * state.iterations(),
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void QueryPerKey(benchmark::State &state)
@@ -810,7 +820,8 @@ Measure InChild(const Engine &e, const QString &variant)
 // rotating: each variant's measure per round.
 std::map<QString, std::vector<Measure>> InterleavedRounds(const Engine &e, const QStringList &variants)
 {
-    const int rounds = e.schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3) : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
+    const int rounds =
+        e.schema.isEmpty() ? benchruns::Rounds("KV8_BENCH_ROUNDS", 3) : benchruns::Rounds("KV8_BENCH_PG_ROUNDS", 3);
     std::map<QString, std::vector<Measure>> out;
     for (int round = 0; round < rounds; ++round)
         for (qsizetype k = 0; k < variants.size(); ++k) {
@@ -896,8 +907,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "--variant") == 0)
         return ChildMain(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
-    Engines().push_back(Engine{QStringLiteral("sqlite"), QStringLiteral("sqlite:") + Dir().filePath(QStringLiteral("bench.db")),
-                               QString()});
+    Engines().push_back(Engine{QStringLiteral("sqlite"),
+                               QStringLiteral("sqlite:") + Dir().filePath(QStringLiteral("bench.db")), QString()});
     const QString server = qEnvironmentVariable("KV8_TEST_PG");
     if (!server.isEmpty()) {
         const QString schema = QStringLiteral("kv8bench_data");

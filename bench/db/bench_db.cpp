@@ -133,7 +133,8 @@ double InsertRawLiteral(Engine *e)
     const bool sqlite = !e->db->IsPostgres();
     Recreate(*e->db, QStringLiteral("MovRaw"));
     const QString head =
-        QString::fromLatin1(kInsert).arg(QStringLiteral("MovRaw")).section(QStringLiteral("VALUES"), 0, 0) + QStringLiteral("VALUES ");
+        QString::fromLatin1(kInsert).arg(QStringLiteral("MovRaw")).section(QStringLiteral("VALUES"), 0, 0)
+        + QStringLiteral("VALUES ");
     QSqlDriver *driver = db.driver();
     return benchmisure::Time([&] {
         db.transaction();
@@ -167,7 +168,8 @@ double InsertRaw(Engine *e, bool multiRow)
     const bool sqlite = !e->db->IsPostgres();
     Recreate(*e->db, QStringLiteral("MovRaw"));
     const int perStatement = multiRow ? 900 / kColumns : 1;
-    const QString head = QString::fromLatin1(kInsert).arg(QStringLiteral("MovRaw")).section(QStringLiteral("VALUES"), 0, 0);
+    const QString head =
+        QString::fromLatin1(kInsert).arg(QStringLiteral("MovRaw")).section(QStringLiteral("VALUES"), 0, 0);
     const QString row = u'(' + QStringList(kColumns, QStringLiteral("?")).join(u',') + u')';
     auto statement = [&](int rows) { return head + QStringLiteral("VALUES ") + QStringList(rows, row).join(u','); };
     return benchmisure::Time([&] {
@@ -195,9 +197,10 @@ double InsertRaw(Engine *e, bool multiRow)
 QString Impronta(TXDatabase &db, const QString &table)
 {
     return benchruns::PrimaRiga(db.OpenQuery(
-        QStringLiteral("SELECT COUNT(*), SUM(IdMov), SUM(IdRiga * TipoMov), SUM(Valore), SUM(Quantita2), "
-                       "SUM(LENGTH(Descrizione)), SUM(LENGTH(IdProdotto)), COUNT(DataScad), MIN(DataMov), MAX(DataDoc) FROM ") +
-        table));
+        QStringLiteral(
+            "SELECT COUNT(*), SUM(IdMov), SUM(IdRiga * TipoMov), SUM(Valore), SUM(Quantita2), "
+            "SUM(LENGTH(Descrizione)), SUM(LENGTH(IdProdotto)), COUNT(DataScad), MIN(DataMov), MAX(DataDoc) FROM ")
+        + table));
 }
 
 double ReadAll(QSqlQuery &q)
@@ -267,41 +270,43 @@ int main()
         // The raw side of a round is the fastest of its raw ways, each checked to store the
         // layer's rows.
         QString layer, raw[3];
-        const std::vector<std::vector<double>> giri = benchmisure::Giri(
-            rounds, {[&] {
-                         const double t = InsertLayer(e.get());
-                         layer = Impronta(*e->db, QStringLiteral("MovLayer"));
-                         return t;
-                     },
-                     [&] {
-                         const double t = InsertRaw(e.get(), true);
-                         raw[0] = Impronta(*e->db, QStringLiteral("MovRaw"));
-                         return t;
-                     },
-                     [&] {
-                         const double t = InsertRaw(e.get(), false);
-                         raw[1] = Impronta(*e->db, QStringLiteral("MovRaw"));
-                         return t;
-                     },
-                     [&] {
-                         const double t = InsertRawLiteral(e.get());
-                         raw[2] = Impronta(*e->db, QStringLiteral("MovRaw"));
-                         return t;
-                     }});
+        const std::vector<std::vector<double>> giri =
+            benchmisure::Giri(rounds, {[&] {
+                                           const double t = InsertLayer(e.get());
+                                           layer = Impronta(*e->db, QStringLiteral("MovLayer"));
+                                           return t;
+                                       },
+                                       [&] {
+                                           const double t = InsertRaw(e.get(), true);
+                                           raw[0] = Impronta(*e->db, QStringLiteral("MovRaw"));
+                                           return t;
+                                       },
+                                       [&] {
+                                           const double t = InsertRaw(e.get(), false);
+                                           raw[1] = Impronta(*e->db, QStringLiteral("MovRaw"));
+                                           return t;
+                                       },
+                                       [&] {
+                                           const double t = InsertRawLiteral(e.get());
+                                           raw[2] = Impronta(*e->db, QStringLiteral("MovRaw"));
+                                           return t;
+                                       }});
         benchmisure::Confronto insert{giri[0], {}};
         for (size_t i = 0; i < giri[1].size(); ++i)
             insert.raw.push_back(std::min({giri[1][i], giri[2][i], giri[3][i]}));
         insert.Print(e->label, "insert / the fastest raw way");
-        std::printf("  %-8s   raw ways: multi-row INSERTs of bound values %.1f ms, a prepared statement per row %.1f ms, "
-                    "multi-row INSERTs with the values in the text %.1f ms\n",
-                    e->label, benchmisure::Median(giri[1]) * 1000, benchmisure::Median(giri[2]) * 1000,
-                    benchmisure::Median(giri[3]) * 1000);
+        std::printf(
+            "  %-8s   raw ways: multi-row INSERTs of bound values %.1f ms, a prepared statement per row %.1f ms, "
+            "multi-row INSERTs with the values in the text %.1f ms\n",
+            e->label, benchmisure::Median(giri[1]) * 1000, benchmisure::Median(giri[2]) * 1000,
+            benchmisure::Median(giri[3]) * 1000);
         const char *const modi[] = {"bound multi-row", "per row", "in the text"};
         for (int i = 0; i < 3; ++i)
             if (layer != raw[i])
                 std::printf("  %-8s STORED ROWS DIFFER: layer %s, raw (%s) %s\n", e->label, qPrintable(layer), modi[i],
                             qPrintable(raw[i]));
-        benchmisure::Alterna(rounds, [&] { return ReadLayer(e.get()); }, [&] { return ReadRaw(e.get()); })
+        benchmisure::Alterna(
+            rounds, [&] { return ReadLayer(e.get()); }, [&] { return ReadRaw(e.get()); })
             .Print(e->label, "read");
     }
     for (auto &e : engines)

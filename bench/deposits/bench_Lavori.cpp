@@ -44,8 +44,8 @@
 
 #include <chrono>
 #include <cmath>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -55,7 +55,7 @@ const int kRighe = benchruns::Rounds("KV8_BENCH_MOVIMENTI", 100000);
 const int kDocumenti = benchruns::Rounds("KV8_BENCH_DOCUMENTI", 10000);
 constexpr int kConti = 1000;
 constexpr int kRighePerMovimento = 5;
-constexpr int kBolleRicalcolo = 1000; // delivery notes with their summary, counted by job 0
+constexpr int kBolleRicalcolo = 1000;      // delivery notes with their summary, counted by job 0
 constexpr qint64 kPrimoDocumento = 100000; // keys of the documents jobs 1 and 2 work on
 const QDateTime kDataFatture(QDate(2026, 12, 31), QTime(0, 0));
 const char *const kImballi[] = {"CAS", "BOT", "FUS"};
@@ -138,15 +138,19 @@ struct Inserimento : CAUZ_InserimentoMultiplo {
 void SeminaMovimenti(TXDatabase &db)
 {
     TXTransaction transazione(db);
-    db.ExecSQL(QStringLiteral("DELETE FROM LUMO_MovCauR WHERE KContaT IN (SELECT KContaT FROM LUMO_MovCauT WHERE KDocT = 0)"));
+    db.ExecSQL(
+        QStringLiteral("DELETE FROM LUMO_MovCauR WHERE KContaT IN (SELECT KContaT FROM LUMO_MovCauT WHERE KDocT = 0)"));
     db.ExecSQL(QStringLiteral("DELETE FROM LUMO_MovCauT WHERE KDocT = 0"));
     {
-        Inserimento teste(db, QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, IdContoTp, "
-                                             "IdConto, IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB)"),
+        Inserimento teste(db,
+                          QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, IdContoTp, "
+                                         "IdConto, IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB)"),
                           12);
-        Inserimento righe(db, QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, "
-                                             "ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc)"),
-                          10);
+        Inserimento righe(
+            db,
+            QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, "
+                           "ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc)"),
+            10);
         const int movimenti = (kRighe + kRighePerMovimento - 1) / kRighePerMovimento;
         for (int m = 0; m < movimenti; ++m) {
             teste.Riga({m + 1, Giorno(m), 0, 0, QStringLiteral("CL"), Conto(m), m % 3, QStringLiteral("EUR"), 1, 1,
@@ -174,7 +178,8 @@ void Semina(TXDatabase &db)
             "INSERT INTO LUMO_Parametri (IdCodice, FlAbilCauz) VALUES ('1', 1)",
             "INSERT INTO Divise (IdDivisa, DsDivisa, DecPrezzo, DecValore) VALUES ('EUR', 'Euro', 4, 2)",
             "INSERT INTO TipiListino (IdListino, DsListino) VALUES ('L01', 'Listino base')",
-            "INSERT INTO Imballi (IdImballo, DsImballo, FlUtilizzo) VALUES ('CAS', 'Cassa', 0), ('BOT', 'Bottiglia', 0), "
+            "INSERT INTO Imballi (IdImballo, DsImballo, FlUtilizzo) VALUES ('CAS', 'Cassa', 0), ('BOT', 'Bottiglia', "
+            "0), "
             "('FUS', 'Fusto', 0)",
             "INSERT INTO LUMO_LisCauzT (KContaT, IdListino, IdDivisa) VALUES (1, 'L01', 'EUR')",
             "INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (1, 1, 'CAS', 2.35), "
@@ -203,8 +208,9 @@ void Semina(TXDatabase &db)
             "Quantita DOUBLE PRECISION, Prezzo DOUBLE PRECISION, Fattura INTEGER, Riga INTEGER)"};
         for (const char *sql : righe)
             db.ExecSQL(QLatin1String(sql));
-        Inserimento clienti(db, QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale, UT_LMQ_FlCauz, "
-                                               "UT_LMQ_FlCauDes, UT_LMQ_IdListCau, IdPagamento, UT_LMQ_ContoCau)"),
+        Inserimento clienti(db,
+                            QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale, UT_LMQ_FlCauz, "
+                                           "UT_LMQ_FlCauDes, UT_LMQ_IdListCau, IdPagamento, UT_LMQ_ContoCau)"),
                             8);
         for (int c = 0; c < kConti; ++c)
             clienti.Riga({QStringLiteral("CL"), Conto(c), QStringLiteral("Cliente %1").arg(c), 1, c % 4 == 0 ? 1 : 0,
@@ -216,46 +222,54 @@ void Semina(TXDatabase &db)
     TXTransaction transazione(db);
     {
         // the delivery notes job 0 counts, with their summary
-        Inserimento teste(db, QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, "
-                                             "DataDocumento, IdClienteTp, IdCliente, IdDestinazione, IdDivisa, Cambio)"),
+        Inserimento teste(db,
+                          QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, "
+                                         "DataDocumento, IdClienteTp, IdCliente, IdDestinazione, IdDivisa, Cambio)"),
                           11);
-        Inserimento castelletti(db, QStringLiteral("INSERT INTO LUMO_CauzDocBoll (KMovimento, FlTipoDocColl, KBolleCliT, "
-                                                   "IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, ValoreRes, QtaCarEcc, "
-                                                   "QtaResEcc)"),
+        Inserimento castelletti(db,
+                                QStringLiteral("INSERT INTO LUMO_CauzDocBoll (KMovimento, FlTipoDocColl, KBolleCliT, "
+                                               "IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, ValoreRes, QtaCarEcc, "
+                                               "QtaResEcc)"),
                                 11);
         for (int b = 1; b <= kBolleRicalcolo; ++b) {
             teste.Riga({b, b % 5 ? QStringLiteral("BV") : QStringLiteral("BR"), 2026, 0, b, Giorno(b),
                         QStringLiteral("CL"), Conto(b * 7), b % 3, QStringLiteral("EUR"), 1});
             for (int k = 0; k < 2; ++k)
-                castelletti.Riga({b * 2 + k, 1, b, QLatin1String(kImballi[(b + k) % 3]), double(1 + b % 9), double(b % 2),
-                                  kPrezzi[(b + k) % 3], 0.0, 0.0, 0, 0});
+                castelletti.Riga({b * 2 + k, 1, b, QLatin1String(kImballi[(b + k) % 3]), double(1 + b % 9),
+                                  double(b % 2), kPrezzi[(b + k) % 3], 0.0, 0.0, 0, 0});
         }
     }
     {
         // the documents without summary of jobs 2 and 1: half delivery notes, half invoices
-        Inserimento bolle(db, QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, "
-                                             "DataDocumento, IdClienteTp, IdCliente, IdDestinazione, IdDivisa, Cambio)"),
+        Inserimento bolle(db,
+                          QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, "
+                                         "DataDocumento, IdClienteTp, IdCliente, IdDestinazione, IdDivisa, Cambio)"),
                           11);
-        Inserimento fatture(db, QStringLiteral("INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, "
-                                               "DataDocumento, IdClienteTp, IdCliente, IdDestinazione, IdDivisa, Cambio)"),
+        Inserimento fatture(db,
+                            QStringLiteral("INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, "
+                                           "DataDocumento, IdClienteTp, IdCliente, IdDestinazione, IdDivisa, Cambio)"),
                             11);
-        Inserimento righeBolle(db, QStringLiteral("INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, IdProdotto, "
-                                                  "UT_LMQ_IdImballo1, UT_LMQ_IdImballo2, Lunghezza, Quantita)"),
-                               8);
-        Inserimento righeFatture(db, QStringLiteral("INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, NumOrdine, "
-                                                    "IdProdotto, UT_LMQ_IdImballo1, UT_LMQ_IdImballo2, Lunghezza, "
-                                                    "Quantita)"),
+        Inserimento righeBolle(
+            db,
+            QStringLiteral("INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, IdProdotto, "
+                           "UT_LMQ_IdImballo1, UT_LMQ_IdImballo2, Lunghezza, Quantita)"),
+            8);
+        Inserimento righeFatture(db,
+                                 QStringLiteral("INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, NumOrdine, "
+                                                "IdProdotto, UT_LMQ_IdImballo1, UT_LMQ_IdImballo2, Lunghezza, "
+                                                "Quantita)"),
                                  8);
         for (int d = 0; d < kDocumenti; ++d) {
             const qint64 chiave = kPrimoDocumento + d;
             const bool bolla = d % 2 == 0;
             (bolla ? bolle : fatture)
-                .Riga({chiave, bolla ? (d % 10 == 4 ? QStringLiteral("BR") : QStringLiteral("BV")) : QStringLiteral("FV"),
-                       2026, 0, chiave, Giorno(d), QStringLiteral("CL"), Conto(d * 3), d % 3,
-                       QStringLiteral("EUR"), 1});
+                .Riga({chiave,
+                       bolla ? (d % 10 == 4 ? QStringLiteral("BR") : QStringLiteral("BV")) : QStringLiteral("FV"), 2026,
+                       0, chiave, Giorno(d), QStringLiteral("CL"), Conto(d * 3), d % 3, QStringLiteral("EUR"), 1});
             for (int r = 0; r < 3; ++r)
                 (bolla ? righeBolle : righeFatture)
-                    .Riga({chiave * 4 + r, chiave, r + 1, r == 2 && d % 7 == 0 ? QStringLiteral("") : QStringLiteral("VINO"),
+                    .Riga({chiave * 4 + r, chiave, r + 1,
+                           r == 2 && d % 7 == 0 ? QStringLiteral("") : QStringLiteral("VINO"),
                            QLatin1String(kImballi[(d + r) % 3]), r == 1 ? QStringLiteral("BOT") : QStringLiteral(""),
                            double(1 + (d + r) % 6), double(6 * (1 + r))});
         }
@@ -296,32 +310,36 @@ QString Castelletti(TXDatabase &db)
 {
     QString out;
     for (const char *t : {"LUMO_CauzDocBoll", "LUMO_CauzDocFatt"})
-        out += Impronta(db,
-                        QStringLiteral("SELECT FlTipoDocColl, IdImballo, EsistenzaAtt, ValoreEsiAtt, EsistenzaB, "
-                                       "ValoreEsiB, EsistenzaF, ValoreEsiF, Prezzo, QtaCar, QtaRes, ValoreCar, ValoreRes "
-                                       "FROM %1")
-                            .arg(QLatin1String(t)),
-                        13)
+        out +=
+            Impronta(db,
+                     QStringLiteral("SELECT FlTipoDocColl, IdImballo, EsistenzaAtt, ValoreEsiAtt, EsistenzaB, "
+                                    "ValoreEsiB, EsistenzaF, ValoreEsiF, Prezzo, QtaCar, QtaRes, ValoreCar, ValoreRes "
+                                    "FROM %1")
+                         .arg(QLatin1String(t)),
+                     13)
             + QLatin1Char(' ');
     return out;
 }
 
 QString MovimentiDocumenti(TXDatabase &db)
 {
-    return Impronta(db,
-                    QStringLiteral("SELECT T.FlTipoDocColl, T.KDocT, T.Anno, T.Numero, T.IdCausale, T.IdConto, "
-                                   "T.IdDestinazione, T.FlAggCau, T.FlAggCauF, T.FlAggCauB, R.IdImballo, R.QtaCar, "
-                                   "R.QtaRes, R.Prezzo, R.ValoreCar, R.ValoreRes FROM LUMO_MovCauT T JOIN LUMO_MovCauR R "
-                                   "ON R.KContaT = T.KContaT WHERE T.KDocT <> 0"),
-                    16)
-        + QLatin1Char('/')
-        + db.ScalarValue(QStringLiteral("SELECT COUNT(*) FROM LUMO_MovCauT WHERE KDocT <> 0")).toString();
+    return Impronta(
+               db,
+               QStringLiteral("SELECT T.FlTipoDocColl, T.KDocT, T.Anno, T.Numero, T.IdCausale, T.IdConto, "
+                              "T.IdDestinazione, T.FlAggCau, T.FlAggCauF, T.FlAggCauB, R.IdImballo, R.QtaCar, "
+                              "R.QtaRes, R.Prezzo, R.ValoreCar, R.ValoreRes FROM LUMO_MovCauT T JOIN LUMO_MovCauR R "
+                              "ON R.KContaT = T.KContaT WHERE T.KDocT <> 0"),
+               16)
+           + QLatin1Char('/')
+           + db.ScalarValue(QStringLiteral("SELECT COUNT(*) FROM LUMO_MovCauT WHERE KDocT <> 0")).toString();
 }
 
 // The values of a statement's expression rounded at the value decimals, on both engines.
 QString Arrotonda(const QString &espressione)
 {
-    return QStringLiteral("ROUND(CAST(%1 AS NUMERIC), %2)").arg(espressione).arg(KFormati::GetDecimali(KFormati::fnValoreIT));
+    return QStringLiteral("ROUND(CAST(%1 AS NUMERIC), %2)")
+        .arg(espressione)
+        .arg(KFormati::GetDecimali(KFormati::fnValoreIT));
 }
 
 // ---------------------------------------------------------------- job 0
@@ -333,8 +351,7 @@ void Registra(benchmark::State &state, Engine *e, Phase phase, double secondi, c
     e->risultato[phase] = risultato;
 }
 
-template <typename Corpo>
-void EseguiFinestra(Corpo corpo)
+template <typename Corpo> void EseguiFinestra(Corpo corpo)
 {
     auto *f = new TFqarn0156d;
     f->DoCreate();
@@ -373,8 +390,9 @@ void Misura(benchmark::State &state, Engine *e, Phase phase, const Passo &prima,
 
 void BenchRicalcolo(benchmark::State &state, Engine *e)
 {
-    Misura(state, e, Lavoro0, {}, [](TXDatabase &) { EseguiFinestra([](TFqarn0156d *f) { f->CalcolaProgressivi(); }); },
-           Schede, false);
+    Misura(
+        state, e, Lavoro0, {}, [](TXDatabase &) { EseguiFinestra([](TFqarn0156d *f) { f->CalcolaProgressivi(); }); },
+        Schede, false);
 }
 
 // The amounts of one row under its head's flags, for both card kinds: the manual rows
@@ -448,10 +466,11 @@ void BenchRicalcoloSql(benchmark::State &state, Engine *e)
     Misura(
         state, e, Sql0, {},
         [](TXDatabase &db) {
-            db.ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = 0, ProgQtaRes = 0, ProgValCar = 0, "
-                                      "ProgValRes = 0, ProgQtaCarF = 0, ProgQtaResF = 0, ProgValCarF = 0, ProgValResF = 0, "
-                                      "ProgQtaCarB = 0, ProgQtaResB = 0, ProgValCarB = 0, ProgValResB = 0, QtaCarEcc = 0, "
-                                      "QtaResEcc = 0, EsiAttEcc = 0"));
+            db.ExecSQL(
+                QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = 0, ProgQtaRes = 0, ProgValCar = 0, "
+                               "ProgValRes = 0, ProgQtaCarF = 0, ProgQtaResF = 0, ProgValCarF = 0, ProgValResF = 0, "
+                               "ProgQtaCarB = 0, ProgQtaResB = 0, ProgValCarB = 0, ProgValResB = 0, QtaCarEcc = 0, "
+                               "QtaResEcc = 0, EsiAttEcc = 0"));
             db.ExecSQL(SommePerScheda(0));
             db.ExecSQL(SommePerScheda(1));
         },
@@ -494,7 +513,8 @@ void TogliCastelletti(TXDatabase &db)
 void TogliMovimentiDocumenti(TXDatabase &db)
 {
     TXTransaction transazione(db);
-    db.ExecSQL(QStringLiteral("DELETE FROM LUMO_MovCauR WHERE KContaT IN (SELECT KContaT FROM LUMO_MovCauT WHERE KDocT <> 0)"));
+    db.ExecSQL(QStringLiteral(
+        "DELETE FROM LUMO_MovCauR WHERE KContaT IN (SELECT KContaT FROM LUMO_MovCauT WHERE KDocT <> 0)"));
     db.ExecSQL(QStringLiteral("DELETE FROM LUMO_MovCauT WHERE KDocT <> 0"));
     transazione.Commit();
 }
@@ -508,9 +528,9 @@ QString CastellettiSql(TXDatabase &db, bool bolle)
     const QString chiave = bolle ? QStringLiteral("KBolleCliT") : QStringLiteral("KFattCliT");
     const QString teste = bolle ? QStringLiteral("BolleCliTeste") : QStringLiteral("FattureCliTeste");
     const QString righe = bolle ? QStringLiteral("BolleCliRighe") : QStringLiteral("FattureCliRighe");
-    const QString reso = bolle ? QStringLiteral("C.UT_LMQ_FlReso = 1")
-                               : QStringLiteral("C.FlTipoDocumento IN (3, 12)");
-    const qint64 base = db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KMovimento), 0) FROM %1").arg(tabella)).toLongLong();
+    const QString reso = bolle ? QStringLiteral("C.UT_LMQ_FlReso = 1") : QStringLiteral("C.FlTipoDocumento IN (3, 12)");
+    const qint64 base =
+        db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KMovimento), 0) FROM %1").arg(tabella)).toLongLong();
     const QString qta = QStringLiteral("COALESCE(Q.Qta, 0)");
     return QStringLiteral(
                "INSERT INTO %1 (KMovimento, FlTipoDocColl, %2, IdImballo, EsistenzaAtt, ValoreEsiAtt, EsistenzaB, "
@@ -543,9 +563,10 @@ QString CastellettiSql(TXDatabase &db, bool bolle)
 
 void BenchCastelletti(benchmark::State &state, Engine *e)
 {
-    Misura(state, e, Lavoro2, TogliCastelletti,
-           [](TXDatabase &) { EseguiFinestra([](TFqarn0156d *f) { f->GeneraCastellettoDocumenti(); }); }, Castelletti,
-           false);
+    Misura(
+        state, e, Lavoro2, TogliCastelletti,
+        [](TXDatabase &) { EseguiFinestra([](TFqarn0156d *f) { f->GeneraCastellettoDocumenti(); }); }, Castelletti,
+        false);
 }
 
 void BenchCastellettiSql(benchmark::State &state, Engine *e)
@@ -561,8 +582,9 @@ void BenchCastellettiSql(benchmark::State &state, Engine *e)
 
 void BenchMovimenti(benchmark::State &state, Engine *e)
 {
-    Misura(state, e, Lavoro1, TogliMovimentiDocumenti,
-           [](TXDatabase &) { EseguiFinestra([](TFqarn0156d *f) { f->GeneraMovCau(); }); }, MovimentiDocumenti, false);
+    Misura(
+        state, e, Lavoro1, TogliMovimentiDocumenti,
+        [](TXDatabase &) { EseguiFinestra([](TFqarn0156d *f) { f->GeneraMovCau(); }); }, MovimentiDocumenti, false);
 }
 
 // The missing movements of one document kind: a head for every summarised document of a
@@ -575,30 +597,34 @@ void MovimentiSql(TXDatabase &db, bool bolle)
     const QString causali = bolle ? QStringLiteral("CausaliBolleCli") : QStringLiteral("CausaliFattCli");
     const int tipo = bolle ? 1 : 2;
     const QString prenotate = QStringLiteral("M.IdImballo <> '' AND (M.QtaCar <> 0 OR M.QtaRes <> 0)");
-    const qint64 baseT = db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KContaT), 0) FROM LUMO_MovCauT")).toLongLong();
-    db.ExecSQL(QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, Anno, Serie, Numero, "
-                              "DataDoc, IdCausale, IdContoTp, IdConto, IdDestinazione, IdDivisa, Cambio, FlAggCau, "
-                              "FlAggCauF, FlAggCauB) SELECT %1 + ROW_NUMBER() OVER (ORDER BY T.%2), T.DataDocumento, %3, "
-                              "T.%2, T.Anno, T.Serie, T.Numero, T.DataDocumento, T.IdCausale, T.IdClienteTp, T.IdCliente, "
-                              "T.IdDestinazione, T.IdDivisa, T.Cambio, C.UT_LMQ_FlAggCau, C.UT_LMQ_FlAggCauF, "
-                              "C.UT_LMQ_FlAggCauB FROM %4 T JOIN %5 C ON C.IdCausale = T.IdCausale "
-                              "WHERE C.UT_LMQ_FlAggMovC <> 0 AND EXISTS (SELECT 1 FROM %6 M WHERE M.%2 = T.%2 AND %7) "
-                              "AND NOT EXISTS (SELECT 1 FROM LUMO_MovCauT X WHERE X.KDocT = T.%2 AND X.FlTipoDocColl = %3)")
-                   .arg(baseT)
-                   .arg(chiave)
-                   .arg(tipo)
-                   .arg(teste, causali, tabella, prenotate));
-    const qint64 baseR = db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KContaR), 0) FROM LUMO_MovCauR")).toLongLong();
-    db.ExecSQL(QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, "
-                              "ValoreRes, QtaCarEcc, QtaResEcc) SELECT %1 + ROW_NUMBER() OVER (ORDER BY M.KMovimento), "
-                              "X.KContaT, M.IdImballo, M.QtaCar, M.QtaRes, M.Prezzo, M.ValoreCar, M.ValoreRes, M.QtaCarEcc, "
-                              "M.QtaResEcc FROM %2 M JOIN LUMO_MovCauT X ON X.KDocT = M.%3 AND X.FlTipoDocColl = %4 "
-                              "WHERE X.KContaT > %5 AND %6")
-                   .arg(baseR)
-                   .arg(tabella, chiave)
-                   .arg(tipo)
-                   .arg(baseT)
-                   .arg(prenotate));
+    const qint64 baseT =
+        db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KContaT), 0) FROM LUMO_MovCauT")).toLongLong();
+    db.ExecSQL(
+        QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, Anno, Serie, Numero, "
+                       "DataDoc, IdCausale, IdContoTp, IdConto, IdDestinazione, IdDivisa, Cambio, FlAggCau, "
+                       "FlAggCauF, FlAggCauB) SELECT %1 + ROW_NUMBER() OVER (ORDER BY T.%2), T.DataDocumento, %3, "
+                       "T.%2, T.Anno, T.Serie, T.Numero, T.DataDocumento, T.IdCausale, T.IdClienteTp, T.IdCliente, "
+                       "T.IdDestinazione, T.IdDivisa, T.Cambio, C.UT_LMQ_FlAggCau, C.UT_LMQ_FlAggCauF, "
+                       "C.UT_LMQ_FlAggCauB FROM %4 T JOIN %5 C ON C.IdCausale = T.IdCausale "
+                       "WHERE C.UT_LMQ_FlAggMovC <> 0 AND EXISTS (SELECT 1 FROM %6 M WHERE M.%2 = T.%2 AND %7) "
+                       "AND NOT EXISTS (SELECT 1 FROM LUMO_MovCauT X WHERE X.KDocT = T.%2 AND X.FlTipoDocColl = %3)")
+            .arg(baseT)
+            .arg(chiave)
+            .arg(tipo)
+            .arg(teste, causali, tabella, prenotate));
+    const qint64 baseR =
+        db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KContaR), 0) FROM LUMO_MovCauR")).toLongLong();
+    db.ExecSQL(
+        QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, "
+                       "ValoreRes, QtaCarEcc, QtaResEcc) SELECT %1 + ROW_NUMBER() OVER (ORDER BY M.KMovimento), "
+                       "X.KContaT, M.IdImballo, M.QtaCar, M.QtaRes, M.Prezzo, M.ValoreCar, M.ValoreRes, M.QtaCarEcc, "
+                       "M.QtaResEcc FROM %2 M JOIN LUMO_MovCauT X ON X.KDocT = M.%3 AND X.FlTipoDocColl = %4 "
+                       "WHERE X.KContaT > %5 AND %6")
+            .arg(baseR)
+            .arg(tabella, chiave)
+            .arg(tipo)
+            .arg(baseT)
+            .arg(prenotate));
 }
 
 void BenchMovimentiSql(benchmark::State &state, Engine *e)
@@ -618,12 +644,16 @@ void BenchMovimentiSql(benchmark::State &state, Engine *e)
 struct ImprontaProposta {
     qint64 righe = 0;
     double somme[6] = {};
-    void Aggiungi(const QString &cliente, const QString &imballo, const QString &articolo, double quantita, double prezzo,
-                  int stato)
+    void Aggiungi(const QString &cliente, const QString &imballo, const QString &articolo, double quantita,
+                  double prezzo, int stato)
     {
         ++righe;
-        const double v[] = {double(qHash(cliente) % 1000), double(qHash(imballo) % 1000), double(qHash(articolo) % 1000),
-                            quantita, prezzo, double(stato)};
+        const double v[] = {double(qHash(cliente) % 1000),
+                            double(qHash(imballo) % 1000),
+                            double(qHash(articolo) % 1000),
+                            quantita,
+                            prezzo,
+                            double(stato)};
         for (int i = 0; i < 6; ++i)
             somme[i] += v[i];
     }
@@ -669,7 +699,8 @@ void BenchPreparazioneSql(benchmark::State &state, Engine *e)
     const QString sql = QStringLiteral(
         "SELECT C.IdConto, C.IdImballo, A.IdProdotto, SUM(C.ProgQtaCarF - C.ProgQtaResF), COALESCE(MAX(L.Prezzo), 0) "
         "FROM LUMO_ProgCauz C LEFT JOIN Articoli A ON A.IdProdotto = C.IdImballo "
-        "LEFT JOIN (SELECT LR.IdImballo, LR.Prezzo FROM LUMO_LisCauzT LT JOIN LUMO_LisCauzR LR ON LR.KContaT = LT.KContaT "
+        "LEFT JOIN (SELECT LR.IdImballo, LR.Prezzo FROM LUMO_LisCauzT LT JOIN LUMO_LisCauzR LR ON LR.KContaT = "
+        "LT.KContaT "
         "WHERE LT.IdListino = 'L01' AND LT.IdDivisa = ?) L ON L.IdImballo = C.IdImballo "
         "WHERE C.FlTipoScheda = 1 AND C.IdContoTp = 'CL' GROUP BY C.IdConto, C.IdImballo, A.IdProdotto "
         "HAVING SUM(C.ProgQtaCarF - C.ProgQtaResF) > 0 ORDER BY C.IdConto, C.IdImballo");
@@ -704,10 +735,11 @@ void Ripristina(TXDatabase &db)
         db.ExecSQL(QStringLiteral("DELETE FROM %1 WHERE KFattCliT IN (%2)").arg(QLatin1String(t), kFatture));
     db.ExecSQL(QStringLiteral("DELETE FROM FattureCliTeste WHERE IdCausale = 'FC'"));
     db.ExecSQL(QStringLiteral("UPDATE ProtIVA SET NumUltFatturaV = 0"));
-    db.ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = 0, ProgQtaRes = 0, ProgValCar = 0, ProgValRes = 0, "
-                              "ProgQtaCarF = 0, ProgQtaResF = 0, ProgValCarF = 0, ProgValResF = 0, ProgQtaCarB = 0, "
-                              "ProgQtaResB = 0, ProgValCarB = 0, ProgValResB = 0, QtaCarEcc = 0, QtaResEcc = 0, "
-                              "EsiAttEcc = 0"));
+    db.ExecSQL(
+        QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = 0, ProgQtaRes = 0, ProgValCar = 0, ProgValRes = 0, "
+                       "ProgQtaCarF = 0, ProgQtaResF = 0, ProgValCarF = 0, ProgValResF = 0, ProgQtaCarB = 0, "
+                       "ProgQtaResB = 0, ProgValCarB = 0, ProgValResB = 0, QtaCarEcc = 0, QtaResEcc = 0, "
+                       "EsiAttEcc = 0"));
     db.ExecSQL(SommePerScheda(0));
     db.ExecSQL(SommePerScheda(1));
     transazione.Commit();
@@ -720,27 +752,30 @@ QString Fatturato(TXDatabase &db)
                     QStringLiteral("SELECT Numero, IdCliente, IdClienteTp, UT_LMQ_IdListCau, UT_LMQ_FlCauzioni FROM "
                                    "FattureCliTeste WHERE IdCausale = 'FC'"),
                     5)
-        + QLatin1Char(' ')
-        + Impronta(db,
-                   QStringLiteral("SELECT T.Numero, R.NumOrdine, R.IdProdotto, R.UT_LMQ_IdImballo1, R.Quantita, R.Prezzo, "
-                                  "R.ImportoNetto, R.IdConto FROM FattureCliRighe R JOIN FattureCliTeste T ON T.KFattCliT "
-                                  "= R.KFattCliT WHERE T.IdCausale = 'FC'"),
-                   8)
-        + QLatin1Char(' ')
-        + Impronta(db,
-                   QStringLiteral("SELECT M.Numero, M.IdConto, M.FlAggCau, M.FlAggCauF, M.FlAggCauB, R.IdImballo, R.QtaRes, "
-                                  "R.Prezzo, R.ValoreRes FROM LUMO_MovCauR R JOIN LUMO_MovCauT M ON M.KContaT = R.KContaT "
-                                  "WHERE M.FlTipoDocColl = 2 AND M.KDocT IN (%1)")
-                       .arg(kFatture),
-                   9)
-        + QLatin1Char(' ')
-        + Impronta(db,
-                   QStringLiteral("SELECT IdImballo, QtaRes, Prezzo, ValoreRes, EsistenzaAtt, ValoreEsiAtt, EsistenzaB, "
-                                  "ValoreEsiB, EsistenzaF, ValoreEsiF FROM LUMO_CauzDocFatt WHERE KFattCliT IN (%1)")
-                       .arg(kFatture),
-                   10)
-        + QLatin1Char(' ') + Schede(db) + QLatin1Char(' ')
-        + db.ScalarValue(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA")).toString();
+           + QLatin1Char(' ')
+           + Impronta(
+               db,
+               QStringLiteral("SELECT T.Numero, R.NumOrdine, R.IdProdotto, R.UT_LMQ_IdImballo1, R.Quantita, R.Prezzo, "
+                              "R.ImportoNetto, R.IdConto FROM FattureCliRighe R JOIN FattureCliTeste T ON T.KFattCliT "
+                              "= R.KFattCliT WHERE T.IdCausale = 'FC'"),
+               8)
+           + QLatin1Char(' ')
+           + Impronta(db,
+                      QStringLiteral(
+                          "SELECT M.Numero, M.IdConto, M.FlAggCau, M.FlAggCauF, M.FlAggCauB, R.IdImballo, R.QtaRes, "
+                          "R.Prezzo, R.ValoreRes FROM LUMO_MovCauR R JOIN LUMO_MovCauT M ON M.KContaT = R.KContaT "
+                          "WHERE M.FlTipoDocColl = 2 AND M.KDocT IN (%1)")
+                          .arg(kFatture),
+                      9)
+           + QLatin1Char(' ')
+           + Impronta(
+               db,
+               QStringLiteral("SELECT IdImballo, QtaRes, Prezzo, ValoreRes, EsistenzaAtt, ValoreEsiAtt, EsistenzaB, "
+                              "ValoreEsiB, EsistenzaF, ValoreEsiF FROM LUMO_CauzDocFatt WHERE KFattCliT IN (%1)")
+                   .arg(kFatture),
+               10)
+           + QLatin1Char(' ') + Schede(db) + QLatin1Char(' ')
+           + db.ScalarValue(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA")).toString();
 }
 
 void BenchGenerazione(benchmark::State &state, Engine *e)
@@ -782,8 +817,9 @@ void BenchGenerazioneSql(benchmark::State &state, Engine *e)
             const QString data = db.FormatDataSQL(kDataFatture);
             const QString valore = Arrotonda(QStringLiteral("P.Quantita * P.Prezzo"));
             auto massimo = [&](const char *colonna, const char *tabella) {
-                return db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(%1), 0) FROM %2")
-                                          .arg(QLatin1String(colonna), QLatin1String(tabella)))
+                return db
+                    .ScalarValue(QStringLiteral("SELECT COALESCE(MAX(%1), 0) FROM %2")
+                                     .arg(QLatin1String(colonna), QLatin1String(tabella)))
                     .toLongLong();
             };
             const qint64 kT = massimo("KFattCliT", "FattureCliTeste"), kR = massimo("KFattCliR", "FattureCliRighe");
@@ -793,8 +829,10 @@ void BenchGenerazioneSql(benchmark::State &state, Engine *e)
             db.ExecSQL(QStringLiteral("DELETE FROM Bench_Proposta"));
             db.ExecSQL(QStringLiteral(
                 "INSERT INTO Bench_Proposta (IdConto, IdImballo, IdProdotto, Quantita, Prezzo, Fattura, Riga) "
-                "SELECT C.IdConto, C.IdImballo, A.IdProdotto, SUM(C.ProgQtaCarF - C.ProgQtaResF), COALESCE(MAX(L.Prezzo), 0), "
-                "DENSE_RANK() OVER (ORDER BY C.IdConto), ROW_NUMBER() OVER (PARTITION BY C.IdConto ORDER BY C.IdImballo) "
+                "SELECT C.IdConto, C.IdImballo, A.IdProdotto, SUM(C.ProgQtaCarF - C.ProgQtaResF), "
+                "COALESCE(MAX(L.Prezzo), 0), "
+                "DENSE_RANK() OVER (ORDER BY C.IdConto), ROW_NUMBER() OVER (PARTITION BY C.IdConto ORDER BY "
+                "C.IdImballo) "
                 "FROM LUMO_ProgCauz C JOIN Articoli A ON A.IdProdotto = C.IdImballo "
                 "LEFT JOIN (SELECT LR.IdImballo, LR.Prezzo FROM LUMO_LisCauzT LT JOIN LUMO_LisCauzR LR ON LR.KContaT = "
                 "LT.KContaT WHERE LT.IdListino = 'L01' AND LT.IdDivisa = 'EUR') L ON L.IdImballo = C.IdImballo "
@@ -810,31 +848,34 @@ void BenchGenerazioneSql(benchmark::State &state, Engine *e)
                            .arg(kT)
                            .arg(numero)
                            .arg(data));
-            db.ExecSQL(QStringLiteral(
-                           "INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, NumOrdine, TipoRigo, UT_LMQ_IdImballo1, "
-                           "IdProdotto, Quantita, Quantita2, Lunghezza, Prezzo, ImportoNetto, IdConto, IdIva, "
-                           "DataDocumento, IdCliente) SELECT %1 + ROW_NUMBER() OVER (ORDER BY P.Fattura, P.Riga), %2 + "
-                           "P.Fattura, 1024 * P.Riga, 1, P.IdImballo, P.IdProdotto, P.Quantita, 1, P.Quantita, "
-                           "P.Prezzo, %3, K.UT_LMQ_ContoCau, '22', %4, P.IdConto FROM Bench_Proposta P JOIN Clienti K ON "
-                           "K.IdContoTp = 'CL' AND K.IdConto = P.IdConto")
-                           .arg(kR)
-                           .arg(kT)
-                           .arg(valore, data));
-            db.ExecSQL(QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, DataDoc, FlTipoDocColl, KDocT, Anno, "
-                                      "Serie, Numero, IdCausale, IdDestinazione, IdDivisa, Cambio, IdContoTp, IdConto, "
-                                      "IdListino, FlAggCau, FlAggCauB, FlAggCauF) SELECT %1 + P.Fattura, %2, %2, 2, %3 + "
-                                      "P.Fattura, 2026, 1, %4 + P.Fattura, 'FC', 0, 'EUR', 1, 'CL', P.IdConto, 'L01', 1, "
-                                      "0, 1 FROM Bench_Proposta P WHERE P.Riga = 1")
-                           .arg(kMT)
-                           .arg(data)
-                           .arg(kT)
-                           .arg(numero));
-            db.ExecSQL(QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaRes, Prezzo, ValoreRes) "
-                                      "SELECT %1 + ROW_NUMBER() OVER (ORDER BY P.Fattura, P.Riga), %2 + P.Fattura, "
-                                      "P.IdImballo, P.Quantita, P.Prezzo, %3 FROM Bench_Proposta P")
-                           .arg(kMR)
-                           .arg(kMT)
-                           .arg(valore));
+            db.ExecSQL(
+                QStringLiteral(
+                    "INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, NumOrdine, TipoRigo, UT_LMQ_IdImballo1, "
+                    "IdProdotto, Quantita, Quantita2, Lunghezza, Prezzo, ImportoNetto, IdConto, IdIva, "
+                    "DataDocumento, IdCliente) SELECT %1 + ROW_NUMBER() OVER (ORDER BY P.Fattura, P.Riga), %2 + "
+                    "P.Fattura, 1024 * P.Riga, 1, P.IdImballo, P.IdProdotto, P.Quantita, 1, P.Quantita, "
+                    "P.Prezzo, %3, K.UT_LMQ_ContoCau, '22', %4, P.IdConto FROM Bench_Proposta P JOIN Clienti K ON "
+                    "K.IdContoTp = 'CL' AND K.IdConto = P.IdConto")
+                    .arg(kR)
+                    .arg(kT)
+                    .arg(valore, data));
+            db.ExecSQL(
+                QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, DataDoc, FlTipoDocColl, KDocT, Anno, "
+                               "Serie, Numero, IdCausale, IdDestinazione, IdDivisa, Cambio, IdContoTp, IdConto, "
+                               "IdListino, FlAggCau, FlAggCauB, FlAggCauF) SELECT %1 + P.Fattura, %2, %2, 2, %3 + "
+                               "P.Fattura, 2026, 1, %4 + P.Fattura, 'FC', 0, 'EUR', 1, 'CL', P.IdConto, 'L01', 1, "
+                               "0, 1 FROM Bench_Proposta P WHERE P.Riga = 1")
+                    .arg(kMT)
+                    .arg(data)
+                    .arg(kT)
+                    .arg(numero));
+            db.ExecSQL(
+                QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaRes, Prezzo, ValoreRes) "
+                               "SELECT %1 + ROW_NUMBER() OVER (ORDER BY P.Fattura, P.Riga), %2 + P.Fattura, "
+                               "P.IdImballo, P.Quantita, P.Prezzo, %3 FROM Bench_Proposta P")
+                    .arg(kMR)
+                    .arg(kMT)
+                    .arg(valore));
             db.ExecSQL(QStringLiteral(
                            "INSERT INTO LUMO_CauzDocFatt (KMovimento, KFattCliT, FlTipoDocColl, IdImballo, QtaRes, "
                            "Prezzo, ValoreRes, EsistenzaAtt, ValoreEsiAtt, EsistenzaB, ValoreEsiB, EsistenzaF, "
@@ -849,21 +890,23 @@ void BenchGenerazioneSql(benchmark::State &state, Engine *e)
                            .arg(kT)
                            .arg(valore));
             // the destination 0 card made where missing, then both cards booked as returned
-            db.ExecSQL(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, "
-                                      "FlTipoScheda, IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, "
-                                      "ProgQtaResF, ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, "
-                                      "ProgValResB, QtaCarEcc, QtaResEcc, EsiAttEcc) SELECT 'CL', P.IdConto, 0, "
-                                      "P.IdImballo, 0, 'EUR', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 FROM "
-                                      "Bench_Proposta P WHERE NOT EXISTS (SELECT 1 FROM LUMO_ProgCauz S WHERE S.IdContoTp "
-                                      "= 'CL' AND S.IdConto = P.IdConto AND S.FlTipoScheda = 0 AND S.IdDestinazione = 0 "
-                                      "AND S.IdImballo = P.IdImballo)"));
-            db.ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaRes = ProgQtaRes + P.Quantita, ProgValRes = "
-                                      "ProgValRes + P.Valore, ProgQtaResF = ProgQtaResF + P.Quantita, ProgValResF = "
-                                      "ProgValResF + P.Valore FROM (SELECT IdConto, IdImballo, Quantita, %1 AS Valore FROM "
-                                      "Bench_Proposta P) P WHERE LUMO_ProgCauz.IdContoTp = 'CL' AND LUMO_ProgCauz.IdConto "
-                                      "= P.IdConto AND LUMO_ProgCauz.IdImballo = P.IdImballo AND "
-                                      "LUMO_ProgCauz.IdDestinazione = 0")
-                           .arg(valore));
+            db.ExecSQL(
+                QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, "
+                               "FlTipoScheda, IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, "
+                               "ProgQtaResF, ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, "
+                               "ProgValResB, QtaCarEcc, QtaResEcc, EsiAttEcc) SELECT 'CL', P.IdConto, 0, "
+                               "P.IdImballo, 0, 'EUR', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 FROM "
+                               "Bench_Proposta P WHERE NOT EXISTS (SELECT 1 FROM LUMO_ProgCauz S WHERE S.IdContoTp "
+                               "= 'CL' AND S.IdConto = P.IdConto AND S.FlTipoScheda = 0 AND S.IdDestinazione = 0 "
+                               "AND S.IdImballo = P.IdImballo)"));
+            db.ExecSQL(
+                QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaRes = ProgQtaRes + P.Quantita, ProgValRes = "
+                               "ProgValRes + P.Valore, ProgQtaResF = ProgQtaResF + P.Quantita, ProgValResF = "
+                               "ProgValResF + P.Valore FROM (SELECT IdConto, IdImballo, Quantita, %1 AS Valore FROM "
+                               "Bench_Proposta P) P WHERE LUMO_ProgCauz.IdContoTp = 'CL' AND LUMO_ProgCauz.IdConto "
+                               "= P.IdConto AND LUMO_ProgCauz.IdImballo = P.IdImballo AND "
+                               "LUMO_ProgCauz.IdDestinazione = 0")
+                    .arg(valore));
             db.ExecSQL(QStringLiteral("UPDATE ProtIVA SET NumUltFatturaV = %1 + (SELECT COALESCE(MAX(Fattura), 0) FROM "
                                       "Bench_Proposta)")
                            .arg(numero));
@@ -879,7 +922,7 @@ const QDateTime kA(QDate(2026, 12, 31), QTime(0, 0));
 QString MovimentiRimasti(TXDatabase &db)
 {
     return db.ScalarValue(QStringLiteral("SELECT COUNT(*) FROM LUMO_MovCauT")).toString() + QLatin1Char('/')
-        + db.ScalarValue(QStringLiteral("SELECT COUNT(*) FROM LUMO_MovCauR")).toString();
+           + db.ScalarValue(QStringLiteral("SELECT COUNT(*) FROM LUMO_MovCauR")).toString();
 }
 
 void BenchEliminazione(benchmark::State &state, Engine *e)
@@ -906,8 +949,9 @@ void BenchEliminazioneSql(benchmark::State &state, Engine *e)
         [](TXDatabase &db) {
             const QString periodo =
                 QStringLiteral("DataReg >= %1 AND DataReg <= %2").arg(db.FormatDataSQL(kDa), db.FormatDataSQL(kA));
-            db.ExecSQL(QStringLiteral("DELETE FROM LUMO_MovCauR WHERE KContaT IN (SELECT KContaT FROM LUMO_MovCauT WHERE %1)")
-                           .arg(periodo));
+            db.ExecSQL(
+                QStringLiteral("DELETE FROM LUMO_MovCauR WHERE KContaT IN (SELECT KContaT FROM LUMO_MovCauT WHERE %1)")
+                    .arg(periodo));
             db.ExecSQL(QStringLiteral("DELETE FROM LUMO_MovCauT WHERE %1").arg(periodo));
         },
         MovimentiRimasti, true);
@@ -937,7 +981,8 @@ void Prepara()
     for (const char *nome : {"IdIvaSpeseTrasporto", "IdIvaSpeseImballo", "IdIvaSpeseIncasso", "IdIvaSpeseVarie"})
         KV8Config::Set(QStringLiteral("CONTIFISSI"), QLatin1String(nome), QStringLiteral("22"));
     cartella = std::make_unique<QTemporaryDir>();
-    engines.push_back(MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("lavori.db"))));
+    engines.push_back(
+        MakeEngine("sqlite", QStringLiteral("sqlite:") + cartella->filePath(QStringLiteral("lavori.db"))));
     const QString server = qEnvironmentVariable("KV8_TEST_PG");
     if (!server.isEmpty()) {
         const QString schema = QStringLiteral("kv8benchlavoricauz");

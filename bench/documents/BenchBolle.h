@@ -73,28 +73,31 @@ inline QString TestoBolla(const Bolla &b, const char *sql)
 inline void TotaliBolla(TXDatabase &db, const Bolla &b, qint64 k)
 {
     benchdoc::TotaliSql(db, QLatin1String(b.Tot), QLatin1String(b.ChiaveTesta), QLatin1String(b.Righe),
-                        QLatin1String(b.Teste), QStringLiteral("%1 = %2").arg(QLatin1String(b.ChiaveTesta)).arg(k), true);
+                        QLatin1String(b.Teste), QStringLiteral("%1 = %2").arg(QLatin1String(b.ChiaveTesta)).arg(k),
+                        true);
 }
 
 // Stock of the note's movements moved (segno 1) or taken back (segno -1), one UPDATE ... FROM.
 inline void EsistenzeBolla(TXDatabase &db, const Bolla &b, qint64 k, int segno)
 {
-    db.ExecSQL(TestoBolla(b, "UPDATE EsistenzeMagazzino SET {Qta} = {Qta} + ? * S.Q, "
-                             "Esistenza = Esistenza {Segno} ? * S.Q FROM (SELECT M.IdMagazzino1 AS IdMagazzino, M.IdProdotto, "
-                             "SUM(M.Quantita) AS Q FROM MovMagazzino M JOIN {R} R ON R.{KR} = M.KRigoDoc "
-                             "WHERE M.FlTipoDocum = {Doc} AND R.{KT} = ? GROUP BY M.IdMagazzino1, M.IdProdotto) S "
-                             "WHERE EsistenzeMagazzino.Esercizio = 2026 AND EsistenzeMagazzino.IdMagazzino = S.IdMagazzino "
-                             "AND EsistenzeMagazzino.IdProdotto = S.IdProdotto"),
-               {segno, segno, k});
+    db.ExecSQL(
+        TestoBolla(b, "UPDATE EsistenzeMagazzino SET {Qta} = {Qta} + ? * S.Q, "
+                      "Esistenza = Esistenza {Segno} ? * S.Q FROM (SELECT M.IdMagazzino1 AS IdMagazzino, M.IdProdotto, "
+                      "SUM(M.Quantita) AS Q FROM MovMagazzino M JOIN {R} R ON R.{KR} = M.KRigoDoc "
+                      "WHERE M.FlTipoDocum = {Doc} AND R.{KT} = ? GROUP BY M.IdMagazzino1, M.IdProdotto) S "
+                      "WHERE EsistenzeMagazzino.Esercizio = 2026 AND EsistenzeMagazzino.IdMagazzino = S.IdMagazzino "
+                      "AND EsistenzeMagazzino.IdProdotto = S.IdProdotto"),
+        {segno, segno, k});
 }
 
 // The stock rows of the note's articles made where missing, then moved by its movements.
 inline void NuoveEsistenze(TXDatabase &db, const Bolla &b, qint64 k)
 {
-    db.ExecSQL(TestoBolla(b, "INSERT INTO EsistenzeMagazzino (Esercizio, IdMagazzino, IdProdotto) SELECT DISTINCT 2026, "
-                             "R.IdMagazzino, R.IdProdotto FROM {R} R WHERE R.{KT} = ? AND NOT EXISTS "
-                             "(SELECT 1 FROM EsistenzeMagazzino E WHERE E.Esercizio = 2026 AND E.IdMagazzino = "
-                             "R.IdMagazzino AND E.IdProdotto = R.IdProdotto)"),
+    db.ExecSQL(TestoBolla(b,
+                          "INSERT INTO EsistenzeMagazzino (Esercizio, IdMagazzino, IdProdotto) SELECT DISTINCT 2026, "
+                          "R.IdMagazzino, R.IdProdotto FROM {R} R WHERE R.{KT} = ? AND NOT EXISTS "
+                          "(SELECT 1 FROM EsistenzeMagazzino E WHERE E.Esercizio = 2026 AND E.IdMagazzino = "
+                          "R.IdMagazzino AND E.IdProdotto = R.IdProdotto)"),
                {k});
     EsistenzeBolla(db, b, k, 1);
 }
@@ -121,15 +124,16 @@ inline void DaRigheBolla(TXDatabase &db, const Bolla &b, qint64 k)
         db.ExecSQL(TestoBolla(b, "UPDATE {T} SET UT_LMQ_TotLit = (SELECT SUM(UT_LMQ_TotLit) FROM {R} "
                                  "WHERE {KT} = ?) WHERE {KT} = ?"),
                    {k, k});
-    db.ExecSQL(TestoBolla(b, "INSERT INTO MovMagazzino (KMovMag, FlTipoDocum, KRigoDoc, SubNumOrdine, Esercizio, Protocollo, "
-                             "NumOrdine, DataMovimento, DataDocumento, IdContoTp, IdConto, IdCausale, IdMagazzino1, "
-                             "IdMagazzino2, IdProdotto, Quantita, Valore, Prezzo, IdDivisa, Cambio) "
-                             "SELECT R.{KR}, {Doc}, R.{KR}, 0, 2026, 1, R.NumOrdine, T.DataDocumento, "
-                             "T.DataDocumento, T.Id{Conto}Tp, T.Id{Conto}, '{Caus}', R.IdMagazzino, R.IdMagazzino, "
-                             "R.IdProdotto, R.Quantita, R.ControValoreNN, R.Prezzo, T.IdDivisa, T.Cambio "
-                             "FROM {R} R JOIN {T} T ON T.{KT} = R.{KT} "
-                             "WHERE R.{KT} = ?"),
-               {k});
+    db.ExecSQL(
+        TestoBolla(b, "INSERT INTO MovMagazzino (KMovMag, FlTipoDocum, KRigoDoc, SubNumOrdine, Esercizio, Protocollo, "
+                      "NumOrdine, DataMovimento, DataDocumento, IdContoTp, IdConto, IdCausale, IdMagazzino1, "
+                      "IdMagazzino2, IdProdotto, Quantita, Valore, Prezzo, IdDivisa, Cambio) "
+                      "SELECT R.{KR}, {Doc}, R.{KR}, 0, 2026, 1, R.NumOrdine, T.DataDocumento, "
+                      "T.DataDocumento, T.Id{Conto}Tp, T.Id{Conto}, '{Caus}', R.IdMagazzino, R.IdMagazzino, "
+                      "R.IdProdotto, R.Quantita, R.ControValoreNN, R.Prezzo, T.IdDivisa, T.Cambio "
+                      "FROM {R} R JOIN {T} T ON T.{KT} = R.{KT} "
+                      "WHERE R.{KT} = ?"),
+        {k});
     NuoveEsistenze(db, b, k);
     db.ExecSQL(TestoBolla(b, "INSERT INTO {C} (KMovimento, FlTipoDocColl, {KT}, IdImballo, QtaCar, "
                              "Prezzo, ValoreCar) SELECT MIN(R.{KR}), {Coll}, ?, R.UT_LMQ_IdImballo1, SUM(R.Lunghezza), "
@@ -137,12 +141,13 @@ inline void DaRigheBolla(TXDatabase &db, const Bolla &b, qint64 k)
                              "FROM {R} R JOIN LUMO_LisCauzR L ON L.IdImballo = R.UT_LMQ_IdImballo1 "
                              "WHERE R.{KT} = ? GROUP BY R.UT_LMQ_IdImballo1"),
                {k, k});
-    db.ExecSQL(TestoBolla(b, "INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, "
-                             "IdDivisa) SELECT '{Tp}', '{Id}', 0, C.IdImballo, S.FlTipoScheda, 'EUR' FROM {C} C "
-                             "CROSS JOIN (SELECT 0 AS FlTipoScheda UNION ALL SELECT 1) S WHERE C.{KT} = ? AND "
-                             "NOT EXISTS (SELECT 1 FROM LUMO_ProgCauz P WHERE P.IdContoTp = '{Tp}' AND P.IdConto = '{Id}' AND "
-                             "P.IdImballo = C.IdImballo AND P.FlTipoScheda = S.FlTipoScheda)"),
-               {k});
+    db.ExecSQL(
+        TestoBolla(b, "INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, "
+                      "IdDivisa) SELECT '{Tp}', '{Id}', 0, C.IdImballo, S.FlTipoScheda, 'EUR' FROM {C} C "
+                      "CROSS JOIN (SELECT 0 AS FlTipoScheda UNION ALL SELECT 1) S WHERE C.{KT} = ? AND "
+                      "NOT EXISTS (SELECT 1 FROM LUMO_ProgCauz P WHERE P.IdContoTp = '{Tp}' AND P.IdConto = '{Id}' AND "
+                      "P.IdImballo = C.IdImballo AND P.FlTipoScheda = S.FlTipoScheda)"),
+        {k});
     SchedeBolla(db, b, k, 1);
     db.ExecSQL(TestoBolla(b, "UPDATE {T} SET SpeseImballo = (SELECT SUM(ValoreCar) FROM "
                              "{C} WHERE {KT} = ?) WHERE {KT} = ?"),
@@ -169,9 +174,10 @@ enum PassoBolla { Nuova, Modificata, Cancellata, PassoCount };
 // the set-based one; then the title (its %d the rows) and the ratio of each step, with diverse
 // when the two runs left different rows; at the end the engines released.
 inline benchparti::Parte ParteBolla(Motori<PassoCount> &motori, const char *file, const char *schema, const char *nome,
-                                   void (*semina)(TXDatabase &), void (*finestra)(benchmark::State &, Engine<PassoCount> *),
-                                   void (*sql)(benchmark::State &, Engine<PassoCount> *), const char *titolo,
-                                   const char *diverse)
+                                    void (*semina)(TXDatabase &),
+                                    void (*finestra)(benchmark::State &, Engine<PassoCount> *),
+                                    void (*sql)(benchmark::State &, Engine<PassoCount> *), const char *titolo,
+                                    const char *diverse)
 {
     static const char *const passi[] = {"nuova", "modificata", "cancellata"};
     return {[=, &motori] {
@@ -231,9 +237,10 @@ inline void BenchSqlBolla(benchmark::State &state, Engine<PassoCount> *e, const 
                     const qint64 base =
                         db.ScalarValue(TestoBolla(b, "SELECT COALESCE(MAX({KR}), 0) FROM {R}")).toLongLong();
                     InserisciRighe(state, db,
-                                   TestoBolla(b, "INSERT INTO {R} ({KR}, {KT}, NumOrdine, TipoRigo, IdProdotto, IdUM, "
-                                                 "IdMagazzino, Lunghezza, Quantita2, Quantita, Prezzo, ImportoLordo, "
-                                                 "ImportoNetto, ControValoreNN, IdIva, UT_LMQ_IdImballo1{Lit}) VALUES "),
+                                   TestoBolla(b,
+                                              "INSERT INTO {R} ({KR}, {KT}, NumOrdine, TipoRigo, IdProdotto, IdUM, "
+                                              "IdMagazzino, Lunghezza, Quantita2, Quantita, Prezzo, ImportoLordo, "
+                                              "ImportoNetto, ControValoreNN, IdIva, UT_LMQ_IdImballo1{Lit}) VALUES "),
                                    base, k, 3, b.Cliente);
                     DaRigheBolla(db, b, k);
                 });
@@ -241,12 +248,13 @@ inline void BenchSqlBolla(benchmark::State &state, Engine<PassoCount> *e, const 
             [&] {
                 return InTransazione(db, [&] {
                     StornaBolla(db, b, k);
-                    db.ExecSQL(TestoBolla(b, "UPDATE {R} SET Lunghezza = Lunghezza + 1, Quantita = (Lunghezza + 1) * "
-                                             "Quantita2, {LitRiga}ImportoLordo = ROUND(CAST((Lunghezza + 1) * Quantita2 * "
-                                             "Prezzo AS NUMERIC), 2), ImportoNetto = ROUND(CAST((Lunghezza + 1) * Quantita2 * "
-                                             "Prezzo AS NUMERIC), 2), ControValoreNN = ROUND(CAST((Lunghezza + 1) * "
-                                             "Quantita2 * Prezzo AS NUMERIC), 2) WHERE {KT} = ?"),
-                               {k});
+                    db.ExecSQL(
+                        TestoBolla(b, "UPDATE {R} SET Lunghezza = Lunghezza + 1, Quantita = (Lunghezza + 1) * "
+                                      "Quantita2, {LitRiga}ImportoLordo = ROUND(CAST((Lunghezza + 1) * Quantita2 * "
+                                      "Prezzo AS NUMERIC), 2), ImportoNetto = ROUND(CAST((Lunghezza + 1) * Quantita2 * "
+                                      "Prezzo AS NUMERIC), 2), ControValoreNN = ROUND(CAST((Lunghezza + 1) * "
+                                      "Quantita2 * Prezzo AS NUMERIC), 2) WHERE {KT} = ?"),
+                        {k});
                     DaRigheBolla(db, b, k);
                 });
             },

@@ -108,8 +108,9 @@ inline void Semina(TXDatabase &db, std::initializer_list<const char *> proprie, 
     for (int i = 0; i < 5; ++i) {
         db.ExecSQL(QStringLiteral("INSERT INTO Imballi (IdImballo, DsImballo) VALUES (?, ?)"),
                    {QLatin1String(kImballi[i]), QStringLiteral("Imballo %1").arg(i)});
-        db.ExecSQL(QStringLiteral("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (?, 1, ?, ?)"),
-                   {i + 1, QLatin1String(kImballi[i]), 1.5 + i});
+        db.ExecSQL(
+            QStringLiteral("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (?, 1, ?, ?)"),
+            {i + 1, QLatin1String(kImballi[i]), 1.5 + i});
     }
     const QString articoli =
         bottiglie ? QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva, QtaImballo, IdImballo, "
@@ -124,8 +125,7 @@ inline void Semina(TXDatabase &db, std::initializer_list<const char *> proprie, 
 
 // The window's document rows typed in; esci is what the window does when the user leaves the
 // article (units per package from it).
-template <typename Form, typename Esci>
-void ScriviRighe(Form &f, Esci esci)
+template <typename Form, typename Esci> void ScriviRighe(Form &f, Esci esci)
 {
     for (int i = 0; i < kRighe; ++i) {
         f.TRighe->Append();
@@ -138,8 +138,7 @@ void ScriviRighe(Form &f, Esci esci)
 }
 
 // Every row of the window's document one package more.
-template <typename Form>
-void UnColloInPiu(Form &f)
+template <typename Form> void UnColloInPiu(Form &f)
 {
     for (f.TRighe->First(); !f.TRighe->Eof(); f.TRighe->Next()) {
         f.TRighe->Edit();
@@ -181,18 +180,26 @@ double TrePassi(Nuova nuova, Modifica modifica, Cancella cancella, Annota annota
 template <typename Form, typename Riapri, typename Annota>
 double SalvaModificaCancella(benchmark::State &state, Form &f, Riapri riapri, Annota annota)
 {
-    return TrePassi([&] { return Salva(state, f, [&f] { f.SalvaDocumento(); }, "bolla non salvata"); },
-                    [&] {
-                        riapri();
-                        UnColloInPiu(f);
-                        return Salva(state, f, [&f] { f.SalvaDocumento(); }, "bolla modificata non salvata");
-                    },
-                    [&] { return Salva(state, f, [&f] { f.CancellaDocumento(); }, "bolla non cancellata"); }, annota);
+    return TrePassi(
+        [&] {
+            return Salva(
+                state, f, [&f] { f.SalvaDocumento(); }, "bolla non salvata");
+        },
+        [&] {
+            riapri();
+            UnColloInPiu(f);
+            return Salva(
+                state, f, [&f] { f.SalvaDocumento(); }, "bolla modificata non salvata");
+        },
+        [&] {
+            return Salva(
+                state, f, [&f] { f.CancellaDocumento(); }, "bolla non cancellata");
+        },
+        annota);
 }
 
 // Seconds the body takes in one transaction, committed.
-template <typename Corpo>
-double InTransazione(TXDatabase &db, Corpo corpo)
+template <typename Corpo> double InTransazione(TXDatabase &db, Corpo corpo)
 {
     const auto t0 = std::chrono::steady_clock::now();
     {
@@ -251,8 +258,7 @@ inline void Configura()
 }
 
 // One engine: its database, the time of every round of each run and step and what each left.
-template <int Passi>
-struct Engine {
+template <int Passi> struct Engine {
     const char *label = "";
     QString url;
     QString schema;
@@ -274,8 +280,7 @@ struct Engine {
     }
 };
 
-template <int Passi>
-using Motori = benchruns::Motori<Engine<Passi>>;
+template <int Passi> using Motori = benchruns::Motori<Engine<Passi>>;
 
 // The engines made and seeded by semina (file names the SQLite database, schema the
 // PostgreSQL one), each round of the group nome registering the window's run then the SQL one.

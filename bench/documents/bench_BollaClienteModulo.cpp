@@ -21,9 +21,19 @@ namespace {
 using namespace benchmodulo;
 
 // the note's tables and keys, movement and summary types, account, causal and head
-const Bolla kBolla{"BolleCliTeste", "BolleCliRighe", "BolleCliTot",
-                   "KBolleCliT", "KBolleCliR", "LUMO_CauzDocBoll",
-                   0, 1, "Cliente", "CL", "C1", "VEN", true,
+const Bolla kBolla{"BolleCliTeste",
+                   "BolleCliRighe",
+                   "BolleCliTot",
+                   "KBolleCliT",
+                   "KBolleCliR",
+                   "LUMO_CauzDocBoll",
+                   0,
+                   1,
+                   "Cliente",
+                   "CL",
+                   "C1",
+                   "VEN",
+                   true,
                    "INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
                    "IdClienteTp, IdCliente, IdDivisa, Cambio) VALUES (?, 'DV', 2026, 0, 1, ?, 'CL', 'C1', 'EUR', 1)"};
 
@@ -54,13 +64,14 @@ void Azzera(TXDatabase &db)
 
 QString Impronta(TXDatabase &db)
 {
-    return benchruns::Impronta(db, {"SELECT COUNT(*), SUM(Numero), SUM(SpeseImballo), SUM(UT_LMQ_TotLit) FROM BolleCliTeste",
-                                    "SELECT COUNT(*), SUM(Lunghezza), SUM(Quantita), SUM(ImportoNetto), SUM(UT_LMQ_TotLit) "
-                                    "FROM BolleCliRighe",
-                                    "SELECT COUNT(*), SUM(Quantita) FROM MovMagazzino",
-                                    "SELECT COUNT(*), SUM(Esistenza), SUM(QuantitaSca) FROM EsistenzeMagazzino",
-                                    "SELECT COUNT(*), SUM(QtaCar), SUM(ValoreCar) FROM LUMO_CauzDocBoll",
-                                    "SELECT SUM(ProgQtaCar), SUM(ProgValCar), SUM(ProgQtaCarB), SUM(ProgValCarB) FROM LUMO_ProgCauz"})
+    return benchruns::Impronta(
+               db, {"SELECT COUNT(*), SUM(Numero), SUM(SpeseImballo), SUM(UT_LMQ_TotLit) FROM BolleCliTeste",
+                    "SELECT COUNT(*), SUM(Lunghezza), SUM(Quantita), SUM(ImportoNetto), SUM(UT_LMQ_TotLit) "
+                    "FROM BolleCliRighe",
+                    "SELECT COUNT(*), SUM(Quantita) FROM MovMagazzino",
+                    "SELECT COUNT(*), SUM(Esistenza), SUM(QuantitaSca) FROM EsistenzeMagazzino",
+                    "SELECT COUNT(*), SUM(QtaCar), SUM(ValoreCar) FROM LUMO_CauzDocBoll",
+                    "SELECT SUM(ProgQtaCar), SUM(ProgValCar), SUM(ProgQtaCarB), SUM(ProgValCarB) FROM LUMO_ProgCauz"})
            + u' ' + benchdoc::Totali(db, QStringLiteral("BolleCliTot"));
 }
 
@@ -89,11 +100,12 @@ void BenchSql(benchmark::State &state, Motore *e)
     BenchSqlBolla(state, e, kBolla, Azzera, Impronta);
 }
 
-const benchparti::Registra parte(ParteBolla(motori, "bollecli.db", "kv8benchbolleclimodulo", "bollacliente500",
-                                            Semina, BenchFinestra, BenchSql,
-                                            "\nSalvaDocumento of the module's customer delivery note (new, changed, deleted) / set-based rows, "
-                                            "litres, movements, stock, deposit summary, cards and totals (median of interleaved rounds, %d rows, 5 packaging codes; "
-                                            "target within 5x)\n",
-                                            "   ROWS, LITRES, MOVEMENTS, STOCK, SUMMARY OR CARDS DIFFER between the two runs"));
+const benchparti::Registra parte(
+    ParteBolla(motori, "bollecli.db", "kv8benchbolleclimodulo", "bollacliente500", Semina, BenchFinestra, BenchSql,
+               "\nSalvaDocumento of the module's customer delivery note (new, changed, deleted) / set-based rows, "
+               "litres, movements, stock, deposit summary, cards and totals (median of interleaved rounds, %d rows, 5 "
+               "packaging codes; "
+               "target within 5x)\n",
+               "   ROWS, LITRES, MOVEMENTS, STOCK, SUMMARY OR CARDS DIFFER between the two runs"));
 
 } // namespace

@@ -21,9 +21,19 @@ namespace {
 using namespace benchmodulo;
 
 // the note's tables and keys, movement and summary types, account, causal and head
-const Bolla kBolla{"BolleForTeste", "BolleForRighe", "BolleForTot",
-                   "KBolleForT", "KBolleForR", "LUMO_CauzDocBollAcq",
-                   10, 3, "Fornitore", "FO", "F1", "ACQ", false,
+const Bolla kBolla{"BolleForTeste",
+                   "BolleForRighe",
+                   "BolleForTot",
+                   "KBolleForT",
+                   "KBolleForR",
+                   "LUMO_CauzDocBollAcq",
+                   10,
+                   3,
+                   "Fornitore",
+                   "FO",
+                   "F1",
+                   "ACQ",
+                   false,
                    "INSERT INTO BolleForTeste (KBolleForT, IdCausale, Anno, Serie, Numero, DataDocumento, "
                    "IdFornitoreTp, IdFornitore, IdDivisa, Cambio, UT_LMQ_IdListCau) "
                    "VALUES (?, 'DTA', 2026, 0, 1, ?, 'FO', 'F1', 'EUR', 1, 'L1')"};
@@ -55,12 +65,13 @@ void Azzera(TXDatabase &db)
 
 QString Impronta(TXDatabase &db)
 {
-    return benchruns::Impronta(db, {"SELECT COUNT(*), SUM(Numero), SUM(SpeseImballo) FROM BolleForTeste",
-                                    "SELECT COUNT(*), SUM(Lunghezza), SUM(Quantita), SUM(ImportoNetto) FROM BolleForRighe",
-                                    "SELECT COUNT(*), SUM(Quantita) FROM MovMagazzino",
-                                    "SELECT COUNT(*), SUM(Esistenza), SUM(QuantitaCar) FROM EsistenzeMagazzino",
-                                    "SELECT COUNT(*), SUM(QtaCar), SUM(ValoreCar) FROM LUMO_CauzDocBollAcq",
-                                    "SELECT SUM(ProgQtaCar), SUM(ProgValCar) FROM LUMO_ProgCauz"})
+    return benchruns::Impronta(db,
+                               {"SELECT COUNT(*), SUM(Numero), SUM(SpeseImballo) FROM BolleForTeste",
+                                "SELECT COUNT(*), SUM(Lunghezza), SUM(Quantita), SUM(ImportoNetto) FROM BolleForRighe",
+                                "SELECT COUNT(*), SUM(Quantita) FROM MovMagazzino",
+                                "SELECT COUNT(*), SUM(Esistenza), SUM(QuantitaCar) FROM EsistenzeMagazzino",
+                                "SELECT COUNT(*), SUM(QtaCar), SUM(ValoreCar) FROM LUMO_CauzDocBollAcq",
+                                "SELECT SUM(ProgQtaCar), SUM(ProgValCar) FROM LUMO_ProgCauz"})
            + u' ' + benchdoc::Totali(db, QStringLiteral("BolleForTot"));
 }
 
@@ -90,11 +101,11 @@ void BenchSql(benchmark::State &state, Motore *e)
     BenchSqlBolla(state, e, kBolla, Azzera, Impronta);
 }
 
-const benchparti::Registra parte(ParteBolla(motori, "bollefor.db", "kv8benchbolleformodulo", "bollafornitore500",
-                                            Semina, BenchFinestra, BenchSql,
-                                            "\nSalvaDocumento of the module's supplier delivery note (new, changed, deleted) / set-based rows, "
-                                            "movements, stock, deposit summary, cards and totals (median of interleaved rounds, %d rows, 5 packaging codes; "
-                                            "target within 5x)\n",
-                                            "   ROWS, MOVEMENTS, STOCK, SUMMARY OR CARDS DIFFER between the two runs"));
+const benchparti::Registra parte(ParteBolla(
+    motori, "bollefor.db", "kv8benchbolleformodulo", "bollafornitore500", Semina, BenchFinestra, BenchSql,
+    "\nSalvaDocumento of the module's supplier delivery note (new, changed, deleted) / set-based rows, "
+    "movements, stock, deposit summary, cards and totals (median of interleaved rounds, %d rows, 5 packaging codes; "
+    "target within 5x)\n",
+    "   ROWS, MOVEMENTS, STOCK, SUMMARY OR CARDS DIFFER between the two runs"));
 
 } // namespace

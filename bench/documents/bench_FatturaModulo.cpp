@@ -30,8 +30,20 @@ using Motore = Engine<1>;
 Motori<1> motori;
 
 // The invoice's tables, keys, movement and summary types as the set-based statements name them.
-const Bolla kFattura{"FattureCliTeste", "FattureCliRighe", "FattureCliTot", "KFattCliT", "KFattCliR", "LUMO_CauzDocFatt",
-                     1, 2, "Cliente", "CL", "C1", "VEN", true, ""};
+const Bolla kFattura{"FattureCliTeste",
+                     "FattureCliRighe",
+                     "FattureCliTot",
+                     "KFattCliT",
+                     "KFattCliR",
+                     "LUMO_CauzDocFatt",
+                     1,
+                     2,
+                     "Cliente",
+                     "CL",
+                     "C1",
+                     "VEN",
+                     true,
+                     ""};
 
 // Every question answered No (no print, no recalculation asked on a new invoice).
 class Risposte : public TMessageService {
@@ -48,17 +60,20 @@ void Semina(TXDatabase &db)
     benchmodulo::Semina(
         db,
         {"INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza) VALUES ('VEN', 'Vendita', -1)",
-         "INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro, IdCausaleMaga, "
+         "INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro, "
+         "IdCausaleMaga, "
          "UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF) VALUES ('FV', 'Fattura', 0, 0, 1, 'VEN', 1, 1, 1)",
          "INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale, UT_LMQ_FlCauz, UT_LMQ_IdListCau) "
          "VALUES ('CL', 'C1', 'Cliente', 1, 'L1')",
-         "INSERT INTO ProtIVA (Anno, Serie, NumUltFatturaV, NUltFTRegistroV, NumUltFatturaC) VALUES (2026, 0, 0, 0, 0)"},
+         "INSERT INTO ProtIVA (Anno, Serie, NumUltFatturaV, NUltFTRegistroV, NumUltFatturaC) VALUES (2026, 0, 0, 0, "
+         "0)"},
         true);
     if (!kOrdini)
         return;
     TXTransaction transazione(db);
-    db.ExecSQL(QStringLiteral("INSERT INTO OrdiniCliTeste (KOrdiniCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
-                              "IdClienteTp, IdCliente, IdDivisa, Cambio) VALUES (1, 'OC', 2026, 0, 1, ?, 'CL', 'C1', 'EUR', 1)"),
+    db.ExecSQL(QStringLiteral(
+                   "INSERT INTO OrdiniCliTeste (KOrdiniCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                   "IdClienteTp, IdCliente, IdDivisa, Cambio) VALUES (1, 'OC', 2026, 0, 1, ?, 'CL', 'C1', 'EUR', 1)"),
                {kData});
     QStringList righe;
     for (int i = 0; i < kRighe; ++i)
@@ -67,9 +82,10 @@ void Semina(TXDatabase &db)
                      .arg((i + 1) * 1024)
                      .arg(Articolo(i))
                      .arg(Colli(i) * 6 * 2);
-    db.ExecSQL(QStringLiteral("INSERT INTO OrdiniCliRighe (KOrdiniCliR, KOrdiniCliT, NumOrdine, TipoRigo, IdProdotto, IdUM, "
-                              "IdMagazzino, QuantitaOrd, QuantitaSpe, FlStato, UT_QtaConfSpe) VALUES ")
-               + righe.join(QLatin1Char(',')));
+    db.ExecSQL(
+        QStringLiteral("INSERT INTO OrdiniCliRighe (KOrdiniCliR, KOrdiniCliT, NumOrdine, TipoRigo, IdProdotto, IdUM, "
+                       "IdMagazzino, QuantitaOrd, QuantitaSpe, FlStato, UT_QtaConfSpe) VALUES ")
+        + righe.join(QLatin1Char(',')));
     transazione.Commit();
 }
 
@@ -77,8 +93,9 @@ void Semina(TXDatabase &db)
 void Azzera(TXDatabase &db)
 {
     TXTransaction transazione(db);
-    for (const char *tabella : {"FattureCliTeste", "FattureCliRighe", "FattureCliTot", "MovMagazzino",
-                                "EsistenzeMagazzino", "LUMO_CauzDocFatt", "LUMO_ProgCauz", "LUMO_MovCauT", "LUMO_MovCauR"})
+    for (const char *tabella :
+         {"FattureCliTeste", "FattureCliRighe", "FattureCliTot", "MovMagazzino", "EsistenzeMagazzino",
+          "LUMO_CauzDocFatt", "LUMO_ProgCauz", "LUMO_MovCauT", "LUMO_MovCauR"})
         db.ExecSQL(QStringLiteral("DELETE FROM ") + QLatin1String(tabella));
     db.ExecSQL(QStringLiteral("UPDATE ProtIVA SET NumUltFatturaV = 0, NUltFTRegistroV = 0"));
     if (kOrdini)
@@ -89,15 +106,16 @@ void Azzera(TXDatabase &db)
 
 QString Impronta(TXDatabase &db)
 {
-    return benchruns::Impronta(db, {"SELECT COUNT(*), SUM(Numero), SUM(UT_LMQ_TotLit) FROM FattureCliTeste",
-                                    "SELECT COUNT(*), SUM(Lunghezza), SUM(Quantita), SUM(ImportoNetto), SUM(UT_LMQ_TotLit) "
-                                    "FROM FattureCliRighe",
-                                    "SELECT COUNT(*), SUM(Quantita) FROM MovMagazzino",
-                                    "SELECT COUNT(*), SUM(Esistenza), SUM(QuantitaSca) FROM EsistenzeMagazzino",
-                                    "SELECT COUNT(*), SUM(QtaCar), SUM(ValoreCar) FROM LUMO_CauzDocFatt",
-                                    "SELECT SUM(ProgQtaCar), SUM(ProgValCar) FROM LUMO_ProgCauz",
-                                    kOrdini ? "SELECT SUM(QuantitaSpe), SUM(UT_QtaConfSpe), SUM(FlStato) FROM OrdiniCliRighe"
-                                            : "SELECT 0"})
+    return benchruns::Impronta(
+               db,
+               {"SELECT COUNT(*), SUM(Numero), SUM(UT_LMQ_TotLit) FROM FattureCliTeste",
+                "SELECT COUNT(*), SUM(Lunghezza), SUM(Quantita), SUM(ImportoNetto), SUM(UT_LMQ_TotLit) "
+                "FROM FattureCliRighe",
+                "SELECT COUNT(*), SUM(Quantita) FROM MovMagazzino",
+                "SELECT COUNT(*), SUM(Esistenza), SUM(QuantitaSca) FROM EsistenzeMagazzino",
+                "SELECT COUNT(*), SUM(QtaCar), SUM(ValoreCar) FROM LUMO_CauzDocFatt",
+                "SELECT SUM(ProgQtaCar), SUM(ProgValCar) FROM LUMO_ProgCauz",
+                kOrdini ? "SELECT SUM(QuantitaSpe), SUM(UT_QtaConfSpe), SUM(FlStato) FROM OrdiniCliRighe" : "SELECT 0"})
            + u' ' + benchdoc::Totali(db, QStringLiteral("FattureCliTot"));
 }
 
@@ -133,7 +151,8 @@ void BenchFinestra(benchmark::State &state, Motore *e)
         }
         // the window's pending repaints done, as the event loop does while the rows are typed
         QCoreApplication::processEvents();
-        const double secondi = Salva(state, f, [&f] { f.SalvaDocumento(); }, "fattura non salvata");
+        const double secondi = Salva(
+            state, f, [&f] { f.SalvaDocumento(); }, "fattura non salvata");
         Registra(state, e, Finestra, secondi, db);
     }
 }
@@ -149,59 +168,66 @@ void BenchSql(benchmark::State &state, Motore *e)
             TXTransaction transazione(db);
             const qint64 k = db.NewKey(QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
             db.ExecSQL(QStringLiteral("INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, "
-                                    "DataDocumento, IdClienteTp, IdCliente, IdDivisa, Cambio) "
-                                    "VALUES (?, 'FV', 2026, 0, 1, ?, 'CL', 'C1', 'EUR', 1)"),
+                                      "DataDocumento, IdClienteTp, IdCliente, IdDivisa, Cambio) "
+                                      "VALUES (?, 'FV', 2026, 0, 1, ?, 'CL', 'C1', 'EUR', 1)"),
                        {k, kData});
             db.ExecSQL(QStringLiteral("UPDATE ProtIVA SET NumUltFatturaV = 1 WHERE Anno = 2026 AND Serie = 0"));
             const qint64 base =
                 db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KFattCliR), 0) FROM FattureCliRighe")).toLongLong();
-            InserisciRighe(state, db,
-                           QStringLiteral("INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, NumOrdine, TipoRigo, IdProdotto, "
-                                          "IdUM, IdMagazzino, Lunghezza, Quantita2, Quantita, Prezzo, ImportoLordo, "
-                                          "ImportoNetto, ImportoNN, ControValoreNN, IdIva, UT_LMQ_IdImballo1, "
-                                          "UT_LMQ_TotLit) VALUES "),
-                           base, k, 4, true);
+            InserisciRighe(
+                state, db,
+                QStringLiteral("INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, NumOrdine, TipoRigo, IdProdotto, "
+                               "IdUM, IdMagazzino, Lunghezza, Quantita2, Quantita, Prezzo, ImportoLordo, "
+                               "ImportoNetto, ImportoNN, ControValoreNN, IdIva, UT_LMQ_IdImballo1, "
+                               "UT_LMQ_TotLit) VALUES "),
+                base, k, 4, true);
             if (kOrdini) {
-                db.ExecSQL(QStringLiteral("UPDATE FattureCliRighe SET KOrdineR = KFattCliR - ? WHERE KFattCliT = ?"), {base, k});
-                db.ExecSQL(QStringLiteral("UPDATE OrdiniCliRighe SET QuantitaSpe = OrdiniCliRighe.QuantitaSpe + R.Quantita, "
-                                          "UT_QtaConfSpe = OrdiniCliRighe.UT_QtaConfSpe + R.Lunghezza, FlStato = CASE WHEN "
-                                          "OrdiniCliRighe.QuantitaOrd - OrdiniCliRighe.QuantitaSpe - R.Quantita > 0 THEN 1 "
-                                          "ELSE 2 END FROM FattureCliRighe R WHERE R.KFattCliT = ? "
-                                          "AND R.KOrdineR = OrdiniCliRighe.KOrdiniCliR"),
-                           {k});
+                db.ExecSQL(QStringLiteral("UPDATE FattureCliRighe SET KOrdineR = KFattCliR - ? WHERE KFattCliT = ?"),
+                           {base, k});
+                db.ExecSQL(
+                    QStringLiteral("UPDATE OrdiniCliRighe SET QuantitaSpe = OrdiniCliRighe.QuantitaSpe + R.Quantita, "
+                                   "UT_QtaConfSpe = OrdiniCliRighe.UT_QtaConfSpe + R.Lunghezza, FlStato = CASE WHEN "
+                                   "OrdiniCliRighe.QuantitaOrd - OrdiniCliRighe.QuantitaSpe - R.Quantita > 0 THEN 1 "
+                                   "ELSE 2 END FROM FattureCliRighe R WHERE R.KFattCliT = ? "
+                                   "AND R.KOrdineR = OrdiniCliRighe.KOrdiniCliR"),
+                    {k});
             }
             db.ExecSQL(QStringLiteral("UPDATE FattureCliTeste SET UT_LMQ_TotLit = (SELECT SUM(UT_LMQ_TotLit) FROM "
-                                    "FattureCliRighe WHERE KFattCliT = ?) WHERE KFattCliT = ?"),
+                                      "FattureCliRighe WHERE KFattCliT = ?) WHERE KFattCliT = ?"),
                        {k, k});
-            db.ExecSQL(QStringLiteral("INSERT INTO MovMagazzino (KMovMag, FlTipoDocum, KRigoDoc, SubNumOrdine, Esercizio, "
-                                    "Protocollo, NumOrdine, DataMovimento, DataDocumento, IdContoTp, IdConto, IdCausale, "
-                                    "IdMagazzino1, IdMagazzino2, IdProdotto, Quantita, Valore, Prezzo, IdDivisa, Cambio) "
-                                    "SELECT R.KFattCliR, 1, R.KFattCliR, 0, 2026, 1, R.NumOrdine, T.DataDocumento, "
-                                    "T.DataDocumento, T.IdClienteTp, T.IdCliente, 'VEN', R.IdMagazzino, R.IdMagazzino, "
-                                    "R.IdProdotto, R.Quantita, R.ControValoreNN, R.Prezzo, T.IdDivisa, T.Cambio "
-                                    "FROM FattureCliRighe R JOIN FattureCliTeste T ON T.KFattCliT = R.KFattCliT "
-                                    "WHERE R.KFattCliT = ?"),
-                       {k});
+            db.ExecSQL(
+                QStringLiteral("INSERT INTO MovMagazzino (KMovMag, FlTipoDocum, KRigoDoc, SubNumOrdine, Esercizio, "
+                               "Protocollo, NumOrdine, DataMovimento, DataDocumento, IdContoTp, IdConto, IdCausale, "
+                               "IdMagazzino1, IdMagazzino2, IdProdotto, Quantita, Valore, Prezzo, IdDivisa, Cambio) "
+                               "SELECT R.KFattCliR, 1, R.KFattCliR, 0, 2026, 1, R.NumOrdine, T.DataDocumento, "
+                               "T.DataDocumento, T.IdClienteTp, T.IdCliente, 'VEN', R.IdMagazzino, R.IdMagazzino, "
+                               "R.IdProdotto, R.Quantita, R.ControValoreNN, R.Prezzo, T.IdDivisa, T.Cambio "
+                               "FROM FattureCliRighe R JOIN FattureCliTeste T ON T.KFattCliT = R.KFattCliT "
+                               "WHERE R.KFattCliT = ?"),
+                {k});
             NuoveEsistenze(db, kFattura, k);
-            db.ExecSQL(QStringLiteral("INSERT INTO LUMO_CauzDocFatt (KMovimento, FlTipoDocColl, KFattCliT, IdImballo, QtaCar, "
-                                    "Prezzo, ValoreCar) SELECT MIN(R.KFattCliR), 2, ?, R.UT_LMQ_IdImballo1, SUM(R.Lunghezza), "
-                                    "MIN(L.Prezzo), ROUND(CAST(SUM(R.Lunghezza) * MIN(L.Prezzo) AS NUMERIC), 2) "
-                                    "FROM FattureCliRighe R JOIN LUMO_LisCauzR L ON L.IdImballo = R.UT_LMQ_IdImballo1 "
-                                    "WHERE R.KFattCliT = ? GROUP BY R.UT_LMQ_IdImballo1"),
+            db.ExecSQL(QStringLiteral(
+                           "INSERT INTO LUMO_CauzDocFatt (KMovimento, FlTipoDocColl, KFattCliT, IdImballo, QtaCar, "
+                           "Prezzo, ValoreCar) SELECT MIN(R.KFattCliR), 2, ?, R.UT_LMQ_IdImballo1, SUM(R.Lunghezza), "
+                           "MIN(L.Prezzo), ROUND(CAST(SUM(R.Lunghezza) * MIN(L.Prezzo) AS NUMERIC), 2) "
+                           "FROM FattureCliRighe R JOIN LUMO_LisCauzR L ON L.IdImballo = R.UT_LMQ_IdImballo1 "
+                           "WHERE R.KFattCliT = ? GROUP BY R.UT_LMQ_IdImballo1"),
                        {k, k});
-            db.ExecSQL(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, "
-                                    "IdDivisa) SELECT 'CL', 'C1', 0, C.IdImballo, S.FlTipoScheda, 'EUR' FROM LUMO_CauzDocFatt C "
-                                    "CROSS JOIN (SELECT 0 AS FlTipoScheda UNION ALL SELECT 1) S "
-                                    "WHERE C.KFattCliT = ?"),
+            db.ExecSQL(QStringLiteral(
+                           "INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, "
+                           "IdDivisa) SELECT 'CL', 'C1', 0, C.IdImballo, S.FlTipoScheda, 'EUR' FROM LUMO_CauzDocFatt C "
+                           "CROSS JOIN (SELECT 0 AS FlTipoScheda UNION ALL SELECT 1) S "
+                           "WHERE C.KFattCliT = ?"),
                        {k});
-            db.ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = ProgQtaCar + S.QtaCar, "
-                                    "ProgValCar = ProgValCar + S.ValoreCar, ProgQtaCarF = ProgQtaCarF + S.QtaCar, "
-                                    "ProgValCarF = ProgValCarF + S.ValoreCar FROM (SELECT IdImballo, QtaCar, ValoreCar "
-                                    "FROM LUMO_CauzDocFatt WHERE KFattCliT = ?) S WHERE LUMO_ProgCauz.IdContoTp = 'CL' "
-                                    "AND LUMO_ProgCauz.IdConto = 'C1' AND LUMO_ProgCauz.IdImballo = S.IdImballo"),
-                       {k});
+            db.ExecSQL(
+                QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = ProgQtaCar + S.QtaCar, "
+                               "ProgValCar = ProgValCar + S.ValoreCar, ProgQtaCarF = ProgQtaCarF + S.QtaCar, "
+                               "ProgValCarF = ProgValCarF + S.ValoreCar FROM (SELECT IdImballo, QtaCar, ValoreCar "
+                               "FROM LUMO_CauzDocFatt WHERE KFattCliT = ?) S WHERE LUMO_ProgCauz.IdContoTp = 'CL' "
+                               "AND LUMO_ProgCauz.IdConto = 'C1' AND LUMO_ProgCauz.IdImballo = S.IdImballo"),
+                {k});
             db.ExecSQL(QStringLiteral("UPDATE FattureCliTeste SET SpeseImballo = (SELECT SUM(ValoreCar) FROM "
-                                    "LUMO_CauzDocFatt WHERE KFattCliT = ?) WHERE KFattCliT = ?"),
+                                      "LUMO_CauzDocFatt WHERE KFattCliT = ?) WHERE KFattCliT = ?"),
                        {k, k});
             TotaliBolla(db, kFattura, k);
             transazione.Commit();
@@ -220,7 +246,8 @@ void Prepara()
 void Riporta()
 {
     std::printf("\nSalvaDocumento of the module's invoice / multi-row INSERT and set-based movements, deposit summary, "
-                "cards and totals (median of interleaved rounds, %d rows, 5 packaging codes, 3 VAT codes%s; target within 5x)\n",
+                "cards and totals (median of interleaved rounds, %d rows, 5 packaging codes, 3 VAT codes%s; target "
+                "within 5x)\n",
                 kRighe, kOrdini ? ", every row fulfilling an order line" : "");
     for (auto &e : motori)
         e->Stampa(0, nullptr, "   ROWS, MOVEMENTS, SUMMARY OR CARDS DIFFER between the two runs");

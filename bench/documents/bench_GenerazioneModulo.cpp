@@ -12,8 +12,8 @@
 // and module / host, medians of the per-round ratios of interleaved rounds.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
-#include "bench/support/BenchParti.h"
 #include "bench/support/BenchMotori.h"
+#include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "documents/Sven0007d_dm_p.h"
 #include "frame/Dmilumo.h"
@@ -106,19 +106,22 @@ void Semina(TXDatabase &db)
         // every card of the customer, with an opening balance
         for (const char *imballo : {"CAS", "BOT"})
             for (int tipo = 0; tipo < 2; ++tipo)
-                schede << QStringLiteral("('CL', '%1', %2, 0, '%3', 'EUR', 100, 40, 200, 80, 60, 10, 120, 20, 0, 0, 0, 0, 0, 0, 0)")
-                              .arg(cliente)
-                              .arg(tipo)
-                              .arg(QLatin1String(imballo));
+                schede
+                    << QStringLiteral(
+                           "('CL', '%1', %2, 0, '%3', 'EUR', 100, 40, 200, 80, 60, 10, 120, 20, 0, 0, 0, 0, 0, 0, 0)")
+                           .arg(cliente)
+                           .arg(tipo)
+                           .arg(QLatin1String(imballo));
     }
     db.ExecSQL(QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale, FlRaggFattura, UT_LMQ_FlCauz, "
                               "UT_LMQ_ContoCau) VALUES ")
                + valori.join(u','));
-    db.ExecSQL(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, FlTipoScheda, IdDestinazione, IdImballo, "
-                              "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, "
-                              "ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, QtaCarEcc, "
-                              "QtaResEcc, EsiAttEcc) VALUES ")
-               + schede.join(u','));
+    db.ExecSQL(
+        QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, FlTipoScheda, IdDestinazione, IdImballo, "
+                       "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, "
+                       "ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, QtaCarEcc, "
+                       "QtaResEcc, EsiAttEcc) VALUES ")
+        + schede.join(u','));
     QStringList teste;
     QStringList righeBolla;
     QStringList riepiloghi;
@@ -161,19 +164,21 @@ void Semina(TXDatabase &db)
                           .arg(colli * 6)
                           .arg(Funzioni::KRound(colli * 6 * 0.1, 2));
     }
-    db.ExecSQL(QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
-                              "IdClienteTp, IdCliente, IdDivisa, Cambio, UT_LMQ_TotLit, UT_LMQ_IdListCau, UT_LMQ_IdListTra, "
-                              "UT_LMQ_FlAccisa) VALUES ")
-                   + teste.join(u','),
-               date);
+    db.ExecSQL(
+        QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                       "IdClienteTp, IdCliente, IdDivisa, Cambio, UT_LMQ_TotLit, UT_LMQ_IdListCau, UT_LMQ_IdListTra, "
+                       "UT_LMQ_FlAccisa) VALUES ")
+            + teste.join(u','),
+        date);
     db.ExecSQL(QStringLiteral("INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, "
                               "Descrizione, IdUM, IdIva, Lunghezza, Quantita2, Quantita, Prezzo, UT_LMQ_FlTipoPrz, "
                               "IdMagazzino) VALUES ")
                + righeBolla.join(u','));
-    db.ExecSQL(QStringLiteral("INSERT INTO LUMO_CauzDocBoll (KMovimento, FlTipoDocColl, KBolleCliT, IdImballo, EsistenzaAtt, "
-                              "ValoreEsiAtt, EsistenzaB, ValoreEsiB, EsistenzaF, ValoreEsiF, QtaCar, QtaRes, QtaResPn, "
-                              "KMovResT, Prezzo, ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc, EsiAttEcc) VALUES ")
-               + riepiloghi.join(u','));
+    db.ExecSQL(
+        QStringLiteral("INSERT INTO LUMO_CauzDocBoll (KMovimento, FlTipoDocColl, KBolleCliT, IdImballo, EsistenzaAtt, "
+                       "ValoreEsiAtt, EsistenzaB, ValoreEsiB, EsistenzaF, ValoreEsiF, QtaCar, QtaRes, QtaResPn, "
+                       "KMovResT, Prezzo, ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc, EsiAttEcc) VALUES ")
+        + riepiloghi.join(u','));
     transazione.Commit();
 }
 
@@ -185,25 +190,29 @@ void Azzera(TXDatabase &db)
         db.ExecSQL(QStringLiteral("DELETE FROM ") + QLatin1String(tabella));
     db.ExecSQL(QStringLiteral("UPDATE BolleCliRighe SET FlGenFattura = 0, KFatturaR = 0"));
     db.ExecSQL(QStringLiteral("UPDATE ProtIVA SET NumUltFatturaV = 0, DataUltFatturaV = NULL"));
-    db.ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = 100, ProgQtaRes = 40, ProgValCar = 200, ProgValRes = 80, "
-                              "ProgQtaCarF = 60, ProgQtaResF = 10, ProgValCarF = 120, ProgValResF = 20"));
+    db.ExecSQL(
+        QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = 100, ProgQtaRes = 40, ProgValCar = 200, ProgValRes = 80, "
+                       "ProgQtaCarF = 60, ProgQtaResF = 10, ProgValCarF = 120, ProgValResF = 20"));
     t.Commit();
 }
 
 QString Impronta(TXDatabase &db)
 {
     return benchruns::Impronta(
-        db,
-        {"SELECT COUNT(*), SUM(Numero), SUM(UT_LMQ_TotLit), SUM(TotDocumento) FROM FattureCliTeste",
-         "SELECT COUNT(*), SUM(Lunghezza), SUM(Quantita), SUM(ImportoLordo), SUM(ImportoNN) FROM FattureCliRighe",
-         "SELECT COUNT(*) FROM BolleCliRighe WHERE FlGenFattura = 1",
-         // each note row linked to the invoice row of its article that took it in
-         "SELECT COUNT(*), SUM(F.Quantita) FROM BolleCliRighe B JOIN FattureCliRighe F ON F.KFattCliR = B.KFatturaR "
-         "AND F.IdProdotto = B.IdProdotto AND F.Prezzo = B.Prezzo",
-         "SELECT COUNT(*), SUM(QtaCar), SUM(QtaRes), SUM(ValoreCar), SUM(ValoreRes), SUM(EsistenzaAtt), SUM(EsistenzaF), "
-         "SUM(Prezzo) FROM LUMO_CauzDocFatt",
-         "SELECT SUM(ProgQtaCar), SUM(ProgQtaRes), SUM(ProgValCar), SUM(ProgValRes), SUM(ProgQtaCarF), SUM(ProgValCarF) "
-         "FROM LUMO_ProgCauz"})
+               db, {"SELECT COUNT(*), SUM(Numero), SUM(UT_LMQ_TotLit), SUM(TotDocumento) FROM FattureCliTeste",
+                    "SELECT COUNT(*), SUM(Lunghezza), SUM(Quantita), SUM(ImportoLordo), SUM(ImportoNN) FROM "
+                    "FattureCliRighe",
+                    "SELECT COUNT(*) FROM BolleCliRighe WHERE FlGenFattura = 1",
+                    // each note row linked to the invoice row of its article that took it in
+                    "SELECT COUNT(*), SUM(F.Quantita) FROM BolleCliRighe B JOIN FattureCliRighe F ON F.KFattCliR = "
+                    "B.KFatturaR "
+                    "AND F.IdProdotto = B.IdProdotto AND F.Prezzo = B.Prezzo",
+                    "SELECT COUNT(*), SUM(QtaCar), SUM(QtaRes), SUM(ValoreCar), SUM(ValoreRes), SUM(EsistenzaAtt), "
+                    "SUM(EsistenzaF), "
+                    "SUM(Prezzo) FROM LUMO_CauzDocFatt",
+                    "SELECT SUM(ProgQtaCar), SUM(ProgQtaRes), SUM(ProgValCar), SUM(ProgValRes), SUM(ProgQtaCarF), "
+                    "SUM(ProgValCarF) "
+                    "FROM LUMO_ProgCauz"})
            + u' ' + benchdoc::Totali(db, QStringLiteral("FattureCliTot"));
 }
 
@@ -215,8 +224,7 @@ void Registra(benchmark::State &state, Engine *e, Phase fase, double secondi, TX
 }
 
 // A definitive run of the data module, as the generation window runs it.
-template <class DM>
-void BenchRun(benchmark::State &state, Engine *e, Phase fase)
+template <class DM> void BenchRun(benchmark::State &state, Engine *e, Phase fase)
 {
     benchdoc::Globale globale(e->url, Moduli);
     TXDatabase &db = globale.Db();
@@ -260,56 +268,69 @@ void BenchSql(benchmark::State &state, Engine *e)
         {
             TXTransaction transazione(db);
             // one invoice per customer, numbered in customer order, with the notes' litres
-            db.ExecSQL(QStringLiteral(
-                           "INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
-                           "DataPagamento, IdClienteTp, IdCliente, IdDivisa, Cambio, UT_LMQ_TotLit, UT_LMQ_IdListCau, "
-                           "UT_LMQ_IdListTra, UT_LMQ_FlAccisa) "
-                           "SELECT 1000000 + ROW_NUMBER() OVER (ORDER BY IdClienteTp, IdCliente), 'FV', 2024, 0, "
-                           "ROW_NUMBER() OVER (ORDER BY IdClienteTp, IdCliente), ?, ?, IdClienteTp, IdCliente, 'EUR', 1, "
-                           "SUM(UT_LMQ_TotLit), MIN(UT_LMQ_IdListCau), MIN(UT_LMQ_IdListTra), MIN(UT_LMQ_FlAccisa) "
-                           "FROM BolleCliTeste T WHERE T.IdCausale = 'DDT' AND EXISTS (SELECT 1 FROM BolleCliRighe R "
-                           "WHERE R.KBolleCliT = T.KBolleCliT AND R.FlGenFattura = 0) GROUP BY IdClienteTp, IdCliente"),
-                       {kDataFatture, kDataFatture});
+            db.ExecSQL(
+                QStringLiteral(
+                    "INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                    "DataPagamento, IdClienteTp, IdCliente, IdDivisa, Cambio, UT_LMQ_TotLit, UT_LMQ_IdListCau, "
+                    "UT_LMQ_IdListTra, UT_LMQ_FlAccisa) "
+                    "SELECT 1000000 + ROW_NUMBER() OVER (ORDER BY IdClienteTp, IdCliente), 'FV', 2024, 0, "
+                    "ROW_NUMBER() OVER (ORDER BY IdClienteTp, IdCliente), ?, ?, IdClienteTp, IdCliente, 'EUR', 1, "
+                    "SUM(UT_LMQ_TotLit), MIN(UT_LMQ_IdListCau), MIN(UT_LMQ_IdListTra), MIN(UT_LMQ_FlAccisa) "
+                    "FROM BolleCliTeste T WHERE T.IdCausale = 'DDT' AND EXISTS (SELECT 1 FROM BolleCliRighe R "
+                    "WHERE R.KBolleCliT = T.KBolleCliT AND R.FlGenFattura = 0) GROUP BY IdClienteTp, IdCliente"),
+                {kDataFatture, kDataFatture});
             // rows of one article and price joined, valued per package, per unit or per litre
-            const QString importo = QStringLiteral(
-                "ROUND(CAST(CASE WHEN MIN(R.UT_LMQ_FlTipoPrz) = 1 THEN SUM(R.Lunghezza) * R.Prezzo WHEN MIN(A.UT_LMQ_FlPrzLit) = 1 "
-                "THEN SUM(R.Quantita) * R.Prezzo * MIN(B.Capacita) ELSE SUM(R.Quantita) * R.Prezzo END AS NUMERIC), 2)");
-            db.ExecSQL(QStringLiteral(
-                           "INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, NumOrdine, TipoRigo, IdProdotto, Descrizione, "
-                           "IdUM, IdIva, Lunghezza, Quantita2, Quantita, Prezzo, UT_LMQ_FlTipoPrz, ImportoLordo, ImportoNetto, "
-                           "ImportoNN, ControvaloreL, ControvaloreN, ControvaloreNN, IdMagazzino, DataDocumento, IdCliente) "
-                           "SELECT 2000000 + ROW_NUMBER() OVER (ORDER BY F.KFattCliT, R.IdProdotto, R.Prezzo), F.KFattCliT, "
-                           "1024 * ROW_NUMBER() OVER (PARTITION BY F.KFattCliT ORDER BY R.IdProdotto, R.Prezzo), 0, "
-                           "R.IdProdotto, MAX(R.Descrizione), MAX(R.IdUM), R.IdIva, SUM(R.Lunghezza), 6, SUM(R.Quantita), "
-                           "R.Prezzo, MIN(R.UT_LMQ_FlTipoPrz), %1, %1, %1, %1, %1, %1, MAX(R.IdMagazzino), MAX(F.DataDocumento), "
-                           "F.IdCliente FROM BolleCliRighe R JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT "
-                           "JOIN FattureCliTeste F ON F.IdClienteTp = T.IdClienteTp AND F.IdCliente = T.IdCliente "
-                           "JOIN Articoli A ON A.IdProdotto = R.IdProdotto LEFT JOIN LUMO_Bottiglie B ON B.IdBottiglia = "
-                           "A.UT_LMQ_IdBottiglia WHERE T.IdCausale = 'DDT' AND R.FlGenFattura = 0 "
-                           "GROUP BY F.KFattCliT, F.IdCliente, R.IdProdotto, R.Prezzo, R.IdIva")
-                           .arg(importo));
+            const QString importo = QStringLiteral("ROUND(CAST(CASE WHEN MIN(R.UT_LMQ_FlTipoPrz) = 1 THEN "
+                                                   "SUM(R.Lunghezza) * R.Prezzo WHEN MIN(A.UT_LMQ_FlPrzLit) = 1 "
+                                                   "THEN SUM(R.Quantita) * R.Prezzo * MIN(B.Capacita) ELSE "
+                                                   "SUM(R.Quantita) * R.Prezzo END AS NUMERIC), 2)");
+            db.ExecSQL(
+                QStringLiteral(
+                    "INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, NumOrdine, TipoRigo, IdProdotto, Descrizione, "
+                    "IdUM, IdIva, Lunghezza, Quantita2, Quantita, Prezzo, UT_LMQ_FlTipoPrz, ImportoLordo, "
+                    "ImportoNetto, "
+                    "ImportoNN, ControvaloreL, ControvaloreN, ControvaloreNN, IdMagazzino, DataDocumento, IdCliente) "
+                    "SELECT 2000000 + ROW_NUMBER() OVER (ORDER BY F.KFattCliT, R.IdProdotto, R.Prezzo), F.KFattCliT, "
+                    "1024 * ROW_NUMBER() OVER (PARTITION BY F.KFattCliT ORDER BY R.IdProdotto, R.Prezzo), 0, "
+                    "R.IdProdotto, MAX(R.Descrizione), MAX(R.IdUM), R.IdIva, SUM(R.Lunghezza), 6, SUM(R.Quantita), "
+                    "R.Prezzo, MIN(R.UT_LMQ_FlTipoPrz), %1, %1, %1, %1, %1, %1, MAX(R.IdMagazzino), "
+                    "MAX(F.DataDocumento), "
+                    "F.IdCliente FROM BolleCliRighe R JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT "
+                    "JOIN FattureCliTeste F ON F.IdClienteTp = T.IdClienteTp AND F.IdCliente = T.IdCliente "
+                    "JOIN Articoli A ON A.IdProdotto = R.IdProdotto LEFT JOIN LUMO_Bottiglie B ON B.IdBottiglia = "
+                    "A.UT_LMQ_IdBottiglia WHERE T.IdCausale = 'DDT' AND R.FlGenFattura = 0 "
+                    "GROUP BY F.KFattCliT, F.IdCliente, R.IdProdotto, R.Prezzo, R.IdIva")
+                    .arg(importo));
             // summaries per invoice and code: quantities summed, valued at the price, the opening
             // balances of the account-total card
             db.ExecSQL(QStringLiteral(
-                "INSERT INTO LUMO_CauzDocFatt (KMovimento, FlTipoDocColl, KFattCliT, IdImballo, EsistenzaAtt, ValoreEsiAtt, "
-                "EsistenzaB, ValoreEsiB, EsistenzaF, ValoreEsiF, QtaCar, QtaRes, QtaResPn, KMovResT, Prezzo, ValoreCar, "
+                "INSERT INTO LUMO_CauzDocFatt (KMovimento, FlTipoDocColl, KFattCliT, IdImballo, EsistenzaAtt, "
+                "ValoreEsiAtt, "
+                "EsistenzaB, ValoreEsiB, EsistenzaF, ValoreEsiF, QtaCar, QtaRes, QtaResPn, KMovResT, Prezzo, "
+                "ValoreCar, "
                 "ValoreRes, QtaCarEcc, QtaResEcc, EsiAttEcc) "
                 "SELECT 3000000 + ROW_NUMBER() OVER (ORDER BY F.KFattCliT, S.IdImballo), 2, F.KFattCliT, S.IdImballo, "
-                "MIN(C.ProgQtaCar - C.ProgQtaRes), MIN(C.ProgValCar - C.ProgValRes), MIN(S.EsistenzaB), MIN(S.ValoreEsiB), "
-                "MIN(C.ProgQtaCarF - C.ProgQtaResF), MIN(C.ProgValCarF - C.ProgValResF), SUM(S.QtaCar), SUM(S.QtaRes), 0, 0, "
+                "MIN(C.ProgQtaCar - C.ProgQtaRes), MIN(C.ProgValCar - C.ProgValRes), MIN(S.EsistenzaB), "
+                "MIN(S.ValoreEsiB), "
+                "MIN(C.ProgQtaCarF - C.ProgQtaResF), MIN(C.ProgValCarF - C.ProgValResF), SUM(S.QtaCar), SUM(S.QtaRes), "
+                "0, 0, "
                 "MAX(S.Prezzo), ROUND(CAST(SUM(S.QtaCar) * MAX(S.Prezzo) AS NUMERIC), 2), "
                 "ROUND(CAST(SUM(S.QtaRes) * MAX(S.Prezzo) AS NUMERIC), 2), 0, 0, 0 "
                 "FROM LUMO_CauzDocBoll S JOIN BolleCliTeste T ON T.KBolleCliT = S.KBolleCliT "
                 "JOIN FattureCliTeste F ON F.IdClienteTp = T.IdClienteTp AND F.IdCliente = T.IdCliente "
-                "JOIN LUMO_ProgCauz C ON C.IdContoTp = T.IdClienteTp AND C.IdConto = T.IdCliente AND C.FlTipoScheda = 1 "
+                "JOIN LUMO_ProgCauz C ON C.IdContoTp = T.IdClienteTp AND C.IdConto = T.IdCliente AND C.FlTipoScheda = "
+                "1 "
                 "AND C.IdDestinazione = 0 AND C.IdImballo = S.IdImballo "
                 "WHERE T.IdCausale = 'DDT' GROUP BY F.KFattCliT, S.IdImballo"));
             // both cards of each customer and code moved by the notes' movements, each valued at its price
             db.ExecSQL(QStringLiteral(
                 "UPDATE LUMO_ProgCauz SET ProgQtaCar = ProgQtaCar + M.QtaCar, ProgQtaRes = ProgQtaRes + M.QtaRes, "
-                "ProgValCar = ProgValCar + M.ValCar, ProgValRes = ProgValRes + M.ValRes, ProgQtaCarF = ProgQtaCarF + M.QtaCar, "
-                "ProgQtaResF = ProgQtaResF + M.QtaRes, ProgValCarF = ProgValCarF + M.ValCar, ProgValResF = ProgValResF + M.ValRes "
-                "FROM (SELECT T.IdClienteTp, T.IdCliente, S.IdImballo, SUM(S.QtaCar) AS QtaCar, SUM(S.QtaRes) AS QtaRes, "
+                "ProgValCar = ProgValCar + M.ValCar, ProgValRes = ProgValRes + M.ValRes, ProgQtaCarF = ProgQtaCarF + "
+                "M.QtaCar, "
+                "ProgQtaResF = ProgQtaResF + M.QtaRes, ProgValCarF = ProgValCarF + M.ValCar, ProgValResF = ProgValResF "
+                "+ M.ValRes "
+                "FROM (SELECT T.IdClienteTp, T.IdCliente, S.IdImballo, SUM(S.QtaCar) AS QtaCar, SUM(S.QtaRes) AS "
+                "QtaRes, "
                 "SUM(ROUND(CAST(S.QtaCar * S.Prezzo AS NUMERIC), 2)) AS ValCar, "
                 "SUM(ROUND(CAST(S.QtaRes * S.Prezzo AS NUMERIC), 2)) AS ValRes "
                 "FROM LUMO_CauzDocBoll S JOIN BolleCliTeste T ON T.KBolleCliT = S.KBolleCliT WHERE T.IdCausale = 'DDT' "
@@ -354,13 +375,15 @@ void Prepara()
 
 void Riporta()
 {
-    std::printf("\nModule invoice generation / set-based SQL (median of interleaved rounds, %d delivery notes of %d rows, two "
-                "packaging codes each; target within 5x), and / the host's own generation\n",
-                kBolle, kRighe);
+    std::printf(
+        "\nModule invoice generation / set-based SQL (median of interleaved rounds, %d delivery notes of %d rows, two "
+        "packaging codes each; target within 5x), and / the host's own generation\n",
+        kBolle, kRighe);
     for (auto &e : motori) {
         if (!e->tempi.Misurati(Modulo, Sql))
             continue; // filtered out
-        benchruns::StampaRapporto(*e, Modulo, Sql, "   INVOICES, SUMMARIES, CARDS OR TOTALS DIFFER between the two runs", 1);
+        benchruns::StampaRapporto(*e, Modulo, Sql,
+                                  "   INVOICES, SUMMARIES, CARDS OR TOTALS DIFFER between the two runs", 1);
         if (e->tempi.Misurati(Modulo, Host))
             std::printf("           module / host %.2fx (median of %zu interleaved rounds: %.1f ms / %.1f ms)\n",
                         e->tempi.Rapporto(Modulo, Host), e->tempi.Giri(Modulo, Host), e->tempi.Mediana(Modulo) * 1000,

@@ -14,8 +14,8 @@
 // already run the same work once, as a program's connection has.
 // KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
 #include "bench/support/BenchDocumenti.h"
-#include "bench/support/BenchParti.h"
 #include "bench/support/BenchMotori.h"
+#include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "frame/Dmilumo.h"
 #include "host/business/Dmibase.h"
@@ -97,7 +97,8 @@ void Semina(TXDatabase &db)
         "INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlConvQuantita) VALUES (0, 'Merce', 0, 1)",
         "INSERT INTO Magazzini (IdMagazzino, RagioneSociale) VALUES (1, 'Sede')",
         "INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza) VALUES ('VEN', 'Vendita', -1)",
-        "INSERT INTO Pagamenti (IdPagamento, DsPagamento, IdTipoMovimento, NumeroRate) VALUES ('RD', 'Rimessa', 'RD', 1)",
+        "INSERT INTO Pagamenti (IdPagamento, DsPagamento, IdTipoMovimento, NumeroRate) VALUES ('RD', 'Rimessa', 'RD', "
+        "1)",
         "INSERT INTO PagamentiD (IdPagamento, NumRata, Decorrenza, IdTipoMovimento, Percentuale) VALUES "
         "('RD', 1, 0, 'RD', 100)",
         "INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale, IdPagamento) VALUES ('CL', 'C1', 'Cliente', 'RD')",
@@ -118,14 +119,15 @@ void Semina(TXDatabase &db)
                {kData, kData});
     for (int i = 0; i < kRighe; ++i) {
         const auto [quantita, prezzo, importo] = benchdoc::Riga(i);
-        db.ExecSQL(QStringLiteral("INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, "
-                                  "IdUM, IdMagazzino, Quantita, Quantita2, Prezzo, ImportoNetto, ImportoNN, ControvaloreNN, "
-                                  "IdIva, IdConto, IdAgente1, Provvigione1, IdAgente2, Provvigione2, UT_LMQ_NumDoco, "
-                                  "UT_LMQ_FlTipoPrz, UT_LMQ_PrezzoTra) "
-                                  "VALUES (?, 1, ?, 0, ?, 'BT', 1, ?, ?, ?, ?, ?, ?, ?, ?, 'AG1', 5, 'AG2', 2.5, ?, ?, ?)"),
-                   {i + 1, i + 1, benchdoc::Articolo(i, kArticoli), quantita, i % 2 ? 0.0 : 6.0, prezzo, importo,
-                    importo, importo, QLatin1String(kIva[i % 5]), QStringLiteral("R%1").arg(i % kConti, 2, 10, QLatin1Char('0')),
-                    QStringLiteral("D%1").arg(i % 9), i % 3, 0.05 * (i % 4)});
+        db.ExecSQL(
+            QStringLiteral("INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, "
+                           "IdUM, IdMagazzino, Quantita, Quantita2, Prezzo, ImportoNetto, ImportoNN, ControvaloreNN, "
+                           "IdIva, IdConto, IdAgente1, Provvigione1, IdAgente2, Provvigione2, UT_LMQ_NumDoco, "
+                           "UT_LMQ_FlTipoPrz, UT_LMQ_PrezzoTra) "
+                           "VALUES (?, 1, ?, 0, ?, 'BT', 1, ?, ?, ?, ?, ?, ?, ?, ?, 'AG1', 5, 'AG2', 2.5, ?, ?, ?)"),
+            {i + 1, i + 1, benchdoc::Articolo(i, kArticoli), quantita, i % 2 ? 0.0 : 6.0, prezzo, importo, importo,
+             importo, QLatin1String(kIva[i % 5]), QStringLiteral("R%1").arg(i % kConti, 2, 10, QLatin1Char('0')),
+             QStringLiteral("D%1").arg(i % 9), i % 3, 0.05 * (i % 4)});
     }
     transazione.Commit();
 }
@@ -133,11 +135,12 @@ void Semina(TXDatabase &db)
 // Every quantity of the note up by one (modified) or back (restored), amounts with it.
 void CambiaQuantita(TXDatabase &db, int delta)
 {
-    db.ExecSQL(QStringLiteral("UPDATE BolleCliRighe SET Quantita = Quantita + ?, "
-                              "ImportoNetto = ROUND(CAST((Quantita + ?) * Prezzo AS NUMERIC), 2), "
-                              "ImportoNN = ROUND(CAST((Quantita + ?) * Prezzo AS NUMERIC), 2), "
-                              "ControvaloreNN = ROUND(CAST((Quantita + ?) * Prezzo AS NUMERIC), 2) WHERE KBolleCliT = 1"),
-               {delta, delta, delta, delta});
+    db.ExecSQL(
+        QStringLiteral("UPDATE BolleCliRighe SET Quantita = Quantita + ?, "
+                       "ImportoNetto = ROUND(CAST((Quantita + ?) * Prezzo AS NUMERIC), 2), "
+                       "ImportoNN = ROUND(CAST((Quantita + ?) * Prezzo AS NUMERIC), 2), "
+                       "ControvaloreNN = ROUND(CAST((Quantita + ?) * Prezzo AS NUMERIC), 2) WHERE KBolleCliT = 1"),
+        {delta, delta, delta, delta});
 }
 
 // Both runs start from no movements, no stock and no totals rows.
@@ -157,8 +160,8 @@ QString Impronta(TXDatabase &db)
     QSqlQuery m = db.OpenQuery(QStringLiteral(
         "SELECT COUNT(*), SUM(Quantita), SUM(Valore), SUM(PrezzoMov), SUM(UT_LMQ_NumConf), SUM(UT_LMQ_QtaImballo), "
         "SUM(UT_LMQ_FlTipoPrz), SUM(UT_LMQ_PrezzoTra) FROM MovMagazzino"));
-    QSqlQuery s = db.OpenQuery(QStringLiteral(
-        "SELECT COUNT(*), SUM(QuantitaSca), SUM(Esistenza), SUM(ValoreSca) FROM EsistenzeMagazzino"));
+    QSqlQuery s = db.OpenQuery(
+        QStringLiteral("SELECT COUNT(*), SUM(QuantitaSca), SUM(Esistenza), SUM(ValoreSca) FROM EsistenzeMagazzino"));
     for (QSqlQuery *q : {&m, &s})
         if (q->next())
             for (int i = 0; i < q->record().count(); ++i)
@@ -213,64 +216,70 @@ bool Motori(TXDatabase &db, int stato, double *tempi)
 // The same steps as set-based statements.
 void MovimentiSql(TXDatabase &db)
 {
-    const qint64 base = db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KMovMag), 0) FROM MovMagazzino")).toLongLong();
-    db.ExecSQL(QStringLiteral(
-                   "INSERT INTO MovMagazzino (KMovMag, FlTipoDocum, KRigoDoc, SubNumOrdine, Esercizio, Protocollo, "
-                   "NumOrdine, DataMovimento, DataCompetenza, AnnoCompetenza, MeseCompetenza, DataDocumento, "
-                   "IdContoTp, IdConto, RifDocumento, IdCausale, IdMagazzino1, IdMagazzino2, IdProdotto, "
-                   "FattConvProd, Quantita, Quantita2, PrezzoMov, Valore, Prezzo, Sconto1, Sconto2, Sconto3, "
-                   "Sconto4, Sconto5, IdDivisa, Cambio, DataCambio, IdUmDoc, QuantitaDoc, IdOperatore, "
-                   "UT_LMQ_QtaImballo, UT_LMQ_NumConf, UT_LMQ_NumDoco, UT_LMQ_DataDoco, UT_LMQ_FlTipoPrz, UT_LMQ_PrezzoTra) "
-                   "SELECT ? + R.KBolleCliR, 0, R.KBolleCliR, 0, 2024, T.ProtMagazzino, R.NumOrdine, "
-                   "T.DataDocumento, T.DataDocumento, 2024, 3, T.DataDocumento, T.IdClienteTp, T.IdCliente, "
-                   "'DDT-000012/2024', 'VEN', R.IdMagazzino, R.IdMagazzino, R.IdProdotto, R.FattConvProd, "
-                   "R.Quantita, R.Quantita2, "
-                   "CASE WHEN R.Quantita = 0 THEN R.Prezzo ELSE ROUND(CAST(R.ControvaloreNN / R.Quantita AS NUMERIC), 4) END, "
-                   "R.ControvaloreNN, R.Prezzo, R.Sconto1, R.Sconto2, R.Sconto3, R.Sconto4, R.Sconto5, "
-                   "T.IdDivisa, T.Cambio, T.DataCambio, R.IdUM, R.Quantita, ?, "
-                   "CASE WHEN R.Quantita2 = 0 THEN 1 ELSE R.Quantita2 END, "
-                   "CASE WHEN R.Lunghezza = 0 THEN R.Quantita ELSE R.Lunghezza END, "
-                   "R.UT_LMQ_NumDoco, R.UT_LMQ_DataDoco, R.UT_LMQ_FlTipoPrz, R.UT_LMQ_PrezzoTra "
-                   "FROM BolleCliRighe R JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT "
-                   "WHERE R.KBolleCliT = 1"),
-               {base, gUtente.IdUtente});
+    const qint64 base =
+        db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(KMovMag), 0) FROM MovMagazzino")).toLongLong();
+    db.ExecSQL(
+        QStringLiteral(
+            "INSERT INTO MovMagazzino (KMovMag, FlTipoDocum, KRigoDoc, SubNumOrdine, Esercizio, Protocollo, "
+            "NumOrdine, DataMovimento, DataCompetenza, AnnoCompetenza, MeseCompetenza, DataDocumento, "
+            "IdContoTp, IdConto, RifDocumento, IdCausale, IdMagazzino1, IdMagazzino2, IdProdotto, "
+            "FattConvProd, Quantita, Quantita2, PrezzoMov, Valore, Prezzo, Sconto1, Sconto2, Sconto3, "
+            "Sconto4, Sconto5, IdDivisa, Cambio, DataCambio, IdUmDoc, QuantitaDoc, IdOperatore, "
+            "UT_LMQ_QtaImballo, UT_LMQ_NumConf, UT_LMQ_NumDoco, UT_LMQ_DataDoco, UT_LMQ_FlTipoPrz, UT_LMQ_PrezzoTra) "
+            "SELECT ? + R.KBolleCliR, 0, R.KBolleCliR, 0, 2024, T.ProtMagazzino, R.NumOrdine, "
+            "T.DataDocumento, T.DataDocumento, 2024, 3, T.DataDocumento, T.IdClienteTp, T.IdCliente, "
+            "'DDT-000012/2024', 'VEN', R.IdMagazzino, R.IdMagazzino, R.IdProdotto, R.FattConvProd, "
+            "R.Quantita, R.Quantita2, "
+            "CASE WHEN R.Quantita = 0 THEN R.Prezzo ELSE ROUND(CAST(R.ControvaloreNN / R.Quantita AS NUMERIC), 4) END, "
+            "R.ControvaloreNN, R.Prezzo, R.Sconto1, R.Sconto2, R.Sconto3, R.Sconto4, R.Sconto5, "
+            "T.IdDivisa, T.Cambio, T.DataCambio, R.IdUM, R.Quantita, ?, "
+            "CASE WHEN R.Quantita2 = 0 THEN 1 ELSE R.Quantita2 END, "
+            "CASE WHEN R.Lunghezza = 0 THEN R.Quantita ELSE R.Lunghezza END, "
+            "R.UT_LMQ_NumDoco, R.UT_LMQ_DataDoco, R.UT_LMQ_FlTipoPrz, R.UT_LMQ_PrezzoTra "
+            "FROM BolleCliRighe R JOIN BolleCliTeste T ON T.KBolleCliT = R.KBolleCliT "
+            "WHERE R.KBolleCliT = 1"),
+        {base, gUtente.IdUtente});
 }
 
 // The document's movements on the stock, once per article: segno 1 books them, -1 takes them back.
 void EsistenzeSql(TXDatabase &db, int segno)
 {
     if (segno > 0)
-        db.ExecSQL(QStringLiteral("INSERT INTO EsistenzeMagazzino (Esercizio, IdMagazzino, IdProdotto, QuantitaSca, "
-                                  "Esistenza, ValoreSca) "
-                                  "SELECT M.Esercizio, M.IdMagazzino1, M.IdProdotto, SUM(M.Quantita), -SUM(M.Quantita), "
-                                  "SUM(M.Valore) FROM MovMagazzino M WHERE M.FlTipoDocum = 0 AND M.Protocollo = 7 "
-                                  "GROUP BY M.Esercizio, M.IdMagazzino1, M.IdProdotto "
-                                  "ON CONFLICT (Esercizio, IdMagazzino, IdProdotto) DO UPDATE SET "
-                                  "QuantitaSca = EsistenzeMagazzino.QuantitaSca + excluded.QuantitaSca, "
-                                  "Esistenza = EsistenzeMagazzino.Esistenza + excluded.Esistenza, "
-                                  "ValoreSca = EsistenzeMagazzino.ValoreSca + excluded.ValoreSca"));
+        db.ExecSQL(
+            QStringLiteral("INSERT INTO EsistenzeMagazzino (Esercizio, IdMagazzino, IdProdotto, QuantitaSca, "
+                           "Esistenza, ValoreSca) "
+                           "SELECT M.Esercizio, M.IdMagazzino1, M.IdProdotto, SUM(M.Quantita), -SUM(M.Quantita), "
+                           "SUM(M.Valore) FROM MovMagazzino M WHERE M.FlTipoDocum = 0 AND M.Protocollo = 7 "
+                           "GROUP BY M.Esercizio, M.IdMagazzino1, M.IdProdotto "
+                           "ON CONFLICT (Esercizio, IdMagazzino, IdProdotto) DO UPDATE SET "
+                           "QuantitaSca = EsistenzeMagazzino.QuantitaSca + excluded.QuantitaSca, "
+                           "Esistenza = EsistenzeMagazzino.Esistenza + excluded.Esistenza, "
+                           "ValoreSca = EsistenzeMagazzino.ValoreSca + excluded.ValoreSca"));
     else
-        db.ExecSQL(QStringLiteral("UPDATE EsistenzeMagazzino SET QuantitaSca = QuantitaSca - M.Q, Esistenza = Esistenza + M.Q, "
-                                  "ValoreSca = ValoreSca - M.V FROM (SELECT Esercizio, IdMagazzino1, IdProdotto, "
-                                  "SUM(Quantita) AS Q, SUM(Valore) AS V FROM MovMagazzino WHERE FlTipoDocum = 0 AND "
-                                  "Protocollo = 7 GROUP BY Esercizio, IdMagazzino1, IdProdotto) M "
-                                  "WHERE EsistenzeMagazzino.Esercizio = M.Esercizio AND "
-                                  "EsistenzeMagazzino.IdMagazzino = M.IdMagazzino1 AND "
-                                  "EsistenzeMagazzino.IdProdotto = M.IdProdotto"));
+        db.ExecSQL(QStringLiteral(
+            "UPDATE EsistenzeMagazzino SET QuantitaSca = QuantitaSca - M.Q, Esistenza = Esistenza + M.Q, "
+            "ValoreSca = ValoreSca - M.V FROM (SELECT Esercizio, IdMagazzino1, IdProdotto, "
+            "SUM(Quantita) AS Q, SUM(Valore) AS V FROM MovMagazzino WHERE FlTipoDocum = 0 AND "
+            "Protocollo = 7 GROUP BY Esercizio, IdMagazzino1, IdProdotto) M "
+            "WHERE EsistenzeMagazzino.Esercizio = M.Esercizio AND "
+            "EsistenzeMagazzino.IdMagazzino = M.IdMagazzino1 AND "
+            "EsistenzeMagazzino.IdProdotto = M.IdProdotto"));
 }
 
 // The totals rows from the rows grouped by VAT code, account and agent.
 void TotaliSql(TXDatabase &db)
 {
     db.ExecSQL(QStringLiteral("DELETE FROM BolleCliTot WHERE KBolleCliT = 1"));
-    const QString iva = QStringLiteral(
-        "SELECT R.IdIva, SUM(R.ImportoNetto) AS Imponibile, "
-        "ROUND(CAST(SUM(R.ImportoNetto) * C.Aliquota / 100 AS NUMERIC), 2) AS Imposta, C.Aliquota "
-        "FROM BolleCliRighe R JOIN CodiciIva C ON C.IdIva = R.IdIva WHERE R.KBolleCliT = 1 GROUP BY R.IdIva, C.Aliquota");
-    db.ExecSQL(QStringLiteral("INSERT INTO BolleCliTot (KBolleCliT, TipoRecord, Progressivo, Codice, Importo1, Importo2, "
-                              "Importo3, Importo4, Percentuale) SELECT 1, 'IVA', ROW_NUMBER() OVER (ORDER BY IdIva), IdIva, "
-                              "Imponibile, Imposta, Imponibile, Imposta, Aliquota FROM (")
-               + iva + QStringLiteral(") V"));
+    const QString iva =
+        QStringLiteral("SELECT R.IdIva, SUM(R.ImportoNetto) AS Imponibile, "
+                       "ROUND(CAST(SUM(R.ImportoNetto) * C.Aliquota / 100 AS NUMERIC), 2) AS Imposta, C.Aliquota "
+                       "FROM BolleCliRighe R JOIN CodiciIva C ON C.IdIva = R.IdIva WHERE R.KBolleCliT = 1 GROUP BY "
+                       "R.IdIva, C.Aliquota");
+    db.ExecSQL(
+        QStringLiteral("INSERT INTO BolleCliTot (KBolleCliT, TipoRecord, Progressivo, Codice, Importo1, Importo2, "
+                       "Importo3, Importo4, Percentuale) SELECT 1, 'IVA', ROW_NUMBER() OVER (ORDER BY IdIva), IdIva, "
+                       "Imponibile, Imposta, Imponibile, Imposta, Aliquota FROM (")
+        + iva + QStringLiteral(") V"));
     db.ExecSQL(QStringLiteral("INSERT INTO BolleCliTot (KBolleCliT, TipoRecord, Progressivo, Codice, Importo1) "
                               "SELECT 1, 'CON', ROW_NUMBER() OVER (ORDER BY IdConto), IdConto, SUM(ImportoNetto) "
                               "FROM BolleCliRighe WHERE KBolleCliT = 1 GROUP BY IdConto"));
@@ -282,17 +291,20 @@ void TotaliSql(TXDatabase &db)
         "SELECT IdAgente1 AS Agente, Provvigione1 AS Perc, ImportoNN AS Base FROM BolleCliRighe WHERE KBolleCliT = 1 "
         "UNION ALL SELECT IdAgente2, Provvigione2, ImportoNN FROM BolleCliRighe WHERE KBolleCliT = 1) A "
         "GROUP BY Agente, Perc) G"));
-    db.ExecSQL(QStringLiteral("INSERT INTO BolleCliTot (KBolleCliT, TipoRecord, Progressivo, Codice, Importo1, Importo2, "
-                              "Importo3, Importo4) SELECT 1, 'MER', 1, '', SUM(Importo1), SUM(Importo1), 0, SUM(Importo1) "
-                              "FROM BolleCliTot WHERE KBolleCliT = 1 AND TipoRecord = 'IVA'"));
-    db.ExecSQL(QStringLiteral("INSERT INTO BolleCliTot (KBolleCliT, TipoRecord, Progressivo, Codice, Importo1, Importo2, "
-                              "Importo3, Importo4) SELECT 1, 'TOT', 1, '', SUM(Importo1 + Importo2), SUM(Importo1), "
-                              "SUM(Importo2), SUM(Importo1 + Importo2) FROM BolleCliTot WHERE KBolleCliT = 1 AND "
-                              "TipoRecord = 'IVA'"));
-    db.ExecSQL(QStringLiteral("INSERT INTO BolleCliTot (KBolleCliT, TipoRecord, Progressivo, Codice, DataInizio, Importo1, "
-                              "Importo2) SELECT 1, 'SCA', 1, 'RD', ?, Importo1, Importo1 FROM BolleCliTot "
-                              "WHERE KBolleCliT = 1 AND TipoRecord = 'TOT'"),
-               {kData});
+    db.ExecSQL(
+        QStringLiteral("INSERT INTO BolleCliTot (KBolleCliT, TipoRecord, Progressivo, Codice, Importo1, Importo2, "
+                       "Importo3, Importo4) SELECT 1, 'MER', 1, '', SUM(Importo1), SUM(Importo1), 0, SUM(Importo1) "
+                       "FROM BolleCliTot WHERE KBolleCliT = 1 AND TipoRecord = 'IVA'"));
+    db.ExecSQL(
+        QStringLiteral("INSERT INTO BolleCliTot (KBolleCliT, TipoRecord, Progressivo, Codice, Importo1, Importo2, "
+                       "Importo3, Importo4) SELECT 1, 'TOT', 1, '', SUM(Importo1 + Importo2), SUM(Importo1), "
+                       "SUM(Importo2), SUM(Importo1 + Importo2) FROM BolleCliTot WHERE KBolleCliT = 1 AND "
+                       "TipoRecord = 'IVA'"));
+    db.ExecSQL(
+        QStringLiteral("INSERT INTO BolleCliTot (KBolleCliT, TipoRecord, Progressivo, Codice, DataInizio, Importo1, "
+                       "Importo2) SELECT 1, 'SCA', 1, 'RD', ?, Importo1, Importo1 FROM BolleCliTot "
+                       "WHERE KBolleCliT = 1 AND TipoRecord = 'TOT'"),
+        {kData});
 }
 
 bool Sql(TXDatabase &db, int stato, double *tempi)
@@ -312,12 +324,13 @@ bool Sql(TXDatabase &db, int stato, double *tempi)
     if (stato == 2)
         MovimentiSql(db);
     else
-        db.ExecSQL(QStringLiteral("UPDATE MovMagazzino SET Quantita = R.Quantita, QuantitaDoc = R.Quantita, "
-                                  "Valore = R.ControvaloreNN, UT_LMQ_NumConf = CASE WHEN R.Lunghezza = 0 THEN R.Quantita "
-                                  "ELSE R.Lunghezza END, PrezzoMov = CASE WHEN R.Quantita = 0 THEN R.Prezzo ELSE "
-                                  "ROUND(CAST(R.ControvaloreNN / R.Quantita AS NUMERIC), 4) END FROM BolleCliRighe R "
-                                  "WHERE R.KBolleCliT = 1 AND MovMagazzino.FlTipoDocum = 0 AND "
-                                  "MovMagazzino.KRigoDoc = R.KBolleCliR AND MovMagazzino.SubNumOrdine = 0"));
+        db.ExecSQL(
+            QStringLiteral("UPDATE MovMagazzino SET Quantita = R.Quantita, QuantitaDoc = R.Quantita, "
+                           "Valore = R.ControvaloreNN, UT_LMQ_NumConf = CASE WHEN R.Lunghezza = 0 THEN R.Quantita "
+                           "ELSE R.Lunghezza END, PrezzoMov = CASE WHEN R.Quantita = 0 THEN R.Prezzo ELSE "
+                           "ROUND(CAST(R.ControvaloreNN / R.Quantita AS NUMERIC), 4) END FROM BolleCliRighe R "
+                           "WHERE R.KBolleCliT = 1 AND MovMagazzino.FlTipoDocum = 0 AND "
+                           "MovMagazzino.KRigoDoc = R.KBolleCliR AND MovMagazzino.SubNumOrdine = 0"));
     EsistenzeSql(db, 1);
     tempi[Movimenti] += benchruns::Seconds(t0);
     t0 = Clock::now();
@@ -420,8 +433,7 @@ void Prepara()
 }
 
 // One line: the median of the per-round ratios of the module's run to the set-based one.
-template <int N>
-void Linea(const char *nome, const benchruns::Tempi<N> &t, int motori, int sql)
+template <int N> void Linea(const char *nome, const benchruns::Tempi<N> &t, int motori, int sql)
 {
     std::printf("    %-9s %.2fx (%.3f ms / %.3f ms)\n", nome, t.Rapporto(motori, sql), t.Mediana(motori) * 1000,
                 t.Mediana(sql) * 1000);
@@ -442,9 +454,11 @@ void Riporta()
                     e->tempi.Mediana(FaseMotori) * 1000, e->tempi.Mediana(FaseSql) * 1000);
         const char *const parti[] = {"movements", "totals"};
         for (int parte = Movimenti; parte < ParteCount; ++parte)
-            Linea(parti[parte], e->parti, int(FaseMotori) * int(ParteCount) + parte, int(FaseSql) * int(ParteCount) + parte);
+            Linea(parti[parte], e->parti, int(FaseMotori) * int(ParteCount) + parte,
+                  int(FaseSql) * int(ParteCount) + parte);
         for (int passo = Nuovo; passo < PassoCount; ++passo)
-            Linea(passi[passo], e->passi, int(FaseMotori) * int(PassoCount) + passo, int(FaseSql) * int(PassoCount) + passo);
+            Linea(passi[passo], e->passi, int(FaseMotori) * int(PassoCount) + passo,
+                  int(FaseSql) * int(PassoCount) + passo);
         for (int passo = Nuovo; passo < PassoCount; ++passo)
             std::printf("    %-9s of which the rows kept, written: %.3f ms / %.3f ms\n", passi[passo],
                         e->scritture.Mediana(int(FaseMotori) * int(PassoCount) + passo) * 1000,

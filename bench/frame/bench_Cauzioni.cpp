@@ -29,8 +29,8 @@
 
 namespace {
 
-const int kMoves = qEnvironmentVariableIsSet("KV8_BENCH_MOVES") ? qEnvironmentVariableIntValue("KV8_BENCH_MOVES")
-                                                                : 100000;
+const int kMoves =
+    qEnvironmentVariableIsSet("KV8_BENCH_MOVES") ? qEnvironmentVariableIntValue("KV8_BENCH_MOVES") : 100000;
 constexpr int kAccounts = 1000;
 constexpr double kPrice = 1.235;
 const QDateTime kDate(QDate(2024, 5, 10), QTime(0, 0));
@@ -77,28 +77,31 @@ void ResetCards(TXDatabase &db)
     for (int a = 0; a < kAccounts; ++a)
         for (const char *packaging : {"CAS", "BOT"})
             for (int kind : {0, 1})
-                db.ExecSQL(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, "
-                                          "FlTipoScheda, IdDivisa) VALUES ('CL', ?, 0, ?, ?, 'EUR')"),
-                           {QStringLiteral("C%1").arg(a, 4, 10, QLatin1Char('0')), QString::fromLatin1(packaging), kind});
+                db.ExecSQL(
+                    QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, "
+                                   "FlTipoScheda, IdDivisa) VALUES ('CL', ?, 0, ?, ?, 'EUR')"),
+                    {QStringLiteral("C%1").arg(a, 4, 10, QLatin1Char('0')), QString::fromLatin1(packaging), kind});
     db.Commit();
 }
 
 // A checksum of every amount of every card (weighted, so that values moved between columns differ).
 double Total(TXDatabase &db)
 {
-    return db.ScalarValue(QStringLiteral("SELECT SUM(ProgQtaCar + 2 * ProgQtaRes + 3 * ProgValCar + 5 * ProgValRes + "
-                                         "7 * ProgQtaCarB + 11 * ProgQtaResB + 13 * ProgValCarB + 17 * ProgValResB + "
-                                         "19 * ProgQtaCarF + 23 * ProgValResF + 29 * FlTipoScheda * ProgQtaCar) "
-                                         "FROM LUMO_ProgCauz"))
+    return db
+        .ScalarValue(QStringLiteral("SELECT SUM(ProgQtaCar + 2 * ProgQtaRes + 3 * ProgValCar + 5 * ProgValRes + "
+                                    "7 * ProgQtaCarB + 11 * ProgQtaResB + 13 * ProgValCarB + 17 * ProgValResB + "
+                                    "19 * ProgQtaCarF + 23 * ProgValResF + 29 * FlTipoScheda * ProgQtaCar) "
+                                    "FROM LUMO_ProgCauz"))
         .toDouble();
 }
 
 // The movements as a table, with the values the routine computes for them.
 void StoreMoves(TXDatabase &db)
 {
-    db.ExecSQL(QStringLiteral("CREATE TABLE Bench_Movimenti (IdConto VARCHAR(8) NOT NULL, IdImballo VARCHAR(3) NOT NULL, "
-                              "QtaCar DOUBLE PRECISION NOT NULL, QtaRes DOUBLE PRECISION NOT NULL, "
-                              "ValCar DOUBLE PRECISION NOT NULL, ValRes DOUBLE PRECISION NOT NULL)"));
+    db.ExecSQL(
+        QStringLiteral("CREATE TABLE Bench_Movimenti (IdConto VARCHAR(8) NOT NULL, IdImballo VARCHAR(3) NOT NULL, "
+                       "QtaCar DOUBLE PRECISION NOT NULL, QtaRes DOUBLE PRECISION NOT NULL, "
+                       "ValCar DOUBLE PRECISION NOT NULL, ValRes DOUBLE PRECISION NOT NULL)"));
     constexpr int kRows = 100;
     QStringList marks;
     for (int r = 0; r < kRows; ++r)
@@ -117,7 +120,8 @@ void StoreMoves(TXDatabase &db)
         }
     }
     if (rows > 0)
-        db.ExecSQL(QStringLiteral("INSERT INTO Bench_Movimenti VALUES ") + marks.mid(0, rows).join(QStringLiteral(", ")),
+        db.ExecSQL(QStringLiteral("INSERT INTO Bench_Movimenti VALUES ")
+                       + marks.mid(0, rows).join(QStringLiteral(", ")),
                    values);
     db.Commit();
 }

@@ -5,8 +5,8 @@
 // on PostgreSQL. Only the save is timed: the buffer is loaded and edited beforehand.
 // Prints the ratio save / SQL (median of the per-round ratios of interleaved rounds; target
 // within 10x) and checks that both leave the same rows. KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
-#include "bench/support/BenchParti.h"
 #include "bench/support/BenchMotori.h"
+#include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
@@ -96,7 +96,8 @@ void Azzera()
 
 QString Contenuto()
 {
-    QSqlQuery q = Db().OpenQuery(QStringLiteral("SELECT COUNT(*), SUM(IdMagazzino) FROM LUMO_RaggMagR WHERE IdRaggMag = 1"));
+    QSqlQuery q =
+        Db().OpenQuery(QStringLiteral("SELECT COUNT(*), SUM(IdMagazzino) FROM LUMO_RaggMagR WHERE IdRaggMag = 1"));
     return q.next() ? q.value(0).toString() + u'/' + q.value(1).toString() : QString();
 }
 
@@ -159,8 +160,9 @@ void BenchSql(benchmark::State &state, Engine *e)
         TXDatabase &db = Db();
         const auto t0 = std::chrono::steady_clock::now();
         db.StartTransaction();
-        db.ExecSQL(QStringLiteral("DELETE FROM LUMO_RaggMagR WHERE IdRaggMag = 1 AND IdMagazzino > ? AND IdMagazzino <= ?"),
-                   {kModificate, kModificate + kCancellate});
+        db.ExecSQL(
+            QStringLiteral("DELETE FROM LUMO_RaggMagR WHERE IdRaggMag = 1 AND IdMagazzino > ? AND IdMagazzino <= ?"),
+            {kModificate, kModificate + kCancellate});
         db.ExecSQL(QStringLiteral("UPDATE LUMO_RaggMagR SET IdMagazzino = IdMagazzino + ? WHERE IdRaggMag = 1 AND "
                                   "IdMagazzino >= 1 AND IdMagazzino <= ?"),
                    {kSpostamento, kModificate});
@@ -210,8 +212,8 @@ void Riporta()
                 "modified, %d deleted, %d new rows; target within 10x)\n",
                 kModificate, kCancellate, kNuove);
     for (auto &e : engines)
-        benchruns::StampaRapporto(e->label, nullptr, e->tempi, Salvataggio, Sql, e->result[Salvataggio],
-                                  e->result[Sql], "   ROWS DIFFER between the two runs (rows/sum)");
+        benchruns::StampaRapporto(e->label, nullptr, e->tempi, Salvataggio, Sql, e->result[Salvataggio], e->result[Sql],
+                                  "   ROWS DIFFER between the two runs (rows/sum)");
 }
 
 void Chiudi()

@@ -4,8 +4,8 @@
 // PostgreSQL. Prints the ratio job / SQL (median of the per-round ratios of interleaved rounds;
 // target within 10x) and checks
 // that both leave the same paths. KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds.
-#include "bench/support/BenchParti.h"
 #include "bench/support/BenchMotori.h"
+#include "bench/support/BenchParti.h"
 #include "bench/support/BenchRuns.h"
 #include "host/data/TXMemTable.h"
 #include "host/db/DMIDataBases.h"

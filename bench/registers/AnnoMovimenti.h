@@ -38,8 +38,10 @@ inline void Semina(TXDatabase &db, int movimenti)
     db.ExecSQL(QStringLiteral("INSERT INTO LUMO_RaggMagT (IdRaggMag, DsRaggrupp) VALUES (1, 'Cantina')"));
     db.ExecSQL(QStringLiteral("INSERT INTO LUMO_RaggMagR (IdRaggMag, IdMagazzino) VALUES (1, 1)"));
     db.ExecSQL(QStringLiteral("INSERT INTO LUMO_RaggMagR (IdRaggMag, IdMagazzino) VALUES (1, 2)"));
-    db.ExecSQL(QStringLiteral("INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)"));
-    db.ExecSQL(QStringLiteral("INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('M150', 'Magnum', 1.5)"));
+    db.ExecSQL(QStringLiteral(
+        "INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)"));
+    db.ExecSQL(QStringLiteral(
+        "INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('M150', 'Magnum', 1.5)"));
     for (const char *c : categorie)
         db.ExecSQL(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES (?, ?)"),
                    {QLatin1String(c), QStringLiteral("Categoria ") + QLatin1String(c)});
@@ -51,14 +53,22 @@ inline void Semina(TXDatabase &db, int movimenti)
         const int tipo = i % 4;
         db.ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, UT_LMQ_FlTipArt, UT_LMQ_IdBottiglia, "
                                   "UT_LMQ_IdCatVin, UT_LMQ_IdConIva, UT_LMQ_TipoProd) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                   {Articolo(i), QStringLiteral("Vino %1").arg(i), tipo == 0 ? 4 : i % 6 == 1 ? 1 : 0,
-                    tipo == 1 ? QStringLiteral("B75") : tipo == 2 ? QStringLiteral("M150") : QStringLiteral(""),
+                   {Articolo(i), QStringLiteral("Vino %1").arg(i),
+                    tipo == 0    ? 4
+                    : i % 6 == 1 ? 1
+                                 : 0,
+                    tipo == 1   ? QStringLiteral("B75")
+                    : tipo == 2 ? QStringLiteral("M150")
+                                : QStringLiteral(""),
                     QLatin1String(categorie[i % 6]), QLatin1String(contrassegni[i % 4]), 1 + i % 2});
     }
     for (const auto &c : causali)
-        db.ExecSQL(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegCs, UT_LMQ_FlRegCon, "
-                                  "UT_LMQ_FlRegImb, UT_LMQ_FlCarSca, UT_LMQ_FlSegno, UT_LMQ_FlConImb) VALUES (?, ?, 1, 1, 1, ?, ?, ?)"),
-                   {QLatin1String(c.codice), QStringLiteral("Causale ") + QLatin1String(c.codice), c.carSca, c.segno, c.conImb});
+        db.ExecSQL(
+            QStringLiteral(
+                "INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegCs, UT_LMQ_FlRegCon, "
+                "UT_LMQ_FlRegImb, UT_LMQ_FlCarSca, UT_LMQ_FlSegno, UT_LMQ_FlConImb) VALUES (?, ?, 1, 1, 1, ?, ?, ?)"),
+            {QLatin1String(c.codice), QStringLiteral("Causale ") + QLatin1String(c.codice), c.carSca, c.segno,
+             c.conImb});
     db.ExecSQL(QStringLiteral("INSERT INTO Clienti (IdConto, RagioneSociale) VALUES ('C1', 'Enoteca')"));
     db.ExecSQL(QStringLiteral("INSERT INTO Fornitori (IdConto, RagioneSociale) VALUES ('F1', 'Vivaio')"));
     const QDateTime inizio(QDate(2026, 1, 1), QTime(8, 0));
@@ -77,10 +87,11 @@ inline void Semina(TXDatabase &db, int movimenti)
                       << double(1 + i % 24) << (cliente ? QStringLiteral("CL") : QStringLiteral("FO"))
                       << (cliente ? QStringLiteral("C1") : QStringLiteral("F1")) << (i % 11 == 0 ? 1 : 0);
         }
-        db.ExecSQL(QStringLiteral("INSERT INTO MovMagazzino (KMovMag, DataMovimento, DataDocumento, RifDocumento, IdCausale, "
-                                  "IdMagazzino1, IdProdotto, Quantita, IdContoTp, IdConto, UT_LMQ_FlMovCalo) VALUES ")
-                       + valori.join(QStringLiteral(", ")),
-                   parametri);
+        db.ExecSQL(
+            QStringLiteral("INSERT INTO MovMagazzino (KMovMag, DataMovimento, DataDocumento, RifDocumento, IdCausale, "
+                           "IdMagazzino1, IdProdotto, Quantita, IdContoTp, IdConto, UT_LMQ_FlMovCalo) VALUES ")
+                + valori.join(QStringLiteral(", ")),
+            parametri);
     }
     transazione.Commit();
     if (db.IsPostgres())

@@ -68,8 +68,7 @@ private:
 };
 
 // The engines of a part (T a Motore with the part's results), seeded by semina.
-template <typename T>
-class Motori {
+template <typename T> class Motori {
 public:
     // The module's files and the message service, then the engines: SQLite in file, PostgreSQL
     // in schema when KV8_TEST_PG names a server.

@@ -54,8 +54,8 @@ struct Engine : benchregistri::Motore {
     benchruns::Tempi<PhaseCount> tempi;
     QMap<QString, QPair<double, double>> stampi[2]; // per stamp: load, unload (register, SQL)
     std::array<double, 3> sfusoCaloImbott[2] = {};  // register, SQL
-    int righe[2] = {0, 0};                           // register lines, register rows
-    int righePavimento[2] = {0, 0};                  // the rows each storing floor stored
+    int righe[2] = {0, 0};                          // register lines, register rows
+    int righePavimento[2] = {0, 0};                 // the rows each storing floor stored
 };
 
 benchregistri::Motori<Engine> engines;
@@ -66,7 +66,8 @@ struct Globale : benchregistri::Globale {
     explicit Globale(const Engine *e) : benchregistri::Globale(e, true) {}
 };
 
-const QString kMagazzini = QStringLiteral("M.IdMagazzino1 IN (SELECT IdMagazzino FROM LUMO_RaggMagR WHERE IdRaggMag = 1)");
+const QString kMagazzini =
+    QStringLiteral("M.IdMagazzino1 IN (SELECT IdMagazzino FROM LUMO_RaggMagR WHERE IdRaggMag = 1)");
 
 void BenchContrassegni(benchmark::State &state, Engine *e)
 {
@@ -129,10 +130,11 @@ int Pavimento(TXDatabase &db, const QString &righe, const QString &dove, const Q
     const QString da = QStringLiteral(" FROM MovMagazzino M INNER JOIN CausaliMagaz C ON C.IdCausale = M.IdCausale "
                                       "INNER JOIN Articoli A ON A.IdProdotto = M.IdProdotto WHERE ")
                        + dove;
-    db.ExecSQL(QStringLiteral("CREATE TEMP TABLE bench_pav_righe AS SELECT ROW_NUMBER() OVER (ORDER BY M.DataMovimento, "
-                              "M.KMovMag) AS NumeroRiga, %1%2")
-                   .arg(righe, da),
-               {kDal, kAl});
+    db.ExecSQL(
+        QStringLiteral("CREATE TEMP TABLE bench_pav_righe AS SELECT ROW_NUMBER() OVER (ORDER BY M.DataMovimento, "
+                       "M.KMovMag) AS NumeroRiga, %1%2")
+            .arg(righe, da),
+        {kDal, kAl});
     db.ExecSQL(QStringLiteral("CREATE TEMP TABLE bench_pav_tot AS SELECT %1%2%3")
                    .arg(totali, da, gruppo.isEmpty() ? QString() : QStringLiteral(" GROUP BY ") + gruppo),
                {kDal, kAl});
@@ -173,9 +175,10 @@ void BenchPavimentoContrassegni(benchmark::State &state, Engine *e)
                                            "(CASE WHEN C.UT_LMQ_FlCarSca = 0 THEN %1 ELSE 0 END) AS Carico, "
                                            "(CASE WHEN C.UT_LMQ_FlCarSca = 1 THEN %1 ELSE 0 END) AS Scarico")
                                 .arg(kPezzi);
-    const QString totali = QStringLiteral("A.UT_LMQ_IdConIva, SUM(CASE WHEN C.UT_LMQ_FlCarSca = 0 THEN %1 ELSE 0 END) "
-                                          "AS Carico, SUM(CASE WHEN C.UT_LMQ_FlCarSca = 1 THEN %1 ELSE 0 END) AS Scarico")
-                               .arg(kPezzi);
+    const QString totali =
+        QStringLiteral("A.UT_LMQ_IdConIva, SUM(CASE WHEN C.UT_LMQ_FlCarSca = 0 THEN %1 ELSE 0 END) "
+                       "AS Carico, SUM(CASE WHEN C.UT_LMQ_FlCarSca = 1 THEN %1 ELSE 0 END) AS Scarico")
+            .arg(kPezzi);
     MisuraPavimento(state, e, PavimentoContrassegni, 0, righe, kDoveContrassegni, totali,
                     QStringLiteral("A.UT_LMQ_IdConIva"));
 }
@@ -202,14 +205,16 @@ void BenchImbottigliamento(benchmark::State &state, Engine *e)
 void BenchSqlImbottigliamento(benchmark::State &state, Engine *e)
 {
     Globale globale(e);
-    const QString sql = QStringLiteral(
-        "SELECT SUM(CASE WHEN A.UT_LMQ_FlTipArt = 4 AND M.UT_LMQ_FlMovCalo = 0 THEN M.Quantita ELSE 0 END), "
-        "SUM(CASE WHEN A.UT_LMQ_FlTipArt = 4 AND M.UT_LMQ_FlMovCalo <> 0 THEN M.Quantita ELSE 0 END), "
-        "SUM(CASE WHEN A.UT_LMQ_FlTipArt <> 4 THEN M.Quantita ELSE 0 END) "
-        "FROM MovMagazzino M INNER JOIN CausaliMagaz C ON C.IdCausale = M.IdCausale "
-        "INNER JOIN Articoli A ON A.IdProdotto = M.IdProdotto "
-        "WHERE C.UT_LMQ_FlRegImb <> 0 AND A.UT_LMQ_FlTipArt IN (0, 1, 2, 4) "
-        "AND M.DataMovimento >= ? AND M.DataMovimento <= ? AND %1").arg(kMagazzini);
+    const QString sql =
+        QStringLiteral(
+            "SELECT SUM(CASE WHEN A.UT_LMQ_FlTipArt = 4 AND M.UT_LMQ_FlMovCalo = 0 THEN M.Quantita ELSE 0 END), "
+            "SUM(CASE WHEN A.UT_LMQ_FlTipArt = 4 AND M.UT_LMQ_FlMovCalo <> 0 THEN M.Quantita ELSE 0 END), "
+            "SUM(CASE WHEN A.UT_LMQ_FlTipArt <> 4 THEN M.Quantita ELSE 0 END) "
+            "FROM MovMagazzino M INNER JOIN CausaliMagaz C ON C.IdCausale = M.IdCausale "
+            "INNER JOIN Articoli A ON A.IdProdotto = M.IdProdotto "
+            "WHERE C.UT_LMQ_FlRegImb <> 0 AND A.UT_LMQ_FlTipArt IN (0, 1, 2, 4) "
+            "AND M.DataMovimento >= ? AND M.DataMovimento <= ? AND %1")
+            .arg(kMagazzini);
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
         QSqlQuery q = globale.Db().OpenQuery(sql, {kDal, kAl});
@@ -225,20 +230,22 @@ const QString kDoveImbottigliamento =
     QStringLiteral("C.UT_LMQ_FlRegImb <> 0 AND A.UT_LMQ_FlTipArt IN (0, 1, 2, 4) AND M.DataMovimento >= ? AND "
                    "M.DataMovimento <= ? AND ")
     + kMagazzini;
-const QString kSfuso = QStringLiteral(
-    "(CASE WHEN A.UT_LMQ_FlTipArt = 4 AND M.UT_LMQ_FlMovCalo = 0 THEN M.Quantita ELSE 0 END)");
-const QString kCalo = QStringLiteral(
-    "(CASE WHEN A.UT_LMQ_FlTipArt = 4 AND M.UT_LMQ_FlMovCalo <> 0 THEN M.Quantita ELSE 0 END)");
+const QString kSfuso =
+    QStringLiteral("(CASE WHEN A.UT_LMQ_FlTipArt = 4 AND M.UT_LMQ_FlMovCalo = 0 THEN M.Quantita ELSE 0 END)");
+const QString kCalo =
+    QStringLiteral("(CASE WHEN A.UT_LMQ_FlTipArt = 4 AND M.UT_LMQ_FlMovCalo <> 0 THEN M.Quantita ELSE 0 END)");
 const QString kImbott = QStringLiteral("(CASE WHEN A.UT_LMQ_FlTipArt <> 4 THEN M.Quantita ELSE 0 END)");
 
 void BenchPavimentoImbottigliamento(benchmark::State &state, Engine *e)
 {
-    const QString righe = kColonne
-                          + QStringLiteral("A.UT_LMQ_IdNatura, A.UT_LMQ_IdColore, M.UT_LMQ_IdVasca, A.UT_LMQ_IdBottiglia, "
-                                           "A.IdUM1, A.UT_LMQ_FlTipArt, M.UT_LMQ_FlMovCalo, %1 AS QtaSfuso, %2 AS QtaCalo, "
-                                           "%3 AS QtaImbott")
-                                .arg(kSfuso, kCalo, kImbott);
-    const QString totali = QStringLiteral("SUM(%1) AS Sfuso, SUM(%2) AS Calo, SUM(%3) AS Imbott").arg(kSfuso, kCalo, kImbott);
+    const QString righe =
+        kColonne
+        + QStringLiteral("A.UT_LMQ_IdNatura, A.UT_LMQ_IdColore, M.UT_LMQ_IdVasca, A.UT_LMQ_IdBottiglia, "
+                         "A.IdUM1, A.UT_LMQ_FlTipArt, M.UT_LMQ_FlMovCalo, %1 AS QtaSfuso, %2 AS QtaCalo, "
+                         "%3 AS QtaImbott")
+              .arg(kSfuso, kCalo, kImbott);
+    const QString totali =
+        QStringLiteral("SUM(%1) AS Sfuso, SUM(%2) AS Calo, SUM(%3) AS Imbott").arg(kSfuso, kCalo, kImbott);
     MisuraPavimento(state, e, PavimentoImbottigliamento, 1, righe, kDoveImbottigliamento, totali, QString());
 }
 

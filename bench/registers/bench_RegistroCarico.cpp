@@ -13,8 +13,8 @@
 // KV8_BENCH_ROUNDS_STAMPA); then the peak resident memory of each movement register's print
 // (load/unload, tax stamps, bottling), previewed and saved as a PDF as a user does, over a
 // short period and one ten times longer (about 20 000 and 200 000 register rows, the bottling
-// register some 13 000 and 131 000), and its growth between them (target within 20 MB). KV8_BENCH_ROUNDS, KV8_BENCH_PG_ROUNDS set the rounds;
-// KV8_BENCH_MOVIMENTI the movements of the register run.
+// register some 13 000 and 131 000), and its growth between them (target within 20 MB). KV8_BENCH_ROUNDS,
+// KV8_BENCH_PG_ROUNDS set the rounds; KV8_BENCH_MOVIMENTI the movements of the register run.
 #include "bench/registers/AnnoMovimenti.h"
 #include "bench/registers/BenchRegistri.h"
 #include "bench/support/BenchMisure.h"
@@ -87,7 +87,8 @@ TFqarn0101d *Dialogo(int mesi = 12)
     f->DoCreate();
     f->tPars->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(1);
     f->tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(QDateTime(QDate(2026, 1, 1), QTime(0, 0)));
-    f->tPars->FieldByName(QStringLiteral("A_Data"))->SetAsDateTime(QDateTime(QDate(2026, 1, 1).addMonths(mesi).addDays(-1), QTime(0, 0)));
+    f->tPars->FieldByName(QStringLiteral("A_Data"))
+        ->SetAsDateTime(QDateTime(QDate(2026, 1, 1).addMonths(mesi).addDays(-1), QTime(0, 0)));
     return f;
 }
 
@@ -141,10 +142,10 @@ double Pavimento(Engine *e, TXDatabase &db)
         nomi << QStringLiteral("c%1").arg(i);
     QString totali = QStringLiteral("SELECT A.UT_LMQ_IdCatVin AS IdCatVin, COALESCE(SUM(%1), 0) AS Carico, "
                                     "COALESCE(SUM(%2), 0) AS Scarico ")
-                         .arg(UT_LMQ_RG_SqlLitri(0), UT_LMQ_RG_SqlLitri(1)) +
-                     UT_LMQ_RG_SqlMovimenti() +
-                     QStringLiteral("WHERE M.DataMovimento >= ? AND M.DataMovimento <= ? AND ") +
-                     UT_LMQ_RG_SqlCondizione(1) + QStringLiteral(" GROUP BY A.UT_LMQ_IdCatVin");
+                         .arg(UT_LMQ_RG_SqlLitri(0), UT_LMQ_RG_SqlLitri(1))
+                     + UT_LMQ_RG_SqlMovimenti()
+                     + QStringLiteral("WHERE M.DataMovimento >= ? AND M.DataMovimento <= ? AND ")
+                     + UT_LMQ_RG_SqlCondizione(1) + QStringLiteral(" GROUP BY A.UT_LMQ_IdCatVin");
     totali = ConPeriodo(totali);
     db.ExecSQL(QStringLiteral("DROP TABLE IF EXISTS bench_pav_righe"));
     db.ExecSQL(QStringLiteral("DROP TABLE IF EXISTS bench_pav_tot"));
@@ -179,7 +180,8 @@ int LoopSemplice(const ReportDocument &documento, const QString &file)
     QPdfWriter writer(file);
     writer.setResolution(1200);
     writer.setPageLayout(QPageLayout(QPageSize(documento.PageSize, QPageSize::Millimeter),
-                                     documento.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
+                                     documento.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                     QMarginsF()));
     QPainter painter(&writer);
     const double k = writer.logicalDpiX() / 25.4;
     for (int p = 0; p < documento.Pages.size(); ++p) {
@@ -230,7 +232,8 @@ void BenchStampa(benchmark::State &state, Engine *e)
             const int righe = f->Elabora();
             int pagine = 0;
             double secondi = 0;
-            const double mb = benchmisure::CrescitaMb([&] { secondi = benchmisure::Time([&] { pagine = stampa(false, nullptr); }); });
+            const double mb =
+                benchmisure::CrescitaMb([&] { secondi = benchmisure::Time([&] { pagine = stampa(false, nullptr); }); });
             e->stampe.push_back({righe, pagine, mb, secondi});
         }
         f.reset(Dialogo(6));
@@ -257,7 +260,8 @@ Engine::Misura StampaRegistro(const std::function<void(TXMemTable *)> &imposta, 
     imposta(f->tPars);
     f->tPars->FieldByName(QStringLiteral("IdRaggMag"))->SetAsInteger(1);
     f->tPars->FieldByName(QStringLiteral("DaData"))->SetAsDateTime(QDateTime(QDate(2026, 1, 1), QTime(0, 0)));
-    f->tPars->FieldByName(QStringLiteral("A_Data"))->SetAsDateTime(QDateTime(QDate(2026, 1, 1).addDays(giorni - 1), QTime(0, 0)));
+    f->tPars->FieldByName(QStringLiteral("A_Data"))
+        ->SetAsDateTime(QDateTime(QDate(2026, 1, 1).addDays(giorni - 1), QTime(0, 0)));
     Engine::Misura m{f->Elabora(), 0, 0, 0};
     ReportOutput::SetPreviewHandler([&](const ReportDocument &documento) {
         m.pagine = documento.PageCount();
@@ -312,10 +316,11 @@ void Prepara()
 
 void Riporta()
 {
-    std::printf("\nload/unload register run / one SQL aggregate of the category totals (median of the per-round "
-                "ratios of interleaved rounds, %d movements; target within 3x on SQLite; on PostgreSQL within 1.5x of the "
-                "storing floor)\n",
-                kMovimenti);
+    std::printf(
+        "\nload/unload register run / one SQL aggregate of the category totals (median of the per-round "
+        "ratios of interleaved rounds, %d movements; target within 3x on SQLite; on PostgreSQL within 1.5x of the "
+        "storing floor)\n",
+        kMovimenti);
     for (auto &e : engines.lista) {
         if (e->giri.size() < 2 || e->giri[0].empty())
             continue; // filtered out
@@ -326,9 +331,11 @@ void Riporta()
         if (e->giri.size() > 2)
             std::printf("  %-8s against the storing floor (CREATE TEMP TABLE AS of the numbered rows and the totals): "
                         "%.2fx (%.0f ms / %.0f ms)%s\n",
-                        e->label, benchmisure::RatioMediano(e->giri[0], e->giri[2]), benchmisure::Median(e->giri[0]) * 1000,
-                        benchmisure::Median(e->giri[2]) * 1000,
-                        e->righePavimento == e->righe ? "" : qPrintable(QStringLiteral("   THE FLOOR STORED %1 ROWS").arg(e->righePavimento)));
+                        e->label, benchmisure::RatioMediano(e->giri[0], e->giri[2]),
+                        benchmisure::Median(e->giri[0]) * 1000, benchmisure::Median(e->giri[2]) * 1000,
+                        e->righePavimento == e->righe
+                            ? ""
+                            : qPrintable(QStringLiteral("   THE FLOOR STORED %1 ROWS").arg(e->righePavimento)));
     }
     std::printf("\nthe register's graphic print, streamed to a PDF file (%d movements; memory flat in the rows, within "
                 "100 MB at 200 000 rows)\n",
@@ -340,10 +347,11 @@ void Riporta()
                         e->label, m.righe, m.pagine, m.secondi * 1000, m.mb);
         if (e->stampa.layer.empty())
             continue;
-        e->stampa.Print(e->label, "the half year's print / a plain QPainter loop drawing the same pages (target within 1.5x)");
+        e->stampa.Print(e->label,
+                        "the half year's print / a plain QPainter loop drawing the same pages (target within 1.5x)");
         if (e->pagineLoop != e->pagineStampa)
-            std::printf("  %-8s PAGE COUNTS DIFFER: the print made %d, the plain loop drew %d\n", e->label, e->pagineStampa,
-                        e->pagineLoop);
+            std::printf("  %-8s PAGE COUNTS DIFFER: the print made %d, the plain loop drew %d\n", e->label,
+                        e->pagineStampa, e->pagineLoop);
     }
     std::printf("\neach movement register's print, previewed and saved as a PDF: peak resident memory over the resting "
                 "process, a short and a long period (target: the long within 20 MB of the short)\n");
@@ -351,8 +359,8 @@ void Riporta()
         for (const Engine::Registro &r : e->registri)
             std::printf("  %-8s %-11s %6d rows, %4d pages: %.0f MB (%.0f ms); %6d rows, %5d pages: %.0f MB (%.0f ms); "
                         "growth %+.0f MB\n",
-                        e->label, r.nome, r.breve.righe, r.breve.pagine, r.breve.mb, r.breve.secondi * 1000, r.lungo.righe,
-                        r.lungo.pagine, r.lungo.mb, r.lungo.secondi * 1000, r.lungo.mb - r.breve.mb);
+                        e->label, r.nome, r.breve.righe, r.breve.pagine, r.breve.mb, r.breve.secondi * 1000,
+                        r.lungo.righe, r.lungo.pagine, r.lungo.mb, r.lungo.secondi * 1000, r.lungo.mb - r.breve.mb);
 }
 
 void Chiudi()

@@ -94,8 +94,9 @@ int PlainPrint(const QString &path, MemoryDataSource &data)
         text(37, y, 70, 5, Qt::AlignLeft, data.Value(QStringLiteral("Descrizione")).toString());
         text(109, y, 22, 5, Qt::AlignLeft,
              KFormati::FormatDateTime(QStringLiteral("dd/mm/yyyy"), data.Value(QStringLiteral("Data")).toDate()));
-        text(133, y, 30, 5, Qt::AlignRight,
-             KFormati::FormatFloat(QStringLiteral("#,0.00;-#,0.00"), data.Value(QStringLiteral("Quantita")).toDouble()));
+        text(
+            133, y, 30, 5, Qt::AlignRight,
+            KFormati::FormatFloat(QStringLiteral("#,0.00;-#,0.00"), data.Value(QStringLiteral("Quantita")).toDouble()));
         const double value = data.Value(QStringLiteral("Valore")).toDouble();
         if (value != 0)
             text(165, y, 35, 5, Qt::AlignRight, KFormati::FormatFloat(QStringLiteral("#,##0.000"), value));
@@ -129,9 +130,9 @@ void Misura(int rows, int rounds, const QTemporaryDir &dir)
         rounds, [&] { return benchmisure::Time([&] { enginePages = EnginePrint(report); }); },
         [&] { return benchmisure::Time([&] { plainPages = PlainPrint(plainPath, *data); }); });
     std::printf("\n%d rows, %d pages%s\n", rows, enginePages,
-                enginePages == plainPages ? ", as many as the plain loop's"
-                                          : qPrintable(QStringLiteral("   PAGE COUNTS DIFFER: the plain loop drew %1")
-                                                           .arg(plainPages)));
+                enginePages == plainPages
+                    ? ", as many as the plain loop's"
+                    : qPrintable(QStringLiteral("   PAGE COUNTS DIFFER: the plain loop drew %1").arg(plainPages)));
     c.Print("print", "laid out and written to PDF / plain QPainter PDF (target within 1.5x)");
     std::printf("  %-8s memory: the print grows the resting process by %.0f MB at its peak\n", "print", growth);
 }

@@ -99,10 +99,11 @@ void Clear(TXDatabase &db)
 // Sums over the stored rows, their keys included (so that the keys are checked too).
 double Total(TXDatabase &db)
 {
-    return db.ScalarValue(QStringLiteral("SELECT (SELECT SUM(Qta * Prezzo + NumRiga) FROM BD_Righe) + "
-                                         "(SELECT SUM(Qta) FROM BD_Mov) + (SELECT SUM(Totale) FROM BD_Testa) + "
-                                         "(SELECT COUNT(*) FROM BD_Mov m JOIN BD_Righe r ON r.KRiga = m.KRiga AND "
-                                         "r.KDoc = m.KDoc AND r.IdArticolo = m.IdArticolo)"))
+    return db
+        .ScalarValue(QStringLiteral("SELECT (SELECT SUM(Qta * Prezzo + NumRiga) FROM BD_Righe) + "
+                                    "(SELECT SUM(Qta) FROM BD_Mov) + (SELECT SUM(Totale) FROM BD_Testa) + "
+                                    "(SELECT COUNT(*) FROM BD_Mov m JOIN BD_Righe r ON r.KRiga = m.KRiga AND "
+                                    "r.KDoc = m.KDoc AND r.IdArticolo = m.IdArticolo)"))
         .toDouble();
 }
 
@@ -198,11 +199,12 @@ void BenchRaw(benchmark::State &state, Engine *e)
         }
         e->db->ExecSQL(QStringLiteral("INSERT INTO BD_Testa (KDoc, IdConto, DataDoc, Totale) VALUES (?, ?, ?, ?)"),
                        {1, QStringLiteral("C0001"), kDate, totale});
-        InsertRows(*e->db,
-                   QStringLiteral("INSERT INTO BD_Righe (KRiga, KDoc, NumRiga, IdArticolo, Qta, Prezzo, Importo) VALUES "),
-                   7, righe);
-        InsertRows(*e->db, QStringLiteral("INSERT INTO BD_Mov (KMov, KDoc, KRiga, IdArticolo, Qta, DataMov) VALUES "), 6,
-                   mov);
+        InsertRows(
+            *e->db,
+            QStringLiteral("INSERT INTO BD_Righe (KRiga, KDoc, NumRiga, IdArticolo, Qta, Prezzo, Importo) VALUES "), 7,
+            righe);
+        InsertRows(*e->db, QStringLiteral("INSERT INTO BD_Mov (KMov, KDoc, KRiga, IdArticolo, Qta, DataMov) VALUES "),
+                   6, mov);
         e->db->Commit();
         Record(state, *e, Raw, benchruns::Seconds(t0));
     }

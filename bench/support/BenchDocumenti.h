@@ -105,26 +105,30 @@ inline void TotaliSql(TXDatabase &db, const QString &tot, const QString &chiave,
                                                    "AND SpeseImballo <> 0")
                                   : QString();
     const QString imposta = QStringLiteral("ROUND(CAST(V.Base * I.Aliquota / 100 AS NUMERIC), 2)");
-    sql(QStringLiteral("INSERT INTO {Tot} ({K}, TipoRecord, Progressivo, Codice, Importo1, Importo2, Importo3, Importo4, "
-                       "Percentuale) SELECT V.K, 'IVA', ROW_NUMBER() OVER (PARTITION BY V.K ORDER BY V.IdIva), V.IdIva, "
-                       "V.Base, %1, V.Base, %1, I.Aliquota FROM (SELECT K, IdIva, SUM(Importo) AS Base FROM "
-                       "(SELECT {K} AS K, IdIva, ImportoNetto AS Importo FROM {R} WHERE {Dove}%2) X GROUP BY K, IdIva) V "
-                       "JOIN CodiciIva I ON I.IdIva = V.IdIva")
+    sql(QStringLiteral(
+            "INSERT INTO {Tot} ({K}, TipoRecord, Progressivo, Codice, Importo1, Importo2, Importo3, Importo4, "
+            "Percentuale) SELECT V.K, 'IVA', ROW_NUMBER() OVER (PARTITION BY V.K ORDER BY V.IdIva), V.IdIva, "
+            "V.Base, %1, V.Base, %1, I.Aliquota FROM (SELECT K, IdIva, SUM(Importo) AS Base FROM "
+            "(SELECT {K} AS K, IdIva, ImportoNetto AS Importo FROM {R} WHERE {Dove}%2) X GROUP BY K, IdIva) V "
+            "JOIN CodiciIva I ON I.IdIva = V.IdIva")
             .arg(imposta, spese));
     sql(QStringLiteral("INSERT INTO {Tot} ({K}, TipoRecord, Progressivo, Codice, Importo1) SELECT {K}, 'CON', "
                        "ROW_NUMBER() OVER (PARTITION BY {K} ORDER BY COALESCE(IdConto, '')), COALESCE(IdConto, ''), "
                        "SUM(ImportoNetto) FROM {R} WHERE {Dove} GROUP BY {K}, COALESCE(IdConto, '')"));
-    sql(QStringLiteral("INSERT INTO {Tot} ({K}, TipoRecord, Progressivo, Codice, Importo1, Importo2, Importo3, Importo4) "
-                       "SELECT {K}, 'MER', 1, '', SUM(Importo1), SUM(Importo1), 0, SUM(Importo1) FROM {Tot} "
-                       "WHERE TipoRecord = 'CON' AND {Dove} GROUP BY {K}"));
+    sql(QStringLiteral(
+        "INSERT INTO {Tot} ({K}, TipoRecord, Progressivo, Codice, Importo1, Importo2, Importo3, Importo4) "
+        "SELECT {K}, 'MER', 1, '', SUM(Importo1), SUM(Importo1), 0, SUM(Importo1) FROM {Tot} "
+        "WHERE TipoRecord = 'CON' AND {Dove} GROUP BY {K}"));
     if (imballo)
         sql(QStringLiteral("INSERT INTO {Tot} ({K}, TipoRecord, Progressivo, Codice, Importo1, Importo2) SELECT {K}, "
                            "'SPI', 1, '', SpeseImballo, SpeseImballo FROM {T} WHERE {Dove} AND SpeseImballo <> 0"));
-    sql(QStringLiteral("INSERT INTO {Tot} ({K}, TipoRecord, Progressivo, Codice, Importo1, Importo2, Importo3, Importo4) "
-                       "SELECT {K}, 'TOT', 1, '', SUM(Importo1 + Importo2), SUM(Importo1), SUM(Importo2), "
-                       "SUM(Importo1 + Importo2) FROM {Tot} WHERE TipoRecord = 'IVA' AND {Dove} GROUP BY {K}"));
-    sql(QStringLiteral("INSERT INTO {Tot} ({K}, TipoRecord, Progressivo, Codice, Importo1, Importo2) SELECT {K}, 'SCA', "
-                       "1, 'RD', Importo1, Importo1 FROM {Tot} WHERE TipoRecord = 'TOT' AND {Dove}"));
+    sql(QStringLiteral(
+        "INSERT INTO {Tot} ({K}, TipoRecord, Progressivo, Codice, Importo1, Importo2, Importo3, Importo4) "
+        "SELECT {K}, 'TOT', 1, '', SUM(Importo1 + Importo2), SUM(Importo1), SUM(Importo2), "
+        "SUM(Importo1 + Importo2) FROM {Tot} WHERE TipoRecord = 'IVA' AND {Dove} GROUP BY {K}"));
+    sql(QStringLiteral(
+        "INSERT INTO {Tot} ({K}, TipoRecord, Progressivo, Codice, Importo1, Importo2) SELECT {K}, 'SCA', "
+        "1, 'RD', Importo1, Importo1 FROM {Tot} WHERE TipoRecord = 'TOT' AND {Dove}"));
 }
 
 // The delivery-note rows invoiced by a set-based generation marked, each linked to the invoice

@@ -25,8 +25,7 @@ namespace benchruns {
 
 // The seconds of every round of N runs, in the order measured: round i of one run and round i
 // of another ran one after the other, so their ratio is a per-round ratio.
-template <int N>
-class Tempi {
+template <int N> class Tempi {
 public:
     void Aggiungi(int i, double secondi) { t_[size_t(i)].push_back(secondi); }
     // Both runs measured (not filtered out).
@@ -41,8 +40,7 @@ private:
 };
 
 // An engine whose runs each leave a fingerprint of what they wrote, to compare.
-template <int N>
-struct Motore {
+template <int N> struct Motore {
     const char *label = "";
     QString url;
     QString schema; // empty on SQLite
@@ -84,20 +82,17 @@ void StampaRapporto(const char *label, const char *passo, const Tempi<N> &t, int
 }
 
 // The ratio of the engine's run a to its baseline b, as StampaRapporto prints it.
-template <int N>
-void StampaRapporto(const Motore<N> &e, int a, int b, const char *diverse, int decimali = 3)
+template <int N> void StampaRapporto(const Motore<N> &e, int a, int b, const char *diverse, int decimali = 3)
 {
     StampaRapporto(e.label, nullptr, e.tempi, a, b, e.impronta[a], e.impronta[b], diverse, decimali);
 }
 
 // The engines of one benchmark, each an E with label, url and schema (empty on SQLite).
-template <typename E>
-class Motori {
+template <typename E> class Motori {
 public:
     // The engines made, file naming the SQLite database and schema the PostgreSQL one;
     // semina(E &) fills each one's database.
-    template <typename Semina>
-    void Crea(const QString &file, const QString &schema, Semina semina)
+    template <typename Semina> void Crea(const QString &file, const QString &schema, Semina semina)
     {
         cartella_ = std::make_unique<QTemporaryDir>();
         Aggiungi("sqlite", QStringLiteral("sqlite:") + cartella_->filePath(file), QString(), semina);
@@ -111,8 +106,7 @@ public:
 
     // The rounds of every engine (KV8_BENCH_ROUNDS on SQLite, KV8_BENCH_PG_ROUNDS on
     // PostgreSQL, else the fallbacks): each round calls registra(prefix "label/nome/", engine).
-    template <typename Round>
-    void Registra(const std::string &nome, int sqlite, int postgres, Round registra)
+    template <typename Round> void Registra(const std::string &nome, int sqlite, int postgres, Round registra)
     {
         for (auto &e : engines_) {
             const int rounds = e->url.startsWith(QLatin1String("sqlite")) ? Rounds("KV8_BENCH_ROUNDS", sqlite)

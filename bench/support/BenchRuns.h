@@ -30,8 +30,7 @@ inline int Rounds(const char *variable, int fallback)
 }
 
 // A benchmark of one iteration, timed by the benchmark itself, in milliseconds.
-template <typename... Args>
-void RegisterOneShot(const std::string &name, Args &&...args)
+template <typename... Args> void RegisterOneShot(const std::string &name, Args &&...args)
 {
     benchmark::RegisterBenchmark(name.c_str(), std::forward<Args>(args)...)
         ->Iterations(1)
@@ -47,7 +46,7 @@ inline QString PrimaRiga(QSqlQuery q)
     if (q.next())
         for (int i = 0; i < q.record().count(); ++i)
             out << (q.value(i).typeId() == QMetaType::Double ? QString::number(q.value(i).toDouble(), 'f', 4)
-                                                              : q.value(i).toString());
+                                                             : q.value(i).toString());
     return out.join(u'|');
 }
 

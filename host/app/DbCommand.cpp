@@ -67,8 +67,9 @@ int RunDbCommand(const QStringList &arguments, QTextStream &out, QTextStream &er
         out.flush();
         return 0;
     }
-    if (arguments.size() != 2 || (command != QLatin1String("create") && command != QLatin1String("upgrade") &&
-                                  command != QLatin1String("demo"))) {
+    if (arguments.size() != 2
+        || (command != QLatin1String("create") && command != QLatin1String("upgrade")
+            && command != QLatin1String("demo"))) {
         err << Kv8Usage();
         err.flush();
         return 1;
@@ -79,8 +80,8 @@ int RunDbCommand(const QStringList &arguments, QTextStream &out, QTextStream &er
         if (!file.isEmpty()) {
             const QFileInfo info(file);
             if (command == QLatin1String("upgrade") && !info.exists())
-                throw Exception(QStringLiteral("Non c'è nessun database in %1: crearlo con \"kv8 db create %2\".")
-                                    .arg(file, url));
+                throw Exception(
+                    QStringLiteral("Non c'è nessun database in %1: crearlo con \"kv8 db create %2\".").arg(file, url));
             // a mistyped path must not leave folders behind
             if (!info.absoluteDir().exists())
                 throw Exception(QStringLiteral("La cartella %1 non esiste: crearla prima, o correggere il percorso "
@@ -101,7 +102,8 @@ int RunDbCommand(const QStringList &arguments, QTextStream &out, QTextStream &er
         TXDatabase db(QStringLiteral("GlobalDatabase"), url);
         SchemaInstaller installer;
         if (command == QLatin1String("create")) {
-            Print(out, installer.Create(db), QStringLiteral("Il database ha già tutte le tabelle: non c'è nulla da fare."));
+            Print(out, installer.Create(db),
+                  QStringLiteral("Il database ha già tutte le tabelle: non c'è nulla da fare."));
         } else if (command == QLatin1String("upgrade")) {
             Print(out, installer.Upgrade(db), QStringLiteral("Il database è già aggiornato: non c'è nulla da fare."));
         } else {

@@ -99,13 +99,15 @@ QStringList &UnhandledCodes()
 
 QString Describe(const QWidget &window)
 {
-    return QStringLiteral("\"%1\" (%2)").arg(window.windowTitle(), QString::fromLatin1(window.metaObject()->className()));
+    return QStringLiteral("\"%1\" (%2)")
+        .arg(window.windowTitle(), QString::fromLatin1(window.metaObject()->className()));
 }
 
 // The line that names a window opened.
 QString WindowLine(const QWidget &window)
 {
-    return QStringLiteral("Finestra: %1 (%2)").arg(window.windowTitle(), QString::fromLatin1(window.metaObject()->className()));
+    return QStringLiteral("Finestra: %1 (%2)")
+        .arg(window.windowTitle(), QString::fromLatin1(window.metaObject()->className()));
 }
 
 QString StepText(const Kv8Step &step)
@@ -150,7 +152,8 @@ QWidget *Named(TForm &form, const Kv8Step &step)
     for (const QString &part : step.Name.split(QLatin1Char('/'))) {
         control = Inside(form, *within, part.trimmed());
         if (!control)
-            StopRun(QStringLiteral("%1: the window %2 has no control %3").arg(StepText(step), Describe(form), step.Name));
+            StopRun(
+                QStringLiteral("%1: the window %2 has no control %3").arg(StepText(step), Describe(form), step.Name));
         within = control;
     }
     return control;
@@ -320,9 +323,11 @@ void ShowPage(TForm &form, const Kv8Step &step)
         StopRun(QStringLiteral("%1: the control %2 of the window %3 is not a page")
                     .arg(StepText(step), step.Name, Describe(form)));
     if (!pages->isVisibleTo(&form) || !pages->isTabVisible(index))
-        StopRun(QStringLiteral("%1: the page %2 of the window %3 is not shown").arg(StepText(step), step.Name, Describe(form)));
+        StopRun(QStringLiteral("%1: the page %2 of the window %3 is not shown")
+                    .arg(StepText(step), step.Name, Describe(form)));
     if (!pages->isEnabled() || !pages->isTabEnabled(index))
-        StopRun(QStringLiteral("%1: the page %2 of the window %3 is disabled").arg(StepText(step), step.Name, Describe(form)));
+        StopRun(QStringLiteral("%1: the page %2 of the window %3 is disabled")
+                    .arg(StepText(step), step.Name, Describe(form)));
     Activate(form);
     pages->setCurrentIndex(index);
 }
@@ -363,7 +368,7 @@ void Act(TForm &form, const Kv8Step &step)
         QWidget *target = focus && (focus == &form || form.isAncestorOf(focus)) ? focus : &form;
         const int key = step.Keys.key();
         const bool printable = key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde
-            && !(step.Keys.keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier));
+                               && !(step.Keys.keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier));
         SendKey(target, step.Keys, printable ? QString(QChar(key)) : QString());
         return;
     }
@@ -481,7 +486,8 @@ void ReportUnhandledChoice(const QString &code)
 int AnswerResult(const QString &word)
 {
     const QString w = word.trimmed().toLower();
-    if (w == QLatin1String("yes") || w == QLatin1String("si") || w == QString::fromUtf8("sì") || w == QLatin1String("y"))
+    if (w == QLatin1String("yes") || w == QLatin1String("si") || w == QString::fromUtf8("sì")
+        || w == QLatin1String("y"))
         return mrYes;
     if (w == QLatin1String("no") || w == QLatin1String("n"))
         return mrNo;
@@ -508,11 +514,10 @@ bool ParseOptions(const QStringList &arguments, Kv8Options &options, QString &pr
             name = a.left(eq);
             value = a.mid(eq + 1);
         }
-        static const QStringList known = {QStringLiteral("--database"), QStringLiteral("--menu"),
-                                          QStringLiteral("--answers"),  QStringLiteral("--screenshot"),
-                                          QStringLiteral("--user"),     QStringLiteral("--set"),
-                                          QStringLiteral("--click"),    QStringLiteral("--key"),
-                                          QStringLiteral("--page")};
+        static const QStringList known = {
+            QStringLiteral("--database"),   QStringLiteral("--menu"), QStringLiteral("--answers"),
+            QStringLiteral("--screenshot"), QStringLiteral("--user"), QStringLiteral("--set"),
+            QStringLiteral("--click"),      QStringLiteral("--key"),  QStringLiteral("--page")};
         if (!known.contains(name)) {
             problem = QStringLiteral("unknown argument %1").arg(a);
             return false;
@@ -560,15 +565,18 @@ bool ParseOptions(const QStringList &arguments, Kv8Options &options, QString &pr
             } else {
                 const QKeySequence keys = QKeySequence::fromString(text, QKeySequence::PortableText);
                 if (keys.count() != 1 || keys[0].key() == Qt::Key_unknown) {
-                    problem = QStringLiteral("unknown key \"%1\" (a key such as F10, Escape, Enter, Tab, Ctrl+F4)").arg(value);
+                    problem = QStringLiteral("unknown key \"%1\" (a key such as F10, Escape, Enter, Tab, Ctrl+F4)")
+                                  .arg(value);
                     return false;
                 }
                 step = Kv8Step{Kv8Step::Key, text, QString(), keys[0]};
             }
             const QStringList parts = step.Name.split(QLatin1Char('/'));
-            if (step.What != Kv8Step::Key
-                && std::any_of(parts.begin(), parts.end(), [](const QString &part) { return part.trimmed().isEmpty(); })) {
-                problem = QStringLiteral("%1: \"%2\" is not a control's name (NAME, or PARENT/NAME)").arg(name, step.Name);
+            if (step.What != Kv8Step::Key && std::any_of(parts.begin(), parts.end(), [](const QString &part) {
+                    return part.trimmed().isEmpty();
+                })) {
+                problem =
+                    QStringLiteral("%1: \"%2\" is not a control's name (NAME, or PARENT/NAME)").arg(name, step.Name);
                 return false;
             }
             options.Steps << step;

@@ -18,17 +18,17 @@ class TMDIForm;
 struct Kv8Step {
     enum Kind { Menu, Set, Click, Key, Page };
     Kind What = Menu;
-    QString Name;  // the menu code, the control's or page's name, or the key as written
-    QString Value; // Set: the text typed
+    QString Name;         // the menu code, the control's or page's name, or the key as written
+    QString Value;        // Set: the text typed
     QKeyCombination Keys; // Key: the key and its modifiers
 };
 
 struct Kv8Options {
-    QString Database;     // --database URL, else KV8_DATABASE
-    QList<Kv8Step> Steps; // --menu CODE, --set NAME=VALUE, --click NAME, --key KEY, --page NAME, in order
-    QStringList Answers;  // --answers yes,no,... (yes, si, no, ok, cancel, annulla)
-    QString Screenshot;   // --screenshot FILE (PNG)
-    QString User;         // --user ID, else KV8_USER, else ADMIN
+    QString Database;        // --database URL, else KV8_DATABASE
+    QList<Kv8Step> Steps;    // --menu CODE, --set NAME=VALUE, --click NAME, --key KEY, --page NAME, in order
+    QStringList Answers;     // --answers yes,no,... (yes, si, no, ok, cancel, annulla)
+    QString Screenshot;      // --screenshot FILE (PNG)
+    QString User;            // --user ID, else KV8_USER, else ADMIN
     bool UserChosen = false; // User came from --user or KV8_USER
     bool Unattended() const { return !Steps.isEmpty() || !Screenshot.isEmpty(); }
 };

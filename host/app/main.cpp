@@ -5,9 +5,9 @@
 #include "host/app/Unattended.h"
 #include "host/business/Datiazienda.h"
 #include "host/business/SceltaBbas.h"
-#include "host/business/SceltaStampe.h"
 #include "host/business/SceltaDocumenti.h"
 #include "host/business/SceltaOrdini.h"
+#include "host/business/SceltaStampe.h"
 #include "host/core/Applvar.h"
 #include "host/db/ConfigStore.h"
 #include "host/db/DMIDataBases.h"
@@ -58,7 +58,8 @@ void UnattendedQtMessages(QtMsgType type, const QMessageLogContext &, const QStr
 {
     if (type == QtDebugMsg || type == QtInfoMsg)
         return;
-    if (message.contains(QLatin1String("This plugin does not support")) || message.startsWith(QLatin1String("QStandardPaths:")))
+    if (message.contains(QLatin1String("This plugin does not support"))
+        || message.startsWith(QLatin1String("QStandardPaths:")))
         return;
     QTextStream(stderr) << "qt: " << message << '\n';
 }
@@ -66,7 +67,7 @@ void UnattendedQtMessages(QtMsgType type, const QMessageLogContext &, const QStr
 bool HasDisplay()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+           || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
 } // namespace

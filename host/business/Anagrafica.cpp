@@ -295,6 +295,7 @@ void TFBBasAnagrafica::EliminaCollegati(TDataSet *dataSet)
             condizione << r.Colonne.at(i) + QStringLiteral(" = ?");
             valori << dataSet->FieldByName(r.Chiavi.at(i))->Value();
         }
-        db.ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2").arg(r.Tabella, condizione.join(QLatin1String(" AND "))), valori);
+        db.ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2").arg(r.Tabella, condizione.join(QLatin1String(" AND "))),
+                   valori);
     }
 }

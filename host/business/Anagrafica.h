@@ -82,7 +82,6 @@ protected:
     void AttivaControlliCodici(TXTable *tabella);
 
 private:
-
     TXTabellaAnagrafica *tabella_ = nullptr;
     QList<QWidget *> controlliChiave_;
 };

@@ -56,7 +56,8 @@ void TFBBasConti::DSMainDataChange(TDataSource *source, TField *field)
     // the agencies searched are those of the bank in the record
     if (auto *agenzia = FindControl<TDBCodeEdit>(QStringLiteral("edIdAgenzia")); agenzia && TMain->Active()) {
         const QString banca = TMain->FieldByName(QStringLiteral("IdBanca"))->AsString();
-        agenzia->CondizioneRicerca = banca.isEmpty() ? QString() : QStringLiteral("IdBanca = %1").arg(XWideQuotedStr(banca));
+        agenzia->CondizioneRicerca =
+            banca.isEmpty() ? QString() : QStringLiteral("IdBanca = %1").arg(XWideQuotedStr(banca));
         if (agenzia->LabelDescrizione)
             agenzia->LabelDescrizione->setText(agenzia->Descrizione());
     }
@@ -83,7 +84,8 @@ void TFBBasConti::btDestinazioniClick()
     if (!TMain->Active() || TMain->IsEmpty())
         return;
     TMain->CheckBrowseMode();
-    Mdimainbase::EseguiScelta(QStringLiteral("BBAS0058F;%1;%2").arg(tipo_, TMain->FieldByName(QStringLiteral("IdConto"))->AsString()));
+    Mdimainbase::EseguiScelta(
+        QStringLiteral("BBAS0058F;%1;%2").arg(tipo_, TMain->FieldByName(QStringLiteral("IdConto"))->AsString()));
 }
 
 void TFBBasConti::AggiornaPianoConti(TDataSet *dataSet)

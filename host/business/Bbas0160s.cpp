@@ -9,11 +9,12 @@ TfBBas0160s::TfBBas0160s(QObject *owner) : TfKV8ReportB(owner)
 
 TfBBas0160s *TfBBas0160s::Crea(QObject *owner)
 {
-    return Kv8reportb::XGetReportClass(QStringLiteral("TfBBas0160s"), ClassRef::Of<TfBBas0160s>()).CreateAs<TfBBas0160s>(owner);
+    return Kv8reportb::XGetReportClass(QStringLiteral("TfBBas0160s"), ClassRef::Of<TfBBas0160s>())
+        .CreateAs<TfBBas0160s>(owner);
 }
 
-bool TfBBas0160s::InitForm(int, int, int, int, int, int, int, int, const QDateTime &, const QDateTime &, const QString &,
-                           const QString &, const QString &, int, int, int, int, bool)
+bool TfBBas0160s::InitForm(int, int, int, int, int, int, int, int, const QDateTime &, const QDateTime &,
+                           const QString &, const QString &, const QString &, int, int, int, int, bool)
 {
     return false;
 }

@@ -14,8 +14,8 @@ public:
     static TfBBas0160s *Crea(QObject *owner);
 
     // True when there is anything to print: never in the stand-in.
-    virtual bool InitForm(int Tipo, int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, int SerieA, int NumeroA, int Riservato1,
-                          const QDateTime &DataDa, const QDateTime &DataA, const QString &IdContoTp,
+    virtual bool InitForm(int Tipo, int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, int SerieA, int NumeroA,
+                          int Riservato1, const QDateTime &DataDa, const QDateTime &DataA, const QString &IdContoTp,
                           const QString &IdContoDa, const QString &IdContoA, int Riservato2, int Riservato3,
                           int Riservato4, int Riservato5, bool SoloNonStampati);
 };

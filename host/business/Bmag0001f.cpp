@@ -75,8 +75,9 @@ TFBMag0001f::TFBMag0001f(QWidget *owner) : TForm(owner), ui(new Ui::Bmag0001f)
     TMovimenti->SetXOrderBy(QStringLiteral("KMovMag"));
     TMovimenti->SetIndexFieldNames(QStringLiteral("KMovMag")); // rows in the order they were entered
     TMovimenti->SetCachedUpdates(true);
-    TMovimenti->AddLookupField(QStringLiteral("_DsProdotto"), ftString, 60, DMIBase->lkArticoli, QStringLiteral("IdProdotto"),
-                               QStringLiteral("IdProdotto"), QStringLiteral("DsProdotto"));
+    TMovimenti->AddLookupField(QStringLiteral("_DsProdotto"), ftString, 60, DMIBase->lkArticoli,
+                               QStringLiteral("IdProdotto"), QStringLiteral("IdProdotto"),
+                               QStringLiteral("DsProdotto"));
     TMovimenti->OnNewRecord = [](TDataSet *d) {
         F(d, "FlTipoDocum")->SetAsInteger(TipoDocPrimaNota);
         F(d, "IdMagazzino1")->SetAsInteger(1);
@@ -166,8 +167,9 @@ bool TFBMag0001f::AbbandonaModifiche()
     TMovimenti->UpdateRecord();
     if (!Modificata())
         return true;
-    return Kmessages::KMessage(QStringLiteral("La registrazione ha modifiche non salvate: abbandonarle ?"), mtConfirmation,
-                               mbYesNo) == mrYes;
+    return Kmessages::KMessage(QStringLiteral("La registrazione ha modifiche non salvate: abbandonarle ?"),
+                               mtConfirmation, mbYesNo)
+           == mrYes;
 }
 
 bool TFBMag0001f::InitForm(int esercizio, int protocollo)
@@ -186,7 +188,8 @@ bool TFBMag0001f::InitForm(int esercizio, int protocollo)
 void TFBMag0001f::ApriMovimenti(int esercizio, int protocollo)
 {
     TMovimenti->Close();
-    TMovimenti->SetXWhere(protocollo > 0 ? Condizione(esercizio, protocollo) + QStringLiteral(" AND SubNumOrdine = 0") : QString());
+    TMovimenti->SetXWhere(protocollo > 0 ? Condizione(esercizio, protocollo) + QStringLiteral(" AND SubNumOrdine = 0")
+                                         : QString());
     TMovimenti->Open();
 }
 
@@ -262,7 +265,8 @@ bool TFBMag0001f::ControlliTesta(int &esercizio)
     const QString conto = F(TTesta, "IdConto")->AsString().trimmed();
     if (!conto.isEmpty()) {
         if (tipoConto != QLatin1String("CL") && tipoConto != QLatin1String("FO"))
-            return Errore(QStringLiteral("Tipo conto <%1> non valido: indicare CL (cliente) o FO (fornitore).").arg(tipoConto));
+            return Errore(
+                QStringLiteral("Tipo conto <%1> non valido: indicare CL (cliente) o FO (fornitore).").arg(tipoConto));
         if (!DMIBbas->TestConto(tipoConto, conto))
             return false;
     }
@@ -275,7 +279,9 @@ bool TFBMag0001f::ControlliRighe()
         return Errore(QStringLiteral("Nessun rigo nella registrazione: inserire almeno un articolo."));
     TXDatabase &db = DMIDataBases::Instance().Global();
     const auto esiste = [&db](int magazzino) {
-        return db.ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Magazzini WHERE IdMagazzino = ?"), {magazzino}).toInt() > 0;
+        return db.ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Magazzini WHERE IdMagazzino = ?"), {magazzino})
+                   .toInt()
+               > 0;
     };
     const auto arrivo = [](TDataSet *d) { return F(d, "IdMagazzino2")->AsInteger(); };
     int rigo = 0;
@@ -286,9 +292,11 @@ bool TFBMag0001f::ControlliRighe()
         const QString articolo = F(TMovimenti, "IdProdotto")->AsString().trimmed();
         const int magazzino = F(TMovimenti, "IdMagazzino1")->AsInteger();
         if (articolo.isEmpty() || !TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
-            ok = Errore(QStringLiteral("Rigo %1: articolo <%2> inesistente: indicarne uno valido.").arg(rigo).arg(articolo));
+            ok = Errore(
+                QStringLiteral("Rigo %1: articolo <%2> inesistente: indicarne uno valido.").arg(rigo).arg(articolo));
         else if (!esiste(magazzino))
-            ok = Errore(QStringLiteral("Rigo %1: magazzino %2 inesistente: indicarne uno valido.").arg(rigo).arg(magazzino));
+            ok = Errore(
+                QStringLiteral("Rigo %1: magazzino %2 inesistente: indicarne uno valido.").arg(rigo).arg(magazzino));
         else if (arrivo(TMovimenti) != 0 && !esiste(arrivo(TMovimenti)))
             ok = Errore(QStringLiteral("Rigo %1: magazzino di arrivo %2 inesistente: indicarne uno valido.")
                             .arg(rigo)
@@ -306,8 +314,8 @@ void TFBMag0001f::EsistenzeMovimenti(int esercizio, int protocollo, bool storno)
     qStored->SQL = QStringList{QStringLiteral("SELECT * FROM MovMagazzino WHERE ") + Condizione(esercizio, protocollo)};
     qStored->Open();
     for (; !qStored->Eof(); qStored->Next()) {
-        if (!DMIBMag->AggiornaEsistenzeMagazzino(qStored, nullptr, storno) ||
-            !DMIBMag->AggiornaPartiteMagazzino(qStored, nullptr, storno))
+        if (!DMIBMag->AggiornaEsistenzeMagazzino(qStored, nullptr, storno)
+            || !DMIBMag->AggiornaPartiteMagazzino(qStored, nullptr, storno))
             throw Exception(QStringLiteral("Errore in aggiornamento esistenze di magazzino per l'articolo %1.")
                                 .arg(F(qStored, "IdProdotto")->AsString()));
     }
@@ -370,26 +378,25 @@ void TFBMag0001f::ScriviMovimenti(int esercizio, int protocollo)
 void TFBMag0001f::ScriviContromovimenti(int esercizio, int protocollo, const TDMIBMag::TCausaleMag &contro)
 {
     TXDatabase &db = DMIDataBases::Instance().Global();
-    db.ExecSQL(QStringLiteral("DELETE FROM MovMagazzino WHERE ") + Condizione(esercizio, protocollo) +
-               QStringLiteral(" AND SubNumOrdine = 1"));
+    db.ExecSQL(QStringLiteral("DELETE FROM MovMagazzino WHERE ") + Condizione(esercizio, protocollo)
+               + QStringLiteral(" AND SubNumOrdine = 1"));
     if (contro.IdCausale.isEmpty())
         return;
-    static const QStringList copiati{QStringLiteral("Esercizio"),      QStringLiteral("Protocollo"),
-                                     QStringLiteral("NumOrdine"),      QStringLiteral("DataMovimento"),
-                                     QStringLiteral("DataCompetenza"), QStringLiteral("AnnoCompetenza"),
-                                     QStringLiteral("MeseCompetenza"), QStringLiteral("DataDocumento"),
-                                     QStringLiteral("IdContoTp"),      QStringLiteral("IdConto"),
-                                     QStringLiteral("RifDocumento"),   QStringLiteral("IdProdotto"),
-                                     QStringLiteral("Quantita"),       QStringLiteral("QuantitaDoc"),
-                                     QStringLiteral("PrezzoMov"),      QStringLiteral("Prezzo"),
-                                     QStringLiteral("Valore"),         QStringLiteral("IdOperatore")};
+    static const QStringList copiati{
+        QStringLiteral("Esercizio"),      QStringLiteral("Protocollo"),     QStringLiteral("NumOrdine"),
+        QStringLiteral("DataMovimento"),  QStringLiteral("DataCompetenza"), QStringLiteral("AnnoCompetenza"),
+        QStringLiteral("MeseCompetenza"), QStringLiteral("DataDocumento"),  QStringLiteral("IdContoTp"),
+        QStringLiteral("IdConto"),        QStringLiteral("RifDocumento"),   QStringLiteral("IdProdotto"),
+        QStringLiteral("Quantita"),       QStringLiteral("QuantitaDoc"),    QStringLiteral("PrezzoMov"),
+        QStringLiteral("Prezzo"),         QStringLiteral("Valore"),         QStringLiteral("IdOperatore")};
     const QString colonne = copiati.join(QStringLiteral(", "));
     QStringList segni;
     for (qsizetype i = 0; i < copiati.size() + 7; ++i)
         segni << QStringLiteral("?");
-    const QString sql = QStringLiteral("INSERT INTO MovMagazzino (KMovMag, FlTipoDocum, KRigoDoc, SubNumOrdine, IdCausale, "
-                                       "IdMagazzino1, IdMagazzino2, %1) VALUES (%2)")
-                            .arg(colonne, segni.join(QStringLiteral(", ")));
+    const QString sql =
+        QStringLiteral("INSERT INTO MovMagazzino (KMovMag, FlTipoDocum, KRigoDoc, SubNumOrdine, IdCausale, "
+                       "IdMagazzino1, IdMagazzino2, %1) VALUES (%2)")
+            .arg(colonne, segni.join(QStringLiteral(", ")));
     for (TMovimenti->First(); !TMovimenti->Eof(); TMovimenti->Next()) {
         QVariantList valori{db.NewKey(QStringLiteral("MovMagazzino"), QStringLiteral("KMovMag")),
                             TipoDocPrimaNota,
@@ -420,11 +427,14 @@ bool TFBMag0001f::Salva()
     const bool ok = Funzioni::EseguiInTransazione(db, [&] {
         // Locking the exercise's row first makes a concurrent save of the same exercise wait
         // for this one, so that two registrations never draw the same protocol.
-        db.ExecSQL(QStringLiteral("UPDATE EserciziMagazzino SET Esercizio = Esercizio WHERE Esercizio = ?"), {esercizio});
+        db.ExecSQL(QStringLiteral("UPDATE EserciziMagazzino SET Esercizio = Esercizio WHERE Esercizio = ?"),
+                   {esercizio});
         if (protocollo <= 0)
-            protocollo = db.ScalarValue(QStringLiteral("SELECT COALESCE(MAX(Protocollo), 0) + 1 FROM MovMagazzino WHERE Esercizio = ?"),
-                                        {esercizio})
-                             .toInt();
+            protocollo =
+                db.ScalarValue(
+                      QStringLiteral("SELECT COALESCE(MAX(Protocollo), 0) + 1 FROM MovMagazzino WHERE Esercizio = ?"),
+                      {esercizio})
+                    .toInt();
         StornaEsistenze(esercizio_, protocollo_);
         ScriviMovimenti(esercizio, protocollo);
         RegistraEsistenze(esercizio, protocollo);

@@ -9,8 +9,7 @@ namespace Distintabase {
 
 TXEspandiDistintaBase::TXEspandiDistintaBase(QObject *owner, TXDatabase *database)
     : QObject(owner), database_(database ? database : &DMIDataBases::Instance().Global())
-{
-}
+{}
 
 TXEspandiDistintaBase::~TXEspandiDistintaBase() = default;
 
@@ -55,9 +54,10 @@ void TXEspandiDistintaBase::Espandi(const QString &idProdotto, const QString &id
     const int decimali = KFormati::GetDecimali(KFormati::fnQuantita);
     for (const TRiga &r : righe) {
         if (percorso.contains(r.componente, Qt::CaseInsensitive))
-            throw Exception(QStringLiteral("La distinta base dell'articolo %1 ricade su se stessa attraverso l'articolo %2: "
-                                           "correggere la distinta base.")
-                                .arg(r.componente, idProdotto));
+            throw Exception(
+                QStringLiteral("La distinta base dell'articolo %1 ricade su se stessa attraverso l'articolo %2: "
+                               "correggere la distinta base.")
+                    .arg(r.componente, idProdotto));
         TXItemDistintaBase item;
         item.IdProdotto = r.componente;
         item.IdVariante = r.variante;

@@ -14,12 +14,12 @@ namespace Distintabase {
 
 // One component of an explosion.
 struct TXItemDistintaBase {
-    QString IdProdotto;     // component article
-    QString IdVariante;     // component variant
-    double Quantita = 0;    // per unit of the exploded article
+    QString IdProdotto;        // component article
+    QString IdVariante;        // component variant
+    double Quantita = 0;       // per unit of the exploded article
     double QuantitaTotale = 0; // for the quantity exploded
-    double Prezzo = 0;      // the component's price in the bill
-    int Livello = 1;        // 1 the kit's own components, 2 theirs...
+    double Prezzo = 0;         // the component's price in the bill
+    int Livello = 1;           // 1 the kit's own components, 2 theirs...
     // Not 0: a component that is itself exploded into the items that follow it, listed for
     // reference only (no document row of its own).
     int FlSalta = 0;

@@ -71,7 +71,7 @@ TDMIBase *TDMIBase::Crea(QObject *owner)
 
 namespace {
 
-const char *const kRileggi = "kv8Rileggi";           // due to be read again at the next use
+const char *const kRileggi = "kv8Rileggi";             // due to be read again at the next use
 const char *const kInTransazione = "kv8InTransazione"; // read inside the open transaction
 
 void Leggi(TXlkTable *t)
@@ -99,8 +99,8 @@ bool SulRecord(TXlkTable *t, const QString &campiChiave, const QVariantList &val
                 return false;
         } else if (campi.at(i)->IsNumeric()) {
             const int tipo = v.metaType().id();
-            if ((tipo != QMetaType::Int && tipo != QMetaType::LongLong && tipo != QMetaType::Double) || corrente.isNull()
-                || corrente.toDouble() != v.toDouble())
+            if ((tipo != QMetaType::Int && tipo != QMetaType::LongLong && tipo != QMetaType::Double)
+                || corrente.isNull() || corrente.toDouble() != v.toDouble())
                 return false;
         } else {
             return false;

@@ -22,7 +22,8 @@ namespace {
 QString IvaAgevolata(TDataSet *t, const QDateTime &data)
 {
     const QString codice = t->FieldByName(QStringLiteral("IdIvaAgevolata"))->AsString().trimmed();
-    if (codice.isEmpty() || !TDMIBase::InPeriodo(t, QStringLiteral("DataInizioIvaAg"), QStringLiteral("DataFineIvaAg"), data))
+    if (codice.isEmpty()
+        || !TDMIBase::InPeriodo(t, QStringLiteral("DataInizioIvaAg"), QStringLiteral("DataFineIvaAg"), data))
         return QString();
     return codice;
 }
@@ -72,7 +73,8 @@ bool TDMIBbas::TestConto(const QString &tipoConto, const QString &conto)
         if (codice.isEmpty())
             errore = QStringLiteral("Codice fornitore non indicato: sceglierne uno dall'anagrafica fornitori.");
         else if (!TDMIBase::Posiziona(dm->lkFornitori, QStringLiteral("IdContoTp;IdConto"), {tipo, codice}))
-            errore = QStringLiteral("Il fornitore %1 non esiste: sceglierne uno dall'anagrafica fornitori.").arg(codice);
+            errore =
+                QStringLiteral("Il fornitore %1 non esiste: sceglierne uno dall'anagrafica fornitori.").arg(codice);
     } else if (tipo == QLatin1String("CG")) {
         if (codice.isEmpty())
             errore = QStringLiteral("Codice conto non indicato: sceglierne uno dal piano dei conti.");
@@ -105,7 +107,8 @@ bool TDMIBbas::IvaSpeseCliente(int codTipoDoc, const QString &tipoConto, const Q
         && TDMIBase::Posiziona(dm->lkDestinazioni, QStringLiteral("IdContoTp;IdConto;IdDestinazione"),
                                {tipo, conto.trimmed(), destinazione}))
         iva = IvaAgevolata(dm->lkDestinazioni, data);
-    if (iva.isEmpty() && TDMIBase::Posiziona(dm->lkClienti, QStringLiteral("IdContoTp;IdConto"), {tipo, conto.trimmed()}))
+    if (iva.isEmpty()
+        && TDMIBase::Posiziona(dm->lkClienti, QStringLiteral("IdContoTp;IdConto"), {tipo, conto.trimmed()}))
         iva = IvaAgevolata(dm->lkClienti, data);
     if (iva.isEmpty())
         return false;
@@ -132,9 +135,10 @@ bool TDMIBbas::DecodificaBarcode(const QString &barcode, const QString &, const 
     if (codice.isEmpty())
         return false;
     TXDatabase &db = DMIDataBases::Instance().Global();
-    QString trovato = db.ScalarValue(QStringLiteral("SELECT MIN(IdProdotto) FROM Articoli WHERE CodiceBarre = ?"), {codice})
-                          .toString()
-                          .trimmed();
+    QString trovato =
+        db.ScalarValue(QStringLiteral("SELECT MIN(IdProdotto) FROM Articoli WHERE CodiceBarre = ?"), {codice})
+            .toString()
+            .trimmed();
     if (trovato.isEmpty() && TDMIBase::Posiziona(TDMIBase::Crea()->lkArticoli, QStringLiteral("IdProdotto"), {codice}))
         trovato = codice;
     if (trovato.isEmpty())
@@ -182,8 +186,9 @@ bool TDMIBbas::TestDettaglioQta(int, const QString &idProdotto)
 {
     if (KV8Config::GetFSBAS01().FlDettaglioQta != 1)
         return false;
-    return FlagArticolo(idProdotto, QStringLiteral("FlGesLotti")) == 1 || FlagArticolo(idProdotto, QStringLiteral("FlGesGruppi")) == 1 ||
-           FlagArticolo(idProdotto, QStringLiteral("FlGesVarianti")) == 1;
+    return FlagArticolo(idProdotto, QStringLiteral("FlGesLotti")) == 1
+           || FlagArticolo(idProdotto, QStringLiteral("FlGesGruppi")) == 1
+           || FlagArticolo(idProdotto, QStringLiteral("FlGesVarianti")) == 1;
 }
 
 QString TDMIBbas::GruppoDefault()
@@ -204,9 +209,10 @@ double TDMIBbas::AssegnaLottiAutomatico(const QString &idProdotto, int idMagazzi
     if (Funzioni::CompDec(resto, 0, dq) <= 0)
         return resto;
     TXDatabase &db = DMIDataBases::Instance().Global();
-    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT IdLotto, Gruppo, Giacenza FROM SaldiLotti WHERE IdProdotto = ? AND IdMagazzino = ? "
-                                              "AND IdVariante = ? AND Giacenza > 0 ORDER BY IdLotto, Gruppo"),
-                               {Codice(idProdotto), idMagazzino, Codice(idVariante)});
+    QSqlQuery q = db.OpenQuery(
+        QStringLiteral("SELECT IdLotto, Gruppo, Giacenza FROM SaldiLotti WHERE IdProdotto = ? AND IdMagazzino = ? "
+                       "AND IdVariante = ? AND Giacenza > 0 ORDER BY IdLotto, Gruppo"),
+        {Codice(idProdotto), idMagazzino, Codice(idVariante)});
     while (q.next() && Funzioni::CompDec(resto, 0, dq) > 0) {
         const double presa = std::min(resto, Funzioni::KRound(q.value(2).toDouble(), dq));
         if (Funzioni::CompDec(presa, 0, dq) <= 0)

@@ -1,6 +1,5 @@
 #include "host/business/Dmibcge.h"
 
-
 #include "host/business/Dmibase.h"
 #include "host/data/XDataModule.h"
 

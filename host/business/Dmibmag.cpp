@@ -25,11 +25,11 @@
 #include "host/db/TXTransaction.h"
 
 #include <QDebug>
-#include <QSqlQuery>
 #include <QHash>
 #include <QPair>
 #include <QScopeGuard>
 #include <QSet>
+#include <QSqlQuery>
 
 #include <algorithm>
 #include <array>
@@ -67,8 +67,7 @@ QString Codice(const QString &codice)
 }
 
 // The marks "?, ?, ..." of the values of a set, the values appended to valori in their order.
-template <typename Insieme>
-QString Segni(const Insieme &insieme, QVariantList &valori)
+template <typename Insieme> QString Segni(const Insieme &insieme, QVariantList &valori)
 {
     QStringList segni;
     for (const auto &v : insieme) {
@@ -128,7 +127,7 @@ bool PostoDi(const PostoCampo &posto, const TDataSet *ds, const char *nome, quin
 inline TField *Campo(const TDataSet *ds, const char *nome)
 {
     const quint64 chiave = quint64(reinterpret_cast<quintptr>(ds)) * 0x9E3779B97F4A7C15ULL
-        ^ quint64(reinterpret_cast<quintptr>(nome)) * 0xC2B2AE3D27D4EB4FULL;
+                           ^ quint64(reinterpret_cast<quintptr>(nome)) * 0xC2B2AE3D27D4EB4FULL;
     const std::size_t i = std::size_t(chiave >> 52) & ~std::size_t(1);
     const quint64 serie = ds->NamesSerial();
     const PostoCampo &primo = postiCampi[i];
@@ -333,8 +332,9 @@ TDMIBMag::TLetture *TDMIBMag::Letture()
         letture_ = std::make_unique<TLetture>();
     if (letture_->ListenedDatabase() != &db) {
         letture_->Svuota();
-        letture_->Listen(&db, {QStringLiteral("Articoli"), QStringLiteral("CausaliMagaz"), QStringLiteral("CausaliDocMagaz"),
-                               QStringLiteral("TipiRigo"), QStringLiteral("EserciziMagazzino")});
+        letture_->Listen(&db,
+                         {QStringLiteral("Articoli"), QStringLiteral("CausaliMagaz"), QStringLiteral("CausaliDocMagaz"),
+                          QStringLiteral("TipiRigo"), QStringLiteral("EserciziMagazzino")});
     }
     return letture_.get();
 }
@@ -400,39 +400,60 @@ TDMIBMag *TDMIBMag::Crea(QObject *owner)
 QString TDMIBMag::CampoChiaveRigo(int codTipoDoc)
 {
     switch (codTipoDoc) {
-    case 0: return QStringLiteral("KBolleCliR");
-    case 1: return QStringLiteral("KFattCliR");
-    case 6: return QStringLiteral("KVenditaDettR");
-    case 10: return QStringLiteral("KBolleForR");
-    case 11: return QStringLiteral("KFattForR");
-    case 13: return QStringLiteral("KFattAutR");
-    default: return QString();
+    case 0:
+        return QStringLiteral("KBolleCliR");
+    case 1:
+        return QStringLiteral("KFattCliR");
+    case 6:
+        return QStringLiteral("KVenditaDettR");
+    case 10:
+        return QStringLiteral("KBolleForR");
+    case 11:
+        return QStringLiteral("KFattForR");
+    case 13:
+        return QStringLiteral("KFattAutR");
+    default:
+        return QString();
     }
 }
 
 QString TDMIBMag::CampoChiaveTesta(int codTipoDoc)
 {
     switch (codTipoDoc) {
-    case 0: return QStringLiteral("KBolleCliT");
-    case 1: return QStringLiteral("KFattCliT");
-    case 6: return QStringLiteral("KVenditaDettT");
-    case 10: return QStringLiteral("KBolleForT");
-    case 11: return QStringLiteral("KFattForT");
-    case 13: return QStringLiteral("KFattAutT");
-    default: return QString();
+    case 0:
+        return QStringLiteral("KBolleCliT");
+    case 1:
+        return QStringLiteral("KFattCliT");
+    case 6:
+        return QStringLiteral("KVenditaDettT");
+    case 10:
+        return QStringLiteral("KBolleForT");
+    case 11:
+        return QStringLiteral("KFattForT");
+    case 13:
+        return QStringLiteral("KFattAutT");
+    default:
+        return QString();
     }
 }
 
 QString TDMIBMag::TabellaRighe(int codTipoDoc)
 {
     switch (codTipoDoc) {
-    case 0: return QStringLiteral("BolleCliRighe");
-    case 1: return QStringLiteral("FattureCliRighe");
-    case 6: return QStringLiteral("VenditaDettRighe");
-    case 10: return QStringLiteral("BolleForRighe");
-    case 11: return QStringLiteral("FattureForRighe");
-    case 13: return QStringLiteral("FattureAutRighe");
-    default: return QString();
+    case 0:
+        return QStringLiteral("BolleCliRighe");
+    case 1:
+        return QStringLiteral("FattureCliRighe");
+    case 6:
+        return QStringLiteral("VenditaDettRighe");
+    case 10:
+        return QStringLiteral("BolleForRighe");
+    case 11:
+        return QStringLiteral("FattureForRighe");
+    case 13:
+        return QStringLiteral("FattureAutRighe");
+    default:
+        return QString();
     }
 }
 
@@ -441,18 +462,19 @@ bool TDMIBMag::RigoDiReso(int codTipoDoc, int tipoRigo)
     if (!Vendita(codTipoDoc))
         return false;
     const KV8Config::TFSVEN01 p = KV8Config::GetFSVEN01();
-    return (p.TipoRigoReso1 >= 0 && tipoRigo == p.TipoRigoReso1) || (p.TipoRigoReso2 >= 0 && tipoRigo == p.TipoRigoReso2);
+    return (p.TipoRigoReso1 >= 0 && tipoRigo == p.TipoRigoReso1)
+           || (p.TipoRigoReso2 >= 0 && tipoRigo == p.TipoRigoReso2);
 }
 
 // ---- the generator
 
-bool TDMIBMag::GeneraMovimentoMagazzino(int statoRigo, int codTipoDoc, const QString &idCausale,
-                                        const QString &idCosto, bool costiAttivi, TDataSet *testa, TDataSet *rigo,
-                                        TDataSet *movimenti, TDataSet *esistenze, TDataSet *partite,
-                                        TDataSet *movimentiD, TXQuery *query, TDataSet *dettaglioQta)
+bool TDMIBMag::GeneraMovimentoMagazzino(int statoRigo, int codTipoDoc, const QString &idCausale, const QString &idCosto,
+                                        bool costiAttivi, TDataSet *testa, TDataSet *rigo, TDataSet *movimenti,
+                                        TDataSet *esistenze, TDataSet *partite, TDataSet *movimentiD, TXQuery *query,
+                                        TDataSet *dettaglioQta)
 {
-    TContestoMovimento c = ContestoMovimento(statoRigo, codTipoDoc, idCausale, idCosto, costiAttivi, testa, rigo, movimenti,
-                                             esistenze, partite, movimentiD, query, dettaglioQta);
+    TContestoMovimento c = ContestoMovimento(statoRigo, codTipoDoc, idCausale, idCosto, costiAttivi, testa, rigo,
+                                             movimenti, esistenze, partite, movimentiD, query, dettaglioQta);
     try {
         if (!LeggiDatiMovimento(c))
             return true;
@@ -603,7 +625,7 @@ bool TDMIBMag::DocumentoLetto(const TContestoMovimento &c) const
 {
     const auto *movimenti = qobject_cast<const TXClientTable *>(c.Movimenti);
     return movimenti && letto_.Movimenti == movimenti && letto_.CodTipoDoc == c.CodTipoDoc && letto_.KTesta == c.KTesta
-        && movimenti->Database().InTransaction() && letto_.Transazione == movimenti->Database().TransactionSerial();
+           && movimenti->Database().InTransaction() && letto_.Transazione == movimenti->Database().TransactionSerial();
 }
 
 void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
@@ -655,8 +677,8 @@ void TDMIBMag::LeggiDocumento(TContestoMovimento &c)
         const QString segniMagazzini = Segni(magazzini, valori);
         const QString segniProdotti = TraValori(
             db, "_text", prodotti,
-            QStringLiteral("SELECT IdProdotto FROM %1 WHERE %2 = ?").arg(tabella, CampoChiaveTesta(c.CodTipoDoc)), c.KTesta,
-            valori);
+            QStringLiteral("SELECT IdProdotto FROM %1 WHERE %2 = ?").arg(tabella, CampoChiaveTesta(c.CodTipoDoc)),
+            c.KTesta, valori);
         LeggiSaldi(c, saldi,
                    QStringLiteral("Esercizio IN (%1) AND IdMagazzino IN (%2) AND IdProdotto %3")
                        .arg(segniEsercizi, segniMagazzini, segniProdotti),
@@ -762,7 +784,7 @@ void TDMIBMag::LeggiMovimentiDocumento(TContestoMovimento &c)
     // the movements with lot details (the generator's own, kind 99)
     QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT DISTINCT KRigoDoc FROM DettQtaDoc WHERE FlTipoDocumento = 99 "
                                               "AND KTestaDoc = 0 AND KRigoDoc IN (SELECT KMovMag")
-                               + movimentiRighe + u')',
+                                   + movimentiRighe + u')',
                                valoriRighe);
     while (q.next())
         letto_.MovimentiConLotti.insert(q.value(0).toInt());
@@ -780,7 +802,8 @@ bool TDMIBMag::CausaleCollegata(int codTipoDoc, const QString &idCausale, int ti
     } else {
         TXlkTable *t = TDMIBase::Crea()->lkCausaliDocMagaz;
         // most rows have no link: a missing one does not read the table again
-        if (TDMIBase::Posiziona(t, QStringLiteral("FlTipoDoc;IdCausale;TipoRigo"), {codTipoDoc, codice, tipoRigo}, false))
+        if (TDMIBase::Posiziona(t, QStringLiteral("FlTipoDoc;IdCausale;TipoRigo"), {codTipoDoc, codice, tipoRigo},
+                                false))
             collegata = F(t, "IdCausaleMaga")->AsString();
         if (letture)
             letture->Collegamenti.insert(chiave, collegata);
@@ -1218,7 +1241,8 @@ bool TDMIBMag::RegistraInBlocco(TContestoMovimento &c)
         movimentiInAttesa_ = std::make_unique<TMovimentiInAttesa>(tMovMagazzino, MovimentoCalcolato());
     const auto prenota = [this, &c](const TValoriMovimento &valori, bool storno) {
         if (c.AggiornaSaldi)
-            Esegui(AggiornaProgressivo(valori, c.Esistenze, QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), false, storno),
+            Esegui(AggiornaProgressivo(valori, c.Esistenze, QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), false,
+                                       storno),
                    QStringLiteral("Errore in aggiornamento esistenze!"));
     };
     prenota(movimento->Valori, true);
@@ -1245,7 +1269,8 @@ bool TDMIBMag::RegistraInBlocco(TContestoMovimento &c)
     return true;
 }
 
-TDMIBMag::TValoriMovimento TDMIBMag::CalcolaInBlocco(TContestoMovimento &c, int subNumOrdine, const TMovimentoLetto &letto)
+TDMIBMag::TValoriMovimento TDMIBMag::CalcolaInBlocco(TContestoMovimento &c, int subNumOrdine,
+                                                     const TMovimentoLetto &letto)
 {
     TValoriMovimento nuovo = letto.Valori;
     TDataSet *m = MovimentoCalcolato();
@@ -1283,11 +1308,14 @@ TDMIBMag::TValoriMovimento TDMIBMag::CalcolaInBlocco(TContestoMovimento &c, int 
     assegnato("DataMovimento", [&](const TField *f) {
         return !letto.DataMovimento.isNull() && tMovMagazzino->Database().ToDb(f->Value()) == letto.DataMovimento;
     });
-    assegnato("IdCausale", [&](const TField *f) { return (nuovo.IdCausale = f->AsString()) == letto.Valori.IdCausale; });
-    assegnato("Esercizio", [&](const TField *f) { return (nuovo.Esercizio = f->AsInteger()) == letto.Valori.Esercizio; });
+    assegnato("IdCausale",
+              [&](const TField *f) { return (nuovo.IdCausale = f->AsString()) == letto.Valori.IdCausale; });
+    assegnato("Esercizio",
+              [&](const TField *f) { return (nuovo.Esercizio = f->AsInteger()) == letto.Valori.Esercizio; });
     assegnato("IdMagazzino1",
               [&](const TField *f) { return (nuovo.IdMagazzino1 = f->AsInteger()) == letto.Valori.IdMagazzino1; });
-    assegnato("IdProdotto", [&](const TField *f) { return (nuovo.IdProdotto = f->AsString()) == letto.Valori.IdProdotto; });
+    assegnato("IdProdotto",
+              [&](const TField *f) { return (nuovo.IdProdotto = f->AsString()) == letto.Valori.IdProdotto; });
     assegnato("Quantita", [&](const TField *f) { return (nuovo.Quantita = f->AsFloat()) == letto.Valori.Quantita; });
     assegnato("Valore", [&](const TField *f) { return (nuovo.Valore = f->AsFloat()) == letto.Valori.Valore; });
     std::vector<int> colonne;
@@ -1357,7 +1385,8 @@ double TDMIBMag::QuantitaMovimento(TContestoMovimento &c, double quantita, bool 
 {
     const bool converte = c.TipoRigo && c.TipoRigo->FlConvQuantita;
     return QuantitaMovimento(c, quantita, secondaria, converte ? F(c.Rigo, "IdProdotto")->AsString() : QString(),
-                             converte ? Testo(c.Rigo, "IdUM") : QString(), converte ? Numero(c.Rigo, "FattConvProd") : 0.0);
+                             converte ? Testo(c.Rigo, "IdUM") : QString(),
+                             converte ? Numero(c.Rigo, "FattConvProd") : 0.0);
 }
 
 double TDMIBMag::QuantitaMovimento(TContestoMovimento &c, double quantita, bool secondaria, const QString &prodotto,
@@ -1369,11 +1398,12 @@ double TDMIBMag::QuantitaMovimento(TContestoMovimento &c, double quantita, bool 
     if (c.TipoRigo && c.TipoRigo->FlConvQuantita) {
         double convertita = 0;
         if (!ConvQuantitaProdotto(prodotto, um, fattConv, q, convertita))
-            throw Exception(QStringLiteral("Impossibile convertire quantità%1.\nCodice articolo: %2\nDocumento: %3-%4-%5 del %6")
-                                .arg(secondaria ? QStringLiteral(" secondaria") : QString(),
-                                     prodotto, QString::number(Intero(c.Testa, "Anno")),
-                                     Testo(c.Testa, "IdCausale"), QString::number(Intero(c.Testa, "Numero")),
-                                     Funzioni::DataToStringa(Data(c.Testa, "DataDocumento"))));
+            throw Exception(
+                QStringLiteral("Impossibile convertire quantità%1.\nCodice articolo: %2\nDocumento: %3-%4-%5 del %6")
+                    .arg(secondaria ? QStringLiteral(" secondaria") : QString(), prodotto,
+                         QString::number(Intero(c.Testa, "Anno")), Testo(c.Testa, "IdCausale"),
+                         QString::number(Intero(c.Testa, "Numero")),
+                         Funzioni::DataToStringa(Data(c.Testa, "DataDocumento"))));
         q = convertita;
     }
     return q;
@@ -1386,10 +1416,12 @@ QString TDMIBMag::RiferimentoDocumento(TDataSet *testa)
     const int anno = Intero(testa, "Anno");
     const int serie = Intero(testa, "Serie");
     TLetture *letture = Letture();
-    if (letture && letture->Riferimento.Valido && letture->Riferimento.Numero == numero && letture->Riferimento.Anno == anno
-        && letture->Riferimento.Serie == serie && letture->Riferimento.Causale == causale)
+    if (letture && letture->Riferimento.Valido && letture->Riferimento.Numero == numero
+        && letture->Riferimento.Anno == anno && letture->Riferimento.Serie == serie
+        && letture->Riferimento.Causale == causale)
         return letture->Riferimento.Testo;
-    const QString riferimento = causale.trimmed() + QLatin1Char('-') + KFormati::FormatFloat(QStringLiteral("000000"), numero);
+    const QString riferimento =
+        causale.trimmed() + QLatin1Char('-') + KFormati::FormatFloat(QStringLiteral("000000"), numero);
     QString testo = TDMIBbas::Crea()->FormattaNumeroDocumento(riferimento, anno, serie, numero, causale);
     if (letture)
         letture->Riferimento = {true, causale, numero, anno, serie, testo};
@@ -1513,8 +1545,7 @@ void TDMIBMag::SettaCampiMovimento(TContestoMovimento &c, int subNumOrdine)
     // the row's price and discounts
     double prezzo = Numero(r, "Prezzo");
     if (ivaInclusa) {
-        const Funzioni::TDecimaliDivisa dec =
-            Funzioni::LeggiDecimaliDivisa(TDMIBase::Crea()->lkDivise, divisa);
+        const Funzioni::TDecimaliDivisa dec = Funzioni::LeggiDecimaliDivisa(TDMIBase::Crea()->lkDivise, divisa);
         prezzo = ScorporaIvaRigo(r, prezzo, dec.Prezzo);
     }
     if (c.RigoReso && prezzo < 0)
@@ -1537,7 +1568,8 @@ void TDMIBMag::SettaCampiContromovimento(TContestoMovimento &c)
 void TDMIBMag::RegistraMovimento(TContestoMovimento &c, int subNumOrdine)
 {
     TDataSet *m = c.Movimenti;
-    const bool partita = subNumOrdine == 0 ? (c.Causale.FlPartita == 1 || c.FlPartitaContro == 1) : c.FlPartitaContro == 1;
+    const bool partita =
+        subNumOrdine == 0 ? (c.Causale.FlPartita == 1 || c.FlPartitaContro == 1) : c.FlPartitaContro == 1;
     if (!partita)
         F(m, "Partita")->SetAsString(QString());
     m->Post();
@@ -1601,16 +1633,17 @@ void TDMIBMag::CopiaCostiRigo(TContestoMovimento &c)
         F(d, "Importo")->SetAsFloat(c.ValoreProprio);
         double divisa = Numero(c.Rigo, "ImportoNN");
         if (Intero(c.Testa, "FlScorporo") == 1)
-            divisa = ScorporaIvaRigo(c.Rigo, divisa,
-                                     Funzioni::LeggiDecimaliDivisa(TDMIBase::Crea()->lkDivise, Testo(c.Testa, "IdDivisa")).Valore);
+            divisa = ScorporaIvaRigo(
+                c.Rigo, divisa,
+                Funzioni::LeggiDecimaliDivisa(TDMIBase::Crea()->lkDivise, Testo(c.Testa, "IdDivisa")).Valore);
         F(d, "ImportoDiv")->SetAsFloat(divisa);
         F(d, "Quantita")->SetAsFloat(F(m, "Quantita")->AsFloat());
         d->Post();
     }
     TXQuery *q = c.Query;
     q->Close();
-    q->SQL = {QStringLiteral("SELECT * FROM DettCostiDoc"), QStringLiteral("WHERE FlTipoDocumento = :Tipo AND KRigoDoc = :Rigo"),
-              QStringLiteral("ORDER BY IdCosto")};
+    q->SQL = {QStringLiteral("SELECT * FROM DettCostiDoc"),
+              QStringLiteral("WHERE FlTipoDocumento = :Tipo AND KRigoDoc = :Rigo"), QStringLiteral("ORDER BY IdCosto")};
     q->ParamByName(QStringLiteral("Tipo"))->SetAsInteger(c.CodTipoDoc);
     q->ParamByName(QStringLiteral("Rigo"))->SetAsInteger(c.KRigo);
     q->Open();
@@ -1642,8 +1675,13 @@ void TDMIBMag::AnnullaProgressiviLotto(TContestoMovimento &c)
     q->ParamByName(QStringLiteral("KMovMag"))->SetAsInteger(F(m, "KMovMag")->AsInteger());
     q->Open();
     for (q->First(); !q->Eof(); q->Next()) {
-        const QVariantList chiave{99, 0, F(q, "KRigoDoc")->AsInteger(), F(q, "IdVariante")->AsString(),
-                                  F(q, "Gruppo")->AsString(), F(q, "IdLotto")->AsString(), F(q, "IdDimensioneD")->AsString()};
+        const QVariantList chiave{99,
+                                  0,
+                                  F(q, "KRigoDoc")->AsInteger(),
+                                  F(q, "IdVariante")->AsString(),
+                                  F(q, "Gruppo")->AsString(),
+                                  F(q, "IdLotto")->AsString(),
+                                  F(q, "IdDimensioneD")->AsString()};
         if (!tDettQtaDoc->Active())
             tDettQtaDoc->Open();
         if (!tDettQtaDoc->Locate(CampiDettaglio, chiave))
@@ -1651,9 +1689,9 @@ void TDMIBMag::AnnullaProgressiviLotto(TContestoMovimento &c)
         if (c.AggiornaSaldi) {
             TDatiLotti lotto;
             InitDatiLotto(lotto, F(m, "IdProdotto")->AsString(), F(m, "IdMagazzino1")->AsInteger(),
-                          F(m, "DataMovimento")->AsDateTime(), F(q, "IdVariante")->AsString(), F(q, "Gruppo")->AsString(),
-                          F(q, "IdLotto")->AsString(), F(q, "IdDimensioneD")->AsString(), F(q, "Quantita")->AsFloat(),
-                          F(m, "IdCausale")->AsString());
+                          F(m, "DataMovimento")->AsDateTime(), F(q, "IdVariante")->AsString(),
+                          F(q, "Gruppo")->AsString(), F(q, "IdLotto")->AsString(), F(q, "IdDimensioneD")->AsString(),
+                          F(q, "Quantita")->AsFloat(), F(m, "IdCausale")->AsString());
             Esegui(AggiornaSaldiLotti(lotto, true), QStringLiteral("Errore in annullamento progressivi lotto"));
         }
         tDettQtaDoc->Delete();
@@ -1666,7 +1704,8 @@ void TDMIBMag::RegistraLottiMatricole(TContestoMovimento &c)
     TDataSet *m = c.Movimenti;
     const int chiave = F(m, "KMovMag")->AsInteger();
     QString messaggio;
-    if (c.ConMatricole && !TDMIBMat::Crea()->RegistraMatricole(TDMIBMat::TipoMovimento, chiave, c.RecordMatricole, messaggio))
+    if (c.ConMatricole
+        && !TDMIBMat::Crea()->RegistraMatricole(TDMIBMat::TipoMovimento, chiave, c.RecordMatricole, messaggio))
         throw Exception(QStringLiteral("Errore in registrazione matricole da magazzino: ") + messaggio);
     // without quantity details in use a row has none
     if (!c.ConDettaglioQta)
@@ -1701,14 +1740,15 @@ void TDMIBMag::RegistraLottiMatricole(TContestoMovimento &c)
         F(d, "Quantita2Sal")->SetAsFloat(0);
         d->Post();
         letto_.MovimentiConLotti.insert(chiave);
-        if (c.ConMatricole && !TDMIBMat::Crea()->RegistraDettaglioMatricole(TDMIBMat::TipoMovimento, chiave, q, messaggio))
+        if (c.ConMatricole
+            && !TDMIBMat::Crea()->RegistraDettaglioMatricole(TDMIBMat::TipoMovimento, chiave, q, messaggio))
             throw Exception(QStringLiteral("Errore in registrazione dettaglio matricole da magazzino: ") + messaggio);
         if (c.AggiornaSaldi) {
             TDatiLotti lotto;
             InitDatiLotto(lotto, F(m, "IdProdotto")->AsString(), F(m, "IdMagazzino1")->AsInteger(),
-                          F(m, "DataMovimento")->AsDateTime(), F(q, "IdVariante")->AsString(), F(q, "Gruppo")->AsString(),
-                          F(q, "IdLotto")->AsString(), F(q, "IdDimensioneD")->AsString(), quantita,
-                          F(m, "IdCausale")->AsString());
+                          F(m, "DataMovimento")->AsDateTime(), F(q, "IdVariante")->AsString(),
+                          F(q, "Gruppo")->AsString(), F(q, "IdLotto")->AsString(), F(q, "IdDimensioneD")->AsString(),
+                          quantita, F(m, "IdCausale")->AsString());
             Esegui(AggiornaSaldiLotti(lotto, false), QStringLiteral("Errore in generazione progressivi lotto"));
         }
     }
@@ -1815,8 +1855,7 @@ class TDMIBMag::TSaldiInAttesa : public TScritturaInAttesa {
 public:
     TSaldiInAttesa(TXClientTable *tabella, const QString &campi, bool partita)
         : TScritturaInAttesa(tabella), campi_(campi), partita_(partita)
-    {
-    }
+    {}
     ~TSaldiInAttesa() override { Svuota(); }
 
     // Adds a movement's quantity and value (signed as booked) to the stock row of exercise,
@@ -1997,8 +2036,8 @@ bool TDMIBMag::AggiornaProgressivo(const TValoriMovimento &movimento, TDataSet *
 
 bool TDMIBMag::AggiornaEsistenzeMagazzino(TDataSet *movimento, TDataSet *esistenze, bool storno)
 {
-    return AggiornaProgressivo(movimento, esistenze ? esistenze : tEsistenze, QStringLiteral("Esercizio;IdMagazzino;IdProdotto"),
-                               false, storno);
+    return AggiornaProgressivo(movimento, esistenze ? esistenze : tEsistenze,
+                               QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), false, storno);
 }
 
 bool TDMIBMag::AggiornaPartiteMagazzino(TDataSet *movimento, TDataSet *partite, bool storno)
@@ -2095,8 +2134,8 @@ const QString CampiLotto = QStringLiteral("IdProdotto;IdMagazzino;IdVariante;Gru
 
 QVariantList ChiaveLotto(const TDatiLotti &d)
 {
-    return {Codice(d.IdProdotto), d.IdMagazzino, Codice(d.IdVariante), Codice(d.Gruppo), Codice(d.IdLotto),
-            Codice(d.IdDimensione)};
+    return {Codice(d.IdProdotto), d.IdMagazzino,     Codice(d.IdVariante),
+            Codice(d.Gruppo),     Codice(d.IdLotto), Codice(d.IdDimensione)};
 }
 
 } // namespace
@@ -2177,9 +2216,10 @@ bool TDMIBMag::ControllaRigheMagazzino(int, TDataSet *testa, TDataSet *righe)
     if (CFG.FlMovMagazzino == 2)
         return true;
     if (!TrovaEsercizioDallaData(data, esercizio))
-        errore = QStringLiteral("La data del documento %1 non cade in un esercizio di magazzino: aggiungere l'esercizio "
-                                "o correggere la data.")
-                     .arg(Funzioni::DataToStringa(data));
+        errore =
+            QStringLiteral("La data del documento %1 non cade in un esercizio di magazzino: aggiungere l'esercizio "
+                           "o correggere la data.")
+                .arg(Funzioni::DataToStringa(data));
     TXQuery magazzini;
     magazzini.SQL = {QStringLiteral("SELECT IdMagazzino FROM Magazzini")};
     QSet<int> esistenti;

@@ -67,7 +67,7 @@ public:
     TXClientTable *tPartite;       // EsistenzePartite, by Esercizio;IdMagazzino;IdProdotto;Partita
     TXQuery *qLavoro;              // work query for the generator's statements
     // The generator's own objects.
-    TXQuery *qMatricole;       // the document's serial records: parameters FlTipoDoc, KTesta
+    TXQuery *qMatricole;        // the document's serial records: parameters FlTipoDoc, KTesta
     TXClientTable *tDettQtaDoc; // quantity details (DettQtaDoc), located by
                                 // FlTipoDocumento;KTestaDoc;KRigoDoc;IdVariante;Gruppo;IdLotto;IdDimensioneD
     TXClientTable *tSaldiLotti; // lot balances (SaldiLotti)
@@ -85,9 +85,9 @@ public:
 
     // What one call of GeneraMovimentoMagazzino works on: its arguments and what it read.
     struct TContestoMovimento {
-        int StatoRigo = 0;  // 0 unchanged, 1 modified, 2 new, 3 deleted
+        int StatoRigo = 0; // 0 unchanged, 1 modified, 2 new, 3 deleted
         int CodTipoDoc = 0;
-        QString IdCausale;  // the caller's causal, then the one of the link table
+        QString IdCausale; // the caller's causal, then the one of the link table
         QString IdCosto;
         bool CostiAttivi = false;
         TDataSet *Testa = nullptr;
@@ -100,20 +100,20 @@ public:
         TDataSet *RecordMatricole = nullptr; // the document's serial records (may be null)
 
         TCausaleMag Causale;
-        int FlPartitaContro = 0;    // the counter causal keeps batches
+        int FlPartitaContro = 0; // the counter causal keeps batches
         int Esercizio = 0;
-        int KRigo = 0;              // the row's key of the kind
-        int KTesta = 0;             // the head's key of the kind
+        int KRigo = 0;  // the row's key of the kind
+        int KTesta = 0; // the head's key of the kind
         std::optional<Tipirigo::TRTipoRigo> TipoRigo;
-        bool AggiornaSaldi = true;  // stock and lots booked (not on a retail sale without FlAggSaldi)
-        bool RigoReso = false;      // a row type whose negative quantities follow the causal (RigoDiReso)
+        bool AggiornaSaldi = true; // stock and lots booked (not on a retail sale without FlAggSaldi)
+        bool RigoReso = false;     // a row type whose negative quantities follow the causal (RigoDiReso)
         // Settings read once per call: stock by batch, serial numbers, quantity details.
         bool ConPartite = false;
         bool ConMatricole = false;
         bool ConDettaglioQta = false;
-        bool MovimentoTrovato = false;  // the row's stored movement (SubNumOrdine 0)
-        bool ControPrecedente = false;  // its causal had a counter-movement
-        double ValoreProprio = 0;   // the movement's value before the row's other cost lines
+        bool MovimentoTrovato = false; // the row's stored movement (SubNumOrdine 0)
+        bool ControPrecedente = false; // its causal had a counter-movement
+        double ValoreProprio = 0;      // the movement's value before the row's other cost lines
     };
 
     // ---- virtual operations, in slot order
@@ -242,10 +242,10 @@ protected:
                              const QString &um, double fattConv);
     // The context of one call from the generator's arguments: an unchanged row taken as
     // modified, the module's own datasets where an argument is null.
-    TContestoMovimento ContestoMovimento(int statoRigo, int codTipoDoc, const QString &idCausale, const QString &idCosto,
-                                         bool costiAttivi, TDataSet *testa, TDataSet *rigo, TDataSet *movimenti,
-                                         TDataSet *esistenze, TDataSet *partite, TDataSet *movimentiD, TXQuery *query,
-                                         TDataSet *dettaglioQta);
+    TContestoMovimento ContestoMovimento(int statoRigo, int codTipoDoc, const QString &idCausale,
+                                         const QString &idCosto, bool costiAttivi, TDataSet *testa, TDataSet *rigo,
+                                         TDataSet *movimenti, TDataSet *esistenze, TDataSet *partite,
+                                         TDataSet *movimentiD, TXQuery *query, TDataSet *dettaglioQta);
     // After an error of the generator: pending edits of its datasets cancelled and the error
     // shown (warning; a silent abort is not shown).
     void ErroreMovimento(TContestoMovimento &c, const std::exception &e);
@@ -357,14 +357,14 @@ private:
         int CodTipoDoc = -1;
         int KTesta = 0;
         quint64 Transazione = 0;
-        bool ConSaldi = false;        // its stock is read (Esistenze a client table, stock booked)
-        QSet<TChiaveSaldo> Saldi;     // the stock rows read
-        QList<int> Righe;             // the keys of its stored rows
-        bool MovimentiLetti = false;  // LeggiMovimentiDocumento done
-        bool ConLottiNoti = false; // MovimentiConLotti holds every one of them
+        bool ConSaldi = false;       // its stock is read (Esistenze a client table, stock booked)
+        QSet<TChiaveSaldo> Saldi;    // the stock rows read
+        QList<int> Righe;            // the keys of its stored rows
+        bool MovimentiLetti = false; // LeggiMovimentiDocumento done
+        bool ConLottiNoti = false;   // MovimentiConLotti holds every one of them
         QSet<int> MovimentiConLotti;
-        bool BloccoLetto = false;  // Blocco read (RegistraInBlocco)
-        TMovimentiLetti Blocco;    // the movements of its stored rows as RegistraInBlocco left them
+        bool BloccoLetto = false; // Blocco read (RegistraInBlocco)
+        TMovimentiLetti Blocco;   // the movements of its stored rows as RegistraInBlocco left them
     };
     TDocumentoLetto letto_;
     // A stock row not read yet for the document added to saldi (an empty article books none).

@@ -2,7 +2,6 @@
 #include "host/data/ClassRegistry.h"
 #include "host/data/XDataModule.h"
 
-
 TDMIBMat::TDMIBMat(QObject *owner) : TDataModule(owner)
 {
     SetName(QStringLiteral("DMIBMat"));

@@ -1,6 +1,5 @@
 #include "host/business/Dmibpra.h"
 
-
 #include "host/business/Dmibase.h"
 #include "host/data/XDataModule.h"
 

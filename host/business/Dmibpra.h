@@ -18,8 +18,9 @@ public:
     struct TDatiProvvigione {
         QString IdAgente;
         QString RagioneSociale;
-        double Provvigione = 0;  // the agent's commission percentage
-        bool BaseImporto = false; // commission on the row's first base (its amount), else on the second (net of head discounts)
+        double Provvigione = 0; // the agent's commission percentage
+        bool BaseImporto =
+            false; // commission on the row's first base (its amount), else on the second (net of head discounts)
     };
     // The agent's commission data; false (and empty data but the code) when there is no such
     // agent.

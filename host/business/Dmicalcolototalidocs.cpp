@@ -97,31 +97,31 @@ TDMICalcoloTotaliDocs::~TDMICalcoloTotaliDocs() = default;
 
 bool TDMICalcoloTotaliDocs::TOTDOCS_InternalCalcola(TXParam_TotaliDocs &Param, bool Flag)
 {
-    TOTDOCS_InitStrutture();                                  // 1
-    TOTDOCS_InitParametri(Param);                             // 2
-    TOTDOCS_DivisaEstera(Param);                              // 3
-    TOTDOCS_ContiFissi(Param);                                // 4
-    TOTDOCS_LeggiPagamento(Param, Param.IdPagamento, false);  // 5
-    int righe = TOTDOCS_LeggiRigheDocumento(Param, Flag);     // 6
-    if (!TOTDOCS_Raggruppamento(Param, righe))                // 7
+    TOTDOCS_InitStrutture();                                 // 1
+    TOTDOCS_InitParametri(Param);                            // 2
+    TOTDOCS_DivisaEstera(Param);                             // 3
+    TOTDOCS_ContiFissi(Param);                               // 4
+    TOTDOCS_LeggiPagamento(Param, Param.IdPagamento, false); // 5
+    int righe = TOTDOCS_LeggiRigheDocumento(Param, Flag);    // 6
+    if (!TOTDOCS_Raggruppamento(Param, righe))               // 7
         return false;
-    TOTDOCS_AzzeraSpese(Param, Flag);                         // 8
-    if (!TOTDOCS_MerceSpese(Param))                           // 9
+    TOTDOCS_AzzeraSpese(Param, Flag); // 8
+    if (!TOTDOCS_MerceSpese(Param))   // 9
         return false;
-    TOTDOCS_Scorporo(Param);                                  // 10
-    TOTDOCS_BolliScadenze(Param);                             // 11
+    TOTDOCS_Scorporo(Param);      // 10
+    TOTDOCS_BolliScadenze(Param); // 11
     if (!TOTDOCS_IvaFuoriTotale(Param))
         return false;
-    TOTDOCS_CalcoliRdA(Param);                                // 13
+    TOTDOCS_CalcoliRdA(Param); // 13
     if (In(Param.CodTipoDoc, {0, 1, 2, 11})
         && TDMIBCge::Crea()->IvaSplit(Param.IdClienteTp, Param.IdCliente, Param.DataDocumento))
         TOTDOCS_CalcoliIvaSplit(Param);
-    TOTDOCS_AggiornaTotaliDataset(Param);                     // 14
-    if (!Param.TabTotali) {                                   // 16
+    TOTDOCS_AggiornaTotaliDataset(Param); // 14
+    if (!Param.TabTotali) {               // 16
         SPAR_TotaliParcellazione(Param);
         return true;
     }
-    if (!Flag)                                                // 17
+    if (!Flag) // 17
         TOTDOCS_InternalRiallineImportiNN(Param);
     if (!TOTDOCS_SpeseEsentiIva(Param))
         return false;
@@ -146,8 +146,9 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_InternalControlloScadenze(TXParam_TotaliDocs
     TRata &ultima = Rate.back();
     ultima.Importo = KRound(ultima.Importo + differenza, Param.DecValore);
     ultima.ImportoNaz = TOTDOCS_Cvl(Param, ultima.Importo);
-    TOTDOCS_RegistraLog(Descrizione + QStringLiteral("le scadenze non corrispondono al netto a pagare: la differenza di ")
-                        + KFormati::FormatFloat(QStringLiteral("#,##0.00"), differenza) + QStringLiteral(" va all'ultima rata"));
+    TOTDOCS_RegistraLog(
+        Descrizione + QStringLiteral("le scadenze non corrispondono al netto a pagare: la differenza di ")
+        + KFormati::FormatFloat(QStringLiteral("#,##0.00"), differenza) + QStringLiteral(" va all'ultima rata"));
     return false;
 }
 
@@ -302,25 +303,52 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InitParametriTesta(TXParam_TotaliDocs &Param
     // the kind's description, side and head fields
     Param.FlTipoDoc = Intero(t, QStringLiteral("FlTipoDoc"));
     switch (k) {
-    case 0: Descrizione = QStringLiteral("DDT. "); break;
+    case 0:
+        Descrizione = QStringLiteral("DDT. ");
+        break;
     case 1:
         Descrizione = Param.FlTipoDoc == 1   ? QStringLiteral("Ricevuta fiscale ")
                       : Param.FlTipoDoc == 2 ? QStringLiteral("Parcella definitiva")
                                              : QStringLiteral("Fattura ");
         break;
-    case 2: Descrizione = QStringLiteral("Ordine "); break;
-    case 4: Descrizione = QStringLiteral("Offerta "); break;
-    case 6: Descrizione = QStringLiteral("Mov. vendita "); break;
-    case 10: Descrizione = QStringLiteral("DDT. acquisto"); break;
-    case 11: Descrizione = QStringLiteral("Fattura acquisto "); break;
-    case 12: Descrizione = QStringLiteral("Ordine fornitore "); break;
-    case 13: Descrizione = QStringLiteral("Autofattura "); break;
-    case 14: Descrizione = QStringLiteral("Richiesta "); break;
-    case 20: Descrizione = QStringLiteral("DDT "); break;
-    case 21: Descrizione = QStringLiteral("Fattura terzista "); break;
-    case 22: Descrizione = QStringLiteral("Ordine terzista "); break;
-    case 101: Descrizione = QStringLiteral("Parcella "); break;
-    default: break;
+    case 2:
+        Descrizione = QStringLiteral("Ordine ");
+        break;
+    case 4:
+        Descrizione = QStringLiteral("Offerta ");
+        break;
+    case 6:
+        Descrizione = QStringLiteral("Mov. vendita ");
+        break;
+    case 10:
+        Descrizione = QStringLiteral("DDT. acquisto");
+        break;
+    case 11:
+        Descrizione = QStringLiteral("Fattura acquisto ");
+        break;
+    case 12:
+        Descrizione = QStringLiteral("Ordine fornitore ");
+        break;
+    case 13:
+        Descrizione = QStringLiteral("Autofattura ");
+        break;
+    case 14:
+        Descrizione = QStringLiteral("Richiesta ");
+        break;
+    case 20:
+        Descrizione = QStringLiteral("DDT ");
+        break;
+    case 21:
+        Descrizione = QStringLiteral("Fattura terzista ");
+        break;
+    case 22:
+        Descrizione = QStringLiteral("Ordine terzista ");
+        break;
+    case 101:
+        Descrizione = QStringLiteral("Parcella ");
+        break;
+    default:
+        break;
     }
     if (In(k, {0, 1, 2, 4, 6, 10, 11, 12, 13, 14, 20, 21, 22, 101})) {
         const bool cliente = k < 10 || k == 101;
@@ -397,9 +425,9 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InitParametriTesta(TXParam_TotaliDocs &Param
     // the description completed with the document number and date
     if (!Descrizione.isEmpty()) {
         const QString testo = Descrizione + Param.IdCausale + QLatin1Char('-') + QString::number(Param.Numero);
-        Descrizione = TDMIBbas::Crea()->FormattaNumeroDocumento(testo, Param.Anno, Param.Serie, Param.Numero,
-                                                                Param.IdCausale)
-                      + QStringLiteral(" del ") + DataToStringa(Param.DataDocumento) + QStringLiteral(": ");
+        Descrizione =
+            TDMIBbas::Crea()->FormattaNumeroDocumento(testo, Param.Anno, Param.Serie, Param.Numero, Param.IdCausale)
+            + QStringLiteral(" del ") + DataToStringa(Param.DataDocumento) + QStringLiteral(": ");
     }
 
     // decimals and the discount rounding of receipts and retail sales
@@ -426,8 +454,10 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InitParametriCoda(TXParam_TotaliDocs &Param)
         }
         std::tie(bollo, soglia) = letti->second;
     }
-    Param.ImportoBollo = CalcValoreDivisa(bollo, Param.CambioEuro, Param.DataDocumento, Param.IdDivisa, Param.DecValore);
-    Param.SogliaBollo = CalcValoreDivisa(soglia, Param.CambioEuro, Param.DataDocumento, Param.IdDivisa, Param.DecValore);
+    Param.ImportoBollo =
+        CalcValoreDivisa(bollo, Param.CambioEuro, Param.DataDocumento, Param.IdDivisa, Param.DecValore);
+    Param.SogliaBollo =
+        CalcValoreDivisa(soglia, Param.CambioEuro, Param.DataDocumento, Param.IdDivisa, Param.DecValore);
     Param.FlScorporo = Intero(t, QStringLiteral("FlScorporo"));
     Param.FlIvaManodopera = Intero(t, QStringLiteral("FlIvaManodopera"));
     Param.IdCausaleCont = Testo(t, QStringLiteral("IdCausaleCont"));
@@ -461,7 +491,8 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InitParametriCoda(TXParam_TotaliDocs &Param)
         Param.IncassoTIKN = Numero(t, QStringLiteral("IncassoTIKN"));
         if (Param.IncassoTIKN == 0) {
             qIncassoTIKN->Close();
-            qIncassoTIKN->ParamByName(QStringLiteral("KVenditaDettT"))->SetAsInteger(Intero(t, QStringLiteral("KVenditaDettT")));
+            qIncassoTIKN->ParamByName(QStringLiteral("KVenditaDettT"))
+                ->SetAsInteger(Intero(t, QStringLiteral("KVenditaDettT")));
             qIncassoTIKN->Open();
             Param.IncassoTIKN = qIncassoTIKN->IsEmpty() ? 0 : qIncassoTIKN->Fields(0)->AsFloat();
             qIncassoTIKN->Close();
@@ -471,11 +502,12 @@ void TDMICalcoloTotaliDocs::TOTDOCS_InitParametriCoda(TXParam_TotaliDocs &Param)
     FlParcellazione = k == 101 ? 1 : (k == 1 && Param.FlTipoDoc == 2 ? 2 : 0);
     if (FlParcellazione != 0) {
         NomeTabTotali = FlParcellazione == 1 ? QStringLiteral("PAParcelleTot") : QStringLiteral("FattureCliTot");
-        NomeTabTotaliLocale = FlParcellazione == 1 ? QStringLiteral("t_PAParcelleTotali") : QStringLiteral("t_FattureCliTot");
+        NomeTabTotaliLocale =
+            FlParcellazione == 1 ? QStringLiteral("t_PAParcelleTotali") : QStringLiteral("t_FattureCliTot");
         CampoChiaveTotali = FlParcellazione == 1 ? QStringLiteral("KParcellaT") : QStringLiteral("KFattCliT");
-        EtichetteTotali = {QStringLiteral("Onorari"), QStringLiteral("Spese"), QStringLiteral("Anticipazioni"),
-                           QStringLiteral("Bollo"), QStringLiteral("TotRA"), QStringLiteral("DsRA"),
-                           QStringLiteral("CP"), QStringLiteral("DsCP"), QStringLiteral("DsIVA"),
+        EtichetteTotali = {QStringLiteral("Onorari"),    QStringLiteral("Spese"), QStringLiteral("Anticipazioni"),
+                           QStringLiteral("Bollo"),      QStringLiteral("TotRA"), QStringLiteral("DsRA"),
+                           QStringLiteral("CP"),         QStringLiteral("DsCP"),  QStringLiteral("DsIVA"),
                            QStringLiteral("NettoPagare")};
         IndiceTotali = CampoChiaveTotali + QStringLiteral(";TipoRecord;Progressivo");
         IndiceTotaliCodice = CampoChiaveTotali + QStringLiteral(";TipoRecord;Codice");
@@ -493,7 +525,7 @@ void TDMICalcoloTotaliDocs::TOTDOCS_ContiFissi(const TXParam_TotaliDocs &Param)
 {
     const QString causale = Param.IdCausaleCont;
     IdContoForfait = GetContoFisso(Param.CodTipoDoc < 10 || Param.CodTipoDoc == 101 ? QStringLiteral("IdRicavoForfait")
-                                                                                     : QStringLiteral("IdCostoForfait"),
+                                                                                    : QStringLiteral("IdCostoForfait"),
                                    causale);
     IdContoOmaggi = GetContoOmaggio(QStringLiteral("IdContoOmaggi"), causale, -1);
     IdIvaOmaggi = GetIdIvaFisso(QStringLiteral("IdIvaOmaggi"));
@@ -506,7 +538,8 @@ void TDMICalcoloTotaliDocs::TOTDOCS_ContiFissi(const TXParam_TotaliDocs &Param)
         IdIvaRidotta = KV8Config::GetFSBAS03().IdIvaRidotta.trimmed();
     IdSpBolliVirtuali = GetContoFisso(QStringLiteral("IdSpBolliVirtuali"), causale);
     IdIvaArt15 = GetContoFisso(QStringLiteral("IdIvaArt15"), QString());
-    TDMIBbas::TIvaSpese codici{IdIvaSpeseIncasso, IdIvaRidotta, IdIvaSpeseTrasporto, IdIvaSpeseImballo, IdIvaSpeseVarie};
+    TDMIBbas::TIvaSpese codici{IdIvaSpeseIncasso, IdIvaRidotta, IdIvaSpeseTrasporto, IdIvaSpeseImballo,
+                               IdIvaSpeseVarie};
     if (TDMIBbas::Crea()->IvaSpeseCliente(Param.CodTipoDoc, Param.IdClienteTp, Param.IdCliente, Param.IdDestinazione,
                                           Param.DataDocumento, codici)) {
         IdIvaSpeseIncasso = codici.Incasso;
@@ -607,8 +640,8 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_MerceSpese(TXParam_TotaliDocs &Param)
         return false;
 
     // head discounts in cascade on each entry's part that they reduce
-    const double sconti[6] = {Param.Sconto1, Param.Sconto2, Param.Sconto3, Param.Sconto4, Param.Sconto5,
-                              Param.ScontoPagamento};
+    const double sconti[6] = {Param.Sconto1, Param.Sconto2, Param.Sconto3,
+                              Param.Sconto4, Param.Sconto5, Param.ScontoPagamento};
     bool nessuno = true;
     for (double s : sconti)
         nessuno = nessuno && s == 0;
@@ -653,10 +686,10 @@ void TDMICalcoloTotaliDocs::TOTDOCS_BolliScadenze(TXParam_TotaliDocs &Param)
     }
     Totali.TotFuoriCampo = KRound(fuoriCampo, dec);
     Totali.SpeseEsenti1 = KRound(Param.SpeseArt15, dec);
-    const bool bolloDovuto = Param.FlSpeseBolliEse == 1
-                             && (In(Param.CodTipoDoc, {1, 2, 101}) || (Param.CodTipoDoc == 0 && TipoMovPagamento == QLatin1String("CR")))
-                             && Param.ImportoBollo > 0
-                             && CompDec(esente + Param.SpeseArt15, Param.SogliaBollo, dec) >= 0;
+    const bool bolloDovuto =
+        Param.FlSpeseBolliEse == 1
+        && (In(Param.CodTipoDoc, {1, 2, 101}) || (Param.CodTipoDoc == 0 && TipoMovPagamento == QLatin1String("CR")))
+        && Param.ImportoBollo > 0 && CompDec(esente + Param.SpeseArt15, Param.SogliaBollo, dec) >= 0;
     Totali.SpeseEsenti2 = bolloDovuto ? Param.ImportoBollo : 0;
     const auto totale = [&] {
         Totali.TotDocumento = KRound(Totali.TotImponibile + Totali.TotIva + Totali.TotFuoriCampo + Totali.SpeseEsenti1
@@ -726,22 +759,33 @@ void TDMICalcoloTotaliDocs::TOTDOCS_AggiornaTotaliDataset(TXParam_TotaliDocs &Pa
                 d->Edit();
         }
         const TTotaliDoc &t = Totali;
-        const std::pair<const char *, double> valori[] = {
-            {"TotMerceLordo", t.TotMerceLordo},       {"TotMerceNetto1", t.TotMerceNetto1},
-            {"TotMerceNetto2", t.TotMerceNetto2},     {"TotMerceNetto3", t.TotMerceNetto3},
-            {"TotDocumento", t.TotDocumento},         {"TotImponibile", t.TotImponibile},
-            {"CvlDocumento", t.CvlDocumento},         {"CvlImponibile", t.CvlImponibile},
-            {"CVLIva", t.CVLIva},                     {"TotSconto", t.TotSconto},
-            {"TotIva", t.TotIva},                     {"TotProdotti", t.TotProdotti},
-            {"TotRicavi", t.TotRicavi},               {"TotRA", t.TotRA},
-            {"NettoPagare", t.NettoPagare},           {"TotRigheRAE", t.TotRigheRAE},
-            {"TotMerceNettoSC3", t.TotMerceNettoSC3}, {"TotMerceNettoSC4", t.TotMerceNettoSC4},
-            {"TotMerceNettoSC5", t.TotMerceNettoSC5}, {"SpeseTrasporto", t.SpeseTrasporto},
-            {"CVLSpeseTrasporto", t.CVLSpeseTrasporto}, {"SpeseImballo", t.SpeseImballo},
-            {"CVLSpeseImballo", t.CVLSpeseImballo},   {"SpeseVarie", t.SpeseVarie},
-            {"CVLSpeseVarie", t.CVLSpeseVarie},
-            {"SpeseEsenti", t.SpeseEsenti1 + t.SpeseEsenti2},
-            {"CVLSpeseEsenti", t.CVLSpeseEsenti1 + t.CVLSpeseEsenti2}};
+        const std::pair<const char *, double> valori[] = {{"TotMerceLordo", t.TotMerceLordo},
+                                                          {"TotMerceNetto1", t.TotMerceNetto1},
+                                                          {"TotMerceNetto2", t.TotMerceNetto2},
+                                                          {"TotMerceNetto3", t.TotMerceNetto3},
+                                                          {"TotDocumento", t.TotDocumento},
+                                                          {"TotImponibile", t.TotImponibile},
+                                                          {"CvlDocumento", t.CvlDocumento},
+                                                          {"CvlImponibile", t.CvlImponibile},
+                                                          {"CVLIva", t.CVLIva},
+                                                          {"TotSconto", t.TotSconto},
+                                                          {"TotIva", t.TotIva},
+                                                          {"TotProdotti", t.TotProdotti},
+                                                          {"TotRicavi", t.TotRicavi},
+                                                          {"TotRA", t.TotRA},
+                                                          {"NettoPagare", t.NettoPagare},
+                                                          {"TotRigheRAE", t.TotRigheRAE},
+                                                          {"TotMerceNettoSC3", t.TotMerceNettoSC3},
+                                                          {"TotMerceNettoSC4", t.TotMerceNettoSC4},
+                                                          {"TotMerceNettoSC5", t.TotMerceNettoSC5},
+                                                          {"SpeseTrasporto", t.SpeseTrasporto},
+                                                          {"CVLSpeseTrasporto", t.CVLSpeseTrasporto},
+                                                          {"SpeseImballo", t.SpeseImballo},
+                                                          {"CVLSpeseImballo", t.CVLSpeseImballo},
+                                                          {"SpeseVarie", t.SpeseVarie},
+                                                          {"CVLSpeseVarie", t.CVLSpeseVarie},
+                                                          {"SpeseEsenti", t.SpeseEsenti1 + t.SpeseEsenti2},
+                                                          {"CVLSpeseEsenti", t.CVLSpeseEsenti1 + t.CVLSpeseEsenti2}};
         for (const auto &[campo, valore] : valori)
             Scrivi(d, QLatin1String(campo), valore);
         // what the total holds beside taxable and VAT: the rows outside VAT and the exempt expenses
@@ -839,7 +883,8 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_RegistraTotali(TXParam_TotaliDocs &Param, bo
             r.Importo2 = s.cvl;
             TOTDOCS_ScriviRigoTotali(Param, r);
         }
-        if (CompDec(Totali.SpeseEsenti1, 0, Param.DecValore) != 0 || CompDec(Totali.SpeseEsenti2, 0, Param.DecValore) != 0) {
+        if (CompDec(Totali.SpeseEsenti1, 0, Param.DecValore) != 0
+            || CompDec(Totali.SpeseEsenti2, 0, Param.DecValore) != 0) {
             TOTDOCS_InitRigoTotali(r, QStringLiteral("SPE"), 1);
             r.Codice = IdIvaArt15;
             r.Importo1 = Totali.SpeseEsenti1;
@@ -952,9 +997,9 @@ const TDMICalcoloTotaliDocs::CampiRigo &TDMICalcoloTotaliDocs::CampiDelRigo(TDat
     if (campiRigo_.righe == righe)
         return campiRigo_;
     const auto f = [righe](const char *nome) { return righe ? righe->FindField(QLatin1String(nome)) : nullptr; };
-    campiRigo_ = {righe,           f("TipoRigo"),     f("IdProdotto"),    f("ImportoNetto"), f("IdIva"),
-                  f("IdAgente1"),  f("Provvigione1"), f("IdAgente2"),     f("Provvigione2"), f("ImportoNN"),
-                  f("IdConto"),    f("IdCentroCosto"), f("DataInizioComp"), f("DataFineComp")};
+    campiRigo_ = {righe,          f("TipoRigo"),      f("IdProdotto"),     f("ImportoNetto"), f("IdIva"),
+                  f("IdAgente1"), f("Provvigione1"),  f("IdAgente2"),      f("Provvigione2"), f("ImportoNN"),
+                  f("IdConto"),   f("IdCentroCosto"), f("DataInizioComp"), f("DataFineComp")};
     return campiRigo_;
 }
 
@@ -1006,8 +1051,10 @@ void TDMICalcoloTotaliDocs::TOTDOCS_ScriviRigoTotali(TXParam_TotaliDocs &Param, 
     tab->FieldByName(QStringLiteral("Importo3"))->SetAsFloat(Rigo.Importo3);
     tab->FieldByName(QStringLiteral("Importo4"))->SetAsFloat(Rigo.Importo4);
     tab->FieldByName(QStringLiteral("Percentuale"))->SetAsFloat(Rigo.Percentuale);
-    tab->FieldByName(QStringLiteral("DataInizio"))->SetValue(Rigo.DataInizio.isNull() ? QVariant() : QVariant(Rigo.DataInizio));
-    tab->FieldByName(QStringLiteral("DataFine"))->SetValue(Rigo.DataFine.isNull() ? QVariant() : QVariant(Rigo.DataFine));
+    tab->FieldByName(QStringLiteral("DataInizio"))
+        ->SetValue(Rigo.DataInizio.isNull() ? QVariant() : QVariant(Rigo.DataInizio));
+    tab->FieldByName(QStringLiteral("DataFine"))
+        ->SetValue(Rigo.DataFine.isNull() ? QVariant() : QVariant(Rigo.DataFine));
     tab->Post();
 }
 
@@ -1045,9 +1092,7 @@ void TDMICalcoloTotaliDocs::TOTDOCS_Scorporo(TXParam_TotaliDocs &Param)
     Totali.CVLIva = KRound(cvlIva, Param.DecValoreIT);
 }
 
-void TDMICalcoloTotaliDocs::TOTDOCS_CalcoliRdA(TXParam_TotaliDocs &)
-{
-}
+void TDMICalcoloTotaliDocs::TOTDOCS_CalcoliRdA(TXParam_TotaliDocs &) {}
 
 void TDMICalcoloTotaliDocs::TOTDOCS_CalcoliIvaSplit(TXParam_TotaliDocs &Param)
 {
@@ -1067,7 +1112,7 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_FornitoreReverseCharge(const TXParam_TotaliD
 }
 
 double TDMICalcoloTotaliDocs::TOTDOCS_ImponibileIvaEsclusa(const TXParam_TotaliDocs &Param, double Lordo,
-                                                          double Aliquota)
+                                                           double Aliquota)
 {
     if (!FlDivisaEstera)
         return ScorporaIva(Param.DecValore, Lordo, Aliquota);
@@ -1094,11 +1139,17 @@ void TDMICalcoloTotaliDocs::SPAR_CreaRigoTCP(TXParam_TotaliDocs &) {}
 void TDMICalcoloTotaliDocs::SPAR_CreaRigoTRA(TXParam_TotaliDocs &) {}
 void TDMICalcoloTotaliDocs::SPAR_CreaRigoTNP(TXParam_TotaliDocs &) {}
 void TDMICalcoloTotaliDocs::SPAR_CreaRigoPNS(TXParam_TotaliDocs &) {}
-int TDMICalcoloTotaliDocs::SPAR_GetRighiIva(TXParam_TotaliDocs &) { return 0; }
+int TDMICalcoloTotaliDocs::SPAR_GetRighiIva(TXParam_TotaliDocs &)
+{
+    return 0;
+}
 void TDMICalcoloTotaliDocs::SPAR_AllineaTotImponibile(TXParam_TotaliDocs &) {}
 void TDMICalcoloTotaliDocs::SPAR_AllineaScadenze(TXParam_TotaliDocs &) {}
 void TDMICalcoloTotaliDocs::SPAR_TotaliParcellazione(TXParam_TotaliDocs &) {}
-double TDMICalcoloTotaliDocs::SPAR_CalcolaImportoNN(TXParam_TotaliDocs &) { return 0; }
+double TDMICalcoloTotaliDocs::SPAR_CalcolaImportoNN(TXParam_TotaliDocs &)
+{
+    return 0;
+}
 
 // ---- the grouping
 
@@ -1122,7 +1173,8 @@ bool TDMICalcoloTotaliDocs::TOTDOCS_RaggruppaRigo(const TXParam_TotaliDocs &Para
     // row type
     const Tipirigo::TRTipoRigo *tipo = TipoDiRigo(Rigo.TipoRigo);
     if (!tipo)
-        throw Exception(Descrizione + QStringLiteral("Tipo rigo non valido nel documento: ") + QString::number(Rigo.TipoRigo));
+        throw Exception(Descrizione + QStringLiteral("Tipo rigo non valido nel documento: ")
+                        + QString::number(Rigo.TipoRigo));
     const int classe = tipo->FlClasse;
     const bool omaggio = classe == Tipirigo::crOmaggio || classe == Tipirigo::crOmaggioRivalsa;
     // VAT accumulators
@@ -1414,7 +1466,8 @@ void TDMICalcoloTotaliDocs::CalcolaRate(TXParam_TotaliDocs &Param)
     for (int i = 0; i < n; ++i) {
         TRata r;
         r.Data = scadenze[i];
-        r.IdTipoMovimento = size_t(i) < ratePagamento_.size() ? ratePagamento_[size_t(i)].IdTipoMovimento : TipoMovPagamento;
+        r.IdTipoMovimento =
+            size_t(i) < ratePagamento_.size() ? ratePagamento_[size_t(i)].IdTipoMovimento : TipoMovPagamento;
         r.Percentuale = percentuali[i];
         r.SpeseIncasso = size_t(i) < ratePagamento_.size() && ratePagamento_[size_t(i)].SpeseIncasso;
         r.Importo = importi[i];
@@ -1424,9 +1477,10 @@ void TDMICalcoloTotaliDocs::CalcolaRate(TXParam_TotaliDocs &Param)
 }
 
 const std::vector<TRigoPagamento> &TDMICalcoloTotaliDocs::RighePagamento(const TXParam_TotaliDocs &Param,
-                                                                        const QString &IdPagamento)
+                                                                         const QString &IdPagamento)
 {
-    std::map<QString, std::vector<TRigoPagamento>> &lette = Param.RighePagamenti ? *Param.RighePagamenti : righePagamenti_;
+    std::map<QString, std::vector<TRigoPagamento>> &lette =
+        Param.RighePagamenti ? *Param.RighePagamenti : righePagamenti_;
     auto it = lette.find(IdPagamento);
     if (it != lette.end())
         return it->second;
@@ -1494,27 +1548,42 @@ int TOTDOCS_TestScadenzario(TXParam_TotaliDocs &Param)
 QString TabellaTotali(int CodTipoDoc)
 {
     switch (CodTipoDoc) {
-    case 0: return QStringLiteral("BolleCliTot");
-    case 1: return QStringLiteral("FattureCliTot");
-    case 10: return QStringLiteral("BolleForTot");
-    case 101: return QStringLiteral("PAParcelleTot");
-    default: return QString();
+    case 0:
+        return QStringLiteral("BolleCliTot");
+    case 1:
+        return QStringLiteral("FattureCliTot");
+    case 10:
+        return QStringLiteral("BolleForTot");
+    case 101:
+        return QStringLiteral("PAParcelleTot");
+    default:
+        return QString();
     }
 }
 
 QString ChiaveTesta(int CodTipoDoc)
 {
     switch (CodTipoDoc) {
-    case 0: return QStringLiteral("KBolleCliT");
-    case 1: return QStringLiteral("KFattCliT");
-    case 2: return QStringLiteral("KOrdiniCliT");
-    case 4: return QStringLiteral("KOfferteCliT");
-    case 6: return QStringLiteral("KVenditaDettT");
-    case 10: return QStringLiteral("KBolleForT");
-    case 11: return QStringLiteral("KFattForT");
-    case 13: return QStringLiteral("KFattAutT");
-    case 101: return QStringLiteral("KParcellaT");
-    default: return QString();
+    case 0:
+        return QStringLiteral("KBolleCliT");
+    case 1:
+        return QStringLiteral("KFattCliT");
+    case 2:
+        return QStringLiteral("KOrdiniCliT");
+    case 4:
+        return QStringLiteral("KOfferteCliT");
+    case 6:
+        return QStringLiteral("KVenditaDettT");
+    case 10:
+        return QStringLiteral("KBolleForT");
+    case 11:
+        return QStringLiteral("KFattForT");
+    case 13:
+        return QStringLiteral("KFattAutT");
+    case 101:
+        return QStringLiteral("KParcellaT");
+    default:
+        return QString();
     }
 }
 

@@ -68,7 +68,7 @@ struct TXParam_TotaliDocs {
     std::map<QString, std::vector<TRigoPagamento>> *RighePagamenti = nullptr;
 
     // ---- filled by TOTDOCS_InitParametri from the head
-    QString IdClienteTp;        // account type and code: the customer, or the supplier on the supplier side
+    QString IdClienteTp; // account type and code: the customer, or the supplier on the supplier side
     QString IdCliente;
     int IdDestinazione = 0;
     QString IdCausale;
@@ -77,8 +77,8 @@ struct TXParam_TotaliDocs {
     int Numero = 0;
     int FlTipoDoc = 0;
     QString IdDivisa;
-    double CambioEuro = 1;      // rate of the currency at the document date
-    double Cambio = 1;          // the head's rate
+    double CambioEuro = 1; // rate of the currency at the document date
+    double Cambio = 1;     // the head's rate
     QDateTime DataDocumento;
     QDateTime DataPagamento;
     QString IdPagamento;
@@ -110,9 +110,9 @@ struct TXParam_TotaliDocs {
     double Arrotondamento = 0;
     double ScontoAPagare = 0;
     QDateTime DataDocEsterno;
-    int FlScorporo = 0;         // row prices include VAT
+    int FlScorporo = 0; // row prices include VAT
     int FlIvaManodopera = 0;
-    QString IdCausaleCont;      // accounting causal: selects the fixed accounts
+    QString IdCausaleCont; // accounting causal: selects the fixed accounts
     int FlTipoDocumento = 0;
     int FlTipoEmissione = 0;
     int FlFatturaXML = 0;
@@ -123,12 +123,12 @@ struct TXParam_TotaliDocs {
     QString IdConto;
     int FlSoggettoRdA = 0;
     int FlRaggFattura = 0;
-    double IncassoTIKN = 0;     // takings of a retail sale
+    double IncassoTIKN = 0; // takings of a retail sale
     double TotaleManodopera = 0;
-    double ImportoBollo = 0;    // stamp duty and the amount from which it is due, in document currency
+    double ImportoBollo = 0; // stamp duty and the amount from which it is due, in document currency
     double SogliaBollo = 0;
-    int DecValore = 2;          // value decimals of the document currency
-    int DecValoreIT = 2;        // value decimals of national-currency amounts
+    int DecValore = 2;   // value decimals of the document currency
+    int DecValoreIT = 2; // value decimals of national-currency amounts
     // host settings copied into the record
     bool FlProvvigioni = false;     // commissions computed
     bool FlArrotondaSconti = false; // each head-discount level rounded
@@ -150,17 +150,17 @@ public:
         int FlOmaggio = 0;
         int FlLiquidazione = 0;
         double Indetraibilita = 0;
-        double AliqScorporo = 0;     // rate that takes VAT out of gross amounts
-        double Imponibile = 0;       // taxable amount (after the head discounts and with the expenses)
-        double ImportoClassi = 0;    // rows of classes 1, 4 and 5
-        double Omaggi = 0;           // gift rows (classes 4 and 5)
-        double EsenteSconto = 0;     // part not reduced by head discounts
-        double ImportoFlag = 0;      // rows carrying the row flag
-        double ImponibileLordo = 0;  // copies taken after the grouping (goods only)
+        double AliqScorporo = 0;    // rate that takes VAT out of gross amounts
+        double Imponibile = 0;      // taxable amount (after the head discounts and with the expenses)
+        double ImportoClassi = 0;   // rows of classes 1, 4 and 5
+        double Omaggi = 0;          // gift rows (classes 4 and 5)
+        double EsenteSconto = 0;    // part not reduced by head discounts
+        double ImportoFlag = 0;     // rows carrying the row flag
+        double ImponibileLordo = 0; // copies taken after the grouping (goods only)
         double EsenteScontoLordo = 0;
-        double MerceNetta = 0;       // goods after the head discounts
+        double MerceNetta = 0; // goods after the head discounts
         double Iva = 0;
-        double CvlImponibile = 0;    // national-currency counterparts
+        double CvlImponibile = 0; // national-currency counterparts
         double CvlImportoClassi = 0;
         double CvlIva = 0;
     };
@@ -191,16 +191,16 @@ public:
     };
     // A document row as the engine reads it.
     struct TRigoDocumento {
-        qint16 TipoRigo = 0;        // the row type is its absolute value
+        qint16 TipoRigo = 0; // the row type is its absolute value
         QString IdProdotto;
-        double Importo = 0;         // net of the row discounts, document currency
+        double Importo = 0; // net of the row discounts, document currency
         QString IdIva;
         QString IdAgente[3];
         double Provvigione[3] = {0, 0, 0};
-        double BaseProvv1 = 0;      // commission bases: the amount, and the amount net of every discount
+        double BaseProvv1 = 0; // commission bases: the amount, and the amount net of every discount
         double BaseProvv2 = 0;
         QString IdConto;
-        double ImportoConto = 0;    // amount booked on the account
+        double ImportoConto = 0; // amount booked on the account
         QString IdCentroCosto;
         QDateTime DataInizio;
         QDateTime DataFine;
@@ -211,10 +211,10 @@ public:
         QDateTime Data;
         QString IdTipoMovimento;
         double Percentuale = 0;
-        bool SpeseIncasso = false;  // bears collection expenses
+        bool SpeseIncasso = false; // bears collection expenses
         double Importo = 0;
         double ImportoNaz = 0;
-        double Bollo = 0;           // stamp duty of a bill of exchange
+        double Bollo = 0; // stamp duty of a bill of exchange
     };
     // Totals of the document (national-currency counterparts as Cvl...).
     struct TTotaliDoc {
@@ -225,7 +225,7 @@ public:
         double TotControllo = 0; // the taxable amount, the accounts' control sum
         double TotImponibile = 0, CvlImponibile = 0;
         double TotIva = 0, CVLIva = 0;
-        double TotFuoriCampo = 0;    // rows of class 1
+        double TotFuoriCampo = 0; // rows of class 1
         double TotDocumento = 0, CvlDocumento = 0;
         double TotSconto = 0;
         double TotProdotti = 0, TotRicavi = 0;
@@ -354,7 +354,7 @@ public:
     QString IdIvaArt15;
 
     // Payment of the document.
-    QString TipoMovPagamento;    // its movement type ("TR", "RD", "CR"...)
+    QString TipoMovPagamento; // its movement type ("TR", "RD", "CR"...)
     int NumeroRate = 1;
     int FlTrattamIva = 0;
     QString IdDivisaPagamento;
@@ -362,7 +362,7 @@ public:
     double ValoreMinimo = 0;
     QString IdPagamentoAlt;
 
-    QString Descrizione;         // document description, opening the messages
+    QString Descrizione; // document description, opening the messages
     QString UltimoMessaggio;
     QStringList Log;
 

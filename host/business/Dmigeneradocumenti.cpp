@@ -99,8 +99,9 @@ bool TDMIGeneraDocumenti::Rifiuta(const QString &testo)
 bool TDMIGeneraDocumenti::PreparaGenerazione()
 {
     TDMIBase *dm = TDMIBase::Crea();
-    for (const QString &tabella : {QStringLiteral("Clienti"), QStringLiteral("CausaliFattCli"), QStringLiteral("Articoli"),
-                                   QStringLiteral("CodiciIva"), QStringLiteral("Pagamenti")})
+    for (const QString &tabella :
+         {QStringLiteral("Clienti"), QStringLiteral("CausaliFattCli"), QStringLiteral("Articoli"),
+          QStringLiteral("CodiciIva"), QStringLiteral("Pagamenti")})
         dm->Rileggi(tabella);
     CheckTabOpen(tFattureTot);
     FineGenerazione();
@@ -193,8 +194,9 @@ bool TDMIGeneraDocumenti::CompletaTestaDoc(TDataSet *Testa, TDataSet *ProtIva, i
     TDMIBase *dm = TDMIBase::Crea();
     const QString causale = Campo(Testa, "IdCausale");
     if (!TDMIBase::Posiziona(dm->lkCausFattCli, QStringLiteral("IdCausale"), {causale}))
-        return Rifiuta(QStringLiteral("La causale <%1> non esiste: sceglierne una tra le causali delle fatture clienti.")
-                           .arg(causale));
+        return Rifiuta(
+            QStringLiteral("La causale <%1> non esiste: sceglierne una tra le causali delle fatture clienti.")
+                .arg(causale));
     const QDateTime data = Testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime();
     if (data.isNull())
         return Rifiuta(QStringLiteral("Data del documento non impostata: indicarla prima di completare la testata."));
@@ -204,7 +206,8 @@ bool TDMIGeneraDocumenti::CompletaTestaDoc(TDataSet *Testa, TDataSet *ProtIva, i
     const QString tipo = Campo(Testa, "IdClienteTp");
     const QString cliente = Campo(Testa, "IdCliente");
     if (!TDMIBase::Posiziona(dm->lkClienti, QStringLiteral("IdContoTp;IdConto"), {tipo, cliente}))
-        return Rifiuta(QStringLiteral("Il cliente <%1> non esiste: sceglierne uno dall'anagrafica clienti.").arg(cliente));
+        return Rifiuta(
+            QStringLiteral("Il cliente <%1> non esiste: sceglierne uno dall'anagrafica clienti.").arg(cliente));
     TXlkTable *c = dm->lkClienti;
     for (const char *campo : {"IdPagamento", "IdAgente1", "IdAgente2", "IdListino", "IdBanca", "IdAgenzia", "IdLingua",
                               "IdZona", "IdSpedizione1", "IdSpedizione2", "IdTipoTrasporto", "IdPorto", "IdEsclusione",
@@ -261,20 +264,25 @@ bool TDMIGeneraDocumenti::ControllaTestaDoc(TDataSet *Testa, bool Messaggi)
         return rifiuta(QStringLiteral("Data del documento non impostata: indicarla."));
     const QString causale = Campo(Testa, "IdCausale");
     if (!TDMIBase::Posiziona(dm->lkCausFattCli, QStringLiteral("IdCausale"), {causale}))
-        return rifiuta(QStringLiteral("La causale <%1> non esiste: sceglierne una tra le causali delle fatture clienti.")
-                           .arg(causale));
+        return rifiuta(
+            QStringLiteral("La causale <%1> non esiste: sceglierne una tra le causali delle fatture clienti.")
+                .arg(causale));
     const QString cliente = Campo(Testa, "IdCliente");
-    if (!TDMIBase::Posiziona(dm->lkClienti, QStringLiteral("IdContoTp;IdConto"), {Campo(Testa, "IdClienteTp"), cliente}))
-        return rifiuta(QStringLiteral("Il cliente <%1> non esiste: sceglierne uno dall'anagrafica clienti.").arg(cliente));
+    if (!TDMIBase::Posiziona(dm->lkClienti, QStringLiteral("IdContoTp;IdConto"),
+                             {Campo(Testa, "IdClienteTp"), cliente}))
+        return rifiuta(
+            QStringLiteral("Il cliente <%1> non esiste: sceglierne uno dall'anagrafica clienti.").arg(cliente));
     const QString divisa = Campo(Testa, "IdDivisa");
     if (!MonetaConto(divisa) && !TestDivisa(divisa))
-        return rifiuta(QStringLiteral("La divisa <%1> non esiste: sceglierne una della tabella delle divise.").arg(divisa));
+        return rifiuta(
+            QStringLiteral("La divisa <%1> non esiste: sceglierne una della tabella delle divise.").arg(divisa));
     const QString pagamento = Campo(Testa, "IdPagamento");
     if (!pagamento.isEmpty() && !TDMIBase::Posiziona(dm->lkPagamenti, QStringLiteral("IdPagamento"), {pagamento}))
-        return rifiuta(QStringLiteral("Il pagamento <%1> non esiste: sceglierne uno della tabella dei pagamenti.")
-                           .arg(pagamento));
+        return rifiuta(
+            QStringLiteral("Il pagamento <%1> non esiste: sceglierne uno della tabella dei pagamenti.").arg(pagamento));
     if (Testa->FieldByName(QStringLiteral("Numero"))->AsInteger() <= 0)
-        return rifiuta(QStringLiteral("Numero del documento non assegnato: completare la testata prima di registrarla."));
+        return rifiuta(
+            QStringLiteral("Numero del documento non assegnato: completare la testata prima di registrarla."));
     return true;
 }
 
@@ -289,7 +297,8 @@ bool TDMIGeneraDocumenti::CompletaRigoDoc(TDataSet *Testa, TDataSet *Rigo, int)
     const QString articolo = Campo(Rigo, "IdProdotto");
     if (!articolo.isEmpty()) {
         if (!TDMIBase::Posiziona(dm->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
-            return Rifiuta(QStringLiteral("L'articolo <%1> non esiste: sceglierne uno dall'anagrafica articoli.").arg(articolo));
+            return Rifiuta(
+                QStringLiteral("L'articolo <%1> non esiste: sceglierne uno dall'anagrafica articoli.").arg(articolo));
         TXlkTable *a = dm->lkArticoli;
         SeVuoto(Rigo, "Descrizione", a->FieldByName(QStringLiteral("DsProdotto"))->Value());
         SeVuoto(Rigo, "IdUM", a->FieldByName(QStringLiteral("IdUM1"))->Value());
@@ -300,7 +309,8 @@ bool TDMIGeneraDocumenti::CompletaRigoDoc(TDataSet *Testa, TDataSet *Rigo, int)
         SeVuoto(Rigo, "IdMagazzino", magazzino.toInt());
     SeVuoto(Rigo, "IdConto", Campo(Testa, "IdConto"));
     SeVuoto(Rigo, "IdConto", GetContoFisso(QStringLiteral("IdContoVendite"), Campo(Testa, "IdCausaleCont")));
-    const std::pair<const char *, const char *> agenti[] = {{"IdAgente1", "Provvigione1"}, {"IdAgente2", "Provvigione2"}};
+    const std::pair<const char *, const char *> agenti[] = {{"IdAgente1", "Provvigione1"},
+                                                            {"IdAgente2", "Provvigione2"}};
     for (const auto &[agente, provvigione] : agenti) {
         SeVuoto(Rigo, agente, Testa->FieldByName(QLatin1String(agente))->Value());
         const QString codice = Campo(Rigo, agente);
@@ -325,8 +335,8 @@ bool TDMIGeneraDocumenti::CompletaRigoDoc(TDataSet *Testa, TDataSet *Rigo, int)
     r.IdProdotto = articolo;
     r.TabDivise = dm->lkDivise;
     try {
-        const char *const campi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN",
-                                     "ControvaloreNN"};
+        const char *const campi[] = {"ImportoLordo",  "ImportoNetto",  "ImportoNN",
+                                     "ControvaloreL", "ControvaloreN", "ControvaloreNN"};
         for (int modo = 1; modo <= 6; ++modo)
             Rigo->FieldByName(QLatin1String(campi[modo - 1]))->SetAsFloat(CalcoloValoriRigo(r, modo));
     } catch (const Exception &e) {
@@ -340,17 +350,20 @@ bool TDMIGeneraDocumenti::ControllaRigoDoc(TDataSet *, TDataSet *Rigo)
     const int tipoRigo = Rigo->FieldByName(QStringLiteral("TipoRigo"))->AsInteger();
     const auto tipo = Tipirigo::TRGetTipoRigo(1, 0, std::abs(tipoRigo));
     if (!tipo)
-        return Rifiuta(QStringLiteral("Il tipo rigo <%1> non esiste: sceglierne uno della tabella dei tipi rigo.").arg(tipoRigo));
+        return Rifiuta(
+            QStringLiteral("Il tipo rigo <%1> non esiste: sceglierne uno della tabella dei tipi rigo.").arg(tipoRigo));
     if (tipo->FlClasse == Tipirigo::crDescrittivo)
         return true;
     TDMIBase *dm = TDMIBase::Crea();
     const QString articolo = Campo(Rigo, "IdProdotto");
     if (!articolo.isEmpty() && !TDMIBase::Posiziona(dm->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
-        return Rifiuta(QStringLiteral("L'articolo <%1> non esiste: sceglierne uno dall'anagrafica articoli.").arg(articolo));
+        return Rifiuta(
+            QStringLiteral("L'articolo <%1> non esiste: sceglierne uno dall'anagrafica articoli.").arg(articolo));
     const QString iva = Campo(Rigo, "IdIva");
     if (!TDMIBase::Posiziona(dm->lkCodiciIva, QStringLiteral("IdIva"), {iva}))
-        return Rifiuta(QStringLiteral("Il codice Iva <%1> del rigo non esiste: sceglierne uno della tabella dei codici Iva.")
-                           .arg(iva));
+        return Rifiuta(
+            QStringLiteral("Il codice Iva <%1> del rigo non esiste: sceglierne uno della tabella dei codici Iva.")
+                .arg(iva));
     if (!std::isfinite(Rigo->FieldByName(QStringLiteral("Quantita"))->AsFloat()))
         return Rifiuta(QStringLiteral("Quantità del rigo non valida: correggerla."));
     return true;
@@ -369,8 +382,9 @@ bool TDMIGeneraDocumenti::AggiornaRigoDoc(TDataSet *Testa, TDataSet *Rigo)
     }
     TDMIBase *dm = TDMIBase::Crea();
     if (!TDMIBase::Posiziona(dm->lkCausFattCli, QStringLiteral("IdCausale"), {Campo(Testa, "IdCausale")}))
-        return Rifiuta(QStringLiteral("La causale <%1> non esiste: sceglierne una tra le causali delle fatture clienti.")
-                           .arg(Campo(Testa, "IdCausale")));
+        return Rifiuta(
+            QStringLiteral("La causale <%1> non esiste: sceglierne una tra le causali delle fatture clienti.")
+                .arg(Campo(Testa, "IdCausale")));
     const QString causaleMag = dm->lkCausFattCli->FieldByName(QStringLiteral("IdCausaleMaga"))->AsString().trimmed();
     if (causaleMag.isEmpty() || Campo(Rigo, "IdProdotto").isEmpty() || CFG.FlMovMagazzino != 1)
         return true;

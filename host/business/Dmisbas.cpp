@@ -31,13 +31,38 @@ TDMISBas *TDMISBas::Crea(QObject *owner)
 bool TDMISBas::TabelleRighe(int codTipoDoc, QString &locale, QString &archivio, QString &chiaveTesta)
 {
     switch (codTipoDoc) {
-    case 0: locale = QStringLiteral("t_RigheBolleCli"); archivio = QStringLiteral("BolleCliRighe"); chiaveTesta = QStringLiteral("KBolleCliT"); return true;
-    case 1: locale = QStringLiteral("t_RigheFattCli"); archivio = QStringLiteral("FattureCliRighe"); chiaveTesta = QStringLiteral("KFattCliT"); return true;
-    case 2: locale = QStringLiteral("t_RigheOrdCli"); archivio = QStringLiteral("OrdiniCliRighe"); chiaveTesta = QStringLiteral("KOrdiniCliT"); return true;
-    case 4: locale = QStringLiteral("t_RigheOffCli"); archivio = QStringLiteral("OfferteCliRighe"); chiaveTesta = QStringLiteral("KOfferteCliT"); return true;
-    case 10: locale = QStringLiteral("t_RigheBolleFor"); archivio = QStringLiteral("BolleForRighe"); chiaveTesta = QStringLiteral("KBolleForT"); return true;
-    case 16: locale = QStringLiteral("t_LPRPrelieviR"); archivio = QStringLiteral("LPRPrelieviR"); chiaveTesta = QStringLiteral("KPrelieviT"); return true;
-    default: return false;
+    case 0:
+        locale = QStringLiteral("t_RigheBolleCli");
+        archivio = QStringLiteral("BolleCliRighe");
+        chiaveTesta = QStringLiteral("KBolleCliT");
+        return true;
+    case 1:
+        locale = QStringLiteral("t_RigheFattCli");
+        archivio = QStringLiteral("FattureCliRighe");
+        chiaveTesta = QStringLiteral("KFattCliT");
+        return true;
+    case 2:
+        locale = QStringLiteral("t_RigheOrdCli");
+        archivio = QStringLiteral("OrdiniCliRighe");
+        chiaveTesta = QStringLiteral("KOrdiniCliT");
+        return true;
+    case 4:
+        locale = QStringLiteral("t_RigheOffCli");
+        archivio = QStringLiteral("OfferteCliRighe");
+        chiaveTesta = QStringLiteral("KOfferteCliT");
+        return true;
+    case 10:
+        locale = QStringLiteral("t_RigheBolleFor");
+        archivio = QStringLiteral("BolleForRighe");
+        chiaveTesta = QStringLiteral("KBolleForT");
+        return true;
+    case 16:
+        locale = QStringLiteral("t_LPRPrelieviR");
+        archivio = QStringLiteral("LPRPrelieviR");
+        chiaveTesta = QStringLiteral("KPrelieviT");
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -47,18 +72,20 @@ void TDMISBas::CalcolaPesiVolumeTestaDoc(TDataSet *testa, int confronto, int cod
     QString archivio;
     QString chiave;
     if (!TabelleRighe(codTipoDoc, locale, archivio, chiave))
-        throw Exception(QStringLiteral("Il tipo documento %1 non ha righe di cui calcolare pesi e volume.").arg(codTipoDoc));
+        throw Exception(
+            QStringLiteral("Il tipo documento %1 non ha righe di cui calcolare pesi e volume.").arg(codTipoDoc));
     DMIDataBases &databases = DMIDataBases::Instance();
     TXDatabase &db = daLocale ? databases.Local() : databases.Global();
-    const QString condizione = daLocale ? QStringLiteral(" WHERE Stato < 3") : QStringLiteral(" WHERE %1 = ?").arg(chiave);
+    const QString condizione =
+        daLocale ? QStringLiteral(" WHERE Stato < 3") : QStringLiteral(" WHERE %1 = ?").arg(chiave);
     const QVariantList valori = daLocale ? QVariantList() : QVariantList{testa->FieldByName(chiave)->Value()};
 
     double lordo = 0;
     double netto = 0;
     double volumeMC = 0;
     double volumeAltro = 0;
-    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT PesoLordo, PesoNetto, UmVolume, Volume FROM ") + (daLocale ? locale : archivio)
-                                   + condizione,
+    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT PesoLordo, PesoNetto, UmVolume, Volume FROM ")
+                                   + (daLocale ? locale : archivio) + condizione,
                                valori);
     while (q.next()) {
         lordo += q.value(0).toDouble();
@@ -112,7 +139,9 @@ QString TDMISBas::ContoDefaultRigo(const QString &idContoTp, const QString &idCo
 {
     const QString tipo = idContoTp.trimmed().toUpper();
     TDMIBase *dm = TDMIBase::Crea();
-    TXlkTable *conti = tipo == QLatin1String("CL") ? dm->lkClienti : tipo == QLatin1String("FO") ? dm->lkFornitori : nullptr;
+    TXlkTable *conti = tipo == QLatin1String("CL")   ? dm->lkClienti
+                       : tipo == QLatin1String("FO") ? dm->lkFornitori
+                                                     : nullptr;
     if (!conti || !TDMIBase::Posiziona(conti, QStringLiteral("IdContoTp;IdConto"), {tipo, idConto.trimmed()}))
         return QString();
     return conti->FieldByName(QStringLiteral("IdContropartita"))->AsString().trimmed();

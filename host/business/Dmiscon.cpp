@@ -2,7 +2,6 @@
 #include "host/data/ClassRegistry.h"
 #include "host/data/XDataModule.h"
 
-
 TDMISCon::TDMISCon(QObject *owner) : TDataModule(owner)
 {
     SetName(QStringLiteral("DMISCon"));

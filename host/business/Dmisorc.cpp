@@ -1,7 +1,7 @@
 #include "host/business/Dmisorc.h"
 
-#include "host/business/Dmiscon.h"
 #include "host/business/Dmisbas.h"
+#include "host/business/Dmiscon.h"
 #include "host/business/Tipirigo.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
@@ -197,12 +197,12 @@ void TDMISOrc::AggiornaRigheCollegate(TDataSet *righeOrdine, const TImportiSpedi
     }
     const double saldata = F(righeOrdine, "QuantitaSal")->AsFloat();
     QString errore;
-    if (TDMISCon::Crea()->AggiornaRiferimentiCollegati(2, chiave, QStringLiteral("FlStato"), stato, errore, quantita, importo,
-                                                        controvalore, saldata)
+    if (TDMISCon::Crea()->AggiornaRiferimentiCollegati(2, chiave, QStringLiteral("FlStato"), stato, errore, quantita,
+                                                       importo, controvalore, saldata)
         < 0)
         throw Exception(QStringLiteral("Errore in aggiornamento riferimenti CONAI collegati: ") + errore);
-    if (TDMISBas::Crea()->RAEAggiornaRigheTasse(2, chiave, QStringLiteral("FlStato"), stato, quantita, importo, controvalore,
-                                                saldata)
+    if (TDMISBas::Crea()->RAEAggiornaRigheTasse(2, chiave, QStringLiteral("FlStato"), stato, quantita, importo,
+                                                controvalore, saldata)
         < 0)
         throw Exception(QStringLiteral("Errore in aggiornamento riferimenti RAEE collegati"));
 }
@@ -239,11 +239,13 @@ bool TDMISOrc::AggiornaRigoOrdineValore(int modo, int codTipoDoc, TDataSet *righ
     const double importo = F(righeOrdine, "ImportoNN")->AsFloat();
     const double lordo = F(righeOrdine, "ImportoLordo")->AsFloat();
     F(righeOrdine, "ControvSpedito")
-        ->SetAsFloat(CompDec(importo, 0, dvDoc) > 0 ? A(spedito->AsFloat() / importo * F(righeOrdine, "ControValoreNN")->AsFloat(), dv)
-                                                    : 0.0);
+        ->SetAsFloat(CompDec(importo, 0, dvDoc) > 0
+                         ? A(spedito->AsFloat() / importo * F(righeOrdine, "ControValoreNN")->AsFloat(), dv)
+                         : 0.0);
     F(righeOrdine, "ControvSpeditoL")
-        ->SetAsFloat(CompDec(lordo, 0, dvDoc) > 0 ? A(speditoL->AsFloat() / lordo * F(righeOrdine, "ControValoreL")->AsFloat(), dv)
-                                                  : 0.0);
+        ->SetAsFloat(CompDec(lordo, 0, dvDoc) > 0
+                         ? A(speditoL->AsFloat() / lordo * F(righeOrdine, "ControValoreL")->AsFloat(), dv)
+                         : 0.0);
     righeOrdine->Post();
     return true;
 }

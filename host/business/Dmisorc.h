@@ -62,8 +62,8 @@ public:
     virtual bool AggiornaRigoDescrittivo(int modo, TDataSet *righeDoc, TDataSet *righeOrdine);
     // The quantities of the order row being edited by the mode: picked (picking lists and
     // rows from them), shipped and closed.
-    virtual void AggiornaQuantitaRigo(int modo, int codTipoDoc, TDataSet *righeDoc, TDataSet *righeOrdine, double qtaOld,
-                                      double qtaSaldoOld);
+    virtual void AggiornaQuantitaRigo(int modo, int codTipoDoc, TDataSet *righeDoc, TDataSet *righeOrdine,
+                                      double qtaOld, double qtaSaldoOld);
     // The state and the shipped amounts of the order row being edited, from its quantities.
     virtual TImportiSpediti AggiornaStatoRigo(TDataSet *righeOrdine);
     // The packaging-contribution and electrical-waste rows linked to the posted order row;

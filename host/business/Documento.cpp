@@ -91,7 +91,8 @@ void CreaTabellaLocale(TXTable *tabella, const QString &nome, const QString &suf
         return;
     }
     TXDatabase &db = tabella->Database();
-    const QString testo = QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(?)");
+    const QString testo =
+        QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(?)");
     QString ddl = db.ScalarValue(testo, {nome}).toString();
     if (ddl.isEmpty()) {
         tabella->CreaTabella();
@@ -133,7 +134,9 @@ void ControllaCodiceTesta(TField *campo)
     const bool agente = campo->FieldName().startsWith(QLatin1String("IdAgente"), Qt::CaseInsensitive);
     const QString tabella = agente ? QStringLiteral("Agenti") : QStringLiteral("Spedizionieri");
     const QString chiave = agente ? QStringLiteral("IdAgente") : QStringLiteral("IdSpedizione");
-    if (!Azienda().ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(tabella, chiave), {codice}).isValid())
+    if (!Azienda()
+             .ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(tabella, chiave), {codice})
+             .isValid())
         throw Exception((agente ? QStringLiteral("L'agente %1 non esiste: sceglierne uno dall'anagrafica agenti.")
                                 : QStringLiteral("Lo spedizioniere %1 non esiste: sceglierne uno dall'anagrafica "
                                                  "spedizionieri."))
@@ -356,7 +359,8 @@ void TFDocumento::FormCreate()
     F(TTesta, "IdDivisa")->OnValidate = [](TField *s) {
         const QString codice = s->AsString().trimmed();
         if (!codice.isEmpty() && !Funzioni::MonetaConto(codice) && !Funzioni::TestDivisa(codice))
-            throw Exception(QStringLiteral("La divisa %1 non esiste: sceglierne una della tabella delle divise.").arg(codice));
+            throw Exception(
+                QStringLiteral("La divisa %1 non esiste: sceglierne una della tabella delle divise.").arg(codice));
     };
     for (const char *nome : {"IdAgente1", "IdAgente2", "IdSpedizione1", "IdSpedizione2"})
         if (TField *f = TTesta->FindField(QLatin1String(nome)))
@@ -417,7 +421,8 @@ void TFDocumento::XFormCloseQuery(bool &canClose)
         return;
     const bool inModifica = (TTesta->State() != dsBrowse && TTesta->Modified()) || FlRigheModificate;
     if (inModifica && !FlSolaLettura)
-        canClose = Kmessages::KMessage(QStringLiteral("Conferma Abbandono Modifiche ?"), mtConfirmation, mbYesNo) == mrYes;
+        canClose =
+            Kmessages::KMessage(QStringLiteral("Conferma Abbandono Modifiche ?"), mtConfirmation, mbYesNo) == mrYes;
 }
 
 bool TFDocumento::InitDoc(int modo)
@@ -568,13 +573,15 @@ void TFDocumento::ImprontaTesta(QCryptographicHash &hash, qint64 chiave) const
     // the hashes in key order hashed again, as the last column (no head, no rows: the load and
     // the check refuse such a document before comparing)
     TXDatabase &db = Azienda();
-    const QString righe = db.IsPostgres() ? QStringLiteral(", (SELECT md5(string_agg(CAST(hash_record_extended(r_, 0) AS text), "
-                                                           "',' ORDER BY r_.%1)) "
-                                                           "FROM %2 r_ WHERE r_.%3 = t_.%3)")
-                                                .arg(tipo_.ChiaveRigo, tipo_.TabellaRighe, tipo_.ChiaveTesta)
-                                          : QString();
-    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT t_.*%1 FROM %2 t_ WHERE t_.%3 = ?").arg(righe, tipo_.TabellaTeste, tipo_.ChiaveTesta),
-                               {chiave});
+    const QString righe = db.IsPostgres()
+                              ? QStringLiteral(", (SELECT md5(string_agg(CAST(hash_record_extended(r_, 0) AS text), "
+                                               "',' ORDER BY r_.%1)) "
+                                               "FROM %2 r_ WHERE r_.%3 = t_.%3)")
+                                    .arg(tipo_.ChiaveRigo, tipo_.TabellaRighe, tipo_.ChiaveTesta)
+                              : QString();
+    QSqlQuery q = db.OpenQuery(
+        QStringLiteral("SELECT t_.*%1 FROM %2 t_ WHERE t_.%3 = ?").arg(righe, tipo_.TabellaTeste, tipo_.ChiaveTesta),
+        {chiave});
     if (!q.next()) {
         db.CheckReadEnd(q, q.lastQuery());
         return;
@@ -643,8 +650,9 @@ void TFDocumento::TTestaBeforePost(TDataSet *dataSet)
 
 void TFDocumento::TTestaIdCausaleChange(TField *sender)
 {
-    const QVariant serie = Azienda().ScalarValue(
-        QStringLiteral("SELECT Serie FROM %1 WHERE IdCausale = ?").arg(tipo_.TabellaCausali), {sender->AsString().trimmed()});
+    const QVariant serie =
+        Azienda().ScalarValue(QStringLiteral("SELECT Serie FROM %1 WHERE IdCausale = ?").arg(tipo_.TabellaCausali),
+                              {sender->AsString().trimmed()});
     if (serie.isValid())
         F(sender->DataSet(), "Serie")->SetAsInteger(serie.toInt());
 }
@@ -661,8 +669,9 @@ void TFDocumento::TTestaIdDestinazioneChange(TField *sender)
     if (destinazione == 0)
         return;
     TDataSet *testa = sender->DataSet();
-    if (!TDMIBase::Posiziona(DMIBase->lkDestinazioni, QStringLiteral("IdContoTp;IdConto;IdDestinazione"),
-                             {tipo_.TipoConto, testa->FieldByName(tipo_.CampoConto)->AsString().trimmed(), destinazione}))
+    if (!TDMIBase::Posiziona(
+            DMIBase->lkDestinazioni, QStringLiteral("IdContoTp;IdConto;IdDestinazione"),
+            {tipo_.TipoConto, testa->FieldByName(tipo_.CampoConto)->AsString().trimmed(), destinazione}))
         return;
     for (const char *nome : {"IdZona", "IdSpedizione1"}) {
         const QString codice = F(DMIBase->lkDestinazioni, nome)->AsString().trimmed();
@@ -675,7 +684,8 @@ void TFDocumento::TTestaCambioChange(TField *sender)
 {
     TDataSet *testa = sender->DataSet();
     // an unknown currency is refused where it is typed
-    if (!Funzioni::MonetaConto(F(testa, "IdDivisa")->AsString()) && !Funzioni::TestDivisa(F(testa, "IdDivisa")->AsString()))
+    if (!Funzioni::MonetaConto(F(testa, "IdDivisa")->AsString())
+        && !Funzioni::TestDivisa(F(testa, "IdDivisa")->AsString()))
         return;
     try {
         Funzioni::CambioTesta(testa);
@@ -747,7 +757,8 @@ void TFDocumento::TRigheIdProdottoValidate(TField *sender)
     if (codice.isEmpty())
         return;
     if (!TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {codice}))
-        throw Exception(QStringLiteral("L'articolo %1 non esiste: indicare un articolo presente in anagrafica.").arg(codice));
+        throw Exception(
+            QStringLiteral("L'articolo %1 non esiste: indicare un articolo presente in anagrafica.").arg(codice));
     CompletaRigo(sender->DataSet());
     PrezzoRigo(sender->DataSet(), codice);
     PesiRigo(sender->DataSet());
@@ -836,7 +847,8 @@ void TFDocumento::ControllaRigo(TDataSet *rigo)
                             .arg(F(rigo, "NumOrdine")->AsInteger()));
     if ((!controllate_ || !controllate_->Articoli.contains(articolo))
         && !TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
-        throw Exception(QStringLiteral("L'articolo %1 non esiste: indicare un articolo presente in anagrafica.").arg(articolo));
+        throw Exception(
+            QStringLiteral("L'articolo %1 non esiste: indicare un articolo presente in anagrafica.").arg(articolo));
     if (controllate_)
         controllate_->Articoli.insert(articolo);
     if (F(rigo, "Quantita")->AsFloat() == 0)
@@ -884,8 +896,9 @@ void TFDocumento::PrezzoRigo(TDataSet *rigo, const QString &articolo)
     const QString listino = listinoRigo && !listinoRigo->AsString().trimmed().isEmpty()
                                 ? listinoRigo->AsString()
                                 : F(TTesta, "IdListino")->AsString();
-    const auto voce = Funzioni::PrezzoListino(listino, articolo, Funzioni::DivisaDocumento(F(TTesta, "IdDivisa")->AsString()),
-                                              F(TTesta, "DataDocumento")->AsDateTime());
+    const auto voce =
+        Funzioni::PrezzoListino(listino, articolo, Funzioni::DivisaDocumento(F(TTesta, "IdDivisa")->AsString()),
+                                F(TTesta, "DataDocumento")->AsDateTime());
     if (!voce)
         return;
     prezzo->SetAsFloat(voce->Prezzo);
@@ -952,9 +965,10 @@ void TFDocumento::EsplodiKitRigo(TDataSet *) {}
 
 int TFDocumento::AccodaRigheDaOrdine()
 {
-    static const char *const campi[] = {"TipoRigo", "IdProdotto", "Descrizione", "IdUM", "FattConvProd", "IdMagazzino",
-                                        "Prezzo", "Sconto1", "Sconto2", "Sconto3", "Sconto4", "Sconto5", "IdIva",
-                                        "IdConto", "IdListino", "IdAgente1", "Provvigione1", "IdAgente2", "Provvigione2"};
+    static const char *const campi[] = {"TipoRigo",    "IdProdotto",   "Descrizione", "IdUM",        "FattConvProd",
+                                        "IdMagazzino", "Prezzo",       "Sconto1",     "Sconto2",     "Sconto3",
+                                        "Sconto4",     "Sconto5",      "IdIva",       "IdConto",     "IdListino",
+                                        "IdAgente1",   "Provvigione1", "IdAgente2",   "Provvigione2"};
     const auto accodando = AccodandoRighe();
     qSelOrdini->Close();
     qSelOrdini->Open();
@@ -1034,12 +1048,13 @@ void TFDocumento::SegnalaLineeRifiutate(const QStringList &rifiutate)
 {
     if (rifiutate.isEmpty())
         return;
-    Kmessages::KMessage(
-        QStringLiteral("Righe d'ordine non riportate nel documento:\n") + rifiutate.join(QLatin1Char('\n')),
-        mtInformation, mbOK);
+    Kmessages::KMessage(QStringLiteral("Righe d'ordine non riportate nel documento:\n")
+                            + rifiutate.join(QLatin1Char('\n')),
+                        mtInformation, mbOK);
 }
 
-bool TFDocumento::AccodaRigheBarcode(const QString &barcode, double quantita, QString &idProdotto, QStringList &messaggi)
+bool TFDocumento::AccodaRigheBarcode(const QString &barcode, double quantita, QString &idProdotto,
+                                     QStringList &messaggi)
 {
     const QString codice = barcode.trimmed();
     if (codice.isEmpty() || !TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {codice})) {
@@ -1113,7 +1128,8 @@ void TFDocumento::CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calc
     r.CodTipoDoc = tipo_.CodTipoDoc;
     r.IdProdotto = F(righe, "IdProdotto")->AsString();
     r.TabDivise = DMIBase ? DMIBase->lkDivise : nullptr;
-    const char *campi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN", "ControvaloreNN"};
+    const char *campi[] = {"ImportoLordo",  "ImportoNetto",  "ImportoNN",
+                           "ControvaloreL", "ControvaloreN", "ControvaloreNN"};
     for (int modo = 1; modo <= 6; ++modo)
         F(righe, campi[modo - 1])->SetAsFloat(Funzioni::CalcoloValoriRigo(r, modo));
 }
@@ -1179,21 +1195,29 @@ bool TFDocumento::ControlliTesta()
     const QString causale = F(t, "IdCausale")->AsString().trimmed();
     if (causale.isEmpty())
         return rifiuta(QStringLiteral("Manca la causale del documento: indicare la causale."));
-    if (!Azienda().ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE IdCausale = ?").arg(tipo_.TabellaCausali), {causale}).isValid())
-        return rifiuta(QStringLiteral("La causale %1 non esiste: indicare una causale presente in tabella.").arg(causale));
+    if (!Azienda()
+             .ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE IdCausale = ?").arg(tipo_.TabellaCausali), {causale})
+             .isValid())
+        return rifiuta(
+            QStringLiteral("La causale %1 non esiste: indicare una causale presente in tabella.").arg(causale));
     if (F(t, "DataDocumento")->AsDateTime().isNull())
         return rifiuta(QStringLiteral("Manca la data del documento: indicare la data."));
     const QString conto = t->FieldByName(tipo_.CampoConto)->AsString().trimmed();
-    const QString tabellaConti = tipo_.TipoConto == QLatin1String("FO") ? QStringLiteral("Fornitori") : QStringLiteral("Clienti");
+    const QString tabellaConti =
+        tipo_.TipoConto == QLatin1String("FO") ? QStringLiteral("Fornitori") : QStringLiteral("Clienti");
     if (conto.isEmpty())
         return rifiuta(QStringLiteral("Manca l'intestatario del documento: indicare il codice."));
-    if (!Azienda().ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE IdContoTp = ? AND IdConto = ?").arg(tabellaConti),
-                               {tipo_.TipoConto, conto}).isValid())
-        return rifiuta(QStringLiteral("L'intestatario %1 non esiste: indicare un codice presente in anagrafica.").arg(conto));
+    if (!Azienda()
+             .ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE IdContoTp = ? AND IdConto = ?").arg(tabellaConti),
+                          {tipo_.TipoConto, conto})
+             .isValid())
+        return rifiuta(
+            QStringLiteral("L'intestatario %1 non esiste: indicare un codice presente in anagrafica.").arg(conto));
     const QString divisa = F(t, "IdDivisa")->AsString().trimmed();
     if (!Funzioni::MonetaConto(divisa)) {
         if (!Funzioni::TestDivisa(divisa))
-            return rifiuta(QStringLiteral("La divisa %1 non esiste: sceglierne una della tabella delle divise.").arg(divisa));
+            return rifiuta(
+                QStringLiteral("La divisa %1 non esiste: sceglierne una della tabella delle divise.").arg(divisa));
         if (F(t, "Cambio")->AsFloat() <= 0)
             return rifiuta(QStringLiteral("Manca il cambio della divisa %1: inserirlo nella tabella dei cambi o nel "
                                           "documento.")
@@ -1254,7 +1278,8 @@ QString TFDocumento::CausaleMagazzino() const
 {
     const QString causale = F(TTesta, "IdCausale")->AsString().trimmed();
     return Azienda()
-        .ScalarValue(QStringLiteral("SELECT IdCausaleMaga FROM %1 WHERE IdCausale = ?").arg(tipo_.TabellaCausali), {causale})
+        .ScalarValue(QStringLiteral("SELECT IdCausaleMaga FROM %1 WHERE IdCausale = ?").arg(tipo_.TabellaCausali),
+                     {causale})
         .toString()
         .trimmed();
 }
@@ -1483,9 +1508,10 @@ void TFDocumento::ControllaRighePresenti()
 void TFDocumento::AvvisoValoreOrdine()
 {
     if (ModoSalva == 2 && ValoreOrdine < 0)
-        Kmessages::KMessage(QStringLiteral("Attenzione. C'è stato un errore nel calcolo del valore ordine per il documento. "
-                                           "Proseguendo non sarà possibile aggiornare il monte ordini del Cliente."),
-                            mtInformation, mbOK);
+        Kmessages::KMessage(
+            QStringLiteral("Attenzione. C'è stato un errore nel calcolo del valore ordine per il documento. "
+                           "Proseguendo non sarà possibile aggiornare il monte ordini del Cliente."),
+            mtInformation, mbOK);
 }
 
 void TFDocumento::ApplicaModificheTesta()
@@ -1516,15 +1542,42 @@ bool TFDocumento::ControlliPreliminari()
     return true;
 }
 
-bool TFDocumento::RigheCONAI() { return true; }
-bool TFDocumento::RigheRAEE() { return true; }
-bool TFDocumento::RigheRitenute() { return true; }
-bool TFDocumento::GestioneDatiAnticipi() { return true; }
-bool TFDocumento::ConfermaAcconti() { return true; }
-bool TFDocumento::ControllaScadenze() { return true; }
-bool TFDocumento::ControllaValoreOrdini() { return true; }
-bool TFDocumento::DichiarazioniIntento() { return true; }
-bool TFDocumento::SituazioneAmministrativa() { return true; }
+bool TFDocumento::RigheCONAI()
+{
+    return true;
+}
+bool TFDocumento::RigheRAEE()
+{
+    return true;
+}
+bool TFDocumento::RigheRitenute()
+{
+    return true;
+}
+bool TFDocumento::GestioneDatiAnticipi()
+{
+    return true;
+}
+bool TFDocumento::ConfermaAcconti()
+{
+    return true;
+}
+bool TFDocumento::ControllaScadenze()
+{
+    return true;
+}
+bool TFDocumento::ControllaValoreOrdini()
+{
+    return true;
+}
+bool TFDocumento::DichiarazioniIntento()
+{
+    return true;
+}
+bool TFDocumento::SituazioneAmministrativa()
+{
+    return true;
+}
 
 bool TFDocumento::ControlliSalvataggio()
 {
@@ -1569,8 +1622,17 @@ bool TFDocumento::ControlloPrenotazioni()
 QList<TDataSet *> TFDocumento::TabelleSalvataggio()
 {
     TDMIBMag *mag = TDMIBMag::Crea();
-    return {TTestaDB, TRigheDB, TTotali, TDettQta, mag->tMovMagazzino, mag->tMovMagazzinoD,
-            mag->tEsistenze, mag->tPartite, mag->tDettQtaDoc, mag->tSaldiLotti, TDMISVen::Crea()->tOrdiniCliR,
+    return {TTestaDB,
+            TRigheDB,
+            TTotali,
+            TDettQta,
+            mag->tMovMagazzino,
+            mag->tMovMagazzinoD,
+            mag->tEsistenze,
+            mag->tPartite,
+            mag->tDettQtaDoc,
+            mag->tSaldiLotti,
+            TDMISVen::Crea()->tOrdiniCliR,
             TDMISOrc::Crea()->tOrdiniCliT};
 }
 
@@ -1579,8 +1641,8 @@ void TFDocumento::ControllaAltriUtenti()
     if (ModoSalva == 0)
         return;
     // the head row locked first, so that two saves of one document follow each other
-    const int righe = Azienda().ExecSQL(QStringLiteral("UPDATE %1 SET %2 = %2 WHERE %2 = ?").arg(tipo_.TabellaTeste, tipo_.ChiaveTesta),
-                                        {chiave_});
+    const int righe = Azienda().ExecSQL(
+        QStringLiteral("UPDATE %1 SET %2 = %2 WHERE %2 = ?").arg(tipo_.TabellaTeste, tipo_.ChiaveTesta), {chiave_});
     if (righe == 0)
         throw Exception(ModificatoDaAltri());
     // and its rows, which other jobs mark without touching the head (an invoice taking a
@@ -1668,9 +1730,8 @@ void TFDocumento::EliminaDocumento()
         throw Exception(QStringLiteral("Errore in cancellazione magazzino"));
     // the rows in one statement, checked against the keys read (ControllaAltriUtenti has
     // compared their values in this transaction, the head locked); TRigheDB then holds none
-    const int eliminate =
-        Azienda().ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(tipo_.TabellaRighe, tipo_.ChiaveTesta),
-                          {chiave_});
+    const int eliminate = Azienda().ExecSQL(
+        QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(tipo_.TabellaRighe, tipo_.ChiaveTesta), {chiave_});
     if (eliminate != chiavi.size())
         throw Exception(ModificatoDaAltri());
     TRigheDB->ForgetHeldRows();
@@ -1695,7 +1756,8 @@ void TFDocumento::EliminaRigo()
 
 int TFDocumento::NuovoNumero()
 {
-    return Funzioni::NumeroSuccessivo(tipo_.TabellaTeste, F(TTesta, "Anno")->AsInteger(), F(TTesta, "Serie")->AsInteger());
+    return Funzioni::NumeroSuccessivo(tipo_.TabellaTeste, F(TTesta, "Anno")->AsInteger(),
+                                      F(TTesta, "Serie")->AsInteger());
 }
 
 void TFDocumento::SetNumeroDocumento() {}
@@ -1908,7 +1970,8 @@ bool TFDocumento::AggiornaRigoOrdineDoc(int stato)
     if (!sven->PosizionaRigoOrdine(ordine->AsInteger()))
         return true; // the order row is gone: nothing to fulfil
     return TDMISOrc::Crea()->AggiornaRigoOrdine(stato, tipo_.CodTipoDoc, ModoSelezione, TRigheDB, sven->tOrdiniCliR,
-                                                F(TRigheDB, "Quantita")->AsFloat(), F(TRigheDB, "QuantitaSaldo")->AsFloat());
+                                                F(TRigheDB, "Quantita")->AsFloat(),
+                                                F(TRigheDB, "QuantitaSaldo")->AsFloat());
 }
 
 void TFDocumento::EliminaTestaMovimentoVuota() {}

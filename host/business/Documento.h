@@ -76,32 +76,32 @@ public:
     const TTipoDocumento &TipoDoc() const { return tipo_; }
 
     // ---- datasets
-    TXClientTable *TTesta = nullptr;     // head being edited (DSMain)
-    TXClientTable *TTestaDB = nullptr;   // stored heads, written by the save
-    TXTable *TRighe = nullptr;           // local rows with Stato (the rows table)
-    TDataSource *DsRighe = nullptr;      // its data source (the rows dataset: the grid's edit buffer)
-    TXTable *TRigheNC = nullptr;         // second rows view on the same local rows, every state
-    TXClientTable *TRigheDB = nullptr;   // stored rows, written by the save
-    TXQuery *TRRighe = nullptr;          // stored rows of the head (parameter: the head key)
-    TXClientTable *TTotali = nullptr;    // totals records of the document (the totals table)
-    TXTable *TTotaliDoc = nullptr;       // totals of the document as head fields (totals page)
+    TXClientTable *TTesta = nullptr;   // head being edited (DSMain)
+    TXClientTable *TTestaDB = nullptr; // stored heads, written by the save
+    TXTable *TRighe = nullptr;         // local rows with Stato (the rows table)
+    TDataSource *DsRighe = nullptr;    // its data source (the rows dataset: the grid's edit buffer)
+    TXTable *TRigheNC = nullptr;       // second rows view on the same local rows, every state
+    TXClientTable *TRigheDB = nullptr; // stored rows, written by the save
+    TXQuery *TRRighe = nullptr;        // stored rows of the head (parameter: the head key)
+    TXClientTable *TTotali = nullptr;  // totals records of the document (the totals table)
+    TXTable *TTotaliDoc = nullptr;     // totals of the document as head fields (totals page)
     TDataSource *DsTotali = nullptr;
     TXMemTable *TDatiAggiuntivi = nullptr; // the third host table (the head's additional data)
-    TXClientTable *TDettQta = nullptr;   // quantity details (DettQtaDoc)
-    TXQuery *qVarianti = nullptr;        // variants of a row (parameter KRigo)
-    TXTable *TRigheAccoda = nullptr;     // appending cursor on the local rows (key range Contatore)
+    TXClientTable *TDettQta = nullptr;     // quantity details (DettQtaDoc)
+    TXQuery *qVarianti = nullptr;          // variants of a row (parameter KRigo)
+    TXTable *TRigheAccoda = nullptr;       // appending cursor on the local rows (key range Contatore)
     // The chosen customer-order lines (local TSelOrdR): line 1 of its text ("WHERE FlSelez <> 0")
     // selects them and may be replaced.
     TXQuery *qSelOrdini = nullptr;
 
     // ---- controls
     ::KPageControl *KPageControl = nullptr; // pages: document, totals; a subclass adds its own
-    QWidget *tsTesta = nullptr;            // the document: head fields above, rows below
-    QWidget *tsRighe = nullptr;            // the page of the rows (the document page)
-    QWidget *tsPagina5 = nullptr;          // totals page
+    QWidget *tsTesta = nullptr;             // the document: head fields above, rows below
+    QWidget *tsRighe = nullptr;             // the page of the rows (the document page)
+    QWidget *tsPagina5 = nullptr;           // totals page
     QWidget *pTotali = nullptr;
     QWidget *pPesi = nullptr;
-    QWidget *PanelR = nullptr;             // row edit panel
+    QWidget *PanelR = nullptr; // row edit panel
     KDBGriglia *GrigliaRighe = nullptr;
     TDBNavigator *DBNavigatore2 = nullptr; // rows navigator
     QPushButton *btnDetQta = nullptr;      // quantity detail of the current row
@@ -112,12 +112,12 @@ public:
     QLineEdit *edBarcode = nullptr;
 
     // ---- window state
-    int ModoSalva = 0;               // 0 new document, 1 modified, 2 being deleted
-    bool FlSegnoInverso = false;     // amounts booked with reversed sign (credit notes)
-    bool FlRigheModificate = false;  // rows changed since the document was read
-    bool FlRigheAggiunte = false;    // rows added by an appending operation
-    bool FlRiscriviRighe = false;    // every row rewritten by the save, changed or not
-    bool FlSolaLettura = false;      // opened read-only
+    int ModoSalva = 0;                    // 0 new document, 1 modified, 2 being deleted
+    bool FlSegnoInverso = false;          // amounts booked with reversed sign (credit notes)
+    bool FlRigheModificate = false;       // rows changed since the document was read
+    bool FlRigheAggiunte = false;         // rows added by an appending operation
+    bool FlRiscriviRighe = false;         // every row rewritten by the save, changed or not
+    bool FlSolaLettura = false;           // opened read-only
     bool FlConfermaRegistrazione = false; // " Conferma registrazione ? " asked before a save
     bool SalvataggioRiuscito = false;     // the last save committed
     bool FlInCaricamento = false;         // the rows are being read into TRighe: row events check nothing
@@ -129,12 +129,12 @@ public:
     int StatoSelezioneOrdini = 0;
     int NumOrdiniSelezionati = 0;
     int NumRigheOrdineSelezionate = 0;
-    bool GestionePartite = false;    // manages batches
-    bool GestioneGruppi = false;     // manages groups
-    QStringList QtaDettagliate;      // detailed quantities, name=value
-    bool FlDettaglioQta = false;     // quantity-detail option
-    int ModoSelezione = 0;           // 0 by quantity, 1 by amount
-    QMap<int, qint64> LegamiOrdini;  // order-row link by the row's Contatore
+    bool GestionePartite = false;   // manages batches
+    bool GestioneGruppi = false;    // manages groups
+    QStringList QtaDettagliate;     // detailed quantities, name=value
+    bool FlDettaglioQta = false;    // quantity-detail option
+    int ModoSelezione = 0;          // 0 by quantity, 1 by amount
+    QMap<int, qint64> LegamiOrdini; // order-row link by the row's Contatore
     // Documents touched by the save.
     QList<qint64> ListaOrdini;
     QList<qint64> ListaOfferte;
@@ -162,7 +162,7 @@ public:
     // The six amounts of the current row (ImportoLordo .. ControvaloreNN) from its quantity,
     // price and discounts and the head's; calcolati: only the calculated fields.
     virtual void CalcolaImportiRigo(TDataSet *testa, TDataSet *righe, bool calcolati);
-    virtual QString CampoQuantita() const;             // the rows' quantity column
+    virtual QString CampoQuantita() const; // the rows' quantity column
     // The totals of the document shown on the totals page (and, with aggiornaTesta, its
     // TotDocumento on the head being edited).
     virtual void CalcolaTotali(bool aggiornaTesta, bool mostraErrori);
@@ -254,19 +254,19 @@ public:
     virtual void KPageControlChange(QObject *sender);
 
     // ---- host steps the appending routines call by role
-    virtual void RigoDefault(TDataSet *rigo);          // row-type defaults
+    virtual void RigoDefault(TDataSet *rigo);                 // row-type defaults
     virtual void TestaARigo(TDataSet *testa, TDataSet *rigo); // head data onto a new row
-    virtual void ContoDefault(TDataSet *rigo);          // account when IdConto is empty
-    virtual void CompletaRigo(TDataSet *rigo);          // article data of a row
+    virtual void ContoDefault(TDataSet *rigo);                // account when IdConto is empty
+    virtual void CompletaRigo(TDataSet *rigo);                // article data of a row
     void PrezzoRigo(TDataSet *rigo, const QString &articolo); // price and discounts of the row's price list
     // Weights and volume of a row with an article: the article's times the row quantity (when
     // the article is chosen and the quantity changes; a command that appends rows with
     // weights of their own sets them afterwards).
     virtual void PesiRigo(TDataSet *rigo);
-    virtual void ScontiRigo(TDataSet *rigo);            // discounts of a row
-    virtual void ProvvigioniRigo(TDataSet *rigo);       // commissions (Provvigione1/2)
+    virtual void ScontiRigo(TDataSet *rigo);      // discounts of a row
+    virtual void ProvvigioniRigo(TDataSet *rigo); // commissions (Provvigione1/2)
     virtual void ChiudiInserimentoComponenti();
-    virtual void AggiornaRighe();                       // rows and second view read again
+    virtual void AggiornaRighe(); // rows and second view read again
     // Rows of a kit: its bill of materials (Distintabase) exploded into rows after the
     // current one. False when the article has no components.
     virtual bool InserisciComponenti(const QString &idProdotto, const QDateTime &data, double quantita,
@@ -310,12 +310,12 @@ public:
     // Before the transaction.
     virtual bool Test_SolaLettura();
     virtual void SvuotaListeDocumenti();
-    virtual void PostaRighe();                  // rows dataset posted or cancelled
-    virtual void CostruisciRiepilogo();         // document summary (empty)
-    virtual void ControllaRighePresenti();      // "Deve essere specificato almeno un rigo nel documento!"
+    virtual void PostaRighe();             // rows dataset posted or cancelled
+    virtual void CostruisciRiepilogo();    // document summary (empty)
+    virtual void ControllaRighePresenti(); // "Deve essere specificato almeno un rigo nel documento!"
     virtual void AvvisoValoreOrdine();
-    virtual void ApplicaModificheTesta();       // pending head edits posted into the buffer
-    virtual bool ControlliPreliminari();        // rows checked (ControllaRigo)
+    virtual void ApplicaModificheTesta(); // pending head edits posted into the buffer
+    virtual bool ControlliPreliminari();  // rows checked (ControllaRigo)
     virtual bool RigheCONAI();
     virtual bool RigheRAEE();
     virtual bool RigheRitenute();
@@ -327,12 +327,12 @@ public:
     virtual bool SituazioneAmministrativa();
     // Modes 0 and 1: the checks and totals above in the host's order; false stops the save.
     virtual bool ControlliSalvataggio();
-    virtual void TotaleLitri();                 // document litres (empty)
-    virtual void ColliTrasporto();              // parcels and transport (empty)
+    virtual void TotaleLitri();    // document litres (empty)
+    virtual void ColliTrasporto(); // parcels and transport (empty)
     // The head's weights and volume from the rows (DMISBas), for the kinds that have them.
     virtual void PesiVolume();
     virtual bool ConfermaSalvataggio();
-    virtual bool ControlloPrenotazioni();       // reservation pre-check (true)
+    virtual bool ControlloPrenotazioni(); // reservation pre-check (true)
     // The datasets the save writes, opened before the transaction and reset after a failure.
     virtual QList<TDataSet *> TabelleSalvataggio();
     // Inside the transaction.
@@ -340,39 +340,39 @@ public:
     // meanwhile moved up), which the head being edited then carries, so that every later
     // step copies the number given.
     virtual void NumeraTesta();
-    virtual void ControllaAltriUtenti();        // "changed by another user"
-    virtual void EvadiPrenotazioni();           // reservations (empty)
-    virtual void RegistraRiepilogo();           // document summary (empty)
+    virtual void ControllaAltriUtenti(); // "changed by another user"
+    virtual void EvadiPrenotazioni();    // reservations (empty)
+    virtual void RegistraRiepilogo();    // document summary (empty)
     virtual void StornaAccontiOrdini();
-    virtual void EliminaDocumento();            // mode 2: rows, movements, totals, head
-    virtual void EliminaRigo();                 // one stored row (TRigheDB current) with its effects
+    virtual void EliminaDocumento(); // mode 2: rows, movements, totals, head
+    virtual void EliminaRigo();      // one stored row (TRigheDB current) with its effects
     // Mode 2, once TRigheDB holds the stored rows: throws when they may not be deleted.
     virtual void ControllaRigheDaEliminare();
-    virtual void RegistraTesta();               // the head (stored by NumeraTesta in mode 0) written
-    virtual int NuovoNumero();                  // next number of kind, year and series
-    virtual void SetNumeroDocumento();          // numbering counters (invoices: ProtIVA)
-    virtual void RegistraTestaMovimento();      // warehouse protocol of the head
-    virtual void RegistraRighe();               // the row pass by Stato
-    virtual void RegistraRigo(int stato);       // one row of TRighe
+    virtual void RegistraTesta();                // the head (stored by NumeraTesta in mode 0) written
+    virtual int NuovoNumero();                   // next number of kind, year and series
+    virtual void SetNumeroDocumento();           // numbering counters (invoices: ProtIVA)
+    virtual void RegistraTestaMovimento();       // warehouse protocol of the head
+    virtual void RegistraRighe();                // the row pass by Stato
+    virtual void RegistraRigo(int stato);        // one row of TRighe
     virtual bool GeneraMovimentoRigo(int stato); // the stored row's warehouse movement
     virtual bool AggiornaRigoOrdineDoc(int stato);
     virtual void EliminaTestaMovimentoVuota();
     virtual void SalvaMatricole();
-    virtual void RegistraTotali();              // CalcolaTotali(TTotali, ParamTotali) when needed
+    virtual void RegistraTotali(); // CalcolaTotali(TTotali, ParamTotali) when needed
     // The totals need rebuilding: a new document, a head changed or rows changed.
     virtual bool TotaliDaRicalcolare() const;
     // Head columns that other jobs set while the document is open (the marks of documents
     // generated from it): the check against other users leaves them out and a change keeps
     // them as stored. None by default.
     virtual QStringList CampiTestaEsterni() const;
-    virtual void CodiceSpeseImballo();          // after the totals (empty)
-    virtual void CodaSalvataggio();             // states of linked documents, registers, head posted
-    virtual void AggiornaDocumentiCollegati();  // delivery-note row links (invoices)
+    virtual void CodiceSpeseImballo();         // after the totals (empty)
+    virtual void CodaSalvataggio();            // states of linked documents, registers, head posted
+    virtual void AggiornaDocumentiCollegati(); // delivery-note row links (invoices)
     // After the commit.
     virtual void DopoSalvataggio();
     virtual void AggiornaProgressiviClienti();
     virtual void AggiornaPrezziDaDocumento();
-    virtual void OffriStampa();                 // "Effettuo stampa ? "
+    virtual void OffriStampa(); // "Effettuo stampa ? "
     virtual void Contabilizza();
     // After a failure inside the transaction.
     virtual void AnnullaSalvataggio(const QString &messaggio);
@@ -426,14 +426,14 @@ protected:
     void SalvaSenzaRinfrescareRighe(const std::function<void()> &salva);
     bool SalvataggioInCorso() const { return salvataggioInCorso_; }
 
-    qint64 chiave_ = 0;      // key of the stored document on view (0: a new one)
-    int istanza_ = 0;        // the window's place among the open windows of its kind (local tables)
-    QByteArray impronta_;    // the stored document as read
+    qint64 chiave_ = 0;   // key of the stored document on view (0: a new one)
+    int istanza_ = 0;     // the window's place among the open windows of its kind (local tables)
+    QByteArray impronta_; // the stored document as read
     // SQLite: the stored data's stamp when impronta_ was taken (unchanged: so is the document)
     std::optional<TXDatabase::Stamp> stampaImpronta_;
     std::optional<QString> causaleRighe_; // while the rows are written: the head's warehouse causal
-    int contatore_ = 0;      // last Contatore of the local rows
-    std::optional<int> numeroDigitato_; // mode 0: the head's number as typed, while a save runs
+    int contatore_ = 0;                   // last Contatore of the local rows
+    std::optional<int> numeroDigitato_;   // mode 0: the head's number as typed, while a save runs
     // While EliminaDocumento deletes the whole document: EliminaRigo leaves the stored row
     // to the one statement that deletes them all.
     bool righeInBlocco_ = false;
@@ -460,7 +460,7 @@ private:
         qint64 Chiave = 0;
         QByteArray Impronta;
         std::optional<TXDatabase::Stamp> Stampa; // in the transaction, with the fingerprint
-        QVariantList Diverse; // keys of the rows written that the window changed since
+        QVariantList Diverse;                    // keys of the rows written that the window changed since
     };
     // Before the commit of a change: when TRigheDB holds every row this save wrote and no
     // other statement wrote the table, notes the document's fingerprint and the rows the

@@ -39,4 +39,3 @@ void TFBbas0038f::TCausBolleCliBeforeDelete(TDataSet *DataSet)
 {
     ControllaCancellazione(DataSet);
 }
-

@@ -1,6 +1,6 @@
 #pragma once
-// The customer delivery-note causals window (menu code "BBAS0038F"), over the table CausaliBolleCli (dataset TCausBolleCli): the list,
-// then the detail page, whose panel pnDettaglio lays its controls out in the grid lyDettaglio
+// The customer delivery-note causals window (menu code "BBAS0038F"), over the table CausaliBolleCli (dataset
+// TCausBolleCli): the list, then the detail page, whose panel pnDettaglio lays its controls out in the grid lyDettaglio
 // (label, control, description).
 #include "host/business/Anagrafica.h"
 

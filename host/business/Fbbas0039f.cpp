@@ -39,4 +39,3 @@ void TFBBas0039f::TCausFattCliBeforeDelete(TDataSet *DataSet)
 {
     ControllaCancellazione(DataSet);
 }
-

@@ -1,7 +1,7 @@
 #pragma once
-// The customer invoice causals window (menu code "BBAS0039F"), over the table CausaliFattCli (dataset TCausFattCli): the list,
-// then the detail page, whose panel pnDettaglio lays its controls out in the grid lyDettaglio
-// (label, control, description).
+// The customer invoice causals window (menu code "BBAS0039F"), over the table CausaliFattCli (dataset TCausFattCli):
+// the list, then the detail page, whose panel pnDettaglio lays its controls out in the grid lyDettaglio (label,
+// control, description).
 #include "host/business/Anagrafica.h"
 
 #include <QPointer>

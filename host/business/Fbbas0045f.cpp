@@ -39,4 +39,3 @@ void TFBbas0045f::TCausBolleForBeforeDelete(TDataSet *DataSet)
 {
     ControllaCancellazione(DataSet);
 }
-

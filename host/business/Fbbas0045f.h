@@ -1,6 +1,6 @@
 #pragma once
-// The supplier delivery-note causals window (menu code "BBAS0045F"), over the table CausaliBolleFor (dataset TCausBolleFor): the list,
-// then the detail page, whose panel pnDettaglio lays its controls out in the grid lyDettaglio
+// The supplier delivery-note causals window (menu code "BBAS0045F"), over the table CausaliBolleFor (dataset
+// TCausBolleFor): the list, then the detail page, whose panel pnDettaglio lays its controls out in the grid lyDettaglio
 // (label, control, description).
 #include "host/business/Anagrafica.h"
 

@@ -79,7 +79,8 @@ void TFBBas0047f::XFormXStampa(bool preview)
         return;
     std::unique_ptr<TfBBas0047s> stampa(
         Kv8reportb::XGetReportClass(ClassRef::Of<TfBBas0047s>()).CreateAs<TfBBas0047s>(this));
-    const QString layout = params.Layout == 0 ? QString() : stampa->NomeDefault() + QLatin1String(varianti[params.Layout]);
+    const QString layout =
+        params.Layout == 0 ? QString() : stampa->NomeDefault() + QLatin1String(varianti[params.Layout]);
     stampa->InitReport(layout);
     stampa->ImpostaQuery(stampa->qMain, 0, selezione, params.Ordine, layout);
     stampa->ImpostaReport(layout);

@@ -4,7 +4,8 @@
 
 #include "host/ui/DBGrid.h"
 
-TFBbas0051f::TFBbas0051f(QWidget *owner) : TFBBasConti(QStringLiteral("CL"), QStringLiteral("Clienti"), owner), ui(new Ui::Fbbas0051f)
+TFBbas0051f::TFBbas0051f(QWidget *owner)
+    : TFBBasConti(QStringLiteral("CL"), QStringLiteral("Clienti"), owner), ui(new Ui::Fbbas0051f)
 {
     SetupLayout(*ui);
     tsAnagrafica = ui->tsAnagrafica;

@@ -4,7 +4,8 @@
 
 #include "host/ui/DBGrid.h"
 
-TFBbas0052f::TFBbas0052f(QWidget *owner) : TFBBasConti(QStringLiteral("FO"), QStringLiteral("Fornitori"), owner), ui(new Ui::Fbbas0052f)
+TFBbas0052f::TFBbas0052f(QWidget *owner)
+    : TFBBasConti(QStringLiteral("FO"), QStringLiteral("Fornitori"), owner), ui(new Ui::Fbbas0052f)
 {
     SetupLayout(*ui);
     tsAnagrafica = ui->tsAnagrafica;

@@ -14,8 +14,9 @@ QString TabellaConti(const QString &tipo)
 
 bool ContoEsiste(TXDatabase &db, const QString &tipo, const QString &conto)
 {
-    return db.ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE IdContoTp = ? AND IdConto = ?").arg(TabellaConti(tipo)),
-                          {tipo, conto})
+    return db
+        .ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE IdContoTp = ? AND IdConto = ?").arg(TabellaConti(tipo)),
+                     {tipo, conto})
         .isValid();
 }
 
@@ -75,13 +76,16 @@ bool TFBBas0058f::InitForm(const QString &testo)
         tipo = QStringLiteral("CL");
     }
     if (tipo != QLatin1String("CL") && tipo != QLatin1String("FO")) {
-        Kmessages::KMessage(QStringLiteral("Il tipo di conto %1 non è valido: indicare CL per i clienti o FO per i fornitori.").arg(tipo),
-                            mtWarning, mbOK);
+        Kmessages::KMessage(
+            QStringLiteral("Il tipo di conto %1 non è valido: indicare CL per i clienti o FO per i fornitori.")
+                .arg(tipo),
+            mtWarning, mbOK);
         return false;
     }
     if (conto.isEmpty() || !ContoEsiste(tDestinazioni->Database(), tipo, conto)) {
-        Kmessages::KMessage(QStringLiteral("Il %1 %2 non esiste: sceglierne uno esistente.").arg(NomeConto(tipo), conto),
-                            mtWarning, mbOK);
+        Kmessages::KMessage(
+            QStringLiteral("Il %1 %2 non esiste: sceglierne uno esistente.").arg(NomeConto(tipo), conto), mtWarning,
+            mbOK);
         return false;
     }
     if (tDestinazioni->State() != dsBrowse && tDestinazioni->Active())
@@ -96,16 +100,19 @@ void TFBBas0058f::Riapri(const QString &tipo, const QString &conto)
     tipo_ = tipo;
     conto_ = conto;
     tDestinazioni->Close();
-    tDestinazioni->SetXWhere(tipo.isEmpty() ? QString()
-                                            : QStringLiteral("IdContoTp = %1 AND IdConto = %2")
-                                                  .arg(XWideQuotedStr(tipo), XWideQuotedStr(conto)));
+    tDestinazioni->SetXWhere(
+        tipo.isEmpty()
+            ? QString()
+            : QStringLiteral("IdContoTp = %1 AND IdConto = %2").arg(XWideQuotedStr(tipo), XWideQuotedStr(conto)));
     tDestinazioni->Open();
 }
 
 void TFBBas0058f::FormCreate()
 {
     TFBBasAnagrafica::FormCreate();
-    tDestinazioni->FieldByName(QStringLiteral("IdContoTp"))->OnChange = [this](TField *f) { tDestinazioniIdContoTpChange(f); };
+    tDestinazioni->FieldByName(QStringLiteral("IdContoTp"))->OnChange = [this](TField *f) {
+        tDestinazioniIdContoTpChange(f);
+    };
     ImpostaRicercaConto();
 }
 
@@ -143,10 +150,11 @@ void TFBBas0058f::tDestinazioniNewRecord(TDataSet *DataSet)
 int TFBBas0058f::ProssimaDestinazione(const QString &tipo, const QString &conto) const
 {
     return tDestinazioni->Database()
-               .ScalarValue(QStringLiteral("SELECT MAX(IdDestinazione) FROM Destinazioni WHERE IdContoTp = ? AND IdConto = ?"),
-                            {tipo, conto})
+               .ScalarValue(
+                   QStringLiteral("SELECT MAX(IdDestinazione) FROM Destinazioni WHERE IdContoTp = ? AND IdConto = ?"),
+                   {tipo, conto})
                .toInt()
-         + 1;
+           + 1;
 }
 
 void TFBBas0058f::tDestinazioniBeforePost(TDataSet *DataSet)
@@ -158,9 +166,11 @@ void TFBBas0058f::tDestinazioniBeforePost(TDataSet *DataSet)
     if (conto.isEmpty())
         throw Exception(QStringLiteral("Codice %1 mancante: indicarlo prima di salvare.").arg(NomeConto(tipo)));
     if (!tipo_.isEmpty() && (tipo != tipo_ || conto != conto_))
-        throw Exception(QStringLiteral("La finestra mostra le destinazioni del %1 %2: inserire qui solo le sue.").arg(NomeConto(tipo_), conto_));
+        throw Exception(QStringLiteral("La finestra mostra le destinazioni del %1 %2: inserire qui solo le sue.")
+                            .arg(NomeConto(tipo_), conto_));
     if (!ContoEsiste(tDestinazioni->Database(), tipo, conto))
-        throw Exception(QStringLiteral("Il %1 %2 non esiste: sceglierlo con la ricerca (F4).").arg(NomeConto(tipo), conto));
+        throw Exception(
+            QStringLiteral("Il %1 %2 non esiste: sceglierlo con la ricerca (F4).").arg(NomeConto(tipo), conto));
     TField *numero = DataSet->FieldByName(QStringLiteral("IdDestinazione"));
     if (DataSet->State() == dsInsert && numero->AsInteger() == 0)
         numero->SetAsInteger(ProssimaDestinazione(tipo, conto));

@@ -20,9 +20,10 @@ QString AllaData(const QDateTime &data)
 double Cambio(double cambio, const QDateTime &data, const QString &divisa)
 {
     if (cambio < 0)
-        throw Exception(QStringLiteral("Il cambio %1 della divisa %2 non è valido: indicare un cambio maggiore di zero.")
-                            .arg(cambio)
-                            .arg(divisa));
+        throw Exception(
+            QStringLiteral("Il cambio %1 della divisa %2 non è valido: indicare un cambio maggiore di zero.")
+                .arg(cambio)
+                .arg(divisa));
     return cambio > 0 ? cambio : Funzioni::GetCambioEURO(divisa, data);
 }
 
@@ -93,7 +94,8 @@ double GetCambioEURO(const QString &divisa, const QDateTime &data)
                              {c, limite});
     if (!trovato.isValid()) {
         if (!TestDivisa(c))
-            throw Exception(QStringLiteral("La divisa %1 non esiste: sceglierne una della tabella delle divise.").arg(c));
+            throw Exception(
+                QStringLiteral("La divisa %1 non esiste: sceglierne una della tabella delle divise.").arg(c));
         throw Exception(QStringLiteral("Manca il cambio della divisa %1%2: inserirlo nella tabella dei cambi.")
                             .arg(c, AllaData(data)));
     }
@@ -132,9 +134,9 @@ bool DatiContoTesta(TDataSet *testa, const QString &tipoConto, const QString &co
     if (conto.trimmed().isEmpty()
         || !TDMIBase::Posiziona(conti, QStringLiteral("IdContoTp;IdConto"), {tipoConto, conto.trimmed()}))
         return false;
-    for (const char *nome : {"IdAgente1", "IdAgente2", "IdPagamento", "IdListino", "Sconto1", "Sconto2", "IdSpedizione1",
-                             "IdSpedizione2", "IdPorto", "IdTipoTrasporto", "IdZona", "IdBanca", "IdLingua",
-                             "IdEsclusione"}) {
+    for (const char *nome :
+         {"IdAgente1", "IdAgente2", "IdPagamento", "IdListino", "Sconto1", "Sconto2", "IdSpedizione1", "IdSpedizione2",
+          "IdPorto", "IdTipoTrasporto", "IdZona", "IdBanca", "IdLingua", "IdEsclusione"}) {
         TField *campo = testa->FindField(QLatin1String(nome));
         TField *origine = conti->FindField(QLatin1String(nome));
         if (campo && origine)
@@ -150,7 +152,8 @@ void CambioTesta(TDataSet *testa)
 {
     const QString divisa = testa->FieldByName(QStringLiteral("IdDivisa"))->AsString();
     const double cambio =
-        MonetaConto(divisa) ? 1.0 : GetCambioEURO(divisa, testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime());
+        MonetaConto(divisa) ? 1.0
+                            : GetCambioEURO(divisa, testa->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime());
     testa->FieldByName(QStringLiteral("Cambio"))->SetAsFloat(cambio);
 }
 

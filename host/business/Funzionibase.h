@@ -58,7 +58,6 @@ QVariant GetValoreDefault(const QString &nome);
 
 // The configuration variable (group, number, name) from the configuration lookup
 // (DMIBase->lkConfigVar), read again when the table was written since; "" when not stored.
-QString LeggiConfigVar(TXlkTable *configurazione, const QString &gruppo, const QString &numero,
-                       const QString &nome);
+QString LeggiConfigVar(TXlkTable *configurazione, const QString &gruppo, const QString &numero, const QString &nome);
 
 } // namespace Funzioni

@@ -32,7 +32,8 @@ bool TrovaProtocollo(TDataSet *protIva, int anno, int serie)
     Funzioni::CheckTabOpen(protIva);
     const QVariantList chiave{anno, serie};
     if (auto *client = qobject_cast<TXClientTable *>(protIva))
-        client->ReadAsStored(QStringLiteral("Anno;Serie"), {chiave}, QStringLiteral("Anno = ? AND Serie = ?"), chiave, true);
+        client->ReadAsStored(QStringLiteral("Anno;Serie"), {chiave}, QStringLiteral("Anno = ? AND Serie = ?"), chiave,
+                             true);
     const bool trovato = protIva->Locate(QStringLiteral("Anno;Serie"), chiave);
     if (!trovato)
         Notices::Tell(QStringLiteral("Tabella protocolli Iva non trovata"), TNoticeKind::Warning);
@@ -190,8 +191,8 @@ double CalcoloValoriRigo(const TKRigoDoc &rigo, int modo)
         CheckTabOpen(rigo.TabDivise);
         const QString divisa = rigo.IdDivisa.trimmed().isEmpty() ? DivisaGestione(0) : rigo.IdDivisa.trimmed();
         // a document's rows share their currency: the table is on it already from the row before
-        const bool suDivisa = !rigo.TabDivise->IsEmpty()
-                              && rigo.TabDivise->FieldByName(QStringLiteral("IdDivisa"))->AsString() == divisa;
+        const bool suDivisa =
+            !rigo.TabDivise->IsEmpty() && rigo.TabDivise->FieldByName(QStringLiteral("IdDivisa"))->AsString() == divisa;
         if (suDivisa || rigo.TabDivise->Locate(QStringLiteral("IdDivisa"), divisa))
             decimali = rigo.TabDivise->FieldByName(QStringLiteral("DecValore"))->AsInteger();
     }
@@ -245,8 +246,8 @@ TPrezzoListino Voce(const QSqlQuery &q)
 
 } // namespace
 
-std::optional<TPrezzoListino> PrezzoListino(const QString &idListino, const QString &idProdotto, const QString &idDivisa,
-                                            const QDateTime &data)
+std::optional<TPrezzoListino> PrezzoListino(const QString &idListino, const QString &idProdotto,
+                                            const QString &idDivisa, const QDateTime &data)
 {
     if (idListino.trimmed().isEmpty() || idProdotto.trimmed().isEmpty())
         return std::nullopt;
@@ -304,8 +305,9 @@ QSet<int> NumeriFatturaOccupati(int anno, int serie, int tipoRegistro, int da)
 {
     QSet<int> numeri;
     QSqlQuery q = DMIDataBases::Instance().Global().OpenQuery(
-        QStringLiteral("SELECT DISTINCT T.Numero FROM FattureCliTeste T JOIN CausaliFattCli C ON C.IdCausale = T.IdCausale "
-                       "WHERE T.Anno = ? AND T.Serie = ? AND T.Numero >= ? AND C.FlTipoRegistro = ?"),
+        QStringLiteral(
+            "SELECT DISTINCT T.Numero FROM FattureCliTeste T JOIN CausaliFattCli C ON C.IdCausale = T.IdCausale "
+            "WHERE T.Anno = ? AND T.Serie = ? AND T.Numero >= ? AND C.FlTipoRegistro = ?"),
         {anno, serie, da, tipoRegistro});
     while (q.next())
         numeri.insert(q.value(0).toInt());
@@ -321,15 +323,15 @@ bool SetNumeroFattura(TDataSet *protIva, int anno, int serie, int tipoRegistro, 
     if (!TrovaProtocollo(protIva, anno, serie))
         return false;
     // the number must not be held by another invoice of the same register
-    const bool doppio = occupati ? occupati->contains(numero)
-                                 : DMIDataBases::Instance()
-                                       .Global()
-                                       .ScalarValue(QStringLiteral(
-                                                        "SELECT T.KFattCliT FROM FattureCliTeste T JOIN CausaliFattCli C ON "
-                                                        "C.IdCausale = T.IdCausale WHERE T.Anno = ? AND T.Serie = ? AND "
-                                                        "T.Numero = ? AND C.FlTipoRegistro = ? AND T.KFattCliT <> ?"),
-                                                    {anno, serie, numero, tipoRegistro, kFattCliT})
-                                       .isValid();
+    const bool doppio =
+        occupati ? occupati->contains(numero)
+                 : DMIDataBases::Instance()
+                       .Global()
+                       .ScalarValue(QStringLiteral("SELECT T.KFattCliT FROM FattureCliTeste T JOIN CausaliFattCli C ON "
+                                                   "C.IdCausale = T.IdCausale WHERE T.Anno = ? AND T.Serie = ? AND "
+                                                   "T.Numero = ? AND C.FlTipoRegistro = ? AND T.KFattCliT <> ?"),
+                                    {anno, serie, numero, tipoRegistro, kFattCliT})
+                       .isValid();
     if (doppio) {
         Notices::Tell(QStringLiteral("Il numero fattura %1 dell'anno %2 serie %3 è già stato assegnato: "
                                      "ripetere la numerazione per avere il numero successivo.")

@@ -71,18 +71,18 @@ bool GetValoriSpeseBolli(const QDateTime &data, double &importo, double &soglia)
 struct TKRigoDoc {
     double Quantita = 0;
     double Prezzo = 0;
-    bool FlPrezzoForf = false;      // flat price: the amount is the price whatever the quantity
-    double Sconto[5] = {};          // row discounts
-    double ScontoTesta[5] = {};     // head discounts
-    double ScontoPagamento = 0;     // payment discount
-    QString IdDivisa;               // document currency
-    double Cambio = 1;              // its rate
+    bool FlPrezzoForf = false;  // flat price: the amount is the price whatever the quantity
+    double Sconto[5] = {};      // row discounts
+    double ScontoTesta[5] = {}; // head discounts
+    double ScontoPagamento = 0; // payment discount
+    QString IdDivisa;           // document currency
+    double Cambio = 1;          // its rate
     QDateTime DataDocumento;
-    int CodTipoDoc = 0;             // document kind
-    qint64 KTesta = 0;              // head and row keys
+    int CodTipoDoc = 0; // document kind
+    qint64 KTesta = 0;  // head and row keys
     qint64 KRigo = 0;
     QString IdProdotto;
-    TDataSet *TabDivise = nullptr;  // currency table (IdDivisa, DecValore)
+    TDataSet *TabDivise = nullptr; // currency table (IdDivisa, DecValore)
 };
 // An amount of the row by mode: 1 gross, 2 net of the row discounts, 3 net of row, head and
 // payment discounts, 4 to 6 the same in national currency; 0 for any other mode. Discounts
@@ -98,8 +98,8 @@ struct TPrezzoListino {
     double Sconto1 = 0;
     double Sconto2 = 0;
 };
-std::optional<TPrezzoListino> PrezzoListino(const QString &idListino, const QString &idProdotto, const QString &idDivisa,
-                                            const QDateTime &data);
+std::optional<TPrezzoListino> PrezzoListino(const QString &idListino, const QString &idProdotto,
+                                            const QString &idDivisa, const QDateTime &data);
 // The same for every article the list prices in the currency on the date, by article code.
 QHash<QString, TPrezzoListino> PrezziListino(const QString &idListino, const QString &idDivisa, const QDateTime &data);
 

@@ -51,9 +51,9 @@ const TNomeColonna PerNome[] = {
 
 // Document tables and the causal table of their IdCausale.
 const char *const CausaliDocumenti[][2] = {
-    {"MovMagazzino", "CausaliMagaz"},         {"BolleCliTeste", "CausaliBolleCli"},
-    {"FattureCliTeste", "CausaliFattCli"},    {"BolleForTeste", "CausaliBolleFor"},
-    {"OrdiniCliTeste", "CausaliOrdiniCli"},   {"OfferteCliTeste", "CausaliOfferteCli"},
+    {"MovMagazzino", "CausaliMagaz"},       {"BolleCliTeste", "CausaliBolleCli"},
+    {"FattureCliTeste", "CausaliFattCli"},  {"BolleForTeste", "CausaliBolleFor"},
+    {"OrdiniCliTeste", "CausaliOrdiniCli"}, {"OfferteCliTeste", "CausaliOfferteCli"},
 };
 
 bool TabellaHost(const DictTable &t)
@@ -92,11 +92,13 @@ QList<TRiferimento> RiferimentiHost()
         for (const TNomeColonna &n : PerNome) {
             const QString riferita = QLatin1String(n.tabella);
             // a table's own key is not a reference
-            if (!Ha(*t, n.colonna) || (t->name.compare(riferita, Qt::CaseInsensitive) == 0 && ChiaveDi(*t, QLatin1String(n.colonna))))
+            if (!Ha(*t, n.colonna)
+                || (t->name.compare(riferita, Qt::CaseInsensitive) == 0 && ChiaveDi(*t, QLatin1String(n.colonna))))
                 continue;
             add(*t, {QLatin1String(n.colonna)}, n.tabella, {QLatin1String(n.chiave)});
         }
-        if (Ha(*t, "IdBanca") && Ha(*t, "IdAgenzia") && t->name.compare(QLatin1String("Banche"), Qt::CaseInsensitive) != 0)
+        if (Ha(*t, "IdBanca") && Ha(*t, "IdAgenzia")
+            && t->name.compare(QLatin1String("Banche"), Qt::CaseInsensitive) != 0)
             add(*t, {QStringLiteral("IdBanca"), QStringLiteral("IdAgenzia")}, "Banche",
                 {QStringLiteral("IdBanca"), QStringLiteral("IdAgenzia")});
         // accounts and their destinations
@@ -119,8 +121,8 @@ QList<TRiferimento> RiferimentiHost()
                 add(*t, conto + QStringList{QStringLiteral("IdDestinazione")}, "Destinazioni", chiaveDestinazione);
         }
         const bool conti = t->name.compare(QLatin1String("Clienti"), Qt::CaseInsensitive) != 0
-                        && t->name.compare(QLatin1String("Fornitori"), Qt::CaseInsensitive) != 0
-                        && t->name.compare(QLatin1String("PianoConti"), Qt::CaseInsensitive) != 0;
+                           && t->name.compare(QLatin1String("Fornitori"), Qt::CaseInsensitive) != 0
+                           && t->name.compare(QLatin1String("PianoConti"), Qt::CaseInsensitive) != 0;
         if (conti && Ha(*t, "IdContoTp") && Ha(*t, "IdConto")) {
             add(*t, chiaveConto, "Clienti", chiaveConto);
             add(*t, chiaveConto, "Fornitori", chiaveConto);
@@ -195,12 +197,15 @@ QList<TRiferimento> A(const QString &tabella)
 bool Esiste(const TRiferimento &riferimento, const QVariantList &valori)
 {
     TXDatabase &db = DMIDataBases::Instance().Global();
-    return db.ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1").arg(riferimento.Riferita, Condizione(riferimento.Chiavi)),
-                          valori)
+    return db
+        .ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
+                         .arg(riferimento.Riferita, Condizione(riferimento.Chiavi)),
+                     valori)
         .isValid();
 }
 
-QStringList Utilizzi(const QString &tabella, const std::function<QVariant(const QString &)> &valore, const QStringList &escluse)
+QStringList Utilizzi(const QString &tabella, const std::function<QVariant(const QString &)> &valore,
+                     const QStringList &escluse)
 {
     TXDatabase &db = DMIDataBases::Instance().Global();
     QStringList out;
@@ -213,7 +218,9 @@ QStringList Utilizzi(const QString &tabella, const std::function<QVariant(const 
         QVariantList valori;
         for (const QString &chiave : r.Chiavi)
             valori << valore(chiave);
-        if (db.ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1").arg(r.Tabella, Condizione(r.Colonne)), valori).isValid())
+        if (db.ScalarValue(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1").arg(r.Tabella, Condizione(r.Colonne)),
+                           valori)
+                .isValid())
             out << etichetta;
     }
     return out;

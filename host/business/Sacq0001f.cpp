@@ -62,7 +62,8 @@ bool TFSAcq0001f::CaricaDocumento(qint64 chiave)
         return false;
     FlParzialmenteEvaso =
         Azienda()
-            .ScalarValue(QStringLiteral("SELECT 1 FROM BolleForRighe WHERE KBolleForT = ? AND FlSaldoRigo <> 0"), {chiave})
+            .ScalarValue(QStringLiteral("SELECT 1 FROM BolleForRighe WHERE KBolleForT = ? AND FlSaldoRigo <> 0"),
+                         {chiave})
             .isValid();
     return true;
 }
@@ -70,8 +71,8 @@ bool TFSAcq0001f::CaricaDocumento(qint64 chiave)
 void TFSAcq0001f::CancellaDocumento()
 {
     if (FlParzialmenteEvaso) {
-        Kmessages::KMessage(QStringLiteral("Il documento risulta parzialmente evaso. Impossibile cancellare."), mtWarning,
-                            mbOK);
+        Kmessages::KMessage(QStringLiteral("Il documento risulta parzialmente evaso. Impossibile cancellare."),
+                            mtWarning, mbOK);
         return;
     }
     TFDocumento::CancellaDocumento();
@@ -97,7 +98,8 @@ void TFSAcq0001f::CodaSalvataggio()
 bool TFSAcq0001f::GetBollaFatturata()
 {
     return Azienda()
-               .ScalarValue(QStringLiteral("SELECT FlGenFattura FROM BolleForTeste WHERE KBolleForT = ?"), {KeyCorrente()})
+               .ScalarValue(QStringLiteral("SELECT FlGenFattura FROM BolleForTeste WHERE KBolleForT = ?"),
+                            {KeyCorrente()})
                .toInt()
            != 0;
 }

@@ -1,11 +1,11 @@
 #include "host/business/Sacq0002s.h"
 
 #include "host/business/Sven0002s.h"
+#include "host/core/KFormati.h"
 #include "host/data/TField.h"
 #include "host/data/TXQuery.h"
 #include "host/db/DMIDataBases.h"
 #include "host/ui/ClassRegistry.h"
-#include "host/core/KFormati.h"
 
 namespace {
 
@@ -39,7 +39,8 @@ TfSAcq0002s::TfSAcq0002s(QObject *owner) : TfKV8ReportB_Docs(owner)
 
 TfSAcq0002s *TfSAcq0002s::Crea(QObject *owner)
 {
-    return Kv8reportb::XGetReportClass(QStringLiteral("TFSacq0002s"), ClassRef::Of<TfSAcq0002s>()).CreateAs<TfSAcq0002s>(owner);
+    return Kv8reportb::XGetReportClass(QStringLiteral("TFSacq0002s"), ClassRef::Of<TfSAcq0002s>())
+        .CreateAs<TfSAcq0002s>(owner);
 }
 
 void TfSAcq0002s::qMainCalcFields(TDataSet *DataSet)

@@ -25,8 +25,7 @@ QString Parametro(const QString &code)
 }
 
 // Opens the window (InitForm when it is new) and moves to the code after ";".
-template <class T>
-void Apri(const ClassRef &classe, QPointer<T> &finestra, const QString &code)
+template <class T> void Apri(const ClassRef &classe, QPointer<T> &finestra, const QString &code)
 {
     const bool nuova = Funzioni::CreaFinestraProt(classe, finestra, taNormale);
     if (!finestra)
@@ -38,10 +37,10 @@ void Apri(const ClassRef &classe, QPointer<T> &finestra, const QString &code)
         finestra->PosizionaCodice(codice);
 }
 
-template <class T>
-void Registra(const char *codice, QPointer<T> &finestra)
+template <class T> void Registra(const char *codice, QPointer<T> &finestra)
 {
-    HostMenu::Register(QLatin1String(codice), [&finestra](const QString &code) { Apri(ClassRef::Of<T>(), finestra, code); });
+    HostMenu::Register(QLatin1String(codice),
+                       [&finestra](const QString &code) { Apri(ClassRef::Of<T>(), finestra, code); });
 }
 
 ClassRef ClasseTabella(const TTabellaCodici &tabella)

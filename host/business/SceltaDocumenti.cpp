@@ -15,8 +15,7 @@ qint64 Chiave(const QString &code)
 }
 
 // Opens the window once; true when it was created now (the caller runs InitForm).
-template <class T>
-bool Apri(QPointer<T> &finestra, const QString &messaggio, int tipoMessaggio)
+template <class T> bool Apri(QPointer<T> &finestra, const QString &messaggio, int tipoMessaggio)
 {
     if (finestra) {
         Kmessages::KMessage(messaggio, tipoMessaggio, mbOK);

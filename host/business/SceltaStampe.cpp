@@ -11,8 +11,7 @@
 
 namespace {
 
-template <class T>
-void RegistraDialogo(const char *codice, QPointer<T> &finestra)
+template <class T> void RegistraDialogo(const char *codice, QPointer<T> &finestra)
 {
     HostMenu::Register(QLatin1String(codice), [&finestra](const QString &) {
         Funzioni::CreaFinestraProt(ClassRef::Of<T>(), finestra, taDialogo);

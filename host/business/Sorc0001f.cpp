@@ -1,8 +1,8 @@
 #include "host/business/Sorc0001f.h"
 
+#include "host/business/Distintabase.h"
 #include "host/business/Dmibase.h"
 #include "host/business/Dmisorc.h"
-#include "host/business/Distintabase.h"
 #include "host/business/Funzionidoc.h"
 #include "host/business/Tipirigo.h"
 #include "host/core/Applvar.h"
@@ -71,7 +71,8 @@ void TFDocumentoOrdine::ControllaRigo(TDataSet *rigo)
         throw Exception(QStringLiteral("Manca l'articolo sul rigo %1: indicare l'articolo o cancellare il rigo.")
                             .arg(F(rigo, "NumOrdine")->AsInteger()));
     if (!TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {articolo}))
-        throw Exception(QStringLiteral("L'articolo %1 non esiste: indicare un articolo presente in anagrafica.").arg(articolo));
+        throw Exception(
+            QStringLiteral("L'articolo %1 non esiste: indicare un articolo presente in anagrafica.").arg(articolo));
     if (F(rigo, "QuantitaOrd")->AsFloat() <= 0)
         throw Exception(QStringLiteral("La quantità ordinata dell'articolo %1 non è positiva: indicare una quantità.")
                             .arg(articolo));
@@ -137,7 +138,7 @@ void TFDocumentoOrdine::CodaSalvataggio()
 }
 
 bool TFDocumentoOrdine::AccodaRigheBarcode(const QString &barcode, double quantita, QString &idProdotto,
-                                          QStringList &messaggi)
+                                           QStringList &messaggi)
 {
     const QString codice = barcode.trimmed();
     if (codice.isEmpty() || !TDMIBase::Posiziona(DMIBase->lkArticoli, QStringLiteral("IdProdotto"), {codice})) {
@@ -188,8 +189,8 @@ TFSOrc0001f::TFSOrc0001f(QWidget *owner) : TFDocumentoOrdine(Tipo(), owner)
     lkCausOrdiniCli = new TXlkTable(this);
     lkCausOrdiniCli->SetName(QStringLiteral("lkCausOrdiniCli"));
     lkCausOrdiniCli->SetTableName(QStringLiteral("CausaliOrdiniCli"));
-    TTesta->AddLookupField(QStringLiteral("_FlTipoEvasione"), ftInteger, 0, lkCausOrdiniCli, QStringLiteral("IdCausale"),
-                           QStringLiteral("IdCausale"), QStringLiteral("FlTipoEvasione"));
+    TTesta->AddLookupField(QStringLiteral("_FlTipoEvasione"), ftInteger, 0, lkCausOrdiniCli,
+                           QStringLiteral("IdCausale"), QStringLiteral("IdCausale"), QStringLiteral("FlTipoEvasione"));
 }
 
 bool TFSOrc0001f::InitForm(int, qint64 chiave, int)
@@ -244,7 +245,8 @@ void TFSOrc0001f::EsplodiKitRigo(TDataSet *rigo)
 bool TFSOrc0001f::CaricaDaOfferta(qint64 kOfferteCliT)
 {
     TXDatabase &db = DMIDataBases::Instance().Global();
-    QSqlQuery testa = db.OpenQuery(QStringLiteral("SELECT * FROM OfferteCliTeste WHERE KOfferteCliT = ?"), {kOfferteCliT});
+    QSqlQuery testa =
+        db.OpenQuery(QStringLiteral("SELECT * FROM OfferteCliTeste WHERE KOfferteCliT = ?"), {kOfferteCliT});
     if (!testa.next()) {
         Kmessages::KMessage(QStringLiteral("L'offerta indicata non esiste: sceglierne una presente in archivio."),
                             mtWarning, mbOK);
@@ -257,8 +259,9 @@ bool TFSOrc0001f::CaricaDaOfferta(qint64 kOfferteCliT)
         return false;
     // the head: every column the two heads share, but the key, the number and the causal
     static const QStringList esclusi{QStringLiteral("KOfferteCliT"), QStringLiteral("KOrdiniCliT"),
-                                     QStringLiteral("IdCausale"), QStringLiteral("Numero"), QStringLiteral("Serie"),
-                                     QStringLiteral("Anno"), QStringLiteral("DataDocumento")};
+                                     QStringLiteral("IdCausale"),    QStringLiteral("Numero"),
+                                     QStringLiteral("Serie"),        QStringLiteral("Anno"),
+                                     QStringLiteral("DataDocumento")};
     const QSqlRecord rt = testa.record();
     for (int i = 0; i < rt.count(); ++i)
         if (!esclusi.contains(rt.fieldName(i), Qt::CaseInsensitive))
@@ -275,7 +278,8 @@ bool TFSOrc0001f::CaricaDaOfferta(qint64 kOfferteCliT)
                 const QString nome = rr.fieldName(i);
                 if (nome.compare(QLatin1String("KOfferteCliR"), Qt::CaseInsensitive) == 0)
                     F(TRighe, "KOffertaR")->SetValue(rr.value(i));
-                else if (!esclusi.contains(nome, Qt::CaseInsensitive) && nome.compare(QLatin1String("NumOrdine"), Qt::CaseInsensitive) != 0)
+                else if (!esclusi.contains(nome, Qt::CaseInsensitive)
+                         && nome.compare(QLatin1String("NumOrdine"), Qt::CaseInsensitive) != 0)
                     if (TField *f = TRighe->FindField(nome))
                         f->SetValue(rr.value(i));
             }
@@ -291,7 +295,8 @@ bool TFSOrc0001f::CaricaDaOfferta(qint64 kOfferteCliT)
     TRighe->First();
     TRighe->EnableControls();
     if (aggiunte == 0) {
-        Kmessages::KMessage(QStringLiteral("L'offerta indicata non ha righe: non c'è nulla da ordinare."), mtWarning, mbOK);
+        Kmessages::KMessage(QStringLiteral("L'offerta indicata non ha righe: non c'è nulla da ordinare."), mtWarning,
+                            mbOK);
         InitDoc(0);
         return false;
     }
@@ -314,9 +319,10 @@ void TFSOrc0001f::TRigheBeforePost(TDataSet *dataSet)
     const double ordinata = F(dataSet, "QuantitaOrd")->AsFloat();
     const double spedita = F(dataSet, "QuantitaSpe")->AsFloat();
     if (spedita > ordinata)
-        throw Exception(QStringLiteral("La quantità ordinata (%1) è minore di quella già spedita (%2): indicare almeno la "
-                                       "quantità spedita.")
-                            .arg(ordinata)
-                            .arg(spedita));
+        throw Exception(
+            QStringLiteral("La quantità ordinata (%1) è minore di quella già spedita (%2): indicare almeno la "
+                           "quantità spedita.")
+                .arg(ordinata)
+                .arg(spedita));
     TDMISOrc::Crea()->AggiornaStatoRigo(dataSet);
 }

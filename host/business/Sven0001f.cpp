@@ -60,7 +60,8 @@ bool TFSVen0001f::BollaFatturata() const
 bool TFSVen0001f::ControlliTesta()
 {
     if (BollaFatturata()) {
-        Kmessages::KMessage(QStringLiteral("Il DDT è già stato fatturato: non può essere modificato."), mtWarning, mbOK);
+        Kmessages::KMessage(QStringLiteral("Il DDT è già stato fatturato: non può essere modificato."), mtWarning,
+                            mbOK);
         return false;
     }
     return TFDocumento::ControlliTesta();
@@ -84,7 +85,8 @@ void TFSVen0001f::TRigheBeforePost(TDataSet *dataSet)
 void TFSVen0001f::CancellaDocumento()
 {
     if (BollaFatturata()) {
-        Kmessages::KMessage(QStringLiteral("Il DDT è già stato fatturato: non può essere cancellato."), mtWarning, mbOK);
+        Kmessages::KMessage(QStringLiteral("Il DDT è già stato fatturato: non può essere cancellato."), mtWarning,
+                            mbOK);
         return;
     }
     TFDocumento::CancellaDocumento();

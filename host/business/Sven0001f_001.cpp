@@ -7,9 +7,9 @@
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
 #include "host/data/TDataSource.h"
+#include "host/data/TXClientTable.h"
 #include "host/data/TXMemTable.h"
 #include "host/data/TXQuery.h"
-#include "host/data/TXClientTable.h"
 #include "host/data/TXTable.h"
 #include "host/db/DMIDataBases.h"
 #include "host/db/TXDatabase.h"
@@ -20,9 +20,9 @@
 #include "host/ui/Kmessages.h"
 
 #include <QHash>
-#include <QSet>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -71,8 +71,8 @@ TFSVen0001f_001::TFSVen0001f_001(QWidget *owner) : TfdlgBase(owner), ui(new Ui::
     TDettQta->AddField(QStringLiteral("IdVariante"), ftString, 20);
     TDettQta->AddField(QStringLiteral("Gruppo"), ftString, 10);
     TDettQta->AddField(QStringLiteral("IdLotto"), ftString, 20);
-    for (const char *nome : {"Quantita", "QuantitaSpe", "QuantitaSal", "QuantitaAnn", "QtaSelez", "_QtaDaEvadere",
-                             "QuantitaSaldoDaRigo"})
+    for (const char *nome :
+         {"Quantita", "QuantitaSpe", "QuantitaSal", "QuantitaAnn", "QtaSelez", "_QtaDaEvadere", "QuantitaSaldoDaRigo"})
         TDettQta->AddField(QLatin1String(nome), ftFloat);
     TDettQta->Open();
     const QString dettaglio = QStringLiteral(
@@ -194,11 +194,11 @@ int TFSVen0001f_001::LeggiRigheDocumento(TDataSet *teste, TDataSet *righe, TData
         while (q.next()) {
             const QSqlRecord r = q.record();
             const qint64 chiave = r.value(QStringLiteral("KOrdiniCliR")).toLongLong();
-            const double residua =
-                Funzioni::KRound(r.value(QStringLiteral("QuantitaOrd")).toDouble() - r.value(QStringLiteral("QuantitaSpe")).toDouble()
-                                     - r.value(QStringLiteral("QuantitaAnn")).toDouble()
-                                     - r.value(QStringLiteral("QuantitaSal")).toDouble() - presi.value(chiave),
-                                 dec);
+            const double residua = Funzioni::KRound(
+                r.value(QStringLiteral("QuantitaOrd")).toDouble() - r.value(QStringLiteral("QuantitaSpe")).toDouble()
+                    - r.value(QStringLiteral("QuantitaAnn")).toDouble()
+                    - r.value(QStringLiteral("QuantitaSal")).toDouble() - presi.value(chiave),
+                dec);
             if (residua <= 0)
                 continue;
             AccodaRigoLetto(righe, r, F(teste, "RifOrdineS")->AsString(), residua);
@@ -225,11 +225,13 @@ void TFSVen0001f_001::AccodaRigoLetto(TDataSet *righe, const QSqlRecord &r, cons
         if (TField *f = righe->FindField(r.fieldName(i)))
             f->SetValue(r.value(i));
     F(righe, "FlStatoOld")->SetAsInteger(r.value(QStringLiteral("FlStato")).toInt());
-    F(righe, "StatoRigo")->SetAsString(r.value(QStringLiteral("FlStato")).toInt() == 1 ? QStringLiteral("P") : QStringLiteral("I"));
+    F(righe, "StatoRigo")
+        ->SetAsString(r.value(QStringLiteral("FlStato")).toInt() == 1 ? QStringLiteral("P") : QStringLiteral("I"));
     F(righe, "RifOrdineS")->SetAsString(rifOrdine);
     F(righe, "QtaDaSpedire")->SetAsFloat(residua);
     F(righe, "ImpDaSelez")
-        ->SetAsFloat(r.value(QStringLiteral("ImportoLordo")).toDouble() - r.value(QStringLiteral("ImportoSpeditoL")).toDouble());
+        ->SetAsFloat(r.value(QStringLiteral("ImportoLordo")).toDouble()
+                     - r.value(QStringLiteral("ImportoSpeditoL")).toDouble());
     F(righe, "FlSelez")->SetAsInteger(0);
     F(righe, "QtaSelez")->SetAsFloat(0);
     righe->Post();
@@ -275,10 +277,12 @@ bool TFSVen0001f_001::InserisciRigoOrdineNoElab(qint64 kOrdiniCliR)
         return false;
     const QSqlRecord r = q.record();
     const QVariant ordine = r.value(QStringLiteral("KOrdiniCliT"));
-    const QString rif = TTesteOrdini->Lookup(QStringLiteral("KOrdiniCliT"), ordine, QStringLiteral("RifOrdineS")).toString();
-    AccodaRigoLetto(TSelOrdR, r, rif,
-                    r.value(QStringLiteral("QuantitaOrd")).toDouble() - r.value(QStringLiteral("QuantitaSpe")).toDouble()
-                        - r.value(QStringLiteral("QuantitaAnn")).toDouble() - r.value(QStringLiteral("QuantitaSal")).toDouble());
+    const QString rif =
+        TTesteOrdini->Lookup(QStringLiteral("KOrdiniCliT"), ordine, QStringLiteral("RifOrdineS")).toString();
+    AccodaRigoLetto(
+        TSelOrdR, r, rif,
+        r.value(QStringLiteral("QuantitaOrd")).toDouble() - r.value(QStringLiteral("QuantitaSpe")).toDouble()
+            - r.value(QStringLiteral("QuantitaAnn")).toDouble() - r.value(QStringLiteral("QuantitaSal")).toDouble());
     return true;
 }
 
@@ -332,9 +336,7 @@ bool TFSVen0001f_001::AggiornaRigoOrdine(qint64 kOrdiniCliR, double quantita, in
     return true;
 }
 
-void TFSVen0001f_001::AggiornaDettaglioQta(qint64, qint64)
-{
-}
+void TFSVen0001f_001::AggiornaDettaglioQta(qint64, qint64) {}
 
 int TFSVen0001f_001::RigheSelezionate() const
 {

@@ -27,14 +27,14 @@ public:
     explicit TFSVen0001f_001(QWidget *owner = nullptr);
     ~TFSVen0001f_001() override;
 
-    TXTable *TSelOrdR;        // the lines on offer (LocalDatabase)
+    TXTable *TSelOrdR; // the lines on offer (LocalDatabase)
     TDataSource *DSSelOrdR;
     KDBGriglia *gSelOrdR;
-    KDBGriglia *KDBGR;        // the lines' grid (gSelOrdR)
+    KDBGriglia *KDBGR;                // the lines' grid (gSelOrdR)
     TFDocumento *Documento = nullptr; // the document the lines go into
-    int CodTipoDoc = 0;       // 0 delivery note, 1 invoice
-    TXMemTable *TTesteOrdini; // the orders offered: KOrdiniCliT, RifOrdineS
-    TXQuery *QRigheOrdine;    // an order's lines (statement by LeggiRigheDocumento)
+    int CodTipoDoc = 0;               // 0 delivery note, 1 invoice
+    TXMemTable *TTesteOrdini;         // the orders offered: KOrdiniCliT, RifOrdineS
+    TXQuery *QRigheOrdine;            // an order's lines (statement by LeggiRigheDocumento)
     // The command run with KOrdineT before an order's lines are read again: its lines out of
     // TSelOrdR (CancellaDettaglioOrdine does the same for the detail table).
     TXQuery *CmdRigheOrdine;
@@ -42,11 +42,11 @@ public:
     // KDettQta, KTesta, KRigo, IdVariante, Gruppo, IdLotto, Stato, Quantita, QuantitaSpe,
     // QuantitaSal, QuantitaAnn, QtaSelez, _QtaDaEvadere, QuantitaSaldoDaRigo.
     TXMemTable *TDettQta;
-    TXQuery *QDettTesta; // the order's stored detail (KTesta)
-    TXQuery *QDettRigo;  // an order line's stored detail (KTesta, KRigo)
-    QStringList Impronte;         // "KOrdiniCliR=fingerprint" of the lines read
-    int ModoValore = 0;               // not 0: orders fulfilled by amount
-    bool FlDurataArticoli = false;    // the lines read carry the article's FlDurata
+    TXQuery *QDettTesta;           // the order's stored detail (KTesta)
+    TXQuery *QDettRigo;            // an order line's stored detail (KTesta, KRigo)
+    QStringList Impronte;          // "KOrdiniCliR=fingerprint" of the lines read
+    int ModoValore = 0;            // not 0: orders fulfilled by amount
+    bool FlDurataArticoli = false; // the lines read carry the article's FlDurata
 
     // Fills TSelOrdR with the open lines of the orders of the document's customer: the orders
     // into TTesteOrdini, then each one's lines. False when there is none.

@@ -87,7 +87,8 @@ bool TFSven0002d::ControllaParametri()
     QString errore;
     if (invertito(Intero(tPars, "AnnoDa"), Intero(tPars, "AnnoA")))
         errore = QStringLiteral("L'anno iniziale supera quello finale: correggere l'intervallo.");
-    else if (Intero(tPars, "AnnoDa") == Intero(tPars, "AnnoA") && invertito(Intero(tPars, "NumeroDa"), Intero(tPars, "NumeroA")))
+    else if (Intero(tPars, "AnnoDa") == Intero(tPars, "AnnoA")
+             && invertito(Intero(tPars, "NumeroDa"), Intero(tPars, "NumeroA")))
         errore = QStringLiteral("Il numero iniziale supera quello finale: correggere l'intervallo.");
     else if (Funzioni::PeriodoInvertito(Data(tPars, "DataDa"), Data(tPars, "DataA")))
         errore = Funzioni::TestoPeriodoInvertito();

@@ -137,9 +137,9 @@ bool TDatiStampaDDT::Seleziona(const TSelezioneDocumenti &s, bool FlCopiaDest, b
     StampaInLingua = FlStLingua;
     CopiaDestinatario = FlCopiaDest;
     TXDatabase &db = DMIDataBases::Instance().Global();
-    return Seleziona(SelezioneDocumenti(s, QStringLiteral("T"), QStringLiteral("IdClienteTp"),
-                                        QStringLiteral("IdCliente"), db),
-                     FlCopiaDest ? 2 : 1);
+    return Seleziona(
+        SelezioneDocumenti(s, QStringLiteral("T"), QStringLiteral("IdClienteTp"), QStringLiteral("IdCliente"), db),
+        FlCopiaDest ? 2 : 1);
 }
 
 bool TDatiStampaDDT::SelezionaDocumento(int KBolleCliT)
@@ -217,7 +217,8 @@ TfSven0002s::TfSven0002s(QObject *owner) : TfKV8ReportB_Docs(owner), dati_(*this
 
 TfSven0002s *TfSven0002s::Crea(QObject *owner)
 {
-    return Kv8reportb::XGetReportClass(QStringLiteral("TFSVEN0002S"), ClassRef::Of<TfSven0002s>()).CreateAs<TfSven0002s>(owner);
+    return Kv8reportb::XGetReportClass(QStringLiteral("TFSVEN0002S"), ClassRef::Of<TfSven0002s>())
+        .CreateAs<TfSven0002s>(owner);
 }
 
 bool TfSven0002s::InitForm(int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, int SerieA, int NumeroA,
@@ -227,7 +228,8 @@ bool TfSven0002s::InitForm(int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, int
                            const QString &IdCausaleDa, const QString &IdCausaleA, int)
 {
     return dati_.Seleziona(SelezioneDDT(AnnoDa, SerieDa, NumeroDa, AnnoA, SerieA, NumeroA, DataDa, DataA,
-                                        FlStBolleNoStampate, IdClienteDa, IdClienteA, IdContoTp, IdCausaleDa, IdCausaleA),
+                                        FlStBolleNoStampate, IdClienteDa, IdClienteA, IdContoTp, IdCausaleDa,
+                                        IdCausaleA),
                            FlCopiaDest, FlStLingua);
 }
 

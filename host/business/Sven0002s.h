@@ -25,8 +25,8 @@ struct TSelezioneDocumenti {
     int AnnoDa = 0, SerieDa = -1, NumeroDa = 0;
     int AnnoA = 0, SerieA = -1, NumeroA = 0;
     QDateTime DataDa, DataA;
-    QString IdContoTp;            // "" every type
-    QString IdContoDa, IdContoA;  // the account range
+    QString IdContoTp;           // "" every type
+    QString IdContoDa, IdContoA; // the account range
     QString IdCausaleDa, IdCausaleA;
     bool SoloNonStampati = false; // delivery notes not yet printed
 };

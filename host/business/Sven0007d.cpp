@@ -49,12 +49,14 @@ bool TfSVen0007s::InitForm(const QList<qint64> &fatture, const QMap<qint64, int>
         bolle << QStringLiteral("WHEN %1 THEN %2").arg(k).arg(bollePerFattura.value(k));
     }
     qMain->SetDatabaseName(provvisoria ? QStringLiteral("LocalDatabase") : QStringLiteral("GlobalDatabase"));
-    qMain->SQL = {QStringLiteral("SELECT KFattCliT, DataDocumento, Numero, IdCausale, IdCliente, TotDocumento, 1 AS Conta, "
-                                 "CASE KFattCliT %1 ELSE 0 END AS NumBolle")
-                      .arg(bolle.join(QLatin1Char(' '))),
-                  QStringLiteral("FROM %1").arg(provvisoria ? QStringLiteral("t_FattureCliT") : QStringLiteral("FattureCliTeste")),
-                  QStringLiteral("WHERE KFattCliT IN (%1)").arg(chiavi.join(QLatin1Char(','))),
-                  QStringLiteral("ORDER BY IdCliente, Numero, KFattCliT")};
+    qMain->SQL = {
+        QStringLiteral("SELECT KFattCliT, DataDocumento, Numero, IdCausale, IdCliente, TotDocumento, 1 AS Conta, "
+                       "CASE KFattCliT %1 ELSE 0 END AS NumBolle")
+            .arg(bolle.join(QLatin1Char(' '))),
+        QStringLiteral("FROM %1").arg(provvisoria ? QStringLiteral("t_FattureCliT")
+                                                  : QStringLiteral("FattureCliTeste")),
+        QStringLiteral("WHERE KFattCliT IN (%1)").arg(chiavi.join(QLatin1Char(','))),
+        QStringLiteral("ORDER BY IdCliente, Numero, KFattCliT")};
     qMain->Open();
     return !qMain->IsEmpty();
 }
@@ -226,10 +228,11 @@ void TFSVen0007d::btEseguiClick()
 
 void TFSVen0007d::btStampaClick()
 {
-    std::unique_ptr<TfSVen0007s> stampa(Kv8reportb::XGetReportClass(ClassRef::Of<TfSVen0007s>()).CreateAs<TfSVen0007s>(this));
+    std::unique_ptr<TfSVen0007s> stampa(
+        Kv8reportb::XGetReportClass(ClassRef::Of<TfSVen0007s>()).CreateAs<TfSVen0007s>(this));
     if (!stampa->InitForm(FattureGenerate, BollePerFattura, UltimaProvvisoria)) {
-        Kmessages::KMessage(QStringLiteral("Nessuna fattura da stampare: eseguire prima una generazione."), mtInformation,
-                            mbOK);
+        Kmessages::KMessage(QStringLiteral("Nessuna fattura da stampare: eseguire prima una generazione."),
+                            mtInformation, mbOK);
         return;
     }
     stampa->EseguiStampa(true);

@@ -28,14 +28,17 @@ namespace {
 
 // Head columns an invoice takes from the delivery note that opens it.
 const char *const kTestaDaBolla[] = {
-    "IdClienteTp", "IdCliente", "IdDestinazione", "IdDivisa", "Cambio", "DataCambio", "IdPagamento", "IdListino",
-    "Sconto1", "Sconto2", "Sconto3", "Sconto4", "Sconto5", "ScontoPagamento", "SpeseTrasporto", "SpeseImballo",
-    "SpeseVarie", "SpeseArt15", "IdAgente1", "Provvigione1", "IdAgente2", "Provvigione2", "FlSpeseIncasso",
-    "FlSpeseBolli", "FlSpeseBolliEse", "IdEsclusione", "FlScadVariate", "FlDurata", "FlTipoRDA", "FlScorporo",
-    "FlIvaManodopera", "IdCausaleCont", "FlTipoEmissione", "FlFatturaXML", "FlFatturaCEE", "IdEsenzione", "IdConto",
-    "FlSoggettoRdA", "IdDestinazioneAmm", "IdClienteFatt", "FlRaggFattura", "NumeroColli", "IdSpedizione1",
-    "IdSpedizione2", "IdZona", "IdTipoTrasporto", "IdPorto", "PesoLordo", "PesoNetto", "TotaleVolume", "IdLingua",
-    "IdBanca", "IdAgenzia", "Referente"};
+    "IdClienteTp",     "IdCliente",     "IdDestinazione",  "IdDivisa",          "Cambio",
+    "DataCambio",      "IdPagamento",   "IdListino",       "Sconto1",           "Sconto2",
+    "Sconto3",         "Sconto4",       "Sconto5",         "ScontoPagamento",   "SpeseTrasporto",
+    "SpeseImballo",    "SpeseVarie",    "SpeseArt15",      "IdAgente1",         "Provvigione1",
+    "IdAgente2",       "Provvigione2",  "FlSpeseIncasso",  "FlSpeseBolli",      "FlSpeseBolliEse",
+    "IdEsclusione",    "FlScadVariate", "FlDurata",        "FlTipoRDA",         "FlScorporo",
+    "FlIvaManodopera", "IdCausaleCont", "FlTipoEmissione", "FlFatturaXML",      "FlFatturaCEE",
+    "IdEsenzione",     "IdConto",       "FlSoggettoRdA",   "IdDestinazioneAmm", "IdClienteFatt",
+    "FlRaggFattura",   "NumeroColli",   "IdSpedizione1",   "IdSpedizione2",     "IdZona",
+    "IdTipoTrasporto", "IdPorto",       "PesoLordo",       "PesoNetto",         "TotaleVolume",
+    "IdLingua",        "IdBanca",       "IdAgenzia",       "Referente"};
 
 // Head columns added up when a delivery note joins an invoice.
 const char *const kTestaSomme[] = {"SpeseTrasporto", "SpeseImballo", "SpeseVarie", "SpeseArt15",
@@ -43,10 +46,10 @@ const char *const kTestaSomme[] = {"SpeseTrasporto", "SpeseImballo", "SpeseVarie
 
 // Row columns that must be equal for two delivery-note rows to join in one invoice row.
 const char *const kRaggruppamentoRighe[] = {
-    "IdProdotto", "TipoRigo", "Descrizione", "IdUM", "IdIva", "Quantita2", "Prezzo", "Provvigione1",
-    "Provvigione2", "Sconto1", "Sconto2", "Sconto3", "Sconto4", "Sconto5", "IdProgetto", "IdStagione",
-    "INIdTariffa", "INFattConv", "INMassaNUni", "PercManodopera", "FlPrezzoForf", "IdListino",
-    "IdTipoRiferimento", "RifRigoDoc"};
+    "IdProdotto",   "TipoRigo",          "Descrizione", "IdUM",       "IdIva",       "Quantita2",      "Prezzo",
+    "Provvigione1", "Provvigione2",      "Sconto1",     "Sconto2",    "Sconto3",     "Sconto4",        "Sconto5",
+    "IdProgetto",   "IdStagione",        "INIdTariffa", "INFattConv", "INMassaNUni", "PercManodopera", "FlPrezzoForf",
+    "IdListino",    "IdTipoRiferimento", "RifRigoDoc"};
 
 // "DDT " causal-number " del " date of the delivery-note head current in d.
 QString Etichetta(TDataSet *d)
@@ -140,7 +143,8 @@ TfSVen0007d_DM::TfSVen0007d_DM(QObject *owner) : TDataModule(owner)
                  << QStringLiteral("WHERE KBolleCliT = :KBolleCliT");
     qBollaR = Create<TXQuery>(QStringLiteral("qBollaR"));
     qBollaR->SQL << QStringLiteral("SELECT *") << QStringLiteral("FROM BolleCliRighe")
-                 << QStringLiteral("WHERE KBolleCliT = :KBolleCliT") << QStringLiteral("ORDER BY NumOrdine, KBolleCliR");
+                 << QStringLiteral("WHERE KBolleCliT = :KBolleCliT")
+                 << QStringLiteral("ORDER BY NumOrdine, KBolleCliR");
     qRigheBolla = Create<TXQuery>(QStringLiteral("qRigheBolla"));
     tDettQta = Create<TXClientTable>(QStringLiteral("tDettQta"));
     tScadenze = Create<TXClientTable>(QStringLiteral("tScadenze"));
@@ -182,10 +186,12 @@ void TfSVen0007d_DM::InternalGenerazioneFatture()
 {
     if (Parametri.DataFattura.isNull())
         throw Exception(QStringLiteral("Data delle fatture non impostata: indicarla prima di generare."));
-    if (!TDMIBase::Posiziona(TDMIBase::Crea()->lkCausFattCli, QStringLiteral("IdCausale"), {Parametri.IdCausale.trimmed()}))
-        throw Exception(QStringLiteral("La causale fatture <%1> non esiste: sceglierne una tra le causali delle fatture "
-                                       "clienti.")
-                            .arg(Parametri.IdCausale.trimmed()));
+    if (!TDMIBase::Posiziona(TDMIBase::Crea()->lkCausFattCli, QStringLiteral("IdCausale"),
+                             {Parametri.IdCausale.trimmed()}))
+        throw Exception(
+            QStringLiteral("La causale fatture <%1> non esiste: sceglierne una tra le causali delle fatture "
+                           "clienti.")
+                .arg(Parametri.IdCausale.trimmed()));
     PreparaTabelle();
     const bool definitiva = Parametri.FlProvvisoria != 1;
     if (definitiva)
@@ -268,8 +274,8 @@ void TfSVen0007d_DM::PreparaTabelle()
     c.IdDivisa = testa("IdDivisa");
     c.Cambio = testa("Cambio");
     c.DataDocumento = testa("DataDocumento");
-    const char *const importi[] = {"ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreL", "ControvaloreN",
-                                   "ControvaloreNN"};
+    const char *const importi[] = {"ImportoLordo",  "ImportoNetto",  "ImportoNN",
+                                   "ControvaloreL", "ControvaloreN", "ControvaloreNN"};
     for (int modo = 0; modo < 6; ++modo)
         c.Importi[modo] = rigo(importi[modo]);
     qFattureR->Close();
@@ -324,7 +330,8 @@ void TfSVen0007d_DM::ParametriSelezione(TXQuery *q) const
     if (!Parametri.DataDa.isNull())
         q->ParamByName(QStringLiteral("DataDa"))->SetAsDateTime(QDateTime(Parametri.DataDa.date(), QTime(0, 0)));
     if (!Parametri.DataA.isNull())
-        q->ParamByName(QStringLiteral("DataA"))->SetAsDateTime(QDateTime(Parametri.DataA.date().addDays(1), QTime(0, 0)));
+        q->ParamByName(QStringLiteral("DataA"))
+            ->SetAsDateTime(QDateTime(Parametri.DataA.date().addDays(1), QTime(0, 0)));
     if (!Parametri.ClienteDa.trimmed().isEmpty())
         q->ParamByName(QStringLiteral("ClienteDa"))->SetAsString(Parametri.ClienteDa.trimmed());
     if (!Parametri.ClienteA.trimmed().isEmpty())
@@ -394,10 +401,10 @@ QString TfSVen0007d_DM::ChiaveRaggruppamento() const
     if (modo == 5 || modo == 6)
         chiave += QLatin1Char('|') + testo("IdCausale");
     TDMIBase *dm = TDMIBase::Crea();
-    const bool raggruppa =
-        modo != 1
-        && TDMIBase::Posiziona(dm->lkClienti, QStringLiteral("IdContoTp;IdConto"), {testo("IdClienteTp"), testo("IdCliente")})
-        && dm->lkClienti->FieldByName(QStringLiteral("FlRaggFattura"))->AsInteger() != 0;
+    const bool raggruppa = modo != 1
+                           && TDMIBase::Posiziona(dm->lkClienti, QStringLiteral("IdContoTp;IdConto"),
+                                                  {testo("IdClienteTp"), testo("IdCliente")})
+                           && dm->lkClienti->FieldByName(QStringLiteral("FlRaggFattura"))->AsInteger() != 0;
     if (!raggruppa)
         chiave += QLatin1Char('#') + testo("KBolleCliT"); // an invoice of its own
     return chiave;
@@ -438,7 +445,8 @@ bool TfSVen0007d_DM::GeneraNuovaFattura(bool, int Progressivo)
         if (!GetNumeroFattura(dm->ProtIVA, anno, serie, registro, numero, data)
             || !NumeraFattura(anno, serie, registro, numero, data, chiave)) {
             t->Cancel();
-            Messaggi << QStringLiteral("{B}") + DocumentoCorrente + QStringLiteral(": Protocolli fattura non presenti!");
+            Messaggi << QStringLiteral("{B}") + DocumentoCorrente
+                            + QStringLiteral(": Protocolli fattura non presenti!");
             return false;
         }
     }
@@ -539,8 +547,8 @@ bool TfSVen0007d_DM::GeneraRighe(bool, int Progressivo)
 
 void TfSVen0007d_DM::RegistraErroreRighe(const QString &errore)
 {
-    for (TDataSet *d : {static_cast<TDataSet *>(tFattureR), static_cast<TDataSet *>(tFattureT),
-                        static_cast<TDataSet *>(tDettQta)})
+    for (TDataSet *d :
+         {static_cast<TDataSet *>(tFattureR), static_cast<TDataSet *>(tFattureT), static_cast<TDataSet *>(tDettQta)})
         if (d->State() == dsEdit || d->State() == dsInsert)
             d->Cancel();
     Messaggi << QStringLiteral("{B}Errore in generazione rigo normale fattura. Errore: ") + errore;
@@ -640,13 +648,9 @@ bool TfSVen0007d_DM::ProssimoRigoBolla()
     return true;
 }
 
-void TfSVen0007d_DM::GeneraRigheIntestazione()
-{
-}
+void TfSVen0007d_DM::GeneraRigheIntestazione() {}
 
-void TfSVen0007d_DM::FineBolle()
-{
-}
+void TfSVen0007d_DM::FineBolle() {}
 
 void TfSVen0007d_DM::CopiaRigoBolla()
 {
@@ -718,9 +722,7 @@ void TfSVen0007d_DM::CopiaRigoBolla()
         righeRaggruppate_.insert(chiave, r->FieldByName(QStringLiteral("KFattCliR"))->AsLargeInt());
 }
 
-void TfSVen0007d_DM::RigoBollaFattura(qint64, qint64)
-{
-}
+void TfSVen0007d_DM::RigoBollaFattura(qint64, qint64) {}
 
 QStringList TfSVen0007d_DM::CampiSommaRighe() const
 {
@@ -798,15 +800,14 @@ void TfSVen0007d_DM::SegnaRigheBolle()
                 .arg(righe.join(QStringLiteral(", "))),
             valori);
         if (segnate != n)
-            throw Exception(QStringLiteral("Righe DDT fatturate o modificate da un altro utente durante la generazione: "
-                                           "ripetere la generazione."));
+            throw Exception(
+                QStringLiteral("Righe DDT fatturate o modificate da un altro utente durante la generazione: "
+                               "ripetere la generazione."));
     }
     righeFatturate_.clear();
 }
 
-void TfSVen0007d_DM::AggiornaRigheCollegate(qint64)
-{
-}
+void TfSVen0007d_DM::AggiornaRigheCollegate(qint64) {}
 
 void TfSVen0007d_DM::ChiudiRigheBolla()
 {
@@ -895,7 +896,8 @@ void TfSVen0007d_DM::CalcolaTotaliFatture()
             tFattureT->Post();
         } else {
             tFattureT->Cancel();
-            Messaggi << QStringLiteral("{B}") + DocumentoCorrente + QStringLiteral(": Errore in calcolo totali documento");
+            Messaggi << QStringLiteral("{B}") + DocumentoCorrente
+                            + QStringLiteral(": Errore in calcolo totali documento");
         }
     }
     PreparaParametriTotali(nullptr);

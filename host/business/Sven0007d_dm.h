@@ -62,7 +62,7 @@ public:
         // gets one invoice per delivery note whatever the mode; every invoice has one
         // currency and one payment.
         int Raggruppamento = 0;
-        int FiltroDurata = -1;  // only the rows of articles of this duration (-1: every row)
+        int FiltroDurata = -1; // only the rows of articles of this duration (-1: every row)
     };
     TParametri Parametri;
 
@@ -112,26 +112,26 @@ public:
     TXClientTable *tFattureT;
     TXClientTable *tFattureR;
     TXClientTable *tFattureTot;
-    TXQuery *qFattureR;      // the stored rows of one invoice (parameter KFattCliT)
-    TXMemTable *tTotali1;    // totals work datasets (fields of t_FattCliTot)
+    TXQuery *qFattureR;   // the stored rows of one invoice (parameter KFattCliT)
+    TXMemTable *tTotali1; // totals work datasets (fields of t_FattCliTot)
     TXMemTable *tTotali2;
-    TXQuery *qSelBolle;      // the run's delivery notes: its current record is the one being invoiced
-    TXQuery *qBollaT;        // one delivery-note head and its rows (parameter KBolleCliT)
+    TXQuery *qSelBolle; // the run's delivery notes: its current record is the one being invoiced
+    TXQuery *qBollaT;   // one delivery-note head and its rows (parameter KBolleCliT)
     TXQuery *qBollaR;
-    TXQuery *qRigheBolla;    // the rows still to invoice of the run's delivery notes, note by note
-    TXClientTable *tDettQta; // quantity details (DettQtaDoc, or t_DettQtaDoc in a provisional run)
-    TXClientTable *tScadenze; // deadline table: the delivery notes' totals rows (BolleCliTot)
+    TXQuery *qRigheBolla;           // the rows still to invoice of the run's delivery notes, note by note
+    TXClientTable *tDettQta;        // quantity details (DettQtaDoc, or t_DettQtaDoc in a provisional run)
+    TXClientTable *tScadenze;       // deadline table: the delivery notes' totals rows (BolleCliTot)
     TXParam_TotaliDocs ParamTotali; // the host's totals parameters
-    bool FlScadenzeDdt = false; // company switch: an invoice from one delivery note keeps its deadlines
+    bool FlScadenzeDdt = false;     // company switch: an invoice from one delivery note keeps its deadlines
 
     struct TFatturaGenerata {
-        QString Chiave;      // KFattCliT as text
+        QString Chiave;        // KFattCliT as text
         qint64 KBolleCliT = 0; // the delivery note it came from; 0 when several joined it
     };
     QList<TFatturaGenerata> FattureGenerate;
     QMap<qint64, QList<qint64>> FattureBolle; // invoice key -> its delivery notes, in order
-    QStringList Messaggi;      // the run's messages ("{B}" errors, "{U}" warnings)
-    QString DocumentoCorrente; // label of the document being worked on
+    QStringList Messaggi;                     // the run's messages ("{B}" errors, "{U}" warnings)
+    QString DocumentoCorrente;                // label of the document being worked on
     // Decimals of the run's numbers.
     struct TFormatiNumero {
         int DecQuantita = 3;
@@ -199,7 +199,7 @@ private:
     // against the numbers read with the first and written to the counter by ChiudiNumerazione.
     bool NumeraFattura(int anno, int serie, int registro, int numero, const QDateTime &data, qint64 chiave);
     void ChiudiNumerazione();
-    bool numerazione_ = false;  // the run holds the counter row, its writes deferred
+    bool numerazione_ = false; // the run holds the counter row, its writes deferred
     QSet<int> numeriOccupati_; // numbers above the run's first that other invoices hold
     // Reads once per run the rows still to invoice of every note of the selection.
     void LeggiRigheBolle();
@@ -218,12 +218,12 @@ private:
     qsizetype rigoCorrente_ = 0;                      // the entry of the row GeneraRighe is on
     qint64 bollaRighe_ = 0;                           // the note whose rows GeneraRighe walks
     bool righeLette_ = false;
-    QList<std::pair<TField *, TField *>> campiCopia_; // invoice-row column <- delivery-note row column
-    QList<std::pair<TField *, TField *>> campiSomma_; // invoice-row column += note row column, rows joined
-    QList<TField *> campiRaggruppamento_;             // the note row's grouping columns
+    QList<std::pair<TField *, TField *>> campiCopia_;      // invoice-row column <- delivery-note row column
+    QList<std::pair<TField *, TField *>> campiSomma_;      // invoice-row column += note row column, rows joined
+    QList<TField *> campiRaggruppamento_;                  // the note row's grouping columns
     QList<std::pair<TField *, TField *>> campiSommaTesta_; // invoice head column += note head column
     bool campiSommaTestaLetti_ = false;
-    QHash<int, int> classiTipoRigo_;                  // row type -> its class (-1: not in the table)
+    QHash<int, int> classiTipoRigo_; // row type -> its class (-1: not in the table)
     // the invoice row and head fields of the row record, found once per run (the tables stay
     // open through it)
     struct TCampiRigoDoc {
@@ -235,7 +235,7 @@ private:
         TField *Importi[6] = {}; // the row's amounts by mode, 1 to 6
     } campiRigoDoc_;
     int numeroRigo_ = 0;
-    QHash<QString, qint64> righeRaggruppate_; // grouping columns of the current invoice -> row key
+    QHash<QString, qint64> righeRaggruppate_;                // grouping columns of the current invoice -> row key
     std::map<QDate, std::pair<double, double>> valoriBolli_; // the run's stamp-duty values by date
     std::map<QString, std::vector<TRigoPagamento>> righePagamenti_; // the run's payment instalment rows
     bool raggruppa_ = false;

@@ -98,7 +98,8 @@ TFSVen0008f::TFSVen0008f(QWidget *owner) : TFDocumento(Tipo(), owner)
 bool TFSVen0008f::InitForm(int modo, qint64 chiave)
 {
     FlSegnoInverso = modo == 1;
-    SetCaption(FlSegnoInverso ? QStringLiteral("Fatture Clienti (note di credito)") : QStringLiteral("Fatture Clienti"));
+    SetCaption(FlSegnoInverso ? QStringLiteral("Fatture Clienti (note di credito)")
+                              : QStringLiteral("Fatture Clienti"));
     return chiave == 0 ? InitDoc(0) : CaricaDocumento(chiave);
 }
 
@@ -239,7 +240,8 @@ bool TFSVen0008f::ControllaRighe(TDataSet *righe, bool messaggi)
 QString TFSVen0008f::TipiRigoDescrittivi() const
 {
     QStringList tipi;
-    QSqlQuery q = Azienda().OpenQuery(QStringLiteral("SELECT TipoRigo FROM TipiRigo WHERE FlClasse = 2 ORDER BY TipoRigo"));
+    QSqlQuery q =
+        Azienda().OpenQuery(QStringLiteral("SELECT TipoRigo FROM TipiRigo WHERE FlClasse = 2 ORDER BY TipoRigo"));
     while (q.next())
         tipi << QString::number(q.value(0).toInt());
     return tipi.isEmpty() ? QStringLiteral("-1") : tipi.join(QStringLiteral(", "));
@@ -261,8 +263,8 @@ QString TFSVen0008f::RiferimentoOrdine(TDataSet *testaOrdine)
     if (modo == 1 || modo == 3) {
         const QString causale = campo("IdCausale")->AsString().trimmed();
         testo += TDMIBbas::Crea()->FormattaNumeroDocumento(causale + QLatin1Char('-') + campo("Numero")->AsString(),
-                                                          campo("Anno")->AsInteger(), campo("Serie")->AsInteger(),
-                                                          campo("Numero")->AsInteger(), causale)
+                                                           campo("Anno")->AsInteger(), campo("Serie")->AsInteger(),
+                                                           campo("Numero")->AsInteger(), causale)
                  + QLatin1Char(' ') + Funzioni::DataToStringa(campo("DataDocumento")->AsDateTime());
     }
     if (modo == 2 || modo == 3)
@@ -280,7 +282,8 @@ void TFSVen0008f::EsenzioneRigo(TDataSet *rigo, TDataSet *testaOrdine)
     if (esenzione.isEmpty())
         return;
     rigo->FieldByName(QStringLiteral("IdIva"))
-        ->SetAsString(TDMISBas::Crea()->IvaEsenzione(esenzione, rigo->FieldByName(QStringLiteral("IdProdotto"))->AsString(),
+        ->SetAsString(TDMISBas::Crea()->IvaEsenzione(esenzione,
+                                                     rigo->FieldByName(QStringLiteral("IdProdotto"))->AsString(),
                                                      rigo->FieldByName(QStringLiteral("TipoRigo"))->AsInteger()));
 }
 
@@ -293,8 +296,10 @@ void TFSVen0008f::PesiRigoOrdine(TDataSet *rigo, TDataSet *linea)
     if (KV8Config::GetFSORC01().FlPesiOrdine != 1 || ordinata == 0 || Funzioni::CompDec(scelta, ordinata, dec) == 0)
         return;
     for (const char *nome : {"PesoLordo", "PesoNetto"})
-        rigo->FieldByName(QLatin1String(nome))->SetAsFloat(Funzioni::KRound(valore(linea, nome) / ordinata * scelta, dec));
-    rigo->FieldByName(QStringLiteral("Volume"))->SetAsFloat(Funzioni::KRound(valore(linea, "Volume") / ordinata * scelta, 6));
+        rigo->FieldByName(QLatin1String(nome))
+            ->SetAsFloat(Funzioni::KRound(valore(linea, nome) / ordinata * scelta, dec));
+    rigo->FieldByName(QStringLiteral("Volume"))
+        ->SetAsFloat(Funzioni::KRound(valore(linea, "Volume") / ordinata * scelta, 6));
 }
 
 void TFSVen0008f::ContributoImballiRigo(TDataSet *) {}
@@ -308,8 +313,9 @@ bool TFSVen0008f::RicalcoloImportiArticolo(TDataSet *)
 
 bool TFSVen0008f::ControllaRigoOrdine(TDataSet *linea)
 {
-    const QVariant stato = Azienda().ScalarValue(QStringLiteral("SELECT FlStato FROM OrdiniCliRighe WHERE KOrdiniCliR = ?"),
-                                                 {linea->FieldByName(QStringLiteral("KOrdiniCliR"))->Value()});
+    const QVariant stato =
+        Azienda().ScalarValue(QStringLiteral("SELECT FlStato FROM OrdiniCliRighe WHERE KOrdiniCliR = ?"),
+                              {linea->FieldByName(QStringLiteral("KOrdiniCliR"))->Value()});
     return stato.isValid() && stato.toInt() < 2;
 }
 
@@ -324,16 +330,15 @@ void TFSVen0008f::SelezioneOrdiniAperta(TFSVen0001f_001 *dialogo, int ordini)
     ContaOrdini = ordini;
 }
 
-void TFSVen0008f::SelezioneOrdini()
-{
-}
+void TFSVen0008f::SelezioneOrdini() {}
 
 void TFSVen0008f::TRigheBeforeDelete(TDataSet *dataSet)
 {
     // a row taken in this edit gives its delivery-note row back at once
     if (dataSet->FieldByName(QStringLiteral("Stato"))->AsInteger() == 2
         && dataSet->FieldByName(QStringLiteral("IdTipoRiferimento"))->AsString() == kRifBolla
-        && TRigheDDT->Locate(QStringLiteral("KBolleCliR"), dataSet->FieldByName(QStringLiteral("RifRigoDoc"))->AsString().toLongLong())) {
+        && TRigheDDT->Locate(QStringLiteral("KBolleCliR"),
+                             dataSet->FieldByName(QStringLiteral("RifRigoDoc"))->AsString().toLongLong())) {
         TRigheDDT->Edit();
         TRigheDDT->FieldByName(QStringLiteral("KFatturaR"))->SetAsInteger(0);
         TRigheDDT->Post();
@@ -345,8 +350,9 @@ void TFSVen0008f::TRigheBeforeDelete(TDataSet *dataSet)
 
 void TFSVen0008f::RegistroCausale(int &tipoRegistro, int &serie) const
 {
-    QSqlQuery q = Azienda().OpenQuery(QStringLiteral("SELECT FlTipoRegistro, SerieRegistro FROM CausaliFattCli WHERE IdCausale = ?"),
-                                      {TTesta->FieldByName(QStringLiteral("IdCausale"))->AsString().trimmed()});
+    QSqlQuery q = Azienda().OpenQuery(
+        QStringLiteral("SELECT FlTipoRegistro, SerieRegistro FROM CausaliFattCli WHERE IdCausale = ?"),
+        {TTesta->FieldByName(QStringLiteral("IdCausale"))->AsString().trimmed()});
     tipoRegistro = 1;
     serie = 0;
     if (q.next()) {
@@ -371,7 +377,8 @@ int TFSVen0008f::NuovoNumero()
     int numero = 0;
     TDataSet *t = TestaScrittura();
     if (!Funzioni::GetNumeroFattura(DMIBase->ProtIVA, t->FieldByName(QStringLiteral("Anno"))->AsInteger(), serie,
-                                    tipoRegistro, numero, t->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime()))
+                                    tipoRegistro, numero,
+                                    t->FieldByName(QStringLiteral("DataDocumento"))->AsDateTime()))
         throw Exception(QStringLiteral("Protocolli fattura non presenti!"));
     return numero;
 }

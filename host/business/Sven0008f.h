@@ -30,7 +30,7 @@ public:
     // one; false when it is not there.
     bool InitForm(int modo, qint64 chiave);
 
-    TXQuery *TRRigheNC = nullptr;      // stored rows of the invoice, second query
+    TXQuery *TRRigheNC = nullptr; // stored rows of the invoice, second query
     // The client data set of the delivery-note rows taken into the invoice being edited: a
     // taken row carries KFatturaR = 999 here until the save (nothing is written before).
     TXClientTable *TRigheDDT = nullptr;

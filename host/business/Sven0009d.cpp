@@ -73,8 +73,9 @@ void TFSven0009d::btEseguiClick()
     std::unique_ptr<TfSVen0009s> stampa(TfSVen0009s::Crea(this));
     stampa->Accompagnatoria = chAccompagnatoria->isChecked();
     if (!stampa->InitForm(s)) {
-        Kmessages::KMessage(QStringLiteral("Nessuna fattura da stampare con la selezione indicata: modificare i parametri."),
-                            mtInformation, mbOK);
+        Kmessages::KMessage(
+            QStringLiteral("Nessuna fattura da stampare con la selezione indicata: modificare i parametri."),
+            mtInformation, mbOK);
         return;
     }
     stampa->EseguiStampa(true);

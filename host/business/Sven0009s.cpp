@@ -23,10 +23,10 @@ const QString SqlTeste = QStringLiteral(
 const QString SqlRighe = QStringLiteral(
     "SELECT R.* FROM FattureCliRighe R WHERE R.KFattCliT = :KFattCliT ORDER BY R.NumOrdine, R.KFattCliR");
 
-const QString SqlIva = QStringLiteral(
-    "SELECT I.Codice AS IdIva, I.Percentuale, I.Importo1 AS Imponibile, I.Importo2 AS Imposta, CI.DsIva "
-    "FROM FattureCliTot I LEFT JOIN CodiciIva CI ON CI.IdIva = I.Codice "
-    "WHERE I.KFattCliT = :KFattCliT AND I.TipoRecord = 'IVA' ORDER BY I.Progressivo");
+const QString SqlIva =
+    QStringLiteral("SELECT I.Codice AS IdIva, I.Percentuale, I.Importo1 AS Imponibile, I.Importo2 AS Imposta, CI.DsIva "
+                   "FROM FattureCliTot I LEFT JOIN CodiciIva CI ON CI.IdIva = I.Codice "
+                   "WHERE I.KFattCliT = :KFattCliT AND I.TipoRecord = 'IVA' ORDER BY I.Progressivo");
 
 } // namespace
 
@@ -52,7 +52,8 @@ TfSVen0009s::TfSVen0009s(QObject *owner) : TfKV8ReportB_Docs(owner)
 
 TfSVen0009s *TfSVen0009s::Crea(QObject *owner)
 {
-    return Kv8reportb::XGetReportClass(QStringLiteral("TfSVen0009s"), ClassRef::Of<TfSVen0009s>()).CreateAs<TfSVen0009s>(owner);
+    return Kv8reportb::XGetReportClass(QStringLiteral("TfSVen0009s"), ClassRef::Of<TfSVen0009s>())
+        .CreateAs<TfSVen0009s>(owner);
 }
 
 void TfSVen0009s::XRptModuleCreate() {}
@@ -70,8 +71,8 @@ bool TfSVen0009s::InitForm(const TSelezioneDocumenti &selezione)
 {
     TSelezioneDocumenti s = selezione;
     s.SoloNonStampati = false; // invoices keep no printed flag
-    return Seleziona(SelezioneDocumenti(s, QStringLiteral("T"), QStringLiteral("IdClienteTp"), QStringLiteral("IdCliente"),
-                                        DMIDataBases::Instance().Global()));
+    return Seleziona(SelezioneDocumenti(s, QStringLiteral("T"), QStringLiteral("IdClienteTp"),
+                                        QStringLiteral("IdCliente"), DMIDataBases::Instance().Global()));
 }
 
 bool TfSVen0009s::InitFormDocumento(int KFattCliT)

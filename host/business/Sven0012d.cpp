@@ -34,8 +34,8 @@ TfSVen0012s::TfSVen0012s(QObject *owner) : TfKV8ReportB(owner)
     qMain->XSQL = SqlElenco.split(QLatin1Char('\n'));
     qMain->AddCalcField(QStringLiteral("_Fatturato"), ftString, 1);
     qMain->OnCalcFields = [](TDataSet *d) {
-        const bool fatturato = d->FieldByName(QStringLiteral("Righe"))->AsInteger() > 0 &&
-                               d->FieldByName(QStringLiteral("RigheAperte"))->AsInteger() == 0;
+        const bool fatturato = d->FieldByName(QStringLiteral("Righe"))->AsInteger() > 0
+                               && d->FieldByName(QStringLiteral("RigheAperte"))->AsInteger() == 0;
         d->FieldByName(QStringLiteral("_Fatturato"))->SetAsString(fatturato ? QStringLiteral("F") : QString());
     };
     AggiungiDataSet(QStringLiteral("qMain"), qMain);
@@ -92,7 +92,8 @@ void TFSven0012d::btEseguiClick()
     s.IdContoA = testo("IdClienteA");
     s.IdCausaleDa = testo("IdCausaleDa");
     s.IdCausaleA = testo("IdCausaleA");
-    std::unique_ptr<TfSVen0012s> stampa(Kv8reportb::XGetReportClass(ClassRef::Of<TfSVen0012s>()).CreateAs<TfSVen0012s>(this));
+    std::unique_ptr<TfSVen0012s> stampa(
+        Kv8reportb::XGetReportClass(ClassRef::Of<TfSVen0012s>()).CreateAs<TfSVen0012s>(this));
     if (!stampa->InitForm(s, tPars->FieldByName(QStringLiteral("FlFatturati"))->AsInteger())) {
         Kmessages::KMessage(QStringLiteral("Nessun DDT da elencare con la selezione indicata: modificare i parametri."),
                             mtInformation, mbOK);

@@ -2,8 +2,8 @@
 
 #include "ui_Sven0904f.h"
 
-#include "host/business/Documento.h"
 #include "host/business/Dmibase.h"
+#include "host/business/Documento.h"
 #include "host/core/Applvar.h"
 #include "host/core/Errors.h"
 #include "host/core/Funzioni.h"
@@ -71,10 +71,12 @@ bool TfSVen0904f::ApriDettaglio(TFDocumento *documento)
     TDataSet *righe = documento->TRighe;
     if (righe->IsEmpty())
         return false;
-    CampoQuantita = righe->FindField(QStringLiteral("Quantita")) ? QStringLiteral("Quantita") : QStringLiteral("QuantitaOrd");
+    CampoQuantita =
+        righe->FindField(QStringLiteral("Quantita")) ? QStringLiteral("Quantita") : QStringLiteral("QuantitaOrd");
     KRigo = F(righe, "Contatore")->AsInteger();
     TipoDocumento = documento->TipoDoc().CodTipoDoc;
-    ui->lbDsRigo->setText(F(righe, "IdProdotto")->AsString() + QStringLiteral(" ") + F(righe, "Descrizione")->AsString());
+    ui->lbDsRigo->setText(F(righe, "IdProdotto")->AsString() + QStringLiteral(" ")
+                          + F(righe, "Descrizione")->AsString());
     tDettaglio->Close();
     KFinestra = Sven0904f::ChiaveFinestra(documento);
     tDettaglio->SetFilter(QStringLiteral("FlTipoDocumento = %1 AND KTestaDoc = %2 AND KRigoDoc = %3 AND Stato < 3")
@@ -141,10 +143,11 @@ void TfSVen0904f::FormClose(TCloseAction &action)
     const double quantita = righe->FieldByName(CampoQuantita)->AsFloat();
     if (Funzioni::CompDec(totale, quantita, CFG.DecQuantita) == 0)
         return;
-    const QString testo = QStringLiteral("Il totale del dettaglio (%1) è diverso dalla quantità del rigo (%2): aggiornare "
-                                         "la quantità del rigo?")
-                              .arg(KFormati::FormatFloat(QStringLiteral("#,##0.######"), totale),
-                                   KFormati::FormatFloat(QStringLiteral("#,##0.######"), quantita));
+    const QString testo =
+        QStringLiteral("Il totale del dettaglio (%1) è diverso dalla quantità del rigo (%2): aggiornare "
+                       "la quantità del rigo?")
+            .arg(KFormati::FormatFloat(QStringLiteral("#,##0.######"), totale),
+                 KFormati::FormatFloat(QStringLiteral("#,##0.######"), quantita));
     if (Kmessages::KMessage(testo, mtConfirmation, mbYesNo) != mrYes)
         return;
     try {
@@ -206,7 +209,8 @@ bool ArticoloConDettaglio(TFDocumento *documento)
 
 void DettaglioQuantita(TFDocumento *documento)
 {
-    std::unique_ptr<TfSVen0904f> dialogo(Dlgbase::XGetDialogClass(ClassRef::Of<TfSVen0904f>()).CreateAs<TfSVen0904f>(nullptr));
+    std::unique_ptr<TfSVen0904f> dialogo(
+        Dlgbase::XGetDialogClass(ClassRef::Of<TfSVen0904f>()).CreateAs<TfSVen0904f>(nullptr));
     if (!dialogo->ApriDettaglio(documento))
         return;
     dialogo->ShowModal();

@@ -1,9 +1,9 @@
 #pragma once
 // The quantity-detail dialog (child-dialog registry "TfSVen0904f"): the detail lines
 // (variant, batch, quantity) of the current row of a document, kept in the local t_DettQtaDoc
-// under the document window (KTestaDoc, a number of its own) and the row's Contatore. On close the detail's total is checked against the
-// row's quantity and, when the user agrees, written back to the row (left in edit, so the
-// window's own post stores or refuses it).
+// under the document window (KTestaDoc, a number of its own) and the row's Contatore. On close the detail's total is
+// checked against the row's quantity and, when the user agrees, written back to the row (left in edit, so the window's
+// own post stores or refuses it).
 #include "host/ui/Dlgbase.h"
 
 class KDBGriglia;
@@ -20,22 +20,22 @@ public:
     explicit TfSVen0904f(QWidget *owner = nullptr);
     ~TfSVen0904f() override;
 
-    TXTable *tDettaglio;      // t_DettQtaDoc lines of the row (Stato < 3)
+    TXTable *tDettaglio; // t_DettQtaDoc lines of the row (Stato < 3)
     TDataSource *DSDettaglio;
     KDBGriglia *gDettaglio;
     TFDocumento *Documento = nullptr;
-    QString CampoQuantita;    // the row's quantity field (Quantita, QuantitaOrd on orders)
-    int KRigo = 0;            // the row's Contatore
-    int KFinestra = 0;        // the document window's number (KTestaDoc of its lines)
+    QString CampoQuantita; // the row's quantity field (Quantita, QuantitaOrd on orders)
+    int KRigo = 0;         // the row's Contatore
+    int KFinestra = 0;     // the document window's number (KTestaDoc of its lines)
     // What a replacement's close reads of the opening (this dialog's own close uses none):
-    int TipoDocumento = 0;    // the document's CodTipoDoc
-    int ModoApertura = 0;     // 0 the row's detail, 2 the detail totals written back unchecked
+    int TipoDocumento = 0; // the document's CodTipoDoc
+    int ModoApertura = 0;  // 0 the row's detail, 2 the detail totals written back unchecked
     bool SolaLettura = false;
-    bool ControlloTotali = false;   // the detail total checked against the row quantity
-    bool ControlloChiusura = true;  // the checks run on close
-    bool AggiornaRigo = true;       // the totals written back to the row
-    bool RipristinaLegame = false;  // the detail table reopened as it was given
-    QString CampoFlag;              // the row's flag column set on a checked close; empty: none
+    bool ControlloTotali = false;  // the detail total checked against the row quantity
+    bool ControlloChiusura = true; // the checks run on close
+    bool AggiornaRigo = true;      // the totals written back to the row
+    bool RipristinaLegame = false; // the detail table reopened as it was given
+    QString CampoFlag;             // the row's flag column set on a checked close; empty: none
 
     // The detail of the current row of the document; false when the document has no row.
     virtual bool ApriDettaglio(TFDocumento *documento);

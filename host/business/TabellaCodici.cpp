@@ -20,8 +20,8 @@ const TTabellaCodici Tabelle[] = {
     {QStringLiteral("BBAS0011F"), QStringLiteral("Divise"), QStringLiteral("Divise e Cambi"), QStringLiteral("Cambi"),
      QStringLiteral("Cambi (euro per unità della divisa)")},
     {QStringLiteral("BBAS0012F"), QStringLiteral("CodiciIva"), QStringLiteral("Codici IVA"), {}, {}},
-    {QStringLiteral("BBAS0013F"), QStringLiteral("Pagamenti"), QStringLiteral("Pagamenti"), QStringLiteral("PagamentiD"),
-     QStringLiteral("Rate")},
+    {QStringLiteral("BBAS0013F"), QStringLiteral("Pagamenti"), QStringLiteral("Pagamenti"),
+     QStringLiteral("PagamentiD"), QStringLiteral("Rate")},
     {QStringLiteral("BBAS0014F"), QStringLiteral("UnitaMisura"), QStringLiteral("Unità di Misura"), {}, {}},
     {QStringLiteral("BBAS0015F"), QStringLiteral("Zone"), QStringLiteral("Zone"), {}, {}},
     {QStringLiteral("BBAS0016F"), QStringLiteral("Agenti"), QStringLiteral("Agenti"), {}, {}},
@@ -29,7 +29,11 @@ const TTabellaCodici Tabelle[] = {
     {QStringLiteral("BBAS0018F"), QStringLiteral("CategorieMerc"), QStringLiteral("Categorie Merceologiche"), {}, {}},
     {QStringLiteral("BBAS0020F"), QStringLiteral("Magazzini"), QStringLiteral("Magazzini"), {}, {}},
     {QStringLiteral("BBAS0021F"), QStringLiteral("TipiRigo"), QStringLiteral("Tipi Rigo"), {}, {}},
-    {QStringLiteral("BBAS0022F"), QStringLiteral("TipiMovPagamento"), QStringLiteral("Tipi Movimento Pagamento"), {}, {}},
+    {QStringLiteral("BBAS0022F"),
+     QStringLiteral("TipiMovPagamento"),
+     QStringLiteral("Tipi Movimento Pagamento"),
+     {},
+     {}},
     {QStringLiteral("BBAS0023F"), QStringLiteral("Banche"), QStringLiteral("Banche"), {}, {}},
     {QStringLiteral("BBAS0024F"), QStringLiteral("Porti"), QStringLiteral("Porti"), {}, {}},
     {QStringLiteral("BBAS0025F"), QStringLiteral("TipiTrasporto"), QStringLiteral("Tipi Trasporto"), {}, {}},
@@ -114,10 +118,12 @@ void TFTabellaCodici::ImpostaTabella(const TTabellaCodici &tabella)
 {
     const DictTable *dict = Dictionary::Instance().Table(tabella.Tabella);
     if (!dict || !dict->IsStored())
-        throw Exception(QStringLiteral("La tabella %1 non è nel dizionario del database aziendale").arg(tabella.Tabella));
+        throw Exception(
+            QStringLiteral("La tabella %1 non è nel dizionario del database aziendale").arg(tabella.Tabella));
     const DictTable *dett = tabella.Dettaglio.isEmpty() ? nullptr : Dictionary::Instance().Table(tabella.Dettaglio);
     if (!tabella.Dettaglio.isEmpty() && (!dett || !dett->IsStored()))
-        throw Exception(QStringLiteral("La tabella %1 non è nel dizionario del database aziendale").arg(tabella.Dettaglio));
+        throw Exception(
+            QStringLiteral("La tabella %1 non è nel dizionario del database aziendale").arg(tabella.Dettaglio));
     config_ = tabella;
     setObjectName(QStringLiteral("TFTabellaCodici_") + dict->name);
     setWindowTitle(tabella.Titolo);
@@ -180,7 +186,8 @@ void TFTabellaCodici::ImpostaTabella(const TTabellaCodici &tabella)
         NavDettaglio = new TDBNavigator(gruppo);
         NavDettaglio->setObjectName(QStringLiteral("NavDettaglio"));
         NavDettaglio->SetDataSource(DSDettaglio);
-        NavDettaglio->SetVisibleButtons(NavButton(nbInsert) | NavButton(nbDelete) | NavButton(nbPost) | NavButton(nbCancel));
+        NavDettaglio->SetVisibleButtons(NavButton(nbInsert) | NavButton(nbDelete) | NavButton(nbPost)
+                                        | NavButton(nbCancel));
         lyGruppo->addWidget(NavDettaglio, 0, Qt::AlignLeft);
         GrigliaDettaglio = new KDBGriglia(gruppo);
         GrigliaDettaglio->setObjectName(QStringLiteral("GrigliaDettaglio"));
@@ -330,7 +337,8 @@ void TFTabellaCodici::ControllaValori(TDataSet *ds)
         Intervallo(ds, "DecValore", 0, 6);
     } else if (e("Cambi")) {
         if (ds->FieldByName(QStringLiteral("Cambio"))->AsFloat() <= 0)
-            throw Exception(QStringLiteral("Il cambio deve essere maggiore di zero: indicare quanti euro vale un'unità della divisa."));
+            throw Exception(QStringLiteral(
+                "Il cambio deve essere maggiore di zero: indicare quanti euro vale un'unità della divisa."));
     } else if (e("CodiciIva")) {
         Intervallo(ds, "Aliquota", 0, 100);
         Intervallo(ds, "AliqVentilaz", 0, 100);

@@ -9,10 +9,10 @@ namespace Tipirigo {
 
 // Classes of row types (FlClasse).
 enum TClasseTipoRigo : int {
-    crMerce = 0,        // goods or services
-    crFuoriCampo = 1,   // amounts outside the VAT base (advances): no revenue account
-    crDescrittivo = 2,  // text only
-    crOmaggio = 4,      // gift
+    crMerce = 0,         // goods or services
+    crFuoriCampo = 1,    // amounts outside the VAT base (advances): no revenue account
+    crDescrittivo = 2,   // text only
+    crOmaggio = 4,       // gift
     crOmaggioRivalsa = 5 // gift whose VAT is charged to the customer
 };
 

@@ -40,4 +40,4 @@ extern TCFG CFG;
 namespace Applvar {
 using ::CFG;
 using ::TCFG;
-}
+} // namespace Applvar

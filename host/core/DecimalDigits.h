@@ -19,8 +19,8 @@ inline Digits Split(double value)
 {
     Digits d;
     char buf[64];
-    const auto written = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific,
-                                       kSignificant - 1);
+    const auto written =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, kSignificant - 1);
     const char *p = buf;
     for (; p < written.ptr && *p != 'e'; ++p)
         if (*p >= '0' && *p <= '9' && d.count < kSignificant)

@@ -3,8 +3,8 @@
 #include "host/core/DecimalDigits.h"
 #include "host/core/Errors.h"
 
-#include <charconv>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>

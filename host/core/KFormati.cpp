@@ -306,7 +306,9 @@ double ParseTypedFloat(const QString &t, bool *ok)
 {
     if (ok)
         *ok = false;
-    auto isDigit = [&](qsizetype i) { return i < t.size() && t.at(i) >= QLatin1Char('0') && t.at(i) <= QLatin1Char('9'); };
+    auto isDigit = [&](qsizetype i) {
+        return i < t.size() && t.at(i) >= QLatin1Char('0') && t.at(i) <= QLatin1Char('9');
+    };
 
     QByteArray number; // C-locale form for from_chars
     qsizetype i = 0;
@@ -370,8 +372,7 @@ namespace {
 
 const char *const kDayShort[] = {"lun", "mar", "mer", "gio", "ven", "sab", "dom"};
 const char *const kDayLong[] = {"lunedì", "martedì", "mercoledì", "giovedì", "venerdì", "sabato", "domenica"};
-const char *const kMonthShort[] = {"gen", "feb", "mar", "apr", "mag", "giu",
-                                   "lug", "ago", "set", "ott", "nov", "dic"};
+const char *const kMonthShort[] = {"gen", "feb", "mar", "apr", "mag", "giu", "lug", "ago", "set", "ott", "nov", "dic"};
 const char *const kMonthLong[] = {"gennaio", "febbraio", "marzo",     "aprile",  "maggio",   "giugno",
                                   "luglio",  "agosto",   "settembre", "ottobre", "novembre", "dicembre"};
 

@@ -53,8 +53,7 @@ QString Text(const char *section, const char *name, const QString &defaultValue 
 
 // A group of settings as read, kept until the settings change (documents read them row
 // after row).
-template <typename Gruppo, typename Leggi>
-Gruppo Letto(Leggi leggi)
+template <typename Gruppo, typename Leggi> Gruppo Letto(Leggi leggi)
 {
     static Gruppo gruppo;
     static quint64 serie = 0;

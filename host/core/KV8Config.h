@@ -44,8 +44,8 @@ public:
     };
     // Bill of materials explosion.
     struct TFSDBA01 {
-        int LivelliEsplosione = 0;     // levels exploded; 0: all
-        int FlComponentiValidi = 1;    // 1: only components valid at the document date
+        int LivelliEsplosione = 0;  // levels exploded; 0: all
+        int FlComponentiValidi = 1; // 1: only components valid at the document date
     };
     // Warehouse.
     struct TFMBAS01 {

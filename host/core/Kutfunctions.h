@@ -14,4 +14,4 @@ extern TUtente gUtente;
 namespace Kutfunctions {
 using ::gUtente;
 using ::TUtente;
-}
+} // namespace Kutfunctions

@@ -8,8 +8,7 @@ struct NameKey {
     friend bool operator==(const NameKey &a, const NameKey &b) noexcept
     {
         // the same spelling, the common case, compared first
-        return a.name.size() == b.name.size()
-            && (a.name == b.name || a.name.compare(b.name, Qt::CaseInsensitive) == 0);
+        return a.name.size() == b.name.size() && (a.name == b.name || a.name.compare(b.name, Qt::CaseInsensitive) == 0);
     }
 };
 size_t qHash(const NameKey &key, size_t seed = 0) noexcept;

@@ -4,8 +4,7 @@
 
 ClassRef::ClassRef(const QString &name, Factory factory, const QMetaObject *meta)
     : name_(name), factory_(std::move(factory)), meta_(meta)
-{
-}
+{}
 
 bool ClassRef::InheritsFrom(const QMetaObject *base) const
 {
@@ -20,7 +19,8 @@ bool ClassRef::SameAs(const ClassRef &other) const
 QObject *ClassRef::Create(QObject *owner) const
 {
     if (!factory_)
-        throw Exception(QStringLiteral("Classe non definita%1").arg(name_.isEmpty() ? QString() : QStringLiteral(": ") + name_));
+        throw Exception(
+            QStringLiteral("Classe non definita%1").arg(name_.isEmpty() ? QString() : QStringLiteral(": ") + name_));
     QObject *object = factory_(owner);
     if (!object)
         throw Exception(QStringLiteral("Impossibile creare la classe %1").arg(name_));

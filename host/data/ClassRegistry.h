@@ -27,8 +27,7 @@ public:
 
     // The reference of a class with the Q_OBJECT macro, named after it. Widgets get the
     // owner as parent when it is a widget; other objects get it as QObject parent.
-    template <class T>
-    static ClassRef Of(const QString &name = QString());
+    template <class T> static ClassRef Of(const QString &name = QString());
 
     const QString &Name() const { return name_; }
     bool IsNull() const { return !factory_; }
@@ -43,8 +42,7 @@ public:
     QObject *Create(QObject *owner = nullptr) const;
     // A new instance of a class that must derive from T; throws Exception otherwise (and
     // frees what was created).
-    template <class T>
-    T *CreateAs(QObject *owner = nullptr) const;
+    template <class T> T *CreateAs(QObject *owner = nullptr) const;
 
 private:
     QString name_;
@@ -102,15 +100,13 @@ ClassRef XGetDMClass(const ClassRef &cls);
 namespace ClassRefDetail {
 // A widget whose parent is its owner when that is a widget (QWidget is complete wherever a
 // widget class is).
-template <class T, class Widget = QWidget>
-QObject *NewWidget(QObject *owner)
+template <class T, class Widget = QWidget> QObject *NewWidget(QObject *owner)
 {
     return new T(qobject_cast<Widget *>(owner));
 }
 } // namespace ClassRefDetail
 
-template <class T>
-ClassRef ClassRef::Of(const QString &name)
+template <class T> ClassRef ClassRef::Of(const QString &name)
 {
     static_assert(QtPrivate::HasQ_OBJECT_Macro<T>::Value, "ClassRef::Of needs a class with the Q_OBJECT macro");
     Factory factory = [](QObject *owner) -> QObject * {
@@ -123,13 +119,13 @@ ClassRef ClassRef::Of(const QString &name)
                     &T::staticMetaObject);
 }
 
-template <class T>
-T *ClassRef::CreateAs(QObject *owner) const
+template <class T> T *ClassRef::CreateAs(QObject *owner) const
 {
     QObject *object = Create(owner);
     if (T *typed = qobject_cast<T *>(object))
         return typed;
     const QString actual = QString::fromLatin1(object->metaObject()->className());
     delete object;
-    throw Exception(QStringLiteral("La classe %1 non deriva da %2").arg(actual, QString::fromLatin1(T::staticMetaObject.className())));
+    throw Exception(QStringLiteral("La classe %1 non deriva da %2")
+                        .arg(actual, QString::fromLatin1(T::staticMetaObject.className())));
 }

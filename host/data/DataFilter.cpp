@@ -82,10 +82,7 @@ namespace {
 
 class Parser {
 public:
-    Parser(const QString &text, const DataFilter::Resolver &resolve) : text_(text), resolve_(resolve)
-    {
-        Tokenise();
-    }
+    Parser(const QString &text, const DataFilter::Resolver &resolve) : text_(text), resolve_(resolve) { Tokenise(); }
 
     std::unique_ptr<FilterNode> Parse()
     {
@@ -112,7 +109,8 @@ private:
             t.pos = i;
             if (c.isLetter() || c == QLatin1Char('_')) {
                 int j = i;
-                while (j < n && (text_[j].isLetterOrNumber() || text_[j] == QLatin1Char('_') || text_[j] == QLatin1Char('.')))
+                while (j < n
+                       && (text_[j].isLetterOrNumber() || text_[j] == QLatin1Char('_') || text_[j] == QLatin1Char('.')))
                     ++j;
                 t.kind = Tok::Ident;
                 t.text = text_.mid(i, j - i);
@@ -508,9 +506,9 @@ bool LikeMatch(const QString &text, const QString &pattern, bool caseInsensitive
         else
             re += QRegularExpression::escape(QString(c));
     }
-    QRegularExpression rx(QRegularExpression::anchoredPattern(re),
-                          caseInsensitive ? QRegularExpression::CaseInsensitiveOption
-                                          : QRegularExpression::NoPatternOption);
+    QRegularExpression rx(QRegularExpression::anchoredPattern(re), caseInsensitive
+                                                                       ? QRegularExpression::CaseInsensitiveOption
+                                                                       : QRegularExpression::NoPatternOption);
     return rx.match(text).hasMatch();
 }
 
@@ -539,7 +537,8 @@ Val Eval(const FilterNode *n, int options)
         const Val a = Eval(n->left.get(), options);
         const Val b = Eval(n->right.get(), options);
         double x = 0, y = 0;
-        if (n->op == QLatin1String("+") && (a.kind == Val::Str || b.kind == Val::Str) && !(AsNumber(a, x) && AsNumber(b, y)))
+        if (n->op == QLatin1String("+") && (a.kind == Val::Str || b.kind == Val::Str)
+            && !(AsNumber(a, x) && AsNumber(b, y)))
             return Val::OfStr(ValText(a) + ValText(b));
         if (!AsNumber(a, x) || !AsNumber(b, y))
             return Val();

@@ -110,8 +110,7 @@ const quint8 *Record::Tags() const
 
 const quint64 *Record::Slots() const
 {
-    return reinterpret_cast<const quint64 *>(reinterpret_cast<const char *>(this) + HeaderSize()
-                                             + Align8(count_));
+    return reinterpret_cast<const quint64 *>(reinterpret_cast<const char *>(this) + HeaderSize() + Align8(count_));
 }
 
 const char *Record::Text() const
@@ -162,7 +161,7 @@ Record *Record::Create(quint64 id, const QVariant *values, int count)
         case tInt: {
             // the kinds a field holds are read off the variant itself
             const qint64 n = MetaTypeIdOf(v) == QMetaType::LongLong ? *static_cast<const qlonglong *>(v.constData())
-                                                                      : v.toLongLong();
+                                                                    : v.toLongLong();
             std::memcpy(&slot, &n, 8);
             break;
         }
@@ -378,8 +377,7 @@ QVariant Record::Get(int index) const
     case tStr8:
         return QVariant(QString::fromLatin1(Text() + (slot >> 32), qsizetype(slot & 0xffffffffu)));
     case tStr16:
-        return QVariant(QString(reinterpret_cast<const QChar *>(Text() + (slot >> 32)),
-                                qsizetype(slot & 0xffffffffu)));
+        return QVariant(QString(reinterpret_cast<const QChar *>(Text() + (slot >> 32)), qsizetype(slot & 0xffffffffu)));
     }
     return QVariant();
 }

@@ -137,8 +137,8 @@ bool DatiUguali(TDataSet *target, TDataSet *source)
     return true;
 }
 
-bool TestCodice(TDataSet *tabella, TField *campo, bool vuotoAmmesso, const QString &campoChiave,
-                const QDateTime &data, bool messaggio)
+bool TestCodice(TDataSet *tabella, TField *campo, bool vuotoAmmesso, const QString &campoChiave, const QDateTime &data,
+                bool messaggio)
 {
     CheckNotNull(tabella, "Tabella di ricerca");
     CheckNotNull(campo, "Campo");

@@ -28,8 +28,8 @@ bool DatiUguali(TDataSet *target, TDataSet *source);
 // accepted only when vuotoAmmesso. With messaggio a missing code throws Exception saying so.
 // data is the date the code must be valid at (a null date: any); the tables searched carry
 // no validity period, so it is not used.
-bool TestCodice(TDataSet *tabella, TField *campo, bool vuotoAmmesso, const QString &campoChiave,
-                const QDateTime &data, bool messaggio);
+bool TestCodice(TDataSet *tabella, TField *campo, bool vuotoAmmesso, const QString &campoChiave, const QDateTime &data,
+                bool messaggio);
 // Replaces the first line of the query's text that begins with the clause ("WHERE",
 // "ORDER BY") by the clause followed by the condition (an empty condition empties the
 // line). Throws Exception when no line begins with the clause.

@@ -18,7 +18,6 @@ struct KeyHash {
 };
 
 using KeySet = std::unordered_set<QByteArray, KeyHash>;
-template <typename T>
-using KeyMap = std::unordered_map<QByteArray, T, KeyHash>;
+template <typename T> using KeyMap = std::unordered_map<QByteArray, T, KeyHash>;
 
 } // namespace kv8data

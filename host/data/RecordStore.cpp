@@ -34,8 +34,7 @@ void MasterRange::Set(const QList<TField *> &linkFields, const QVariantList &val
 // ---- records
 
 RecordStore::RecordStore(ValueOf valueOf, Accepts accepts) : valueOf_(std::move(valueOf)), accepts_(std::move(accepts))
-{
-}
+{}
 
 RecordStore::~RecordStore()
 {
@@ -111,8 +110,8 @@ void RecordStore::Sort()
 int RecordStore::InsertPosition(const std::vector<Record *> &list, Record *record) const
 {
     // after the records that sort equal
-    auto it = std::upper_bound(list.begin(), list.end(), record,
-                               [this](Record *a, Record *b) { return Compare(a, b) < 0; });
+    auto it =
+        std::upper_bound(list.begin(), list.end(), record, [this](Record *a, Record *b) { return Compare(a, b) < 0; });
     return int(it - list.begin());
 }
 

@@ -30,8 +30,7 @@ struct MasterRange {
     // The link fields of the detail and the master's values, one per field.
     void Set(const QList<TField *> &linkFields, const QVariantList &values);
     // Whether the values of the link fields (read by valueOf) fall in the range.
-    template <typename ValueOf>
-    bool Admits(ValueOf valueOf) const
+    template <typename ValueOf> bool Admits(ValueOf valueOf) const
     {
         if (!active)
             return true;

@@ -12,15 +12,13 @@ public:
     void SetName(const QString &name) { setObjectName(name); }
 
     // A component of this module by name (case-sensitive, as designed), or nullptr.
-    template <class T>
-    T *Component(const QString &name) const
+    template <class T> T *Component(const QString &name) const
     {
         return findChild<T *>(name, Qt::FindDirectChildrenOnly);
     }
 
     // A component created by the module, named and owned by it.
-    template <class T>
-    T *Create(const QString &name)
+    template <class T> T *Create(const QString &name)
     {
         auto *component = new T(this);
         component->setObjectName(name);

@@ -94,8 +94,7 @@ int CompareFieldValues(const QVariant &a, const QVariant &b, TFieldType type, bo
 namespace {
 
 // Restores the active record buffer when a scope ends.
-template <typename T>
-class Restore {
+template <typename T> class Restore {
 public:
     Restore(T &ref, T value) : ref_(ref), saved_(ref) { ref_ = value; }
     ~Restore() { ref_ = saved_; }
@@ -339,9 +338,8 @@ TField *TDataSet::BindColumn(const QString &name, TFieldType type, int size, con
         for (int k = 1;; ++k) {
             const NameKey key{fieldName};
             first = index.spare.isEmpty() ? nullptr : index.spare.value(key, nullptr);
-            const bool taken = (!index.declared.isEmpty() && index.declared.contains(key))
-                            || (first && first->bound_)
-                            || index.hidden.contains(fieldName, Qt::CaseInsensitive);
+            const bool taken = (!index.declared.isEmpty() && index.declared.contains(key)) || (first && first->bound_)
+                               || index.hidden.contains(fieldName, Qt::CaseInsensitive);
             if (!taken)
                 break;
             fieldName = name + QStringLiteral("_%1").arg(k);
@@ -705,8 +703,8 @@ void TDataSet::ComputeLookup(Buffer &buffer, TField *field, QList<TField *> &bus
     TDataSet *lookup = field->lookupDataSet_;
     QVariant result;
     if (lookup && lookup != this && lookup->Active())
-        result = lookup->Lookup(field->lookupKeyFields_, keys.size() == 1 ? keys[0] : QVariant(keys),
-                                field->lookupResult_);
+        result =
+            lookup->Lookup(field->lookupKeyFields_, keys.size() == 1 ? keys[0] : QVariant(keys), field->lookupResult_);
     buffer.calc[field->slot_] = result.isValid() ? CoerceLoaded(result, field->type_) : QVariant();
 }
 
@@ -877,7 +875,8 @@ void TDataSet::Refresh()
 {
     CheckBrowseMode();
     if (streaming_)
-        throw EDatabaseError(QStringLiteral("Refresh non consentito sul dataset '%1' in sola lettura in avanti").arg(Name()));
+        throw EDatabaseError(
+            QStringLiteral("Refresh non consentito sul dataset '%1' in sola lettura in avanti").arg(Name()));
     Fire(BeforeRefresh);
     const QList<TField *> keys = KeyFieldList();
     QVariantList keyValues;
@@ -1069,7 +1068,8 @@ void TDataSet::Last()
 {
     CheckBrowseMode();
     if (streaming_)
-        throw EDatabaseError(QStringLiteral("Operazione non consentita sul dataset '%1' in sola lettura in avanti").arg(Name()));
+        throw EDatabaseError(
+            QStringLiteral("Operazione non consentita sul dataset '%1' in sola lettura in avanti").arg(Name()));
     Fire(BeforeScroll);
     SetCurrent(store_->View().empty() ? -1 : store_->ViewSize() - 1);
     eof_ = true;
@@ -1094,7 +1094,8 @@ int TDataSet::MoveBy(int distance)
     if (distance == 0 || (distance > 0 && eof_) || (distance < 0 && bof_))
         return 0;
     if (streaming_ && distance < 0)
-        throw EDatabaseError(QStringLiteral("Operazione non consentita sul dataset '%1' in sola lettura in avanti").arg(Name()));
+        throw EDatabaseError(
+            QStringLiteral("Operazione non consentita sul dataset '%1' in sola lettura in avanti").arg(Name()));
     Fire(BeforeScroll);
     bof_ = false;
     eof_ = false;
@@ -1142,7 +1143,8 @@ void TDataSet::SetRecNo(int recNo)
 {
     CheckBrowseMode();
     if (streaming_)
-        throw EDatabaseError(QStringLiteral("Operazione non consentita sul dataset '%1' in sola lettura in avanti").arg(Name()));
+        throw EDatabaseError(
+            QStringLiteral("Operazione non consentita sul dataset '%1' in sola lettura in avanti").arg(Name()));
     if (store_->View().empty())
         return;
     const int target = std::clamp(recNo - 1, 0, store_->ViewSize() - 1);
@@ -1203,7 +1205,8 @@ void TDataSet::BeginInsertAppend(bool append)
     CheckBrowseMode();
     CheckCanModifyNow();
     if (streaming_)
-        throw EDatabaseError(QStringLiteral("Operazione non consentita sul dataset '%1' in sola lettura in avanti").arg(Name()));
+        throw EDatabaseError(
+            QStringLiteral("Operazione non consentita sul dataset '%1' in sola lettura in avanti").arg(Name()));
     Fire(BeforeInsert);
     Fire(BeforeScroll);
     prevCursor_ = cursor_;
@@ -1251,7 +1254,8 @@ void TDataSet::Edit()
     CheckBrowseMode();
     CheckCanModifyNow();
     if (streaming_)
-        throw EDatabaseError(QStringLiteral("Operazione non consentita sul dataset '%1' in sola lettura in avanti").arg(Name()));
+        throw EDatabaseError(
+            QStringLiteral("Operazione non consentita sul dataset '%1' in sola lettura in avanti").arg(Name()));
     Fire(BeforeEdit);
     if (!cur_.rec)
         return;
@@ -1302,8 +1306,8 @@ void TDataSet::Post()
     QVector<QVariant> values = cur_.vals;
     InternalPost(old, values);
 
-    Record *fresh = inserting ? store_->NewRecord(values)
-                              : Record::Create(old->Id(), values.constData(), int(values.size()));
+    Record *fresh =
+        inserting ? store_->NewRecord(values) : Record::Create(old->Id(), values.constData(), int(values.size()));
     if (CachedUpdatesActive()) {
         if (inserting || old->ChangeStatus() == Record::Inserted) {
             fresh->SetChangeStatus(Record::Inserted);
@@ -1453,10 +1457,8 @@ QVariantList TDataSet::NormaliseKeyValues(const QList<TField *> &fields, const Q
     else
         values << keyValues;
     if (values.size() != fields.size())
-        throw EDatabaseError(QStringLiteral("%1: %2 valori per %3 campi di ricerca")
-                                 .arg(Name())
-                                 .arg(values.size())
-                                 .arg(fields.size()));
+        throw EDatabaseError(
+            QStringLiteral("%1: %2 valori per %3 campi di ricerca").arg(Name()).arg(values.size()).arg(fields.size()));
     for (int i = 0; i < values.size(); ++i)
         values[i] = Coerce(values[i], fields[i]->type_); // throws for a value the field cannot hold
     return values;
@@ -1527,7 +1529,8 @@ bool TDataSet::Locate(const QString &keyFields, const QVariant &keyValues, TLoca
 {
     CheckBrowseMode();
     if (streaming_)
-        throw EDatabaseError(QStringLiteral("Locate non consentito sul dataset '%1' in sola lettura in avanti").arg(Name()));
+        throw EDatabaseError(
+            QStringLiteral("Locate non consentito sul dataset '%1' in sola lettura in avanti").arg(Name()));
     const QList<TField *> fields = GetFieldList(keyFields);
     if (fields.isEmpty())
         throw EDatabaseError(QStringLiteral("%1: nessun campo di ricerca").arg(Name()));

@@ -78,8 +78,7 @@ public:
     TField *AddField(const QString &name, TFieldType type, int size = 0);
     TField *AddCalcField(const QString &name, TFieldType type, int size = 0);
     TField *AddLookupField(const QString &name, TFieldType type, int size, TDataSet *lookupDataSet,
-                           const QString &keyFields, const QString &lookupKeyFields,
-                           const QString &resultField);
+                           const QString &keyFields, const QString &lookupKeyFields, const QString &resultField);
     int FieldCount() const { return int(fields_.size()); }
     TField *Fields(int index) const;
     const QList<TField *> &FieldList() const { return fields_; }
@@ -223,7 +222,7 @@ protected:
     using Record = kv8data::Record;
 
     // Hooks for the subclasses.
-    virtual void InternalOpen() = 0;   // make the fields and load the records
+    virtual void InternalOpen() = 0; // make the fields and load the records
     virtual void InternalClose() {}
     // Writes a posted record. oldRecord is null for an insert; values may be completed
     // (keys drawn by the database). Throws to refuse: the record stays in edit.
@@ -374,7 +373,7 @@ private:
     quint64 namesSerial_ = 0;
     quint64 insertSerial_ = 0;
     mutable QHash<QString, QList<TField *>> fieldLists_; // GetFieldList by the names given
-    QList<TField *> columns_; // record column -> field
+    QList<TField *> columns_;                            // record column -> field
     QList<TField *> calcFields_;
     bool inLayout_ = false;
 

@@ -429,8 +429,7 @@ using namespace kv8data;
 
 TField::TField(TDataSet *dataSet, const QString &name, TFieldType type, int size, TFieldKind kind)
     : dataSet_(dataSet), name_(name), type_(type), kind_(kind), size_(size)
-{
-}
+{}
 
 TField::~TField() = default;
 
@@ -692,8 +691,9 @@ QString TField::FormatValue(const QVariant &value, bool forDisplay, int row) con
     if (!value.isValid() || value.isNull())
         return QString();
     const QString format = (forDisplay || editFormat_.isEmpty()) ? displayFormat_ : editFormat_;
-    if (IsNumeric() || (type_ == ftUnknown && (value.metaType().id() == QMetaType::Double
-                                               || value.metaType().id() == QMetaType::LongLong))) {
+    if (IsNumeric()
+        || (type_ == ftUnknown
+            && (value.metaType().id() == QMetaType::Double || value.metaType().id() == QMetaType::LongLong))) {
         const double d = value.toDouble();
         if (!format.isEmpty())
             return KFormati::FormatFloat(format, d);
@@ -790,8 +790,9 @@ void TField::SetText(const QString &text)
                                 .arg(DisplayLabel(), text));
         if (type_ != ftFloat) {
             if (d != std::floor(d))
-                throw Exception(QStringLiteral("Il campo '%1' non accetta \"%2\": scrivere un numero intero, senza decimali")
-                                    .arg(DisplayLabel(), text));
+                throw Exception(
+                    QStringLiteral("Il campo '%1' non accetta \"%2\": scrivere un numero intero, senza decimali")
+                        .arg(DisplayLabel(), text));
             SetValue(QVariant(qlonglong(RoundToInt(d))));
         } else {
             SetValue(QVariant(d));
@@ -834,4 +835,3 @@ void TField::FocusControl()
 {
     dataSet_->DataEvent(deFocusControl, this);
 }
-

@@ -169,9 +169,9 @@ private:
     bool flag_ = false;
     const DictColumn *dict_ = nullptr;
     bool persistent_ = true;
-    bool bound_ = true;  // part of the dataset's current layout
+    bool bound_ = true;   // part of the dataset's current layout
     bool hidden_ = false; // internal column (row id), not in the field list
-    int slot_ = -1;      // column of the record, or slot of the calculated values
+    int slot_ = -1;       // column of the record, or slot of the calculated values
     bool autoKey_ = false;
 
     QPointer<TDataSet> lookupDataSet_;

@@ -83,8 +83,8 @@ QString KeysCondition(const QStringList &names, const QStringList &typedMarks, c
             rows << (rows.isEmpty() ? u'(' + typedMarks.join(QStringLiteral(", ")) + u')' : plain);
             params += key;
         }
-        return u'(' + names.join(QStringLiteral(", ")) + QStringLiteral(") IN (VALUES ") +
-               rows.join(QStringLiteral(", ")) + u')';
+        return u'(' + names.join(QStringLiteral(", ")) + QStringLiteral(") IN (VALUES ")
+               + rows.join(QStringLiteral(", ")) + u')';
     }
     QStringList alternatives;
     for (const QVariantList &key : keys) {
@@ -124,7 +124,7 @@ void TXClientTable::InternalRefresh()
 }
 
 void TXClientTable::FetchByKeys(const QList<TField *> &fields, const QStringList &names,
-                               const QList<QVariantList> &keys)
+                                const QList<QVariantList> &keys)
 {
     if (keys.isEmpty())
         return;
@@ -181,7 +181,9 @@ bool TXClientTable::LocateFetch(const QList<TField *> &fields, const QVariantLis
             pattern.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
                 .replace(QLatin1Char('%'), QStringLiteral("\\%"))
                 .replace(QLatin1Char('_'), QStringLiteral("\\_"));
-            where << (ci ? QStringLiteral("LOWER(%1) LIKE LOWER(?) ESCAPE '\\'") : QStringLiteral("%1 LIKE ? ESCAPE '\\'")).arg(c);
+            where << (ci ? QStringLiteral("LOWER(%1) LIKE LOWER(?) ESCAPE '\\'")
+                         : QStringLiteral("%1 LIKE ? ESCAPE '\\'"))
+                         .arg(c);
             params << pattern + QLatin1Char('%');
         } else if (f->IsText()) {
             // NOT NULL columns compare directly, so the key's index serves the fetch
@@ -250,8 +252,9 @@ bool TXClientTable::LocateAsStored(const QString &keyFields, const QVariant &key
 
 void TXClientTable::ReadAsStored(const QString &keyFields, const QList<QVariantList> &keys)
 {
-    ReadKeysAsStored(keyFields, keys, [this](const QList<TField *> &fields, const QStringList &names,
-                                             const QList<QVariantList> &toRead) { FetchByKeys(fields, names, toRead); });
+    ReadKeysAsStored(keyFields, keys,
+                     [this](const QList<TField *> &fields, const QStringList &names,
+                            const QList<QVariantList> &toRead) { FetchByKeys(fields, names, toRead); });
 }
 
 void TXClientTable::ReadAsStored(const QString &keyFields, const QList<QVariantList> &keys, const QString &condition,

@@ -58,10 +58,10 @@ private:
     void FetchByKeys(const QList<TField *> &fields, const QStringList &names, const QList<QVariantList> &keys);
     // ReadAsStored: read runs the reading of the keys still to read (the names of the fields
     // given); locked: it reads them locked (FetchRows).
-    void ReadKeysAsStored(const QString &keyFields, const QList<QVariantList> &keys,
-                          const std::function<void(const QList<TField *> &, const QStringList &,
-                                                   const QList<QVariantList> &)> &read,
-                          bool locked = false);
+    void ReadKeysAsStored(
+        const QString &keyFields, const QList<QVariantList> &keys,
+        const std::function<void(const QList<TField *> &, const QStringList &, const QList<QVariantList> &)> &read,
+        bool locked = false);
 
     QString whereVuoto_;
     TDataSet *cloneSource_ = nullptr;

@@ -321,7 +321,8 @@ void TXQuery::BuildStatement(QString &sql, QVariantList &values)
 void TXQuery::InternalOpen()
 {
     if (SQL.join(QString()).trimmed().isEmpty())
-        throw EDatabaseError(QStringLiteral("%1: testo SQL vuoto").arg(Name().isEmpty() ? QStringLiteral("Query") : Name()));
+        throw EDatabaseError(
+            QStringLiteral("%1: testo SQL vuoto").arg(Name().isEmpty() ? QStringLiteral("Query") : Name()));
     TXDatabase &db = Database();
     BuildStatement(openSql_, openValues_);
     countCache_ = -1;
@@ -346,12 +347,10 @@ void TXQuery::InternalOpen()
     }
     // held rows read as they come: the driver never holds the whole result beside them
     QVector<QVariant> values;
-    db.ReadAll(
-        openSql_, openValues_, layout,
-        [&](QSqlQuery &row) {
-            ReadQueryRow(row, values);
-            AddLoadedValues(values);
-        });
+    db.ReadAll(openSql_, openValues_, layout, [&](QSqlQuery &row) {
+        ReadQueryRow(row, values);
+        AddLoadedValues(values);
+    });
 }
 
 void TXQuery::InternalClose()
@@ -423,7 +422,8 @@ int TXQuery::ExecSQL()
     QString sql;
     QVariantList values;
     if (SQL.join(QString()).trimmed().isEmpty())
-        throw EDatabaseError(QStringLiteral("%1: testo SQL vuoto").arg(Name().isEmpty() ? QStringLiteral("Query") : Name()));
+        throw EDatabaseError(
+            QStringLiteral("%1: testo SQL vuoto").arg(Name().isEmpty() ? QStringLiteral("Query") : Name()));
     BuildStatement(sql, values);
     rowsAffected_ = Database().ExecSQL(sql, values);
     return rowsAffected_;

@@ -20,8 +20,8 @@ protected:
     // Binds the columns of a query result; dictTables name the tables whose dictionary
     // entries type the columns; sqlText gives the spelling of names the engine lowered.
     // sqlite: the engine reports no reliable types for expressions and declared types.
-    void BindQueryColumns(const QSqlRecord &record, const QStringList &dictTables, const QString &sqlText,
-                          bool sqlite, int firstColumn = 0);
+    void BindQueryColumns(const QSqlRecord &record, const QStringList &dictTables, const QString &sqlText, bool sqlite,
+                          int firstColumn = 0);
     // Reads every row of a query of db into the records (columns in BindQueryColumns order).
     void LoadQueryRows(QSqlQuery &query, const TXDatabase &db);
     // Hands every row of a query of db to row, coerced to the field types (the query is done

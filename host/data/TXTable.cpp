@@ -320,7 +320,8 @@ void TXTable::InternalOpen()
         if (detailNames.isEmpty()) {
             const QStringList index = SplitNames(IndexFieldNames());
             for (int i = 0; i < masterNames.size(); ++i)
-                detailNames << (meta_.contains(masterNames[i].toLower()) || i >= index.size() ? masterNames[i] : index[i]);
+                detailNames << (meta_.contains(masterNames[i].toLower()) || i >= index.size() ? masterNames[i]
+                                                                                              : index[i]);
         }
         for (int i = 0; i < values.size() && i < detailNames.size(); ++i) {
             CheckIdentifier(detailNames[i], "campo");
@@ -359,8 +360,8 @@ void TXTable::InternalClose()
 int TXTable::FetchRows(const QString &condition, const QVariantList &values, bool lock)
 {
     const bool forUpdate = lock && Database().IsPostgres() && Database().InTransaction();
-    QSqlQuery q = Database().OpenQuery(forUpdate ? SelectText(condition) + QStringLiteral(" FOR UPDATE") : SelectText(condition),
-                                       values, true);
+    QSqlQuery q = Database().OpenQuery(
+        forUpdate ? SelectText(condition) + QStringLiteral(" FOR UPDATE") : SelectText(condition), values, true);
     // rows already held (by key) are not read twice: on SQLite their other columns are not read
     const QList<TField *> keys = PrimaryKeyFields();
     QVector<int> keyColumns;
@@ -542,9 +543,10 @@ void TXTable::WriteInsert(QVector<QVariant> &values)
                 cols << Column(i)->FieldName();
                 marks << QStringLiteral("?");
             }
-        insertSql_ = cols.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(tableName_)
-                                    : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                          .arg(tableName_, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        insertSql_ = cols.isEmpty()
+                         ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(tableName_)
+                         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                               .arg(tableName_, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         insertColumns_ = included;
     }
     if (readBack.isEmpty()) {
@@ -629,15 +631,16 @@ QString TXTable::RowMatch(const Record *record, QVariantList &params) const
     for (int i = 0; i < ColumnCount(); ++i)
         if (Column(i)->DataType() != ftMemo)
             AppendCheck(Column(i), record->Get(i), where, params);
-    return QStringLiteral("ctid = (SELECT ctid FROM %1 WHERE %2 LIMIT 1)").arg(tableName_, where.join(QStringLiteral(" AND ")));
+    return QStringLiteral("ctid = (SELECT ctid FROM %1 WHERE %2 LIMIT 1)")
+        .arg(tableName_, where.join(QStringLiteral(" AND ")));
 }
 
 void TXTable::WriteUpdate(const Record *old, const QVector<QVariant> &values)
 {
     const QList<TField *> keys = PrimaryKeyFields();
     if (keys.isEmpty() && !Database().IsPostgres())
-        throw EDatabaseError(QStringLiteral("La tabella %1 non ha chiave primaria: impossibile aggiornare il record")
-                                 .arg(tableName_));
+        throw EDatabaseError(
+            QStringLiteral("La tabella %1 non ha chiave primaria: impossibile aggiornare il record").arg(tableName_));
     QStringList sets, where;
     QVariantList setParams, whereParams;
     for (int i = 0; i < ColumnCount(); ++i) {
@@ -673,9 +676,9 @@ void TXTable::WriteUpdate(const Record *old, const QVector<QVariant> &values)
             keyParams << v;
         }
     }
-    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                            .arg(tableName_, sets.join(QStringLiteral(", ")),
-                                 (keyWhere + where).join(QStringLiteral(" AND ")));
+    const QString sql =
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+            .arg(tableName_, sets.join(QStringLiteral(", ")), (keyWhere + where).join(QStringLiteral(" AND ")));
     const int rows = Database().ExecSQL(sql, setParams + keyParams + whereParams);
     if (rows == 0)
         throw EDatabaseError(ConflictMessage(tableName_));
@@ -712,11 +715,11 @@ void TXTable::WriteDelete(const Record *record)
 {
     const QList<TField *> keys = PrimaryKeyFields();
     if (keys.isEmpty() && !Database().IsPostgres())
-        throw EDatabaseError(QStringLiteral("La tabella %1 non ha chiave primaria: impossibile eliminare il record")
-                                 .arg(tableName_));
+        throw EDatabaseError(
+            QStringLiteral("La tabella %1 non ha chiave primaria: impossibile eliminare il record").arg(tableName_));
     QVariantList params;
     // a row stored as held goes by its key alone
-    const QString where = keys.isEmpty()                           ? RowMatch(record, params)
+    const QString where = keys.isEmpty()                      ? RowMatch(record, params)
                           : StoredAsHeld(KeyOfRecord(record)) ? KeyMatch(ValuesOf(record), params)
                                                               : DeleteMatch(ValuesOf(record), params);
     if (Database().ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2").arg(tableName_, where), params) == 0)
@@ -1191,8 +1194,9 @@ void TXTable::FlushDeletes(const std::vector<QVector<QVariant>> &rows, bool byKe
                             : QStringLiteral("DELETE FROM %1 WHERE rowid IN (SELECT %1.rowid FROM %2, %1 WHERE %3)");
     const auto text = [&](qsizetype count) {
         if (byKey && keys.size() == 1) { // one key: a list of its values (on PostgreSQL its array)
-            const QString list = source.Arrays() ? QStringLiteral("= ANY(%1)").arg(ArrayMark(keys.first(), false))
-                                                 : QStringLiteral("IN (%1)").arg(QStringList(count, QStringLiteral("?")).join(u','));
+            const QString list =
+                source.Arrays() ? QStringLiteral("= ANY(%1)").arg(ArrayMark(keys.first(), false))
+                                : QStringLiteral("IN (%1)").arg(QStringList(count, QStringLiteral("?")).join(u','));
             return QStringLiteral("DELETE FROM %1 WHERE %2 %3").arg(tableName_, keys.first()->FieldName(), list);
         }
         return form.arg(tableName_, source.Text(count), where.join(QStringLiteral(" AND ")));
@@ -1676,8 +1680,9 @@ void TXTable::EmptyTable()
 {
     CheckIdentifier(tableName_, "tabella");
     // a temporary table is never vacuumed: emptied whole, it leaves no dead rows behind
-    Database().ExecSQL((Temporanea(Database(), tableName_) ? QStringLiteral("TRUNCATE TABLE ") : QStringLiteral("DELETE FROM "))
-                       + tableName_);
+    Database().ExecSQL(
+        (Temporanea(Database(), tableName_) ? QStringLiteral("TRUNCATE TABLE ") : QStringLiteral("DELETE FROM "))
+        + tableName_);
     if (!Active())
         return;
     if (State() == dsEdit || State() == dsInsert)
@@ -1698,8 +1703,9 @@ void TXTable::ResetColumn(TField *field, const QVariant &value, const QVariant &
         OwnStatements own(writing_);
         TXTransaction transazione(Database());
         Database().ExecSQL(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(tableName_, field->FieldName()), {gone});
-        Database().ExecSQL(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %2 IS NULL OR %2 <> ?").arg(tableName_, field->FieldName()),
-                           {value, value});
+        Database().ExecSQL(
+            QStringLiteral("UPDATE %1 SET %2 = ? WHERE %2 IS NULL OR %2 <> ?").arg(tableName_, field->FieldName()),
+            {value, value});
         transazione.Commit();
     }
     const TFieldType type = field->DataType();

@@ -112,18 +112,18 @@ protected:
     virtual QString EffectiveWhere() const { return where_; }
     // What the table read and wrote in the open transaction of its connection.
     struct TransactionRows {
-        kv8data::KeySet written;     // client table: keys of the rows it inserted or updated
-        kv8data::KeySet unchanged;   // of those, the ones no other statement may have changed since
-        kv8data::KeySet locked;      // PostgreSQL: rows read locked (FOR UPDATE), held until the end
+        kv8data::KeySet written;   // client table: keys of the rows it inserted or updated
+        kv8data::KeySet unchanged; // of those, the ones no other statement may have changed since
+        kv8data::KeySet locked;    // PostgreSQL: rows read locked (FOR UPDATE), held until the end
         // client table: keys read as stored and not found (on absentFields), while no other
         // statement writes the table
         kv8data::KeySet absent;
         QList<TField *> absentFields;
-        QSet<quint64> read;           // records it read from the table
-        bool readAll = false;         // it was opened or read again
-        bool wrote = false;           // it wrote (deletes included)
-        bool tableWritten = false;    // at the rollback: the transaction wrote its table
-        bool othersWrote = false;     // a statement not its own may have written its table
+        QSet<quint64> read;        // records it read from the table
+        bool readAll = false;      // it was opened or read again
+        bool wrote = false;        // it wrote (deletes included)
+        bool tableWritten = false; // at the rollback: the transaction wrote its table
+        bool othersWrote = false;  // a statement not its own may have written its table
     };
     // A row it wrote in the open transaction (inserted or updated; deleted: wasDelete).
     virtual void RecordWritten(const QVector<QVariant> &values, bool wasDelete);
@@ -174,8 +174,8 @@ protected:
     QString keyFields_;
     QString origin_;
 
-    QStringList primaryKey_;          // names, as the dictionary or the database give them
-    bool useRowId_ = false;           // SQLite table without a key: rows found by rowid
+    QStringList primaryKey_; // names, as the dictionary or the database give them
+    bool useRowId_ = false;  // SQLite table without a key: rows found by rowid
     TField *rowIdField_ = nullptr;
     QHash<QString, ColumnInfo> meta_; // lower-case column name
     QStringList masterValues_;
@@ -262,8 +262,8 @@ private:
     QHash<size_t, qsizetype> pendingAt_;          // by the hash of the row's key now (deleted rows: none)
     std::vector<std::vector<char>> insertShapes_; // the columns of the inserts kept
     std::vector<char> included_;                  // the columns of the row being kept
-    kv8data::KeySet pendingGone_;        // stored keys deleted or changed by rows kept
-    QList<TField *> openKeys_; // the primary key while open, and its columns
+    kv8data::KeySet pendingGone_;                 // stored keys deleted or changed by rows kept
+    QList<TField *> openKeys_;                    // the primary key while open, and its columns
     QVector<int> openKeyColumns_;
 };
 

@@ -90,8 +90,8 @@ bool ConfigStore::LoadUser(TXDatabase &db, const QString &idUtente)
 {
     TUtente u;
     u.IdUtente = idUtente;
-    QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT IdUtente, Nome, FlPrivilegi FROM Utenti WHERE IdUtente = ?"),
-                               {idUtente});
+    QSqlQuery q =
+        db.OpenQuery(QStringLiteral("SELECT IdUtente, Nome, FlPrivilegi FROM Utenti WHERE IdUtente = ?"), {idUtente});
     const bool found = q.next();
     if (found) {
         u.IdUtente = q.value(0).toString().trimmed();
@@ -105,11 +105,10 @@ bool ConfigStore::LoadUser(TXDatabase &db, const QString &idUtente)
 
 void ConfigStore::SaveCompany(TXDatabase &db, const TCFG &c)
 {
-    const QVariantList values{c.RagioneSociale,    c.IdDivisa,        c.Anno,           c.NumScontiRigo,
-                              c.NumScontiTesta,    c.DecQuantita,     c.DecQuantita2,   c.DecPrezzoIT,
-                              c.DecPrezzoES,       c.DecValoreIT,     c.DecValoreES,    c.DecPercentuale,
-                              c.FlMovMagazzino,    c.PercBolliTratte, c.MinBolliTratte, c.PercBolliTratteES,
-                              c.MinBolliTratteES};
+    const QVariantList values{
+        c.RagioneSociale, c.IdDivisa,        c.Anno,           c.NumScontiRigo,     c.NumScontiTesta,  c.DecQuantita,
+        c.DecQuantita2,   c.DecPrezzoIT,     c.DecPrezzoES,    c.DecValoreIT,       c.DecValoreES,     c.DecPercentuale,
+        c.FlMovMagazzino, c.PercBolliTratte, c.MinBolliTratte, c.PercBolliTratteES, c.MinBolliTratteES};
     QStringList assignments;
     for (const QString &column : QString(kCompanyColumns).split(QStringLiteral(", ")))
         assignments << column + QStringLiteral(" = ?");

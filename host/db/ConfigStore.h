@@ -32,7 +32,6 @@ namespace Funzioni {
 
 // The configuration variable (group, number, name) of the configuration database, as
 // stored; "" when it is not stored.
-QString LeggiConfigVar(TXDatabase &configuration, const QString &group, const QString &number,
-                       const QString &name);
+QString LeggiConfigVar(TXDatabase &configuration, const QString &group, const QString &number, const QString &name);
 
 } // namespace Funzioni

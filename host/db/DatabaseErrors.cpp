@@ -210,7 +210,7 @@ Failure DescribeFailure(const QSqlError &error, DbEngine engine, const QString &
         const int code = error.nativeErrorCode().toInt();
         const QString text = Detail(error);
         key = code == kUnique || code == kPrimaryKey || text.contains(QLatin1String("UNIQUE constraint failed"))
-           || text.contains(QLatin1String("PRIMARY KEY must be unique"));
+              || text.contains(QLatin1String("PRIMARY KEY must be unique"));
     }
     if (key) {
         const QString where = table.isEmpty() ? QStringLiteral("nel database %1").arg(database)

@@ -395,8 +395,8 @@ Dictionary Dictionary::Load(const QStringList &files)
                     Fail(QStringLiteral("duplicate table, already defined in %1").arg(same->second.origin));
                 if (o.contains(QStringLiteral("database")))
                     t.database = StringMember(o, QStringLiteral("database"), QStringLiteral("the table"));
-                if (t.database != QLatin1String("global") && t.database != QLatin1String("local") &&
-                    t.database != QLatin1String("memory"))
+                if (t.database != QLatin1String("global") && t.database != QLatin1String("local")
+                    && t.database != QLatin1String("memory"))
                     Fail(QStringLiteral("unknown database \"%1\" (global, local or memory)").arg(t.database));
                 t.label = StringMember(o, QStringLiteral("label"), QStringLiteral("the table"));
                 for (const auto &cv : ArrayMember(o, QStringLiteral("columns"), QStringLiteral("the table")))

@@ -37,8 +37,8 @@ int kv8db::RemoveDeadLocalFolders(const QString &parent)
         if (QDir(parent + u'/' + name).removeRecursively())
             ++removed;
         else
-            qWarning().noquote() << QStringLiteral("kv8db: the local folder %1 of an ended run could not be removed").arg(name);
+            qWarning().noquote()
+                << QStringLiteral("kv8db: the local folder %1 of an ended run could not be removed").arg(name);
     }
     return removed;
 }
-

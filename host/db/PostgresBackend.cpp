@@ -298,8 +298,8 @@ void PostgresBackend::Pipeline(const Request &rq, const std::function<void(PGres
         if (m.preparing)
             queued(ok ? PQsendPrepare(pg, name.constData(), rq.statement.constData(), 0, nullptr) : 0);
         if (name.isEmpty())
-            queued(ok ? PQsendQueryParams(pg, rq.statement.constData(), valueCount, nullptr,
-                                          rq.values.pointers.data(), nullptr, nullptr, 0)
+            queued(ok ? PQsendQueryParams(pg, rq.statement.constData(), valueCount, nullptr, rq.values.pointers.data(),
+                                          nullptr, nullptr, 0)
                       : 0);
         else
             queued(ok ? PQsendQueryPrepared(pg, name.constData(), valueCount, rq.values.pointers.data(), nullptr,
@@ -391,7 +391,8 @@ QSqlQuery PostgresBackend::Whole(const Request &rq, const QString &sql)
 {
     auto *result = new PostgresResult(owner_.db_.driver(), sql);
     QSqlQuery q(result);
-    Pipeline(rq, [&](PGresult *r) { result->Add(r); }, sql);
+    Pipeline(
+        rq, [&](PGresult *r) { result->Add(r); }, sql);
     return q;
 }
 

@@ -103,8 +103,8 @@ private:
     TXDatabase &owner_;
     pg_conn *connection_ = nullptr; // the driver's
     QString schema_;
-    bool savepoint_ = false;             // kv8_stmt set inside the transaction
-    bool savepointDirty_ = false;        // a write ran since kv8_stmt was set
+    bool savepoint_ = false;      // kv8_stmt set inside the transaction
+    bool savepointDirty_ = false; // a write ran since kv8_stmt was set
     // statements prepared on the server, by engine text, at most a few hundred
     struct ServerStatement {
         QString name;

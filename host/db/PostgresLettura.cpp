@@ -30,9 +30,9 @@ bool Digits(const char *text, int count, int &out)
 bool PlainTimestamp(const char *t, int length, QDateTime &out)
 {
     int y, mo, d, h, mi, s;
-    if (length != 19 || t[4] != '-' || t[7] != '-' || t[10] != ' ' || t[13] != ':' || t[16] != ':'
-        || !Digits(t, 4, y) || !Digits(t + 5, 2, mo) || !Digits(t + 8, 2, d) || !Digits(t + 11, 2, h)
-        || !Digits(t + 14, 2, mi) || !Digits(t + 17, 2, s))
+    if (length != 19 || t[4] != '-' || t[7] != '-' || t[10] != ' ' || t[13] != ':' || t[16] != ':' || !Digits(t, 4, y)
+        || !Digits(t + 5, 2, mo) || !Digits(t + 8, 2, d) || !Digits(t + 11, 2, h) || !Digits(t + 14, 2, mi)
+        || !Digits(t + 17, 2, s))
         return false;
     const QDate date(y, mo, d);
     const QTime time(h, mi, s);

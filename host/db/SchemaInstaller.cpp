@@ -452,8 +452,8 @@ QStringList SchemaInstaller::LoadDemo(TXDatabase &db, const QStringList &files)
         if (!targets.contains(t.table))
             targets.append(t.table);
     std::stable_sort(targets.begin(), targets.end(), [](const DictTable *a, const DictTable *b) {
-        return a->name.compare(QLatin1String("DatiAzienda"), Qt::CaseInsensitive) == 0 &&
-               b->name.compare(QLatin1String("DatiAzienda"), Qt::CaseInsensitive) != 0;
+        return a->name.compare(QLatin1String("DatiAzienda"), Qt::CaseInsensitive) == 0
+               && b->name.compare(QLatin1String("DatiAzienda"), Qt::CaseInsensitive) != 0;
     });
 
     const auto insert = [&](const DemoTable &t, const DemoRow &row, const QList<const DictColumn *> &autokeys) {

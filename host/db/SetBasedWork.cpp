@@ -215,8 +215,8 @@ std::optional<qint64> CopiaAllegata(TXDatabase &from, const QString &select, con
     sqlite3 *target = SqliteHandle(to.Connection());
     sqlite3 *source = SqliteHandle(from.Connection());
     const QString file = from.Connection().databaseName();
-    if (!target || !source || source == target || file.isEmpty()
-        || file == QLatin1String(":memory:") || file.startsWith(QLatin1String("file:")))
+    if (!target || !source || source == target || file.isEmpty() || file == QLatin1String(":memory:")
+        || file.startsWith(QLatin1String("file:")))
         return std::nullopt;
     QSqlQuery q(to.Connection());
     q.prepare(QStringLiteral("ATTACH DATABASE ? AS ") + QLatin1String(kAllegato));

@@ -77,8 +77,7 @@ public:
     void Numera(qint64 da);
 
     // One row: as many values as columns (one fewer when numbered), read from value(0) ….
-    template <typename Row>
-    void Aggiungi(Row &&row)
+    template <typename Row> void Aggiungi(Row &&row)
     {
         const int letti = numero_ ? columns_ - 1 : columns_;
         for (int i = 0; i < letti; ++i)

@@ -11,7 +11,22 @@
 
 namespace {
 
-enum class Tk { Space, Comment, Word, Bracketed, Quoted, String, Number, Param, Punct, LParen, RParen, Comma, Dot, Semicolon };
+enum class Tk {
+    Space,
+    Comment,
+    Word,
+    Bracketed,
+    Quoted,
+    String,
+    Number,
+    Param,
+    Punct,
+    LParen,
+    RParen,
+    Comma,
+    Dot,
+    Semicolon
+};
 
 struct Token {
     Tk kind;
@@ -140,8 +155,11 @@ Tokens Tokenize(const QString &s)
             push(Tk::Param, start, i);
         } else if (c == u'(' || c == u')' || c == u',' || c == u'.' || c == u';') {
             ++i;
-            const Tk kind = c == u'(' ? Tk::LParen : c == u')' ? Tk::RParen : c == u',' ? Tk::Comma
-                          : c == u'.' ? Tk::Dot : Tk::Semicolon;
+            const Tk kind = c == u'('   ? Tk::LParen
+                            : c == u')' ? Tk::RParen
+                            : c == u',' ? Tk::Comma
+                            : c == u'.' ? Tk::Dot
+                                        : Tk::Semicolon;
             push(kind, start, i);
         } else {
             static const QLatin1String pairs[] = {QLatin1String("<="), QLatin1String(">="), QLatin1String("<>"),
@@ -221,7 +239,7 @@ Tokens Normalize(const Tokens &in)
     for (size_t i = 0; i < in.size(); ++i) {
         const Token &t = in[i];
         const bool isDbo = (t.kind == Tk::Bracketed || t.kind == Tk::Word)
-                        && t.text.compare(QLatin1String("dbo"), Qt::CaseInsensitive) == 0;
+                           && t.text.compare(QLatin1String("dbo"), Qt::CaseInsensitive) == 0;
         if (isDbo && i + 2 < in.size() && in[i + 1].kind == Tk::Dot
             && (in[i + 2].kind == Tk::Word || in[i + 2].kind == Tk::Bracketed)) {
             ++i; // skip the dot too
@@ -393,8 +411,8 @@ Tokens Top(const Tokens &t)
                     limit = Join(t, n, last + 1);
                 }
                 const size_t after = NextSig(t, last + 1);
-                const bool unsupported = after < t.size()
-                    && (Is(t[after], QLatin1String("PERCENT")) || Is(t[after], QLatin1String("WITH")));
+                const bool unsupported =
+                    after < t.size() && (Is(t[after], QLatin1String("PERCENT")) || Is(t[after], QLatin1String("WITH")));
                 if (!limit.isEmpty() && last < t.size() && !unsupported) {
                     out.insert(out.end(), t.begin() + i, t.begin() + top);
                     pending.push_back({depth, limit});
@@ -605,8 +623,8 @@ Form AlterTable(const Tokens &t, DbEngine engine, QString *out, QString *error)
 
 bool IsJoinWord(const Token &t)
 {
-    static const QLatin1String words[] = {QLatin1String("INNER"), QLatin1String("LEFT"), QLatin1String("RIGHT"),
-                                          QLatin1String("FULL"), QLatin1String("CROSS"), QLatin1String("JOIN"),
+    static const QLatin1String words[] = {QLatin1String("INNER"), QLatin1String("LEFT"),  QLatin1String("RIGHT"),
+                                          QLatin1String("FULL"),  QLatin1String("CROSS"), QLatin1String("JOIN"),
                                           QLatin1String("OUTER")};
     for (const auto &w : words)
         if (Is(t, w))
@@ -617,7 +635,7 @@ bool IsJoinWord(const Token &t)
 bool IsClauseWord(const Token &t)
 {
     return IsJoinWord(t) || Is(t, QLatin1String("ON")) || Is(t, QLatin1String("WHERE")) || Is(t, QLatin1String("WITH"))
-        || Is(t, QLatin1String("SET")) || Is(t, QLatin1String("FROM"));
+           || Is(t, QLatin1String("SET")) || Is(t, QLatin1String("FROM"));
 }
 
 // A join word at i, not a function of the same name as in LEFT(x, 3).
@@ -685,8 +703,8 @@ bool ReadFrom(const Tokens &t, size_t begin, size_t end, std::vector<FromItem> *
             if (close >= end)
                 return false;
             const size_t first = NextSig(t, i + 1);
-            item.joinGroup = first < close && !Is(t[first], QLatin1String("SELECT")) && !Is(t[first], QLatin1String("WITH"))
-                          && !Is(t[first], QLatin1String("VALUES"));
+            item.joinGroup = first < close && !Is(t[first], QLatin1String("SELECT"))
+                             && !Is(t[first], QLatin1String("WITH")) && !Is(t[first], QLatin1String("VALUES"));
             i = close + 1;
         } else if (t[i].kind == Tk::Word && !IsClauseWord(t[i])) {
             item.table = t[i].text;
@@ -815,11 +833,11 @@ QStringList NullRejected(const Tokens &t, Range conjunct)
     }
     const auto column = [&](size_t at) {
         return at + 2 < top.size() && top[at]->kind == Tk::Word && top[at + 1]->kind == Tk::Dot
-            && top[at + 2]->kind == Tk::Word;
+               && top[at + 2]->kind == Tk::Word;
     };
     const auto comparison = [](const Token *tok) {
         static const QStringList operators{QStringLiteral("="), QStringLiteral("<>"), QStringLiteral("!="),
-                                           QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("<="),
+                                           QStringLiteral("<"), QStringLiteral(">"),  QStringLiteral("<="),
                                            QStringLiteral(">=")};
         return tok->kind == Tk::Punct && operators.contains(tok->text);
     };
@@ -964,10 +982,12 @@ Form UpdateFrom(const Tokens &t, QString *out, QString *error)
     QString rest;
     for (size_t i = 0; i < items.size(); ++i) {
         const FromItem &item = items[i];
-        const bool touches = i == k || (k == 0 && i == 1) || (item.HasOn() && Qualifies(t, item.onBegin, item.onEnd, qualifier));
+        const bool touches =
+            i == k || (k == 0 && i == 1) || (item.HasOn() && Qualifies(t, item.onBegin, item.onEnd, qualifier));
         if (touches) {
             if (!inner(i))
-                return refuse(QStringLiteral("%1 is left joined to it and nothing makes that join inner").arg(item.Name()));
+                return refuse(
+                    QStringLiteral("%1 is left joined to it and nothing makes that join inner").arg(item.Name()));
             if (item.HasOn())
                 conditions.append(Trimmed(t, item.onBegin, item.onEnd));
         }
@@ -1104,11 +1124,10 @@ QString WrittenTable(const Tokens &t, size_t first)
     if (i >= t.size())
         return insert || update ? QString() : name;
     const Token &next = t[i];
-    const bool follows =
-        insert ? next.kind == Tk::LParen || Is(next, QLatin1String("VALUES")) || Is(next, QLatin1String("SELECT"))
-                     || Is(next, QLatin1String("DEFAULT"))
-        : update ? Is(next, QLatin1String("SET")) || Is(next, QLatin1String("AS"))
-                 : Is(next, QLatin1String("WHERE"));
+    const bool follows = insert ? next.kind == Tk::LParen || Is(next, QLatin1String("VALUES"))
+                                      || Is(next, QLatin1String("SELECT")) || Is(next, QLatin1String("DEFAULT"))
+                         : update ? Is(next, QLatin1String("SET")) || Is(next, QLatin1String("AS"))
+                                  : Is(next, QLatin1String("WHERE"));
     return follows ? name : QString();
 }
 
@@ -1152,7 +1171,7 @@ CompiledSql SqlTranslator::Compile(const QString &sql, DbEngine engine)
         SqlStatement st;
         const Token &head = t[first];
         st.readOnly = (Is(head, QLatin1String("SELECT")) && FindTopLevel(t, first, QLatin1String("INTO")) == t.size())
-                   || Is(head, QLatin1String("VALUES"));
+                      || Is(head, QLatin1String("VALUES"));
         static const QLatin1String dml[] = {QLatin1String("SELECT"), QLatin1String("INSERT"), QLatin1String("UPDATE"),
                                             QLatin1String("DELETE"), QLatin1String("VALUES"), QLatin1String("WITH")};
         for (const auto &w : dml)

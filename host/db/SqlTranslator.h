@@ -17,8 +17,8 @@ enum class DbEngine;
 
 // One statement of a text, cut at its placeholders.
 struct SqlStatement {
-    QStringList fragments; // text around the placeholders: fragments.size() == valueAt.size() + 1
-    QList<int> valueAt;  // for each placeholder, the index of the value it takes
+    QStringList fragments;   // text around the placeholders: fragments.size() == valueAt.size() + 1
+    QList<int> valueAt;      // for each placeholder, the index of the value it takes
     bool readOnly = false;   // a plain SELECT (or VALUES): changes no row
     bool preparable = false; // a single SELECT/INSERT/UPDATE/DELETE/VALUES/WITH
     // The one table a plain INSERT, UPDATE or DELETE changes, without its schema; empty for
@@ -26,8 +26,7 @@ struct SqlStatement {
     QString writtenTable;
 
     // The text with each placeholder replaced by what the callback gives for its value index.
-    template <typename F>
-    QString Join(F &&placeholder) const
+    template <typename F> QString Join(F &&placeholder) const
     {
         QString out = fragments.value(0);
         for (qsizetype i = 0; i < valueAt.size(); ++i)
@@ -38,12 +37,12 @@ struct SqlStatement {
 
 // A translated text ready to run: its statements and how many values it takes.
 struct CompiledSql {
-    QString text;                  // the translated text
+    QString text;                   // the translated text
     QList<SqlStatement> statements; // empty statements (blank, comments) dropped
-    int valueCount = 0;            // '?' placeholders, or distinct :name placeholders
-    QStringList names;             // the :name placeholders in order of first appearance
-    QString error;                 // non-empty when the text cannot be run (mixed placeholders, a
-                                   // statement refused): nothing else is filled then
+    int valueCount = 0;             // '?' placeholders, or distinct :name placeholders
+    QStringList names;              // the :name placeholders in order of first appearance
+    QString error;                  // non-empty when the text cannot be run (mixed placeholders, a
+                                    // statement refused): nothing else is filled then
 };
 
 class SqlTranslator {

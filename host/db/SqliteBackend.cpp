@@ -210,8 +210,7 @@ int SqliteBackend::RunNativeWrite(const Compiled &c, qsizetype i, const QVariant
         return -1;
     sqlite3 *db = native_->db;
     sqlite3_stmt *stmt = nullptr;
-    if (native_->last && native_->lastText.constData() == text.constData()
-        && native_->lastText.size() == text.size()) {
+    if (native_->last && native_->lastText.constData() == text.constData() && native_->lastText.size() == text.size()) {
         stmt = native_->last; // the chunks of a multi-row write, one after the other
     } else if (const auto it = native_->byText.find(text); it != native_->byText.end()) {
         stmt = it->second;

@@ -38,7 +38,7 @@ private:
 
     static constexpr qsizetype kBlocco = 16384;
     std::vector<std::unique_ptr<char[]>> blocchi_;
-    size_t blocco_ = 0; // the block being filled
+    size_t blocco_ = 0;   // the block being filled
     qsizetype usati_ = 0; // of that block
 };
 

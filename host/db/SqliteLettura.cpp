@@ -27,7 +27,8 @@ void FineLettura(QSqlQuery &q, sqlite3_stmt *stmt, int rc)
         const QSqlError error(QString::fromUtf16(static_cast<const char16_t *>(sqlite3_errmsg16(db))), QString(),
                               QSqlError::StatementError, QString::number(sqlite3_extended_errcode(db)));
         sqlite3_reset(stmt);
-        const QString shown = ShownDatabase(QStringLiteral("sqlite:") + QString::fromUtf8(sqlite3_db_filename(db, "main")));
+        const QString shown =
+            ShownDatabase(QStringLiteral("sqlite:") + QString::fromUtf8(sqlite3_db_filename(db, "main")));
         LogFailure(shown, error, q.lastQuery());
         throw EDatabaseError(DescribeFailure(error, DbEngine::SQLite, shown).message);
     }
@@ -78,8 +79,8 @@ sqlite3_stmt *StatementOnFirstRow(QSqlQuery &q, int columns)
     if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
         return nullptr;
     sqlite3_stmt *stmt = *static_cast<sqlite3_stmt *const *>(h.constData());
-    if (!stmt || !sqlite3_stmt_busy(stmt) || (columns >= 0 && sqlite3_data_count(stmt) != columns) ||
-        sqlite3_data_count(stmt) == 0)
+    if (!stmt || !sqlite3_stmt_busy(stmt) || (columns >= 0 && sqlite3_data_count(stmt) != columns)
+        || sqlite3_data_count(stmt) == 0)
         return nullptr;
     const QVariant first = q.value(0);
     switch (sqlite3_column_type(stmt, 0)) {

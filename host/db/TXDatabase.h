@@ -199,9 +199,9 @@ private:
     QString connectionName_;
     DbEngine engine_ = DbEngine::SQLite;
     bool inTransaction_ = false;
-    bool commitFailed_ = false; // the last Commit failed and rolled back: a Rollback does nothing
+    bool commitFailed_ = false;       // the last Commit failed and rolled back: a Rollback does nothing
     mutable QString transactionLost_; // what made the engine end the open transaction
-    bool closing_ = false;      // the destructor runs
+    bool closing_ = false;            // the destructor runs
     friend class TXTransactionListener;
     friend class TXScan;
     friend class kv8db::SqliteBackend;
@@ -211,17 +211,17 @@ private:
     quint64 readStatements_ = 0;
     quint64 transactionSerial_ = 0;
     std::vector<TXDeferredWrites *> deferred_;
-    QSet<NameKey> transactionWrote_; // tables written in the transaction
-    bool transactionWroteAny_ = false; // a write whose table is not plain to see
+    QSet<NameKey> transactionWrote_;      // tables written in the transaction
+    bool transactionWroteAny_ = false;    // a write whose table is not plain to see
     bool transactionChangedData_ = false; // a write of the transaction beyond the key store
     quint64 dataChanges_ = 0;             // writes committed by this connection, drawn keys aside
     quint64 serial_ = 0;                  // this object's, for DataStamp
     QSqlDatabase db_;
     QHash<QString, std::shared_ptr<const Compiled>> compiled_; // by text as written
-    std::unique_ptr<kv8db::SqliteBackend> sqlite_;  // SQLite's statements
-    std::unique_ptr<kv8db::PostgresBackend> pg_;    // PostgreSQL's statements
-    bool keysTable_ = false;      // SQLite: kv8_keys known to exist
-    QString keyStore_;            // while the key store is made or filled: kv8_keys or the sequence
+    std::unique_ptr<kv8db::SqliteBackend> sqlite_;             // SQLite's statements
+    std::unique_ptr<kv8db::PostgresBackend> pg_;               // PostgreSQL's statements
+    bool keysTable_ = false;                                   // SQLite: kv8_keys known to exist
+    QString keyStore_; // while the key store is made or filled: kv8_keys or the sequence
     // Inside a transaction: keys taken in blocks (SQLite: from kv8_keys, under the transaction's
     // write lock; PostgreSQL: from the sequence), handed out in order; SQLite gives the unused
     // ones back before the commit.
@@ -252,8 +252,7 @@ private:
     mutable std::array<std::pair<QDateTime, QString>, 4> dateTexts_;
     mutable size_t nextDateText_ = 0;
     // The text of a date from the last written, else made and kept.
-    template <typename Make>
-    QString DateText(const QDateTime &date, Make make) const
+    template <typename Make> QString DateText(const QDateTime &date, Make make) const
     {
         for (const auto &[known, text] : dateTexts_)
             if (!text.isEmpty() && known == date)

@@ -35,8 +35,7 @@ private:
     // Tells the listeners of the list that were there when the call began and still are
     // (with tableListeners, those that listen to some table); throwing: the first error is
     // thrown, otherwise each is logged.
-    void Tell(std::vector<TXTransactionListener *> &list, Handler handler, bool throwing,
-              bool tableListeners = false);
+    void Tell(std::vector<TXTransactionListener *> &list, Handler handler, bool throwing, bool tableListeners = false);
     void Compact();
 
     std::vector<TXTransactionListener *> all_;

@@ -26,9 +26,8 @@ QStringList ReportPage::Lines() const
     for (const PageItem &item : Items)
         if (item.kind == PageItem::Kind::Text && !item.Text.isEmpty())
             texts.append(&item);
-    std::stable_sort(texts.begin(), texts.end(), [](const PageItem *a, const PageItem *b) {
-        return a->Rect.top() < b->Rect.top();
-    });
+    std::stable_sort(texts.begin(), texts.end(),
+                     [](const PageItem *a, const PageItem *b) { return a->Rect.top() < b->Rect.top(); });
     // Texts whose tops lie within half a millimetre share a line.
     QStringList out;
     for (qsizetype i = 0; i < texts.size();) {
@@ -36,9 +35,8 @@ QStringList ReportPage::Lines() const
         while (j < texts.size() && texts[j]->Rect.top() - texts[i]->Rect.top() < 0.5)
             ++j;
         QList<const PageItem *> line = texts.mid(i, j - i);
-        std::stable_sort(line.begin(), line.end(), [](const PageItem *a, const PageItem *b) {
-            return a->Rect.left() < b->Rect.left();
-        });
+        std::stable_sort(line.begin(), line.end(),
+                         [](const PageItem *a, const PageItem *b) { return a->Rect.left() < b->Rect.left(); });
         QStringList parts;
         for (const PageItem *item : line)
             parts.append(item->Text);
@@ -75,8 +73,7 @@ const PageItem *ReportPage::Find(const QString &itemName) const
 
 int ReportPage::Count(PageItem::Kind kind) const
 {
-    return int(std::count_if(Items.cbegin(), Items.cend(),
-                             [kind](const PageItem &item) { return item.kind == kind; }));
+    return int(std::count_if(Items.cbegin(), Items.cend(), [kind](const PageItem &item) { return item.kind == kind; }));
 }
 
 int ReportDocument::PageOf(const QString &text) const
@@ -127,7 +124,8 @@ PageSpool::PageSpool() : d(std::make_unique<Impl>())
     // in the run's work folder: a run killed while printing leaves it for the next start to remove
     d->file.setFileTemplate(QDir(DMIDataBases::RunFolder()).filePath(QStringLiteral("kv8-pagine-XXXXXX")));
     if (!d->file.open())
-        throw Exception(QStringLiteral("Impossibile creare il file temporaneo della stampa: %1").arg(d->file.errorString()));
+        throw Exception(
+            QStringLiteral("Impossibile creare il file temporaneo della stampa: %1").arg(d->file.errorString()));
     d->offsets.append(0);
 }
 
@@ -158,7 +156,8 @@ void PageSpool::Append(const ReportPage &page, const QList<Patch> &patches)
     for (const Patch &p : patches)
         out << qint32(p.Item) << quint8(p.Kind) << p.Prefix << p.Format;
     if (d->file.write(d->buffer) != d->buffer.size())
-        throw Exception(QStringLiteral("Impossibile scrivere il file temporaneo della stampa: %1").arg(d->file.errorString()));
+        throw Exception(
+            QStringLiteral("Impossibile scrivere il file temporaneo della stampa: %1").arg(d->file.errorString()));
     d->offsets.append(d->offsets.last() + d->buffer.size());
 }
 
@@ -167,7 +166,8 @@ void PageSpool::SetNumbers(QList<int> numbers, QList<int> counts)
     d->numbers = std::move(numbers);
     d->counts = std::move(counts);
     if (!d->file.flush())
-        throw Exception(QStringLiteral("Impossibile scrivere il file temporaneo della stampa: %1").arg(d->file.errorString()));
+        throw Exception(
+            QStringLiteral("Impossibile scrivere il file temporaneo della stampa: %1").arg(d->file.errorString()));
 }
 
 int PageSpool::PageCount() const
@@ -181,10 +181,12 @@ ReportPage PageSpool::Page(int index) const
         throw Exception(QStringLiteral("Pagina %1 inesistente").arg(index + 1));
     const qint64 size = d->offsets[index + 1] - d->offsets[index];
     if (!d->file.seek(d->offsets[index]))
-        throw Exception(QStringLiteral("Impossibile leggere il file temporaneo della stampa: %1").arg(d->file.errorString()));
+        throw Exception(
+            QStringLiteral("Impossibile leggere il file temporaneo della stampa: %1").arg(d->file.errorString()));
     const QByteArray record = d->file.read(size);
     if (record.size() != size)
-        throw Exception(QStringLiteral("Impossibile leggere il file temporaneo della stampa: %1").arg(d->file.errorString()));
+        throw Exception(
+            QStringLiteral("Impossibile leggere il file temporaneo della stampa: %1").arg(d->file.errorString()));
     d->file.seek(d->file.size()); // appending goes on at the end
     QDataStream in(record);
     ReportPage page;
@@ -197,8 +199,8 @@ ReportPage PageSpool::Page(int index) const
         quint8 kind = 0, flags = 0;
         quint16 family = 0, name = 0, band = 0;
         qint32 align = 0, image = -1;
-        in >> kind >> item.Rect >> item.Text >> family >> item.Font.Size >> flags >> align >> item.Pen >> image >> name >>
-            band;
+        in >> kind >> item.Rect >> item.Text >> family >> item.Font.Size >> flags >> align >> item.Pen >> image >> name
+            >> band;
         item.kind = PageItem::Kind(kind);
         item.Font.Family = d->names.at(family);
         item.Font.Bold = flags & 1;
@@ -224,7 +226,8 @@ ReportPage PageSpool::Page(int index) const
         if (!numbered)
             continue;
         const int value = Deferred(kind) == Deferred::PageNumber ? d->numbers[index] : d->counts[index];
-        page.Items[item].Text = prefix + (format.isEmpty() ? QString::number(value) : KFormati::FormatFloat(format, value));
+        page.Items[item].Text =
+            prefix + (format.isEmpty() ? QString::number(value) : KFormati::FormatFloat(format, value));
     }
     if (in.status() != QDataStream::Ok)
         throw Exception(QStringLiteral("File temporaneo della stampa illeggibile"));

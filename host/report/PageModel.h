@@ -84,7 +84,7 @@ class ReportDocument {
 public:
     QString Name;
     QString Title;
-    QSizeF PageSize;  // mm, as printed (landscape pages are wider than tall)
+    QSizeF PageSize; // mm, as printed (landscape pages are wider than tall)
     bool Landscape = false;
     QList<ReportPage> Pages;                // a print held in memory
     std::shared_ptr<const PageSpool> Spool; // else its pages written out

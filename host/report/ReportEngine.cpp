@@ -94,8 +94,7 @@ class ReportEngine::Impl {
 public:
     Impl(ReportLayout &layout, SourceLookup sources, const ReportHooks *hooks, ReportEngineOptions options)
         : L(layout), sources_(std::move(sources)), hooks_(hooks), opt_(std::move(options))
-    {
-    }
+    {}
 
     ReportDocument Render();
     int CurrentPage() const { return int(documents_.size()); }
@@ -176,10 +175,7 @@ private:
     void FinishPage();
     void StorePage();
     void Finish();
-    double FooterHeight() const
-    {
-        return L.PageFooter && L.PageFooter->Visible ? L.PageFooter->Height : 0;
-    }
+    double FooterHeight() const { return L.PageFooter && L.PageFooter->Visible ? L.PageFooter->Height : 0; }
 
     ReportLayout &L;
     SourceLookup sources_;
@@ -195,7 +191,7 @@ private:
     QHash<QString, QImage> images_;
 
     std::vector<std::vector<Chunk>> buffers_;
-    double held_ = 0; // height of what the buffers hold
+    double held_ = 0;                 // height of what the buffers hold
     std::vector<Repeated> repeating_; // outer first
     bool hasPage_ = false;
     bool pageHasBody_ = false;
@@ -204,9 +200,9 @@ private:
     double y_ = 0;
     double bodyTop_ = 0;
     double bodyBottom_ = 0;
-    QList<int> documents_;                  // of every page begun
-    QList<PageSpool::Patch> pagePatches_;   // of the page being filled
-    QList<Patch> patches_;                  // of the pages held
+    QList<int> documents_;                // of every page begun
+    QList<PageSpool::Patch> pagePatches_; // of the page being filled
+    QList<Patch> patches_;                // of the pages held
     std::shared_ptr<PageSpool> spool_;
 };
 
@@ -260,8 +256,9 @@ void ReportEngine::Impl::CollectSnapshotFields(ReportBand *band)
     if (!band)
         return;
     for (const auto &item : band->Items)
-        if ((item->type == ReportItem::Type::Field || item->type == ReportItem::Type::Picture) && !item->FieldName.isEmpty() &&
-            (item->DataSet.isEmpty() || item->DataSet.compare(L.DataSet, Qt::CaseInsensitive) == 0))
+        if ((item->type == ReportItem::Type::Field || item->type == ReportItem::Type::Picture)
+            && !item->FieldName.isEmpty()
+            && (item->DataSet.isEmpty() || item->DataSet.compare(L.DataSet, Qt::CaseInsensitive) == 0))
             snapshotFields_.insert(item->FieldName);
     for (const auto &sub : band->SubReports)
         for (const auto &param : sub->Params)
@@ -300,8 +297,7 @@ void ReportEngine::Impl::TakeSnapshot()
 // ---------------------------------------------------------------------------------------
 // Bands
 
-bool ReportEngine::Impl::BuildItem(ReportItem &item, const QString &band, const Ctx &ctx, double width,
-                                   BlockItem &out)
+bool ReportEngine::Impl::BuildItem(ReportItem &item, const QString &band, const Ctx &ctx, double width, BlockItem &out)
 {
     const auto *hook = ItemHook(item.Name);
     if (!item.Visible && !hook)
@@ -324,9 +320,9 @@ bool ReportEngine::Impl::BuildItem(ReportItem &item, const QString &band, const 
         QString format = item.Format;
         const QVariant value = Value(ctx, item.DataSet, item.FieldName);
         if (format.isEmpty()) {
-            ReportDataSource *ds =
-                item.DataSet.isEmpty() || item.DataSet.compare(ctx.name, Qt::CaseInsensitive) == 0 ? ctx.ds
-                                                                                                    : Source(item.DataSet);
+            ReportDataSource *ds = item.DataSet.isEmpty() || item.DataSet.compare(ctx.name, Qt::CaseInsensitive) == 0
+                                       ? ctx.ds
+                                       : Source(item.DataSet);
             if (ds)
                 format = ds->DisplayFormat(item.FieldName);
         }
@@ -340,14 +336,15 @@ bool ReportEngine::Impl::BuildItem(ReportItem &item, const QString &band, const 
         switch (item.System) {
         case ReportItem::SystemValue::PageNumber:
         case ReportItem::SystemValue::PageCount:
-            out.deferred = item.System == ReportItem::SystemValue::PageNumber ? Deferred::PageNumber : Deferred::PageCount;
+            out.deferred =
+                item.System == ReportItem::SystemValue::PageNumber ? Deferred::PageNumber : Deferred::PageCount;
             out.prefix = item.Prefix;
             out.format = item.Format;
             item.Text.clear();
             break;
         case ReportItem::SystemValue::PrintDate:
-            item.Text = KFormati::FormatDateTime(
-                item.Format.isEmpty() ? KFormati::ShortDateFormat() : item.Format, opt_.PrintDate);
+            item.Text = KFormati::FormatDateTime(item.Format.isEmpty() ? KFormati::ShortDateFormat() : item.Format,
+                                                 opt_.PrintDate);
             break;
         case ReportItem::SystemValue::CompanyName:
             item.Text = opt_.CompanyName;
@@ -365,8 +362,8 @@ bool ReportEngine::Impl::BuildItem(ReportItem &item, const QString &band, const 
         break;
     case ReportItem::Type::Picture: {
         pi.kind = PageItem::Kind::Picture;
-        const QString path = item.FieldName.isEmpty() ? item.Path
-                                                      : Value(ctx, item.DataSet, item.FieldName).toString().trimmed();
+        const QString path =
+            item.FieldName.isEmpty() ? item.Path : Value(ctx, item.DataSet, item.FieldName).toString().trimmed();
         item.Text = path;
         break;
     }
@@ -634,8 +631,8 @@ void ReportEngine::Impl::Place(Chunk &chunk)
         break;
     case Chunk::Unit: {
         const double h = chunk.Height();
-        if (hasPage_ && pageHasBody_ && !breakPending_ && !chunk.HasBreak() && h > bodyBottom_ - y_ + 1e-9 &&
-            h <= bodyBottom_ - bodyTop_ + 1e-9)
+        if (hasPage_ && pageHasBody_ && !breakPending_ && !chunk.HasBreak() && h > bodyBottom_ - y_ + 1e-9
+            && h <= bodyBottom_ - bodyTop_ + 1e-9)
             breakPending_ = true;
         for (Chunk &child : chunk.children)
             Place(child);
@@ -681,10 +678,10 @@ void ReportEngine::Impl::PutItems(Block &block, double top)
     for (BlockItem &bi : block.items) {
         bi.item.Rect.translate(L.Margins.left(), top);
         if (bi.deferred != Deferred::None)
-            pagePatches_.append({int(page.Items.size()),
-                                 bi.deferred == Deferred::PageNumber ? PageSpool::Deferred::PageNumber
-                                                                     : PageSpool::Deferred::PageCount,
-                                 bi.prefix, bi.format});
+            pagePatches_.append(
+                {int(page.Items.size()),
+                 bi.deferred == Deferred::PageNumber ? PageSpool::Deferred::PageNumber : PageSpool::Deferred::PageCount,
+                 bi.prefix, bi.format});
         page.Items.append(std::move(bi.item));
     }
 }
@@ -858,8 +855,7 @@ ReportDocument ReportEngine::Impl::Render()
 ReportEngine::ReportEngine(ReportLayout &layout, SourceLookup sources, const ReportHooks *hooks,
                            ReportEngineOptions options)
     : d(std::make_unique<Impl>(layout, std::move(sources), hooks, std::move(options)))
-{
-}
+{}
 
 ReportEngine::~ReportEngine() = default;
 

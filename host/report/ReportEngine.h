@@ -55,8 +55,7 @@ class ReportEngine {
 public:
     using SourceLookup = std::function<ReportDataSource *(const QString &name)>;
 
-    ReportEngine(ReportLayout &layout, SourceLookup sources, const ReportHooks *hooks,
-                 ReportEngineOptions options);
+    ReportEngine(ReportLayout &layout, SourceLookup sources, const ReportHooks *hooks, ReportEngineOptions options);
     ~ReportEngine();
 
     ReportDocument Render();

@@ -59,8 +59,7 @@ QString Value(const QVariant &value, const QString &format, bool blankWhenZero)
     if (id == QMetaType::QDate)
         return KFormati::FormatDateTime(format.isEmpty() ? KFormati::ShortDateFormat() : format, value.toDate());
     if (id == QMetaType::QDateTime)
-        return KFormati::FormatDateTime(format.isEmpty() ? KFormati::ShortDateFormat() : format,
-                                        value.toDateTime());
+        return KFormati::FormatDateTime(format.isEmpty() ? KFormati::ShortDateFormat() : format, value.toDateTime());
     if (id == QMetaType::Bool)
         return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
     const QString text = value.toString();

@@ -104,14 +104,15 @@ public:
         item->Name = String(o, "name", band);
         const QString where = item->Name.isEmpty() ? QStringLiteral("un elemento della banda ") + band
                                                    : QStringLiteral("l'elemento ") + item->Name;
-        CheckKeys(o, {"type", "name", "x", "y", "w", "h", "anchor", "visible", "text", "field",
-                      "dataset", "format", "align", "blankWhenZero", "grow", "shrink", "wrap", "value",
-                      "prefix", "reset", "pen", "path", "font"},
+        CheckKeys(o, {"type",   "name",          "x",    "y",      "w",       "h",
+                      "anchor", "visible",       "text", "field",  "dataset", "format",
+                      "align",  "blankWhenZero", "grow", "shrink", "wrap",    "value",
+                      "prefix", "reset",         "pen",  "path",   "font"},
                   where);
         static const QMap<QString, ReportItem::Type> types{
-            {"label", ReportItem::Type::Label}, {"field", ReportItem::Type::Field},
-            {"sum", ReportItem::Type::Sum},     {"system", ReportItem::Type::System},
-            {"line", ReportItem::Type::Line},   {"frame", ReportItem::Type::Frame},
+            {"label", ReportItem::Type::Label},    {"field", ReportItem::Type::Field},
+            {"sum", ReportItem::Type::Sum},        {"system", ReportItem::Type::System},
+            {"line", ReportItem::Type::Line},      {"frame", ReportItem::Type::Frame},
             {"picture", ReportItem::Type::Picture}};
         const QString type = String(o, "type", where);
         if (!types.contains(type))
@@ -166,8 +167,10 @@ public:
             break;
         case ReportItem::Type::System: {
             static const QMap<QString, ReportItem::SystemValue> values{
-                {"pageNumber", ReportItem::SystemValue::PageNumber}, {"pageCount", ReportItem::SystemValue::PageCount},
-                {"printDate", ReportItem::SystemValue::PrintDate},   {"companyName", ReportItem::SystemValue::CompanyName},
+                {"pageNumber", ReportItem::SystemValue::PageNumber},
+                {"pageCount", ReportItem::SystemValue::PageCount},
+                {"printDate", ReportItem::SystemValue::PrintDate},
+                {"companyName", ReportItem::SystemValue::CompanyName},
                 {"title", ReportItem::SystemValue::Title}};
             const QString value = String(o, "value", where);
             if (!values.contains(value))
@@ -307,16 +310,18 @@ public:
         CheckKeys(o, {"size", "orientation", "margins"}, where);
         const QJsonValue size = o.value("size");
         if (size.isString()) {
-            static const QMap<QString, QPageSize::PageSizeId> sizes{
-                {"A3", QPageSize::A3}, {"A4", QPageSize::A4},         {"A5", QPageSize::A5},
-                {"Letter", QPageSize::Letter}, {"Legal", QPageSize::Legal}};
+            static const QMap<QString, QPageSize::PageSizeId> sizes{{"A3", QPageSize::A3},
+                                                                    {"A4", QPageSize::A4},
+                                                                    {"A5", QPageSize::A5},
+                                                                    {"Letter", QPageSize::Letter},
+                                                                    {"Legal", QPageSize::Legal}};
             if (!sizes.contains(size.toString()))
                 Fail(QStringLiteral("formato di pagina \"%1\" sconosciuto").arg(size.toString()));
             layout.PageSize = QPageSize::size(sizes.value(size.toString()), QPageSize::Millimeter);
         } else if (size.isArray()) {
             const QJsonArray wh = size.toArray();
-            if (wh.size() != 2 || !wh[0].isDouble() || !wh[1].isDouble() || wh[0].toDouble() <= 0 ||
-                wh[1].toDouble() <= 0)
+            if (wh.size() != 2 || !wh[0].isDouble() || !wh[1].isDouble() || wh[0].toDouble() <= 0
+                || wh[1].toDouble() <= 0)
                 Fail(QStringLiteral("formato di pagina non valido: serve [larghezza, altezza]"));
             const double a = wh[0].toDouble(), b = wh[1].toDouble();
             layout.PageSize = QSizeF(qMin(a, b), qMax(a, b));
@@ -467,9 +472,9 @@ QJsonObject Resolve(const QJsonObject &derived, const QString &origin, QStringLi
     merged.remove("name");
     merged.remove("base");
     for (auto it = derived.begin(); it != derived.end(); ++it) {
-        if ((it.key() == QLatin1String("bands") || it.key() == QLatin1String("page") ||
-             it.key() == QLatin1String("queries")) &&
-            it.value().isObject()) {
+        if ((it.key() == QLatin1String("bands") || it.key() == QLatin1String("page")
+             || it.key() == QLatin1String("queries"))
+            && it.value().isObject()) {
             QJsonObject inner = merged.value(it.key()).toObject();
             const QJsonObject over = it.value().toObject();
             for (auto jt = over.begin(); jt != over.end(); ++jt)

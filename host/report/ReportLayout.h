@@ -167,8 +167,7 @@ public:
 
     // Parse a layout; "base" is resolved through Find. Throws Exception on bad JSON or a
     // bad value, naming the origin.
-    static std::unique_ptr<ReportLayout> FromJson(const QByteArray &json,
-                                                  const QString &origin = QString());
+    static std::unique_ptr<ReportLayout> FromJson(const QByteArray &json, const QString &origin = QString());
     // Load by name or path: an existing file or resource path, else
     // ":/layouts/<area>/<name>.rpt.json" in any area. Throws Exception when not found.
     static std::unique_ptr<ReportLayout> Load(const QString &nameOrPath);

@@ -34,8 +34,8 @@ QPageLayout PageLayoutOf(const ReportDocument &document)
                        QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
-void PaintDocument(const ReportDocument &document, QPaintDevice &device, QPagedPaintDevice &paged,
-                   const QString &what, ReportProgress *progress, int from, int to)
+void PaintDocument(const ReportDocument &document, QPaintDevice &device, QPagedPaintDevice &paged, const QString &what,
+                   ReportProgress *progress, int from, int to)
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -77,10 +77,12 @@ QString DeliverTextWith(const QString &name, const std::function<QString()> &who
     if (!path.isEmpty()) {
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly))
-            throw Exception(QStringLiteral("Impossibile scrivere il file di stampa %1: %2").arg(path, file.errorString()));
+            throw Exception(
+                QStringLiteral("Impossibile scrivere il file di stampa %1: %2").arg(path, file.errorString()));
         write(file, false);
         if (!file.commit())
-            throw Exception(QStringLiteral("Impossibile scrivere il file di stampa %1: %2").arg(path, file.errorString()));
+            throw Exception(
+                QStringLiteral("Impossibile scrivere il file di stampa %1: %2").arg(path, file.errorString()));
         return path;
     }
     QStringList args{QStringLiteral("-o"), QStringLiteral("raw")};
@@ -90,7 +92,8 @@ QString DeliverTextWith(const QString &name, const std::function<QString()> &who
     QProcess lp;
     lp.start(QStringLiteral("lp"), args);
     if (!lp.waitForStarted(10000))
-        throw Exception(QStringLiteral("Stampa ad aghi non riuscita: impossibile avviare lp (%1)").arg(lp.errorString()));
+        throw Exception(
+            QStringLiteral("Stampa ad aghi non riuscita: impossibile avviare lp (%1)").arg(lp.errorString()));
     write(lp, true);
     lp.closeWriteChannel();
     if (!lp.waitForFinished(60000) || lp.exitStatus() != QProcess::NormalExit || lp.exitCode() != 0)
@@ -136,8 +139,8 @@ void PaintPage(QPainter &painter, const ReportPage &page, double k)
     for (const PageItem &item : page.Items) {
         switch (item.kind) {
         case PageItem::Kind::Text:
-            if (!lastFont || lastFont->Family != item.Font.Family || lastFont->Size != item.Font.Size ||
-                lastFont->Bold != item.Font.Bold || lastFont->Italic != item.Font.Italic) {
+            if (!lastFont || lastFont->Family != item.Font.Family || lastFont->Size != item.Font.Size
+                || lastFont->Bold != item.Font.Bold || lastFont->Italic != item.Font.Italic) {
                 painter.setFont(ToQFont(item.Font));
                 lastFont = &item.Font;
             }
@@ -169,8 +172,8 @@ void WritePdf(const ReportDocument &document, const QString &fileName, ReportPro
 {
     const QFileInfo info(fileName);
     if (!info.absoluteDir().exists())
-        throw Exception(QStringLiteral("Cartella %1 inesistente: impossibile scrivere %2")
-                            .arg(info.absolutePath(), fileName));
+        throw Exception(
+            QStringLiteral("Cartella %1 inesistente: impossibile scrivere %2").arg(info.absolutePath(), fileName));
     // Written aside and put in place at the end: a failed or stopped print leaves no file.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
@@ -209,8 +212,8 @@ QString PrintDirFile(const QString &name, const QString &extension)
         return QString();
     if (!QDir().mkpath(dir))
         throw Exception(QStringLiteral("Impossibile creare la cartella di stampa %1").arg(dir));
-    const QString base = SafeName(name) + QLatin1Char('_') +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss_zzz"));
+    const QString base = SafeName(name) + QLatin1Char('_')
+                         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss_zzz"));
     QString path = QDir(dir).filePath(base + QLatin1Char('.') + extension);
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = QDir(dir).filePath(QStringLiteral("%1_%2.%3").arg(base).arg(n).arg(extension));
@@ -251,9 +254,9 @@ QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter
         }
         const QString dir = QDir::temp().filePath(QStringLiteral("kv8-stampe"));
         QDir().mkpath(dir);
-        file = QDir(dir).filePath(SafeName(document.Name) + QLatin1Char('_') +
-                                  QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss_zzz")) +
-                                  QStringLiteral(".pdf"));
+        file = QDir(dir).filePath(SafeName(document.Name) + QLatin1Char('_')
+                                  + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss_zzz"))
+                                  + QStringLiteral(".pdf"));
         WritePdf(document, file, progress);
         qInfo("Anteprima di stampa scritta in %s", qPrintable(QDir::toNativeSeparators(file)));
         return file;
@@ -270,15 +273,16 @@ QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter
 QString DeliverText(const QString &name, const QString &text, const QString &fileName, const QString &queue)
 {
     return DeliverTextWith(
-        name, [&] { return text; }, [&](QIODevice &out, bool latin1) { out.write(latin1 ? text.toLatin1() : text.toUtf8()); },
-        fileName, queue);
+        name, [&] { return text; },
+        [&](QIODevice &out, bool latin1) { out.write(latin1 ? text.toLatin1() : text.toUtf8()); }, fileName, queue);
 }
 
 QString DeliverTextFile(const QString &name, const QString &source, const QString &fileName, const QString &queue)
 {
     auto open = [&](QFile &in) {
         if (!in.open(QIODevice::ReadOnly))
-            throw Exception(QStringLiteral("Impossibile leggere il testo della stampa %1: %2").arg(source, in.errorString()));
+            throw Exception(
+                QStringLiteral("Impossibile leggere il testo della stampa %1: %2").arg(source, in.errorString()));
     };
     return DeliverTextWith(
         name,

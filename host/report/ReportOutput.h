@@ -86,17 +86,14 @@ void SetPrintDialogHandler(PrintDialogHandler handler);
 // Delivers a rendered print (see above). Answers the file written, if any. Throws
 // Exception when no printer is available or the file cannot be written, EAbort when the
 // print was stopped.
-QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter,
-                ReportProgress *progress = nullptr);
+QString Deliver(const ReportDocument &document, bool preview, bool choosePrinter, ReportProgress *progress = nullptr);
 
 // Delivers a dot-matrix text: capture, KV8_PRINT_DIR, the file named by the print, or the
 // raw queue of a printer through lp (the default queue when none is named). Answers the
 // file written, if any. Throws Exception when the queue refuses the job.
-QString DeliverText(const QString &name, const QString &text, const QString &fileName,
-                    const QString &queue);
+QString DeliverText(const QString &name, const QString &text, const QString &fileName, const QString &queue);
 // The same for a text held in a file (UTF-8), read a line at a time.
-QString DeliverTextFile(const QString &name, const QString &source, const QString &fileName,
-                        const QString &queue);
+QString DeliverTextFile(const QString &name, const QString &source, const QString &fileName, const QString &queue);
 
 } // namespace ReportOutput
 

@@ -18,7 +18,8 @@ void TXStampaAghi::Inizia(const TextLayout &layout)
         spool_ = std::make_shared<QTemporaryFile>(
             QDir(DMIDataBases::RunFolder()).filePath(QStringLiteral("kv8-aghi-XXXXXX")));
         if (!spool_->open())
-            throw Exception(QStringLiteral("Impossibile creare il file temporaneo della stampa: %1").arg(spool_->errorString()));
+            throw Exception(
+                QStringLiteral("Impossibile creare il file temporaneo della stampa: %1").arg(spool_->errorString()));
     }
     righe_ = 0;
     paginaAperta_ = false;
@@ -78,7 +79,8 @@ void TXStampaAghi::SaltoPagina()
     if (spool_) {
         const QByteArray page = Righe().toUtf8();
         if (spool_->write(page) != page.size())
-            throw Exception(QStringLiteral("Impossibile scrivere il file temporaneo della stampa: %1").arg(spool_->errorString()));
+            throw Exception(
+                QStringLiteral("Impossibile scrivere il file temporaneo della stampa: %1").arg(spool_->errorString()));
         out_.clear();
     }
 }
@@ -96,7 +98,8 @@ QString TXStampaAghi::Termina()
         return ReportOutput::DeliverText(Nome, Testo(), NomeFile, Stampante);
     const std::shared_ptr<QTemporaryFile> spool = std::move(spool_);
     if (!spool->flush())
-        throw Exception(QStringLiteral("Impossibile scrivere il file temporaneo della stampa: %1").arg(spool->errorString()));
+        throw Exception(
+            QStringLiteral("Impossibile scrivere il file temporaneo della stampa: %1").arg(spool->errorString()));
     return ReportOutput::DeliverTextFile(Nome, spool->fileName(), NomeFile, Stampante);
 }
 
@@ -116,7 +119,8 @@ QString TXStampaAghi::Testo() const
     spool_->flush();
     QFile written(spool_->fileName());
     if (!written.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("Impossibile leggere il file temporaneo della stampa: %1").arg(written.errorString()));
+        throw Exception(
+            QStringLiteral("Impossibile leggere il file temporaneo della stampa: %1").arg(written.errorString()));
     return QString::fromUtf8(written.readAll()) + Righe();
 }
 
@@ -132,7 +136,8 @@ QVariant TXStampaAghi::Valore(const QString &name, ReportDataSource *dati) const
             return Ditta;
         if (system == QLatin1String("title"))
             return Titolo;
-        throw Exception(QStringLiteral("Stampa %1: valore di sistema %2 sconosciuto nel testo ad aghi").arg(Nome, name));
+        throw Exception(
+            QStringLiteral("Stampa %1: valore di sistema %2 sconosciuto nel testo ad aghi").arg(Nome, name));
     }
     for (ReportDataSource *ds : {dati, DataSetRighe, DataSetTesta, DataSetCoda})
         if (ds && ds->HasField(name))

@@ -68,7 +68,7 @@ private:
     TextLayout layout_;
     QStringList out_;                       // the lines not yet written out
     std::shared_ptr<QTemporaryFile> spool_; // the pages closed, outside a capture
-    int righe_ = 0;         // lines on the current page
+    int righe_ = 0;                         // lines on the current page
     bool paginaAperta_ = false;
 };
 

@@ -123,8 +123,8 @@ void TfKV8ReportB::ImpostaReport(const QString &name)
     Layout();
 }
 
-void TfKV8ReportB::ImpostaQuery(ReportDataSource *query, int index, const QString &selezione,
-                                const QString &ordine, const QString &layout)
+void TfKV8ReportB::ImpostaQuery(ReportDataSource *query, int index, const QString &selezione, const QString &ordine,
+                                const QString &layout)
 {
     if (!layout.isEmpty())
         ImpostaReport(layout);
@@ -331,7 +331,8 @@ void TfKV8ReportB::ImpostaVisibile(const QString &name, bool visible)
     else if (ReportItem *item = layout.Item(name))
         item->Visible = visible;
     else
-        throw Exception(QStringLiteral("Stampa %1: nessuna banda, regione, sotto-report o elemento %2").arg(layout.Name, name));
+        throw Exception(
+            QStringLiteral("Stampa %1: nessuna banda, regione, sotto-report o elemento %2").arg(layout.Name, name));
 }
 
 void TfKV8ReportB::ImpostaTesto(const QString &item, const QString &text)

@@ -63,10 +63,9 @@ public:
     virtual void ImpostaReport(const QString &name = QString());
     // query null: the dataset at index. A query not yet added becomes the main dataset
     // when index is 0. A layout name switches to that layout first.
-    virtual void ImpostaQuery(ReportDataSource *query, int index, const QString &selezione,
-                              const QString &ordine, const QString &layout = QString());
-    void ImpostaQuery(ReportDataSource *query, const QString &selezione = QString(),
-                      const QString &ordine = QString());
+    virtual void ImpostaQuery(ReportDataSource *query, int index, const QString &selezione, const QString &ordine,
+                              const QString &layout = QString());
+    void ImpostaQuery(ReportDataSource *query, const QString &selezione = QString(), const QString &ordine = QString());
     void ImpostaQuery(std::nullptr_t, int index, const QString &selezione, const QString &ordine,
                       const QString &layout = QString());
     // A host query: the print's own, or one added now (as the main dataset at index 0,
@@ -108,8 +107,8 @@ public:
     // While rendering: the page being filled (1-based); 0 otherwise.
     int PaginaCorrente() const;
 
-    QString Titolo;    // the layout's title when empty
-    QDate DataStampa;  // today when null
+    QString Titolo;   // the layout's title when empty
+    QDate DataStampa; // today when null
     TXStampaAghi StampaAghi;
     TXStampaSu StampaSu;
 

@@ -53,9 +53,10 @@ void BindControls(QWidget *root, TForm *form)
         auto *control = dynamic_cast<IDataControl *>(w);
         if (!control) {
             if (!sourceName.isEmpty() || !fieldName.isEmpty())
-                throw Exception(QStringLiteral("Il controllo %1 (%2) non è un controllo dati: non può legarsi a %3")
-                                    .arg(w->objectName(), QString::fromLatin1(w->metaObject()->className()),
-                                         sourceName + (fieldName.isEmpty() ? QString() : QStringLiteral(".") + fieldName)));
+                throw Exception(
+                    QStringLiteral("Il controllo %1 (%2) non è un controllo dati: non può legarsi a %3")
+                        .arg(w->objectName(), QString::fromLatin1(w->metaObject()->className()),
+                             sourceName + (fieldName.isEmpty() ? QString() : QStringLiteral(".") + fieldName)));
             continue;
         }
         if (!w->property(kConfigured).toBool()) {

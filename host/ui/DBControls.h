@@ -187,13 +187,13 @@ class TDBCodeEdit : public TDBEdit {
 public:
     explicit TDBCodeEdit(QWidget *parent = nullptr);
 
-    QString TabellaRicerca;   // table (or view) searched
-    QString CampoChiave;      // its key column; the edit's field name when empty
-    QString CampoDescrizione; // its description column; from the dictionary when empty
+    QString TabellaRicerca;    // table (or view) searched
+    QString CampoChiave;       // its key column; the edit's field name when empty
+    QString CampoDescrizione;  // its description column; from the dictionary when empty
     QString CondizioneRicerca; // fixed extra condition (SQL)
-    QString VistaRicerca;     // a view searched instead of the table
-    int LimiteRicerca = 0;    // rows listed; 0 the host's default
-    QString CodiceMenu;       // master window opened with Ctrl+F4 ("BBAS0051F")
+    QString VistaRicerca;      // a view searched instead of the table
+    int LimiteRicerca = 0;     // rows listed; 0 the host's default
+    QString CodiceMenu;        // master window opened with Ctrl+F4 ("BBAS0051F")
     QPointer<QLabel> LabelDescrizione;
 
     // Before the host's search: may add a condition (filtro) or do its own search and set

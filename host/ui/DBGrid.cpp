@@ -173,8 +173,8 @@ QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int
     if (!ds || !Active() || !(grid_->Options() & dgIndicator))
         return QString();
     if (section == ds->ActiveRow())
-        return ds->State() == dsInsert ? QStringLiteral("*") : (ds->State() == dsEdit ? QStringLiteral("I")
-                                                                                       : QStringLiteral("\u25B6"));
+        return ds->State() == dsInsert ? QStringLiteral("*")
+                                       : (ds->State() == dsEdit ? QStringLiteral("I") : QStringLiteral("\u25B6"));
     return QString();
 }
 
@@ -341,11 +341,13 @@ void KDBGriglia::SetOptions(TDBGridOptions options)
     setSelectionBehavior((options & dgRowSelect) ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
     horizontalHeader()->setVisible(options & dgTitles);
     verticalHeader()->setVisible(options & dgIndicator);
-    horizontalHeader()->setSectionResizeMode((options & dgColumnResize) ? QHeaderView::Interactive : QHeaderView::Fixed);
+    horizontalHeader()->setSectionResizeMode((options & dgColumnResize) ? QHeaderView::Interactive
+                                                                        : QHeaderView::Fixed);
     setShowGrid((options & dgColLines) || (options & dgRowLines));
-    setEditTriggers((options & dgEditing) && !(options & dgRowSelect)
-                        ? (QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed)
-                        : QAbstractItemView::NoEditTriggers);
+    setEditTriggers(
+        (options & dgEditing) && !(options & dgRowSelect)
+            ? (QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed)
+            : QAbstractItemView::NoEditTriggers);
     setTabKeyNavigation(options & dgTabs);
 }
 
@@ -497,9 +499,9 @@ void KDBGriglia::SyncCurrentRow()
         const QModelIndex index = model_->index(row, column);
         // the row current already stays where the user scrolled it
         if (index.isValid() && index != currentIndex()) {
-            selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect
-                                                         | ((options_ & dgRowSelect) ? QItemSelectionModel::Rows
-                                                                                     : QItemSelectionModel::NoUpdate));
+            selectionModel()->setCurrentIndex(
+                index, QItemSelectionModel::ClearAndSelect
+                           | ((options_ & dgRowSelect) ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
             scrollTo(index);
         }
     } else {
@@ -759,8 +761,8 @@ void KDBGriglia::contextMenuEvent(QContextMenuEvent *event)
     QMenu menu(this);
     menu.addAction(QStringLiteral("&Copia negli appunti"), this, [this] { CopiaNegliAppunti(); });
     menu.addAction(QStringLiteral("&Esporta in foglio di calcolo..."), this, [this] {
-        const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Esporta"), QString(),
-                                                          QStringLiteral("CSV (*.csv)"));
+        const QString file =
+            QFileDialog::getSaveFileName(this, QStringLiteral("Esporta"), QString(), QStringLiteral("CSV (*.csv)"));
         if (!file.isEmpty())
             TForm::Guard([&] { EsportaFoglio(file); });
     });

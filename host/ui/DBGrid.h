@@ -40,9 +40,9 @@ inline constexpr TDBGridOptions dgDefaultOptions =
 
 struct TColumn {
     QString FieldName;
-    QString Title;  // the field's label when empty
-    int Width = 0;  // pixels; from the field's display width when 0
-    QColor Color;   // background; the grid's when invalid
+    QString Title; // the field's label when empty
+    int Width = 0; // pixels; from the field's display width when 0
+    QColor Color;  // background; the grid's when invalid
     QColor FontColor;
     Qt::Alignment Alignment; // by the field's type when empty
     bool ReadOnly = false;

@@ -14,9 +14,9 @@ struct ButtonInfo {
 };
 
 const ButtonInfo kButtons[kNavigateButtons] = {
-    {"First", "|\u25C0", "Primo"},          {"Prior", "\u25C0", "Precedente"}, {"Next", "\u25B6", "Successivo"},
-    {"Last", "\u25B6|", "Ultimo"},          {"Insert", "+", "Inserisci"},      {"Delete", "\u2212", "Cancella"},
-    {"Edit", "\u270E", "Modifica"},         {"Post", "\u2714", "Registra"},    {"Cancel", "\u2718", "Annulla"},
+    {"First", "|\u25C0", "Primo"},     {"Prior", "\u25C0", "Precedente"}, {"Next", "\u25B6", "Successivo"},
+    {"Last", "\u25B6|", "Ultimo"},     {"Insert", "+", "Inserisci"},      {"Delete", "\u2212", "Cancella"},
+    {"Edit", "\u270E", "Modifica"},    {"Post", "\u2714", "Registra"},    {"Cancel", "\u2718", "Annulla"},
     {"Refresh", "\u21BB", "Aggiorna"},
 };
 
@@ -111,16 +111,16 @@ void TDBNavigator::UpdateButtons()
     const bool bof = !active || ds->Bof();
     const bool eof = !active || ds->Eof();
     const bool enabled[kNavigateButtons] = {
-        browsing && !bof,                 // first
-        browsing && !bof,                 // prior
-        browsing && !eof,                 // next
-        browsing && !eof,                 // last
-        canModify && browsing,            // insert
-        canModify && !empty && browsing,  // delete
-        canModify && browsing && !empty,  // edit
-        editing,                          // post
-        editing,                          // cancel
-        browsing,                         // refresh
+        browsing && !bof,                // first
+        browsing && !bof,                // prior
+        browsing && !eof,                // next
+        browsing && !eof,                // last
+        canModify && browsing,           // insert
+        canModify && !empty && browsing, // delete
+        canModify && browsing && !empty, // edit
+        editing,                         // post
+        editing,                         // cancel
+        browsing,                        // refresh
     };
     for (int i = 0; i < kNavigateButtons; ++i)
         buttons_[size_t(i)]->setEnabled(enabled[i]);

@@ -166,7 +166,8 @@ void TFDBChild::XFormCloseQuery(bool &canClose)
     }
     TDataSet *ds = MainDataSet();
     if (ds && (ds->State() == dsEdit || ds->State() == dsInsert))
-        canClose = Kmessages::KMessage(QStringLiteral("Conferma Abbandono Modifiche ?"), mtConfirmation, mbYesNo, 1) == mrYes;
+        canClose =
+            Kmessages::KMessage(QStringLiteral("Conferma Abbandono Modifiche ?"), mtConfirmation, mbYesNo, 1) == mrYes;
 }
 
 void TFDBChild::DSMainStateChange(TDataSource *source)
@@ -297,9 +298,9 @@ void TFDBChild::XFormXRicerca()
     // the other key columns are those of the rows in view (a master-data type, a year)
     QStringList fixed;
     for (int i = 0; i + 1 < key.size(); ++i)
-        fixed << QStringLiteral("%1 = %2").arg(key.at(i)->FieldName(),
-                                               key.at(i)->IsNumeric() ? QString::number(key.at(i)->AsLargeInt())
-                                                                      : XWideQuotedStr(key.at(i)->AsString()));
+        fixed << QStringLiteral("%1 = %2").arg(key.at(i)->FieldName(), key.at(i)->IsNumeric()
+                                                                           ? QString::number(key.at(i)->AsLargeInt())
+                                                                           : XWideQuotedStr(key.at(i)->AsString()));
     ricerca.Condizione = fixed.join(QLatin1String(" AND "));
     if (!Dlgricerca::Ricerca(this, ricerca))
         return;
@@ -311,7 +312,8 @@ void TFDBChild::XFormXRicerca()
     for (TField *f : key)
         names << f->FieldName();
     if (!table->Locate(names.join(QLatin1Char(';')), values.size() == 1 ? values.first() : QVariant(values)))
-        Kmessages::KMessage(QStringLiteral("Record non trovato fra quelli letti: restringere la selezione"), mtInformation, mbOK);
+        Kmessages::KMessage(QStringLiteral("Record non trovato fra quelli letti: restringere la selezione"),
+                            mtInformation, mbOK);
 }
 
 // ---- TFDBTabChild

@@ -106,8 +106,9 @@ void Cresci(TForm *form, int width, int height)
 {
     QWidget *top = form->SubWindow() ? static_cast<QWidget *>(form->SubWindow()) : static_cast<QWidget *>(form);
     QMdiArea *area = form->SubWindow() ? form->SubWindow()->mdiArea() : nullptr;
-    QSize limit = area ? area->viewport()->size()
-                       : (top->screen() ? top->screen()->availableGeometry().size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    QSize limit =
+        area ? area->viewport()->size()
+             : (top->screen() ? top->screen()->availableGeometry().size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
     const QSize now = top->size();
     const QSize size(std::max(now.width(), std::min(now.width() + std::max(width, 0), limit.width())),
                      std::max(now.height(), std::min(now.height() + std::max(height, 0), limit.height())));
@@ -139,7 +140,8 @@ void AdattaRisultati(TFDBChildParsPage *form)
             g->horizontalHeader()->length() + (g->verticalHeader()->isVisible() ? g->verticalHeader()->width() : 0);
         larghezza = std::max(larghezza, colonne + cornice + barra - g->width());
         const int titoli = g->horizontalHeader()->isVisible() ? g->horizontalHeader()->sizeHint().height() : 0;
-        altezza += std::max(0, titoli + righe * g->verticalHeader()->defaultSectionSize() + cornice + barra - g->height());
+        altezza +=
+            std::max(0, titoli + righe * g->verticalHeader()->defaultSectionSize() + cornice + barra - g->height());
     }
     Cresci(form, larghezza, altezza);
 }

@@ -13,17 +13,17 @@ class QRadioButton;
 namespace Dlgrptparam {
 
 struct TRPTParams {
-    QString Titolo;           // caption of the dialog
-    QString CampoChiave;      // key column ("IdCausale")
-    QString CampoDescrizione; // description column, for the order by description
-    QString Alias;            // alias of the table in the print's query ("C")
-    int Layout = 0;           // chosen layout: position in Layouts
-    QString Layouts;          // layout names separated by ";"
+    QString Titolo;                // caption of the dialog
+    QString CampoChiave;           // key column ("IdCausale")
+    QString CampoDescrizione;      // description column, for the order by description
+    QString Alias;                 // alias of the table in the print's query ("C")
+    int Layout = 0;                // chosen layout: position in Layouts
+    QString Layouts;               // layout names separated by ";"
     QPointer<QObject> Riferimento; // the window asking
-    QString DaCodice;         // range of codes; empty: no bound
+    QString DaCodice;              // range of codes; empty: no bound
     QString ACodice;
-    int TipoOrdine = 0;       // 0 by code, 1 by description
-    QString Ordine;           // the order as SQL ("C.IdCausale"), set by the dialog
+    int TipoOrdine = 0; // 0 by code, 1 by description
+    QString Ordine;     // the order as SQL ("C.IdCausale"), set by the dialog
 };
 
 // The defaults: one layout "Standard", order by code, no range.

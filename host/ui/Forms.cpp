@@ -20,8 +20,7 @@ TForm::ModalHandler &ModalHandlerSlot()
     return handler;
 }
 
-template <class T>
-T *FindByName(const QObject *root, const QString &name)
+template <class T> T *FindByName(const QObject *root, const QString &name)
 {
     if (T *exact = root->findChild<T *>(name))
         return exact;
@@ -242,8 +241,9 @@ bool TForm::Close()
 int TForm::ShowModal()
 {
     if (modal_)
-        throw Exception(QStringLiteral("La finestra \"%1\" è già aperta: chiuderla prima di aprirla di nuovo")
-                            .arg(windowTitle().isEmpty() ? QString::fromLatin1(metaObject()->className()) : windowTitle()));
+        throw Exception(
+            QStringLiteral("La finestra \"%1\" è già aperta: chiuderla prima di aprirla di nuovo")
+                .arg(windowTitle().isEmpty() ? QString::fromLatin1(metaObject()->className()) : windowTitle()));
     DoCreate();
     modalResult_ = mrNone;
     closed_ = false;

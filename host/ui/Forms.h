@@ -116,11 +116,9 @@ public:
     static TForm *Of(QWidget *widget);
 
     // ---- named access (object names compared exactly, then without regard to case)
-    template <class T = QWidget>
-    T *FindControl(const QString &name) const;
+    template <class T = QWidget> T *FindControl(const QString &name) const;
     // As FindControl; throws Exception naming the control when it is missing.
-    template <class T = QWidget>
-    T *Control(const QString &name) const;
+    template <class T = QWidget> T *Control(const QString &name) const;
     TDataSource *FindDataSource(const QString &name) const;
     TDataSet *FindDataSet(const QString &name) const;
     QObject *FindComponent(const QString &name) const;
@@ -144,8 +142,7 @@ public:
 protected:
     // Puts a layout made with Qt Designer (top-level class QWidget) into the client area;
     // the window takes the layout's caption and size.
-    template <class UiT>
-    void SetupLayout(UiT &ui)
+    template <class UiT> void SetupLayout(UiT &ui)
     {
         ui.setupUi(ClientArea());
         LayoutLoaded();
@@ -177,15 +174,15 @@ private:
 // Creates an object of a class and runs its creation handler (a form's FormCreate, a data
 // module's DataModuleCreate). What fails is freed and the error propagates.
 QObject *CreateObject(const ClassRef &cls, QObject *owner);
-template <class T>
-T *CreateObjectAs(const ClassRef &cls, QObject *owner)
+template <class T> T *CreateObjectAs(const ClassRef &cls, QObject *owner)
 {
     QObject *object = CreateObject(cls, owner);
     if (T *typed = qobject_cast<T *>(object))
         return typed;
     const QString actual = QString::fromLatin1(object->metaObject()->className());
     delete object;
-    throw Exception(QStringLiteral("La classe %1 non deriva da %2").arg(actual, QString::fromLatin1(T::staticMetaObject.className())));
+    throw Exception(QStringLiteral("La classe %1 non deriva da %2")
+                        .arg(actual, QString::fromLatin1(T::staticMetaObject.className())));
 }
 
 // The application object: owner of application-wide data modules and windows, message
@@ -197,16 +194,8 @@ public:
 
     // Creates an object owned by the application, runs its creation handler and stores it
     // in ref (which must be able to hold it).
-    template <class T>
-    void CreateForm(const ClassRef &cls, QPointer<T> &ref)
-    {
-        ref = CreateObjectAs<T>(cls, this);
-    }
-    template <class T>
-    void CreateForm(QPointer<T> &ref)
-    {
-        CreateForm(ClassRef::Of<T>(), ref);
-    }
+    template <class T> void CreateForm(const ClassRef &cls, QPointer<T> &ref) { ref = CreateObjectAs<T>(cls, this); }
+    template <class T> void CreateForm(QPointer<T> &ref) { CreateForm(ClassRef::Of<T>(), ref); }
     // Lets the application handle pending events (repaint, input).
     void ProcessMessages();
     // The default display of an error nobody caught.
@@ -268,8 +257,7 @@ QWidget *LockedWindow();
 
 // ---- templates
 
-template <class T>
-T *TForm::FindControl(const QString &name) const
+template <class T> T *TForm::FindControl(const QString &name) const
 {
     if (T *exact = findChild<T *>(name))
         return exact;
@@ -280,8 +268,7 @@ T *TForm::FindControl(const QString &name) const
     return nullptr;
 }
 
-template <class T>
-T *TForm::Control(const QString &name) const
+template <class T> T *TForm::Control(const QString &name) const
 {
     if (T *c = FindControl<T>(name))
         return c;

@@ -43,9 +43,12 @@ public:
             const char *caption;
         };
         static const Entry entries[] = {
-            {mbYes, QMessageBox::Yes, mrYes, "&Sì"},          {mbNo, QMessageBox::No, mrNo, "&No"},
-            {mbOK, QMessageBox::Ok, mrOk, "&OK"},             {mbCancel, QMessageBox::Cancel, mrCancel, "&Annulla"},
-            {mbAbort, QMessageBox::Abort, mrAbort, "&Interrompi"}, {mbRetry, QMessageBox::Retry, mrRetry, "&Riprova"},
+            {mbYes, QMessageBox::Yes, mrYes, "&Sì"},
+            {mbNo, QMessageBox::No, mrNo, "&No"},
+            {mbOK, QMessageBox::Ok, mrOk, "&OK"},
+            {mbCancel, QMessageBox::Cancel, mrCancel, "&Annulla"},
+            {mbAbort, QMessageBox::Abort, mrAbort, "&Interrompi"},
+            {mbRetry, QMessageBox::Retry, mrRetry, "&Riprova"},
             {mbIgnore, QMessageBox::Ignore, mrIgnore, "I&gnora"},
         };
         const TMsgDlgButtons buttons = message.Buttons ? message.Buttons : TMsgDlgButtons(mbOK);

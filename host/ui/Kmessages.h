@@ -46,7 +46,7 @@ struct TKMessage {
     QString Text;
     TMsgDlgType Type = mtInformation;
     TMsgDlgButtons Buttons = mbOK;
-    int Flag = 0; // 1: the negative button (No, Cancel) is the default
+    int Flag = 0;         // 1: the negative button (No, Cancel) is the default
     bool Refusal = false; // tells why a save stored nothing, whatever its type (KRifiuto)
 
     // More than one button: the user is asked something.

@@ -4,17 +4,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QIcon>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeySequence>
 #include <QLabel>
-#include <QIcon>
 #include <QMdiArea>
-#include <QPixmap>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -280,7 +280,8 @@ void TMDIForm::ProgressStep(int steps)
 
 void TMDIForm::ProgressPosition(int position)
 {
-    progress_->setValue(std::clamp(position, progress_->minimum(), std::max(progress_->minimum(), progress_->maximum())));
+    progress_->setValue(
+        std::clamp(position, progress_->minimum(), std::max(progress_->minimum(), progress_->maximum())));
     QCoreApplication::processEvents();
 }
 

@@ -51,7 +51,8 @@ bool TModuleLibrary::Load(QString *error, const QString &name)
         if (!Present(candidate))
             continue;
         // there, but not loadable: said, and the next candidate tried
-        qWarning("kv8: the module library %s could not be loaded: %s", qPrintable(candidate), qPrintable(probe.errorString()));
+        qWarning("kv8: the module library %s could not be loaded: %s", qPrintable(candidate),
+                 qPrintable(probe.errorString()));
         if (error)
             *error = probe.errorString();
     }
@@ -78,7 +79,8 @@ bool TModuleLibrary::LoadFile(const QString &file, QString *error)
         if (!dispatch)
             missing << QStringLiteral("EseguiScelta");
         if (error)
-            *error = QStringLiteral("%1 does not export %2").arg(library->fileName(), missing.join(QLatin1String(", ")));
+            *error =
+                QStringLiteral("%1 does not export %2").arg(library->fileName(), missing.join(QLatin1String(", ")));
         return false;
     }
     // its dictionary and demo company join the host's

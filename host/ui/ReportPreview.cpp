@@ -101,10 +101,7 @@ public:
         update();
     }
 
-    QSize PagePixels() const
-    {
-        return QSize(qRound(mm_.width() * dpi_ / 25.4), qRound(mm_.height() * dpi_ / 25.4));
-    }
+    QSize PagePixels() const { return QSize(qRound(mm_.width() * dpi_ / 25.4), qRound(mm_.height() * dpi_ / 25.4)); }
 
     // The page as shown (rendered when needed).
     const QImage &Image()
@@ -248,8 +245,7 @@ namespace {
 
 class PrintProgressView : public ReportProgress::View {
 public:
-    PrintProgressView()
-        : dialog_(QString(), QStringLiteral("Interrompi"), 0, 0, DialogParent())
+    PrintProgressView() : dialog_(QString(), QStringLiteral("Interrompi"), 0, 0, DialogParent())
     {
         dialog_.setObjectName(QStringLiteral("FStampaAvanzamento"));
         dialog_.setWindowTitle(QStringLiteral("Stampa in corso"));
@@ -337,21 +333,20 @@ TfReportPreview::TfReportPreview(QWidget *owner) : TForm(owner)
     acUltima = add("acUltima", st->standardIcon(QStyle::SP_MediaSkipForward), QString(),
                    QStringLiteral("Ultima pagina (Ctrl+End)"), &TfReportPreview::LastPage);
     tbAnteprima->addSeparator();
-    acRiduci = add("acRiduci", QIcon(), QStringLiteral("−"), QStringLiteral("Riduci"),
-                   &TfReportPreview::ZoomOut);
+    acRiduci = add("acRiduci", QIcon(), QStringLiteral("−"), QStringLiteral("Riduci"), &TfReportPreview::ZoomOut);
     lbZoom = new QLabel(tbAnteprima);
     lbZoom->setObjectName(QStringLiteral("lbZoom"));
     lbZoom->setAlignment(Qt::AlignCenter);
     lbZoom->setMinimumWidth(lbZoom->fontMetrics().horizontalAdvance(QStringLiteral("0000 %")) + 8);
     tbAnteprima->addWidget(lbZoom);
-    acIngrandisci = add("acIngrandisci", QIcon(), QStringLiteral("+"), QStringLiteral("Ingrandisci"),
-                        &TfReportPreview::ZoomIn);
+    acIngrandisci =
+        add("acIngrandisci", QIcon(), QStringLiteral("+"), QStringLiteral("Ingrandisci"), &TfReportPreview::ZoomIn);
     acLarghezza = add("acLarghezza", QIcon(), QStringLiteral("Larghezza pagina"),
                       QStringLiteral("Adatta alla larghezza della pagina"), &TfReportPreview::FitWidth);
     acPaginaIntera = add("acPaginaIntera", QIcon(), QStringLiteral("Pagina intera"),
                          QStringLiteral("Mostra la pagina intera"), &TfReportPreview::FitPage);
-    acDimensioneReale = add("acDimensioneReale", QIcon(), QStringLiteral("100%"),
-                            QStringLiteral("Dimensione reale"), &TfReportPreview::ActualSize);
+    acDimensioneReale = add("acDimensioneReale", QIcon(), QStringLiteral("100%"), QStringLiteral("Dimensione reale"),
+                            &TfReportPreview::ActualSize);
     for (QAction *a : {acLarghezza, acPaginaIntera})
         a->setCheckable(true);
     tbAnteprima->addSeparator();
@@ -457,8 +452,8 @@ void TfReportPreview::ApplyFit()
     // page taller than the window needs, so that the fit does not swing as it comes and goes.
     const QSize room = sbPagina->maximumViewportSize() - QSize(2 * kMargin + kShadow, 2 * kMargin + kShadow);
     const double byWidth =
-        (room.width() - (mode_ == ZoomMode::FitWidth ? style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0)) /
-        (mm.width() * dpmm);
+        (room.width() - (mode_ == ZoomMode::FitWidth ? style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0))
+        / (mm.width() * dpmm);
     const double byHeight = room.height() / (mm.height() * dpmm);
     // Pages are drawn at whole dots per inch: the fit takes the largest that fits.
     const double fit = mode_ == ZoomMode::FitWidth ? byWidth : std::min(byWidth, byHeight);

@@ -28,8 +28,8 @@ struct TRicerca {
     int sTipoRic = 0;         // 0 by code (start of the code), 1 by description (any part)
     int Limite = 0;           // rows listed; the host's setting (or 500) when 0
 
-    QVariant Risultato;       // the code chosen
-    QString Descrizione;      // and its description
+    QVariant Risultato;  // the code chosen
+    QString Descrizione; // and its description
 };
 
 // Shows the search; true when the user chose a row (Risultato and Descrizione set).

@@ -22,7 +22,7 @@ struct TColonna {
 struct TSelezioneMultipla {
     QString Tabella;
     QString CampoChiave;
-    QString Filtro;          // fixed condition (SQL) of the rows listed, empty for all
+    QString Filtro; // fixed condition (SQL) of the rows listed, empty for all
     QString Titolo;
     QList<TColonna> Colonne; // the key first, as a rule
     int Numero = 0;          // codes chosen

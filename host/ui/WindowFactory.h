@@ -25,8 +25,7 @@ TForm *FinestraAperta(TForm *window);
 bool CreaFinestraProt(const ClassRef &cls, const std::function<TForm *()> &current,
                       const std::function<void(TForm *)> &setReference, int mode);
 
-template <class T>
-bool CreaFinestraProt(const ClassRef &cls, QPointer<T> &reference, int mode)
+template <class T> bool CreaFinestraProt(const ClassRef &cls, QPointer<T> &reference, int mode)
 {
     return CreaFinestraProt(
         cls, [&reference]() -> TForm * { return reference.data(); },
@@ -40,8 +39,7 @@ bool CreaFinestraProt(const ClassRef &cls, QPointer<T> &reference, int mode)
         mode);
 }
 
-template <class T>
-bool CreaFinestraProt(QPointer<T> &reference, int mode)
+template <class T> bool CreaFinestraProt(QPointer<T> &reference, int mode)
 {
     return CreaFinestraProt(ClassRef::Of<T>(), reference, mode);
 }

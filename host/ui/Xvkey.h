@@ -6,17 +6,17 @@ namespace Xvkey {
 
 enum TKeyCommand : int {
     kcNessuno = 0,
-    kcRicerca = 1,     // F7
-    kcModifica = 2,    // F2
-    kcInserisci = 3,   // Ins, Ctrl+N
-    kcCancella = 4,    // F8, Ctrl+Del
-    kcPrimo = 5,       // Ctrl+Home
-    kcPrecedente = 6,  // Ctrl+PgUp
-    kcSuccessivo = 7,  // Ctrl+PgDn
-    kcUltimo = 8,      // Ctrl+End
-    kcStampa = 9,      // F9
-    kcRegistra = 10,   // F10, Ctrl+S
-    kcAnteprima = 11   // Shift+F9
+    kcRicerca = 1,    // F7
+    kcModifica = 2,   // F2
+    kcInserisci = 3,  // Ins, Ctrl+N
+    kcCancella = 4,   // F8, Ctrl+Del
+    kcPrimo = 5,      // Ctrl+Home
+    kcPrecedente = 6, // Ctrl+PgUp
+    kcSuccessivo = 7, // Ctrl+PgDn
+    kcUltimo = 8,     // Ctrl+End
+    kcStampa = 9,     // F9
+    kcRegistra = 10,  // F10, Ctrl+S
+    kcAnteprima = 11  // Shift+F9
 };
 
 // The command of a key (a Qt::Key) with its shift state; kcNessuno for any other key.

@@ -101,8 +101,8 @@ void AttendiVia()
     }
     // the backend of this user's connection, so that the parent sees it wait for a lock
     TXDatabase &db = DMIDataBases::Instance().Global();
-    const QByteArray pid = db.IsPostgres() ? db.ScalarValue(QStringLiteral("SELECT pg_backend_pid()")).toByteArray()
-                                           : QByteArray();
+    const QByteArray pid =
+        db.IsPostgres() ? db.ScalarValue(QStringLiteral("SELECT pg_backend_pid()")).toByteArray() : QByteArray();
     Scrivi(MioFile(QStringLiteral("pronto")), pid);
     if (!Attendi(MioFile(QStringLiteral("via")), kAttesaMs))
         ADD_FAILURE() << "the user was never let go";
@@ -140,7 +140,9 @@ std::array<Utente, 2> DueUtenti(const QString &lavoro, const QString &url, Avvio
         utenti[i]->setStandardOutputFile(File(cartella.path(), QStringLiteral("uscita%1").arg(i + 1)));
         utenti[i]->start(programma, {QStringLiteral("--gtest_filter=DueUtenti_%1.Utente").arg(lavoro)});
     }
-    const auto finito = [&](int i) { return utenti[i]->state() == QProcess::NotRunning || utenti[i]->waitForFinished(0); };
+    const auto finito = [&](int i) {
+        return utenti[i]->state() == QProcess::NotRunning || utenti[i]->waitForFinished(0);
+    };
     const auto via = [&](int i) { Scrivi(File(cartella.path(), QStringLiteral("via%1").arg(i + 1)), QByteArray()); };
     const auto pronto = [&](int i) { return File(cartella.path(), QStringLiteral("pronto%1").arg(i + 1)); };
 
@@ -158,7 +160,8 @@ std::array<Utente, 2> DueUtenti(const QString &lavoro, const QString &url, Avvio
         via(1);
     } else {
         via(0);
-        esito[0].Fermato = Attendi(File(cartella.path(), QStringLiteral("pausa1")), kAttesaMs, [&] { return finito(0); });
+        esito[0].Fermato =
+            Attendi(File(cartella.path(), QStringLiteral("pausa1")), kAttesaMs, [&] { return finito(0); });
         via(1);
         if (esito[0].Fermato) {
             // the second runs to its end, or until it waits for the first
@@ -172,9 +175,11 @@ std::array<Utente, 2> DueUtenti(const QString &lavoro, const QString &url, Avvio
             }
             QDeadlineTimer scadenza(server ? kAttesaMs : 1500);
             while (!finito(1) && !scadenza.hasExpired()) {
-                if (server && server->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE pid = ? AND NOT granted"),
-                                                  {pid})
-                                      .toInt() > 0)
+                if (server
+                    && server->ScalarValue(
+                                 QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE pid = ? AND NOT granted"), {pid})
+                               .toInt()
+                           > 0)
                     break;
                 QThread::msleep(10);
             }
@@ -210,8 +215,8 @@ void OgniGiro(const std::function<void(Avvio avvio)> &giro)
 {
     for (Avvio avvio : {Avvio::Insieme, Avvio::PrimoInPausa}) {
         for (int i = 0; i < GiriDueUtenti(); ++i) {
-            SCOPED_TRACE(testing::Message() << (avvio == Avvio::Insieme ? "together" : "first paused") << ", round "
-                                            << i + 1);
+            SCOPED_TRACE(testing::Message()
+                         << (avvio == Avvio::Insieme ? "together" : "first paused") << ", round " << i + 1);
             giro(avvio);
             if (::testing::Test::HasFailure())
                 return;

@@ -40,8 +40,7 @@ const char *SuiteUtente(const char *nome);
 
 // Registers a job (called by KV8_LAVORO_UTENTE): in a user's process it is the test
 // DueUtenti_<nome>.Utente; in any other it does not exist.
-template <class Factory>
-bool RegistraLavoroUtente(const char *nome, const char *file, int line, Factory factory)
+template <class Factory> bool RegistraLavoroUtente(const char *nome, const char *file, int line, Factory factory)
 {
     if (!ProcessoUtente())
         return false;
@@ -53,10 +52,10 @@ bool RegistraLavoroUtente(const char *nome, const char *file, int line, Factory 
 enum class Avvio { Insieme, PrimoInPausa };
 
 struct Utente {
-    bool Riuscito = false;   // the job's test passed
-    bool Fermato = false;    // it stopped at its check point (PrimoInPausa, first user)
-    QStringList Messaggi;    // what it was shown
-    QString Uscita;          // its output, for a failure's description
+    bool Riuscito = false; // the job's test passed
+    bool Fermato = false;  // it stopped at its check point (PrimoInPausa, first user)
+    QStringList Messaggi;  // what it was shown
+    QString Uscita;        // its output, for a failure's description
 };
 
 // Runs the job on the database url as two users; punto: the check point the first user stops
@@ -79,11 +78,11 @@ int UnoRifiutato(const std::array<Utente, 2> &utenti, Avvio avvio, const QString
 } // namespace kv8test
 
 // A job two users run: Fixture's SetUp (on the parent's database), then the body.
-#define KV8_LAVORO_UTENTE(Fixture, Nome)                                                               \
-    class LavoroUtente_##Nome : public Fixture {                                                       \
-    public:                                                                                            \
-        void TestBody() override;                                                                      \
-    };                                                                                                 \
-    [[maybe_unused]] static const bool lavoroUtente_##Nome = kv8test::RegistraLavoroUtente(            \
-        #Nome, __FILE__, __LINE__, []() -> Fixture * { return new LavoroUtente_##Nome; });             \
+#define KV8_LAVORO_UTENTE(Fixture, Nome)                                                                               \
+    class LavoroUtente_##Nome : public Fixture {                                                                       \
+    public:                                                                                                            \
+        void TestBody() override;                                                                                      \
+    };                                                                                                                 \
+    [[maybe_unused]] static const bool lavoroUtente_##Nome = kv8test::RegistraLavoroUtente(                            \
+        #Nome, __FILE__, __LINE__, []() -> Fixture * { return new LavoroUtente_##Nome; });                             \
     void LavoroUtente_##Nome::TestBody()

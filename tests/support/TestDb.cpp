@@ -90,7 +90,7 @@ class PostgresReport : public ::testing::EmptyTestEventListener {
         ::testing::UnitTest::GetInstance()->listeners().Append(new PostgresReport);
     return true;
 }();
-}
+} // namespace
 
 // The module's dictionary and demo company, handed to the host as the module library hands
 // them to the program (tests/CMakeLists.txt compiles the files into the test support).
@@ -124,7 +124,7 @@ TestDb::TestDb()
         NotePostgresRun();
         schema_ = QStringLiteral("t_") + UniqueSuffix();
         url_ = server + (server.contains(QLatin1Char('?')) ? QStringLiteral("&") : QStringLiteral("?"))
-             + QStringLiteral("schema=") + schema_;
+               + QStringLiteral("schema=") + schema_;
     } else {
         dir_ = std::make_unique<QTemporaryDir>();
         url_ = QStringLiteral("sqlite:") + dir_->filePath(QStringLiteral("company.db"));

@@ -36,7 +36,8 @@ private:
 };
 
 // Use at the top of a database test: skips it when the engine asked for is not there.
-#define KV8_REQUIRE_DB(db)                                                        \
-    do {                                                                          \
-        if (!(db).Available()) GTEST_SKIP() << "KV8_TEST_PG not set";             \
+#define KV8_REQUIRE_DB(db)                                                                                             \
+    do {                                                                                                               \
+        if (!(db).Available())                                                                                         \
+            GTEST_SKIP() << "KV8_TEST_PG not set";                                                                     \
     } while (0)

@@ -35,17 +35,10 @@ protected:
     }
 
     // The window a menu code opens, of the class expected.
-    template <class T = TFDBTabChild>
-    T *Apri(const QString &code)
-    {
-        return FinestreHost::Apri<T>(code);
-    }
+    template <class T = TFDBTabChild> T *Apri(const QString &code) { return FinestreHost::Apri<T>(code); }
 
     // Shows the page holding a control, as the user clicking its tab.
-    static void MostraPaginaDi(TFDBTabChild *f, QWidget *controllo)
-    {
-        kv8test::ShowPageOf(f->PageControl, controllo);
-    }
+    static void MostraPaginaDi(TFDBTabChild *f, QWidget *controllo) { kv8test::ShowPageOf(f->PageControl, controllo); }
 
     // Replaces the text of an edit as the user does; false when the field refused it.
     static bool Scrivi(TFDBTabChild *f, const QString &controllo, const QString &testo)

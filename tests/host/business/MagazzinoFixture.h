@@ -4,8 +4,8 @@
 // delivery notes written straight into their tables and read back through tables.
 #include "host/business/Dmibmag.h"
 #include "host/business/Dmibmat.h"
-#include "host/business/Dmiscon.h"
 #include "host/business/Dmisbas.h"
+#include "host/business/Dmiscon.h"
 #include "host/business/Dmisorc.h"
 #include "host/core/Funzioni.h"
 #include "host/core/Kutfunctions.h"
@@ -31,14 +31,17 @@ protected:
         Esegui("INSERT INTO CodiciIva (IdIva, DsIva, Aliquota) VALUES ('22', 'IVA 22%', 22)");
         Esegui("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, FlTipoCarico) VALUES "
                "('A1', 'Barolo', 'BT', 0), ('B1', 'Barbera', 'BT', 0), ('CAS', 'Cassa a rendere', 'PZ', 20)");
-        Esegui("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza, FlClasse, IdContropartita, FlPartita) VALUES "
-               "('VEN', 'Vendita', -1, 0, '', 0), ('ACQ', 'Acquisto', 1, 0, '', 1), ('OMA', 'Omaggio', -1, 0, '', 0), "
-               "('TRS', 'Trasferimento scarico', -1, 4, 'TRC', 0), ('TRC', 'Trasferimento carico', 1, 0, '', 0)");
+        Esegui(
+            "INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza, FlClasse, IdContropartita, FlPartita) VALUES "
+            "('VEN', 'Vendita', -1, 0, '', 0), ('ACQ', 'Acquisto', 1, 0, '', 1), ('OMA', 'Omaggio', -1, 0, '', 0), "
+            "('TRS', 'Trasferimento scarico', -1, 4, 'TRC', 0), ('TRC', 'Trasferimento carico', 1, 0, '', 0)");
         Esegui("INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlConvQuantita) VALUES "
                "(0, 'Merce', 0, 1), (2, 'Descrizione', 2, 0), (5, 'Reso', 0, 1), (10, 'Omaggio', 4, 1)");
-        Esegui("INSERT INTO EserciziMagazzino (Esercizio, DsEsercizio, DataInizio, DataFine) VALUES (2026, '2026', ?, ?)",
-               {Giorno(2026, 1, 1), Giorno(2026, 12, 31)});
-        Esegui("INSERT INTO CausaliDocMagaz (FlTipoDoc, IdCausale, TipoRigo, IdCausaleMaga) VALUES (0, 'DDT', 10, 'OMA')");
+        Esegui(
+            "INSERT INTO EserciziMagazzino (Esercizio, DsEsercizio, DataInizio, DataFine) VALUES (2026, '2026', ?, ?)",
+            {Giorno(2026, 1, 1), Giorno(2026, 12, 31)});
+        Esegui(
+            "INSERT INTO CausaliDocMagaz (FlTipoDoc, IdCausale, TipoRigo, IdCausaleMaga) VALUES (0, 'DDT', 10, 'OMA')");
     }
 
     void TearDown() override
@@ -66,10 +69,11 @@ protected:
     // A customer delivery note (key 1) of the causal, with its rows table opened on it.
     void Bolla(const QString &causale = QStringLiteral("DDT"), int magArrivo = 0, int protocollo = 7)
     {
-        db->ExecSQL(QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
-                                   "IdClienteTp, IdCliente, IdDivisa, Cambio, ProtMagazzino, IdMagArrivo) "
-                                   "VALUES (1, ?, 2026, 1, 12, ?, 'CL', 'C1', 'EUR', 1, ?, ?)"),
-                    {causale, Giorno(2026, 3, 10), protocollo, magArrivo});
+        db->ExecSQL(
+            QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                           "IdClienteTp, IdCliente, IdDivisa, Cambio, ProtMagazzino, IdMagArrivo) "
+                           "VALUES (1, ?, 2026, 1, 12, ?, 'CL', 'C1', 'EUR', 1, ?, ?)"),
+            {causale, Giorno(2026, 3, 10), protocollo, magArrivo});
         testa = Tabella(QStringLiteral("BolleCliTeste"), QStringLiteral("KBolleCliT = 1"));
         righe = Tabella(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = 1"));
         righe->SetIndexFieldNames(QStringLiteral("NumOrdine"));

@@ -34,8 +34,9 @@ protected:
         Esegui("INSERT INTO TipiMovPagamento (IdTipoMovimento, DsTipoMovimento, FlScadenza, FlSpeseIncasso) VALUES "
                "('RB', 'Ricevuta bancaria', 1, 1), ('RD', 'Rimessa diretta', 1, 0)");
         // three instalments whose percentages add up to 99.99
-        Esegui("INSERT INTO Pagamenti (IdPagamento, DsPagamento, IdTipoMovimento, NumeroRate, FlFineMese, SpeseIncasso) "
-               "VALUES ('RB3', 'RiBa 30/60/90 fm', 'RB', 3, 1, 2), ('RD', 'Rimessa diretta', 'RD', 1, 0, 0)");
+        Esegui(
+            "INSERT INTO Pagamenti (IdPagamento, DsPagamento, IdTipoMovimento, NumeroRate, FlFineMese, SpeseIncasso) "
+            "VALUES ('RB3', 'RiBa 30/60/90 fm', 'RB', 3, 1, 2), ('RD', 'Rimessa diretta', 'RD', 1, 0, 0)");
         Esegui("INSERT INTO PagamentiD (IdPagamento, NumRata, Decorrenza, IdTipoMovimento, Percentuale) VALUES "
                "('RB3', 1, 30, 'RB', 33.33), ('RB3', 2, 60, 'RB', 33.33), ('RB3', 3, 90, 'RB', 33.33), "
                "('RD', 1, 0, 'RD', 100)");
@@ -43,8 +44,9 @@ protected:
                "('CL', 'C1', 'Enoteca Rossi', 'RB3', 1), ('CL', 'C2', 'Bar Bianchi', 'RD', 0)");
         Esegui("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva) VALUES ('A1', 'Barolo', 'BT', '22'), "
                "('A2', 'Olio', 'LT', '10')");
-        Esegui("INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro) VALUES "
-               "('FT', 'Fattura', 1, 1, 1), ('FT2', 'Fattura sezionale', 1, 1, 1)");
+        Esegui(
+            "INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro) VALUES "
+            "('FT', 'Fattura', 1, 1, 1), ('FT2', 'Fattura sezionale', 1, 1, 1)");
         Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie) VALUES ('DT', 'DDT vendita', 1)");
         Esegui("INSERT INTO ProtIVA (Anno, Serie, NumUltFatturaV, DataUltFatturaV) VALUES (2024, 1, 10, ?)",
                {Giorno(2024, 3, 1)});
@@ -66,16 +68,20 @@ protected:
     void Esegui(const char *sql, const QVariantList &valori = {}) { db->ExecSQL(QLatin1String(sql), valori); }
     // An empty code as stored: '' rather than NULL.
     static QString NonNullo(const QString &s) { return s.isNull() ? QStringLiteral("") : s; }
-    double Valore(const QString &sql, const QVariantList &valori = {}) { return db->ScalarValue(sql, valori).toDouble(); }
+    double Valore(const QString &sql, const QVariantList &valori = {})
+    {
+        return db->ScalarValue(sql, valori).toDouble();
+    }
     int Conta(const QString &sql, const QVariantList &valori = {}) { return db->ScalarValue(sql, valori).toInt(); }
 
     // A stored invoice head of customer C1 (key, number), dated 15/03/2024.
     void Fattura(qint64 chiave, int numero, const QString &pagamento = QStringLiteral("RB3"))
     {
-        db->ExecSQL(QStringLiteral("INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
-                                   "IdClienteTp, IdCliente, IdDivisa, Cambio, IdPagamento, DataPagamento) "
-                                   "VALUES (?, 'FT', 2024, 1, ?, ?, 'CL', 'C1', 'EUR', 1, ?, ?)"),
-                    {chiave, numero, Giorno(2024, 3, 15), pagamento, Giorno(2024, 3, 15)});
+        db->ExecSQL(
+            QStringLiteral("INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                           "IdClienteTp, IdCliente, IdDivisa, Cambio, IdPagamento, DataPagamento) "
+                           "VALUES (?, 'FT', 2024, 1, ?, ?, 'CL', 'C1', 'EUR', 1, ?, ?)"),
+            {chiave, numero, Giorno(2024, 3, 15), pagamento, Giorno(2024, 3, 15)});
     }
 
     // A stored invoice row: its amount net of the row discounts is quantity × price.
@@ -83,11 +89,12 @@ protected:
                      const QString &iva, const QString &conto = QStringLiteral("R01"))
     {
         const double importo = Funzioni::KRound(quantita * prezzo, 2);
-        db->ExecSQL(QStringLiteral("INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, NumOrdine, TipoRigo, IdProdotto, "
-                                   "Quantita, Prezzo, ImportoLordo, ImportoNetto, ImportoNN, IdIva, IdConto) "
-                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                    {chiave * 1000 + numero, chiave, numero * 1024, tipoRigo, NonNullo(articolo), quantita,
-                     prezzo, importo, importo, importo, NonNullo(iva), conto});
+        db->ExecSQL(
+            QStringLiteral("INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, NumOrdine, TipoRigo, IdProdotto, "
+                           "Quantita, Prezzo, ImportoLordo, ImportoNetto, ImportoNN, IdIva, IdConto) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {chiave * 1000 + numero, chiave, numero * 1024, tipoRigo, NonNullo(articolo), quantita, prezzo, importo,
+             importo, importo, NonNullo(iva), conto});
     }
 
     // Client table on a company table, opened on its empty selection.

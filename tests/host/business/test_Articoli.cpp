@@ -23,7 +23,8 @@ protected:
         if (IsSkipped())
             return;
         TXDatabase &db = company.Database();
-        db.ExecSQL(QStringLiteral("INSERT INTO CategorieMerc (IdCategoria, DsCategoria) VALUES ('VINI', 'Vini in bottiglia')"));
+        db.ExecSQL(QStringLiteral(
+            "INSERT INTO CategorieMerc (IdCategoria, DsCategoria) VALUES ('VINI', 'Vini in bottiglia')"));
         db.ExecSQL(QStringLiteral("INSERT INTO UnitaMisura (IdUM, DsUM) VALUES ('BT', 'Bottiglie')"));
         db.ExecSQL(QStringLiteral("INSERT INTO Imballi (IdImballo, DsImballo) VALUES ('C06', 'Cartone da 6')"));
         Articolo(QStringLiteral("ART1"));
@@ -33,10 +34,7 @@ protected:
         company.Database().ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto) VALUES (?, ?)"),
                                    {codice, QStringLiteral("Articolo ") + codice});
     }
-    TFbbas0055f *ApriArticoli(const QString &code = QStringLiteral("BBAS0055F"))
-    {
-        return Apri<TFbbas0055f>(code);
-    }
+    TFbbas0055f *ApriArticoli(const QString &code = QStringLiteral("BBAS0055F")) { return Apri<TFbbas0055f>(code); }
 };
 
 } // namespace
@@ -48,7 +46,9 @@ TEST_F(Articoli, CodesOfOtherTablesMustExistWhenTyped)
     Premi(f, nbInsert);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdProdotto"), QStringLiteral("ART2")));
     EXPECT_FALSE(Scrivi(f, QStringLiteral("edIdCategoria"), QStringLiteral("NO'PE")));
-    EXPECT_EQ(script.LastText(), QStringLiteral("Il codice NO'PE non esiste in Categorie merceologiche: sceglierne uno con la ricerca (F4)."));
+    EXPECT_EQ(
+        script.LastText(),
+        QStringLiteral("Il codice NO'PE non esiste in Categorie merceologiche: sceglierne uno con la ricerca (F4)."));
     EXPECT_TRUE(f->TArticoli->FieldByName(QStringLiteral("IdCategoria"))->AsString().isEmpty());
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCategoria"), QStringLiteral("VINI")));
     EXPECT_EQ(f->Control<QLabel>(QStringLiteral("lbDsIdCategoria"))->text(), QStringLiteral("Vini in bottiglia"));
@@ -61,8 +61,10 @@ TEST_F(Articoli, CodesOfOtherTablesMustExistWhenTyped)
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edQtaImballo"), QStringLiteral("6")));
     Premi(f, nbPost);
     ASSERT_EQ(f->TArticoli->State(), dsBrowse);
-    EXPECT_EQ(Valore(QStringLiteral("SELECT IdCategoria FROM Articoli WHERE IdProdotto = 'ART2'")).toString(), QStringLiteral("VINI"));
-    EXPECT_EQ(Valore(QStringLiteral("SELECT IdImballo FROM Articoli WHERE IdProdotto = 'ART2'")).toString(), QStringLiteral("C06"));
+    EXPECT_EQ(Valore(QStringLiteral("SELECT IdCategoria FROM Articoli WHERE IdProdotto = 'ART2'")).toString(),
+              QStringLiteral("VINI"));
+    EXPECT_EQ(Valore(QStringLiteral("SELECT IdImballo FROM Articoli WHERE IdProdotto = 'ART2'")).toString(),
+              QStringLiteral("C06"));
     EXPECT_EQ(Valore(QStringLiteral("SELECT QtaImballo FROM Articoli WHERE IdProdotto = 'ART2'")).toDouble(), 6.0);
 
     // a code removed meanwhile by someone else cannot be typed any more
@@ -100,7 +102,8 @@ TEST_F(Articoli, DeletingAnArticleDeletesItsPricesOnly)
     TXDatabase &db = company.Database();
     db.ExecSQL(QStringLiteral("INSERT INTO TipiListino (IdListino, DsListino) VALUES ('L01', 'Dettaglio')"));
     for (const char *a : {"ART1", "ART2"})
-        db.ExecSQL(QStringLiteral("INSERT INTO Listini (IdListino, IdProdotto, IdDivisa, Prezzo) VALUES ('L01', ?, 'EUR', 10)"),
+        db.ExecSQL(QStringLiteral(
+                       "INSERT INTO Listini (IdListino, IdProdotto, IdDivisa, Prezzo) VALUES ('L01', ?, 'EUR', 10)"),
                    {QLatin1String(a)});
     TFbbas0055f *f = ApriArticoli();
     ASSERT_TRUE(f->TArticoli->Locate(QStringLiteral("IdProdotto"), QStringLiteral("ART1")));

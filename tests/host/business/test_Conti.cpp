@@ -25,7 +25,8 @@ protected:
         for (const char *c : {"C0001", "C0002"})
             db.ExecSQL(QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', ?, ?)"),
                        {QLatin1String(c), QStringLiteral("Cliente ") + QLatin1String(c)});
-        db.ExecSQL(QStringLiteral("INSERT INTO Fornitori (IdContoTp, IdConto, RagioneSociale) VALUES ('FO', 'F0001', 'Vetreria')"));
+        db.ExecSQL(QStringLiteral(
+            "INSERT INTO Fornitori (IdContoTp, IdConto, RagioneSociale) VALUES ('FO', 'F0001', 'Vetreria')"));
         Destinazione(QStringLiteral("CL"), QStringLiteral("C0002"), 1, QStringLiteral("Ristorante Brera"));
         Destinazione(QStringLiteral("CL"), QStringLiteral("C0002"), 2, QStringLiteral("Ristorante Navigli"));
         Destinazione(QStringLiteral("CL"), QStringLiteral("C0001"), 1, QStringLiteral("Magazzino Torino"));
@@ -34,12 +35,14 @@ protected:
     void Destinazione(const QString &tipo, const QString &conto, int numero, const QString &nome)
     {
         company.Database().ExecSQL(
-            QStringLiteral("INSERT INTO Destinazioni (IdContoTp, IdConto, IdDestinazione, RagioneSociale) VALUES (?, ?, ?, ?)"),
+            QStringLiteral(
+                "INSERT INTO Destinazioni (IdContoTp, IdConto, IdDestinazione, RagioneSociale) VALUES (?, ?, ?, ?)"),
             {tipo, conto, numero, nome});
     }
     QString Conto(const QString &tipo, const QString &codice)
     {
-        return Valore(QStringLiteral("SELECT RagioneSociale FROM PianoConti WHERE IdContoTp = ? AND IdConto = ?"), {tipo, codice})
+        return Valore(QStringLiteral("SELECT RagioneSociale FROM PianoConti WHERE IdContoTp = ? AND IdConto = ?"),
+                      {tipo, codice})
             .toString();
     }
     static QStringList Righe(TDataSet *ds, const QString &campi)
@@ -89,7 +92,8 @@ TEST_F(Conti, AnAccountIsKeptWithItsRowOfTheChartOfAccounts)
         ProcessEvents();
     }
     // an account row left from before is taken over, not duplicated
-    company.Database().ExecSQL(QStringLiteral("INSERT INTO PianoConti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', 'C0200', 'Vecchio')"));
+    company.Database().ExecSQL(QStringLiteral(
+        "INSERT INTO PianoConti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', 'C0200', 'Vecchio')"));
     auto *f = Apri<TFBbas0051f>(QStringLiteral("BBAS0051F"));
     Premi(f, nbInsert);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdConto"), QStringLiteral("C0200")));
@@ -101,9 +105,10 @@ TEST_F(Conti, AnAccountIsKeptWithItsRowOfTheChartOfAccounts)
 
 TEST_F(Conti, AnAccountStillUsedIsNotDeleted)
 {
-    company.Database().ExecSQL(QStringLiteral("INSERT INTO PianoConti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', 'C0002', 'x')"));
     company.Database().ExecSQL(
-        QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdClienteTp, IdCliente, IdCausale) VALUES (1, 'CL', 'C0001', 'DDT')"));
+        QStringLiteral("INSERT INTO PianoConti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', 'C0002', 'x')"));
+    company.Database().ExecSQL(QStringLiteral(
+        "INSERT INTO BolleCliTeste (KBolleCliT, IdClienteTp, IdCliente, IdCausale) VALUES (1, 'CL', 'C0001', 'DDT')"));
     auto *f = Apri<TFBbas0051f>(QStringLiteral("BBAS0051F;C0002"));
     ASSERT_NE(f, nullptr);
     script.Yes(QStringLiteral("Conferma Cancellazione ?"));
@@ -133,8 +138,10 @@ TEST_F(Conti, AnAccountStillUsedIsNotDeleted)
 TEST_F(Conti, TheBankIsCheckedWithItsAgency)
 {
     TXDatabase &db = company.Database();
-    db.ExecSQL(QStringLiteral("INSERT INTO Banche (IdBanca, IdAgenzia, DsBanca, DsAgenzia) VALUES ('08530', '47300', 'Banca Colline', 'Canelli')"));
-    db.ExecSQL(QStringLiteral("INSERT INTO Banche (IdBanca, IdAgenzia, DsBanca, DsAgenzia) VALUES ('03069', '10100', 'Banca Grande', 'Torino')"));
+    db.ExecSQL(QStringLiteral("INSERT INTO Banche (IdBanca, IdAgenzia, DsBanca, DsAgenzia) VALUES ('08530', '47300', "
+                              "'Banca Colline', 'Canelli')"));
+    db.ExecSQL(QStringLiteral("INSERT INTO Banche (IdBanca, IdAgenzia, DsBanca, DsAgenzia) VALUES ('03069', '10100', "
+                              "'Banca Grande', 'Torino')"));
     auto *f = Apri<TFBbas0051f>(QStringLiteral("BBAS0051F;C0001"));
     ASSERT_NE(f, nullptr);
     Premi(f, nbEdit);
@@ -142,13 +149,16 @@ TEST_F(Conti, TheBankIsCheckedWithItsAgency)
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdAgenzia"), QStringLiteral("10100")));
     Premi(f, nbPost);
     EXPECT_EQ(f->TMain->State(), dsEdit);
-    EXPECT_EQ(script.LastText(), QStringLiteral("Il codice 08530 / 10100 non esiste in Banche: sceglierne uno con la ricerca (F4)."));
-    EXPECT_EQ(f->Control<TDBCodeEdit>(QStringLiteral("edIdAgenzia"))->CondizioneRicerca, QStringLiteral("IdBanca = '08530'"));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Il codice 08530 / 10100 non esiste in Banche: sceglierne uno con la ricerca (F4)."));
+    EXPECT_EQ(f->Control<TDBCodeEdit>(QStringLiteral("edIdAgenzia"))->CondizioneRicerca,
+              QStringLiteral("IdBanca = '08530'"));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdAgenzia"), QStringLiteral("47300")));
     EXPECT_EQ(f->Control<QLabel>(QStringLiteral("lbDsIdAgenzia"))->text(), QStringLiteral("Canelli"));
     Premi(f, nbPost);
     EXPECT_EQ(f->TMain->State(), dsBrowse);
-    EXPECT_EQ(Valore(QStringLiteral("SELECT IdAgenzia FROM Clienti WHERE IdConto = 'C0001'")).toString(), QStringLiteral("47300"));
+    EXPECT_EQ(Valore(QStringLiteral("SELECT IdAgenzia FROM Clienti WHERE IdConto = 'C0001'")).toString(),
+              QStringLiteral("47300"));
 }
 
 TEST_F(Conti, APeriodEndingBeforeItStartsIsRefused)
@@ -229,8 +239,10 @@ TEST_F(Conti, ANewDestinationTakesItsAccountAndTheNextNumber)
     EXPECT_TRUE(Scrivi(d, QStringLiteral("edRagioneSociale"), QStringLiteral("Ristorante Isola")));
     Premi(d, nbPost);
     ASSERT_EQ(d->tDestinazioni->State(), dsBrowse) << script.LastText().toStdString();
-    EXPECT_EQ(Valore(QStringLiteral("SELECT RagioneSociale FROM Destinazioni WHERE IdConto = 'C0002' AND IdDestinazione = 3")).toString(),
-              QStringLiteral("Ristorante Isola"));
+    EXPECT_EQ(
+        Valore(QStringLiteral("SELECT RagioneSociale FROM Destinazioni WHERE IdConto = 'C0002' AND IdDestinazione = 3"))
+            .toString(),
+        QStringLiteral("Ristorante Isola"));
 
     // every account: the account is typed, the number follows it when left empty
     d->InitForm();
@@ -250,8 +262,8 @@ TEST_F(Conti, ANewDestinationTakesItsAccountAndTheNextNumber)
 
 TEST_F(Conti, ADestinationUsedByADocumentIsNotDeleted)
 {
-    company.Database().ExecSQL(QStringLiteral(
-        "INSERT INTO BolleCliTeste (KBolleCliT, IdClienteTp, IdCliente, IdDestinazione, IdCausale) VALUES (1, 'CL', 'C0002', 2, 'DDT')"));
+    company.Database().ExecSQL(QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdClienteTp, IdCliente, "
+                                              "IdDestinazione, IdCausale) VALUES (1, 'CL', 'C0002', 2, 'DDT')"));
     auto *d = Apri<TFBBas0058f>(QStringLiteral("BBAS0058F;CL;C0002"));
     ASSERT_TRUE(d->tDestinazioni->Locate(QStringLiteral("IdDestinazione"), 2));
     script.Yes(QStringLiteral("Conferma Cancellazione ?"));

@@ -10,8 +10,7 @@
 namespace {
 
 // The message of the Exception the call throws; fails the test when it throws none.
-template <class F>
-QString Errore(F &&call)
+template <class F> QString Errore(F &&call)
 {
     try {
         call();
@@ -108,7 +107,8 @@ TEST_F(Divise, DecimalsPerCurrency)
     d = LeggiDecimaliDivisa(dm->lkDivise, QString()); // no currency: the accounting one
     EXPECT_EQ(d.Prezzo, 3);
     EXPECT_EQ(d.Valore, 2);
-    EXPECT_TRUE(Errore([&] { LeggiDecimaliDivisa(dm->lkDivise, QStringLiteral("XYZ")); }).contains(QStringLiteral("XYZ")));
+    EXPECT_TRUE(
+        Errore([&] { LeggiDecimaliDivisa(dm->lkDivise, QStringLiteral("XYZ")); }).contains(QStringLiteral("XYZ")));
 
     // a currency changed by its window is read again
     db->ExecSQL(QStringLiteral("UPDATE Divise SET DecValore = 3 WHERE IdDivisa = 'USD'"));
@@ -173,14 +173,17 @@ TEST_F(Divise, DefaultValuesAndConfigurationVariables)
     EXPECT_EQ(GetValoreDefault(QStringLiteral("idmagazzino")).toInt(), 2);
 
     TDMIBase *dm = TDMIBase::Crea();
-    EXPECT_EQ(LeggiConfigVar(dm->lkConfigVar, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("LMQ_CodAcc")),
-              QString());
+    EXPECT_EQ(
+        LeggiConfigVar(dm->lkConfigVar, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("LMQ_CodAcc")),
+        QString());
     ConfigStore::SaveConfigVar(*db, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("LMQ_CodAcc"),
                                QStringLiteral("IT00ATW00123M"));
-    EXPECT_EQ(LeggiConfigVar(dm->lkConfigVar, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("LMQ_CodAcc")),
-              QStringLiteral("IT00ATW00123M"));
-    EXPECT_EQ(LeggiConfigVar(dm->lkConfigVar, QStringLiteral("QARN"), QStringLiteral("02"), QStringLiteral("LMQ_CodAcc")),
-              QString());
+    EXPECT_EQ(
+        LeggiConfigVar(dm->lkConfigVar, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("LMQ_CodAcc")),
+        QStringLiteral("IT00ATW00123M"));
+    EXPECT_EQ(
+        LeggiConfigVar(dm->lkConfigVar, QStringLiteral("QARN"), QStringLiteral("02"), QStringLiteral("LMQ_CodAcc")),
+        QString());
 }
 
 } // namespace

@@ -27,9 +27,10 @@ protected:
         Cliente(QStringLiteral("C1"), QStringLiteral("Bianchi"));
         Cliente(QStringLiteral("C2"), QStringLiteral("Alberti"));
         Cliente(QStringLiteral("C3"), QStringLiteral("Rossi"));
-        db->ExecSQL(QStringLiteral("INSERT INTO Fornitori (IdContoTp, IdConto, RagioneSociale) VALUES ('FO', 'F1', 'Vetri')"));
         db->ExecSQL(
-            QStringLiteral("INSERT INTO PianoConti (IdContoTp, IdConto, RagioneSociale) VALUES ('CG', '40100001', 'Ricavi')"));
+            QStringLiteral("INSERT INTO Fornitori (IdContoTp, IdConto, RagioneSociale) VALUES ('FO', 'F1', 'Vetri')"));
+        db->ExecSQL(QStringLiteral(
+            "INSERT INTO PianoConti (IdContoTp, IdConto, RagioneSociale) VALUES ('CG', '40100001', 'Ricavi')"));
     }
 };
 
@@ -188,7 +189,7 @@ TEST_F(Servizi, SplitPaymentOfACustomerWithinItsPeriod)
     EXPECT_TRUE(cge->IvaSplit(cl, QStringLiteral("C1"), Giorno(2026, 1, 1, 9, 0)));
     EXPECT_TRUE(cge->IvaSplit(cl, QStringLiteral("C1"), Giorno(2030, 1, 1)));
     EXPECT_FALSE(cge->IvaSplit(cl, QStringLiteral("C1"), QDateTime()));
-    EXPECT_TRUE(cge->IvaSplit(cl, QStringLiteral("C2"), Giorno(2026, 1, 1))); // no period: always
+    EXPECT_TRUE(cge->IvaSplit(cl, QStringLiteral("C2"), Giorno(2026, 1, 1)));  // no period: always
     EXPECT_FALSE(cge->IvaSplit(cl, QStringLiteral("C3"), Giorno(2026, 1, 1))); // period but not marked
     EXPECT_FALSE(cge->IvaSplit(cl, QStringLiteral("C9"), Giorno(2026, 1, 1)));
     EXPECT_FALSE(cge->IvaSplit(QStringLiteral("FO"), QStringLiteral("F1"), Giorno(2026, 1, 1)));
@@ -220,7 +221,9 @@ TEST_F(Servizi, LookupsFollowTheRowsWrittenSinceTheyWereRead)
 {
     TDMIBase *dm = TDMIBase::Crea();
     const QString chiave = QStringLiteral("IdContoTp;IdConto");
-    const auto ragioneSociale = [&] { return dm->lkClienti->FieldByName(QStringLiteral("RagioneSociale"))->AsString(); };
+    const auto ragioneSociale = [&] {
+        return dm->lkClienti->FieldByName(QStringLiteral("RagioneSociale"))->AsString();
+    };
     ASSERT_TRUE(TDMIBase::Posiziona(dm->lkClienti, chiave, {QStringLiteral("CL"), QStringLiteral("C2")}));
     EXPECT_EQ(ragioneSociale(), QStringLiteral("Alberti"));
     // a failed search leaves the cursor on the record found before

@@ -46,7 +46,8 @@ void RigoGenerato(TDataSet *testa, TDataSet *righe)
 {
     TDMIGeneraDocumenti *g = TDMIGeneraDocumenti::Instance();
     righe->Insert();
-    righe->FieldByName(QStringLiteral("KFattCliT"))->SetAsLargeInt(testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt());
+    righe->FieldByName(QStringLiteral("KFattCliT"))
+        ->SetAsLargeInt(testa->FieldByName(QStringLiteral("KFattCliT"))->AsLargeInt());
     righe->FieldByName(QStringLiteral("NumOrdine"))->SetAsInteger(1024);
     righe->FieldByName(QStringLiteral("TipoRigo"))->SetAsInteger(1);
     righe->FieldByName(QStringLiteral("IdProdotto"))->SetAsString(QStringLiteral("A2"));
@@ -72,7 +73,8 @@ TEST_F(Totali, AnInvoiceNumberIsTakenOnceAndADuplicateIsRefused)
 
     // the same number for another invoice of the register, even of another causal
     EXPECT_FALSE(SetNumeroFattura(prot, 2024, 1, 1, 11, Giorno(2024, 3, 16), 2));
-    EXPECT_TRUE(ui.LastText().contains(QStringLiteral("11 dell'anno 2024 serie 1 è già stato assegnato"))) << ui.LastText().toStdString();
+    EXPECT_TRUE(ui.LastText().contains(QStringLiteral("11 dell'anno 2024 serie 1 è già stato assegnato")))
+        << ui.LastText().toStdString();
     EXPECT_EQ(Contatore(*db), 11);
     // the invoice that holds it may record it again
     EXPECT_TRUE(SetNumeroFattura(prot, 2024, 1, 1, 11, Giorno(2024, 3, 15), 1));
@@ -92,10 +94,11 @@ TEST_F(Totali, ANumberTakenMeanwhileByAnotherUserFailsAndTheNextIsDrawn)
     {
         auto altro = tdb.Connect();
         TXTransaction suo(*altro);
-        altro->ExecSQL(QStringLiteral("INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, "
-                                      "DataDocumento, IdClienteTp, IdCliente, IdDivisa, Cambio, IdPagamento, DataPagamento) "
-                                      "VALUES (7, 'FT', 2024, 1, 11, ?, 'CL', 'C1', 'EUR', 1, 'RB3', ?)"),
-                       {Giorno(2024, 3, 15), Giorno(2024, 3, 15)});
+        altro->ExecSQL(
+            QStringLiteral("INSERT INTO FattureCliTeste (KFattCliT, IdCausale, Anno, Serie, Numero, "
+                           "DataDocumento, IdClienteTp, IdCliente, IdDivisa, Cambio, IdPagamento, DataPagamento) "
+                           "VALUES (7, 'FT', 2024, 1, 11, ?, 'CL', 'C1', 'EUR', 1, 'RB3', ?)"),
+            {Giorno(2024, 3, 15), Giorno(2024, 3, 15)});
         altro->ExecSQL(QStringLiteral("UPDATE ProtIVA SET NumUltFatturaV = 11 WHERE Anno = 2024 AND Serie = 1"));
         suo.Commit();
     }
@@ -111,7 +114,8 @@ TEST_F(Totali, ANumberTakenMeanwhileByAnotherUserFailsAndTheNextIsDrawn)
             auto altro = tdb.Connect();
             TXTransaction suo(*altro);
             altro->ExecSQL(QStringLiteral("SET LOCAL lock_timeout = '200ms'"));
-            EXPECT_THROW(altro->ExecSQL(QStringLiteral("UPDATE ProtIVA SET NumUltFatturaV = 12 WHERE Anno = 2024 AND Serie = 1")),
+            EXPECT_THROW(altro->ExecSQL(
+                             QStringLiteral("UPDATE ProtIVA SET NumUltFatturaV = 12 WHERE Anno = 2024 AND Serie = 1")),
                          std::exception)
                 << "another user's numbering waits for this one's commit";
         }
@@ -159,7 +163,8 @@ TEST_F(Totali, TheNumberingTellsAndAsksTheSinkInPlaceNotTheMessageBox)
         TNoticeScope scope(&avvisi);
         EXPECT_FALSE(SetNumeroFattura(prot, 2024, 1, 1, numero, Giorno(2024, 2, 10), 1));
         ASSERT_EQ(avvisi.chiesti.size(), 1);
-        EXPECT_EQ(avvisi.chiesti.first().first, QStringLiteral("Data fattura precedente a data ultima fattura emessa. Proseguo ? "));
+        EXPECT_EQ(avvisi.chiesti.first().first,
+                  QStringLiteral("Data fattura precedente a data ultima fattura emessa. Proseguo ? "));
         EXPECT_EQ(avvisi.chiesti.first().second, TNoticeKind::Confirmation);
         EXPECT_EQ(Contatore(*db), 10);
         avvisi.risposta = true;
@@ -265,7 +270,8 @@ TEST_F(Totali, WithinARunTheGeneratorChecksItsNumbersAndLaterTotalsTheStoredRows
         transazione.Commit();
     }
     EXPECT_DOUBLE_EQ(Totale(chiave, "TOT", 1, 1), 22.0);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste WHERE KFattCliT = ?"), {chiave}), 22.0);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste WHERE KFattCliT = ?"), {chiave}),
+                     22.0);
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = ? AND TipoRecord = 'TOT'"),
                     {chiave}),
               1);
@@ -282,7 +288,8 @@ TEST_F(Totali, TheGeneratorRefusesAnUnknownCustomerWithAMessage)
     testa->FieldByName(QStringLiteral("IdCliente"))->SetAsString(QStringLiteral("NESSUNO"));
     QString testo;
     EXPECT_FALSE(TDMIGeneraDocumenti::Instance()->CompletaTestaDoc(testa.get(), nullptr, 0, testo));
-    EXPECT_EQ(ui.LastText(), QStringLiteral("Il cliente <NESSUNO> non esiste: sceglierne uno dall'anagrafica clienti."));
+    EXPECT_EQ(ui.LastText(),
+              QStringLiteral("Il cliente <NESSUNO> non esiste: sceglierne uno dall'anagrafica clienti."));
     testa->Cancel();
     EXPECT_EQ(Contatore(*db), 10);
 }
@@ -324,22 +331,24 @@ protected:
 
     void Bolla(qint64 chiave, int numero, const QDateTime &data, const QString &cliente, double trasporto)
     {
-        db->ExecSQL(QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
-                                   "IdClienteTp, IdCliente, IdDivisa, Cambio, IdPagamento, SpeseTrasporto) "
-                                   "VALUES (?, 'DT', 2024, 1, ?, ?, 'CL', ?, 'EUR', 1, 'RD', ?)"),
-                    {chiave, numero, data, cliente, trasporto});
+        db->ExecSQL(
+            QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                           "IdClienteTp, IdCliente, IdDivisa, Cambio, IdPagamento, SpeseTrasporto) "
+                           "VALUES (?, 'DT', 2024, 1, ?, ?, 'CL', ?, 'EUR', 1, 'RD', ?)"),
+            {chiave, numero, data, cliente, trasporto});
     }
 
     void RigoBolla(qint64 chiave, int numero, int tipoRigo, const QString &articolo, double quantita, double prezzo,
                    const QString &iva)
     {
         const double importo = KRound(quantita * prezzo, 2);
-        db->ExecSQL(QStringLiteral("INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, "
-                                   "Descrizione, Quantita, Prezzo, ImportoLordo, ImportoNetto, ImportoNN, IdIva, IdConto) "
-                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'R01')"),
-                    {chiave * 10 + numero, chiave, numero, tipoRigo, NonNullo(articolo),
-                     articolo.isEmpty() ? QStringLiteral("Consegna al piano") : articolo, quantita, prezzo, importo,
-                     importo, importo, NonNullo(iva)});
+        db->ExecSQL(
+            QStringLiteral("INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, "
+                           "Descrizione, Quantita, Prezzo, ImportoLordo, ImportoNetto, ImportoNN, IdIva, IdConto) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'R01')"),
+            {chiave * 10 + numero, chiave, numero, tipoRigo, NonNullo(articolo),
+             articolo.isEmpty() ? QStringLiteral("Consegna al piano") : articolo, quantita, prezzo, importo, importo,
+             importo, NonNullo(iva)});
     }
 
     void Genera()
@@ -393,11 +402,12 @@ TEST_F(Generazione, TwoDeliveryNotesMakeOneNumberedAndTotalledInvoice)
               2);
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTeste")), 2);
     // the row's batch detail carried to the invoice row
-    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM DettQtaDoc D JOIN FattureCliRighe F ON F.KFattCliR = D.KRigoDoc "
-                                   "WHERE D.FlTipoDocumento = 1 AND D.KTestaDoc = ? AND D.IdLotto = 'L24' AND "
-                                   "F.IdProdotto = 'A1'"),
-                    {fattura}),
-              1);
+    EXPECT_EQ(
+        Conta(QStringLiteral("SELECT COUNT(*) FROM DettQtaDoc D JOIN FattureCliRighe F ON F.KFattCliR = D.KRigoDoc "
+                             "WHERE D.FlTipoDocumento = 1 AND D.KTestaDoc = ? AND D.IdLotto = 'L24' AND "
+                             "F.IdProdotto = 'A1'"),
+              {fattura}),
+        1);
 }
 
 TEST_F(Generazione, ARunAgainFindsNothingLeftToInvoice)
@@ -456,7 +466,8 @@ TEST_F(Generazione, OneInvoicePerDeliveryNoteInModeOneWithReferences)
     ASSERT_EQ(dm->FattureGenerate.size(), 2);
     EXPECT_EQ(dm->FattureGenerate[0].KBolleCliT, 101);
     EXPECT_EQ(dm->FattureGenerate[1].KBolleCliT, 102);
-    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT = 103 AND FlGenFattura = 0")), 1);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT = 103 AND FlGenFattura = 0")),
+              1);
 }
 
 TEST_F(Generazione, AProvisionalRunChangesNothingOfTheCompany)
@@ -470,9 +481,10 @@ TEST_F(Generazione, AProvisionalRunChangesNothingOfTheCompany)
     EXPECT_EQ(Contatore(*db), 10);
     TXDatabase &locale = DMIDataBases::Instance().Local();
     EXPECT_EQ(locale.ScalarValue(QStringLiteral("SELECT COUNT(*) FROM t_FattureCliT")).toInt(), 2);
-    EXPECT_DOUBLE_EQ(locale.ScalarValue(QStringLiteral("SELECT Importo1 FROM t_FattureCliTot WHERE TipoRecord = 'TOT' "
-                                                       "AND KFattCliT = ?"),
-                                        {dm->FattureGenerate[0].Chiave.toLongLong()})
+    EXPECT_DOUBLE_EQ(locale
+                         .ScalarValue(QStringLiteral("SELECT Importo1 FROM t_FattureCliTot WHERE TipoRecord = 'TOT' "
+                                                     "AND KFattCliT = ?"),
+                                      {dm->FattureGenerate[0].Chiave.toLongLong()})
                          .toDouble(),
                      147.70);
 }
@@ -485,8 +497,9 @@ TEST_F(Generazione, AnUnknownCausalIsRefusedBeforeAnythingIsWritten)
         dm->Genera();
         FAIL() << "no error";
     } catch (const Exception &e) {
-        EXPECT_EQ(e.Message,
-                  QStringLiteral("La causale fatture <ZZ> non esiste: sceglierne una tra le causali delle fatture clienti."));
+        EXPECT_EQ(
+            e.Message,
+            QStringLiteral("La causale fatture <ZZ> non esiste: sceglierne una tra le causali delle fatture clienti."));
     }
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTeste")), 0);
 }
@@ -506,7 +519,8 @@ TEST_F(Generazione, ANumberAnotherInvoiceHoldsStopsTheRunAtThatInvoice)
     // an invoice stored with the run's second number, its counter left behind
     Fattura(900, 12);
     Genera();
-    EXPECT_TRUE(ui.LastText().contains(QStringLiteral("12 dell'anno 2024 serie 1 è già stato assegnato"))) << ui.LastText().toStdString();
+    EXPECT_TRUE(ui.LastText().contains(QStringLiteral("12 dell'anno 2024 serie 1 è già stato assegnato")))
+        << ui.LastText().toStdString();
     EXPECT_TRUE(dm->Messaggi.contains(QStringLiteral("{B}DDT DT-3 del 13/03/2024: Protocolli fattura non presenti!")))
         << dm->Messaggi.join(QLatin1Char('\n')).toStdString();
     ASSERT_EQ(dm->FattureGenerate.size(), 1);
@@ -521,7 +535,8 @@ TEST_F(Generazione, TheCounterAdvancesOncePerInvoiceOfARun)
     dm->Parametri.Raggruppamento = 1;
     Genera();
     ASSERT_EQ(dm->FattureGenerate.size(), 3);
-    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(DISTINCT Numero) FROM FattureCliTeste WHERE Numero BETWEEN 11 AND 13")), 3);
+    EXPECT_EQ(
+        Conta(QStringLiteral("SELECT COUNT(DISTINCT Numero) FROM FattureCliTeste WHERE Numero BETWEEN 11 AND 13")), 3);
     EXPECT_EQ(Contatore(*db), 13);
     // the next number drawn after the run follows its last
     int numero = 0;
@@ -533,11 +548,13 @@ TEST_F(Generazione, ANotesRowsGoInTheirOrderAndANoteWithoutExpensesLeavesTheHead
 {
     // a third note of C1 with no expenses, its rows stored with keys against their order
     Bolla(105, 5, Giorno(2024, 3, 14), QStringLiteral("C1"), 0);
-    const char *rigo = "INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, Descrizione, "
-                       "Quantita, Prezzo, ImportoLordo, ImportoNetto, ImportoNN, IdIva, IdConto) "
-                       "VALUES (?, 105, ?, 1, ?, ?, 1, ?, ?, ?, ?, ?, 'R01')";
+    const char *rigo =
+        "INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, Descrizione, "
+        "Quantita, Prezzo, ImportoLordo, ImportoNetto, ImportoNN, IdIva, IdConto) "
+        "VALUES (?, 105, ?, 1, ?, ?, 1, ?, ?, ?, ?, ?, 'R01')";
     for (const auto &[chiave, ordine, articolo, prezzo, iva] :
-         {std::tuple{1051, 3, "A1", 7.0, "22"}, std::tuple{1059, 1, "A1", 6.0, "22"}, std::tuple{1055, 2, "A2", 30.0, "10"}})
+         {std::tuple{1051, 3, "A1", 7.0, "22"}, std::tuple{1059, 1, "A1", 6.0, "22"},
+          std::tuple{1055, 2, "A2", 30.0, "10"}})
         Esegui(rigo, {chiave, ordine, QLatin1String(articolo), QLatin1String(articolo), prezzo, prezzo, prezzo, prezzo,
                       QLatin1String(iva)});
     Genera();
@@ -555,8 +572,8 @@ TEST_F(Generazione, ANotesRowsGoInTheirOrderAndANoteWithoutExpensesLeavesTheHead
                                    "KFatturaR > 0")),
               3);
     // 10.00 + 5.00 + nothing; (70.00 + 6.00 + 7.00 + 15.00) at 22% + (40.00 + 30.00) at 10%
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT SpeseTrasporto FROM FattureCliTeste WHERE KFattCliT = ?"), {fattura}),
-                     15.00);
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT SpeseTrasporto FROM FattureCliTeste WHERE KFattCliT = ?"), {fattura}), 15.00);
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste WHERE KFattCliT = ?"), {fattura}),
                      196.56);
 }

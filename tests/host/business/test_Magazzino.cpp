@@ -15,10 +15,11 @@ TEST_F(Magazzino, NewRowBooksItsMovementAndTheStock)
     righe->First();
     ASSERT_TRUE(Genera(2)) << ui->LastText().toStdString();
 
-    QSqlQuery m = db->OpenQuery(QStringLiteral(
-        "SELECT Esercizio, Protocollo, SubNumOrdine, IdCausale, IdMagazzino1, IdMagazzino2, IdProdotto, Quantita, Valore, "
-        "PrezzoMov, RifDocumento, IdContoTp, IdConto, FlTipoDocum, KRigoDoc, IdOperatore, AnnoCompetenza, MeseCompetenza "
-        "FROM MovMagazzino"));
+    QSqlQuery m = db->OpenQuery(QStringLiteral("SELECT Esercizio, Protocollo, SubNumOrdine, IdCausale, IdMagazzino1, "
+                                               "IdMagazzino2, IdProdotto, Quantita, Valore, "
+                                               "PrezzoMov, RifDocumento, IdContoTp, IdConto, FlTipoDocum, KRigoDoc, "
+                                               "IdOperatore, AnnoCompetenza, MeseCompetenza "
+                                               "FROM MovMagazzino"));
     ASSERT_TRUE(m.next());
     EXPECT_EQ(m.value(0).toInt(), 2026);
     EXPECT_EQ(m.value(1).toInt(), 7);
@@ -110,9 +111,14 @@ TEST_F(Magazzino, ChangedRowsRewriteTheirStoredMovementsWithoutHoldingThem)
     ASSERT_TRUE(GeneraTutte(2)) << ui->LastText().toStdString();
     const auto chiavi = [this] {
         QStringList k;
-        QSqlQuery q = db->OpenQuery(QStringLiteral("SELECT KRigoDoc, KMovMag, Quantita, Valore FROM MovMagazzino ORDER BY KRigoDoc"));
+        QSqlQuery q = db->OpenQuery(
+            QStringLiteral("SELECT KRigoDoc, KMovMag, Quantita, Valore FROM MovMagazzino ORDER BY KRigoDoc"));
         while (q.next())
-            k << QStringLiteral("%1:%2 %3 %4").arg(q.value(0).toInt()).arg(q.value(1).toInt()).arg(q.value(2).toDouble()).arg(q.value(3).toDouble());
+            k << QStringLiteral("%1:%2 %3 %4")
+                     .arg(q.value(0).toInt())
+                     .arg(q.value(1).toInt())
+                     .arg(q.value(2).toDouble())
+                     .arg(q.value(3).toDouble());
         return k;
     };
     const QStringList prima = chiavi();
@@ -133,7 +139,8 @@ TEST_F(Magazzino, ChangedRowsRewriteTheirStoredMovementsWithoutHoldingThem)
         righe->First();
         for (const int stato : {1, 1, 3}) {
             ASSERT_TRUE(mag->GeneraMovimentoMagazzino(stato, 0, QStringLiteral("VEN"), QString(), false, testa.get(),
-                                                      righe.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr))
+                                                      righe.get(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                      nullptr))
                 << ui->LastText().toStdString();
             righe->Next();
         }
@@ -210,7 +217,8 @@ TEST_F(Magazzino, StockOfManyRowsIsSeenInTheSaveAndGoesWithItsRollback)
         TXTransaction transazione(*db);
         for (righe->First(); !righe->Eof(); righe->Next())
             ASSERT_TRUE(mag->GeneraMovimentoMagazzino(2, 0, QStringLiteral("VEN"), QString(), false, testa.get(),
-                                                      righe.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+                                                      righe.get(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                      nullptr));
         // a statement of the save sees every row booked
         EXPECT_DOUBLE_EQ(Esistenza("A1"), -7);
         EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "ValoreSca"), 70);
@@ -271,7 +279,8 @@ TEST_F(Magazzino, NewRowBookedBeforeTheStoredRowsChangedInTheSameSave)
         transazione.Commit();
     }
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino")), 2);
-    EXPECT_EQ(Conta(QStringLiteral("SELECT KMovMag FROM MovMagazzino WHERE KRigoDoc = 1")), chiave) << "rewritten in place";
+    EXPECT_EQ(Conta(QStringLiteral("SELECT KMovMag FROM MovMagazzino WHERE KRigoDoc = 1")), chiave)
+        << "rewritten in place";
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino WHERE KRigoDoc = 2")), 0);
     EXPECT_DOUBLE_EQ(Esistenza("A1"), 20);
     EXPECT_DOUBLE_EQ(Esistenza("A1", 1, "QuantitaSca"), 0);
@@ -300,10 +309,12 @@ TEST_F(Magazzino, StockReadBeforeTheRowsLeavesTheOtherPairsAsStored)
         TXTransaction transazione(*db);
         mag->LeggiSaldiRighe(testa.get(), righe.get(), nullptr);
         // stored meanwhile by another statement of the save: read again, not taken as read
-        Esegui("UPDATE EsistenzeMagazzino SET Esistenza = 21, QuantitaCar = 21 WHERE IdMagazzino = 1 AND IdProdotto = 'A1'");
+        Esegui("UPDATE EsistenzeMagazzino SET Esistenza = 21, QuantitaCar = 21 WHERE IdMagazzino = 1 AND IdProdotto = "
+               "'A1'");
         for (righe->First(); !righe->Eof(); righe->Next())
             ASSERT_TRUE(mag->GeneraMovimentoMagazzino(2, 0, QStringLiteral("VEN"), QString(), false, testa.get(),
-                                                      righe.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr))
+                                                      righe.get(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                      nullptr))
                 << ui->LastText().toStdString();
         transazione.Commit();
     }
@@ -324,8 +335,8 @@ TEST_F(Magazzino, TransferBooksACounterMovementOnTheArrivalWarehouse)
     Rigo(1, QStringLiteral("A1"), 4, 10.0);
     righe->First();
     ASSERT_TRUE(Genera(2, QStringLiteral("TRS"))) << ui->LastText().toStdString();
-    QSqlQuery m = db->OpenQuery(QStringLiteral(
-        "SELECT SubNumOrdine, IdCausale, IdMagazzino1, IdMagazzino2, Quantita FROM MovMagazzino ORDER BY SubNumOrdine"));
+    QSqlQuery m = db->OpenQuery(QStringLiteral("SELECT SubNumOrdine, IdCausale, IdMagazzino1, IdMagazzino2, Quantita "
+                                               "FROM MovMagazzino ORDER BY SubNumOrdine"));
     ASSERT_TRUE(m.next());
     EXPECT_EQ(m.value(1).toString(), QStringLiteral("TRS"));
     EXPECT_EQ(m.value(2).toInt(), 1);
@@ -365,10 +376,14 @@ TEST_F(Magazzino, RowsOfOneSaveAlternatingCausalsBookEachWithItsOwn)
     Rigo(4, QStringLiteral("B1"), 3, 4.0, 10);
     const auto causali = [this] {
         QStringList c;
-        QSqlQuery q = db->OpenQuery(
-            QStringLiteral("SELECT KRigoDoc, SubNumOrdine, IdCausale, Quantita FROM MovMagazzino ORDER BY KRigoDoc, SubNumOrdine"));
+        QSqlQuery q = db->OpenQuery(QStringLiteral(
+            "SELECT KRigoDoc, SubNumOrdine, IdCausale, Quantita FROM MovMagazzino ORDER BY KRigoDoc, SubNumOrdine"));
         while (q.next())
-            c << QStringLiteral("%1.%2 %3 %4").arg(q.value(0).toInt()).arg(q.value(1).toInt()).arg(q.value(2).toString()).arg(q.value(3).toDouble());
+            c << QStringLiteral("%1.%2 %3 %4")
+                     .arg(q.value(0).toInt())
+                     .arg(q.value(1).toInt())
+                     .arg(q.value(2).toString())
+                     .arg(q.value(3).toDouble());
         return c.join(QStringLiteral(", "));
     };
     // A1 and B1 in warehouses 1 and 2
@@ -465,9 +480,9 @@ TEST_F(Magazzino, LeavesTheCallersTransactionToTheCaller)
     {
         TXTransaction transazione(*db);
         ASSERT_TRUE(transazione.Started());
-        ASSERT_TRUE(TDMIBMag::Crea()->GeneraMovimentoMagazzino(2, 0, QStringLiteral("VEN"), QString(), false, testa.get(),
-                                                              righe.get(), nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                              nullptr));
+        ASSERT_TRUE(TDMIBMag::Crea()->GeneraMovimentoMagazzino(2, 0, QStringLiteral("VEN"), QString(), false,
+                                                               testa.get(), righe.get(), nullptr, nullptr, nullptr,
+                                                               nullptr, nullptr, nullptr));
         EXPECT_TRUE(db->InTransaction());
         // left without commit: rolled back
     }
@@ -556,7 +571,7 @@ TEST_F(Magazzino, QuantitiesConvertedToTheArticlesUnit)
     righe->Post();
     EXPECT_FALSE(Genera(1));
     EXPECT_EQ(ui->LastText(), QStringLiteral("Impossibile convertire quantità.\nCodice articolo: A1\n"
-                                            "Documento: 2026-DDT-12 del 10/03/2026"));
+                                             "Documento: 2026-DDT-12 del 10/03/2026"));
     EXPECT_DOUBLE_EQ(Esistenza("A1"), -12) << "the failed call's transaction rolled back";
     EXPECT_EQ(mag->tMovMagazzino->State(), dsBrowse) << "no movement left in edit";
 }
@@ -605,7 +620,8 @@ TEST_F(Magazzino, ReturnRowsFollowTheSignOfTheCausal)
 
 TEST_F(Magazzino, RetailSaleWithoutStockBookingLeavesTheStockAlone)
 {
-    Esegui("INSERT INTO VenditaDettTeste (KVenditaDettT, IdCausale, Anno, Numero, DataDocumento, ProtMagazzino, FlAggSaldi) "
+    Esegui("INSERT INTO VenditaDettTeste (KVenditaDettT, IdCausale, Anno, Numero, DataDocumento, ProtMagazzino, "
+           "FlAggSaldi) "
            "VALUES (1, 'SCO', 2026, 3, ?, 9, 0)",
            {Giorno(2026, 4, 1)});
     Esegui("INSERT INTO VenditaDettRighe (KVenditaDettR, KVenditaDettT, NumOrdine, IdProdotto, IdMagazzino, Quantita, "
@@ -629,8 +645,10 @@ TEST_F(Magazzino, CostDetailsOfTheMovement)
 {
     Bolla();
     Rigo(1, QStringLiteral("A1"), 4, 10.0);
-    Esegui("INSERT INTO DettCostiDoc (KDettCosti, FlTipoDocumento, KRigoDoc, IdCosto, IdConto, Importo, Quantita) VALUES "
-           "(1, 0, 1, 'TRA', '60100001', 5.5, 4), (2, 0, 1, 'ASS', '60100002', 2, 4), (3, 0, 2, 'TRA', '60100001', 99, 1)");
+    Esegui(
+        "INSERT INTO DettCostiDoc (KDettCosti, FlTipoDocumento, KRigoDoc, IdCosto, IdConto, Importo, Quantita) VALUES "
+        "(1, 0, 1, 'TRA', '60100001', 5.5, 4), (2, 0, 1, 'ASS', '60100002', 2, 4), (3, 0, 2, 'TRA', '60100001', 99, "
+        "1)");
     righe->First();
     ASSERT_TRUE(Genera(2, QStringLiteral("VEN"), true, QStringLiteral("MER"))) << ui->LastText().toStdString();
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Valore FROM MovMagazzino")), 47.5);
@@ -677,8 +695,9 @@ TEST_F(Magazzino, LotsBookedWithTheMovementAndTakenBack)
     lotto.FattConv = 6;
     lotto.Quantita = 2;
     EXPECT_FALSE(mag->ControlloGiacenzaLotto(lotto));
-    EXPECT_EQ(ui->LastText(), QStringLiteral("Il lotto L1 dell'articolo A1 ha nel magazzino 1 una giacenza di 9,500, minore "
-                                            "della quantità richiesta 12,000: ridurre la quantità o scegliere un altro lotto."));
+    EXPECT_EQ(ui->LastText(),
+              QStringLiteral("Il lotto L1 dell'articolo A1 ha nel magazzino 1 una giacenza di 9,500, minore "
+                             "della quantità richiesta 12,000: ridurre la quantità o scegliere un altro lotto."));
 
     ASSERT_TRUE(Genera(3)) << ui->LastText().toStdString();
     EXPECT_EQ(Valore(giacenza, {QStringLiteral("L1")}), 10.2) << "exactly as before";
@@ -739,7 +758,7 @@ TEST_F(Magazzino, BatchesAndWarehousesOfOneArticleBookTheirOwnStockRows)
         movimento.FieldByName(QStringLiteral("Quantita"))->SetAsFloat(quantita);
         movimento.Post();
         return mag->AggiornaPartiteMagazzino(&movimento, nullptr, storno)
-            && mag->AggiornaEsistenzeMagazzino(&movimento, nullptr, storno);
+               && mag->AggiornaEsistenzeMagazzino(&movimento, nullptr, storno);
     };
     const auto partita = [&](int magazzino, const char *codice) {
         return Valore(QStringLiteral("SELECT Esistenza FROM EsistenzePartite WHERE IdMagazzino = ? AND Partita = ?"),
@@ -816,7 +835,8 @@ TEST_F(Magazzino, FieldsOfManyDatasetsFoundByNameAgain)
     tabelle[0]->SetXWhereVuoto(QStringLiteral("KMovMag = -1"));
     tabelle[0]->Open();
     ASSERT_NE(TDMIBMag::CampoDataset(tabelle[0].get(), "IdMagazzino1"), nullptr);
-    EXPECT_EQ(TDMIBMag::CampoDataset(tabelle[0].get(), "Esercizio"), tabelle[0]->FindField(QStringLiteral("Esercizio")));
+    EXPECT_EQ(TDMIBMag::CampoDataset(tabelle[0].get(), "Esercizio"),
+              tabelle[0]->FindField(QStringLiteral("Esercizio")));
 }
 
 TEST_F(Magazzino, RowsCheckedBeforeTheSave)
@@ -829,7 +849,8 @@ TEST_F(Magazzino, RowsCheckedBeforeTheSave)
     EXPECT_TRUE(ui->Messages().isEmpty());
     Rigo(3, QStringLiteral("B1"), 1, 1, 0, 9);
     EXPECT_FALSE(mag->ControllaRigheMagazzino(0, testa.get(), righe.get()));
-    EXPECT_EQ(ui->LastText(), QStringLiteral("Il rigo 3 ha il magazzino 9, che non esiste: indicare un magazzino valido."));
+    EXPECT_EQ(ui->LastText(),
+              QStringLiteral("Il rigo 3 ha il magazzino 9, che non esiste: indicare un magazzino valido."));
 }
 
 // A replacement as the module writes one: the whole routine made of the host's steps in the

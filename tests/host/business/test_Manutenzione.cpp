@@ -10,12 +10,12 @@ using namespace kv8test;
 namespace {
 
 struct TCaso {
-    const char *codice;      // menu code
-    const char *tabella;     // company table
-    const char *dataset;     // the window's main dataset
-    const char *chiave;      // the key column typed
-    const char *edChiave;    // its edit
-    const char *valore;      // the code typed
+    const char *codice;   // menu code
+    const char *tabella;  // company table
+    const char *dataset;  // the window's main dataset
+    const char *chiave;   // the key column typed
+    const char *edChiave; // its edit
+    const char *valore;   // the code typed
     const char *edDescrizione;
     const char *descrizione; // the description column
     bool numerica = false;   // the key is a number
@@ -45,10 +45,13 @@ const TCaso Casi[] = {
     {"BBAS0016F", "Agenti", "tMain", "IdAgente", "edIdAgente", "AG9", "edRagioneSociale", "RagioneSociale"},
     {"BBAS0017F", "Spedizionieri", "tMain", "IdSpedizione", "edIdSpedizione", "S9", "edDsSpedizione1", "DsSpedizione1"},
     {"BBAS0018F", "CategorieMerc", "tMain", "IdCategoria", "edIdCategoria", "CAT'9", "edDsCategoria", "DsCategoria"},
-    {"BBAS0020F", "Magazzini", "tMain", "IdMagazzino", "edIdMagazzino", "7", "edRagioneSociale", "RagioneSociale", true},
-    {"BBAS0022F", "TipiMovPagamento", "tMain", "IdTipoMovimento", "edIdTipoMovimento", "BO", "edDsTipoMovimento", "DsTipoMovimento"},
+    {"BBAS0020F", "Magazzini", "tMain", "IdMagazzino", "edIdMagazzino", "7", "edRagioneSociale", "RagioneSociale",
+     true},
+    {"BBAS0022F", "TipiMovPagamento", "tMain", "IdTipoMovimento", "edIdTipoMovimento", "BO", "edDsTipoMovimento",
+     "DsTipoMovimento"},
     {"BBAS0024F", "Porti", "tMain", "IdPorto", "edIdPorto", "A", "edDsPorto", "DsPorto"},
-    {"BBAS0025F", "TipiTrasporto", "tMain", "IdTipoTrasporto", "edIdTipoTrasporto", "V", "edDsTipoTrasporto", "DsTipoTrasporto"},
+    {"BBAS0025F", "TipiTrasporto", "tMain", "IdTipoTrasporto", "edIdTipoTrasporto", "V", "edDsTipoTrasporto",
+     "DsTipoTrasporto"},
     {"BBAS0026F", "Lingue", "tMain", "IdLingua", "edIdLingua", "DEU", "edDsLingua", "DsLingua"},
 };
 
@@ -62,7 +65,8 @@ protected:
     QVariant Descrizione()
     {
         const TCaso &c = GetParam();
-        return Valore(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(c.descrizione, c.tabella, c.chiave), {Chiave()});
+        return Valore(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(c.descrizione, c.tabella, c.chiave),
+                      {Chiave()});
     }
 };
 
@@ -145,11 +149,17 @@ TEST_F(Finestre, CausalsStillUsedAreKept)
 {
     TXDatabase &db = company.Database();
     db.ExecSQL(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale) VALUES ('VEN', 'Vendita')"));
-    db.ExecSQL(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, IdContropartita) VALUES ('TRS', 'Trasferimento', 'TRC')"));
-    db.ExecSQL(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale) VALUES ('TRC', 'Trasferimento carico')"));
-    db.ExecSQL(QStringLiteral("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, IdCausaleMaga) VALUES ('DDT', 'DDT', 'VEN')"));
-    db.ExecSQL(QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, IdClienteTp, IdCliente) VALUES (1, 'DDT', 'CL', 'C1')"));
-    const auto etichetta = [](const char *tabella) { return Dictionary::Instance().Table(QLatin1String(tabella))->label; };
+    db.ExecSQL(QStringLiteral(
+        "INSERT INTO CausaliMagaz (IdCausale, DsCausale, IdContropartita) VALUES ('TRS', 'Trasferimento', 'TRC')"));
+    db.ExecSQL(
+        QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale) VALUES ('TRC', 'Trasferimento carico')"));
+    db.ExecSQL(QStringLiteral(
+        "INSERT INTO CausaliBolleCli (IdCausale, DsCausale, IdCausaleMaga) VALUES ('DDT', 'DDT', 'VEN')"));
+    db.ExecSQL(QStringLiteral(
+        "INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, IdClienteTp, IdCliente) VALUES (1, 'DDT', 'CL', 'C1')"));
+    const auto etichetta = [](const char *tabella) {
+        return Dictionary::Instance().Table(QLatin1String(tabella))->label;
+    };
 
     TFDBTabChild *magazzino = Apri(QStringLiteral("BBAS0047F"));
     ASSERT_NE(magazzino, nullptr);

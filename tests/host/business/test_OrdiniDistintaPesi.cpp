@@ -43,14 +43,16 @@ protected:
     bool Aggiorna(int modo, int tipo = 0, int valore = 0, double qtaOld = 0, double saldoOld = 0)
     {
         TXTransaction transazione(*db);
-        const bool fatto = TDMISOrc::Crea()->AggiornaRigoOrdine(modo, tipo, valore, righe.get(), ordini.get(), qtaOld, saldoOld);
+        const bool fatto =
+            TDMISOrc::Crea()->AggiornaRigoOrdine(modo, tipo, valore, righe.get(), ordini.get(), qtaOld, saldoOld);
         transazione.Commit();
         return fatto;
     }
 
     double Ordine(const char *campo, int chiave = 10)
     {
-        return Valore(QStringLiteral("SELECT %1 FROM OrdiniCliRighe WHERE KOrdiniCliR = ?").arg(QLatin1String(campo)), {chiave});
+        return Valore(QStringLiteral("SELECT %1 FROM OrdiniCliRighe WHERE KOrdiniCliR = ?").arg(QLatin1String(campo)),
+                      {chiave});
     }
 
     std::unique_ptr<TXTable> ordini;
@@ -196,7 +198,8 @@ protected:
         if (!db)
             return;
         Esegui("INSERT INTO Articoli (IdProdotto, DsProdotto) VALUES ('KIT', 'Confezione'), ('SUB', 'Cassetta')");
-        Esegui("INSERT INTO DistintaBase (IdProdotto, IdVariante, NumRiga, IdComponente, IdVarianteComp, Quantita, Prezzo, "
+        Esegui("INSERT INTO DistintaBase (IdProdotto, IdVariante, NumRiga, IdComponente, IdVarianteComp, Quantita, "
+               "Prezzo, "
                "DataInizio) VALUES "
                "('KIT', '', 1, 'A1', '', 1, 10, NULL), ('KIT', '', 2, 'SUB', '', 2, 0, NULL), "
                "('KIT', '', 3, 'B1', 'ROSSO', 0.5, 4, ?), ('KIT', 'GRANDE', 4, 'A1', '', 5, 9, NULL), "
@@ -250,14 +253,16 @@ TEST_F(Distinta, LevelsAndValiditySettings)
 
 TEST_F(Distinta, ABillThatContainsItselfIsRefused)
 {
-    Esegui("INSERT INTO DistintaBase (IdProdotto, IdVariante, NumRiga, IdComponente, Quantita) VALUES ('SUB', '', 2, 'KIT', 1)");
+    Esegui("INSERT INTO DistintaBase (IdProdotto, IdVariante, NumRiga, IdComponente, Quantita) VALUES ('SUB', '', 2, "
+           "'KIT', 1)");
     Distintabase::TXEspandiDistintaBase esplosione;
     try {
         esplosione.Esplodi(QStringLiteral("KIT"), QString(), 1, Giorno(2026, 3, 10), KV8Config::TFSDBA01());
         FAIL() << "no error";
     } catch (const Exception &e) {
-        EXPECT_EQ(e.Message, QStringLiteral("La distinta base dell'articolo KIT ricade su se stessa attraverso l'articolo "
-                                            "SUB: correggere la distinta base."));
+        EXPECT_EQ(e.Message,
+                  QStringLiteral("La distinta base dell'articolo KIT ricade su se stessa attraverso l'articolo "
+                                 "SUB: correggere la distinta base."));
     }
     EXPECT_EQ(esplosione.GetCount(), 0);
 }
@@ -306,8 +311,9 @@ TEST_F(Pesi, AnEmptyHeadIsFilledFromItsRows)
 
 TEST_F(Pesi, DifferentValuesAreOverwrittenOnlyWithTheUsersConsent)
 {
-    const QString domanda = QStringLiteral("Pesi e volume del documento sono diversi da quelli delle righe: aggiornare il "
-                                           "documento con i valori ricalcolati?");
+    const QString domanda =
+        QStringLiteral("Pesi e volume del documento sono diversi da quelli delle righe: aggiornare il "
+                       "documento con i valori ricalcolati?");
     Imposta(7, 3.75, 2);
     ui->No(domanda);
     Calcola(0, false, true);
@@ -330,8 +336,9 @@ TEST_F(Pesi, LocalRowsLeaveOutDeletedOnes)
     locale.SetDatabaseName(QStringLiteral("LocalDatabase"));
     locale.CreaTabella();
     TXDatabase &ldb = DMIDataBases::Instance().Local();
-    ldb.ExecSQL(QStringLiteral("INSERT INTO t_RigheBolleCli (KBolleCliR, Stato, PesoLordo, PesoNetto, UmVolume, Volume) "
-                               "VALUES (1, 0, 1.5, 1, 'MC', 0.25), (2, 2, 2.5, 2, 'MC', 0.25), (3, 3, 100, 100, 'MC', 9)"));
+    ldb.ExecSQL(
+        QStringLiteral("INSERT INTO t_RigheBolleCli (KBolleCliR, Stato, PesoLordo, PesoNetto, UmVolume, Volume) "
+                       "VALUES (1, 0, 1.5, 1, 'MC', 0.25), (2, 2, 2.5, 2, 'MC', 0.25), (3, 3, 100, 100, 'MC', 9)"));
     Calcola(0, true, false);
     EXPECT_DOUBLE_EQ(Testa("PesoLordo"), 4);
     EXPECT_DOUBLE_EQ(Testa("PesoNetto"), 3);

@@ -123,7 +123,8 @@ public:
     void tDestinazioniBeforePost(TDataSet *DataSet) override
     {
         TFBBas0058f::tDestinazioniBeforePost(DataSet);
-        Chiamate << QStringLiteral("BeforePost %1").arg(DataSet->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger());
+        Chiamate
+            << QStringLiteral("BeforePost %1").arg(DataSet->FieldByName(QStringLiteral("IdDestinazione"))->AsInteger());
     }
 };
 
@@ -153,8 +154,7 @@ public:
     }
 };
 
-template <class T>
-class TCausaliDocEstese : public T {
+template <class T> class TCausaliDocEstese : public T {
 public:
     using T::T;
     void FormCreate() override
@@ -165,8 +165,7 @@ public:
     }
 };
 
-template <class T>
-ClassRef Estesa()
+template <class T> ClassRef Estesa()
 {
     return ClassRef(
         QString::fromLatin1(T::staticMetaObject.className()),
@@ -239,11 +238,15 @@ protected:
         TXDatabase &db = company.Database();
         db.ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto) VALUES ('ART1', 'Primo')"));
         for (const char *c : {"C0001", "C0002", "C0003"})
-            db.ExecSQL(QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', ?, 'Cliente')"),
-                       {QLatin1String(c)});
-        db.ExecSQL(QStringLiteral("INSERT INTO Fornitori (IdContoTp, IdConto, RagioneSociale) VALUES ('FO', 'F0001', 'Vetreria')"));
-        db.ExecSQL(QStringLiteral("INSERT INTO Destinazioni (IdContoTp, IdConto, IdDestinazione) VALUES ('CL', 'C0002', 1)"));
-        db.ExecSQL(QStringLiteral("INSERT INTO Destinazioni (IdContoTp, IdConto, IdDestinazione) VALUES ('CL', 'C0003', 1)"));
+            db.ExecSQL(
+                QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', ?, 'Cliente')"),
+                {QLatin1String(c)});
+        db.ExecSQL(QStringLiteral(
+            "INSERT INTO Fornitori (IdContoTp, IdConto, RagioneSociale) VALUES ('FO', 'F0001', 'Vetreria')"));
+        db.ExecSQL(
+            QStringLiteral("INSERT INTO Destinazioni (IdContoTp, IdConto, IdDestinazione) VALUES ('CL', 'C0002', 1)"));
+        db.ExecSQL(
+            QStringLiteral("INSERT INTO Destinazioni (IdContoTp, IdConto, IdDestinazione) VALUES ('CL', 'C0003', 1)"));
     }
     static QStringList Pagine(TFDBTabChild *f)
     {
@@ -294,7 +297,8 @@ TEST_F(Sottoclassi, TheCustomerIsLocatedByTypeAndCode)
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->TMain->FieldByName(QStringLiteral("IdConto"))->AsString(), QStringLiteral("C0002"));
     ASSERT_GE(Chiamate.size(), 3);
-    EXPECT_EQ(Chiamate.first(), QStringLiteral("AfterScroll C0001 pulsante=1")) << "the host's scroll while the host creates";
+    EXPECT_EQ(Chiamate.first(), QStringLiteral("AfterScroll C0001 pulsante=1"))
+        << "the host's scroll while the host creates";
     EXPECT_TRUE(Chiamate.contains(QStringLiteral("FormCreate")));
     EXPECT_LT(Chiamate.indexOf(QStringLiteral("FormCreate")), Chiamate.indexOf(QStringLiteral("InitForm")));
     EXPECT_EQ(Chiamate.last(), QStringLiteral("AfterScroll C0002 pulsante=1"));
@@ -304,8 +308,10 @@ TEST_F(Sottoclassi, TheCustomerIsLocatedByTypeAndCode)
     f->TMain->Close();
     f->TMain->SetMaxRecords(1);
     f->TMain->Open();
-    EXPECT_TRUE(f->TMain->Locate(QStringLiteral("IdContoTp;IdConto"), QVariantList{QStringLiteral("CL"), QStringLiteral("C0003")}));
-    EXPECT_FALSE(f->TMain->Locate(QStringLiteral("IdContoTp;IdConto"), QVariantList{QStringLiteral("FO"), QStringLiteral("F0001")}));
+    EXPECT_TRUE(f->TMain->Locate(QStringLiteral("IdContoTp;IdConto"),
+                                 QVariantList{QStringLiteral("CL"), QStringLiteral("C0003")}));
+    EXPECT_FALSE(f->TMain->Locate(QStringLiteral("IdContoTp;IdConto"),
+                                  QVariantList{QStringLiteral("FO"), QStringLiteral("F0001")}));
 
     Chiamate.clear();
     Premi(f, nbEdit);
@@ -354,7 +360,8 @@ TEST_F(Sottoclassi, ThePackagingDescriptionChangeReachesTheSubclass)
 
 TEST_F(Sottoclassi, TheCausalPrintReplacedOffersTheProjectsLayout)
 {
-    company.Database().ExecSQL(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale) VALUES ('VEN', 'Vendita')"));
+    company.Database().ExecSQL(
+        QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale) VALUES ('VEN', 'Vendita')"));
     auto *f = Apri<TCausaliEstese>(QStringLiteral("BBAS0047F"));
     ASSERT_NE(f, nullptr);
     QStringList offerti;

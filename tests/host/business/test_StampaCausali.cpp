@@ -26,14 +26,19 @@ protected:
         if (IsSkipped())
             return;
         TXDatabase &db = company.Database();
-        db.ExecSQL(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza, FlClasse) VALUES ('VEN', 'Vendita', -1, 0)"));
-        db.ExecSQL(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza, FlClasse) VALUES ('ACQ', 'Acquisto', 1, 0)"));
-        db.ExecSQL(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza, FlClasse, FlUtilizzo) VALUES ('T''R', 'Trasferimento', 0, 4, 1)"));
+        db.ExecSQL(QStringLiteral(
+            "INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza, FlClasse) VALUES ('VEN', 'Vendita', -1, 0)"));
+        db.ExecSQL(QStringLiteral(
+            "INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza, FlClasse) VALUES ('ACQ', 'Acquisto', 1, 0)"));
+        db.ExecSQL(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza, FlClasse, FlUtilizzo) "
+                                  "VALUES ('T''R', 'Trasferimento', 0, 4, 1)"));
         for (int i = 1; i <= 80; ++i)
             db.ExecSQL(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza) VALUES (?, ?, 1)"),
                        {QStringLiteral("Z%1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("Rettifica %1").arg(i)});
-        db.ExecSQL(QStringLiteral("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, IdCausaleMaga) VALUES ('DDT', 'DDT di vendita', 'VEN')"));
-        db.ExecSQL(QStringLiteral("INSERT INTO CausaliFattCli (IdCausale, DsCausale, IdCausaleMaga) VALUES ('FTI', 'Fattura immediata', 'VEN')"));
+        db.ExecSQL(QStringLiteral("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, IdCausaleMaga) VALUES ('DDT', "
+                                  "'DDT di vendita', 'VEN')"));
+        db.ExecSQL(QStringLiteral("INSERT INTO CausaliFattCli (IdCausale, DsCausale, IdCausaleMaga) VALUES ('FTI', "
+                                  "'Fattura immediata', 'VEN')"));
         finestra = Apri<TFBBas0047f>(QStringLiteral("BBAS0047F"));
     }
 
@@ -87,7 +92,7 @@ TEST_F(StampaCausali, TheSyntheticListOnTheCapture)
     const ReportDocument &doc = capture.Last().Document;
     ASSERT_EQ(doc.Pages.size(), 2) << "83 causals, more than a page";
     EXPECT_TRUE(doc.Pages[0].HasText(QStringLiteral("Causali di magazzino")));
-    EXPECT_TRUE(doc.Pages[1].HasText(QStringLiteral("Segno esistenza")) ) << "the column heads on every page";
+    EXPECT_TRUE(doc.Pages[1].HasText(QStringLiteral("Segno esistenza"))) << "the column heads on every page";
     const QStringList codici = Testi(doc, QStringLiteral("fdIdCausale"));
     EXPECT_EQ(codici.size(), 83);
     EXPECT_EQ(codici.first(), QStringLiteral("ACQ"));

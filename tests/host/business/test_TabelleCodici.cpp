@@ -61,7 +61,9 @@ TEST_F(CodiciTabelle, ACurrencyWithItsRates)
 
     // a rate of zero or less is refused, so is a second rate of the same day
     Riga(f, {{"DataCambio", QDateTime(QDate(2026, 2, 2), QTime())}, {"Cambio", 0.0}});
-    EXPECT_EQ(script.LastText(), QStringLiteral("Il cambio deve essere maggiore di zero: indicare quanti euro vale un'unità della divisa."));
+    EXPECT_EQ(
+        script.LastText(),
+        QStringLiteral("Il cambio deve essere maggiore di zero: indicare quanti euro vale un'unità della divisa."));
     PremiDettaglio(f, nbCancel);
     Riga(f, {{"DataCambio", QDateTime(QDate(2026, 1, 2), QTime())}, {"Cambio", 0.9}});
     EXPECT_EQ(script.LastText(), QStringLiteral("Il codice 02/01/2026 è già presente in %1: sceglierne un altro.")
@@ -78,7 +80,8 @@ TEST_F(CodiciTabelle, ACurrencyWithItsRates)
     Premi(f, nbCancel);
 
     // used by a customer: kept; once free, it goes with its rates
-    company.Database().ExecSQL(QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, IdDivisa) VALUES ('CL', 'C1', 'USD')"));
+    company.Database().ExecSQL(
+        QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, IdDivisa) VALUES ('CL', 'C1', 'USD')"));
     script.Yes(QStringLiteral("Conferma Cancellazione ?"));
     Premi(f, nbDelete);
     EXPECT_EQ(script.LastText(), QStringLiteral("Codice USD usato in Clienti: impossibile cancellarlo"));
@@ -94,7 +97,8 @@ TEST_F(CodiciTabelle, ACurrencyWithItsRates)
 TEST_F(CodiciTabelle, APaymentWithItsInstalments)
 {
     TXDatabase &db = company.Database();
-    db.ExecSQL(QStringLiteral("INSERT INTO TipiMovPagamento (IdTipoMovimento, DsTipoMovimento) VALUES ('RB', 'Ricevuta bancaria')"));
+    db.ExecSQL(QStringLiteral(
+        "INSERT INTO TipiMovPagamento (IdTipoMovimento, DsTipoMovimento) VALUES ('RB', 'Ricevuta bancaria')"));
     db.ExecSQL(QStringLiteral("INSERT INTO Pagamenti (IdPagamento, DsPagamento) VALUES ('RD', 'Rimessa diretta')"));
     TFTabellaCodici *f = ApriTabella(QStringLiteral("BBAS0013F"));
     ASSERT_NE(f, nullptr);
@@ -113,10 +117,13 @@ TEST_F(CodiciTabelle, APaymentWithItsInstalments)
 
     Riga(f, {{"Decorrenza", 30}, {"IdTipoMovimento", QStringLiteral("RB")}, {"Percentuale", 50.0}});
     Riga(f, {{"Decorrenza", 60}, {"IdTipoMovimento", QStringLiteral("RB")}, {"Percentuale", 50.0}});
-    EXPECT_EQ(Valore(QStringLiteral("SELECT Decorrenza FROM PagamentiD WHERE IdPagamento = 'RB36' AND NumRata = 2")).toInt(), 60)
+    EXPECT_EQ(
+        Valore(QStringLiteral("SELECT Decorrenza FROM PagamentiD WHERE IdPagamento = 'RB36' AND NumRata = 2")).toInt(),
+        60)
         << "the instalments are numbered in turn";
     PremiDettaglio(f, nbInsert);
-    EXPECT_THROW(f->tDettaglio->FieldByName(QStringLiteral("IdTipoMovimento"))->SetAsString(QStringLiteral("ZZ")), Exception);
+    EXPECT_THROW(f->tDettaglio->FieldByName(QStringLiteral("IdTipoMovimento"))->SetAsString(QStringLiteral("ZZ")),
+                 Exception);
     f->tDettaglio->FieldByName(QStringLiteral("Percentuale"))->SetAsFloat(150);
     PremiDettaglio(f, nbPost);
     EXPECT_EQ(script.LastText(), QStringLiteral("Percentuale deve essere fra 0 e 100: correggerlo prima di salvare."));
@@ -169,7 +176,8 @@ TEST_F(CodiciTabelle, ValuesEachTableAccepts)
     EXPECT_TRUE(Scrivi(agenti, QStringLiteral("edIdAgente"), QStringLiteral("AG1")));
     EXPECT_TRUE(Scrivi(agenti, QStringLiteral("edProvvigione"), QStringLiteral("-5")));
     Premi(agenti, nbPost);
-    EXPECT_EQ(script.LastText(), QStringLiteral("Provvigione % deve essere fra 0 e 100: correggerlo prima di salvare."));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Provvigione % deve essere fra 0 e 100: correggerlo prima di salvare."));
     EXPECT_EQ(Conta(QStringLiteral("Agenti")), 0);
     EXPECT_EQ(main->ChildCount(), 2);
 }

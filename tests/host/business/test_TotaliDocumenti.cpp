@@ -84,9 +84,10 @@ TEST_F(TotaliFattura, RegistersGoodsDiscountExpensesVatStampAndInstalments)
     EXPECT_DOUBLE_EQ(Totale(1, "IVA", 3, 1), 102.00);
     EXPECT_DOUBLE_EQ(Totale(1, "IVA", 3, 2), 0.00);
     EXPECT_DOUBLE_EQ(Totale(1, "SPT", 1, 1), 10.00);
-    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT Codice FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'SPT'"))
-                  .toString(),
-              QStringLiteral("T01"));
+    EXPECT_EQ(
+        db->ScalarValue(QStringLiteral("SELECT Codice FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'SPT'"))
+            .toString(),
+        QStringLiteral("T01"));
     EXPECT_DOUBLE_EQ(Totale(1, "SPI", 1, 1), 5.00);
     EXPECT_DOUBLE_EQ(Totale(1, "SPC", 1, 1), 6.00);
     EXPECT_DOUBLE_EQ(Totale(1, "SPE", 1, 1), 100.00);
@@ -98,7 +99,8 @@ TEST_F(TotaliFattura, RegistersGoodsDiscountExpensesVatStampAndInstalments)
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste WHERE KFattCliT = 1")), 775.62);
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT SpeseIncasso FROM FattureCliTeste WHERE KFattCliT = 1")), 6.00);
     // three instalments at month end; the percentages add up to 99.99, the last takes the rest
-    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'SCA'")), 3);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'SCA'")),
+              3);
     EXPECT_DOUBLE_EQ(Totale(1, "SCA", 1, 1), 258.51);
     EXPECT_DOUBLE_EQ(Totale(1, "SCA", 2, 1), 258.51);
     EXPECT_DOUBLE_EQ(Totale(1, "SCA", 3, 1), 258.60);
@@ -127,7 +129,8 @@ TEST_F(TotaliFattura, RecomputingReplacesTheEarlierTotalsRows)
     CalcolaTesta(q);
     // no packaging, no exempt expenses and no stamp any more: their rows are gone
     EXPECT_EQ(RigheTotali(), righeTotali - 3);
-    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'SPI'")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'SPI'")),
+              0);
     // 22%: 450 + 10 + 6 = 466.00, VAT 102.52; 10%: 90 + 9
     EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), 667.52);
 }
@@ -188,7 +191,8 @@ TEST_F(TotaliFattura, GivenDeadlinesReplaceThePaymentsOnesAndAreAlignedToTheTota
     testa->Edit();
     ASSERT_TRUE(Calcolototalidocs::TOTDOCS_Calcola(p, false));
     testa->Post();
-    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'SCA'")), 2);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'SCA'")),
+              2);
     EXPECT_DOUBLE_EQ(Totale(1, "SCA", 1, 1), 500.00);
     EXPECT_DOUBLE_EQ(Totale(1, "SCA", 2, 1), 275.62); // the last takes what the total leaves
 
@@ -215,8 +219,10 @@ TEST_F(TotaliFattura, RefusesAnExpenseWhoseVatCodeDoesNotExistAndWritesNothing)
         Calcolototalidocs::TOTDOCS_Calcola(p, false);
         FAIL() << "no error";
     } catch (const Exception &e) {
-        EXPECT_TRUE(e.Message.contains(QStringLiteral("Codice Iva spese di trasporto <X9> non esistente"))) << e.Message.toStdString();
-        EXPECT_TRUE(e.Message.startsWith(QStringLiteral("Fattura FT-5/2024 del 15/03/2024:"))) << e.Message.toStdString();
+        EXPECT_TRUE(e.Message.contains(QStringLiteral("Codice Iva spese di trasporto <X9> non esistente")))
+            << e.Message.toStdString();
+        EXPECT_TRUE(e.Message.startsWith(QStringLiteral("Fattura FT-5/2024 del 15/03/2024:")))
+            << e.Message.toStdString();
     }
     testa->Cancel();
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot")), 0);
@@ -232,9 +238,10 @@ TEST_F(TotaliFattura, AGiftRowIsOutOfTheTotalAndItsAccountIsCountered)
     testa->Post();
     EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), 775.62);
     const auto conto = [&](const char *codice) {
-        return Valore(QStringLiteral("SELECT Importo1 FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'CON' AND "
-                                     "Codice = ?"),
-                      {QLatin1String(codice)});
+        return Valore(
+            QStringLiteral("SELECT Importo1 FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'CON' AND "
+                           "Codice = ?"),
+            {QLatin1String(codice)});
     };
     // 600.00 of goods and the 100.00 gift on the row's account, the gift countered on OMG: the
     // accounts total the taxable amount, the gift counted once
@@ -511,7 +518,8 @@ TEST_F(TotaliFattura, AReplacementReusesTheHostStepsInItsOwnOrder)
     testa->Post();
     // as the host's, less the 5.00 packaging and its 1.10 VAT
     EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), 769.52);
-    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'SPI'")), 0);
+    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'SPI'")),
+              0);
 }
 
 TEST_F(TotaliFattura, AReplacementOverridesSingleStepsOfTheHostsCalculation)
@@ -542,7 +550,8 @@ TEST_F(TotaliFattura, StopsWithTheLimitMessageBeyondFiftyVatCodes)
 {
     for (int i = 0; i < 51; ++i) {
         const QString codice = QStringLiteral("V%1").arg(i);
-        db->ExecSQL(QStringLiteral("INSERT INTO CodiciIva (IdIva, DsIva, Aliquota) VALUES (?, ?, 4)"), {codice, codice});
+        db->ExecSQL(QStringLiteral("INSERT INTO CodiciIva (IdIva, DsIva, Aliquota) VALUES (?, ?, 4)"),
+                    {codice, codice});
         RigoFattura(1, 10 + i, 1, QStringLiteral("A1"), 1, 1, codice);
     }
     TXParam_TotaliDocs p = Parametri(nullptr, tot.get());

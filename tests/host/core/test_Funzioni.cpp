@@ -11,9 +11,9 @@ TEST(KRound, TiesGoAwayFromZeroOnTheDecimalText)
 {
     EXPECT_DOUBLE_EQ(KRound(0.125, 2), 0.13);
     EXPECT_DOUBLE_EQ(KRound(-0.125, 2), -0.13);
-    EXPECT_DOUBLE_EQ(KRound(2.675, 2), 2.68);   // binary 2.67499999...
+    EXPECT_DOUBLE_EQ(KRound(2.675, 2), 2.68); // binary 2.67499999...
     EXPECT_DOUBLE_EQ(KRound(-2.675, 2), -2.68);
-    EXPECT_DOUBLE_EQ(KRound(1.005, 2), 1.01);   // binary 1.00499999...
+    EXPECT_DOUBLE_EQ(KRound(1.005, 2), 1.01); // binary 1.00499999...
     EXPECT_DOUBLE_EQ(KRound(0.285, 2), 0.29);
     EXPECT_DOUBLE_EQ(KRound(1.0049, 2), 1.0);
     EXPECT_DOUBLE_EQ(KRound(0.5, 0), 1.0);
@@ -68,7 +68,7 @@ TEST(KRound, NonFiniteValuesPassThrough)
 TEST(CompDec, ComparesAtTwoDecimals)
 {
     EXPECT_EQ(CompDec(1.004, 1.0, 2), 0);
-    EXPECT_EQ(CompDec(1.005, 1.01, 2), 0);  // the tie rounds up to 1.01
+    EXPECT_EQ(CompDec(1.005, 1.01, 2), 0); // the tie rounds up to 1.01
     EXPECT_EQ(CompDec(1.005, 1.0, 2), 1);
     EXPECT_EQ(CompDec(0.1 + 0.2, 0.3, 2), 0);
     EXPECT_EQ(CompDec(1.01, 1.02, 2), -1);

@@ -302,10 +302,11 @@ TEST_F(BatchedChanges, ManyDeletedRowsGoOnlyWhenStoredAsRead)
     // heads with empty and given dates, texts and numbers, more than one statement takes
     TXTransaction seed(*db);
     for (int key = 100; key < 400; ++key)
-        db->ExecSQL("INSERT INTO TT_Testa (KContaT, IdConto, DsNote, Totale, DataDoc) VALUES (?, ?, ?, ?, ?)",
-                    {key, QString("C%1").arg(key), key % 3 ? QString("Nota %1").arg(key) : QString(""),
-                     key % 2 ? key * 1.5 : 0.0,
-                     key % 5 ? QVariant(QDateTime(QDate(2026, 1 + key % 12, 1 + key % 28), QTime(10, 30))) : QVariant()});
+        db->ExecSQL(
+            "INSERT INTO TT_Testa (KContaT, IdConto, DsNote, Totale, DataDoc) VALUES (?, ?, ?, ?, ?)",
+            {key, QString("C%1").arg(key), key % 3 ? QString("Nota %1").arg(key) : QString(""),
+             key % 2 ? key * 1.5 : 0.0,
+             key % 5 ? QVariant(QDateTime(QDate(2026, 1 + key % 12, 1 + key % 28), QTime(10, 30))) : QVariant()});
     seed.Commit();
     const auto heads = [&] { return db->ScalarValue("SELECT COUNT(*) FROM TT_Testa WHERE KContaT >= 100").toInt(); };
     const auto deleteAll = [&](const char *change) {

@@ -16,8 +16,9 @@ namespace {
 
 // A table the dictionary does not know, so what the database says of its columns decides
 // what an empty text field is written as: '' in a NOT NULL column with no default, else NULL.
-const QString kStrict = QStringLiteral("CREATE TABLE TT_Cambio (Codice VARCHAR(5) NOT NULL, Descr VARCHAR(20) NOT NULL, "
-                                       "PRIMARY KEY (Codice))");
+const QString kStrict =
+    QStringLiteral("CREATE TABLE TT_Cambio (Codice VARCHAR(5) NOT NULL, Descr VARCHAR(20) NOT NULL, "
+                   "PRIMARY KEY (Codice))");
 const QString kLoose = QStringLiteral("CREATE TABLE TT_Cambio (Codice VARCHAR(5) NOT NULL, Descr VARCHAR(20) NULL, "
                                       "PRIMARY KEY (Codice))");
 
@@ -167,7 +168,8 @@ TEST_F(Cache, QueryOpenedAgainWithOtherColumnsKeepsItsFieldsByName)
     SchemaInstaller(DataTestDictionary()).Create(*db);
     db->ExecSQL("INSERT INTO TT_Imballi (IdImballo, DsImballo) VALUES ('A', 'Cassa'), ('B', 'Bottiglia')");
     db->ExecSQL("INSERT INTO TT_Righe (KContaR, KContaT, IdImballo, Qta) VALUES (1, 1, 'A', 2), (2, 1, 'B', 3)");
-    const QString join = QStringLiteral("FROM TT_Righe R JOIN TT_Imballi I ON I.IdImballo = R.IdImballo WHERE R.KContaR = 2");
+    const QString join =
+        QStringLiteral("FROM TT_Righe R JOIN TT_Imballi I ON I.IdImballo = R.IdImballo WHERE R.KContaR = 2");
 
     TXQuery q;
     q.SetDatabase(db.get());

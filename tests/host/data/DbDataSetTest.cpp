@@ -106,8 +106,10 @@ TEST_F(DbDataSet, QueryParametersTypesAndTextEditing)
 {
     TXQuery q;
     q.SetDatabase(db.get());
-    q.SQL << "SELECT KContaT, IdConto, Totale, DataDoc" << "FROM TT_Testa"
-          << "WHERE KContaT >= :Da AND IdConto <> :Conto AND Totale < :Max" << "ORDER BY KContaT";
+    q.SQL << "SELECT KContaT, IdConto, Totale, DataDoc"
+          << "FROM TT_Testa"
+          << "WHERE KContaT >= :Da AND IdConto <> :Conto AND Totale < :Max"
+          << "ORDER BY KContaT";
     ASSERT_EQ(q.ParamCount(), 3);
     q.ParamByName("da")->SetAsInteger(1);
     q.Params(1)->SetAsWideString("x'y");
@@ -133,7 +135,8 @@ TEST_F(DbDataSet, QueryParametersTypesAndTextEditing)
     EXPECT_EQ(q.FieldByName("KContaT")->AsInteger(), 2);
     // ':' inside literals, casts and comments names no parameter
     TXQuery p;
-    p.SQL << "SELECT '10:30 :Finto' AS Ora, KContaT::text AS K -- :Commento" << "FROM TT_Testa WHERE KContaT = :K";
+    p.SQL << "SELECT '10:30 :Finto' AS Ora, KContaT::text AS K -- :Commento"
+          << "FROM TT_Testa WHERE KContaT = :K";
     EXPECT_EQ(p.ParamCount(), 1);
     EXPECT_EQ(p.Params(0)->Name(), "K");
     QStringList noWhere{"SELECT 1"};
@@ -156,8 +159,11 @@ TEST_F(DbDataSet, QueryTemplateExecAndJoinedColumns)
 {
     TXQuery q;
     q.SetDatabase(db.get());
-    q.XSQL << "SELECT R.IdImballo, SUM(R.Qta) AS QtaTot" << "FROM TT_Righe R"
-           << "LEFT JOIN TT_Testa T ON T.KContaT = R.KContaT" << "{WHERE XWHERE}" << "GROUP BY R.IdImballo"
+    q.XSQL << "SELECT R.IdImballo, SUM(R.Qta) AS QtaTot"
+           << "FROM TT_Righe R"
+           << "LEFT JOIN TT_Testa T ON T.KContaT = R.KContaT"
+           << "{WHERE XWHERE}"
+           << "GROUP BY R.IdImballo"
            << "{ORDER BY XORDERBY}";
     q.ImpostaSQL("T.IdConto = 'C001'", "R.IdImballo");
     EXPECT_EQ(q.SQL[3], "WHERE T.IdConto = 'C001'");
@@ -176,7 +182,8 @@ TEST_F(DbDataSet, QueryTemplateExecAndJoinedColumns)
     // the same column name twice: the first wins, the second is numbered
     TXQuery j;
     j.SetDatabase(db.get());
-    j.SQL << "SELECT T.*, R.*" << "FROM TT_Testa T JOIN TT_Righe R ON R.KContaT = T.KContaT"
+    j.SQL << "SELECT T.*, R.*"
+          << "FROM TT_Testa T JOIN TT_Righe R ON R.KContaT = T.KContaT"
           << "WHERE R.KContaR = 4";
     j.Open();
     EXPECT_EQ(j.FieldByName("KContaT")->AsInteger(), 2);
@@ -224,7 +231,8 @@ TEST_F(DbDataSet, NamesSerialChangesExactlyWhenTheNamesFoundMayChange)
 // columns change, the one of the new opening (here under the other's name), or none.
 TEST_F(DbDataSet, FieldsAskedAgainByTheSameNameFollowTheColumns)
 {
-    const QString qta = QStringLiteral("Qta"), imballo = QStringLiteral("IdImballo"), spaziato = QStringLiteral(" Qta ");
+    const QString qta = QStringLiteral("Qta"), imballo = QStringLiteral("IdImballo"),
+                  spaziato = QStringLiteral(" Qta ");
     TXQuery q;
     q.SetDatabase(db.get());
     q.SQL << "SELECT KContaR, Qta FROM TT_Righe WHERE KContaR = 3";
@@ -289,7 +297,9 @@ TEST_F(DbDataSet, QueryFollowsItsMasterAndStreamsLargeScans)
     dsHead.SetDataSet(head.get());
     TXQuery rows;
     rows.SetDatabase(db.get());
-    rows.SQL << "SELECT TT_Righe.*" << "FROM TT_Righe" << "WHERE TT_Righe.KContaT = :KContaT"
+    rows.SQL << "SELECT TT_Righe.*"
+             << "FROM TT_Righe"
+             << "WHERE TT_Righe.KContaT = :KContaT"
              << "ORDER BY IdImballo";
     rows.SetDataSource(&dsHead);
     rows.Open();
@@ -328,7 +338,7 @@ TEST_F(DbDataSet, TableWritesByKeyAndDrawsKeysAtInsert)
     EXPECT_EQ(t->FieldByName("idconto")->DisplayLabel(), "Conto");
     t->Append();
     const int key = t->FieldByName("KContaT")->AsInteger();
-    EXPECT_GT(key, 2); // drawn at Append, above the stored keys
+    EXPECT_GT(key, 2);                                        // drawn at Append, above the stored keys
     EXPECT_EQ(t->FieldByName("IdContoTp")->AsString(), "CL"); // dictionary default
     t->FieldByName("IdConto")->SetAsString("C'3");
     t->FieldByName("DsNote")->SetAsString("L'Aquila d'oro");

@@ -54,10 +54,7 @@ protected:
         return t.FieldByName("KContaR")->AsInteger();
     }
     double Qta(int key) { return db->ScalarValue("SELECT Qta FROM TT_Righe WHERE KContaR = ?", {key}).toDouble(); }
-    int Rows(const QString &where)
-    {
-        return db->ScalarValue("SELECT COUNT(*) FROM TT_Righe WHERE " + where).toInt();
-    }
+    int Rows(const QString &where) { return db->ScalarValue("SELECT COUNT(*) FROM TT_Righe WHERE " + where).toInt(); }
 
     TestDb tdb;
     std::unique_ptr<TXDatabase> db;

@@ -1,12 +1,12 @@
 // Rows a dataset holds read the same values as rows read one at a time through the driver:
 // every column type, nulls, empty texts, big integers, dates and expressions, on SQLite and
 // PostgreSQL (on SQLite the rows after the first are read on the engine's statement).
+#include "host/core/Errors.h"
 #include "host/data/TXQuery.h"
 #include "host/data/TXTable.h"
 #include "host/db/Dictionary.h"
 #include "host/db/SchemaInstaller.h"
 #include "host/db/TXTransaction.h"
-#include "host/core/Errors.h"
 #include "tests/support/TestDb.h"
 
 #include <QFile>
@@ -146,8 +146,8 @@ TEST_F(HeldRead, TablesHoldTheRowsAsQueriesAndEmptyReadingsHoldNone)
             row << f->Value();
         table << row;
     }
-    ExpectSame(table, Read("SELECT KRiga, Stato, Numero, Importo, Codice, Note, DataDoc FROM TR_Valori ORDER BY KRiga",
-                           true));
+    ExpectSame(table,
+               Read("SELECT KRiga, Stato, Numero, Importo, Codice, Note, DataDoc FROM TR_Valori ORDER BY KRiga", true));
     EXPECT_TRUE(Read("SELECT KRiga, Codice FROM TR_Valori WHERE KRiga > 99", false).isEmpty());
     EXPECT_EQ(Read("SELECT KRiga, Codice FROM TR_Valori WHERE KRiga = 5", false).size(), 1);
 }

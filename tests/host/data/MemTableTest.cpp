@@ -51,7 +51,9 @@ struct EventLog {
     QStringList events;
     void Attach(TDataSet &t)
     {
-        auto rec = [this](const char *name) { return [this, name](TDataSet *) { events << QString::fromLatin1(name); }; };
+        auto rec = [this](const char *name) {
+            return [this, name](TDataSet *) { events << QString::fromLatin1(name); };
+        };
         t.BeforeInsert = rec("BeforeInsert");
         t.OnNewRecord = rec("OnNewRecord");
         t.AfterInsert = rec("AfterInsert");
@@ -337,7 +339,7 @@ TEST(DataSetFilter, StateFilterReadsEmptyAsZeroAndSwitchesWhileOpen)
 {
     auto t = Articles();
     t->Open();
-    Add(*t, "A", "", 1);         // Stato empty: reads 0
+    Add(*t, "A", "", 1); // Stato empty: reads 0
     Add(*t, "B", "", 1, 1);
     Add(*t, "C", "", 1, 3);
     Add(*t, "D", "x", 1, 2);
@@ -670,8 +672,8 @@ TEST(DataSetFields, StoredValuesReadAsTheyWereWritten)
     EXPECT_EQ(t->FieldByName("DsProdotto")->AsString(), QString::fromUtf8("Caffè"));
     EXPECT_EQ(t->FieldByName("Prezzo")->AsFloat(), 2.5);
     EXPECT_EQ(t->FieldByName("Stato")->AsInteger(), 3);
-    EXPECT_EQ(t->FieldByName("Stato")->AsFloat(), 3.0);     // an integer read as a number
-    EXPECT_EQ(t->FieldByName("Codice")->AsInteger(), 0);   // never set
+    EXPECT_EQ(t->FieldByName("Stato")->AsFloat(), 3.0);  // an integer read as a number
+    EXPECT_EQ(t->FieldByName("Codice")->AsInteger(), 0); // never set
     EXPECT_EQ(t->FieldByName("Codice")->AsString(), "");
     t->Next();
     EXPECT_EQ(t->FieldByName("DsProdotto")->AsString(), QString::fromUtf8("Σίγμα €"));

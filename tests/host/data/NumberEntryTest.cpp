@@ -74,8 +74,13 @@ TEST_F(NumberEntry, DecimalCommaThousandsPointSignInFrontOrRefused)
                          {"3-", false, 0},
                          {"12.34,5", false, 0},
                          {"1 234", false, 0}});
-    CheckEntries(boxes, {{"1.500", true, 1500}, {"-3", true, -3}, {"2,0", true, 2}, {"1,5", false, 0},
-                         {"1.50", false, 0}, {" 5", false, 0}, {"nan", false, 0}});
+    CheckEntries(boxes, {{"1.500", true, 1500},
+                         {"-3", true, -3},
+                         {"2,0", true, 2},
+                         {"1,5", false, 0},
+                         {"1.50", false, 0},
+                         {" 5", false, 0},
+                         {"nan", false, 0}});
 }
 
 TEST_F(NumberEntry, EmptyTextClearsAndCodeValuesStayLenient)

@@ -89,20 +89,22 @@ TEST(RecordKeyValues, EveryKindOfValueFindsItsOwnRow)
     t.AddField(QStringLiteral("Quando"), ftDateTime);
     t.AddField(QStringLiteral("Riga"), ftInteger);
     t.Open();
-    const QStringList codici{QStringLiteral("Citta"), QStringLiteral("Città"), QStringLiteral("CITTÀ"),
+    const QStringList codici{QStringLiteral("Citta"),  QStringLiteral("Città"),    QStringLiteral("CITTÀ"),
                              QStringLiteral("Ölfeld"), QStringLiteral("a\u00A0b"), QStringLiteral("日本")};
     const QList<double> numeri{0, -1, 99999, 100000, 1e15, 1e15 + 2, 2.5, -0.25, 1e20, 123456789};
     const QDateTime giorno(QDate(2024, 2, 29), QTime(0, 0));
     for (int i = 0; i < 40; ++i) {
         t.Append();
-        t.FieldByName(QStringLiteral("Codice"))->SetAsString(i < codici.size() ? codici[i] : QStringLiteral("F%1").arg(i));
+        t.FieldByName(QStringLiteral("Codice"))
+            ->SetAsString(i < codici.size() ? codici[i] : QStringLiteral("F%1").arg(i));
         t.FieldByName(QStringLiteral("Numero"))->SetAsFloat(i < numeri.size() ? numeri[i] : 1000 + i + 0.5);
         t.FieldByName(QStringLiteral("Quando"))->SetAsDateTime(giorno.addSecs(i * 3601));
         t.FieldByName(QStringLiteral("Riga"))->SetAsInteger(i);
         t.Post();
     }
     const auto riga = [&](const char *campo, const QVariant &valore, TLocateOptions opzioni = {}) {
-        return t.Locate(QLatin1String(campo), valore, opzioni) ? t.FieldByName(QStringLiteral("Riga"))->AsInteger() : -1;
+        return t.Locate(QLatin1String(campo), valore, opzioni) ? t.FieldByName(QStringLiteral("Riga"))->AsInteger()
+                                                               : -1;
     };
     for (int i = 0; i < codici.size(); ++i)
         EXPECT_EQ(riga("Codice", codici[i]), i) << codici[i].toStdString();
@@ -111,12 +113,12 @@ TEST(RecordKeyValues, EveryKindOfValueFindsItsOwnRow)
     EXPECT_EQ(riga("Codice", QStringLiteral("ölfeld"), loCaseInsensitive), 3);
     for (int i = 0; i < numeri.size(); ++i)
         EXPECT_EQ(riga("Numero", numeri[i]), i) << numeri[i];
-    EXPECT_EQ(riga("Numero", 100000), 3);                   // an int for a whole number
-    EXPECT_EQ(riga("Numero", qlonglong(99999)), 2);         // a long long too
-    EXPECT_EQ(riga("Numero", QStringLiteral("2,5")), 6);    // a text as typed
+    EXPECT_EQ(riga("Numero", 100000), 3);                // an int for a whole number
+    EXPECT_EQ(riga("Numero", qlonglong(99999)), 2);      // a long long too
+    EXPECT_EQ(riga("Numero", QStringLiteral("2,5")), 6); // a text as typed
     EXPECT_EQ(riga("Numero", 1e15 + 1), -1);
     EXPECT_EQ(riga("Quando", giorno.addSecs(5 * 3601)), 5);
-    EXPECT_EQ(riga("Quando", QDate(2024, 2, 29)), 0);       // a date for midnight
+    EXPECT_EQ(riga("Quando", QDate(2024, 2, 29)), 0); // a date for midnight
     EXPECT_EQ(riga("Quando", giorno.addSecs(5 * 3601 + 1)), -1);
 }
 

@@ -25,7 +25,9 @@ struct Window {
         dsMain.SetDataSet(&head);
 
         stored.SetDatabase(db);
-        stored.SQL << "SELECT TT_Righe.*" << "FROM TT_Righe" << "WHERE TT_Righe.KContaT = :KContaT"
+        stored.SQL << "SELECT TT_Righe.*"
+                   << "FROM TT_Righe"
+                   << "WHERE TT_Righe.KContaT = :KContaT"
                    << "ORDER BY IdImballo";
         stored.SetDataSource(&dsMain);
 

@@ -1,7 +1,7 @@
 // Forward-only queries read a batch of rows at a time (a server-side cursor on PostgreSQL)
 // while other statements run on the same connection, inside and outside a transaction.
-#include "host/data/TXQuery.h"
 #include "host/data/TField.h"
+#include "host/data/TXQuery.h"
 #include "host/db/TXScan.h"
 #include "tests/support/TestDb.h"
 
@@ -222,7 +222,9 @@ protected:
             ++rows;
             for (int i = 0; i < held.FieldCount(); ++i) {
                 const QVariant want = kv8data::CoerceLoaded(driver.value(i), held.Fields(i)->DataType());
-                SCOPED_TRACE(QStringLiteral("row %1, %2: %3").arg(rows).arg(held.Fields(i)->FieldName(), want.toString())
+                SCOPED_TRACE(QStringLiteral("row %1, %2: %3")
+                                 .arg(rows)
+                                 .arg(held.Fields(i)->FieldName(), want.toString())
                                  .toStdString());
                 for (TXQuery *reading : {&held, &stream}) {
                     const QVariant got = reading->Fields(i)->Value();

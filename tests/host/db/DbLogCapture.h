@@ -9,7 +9,11 @@ namespace {
 // The log lines written while it lives.
 class LogCapture {
 public:
-    LogCapture() { previous_ = qInstallMessageHandler(&LogCapture::Handler); Current() = this; }
+    LogCapture()
+    {
+        previous_ = qInstallMessageHandler(&LogCapture::Handler);
+        Current() = this;
+    }
     ~LogCapture()
     {
         qInstallMessageHandler(previous_);

@@ -18,24 +18,24 @@ protected:
         if (!testDb_.Available())
             return;
         db_ = testDb_.Connect();
-        for (const char *ddl : {
-                 "CREATE TABLE DatiAzienda (IdAzienda SMALLINT NOT NULL PRIMARY KEY, "
-                 "RagioneSociale VARCHAR(50) NOT NULL DEFAULT '', IdDivisa VARCHAR(3) NOT NULL DEFAULT '', "
-                 "Anno INTEGER NOT NULL DEFAULT 0, NumScontiRigo SMALLINT NOT NULL DEFAULT 0, "
-                 "NumScontiTesta SMALLINT NOT NULL DEFAULT 0, DecQuantita SMALLINT NOT NULL DEFAULT 0, "
-                 "DecQuantita2 SMALLINT NOT NULL DEFAULT 0, DecPrezzoIT SMALLINT NOT NULL DEFAULT 0, "
-                 "DecPrezzoES SMALLINT NOT NULL DEFAULT 0, DecValoreIT SMALLINT NOT NULL DEFAULT 0, "
-                 "DecValoreES SMALLINT NOT NULL DEFAULT 0, DecPercentuale SMALLINT NOT NULL DEFAULT 0, "
-                 "FlMovMagazzino SMALLINT NOT NULL DEFAULT 0, PercBolliTratte FLOAT NOT NULL DEFAULT 0, "
-                 "MinBolliTratte FLOAT NOT NULL DEFAULT 0, PercBolliTratteES FLOAT NOT NULL DEFAULT 0, "
-                 "MinBolliTratteES FLOAT NOT NULL DEFAULT 0)",
-                 "CREATE TABLE Utenti (IdUtente VARCHAR(10) NOT NULL PRIMARY KEY, Nome VARCHAR(50) NOT NULL "
-                 "DEFAULT '', FlPrivilegi SMALLINT NOT NULL DEFAULT 0)",
-                 "CREATE TABLE VariabiliConfig (Gruppo VARCHAR(10) NOT NULL, Numero VARCHAR(10) NOT NULL "
-                 "DEFAULT '', Nome VARCHAR(40) NOT NULL, Valore VARCHAR(255) NOT NULL DEFAULT '', "
-                 "PRIMARY KEY (Gruppo, Numero, Nome))",
-                 "CREATE TABLE ParametriHost (Sezione VARCHAR(10) NOT NULL, Nome VARCHAR(40) NOT NULL, "
-                 "Valore VARCHAR(255) NOT NULL DEFAULT '', PRIMARY KEY (Sezione, Nome))"})
+        for (const char *ddl :
+             {"CREATE TABLE DatiAzienda (IdAzienda SMALLINT NOT NULL PRIMARY KEY, "
+              "RagioneSociale VARCHAR(50) NOT NULL DEFAULT '', IdDivisa VARCHAR(3) NOT NULL DEFAULT '', "
+              "Anno INTEGER NOT NULL DEFAULT 0, NumScontiRigo SMALLINT NOT NULL DEFAULT 0, "
+              "NumScontiTesta SMALLINT NOT NULL DEFAULT 0, DecQuantita SMALLINT NOT NULL DEFAULT 0, "
+              "DecQuantita2 SMALLINT NOT NULL DEFAULT 0, DecPrezzoIT SMALLINT NOT NULL DEFAULT 0, "
+              "DecPrezzoES SMALLINT NOT NULL DEFAULT 0, DecValoreIT SMALLINT NOT NULL DEFAULT 0, "
+              "DecValoreES SMALLINT NOT NULL DEFAULT 0, DecPercentuale SMALLINT NOT NULL DEFAULT 0, "
+              "FlMovMagazzino SMALLINT NOT NULL DEFAULT 0, PercBolliTratte FLOAT NOT NULL DEFAULT 0, "
+              "MinBolliTratte FLOAT NOT NULL DEFAULT 0, PercBolliTratteES FLOAT NOT NULL DEFAULT 0, "
+              "MinBolliTratteES FLOAT NOT NULL DEFAULT 0)",
+              "CREATE TABLE Utenti (IdUtente VARCHAR(10) NOT NULL PRIMARY KEY, Nome VARCHAR(50) NOT NULL "
+              "DEFAULT '', FlPrivilegi SMALLINT NOT NULL DEFAULT 0)",
+              "CREATE TABLE VariabiliConfig (Gruppo VARCHAR(10) NOT NULL, Numero VARCHAR(10) NOT NULL "
+              "DEFAULT '', Nome VARCHAR(40) NOT NULL, Valore VARCHAR(255) NOT NULL DEFAULT '', "
+              "PRIMARY KEY (Gruppo, Numero, Nome))",
+              "CREATE TABLE ParametriHost (Sezione VARCHAR(10) NOT NULL, Nome VARCHAR(40) NOT NULL, "
+              "Valore VARCHAR(255) NOT NULL DEFAULT '', PRIMARY KEY (Sezione, Nome))"})
             db_->ExecSQL(QString::fromLatin1(ddl));
         savedCfg_ = CFG;
         savedUser_ = gUtente;
@@ -167,23 +167,27 @@ TEST_F(ConfigStoreTest, UserAndPrivilege)
 TEST_F(ConfigStoreTest, ConfigurationVariables)
 {
     KV8_REQUIRE_DB(testDb_);
-    EXPECT_EQ(Funzioni::LeggiConfigVar(*db_, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("LMQ_CodAcc")),
-              QString());
+    EXPECT_EQ(
+        Funzioni::LeggiConfigVar(*db_, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("LMQ_CodAcc")),
+        QString());
 
     ConfigStore::SaveConfigVar(*db_, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("LMQ_CodAcc"),
                                QStringLiteral("IT00ABC12345X"));
     ConfigStore::SaveConfigVar(*db_, QStringLiteral("QARN"), QStringLiteral("02"), QStringLiteral("LMQ_CodAcc"),
                                QStringLiteral("altro"));
-    EXPECT_EQ(Funzioni::LeggiConfigVar(*db_, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("LMQ_CodAcc")),
-              QStringLiteral("IT00ABC12345X"));
-    EXPECT_EQ(Funzioni::LeggiConfigVar(*db_, QStringLiteral("QARN"), QStringLiteral("02"), QStringLiteral("LMQ_CodAcc")),
-              QStringLiteral("altro"));
+    EXPECT_EQ(
+        Funzioni::LeggiConfigVar(*db_, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("LMQ_CodAcc")),
+        QStringLiteral("IT00ABC12345X"));
+    EXPECT_EQ(
+        Funzioni::LeggiConfigVar(*db_, QStringLiteral("QARN"), QStringLiteral("02"), QStringLiteral("LMQ_CodAcc")),
+        QStringLiteral("altro"));
     EXPECT_EQ(Funzioni::LeggiConfigVar(*db_, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("Altra")),
               QString());
 
     ConfigStore::SaveConfigVar(*db_, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("LMQ_CodAcc"),
                                QStringLiteral("IT'99"));
-    EXPECT_EQ(Funzioni::LeggiConfigVar(*db_, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("LMQ_CodAcc")),
-              QStringLiteral("IT'99"));
+    EXPECT_EQ(
+        Funzioni::LeggiConfigVar(*db_, QStringLiteral("QARN"), QStringLiteral("01"), QStringLiteral("LMQ_CodAcc")),
+        QStringLiteral("IT'99"));
     EXPECT_EQ(Count(QStringLiteral("VariabiliConfig")), 2);
 }

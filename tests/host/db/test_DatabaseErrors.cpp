@@ -175,7 +175,8 @@ TEST_F(Errors, StatementFailuresNameTheDatabaseAndLogTheStatement)
                                                 "l'operazione.")
                                      .arg(shown));
         }
-        EXPECT_TRUE(log.Text().contains(QLatin1String("INSERT INTO Cli (Id, Nome) VALUES"))) << log.Text().toStdString();
+        EXPECT_TRUE(log.Text().contains(QLatin1String("INSERT INTO Cli (Id, Nome) VALUES")))
+            << log.Text().toStdString();
         EXPECT_TRUE(log.Text().contains(shown)) << log.Text().toStdString();
     }
 

@@ -55,9 +55,10 @@ protected:
             env.insert(QStringLiteral("KV8_MODULES"), modules);
         process.setProcessEnvironment(env);
         if (asUser && geteuid() == 0)
-            process.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                                                 QStringLiteral("--clear-groups"), Program()}
-                                                         + arguments);
+            process.start(QStringLiteral("setpriv"),
+                          QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                      QStringLiteral("--clear-groups"), Program()}
+                              + arguments);
         else
             process.start(Program(), arguments);
         ProgramRun run;
@@ -89,7 +90,8 @@ protected:
 
     bool CanRunAsUser() const
     {
-        return testDb.IsPostgres() || geteuid() != 0 || !QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty();
+        return testDb.IsPostgres() || geteuid() != 0
+               || !QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty();
     }
 
     TestDb testDb;
@@ -105,8 +107,9 @@ TEST_F(DbCommand, HelpIsAnAnswerAndAMistakeIsNot)
         EXPECT_EQ(run.exitCode, 0) << help << run.err.toStdString();
         EXPECT_TRUE(run.out.contains(QStringLiteral("kv8 db create URL"))) << run.out.toStdString();
     }
-    for (const QStringList &wrong : {QStringList{QStringLiteral("db")}, QStringList{QStringLiteral("db"), QStringLiteral("crea"), testDb.Url()},
-                                     QStringList{QStringLiteral("db"), QStringLiteral("--help"), QStringLiteral("create")}}) {
+    for (const QStringList &wrong :
+         {QStringList{QStringLiteral("db")}, QStringList{QStringLiteral("db"), QStringLiteral("crea"), testDb.Url()},
+          QStringList{QStringLiteral("db"), QStringLiteral("--help"), QStringLiteral("create")}}) {
         const ProgramRun run = Kv8(wrong);
         EXPECT_EQ(run.exitCode, 1) << wrong.join(u' ').toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("usage:")));
@@ -117,13 +120,15 @@ TEST_F(DbCommand, MissingFolderIsNamedAndNotMade)
 {
     const QString missing = dir.filePath(QStringLiteral("aziende/2024"));
     for (const char *command : {"create", "demo"}) {
-        const ProgramRun run = Kv8({QStringLiteral("db"), QLatin1String(command), QStringLiteral("sqlite:") + missing + QStringLiteral("/demo.db")});
+        const ProgramRun run = Kv8({QStringLiteral("db"), QLatin1String(command),
+                                    QStringLiteral("sqlite:") + missing + QStringLiteral("/demo.db")});
         EXPECT_EQ(run.exitCode, 1) << command;
         EXPECT_TRUE(run.err.contains(missing)) << run.err.toStdString();
         EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("aziende")))) << command;
     }
     // a folder that is there takes the database
-    const ProgramRun made = Kv8({QStringLiteral("db"), QStringLiteral("create"), QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("demo.db"))});
+    const ProgramRun made = Kv8({QStringLiteral("db"), QStringLiteral("create"),
+                                 QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("demo.db"))});
     EXPECT_EQ(made.exitCode, 0) << made.err.toStdString();
     EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("demo.db"))));
 }
@@ -145,7 +150,8 @@ TEST_F(DbCommand, ReadOnlyDatabaseThatLacksNothingHasNothingToDo)
 
     // every table there: nothing to write, said as such
     if (!testDb.IsPostgres()) // the owner may write
-        QFile::setPermissions(readOnly.mid(QStringLiteral("sqlite:").size()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::setPermissions(readOnly.mid(QStringLiteral("sqlite:").size()),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     ASSERT_EQ(Kv8({QStringLiteral("db"), QStringLiteral("upgrade"), testDb.Url()}).exitCode, 0);
     ReadOnlyUrl();
     for (const char *command : {"create", "upgrade"}) {
@@ -166,7 +172,8 @@ TEST_F(DbCommand, ModuleTablesAndDemoComeWithTheModuleLibrary)
     auto db = testDb.Connect();
     EXPECT_TRUE(db->TableExists(QStringLiteral("Articoli")));
     EXPECT_FALSE(db->TableExists(QStringLiteral("LUMO_Parametri")));
-    EXPECT_FALSE(db->ColumnNames(QStringLiteral("Articoli")).contains(QStringLiteral("UT_LMQ_IdCatVin"), Qt::CaseInsensitive));
+    EXPECT_FALSE(
+        db->ColumnNames(QStringLiteral("Articoli")).contains(QStringLiteral("UT_LMQ_IdCatVin"), Qt::CaseInsensitive));
     const int articoli = db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Articoli")).toInt();
     EXPECT_GT(articoli, 0);
     db.reset();

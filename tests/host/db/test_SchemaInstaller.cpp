@@ -257,8 +257,8 @@ TEST_F(SchemaInstallerTest, DemoLoadsOnceAndASecondLoadIsRefused)
     EXPECT_TRUE(q.value(3).isNull());
 
     // Dates compare as dates on either engine.
-    EXPECT_EQ(db_->ScalarValue(QStringLiteral("SELECT IdTipo FROM Tipi WHERE DataIni = ") +
-                               db_->FormatDataSQL(QDate(2024, 2, 29)))
+    EXPECT_EQ(db_->ScalarValue(QStringLiteral("SELECT IdTipo FROM Tipi WHERE DataIni = ")
+                               + db_->FormatDataSQL(QDate(2024, 2, 29)))
                   .toString(),
               QStringLiteral("A"));
 
@@ -279,7 +279,8 @@ TEST_F(SchemaInstallerTest, DemoLoadsOnceAndASecondLoadIsRefused)
         installer.LoadDemo(*db_, files);
         FAIL() << "a second load was accepted";
     } catch (const Exception &e) {
-        EXPECT_TRUE(e.Message.contains(QStringLiteral("contiene già dei dati (la tabella DatiAzienda ha delle righe)"))) << e.what();
+        EXPECT_TRUE(e.Message.contains(QStringLiteral("contiene già dei dati (la tabella DatiAzienda ha delle righe)")))
+            << e.what();
     }
     EXPECT_FALSE(db_->InTransaction());
     EXPECT_EQ(Count(QStringLiteral("DatiAzienda")), 1);
@@ -293,8 +294,9 @@ TEST_F(SchemaInstallerTest, RowOfALaterFileCompletesTheRowOfItsKey)
     installer.Create(*db_);
     const QString base = Write(QStringLiteral("10-base.json"), kDemo1);
     // a column given again for the row of an earlier file is a fault, and nothing is loaded
-    const QString clash = Write(QStringLiteral("30-clash.json"),
-                                R"J({"tables": [{"table": "Tipi", "rows": [{"IdTipo": "A", "UT_LMQ_Extra": "X", "DsTipo": "Altro"}]}]})J");
+    const QString clash = Write(
+        QStringLiteral("30-clash.json"),
+        R"J({"tables": [{"table": "Tipi", "rows": [{"IdTipo": "A", "UT_LMQ_Extra": "X", "DsTipo": "Altro"}]}]})J");
     try {
         installer.LoadDemo(*db_, {base, clash});
         ADD_FAILURE() << "a column was given twice";
@@ -313,10 +315,12 @@ TEST_F(SchemaInstallerTest, RowOfALaterFileCompletesTheRowOfItsKey)
               (QStringList{QStringLiteral("loaded 1 row into DatiAzienda"), QStringLiteral("loaded 2 rows into Tipi"),
                            QStringLiteral("loaded 1 row into Tipi")}));
     QStringList rows;
-    QSqlQuery q = db_->OpenQuery(QStringLiteral("SELECT IdTipo, DsTipo, UT_LMQ_Extra, Sigla, Ordine FROM Tipi ORDER BY IdTipo"));
+    QSqlQuery q =
+        db_->OpenQuery(QStringLiteral("SELECT IdTipo, DsTipo, UT_LMQ_Extra, Sigla, Ordine FROM Tipi ORDER BY IdTipo"));
     while (q.next())
-        rows << QStringLiteral("%1|%2|%3|%4|%5").arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                                                    q.value(3).toString(), q.value(4).toString());
+        rows << QStringLiteral("%1|%2|%3|%4|%5")
+                    .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                         q.value(4).toString());
     EXPECT_EQ(rows, (QStringList{QStringLiteral("A|Primo|X1|l'a|0"), QStringLiteral("B||X2|b|2"),
                                  QStringLiteral("C|Terzo||l'a|0")}));
 }

@@ -254,9 +254,10 @@ TEST_F(ServerStatements, ReadingsGiveWhatTheDriverGives)
                      select, values, [](const QSqlRecord &) {},
                      [](QSqlQuery &) { throw EDatabaseError(QStringLiteral("interrotta")); }),
                  EDatabaseError);
-    EXPECT_THROW(db->OpenQuery(QStringLiteral("SELECT Id FROM Tipi WHERE Id = CAST(? AS INTEGER)"), {QStringLiteral("x")}),
-                 EDatabaseError);
-    EXPECT_EQ(db->ScalarValue(text.arg(QStringLiteral("COUNT(*)")).remove(QStringLiteral(" ORDER BY Id")), values)
-                  .toInt(),
-              2);
+    EXPECT_THROW(
+        db->OpenQuery(QStringLiteral("SELECT Id FROM Tipi WHERE Id = CAST(? AS INTEGER)"), {QStringLiteral("x")}),
+        EDatabaseError);
+    EXPECT_EQ(
+        db->ScalarValue(text.arg(QStringLiteral("COUNT(*)")).remove(QStringLiteral(" ORDER BY Id")), values).toInt(),
+        2);
 }

@@ -24,7 +24,8 @@ protected:
         db = tdb.Connect();
         const QString date = db->IsPostgres() ? "TIMESTAMP" : "DATETIME";
         db->ExecSQL("CREATE TABLE TW_Mov (KMov INTEGER NOT NULL PRIMARY KEY, IdConto VARCHAR(8) NOT NULL DEFAULT '', "
-                    "DataMov " + date + ", Qta FLOAT NOT NULL DEFAULT 0)");
+                    "DataMov "
+                    + date + ", Qta FLOAT NOT NULL DEFAULT 0)");
         db->ExecSQL("CREATE TABLE TW_Saldi (IdConto VARCHAR(8) NOT NULL PRIMARY KEY, Qta FLOAT NOT NULL DEFAULT 0, "
                     "Movimenti INTEGER NOT NULL DEFAULT 0)");
         // hand-made movements: two on the same day for C1, none for C3
@@ -100,8 +101,9 @@ TEST_F(SetBasedWork, RowsCopiedBetweenCompanyAndLocalDatabase)
         "DataMov FROM TW_Mov WHERE KMov >= ?";
     EXPECT_EQ(kv8db::CopiaRighe(*db, progressives, {2}, local, "TW_t_Prog", {"KMov", "Conto", "Prog", "DataMov"}), 4);
     EXPECT_DOUBLE_EQ(local.ScalarValue("SELECT Prog FROM TW_t_Prog WHERE KMov = 4").toDouble(), -2.25);
-    EXPECT_EQ(local.ScalarValue("SELECT COUNT(*) FROM TW_t_Prog WHERE DataMov = ?",
-                                {QDateTime(QDate(2024, 3, 1), QTime(0, 0))})
+    EXPECT_EQ(local
+                  .ScalarValue("SELECT COUNT(*) FROM TW_t_Prog WHERE DataMov = ?",
+                               {QDateTime(QDate(2024, 3, 1), QTime(0, 0))})
                   .toInt(),
               1);
 
@@ -132,8 +134,8 @@ TEST_F(SetBasedWork, RowsCopiedBetweenCompanyAndLocalDatabase)
 TEST_F(SetBasedWork, WrittenRowsStoredAsExecSqlStoresThem)
 {
     const QString date = db->IsPostgres() ? "TIMESTAMP" : "DATETIME";
-    db->ExecSQL("CREATE TABLE TW_Tipi (K INTEGER NOT NULL PRIMARY KEY, S VARCHAR(10), N FLOAT, D " + date +
-                ", I INTEGER)");
+    db->ExecSQL("CREATE TABLE TW_Tipi (K INTEGER NOT NULL PRIMARY KEY, S VARCHAR(10), N FLOAT, D " + date
+                + ", I INTEGER)");
     const QDateTime giorno(QDate(2024, 1, 5), QTime(10, 30, 15));
     const QStringList colonne{"K", "S", "N", "D", "I"};
     // each row through the writer (keys 1-5) and through ExecSQL (keys 101-105)
@@ -148,7 +150,8 @@ TEST_F(SetBasedWork, WrittenRowsStoredAsExecSqlStoresThem)
         kv8db::ScritturaRighe scrittura(*db, "TW_Tipi", colonne);
         for (qsizetype i = 0; i < valori.size(); ++i) {
             scrittura.Aggiungi(QVariantList{i + 1} + valori[i]);
-            db->ExecSQL("INSERT INTO TW_Tipi (K, S, N, D, I) VALUES (?, ?, ?, ?, ?)", QVariantList{i + 101} + valori[i]);
+            db->ExecSQL("INSERT INTO TW_Tipi (K, S, N, D, I) VALUES (?, ?, ?, ?, ?)",
+                        QVariantList{i + 101} + valori[i]);
         }
         scrittura.Chiudi();
         EXPECT_EQ(scrittura.Righe(), 5);
@@ -157,8 +160,8 @@ TEST_F(SetBasedWork, WrittenRowsStoredAsExecSqlStoresThem)
     }
     const auto righe = [](TXDatabase &d, const QString &tabella, const QString &dove) {
         QStringList out;
-        for (QSqlQuery q = d.OpenQuery("SELECT K, COALESCE(S, 'null'), COALESCE(N, -1), D, COALESCE(I, -1) FROM " +
-                                       tabella + " WHERE " + dove + " ORDER BY K");
+        for (QSqlQuery q = d.OpenQuery("SELECT K, COALESCE(S, 'null'), COALESCE(N, -1), D, COALESCE(I, -1) FROM "
+                                       + tabella + " WHERE " + dove + " ORDER BY K");
              q.next();)
             out << QStringList{QString::number(q.value(0).toInt() % 100), q.value(1).toString(), q.value(2).toString(),
                                q.value(3).toString().left(19).replace(u'T', u' '), q.value(4).toString()}
@@ -170,16 +173,18 @@ TEST_F(SetBasedWork, WrittenRowsStoredAsExecSqlStoresThem)
     EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TW_Tipi WHERE D = ? AND N = 3.25", {giorno}).toInt(), 2)
         << "a date past the first row compares as one written by ExecSQL";
     EXPECT_EQ(db->ScalarValue("SELECT S FROM TW_Tipi WHERE K = 3").toString(), QStringLiteral("àè"));
-    EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TW_Tipi WHERE K = 3 AND D = ? AND I = 7 AND N < 0.0011 AND N > 0.0009",
-                              {QDateTime(QDate(2024, 2, 1), QTime(0, 0))})
-                  .toInt(),
-              1);
+    EXPECT_EQ(
+        db->ScalarValue("SELECT COUNT(*) FROM TW_Tipi WHERE K = 3 AND D = ? AND I = 7 AND N < 0.0011 AND N > 0.0009",
+                        {QDateTime(QDate(2024, 2, 1), QTime(0, 0))})
+            .toInt(),
+        1);
     EXPECT_EQ(db->ScalarValue("SELECT COUNT(*) FROM TW_Tipi WHERE K = 4 AND D IS NULL").toInt(), 1);
 
     // copied to a local database: every row, every value as it stands
     QTemporaryDir dir;
     TXDatabase local(QStringLiteral("LocalDatabase"), QStringLiteral("sqlite:") + dir.filePath("local.db"));
-    local.ExecSQL("CREATE TABLE TW_Copia (K INTEGER NOT NULL PRIMARY KEY, S VARCHAR(10), N FLOAT, D DATETIME, I INTEGER)");
+    local.ExecSQL(
+        "CREATE TABLE TW_Copia (K INTEGER NOT NULL PRIMARY KEY, S VARCHAR(10), N FLOAT, D DATETIME, I INTEGER)");
     EXPECT_EQ(kv8db::CopiaRighe(*db, "SELECT K, S, N, D, I FROM TW_Tipi ORDER BY K", {}, local, "TW_Copia"), 10);
     EXPECT_EQ(righe(local, "TW_Copia", "K > 0"), righe(*db, "TW_Tipi", "K > 0"));
 
@@ -304,7 +309,8 @@ TEST_F(SetBasedWork, CopyInStretchesNumbersOnAndIsAllOrNothing)
     const QString tabella = "CREATE TABLE TW_t_Tratti (KMov INT NOT NULL PRIMARY KEY, Conto VARCHAR(8) NOT NULL "
                             "DEFAULT '', Terzo FLOAT, Uno FLOAT, NumeroRiga INTEGER NOT NULL DEFAULT 0)";
     local.ExecSQL(tabella);
-    const QString lettura = "SELECT KMov, IdConto FROM TW_Mov WHERE DataMov >= ? AND DataMov <= ? ORDER BY DataMov, KMov";
+    const QString lettura =
+        "SELECT KMov, IdConto FROM TW_Mov WHERE DataMov >= ? AND DataMov <= ? ORDER BY DataMov, KMov";
     const auto mese = [](int m) {
         return QVariantList{QDateTime(QDate(2024, m, 1), QTime(0, 0)),
                             QDateTime(QDate(2024, m, 1).addMonths(1).addDays(-1), QTime(23, 59, 59))};
@@ -319,7 +325,9 @@ TEST_F(SetBasedWork, CopyInStretchesNumbersOnAndIsAllOrNothing)
         QList<QPair<qsizetype, qint64>> fatti;
         EXPECT_EQ(kv8db::CopiaRigheATratti(*db, lettura, {mese(1), mese(2), mese(3)}, to, "TW_t_Tratti",
                                            {"KMov", "Conto"}, kv8db::NumeroRiga{"NumeroRiga", 40},
-                                           [&](qsizetype tratto, qint64 scritte) { fatti.append({tratto, scritte}); }),
+                                           [&](qsizetype tratto, qint64 scritte) {
+                                               fatti.append({tratto, scritte});
+                                           }),
                   5);
         EXPECT_EQ(righe(), (QStringList{"1/41", "3/42", "2/43", "4/44", "5/45"}));
         EXPECT_EQ(fatti, (QList<QPair<qsizetype, qint64>>{{0, 3}, {1, 4}, {2, 5}}));
@@ -427,15 +435,54 @@ TEST_F(SetBasedWork, CopiedValuesStoredAsTheDriverGivesThem)
     db->ExecSQL(QStringLiteral("CREATE TABLE TW_Valori (K INTEGER NOT NULL PRIMARY KEY, T VARCHAR(10), C CHAR(3), "
                                "X %1, P SMALLINT, G BIGINT, F REAL, N FLOAT, M NUMERIC(12, 3), B %2, D DATE, O %3)")
                     .arg(pg ? "TEXT" : "VARCHAR(20)", pg ? "BOOLEAN" : "SMALLINT", pg ? "TIMESTAMP" : "DATETIME"));
-    const QVariantList righe{
-        1, "primo", "ab", "à'è", 1, qint64(1) << 40, 1.5, 0.1, 12.345, 1, QDate(2024, 2, 29),
-        QDateTime(QDate(2024, 1, 5), QTime(10, 30, 15, 700)),
-        2, "", "", "", -32768, -1, 3.25, -1e-7, -0.5, 0, QDate(1999, 12, 31),
-        QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59)),
-        3, QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
-        QVariant(), QVariant(),
-        4, "ultimo", "xyz", "riga\nnuova", 7, 9007199254740993LL, 2, 123456789.125, 0, 1, QDate(2000, 1, 1),
-        QDateTime(QDate(2024, 3, 31), QTime(2, 30, 0))};
+    const QVariantList righe{1,
+                             "primo",
+                             "ab",
+                             "à'è",
+                             1,
+                             qint64(1) << 40,
+                             1.5,
+                             0.1,
+                             12.345,
+                             1,
+                             QDate(2024, 2, 29),
+                             QDateTime(QDate(2024, 1, 5), QTime(10, 30, 15, 700)),
+                             2,
+                             "",
+                             "",
+                             "",
+                             -32768,
+                             -1,
+                             3.25,
+                             -1e-7,
+                             -0.5,
+                             0,
+                             QDate(1999, 12, 31),
+                             QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59)),
+                             3,
+                             QVariant(),
+                             QVariant(),
+                             QVariant(),
+                             QVariant(),
+                             QVariant(),
+                             QVariant(),
+                             QVariant(),
+                             QVariant(),
+                             QVariant(),
+                             QVariant(),
+                             QVariant(),
+                             4,
+                             "ultimo",
+                             "xyz",
+                             "riga\nnuova",
+                             7,
+                             9007199254740993LL,
+                             2,
+                             123456789.125,
+                             0,
+                             1,
+                             QDate(2000, 1, 1),
+                             QDateTime(QDate(2024, 3, 31), QTime(2, 30, 0))};
     QStringList segni;
     for (int i = 0; i < 4; ++i)
         segni << "(?, ?, ?, ?, ?, ?, ?, ?, ?, ? <> 0, ?, ?)";
@@ -458,9 +505,9 @@ TEST_F(SetBasedWork, CopiedValuesStoredAsTheDriverGivesThem)
         scrittura.Chiudi();
         t.Commit();
     }
-    EXPECT_EQ(kv8db::CopiaRighe(*db, "SELECT " + colonne.join(", ") + " FROM TW_Valori ORDER BY K", {}, local,
-                                "TW_Copia"),
-              4);
+    EXPECT_EQ(
+        kv8db::CopiaRighe(*db, "SELECT " + colonne.join(", ") + " FROM TW_Valori ORDER BY K", {}, local, "TW_Copia"),
+        4);
     const QStringList atteso = Memorizzati(local, "TW_Atteso", colonne);
     ASSERT_EQ(atteso.size(), 4);
     EXPECT_EQ(Memorizzati(local, "TW_Copia", colonne), atteso);

@@ -37,7 +37,8 @@ QStringList PatchStatements(const QString &table, const QString &column, const Q
     const QString crlf = QStringLiteral("\r\n");
     const QString value = quoted ? u'\'' + defaultValue + u'\'' : defaultValue;
     return {
-        QStringLiteral("ALTER TABLE [dbo].[%1] ADD").arg(table) + crlf + QStringLiteral("[%1] %2 NULL ").arg(column, type) + crlf,
+        QStringLiteral("ALTER TABLE [dbo].[%1] ADD").arg(table) + crlf
+            + QStringLiteral("[%1] %2 NULL ").arg(column, type) + crlf,
         QStringLiteral("ALTER TABLE [dbo].[%1] WITH NOCHECK ADD").arg(table) + crlf
             + QStringLiteral("CONSTRAINT  [DF_%1_%2] DEFAULT (%3) FOR [%2]").arg(table, column, value) + crlf,
         QStringLiteral("UPDATE [dbo].[%1] SET %2 = ").arg(table, column)
@@ -49,9 +50,9 @@ QStringList PatchStatements(const QString &table, const QString &column, const Q
 
 TEST(SqlTranslator, LeavesPortableSqlAndLiteralsAlone)
 {
-    const QString portable = QStringLiteral(
-        "SELECT a, b AS \"x y\", COALESCE(c, 0) FROM t\r\n WHERE c = ? AND d = 'it''s [dbo].[x] TOP 5 ISNULL( N''q'' ?' "
-        "-- [comment] TOP 3\n AND e::text <> :name ORDER BY a LIMIT 3");
+    const QString portable = QStringLiteral("SELECT a, b AS \"x y\", COALESCE(c, 0) FROM t\r\n WHERE c = ? AND d = "
+                                            "'it''s [dbo].[x] TOP 5 ISNULL( N''q'' ?' "
+                                            "-- [comment] TOP 3\n AND e::text <> :name ORDER BY a LIMIT 3");
     ExpectBoth(portable, portable);
     ExpectBoth(QStringLiteral("INSERT INTO t (a, b) VALUES (1, 'x'); DELETE FROM u WHERE id IS NULL;"),
                QStringLiteral("INSERT INTO t (a, b) VALUES (1, 'x'); DELETE FROM u WHERE id IS NULL;"));
@@ -78,9 +79,11 @@ TEST(SqlTranslator, NamesLiteralsAndFunctions)
 
 TEST(SqlTranslator, TopBecomesLimit)
 {
-    ExpectBoth(QStringLiteral("SELECT TOP 5 a FROM t ORDER BY a"), QStringLiteral("SELECT a FROM t ORDER BY a LIMIT 5"));
+    ExpectBoth(QStringLiteral("SELECT TOP 5 a FROM t ORDER BY a"),
+               QStringLiteral("SELECT a FROM t ORDER BY a LIMIT 5"));
     ExpectBoth(QStringLiteral("select distinct top 1 a from t"), QStringLiteral("select distinct a from t LIMIT 1"));
-    ExpectBoth(QStringLiteral("SELECT TOP (10) a FROM t -- last\r\n"), QStringLiteral("SELECT a FROM t LIMIT (10) -- last\r\n"));
+    ExpectBoth(QStringLiteral("SELECT TOP (10) a FROM t -- last\r\n"),
+               QStringLiteral("SELECT a FROM t LIMIT (10) -- last\r\n"));
     ExpectBoth(QStringLiteral("SELECT a FROM t WHERE b = (SELECT TOP 1 b FROM u ORDER BY c DESC) AND d IN (1, 2)"),
                QStringLiteral("SELECT a FROM t WHERE b = (SELECT b FROM u ORDER BY c DESC LIMIT 1) AND d IN (1, 2)"));
     ExpectBoth(QStringLiteral("SELECT TOP 2 a FROM t; SELECT TOP 3 b FROM u"),
@@ -123,8 +126,10 @@ TEST(SqlTranslator, SchemaPatchDdl)
     EXPECT_EQ(Pg(QStringLiteral("ALTER TABLE Articoli ADD CONSTRAINT DF_Mai DEFAULT (0) FOR MaiAggiunta")),
               QStringLiteral("ALTER TABLE Articoli ALTER COLUMN MaiAggiunta SET DEFAULT 0"));
     Lite(QStringLiteral("ALTER TABLE [dbo].[Articoli] ADD [Quando] [int] NULL"));
-    EXPECT_TRUE(refusedOnSqlite(QStringLiteral("ALTER TABLE Articoli ADD CONSTRAINT DF_Quando DEFAULT (1 + 1) FOR Quando")));
-    EXPECT_FALSE(refusedOnSqlite(QStringLiteral("ALTER TABLE Articoli ADD CONSTRAINT DF_Quando DEFAULT (-1) FOR Quando")));
+    EXPECT_TRUE(
+        refusedOnSqlite(QStringLiteral("ALTER TABLE Articoli ADD CONSTRAINT DF_Quando DEFAULT (1 + 1) FOR Quando")));
+    EXPECT_FALSE(
+        refusedOnSqlite(QStringLiteral("ALTER TABLE Articoli ADD CONSTRAINT DF_Quando DEFAULT (-1) FOR Quando")));
 
     const struct {
         const char *type;
@@ -140,7 +145,8 @@ TEST(SqlTranslator, SchemaPatchDdl)
         EXPECT_EQ(Lite(sql), QStringLiteral("ALTER TABLE T ADD COLUMN C %1 NULL").arg(QLatin1String(t.lite)));
     }
     // table constraints are not columns
-    ExpectBoth(QStringLiteral("ALTER TABLE [T] ADD PRIMARY KEY ([A])"), QStringLiteral("ALTER TABLE T ADD PRIMARY KEY (A)"));
+    ExpectBoth(QStringLiteral("ALTER TABLE [T] ADD PRIMARY KEY ([A])"),
+               QStringLiteral("ALTER TABLE T ADD PRIMARY KEY (A)"));
     ExpectBoth(QStringLiteral("ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (A)"),
                QStringLiteral("ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (A)"));
 }
@@ -153,10 +159,11 @@ TEST(SqlTranslator, UpdateWithJoins)
                QStringLiteral("UPDATE Righe SET Prezzo = a.Prezzo FROM Articoli a WHERE "
                               "(Righe.IdProdotto = a.IdProdotto) AND (Righe.Qta > 0 OR Righe.Qta < -5)"));
     // target by alias, qualified SET columns, a second join and no WHERE
-    ExpectBoth(QStringLiteral("UPDATE r SET r.Prezzo = a.Prezzo, r.Descr = c.Descr FROM [dbo].[Righe] r JOIN Articoli a "
-                              "ON r.IdProdotto = a.IdProdotto INNER JOIN Cat c ON c.Id = a.IdCat"),
-               QStringLiteral("UPDATE Righe AS r SET Prezzo = a.Prezzo, Descr = c.Descr FROM Articoli a "
-                              "INNER JOIN Cat c ON c.Id = a.IdCat WHERE r.IdProdotto = a.IdProdotto"));
+    ExpectBoth(
+        QStringLiteral("UPDATE r SET r.Prezzo = a.Prezzo, r.Descr = c.Descr FROM [dbo].[Righe] r JOIN Articoli a "
+                       "ON r.IdProdotto = a.IdProdotto INNER JOIN Cat c ON c.Id = a.IdCat"),
+        QStringLiteral("UPDATE Righe AS r SET Prezzo = a.Prezzo, Descr = c.Descr FROM Articoli a "
+                       "INNER JOIN Cat c ON c.Id = a.IdCat WHERE r.IdProdotto = a.IdProdotto"));
     // comma join
     ExpectBoth(QStringLiteral("UPDATE t SET a = x.b FROM t, x WHERE t.id = x.id"),
                QStringLiteral("UPDATE t SET a = x.b FROM x WHERE t.id = x.id"));
@@ -199,7 +206,8 @@ TEST(SqlTranslator, UpdateNamingItsTargetAgainIsRefusedWhenUntranslatable)
                 EXPECT_TRUE(e.Message.contains(QString::fromUtf8(why))) << e.what();
                 EXPECT_TRUE(e.Message.contains(QStringLiteral("SQL: ") + QString::fromUtf8(sql))) << e.what();
             }
-            const CompiledSql c = SqlTranslator::Compile(QStringLiteral("DELETE FROM Log; ") + QString::fromUtf8(sql), engine);
+            const CompiledSql c =
+                SqlTranslator::Compile(QStringLiteral("DELETE FROM Log; ") + QString::fromUtf8(sql), engine);
             EXPECT_FALSE(c.error.isEmpty()) << sql;
             EXPECT_TRUE(c.statements.isEmpty()) << "nothing of the text is run";
         }
@@ -245,10 +253,12 @@ TEST(SqlTranslator, CompileCutsStatementsAndPlaceholders)
                              "AND g = '2024-01-01'::timestamp"));
 
     EXPECT_FALSE(SqlTranslator::Compile(QStringLiteral("SELECT ? , :a"), DbEngine::SQLite).error.isEmpty());
-    const CompiledSql ddl = SqlTranslator::Compile(QStringLiteral("CREATE TABLE x (a INT); -- done\n"), DbEngine::SQLite);
+    const CompiledSql ddl =
+        SqlTranslator::Compile(QStringLiteral("CREATE TABLE x (a INT); -- done\n"), DbEngine::SQLite);
     ASSERT_EQ(ddl.statements.size(), 1);
     EXPECT_FALSE(ddl.statements[0].preparable);
-    EXPECT_FALSE(SqlTranslator::Compile(QStringLiteral("SELECT a INTO y FROM x"), DbEngine::SQLite).statements[0].readOnly);
+    EXPECT_FALSE(
+        SqlTranslator::Compile(QStringLiteral("SELECT a INTO y FROM x"), DbEngine::SQLite).statements[0].readOnly);
 }
 
 TEST(SqlTranslator, CompileNamesTheTableAPlainWriteChanges)
@@ -264,9 +274,9 @@ TEST(SqlTranslator, CompileNamesTheTableAPlainWriteChanges)
     EXPECT_EQ(written("DELETE FROM Prot"), QStringLiteral("Prot"));
     EXPECT_EQ(written("DELETE Prot WHERE Id = 1"), QStringLiteral("Prot"));
     // reads, and writes whose table is not plain to see, name none
-    for (const char *sql : {"SELECT * FROM Prot", "INSERT OR IGNORE INTO Prot (Id) VALUES (1)",
-                            "UPDATE ONLY Prot SET a = 1", "WITH x AS (SELECT 1) DELETE FROM Prot",
-                            "DROP TABLE Prot", "SELECT a INTO Prot FROM x", "UPDATE Prot"})
+    for (const char *sql :
+         {"SELECT * FROM Prot", "INSERT OR IGNORE INTO Prot (Id) VALUES (1)", "UPDATE ONLY Prot SET a = 1",
+          "WITH x AS (SELECT 1) DELETE FROM Prot", "DROP TABLE Prot", "SELECT a INTO Prot FROM x", "UPDATE Prot"})
         EXPECT_TRUE(written(sql).isEmpty()) << sql;
 }
 
@@ -322,9 +332,10 @@ TEST_F(TranslatedSql, SelectsWithTopIsNullCastAndBrackets)
     EXPECT_DOUBLE_EQ(rows[1][1].toDouble(), -1.0);
 
     EXPECT_EQ(Rows(QStringLiteral("SELECT DISTINCT TOP 5 Qta FROM Articoli ORDER BY Qta")).size(), 2);
-    EXPECT_DOUBLE_EQ(db->ScalarValue(QStringLiteral("SELECT cast(Qta as Float) / 4 FROM Articoli WHERE IdProdotto = 'A1'"))
-                         .toDouble(),
-                     1.75);
+    EXPECT_DOUBLE_EQ(
+        db->ScalarValue(QStringLiteral("SELECT cast(Qta as Float) / 4 FROM Articoli WHERE IdProdotto = 'A1'"))
+            .toDouble(),
+        1.75);
     EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT IdProdotto FROM Articoli WHERE Prezzo = "
                                              "(SELECT TOP 1 Prezzo FROM Articoli ORDER BY ISNULL(Prezzo, 0) DESC)"))
                   .toString(),
@@ -377,7 +388,8 @@ TEST_F(TranslatedSql, SchemaPatchAddsColumnDefaultAndValue)
                   3);
     }
     db->ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto) VALUES ('NEW')"));
-    const QVariant flag = db->ScalarValue(QStringLiteral("SELECT UT_LMQ_FlGesSian FROM Articoli WHERE IdProdotto = 'NEW'"));
+    const QVariant flag =
+        db->ScalarValue(QStringLiteral("SELECT UT_LMQ_FlGesSian FROM Articoli WHERE IdProdotto = 'NEW'"));
     const QVariant code =
         db->ScalarValue(QStringLiteral("SELECT UT_LMQ_IdTipologiaOmaggi FROM Articoli WHERE IdProdotto = 'NEW'"));
     // the default holds for a row written without the columns, on both engines
@@ -387,12 +399,15 @@ TEST_F(TranslatedSql, SchemaPatchAddsColumnDefaultAndValue)
     EXPECT_FALSE(code.isNull());
     // and the columns stay nullable, as the patch declares them
     db->ExecSQL(QStringLiteral("UPDATE Articoli SET UT_LMQ_FlGesSian = NULL WHERE IdProdotto = 'NEW'"));
-    EXPECT_TRUE(db->ScalarValue(QStringLiteral("SELECT UT_LMQ_FlGesSian FROM Articoli WHERE IdProdotto = 'NEW'")).isNull());
+    EXPECT_TRUE(
+        db->ScalarValue(QStringLiteral("SELECT UT_LMQ_FlGesSian FROM Articoli WHERE IdProdotto = 'NEW'")).isNull());
 
     // the other column types of the patch are accepted too
     for (const char *type : {"[int]", "[float]", "[datetime]", "[NVarchar](MAX)"}) {
-        const QString column = QStringLiteral("X_%1").arg(QString::fromLatin1(type).remove(QRegularExpression(QStringLiteral("\\W"))));
-        db->ExecSQL(QStringLiteral("ALTER TABLE [dbo].[Righe] ADD\r\n[%1] %2 NULL \r\n").arg(column, QLatin1String(type)));
+        const QString column =
+            QStringLiteral("X_%1").arg(QString::fromLatin1(type).remove(QRegularExpression(QStringLiteral("\\W"))));
+        db->ExecSQL(
+            QStringLiteral("ALTER TABLE [dbo].[Righe] ADD\r\n[%1] %2 NULL \r\n").arg(column, QLatin1String(type)));
         EXPECT_TRUE(db->ColumnNames(QStringLiteral("righe")).contains(column, Qt::CaseInsensitive)) << type;
     }
 }
@@ -402,8 +417,9 @@ TEST_F(TranslatedSql, UpdateFromWithTheTargetUnderAnAliasAndLeftJoinsChangesOnly
     db->ExecSQL(QStringLiteral("CREATE TABLE FattureCliTot (KFattCliT INTEGER NOT NULL, Riga INTEGER NOT NULL, "
                                "TipoRecord VARCHAR(3) NOT NULL DEFAULT '', Codice VARCHAR(10) NOT NULL DEFAULT '', "
                                "PRIMARY KEY (KFattCliT, Riga))"));
-    db->ExecSQL(QStringLiteral("CREATE TABLE FattureCliTeste (KFattCliT INTEGER NOT NULL PRIMARY KEY, "
-                               "IdClienteTp VARCHAR(2) NOT NULL DEFAULT '', IdCliente VARCHAR(10) NOT NULL DEFAULT '')"));
+    db->ExecSQL(
+        QStringLiteral("CREATE TABLE FattureCliTeste (KFattCliT INTEGER NOT NULL PRIMARY KEY, "
+                       "IdClienteTp VARCHAR(2) NOT NULL DEFAULT '', IdCliente VARCHAR(10) NOT NULL DEFAULT '')"));
     db->ExecSQL(QStringLiteral("CREATE TABLE Clienti (IdConto VARCHAR(10) NOT NULL PRIMARY KEY, "
                                "UT_LMQ_ContoCau VARCHAR(10) NOT NULL DEFAULT '')"));
     db->ExecSQL(QStringLiteral("INSERT INTO FattureCliTeste VALUES (1, 'CL', 'C1'), (3, 'FO', 'C1'), (6, 'CL', 'C2'), "

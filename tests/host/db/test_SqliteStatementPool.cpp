@@ -24,7 +24,8 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         db = Open();
-        Run(db, "CREATE TABLE Art (Id INTEGER NOT NULL PRIMARY KEY, Codice VARCHAR(20) NOT NULL, Nota VARCHAR(20) NULL)");
+        Run(db,
+            "CREATE TABLE Art (Id INTEGER NOT NULL PRIMARY KEY, Codice VARCHAR(20) NOT NULL, Nota VARCHAR(20) NULL)");
         for (int id = 1; id <= 5; ++id)
             Run(db, QStringLiteral("INSERT INTO Art (Id, Codice, Nota) VALUES (%1, 'C%1', %2)")
                         .arg(id)

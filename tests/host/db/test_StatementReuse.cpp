@@ -85,7 +85,8 @@ TEST_F(Reuse, EachReadingStartsAtItsFirstRowWithItsOwnValues)
     // the table made again by another connection, its columns in another order
     auto other = testDb.Connect();
     other->ExecSQL(QStringLiteral("DROP TABLE Art"));
-    other->ExecSQL(QStringLiteral("CREATE TABLE Art (Codice VARCHAR(20) NOT NULL DEFAULT '', Id INTEGER NOT NULL PRIMARY KEY)"));
+    other->ExecSQL(
+        QStringLiteral("CREATE TABLE Art (Codice VARCHAR(20) NOT NULL DEFAULT '', Id INTEGER NOT NULL PRIMARY KEY)"));
     other->ExecSQL(QStringLiteral("INSERT INTO Art (Codice, Id) VALUES ('a', 10), ('b', 11)"));
     EXPECT_EQ(Ids(*db, kFrom, {1}), (QList<int>{10, 11}));
 

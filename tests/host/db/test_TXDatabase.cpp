@@ -25,8 +25,9 @@ protected:
     {
         KV8_REQUIRE_DB(testDb);
         db = testDb.Connect();
-        db->ExecSQL(QStringLiteral("CREATE TABLE Prot (Id INTEGER NOT NULL PRIMARY KEY, "
-                                   "Codice VARCHAR(60) NOT NULL DEFAULT '', Valore DOUBLE PRECISION NOT NULL DEFAULT 0)"));
+        db->ExecSQL(
+            QStringLiteral("CREATE TABLE Prot (Id INTEGER NOT NULL PRIMARY KEY, "
+                           "Codice VARCHAR(60) NOT NULL DEFAULT '', Valore DOUBLE PRECISION NOT NULL DEFAULT 0)"));
     }
 
     int Count(const QString &where = QStringLiteral("1 = 1"), const QVariantList &params = {})
@@ -191,7 +192,8 @@ TEST_F(Db, RepeatedWritesStoreEveryValueAndSurviveFailuresAndTableChanges)
     db->ExecSQL(insert, {2, QString(), QStringLiteral("b"), -0.5, 7, false, QVariant()});
     EXPECT_THROW(db->ExecSQL(insert, {1, QStringLiteral("again"), QString(), 0, 0, 0, QVariant()}), EKeyViolation);
     db->ExecSQL(insert, {3, QStringLiteral("three"), QStringLiteral("c"), 3, 3, true, when.addDays(1)});
-    db->ExecSQL(insert, {9, QStringLiteral("nine"), QStringLiteral("i"), 0.1 + 0.2, -qint64(4000000000), 0, QVariant()});
+    db->ExecSQL(insert,
+                {9, QStringLiteral("nine"), QStringLiteral("i"), 0.1 + 0.2, -qint64(4000000000), 0, QVariant()});
     EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT N FROM Vals WHERE Id = ?"), {9}).toDouble(), 0.1 + 0.2);
     EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT G FROM Vals WHERE Id = ?"), {9}).toLongLong(), -4000000000LL);
     EXPECT_EQ(db->ExecSQL(QStringLiteral("DELETE FROM Vals WHERE Id = ?"), {9}), 1);
@@ -206,7 +208,8 @@ TEST_F(Db, RepeatedWritesStoreEveryValueAndSurviveFailuresAndTableChanges)
     EXPECT_EQ(q.value(4).toInt(), 1);
     EXPECT_TRUE(db->ScalarValue(QStringLiteral("SELECT COALESCE(T, '') FROM Vals WHERE Id = 2")).toString().isEmpty());
     EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT Id FROM Vals WHERE D = ?"), {when}).toInt(), 1);
-    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Vals WHERE D > ") + db->FormatDataSQL(when)).toInt(), 1);
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Vals WHERE D > ") + db->FormatDataSQL(when)).toInt(),
+              1);
     EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Vals WHERE D IS NULL")).toInt(), 1);
 
     const QString update = QStringLiteral("UPDATE Vals SET N = N + ? WHERE F = ?");
@@ -225,8 +228,9 @@ TEST_F(Db, RepeatedWritesStoreEveryValueAndSurviveFailuresAndTableChanges)
 // after the table changed: each run stores its own values of every kind, none of an earlier run.
 TEST_F(Db, MultiRowTextsRunInTurnStoreEachRunsOwnValues)
 {
-    db->ExecSQL(QStringLiteral("CREATE TABLE Multi (Id INTEGER NOT NULL PRIMARY KEY, T VARCHAR(40), N DOUBLE PRECISION, "
-                               "G BIGINT, D TIMESTAMP)"));
+    db->ExecSQL(
+        QStringLiteral("CREATE TABLE Multi (Id INTEGER NOT NULL PRIMARY KEY, T VARCHAR(40), N DOUBLE PRECISION, "
+                       "G BIGINT, D TIMESTAMP)"));
     const QString two = QStringLiteral("INSERT INTO Multi (Id, T, N, G, D) VALUES (?, ?, ?, ?, ?), (?, ?, ?, ?, ?)");
     const QString one = QStringLiteral("INSERT INTO Multi (Id, T, N, G, D) VALUES (?, ?, ?, ?, ?)");
     const QDateTime when(QDate(2024, 2, 29), QTime(23, 59, 58));
@@ -263,11 +267,12 @@ TEST_F(Db, MultiRowTextsRunInTurnStoreEachRunsOwnValues)
     }
     if (!db->IsPostgres()) {
         // stored types as a single-row write stores them
-        EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT group_concat(typeof(T) || typeof(N) || typeof(G) || typeof(D), ',') "
-                                                 "FROM (SELECT * FROM Multi ORDER BY Id)"))
-                      .toString(),
-                  QStringLiteral("textrealintegertext,textrealintegertext,nullnullnullnull,textrealintegertext,"
-                                 "textrealintegertext,textrealintegernull,textrealintegertext"));
+        EXPECT_EQ(
+            db->ScalarValue(QStringLiteral("SELECT group_concat(typeof(T) || typeof(N) || typeof(G) || typeof(D), ',') "
+                                           "FROM (SELECT * FROM Multi ORDER BY Id)"))
+                .toString(),
+            QStringLiteral("textrealintegertext,textrealintegertext,nullnullnullnull,textrealintegertext,"
+                           "textrealintegertext,textrealintegernull,textrealintegertext"));
     }
 }
 
@@ -319,9 +324,10 @@ TEST_F(Db, BoundValuesAreStoredAsTheirLiterals)
 {
     db->ExecSQL(QStringLiteral("CREATE TABLE Lit (Id INTEGER NOT NULL PRIMARY KEY, T VARCHAR(2000), N %1, B SMALLINT)")
                     .arg(db->IsPostgres() ? QStringLiteral("VARCHAR(2000)") : QStringLiteral("DOUBLE PRECISION")));
-    const QStringList texts{QStringLiteral("abc"), QString(1500, u'x'), QStringLiteral("à") + QString(1100, u'a'),
-                            QString(QLatin1String("")), QStringLiteral("1.50"), QStringLiteral("Perché"),
-                            QStringLiteral("0012")};
+    const QStringList texts{
+        QStringLiteral("abc"),      QString(1500, u'x'),    QStringLiteral("à") + QString(1100, u'a'),
+        QString(QLatin1String("")), QStringLiteral("1.50"), QStringLiteral("Perché"),
+        QStringLiteral("0012")};
     const QString insert = QStringLiteral("INSERT INTO Lit (Id, T, N, B) VALUES (?, ?, ?, ?)");
     db->StartTransaction();
     for (int i = 0; i < texts.size(); ++i) {
@@ -337,8 +343,8 @@ TEST_F(Db, BoundValuesAreStoredAsTheirLiterals)
                                  : QStringLiteral(" AND typeof(a.T) = typeof(b.T) AND typeof(a.N) = typeof(b.N)"
                                                   " AND typeof(a.B) = typeof(b.B)");
     EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Lit a JOIN Lit b ON b.Id = a.Id + 100 "
-                                             "WHERE a.T = b.T AND a.N = b.N AND a.B = b.B") +
-                              sameType)
+                                             "WHERE a.T = b.T AND a.N = b.N AND a.B = b.B")
+                              + sameType)
                   .toInt(),
               texts.size());
     for (int i = 0; i < texts.size(); ++i)
@@ -408,7 +414,8 @@ TEST_F(Db, PlaceholdersAndQueries)
     EXPECT_EQ(Count(QStringLiteral("(Codice = :cod OR Id = :id) AND Codice = :COD"), {QStringLiteral("a"), 2}), 2);
     EXPECT_THROW(Count(QStringLiteral("Codice = ?"), {}), EDatabaseError);
     EXPECT_FALSE(db->ScalarValue(QStringLiteral("SELECT Id FROM Prot WHERE Id = 99")).isValid());
-    EXPECT_EQ(db->ExecSQL(QStringLiteral("UPDATE Prot SET Valore = ? WHERE Codice = ?"), {true, QStringLiteral("a")}), 2);
+    EXPECT_EQ(db->ExecSQL(QStringLiteral("UPDATE Prot SET Valore = ? WHERE Codice = ?"), {true, QStringLiteral("a")}),
+              2);
     EXPECT_EQ(Count(QStringLiteral("Valore = 1")), 2);
 
     // Two readings of one text and writes in between: neither reading loses rows.
@@ -543,7 +550,8 @@ TEST_F(Db, KeysOfColumnsDrawnByTurnsEachFollowTheirOwnRun)
     QSet<qint64> docs, righe;
     db->StartTransaction();
     for (int i = 0; i < 40; ++i) {
-        const qint64 d = i % 5 == 4 ? db->NewKey(QStringLiteral("DOC"), QStringLiteral("iddoc")) : db->NewKey(doc, idDoc);
+        const qint64 d =
+            i % 5 == 4 ? db->NewKey(QStringLiteral("DOC"), QStringLiteral("iddoc")) : db->NewKey(doc, idDoc);
         EXPECT_GT(d, primoDoc);
         EXPECT_LT(d, primaRiga);
         docs.insert(d);
@@ -614,7 +622,9 @@ TEST_F(Db, TheEndOfADayTakesInItsLastSecond)
                                "(2, '2024-01-06 00:00:00'), (3, '2024-01-05 08:00:00')"));
     const QDateTime fine(QDate(2024, 1, 5), QTime(23, 59, 59, 999));
     EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Mov WHERE Data <= ?"), {fine}).toInt(), 2);
-    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Mov WHERE Data <= ") + db->FormatDataSQL(fine)).toInt(), 2);
+    EXPECT_EQ(
+        db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Mov WHERE Data <= ") + db->FormatDataSQL(fine)).toInt(),
+        2);
     EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Mov WHERE Data > ?"), {fine}).toInt(), 1);
 }
 
@@ -628,11 +638,11 @@ TEST_F(Db, ValuesToTheEngine)
         EXPECT_EQ(db->FormatDataSQL(QDateTime(QDate(2024, 3, 1), QTime(8, 5, 9))),
                   QStringLiteral("'2024-03-01 08:05:09'::timestamp"));
     } else {
-        EXPECT_EQ(db->ToDb(QDateTime(QDate(2024, 3, 1), QTime(8, 5, 9, 900))), QVariant(QStringLiteral("2024-03-01 08:05:09")));
+        EXPECT_EQ(db->ToDb(QDateTime(QDate(2024, 3, 1), QTime(8, 5, 9, 900))),
+                  QVariant(QStringLiteral("2024-03-01 08:05:09")));
         EXPECT_EQ(db->FormatDataSQL(QDate(2024, 3, 1)), QStringLiteral("'2024-03-01 00:00:00'"));
     }
 }
-
 
 // A text already run by another connection is run as translated for this one's engine and
 // this one's schema.
@@ -640,7 +650,8 @@ TEST_F(Db, TextsRunBeforeByOtherConnectionsTranslateForThisOne)
 {
     // the same texts on a SQLite connection beside the test's (PostgreSQL on a postgres run)
     QTemporaryDir dir;
-    TXDatabase lite(QStringLiteral("kv8_test_lite_beside"), QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("x.db")));
+    TXDatabase lite(QStringLiteral("kv8_test_lite_beside"),
+                    QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("x.db")));
     const QDateTime now = QDateTime::currentDateTime();
     const auto near = [&](const QVariant &v) { return std::abs(AsDate(v).secsTo(now)) < 3600; };
     EXPECT_TRUE(near(lite.ScalarValue(QStringLiteral("SELECT GETDATE()"))));
@@ -740,8 +751,9 @@ TEST(DMIDataBases, CompanyDatabaseUrlPrecedence)
 {
     const QByteArray saved = qgetenv("KV8_DATABASE");
     qputenv("KV8_DATABASE", "sqlite:env.db");
-    EXPECT_EQ(CompanyDatabaseUrl({QStringLiteral("kv8"), QStringLiteral("--database"), QStringLiteral("sqlite:arg.db")}),
-              QStringLiteral("sqlite:arg.db"));
+    EXPECT_EQ(
+        CompanyDatabaseUrl({QStringLiteral("kv8"), QStringLiteral("--database"), QStringLiteral("sqlite:arg.db")}),
+        QStringLiteral("sqlite:arg.db"));
     EXPECT_EQ(CompanyDatabaseUrl({QStringLiteral("kv8"), QStringLiteral("--database=postgresql://u@h/c")}),
               QStringLiteral("postgresql://u@h/c"));
     EXPECT_EQ(CompanyDatabaseUrl({QStringLiteral("kv8"), QStringLiteral("db"), QStringLiteral("create")}),

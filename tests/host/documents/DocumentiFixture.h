@@ -56,16 +56,20 @@ protected:
                "VALUES ('VEN', 'Vendita', -1, 0, '', 0), ('ACQ', 'Acquisto', 1, 0, '', 0)");
         Esegui("INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlConvQuantita, FlBolle, FlFatture) VALUES "
                "(0, 'Merce', 0, 1, 1, 1), (2, 'Descrizione', 2, 0, 1, 1)");
-        Esegui("INSERT INTO EserciziMagazzino (Esercizio, DsEsercizio, DataInizio, DataFine) VALUES (2026, '2026', ?, ?)",
-               {Giorno(2026, 1, 1), Giorno(2026, 12, 31)});
-        Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DDT', 'DDT vendita', 0, 'VEN')");
-        Esegui("INSERT INTO CausaliBolleFor (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DTA', 'DDT acquisto', 0, 'ACQ')");
+        Esegui(
+            "INSERT INTO EserciziMagazzino (Esercizio, DsEsercizio, DataInizio, DataFine) VALUES (2026, '2026', ?, ?)",
+            {Giorno(2026, 1, 1), Giorno(2026, 12, 31)});
+        Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DDT', 'DDT vendita', "
+               "0, 'VEN')");
+        Esegui("INSERT INTO CausaliBolleFor (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DTA', 'DDT "
+               "acquisto', 0, 'ACQ')");
         Esegui("INSERT INTO Fornitori (IdContoTp, IdConto, RagioneSociale) VALUES ('FO', 'F1', 'Cantina Bianchi')");
         Esegui("INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro, "
                "IdCausaleMaga) VALUES ('FD', 'Fattura differita', 0, 0, 1, '')");
         Esegui("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', 'C1', 'Enoteca Rossi'), "
                "('CL', 'C2', 'Bar Verdi')");
-        Esegui("INSERT INTO ProtIVA (Anno, Serie, NumUltFatturaV, NUltFTRegistroV, NumUltFatturaC) VALUES (2026, 0, 0, 0, 0)");
+        Esegui("INSERT INTO ProtIVA (Anno, Serie, NumUltFatturaV, NUltFTRegistroV, NumUltFatturaC) VALUES (2026, 0, 0, "
+               "0, 0)");
         SceltaDocumenti::Registra();
         main = std::make_unique<kv8test::TestMainWindow>();
     }
@@ -77,10 +81,7 @@ protected:
     }
 
     // Shows the page holding a control, as the user clicking its tab.
-    static void MostraPaginaDi(TFDocumento *f, QWidget *controllo)
-    {
-        kv8test::ShowPageOf(f->KPageControl, controllo);
-    }
+    static void MostraPaginaDi(TFDocumento *f, QWidget *controllo) { kv8test::ShowPageOf(f->KPageControl, controllo); }
     // Replaces the text of an edit as the user does; false when the field refused it.
     static bool Scrivi(TFDocumento *f, const QString &controllo, const QString &testo)
     {
@@ -216,10 +217,10 @@ protected:
                               const QString &punto = QStringLiteral("documento"))
     {
         const auto utenti = kv8test::DueUtenti(lavoro, company.Db().Url(), avvio, punto);
-        const int rifiutato = kv8test::UnoRifiutato(
-            utenti, avvio,
-            {QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
-                            "chiudere e riaprire il documento per vedere i dati attuali.")});
+        const int rifiutato =
+            kv8test::UnoRifiutato(utenti, avvio,
+                                  {QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                                                  "chiudere e riaprire il documento per vedere i dati attuali.")});
         if (rifiutato < 0)
             return 0;
         const kv8test::Utente &registrato = utenti[1 - rifiutato];

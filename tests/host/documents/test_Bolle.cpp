@@ -16,18 +16,19 @@ TEST_F(Documenti, NuovaBollaRegistraTestaRigheMovimentiEsistenzeTotaliENumero)
     EXPECT_EQ(Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toInt(), 1);
     EXPECT_EQ(Valore(QStringLiteral("SELECT Anno FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toInt(), 2026);
     EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ?"), {k}), 3);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT ImportoNetto FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 10.0);
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT ImportoNetto FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 10.0);
     EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = 0")), 3);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -10);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1")), -4);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1")), -6);
     // 50 + 10 + 18 = 78 plus VAT 22%
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toDouble(),
-                     95.16);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Importo2 FROM BolleCliTot WHERE KBolleCliT = ? AND TipoRecord = 'MER'"),
-                            {k})
-                         .toDouble(),
-                     78.0);
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT TotDocumento FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toDouble(), 95.16);
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT Importo2 FROM BolleCliTot WHERE KBolleCliT = ? AND TipoRecord = 'MER'"), {k})
+            .toDouble(),
+        78.0);
     // the next one takes the next number of the year and series
     NuovaBolla();
     EXPECT_EQ(Valore(QStringLiteral("SELECT MAX(Numero) FROM BolleCliTeste")).toInt(), 2);
@@ -69,19 +70,21 @@ TEST_F(Documenti, BollaModificataRigoCambiatoCancellatoEAggiunto)
 
     EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1);
     EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("KBolleCliT = ?"), {k}), 3);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 7);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 2);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(),
+                     7);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(),
+                     2);
     EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 3);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -7);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1")), -2);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1")), -6);
     // 35 + 2 + 18 = 55 plus VAT
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toDouble(),
-                     67.1);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Importo2 FROM BolleCliTot WHERE KBolleCliT = ? AND TipoRecord = 'MER'"),
-                            {k})
-                         .toDouble(),
-                     55.0);
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT TotDocumento FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toDouble(), 67.1);
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT Importo2 FROM BolleCliTot WHERE KBolleCliT = ? AND TipoRecord = 'MER'"), {k})
+            .toDouble(),
+        55.0);
     EXPECT_EQ(Valore(QStringLiteral("SELECT Numero FROM BolleCliTeste WHERE KBolleCliT = ?"), {k}).toInt(), 1);
     // the window shows the document as stored, rows unchanged
     EXPECT_EQ(f->TRighe->RecordCount(), 3);
@@ -190,7 +193,8 @@ TEST_F(Documenti, CancellazioneStornaContromovimentiEDettagliDeiLotti)
 {
     Esegui("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza, FlClasse, IdContropartita, FlPartita) VALUES "
            "('TRS', 'Trasferimento', -1, 0, 'TRC', 0), ('TRC', 'Arrivo trasferimento', 1, 0, '', 0)");
-    Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DTR', 'DDT deposito', 0, 'TRS')");
+    Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DTR', 'DDT deposito', 0, "
+           "'TRS')");
     const auto giacenza = [this](const char *articolo, int magazzino) {
         return Valore(QStringLiteral("SELECT COALESCE(SUM(Esistenza), 0) FROM EsistenzeMagazzino WHERE IdProdotto = ? "
                                      "AND IdMagazzino = ?"),
@@ -210,7 +214,8 @@ TEST_F(Documenti, CancellazioneStornaContromovimentiEDettagliDeiLotti)
         ASSERT_DOUBLE_EQ(giacenza("A1", 2), 10);
         if (lotti)
             Esegui("INSERT INTO DettQtaDoc (KDettQta, FlTipoDocumento, KTestaDoc, KRigoDoc, IdLotto, Quantita) "
-                   "SELECT 1, 99, 0, KMovMag, 'L1', Quantita FROM MovMagazzino WHERE IdProdotto = 'A1' AND SubNumOrdine = 0");
+                   "SELECT 1, 99, 0, KMovMag, 'L1', Quantita FROM MovMagazzino WHERE IdProdotto = 'A1' AND "
+                   "SubNumOrdine = 0");
 
         ASSERT_TRUE(f->InitForm(0, Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toInt(), 0));
         script.Yes(QStringLiteral(" Conferma cancellazione ? "));
@@ -275,7 +280,8 @@ TEST_F(Documenti, DatiErratiRifiutatiConMessaggioSenzaScrivere)
     // a customer that does not exist
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdCliente"), QStringLiteral("NESSUNO")));
     Premi(f, nbPost);
-    EXPECT_TRUE(script.Shown(QStringLiteral("L'intestatario NESSUNO non esiste: indicare un codice presente in anagrafica.")));
+    EXPECT_TRUE(
+        script.Shown(QStringLiteral("L'intestatario NESSUNO non esiste: indicare un codice presente in anagrafica.")));
 
     EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
     EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), 0);
@@ -293,8 +299,9 @@ TEST_F(Documenti, RigheDaOrdineEvadonoIlRigoOrdine)
 {
     Esegui("INSERT INTO OrdiniCliTeste (KOrdiniCliT, IdCausale, Anno, Serie, Numero, IdClienteTp, IdCliente) "
            "VALUES (1, 'ORD', 2026, 0, 1, 'CL', 'C1')");
-    Esegui("INSERT INTO OrdiniCliRighe (KOrdiniCliR, KOrdiniCliT, NumOrdine, TipoRigo, IdProdotto, QuantitaOrd, Prezzo, "
-           "IdIva, IdMagazzino) VALUES (11, 1, 1, 0, 'A1', 20, 5, '22', 1), (12, 1, 2, 0, 'B1', 5, 2, '22', 1)");
+    Esegui(
+        "INSERT INTO OrdiniCliRighe (KOrdiniCliR, KOrdiniCliT, NumOrdine, TipoRigo, IdProdotto, QuantitaOrd, Prezzo, "
+        "IdIva, IdMagazzino) VALUES (11, 1, 1, 0, 'A1', 20, 5, '22', 1), (12, 1, 2, 0, 'B1', 5, 2, '22', 1)");
     // the lines chosen in the order-line selection
     TXTable selezione;
     selezione.SetDatabaseName(QStringLiteral("LocalDatabase"));
@@ -319,14 +326,17 @@ TEST_F(Documenti, RigheDaOrdineEvadonoIlRigoOrdine)
     ASSERT_EQ(f->AccodaRigheDaOrdine(), 1) << "only the chosen line";
     EXPECT_DOUBLE_EQ(f->TRighe->FieldByName(QStringLiteral("Quantita"))->AsFloat(), 8);
     EXPECT_EQ(f->LegamiOrdini.value(f->TRighe->FieldByName(QStringLiteral("Contatore"))->AsInteger()), 11);
-    EXPECT_EQ(f->TRighe->FieldByName(QStringLiteral("IdIva"))->AsString(), QStringLiteral("22")) << "completed from the article";
+    EXPECT_EQ(f->TRighe->FieldByName(QStringLiteral("IdIva"))->AsString(), QStringLiteral("22"))
+        << "completed from the article";
     script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(f, nbPost);
     ASSERT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
     const qint64 k = Valore(QStringLiteral("SELECT KBolleCliT FROM BolleCliTeste")).toLongLong();
     EXPECT_EQ(Valore(QStringLiteral("SELECT KOrdineR FROM BolleCliRighe")).toInt(), 11);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE KOrdiniCliR = 11")).toDouble(), 8);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE KOrdiniCliR = 12")).toDouble(), 0);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE KOrdiniCliR = 11")).toDouble(),
+                     8);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE KOrdiniCliR = 12")).toDouble(),
+                     0);
     f->Close();
 
     // a changed quantity moves the shipped quantity, a deletion gives it back
@@ -336,11 +346,13 @@ TEST_F(Documenti, RigheDaOrdineEvadonoIlRigoOrdine)
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("12")));
     PremiRighe(f, nbPost);
     Premi(f, nbPost);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE KOrdiniCliR = 11")).toDouble(), 12);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE KOrdiniCliR = 11")).toDouble(),
+                     12);
     script.Yes(QStringLiteral(" Conferma cancellazione ? "));
     Premi(f, nbDelete);
     EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 0);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE KOrdiniCliR = 11")).toDouble(), 0);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE KOrdiniCliR = 11")).toDouble(),
+                     0);
 }
 
 TEST_F(Documenti, ComponentiDelKitECodiciABarreDiventanoRighe)
@@ -351,9 +363,11 @@ TEST_F(Documenti, ComponentiDelKitECodiciABarreDiventanoRighe)
     auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
     ASSERT_TRUE(f);
     Testa(f, QStringLiteral("DDT"), QStringLiteral("C1"));
-    EXPECT_FALSE(f->InserisciComponenti(QStringLiteral("C1"), Giorno(2026, 3, 10), 3, 0, 0, 0, 0, QString(), 1, 0, 0, 0))
+    EXPECT_FALSE(
+        f->InserisciComponenti(QStringLiteral("C1"), Giorno(2026, 3, 10), 3, 0, 0, 0, 0, QString(), 1, 0, 0, 0))
         << "an article without components adds nothing";
-    ASSERT_TRUE(f->InserisciComponenti(QStringLiteral("K1"), Giorno(2026, 3, 10), 3, 0, 0, 0, 0, QString(), 1, 0, 0, 0));
+    ASSERT_TRUE(
+        f->InserisciComponenti(QStringLiteral("K1"), Giorno(2026, 3, 10), 3, 0, 0, 0, 0, QString(), 1, 0, 0, 0));
     EXPECT_EQ(f->TRighe->RecordCount(), 2);
     ASSERT_TRUE(f->TRighe->Locate(QStringLiteral("IdProdotto"), QStringLiteral("B1")));
     EXPECT_DOUBLE_EQ(f->TRighe->FieldByName(QStringLiteral("Quantita"))->AsFloat(), 6);
@@ -400,17 +414,19 @@ protected:
     qint64 PrimaBolla() { return Valore(QStringLiteral("SELECT MIN(KBolleCliT) FROM BolleCliTeste")).toLongLong(); }
     double QuantitaA1(qint64 k)
     {
-        return Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE KBolleCliT = ? AND IdProdotto = 'A1'"), {k})
+        return Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE KBolleCliT = ? AND IdProdotto = 'A1'"),
+                      {k})
             .toDouble();
     }
     // The stock of each article is what the stored rows booked.
     void EsistenzeComeLeRighe()
     {
         for (const char *a : {"A1", "B1", "C1"})
-            EXPECT_DOUBLE_EQ(Esistenza(QLatin1String(a)),
-                             -Valore(QStringLiteral("SELECT COALESCE(SUM(Quantita), 0) FROM BolleCliRighe WHERE IdProdotto = ?"),
-                                     {QLatin1String(a)})
-                                  .toDouble())
+            EXPECT_DOUBLE_EQ(
+                Esistenza(QLatin1String(a)),
+                -Valore(QStringLiteral("SELECT COALESCE(SUM(Quantita), 0) FROM BolleCliRighe WHERE IdProdotto = ?"),
+                        {QLatin1String(a)})
+                     .toDouble())
                 << a;
     }
     // Two users save a new note each (the job given): both store, as one after the other,
@@ -430,10 +446,12 @@ protected:
             }
             EXPECT_TRUE(utenti[0].Fermato || avvio == kv8test::Avvio::Insieme);
             EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), prima + 2);
-            EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste"), QStringLiteral("Numero IN (?, ?)"), {numero + 1, numero + 2}), 2)
+            EXPECT_EQ(
+                Conta(QStringLiteral("BolleCliTeste"), QStringLiteral("Numero IN (?, ?)"), {numero + 1, numero + 2}), 2)
                 << "the next two numbers of the series, one each";
             EXPECT_EQ(Valore(QStringLiteral("SELECT COUNT(DISTINCT Numero) FROM BolleCliTeste")).toInt(), prima + 2);
-            EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")), Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = 0")));
+            EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe")),
+                      Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = 0")));
             EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), a1 - 20);
             EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1")), b1 - 8);
             EsistenzeComeLeRighe();
@@ -460,7 +478,8 @@ KV8_LAVORO_UTENTE(BolleDueUtenti, BollaCausaliDellaSerie)
 
 TEST_F(BolleDueUtenti, DueCausaliDellaStessaSerieNonPrendonoLoStessoNumero)
 {
-    Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DDV', 'DDT conto visione', 0, 'VEN')");
+    Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga) VALUES ('DDV', 'DDT conto "
+           "visione', 0, 'VEN')");
     NuovaBolla();
     DueBolleNuove(QStringLiteral("BollaCausaliDellaSerie"));
 }
@@ -499,7 +518,8 @@ TEST_F(BolleDueUtenti, DueModificheDellaStessaBollaConIMovimentiLettiUnaRifiutat
     kv8test::OgniGiro([&](kv8test::Avvio avvio) {
         const double prima = QuantitaA1(k);
         const double a1 = Esistenza(QStringLiteral("A1"));
-        const int aumento = UnaModificaRegistrata(QStringLiteral("ModificaStessaBolla"), avvio, QStringLiteral("movimenti"));
+        const int aumento =
+            UnaModificaRegistrata(QStringLiteral("ModificaStessaBolla"), avvio, QStringLiteral("movimenti"));
         ASSERT_GT(aumento, 0);
         EXPECT_DOUBLE_EQ(QuantitaA1(k), prima + aumento);
         EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT SUM(Quantita) FROM MovMagazzino WHERE FlTipoDocum = 0 AND "
@@ -514,10 +534,11 @@ TEST_F(BolleDueUtenti, DueModificheDellaStessaBollaConIMovimentiLettiUnaRifiutat
 KV8_LAVORO_UTENTE(BolleDueUtenti, ModificaBolleDiverse)
 {
     const qint64 prima = PrimaBolla();
-    ModificaBolla(kv8test::NumeroUtente() == 1
-                      ? prima
-                      : Valore(QStringLiteral("SELECT MIN(KBolleCliT) FROM BolleCliTeste WHERE KBolleCliT > ?"), {prima})
-                            .toLongLong());
+    ModificaBolla(
+        kv8test::NumeroUtente() == 1
+            ? prima
+            : Valore(QStringLiteral("SELECT MIN(KBolleCliT) FROM BolleCliTeste WHERE KBolleCliT > ?"), {prima})
+                  .toLongLong());
 }
 
 // Two users change two notes booking the same stock: both store, the stock as after the two
@@ -553,8 +574,9 @@ KV8_LAVORO_UTENTE(BolleDueUtenti, CancellaEModificaBolle)
         ModificaBolla(PrimaBolla());
         return;
     }
-    auto *f = Apri<TFSVen0001f>(
-        QStringLiteral("SVEN0001F_C;%1").arg(Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong()));
+    auto *f =
+        Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1")
+                              .arg(Valore(QStringLiteral("SELECT MAX(KBolleCliT) FROM BolleCliTeste")).toLongLong()));
     ASSERT_NE(f, nullptr);
     script.Yes(QStringLiteral(" Conferma cancellazione ? "));
     kv8test::AttendiVia();

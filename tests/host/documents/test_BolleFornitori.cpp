@@ -18,7 +18,8 @@ TEST_F(Documenti, BollaFornitoreCaricaIlMagazzinoESiCancella)
     EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = 10")), 2);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), 24);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1")), 12);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Importo2 FROM BolleForTot WHERE TipoRecord = 'MER'")).toDouble(), 96.0);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Importo2 FROM BolleForTot WHERE TipoRecord = 'MER'")).toDouble(),
+                     96.0);
     f->Close();
 
     // changed: a row less
@@ -31,7 +32,8 @@ TEST_F(Documenti, BollaFornitoreCaricaIlMagazzinoESiCancella)
     Premi(f, nbPost);
     EXPECT_EQ(Conta(QStringLiteral("BolleForRighe")), 1);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1")), 0);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Importo2 FROM BolleForTot WHERE TipoRecord = 'MER'")).toDouble(), 72.0);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Importo2 FROM BolleForTot WHERE TipoRecord = 'MER'")).toDouble(),
+                     72.0);
 
     // deleted: its stock goes with it
     script.Yes(QStringLiteral(" Conferma cancellazione ? "));

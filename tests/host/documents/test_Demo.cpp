@@ -49,13 +49,16 @@ TEST_F(DocumentiDemo, DocumentiCoerentiConMovimentiEsistenzeECollegamenti)
     }
     EXPECT_GE(articoli, 5);
     // one movement per row of the documents that move stock
-    EXPECT_EQ(Valore(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino WHERE KMovMag BETWEEN 1001 AND 1999")).toInt(),
-              Valore(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT BETWEEN 101 AND 199")).toInt()
-                  + Valore(QStringLiteral("SELECT COUNT(*) FROM BolleForRighe")).toInt()
-                  + Valore(QStringLiteral("SELECT COUNT(*) FROM FattureCliRighe WHERE IdTipoRiferimento = ''")).toInt());
+    EXPECT_EQ(
+        Valore(QStringLiteral("SELECT COUNT(*) FROM MovMagazzino WHERE KMovMag BETWEEN 1001 AND 1999")).toInt(),
+        Valore(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT BETWEEN 101 AND 199")).toInt()
+            + Valore(QStringLiteral("SELECT COUNT(*) FROM BolleForRighe")).toInt()
+            + Valore(QStringLiteral("SELECT COUNT(*) FROM FattureCliRighe WHERE IdTipoRiferimento = ''")).toInt());
     // the deferred invoice took the rows of the customer's delivery notes
-    EXPECT_EQ(Valore(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe B JOIN FattureCliRighe F ON F.KFattCliR = B.KFatturaR "
-                                    "WHERE B.FlGenFattura = 1")).toInt(),
+    EXPECT_EQ(Valore(QStringLiteral(
+                         "SELECT COUNT(*) FROM BolleCliRighe B JOIN FattureCliRighe F ON F.KFattCliR = B.KFatturaR "
+                         "WHERE B.FlGenFattura = 1"))
+                  .toInt(),
               4);
     EXPECT_EQ(Valore(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA WHERE Anno = 2026 AND Serie = 1")).toInt(),
               Valore(QStringLiteral("SELECT MAX(Numero) FROM FattureCliTeste")).toInt());
@@ -66,14 +69,16 @@ TEST_F(DocumentiDemo, BollaDemoModificataNellaFinestra)
     auto *f = qobject_cast<TFSVen0001f *>(main->MenuChoice(QStringLiteral("SVEN0001F_C;102")));
     ASSERT_TRUE(f);
     ASSERT_EQ(f->TRighe->RecordCount(), 2);
-    const double prima = Valore(QStringLiteral("SELECT Esistenza FROM EsistenzeMagazzino WHERE IdProdotto = 'ARNEIS24'")).toDouble();
+    const double prima =
+        Valore(QStringLiteral("SELECT Esistenza FROM EsistenzeMagazzino WHERE IdProdotto = 'ARNEIS24'")).toDouble();
     ASSERT_TRUE(f->TRighe->Locate(QStringLiteral("IdProdotto"), QStringLiteral("ARNEIS24")));
     f->TRighe->Edit();
     f->TRighe->FieldByName(QStringLiteral("Quantita"))->SetAsFloat(10);
     f->TRighe->Post();
     f->NavClick(nbPost);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Esistenza FROM EsistenzeMagazzino WHERE IdProdotto = 'ARNEIS24'")).toDouble(),
-                     prima + 2);
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT Esistenza FROM EsistenzeMagazzino WHERE IdProdotto = 'ARNEIS24'")).toDouble(),
+        prima + 2);
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM BolleCliTeste WHERE KBolleCliT = 102")).toDouble(),
                      Funzioni::KRound((10 * 10.5 + 6 * 32) * 1.22, 2));
     // the delivery note already invoiced is kept

@@ -268,7 +268,8 @@ protected:
             << "two numbers one after the other, one each";
         EXPECT_EQ(Contatore(), numero + 1);
         EXPECT_EQ(Conta(QStringLiteral("FattureCliRighe")), prima + 2);
-        EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste"), QStringLiteral("ABS(TotDocumento - 24.4) < 0.001")), prima + 2);
+        EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste"), QStringLiteral("ABS(TotDocumento - 24.4) < 0.001")),
+                  prima + 2);
     }
 };
 
@@ -313,8 +314,9 @@ TEST_F(FattureDueUtenti, NumeroDigitatoPresoDaUnAltroUtenteVaAlSuccessivo)
 
 KV8_LAVORO_UTENTE(FattureDueUtenti, ModificaStessaFattura)
 {
-    ModificaAlVia(Apri<TFSVen0008f>(
-        QStringLiteral("SVEN0008F_F;%1").arg(Valore(QStringLiteral("SELECT MIN(KFattCliT) FROM FattureCliTeste")).toLongLong())));
+    ModificaAlVia(
+        Apri<TFSVen0008f>(QStringLiteral("SVEN0008F_F;%1")
+                              .arg(Valore(QStringLiteral("SELECT MIN(KFattCliT) FROM FattureCliTeste")).toLongLong())));
 }
 
 // Two users change the same stored invoice: the second to save is refused and stores nothing.
@@ -329,15 +331,18 @@ TEST_F(FattureDueUtenti, DueModificheDellaStessaFatturaUnaRifiutata)
     const qint64 k = Valore(QStringLiteral("SELECT KFattCliT FROM FattureCliTeste")).toLongLong();
     ASSERT_GT(k, 0);
     kv8test::OgniGiro([&](kv8test::Avvio avvio) {
-        const double prima = Valore(QStringLiteral("SELECT Quantita FROM FattureCliRighe WHERE KFattCliT = ?"), {k}).toDouble();
+        const double prima =
+            Valore(QStringLiteral("SELECT Quantita FROM FattureCliRighe WHERE KFattCliT = ?"), {k}).toDouble();
         const int aumento = UnaModificaRegistrata(QStringLiteral("ModificaStessaFattura"), avvio);
         ASSERT_GT(aumento, 0);
         const double quantita = prima + aumento;
-        EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM FattureCliRighe WHERE KFattCliT = ?"), {k}).toDouble(),
-                         quantita);
+        EXPECT_DOUBLE_EQ(
+            Valore(QStringLiteral("SELECT Quantita FROM FattureCliRighe WHERE KFattCliT = ?"), {k}).toDouble(),
+            quantita);
         // the totals are the stored edit's: 10 a piece plus VAT 22%
-        EXPECT_NEAR(Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste WHERE KFattCliT = ?"), {k}).toDouble(),
-                    quantita * 12.2, 1e-9);
+        EXPECT_NEAR(
+            Valore(QStringLiteral("SELECT TotDocumento FROM FattureCliTeste WHERE KFattCliT = ?"), {k}).toDouble(),
+            quantita * 12.2, 1e-9);
         EXPECT_EQ(Conta(QStringLiteral("FattureCliRighe")), 1);
         EXPECT_EQ(Contatore(), 1) << "a change draws no number";
     });
@@ -375,13 +380,13 @@ TEST_F(FattureDueUtenti, BollaCancellataMentreUnAltroUtenteLaFattura)
         const int contatore = Contatore();
         const auto utenti = kv8test::DueUtenti(QStringLiteral("CancellaOFatturaBolla"), company.Db().Url(), avvio,
                                                QStringLiteral("documento"));
-        const int rifiutato = kv8test::UnoRifiutato(
-            utenti, avvio,
-            {QStringLiteral("Un rigo di DDT preso in fattura risulta già fatturato o cancellato: "
-                            "rileggere i DDT e ripetere l'operazione."),
-             QStringLiteral("Il DDT è già stato fatturato: non può essere cancellato."),
-             QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
-                            "chiudere e riaprire il documento per vedere i dati attuali.")});
+        const int rifiutato =
+            kv8test::UnoRifiutato(utenti, avvio,
+                                  {QStringLiteral("Un rigo di DDT preso in fattura risulta già fatturato o cancellato: "
+                                                  "rileggere i DDT e ripetere l'operazione."),
+                                   QStringLiteral("Il DDT è già stato fatturato: non può essere cancellato."),
+                                   QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
+                                                  "chiudere e riaprire il documento per vedere i dati attuali.")});
         ASSERT_GE(rifiutato, 0);
         const bool fatturata = rifiutato == 0;
         EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste"), QStringLiteral("KBolleCliT = ?"), {k}), fatturata ? 1 : 0);

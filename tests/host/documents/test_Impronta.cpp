@@ -75,20 +75,26 @@ TEST_P(ImprontaCambia, AllaModificaEResta)
 INSTANTIATE_TEST_SUITE_P(
     Documenti, ImprontaCambia,
     ::testing::Values(
-        Modifica{"RealeNellUltimoBit", {}, {"UPDATE BolleCliRighe SET Prezzo = 3.0000000000000004 WHERE IdProdotto = 'C1' AND KBolleCliT = ?"}},
+        Modifica{"RealeNellUltimoBit",
+                 {},
+                 {"UPDATE BolleCliRighe SET Prezzo = 3.0000000000000004 WHERE IdProdotto = 'C1' AND KBolleCliT = ?"}},
         Modifica{"RigoAggiunto",
                  {},
                  {"INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, Quantita) "
                   "SELECT MAX(KBolleCliR) + 1000, ?, 99, 2, '', 0 FROM BolleCliRighe"}},
         Modifica{"RigoTolto", {}, {"DELETE FROM BolleCliRighe WHERE IdProdotto = 'C1' AND KBolleCliT = ?"}},
         Modifica{"TuttiIRighiTolti", {}, {"DELETE FROM BolleCliRighe WHERE KBolleCliT = ?"}},
-        Modifica{"RigoSpostatoPerChiave", {}, {"UPDATE BolleCliRighe SET KBolleCliR = -KBolleCliR WHERE IdProdotto = 'C1' AND KBolleCliT = ?"}},
-        Modifica{"TestoTraColonneVicine",
-                 {"UPDATE BolleCliRighe SET IdProgetto = 'ab', IdStagione = '' WHERE IdProdotto = 'C1' AND KBolleCliT = ?"},
-                 {"UPDATE BolleCliRighe SET IdProgetto = 'a', IdStagione = 'b' WHERE IdProdotto = 'C1' AND KBolleCliT = ?"}},
+        Modifica{"RigoSpostatoPerChiave",
+                 {},
+                 {"UPDATE BolleCliRighe SET KBolleCliR = -KBolleCliR WHERE IdProdotto = 'C1' AND KBolleCliT = ?"}},
+        Modifica{
+            "TestoTraColonneVicine",
+            {"UPDATE BolleCliRighe SET IdProgetto = 'ab', IdStagione = '' WHERE IdProdotto = 'C1' AND KBolleCliT = ?"},
+            {"UPDATE BolleCliRighe SET IdProgetto = 'a', IdStagione = 'b' WHERE IdProdotto = 'C1' AND KBolleCliT = ?"}},
         Modifica{"DataNullaValorizzata",
                  {"UPDATE BolleCliRighe SET UT_LMQ_DataDoco = NULL WHERE IdProdotto = 'C1' AND KBolleCliT = ?"},
-                 {"UPDATE BolleCliRighe SET UT_LMQ_DataDoco = '2026-03-10 00:00:00' WHERE IdProdotto = 'C1' AND KBolleCliT = ?"}},
+                 {"UPDATE BolleCliRighe SET UT_LMQ_DataDoco = '2026-03-10 00:00:00' WHERE IdProdotto = 'C1' AND "
+                  "KBolleCliT = ?"}},
         // a column of dates on SQLite holds any value
         Modifica{"NulloTestoVuoto",
                  {"UPDATE BolleCliRighe SET UT_LMQ_DataDoco = NULL WHERE IdProdotto = 'C1' AND KBolleCliT = ?"},
@@ -106,8 +112,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {"UPDATE BolleCliRighe SET Descrizione = '' WHERE IdProdotto = 'C1' AND KBolleCliT = ?"},
                  {"UPDATE BolleCliRighe SET Descrizione = '0' WHERE IdProdotto = 'C1' AND KBolleCliT = ?"}},
         Modifica{"TestoConVirgoleEVirgolette",
-                 {"UPDATE BolleCliRighe SET IdProgetto = 'a,\"b', IdStagione = '(' WHERE IdProdotto = 'C1' AND KBolleCliT = ?"},
-                 {"UPDATE BolleCliRighe SET IdProgetto = 'a', IdStagione = '\"b,(' WHERE IdProdotto = 'C1' AND KBolleCliT = ?"}},
+                 {"UPDATE BolleCliRighe SET IdProgetto = 'a,\"b', IdStagione = '(' WHERE IdProdotto = 'C1' AND "
+                  "KBolleCliT = ?"},
+                 {"UPDATE BolleCliRighe SET IdProgetto = 'a', IdStagione = '\"b,(' WHERE IdProdotto = 'C1' AND "
+                  "KBolleCliT = ?"}},
         Modifica{"ValoreDellaTesta", {}, {"UPDATE BolleCliTeste SET Cambio = 2 WHERE KBolleCliT = ?"}}),
     [](const ::testing::TestParamInfo<Modifica> &info) { return std::string(info.param.nome); });
 
@@ -160,7 +168,8 @@ TEST_F(Impronta, ValoriDalMotoreComeDalDriver)
     const auto letti = [&db](const QString &sql, std::vector<QByteArray> &motore, std::vector<QByteArray> &driver) {
         QSqlQuery q = db.OpenQuery(sql);
         ASSERT_TRUE(q.next());
-        ASSERT_TRUE(kv8db::LeggiBinarioSqlite(q, [&motore](QByteArrayView riga) { motore.push_back(riga.toByteArray()); }));
+        ASSERT_TRUE(
+            kv8db::LeggiBinarioSqlite(q, [&motore](QByteArrayView riga) { motore.push_back(riga.toByteArray()); }));
         QSqlQuery r = db.OpenQuery(sql);
         while (r.next()) {
             kv8db::ValoriBinari dati;
@@ -197,8 +206,9 @@ TEST_F(Impronta, OrdineDelleRigheEDopoLaPrima)
         GTEST_SKIP() << "SQLite only";
     const auto righe = [&db](const char *ordine) {
         QByteArray tutte;
-        QSqlQuery q = db.OpenQuery(QStringLiteral("SELECT column1, column2 FROM (VALUES (1, 'a'), (2, 'b')) ORDER BY column1 ") +
-                                   QLatin1String(ordine));
+        QSqlQuery q =
+            db.OpenQuery(QStringLiteral("SELECT column1, column2 FROM (VALUES (1, 'a'), (2, 'b')) ORDER BY column1 ")
+                         + QLatin1String(ordine));
         EXPECT_TRUE(q.next());
         EXPECT_TRUE(kv8db::LeggiBinarioSqlite(q, [&tutte](QByteArrayView riga) { tutte += riga.toByteArray() + '|'; }));
         return tutte;

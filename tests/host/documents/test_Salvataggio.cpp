@@ -62,7 +62,8 @@ protected:
         for (const char *sql :
              {"SELECT KBolleCliT, Numero, TotDocumento, ProtMagazzino FROM BolleCliTeste ORDER BY KBolleCliT",
               "SELECT KBolleCliR, IdProdotto, Quantita, ImportoNetto FROM BolleCliRighe ORDER BY KBolleCliR",
-              "SELECT KBolleCliT, TipoRecord, Progressivo, Importo1, Importo2 FROM BolleCliTot ORDER BY KBolleCliT, TipoRecord, Progressivo",
+              "SELECT KBolleCliT, TipoRecord, Progressivo, Importo1, Importo2 FROM BolleCliTot ORDER BY KBolleCliT, "
+              "TipoRecord, Progressivo",
               "SELECT KRigoDoc, SubNumOrdine, IdProdotto, Quantita FROM MovMagazzino ORDER BY KRigoDoc, SubNumOrdine",
               "SELECT IdProdotto, IdMagazzino, Esistenza FROM EsistenzeMagazzino ORDER BY IdProdotto, IdMagazzino"}) {
             QSqlQuery q = company.Database().OpenQuery(QLatin1String(sql));
@@ -168,7 +169,8 @@ TEST_F(Documenti, DocumentoCambiatoDaUnAltroUtenteRifiutato)
     EXPECT_TRUE(Scrivi(primo.get(), QStringLiteral("edQuantita"), QStringLiteral("1")));
     PremiRighe(primo.get(), nbPost);
     Premi(primo.get(), nbPost);
-    ASSERT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 1);
+    ASSERT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(),
+                     1);
 
     // the second changes another row of what it read
     VaiARigo(secondo.get(), QStringLiteral("B1"));
@@ -178,8 +180,10 @@ TEST_F(Documenti, DocumentoCambiatoDaUnAltroUtenteRifiutato)
     EXPECT_TRUE(script.Shown(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
                                             "chiudere e riaprire il documento per vedere i dati attuali.")));
     // nothing of the first user's save is lost, nothing of the second's written
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 1);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 4);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(),
+                     1);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(),
+                     4);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -1);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1")), -4);
 
@@ -212,7 +216,8 @@ TEST_F(Documenti, ModificaDiUnAltroUtenteSuUnAltraConnessioneRifiutata)
         ASSERT_GT(k, 0);
         auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(k));
         ASSERT_TRUE(f);
-        modifica(QStringLiteral("UPDATE BolleCliRighe SET Quantita = 99 WHERE IdProdotto = 'C1' AND KBolleCliT = %1").arg(k));
+        modifica(QStringLiteral("UPDATE BolleCliRighe SET Quantita = 99 WHERE IdProdotto = 'C1' AND KBolleCliT = %1")
+                     .arg(k));
         VaiARigo(f, QStringLiteral("A1"));
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("1")));
         PremiRighe(f, nbPost);
@@ -222,14 +227,16 @@ TEST_F(Documenti, ModificaDiUnAltroUtenteSuUnAltraConnessioneRifiutata)
                   1);
         script.ClearMessages();
         const QVariantList chiave{k};
-        EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'C1' AND KBolleCliT = ?"),
-                                chiave)
-                             .toDouble(),
-                         99);
-        EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1' AND KBolleCliT = ?"),
-                                chiave)
-                             .toDouble(),
-                         10);
+        EXPECT_DOUBLE_EQ(
+            Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'C1' AND KBolleCliT = ?"),
+                   chiave)
+                .toDouble(),
+            99);
+        EXPECT_DOUBLE_EQ(
+            Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1' AND KBolleCliT = ?"),
+                   chiave)
+                .toDouble(),
+            10);
         EXPECT_FALSE(company.Database().InTransaction());
         script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
         f->Close();
@@ -246,7 +253,8 @@ TEST_F(Documenti, BollaRilettaDopoIlSalvataggioComeInArchivio)
     ASSERT_GT(k, 0);
     auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(k));
     ASSERT_TRUE(f);
-    const char *const campi[] = {"KBolleCliR", "Quantita", "Prezzo", "ImportoLordo", "ImportoNetto", "ImportoNN", "ControvaloreNN"};
+    const char *const campi[] = {"KBolleCliR",   "Quantita",  "Prezzo",        "ImportoLordo",
+                                 "ImportoNetto", "ImportoNN", "ControvaloreNN"};
     const auto mostrate = [&] {
         QStringList righe;
         for (f->TRighe->First(); !f->TRighe->Eof(); f->TRighe->Next()) {
@@ -285,7 +293,8 @@ TEST_F(Documenti, BollaRilettaDopoIlSalvataggioComeInArchivio)
     const QStringList dopo = memorizzate();
     ASSERT_EQ(dopo.size(), 3);
     EXPECT_EQ(mostrate(), dopo);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT ImportoNetto FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 5);
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT ImportoNetto FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 5);
 
     // the same window saves again what it read back
     VaiARigo(f, QStringLiteral("B1"));
@@ -296,7 +305,8 @@ TEST_F(Documenti, BollaRilettaDopoIlSalvataggioComeInArchivio)
     EXPECT_EQ(script.Count(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
                                           "chiudere e riaprire il documento per vedere i dati attuali.")),
               0);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 40);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(),
+                     40);
     EXPECT_EQ(mostrate(), memorizzate());
 
     // another user changes a row after the read back: refused, nothing written
@@ -314,7 +324,8 @@ TEST_F(Documenti, BollaRilettaDopoIlSalvataggioComeInArchivio)
     EXPECT_EQ(script.Count(QStringLiteral("Il documento è stato modificato o cancellato da un altro utente: "
                                           "chiudere e riaprire il documento per vedere i dati attuali.")),
               1);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 1);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'A1'")).toDouble(),
+                     1);
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Prezzo FROM BolleCliRighe WHERE IdProdotto = 'C1'")).toDouble(), 7);
     script.AllowUnusedAnswers();
 }
@@ -370,8 +381,10 @@ TEST_F(Documenti, DopoIlSalvataggioLeRigheSonoQuelleCheUnaLetturaMostra)
     NuovoRigo(f, QStringLiteral("B1"), QStringLiteral("3"), QStringLiteral("4"));
     const QStringList dopo = salva();
     ASSERT_EQ(dopo.size(), 3);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'C1'")).toDouble(), 7);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 3);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'C1'")).toDouble(),
+                     7);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM BolleCliRighe WHERE IdProdotto = 'B1'")).toDouble(),
+                     3);
 
     f->Close();
     kv8test::ProcessEvents();
@@ -392,14 +405,16 @@ TEST_P(CancellazioneDopoModificaAltrui, Rifiutata)
     ASSERT_GT(k, 0);
     auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C;%1").arg(k));
     ASSERT_TRUE(f);
-    const qint64 righe = Valore(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT = ?"), {k}).toLongLong();
+    const qint64 righe =
+        Valore(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT = ?"), {k}).toLongLong();
     {
         TXDatabase altro(QStringLiteral("AltroUtente"), company.Db().Url());
         TXTransaction transazione(altro);
         altro.ExecSQL(QLatin1String(GetParam()), {k});
         transazione.Commit();
     }
-    const qint64 attese = Valore(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT = ?"), {k}).toLongLong();
+    const qint64 attese =
+        Valore(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT = ?"), {k}).toLongLong();
     const double esistenza = Esistenza(QStringLiteral("C1"));
     script.Yes(QStringLiteral(" Conferma cancellazione ? "));
     Premi(f, nbDelete);
@@ -408,7 +423,8 @@ TEST_P(CancellazioneDopoModificaAltrui, Rifiutata)
                                           "chiudere e riaprire il documento per vedere i dati attuali.")),
               1);
     EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1);
-    EXPECT_EQ(Valore(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT = ?"), {k}).toLongLong(), attese);
+    EXPECT_EQ(Valore(QStringLiteral("SELECT COUNT(*) FROM BolleCliRighe WHERE KBolleCliT = ?"), {k}).toLongLong(),
+              attese);
     EXPECT_NE(righe, 0);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1")), esistenza);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1")), -10);

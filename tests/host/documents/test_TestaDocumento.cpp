@@ -27,10 +27,15 @@ protected:
         Esegui("INSERT INTO Destinazioni (IdContoTp, IdConto, IdDestinazione, RagioneSociale, IdZona, IdSpedizione1) "
                "VALUES ('CL', 'C3', 1, 'Magazzino porto', 'SU', 'SP3'), ('CL', 'C3', 2, 'Negozio', '', ''), "
                "('CL', 'C1', 3, 'Sede Rossi', 'OV', 'SP2')");
-        Esegui("UPDATE Articoli SET PesoLordo = 1.5, PesoNetto = 1.25, Volume = 2000, UmVolume = 'CM3' WHERE IdProdotto = 'A1'");
-        Esegui("UPDATE Articoli SET PesoLordo = 0.8, PesoNetto = 0.75, Volume = 0.001, UmVolume = 'MC' WHERE IdProdotto = 'B1'");
+        Esegui("UPDATE Articoli SET PesoLordo = 1.5, PesoNetto = 1.25, Volume = 2000, UmVolume = 'CM3' WHERE "
+               "IdProdotto = 'A1'");
+        Esegui("UPDATE Articoli SET PesoLordo = 0.8, PesoNetto = 0.75, Volume = 0.001, UmVolume = 'MC' WHERE "
+               "IdProdotto = 'B1'");
     }
-    static QVariant Di(TFDocumento *f, const char *campo) { return f->TTesta->FieldByName(QLatin1String(campo))->Value(); }
+    static QVariant Di(TFDocumento *f, const char *campo)
+    {
+        return f->TTesta->FieldByName(QLatin1String(campo))->Value();
+    }
 };
 
 TEST_F(TestaDocumento, TheCustomerChosenFillsTheHeadAndTheSaveStoresIt)
@@ -41,9 +46,9 @@ TEST_F(TestaDocumento, TheCustomerChosenFillsTheHeadAndTheSaveStoresIt)
     EXPECT_EQ(Di(f, "IdDivisa").toString(), QStringLiteral("USD"));
     EXPECT_DOUBLE_EQ(Di(f, "Cambio").toDouble(), 0.9) << "the rate at the document's date, 10/03/2026";
     QStringList copiati;
-    for (const char *campo : {"IdAgente1", "IdAgente2", "IdPagamento", "IdListino", "Sconto1", "Sconto2", "IdSpedizione1",
-                              "IdSpedizione2", "IdPorto", "IdTipoTrasporto", "IdZona", "IdBanca", "IdLingua",
-                              "IdEsclusione"})
+    for (const char *campo :
+         {"IdAgente1", "IdAgente2", "IdPagamento", "IdListino", "Sconto1", "Sconto2", "IdSpedizione1", "IdSpedizione2",
+          "IdPorto", "IdTipoTrasporto", "IdZona", "IdBanca", "IdLingua", "IdEsclusione"})
         copiati << Di(f, campo).toString();
     EXPECT_EQ(copiati.join(QLatin1Char('/')), QStringLiteral("AG01/AG02/RB30/LX/5/2/SP1/SP2/F/V/NO/B1/EN/E1"));
     EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edIdDivisa"))->text(), QStringLiteral("USD")) << "the head shows it";
@@ -62,8 +67,9 @@ TEST_F(TestaDocumento, TheCustomerChosenFillsTheHeadAndTheSaveStoresIt)
     NuovoRigo(f, QStringLiteral("A1"), QStringLiteral("10"), QStringLiteral("5"));
     script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(f, nbPost);
-    EXPECT_EQ(Valore(QStringLiteral("SELECT IdDivisa || '/' || IdAgente1 || '/' || IdZona FROM BolleCliTeste")).toString(),
-              QStringLiteral("USD/AG02/NO"));
+    EXPECT_EQ(
+        Valore(QStringLiteral("SELECT IdDivisa || '/' || IdAgente1 || '/' || IdZona FROM BolleCliTeste")).toString(),
+        QStringLiteral("USD/AG02/NO"));
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Cambio FROM BolleCliTeste")).toDouble(), 0.8);
     // the currency typed on the rate's own day
     Testa(f, QStringLiteral("DDT"), QStringLiteral("C1"));
@@ -98,7 +104,8 @@ TEST_F(TestaDocumento, TheDestinationIsOneOfTheAccountsAndBringsItsZoneAndCarrie
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdDestinazione"), QStringLiteral("2")));
     EXPECT_EQ(Di(f, "IdZona").toString() + "/" + Di(f, "IdSpedizione1").toString(), QStringLiteral("SU/SP3"))
         << "a destination without its own zone and carrier keeps the head's";
-    EXPECT_FALSE(Scrivi(f, QStringLiteral("edIdDestinazione"), QStringLiteral("3"))) << "another customer's destination";
+    EXPECT_FALSE(Scrivi(f, QStringLiteral("edIdDestinazione"), QStringLiteral("3")))
+        << "another customer's destination";
     EXPECT_EQ(Di(f, "IdDestinazione").toInt(), 2);
     ASSERT_FALSE(script.Messages().isEmpty());
     EXPECT_TRUE(script.LastText().contains(QStringLiteral("La destinazione 3 non esiste per l'intestatario C3")));
@@ -107,7 +114,8 @@ TEST_F(TestaDocumento, TheDestinationIsOneOfTheAccountsAndBringsItsZoneAndCarrie
     EXPECT_FALSE(Scrivi(f, QStringLiteral("edIdDivisa"), QStringLiteral("XYZ")));
     EXPECT_FALSE(Scrivi(f, QStringLiteral("edIdAgente1"), QStringLiteral("AG99")));
     EXPECT_FALSE(Scrivi(f, QStringLiteral("edIdSpedizione1"), QStringLiteral("SP9")));
-    EXPECT_EQ(Di(f, "IdDivisa").toString() + "/" + Di(f, "IdAgente1").toString() + "/" + Di(f, "IdSpedizione1").toString(),
+    EXPECT_EQ(Di(f, "IdDivisa").toString() + "/" + Di(f, "IdAgente1").toString() + "/"
+                  + Di(f, "IdSpedizione1").toString(),
               QStringLiteral("USD/AG01/SP3"));
 
     // another customer: its own terms, no destination
@@ -159,8 +167,8 @@ TEST_F(TestaDocumento, RowsWeighAsTheArticleTimesTheirQuantityAndTheHeadSumsThem
     script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(f, nbPost);
     const qint64 k = Valore(QStringLiteral("SELECT KBolleCliT FROM BolleCliTeste")).toLongLong();
-    QSqlQuery righe = company.Database().OpenQuery(
-        QStringLiteral("SELECT IdProdotto, PesoLordo, PesoNetto, Volume, UmVolume FROM BolleCliRighe ORDER BY NumOrdine"));
+    QSqlQuery righe = company.Database().OpenQuery(QStringLiteral(
+        "SELECT IdProdotto, PesoLordo, PesoNetto, Volume, UmVolume FROM BolleCliRighe ORDER BY NumOrdine"));
     QStringList viste;
     while (righe.next())
         viste << QStringLiteral("%1 %2 %3 %4 %5")
@@ -203,7 +211,8 @@ TEST_F(TestaDocumento, SupplierDeliveryNotesWeighTheirRowsToo)
     script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
-    QSqlQuery testa = company.Database().OpenQuery(QStringLiteral("SELECT PesoLordo, PesoNetto, TotaleVolume FROM BolleForTeste"));
+    QSqlQuery testa =
+        company.Database().OpenQuery(QStringLiteral("SELECT PesoLordo, PesoNetto, TotaleVolume FROM BolleForTeste"));
     ASSERT_TRUE(testa.next());
     EXPECT_DOUBLE_EQ(testa.value(0).toDouble(), 18.2);
     EXPECT_DOUBLE_EQ(testa.value(1).toDouble(), 15.5);
@@ -212,16 +221,18 @@ TEST_F(TestaDocumento, SupplierDeliveryNotesWeighTheirRowsToo)
 
 TEST_F(TestaDocumento, RowsArePricedFromTheAccountsListInTheDocumentsCurrencyOnItsDate)
 {
-    Esegui("INSERT INTO Listini (IdListino, IdProdotto, IdDivisa, DataInizio, DataFine, Prezzo, Sconto1, Sconto2) VALUES "
-           "('LX', 'A1', 'USD', ?, NULL, 12, 10, 0), ('LX', 'A1', 'EUR', ?, NULL, 99, 0, 0), "
-           "('LX', 'B1', 'USD', ?, NULL, 7, 0, 0), ('LX', 'C1', 'USD', ?, ?, 5, 0, 0)",
-           {Giorno(2026, 3, 10), Giorno(2026, 1, 1), Giorno(2026, 4, 1), Giorno(2025, 1, 1), Giorno(2026, 3, 9)});
+    Esegui(
+        "INSERT INTO Listini (IdListino, IdProdotto, IdDivisa, DataInizio, DataFine, Prezzo, Sconto1, Sconto2) VALUES "
+        "('LX', 'A1', 'USD', ?, NULL, 12, 10, 0), ('LX', 'A1', 'EUR', ?, NULL, 99, 0, 0), "
+        "('LX', 'B1', 'USD', ?, NULL, 7, 0, 0), ('LX', 'C1', 'USD', ?, ?, 5, 0, 0)",
+        {Giorno(2026, 3, 10), Giorno(2026, 1, 1), Giorno(2026, 4, 1), Giorno(2025, 1, 1), Giorno(2026, 3, 9)});
     auto *f = Apri<TFSVen0001f>(QStringLiteral("SVEN0001F_C"));
     ASSERT_TRUE(f);
     Testa(f, QStringLiteral("DDT"), QStringLiteral("C3")); // USD, list LX, document discounts 5 and 2 %
     PremiRighe(f, nbInsert);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdProdotto"), QStringLiteral("A1")));
-    EXPECT_DOUBLE_EQ(f->TRighe->FieldByName(QStringLiteral("Prezzo"))->AsFloat(), 12) << "in force from the document's day";
+    EXPECT_DOUBLE_EQ(f->TRighe->FieldByName(QStringLiteral("Prezzo"))->AsFloat(), 12)
+        << "in force from the document's day";
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("10")));
     PremiRighe(f, nbPost);
     PremiRighe(f, nbInsert);
@@ -237,8 +248,9 @@ TEST_F(TestaDocumento, RowsArePricedFromTheAccountsListInTheDocumentsCurrencyOnI
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
 
-    QSqlQuery righe = company.Database().OpenQuery(QStringLiteral(
-        "SELECT IdProdotto, Prezzo, Sconto1, ImportoLordo, ImportoNetto, ImportoNN FROM BolleCliRighe ORDER BY NumOrdine"));
+    QSqlQuery righe =
+        company.Database().OpenQuery(QStringLiteral("SELECT IdProdotto, Prezzo, Sconto1, ImportoLordo, ImportoNetto, "
+                                                    "ImportoNN FROM BolleCliRighe ORDER BY NumOrdine"));
     QStringList viste;
     while (righe.next())
         viste << QStringLiteral("%1 %2 %3 %4 %5 %6")

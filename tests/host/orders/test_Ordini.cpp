@@ -50,8 +50,10 @@ protected:
     std::pair<double, int> Evasione(const QString &articolo)
     {
         const double spedita =
-            Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE IdProdotto = ?"), {articolo}).toDouble();
-        const int stato = Valore(QStringLiteral("SELECT FlStato FROM OrdiniCliRighe WHERE IdProdotto = ?"), {articolo}).toInt();
+            Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE IdProdotto = ?"), {articolo})
+                .toDouble();
+        const int stato =
+            Valore(QStringLiteral("SELECT FlStato FROM OrdiniCliRighe WHERE IdProdotto = ?"), {articolo}).toInt();
         return {spedita, stato};
     }
 
@@ -88,9 +90,12 @@ TEST_F(Ordini, AnOrderIsSavedWithItsRowsAndOpensOnceFromTheMenu)
     const qint64 ordine = NuovoOrdine();
     ASSERT_NE(ordine, 0);
     EXPECT_EQ(Conta(QStringLiteral("OrdiniCliRighe"), QStringLiteral("KOrdiniCliT = ?"), {ordine}), 3);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaOrd FROM OrdiniCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 4);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT ImportoNN FROM OrdiniCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 10);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM OrdiniCliTeste")).toDouble(), 95.16) << "78 and VAT at 22%";
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT QuantitaOrd FROM OrdiniCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 4);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT ImportoNN FROM OrdiniCliRighe WHERE IdProdotto = 'B1'")).toDouble(),
+                     10);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM OrdiniCliTeste")).toDouble(), 95.16)
+        << "78 and VAT at 22%";
     EXPECT_EQ(Valore(QStringLiteral("SELECT Numero FROM OrdiniCliTeste")).toInt(), 1);
     // an order moves no stock
     EXPECT_EQ(Conta(QStringLiteral("MovMagazzino")), 0);
@@ -115,7 +120,8 @@ TEST_F(Ordini, AnOrderIsFulfilledByTwoDeliveryNotesAndReopenedWhenOneIsDeleted)
 {
     ASSERT_NE(NuovoOrdine(), 0);
     // first note: 4 of A1, all of B1
-    const qint64 prima = BollaDaOrdini({{QStringLiteral("A1"), QStringLiteral("4")}, {QStringLiteral("B1"), QStringLiteral("4")}});
+    const qint64 prima =
+        BollaDaOrdini({{QStringLiteral("A1"), QStringLiteral("4")}, {QStringLiteral("B1"), QStringLiteral("4")}});
     ASSERT_NE(prima, 0);
     EXPECT_EQ(Evasione(QStringLiteral("A1")), std::make_pair(4.0, 1));
     EXPECT_EQ(Evasione(QStringLiteral("B1")), std::make_pair(4.0, 2));
@@ -137,7 +143,8 @@ TEST_F(Ordini, AnOrderIsFulfilledByTwoDeliveryNotesAndReopenedWhenOneIsDeleted)
     script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
     f->Close();
     kv8test::ProcessEvents();
-    const qint64 seconda = BollaDaOrdini({{QStringLiteral("A1"), QStringLiteral("6")}, {QStringLiteral("C1"), QStringLiteral("6")}});
+    const qint64 seconda =
+        BollaDaOrdini({{QStringLiteral("A1"), QStringLiteral("6")}, {QStringLiteral("C1"), QStringLiteral("6")}});
     EXPECT_EQ(Evasione(QStringLiteral("A1")), std::make_pair(10.0, 2));
     EXPECT_EQ(Evasione(QStringLiteral("C1")), std::make_pair(6.0, 2));
 
@@ -224,7 +231,8 @@ TEST_F(Ordini, AnOrderLineChangedByAnotherUserBetweenTwoSavesIsReadAgain)
     Esegui("UPDATE OrdiniCliRighe SET QuantitaOrd = 12, QuantitaSpe = 5 WHERE IdProdotto = 'A1'");
     ASSERT_NE(BollaDaOrdini({{QStringLiteral("A1"), QStringLiteral("6")}}), 0);
     EXPECT_EQ(Evasione(QStringLiteral("A1")), std::make_pair(11.0, 1)) << "12 ordered: still open";
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaOrd FROM OrdiniCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 12)
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT QuantitaOrd FROM OrdiniCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 12)
         << "the other user's change kept";
     EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste")), 2);
 }
@@ -238,7 +246,8 @@ TEST_F(Ordini, AShippedOrderRowKeepsAtLeastItsShippedQuantity)
     VaiARigo(f, QStringLiteral("B1"));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edQuantita"), QStringLiteral("2")));
     PremiRighe(f, nbPost);
-    EXPECT_TRUE(script.LastText().startsWith(QStringLiteral("La quantità ordinata (2) è minore di quella già spedita (3)")))
+    EXPECT_TRUE(
+        script.LastText().startsWith(QStringLiteral("La quantità ordinata (2) è minore di quella già spedita (3)")))
         << script.LastText().toStdString();
     f->TRighe->Cancel();
     script.Yes(QStringLiteral("Conferma Cancellazione ?"));
@@ -252,7 +261,8 @@ TEST_F(Ordini, AShippedOrderRowKeepsAtLeastItsShippedQuantity)
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.LastText().toStdString();
     EXPECT_EQ(Evasione(QStringLiteral("B1")), std::make_pair(3.0, 1));
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaOrd FROM OrdiniCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 8);
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT QuantitaOrd FROM OrdiniCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 8);
 }
 
 TEST_F(Ordini, AnInvoiceTakesOrderLinesAndItsDeletionGivesThemBack)
@@ -285,7 +295,8 @@ TEST_F(Ordini, AnInvoiceTakesOrderLinesAndItsDeletionGivesThemBack)
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.LastText().toStdString();
     EXPECT_EQ(Evasione(QStringLiteral("A1")), std::make_pair(7.0, 1));
     EXPECT_EQ(Evasione(QStringLiteral("C1")), std::make_pair(6.0, 2));
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT ImportoSpedito FROM OrdiniCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 35);
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT ImportoSpedito FROM OrdiniCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 35);
     f->Close();
     kv8test::ProcessEvents();
     const QString chiave = Valore(QStringLiteral("SELECT KFattCliT FROM FattureCliTeste")).toString();
@@ -402,9 +413,10 @@ TEST_F(Ordini, AQuoteBecomesAnOrderLinkedToItsRows)
     Premi(o, nbPost);
     ASSERT_TRUE(o->SalvataggioRiuscito) << script.LastText().toStdString();
     EXPECT_EQ(Valore(QStringLiteral("SELECT IdCliente FROM OrdiniCliTeste")).toString(), QStringLiteral("C2"));
-    EXPECT_EQ(Conta(QStringLiteral("OrdiniCliRighe R JOIN OfferteCliRighe F ON F.KOfferteCliR = R.KOffertaR"),
-                    QStringLiteral("R.QuantitaOrd = F.QuantitaOrd AND R.Prezzo = F.Prezzo AND R.IdProdotto = F.IdProdotto")),
-              2);
+    EXPECT_EQ(
+        Conta(QStringLiteral("OrdiniCliRighe R JOIN OfferteCliRighe F ON F.KOfferteCliR = R.KOffertaR"),
+              QStringLiteral("R.QuantitaOrd = F.QuantitaOrd AND R.Prezzo = F.Prezzo AND R.IdProdotto = F.IdProdotto")),
+        2);
     EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT TotDocumento FROM OrdiniCliTeste")).toDouble(), 75.64);
     // the quote is left as it was
     EXPECT_EQ(Conta(QStringLiteral("OfferteCliRighe")), 2);
@@ -426,7 +438,9 @@ TEST_F(Ordini, TheQuantityDetailWritesItsTotalBackToTheRowWhenAsked)
         return int(mrOk);
     };
     // declined: the row keeps its quantity
-    script.OnDialog(QStringLiteral("TfSVen0904f"), [&](TForm &d) { return dettaglio(dynamic_cast<TfSVen0904f &>(d), {4, 5}); });
+    script.OnDialog(QStringLiteral("TfSVen0904f"), [&](TForm &d) {
+        return dettaglio(dynamic_cast<TfSVen0904f &>(d), {4, 5});
+    });
     script.No();
     Sven0904f::DettaglioQuantita(f);
     EXPECT_TRUE(script.Shown(QStringLiteral("Il totale del dettaglio (9) è diverso dalla quantità del rigo (10): "
@@ -435,7 +449,8 @@ TEST_F(Ordini, TheQuantityDetailWritesItsTotalBackToTheRowWhenAsked)
     EXPECT_DOUBLE_EQ(f->TRighe->FieldByName(QStringLiteral("Quantita"))->AsFloat(), 10);
     // accepted, from the row's button: the total of both openings' lines, the row left in edit
     // for the window's post
-    script.OnDialog(QStringLiteral("TfSVen0904f"), [&](TForm &d) { return dettaglio(dynamic_cast<TfSVen0904f &>(d), {2}); });
+    script.OnDialog(QStringLiteral("TfSVen0904f"),
+                    [&](TForm &d) { return dettaglio(dynamic_cast<TfSVen0904f &>(d), {2}); });
     script.Yes();
     EXPECT_FALSE(f->btnOrdini->isHidden()) << "a delivery note takes order lines";
     f->btnDetQta->click();
@@ -605,7 +620,8 @@ protected:
     Stato Azienda()
     {
         return {Conta(QStringLiteral("FattureCliTeste")), Conta(QStringLiteral("FattureCliRighe")),
-                Conta(QStringLiteral("FattureCliTot")), Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("FlGenFattura <> 0")),
+                Conta(QStringLiteral("FattureCliTot")),
+                Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("FlGenFattura <> 0")),
                 Valore(QStringLiteral("SELECT NumUltFatturaV FROM ProtIVA")).toInt()};
     }
     TFSVen0007d *Finestra(int provvisoria)
@@ -696,7 +712,8 @@ TEST_F(Generazione, EachRunTakesTheStampDutyInForceOnceForAllItsInvoices)
     ASSERT_NE(g, nullptr);
     g->btEseguiClick();
     ASSERT_TRUE(g->UltimaRiuscita);
-    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste"), QStringLiteral("TotDocumento = 80")), 2) << "78 and a stamp of 2";
+    EXPECT_EQ(Conta(QStringLiteral("FattureCliTeste"), QStringLiteral("TotDocumento = 80")), 2)
+        << "78 and a stamp of 2";
 
     // the value changed: the next run reads it again
     Esegui("UPDATE ValoriBolli SET Importo = 3");
@@ -738,8 +755,10 @@ TEST_F(Generazione, AFailureInsideTheDefinitiveRunLeavesNothingWritten)
     Kv8datamodule::Registry().Unregister(QStringLiteral("TfSVen0007d_DM"));
     EXPECT_FALSE(g->UltimaRiuscita);
     EXPECT_EQ(Azienda(), prima);
-    EXPECT_EQ(script.LastText(), QStringLiteral("Errore in generazione fatture, nessuna fattura registrata: Guasto simulato"));
-    EXPECT_TRUE(g->tMessaggi->Locate(QStringLiteral("Messaggio"), QStringLiteral("Generazione annullata: nessuna fattura registrata.")));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Errore in generazione fatture, nessuna fattura registrata: Guasto simulato"));
+    EXPECT_TRUE(g->tMessaggi->Locate(QStringLiteral("Messaggio"),
+                                     QStringLiteral("Generazione annullata: nessuna fattura registrata.")));
 
     // bad parameters: refused with the reason, nothing run
     g->SetPagina(0);
@@ -761,8 +780,9 @@ public:
     void RigoBollaFattura(qint64 KBolleCliR, qint64 KBolleCliT) override
     {
         if (!fatto_)
-            DMIDataBases::Instance().Global().ExecSQL(QStringLiteral(
-                "UPDATE BolleCliRighe SET FlGenFattura = 1 WHERE KBolleCliT = (SELECT MAX(KBolleCliT) FROM BolleCliTeste)"));
+            DMIDataBases::Instance().Global().ExecSQL(
+                QStringLiteral("UPDATE BolleCliRighe SET FlGenFattura = 1 WHERE KBolleCliT = (SELECT MAX(KBolleCliT) "
+                               "FROM BolleCliTeste)"));
         fatto_ = true;
         TfSVen0007d_DM::RigoBollaFattura(KBolleCliR, KBolleCliT);
     }
@@ -792,11 +812,12 @@ TEST_F(Generazione, NoteRowsInvoicedByAnotherUserDuringTheRunFailItAndTheMarksNa
     g->btEseguiClick();
     ASSERT_TRUE(g->UltimaRiuscita);
     EXPECT_EQ(Azienda().Fatturate, 6);
-    EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe B"),
-                    QStringLiteral("EXISTS (SELECT 1 FROM FattureCliRighe F JOIN FattureCliTeste T ON T.KFattCliT = "
-                                   "F.KFattCliT JOIN BolleCliTeste BT ON BT.KBolleCliT = B.KBolleCliT WHERE F.KFattCliR "
-                                   "= B.KFatturaR AND F.IdProdotto = B.IdProdotto AND T.IdCliente = BT.IdCliente)")),
-              6);
+    EXPECT_EQ(
+        Conta(QStringLiteral("BolleCliRighe B"),
+              QStringLiteral("EXISTS (SELECT 1 FROM FattureCliRighe F JOIN FattureCliTeste T ON T.KFattCliT = "
+                             "F.KFattCliT JOIN BolleCliTeste BT ON BT.KBolleCliT = B.KBolleCliT WHERE F.KFattCliR "
+                             "= B.KFatturaR AND F.IdProdotto = B.IdProdotto AND T.IdCliente = BT.IdCliente)")),
+        6);
 }
 
 } // namespace
@@ -874,8 +895,10 @@ TEST_F(RigheDaOrdini, TheInvoiceHoldsTheOpenSelectionWhileItIsShownAndTakesTheLi
     script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.LastText().toStdString();
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 4);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 0);
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE IdProdotto = 'B1'")).toDouble(), 4);
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT QuantitaSpe FROM OrdiniCliRighe WHERE IdProdotto = 'A1'")).toDouble(), 0);
     f->Close();
 }
 

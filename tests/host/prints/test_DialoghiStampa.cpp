@@ -35,14 +35,14 @@ public:
     using TfSven0002s::TfSven0002s;
     bool InitForm(int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, int SerieA, int NumeroA, const QDateTime &DataDa,
                   const QDateTime &DataA, bool FlCopiaDest, bool FlStLingua, const QString &IdTipoReport,
-                  bool FlStBolleNoStampate, const QString &IdClienteDa, const QString &IdClienteA, const QString &IdContoTp,
-                  bool FlArchiviazione, int FlTipoStampa, const QString &Testo, const QString &IdCausaleDa,
-                  const QString &IdCausaleA, int Riservato) override
+                  bool FlStBolleNoStampate, const QString &IdClienteDa, const QString &IdClienteA,
+                  const QString &IdContoTp, bool FlArchiviazione, int FlTipoStampa, const QString &Testo,
+                  const QString &IdCausaleDa, const QString &IdCausaleA, int Riservato) override
     {
-        registro.argomenti = {AnnoDa,      SerieDa,     NumeroDa,      AnnoA,          SerieA,      NumeroA,
-                              DataDa,      DataA,       FlCopiaDest,   FlStLingua,     IdTipoReport, FlStBolleNoStampate,
-                              IdClienteDa, IdClienteA,  IdContoTp,     FlArchiviazione, FlTipoStampa, Testo,
-                              IdCausaleDa, IdCausaleA,  Riservato};
+        registro.argomenti = {AnnoDa,      SerieDa,    NumeroDa,    AnnoA,           SerieA,       NumeroA,
+                              DataDa,      DataA,      FlCopiaDest, FlStLingua,      IdTipoReport, FlStBolleNoStampate,
+                              IdClienteDa, IdClienteA, IdContoTp,   FlArchiviazione, FlTipoStampa, Testo,
+                              IdCausaleDa, IdCausaleA, Riservato};
         registro.aghi = StampaSu.Aghi;
         return registro.risposta;
     }
@@ -103,7 +103,8 @@ TEST_F(DialoghiStampa, DeliveryNoteDialogPrintsTheTypedRange)
     ReportCapture capture;
     Premi(f);
     ASSERT_EQ(capture.Prints().size(), 1);
-    EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdRagioneSociale")), (QStringList{"Wine Shop Ltd", "Bar Verdi"}));
+    EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdRagioneSociale")),
+              (QStringList{"Wine Shop Ltd", "Bar Verdi"}));
     EXPECT_EQ(Conta(QStringLiteral("BolleCliTeste"), QStringLiteral("FlStampato = 1")), 2);
 
     // the same range again, not yet printed only: nothing left, said once, nothing printed
@@ -111,7 +112,8 @@ TEST_F(DialoghiStampa, DeliveryNoteDialogPrintsTheTypedRange)
     capture.Clear();
     Premi(f);
     EXPECT_TRUE(capture.Prints().isEmpty());
-    EXPECT_EQ(script.LastText(), QStringLiteral("Nessun DDT da stampare con la selezione indicata: modificare i parametri."));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Nessun DDT da stampare con la selezione indicata: modificare i parametri."));
 
     // an inverted range is refused before any print
     ASSERT_TRUE(Scrivi(f, QStringLiteral("edNumeroDa"), QStringLiteral("9")));
@@ -188,7 +190,8 @@ TEST_F(DialoghiStampa, InvoiceAndListDialogsPrintFromTheirCodes)
     f->btEsegui->click();
     ProcessEvents();
     EXPECT_EQ(capture.Prints().size(), 1);
-    EXPECT_EQ(script.LastText(), QStringLiteral("Nessuna fattura da stampare con la selezione indicata: modificare i parametri."));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Nessuna fattura da stampare con la selezione indicata: modificare i parametri."));
 
     // the list: note 103 has its second row invoiced too, so it is wholly invoiced
     Esegui("UPDATE BolleCliRighe SET FlGenFattura = 1 WHERE KBolleCliT = 103");
@@ -201,7 +204,8 @@ TEST_F(DialoghiStampa, InvoiceAndListDialogsPrintFromTheirCodes)
     const ReportDocument &tutti = capture.Last().Document;
     EXPECT_EQ(Testi(tutti, QStringLiteral("fdRagioneSociale")),
               (QStringList{"Enoteca Rossi", "Enoteca Rossi", "Wine Shop Ltd", "Bar Verdi"}));
-    EXPECT_EQ(Testi(tutti, QStringLiteral("fdFatturato")), QStringList{QStringLiteral("F")}) << "only the invoiced note is marked";
+    EXPECT_EQ(Testi(tutti, QStringLiteral("fdFatturato")), QStringList{QStringLiteral("F")})
+        << "only the invoiced note is marked";
     EXPECT_EQ(Testi(tutti, QStringLiteral("smConta")), QStringList{QStringLiteral("4")});
 
     elenco->tPars->FieldByName(QStringLiteral("FlFatturati"))->SetAsInteger(1);
@@ -209,7 +213,8 @@ TEST_F(DialoghiStampa, InvoiceAndListDialogsPrintFromTheirCodes)
     capture.Clear();
     elenco->btEsegui->click();
     ProcessEvents();
-    EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdNumero")), (QStringList{"1", "2"})) << "to invoice, from 3 March";
+    EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdNumero")), (QStringList{"1", "2"}))
+        << "to invoice, from 3 March";
 
     ASSERT_TRUE(Scrivi(elenco, QStringLiteral("edDataA"), QStringLiteral("01/03/2026")));
     capture.Clear();

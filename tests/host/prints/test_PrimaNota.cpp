@@ -34,10 +34,7 @@ public:
 
 class PrimaNota : public Stampe {
 protected:
-    TFBMag0001f *Apri(const QString &codice = QStringLiteral("BMAG0001F"))
-    {
-        return Stampe::Apri<TFBMag0001f>(codice);
-    }
+    TFBMag0001f *Apri(const QString &codice = QStringLiteral("BMAG0001F")) { return Stampe::Apri<TFBMag0001f>(codice); }
     static void Nav(TFBMag0001f *f, TNavigateBtn b)
     {
         f->Control<TDBNavigator>(QStringLiteral("DBNavigatore"))->Button(b)->click();
@@ -95,10 +92,12 @@ TEST_F(PrimaNota, NewRegistrationChangedAndDeletedKeepsTheStock)
     TFBMag0001f *f = Registrazione();
     ASSERT_NE(f, nullptr);
     EXPECT_TRUE(script.Messages().isEmpty()) << script.LastText().toStdString();
-    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = -1 AND Esercizio = 2026 AND Protocollo = 1 "
-                                                                   "AND IdCausale = 'CAR'")),
-              3);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Valore FROM MovMagazzino WHERE IdProdotto = 'B1'")).toDouble(), 10.0);
+    EXPECT_EQ(
+        Conta(QStringLiteral("MovMagazzino"), QStringLiteral("FlTipoDocum = -1 AND Esercizio = 2026 AND Protocollo = 1 "
+                                                             "AND IdCausale = 'CAR'")),
+        3);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Valore FROM MovMagazzino WHERE IdProdotto = 'B1'")).toDouble(),
+                     10.0);
     EXPECT_EQ(Valore(QStringLiteral("SELECT NumOrdine FROM MovMagazzino WHERE IdProdotto = 'C1'")).toInt(), 3);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1"), 1), 10);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1"), 2), 4);
@@ -130,7 +129,8 @@ TEST_F(PrimaNota, NewRegistrationChangedAndDeletedKeepsTheStock)
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1"), 1), 0);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1"), 1), 2);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1"), 2), 4);
-    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("Protocollo = 1")), 3) << "the registration keeps its protocol";
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("Protocollo = 1")), 3)
+        << "the registration keeps its protocol";
 
     Testa(f, QStringLiteral("11/03/2026"), QStringLiteral("SCA"));
     Salva(f);
@@ -183,7 +183,8 @@ TEST_F(PrimaNota, ChecksRefuseTheSaveAndWriteNothing)
     Nav(f, nbPost);
     Testa(f, QStringLiteral("10/03/2025"), QStringLiteral("CAR"));
     Salva(f);
-    EXPECT_EQ(script.LastText(), QStringLiteral("Nessun esercizio di magazzino comprende il 10/03/2025: crearlo o correggere la data."));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Nessun esercizio di magazzino comprende il 10/03/2025: crearlo o correggere la data."));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edDataMovimento"), QStringLiteral("10/03/2026")));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdConto"), QStringLiteral("C1")));
     Salva(f);
@@ -221,7 +222,8 @@ TEST_F(PrimaNota, AFailureInsideTheTransactionRollsEverythingBack)
     Salva(f);
     EXPECT_EQ(script.LastText(), QStringLiteral("Errore in aggiornamento esistenze di magazzino per l'articolo C1."));
     EXPECT_EQ(Movimenti(), 3);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM MovMagazzino WHERE IdProdotto = 'A1'")).toDouble(), 10);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM MovMagazzino WHERE IdProdotto = 'A1'")).toDouble(),
+                     10);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1"), 1), 10);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("B1"), 1), 0);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1"), 1), 6);
@@ -252,15 +254,19 @@ TEST_F(PrimaNota, ARowChangedByAnotherUserIsNotOverwritten)
     // another user's save of the same row, with its stock
     std::unique_ptr<TXDatabase> altro = company.Db().Connect(QStringLiteral("AltroUtente"));
     altro->ExecSQL(QStringLiteral("UPDATE MovMagazzino SET Quantita = 11, Valore = 55 WHERE IdProdotto = 'A1'"));
-    altro->ExecSQL(QStringLiteral("UPDATE EsistenzeMagazzino SET Esistenza = 11, QuantitaCar = 11 WHERE IdProdotto = 'A1'"));
+    altro->ExecSQL(
+        QStringLiteral("UPDATE EsistenzeMagazzino SET Esistenza = 11, QuantitaCar = 11 WHERE IdProdotto = 'A1'"));
     Salva(f);
     EXPECT_TRUE(script.LastText().startsWith(QStringLiteral("Record modificato o cancellato da un altro utente")))
         << script.LastText().toStdString();
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM MovMagazzino WHERE IdProdotto = 'A1'")).toDouble(), 11);
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT Quantita FROM MovMagazzino WHERE IdProdotto = 'A1'")).toDouble(),
+                     11);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1"), 1), 11);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("C1"), 1), 6);
-    EXPECT_DOUBLE_EQ(f->TMovimenti->Lookup(QStringLiteral("IdProdotto"), QStringLiteral("A1"), QStringLiteral("Quantita")).toDouble(),
-                     11)
+    EXPECT_DOUBLE_EQ(
+        f->TMovimenti->Lookup(QStringLiteral("IdProdotto"), QStringLiteral("A1"), QStringLiteral("Quantita"))
+            .toDouble(),
+        11)
         << "the window shows the other user's row";
 }
 
@@ -274,8 +280,9 @@ TEST_F(PrimaNota, ATransferBooksItsCounterMovement)
     Testa(f, QStringLiteral("12/03/2026"), QStringLiteral("TRX"));
     Rigo(f, QStringLiteral("A1"), QStringLiteral("1"), QStringLiteral("5"), QStringLiteral("4"));
     Salva(f);
-    EXPECT_EQ(script.LastText(), QStringLiteral("La causale di trasferimento <TRX> non ha una causale di contropartita valida: "
-                                                "indicarla nella causale di magazzino."));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("La causale di trasferimento <TRX> non ha una causale di contropartita valida: "
+                             "indicarla nella causale di magazzino."));
     EXPECT_EQ(Movimenti(), 0);
 
     Testa(f, QStringLiteral("12/03/2026"), QStringLiteral("TRS"));
@@ -284,11 +291,13 @@ TEST_F(PrimaNota, ATransferBooksItsCounterMovement)
     script.ClearMessages();
     Salva(f);
     EXPECT_TRUE(script.Messages().isEmpty()) << script.LastText().toStdString();
-    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("SubNumOrdine = 0 AND IdCausale = 'TRS' AND IdMagazzino1 = 1 "
-                                                                   "AND IdMagazzino2 = 2")),
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"),
+                    QStringLiteral("SubNumOrdine = 0 AND IdCausale = 'TRS' AND IdMagazzino1 = 1 "
+                                   "AND IdMagazzino2 = 2")),
               1);
-    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"), QStringLiteral("SubNumOrdine = 1 AND IdCausale = 'TRC' AND IdMagazzino1 = 2 "
-                                                                   "AND IdMagazzino2 = 1 AND Quantita = 5 AND Protocollo = 1")),
+    EXPECT_EQ(Conta(QStringLiteral("MovMagazzino"),
+                    QStringLiteral("SubNumOrdine = 1 AND IdCausale = 'TRC' AND IdMagazzino1 = 2 "
+                                   "AND IdMagazzino2 = 1 AND Quantita = 5 AND Protocollo = 1")),
               1);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1"), 1), -5);
     EXPECT_DOUBLE_EQ(Esistenza(QStringLiteral("A1"), 2), 5);

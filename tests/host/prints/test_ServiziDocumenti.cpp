@@ -15,9 +15,11 @@ TEST_F(Stampe, BarCodesAndTheArticleTest)
 {
     TDMIBbas *bbas = TDMIBbas::Crea();
     QString articolo = QStringLiteral("prima");
-    EXPECT_TRUE(bbas->DecodificaBarcode(QStringLiteral("8003"), QStringLiteral("CL"), QStringLiteral("C1"), nullptr, articolo));
+    EXPECT_TRUE(
+        bbas->DecodificaBarcode(QStringLiteral("8003"), QStringLiteral("CL"), QStringLiteral("C1"), nullptr, articolo));
     EXPECT_EQ(articolo, QStringLiteral("C1"));
-    EXPECT_TRUE(bbas->DecodificaBarcode(QStringLiteral(" B1 "), QString(), QString(), nullptr, articolo)) << "an article code reads as itself";
+    EXPECT_TRUE(bbas->DecodificaBarcode(QStringLiteral(" B1 "), QString(), QString(), nullptr, articolo))
+        << "an article code reads as itself";
     EXPECT_EQ(articolo, QStringLiteral("B1"));
     EXPECT_FALSE(bbas->DecodificaBarcode(QStringLiteral("9999"), QString(), QString(), nullptr, articolo));
     EXPECT_FALSE(bbas->DecodificaBarcode(QStringLiteral("' OR 1=1 --"), QString(), QString(), nullptr, articolo));
@@ -27,7 +29,8 @@ TEST_F(Stampe, BarCodesAndTheArticleTest)
     TXTable articoli;
     articoli.SetTableName(QStringLiteral("Articoli"));
     ASSERT_TRUE(bbas->DecodificaBarcode(QStringLiteral("8001"), QString(), QString(), &articoli, articolo));
-    EXPECT_EQ(articoli.FieldByName(QStringLiteral("DsProdotto"))->AsString(), QStringLiteral("Barolo")) << "the master is moved to it";
+    EXPECT_EQ(articoli.FieldByName(QStringLiteral("DsProdotto"))->AsString(), QStringLiteral("Barolo"))
+        << "the master is moved to it";
 
     TDMIBPos *pos = TDMIBPos::Crea();
     QString messaggio;
@@ -44,9 +47,10 @@ TEST_F(Stampe, BarCodesAndTheArticleTest)
 TEST_F(Stampe, BatchesGroupsAndVariants)
 {
     TDMIBbas *bbas = TDMIBbas::Crea();
-    Esegui("INSERT INTO SaldiLotti (IdProdotto, IdMagazzino, IdVariante, Gruppo, IdLotto, IdDimensione, Giacenza) VALUES "
-           "('A1', 1, '', '', 'L02', '', 5), ('A1', 1, '', '', 'L01', '', 3), ('A1', 1, '', '', 'L00', '', 0), "
-           "('A1', 2, '', '', 'L09', '', 50), ('A1', 1, 'V1', '', 'L05', '', 50)");
+    Esegui(
+        "INSERT INTO SaldiLotti (IdProdotto, IdMagazzino, IdVariante, Gruppo, IdLotto, IdDimensione, Giacenza) VALUES "
+        "('A1', 1, '', '', 'L02', '', 5), ('A1', 1, '', '', 'L01', '', 3), ('A1', 1, '', '', 'L00', '', 0), "
+        "('A1', 2, '', '', 'L09', '', 50), ('A1', 1, 'V1', '', 'L05', '', 50)");
     QList<TDMIBbas::TAssegnazioneLotto> lotti;
     EXPECT_DOUBLE_EQ(bbas->AssegnaLottiAutomatico(QStringLiteral("A1"), 1, QString(), 10, lotti), 2);
     ASSERT_EQ(lotti.size(), 2) << "an empty batch takes nothing; other warehouses and variants are not touched";

@@ -26,9 +26,9 @@ struct Range {
 
 bool Init(TfSven0002s &s, const Range &r)
 {
-    return s.InitForm(r.annoDa, r.serieDa, r.numeroDa, r.annoA, r.serieA, r.numeroA, r.dataDa, r.dataA, r.copie, r.lingua,
-                      QString(), r.nonStampate, r.clienteDa, r.clienteA, r.tipo, false, 0, QString(), r.causaleDa,
-                      r.causaleA, 0);
+    return s.InitForm(r.annoDa, r.serieDa, r.numeroDa, r.annoA, r.serieA, r.numeroA, r.dataDa, r.dataA, r.copie,
+                      r.lingua, QString(), r.nonStampate, r.clienteDa, r.clienteA, r.tipo, false, 0, QString(),
+                      r.causaleDa, r.causaleA, 0);
 }
 
 QList<int> Selezionati(const Range &r)
@@ -126,7 +126,8 @@ TEST_F(Stampe, DeliveryNotePrintsAPagePerNoteAndMarksThemPrinted)
     EXPECT_EQ(Testi(doc, QStringLiteral("fdTitoloDoc")), QStringList{QStringLiteral("DOCUMENTO DI TRASPORTO")});
     EXPECT_EQ(Testi(doc, QStringLiteral("fdRagioneSociale")), QStringList{QStringLiteral("Enoteca Rossi")});
     EXPECT_EQ(Testi(doc, QStringLiteral("fdDsDestinazione")), QStringList{QStringLiteral("Enoteca Rossi - Magazzino")});
-    EXPECT_EQ(Testi(doc, QStringLiteral("fdDescrizione")), (QStringList{QStringLiteral("Barolo"), QStringLiteral("Barbera")}));
+    EXPECT_EQ(Testi(doc, QStringLiteral("fdDescrizione")),
+              (QStringList{QStringLiteral("Barolo"), QStringLiteral("Barbera")}));
     EXPECT_EQ(Testi(doc, QStringLiteral("fdQuantita")), (QStringList{QStringLiteral("12"), QStringLiteral("6")}));
     EXPECT_EQ(Testi(doc, QStringLiteral("fdDsCausale")), QStringList{QStringLiteral("Vendita")});
     EXPECT_EQ(Testi(doc, QStringLiteral("fdTotDocumento")), QStringList{QStringLiteral("123,45")});
@@ -177,7 +178,8 @@ TEST_F(Stampe, DeliveryNoteCopiesAndLanguage)
     s2.EseguiStampa(true);
     EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdDsCopia")),
               (QStringList{"Copia per il destinatario", "Copia per il mittente"}));
-    EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdTitoloDoc")).value(0), QStringLiteral("DOCUMENTO DI TRASPORTO"));
+    EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdTitoloDoc")).value(0),
+              QStringLiteral("DOCUMENTO DI TRASPORTO"));
 }
 
 TEST_F(Stampe, DepositRegionPrintsEightSlotsOfAPrintThatDeclaresThem)
@@ -192,8 +194,8 @@ TEST_F(Stampe, DepositRegionPrintsEightSlotsOfAPrintThatDeclaresThem)
     EXPECT_EQ(Testi(doc, QStringLiteral("fdUT_DsCauz01")), QStringList{QStringLiteral("Cassa 1")});
     EXPECT_EQ(Testi(doc, QStringLiteral("fdUT_EsiFin08")), QStringList{QStringLiteral("8,00")});
     EXPECT_FALSE(Contiene(doc, QStringLiteral("Cassa 9"))) << "the ninth slot is filled but not printed";
-    EXPECT_TRUE(Testi(doc, QStringLiteral("fdUT_EsiIni01")).isEmpty() ||
-                Testi(doc, QStringLiteral("fdUT_EsiIni01")) == QStringList{QString()})
+    EXPECT_TRUE(Testi(doc, QStringLiteral("fdUT_EsiIni01")).isEmpty()
+                || Testi(doc, QStringLiteral("fdUT_EsiIni01")) == QStringList{QString()})
         << "zero opening stock prints blank";
 
     TfSven0002s nessuno;
@@ -203,7 +205,8 @@ TEST_F(Stampe, DepositRegionPrintsEightSlotsOfAPrintThatDeclaresThem)
 TEST_F(Stampe, DocumentPrintsWritePdfFilesForUnattendedUse)
 {
     Fattura(201, 7, QStringLiteral("FTI"), 0, QStringLiteral("C1"));
-    Esegui("INSERT INTO BolleForTeste (KBolleForT, IdCausale, Anno, Serie, Numero, DataDocumento, IdFornitoreTp, IdFornitore) "
+    Esegui("INSERT INTO BolleForTeste (KBolleForT, IdCausale, Anno, Serie, Numero, DataDocumento, IdFornitoreTp, "
+           "IdFornitore) "
            "VALUES (301, 'BFA', 2026, 0, 4, ?, 'FO', 'F1')",
            {Giorno(2026, 3, 6)});
     QTemporaryDir cartella;

@@ -55,7 +55,8 @@ TEST_F(Stampe, InvoicePrintsHeadRowsVatAndTotals)
     const ReportDocument &doc = capture.Last().Document;
     ASSERT_EQ(doc.Pages.size(), 2);
     EXPECT_EQ(Testi(doc, QStringLiteral("fdTitoloDoc")), (QStringList{"FATTURA", "NOTA DI CREDITO"}));
-    EXPECT_TRUE(stampa.visti.contains(QStringLiteral("NOTA DI CREDITO"))) << "the host's field is filled before the subclass reads it";
+    EXPECT_TRUE(stampa.visti.contains(QStringLiteral("NOTA DI CREDITO")))
+        << "the host's field is filled before the subclass reads it";
     EXPECT_GT(stampa.spostamenti, 0);
     EXPECT_EQ(Testi(doc, QStringLiteral("fdRagioneSociale")), (QStringList{"Enoteca Rossi", "Bar Verdi"}));
     EXPECT_EQ(Testi(doc, QStringLiteral("fdDescrizione")), (QStringList{"Dolcetto", "Dolcetto"}));
@@ -84,10 +85,13 @@ TEST_F(Stampe, InvoicePrintsHeadRowsVatAndTotals)
 
 TEST_F(Stampe, SupplierNotePrintsItsExternalReference)
 {
-    Esegui("INSERT INTO BolleForTeste (KBolleForT, IdCausale, Anno, Serie, Numero, DataDocumento, IdFornitoreTp, IdFornitore, "
-           "NumDocEsterno, DataDocEsterno, NumeroColli, TotDocumento) VALUES (301, 'BFA', 2026, 0, 4, ?, 'FO', 'F1', '45', ?, 2, 80)",
+    Esegui("INSERT INTO BolleForTeste (KBolleForT, IdCausale, Anno, Serie, Numero, DataDocumento, IdFornitoreTp, "
+           "IdFornitore, "
+           "NumDocEsterno, DataDocEsterno, NumeroColli, TotDocumento) VALUES (301, 'BFA', 2026, 0, 4, ?, 'FO', 'F1', "
+           "'45', ?, 2, 80)",
            {Giorno(2026, 3, 6), Giorno(2026, 3, 5)});
-    Esegui("INSERT INTO BolleForRighe (KBolleForR, KBolleForT, NumOrdine, IdProdotto, Descrizione, Quantita, Prezzo, ImportoNetto) "
+    Esegui("INSERT INTO BolleForRighe (KBolleForR, KBolleForT, NumOrdine, IdProdotto, Descrizione, Quantita, Prezzo, "
+           "ImportoNetto) "
            "VALUES (3011, 301, 1, 'A1', 'Barolo', 8, 10, 80)");
     TSelezioneDocumenti s;
     s.IdContoTp = QStringLiteral("FO");

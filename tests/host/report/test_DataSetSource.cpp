@@ -36,7 +36,8 @@ protected:
     {
         KV8_REQUIRE_DB(testDb_);
         db_ = testDb_.Connect();
-        db_->ExecSQL(QStringLiteral("CREATE TABLE ListeT (KLista integer PRIMARY KEY, IdLista varchar(5) NOT NULL DEFAULT '')"));
+        db_->ExecSQL(
+            QStringLiteral("CREATE TABLE ListeT (KLista integer PRIMARY KEY, IdLista varchar(5) NOT NULL DEFAULT '')"));
         db_->ExecSQL(QStringLiteral("CREATE TABLE ListeR (KLista integer NOT NULL, Riga integer NOT NULL, "
                                     "Importo float NOT NULL DEFAULT 0, PRIMARY KEY (KLista, Riga))"));
         for (int k = 1; k <= 3; ++k) {
@@ -85,7 +86,8 @@ protected:
 TEST_F(DataSetPrint, QueryFilledReopenedAndWalked)
 {
     report_.ImpostaQuery(&qMain_, QStringLiteral("KLista >= 2"), QStringLiteral("IdLista DESC"));
-    EXPECT_EQ(qMain_.SQL.join(QLatin1Char('\n')), QStringLiteral("SELECT * FROM ListeT\nWHERE KLista >= 2\nORDER BY IdLista DESC"));
+    EXPECT_EQ(qMain_.SQL.join(QLatin1Char('\n')),
+              QStringLiteral("SELECT * FROM ListeT\nWHERE KLista >= 2\nORDER BY IdLista DESC"));
     const ReportDocument doc = Print();
     ASSERT_EQ(doc.PageCount(), 1);
     const ReportPage &page = doc.Pages[0];
@@ -93,7 +95,8 @@ TEST_F(DataSetPrint, QueryFilledReopenedAndWalked)
     EXPECT_EQ(page.TextsOf(QStringLiteral("fdCalc")), (QStringList{"Lista L'3", "Lista L'2"}));
     EXPECT_EQ(page.TextsOf(QStringLiteral("fdRiga")), (QStringList{"1", "2", "3", "4", "1", "2", "3"}));
     // Row 2 of every list is zero: blank.
-    EXPECT_EQ(page.TextsOf(QStringLiteral("fdImporto")), (QStringList{"300,50", "301,50", "302,00", "200,50", "201,50"}));
+    EXPECT_EQ(page.TextsOf(QStringLiteral("fdImporto")),
+              (QStringList{"300,50", "301,50", "302,00", "200,50", "201,50"}));
     EXPECT_EQ(page.TextsOf(QStringLiteral("smImporti")), (QStringList{"904,00", "402,00"}));
     EXPECT_GE(scrolls_, 2);
 
@@ -160,7 +163,8 @@ TEST(DataSetSource, MemoryTableKeepsItsRecordsAndFieldFormats)
     report.AggiungiDataSet(QStringLiteral("qMain"), &table);
     for (int run = 0; run < 2; ++run) {
         const ReportDocument doc = report.Prepara();
-        EXPECT_EQ(doc.Pages[0].TextsOf(QStringLiteral("fdSaldo")), (QStringList{"-1.234,50", "-2.469,00", "-3.703,50"}));
+        EXPECT_EQ(doc.Pages[0].TextsOf(QStringLiteral("fdSaldo")),
+                  (QStringList{"-1.234,50", "-2.469,00", "-3.703,50"}));
     }
     EXPECT_TRUE(table.Active());
     EXPECT_EQ(table.RecordCount(), 3);

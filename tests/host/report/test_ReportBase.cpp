@@ -149,7 +149,8 @@ TEST_F(ReportBase, HooksRunWhilePrinting)
         seen << main_.Value(QStringLiteral("Codice")).toString();
     });
     report_.OnPrint(QStringLiteral("lbTipo"), [&](ReportItem &item) {
-        item.Text = main_.Value(QStringLiteral("Valore")).toDouble() > 5000 ? QStringLiteral("Tot") : QStringLiteral("Riga");
+        item.Text =
+            main_.Value(QStringLiteral("Valore")).toDouble() > 5000 ? QStringLiteral("Tot") : QStringLiteral("Riga");
     });
     report_.Titolo = QStringLiteral("Titolo da codice");
     const ReportDocument doc = Print();

@@ -115,7 +115,8 @@ TEST(ReportLayout, BadFilesAreRefusedWithTheirReason)
     EXPECT_TRUE(ErrorOf(R"({ "page": { "size": "B7" } })").contains(QStringLiteral("B7")));
     EXPECT_TRUE(ErrorOf(R"({ "bands": { "detail": { "items": [ { "type": "system", "value": "ora" } ] } } })")
                     .contains(QStringLiteral("ora")));
-    EXPECT_TRUE(ErrorOf(R"({ "text": { "pageLength": 1, "heading": ["a", "b"] } })").contains(QStringLiteral("intestazione")));
+    EXPECT_TRUE(
+        ErrorOf(R"({ "text": { "pageLength": 1, "heading": ["a", "b"] } })").contains(QStringLiteral("intestazione")));
     EXPECT_THROW(ReportLayout::Load(QStringLiteral("NoSuchLayout")), Exception);
 }
 

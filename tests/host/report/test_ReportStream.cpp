@@ -236,7 +236,8 @@ TEST_F(ReportStream, KeptTogetherGroupLongerThanAPageFlowsWithItsTitlesOnEveryPa
     QList<int> readWhenBegun;
     ReportEngineOptions options;
     options.OnPage = [&](int) { readWhenBegun.append(rows.Row()); };
-    ReportEngine engine(*layout, [&](const QString &) -> ReportDataSource * { return &rows; }, nullptr, options);
+    ReportEngine engine(
+        *layout, [&](const QString &) -> ReportDataSource * { return &rows; }, nullptr, options);
     const ReportDocument doc = engine.Render();
 
     ASSERT_GE(doc.PageCount(), 5);
@@ -274,7 +275,8 @@ TEST_F(ReportStream, KeptTogetherGroupLongerThanAPageFlowsWithItsTitlesOnEveryPa
     double total = 0;
     for (int r = 0; r < count; ++r)
         total += r * 1.25 - 100;
-    EXPECT_TRUE(doc.Page(doc.PageCount() - 1).Texts().contains(KFormati::FormatFloat(QStringLiteral("#,0.00;-#,0.00"), total)));
+    EXPECT_TRUE(
+        doc.Page(doc.PageCount() - 1).Texts().contains(KFormati::FormatFloat(QStringLiteral("#,0.00;-#,0.00"), total)));
 
     // Titles with room for themselves but not for a row go to the next page with the rows.
     auto tight = ReportLayout::FromJson(R"({ "name": "Stretto", "page": { "size": [100, 100], "margins": [5, 5, 5, 5] },

@@ -115,8 +115,8 @@ protected:
     void SetUp() override
     {
         CFG.RagioneSociale = QStringLiteral("Cantina Prova S.r.l.");
-        main_.SetColumns({"IdRaggMag", "IdCatVin", "DsCatVin", "KMovMag", "NumeroRiga", "DataMovimento",
-                          "CaricoLitri", "ScaricoLitri", "RagioneSociale"});
+        main_.SetColumns({"IdRaggMag", "IdCatVin", "DsCatVin", "KMovMag", "NumeroRiga", "DataMovimento", "CaricoLitri",
+                          "ScaricoLitri", "RagioneSociale"});
         for (const Row &r : Rows())
             main_.AppendRow(QVariantList{r.ragg, r.cat, QStringLiteral("Categoria ") + r.cat, r.kmov, r.numero,
                                          QDate(2024, 1, 1).addDays(r.numero / 4), r.carico, r.scarico,
@@ -194,8 +194,8 @@ TEST_F(SamplePrint, EveryRowOnceAndGroupsKeptTogether)
     const std::map<int, int> loosePages = RowPages(loose);
     bool split = false;
     for (size_t i = 1; i < Rows().size(); ++i)
-        split |= Rows()[i].cat == Rows()[i - 1].cat &&
-                 loosePages.at(Rows()[i].numero) != loosePages.at(Rows()[i - 1].numero);
+        split |= Rows()[i].cat == Rows()[i - 1].cat
+                 && loosePages.at(Rows()[i].numero) != loosePages.at(Rows()[i - 1].numero);
     EXPECT_TRUE(split);
     EXPECT_LE(loose.PageCount(), doc.PageCount());
 }
@@ -353,7 +353,8 @@ void ExpectPdf(const QString &path, int pages)
     EXPECT_TRUE(bytes.trimmed().endsWith("%%EOF"));
     const QString pdfinfo = Tool(QStringLiteral("pdfinfo"));
     if (!pdfinfo.isEmpty()) {
-        EXPECT_TRUE(RunTool(pdfinfo, {path}).contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\b").arg(pages))));
+        EXPECT_TRUE(
+            RunTool(pdfinfo, {path}).contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\b").arg(pages))));
     }
 }
 

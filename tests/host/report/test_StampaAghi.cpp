@@ -196,7 +196,8 @@ protected:
     {
         CFG.RagioneSociale = QStringLiteral("Cantina");
         for (int i = 1; i <= 20; ++i)
-            print_.qMain.AppendRow(QVariantList{i, QStringLiteral("Rosso"), i % 2 ? 10.0 * i : 0.0, i % 2 ? 0.0 : 2.5 * i});
+            print_.qMain.AppendRow(
+                QVariantList{i, QStringLiteral("Rosso"), i % 2 ? 10.0 * i : 0.0, i % 2 ? 0.0 : 2.5 * i});
         print_.qTotRegCs.AppendRow(QVariantList{QStringLiteral("ROS"), 1500.25});
         print_.qTotRegCs.AppendRow(QVariantList{QStringLiteral("BIA"), -3.0});
         print_.CaricaLayout(ReportLayout::FromJson(kRegistro, QStringLiteral("RegistroAghi")));
@@ -229,8 +230,8 @@ TEST_F(RegisterPrint, SectionsInOrderWithBreaksAndPageCounter)
         const QStringList lines = pages[p].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         ASSERT_GE(lines.size(), 4);
         EXPECT_LE(lines.size(), 12);
-        EXPECT_EQ(lines[0], QStringLiteral("Cantina").leftJustified(30) +
-                                QStringLiteral(" Registro di Carico / Scarico Pag.%1").arg(p + 1, 4));
+        EXPECT_EQ(lines[0], QStringLiteral("Cantina").leftJustified(30)
+                                + QStringLiteral(" Registro di Carico / Scarico Pag.%1").arg(p + 1, 4));
         EXPECT_EQ(lines[1], QStringLiteral("30/06/2024"));
         for (int l = 3; l < lines.size(); ++l) {
             if (p < 3 && !lines[l].startsWith(QLatin1Char('-'))) {

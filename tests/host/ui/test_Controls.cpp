@@ -19,13 +19,12 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
-#include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMap>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMap>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -370,7 +369,9 @@ TEST_F(ControlsTest, GridShowsTheRowsAndFollowsTheCursor)
     EXPECT_TRUE(grid->model()->setData(description, QStringLiteral("Rosso rubino")));
     EXPECT_EQ(table->State(), dsEdit);
     table->Post();
-    EXPECT_EQ(company.Database().ScalarValue(QStringLiteral("SELECT DsColore FROM LUMO_Colori WHERE IdColore = 'ROS'")).toString(),
+    EXPECT_EQ(company.Database()
+                  .ScalarValue(QStringLiteral("SELECT DsColore FROM LUMO_Colori WHERE IdColore = 'ROS'"))
+                  .toString(),
               QStringLiteral("Rosso rubino"));
     grid->SetReadOnly(true);
     EXPECT_FALSE(grid->model()->flags(description) & Qt::ItemIsEditable);
@@ -411,7 +412,8 @@ TEST_F(ControlsTest, GridColumnsExportAndLayout)
     grid->EsportaFoglio(file);
     QFile csv(file);
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(csv.readAll().startsWith("\xEF\xBB\xBF" "Colore;Codice Colore"));
+    EXPECT_TRUE(csv.readAll().startsWith("\xEF\xBB\xBF"
+                                         "Colore;Codice Colore"));
 
     // the layout comes back in another grid of the same window and name
     grid->CancellaLayout();
@@ -445,7 +447,7 @@ TEST_F(ControlsTest, GridDrawHookSeesEachRow)
             style.Foreground = Qt::black;
         }
     };
-    EXPECT_FALSE(grid->CellStyle(0, 1).Background.isValid()); // BIA
+    EXPECT_FALSE(grid->CellStyle(0, 1).Background.isValid());        // BIA
     EXPECT_EQ(grid->CellStyle(2, 1).Background, QColor(Qt::yellow)); // ROS
     EXPECT_EQ(table->RecNo(), 1) << "drawing does not move the cursor";
 }
@@ -601,7 +603,8 @@ TEST_F(ControlsTest, ADatabaseErrorShowsOneSentenceAndTheStatementGoesToTheLog)
 {
     LogCapture log;
     try {
-        company.Database().ExecSQL(QStringLiteral("INSERT INTO LUMO_Colori (IdColore, DsColore) VALUES ('BIA', 'Doppio')"));
+        company.Database().ExecSQL(
+            QStringLiteral("INSERT INTO LUMO_Colori (IdColore, DsColore) VALUES ('BIA', 'Doppio')"));
         ADD_FAILURE() << "a code already taken was stored";
     } catch (const std::exception &e) {
         Application->HandleException(e);

@@ -64,20 +64,17 @@ protected:
     {
         if (!company.Available())
             GTEST_SKIP() << "KV8_TEST_PG not set";
-        company.Database().ExecSQL(
-            QStringLiteral("INSERT INTO LUMO_Colori (IdColore, DsColore, FlUtilizzo, kPostIN) VALUES ('BIA', 'Bianco', 0, 0)"));
-        company.Database().ExecSQL(
-            QStringLiteral("INSERT INTO LUMO_Colori (IdColore, DsColore, FlUtilizzo, kPostIN) VALUES ('ROS', 'Rosso', 1, 0)"));
+        company.Database().ExecSQL(QStringLiteral(
+            "INSERT INTO LUMO_Colori (IdColore, DsColore, FlUtilizzo, kPostIN) VALUES ('BIA', 'Bianco', 0, 0)"));
+        company.Database().ExecSQL(QStringLiteral(
+            "INSERT INTO LUMO_Colori (IdColore, DsColore, FlUtilizzo, kPostIN) VALUES ('ROS', 'Rosso', 1, 0)"));
         main = std::make_unique<TestMainWindow>();
         Funzioni::CreaFinestraProt(ClassRef::Of<TFColori>(), form, taNormale);
         ASSERT_TRUE(form);
         form->SubWindow()->showMaximized();
         ProcessEvents();
     }
-    void TearDown() override
-    {
-        main.reset();
-    }
+    void TearDown() override { main.reset(); }
     QString Stored(const QString &code, const QString &column)
     {
         return company.Database()

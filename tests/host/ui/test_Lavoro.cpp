@@ -27,8 +27,10 @@ void Clic(QPushButton &bottone)
                                                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
     QCoreApplication::postEvent(&bottone, new QMouseEvent(QEvent::MouseButtonRelease, punto, bottone.mapToGlobal(punto),
                                                           Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
-    QCoreApplication::postEvent(&bottone, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
-    QCoreApplication::postEvent(&bottone, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
+    QCoreApplication::postEvent(&bottone,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
+    QCoreApplication::postEvent(&bottone,
+                                new QKeyEvent(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
     QCoreApplication::processEvents();
 }
 
@@ -44,7 +46,8 @@ TEST(SenzaInputUtente, UserInputWaitsOutTheRunWhileOtherEventsGoOn)
     int altri = 0;
     {
         TSenzaInputUtente senzaInput;
-        QMetaObject::invokeMethod(&bottone, [&] { ++altri; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &bottone, [&] { ++altri; }, Qt::QueuedConnection);
         Clic(bottone);
         EXPECT_EQ(premuto, 0) << "no click reaches the window during the run";
         EXPECT_EQ(altri, 1) << "the other pending messages are processed";

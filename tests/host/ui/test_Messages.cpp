@@ -22,8 +22,9 @@ TEST(KMessage, RecordsMessagesAndAnswersQuestionsInOrder)
     EXPECT_EQ(script.Messages().at(0).Type, mtInformation);
     EXPECT_FALSE(script.Messages().at(0).Question);
     EXPECT_EQ(script.Messages().at(2).Flag, 1);
-    EXPECT_EQ(script.Texts(), (QStringList{QStringLiteral("Elaborazione Terminata"), QStringLiteral("Conferma Registrazione ?"),
-                                           QStringLiteral("Conferma Cancellazione ?")}));
+    EXPECT_EQ(script.Texts(),
+              (QStringList{QStringLiteral("Elaborazione Terminata"), QStringLiteral("Conferma Registrazione ?"),
+                           QStringLiteral("Conferma Cancellazione ?")}));
 }
 
 TEST(KMessage, ScriptFailsOnAnUnexpectedQuestionAndAnswersNo)
@@ -31,7 +32,8 @@ TEST(KMessage, ScriptFailsOnAnUnexpectedQuestionAndAnswersNo)
     EXPECT_NONFATAL_FAILURE(
         {
             UiScript script;
-            const int answer = Kmessages::KMessage(QStringLiteral("Conferma Abbandono Modifiche ?"), mtConfirmation, mbYesNo, 1);
+            const int answer =
+                Kmessages::KMessage(QStringLiteral("Conferma Abbandono Modifiche ?"), mtConfirmation, mbYesNo, 1);
             EXPECT_EQ(answer, mrNo);
         },
         "unexpected question: \"Conferma Abbandono Modifiche ?\"");

@@ -17,7 +17,8 @@ namespace {
 // KV8_MODULES for the life of the object.
 class ModulesFrom {
 public:
-    explicit ModulesFrom(const QStringList &folders) : saved_(qgetenv("KV8_MODULES")), had_(qEnvironmentVariableIsSet("KV8_MODULES"))
+    explicit ModulesFrom(const QStringList &folders)
+        : saved_(qgetenv("KV8_MODULES")), had_(qEnvironmentVariableIsSet("KV8_MODULES"))
     {
         qputenv("KV8_MODULES", folders.join(QLatin1Char(':')).toLocal8Bit());
     }
@@ -67,7 +68,8 @@ TEST(ModuleLoader, ALibraryThatCannotBeLoadedIsLoggedAndTheNextPlaceTried)
         EXPECT_TRUE(lines.first().contains(broken.filePath(QStringLiteral("dusaria"))));
     }
 
-    const QString testModule = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../lib/testmodule"));
+    const QString testModule =
+        QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../lib/testmodule"));
     if (!QFileInfo::exists(testModule))
         GTEST_SKIP() << "the test module library is not built";
     ModulesFrom where({broken.path(), testModule});

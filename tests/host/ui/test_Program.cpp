@@ -84,8 +84,8 @@ protected:
 TEST_F(ProgramTest, ScreenshotShowsTheHostWindowOpenedFromTheMenu)
 {
     const QString shot = dir.filePath(QStringLiteral("clienti.png"));
-    const ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("BBAS0051F"),
-                         QStringLiteral("--screenshot"), shot});
+    const ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"),
+                                QStringLiteral("BBAS0051F"), QStringLiteral("--screenshot"), shot});
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     const QImage image(shot);
     ASSERT_FALSE(image.isNull());
@@ -102,11 +102,11 @@ TEST_F(ProgramTest, ModuleLibraryReceivesTheMenuChoicesAndAnswersComeFromTheList
 {
     if (!QFileInfo::exists(TestModuleDir()))
         GTEST_SKIP() << "the test module library is not built";
-    const ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0001F"),
-                         QStringLiteral("--menu"), QStringLiteral("TEST0002Q"), QStringLiteral("--menu"),
-                         QStringLiteral("TEST0002Q"), QStringLiteral("--menu"), QStringLiteral("NONESISTE"),
-                         QStringLiteral("--answers"), QStringLiteral("no,yes")},
-                        TestModuleDir());
+    const ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"),
+                                QStringLiteral("TEST0001F"), QStringLiteral("--menu"), QStringLiteral("TEST0002Q"),
+                                QStringLiteral("--menu"), QStringLiteral("TEST0002Q"), QStringLiteral("--menu"),
+                                QStringLiteral("NONESISTE"), QStringLiteral("--answers"), QStringLiteral("no,yes")},
+                               TestModuleDir());
     EXPECT_EQ(run.ExitCode, 5) << "a code nobody handles fails the run\n" << run.Err.toStdString();
     const QStringList lines = run.Lines();
     const QStringList expected = {
@@ -134,10 +134,11 @@ TEST_F(ProgramTest, AQuestionWithoutAnAnswerEndsTheRunAndSaysWhich)
 {
     if (!QFileInfo::exists(TestModuleDir()))
         GTEST_SKIP() << "the test module library is not built";
-    const ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0002Q")},
-                        TestModuleDir());
+    const ProgramRun run = Kv8(
+        {QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0002Q")}, TestModuleDir());
     EXPECT_EQ(run.ExitCode, 3);
-    EXPECT_TRUE(run.Err.contains(QStringLiteral("no answer left for the question \"Proseguire ?\""))) << run.Err.toStdString();
+    EXPECT_TRUE(run.Err.contains(QStringLiteral("no answer left for the question \"Proseguire ?\"")))
+        << run.Err.toStdString();
     EXPECT_FALSE(run.Err.contains(QStringLiteral("Risposta")));
 }
 
@@ -146,11 +147,12 @@ TEST_F(ProgramTest, AModalDialogIsReportedCancelledAndPhotographed)
     if (!QFileInfo::exists(TestModuleDir()))
         GTEST_SKIP() << "the test module library is not built";
     const QString shot = dir.filePath(QStringLiteral("dialogo.png"));
-    const ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0003D"),
-                                QStringLiteral("--screenshot"), shot},
+    const ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"),
+                                QStringLiteral("TEST0003D"), QStringLiteral("--screenshot"), shot},
                                TestModuleDir());
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
-    EXPECT_TRUE(run.Lines().contains(QStringLiteral("Finestra: Dialogo di prova (TfdlgBase)"))) << run.Err.toStdString();
+    EXPECT_TRUE(run.Lines().contains(QStringLiteral("Finestra: Dialogo di prova (TfdlgBase)")))
+        << run.Err.toStdString();
     EXPECT_TRUE(run.Lines().contains(QStringLiteral("Informazione: Esito 2")));
     const QImage image(shot);
     ASSERT_FALSE(image.isNull());
@@ -162,12 +164,13 @@ TEST_F(ProgramTest, StepsTypeClickAndPressKeysInTheWindowOfTheMenuChoice)
 {
     if (!QFileInfo::exists(TestModuleDir()))
         GTEST_SKIP() << "the test module library is not built";
-    const ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0004F"),
-                                QStringLiteral("--set"), QStringLiteral("edQuantita=12"), QStringLiteral("--set=edNota=Consegna urgente"),
-                                QStringLiteral("--click"), QStringLiteral("btMostra"), QStringLiteral("--key"), QStringLiteral("F10"),
-                                QStringLiteral("--set"), QStringLiteral("edquantita=-3"), QStringLiteral("--click"),
-                                QStringLiteral("btMostra")},
-                               TestModuleDir());
+    const ProgramRun run =
+        Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0004F"),
+             QStringLiteral("--set"), QStringLiteral("edQuantita=12"), QStringLiteral("--set=edNota=Consegna urgente"),
+             QStringLiteral("--click"), QStringLiteral("btMostra"), QStringLiteral("--key"), QStringLiteral("F10"),
+             QStringLiteral("--set"), QStringLiteral("edquantita=-3"), QStringLiteral("--click"),
+             QStringLiteral("btMostra")},
+            TestModuleDir());
     EXPECT_EQ(run.ExitCode, 4) << "the refused value was an error\n" << run.Err.toStdString();
     const QString missing = run.MissingInOrder({
         QStringLiteral("Scelta: TEST0004F"),
@@ -183,7 +186,8 @@ TEST_F(ProgramTest, StepsTypeClickAndPressKeysInTheWindowOfTheMenuChoice)
         QStringLiteral("Informazione: Quantità 12 in modifica, nota \"Consegna urgente\""),
         QStringLiteral("kv8: 1 error was shown"),
     });
-    EXPECT_TRUE(missing.isEmpty()) << "missing, or out of order: " << missing.toStdString() << "\n" << run.Err.toStdString();
+    EXPECT_TRUE(missing.isEmpty()) << "missing, or out of order: " << missing.toStdString() << "\n"
+                                   << run.Err.toStdString();
     EXPECT_EQ(run.Lines().filter(QStringLiteral("Finestra:")).size(), 1);
 }
 
@@ -191,11 +195,12 @@ TEST_F(ProgramTest, ADialogTakesTheStepsWhileItIsOpenAndTheRestGoToTheChildWindo
 {
     if (!QFileInfo::exists(TestModuleDir()))
         GTEST_SKIP() << "the test module library is not built";
-    ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0004F"),
-                          QStringLiteral("--menu"), QStringLiteral("TEST0003D"), QStringLiteral("--click"), QStringLiteral("btOk"),
-                          QStringLiteral("--click"), QStringLiteral("btMostra"), QStringLiteral("--menu"),
-                          QStringLiteral("TEST0003D"), QStringLiteral("--key"), QStringLiteral("Escape")},
-                         TestModuleDir());
+    ProgramRun run =
+        Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0004F"),
+             QStringLiteral("--menu"), QStringLiteral("TEST0003D"), QStringLiteral("--click"), QStringLiteral("btOk"),
+             QStringLiteral("--click"), QStringLiteral("btMostra"), QStringLiteral("--menu"),
+             QStringLiteral("TEST0003D"), QStringLiteral("--key"), QStringLiteral("Escape")},
+            TestModuleDir());
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     const QString missing = run.MissingInOrder({
         QStringLiteral("Finestra: Dialogo di prova (TfdlgBase)"),
@@ -207,7 +212,8 @@ TEST_F(ProgramTest, ADialogTakesTheStepsWhileItIsOpenAndTheRestGoToTheChildWindo
         QStringLiteral("Passo: --key Escape"),
         QStringLiteral("Informazione: Esito 2"),
     });
-    EXPECT_TRUE(missing.isEmpty()) << "missing, or out of order: " << missing.toStdString() << "\n" << run.Err.toStdString();
+    EXPECT_TRUE(missing.isEmpty()) << "missing, or out of order: " << missing.toStdString() << "\n"
+                                   << run.Err.toStdString();
 }
 
 TEST_F(ProgramTest, AStepThatCannotBeDoneEndsTheRunAndSaysWhy)
@@ -248,17 +254,18 @@ TEST_F(ProgramTest, AStepThatCannotBeDoneEndsTheRunAndSaysWhy)
     };
     for (const Caso &c : casi) {
         SCOPED_TRACE(c.steps.join(QLatin1Char(' ')).toStdString());
-        const ProgramRun run = Kv8(QStringList{QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0004F")}
-                                       + c.steps + QStringList{QStringLiteral("--click"), QStringLiteral("btMostra")},
-                                   TestModuleDir());
+        const ProgramRun run =
+            Kv8(QStringList{QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0004F")}
+                    + c.steps + QStringList{QStringLiteral("--click"), QStringLiteral("btMostra")},
+                TestModuleDir());
         EXPECT_EQ(run.ExitCode, 2);
         EXPECT_TRUE(run.Lines().contains(c.problem)) << run.Err.toStdString();
         EXPECT_FALSE(run.Err.contains(QStringLiteral("Quantità"))) << "the steps after it do not run";
     }
 
     // no window to act on
-    const ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("NONESISTE"),
-                                QStringLiteral("--key"), QStringLiteral("F10")},
+    const ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"),
+                                QStringLiteral("NONESISTE"), QStringLiteral("--key"), QStringLiteral("F10")},
                                TestModuleDir());
     EXPECT_EQ(run.ExitCode, 2);
     EXPECT_TRUE(run.Lines().contains(QStringLiteral("kv8: --key F10: no window is open"))) << run.Err.toStdString();
@@ -277,12 +284,13 @@ TEST_F(ProgramTest, AControlIsNamedThroughItsParentAndAPageIsShownAsItsTabClicke
 {
     if (!QFileInfo::exists(TestModuleDir()))
         GTEST_SKIP() << "the test module library is not built";
-    const ProgramRun run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0004F"),
-                                QStringLiteral("--click"), QStringLiteral("pnRighe/btConta"), QStringLiteral("--click"),
-                                QStringLiteral("pntesta/btconta"), QStringLiteral("--page"), QStringLiteral("tsSeconda"),
-                                QStringLiteral("--click"), QStringLiteral("btSeconda"), QStringLiteral("--page"),
-                                QStringLiteral("pgSchede/tsPrima"), QStringLiteral("--click"), QStringLiteral("tsPrima/btPrima")},
-                               TestModuleDir());
+    const ProgramRun run =
+        Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0004F"),
+             QStringLiteral("--click"), QStringLiteral("pnRighe/btConta"), QStringLiteral("--click"),
+             QStringLiteral("pntesta/btconta"), QStringLiteral("--page"), QStringLiteral("tsSeconda"),
+             QStringLiteral("--click"), QStringLiteral("btSeconda"), QStringLiteral("--page"),
+             QStringLiteral("pgSchede/tsPrima"), QStringLiteral("--click"), QStringLiteral("tsPrima/btPrima")},
+            TestModuleDir());
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     const QString missing = run.MissingInOrder({
         QStringLiteral("Passo: --click pnRighe/btConta"),
@@ -294,7 +302,8 @@ TEST_F(ProgramTest, AControlIsNamedThroughItsParentAndAPageIsShownAsItsTabClicke
         QStringLiteral("Passo: --page pgSchede/tsPrima"),
         QStringLiteral("Informazione: Pagina tsPrima"),
     });
-    EXPECT_TRUE(missing.isEmpty()) << "missing, or out of order: " << missing.toStdString() << "\n" << run.Err.toStdString();
+    EXPECT_TRUE(missing.isEmpty()) << "missing, or out of order: " << missing.toStdString() << "\n"
+                                   << run.Err.toStdString();
     EXPECT_EQ(run.Lines().filter(QStringLiteral("Informazione: Conta")).size(), 2);
 }
 
@@ -315,13 +324,14 @@ TEST_F(ProgramTest, TheScreenshotShowsTheDialogTheLastStepOpenedElseTheWindowItA
     const QImage inner = shot(QStringLiteral("interno.png"), {QStringLiteral("--menu"), QStringLiteral("TEST0003D"),
                                                               QStringLiteral("--click"), QStringLiteral("btInterno")});
     // a dialog opened from a child window by the last step
-    const QImage fromWindow = shot(QStringLiteral("finestra.png"), {QStringLiteral("--menu"), QStringLiteral("TEST0004F"),
-                                                                    QStringLiteral("--click"), QStringLiteral("btDialogo")});
+    const QImage fromWindow =
+        shot(QStringLiteral("finestra.png"), {QStringLiteral("--menu"), QStringLiteral("TEST0004F"),
+                                              QStringLiteral("--click"), QStringLiteral("btDialogo")});
     // once the dialog is closed, a step acts in the child window again
-    const QImage after = shot(QStringLiteral("dopo.png"), {QStringLiteral("--menu"), QStringLiteral("TEST0004F"),
-                                                           QStringLiteral("--click"), QStringLiteral("btDialogo"),
-                                                           QStringLiteral("--click"), QStringLiteral("btOk"),
-                                                           QStringLiteral("--click"), QStringLiteral("btMostra")});
+    const QImage after = shot(QStringLiteral("dopo.png"),
+                              {QStringLiteral("--menu"), QStringLiteral("TEST0004F"), QStringLiteral("--click"),
+                               QStringLiteral("btDialogo"), QStringLiteral("--click"), QStringLiteral("btOk"),
+                               QStringLiteral("--click"), QStringLiteral("btMostra")});
     ASSERT_FALSE(outer.isNull());
     ASSERT_FALSE(inner.isNull());
     ASSERT_FALSE(fromWindow.isNull());
@@ -341,24 +351,30 @@ TEST_F(ProgramTest, TheExitStatusTellsAnErrorShownFromACodeNobodyHandles)
                           QStringLiteral("btMostra")},
                          TestModuleDir());
     EXPECT_EQ(run.ExitCode, 4);
-    EXPECT_TRUE(run.MissingInOrder({QStringLiteral("Errore: Registrazione rifiutata"), QStringLiteral("Informazione: Quantità 1 invariata, nota \"\""),
+    EXPECT_TRUE(run.MissingInOrder({QStringLiteral("Errore: Registrazione rifiutata"),
+                                    QStringLiteral("Informazione: Quantità 1 invariata, nota \"\""),
                                     QStringLiteral("kv8: 1 error was shown")})
                     .isEmpty())
-        << "the steps go on to the end\n" << run.Err.toStdString();
+        << "the steps go on to the end\n"
+        << run.Err.toStdString();
 
     // an error weighs more than a code nobody handles
-    run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("NONESISTE"), QStringLiteral("--menu"),
-               QStringLiteral("TEST0004F"), QStringLiteral("--click"), QStringLiteral("btErrore")},
+    run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("NONESISTE"),
+               QStringLiteral("--menu"), QStringLiteral("TEST0004F"), QStringLiteral("--click"),
+               QStringLiteral("btErrore")},
               TestModuleDir());
     EXPECT_EQ(run.ExitCode, 4) << run.Err.toStdString();
-    EXPECT_TRUE(run.Lines().contains(QStringLiteral("kv8: menu codes nobody handles: NONESISTE"))) << run.Err.toStdString();
+    EXPECT_TRUE(run.Lines().contains(QStringLiteral("kv8: menu codes nobody handles: NONESISTE")))
+        << run.Err.toStdString();
 
-    run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("NONESISTE")}, TestModuleDir());
+    run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("NONESISTE")},
+              TestModuleDir());
     EXPECT_EQ(run.ExitCode, 5) << run.Err.toStdString();
 
     // warnings and information are a good day's messages
-    run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0001F"), QStringLiteral("--menu"),
-               QStringLiteral("TEST0004F"), QStringLiteral("--click"), QStringLiteral("btMostra")},
+    run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--menu"), QStringLiteral("TEST0001F"),
+               QStringLiteral("--menu"), QStringLiteral("TEST0004F"), QStringLiteral("--click"),
+               QStringLiteral("btMostra")},
               TestModuleDir());
     EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
 }
@@ -392,14 +408,16 @@ TEST_F(ProgramTest, CommandLineMistakesAreRefused)
          QStringLiteral("kv8: unknown key \"Invio\" (a key such as F10, Escape, Enter, Tab, Ctrl+F4)")},
         {{QStringLiteral("--menu"), QStringLiteral("QARN0001F"), QStringLiteral("--key"), QStringLiteral("F1,F2")},
          QStringLiteral("kv8: unknown key \"F1,F2\" (a key such as F10, Escape, Enter, Tab, Ctrl+F4)")},
-        {{QStringLiteral("--menu"), QStringLiteral("QARN0001F"), QStringLiteral("--click")}, QStringLiteral("kv8: --click needs a value")},
+        {{QStringLiteral("--menu"), QStringLiteral("QARN0001F"), QStringLiteral("--click")},
+         QStringLiteral("kv8: --click needs a value")},
         {{QStringLiteral("--page"), QStringLiteral("tsPrima"), QStringLiteral("--menu"), QStringLiteral("QARN0001F")},
          QStringLiteral("kv8: --page acts in the window of a menu choice: put a --menu before it")},
         {{QStringLiteral("--menu"), QStringLiteral("QARN0001F"), QStringLiteral("--click"), QStringLiteral("pnRighe/")},
          QStringLiteral("kv8: --click: \"pnRighe/\" is not a control's name (NAME, or PARENT/NAME)")},
         {{QStringLiteral("--menu"), QStringLiteral("QARN0001F"), QStringLiteral("--set"), QStringLiteral("/edNota=1")},
          QStringLiteral("kv8: --set: \"/edNota\" is not a control's name (NAME, or PARENT/NAME)")},
-        {{QStringLiteral("--menu"), QStringLiteral("QARN0001F"), QStringLiteral("--page"), QStringLiteral("pcPagine/ ")},
+        {{QStringLiteral("--menu"), QStringLiteral("QARN0001F"), QStringLiteral("--page"),
+          QStringLiteral("pcPagine/ ")},
          QStringLiteral("kv8: --page: \"pcPagine/\" is not a control's name (NAME, or PARENT/NAME)")},
     };
     for (const Caso &c : casi) {
@@ -411,14 +429,16 @@ TEST_F(ProgramTest, CommandLineMistakesAreRefused)
     }
 
     // a user the company does not know
-    run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--user"), QStringLiteral("NESSUNO"), QStringLiteral("--menu"),
-               QStringLiteral("BBAS0051F")});
+    run = Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--user"), QStringLiteral("NESSUNO"),
+               QStringLiteral("--menu"), QStringLiteral("BBAS0051F")});
     EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_TRUE(run.Lines().contains(QStringLiteral("kv8: L'utente NESSUNO non è tra gli utenti della ditta: indicarne uno della ditta "
-                                                        "con --user."))) << run.Err.toStdString();
+    EXPECT_TRUE(run.Lines().contains(
+        QStringLiteral("kv8: L'utente NESSUNO non è tra gli utenti della ditta: indicarne uno della ditta "
+                       "con --user.")))
+        << run.Err.toStdString();
     EXPECT_FALSE(run.Err.contains(QStringLiteral("Scelta:")));
-    EXPECT_EQ(Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--user"), QStringLiteral("MARIO"), QStringLiteral("--menu"),
-                   QStringLiteral("BBAS0051F")})
+    EXPECT_EQ(Kv8({QStringLiteral("--database"), Url(), QStringLiteral("--user"), QStringLiteral("MARIO"),
+                   QStringLiteral("--menu"), QStringLiteral("BBAS0051F")})
                   .ExitCode,
               0);
 }
@@ -432,23 +452,86 @@ TEST(ProgramMenu, MenuFileListsEveryMenuCodeOnce)
     QStringList codes;
     for (const Mdimainbase::TMenuEntry &e : window.MenuEntries())
         codes << e.Code;
-    const QStringList required = {
-        "BBAS0030F",   "BBAS0055F",   "BBAS0051F",   "BBAS0052F",   "BBAS0047F",   "BBAS0019F",   "BBAS0058F",
-        "BBAS0038F",   "BBAS0039F",   "BBAS0045F",   "BMAG0001F",   "SVEN0001F_C", "SVEN0001F_F", "SVEN0002D",
-        "SVEN0007D",   "SVEN0008F_F", "SVEN0008F_R", "SVEN0009D",   "SVEN0012D",   "SOFC0001F",   "SORC0001F",
-        "SACQ0001F",   "QARN0001F",   "QARN0002F",   "QARN0003F",   "QARN0004F",   "QARN0005F",   "QARN0006F",
-        "QARN0007F",   "QARN0009F",   "QARN0010F",   "QARN0011F",   "QARN0012F",   "QARN0013F",   "QARN0100F",
-        "QARN0802F",   "QARNVIEWTIPOLOGIEOMAGGI",    "QARN0112D",   "QARN0154D",   "QARN0155D",   "QARN0156D",
-        "QARN0213D",   "QARN0500D",   "QARN0801D",   "QARN0014F",   "QARN0014D",   "QARN0014D_001",
-        "QARN0300D",   "QARN0301D",   "QARN0302D",   "QARN0102F",   "QARN0104F",   "QARN0101D",   "QARN0103D",
-        "QARN0105D",   "QARN0106D",   "QARN0110D",   "QARN0111F",   "QARN0201F",   "QARN0209F",   "QARN0202F_C",
-        "QARN0202F_F", "QARN0204F",   "QARN0203D",   "QARN0205D",   "QARN0206D",   "QARN0207D",   "QARN0208D",
-        "QARN0210D",   "QARN0211D",   "QARN0212D",   "QARN0400F",   "QARN0403F",   "QARN0401D",   "QARN0402D",
-        "QARN0404D"};
+    const QStringList required = {"BBAS0030F",
+                                  "BBAS0055F",
+                                  "BBAS0051F",
+                                  "BBAS0052F",
+                                  "BBAS0047F",
+                                  "BBAS0019F",
+                                  "BBAS0058F",
+                                  "BBAS0038F",
+                                  "BBAS0039F",
+                                  "BBAS0045F",
+                                  "BMAG0001F",
+                                  "SVEN0001F_C",
+                                  "SVEN0001F_F",
+                                  "SVEN0002D",
+                                  "SVEN0007D",
+                                  "SVEN0008F_F",
+                                  "SVEN0008F_R",
+                                  "SVEN0009D",
+                                  "SVEN0012D",
+                                  "SOFC0001F",
+                                  "SORC0001F",
+                                  "SACQ0001F",
+                                  "QARN0001F",
+                                  "QARN0002F",
+                                  "QARN0003F",
+                                  "QARN0004F",
+                                  "QARN0005F",
+                                  "QARN0006F",
+                                  "QARN0007F",
+                                  "QARN0009F",
+                                  "QARN0010F",
+                                  "QARN0011F",
+                                  "QARN0012F",
+                                  "QARN0013F",
+                                  "QARN0100F",
+                                  "QARN0802F",
+                                  "QARNVIEWTIPOLOGIEOMAGGI",
+                                  "QARN0112D",
+                                  "QARN0154D",
+                                  "QARN0155D",
+                                  "QARN0156D",
+                                  "QARN0213D",
+                                  "QARN0500D",
+                                  "QARN0801D",
+                                  "QARN0014F",
+                                  "QARN0014D",
+                                  "QARN0014D_001",
+                                  "QARN0300D",
+                                  "QARN0301D",
+                                  "QARN0302D",
+                                  "QARN0102F",
+                                  "QARN0104F",
+                                  "QARN0101D",
+                                  "QARN0103D",
+                                  "QARN0105D",
+                                  "QARN0106D",
+                                  "QARN0110D",
+                                  "QARN0111F",
+                                  "QARN0201F",
+                                  "QARN0209F",
+                                  "QARN0202F_C",
+                                  "QARN0202F_F",
+                                  "QARN0204F",
+                                  "QARN0203D",
+                                  "QARN0205D",
+                                  "QARN0206D",
+                                  "QARN0207D",
+                                  "QARN0208D",
+                                  "QARN0210D",
+                                  "QARN0211D",
+                                  "QARN0212D",
+                                  "QARN0400F",
+                                  "QARN0403F",
+                                  "QARN0401D",
+                                  "QARN0402D",
+                                  "QARN0404D"};
     // the host's own code tables
     const QStringList tabelle = {"BBAS0010F", "BBAS0011F", "BBAS0012F", "BBAS0013F", "BBAS0014F", "BBAS0015F",
-                                 "BBAS0016F", "BBAS0017F", "BBAS0018F", "BBAS0020F", "BBAS0021F", "BBAS0022F", "BBAS0023F",
-                                 "BBAS0024F", "BBAS0025F", "BBAS0026F"};
+                                 "BBAS0016F", "BBAS0017F", "BBAS0018F", "BBAS0020F", "BBAS0021F", "BBAS0022F",
+                                 "BBAS0023F", "BBAS0024F", "BBAS0025F", "BBAS0026F"};
     for (const QString &code : required + tabelle)
         EXPECT_TRUE(codes.contains(code)) << code.toStdString();
     EXPECT_EQ(codes.size(), required.size() + tabelle.size()) << "a code in the menu the dispatch tables do not know";

@@ -77,7 +77,8 @@ TEST_F(RegistryTest, NamesAreFoundWithoutRegardToCase)
 
 TEST_F(RegistryTest, LookupAnswersTheReplacementOrTheClassItself)
 {
-    const ClassRef host(QStringLiteral("TFSVen0002s"), [](QObject *o) { return new HostPrint(o); }, &HostPrint::staticMetaObject);
+    const ClassRef host(
+        QStringLiteral("TFSVen0002s"), [](QObject *o) { return new HostPrint(o); }, &HostPrint::staticMetaObject);
     EXPECT_EQ(Kv8reportb::XGetReportClass(host).Name(), QStringLiteral("TFSVen0002s"));
 
     Kv8reportb::XRegisterReportClass(QStringLiteral("TFSVEN0002S"), ClassRef::Of<UnrelatedPrint>(), false, true);

@@ -362,11 +362,12 @@ TEST_F(ReportPreviewTest, ALongPrintCountsItsPagesOnABarThatStopsIt)
     auto stopWhenShown = [&] {
         QTimer::singleShot(0, [&] {
             for (QWidget *w : QApplication::topLevelWidgets())
-                if (auto *bar = qobject_cast<QProgressDialog *>(w); bar && bar->isVisible() &&
-                                                                   bar->objectName() == QLatin1String("FStampaAvanzamento")) {
+                if (auto *bar = qobject_cast<QProgressDialog *>(w);
+                    bar && bar->isVisible() && bar->objectName() == QLatin1String("FStampaAvanzamento")) {
                     caption = bar->labelText();
                     maximum = bar->maximum();
-                    EXPECT_EQ(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor,
+                    EXPECT_EQ(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                             : Qt::ArrowCursor,
                               Qt::WaitCursor);
                     bar->cancel();
                 }
@@ -537,7 +538,7 @@ TEST_F(ReportPreviewTest, ThePageIsPaintedFromThePageModel)
                 ++logoColour;
         }
     const int samples = (page.width() / 2) * (page.height() / 2);
-    EXPECT_GT(white, samples / 2); // paper
+    EXPECT_GT(white, samples / 2);  // paper
     EXPECT_GT(dark, samples / 200); // texts and rules
     EXPECT_GT(logoColour, 50);      // the picture
 }

@@ -20,8 +20,10 @@ protected:
     {
         if (!company.Available())
             GTEST_SKIP() << "KV8_TEST_PG not set";
-        const char *righe[][3] = {{"ROSSI", "Vini rossi", "0"}, {"BIANCHI", "Vini bianchi", "0"},
-                                  {"D'OC", "Vini d'oc", "0"}, {"VECCHIA", "Fuori uso", "1"}};
+        const char *righe[][3] = {{"ROSSI", "Vini rossi", "0"},
+                                  {"BIANCHI", "Vini bianchi", "0"},
+                                  {"D'OC", "Vini d'oc", "0"},
+                                  {"VECCHIA", "Fuori uso", "1"}};
         for (auto &r : righe)
             company.Database().ExecSQL(
                 QStringLiteral("INSERT INTO CategorieMerc (IdCategoria, DsCategoria, FlUtilizzo) VALUES (?, ?, ?)"),
@@ -45,8 +47,8 @@ QStringList Elenco(const TfdlgSelezioneMultipla &d)
     QStringList out;
     for (int i = 0; i < d.lvLista->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *item = d.lvLista->topLevelItem(i);
-        out << item->text(0) + QLatin1Char('/') + item->text(1) + QLatin1Char('/') +
-                   (item->checkState(0) == Qt::Checked ? QStringLiteral("x") : QString());
+        out << item->text(0) + QLatin1Char('/') + item->text(1) + QLatin1Char('/')
+                   + (item->checkState(0) == Qt::Checked ? QStringLiteral("x") : QString());
     }
     return out;
 }

@@ -304,7 +304,8 @@ TEST_F(WindowTest, ShowModalOfAWindowAlreadyModalIsRefused)
     TfdlgProva dialog;
     dialog.setWindowTitle(QStringLiteral("Richiesta dati"));
     EXPECT_EQ(dialog.ShowModal(), mrOk);
-    EXPECT_EQ(refused, QStringLiteral("La finestra \"Richiesta dati\" è già aperta: chiuderla prima di aprirla di nuovo"));
+    EXPECT_EQ(refused,
+              QStringLiteral("La finestra \"Richiesta dati\" è già aperta: chiuderla prima di aprirla di nuovo"));
     EXPECT_EQ(script.DialogsShown().size(), 1);
     EXPECT_FALSE(dialog.IsModal());
 
@@ -358,8 +359,9 @@ TEST_F(WindowTest, MenusComeFromTheMenuFileAndReachTheDispatcher)
     main.Window()->MenuAction(QStringLiteral("QARN0210D"))->trigger();
     EXPECT_EQ(chosen, QStringList{QStringLiteral("QARN0210D")});
 
-    EXPECT_THROW(main.Window()->LoadMenuJson(R"({"menus": [{"caption": "X", "items": [{"caption": "senza codice"}]}]})"),
-                 Exception);
+    EXPECT_THROW(
+        main.Window()->LoadMenuJson(R"({"menus": [{"caption": "X", "items": [{"caption": "senza codice"}]}]})"),
+        Exception);
     EXPECT_THROW(main.Window()->LoadMenuJson("{"), Exception);
 }
 

@@ -33,22 +33,26 @@ protected:
                                         "JOIN FattureCliTeste T ON T.KFattCliT = C.KFattCliT WHERE T.Numero = 4 "
                                         "AND C.QtaRes <> 0 ORDER BY C.IdImballo")),
                   (QStringList{"C0001/BOT/120/0.25", "C0001/CAS/8/3"}));
-        EXPECT_EQ(Valore(QStringLiteral("SELECT SUM(ProgQtaCarF - ProgQtaResF) FROM LUMO_ProgCauz WHERE IdConto = 'C0001' "
-                                        "AND FlTipoScheda = 1"))
-                      .toDouble(),
-                  0.0);
+        EXPECT_EQ(
+            Valore(QStringLiteral("SELECT SUM(ProgQtaCarF - ProgQtaResF) FROM LUMO_ProgCauz WHERE IdConto = 'C0001' "
+                                  "AND FlTipoScheda = 1"))
+                .toDouble(),
+            0.0);
     }
 };
 
 // The jobs these tests run: every job of the module's menu.
 const QStringList Lavori = {
-    QStringLiteral("QARN0014D"), QStringLiteral("QARN0014D_001"), QStringLiteral("QARN0101D"), QStringLiteral("QARN0103D"),
-    QStringLiteral("QARN0105D"), QStringLiteral("QARN0106D"), QStringLiteral("QARN0110D"), QStringLiteral("QARN0112D"),
-    QStringLiteral("QARN0154D"), QStringLiteral("QARN0155D"), QStringLiteral("QARN0156D"), QStringLiteral("QARN0203D"),
-    QStringLiteral("QARN0205D"), QStringLiteral("QARN0206D"), QStringLiteral("QARN0207D"), QStringLiteral("QARN0208D"),
-    QStringLiteral("QARN0210D"), QStringLiteral("QARN0211D"), QStringLiteral("QARN0212D"), QStringLiteral("QARN0213D"),
-    QStringLiteral("QARN0300D"), QStringLiteral("QARN0301D"), QStringLiteral("QARN0302D"), QStringLiteral("QARN0401D"),
-    QStringLiteral("QARN0402D"), QStringLiteral("QARN0404D"), QStringLiteral("QARN0500D"), QStringLiteral("QARN0801D"),
+    QStringLiteral("QARN0014D"), QStringLiteral("QARN0014D_001"), QStringLiteral("QARN0101D"),
+    QStringLiteral("QARN0103D"), QStringLiteral("QARN0105D"),     QStringLiteral("QARN0106D"),
+    QStringLiteral("QARN0110D"), QStringLiteral("QARN0112D"),     QStringLiteral("QARN0154D"),
+    QStringLiteral("QARN0155D"), QStringLiteral("QARN0156D"),     QStringLiteral("QARN0203D"),
+    QStringLiteral("QARN0205D"), QStringLiteral("QARN0206D"),     QStringLiteral("QARN0207D"),
+    QStringLiteral("QARN0208D"), QStringLiteral("QARN0210D"),     QStringLiteral("QARN0211D"),
+    QStringLiteral("QARN0212D"), QStringLiteral("QARN0213D"),     QStringLiteral("QARN0300D"),
+    QStringLiteral("QARN0301D"), QStringLiteral("QARN0302D"),     QStringLiteral("QARN0401D"),
+    QStringLiteral("QARN0402D"), QStringLiteral("QARN0404D"),     QStringLiteral("QARN0500D"),
+    QStringLiteral("QARN0801D"),
 };
 
 // The codes of a menu file's entries, submenus included.
@@ -149,8 +153,8 @@ TEST_F(LavoriDemo, RegistroCauzioni)
     Data(f, "edDaData", 2026, 1, 1);
     Data(f, "edA_Data", 2026, 12, 31);
     // the journal's movements and those of the documents with deposits
-    Stampato(Esegui(f), {QStringLiteral("Ristorante Da Gianni S.r.l."), QStringLiteral("DDT 5 / 1"),
-                         QStringLiteral("FT 3 / 1")});
+    Stampato(Esegui(f),
+             {QStringLiteral("Ristorante Da Gianni S.r.l."), QStringLiteral("DDT 5 / 1"), QStringLiteral("FT 3 / 1")});
     SoloMessaggi({});
 }
 
@@ -272,8 +276,9 @@ TEST_F(LavoriDemo, RicalcoliDaiDocumentiLascianoSchedeMovimentiECastellettiComeE
                                      "ORDER BY T.FlTipoDocColl, T.KDocT, T.DataReg, T.IdConto, R.IdImballo"));
     };
     const auto castelletti = [&] {
-        return Elenco(QStringLiteral("SELECT KBolleCliT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, ValoreRes "
-                                     "FROM LUMO_CauzDocBoll WHERE QtaCar <> 0 OR QtaRes <> 0 ORDER BY KBolleCliT, IdImballo"))
+        return Elenco(QStringLiteral(
+                   "SELECT KBolleCliT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, ValoreRes "
+                   "FROM LUMO_CauzDocBoll WHERE QtaCar <> 0 OR QtaRes <> 0 ORDER BY KBolleCliT, IdImballo"))
                + Elenco(QStringLiteral("SELECT KFattCliT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, ValoreRes "
                                        "FROM LUMO_CauzDocFatt WHERE QtaCar <> 0 OR QtaRes <> 0 "
                                        "ORDER BY KFattCliT, IdImballo"));
@@ -290,7 +295,8 @@ TEST_F(LavoriDemo, RicalcoliDaiDocumentiLascianoSchedeMovimentiECastellettiComeE
         script.Yes(QStringLiteral("Confermi elaborazione"));
         Esegui(f);
     }
-    SoloMessaggi({Terminata, QStringLiteral("Elaborazione terminata.. eseguire generazione movimento e progressivi cauzioni")});
+    SoloMessaggi(
+        {Terminata, QStringLiteral("Elaborazione terminata.. eseguire generazione movimento e progressivi cauzioni")});
     EXPECT_EQ(castelletti(), righe);
     EXPECT_EQ(movimenti(), prima);
     EXPECT_EQ(Schede(), schede);
@@ -306,9 +312,10 @@ TEST_F(LavoriDemo, FatturazioneGiacenzeCauzioni)
     EXPECT_TRUE(fine.startsWith(QStringLiteral("Elaborazione Terminata : Generate NC"))) << fine.toStdString();
     SoloMessaggi({fine});
     // one row per packaging code billed
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT R.IdProdotto, R.Quantita, R.Prezzo FROM FattureCliRighe R JOIN FattureCliTeste T "
-                                    "ON T.KFattCliT = R.KFattCliT WHERE T.Numero = 4 ORDER BY R.IdProdotto")),
-              (QStringList{"BOT/120/0.25", "CAS/8/3"}));
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT R.IdProdotto, R.Quantita, R.Prezzo FROM FattureCliRighe R JOIN FattureCliTeste T "
+                              "ON T.KFattCliT = R.KFattCliT WHERE T.Numero = 4 ORDER BY R.IdProdotto")),
+        (QStringList{"BOT/120/0.25", "CAS/8/3"}));
     Saldati();
 }
 

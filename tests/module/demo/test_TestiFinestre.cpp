@@ -31,10 +31,14 @@ TEST_F(TestiFinestre, LaFatturaMostraQuantitaPrezziETotaliComeLeRighe)
     f->TRighe->First();
     kv8test::ProcessEvents();
     EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("Quantita")), QStringLiteral("12,000"));
-    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("Prezzo")), QStringLiteral("32,000")) << "the euro's price decimals";
-    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("Quantita")), f->Control<TDBEdit>(QStringLiteral("edQuantita"))->text());
-    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("Prezzo")), f->Control<TDBEdit>(QStringLiteral("edPrezzo"))->text());
-    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("_ImportoNetto")), QStringLiteral("384,00")) << "the euro's value decimals";
+    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("Prezzo")), QStringLiteral("32,000"))
+        << "the euro's price decimals";
+    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("Quantita")),
+              f->Control<TDBEdit>(QStringLiteral("edQuantita"))->text());
+    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("Prezzo")),
+              f->Control<TDBEdit>(QStringLiteral("edPrezzo"))->text());
+    EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("_ImportoNetto")), QStringLiteral("384,00"))
+        << "the euro's value decimals";
     EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edTotDocumento"))->text(), QStringLiteral("1.018,94"));
     EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edTotImponibile"))->text(), QStringLiteral("835,20"));
 }
@@ -53,7 +57,8 @@ TEST_F(TestiFinestre, IlCastellettoDellaFatturaMostraNelleCaselleQuelloCheMostra
     const QList<std::pair<const char *, const char *>> campi{
         {"QtaCar", "edUT_QtaCar"}, {"Prezzo", "edUT_Prezzo"}, {"ValoreCar", "edUT_ValoreCar"}};
     for (const auto &[campo, casella] : campi)
-        EXPECT_EQ(kv8test::GridText(griglia, QString::fromLatin1(campo)), f->Control<TDBEdit>(QString::fromLatin1(casella))->text())
+        EXPECT_EQ(kv8test::GridText(griglia, QString::fromLatin1(campo)),
+                  f->Control<TDBEdit>(QString::fromLatin1(casella))->text())
             << campo;
     EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("QtaCar")), QStringLiteral("120,00"));
     EXPECT_EQ(kv8test::GridText(griglia, QStringLiteral("ValoreCar")), QStringLiteral("30,000"));
@@ -114,11 +119,13 @@ TEST_F(TestiFinestre, FlagECodiciMostranoNellaGrigliaQuelloCheMostraIlDettaglio)
     ASSERT_TRUE(nazioni->MainDataSet()->Locate(QStringLiteral("IdNazione"), QStringLiteral("IT")));
     kv8test::ProcessEvents();
     EXPECT_EQ(kv8test::GridText(nazioni->GrigliaMain, QStringLiteral("FlCee")), QString()) << "no 0/1 shown";
-    EXPECT_EQ(kv8test::GridText(nazioni->GrigliaMain, QStringLiteral("FlCee"), Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    EXPECT_EQ(kv8test::GridText(nazioni->GrigliaMain, QStringLiteral("FlCee"), Qt::CheckStateRole).toInt(),
+              int(Qt::Checked));
     EXPECT_TRUE(nazioni->Control<QCheckBox>(QStringLiteral("chFlCee"))->isChecked());
     ASSERT_TRUE(nazioni->MainDataSet()->Locate(QStringLiteral("IdNazione"), QStringLiteral("CH")));
     kv8test::ProcessEvents();
-    EXPECT_EQ(kv8test::GridText(nazioni->GrigliaMain, QStringLiteral("FlCee"), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    EXPECT_EQ(kv8test::GridText(nazioni->GrigliaMain, QStringLiteral("FlCee"), Qt::CheckStateRole).toInt(),
+              int(Qt::Unchecked));
     EXPECT_FALSE(nazioni->Control<QCheckBox>(QStringLiteral("chFlCee"))->isChecked());
 
     // a coded value: the text of its drop-down list, not the number
@@ -128,7 +135,8 @@ TEST_F(TestiFinestre, FlagECodiciMostranoNellaGrigliaQuelloCheMostraIlDettaglio)
                                          std::pair{"NCR", "Nota di credito per resi"}, std::pair{"FTI", "Fattura"}}) {
         ASSERT_TRUE(causali->MainDataSet()->Locate(QStringLiteral("IdCausale"), QString::fromLatin1(causale)));
         kv8test::ProcessEvents();
-        EXPECT_EQ(kv8test::GridText(causali->GrigliaMain, QStringLiteral("FlTipoDocumento")), QString::fromUtf8(testo)) << causale;
+        EXPECT_EQ(kv8test::GridText(causali->GrigliaMain, QStringLiteral("FlTipoDocumento")), QString::fromUtf8(testo))
+            << causale;
         EXPECT_EQ(causali->Control<TDBComboBox>(QStringLiteral("cbFlTipoDocumento"))->currentText(),
                   QString::fromUtf8(testo))
             << causale;

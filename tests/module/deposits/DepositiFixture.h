@@ -49,14 +49,16 @@ protected:
                               "('L02', 'Listino grossisti')"));
         Esegui(QStringLiteral("INSERT INTO Imballi (IdImballo, DsImballo) VALUES ('CAS', 'Cassa legno'), "
                               "('BOT', 'Bottiglia vetro'), ('FUS', 'Fusto acciaio')"));
-        Esegui(QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale, UT_LMQ_FlCauz, UT_LMQ_FlCauDes, "
-                              "UT_LMQ_IdListCau) VALUES ('CL', 'C001', 'Enoteca Rossi', 1, 0, 'L01'), "
-                              "('CL', 'C002', 'Ristorante Bianchi', 1, 1, 'L01'), ('CL', 'C003', 'Bar Verdi', 0, 0, '')"));
+        Esegui(
+            QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale, UT_LMQ_FlCauz, UT_LMQ_FlCauDes, "
+                           "UT_LMQ_IdListCau) VALUES ('CL', 'C001', 'Enoteca Rossi', 1, 0, 'L01'), "
+                           "('CL', 'C002', 'Ristorante Bianchi', 1, 1, 'L01'), ('CL', 'C003', 'Bar Verdi', 0, 0, '')"));
         Esegui(QStringLiteral("INSERT INTO Fornitori (IdContoTp, IdConto, RagioneSociale, UT_LMQ_FlCauz) VALUES "
                               "('FO', 'F001', 'Vetreria Nord', 1), ('FO', 'F002', 'Tappi Sud', 0)"));
-        Esegui(QStringLiteral("INSERT INTO PianoConti (IdContoTp, IdConto, RagioneSociale) VALUES "
-                              "('CL', 'C001', 'Enoteca Rossi'), ('CL', 'C002', 'Ristorante Bianchi'), "
-                              "('CL', 'C003', 'Bar Verdi'), ('FO', 'F001', 'Vetreria Nord'), ('FO', 'F002', 'Tappi Sud')"));
+        Esegui(QStringLiteral(
+            "INSERT INTO PianoConti (IdContoTp, IdConto, RagioneSociale) VALUES "
+            "('CL', 'C001', 'Enoteca Rossi'), ('CL', 'C002', 'Ristorante Bianchi'), "
+            "('CL', 'C003', 'Bar Verdi'), ('FO', 'F001', 'Vetreria Nord'), ('FO', 'F002', 'Tappi Sud')"));
         Esegui(QStringLiteral("INSERT INTO Destinazioni (IdContoTp, IdConto, IdDestinazione, RagioneSociale) VALUES "
                               "('CL', 'C002', 1, 'Sede mare'), ('CL', 'C002', 2, 'Sede monti'), "
                               "('CL', 'C001', 1, 'Magazzino Rossi')"));
@@ -69,8 +71,9 @@ protected:
         Esegui(QStringLiteral("INSERT INTO LUMO_LisCauzT (KContaT, IdListino, IdDivisa) VALUES (?, ?, ?)"),
                {chiave, codice, divisa});
         for (const auto &r : righe)
-            Esegui(QStringLiteral("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (?, ?, ?, ?)"),
-                   {chiave * 100 + Conta(QStringLiteral("LUMO_LisCauzR")), chiave, r.first, r.second});
+            Esegui(
+                QStringLiteral("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (?, ?, ?, ?)"),
+                {chiave * 100 + Conta(QStringLiteral("LUMO_LisCauzR")), chiave, r.first, r.second});
         return chiave;
     }
 
@@ -91,7 +94,10 @@ protected:
     {
         ASSERT_TRUE(b->TTBuffer->Locate(campo, valore)) << valore.toString().toStdString();
         script.Yes(Cancellazione);
-        qobject_cast<TForm *>(b->parent())->Control<TDBNavigator>(QStringLiteral("navDettaglio"))->Button(nbDelete)->click();
+        qobject_cast<TForm *>(b->parent())
+            ->Control<TDBNavigator>(QStringLiteral("navDettaglio"))
+            ->Button(nbDelete)
+            ->click();
         kv8test::ProcessEvents();
     }
 

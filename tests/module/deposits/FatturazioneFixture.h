@@ -32,8 +32,9 @@ protected:
                               "(1, 'Merce', 0, 1, 1)"));
         Esegui(QStringLiteral("INSERT INTO TipiMovPagamento (IdTipoMovimento, DsTipoMovimento, FlScadenza, "
                               "FlSpeseIncasso) VALUES ('RD', 'Rimessa diretta', 1, 0)"));
-        Esegui(QStringLiteral("INSERT INTO Pagamenti (IdPagamento, DsPagamento, IdTipoMovimento, NumeroRate, FlFineMese, "
-                              "SpeseIncasso) VALUES ('RD', 'Rimessa diretta', 'RD', 1, 0, 0)"));
+        Esegui(
+            QStringLiteral("INSERT INTO Pagamenti (IdPagamento, DsPagamento, IdTipoMovimento, NumeroRate, FlFineMese, "
+                           "SpeseIncasso) VALUES ('RD', 'Rimessa diretta', 'RD', 1, 0, 0)"));
         Esegui(QStringLiteral("INSERT INTO PagamentiD (IdPagamento, NumRata, Decorrenza, IdTipoMovimento, Percentuale) "
                               "VALUES ('RD', 1, 0, 'RD', 100)"));
         Esegui(QStringLiteral("UPDATE Clienti SET IdPagamento = 'RD', UT_LMQ_ContoCau = 'R05'"));
@@ -45,7 +46,8 @@ protected:
                               "UT_LMQ_FlAggMovC) VALUES ('FTC', 'Fattura cauzioni', 1, 1, 1, 1, 1, 1, 0, 1), "
                               "('FTN', 'Fattura senza movimenti', 1, 1, 1, 1, 1, 1, 0, 0), "
                               "('FT', 'Fattura', 1, 1, 1, 0, 0, 0, 0, 0)"));
-        Esegui(QStringLiteral("INSERT INTO ProtIVA (Anno, Serie, NumUltFatturaV, DataUltFatturaV) VALUES (2024, 1, 10, ?)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO ProtIVA (Anno, Serie, NumUltFatturaV, DataUltFatturaV) VALUES (2024, 1, 10, ?)"),
                {QDateTime(QDate(2024, 3, 1), QTime(0, 0))});
         Listino(QStringLiteral("L01"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 2.5}});
         SchedeFatturate();
@@ -74,13 +76,14 @@ protected:
     // A card with invoiced loads and returns (general ones equal, values at 1.00 each).
     void Scheda(const char *conto, int tipoScheda, const char *imballo, double caricoF, double resoF)
     {
-        Esegui(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, FlTipoScheda, IdImballo, "
-                              "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, "
-                              "ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, QtaCarEcc, "
-                              "QtaResEcc, EsiAttEcc) VALUES ('CL', ?, 0, ?, ?, 'EUR', ?, ?, ?, ?, ?, ?, ?, ?, 0, 0, 0, 0, "
-                              "0, 0, 0)"),
-               {QLatin1String(conto), tipoScheda, QLatin1String(imballo), caricoF, resoF, caricoF, resoF, caricoF,
-                resoF, caricoF, resoF});
+        Esegui(
+            QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, FlTipoScheda, IdImballo, "
+                           "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, "
+                           "ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, QtaCarEcc, "
+                           "QtaResEcc, EsiAttEcc) VALUES ('CL', ?, 0, ?, ?, 'EUR', ?, ?, ?, ?, ?, ?, ?, ?, 0, 0, 0, 0, "
+                           "0, 0, 0)"),
+            {QLatin1String(conto), tipoScheda, QLatin1String(imballo), caricoF, resoF, caricoF, resoF, caricoF, resoF,
+             caricoF, resoF});
     }
 
     double Saldo(const char *conto, int tipoScheda, const char *imballo)

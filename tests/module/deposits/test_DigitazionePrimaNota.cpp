@@ -28,9 +28,9 @@ TEST_F(Depositi, TypingOverAStoredRowsQuantityInTheJournalReplacesIt)
     script.Yes(Registrazione);
     Premi(f, nbPost);
     ASSERT_EQ(f->tMain->State(), dsBrowse) << script.LastText().toStdString();
-    ASSERT_DOUBLE_EQ(Scheda(QStringLiteral("CL"), QStringLiteral("C001"), 0, 1, QStringLiteral("CAS"),
-                            QStringLiteral("ProgQtaCar")),
-                     24);
+    ASSERT_DOUBLE_EQ(
+        Scheda(QStringLiteral("CL"), QStringLiteral("C001"), 0, 1, QStringLiteral("CAS"), QStringLiteral("ProgQtaCar")),
+        24);
 
     // the stored movement found again and changed: its row's quantity entered with Tab
     TDMIBbas::Crea()->ApriTabella(f->tMain, QStringLiteral("KContaT <> -1"), QStringLiteral("DataReg DESC"));
@@ -53,7 +53,7 @@ TEST_F(Depositi, TypingOverAStoredRowsQuantityInTheJournalReplacesIt)
                          .ScalarValue(QStringLiteral("SELECT QtaCar FROM LUMO_MovCauR WHERE KContaT = ?"), {chiave})
                          .toDouble(),
                      30);
-    EXPECT_DOUBLE_EQ(Scheda(QStringLiteral("CL"), QStringLiteral("C001"), 0, 1, QStringLiteral("CAS"),
-                            QStringLiteral("ProgQtaCar")),
-                     30);
+    EXPECT_DOUBLE_EQ(
+        Scheda(QStringLiteral("CL"), QStringLiteral("C001"), 0, 1, QStringLiteral("CAS"), QStringLiteral("ProgQtaCar")),
+        30);
 }

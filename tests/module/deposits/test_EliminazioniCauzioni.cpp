@@ -75,8 +75,8 @@ protected:
             return ddl.exec(QStringLiteral("CREATE FUNCTION guasto() RETURNS trigger AS $$ BEGIN IF OLD.KContaT = %1 "
                                            "THEN RAISE EXCEPTION 'guasto'; END IF; RETURN OLD; END $$ LANGUAGE plpgsql")
                                 .arg(k))
-                && ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE DELETE ON LUMO_MovCauT FOR EACH ROW "
-                                           "EXECUTE FUNCTION guasto()"));
+                   && ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE DELETE ON LUMO_MovCauT FOR EACH ROW "
+                                              "EXECUTE FUNCTION guasto()"));
         return ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE DELETE ON LUMO_MovCauT WHEN OLD.KContaT = %1 "
                                        "BEGIN SELECT RAISE(ABORT, 'guasto'); END")
                             .arg(k));
@@ -117,7 +117,8 @@ TEST_F(EliminazioniCauzioni, OnlyCardsWithEveryTestedFigureExactlyZeroAreDeleted
     QStringList attese;
     for (int i = 0; i < kColonne.size(); ++i)
         attese << QStringLiteral("CL/C001/0/1/A%1").arg(i, 2, 10, QLatin1Char('0'));
-    attese << QStringLiteral("CL/C002/0/1/CAS") << QStringLiteral("CL/C002/2/0/BOT") << QStringLiteral("FO/F001/0/0/CAS");
+    attese << QStringLiteral("CL/C002/0/1/CAS") << QStringLiteral("CL/C002/2/0/BOT")
+           << QStringLiteral("FO/F001/0/0/CAS");
     EXPECT_EQ(Schede(), attese) << "0.001 anywhere keeps a card; EsiAttEcc alone does not; suppliers untouched";
     EXPECT_EQ(Movimenti(), QStringList{"1/1"}) << "movements are left";
 }
@@ -181,8 +182,9 @@ TEST_F(EliminazioniCauzioni, MovementsOfThePeriodGoWithTheirRowsAndNothingElse)
     EXPECT_TRUE(finestra.isNull());
     EXPECT_EQ(Movimenti(), (QStringList{"1/1", "5/1"})) << "both bounds included, document movements too";
     EXPECT_EQ(RigheOrfane(), 0);
-    EXPECT_EQ(Scheda(QStringLiteral("CL"), QStringLiteral("C001"), 0, 0, QStringLiteral("CAS"), QStringLiteral("ProgQtaCar")),
-              6)
+    EXPECT_EQ(
+        Scheda(QStringLiteral("CL"), QStringLiteral("C001"), 0, 0, QStringLiteral("CAS"), QStringLiteral("ProgQtaCar")),
+        6)
         << "the cards keep what the movements moved";
     EXPECT_EQ(Conta(QStringLiteral("LUMO_MovResT")), 2) << "returns untouched";
 }

@@ -23,7 +23,8 @@ protected:
         auto *d = Apri<TFqarn0154d>(QStringLiteral("QARN0154D"));
         if (!d)
             return nullptr;
-        d->tPars->FieldByName(QStringLiteral("DataDocumento"))->SetAsDateTime(QDateTime(QDate(2024, 3, 20), QTime(0, 0)));
+        d->tPars->FieldByName(QStringLiteral("DataDocumento"))
+            ->SetAsDateTime(QDateTime(QDate(2024, 3, 20), QTime(0, 0)));
         d->tPars->FieldByName(QStringLiteral("IdCausale"))->SetAsString(causale);
         d->tPars->FieldByName(QStringLiteral("IdListino"))->SetAsString(QStringLiteral("L01"));
         d->tPars->FieldByName(QStringLiteral("IdClienteDa"))->SetAsString(da);
@@ -103,7 +104,8 @@ protected:
     // (ricalcolati) as the totals engine makes them from the invoice's stored head and rows.
     static QStringList Totali(qint64 chiave, bool ricalcolati)
     {
-        const auto riga = [](const QString &tipo, int progressivo, const QString &codice, std::initializer_list<double> v) {
+        const auto riga = [](const QString &tipo, int progressivo, const QString &codice,
+                             std::initializer_list<double> v) {
             QStringList r{tipo, QString::number(progressivo), codice.trimmed()};
             for (double x : v)
                 r << QString::number(x, 'f', 4);
@@ -120,8 +122,8 @@ protected:
                 {chiave});
             while (q.next())
                 out << riga(q.value(0).toString(), q.value(1).toInt(), q.value(2).toString(),
-                            {q.value(3).toDouble(), q.value(4).toDouble(), q.value(5).toDouble(),
-                             q.value(6).toDouble(), q.value(7).toDouble()});
+                            {q.value(3).toDouble(), q.value(4).toDouble(), q.value(5).toDouble(), q.value(6).toDouble(),
+                             q.value(7).toDouble()});
             out << riga(QStringLiteral("TotDocumento"), 0, QString(),
                         {testa.FieldByName(QStringLiteral("TotDocumento"))->AsFloat()});
             return out;
@@ -194,8 +196,8 @@ TEST_F(FatturazioneGiacenze, ProposesTheInvoicedBalancesOfTheRange)
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->Pagina(), 1);
     // C002's CAS is settled; BOT is missing from the list (price 0); FUS has no article
-    EXPECT_EQ(Proposta(d), (QStringList{"C001:BOT:BOT:3:0:", "C001:CAS:CAS:6:2,5:", "C001:FUS::2:0:1",
-                                        "C002:BOT:BOT:2:0:"}));
+    EXPECT_EQ(Proposta(d),
+              (QStringList{"C001:BOT:BOT:3:0:", "C001:CAS:CAS:6:2,5:", "C001:FUS::2:0:1", "C002:BOT:BOT:2:0:"}));
     d->Close();
     ProcessEvents();
 
@@ -232,10 +234,11 @@ TEST_F(FatturazioneGiacenze, WritesOneInvoicePerCustomerAndBooksTheStockAsReturn
     EXPECT_EQ(Colonna(QStringLiteral("SELECT Numero, IdCliente, IdClienteTp, UT_LMQ_IdListCau, UT_LMQ_FlCauzioni "
                                      "FROM FattureCliTeste ORDER BY Numero")),
               (QStringList{"11:C001:CL:L01:1", "12:C002:CL:L01:1"}));
-    EXPECT_EQ(Colonna(QStringLiteral("SELECT T.Numero, R.NumOrdine, R.IdProdotto, R.UT_LMQ_IdImballo1, R.Quantita, "
-                                     "R.Prezzo, R.ImportoNetto, R.IdConto FROM FattureCliRighe R JOIN FattureCliTeste T "
-                                     "ON T.KFattCliT = R.KFattCliT ORDER BY T.Numero, R.NumOrdine")),
-              (QStringList{"11:1024:BOT:BOT:3:0:0:R05", "11:2048:CAS:CAS:6:2.5:15:R05", "12:1024:BOT:BOT:2:0:0:R05"}));
+    EXPECT_EQ(
+        Colonna(QStringLiteral("SELECT T.Numero, R.NumOrdine, R.IdProdotto, R.UT_LMQ_IdImballo1, R.Quantita, "
+                               "R.Prezzo, R.ImportoNetto, R.IdConto FROM FattureCliRighe R JOIN FattureCliTeste T "
+                               "ON T.KFattCliT = R.KFattCliT ORDER BY T.Numero, R.NumOrdine")),
+        (QStringList{"11:1024:BOT:BOT:3:0:0:R05", "11:2048:CAS:CAS:6:2.5:15:R05", "12:1024:BOT:BOT:2:0:0:R05"}));
     // the deposit side: one movement per invoice, one row and one summary per invoice row
     EXPECT_EQ(Colonna(QStringLiteral("SELECT T.Numero, T.FlTipoDocColl, T.IdConto, R.IdImballo, R.QtaRes, R.ValoreRes "
                                      "FROM LUMO_MovCauR R JOIN LUMO_MovCauT T ON T.KContaT = R.KContaT "
@@ -243,7 +246,8 @@ TEST_F(FatturazioneGiacenze, WritesOneInvoicePerCustomerAndBooksTheStockAsReturn
               (QStringList{"11:2:C001:BOT:3:0", "11:2:C001:CAS:6:15", "12:2:C002:BOT:2:0"}));
     EXPECT_EQ(Colonna(QStringLiteral("SELECT IdImballo, QtaRes, EsistenzaAtt, EsistenzaF FROM LUMO_CauzDocFatt "
                                      "WHERE IdImballo = 'CAS'")),
-              QStringList{"CAS:6:6:6"}) << "the card before the booking";
+              QStringList{"CAS:6:6:6"})
+        << "the card before the booking";
     EXPECT_EQ(Saldo("C001", 1, "CAS"), 0.0);
     EXPECT_EQ(Saldo("C001", 1, "BOT"), 0.0);
     EXPECT_EQ(Saldo("C002", 1, "BOT"), 0.0);
@@ -385,7 +389,6 @@ KV8_LAVORO_UTENTE(FatturazioneGiacenze, FatturaGiacenze)
 TEST_F(FatturazioneGiacenze, TwoUsersBillingTheSameStockBillItOnce)
 {
     UnaGenerazioneSola(
-        QStringLiteral("FatturaGiacenze"),
-        [&] { FatturaTutti(); },
-        QStringLiteral("C001"), 2, [&] { SchedeFatturate(); });
+        QStringLiteral("FatturaGiacenze"), [&] { FatturaTutti(); }, QStringLiteral("C001"), 2,
+        [&] { SchedeFatturate(); });
 }

@@ -4,8 +4,8 @@
 // returns pending; the deposit and returns journals, a delivery note's movement refused there;
 // a transfer, and one refused for its empty target; the invoice generation; the
 // billing of the stock; the credit notes), with excess management off and on.
-#include "tests/module/documents/FattureModuloFixture.h"
 #include "tests/module/deposits/SchedeArrotondate.h"
+#include "tests/module/documents/FattureModuloFixture.h"
 
 #include "deposits/Qarn0154d.h"
 #include "deposits/Qarn0155d.h"
@@ -79,10 +79,11 @@ protected:
         Esegui("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga, UT_LMQ_FlCauzioni, "
                "UT_LMQ_FlAggCau, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC, UT_LMQ_FlReso) VALUES "
                "('DR', 'Reso vuoti', 0, 'VEN', 1, 1, 1, 1, 1)");
-        Esegui("INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro, "
-               "UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC) VALUES "
-               "('FTC', 'Fattura cauzioni', 1, 0, 1, 1, 1, 1, 0, 1), ('NCC', 'Nota credito cauzioni', 2, 0, 1, 1, 1, 1, "
-               "0, 1)");
+        Esegui(
+            "INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro, "
+            "UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC) VALUES "
+            "('FTC', 'Fattura cauzioni', 1, 0, 1, 1, 1, 1, 0, 1), ('NCC', 'Nota credito cauzioni', 2, 0, 1, 1, 1, 1, "
+            "0, 1)");
         Esegui("UPDATE Clienti SET UT_LMQ_FlCauz = 1, UT_LMQ_IdListCau = 'L1', UT_LMQ_ContoCau = '4010', "
                "FlRaggFattura = 1, IdPagamento = 'RD'");
         Esegui("INSERT INTO PianoConti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', 'C1', 'Enoteca Rossi'), "
@@ -122,10 +123,11 @@ protected:
     // journal linked to a delivery note is counted in its summary, and only those.
     void Invariante(const QString &flusso)
     {
-        EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT COALESCE(SUM(R.QtaRes), 0) FROM LUMO_MovResR R JOIN LUMO_MovResT T "
-                                               "ON T.KMovResT = R.KMovResT WHERE T.KDocT <> 0 AND T.FlTipoDocColl = 1"))
-                             .toDouble(),
-                         Valore(QStringLiteral("SELECT COALESCE(SUM(QtaResPn), 0) FROM LUMO_CauzDocBoll")).toDouble())
+        EXPECT_DOUBLE_EQ(
+            Valore(QStringLiteral("SELECT COALESCE(SUM(R.QtaRes), 0) FROM LUMO_MovResR R JOIN LUMO_MovResT T "
+                                  "ON T.KMovResT = R.KMovResT WHERE T.KDocT <> 0 AND T.FlTipoDocColl = 1"))
+                .toDouble(),
+            Valore(QStringLiteral("SELECT COALESCE(SUM(QtaResPn), 0) FROM LUMO_CauzDocBoll")).toDouble())
             << flusso.toStdString();
         const QStringList dopo = Schede();
         Ricalcola();

@@ -22,7 +22,10 @@ protected:
         f->TTDettaglio->FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(prezzo);
         f->TTDettaglio->Post();
     }
-    void Togli(TFqarn0201f *f, const QString &imballo) { TogliRiga(f->bDettaglio, QStringLiteral("IdImballo"), imballo); }
+    void Togli(TFqarn0201f *f, const QString &imballo)
+    {
+        TogliRiga(f->bDettaglio, QStringLiteral("IdImballo"), imballo);
+    }
     void Salva(TFqarn0201f *f)
     {
         script.Yes(Registrazione);
@@ -30,8 +33,9 @@ protected:
     }
     QStringList Archivio(int listino)
     {
-        return Elenco(QStringLiteral("SELECT IdImballo, Prezzo FROM LUMO_LisCauzR WHERE KContaT = ? ORDER BY IdImballo"),
-                      {listino});
+        return Elenco(
+            QStringLiteral("SELECT IdImballo, Prezzo FROM LUMO_LisCauzR WHERE KContaT = ? ORDER BY IdImballo"),
+            {listino});
     }
 };
 
@@ -75,8 +79,10 @@ TEST_F(ListiniCauzioni, ANewListInTheCompanyCurrencyWithItsRows)
                   .toDateTime()
                   .date(),
               QDate::currentDate());
-    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L01"), QStringLiteral("EUR"), QStringLiteral("CAS")), 2.5);
-    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L01"), QStringLiteral("USD"), QStringLiteral("CAS")), 0);
+    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L01"), QStringLiteral("EUR"), QStringLiteral("CAS")),
+                     2.5);
+    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L01"), QStringLiteral("USD"), QStringLiteral("CAS")),
+                     0);
     EXPECT_EQ(f->qDettaglio->RecordCount(), 2);
 }
 
@@ -90,13 +96,15 @@ TEST_F(ListiniCauzioni, AnEmptyListIsAListWithoutPrices)
     ASSERT_EQ(f->tMain->State(), dsBrowse) << script.LastText().toStdString();
     EXPECT_EQ(Conta(QStringLiteral("LUMO_LisCauzT"), QStringLiteral("IdListino = 'L02'")), 1);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_LisCauzR")), 0);
-    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L02"), QStringLiteral("EUR"), QStringLiteral("CAS")), 0);
+    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L02"), QStringLiteral("EUR"), QStringLiteral("CAS")),
+                     0);
 }
 
 TEST_F(ListiniCauzioni, ChangedAndDeletedRowsOfAStoredList)
 {
-    const int listino = Listino(QStringLiteral("L01"), QStringLiteral("EUR"),
-                                {{QStringLiteral("CAS"), 2}, {QStringLiteral("BOT"), 0.1}, {QStringLiteral("FUS"), 25}});
+    const int listino =
+        Listino(QStringLiteral("L01"), QStringLiteral("EUR"),
+                {{QStringLiteral("CAS"), 2}, {QStringLiteral("BOT"), 0.1}, {QStringLiteral("FUS"), 25}});
     TFqarn0201f *f = Finestra();
     ASSERT_NE(f, nullptr);
     ASSERT_TRUE(f->tMain->Locate(QStringLiteral("KContaT"), listino));
@@ -138,18 +146,23 @@ TEST_F(ListiniCauzioni, ADeletedListTakesItsRowsWithIt)
     EXPECT_EQ(Conta(QStringLiteral("LUMO_LisCauzT"), QStringLiteral("KContaT = ?"), {listino}), 0);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_LisCauzR"), QStringLiteral("KContaT = ?"), {listino}), 0);
     EXPECT_EQ(Archivio(altro), QStringList{"CAS/3"});
-    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L01"), QStringLiteral("EUR"), QStringLiteral("CAS")), 0);
+    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L01"), QStringLiteral("EUR"), QStringLiteral("CAS")),
+                     0);
 }
 
 TEST_F(ListiniCauzioni, TwoListsOfOneCodeAndCurrencyGiveTheFirstListsPrice)
 {
     // the later list is stored first: the engine's row order is not the answer
     Esegui(QStringLiteral("INSERT INTO LUMO_LisCauzT (KContaT, IdListino, IdDivisa) VALUES (900, 'L01', 'EUR')"));
-    Esegui(QStringLiteral("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (9001, 900, 'CAS', 9)"));
+    Esegui(
+        QStringLiteral("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (9001, 900, 'CAS', 9)"));
     Esegui(QStringLiteral("INSERT INTO LUMO_LisCauzT (KContaT, IdListino, IdDivisa) VALUES (100, 'L01', 'EUR')"));
-    Esegui(QStringLiteral("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (1002, 100, 'CAS', 4)"));
-    Esegui(QStringLiteral("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (1001, 100, 'CAS', 3)"));
-    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L01"), QStringLiteral("EUR"), QStringLiteral("CAS")), 3);
+    Esegui(
+        QStringLiteral("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (1002, 100, 'CAS', 4)"));
+    Esegui(
+        QStringLiteral("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (1001, 100, 'CAS', 3)"));
+    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L01"), QStringLiteral("EUR"), QStringLiteral("CAS")),
+                     3);
 
     // and the window saves a second list of the same code and currency
     TFqarn0201f *f = Finestra();
@@ -160,7 +173,8 @@ TEST_F(ListiniCauzioni, TwoListsOfOneCodeAndCurrencyGiveTheFirstListsPrice)
     Salva(f);
     ASSERT_EQ(f->tMain->State(), dsBrowse) << script.LastText().toStdString();
     EXPECT_EQ(Conta(QStringLiteral("LUMO_LisCauzT"), QStringLiteral("IdListino = 'L01'")), 3);
-    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L01"), QStringLiteral("EUR"), QStringLiteral("CAS")), 3);
+    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L01"), QStringLiteral("EUR"), QStringLiteral("CAS")),
+                     3);
 }
 
 TEST_F(ListiniCauzioni, ARowDeletedByAnotherUserFailsTheWholeSave)
@@ -176,7 +190,8 @@ TEST_F(ListiniCauzioni, ARowDeletedByAnotherUserFailsTheWholeSave)
     f->TTDettaglio->FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(0.2);
     f->TTDettaglio->Post();
     Aggiungi(f, QStringLiteral("FUS"), 20);
-    AltroUtente()->ExecSQL(QStringLiteral("DELETE FROM LUMO_LisCauzR WHERE KContaT = ? AND IdImballo = 'BOT'"), {listino});
+    AltroUtente()->ExecSQL(QStringLiteral("DELETE FROM LUMO_LisCauzR WHERE KContaT = ? AND IdImballo = 'BOT'"),
+                           {listino});
 
     Salva(f);
     EXPECT_EQ(script.LastText(), QStringLiteral("Errore in lettura movimento"));
@@ -195,7 +210,8 @@ TEST_F(ListiniCauzioni, AListIsNotSavedWithoutItsCode)
     Premi(f, nbInsert);
     Aggiungi(f, QStringLiteral("CAS"), 2);
     Salva(f);
-    EXPECT_EQ(script.LastText(), QStringLiteral("Il campo 'Codice listino' non è impostato: indicarlo prima di registrare."));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Il campo 'Codice listino' non è impostato: indicarlo prima di registrare."));
     EXPECT_EQ(f->tMain->State(), dsInsert) << "the user's work kept";
     EXPECT_EQ(Conta(QStringLiteral("LUMO_LisCauzT")), 0);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_LisCauzR")), 0);

@@ -43,9 +43,10 @@ protected:
         Esegui(QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, IdContoTp, IdConto, IdDestinazione, Numero, "
                               "Serie, DataDoc, KDocT) VALUES (?, ?, ?, ?, 1, ?, ?, ?, 0)"),
                {chiave, data, QLatin1String(tipo), QLatin1String(conto), numero, serie, data.addDays(-1)});
-        Esegui(QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, "
-                              "ValoreRes, QtaCarEcc, QtaResEcc) VALUES (?, ?, ?, ?, ?, 2.5, ?, ?, 0, 0)"),
-               {chiave, chiave, imballo, v[0], v[1], v[2], v[3]});
+        Esegui(
+            QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, "
+                           "ValoreRes, QtaCarEcc, QtaResEcc) VALUES (?, ?, ?, ?, ?, 2.5, ?, ?, 0, 0)"),
+            {chiave, chiave, imballo, v[0], v[1], v[2], v[3]});
     }
 
     void ApriDialogo(const QVariant &da, const QVariant &a, int tipoStampa)

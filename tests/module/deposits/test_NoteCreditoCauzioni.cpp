@@ -117,8 +117,8 @@ TEST_F(NoteCreditoCauzioni, OneNotePerCustomerRefundsTheInvoicedBalancesAndBooks
     auto *d = Apri0155({QStringLiteral("C001"), QStringLiteral("C002")});
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->Pagina(), 1);
-    EXPECT_EQ(Proposta(d), (QStringList{"C002:BOT:2:0,5:1:0", "C001:BOT:3:0,5:1,5:0", "C001:CAS:6:2,5:15:0",
-                                        "C001:FUS:2:1,5:3:0"}));
+    EXPECT_EQ(Proposta(d),
+              (QStringList{"C002:BOT:2:0,5:1:0", "C001:BOT:3:0,5:1,5:0", "C001:CAS:6:2,5:15:0", "C001:FUS:2:1,5:3:0"}));
     Genera(d);
     EXPECT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata : Generate NC da <11> a <12>"));
     EXPECT_EQ(Colonna(QStringLiteral("SELECT Numero, IdCliente, IdClienteTp, IdDestinazione, SpeseImballo, "
@@ -128,7 +128,8 @@ TEST_F(NoteCreditoCauzioni, OneNotePerCustomerRefundsTheInvoicedBalancesAndBooks
               (QStringList{"1024:6:Resa vuoti", "1024:6:Resa vuoti"}));
     EXPECT_EQ(Colonna(QStringLiteral("SELECT T.Numero, Z.Codice FROM FattureCliTot Z JOIN FattureCliTeste T ON "
                                      "T.KFattCliT = Z.KFattCliT WHERE Z.TipoRecord = 'SPI' ORDER BY T.Numero")),
-              (QStringList{"11:R05", "12:R05"})) << "the packaging expenses on the deposit account";
+              (QStringList{"11:R05", "12:R05"}))
+        << "the packaging expenses on the deposit account";
     EXPECT_EQ(Contatore(), 12);
     EXPECT_EQ(Colonna(QStringLiteral("SELECT T.Numero, R.IdImballo, R.QtaRes, R.ValoreRes FROM LUMO_MovCauR R JOIN "
                                      "LUMO_MovCauT T ON T.KContaT = R.KContaT ORDER BY T.Numero, R.IdImballo")),
@@ -168,10 +169,11 @@ TEST_F(NoteCreditoCauzioni, UnderExcessManagementTheRebuildGivesTheCardsWhatTheN
     Esegui(QStringLiteral("DELETE FROM LUMO_ProgCauz"));
     Esegui(QStringLiteral("UPDATE LUMO_Parametri SET FlGestEcc = 1"));
     // 10 FUS invoiced, then 4 returned beyond the stock of a destination
-    Esegui(QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, IdContoTp, IdConto, "
-                          "IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB) VALUES (900, ?, 0, 0, 'CL', "
-                          "'C001', 0, 'EUR', 1, 1, 1, 0)"),
-           {QDateTime(QDate(2024, 1, 10), QTime(0, 0))});
+    Esegui(
+        QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, IdContoTp, IdConto, "
+                       "IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB) VALUES (900, ?, 0, 0, 'CL', "
+                       "'C001', 0, 'EUR', 1, 1, 1, 0)"),
+        {QDateTime(QDate(2024, 1, 10), QTime(0, 0))});
     Esegui(QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, "
                           "ValoreRes, QtaCarEcc, QtaResEcc) VALUES (900, 900, 'FUS', 10, 0, 1.5, 15, 0, 0, 0), "
                           "(901, 900, 'FUS', 0, 4, 1.5, 0, 0, 0, 4)"));
@@ -187,9 +189,10 @@ TEST_F(NoteCreditoCauzioni, UnderExcessManagementTheRebuildGivesTheCardsWhatTheN
               QStringList{"6:4:0:3"});
     EXPECT_EQ(Colonna(QStringLiteral("SELECT IdImballo, QtaCar, QtaRes, QtaCarEcc, ValoreRes FROM LUMO_CauzDocFatt")),
               QStringList{"FUS:0:6:4:3"});
-    const QString schede = QStringLiteral("SELECT IdDestinazione, FlTipoScheda, ProgQtaCar, ProgQtaRes, ProgValCar, "
-                                          "ProgValRes, ProgQtaCarF, ProgQtaResF, ProgValCarF, ProgValResF, QtaCarEcc, "
-                                          "QtaResEcc, EsiAttEcc FROM LUMO_ProgCauz ORDER BY IdDestinazione, FlTipoScheda");
+    const QString schede =
+        QStringLiteral("SELECT IdDestinazione, FlTipoScheda, ProgQtaCar, ProgQtaRes, ProgValCar, "
+                       "ProgValRes, ProgQtaCarF, ProgQtaResF, ProgValCarF, ProgValResF, QtaCarEcc, "
+                       "QtaResEcc, EsiAttEcc FROM LUMO_ProgCauz ORDER BY IdDestinazione, FlTipoScheda");
     const QStringList dopoNota = Colonna(schede);
     EXPECT_EQ(Saldo("C001", 1, "FUS"), 0.0);
     Ricalcola();
@@ -197,15 +200,16 @@ TEST_F(NoteCreditoCauzioni, UnderExcessManagementTheRebuildGivesTheCardsWhatTheN
     EXPECT_EQ(Saldo("C001", 1, "FUS"), 0.0) << "nothing left for a later billing run";
 
     // the note's printed summary: the quantity as stored, the refund's value
-    Esegui(QStringLiteral("UPDATE CausaliFattCli SET UT_LMQ_FlStaCau = 2, UT_LMQ_FlTpStaCau = 2 WHERE IdCausale = 'NCC'"));
+    Esegui(
+        QStringLiteral("UPDATE CausaliFattCli SET UT_LMQ_FlStaCau = 2, UT_LMQ_FlTpStaCau = 2 WHERE IdCausale = 'NCC'"));
     TXlkTable *causali = TDMIBase::Crea()->lkCausFattCli;
     causali->Close();
     causali->Open();
     TXQuery stampa;
     stampa.SQL = QStringList{QStringLiteral("SELECT * FROM FattureCliTeste")};
     for (const char *campo : {"UT_LMQ_FlStaCau", "UT_LMQ_FlTpStaCau"})
-        stampa.AddLookupField(QLatin1Char('_') + QLatin1String(campo), ftSmallint, 0, causali, QStringLiteral("IdCausale"),
-                              QStringLiteral("IdCausale"), QLatin1String(campo));
+        stampa.AddLookupField(QLatin1Char('_') + QLatin1String(campo), ftSmallint, 0, causali,
+                              QStringLiteral("IdCausale"), QStringLiteral("IdCausale"), QLatin1String(campo));
     UT_LMQ_DVEN_CampiCastelletto(&stampa);
     stampa.OnCalcFields = [](TDataSet *t) { UT_LMQ_DVEN_StampaCastelletto(t, 2); };
     stampa.Open();
@@ -252,7 +256,8 @@ TEST_F(NoteCreditoCauzioni, NumbersFollowTheCounterAndAnEarlierDateIsAskedPerNot
               (QStringList{"C001:121", "C002:122", "C004:123"}));
     EXPECT_EQ(Contatore(), 123);
     EXPECT_EQ(company.Database().ScalarValue(QStringLiteral("SELECT DataUltFatturaV FROM ProtIVA")).toDateTime().date(),
-              QDate(2024, 3, 25)) << "the later date is kept";
+              QDate(2024, 3, 25))
+        << "the later date is kept";
 }
 
 TEST_F(NoteCreditoCauzioni, NoToTheDateQuestionRollsBackEveryNoteOfTheRun)

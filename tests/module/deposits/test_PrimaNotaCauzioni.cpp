@@ -33,7 +33,8 @@ protected:
         Depositi::SetUp();
         if (IsSkipped() || company.Db().Attached())
             return;
-        Listino(QStringLiteral("L01"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 2.5}, {QStringLiteral("BOT"), 0.1}});
+        Listino(QStringLiteral("L01"), QStringLiteral("EUR"),
+                {{QStringLiteral("CAS"), 2.5}, {QStringLiteral("BOT"), 0.1}});
     }
 
     TFqarn0204f *Finestra() { return Apri<TFqarn0204f>(QStringLiteral("QARN0204F")); }
@@ -68,7 +69,10 @@ protected:
         f->TTDettaglio->FieldByName(campo)->SetAsFloat(valore);
         f->TTDettaglio->Post();
     }
-    void Togli(TFqarn0204f *f, const QString &imballo) { TogliRiga(f->bDettaglio, QStringLiteral("IdImballo"), imballo); }
+    void Togli(TFqarn0204f *f, const QString &imballo)
+    {
+        TogliRiga(f->bDettaglio, QStringLiteral("IdImballo"), imballo);
+    }
     bool Salva(TFqarn0204f *f)
     {
         script.Yes(Registrazione);
@@ -97,7 +101,7 @@ protected:
     QString Schede(const QString &conto, const QString &imballo, int destinazione = 0, const QString &tipo = "CL")
     {
         auto n = [](double v) { return QString::number(v); };
-        return n(Scheda(tipo, conto, destinazione, 0, imballo, QStringLiteral("ProgQtaCar") )) + QLatin1Char('-')
+        return n(Scheda(tipo, conto, destinazione, 0, imballo, QStringLiteral("ProgQtaCar"))) + QLatin1Char('-')
                + n(Scheda(tipo, conto, destinazione, 0, imballo, QStringLiteral("ProgQtaRes"))) + QLatin1Char('/')
                + n(Scheda(tipo, conto, destinazione, 0, imballo, QStringLiteral("ProgValCar"))) + QStringLiteral(" | ")
                + n(Scheda(tipo, conto, 0, 1, imballo, QStringLiteral("ProgQtaCar"))) + QLatin1Char('-')
@@ -107,10 +111,10 @@ protected:
     // The cards of every account equal the sum of the stored rows (general set).
     void SchedeComeRighe()
     {
-        const QStringList righe = Elenco(QStringLiteral(
-            "SELECT T.IdConto, R.IdImballo, SUM(R.QtaCar), SUM(R.QtaRes) FROM LUMO_MovCauR R "
-            "JOIN LUMO_MovCauT T ON T.KContaT = R.KContaT GROUP BY T.IdConto, R.IdImballo "
-            "HAVING SUM(R.QtaCar) <> 0 OR SUM(R.QtaRes) <> 0 ORDER BY T.IdConto, R.IdImballo"));
+        const QStringList righe =
+            Elenco(QStringLiteral("SELECT T.IdConto, R.IdImballo, SUM(R.QtaCar), SUM(R.QtaRes) FROM LUMO_MovCauR R "
+                                  "JOIN LUMO_MovCauT T ON T.KContaT = R.KContaT GROUP BY T.IdConto, R.IdImballo "
+                                  "HAVING SUM(R.QtaCar) <> 0 OR SUM(R.QtaRes) <> 0 ORDER BY T.IdConto, R.IdImballo"));
         const QStringList schede = Elenco(QStringLiteral(
             "SELECT IdConto, IdImballo, ProgQtaCar, ProgQtaRes FROM LUMO_ProgCauz WHERE FlTipoScheda = 1 AND "
             "(ProgQtaCar <> 0 OR ProgQtaRes <> 0) ORDER BY IdConto, IdImballo"));
@@ -169,10 +173,12 @@ TEST_F(PrimaNotaCauzioni, AccountsDestinationsCurrenciesAndCodesAreChecked)
         EXPECT_FALSE(Scrivi(f, controllo, testo)) << testo.toStdString();
         EXPECT_EQ(script.LastText(), messaggio) << testo.toStdString();
     };
-    rifiuto(QStringLiteral("edIdConto"), QStringLiteral("C003"), QStringLiteral("Cliente non abilitato alla gestione cauzioni"));
+    rifiuto(QStringLiteral("edIdConto"), QStringLiteral("C003"),
+            QStringLiteral("Cliente non abilitato alla gestione cauzioni"));
     rifiuto(QStringLiteral("edIdConto"), QStringLiteral("X'1"), QStringLiteral("Codice Cliente non Valido"));
     f->tMain->FieldByName(QStringLiteral("IdContoTp"))->SetAsString(QStringLiteral("FO"));
-    rifiuto(QStringLiteral("edIdConto"), QStringLiteral("F002"), QStringLiteral("Fornitore non abilitato alla gestione cauzioni"));
+    rifiuto(QStringLiteral("edIdConto"), QStringLiteral("F002"),
+            QStringLiteral("Fornitore non abilitato alla gestione cauzioni"));
     rifiuto(QStringLiteral("edIdConto"), QStringLiteral("C001"), QStringLiteral("Codice Fornitore non Valido"));
     f->tMain->FieldByName(QStringLiteral("IdContoTp"))->SetAsString(QStringLiteral("CL"));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdConto"), QStringLiteral("C002")));
@@ -192,7 +198,8 @@ TEST_F(PrimaNotaCauzioni, AccountsDestinationsCurrenciesAndCodesAreChecked)
     // a row with quantities needs its packaging code
     f->TTDettaglio->Append();
     f->TTDettaglio->FieldByName(QStringLiteral("QtaCar"))->SetAsFloat(4);
-    EXPECT_THROW(f->TTDettaglio->FieldByName(QStringLiteral("IdImballo"))->SetAsString(QStringLiteral("QQ")), Exception);
+    EXPECT_THROW(f->TTDettaglio->FieldByName(QStringLiteral("IdImballo"))->SetAsString(QStringLiteral("QQ")),
+                 Exception);
     EXPECT_THROW(f->TTDettaglio->Post(), Exception);
     f->TTDettaglio->Cancel();
 
@@ -213,7 +220,8 @@ TEST_F(PrimaNotaCauzioni, AStoredPriceChangedIsReversedAtTheOldPriceAndAppliedAt
 {
     TFqarn0204f *f = Finestra();
     ASSERT_NE(f, nullptr);
-    const int chiave = Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 10, 0}, {QStringLiteral("BOT"), 20, 0}});
+    const int chiave =
+        Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 10, 0}, {QStringLiteral("BOT"), 20, 0}});
     Vai(f, chiave);
     Premi(f, nbEdit);
     ASSERT_EQ(f->tMain->State(), dsEdit);
@@ -227,7 +235,8 @@ TEST_F(PrimaNotaCauzioni, ARowChangedThenDeletedIsReversedOnce)
 {
     TFqarn0204f *f = Finestra();
     ASSERT_NE(f, nullptr);
-    const int chiave = Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 10, 0}, {QStringLiteral("BOT"), 5, 1}});
+    const int chiave =
+        Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 10, 0}, {QStringLiteral("BOT"), 5, 1}});
     Vai(f, chiave);
     Premi(f, nbEdit);
     Cambia(f, QStringLiteral("CAS"), QStringLiteral("QtaCar"), 12);
@@ -247,7 +256,8 @@ TEST_F(PrimaNotaCauzioni, ADeletedMovementTakesBackEverythingItBooked)
 {
     TFqarn0204f *f = Finestra();
     ASSERT_NE(f, nullptr);
-    const int chiave = Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 10, 4}, {QStringLiteral("BOT"), 5, 0}});
+    const int chiave =
+        Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 10, 4}, {QStringLiteral("BOT"), 5, 0}});
     const int altro = Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 1, 0}});
     Vai(f, chiave);
     script.Yes(Cancellazione);
@@ -265,7 +275,8 @@ TEST_F(PrimaNotaCauzioni, AHeadChangedMovesEveryRowToTheNewAccount)
     TFqarn0204f *f = Finestra();
     ASSERT_NE(f, nullptr);
     // C001 keeps no cards per destination, C002 does
-    const int chiave = Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 10, 0}, {QStringLiteral("BOT"), 5, 0}}, 1);
+    const int chiave =
+        Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 10, 0}, {QStringLiteral("BOT"), 5, 0}}, 1);
     EXPECT_EQ(Schede(QStringLiteral("C001"), QStringLiteral("CAS")), QStringLiteral("10-0/25 | 10-0/25"));
     Vai(f, chiave);
     Premi(f, nbEdit);
@@ -284,14 +295,17 @@ TEST_F(PrimaNotaCauzioni, AHeadChangedMovesEveryRowToTheNewAccount)
     f->tMain->FieldByName(QStringLiteral("FlAggCauF"))->SetAsInteger(1);
     ASSERT_TRUE(Salva(f)) << script.LastText().toStdString();
     EXPECT_EQ(Schede(QStringLiteral("C002"), QStringLiteral("CAS"), 2), QStringLiteral("0-0/0 | 0-0/0"));
-    EXPECT_EQ(Scheda(QStringLiteral("CL"), QStringLiteral("C002"), 0, 1, QStringLiteral("CAS"), QStringLiteral("ProgQtaCarF")), 10);
+    EXPECT_EQ(Scheda(QStringLiteral("CL"), QStringLiteral("C002"), 0, 1, QStringLiteral("CAS"),
+                     QStringLiteral("ProgQtaCarF")),
+              10);
 }
 
 TEST_F(PrimaNotaCauzioni, AFailureHalfWayLeavesEverythingAsBeforeAndTheNextSaveRight)
 {
     TFqarn0204f *f = Finestra();
     ASSERT_NE(f, nullptr);
-    const int chiave = Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 10, 0}, {QStringLiteral("BOT"), 5, 0}});
+    const int chiave =
+        Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 10, 0}, {QStringLiteral("BOT"), 5, 0}});
     Vai(f, chiave);
     Premi(f, nbEdit);
     Cambia(f, QStringLiteral("CAS"), QStringLiteral("QtaCar"), 11);
@@ -325,12 +339,14 @@ TEST_F(PrimaNotaCauzioni, ARowDeletedByAnotherUserFailsTheSaveAndMovesNoCard)
 {
     TFqarn0204f *f = Finestra();
     ASSERT_NE(f, nullptr);
-    const int chiave = Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 10, 0}, {QStringLiteral("BOT"), 5, 0}});
+    const int chiave =
+        Registrato(f, QStringLiteral("C001"), {{QStringLiteral("CAS"), 10, 0}, {QStringLiteral("BOT"), 5, 0}});
     Vai(f, chiave);
     Premi(f, nbEdit);
     Cambia(f, QStringLiteral("BOT"), QStringLiteral("QtaCar"), 7);
     Cambia(f, QStringLiteral("CAS"), QStringLiteral("QtaCar"), 12);
-    AltroUtente()->ExecSQL(QStringLiteral("DELETE FROM LUMO_MovCauR WHERE KContaT = ? AND IdImballo = 'BOT'"), {chiave});
+    AltroUtente()->ExecSQL(QStringLiteral("DELETE FROM LUMO_MovCauR WHERE KContaT = ? AND IdImballo = 'BOT'"),
+                           {chiave});
     EXPECT_FALSE(Salva(f));
     EXPECT_EQ(script.LastText(), QStringLiteral("Errore in lettura movimento"));
     EXPECT_EQ(f->tMain->State(), dsEdit);
@@ -358,9 +374,12 @@ TEST_F(PrimaNotaCauzioni, TwoUsersSavingOneAccountLoseNoUpdate)
     std::thread altro([&] {
         auto db = azienda.Connect(QStringLiteral("altro"));
         db->StartTransaction();
-        db->ExecSQL(QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, IdContoTp, IdConto, FlAggCau) VALUES (9999, 'CL', 'C001', 1)"));
-        db->ExecSQL(QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar) VALUES (9999, 9999, 'CAS', 1)"));
-        db->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = ProgQtaCar + 1 WHERE IdConto = 'C001' AND IdImballo = 'CAS'"));
+        db->ExecSQL(QStringLiteral(
+            "INSERT INTO LUMO_MovCauT (KContaT, IdContoTp, IdConto, FlAggCau) VALUES (9999, 'CL', 'C001', 1)"));
+        db->ExecSQL(QStringLiteral(
+            "INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar) VALUES (9999, 9999, 'CAS', 1)"));
+        db->ExecSQL(QStringLiteral(
+            "UPDATE LUMO_ProgCauz SET ProgQtaCar = ProgQtaCar + 1 WHERE IdConto = 'C001' AND IdImballo = 'CAS'"));
         scritto.set_value();
         domanda.get_future().wait();
         std::this_thread::sleep_for(std::chrono::milliseconds(2000));
@@ -444,7 +463,8 @@ TEST_F(PrimaNotaCauzioni, TheSearchListsCustomersAndSuppliersAndOpensTheOneChose
     Riga(f, QStringLiteral("CAS"), 2, 0);
     const int fornitore = f->tMain->FieldByName(QStringLiteral("KContaT"))->AsInteger();
     ASSERT_TRUE(Salva(f)) << script.LastText().toStdString();
-    EXPECT_EQ(Schede(QStringLiteral("F001"), QStringLiteral("CAS"), 0, QStringLiteral("FO")), QStringLiteral("2-0/5 | 2-0/5"));
+    EXPECT_EQ(Schede(QStringLiteral("F001"), QStringLiteral("CAS"), 0, QStringLiteral("FO")),
+              QStringLiteral("2-0/5 | 2-0/5"));
 
     QStringList elencati;
     script.OnDialog(QStringLiteral("TFQarn0204d"), [&](TForm &d) {

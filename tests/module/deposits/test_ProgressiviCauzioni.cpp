@@ -43,10 +43,11 @@ protected:
                 QList<double> v)
     {
         v.resize(6, 0);
-        Esegui(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, FlTipoScheda, IdImballo, "
-                              "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, "
-                              "ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, QtaCarEcc, "
-                              "QtaResEcc, EsiAttEcc) VALUES (?, ?, ?, ?, ?, 'EUR', ?, ?, ?, ?, ?, ?, 0, 0, 0, 0, 0, 0, 1, 0, 1)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, FlTipoScheda, IdImballo, "
+                   "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, "
+                   "ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, QtaCarEcc, "
+                   "QtaResEcc, EsiAttEcc) VALUES (?, ?, ?, ?, ?, 'EUR', ?, ?, ?, ?, ?, ?, 0, 0, 0, 0, 0, 0, 1, 0, 1)"),
                {tipo, conto, destinazione, tipoScheda, imballo, v[0], v[1], v[2], v[3], v[4], v[5]});
     }
 
@@ -124,7 +125,8 @@ TEST_F(ProgressiviCauzioni, PerDestinationCardsAndTheirBounds)
     // only the pending return of the card's own destination
     EXPECT_EQ(pagina.TextsOf(QStringLiteral("fd_QtaResiPN")), (QStringList{"2,00", "0,00", "0,00"}));
     EXPECT_EQ(pagina.TextsOf(QStringLiteral("fd_TotGenQ")), (QStringList{"3,00", "2,00", "2,00"}));
-    EXPECT_EQ(pagina.TextsOf(QStringLiteral("fdIdDestinazione")), (QStringList{"1", "2"})) << "destination 0 has no heading";
+    EXPECT_EQ(pagina.TextsOf(QStringLiteral("fdIdDestinazione")), (QStringList{"1", "2"}))
+        << "destination 0 has no heading";
     EXPECT_EQ(pagina.TextsOf(QStringLiteral("fd_DsDestinazione")), (QStringList{"Sede mare", "Sede monti"}));
 
     Imposta("Da_IdDestinazione", 2);
@@ -150,7 +152,8 @@ TEST_F(ProgressiviCauzioni, SuppliersAndQuotedCodes)
     ReportPage pagina = Stampa().Pages.first();
     EXPECT_TRUE(pagina.HasText(QStringLiteral("PROGRESSIVI CAUZIONI FORNITORI")));
     EXPECT_EQ(pagina.TextsOf(QStringLiteral("fdIdConto")), QStringList{"F001"});
-    EXPECT_EQ(pagina.TextsOf(QStringLiteral("fd_QtaResiPN")), QStringList{"0,00"}) << "customer returns are not the supplier's";
+    EXPECT_EQ(pagina.TextsOf(QStringLiteral("fd_QtaResiPN")), QStringList{"0,00"})
+        << "customer returns are not the supplier's";
 
     Imposta("Da_IdConto", QStringLiteral("F'0"));
     EXPECT_TRUE(d->Selezione().contains(QStringLiteral("LUMO_ProgCauz.IdConto >= 'F''0'")));

@@ -46,12 +46,15 @@ protected:
     void Movimento(int chiave, const char *tipo, const char *conto, const QDateTime &data, int collegato, int numero,
                    int serie, const QList<double> &v)
     {
-        Esegui(QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, IdContoTp, IdConto, IdDestinazione, "
-                              "FlTipoDocColl, Numero, Serie, DataDoc, KDocT, IdDivisa) VALUES (?, ?, ?, ?, 0, ?, ?, ?, ?, 0, 'EUR')"),
-               {chiave, data, QLatin1String(tipo), QLatin1String(conto), collegato, numero, serie, data});
-        Esegui(QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, "
-                              "ValoreRes, QtaCarEcc, QtaResEcc) VALUES (?, ?, 'CAS', ?, ?, 2.5, ?, ?, 0, 0)"),
-               {chiave, chiave, v[0], v[1], v[2], v[3]});
+        Esegui(
+            QStringLiteral(
+                "INSERT INTO LUMO_MovCauT (KContaT, DataReg, IdContoTp, IdConto, IdDestinazione, "
+                "FlTipoDocColl, Numero, Serie, DataDoc, KDocT, IdDivisa) VALUES (?, ?, ?, ?, 0, ?, ?, ?, ?, 0, 'EUR')"),
+            {chiave, data, QLatin1String(tipo), QLatin1String(conto), collegato, numero, serie, data});
+        Esegui(
+            QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, ValoreCar, "
+                           "ValoreRes, QtaCarEcc, QtaResEcc) VALUES (?, ?, 'CAS', ?, ?, 2.5, ?, ?, 0, 0)"),
+            {chiave, chiave, v[0], v[1], v[2], v[3]});
     }
 
     TFqarn0205d *ApriDialogo()

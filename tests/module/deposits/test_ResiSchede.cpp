@@ -52,7 +52,10 @@ protected:
                {tipo, conto, destinazione, tipoScheda, imballo, caricati, resi, caricati * 2});
     }
     TFqarn0202f *Schede(const QString &code) { return Apri<TFqarn0202f>(code); }
-    static double F(TFqarn0202f *f, const char *campo) { return f->TMain->FieldByName(QLatin1String(campo))->AsFloat(); }
+    static double F(TFqarn0202f *f, const char *campo)
+    {
+        return f->TMain->FieldByName(QLatin1String(campo))->AsFloat();
+    }
     static void VaiScheda(TFqarn0202f *f, const QString &conto, int destinazione, int tipoScheda)
     {
         ASSERT_TRUE(f->TMain->Locate(QStringLiteral("IdConto;IdDestinazione;FlTipoScheda;IdImballo"),
@@ -76,11 +79,14 @@ TEST_F(ResiSchede, AReturnMovesNoCardAndShowsAsPendingOnTheCards)
     EXPECT_EQ(Elenco(QStringLiteral("SELECT IdContoTp, KDocT, FlTipoDocColl FROM LUMO_MovResT ORDER BY KMovResT")),
               (QStringList{"CL/0/0", "CL/0/0"}));
     EXPECT_EQ(Elenco(QStringLiteral("SELECT ProgQtaRes FROM LUMO_ProgCauz ORDER BY IdDestinazione, FlTipoScheda")),
-              (QStringList{"4", "4", "0"})) << "no card moved";
+              (QStringList{"4", "4", "0"}))
+        << "no card moved";
     // a return already taken by a document is not pending
-    Esegui(QStringLiteral("INSERT INTO LUMO_MovResT (KMovResT, IdContoTp, IdConto, IdDestinazione, KDocT, FlTipoDocColl) "
-                          "VALUES (900, 'CL', 'C002', 1, 55, 1)"));
-    Esegui(QStringLiteral("INSERT INTO LUMO_MovResR (KMovResR, KMovResT, IdImballo, QtaRes) VALUES (900, 900, 'CAS', 7)"));
+    Esegui(
+        QStringLiteral("INSERT INTO LUMO_MovResT (KMovResT, IdContoTp, IdConto, IdDestinazione, KDocT, FlTipoDocColl) "
+                       "VALUES (900, 'CL', 'C002', 1, 55, 1)"));
+    Esegui(
+        QStringLiteral("INSERT INTO LUMO_MovResR (KMovResR, KMovResT, IdImballo, QtaRes) VALUES (900, 900, 'CAS', 7)"));
 
     TFqarn0202f *s = Schede(QStringLiteral("QARN0202F_C"));
     ASSERT_NE(s, nullptr);
@@ -117,7 +123,8 @@ TEST_F(ResiSchede, TheReturnsChecksAndALinkedReturnThatCannotBeDeleted)
     };
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdConto"), QStringLiteral("C001")));
     rifiuto(QStringLiteral("edIdConto"), QString(), QStringLiteral("Specificare un codice cliente"));
-    rifiuto(QStringLiteral("edIdConto"), QStringLiteral("C003"), QStringLiteral("Cliente non abilitato alla gestione cauzioni"));
+    rifiuto(QStringLiteral("edIdConto"), QStringLiteral("C003"),
+            QStringLiteral("Cliente non abilitato alla gestione cauzioni"));
     rifiuto(QStringLiteral("edIdConto"), QStringLiteral("ZZ'9"), QStringLiteral("Codice Cliente non Valido"));
     rifiuto(QStringLiteral("edIdDestinazione"), QStringLiteral("2"), QStringLiteral("Codice Destinatario non valido"));
     // the searches: the customers, the customer's own destinations
@@ -126,7 +133,8 @@ TEST_F(ResiSchede, TheReturnsChecksAndALinkedReturnThatCannotBeDeleted)
     ASSERT_TRUE(Scrivi(f, QStringLiteral("edIdConto"), QStringLiteral("C002")));
     EXPECT_EQ(Elencati(f, QStringLiteral("edIdDestinazione")), (QStringList{"1", "2"}));
     f->TTDettaglio->Append();
-    EXPECT_THROW(f->TTDettaglio->FieldByName(QStringLiteral("IdImballo"))->SetAsString(QStringLiteral("XX")), Exception);
+    EXPECT_THROW(f->TTDettaglio->FieldByName(QStringLiteral("IdImballo"))->SetAsString(QStringLiteral("XX")),
+                 Exception);
     f->TTDettaglio->Cancel();
     // a quantity needs its packaging code; an empty row is dropped
     f->TTDettaglio->Append();
@@ -160,11 +168,13 @@ TEST_F(ResiSchede, TheReturnsChecksAndALinkedReturnThatCannotBeDeleted)
 
     const int reso = Reso(f, QStringLiteral("C001"), 0, {{QStringLiteral("CAS"), 4}, {QStringLiteral("BOT"), 6}});
     // a document takes it meanwhile
-    AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_MovResT SET KDocT = 77, FlTipoDocColl = 1 WHERE KMovResT = ?"), {reso});
+    AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_MovResT SET KDocT = 77, FlTipoDocColl = 1 WHERE KMovResT = ?"),
+                           {reso});
     Vai(f, reso);
     script.Yes(Cancellazione);
     Premi(f, nbDelete);
-    EXPECT_EQ(script.LastText(), QStringLiteral("Attenzione movimento collegato ad un documento! - operazione non consentita"));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Attenzione movimento collegato ad un documento! - operazione non consentita"));
     EXPECT_EQ(f->tMain->State(), dsBrowse);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_MovResT")), 1);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_MovResR")), 2) << "left whole";
@@ -196,7 +206,8 @@ TEST_F(ResiSchede, TheSearchSelectsByTypeAccountAndPeriod)
             pars.FieldByName(QStringLiteral("DaData"))->SetAsDateTime(QDateTime(da, QTime(0, 0)));
         QString lista, filtro;
         TFLumoRicercaMovimenti::CreaSelezione(&pars, QStringLiteral("KMovResT"), lista, filtro);
-        return Elenco(QStringLiteral("SELECT KMovResT FROM LUMO_MovResT WHERE ") + filtro + QStringLiteral(" ORDER BY KMovResT"));
+        return Elenco(QStringLiteral("SELECT KMovResT FROM LUMO_MovResT WHERE ") + filtro
+                      + QStringLiteral(" ORDER BY KMovResT"));
     };
     const QString a = QString::number(primo), b = QString::number(secondo);
     EXPECT_EQ(trovati(QString(), QString()), (QStringList{a, b}));
@@ -254,7 +265,8 @@ TEST_F(ResiSchede, CardsOfOneTypeWithTheirChecks)
     EXPECT_EQ(F(s, "EsiAttEcc"), 3);
     Premi(s, nbPost);
     EXPECT_EQ(s->TMain->State(), dsBrowse) << script.LastText().toStdString();
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdContoTp, IdConto, IdImballo, EsiAttEcc FROM LUMO_ProgCauz WHERE IdImballo = 'FUS'")),
+    EXPECT_EQ(Elenco(QStringLiteral(
+                  "SELECT IdContoTp, IdConto, IdImballo, EsiAttEcc FROM LUMO_ProgCauz WHERE IdImballo = 'FUS'")),
               QStringList{"FO/F001/FUS/3"});
     EXPECT_TRUE(s->Close());
     ProcessEvents();
@@ -271,7 +283,8 @@ TEST_F(ResiSchede, CardsOfOneTypeWithTheirChecks)
     EXPECT_FALSE(Scrivi(c, QStringLiteral("edIdConto"), QStringLiteral("C003")));
     EXPECT_EQ(script.LastText(), QStringLiteral("Cliente non abilitato per le cauzioni"));
     Premi(c, nbPost);
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdDestinazione FROM LUMO_ProgCauz WHERE IdContoTp = 'CL'")), QStringList{"999"});
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdDestinazione FROM LUMO_ProgCauz WHERE IdContoTp = 'CL'")),
+              QStringList{"999"});
 
     // a card of the other type reached by the table is refused for editing
     c->TMain->Close();
@@ -305,7 +318,8 @@ TEST_F(ResiSchede, ADirectPostRacingAJournalSaveFailsAndKeepsTheStoredCard)
     ASSERT_EQ(s->TMain->State(), dsEdit);
     EXPECT_TRUE(Scrivi(s, QStringLiteral("edProgQtaCar"), QStringLiteral("9")));
     // a journal save of another user moves the card meanwhile
-    AltroUtente()->ExecSQL(QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = ProgQtaCar + 2 WHERE IdConto = 'C001'"));
+    AltroUtente()->ExecSQL(
+        QStringLiteral("UPDATE LUMO_ProgCauz SET ProgQtaCar = ProgQtaCar + 2 WHERE IdConto = 'C001'"));
     script.ClearMessages();
     Premi(s, nbPost);
     EXPECT_TRUE(script.LastText().startsWith(QStringLiteral("Record modificato o cancellato da un altro utente")))

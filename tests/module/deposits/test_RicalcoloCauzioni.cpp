@@ -29,7 +29,8 @@ protected:
         Depositi::SetUp();
         if (IsSkipped() || company.Db().Attached())
             return;
-        Listino(QStringLiteral("L01"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 2}, {QStringLiteral("BOT"), 0.5}});
+        Listino(QStringLiteral("L01"), QStringLiteral("EUR"),
+                {{QStringLiteral("CAS"), 2}, {QStringLiteral("BOT"), 0.5}});
         Esegui(QStringLiteral("INSERT INTO CausaliBolleCli (IdCausale, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, "
                               "UT_LMQ_FlAggCauB) VALUES ('BV', 1, 0, 1)"));
     }
@@ -40,7 +41,8 @@ protected:
         Esegui(QStringLiteral("INSERT INTO LUMO_MovCauT (KContaT, DataReg, FlTipoDocColl, KDocT, IdContoTp, IdConto, "
                               "IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB) VALUES "
                               "(?, ?, ?, ?, 'CL', ?, ?, 'EUR', 1, 1, 1, 0)"),
-               {chiave, QDateTime(QDate(2026, 3, 1).addDays(chiave % 28), QTime(0, 0)), kDocT == 0 ? 0 : 1, kDocT, conto, destinazione});
+               {chiave, QDateTime(QDate(2026, 3, 1).addDays(chiave % 28), QTime(0, 0)), kDocT == 0 ? 0 : 1, kDocT,
+                conto, destinazione});
         Esegui(QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar, QtaRes, Prezzo, "
                               "ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 0, 0)"),
                {chiave * 10, chiave, imballo, car, res, prezzo, valCar, valRes});
@@ -48,13 +50,15 @@ protected:
     // A customer delivery note with its stored summary row.
     void Bolla(int chiave, const QString &conto, int destinazione, const QString &imballo, double car, double prezzo)
     {
-        Esegui(QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, DataDocumento, IdClienteTp, IdCliente, "
-                              "IdDestinazione, IdDivisa, Cambio) VALUES (?, 'BV', ?, 'CL', ?, ?, 'EUR', 1)"),
-               {chiave, QDateTime(QDate(2026, 4, 1), QTime(0, 0)), conto, destinazione});
-        Esegui(QStringLiteral("INSERT INTO LUMO_CauzDocBoll (KMovimento, FlTipoDocColl, KBolleCliT, IdImballo, QtaCar, "
-                              "QtaRes, Prezzo, ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc) VALUES (?, 1, ?, ?, ?, 0, ?, "
-                              "?, 0, 0, 0)"),
-               {chiave, chiave, imballo, car, prezzo, car * prezzo});
+        Esegui(
+            QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, DataDocumento, IdClienteTp, IdCliente, "
+                           "IdDestinazione, IdDivisa, Cambio) VALUES (?, 'BV', ?, 'CL', ?, ?, 'EUR', 1)"),
+            {chiave, QDateTime(QDate(2026, 4, 1), QTime(0, 0)), conto, destinazione});
+        Esegui(
+            QStringLiteral("INSERT INTO LUMO_CauzDocBoll (KMovimento, FlTipoDocColl, KBolleCliT, IdImballo, QtaCar, "
+                           "QtaRes, Prezzo, ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc) VALUES (?, 1, ?, ?, ?, 0, ?, "
+                           "?, 0, 0, 0)"),
+            {chiave, chiave, imballo, car, prezzo, car * prezzo});
     }
     QStringList Schede()
     {
@@ -88,16 +92,17 @@ TEST_F(RicalcoloCauzioni, CardsAreRebuiltFromManualMovementsAndSummariesAndNothi
 {
     Movimento(1, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 10, 4, 2);
     Movimento(2, QStringLiteral("C002"), 1, QStringLiteral("CAS"), -3, 0, 0, -7.5, 0); // a transfer's source row
-    Movimento(3, QStringLiteral("C001"), 2, QStringLiteral("BOT"), 6, 0, 0.5); // no cards per destination: at 0
-    Movimento(4, QStringLiteral("C003"), 0, QStringLiteral("CAS"), 9, 0, 2);   // keeps no deposits
+    Movimento(3, QStringLiteral("C001"), 2, QStringLiteral("BOT"), 6, 0, 0.5);         // no cards per destination: at 0
+    Movimento(4, QStringLiteral("C003"), 0, QStringLiteral("CAS"), 9, 0, 2);           // keeps no deposits
     Movimento(5, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 100, 0, 2, 0, 0, 55); // a document's own
     Bolla(55, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 5, 2);
     // a stale card, zeroed
-    Esegui(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, FlTipoScheda, IdImballo, "
-                          "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, ProgValCarF, "
-                          "ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, QtaCarEcc, QtaResEcc, "
-                          "EsiAttEcc) VALUES ('CL', 'C002', 2, 0, 'FUS', 'EUR', 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, "
-                          "7, 7)"));
+    Esegui(QStringLiteral(
+        "INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, FlTipoScheda, IdImballo, "
+        "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, ProgValCarF, "
+        "ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, QtaCarEcc, QtaResEcc, "
+        "EsiAttEcc) VALUES ('CL', 'C002', 2, 0, 'FUS', 'EUR', 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, "
+        "7, 7)"));
 
     auto *d = Apri<TFqarn0156d>(QStringLiteral("QARN0156D"));
     ASSERT_NE(d, nullptr);
@@ -110,7 +115,7 @@ TEST_F(RicalcoloCauzioni, CardsAreRebuiltFromManualMovementsAndSummariesAndNothi
     EXPECT_EQ(script.LastText(), QStringLiteral("Elaborazione Terminata"));
     const QStringList attese{
         // manual 10/4 at 2 and the transfer row's own -7.5; the summary 5 at 2 in the general and delivery-note sets
-        "C001/0/0/BOT/6/0/3/0/6/3/0/0/0/0",         "C001/0/1/BOT/6/0/3/0/6/3/0/0/0/0",
+        "C001/0/0/BOT/6/0/3/0/6/3/0/0/0/0", "C001/0/1/BOT/6/0/3/0/6/3/0/0/0/0",
         "C002/0/1/CAS/12/4/22.5/8/7/12.5/5/10/0/0", "C002/1/0/CAS/12/4/22.5/8/7/12.5/5/10/0/0",
         "C002/2/0/FUS/0/0/0/0/0/0/0/0/0/0"};
     EXPECT_EQ(Schede(), attese);
@@ -232,17 +237,20 @@ protected:
         if (IsSkipped() || company.Db().Attached())
             return;
         Esegui(QStringLiteral("UPDATE Imballi SET FlUtilizzo = 0"));
-        Esegui(QStringLiteral("UPDATE CausaliBolleCli SET UT_LMQ_FlCauzioni = 1, UT_LMQ_FlReso = 0, UT_LMQ_FlAggMovC = 1"));
-        Esegui(QStringLiteral("INSERT INTO CausaliBolleCli (IdCausale, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggMovC) "
-                              "VALUES ('NC', 0, 1, 1)"));
+        Esegui(QStringLiteral(
+            "UPDATE CausaliBolleCli SET UT_LMQ_FlCauzioni = 1, UT_LMQ_FlReso = 0, UT_LMQ_FlAggMovC = 1"));
+        Esegui(QStringLiteral(
+            "INSERT INTO CausaliBolleCli (IdCausale, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggMovC) "
+            "VALUES ('NC', 0, 1, 1)"));
     }
     // A delivery note without summary; rows of (article, code 1, packages, code 2, units).
     void Documento(int chiave, const QString &conto, int destinazione, const QString &causale,
                    const QList<std::tuple<QString, QString, double, QString, double>> &righe)
     {
-        Esegui(QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
-                              "IdClienteTp, IdCliente, IdDestinazione, IdDivisa, Cambio) VALUES (?, ?, 2026, 1, ?, ?, 'CL', "
-                              "?, ?, 'EUR', 1)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                   "IdClienteTp, IdCliente, IdDestinazione, IdDivisa, Cambio) VALUES (?, ?, 2026, 1, ?, ?, 'CL', "
+                   "?, ?, 'EUR', 1)"),
                {chiave, causale, chiave, QDateTime(QDate(2026, 5, 2), QTime(0, 0)), conto, destinazione});
         int n = 0;
         for (const auto &[articolo, i1, lunghezza, i2, quantita] : righe)
@@ -270,7 +278,8 @@ protected:
     }
 };
 
-const QString FineCastelletti = QStringLiteral("Elaborazione terminata.. eseguire generazione movimento e progressivi cauzioni");
+const QString FineCastelletti =
+    QStringLiteral("Elaborazione terminata.. eseguire generazione movimento e progressivi cauzioni");
 
 } // namespace
 
@@ -306,10 +315,11 @@ TEST_F(GenerazioniCauzioni, SummariesThenMovementsThenCardsCountEachDocumentOnce
 
     script.ClearMessages();
     Lavoro(1, QStringLiteral("Elaborazione Terminata"));
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT T.KDocT, T.FlTipoDocColl, T.IdConto, T.IdDestinazione, R.IdImballo, R.QtaCar, "
-                                    "R.ValoreCar FROM LUMO_MovCauT T JOIN LUMO_MovCauR R ON R.KContaT = T.KContaT WHERE "
-                                    "T.KDocT <> 0 ORDER BY T.KDocT, R.IdImballo")),
-              (QStringList{"60/1/C002/1/BOT/60/30", "60/1/C002/1/CAS/5/10", "61/1/C001/0/CAS/65/0"}))
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT T.KDocT, T.FlTipoDocColl, T.IdConto, T.IdDestinazione, R.IdImballo, R.QtaCar, "
+                              "R.ValoreCar FROM LUMO_MovCauT T JOIN LUMO_MovCauR R ON R.KContaT = T.KContaT WHERE "
+                              "T.KDocT <> 0 ORDER BY T.KDocT, R.IdImballo")),
+        (QStringList{"60/1/C002/1/BOT/60/30", "60/1/C002/1/CAS/5/10", "61/1/C001/0/CAS/65/0"}))
         << "rows without quantities skipped";
     script.ClearMessages();
     Lavoro(1, QStringLiteral("Elaborazione Terminata"));
@@ -329,14 +339,16 @@ TEST_F(GenerazioniCauzioni, ADocumentFailingInJob1LeavesNothingAndTheOthersCommi
     Lavoro(2, FineCastelletti);
     QSqlQuery ddl(company.Database().Connection());
     if (company.Db().IsPostgres())
-        ASSERT_TRUE(ddl.exec(QStringLiteral("CREATE FUNCTION guasto() RETURNS trigger AS $$ BEGIN IF NEW.IdImballo = 'CAS' "
-                                            "AND NEW.QtaCar = 5 THEN RAISE EXCEPTION 'guasto'; END IF; RETURN NEW; END $$ "
-                                            "LANGUAGE plpgsql"))
-                    && ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_MovCauR FOR EACH ROW "
-                                               "EXECUTE FUNCTION guasto()")));
+        ASSERT_TRUE(
+            ddl.exec(QStringLiteral("CREATE FUNCTION guasto() RETURNS trigger AS $$ BEGIN IF NEW.IdImballo = 'CAS' "
+                                    "AND NEW.QtaCar = 5 THEN RAISE EXCEPTION 'guasto'; END IF; RETURN NEW; END $$ "
+                                    "LANGUAGE plpgsql"))
+            && ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_MovCauR FOR EACH ROW "
+                                       "EXECUTE FUNCTION guasto()")));
     else
-        ASSERT_TRUE(ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_MovCauR WHEN NEW.IdImballo = "
-                                            "'CAS' AND NEW.QtaCar = 5 BEGIN SELECT RAISE(ABORT, 'guasto'); END")));
+        ASSERT_TRUE(
+            ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_MovCauR WHEN NEW.IdImballo = "
+                                    "'CAS' AND NEW.QtaCar = 5 BEGIN SELECT RAISE(ABORT, 'guasto'); END")));
     script.ClearMessages();
     Lavoro(1, QStringLiteral("Elaborazione Terminata"));
     EXPECT_EQ(script.Texts().size(), 3) << script.Texts().join(QLatin1Char('|')).toStdString();
@@ -360,9 +372,10 @@ TEST_F(GenerazioniCauzioni, RowsCopiedByKeysThrowWhenOneNoLongerMatchesAndLeaveN
         TXTransaction transazione(db);
         CAUZ_InserimentoMultiplo scrittura = CAUZ_InserimentoMultiplo::PerChiavi(
             db,
-            QStringLiteral("INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar) SELECT v.column1, v.column2, "
-                           "M.IdImballo, M.QtaCar FROM (VALUES %1) AS v JOIN LUMO_CauzDocBoll M ON M.KMovimento = "
-                           "v.column3 AND M.QtaCar <> 0"),
+            QStringLiteral(
+                "INSERT INTO LUMO_MovCauR (KContaR, KContaT, IdImballo, QtaCar) SELECT v.column1, v.column2, "
+                "M.IdImballo, M.QtaCar FROM (VALUES %1) AS v JOIN LUMO_CauzDocBoll M ON M.KMovimento = "
+                "v.column3 AND M.QtaCar <> 0"),
             3);
         for (qsizetype i = 0; i < righe.size(); ++i)
             scrittura.Aggiungi({900 + i, 9, righe[i]});
@@ -405,15 +418,18 @@ TEST_F(GenerazioniCauzioni, Job2ReadsTheHeadsAsStoredNowManyToAStatement)
 TEST_F(RicalcoloCauzioni, AfterMovementsAndTransfersInAnyOrderJob0LeavesEveryCardAsItWas)
 {
     Esegui(QStringLiteral("UPDATE Clienti SET UT_LMQ_IdListCau = 'L02' WHERE IdConto = 'C001'"));
-    Listino(QStringLiteral("L02"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 1.7}, {QStringLiteral("BOT"), 0.33}});
-    const QList<QPair<QString, int>> conti{{QStringLiteral("C001"), 0}, {QStringLiteral("C002"), 1}, {QStringLiteral("C002"), 2}};
+    Listino(QStringLiteral("L02"), QStringLiteral("EUR"),
+            {{QStringLiteral("CAS"), 1.7}, {QStringLiteral("BOT"), 0.33}});
+    const QList<QPair<QString, int>> conti{
+        {QStringLiteral("C001"), 0}, {QStringLiteral("C002"), 1}, {QStringLiteral("C002"), 2}};
     const QStringList codici{QStringLiteral("CAS"), QStringLiteral("BOT"), QStringLiteral("FUS")};
     auto arrotondate = [&] { return SchedeArrotondate(company.Database()); };
     std::mt19937 caso(24);
     int trasferimenti = 0;
     for (int giro = 0; giro < 3; ++giro) {
         // clear of the keys the transfers draw
-        int chiave = company.Database().ScalarValue(QStringLiteral("SELECT MAX(KContaT) FROM LUMO_MovCauT")).toInt() + 1000;
+        int chiave =
+            company.Database().ScalarValue(QStringLiteral("SELECT MAX(KContaT) FROM LUMO_MovCauT")).toInt() + 1000;
         for (int i = 0; i < 4; ++i, ++chiave) {
             const auto &[conto, dest] = conti.at(int(caso() % conti.size()));
             Movimento(chiave, conto, dest, codici.at(int(caso() % codici.size())), double(caso() % 20) - 4,
@@ -448,8 +464,9 @@ TEST_F(GenerazioniCauzioni, ReturnCausalsSupplierNotesAndAccountsWithoutDestinat
                           "UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC) VALUES ('BR', 1, 1, 1, 0, 1, 1)"));
     Esegui(QStringLiteral("INSERT INTO CausaliFattCli (IdCausale, FlTipoDocumento, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, "
                           "UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC) VALUES ('NR', 3, 1, 1, 1, 0, 1)"));
-    Esegui(QStringLiteral("INSERT INTO CausaliBolleFor (IdCausale, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, "
-                          "UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC) VALUES ('BA', 1, 1, 0, 1, 1)"));
+    Esegui(
+        QStringLiteral("INSERT INTO CausaliBolleFor (IdCausale, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, "
+                       "UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC) VALUES ('BA', 1, 1, 0, 1, 1)"));
     // C001 keeps no cards per destination: its destination 0 card holds 10 CAS
     Movimento(1, QStringLiteral("C001"), 0, QStringLiteral("CAS"), 10, 0, 2);
     ASSERT_TRUE(Ricalcola());
@@ -459,26 +476,30 @@ TEST_F(GenerazioniCauzioni, ReturnCausalsSupplierNotesAndAccountsWithoutDestinat
                           "IdClienteTp, IdCliente, IdDestinazione, IdDivisa, Cambio) VALUES (81, 'NR', 2026, 1, 81, ?, "
                           "'CL', 'C002', 2, 'EUR', 1)"),
            {QDateTime(QDate(2026, 5, 3), QTime(0, 0))});
-    Esegui(QStringLiteral("INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, IdProdotto, UT_LMQ_IdImballo1, Lunghezza, "
-                          "UT_LMQ_IdImballo2, Quantita) VALUES (8101, 81, 'VINO1', '', 0, 'BOT', 12)"));
+    Esegui(
+        QStringLiteral("INSERT INTO FattureCliRighe (KFattCliR, KFattCliT, IdProdotto, UT_LMQ_IdImballo1, Lunghezza, "
+                       "UT_LMQ_IdImballo2, Quantita) VALUES (8101, 81, 'VINO1', '', 0, 'BOT', 12)"));
     // supplier delivery notes with their summaries: F002 keeps no deposits
     for (const auto &[chiave, fornitore] : {std::pair{90, "F001"}, std::pair{91, "F002"}}) {
-        Esegui(QStringLiteral("INSERT INTO BolleForTeste (KBolleForT, IdCausale, Anno, Serie, Numero, DataDocumento, "
-                              "IdFornitoreTp, IdFornitore, IdDestinazione, IdDivisa, Cambio) VALUES (?, 'BA', 2026, 1, ?, "
-                              "?, 'FO', ?, 0, 'EUR', 1)"),
-               {chiave, chiave, QDateTime(QDate(2026, 5, 4), QTime(0, 0)), QLatin1String(fornitore)});
-        Esegui(QStringLiteral("INSERT INTO LUMO_CauzDocBollAcq (KMovimento, FlTipoDocColl, KBolleForT, IdImballo, QtaCar, "
-                              "QtaRes, Prezzo, ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc) VALUES (?, 3, ?, 'FUS', 3, 1, "
-                              "10, 30, 10, 0, 0)"),
-               {chiave, chiave});
+        Esegui(
+            QStringLiteral("INSERT INTO BolleForTeste (KBolleForT, IdCausale, Anno, Serie, Numero, DataDocumento, "
+                           "IdFornitoreTp, IdFornitore, IdDestinazione, IdDivisa, Cambio) VALUES (?, 'BA', 2026, 1, ?, "
+                           "?, 'FO', ?, 0, 'EUR', 1)"),
+            {chiave, chiave, QDateTime(QDate(2026, 5, 4), QTime(0, 0)), QLatin1String(fornitore)});
+        Esegui(
+            QStringLiteral("INSERT INTO LUMO_CauzDocBollAcq (KMovimento, FlTipoDocColl, KBolleForT, IdImballo, QtaCar, "
+                           "QtaRes, Prezzo, ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc) VALUES (?, 3, ?, 'FUS', 3, 1, "
+                           "10, 30, 10, 0, 0)"),
+            {chiave, chiave});
     }
 
     Lavoro(2, FineCastelletti);
     EXPECT_EQ(Castelletto(80), (QStringList{"BOT/0/0/0.5/0/0/0/0", "CAS/10/20/2/0/4/0/8", "FUS/0/0/0/0/0/0/0"}))
         << "a return books returns only, against the destination 0 card";
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdImballo, QtaCar, QtaRes, ValoreRes FROM LUMO_CauzDocFatt WHERE KFattCliT = 81 "
-                                    "AND IdImballo = 'BOT'")),
-              QStringList{"BOT/0/12/6"})
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT IdImballo, QtaCar, QtaRes, ValoreRes FROM LUMO_CauzDocFatt WHERE KFattCliT = 81 "
+                              "AND IdImballo = 'BOT'")),
+        QStringList{"BOT/0/12/6"})
         << "a credit note too";
     script.ClearMessages();
     Lavoro(1, QStringLiteral("Elaborazione Terminata"));
@@ -496,9 +517,12 @@ TEST_F(GenerazioniCauzioni, ReturnCausalsSupplierNotesAndAccountsWithoutDestinat
         EXPECT_EQ(S(QStringLiteral("C002"), tipo == 0 ? 2 : 0, tipo, QStringLiteral("BOT"), "ProgQtaResF"), 12);
         EXPECT_EQ(S(QStringLiteral("C002"), tipo == 0 ? 2 : 0, tipo, QStringLiteral("BOT"), "ProgQtaCar"), 0);
         for (const char *c : {"ProgQtaCar", "ProgQtaCarB"})
-            EXPECT_EQ(Scheda(QStringLiteral("FO"), QStringLiteral("F001"), 0, tipo, QStringLiteral("FUS"), QLatin1String(c)), 3)
+            EXPECT_EQ(
+                Scheda(QStringLiteral("FO"), QStringLiteral("F001"), 0, tipo, QStringLiteral("FUS"), QLatin1String(c)),
+                3)
                 << c;
-        EXPECT_EQ(Scheda(QStringLiteral("FO"), QStringLiteral("F001"), 0, tipo, QStringLiteral("FUS"), QStringLiteral("ProgValRes")),
+        EXPECT_EQ(Scheda(QStringLiteral("FO"), QStringLiteral("F001"), 0, tipo, QStringLiteral("FUS"),
+                         QStringLiteral("ProgValRes")),
                   10);
     }
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgCauz"), QStringLiteral("IdConto = 'C001' AND IdDestinazione <> 0")), 0);
@@ -520,7 +544,7 @@ TEST_F(GenerazioniCauzioni, WithDepositsSwitchedOffTheMenuCodeStillRebuildsTheCa
     EXPECT_EQ(S(QStringLiteral("C002"), 0, 1, QStringLiteral("CAS"), "ProgValRes"), 4);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgCauz"), QStringLiteral("IdConto = 'C001'")), 2);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgCauz"), QStringLiteral("IdConto = 'C001' AND ProgQtaCar = 0 AND "
-                                                                  "ProgValCar = 0")),
+                                                                    "ProgValCar = 0")),
               2);
 }
 
@@ -556,8 +580,8 @@ KV8_LAVORO_UTENTE(RicalcoloCauzioni, RicalcoloSchede)
 TEST_F(RicalcoloCauzioni, TwoUsersRebuildingAtOnceLeaveTheCardsOneRebuildGives)
 {
     for (int i = 1; i <= 40; ++i)
-        Movimento(i, QStringLiteral("C00%1").arg(1 + i % 2), i % 3, i % 2 ? QStringLiteral("CAS") : QStringLiteral("BOT"),
-                  10 + i, i % 4, 2);
+        Movimento(i, QStringLiteral("C00%1").arg(1 + i % 2), i % 3,
+                  i % 2 ? QStringLiteral("CAS") : QStringLiteral("BOT"), 10 + i, i % 4, 2);
     Bolla(55, QStringLiteral("C002"), 1, QStringLiteral("CAS"), 5, 2);
     ASSERT_TRUE(Ricalcola());
     const QStringList attese = Schede();

@@ -17,12 +17,12 @@ protected:
         Depositi::SetUp();
         if (IsSkipped())
             return;
-        Listino(QStringLiteral("L01"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 2.5}, {QStringLiteral("BOT"), 0}});
+        Listino(QStringLiteral("L01"), QStringLiteral("EUR"),
+                {{QStringLiteral("CAS"), 2.5}, {QStringLiteral("BOT"), 0}});
         Listino(QStringLiteral("L02"), QStringLiteral("EUR"), {{QStringLiteral("FUS"), 30}});
         Listino(QStringLiteral("L02"), QStringLiteral("USD"), {{QStringLiteral("FUS"), 33}});
     }
-    template <class T>
-    static void Imposta(T *d, const char *campo, const QVariant &valore)
+    template <class T> static void Imposta(T *d, const char *campo, const QVariant &valore)
     {
         d->tPars->FieldByName(QLatin1String(campo))->SetValue(valore);
     }
@@ -68,8 +68,9 @@ TEST_F(StampeCauzioni, PriceListsAllOrOfOneCurrency)
 
 TEST_F(StampeCauzioni, ReturnsPendingLinkedOrAll)
 {
-    Esegui(QStringLiteral("INSERT INTO LUMO_MovResT (KMovResT, DataReg, IdContoTp, IdConto, IdDestinazione, KDocT, FlTipoDocColl) "
-                          "VALUES (1, ?, 'CL', 'C001', 0, 0, 0), (2, ?, 'CL', 'C002', 1, 44, 1), (3, ?, 'CL', 'C002', 0, 0, 0)"),
+    Esegui(QStringLiteral(
+               "INSERT INTO LUMO_MovResT (KMovResT, DataReg, IdContoTp, IdConto, IdDestinazione, KDocT, FlTipoDocColl) "
+               "VALUES (1, ?, 'CL', 'C001', 0, 0, 0), (2, ?, 'CL', 'C002', 1, 44, 1), (3, ?, 'CL', 'C002', 0, 0, 0)"),
            {QDateTime(QDate(2026, 3, 1), QTime(0, 0)), QDateTime(QDate(2026, 3, 5), QTime(0, 0)),
             QDateTime(QDate(2026, 4, 1), QTime(0, 0))});
     Esegui(QStringLiteral("INSERT INTO LUMO_MovResR (KMovResR, KMovResT, IdImballo, QtaRes) VALUES "

@@ -17,7 +17,8 @@ protected:
         Depositi::SetUp();
         if (IsSkipped())
             return;
-        // tipo, conto, destinazione, tipo scheda, imballo, QtaCar, QtaRes, ValCar, ValRes, QtaCarF, QtaCarEcc, QtaResEcc
+        // tipo, conto, destinazione, tipo scheda, imballo, QtaCar, QtaRes, ValCar, ValRes, QtaCarF, QtaCarEcc,
+        // QtaResEcc
         Scheda("CL", "C001", 0, 0, "CAS", {10, 4, 100, 40, 2, 1, 3});
         Scheda("CL", "C001", 0, 1, "CAS", {10, 4, 100, 40, 2, 1, 3});
         Scheda("CL", "C002", 1, 0, "CAS", {5, 0, 50, 0, 0, 0, 0});
@@ -28,10 +29,11 @@ protected:
     void Scheda(const char *tipo, const char *conto, int destinazione, int tipoScheda, const char *imballo,
                 const QList<double> &v)
     {
-        Esegui(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, FlTipoScheda, IdImballo, "
-                              "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, "
-                              "ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, QtaCarEcc, "
-                              "QtaResEcc, EsiAttEcc) VALUES (?, ?, ?, ?, ?, 'EUR', ?, ?, ?, ?, ?, 0, 0, 0, 0, 0, 0, 0, ?, ?, 0)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, FlTipoScheda, IdImballo, "
+                   "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, "
+                   "ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, QtaCarEcc, "
+                   "QtaResEcc, EsiAttEcc) VALUES (?, ?, ?, ?, ?, 'EUR', ?, ?, ?, ?, ?, 0, 0, 0, 0, 0, 0, 0, ?, ?, 0)"),
                {QLatin1String(tipo), QLatin1String(conto), destinazione, tipoScheda, QLatin1String(imballo), v[0], v[1],
                 v[2], v[3], v[4], v[5], v[6]});
     }

@@ -23,8 +23,10 @@ protected:
         Depositi::SetUp();
         if (IsSkipped() || company.Db().Attached())
             return;
-        Listino(QStringLiteral("L01"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 2}, {QStringLiteral("BOT"), 0.5}});
-        Listino(QStringLiteral("L02"), QStringLiteral("EUR"), {{QStringLiteral("CAS"), 3.333}, {QStringLiteral("BOT"), 0.25}});
+        Listino(QStringLiteral("L01"), QStringLiteral("EUR"),
+                {{QStringLiteral("CAS"), 2}, {QStringLiteral("BOT"), 0.5}});
+        Listino(QStringLiteral("L02"), QStringLiteral("EUR"),
+                {{QStringLiteral("CAS"), 3.333}, {QStringLiteral("BOT"), 0.25}});
         Esegui(QStringLiteral("UPDATE Clienti SET UT_LMQ_IdListCau = 'L02' WHERE IdConto = 'C001'"));
     }
     // Both cards (per destination and account total) of a code with the figures given; the
@@ -33,12 +35,14 @@ protected:
                double valRes, double carEcc = 0, double resEcc = 0, const QString &divisa = QStringLiteral("EUR"))
     {
         for (int tipo : {0, 1})
-            Esegui(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, FlTipoScheda, IdImballo, "
-                                  "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, "
-                                  "ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, QtaCarEcc, "
-                                  "QtaResEcc, EsiAttEcc) VALUES ('CL', ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, 1, 1, 1, 2, 2, 2, 2, "
-                                  "?, ?, 0)"),
-                   {conto, tipo == 0 ? destinazione : 0, tipo, imballo, divisa, car, res, valCar, valRes, carEcc, resEcc});
+            Esegui(
+                QStringLiteral(
+                    "INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, FlTipoScheda, IdImballo, "
+                    "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, ProgQtaResF, "
+                    "ProgValCarF, ProgValResF, ProgQtaCarB, ProgQtaResB, ProgValCarB, ProgValResB, QtaCarEcc, "
+                    "QtaResEcc, EsiAttEcc) VALUES ('CL', ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, 1, 1, 1, 2, 2, 2, 2, "
+                    "?, ?, 0)"),
+                {conto, tipo == 0 ? destinazione : 0, tipo, imballo, divisa, car, res, valCar, valRes, carEcc, resEcc});
     }
     TFqarn0211d *Apri(const QString &da, int daDest, const QString &a, int aDest)
     {
@@ -54,8 +58,9 @@ protected:
     }
     QStringList Teste()
     {
-        return Elenco(QStringLiteral("SELECT IdConto, IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB, "
-                                     "KDocT, FlTipoDocColl FROM LUMO_MovCauT ORDER BY KContaT"));
+        return Elenco(
+            QStringLiteral("SELECT IdConto, IdDestinazione, IdDivisa, Cambio, FlAggCau, FlAggCauF, FlAggCauB, "
+                           "KDocT, FlTipoDocColl FROM LUMO_MovCauT ORDER BY KContaT"));
     }
     QStringList Righe()
     {
@@ -76,10 +81,11 @@ protected:
     {
         QSqlQuery ddl(company.Database().Connection());
         if (company.Db().IsPostgres())
-            return ddl.exec(QStringLiteral("CREATE FUNCTION guasto() RETURNS trigger AS $$ BEGIN IF NEW.QtaCar > 0 THEN "
-                                           "RAISE EXCEPTION 'guasto'; END IF; RETURN NEW; END $$ LANGUAGE plpgsql"))
-                && ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_MovCauR FOR EACH ROW "
-                                           "EXECUTE FUNCTION guasto()"));
+            return ddl.exec(
+                       QStringLiteral("CREATE FUNCTION guasto() RETURNS trigger AS $$ BEGIN IF NEW.QtaCar > 0 THEN "
+                                      "RAISE EXCEPTION 'guasto'; END IF; RETURN NEW; END $$ LANGUAGE plpgsql"))
+                   && ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_MovCauR FOR EACH ROW "
+                                              "EXECUTE FUNCTION guasto()"));
         return ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_MovCauR WHEN NEW.QtaCar > 0 "
                                        "BEGIN SELECT RAISE(ABORT, 'guasto'); END"));
     }
@@ -96,7 +102,8 @@ TEST_F(TrasferimentoCauzioni, ThreeCodesGiveTwoHeadsSourceFirstAndTheTargetPrice
     ASSERT_NE(d, nullptr);
     QPointer<TFqarn0211d> finestra(d);
     EXPECT_EQ(d->tPars->FieldByName(QStringLiteral("_IdListCau"))->AsString(), QStringLiteral("L02"));
-    EXPECT_EQ(d->tPars->FieldByName(QStringLiteral("_DaRagioneSociale"))->AsString(), QStringLiteral("Ristorante Bianchi"));
+    EXPECT_EQ(d->tPars->FieldByName(QStringLiteral("_DaRagioneSociale"))->AsString(),
+              QStringLiteral("Ristorante Bianchi"));
     d->btEsegui->click();
     ProcessEvents();
     EXPECT_EQ(script.Texts(), QStringList{"Trasferimento Completato!"});
@@ -121,7 +128,8 @@ TEST_F(TrasferimentoCauzioni, ThreeCodesGiveTwoHeadsSourceFirstAndTheTargetPrice
         EXPECT_NEAR(S(QStringLiteral("C001"), 0, tipo, QStringLiteral("CAS"), "ProgValCar"), 26.66, 1e-9);
         EXPECT_NEAR(S(QStringLiteral("C001"), 0, tipo, QStringLiteral("CAS"), "ProgValResF"), 6.67, 1e-9);
         EXPECT_EQ(S(QStringLiteral("C001"), 0, tipo, QStringLiteral("CAS"), "QtaCarEcc"), 2);
-        EXPECT_EQ(S(QStringLiteral("C001"), 0, tipo, QStringLiteral("FUS"), "ProgQtaCar"), 5) << "moved without a price";
+        EXPECT_EQ(S(QStringLiteral("C001"), 0, tipo, QStringLiteral("FUS"), "ProgQtaCar"), 5)
+            << "moved without a price";
         EXPECT_EQ(S(QStringLiteral("C001"), 0, tipo, QStringLiteral("FUS"), "ProgValCar"), 0);
     }
 }
@@ -240,8 +248,8 @@ TEST_F(TrasferimentoCauzioni, AnErrorInTheTargetPassRollsEverythingBack)
     EXPECT_EQ(TutteLeSchede(), prima);
 
     // the module's tables hold nothing of the rolled-back run: a second run works
-    Esegui(QStringLiteral("DROP TRIGGER tr_guasto") + (company.Db().IsPostgres() ? QStringLiteral(" ON LUMO_MovCauR")
-                                                                                  : QString()));
+    Esegui(QStringLiteral("DROP TRIGGER tr_guasto")
+           + (company.Db().IsPostgres() ? QStringLiteral(" ON LUMO_MovCauR") : QString()));
     script.ClearMessages();
     d = Apri(QStringLiteral("C002"), 1, QStringLiteral("C001"), 0);
     ASSERT_NE(d, nullptr);
@@ -276,14 +284,17 @@ TEST_F(TrasferimentoCauzioni, AccountsAndDestinationsAreChecked)
         EXPECT_FALSE(Scrivi(d, controllo, testo)) << testo.toStdString();
         EXPECT_EQ(script.LastText(), messaggio) << testo.toStdString();
     };
-    rifiuto(QStringLiteral("edDa_IdConto"), QStringLiteral("C003"), QStringLiteral("Cliente non abilitato alla gestione cauzioni"));
+    rifiuto(QStringLiteral("edDa_IdConto"), QStringLiteral("C003"),
+            QStringLiteral("Cliente non abilitato alla gestione cauzioni"));
     rifiuto(QStringLiteral("edA_IdConto"), QStringLiteral("X'1"), QStringLiteral("Codice Cliente non Valido"));
     EXPECT_TRUE(Scrivi(d, QStringLiteral("edA_IdConto"), QStringLiteral("C002")));
     EXPECT_EQ(d->tPars->FieldByName(QStringLiteral("_IdListCau"))->AsString(), QStringLiteral("L01"));
-    rifiuto(QStringLiteral("edA_IdDestinazione"), QStringLiteral("9"), QStringLiteral("Codice Destinatario non valido"));
+    rifiuto(QStringLiteral("edA_IdDestinazione"), QStringLiteral("9"),
+            QStringLiteral("Codice Destinatario non valido"));
     EXPECT_TRUE(Scrivi(d, QStringLiteral("edA_IdDestinazione"), QStringLiteral("2")));
     d->tPars->FieldByName(QStringLiteral("IdContoTp"))->SetValue(QStringLiteral("FO"));
-    rifiuto(QStringLiteral("edDa_IdConto"), QStringLiteral("F002"), QStringLiteral("Fornitore non abilitato alla gestione cauzioni"));
+    rifiuto(QStringLiteral("edDa_IdConto"), QStringLiteral("F002"),
+            QStringLiteral("Fornitore non abilitato alla gestione cauzioni"));
     EXPECT_TRUE(Scrivi(d, QStringLiteral("edDa_IdConto"), QStringLiteral("F001")));
     EXPECT_EQ(d->tPars->FieldByName(QStringLiteral("_DaRagioneSociale"))->AsString(), QStringLiteral("Vetreria Nord"));
     EXPECT_EQ(d->tPars->FieldByName(QStringLiteral("_IdListCau"))->AsString(), QString()) << "no list for suppliers";

@@ -60,7 +60,8 @@ protected:
                "VALUES ('1', 1, 1, 0, 0, 0)");
         Esegui("INSERT INTO Imballi (IdImballo, DsImballo) VALUES ('CAS', 'Cassa'), ('BOT', 'Bottiglia')");
         Esegui("INSERT INTO LUMO_LisCauzT (KContaT, IdListino, IdDivisa) VALUES (1, 'L1', 'EUR')");
-        Esegui("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (1, 1, 'CAS', 2), (2, 1, 'BOT', 0.1)");
+        Esegui("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (1, 1, 'CAS', 2), (2, 1, 'BOT', "
+               "0.1)");
         Esegui("INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)");
         Esegui("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva, QtaImballo, IdImballo, UT_LMQ_IdImballo2, "
                "UT_LMQ_IdBottiglia, UT_LMQ_FlPrzLit, UT_LMQ_FlTipArt) VALUES "
@@ -69,9 +70,10 @@ protected:
                "('K01', 'Confezione regalo', 'PZ', '22', 0, '', '', '', 0, 3)");
         Esegui("UPDATE Clienti SET UT_LMQ_FlCauz = 1, UT_LMQ_IdListCau = 'L1', UT_LMQ_ContoCau = '4010' "
                "WHERE IdConto = 'C1'");
-        Esegui("INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro, "
-               "IdCausaleMaga, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggMovC, UT_LMQ_FlNumCol) "
-               "VALUES ('FV', 'Fattura accompagnatoria', 0, 0, 1, 'VEN', 1, 1, 1, 1, 1)");
+        Esegui(
+            "INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, SerieRegistro, FlTipoRegistro, "
+            "IdCausaleMaga, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggMovC, UT_LMQ_FlNumCol) "
+            "VALUES ('FV', 'Fattura accompagnatoria', 0, 0, 1, 'VEN', 1, 1, 1, 1, 1)");
         Esegui("INSERT INTO TipiListino (IdListino, DsListino, UT_LMQ_FlTipoPrz) VALUES ('LC', 'Per confezione', 1), "
                "('LU', 'Senza tipo', 0)");
         Esegui("INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlConvQuantita) VALUES (3, 'Misura', 0, 1), "
@@ -95,12 +97,13 @@ protected:
     // the parcels; speseTrasporto is how it charges transport (0 none, 1 on the document, 2 per row).
     void CausaleBollaCauzioni(int speseTrasporto = 0)
     {
-        Esegui(QStringLiteral("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga, "
-                              "UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC, UT_LMQ_FlNumCol, "
-                              "UT_LMQ_FlTipoGest) VALUES ('DV', 'DDT con cauzioni', 0, 'VEN', 1, 1, 1, 1, 1, %1)")
-                   .arg(speseTrasporto)
-                   .toUtf8()
-                   .constData());
+        Esegui(
+            QStringLiteral("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, Serie, IdCausaleMaga, "
+                           "UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC, UT_LMQ_FlNumCol, "
+                           "UT_LMQ_FlTipoGest) VALUES ('DV', 'DDT con cauzioni', 0, 'VEN', 1, 1, 1, 1, 1, %1)")
+                .arg(speseTrasporto)
+                .toUtf8()
+                .constData());
     }
     // The module's parameters changed: read again at the next menu choice.
     void Parametri(const char *assegnazioni)
@@ -110,7 +113,8 @@ protected:
             DMILUMO->lkLUMO_Parametri->Close();
     }
     // The invoice window with the head of customer C1 under causal FV.
-    TFSVen0008f_p *NuovaFattura(const QString &causale = QStringLiteral("FV"), const QString &cliente = QStringLiteral("C1"))
+    TFSVen0008f_p *NuovaFattura(const QString &causale = QStringLiteral("FV"),
+                                const QString &cliente = QStringLiteral("C1"))
     {
         auto *f = Apri<TFSVen0008f_p>(QStringLiteral("SVEN0008F_F"));
         if (!f)
@@ -220,8 +224,7 @@ protected:
     static double Campo(TDataSet *d, const char *campo) { return d->FieldByName(QLatin1String(campo))->AsFloat(); }
     // The deposit tab of a document window shown (the summary built), its CAS row given the
     // cases returned.
-    template <class Finestra>
-    static void ResiCasse(Finestra *f, double rese)
+    template <class Finestra> static void ResiCasse(Finestra *f, double rese)
     {
         f->KPageControl->setCurrentWidget(f->tsLUMO_CauzDoc);
         kv8test::ProcessEvents();

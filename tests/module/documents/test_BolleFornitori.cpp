@@ -43,9 +43,10 @@ protected:
     }
     QStringList SchedeFornitore()
     {
-        return Elenco(QStringLiteral("SELECT IdImballo, FlTipoScheda, ProgQtaCar, ProgQtaRes FROM LUMO_ProgCauz "
-                                     "WHERE IdContoTp = 'FO' AND IdConto = 'F1' AND (ProgQtaCar <> 0 OR ProgQtaRes <> 0) "
-                                     "ORDER BY IdImballo, FlTipoScheda"));
+        return Elenco(
+            QStringLiteral("SELECT IdImballo, FlTipoScheda, ProgQtaCar, ProgQtaRes FROM LUMO_ProgCauz "
+                           "WHERE IdContoTp = 'FO' AND IdConto = 'F1' AND (ProgQtaCar <> 0 OR ProgQtaRes <> 0) "
+                           "ORDER BY IdImballo, FlTipoScheda"));
     }
     qint64 Chiave() { return Valore(QStringLiteral("SELECT MAX(KBolleForT) FROM BolleForTeste")).toLongLong(); }
 };

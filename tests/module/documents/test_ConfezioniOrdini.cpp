@@ -45,12 +45,13 @@ protected:
     void RigaOrdine(int chiave, const char *articolo, double confezioni, double pezzi, double confSpedite,
                     int tipoRigo = 0, double importo = 120)
     {
-        Esegui(QStringLiteral("INSERT INTO OrdiniCliRighe (KOrdiniCliR, KOrdiniCliT, NumOrdine, TipoRigo, IdProdotto, "
-                              "Descrizione, IdUM, Lunghezza, Quantita2Ord, QuantitaOrd, QuantitaSpe, QuantitaAnn, "
-                              "QuantitaSal, QuantitaPre, FlStato, ImportoNN, ControValoreNN, ImportoLordo, ControValoreL, "
-                              "ImportoSpedito, ControvSpedito, ImportoSpeditoL, ControvSpeditoL, Prezzo, IdIva, "
-                              "UT_QtaConfSpe, UT_QtaConfSal) VALUES (%1, 1, %1, %2, '%3', 'Vino', 'BT', %4, %5, %6, %7, 0, "
-                              "0, 0, %8, %9, %9, %9, %9, 0, 0, 0, 0, 2, '22', %10, 0)")
+        Esegui(QStringLiteral(
+                   "INSERT INTO OrdiniCliRighe (KOrdiniCliR, KOrdiniCliT, NumOrdine, TipoRigo, IdProdotto, "
+                   "Descrizione, IdUM, Lunghezza, Quantita2Ord, QuantitaOrd, QuantitaSpe, QuantitaAnn, "
+                   "QuantitaSal, QuantitaPre, FlStato, ImportoNN, ControValoreNN, ImportoLordo, ControValoreL, "
+                   "ImportoSpedito, ControvSpedito, ImportoSpeditoL, ControvSpeditoL, Prezzo, IdIva, "
+                   "UT_QtaConfSpe, UT_QtaConfSal) VALUES (%1, 1, %1, %2, '%3', 'Vino', 'BT', %4, %5, %6, %7, 0, "
+                   "0, 0, %8, %9, %9, %9, %9, 0, 0, 0, 0, 2, '22', %10, 0)")
                    .arg(chiave)
                    .arg(tipoRigo)
                    .arg(QLatin1String(articolo))
@@ -197,7 +198,8 @@ TEST_F(ConfezioniOrdini, TheOrderModuleKeepsThePackagesShippedOfItsRows)
     DMISCon = new ConaiRifiutato(Application);
     ASSERT_TRUE(sven->PosizionaRigoOrdine(1));
     EXPECT_FALSE(orc->AggiornaRigoOrdine(2, 1, 0, &cinque.t, o, 0, 0));
-    EXPECT_EQ(script.LastText(), QStringLiteral("Errore in aggiornamento riferimenti CONAI collegati: rigo CONAI bloccato"));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Errore in aggiornamento riferimenti CONAI collegati: rigo CONAI bloccato"));
     EXPECT_EQ(script.Messages().last().Type, mtInformation);
     delete DMISCon.data();
 }
@@ -226,7 +228,8 @@ TEST_F(ConfezioniOrdini, AnInvoiceOfTwoOrderLinesShipsAndGivesBackTheirPackages)
     f->Close();
     kv8test::ProcessEvents();
     f = Apri<TFSVen0008f_p>(
-        QStringLiteral("SVEN0008F_F;%1").arg(Valore(QStringLiteral("SELECT MAX(KFattCliT) FROM FattureCliTeste")).toLongLong()));
+        QStringLiteral("SVEN0008F_F;%1")
+            .arg(Valore(QStringLiteral("SELECT MAX(KFattCliT) FROM FattureCliTeste")).toLongLong()));
     ASSERT_TRUE(f);
 
     // one row from 5 to 3 packages: the stored copy taken back, the row added again
@@ -272,8 +275,8 @@ protected:
     static void Confezioni(TFSVen0001f_001 *d, double n)
     {
         d->TSelOrdR->Edit();
-        EXPECT_TRUE(kv8test::ReplaceText(d->FindControl<TDBEdit>(QStringLiteral("edUT_UT_QtaConfSel")),
-                                         QString::number(n)));
+        EXPECT_TRUE(
+            kv8test::ReplaceText(d->FindControl<TDBEdit>(QStringLiteral("edUT_UT_QtaConfSel")), QString::number(n)));
         if (d->TSelOrdR->State() != dsBrowse)
             d->TSelOrdR->Post();
         kv8test::FocusNext(d->gSelOrdR);
@@ -530,10 +533,10 @@ TEST_F(SelezioneConfezioni, ThePackagesLineOfTheDataPanelFollowsTheCurrentLine)
 TEST_F(SelezioneConfezioni, OnlyLinesOfferedToTheDocumentAreRead)
 {
     RigaOrdine(1, "V06", 10, 6, 3);
-    RigaOrdine(2, "V06", 4, 6, 0, 3);  // a row type not enabled for invoices
-    RigaOrdine(3, "V06", 4, 6, 0, 4);  // the RAEE row type
-    RigaOrdine(4, "V06", 4, 6, 0);     // on a picking list
-    RigaOrdine(5, "V06", 4, 6, 0, 7);  // not among the row types
+    RigaOrdine(2, "V06", 4, 6, 0, 3); // a row type not enabled for invoices
+    RigaOrdine(3, "V06", 4, 6, 0, 4); // the RAEE row type
+    RigaOrdine(4, "V06", 4, 6, 0);    // on a picking list
+    RigaOrdine(5, "V06", 4, 6, 0, 7); // not among the row types
     RigaOrdine(6, "V12", 3, 12, 1);
     Esegui("UPDATE OrdiniCliRighe SET QuantitaPre = 6 WHERE KOrdiniCliR = 4");
     KV8Config::Set(QStringLiteral("FBBAS08"), QStringLiteral("TipoRigoRAEE"), 4);
@@ -679,8 +682,9 @@ TEST_F(SelezioneConfezioni, TheDetailOfALineIsSelectedAndCarriedWithIt)
 {
     RigaOrdine(1, "V06", 10, 6, 3);
     // variants of the line: 24 and 18 still to ship, one shipped in full
-    Esegui("INSERT INTO DettQtaDoc (KDettQta, FlTipoDocumento, KTestaDoc, KRigoDoc, IdVariante, Quantita, QuantitaSpe, "
-           "QuantitaSal) VALUES (11, 2, 1, 1, 'A', 24, 0, 0), (12, 2, 1, 1, 'B', 36, 18, 0), (13, 2, 1, 1, 'C', 6, 6, 0)");
+    Esegui(
+        "INSERT INTO DettQtaDoc (KDettQta, FlTipoDocumento, KTestaDoc, KRigoDoc, IdVariante, Quantita, QuantitaSpe, "
+        "QuantitaSal) VALUES (11, 2, 1, 1, 'A', 24, 0, 0), (12, 2, 1, 1, 'B', 36, 18, 0), (13, 2, 1, 1, 'C', 6, 6, 0)");
     KV8Config::Set(QStringLiteral("FSBAS01"), QStringLiteral("FlDettaglioQta"), 1);
     auto *f = NuovaFattura();
     ASSERT_TRUE(f);
@@ -851,7 +855,8 @@ TEST_F(DettaglioConfezioni, ADifferentTotalKeepsTheDialogOpenOrAsksByDocumentTyp
     auto *f = NuovaFattura();
     ASSERT_TRUE(f);
     RigoConfezioni(f, QStringLiteral("V06"), QStringLiteral("2"), QStringLiteral("10"), 1); // 12 bottles
-    const QString avviso = QStringLiteral("La quantità totale del prodotto (12) differisce dal totale dei dettagli (9)");
+    const QString avviso =
+        QStringLiteral("La quantità totale del prodotto (12) differisce dal totale dei dettagli (9)");
 
     // an invoice: a warning, the dialog stays open
     const auto fotografa = [](TfSVen0904f &d) {
@@ -1000,7 +1005,8 @@ protected:
         if (IsSkipped())
             return;
         // K01: 2 bottles of V12 (variant X of the component) and 1 of V06 at 10.00
-        Esegui("INSERT INTO DistintaBase (IdProdotto, IdVariante, NumRiga, IdComponente, IdVarianteComp, Quantita, Prezzo) "
+        Esegui("INSERT INTO DistintaBase (IdProdotto, IdVariante, NumRiga, IdComponente, IdVarianteComp, Quantita, "
+               "Prezzo) "
                "VALUES ('K01', '', 1, 'V12', 'X', 2, 0), ('K01', '', 2, 'V06', '', 1, 10), "
                "('K02', '', 1, 'V06', '', 0.3333333, 0)");
         Esegui("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva, QtaImballo) VALUES ('K02', 'Terzo', 'PZ', "
@@ -1032,11 +1038,13 @@ protected:
         return f->TRighe->FieldByName(QStringLiteral("Contatore"))->AsInteger();
     }
     // "packages/units/quantity/litres" of the rows of an article, in their order.
-    static QStringList Righe(TFDocumento *f, const QString &articolo, const QString &quantita = QStringLiteral("Quantita"))
+    static QStringList Righe(TFDocumento *f, const QString &articolo,
+                             const QString &quantita = QStringLiteral("Quantita"))
     {
         QStringList out;
         TDataSet *r = f->TRighe;
-        const QString pezzi = quantita == QLatin1String("Quantita") ? QStringLiteral("Quantita2") : QStringLiteral("Quantita2Ord");
+        const QString pezzi =
+            quantita == QLatin1String("Quantita") ? QStringLiteral("Quantita2") : QStringLiteral("Quantita2Ord");
         for (r->First(); !r->Eof(); r->Next())
             if (r->FieldByName(QStringLiteral("IdProdotto"))->AsString() == articolo)
                 out << QStringLiteral("%1/%2/%3/%4")
@@ -1159,7 +1167,8 @@ TEST_F(KitConfezioni, EachVariantOfTheKitAsksItsOwnMultiplier)
     ASSERT_TRUE(f);
     RigoKit(f, QStringLiteral("Quantita2"));
     scelte = {0, 1, 2};
-    ASSERT_TRUE(f->InserisciComponenti(QStringLiteral("K01"), Giorno(2026, 3, 10), 6, 100, 0, 0, 500, QString(), 1, 0, 0, 0));
+    ASSERT_TRUE(
+        f->InserisciComponenti(QStringLiteral("K01"), Giorno(2026, 3, 10), 6, 100, 0, 0, 500, QString(), 1, 0, 0, 0));
     EXPECT_EQ(dialoghi, 3);
     // 2 a kit × the variant's 1, × the kit row's 3 packages, × its 6 units per package
     EXPECT_EQ(Righe(f, QStringLiteral("V12")),
@@ -1233,10 +1242,11 @@ TEST_F(KitConfezioni, ABarCodeReadOnAStoredOrderIsSavedWithIt)
     EXPECT_NE(f->TTesta->State(), dsBrowse) << "the order is being changed";
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, QuantitaOrd FROM OrdiniCliRighe WHERE KOrdiniCliT = ? "
-                                    "ORDER BY NumOrdine"),
-                     {k}),
-              (QStringList{QStringLiteral("V06/3/18"), QStringLiteral("V12/2/24")}));
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT IdProdotto, Lunghezza, QuantitaOrd FROM OrdiniCliRighe WHERE KOrdiniCliT = ? "
+                              "ORDER BY NumOrdine"),
+               {k}),
+        (QStringList{QStringLiteral("V06/3/18"), QStringLiteral("V12/2/24")}));
     f->Close();
     kv8test::ProcessEvents();
 }

@@ -285,7 +285,8 @@ TEST_F(DdtClienti, ReservationsFulfilledByTheNoteAndRestoredOnDelete)
     ASSERT_EQ(Conta(QStringLiteral("BolleCliTeste")), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
     const qint64 k = Chiave();
     EXPECT_GT(Conta(QStringLiteral("LUMO_PrenotaE"), QStringLiteral("KBolleCliT = ?"), {k}), 0);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT NumConfEva FROM LUMO_PrenotaR")).toDouble(), 4) << "3 + 1 cases of V12";
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT NumConfEva FROM LUMO_PrenotaR")).toDouble(), 4)
+        << "3 + 1 cases of V12";
     f->Close();
     kv8test::ProcessEvents();
 
@@ -356,8 +357,8 @@ TEST_F(DdtClienti, RowsKeepTheirOwnMeasureTypesThroughTheSaveAndFollowTheArticle
     const auto misure = [](TFSVen0001f_p *f) {
         QStringList tipi;
         for (f->TRighe->First(); !f->TRighe->Eof(); f->TRighe->Next())
-            tipi << f->TRighe->FieldByName(QStringLiteral("IdProdotto"))->AsString() + QLatin1Char('/') +
-                        f->TRighe->FieldByName(QStringLiteral("_FlTipoMisure"))->AsString();
+            tipi << f->TRighe->FieldByName(QStringLiteral("IdProdotto"))->AsString() + QLatin1Char('/')
+                        + f->TRighe->FieldByName(QStringLiteral("_FlTipoMisure"))->AsString();
         return tipi;
     };
     auto *f = NotaTreRighe();

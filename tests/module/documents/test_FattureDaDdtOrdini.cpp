@@ -48,10 +48,12 @@ protected:
         prima = NotaSalvata(QStringLiteral("3"), QStringLiteral("2"));
         seconda = NotaSalvata(QStringLiteral("1"), QStringLiteral("1"));
         ASSERT_NE(prima, seconda);
-        Esegui("UPDATE LUMO_CauzDocBoll SET EsistenzaB = 40, ValoreEsiB = 80 WHERE KBolleCliT = ? AND IdImballo = 'CAS'",
-               {prima});
-        Esegui("UPDATE LUMO_CauzDocBoll SET EsistenzaB = 70, ValoreEsiB = 140 WHERE KBolleCliT = ? AND IdImballo = 'CAS'",
-               {seconda});
+        Esegui(
+            "UPDATE LUMO_CauzDocBoll SET EsistenzaB = 40, ValoreEsiB = 80 WHERE KBolleCliT = ? AND IdImballo = 'CAS'",
+            {prima});
+        Esegui(
+            "UPDATE LUMO_CauzDocBoll SET EsistenzaB = 70, ValoreEsiB = 140 WHERE KBolleCliT = ? AND IdImballo = 'CAS'",
+            {seconda});
         script.ClearMessages();
     }
     // Closes the window, leaving its changes (the question only when it is asked).
@@ -114,9 +116,10 @@ protected:
         t.EmptyTable();
         t.Refresh();
         for (const Linea &l : linee) {
-            Esegui("INSERT INTO OrdiniCliRighe (KOrdiniCliR, KOrdiniCliT, NumOrdine, TipoRigo, IdProdotto, QuantitaOrd, "
-                   "Quantita2Ord, Prezzo, IdIva, IdMagazzino) VALUES (?, ?, ?, ?, ?, 100, ?, ?, '22', 1)",
-                   {l.kRigo, l.kTesta, l.kRigo, l.tipoRigo, QString::fromLatin1(l.articolo), l.perConfezione, l.prezzo});
+            Esegui(
+                "INSERT INTO OrdiniCliRighe (KOrdiniCliR, KOrdiniCliT, NumOrdine, TipoRigo, IdProdotto, QuantitaOrd, "
+                "Quantita2Ord, Prezzo, IdIva, IdMagazzino) VALUES (?, ?, ?, ?, ?, 100, ?, ?, '22', 1)",
+                {l.kRigo, l.kTesta, l.kRigo, l.tipoRigo, QString::fromLatin1(l.articolo), l.perConfezione, l.prezzo});
             t.Append();
             const auto campo = [&t](const char *nome) { return t.FieldByName(QLatin1String(nome)); };
             campo("KOrdiniCliR")->SetAsInteger(l.kRigo);
@@ -226,7 +229,8 @@ TEST_F(FattureDaDdtOrdini, NotesTakenIntoANewInvoiceCarryTheFirstNotesBalances)
     script.No(QStringLiteral("Effettuo stampa ? "));
     Premi(f, nbPost);
     ASSERT_EQ(Conta(QStringLiteral("FattureCliTeste")), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdImballo, EsistenzaB, ValoreEsiB, QtaCar FROM LUMO_CauzDocFatt ORDER BY IdImballo")),
+    EXPECT_EQ(Elenco(QStringLiteral(
+                  "SELECT IdImballo, EsistenzaB, ValoreEsiB, QtaCar FROM LUMO_CauzDocFatt ORDER BY IdImballo")),
               (QStringList{"BOT/66/6.6/66", "CAS/40/80/7"}));
     EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("FlGenFattura = 1")), 4);
 }
@@ -463,7 +467,10 @@ TEST_F(FattureDaDdtOrdini, LinesOfTwoOrdersComeAfterTheirReferenceRows)
     KV8Config::Set(QStringLiteral("FSORC01"), QStringLiteral("FlRifOrdine"), 3);
     // a descriptive line chosen without a quantity is taken; a line of an order that is gone
     // comes without a reference row
-    Selezione({{21, 1, "V06", 1, 6, 6}, {22, 1, "", 0, 0, 0, 2}, {23, 2, "V12", 2, 12, 24}, {24, 9, "V06", 1, 6, 6},
+    Selezione({{21, 1, "V06", 1, 6, 6},
+               {22, 1, "", 0, 0, 0, 2},
+               {23, 2, "V12", 2, 12, 24},
+               {24, 9, "V06", 1, 6, 6},
                {25, 9, "V12", 1, 12, 12}});
     // the second order's VAT exemption goes onto its rows only
     Esegui("INSERT INTO CodiciIva (IdIva, DsIva, Aliquota) VALUES ('N8', 'Esente art. 8', 0)");
@@ -516,8 +523,12 @@ TEST_F(FattureDaDdtOrdini, AmountModeBillsTheAmountChosenOnQuantityOne)
 TEST_F(FattureDaDdtOrdini, LinesLeftOutAreNamedTogetherAndTheLinesAfterThemAreTaken)
 {
     Ordini();
-    Selezione({{41, 1, "V06", 2, 6, 12}, {42, 1, "V12", 0, 12, 12}, {43, 1, "V06", 1, 6, 6}, {44, 1, "V06", 1, 6, 6},
-               {45, 1, "V12", 0, 12, 24}, {46, 1, "V12", 1, 12, 12}});
+    Selezione({{41, 1, "V06", 2, 6, 12},
+               {42, 1, "V12", 0, 12, 12},
+               {43, 1, "V06", 1, 6, 6},
+               {44, 1, "V06", 1, 6, 6},
+               {45, 1, "V12", 0, 12, 24},
+               {46, 1, "V12", 1, 12, 12}});
     Esegui("UPDATE OrdiniCliRighe SET FlStato = 2 WHERE KOrdiniCliR = 44"); // another user fulfilled it
     auto *f = NuovaFattura();
     ASSERT_TRUE(f);

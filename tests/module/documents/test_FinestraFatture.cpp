@@ -43,9 +43,8 @@ TEST_F(FinestraFatture, DepositTabFollowsParametersCausalAndCustomer)
         bool visibile;
     };
     // C2 keeps no deposits
-    const Caso casi[] = {{0, "FV", "C1", false}, {0, "F2", "C1", false}, {1, "FV", "C1", true},
-                         {1, "FV", "C2", false}, {1, "F2", "C2", true},  {1, "F0", "C1", false},
-                         {2, "F0", "C2", true}};
+    const Caso casi[] = {{0, "FV", "C1", false}, {0, "F2", "C1", false}, {1, "FV", "C1", true}, {1, "FV", "C2", false},
+                         {1, "F2", "C2", true},  {1, "F0", "C1", false}, {2, "F0", "C2", true}};
     for (const Caso &c : casi) {
         Parametri(QStringLiteral("FlAbilCauz = %1").arg(c.abil).toUtf8().constData());
         auto *f = NuovaFattura(QLatin1String(c.causale), QLatin1String(c.cliente));
@@ -211,7 +210,8 @@ TEST_F(FinestraFatture, LeavingThePackagesOpensTheDetailOnlyForAnArticleKeptInDe
     ASSERT_TRUE(f);
     QStringList aperture;
     script.OnDialog(QStringLiteral("TfSVen0904f"), [&](TForm &d) {
-        aperture << dynamic_cast<TfSVen0904f &>(d).Documento->TRighe->FieldByName(QStringLiteral("IdProdotto"))->AsString();
+        aperture
+            << dynamic_cast<TfSVen0904f &>(d).Documento->TRighe->FieldByName(QStringLiteral("IdProdotto"))->AsString();
         return int(mrOk);
     });
     // the price typed after the packages: the packages edit is left

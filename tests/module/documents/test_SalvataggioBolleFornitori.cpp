@@ -16,8 +16,8 @@
 class TBollaGuasta : public TFSAcq0001f_p {
     Q_OBJECT
 public:
-    using TFSAcq0001f_p::TFSAcq0001f_p;
     using TFSAcq0001f_p::CalcolaTotali;
+    using TFSAcq0001f_p::TFSAcq0001f_p;
 
     enum Guasto { Nessuno, SecondoMovimento, Totali, DatiDocumento };
     static inline Guasto guasto = Nessuno;
@@ -70,13 +70,13 @@ protected:
     // The menu code opens the window with injectable faults for the rest of the test.
     void ConGuasti()
     {
-        sostituita = Dusaria::RegistraClasse(QStringLiteral("TFSAcq0001f_p"), Dusaria::Finestra<TBollaGuasta>(BollaGuasta));
+        sostituita =
+            Dusaria::RegistraClasse(QStringLiteral("TFSAcq0001f_p"), Dusaria::Finestra<TBollaGuasta>(BollaGuasta));
     }
 
     // A new note of supplier F1 under causal DTA: V12 3 packages at 10.00 a package, V06 2
     // packages at 5.00 a bottle, V12 one package at 2.00 a bottle (6 cases, 60 bottles).
-    template <class T = TFSAcq0001f_p>
-    T *NotaTreRighe(const QString &causale = QStringLiteral("DTA"))
+    template <class T = TFSAcq0001f_p> T *NotaTreRighe(const QString &causale = QStringLiteral("DTA"))
     {
         auto *f = Apri<T>(QStringLiteral("SACQ0001F"));
         if (!f)
@@ -112,9 +112,10 @@ protected:
     // The supplier's cards that hold something, "packaging/kind/loaded/returned".
     QStringList SchedeFornitore()
     {
-        return Elenco(QStringLiteral("SELECT IdImballo, FlTipoScheda, ProgQtaCar, ProgQtaRes FROM LUMO_ProgCauz "
-                                     "WHERE IdContoTp = 'FO' AND IdConto = 'F1' AND (ProgQtaCar <> 0 OR ProgQtaRes <> 0) "
-                                     "ORDER BY IdImballo, FlTipoScheda"));
+        return Elenco(
+            QStringLiteral("SELECT IdImballo, FlTipoScheda, ProgQtaCar, ProgQtaRes FROM LUMO_ProgCauz "
+                           "WHERE IdContoTp = 'FO' AND IdConto = 'F1' AND (ProgQtaCar <> 0 OR ProgQtaRes <> 0) "
+                           "ORDER BY IdImballo, FlTipoScheda"));
     }
     // The journal movements of supplier notes, "note key/packaging/loaded/returned".
     QStringList MovimentoGiornale()
@@ -247,8 +248,9 @@ TEST_F(SalvataggioBolleFornitori, FailuresInsideTheTransactionWriteNothingAndThe
     // the registration itself fails: the stored summary already holds a CAS row of this note
     TBollaGuasta::guasto = TBollaGuasta::Nessuno;
     const qint64 k = f->TTesta->FieldByName(QStringLiteral("KBolleForT"))->AsInteger();
-    Esegui("INSERT INTO LUMO_CauzDocBollAcq (KMovimento, FlTipoDocColl, KBolleForT, IdImballo) VALUES (999, 3, ?, 'CAS')",
-           {k});
+    Esegui(
+        "INSERT INTO LUMO_CauzDocBollAcq (KMovimento, FlTipoDocColl, KBolleForT, IdImballo) VALUES (999, 3, ?, 'CAS')",
+        {k});
     script.ClearMessages();
     Premi(f, nbPost);
     EXPECT_FALSE(f->SalvataggioRiuscito);
@@ -345,8 +347,9 @@ TEST_F(SalvataggioBolleFornitori, PartlyFulfilledNoteCannotBeDeleted)
 TEST_F(SalvataggioBolleFornitori, ExcessColumnsKeptByAReSave)
 {
     Parametri("FlGestEcc = 1");
-    Esegui("INSERT INTO CausaliBolleFor (IdCausale, DsCausale, Serie, IdCausaleMaga, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, "
-           "UT_LMQ_FlReso) VALUES ('DTR', 'Reso a fornitore', 0, 'ACQ', 1, 1, 1)");
+    Esegui(
+        "INSERT INTO CausaliBolleFor (IdCausale, DsCausale, Serie, IdCausaleMaga, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, "
+        "UT_LMQ_FlReso) VALUES ('DTR', 'Reso a fornitore', 0, 'ACQ', 1, 1, 1)");
     auto *f = Apri<TFSAcq0001f_p>(QStringLiteral("SACQ0001F"));
     ASSERT_TRUE(f);
     Testa(f, QStringLiteral("DTR"), QStringLiteral("F1"));
@@ -359,8 +362,9 @@ TEST_F(SalvataggioBolleFornitori, ExcessColumnsKeptByAReSave)
                                              "LUMO_CauzDocBollAcq ORDER BY IdImballo");
     const QStringList primo = Elenco(eccedenze);
     EXPECT_EQ(primo, (QStringList{"BOT/24/24/0/0", "CAS/2/2/0/0"})) << "nothing held: every return is excess";
-    const QStringList schede = Elenco(QStringLiteral("SELECT IdImballo, FlTipoScheda, ProgQtaRes, QtaResEcc FROM "
-                                                     "LUMO_ProgCauz WHERE IdConto = 'F1' ORDER BY IdImballo, FlTipoScheda"));
+    const QStringList schede =
+        Elenco(QStringLiteral("SELECT IdImballo, FlTipoScheda, ProgQtaRes, QtaResEcc FROM "
+                              "LUMO_ProgCauz WHERE IdConto = 'F1' ORDER BY IdImballo, FlTipoScheda"));
     ChiudiNota(f);
 
     f = Apri<TFSAcq0001f_p>(QStringLiteral("SACQ0001F;%1").arg(k));

@@ -55,10 +55,12 @@ TEST_F(SalvataggioFatture, NewChangedAndDeletedInvoiceKeepDepositsLitresAndCards
     EXPECT_EQ(Conta(QStringLiteral("LUMO_MovCauT")), 1);
     EXPECT_GT(Conta(QStringLiteral("LUMO_MovCauR")), 0);
     EXPECT_NE(Schede(), schedePrima);
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT Codice FROM FattureCliTot WHERE KFattCliT = ? AND TipoRecord = 'SPI'"), {k}),
-              QStringList{"4010"});
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT Codice FROM FattureCliTot WHERE KFattCliT = ? AND TipoRecord = 'SPI'"), {k}),
+        QStringList{"4010"});
     const QStringList kMov = Elenco(
-        QStringLiteral("SELECT IdImballo, KMovimento FROM LUMO_CauzDocFatt WHERE KFattCliT = ? ORDER BY IdImballo"), {k});
+        QStringLiteral("SELECT IdImballo, KMovimento FROM LUMO_CauzDocFatt WHERE KFattCliT = ? ORDER BY IdImballo"),
+        {k});
 
     // changed: one row modified, one deleted, one added; a summary row changed
     f->Close();
@@ -410,7 +412,8 @@ TEST_F(SalvataggioFatture, ReservationsFulfilledAndRestoredWithTheInvoice)
     ASSERT_EQ(Conta(QStringLiteral("FattureCliTeste")), 1) << script.Texts().join(QLatin1Char('|')).toStdString();
     const qint64 k = Valore(QStringLiteral("SELECT KFattCliT FROM FattureCliTeste")).toLongLong();
     EXPECT_GT(Conta(QStringLiteral("LUMO_PrenotaE"), QStringLiteral("KFattCliT = ?"), {k}), 0);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT NumConfEva FROM LUMO_PrenotaR")).toDouble(), 4) << "3 + 1 cases of V12";
+    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT NumConfEva FROM LUMO_PrenotaR")).toDouble(), 4)
+        << "3 + 1 cases of V12";
     f->Close();
     kv8test::ProcessEvents();
 
@@ -459,7 +462,8 @@ TEST_F(SalvataggioFatture, ExciseMarkSetMeanwhileIsKeptAndOtherChangesAreRefused
     Premi(f, nbPost);
     ASSERT_TRUE(f->SalvataggioRiuscito) << script.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(Elenco(QStringLiteral("SELECT UT_LMQ_FlAccisa FROM FattureCliTeste")), QStringList{"1"});
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT Lunghezza FROM FattureCliRighe WHERE IdProdotto = 'V06'")), QStringList{"4"});
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT Lunghezza FROM FattureCliRighe WHERE IdProdotto = 'V06'")),
+              QStringList{"4"});
 
     VaiARigo(f, QStringLiteral("V06"));
     f->TRighe->Edit();
@@ -469,8 +473,10 @@ TEST_F(SalvataggioFatture, ExciseMarkSetMeanwhileIsKeptAndOtherChangesAreRefused
     script.Yes(QStringLiteral("Ricalcolo eventuale Totale Colli e Spese di trasporto"));
     Premi(f, nbPost);
     EXPECT_FALSE(f->SalvataggioRiuscito);
-    EXPECT_TRUE(script.Texts().join(QLatin1Char('|')).contains(QStringLiteral("modificato o cancellato da un altro utente")));
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT Lunghezza FROM FattureCliRighe WHERE IdProdotto = 'V06'")), QStringList{"4"});
+    EXPECT_TRUE(
+        script.Texts().join(QLatin1Char('|')).contains(QStringLiteral("modificato o cancellato da un altro utente")));
+    EXPECT_EQ(Elenco(QStringLiteral("SELECT Lunghezza FROM FattureCliRighe WHERE IdProdotto = 'V06'")),
+              QStringList{"4"});
     EXPECT_EQ(Elenco(QStringLiteral("SELECT UT_LMQ_FlAccisa, NumeroColli FROM FattureCliTeste")), QStringList{"1/99"});
     Chiudi(f);
 }

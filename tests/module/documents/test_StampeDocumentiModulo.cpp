@@ -41,13 +41,13 @@ public:
     using TfSven0002s_p::TfSven0002s_p;
     bool InitForm(int AnnoDa, int SerieDa, int NumeroDa, int AnnoA, int SerieA, int NumeroA, const QDateTime &DataDa,
                   const QDateTime &DataA, bool FlCopiaDest, bool FlStLingua, const QString &IdTipoReport,
-                  bool FlStBolleNoStampate, const QString &IdClienteDa, const QString &IdClienteA, const QString &IdContoTp,
-                  bool FlArchiviazione, int FlTipoStampa, const QString &Testo, const QString &IdCausaleDa,
-                  const QString &IdCausaleA, int Riservato) override
+                  bool FlStBolleNoStampate, const QString &IdClienteDa, const QString &IdClienteA,
+                  const QString &IdContoTp, bool FlArchiviazione, int FlTipoStampa, const QString &Testo,
+                  const QString &IdCausaleDa, const QString &IdCausaleA, int Riservato) override
     {
-        registro.argomenti = {AnnoDa,      SerieDa,    NumeroDa,     AnnoA,          SerieA,      NumeroA,
-                              DataDa,      DataA,      FlCopiaDest,  FlStLingua,     IdTipoReport, FlStBolleNoStampate,
-                              IdClienteDa, IdClienteA, IdContoTp,    FlArchiviazione, FlTipoStampa, Testo,
+        registro.argomenti = {AnnoDa,      SerieDa,    NumeroDa,    AnnoA,           SerieA,       NumeroA,
+                              DataDa,      DataA,      FlCopiaDest, FlStLingua,      IdTipoReport, FlStBolleNoStampate,
+                              IdClienteDa, IdClienteA, IdContoTp,   FlArchiviazione, FlTipoStampa, Testo,
                               IdCausaleDa, IdCausaleA, Riservato};
         registro.aghi = StampaSu.Aghi;
         return registro.risposta;
@@ -89,8 +89,8 @@ protected:
     }
     void TearDown() override
     {
-        for (const char *nome : {"TfSven0002s_p", "TfSven0002s_mvv", "TfBBas0160s", "TFSVEN0002S", "TfSVen0009s",
-                                 "TFSacq0002s"})
+        for (const char *nome :
+             {"TfSven0002s_p", "TfSven0002s_mvv", "TfBBas0160s", "TFSVEN0002S", "TfSVen0009s", "TFSacq0002s"})
             Kv8reportb::Registry().Unregister(QLatin1String(nome));
         FattureModulo::TearDown();
     }
@@ -338,7 +338,8 @@ TEST_F(StampeDocumentiModulo, PrintDialogPassesItsValuesAndRunsTheFollowUpOnlyFo
     Esegui(f);
     EXPECT_EQ(registro.eseguite, 4);
     EXPECT_EQ(registro.seguiti, 1);
-    EXPECT_EQ(script.LastText(), QStringLiteral("Nessun DDT da stampare con la selezione indicata: modificare i parametri."));
+    EXPECT_EQ(script.LastText(),
+              QStringLiteral("Nessun DDT da stampare con la selezione indicata: modificare i parametri."));
 
     // the EU print: never the dot-matrix switch, never the follow-up
     Nota(901, 1, "DV");
@@ -474,9 +475,10 @@ TEST_F(StampeDocumentiModulo, TheInvoiceWindowPrintsItsInvoiceWithTheSummaryItHo
     ASSERT_EQ(capture.Prints().size(), 3);
     EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdUT_QtaRes02")), QStringList{"1,00"});
     EXPECT_EQ(Testi(capture.Last().Document, QStringLiteral("fdUT_QtaCar02")), QStringList{"2,00"});
-    EXPECT_EQ(Valore(QStringLiteral("SELECT QtaRes FROM LUMO_CauzDocFatt WHERE KFattCliT = ? AND IdImballo = 'CAS'"), {k})
-                  .toDouble(),
-              0)
+    EXPECT_EQ(
+        Valore(QStringLiteral("SELECT QtaRes FROM LUMO_CauzDocFatt WHERE KFattCliT = ? AND IdImballo = 'CAS'"), {k})
+            .toDouble(),
+        0)
         << "printing stores nothing";
     script.Yes(QStringLiteral("Conferma Abbandono Modifiche ?"));
     f->Close();

@@ -18,7 +18,8 @@ protected:
                "VALUES ('USD', 'Dollaro', 'USD', 4, 2, 0)");
         Esegui("INSERT INTO Cambi (IdDivisa, DataCambio, Cambio) VALUES ('USD', ?, 0.9)", {Giorno(2026, 1, 1)});
         Esegui("INSERT INTO LUMO_LisCauzT (KContaT, IdListino, IdDivisa) VALUES (2, 'L1', 'USD')");
-        Esegui("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (3, 2, 'CAS', 3), (4, 2, 'BOT', 0.25)");
+        Esegui("INSERT INTO LUMO_LisCauzR (KContaR, KContaT, IdImballo, Prezzo) VALUES (3, 2, 'CAS', 3), (4, 2, 'BOT', "
+               "0.25)");
         Esegui("INSERT INTO Spedizionieri (IdSpedizione, DsSpedizione1) VALUES ('SP1', 'Corriere Nord')");
         Esegui("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale, IdDivisa, IdSpedizione1, UT_LMQ_FlCauz, "
                "UT_LMQ_IdListCau, UT_LMQ_FlGesTraCli) VALUES ('CL', 'C5', 'Wine Shop', 'USD', '', 1, 'L1', 0), "
@@ -74,7 +75,8 @@ TEST_F(StradaDocumento, TheJournalMovementCarriesTheNotesNumberAndCurrency)
     nota->Close();
     kv8test::ProcessEvents();
     script.ClearMessages();
-    ASSERT_TRUE(Nota(QStringLiteral("C1"), {"2"}, QStringLiteral("1"))) << script.Texts().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(Nota(QStringLiteral("C1"), {"2"}, QStringLiteral("1")))
+        << script.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(script.Texts().contains(QStringLiteral("Il numero assegnato a questo documento e': 2")))
         << script.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(NoteEMovimenti(), (QStringList{"1/EUR/1/EUR/2026", "2/EUR/2/EUR/2026"}));
@@ -117,8 +119,9 @@ TEST_F(StradaDocumento, TheCustomersCarrierChoosesTheTransportCharge)
 TEST_F(StradaDocumento, TheNotesWeightsComeFromItsRows)
 {
     ASSERT_TRUE(Nota(QStringLiteral("C6"), {"3", "1"})) << script.Texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT Quantita, PesoLordo, PesoNetto, Volume FROM BolleCliRighe ORDER BY NumOrdine")),
-              (QStringList{"36/46.8/43.2/54000", "12/15.6/14.4/18000"}));
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT Quantita, PesoLordo, PesoNetto, Volume FROM BolleCliRighe ORDER BY NumOrdine")),
+        (QStringList{"36/46.8/43.2/54000", "12/15.6/14.4/18000"}));
     EXPECT_EQ(Elenco(QStringLiteral("SELECT PesoLordo, PesoNetto, TotaleVolume FROM BolleCliTeste")),
               QStringList{"62.4/57.6/0.072"});
 }

@@ -33,8 +33,9 @@ protected:
                               "('CL', 'C1', 'Cliente 1', 1, 'L1', 0, '4010'), "
                               "('CL', 'C2', 'Cliente 2', 1, 'L1', 1, ''), "
                               "('CL', 'C3', 'Cliente 3', 0, 'L1', 0, '')"));
-        Esegui(QStringLiteral("INSERT INTO Fornitori (IdContoTp, IdConto, RagioneSociale, UT_LMQ_FlCauz, UT_LMQ_IdListCau) "
-                              "VALUES ('FO', 'F1', 'Fornitore 1', 1, 'L1')"));
+        Esegui(QStringLiteral(
+            "INSERT INTO Fornitori (IdContoTp, IdConto, RagioneSociale, UT_LMQ_FlCauz, UT_LMQ_IdListCau) "
+            "VALUES ('FO', 'F1', 'Fornitore 1', 1, 'L1')"));
         for (const char *tabella : {"CausaliBolleCli", "CausaliBolleFor"})
             Esegui(QStringLiteral("INSERT INTO %1 (IdCausale, DsCausale, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, "
                                   "UT_LMQ_FlAggCauF, UT_LMQ_FlAggCauB, UT_LMQ_FlAggMovC, UT_LMQ_FlReso) VALUES "
@@ -60,14 +61,29 @@ protected:
     static Tipo TipoDi(const QString &sigla)
     {
         if (sigla == QLatin1String("FI"))
-            return {sigla, "FattureCliTeste", "KFattCliT", "t_RigheFattCli", "FattureCliRighe", "LUMO_CauzDocFatt",
-                    "LUMO_t_CauzDocFatt", "IdClienteTp", "IdCliente"};
+            return {sigla,
+                    "FattureCliTeste",
+                    "KFattCliT",
+                    "t_RigheFattCli",
+                    "FattureCliRighe",
+                    "LUMO_CauzDocFatt",
+                    "LUMO_t_CauzDocFatt",
+                    "IdClienteTp",
+                    "IdCliente"};
         if (sigla == QLatin1String("DTA"))
             // the rows of a supplier delivery note in the customer rows' work table: same columns read
-            return {sigla, "BolleForTeste", "KBolleForT", "t_RigheBolleCli", "BolleCliRighe", "LUMO_CauzDocBollAcq",
-                    "LUMO_t_CauzDocBollAcq", "IdFornitoreTp", "IdFornitore"};
-        return {sigla, "BolleCliTeste", "KBolleCliT", "t_RigheBolleCli", "BolleCliRighe", "LUMO_CauzDocBoll",
-                "LUMO_t_CauzDocBoll", "IdClienteTp", "IdCliente"};
+            return {sigla,
+                    "BolleForTeste",
+                    "KBolleForT",
+                    "t_RigheBolleCli",
+                    "BolleCliRighe",
+                    "LUMO_CauzDocBollAcq",
+                    "LUMO_t_CauzDocBollAcq",
+                    "IdFornitoreTp",
+                    "IdFornitore"};
+        return {sigla,           "BolleCliTeste",    "KBolleCliT",         "t_RigheBolleCli",
+                "BolleCliRighe", "LUMO_CauzDocBoll", "LUMO_t_CauzDocBoll", "IdClienteTp",
+                "IdCliente"};
     }
 
     // A new document of the account under the causal, in insert with its key drawn, and its
@@ -133,8 +149,8 @@ protected:
     qint64 Chiave() const { return testa->FieldByName(tipo.chiave)->AsInteger(); }
 
     // A document row with its two packaging codes.
-    void RigaImballi(int numero, const QString &articolo, const QString &imballo1, double casse, const QString &imballo2,
-                     double pezzi)
+    void RigaImballi(int numero, const QString &articolo, const QString &imballo1, double casse,
+                     const QString &imballo2, double pezzi)
     {
         Riga({{"NumOrdine", numero},
               {"IdProdotto", articolo},
@@ -150,7 +166,8 @@ protected:
     {
         TField *numero = testa->FieldByName(QStringLiteral("Numero"));
         if (modo == 0 && numero->AsInteger() <= 0)
-            numero->SetAsInteger(Funzioni::NumeroSuccessivo(tipo.testata, testa->FieldByName(QStringLiteral("Anno"))->AsInteger(),
+            numero->SetAsInteger(Funzioni::NumeroSuccessivo(tipo.testata,
+                                                            testa->FieldByName(QStringLiteral("Anno"))->AsInteger(),
                                                             testa->FieldByName(QStringLiteral("Serie"))->AsInteger()));
         UT_LMQ_DVEN_RegCastCauz(testa.get(), cauz.get(), archivio.get(), modo, tipo.sigla);
     }
@@ -197,11 +214,13 @@ protected:
     }
 
     // A card as stored (lower-case columns), empty when there is none.
-    QVariantMap Scheda(const QString &tp, const QString &conto, int destinazione, int tipoScheda, const QString &imballo)
+    QVariantMap Scheda(const QString &tp, const QString &conto, int destinazione, int tipoScheda,
+                       const QString &imballo)
     {
-        QSqlQuery q = db->OpenQuery(QStringLiteral("SELECT * FROM LUMO_ProgCauz WHERE IdContoTp = ? AND IdConto = ? AND "
-                                                   "IdDestinazione = ? AND FlTipoScheda = ? AND IdImballo = ?"),
-                                    {tp, conto, destinazione, tipoScheda, imballo});
+        QSqlQuery q =
+            db->OpenQuery(QStringLiteral("SELECT * FROM LUMO_ProgCauz WHERE IdContoTp = ? AND IdConto = ? AND "
+                                         "IdDestinazione = ? AND FlTipoScheda = ? AND IdImballo = ?"),
+                          {tp, conto, destinazione, tipoScheda, imballo});
         QVariantMap row;
         if (q.next())
             for (int i = 0; i < q.record().count(); ++i)
@@ -212,19 +231,21 @@ protected:
                         double res, double valCar, double valRes, double esiEcc = 0)
     {
         for (int tipoScheda : {0, 1})
-            Esegui(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, "
-                                  "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarB, ProgQtaResB, "
-                                  "ProgValCarB, ProgValResB, ProgQtaCarF, ProgQtaResF, ProgValCarF, ProgValResF, "
-                                  "QtaCarEcc, QtaResEcc, EsiAttEcc) VALUES (?, ?, ?, ?, ?, 'EUR', ?, ?, ?, ?, ?, ?, ?, ?, "
-                                  "0, 0, 0, 0, 0, ?, ?)"),
+            Esegui(QStringLiteral(
+                       "INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, "
+                       "IdDivisa, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarB, ProgQtaResB, "
+                       "ProgValCarB, ProgValResB, ProgQtaCarF, ProgQtaResF, ProgValCarF, ProgValResF, "
+                       "QtaCarEcc, QtaResEcc, EsiAttEcc) VALUES (?, ?, ?, ?, ?, 'EUR', ?, ?, ?, ?, ?, ?, ?, ?, "
+                       "0, 0, 0, 0, 0, ?, ?)"),
                    {tp, conto, tipoScheda == 1 ? 0 : destinazione, imballo, tipoScheda, car, res, valCar, valRes, car,
                     res, valCar, valRes, esiEcc, esiEcc});
     }
     // A pending return movement of the account.
     void Reso(int chiave, const QString &conto, int destinazione, const QString &imballo, double qta)
     {
-        Esegui(QStringLiteral("INSERT INTO LUMO_MovResT (KMovResT, KDocT, FlTipoDocColl, IdContoTp, IdConto, IdDestinazione) "
-                              "VALUES (?, 0, 0, 'CL', ?, ?)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO LUMO_MovResT (KMovResT, KDocT, FlTipoDocColl, IdContoTp, IdConto, IdDestinazione) "
+                   "VALUES (?, 0, 0, 'CL', ?, ?)"),
                {chiave, conto, destinazione});
         Esegui(QStringLiteral("INSERT INTO LUMO_MovResR (KMovResR, KMovResT, IdImballo, QtaRes) VALUES (?, ?, ?, ?)"),
                {chiave, chiave, imballo, qta});

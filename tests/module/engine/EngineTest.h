@@ -76,14 +76,18 @@ protected:
     {
         Esegui(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, FlTipoMisure, UT_LMQ_IdBottiglia, "
                               "UT_LMQ_FlTipArt, IdCategoria) VALUES (?, ?, ?, ?, ?, ?)"),
-               {codice, QStringLiteral("Articolo ") + codice, tipoMisure, Testo(bottiglia), tipoArticolo, Testo(categoria)});
+               {codice, QStringLiteral("Articolo ") + codice, tipoMisure, Testo(bottiglia), tipoArticolo,
+                Testo(categoria)});
     }
     void Bottiglia(const QString &codice, double capacita)
     {
         Esegui(QStringLiteral("INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES (?, ?, ?)"),
                {codice, QStringLiteral("Bottiglia ") + codice, capacita});
     }
-    double Numero(const QString &sql, const QVariantList &params = {}) { return db->ScalarValue(sql, params).toDouble(); }
+    double Numero(const QString &sql, const QVariantList &params = {})
+    {
+        return db->ScalarValue(sql, params).toDouble();
+    }
 
     // ---- the datasets of a document window
     static void TabellaLocale(const QString &tabella, const QString &origine)

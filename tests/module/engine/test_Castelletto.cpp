@@ -43,8 +43,8 @@ TEST_F(Castelletto, FirstBuildHasEveryCodeInUseWithBalancesPendingReturnsAndRowQ
     Testa({{"IdDestinazione", 3}});
     RigaImballi(1, "A", "C01", 5, "B01", 30);
     RigaImballi(2, "A", "C01", 2, "", 0);
-    RigaImballi(3, "", "C01", 100, "B01", 100); // no product
-    RigaImballi(4, "A", "", 100, "", 100);      // no packaging
+    RigaImballi(3, "", "C01", 100, "B01", 100);                                                        // no product
+    RigaImballi(4, "A", "", 100, "", 100);                                                             // no packaging
     Riga({{"NumOrdine", 5}, {"IdProdotto", "A"}, {"UT_LMQ_IdImballo1", "G01"}, {"Lunghezza", 50}}, 3); // deleted
     Crea();
 
@@ -311,7 +311,8 @@ TEST_F(Castelletto, PendingReturnsBeyondTheStockAreExcessOnceAsIfTyped)
 
 TEST_F(Castelletto, TheDepositPriceOfADocumentWithoutCurrencyIsTheCompanys)
 {
-    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L1"), QStringLiteral("EUR"), QStringLiteral("C01")), 1.5);
+    EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L1"), QStringLiteral("EUR"), QStringLiteral("C01")),
+                     1.5);
     EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L1"), QString(), QStringLiteral("C01")), 1.5)
         << "a document stored before its currency was filled";
     EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione(QStringLiteral("L1"), QStringLiteral("USD"), QStringLiteral("C01")), 0);

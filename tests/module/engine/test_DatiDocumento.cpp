@@ -39,9 +39,13 @@ protected:
         Articolo(QStringLiteral("VINO"), 1, QStringLiteral("B075"));
         Articolo(QStringLiteral("TAPPI"), 1);
         ApriRighe();
-        Riga({{"NumOrdine", 1}, {"IdProdotto", QStringLiteral("VINO")}, {"UT_LMQ_NumDoco", QStringLiteral("A1")},
-              {"UT_LMQ_DataDoco", kDataDoco}, {"UT_LMQ_IdImballo1", QStringLiteral("CAR")},
-              {"UT_LMQ_IdImballo2", QStringLiteral("BOT")}, {"UT_LMQ_PrezzoTra", 1.5}});
+        Riga({{"NumOrdine", 1},
+              {"IdProdotto", QStringLiteral("VINO")},
+              {"UT_LMQ_NumDoco", QStringLiteral("A1")},
+              {"UT_LMQ_DataDoco", kDataDoco},
+              {"UT_LMQ_IdImballo1", QStringLiteral("CAR")},
+              {"UT_LMQ_IdImballo2", QStringLiteral("BOT")},
+              {"UT_LMQ_PrezzoTra", 1.5}});
     }
 
     // Opens the sales dialog on the current row with the driver as the user.
@@ -87,8 +91,10 @@ TEST_F(DatiDocumento, EditedRowShowsItsDataAndTakesBackNumberDateAndCodes)
         EXPECT_EQ(d.DsMain->DataSet(), d.tPars);
         EXPECT_EQ(d.FindControl<QLabel>(QStringLiteral("lbNumDoco"))->text(), QStringLiteral("Numero Doco:"));
         EXPECT_EQ(d.FindControl<QLabel>(QStringLiteral("lbDataDoc"))->text(), QStringLiteral("Data Doc. Doco:"));
-        EXPECT_EQ(d.FindControl<QLabel>(QStringLiteral("lbIdImballo1"))->text(), QStringLiteral("Codice Cauzione Conf."));
-        EXPECT_EQ(d.FindControl<QLabel>(QStringLiteral("lbIdImballo2"))->text(), QStringLiteral("Codice Cauzione Bott."));
+        EXPECT_EQ(d.FindControl<QLabel>(QStringLiteral("lbIdImballo1"))->text(),
+                  QStringLiteral("Codice Cauzione Conf."));
+        EXPECT_EQ(d.FindControl<QLabel>(QStringLiteral("lbIdImballo2"))->text(),
+                  QStringLiteral("Codice Cauzione Bott."));
         EXPECT_EQ(d.FindControl<QLabel>(QStringLiteral("lbPrezzoTra"))->text(), QStringLiteral("Prezzo Trasporto:"));
         EXPECT_EQ(d.FindControl<QLabel>(QStringLiteral("lbIdBottiglia"))->text(), QStringLiteral("Codice Bottiglia:"));
         EXPECT_EQ(d.FindControl<QLabel>(QStringLiteral("lbCapacita"))->text(), QStringLiteral("Capacità in lt.:"));

@@ -52,16 +52,18 @@ protected:
     void Documento(const TipoDoc &tipo)
     {
         t = tipo;
-        db->ExecSQL(QStringLiteral("INSERT INTO %1 (%2, IdCausale, Anno, Serie, Numero, DataDocumento, IdDivisa, Cambio, "
-                                   "ProtMagazzino, IdMagArrivo) VALUES (1, 'DOC', 2026, 1, 12, ?, 'EUR', 1, 7, 2)")
-                        .arg(QLatin1String(t.Testa), QLatin1String(t.ChiaveT)),
-                    {Giorno(2026, 3, 10)});
+        db->ExecSQL(
+            QStringLiteral("INSERT INTO %1 (%2, IdCausale, Anno, Serie, Numero, DataDocumento, IdDivisa, Cambio, "
+                           "ProtMagazzino, IdMagArrivo) VALUES (1, 'DOC', 2026, 1, 12, ?, 'EUR', 1, 7, 2)")
+                .arg(QLatin1String(t.Testa), QLatin1String(t.ChiaveT)),
+            {Giorno(2026, 3, 10)});
         if (t.Codice == 10)
             db->ExecSQL(QStringLiteral("UPDATE BolleForTeste SET IdFornitoreTp = 'FO', IdFornitore = 'F1', "
                                        "NumDocEsterno = 'E77', DataDocEsterno = ?"),
                         {Giorno(2026, 3, 8)});
         else
-            db->ExecSQL(QStringLiteral("UPDATE %1 SET IdClienteTp = 'CL', IdCliente = 'C1'").arg(QLatin1String(t.Testa)));
+            db->ExecSQL(
+                QStringLiteral("UPDATE %1 SET IdClienteTp = 'CL', IdCliente = 'C1'").arg(QLatin1String(t.Testa)));
         const QString selezione = QLatin1String(t.ChiaveT) + QStringLiteral(" = 1");
         doc = Tabella(QLatin1String(t.Testa), selezione);
         rows = Tabella(QLatin1String(t.Righe), selezione);
@@ -147,8 +149,9 @@ protected:
     QMap<QString, QString> Esistenze()
     {
         QMap<QString, QString> e;
-        QSqlQuery q = db->OpenQuery(QStringLiteral("SELECT IdMagazzino, IdProdotto, QuantitaCar, QuantitaSca, Esistenza, "
-                                                   "ValoreCar, ValoreSca FROM EsistenzeMagazzino"));
+        QSqlQuery q =
+            db->OpenQuery(QStringLiteral("SELECT IdMagazzino, IdProdotto, QuantitaCar, QuantitaSca, Esistenza, "
+                                         "ValoreCar, ValoreSca FROM EsistenzeMagazzino"));
         while (q.next())
             e.insert(QStringLiteral("%1 %2").arg(q.value(0).toInt()).arg(q.value(1).toString().trimmed()),
                      QStringLiteral("%1 %2 %3 %4 %5")
@@ -174,7 +177,13 @@ protected:
             const double perConfezione = DiRiga("Quantita2").toDouble() != 0 ? DiRiga("Quantita2").toDouble() : 1;
             const auto movimento = [&](int sub, const QString &causale, int mag) {
                 attesi << QStringLiteral("%1/%2 %3 %4 %5 %6 conf %7 x %8")
-                              .arg(k).arg(sub).arg(causale, articolo).arg(mag).arg(quantita).arg(confezioni).arg(perConfezione);
+                              .arg(k)
+                              .arg(sub)
+                              .arg(causale, articolo)
+                              .arg(mag)
+                              .arg(quantita)
+                              .arg(confezioni)
+                              .arg(perConfezione);
                 movimentato[QStringLiteral("%1 %2").arg(mag).arg(articolo)] += Segno(causale) * quantita;
             };
             movimento(0, causali[k], magazzino);
@@ -182,10 +191,11 @@ protected:
                 movimento(1, QStringLiteral("TRC"), 2);
         }
         QStringList scritti;
-        QSqlQuery m = db->OpenQuery(QStringLiteral("SELECT KRigoDoc, SubNumOrdine, IdCausale, IdProdotto, IdMagazzino1, "
-                                                   "Quantita, UT_LMQ_NumConf, UT_LMQ_QtaImballo FROM MovMagazzino "
-                                                   "WHERE FlTipoDocum = ? ORDER BY KRigoDoc, SubNumOrdine"),
-                                    {t.Codice});
+        QSqlQuery m =
+            db->OpenQuery(QStringLiteral("SELECT KRigoDoc, SubNumOrdine, IdCausale, IdProdotto, IdMagazzino1, "
+                                         "Quantita, UT_LMQ_NumConf, UT_LMQ_QtaImballo FROM MovMagazzino "
+                                         "WHERE FlTipoDocum = ? ORDER BY KRigoDoc, SubNumOrdine"),
+                          {t.Codice});
         while (m.next())
             scritti << QStringLiteral("%1/%2 %3 %4 %5 %6 conf %7 x %8")
                            .arg(m.value(0).toInt())
@@ -198,9 +208,10 @@ protected:
         EXPECT_EQ(scritti, attesi);
         // one cost detail per movement, carrying its value
         EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzinoD")), attesi.size());
-        EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzinoD D WHERE NOT EXISTS (SELECT 1 FROM MovMagazzino M "
-                                       "WHERE M.KMovMag = D.KMovMag AND M.Valore = D.Importo)")),
-                  0);
+        EXPECT_EQ(
+            Conta(QStringLiteral("SELECT COUNT(*) FROM MovMagazzinoD D WHERE NOT EXISTS (SELECT 1 FROM MovMagazzino M "
+                                 "WHERE M.KMovMag = D.KMovMag AND M.Valore = D.Importo)")),
+            0);
         // each stock row is what it was plus what the live rows move
         const QMap<QString, QString> dopo = Esistenze();
         for (auto it = dopo.cbegin(); it != dopo.cend(); ++it) {
@@ -221,19 +232,19 @@ protected:
         ASSERT_TRUE(Salva()) << ui->LastText().toStdString();
         Verifica(prima);
 
-        Cambia(1, "Quantita", 12);            // quantity changed
-        Causale(1, QStringLiteral("OMA"));    // and causal
-        Elimina(2);                           // a row deleted
+        Cambia(1, "Quantita", 12);         // quantity changed
+        Causale(1, QStringLiteral("OMA")); // and causal
+        Elimina(2);                        // a row deleted
         Cambia(3, "IdProdotto", QStringLiteral("B1"));
-        Cambia(3, "IdMagazzino", 1);          // article and warehouse changed
+        Cambia(3, "IdMagazzino", 1); // article and warehouse changed
         NuovaRiga(4, QStringLiteral("A1"), 1, 3, vendita);
         ASSERT_TRUE(Salva()) << ui->LastText().toStdString();
         Verifica(prima);
 
-        Causale(4, QStringLiteral("TRS"));    // a transfer: its counter-movement on warehouse 2
+        Causale(4, QStringLiteral("TRS")); // a transfer: its counter-movement on warehouse 2
         ASSERT_TRUE(Salva()) << ui->LastText().toStdString();
         Verifica(prima);
-        Causale(4, vendita);                  // and back: the counter-movement goes
+        Causale(4, vendita); // and back: the counter-movement goes
         ASSERT_TRUE(Salva()) << ui->LastText().toStdString();
         Verifica(prima);
 
@@ -248,10 +259,7 @@ protected:
         EXPECT_TRUE(ui->Messages().isEmpty()) << ui->LastText().toStdString();
     }
 
-    void Imposta(const char *campo, const QVariant &valore)
-    {
-        rows->FieldByName(Nome(campo))->SetValue(valore);
-    }
+    void Imposta(const char *campo, const QVariant &valore) { rows->FieldByName(Nome(campo))->SetValue(valore); }
     QVariant DiRiga(const char *campo) { return rows->FieldByName(Nome(campo))->Value(); }
     QString Nome(const char *campo) const
     {
@@ -303,7 +311,7 @@ TEST_F(MovimentiModulo, AnInvoiceSavedChangedAndDeleted)
 TEST_F(MovimentiModulo, SalesRowsCarryTheirExternalDocumentAndPriceTypeOnBothMovements)
 {
     Documento(BollaCli);
-    NuovaRiga(1, QStringLiteral("A1"), 1, 6, QStringLiteral("VEN"));         // no packages, no units per package
+    NuovaRiga(1, QStringLiteral("A1"), 1, 6, QStringLiteral("VEN"));          // no packages, no units per package
     NuovaRiga(2, QStringLiteral("A1"), 1, -18, QStringLiteral("TRS"), -3, 6); // a transfer with negative packages
     Cambia(2, "UT_LMQ_NumDoco", QStringLiteral("X12"));
     Cambia(2, "UT_LMQ_DataDoco", Giorno(2026, 3, 1));
@@ -430,7 +438,8 @@ TEST_F(MovimentiModulo, TwoUsersMovingOneArticleLoseNoUpdate)
     auto dettagli = tabella(QStringLiteral("MovMagazzinoD"), QStringLiteral("KMovMagD = 0"));
     TXQuery lavoro;
     lavoro.SetDatabaseName(QStringLiteral("SecondoUtente"));
-    ASSERT_TRUE(esistenze->Locate(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"), QVariantList{2026, 1, QStringLiteral("A1")}));
+    ASSERT_TRUE(esistenze->Locate(QStringLiteral("Esercizio;IdMagazzino;IdProdotto"),
+                                  QVariantList{2026, 1, QStringLiteral("A1")}));
 
     stati.remove(2); // the first user saves row 1 only
     ASSERT_TRUE(Salva(false));

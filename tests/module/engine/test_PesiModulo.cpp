@@ -98,7 +98,7 @@ TEST_F(PesiModulo, AnEmptyHeadIsFilledFromTheCountedRowsWithoutAQuestion)
     RigaPeso(100, 100, 9, QStringLiteral("MC"), 0, 0, 3); // deleted
     RigaPeso(50, 50, 9, QStringLiteral("MC"), 7);         // packaging contribution
     RigaPeso(50, 50, 9, QStringLiteral("MC"), 8);
-    RigaPeso(50, 50, 9, QStringLiteral("MC"), 9);         // electrical-waste tax
+    RigaPeso(50, 50, 9, QStringLiteral("MC"), 9); // electrical-waste tax
     Testa({{"NumeroColli", 4}});
     Calcola(0, 0, true, true);
     AttesiPesi(15, 12, 1.0);
@@ -137,8 +137,9 @@ TEST_F(PesiModulo, DifferentValuesAreWrittenOnlyAfterYes)
     AttesiPesi(3, 2, 1);
     EXPECT_TRUE(ui.Messages().isEmpty());
 
-    const QString domanda = QStringLiteral("Il totale colli, pesi, volume presente risulta diverso da quello ricalcolato.\n"
-                                           "Si vuole aggiornare il documento con i valori ricalcolati ? ");
+    const QString domanda =
+        QStringLiteral("Il totale colli, pesi, volume presente risulta diverso da quello ricalcolato.\n"
+                       "Si vuole aggiornare il documento con i valori ricalcolati ? ");
     ui.No(domanda);
     Calcola(0, 0, true, true);
     AttesiPesi(3, 2, 1);
@@ -164,9 +165,9 @@ TEST_F(PesiModulo, NoRowsReadZeroAndAPickingListIsAlwaysOverwritten)
     ui.ClearMessages();
     TabellaLocale(QStringLiteral("t_LPRPrelieviR"), QStringLiteral("LPRPrelieviR"));
     Pesi(9, 9, 9);
-    DMIDataBases::Instance().Local().ExecSQL(
-        QStringLiteral("INSERT INTO t_LPRPrelieviR (KPrelieviR, KPrelieviT, Stato, PesoLordo, PesoNetto, Volume, UmVolume) "
-                       "VALUES (1, 1, 0, 4, 3, 0.5, 'MC')"));
+    DMIDataBases::Instance().Local().ExecSQL(QStringLiteral(
+        "INSERT INTO t_LPRPrelieviR (KPrelieviR, KPrelieviT, Stato, PesoLordo, PesoNetto, Volume, UmVolume) "
+        "VALUES (1, 1, 0, 4, 3, 0.5, 'MC')"));
     Calcola(1, 16, true, false);
     AttesiPesi(4, 3, 0.5);
     EXPECT_TRUE(ui.Messages().isEmpty());
@@ -174,8 +175,9 @@ TEST_F(PesiModulo, NoRowsReadZeroAndAPickingListIsAlwaysOverwritten)
 
 TEST_F(PesiModulo, StoredOrdersAreSelectedByTheirHeadAndOtherKindsChangeNothing)
 {
-    Esegui(QStringLiteral("INSERT INTO OrdiniCliRighe (KOrdiniCliR, KOrdiniCliT, NumOrdine, PesoLordo, PesoNetto) VALUES "
-                          "(1, 1, 1, 4, 3), (2, 1, 2, 1, 1), (3, 2, 1, 50, 50)"));
+    Esegui(
+        QStringLiteral("INSERT INTO OrdiniCliRighe (KOrdiniCliR, KOrdiniCliT, NumOrdine, PesoLordo, PesoNetto) VALUES "
+                       "(1, 1, 1, 4, 3), (2, 1, 2, 1, 1), (3, 2, 1, 50, 50)"));
     TXMemTable ordine;
     for (const char *campo : {"PesoLordo", "PesoNetto", "TotaleVolume"})
         ordine.AddField(QLatin1String(campo), ftFloat);

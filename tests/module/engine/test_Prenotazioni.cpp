@@ -8,8 +8,10 @@
 
 namespace {
 
-const QString kResiduo4 = QStringLiteral("Per l'articolo : A  Vino A\r\nQuantità Prenotata Residua : 4   Quantità Documento : 5");
-const QString kIncongruenze = QStringLiteral("Ci sono incongruenze tra Documento e Prenotazione - non \r\nposso registrare");
+const QString kResiduo4 =
+    QStringLiteral("Per l'articolo : A  Vino A\r\nQuantità Prenotata Residua : 4   Quantità Documento : 5");
+const QString kIncongruenze =
+    QStringLiteral("Ci sono incongruenze tra Documento e Prenotazione - non \r\nposso registrare");
 
 class Prenotazioni : public EngineDbTest {
 protected:
@@ -39,7 +41,8 @@ protected:
     void Documento(const QString &cliente, const QString &agente, bool fattura = false)
     {
         Esegui(QStringLiteral("DELETE FROM Clienti WHERE IdContoTp = 'CL' AND IdConto = ?"), {cliente});
-        Esegui(QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale, IdAgente1) VALUES ('CL', ?, ?, ?)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale, IdAgente1) VALUES ('CL', ?, ?, ?)"),
                {cliente, QStringLiteral("Cliente ") + cliente, Testo(agente)});
         if (fattura) {
             ApriTesta(QStringLiteral("FattureCliTeste"), QStringLiteral("KFattCliT"));
@@ -52,7 +55,8 @@ protected:
     }
     void RigaDoc(int numero, const QString &articolo, double confezioni)
     {
-        Riga({{"NumOrdine", numero}, {"IdProdotto", articolo},
+        Riga({{"NumOrdine", numero},
+              {"IdProdotto", articolo},
               {"Descrizione", articolo.isEmpty() ? QStringLiteral("nota") : QStringLiteral("Vino ") + articolo},
               {"Lunghezza", confezioni}});
     }
@@ -62,10 +66,14 @@ protected:
         return UT_LMQ_DVEN_EvadiPrenotazioni(testa.get(), righe.get(), nullptr, modo, sigla);
     }
 
-    double Evase(int riga) { return Numero(QStringLiteral("SELECT NumConfEva FROM LUMO_PrenotaR WHERE KContaR = ?"), {riga}); }
+    double Evase(int riga)
+    {
+        return Numero(QStringLiteral("SELECT NumConfEva FROM LUMO_PrenotaR WHERE KContaR = ?"), {riga});
+    }
     int Stato(int prenotazione)
     {
-        return db->ScalarValue(QStringLiteral("SELECT FlStato FROM LUMO_PrenotaT WHERE KContaT = ?"), {prenotazione}).toInt();
+        return db->ScalarValue(QStringLiteral("SELECT FlStato FROM LUMO_PrenotaT WHERE KContaT = ?"), {prenotazione})
+            .toInt();
     }
     int Evasioni() { return db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM LUMO_PrenotaE")).toInt(); }
     int Chiave(const char *campo = "KBolleCliT") { return testa->FieldByName(QLatin1String(campo))->AsInteger(); }
@@ -89,7 +97,8 @@ TEST_F(Prenotazioni, ExactFulfilmentRecordsItAndClosesTheReservation)
     EXPECT_EQ(Stato(1), 1);
     EXPECT_EQ(Stato(2), 0) << "B is still open";
     const QVariantMap e = [&] {
-        QSqlQuery q = db->OpenQuery(QStringLiteral("SELECT KContaR, KContaT, KBolleCliT, KFattCliT, NumConfEva FROM LUMO_PrenotaE"));
+        QSqlQuery q = db->OpenQuery(
+            QStringLiteral("SELECT KContaR, KContaT, KBolleCliT, KFattCliT, NumConfEva FROM LUMO_PrenotaE"));
         QVariantMap m;
         if (q.next())
             for (int i = 0; i < 5; ++i)

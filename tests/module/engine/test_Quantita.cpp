@@ -25,7 +25,10 @@ protected:
     double QuantitaDi(const QString &articolo, double pezzi, double confezioni, double larghezza, double altezza,
                       int divisore)
     {
-        Riga({{"IdProdotto", articolo}, {"Quantita2", pezzi}, {"Lunghezza", confezioni}, {"Larghezza", larghezza},
+        Riga({{"IdProdotto", articolo},
+              {"Quantita2", pezzi},
+              {"Lunghezza", confezioni},
+              {"Larghezza", larghezza},
               {"Altezza", altezza}});
         UT_LMQ_DVEN_CalcoloQuantita(righe->FieldByName(QStringLiteral("Lunghezza")), divisore);
         const double q = righe->FieldByName(QStringLiteral("Quantita"))->AsFloat();
@@ -74,7 +77,11 @@ TEST_F(Quantita, QuantityRoundedToItsDecimals)
 TEST_F(Quantita, OrderVariantWorksOnTheOrderQuantities)
 {
     ApriRighe(QStringLiteral("t_RigheOrdCli"), QStringLiteral("OrdiniCliRighe"));
-    Riga({{"IdProdotto", QStringLiteral("M3")}, {"Quantita2Ord", 0}, {"Lunghezza", 2}, {"Larghezza", 3}, {"Altezza", 4}});
+    Riga({{"IdProdotto", QStringLiteral("M3")},
+          {"Quantita2Ord", 0},
+          {"Lunghezza", 2},
+          {"Larghezza", 3},
+          {"Altezza", 4}});
     UT_LMQ_DORC_CalcoloQuantita(righe->FieldByName(QStringLiteral("Lunghezza")), 4);
     EXPECT_DOUBLE_EQ(righe->FieldByName(QStringLiteral("Quantita2Ord"))->AsFloat(), 1);
     EXPECT_DOUBLE_EQ(righe->FieldByName(QStringLiteral("QuantitaOrd"))->AsFloat(), 6);

@@ -21,7 +21,8 @@ protected:
     Schede SchedeDi(const QString &tp, const QString &conto)
     {
         Schede s;
-        QSqlQuery q = db->OpenQuery(QStringLiteral("SELECT * FROM LUMO_ProgCauz WHERE IdContoTp = ? AND IdConto = ?"), {tp, conto});
+        QSqlQuery q = db->OpenQuery(QStringLiteral("SELECT * FROM LUMO_ProgCauz WHERE IdContoTp = ? AND IdConto = ?"),
+                                    {tp, conto});
         while (q.next()) {
             const QString id = QStringLiteral("%1/%2/%3")
                                    .arg(q.value(QStringLiteral("IdDestinazione")).toInt())
@@ -94,10 +95,13 @@ TEST_F(RegCastelletto, NewModifiedAndDeletedDeliveryNote)
     EXPECT_EQ(Card("C1", 0, 0, "B01", "ProgQtaCar"), 12);
     EXPECT_EQ(Conta("SELECT COUNT(*) FROM LUMO_MovResT WHERE KDocT = ? AND FlTipoDocColl = 1", {k}), 1);
     EXPECT_EQ(Conta("SELECT COUNT(*) FROM LUMO_MovCauT WHERE KDocT = ? AND FlTipoDocColl = 1", {k}), 1);
-    EXPECT_EQ(Conta("SELECT COUNT(*) FROM LUMO_MovCauR R JOIN LUMO_MovCauT T ON T.KContaT = R.KContaT WHERE T.KDocT = ?", {k}),
-              2); // G01 moved nothing
+    EXPECT_EQ(
+        Conta("SELECT COUNT(*) FROM LUMO_MovCauR R JOIN LUMO_MovCauT T ON T.KContaT = R.KContaT WHERE T.KDocT = ?",
+              {k}),
+        2); // G01 moved nothing
     const int primoMovimento = Conta("SELECT KContaT FROM LUMO_MovCauT WHERE KDocT = ?", {k});
-    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT IdListino FROM LUMO_MovCauT WHERE KDocT = ?"), {k}).toString(), "L1");
+    EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT IdListino FROM LUMO_MovCauT WHERE KDocT = ?"), {k}).toString(),
+              "L1");
 
     // modified: 5 -> 7, the bottle row deleted, a new code
     RiapriTesta();
@@ -115,8 +119,10 @@ TEST_F(RegCastelletto, NewModifiedAndDeletedDeliveryNote)
     EXPECT_EQ(Card("C1", 0, 1, "G01", "ProgQtaCar"), 3);
     EXPECT_EQ(Conta("SELECT COUNT(*) FROM LUMO_MovCauT WHERE KDocT = ?", {k}), 1);
     EXPECT_NE(Conta("SELECT KContaT FROM LUMO_MovCauT WHERE KDocT = ?", {k}), primoMovimento);
-    EXPECT_EQ(Conta("SELECT COUNT(*) FROM LUMO_MovCauR R JOIN LUMO_MovCauT T ON T.KContaT = R.KContaT WHERE T.KDocT = ?", {k}),
-              2); // C01, G01
+    EXPECT_EQ(
+        Conta("SELECT COUNT(*) FROM LUMO_MovCauR R JOIN LUMO_MovCauT T ON T.KContaT = R.KContaT WHERE T.KDocT = ?",
+              {k}),
+        2); // C01, G01
     EXPECT_DOUBLE_EQ(db->ScalarValue(QStringLiteral("SELECT QtaCar FROM LUMO_CauzDocBoll WHERE KBolleCliT = ? AND "
                                                     "IdImballo = 'C01'"),
                                      {k})
@@ -136,8 +142,9 @@ TEST_F(RegCastelletto, NewModifiedAndDeletedDeliveryNote)
 
 TEST_F(RegCastelletto, SupplierAndInvoiceRoadsLeaveTheCardsAsBefore)
 {
-    Esegui(QStringLiteral("INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, UT_LMQ_FlCauzioni, "
-                          "UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggMovC) VALUES ('FV', 'Fattura', 1, 1, 1, 1, 1)"));
+    Esegui(
+        QStringLiteral("INSERT INTO CausaliFattCli (IdCausale, DsCausale, FlTipoDocumento, UT_LMQ_FlCauzioni, "
+                       "UT_LMQ_FlAggCau, UT_LMQ_FlAggCauF, UT_LMQ_FlAggMovC) VALUES ('FV', 'Fattura', 1, 1, 1, 1, 1)"));
     SchedaIniziale("FO", "F1", 0, "B01", 40, 10, 10, 2.5);
     for (const char *sigla : {"DTA", "FI"}) {
         const bool fornitore = QLatin1String(sigla) == QLatin1String("DTA");
@@ -183,7 +190,7 @@ TEST_F(RegCastelletto, AccountDestinationCurrencyAndCausalChangedBetweenSaves)
     AttesoComePrima(primaC1, SchedeDi("CL", "C1"));
     EXPECT_EQ(Card("C2", 4, 0, "C01", "ProgQtaCar"), 5);
     EXPECT_EQ(Card("C2", 0, 1, "C01", "ProgQtaCar"), 5);
-    EXPECT_EQ(Card("C2", 4, 0, "C01", "ProgQtaCarB"), 0); // causal N moves the general set only
+    EXPECT_EQ(Card("C2", 4, 0, "C01", "ProgQtaCarB"), 0);     // causal N moves the general set only
     EXPECT_EQ(Conta("SELECT COUNT(*) FROM LUMO_MovCauT"), 0); // N keeps no journal movement
 
     RicaricaCauz();
@@ -309,9 +316,13 @@ TEST_F(RegCastelletto, TwoUsersSavingDocumentsOfOneAccountLoseNoUpdate)
         testaB.SetXWhereVuoto(QStringLiteral("KBolleCliT = 0"));
         testaB.Open();
         testaB.Append();
-        for (const auto &[campo, valore] : Valori{{"IdClienteTp", "CL"}, {"IdCliente", "C1"}, {"IdCausale", "N"},
-                                                   {"Anno", 2025}, {"Numero", numero}, {"IdDivisa", "EUR"},
-                                                   {"DataDocumento", QDateTime(QDate(2025, 3, 14), QTime(0, 0))}})
+        for (const auto &[campo, valore] : Valori{{"IdClienteTp", "CL"},
+                                                  {"IdCliente", "C1"},
+                                                  {"IdCausale", "N"},
+                                                  {"Anno", 2025},
+                                                  {"Numero", numero},
+                                                  {"IdDivisa", "EUR"},
+                                                  {"DataDocumento", QDateTime(QDate(2025, 3, 14), QTime(0, 0))}})
             testaB.FieldByName(QLatin1String(campo))->SetValue(valore);
         TXTable cauzB;
         cauzB.SetDatabaseName(QStringLiteral("LocalDatabase"));
@@ -321,7 +332,8 @@ TEST_F(RegCastelletto, TwoUsersSavingDocumentsOfOneAccountLoseNoUpdate)
         while (!cauzB.IsEmpty())
             cauzB.Delete();
         cauzB.Append();
-        cauzB.FieldByName(QStringLiteral("KBolleCliT"))->SetAsInteger(testaB.FieldByName(QStringLiteral("KBolleCliT"))->AsInteger());
+        cauzB.FieldByName(QStringLiteral("KBolleCliT"))
+            ->SetAsInteger(testaB.FieldByName(QStringLiteral("KBolleCliT"))->AsInteger());
         cauzB.FieldByName(QStringLiteral("IdImballo"))->SetAsString(QStringLiteral("C01"));
         cauzB.FieldByName(QStringLiteral("QtaCar"))->SetAsFloat(casse);
         cauzB.FieldByName(QStringLiteral("Prezzo"))->SetAsFloat(1.5);
@@ -344,13 +356,13 @@ TEST_F(RegCastelletto, TwoUsersSavingDocumentsOfOneAccountLoseNoUpdate)
     ASSERT_EQ(salvaB(10, 5), QString()); // the second user has read the card
     Documento("C1", "N");
     RigaImballi(1, "A", "C01", 3, "", 0);
-    Salva(0); // the first user changes it
+    Salva(0);                             // the first user changes it
     const QString errore = salvaB(12, 2); // the first user's note took number 11
     const double caricato = Card("C1", 0, 0, "C01", "ProgQtaCar");
     if (errore.isEmpty()) {
         EXPECT_EQ(caricato, 10); // 5 + 3 + 2: nothing lost
     } else {
-        EXPECT_EQ(caricato, 8);  // the failed save left nothing behind
+        EXPECT_EQ(caricato, 8); // the failed save left nothing behind
         EXPECT_EQ(Conta("SELECT COUNT(*) FROM BolleCliTeste WHERE Numero = 12"), 0);
     }
     EXPECT_EQ(Card("C1", 0, 1, "C01", "ProgQtaCar"), caricato);

@@ -52,11 +52,13 @@ protected:
                   double esiB, double car, double res, double prezzo, double valCar, double valRes,
                   TXDatabase *su = nullptr)
     {
-        (su ? su : db)->ExecSQL(QStringLiteral("INSERT INTO %1 (KMovimento, %2, IdImballo, EsistenzaAtt, EsistenzaB, EsistenzaF, QtaCar, "
-                                               "QtaRes, Prezzo, ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc) "
-                                               "VALUES (?, ?, ?, ?, ?, 0, ?, ?, ?, ?, ?, 1, 2)")
-                                    .arg(tabella, chiave),
-                                {++movimenti, k, imballo, esiAtt, esiB, car, res, prezzo, valCar, valRes});
+        (su ? su : db)
+            ->ExecSQL(QStringLiteral(
+                          "INSERT INTO %1 (KMovimento, %2, IdImballo, EsistenzaAtt, EsistenzaB, EsistenzaF, QtaCar, "
+                          "QtaRes, Prezzo, ValoreCar, ValoreRes, QtaCarEcc, QtaResEcc) "
+                          "VALUES (?, ?, ?, ?, ?, 0, ?, ?, ?, ?, ?, 1, 2)")
+                          .arg(tabella, chiave),
+                      {++movimenti, k, imballo, esiAtt, esiB, car, res, prezzo, valCar, valRes});
     }
     QString S(const char *campo, int posto) { return stampa->FieldByName(Nome(campo, posto))->AsString(); }
     double N(const char *campo, int posto) { return stampa->FieldByName(Nome(campo, posto))->AsFloat(); }
@@ -93,7 +95,8 @@ TEST_F(StampaCastelletto, RowsPrintedFollowTheCausal)
     EXPECT_DOUBLE_EQ(N("_UT_TotValRes"), 4.0);
 
     // 3: B01 has stock (general set), G01 nothing at all
-    Esegui(QStringLiteral("UPDATE CausaliBolleCli SET UT_LMQ_FlStaCau = 3, UT_LMQ_FlTpStaCau = 0 WHERE IdCausale = 'P'"));
+    Esegui(
+        QStringLiteral("UPDATE CausaliBolleCli SET UT_LMQ_FlStaCau = 3, UT_LMQ_FlTpStaCau = 0 WHERE IdCausale = 'P'"));
     TDMIBase::Crea()->lkCausBolleCli->Close();
     Stampa(1);
     EXPECT_EQ(S("_UT_IdCauz", 1), "B01");
@@ -102,7 +105,8 @@ TEST_F(StampaCastelletto, RowsPrintedFollowTheCausal)
     EXPECT_EQ(S("_UT_IdCauz", 2), "C01");
     EXPECT_EQ(S("_UT_IdCauz", 3), "");
 
-    Esegui(QStringLiteral("UPDATE CausaliBolleCli SET UT_LMQ_FlStaCau = 1, UT_LMQ_FlTpStaCau = 7 WHERE IdCausale = 'P'"));
+    Esegui(
+        QStringLiteral("UPDATE CausaliBolleCli SET UT_LMQ_FlStaCau = 1, UT_LMQ_FlTpStaCau = 7 WHERE IdCausale = 'P'"));
     TDMIBase::Crea()->lkCausBolleCli->Close();
     Stampa(1);
     EXPECT_EQ(S("_UT_IdCauz", 3), "G01");
@@ -148,7 +152,8 @@ TEST_F(StampaCastelletto, EmptySummaryAndUnknownTypePrintTheEmptyBlock)
 
 TEST_F(StampaCastelletto, InvoiceShowsTheOutstandingInvoicedValueOfItsCards)
 {
-    for (const auto &[conto, dest, val] : {std::tuple{"C2", 4, 30.0}, std::tuple{"C2", 0, 5.0}, std::tuple{"C1", 0, 7.0}})
+    for (const auto &[conto, dest, val] :
+         {std::tuple{"C2", 4, 30.0}, std::tuple{"C2", 0, 5.0}, std::tuple{"C1", 0, 7.0}})
         Esegui(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, "
                               "ProgValCarF, ProgValResF) VALUES ('CL', ?, ?, 'C01', 0, ?, 1)"),
                {conto, dest, val});
@@ -175,7 +180,8 @@ TEST_F(StampaCastelletto, InvoiceShowsTheOutstandingInvoicedValueOfItsCards)
 
 TEST_F(StampaCastelletto, ACustomerCodeWithAQuoteIsJustACode)
 {
-    Esegui(QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, UT_LMQ_FlCauz, UT_LMQ_FlCauDes) VALUES ('CL', 'O''K', 1, 0)"));
+    Esegui(QStringLiteral(
+        "INSERT INTO Clienti (IdContoTp, IdConto, UT_LMQ_FlCauz, UT_LMQ_FlCauDes) VALUES ('CL', 'O''K', 1, 0)"));
     Esegui(QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, IdDestinazione, IdImballo, FlTipoScheda, "
                           "ProgValCarF, ProgValResF) VALUES ('CL', 'O''K', 0, 'C01', 0, 3, 0)"));
     TestaStampa("FattureCliTeste", "KFattCliT", 5, "O'K", 0, 1, 0);
@@ -186,9 +192,12 @@ TEST_F(StampaCastelletto, ACustomerCodeWithAQuoteIsJustACode)
 TEST_F(StampaCastelletto, PackagingExpenseGoesToTheCustomersDepositAccount)
 {
     for (const auto &[cliente, k] : {std::pair{"C1", 1}, std::pair{"C2", 2}}) {
-        Esegui(QStringLiteral("INSERT INTO BolleCliTeste (KBolleCliT, IdClienteTp, IdCliente, Numero) VALUES (?, 'CL', ?, ?)"), {k, cliente, k});
+        Esegui(QStringLiteral(
+                   "INSERT INTO BolleCliTeste (KBolleCliT, IdClienteTp, IdCliente, Numero) VALUES (?, 'CL', ?, ?)"),
+               {k, cliente, k});
         for (const auto &[tipoRecord, prog] : {std::pair{"SPI", 1}, std::pair{"SPI", 2}, std::pair{"IVA", 1}})
-            Esegui(QStringLiteral("INSERT INTO BolleCliTot (KBolleCliT, TipoRecord, Progressivo, Codice) VALUES (?, ?, ?, 'X')"),
+            Esegui(QStringLiteral(
+                       "INSERT INTO BolleCliTot (KBolleCliT, TipoRecord, Progressivo, Codice) VALUES (?, ?, ?, 'X')"),
                    {k, tipoRecord, prog});
     }
     TXClientTable totali;
@@ -203,9 +212,10 @@ TEST_F(StampaCastelletto, PackagingExpenseGoesToTheCustomersDepositAccount)
     testaDoc.Next();
     UT_LMQ_DVEN_CodiceSpeseImballo(&testaDoc, &totali, QStringLiteral("DT")); // C2 has no deposit account
     auto codice = [&](int k, const char *tr, int p) {
-        return db->ScalarValue(QStringLiteral("SELECT Codice FROM BolleCliTot WHERE KBolleCliT = ? AND TipoRecord = ? AND "
-                                              "Progressivo = ?"),
-                               {k, tr, p})
+        return db
+            ->ScalarValue(QStringLiteral("SELECT Codice FROM BolleCliTot WHERE KBolleCliT = ? AND TipoRecord = ? AND "
+                                         "Progressivo = ?"),
+                          {k, tr, p})
             .toString();
     };
     EXPECT_EQ(codice(1, "SPI", 1), "4010");

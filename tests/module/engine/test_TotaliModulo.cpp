@@ -209,10 +209,10 @@ TEST_F(TotaliModulo, AForeignCurrencyKeepsEveryCounterpartAtTheEuroRate)
     Esegui("UPDATE FattureCliTeste SET IdDivisa = 'USD', Cambio = 0.8765 WHERE KFattCliT = 1");
     Apri();
     ASSERT_TRUE(Calcola(Parametri()));
-    EXPECT_DOUBLE_EQ(Iva(QStringLiteral("22"), 3), 438.25);  // 500.00 × 0.8765
-    EXPECT_DOUBLE_EQ(Iva(QStringLiteral("22"), 4), 96.42);   // 110.00 × 0.8765
-    EXPECT_DOUBLE_EQ(Totale(1, "SPI", 1, 2), 8.77);          // 8.765
-    EXPECT_DOUBLE_EQ(Totale(1, "SPE", 1, 3), 4.38);          // 4.3825
+    EXPECT_DOUBLE_EQ(Iva(QStringLiteral("22"), 3), 438.25); // 500.00 × 0.8765
+    EXPECT_DOUBLE_EQ(Iva(QStringLiteral("22"), 4), 96.42);  // 110.00 × 0.8765
+    EXPECT_DOUBLE_EQ(Totale(1, "SPI", 1, 2), 8.77);         // 8.765
+    EXPECT_DOUBLE_EQ(Totale(1, "SPE", 1, 3), 4.38);         // 4.3825
     EXPECT_DOUBLE_EQ(Iva(QStringLiteral("E15"), 1), 15.00);
     EXPECT_DOUBLE_EQ(Iva(QStringLiteral("E15"), 3), 13.15);
 }
@@ -247,7 +247,8 @@ protected:
             return;
         for (int i = 0; i <= 50; ++i) {
             const QString codice = QStringLiteral("V%1").arg(i);
-            db->ExecSQL(QStringLiteral("INSERT INTO CodiciIva (IdIva, DsIva, Aliquota) VALUES (?, ?, 4)"), {codice, codice});
+            db->ExecSQL(QStringLiteral("INSERT INTO CodiciIva (IdIva, DsIva, Aliquota) VALUES (?, ?, 4)"),
+                        {codice, codice});
         }
     }
     // Rows of 1.00 on the invoice under the VAT codes V<da> to V<a - 1>.
@@ -267,8 +268,9 @@ protected:
     }
     void AttesoLimite()
     {
-        EXPECT_TRUE(ui.LastText().startsWith(QStringLiteral("Attenzione: il documento <Fattura FT-5/2024 del 15/03/2024: > "
-                                                            "contiene più di 50 codici Iva.")))
+        EXPECT_TRUE(
+            ui.LastText().startsWith(QStringLiteral("Attenzione: il documento <Fattura FT-5/2024 del 15/03/2024: > "
+                                                    "contiene più di 50 codici Iva.")))
             << ui.LastText().toStdString();
     }
 };
@@ -327,7 +329,8 @@ TEST_F(TotaliModulo, AnUnknownRowTypeStopsTheCalculation)
         Calcolototalidocs::TOTDOCS_Calcola(p, false);
         FAIL() << "no error";
     } catch (const Exception &e) {
-        EXPECT_TRUE(e.Message.endsWith(QStringLiteral("Tipo rigo non valido nel documento: 77"))) << e.Message.toStdString();
+        EXPECT_TRUE(e.Message.endsWith(QStringLiteral("Tipo rigo non valido nel documento: 77")))
+            << e.Message.toStdString();
     }
     testa->Cancel();
     EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot")), 0);
@@ -342,11 +345,13 @@ protected:
         TotaliModulo::SetUp();
         if (!db)
             return;
-        Esegui("INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlBolle, FlFatture) VALUES (12, 'Omaggio sconto', 4, 1, 1)");
+        Esegui("INSERT INTO TipiRigo (TipoRigo, DsTipoRigo, FlClasse, FlBolle, FlFatture) VALUES (12, 'Omaggio "
+               "sconto', 4, 1, 1)");
         Esegui("INSERT INTO LUMO_TipologieOmaggiArt (IdTipologia, DsTipologia, IdConto) VALUES ('T1', 'Vini', 'X01'), "
                "('T2', 'Senza conto', '')");
         Esegui("INSERT INTO Articoli (IdProdotto, DsProdotto, IdUM1, IdIva, UT_LMQ_IdTipologiaOmaggi) VALUES "
-               "('G1', 'Bianco', 'BT', '22', 'T1'), ('G2', 'Rosso', 'BT', '22', 'T2'), ('G3', 'Rosato', 'BT', '22', 'ZZ')");
+               "('G1', 'Bianco', 'BT', '22', 'T1'), ('G2', 'Rosso', 'BT', '22', 'T2'), ('G3', 'Rosato', 'BT', '22', "
+               "'ZZ')");
         KV8Config::Set(QStringLiteral("CONTIFISSI"), QStringLiteral("IdContoOmaggi"), QStringLiteral("OMG"));
         Esegui("UPDATE FattureCliTeste SET SpeseImballo = 0, SpeseArt15 = 0");
         Apri();
@@ -372,15 +377,17 @@ protected:
 
     double Conto(const char *conto)
     {
-        return Valore(QStringLiteral("SELECT SUM(Importo1) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'CON' "
-                                     "AND Codice = ?"),
-                      {QLatin1String(conto)});
+        return Valore(
+            QStringLiteral("SELECT SUM(Importo1) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'CON' "
+                           "AND Codice = ?"),
+            {QLatin1String(conto)});
     }
     double Centro(const char *conto)
     {
-        return Valore(QStringLiteral("SELECT SUM(Importo1) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'CDC' "
-                                     "AND Codice = 'CC1' AND Descrizione = ?"),
-                      {QLatin1String(conto)});
+        return Valore(
+            QStringLiteral("SELECT SUM(Importo1) FROM FattureCliTot WHERE KFattCliT = 1 AND TipoRecord = 'CDC' "
+                           "AND Codice = 'CC1' AND Descrizione = ?"),
+            {QLatin1String(conto)});
     }
 
     TXMemTable buffer;
@@ -388,11 +395,11 @@ protected:
 
 TEST_F(Omaggi, TheTypologysAccountTakesTheCounterEntryOfRowType10Only)
 {
-    Rigo(10, QStringLiteral("G1"), 100);  // typology T1: account X01
-    Rigo(-10, QStringLiteral("G1"), 40);  // the code as stored: the company's gift account
-    Rigo(12, QStringLiteral("G1"), 30);   // another gift row type: the company's gift account
-    Rigo(10, QStringLiteral("G2"), 20);   // a typology without account
-    Rigo(10, QStringLiteral("G3"), 5);    // a typology that does not exist
+    Rigo(10, QStringLiteral("G1"), 100); // typology T1: account X01
+    Rigo(-10, QStringLiteral("G1"), 40); // the code as stored: the company's gift account
+    Rigo(12, QStringLiteral("G1"), 30);  // another gift row type: the company's gift account
+    Rigo(10, QStringLiteral("G2"), 20);  // a typology without account
+    Rigo(10, QStringLiteral("G3"), 5);   // a typology that does not exist
     ASSERT_TRUE(Calcola(Parametri(&buffer)));
     // 500.00 and the 195.00 of gifts, the gifts countered: the accounts total the taxable 500.00
     // as the cost centres do
@@ -405,7 +412,9 @@ TEST_F(Omaggi, TheTypologysAccountTakesTheCounterEntryOfRowType10Only)
     // the cost-centre counter-entry stays on the company's gift account
     EXPECT_DOUBLE_EQ(Centro("R01"), 695.00);
     EXPECT_DOUBLE_EQ(Centro("OMG"), -195.00);
-    EXPECT_EQ(Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE TipoRecord = 'CDC' AND Descrizione = 'X01'")), 0);
+    EXPECT_EQ(
+        Conta(QStringLiteral("SELECT COUNT(*) FROM FattureCliTot WHERE TipoRecord = 'CDC' AND Descrizione = 'X01'")),
+        0);
     // gifts stay out of the total
     EXPECT_DOUBLE_EQ(Totale(1, "TOT", 1, 1), 610.00);
 }

@@ -22,7 +22,8 @@ protected:
         CFG.NumScontiRigo = 1;
         CFG.NumScontiTesta = 0;
         CFG.SegnoSconti = -1;
-        Esegui(QStringLiteral("INSERT INTO Divise (IdDivisa, DsDivisa, DecPrezzo, DecValore) VALUES ('EUR', 'Euro', 4, 2)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO Divise (IdDivisa, DsDivisa, DecPrezzo, DecValore) VALUES ('EUR', 'Euro', 4, 2)"));
         Esegui(QStringLiteral("INSERT INTO CausaliBolleCli (IdCausale, DsCausale, UT_LMQ_FlTipoGest) VALUES "
                               "('TOT', 'sui totali', 1), ('RIG', 'per riga', 2)"));
         Articolo(QStringLiteral("VINO"), 1, QString(), 0, QStringLiteral("VINIRO"));
@@ -41,8 +42,9 @@ protected:
     }
     void Lista(int chiave, const QString &divisa, int anno)
     {
-        Esegui(QStringLiteral("INSERT INTO LUMO_ListTraT (KListTraT, IdListTra, DsListTra, DataInizio, DataFine, IdDivisa) "
-                              "VALUES (?, ?, ?, ?, ?, ?)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO LUMO_ListTraT (KListTraT, IdListTra, DsListTra, DataInizio, DataFine, IdDivisa) "
+                   "VALUES (?, ?, ?, ?, ?, ?)"),
                {chiave, QStringLiteral("L%1").arg(chiave), QStringLiteral("Listino"), Giorno(anno, 1, 1),
                 Giorno(anno, 12, 31), divisa});
     }
@@ -50,9 +52,10 @@ protected:
     void Riferimento(int chiave, int lista, const QString &spedizione, const QString &zona, const QString &conto,
                      int destinazione, int tipoGest, double spese = 0, double percentuale = 0)
     {
-        Esegui(QStringLiteral("INSERT INTO LUMO_ListTraD (KListTraD, KListTraT, IdSpedizione, IdZona, IdConto, "
-                              "IdDestinazione, FlTipoGest, SpeseTrasporto, PercSpesa) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-               {chiave, lista, Testo(spedizione), Testo(zona), Testo(conto), destinazione, tipoGest, spese, percentuale});
+        Esegui(
+            QStringLiteral("INSERT INTO LUMO_ListTraD (KListTraD, KListTraT, IdSpedizione, IdZona, IdConto, "
+                           "IdDestinazione, FlTipoGest, SpeseTrasporto, PercSpesa) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {chiave, lista, Testo(spedizione), Testo(zona), Testo(conto), destinazione, tipoGest, spese, percentuale});
     }
     void PrezzoArticolo(int chiave, int lista, const QString &categoria, const QString &prodotto, int tipoPrezzo,
                         double prezzo, int anno = 2025)
@@ -215,8 +218,12 @@ TEST_F(Trasporto, PerRowTheFirstListFoundPricesTheRows)
     PrezzoArticolo(1, 1, QString(), QString(), 1, 2.5);
     PrezzoArticolo(2, 4, QString(), QString(), 1, 9);
     Documento(QStringLiteral("RIG"));
-    Riga({{"NumOrdine", 1}, {"IdProdotto", QStringLiteral("VINO")}, {"Lunghezza", 4}, {"Quantita", 24},
-          {"UT_LMQ_FlTipoPrz", 1}, {"Sconto1", 10}});
+    Riga({{"NumOrdine", 1},
+          {"IdProdotto", QStringLiteral("VINO")},
+          {"Lunghezza", 4},
+          {"Quantita", 24},
+          {"UT_LMQ_FlTipoPrz", 1},
+          {"Sconto1", 10}});
     Calcola();
     EXPECT_DOUBLE_EQ(DiRiga(1, "UT_LMQ_PrezzoTra").toDouble(), 2.5) << "the generic row comes first";
     EXPECT_DOUBLE_EQ(DiRiga(1, "UT_LMQ_PrezzoTraN").toDouble(), 10) << "setting 1: no discounts";
@@ -231,8 +238,13 @@ TEST_F(Trasporto, RowDiscountsThenHeadDiscountsForSettings2And3)
     Riferimento(1, 1, QString(), QString(), QString(), 0, 0);
     PrezzoArticolo(1, 1, QString(), QString(), 1, 2.5);
     Documento(QStringLiteral("RIG"), {{"Sconto1", 50}});
-    Riga({{"NumOrdine", 1}, {"IdProdotto", QStringLiteral("VINO")}, {"Lunghezza", 4}, {"Quantita", 24},
-          {"UT_LMQ_FlTipoPrz", 1}, {"Sconto1", 10}, {"Sconto2", 50}});
+    Riga({{"NumOrdine", 1},
+          {"IdProdotto", QStringLiteral("VINO")},
+          {"Lunghezza", 4},
+          {"Quantita", 24},
+          {"UT_LMQ_FlTipoPrz", 1},
+          {"Sconto1", 10},
+          {"Sconto2", 50}});
     Calcola();
     EXPECT_DOUBLE_EQ(DiRiga(1, "UT_LMQ_PrezzoTraN").toDouble(), 9) << "one row discount, no head discount in use";
     CFG.NumScontiRigo = 2;
@@ -303,8 +315,10 @@ TEST_F(Trasporto, ErrorIsShownOnceAndStopsTheSave)
 
 TEST_F(Trasporto, TheCustomersCurrencyChoosesTheListAndAHeadWithoutOneReadsTheCompanys)
 {
-    Esegui(QStringLiteral("INSERT INTO Divise (IdDivisa, DsDivisa, DecPrezzo, DecValore) VALUES ('USD', 'Dollaro', 4, 2)"));
-    Esegui(QStringLiteral("INSERT INTO Cambi (IdDivisa, DataCambio, Cambio) VALUES ('USD', ?, 0.9)"), {Giorno(2025, 1, 1)});
+    Esegui(QStringLiteral(
+        "INSERT INTO Divise (IdDivisa, DsDivisa, DecPrezzo, DecValore) VALUES ('USD', 'Dollaro', 4, 2)"));
+    Esegui(QStringLiteral("INSERT INTO Cambi (IdDivisa, DataCambio, Cambio) VALUES ('USD', ?, 0.9)"),
+           {Giorno(2025, 1, 1)});
     Cliente(QStringLiteral("C1"), 1);
     Esegui(QStringLiteral("UPDATE Clienti SET IdDivisa = 'USD' WHERE IdConto = 'C1'"));
     Riferimento(1, 1, QString(), QString(), QString(), 0, 1, 25);

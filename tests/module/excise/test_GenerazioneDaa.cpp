@@ -53,8 +53,8 @@ TEST_F(Accisa, NotesBecomeNumberedDocumentsWithRowsAndMarks)
                   "SELECT AnnoColl, SerieColl, NumeroColl, IdCausale, IdContoTp, IdSpedizione, NumeroColli, "
                   "OraTra, NoteChiusura1, NoteChiusura2, NoteChiusura3 FROM LUMO_DocAccT WHERE Numero = 1")),
               QStringList{"2026/1/7/DDT/CL/V1/3/10.5/Certificato DOC/Nota due/"});
-    const QStringList date = Elenco(
-        QStringLiteral("SELECT DataDoc, DataDocColl, DataArrivo FROM LUMO_DocAccT WHERE Numero = 1"));
+    const QStringList date =
+        Elenco(QStringLiteral("SELECT DataDoc, DataDocColl, DataArrivo FROM LUMO_DocAccT WHERE Numero = 1"));
     ASSERT_EQ(date.size(), 1);
     const QStringList d = date.first().split('/');
     EXPECT_EQ(QDateTime::fromString(d[0], Qt::ISODate).date(), QDate(2026, 3, 20));
@@ -269,9 +269,9 @@ TEST_F(Accisa, EachCodeFieldShowsItsWidestCodeBesideItsSearchButton)
     const auto lettere = [f](const char *campo) {
         return QString(f->tPars->FieldByName(QLatin1String(campo))->Size(), QLatin1Char('W'));
     };
-    for (const auto &[nome, codice] : {std::pair{"edIdCausale", lettere("IdCausale")},
-                                       std::pair{"edIdConto", lettere("IdConto")},
-                                       std::pair{"edIdDestinazione", QStringLiteral("32767")}}) {
+    for (const auto &[nome, codice] :
+         {std::pair{"edIdCausale", lettere("IdCausale")}, std::pair{"edIdConto", lettere("IdConto")},
+          std::pair{"edIdDestinazione", QStringLiteral("32767")}}) {
         auto *edit = f->Control<TDBCodeEdit>(QLatin1String(nome));
         ASSERT_NE(edit, nullptr) << nome;
         auto *ricerca = edit->findChild<QToolButton *>();

@@ -10,8 +10,8 @@
 #include <QDir>
 #include <QMouseEvent>
 #include <QPointer>
-#include <QTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace kv8test;
 
@@ -189,8 +189,9 @@ TEST_F(StampaDaa, WhileTheDotMatrixPrintRunsTheDialogNeitherClosesNorPrintsAgain
     // waiting in the queue, they reach the dialog while the print lets window messages through
     const QPoint centro = f->btEsegui->rect().center();
     for (QEvent::Type tipo : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-        QCoreApplication::postEvent(f->btEsegui, new QMouseEvent(tipo, QPointF(centro), f->btEsegui->mapToGlobal(QPointF(centro)),
-                                                                 Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(f->btEsegui,
+                                    new QMouseEvent(tipo, QPointF(centro), f->btEsegui->mapToGlobal(QPointF(centro)),
+                                                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
     bool chiusa = true;
     QTimer::singleShot(0, f, [&] { chiusa = f->Close(); });
     ReportCapture capture;

@@ -74,10 +74,7 @@ protected:
         return row;
     }
     QVariantMap Row(const QString &sql, const QVariantList &params = {}) { return Row(*db, sql, params); }
-    int Count(const QString &sql, const QVariantList &params = {})
-    {
-        return db->ScalarValue(sql, params).toInt();
-    }
+    int Count(const QString &sql, const QVariantList &params = {}) { return db->ScalarValue(sql, params).toInt(); }
 
     TestDb tdb;
     TXDatabase *db = nullptr;

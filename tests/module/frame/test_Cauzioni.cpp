@@ -112,7 +112,7 @@ TEST_F(Cauzioni, LoadWithExcessMovesBothCardsOfAnAccountWithoutDestinations)
         const QVariantMap c = Scheda("CL", "C001", 0, tipo);
         ASSERT_FALSE(c.isEmpty()) << "kind " << tipo;
         EXPECT_EQ(c.value("iddivisa").toString(), "EUR");
-        EXPECT_EQ(V(c, "ProgQtaCar"), 10);  // excess included
+        EXPECT_EQ(V(c, "ProgQtaCar"), 10); // excess included
         EXPECT_EQ(V(c, "QtaCarEcc"), 2);
         EXPECT_DOUBLE_EQ(V(c, "ProgValCar"), 12.0); // (10 - 2) x 1.5: the excess carries no value
         EXPECT_EQ(V(c, "EsiAttEcc"), -2);
@@ -254,7 +254,8 @@ TEST_F(Cauzioni, ExactReversalBringsTheCardBackToZero)
     svuota.valRes = -V(c, "ProgValRes");
     svuota.Applica();
     const QVariantMap vuota = Scheda("CL", "C001", 0, 0);
-    for (const char *col : {"ProgQtaCar", "ProgQtaRes", "ProgValCar", "ProgValRes", "QtaCarEcc", "QtaResEcc", "EsiAttEcc"})
+    for (const char *col :
+         {"ProgQtaCar", "ProgQtaRes", "ProgValCar", "ProgValRes", "QtaCarEcc", "QtaResEcc", "EsiAttEcc"})
         EXPECT_EQ(V(vuota, col), 0) << col;
 }
 
@@ -477,9 +478,9 @@ TEST_F(Cauzioni, PriceFromTheDepositPriceList)
     EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione("L1", "EUR", "CAS"), 1.2345); // as stored, not rounded
     EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione("L1", "USD", "CAS"), 1.5);
     EXPECT_DOUBLE_EQ(UT_LMQ_CAUZ_PrezzoCauzione("L2", "EUR", "CAS"), 9);
-    EXPECT_EQ(UT_LMQ_CAUZ_PrezzoCauzione("L1", "USD", "BOT"), 0);  // packaging not on that list
-    EXPECT_EQ(UT_LMQ_CAUZ_PrezzoCauzione("L9", "EUR", "CAS"), 0);  // no such list
-    EXPECT_EQ(UT_LMQ_CAUZ_PrezzoCauzione("L1", "CHF", "CAS"), 0);  // not in that currency
+    EXPECT_EQ(UT_LMQ_CAUZ_PrezzoCauzione("L1", "USD", "BOT"), 0);    // packaging not on that list
+    EXPECT_EQ(UT_LMQ_CAUZ_PrezzoCauzione("L9", "EUR", "CAS"), 0);    // no such list
+    EXPECT_EQ(UT_LMQ_CAUZ_PrezzoCauzione("L1", "CHF", "CAS"), 0);    // not in that currency
     EXPECT_EQ(UT_LMQ_CAUZ_PrezzoCauzione("L1'--", "EUR", "CAS"), 0); // a quote is only a value
     EXPECT_FALSE(dm->qListCauz->Active());
 }

@@ -65,7 +65,10 @@ protected:
                 out.insert(q.record().fieldName(i).toLower(), q.value(i));
         return out;
     }
-    int Righe() { return company.Database().ScalarValue(QStringLiteral("SELECT COUNT(*) FROM LUMO_Parametri")).toInt(); }
+    int Righe()
+    {
+        return company.Database().ScalarValue(QStringLiteral("SELECT COUNT(*) FROM LUMO_Parametri")).toInt();
+    }
 
     static void Scrivi(Tfqarn0001f &f, const char *edit, const QString &testo)
     {
@@ -112,10 +115,11 @@ TEST_F(ConfigWindow, LaidOutWithItsControlsInTabOrder)
         EXPECT_EQ(f.btOk->text(), QStringLiteral("&Salva"));
         EXPECT_EQ(f.tMain->State(), dsInsert) << "an empty database: the row is appended";
 
-        const QStringList ordine{"chFlQtaConf",       "chFlAbilTrasporto", "chFlAbilCauz",  "chFlAbilSchedaPro",
-                                 "chFlAbilStatis",    "chFlGestEcc",       "edLungCodArtPad", "cbFlTipoPrz",
-                                 "cbFlStaRegCon",     "cbFlStaRegCs",      "edMeseIniBilDicGia", "cbFlStaRegImb",
-                                 "cbFlStaRegCau",     "cbFlAbilAccisa",    "btOk",          "btAnnulla"};
+        const QStringList ordine{
+            "chFlQtaConf",        "chFlAbilTrasporto", "chFlAbilCauz",  "chFlAbilSchedaPro", "chFlAbilStatis",
+            "chFlGestEcc",        "edLungCodArtPad",   "cbFlTipoPrz",   "cbFlStaRegCon",     "cbFlStaRegCs",
+            "edMeseIniBilDicGia", "cbFlStaRegImb",     "cbFlStaRegCau", "cbFlAbilAccisa",    "btOk",
+            "btAnnulla"};
         QStringList catena;
         QWidget *w = f.Control(QStringLiteral("chFlQtaConf"));
         for (int passi = 0; passi < 500 && catena.size() < ordine.size(); ++passi, w = w->nextInFocusChain())
@@ -188,7 +192,8 @@ TEST_F(ConfigWindow, CancelStoresNothing)
     EXPECT_EQ(Righe(), 0) << "the appended row is not stored";
     EXPECT_TRUE(script.Messages().isEmpty());
 
-    company.Database().ExecSQL(QStringLiteral("INSERT INTO LUMO_Parametri (IdCodice, FlAbilTrasporto) VALUES ('1', 1)"));
+    company.Database().ExecSQL(
+        QStringLiteral("INSERT INTO LUMO_Parametri (IdCodice, FlAbilTrasporto) VALUES ('1', 1)"));
     Apri([](Tfqarn0001f &f) -> int {
         EXPECT_EQ(f.tMain->State(), dsEdit);
         f.Control<TDBCheckBox>(QStringLiteral("chFlAbilTrasporto"))->click();
@@ -246,9 +251,11 @@ TEST_F(ConfigWindow, SavedFromTheCommandLine)
     if (!QFileInfo::exists(kv8test::ProgramPath()))
         GTEST_SKIP() << "the program kv8 is not built";
     TXDatabase &db = company.Database();
-    db.ExecSQL(QStringLiteral("INSERT INTO Utenti (IdUtente, Nome, FlPrivilegi) VALUES ('ADMIN', 'Amministratore', 1)"));
-    db.ExecSQL(QStringLiteral("INSERT INTO LUMO_Parametri (IdCodice, FlAbilCauz, FlGestEcc, FlStaRegCs, MeseIniBilDicGia, "
-                              "FlAbilTrasporto) VALUES ('1', 1, 0, 1, 8, 1)"));
+    db.ExecSQL(
+        QStringLiteral("INSERT INTO Utenti (IdUtente, Nome, FlPrivilegi) VALUES ('ADMIN', 'Amministratore', 1)"));
+    db.ExecSQL(
+        QStringLiteral("INSERT INTO LUMO_Parametri (IdCodice, FlAbilCauz, FlGestEcc, FlStaRegCs, MeseIniBilDicGia, "
+                       "FlAbilTrasporto) VALUES ('1', 1, 0, 1, 8, 1)"));
     const auto stored = [this]() {
         const QVariantMap r = Riga();
         QVariantList out;
@@ -258,15 +265,15 @@ TEST_F(ConfigWindow, SavedFromTheCommandLine)
     };
     const QVariantList before = stored();
     const auto run = [&](const QStringList &steps) {
-        return kv8test::RunProgram(QStringList{QStringLiteral("--database"), company.Db().Url(), QStringLiteral("--menu"),
-                                               QStringLiteral("QARN0001F")}
+        return kv8test::RunProgram(QStringList{QStringLiteral("--database"), company.Db().Url(),
+                                               QStringLiteral("--menu"), QStringLiteral("QARN0001F")}
                                        + steps,
                                    modules);
     };
 
     // a control the window does not have: the run stops before saving
-    kv8test::ProgramRun program = run({QStringLiteral("--set"), QStringLiteral("edMeseIniBilDicGia=9"), QStringLiteral("--click"),
-                                       QStringLiteral("btSalva")});
+    kv8test::ProgramRun program = run({QStringLiteral("--set"), QStringLiteral("edMeseIniBilDicGia=9"),
+                                       QStringLiteral("--click"), QStringLiteral("btSalva")});
     EXPECT_EQ(program.ExitCode, 2);
     EXPECT_TRUE(program.Err.contains(QStringLiteral("has no control btSalva"))) << program.Err.toStdString();
     EXPECT_EQ(stored(), before);
@@ -282,7 +289,8 @@ TEST_F(ConfigWindow, SavedFromTheCommandLine)
         QStringLiteral("Passo: --click btOk"),
         QStringLiteral("Informazione: ") + Avviso,
     });
-    EXPECT_TRUE(missing.isEmpty()) << "missing, or out of order: " << missing.toStdString() << "\n" << program.Err.toStdString();
+    EXPECT_TRUE(missing.isEmpty()) << "missing, or out of order: " << missing.toStdString() << "\n"
+                                   << program.Err.toStdString();
     EXPECT_EQ(Righe(), 1);
     EXPECT_EQ(stored(), (QVariantList{0, 1, 2, 9, 1}));
 }
@@ -292,8 +300,8 @@ TEST_F(ConfigWindow, Screenshot)
     const QByteArray file = qgetenv("KV8_SCREENSHOT_QARN0001F");
     if (file.isEmpty())
         GTEST_SKIP() << "KV8_SCREENSHOT_QARN0001F not set";
-    company.Database().ExecSQL(
-        QStringLiteral("INSERT INTO LUMO_Parametri (IdCodice, FlAbilCauz, FlStaRegCs, MeseIniBilDicGia) VALUES ('1', 1, 1, 8)"));
+    company.Database().ExecSQL(QStringLiteral(
+        "INSERT INTO LUMO_Parametri (IdCodice, FlAbilCauz, FlStaRegCs, MeseIniBilDicGia) VALUES ('1', 1, 1, 8)"));
     Apri([&file](Tfqarn0001f &f) -> int {
         f.show();
         kv8test::ProcessEvents();

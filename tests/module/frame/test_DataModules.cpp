@@ -45,12 +45,13 @@ void FillParams(TXQuery *q)
 TEST(DataModules, DmilumoHoldsEveryDatasetClosed)
 {
     TDMILUMO dm;
-    EXPECT_EQ(Names(&dm, "TXlkTable"),
-              Sorted({"lkLUMO_Bottiglie", "lkLUMO_Colori", "lkLUMO_Natura", "lkLUMO_CatVin", "lkLUMO_Specifica",
-                      "lkLUMO_Regioni", "lkLUMO_ZonaProd", "lkLUMO_Tipologie", "lkLUMO_ConIva", "lkLUMO_Parametri",
-                      "lkLUMO_ProgRegistri", "lkLUMO_RaggMagT", "lkLUMO_RaggMagR", "lkLUMO_ProgCauz", "lkLUMO_ParAcc",
-                      "lkLUMO_TipologieOmaggi", "lkLUMO_Vasche", "lkLUMO_ListTraD", "lkLUMO_ListTraQ",
-                      "lkLUMO_ListTraR", "lkLUMO_ListTraT", "lkLUMO_PrenotaR"}));
+    EXPECT_EQ(
+        Names(&dm, "TXlkTable"),
+        Sorted({"lkLUMO_Bottiglie",       "lkLUMO_Colori",   "lkLUMO_Natura",    "lkLUMO_CatVin",   "lkLUMO_Specifica",
+                "lkLUMO_Regioni",         "lkLUMO_ZonaProd", "lkLUMO_Tipologie", "lkLUMO_ConIva",   "lkLUMO_Parametri",
+                "lkLUMO_ProgRegistri",    "lkLUMO_RaggMagT", "lkLUMO_RaggMagR",  "lkLUMO_ProgCauz", "lkLUMO_ParAcc",
+                "lkLUMO_TipologieOmaggi", "lkLUMO_Vasche",   "lkLUMO_ListTraD",  "lkLUMO_ListTraQ", "lkLUMO_ListTraR",
+                "lkLUMO_ListTraT",        "lkLUMO_PrenotaR"}));
     EXPECT_EQ(Names(&dm, "TXQuery"),
               Sorted({"qLUMO_ListTra", "qLUMO_ListTraR", "qLUMO_Prenota", "qChiudiPrenota", "qPrenotaE_Bol",
                       "qDelPrenotaE", "qListCauz", "qImballi", "qLUMO_ProgCauz", "qGenerica", "qLUMO_StaCasCau",
@@ -85,7 +86,8 @@ TEST(DataModules, DesignTimeTextsAndParameters)
                            "WHERE LUMO_LisCauzT.IdListino = :IdListino AND LUMO_LisCauzT.IdDivisa = :IdDivisa AND "
                            "LUMO_LisCauzR.IdImballo = :IdImballo",
                            "ORDER BY LUMO_LisCauzT.KContaT, LUMO_LisCauzR.KContaR"}));
-    EXPECT_EQ(dm.qImballi->SQL, QStringList({"SELECT * ", "FROM Imballi", "WHERE FlUtilizzo = 0", "ORDER BY IdImballo"}));
+    EXPECT_EQ(dm.qImballi->SQL,
+              QStringList({"SELECT * ", "FROM Imballi", "WHERE FlUtilizzo = 0", "ORDER BY IdImballo"}));
     // two empty lines kept for their users
     EXPECT_EQ(dm.qValAttCau->SQL, QStringList({"SELECT sum(ProgValCarF - ProgValResF) as Valore ", "FROM LUMO_ProgCauz",
                                                "WHERE IdContoTp = ''", "", ""}));

@@ -92,8 +92,8 @@ public:
         DSMain->SetName(QStringLiteral("DSMain"));
         DSMain->SetDataSet(tMain);
         tMain->Open();
-        for (const auto &[tipo, conto] : {std::pair{"FO", "C002"}, std::pair{"CL", "C001"}, std::pair{"CL", "C002"},
-                                          std::pair{"CL", "C003"}}) {
+        for (const auto &[tipo, conto] :
+             {std::pair{"FO", "C002"}, std::pair{"CL", "C001"}, std::pair{"CL", "C002"}, std::pair{"CL", "C003"}}) {
             tMain->Append();
             tMain->FieldByName(QStringLiteral("IdContoTp"))->SetAsString(QLatin1String(tipo));
             tMain->FieldByName(QStringLiteral("IdConto"))->SetAsString(QLatin1String(conto));
@@ -153,10 +153,7 @@ protected:
     {
         salvate.emplace_back(nome, Dusaria::RegistraClasse(nome, classe));
     }
-    void Togli(const QString &nome)
-    {
-        Sostituisci(nome, Dusaria::TClasseModulo());
-    }
+    void Togli(const QString &nome) { Sostituisci(nome, Dusaria::TClasseModulo()); }
 
     bool Scelta(const QString &code)
     {
@@ -298,9 +295,9 @@ TEST_F(Dispatcher, DeliveryNoteKeyReachesInitForm)
         const char *codice;
         QVariantList attesi;
     };
-    for (const Caso &c : {Caso{"SVEN0001F_C;123", {0, 123, 0}}, Caso{"SVEN0001F_C;abc", {0, 0, 0}},
-                          Caso{"SVEN0001F_C", {0, 0, 0}}, Caso{"SVEN0001F_F;-8", {1, -8, 0}},
-                          Caso{"SVEN0001F_F;4294967296", {1, 0, 0}}}) {
+    for (const Caso &c :
+         {Caso{"SVEN0001F_C;123", {0, 123, 0}}, Caso{"SVEN0001F_C;abc", {0, 0, 0}}, Caso{"SVEN0001F_C", {0, 0, 0}},
+          Caso{"SVEN0001F_F;-8", {1, -8, 0}}, Caso{"SVEN0001F_F;4294967296", {1, 0, 0}}}) {
         SCOPED_TRACE(c.codice);
         TProvaFinestra::Chiamate.clear();
         EXPECT_TRUE(Scelta(QLatin1String(c.codice)));
@@ -511,7 +508,8 @@ TEST_F(Dispatcher, ConfigurationWindowNeedsThePrivilege)
 
 TEST_F(Dispatcher, AnotherLibraryTakesCodesThroughItsOwnHook)
 {
-    const QString file = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../lib/libdusaria_hooktest.so"));
+    const QString file =
+        QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../lib/libdusaria_hooktest.so"));
     if (!QFile::exists(file))
         GTEST_SKIP() << "the hook test library is not built";
     QLibrary library(file);

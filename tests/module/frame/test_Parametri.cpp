@@ -38,14 +38,15 @@ protected:
     void ScriviRiga(int base)
     {
         db->ExecSQL(QStringLiteral("DELETE FROM LUMO_Parametri"));
-        db->ExecSQL(QStringLiteral(
-                        "INSERT INTO LUMO_Parametri (IdCodice, Password, PathCarImg, FlQtaConf, FlAbilTrasporto, "
-                        "FlAbilCauz, FlAbilSchedaPro, FlStaRegCon, FlStaRegCs, FlStaRegImb, FlStaRegSpum, FlAbilStatis, "
-                        "FlAbilPrenota, FlAbilVinifica, FlTipoPrz, MeseIniBilDicGia, LungCodArtPad, FlStaRegCau, "
-                        "FlAbilAccisa, FlGestEcc) VALUES ('1', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                    {QStringLiteral("pw%1").arg(base), QStringLiteral("C:/img/%1").arg(base), base + 1, base + 2,
-                     base + 3, base + 4, base + 5, base + 6, base + 7, base + 8, base + 9, base + 10, base + 11,
-                     base + 12, base + 13, base + 14, base + 15, base + 16, base + 17});
+        db->ExecSQL(
+            QStringLiteral(
+                "INSERT INTO LUMO_Parametri (IdCodice, Password, PathCarImg, FlQtaConf, FlAbilTrasporto, "
+                "FlAbilCauz, FlAbilSchedaPro, FlStaRegCon, FlStaRegCs, FlStaRegImb, FlStaRegSpum, FlAbilStatis, "
+                "FlAbilPrenota, FlAbilVinifica, FlTipoPrz, MeseIniBilDicGia, LungCodArtPad, FlStaRegCau, "
+                "FlAbilAccisa, FlGestEcc) VALUES ('1', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {QStringLiteral("pw%1").arg(base), QStringLiteral("C:/img/%1").arg(base), base + 1, base + 2, base + 3,
+             base + 4, base + 5, base + 6, base + 7, base + 8, base + 9, base + 10, base + 11, base + 12, base + 13,
+             base + 14, base + 15, base + 16, base + 17});
         DMILUMO->lkLUMO_Parametri->Close(); // as the configuration window does after a save
     }
 

@@ -140,8 +140,9 @@ TEST_F(ProgressiviRegistri, MissingReadsZeros)
     p.IdRegistro = "OLD";
     p.DataUltAgg = QDateTime(QDate(2020, 1, 1), QTime(0, 0));
     p.UltNumRiga = 99;
-    db->ExecSQL("INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, 'IMBO', ?, 5)",
-                {QDateTime(QDate(2024, 2, 1), QTime(0, 0))});
+    db->ExecSQL(
+        "INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, 'IMBO', ?, 5)",
+        {QDateTime(QDate(2024, 2, 1), QTime(0, 0))});
     UT_LMQ_RG_LeggoProgReg(1, "CASC", p);
     EXPECT_EQ(p.IdRaggMag, 0);
     EXPECT_EQ(p.IdRegistro, "");

@@ -55,9 +55,9 @@ TEST(SchedaProdotto, EveryBoundInItsOrder)
     EXPECT_EQ(where, "Articoli.UT_LMQ_IdCatVin >= 'ROS' AND Articoli.UT_LMQ_FlAbilSchedaPro = '1' AND ");
 
     const std::pair<const char *, const char *> bounds[] = {
-        {"Da_IdProdotto", "P1"}, {"A_IdProdotto", "P9"},   {"Da_IdCatVin", "C1"},    {"A_IdCatVin", "C9"},
-        {"Da_IdNazione", "N1"},  {"A_IdNazione", "N9"},    {"Da_IdRegione", "R1"},   {"A_IdRegione", "R9"},
-        {"Da_IdZonaProd", "Z1"}, {"A_IdZonaProd", "Z9"},   {"Da_IdTipologia", "T1"}, {"A_IdTipologia", "T9"},
+        {"Da_IdProdotto", "P1"},  {"A_IdProdotto", "P9"}, {"Da_IdCatVin", "C1"},    {"A_IdCatVin", "C9"},
+        {"Da_IdNazione", "N1"},   {"A_IdNazione", "N9"},  {"Da_IdRegione", "R1"},   {"A_IdRegione", "R9"},
+        {"Da_IdZonaProd", "Z1"},  {"A_IdZonaProd", "Z9"}, {"Da_IdTipologia", "T1"}, {"A_IdTipologia", "T9"},
         {"Da_IdSpecifica", "S1"}, {"A_IdSpecifica", "S9"}};
     for (const auto &[field, value] : bounds)
         Set(*sel, field, value);

@@ -24,7 +24,8 @@ protected:
         db = &DMIDataBases::Instance().Open(QStringLiteral("GlobalDatabase"), tdb.Url());
         SchemaInstaller().Create(*db);
         db->ExecSQL(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale) VALUES ('C1', 'Carico')"));
-        db->ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto) VALUES ('A1', 'Vino'), ('A2', 'Spumante')"));
+        db->ExecSQL(
+            QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto) VALUES ('A1', 'Vino'), ('A2', 'Spumante')"));
     }
 
     void TearDown() override
@@ -84,14 +85,20 @@ TEST_F(SchemaPatch, AddsEachMissingColumnWithItsValueInEveryRow)
         EXPECT_TRUE(script.Messages().isEmpty()) << script.Texts().join(QLatin1Char('|')).toStdString();
         for (const auto &[tabella, colonna] : tutte)
             EXPECT_TRUE(Ha(QLatin1String(tabella), QLatin1String(colonna))) << tabella << "." << colonna;
-        EXPECT_EQ(Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_IdTipologiaOmaggi"), QStringLiteral("IdProdotto")),
+        EXPECT_EQ(Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_IdTipologiaOmaggi"),
+                         QStringLiteral("IdProdotto")),
                   (QVariantList{QString(), QString()}));
         const QVariantList zeri{0, 0};
         QVariantList flag;
-        for (const QVariant &v : Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_FlGesSian"), QStringLiteral("IdProdotto")))
+        for (const QVariant &v :
+             Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_FlGesSian"), QStringLiteral("IdProdotto")))
             flag << v.toInt();
         EXPECT_EQ(flag, zeri);
-        EXPECT_EQ(Valori(QStringLiteral("CausaliMagaz"), QStringLiteral("UT_LMQ_FlGesSian"), QStringLiteral("IdCausale")).value(0).toInt(), 0);
+        EXPECT_EQ(
+            Valori(QStringLiteral("CausaliMagaz"), QStringLiteral("UT_LMQ_FlGesSian"), QStringLiteral("IdCausale"))
+                .value(0)
+                .toInt(),
+            0);
 
         // the next run finds every column and sends nothing
         RaskAggiornaUpdateDatabase();
@@ -119,18 +126,25 @@ TEST_F(SchemaPatch, AddedColumnIsSeenByTheNextOpenAndNewRowsGetTheDefault)
     articoli.FieldByName(QStringLiteral("IdProdotto"))->SetAsString(QStringLiteral("A3"));
     articoli.Post();
     articoli.Close();
-    const QVariantList flag = Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_FlGesSian"), QStringLiteral("IdProdotto"));
+    const QVariantList flag =
+        Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_FlGesSian"), QStringLiteral("IdProdotto"));
     ASSERT_EQ(flag.size(), 3);
     EXPECT_EQ(flag[2].toInt(), 0);
-    EXPECT_EQ(Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_IdTipologiaOmaggi"), QStringLiteral("IdProdotto")).value(2).toString(),
-              QString());
+    EXPECT_EQ(
+        Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_IdTipologiaOmaggi"), QStringLiteral("IdProdotto"))
+            .value(2)
+            .toString(),
+        QString());
 
     // the default holds for rows written by plain SQL without the columns, on both engines
     db->ExecSQL(QStringLiteral("INSERT INTO Articoli (IdProdotto) VALUES ('A4')"));
-    const QVariantList dopo = Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_FlGesSian"), QStringLiteral("IdProdotto"));
+    const QVariantList dopo =
+        Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_FlGesSian"), QStringLiteral("IdProdotto"));
     EXPECT_EQ(dopo.value(3).toInt(), 0);
     EXPECT_FALSE(dopo.value(3).isNull());
-    const QVariant codice = Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_IdTipologiaOmaggi"), QStringLiteral("IdProdotto")).value(3);
+    const QVariant codice =
+        Valori(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_IdTipologiaOmaggi"), QStringLiteral("IdProdotto"))
+            .value(3);
     EXPECT_FALSE(codice.isNull());
     EXPECT_EQ(codice.toString(), QString());
     EXPECT_EQ(db->ScalarValue(QStringLiteral("SELECT COUNT(*) FROM Articoli WHERE UT_LMQ_FlGesSian = 0")).toInt(), 4);
@@ -138,8 +152,9 @@ TEST_F(SchemaPatch, AddedColumnIsSeenByTheNextOpenAndNewRowsGetTheDefault)
 
 TEST_F(SchemaPatch, SendsThreeStatementsPerMissingColumnAsWritten)
 {
-    for (const auto &[tabella, colonna] : {std::pair{"CausaliMagaz", "UT_LMQ_FlGesSian"}, std::pair{"Articoli", "UT_LMQ_FlGesSian"},
-                                           std::pair{"Articoli", "UT_LMQ_IdTipologiaOmaggi"}})
+    for (const auto &[tabella, colonna] :
+         {std::pair{"CausaliMagaz", "UT_LMQ_FlGesSian"}, std::pair{"Articoli", "UT_LMQ_FlGesSian"},
+          std::pair{"Articoli", "UT_LMQ_IdTipologiaOmaggi"}})
         Togli(QLatin1String(tabella), QLatin1String(colonna));
     QStringList inviati;
     TFRaskDmUpdateDB::ScriptInviato = [&inviati](const QString &testo) { inviati << testo; };
@@ -156,8 +171,9 @@ TEST_F(SchemaPatch, SendsThreeStatementsPerMissingColumnAsWritten)
                        "CONSTRAINT  [DF_Articoli_UT_LMQ_FlGesSian] DEFAULT (0) FOR [UT_LMQ_FlGesSian]\r\n"),
         QStringLiteral("UPDATE [dbo].[Articoli] SET UT_LMQ_FlGesSian = 0\r\n"),
         QStringLiteral("ALTER TABLE [dbo].[Articoli] ADD\r\n[UT_LMQ_IdTipologiaOmaggi] [NVarchar](3) NULL \r\n"),
-        QStringLiteral("ALTER TABLE [dbo].[Articoli] WITH NOCHECK ADD\r\n"
-                       "CONSTRAINT  [DF_Articoli_UT_LMQ_IdTipologiaOmaggi] DEFAULT ('') FOR [UT_LMQ_IdTipologiaOmaggi]\r\n"),
+        QStringLiteral(
+            "ALTER TABLE [dbo].[Articoli] WITH NOCHECK ADD\r\n"
+            "CONSTRAINT  [DF_Articoli_UT_LMQ_IdTipologiaOmaggi] DEFAULT ('') FOR [UT_LMQ_IdTipologiaOmaggi]\r\n"),
         QStringLiteral("UPDATE [dbo].[Articoli] SET UT_LMQ_IdTipologiaOmaggi = ''\r\n"),
     };
     ASSERT_EQ(inviati.size(), attesi.size()) << inviati.join(QStringLiteral("|")).toStdString();
@@ -175,7 +191,8 @@ TEST_F(SchemaPatch, MissingTableShowsOneMessagePerColumnAndTheRestGoesOn)
     EXPECT_TRUE(script.Messages()[0].Text.endsWith(QStringLiteral(" Tabella: CausaliMagaz")));
     EXPECT_EQ(script.Messages()[0].Type, mtInformation);
     EXPECT_EQ(script.Messages()[0].Buttons, mbOK);
-    EXPECT_TRUE(Ha(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_IdTipologiaOmaggi"))) << "the next table is patched";
+    EXPECT_TRUE(Ha(QStringLiteral("Articoli"), QStringLiteral("UT_LMQ_IdTipologiaOmaggi")))
+        << "the next table is patched";
 
     script.ClearMessages();
     db->ExecSQL(QStringLiteral("DROP TABLE Articoli"));
@@ -191,8 +208,8 @@ TEST_F(SchemaPatch, FailingStatementsAreEachShownAndNoneEscapes)
     // a view opens like a table but takes no column
     db->ExecSQL(QStringLiteral("CREATE VIEW VistaProva AS SELECT IdProdotto, DsProdotto FROM Articoli"));
     TFRaskDmUpdateDB dm;
-    TXDatiUpdate dati{QStringLiteral("VistaProva"), QStringLiteral("UT_LMQ_Prova"), 0, 3, QStringLiteral("X"),
-                      QStringLiteral("IdProdotto = '' ")};
+    TXDatiUpdate dati{QStringLiteral("VistaProva"), QStringLiteral("UT_LMQ_Prova"),    0, 3,
+                      QStringLiteral("X"),          QStringLiteral("IdProdotto = '' ")};
     dm.UpdateTabelle(dati);
     // the column, then its default, then the value: each failure its own message
     EXPECT_EQ(script.Messages().size(), 3) << script.Texts().join(QLatin1Char('|')).toStdString();

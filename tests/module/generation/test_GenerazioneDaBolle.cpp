@@ -222,8 +222,8 @@ TEST_F(GenerazioneDaBolle, TwoUsersGeneratingTogetherInvoiceEachNoteOnce)
         const int rifiutato = kv8test::UnoRifiutato(utenti, avvio, {NessunaBolla});
         if (rifiutato >= 0 && avvio == kv8test::Avvio::PrimoInPausa && company.Database().IsPostgres()) {
             // the second user waited for the notes the first held, and is told they were taken
-            const QStringList prese = utenti[1].Messaggi.filter(
-                QStringLiteral(": fatturato da un altro utente durante la generazione"));
+            const QStringList prese =
+                utenti[1].Messaggi.filter(QStringLiteral(": fatturato da un altro utente durante la generazione"));
             EXPECT_EQ(prese.size(), 3) << utenti[1].Messaggi.join(QLatin1Char('|')).toStdString();
         }
         fatture += 3;

@@ -33,8 +33,8 @@ protected:
                "VALUES ('CL', 'C1', 1, 0, 'CAS', 'EUR', 10, 4, 20, 8, 6, 1, 12, 2, 0, 0, 0, 0, 0, 0, 0)");
         // two notes of C1 and one of C2, with their stored summaries
         Bolla(501, 1, "C1", 18, 0);
-        Rigo(501, 1, "V12", 2, 12, 4, 0);  // per litre: 24 x 4.00 x 0.75
-        Rigo(501, 2, "V06", 3, 6, 10, 1);  // per package: 3 x 10.00
+        Rigo(501, 1, "V12", 2, 12, 4, 0); // per litre: 24 x 4.00 x 0.75
+        Rigo(501, 2, "V06", 3, 6, 10, 1); // per package: 3 x 10.00
         Riepilogo(501, "CAS", 5, 2, 2, 0);
         Riepilogo(501, "BOT", 24, 0, 0.1, 0);
         Bolla(502, 2, "C1", 4.5, 0);
@@ -47,29 +47,32 @@ protected:
 
     void Bolla(qint64 chiave, int numero, const char *cliente, double litri, double speseImballo, int destinazione = 0)
     {
-        Esegui("INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, IdClienteTp, "
-               "IdCliente, IdDestinazione, IdDivisa, Cambio, IdPagamento, SpeseImballo, UT_LMQ_TotLit, UT_LMQ_IdListCau, "
-               "UT_LMQ_IdListTra, UT_LMQ_FlAccisa) VALUES (?, 'DDT', 2026, 0, ?, ?, 'CL', ?, ?, 'EUR', 1, '', ?, ?, 'L1', "
-               "'T1', 1)",
-               {chiave, numero, Giorno(2026, 3, 10 + numero), QLatin1String(cliente), destinazione, speseImballo, litri});
+        Esegui(
+            "INSERT INTO BolleCliTeste (KBolleCliT, IdCausale, Anno, Serie, Numero, DataDocumento, IdClienteTp, "
+            "IdCliente, IdDestinazione, IdDivisa, Cambio, IdPagamento, SpeseImballo, UT_LMQ_TotLit, UT_LMQ_IdListCau, "
+            "UT_LMQ_IdListTra, UT_LMQ_FlAccisa) VALUES (?, 'DDT', 2026, 0, ?, ?, 'CL', ?, ?, 'EUR', 1, '', ?, ?, 'L1', "
+            "'T1', 1)",
+            {chiave, numero, Giorno(2026, 3, 10 + numero), QLatin1String(cliente), destinazione, speseImballo, litri});
     }
     void Rigo(qint64 bolla, int n, const char *articolo, double colli, double perCollo, double prezzo, int tipoPrezzo,
               double sconto1 = 0, double sconto2 = 0, int forfait = 0)
     {
-        Esegui("INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, Descrizione, IdUM, "
-               "Lunghezza, Quantita2, Quantita, Prezzo, Sconto1, Sconto2, FlPrezzoForf, UT_LMQ_FlTipoPrz, IdIva, IdConto, "
-               "FlGenFattura) VALUES (?, ?, ?, 0, ?, ?, 'BT', ?, ?, ?, ?, ?, ?, ?, ?, '22', 'R01', 0)",
-               {bolla * 10 + n, bolla, n * 1024, QLatin1String(articolo), QLatin1String(articolo), colli, perCollo,
-                colli * perCollo, prezzo, sconto1, sconto2, forfait, tipoPrezzo});
+        Esegui(
+            "INSERT INTO BolleCliRighe (KBolleCliR, KBolleCliT, NumOrdine, TipoRigo, IdProdotto, Descrizione, IdUM, "
+            "Lunghezza, Quantita2, Quantita, Prezzo, Sconto1, Sconto2, FlPrezzoForf, UT_LMQ_FlTipoPrz, IdIva, IdConto, "
+            "FlGenFattura) VALUES (?, ?, ?, 0, ?, ?, 'BT', ?, ?, ?, ?, ?, ?, ?, ?, '22', 'R01', 0)",
+            {bolla * 10 + n, bolla, n * 1024, QLatin1String(articolo), QLatin1String(articolo), colli, perCollo,
+             colli * perCollo, prezzo, sconto1, sconto2, forfait, tipoPrezzo});
     }
     void Riepilogo(qint64 bolla, const char *imballo, double car, double res, double prezzo, double esiB,
                    double carEcc = 0, double resEcc = 0)
     {
-        Esegui("INSERT INTO LUMO_CauzDocBoll (KMovimento, FlTipoDocColl, KBolleCliT, IdImballo, EsistenzaAtt, ValoreEsiAtt, EsistenzaB, "
+        Esegui("INSERT INTO LUMO_CauzDocBoll (KMovimento, FlTipoDocColl, KBolleCliT, IdImballo, EsistenzaAtt, "
+               "ValoreEsiAtt, EsistenzaB, "
                "ValoreEsiB, EsistenzaF, ValoreEsiF, QtaCar, QtaRes, QtaResPn, KMovResT, Prezzo, ValoreCar, ValoreRes, "
                "QtaCarEcc, QtaResEcc, EsiAttEcc) VALUES (?, 1, ?, ?, 0, 0, ?, ?, 0, 0, ?, ?, 0, 0, ?, ?, ?, ?, ?, 0)",
-               {++riepiloghi_, bolla, QLatin1String(imballo), esiB, esiB * prezzo, car, res, prezzo, Funzioni::KRound(car * prezzo, 2),
-                Funzioni::KRound(res * prezzo, 2), carEcc, resEcc});
+               {++riepiloghi_, bolla, QLatin1String(imballo), esiB, esiB * prezzo, car, res, prezzo,
+                Funzioni::KRound(car * prezzo, 2), Funzioni::KRound(res * prezzo, 2), carEcc, resEcc});
     }
 
     int riepiloghi_ = 0;
@@ -103,14 +106,23 @@ protected:
     // Everything of the company a run may write, one text per table.
     QStringList Azienda()
     {
-        return {Elenco(QStringLiteral("SELECT KFattCliT, IdCliente, SpeseImballo FROM FattureCliTeste ORDER BY KFattCliT")).join(QLatin1Char(';')),
-                Elenco(QStringLiteral("SELECT KFattCliR, ImportoLordo FROM FattureCliRighe ORDER BY KFattCliR")).join(QLatin1Char(';')),
-                Elenco(QStringLiteral("SELECT KFattCliT, TipoRecord, Progressivo, Codice, Importo1 FROM FattureCliTot "
-                                      "ORDER BY KFattCliT, TipoRecord, Progressivo")).join(QLatin1Char(';')),
-                Elenco(QStringLiteral("SELECT KFattCliT, IdImballo, QtaCar FROM LUMO_CauzDocFatt ORDER BY KFattCliT, IdImballo")).join(QLatin1Char(';')),
-                Elenco(QStringLiteral("SELECT IdConto, FlTipoScheda, IdImballo, ProgQtaCar, ProgQtaRes, ProgValCar, ProgQtaCarF "
-                                      "FROM LUMO_ProgCauz ORDER BY IdConto, FlTipoScheda, IdImballo")).join(QLatin1Char(';')),
-                Elenco(QStringLiteral("SELECT KBolleCliR, FlGenFattura FROM BolleCliRighe ORDER BY KBolleCliR")).join(QLatin1Char(';'))};
+        return {
+            Elenco(QStringLiteral("SELECT KFattCliT, IdCliente, SpeseImballo FROM FattureCliTeste ORDER BY KFattCliT"))
+                .join(QLatin1Char(';')),
+            Elenco(QStringLiteral("SELECT KFattCliR, ImportoLordo FROM FattureCliRighe ORDER BY KFattCliR"))
+                .join(QLatin1Char(';')),
+            Elenco(QStringLiteral("SELECT KFattCliT, TipoRecord, Progressivo, Codice, Importo1 FROM FattureCliTot "
+                                  "ORDER BY KFattCliT, TipoRecord, Progressivo"))
+                .join(QLatin1Char(';')),
+            Elenco(QStringLiteral(
+                       "SELECT KFattCliT, IdImballo, QtaCar FROM LUMO_CauzDocFatt ORDER BY KFattCliT, IdImballo"))
+                .join(QLatin1Char(';')),
+            Elenco(QStringLiteral(
+                       "SELECT IdConto, FlTipoScheda, IdImballo, ProgQtaCar, ProgQtaRes, ProgValCar, ProgQtaCarF "
+                       "FROM LUMO_ProgCauz ORDER BY IdConto, FlTipoScheda, IdImballo"))
+                .join(QLatin1Char(';')),
+            Elenco(QStringLiteral("SELECT KBolleCliR, FlGenFattura FROM BolleCliRighe ORDER BY KBolleCliR"))
+                .join(QLatin1Char(';'))};
     }
     // Older invoices' totals records: C1's packaging expense (account set by the run), C3's
     // (no deposit account), C1's without an account, C1's transport.
@@ -120,8 +132,9 @@ protected:
                "IdCliente, IdDivisa, Cambio) VALUES (900, 'FV', 2025, 0, 1, ?, 'CL', 'C1', 'EUR', 1), "
                "(901, 'FV', 2025, 0, 2, ?, 'CL', 'C3', 'EUR', 1)",
                {Giorno(2025, 5, 1), Giorno(2025, 5, 2)});
-        Esegui("INSERT INTO FattureCliTot (KFattCliT, TipoRecord, Progressivo, Codice, Importo1) VALUES "
-               "(900, 'SPI', 1, 'R90', 3), (900, 'SPT', 1, 'R91', 4), (900, 'SPI', 2, '', 5), (901, 'SPI', 1, 'R90', 6)");
+        Esegui(
+            "INSERT INTO FattureCliTot (KFattCliT, TipoRecord, Progressivo, Codice, Importo1) VALUES "
+            "(900, 'SPI', 1, 'R90', 3), (900, 'SPT', 1, 'R91', 4), (900, 'SPI', 2, '', 5), (901, 'SPI', 1, 'R90', 6)");
     }
     QString Codici()
     {
@@ -142,51 +155,62 @@ TEST_F(GenerazioneModulo, AProvisionalRunWritesLocallyAndTheDefinitiveOneMergesS
     Esegui("UPDATE FattureCliTot SET Codice = 'R90' WHERE KFattCliT = 900 AND TipoRecord = 'SPI' AND Progressivo = 1");
     EXPECT_EQ(Azienda(), prima);
     // the run's invoices, summaries and cards in the local tables
-    EXPECT_EQ(Locale(QStringLiteral("SELECT IdCliente, UT_LMQ_TotLit, UT_LMQ_IdListCau, UT_LMQ_IdListTra, UT_LMQ_FlAccisa "
-                                    "FROM t_FattureCliT ORDER BY IdCliente")),
-              (QStringList{"C1/22.5/L1/T1/1", "C2/9/L1/T1/1"}));
-    EXPECT_EQ(Locale(QStringLiteral("SELECT T.IdCliente, R.IdProdotto, R.Lunghezza, R.ImportoLordo FROM t_FattureCliR R "
-                                    "JOIN t_FattureCliT T ON T.KFattCliT = R.KFattCliT ORDER BY T.IdCliente, R.NumOrdine")),
-              (QStringList{"C1/V12/2/72", "C1/V06/4/40", "C2/V12/1/36"}));
+    EXPECT_EQ(
+        Locale(QStringLiteral("SELECT IdCliente, UT_LMQ_TotLit, UT_LMQ_IdListCau, UT_LMQ_IdListTra, UT_LMQ_FlAccisa "
+                              "FROM t_FattureCliT ORDER BY IdCliente")),
+        (QStringList{"C1/22.5/L1/T1/1", "C2/9/L1/T1/1"}));
+    EXPECT_EQ(
+        Locale(QStringLiteral("SELECT T.IdCliente, R.IdProdotto, R.Lunghezza, R.ImportoLordo FROM t_FattureCliR R "
+                              "JOIN t_FattureCliT T ON T.KFattCliT = R.KFattCliT ORDER BY T.IdCliente, R.NumOrdine")),
+        (QStringList{"C1/V12/2/72", "C1/V06/4/40", "C2/V12/1/36"}));
     const QStringList sommari{"C1/BOT/24/0/0.1/2.4/0/0/0", "C1/CAS/6/5/2.5/15/12.5/6/5", "C2/CAS/2/0/2/4/0/0/0"};
-    EXPECT_EQ(Locale(QStringLiteral("SELECT T.IdCliente, S.IdImballo, S.QtaCar, S.QtaRes, S.Prezzo, S.ValoreCar, S.ValoreRes, "
-                                    "S.EsistenzaAtt, S.EsistenzaF FROM LUMO_t_CauzDocFatt S JOIN t_FattureCliT T "
-                                    "ON T.KFattCliT = S.KFattCliT ORDER BY T.IdCliente, S.IdImballo")),
+    EXPECT_EQ(Locale(QStringLiteral(
+                  "SELECT T.IdCliente, S.IdImballo, S.QtaCar, S.QtaRes, S.Prezzo, S.ValoreCar, S.ValoreRes, "
+                  "S.EsistenzaAtt, S.EsistenzaF FROM LUMO_t_CauzDocFatt S JOIN t_FattureCliT T "
+                  "ON T.KFattCliT = S.KFattCliT ORDER BY T.IdCliente, S.IdImballo")),
               sommari);
-    EXPECT_EQ(Locale(QStringLiteral("SELECT IdConto, IdImballo, ProgQtaCar, ProgQtaRes, COALESCE(ProgValCar, 0), ProgQtaCarF "
-                                    "FROM LUMO_t_ProgCauz ORDER BY IdConto, IdImballo")),
-              (QStringList{"C1/BOT/24/0/0/24", "C1/CAS/16/9/20/12", "C2/CAS/2/0/0/2"}));
+    EXPECT_EQ(
+        Locale(QStringLiteral("SELECT IdConto, IdImballo, ProgQtaCar, ProgQtaRes, COALESCE(ProgValCar, 0), ProgQtaCarF "
+                              "FROM LUMO_t_ProgCauz ORDER BY IdConto, IdImballo")),
+        (QStringList{"C1/BOT/24/0/0/24", "C1/CAS/16/9/20/12", "C2/CAS/2/0/0/2"}));
 
     // the same notes, definitive
     ASSERT_TRUE(Genera(0)) << script.LastText().toStdString();
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT T.IdCliente, S.IdImballo, S.QtaCar, S.QtaRes, S.Prezzo, S.ValoreCar, S.ValoreRes, "
-                                    "S.EsistenzaAtt, S.EsistenzaF FROM LUMO_CauzDocFatt S JOIN FattureCliTeste T "
-                                    "ON T.KFattCliT = S.KFattCliT ORDER BY T.IdCliente, S.IdImballo")),
+    EXPECT_EQ(Elenco(QStringLiteral(
+                  "SELECT T.IdCliente, S.IdImballo, S.QtaCar, S.QtaRes, S.Prezzo, S.ValoreCar, S.ValoreRes, "
+                  "S.EsistenzaAtt, S.EsistenzaF FROM LUMO_CauzDocFatt S JOIN FattureCliTeste T "
+                  "ON T.KFattCliT = S.KFattCliT ORDER BY T.IdCliente, S.IdImballo")),
               sommari);
     // each summary is the sum of its notes' loads and returns
-    const QString note = QStringLiteral("FROM LUMO_CauzDocBoll B WHERE B.IdImballo = S.IdImballo AND B.KBolleCliT IN "
-                                        "(SELECT R.KBolleCliT FROM BolleCliRighe R JOIN FattureCliRighe F ON F.KFattCliR = "
-                                        "R.KFatturaR WHERE F.KFattCliT = S.KFattCliT)");
+    const QString note =
+        QStringLiteral("FROM LUMO_CauzDocBoll B WHERE B.IdImballo = S.IdImballo AND B.KBolleCliT IN "
+                       "(SELECT R.KBolleCliT FROM BolleCliRighe R JOIN FattureCliRighe F ON F.KFattCliR = "
+                       "R.KFatturaR WHERE F.KFattCliT = S.KFattCliT)");
     EXPECT_EQ(Elenco(QStringLiteral("SELECT S.KFattCliT, S.IdImballo FROM LUMO_CauzDocFatt S WHERE S.QtaCar <> (SELECT "
                                     "SUM(B.QtaCar) %1) OR S.QtaRes <> (SELECT SUM(B.QtaRes) %1)")
                          .arg(note)),
               QStringList());
     // the cards moved by exactly those quantities, valued at each note's price
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT IdConto, IdImballo, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, "
-                                    "ProgQtaResF FROM LUMO_ProgCauz WHERE FlTipoScheda = 1 ORDER BY IdConto, IdImballo")),
-              (QStringList{"C1/BOT/24/0/2.4/0/24/0", "C1/CAS/16/9/32.5/19.5/12/6", "C2/CAS/2/0/4/0/2/0"}));
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT IdConto, IdImballo, ProgQtaCar, ProgQtaRes, ProgValCar, ProgValRes, ProgQtaCarF, "
+                              "ProgQtaResF FROM LUMO_ProgCauz WHERE FlTipoScheda = 1 ORDER BY IdConto, IdImballo")),
+        (QStringList{"C1/BOT/24/0/2.4/0/24/0", "C1/CAS/16/9/32.5/19.5/12/6", "C2/CAS/2/0/4/0/2/0"}));
     EXPECT_EQ(Conta(QStringLiteral("BolleCliRighe"), QStringLiteral("FlGenFattura = 0")), 0);
-    EXPECT_DOUBLE_EQ(Valore(QStringLiteral("SELECT UT_LMQ_TotLit FROM FattureCliTeste WHERE IdCliente = 'C1' AND Anno = 2026")).toDouble(), 22.5);
+    EXPECT_DOUBLE_EQ(
+        Valore(QStringLiteral("SELECT UT_LMQ_TotLit FROM FattureCliTeste WHERE IdCliente = 'C1' AND Anno = 2026"))
+            .toDouble(),
+        22.5);
 
     // a later note of C1 opens at the cards as the run left them
     Bolla(504, 4, "C1", 0, 0);
     Rigo(504, 1, "V06", 1, 6, 10, 1);
     Riepilogo(504, "CAS", 1, 0, 2, 0);
     ASSERT_TRUE(Genera(0));
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT S.EsistenzaAtt, S.EsistenzaF FROM LUMO_CauzDocFatt S JOIN FattureCliTeste T ON "
-                                    "T.KFattCliT = S.KFattCliT JOIN BolleCliRighe R ON R.KFatturaR IN (SELECT KFattCliR FROM "
-                                    "FattureCliRighe WHERE KFattCliT = T.KFattCliT) WHERE R.KBolleCliT = 504")),
-              QStringList{"7/6"});
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT S.EsistenzaAtt, S.EsistenzaF FROM LUMO_CauzDocFatt S JOIN FattureCliTeste T ON "
+                              "T.KFattCliT = S.KFattCliT JOIN BolleCliRighe R ON R.KFatturaR IN (SELECT KFattCliR FROM "
+                              "FattureCliRighe WHERE KFattCliT = T.KFattCliT) WHERE R.KBolleCliT = 504")),
+        QStringList{"7/6"});
 }
 
 TEST_F(GenerazioneModulo, OnlyThePackagingExpenseRecordsOfCustomersWithADepositAccountChange)
@@ -201,20 +225,22 @@ TEST_F(GenerazioneModulo, RowsAreValuedByFlatPricePackagePriceLitresDiscountsAnd
 {
     Esegui("UPDATE BolleCliRighe SET FlGenFattura = 1");
     Bolla(601, 6, "C3", 0, 0);
-    Rigo(601, 1, "V06", 3, 6, 50, 1, 0, 0, 1);    // flat: 50.00 whatever the quantity
-    Rigo(601, 2, "V06", 1, 10, 10, 0, 10, 5);     // 100.00, then 10% and 5%: 85.50
-    Rigo(601, 3, "V12", 1, 12, 4, 1);             // per package, per litre article: 4.00
-    Rigo(601, 4, "V12", 1, 10, 1, 0);             // detail 5 x 3 + 5 x 4
+    Rigo(601, 1, "V06", 3, 6, 50, 1, 0, 0, 1); // flat: 50.00 whatever the quantity
+    Rigo(601, 2, "V06", 1, 10, 10, 0, 10, 5);  // 100.00, then 10% and 5%: 85.50
+    Rigo(601, 3, "V12", 1, 12, 4, 1);          // per package, per litre article: 4.00
+    Rigo(601, 4, "V12", 1, 10, 1, 0);          // detail 5 x 3 + 5 x 4
     KV8Config::Set(QStringLiteral("FSBAS01"), QStringLiteral("FlDettaglioQta"), 1);
     Esegui("UPDATE Articoli SET FlGesLotti = 1 WHERE IdProdotto = 'V12'");
     Esegui("INSERT INTO DettQtaDoc (KDettQta, FlTipoDocumento, KTestaDoc, KRigoDoc, IdLotto, Quantita, Prezzo) "
            "VALUES (9001, 0, 601, 6014, 'L1', 5, 3), (9002, 0, 601, 6014, 'L2', 5, 4)");
     const QStringList attesi{"1/50/50", "2/100/85.5", "3/4/4", "4/35/35"};
     ASSERT_TRUE(Genera(1));
-    EXPECT_EQ(Locale(QStringLiteral("SELECT NumOrdine / 1024, ImportoLordo, ImportoNetto FROM t_FattureCliR ORDER BY NumOrdine")),
+    EXPECT_EQ(Locale(QStringLiteral(
+                  "SELECT NumOrdine / 1024, ImportoLordo, ImportoNetto FROM t_FattureCliR ORDER BY NumOrdine")),
               attesi);
     ASSERT_TRUE(Genera(0));
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT NumOrdine / 1024, ImportoLordo, ImportoNetto FROM FattureCliRighe ORDER BY NumOrdine")),
+    EXPECT_EQ(Elenco(QStringLiteral(
+                  "SELECT NumOrdine / 1024, ImportoLordo, ImportoNetto FROM FattureCliRighe ORDER BY NumOrdine")),
               attesi);
 }
 
@@ -268,8 +294,9 @@ TEST_F(GenerazioneModulo, EachInvoiceCarriesTheLitresOfItsOwnNotesAddedInTheirOr
     const double terza = 0.1 * 3; // as the note stores it
     const QList<double> perCliente{(18 + 4.5) + 0.1, 9 + 0.2, (0.1 + 0.2) + terza};
     const auto litri = [this](bool locale, const QString &ordine) {
-        const QString sql = QStringLiteral("SELECT UT_LMQ_TotLit FROM %1 ORDER BY %2")
-                                .arg(locale ? QStringLiteral("t_FattureCliT") : QStringLiteral("FattureCliTeste"), ordine);
+        const QString sql =
+            QStringLiteral("SELECT UT_LMQ_TotLit FROM %1 ORDER BY %2")
+                .arg(locale ? QStringLiteral("t_FattureCliT") : QStringLiteral("FattureCliTeste"), ordine);
         QList<double> valori;
         for (const QString &v : locale ? Locale(sql) : Elenco(sql))
             valori << v.toDouble();
@@ -288,9 +315,10 @@ TEST_F(GenerazioneModulo, EachInvoiceCarriesTheLitresOfItsOwnNotesAddedInTheirOr
 // across invoices, each opening at the card as the invoices before it left it.
 TEST_F(GenerazioneModulo, SummariesOfConsecutiveInvoicesOfOneCustomerStayApart)
 {
-    const QString sql = QStringLiteral("SELECT T.Numero, S.IdImballo, S.QtaCar, S.QtaRes, S.Prezzo, S.ValoreCar, S.ValoreRes, "
-                                       "S.EsistenzaAtt, S.EsistenzaF FROM %1 S JOIN %2 T ON T.KFattCliT = S.KFattCliT "
-                                       "ORDER BY T.Numero, S.IdImballo");
+    const QString sql =
+        QStringLiteral("SELECT T.Numero, S.IdImballo, S.QtaCar, S.QtaRes, S.Prezzo, S.ValoreCar, S.ValoreRes, "
+                       "S.EsistenzaAtt, S.EsistenzaF FROM %1 S JOIN %2 T ON T.KFattCliT = S.KFattCliT "
+                       "ORDER BY T.Numero, S.IdImballo");
     const QStringList attesi{"1/BOT/24/0/0.1/2.4/0/0/0", "1/CAS/5/2/2/10/4/6/5", "2/CAS/1/3/2.5/2.5/7.5/9/8",
                              "3/CAS/2/0/2/4/0/0/0"};
     ASSERT_TRUE(Genera(1, 1));
@@ -351,16 +379,20 @@ TEST_F(GenerazioneModulo, AZeroedInvoiceOfOneNoteKeepsTheNotesDeadlinesAndTakesT
     ASSERT_TRUE(g->UltimaRiuscita);
     bool avviso = false;
     for (g->tMessaggi->First(); !g->tMessaggi->Eof(); g->tMessaggi->Next())
-        avviso = avviso || g->tMessaggi->FieldByName(QStringLiteral("Messaggio"))->AsString().contains(
-                               QStringLiteral("Il totale del documento è diverso rispetto al ddt di origine"));
+        avviso = avviso
+                 || g->tMessaggi->FieldByName(QStringLiteral("Messaggio"))
+                        ->AsString()
+                        .contains(QStringLiteral("Il totale del documento è diverso rispetto al ddt di origine"));
     EXPECT_TRUE(avviso);
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT T.SpeseImballo, T.TotDocumento FROM FattureCliTeste T WHERE T.IdCliente = 'C3'")),
-              QStringList{"0/12.2"});
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT T.SpeseImballo, T.TotDocumento FROM FattureCliTeste T WHERE T.IdCliente = 'C3'")),
+        QStringList{"0/12.2"});
     // one instalment, on the note's date, taking the difference of 6.10
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT S.Importo1 FROM FattureCliTot S JOIN FattureCliTeste T ON T.KFattCliT = "
-                                    "S.KFattCliT WHERE T.IdCliente = 'C3' AND S.TipoRecord = 'SCA' AND S.DataInizio < ?"),
-                     {Giorno(2026, 3, 25)}),
-              QStringList{"12.2"});
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT S.Importo1 FROM FattureCliTot S JOIN FattureCliTeste T ON T.KFattCliT = "
+                              "S.KFattCliT WHERE T.IdCliente = 'C3' AND S.TipoRecord = 'SCA' AND S.DataInizio < ?"),
+               {Giorno(2026, 3, 25)}),
+        QStringList{"12.2"});
     EXPECT_EQ(Conta(QStringLiteral("FattureCliTot"), QStringLiteral("TipoRecord = 'SCA'")), 1);
 }
 
@@ -399,15 +431,17 @@ TEST_F(GenerazioneModulo, ACustomerWithCardsPerDestinationUsesThemOnlyWhenInvoic
     EXPECT_EQ(Locale(sql), (QStringList{"C1/1/0/CAS/16", "C2/1/0/CAS/2"}));
     // definitive by destination: the stored cards of the destination and the account total move
     ASSERT_TRUE(Genera(0, 2));
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT FlTipoScheda, IdDestinazione, ProgQtaCar, ProgQtaRes FROM LUMO_ProgCauz WHERE "
-                                    "IdConto = 'C1' AND IdImballo = 'CAS' ORDER BY FlTipoScheda")),
-              (QStringList{"0/3/6/5", "1/0/16/9"}));
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT FlTipoScheda, IdDestinazione, ProgQtaCar, ProgQtaRes FROM LUMO_ProgCauz WHERE "
+                              "IdConto = 'C1' AND IdImballo = 'CAS' ORDER BY FlTipoScheda")),
+        (QStringList{"0/3/6/5", "1/0/16/9"}));
 }
 
 TEST_F(GenerazioneModulo, WithExcessManagementAJoinedRowCarriesTheNotesExcessSummed)
 {
     Parametri("FlGestEcc = 1");
-    Esegui("UPDATE LUMO_CauzDocBoll SET QtaCarEcc = 1, QtaResEcc = 2, ValoreCar = 7 WHERE KBolleCliT = 501 AND IdImballo = 'CAS'");
+    Esegui("UPDATE LUMO_CauzDocBoll SET QtaCarEcc = 1, QtaResEcc = 2, ValoreCar = 7 WHERE KBolleCliT = 501 AND "
+           "IdImballo = 'CAS'");
     Esegui("UPDATE LUMO_CauzDocBoll SET QtaCarEcc = 0, QtaResEcc = 3, ValoreCar = 1 WHERE KBolleCliT = 502");
     ASSERT_TRUE(Genera(1));
     EXPECT_EQ(Locale(QStringLiteral("SELECT S.QtaCar, S.QtaCarEcc, S.QtaResEcc, S.ValoreCar FROM LUMO_t_CauzDocFatt S "
@@ -433,15 +467,17 @@ TEST_F(GenerazioneModulo, ARunReplacesOnlyItsOwnLocalSummariesAndTheyOutliveAnIn
 {
     ASSERT_TRUE(Genera(1));
     // an invoice being edited keeps its working copy there
-    DMIDataBases::Instance().Local().ExecSQL(
-        QStringLiteral("INSERT INTO LUMO_t_CauzDocFatt (KFattCliT, IdImballo, QtaCar, Stato) VALUES (77, 'CAS', 9, 1)"));
+    DMIDataBases::Instance().Local().ExecSQL(QStringLiteral(
+        "INSERT INTO LUMO_t_CauzDocFatt (KFattCliT, IdImballo, QtaCar, Stato) VALUES (77, 'CAS', 9, 1)"));
     ASSERT_TRUE(Genera(1));
-    EXPECT_EQ(Locale(QStringLiteral("SELECT COUNT(*) FROM LUMO_t_CauzDocFatt WHERE KFattCliT <> 77")), QStringList{"3"});
+    EXPECT_EQ(Locale(QStringLiteral("SELECT COUNT(*) FROM LUMO_t_CauzDocFatt WHERE KFattCliT <> 77")),
+              QStringList{"3"});
     EXPECT_EQ(Locale(QStringLiteral("SELECT QtaCar FROM LUMO_t_CauzDocFatt WHERE KFattCliT = 77")), QStringList{"9"});
     TFSVen0008f_p *f = NuovaFattura();
     ASSERT_NE(f, nullptr);
     Chiudi(f);
-    EXPECT_EQ(Locale(QStringLiteral("SELECT COUNT(*) FROM LUMO_t_CauzDocFatt WHERE KFattCliT <> 77")), QStringList{"3"});
+    EXPECT_EQ(Locale(QStringLiteral("SELECT COUNT(*) FROM LUMO_t_CauzDocFatt WHERE KFattCliT <> 77")),
+              QStringList{"3"});
 }
 
 // Failures injected at the points a definitive run may fail.
@@ -493,10 +529,12 @@ TEST_F(GenerazioneModulo, AFailureAnywhereInADefinitiveRunLeavesTheCompanyAsItWa
         g->btEseguiClick();
         EXPECT_FALSE(g->UltimaRiuscita) << punto;
         EXPECT_EQ(Azienda(), prima) << punto;
-        EXPECT_TRUE(script.LastText().startsWith(QStringLiteral("Errore in generazione fatture, nessuna fattura registrata")))
+        EXPECT_TRUE(
+            script.LastText().startsWith(QStringLiteral("Errore in generazione fatture, nessuna fattura registrata")))
             << punto << script.LastText().toStdString();
         if (GenerazioneGuasta::Punto == QLatin1String("schede")) { // the join error names the note it came from
-            EXPECT_TRUE(g->tMessaggi->Locate(QStringLiteral("Messaggio"), QStringLiteral("DDT DDT-2 del 12/03/2026: Guasto schede")));
+            EXPECT_TRUE(g->tMessaggi->Locate(QStringLiteral("Messaggio"),
+                                             QStringLiteral("DDT DDT-2 del 12/03/2026: Guasto schede")));
         }
     }
     Kv8datamodule::XRegisterDataModuleClass(QStringLiteral("TfSVen0007d_DM"), ClassRef::Of<TfSVen0007d_DM_p>());
@@ -505,8 +543,9 @@ TEST_F(GenerazioneModulo, AFailureAnywhereInADefinitiveRunLeavesTheCompanyAsItWa
 
 TEST_F(GenerazioneModulo, AFailedRunLeavesLocallyTheCardsMovedUpToTheFailure)
 {
-    const QString sql = QStringLiteral("SELECT IdConto, IdImballo, ProgQtaCar, ProgQtaRes, ProgQtaCarF FROM LUMO_t_ProgCauz "
-                                       "ORDER BY IdConto, IdImballo");
+    const QString sql =
+        QStringLiteral("SELECT IdConto, IdImballo, ProgQtaCar, ProgQtaRes, ProgQtaCarF FROM LUMO_t_ProgCauz "
+                       "ORDER BY IdConto, IdImballo");
     Kv8datamodule::XRegisterDataModuleClass(QStringLiteral("TfSVen0007d_DM"), ClassRef::Of<GenerazioneGuasta>());
     script.AllowUnusedAnswers();
     // the second merge fails after moving C1's cards by both notes: the company keeps nothing,

@@ -55,8 +55,8 @@ protected:
     void Tutti(int valore)
     {
         QVariantMap m;
-        for (const char *c : {"FlAbilTrasporto", "FlAbilCauz", "FlAbilAccisa", "FlAbilSchedaPro", "FlStaRegCon", "FlStaRegCs",
-                              "FlStaRegImb", "FlStaRegSpum", "FlAbilPrenota"})
+        for (const char *c : {"FlAbilTrasporto", "FlAbilCauz", "FlAbilAccisa", "FlAbilSchedaPro", "FlStaRegCon",
+                              "FlStaRegCs", "FlStaRegImb", "FlStaRegSpum", "FlAbilPrenota"})
             m.insert(QLatin1String(c), valore);
         Parametri(m);
     }

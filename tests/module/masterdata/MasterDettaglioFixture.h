@@ -32,7 +32,7 @@ protected:
         if (!company.Available())
             GTEST_SKIP() << "KV8_TEST_PG not set";
         Application->DestroyComponents(); // the module's data modules of an earlier test
-        Initialize(); // the module's classes in the host's place, as when the program loads it
+        Initialize();                     // the module's classes in the host's place, as when the program loads it
         UT_LMQ_Parametri = {};
         main = std::make_unique<kv8test::TestMainWindow>([](const QString &code) {
             if (!EseguiScelta(Mdimainbase::MDIForm, reinterpret_cast<const char16_t *>(code.utf16())))
@@ -45,11 +45,7 @@ protected:
         UT_LMQ_Parametri = {};
     }
 
-    template <class T>
-    T *Apri(const QString &code)
-    {
-        return main->Open<T>(code);
-    }
+    template <class T> T *Apri(const QString &code) { return main->Open<T>(code); }
 
     // A head navigator button pressed by the user (its errors are shown, not thrown).
     static void Premi(TFDBChild *f, TNavigateBtn pulsante)
@@ -93,7 +89,8 @@ protected:
     }
 
     void Esegui(const QString &sql, const QVariantList &valori = {}) { company.Database().ExecSQL(sql, valori); }
-    int Conta(const QString &tabella, const QString &condizione = QStringLiteral("1 = 1"), const QVariantList &valori = {})
+    int Conta(const QString &tabella, const QString &condizione = QStringLiteral("1 = 1"),
+              const QVariantList &valori = {})
     {
         return company.Database()
             .ScalarValue(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(tabella, condizione), valori)

@@ -68,17 +68,19 @@ TEST_F(Articoli, OpensWithTheHostPagesAndItsOwn)
     TFbbas0055f_p *f = ApriArticoli();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->Caption(), QStringLiteral("Anagrafica Articoli (Dusaria)"));
-    EXPECT_EQ(Pagine(f), (QStringList{"Elenco", "Anagrafica", "Dati prodotto", "Note", "Dati Vini / Bibite", "Scheda Vino 1",
-                                      "Scheda Vino 2", "Scheda Vino 3"}));
+    EXPECT_EQ(Pagine(f), (QStringList{"Elenco", "Anagrafica", "Dati prodotto", "Note", "Dati Vini / Bibite",
+                                      "Scheda Vino 1", "Scheda Vino 2", "Scheda Vino 3"}));
     EXPECT_EQ(f->lbFlTipoMisure->text(), QStringLiteral("N. quantità prodotto:"));
     EXPECT_EQ(f->TArticoli->RecordCount(), 1) << "the host's InitForm read the table";
     EXPECT_EQ(f->PageControl->ActivePage(), f->tsDatiVini) << "opened on the wine page after the host's InitForm";
     EXPECT_EQ(f->ActiveControl(), f->cbUT_LMQ_FlTipArt);
     // the wine page holds the host's case packaging and measures beside the module's columns
     EXPECT_EQ(f->Control<TDBEdit>(QStringLiteral("edIdImballoVini"))->DataField(), QStringLiteral("IdImballo"));
-    EXPECT_EQ(f->Control<TDBComboBox>(QStringLiteral("cbFlTipoMisureVini"))->DataField(), QStringLiteral("FlTipoMisure"));
+    EXPECT_EQ(f->Control<TDBComboBox>(QStringLiteral("cbFlTipoMisureVini"))->DataField(),
+              QStringLiteral("FlTipoMisure"));
     EXPECT_TRUE(f->tsDatiVini->isAncestorOf(f->cbUT_LMQ_FlTipArt));
-    EXPECT_EQ(Voci(f, QStringLiteral("cbUT_LMQ_FlTipArt")).at(4), QStringLiteral("Sfuso")) << "items from the dictionary";
+    EXPECT_EQ(Voci(f, QStringLiteral("cbUT_LMQ_FlTipArt")).at(4), QStringLiteral("Sfuso"))
+        << "items from the dictionary";
 
     // a second choice brings the same window forward; closed, the code opens a new one
     EXPECT_EQ(ApriArticoli(), f);
@@ -133,7 +135,8 @@ TEST_F(Articoli, EveryCodeColumnIsCheckedAgainstItsTable)
         SCOPED_TRACE(c.colonna);
         const QString colonna = QLatin1String(c.colonna);
         EXPECT_EQ(Assegna(t, colonna, QStringLiteral("11")), QString());
-        EXPECT_EQ(f->Control<QLabel>(QLatin1String(c.etichetta))->text(), QStringLiteral("Primo ") + QLatin1String(c.tabella));
+        EXPECT_EQ(f->Control<QLabel>(QLatin1String(c.etichetta))->text(),
+                  QStringLiteral("Primo ") + QLatin1String(c.tabella));
         EXPECT_EQ(Assegna(t, colonna, QStringLiteral("98")), QStringLiteral("Codice non trovato !"));
         EXPECT_EQ(t->FieldByName(colonna)->AsString(), QStringLiteral("11")) << "the old value stays";
         // a code added since the window read its lookups
@@ -161,8 +164,9 @@ TEST_F(Articoli, EveryCodeColumnIsCheckedAgainstItsTable)
 
 TEST_F(Articoli, SwitchedOffColumnsAreClearedAtTheNextStore)
 {
-    Esegui(QStringLiteral("UPDATE Articoli SET UT_LMQ_TipoAcc = 1, UT_LMQ_FlAbilSchedaPro = 1, UT_LMQ_Vitigno = 'Sangiovese', "
-                          "UT_LMQ_FlPrzLit = 1"));
+    Esegui(QStringLiteral(
+        "UPDATE Articoli SET UT_LMQ_TipoAcc = 1, UT_LMQ_FlAbilSchedaPro = 1, UT_LMQ_Vitigno = 'Sangiovese', "
+        "UT_LMQ_FlPrzLit = 1"));
     Parametri({{QStringLiteral("FlAbilSchedaPro"), 0}, {QStringLiteral("FlAbilAccisa"), 1}});
     TFbbas0055f_p *f = ApriArticoli();
     ASSERT_NE(f, nullptr);
@@ -170,7 +174,8 @@ TEST_F(Articoli, SwitchedOffColumnsAreClearedAtTheNextStore)
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edDsProdotto"), QStringLiteral("Rosso di casa 2024")));
     Premi(f, nbPost);
     EXPECT_EQ(Articolo(QStringLiteral("UT_LMQ_FlAbilSchedaPro")).toInt(), 0);
-    EXPECT_EQ(Articolo(QStringLiteral("UT_LMQ_Vitigno")).toString(), QStringLiteral("Sangiovese")) << "the sheet keeps its data";
+    EXPECT_EQ(Articolo(QStringLiteral("UT_LMQ_Vitigno")).toString(), QStringLiteral("Sangiovese"))
+        << "the sheet keeps its data";
     EXPECT_EQ(Articolo(QStringLiteral("UT_LMQ_TipoAcc")).toInt(), 1) << "excise is on";
     EXPECT_EQ(Articolo(QStringLiteral("UT_LMQ_FlPrzLit")).toInt(), 1);
     f->Close();
@@ -211,8 +216,8 @@ TEST_F(Articoli, PriceListTypeStoresTheDictionaryValue)
     EXPECT_EQ(f->Caption(), QStringLiteral("Tipologie Listini (Dusaria)"));
     EXPECT_EQ(f->cbUT_LMQ_FlTipoPrz->parentWidget(), f->pnDettaglio) << "under the host's detail rows";
     int riga = -1, colonna = -1, righe = 0, colonne = 0;
-    f->lyDettaglio->getItemPosition(f->lyDettaglio->indexOf(f->Control<QLabel>(QStringLiteral("lbUT_LMQ_FlTipoPrz"))), &riga,
-                                    &colonna, &righe, &colonne);
+    f->lyDettaglio->getItemPosition(f->lyDettaglio->indexOf(f->Control<QLabel>(QStringLiteral("lbUT_LMQ_FlTipoPrz"))),
+                                    &riga, &colonna, &righe, &colonne);
     EXPECT_EQ(colonna, 0);
     EXPECT_EQ(f->Control<QLabel>(QStringLiteral("lbUT_LMQ_FlTipoPrz"))->text(), QStringLiteral("Tipo Prezzo:"));
     EXPECT_EQ(Voci(f, QStringLiteral("cbUT_LMQ_FlTipoPrz")), (QStringList{"Da parametri", "A confezione", "Unitario"}));
@@ -232,9 +237,12 @@ TEST_F(Articoli, PackagingShortDescriptionOnlyOnANewItem)
     auto *f = Apri<TFBBas0019f_p>(QStringLiteral("BBAS0019F"));
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->Caption(), QStringLiteral("Imballi / Cauzioni (Dusaria)"));
-    EXPECT_EQ(f->Control<QLabel>(QStringLiteral("lbUT_LMQ_DsDescDoc"))->text(), QStringLiteral("Descr. x Stampa Cast Docum."));
+    EXPECT_EQ(f->Control<QLabel>(QStringLiteral("lbUT_LMQ_DsDescDoc"))->text(),
+              QStringLiteral("Descr. x Stampa Cast Docum."));
     const auto breve = [this](const char *codice) {
-        return Valore(QStringLiteral("SELECT UT_LMQ_DsDescDoc FROM Imballi WHERE IdImballo = ?"), {QLatin1String(codice)}).toString();
+        return Valore(QStringLiteral("SELECT UT_LMQ_DsDescDoc FROM Imballi WHERE IdImballo = ?"),
+                      {QLatin1String(codice)})
+            .toString();
     };
 
     Premi(f, nbInsert);

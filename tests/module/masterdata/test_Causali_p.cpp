@@ -10,11 +10,11 @@
 #include "masterdata/Bbas0045f_p.h"
 #include "masterdata/Bbas0047f_p.h"
 
-#include <QDir>
 #include <QComboBox>
-#include <QSqlQuery>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 using namespace kv8test;
@@ -22,7 +22,7 @@ using namespace kv8test;
 namespace {
 
 // The deposit controls of the document causals.
-const char *const Cauzioni[] = {"chUT_LMQ_FlCauzioni", "chUT_LMQ_FlAggCau",  "chUT_LMQ_FlAggCauB", "chUT_LMQ_FlAggCauF",
+const char *const Cauzioni[] = {"chUT_LMQ_FlCauzioni", "chUT_LMQ_FlAggCau", "chUT_LMQ_FlAggCauB", "chUT_LMQ_FlAggCauF",
                                 "chUT_LMQ_FlAggMovC",  "cbUT_LMQ_FlStaCau", "cbUT_LMQ_FlTpStaCau"};
 
 class Causali : public Estensioni {
@@ -32,17 +32,24 @@ protected:
         Estensioni::SetUp();
         if (IsSkipped())
             return;
-        Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza) VALUES ('VEN', 'Vendita', -1)"));
-        Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza) VALUES ('ACQ', 'Acquisto', 1)"));
-        Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza) VALUES ('R''E', 'Reso', 1)"));
-        const QString documento = QStringLiteral("INSERT INTO %1 (IdCausale, DsCausale, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, "
-                                                 "UT_LMQ_FlStaCau) VALUES ('D1', 'Documento', 1, 1, 3)");
+        Esegui(QStringLiteral(
+            "INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza) VALUES ('VEN', 'Vendita', -1)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza) VALUES ('ACQ', 'Acquisto', 1)"));
+        Esegui(
+            QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, FlEsistenza) VALUES ('R''E', 'Reso', 1)"));
+        const QString documento =
+            QStringLiteral("INSERT INTO %1 (IdCausale, DsCausale, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, "
+                           "UT_LMQ_FlStaCau) VALUES ('D1', 'Documento', 1, 1, 3)");
         for (const char *t : {"CausaliBolleCli", "CausaliFattCli", "CausaliBolleFor"})
             Esegui(documento.arg(QLatin1String(t)));
     }
 
     bool Abilitato(TFDBTabChild *f, const char *nome) { return f->Control<QWidget>(QLatin1String(nome))->isEnabled(); }
-    QString Testo(TFDBTabChild *f, const char *nome) { return f->Control<QAbstractButton>(QLatin1String(nome))->text(); }
+    QString Testo(TFDBTabChild *f, const char *nome)
+    {
+        return f->Control<QAbstractButton>(QLatin1String(nome))->text();
+    }
     QString Etichetta(TFDBTabChild *f, const char *nome) { return f->Control<QLabel>(QLatin1String(nome))->text(); }
 
     // Asks the list print from the window's toolbar; the dialog takes the range and layout.
@@ -87,8 +94,10 @@ TEST_F(Causali, EachWindowAddsItsPageAfterTheHost)
         const char *codice;
         const char *titolo;
     };
-    for (const Caso c : {Caso{"BBAS0047F", "Causali di Magazzino (Dusaria)"}, Caso{"BBAS0038F", "Causali Documenti DDT (Dusaria)"},
-                         Caso{"BBAS0039F", "Causali Documenti Fatture (Dusaria)"}, Caso{"BBAS0045F", "Causali DDT Fornitori (Dusaria)"}}) {
+    for (const Caso c :
+         {Caso{"BBAS0047F", "Causali di Magazzino (Dusaria)"}, Caso{"BBAS0038F", "Causali Documenti DDT (Dusaria)"},
+          Caso{"BBAS0039F", "Causali Documenti Fatture (Dusaria)"},
+          Caso{"BBAS0045F", "Causali DDT Fornitori (Dusaria)"}}) {
         SCOPED_TRACE(c.codice);
         TFDBTabChild *f = Apri(QLatin1String(c.codice));
         ASSERT_NE(f, nullptr);
@@ -128,8 +137,9 @@ TEST_F(Causali, WarehouseCausalRegistersFollowTheParameters)
     Scegli(f, QStringLiteral("cbUT_LMQ_FlSegno"), 1);
     Premi(f, nbPost);
     const auto valori = [this] {
-        QSqlQuery q = company.Database().OpenQuery(
-            QStringLiteral("SELECT UT_LMQ_FlRegCs, UT_LMQ_FlConImb, UT_LMQ_FlCarSca, UT_LMQ_FlSegno FROM CausaliMagaz WHERE IdCausale = 'VEN'"));
+        QSqlQuery q =
+            company.Database().OpenQuery(QStringLiteral("SELECT UT_LMQ_FlRegCs, UT_LMQ_FlConImb, UT_LMQ_FlCarSca, "
+                                                        "UT_LMQ_FlSegno FROM CausaliMagaz WHERE IdCausale = 'VEN'"));
         q.next();
         return QVariantList{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(), q.value(3).toInt()};
     };
@@ -142,7 +152,9 @@ TEST_F(Causali, WarehouseCausalRegistersFollowTheParameters)
 
 TEST_F(Causali, DepositsOffDisableTheDepositControlsAndKeepTheirValues)
 {
-    Parametri({{QStringLiteral("FlAbilCauz"), 0}, {QStringLiteral("FlAbilTrasporto"), 1}, {QStringLiteral("FlAbilPrenota"), 1}});
+    Parametri({{QStringLiteral("FlAbilCauz"), 0},
+               {QStringLiteral("FlAbilTrasporto"), 1},
+               {QStringLiteral("FlAbilPrenota"), 1}});
     struct Caso {
         const char *codice;
         const char *tabella;
@@ -166,7 +178,8 @@ TEST_F(Causali, DepositsOffDisableTheDepositControlsAndKeepTheirValues)
         EXPECT_TRUE(Scrivi(f, QStringLiteral("edDsCausale"), QStringLiteral("Documento modificato")));
         Premi(f, nbPost);
         QSqlQuery q = company.Database().OpenQuery(
-            QStringLiteral("SELECT DsCausale, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlStaCau FROM %1").arg(QLatin1String(c.tabella)));
+            QStringLiteral("SELECT DsCausale, UT_LMQ_FlCauzioni, UT_LMQ_FlAggCau, UT_LMQ_FlStaCau FROM %1")
+                .arg(QLatin1String(c.tabella)));
         ASSERT_TRUE(q.next());
         EXPECT_EQ(q.value(0).toString(), QStringLiteral("Documento modificato"));
         EXPECT_EQ((QVariantList{q.value(1).toInt(), q.value(2).toInt(), q.value(3).toInt()}), (QVariantList{1, 1, 3}));
@@ -190,7 +203,8 @@ TEST_F(Causali, TransportAndReservationsOffOnDeliveryNoteAndInvoiceCausals)
         EXPECT_TRUE(f->Control<QWidget>(QStringLiteral("lbUT_LMQ_FlAbilPrenota"))->isHidden());
         EXPECT_TRUE(Abilitato(f, "cbUT_LMQ_FlNumCol"));
         EXPECT_TRUE(Abilitato(f, "cbUT_FlValCauNeg"));
-        EXPECT_EQ(Voci(f, QStringLiteral("cbUT_LMQ_FlTipoGest")), (QStringList{"Nessuna", "Su totale documento", "Per riga"}));
+        EXPECT_EQ(Voci(f, QStringLiteral("cbUT_LMQ_FlTipoGest")),
+                  (QStringList{"Nessuna", "Su totale documento", "Per riga"}));
         f->Close();
         ProcessEvents();
     }

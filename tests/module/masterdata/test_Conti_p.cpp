@@ -11,9 +11,9 @@
 #include "masterdata/Bbas0058f_p.h"
 
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QGuiApplication>
 #include <QToolButton>
 
 using namespace kv8test;
@@ -30,12 +30,14 @@ protected:
         for (const char *c : {"C0001", "C0002", "C0003"})
             Esegui(QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', ?, ?)"),
                    {QLatin1String(c), QStringLiteral("Cliente ") + QLatin1String(c)});
-        Esegui(QStringLiteral("INSERT INTO PianoConti (IdContoTp, IdConto, RagioneSociale) VALUES ('CG', '0501', 'Cauzioni attive')"));
+        Esegui(QStringLiteral(
+            "INSERT INTO PianoConti (IdContoTp, IdConto, RagioneSociale) VALUES ('CG', '0501', 'Cauzioni attive')"));
     }
 
     TFBbas0051f_p *ApriClienti(const QString &codice = QString())
     {
-        auto *f = Apri<TFBbas0051f_p>(codice.isEmpty() ? QStringLiteral("BBAS0051F") : QStringLiteral("BBAS0051F;") + codice);
+        auto *f =
+            Apri<TFBbas0051f_p>(codice.isEmpty() ? QStringLiteral("BBAS0051F") : QStringLiteral("BBAS0051F;") + codice);
         EXPECT_EQ(f, FBbas0051f_p.data());
         return f;
     }
@@ -72,7 +74,8 @@ TEST_F(Conti, CustomerOpensOnTheCodeWithItsPages)
     EXPECT_EQ(f->Caption(), QStringLiteral("Anagrafica Clienti (Dusaria)"));
     EXPECT_EQ(f->TMain->FieldByName(QStringLiteral("IdConto"))->AsString(), QStringLiteral("C0002"));
     EXPECT_EQ(Pagine(f).mid(Pagine(f).size() - 2), (QStringList{"Dati Vini/Bibite", "Prog.Cauzioni"}));
-    EXPECT_EQ(f->Control<QLabel>(QStringLiteral("lbUT_LMQ_ContoCau"))->text(), QStringLiteral("Codice Conto Cauzioni:"));
+    EXPECT_EQ(f->Control<QLabel>(QStringLiteral("lbUT_LMQ_ContoCau"))->text(),
+              QStringLiteral("Codice Conto Cauzioni:"));
 
     // the host's destinations button reaches the module's destinations window
     f->btDestinazioni->click();
@@ -87,8 +90,9 @@ TEST_F(Conti, DepositCardsShowTheCustomersOwnPerDestinationCards)
     Tutti(1);
     Esegui(QStringLiteral("INSERT INTO Imballi (IdImballo, DsImballo) VALUES ('CAS', 'Cassa legno')"));
     Esegui(QStringLiteral("INSERT INTO Imballi (IdImballo, DsImballo) VALUES ('BOT', 'Bottiglia')"));
-    const QString carta = QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, FlTipoScheda, IdDestinazione, IdImballo, "
-                                         "ProgQtaCar, ProgValCar, ProgQtaCarF) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    const QString carta =
+        QStringLiteral("INSERT INTO LUMO_ProgCauz (IdContoTp, IdConto, FlTipoScheda, IdDestinazione, IdImballo, "
+                       "ProgQtaCar, ProgValCar, ProgQtaCarF) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     Esegui(carta, {QStringLiteral("CL"), QStringLiteral("C0001"), 0, 2, QStringLiteral("BOT"), 10, 25, 4});
     Esegui(carta, {QStringLiteral("CL"), QStringLiteral("C0001"), 0, 0, QStringLiteral("CAS"), 1234.5, 1234.4, 0});
     Esegui(carta, {QStringLiteral("FO"), QStringLiteral("C0001"), 0, 0, QStringLiteral("CAS"), 7, 7, 0});
@@ -109,10 +113,11 @@ TEST_F(Conti, DepositCardsShowTheCustomersOwnPerDestinationCards)
     ProcessEvents();
     EXPECT_EQ(f->Control<QLabel>(QStringLiteral("txDsImballoCauz"))->text(), QStringLiteral("Bottiglia"));
 
-    EXPECT_EQ(Titoli(f->grQuantita), (QStringList{"Des.Div.", "Imballo", "Qtà Carico", "Qtà Resa", "Qta. Carico", "Qtà Resa",
-                                                 "Qtà Carico", "Qtà Resa", "Qtà Car.", "Qtà Rese", "Esistenza"}));
-    EXPECT_EQ(Titoli(f->grValori), (QStringList{"Des.Div.", "Imballo", "Val. Carico", "Valore Reso", "Val.Carico", "Val. Reso",
-                                               "Val. Carico", "Val. Reso"}));
+    EXPECT_EQ(Titoli(f->grQuantita),
+              (QStringList{"Des.Div.", "Imballo", "Qtà Carico", "Qtà Resa", "Qta. Carico", "Qtà Resa", "Qtà Carico",
+                           "Qtà Resa", "Qtà Car.", "Qtà Rese", "Esistenza"}));
+    EXPECT_EQ(Titoli(f->grValori), (QStringList{"Des.Div.", "Imballo", "Val. Carico", "Valore Reso", "Val.Carico",
+                                                "Val. Reso", "Val. Carico", "Val. Reso"}));
     EXPECT_TRUE(f->grQuantita->ReadOnly());
 
     // the grid on the clipboard: its titles and both rows
@@ -132,7 +137,9 @@ TEST_F(Conti, DepositCardsShowTheCustomersOwnPerDestinationCards)
 
 TEST_F(Conti, DepositsOffHideTheCardsAndDisableTheDepositSetting)
 {
-    Parametri({{QStringLiteral("FlAbilCauz"), 0}, {QStringLiteral("FlAbilAccisa"), 1}, {QStringLiteral("FlAbilTrasporto"), 0}});
+    Parametri({{QStringLiteral("FlAbilCauz"), 0},
+               {QStringLiteral("FlAbilAccisa"), 1},
+               {QStringLiteral("FlAbilTrasporto"), 0}});
     TFBbas0051f_p *f = ApriClienti();
     ASSERT_NE(f, nullptr);
     EXPECT_FALSE(Pagine(f).contains(QStringLiteral("Prog.Cauzioni")));
@@ -150,7 +157,8 @@ TEST_F(Conti, ControlsFollowTheCustomerAndItsSettings)
     TFBbas0051f_p *f = ApriClienti(QStringLiteral("C0001"));
     ASSERT_NE(f, nullptr);
     const auto deposito = [f] {
-        return f->edUT_LMQ_IdListCau->isEnabled() && f->edUT_LMQ_ContoCau->isEnabled() && f->chUT_LMQ_FlCauDes->isEnabled();
+        return f->edUT_LMQ_IdListCau->isEnabled() && f->edUT_LMQ_ContoCau->isEnabled()
+               && f->chUT_LMQ_FlCauDes->isEnabled();
     };
     const auto accisa = [f] {
         return f->edUT_LMQ_CodAcc->isEnabled() && f->edUT_LMQ_RapFis->isEnabled() && f->edUT_LMQ_DurVia->isEnabled();
@@ -237,11 +245,13 @@ TEST_F(Conti, DepositAccountMustBeAnAccount)
     ASSERT_NE(f, nullptr);
     TDataSet *t = f->TMain;
     EXPECT_EQ(Assegna(t, QStringLiteral("UT_LMQ_ContoCau"), QStringLiteral("0501")), QString());
-    EXPECT_EQ(Assegna(t, QStringLiteral("UT_LMQ_ContoCau"), QStringLiteral("0599")), QStringLiteral("Codice Conto non valido !"));
+    EXPECT_EQ(Assegna(t, QStringLiteral("UT_LMQ_ContoCau"), QStringLiteral("0599")),
+              QStringLiteral("Codice Conto non valido !"));
     EXPECT_EQ(t->FieldByName(QStringLiteral("UT_LMQ_ContoCau"))->AsString(), QStringLiteral("0501"));
     EXPECT_EQ(Assegna(t, QStringLiteral("UT_LMQ_ContoCau"), QString()), QString());
     // an account created since the window opened
-    Esegui(QStringLiteral("INSERT INTO PianoConti (IdContoTp, IdConto, RagioneSociale) VALUES ('CG', '0599', 'Cauzioni passive')"));
+    Esegui(QStringLiteral(
+        "INSERT INTO PianoConti (IdContoTp, IdConto, RagioneSociale) VALUES ('CG', '0599', 'Cauzioni passive')"));
     EXPECT_EQ(Assegna(t, QStringLiteral("UT_LMQ_ContoCau"), QStringLiteral("0599")), QString());
     // the deposit price list is not checked
     EXPECT_EQ(Assegna(t, QStringLiteral("UT_LMQ_IdListCau"), QStringLiteral("ZZZ")), QString());
@@ -263,7 +273,8 @@ TEST_F(Conti, ARefusedStoreLeavesTheClearingFlagDown)
     Premi(f, nbPost);
     EXPECT_EQ(f->TMain->State(), dsBrowse);
     EXPECT_FALSE(f->Aggiornando());
-    EXPECT_EQ(Cliente(QStringLiteral("C0009")).value(QStringLiteral("ragionesociale")).toString(), QStringLiteral("Senza codice"));
+    EXPECT_EQ(Cliente(QStringLiteral("C0009")).value(QStringLiteral("ragionesociale")).toString(),
+              QStringLiteral("Senza codice"));
 }
 
 TEST_F(Conti, SuppliersKeepTheirDepositDataOnlyWithDeposits)
@@ -273,7 +284,8 @@ TEST_F(Conti, SuppliersKeepTheirDepositDataOnlyWithDeposits)
     Esegui(QStringLiteral("INSERT INTO Fornitori (IdContoTp, IdConto, RagioneSociale, UT_LMQ_FlCauz, UT_LMQ_IdListCau) "
                           "VALUES ('FO', 'F0002', 'Cartiera', 1, 'L2')"));
     const auto listino = [this](const char *c) {
-        return Valore(QStringLiteral("SELECT UT_LMQ_IdListCau FROM Fornitori WHERE IdConto = ?"), {QLatin1String(c)}).toString();
+        return Valore(QStringLiteral("SELECT UT_LMQ_IdListCau FROM Fornitori WHERE IdConto = ?"), {QLatin1String(c)})
+            .toString();
     };
     Parametri({{QStringLiteral("FlAbilCauz"), 1}});
     auto *f = Apri<TFBbas0052f_p>(QStringLiteral("BBAS0052F"));
@@ -295,7 +307,8 @@ TEST_F(Conti, SuppliersKeepTheirDepositDataOnlyWithDeposits)
     f = Apri<TFBbas0052f_p>(QStringLiteral("BBAS0052F"));
     ASSERT_NE(f, nullptr);
     EXPECT_FALSE(f->cbUT_LMQ_FlCauz->isEnabled());
-    ASSERT_TRUE(f->TMain->Locate(QStringLiteral("IdContoTp;IdConto"), QVariantList{QStringLiteral("FO"), QStringLiteral("F0002")}));
+    ASSERT_TRUE(f->TMain->Locate(QStringLiteral("IdContoTp;IdConto"),
+                                 QVariantList{QStringLiteral("FO"), QStringLiteral("F0002")}));
     EXPECT_FALSE(f->edUT_LMQ_IdListCau->isEnabled());
     Premi(f, nbEdit);
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edRagioneSociale"), QStringLiteral("Cartiera Nord")));
@@ -306,15 +319,17 @@ TEST_F(Conti, SuppliersKeepTheirDepositDataOnlyWithDeposits)
 
 TEST_F(Conti, DestinationsClearTheirExciseDataWithoutExcise)
 {
-    const QString destinazione = QStringLiteral("INSERT INTO Destinazioni (IdContoTp, IdConto, IdDestinazione, RagioneSociale, "
-                                                "UT_LMQ_FlTipCli, UT_LMQ_CodAcc, UT_LMQ_RapFis, UT_LMQ_DurVia) VALUES ('CL', ?, ?, ?, 1, "
-                                                "'IT00X', 'Studio', '1 giorno')");
+    const QString destinazione =
+        QStringLiteral("INSERT INTO Destinazioni (IdContoTp, IdConto, IdDestinazione, RagioneSociale, "
+                       "UT_LMQ_FlTipCli, UT_LMQ_CodAcc, UT_LMQ_RapFis, UT_LMQ_DurVia) VALUES ('CL', ?, ?, ?, 1, "
+                       "'IT00X', 'Studio', '1 giorno')");
     Esegui(destinazione, {QStringLiteral("C0002"), 1, QStringLiteral("Magazzino")});
     Esegui(destinazione, {QStringLiteral("C0003"), 1, QStringLiteral("Negozio")});
     const auto riga = [this](const char *conto) {
-        QSqlQuery q = company.Database().OpenQuery(
-            QStringLiteral("SELECT UT_LMQ_FlTipCli, UT_LMQ_CodAcc, UT_LMQ_RapFis, UT_LMQ_DurVia FROM Destinazioni WHERE IdConto = ?"),
-            {QLatin1String(conto)});
+        QSqlQuery q =
+            company.Database().OpenQuery(QStringLiteral("SELECT UT_LMQ_FlTipCli, UT_LMQ_CodAcc, UT_LMQ_RapFis, "
+                                                        "UT_LMQ_DurVia FROM Destinazioni WHERE IdConto = ?"),
+                                         {QLatin1String(conto)});
         q.next();
         return QVariantList{q.value(0).toInt(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString()};
     };

@@ -122,8 +122,9 @@ TEST_F(PathImmagini, APathTooLongForTheArticleIsRefusedNamingItAndNothingChanges
     ASSERT_NE(d, nullptr);
     const QStringList prima = Allegati();
     Esegui801(d, cartella);
-    EXPECT_EQ(script.Texts(), QStringList{QStringLiteral("Il nuovo percorso dell'immagine dell'articolo A07 supera i 255 "
-                                                         "caratteri ammessi: indicare una cartella più corta.")});
+    EXPECT_EQ(script.Texts(),
+              QStringList{QStringLiteral("Il nuovo percorso dell'immagine dell'articolo A07 supera i 255 "
+                                         "caratteri ammessi: indicare una cartella più corta.")});
     EXPECT_FALSE(Fqarn0801d.isNull()) << "stays open";
     EXPECT_EQ(Allegati(), prima) << "no article changed";
 

@@ -15,7 +15,8 @@ TEST_F(Estensioni, TheProgramOpensTheModulesWindowsForTheHostCodes)
         GTEST_SKIP() << "the program kv8 is not built";
     const QString modules = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../lib"));
     Tutti(1);
-    Esegui(QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', 'C0001', 'Enoteca')"));
+    Esegui(
+        QStringLiteral("INSERT INTO Clienti (IdContoTp, IdConto, RagioneSociale) VALUES ('CL', 'C0001', 'Enoteca')"));
     const std::pair<const char *, const char *> finestre[] = {
         {"BBAS0030F", "Tipologie Listini (Dusaria) (TFBBas0030f_p)"},
         {"BBAS0055F", "Anagrafica Articoli (Dusaria) (TFbbas0055f_p)"},
@@ -32,12 +33,14 @@ TEST_F(Estensioni, TheProgramOpensTheModulesWindowsForTheHostCodes)
     QStringList attese;
     for (const auto &[codice, finestra] : finestre) {
         argomenti << QStringLiteral("--menu") << QLatin1String(codice);
-        attese << QStringLiteral("Scelta: ") + QLatin1String(codice) << QStringLiteral("Finestra: ") + QString::fromUtf8(finestra);
+        attese << QStringLiteral("Scelta: ") + QLatin1String(codice)
+               << QStringLiteral("Finestra: ") + QString::fromUtf8(finestra);
     }
     const kv8test::ProgramRun run = kv8test::RunProgram(argomenti, modules);
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     const QString mancante = run.MissingInOrder(attese);
-    EXPECT_TRUE(mancante.isEmpty()) << "missing, or out of order: " << mancante.toStdString() << "\n" << run.Err.toStdString();
+    EXPECT_TRUE(mancante.isEmpty()) << "missing, or out of order: " << mancante.toStdString() << "\n"
+                                    << run.Err.toStdString();
 }
 
 // The module's pages of the ten windows on the demo company, as pictures in the folder named
@@ -48,8 +51,8 @@ TEST_F(Estensioni, ScreenshotsOfTheModulesPages)
     if (cartella.isEmpty())
         GTEST_SKIP() << "KV8_SCREENSHOT_MASTERDATA not set";
     CaricaDemo();
-    for (const char *codice : {"BBAS0055F", "BBAS0030F", "BBAS0019F", "BBAS0051F", "BBAS0052F", "BBAS0058F", "BBAS0047F",
-                               "BBAS0038F", "BBAS0039F", "BBAS0045F"}) {
+    for (const char *codice : {"BBAS0055F", "BBAS0030F", "BBAS0019F", "BBAS0051F", "BBAS0052F", "BBAS0058F",
+                               "BBAS0047F", "BBAS0038F", "BBAS0039F", "BBAS0045F"}) {
         TFDBTabChild *f = Apri(QLatin1String(codice));
         ASSERT_NE(f, nullptr) << codice;
         f->SubWindow()->resize(900, 640);

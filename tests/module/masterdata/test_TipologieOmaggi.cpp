@@ -150,9 +150,8 @@ TEST_F(TipologieOmaggi, AnEmptyCodeIsRefused)
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edDsTipologia"), QStringLiteral("Omaggi clienti")));
     EXPECT_TRUE(Scrivi(f, QStringLiteral("edIdConto"), QStringLiteral("60900001")));
     Premi(f, nbPost);
-    EXPECT_EQ(script.LastText(),
-              QStringLiteral("Il campo '%1' non è impostato: indicarlo prima di registrare.")
-                  .arg(t->FieldByName(QStringLiteral("IdTipologia"))->DisplayLabel()));
+    EXPECT_EQ(script.LastText(), QStringLiteral("Il campo '%1' non è impostato: indicarlo prima di registrare.")
+                                     .arg(t->FieldByName(QStringLiteral("IdTipologia"))->DisplayLabel()));
     EXPECT_EQ(t->State(), dsInsert);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_TipologieOmaggiArt")), 0);
 }

@@ -18,7 +18,8 @@ protected:
         GruppoCantina();
         Esegui(QStringLiteral("INSERT INTO LUMO_RaggMagT (IdRaggMag, DsRaggrupp) VALUES (2, 'Deposito')"));
         Esegui(QStringLiteral("INSERT INTO LUMO_RaggMagR (IdRaggMag, IdMagazzino) VALUES (2, 3)"));
-        Esegui(QStringLiteral("INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)"));
         Esegui(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('ROS', 'Vino rosso')"));
         Esegui(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('BIA', 'Vino bianco')"));
         Articolo(QStringLiteral("SFUSO"), 4, QStringLiteral("B75"), QStringLiteral("ROS"));
@@ -28,7 +29,8 @@ protected:
         Causale(QStringLiteral("RES"), 0, 1);
         Causale(QStringLiteral("SCA"), 1, 0);
         Causale(QStringLiteral("ALT"), 2, 0);
-        Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegCs) VALUES ('NOR', 'Fuori registro', 0)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegCs) VALUES ('NOR', 'Fuori registro', 0)"));
     }
     void Parametri(int flStaRegCs, int meseIniziale)
     {
@@ -40,37 +42,44 @@ protected:
     }
     void Articolo(const QString &codice, int tipo, const QString &bottiglia, const QString &categoria)
     {
-        Esegui(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, UT_LMQ_FlTipArt, UT_LMQ_IdBottiglia, UT_LMQ_IdCatVin) "
-                              "VALUES (?, ?, ?, ?, ?)"),
-               {codice, QStringLiteral("Articolo ") + codice, tipo, bottiglia, categoria});
+        Esegui(
+            QStringLiteral(
+                "INSERT INTO Articoli (IdProdotto, DsProdotto, UT_LMQ_FlTipArt, UT_LMQ_IdBottiglia, UT_LMQ_IdCatVin) "
+                "VALUES (?, ?, ?, ?, ?)"),
+            {codice, QStringLiteral("Articolo ") + codice, tipo, bottiglia, categoria});
     }
     void Causale(const QString &codice, int carSca, int segno)
     {
-        Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegCs, UT_LMQ_FlCarSca, UT_LMQ_FlSegno) "
-                              "VALUES (?, ?, 1, ?, ?)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegCs, UT_LMQ_FlCarSca, UT_LMQ_FlSegno) "
+                   "VALUES (?, ?, 1, ?, ?)"),
                {codice, QStringLiteral("Causale ") + codice, carSca, segno});
     }
     void Movimento(int chiave, const QDateTime &data, int magazzino, const QString &causale, const QString &articolo,
                    double quantita)
     {
-        Esegui(QStringLiteral("INSERT INTO MovMagazzino (KMovMag, DataMovimento, DataDocumento, RifDocumento, IdCausale, "
-                              "IdMagazzino1, IdProdotto, Quantita) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-               {chiave, data, data, QStringLiteral("DOC%1").arg(chiave), causale, magazzino, articolo, quantita});
+        Esegui(
+            QStringLiteral("INSERT INTO MovMagazzino (KMovMag, DataMovimento, DataDocumento, RifDocumento, IdCausale, "
+                           "IdMagazzino1, IdProdotto, Quantita) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+            {chiave, data, data, QStringLiteral("DOC%1").arg(chiave), causale, magazzino, articolo, quantita});
     }
     void Progressivo(int gruppo, const QString &registro, const QDate &data, int riga)
     {
-        Esegui(QStringLiteral("INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (?, ?, ?, ?)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (?, ?, ?, ?)"),
                {gruppo, registro, QDateTime(data, QTime(0, 0)), riga});
     }
     // The stored progressive as "dd/MM/yyyy/row", empty when there is none.
     QString LeggiProgressivo(int gruppo, const QString &registro)
     {
         QSqlQuery q = company.Database().OpenQuery(
-            QStringLiteral("SELECT DataUltAgg, UltNumRiga FROM LUMO_ProgRegistri WHERE IdRaggMag = ? AND IdRegistro = ?"),
+            QStringLiteral(
+                "SELECT DataUltAgg, UltNumRiga FROM LUMO_ProgRegistri WHERE IdRaggMag = ? AND IdRegistro = ?"),
             {gruppo, registro});
         if (!q.next())
             return QString();
-        return q.value(0).toDateTime().date().toString(QStringLiteral("dd/MM/yyyy")) + QLatin1Char('/') + q.value(1).toString();
+        return q.value(0).toDateTime().date().toString(QStringLiteral("dd/MM/yyyy")) + QLatin1Char('/')
+               + q.value(1).toString();
     }
     static QDateTime Giorno(int anno, int mese, int giorno, int ora = 0)
     {

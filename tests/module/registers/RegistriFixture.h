@@ -46,7 +46,8 @@ protected:
         if (r.isEmpty())
             return QString();
         const QStringList c = r.first().split(QLatin1Char('/'));
-        return QDateTime::fromString(c[0], Qt::ISODate).date().toString(QStringLiteral("dd/MM")) + QLatin1Char('/') + c[1];
+        return QDateTime::fromString(c[0], Qt::ISODate).date().toString(QStringLiteral("dd/MM")) + QLatin1Char('/')
+               + c[1];
     }
 
     // From now on every row written into LUMO_ProgRegistri fails, as on a broken database;
@@ -56,9 +57,10 @@ protected:
         QSqlQuery ddl(company.Database().Connection());
         if (company.Db().IsPostgres())
             return ddl.exec(QStringLiteral("CREATE FUNCTION guasto() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION "
-                                           "'guasto'; END $$ LANGUAGE plpgsql")) &&
-                   ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_ProgRegistri FOR EACH ROW "
-                                           "EXECUTE FUNCTION guasto()"));
+                                           "'guasto'; END $$ LANGUAGE plpgsql"))
+                   && ddl.exec(
+                       QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_ProgRegistri FOR EACH ROW "
+                                      "EXECUTE FUNCTION guasto()"));
         return ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON LUMO_ProgRegistri BEGIN "
                                        "SELECT RAISE(ABORT, 'guasto'); END"));
     }

@@ -33,19 +33,24 @@ protected:
     void Movimento(int chiave, const QDateTime &data, int magazzino, const QString &causale, const QString &articolo,
                    double quantita, const QString &conto = QString(), int calo = 0)
     {
-        Esegui(QStringLiteral("INSERT INTO MovMagazzino (KMovMag, DataMovimento, DataDocumento, RifDocumento, IdCausale, "
-                              "IdMagazzino1, IdProdotto, Quantita, IdContoTp, IdConto, UT_LMQ_FlMovCalo) "
-                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-               {chiave, data, data, QStringLiteral("DOC%1").arg(chiave), causale, magazzino, articolo, quantita,
-                conto.isEmpty() ? QStringLiteral("") : QStringLiteral("CL"), conto.isEmpty() ? QStringLiteral("") : conto,
-                calo});
+        Esegui(
+            QStringLiteral("INSERT INTO MovMagazzino (KMovMag, DataMovimento, DataDocumento, RifDocumento, IdCausale, "
+                           "IdMagazzino1, IdProdotto, Quantita, IdContoTp, IdConto, UT_LMQ_FlMovCalo) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {chiave, data, data, QStringLiteral("DOC%1").arg(chiave), causale, magazzino, articolo, quantita,
+             conto.isEmpty() ? QStringLiteral("") : QStringLiteral("CL"), conto.isEmpty() ? QStringLiteral("") : conto,
+             calo});
     }
     void Progressivo(const QString &registro, const QDateTime &data, int riga)
     {
-        Esegui(QStringLiteral("INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, ?, ?, ?)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, ?, ?, ?)"),
                {registro, data, riga});
     }
-    static QDateTime Giorno(int mese, int giorno, int ora = 0) { return QDateTime(QDate(2026, mese, giorno), QTime(ora, 0)); }
+    static QDateTime Giorno(int mese, int giorno, int ora = 0)
+    {
+        return QDateTime(QDate(2026, mese, giorno), QTime(ora, 0));
+    }
 
     // The run button pressed: the print made, or an empty one when nothing printed.
     static ReportCapture::Print Lancia(TFDBChildPars *f)

@@ -20,7 +20,8 @@ protected:
         MasterDettaglio::SetUp();
         if (IsSkipped())
             return;
-        Esegui(QStringLiteral("INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)"));
         Esegui(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('ROS', 'Vino rosso')"));
         Esegui(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('BIA', 'Vino bianco')"));
         Esegui(QStringLiteral("INSERT INTO LUMO_ConIva (IdConIva, DsConIva) VALUES ('A01', 'Contrassegno A')"));
@@ -37,16 +38,18 @@ protected:
                  QStringLiteral("CT1"), QString(), 0, 0);
         Articolo(QStringLiteral("O'4"), QStringLiteral("BIA"), QString(), QString(), QString(), QString(), 0, 0);
     }
-    void Articolo(const QString &codice, const QString &categoria, const QString &contrassegno, const QString &bottiglia,
-                  const QString &imballo, const QString &imballo2, int scheda, int prezzoLitro)
+    void Articolo(const QString &codice, const QString &categoria, const QString &contrassegno,
+                  const QString &bottiglia, const QString &imballo, const QString &imballo2, int scheda,
+                  int prezzoLitro)
     {
-        Esegui(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, DsProdotto1, UT_LMQ_IdCatVin, UT_LMQ_IdConIva, "
-                              "UT_LMQ_IdBottiglia, IdImballo, UT_LMQ_IdImballo2, UT_LMQ_FlAbilSchedaPro, UT_LMQ_FlPrzLit) "
-                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO Articoli (IdProdotto, DsProdotto, DsProdotto1, UT_LMQ_IdCatVin, UT_LMQ_IdConIva, "
+                   "UT_LMQ_IdBottiglia, IdImballo, UT_LMQ_IdImballo2, UT_LMQ_FlAbilSchedaPro, UT_LMQ_FlPrzLit) "
+                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                {codice, QStringLiteral("Articolo ") + codice, QStringLiteral("Articolo ") + codice, categoria,
-                contrassegno.isNull() ? QStringLiteral("") : contrassegno, bottiglia.isNull() ? QStringLiteral("") : bottiglia,
-                imballo.isNull() ? QStringLiteral("") : imballo, imballo2.isNull() ? QStringLiteral("") : imballo2, scheda,
-                prezzoLitro});
+                contrassegno.isNull() ? QStringLiteral("") : contrassegno,
+                bottiglia.isNull() ? QStringLiteral("") : bottiglia, imballo.isNull() ? QStringLiteral("") : imballo,
+                imballo2.isNull() ? QStringLiteral("") : imballo2, scheda, prezzoLitro});
     }
     // A print with the bounds given (field, value) and the order.
     ReportCapture::Print Stampa(const QList<std::pair<QString, QString>> &limiti, int ordine)
@@ -88,31 +91,42 @@ TEST_F(AnagraficaArticoli, TheFourOrdersAndNoBound)
 
 TEST_F(AnagraficaArticoli, RangesReachTheSelectionQuoted)
 {
-    EXPECT_EQ(Codici(Stampa({{QStringLiteral("Da_IdImballo"), QStringLiteral("CT1")}, {QStringLiteral("A_IdImballo"), QStringLiteral("CT9")}}, 0)),
+    EXPECT_EQ(Codici(Stampa({{QStringLiteral("Da_IdImballo"), QStringLiteral("CT1")},
+                             {QStringLiteral("A_IdImballo"), QStringLiteral("CT9")}},
+                            0)),
               (QStringList{"M3", "Z1"}))
         << "the article's own base packaging, whatever its secondary one";
-    EXPECT_EQ(Codici(Stampa({{QStringLiteral("Da_IdCatVin"), QStringLiteral("ROS")}, {QStringLiteral("A_IdCatVin"), QStringLiteral("ROS")}}, 0)),
+    EXPECT_EQ(Codici(Stampa({{QStringLiteral("Da_IdCatVin"), QStringLiteral("ROS")},
+                             {QStringLiteral("A_IdCatVin"), QStringLiteral("ROS")}},
+                            0)),
               (QStringList{"A2", "M3"}));
     EXPECT_EQ(Codici(Stampa({{QStringLiteral("Da_IdConIva"), QStringLiteral("A01")}}, 0)), (QStringList{"M3", "Z1"}));
-    EXPECT_EQ(Codici(Stampa({{QStringLiteral("Da_IdProdotto"), QStringLiteral("O'4")}, {QStringLiteral("A_IdProdotto"), QStringLiteral("O'4")}}, 0)),
+    EXPECT_EQ(Codici(Stampa({{QStringLiteral("Da_IdProdotto"), QStringLiteral("O'4")},
+                             {QStringLiteral("A_IdProdotto"), QStringLiteral("O'4")}},
+                            0)),
               QStringList{"O'4"})
         << "a quote in a typed code";
 }
 
 TEST_F(AnagraficaArticoli, FiveLinesWithMarkersAndTheSecondaryPackaging)
 {
-    const ReportCapture::Print p = Stampa({{QStringLiteral("Da_IdProdotto"), QStringLiteral("A2")}, {QStringLiteral("A_IdProdotto"), QStringLiteral("Z1")}}, 0);
+    const ReportCapture::Print p = Stampa({{QStringLiteral("Da_IdProdotto"), QStringLiteral("A2")},
+                                           {QStringLiteral("A_IdProdotto"), QStringLiteral("Z1")}},
+                                          0);
     ASSERT_EQ(p.Document.PageCount(), 1);
     const ReportPage &pagina = p.Document.Pages[0];
     EXPECT_TRUE(pagina.HasText(QStringLiteral("Anagrafica Articoli - Dati Dusaria")));
     EXPECT_EQ(pagina.TextsOf(QStringLiteral("fdIdProdotto")), (QStringList{"A2", "M3", "O'4", "Z1"}));
-    EXPECT_EQ(pagina.TextsOf(QStringLiteral("ppScheda")).join(QString()), QStringLiteral("Scheda Prodotto")) << "Z1 only";
-    EXPECT_EQ(pagina.TextsOf(QStringLiteral("ppLabel9")).join(QString()), QStringLiteral("Prezzo a Litro")) << "A2 only";
+    EXPECT_EQ(pagina.TextsOf(QStringLiteral("ppScheda")).join(QString()), QStringLiteral("Scheda Prodotto"))
+        << "Z1 only";
+    EXPECT_EQ(pagina.TextsOf(QStringLiteral("ppLabel9")).join(QString()), QStringLiteral("Prezzo a Litro"))
+        << "A2 only";
     EXPECT_EQ(pagina.TextsOf(QStringLiteral("fdDsImballo2")), (QStringList{"Cartone 6", "Bottiglia a rendere"}));
     EXPECT_EQ(pagina.TextsOf(QStringLiteral("fdDsBottiglia")), (QStringList{"Bordolese", "Bordolese"}))
         << "no bottle: empty container";
     EXPECT_EQ(pagina.TextsOf(QStringLiteral("fdCapacita")), (QStringList{"0,750", "0,750"}));
-    EXPECT_EQ(pagina.TextsOf(QStringLiteral("fdDsCatVin")), (QStringList{"Vino rosso", "Vino rosso", "Vino bianco", "Vino bianco"}));
+    EXPECT_EQ(pagina.TextsOf(QStringLiteral("fdDsCatVin")),
+              (QStringList{"Vino rosso", "Vino rosso", "Vino bianco", "Vino bianco"}));
 }
 
 TEST_F(AnagraficaArticoli, ThePrintMakesAPdf)

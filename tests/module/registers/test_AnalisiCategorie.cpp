@@ -26,8 +26,10 @@ protected:
             return;
         // Stock at the print of 31 May: red 1000 l, white 50 l.
         Progressivo(1, QStringLiteral("CASC"), QDate(2026, 5, 31), 40);
-        Esegui(QStringLiteral("INSERT INTO LUMO_ProgRegCsT (KProgRegT, IdRaggMag, IdCatVin, Esistenza) VALUES (1, 1, 'ROS', 1000)"));
-        Esegui(QStringLiteral("INSERT INTO LUMO_ProgRegCsT (KProgRegT, IdRaggMag, IdCatVin, Esistenza) VALUES (2, 1, 'BIA', 50)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO LUMO_ProgRegCsT (KProgRegT, IdRaggMag, IdCatVin, Esistenza) VALUES (1, 1, 'ROS', 1000)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO LUMO_ProgRegCsT (KProgRegT, IdRaggMag, IdCatVin, Esistenza) VALUES (2, 1, 'BIA', 50)"));
     }
     TFqarn0103d *Finestra() { return Apri<TFqarn0103d>(QStringLiteral("QARN0103D")); }
     void Imposta(TFqarn0103d *f, const QString &gruppo, int tipo, const QDate &a = QDate())
@@ -39,8 +41,9 @@ protected:
     }
     static QStringList Risultato()
     {
-        return Locale(QStringLiteral("SELECT IdCatVin, DsCatVin, EsistenzaIni, CaricoPeriodo, ScaricoPeriodo, EsistenzaFin "
-                                     "FROM LUMO_t_AnaCsTot ORDER BY IdCatVin"));
+        return Locale(
+            QStringLiteral("SELECT IdCatVin, DsCatVin, EsistenzaIni, CaricoPeriodo, ScaricoPeriodo, EsistenzaFin "
+                           "FROM LUMO_t_AnaCsTot ORDER BY IdCatVin"));
     }
 };
 
@@ -71,11 +74,13 @@ TEST_F(AnalisiCategorie, StockCarriedForwardWithThePeriodLitres)
     Movimento(5, Giorno(2026, 6, 6), 3, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 700);  // other grouping
     Movimento(6, Giorno(2026, 6, 7), 1, QStringLiteral("CAR"), QStringLiteral("NOBOT"), 6);    // no bottle: 0 l
     Movimento(7, Giorno(2026, 6, 8), 1, QStringLiteral("NOR"), QStringLiteral("SFUSO"), 30);   // not in the register
-    Movimento(8, Giorno(2026, 6, 30, 18), 1, QStringLiteral("SCA"), QStringLiteral("SFUSO"), 80); // 18:00 on the last day
-    Movimento(9, Giorno(2026, 7, 1), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 1);   // after the period
+    Movimento(8, Giorno(2026, 6, 30, 18), 1, QStringLiteral("SCA"), QStringLiteral("SFUSO"),
+              80);                                                                          // 18:00 on the last day
+    Movimento(9, Giorno(2026, 7, 1), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 1); // after the period
     Esegui(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('ROSA', 'Rosato')"));
     Articolo(QStringLiteral("ROSATO"), 4, QStringLiteral(""), QStringLiteral("ROSA"));
-    Movimento(10, Giorno(2026, 6, 9), 2, QStringLiteral("CAR"), QStringLiteral("ROSATO"), 40); // first time in the grouping
+    Movimento(10, Giorno(2026, 6, 9), 2, QStringLiteral("CAR"), QStringLiteral("ROSATO"),
+              40); // first time in the grouping
 
     TFqarn0103d *f = Finestra();
     ASSERT_NE(f, nullptr);
@@ -83,8 +88,8 @@ TEST_F(AnalisiCategorie, StockCarriedForwardWithThePeriodLitres)
     EXPECT_TRUE(f->Control<QWidget>(QStringLiteral("edA_Data"))->isEnabled());
     f->btEsegui->click();
     ProcessEvents();
-    EXPECT_EQ(Risultato(), (QStringList{"BIA/Vino bianco/50/0/9/41", "ROS/Vino rosso/1000/480/80/1400",
-                                        "ROSA/Rosato/-/40/0/40"}));
+    EXPECT_EQ(Risultato(),
+              (QStringList{"BIA/Vino bianco/50/0/9/41", "ROS/Vino rosso/1000/480/80/1400", "ROSA/Rosato/-/40/0/40"}));
     EXPECT_EQ(f->Pagina(), 1);
 
     // The grid: every cell bold, red on even records and blue on odd ones.
@@ -188,6 +193,7 @@ TEST_F(AnalisiCategorie, TheLoadRegisterRunMeanwhileLeavesTheAnalysisAndItsPrint
     f->btStampa->click();
     ProcessEvents();
     ASSERT_FALSE(capture.Prints().isEmpty());
-    EXPECT_EQ(capture.Last().Document.Pages[0].TextsOf(QStringLiteral("fdEsistenzaFin")), (QStringList{"50,00", "1.500,00"}))
+    EXPECT_EQ(capture.Last().Document.Pages[0].TextsOf(QStringLiteral("fdEsistenzaFin")),
+              (QStringList{"50,00", "1.500,00"}))
         << "the analysis's figures, not the register's";
 }

@@ -28,10 +28,12 @@ protected:
         if (IsSkipped() || company.Db().Attached())
             return;
         // The balance of 2024: red closed at 100 l, white at 20 l.
-        Esegui(QStringLiteral("INSERT INTO LUMO_PrBilDicGiaT (KContaT, Anno, IdRaggMag, IdCatVin, EsistenzaIni, EsistenzaFin) "
-                              "VALUES (801, 2024, 1, 'ROS', 0, 100)"));
-        Esegui(QStringLiteral("INSERT INTO LUMO_PrBilDicGiaT (KContaT, Anno, IdRaggMag, IdCatVin, EsistenzaIni, EsistenzaFin) "
-                              "VALUES (802, 2024, 1, 'BIA', 0, 20)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO LUMO_PrBilDicGiaT (KContaT, Anno, IdRaggMag, IdCatVin, EsistenzaIni, EsistenzaFin) "
+            "VALUES (801, 2024, 1, 'ROS', 0, 100)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO LUMO_PrBilDicGiaT (KContaT, Anno, IdRaggMag, IdCatVin, EsistenzaIni, EsistenzaFin) "
+            "VALUES (802, 2024, 1, 'BIA', 0, 20)"));
     }
     TFqarn0105d *Finestra() { return Apri<TFqarn0105d>(QStringLiteral("QARN0105D")); }
     // A whole run for grouping 1 over the period given: its printed document.
@@ -53,31 +55,35 @@ protected:
 
     void MovimentiDelPeriodo()
     {
-        Movimento(1, Giorno(2025, 8, 3), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 500);   // bulk: 500 l
-        Movimento(2, Giorno(2025, 9, 4), 2, QStringLiteral("SCA"), QStringLiteral("BOTT"), 12);     // 9 l
-        Movimento(3, Giorno(2025, 10, 5), 1, QStringLiteral("RES"), QStringLiteral("SFUSO"), 20);   // negative load
-        Movimento(4, Giorno(2025, 11, 6), 3, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 700);  // other grouping
-        Movimento(5, Giorno(2025, 12, 7), 1, QStringLiteral("CAR"), QStringLiteral("NOBOT"), 6);    // no bottle: 0 l
+        Movimento(1, Giorno(2025, 8, 3), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 500);  // bulk: 500 l
+        Movimento(2, Giorno(2025, 9, 4), 2, QStringLiteral("SCA"), QStringLiteral("BOTT"), 12);    // 9 l
+        Movimento(3, Giorno(2025, 10, 5), 1, QStringLiteral("RES"), QStringLiteral("SFUSO"), 20);  // negative load
+        Movimento(4, Giorno(2025, 11, 6), 3, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 700); // other grouping
+        Movimento(5, Giorno(2025, 12, 7), 1, QStringLiteral("CAR"), QStringLiteral("NOBOT"), 6);   // no bottle: 0 l
         Movimento(6, Giorno(2026, 1, 8), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 30);
         Movimento(7, Giorno(2026, 7, 31, 18), 1, QStringLiteral("SCA"), QStringLiteral("SFUSO"), 80); // last day, 18:00
-        Movimento(8, Giorno(2026, 8, 1), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 1);      // next period
+        Movimento(8, Giorno(2026, 8, 1), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 1);       // next period
     }
     static QStringList Teste()
     {
-        return Locale(QStringLiteral("SELECT Anno, IdCatVin, DsCatVin, EsistenzaIni, EsistenzaFin FROM LUMO_t_StBiAnDiGiT "
-                                     "ORDER BY IdCatVin"));
+        return Locale(
+            QStringLiteral("SELECT Anno, IdCatVin, DsCatVin, EsistenzaIni, EsistenzaFin FROM LUMO_t_StBiAnDiGiT "
+                           "ORDER BY IdCatVin"));
     }
     static QStringList Causali()
     {
-        return Locale(QStringLiteral("SELECT IdCatVin, IdCausale, DsCausale, CaricoLitri, ScaricoLitri FROM LUMO_t_StBiAnDiGiR "
-                                     "ORDER BY IdCatVin, IdCausale"));
+        return Locale(
+            QStringLiteral("SELECT IdCatVin, IdCausale, DsCausale, CaricoLitri, ScaricoLitri FROM LUMO_t_StBiAnDiGiR "
+                           "ORDER BY IdCatVin, IdCausale"));
     }
     QStringList Archivio(int anno)
     {
-        return Elenco(QStringLiteral("SELECT T.IdCatVin, T.EsistenzaIni, T.EsistenzaFin, R.IdCausale, R.CaricoLitri, R.ScaricoLitri "
-                                     "FROM LUMO_PrBilDicGiaT T LEFT JOIN LUMO_PrBilDicGiaR R ON R.KContaT = T.KContaT "
-                                     "WHERE T.Anno = ? ORDER BY T.IdCatVin, R.IdCausale"),
-                      {anno});
+        return Elenco(
+            QStringLiteral(
+                "SELECT T.IdCatVin, T.EsistenzaIni, T.EsistenzaFin, R.IdCausale, R.CaricoLitri, R.ScaricoLitri "
+                "FROM LUMO_PrBilDicGiaT T LEFT JOIN LUMO_PrBilDicGiaR R ON R.KContaT = T.KContaT "
+                "WHERE T.Anno = ? ORDER BY T.IdCatVin, R.IdCausale"),
+            {anno});
     }
 };
 
@@ -105,14 +111,16 @@ TEST_F(BilancioAnnuale, CarryOverAndLitresByCategoryAndCausal)
 {
     MovimentiDelPeriodo();
     Esegui(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('SPU', 'Spumante')"));
-    Esegui(QStringLiteral("INSERT INTO LUMO_PrBilDicGiaT (KContaT, Anno, IdRaggMag, IdCatVin, EsistenzaIni, EsistenzaFin) "
-                          "VALUES (803, 2024, 1, 'SPU', 0, 7)")); // no movement this year
+    Esegui(
+        QStringLiteral("INSERT INTO LUMO_PrBilDicGiaT (KContaT, Anno, IdRaggMag, IdCatVin, EsistenzaIni, EsistenzaFin) "
+                       "VALUES (803, 2024, 1, 'SPU', 0, 7)")); // no movement this year
     const ReportCapture::Print stampa = Esegui(QDate(2025, 8, 1), QDate(2026, 7, 31), false);
     EXPECT_EQ(Teste(), (QStringList{"2025/BIA/Vino bianco/20/11", "2025/ROS/Vino rosso/100/530", "2025/SPU//7/7"}))
         << "the description only where a movement was met";
     EXPECT_EQ(Causali(), (QStringList{"BIA/CAR/Causale CAR/0/0", "BIA/SCA/Causale SCA/0/9", "ROS/CAR/Causale CAR/530/0",
                                       "ROS/RES/Causale RES/-20/0", "ROS/SCA/Causale SCA/0/80"}));
-    EXPECT_EQ(Conta(QStringLiteral("LUMO_PrBilDicGiaT"), QStringLiteral("Anno = 2025")), 0) << "a trial run stores nothing";
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_PrBilDicGiaT"), QStringLiteral("Anno = 2025")), 0)
+        << "a trial run stores nothing";
 
     const ReportDocument &doc = stampa.Document;
     ASSERT_FALSE(doc.Pages.isEmpty());
@@ -123,7 +131,8 @@ TEST_F(BilancioAnnuale, CarryOverAndLitresByCategoryAndCausal)
     EXPECT_TRUE(p.HasText(QStringLiteral("Giacenza al 01/08/2025")));
     EXPECT_TRUE(p.HasText(QStringLiteral("Giacenze Contabili al 31/07/2026")));
     EXPECT_EQ(p.TextsOf(QStringLiteral("fdIdCatVin")), (QStringList{"BIA", "ROS", "SPU"}));
-    EXPECT_EQ(p.TextsOf(QStringLiteral("smCarico")), QStringList{"510,00"}) << "the causal totals of each category, blank when zero";
+    EXPECT_EQ(p.TextsOf(QStringLiteral("smCarico")), QStringList{"510,00"})
+        << "the causal totals of each category, blank when zero";
     EXPECT_EQ(p.TextsOf(QStringLiteral("smScarico")), (QStringList{"9,00", "80,00"}));
     EXPECT_EQ(p.TextsOf(QStringLiteral("fdEsistenzaFin")), (QStringList{"11,00", "530,00", "7,00"}));
 
@@ -150,7 +159,8 @@ TEST_F(BilancioAnnuale, ADefinitiveRunIsStoredOnceAndOpensTheNextYear)
     EXPECT_EQ(Archivio(2025), (QStringList{"BIA/20/11/CAR/0/0", "BIA/20/11/SCA/0/9", "ROS/100/530/CAR/530/0",
                                            "ROS/100/530/RES/-20/0", "ROS/100/530/SCA/0/80"}))
         << script.Texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(LeggiProgressivo(1, QStringLiteral("BIAN")), QStringLiteral("01/08/2025/0")) << "the first day of the period";
+    EXPECT_EQ(LeggiProgressivo(1, QStringLiteral("BIAN")), QStringLiteral("01/08/2025/0"))
+        << "the first day of the period";
 
     // The same year again: printed, neither asked nor stored.
     script.ClearMessages();
@@ -171,15 +181,17 @@ TEST_F(BilancioAnnuale, ASecondBalanceOfAYearIsRefused)
 {
     MovimentiDelPeriodo();
     // Heads of 2025 kept by hand, with no progressive telling of them.
-    Esegui(QStringLiteral("INSERT INTO LUMO_PrBilDicGiaT (KContaT, Anno, IdRaggMag, IdCatVin, EsistenzaIni, EsistenzaFin) "
-                          "VALUES (901, 2025, 1, 'ROS', 100, 999)"));
+    Esegui(
+        QStringLiteral("INSERT INTO LUMO_PrBilDicGiaT (KContaT, Anno, IdRaggMag, IdCatVin, EsistenzaIni, EsistenzaFin) "
+                       "VALUES (901, 2025, 1, 'ROS', 100, 999)"));
     script.Yes(Conferma);
     Esegui(QDate(2025, 8, 1), QDate(2026, 7, 31), true);
     EXPECT_TRUE(script.Shown(QStringLiteral("Il bilancio annuale 2025 del raggruppamento 1 è già registrato: "
                                             "correggerlo dai progressivi del bilancio annuale.")))
         << script.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(Conta(QStringLiteral("LUMO_PrBilDicGiaT"), QStringLiteral("Anno = 2025")), 1);
-    EXPECT_EQ(Conta(QStringLiteral("LUMO_PrBilDicGiaT"), QStringLiteral("EsistenzaFin = 999")), 1) << "the stored one stands";
+    EXPECT_EQ(Conta(QStringLiteral("LUMO_PrBilDicGiaT"), QStringLiteral("EsistenzaFin = 999")), 1)
+        << "the stored one stands";
     EXPECT_EQ(Conta(QStringLiteral("LUMO_PrBilDicGiaR")), 0);
     EXPECT_TRUE(LeggiProgressivo(1, QStringLiteral("BIAN")).isEmpty());
 }

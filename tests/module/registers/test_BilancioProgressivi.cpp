@@ -23,7 +23,8 @@ protected:
         Esegui(QStringLiteral("INSERT INTO LUMO_Parametri (IdCodice, FlStaRegCs) VALUES ('1', 1)"));
         Esegui(QStringLiteral("INSERT INTO LUMO_RaggMagT (IdRaggMag, DsRaggrupp) VALUES (1, 'Cantina')"));
         Esegui(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('ROS', 'Vino rosso')"));
-        Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale) VALUES ('CAR', 'Carico da produzione')"));
+        Esegui(
+            QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale) VALUES ('CAR', 'Carico da produzione')"));
         Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale) VALUES ('VEN', 'Vendita')"));
     }
     TFqarn0104f *Finestra() { return Apri<TFqarn0104f>(QStringLiteral("QARN0104F")); }
@@ -85,7 +86,8 @@ TEST_F(BilancioProgressivi, AnUnknownGroupingIsRefused)
 
 TEST_F(BilancioProgressivi, ASecondHeadOfOneYearGroupingAndCategoryIsRefused)
 {
-    Esegui(QStringLiteral("INSERT INTO LUMO_PrBilDicGiaT (KContaT, Anno, IdRaggMag, IdCatVin, EsistenzaFin) VALUES (900, 2026, 1, 'ROS', 10)"));
+    Esegui(QStringLiteral("INSERT INTO LUMO_PrBilDicGiaT (KContaT, Anno, IdRaggMag, IdCatVin, EsistenzaFin) VALUES "
+                          "(900, 2026, 1, 'ROS', 10)"));
     TFqarn0104f *f = Finestra();
     ASSERT_NE(f, nullptr);
     NuovaTesta(f, {{QStringLiteral("CAR"), 300, 0}});

@@ -68,11 +68,11 @@ TEST_F(FunzioniRegistri, WorkAndStoredTablesAreNamedAndBoundAsTheRunsNeed)
     TXTable *locale = UT_LMQ_RG_TabellaLocale(&owner, QStringLiteral("LUMO_t_RegCsTot"));
     EXPECT_EQ(locale->Name(), QStringLiteral("TTRegCsTot"));
     // beside a PostgreSQL company the work tables are temporary tables of its connection
-    EXPECT_EQ(locale->DatabaseName(), company.Db().IsPostgres() ? QStringLiteral("GlobalDatabase")
-                                                                : QStringLiteral("LocalDatabase"));
+    EXPECT_EQ(locale->DatabaseName(),
+              company.Db().IsPostgres() ? QStringLiteral("GlobalDatabase") : QStringLiteral("LocalDatabase"));
     EXPECT_FALSE(locale->XAutoApply()) << "rows written once at the end";
-    TXClientTable *archivio = UT_LMQ_RG_TabellaArchivio(&owner, QStringLiteral("LUMO_ProgRegCsT"),
-                                                        QStringLiteral("KProgRegT = -1"));
+    TXClientTable *archivio =
+        UT_LMQ_RG_TabellaArchivio(&owner, QStringLiteral("LUMO_ProgRegCsT"), QStringLiteral("KProgRegT = -1"));
     EXPECT_EQ(archivio->DatabaseName(), QStringLiteral("GlobalDatabase"));
     archivio->Open();
     EXPECT_EQ(archivio->RecordCount(), 0) << "opened on the empty selection";
@@ -80,10 +80,12 @@ TEST_F(FunzioniRegistri, WorkAndStoredTablesAreNamedAndBoundAsTheRunsNeed)
 
 TEST_F(FunzioniRegistri, TheDotMatrixPassVisitsEveryRowAndClosesItsProgressOnAnError)
 {
-    Esegui(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('ROS', 'Vino rosso'), ('BIA', 'Vino bianco')"));
+    Esegui(QStringLiteral(
+        "INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('ROS', 'Vino rosso'), ('BIA', 'Vino bianco')"));
     QObject owner;
-    TXQuery *q = UT_LMQ_RG_Query(&owner, QStringLiteral("qCat"), QStringLiteral("GlobalDatabase"),
-                                 {QStringLiteral("SELECT IdCatVin FROM LUMO_CatVin"), QStringLiteral("ORDER BY IdCatVin")});
+    TXQuery *q =
+        UT_LMQ_RG_Query(&owner, QStringLiteral("qCat"), QStringLiteral("GlobalDatabase"),
+                        {QStringLiteral("SELECT IdCatVin FROM LUMO_CatVin"), QStringLiteral("ORDER BY IdCatVin")});
     QStringList viste;
     UT_LMQ_RG_StampaRighe(q, [&] {
         EXPECT_TRUE(Mdimainbase::MDIForm->ProgressActive());

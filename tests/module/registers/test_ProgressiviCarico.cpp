@@ -37,8 +37,9 @@ protected:
     }
     QStringList Anni()
     {
-        return Elenco(QStringLiteral("SELECT T.IdRaggMag, T.IdCatVin, T.Esistenza, R.Anno, R.ProgCarico, R.ProgScarico "
-                                     "FROM LUMO_ProgRegCsT T JOIN LUMO_ProgRegCsR R ON R.KProgRegT = T.KProgRegT ORDER BY R.Anno"));
+        return Elenco(QStringLiteral(
+            "SELECT T.IdRaggMag, T.IdCatVin, T.Esistenza, R.Anno, R.ProgCarico, R.ProgScarico "
+            "FROM LUMO_ProgRegCsT T JOIN LUMO_ProgRegCsR R ON R.KProgRegT = T.KProgRegT ORDER BY R.Anno"));
     }
 };
 
@@ -67,12 +68,13 @@ TEST_F(ProgressiviCarico, AnUnknownGroupingIsRefused)
 
 TEST_F(ProgressiviCarico, ASecondHeadOrASecondYearIsRefusedAndRolledBack)
 {
-    Esegui(QStringLiteral("INSERT INTO LUMO_ProgRegCsT (KProgRegT, IdRaggMag, IdCatVin, Esistenza) VALUES (900, 1, 'ROS', 10)"));
+    Esegui(QStringLiteral(
+        "INSERT INTO LUMO_ProgRegCsT (KProgRegT, IdRaggMag, IdCatVin, Esistenza) VALUES (900, 1, 'ROS', 10)"));
     TFqarn0102f *f = Finestra();
     ASSERT_NE(f, nullptr);
     NuovaTesta(f, {{2026, 5, 0}});
-    EXPECT_TRUE(script.Shown(QStringLiteral(
-        "Esistono già i progressivi del raggruppamento 1 per la categoria ROS: modificare quelli.")))
+    EXPECT_TRUE(script.Shown(
+        QStringLiteral("Esistono già i progressivi del raggruppamento 1 per la categoria ROS: modificare quelli.")))
         << script.LastText().toStdString();
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgRegCsT")), 1);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgRegCsR")), 0) << "the row rolled back with the head";

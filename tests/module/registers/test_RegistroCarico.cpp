@@ -11,14 +11,14 @@
 #include "host/data/TXlkTable.h"
 #include "host/db/DMIDataBases.h"
 #include "host/report/ReportOutput.h"
-#include "registers/Qarn0100f.h"
 #include "registers/Lumo_registri.h"
+#include "registers/Qarn0100f.h"
 #include "registers/Qarn0101d.h"
 #include "tests/support/DueUtenti.h"
 
-#include <QDir>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -45,7 +45,8 @@ protected:
             return;
         Parametri(1);
         GruppoCantina();
-        Esegui(QStringLiteral("INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)"));
         Esegui(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('ROS', 'Vino rosso')"));
         Esegui(QStringLiteral("INSERT INTO LUMO_CatVin (IdCatVin, DsCatVin) VALUES ('BIA', 'Vino bianco')"));
         Articolo(QStringLiteral("SFUSO"), 4, QStringLiteral("B75"), QStringLiteral("ROS"));
@@ -55,7 +56,8 @@ protected:
         Causale(QStringLiteral("RES"), 0, 1);
         Causale(QStringLiteral("SCA"), 1, 0);
         Causale(QStringLiteral("ALT"), 2, 0);
-        Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegCs) VALUES ('NOR', 'Fuori registro', 0)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegCs) VALUES ('NOR', 'Fuori registro', 0)"));
         Esegui(QStringLiteral("INSERT INTO Clienti (IdConto, RagioneSociale) VALUES ('C1', 'Enoteca Rossi')"));
     }
     void Parametri(int flStaRegCs)
@@ -67,25 +69,33 @@ protected:
     }
     void Articolo(const QString &codice, int tipo, const QString &bottiglia, const QString &categoria)
     {
-        Esegui(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, UT_LMQ_FlTipArt, UT_LMQ_IdBottiglia, UT_LMQ_IdCatVin) "
-                              "VALUES (?, ?, ?, ?, ?)"),
-               {codice, QStringLiteral("Articolo ") + codice, tipo, bottiglia, categoria});
+        Esegui(
+            QStringLiteral(
+                "INSERT INTO Articoli (IdProdotto, DsProdotto, UT_LMQ_FlTipArt, UT_LMQ_IdBottiglia, UT_LMQ_IdCatVin) "
+                "VALUES (?, ?, ?, ?, ?)"),
+            {codice, QStringLiteral("Articolo ") + codice, tipo, bottiglia, categoria});
     }
     void Causale(const QString &codice, int carSca, int segno)
     {
-        Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegCs, UT_LMQ_FlCarSca, UT_LMQ_FlSegno) "
-                              "VALUES (?, ?, 1, ?, ?)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegCs, UT_LMQ_FlCarSca, UT_LMQ_FlSegno) "
+                   "VALUES (?, ?, 1, ?, ?)"),
                {codice, QStringLiteral("Causale ") + codice, carSca, segno});
     }
     void Movimento(int chiave, const QDateTime &data, int magazzino, const QString &causale, const QString &articolo,
                    double quantita, const QString &conto = QString())
     {
-        Esegui(QStringLiteral("INSERT INTO MovMagazzino (KMovMag, DataMovimento, DataDocumento, RifDocumento, IdCausale, "
-                              "IdMagazzino1, IdProdotto, Quantita, IdContoTp, IdConto) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO MovMagazzino (KMovMag, DataMovimento, DataDocumento, RifDocumento, IdCausale, "
+                   "IdMagazzino1, IdProdotto, Quantita, IdContoTp, IdConto) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                {chiave, data, data, QStringLiteral("DOC%1").arg(chiave), causale, magazzino, articolo, quantita,
-                conto.isEmpty() ? QStringLiteral("") : QStringLiteral("CL"), conto.isEmpty() ? QStringLiteral("") : conto});
+                conto.isEmpty() ? QStringLiteral("") : QStringLiteral("CL"),
+                conto.isEmpty() ? QStringLiteral("") : conto});
     }
-    static QDateTime Giorno(int mese, int giorno, int ora = 0) { return QDateTime(QDate(2026, mese, giorno), QTime(ora, 0)); }
+    static QDateTime Giorno(int mese, int giorno, int ora = 0)
+    {
+        return QDateTime(QDate(2026, mese, giorno), QTime(ora, 0));
+    }
 
     TFqarn0101d *Apri() { return MasterDettaglio::Apri<TFqarn0101d>(QStringLiteral("QARN0101D")); }
     // The grouping typed as the user does, then the period.
@@ -114,7 +124,8 @@ protected:
 
     static QStringList Righe()
     {
-        return Locale(QStringLiteral("SELECT NumeroRiga, Kmovmag, CaricoLitri, ScaricoLitri FROM LUMO_t_RegCs ORDER BY NumeroRiga"));
+        return Locale(QStringLiteral(
+            "SELECT NumeroRiga, Kmovmag, CaricoLitri, ScaricoLitri FROM LUMO_t_RegCs ORDER BY NumeroRiga"));
     }
     QString Progressivo() { return ProgressivoSalvato(QStringLiteral("CASC")); }
 };
@@ -123,20 +134,22 @@ protected:
 
 TEST_F(RegistroCarico, LitresNumberingAndWarehousesOfTheGrouping)
 {
-    Movimento(10, Giorno(3, 2), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 500);     // bulk: 500 l
-    Movimento(11, Giorno(3, 2), 2, QStringLiteral("SCA"), QStringLiteral("BOTT"), 12);       // 12 x 0,75 = 9 l
-    Movimento(12, Giorno(3, 3), 3, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 1000);    // outside the grouping
-    Movimento(13, Giorno(3, 4), 1, QStringLiteral("RES"), QStringLiteral("SFUSO"), 20);      // load with sign 1
-    Movimento(14, Giorno(3, 5), 1, QStringLiteral("CAR"), QStringLiteral("NOBOT"), 6);       // no bottle: 0 l
-    Movimento(15, Giorno(3, 6), 1, QStringLiteral("ALT"), QStringLiteral("SFUSO"), 7);       // no column
-    Movimento(16, Giorno(3, 6), 1, QStringLiteral("NOR"), QStringLiteral("SFUSO"), 7);       // causal not in the register
-    Movimento(9, Giorno(3, 31, 18), 2, QStringLiteral("CAR"), QStringLiteral("BOTT"), 4, QStringLiteral("C1")); // 18:00 on the last day
+    Movimento(10, Giorno(3, 2), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 500);  // bulk: 500 l
+    Movimento(11, Giorno(3, 2), 2, QStringLiteral("SCA"), QStringLiteral("BOTT"), 12);    // 12 x 0,75 = 9 l
+    Movimento(12, Giorno(3, 3), 3, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 1000); // outside the grouping
+    Movimento(13, Giorno(3, 4), 1, QStringLiteral("RES"), QStringLiteral("SFUSO"), 20);   // load with sign 1
+    Movimento(14, Giorno(3, 5), 1, QStringLiteral("CAR"), QStringLiteral("NOBOT"), 6);    // no bottle: 0 l
+    Movimento(15, Giorno(3, 6), 1, QStringLiteral("ALT"), QStringLiteral("SFUSO"), 7);    // no column
+    Movimento(16, Giorno(3, 6), 1, QStringLiteral("NOR"), QStringLiteral("SFUSO"), 7);    // causal not in the register
+    Movimento(9, Giorno(3, 31, 18), 2, QStringLiteral("CAR"), QStringLiteral("BOTT"), 4,
+              QStringLiteral("C1")); // 18:00 on the last day
 
     const ReportCapture::Print stampa = Esegui(QDate(2026, 3, 1), QDate(2026, 3, 31), false);
     EXPECT_EQ(Righe(), (QStringList{"1/10/500/-", "2/11/-/9", "3/13/-20/-", "4/14/0/-", "5/15/-/-", "6/9/3/-"}));
-    EXPECT_EQ(Locale(QStringLiteral("SELECT EsistenzaIni, CaricoPeriodo, ScaricoPeriodo, EsistenzaFin FROM LUMO_t_RegCsTot "
-                                    "ORDER BY IdCatVin")),
-              (QStringList{"-/3/9/-6", "-/480/0/480"}))
+    EXPECT_EQ(
+        Locale(QStringLiteral("SELECT EsistenzaIni, CaricoPeriodo, ScaricoPeriodo, EsistenzaFin FROM LUMO_t_RegCsTot "
+                              "ORDER BY IdCatVin")),
+        (QStringList{"-/3/9/-6", "-/480/0/480"}))
         << "BIA then ROS: new categories with no opening stock";
     EXPECT_EQ(Locale(QStringLiteral("SELECT COUNT(*) FROM LUMO_t_RegCs WHERE RagioneSociale = 'Enoteca Rossi'")),
               QStringList{"1"});
@@ -162,10 +175,11 @@ TEST_F(RegistroCarico, AYearsRunMovesItsBarThroughTheMovementsWithItsButtonsGrey
             if (magazzino != 3)
                 attesi.append({quando, k});
         }
-        Esegui(QStringLiteral("INSERT INTO MovMagazzino (KMovMag, DataMovimento, DataDocumento, IdCausale, IdMagazzino1, "
-                              "IdProdotto, Quantita) VALUES ")
-                   + righe.join(QStringLiteral(", ")),
-               valori);
+        Esegui(
+            QStringLiteral("INSERT INTO MovMagazzino (KMovMag, DataMovimento, DataDocumento, IdCausale, IdMagazzino1, "
+                           "IdProdotto, Quantita) VALUES ")
+                + righe.join(QStringLiteral(", ")),
+            valori);
     }
     std::sort(attesi.begin(), attesi.end());
 
@@ -187,7 +201,8 @@ TEST_F(RegistroCarico, AYearsRunMovesItsBarThroughTheMovementsWithItsButtonsGrey
         visti << valore;
         massimo = barra->maximum();
         pulsantiAttivi = pulsantiAttivi || finestra->btEsegui->isEnabled() || finestra->btChiudi->isEnabled();
-        nascosta = nascosta || !finestra->updatesEnabled() || !finestra->Control<QWidget>(QStringLiteral("edIdRaggMag"))->isVisibleTo(finestra);
+        nascosta = nascosta || !finestra->updatesEnabled()
+                   || !finestra->Control<QWidget>(QStringLiteral("edIdRaggMag"))->isVisibleTo(finestra);
     });
     ReportCapture capture;
     f->btEsegui->click();
@@ -241,8 +256,10 @@ TEST_F(RegistroCarico, AMovementInTheLastSecondOfTheDayIsInTheRegister)
 
 TEST_F(RegistroCarico, TwoDefinitivePrintsContinueNumberingStockAndYear)
 {
-    Esegui(QStringLiteral("INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, 'CASC', ?, 120)"),
-           {Giorno(3, 31)});
+    Esegui(
+        QStringLiteral(
+            "INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, 'CASC', ?, 120)"),
+        {Giorno(3, 31)});
     Movimento(1, Giorno(4, 3), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 100);
     for (int i = 0; i < 29; ++i)
         Movimento(100 + i, Giorno(4, 10), 2, QStringLiteral("SCA"), QStringLiteral("BOTT"), 4); // 3 l each
@@ -277,10 +294,11 @@ TEST_F(RegistroCarico, TwoDefinitivePrintsContinueNumberingStockAndYear)
     EXPECT_EQ(Progressivo(), QStringLiteral("31/05/151"));
     EXPECT_EQ(Elenco(QStringLiteral("SELECT IdCatVin, Esistenza FROM LUMO_ProgRegCsT ORDER BY IdCatVin")),
               (QStringList{"BIA/-87", "ROS/60"}));
-    EXPECT_EQ(Elenco(QStringLiteral("SELECT T.IdCatVin, R.ProgCarico, R.ProgScarico, T.DataUltAgg FROM LUMO_ProgRegCsR R "
-                                    "JOIN LUMO_ProgRegCsT T ON T.KProgRegT = R.KProgRegT ORDER BY T.IdCatVin"))
-                  .size(),
-              2);
+    EXPECT_EQ(
+        Elenco(QStringLiteral("SELECT T.IdCatVin, R.ProgCarico, R.ProgScarico, T.DataUltAgg FROM LUMO_ProgRegCsR R "
+                              "JOIN LUMO_ProgRegCsT T ON T.KProgRegT = R.KProgRegT ORDER BY T.IdCatVin"))
+            .size(),
+        2);
     EXPECT_EQ(Elenco(QStringLiteral("SELECT R.ProgScarico FROM LUMO_ProgRegCsR R JOIN LUMO_ProgRegCsT T "
                                     "ON T.KProgRegT = R.KProgRegT WHERE T.IdCatVin = 'ROS'")),
               QStringList{"40"});
@@ -296,9 +314,10 @@ TEST_F(RegistroCarico, EachProgramRunKeepsItsOwnWorkRows)
     // a second connection to it, whose temporary tables are its own; else a local file of its own)
     QTemporaryDir cartella;
     const QString altro = QStringLiteral("AltroProgramma");
-    DMIDataBases::Instance().Open(altro, company.Database().IsPostgres()
-                                             ? company.Database().Url()
-                                             : QStringLiteral("sqlite:") + cartella.filePath(QStringLiteral("altro.db")));
+    DMIDataBases::Instance().Open(altro,
+                                  company.Database().IsPostgres()
+                                      ? company.Database().Url()
+                                      : QStringLiteral("sqlite:") + cartella.filePath(QStringLiteral("altro.db")));
     struct Chiudi {
         QString nome;
         ~Chiudi() { DMIDataBases::Instance().Close(nome); }
@@ -371,7 +390,8 @@ TEST_F(RegistroCarico, RunChecksLeaveTheDialogOpen)
     EXPECT_EQ(script.LastText(), QStringLiteral("Data Iniziale superiore alla data finale"));
     ProcessEvents();
     EXPECT_EQ(main->ChildCount(), 1);
-    EXPECT_TRUE(f->btEsegui->isEnabled() && f->btChiudi->isEnabled()) << "a refused run leaves the buttons as they were";
+    EXPECT_TRUE(f->btEsegui->isEnabled() && f->btChiudi->isEnabled())
+        << "a refused run leaves the buttons as they were";
 }
 
 TEST_F(RegistroCarico, ARunEndingInAnErrorGivesTheButtonsBackAndClosesItsBar)
@@ -393,8 +413,10 @@ TEST_F(RegistroCarico, ARunEndingInAnErrorGivesTheButtonsBackAndClosesItsBar)
 
 TEST_F(RegistroCarico, AnOverlappingDefinitivePrintIsNotStored)
 {
-    Esegui(QStringLiteral("INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, 'CASC', ?, 5)"),
-           {Giorno(3, 31)});
+    Esegui(
+        QStringLiteral(
+            "INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, 'CASC', ?, 5)"),
+        {Giorno(3, 31)});
     Movimento(1, Giorno(3, 20), 1, QStringLiteral("CAR"), QStringLiteral("SFUSO"), 100);
     const ReportCapture::Print stampa = Esegui(QDate(2026, 3, 1), QDate(2026, 4, 30), true);
     EXPECT_FALSE(stampa.Document.Pages.isEmpty()) << "printed as asked";
@@ -405,8 +427,10 @@ TEST_F(RegistroCarico, AnOverlappingDefinitivePrintIsNotStored)
 
 TEST_F(RegistroCarico, ADateWarningPutsTheFocusBackOnTheDate)
 {
-    Esegui(QStringLiteral("INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, 'CASC', ?, 5)"),
-           {Giorno(3, 31)});
+    Esegui(
+        QStringLiteral(
+            "INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, 'CASC', ?, 5)"),
+        {Giorno(3, 31)});
     TFqarn0101d *f = Apri();
     ASSERT_NE(f, nullptr);
     ASSERT_TRUE(Scrivi(f, QStringLiteral("edIdRaggMag"), QStringLiteral("1")));
@@ -422,7 +446,8 @@ TEST_F(RegistroCarico, ADateWarningPutsTheFocusBackOnTheDate)
     digita(da, QStringLiteral("15/03/2026"), a);
     EXPECT_EQ(script.LastText(), QStringLiteral("Data iniziale non valida"));
     EXPECT_EQ(QApplication::focusWidget(), da) << "back on the start date";
-    EXPECT_EQ(f->tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QDate(2026, 3, 15)) << "a warning only";
+    EXPECT_EQ(f->tPars->FieldByName(QStringLiteral("DaData"))->AsDateTime().date(), QDate(2026, 3, 15))
+        << "a warning only";
 
     script.ClearMessages();
     digita(da, QStringLiteral("01/04/2026"), a);
@@ -478,10 +503,12 @@ TEST_F(RegistroCarico, TheDialogStaysOpenWhileItsRunWaitsAndClosesAfter)
 
 TEST_F(RegistroCarico, ThePrintShowsRowsTotalsLotsAndCategories)
 {
-    Movimento(1, Giorno(4, 3), 1, QStringLiteral("CAR"), QStringLiteral("BOTT"), 120);  // 90 l
+    Movimento(1, Giorno(4, 3), 1, QStringLiteral("CAR"), QStringLiteral("BOTT"), 120); // 90 l
     Movimento(2, Giorno(4, 4), 2, QStringLiteral("SCA"), QStringLiteral("SFUSO"), 25.5);
-    Esegui(QStringLiteral("INSERT INTO DettQtaDoc (KDettQta, FlTipoDocumento, KRigoDoc, IdLotto, Quantita) VALUES (1, 99, 1, 'L24A', 100)"));
-    Esegui(QStringLiteral("INSERT INTO DettQtaDoc (KDettQta, FlTipoDocumento, KRigoDoc, IdLotto, Quantita) VALUES (2, 99, 1, 'L24B', 20)"));
+    Esegui(QStringLiteral("INSERT INTO DettQtaDoc (KDettQta, FlTipoDocumento, KRigoDoc, IdLotto, Quantita) VALUES (1, "
+                          "99, 1, 'L24A', 100)"));
+    Esegui(QStringLiteral("INSERT INTO DettQtaDoc (KDettQta, FlTipoDocumento, KRigoDoc, IdLotto, Quantita) VALUES (2, "
+                          "99, 1, 'L24B', 20)"));
 
     const ReportCapture::Print conLotti = Esegui(QDate(2026, 4, 1), QDate(2026, 4, 30), false, true);
     const ReportDocument &doc = conLotti.Document;
@@ -531,8 +558,10 @@ TEST_F(RegistroCarico, TheDotMatrixRegisterAndThePdf)
 
 TEST_F(RegistroCarico, TheProgressivesWindowShowsTheStoredRows)
 {
-    Esegui(QStringLiteral("INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, 'CASC', ?, 120)"),
-           {Giorno(3, 31)});
+    Esegui(
+        QStringLiteral(
+            "INSERT INTO LUMO_ProgRegistri (IdRaggMag, IdRegistro, DataUltAgg, UltNumRiga) VALUES (1, 'CASC', ?, 120)"),
+        {Giorno(3, 31)});
     Parametri(0);
     auto *f = MasterDettaglio::Apri<TFqarn0100f>(QStringLiteral("QARN0100F"));
     ASSERT_NE(f, nullptr);

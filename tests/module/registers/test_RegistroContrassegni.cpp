@@ -26,8 +26,9 @@ protected:
         RegistriVini::SetUp();
         if (IsSkipped() || company.Db().Attached())
             return;
-        for (const auto &[codice, descrizione] : {std::pair{"A01", "Contrassegno A 0,75"}, std::pair{"A02", "Contrassegno A 1,5"},
-                                                  std::pair{"B12", "Contrassegno B"}})
+        for (const auto &[codice, descrizione] :
+             {std::pair{"A01", "Contrassegno A 0,75"}, std::pair{"A02", "Contrassegno A 1,5"},
+              std::pair{"B12", "Contrassegno B"}})
             Esegui(QStringLiteral("INSERT INTO LUMO_ConIva (IdConIva, DsConIva) VALUES (?, ?)"),
                    {QString::fromLatin1(codice), QString::fromLatin1(descrizione)});
         Articolo(QStringLiteral("VINO1"), QStringLiteral("A01"), 1);
@@ -43,13 +44,16 @@ protected:
 
     void Articolo(const QString &codice, const QString &contrassegno, int tipoProd)
     {
-        Esegui(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, UT_LMQ_IdConIva, UT_LMQ_TipoProd) VALUES (?, ?, ?, ?)"),
-               {codice, QStringLiteral("Articolo ") + codice, contrassegno, tipoProd});
+        Esegui(
+            QStringLiteral(
+                "INSERT INTO Articoli (IdProdotto, DsProdotto, UT_LMQ_IdConIva, UT_LMQ_TipoProd) VALUES (?, ?, ?, ?)"),
+            {codice, QStringLiteral("Articolo ") + codice, contrassegno, tipoProd});
     }
     void Causale(const QString &codice, int carSca, int segno, int conImb)
     {
-        Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegCon, UT_LMQ_FlCarSca, UT_LMQ_FlSegno, "
-                              "UT_LMQ_FlConImb) VALUES (?, ?, 1, ?, ?, ?)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegCon, UT_LMQ_FlCarSca, UT_LMQ_FlSegno, "
+                   "UT_LMQ_FlConImb) VALUES (?, ?, 1, ?, ?, ?)"),
                {codice, QStringLiteral("Causale ") + codice, carSca, segno, conImb});
     }
     // A stored stock row, its key drawn as the program draws it.
@@ -84,12 +88,14 @@ protected:
 
     static QStringList Righe()
     {
-        return Locale(QStringLiteral("SELECT NumeroRiga, IdProdotto, QtaCarico, QtaScarico FROM LUMO_t_RegCon ORDER BY NumeroRiga"));
+        return Locale(QStringLiteral(
+            "SELECT NumeroRiga, IdProdotto, QtaCarico, QtaScarico FROM LUMO_t_RegCon ORDER BY NumeroRiga"));
     }
     static QStringList Totali()
     {
-        return Locale(QStringLiteral("SELECT IdConIva, EsistenzaIni, CaricoPeriodo, ScaricoPeriodo, EsistenzaFin, Imbottigliato "
-                                     "FROM LUMO_t_RegConTot ORDER BY IdConIva"));
+        return Locale(
+            QStringLiteral("SELECT IdConIva, EsistenzaIni, CaricoPeriodo, ScaricoPeriodo, EsistenzaFin, Imbottigliato "
+                           "FROM LUMO_t_RegConTot ORDER BY IdConIva"));
     }
     QStringList StockSalvato()
     {
@@ -109,12 +115,13 @@ TEST_F(RegistroContrassegni, UnitsByCausalOnlyForTheStampTypeProductTypeAndGroup
 {
     Movimento(1, Giorno(4, 2), 1, QStringLiteral("CAR"), QStringLiteral("VINO1"), 600);
     Movimento(2, Giorno(4, 3), 2, QStringLiteral("SCA"), QStringLiteral("VINO2"), 24, QStringLiteral("C1"));
-    Movimento(3, Giorno(4, 4), 1, QStringLiteral("RES"), QStringLiteral("VINO1"), 6);    // load with sign 1
-    Movimento(4, Giorno(4, 5), 1, QStringLiteral("CAR"), QStringLiteral("VINOB"), 100);  // stamp B12
-    Movimento(5, Giorno(4, 5), 1, QStringLiteral("CAR"), QStringLiteral("ACQUA"), 100);  // product type 2
-    Movimento(6, Giorno(4, 6), 3, QStringLiteral("CAR"), QStringLiteral("VINO1"), 100);  // outside the grouping
-    Movimento(7, Giorno(4, 7), 1, QStringLiteral("ALT"), QStringLiteral("VINO1"), 9);    // no column
-    Movimento(8, Giorno(4, 30, 17), 1, QStringLiteral("SCA"), QStringLiteral("VINO1"), 12); // time of day on the last date
+    Movimento(3, Giorno(4, 4), 1, QStringLiteral("RES"), QStringLiteral("VINO1"), 6);   // load with sign 1
+    Movimento(4, Giorno(4, 5), 1, QStringLiteral("CAR"), QStringLiteral("VINOB"), 100); // stamp B12
+    Movimento(5, Giorno(4, 5), 1, QStringLiteral("CAR"), QStringLiteral("ACQUA"), 100); // product type 2
+    Movimento(6, Giorno(4, 6), 3, QStringLiteral("CAR"), QStringLiteral("VINO1"), 100); // outside the grouping
+    Movimento(7, Giorno(4, 7), 1, QStringLiteral("ALT"), QStringLiteral("VINO1"), 9);   // no column
+    Movimento(8, Giorno(4, 30, 17), 1, QStringLiteral("SCA"), QStringLiteral("VINO1"),
+              12); // time of day on the last date
 
     const ReportCapture::Print stampa = Esegui(QStringLiteral("A"), 1, QDate(2026, 4, 1), QDate(2026, 4, 30), false);
     EXPECT_EQ(Righe(), (QStringList{"1/VINO1/600/-", "2/VINO2/-/24", "3/VINO1/-6/-", "4/VINO1/-/-", "5/VINO1/-/12"}));
@@ -126,7 +133,8 @@ TEST_F(RegistroContrassegni, UnitsByCausalOnlyForTheStampTypeProductTypeAndGroup
 
     // Product type 0: every product type, stamp type A only.
     Esegui(QStringLiteral("A"), 0, QDate(2026, 4, 1), QDate(2026, 4, 30), false);
-    EXPECT_EQ(Locale(QStringLiteral("SELECT IdProdotto FROM LUMO_t_RegCon WHERE IdProdotto = 'ACQUA'")), QStringList{"ACQUA"});
+    EXPECT_EQ(Locale(QStringLiteral("SELECT IdProdotto FROM LUMO_t_RegCon WHERE IdProdotto = 'ACQUA'")),
+              QStringList{"ACQUA"});
     EXPECT_EQ(Locale(QStringLiteral("SELECT COUNT(*) FROM LUMO_t_RegCon WHERE IdConIva = 'B12'")), QStringList{"0"});
 }
 
@@ -168,8 +176,8 @@ TEST_F(RegistroContrassegni, EveryCodeOfTheTypeEvenOutsideTheStampTableAndNoWild
 TEST_F(RegistroContrassegni, StoredStockOpensTheTotalsAndIsRewrittenWithTheBottledColumn)
 {
     Stock(QStringLiteral("A01"), 1, 1000, 200);
-    Stock(QStringLiteral("B12"), 1, 50, 5);   // another stamp type of the same grouping and product type
-    Stock(QStringLiteral("A02"), 0, 70, 7);   // product type 0: opens only a register of type 0
+    Stock(QStringLiteral("B12"), 1, 50, 5); // another stamp type of the same grouping and product type
+    Stock(QStringLiteral("A02"), 0, 70, 7); // product type 0: opens only a register of type 0
     Movimento(1, Giorno(4, 2), 1, QStringLiteral("IMB"), QStringLiteral("VINO1"), 300);
     Movimento(2, Giorno(4, 3), 1, QStringLiteral("SCA"), QStringLiteral("VINO1"), 100);
     Movimento(3, Giorno(4, 4), 1, QStringLiteral("CAR"), QStringLiteral("VINO2"), 40); // a new stamp
@@ -373,8 +381,8 @@ TEST_F(ProgressiviContrassegni, UnknownCodesAndDuplicatesAreRefused)
     ProcessEvents();
 
     NuovaTesta(f, 0, {{2026, 5, 0}});
-    EXPECT_TRUE(script.Shown(QStringLiteral(
-        "Esistono già i progressivi del contrassegno A01, tipo prodotto 1, per il raggruppamento 1: modificare quelli.")))
+    EXPECT_TRUE(script.Shown(QStringLiteral("Esistono già i progressivi del contrassegno A01, tipo prodotto 1, per il "
+                                            "raggruppamento 1: modificare quelli.")))
         << script.LastText().toStdString();
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgRegCiT")), 1);
     EXPECT_EQ(Conta(QStringLiteral("LUMO_ProgRegCiR")), 0) << "the rows rolled back with the stock row";
@@ -423,8 +431,9 @@ protected:
     }
     static QStringList Risultati()
     {
-        return Locale(QStringLiteral("SELECT IdRaggMag, TipoProd, IdConIva, EsistenzaFin, Imbottigliato FROM LUMO_t_AnaConTot "
-                                     "ORDER BY IdConIva"));
+        return Locale(
+            QStringLiteral("SELECT IdRaggMag, TipoProd, IdConIva, EsistenzaFin, Imbottigliato FROM LUMO_t_AnaConTot "
+                           "ORDER BY IdConIva"));
     }
 };
 
@@ -435,7 +444,7 @@ TEST_F(AnalisiContrassegni, SumsPerStampOrUnderThePrefixAsked)
     Stock(QStringLiteral("A01"), 1, 100, 10);
     Stock(QStringLiteral("A02"), 1, 50, 5);
     Stock(QStringLiteral("A01"), 2, 7, 0, 2);
-    Stock(QStringLiteral("A"), 1, 1000, 0);  // shorter than the text asked
+    Stock(QStringLiteral("A"), 1, 1000, 0); // shorter than the text asked
     Stock(QStringLiteral("B12"), 1, 30, 3);
 
     TFqarn0112d *f = Analisi(0, QString(), 0);

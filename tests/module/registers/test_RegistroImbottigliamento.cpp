@@ -26,30 +26,38 @@ protected:
         RegistriVini::SetUp();
         if (IsSkipped() || company.Db().Attached())
             return;
-        Esegui(QStringLiteral("INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO LUMO_Bottiglie (IdBottiglia, DsBottiglia, Capacita) VALUES ('B75', 'Bordolese', 0.75)"));
         Esegui(QStringLiteral("INSERT INTO LUMO_Vasche (IdVasca, DsVasca) VALUES ('V1', 'Vasca uno')"));
-        Esegui(QStringLiteral("INSERT INTO CategorieMerc (IdCategoria, DsCategoria, FlUtilizzo) VALUES ('ROSSI', 'Vini rossi', 0)"));
-        Esegui(QStringLiteral("INSERT INTO CategorieMerc (IdCategoria, DsCategoria, FlUtilizzo) VALUES ('BIANCHI', 'Vini bianchi', 0)"));
-        Esegui(QStringLiteral("INSERT INTO CategorieMerc (IdCategoria, DsCategoria, FlUtilizzo) VALUES ('VECCHIA', 'Fuori uso', 1)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO CategorieMerc (IdCategoria, DsCategoria, FlUtilizzo) VALUES ('ROSSI', 'Vini rossi', 0)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO CategorieMerc (IdCategoria, DsCategoria, FlUtilizzo) VALUES ('BIANCHI', 'Vini bianchi', 0)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO CategorieMerc (IdCategoria, DsCategoria, FlUtilizzo) VALUES ('VECCHIA', 'Fuori uso', 1)"));
         Articolo(QStringLiteral("SFUSO"), 4, QStringLiteral("B75"), QStringLiteral("ROSSI"));
         Articolo(QStringLiteral("ROSSO"), 0, QStringLiteral("B75"), QStringLiteral("ROSSI"));
         Articolo(QStringLiteral("BIBITA"), 1, QStringLiteral("B75"), QStringLiteral("BIANCHI"));
         Articolo(QStringLiteral("SPUMA"), 2, QStringLiteral("B75"), QStringLiteral("BIANCHI"));
         Articolo(QStringLiteral("KIT"), 3, QStringLiteral("B75"), QStringLiteral("ROSSI"));
         Articolo(QStringLiteral("ALTRO"), 5, QStringLiteral("B75"), QStringLiteral("ROSSI"));
-        Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegImb) VALUES ('IMB', 'Imbottigliamento', 1)"));
-        Esegui(QStringLiteral("INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegImb) VALUES ('VEN', 'Vendita', 0)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegImb) VALUES ('IMB', 'Imbottigliamento', 1)"));
+        Esegui(QStringLiteral(
+            "INSERT INTO CausaliMagaz (IdCausale, DsCausale, UT_LMQ_FlRegImb) VALUES ('VEN', 'Vendita', 0)"));
     }
 
     void Articolo(const QString &codice, int tipo, const QString &bottiglia, const QString &categoria)
     {
-        Esegui(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, UT_LMQ_FlTipArt, UT_LMQ_IdBottiglia, IdCategoria) "
-                              "VALUES (?, ?, ?, ?, ?)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO Articoli (IdProdotto, DsProdotto, UT_LMQ_FlTipArt, UT_LMQ_IdBottiglia, IdCategoria) "
+                   "VALUES (?, ?, ?, ?, ?)"),
                {codice, QStringLiteral("Articolo ") + codice, tipo, bottiglia, categoria});
     }
     void Lotto(int chiave, int movimento, const QString &lotto, double quantita)
     {
-        Esegui(QStringLiteral("INSERT INTO DettQtaDoc (KDettQta, FlTipoDocumento, KRigoDoc, IdLotto, Quantita) VALUES (?, 99, ?, ?, ?)"),
+        Esegui(QStringLiteral("INSERT INTO DettQtaDoc (KDettQta, FlTipoDocumento, KRigoDoc, IdLotto, Quantita) VALUES "
+                              "(?, 99, ?, ?, ?)"),
                {chiave, movimento, lotto, quantita});
     }
 
@@ -75,8 +83,9 @@ protected:
 
     static QStringList Righe()
     {
-        return Locale(QStringLiteral("SELECT NumeroRiga, IdProdotto, QtaSfuso, QtaCalo, QtaImbott, QuantitaLitri, Capacita "
-                                     "FROM LUMO_t_RegImb ORDER BY NumeroRiga"));
+        return Locale(
+            QStringLiteral("SELECT NumeroRiga, IdProdotto, QtaSfuso, QtaCalo, QtaImbott, QuantitaLitri, Capacita "
+                           "FROM LUMO_t_RegImb ORDER BY NumeroRiga"));
     }
 };
 
@@ -84,16 +93,17 @@ protected:
 
 TEST_F(RegistroImbottigliamento, TheThreeSplitsAndWhatNeverEnters)
 {
-    Movimento(1, Giorno(4, 2), 1, QStringLiteral("IMB"), QStringLiteral("SFUSO"), 500);         // bulk drawn
-    Movimento(2, Giorno(4, 2), 1, QStringLiteral("IMB"), QStringLiteral("SFUSO"), 8, {}, 1);    // bulk loss
+    Movimento(1, Giorno(4, 2), 1, QStringLiteral("IMB"), QStringLiteral("SFUSO"), 500);      // bulk drawn
+    Movimento(2, Giorno(4, 2), 1, QStringLiteral("IMB"), QStringLiteral("SFUSO"), 8, {}, 1); // bulk loss
     Movimento(3, Giorno(4, 3), 2, QStringLiteral("IMB"), QStringLiteral("ROSSO"), 600, QStringLiteral("C1"));
     Movimento(4, Giorno(4, 3), 1, QStringLiteral("IMB"), QStringLiteral("BIBITA"), 12);
     Movimento(5, Giorno(4, 3), 1, QStringLiteral("IMB"), QStringLiteral("SPUMA"), 6);
-    Movimento(6, Giorno(4, 4), 1, QStringLiteral("IMB"), QStringLiteral("KIT"), 1);           // type 3
-    Movimento(7, Giorno(4, 4), 1, QStringLiteral("IMB"), QStringLiteral("ALTRO"), 1);         // type 5
-    Movimento(8, Giorno(4, 4), 1, QStringLiteral("VEN"), QStringLiteral("ROSSO"), 1);         // causal not flagged
-    Movimento(9, Giorno(4, 4), 3, QStringLiteral("IMB"), QStringLiteral("ROSSO"), 1);         // outside the grouping
-    Movimento(10, Giorno(4, 30, 18), 1, QStringLiteral("IMB"), QStringLiteral("ROSSO"), 4);   // time of day on the last date
+    Movimento(6, Giorno(4, 4), 1, QStringLiteral("IMB"), QStringLiteral("KIT"), 1);   // type 3
+    Movimento(7, Giorno(4, 4), 1, QStringLiteral("IMB"), QStringLiteral("ALTRO"), 1); // type 5
+    Movimento(8, Giorno(4, 4), 1, QStringLiteral("VEN"), QStringLiteral("ROSSO"), 1); // causal not flagged
+    Movimento(9, Giorno(4, 4), 3, QStringLiteral("IMB"), QStringLiteral("ROSSO"), 1); // outside the grouping
+    Movimento(10, Giorno(4, 30, 18), 1, QStringLiteral("IMB"), QStringLiteral("ROSSO"),
+              4); // time of day on the last date
 
     TFqarn0106d *f = Apri();
     ASSERT_NE(f, nullptr);
@@ -163,7 +173,8 @@ TEST_F(RegistroImbottigliamento, LotsOfTheChosenCategoriesOnly)
     ASSERT_FALSE(tutti.Document.Pages.isEmpty());
     const ReportPage &p = tutti.Document.Pages[0];
     EXPECT_EQ(p.TextsOf(QStringLiteral("fdIdLotto")), (QStringList{"LR1", "LB1", "LS1"}));
-    EXPECT_EQ(p.TextsOf(QStringLiteral("fdQtaLitri")), (QStringList{"75,00", "15,00", "300,00"})) << "a bulk lot in litres";
+    EXPECT_EQ(p.TextsOf(QStringLiteral("fdQtaLitri")), (QStringList{"75,00", "15,00", "300,00"}))
+        << "a bulk lot in litres";
 
     // The categories chosen in the host's selection: the list leaves out the unused one.
     QStringList elencate;
@@ -250,8 +261,8 @@ TEST_F(RegistroImbottigliamento, TwoUsersPrintingTheSameGroupingDefinitivelyStor
     kv8test::OgniGiro([&](kv8test::Avvio avvio) {
         Esegui(QStringLiteral("DELETE FROM LUMO_ProgRegistri"));
         Progressivo(QStringLiteral("IMBO"), Giorno(3, 31), 40);
-        const auto utenti = kv8test::DueUtenti(QStringLiteral("RegistroImbottigliamentoDefinitivo"),
-                                               company.Db().Url(), avvio, QStringLiteral("registro"));
+        const auto utenti = kv8test::DueUtenti(QStringLiteral("RegistroImbottigliamentoDefinitivo"), company.Db().Url(),
+                                               avvio, QStringLiteral("registro"));
         kv8test::UnoRifiutato(utenti, avvio,
                               {QStringLiteral("Registro aggiornato da un altro utente: ripetere la stampa"),
                                QStringLiteral("Data iniziale non valida")});

@@ -44,14 +44,16 @@ protected:
         Vino(QStringLiteral("BOLGHERI"), QStringLiteral("IGT"), QStringLiteral("IT"), QStringLiteral("TOS"), 2019, 1);
         Vino(QStringLiteral("MARGAUX"), QStringLiteral("IGT"), QStringLiteral("FR"), QStringLiteral("BOR"), 2015, 1);
         Vino(QStringLiteral("D'ALBA"), QStringLiteral("DOC"), QStringLiteral("IT"), QStringLiteral("PIE"), 2020, 1);
-        Vino(QStringLiteral("SENZA"), QStringLiteral("DOC"), QStringLiteral("IT"), QStringLiteral("PIE"), 2020, 0); // card off
+        Vino(QStringLiteral("SENZA"), QStringLiteral("DOC"), QStringLiteral("IT"), QStringLiteral("PIE"), 2020,
+             0); // card off
     }
-    void Vino(const QString &codice, const QString &categoria, const QString &nazione, const QString &regione, int annata,
-              int scheda, const QString &allegati = QString())
+    void Vino(const QString &codice, const QString &categoria, const QString &nazione, const QString &regione,
+              int annata, int scheda, const QString &allegati = QString())
     {
-        Esegui(QStringLiteral("INSERT INTO Articoli (IdProdotto, DsProdotto, UT_LMQ_IdCatVin, UT_LMQ_IdNazione, UT_LMQ_IdRegione, "
-                              "UT_LMQ_IdTipologia, UT_LMQ_Annata, UT_LMQ_FlAbilSchedaPro, UT_LMQ_Vitigno, Allegati) "
-                              "VALUES (?, ?, ?, ?, ?, 'R', ?, ?, 'Nebbiolo', ?)"),
+        Esegui(QStringLiteral(
+                   "INSERT INTO Articoli (IdProdotto, DsProdotto, UT_LMQ_IdCatVin, UT_LMQ_IdNazione, UT_LMQ_IdRegione, "
+                   "UT_LMQ_IdTipologia, UT_LMQ_Annata, UT_LMQ_FlAbilSchedaPro, UT_LMQ_Vitigno, Allegati) "
+                   "VALUES (?, ?, ?, ?, ?, 'R', ?, ?, 'Nebbiolo', ?)"),
                {codice, QStringLiteral("Vino ") + codice, categoria, nazione, regione, annata, scheda, allegati});
     }
     // Clears the selection record (it outlives the dialog), then sets the fields given.
@@ -59,7 +61,8 @@ protected:
     {
         TXMemTable *t = f->tPars;
         for (int i = 0; i < t->FieldCount(); ++i)
-            if (t->Fields(i)->FieldName().startsWith(QLatin1String("Da_")) || t->Fields(i)->FieldName().startsWith(QLatin1String("A_")))
+            if (t->Fields(i)->FieldName().startsWith(QLatin1String("Da_"))
+                || t->Fields(i)->FieldName().startsWith(QLatin1String("A_")))
                 t->Fields(i)->Clear();
         for (int i = 1; i <= 4; ++i)
             t->FieldByName(QStringLiteral("flOrdina%1").arg(i))->SetAsString(QStringLiteral("N"));
@@ -110,10 +113,12 @@ TEST_F(SchedeProdotto, TheInquirySelectsEnabledCardsByBoundsAndKeys)
               (QStringList{"BOLGHERI", "D'ALBA"}));
     EXPECT_EQ(Interroga({{QStringLiteral("Da_Annata"), 0}, {QStringLiteral("A_Annata"), 2015}}), QStringList{"MARGAUX"})
         << "a vintage bound of 0 is no bound";
-    EXPECT_EQ(Interroga({{QStringLiteral("Da_IdProdotto"), QStringLiteral("D'ALBA")}, {QStringLiteral("A_IdProdotto"), QStringLiteral("D'ALBA")}}),
+    EXPECT_EQ(Interroga({{QStringLiteral("Da_IdProdotto"), QStringLiteral("D'ALBA")},
+                         {QStringLiteral("A_IdProdotto"), QStringLiteral("D'ALBA")}}),
               QStringList{"D'ALBA"})
         << "a quote in a typed code";
-    EXPECT_EQ(Interroga({{QStringLiteral("Da_IdRegione"), QStringLiteral("TOS")}, {QStringLiteral("A_IdNazione"), QStringLiteral("IT")}}),
+    EXPECT_EQ(Interroga({{QStringLiteral("Da_IdRegione"), QStringLiteral("TOS")},
+                         {QStringLiteral("A_IdNazione"), QStringLiteral("IT")}}),
               (QStringList{"BOLGHERI", "CHIANTI"}));
 }
 
@@ -123,7 +128,8 @@ TEST_F(SchedeProdotto, TheInquiryMessagesAndItsPrint)
     ASSERT_NE(f, nullptr);
     f->btStampaClick();
     EXPECT_EQ(script.LastText(), QStringLiteral("Nessuna Selezione Effettuata"));
-    Selezione(f, {{QStringLiteral("Da_IdProdotto"), QStringLiteral("Z")}, {QStringLiteral("A_IdRegione"), QStringLiteral("PIE")}});
+    Selezione(f, {{QStringLiteral("Da_IdProdotto"), QStringLiteral("Z")},
+                  {QStringLiteral("A_IdRegione"), QStringLiteral("PIE")}});
     EXPECT_EQ(f->tPars->FieldByName(QStringLiteral("_DsA_IdRegione"))->AsString(), QStringLiteral("Piemonte"))
         << "a bound shows its description";
     f->btEsegui->click();
@@ -131,7 +137,8 @@ TEST_F(SchedeProdotto, TheInquiryMessagesAndItsPrint)
     EXPECT_EQ(script.LastText(), QStringLiteral("Nessuna Scheda Trovata"));
     EXPECT_EQ(f->Pagina(), 0);
 
-    Selezione(f, {{QStringLiteral("Da_IdNazione"), QStringLiteral("IT")}, {QStringLiteral("flOrdina1"), QStringLiteral("IdProdotto")}});
+    Selezione(f, {{QStringLiteral("Da_IdNazione"), QStringLiteral("IT")},
+                  {QStringLiteral("flOrdina1"), QStringLiteral("IdProdotto")}});
     f->btEsegui->click();
     ProcessEvents();
     EXPECT_EQ(f->Pagina(), 1);
@@ -160,7 +167,8 @@ TEST_F(SchedeProdotto, TheCatalogueOneOrTwoCardsAPageWithOrWithoutPicture)
     nota.close();
     Esegui(QStringLiteral("UPDATE Articoli SET Allegati = ? WHERE IdProdotto = 'BAROLO'"), {foto});
     Esegui(QStringLiteral("UPDATE Articoli SET Allegati = ? WHERE IdProdotto = 'CHIANTI'"), {testo});
-    Esegui(QStringLiteral("UPDATE Articoli SET Allegati = ? WHERE IdProdotto = 'BOLGHERI'"), {cartella.filePath(QStringLiteral("manca.jpg"))});
+    Esegui(QStringLiteral("UPDATE Articoli SET Allegati = ? WHERE IdProdotto = 'BOLGHERI'"),
+           {cartella.filePath(QStringLiteral("manca.jpg"))});
     Esegui(QStringLiteral("UPDATE Articoli SET Allegati = 'C:\\Foto\\margaux.jpg' WHERE IdProdotto = 'MARGAUX'"));
 
     const auto stampa = [&](int schede) {
@@ -168,7 +176,8 @@ TEST_F(SchedeProdotto, TheCatalogueOneOrTwoCardsAPageWithOrWithoutPicture)
         if (!f)
             return ReportCapture::Print{};
         // by code: without an order the rows come in the engine's own order
-        Selezione(f, {{QStringLiteral("FlNumSkePag"), schede}, {QStringLiteral("flOrdina1"), QStringLiteral("IdProdotto")}});
+        Selezione(
+            f, {{QStringLiteral("FlNumSkePag"), schede}, {QStringLiteral("flOrdina1"), QStringLiteral("IdProdotto")}});
         ReportCapture capture;
         f->btEsegui->click();
         ProcessEvents();
@@ -238,20 +247,24 @@ TEST_F(SchedeProdotto, TheWineListItsPopUpCardAndItsPrint)
     ASSERT_EQ(doc.PageCount(), 2) << "a page per country";
     EXPECT_EQ(doc.Pages[0].TextsOf(QStringLiteral("fdDsNazione")), QStringList{"Francia"});
     EXPECT_EQ(doc.Pages[1].TextsOf(QStringLiteral("fdDsRegione")), (QStringList{"Piemonte", "Toscana"}));
-    EXPECT_EQ(doc.Pages[1].TextsOf(QStringLiteral("fdIdProdotto")), (QStringList{"BAROLO", "D'ALBA", "BOLGHERI", "CHIANTI"}));
+    EXPECT_EQ(doc.Pages[1].TextsOf(QStringLiteral("fdIdProdotto")),
+              (QStringList{"BAROLO", "D'ALBA", "BOLGHERI", "CHIANTI"}));
     EXPECT_TRUE(Stampati(capture.Last(), QStringLiteral("fdPrezzo")).isEmpty()) << "no price list chosen";
 
     // The chosen list's price in force today, in the list's currency, blank where it has none.
-    Esegui(QStringLiteral("INSERT INTO TipiListino (IdListino, DsListino, IdDivisa) VALUES ('L01', 'Dettaglio', 'EUR')"));
-    Esegui(QStringLiteral("INSERT INTO TipiListino (IdListino, DsListino, IdDivisa) VALUES ('L02', 'Ingrosso', 'EUR')"));
-    const QString riga = QStringLiteral("INSERT INTO Listini (IdListino, IdProdotto, IdDivisa, DataInizio, DataFine, Prezzo) "
-                                        "VALUES (?, ?, ?, ?, ?, ?)");
+    Esegui(
+        QStringLiteral("INSERT INTO TipiListino (IdListino, DsListino, IdDivisa) VALUES ('L01', 'Dettaglio', 'EUR')"));
+    Esegui(
+        QStringLiteral("INSERT INTO TipiListino (IdListino, DsListino, IdDivisa) VALUES ('L02', 'Ingrosso', 'EUR')"));
+    const QString riga =
+        QStringLiteral("INSERT INTO Listini (IdListino, IdProdotto, IdDivisa, DataInizio, DataFine, Prezzo) "
+                       "VALUES (?, ?, ?, ?, ?, ?)");
     const QVariant nessuna{QMetaType(QMetaType::QDateTime)};
     const auto giorno = [](int anno) { return QDateTime(QDate(anno, 1, 1), QTime(0, 0)); };
     Esegui(riga, {"L01", "BAROLO", "EUR", giorno(2026), nessuna, 32.0});
     Esegui(riga, {"L01", "D'ALBA", "EUR", giorno(2024), giorno(2025), 11.0}); // ended
-    Esegui(riga, {"L01", "CHIANTI", "USD", giorno(2026), nessuna, 15.0}); // another currency
-    Esegui(riga, {"L02", "BOLGHERI", "EUR", giorno(2026), nessuna, 24.5}); // another list
+    Esegui(riga, {"L01", "CHIANTI", "USD", giorno(2026), nessuna, 15.0});     // another currency
+    Esegui(riga, {"L02", "BOLGHERI", "EUR", giorno(2026), nessuna, 24.5});    // another list
     f->SetPagina(0);
     ASSERT_TRUE(ReplaceText(f->FindControl<TDBEdit>(QStringLiteral("edIdListino")), QStringLiteral("L01")));
     f->Control<QPushButton>(QStringLiteral("btStampaSelezione"))->click();
@@ -303,7 +316,8 @@ TEST_F(SchedeProdotto, ScreenshotsOfTheWineCardPanel)
         for (int i = 0; i < p.Pagine->count(); ++i) {
             p.Pagine->setCurrentIndex(i);
             ProcessEvents();
-            EXPECT_TRUE(p.grab().save(QDir(cartella).filePath(QStringLiteral("QARN0302D-%1.png").arg(p.Pagine->tabText(i)))));
+            EXPECT_TRUE(
+                p.grab().save(QDir(cartella).filePath(QStringLiteral("QARN0302D-%1.png").arg(p.Pagine->tabText(i)))));
         }
         return int(mrOk);
     });

@@ -58,7 +58,8 @@ const std::map<QString, QString> GriglieLarghe = {
 
 bool LargaPerScelta(const QString &codice, const QWidget *griglia)
 {
-    return GriglieLarghe.count(griglia->objectName()) || GriglieLarghe.count(codice + QLatin1Char('/') + griglia->objectName());
+    return GriglieLarghe.count(griglia->objectName())
+           || GriglieLarghe.count(codice + QLatin1Char('/') + griglia->objectName());
 }
 
 // The entries of a menu file (code, then its table or empty), submenus included.
@@ -202,9 +203,10 @@ QStringList NonEntra(const QString &codice, QWidget *finestra)
     for (QLabel *l : finestra->findChildren<QLabel *>()) {
         if (!l->isVisible() || l->wordWrap() || l->text().isEmpty() || !l->pixmap().isNull())
             continue;
-        const bool rich = l->textFormat() == Qt::RichText || (l->textFormat() == Qt::AutoText && Qt::mightBeRichText(l->text()));
-        const int serve = Larghezza(l->fontMetrics(), Disegnato(l->text(), rich)) + 2 * l->margin()
-                          + std::max(0, l->indent());
+        const bool rich =
+            l->textFormat() == Qt::RichText || (l->textFormat() == Qt::AutoText && Qt::mightBeRichText(l->text()));
+        const int serve =
+            Larghezza(l->fontMetrics(), Disegnato(l->text(), rich)) + 2 * l->margin() + std::max(0, l->indent());
         const int ha = l->contentsRect().width();
         if (serve > ha)
             out << QStringLiteral("label %1 \"%2\": %3 px in %4").arg(Nome(l), l->text()).arg(serve).arg(ha);
@@ -237,7 +239,10 @@ QStringList NonEntra(const QString &codice, QWidget *finestra)
         const int ha = SpazioTesto(e);
         const QFontMetrics fm = e->fontMetrics();
         if (!e->text().isEmpty() && fm.horizontalAdvance(e->text()) > ha)
-            out << QStringLiteral("edit %1 \"%2\": %3 px in %4").arg(Nome(e), e->text()).arg(fm.horizontalAdvance(e->text())).arg(ha);
+            out << QStringLiteral("edit %1 \"%2\": %3 px in %4")
+                       .arg(Nome(e), e->text())
+                       .arg(fm.horizontalAdvance(e->text()))
+                       .arg(ha);
     }
     for (QComboBox *c : finestra->findChildren<QComboBox *>()) {
         if (!c->isVisible())
@@ -272,10 +277,16 @@ QStringList NonEntra(const QString &codice, QWidget *finestra)
             const QString titolo = g->model()->headerData(i, Qt::Horizontal).toString();
             const int serve = h->sectionSizeHint(i);
             if (serve > h->sectionSize(i))
-                out << QStringLiteral("grid %1 heading \"%2\": %3 px in %4").arg(Nome(g), titolo).arg(serve).arg(h->sectionSize(i));
+                out << QStringLiteral("grid %1 heading \"%2\": %3 px in %4")
+                           .arg(Nome(g), titolo)
+                           .arg(serve)
+                           .arg(h->sectionSize(i));
         }
         if (h->length() > g->viewport()->width() && !LargaPerScelta(codice, g))
-            out << QStringLiteral("grid %1: columns %2 px wide in %3 px").arg(Nome(g)).arg(h->length()).arg(g->viewport()->width());
+            out << QStringLiteral("grid %1: columns %2 px wide in %3 px")
+                       .arg(Nome(g))
+                       .arg(h->length())
+                       .arg(g->viewport()->width());
     }
     return out;
 }
@@ -536,4 +547,3 @@ TEST_F(FinestreIntere, TheRowSelectionsOfTheDocumentsShowTheirLinesWhole)
 }
 
 } // namespace
-

@@ -14,8 +14,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QFontMetricsF>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QRegularExpression>
 #include <QSet>
@@ -157,14 +157,21 @@ QStringList NonEntra(const ReportLayout &layout)
                 // an item that shrinks fits when it fits at its smallest
                 const double serve = LarghezzaMm(i->Font, testo) * (i->Shrink ? ReportEngine::LeastShrink : 1);
                 if (serve > box.width() + Tolleranza)
-                    out << QStringLiteral("%1 \"%2\": %3 mm in %4 mm").arg(nome, testo).arg(serve, 0, 'f', 1).arg(box.width(), 0, 'f', 1);
+                    out << QStringLiteral("%1 \"%2\": %3 mm in %4 mm")
+                               .arg(nome, testo)
+                               .arg(serve, 0, 'f', 1)
+                               .arg(box.width(), 0, 'f', 1);
             }
             const double alta = AltezzaRigaMm(i->Font);
             if (alta > box.height() + 0.5)
-                out << QStringLiteral("%1: a line %2 mm tall in %3 mm").arg(nome).arg(alta, 0, 'f', 1).arg(box.height(), 0, 'f', 1);
+                out << QStringLiteral("%1: a line %2 mm tall in %3 mm")
+                           .arg(nome)
+                           .arg(alta, 0, 'f', 1)
+                           .arg(box.height(), 0, 'f', 1);
             // other texts shown with it
             for (const ReportItem *j : testi) {
-                if (j <= i || !i->Visible || !j->Visible || (i->Region != j->Region && !i->Region.isEmpty() && !j->Region.isEmpty()))
+                if (j <= i || !i->Visible || !j->Visible
+                    || (i->Region != j->Region && !i->Region.isEmpty() && !j->Region.isEmpty()))
                     continue;
                 const QRectF a = Inchiostro(layout, *i, larghezza), b = Inchiostro(layout, *j, larghezza);
                 const QRectF comune = a.intersected(b);
@@ -272,7 +279,8 @@ private:
 // Records of widest values (one unless told), whatever dataset or parameters a layout asks.
 class SorgenteLarga : public ReportDataSource {
 public:
-    SorgenteLarga(const ValoriLarghi &valori, const ReportLayout &layout, int righe = 1) : valori_(valori), righe_(righe)
+    SorgenteLarga(const ValoriLarghi &valori, const ReportLayout &layout, int righe = 1)
+        : valori_(valori), righe_(righe)
     {
         for (const ReportBand *band : layout.AllBands())
             if (band)
@@ -288,10 +296,7 @@ public:
     bool Eof() const override { return riga_ >= righe_; }
     int RecordCount() const override { return righe_; }
     bool HasField(const QString &) const override { return true; }
-    QVariant Value(const QString &name) const override
-    {
-        return valori_.Valore(name, formati_.value(name.toLower()));
-    }
+    QVariant Value(const QString &name) const override { return valori_.Valore(name, formati_.value(name.toLower())); }
 
 private:
     const ValoriLarghi &valori_;
@@ -373,10 +378,16 @@ QStringList NonEntraStampato(const ReportLayout &layout, const ReportPage &page)
             const double alta = ReportEngine::TextHeight(p.Text, p.Font, p.Rect.width());
             esce = !cresce && alta > p.Rect.height() + 0.5;
             if (esce)
-                out << QStringLiteral("%1 \"%2\": wraps to %3 mm in %4 mm").arg(nome, p.Text).arg(alta, 0, 'f', 1).arg(p.Rect.height(), 0, 'f', 1);
+                out << QStringLiteral("%1 \"%2\": wraps to %3 mm in %4 mm")
+                           .arg(nome, p.Text)
+                           .arg(alta, 0, 'f', 1)
+                           .arg(p.Rect.height(), 0, 'f', 1);
         } else if (!cresce && larga > p.Rect.width() + Tolleranza) {
             esce = true;
-            out << QStringLiteral("%1 \"%2\": %3 mm in %4 mm").arg(nome, p.Text).arg(larga, 0, 'f', 1).arg(p.Rect.width(), 0, 'f', 1);
+            out << QStringLiteral("%1 \"%2\": %3 mm in %4 mm")
+                       .arg(nome, p.Text)
+                       .arg(larga, 0, 'f', 1)
+                       .arg(p.Rect.width(), 0, 'f', 1);
         }
         testi.append({&p, cresce ? p.Rect : InchiostroStampato(p, larga), nome, esce});
     }
@@ -428,7 +439,8 @@ TEST(StampeIntere, EveryPrintLayoutShowsItsCaptionsWholeAndApart)
             difetti << QFileInfo(path).fileName() + QStringLiteral(": ") + d;
     }
     EXPECT_GT(layouts, 40);
-    EXPECT_TRUE(difetti.isEmpty()) << difetti.size() << " items cut:\n" << difetti.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(difetti.isEmpty()) << difetti.size() << " items cut:\n"
+                                   << difetti.join(QLatin1Char('\n')).toStdString();
 }
 
 // Printed on enough rows to fill pages, every page after the first that shows rows of a group
@@ -466,7 +478,10 @@ TEST(StampeIntere, EveryPageOfRowsCarriesTheTitlesOfItsGroup)
                     ++seguite;
                     for (const QString &testo : t.testi)
                         if (!testi.contains(testo))
-                            difetti << QStringLiteral("%1: page %2 shows rows of %3 without \"%4\"").arg(nome).arg(p + 1).arg(t.di, testo);
+                            difetti << QStringLiteral("%1: page %2 shows rows of %3 without \"%4\"")
+                                           .arg(nome)
+                                           .arg(p + 1)
+                                           .arg(t.di, testo);
                 }
             }
         } catch (const std::exception &e) {
@@ -474,7 +489,8 @@ TEST(StampeIntere, EveryPageOfRowsCarriesTheTitlesOfItsGroup)
         }
     }
     EXPECT_GT(seguite, 10) << "pages after the first with rows under titles";
-    EXPECT_TRUE(difetti.isEmpty()) << difetti.size() << " titles missing:\n" << difetti.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(difetti.isEmpty()) << difetti.size() << " titles missing:\n"
+                                   << difetti.join(QLatin1Char('\n')).toStdString();
 }
 
 TEST(StampeIntere, EveryPrintLayoutShowsTheWidestValuesWholeAndApart)
@@ -494,8 +510,8 @@ TEST(StampeIntere, EveryPrintLayoutShowsTheWidestValuesWholeAndApart)
             opzioni.Title = layout->Title;
             opzioni.CompanyName = QString(50, QLatin1Char('W'));
             opzioni.PrintDate = ValoriLarghi::Data.date();
-            ReportEngine engine(*layout, [&](const QString &) -> ReportDataSource * { return &sorgente; }, nullptr,
-                                opzioni);
+            ReportEngine engine(
+                *layout, [&](const QString &) -> ReportDataSource * { return &sorgente; }, nullptr, opzioni);
             const ReportDocument doc = engine.Render();
             for (int p = 0; p < doc.PageCount(); ++p)
                 for (const QString &d : NonEntraStampato(*layout, doc.Page(p)))
@@ -527,5 +543,6 @@ TEST(StampeIntere, EveryPrintLayoutShowsTheWidestValuesWholeAndApart)
                                    << mendati.join(QLatin1Char('\n')).toStdString();
     QStringList ignoti(valori.ignoti.begin(), valori.ignoti.end());
     ignoti.sort();
-    std::cout << "fields left out (computed, no mask): " << ignoti.join(QStringLiteral(", ")).toStdString() << std::endl;
+    std::cout << "fields left out (computed, no mask): " << ignoti.join(QStringLiteral(", ")).toStdString()
+              << std::endl;
 }

@@ -32,11 +32,7 @@ protected:
     }
 
     // The window a menu code opens, of the class expected.
-    template <class T = TForm>
-    T *Apri(const QString &code)
-    {
-        return main->Open<T>(code);
-    }
+    template <class T = TForm> T *Apri(const QString &code) { return main->Open<T>(code); }
 
     static QDateTime Giorno(int y, int m, int d) { return QDateTime(QDate(y, m, d), QTime(0, 0)); }
     void Esegui(const char *sql, const QVariantList &valori = {})
@@ -48,7 +44,8 @@ protected:
     {
         return company.Database().ScalarValue(sql, valori);
     }
-    int Conta(const QString &tabella, const QString &condizione = QStringLiteral("1 = 1"), const QVariantList &valori = {})
+    int Conta(const QString &tabella, const QString &condizione = QStringLiteral("1 = 1"),
+              const QVariantList &valori = {})
     {
         return Valore(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(tabella, condizione), valori).toInt();
     }
@@ -60,10 +57,10 @@ protected:
         QSqlQuery ddl(company.Database().Connection());
         if (company.Database().IsPostgres())
             return ddl.exec(QStringLiteral("CREATE OR REPLACE FUNCTION guasto() RETURNS trigger AS $$ BEGIN RAISE "
-                                           "EXCEPTION 'guasto'; END $$ LANGUAGE plpgsql")) &&
-                   ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON %1 FOR EACH ROW EXECUTE "
-                                           "FUNCTION guasto()")
-                                .arg(tabella));
+                                           "EXCEPTION 'guasto'; END $$ LANGUAGE plpgsql"))
+                   && ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON %1 FOR EACH ROW EXECUTE "
+                                              "FUNCTION guasto()")
+                                   .arg(tabella));
         return ddl.exec(QStringLiteral("CREATE TRIGGER tr_guasto BEFORE INSERT ON %1 BEGIN SELECT RAISE(ABORT, "
                                        "'guasto'); END")
                             .arg(tabella));

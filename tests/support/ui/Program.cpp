@@ -30,7 +30,8 @@ ProgramRun RunProgram(const QStringList &arguments, const QString &modules)
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("KV8_MODULES"), modules.isEmpty() ? QDir::tempPath() + QStringLiteral("/kv8-no-modules") : modules);
+    env.insert(QStringLiteral("KV8_MODULES"),
+               modules.isEmpty() ? QDir::tempPath() + QStringLiteral("/kv8-no-modules") : modules);
     env.remove(QStringLiteral("KV8_DATABASE"));
     env.remove(QStringLiteral("KV8_USER"));
     process.setProcessEnvironment(env);

@@ -15,7 +15,8 @@ QtMessageHandler g_previousHandler = nullptr;
 // The offscreen platform's notes about what it cannot do say nothing about the tests.
 void QuietPlatformNotes(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (message.contains(QLatin1String("This plugin does not support")) || message.startsWith(QLatin1String("QStandardPaths:")))
+    if (message.contains(QLatin1String("This plugin does not support"))
+        || message.startsWith(QLatin1String("QStandardPaths:")))
         return;
     if (g_previousHandler)
         g_previousHandler(type, context, message);
@@ -56,7 +57,8 @@ UiScript::~UiScript()
     if (!allowUnused_ && !answers_.empty()) {
         QStringList left;
         for (const Queued &q : answers_)
-            left << QString::number(q.result) + (q.text.isEmpty() ? QString() : QStringLiteral(" for \"") + q.text + QLatin1Char('"'));
+            left << QString::number(q.result)
+                        + (q.text.isEmpty() ? QString() : QStringLiteral(" for \"") + q.text + QLatin1Char('"'));
         ADD_FAILURE() << "answers never asked for: " << left.join(QLatin1String(", ")).toStdString();
     }
 }

@@ -51,8 +51,7 @@ public:
     // the front (the active child window afterwards), or nullptr when none is open.
     TForm *MenuChoice(const QString &code);
     // The window a menu choice opens, of the class expected; fails the test otherwise.
-    template <class T>
-    T *Open(const QString &code)
+    template <class T> T *Open(const QString &code)
     {
         TForm *form = MenuChoice(code);
         T *typed = qobject_cast<T *>(form);
@@ -75,8 +74,7 @@ void CloseAllWindows();
 // The dataset, data source or control of a window by name; fail the test when missing.
 TDataSet *DataSetOf(const TForm *form, const QString &name);
 TDataSource *DataSourceOf(const TForm *form, const QString &name);
-template <class T = QWidget>
-T *ControlOf(const TForm *form, const QString &name)
+template <class T = QWidget> T *ControlOf(const TForm *form, const QString &name)
 {
     return form->template Control<T>(name);
 }

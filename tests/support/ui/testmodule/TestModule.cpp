@@ -78,21 +78,25 @@ public:
         auto *nascosto = new QPushButton(QStringLiteral("Nascosto"), ClientArea());
         nascosto->setObjectName(QStringLiteral("btNascosto"));
         nascosto->setVisible(false);
-        for (QWidget *w : {static_cast<QWidget *>(quantita), static_cast<QWidget *>(nota), static_cast<QWidget *>(mostra),
-                           static_cast<QWidget *>(spento), static_cast<QWidget *>(nascosto)})
+        for (QWidget *w :
+             {static_cast<QWidget *>(quantita), static_cast<QWidget *>(nota), static_cast<QWidget *>(mostra),
+              static_cast<QWidget *>(spento), static_cast<QWidget *>(nascosto)})
             layout->addWidget(w);
         for (const QString &pannello : {QStringLiteral("pnTesta"), QStringLiteral("pnRighe")}) {
             auto *panel = new QWidget(ClientArea());
             panel->setObjectName(pannello);
-            (new QVBoxLayout(panel))->addWidget(Pulsante(panel, QStringLiteral("btConta"), QStringLiteral("Conta ") + pannello));
+            (new QVBoxLayout(panel))
+                ->addWidget(Pulsante(panel, QStringLiteral("btConta"), QStringLiteral("Conta ") + pannello));
             layout->addWidget(panel);
         }
         auto *pagine = new QTabWidget(ClientArea());
         pagine->setObjectName(QStringLiteral("pgSchede"));
-        for (const QString &pagina : {QStringLiteral("tsPrima"), QStringLiteral("tsSeconda"), QStringLiteral("tsNascosta")}) {
+        for (const QString &pagina :
+             {QStringLiteral("tsPrima"), QStringLiteral("tsSeconda"), QStringLiteral("tsNascosta")}) {
             auto *page = new QWidget;
             page->setObjectName(pagina);
-            (new QVBoxLayout(page))->addWidget(Pulsante(page, QStringLiteral("bt") + pagina.mid(2), QStringLiteral("Pagina ") + pagina));
+            (new QVBoxLayout(page))
+                ->addWidget(Pulsante(page, QStringLiteral("bt") + pagina.mid(2), QStringLiteral("Pagina ") + pagina));
             pagine->addTab(page, pagina.mid(2));
         }
         pagine->setTabVisible(2, false);
@@ -101,13 +105,15 @@ public:
         dialogo->setObjectName(QStringLiteral("btDialogo"));
         connect(dialogo, &QPushButton::clicked, this, [this] { DialogoInterno(this); });
         layout->addWidget(dialogo);
-        layout->addWidget(Pulsante(ClientArea(), QStringLiteral("btErrore"), QStringLiteral("Registrazione rifiutata"), mtError));
+        layout->addWidget(
+            Pulsante(ClientArea(), QStringLiteral("btErrore"), QStringLiteral("Registrazione rifiutata"), mtError));
         connect(mostra, &QPushButton::clicked, this, [this, nota] {
-            Kmessages::KMessage(QStringLiteral("Quantità %1 %2, nota \"%3\"")
-                                    .arg(tProva->FieldByName(QStringLiteral("Quantita"))->AsInteger())
-                                    .arg(tProva->State() == dsEdit ? QStringLiteral("in modifica") : QStringLiteral("invariata"),
-                                         nota->text()),
-                                mtInformation, mbOK);
+            Kmessages::KMessage(
+                QStringLiteral("Quantità %1 %2, nota \"%3\"")
+                    .arg(tProva->FieldByName(QStringLiteral("Quantita"))->AsInteger())
+                    .arg(tProva->State() == dsEdit ? QStringLiteral("in modifica") : QStringLiteral("invariata"),
+                         nota->text()),
+                mtInformation, mbOK);
         });
     }
 
@@ -142,7 +148,8 @@ KV8_MODULE_EXPORT bool EseguiScelta(QWidget *mainForm, const char16_t *code)
     const QString choice = QString::fromUtf16(code);
     if (choice == QLatin1String("TEST0001F")) {
         const bool isMain = qobject_cast<Mdimainbase::TMDIForm *>(mainForm) != nullptr;
-        Kmessages::KMessage(QStringLiteral("Modulo di prova: %1%2").arg(choice, isMain ? QString() : QStringLiteral(" (senza finestra principale)")),
+        Kmessages::KMessage(QStringLiteral("Modulo di prova: %1%2")
+                                .arg(choice, isMain ? QString() : QStringLiteral(" (senza finestra principale)")),
                             mtInformation, mbOK);
         return true;
     }
